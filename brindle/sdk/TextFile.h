@@ -1,0 +1,83 @@
+// Text files as the host offers them to plug-ins: a line reader that decodes
+// 8-bit and UTF-16 text into wide lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace TextFile {
+
+// Reads a text file one line at a time.
+//
+// Decoding: a UTF-16 byte-order mark (FF FE or FE FF) selects UTF-16 in that
+// byte order, surrogate pairs combined into one character and a lone surrogate
+// kept as it is. Anything else is UTF-8 (a leading UTF-8 byte-order mark is
+// skipped); each byte that does not start a valid UTF-8 sequence becomes one
+// character of the same value (U+0080 to U+00FF).
+//
+// Lines: a line ends at a line feed, which is not delivered; a carriage return
+// directly before the line feed is dropped too. A carriage return anywhere
+// else is an ordinary character. The text after the last line feed is a last
+// line when it is not empty, so a file that ends with a line feed has no
+// trailing empty line. Every line is delivered whole, however long.
+class Reader {
+public:
+    // Line-end modes of the host's reader. Both read lines without their
+    // terminators here; they are kept so callers can state what they ask for.
+    enum LineEndMode { kLineEndsDefault = 0, kLineEndsKeepNone = 1, kLineEndsStrip = 2 };
+
+    Reader() = default;
+    // A reader that asks the file for at most `bufferBytes` bytes at a time
+    // (1 byte to 1 GiB); small values let tests put buffer boundaries anywhere.
+    explicit Reader(std::size_t bufferBytes);
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // Opens the file at `path` (a wide path, see TextCodec.h for how it maps to
+    // the file system). `codePage` 0 is the system code page: the decoding
+    // above. Returns false when the file cannot be opened for reading; an open
+    // reader is closed first.
+    bool Open(const std::wstring& path, int codePage = 0, int lineEndMode = kLineEndsDefault);
+
+    // The next line, or null at the end of the file (and after a read error).
+    // The returned string belongs to the reader and stays valid until the next
+    // call. `maxChars` is the longest line the caller expects; this host
+    // ignores it and always delivers the whole line.
+    const std::wstring* ReadLine(std::size_t maxChars = 10240);
+
+    // Size of the open file in bytes (0 when closed or not a regular file).
+    // Readers use it to keep reservations proportional to the real input.
+    std::uint64_t FileSize() const { return fileSize_; }
+
+    bool IsOpen() const { return file_ != nullptr; }
+    void Close();
+
+private:
+    enum class Encoding { Utf8, Utf16LE, Utf16BE };
+
+    static constexpr std::size_t kDefaultReadBytes = 64 * 1024;
+    // Room kept beyond one read for the unfinished character carried over
+    // from the previous read (at most three bytes).
+    static constexpr std::size_t kCarryBytes = 4;
+
+    bool DetectEncoding();
+    void FillBuffer();
+    bool DecodeBuffered();
+
+    std::FILE* file_ = nullptr;
+    std::uint64_t fileSize_ = 0;
+    Encoding encoding_ = Encoding::Utf8;
+    std::size_t readBytes_ = kDefaultReadBytes;  // bytes asked of each fread
+    std::vector<unsigned char> buffer_;          // raw bytes read from the file
+    std::size_t pos_ = 0;                        // next unread byte in buffer_
+    std::size_t end_ = 0;                        // end of valid bytes in buffer_
+    bool eof_ = false;                           // no more bytes in the file
+    bool failed_ = false;                        // a read failed; no more lines
+    std::wstring line_;                          // the line handed out by ReadLine
+};
+
+}  // namespace TextFile

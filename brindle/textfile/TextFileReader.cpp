@@ -1,0 +1,268 @@
+// The host's line reader: one buffered pass over the file, each line decoded
+// into a wide string that is reused from line to line.
+//
+// Bytes come from fread into a reused buffer. A character whose bytes are cut
+// by the end of the buffer is left unread and carried to the front of the
+// buffer before the next read, so the lines never depend on where reads end.
+// Motion-capture files are almost all ASCII digits, so UTF-8 lines are cut at
+// the line feed with memchr and their ASCII runs widened eight bytes at a time.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFile.h"
+#include "brindle/textfile/Utf8Step.h"
+
+namespace TextFile {
+namespace {
+
+// How far a decoder got through the buffer.
+struct Progress {
+    std::size_t next;  // first byte not consumed
+    bool lineDone;     // a line feed was consumed: the line is complete
+};
+
+// A carriage return directly before the line feed belongs to the line end.
+void EndLine(std::wstring& line) {
+    if (!line.empty() && line.back() == L'\r')
+        line.pop_back();
+}
+
+// Copies the ASCII bytes at the start of [in, end) to `out` and returns the
+// first byte it did not copy (a non-ASCII byte or `end`).
+const unsigned char* WidenAscii(const unsigned char* in, const unsigned char* end, wchar_t*& out) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    while (end - in >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, in, sizeof word);
+        if ((word & kHighBits) != 0)
+            break;
+        for (int i = 0; i < 8; ++i)
+            out[i] = static_cast<wchar_t>(in[i]);
+        in += 8;
+        out += 8;
+    }
+    while (in < end && *in < 0x80)
+        *out++ = static_cast<wchar_t>(*in++);
+    return in;
+}
+
+// Decodes UTF-8 from bytes[pos, end) into `line`, up to and including the
+// first line feed. Stops early at a character cut by `end` unless `atEof`,
+// when its bytes are invalid and decode one by one.
+Progress DecodeUtf8(const unsigned char* bytes, std::size_t pos, std::size_t end, bool atEof,
+                    std::wstring& line) {
+    const unsigned char* in = bytes + pos;
+    const unsigned char* const stop = bytes + end;
+    const auto* lineFeed = static_cast<const unsigned char*>(
+        std::memchr(in, '\n', static_cast<std::size_t>(stop - in)));
+    const unsigned char* const segmentEnd = lineFeed != nullptr ? lineFeed : stop;
+
+    // Each byte yields at most one character, so the segment length bounds
+    // the growth; the line is trimmed to what was written afterwards.
+    const std::size_t oldSize = line.size();
+    line.resize(oldSize + static_cast<std::size_t>(segmentEnd - in));
+    wchar_t* out = line.data() + oldSize;
+    while (in < segmentEnd) {
+        in = WidenAscii(in, segmentEnd, out);
+        if (in == segmentEnd)
+            break;
+        char32_t c = 0;
+        bool invalid = false;
+        std::size_t used = TextCodec::Internal::DecodeUtf8Char(
+            in, static_cast<std::size_t>(stop - in), &c, &invalid);
+        if (used == 0) {
+            // A line feed would have ended the sequence as invalid, so a cut
+            // character is only ever at the end of the buffer.
+            if (!atEof)
+                break;
+            c = *in;
+            used = 1;
+        }
+        *out++ = static_cast<wchar_t>(c);
+        in += used;
+    }
+    line.resize(static_cast<std::size_t>(out - line.data()));
+
+    if (in < segmentEnd)
+        return {static_cast<std::size_t>(in - bytes), false};
+    if (lineFeed == nullptr)
+        return {end, false};
+    EndLine(line);
+    return {static_cast<std::size_t>(lineFeed + 1 - bytes), true};
+}
+
+template <bool kBigEndian>
+char32_t Utf16Unit(const unsigned char* p) {
+    return kBigEndian ? (char32_t{p[0]} << 8) | p[1] : (char32_t{p[1]} << 8) | p[0];
+}
+
+bool IsHighSurrogate(char32_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// Decodes UTF-16 from bytes[pos, end) into `line`, up to and including the
+// first line feed. A surrogate pair becomes one character; any other surrogate
+// is kept as its code unit. Stops early at a unit or pair cut by `end` unless
+// `atEof`. An odd byte left at the end of the file cannot be a code unit; it
+// is delivered as one character of its byte value, like an invalid UTF-8 byte,
+// so that no byte of the file is silently lost.
+template <bool kBigEndian>
+Progress DecodeUtf16(const unsigned char* bytes, std::size_t pos, std::size_t end, bool atEof,
+                     std::wstring& line) {
+    while (end - pos >= 2) {
+        char32_t unit = Utf16Unit<kBigEndian>(bytes + pos);
+        if (unit == L'\n') {
+            EndLine(line);
+            return {pos + 2, true};
+        }
+        std::size_t used = 2;
+        if (IsHighSurrogate(unit)) {
+            if (end - pos >= 4) {
+                const char32_t low = Utf16Unit<kBigEndian>(bytes + pos + 2);
+                if (IsLowSurrogate(low)) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    used = 4;
+                }
+            } else if (!atEof) {
+                return {pos, false};  // the low half may be in the next read
+            }
+        }
+        line.push_back(static_cast<wchar_t>(unit));
+        pos += used;
+    }
+    if (pos < end && atEof) {
+        line.push_back(static_cast<wchar_t>(bytes[pos]));
+        pos = end;
+    }
+    return {pos, false};
+}
+
+}  // namespace
+
+// The cap keeps the buffer size (read size plus carried bytes) from overflowing.
+Reader::Reader(std::size_t bufferBytes)
+    : readBytes_(std::clamp<std::size_t>(bufferBytes, 1, std::size_t{1} << 30)) {}
+
+Reader::~Reader() {
+    Close();
+}
+
+bool Reader::Open(const std::wstring& path, int /*codePage*/, int /*lineEndMode*/) {
+    Close();
+    const std::string nativePath = TextCodec::WideToPath(path);
+    // A NUL would cut the path short and open some other file.
+    if (nativePath.find('\0') != std::string::npos)
+        return false;
+    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+
+    // fopen succeeds on a directory; only reading it fails.
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return false;
+    }
+    file_ = file;
+    fileSize_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+    buffer_.resize(readBytes_ + kCarryBytes);
+    if (!DetectEncoding()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void Reader::Close() {
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    fileSize_ = 0;
+    encoding_ = Encoding::Utf8;
+    pos_ = end_ = 0;
+    eof_ = failed_ = false;
+}
+
+// Reads until the first three bytes are known (or the file is shorter) and
+// skips a byte-order mark. Returns false when the file cannot be read.
+bool Reader::DetectEncoding() {
+    while (end_ < 3 && !eof_ && !failed_)
+        FillBuffer();
+    if (failed_)
+        return false;
+    const unsigned char* b = buffer_.data();
+    if (end_ >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        encoding_ = Encoding::Utf16LE;
+        pos_ = 2;
+    } else if (end_ >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        encoding_ = Encoding::Utf16BE;
+        pos_ = 2;
+    } else if (end_ >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        pos_ = 3;
+    }
+    return true;
+}
+
+// Moves the unread bytes (part of a character) to the front of the buffer and
+// appends the next read after them.
+void Reader::FillBuffer() {
+    const std::size_t kept = end_ - pos_;
+    if (kept != 0 && pos_ != 0)
+        std::memmove(buffer_.data(), buffer_.data() + pos_, kept);
+    pos_ = 0;
+    end_ = kept;
+    const std::size_t wanted = std::min(readBytes_, buffer_.size() - end_);
+    const std::size_t got = std::fread(buffer_.data() + end_, 1, wanted, file_);
+    end_ += got;
+    if (got < wanted) {
+        // A short read from fread means the end of the file or an error.
+        if (std::ferror(file_) != 0)
+            failed_ = true;
+        eof_ = true;
+    }
+}
+
+// Decodes buffered bytes into line_; true when a whole line is there.
+bool Reader::DecodeBuffered() {
+    const unsigned char* bytes = buffer_.data();
+    Progress progress{};
+    switch (encoding_) {
+        case Encoding::Utf8:
+            progress = DecodeUtf8(bytes, pos_, end_, eof_, line_);
+            break;
+        case Encoding::Utf16LE:
+            progress = DecodeUtf16<false>(bytes, pos_, end_, eof_, line_);
+            break;
+        case Encoding::Utf16BE:
+            progress = DecodeUtf16<true>(bytes, pos_, end_, eof_, line_);
+            break;
+    }
+    pos_ = progress.next;
+    return progress.lineDone;
+}
+
+const std::wstring* Reader::ReadLine(std::size_t /*maxChars*/) {
+    if (file_ == nullptr || failed_)
+        return nullptr;
+    line_.clear();
+    for (;;) {
+        if (DecodeBuffered())
+            return &line_;
+        // At the end of the file the decoders consume every byte left.
+        if (eof_)
+            break;
+        FillBuffer();
+        if (failed_)
+            return nullptr;
+    }
+    return line_.empty() ? nullptr : &line_;
+}
+
+}  // namespace TextFile
