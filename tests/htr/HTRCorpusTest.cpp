@@ -1,0 +1,56 @@
+// The real HTR files of the shared corpus.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "htr/HTRFile.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+TEST(HTRCorpusTest, EveryFileReadsOrGivesItsMessage) {
+    const auto files = tovtest::CorpusFiles("htr", ".htr");
+    if (files.empty()) GTEST_SKIP() << "no corpus beside the project";
+    // What each file is known to give; a file not listed must read cleanly.
+    const std::map<std::string, std::wstring> expected = {
+        {"mocap.htr",
+         L"The file does not have a compatible \"EulerRotationOrder\" header state"},
+    };
+    for (const auto& path : files) {
+        HTRFile htr;
+        const std::string name = path.filename().string();
+        const auto known = expected.find(name);
+        const std::wstring message = htr.Read(tovtest::Wide(path));
+        EXPECT_EQ(message, known == expected.end() ? L"" : known->second) << name;
+        if (!message.empty()) continue;
+        ASSERT_GT(htr.SegmentCount(), 0u) << name;
+        const HTRSegment* root = htr.RootSegment();
+        ASSERT_NE(root, nullptr) << name;
+        for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+            const HTRSegment& segment = *htr.Segment(i);
+            EXPECT_EQ(segment.FrameCount(), htr.GetNumFrames()) << name;
+            EXPECT_TRUE(segment.IsRoot() || segment.GetParent() != nullptr) << name;
+        }
+    }
+}
+
+TEST(HTRCorpusTest, CaptureSkeletonValues) {
+    const auto dir = tovtest::CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "no corpus beside the project";
+    HTRFile htr;
+    ASSERT_EQ(htr.Read(tovtest::Wide(dir / "htr" / "fight_a.htr")), L"");
+    EXPECT_EQ(htr.SegmentCount(), 22u);
+    EXPECT_EQ(htr.GetNumFrames(), 1141u);
+    EXPECT_EQ(htr.GetDataFrameRate(), 60);
+    EXPECT_EQ(htr.RootSegment()->GetName(), L"LowerTorso");
+    double x, y, z;
+    htr.RootSegment()->GetBaseTranslation(x, y, z);
+    EXPECT_EQ(x, 245.857281);
+    EXPECT_EQ(y, 950.546486);
+    htr.RootSegment()->GetBaseRotationAngles(x, y, z);
+    EXPECT_EQ(x, 3.098927 * 0.017453292519943295);
+    EXPECT_EQ(htr.RootSegment()->GetBoneLength(), 59.711333);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+// Numbers read from the start of a field, the way the C library's
+// wide-character conversions read them: leading white space skipped, the
+// longest valid prefix converted, 0 when nothing converts. "29.97" read as
+// an integer is 29; "12abc" is 12; "abc" is 0.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace tovtext {
+
+// Optional sign and decimal digits. Values beyond the 32-bit range clamp to
+// its ends, as the 32-bit C conversion does.
+std::int32_t LeadingInt(std::wstring_view text);
+
+// Optional sign, digits with an optional decimal point (at least one digit),
+// and an optional exponent ("e" or "E", optional sign, digits). Only decimal
+// text converts: hexadecimal, "inf" and "nan" read as 0 (or as the decimal
+// prefix in front of them). The result is the correctly rounded double;
+// magnitudes beyond the double range give infinity, tiny ones 0 or a
+// subnormal, as in the C library.
+double LeadingDouble(std::wstring_view text);
+
+// True for the characters the C library skips before a number: space, tab,
+// line feed, vertical tab, form feed and carriage return.
+constexpr bool IsNumberSpace(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+}  // namespace tovtext
