@@ -1,0 +1,28 @@
+// Where a command writes: its output and its messages.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CommandIO {
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+
+    void Out(std::string_view text) const { std::fwrite(text.data(), 1, text.size(), out); }
+    void Err(std::string_view text) const { std::fwrite(text.data(), 1, text.size(), err); }
+};
+
+using Arguments = std::vector<std::string>;
+
+// Exit statuses of tovfileio.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // a file could not be read or written
+constexpr int kExitUsage = 2;   // the command line itself is wrong
+
+// Runs tovfileio with the arguments after the program name.
+int RunTovfileio(const Arguments& args, const CommandIO& io);
+
+// The commands, each with the arguments after its name.
+int RunInfoCommand(const Arguments& args, const CommandIO& io);

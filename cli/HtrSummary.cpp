@@ -1,0 +1,133 @@
+#include "cli/HtrSummary.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <unordered_set>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/JsonWriter.h"
+#include "htr/HTRFile.h"
+#include "htr/HTRTreeWalk.h"
+
+namespace {
+
+const char* RotationUnitsName(RotationUnits units) {
+    return units == kRotationRadians ? "radians" : "degrees";
+}
+
+std::string ShortestText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// Seconds the header's frames last at its frame rate; none without a rate.
+std::optional<double> DurationSeconds(const HTRFile& htr) {
+    if (htr.GetDataFrameRate() <= 0) return std::nullopt;
+    return static_cast<double>(htr.GetNumFrames()) / htr.GetDataFrameRate();
+}
+
+// The most frames any segment holds.
+std::uint32_t FramesRead(const HTRFile& htr) {
+    std::uint32_t most = 0;
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        most = std::max(most, htr.Segment(i)->FrameCount());
+    }
+    return most;
+}
+
+std::string DisplayName(const std::string& file) {
+    return TextCodec::EncodeUtf8(TextCodec::PathToWide(file));
+}
+
+// The hierarchy, one segment a line, two spaces deeper per level. Trees start
+// at the segments without a parent, in list order; segments that only a
+// parent loop reaches are listed after them, marked.
+std::string HierarchyTree(const HTRFile& htr) {
+    std::string tree;
+    std::unordered_set<const HTRSegment*> listed;
+    auto listFrom = [&](HTRSegment& top, const char* note) {
+        WalkSubtree(top, [&](HTRSegment& segment, std::uint32_t depth) {
+            if (!listed.insert(&segment).second) return true;
+            tree.append(4 + 2 * static_cast<std::size_t>(depth), ' ');
+            tree += TextCodec::EncodeUtf8(segment.Name());
+            if (depth == 0) tree += note;
+            tree += '\n';
+            return true;
+        });
+    };
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        HTRSegment& segment = *htr.Segment(i);
+        if (segment.GetParent() == nullptr) {
+            listFrom(segment, segment.IsRoot() ? "" : "  (parent not found)");
+        }
+    }
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        HTRSegment& segment = *htr.Segment(i);
+        if (listed.count(&segment) == 0) listFrom(segment, "  (in a parent loop)");
+    }
+    return tree;
+}
+
+}  // namespace
+
+std::string DescribeHtr(const std::string& file, const HTRFile& htr) {
+    const auto duration = DurationSeconds(htr);
+    std::string text;
+    text += DisplayName(file) + "\n";
+    text += "  Format:            HTR\n";
+    text += std::string("  Calibration units: ") + CalibrationUnitsKeyword(htr.GetCalibrationUnits()) +
+            "\n";
+    text += std::string("  Rotation units:    ") + RotationUnitsName(htr.GetRotationUnits()) + "\n";
+    text += "  Frame rate:        " + std::to_string(htr.GetDataFrameRate()) + " frames/s\n";
+    text += "  Frames:            " + std::to_string(htr.GetNumFrames()) + " (first frame " +
+            std::to_string(htr.GetFirstFrame()) + ", " + std::to_string(FramesRead(htr)) +
+            " read)\n";
+    text += "  Duration:          " +
+            (duration ? ShortestText(*duration) + " s" : std::string("unknown (no frame rate)")) +
+            "\n";
+    text += "  Scale factor:      " + ShortestText(htr.GetScaleFactor()) + "\n";
+    text += "  Segments:          " + std::to_string(htr.SegmentCount()) + "\n";
+    text += HierarchyTree(htr);
+    return text;
+}
+
+std::string HtrJson(const std::string& file, const HTRFile& htr) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("file").String(DisplayName(file));
+    json.Key("format").String("htr");
+    json.Key("units").String(CalibrationUnitsKeyword(htr.GetCalibrationUnits()));
+    json.Key("rotation_units").String(RotationUnitsName(htr.GetRotationUnits()));
+    json.Key("frame_rate").Int(htr.GetDataFrameRate());
+    json.Key("frames").UInt(htr.GetNumFrames());
+    json.Key("first_frame").Int(htr.GetFirstFrame());
+    json.Key("frames_read").UInt(FramesRead(htr));
+    json.Key("duration");
+    if (const auto duration = DurationSeconds(htr)) {
+        json.Double(*duration);
+    } else {
+        json.Null();
+    }
+    json.Key("scale_factor").Double(htr.GetScaleFactor());
+    json.Key("segments").BeginArray();
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        const HTRSegment& segment = *htr.Segment(i);
+        json.BeginObject();
+        json.Key("name").String(std::wstring_view(segment.Name()));
+        json.Key("parent");
+        if (const HTRSegment* parent = segment.GetParent()) {
+            json.String(std::wstring_view(parent->Name()));
+        } else {
+            json.Null();
+        }
+        json.Key("root").Bool(segment.IsRoot());
+        json.Key("frames").UInt(segment.FrameCount());
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text() + "\n";
+}

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/cli/RunCommand.h"
+#include "tests/support/TestFiles.h"
+
+using tovtest::RunCommand;
+
+namespace {
+
+const std::string kSample = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
+
+TEST(InfoCommandTest, JsonDescribesTheSample) {
+    const auto result = RunCommand({"info", "--json", kSample});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string& json = result.out;
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_EQ(json.substr(json.size() - 2), "}\n");
+    for (const std::string& field : std::initializer_list<std::string>
+         {"\"format\":\"htr\"", "\"units\":\"mm\"", "\"rotation_units\":\"degrees\"",
+          "\"frame_rate\":60", "\"frames\":40", "\"first_frame\":1", "\"scale_factor\":1",
+          "\"segments\":[{\"name\":\"Hips\",\"parent\":null,\"root\":true",
+          "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
+          "\"file\":\"" + kSample + "\""}) {
+        EXPECT_NE(json.find(field), std::string::npos) << field;
+    }
+}
+
+TEST(InfoCommandTest, TextShowsTheHierarchyAsATree) {
+    const auto result = RunCommand({"info", kSample});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("  Segments:          21\n"), std::string::npos);
+    EXPECT_NE(result.out.find("  Duration:          0.6666666666666666 s\n"), std::string::npos);
+    EXPECT_NE(result.out.find("\n    Hips\n      LowerBack\n        Chest\n"), std::string::npos);
+    EXPECT_NE(result.out.find("\n      LThigh\n        LShin\n"), std::string::npos);
+}
+
+TEST(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
+    tovtest::ScratchDir dir;
+    const auto bad = dir.Write("bad.htr", "[Header]\nFileType xyz\n");
+    const auto loop = dir.Write("loop.htr",
+                                "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n"
+                                "[BasePosition]\n");
+    const auto result =
+        RunCommand({"info", bad.string(), (dir.Path() / "missing").string(), loop.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, bad.string() +
+                              ": The file does not have a compatible \"FileType\" header state\n" +
+                              (dir.Path() / "missing").string() +
+                              ": The file could not be opened\n");
+    // Segments in a parent loop are still listed, marked, once each.
+    EXPECT_NE(result.out.find("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n"
+                              "      B\n"),
+              std::string::npos)
+        << result.out;
+}
+
+TEST(InfoCommandTest, CommandLineErrorsAndHelp) {
+    struct Case {
+        Arguments args;
+        int status;
+        const char* outStart;
+        const char* errStart;
+    };
+    const Case cases[] = {
+        {{}, 2, "", "tovfileio: no command given\n"},
+        {{"--version"}, 0, "tovfileio 3.2.1\n", ""},
+        {{"--help"}, 0, "Usage: tovfileio COMMAND", ""},
+        {{"frobnicate"}, 2, "", "tovfileio: unknown command 'frobnicate'\n"},
+        {{"info"}, 2, "", "tovfileio info: no file given\n"},
+        {{"info", "--jsn", "x.htr"}, 2, "", "tovfileio info: unknown option '--jsn'\n"},
+        {{"info", "--help"}, 0, "Usage: tovfileio info", ""},
+    };
+    for (const Case& c : cases) {
+        const auto result = RunCommand(c.args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out.rfind(c.outStart, 0), 0u) << result.out;
+        EXPECT_EQ(result.err.rfind(c.errStart, 0), 0u) << result.err;
+    }
+}
+
+}  // namespace
