@@ -1,0 +1,54 @@
+// tov_gen: writes synthetic motion-capture files.
+//   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bench/DataGen.h"
+
+namespace {
+
+int Usage() {
+    std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT\n",
+               stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || std::strcmp(argv[1], "htr") != 0) return Usage();
+    tovgen::HtrOptions options;
+    const char* out = nullptr;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--segments" && hasValue) {
+            options.segments = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--frames" && hasValue) {
+            options.frames = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--rate" && hasValue) {
+            options.frameRate = static_cast<std::int32_t>(std::strtol(argv[++i], nullptr, 10));
+        } else if (arg == "--seed" && hasValue) {
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (arg[0] != '-' && out == nullptr) {
+            out = argv[i];
+        } else {
+            return Usage();
+        }
+    }
+    if (out == nullptr) return Usage();
+    const std::string text = tovgen::GenerateHtr(options);
+    std::FILE* file = std::fopen(out, "wb");
+    if (file == nullptr) {
+        std::perror(out);
+        return 1;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) {
+        std::perror(out);
+        return 1;
+    }
+    return 0;
+}
