@@ -66,6 +66,57 @@ double ConvertValidDecimal(const char* begin, const char* end) {
     return negative ? -value : value;
 }
 
+// Plain decimals ("-12.345678", the bulk of every motion file) with at most
+// 15 significant digits convert exactly and quickly: the digits form an
+// integer below 2^53 and the power of ten is exact, so one correctly rounded
+// division gives the correctly rounded value. Anything else returns false.
+bool ConvertPlainDecimal(std::wstring_view text, double& value) {
+    constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t pos = 0;
+    const bool negative = pos < text.size() && text[pos] == L'-';
+    if (pos < text.size() && (text[pos] == L'-' || text[pos] == L'+')) ++pos;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool inFraction = false;
+    for (; pos < text.size(); ++pos) {
+        const wchar_t c = text[pos];
+        if (IsDigit(c)) {
+            if (++digits > 15) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - L'0');
+            if (inFraction) ++fractionDigits;
+        } else if (c == L'.' && !inFraction) {
+            inFraction = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) return false;
+    // An exponent needs the general conversion.
+    if (pos < text.size() && (text[pos] == L'e' || text[pos] == L'E')) return false;
+    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+double ConvertGeneralDecimal(std::wstring_view text) {
+    const std::size_t length = DecimalPrefixLength(text);
+    if (length == 0) return 0.0;
+    // The prefix is pure ASCII, so narrowing is a plain copy; most numbers
+    // fit the stack buffer.
+    char small[64];
+    std::string large;
+    char* narrow = small;
+    if (length > sizeof small) {
+        large.resize(length);
+        narrow = large.data();
+    }
+    for (std::size_t n = 0; n < length; ++n) narrow[n] = static_cast<char>(text[n]);
+    return ConvertValidDecimal(narrow, narrow + length);
+}
+
 }  // namespace
 
 std::int32_t LeadingInt(std::wstring_view text) {
@@ -91,19 +142,9 @@ std::int32_t LeadingInt(std::wstring_view text) {
 
 double LeadingDouble(std::wstring_view text) {
     text.remove_prefix(SkipSpace(text));
-    const std::size_t length = DecimalPrefixLength(text);
-    if (length == 0) return 0.0;
-    // The prefix is pure ASCII, so narrowing is a plain copy; most numbers
-    // fit the stack buffer.
-    char small[64];
-    std::string large;
-    char* narrow = small;
-    if (length > sizeof small) {
-        large.resize(length);
-        narrow = large.data();
-    }
-    for (std::size_t n = 0; n < length; ++n) narrow[n] = static_cast<char>(text[n]);
-    return ConvertValidDecimal(narrow, narrow + length);
+    double value;
+    if (ConvertPlainDecimal(text, value)) return value;
+    return ConvertGeneralDecimal(text);
 }
 
 }  // namespace tovtext

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "text/LeadingNumber.h"
+
+using tovtext::LeadingDouble;
+using tovtext::LeadingInt;
+
+namespace {
+
+TEST(LeadingNumberTest, IntegersTakeTheLongestPrefixAndClamp) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    const struct {
+        const wchar_t* text;
+        std::int32_t value;
+    } cases[] = {
+        {L"29.97", 29},        {L"  \t-12abc", -12},   {L"+7", 7},
+        {L"", 0},              {L"+", 0},              {L"- 5", 0},
+        {L"abc", 0},           {L"2147483647", kMax},  {L"2147483648", kMax},
+        {L"4000000000", kMax}, {L"-2147483648", kMin}, {L"-99999999999999999999", kMin},
+        {L"\r\v\f\n42", 42},   {L"0x1F", 0},           {L"007", 7},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.text), c.value) << c.text;
+}
+
+TEST(LeadingNumberTest, RealsTakeTheLongestDecimalPrefix) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const wchar_t* text;
+        double value;
+    } cases[] = {
+        {L"1.", 1.0},
+        {L".5", 0.5},
+        {L"-.5e1", -5.0},
+        {L"1e", 1.0},
+        {L"1e+", 1.0},
+        {L"2E-2x", 0.02},
+        {L"12,5", 12.0},
+        {L"1.2.3", 1.2},
+        {L"\t\n 3", 3.0},
+        {L".", 0.0},
+        {L"-", 0.0},
+        {L"0x1A", 0.0},
+        {L"inf", 0.0},
+        {L"NaN", 0.0},
+        {L"1e400", inf},
+        {L"-1e400", -inf},
+        {L"1e-400", 0.0},
+        {L"1.774880243e-010", 1.774880243e-010},
+        {L"0.016666666666666666", 0.016666666666666666},
+        {L"-2.73E-01", -0.273},
+        {L"4.9406564584124654e-324", 4.9406564584124654e-324},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LeadingDouble(c.text), c.value) << c.text;
+    EXPECT_TRUE(std::signbit(LeadingDouble(L"-0.000000")));
+}
+
+// Random decimal texts of every shape read exactly as the C library reads
+// them, bit for bit, including the sign of zero.
+TEST(LeadingNumberTest, RealsMatchTheCLibraryBitForBit) {
+    std::setlocale(LC_NUMERIC, "C");
+    std::mt19937_64 random(20261205);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int trial = 0; trial < 200000; ++trial) {
+        std::string text;
+        if (pick(3) == 0) text += pick(2) ? '-' : '+';
+        const int digits = 1 + pick(pick(4) == 0 ? 40 : 17);
+        const int point = pick(digits + 2) - 1;  // -1: no decimal point
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + pick(10));
+        }
+        if (pick(4) == 0) {
+            text += pick(2) ? 'e' : 'E';
+            if (pick(2)) text += pick(2) ? '-' : '+';
+            text += std::to_string(pick(pick(8) == 0 ? 400 : 30));
+        }
+        if (pick(5) == 0) text += "\t9";
+        const double expected = std::strtod(text.c_str(), nullptr);
+        const std::wstring wide(text.begin(), text.end());
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(LeadingDouble(wide)),
+                  std::bit_cast<std::uint64_t>(expected))
+            << text;
+    }
+}
+
+}  // namespace
