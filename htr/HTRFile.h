@@ -54,6 +54,14 @@ public:
     // does not end in it.
     std::wstring Read(const std::wstring& path);
 
+    // Writes the model as an HTR file; returns the empty string on success,
+    // otherwise the message for the user. ".htr" is appended to a path that
+    // does not end in it. The model is not changed. A failure while writing
+    // or closing after the file was created (a full disk) does not change the
+    // message; callers that must know pass `ioFailed`, which is set to
+    // whether one happened.
+    std::wstring Write(const std::wstring& path, bool* ioFailed = nullptr) const;
+
     CalibrationUnits GetCalibrationUnits() const { return calibrationUnits_; }
     void SetCalibrationUnits(CalibrationUnits units) { calibrationUnits_ = units; }
     RotationUnits GetRotationUnits() const { return rotationUnits_; }

@@ -11,6 +11,7 @@
 
 #include "brindle/sdk/TextFile.h"
 #include "htr/HTRFile.h"
+#include "htr/HTRPath.h"
 #include "text/LeadingNumber.h"
 
 namespace {
@@ -70,13 +71,6 @@ std::wstring_view CutComment(std::wstring_view line) {
 
 bool HoldsOnlyBlanks(std::wstring_view line) {
     return std::all_of(line.begin(), line.end(), IsBlank);
-}
-
-bool EndsWithHtrExtension(const std::wstring& path) {
-    if (path.size() < 4) return false;
-    const std::wstring_view tail = std::wstring_view(path).substr(path.size() - 4);
-    return tail[0] == L'.' && (tail[1] == L'h' || tail[1] == L'H') &&
-           (tail[2] == L't' || tail[2] == L'T') && (tail[3] == L'r' || tail[3] == L'R');
 }
 
 bool IsEndOfFileSection(std::wstring_view name) {
@@ -146,9 +140,7 @@ std::wstring HTRFile::Read(const std::wstring& path) {
 }
 
 std::wstring HTRReader::Run(const std::wstring& requestedPath) {
-    std::wstring path = requestedPath;
-    if (!EndsWithHtrExtension(path)) path += L".htr";
-
+    const std::wstring path = WithHtrExtension(requestedPath);
     TextFile::Reader reader;
     if (!reader.Open(path, 0, TextFile::Reader::kLineEndsStrip)) return kOpenFailed;
     file_.Reset();
