@@ -26,3 +26,4 @@ int RunTovfileio(const Arguments& args, const CommandIO& io);
 
 // The commands, each with the arguments after its name.
 int RunInfoCommand(const Arguments& args, const CommandIO& io);
+int RunConvertCommand(const Arguments& args, const CommandIO& io);

@@ -15,6 +15,7 @@ const char kHelp[] =
     "\n"
     "Commands:\n"
     "  info FILE...   show what each file holds (--json for scripts)\n"
+    "  convert IN OUT read IN and write it as OUT, converting units on the way\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help; 'tovfileio COMMAND --help' for a command\n"
@@ -39,6 +40,7 @@ int RunTovfileio(const Arguments& args, const CommandIO& io) {
             return kExitOk;
         }
         if (command == "info") return RunInfoCommand(rest, io);
+        if (command == "convert") return RunConvertCommand(rest, io);
         io.Err("tovfileio: unknown command '" + command + "'\nTry 'tovfileio --help'.\n");
         return kExitUsage;
     } catch (const std::bad_alloc&) {

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "htr/HTRFile.h"
+#include "tests/cli/RunCommand.h"
+#include "tests/support/TestFiles.h"
+
+using tovtest::ReadBytes;
+using tovtest::RunCommand;
+
+namespace {
+
+const std::filesystem::path kSample = std::filesystem::path(TOV_SOURCE_DIR) / "samples/walk.htr";
+
+TEST(ConvertCommandTest, RewritesTheSampleUnchanged) {
+    tovtest::ScratchDir dir;
+    const auto out = dir.Path() / "out.htr";
+    const auto result = RunCommand({"convert", kSample.string(), out.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+    // The sample is in the writer's own layout, so it comes back byte for byte.
+    EXPECT_EQ(ReadBytes(out), ReadBytes(kSample));
+}
+
+TEST(ConvertCommandTest, UnitOptionsRoundTrip) {
+    tovtest::ScratchDir dir;
+    const std::string cm = (dir.Path() / "cm").string();  // written as cm.htr
+    const std::string back = (dir.Path() / "back.htr").string();
+    ASSERT_EQ(RunCommand({"convert", "--units", "cm", "--rotation-units=radians", kSample.string(),
+                          cm})
+                  .status,
+              0);
+    const std::string cmText = ReadBytes(cm + ".htr");
+    EXPECT_NE(cmText.find("CalibrationUnits cm\r\nRotationUnits Radians\r\n"), std::string::npos);
+    // Hips stands 950 mm high: 95 cm.
+    EXPECT_NE(cmText.find("\r\nHips\t0.000000\t95.000000\t0.000000\t"), std::string::npos);
+    ASSERT_EQ(RunCommand({"convert", "--units=mm", "--rotation-units", "degrees", cm + ".htr", back})
+                  .status,
+              0);
+    const auto info = RunCommand({"info", "--json", back});
+    EXPECT_NE(info.out.find("\"units\":\"mm\",\"rotation_units\":\"degrees\""), std::string::npos);
+    // Back in millimetres and degrees, within the rounding of the centimetre
+    // and radian file: half a millionth of a centimetre or radian, plus the
+    // rounding of the last write.
+    HTRFile original, returned;
+    ASSERT_EQ(original.Read(tovtest::Wide(kSample)), L"");
+    ASSERT_EQ(returned.Read(tovtest::Wide(back)), L"");
+    const double kLength = 5e-6 + 5e-7, kAngle = 5e-7 + 5e-7 * 3.141592653589793 / 180;
+    for (std::uint32_t s = 0; s < original.SegmentCount(); ++s) {
+        const HTRSegment& a = *original.Segment(s);
+        const HTRSegment& b = *returned.Segment(s);
+        EXPECT_NEAR(a.GetBoneLength(), b.GetBoneLength(), kLength);
+        for (std::uint32_t i = 0; i < original.GetNumFrames(); ++i) {
+            double at[3], bt[3], ar[3], br[3];
+            a.GetFrameTranslation(i, at[0], at[1], at[2]);
+            b.GetFrameTranslation(i, bt[0], bt[1], bt[2]);
+            a.GetFrameRotationAngles(i, ar[0], ar[1], ar[2]);
+            b.GetFrameRotationAngles(i, br[0], br[1], br[2]);
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_NEAR(at[k], bt[k], kLength) << s << " " << i;
+                ASSERT_NEAR(ar[k], br[k], kAngle) << s << " " << i;
+            }
+        }
+    }
+}
+
+TEST(ConvertCommandTest, FailuresLeaveTheOutputAsItWas) {
+    tovtest::ScratchDir dir;
+    const auto out = dir.Write("out.htr", "precious");
+    const auto bad = dir.Write("bad.htr", "[Header]\nBoneLengthAxis Z\n");
+    const auto empty = dir.Write("empty.htr", "");
+    struct Case {
+        Arguments args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"convert", bad.string(), out.string()},
+         bad.string() + ": The file does not have a compatible \"BoneLengthAxis\" header state\n"},
+        {{"convert", (dir.Path() / "missing.htr").string(), out.string()},
+         (dir.Path() / "missing.htr").string() + ": The file could not be opened\n"},
+        {{"convert", empty.string(), out.string()}, out.string() + ": No segments to write\n"},
+        {{"convert", kSample.string(), (dir.Path() / "no/such/folder.htr").string()},
+         (dir.Path() / "no/such/folder.htr").string() + ": The file could not be opened\n"},
+    };
+    for (const Case& c : cases) {
+        const auto result = RunCommand(c.args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(ReadBytes(out), "precious");
+    }
+    // No temporary file is left behind.
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 3u);
+}
+
+TEST(ConvertCommandTest, CommandLineErrors) {
+    const struct {
+        Arguments args;
+        const char* err;
+    } cases[] = {
+        {{"convert", "a.htr"}, "tovfileio convert: expected IN and OUT files\n"},
+        {{"convert", "--units", "km", "a.htr", "b.htr"}, "tovfileio convert: unknown units 'km'\n"},
+        {{"convert", "--units=MM", "a.htr", "b.htr"}, "tovfileio convert: unknown units 'MM'\n"},
+        {{"convert", "--rotation-units", "grad", "a", "b"},
+         "tovfileio convert: unknown rotation units 'grad'\n"},
+        {{"convert", "a", "b", "--units"}, "tovfileio convert: option '--units' needs a value\n"},
+        {{"convert", "--scale", "2", "a", "b"}, "tovfileio convert: unknown option '--scale'\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunCommand(c.args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err.rfind(c.err, 0), 0u) << result.err;
+    }
+}
+
+}  // namespace
