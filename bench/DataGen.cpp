@@ -8,7 +8,7 @@
 namespace tovgen {
 namespace {
 
-struct BoneSpec {
+struct HumanBone {
     const char* name;
     const char* parent;
     double tx, ty, tz;  // offset from the parent, millimetres
@@ -17,7 +17,7 @@ struct BoneSpec {
 };
 
 // Y is up; the figure faces +Z.
-constexpr BoneSpec kHuman[] = {
+constexpr HumanBone kHuman[] = {
     {"Hips", "GLOBAL", 0.0, 950.0, 0.0, 0.0, 0.0, 0.0, 110.0},
     {"LowerBack", "Hips", 0.0, 110.0, 0.0, -4.0, 0.0, 0.0, 160.0},
     {"Chest", "LowerBack", 0.0, 160.0, 0.0, 3.0, 0.0, 0.0, 210.0},
@@ -59,16 +59,16 @@ std::vector<Bone> MakeSkeleton(const HtrOptions& options, std::mt19937_64& rando
     for (std::uint32_t i = 0; i < options.segments; ++i) {
         Bone bone;
         if (i < kHumanCount) {
-            const BoneSpec& spec = kHuman[i];
-            bone.name = spec.name;
-            bone.parent = spec.parent;
-            bone.base[0] = spec.tx;
-            bone.base[1] = spec.ty;
-            bone.base[2] = spec.tz;
-            bone.base[3] = spec.rx;
-            bone.base[4] = spec.ry;
-            bone.base[5] = spec.rz;
-            bone.base[6] = spec.length;
+            const HumanBone& human = kHuman[i];
+            bone.name = human.name;
+            bone.parent = human.parent;
+            bone.base[0] = human.tx;
+            bone.base[1] = human.ty;
+            bone.base[2] = human.tz;
+            bone.base[3] = human.rx;
+            bone.base[4] = human.ry;
+            bone.base[5] = human.rz;
+            bone.base[6] = human.length;
         } else {
             // Extra chains of four links, each chain hanging from the chest.
             const std::uint32_t extra = i - kHumanCount;
