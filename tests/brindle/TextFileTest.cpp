@@ -1,0 +1,187 @@
+#include "brindle/sdk/TextFile.h"
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "brindle/sdk/TextCodec.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using TextCodec::DecodeUtf8, TextCodec::EncodeUtf8, TextCodec::PathToWide, TextCodec::WideToPath;
+using Lines = std::vector<std::wstring>;
+
+const std::string kBom = "\xEF\xBB\xBF";  // UTF-8 byte-order mark
+
+// Every line of the file, at most 1000 so that a reader that never ends fails instead of
+// hanging; `readBytes` 0 uses the default reader.
+Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes) {
+    TextFile::Reader reader = readBytes == 0 ? TextFile::Reader() : TextFile::Reader(readBytes);
+    if (!reader.Open(tovtest::Wide(path)))
+        return {L"<open failed>"};
+    Lines lines;
+    for (const std::wstring* line; lines.size() < 1000 && (line = reader.ReadLine());)
+        lines.push_back(*line);
+    return lines;
+}
+
+// UTF-16 bytes in the given byte order, led by its byte-order mark.
+std::string Utf16(bool bigEndian, std::u16string_view units) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t u : units)
+        bytes.append({char(bigEndian ? u >> 8 : u), char(bigEndian ? u : u >> 8)});
+    return bytes;
+}
+
+struct FileCase {
+    const char* name;
+    std::string bytes;
+    Lines lines;
+};
+
+// Read sizes 1 to 17 put a buffer boundary at every position of these short files; all of
+// them, and the default buffer, must give the same lines.
+TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
+    std::vector<FileCase> cases = {
+        {"lone CR kept", "a\rb\r\n\r", {L"a\rb", L"\r"}},
+        {"only the last CR dropped", "a\r\r\n", {L"a\r"}},
+        {"no final newline", "a\nlast", {L"a", L"last"}},
+        {"empty file", "", {}},
+        {"only newlines", "\n\r\n\n", {L"", L"", L""}},
+        {"multi-byte", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\n", {L"\u00E9\u20AC\U0001F600"}},
+        {"overlong and surrogate", "\xC0\xAF-\xED\xA0\x80\n", {L"\u00C0\u00AF-\u00ED\u00A0\u0080"}},
+        {"cut by line feed", "\xE2\x82\r\nz", {L"\u00E2\u0082", L"z"}},
+        {"cut by end of file", "a\n\xF0\x9F\x98", {L"a", L"\u00F0\u009F\u0098"}},
+        {"BOM skipped", kBom + "a\r\n", {L"a"}},
+        {"BOM only", kBom, {}},
+        {"BOM later kept", "a" + kBom, {L"a\uFEFF"}},
+        {"partial BOM", "\xEF\xBB", {L"\u00EF\u00BB"}},
+        {"mixed",
+         "12\t-0.5\r\n\xCE\xB1\xCE\xB2\x80\tx\ry\n\n\xF4\x8F\xBF\xBF\xF4\x90\n\xE2\x82\xAC\xE2",
+         {L"12\t-0.5", L"\u03B1\u03B2\u0080\tx\ry", L"", L"\U0010FFFF\u00F4\u0090",
+          L"\u20AC\u00E2"}},
+        {"UTF-16 odd byte at end", Utf16(false, u"a") + "\xE9", {L"a\u00E9"}},
+        {"UTF-16 odd byte after high surrogate", Utf16(true, u"\xD800") + "A", {L"\xD800\x41"}},
+    };
+    for (const bool bigEndian : {false, true}) {
+        const auto add = [&](const char* name, std::u16string_view units, Lines lines) {
+            cases.push_back({name, Utf16(bigEndian, units), std::move(lines)});
+        };
+        add("UTF-16 lines", u"a\r\n\rb\nc", {L"a", L"\rb", L"c"});
+        add("UTF-16 surrogate pair", u"\xD83D\xDE00\n", {L"\U0001F600"});
+        add("UTF-16 lone surrogates", u"\xDC00\xD800\n\xD83Dx\xD800",
+            {L"\xDC00\xD800", L"\xD83Dx\xD800"});
+        add("UTF-16 line feed bytes inside units", u"\x0A0A\x0D0A\x0A0D", {L"\x0A0A\x0D0A\x0A0D"});
+        add("UTF-16 BOM only", u"", {});
+        add("UTF-16 empty line", u"\n", {L""});
+    }
+    tovtest::ScratchDir dir;
+    for (const auto& c : cases) {
+        const auto path = dir.Write("case.txt", c.bytes);
+        for (std::size_t readBytes = 0; readBytes <= 17; ++readBytes)
+            EXPECT_EQ(ReadAll(path, readBytes), c.lines) << c.name << ", read size " << readBytes;
+    }
+}
+
+TEST(TextFileReaderTest, LongLinesComeWholeAndLaterLinesIntact) {
+    std::wstring ascii;  // about 540 KB
+    std::u16string smileys;
+    for (int i = 0; i < 50000; ++i) {
+        ascii += std::to_wstring(i) + L",-0.5\t";
+        smileys += u"\xD83D\xDE00";
+    }
+    const std::string digits(ascii.begin(), ascii.end());
+    const FileCase cases[] = {
+        {"ASCII", digits + "\r\nx\n" + digits + "\ny", {ascii, L"x", ascii, L"y"}},
+        {"UTF-8",
+         EncodeUtf8(std::wstring(100000, L'\u20AC')) + "\r\n\xC3\xA9\n",
+         {std::wstring(100000, L'\u20AC'), L"\u00E9"}},
+        {"UTF-16", Utf16(true, smileys + u"\nz"), {std::wstring(50000, L'\U0001F600'), L"z"}},
+    };
+    tovtest::ScratchDir dir;
+    for (const auto& c : cases) {
+        const auto path = dir.Write("long.txt", c.bytes);
+        for (const std::size_t readBytes : {0, 7, 4093})
+            EXPECT_TRUE(ReadAll(path, readBytes) == c.lines) << c.name << ", read " << readBytes;
+    }
+}
+
+TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
+    tovtest::ScratchDir dir;
+    const std::wstring first = tovtest::Wide(dir.Write("first", kBom + "a\nb\n"));
+    // A name that is not UTF-8 reaches the file system byte for byte.
+    const std::wstring second = tovtest::Wide(dir.Write("second\xE9", Utf16(false, u"c\n")));
+    // A NUL must not cut the path down to a file that exists; /proc/self/mem opens but
+    // fails at the first read (offset 0 is never mapped).
+    std::vector<std::wstring> bad = {tovtest::Wide(dir.Path() / "missing.txt"),
+                                     tovtest::Wide(dir.Path()), L"", first + L'\0' + L"x"};
+    if (std::filesystem::exists("/proc/self/mem"))
+        bad.push_back(L"/proc/self/mem");
+
+    TextFile::Reader reader(3);
+    for (const auto& path : bad) {
+        ASSERT_TRUE(reader.Open(first));
+        EXPECT_FALSE(reader.Open(path)) << EncodeUtf8(path);
+        EXPECT_FALSE(reader.IsOpen());
+        EXPECT_EQ(reader.ReadLine(), nullptr);
+    }
+    ASSERT_TRUE(reader.Open(first));
+    EXPECT_EQ(*reader.ReadLine(), L"a");
+    ASSERT_TRUE(reader.Open(second));
+    EXPECT_EQ(reader.FileSize(), 6u);
+    EXPECT_EQ(*reader.ReadLine(), L"c");
+    EXPECT_EQ(reader.ReadLine(), nullptr);
+    ASSERT_TRUE(reader.Open(first));  // UTF-8 again after UTF-16
+    EXPECT_EQ(*reader.ReadLine(), L"a");
+    reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_EQ(reader.FileSize(), 0u);
+    EXPECT_EQ(reader.ReadLine(), nullptr);
+}
+
+TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+         L"\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF"},            // limits
+        {"\xC0\xAF\xE0\x80\xAF", L"\u00C0\u00AF\u00E0\u0080\u00AF"},  // overlong
+        {"\xED\xA0\x80", L"\u00ED\u00A0\u0080"},                      // surrogate
+        {"\xF4\x90\x80\x80\xF5", L"\u00F4\u0090\u0080\u0080\u00F5"},  // above U+10FFFF
+        {"a\x80z\xE2\x82!", L"a\u0080z\u00E2\u0082!"},  // lone continuation, cut by ASCII
+        {"x\xF0\x9F\x98", L"x\u00F0\u009F\u0098"},      // cut by the end
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(DecodeUtf8(bytes), text);
+}
+
+TEST(TextCodecTest, EncodeUtf8ReplacesNonScalarValuesAndRoundTripsTheRest) {
+    EXPECT_EQ(EncodeUtf8(L"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(EncodeUtf8(L"x\xD800\xDFFF\x110000\xFFFFFFFF"),
+              "x\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    std::wstring all;
+    for (wchar_t c = 1; c <= 0x10FFFF; ++c)
+        all.push_back(c >= 0xD800 && c <= 0xDFFF ? L'?' : c);
+    EXPECT_EQ(DecodeUtf8(EncodeUtf8(all)), all);
+}
+
+// Bytes that are not UTF-8 travel as U+DC80 to U+DCFF, so any byte string comes back
+// unchanged; the random ones are drawn from bytes that make UTF-8 fragments likely.
+TEST(TextCodecTest, PathsEscapeInvalidBytesAndRoundTrip) {
+    EXPECT_EQ(PathToWide("/\xC3\xA9/\xE9\xFF"), L"/\u00E9/\xDCE9\xDCFF");
+    EXPECT_EQ(PathToWide("\xE2\x82"), L"\xDCE2\xDC82");
+    EXPECT_EQ(WideToPath(L"\xDC80\u00E9\xDC7F"), "\x80\xC3\xA9\xEF\xBF\xBD");
+    const char alphabet[] = "a/\x7F\x80\x8F\x9F\xA0\xBF\xC0\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xFF";
+    std::mt19937 random(20240611);
+    for (int i = 0; i < 20000; ++i) {
+        std::string path(random() % 13, '\0');
+        for (char& b : path)
+            b = alphabet[random() % (sizeof alphabet - 1)];
+        ASSERT_EQ(WideToPath(PathToWide(path)), path);
+    }
+}
+
+}  // namespace
