@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/TestFiles.h"
+#include "trc/TRCFile.h"
+
+using tovtest::ScratchDir;
+using tovtest::Wide;
+
+namespace {
+
+const std::wstring kNotXYZ = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
+
+const std::string kLine1 = "PathFileType\t4\t(X/Y/Z)\twalk.trc\n";
+const std::string kLine2 = "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+                           "OrigDataStartFrame\tOrigNumFrames\n";
+const std::string kLine3 = "100\t120\t3\t2\tmm\t100\t7\t3\n";
+const std::string kLine5 = "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n";
+
+// A file with the standard first five lines around the given marker line,
+// then `rest` (line 6 on).
+std::string Trc(const std::string& markerLine, const std::string& rest) {
+    return kLine1 + kLine2 + kLine3 + markerLine + "\n" + kLine5 + rest;
+}
+
+std::wstring Read(const ScratchDir& dir, const std::string& text, TRCFile& trc) {
+    return trc.Read(Wide(dir.Write("test.trc", text)));
+}
+
+std::vector<std::wstring> Names(const TRCFile& trc) {
+    std::vector<std::wstring> names;
+    for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) names.push_back(trc.GetMarker(i)->GetName());
+    return names;
+}
+
+// "x,y,z" for a valid sample, "-" for a dropout.
+std::string Sample(const TRCFile& trc, std::uint32_t marker, std::uint32_t row) {
+    double x, y, z;
+    if (!trc.GetMarker(marker)->GetPosition(row, x, y, z)) return "-";
+    auto text = [](double v) {
+        std::string s = std::to_string(v);
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.') s.pop_back();
+        return s;
+    };
+    return text(x) + "," + text(y) + "," + text(z);
+}
+
+TEST(TRCReaderTest, HeaderLines) {
+    struct Case {
+        std::string line1, line3;
+        std::wstring message;
+        int dataRate, cameraRate, frames, startFrame;
+        CalibrationUnits units;
+    };
+    const std::vector<Case> cases = {
+        {kLine1, kLine3, L"", 100, 120, 3, 7, kUnitsMillimetres},
+        {"PathFileType\t3\t(X/Y/Z)\n", "59.94\t0\t-3\t0\tIN\n", L"", 59, 0, -3, 11, kUnitsInches},
+        {"PathFileType\t5\t(X/Y/Z)\n", "60\t60\t1\t1\tm\t60\t9\n", L"", 60, 60, 1, 1, kUnitsMetres},
+        // Past the last tab, field 7 reads as the last field again: "Cm" is 0.
+        {"PathFileType\t4\t(X/Y/Z)\n", "60\t60\t1\t1\tCm\n", L"", 60, 60, 1, 0, kUnitsMillimetres},
+        {"PathFileType\t4\t(x/y/z)\n", kLine3, kNotXYZ, 60, 60, 0, 1, kUnitsMillimetres},
+        {"PathFileType\t4\t(X/Y/Z) \tw.trc\n", kLine3, kNotXYZ, 60, 60, 0, 1, kUnitsMillimetres},
+        {"PathFileType  4\t(X/Y/Z) C:\\w.trc\n", kLine3, kNotXYZ, 60, 60, 0, 1, kUnitsMillimetres},
+        {"PathFileType\t4\t(X/Y/Z)", kLine3, L"", 100, 120, 3, 7, kUnitsMillimetres},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        TRCFile trc;
+        const std::string text = c.line1 + (c.line1.back() == '\n' ? "" : "\n") + kLine2 +
+                                 c.line3 + "F\tT\tA\t\t\t\n" + kLine5 + "\n11\t0\t1\t2\t3\n";
+        EXPECT_EQ(Read(dir, text, trc), c.message) << c.line1;
+        EXPECT_EQ(trc.GetDataRate(), c.dataRate) << c.line1;
+        EXPECT_EQ(trc.GetCameraRate(), c.cameraRate) << c.line1;
+        EXPECT_EQ(trc.GetNumFrames(), c.frames) << c.line1;
+        EXPECT_EQ(trc.GetStartFrame(), c.startFrame) << c.line1;
+        EXPECT_EQ(trc.GetUnits(), c.units) << c.line1;
+        EXPECT_EQ(trc.GetNumMarkers(), c.message.empty() ? 1u : 0u) << c.line1;
+    }
+}
+
+TEST(TRCReaderTest, MarkerLine) {
+    struct Case {
+        const char* line;
+        std::vector<std::wstring> names;
+    };
+    const Case cases[] = {
+        {"Frame#\tTime\tA\t\t\tB\t\t", {L"A", L"B"}},
+        {"Frame#\tTime\tA\t\t\tB", {L"A"}},  // a last name without a tab is not read
+        {"Frame#\tTime\tUnnamed3\t\t\tunnamed3\t\t\tMyUnnamed\t\t\t",
+         {L"unnamed3", L"MyUnnamed"}},
+        {"Frame#\tTime\tA\t\t\tA\t\t\t", {L"A"}},
+        {"Frame#\tTime\t", {}},
+        {"Frame#\tTime\t\t\t\tB\t\t\t", {L"", L"B"}},
+        // An empty line 4 gives its number to line 5, whose titles become names.
+        {"", {L"X1", L"X2"}},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        TRCFile trc;
+        ASSERT_EQ(Read(dir, Trc(c.line, ""), trc), L"") << c.line;
+        EXPECT_EQ(Names(trc), c.names) << c.line;
+    }
+}
+
+TEST(TRCReaderTest, RowsAndDropouts) {
+    // Left-out names keep their columns: the kept markers read their own.
+    const std::string markerLine = "Frame#\tTime\tA\t\t\tUnnamed1\t\t\tA\t\t\tB\t\t\tC\t\t\t";
+    const std::string rows =
+        "\n"
+        "1\t0.0\t1\t2\t3\t9\t9\t9\t8\t8\t8\t4\t5\t6\t7\t8\t9\n"
+        "2\t0.1\t\t\t\t9\t9\t9\t8\t8\t8\t-4\t\t6e1\t NaN\t1,5\t x\n"  // dropout; empty y
+        "3\t0.2\t1\t2\t3\t9\t9\t9\t8\t8\t8\t4\n"                      // short row
+        "4\t0.3\t\t1\t2\n"
+        "\n";                                                           // empty last line
+    TRCFile trc;
+    ScratchDir dir;
+    ASSERT_EQ(Read(dir, Trc(markerLine, rows), trc), L"");
+    EXPECT_EQ(Names(trc), (std::vector<std::wstring>{L"A", L"B", L"C"}));
+    EXPECT_EQ(trc.GetNumRows(), 5u);
+    const std::vector<std::vector<std::string>> expected = {
+        {"1,2,3", "4,5,6", "7,8,9"},
+        {"-", "-4,0,60", "0,1,0"},
+        {"1,2,3", "4,4,4", "4,4,4"},
+        {"-", "2,2,2", "2,2,2"},
+        {"-", "-", "-"},
+    };
+    for (std::uint32_t row = 0; row < expected.size(); ++row) {
+        for (std::uint32_t m = 0; m < 3; ++m) {
+            EXPECT_EQ(Sample(trc, m, row), expected[row][m]) << "row " << row << " marker " << m;
+        }
+    }
+    EXPECT_EQ(Sample(trc, 0, 5), "-");  // beyond the rows
+    EXPECT_EQ(trc.GetMarker(0)->GetNumSamples(), 5u);
+    EXPECT_EQ(trc.GetMarker(3), nullptr);
+}
+
+TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::uint32_t rows;
+        std::string firstSample;
+    };
+    const std::string names = "F\tT\tA\t\t\t\n";
+    const Case cases[] = {
+        {"comment at line 2", kLine1 + "# note\n" + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n",
+         1, "4,5,6"},
+        // Only once: a comment after a comment is read as the line itself.
+        {"two comments", kLine1 + "#a\n#b\n" + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n", 1,
+         "4,5,6"},
+        {"one-character line 6", kLine1 + kLine2 + kLine3 + names + kLine5 + "x\n1\t0\t4\t5\t6\n", 1,
+         "4,5,6"},
+        {"data at line 6", kLine1 + kLine2 + kLine3 + names + kLine5 + "1\t0\t4\t5\t6\n", 1, "4,5,6"},
+        {"empty line among rows",
+         kLine1 + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n\n2\t0\t7\t8\t9\n", 2, "4,5,6"},
+        {"line 5 missing", kLine1 + kLine2 + kLine3 + names + "\n1\t0\t4\t5\t6\n2\t0\t7\t8\t9\n", 1,
+         "7,8,9"},
+        {"only the header", kLine1 + kLine2 + kLine3 + names + kLine5, 0, "-"},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        TRCFile trc;
+        ASSERT_EQ(Read(dir, c.text, trc), L"") << c.name;
+        EXPECT_EQ(trc.GetNumRows(), c.rows) << c.name;
+        ASSERT_EQ(trc.GetNumMarkers(), 1u) << c.name;
+        EXPECT_EQ(Sample(trc, 0, 0), c.firstSample) << c.name;
+    }
+    TRCFile trc;
+    EXPECT_EQ(Read(dir, "", trc), L"");
+    EXPECT_EQ(trc.GetNumMarkers(), 0u);
+}
+
+TEST(TRCReaderTest, PathsUnitsAndScale) {
+    ScratchDir dir;
+    const std::string text = Trc("F\tT\tA\t\t\t", "\n1\t0\t1\t2\t3\n2\t0\t\t\t\n");
+    dir.Write("walk.TRC", text);
+    dir.Write("walk.csv", text);
+    dir.Write("ab.TRC", text);
+    TRCFile trc;
+    EXPECT_EQ(trc.Read(Wide(dir.Path() / "walk")), L"");
+    EXPECT_EQ(trc.Read(Wide(dir.Path() / "walk.csv")), L"");
+    EXPECT_EQ(trc.Read(Wide(dir.Path() / "walk.trc")), L"The file could not be opened");
+    EXPECT_EQ(trc.GetNumRows(), 2u);  // untouched by the failed open
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const std::wstring shortPath = trc.Read(L"ab");
+    std::filesystem::current_path(here);
+    EXPECT_EQ(shortPath, L"");
+
+    const struct {
+        CalibrationUnits from, to;
+        double factor;
+    } conversions[] = {
+        {kUnitsCentimetres, kUnitsMillimetres, 10.0},
+        {kUnitsInches, kUnitsMillimetres, 25.4},
+        {kUnitsFeet, kUnitsMillimetres, 12 * 25.4},
+        {kUnitsMillimetres, kUnitsMetres, 0.001},
+        {kUnitsMetres, kUnitsMetres, 1.0},
+    };
+    for (const auto& c : conversions) {
+        std::string withUnits = text;
+        withUnits.replace(withUnits.find("\tmm\t"), 4,
+                          std::string("\t") + CalibrationUnitsKeyword(c.from) + "\t");
+        ASSERT_EQ(Read(dir, withUnits, trc), L"");
+        trc.ConvertUnits(c.to);
+        EXPECT_EQ(trc.GetUnits(), c.to);
+        double x, y, z;
+        EXPECT_TRUE(trc.GetMarker(0)->GetPosition(0, x, y, z));
+        EXPECT_EQ(z, 3.0 * c.factor);
+        EXPECT_FALSE(trc.GetMarker(0)->GetPosition(1, x, y, z));
+        EXPECT_EQ(x + y + z, 0.0);
+    }
+    trc.Scale(-2.0);
+    EXPECT_EQ(Sample(trc, 0, 0), "-2,-4,-6");
+    EXPECT_EQ(Sample(trc, 0, 1), "-");
+    EXPECT_EQ(trc.GetUnits(), kUnitsMetres);
+    EXPECT_EQ(trc.AddMarker(TRCMarker(L"A")), nullptr);
+    ASSERT_NE(trc.AddMarker(TRCMarker(L"B")), nullptr);
+    trc.Reset();
+    EXPECT_EQ(trc.GetNumMarkers(), 0u);
+    EXPECT_EQ(trc.GetCameraRate(), 120);  // kept by Reset
+}
+
+// Header counts are not trusted for memory, and a short file cannot make
+// every one of many markers take a sample per byte.
+TEST(TRCReaderTest, HostileCountsReadWhatIsThere) {
+    ScratchDir dir;
+    TRCFile trc;
+    const std::string huge = kLine1 + kLine2 + "60\t60\t2000000000\t2000000000\tmm\t60\t1\n" +
+                             "F\tT\tA\t\t\t\n" + kLine5 + "\n1\t0\t1\t2\t3\n";
+    ASSERT_EQ(Read(dir, huge, trc), L"");
+    EXPECT_EQ(trc.GetNumFrames(), 2000000000);
+    EXPECT_EQ(trc.GetNumRows(), 1u);
+
+    std::string names = "F\tT";
+    for (int i = 0; i < 20000; ++i) names += "\tM" + std::to_string(i) + "\t\t";
+    std::string rows = "\n";
+    for (int i = 0; i < 20000; ++i) rows += "1\n";
+    EXPECT_EQ(Read(dir, Trc(names + "\t", rows), trc), L"There is not enough memory to read the file");
+    EXPECT_LT(trc.GetNumRows(), 20000u);
+}
+
+TEST(TRCReaderTest, CorpusFilesRead) {
+    const auto files = tovtest::CorpusFiles("trc", ".trc");
+    if (files.empty()) GTEST_SKIP() << "no corpus beside the project";
+    // Files whose first line does not hold the coordinate layout as its
+    // third tab-separated field.
+    const std::vector<std::string> refused = {"abdbonepin.trc", "motion_capture_walk.trc",
+                                              "pyomeca_markers.trc",
+                                              "test_file_06_2tab_one_space.trc"};
+    for (const auto& path : files) {
+        TRCFile trc;
+        const std::string name = path.filename().string();
+        const bool isRefused = std::find(refused.begin(), refused.end(), name) != refused.end();
+        EXPECT_EQ(trc.Read(Wide(path)), isRefused ? kNotXYZ : L"") << name;
+        for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+            EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << name;
+        }
+    }
+    TRCFile walk;
+    ASSERT_EQ(walk.Read(Wide(tovtest::CorpusDir() / "trc" / "subject01_walk1.trc")), L"");
+    EXPECT_EQ(walk.GetNumMarkers(), 41u);
+    EXPECT_EQ(walk.GetNumRows(), 151u);
+    EXPECT_EQ(walk.GetDataRate(), 60);
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// The in-memory form of one TRC file: the header values and every marker
+// with one sample per data row.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "htr/CalibrationUnits.h"
+#include "trc/TRCMarker.h"
+
+class TRCFile {
+public:
+    TRCFile() = default;
+
+    // Units mm, data rate 60, frame count 0, start frame 1, no markers and no
+    // rows. The camera rate keeps its value.
+    void Reset();
+
+    // Reads a TRC file into this model; returns the empty string on success,
+    // otherwise the message for the user. ".TRC" is appended to a path whose
+    // fourth character from the end is not ".".
+    std::wstring Read(const std::wstring& path);
+
+    std::uint32_t GetNumMarkers() const { return static_cast<std::uint32_t>(markers_.size()); }
+    // The marker at `index`, or null beyond the markers. Markers never move:
+    // the pointer stays valid until Reset or the next read.
+    TRCMarker* GetMarker(std::uint32_t index);
+    const TRCMarker* GetMarker(std::uint32_t index) const;
+    // Appends a copy of `marker` unless a marker of exactly that name is
+    // there; returns the stored copy, or null when the name was taken.
+    TRCMarker* AddMarker(const TRCMarker& marker);
+
+    // Converts every coordinate to `units` and makes them the file's units.
+    void ConvertUnits(CalibrationUnits units);
+    // Multiplies every coordinate by `factor`; the units stay.
+    void Scale(double factor);
+
+    CalibrationUnits GetUnits() const { return units_; }
+    std::int32_t GetDataRate() const { return dataRate_; }
+    // The camera rate of the last file that stated one; 60 before any did.
+    std::int32_t GetCameraRate() const { return cameraRate_; }
+    // The frame count the header states; rows are never compared with it.
+    std::int32_t GetNumFrames() const { return numFrames_; }
+    std::int32_t GetStartFrame() const { return startFrame_; }
+    // Data rows the last read took in; every marker has one sample for each.
+    std::uint32_t GetNumRows() const { return rows_; }
+
+private:
+    friend class TRCReader;
+
+    std::deque<TRCMarker> markers_;
+    CalibrationUnits units_ = kUnitsMillimetres;
+    std::int32_t dataRate_ = 60;
+    std::int32_t cameraRate_ = 60;
+    std::int32_t numFrames_ = 0;
+    std::int32_t startFrame_ = 1;
+    std::uint32_t rows_ = 0;
+};
