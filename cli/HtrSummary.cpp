@@ -1,13 +1,13 @@
 #include "cli/HtrSummary.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <unordered_set>
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/JsonWriter.h"
+#include "cli/SummaryText.h"
 #include "htr/HTRFile.h"
 #include "htr/HTRTreeWalk.h"
 
@@ -15,12 +15,6 @@ namespace {
 
 const char* RotationUnitsName(RotationUnits units) {
     return units == kRotationRadians ? "radians" : "degrees";
-}
-
-std::string ShortestText(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 // Seconds the header's frames last at its frame rate; none without a rate.
@@ -36,10 +30,6 @@ std::uint32_t FramesRead(const HTRFile& htr) {
         most = std::max(most, htr.Segment(i)->FrameCount());
     }
     return most;
-}
-
-std::string DisplayName(const std::string& file) {
-    return TextCodec::EncodeUtf8(TextCodec::PathToWide(file));
 }
 
 // The hierarchy, one segment a line, two spaces deeper per level. Trees start

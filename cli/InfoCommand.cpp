@@ -6,7 +6,9 @@
 #include "cli/CommandIO.h"
 #include "cli/FileFormat.h"
 #include "cli/HtrSummary.h"
+#include "cli/TrcSummary.h"
 #include "htr/HTRFile.h"
+#include "trc/TRCFile.h"
 
 namespace {
 
@@ -16,10 +18,14 @@ const char kInfoHelp[] =
     "Reads each FILE and shows what it holds. For an HTR file: the header\n"
     "values, the number of segments, the hierarchy as an indented tree, the\n"
     "frames, the first frame and the duration (frames / frame rate, in seconds).\n"
+    "For a TRC file: the header values, the data rows read against the header's\n"
+    "frame count, the duration (rows / data rate) and every marker with its\n"
+    "samples and dropouts.\n"
     "\n"
     "The format follows the extension (.htr, .trc, any letter case), else the\n"
-    "content. As when importing, \".htr\" is appended to an HTR path that does\n"
-    "not end in it.\n"
+    "content: a file starting with \"PathFileType\" is TRC. As when importing,\n"
+    "\".htr\" is appended to an HTR path that does not end in it, and \".TRC\" to\n"
+    "a TRC path without a three-letter extension.\n"
     "\n"
     "Options:\n"
     "  --json      one JSON object per file, one per line\n"
@@ -32,7 +38,12 @@ const char kInfoHelp[] =
 bool ShowFile(const std::string& file, bool json, const CommandIO& io) {
     std::wstring message;
     if (DetectFileFormat(file) == FileFormat::Trc) {
-        message = L"TRC files are not supported by this version";
+        TRCFile trc;
+        message = trc.Read(TextCodec::PathToWide(file));
+        if (message.empty()) {
+            io.Out(json ? TrcJson(file, trc) : DescribeTrc(file, trc));
+            return true;
+        }
     } else {
         HTRFile htr;
         message = htr.Read(TextCodec::PathToWide(file));

@@ -28,6 +28,32 @@ TEST(InfoCommandTest, JsonDescribesTheSample) {
     }
 }
 
+TEST(InfoCommandTest, JsonDescribesTrcFilesByExtensionOrContent) {
+    tovtest::ScratchDir dir;
+    const std::string trc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
+    // No ".trc" extension: recognised by its first line; ".TRC" is not
+    // appended because the name has a three-letter extension.
+    const auto renamed = dir.Write("walk.dat", tovtest::ReadBytes(trc));
+    for (const std::string& file : {trc, renamed.string()}) {
+        const auto result = RunCommand({"info", "--json", file});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.rfind("{\"file\":\"" + file +
+                                       "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"
+                                       "\"camera_rate\":60,\"frames\":30,\"start_frame\":1,"
+                                       "\"rows\":30,\"duration\":0.5,\"markers\":[{\"name\":\"LFHD\","
+                                       "\"samples\":30,\"dropouts\":0},{\"name\":\"RFHD\","
+                                       "\"samples\":30,\"dropouts\":1},",
+                                   0),
+                  0u)
+            << result.out;
+    }
+    const auto bad = dir.Write("bad.trc", "PathFileType\t4\t(x/y/z)\n");
+    const auto result = RunCommand({"info", bad.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, bad.string() +
+                              ": The file is does not have a compatible \"(X/Y/Z)\" header state\n");
+}
+
 TEST(InfoCommandTest, TextShowsTheHierarchyAsATree) {
     const auto result = RunCommand({"info", kSample});
     ASSERT_EQ(result.status, 0) << result.err;

@@ -1,0 +1,20 @@
+// Small pieces of text shared by the file summaries of `tovfileio info`.
+#pragma once
+
+#include <charconv>
+#include <string>
+
+#include "brindle/sdk/TextCodec.h"
+
+// The shortest text that reads back as the same double.
+inline std::string ShortestText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// A command-line path as UTF-8 for display: bytes that are not UTF-8 show as
+// replacement characters.
+inline std::string DisplayName(const std::string& file) {
+    return TextCodec::EncodeUtf8(TextCodec::PathToWide(file));
+}
