@@ -169,4 +169,75 @@ std::string GenerateHtr(const HtrOptions& options) {
     return out;
 }
 
+namespace {
+
+// Body-marker names for the first markers; further ones are numbered.
+constexpr const char* kMarkerNames[] = {
+    "LFHD", "RFHD", "C7",   "STRN", "LSHO", "RSHO", "LELB", "RELB", "LWRA", "RWRA",
+    "LASI", "RASI", "LKNE", "RKNE", "LANK", "RANK", "LHEE", "RHEE", "LTOE", "RTOE",
+};
+constexpr std::uint32_t kMarkerNameCount = sizeof kMarkerNames / sizeof kMarkerNames[0];
+
+std::string MarkerName(std::uint32_t i) {
+    if (i < kMarkerNameCount) return kMarkerNames[i];
+    return "M" + std::to_string(i);
+}
+
+void AppendNumber(std::string& out, const char* format, double value) {
+    char buffer[48];
+    const int n = std::snprintf(buffer, sizeof buffer, format, value);
+    out.append(buffer, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+std::string GenerateTrc(const TrcOptions& options) {
+    std::mt19937_64 random(options.seed);
+    std::uniform_real_distribution<double> place(-800.0, 800.0);
+    std::uniform_real_distribution<double> height(50.0, 1800.0);
+    std::uniform_int_distribution<int> dropout(0, 199);
+    const double rate = options.dataRate > 0 ? options.dataRate : 60;
+
+    std::string out;
+    out.reserve(static_cast<std::size_t>(options.rows + 6) * (options.markers * 30 + 20));
+    out += "PathFileType\t4\t(X/Y/Z)\tgenerated.trc\n";
+    out += "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+           "OrigDataStartFrame\tOrigNumFrames\n";
+    const std::string rateText = std::to_string(options.dataRate);
+    out += rateText + "\t" + rateText + "\t" + std::to_string(options.rows) + "\t" +
+           std::to_string(options.markers) + "\tmm\t" + rateText + "\t1\t" +
+           std::to_string(options.rows) + "\n";
+    out += "Frame#\tTime";
+    for (std::uint32_t m = 0; m < options.markers; ++m) out += "\t" + MarkerName(m) + "\t\t";
+    out += "\n\t";
+    for (std::uint32_t m = 1; m <= options.markers; ++m) {
+        const std::string n = std::to_string(m);
+        out += "\tX" + n + "\tY" + n + "\tZ" + n;
+    }
+    out += "\n\n";
+    std::vector<double> centres;
+    for (std::uint32_t m = 0; m < options.markers; ++m) {
+        centres.push_back(place(random));
+        centres.push_back(height(random));
+        centres.push_back(place(random));
+    }
+    for (std::uint32_t row = 0; row < options.rows; ++row) {
+        const double t = row / rate;
+        out += std::to_string(row + 1);
+        AppendNumber(out, "\t%.5f", t);
+        for (std::uint32_t m = 0; m < options.markers; ++m) {
+            if (dropout(random) == 0) {
+                out += "\t\t\t";
+                continue;
+            }
+            const double angle = 6.283185307179586 * t * 0.5 + m;
+            AppendNumber(out, "\t%.5f", centres[3 * m] + 40.0 * std::cos(angle));
+            AppendNumber(out, "\t%.5f", centres[3 * m + 1] + 10.0 * std::sin(2 * angle));
+            AppendNumber(out, "\t%.5f", centres[3 * m + 2] + 40.0 * std::sin(angle));
+        }
+        out += "\n";
+    }
+    return out;
+}
+
 }  // namespace tovgen

@@ -19,4 +19,15 @@ struct HtrOptions {
 // a gentle walking motion on every segment.
 std::string GenerateHtr(const HtrOptions& options);
 
+struct TrcOptions {
+    std::uint32_t markers = 12;
+    std::uint32_t rows = 30;
+    std::int32_t dataRate = 60;
+    std::uint64_t seed = 1;
+};
+
+// A complete TRC file (path-file type 4, millimetres, LF line ends) with the
+// markers circling slowly and now and then dropping out (empty fields).
+std::string GenerateTrc(const TrcOptions& options);
+
 }  // namespace tovgen

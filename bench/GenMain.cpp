@@ -1,5 +1,6 @@
 // tov_gen: writes synthetic motion-capture files.
 //   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT
+//   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] OUT
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +11,8 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT\n",
+    std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT\n"
+               "       tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] OUT\n",
                stderr);
     return 2;
 }
@@ -18,8 +20,11 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || std::strcmp(argv[1], "htr") != 0) return Usage();
+    if (argc < 3) return Usage();
+    const std::string kind = argv[1];
+    if (kind != "htr" && kind != "trc") return Usage();
     tovgen::HtrOptions options;
+    tovgen::TrcOptions trcOptions;
     const char* out = nullptr;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -28,10 +33,16 @@ int main(int argc, char** argv) {
             options.segments = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--frames" && hasValue) {
             options.frames = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--markers" && hasValue) {
+            trcOptions.markers = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--rows" && hasValue) {
+            trcOptions.rows = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--rate" && hasValue) {
             options.frameRate = static_cast<std::int32_t>(std::strtol(argv[++i], nullptr, 10));
+            trcOptions.dataRate = options.frameRate;
         } else if (arg == "--seed" && hasValue) {
             options.seed = std::strtoull(argv[++i], nullptr, 10);
+            trcOptions.seed = options.seed;
         } else if (arg[0] != '-' && out == nullptr) {
             out = argv[i];
         } else {
@@ -39,7 +50,8 @@ int main(int argc, char** argv) {
         }
     }
     if (out == nullptr) return Usage();
-    const std::string text = tovgen::GenerateHtr(options);
+    const std::string text =
+        kind == "htr" ? tovgen::GenerateHtr(options) : tovgen::GenerateTrc(trcOptions);
     std::FILE* file = std::fopen(out, "wb");
     if (file == nullptr) {
         std::perror(out);
