@@ -1,0 +1,294 @@
+// The ".reg" text format of the registry store: writing it, and reading it
+// back as far as it is valid.
+#include <cwctype>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "brindle/host/RegistryStore.h"
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFile.h"
+
+namespace brindle::host {
+namespace {
+
+const wchar_t kHeader[] = L"Windows Registry Editor Version 5.00";
+const wchar_t kRoot[] = L"HKEY_CURRENT_USER";
+
+void AppendQuoted(std::wstring& out, std::wstring_view text) {
+    out += L'"';
+    for (wchar_t c : text) {
+        if (c == L'\\' || c == L'"') out += L'\\';
+        out += c;
+    }
+    out += L'"';
+}
+
+void AppendHexBytes(std::wstring& out, const std::vector<BYTE>& data) {
+    static const wchar_t kDigits[] = L"0123456789abcdef";
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i > 0) out += L',';
+        out += kDigits[data[i] >> 4];
+        out += kDigits[data[i] & 0xF];
+    }
+}
+
+// The text of a string value, when its bytes are exactly a UTF-16 string
+// and its terminating null with nothing the quoted form cannot carry.
+std::optional<std::wstring> PlainString(const std::vector<BYTE>& data) {
+    if (data.size() < 2 || data.size() % 2 != 0) return std::nullopt;
+    std::wstring text;
+    for (std::size_t i = 0; i + 2 < data.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+        if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+        text += c;
+    }
+    if (data[data.size() - 2] != 0 || data[data.size() - 1] != 0) return std::nullopt;
+    return text;
+}
+
+void AppendValue(std::wstring& out, const std::wstring& name, const RegistryValue& value) {
+    if (name.empty()) {
+        out += L'@';
+    } else {
+        AppendQuoted(out, name);
+    }
+    out += L'=';
+    if (value.type == REG_SZ) {
+        if (const auto text = PlainString(value.data)) {
+            AppendQuoted(out, *text);
+            out += L'\n';
+            return;
+        }
+    }
+    if (value.type == REG_DWORD && value.data.size() == 4) {
+        wchar_t digits[16];
+        const std::uint32_t number = value.data[0] | (value.data[1] << 8) |
+                                     (value.data[2] << 16) |
+                                     (static_cast<std::uint32_t>(value.data[3]) << 24);
+        std::swprintf(digits, 16, L"dword:%08x", number);
+        out += digits;
+    } else if (value.type == REG_BINARY) {
+        out += L"hex:";
+        AppendHexBytes(out, value.data);
+    } else {
+        wchar_t prefix[24];
+        std::swprintf(prefix, 24, L"hex(%x):", static_cast<unsigned>(value.type));
+        out += prefix;
+        AppendHexBytes(out, value.data);
+    }
+    out += L'\n';
+}
+
+void AppendKey(std::wstring& out, const std::wstring& path, const RegistryKey& key) {
+    out += L'[';
+    out += path;
+    out += L"]\n";
+    for (const auto& [name, value] : key.values) AppendValue(out, name, value);
+    out += L'\n';
+    for (const auto& [name, subkey] : key.subkeys) {
+        AppendKey(out, path + L'\\' + subkey->name, *subkey);
+    }
+}
+
+// --- Reading -------------------------------------------------------------
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    }
+    return true;
+}
+
+int HexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+// Reads a quoted string at the start of `text`; false when it does not close.
+bool ReadQuoted(std::wstring_view& text, std::wstring& out) {
+    if (text.empty() || text.front() != L'"') return false;
+    out.clear();
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        if (text[i] == L'\\' && i + 1 < text.size()) {
+            out += text[++i];
+        } else if (text[i] == L'"') {
+            text.remove_prefix(i + 1);
+            return true;
+        } else {
+            out += text[i];
+        }
+    }
+    return false;
+}
+
+// Reads "aa,bb,..." to the end of `text`; false on anything else.
+bool ReadHexBytes(std::wstring_view text, std::vector<BYTE>& data) {
+    while (!text.empty()) {
+        std::size_t digits = 0;
+        int byte = 0;
+        while (digits < text.size() && digits < 2 && HexDigit(text[digits]) >= 0) {
+            byte = byte * 16 + HexDigit(text[digits]);
+            ++digits;
+        }
+        if (digits == 0) return false;
+        data.push_back(static_cast<BYTE>(byte));
+        text.remove_prefix(digits);
+        if (text.empty()) break;
+        if (text.front() != L',') return false;
+        text.remove_prefix(1);
+        if (text.empty()) return false;
+    }
+    return true;
+}
+
+// Parses the data part of a value line (after "="); false when invalid.
+bool ReadValueData(std::wstring_view text, RegistryValue& value) {
+    value.data.clear();
+    if (!text.empty() && text.front() == L'"') {
+        std::wstring string;
+        if (!ReadQuoted(text, string) || !text.empty()) return false;
+        value.type = REG_SZ;
+        for (wchar_t c : string) {
+            value.data.push_back(static_cast<BYTE>(c & 0xFF));
+            value.data.push_back(static_cast<BYTE>((c >> 8) & 0xFF));
+        }
+        value.data.push_back(0);
+        value.data.push_back(0);
+        return true;
+    }
+    if (text.substr(0, 6) == L"dword:") {
+        text.remove_prefix(6);
+        if (text.empty() || text.size() > 8) return false;
+        std::uint32_t number = 0;
+        for (wchar_t c : text) {
+            if (HexDigit(c) < 0) return false;
+            number = number * 16 + static_cast<std::uint32_t>(HexDigit(c));
+        }
+        value.type = REG_DWORD;
+        for (int shift = 0; shift < 32; shift += 8) {
+            value.data.push_back(static_cast<BYTE>((number >> shift) & 0xFF));
+        }
+        return true;
+    }
+    if (text.substr(0, 4) == L"hex:") {
+        value.type = REG_BINARY;
+        return ReadHexBytes(text.substr(4), value.data);
+    }
+    if (text.substr(0, 4) == L"hex(") {
+        const std::size_t close = text.find(L"):");
+        if (close == std::wstring_view::npos || close == 4 || close > 12) return false;
+        DWORD type = 0;
+        for (wchar_t c : text.substr(4, close - 4)) {
+            if (HexDigit(c) < 0) return false;
+            type = type * 16 + static_cast<DWORD>(HexDigit(c));
+        }
+        value.type = type;
+        return ReadHexBytes(text.substr(close + 2), value.data);
+    }
+    return false;
+}
+
+RegistryKey* CreatePath(RegistryKey& root, std::wstring_view path) {
+    RegistryKey* key = &root;
+    while (!path.empty()) {
+        const std::size_t slash = path.find(L'\\');
+        const std::wstring part(path.substr(0, slash));
+        if (part.empty()) return nullptr;
+        auto& slot = key->subkeys[part];
+        if (!slot) {
+            slot = std::make_unique<RegistryKey>();
+            slot->name = part;
+        }
+        key = slot.get();
+        path = slash == std::wstring_view::npos ? std::wstring_view() : path.substr(slash + 1);
+    }
+    return key;
+}
+
+// Handles one logical line (continuations joined); false when invalid.
+// `key` is the key values go to: null before any key and under keys
+// outside the current user's tree, whose values are passed over.
+bool ReadRegLine(std::wstring_view line, RegistryKey& root, RegistryKey*& key, bool& inOtherRoot) {
+    if (line.empty()) return true;
+    if (line.front() == L'[') {
+        if (line.back() != L']') return false;
+        const std::wstring_view path = line.substr(1, line.size() - 2);
+        const std::wstring_view rootName = path.substr(0, path.find(L'\\'));
+        if (!EqualsNoCase(rootName, kRoot)) {
+            if (rootName.empty() || rootName.front() == L'-') return false;
+            key = nullptr;
+            inOtherRoot = true;
+            return true;
+        }
+        inOtherRoot = false;
+        key = rootName.size() == path.size() ? &root : CreatePath(root, path.substr(rootName.size() + 1));
+        return key != nullptr;
+    }
+    std::wstring name;
+    if (line.front() == L'@') {
+        line.remove_prefix(1);
+    } else if (!ReadQuoted(line, name)) {
+        return false;
+    }
+    if (line.empty() || line.front() != L'=') return false;
+    line.remove_prefix(1);
+    if (key == nullptr) return inOtherRoot;
+    if (line == L"-") {
+        key->values.erase(name);
+        return true;
+    }
+    RegistryValue value;
+    if (!ReadValueData(line, value)) return false;
+    key->values[name] = std::move(value);
+    return true;
+}
+
+}  // namespace
+
+std::string FormatRegFile(const RegistryKey& currentUser) {
+    std::wstring text = kHeader;
+    text += L"\n\n";
+    AppendKey(text, kRoot, currentUser);
+    return TextCodec::EncodeUtf8(text);
+}
+
+RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser) {
+    RegFileStatus status;
+    TextFile::Reader reader;
+    if (!reader.Open(TextCodec::PathToWide(path))) return status;
+    status.found = true;
+    const std::wstring* line = reader.ReadLine();
+    if (line == nullptr) {
+        status.complete = true;  // an empty file holds an empty registry
+        return status;
+    }
+    if (*line != kHeader) return status;
+    RegistryKey* key = nullptr;
+    bool inOtherRoot = false;
+    // A line ending in a backslash goes on in the next one (long hex data);
+    // the blanks that indent a line are not part of it.
+    std::wstring logical;
+    bool continued = false;
+    while ((line = reader.ReadLine()) != nullptr) {
+        std::wstring_view part(*line);
+        while (!part.empty() && (part.front() == L' ' || part.front() == L'\t')) {
+            part.remove_prefix(1);
+        }
+        logical += part;
+        continued = !logical.empty() && logical.back() == L'\\' && logical.front() != L'[';
+        if (continued) {
+            logical.pop_back();
+            continue;
+        }
+        if (!ReadRegLine(logical, currentUser, key, inOtherRoot)) return status;
+        logical.clear();
+    }
+    status.complete = !continued;
+    return status;
+}
+
+}  // namespace brindle::host

@@ -1,0 +1,36 @@
+// Dialog templates as data: what a dialog resource holds. The module keeps
+// its templates in resources/ and hands them to DialogBoxIndirectParamW.
+#pragma once
+
+#include <cstddef>
+
+enum class ControlKind {
+    Label,          // static text
+    Bitmap,         // static picture; `resource` names the bitmap
+    Button,
+    DefaultButton,  // the button Enter presses
+    CheckBox,
+    RadioButton,
+    Edit,
+    ReadOnlyEdit,
+    GroupBox,
+    CustomEdit,  // the host's numeric edit control
+};
+
+struct DialogControl {
+    int id;  // -1 for controls nobody addresses
+    ControlKind kind;
+    const wchar_t* text;
+    short x, y, width, height;  // dialog units
+    int resource = 0;
+};
+
+struct DialogTemplate {
+    int id;
+    const wchar_t* title;
+    short width, height;  // dialog units
+    const wchar_t* font;
+    short pointSize;
+    const DialogControl* controls;
+    std::size_t controlCount;
+};

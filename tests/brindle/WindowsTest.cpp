@@ -1,0 +1,101 @@
+// The host's dialogs and message boxes, driven by a script.
+#include <gtest/gtest.h>
+
+#include "brindle/host/ScriptedDriver.h"
+#include "brindle/host/UiDriver.h"
+#include "brindle/sdk/BrindleWindows.h"
+
+using brindle::host::ScriptedDriver;
+
+namespace {
+
+constexpr DialogControl kControls[] = {
+    {10, ControlKind::CheckBox, L"Check", 0, 0, 50, 10},
+    {11, ControlKind::RadioButton, L"A", 0, 12, 50, 10},
+    {12, ControlKind::RadioButton, L"B", 0, 24, 50, 10},
+    {13, ControlKind::Edit, L"", 0, 36, 50, 10},
+    {14, ControlKind::DefaultButton, L"Go", 0, 48, 50, 10},
+};
+constexpr DialogTemplate kDialog = {500, L"Test", 100, 80, L"MS Sans Serif", 8, kControls, 5};
+
+// Records what the dialog saw; Go ends it with 7 + the number of commands,
+// Cancel with 0. A question asked from inside the dialog is answered by the
+// script.
+struct Record {
+    int commands = 0;
+    bool checked = false;
+    bool radioB = false;
+    std::wstring text;
+    bool answer = false;
+    HWND activeInside = nullptr;
+};
+
+INT_PTR Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    static Record* record = nullptr;
+    if (message == WM_INITDIALOG) {
+        record = reinterpret_cast<Record*>(lParam);
+        CheckRadioButton(dialog, 11, 12, 11);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    ++record->commands;
+    switch (LOWORD(wParam)) {
+        case 14: {
+            record->checked = IsDlgButtonChecked(dialog, 10) == BST_CHECKED;
+            record->radioB = IsDlgButtonChecked(dialog, 12) == BST_CHECKED;
+            wchar_t text[4];
+            GetDlgItemTextW(dialog, 13, text, 4);
+            record->text = text;
+            record->activeInside = GetActiveWindow();
+            record->answer = MessageBoxW(GetActiveWindow(), L"Sure?", L"Q", MB_YESNO) == IDYES;
+            EndDialog(dialog, 7 + record->commands);
+            return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return TRUE;
+    }
+}
+
+TEST(WindowsTest, DialogsPlayTheScriptAndNeverWait) {
+    struct Case {
+        const char* name;
+        ScriptedDriver script;
+        INT_PTR result;
+        bool checked, radioB;
+        std::wstring text;
+        bool answer;
+        std::size_t problems;
+    };
+    Case cases[] = {
+        {"full", ScriptedDriver().Click(10).Click(12).SetText(13, L"abcdef").Enter().Answer(IDYES),
+         7 + 4, true, true, L"abc", true, 0},
+        {"toggle twice", ScriptedDriver().Click(10).Click(10).Click(14).Answer(IDNO), 7 + 3, false,
+         false, L"", false, 0},
+        {"escape", ScriptedDriver().Escape(), 0, false, false, L"", false, 0},
+        {"close means cancel", ScriptedDriver().Close(), 0, false, false, L"", false, 0},
+        {"script runs out", ScriptedDriver().Click(10), -1, false, false, L"", false, 1},
+        {"question unanswered", ScriptedDriver().Enter(), 7 + 1, false, false, L"", false, 1},
+    };
+    for (Case& c : cases) {
+        brindle::host::SetUiDriver(&c.script);
+        Record record;
+        const INT_PTR result = DialogBoxIndirectParamW(nullptr, &kDialog, brindle::host::MainWindow(),
+                                                       Procedure, reinterpret_cast<LPARAM>(&record));
+        brindle::host::SetUiDriver(nullptr);
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(record.checked, c.checked) << c.name;
+        EXPECT_EQ(record.radioB, c.radioB) << c.name;
+        EXPECT_EQ(record.text, c.text) << c.name;
+        EXPECT_EQ(record.answer, c.answer) << c.name;
+        EXPECT_EQ(brindle::host::TakeUiProblems().size(), c.problems) << c.name;
+        if (record.activeInside != nullptr) {
+            // The question was owned by the dialog, the active window then.
+            ASSERT_FALSE(c.script.MessageBoxes().empty());
+            EXPECT_EQ(c.script.MessageBoxes().back().owner, record.activeInside);
+            EXPECT_NE(record.activeInside, brindle::host::MainWindow());
+        }
+    }
+    EXPECT_EQ(GetActiveWindow(), brindle::host::MainWindow());
+}
+
+}  // namespace
