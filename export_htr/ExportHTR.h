@@ -1,0 +1,27 @@
+// The module's scene exporter for HTR files, as the host sees it.
+#pragma once
+
+#include <string>
+
+#include "brindle/sdk/PluginClasses.h"
+#include "htr/HTRFile.h"
+
+class ExportHTR : public SceneExport {
+public:
+    int ExtCount() override { return 1; }
+    const wchar_t* Ext(int n) override;
+    const wchar_t* LongDesc() override { return L"Tovelund HTR Skeletal Animation File"; }
+    const wchar_t* ShortDesc() override { return L"Tovelund HTR File"; }
+    const wchar_t* AuthorName() override { return L"Tovelund Corporation"; }
+    const wchar_t* CopyrightMessage() override;
+    const wchar_t* OtherMessage1() override { return L""; }
+    const wchar_t* OtherMessage2() override { return L""; }
+    unsigned int Version() override { return 300; }
+    void ShowAbout(HWND owner) override;
+    int DoExport(const wchar_t* name, ExpInterface* exporter, Interface* host,
+                 BOOL suppressPrompts, DWORD options) override;
+
+private:
+    std::wstring path_;
+    HTRFile htr_;
+};

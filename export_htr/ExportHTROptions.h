@@ -1,0 +1,30 @@
+// The HTR exporter's options: one record for the whole module, kept between
+// exports and stored in the "ExportHTR" section of the settings.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/RegistrySettingsKey.h"
+
+class ExportHTROptions : public RegistrySettingsKey {
+public:
+    // Opens the settings section; the fields start at their defaults.
+    ExportHTROptions();
+
+    // Reads the stored values; one that cannot be read leaves its field.
+    void Load();
+    // Writes the stored values; failures are ignored.
+    void Save() const;
+
+    bool savedPose = true;  // false: the current pose
+    bool animate = true;
+    bool parentTransforms = true;
+    bool range = false;  // false: the host's animation range
+    std::int32_t startFrame = 1;  // not stored
+    std::int32_t endFrame = 1;    // not stored
+    std::int32_t offset = 0;
+    double scaleFactor = 1.0;
+
+    // The module's record, alive from load to unload.
+    static ExportHTROptions& Module();
+};

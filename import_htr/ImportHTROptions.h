@@ -1,0 +1,39 @@
+// The HTR importer's options: one record for the whole module, kept between
+// imports and stored in the "ImportHTR" section of the settings.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/RegistrySettingsKey.h"
+
+class ImportHTROptions {
+public:
+    // Opens the settings section; the fields start at their defaults.
+    ImportHTROptions();
+
+    // Reads the stored values; one that cannot be read leaves its field.
+    void Load();
+    // Writes the stored values; failures are ignored.
+    void Save() const;
+
+    const RegistrySettingsKey& Key() const { return key_; }
+
+    bool apply = false;  // false: create a skeleton; true: apply to the selection
+    bool animate = true;
+    bool endEffectors = false;
+    bool keyBasePosition = false;
+    bool range = false;  // false: all frames; true: startFrame to endFrame
+    bool setFrameRate = false;
+    std::int32_t startFrame = 1;  // not stored
+    std::int32_t endFrame = 1;    // not stored
+    std::int32_t offset = 0;      // not stored
+    std::int32_t rotationController = 0;  // 0 Euler, 1 TCB
+    float size = 1.0f;
+    double scaleFactor = 1.0;
+
+    // The module's record, alive from load to unload.
+    static ImportHTROptions& Module();
+
+private:
+    RegistrySettingsKey key_;
+};

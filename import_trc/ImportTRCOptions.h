@@ -1,0 +1,33 @@
+// The TRC importer's options: one record for the whole module, kept between
+// imports and stored in the "ImportTRC" section of the settings.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/RegistrySettingsKey.h"
+
+class ImportTRCOptions : public RegistrySettingsKey {
+public:
+    // Opens the settings section; the fields start at their defaults.
+    ImportTRCOptions();
+
+    // Reads the stored values; one that cannot be read leaves its field.
+    void Load();
+    // Writes the stored values; failures are ignored.
+    void Save() const;
+
+    bool apply = false;  // false: create an object per marker; true: reuse nodes
+    bool sphereGeometry = true;  // false: point objects
+    bool selectedOnly = false;
+    bool rootNode = false;  // link the markers under a "TRCCloud" dummy
+    bool range = false;
+    bool setFrameRate = false;
+    std::int32_t startFrame = 1;  // not stored
+    std::int32_t endFrame = 1;    // not stored
+    std::int32_t offset = 0;      // not stored
+    float size = 1.0f;
+    double scaleFactor = 1.0;
+
+    // The module's record, alive from load to unload.
+    static ImportTRCOptions& Module();
+};

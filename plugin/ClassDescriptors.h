@@ -1,0 +1,68 @@
+// The module's four class descriptors: what the host learns of each plug-in
+// class before it creates objects of it. Each is a lazily created singleton
+// on the host's heap, destroyed by LibShutdown.
+#pragma once
+
+#include <string>
+
+#include "brindle/sdk/ClassDesc.h"
+
+// The strings every descriptor owns: class name and internal name (two
+// copies of one string-table text) and the category.
+class ModuleClassDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return TRUE; }
+    const wchar_t* ClassName() override { return className_.c_str(); }
+    const wchar_t* Category() override { return category_.c_str(); }
+    const wchar_t* InternalName() override { return internalName_.c_str(); }
+
+protected:
+    explicit ModuleClassDesc(int nameId);
+
+private:
+    std::wstring className_;
+    std::wstring internalName_;
+    std::wstring category_;
+};
+
+class ImportHTRClassDesc : public ModuleClassDesc {
+public:
+    ImportHTRClassDesc();
+    void* Create(BOOL loading) override;
+    SClass_ID SuperClassID() override { return SCENE_IMPORT_CLASS_ID; }
+    Class_ID ClassID() override { return Class_ID(0x52871D2D, 0x79755925); }
+};
+
+class ImportTRCClassDesc : public ModuleClassDesc {
+public:
+    ImportTRCClassDesc();
+    void* Create(BOOL loading) override;
+    SClass_ID SuperClassID() override { return SCENE_IMPORT_CLASS_ID; }
+    Class_ID ClassID() override { return Class_ID(0x36712537, 0x27265B43); }
+};
+
+class ExportHTRClassDesc : public ModuleClassDesc {
+public:
+    ExportHTRClassDesc();
+    void* Create(BOOL loading) override;
+    SClass_ID SuperClassID() override { return SCENE_EXPORT_CLASS_ID; }
+    Class_ID ClassID() override { return Class_ID(0x79A30F94, 0x5AD43C07); }
+};
+
+class TOVUtilitiesClassDesc : public ModuleClassDesc {
+public:
+    TOVUtilitiesClassDesc();
+    void* Create(BOOL loading) override;
+    SClass_ID SuperClassID() override { return UTILITY_CLASS_ID; }
+    Class_ID ClassID() override { return Class_ID(0x34CC2142, 0x1E45027A); }
+};
+
+// The descriptor of each class, created at the first request; null when the
+// host's heap could not supply it (the next request tries again).
+ClassDesc* GetImportHTRDesc();
+ClassDesc* GetImportTRCDesc();
+ClassDesc* GetExportHTRDesc();
+ClassDesc* GetTOVUtilitiesDesc();
+// Destroys the descriptors that exist, in the order ImportHTR, ExportHTR,
+// ImportTRC, TOVUtilities, and empties their pointers.
+void DestroyClassDescriptors();

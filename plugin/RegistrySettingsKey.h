@@ -1,0 +1,45 @@
+// A typed registry key for one section of the module's settings:
+// HKEY_CURRENT_USER\Software\Tovelund\<product>\<host>\<section>.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "brindle/sdk/BrindleRegistry.h"
+
+class RegistrySettingsKey {
+public:
+    RegistrySettingsKey() = default;
+    ~RegistrySettingsKey() { Close(); }
+    RegistrySettingsKey(const RegistrySettingsKey&) = delete;
+    RegistrySettingsKey& operator=(const RegistrySettingsKey&) = delete;
+
+    // Creates or opens the key level by level; true when the section opened.
+    bool Open(const std::wstring& product, const std::wstring& host, const std::wstring& section);
+    void Close();
+    bool IsOpen() const { return open_; }
+
+    // Each read returns false and leaves `value` unchanged when the key is
+    // not open, the value is missing, or it does not fit its kind's buffer
+    // (1 byte for a bool, 4 for an integer or float, 8 for a double, 2048
+    // bytes, 1023 characters and the null, for a string).
+    bool ReadBool(const wchar_t* name, bool& value) const;
+    bool ReadInt(const wchar_t* name, std::int32_t& value) const;
+    bool ReadFloat(const wchar_t* name, float& value) const;
+    bool ReadDouble(const wchar_t* name, double& value) const;
+    bool ReadString(const wchar_t* name, std::wstring& value) const;
+
+    // Each write returns false when the key is not open or the write fails.
+    bool WriteBool(const wchar_t* name, bool value) const;
+    bool WriteInt(const wchar_t* name, std::int32_t value) const;
+    bool WriteFloat(const wchar_t* name, float value) const;
+    bool WriteDouble(const wchar_t* name, double value) const;
+    bool WriteString(const wchar_t* name, const std::wstring& value) const;
+
+private:
+    bool ReadBytes(const wchar_t* name, void* buffer, DWORD capacity) const;
+    bool WriteBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
+
+    bool open_ = false;
+    HKEY key_ = nullptr;
+};

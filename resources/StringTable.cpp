@@ -1,0 +1,66 @@
+// The module's string table. Texts are used exactly as written here; code
+// that shows them loads them by number at the moment of use.
+#include <algorithm>
+#include <iterator>
+
+#include "resources/ModuleResources.h"
+
+namespace {
+
+struct StringEntry {
+    int id;
+    const wchar_t* text;
+};
+
+// Sorted by number.
+constexpr StringEntry kStrings[] = {
+    {1, L"TOVFileIO Post-Process Motion Capture Utility (Norvik)"},
+    {2, L"Motion Capture"},
+    {5, L"Select Mapping File..."},
+    {6, L"Convert TRC to GWM"},
+    {7, L"Choose GWM Files Destination Folder..."},
+    {8, L"MNM File Creation Status"},
+    {9, L"MNM File Creation Successful"},
+    {10, L"MNM File Creation Failed: Unable to open output file."},
+    {12, L"Pick optional markers?"},
+    {13, L"Tovelund TRC Files (*.TRC)"},
+    {16, L"Select Source TRC Files..."},
+    {17, L"ConvertGWM Error"},
+    {18, L"Cannot Open Batch Log File."},
+    {19, L"Select Target GWM File..."},
+    {26, L"Please choose a start frame equal to or greater than "},
+    {27, L"Please choose an end frame less than or equal to "},
+    {28, L"ImportHTR Error"},
+    {29, L"ImportHTR"},
+    {30, L"Please choose a start frame that is less than the end frame."},
+    {31, L"ExportHTR"},
+    {32, L"ImportTRC"},
+    {33, L"TOVUtilities"},
+    {34, L"Marker Name Mapping Files (*.MNM)"},
+    {35, L"Gaitwork Marker Files (*.GWM)"},
+    {39, L"ImportHTR Warning"},
+    {40, L"ScaleFactor is not 1.0, this plugin does not support the ScaleFactor header variable."},
+    {41, L"Import Error"},
+    {42, L"Please select the root of a skeleton before applying animation."},
+    {43, L"You can't import .htr directly onto a biped node."},
+    {44, L"Please select a branch to apply to that exists in the source HTR file."},
+    {45, L"Please choose a non-zero size."},
+    {46, L"Please choose a non-zero scale factor."},
+    {47, L"Please choose either Base Position, Animation, or both when in apply mode."},
+};
+
+static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
+                             [](const StringEntry& a, const StringEntry& b) { return a.id < b.id; }));
+
+}  // namespace
+
+const wchar_t* ModuleString(int id) {
+    const auto found = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                                        [](const StringEntry& e, int key) { return e.id < key; });
+    return found != std::end(kStrings) && found->id == id ? found->text : nullptr;
+}
+
+std::wstring GetResourceStringAsMSTR(int id) {
+    const wchar_t* text = ModuleString(id);
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
