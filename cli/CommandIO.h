@@ -27,3 +27,5 @@ int RunTovfileio(const Arguments& args, const CommandIO& io);
 // The commands, each with the arguments after its name.
 int RunInfoCommand(const Arguments& args, const CommandIO& io);
 int RunConvertCommand(const Arguments& args, const CommandIO& io);
+int RunPluginsCommand(const Arguments& args, const CommandIO& io);
+int RunAboutCommand(const Arguments& args, const CommandIO& io);

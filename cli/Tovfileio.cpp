@@ -16,6 +16,8 @@ const char kHelp[] =
     "Commands:\n"
     "  info FILE...   show what each file holds (--json for scripts)\n"
     "  convert IN OUT read IN and write it as OUT, converting units on the way\n"
+    "  plugins        load the Brindle module and list its plug-in classes\n"
+    "  about          show the module's About box\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help; 'tovfileio COMMAND --help' for a command\n"
@@ -41,6 +43,8 @@ int RunTovfileio(const Arguments& args, const CommandIO& io) {
         }
         if (command == "info") return RunInfoCommand(rest, io);
         if (command == "convert") return RunConvertCommand(rest, io);
+        if (command == "plugins") return RunPluginsCommand(rest, io);
+        if (command == "about") return RunAboutCommand(rest, io);
         io.Err("tovfileio: unknown command '" + command + "'\nTry 'tovfileio --help'.\n");
         return kExitUsage;
     } catch (const std::bad_alloc&) {
