@@ -15,7 +15,7 @@ const char kHelp[] =
     "\n"
     "Commands:\n"
     "  info FILE...   show what each file holds (--json for scripts)\n"
-    "  convert IN OUT read IN and write it as OUT, converting units on the way\n"
+    "  convert IN OUT HTR to HTR with units converted, or TRC to GWM\n"
     "  plugins        load the Brindle module and list its plug-in classes\n"
     "  about          show the module's About box\n"
     "\n"

@@ -119,3 +119,50 @@ TEST(ConvertCommandTest, CommandLineErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
+    tovtest::ScratchDir dir;
+    const std::string trc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
+    const auto map = dir.Write("lab.mnm", "HEAD\tLFHD\t\nNECK\tC7\t\n");
+    const auto out = dir.Path() / "take.GWM";
+    ::setenv("SOURCE_DATE_EPOCH", "1765443472", 1);
+    const auto result = RunCommand({"convert", "--mnm", map.string(), "--offset", "1", "-2", "0.5",
+                                    "--offset-space=brindle", trc, out.string()});
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string gwm = ReadBytes(out);
+    EXPECT_NE(gwm.find("$Filename   take\n$DateTime   Thu Dec 11 08:57:52 2025\n\n"),
+              std::string::npos)
+        << gwm.substr(0, 200);
+    EXPECT_NE(gwm.find("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n"
+                       "1\t-544.797370\t76.056150\t289.212310\t-62.442460\t-150.127330\t173.175800\t\n\n"),
+              std::string::npos);
+
+    const auto existing = dir.Write("kept.gwm", "precious");
+    const struct {
+        Arguments args;
+        int status;
+        std::string err;
+    } failures[] = {
+        {{"convert", "--mnm", (dir.Path() / "none.mnm").string(), trc, existing.string()}, 1,
+         (dir.Path() / "none.mnm").string() + ": The file could not be opened\n"},
+        {{"convert", (dir.Path() / "gone.trc").string(), existing.string()}, 1,
+         (dir.Path() / "gone.trc").string() + ": The file could not be opened\n"},
+        {{"convert", trc, (dir.Path() / "x.htr").string()}, 2,
+         "tovfileio convert: a TRC file converts to GWM, not to HTR\n"},
+        {{"convert", "--units", "cm", trc, existing.string()}, 2,
+         "tovfileio convert: --units and --rotation-units apply to HTR to HTR only\n"},
+        {{"convert", "--offset", "1", "x", "2", trc, existing.string()}, 2,
+         "tovfileio convert: not a number: 'x'\n"},
+    };
+    for (const auto& f : failures) {
+        const auto failed = RunCommand(f.args);
+        EXPECT_EQ(failed.status, f.status);
+        EXPECT_EQ(failed.err.rfind(f.err, 0), 0u) << failed.err;
+        EXPECT_EQ(ReadBytes(existing), "precious");
+    }
+}
+
+}  // namespace
