@@ -2,24 +2,17 @@
 // every marker holding one sample per row read.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
-#include <unistd.h>
-
-#include "brindle/sdk/TextCodec.h"
+#include "fuzz/FuzzInputFile.h"
 #include "trc/TRCFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/fuzz_trc_read." + std::to_string(::getpid()) + ".trc";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    static const FuzzInputFile input(".trc");
+    input.Write(AsText(data, size));
 
     TRCFile trc;
-    trc.Read(TextCodec::PathToWide(path));
+    trc.Read(input.WidePath());
     for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
         if (trc.GetMarker(m)->GetNumSamples() != trc.GetNumRows()) std::abort();
     }

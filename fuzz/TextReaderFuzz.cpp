@@ -18,35 +18,12 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
+#include "fuzz/FuzzInputFile.h"
 
 namespace {
 
 using Lines = std::vector<std::wstring>;
 
-// The input file, removed when the fuzzer exits.
-class InputFile {
-public:
-    InputFile()
-        : path_(std::filesystem::temp_directory_path() /
-                ("tov-fuzz-text-" + std::to_string(::getpid()) + ".txt")) {}
-    ~InputFile() {
-        std::error_code ec;
-        std::filesystem::remove(path_, ec);
-    }
-
-    void Write(std::string_view bytes) const {
-        std::FILE* file = std::fopen(path_.c_str(), "wb");
-        if (file == nullptr)
-            std::abort();
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        if (std::fclose(file) != 0 || !written)
-            std::abort();
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes) {
     TextFile::Reader reader(readBytes);
@@ -88,7 +65,7 @@ bool IsUtf16(std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const InputFile input;
+    static const FuzzInputFile input(".txt");
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     input.Write(bytes);
 

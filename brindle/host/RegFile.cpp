@@ -38,10 +38,20 @@ void AppendHexBytes(std::wstring& out, const std::vector<BYTE>& data) {
 std::optional<std::wstring> PlainString(const std::vector<BYTE>& data) {
     if (data.size() < 2 || data.size() % 2 != 0) return std::nullopt;
     std::wstring text;
-    for (std::size_t i = 0; i + 2 < data.size(); i += 2) {
-        const wchar_t c = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+    const std::size_t units = data.size() / 2 - 1;
+    auto unit = [&data](std::size_t i) {
+        return static_cast<std::uint32_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    };
+    for (std::size_t i = 0; i < units; ++i) {
+        const std::uint32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) <= 0xDFFF) {
+            text += static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+            continue;
+        }
         if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-        text += c;
+        text += static_cast<wchar_t>(c);
     }
     if (data[data.size() - 2] != 0 || data[data.size() - 1] != 0) return std::nullopt;
     return text;
@@ -151,13 +161,22 @@ bool ReadValueData(std::wstring_view text, RegistryValue& value) {
     if (!text.empty() && text.front() == L'"') {
         std::wstring string;
         if (!ReadQuoted(text, string) || !text.empty()) return false;
+        // The characters as UTF-16 and the terminating null.
         value.type = REG_SZ;
-        for (wchar_t c : string) {
-            value.data.push_back(static_cast<BYTE>(c & 0xFF));
-            value.data.push_back(static_cast<BYTE>((c >> 8) & 0xFF));
+        auto put = [&value](std::uint32_t unit) {
+            value.data.push_back(static_cast<BYTE>(unit & 0xFF));
+            value.data.push_back(static_cast<BYTE>((unit >> 8) & 0xFF));
+        };
+        for (const wchar_t c : string) {
+            const auto code = static_cast<std::uint32_t>(c);
+            if (code >= 0x10000 && code <= 0x10FFFF) {
+                put(0xD800 + ((code - 0x10000) >> 10));
+                put(0xDC00 + ((code - 0x10000) & 0x3FF));
+            } else {
+                put(code);
+            }
         }
-        value.data.push_back(0);
-        value.data.push_back(0);
+        put(0);
         return true;
     }
     if (text.substr(0, 6) == L"dword:") {

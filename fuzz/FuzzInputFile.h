@@ -1,0 +1,40 @@
+// The file a fuzz target writes its input to, since the readers take paths.
+// One per process, removed when the process ends.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "brindle/sdk/TextCodec.h"
+
+class FuzzInputFile {
+public:
+    explicit FuzzInputFile(const std::string& extension)
+        : path_(std::filesystem::temp_directory_path() /
+                ("tov-fuzz-" + std::to_string(::getpid()) + extension)) {}
+    ~FuzzInputFile() {
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+    }
+
+    void Write(std::string_view bytes) const {
+        std::FILE* file = std::fopen(path_.c_str(), "wb");
+        if (file == nullptr) std::abort();
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        if (std::fclose(file) != 0 || !written) std::abort();
+    }
+    const std::filesystem::path& Path() const { return path_; }
+    std::wstring WidePath() const { return TextCodec::PathToWide(path_.native()); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
+    return std::string_view(reinterpret_cast<const char*>(data), size);
+}

@@ -1,0 +1,46 @@
+// Any byte sequence read as the host's registry store is read as far as it
+// is valid; what was read, saved and read again, gives the same file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "brindle/host/RegistryStore.h"
+#include "brindle/sdk/BrindleRegistry.h"
+#include "fuzz/FuzzInputFile.h"
+
+using brindle::host::RegistryStore;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzInputFile input(".reg");
+    static const FuzzInputFile saved(".saved.reg");
+    input.Write(AsText(data, size));
+
+    auto& store = RegistryStore::Instance();
+    store.UseFile(input.Path().string());
+    const std::string first = brindle::host::FormatRegFile(store.CurrentUser());
+    // A module opening its settings on top of whatever was read.
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Tovelund\\TOVFileIO\\Brindle\\Fuzz", 0,
+                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        std::abort();
+    }
+    const BYTE one = 1;
+    RegSetValueExW(key, L"Flag", 0, REG_BINARY, &one, 1);
+    RegCloseKey(key);
+
+    saved.Write(first);
+    store.UseFile(saved.Path().string());
+    if (store.FoundDamaged()) std::abort();
+    if (brindle::host::FormatRegFile(store.CurrentUser()) != first) std::abort();
+    store.UseFile("");
+    // The damaged-file copies the store keeps beside the input.
+    std::error_code ec;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(input.Path().parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(input.Path().filename().string() + ".damaged", 0) == 0) {
+            std::filesystem::remove(entry.path(), ec);
+        }
+    }
+    return 0;
+}
