@@ -195,7 +195,15 @@ std::string GenerateTrc(const TrcOptions& options) {
     std::mt19937_64 random(options.seed);
     std::uniform_real_distribution<double> place(-800.0, 800.0);
     std::uniform_real_distribution<double> height(50.0, 1800.0);
-    std::uniform_int_distribution<int> dropout(0, 199);
+    // The default rate draws one whole number in 200 per sample, exactly as
+    // the generator always has, so the files it made before (samples/walk.trc)
+    // come out byte for byte the same; any other rate draws a real number.
+    std::uniform_int_distribution<int> defaultDropout(0, 199);
+    std::uniform_real_distribution<double> share(0.0, 1.0);
+    const bool defaultRate = options.dropoutRate == kDefaultDropoutRate;
+    auto dropsOut = [&] {
+        return defaultRate ? defaultDropout(random) == 0 : share(random) < options.dropoutRate;
+    };
     const double rate = options.dataRate > 0 ? options.dataRate : 60;
 
     std::string out;
@@ -226,7 +234,7 @@ std::string GenerateTrc(const TrcOptions& options) {
         out += std::to_string(row + 1);
         AppendNumber(out, "\t%.5f", t);
         for (std::uint32_t m = 0; m < options.markers; ++m) {
-            if (dropout(random) == 0) {
+            if (dropsOut()) {
                 out += "\t\t\t";
                 continue;
             }

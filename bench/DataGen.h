@@ -19,15 +19,20 @@ struct HtrOptions {
 // a gentle walking motion on every segment.
 std::string GenerateHtr(const HtrOptions& options);
 
+// The share of TRC samples that drop out unless asked otherwise.
+constexpr double kDefaultDropoutRate = 1.0 / 200;
+
 struct TrcOptions {
     std::uint32_t markers = 12;
     std::uint32_t rows = 30;
     std::int32_t dataRate = 60;
     std::uint64_t seed = 1;
+    // The share of samples, 0 to 1, that drop out (empty fields).
+    double dropoutRate = kDefaultDropoutRate;
 };
 
 // A complete TRC file (path-file type 4, millimetres, LF line ends) with the
-// markers circling slowly and now and then dropping out (empty fields).
+// markers circling slowly and dropping out at the given rate.
 std::string GenerateTrc(const TrcOptions& options);
 
 }  // namespace tovgen

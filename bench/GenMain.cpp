@@ -1,6 +1,6 @@
 // tov_gen: writes synthetic motion-capture files.
 //   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT
-//   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] OUT
+//   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] [--dropout-rate R] OUT
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +12,9 @@ namespace {
 
 int Usage() {
     std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT\n"
-               "       tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] OUT\n",
+               "       tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N]\n"
+               "                   [--dropout-rate R] OUT\n"
+               "R is the share of samples, 0 to 1, that drop out (default 0.005).\n",
                stderr);
     return 2;
 }
@@ -40,6 +42,12 @@ int main(int argc, char** argv) {
         } else if (arg == "--rate" && hasValue) {
             options.frameRate = static_cast<std::int32_t>(std::strtol(argv[++i], nullptr, 10));
             trcOptions.dataRate = options.frameRate;
+        } else if (arg == "--dropout-rate" && hasValue) {
+            char* end = nullptr;
+            trcOptions.dropoutRate = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(trcOptions.dropoutRate >= 0.0 && trcOptions.dropoutRate <= 1.0)) {
+                return Usage();
+            }
         } else if (arg == "--seed" && hasValue) {
             options.seed = std::strtoull(argv[++i], nullptr, 10);
             trcOptions.seed = options.seed;

@@ -1,47 +1,51 @@
-// Read speed of TRCFile::Read on generated files.
+// Read speed of TRCFile::Read on generated files, against the reader floor
+// (every number of the same file converted once by from_chars).
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include <unistd.h>
-
-#include "bench/DataGen.h"
-#include "brindle/sdk/TextCodec.h"
+#include "bench/BenchSupport.h"
 #include "trc/TRCFile.h"
 
 namespace {
 
 // args: markers, rows
 void BM_TrcRead(benchmark::State& state) {
-    tovgen::TrcOptions options;
-    options.markers = static_cast<std::uint32_t>(state.range(0));
-    options.rows = static_cast<std::uint32_t>(state.range(1));
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("bench_trc_" + std::to_string(::getpid()) + ".trc");
-    const std::string text = tovgen::GenerateTrc(options);
-    {
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file == nullptr) return state.SkipWithError("cannot write the file");
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-    const std::wstring widePath = TextCodec::PathToWide(path.native());
-    TRCFile trc;
+    const auto& file = tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
+                                         static_cast<std::uint32_t>(state.range(1)));
+    const std::wstring path = tovbench::Wide(file);
+    std::vector<char> buffer;
+    tovbench::FloorClock clock;
+    std::unique_ptr<TRCFile> trc;
+    std::uint64_t faults = 0;  // fresh pages the last read brought into use
     for (auto _ : state) {
-        if (!trc.Read(widePath).empty()) {
+        state.PauseTiming();
+        trc.reset();  // the last model is freed outside the timed part
+        clock.AddFloor(tovbench::Seconds([&] { tovbench::ReadFloor(file, buffer); }));
+        clock.AddFreshPages(faults, tovbench::FreshPagesSeconds(faults));
+        state.ResumeTiming();
+        // A fresh model each time, as a user opening a file gets.
+        trc = std::make_unique<TRCFile>();
+        bool read = false;
+        faults = tovbench::PageFaults();
+        clock.AddSubject(tovbench::Seconds([&] { read = trc->Read(path).empty(); }));
+        faults = tovbench::PageFaults() - faults;
+        if (!read) {
             state.SkipWithError("read failed");
             break;
         }
-        benchmark::DoNotOptimize(trc.GetNumRows());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(text.size()));
-    state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
-    std::filesystem::remove(path);
+    clock.AddFreshPages(faults, tovbench::FreshPagesSeconds(faults));
+    clock.Report(state, std::filesystem::file_size(file));
 }
-BENCHMARK(BM_TrcRead)->Args({41, 151})->Args({300, 20000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrcRead)
+    ->Args({40, 800})
+    ->Args({80, 20000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 #include "htr/HTRFile.h"
 #include "htr/HTRPath.h"
@@ -25,31 +26,78 @@ const wchar_t kSegmentNotFound[] = L"Segment name not found: ";
 const wchar_t kSegmentCountWrong[] = L"Incorrect number of segments defined in file";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 
+// Lines come as wide text, or as the UTF-8 bytes of a UTF-8 file. Every rule
+// below looks only at ASCII characters, which are the same in both, so both
+// give the same model; only names are decoded to wide text.
+template <typename Char>
+using Text = std::basic_string_view<Char>;
+
 std::wstring IncompatibleHeader(const wchar_t* keyword) {
     return std::wstring(L"The file does not have a compatible \"") + keyword +
            L"\" header state";
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+std::wstring Widen(std::string_view bytes) { return TextCodec::DecodeUtf8(bytes); }
+std::wstring Widen(std::wstring_view text) { return std::wstring(text); }
 
-bool IsOneOf(std::wstring_view value, std::initializer_list<std::wstring_view> accepted) {
-    return std::find(accepted.begin(), accepted.end(), value) != accepted.end();
+template <typename Char>
+bool IsBlank(Char c) {
+    return c == Char(' ') || c == Char('\t');
+}
+
+// True when `text` is exactly the ASCII text `ascii`.
+template <typename Char>
+bool Is(Text<Char> text, std::string_view ascii) {
+    if (text.size() != ascii.size()) return false;
+    for (std::size_t i = 0; i < ascii.size(); ++i) {
+        if (text[i] != static_cast<Char>(ascii[i])) return false;
+    }
+    return true;
+}
+
+template <typename Char>
+bool IsOneOf(Text<Char> value, std::initializer_list<std::string_view> accepted) {
+    return std::any_of(accepted.begin(), accepted.end(),
+                       [&](std::string_view ascii) { return Is(value, ascii); });
 }
 
 // Takes the first token off `rest`: leading blanks are skipped and the token
 // runs to the next blank; `rest` keeps what follows, starting with that blank.
-std::wstring_view FirstToken(std::wstring_view& rest) {
+template <typename Char>
+Text<Char> FirstToken(Text<Char>& rest) {
     std::size_t begin = 0;
     while (begin < rest.size() && IsBlank(rest[begin])) ++begin;
     std::size_t end = begin;
     while (end < rest.size() && !IsBlank(rest[end])) ++end;
-    const std::wstring_view token = rest.substr(begin, end - begin);
+    const Text<Char> token = rest.substr(begin, end - begin);
     rest.remove_prefix(end);
     return token;
 }
 
+// LeadingDouble of the first token of `rest`, which is taken off `rest` as
+// FirstToken takes it. A token that starts a number is converted straight
+// from the line: a number never runs into a blank, so it ends inside the
+// token, and only the rest of the token after it is scanned.
+double TakeDouble(std::wstring_view& rest) { return tovtext::LeadingDouble(FirstToken(rest)); }
+double TakeDouble(std::string_view& rest) {
+    std::size_t begin = 0;
+    while (begin < rest.size() && IsBlank(rest[begin])) ++begin;
+    rest.remove_prefix(begin);
+    // White space inside the token would let the conversion skip on past
+    // its end; such a token is cut off first.
+    if (rest.empty() || tovtext::IsNumberSpace(rest.front())) {
+        return tovtext::LeadingDouble(FirstToken(rest));
+    }
+    std::size_t end = 0;
+    const double value = tovtext::LeadingDouble(rest, end);
+    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    rest.remove_prefix(end);
+    return value;
+}
+
 // The last run of non-blank characters of `text`.
-std::wstring_view LastToken(std::wstring_view text) {
+template <typename Char>
+Text<Char> LastToken(Text<Char> text) {
     std::size_t end = text.size();
     while (end > 0 && IsBlank(text[end - 1])) --end;
     std::size_t begin = end;
@@ -59,22 +107,29 @@ std::wstring_view LastToken(std::wstring_view text) {
 
 // Cuts an inline comment (from the first "#") or a stray line feed off the
 // line, together with the blanks directly before it.
-std::wstring_view CutComment(std::wstring_view line) {
-    // A plain scan: find_first_of searches the set once per character.
-    std::size_t cut = 0;
-    while (cut < line.size() && line[cut] != L'#' && line[cut] != L'\n') ++cut;
-    if (cut == line.size()) return line;
+template <typename Char>
+Text<Char> CutComment(Text<Char> line) {
+    // Two searches of one character each run much faster than one search
+    // for either character.
+    std::size_t cut = line.find(Char('#'));
+    if (const std::size_t lineFeed = line.substr(0, cut).find(Char('\n'));
+        lineFeed != Text<Char>::npos) {
+        cut = lineFeed;
+    }
+    if (cut == Text<Char>::npos) return line;
     std::size_t end = cut;
     while (end > 0 && IsBlank(line[end - 1])) --end;
     return line.substr(0, end);
 }
 
-bool HoldsOnlyBlanks(std::wstring_view line) {
-    return std::all_of(line.begin(), line.end(), IsBlank);
+template <typename Char>
+bool HoldsOnlyBlanks(Text<Char> line) {
+    return std::all_of(line.begin(), line.end(), IsBlank<Char>);
 }
 
-bool IsEndOfFileSection(std::wstring_view name) {
-    return IsOneOf(name, {L"EndOfFile", L"EndofFile", L"ENDOFFILE", L"endoffile"});
+template <typename Char>
+bool IsEndOfFileSection(Text<Char> name) {
+    return IsOneOf(name, {"EndOfFile", "EndofFile", "ENDOFFILE", "endoffile"});
 }
 
 }  // namespace
@@ -93,11 +148,18 @@ private:
 
     // Each returns true to go on reading; false ends the read with
     // `message_` (empty when the read simply stops).
-    bool HandleSectionLine(std::wstring_view line);
-    bool HandleHeaderLine(std::wstring_view line);
-    bool HandleHierarchyLine(std::wstring_view line);
-    bool HandleBasePositionLine(std::wstring_view line);
-    void HandleFrameLine(std::wstring_view line);
+    template <typename Char>
+    bool HandleLine(Text<Char> line);
+    template <typename Char>
+    bool HandleSectionLine(Text<Char> line);
+    template <typename Char>
+    bool HandleHeaderLine(Text<Char> line);
+    template <typename Char>
+    bool HandleHierarchyLine(Text<Char> line);
+    template <typename Char>
+    bool HandleBasePositionLine(Text<Char> line);
+    template <typename Char>
+    void HandleFrameLine(Text<Char> line);
     void ResolveHierarchy();
     bool Fail(std::wstring message) {
         message_ = std::move(message);
@@ -147,43 +209,48 @@ std::wstring HTRReader::Run(const std::wstring& requestedPath) {
     // A frame line holds at least a frame number and a line end.
     reserveBudget_ = reader.FileSize() / 2;
 
-    while (const std::wstring* raw = reader.ReadLine(kMaxLineChars)) {
-        std::wstring_view line(*raw);
-        if (!line.empty() && line.front() == L'#') continue;
-        line = CutComment(line);
-        bool goOn = true;
-        if (!line.empty() && line.front() == L'[') {
-            goOn = HandleSectionLine(line);
-        } else if (section_ == Section::Header) {
-            goOn = HandleHeaderLine(line);
-        } else if (HoldsOnlyBlanks(line)) {
-            // Empty lines carry nothing inside the data sections.
-        } else if (section_ == Section::Hierarchy) {
-            goOn = HandleHierarchyLine(line);
-        } else if (section_ == Section::BasePosition) {
-            goOn = HandleBasePositionLine(line);
-        } else {
-            HandleFrameLine(line);
-        }
-        if (!goOn) {
-            if (!message_.empty()) return message_;
-            break;
+    // A UTF-8 file is read as bytes, so the frame lines are never widened.
+    bool goOn = true;
+    if (reader.IsUtf8()) {
+        std::string_view line;
+        while (goOn && reader.ReadLineBytes(line)) goOn = HandleLine(line);
+    } else {
+        while (goOn) {
+            const std::wstring* line = reader.ReadLine(kMaxLineChars);
+            if (line == nullptr) break;
+            goOn = HandleLine(std::wstring_view(*line));
         }
     }
+    if (!message_.empty()) return message_;
     if (segmentCounter_ != 0) return kSegmentCountWrong;
     return std::wstring();
 }
 
-bool HTRReader::HandleSectionLine(std::wstring_view line) {
-    std::wstring_view name = line.substr(1);
-    if (const std::size_t close = name.find(L']'); close != std::wstring_view::npos) {
+template <typename Char>
+bool HTRReader::HandleLine(Text<Char> line) {
+    if (!line.empty() && line.front() == Char('#')) return true;
+    line = CutComment(line);
+    if (!line.empty() && line.front() == Char('[')) return HandleSectionLine(line);
+    if (section_ == Section::Header) return HandleHeaderLine(line);
+    // Empty lines carry nothing inside the data sections.
+    if (HoldsOnlyBlanks(line)) return true;
+    if (section_ == Section::Hierarchy) return HandleHierarchyLine(line);
+    if (section_ == Section::BasePosition) return HandleBasePositionLine(line);
+    HandleFrameLine(line);
+    return true;
+}
+
+template <typename Char>
+bool HTRReader::HandleSectionLine(Text<Char> line) {
+    Text<Char> name = line.substr(1);
+    if (const std::size_t close = name.find(Char(']')); close != Text<Char>::npos) {
         name = name.substr(0, close);
     }
-    if (name == L"Header") {
+    if (Is(name, "Header")) {
         section_ = Section::Header;
-    } else if (name == L"SegmentNames&Hierarchy") {
+    } else if (Is(name, "SegmentNames&Hierarchy")) {
         section_ = Section::Hierarchy;
-    } else if (name == L"BasePosition") {
+    } else if (Is(name, "BasePosition")) {
         ResolveHierarchy();
         // The angle conversion is fixed here, by the rotation units read so far.
         degreeFactor_ =
@@ -191,69 +258,71 @@ bool HTRReader::HandleSectionLine(std::wstring_view line) {
         section_ = Section::BasePosition;
     } else {
         section_ = Section::Frames;
-        currentSegment_ = Find(name);
+        currentSegment_ = Find(Widen(name));
     }
     return !IsEndOfFileSection(name);
 }
 
-bool HTRReader::HandleHeaderLine(std::wstring_view line) {
-    const std::wstring_view keyword = FirstToken(line);
-    const std::wstring_view value = LastToken(line);
-    if (keyword == L"FileType") {
-        if (!IsOneOf(value, {L"HTR", L"Htr", L"htr"})) {
+template <typename Char>
+bool HTRReader::HandleHeaderLine(Text<Char> line) {
+    const Text<Char> keyword = FirstToken(line);
+    const Text<Char> value = LastToken(line);
+    if (Is(keyword, "FileType")) {
+        if (!IsOneOf(value, {"HTR", "Htr", "htr"})) {
             return Fail(IncompatibleHeader(L"FileType"));
         }
-    } else if (keyword == L"DataType") {
-        if (!IsOneOf(value, {L"HTRS", L"Htrs", L"htrs"})) {
+    } else if (Is(keyword, "DataType")) {
+        if (!IsOneOf(value, {"HTRS", "Htrs", "htrs"})) {
             return Fail(IncompatibleHeader(L"DataType"));
         }
-    } else if (keyword == L"FileVersion") {
-        if (value != L"1") return Fail(IncompatibleHeader(L"FileVersion"));
-    } else if (keyword == L"NumSegments") {
+    } else if (Is(keyword, "FileVersion")) {
+        if (!Is(value, "1")) return Fail(IncompatibleHeader(L"FileVersion"));
+    } else if (Is(keyword, "NumSegments")) {
         segmentCounter_ = tovtext::LeadingInt(value);
-    } else if (keyword == L"NumFrames") {
+    } else if (Is(keyword, "NumFrames")) {
         file_.SetNumFrames(static_cast<std::uint32_t>(tovtext::LeadingInt(value)));
-    } else if (keyword == L"DataFrameRate") {
+    } else if (Is(keyword, "DataFrameRate")) {
         file_.SetDataFrameRate(tovtext::LeadingInt(value));
-    } else if (keyword == L"EulerRotationOrder") {
-        if (value != L"ZYX") return Fail(IncompatibleHeader(L"EulerRotationOrder"));
-    } else if (keyword == L"CalibrationUnits") {
+    } else if (Is(keyword, "EulerRotationOrder")) {
+        if (!Is(value, "ZYX")) return Fail(IncompatibleHeader(L"EulerRotationOrder"));
+    } else if (Is(keyword, "CalibrationUnits")) {
         file_.SetCalibrationUnits(CalibrationUnitsFromKeyword(value));
-    } else if (keyword == L"RotationUnits") {
-        const bool radians =
-            IsOneOf(value, {L"Radians", L"radians", L"RADIANS", L"Radian", L"radian"});
+    } else if (Is(keyword, "RotationUnits")) {
+        const bool radians = IsOneOf(value, {"Radians", "radians", "RADIANS", "Radian", "radian"});
         file_.SetRotationUnits(radians ? kRotationRadians : kRotationDegrees);
-    } else if (keyword == L"GlobalAxisofGravity") {
-        if (value == L"X" || value == L"x") {
+    } else if (Is(keyword, "GlobalAxisofGravity")) {
+        if (Is(value, "X") || Is(value, "x")) {
             return Fail(IncompatibleHeader(L"GlobalAxisofGravity"));
         }
-    } else if (keyword == L"BoneLengthAxis") {
-        if (value != L"Y") return Fail(IncompatibleHeader(L"BoneLengthAxis"));
-    } else if (keyword == L"ScaleFactor") {
+    } else if (Is(keyword, "BoneLengthAxis")) {
+        if (!Is(value, "Y")) return Fail(IncompatibleHeader(L"BoneLengthAxis"));
+    } else if (Is(keyword, "ScaleFactor")) {
         file_.SetScaleFactor(tovtext::LeadingDouble(value));
     }
     return true;
 }
 
-bool HTRReader::HandleHierarchyLine(std::wstring_view line) {
-    const std::wstring_view child = FirstToken(line);
-    const std::wstring_view parent = LastToken(line);
+template <typename Char>
+bool HTRReader::HandleHierarchyLine(Text<Char> line) {
+    std::wstring child = Widen(FirstToken(line));
+    const Text<Char> parent = LastToken(line);
     // A token never holds a blank, so only a taken name stops the segment.
-    if (Find(child) != nullptr) return Fail(kDuplicateSegment + std::wstring(child));
+    if (Find(child) != nullptr) return Fail(kDuplicateSegment + child);
     auto& segments = file_.segments_;
-    segments.push_back(std::make_unique<HTRSegment>(std::wstring(child)));
+    segments.push_back(std::make_unique<HTRSegment>(std::move(child)));
     HTRSegment* added = segments.back().get();
     byName_.emplace(added->Name(), added);
-    parentNames_.emplace_back(parent);
+    parentNames_.push_back(Widen(parent));
     return true;
 }
 
-bool HTRReader::HandleBasePositionLine(std::wstring_view line) {
-    const std::wstring_view name = FirstToken(line);
+template <typename Char>
+bool HTRReader::HandleBasePositionLine(Text<Char> line) {
+    const std::wstring name = Widen(FirstToken(line));
     HTRSegment* segment = Find(name);
-    if (segment == nullptr) return Fail(kSegmentNotFound + std::wstring(name));
+    if (segment == nullptr) return Fail(kSegmentNotFound + name);
     double values[7];
-    for (double& value : values) value = tovtext::LeadingDouble(FirstToken(line));
+    for (double& value : values) value = TakeDouble(line);
     segment->SetBaseTranslation(values[0], values[1], values[2]);
     segment->SetBaseRotationAngles(values[3] * degreeFactor_, values[4] * degreeFactor_,
                                    values[5] * degreeFactor_);
@@ -262,7 +331,8 @@ bool HTRReader::HandleBasePositionLine(std::wstring_view line) {
     return true;
 }
 
-void HTRReader::HandleFrameLine(std::wstring_view line) {
+template <typename Char>
+void HTRReader::HandleFrameLine(Text<Char> line) {
     // Lines of a section that names no segment have nowhere to go.
     if (currentSegment_ == nullptr) return;
     const std::int32_t frameNumber = tovtext::LeadingInt(FirstToken(line));
@@ -276,7 +346,7 @@ void HTRReader::HandleFrameLine(std::wstring_view line) {
         reserveBudget_ -= room;
     }
     double values[7];
-    for (double& value : values) value = tovtext::LeadingDouble(FirstToken(line));
+    for (double& value : values) value = TakeDouble(line);
     currentSegment_->AppendFrame(values[0], values[1], values[2], values[3] * degreeFactor_,
                                  values[4] * degreeFactor_, values[5] * degreeFactor_,
                                  values[6]);

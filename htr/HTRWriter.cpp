@@ -11,6 +11,7 @@
 #include "brindle/sdk/TextFileWriter.h"
 #include "htr/HTRFile.h"
 #include "htr/HTRPath.h"
+#include "text/FixedNumber.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ const HTRSegment* FirstWithNamesake(const HTRFile& htr) {
 }
 
 // Builds one line at a time in a reused buffer and hands it to the file
-// with its carriage return and line feed. Numbers are formatted with
-// to_chars, which ignores the process locale.
+// with its carriage return and line feed. Numbers are formatted by
+// WriteFixed and to_chars, which ignore the process locale.
 class LineWriter {
 public:
     explicit LineWriter(TextFile::Writer& file) : file_(file) { line_.reserve(512); }
@@ -46,11 +47,9 @@ public:
     LineWriter& Name(const std::wstring& name) { return Text(TextCodec::EncodeUtf8(name)); }
     LineWriter& Tab() { return Text("\t"); }
     LineWriter& Fixed(double value, int decimals) {
-        // Room for the 309 integer digits of the largest double.
-        char digits[400];
-        const auto result = std::to_chars(digits, digits + sizeof digits, value,
-                                          std::chars_format::fixed, decimals);
-        return Text(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+        char digits[tovtext::kFixedRoom];
+        const char* const end = tovtext::WriteFixed(digits, value, decimals);
+        return Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
     }
     // A tab, then the value with the six decimals of the data sections.
     LineWriter& Field(double value) { return Tab().Fixed(value, 6); }

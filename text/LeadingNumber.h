@@ -2,8 +2,13 @@
 // wide-character conversions read them: leading white space skipped, the
 // longest valid prefix converted, 0 when nothing converts. "29.97" read as
 // an integer is 29; "12abc" is 12; "abc" is 0.
+//
+// Each conversion takes wide text or the UTF-8 bytes of the same text: a
+// number is made of ASCII characters only, and every byte of a character
+// beyond ASCII is 0x80 or above, so both give the same value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -12,6 +17,7 @@ namespace tovtext {
 // Optional sign and decimal digits. Values beyond the 32-bit range clamp to
 // its ends, as the 32-bit C conversion does.
 std::int32_t LeadingInt(std::wstring_view text);
+std::int32_t LeadingInt(std::string_view text);
 
 // Optional sign, digits with an optional decimal point (at least one digit),
 // and an optional exponent ("e" or "E", optional sign, digits). Only decimal
@@ -20,11 +26,23 @@ std::int32_t LeadingInt(std::wstring_view text);
 // magnitudes beyond the double range give infinity, tiny ones 0 or a
 // subnormal, as in the C library.
 double LeadingDouble(std::wstring_view text);
+double LeadingDouble(std::string_view text);
+
+// LeadingDouble of `text`, and in `used` the length of the white space and
+// number it converted (0 when nothing converts). Every character of `text`
+// after that length is one the number could not go on with, so a reader that
+// splits fields at characters that cannot be part of a number may convert
+// from the start of a field up to the end of the line and skip the rest of
+// the field from `used` on.
+double LeadingDouble(std::string_view text, std::size_t& used);
 
 // True for the characters the C library skips before a number: space, tab,
 // line feed, vertical tab, form feed and carriage return.
 constexpr bool IsNumberSpace(wchar_t c) {
     return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+constexpr bool IsNumberSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 }  // namespace tovtext

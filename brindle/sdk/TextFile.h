@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace TextFile {
@@ -49,6 +50,20 @@ public:
     // ignores it and always delivers the whole line.
     const std::wstring* ReadLine(std::size_t maxChars = 10240);
 
+    // True while the open file is read as UTF-8 (no UTF-16 byte-order mark).
+    bool IsUtf8() const { return file_ != nullptr && encoding_ == Encoding::Utf8; }
+
+    // The next line of a UTF-8 file as the file's bytes: the line ReadLine
+    // would give, before decoding, without its line feed and the carriage
+    // return directly before it. Decoding these bytes with
+    // TextCodec::DecodeUtf8 gives exactly the line ReadLine would have given,
+    // and every ASCII byte stands for that same character, so readers can
+    // split fields and convert numbers on the bytes and decode only the names.
+    // `line` points into the reader and stays valid until the next call.
+    // False at the end of the file, after a read error, and for a file that is
+    // not read as UTF-8. ReadLine and ReadLineBytes may be mixed.
+    bool ReadLineBytes(std::string_view& line);
+
     // Size of the open file in bytes (0 when closed or not a regular file).
     // Readers use it to keep reservations proportional to the real input.
     std::uint64_t FileSize() const { return fileSize_; }
@@ -78,6 +93,7 @@ private:
     bool eof_ = false;                           // no more bytes in the file
     bool failed_ = false;                        // a read failed; no more lines
     std::wstring line_;                          // the line handed out by ReadLine
+    std::string lineBytes_;  // a line of ReadLineBytes that two reads cut apart
 };
 
 }  // namespace TextFile

@@ -5,7 +5,8 @@
 // by the end of the buffer is left unread and carried to the front of the
 // buffer before the next read, so the lines never depend on where reads end.
 // Motion-capture files are almost all ASCII digits, so UTF-8 lines are cut at
-// the line feed with memchr and their ASCII runs widened eight bytes at a time.
+// the line feed with memchr and their ASCII runs widened eight bytes at a time;
+// readers that only need the bytes of a UTF-8 line skip the widening.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -263,6 +264,47 @@ const std::wstring* Reader::ReadLine(std::size_t /*maxChars*/) {
             return nullptr;
     }
     return line_.empty() ? nullptr : &line_;
+}
+
+// Lines that lie whole in the buffer are handed out in place; only a line
+// that a read cuts apart is gathered in lineBytes_.
+bool Reader::ReadLineBytes(std::string_view& line) {
+    if (file_ == nullptr || failed_ || encoding_ != Encoding::Utf8)
+        return false;
+    bool gathered = false;
+    for (;;) {
+        const char* begin = reinterpret_cast<const char*>(buffer_.data()) + pos_;
+        const std::size_t avail = end_ - pos_;
+        const auto* lineFeed = static_cast<const char*>(std::memchr(begin, '\n', avail));
+        if (lineFeed != nullptr) {
+            const auto length = static_cast<std::size_t>(lineFeed - begin);
+            pos_ += length + 1;
+            if (gathered) {
+                lineBytes_.append(begin, length);
+                line = lineBytes_;
+            } else {
+                line = std::string_view(begin, length);
+            }
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            return true;
+        }
+        if (!gathered) {
+            lineBytes_.clear();
+            gathered = true;
+        }
+        lineBytes_.append(begin, avail);
+        pos_ = end_;
+        // Without a line feed, the text after the last one is a last line
+        // when it is not empty; its carriage return stays.
+        if (eof_) {
+            line = lineBytes_;
+            return !line.empty();
+        }
+        FillBuffer();
+        if (failed_)
+            return false;
+    }
 }
 
 }  // namespace TextFile

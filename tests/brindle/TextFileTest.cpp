@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,15 +19,31 @@ using Lines = std::vector<std::wstring>;
 
 const std::string kBom = "\xEF\xBB\xBF";  // UTF-8 byte-order mark
 
+// How ReadAll takes the lines of a file.
+enum class Take {
+    Wide,   // ReadLine
+    Bytes,  // ReadLineBytes, decoded; a file that is not UTF-8 gives no lines
+    Mixed,  // the two alternately
+};
+
 // Every line of the file, at most 1000 so that a reader that never ends fails instead of
 // hanging; `readBytes` 0 uses the default reader.
-Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes) {
+Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes, Take take = Take::Wide) {
     TextFile::Reader reader = readBytes == 0 ? TextFile::Reader() : TextFile::Reader(readBytes);
     if (!reader.Open(tovtest::Wide(path)))
         return {L"<open failed>"};
     Lines lines;
-    for (const std::wstring* line; lines.size() < 1000 && (line = reader.ReadLine());)
-        lines.push_back(*line);
+    while (lines.size() < 1000) {
+        const bool bytes = take == Take::Bytes || (take == Take::Mixed && lines.size() % 2 == 1);
+        std::string_view line;
+        if (bytes && reader.ReadLineBytes(line)) {
+            lines.push_back(DecodeUtf8(line));
+        } else if (const std::wstring* wide = bytes ? nullptr : reader.ReadLine()) {
+            lines.push_back(*wide);
+        } else {
+            break;
+        }
+    }
     return lines;
 }
 
@@ -80,11 +97,21 @@ TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
         add("UTF-16 BOM only", u"", {});
         add("UTF-16 empty line", u"\n", {L""});
     }
+    // The bytes of a UTF-8 line decode to the line itself, however the two ways of
+    // reading are mixed; a UTF-16 file has no lines as bytes.
     tovtest::ScratchDir dir;
     for (const auto& c : cases) {
         const auto path = dir.Write("case.txt", c.bytes);
-        for (std::size_t readBytes = 0; readBytes <= 17; ++readBytes)
+        const bool utf16 = std::string_view(c.name).starts_with("UTF-16");
+        for (std::size_t readBytes = 0; readBytes <= 17; ++readBytes) {
             EXPECT_EQ(ReadAll(path, readBytes), c.lines) << c.name << ", read size " << readBytes;
+            EXPECT_EQ(ReadAll(path, readBytes, Take::Bytes), utf16 ? Lines() : c.lines)
+                << c.name << ", as bytes, read size " << readBytes;
+            if (!utf16) {
+                EXPECT_EQ(ReadAll(path, readBytes, Take::Mixed), c.lines)
+                    << c.name << ", mixed, read size " << readBytes;
+            }
+        }
     }
 }
 
@@ -106,8 +133,13 @@ TEST(TextFileReaderTest, LongLinesComeWholeAndLaterLinesIntact) {
     tovtest::ScratchDir dir;
     for (const auto& c : cases) {
         const auto path = dir.Write("long.txt", c.bytes);
-        for (const std::size_t readBytes : {0, 7, 4093})
+        for (const std::size_t readBytes : {0, 7, 4093}) {
             EXPECT_TRUE(ReadAll(path, readBytes) == c.lines) << c.name << ", read " << readBytes;
+            if (std::string_view(c.name) != "UTF-16") {
+                EXPECT_TRUE(ReadAll(path, readBytes, Take::Bytes) == c.lines)
+                    << c.name << ", as bytes, read " << readBytes;
+            }
+        }
     }
 }
 
@@ -132,7 +164,9 @@ TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
     }
     ASSERT_TRUE(reader.Open(first));
     EXPECT_EQ(*reader.ReadLine(), L"a");
+    EXPECT_TRUE(reader.IsUtf8());
     ASSERT_TRUE(reader.Open(second));
+    EXPECT_FALSE(reader.IsUtf8());
     EXPECT_EQ(reader.FileSize(), 6u);
     EXPECT_EQ(*reader.ReadLine(), L"c");
     EXPECT_EQ(reader.ReadLine(), nullptr);
@@ -140,6 +174,7 @@ TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
     EXPECT_EQ(*reader.ReadLine(), L"a");
     reader.Close();
     EXPECT_FALSE(reader.IsOpen());
+    EXPECT_FALSE(reader.IsUtf8());
     EXPECT_EQ(reader.FileSize(), 0u);
     EXPECT_EQ(reader.ReadLine(), nullptr);
 }

@@ -16,6 +16,9 @@ using tovtext::LeadingInt;
 
 namespace {
 
+// The same ASCII text as the bytes the readers convert from.
+std::string Bytes(std::wstring_view text) { return std::string(text.begin(), text.end()); }
+
 TEST(LeadingNumberTest, IntegersTakeTheLongestPrefixAndClamp) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -29,7 +32,13 @@ TEST(LeadingNumberTest, IntegersTakeTheLongestPrefixAndClamp) {
         {L"4000000000", kMax}, {L"-2147483648", kMin}, {L"-99999999999999999999", kMin},
         {L"\r\v\f\n42", 42},   {L"0x1F", 0},           {L"007", 7},
     };
-    for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.text), c.value) << c.text;
+    for (const auto& c : cases) {
+        EXPECT_EQ(LeadingInt(c.text), c.value) << c.text;
+        EXPECT_EQ(LeadingInt(Bytes(c.text)), c.value) << c.text;
+    }
+    // Bytes of characters beyond ASCII end a number like any other letter.
+    EXPECT_EQ(LeadingInt("12\xC2\xB2"), 12);
+    EXPECT_EQ(LeadingInt("\xC2\xA0" "5"), 0);
 }
 
 TEST(LeadingNumberTest, RealsTakeTheLongestDecimalPrefix) {
@@ -60,12 +69,39 @@ TEST(LeadingNumberTest, RealsTakeTheLongestDecimalPrefix) {
         {L"-2.73E-01", -0.273},
         {L"4.9406564584124654e-324", 4.9406564584124654e-324},
     };
-    for (const auto& c : cases) EXPECT_EQ(LeadingDouble(c.text), c.value) << c.text;
+    for (const auto& c : cases) {
+        EXPECT_EQ(LeadingDouble(c.text), c.value) << c.text;
+        EXPECT_EQ(LeadingDouble(Bytes(c.text)), c.value) << c.text;
+    }
     EXPECT_TRUE(std::signbit(LeadingDouble(L"-0.000000")));
+    EXPECT_TRUE(std::signbit(LeadingDouble("-0.000000")));
+    EXPECT_EQ(LeadingDouble("1.5\xC2\xB0"), 1.5);
+    EXPECT_EQ(LeadingDouble("\xE2\x88\x92" "1"), 0.0);  // U+2212 is not a minus sign
+}
+
+// `used` covers the white space and the number and nothing after them, so a
+// reader may convert up to the end of the line and skip the rest of the field.
+TEST(LeadingNumberTest, RealsTellHowMuchTheyConverted) {
+    const struct {
+        const char* text;
+        double value;
+        std::size_t used;
+    } cases[] = {
+        {"12.5\t7", 12.5, 4},   {" \r-3x", -3.0, 4},  {"1e\t2", 1.0, 1},
+        {"2E+3 ", 2000.0, 4},  {"1.2.3", 1.2, 3},    {"abc", 0.0, 0},
+        {"\t ", 0.0, 0},        {"-", 0.0, 0},        {"", 0.0, 0},
+        {"0x1A", 0.0, 1},      {"1234567890123456789\t1", 1234567890123456789.0, 19},
+        {"-.5e1,", -5.0, 5},   {"7\xC2\xB0", 7.0, 1},
+    };
+    for (const auto& c : cases) {
+        std::size_t used = 99;
+        EXPECT_EQ(LeadingDouble(c.text, used), c.value) << c.text;
+        EXPECT_EQ(used, c.used) << c.text;
+    }
 }
 
 // Random decimal texts of every shape read exactly as the C library reads
-// them, bit for bit, including the sign of zero.
+// them, bit for bit, including the sign of zero, and end where it ends.
 TEST(LeadingNumberTest, RealsMatchTheCLibraryBitForBit) {
     std::setlocale(LC_NUMERIC, "C");
     std::mt19937_64 random(20261205);
@@ -85,11 +121,17 @@ TEST(LeadingNumberTest, RealsMatchTheCLibraryBitForBit) {
             text += std::to_string(pick(pick(8) == 0 ? 400 : 30));
         }
         if (pick(5) == 0) text += "\t9";
-        const double expected = std::strtod(text.c_str(), nullptr);
+        char* stop = nullptr;
+        const double expected = std::strtod(text.c_str(), &stop);
         const std::wstring wide(text.begin(), text.end());
         ASSERT_EQ(std::bit_cast<std::uint64_t>(LeadingDouble(wide)),
                   std::bit_cast<std::uint64_t>(expected))
             << text;
+        std::size_t used = 0;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(LeadingDouble(text, used)),
+                  std::bit_cast<std::uint64_t>(expected))
+            << text;
+        ASSERT_EQ(used, static_cast<std::size_t>(stop - text.c_str())) << text;
     }
 }
 

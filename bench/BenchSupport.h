@@ -1,0 +1,79 @@
+// What the read, write and convert benchmarks share: generated input files,
+// the cost floors timed in the same run, and the counters they report.
+//
+// Every benchmark times its subject and, in each iteration with the clock
+// paused, the floor for the same file, so both see the same machine state.
+// Counters: MB (file size), floor_ms (one floor pass) and x_floor (subject
+// time over floor time); bytes_per_second is the subject's speed. Readers
+// also count the fresh pages their model takes (faults), time as many fresh
+// pages alone (fresh_ms) and give x_floor_warm, the ratio with that time
+// taken out: the floors keep nothing, so their memory is never fresh.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tovbench {
+
+// Generated files in the temporary folder, written on first use and removed
+// when the program ends.
+const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames);
+const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows);
+// A scratch path in the temporary folder for a benchmark's output.
+std::filesystem::path ScratchPath(const std::string& name);
+
+std::wstring Wide(const std::filesystem::path& path);
+
+// Seconds `work` takes.
+template <typename Work>
+double Seconds(Work&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The subject's and the floor's time summed over the iterations. Callers
+// time the floor with the benchmark's clock paused.
+class FloorClock {
+  public:
+    void AddFloor(double seconds) { floorSeconds_ += seconds; }
+    void AddSubject(double seconds) { subjectSeconds_ += seconds; }
+    // For readers: the fresh pages one read brought into use (PageFaults
+    // before and after) and what as many fresh pages take on their own
+    // (FreshPagesSeconds), timed with the benchmark's clock paused.
+    void AddFreshPages(std::uint64_t pages, double seconds) {
+        fresh_ = true;
+        freshPages_ += pages;
+        freshSeconds_ += seconds;
+    }
+    // Sets the counters and the bytes processed, for files of `bytes`. After
+    // AddFreshPages also faults (fresh pages a read touches), fresh_ms (their
+    // cost alone) and x_floor_warm (the subject's time less that, over the
+    // floor's).
+    void Report(benchmark::State& state, std::uint64_t bytes) const;
+
+  private:
+    double subjectSeconds_ = 0.0;
+    double floorSeconds_ = 0.0;
+    std::uint64_t freshPages_ = 0;
+    double freshSeconds_ = 0.0;
+    bool fresh_ = false;
+};
+
+// Page faults of this process so far: each is a page it brought into use.
+std::uint64_t PageFaults();
+
+// Seconds this machine takes to bring `pages` pages of memory the process
+// has never used into use: a fresh mapping written once per page, then
+// released. A reader pays this for its model; the floors keep nothing.
+double FreshPagesSeconds(std::uint64_t pages);
+
+// The reader floor: every number of the file converted by from_chars.
+void ReadFloor(const std::filesystem::path& file, std::vector<char>& buffer);
+
+}  // namespace tovbench
