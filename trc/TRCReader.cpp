@@ -4,9 +4,11 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
+#include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 #include "text/LeadingNumber.h"
 #include "trc/TRCFile.h"
@@ -19,34 +21,76 @@ const wchar_t kOpenFailed[] = L"The file could not be opened";
 const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 
+// Lines come as wide text, or as the UTF-8 bytes of a UTF-8 file. Fields are
+// split at tabs and numbers and keywords are ASCII, which are the same in
+// both, so both give the same model; only names are decoded to wide text.
+template <typename Char>
+using Text = std::basic_string_view<Char>;
+
+std::wstring Widen(std::string_view bytes) { return TextCodec::DecodeUtf8(bytes); }
+std::wstring Widen(std::wstring_view text) { return std::wstring(text); }
+
+// Characters in the line, as the wide line counts them.
+std::size_t CharacterCount(std::string_view bytes) { return Widen(bytes).size(); }
+std::size_t CharacterCount(std::wstring_view text) { return text.size(); }
+
 // Walks the tab-separated fields of a line. Taking a field reads up to the
 // next tab (the whole rest when there is none); skipping moves past the next
 // tab and does nothing when there is none, so past the last tab every
 // further field reads as the line's last field again.
+template <typename Char>
 class FieldWalk {
 public:
-    explicit FieldWalk(std::wstring_view line) : rest_(line) {}
+    explicit FieldWalk(Text<Char> line) : rest_(line) {}
 
-    std::wstring_view Take() const { return rest_.substr(0, rest_.find(L'\t')); }
+    Text<Char> Take() const { return rest_.substr(0, rest_.find(Char('\t'))); }
     void Skip() {
-        const std::size_t tab = rest_.find(L'\t');
-        if (tab != std::wstring_view::npos) rest_.remove_prefix(tab + 1);
+        const std::size_t tab = rest_.find(Char('\t'));
+        if (tab != Text<Char>::npos) rest_.remove_prefix(tab + 1);
     }
     void Skip(int fields) {
         for (int n = 0; n < fields; ++n) Skip();
     }
-    std::wstring_view TakeAndSkip() {
-        const std::size_t tab = rest_.find(L'\t');
-        if (tab == std::wstring_view::npos) return rest_;
-        const std::wstring_view field = rest_.substr(0, tab);
+    Text<Char> TakeAndSkip() {
+        const std::size_t tab = rest_.find(Char('\t'));
+        if (tab == Text<Char>::npos) return rest_;
+        const Text<Char> field = rest_.substr(0, tab);
         rest_.remove_prefix(tab + 1);
         return field;
     }
-    bool HasTab() const { return rest_.find(L'\t') != std::wstring_view::npos; }
+    bool HasTab() const { return rest_.find(Char('\t')) != Text<Char>::npos; }
+    // Take().empty(), without searching for the tab.
+    bool FieldEmpty() const { return rest_.empty() || rest_.front() == Char('\t'); }
+    // LeadingDouble(TakeAndSkip()). On bytes, a field that starts a number is
+    // converted straight from the rest of the line: a number never holds a
+    // tab, so it ends inside the field, and the tab is searched for only
+    // after it.
+    double TakeNumberAndSkip() {
+        if constexpr (std::is_same_v<Char, char>) {
+            if (!rest_.empty() && !tovtext::IsNumberSpace(rest_.front())) {
+                std::size_t used = 0;
+                const double value = tovtext::LeadingDouble(rest_, used);
+                const std::size_t tab = rest_.find('\t', used);
+                if (tab != Text<Char>::npos) rest_.remove_prefix(tab + 1);
+                return value;
+            }
+        }
+        return tovtext::LeadingDouble(TakeAndSkip());
+    }
 
 private:
-    std::wstring_view rest_;
+    Text<Char> rest_;
 };
+
+// True when `text` is exactly the ASCII text `ascii`.
+template <typename Char>
+bool Is(Text<Char> text, std::string_view ascii) {
+    if (text.size() != ascii.size()) return false;
+    for (std::size_t i = 0; i < ascii.size(); ++i) {
+        if (text[i] != static_cast<Char>(ascii[i])) return false;
+    }
+    return true;
+}
 
 std::wstring WithTrcExtension(const std::wstring& path) {
     // A path too short to have a fourth character from the end has no
@@ -65,12 +109,21 @@ public:
     std::wstring Run(const std::wstring& path);
 
 private:
+    // Reads every line through `next`, which gives the next line (a Text)
+    // or false at the end.
+    template <typename Char, typename NextLine>
+    std::wstring ReadLines(NextLine next);
     // Each returns false when the read must end with `message_`.
-    bool HandleLine(std::uint64_t number, std::wstring_view line);
-    bool HandleLayoutLine(std::wstring_view line);
-    void HandleHeaderValues(std::wstring_view line);
-    void HandleMarkerNames(std::wstring_view line);
-    bool HandleDataRow(std::wstring_view line);
+    template <typename Char>
+    bool HandleLine(std::uint64_t number, Text<Char> line);
+    template <typename Char>
+    bool HandleLayoutLine(Text<Char> line);
+    template <typename Char>
+    void HandleHeaderValues(Text<Char> line);
+    template <typename Char>
+    void HandleMarkerNames(Text<Char> line);
+    template <typename Char>
+    bool HandleDataRow(Text<Char> line);
 
     TRCFile& file_;
     std::wstring message_;
@@ -106,24 +159,38 @@ std::wstring TRCReader::Run(const std::wstring& requestedPath) {
     }
     file_.Reset();
     fileBytes_ = reader.FileSize();
-    sampleBudget_ = 2 * fileBytes_ + (std::uint64_t{1} << 16);
+    sampleBudget_ = fileBytes_ / 2 + (std::uint64_t{1} << 16);
 
+    // A UTF-8 file is read as bytes, so the data rows are never widened.
+    if (reader.IsUtf8()) {
+        return ReadLines<char>(
+            [&](std::string_view& line) { return reader.ReadLineBytes(line); });
+    }
+    return ReadLines<wchar_t>([&](std::wstring_view& line) {
+        const std::wstring* wide = reader.ReadLine(kMaxLineChars);
+        if (wide != nullptr) line = *wide;
+        return wide != nullptr;
+    });
+}
+
+template <typename Char, typename NextLine>
+std::wstring TRCReader::ReadLines(NextLine next) {
     std::uint64_t number = 0;
-    while (const std::wstring* raw = reader.ReadLine(kMaxLineChars)) {
-        std::wstring_view line(*raw);
+    Text<Char> line;
+    while (next(line)) {
         ++number;
         // A comment or empty line gives its number to the line after it,
         // which is taken as it is.
-        if (line.empty() || line.front() == L'#') {
-            const std::wstring* next = reader.ReadLine(kMaxLineChars);
-            line = next != nullptr ? std::wstring_view(*next) : std::wstring_view();
+        if (line.empty() || line.front() == Char('#')) {
+            if (!next(line)) line = Text<Char>();
         }
         if (!HandleLine(number, line)) return message_;
     }
     return std::wstring();
 }
 
-bool TRCReader::HandleLine(std::uint64_t number, std::wstring_view line) {
+template <typename Char>
+bool TRCReader::HandleLine(std::uint64_t number, Text<Char> line) {
     switch (number) {
         case 1: return HandleLayoutLine(line);
         case 2:
@@ -131,26 +198,29 @@ bool TRCReader::HandleLine(std::uint64_t number, std::wstring_view line) {
         case 3: HandleHeaderValues(line); return true;
         case 4: HandleMarkerNames(line); return true;
         case 6:
-            // The blank separator line, when it holds exactly one character.
-            if (line.size() == 1) return true;
+            // The blank separator line, when it holds exactly one character
+            // (in UTF-8 one to four bytes).
+            if (!line.empty() && line.size() <= 4 && CharacterCount(line) == 1) return true;
             return HandleDataRow(line);
         default: return HandleDataRow(line);
     }
 }
 
-bool TRCReader::HandleLayoutLine(std::wstring_view line) {
-    FieldWalk walk(line);
+template <typename Char>
+bool TRCReader::HandleLayoutLine(Text<Char> line) {
+    FieldWalk<Char> walk(line);
     walk.Skip();
     pathFileType_ = tovtext::LeadingInt(walk.TakeAndSkip());
-    if (walk.Take() != L"(X/Y/Z)") {
+    if (!Is(walk.Take(), "(X/Y/Z)")) {
         message_ = kNotXYZ;
         return false;
     }
     return true;
 }
 
-void TRCReader::HandleHeaderValues(std::wstring_view line) {
-    FieldWalk walk(line);
+template <typename Char>
+void TRCReader::HandleHeaderValues(Text<Char> line) {
+    FieldWalk<Char> walk(line);
     file_.dataRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
     file_.cameraRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
     file_.numFrames_ = tovtext::LeadingInt(walk.TakeAndSkip());
@@ -164,15 +234,19 @@ void TRCReader::HandleHeaderValues(std::wstring_view line) {
     }
 }
 
-void TRCReader::HandleMarkerNames(std::wstring_view line) {
-    FieldWalk walk(line);
+template <typename Char>
+void TRCReader::HandleMarkerNames(Text<Char> line) {
+    FieldWalk<Char> walk(line);
     walk.Skip(2);
     // A name needs a tab after it: a last name that ends the line is not read.
     while (walk.HasTab()) {
-        const std::wstring_view name = walk.Take();
+        // "Unnamed" is ASCII, so its seven characters are the first seven
+        // bytes of a UTF-8 name.
+        const Text<Char> field = walk.Take();
+        std::wstring name = Widen(field);
         TRCMarker* kept = nullptr;
-        if (name.substr(0, 7) != L"Unnamed" && names_.count(name) == 0) {
-            kept = &file_.markers_.emplace_back(std::wstring(name));
+        if (!Is(field.substr(0, 7), "Unnamed") && names_.count(name) == 0) {
+            kept = &file_.markers_.emplace_back(std::move(name));
             names_.insert(kept->GetName());
             ++keptMarkers_;
         }
@@ -192,8 +266,9 @@ void TRCReader::HandleMarkerNames(std::wstring_view line) {
     }
 }
 
-bool TRCReader::HandleDataRow(std::wstring_view line) {
-    FieldWalk walk(line);
+template <typename Char>
+bool TRCReader::HandleDataRow(Text<Char> line) {
+    FieldWalk<Char> walk(line);
     if (firstRow_ && pathFileType_ == 3) {
         file_.startFrame_ = tovtext::LeadingInt(walk.Take());
         firstRow_ = false;
@@ -209,16 +284,16 @@ bool TRCReader::HandleDataRow(std::wstring_view line) {
             walk.Skip(3);
             continue;
         }
-        const std::wstring_view x = walk.TakeAndSkip();
-        if (x.empty()) {
-            walk.Skip(2);
+        // Only an empty x field makes a dropout.
+        if (walk.FieldEmpty()) {
+            walk.Skip(3);
             marker->AddDropout();
             continue;
         }
-        const std::wstring_view y = walk.TakeAndSkip();
-        const std::wstring_view z = walk.TakeAndSkip();
-        marker->AddPosition(tovtext::LeadingDouble(x), tovtext::LeadingDouble(y),
-                            tovtext::LeadingDouble(z));
+        const double x = walk.TakeNumberAndSkip();
+        const double y = walk.TakeNumberAndSkip();
+        const double z = walk.TakeNumberAndSkip();
+        marker->AddPosition(x, y, z);
     }
     ++file_.rows_;
     return true;
