@@ -8,11 +8,12 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
+#include "text/FixedNumber.h"
 
 namespace {
 
 // Builds the text in a reused buffer and hands it to the file in large
-// pieces; numbers go through to_chars, which ignores the process locale.
+// pieces; numbers are formatted without the process locale.
 class GWMOutput {
 public:
     explicit GWMOutput(TextFile::Writer& file) : file_(file) { text_.reserve(kFlushBytes + 512); }
@@ -30,10 +31,8 @@ public:
     }
     // "%f\t": six decimals, as printf writes them.
     GWMOutput& Coordinate(double value) {
-        char digits[400];
-        const auto end =
-            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr;
-        text_.append(digits, end);
+        char digits[tovtext::kFixedRoom];
+        text_.append(digits, tovtext::WriteFixed(digits, value, 6));
         text_ += '\t';
         if (text_.size() >= kFlushBytes) Flush();
         return *this;
