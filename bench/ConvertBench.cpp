@@ -1,6 +1,7 @@
-// End-to-end speed of `tovfileio convert` on generated HTR files, against the
-// floors of both halves: every number of the input converted by from_chars,
-// then written again with to_chars (fixed, six decimals) into a file.
+// End-to-end speed of `tovfileio convert` on generated HTR files (to HTR)
+// and TRC files (to GWM), against the floors of both halves: every number of
+// the input converted by from_chars, then written again with to_chars
+// (fixed, six decimals) into a file.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,11 +15,9 @@
 
 namespace {
 
-// args: segments, frames
-void BM_ConvertHtr(benchmark::State& state) {
-    const auto& source = tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
-                                           static_cast<std::uint32_t>(state.range(1)));
-    const auto target = tovbench::ScratchPath("convert.htr");
+// The conversion of `source` into `target`, timed against the floors.
+void RunConvert(benchmark::State& state, const std::filesystem::path& source,
+                const std::filesystem::path& target) {
     const auto floorTarget = tovbench::ScratchPath("convert_floor.txt");
     const Arguments args = {"convert", source.native(), target.native()};
     std::FILE* quiet = std::fopen("/dev/null", "w");
@@ -54,9 +53,30 @@ void BM_ConvertHtr(benchmark::State& state) {
     std::filesystem::remove(target);
     std::filesystem::remove(floorTarget);
 }
+
+// args: segments, frames
+void BM_ConvertHtr(benchmark::State& state) {
+    RunConvert(state,
+               tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                                 static_cast<std::uint32_t>(state.range(1))),
+               tovbench::ScratchPath("convert.htr"));
+}
 BENCHMARK(BM_ConvertHtr)
     ->Args({21, 700})
     ->Args({60, 20000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// args: markers, rows
+void BM_ConvertTrcToGwm(benchmark::State& state) {
+    RunConvert(state,
+               tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
+                                 static_cast<std::uint32_t>(state.range(1))),
+               tovbench::ScratchPath("convert.gwm"));
+}
+BENCHMARK(BM_ConvertTrcToGwm)
+    ->Args({40, 800})
+    ->Args({80, 20000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
