@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "brindle/sdk/TextCodec.h"
+
 namespace {
 
 constexpr DWORD kStringBytes = 2048;
@@ -116,21 +118,6 @@ bool RegistrySettingsKey::WriteDouble(const wchar_t* name, double value) const {
 }
 
 bool RegistrySettingsKey::WriteString(const wchar_t* name, const std::wstring& value) const {
-    // The characters as UTF-16 and the terminating null.
-    std::vector<BYTE> bytes;
-    auto put = [&bytes](std::uint32_t unit) {
-        bytes.push_back(static_cast<BYTE>(unit & 0xFF));
-        bytes.push_back(static_cast<BYTE>((unit >> 8) & 0xFF));
-    };
-    for (const wchar_t c : value) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code >= 0x10000 && code <= 0x10FFFF) {
-            put(0xD800 + ((code - 0x10000) >> 10));
-            put(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            put(code);
-        }
-    }
-    put(0);
+    const std::string bytes = TextCodec::EncodeUtf16LENullTerminated(value);
     return WriteBytes(name, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
 }

@@ -161,22 +161,9 @@ bool ReadValueData(std::wstring_view text, RegistryValue& value) {
     if (!text.empty() && text.front() == L'"') {
         std::wstring string;
         if (!ReadQuoted(text, string) || !text.empty()) return false;
-        // The characters as UTF-16 and the terminating null.
         value.type = REG_SZ;
-        auto put = [&value](std::uint32_t unit) {
-            value.data.push_back(static_cast<BYTE>(unit & 0xFF));
-            value.data.push_back(static_cast<BYTE>((unit >> 8) & 0xFF));
-        };
-        for (const wchar_t c : string) {
-            const auto code = static_cast<std::uint32_t>(c);
-            if (code >= 0x10000 && code <= 0x10FFFF) {
-                put(0xD800 + ((code - 0x10000) >> 10));
-                put(0xDC00 + ((code - 0x10000) & 0x3FF));
-            } else {
-                put(code);
-            }
-        }
-        put(0);
+        const std::string bytes = TextCodec::EncodeUtf16LENullTerminated(string);
+        value.data.assign(bytes.begin(), bytes.end());
         return true;
     }
     if (text.substr(0, 6) == L"dword:") {

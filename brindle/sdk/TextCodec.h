@@ -16,6 +16,11 @@ std::wstring DecodeUtf8(std::string_view bytes);
 // surrogates, values above U+10FFFF) are written as U+FFFD.
 std::string EncodeUtf8(std::wstring_view text);
 
+// Wide text as UTF-16 little-endian bytes, characters beyond U+FFFF as
+// surrogate pairs, followed by a terminating null character: the form the
+// registry keeps strings in.
+std::string EncodeUtf16LENullTerminated(std::wstring_view text);
+
 // File-system paths. Bytes of a path that are not valid UTF-8 are carried in
 // wide text as U+DC80 to U+DCFF, so that any path given on the command line
 // survives the trip to wide text and back byte for byte.

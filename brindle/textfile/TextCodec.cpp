@@ -122,6 +122,26 @@ std::wstring DecodeUtf8(std::string_view bytes) {
     return DecodeAll(bytes, 0);
 }
 
+std::string EncodeUtf16LENullTerminated(std::wstring_view text) {
+    std::string bytes;
+    bytes.reserve(2 * (text.size() + 1));
+    auto put = [&bytes](std::uint32_t unit) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
+    };
+    for (const wchar_t c : text) {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code >= 0x10000 && code <= 0x10FFFF) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+    }
+    put(0);
+    return bytes;
+}
+
 std::string EncodeUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
