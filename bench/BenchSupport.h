@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,5 +76,35 @@ double FreshPagesSeconds(std::uint64_t pages);
 
 // The reader floor: every number of the file converted by from_chars.
 void ReadFloor(const std::filesystem::path& file, std::vector<char>& buffer);
+
+// Times `Model::Read` of `file` into a fresh model each iteration, as a user
+// opening a file gets one, against the reader floor; the last model is freed
+// outside the timed part.
+template <typename Model>
+void RunReadBenchmark(benchmark::State& state, const std::filesystem::path& file) {
+    const std::wstring path = Wide(file);
+    std::vector<char> buffer;
+    FloorClock clock;
+    std::unique_ptr<Model> model;
+    std::uint64_t faults = 0;  // fresh pages the last read brought into use
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.reset();
+        clock.AddFloor(Seconds([&] { ReadFloor(file, buffer); }));
+        clock.AddFreshPages(faults, FreshPagesSeconds(faults));
+        state.ResumeTiming();
+        model = std::make_unique<Model>();
+        bool read = false;
+        faults = PageFaults();
+        clock.AddSubject(Seconds([&] { read = model->Read(path).empty(); }));
+        faults = PageFaults() - faults;
+        if (!read) {
+            state.SkipWithError("read failed");
+            break;
+        }
+    }
+    clock.AddFreshPages(faults, FreshPagesSeconds(faults));
+    clock.Report(state, std::filesystem::file_size(file));
+}
 
 }  // namespace tovbench

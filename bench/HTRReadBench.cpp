@@ -2,11 +2,6 @@
 // (every number of the same file converted once by from_chars).
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "bench/BenchSupport.h"
 #include "htr/HTRFile.h"
 
@@ -14,32 +9,9 @@ namespace {
 
 // args: segments, frames
 void BM_HtrRead(benchmark::State& state) {
-    const auto& file = tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
-                                         static_cast<std::uint32_t>(state.range(1)));
-    const std::wstring path = tovbench::Wide(file);
-    std::vector<char> buffer;
-    tovbench::FloorClock clock;
-    std::unique_ptr<HTRFile> htr;
-    std::uint64_t faults = 0;  // fresh pages the last read brought into use
-    for (auto _ : state) {
-        state.PauseTiming();
-        htr.reset();  // the last model is freed outside the timed part
-        clock.AddFloor(tovbench::Seconds([&] { tovbench::ReadFloor(file, buffer); }));
-        clock.AddFreshPages(faults, tovbench::FreshPagesSeconds(faults));
-        state.ResumeTiming();
-        // A fresh model each time, as a user opening a file gets.
-        htr = std::make_unique<HTRFile>();
-        bool read = false;
-        faults = tovbench::PageFaults();
-        clock.AddSubject(tovbench::Seconds([&] { read = htr->Read(path).empty(); }));
-        faults = tovbench::PageFaults() - faults;
-        if (!read) {
-            state.SkipWithError("read failed");
-            break;
-        }
-    }
-    clock.AddFreshPages(faults, tovbench::FreshPagesSeconds(faults));
-    clock.Report(state, std::filesystem::file_size(file));
+    tovbench::RunReadBenchmark<HTRFile>(
+        state, tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                                static_cast<std::uint32_t>(state.range(1))));
 }
 BENCHMARK(BM_HtrRead)
     ->Args({21, 700})
