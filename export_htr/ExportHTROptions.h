@@ -27,4 +27,16 @@ public:
 
     // The module's record, alive from load to unload.
     static ExportHTROptions& Module();
+
+private:
+    // Calls visit(name, field) for every stored field, in registry order.
+    template <typename Self, typename Visit>
+    static void VisitStored(Self& self, Visit&& visit) {
+        visit(L"Pose", self.savedPose);
+        visit(L"Animate", self.animate);
+        visit(L"ParentTransforms", self.parentTransforms);
+        visit(L"Range", self.range);
+        visit(L"Offset", self.offset);
+        visit(L"ScaleFactor", self.scaleFactor);
+    }
 };

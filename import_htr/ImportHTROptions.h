@@ -35,5 +35,19 @@ public:
     static ImportHTROptions& Module();
 
 private:
+    // Calls visit(name, field) for every stored field, in registry order.
+    template <typename Self, typename Visit>
+    static void VisitStored(Self& self, Visit&& visit) {
+        visit(L"Apply", self.apply);
+        visit(L"Animate", self.animate);
+        visit(L"KeyBasePosition", self.keyBasePosition);
+        visit(L"EndEffectors", self.endEffectors);
+        visit(L"Range", self.range);
+        visit(L"FPS", self.setFrameRate);
+        visit(L"RotationController", self.rotationController);
+        visit(L"Size", self.size);
+        visit(L"ScaleFactor", self.scaleFactor);
+    }
+
     RegistrySettingsKey key_;
 };

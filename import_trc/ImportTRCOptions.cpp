@@ -3,23 +3,9 @@
 ImportTRCOptions::ImportTRCOptions() { Open(L"TOVFileIO", L"Brindle", L"ImportTRC"); }
 
 void ImportTRCOptions::Load() {
-    ReadBool(L"Apply", apply);
-    ReadBool(L"Geometry", sphereGeometry);
-    ReadBool(L"SelectedOnly", selectedOnly);
-    ReadBool(L"RootNode", rootNode);
-    ReadBool(L"Range", range);
-    ReadBool(L"FPS", setFrameRate);
-    ReadFloat(L"Size", size);
-    ReadDouble(L"ScaleFactor", scaleFactor);
+    VisitStored(*this, [this](const wchar_t* name, auto& field) { Read(name, field); });
 }
 
 void ImportTRCOptions::Save() const {
-    WriteBool(L"Apply", apply);
-    WriteBool(L"Geometry", sphereGeometry);
-    WriteBool(L"SelectedOnly", selectedOnly);
-    WriteBool(L"RootNode", rootNode);
-    WriteBool(L"Range", range);
-    WriteBool(L"FPS", setFrameRate);
-    WriteFloat(L"Size", size);
-    WriteDouble(L"ScaleFactor", scaleFactor);
+    VisitStored(*this, [this](const wchar_t* name, const auto& field) { Write(name, field); });
 }

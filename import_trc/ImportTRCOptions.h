@@ -30,4 +30,18 @@ public:
 
     // The module's record, alive from load to unload.
     static ImportTRCOptions& Module();
+
+private:
+    // Calls visit(name, field) for every stored field, in registry order.
+    template <typename Self, typename Visit>
+    static void VisitStored(Self& self, Visit&& visit) {
+        visit(L"Apply", self.apply);
+        visit(L"Geometry", self.sphereGeometry);
+        visit(L"SelectedOnly", self.selectedOnly);
+        visit(L"RootNode", self.rootNode);
+        visit(L"Range", self.range);
+        visit(L"FPS", self.setFrameRate);
+        visit(L"Size", self.size);
+        visit(L"ScaleFactor", self.scaleFactor);
+    }
 };

@@ -36,6 +36,21 @@ public:
     bool WriteDouble(const wchar_t* name, double value) const;
     bool WriteString(const wchar_t* name, const std::wstring& value) const;
 
+    // The same, chosen by the field's type, for records that list their
+    // stored fields once for both loading and saving.
+    bool Read(const wchar_t* name, bool& value) const { return ReadBool(name, value); }
+    bool Read(const wchar_t* name, std::int32_t& value) const { return ReadInt(name, value); }
+    bool Read(const wchar_t* name, float& value) const { return ReadFloat(name, value); }
+    bool Read(const wchar_t* name, double& value) const { return ReadDouble(name, value); }
+    bool Read(const wchar_t* name, std::wstring& value) const { return ReadString(name, value); }
+    bool Write(const wchar_t* name, bool value) const { return WriteBool(name, value); }
+    bool Write(const wchar_t* name, std::int32_t value) const { return WriteInt(name, value); }
+    bool Write(const wchar_t* name, float value) const { return WriteFloat(name, value); }
+    bool Write(const wchar_t* name, double value) const { return WriteDouble(name, value); }
+    bool Write(const wchar_t* name, const std::wstring& value) const {
+        return WriteString(name, value);
+    }
+
 private:
     bool ReadBytes(const wchar_t* name, void* buffer, DWORD capacity) const;
     bool WriteBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
