@@ -1,13 +1,8 @@
 #include "export_htr/ExportHTR.h"
 
-#include "plugin/AboutBox.h"
 #include "plugin/MessageReporter.h"
 
 const wchar_t* ExportHTR::Ext(int n) { return n == 0 ? L"HTR" : L""; }
-
-const wchar_t* ExportHTR::CopyrightMessage() { return kTovelundLegalNotice; }
-
-void ExportHTR::ShowAbout(HWND owner) { RunAboutBox(owner); }
 
 int ExportHTR::DoExport(const wchar_t* /*name*/, ExpInterface* /*exporter*/, Interface* /*host*/,
                         BOOL /*suppressPrompts*/, DWORD /*options*/) {

@@ -5,19 +5,13 @@
 
 #include "brindle/sdk/PluginClasses.h"
 #include "htr/HTRFile.h"
+#include "plugin/TovelundPlugin.h"
 
-class ImportHTR : public SceneImport {
+class ImportHTR : public TovelundPlugin<SceneImport> {
 public:
-    int ExtCount() override { return 1; }
     const wchar_t* Ext(int n) override;
     const wchar_t* LongDesc() override { return L"Tovelund HTR Skeletal Animation File"; }
     const wchar_t* ShortDesc() override { return L"Tovelund HTR File"; }
-    const wchar_t* AuthorName() override { return L"Tovelund Corporation"; }
-    const wchar_t* CopyrightMessage() override;
-    const wchar_t* OtherMessage1() override { return L""; }
-    const wchar_t* OtherMessage2() override { return L""; }
-    unsigned int Version() override { return 300; }
-    void ShowAbout(HWND owner) override;
     int DoImport(const wchar_t* name, ImpInterface* importer, Interface* host,
                  BOOL suppressPrompts) override;
 

@@ -1,13 +1,8 @@
 #include "import_trc/ImportTRC.h"
 
-#include "plugin/AboutBox.h"
 #include "plugin/MessageReporter.h"
 
 const wchar_t* ImportTRC::Ext(int n) { return n == 0 ? L"TRC" : L""; }
-
-const wchar_t* ImportTRC::CopyrightMessage() { return kTovelundLegalNotice; }
-
-void ImportTRC::ShowAbout(HWND owner) { RunAboutBox(owner); }
 
 int ImportTRC::DoImport(const wchar_t* /*name*/, ImpInterface* /*importer*/, Interface* /*host*/,
                         BOOL /*suppressPrompts*/) {
