@@ -1,13 +1,211 @@
 #include "import_htr/ImportHTR.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <new>
+
+#include "import_htr/ImportHTRDialog.h"
+#include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+constexpr DWORD NoProgressWork(void*) { return 0; }
+
+bool IsBipedController(const Class_ID& id) {
+    return id == BIPSLAVE_CONTROL_CLASS_ID || id == BIPBODY_CONTROL_CLASS_ID ||
+           id == BIPED_MASTER_CLASS_ID || id == FOOTPRINT_CLASS_ID;
+}
+
+bool IsBone(INode* node) {
+    Object* object = node->GetObjectRef();
+    return object != nullptr && object->ClassID() == BONE_OBJ_CLASSID;
+}
+
+// The name of the dummy over a created skeleton: the file's name between its
+// folder (after the last backslash or slash) and its last full stop.
+std::wstring DummyName(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t start = slash == std::wstring::npos ? 0 : slash + 1;
+    std::size_t stop = path.find_last_of(L'.');
+    if (stop == std::wstring::npos || stop < start) stop = path.size();
+    return path.substr(start, stop - start);
+}
+
+std::uint32_t FramesHeld(const HTRFile& file) {
+    std::uint32_t held = 0;
+    for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
+        held = std::max(held, file.Segment(i)->FrameCount());
+    }
+    return held;
+}
+
+// Frames a header may claim beyond those the file holds before the import
+// keys only the frames held: as many as it holds, and at least a thousand.
+std::uint64_t FrameClaimLimit(std::uint32_t held) {
+    return std::uint64_t(held) + std::max<std::uint64_t>(held, 1000);
+}
+
+std::int32_t ClampToInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+bool FitsTime(std::int64_t ticks) {
+    return ticks >= std::numeric_limits<TimeValue>::min() &&
+           ticks <= std::numeric_limits<TimeValue>::max();
+}
+
+}  // namespace
 
 const wchar_t* ImportHTR::Ext(int n) { return n == 0 ? L"HTR" : L""; }
 
-int ImportHTR::DoImport(const wchar_t* /*name*/, ImpInterface* /*importer*/, Interface* /*host*/,
-                        BOOL /*suppressPrompts*/) {
-    // Building skeletons in the scene is not part of this version.
-    MessageReporter::Module().Report(L"This version of TOVFileIO cannot import HTR files yet.",
-                                     L"ImportHTR Error");
-    return 0;
+void ImportHTR::Report(int textId, int captionId) const {
+    MessageReporter::Module().Report(GetResourceStringAsMSTR(textId),
+                                     GetResourceStringAsMSTR(captionId));
+}
+
+int ImportHTR::DoImport(const wchar_t* name, ImpInterface* importer, Interface* host,
+                        BOOL suppressPrompts) {
+    if (host == nullptr) return 0;
+    try {
+        host_ = host;
+        importer_ = importer;
+        path_ = name != nullptr ? name : L"";
+        const int result = RunImport(suppressPrompts);
+        htr_.Reset();
+        return result;
+    } catch (const std::exception&) {
+        htr_.Reset();
+        htr_.ClearSegments();
+        Report(IDS_IMPORT_OUT_OF_MEMORY, IDS_IMPORT_HTR_ERROR);
+        return 0;
+    }
+}
+
+int ImportHTR::RunImport(BOOL suppressPrompts) {
+    // Animate and set-key mode stay suspended, and the progress display open,
+    // until this returns, whichever way it returns.
+    HostModesSuspended modes;
+    ProgressDisplay progress(*host_, L"Tovelund ImportHTR", NoProgressWork);
+    ImportHTROptions& options = ImportHTROptions::Module();
+
+    const std::wstring error = htr_.Read(path_);
+    if (!error.empty()) {
+        MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_IMPORT_HTR_ERROR));
+        return 0;
+    }
+    if (htr_.GetScaleFactor() != 1.0) Report(IDS_SCALE_FACTOR_HEADER, IDS_IMPORT_HTR_WARNING);
+
+    htr_.ConvertCalibrationUnits(kUnitsMillimetres);
+    const double k = 1.0 / GetMasterScale(UNITS_MILLIMETERS);
+    if (k != 1.0) htr_.ScaleTranslations(k);
+    progress.Update(10);
+
+    // A header that claims far more frames than the file holds would have
+    // the import key empty frames by the billion: only the frames held count.
+    const std::uint32_t held = FramesHeld(htr_);
+    if (htr_.GetNumFrames() > FrameClaimLimit(held)) {
+        MessageReporter::Module().Report(
+            GetResourceStringAsMSTR(IDS_HEADER_FRAMES_CLAIMED) +
+                std::to_wstring(htr_.GetNumFrames()) +
+                GetResourceStringAsMSTR(IDS_HEADER_FRAMES_HELD) + std::to_wstring(held) +
+                GetResourceStringAsMSTR(IDS_HEADER_FRAMES_KEYED),
+            GetResourceStringAsMSTR(IDS_IMPORT_HTR_WARNING));
+        htr_.SetNumFrames(held);
+    }
+
+    const std::int64_t first = htr_.GetFirstFrame();
+    options.startFrame = ClampToInt32(first);
+    options.endFrame = ClampToInt32(first + std::int64_t(htr_.GetNumFrames()) - 1);
+
+    if (suppressPrompts == FALSE) {
+        // Anything but OK (Cancel, or a dialog that could not run) imports nothing.
+        if (RunImportHTRDialog(host_->GetMainWindow(), options) != 1) return 1;
+    }
+
+    if (options.setFrameRate) SetFrameRate(htr_.GetDataFrameRate());
+
+    std::int64_t frames = options.range
+                              ? std::int64_t(options.endFrame) - options.startFrame + 1
+                              : std::int64_t(htr_.GetNumFrames());
+    if (!options.animate) frames = 1;
+    framesToKey_ = ClampToInt32(frames);
+    processedSegments_ = 0;
+
+    // Every key lies between the base key one frame before the start and the
+    // last frame; all of it must be a time of the scene.
+    const std::int64_t tpf = GetTicksPerFrame();
+    const std::int64_t startKey = std::int64_t(options.startFrame) + options.offset;
+    if (!FitsTime(tpf * (startKey - 1)) || !FitsTime(tpf * (startKey + framesToKey_)) ||
+        !FitsTime(tpf * (first - 1)) || !FitsTime(tpf * (first + framesToKey_ + options.offset))) {
+        Report(IDS_FRAMES_OUTSIDE_TIME, IDS_IMPORT_HTR_ERROR);
+        return 0;
+    }
+
+    HTRSegment* root = htr_.RootSegment();
+    if (root == nullptr) {
+        Report(IDS_NO_ROOT_SEGMENT, IDS_IMPORT_HTR_ERROR);
+        return 0;
+    }
+
+    INode* targetNode = nullptr;
+    HTRSegment* targetSegment = root;
+    if (options.apply) {
+        const int selected = host_->GetSelNodeCount();
+        if (selected == 0) {
+            Report(IDS_SELECT_SKELETON_ROOT, IDS_IMPORT_ERROR);
+            return 0;
+        }
+        for (int i = 0; i < selected; ++i) {
+            Control* transform = host_->GetSelNode(i)->GetTMController();
+            if (transform != nullptr && IsBipedController(transform->ClassID())) {
+                Report(IDS_BIPED_REFUSED, IDS_IMPORT_ERROR);
+                return 0;
+            }
+        }
+        INode* chosen = host_->GetSelNode(0);
+        targetNode = chosen;
+        if (IsBone(chosen)) {
+            targetSegment = root->FindInSubtree(chosen->GetName());
+            if (targetSegment == nullptr) {
+                Report(IDS_BRANCH_NOT_IN_FILE, IDS_IMPORT_ERROR);
+                return 0;
+            }
+        } else {
+            // A group over a skeleton: its first child bone, else itself.
+            for (int i = 0; i < chosen->NumberOfChildren(); ++i) {
+                if (IsBone(chosen->GetChildNode(i))) {
+                    targetNode = chosen->GetChildNode(i);
+                    break;
+                }
+            }
+        }
+    } else {
+        INode* skeleton = BuildSkeleton(*root, nullptr);
+        if (skeleton == nullptr) return 0;
+        if (host_->GetCancel()) return 0;
+        auto* dummy = static_cast<DummyObject*>(host_->CreateInstance(HELPER_CLASS_ID, DUMMY_CLASS_ID));
+        const float s = static_cast<float>(double(options.size) * options.scaleFactor);
+        dummy->SetBox({Point3(-s, -s, -s), Point3(s, s, s)});
+        INode* dummyNode = host_->CreateObjectNode(dummy);
+        dummyNode->SetName(DummyName(path_).c_str());
+        dummyNode->AttachChild(skeleton, 0);
+        targetNode = skeleton;
+    }
+
+    if (options.keyBasePosition || options.animate) {
+        if (!ApplyMotion(targetNode, *targetSegment)) return 0;
+    }
+
+    if (options.animate && htr_.GetNumFrames() >= 2) {
+        const std::int64_t from = options.keyBasePosition ? first - 1 : first;
+        host_->SetAnimRange(Interval(static_cast<TimeValue>(tpf * from),
+                                     static_cast<TimeValue>(
+                                         tpf * (first + framesToKey_ + options.offset - 1))));
+    }
+    progress.Update(100);
+    return 1;
 }

@@ -8,4 +8,5 @@ void ImportHTROptions::Load() {
 
 void ImportHTROptions::Save() const {
     VisitStored(*this, [this](const wchar_t* name, const auto& field) { key_.Write(name, field); });
+    key_.Flush();
 }

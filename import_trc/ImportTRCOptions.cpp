@@ -8,4 +8,5 @@ void ImportTRCOptions::Load() {
 
 void ImportTRCOptions::Save() const {
     VisitStored(*this, [this](const wchar_t* name, const auto& field) { Write(name, field); });
+    Flush();
 }

@@ -35,6 +35,10 @@ bool RegistrySettingsKey::Open(const std::wstring& product, const std::wstring& 
     return open_;
 }
 
+bool RegistrySettingsKey::Flush() const {
+    return open_ && RegFlushKey(key_) == ERROR_SUCCESS;
+}
+
 void RegistrySettingsKey::Close() {
     if (key_ != nullptr) RegCloseKey(key_);
     key_ = nullptr;

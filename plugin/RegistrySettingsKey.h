@@ -29,6 +29,10 @@ public:
     bool ReadDouble(const wchar_t* name, double& value) const;
     bool ReadString(const wchar_t* name, std::wstring& value) const;
 
+    // Writes every value set so far to disk at once; false when the key is
+    // not open or the save failed. Records call it after their last write.
+    bool Flush() const;
+
     // Each write returns false when the key is not open or the write fails.
     bool WriteBool(const wchar_t* name, bool value) const;
     bool WriteInt(const wchar_t* name, std::int32_t value) const;

@@ -18,7 +18,41 @@ constexpr DialogControl kAboutControls[] = {
     {IDC_ABOUT_OK, ControlKind::DefaultButton, L"OK", 46, 152, 50, 14},
 };
 
+// "ImportHTR": the HTR importer's options.
+constexpr DialogControl kImportHtrControls[] = {
+    {IDC_OK, ControlKind::DefaultButton, L"&OK", 135, 143, 55, 14},
+    {IDC_CANCEL, ControlKind::Button, L"&Cancel", 200, 143, 55, 14},
+    {-1, ControlKind::GroupBox, L"Skeleton", 7, 7, 120, 62},
+    {IDC_HTR_CREATE, ControlKind::RadioButton, L"Create", 14, 18, 50, 10},
+    {IDC_HTR_APPLY, ControlKind::RadioButton, L"Apply", 70, 18, 50, 10},
+    {-1, ControlKind::Label, L"Segment Size", 14, 34, 50, 8},
+    {IDC_SEGMENT_SIZE, ControlKind::Edit, nullptr, 70, 32, 50, 12},
+    {IDC_END_EFFECTORS, ControlKind::CheckBox, L"End Effectors", 14, 50, 100, 10},
+    {-1, ControlKind::GroupBox, L"Keyframe Options", 7, 73, 120, 40},
+    {IDC_BASE_POSITION, ControlKind::CheckBox, L"Base Position", 14, 85, 100, 10},
+    {IDC_ANIMATION, ControlKind::CheckBox, L"Animation", 14, 98, 100, 10},
+    {-1, ControlKind::GroupBox, L"Rotation Controller", 7, 117, 120, 26},
+    {IDC_EULER, ControlKind::RadioButton, L"Euler", 14, 128, 50, 10},
+    {IDC_TCB, ControlKind::RadioButton, L"TCB", 70, 128, 50, 10},
+    {-1, ControlKind::GroupBox, L"Time Options", 135, 7, 120, 92},
+    {-1, ControlKind::GroupBox, nullptr, 141, 16, 108, 44},
+    {IDC_ALL_FRAMES, ControlKind::RadioButton, L"All", 147, 24, 40, 10},
+    {IDC_FRAME_RANGE, ControlKind::RadioButton, L"Range", 195, 24, 40, 10},
+    {-1, ControlKind::Label, L"From", 147, 40, 20, 8},
+    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12},
+    {-1, ControlKind::Label, L"To", 205, 40, 12, 8},
+    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12},
+    {-1, ControlKind::Label, L"Offset", 141, 66, 30, 8},
+    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 64, 40, 12},
+    {IDC_SET_FRAME_RATE, ControlKind::CheckBox, L"Set Frame Rate", 141, 82, 100, 10},
+    {-1, ControlKind::GroupBox, L"Scale", 135, 103, 120, 26},
+    {-1, ControlKind::Label, L"Global", 141, 114, 30, 8},
+    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12},
+};
+
 constexpr DialogTemplate kDialogs[] = {
+    {IDD_IMPORT_HTR, L"ImportHTR", 262, 164, L"MS Sans Serif", 8, kImportHtrControls,
+     std::size(kImportHtrControls)},
     {IDD_ABOUT, L"About...", 142, 175, L"MS Sans Serif", 8, kAboutControls,
      std::size(kAboutControls)},
 };

@@ -16,11 +16,55 @@ enum ModuleResourceId : int {
     IDS_IMPORT_TRC_CLASS = 32,
     IDS_UTILITIES_CLASS = 33,
 
+    // The HTR importer's messages.
+    IDS_START_FRAME_TOO_SMALL = 26,
+    IDS_END_FRAME_TOO_LARGE = 27,
+    IDS_IMPORT_HTR_ERROR = 28,
+    IDS_START_AFTER_END = 30,
+    IDS_IMPORT_HTR_WARNING = 39,
+    IDS_SCALE_FACTOR_HEADER = 40,
+    IDS_IMPORT_ERROR = 41,
+    IDS_SELECT_SKELETON_ROOT = 42,
+    IDS_BIPED_REFUSED = 43,
+    IDS_BRANCH_NOT_IN_FILE = 44,
+    IDS_NONZERO_SIZE = 45,
+    IDS_NONZERO_SCALE_FACTOR = 46,
+    IDS_APPLY_NEEDS_KEYS = 47,
+    // Messages of this edition for files no earlier one met.
+    IDS_HEADER_FRAMES_CLAIMED = 200,
+    IDS_HEADER_FRAMES_HELD = 201,
+    IDS_HEADER_FRAMES_KEYED = 202,
+    IDS_FRAMES_OUTSIDE_TIME = 203,
+    IDS_NO_ROOT_SEGMENT = 204,
+    IDS_IMPORT_OUT_OF_MEMORY = 205,
+
     IDB_ABOUT = 112,
     IDD_ABOUT = 114,
     IDC_ABOUT_PRODUCT = 1069,
     IDC_ABOUT_VERSION = 1070,
     IDC_ABOUT_OK = 1097,
+
+    // Buttons every options dialog has.
+    IDC_OK = 1097,
+    IDC_CANCEL = 1098,
+
+    // Dialog 107, the HTR importer's options.
+    IDD_IMPORT_HTR = 107,
+    IDC_HTR_CREATE = 1085,
+    IDC_HTR_APPLY = 1086,
+    IDC_SEGMENT_SIZE = 1104,
+    IDC_END_EFFECTORS = 1019,
+    IDC_BASE_POSITION = 1017,
+    IDC_ANIMATION = 1063,
+    IDC_EULER = 1051,
+    IDC_TCB = 1052,
+    IDC_ALL_FRAMES = 1067,
+    IDC_FRAME_RANGE = 1068,
+    IDC_FROM_FRAME = 1065,
+    IDC_TO_FRAME = 1066,
+    IDC_FRAME_OFFSET = 1089,
+    IDC_SET_FRAME_RATE = 1140,
+    IDC_GLOBAL_SCALE = 1088,
 };
 
 // The text of string `id`, or null when the table has none.

@@ -47,6 +47,12 @@ constexpr StringEntry kStrings[] = {
     {45, L"Please choose a non-zero size."},
     {46, L"Please choose a non-zero scale factor."},
     {47, L"Please choose either Base Position, Animation, or both when in apply mode."},
+    {200, L"The header of this file claims "},
+    {201, L" frames, but the file holds "},
+    {202, L"; only the frames it holds are imported."},
+    {203, L"The frames to import lie outside the time range of the scene."},
+    {204, L"The file has no root segment: no segment names GLOBAL as its parent."},
+    {205, L"There is not enough memory to import the file."},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

@@ -32,4 +32,5 @@ void LoadSettings(const RegistrySettingsKey& key, ConvertGWMSettings& settings) 
 
 void SaveSettings(const RegistrySettingsKey& key, const ConvertGWMSettings& settings) {
     VisitFields(settings, [&](const wchar_t* name, const auto& field) { key.Write(name, field); });
+    key.Flush();
 }

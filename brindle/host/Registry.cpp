@@ -37,7 +37,16 @@ LONG RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD /*reserved*/, wchar_
 }
 
 LONG RegCloseKey(HKEY key) {
-    return RegistryStore::Instance().Close(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    auto& store = RegistryStore::Instance();
+    if (store.Resolve(key) == nullptr) return ERROR_INVALID_HANDLE;
+    store.SaveIfChanged();
+    return store.Close(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegFlushKey(HKEY key) {
+    auto& store = RegistryStore::Instance();
+    if (store.Resolve(key) == nullptr) return ERROR_INVALID_HANDLE;
+    return store.SaveIfChanged() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
 LONG RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* /*reserved*/, DWORD* type, BYTE* data,
@@ -70,6 +79,6 @@ LONG RegSetValueExW(HKEY key, const wchar_t* name, DWORD /*reserved*/, DWORD typ
     auto& value = at->values[name != nullptr ? name : L""];
     value.type = type;
     value.data.assign(data, data + size);
-    store.Save();
+    store.MarkChanged();
     return ERROR_SUCCESS;
 }

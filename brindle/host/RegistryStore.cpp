@@ -82,17 +82,21 @@ std::string DefaultRegistryFile() {
 
 RegistryStore::RegistryStore() { UseFile(DefaultRegistryFile()); }
 
+RegistryStore::~RegistryStore() { SaveIfChanged(); }
+
 RegistryStore& RegistryStore::Instance() {
     static RegistryStore store;
     return store;
 }
 
 void RegistryStore::UseFile(const std::string& path) {
+    SaveIfChanged();
     path_ = path;
     currentUser_ = RegistryKey();
     currentUser_.name = L"HKEY_CURRENT_USER";
     handles_.clear();
     damaged_ = false;
+    changed_ = false;
     if (path_.empty()) return;
     const RegFileStatus status = ReadRegFile(path_, currentUser_);
     damaged_ = status.found && !status.complete;
@@ -113,6 +117,8 @@ bool RegistryStore::Save() {
         std::remove(temporary.c_str());
         return false;
     }
+    changed_ = false;
+    ++saves_;
     return true;
 }
 

@@ -56,6 +56,12 @@ public:
     RegistryKey& CurrentUser() { return currentUser_; }
     // Writes the whole registry to the store file; false when it could not.
     bool Save();
+    // Values set since the last save are written by the next SaveIfChanged
+    // (a flush or close of a key, or the end of the program).
+    void MarkChanged() { changed_ = true; }
+    bool SaveIfChanged() { return !changed_ || Save(); }
+    // Saves written to disk since the program started.
+    std::size_t Saves() const { return saves_; }
     // Whether the file read at UseFile was damaged or foreign.
     bool FoundDamaged() const { return damaged_; }
 
@@ -67,10 +73,13 @@ public:
 
 private:
     RegistryStore();
+    ~RegistryStore();
 
     std::string path_;
     RegistryKey currentUser_;
     bool damaged_ = false;
+    bool changed_ = false;
+    std::size_t saves_ = 0;
     std::map<std::uintptr_t, RegistryKey*> handles_;
     std::uintptr_t nextHandle_ = 0x1000;
 };

@@ -14,6 +14,7 @@ inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80
 constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_WRITE_FAULT = 29;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_MORE_DATA = 234;
 
@@ -32,11 +33,16 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 LONG RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD reserved, wchar_t* keyClass,
                      DWORD options, REGSAM access, void* security, HKEY* result,
                      DWORD* disposition);
+// Closes a key handle; changes not yet on disk are written first.
 LONG RegCloseKey(HKEY key);
+// Writes every change not yet on disk, in one durable save.
+LONG RegFlushKey(HKEY key);
 // Reads a value. With `data` null only the size is given. When `*size` is
 // too small for the value, nothing is copied, `*size` becomes the size
 // needed and the result is ERROR_MORE_DATA.
 LONG RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* reserved, DWORD* type, BYTE* data,
                       DWORD* size);
+// Sets a value. The change reaches the disk at the next RegFlushKey or
+// RegCloseKey, so that a record of many values is saved once.
 LONG RegSetValueExW(HKEY key, const wchar_t* name, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD size);

@@ -142,6 +142,7 @@ TEST(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
             for (std::uint32_t i = 0;; ++i) {
                 const BYTE* bytes = reinterpret_cast<const BYTE*>(&i);
                 RegSetValueExW(key, (L"V" + std::to_wstring(i % 50)).c_str(), 0, REG_DWORD, bytes, 4);
+                RegFlushKey(key);
             }
         }
         ::usleep(2000 + 1500 * round);

@@ -58,6 +58,10 @@ TEST(FrameTest, SettingsKeyReadsWhatFitsAndLeavesTheRest) {
     ASSERT_TRUE(key.WriteString(L"MNMPath", path));
     ASSERT_TRUE(key.WriteString(L"Longest", std::wstring(1023, L'x')));
     ASSERT_TRUE(key.WriteString(L"TooLong", std::wstring(1024, L'x')));
+    // The values reach the disk together, in one save.
+    const std::size_t saves = brindle::host::RegistryStore::Instance().Saves();
+    ASSERT_TRUE(key.Flush());
+    EXPECT_EQ(brindle::host::RegistryStore::Instance().Saves(), saves + 1);
 
     // A fresh key over the saved store reads every kind back bit for bit.
     brindle::host::RegistryStore::Instance().UseFile((dir.Path() / "registry.reg").string());

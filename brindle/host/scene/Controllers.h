@@ -1,0 +1,119 @@
+// The host's controllers: position, rotation and scale controllers that keep
+// their values as keys, and the transform controller of a node that holds
+// one of each.
+#pragma once
+
+#include <memory>
+
+#include "brindle/host/scene/KeyTrack.h"
+#include "brindle/sdk/SceneObjects.h"
+
+namespace brindle::host {
+
+// How values of one type are combined and interpolated.
+template <typename Value>
+struct ValueTraits;
+
+template <>
+struct ValueTraits<Point3> {
+    // Linear between keys.
+    static Point3 Interpolate(const Point3& a, const Point3& b, float f);
+    // `base` changed by `change` (a relative set).
+    static Point3 Compose(const Point3& base, const Point3& change);
+    // The change that turns `from` into `to`.
+    static Point3 Difference(const Point3& from, const Point3& to);
+};
+
+template <>
+struct ValueTraits<Quat> {
+    // Spherical between keys, the short way round.
+    static Quat Interpolate(const Quat& a, const Quat& b, float f);
+    // First `base`, then `change` (row-vector matrices multiplied in order).
+    static Quat Compose(const Quat& base, const Quat& change);
+    static Quat Difference(const Quat& from, const Quat& to);
+};
+
+// A controller of one value type. With animate mode on a set value makes or
+// replaces the key at its time; with it off the held value is set when there
+// are no keys, and otherwise every key changes by what turns the value at
+// that time into the new one. A locked controller takes no values.
+template <typename Value>
+class ValueController : public Control {
+public:
+    ValueController(Class_ID classId, SClass_ID superClassId, Value initial)
+        : classId_(classId), superClassId_(superClassId), value_(initial) {}
+
+    Class_ID ClassID() override { return classId_; }
+    SClass_ID SuperClassID() override { return superClassId_; }
+    BOOL CanSetValue() override { return locked_ ? FALSE : TRUE; }
+    void SetValue(TimeValue t, const void* value, int commit, GetSetMethod method) override;
+    void GetValue(TimeValue t, void* value, Interval& valid, GetSetMethod method) override;
+    void Copy(Control* from) override;
+    int NumKeys() override { return static_cast<int>(track_.Size()); }
+    TimeValue GetKeyTime(int i) override;
+    void DeleteKeyAtTime(TimeValue t) override { track_.Delete(t); }
+
+    // What the scene and its documents work with.
+    Value Evaluate(TimeValue t) const;
+    Value HeldValue() const { return value_; }
+    void SetHeldValue(const Value& value) { value_ = value; }
+    KeyTrack<Value>& Track() { return track_; }
+    const KeyTrack<Value>& Track() const { return track_; }
+    bool Locked() const { return locked_; }
+    void SetLocked(bool locked) { locked_ = locked; }
+    // Sets the value at `t` as SetValue does, with the given animate mode.
+    void Set(TimeValue t, const Value& value, bool animate);
+
+private:
+    Class_ID classId_;
+    SClass_ID superClassId_;
+    Value value_;
+    KeyTrack<Value> track_;
+    bool locked_ = false;
+};
+
+using PointController = ValueController<Point3>;
+using RotationController = ValueController<Quat>;
+
+// New controllers of the host's classes.
+std::unique_ptr<PointController> NewPositionController();
+std::unique_ptr<PointController> NewScaleController();
+// The default rotation controller (Euler XYZ) or the TCB one; null for
+// another class.
+std::unique_ptr<RotationController> NewRotationController(Class_ID classId);
+
+// A node's transform: scale, then rotation, then position, each from its
+// sub-controller. The class is the host's position-rotation-scale
+// controller, or one of the biped classes for nodes of a biped.
+class TransformController : public Control {
+public:
+    explicit TransformController(Class_ID classId = PRS_CONTROL_CLASS_ID);
+
+    Class_ID ClassID() override { return classId_; }
+    SClass_ID SuperClassID() override { return CTRL_MATRIX3_CLASS_ID; }
+    Control* GetPositionController() override { return position_.get(); }
+    Control* GetRotationController() override { return rotation_.get(); }
+    Control* GetScaleController() override { return scale_.get(); }
+    BOOL SetRotationController(Control* c) override;
+    // A transform takes its values through its sub-controllers.
+    void SetValue(TimeValue, const void*, int, GetSetMethod) override {}
+    void GetValue(TimeValue t, void* value, Interval& valid, GetSetMethod method) override;
+    void Copy(Control* from) override;
+
+    PointController& Position() { return *position_; }
+    RotationController& Rotation() { return *rotation_; }
+    PointController& Scale() { return *scale_; }
+    void SetRotation(std::unique_ptr<RotationController> rotation) {
+        rotation_ = std::move(rotation);
+    }
+    // The node's matrix relative to its parent at `t`.
+    Matrix3 LocalMatrix(TimeValue t) const;
+
+private:
+    Class_ID classId_;
+    std::unique_ptr<PointController> position_;
+    std::unique_ptr<RotationController> rotation_;
+    std::unique_ptr<PointController> scale_;
+};
+
+}  // namespace brindle::host

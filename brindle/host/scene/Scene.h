@@ -1,0 +1,171 @@
+// The headless host's scene: its nodes in creation order, the selection, and
+// the scene-wide settings (frame rate, current time, animation range, system
+// unit) and modes (animate, set key) that modules reach through the SDK.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "brindle/host/scene/Controllers.h"
+#include "brindle/host/scene/Objects.h"
+#include "brindle/sdk/SceneObjects.h"
+
+namespace brindle::host {
+
+class Scene;
+
+class SceneNode : public INode {
+public:
+    SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> object,
+              Class_ID transformClass = PRS_CONTROL_CLASS_ID);
+
+    ULONG GetHandle() override { return handle_; }
+    const wchar_t* GetName() override { return name_.c_str(); }
+    void SetName(const wchar_t* name) override;
+    BOOL IsRootNode() override;
+    INode* GetParentNode() override { return parent_; }
+    int NumberOfChildren() override { return static_cast<int>(children_.size()); }
+    INode* GetChildNode(int i) override;
+    void AttachChild(INode* child, int keepPos) override;
+    Object* GetObjectRef() override { return object_.get(); }
+    Control* GetTMController() override { return transform_.get(); }
+    Matrix3 GetNodeTM(TimeValue t, Interval* valid) override;
+    Matrix3 GetObjectTM(TimeValue t, Interval* valid) override;
+    Matrix3 GetObjOffsetTM() override { return objectOffset_; }
+    void Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL localOrigin,
+              BOOL affectKids, int pivotMode, BOOL ignoreLocks) override;
+    void Scale(TimeValue t, const Matrix3& axis, const Point3& value, BOOL localOrigin,
+               BOOL affectKids, int pivotMode, BOOL ignoreLocks) override;
+    DWORD GetWireColor() override { return wireColor_; }
+    void SetWireColor(DWORD color) override { wireColor_ = color & 0xFFFFFF; }
+    void SetUserPropFloat(const wchar_t* key, float value) override;
+    BOOL GetUserPropFloat(const wchar_t* key, float& value) override;
+    void ShowBone(int mode) override { boneDisplay_ = mode; }
+    void SetBoneNodeOnOff(BOOL on, TimeValue /*t*/) override { boneOn_ = on != FALSE; }
+    BOOL GetBoneNodeOnOff() override { return boneOn_ ? TRUE : FALSE; }
+
+    // What the scene and its documents work with.
+    const std::wstring& Name() const { return name_; }
+    SceneNode* Parent() const { return parent_; }
+    const std::vector<SceneNode*>& Children() const { return children_; }
+    SceneObject* HeldObject() const { return object_.get(); }
+    TransformController& Transform() { return *transform_; }
+    void SetTransform(std::unique_ptr<TransformController> transform) {
+        transform_ = std::move(transform);
+    }
+    const std::vector<std::pair<std::wstring, float>>& UserProperties() const {
+        return userProperties_;
+    }
+    int BoneDisplay() const { return boneDisplay_; }
+    void SetObjectOffset(const Matrix3& offset) { objectOffset_ = offset; }
+    // Whether `node` is this node or lies above it.
+    bool IsSelfOrAncestor(const SceneNode* node) const;
+
+private:
+    friend class Scene;
+
+    Scene& scene_;
+    ULONG handle_;
+    std::wstring name_;
+    SceneNode* parent_ = nullptr;
+    std::vector<SceneNode*> children_;
+    std::unique_ptr<SceneObject> object_;
+    std::unique_ptr<TransformController> transform_;
+    Matrix3 objectOffset_;
+    DWORD wireColor_ = 0;
+    // In the order first set.
+    std::vector<std::pair<std::wstring, float>> userProperties_;
+    int boneDisplay_ = 1;
+    bool boneOn_ = false;
+};
+
+class Scene {
+public:
+    Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // The scene the host has open, which the SDK functions act on.
+    static Scene& Current();
+
+    // An empty scene with the default settings: 30 frames a second, one
+    // millimetre per system unit, time 0, no animation range set.
+    void Clear();
+
+    // Settings.
+    int FrameRate() const { return frameRate_; }
+    // False, and nothing changed, for a rate that does not give whole ticks
+    // per frame of at least one.
+    bool SetFrameRate(int rate);
+    int TicksPerFrame() const { return TIME_TICKSPERSEC / frameRate_; }
+    TimeValue Time() const { return time_; }
+    void SetTime(TimeValue t) { time_ = t; }
+    const std::optional<Interval>& AnimationRange() const { return animationRange_; }
+    void SetAnimationRange(std::optional<Interval> range) { animationRange_ = range; }
+    double SystemUnitMillimetres() const { return systemUnitMm_; }
+    // False for a unit that is not a positive finite length.
+    bool SetSystemUnitMillimetres(double millimetres);
+
+    // Modes.
+    bool Animate() const { return animate_; }
+    void SetAnimate(bool on) { animate_ = on; }
+    void SuspendAnimate();
+    void ResumeAnimate();
+    bool SetKeyMode() const { return setKeyMode_; }
+    void SuspendSetKeyMode();
+    void ResumeSetKeyMode();
+    // Suspensions not yet resumed.
+    std::size_t AnimateSuspensions() const { return animateStack_.size(); }
+    std::size_t SetKeySuspensions() const { return setKeyStack_.size(); }
+
+    // Nodes.
+    SceneNode& Root() { return *root_; }
+    // Every node but the root, in creation order.
+    const std::vector<SceneNode*>& Nodes() const { return order_; }
+    SceneNode* CreateNode(std::unique_ptr<SceneObject> object,
+                          Class_ID transformClass = PRS_CONTROL_CLASS_ID);
+    // A node with a given handle, for documents that keep handles; null when
+    // the handle is taken.
+    SceneNode* CreateNodeWithHandle(ULONG handle, std::unique_ptr<SceneObject> object,
+                                    Class_ID transformClass);
+    // Removes `node`; its children move to its parent, keeping their
+    // placement relative to the parent.
+    void DeleteNode(SceneNode* node);
+    SceneNode* FindByHandle(ULONG handle) const;
+    // The first node in creation order with this name.
+    SceneNode* FindByName(const std::wstring& name) const;
+    void MakeNameUnique(std::wstring& name) const;
+
+    // Selection, in the order nodes were selected.
+    const std::vector<SceneNode*>& Selection() const { return selection_; }
+    void Select(SceneNode* node);
+    void ClearSelection() { selection_.clear(); }
+
+private:
+    friend class SceneNode;
+    void Renamed(SceneNode& node, const std::wstring& oldName);
+
+    int frameRate_ = 30;
+    double systemUnitMm_ = 1.0;
+    TimeValue time_ = 0;
+    std::optional<Interval> animationRange_;
+    bool animate_ = false;
+    std::vector<bool> animateStack_;
+    bool setKeyMode_ = false;
+    std::vector<bool> setKeyStack_;
+
+    std::unique_ptr<SceneNode> root_;
+    std::vector<std::unique_ptr<SceneNode>> nodes_;
+    std::vector<SceneNode*> order_;
+    std::unordered_map<ULONG, SceneNode*> byHandle_;
+    std::unordered_map<std::wstring, std::vector<SceneNode*>> byName_;
+    std::vector<SceneNode*> selection_;
+    ULONG nextHandle_ = 1;
+};
+
+}  // namespace brindle::host

@@ -1,0 +1,116 @@
+#include <algorithm>
+
+#include "brindle/host/scene/Scene.h"
+
+namespace brindle::host {
+
+SceneNode::SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> object,
+                     Class_ID transformClass)
+    : scene_(scene),
+      handle_(handle),
+      object_(std::move(object)),
+      transform_(std::make_unique<TransformController>(transformClass)) {}
+
+BOOL SceneNode::IsRootNode() { return this == &scene_.Root() ? TRUE : FALSE; }
+
+void SceneNode::SetName(const wchar_t* name) {
+    const std::wstring old = std::move(name_);
+    name_ = name != nullptr ? name : L"";
+    if (!IsRootNode()) scene_.Renamed(*this, old);
+}
+
+INode* SceneNode::GetChildNode(int i) {
+    if (i < 0 || static_cast<std::size_t>(i) >= children_.size()) return nullptr;
+    return children_[static_cast<std::size_t>(i)];
+}
+
+bool SceneNode::IsSelfOrAncestor(const SceneNode* node) const {
+    for (const SceneNode* at = this; at != nullptr; at = at->parent_) {
+        if (at == node) return true;
+    }
+    return false;
+}
+
+void SceneNode::AttachChild(INode* childNode, int keepPos) {
+    auto* child = dynamic_cast<SceneNode*>(childNode);
+    if (child == nullptr || &child->scene_ != &scene_ || child->IsRootNode()) return;
+    // A node cannot go below itself.
+    if (IsSelfOrAncestor(child)) return;
+    const TimeValue now = scene_.Time();
+    const Matrix3 world = child->GetNodeTM(now, nullptr);
+    if (child->parent_ != nullptr) {
+        auto& siblings = child->parent_->children_;
+        siblings.erase(std::find(siblings.begin(), siblings.end(), child));
+    }
+    child->parent_ = this;
+    children_.push_back(child);
+    if (keepPos != 0) {
+        // The local placement that keeps the world placement under the new parent.
+        Point3 position, scale;
+        Quat rotation;
+        DecomposeMatrix(world * Inverse(GetNodeTM(now, nullptr)), position, rotation, scale);
+        TransformController& tm = child->Transform();
+        tm.Position().Set(now, position, scene_.Animate());
+        tm.Rotation().Set(now, rotation, scene_.Animate());
+        tm.Scale().Set(now, scale, scene_.Animate());
+    }
+}
+
+Matrix3 SceneNode::GetNodeTM(TimeValue t, Interval* valid) {
+    if (valid != nullptr) *valid = Interval(t, t);
+    // Up the chain without recursion, so deep hierarchies cannot overflow.
+    Matrix3 world = transform_->LocalMatrix(t);
+    for (SceneNode* at = parent_; at != nullptr && !at->IsRootNode(); at = at->parent_) {
+        world = world * at->transform_->LocalMatrix(t);
+    }
+    return world;
+}
+
+Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) {
+    return objectOffset_ * GetNodeTM(t, valid);
+}
+
+void SceneNode::Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL /*localOrigin*/,
+                     BOOL /*affectKids*/, int /*pivotMode*/, BOOL /*ignoreLocks*/) {
+    // The move in world axes, then in the parent's, added to the position.
+    const Point3 world = VectorTransform(axis, value);
+    Point3 local = world;
+    if (parent_ != nullptr && !parent_->IsRootNode()) {
+        local = VectorTransform(Inverse(parent_->GetNodeTM(t, nullptr)), world);
+    }
+    PointController& position = transform_->Position();
+    position.Set(t, ValueTraits<Point3>::Compose(position.Evaluate(t), local), scene_.Animate());
+}
+
+void SceneNode::Scale(TimeValue t, const Matrix3& /*axis*/, const Point3& value,
+                      BOOL /*localOrigin*/, BOOL /*affectKids*/, int /*pivotMode*/,
+                      BOOL /*ignoreLocks*/) {
+    // Scaling about the node's own origin multiplies its scale per axis.
+    PointController& scale = transform_->Scale();
+    const Point3 now = scale.Evaluate(t);
+    scale.Set(t, Point3(now.x * value.x, now.y * value.y, now.z * value.z), scene_.Animate());
+}
+
+void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
+    const std::wstring name = key != nullptr ? key : L"";
+    for (auto& property : userProperties_) {
+        if (property.first == name) {
+            property.second = value;
+            return;
+        }
+    }
+    userProperties_.emplace_back(name, value);
+}
+
+BOOL SceneNode::GetUserPropFloat(const wchar_t* key, float& value) {
+    const std::wstring name = key != nullptr ? key : L"";
+    for (const auto& property : userProperties_) {
+        if (property.first == name) {
+            value = property.second;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+}  // namespace brindle::host
