@@ -1,4 +1,5 @@
-// Where a command writes: its output and its messages.
+// Where a command reads and writes: standard input, its output and its
+// messages.
 #pragma once
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <vector>
 
 struct CommandIO {
+    std::FILE* in = stdin;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
 
@@ -23,9 +25,3 @@ constexpr int kExitUsage = 2;   // the command line itself is wrong
 
 // Runs tovfileio with the arguments after the program name.
 int RunTovfileio(const Arguments& args, const CommandIO& io);
-
-// The commands, each with the arguments after its name.
-int RunInfoCommand(const Arguments& args, const CommandIO& io);
-int RunConvertCommand(const Arguments& args, const CommandIO& io);
-int RunPluginsCommand(const Arguments& args, const CommandIO& io);
-int RunAboutCommand(const Arguments& args, const CommandIO& io);

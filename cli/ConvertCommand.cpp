@@ -4,12 +4,13 @@
 // an optional translation offset.
 #include <cctype>
 #include <charconv>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "brindle/sdk/TextCodec.h"
-#include "cli/CommandIO.h"
+#include "cli/Commands.h"
 #include "cli/FileFormat.h"
 #include "cli/StagedOutput.h"
 #include "htr/HTRFile.h"
@@ -20,35 +21,19 @@
 
 namespace {
 
-const char kConvertHelp[] =
-    "Usage: tovfileio convert [OPTIONS] IN.htr OUT.htr\n"
-    "       tovfileio convert [OPTIONS] IN.trc OUT.gwm\n"
-    "\n"
+const char kConvertFooter[] =
     "Reads IN and writes it as OUT. The conversion follows the two files: an\n"
     "HTR file is written again in the layout the HTR writer produces; a TRC\n"
-    "file becomes a GWM marker file. OUT appears only when the whole file was\n"
-    "written; an existing OUT is replaced then, and left as it was on any error.\n"
-    "As when importing and exporting, \".htr\" is appended to an HTR path that\n"
-    "does not end in it, and \".TRC\" to a TRC path without a three-letter\n"
-    "extension.\n"
-    "\n"
-    "HTR to HTR:\n"
-    "  --units mm|cm|m|in|ft|yd         convert all lengths to these units\n"
-    "  --rotation-units degrees|radians write angles in these units\n"
-    "\n"
-    "TRC to GWM (positions turned from Y-up to Z-up):\n"
-    "  --mnm MAP.mnm                    rename the markers the map names and\n"
-    "                                   leave out all others\n"
-    "  --offset X Y Z                   add a translation offset\n"
-    "  --offset-space trc|brindle       the offset is in TRC coordinates (the\n"
-    "                                   default) or in Brindle's\n"
-    "  Without --mnm every marker is written under its TRC name. The\n"
-    "  \"$DateTime\" line holds the local time, or SOURCE_DATE_EPOCH when set.\n"
-    "\n"
-    "  -h, --help                       show this help\n"
+    "file becomes a GWM marker file (positions turned from Y-up to Z-up).\n"
+    "OUT appears only when the whole file was written; an existing OUT is\n"
+    "replaced then, and left as it was on any error. As when importing and\n"
+    "exporting, \".htr\" is appended to an HTR path that does not end in it,\n"
+    "and \".TRC\" to a TRC path without a three-letter extension.\n"
+    "Without --mnm every marker is written under its TRC name. The \"$DateTime\"\n"
+    "line holds the local time, or SOURCE_DATE_EPOCH when set.\n"
     "\n"
     "An error is reported as FILE: MESSAGE on standard error and the exit\n"
-    "status is 1.\n";
+    "status is 1.";
 
 enum class Conversion { HtrToHtr, TrcToGwm };
 
@@ -58,6 +43,9 @@ struct ConvertOptions {
     std::optional<std::string> mnm;
     std::optional<float> offset[3];
     std::optional<bool> trcSpace;
+    // As given on the command line, checked once parsing is over.
+    std::string unitsText, rotationUnitsText, mnmText, offsetSpaceText;
+    std::vector<std::string> offsetText;
     std::string in;
     std::string out;
 };
@@ -162,76 +150,32 @@ int ConvertTrcToGwm(const ConvertOptions& options, const CommandIO& io) {
     return Finish(io, options.out, staged, ioFailed);
 }
 
-}  // namespace
-
-int RunConvertCommand(const Arguments& args, const CommandIO& io) {
-    ConvertOptions options;
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    bool htrOption = false;
-    bool gwmOption = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            files.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "-h" || arg == "--help") {
-            io.Out(kConvertHelp);
-            return kExitOk;
-        }
-        // "--name value" or "--name=value"; --offset takes three values.
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const int valueCount = name == "--offset" ? 3 : 1;
-        std::vector<std::string> values;
-        if (equals != std::string::npos && valueCount == 1) {
-            values.push_back(arg.substr(equals + 1));
-        } else if (equals == std::string::npos && i + valueCount < args.size()) {
-            values.assign(args.begin() + static_cast<std::ptrdiff_t>(i + 1),
-                          args.begin() + static_cast<std::ptrdiff_t>(i + 1 + valueCount));
-            i += static_cast<std::size_t>(valueCount);
-        }
-        if (name == "--units") {
-            htrOption = true;
-            if (values.empty()) return UsageError(io, "option '--units' needs a value");
-            options.units = ParseUnits(values[0]);
-            if (!options.units) return UsageError(io, "unknown units '" + values[0] + "'");
-        } else if (name == "--rotation-units") {
-            htrOption = true;
-            if (values.empty()) return UsageError(io, "option '--rotation-units' needs a value");
-            options.rotationUnits = ParseRotationUnits(values[0]);
-            if (!options.rotationUnits) {
-                return UsageError(io, "unknown rotation units '" + values[0] + "'");
-            }
-        } else if (name == "--mnm") {
-            gwmOption = true;
-            if (values.empty()) return UsageError(io, "option '--mnm' needs a file");
-            options.mnm = values[0];
-        } else if (name == "--offset") {
-            gwmOption = true;
-            if (values.size() != 3) return UsageError(io, "option '--offset' needs X Y Z");
-            for (int k = 0; k < 3; ++k) {
-                options.offset[k] = ParseFloat(values[k]);
-                if (!options.offset[k]) return UsageError(io, "not a number: '" + values[k] + "'");
-            }
-        } else if (name == "--offset-space") {
-            gwmOption = true;
-            if (values.empty() || (values[0] != "trc" && values[0] != "brindle")) {
-                return UsageError(io, "option '--offset-space' takes trc or brindle");
-            }
-            options.trcSpace = values[0] == "trc";
-        } else {
-            return UsageError(io, "unknown option '" + arg + "'");
+// Checks the option values and the pair of files, then converts.
+int RunConvert(ConvertOptions& options, const CommandIO& io) {
+    const bool htrOption = !options.unitsText.empty() || !options.rotationUnitsText.empty();
+    const bool gwmOption =
+        !options.mnmText.empty() || !options.offsetText.empty() || !options.offsetSpaceText.empty();
+    if (!options.unitsText.empty()) {
+        options.units = ParseUnits(options.unitsText);
+        if (!options.units) return UsageError(io, "unknown units '" + options.unitsText + "'");
+    }
+    if (!options.rotationUnitsText.empty()) {
+        options.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
+        if (!options.rotationUnits) {
+            return UsageError(io, "unknown rotation units '" + options.rotationUnitsText + "'");
         }
     }
-    if (files.size() != 2) return UsageError(io, "expected IN and OUT files");
-    options.in = files[0];
-    options.out = files[1];
+    if (!options.mnmText.empty()) options.mnm = options.mnmText;
+    for (std::size_t k = 0; k < options.offsetText.size() && k < 3; ++k) {
+        options.offset[k] = ParseFloat(options.offsetText[k]);
+        if (!options.offset[k]) return UsageError(io, "not a number: '" + options.offsetText[k] + "'");
+    }
+    if (!options.offsetSpaceText.empty()) {
+        if (options.offsetSpaceText != "trc" && options.offsetSpaceText != "brindle") {
+            return UsageError(io, "option '--offset-space' takes trc or brindle");
+        }
+        options.trcSpace = options.offsetSpaceText == "trc";
+    }
 
     // The input's format by extension or content; the output's by extension,
     // else the input's own target.
@@ -255,4 +199,32 @@ int RunConvertCommand(const Arguments& args, const CommandIO& io) {
     }
     return conversion == Conversion::HtrToHtr ? ConvertHtr(options, io)
                                               : ConvertTrcToGwm(options, io);
+}
+
+}  // namespace
+
+void AddConvertCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ConvertOptions>();
+    CLI::App* command =
+        context.AddCommand(app, "convert", "HTR to HTR with units converted, or TRC to GWM",
+                           [options, &context] { return RunConvert(*options, context.IO()); });
+    command->add_option("--units", options->unitsText,
+                        "HTR to HTR: convert all lengths to these units")
+        ->type_name("mm|cm|m|in|ft|yd");
+    command->add_option("--rotation-units", options->rotationUnitsText,
+                        "HTR to HTR: write angles in these units")
+        ->type_name("degrees|radians");
+    command->add_option("--mnm", options->mnmText,
+                        "TRC to GWM: rename the markers the map names and leave out all others")
+        ->type_name("MAP.mnm");
+    command->add_option("--offset", options->offsetText, "TRC to GWM: add a translation offset")
+        ->expected(3)
+        ->allow_extra_args(false)
+        ->type_name("X Y Z");
+    command->add_option("--offset-space", options->offsetSpaceText,
+                        "TRC to GWM: the offset is in TRC coordinates (the default) or in Brindle's")
+        ->type_name("trc|brindle");
+    command->add_option("IN", options->in, "the file to read")->required();
+    command->add_option("OUT", options->out, "the file to write")->required();
+    command->footer(kConvertFooter);
 }

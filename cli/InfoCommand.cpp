@@ -1,9 +1,10 @@
 // tovfileio info: what a motion-capture file holds.
+#include <memory>
 #include <new>
 #include <string>
 
 #include "brindle/sdk/TextCodec.h"
-#include "cli/CommandIO.h"
+#include "cli/Commands.h"
 #include "cli/FileFormat.h"
 #include "cli/HtrSummary.h"
 #include "cli/TrcSummary.h"
@@ -12,27 +13,25 @@
 
 namespace {
 
-const char kInfoHelp[] =
-    "Usage: tovfileio info [--json] FILE...\n"
-    "\n"
-    "Reads each FILE and shows what it holds. For an HTR file: the header\n"
-    "values, the number of segments, the hierarchy as an indented tree, the\n"
-    "frames, the first frame and the duration (frames / frame rate, in seconds).\n"
-    "For a TRC file: the header values, the data rows read against the header's\n"
-    "frame count, the duration (rows / data rate) and every marker with its\n"
-    "samples and dropouts.\n"
+const char kInfoFooter[] =
+    "For an HTR file: the header values, the number of segments, the hierarchy\n"
+    "as an indented tree, the frames, the first frame and the duration (frames /\n"
+    "frame rate, in seconds). For a TRC file: the header values, the data rows\n"
+    "read against the header's frame count, the duration (rows / data rate) and\n"
+    "every marker with its samples and dropouts.\n"
     "\n"
     "The format follows the extension (.htr, .trc, any letter case), else the\n"
     "content: a file starting with \"PathFileType\" is TRC. As when importing,\n"
     "\".htr\" is appended to an HTR path that does not end in it, and \".TRC\" to\n"
     "a TRC path without a three-letter extension.\n"
     "\n"
-    "Options:\n"
-    "  --json      one JSON object per file, one per line\n"
-    "  -h, --help  show this help\n"
-    "\n"
     "A file that cannot be read is reported as FILE: MESSAGE on standard error;\n"
-    "the other files are still shown and the exit status is 1.\n";
+    "the other files are still shown and the exit status is 1.";
+
+struct InfoOptions {
+    bool json = false;
+    std::vector<std::string> files;
+};
 
 // Reads one file and writes its report; false when it could not be read.
 bool ShowFile(const std::string& file, bool json, const CommandIO& io) {
@@ -56,36 +55,22 @@ bool ShowFile(const std::string& file, bool json, const CommandIO& io) {
     return false;
 }
 
-}  // namespace
-
-int RunInfoCommand(const Arguments& args, const CommandIO& io) {
-    bool json = false;
-    bool optionsEnded = false;
-    std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
-            io.Out(kInfoHelp);
-            return kExitOk;
-        } else if (!optionsEnded && arg == "--json") {
-            json = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            io.Err("tovfileio info: unknown option '" + arg +
-                   "'\nTry 'tovfileio info --help'.\n");
-            return kExitUsage;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) {
-        io.Err("tovfileio info: no file given\nTry 'tovfileio info --help'.\n");
-        return kExitUsage;
-    }
+int RunInfo(const InfoOptions& options, const CommandIO& io) {
     int status = kExitOk;
-    for (const std::string& file : files) {
-        if (!ShowFile(file, json, io)) status = kExitFailed;
+    for (const std::string& file : options.files) {
+        if (!ShowFile(file, options.json, io)) status = kExitFailed;
         std::fflush(io.out);
     }
     return status;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* command = context.AddCommand(app, "info", "show what each file holds",
+                                           [options, &context] { return RunInfo(*options, context.IO()); });
+    command->add_flag("--json", options->json, "one JSON object per file, one per line");
+    command->add_option("FILE", options->files, "the files to read")->required();
+    command->footer(kInfoFooter);
 }

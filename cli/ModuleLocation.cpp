@@ -17,3 +17,11 @@ std::string FindModule() {
     }
     return (folder / "TOVFileIO.dlu").string();
 }
+
+std::unique_ptr<brindle::host::PluginModule> LoadModule(const CommandIO& io) {
+    const std::string path = FindModule();
+    std::string error;
+    auto module = brindle::host::PluginModule::Load(path, error);
+    if (!module) io.Err(path + ": " + error + "\n");
+    return module;
+}

@@ -1,37 +1,16 @@
 // tovfileio plugins: load the module as the host does and list its classes.
-// tovfileio about: show the module's About box.
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "brindle/host/PluginModule.h"
-#include "brindle/host/UiDriver.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
-#include "cli/CommandIO.h"
-#include "cli/CommandLineDriver.h"
+#include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/ModuleLocation.h"
 
 namespace {
-
-const char kPluginsHelp[] =
-    "Usage: tovfileio plugins [--json]\n"
-    "\n"
-    "Loads the module TOVFileIO.dlu the way Brindle does and lists its plug-in\n"
-    "classes: name, category, super-class id, class id and whether it is public.\n"
-    "The module is looked for in $TOVFILEIO_MODULE, beside tovfileio, then in\n"
-    "../plugin and ../lib/tovfileio.\n"
-    "\n"
-    "Options:\n"
-    "  --json      one JSON object\n"
-    "  -h, --help  show this help\n";
-
-const char kAboutHelp[] =
-    "Usage: tovfileio about\n"
-    "\n"
-    "Shows the texts of the module's About box, as its importers and exporter\n"
-    "show it in Brindle.\n";
 
 std::string Hex(std::uint32_t value, int digits) {
     char text[16];
@@ -50,14 +29,6 @@ const char* SuperClassName(SClass_ID id) {
 
 std::string Utf8(const wchar_t* text) {
     return text != nullptr ? TextCodec::EncodeUtf8(text) : std::string();
-}
-
-std::unique_ptr<brindle::host::PluginModule> LoadModule(const CommandIO& io) {
-    const std::string path = FindModule();
-    std::string error;
-    auto module = brindle::host::PluginModule::Load(path, error);
-    if (!module) io.Err(path + ": " + error + "\n");
-    return module;
 }
 
 std::string PluginsJson(const brindle::host::PluginModule& module, const std::string& path) {
@@ -114,22 +85,7 @@ std::string PluginsText(const brindle::host::PluginModule& module, const std::st
     return text;
 }
 
-}  // namespace
-
-int RunPluginsCommand(const Arguments& args, const CommandIO& io) {
-    bool json = false;
-    for (const std::string& arg : args) {
-        if (arg == "-h" || arg == "--help") {
-            io.Out(kPluginsHelp);
-            return kExitOk;
-        }
-        if (arg != "--json") {
-            io.Err("tovfileio plugins: unknown argument '" + arg +
-                   "'\nTry 'tovfileio plugins --help'.\n");
-            return kExitUsage;
-        }
-        json = true;
-    }
+int RunPlugins(bool json, const CommandIO& io) {
     const auto module = LoadModule(io);
     if (!module) return kExitFailed;
     const std::string path = FindModule();
@@ -137,44 +93,17 @@ int RunPluginsCommand(const Arguments& args, const CommandIO& io) {
     return kExitOk;
 }
 
-int RunAboutCommand(const Arguments& args, const CommandIO& io) {
-    for (const std::string& arg : args) {
-        if (arg == "-h" || arg == "--help") {
-            io.Out(kAboutHelp);
-            return kExitOk;
-        }
-        io.Err("tovfileio about: unknown argument '" + arg + "'\nTry 'tovfileio about --help'.\n");
-        return kExitUsage;
-    }
-    const auto module = LoadModule(io);
-    if (!module) return kExitFailed;
-    ClassDesc* desc = module->Classes().empty() ? nullptr : module->Classes().front();
-    auto* importer = desc != nullptr ? static_cast<SceneImport*>(desc->Create(FALSE)) : nullptr;
-    if (importer == nullptr) {
-        io.Err("tovfileio about: the module created no importer\n");
-        return kExitFailed;
-    }
-    // Show what the box holds, then press its OK button.
-    CommandLineDriver driver(io);
-    driver.OnDialogOpened([&io, &driver](const brindle::host::DialogView& dialog) {
-        io.Out(TextCodec::EncodeUtf8(dialog.title) + "\n");
-        int okButton = IDOK;
-        for (const auto& control : dialog.controls) {
-            if (control.kind == ControlKind::Bitmap) {
-                io.Out("  [picture]\n");
-            } else if (control.kind == ControlKind::Label) {
-                io.Out("  " + TextCodec::EncodeUtf8(control.text) + "\n");
-            } else if (control.kind == ControlKind::DefaultButton) {
-                io.Out("  [" + TextCodec::EncodeUtf8(control.text) + "]\n");
-                okButton = control.id;
-            }
-        }
-        driver.Queue({brindle::host::DialogAction::Kind::Click, okButton, {}});
-    });
-    {
-        InstalledDriver installed(driver);
-        importer->ShowAbout(brindle::host::MainWindow());
-    }
-    delete importer;
-    return kExitOk;
+}  // namespace
+
+void AddPluginsCommand(CLI::App& app, CommandContext& context) {
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command =
+        context.AddCommand(app, "plugins", "load the Brindle module and list its plug-in classes",
+                           [json, &context] { return RunPlugins(*json, context.IO()); });
+    command->add_flag("--json", *json, "one JSON object");
+    command->footer(
+        "Loads the module TOVFileIO.dlu the way Brindle does and lists its plug-in\n"
+        "classes: name, category, super-class id, class id and whether it is public.\n"
+        "The module is looked for in $TOVFILEIO_MODULE, beside tovfileio, then in\n"
+        "../plugin and ../lib/tovfileio.");
 }

@@ -1,54 +1,90 @@
-// The command dispatcher of tovfileio.
+// The command line of tovfileio: one CLI11 application with a subcommand per
+// command.
+#include <algorithm>
 #include <new>
 
-#include "cli/CommandIO.h"
+#include "cli/Commands.h"
 
 namespace {
 
-const char kVersion[] = "tovfileio 3.2.1\n";
+const char kVersion[] = "tovfileio 3.2.1";
 
-const char kHelp[] =
-    "Usage: tovfileio COMMAND [OPTIONS] [ARGUMENTS]\n"
-    "\n"
-    "Motion-capture files (HTR skeletal motion, TRC marker trajectories) for the\n"
-    "Brindle animation host, from the command line.\n"
-    "\n"
-    "Commands:\n"
-    "  info FILE...   show what each file holds (--json for scripts)\n"
-    "  convert IN OUT HTR to HTR with units converted, or TRC to GWM\n"
-    "  plugins        load the Brindle module and list its plug-in classes\n"
-    "  about          show the module's About box\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     show this help; 'tovfileio COMMAND --help' for a command\n"
-    "  -V, --version  show the version\n";
+// Every command, in the order the help lists them.
+void AddCommands(CLI::App& app, CommandContext& context) {
+    AddInfoCommand(app, context);
+    AddConvertCommand(app, context);
+    AddPluginsCommand(app, context);
+    AddAboutCommand(app, context);
+}
+
+bool IsCommand(CLI::App& app, const std::string& name) {
+    const auto commands = app.get_subcommands({});
+    return std::any_of(commands.begin(), commands.end(),
+                       [&](const CLI::App* command) { return command->check_name(name); });
+}
+
+// "tovfileio" and the names of the commands that were being parsed.
+std::string CommandPath(const CLI::App& app) {
+    std::string path = app.get_name();
+    for (const CLI::App* sub : app.get_subcommands()) path += " " + sub->get_name();
+    return path;
+}
 
 }  // namespace
 
+CLI::App* CommandContext::AddCommand(CLI::App& app, const std::string& name,
+                                     const std::string& description, std::function<int()> body) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->callback([this, body = std::move(body)] { chosen_ = body; });
+    return command;
+}
+
+int CommandContext::UsageError(const std::string& command, const std::string& what) const {
+    io_.Err("tovfileio " + command + ": " + what + "\nTry 'tovfileio " + command + " --help'.\n");
+    return kExitUsage;
+}
+
 int RunTovfileio(const Arguments& args, const CommandIO& io) {
     try {
-        if (args.empty()) {
-            io.Err(std::string("tovfileio: no command given\n") + "Try 'tovfileio --help'.\n");
+        CommandContext context(io);
+        CLI::App app(
+            "Motion-capture files (HTR skeletal motion, TRC marker trajectories) for the\n"
+            "Brindle animation host, from the command line.",
+            "tovfileio");
+        app.set_version_flag("-V,--version", kVersion);
+        app.require_subcommand(1);
+        app.footer("'tovfileio COMMAND --help' shows the options of a command.");
+        app.get_formatter()->column_width(34);
+        AddCommands(app, context);
+        if (!args.empty() && !args.front().empty() && args.front()[0] != '-' &&
+            !IsCommand(app, args.front())) {
+            io.Err("tovfileio: unknown command '" + args.front() + "'\nTry 'tovfileio --help'.\n");
             return kExitUsage;
         }
-        const std::string& command = args.front();
-        const Arguments rest(args.begin() + 1, args.end());
-        if (command == "-h" || command == "--help" || command == "help") {
-            io.Out(kHelp);
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        try {
+            app.parse(reversed);
+        } catch (const CLI::CallForHelp&) {
+            io.Out(app.help());
             return kExitOk;
-        }
-        if (command == "-V" || command == "--version") {
-            io.Out(kVersion);
+        } catch (const CLI::CallForAllHelp&) {
+            io.Out(app.help("", CLI::AppFormatMode::All));
             return kExitOk;
+        } catch (const CLI::CallForVersion& version) {
+            io.Out(std::string(version.what()) + "\n");
+            return kExitOk;
+        } catch (const CLI::ParseError& error) {
+            const std::string path = CommandPath(app);
+            io.Err(path + ": " + error.what() + "\nTry '" + path + " --help'.\n");
+            return kExitUsage;
         }
-        if (command == "info") return RunInfoCommand(rest, io);
-        if (command == "convert") return RunConvertCommand(rest, io);
-        if (command == "plugins") return RunPluginsCommand(rest, io);
-        if (command == "about") return RunAboutCommand(rest, io);
-        io.Err("tovfileio: unknown command '" + command + "'\nTry 'tovfileio --help'.\n");
-        return kExitUsage;
+        return context.Chosen() ? context.Chosen()() : kExitUsage;
     } catch (const std::bad_alloc&) {
         io.Err("tovfileio: out of memory\n");
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        io.Err(std::string("tovfileio: ") + error.what() + "\n");
         return kExitFailed;
     }
 }

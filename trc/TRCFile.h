@@ -23,6 +23,12 @@ public:
     // fourth character from the end is not ".".
     std::wstring Read(const std::wstring& path);
 
+    // The memory the samples of a read may take, in bytes; a file that would
+    // need more is refused with the out-of-memory message. 0, the default,
+    // means the machine's physical memory: every file the machine can hold
+    // is read.
+    void SetMemoryLimit(std::uint64_t bytes) { memoryLimit_ = bytes; }
+
     std::uint32_t GetNumMarkers() const { return static_cast<std::uint32_t>(markers_.size()); }
     // The marker at `index`, or null beyond the markers. Markers never move:
     // the pointer stays valid until Reset or the next read.
@@ -43,6 +49,8 @@ public:
     std::int32_t GetCameraRate() const { return cameraRate_; }
     // The frame count the header states; rows are never compared with it.
     std::int32_t GetNumFrames() const { return numFrames_; }
+    // Sets the frame count writers follow (a GWM file has this many rows).
+    void SetNumFrames(std::int32_t frames) { numFrames_ = frames; }
     std::int32_t GetStartFrame() const { return startFrame_; }
     // Data rows the last read took in; every marker has one sample for each.
     std::uint32_t GetNumRows() const { return rows_; }
@@ -57,4 +65,5 @@ private:
     std::int32_t numFrames_ = 0;
     std::int32_t startFrame_ = 1;
     std::uint32_t rows_ = 0;
+    std::uint64_t memoryLimit_ = 0;
 };

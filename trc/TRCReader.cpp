@@ -1,5 +1,7 @@
 // TRCFile::Read: one pass over the lines of a TRC file.
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -7,6 +9,9 @@
 #include <type_traits>
 #include <unordered_set>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
@@ -92,6 +97,37 @@ bool Is(Text<Char> text, std::string_view ascii) {
     return true;
 }
 
+std::uint64_t PhysicalMemory() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return std::uint64_t{1} << 32;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+// Line feeds in a plain file (an upper bound on its lines less one, in
+// UTF-8 and UTF-16 alike); none for anything else, which is read once only.
+std::uint64_t CountLineFeeds(const std::wstring& path) {
+    const std::string nativePath = TextCodec::WideToPath(path);
+    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    if (file == nullptr) return 0;
+    struct stat info {};
+    std::uint64_t count = 0;
+    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+        std::vector<char> buffer(1 << 16);
+        std::size_t got;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            const char* at = buffer.data();
+            const char* end = at + got;
+            while ((at = static_cast<const char*>(std::memchr(at, '\n', end - at))) != nullptr) {
+                ++count;
+                ++at;
+            }
+        }
+    }
+    std::fclose(file);
+    return count;
+}
+
 std::wstring WithTrcExtension(const std::wstring& path) {
     // A path too short to have a fourth character from the end has no
     // extension either.
@@ -121,7 +157,7 @@ private:
     template <typename Char>
     void HandleHeaderValues(Text<Char> line);
     template <typename Char>
-    void HandleMarkerNames(Text<Char> line);
+    bool HandleMarkerNames(Text<Char> line);
     template <typename Char>
     bool HandleDataRow(Text<Char> line);
 
@@ -138,10 +174,13 @@ private:
     std::uint32_t keptMarkers_ = 0;
     std::unordered_set<std::wstring_view> names_;
     // Samples all rows may add. A row adds one sample for every marker even
-    // when it is short, so a file could ask for far more memory than it is
-    // long; the budget stays well above what any well-formed file needs.
+    // when it is short (trailing fields trimmed, or only a frame number), so
+    // memory follows rows times markers, not the file's size: the budget is
+    // the memory limit (the machine's memory unless the caller set one)
+    // over the size of a sample.
     std::uint64_t sampleBudget_ = 0;
     std::uint64_t samples_ = 0;
+    std::uint64_t lineFeeds_ = 0;
 };
 
 std::wstring TRCFile::Read(const std::wstring& path) {
@@ -159,7 +198,9 @@ std::wstring TRCReader::Run(const std::wstring& requestedPath) {
     }
     file_.Reset();
     fileBytes_ = reader.FileSize();
-    sampleBudget_ = fileBytes_ / 2 + (std::uint64_t{1} << 16);
+    if (fileBytes_ != 0) lineFeeds_ = CountLineFeeds(WithTrcExtension(requestedPath));
+    sampleBudget_ = (file_.memoryLimit_ != 0 ? file_.memoryLimit_ : PhysicalMemory()) /
+                    sizeof(TRCSample);
 
     // A UTF-8 file is read as bytes, so the data rows are never widened.
     if (reader.IsUtf8()) {
@@ -196,7 +237,7 @@ bool TRCReader::HandleLine(std::uint64_t number, Text<Char> line) {
         case 2:
         case 5: return true;
         case 3: HandleHeaderValues(line); return true;
-        case 4: HandleMarkerNames(line); return true;
+        case 4: return HandleMarkerNames(line);
         case 6:
             // The blank separator line, when it holds exactly one character
             // (in UTF-8 one to four bytes).
@@ -235,7 +276,7 @@ void TRCReader::HandleHeaderValues(Text<Char> line) {
 }
 
 template <typename Char>
-void TRCReader::HandleMarkerNames(Text<Char> line) {
+bool TRCReader::HandleMarkerNames(Text<Char> line) {
     FieldWalk<Char> walk(line);
     walk.Skip(2);
     // A name needs a tab after it: a last name that ends the line is not read.
@@ -255,7 +296,13 @@ void TRCReader::HandleMarkerNames(Text<Char> line) {
     }
     // Left-out names after the last kept one have nothing to skip for.
     while (!columns_.empty() && columns_.back() == nullptr) columns_.pop_back();
-    if (keptMarkers_ == 0) return;
+    if (keptMarkers_ == 0) return true;
+    // Every further line can be a row with a sample for each marker; refuse
+    // now, before any is taken, when that cannot fit.
+    if (lineFeeds_ > sampleBudget_ / keptMarkers_) {
+        message_ = kOutOfMemory;
+        return false;
+    }
     // A row holds at least three tabs a marker, so the file's size bounds the
     // rows worth reserving for, whatever the header claims.
     const std::uint64_t rowsThatFit = fileBytes_ / (3 * std::uint64_t{keptMarkers_}) + 1;
@@ -264,6 +311,7 @@ void TRCReader::HandleMarkerNames(Text<Char> line) {
     for (TRCMarker* marker : columns_) {
         if (marker != nullptr) marker->ReserveSamples(reserve);
     }
+    return true;
 }
 
 template <typename Char>

@@ -103,13 +103,14 @@ TEST(ConvertCommandTest, CommandLineErrors) {
         Arguments args;
         const char* err;
     } cases[] = {
-        {{"convert", "a.htr"}, "tovfileio convert: expected IN and OUT files\n"},
+        {{"convert", "a.htr"}, "tovfileio convert: OUT is required\n"},
         {{"convert", "--units", "km", "a.htr", "b.htr"}, "tovfileio convert: unknown units 'km'\n"},
         {{"convert", "--units=MM", "a.htr", "b.htr"}, "tovfileio convert: unknown units 'MM'\n"},
         {{"convert", "--rotation-units", "grad", "a", "b"},
          "tovfileio convert: unknown rotation units 'grad'\n"},
-        {{"convert", "a", "b", "--units"}, "tovfileio convert: option '--units' needs a value\n"},
-        {{"convert", "--scale", "2", "a", "b"}, "tovfileio convert: unknown option '--scale'\n"},
+        {{"convert", "a", "b", "--units"}, "tovfileio convert: --units: 1 required"},
+        {{"convert", "--scale", "2", "a", "b"},
+         "tovfileio convert: The following arguments were not expected: b --scale\n"},
     };
     for (const auto& c : cases) {
         const auto result = RunCommand(c.args);

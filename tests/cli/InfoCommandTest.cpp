@@ -91,13 +91,21 @@ TEST(InfoCommandTest, CommandLineErrorsAndHelp) {
         const char* errStart;
     };
     const Case cases[] = {
-        {{}, 2, "", "tovfileio: no command given\n"},
+        {{}, 2, "", "tovfileio: A subcommand is required\nTry 'tovfileio --help'.\n"},
         {{"--version"}, 0, "tovfileio 3.2.1\n", ""},
-        {{"--help"}, 0, "Usage: tovfileio COMMAND", ""},
+        {{"-V"}, 0, "tovfileio 3.2.1\n", ""},
+        {{"--help"}, 0, "Motion-capture files", ""},
         {{"frobnicate"}, 2, "", "tovfileio: unknown command 'frobnicate'\n"},
-        {{"info"}, 2, "", "tovfileio info: no file given\n"},
-        {{"info", "--jsn", "x.htr"}, 2, "", "tovfileio info: unknown option '--jsn'\n"},
-        {{"info", "--help"}, 0, "Usage: tovfileio info", ""},
+        {{"info"}, 2, "", "tovfileio info: FILE is required\n"},
+        {{"info", "--jsn", "x.htr"}, 2, "",
+         "tovfileio info: The following argument was not expected: --jsn\n"
+         "Try 'tovfileio info --help'.\n"},
+        {{"info", "--help"}, 0, "show what each file holds\nUsage: tovfileio info [OPTIONS] FILE",
+         ""},
+        {{"convert", "-h"}, 0, "HTR to HTR", ""},
+        {{"plugins", "--help"}, 0, "load the Brindle module", ""},
+        {{"about", "--help"}, 0, "show the module's About box", ""},
+        {{"about", "extra"}, 2, "", "tovfileio about: The following argument was not expected"},
     };
     for (const Case& c : cases) {
         const auto result = RunCommand(c.args);

@@ -1,0 +1,57 @@
+// tovfileio about: show the module's About box.
+#include <memory>
+#include <string>
+
+#include "brindle/host/PluginModule.h"
+#include "brindle/host/UiDriver.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/CommandLineDriver.h"
+#include "cli/Commands.h"
+#include "cli/ModuleLocation.h"
+
+namespace {
+
+int RunAbout(const CommandIO& io) {
+    const auto module = LoadModule(io);
+    if (!module) return kExitFailed;
+    ClassDesc* desc = module->Classes().empty() ? nullptr : module->Classes().front();
+    auto* importer = desc != nullptr ? static_cast<SceneImport*>(desc->Create(FALSE)) : nullptr;
+    if (importer == nullptr) {
+        io.Err("tovfileio about: the module created no importer\n");
+        return kExitFailed;
+    }
+    // Show what the box holds, then press its OK button.
+    CommandLineDriver driver(io);
+    driver.OnDialogOpened([&io, &driver](const brindle::host::DialogView& dialog) {
+        io.Out(TextCodec::EncodeUtf8(dialog.title) + "\n");
+        int okButton = IDOK;
+        for (const auto& control : dialog.controls) {
+            if (control.kind == ControlKind::Bitmap) {
+                io.Out("  [picture]\n");
+            } else if (control.kind == ControlKind::Label) {
+                io.Out("  " + TextCodec::EncodeUtf8(control.text) + "\n");
+            } else if (control.kind == ControlKind::DefaultButton) {
+                io.Out("  [" + TextCodec::EncodeUtf8(control.text) + "]\n");
+                okButton = control.id;
+            }
+        }
+        driver.Queue({brindle::host::DialogAction::Kind::Click, okButton, {}});
+    });
+    {
+        InstalledDriver installed(driver);
+        importer->ShowAbout(brindle::host::MainWindow());
+    }
+    delete importer;
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddAboutCommand(CLI::App& app, CommandContext& context) {
+    CLI::App* command = context.AddCommand(app, "about", "show the module's About box",
+                                           [&context] { return RunAbout(context.IO()); });
+    command->footer(
+        "Shows the texts of the module's About box, as its importers and exporter\n"
+        "show it in Brindle.");
+}
