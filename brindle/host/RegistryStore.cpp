@@ -1,5 +1,7 @@
 #include "brindle/host/RegistryStore.h"
 
+#include "brindle/host/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,17 +21,6 @@ void CreateFoldersFor(const std::string& path) {
          slash = path.find('/', slash + 1)) {
         ::mkdir(path.substr(0, slash).c_str(), 0700);
     }
-}
-
-bool WriteWhole(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Keeps the damaged file beside the store under a name not yet taken.
@@ -109,14 +100,8 @@ bool RegistryStore::Save() {
         damaged_ = false;
     }
     CreateFoldersFor(path_);
-    const std::string temporary = path_ + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    const bool written = WriteWhole(fd, FormatRegFile(currentUser_)) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), path_.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
+    std::string error;
+    if (!WriteFileAtomically(path_, FormatRegFile(currentUser_), error, 0600)) return false;
     changed_ = false;
     ++saves_;
     return true;

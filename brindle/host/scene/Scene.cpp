@@ -106,6 +106,16 @@ void Scene::DeleteNode(SceneNode* node) {
                               [node](const auto& owned) { return owned.get() == node; }));
 }
 
+void Scene::SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& parents) {
+    root_->children_.clear();
+    for (SceneNode* node : order_) node->children_.clear();
+    for (const auto& [child, parent] : parents) {
+        SceneNode* above = parent != nullptr ? parent : root_.get();
+        child->parent_ = above;
+        above->children_.push_back(child);
+    }
+}
+
 SceneNode* Scene::FindByHandle(ULONG handle) const {
     const auto found = byHandle_.find(handle);
     return found == byHandle_.end() ? nullptr : found->second;

@@ -61,6 +61,11 @@ public:
     const std::vector<std::pair<std::wstring, float>>& UserProperties() const {
         return userProperties_;
     }
+    // Replaces every user property at once, in the order given (keys
+    // distinct), for documents.
+    void SetUserProperties(std::vector<std::pair<std::wstring, float>> properties) {
+        userProperties_ = std::move(properties);
+    }
     int BoneDisplay() const { return boneDisplay_; }
     void SetObjectOffset(const Matrix3& offset) { objectOffset_ = offset; }
     // Whether `node` is this node or lies above it.
@@ -136,6 +141,11 @@ public:
     // Removes `node`; its children move to its parent, keeping their
     // placement relative to the parent.
     void DeleteNode(SceneNode* node);
+    // Places every node of the scene under the parent given for it (null:
+    // the root), children in the order of `parents`, without changing any
+    // node's own transform. For documents, which have checked that the
+    // parents are nodes of this scene and form no cycle. Linear time.
+    void SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& parents);
     SceneNode* FindByHandle(ULONG handle) const;
     // The first node in creation order with this name.
     SceneNode* FindByName(const std::wstring& name) const;

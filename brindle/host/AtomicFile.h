@@ -1,0 +1,18 @@
+// Replacing a file so that a reader, or a crash, sees the old file whole or
+// the new one whole, never a mixture.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brindle::host {
+
+// Writes `bytes` to a temporary file beside `path`, flushes it to disk and
+// renames it over `path`. On failure the old file is untouched, no temporary
+// file is left, and `error` says what failed in one line ("PATH: cannot
+// create a temporary file: Permission denied"). New files get `mode` less
+// the process's umask.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
+                         unsigned mode = 0666);
+
+}  // namespace brindle::host

@@ -1,0 +1,30 @@
+// The scene as a JSON document ("tovfileio-scene", version 1): its settings
+// and every node with its object, controllers and keys. The form is
+// described in docs/scene-document.md.
+#pragma once
+
+#include <string>
+
+#include "brindle/host/scene/Scene.h"
+
+namespace brindle::host {
+
+// The document of `scene`: pretty-printed with two-space indents, "format"
+// and "version" first, ending with a line feed. Floats are written in their
+// shortest decimal form, which reads back as the same float.
+std::string SceneToJson(const Scene& scene);
+
+// Replaces `scene` with the document at `path`. A file that cannot be read,
+// or whose document is damaged, foreign, of a newer version or
+// inconsistent, gives false and a one-line `error` naming the path and what
+// is wrong; `scene` is then left exactly as it was. Takes time linear in the
+// document's size.
+bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error);
+
+// Writes the document of `scene` to `path` atomically: the old file stays
+// whole until the new one is complete. False with a one-line `error` when
+// the file cannot be written or the scene holds a value a document cannot
+// (a float that is infinite or not a number).
+bool SaveSceneDocument(const Scene& scene, const std::string& path, std::string& error);
+
+}  // namespace brindle::host
