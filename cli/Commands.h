@@ -38,3 +38,4 @@ void AddInfoCommand(CLI::App& app, CommandContext& context);
 void AddConvertCommand(CLI::App& app, CommandContext& context);
 void AddPluginsCommand(CLI::App& app, CommandContext& context);
 void AddAboutCommand(CLI::App& app, CommandContext& context);
+void AddSceneCommand(CLI::App& app, CommandContext& context);

@@ -15,6 +15,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddConvertCommand(app, context);
     AddPluginsCommand(app, context);
     AddAboutCommand(app, context);
+    AddSceneCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {
