@@ -39,3 +39,4 @@ void AddConvertCommand(CLI::App& app, CommandContext& context);
 void AddPluginsCommand(CLI::App& app, CommandContext& context);
 void AddAboutCommand(CLI::App& app, CommandContext& context);
 void AddSceneCommand(CLI::App& app, CommandContext& context);
+void AddImportHtrCommand(CLI::App& app, CommandContext& context);

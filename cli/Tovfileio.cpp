@@ -16,6 +16,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddPluginsCommand(app, context);
     AddAboutCommand(app, context);
     AddSceneCommand(app, context);
+    AddImportHtrCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {

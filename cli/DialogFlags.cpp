@@ -1,0 +1,54 @@
+#include "cli/DialogFlags.h"
+
+#include "resources/ModuleResources.h"
+
+using brindle::host::DialogAction;
+using brindle::host::DialogView;
+
+void DialogFlagDriver::Check(int control, bool checked, std::string flag) {
+    intents_.push_back({Intent::Kind::Check, control, checked, {}, std::move(flag)});
+}
+
+void DialogFlagDriver::Choose(int radio, std::string flag) {
+    intents_.push_back({Intent::Kind::Choose, radio, true, {}, std::move(flag)});
+}
+
+void DialogFlagDriver::Type(int edit, std::wstring text, std::string flag) {
+    intents_.push_back({Intent::Kind::Type, edit, false, std::move(text), std::move(flag)});
+}
+
+std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView& dialog) {
+    ran_ = true;
+    while (!intents_.empty()) {
+        const Intent intent = std::move(intents_.front());
+        intents_.pop_front();
+        const brindle::host::ControlView* control = nullptr;
+        for (const auto& candidate : dialog.controls) {
+            if (candidate.id == intent.control) control = &candidate;
+        }
+        if (control == nullptr) continue;
+        if (!control->enabled) {
+            io_.Err("tovfileio " + command_ + ": " + intent.flag +
+                    ": that control of the dialog is disabled; it was left as it is\n");
+            continue;
+        }
+        switch (intent.kind) {
+            case Intent::Kind::Check:
+            case Intent::Kind::Choose:
+                if (control->checked == intent.checked) continue;
+                return DialogAction{DialogAction::Kind::Click, intent.control, {}};
+            case Intent::Kind::Type:
+                return DialogAction{DialogAction::Kind::SetText, intent.control, intent.text};
+        }
+    }
+    if (!okPressed_) {
+        okPressed_ = true;
+        return DialogAction{DialogAction::Kind::Click, IDC_OK, {}};
+    }
+    // OK was refused (the module said why): close the dialog as a person would.
+    return DialogAction{DialogAction::Kind::Click, IDC_CANCEL, {}};
+}
+
+void DialogFlagDriver::DialogClosed(const DialogView& /*dialog*/, INT_PTR result) {
+    accepted_ = result == 1;
+}

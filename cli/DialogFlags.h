@@ -1,0 +1,48 @@
+// Dialog flags: options of a command that act on the controls of a plug-in's
+// options dialog as a person's clicks and typing would, after the dialog has
+// loaded its remembered options; then OK is pressed, so the module's own OK
+// handler checks what was chosen.
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include "cli/CommandLineDriver.h"
+
+class DialogFlagDriver : public CommandLineDriver {
+public:
+    // `command` names the command in warnings ("import-htr").
+    DialogFlagDriver(const CommandIO& io, std::string command)
+        : CommandLineDriver(io), io_(io), command_(std::move(command)) {}
+
+    // Wanted states, played in the order given. A control already in the
+    // wanted state is left alone; a disabled one cannot be used, which is
+    // said on standard error.
+    void Check(int control, bool checked, std::string flag);
+    void Choose(int radio, std::string flag);
+    void Type(int edit, std::wstring text, std::string flag);
+
+    std::optional<brindle::host::DialogAction> NextDialogAction(
+        const brindle::host::DialogView& dialog) override;
+    void DialogClosed(const brindle::host::DialogView& dialog, INT_PTR result) override;
+
+    // Whether a dialog ran, and whether it ended with OK.
+    bool DialogRan() const { return ran_; }
+    bool Accepted() const { return accepted_; }
+
+private:
+    struct Intent {
+        enum class Kind { Check, Choose, Type } kind;
+        int control;
+        bool checked;
+        std::wstring text;
+        std::string flag;
+    };
+
+    const CommandIO& io_;
+    std::string command_;
+    std::deque<Intent> intents_;
+    bool okPressed_ = false;
+    bool ran_ = false;
+    bool accepted_ = false;
+};

@@ -1,0 +1,126 @@
+// tovfileio import-htr: the module's HTR importer run on a scene document,
+// with the options dialog answered by the command line.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brindle/host/UiDriver.h"
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/Commands.h"
+#include "cli/DialogFlags.h"
+#include "cli/SceneSession.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
+
+struct ImportHtrOptions {
+    std::string input;
+    std::string scene;
+    HostSettings host;
+    bool suppressPrompts = false;
+    std::optional<bool> apply, endEffectors, keyBase, animate, tcb, setFps;
+    std::vector<std::string> range;
+    bool all = false;
+    std::optional<std::string> size, offset, scaleFactor;
+};
+
+// A pair of flags that set one choice on or off; the two exclude each other.
+void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,
+               const std::string& off, const std::string& help) {
+    CLI::Option* first = command.add_flag_callback(on, [&choice] { choice = true; }, help);
+    CLI::Option* second = command.add_flag_callback(off, [&choice] { choice = false; });
+    first->excludes(second);
+}
+
+void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
+    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
+    if (o.apply) {
+        driver.Choose(*o.apply ? IDC_HTR_APPLY : IDC_HTR_CREATE, *o.apply ? "--apply" : "--create");
+    }
+    if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
+    if (o.endEffectors) driver.Check(IDC_END_EFFECTORS, *o.endEffectors, "--end-effectors");
+    if (o.keyBase) driver.Check(IDC_BASE_POSITION, *o.keyBase, "--key-base");
+    if (o.animate) driver.Check(IDC_ANIMATION, *o.animate, "--animate");
+    if (o.tcb) driver.Choose(*o.tcb ? IDC_TCB : IDC_EULER, *o.tcb ? "--tcb" : "--euler");
+    if (o.all) driver.Choose(IDC_ALL_FRAMES, "--all");
+    if (o.range.size() == 2) {
+        driver.Choose(IDC_FRAME_RANGE, "--range");
+        driver.Type(IDC_FROM_FRAME, wide(o.range[0]), "--range");
+        driver.Type(IDC_TO_FRAME, wide(o.range[1]), "--range");
+    }
+    if (o.offset) driver.Type(IDC_FRAME_OFFSET, wide(*o.offset), "--offset");
+    if (o.setFps) driver.Check(IDC_SET_FRAME_RATE, *o.setFps, "--set-fps");
+    if (o.scaleFactor) driver.Type(IDC_GLOBAL_SCALE, wide(*o.scaleFactor), "--scale-factor");
+}
+
+int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
+    SceneSession session(io, "import-htr");
+    if (!session.Open(options.scene, options.host)) return kExitFailed;
+    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClass));
+    if (importer == nullptr) return kExitFailed;
+
+    DialogFlagDriver driver(io, "import-htr");
+    QueueDialogFlags(options, driver);
+    int result;
+    {
+        InstalledDriver installed(driver);
+        result = importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                    &brindle::host::HostImportInterface(),
+                                    &brindle::host::HostInterface(),
+                                    options.suppressPrompts ? TRUE : FALSE);
+    }
+    delete importer;
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        session.Error(TextCodec::EncodeUtf8(problem));
+    }
+    if (result == 0) {
+        session.Error("the import failed; the scene was not changed");
+        return kExitFailed;
+    }
+    if (!options.suppressPrompts && !driver.Accepted()) {
+        session.Error("the options were not accepted; nothing was imported");
+        return kExitFailed;
+    }
+    return session.Save() ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ImportHtrOptions>();
+    CLI::App* command = context.AddCommand(
+        app, "import-htr", "import an HTR file into a scene as an animated skeleton",
+        [&context, options] { return RunImportHtr(*options, context.IO()); });
+    ImportHtrOptions& o = *options;
+    command->add_option("IN.htr", o.input, "the HTR file")->required();
+    command->add_option("--scene", o.scene, "the scene document (created when missing)")
+        ->required();
+    AddHostSettingOptions(*command, o.host);
+    command->add_flag("--suppress-prompts", o.suppressPrompts,
+                      "import with the remembered options, without the dialog");
+    AddSwitch(*command, o.apply, "--apply", "--create",
+              "put the motion on the selected skeleton / build a new one");
+    command->add_option("--size", o.size, "segment size (thickness factor of the bones)");
+    AddSwitch(*command, o.endEffectors, "--end-effectors", "--no-end-effectors",
+              "add an end-effector bone under every leaf");
+    AddSwitch(*command, o.keyBase, "--key-base", "--no-key-base", "key the base position");
+    AddSwitch(*command, o.animate, "--animate", "--no-animate", "key the frames");
+    AddSwitch(*command, o.tcb, "--tcb", "--euler", "rotation controller");
+    CLI::Option* all = command->add_flag("--all", o.all, "all frames");
+    command->add_option("--range", o.range, "the file's frames FROM to TO")
+        ->expected(2)
+        ->excludes(all);
+    command->add_option("--offset", o.offset, "frames added to every key time");
+    AddSwitch(*command, o.setFps, "--set-fps", "--no-set-fps",
+              "set the scene's frame rate from the file");
+    command->add_option("--scale-factor", o.scaleFactor, "global scale of lengths");
+    command->footer(
+        "The dialog options act on the importer's dialog as clicks and typing would,\n"
+        "then OK is pressed; an option not given keeps what the dialog remembered.\n"
+        "Messages of the importer appear as 'TITLE: TEXT' on standard error. The\n"
+        "scene document is written only when the import succeeded.");
+}

@@ -1,0 +1,114 @@
+#include "cli/SceneSession.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+#include "brindle/host/scene/Scene.h"
+#include "brindle/host/scene/SceneDocument.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/ModuleLocation.h"
+
+using brindle::host::Scene;
+
+void AddHostSettingOptions(CLI::App& command, HostSettings& settings) {
+    command.add_option("--fps", settings.fps, "the scene's frame rate before the plug-in runs")
+        ->check(CLI::Range(1, 4800));
+    command.add_option("--system-unit", settings.systemUnit,
+                       "the scene's system unit: mm, cm, m, in, ft, yd, or millimetres per unit");
+    command.add_option("--time", settings.time, "the scene's current time, in ticks");
+    command.add_option("--select", settings.select,
+                       "select the node of this name (repeatable, in order)")
+        ->allow_extra_args(false);
+}
+
+std::optional<double> ParseSystemUnit(const std::string& text) {
+    if (text == "mm") return 1.0;
+    if (text == "cm") return 10.0;
+    if (text == "m") return 1000.0;
+    if (text == "in") return 25.4;
+    if (text == "ft") return 304.8;
+    if (text == "yd") return 914.4;
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const double millimetres = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !(millimetres > 0.0) || !std::isfinite(millimetres)) {
+        return std::nullopt;
+    }
+    return millimetres;
+}
+
+void SceneSession::Error(const std::string& what) const {
+    io_.Err("tovfileio " + command_ + ": " + what + "\n");
+}
+
+bool SceneSession::Open(const std::string& path, const HostSettings& settings) {
+    path_ = path;
+    Scene& scene = Scene::Current();
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+        scene.Clear();
+    } else {
+        std::string error;
+        if (!brindle::host::LoadSceneDocument(path, scene, error)) {
+            Error(error);
+            return false;
+        }
+    }
+    if (settings.fps && !scene.SetFrameRate(*settings.fps)) {
+        Error("--fps " + std::to_string(*settings.fps) + ": not a frame rate of whole ticks");
+        return false;
+    }
+    if (settings.systemUnit) {
+        const auto millimetres = ParseSystemUnit(*settings.systemUnit);
+        if (!millimetres) {
+            Error("--system-unit " + *settings.systemUnit +
+                  ": not a unit (mm, cm, m, in, ft, yd, or millimetres per unit)");
+            return false;
+        }
+        scene.SetSystemUnitMillimetres(*millimetres);
+    }
+    if (settings.time) {
+        if (*settings.time < TIME_NegInfinity || *settings.time > TIME_PosInfinity) {
+            Error("--time " + std::to_string(*settings.time) + ": beyond the scene's time range");
+            return false;
+        }
+        scene.SetTime(static_cast<TimeValue>(*settings.time));
+    }
+    scene.ClearSelection();
+    for (const std::string& name : settings.select) {
+        auto* node = scene.FindByName(TextCodec::DecodeUtf8(name));
+        if (node == nullptr) {
+            Error("--select " + name + ": the scene has no node of that name");
+            return false;
+        }
+        scene.Select(node);
+    }
+    return true;
+}
+
+void* SceneSession::CreatePlugin(const Class_ID& id) {
+    if (!module_) module_ = LoadModule(io_);
+    if (!module_) return nullptr;
+    for (ClassDesc* desc : module_->Classes()) {
+        if (desc != nullptr && desc->ClassID() == id) {
+            void* plugin = desc->Create(FALSE);
+            if (plugin == nullptr) Error("the module could not create its plug-in");
+            return plugin;
+        }
+    }
+    Error("the module has no such plug-in class");
+    return nullptr;
+}
+
+bool SceneSession::Save() {
+    std::string error;
+    if (!brindle::host::SaveSceneDocument(Scene::Current(), path_, error)) {
+        Error(error);
+        return false;
+    }
+    return true;
+}

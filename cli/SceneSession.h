@@ -1,0 +1,54 @@
+// What the commands that work on a scene share: the scene document named by
+// --scene (a new scene when the file does not exist yet), the host settings
+// given before the plug-in runs, the module's plug-in classes, and saving the
+// scene only when the command succeeded.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "brindle/host/PluginModule.h"
+#include "brindle/sdk/ClassDesc.h"
+#include "cli/CommandIO.h"
+
+struct HostSettings {
+    std::optional<int> fps;
+    std::optional<std::string> systemUnit;
+    std::optional<long long> time;
+    std::vector<std::string> select;
+};
+
+// --fps, --system-unit, --time and --select on `command`.
+void AddHostSettingOptions(CLI::App& command, HostSettings& settings);
+
+// Millimetres in one unit: "mm", "cm", "m", "in", "ft", "yd", or a positive
+// number of millimetres; none for anything else.
+std::optional<double> ParseSystemUnit(const std::string& text);
+
+class SceneSession {
+public:
+    SceneSession(const CommandIO& io, std::string command) : io_(io), command_(std::move(command)) {}
+
+    // Opens the scene of `path` into the host (a new scene when there is no
+    // such file) and applies `settings`; false, with the reason on standard
+    // error, when the document or a setting cannot be used.
+    bool Open(const std::string& path, const HostSettings& settings);
+    // A new object of the module's class `id` (loading the module first);
+    // null, with the reason on standard error, when there is none.
+    void* CreatePlugin(const Class_ID& id);
+    // Writes the scene back to its document; false, with the reason on
+    // standard error, when it could not be written.
+    bool Save();
+    // Says "tovfileio COMMAND: WHAT" on standard error.
+    void Error(const std::string& what) const;
+
+private:
+    const CommandIO& io_;
+    std::string command_;
+    std::string path_;
+    std::unique_ptr<brindle::host::PluginModule> module_;
+};
