@@ -1,5 +1,6 @@
 #include "brindle/host/scene/SceneDocument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -409,17 +410,27 @@ public:
         keys_.pop_back();
         return true;
     }
-    bool parse_error(std::size_t, const std::string&,
+    bool parse_error(std::size_t position, const std::string&,
                      const nlohmann::detail::exception& problem) override {
         // "[json.exception.parse_error.101] parse error at line 3, column 7:
         // syntax error ..." without its prefix.
         std::string what = problem.what();
         const std::size_t at = what.find(" at line ");
-        what = at != std::string::npos ? what.substr(at + 4) : what;
-        if (what.find("empty input") != std::string::npos) what = "the file is empty";
+        if (at != std::string::npos) {
+            what = what.substr(at + 4);
+        } else {
+            // Errors such as a number too large for a double come without
+            // a place: "[json.exception.out_of_range.406] number overflow".
+            const std::size_t end = what.find("] ");
+            if (end != std::string::npos) what = what.substr(end + 2);
+            what = Where(position) + ": " + what;
+        }
         error = Printable(what);
         return false;
     }
+
+    // The document's text, for placing errors.
+    std::string_view text;
 
     // Text safe to put on one line of a message.
     static std::string Printable(std::string_view text) {
@@ -432,6 +443,17 @@ public:
     }
 
 private:
+    // "line L, column C" of the byte at `position` (counted from 1).
+    std::string Where(std::size_t position) const {
+        const std::string_view before = text.substr(0, position > 0 ? position - 1 : 0);
+        const std::size_t line = 1 + static_cast<std::size_t>(
+                                         std::count(before.begin(), before.end(), '\n'));
+        const std::size_t start = before.rfind('\n');
+        const std::size_t column =
+            before.size() - (start == std::string_view::npos ? 0 : start + 1) + 1;
+        return "line " + std::to_string(line) + ", column " + std::to_string(column);
+    }
+
     bool Open(Json container) {
         if (stack_.size() >= kMaxDepth) {
             error = "nested more than " + std::to_string(kMaxDepth) + " levels deep";
@@ -981,7 +1003,12 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
     try {
         std::string bytes;
         if (!ReadWholeFile(path, bytes, error)) return false;
+        if (bytes.empty()) {
+            error = path + ": the file is empty";
+            return false;
+        }
         TreeBuilder builder;
+        builder.text = bytes;
         if (!Json::sax_parse(bytes, &builder, Json::input_format_t::json, true)) {
             error = path + ": " + (builder.error.empty() ? "not valid JSON" : builder.error);
             return false;

@@ -1,0 +1,325 @@
+#include "brindle/host/scene/SceneDocument.h"
+
+#include <cfloat>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using namespace brindle::host;
+namespace fs = std::filesystem;
+
+SceneNode* Make(Scene& scene, const wchar_t* name, SClass_ID superClass, Class_ID classId,
+                SceneNode* parent = nullptr) {
+    SceneNode* node = scene.CreateNode(NewSceneObject(superClass, classId));
+    node->SetName(name);
+    if (parent != nullptr) parent->AttachChild(node, 0);
+    return node;
+}
+
+std::uint32_t Bits(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+const float kOddFloats[] = {0.1f, 1e-30f, -0.0f, 1e-45f, FLT_MIN / 3, FLT_MAX, -FLT_MAX,
+                            16777217.0f, 3.14159274f};
+
+// Every kind of object, both rotation controllers, keys, user properties, a
+// child created before its parent, two nodes of one name, a biped transform
+// and floats that print badly when not printed in their shortest form.
+void BuildRichScene(Scene& scene) {
+    scene.Clear();
+    scene.SetFrameRate(25);
+    scene.SetSystemUnitMillimetres(25.4);
+    scene.SetTime(-192);
+    scene.SetAnimationRange(Interval(-192, 19200));
+    SceneNode* child = Make(scene, L"Spine", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    SceneNode* hips = Make(scene, L"Hips", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    hips->AttachChild(child, 0);
+    SceneNode* twin = Make(scene, L"Hips", HELPER_CLASS_ID, DUMMY_CLASS_ID, child);
+    static_cast<SceneObject*>(twin->GetObjectRef())
+        ->SetBox({Point3(-1e-30f, 0.1f, -0.0f), Point3(FLT_MAX, 2, 3)});
+    SceneNode* ball = Make(scene, L"Ball \"ü\"\n", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, twin);
+    auto& sphere = static_cast<SceneObject*>(ball->GetObjectRef())->Block();
+    sphere.SetValue(kSphereRadius, 0, 0.1f);
+    sphere.SetValue(kSphereSegments, 0, -7);
+    Make(scene, L"Point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, hips);
+    Make(scene, L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID);
+    Make(scene, L"Light", LIGHT_CLASS_ID, OMNI_LIGHT_CLASS_ID);
+    scene.CreateNodeWithHandle(900, nullptr, BIPSLAVE_CONTROL_CLASS_ID)->SetName(L"Pelvis");
+
+    hips->SetWireColor(0x123456);
+    hips->SetUserPropFloat(L"zeta", 0.1f);
+    hips->SetUserPropFloat(L"alpha", -0.0f);
+    hips->ShowBone(3);
+    hips->SetBoneNodeOnOff(TRUE, 0);
+    hips->SetObjectOffset(Matrix3(Point3(1, 0, 0), Point3(0, 1, 0), Point3(0, 0, 1),
+                                  Point3(0.1f, 1e-45f, -2)));
+    static_cast<SceneObject*>(hips->GetObjectRef())->Block().SetValue(kBoneTaper, 0, 0.3f);
+    TransformController& tm = hips->Transform();
+    tm.SetRotation(NewRotationController(TCB_ROTATION_CLASS_ID));
+    TimeValue t = -160;
+    for (const float value : kOddFloats) {
+        tm.Position().Track().Set(t, Point3(value, -value, 1));
+        tm.Rotation().Track().Set(t, Quat(value, 0, 0, 1));
+        t += 160;
+    }
+    tm.Scale().SetHeldValue(Point3(1e-30f, 2, 3));
+    tm.Scale().SetLocked(true);
+    child->Transform().Rotation().Track().Set(0, Quat(0.1f, 0.2f, 0.3f, 0.9f));
+}
+
+// A minimal document around the given node list.
+std::string Document(const std::string& nodes, const std::string& settings = "") {
+    return R"({"format": "tovfileio-scene", "version": 1, )" + settings + R"("nodes": [)" +
+           nodes + "]}";
+}
+
+const std::string kBone =
+    R"("object": {"kind": "bone", "class_id": [683634317, 785164352], "super_class_id": 16})";
+
+TEST(SceneDocumentTest, RoundTripKeepsEveryValueBitForBit) {
+    tovtest::ScratchDir dir;
+    Scene original;
+    BuildRichScene(original);
+    const std::string path = (dir.Path() / "scene.json").string();
+    std::string error;
+    ASSERT_TRUE(SaveSceneDocument(original, path, error)) << error;
+
+    Scene loaded;
+    ASSERT_TRUE(LoadSceneDocument(path, loaded, error)) << error;
+    EXPECT_EQ(SceneToJson(loaded), SceneToJson(original));
+    EXPECT_EQ(tovtest::ReadBytes(path), SceneToJson(original));
+
+    ASSERT_EQ(loaded.Nodes().size(), original.Nodes().size());
+    EXPECT_EQ(loaded.FrameRate(), 25);
+    EXPECT_EQ(loaded.SystemUnitMillimetres(), 25.4);
+    EXPECT_EQ(loaded.AnimationRange(), std::optional<Interval>(Interval(-192, 19200)));
+    for (std::size_t i = 0; i < loaded.Nodes().size(); ++i) {
+        SceneNode* a = original.Nodes()[i];
+        SceneNode* b = loaded.Nodes()[i];
+        EXPECT_EQ(b->Name(), a->Name());
+        EXPECT_EQ(b->GetHandle(), a->GetHandle());
+        EXPECT_EQ(b->Parent()->GetHandle(), a->Parent()->GetHandle()) << i;
+        EXPECT_EQ(b->Transform().ClassID(), a->Transform().ClassID());
+        EXPECT_EQ(b->Transform().Rotation().ClassID(), a->Transform().Rotation().ClassID());
+    }
+    // The twin "Hips" keeps its own parent although its name is taken.
+    EXPECT_EQ(loaded.Nodes()[2]->Parent(), loaded.Nodes()[0]);
+    EXPECT_EQ(loaded.Nodes()[0]->Parent(), loaded.Nodes()[1]);
+
+    auto& before = original.Nodes()[1]->Transform();
+    auto& after = loaded.Nodes()[1]->Transform();
+    ASSERT_EQ(after.Position().Track().Size(), std::size(kOddFloats));
+    for (std::size_t i = 0; i < std::size(kOddFloats); ++i) {
+        const auto& p = after.Position().Track()[i];
+        EXPECT_EQ(p.time, before.Position().Track()[i].time);
+        EXPECT_EQ(Bits(p.value.x), Bits(kOddFloats[i])) << kOddFloats[i];
+        EXPECT_EQ(Bits(p.value.y), Bits(-kOddFloats[i])) << kOddFloats[i];
+        EXPECT_EQ(Bits(after.Rotation().Track()[i].value.x), Bits(kOddFloats[i]));
+    }
+    EXPECT_TRUE(after.Scale().Locked());
+    EXPECT_EQ(Bits(loaded.Nodes()[1]->UserProperties()[1].second), Bits(-0.0f));
+    EXPECT_EQ(loaded.Nodes()[1]->UserProperties()[0].first, L"zeta");
+    EXPECT_NE(SceneToJson(original).find("\"zeta\": 0.1,"), std::string::npos);
+}
+
+TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
+    const std::string node1 = R"({"name": "Hips", "handle": 1, )" + kBone + "}";
+    const std::string node2 = R"({"name": "Spine", "handle": 2, "parent": "Hips"})";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"empty", "", "the file is empty"},
+        {"truncated", Document(node1).substr(0, 40), "line 1, column 41: syntax error"},
+        {"syntax error on line 3", "{\n\"format\":\n tru }", "line 3, column"},
+        {"not JSON", "HTR\nsegments 3\n", "line 1, column 1: syntax error"},
+        {"an array", "[1, 2]", "not a tovfileio scene (not a JSON object)"},
+        {"foreign", R"({"hello": 1})", "not a tovfileio scene (no \"format\" field)"},
+        {"other format", R"({"format": "other"})", "not a tovfileio scene (format \"other\")"},
+        {"newer version", R"({"format": "tovfileio-scene", "version": 2, "nodes": []})",
+         "version 2 of the scene document is newer"},
+        {"no nodes", R"({"format": "tovfileio-scene", "version": 1})", "no \"nodes\""},
+        {"repeated key", Document(R"({"name": "A", "name": "B", "handle": 1})"),
+         "the key \"name\" appears twice"},
+        {"repeated handle", Document(node1 + ", " + R"({"name": "B", "handle": 1})"),
+         "node 2 (\"B\"): handle 1 is taken by node 1"},
+        {"unknown parent", Document(R"({"name": "Hips", "handle": 4, "parent": "X"})"),
+         "node 1 (\"Hips\"): parent \"X\" is not a node of the scene"},
+        {"unknown parent handle",
+         Document(node1 + ", " + R"({"name": "B", "handle": 2, "parent_handle": 7})"),
+         "parent handle 7 is not a node"},
+        {"cycle", Document(R"({"name": "A", "handle": 1, "parent": "B"}, )"
+                           R"({"name": "B", "handle": 2, "parent": "A"})"),
+         "the parents form a cycle"},
+        {"own parent", Document(R"({"name": "A", "handle": 1, "parent_handle": 1})"),
+         "the parents form a cycle"},
+        {"handle as text", Document(R"({"name": "A", "handle": "1"})"),
+         "handle must be an integer, not a string"},
+        {"handle 0", Document(R"({"name": "A", "handle": 0})"), "handle 0 is out of range"},
+        {"no name", Document(R"({"handle": 1})"), "node 1: has no \"name\""},
+        {"key out of order",
+         Document(R"({"name": "A", "handle": 1, "position": {"keys": [[160, 0, 0, 0], [0, 0, 0, 0]]}})"),
+         "position: key 2: tick 0 does not come after"},
+        {"short key",
+         Document(R"({"name": "A", "handle": 1, "rotation": {"keys": [[0, 0, 0, 1]]}})"),
+         "rotation: key 1 must have 5 elements"},
+        {"infinite number",
+         "{\"format\": 1e999}", "line 1, column 16: number overflow"},
+        {"too large for a float",
+         Document(R"({"name": "A", "handle": 1, "scale": {"value": [1e39, 0, 0]}})"),
+         "scale: value is too large for a float"},
+        {"wrong controller",
+         Document(R"({"name": "A", "handle": 1, "rotation": {"controller": "linear_scale"}})"),
+         "is not a rotation controller"},
+        {"unknown object class",
+         Document(R"({"name": "A", "handle": 1, "object": {"class_id": [1, 2], "super_class_id": 16}})"),
+         "the host has no object of this class"},
+        {"kind against class",
+         Document(R"({"name": "A", "handle": 1, "object": {"kind": "sphere", "class_id": [8872500, 0], "super_class_id": 80}})"),
+         "kind \"sphere\" does not match the class (dummy)"},
+        {"integer parameter given a fraction",
+         Document(R"({"name": "A", "handle": 1, "object": {"class_id": [17, 0], "super_class_id": 16, "params": {"1": 2.5}}})"),
+         "params \"1\" must be an integer"},
+        {"ticks against frame rate",
+         Document("", R"("frame_rate": 30, "ticks_per_frame": 100, )"),
+         "ticks_per_frame 100 does not match frame_rate 30 (160)"},
+        {"NUL in a name", Document(R"({"name": "A\u0000B", "handle": 1})"),
+         "name contains a NUL character"},
+        {"nested too deep", std::string(100, '[') + std::string(100, ']'),
+         "nested more than 32 levels deep"},
+        {"wire color too large", Document(R"({"name": "A", "handle": 1, "wire_color": 16777216})"),
+         "wire_color 16777216 is out of range"},
+    };
+    tovtest::ScratchDir dir;
+    Scene scene;
+    BuildRichScene(scene);
+    const std::string before = SceneToJson(scene);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.Write("broken.json", c.bytes).string();
+        std::string error;
+        EXPECT_FALSE(LoadSceneDocument(path, scene, error));
+        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_EQ(SceneToJson(scene), before);
+        EXPECT_EQ(tovtest::ReadBytes(path), c.bytes);
+    }
+    std::string error;
+    EXPECT_FALSE(LoadSceneDocument((dir.Path() / "missing.json").string(), scene, error));
+    EXPECT_NE(error.find("missing.json: cannot open: No such file"), std::string::npos);
+    EXPECT_FALSE(LoadSceneDocument(dir.Path().string(), scene, error));
+    EXPECT_NE(error.find("is a folder"), std::string::npos);
+    EXPECT_EQ(SceneToJson(scene), before);
+}
+
+TEST(SceneDocumentTest, EveryTruncationFailsCleanly) {
+    Scene small;
+    small.SetAnimationRange(Interval(0, 160));
+    SceneNode* hips = Make(small, L"Hips", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    Make(small, L"Ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, hips);
+    hips->SetUserPropFloat(L"k", 0.5f);
+    hips->Transform().Position().Track().Set(0, Point3(1, 2, 3));
+    hips->Transform().Rotation().Track().Set(160, Quat(0.1f, 0, 0, 1));
+    const std::string document = SceneToJson(small);
+
+    tovtest::ScratchDir dir;
+    Scene scene;
+    BuildRichScene(scene);
+    const std::string before = SceneToJson(scene);
+    // Without its final line feed the document is still whole.
+    const std::string path = dir.Write("cut.json", document).string();
+    for (std::size_t size = document.size() - 1; size-- > 0;) {
+        ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
+        std::string error;
+        ASSERT_FALSE(LoadSceneDocument(path, scene, error)) << size;
+        ASSERT_FALSE(error.empty());
+    }
+    EXPECT_EQ(SceneToJson(scene), before);
+}
+
+TEST(SceneDocumentTest, DeepAndWideDocumentsLoadInLinearTime) {
+    // A chain of 50,000 nodes, each the parent of the one before it, and a
+    // node with 50,000 user properties: quadratic work would take minutes.
+    constexpr int kCount = 50000;
+    std::string nodes;
+    for (int i = 1; i <= kCount; ++i) {
+        if (i > 1) nodes += ", ";
+        nodes += R"({"name": "n", "handle": )" + std::to_string(i) + R"(, "parent_handle": )" +
+                 (i == kCount ? std::string("null") : std::to_string(i + 1)) + "}";
+    }
+    std::string properties;
+    for (int i = 0; i < kCount; ++i) {
+        properties += (i > 0 ? ", \"p" : "\"p") + std::to_string(i) + "\": 1";
+    }
+    nodes += R"(, {"name": "wide", "handle": 999999, "user_properties": {)" + properties + "}}";
+    tovtest::ScratchDir dir;
+    const std::string path = dir.Write("big.json", Document(nodes)).string();
+    Scene scene;
+    std::string error;
+    ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
+    ASSERT_EQ(scene.Nodes().size(), static_cast<std::size_t>(kCount + 1));
+    EXPECT_EQ(scene.Nodes()[0]->Parent(), scene.Nodes()[1]);
+    EXPECT_EQ(scene.Nodes()[kCount]->UserProperties().size(), static_cast<std::size_t>(kCount));
+}
+
+TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
+    tovtest::ScratchDir dir;
+    Scene scene;
+    BuildRichScene(scene);
+    const fs::path folder = dir.Path() / "locked";
+    fs::create_directory(folder);
+    const std::string old = "old contents";
+    const std::string file = (folder / "scene.json").string();
+    dir.Write("locked/scene.json", old);
+    fs::create_directory(dir.Path() / "a folder");
+
+    struct Case {
+        const char* name;
+        std::string path;
+    };
+    std::vector<Case> cases = {{"the path is a folder", (dir.Path() / "a folder").string()}};
+    if (::geteuid() != 0) cases.push_back({"read-only folder", file});
+    ::chmod(folder.c_str(), 0500);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        EXPECT_FALSE(SaveSceneDocument(scene, c.path, error));
+        EXPECT_EQ(error.rfind(c.path + ": ", 0), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+    ::chmod(folder.c_str(), 0700);
+    EXPECT_EQ(tovtest::ReadBytes(file), old);
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "a folder"));
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "a folder"));
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
+    }
+
+    // A value a document cannot hold is refused before anything is written.
+    scene.Nodes()[1]->Transform().Position().SetHeldValue(Point3(0, std::numeric_limits<float>::infinity(), 0));
+    std::string error;
+    EXPECT_FALSE(SaveSceneDocument(scene, file, error));
+    EXPECT_NE(error.find("node 2 holds a value that is infinite or not a number"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(tovtest::ReadBytes(file), old);
+}
+
+}  // namespace
