@@ -38,11 +38,13 @@ void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string
 
 void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
     auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
-    if (o.apply) {
-        driver.Choose(*o.apply ? IDC_HTR_APPLY : IDC_HTR_CREATE, *o.apply ? "--apply" : "--create");
-    }
+    // Apply mode disables the size and the end effectors: like a person, set
+    // them before choosing Apply, and after choosing Create.
+    const bool toApply = o.apply.value_or(false);
+    if (o.apply && !toApply) driver.Choose(IDC_HTR_CREATE, "--create");
     if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
     if (o.endEffectors) driver.Check(IDC_END_EFFECTORS, *o.endEffectors, "--end-effectors");
+    if (toApply) driver.Choose(IDC_HTR_APPLY, "--apply");
     if (o.keyBase) driver.Check(IDC_BASE_POSITION, *o.keyBase, "--key-base");
     if (o.animate) driver.Check(IDC_ANIMATION, *o.animate, "--animate");
     if (o.tcb) driver.Choose(*o.tcb ? IDC_TCB : IDC_EULER, *o.tcb ? "--tcb" : "--euler");

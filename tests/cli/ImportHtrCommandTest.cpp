@@ -1,0 +1,85 @@
+// tovfileio import-htr end to end: the scene document written only when the
+// import succeeded, the module's messages on standard error, dialog flags
+// acting as clicks would.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/cli/RunCommand.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using tovtest::RunCommand;
+
+const std::string kSample = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
+
+// The module of this build, whichever folder the tests run from.
+class ImportHtrCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
+    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+};
+
+TEST_F(ImportHtrCommandTest, ImportsIntoANewSceneAndRefusalsLeaveTheFileAsItWas) {
+    tovtest::ScratchDir dir;
+    const std::string scene = (dir.Path() / "s.json").string();
+    auto created = RunCommand({"import-htr", kSample, "--scene", scene, "--create", "--key-base",
+                               "--animate", "--all", "--offset", "0", "--size", "1",
+                               "--scale-factor", "1", "--no-end-effectors", "--euler", "--set-fps"});
+    ASSERT_EQ(created.status, 0) << created.err;
+    EXPECT_EQ(created.err, "");
+    const std::string saved = tovtest::ReadBytes(scene);
+    EXPECT_NE(saved.find("\"name\": \"Hips\""), std::string::npos);
+    auto listed = RunCommand({"scene", scene});
+    EXPECT_NE(listed.out.find("frame rate       60"), std::string::npos) << listed.out;
+
+    struct Case {
+        const char* name;
+        Arguments args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"refused by the dialog", {"--size", "0"},
+         "ImportHTR Error: Please choose a non-zero size.\n"},
+        {"apply without a selection", {"--apply", "--size", "1"},
+         "Import Error: Please select the root of a skeleton before applying animation.\n"},
+        {"unknown node", {"--apply", "--select", "Nobody"},
+         "tovfileio import-htr: --select Nobody: the scene has no node of that name\n"},
+        {"missing file", {"--create"}, nullptr},
+    };
+    for (const Case& c : cases) {
+        Arguments args = {"import-htr",
+                          std::string(c.name) == "missing file" ? (dir.Path() / "no.htr").string()
+                                                                : kSample,
+                          "--scene", scene};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        auto run = RunCommand(args);
+        EXPECT_EQ(run.status, 1) << c.name;
+        if (c.message != nullptr) {
+            EXPECT_EQ(run.err.substr(0, std::string(c.message).size()), c.message) << c.name;
+        }
+        EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.name;
+    }
+
+    // Apply mode remembered: a click on a control the dialog has disabled
+    // does nothing, and is said.
+    auto applied = RunCommand({"import-htr", kSample, "--scene", scene, "--select", "walk",
+                               "--end-effectors", "--tcb", "--size", "1"});
+    EXPECT_EQ(applied.status, 0) << applied.err;
+    EXPECT_NE(applied.err.find("--end-effectors: that control of the dialog is disabled"),
+              std::string::npos)
+        << applied.err;
+    EXPECT_NE(tovtest::ReadBytes(scene).find("\"tcb\""), std::string::npos);
+}
+
+TEST_F(ImportHtrCommandTest, ADamagedSceneIsRefusedAndLeftUntouched) {
+    tovtest::ScratchDir dir;
+    const auto scene = dir.Write("s.json", "{\"format\": \"tovfileio-scene\", \"version\": 1, ");
+    auto run = RunCommand({"import-htr", kSample, "--scene", scene.string(), "--create"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("tovfileio import-htr: ", 0), 0u) << run.err;
+    EXPECT_EQ(tovtest::ReadBytes(scene), "{\"format\": \"tovfileio-scene\", \"version\": 1, ");
+}
+
+}  // namespace
