@@ -77,12 +77,21 @@ TEST(ConvertCommandTest, FailuresLeaveTheOutputAsItWas) {
     };
     const Case cases[] = {
         {{"convert", bad.string(), out.string()},
-         bad.string() + ": The file does not have a compatible \"BoneLengthAxis\" header state\n"},
+         bad.string() + ": The file does not have a compatible \"BoneLengthAxis\" header state "
+                        "(line 2: \"BoneLengthAxis Z\")\n"},
         {{"convert", (dir.Path() / "missing.htr").string(), out.string()},
-         (dir.Path() / "missing.htr").string() + ": The file could not be opened\n"},
-        {{"convert", empty.string(), out.string()}, out.string() + ": No segments to write\n"},
+         (dir.Path() / "missing.htr").string() +
+             ": The file could not be opened (No such file or directory)\n"},
+        {{"convert", (dir.Path() / "missing").string(), out.string()},
+         (dir.Path() / "missing").string() + ": The file could not be opened (tried " +
+             (dir.Path() / "missing.htr").string() + ": No such file or directory)\n"},
+        {{"convert", dir.Path().string(), out.string()},
+         dir.Path().string() + ": The file could not be opened (Is a directory)\n"},
+        {{"convert", empty.string(), out.string()},
+         empty.string() + ": warning: the file is empty\n" + out.string() + ": No segments to write\n"},
         {{"convert", kSample.string(), (dir.Path() / "no/such/folder.htr").string()},
-         (dir.Path() / "no/such/folder.htr").string() + ": The file could not be opened\n"},
+         (dir.Path() / "no/such/folder.htr").string() + ": The file could not be opened (" +
+             (dir.Path() / "no/such").string() + ": No such file or directory)\n"},
     };
     for (const Case& c : cases) {
         const auto result = RunCommand(c.args);
@@ -148,15 +157,17 @@ TEST(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
         std::string err;
     } failures[] = {
         {{"convert", "--mnm", (dir.Path() / "none.mnm").string(), trc, existing.string()}, 1,
-         (dir.Path() / "none.mnm").string() + ": The file could not be opened\n"},
+         (dir.Path() / "none.mnm").string() +
+             ": The file could not be opened (No such file or directory)\n"},
         {{"convert", (dir.Path() / "gone.trc").string(), existing.string()}, 1,
-         (dir.Path() / "gone.trc").string() + ": The file could not be opened\n"},
+         (dir.Path() / "gone.trc").string() +
+             ": The file could not be opened (No such file or directory)\n"},
         {{"convert", trc, (dir.Path() / "x.htr").string()}, 2,
          "tovfileio convert: a TRC file converts to GWM, not to HTR\n"},
         {{"convert", "--units", "cm", trc, existing.string()}, 2,
          "tovfileio convert: --units and --rotation-units apply to HTR to HTR only\n"},
         {{"convert", "--offset", "1", "x", "2", trc, existing.string()}, 2,
-         "tovfileio convert: not a number: 'x'\n"},
+         "tovfileio convert: not a finite number: 'x'\n"},
     };
     for (const auto& f : failures) {
         const auto failed = RunCommand(f.args);

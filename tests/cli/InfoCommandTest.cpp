@@ -51,7 +51,8 @@ TEST(InfoCommandTest, JsonDescribesTrcFilesByExtensionOrContent) {
     const auto result = RunCommand({"info", bad.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, bad.string() +
-                              ": The file is does not have a compatible \"(X/Y/Z)\" header state\n");
+                              ": The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the "
+                              "third tab-separated field is \"(x/y/z)\")\n");
 }
 
 TEST(InfoCommandTest, TextShowsTheHierarchyAsATree) {
@@ -73,9 +74,12 @@ TEST(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
         RunCommand({"info", bad.string(), (dir.Path() / "missing").string(), loop.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, bad.string() +
-                              ": The file does not have a compatible \"FileType\" header state\n" +
-                              (dir.Path() / "missing").string() +
-                              ": The file could not be opened\n");
+                              ": The file does not have a compatible \"FileType\" header state "
+                              "(line 2: \"FileType xyz\")\n" +
+                              (dir.Path() / "missing").string() + ": The file could not be opened (tried " +
+                              (dir.Path() / "missing.htr").string() + ": No such file or directory)\n" +
+                              loop.string() + ": warning: the header gives no NumFrames; read as 0\n" +
+                              loop.string() + ": warning: the header gives no DataFrameRate; read as 0\n");
     // Segments in a parent loop are still listed, marked, once each.
     EXPECT_NE(result.out.find("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n"
                               "      B\n"),
