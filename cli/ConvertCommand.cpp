@@ -2,19 +2,28 @@
 // HTR to HTR, with lengths converted or angles written in other units on the
 // way; TRC to GWM, with markers renamed and filtered through an MNM map and
 // an optional translation offset.
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
+#include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
-#include "cli/StagedOutput.h"
+#include "cli/OutputFile.h"
+#include "cli/Progress.h"
+#include "cli/ReadLimits.h"
 #include "htr/HTRFile.h"
-#include "htr/HTRPath.h"
 #include "trc/TRCFile.h"
 #include "utility/GWMWriter.h"
 #include "utility/MarkerNameMap.h"
@@ -25,29 +34,48 @@ const char kConvertFooter[] =
     "Reads IN and writes it as OUT. The conversion follows the two files: an\n"
     "HTR file is written again in the layout the HTR writer produces; a TRC\n"
     "file becomes a GWM marker file (positions turned from Y-up to Z-up).\n"
-    "OUT appears only when the whole file was written; an existing OUT is\n"
-    "replaced then, and left as it was on any error. As when importing and\n"
-    "exporting, \".htr\" is appended to an HTR path that does not end in it,\n"
-    "and \".TRC\" to a TRC path without a three-letter extension.\n"
     "Without --mnm every marker is written under its TRC name. The \"$DateTime\"\n"
-    "line holds the local time, or SOURCE_DATE_EPOCH when set.\n"
+    "line holds the local time, or SOURCE_DATE_EPOCH (seconds since 1970) when\n"
+    "set.\n"
+    "\n"
+    "OUT appears only when the whole file was written; an existing OUT is\n"
+    "replaced then, and left as it was on any error or interruption. A link is\n"
+    "written through to the file it points to; a device or FIFO is written to\n"
+    "as it is; a folder receives a file named after IN; \"-\" is standard output.\n"
+    "OUT is never IN, and a file you may not write is not replaced. As when\n"
+    "exporting, \".htr\" is appended to an HTR output that does not end in it.\n"
+    "\n"
+    "Frames: writers write the header's frame count, padding missing frames\n"
+    "(dropouts in GWM, zeros in HTR). When the header and the file disagree a\n"
+    "warning says so, and when padding would add more frames than the file holds\n"
+    "(and more than 1000) nothing is written unless --frames chooses.\n"
     "\n"
     "An error is reported as FILE: MESSAGE on standard error and the exit\n"
     "status is 1.";
 
+// Padding beyond the frames held that convert writes without being asked.
+constexpr std::uint64_t kPaddingAllowance = 1000;
+
 enum class Conversion { HtrToHtr, TrcToGwm };
 
 struct ConvertOptions {
-    std::optional<CalibrationUnits> units;
-    std::optional<RotationUnits> rotationUnits;
-    std::optional<std::string> mnm;
-    std::optional<float> offset[3];
-    std::optional<bool> trcSpace;
     // As given on the command line, checked once parsing is over.
-    std::string unitsText, rotationUnitsText, mnmText, offsetSpaceText;
+    std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
+    std::string maxOutputText, maxMemoryText;
     std::vector<std::string> offsetText;
+    bool strict = false;
     std::string in;
     std::string out;
+};
+
+// The options once checked.
+struct Settings {
+    std::optional<CalibrationUnits> units;
+    std::optional<RotationUnits> rotationUnits;
+    ConvertGWMSettings gwm;
+    std::optional<bool> headerFrames;  // --frames header (true) or held (false)
+    std::optional<std::uint64_t> maxOutput, maxMemory;
+    bool strict = false;
 };
 
 std::optional<CalibrationUnits> ParseUnits(const std::string& text) {
@@ -63,14 +91,34 @@ std::optional<RotationUnits> ParseRotationUnits(const std::string& text) {
     return std::nullopt;
 }
 
+// A finite float, written whole.
 std::optional<float> ParseFloat(const std::string& text) {
     float value = 0;
     const char* begin = text.data();
     const char* end = text.data() + text.size();
     if (begin != end && *begin == '+') ++begin;
     const auto result = std::from_chars(begin, end, value);
-    if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
     return value;
+}
+
+// SOURCE_DATE_EPOCH, when set, must be whole seconds since 1970 up to the
+// end of year 9999, the last a GWM date line can show.
+bool SourceDateEpochUsable(std::string& problem) {
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || *epoch == '\0') return true;
+    const std::string text = epoch;
+    std::uint64_t seconds = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+        seconds <= 253402300799u) {
+        return true;
+    }
+    problem = "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not '" +
+              text + "'";
+    return false;
 }
 
 bool HasExtension(const std::string& path, const char* extension) {
@@ -84,102 +132,314 @@ bool HasExtension(const std::string& path, const char* extension) {
     return true;
 }
 
-int UsageError(const CommandIO& io, const std::string& what) {
-    io.Err("tovfileio convert: " + what + "\nTry 'tovfileio convert --help'.\n");
-    return kExitUsage;
-}
-
 int Report(const CommandIO& io, const std::string& file, const std::string& message) {
     io.Err(file + ": " + message + "\n");
     return kExitFailed;
 }
 
-int ReportWide(const CommandIO& io, const std::string& file, const std::wstring& message) {
-    return Report(io, file, TextCodec::EncodeUtf8(message));
+// Lowers the process's file-size limit to `bytes` while it lives, so a
+// writer stops at the limit (its writes fail) instead of filling a disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t bytes) {
+        if (bytes == 0 || ::getrlimit(RLIMIT_FSIZE, &saved_) != 0) return;
+        if (saved_.rlim_cur != RLIM_INFINITY && saved_.rlim_cur <= bytes) return;
+        rlimit lowered = saved_;
+        lowered.rlim_cur = static_cast<rlim_t>(bytes);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        active_ = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+        if (!active_) std::signal(SIGXFSZ, previousHandler_);
+    }
+    ~FileSizeLimit() {
+        if (!active_) return;
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = SIG_DFL;
+    bool active_ = false;
+};
+
+std::string OutputTooLarge(std::uint64_t limit, std::uint64_t at_least) {
+    std::string text = "the output would take more than " + ByteSizeText(limit);
+    if (at_least > limit) text = "the output would take at least " + ByteSizeText(at_least);
+    return text + ", out of proportion to the input; --max-output allows more";
 }
 
-// Moves the finished temporary file into place, or says why not.
-int Finish(const CommandIO& io, const std::string& out, StagedOutput& staged, bool ioFailed) {
-    if (ioFailed) return Report(io, out, "The file could not be written completely");
+// Frames the header gives against the frames the file holds; false, with
+// the reason reported, when padding is out of proportion and no --frames
+// chose.
+bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t held,
+                  const Settings& settings, std::uint64_t& frames, Warnings& warnings,
+                  const CommandIO& io) {
+    frames = header;
+    if (settings.headerFrames) {
+        if (!*settings.headerFrames) frames = held;
+        return true;
+    }
+    if (header > held && header - held > std::max(held, kPaddingAllowance)) {
+        Report(io, in,
+               "the header gives " + std::to_string(header) + " frames but the file holds " +
+                   std::to_string(held) + ": writing them would pad " +
+                   std::to_string(header - held) +
+                   " frames; nothing written (--frames header writes them, --frames held "
+                   "writes the " + std::to_string(held) + " held)");
+        return false;
+    }
+    if (header < held) {
+        warnings.Add(in, "only the first " + std::to_string(header) + " of the " +
+                             std::to_string(held) + " frames held are written (--frames held "
+                             "writes them all)");
+    }
+    return true;
+}
+
+// Values the HTR writer writes as "inf" or "nan", which read back as 0.
+void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings) {
+    std::uint64_t count = 0;
+    std::string first;
+    auto check = [&](const HTRSegment& segment, const char* where, double value) {
+        if (std::isfinite(value)) return;
+        if (count++ == 0) {
+            first = TextCodec::EncodeUtf8(segment.Name()) + " " + where + " (" +
+                    (std::isnan(value) ? "nan" : "inf") + ")";
+        }
+    };
+    for (std::uint32_t s = 0; s < htr.SegmentCount(); ++s) {
+        const HTRSegment& segment = *htr.Segment(s);
+        double v[6];
+        segment.GetBaseTranslation(v[0], v[1], v[2]);
+        segment.GetBaseRotationAngles(v[3], v[4], v[5]);
+        for (const double value : v) check(segment, "base position", value);
+        check(segment, "bone length", segment.GetBoneLength());
+        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
+            segment.GetFrameTranslation(i, v[0], v[1], v[2]);
+            segment.GetFrameRotationAngles(i, v[3], v[4], v[5]);
+            for (const double value : v) check(segment, "frame", value);
+            check(segment, "frame", segment.GetFrameScale(i));
+        }
+    }
+    if (count > 0) {
+        warnings.Add(in, Counted(count, "value is", "values are") +
+                             " not finite and written as text that reads back as 0 (first: " +
+                             first + ")");
+    }
+}
+
+// Reports a reader's failure with its context.
+int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& input,
+               const std::wstring& message, std::uint64_t memoryLimit) {
+    const std::string text = TextCodec::EncodeUtf8(message);
+    const std::string context = ExplainReadFailure(input.ReadPath(), input.Tried(), in,
+                                                   input.Format() == FileFormat::Trc, text);
+    return Report(io, in, text + (context.empty() ? "" : " " + context) +
+                              MemoryAdvice(text, memoryLimit));
+}
+
+// Writes through `write` into `output` within the output limit.
+template <typename Write>
+int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t limit,
+                std::uint64_t estimate, Write write) {
+    if (limit != 0 && estimate > limit) return Report(io, output.Name(), OutputTooLarge(limit, estimate));
+    bool ioFailed = false;
+    std::string message;
+    {
+        FileSizeLimit sizeLimit(output.IsStaged() ? limit : 0);
+        Progress progress(io.err, estimate, [&output] { return output.WrittenBytes(); },
+                          "writing " + output.Name());
+        message = write(ioFailed);
+    }
+    if (!message.empty()) return Report(io, output.Name(), message);
+    if (ioFailed) {
+        if (limit != 0 && output.IsStaged() && output.WrittenBytes() >= limit) {
+            return Report(io, output.Name(), OutputTooLarge(limit, 0));
+        }
+        return Report(io, output.Name(), "The file could not be written completely (" +
+                                             std::string(std::strerror(errno != 0 ? errno : EIO)) +
+                                             ")");
+    }
     std::string error;
-    if (!staged.Commit(error)) return Report(io, out, "The file could not be put in place: " + error);
+    if (!output.Finish(io, error)) {
+        return Report(io, output.Name(), "The file could not be put in place: " + error);
+    }
     return kExitOk;
 }
 
-int ConvertHtr(const ConvertOptions& options, const CommandIO& io) {
+int ConvertHtr(const ConvertOptions& options, const Settings& settings, const InputFile& input,
+               CommandContext& context) {
+    const CommandIO& io = context.IO();
+    Warnings warnings(io);
     HTRFile htr;
-    const std::wstring readMessage = htr.Read(TextCodec::PathToWide(options.in));
-    if (!readMessage.empty()) return ReportWide(io, options.in, readMessage);
-    if (options.units) htr.ConvertCalibrationUnits(*options.units);
-    if (options.rotationUnits) htr.SetRotationUnits(*options.rotationUnits);
+    std::wstring readMessage;
+    {
+        Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
+                          "reading " + options.in);
+        readMessage = htr.Read(TextCodec::PathToWide(input.ReadPath()));
+    }
+    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, 0);
+    CheckHtrFile(input.ReadPath(), options.in, htr, warnings);
 
-    StagedOutput staged(TextCodec::WideToPath(WithHtrExtension(TextCodec::PathToWide(options.out))),
-                        ".htr");
-    bool ioFailed = false;
-    const std::wstring writeMessage = htr.Write(TextCodec::PathToWide(staged.TempPath()), &ioFailed);
-    if (!writeMessage.empty()) return ReportWide(io, options.out, writeMessage);
-    return Finish(io, options.out, staged, ioFailed);
+    std::uint32_t held = 0;
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        held = std::max(held, htr.Segment(i)->FrameCount());
+    }
+    std::uint64_t frames = 0;
+    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, settings, frames, warnings, io)) {
+        return kExitFailed;
+    }
+    htr.SetNumFrames(static_cast<std::uint32_t>(frames));
+    if (settings.units) htr.ConvertCalibrationUnits(*settings.units);
+    if (settings.rotationUnits) htr.SetRotationUnits(*settings.rotationUnits);
+    WarnNonFinite(options.in, htr, warnings);
+    if (settings.strict && warnings.Count() > 0) {
+        return Report(io, options.in, Counted(warnings.Count(), "warning", "warnings") +
+                                          ", failures with --strict; nothing written");
+    }
+
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", true, error)) {
+        return Report(io, output.Name(), error);
+    }
+    // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
+    const std::uint64_t estimate = std::max<std::uint64_t>(frames, 1) * htr.SegmentCount() * 65;
+    return WriteOutput(io, output, OutputLimit(FileBytes(input.ReadPath()), settings.maxOutput),
+                       estimate, [&](bool& ioFailed) {
+                           return TextCodec::EncodeUtf8(
+                               htr.Write(TextCodec::PathToWide(output.WritePath()), &ioFailed));
+                       });
 }
 
-int ConvertTrcToGwm(const ConvertOptions& options, const CommandIO& io) {
-    ConvertGWMSettings settings;
-    settings.Filter = options.mnm.has_value();
-    settings.Offset = options.offset[0].has_value();
-    settings.TRCSpace = options.trcSpace.value_or(true);
-    if (settings.Offset) {
-        settings.OffsetX = *options.offset[0];
-        settings.OffsetY = *options.offset[1];
-        settings.OffsetZ = *options.offset[2];
-    }
+int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
+                    const InputFile& input, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    Warnings warnings(io);
     MarkerNameMap map;
-    if (options.mnm && !map.ReadMNMFile(TextCodec::PathToWide(*options.mnm))) {
-        return Report(io, *options.mnm, "The file could not be opened");
+    if (!options.mnm.empty() && !map.ReadMNMFile(TextCodec::PathToWide(options.mnm))) {
+        const std::string reason = WhyNotReadable(options.mnm);
+        return Report(io, options.mnm, "The file could not be opened (" +
+                                           (reason.empty() ? std::string("not readable") : reason) +
+                                           ")");
     }
     TRCFile trc;
-    const std::wstring readMessage = trc.Read(TextCodec::PathToWide(options.in));
-    if (!readMessage.empty()) return ReportWide(io, options.in, readMessage);
-    if (settings.Filter) map.ApplyFilter(trc);
-
-    StagedOutput staged(options.out, ".gwm");
-    bool ioFailed = false;
-    const std::wstring outPath = TextCodec::PathToWide(options.out);
-    if (!WriteGWMFileNamed(TextCodec::PathToWide(staged.TempPath()), GWMBaseName(outPath), trc,
-                           settings, &ioFailed)) {
-        return Report(io, options.out, "The file could not be opened");
+    const std::uint64_t memoryLimit = ReadMemoryLimit(input.ReadPath(), settings.maxMemory);
+    trc.SetMemoryLimit(memoryLimit);
+    std::wstring readMessage;
+    {
+        Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
+                          "reading " + options.in);
+        readMessage = trc.Read(TextCodec::PathToWide(input.ReadPath()));
     }
-    return Finish(io, options.out, staged, ioFailed);
+    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, memoryLimit);
+    CheckTrcFile(input.ReadPath(), options.in, trc, warnings);
+    if (settings.gwm.Filter) {
+        map.ApplyFilter(trc);
+        bool any = false;
+        for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) any = any || trc.GetMarker(m)->IsIncluded();
+        if (!any && trc.GetNumMarkers() > 0) {
+            warnings.Add(options.mnm, "names none of the markers of " + options.in +
+                                          "; the GWM file holds no marker");
+        }
+    }
+    std::uint64_t frames = 0;
+    const auto header = static_cast<std::uint64_t>(std::max(trc.GetNumFrames(), 0));
+    if (!ChooseFrames(options.in, header, trc.GetNumRows(), settings, frames, warnings, io)) {
+        return kExitFailed;
+    }
+    if (frames > static_cast<std::uint64_t>(INT32_MAX)) frames = INT32_MAX;
+    trc.SetNumFrames(static_cast<std::int32_t>(frames));
+    if (settings.strict && warnings.Count() > 0) {
+        return Report(io, options.in, Counted(warnings.Count(), "warning", "warnings") +
+                                          ", failures with --strict; nothing written");
+    }
+
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".gwm", false, error)) {
+        return Report(io, output.Name(), error);
+    }
+    std::uint64_t included = 0;
+    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) included += trc.GetMarker(m)->IsIncluded();
+    // A frame is at least its number, a tab, "DROPOUT\t" per marker and a
+    // blank line.
+    const std::uint64_t estimate = frames * (4 + 8 * included);
+    const std::wstring baseName = GWMBaseName(TextCodec::PathToWide(
+        options.out == "-" ? (options.in == "-" ? std::string("stdin") : options.in) : output.Name()));
+    return WriteOutput(io, output, OutputLimit(FileBytes(input.ReadPath()), settings.maxOutput),
+                       estimate, [&](bool& ioFailed) {
+                           if (!WriteGWMFileNamed(TextCodec::PathToWide(output.WritePath()),
+                                                  baseName, trc, settings.gwm, &ioFailed)) {
+                               return "The file could not be opened (" +
+                                      WhyNotReadable(output.WritePath()) + ")";
+                           }
+                           return std::string();
+                       });
+}
+
+bool ParseSize(const std::string& text, std::optional<std::uint64_t>& size) {
+    if (text.empty()) return true;
+    std::uint64_t bytes = 0;
+    if (!ParseByteSize(text, bytes)) return false;
+    size = bytes;
+    return true;
 }
 
 // Checks the option values and the pair of files, then converts.
-int RunConvert(ConvertOptions& options, const CommandIO& io) {
+int RunConvert(const ConvertOptions& options, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    Settings settings;
+    settings.strict = options.strict;
     const bool htrOption = !options.unitsText.empty() || !options.rotationUnitsText.empty();
     const bool gwmOption =
-        !options.mnmText.empty() || !options.offsetText.empty() || !options.offsetSpaceText.empty();
+        !options.mnm.empty() || !options.offsetText.empty() || !options.offsetSpaceText.empty();
     if (!options.unitsText.empty()) {
-        options.units = ParseUnits(options.unitsText);
-        if (!options.units) return UsageError(io, "unknown units '" + options.unitsText + "'");
+        settings.units = ParseUnits(options.unitsText);
+        if (!settings.units) return usage("unknown units '" + options.unitsText + "'");
     }
     if (!options.rotationUnitsText.empty()) {
-        options.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
-        if (!options.rotationUnits) {
-            return UsageError(io, "unknown rotation units '" + options.rotationUnitsText + "'");
+        settings.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
+        if (!settings.rotationUnits) {
+            return usage("unknown rotation units '" + options.rotationUnitsText + "'");
         }
     }
-    if (!options.mnmText.empty()) options.mnm = options.mnmText;
+    settings.gwm.Filter = !options.mnm.empty();
+    settings.gwm.Offset = !options.offsetText.empty();
+    float* offsets[] = {&settings.gwm.OffsetX, &settings.gwm.OffsetY, &settings.gwm.OffsetZ};
     for (std::size_t k = 0; k < options.offsetText.size() && k < 3; ++k) {
-        options.offset[k] = ParseFloat(options.offsetText[k]);
-        if (!options.offset[k]) return UsageError(io, "not a number: '" + options.offsetText[k] + "'");
+        const auto value = ParseFloat(options.offsetText[k]);
+        if (!value) return usage("not a finite number: '" + options.offsetText[k] + "'");
+        *offsets[k] = *value;
     }
+    settings.gwm.TRCSpace = true;
     if (!options.offsetSpaceText.empty()) {
         if (options.offsetSpaceText != "trc" && options.offsetSpaceText != "brindle") {
-            return UsageError(io, "option '--offset-space' takes trc or brindle");
+            return usage("option '--offset-space' takes trc or brindle");
         }
-        options.trcSpace = options.offsetSpaceText == "trc";
+        settings.gwm.TRCSpace = options.offsetSpaceText == "trc";
     }
-
+    if (!options.framesText.empty()) {
+        if (options.framesText != "header" && options.framesText != "held") {
+            return usage("option '--frames' takes header or held");
+        }
+        settings.headerFrames = options.framesText == "header";
+    }
+    if (!ParseSize(options.maxOutputText, settings.maxOutput)) {
+        return usage("--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'");
+    }
+    if (!ParseSize(options.maxMemoryText, settings.maxMemory)) {
+        return usage("--max-memory takes a size such as 512M or 4G, not '" + options.maxMemoryText + "'");
+    }
+    InputFile input;
+    std::string error;
+    if (!input.Resolve(options.in, io, error)) return Report(io, options.in, error);
     // The input's format by extension or content; the output's by extension,
     // else the input's own target.
-    const bool trcIn = DetectFileFormat(options.in) == FileFormat::Trc;
+    const bool trcIn = input.Format() == FileFormat::Trc;
     const bool gwmOut = HasExtension(options.out, ".gwm");
     const bool htrOut = HasExtension(options.out, ".htr");
     Conversion conversion;
@@ -188,17 +448,21 @@ int RunConvert(ConvertOptions& options, const CommandIO& io) {
     } else if (!trcIn && !gwmOut) {
         conversion = Conversion::HtrToHtr;
     } else {
-        return UsageError(io, trcIn ? "a TRC file converts to GWM, not to HTR"
-                                    : "an HTR file converts to HTR, not to GWM");
+        return usage(trcIn ? "a TRC file converts to GWM, not to HTR"
+                           : "an HTR file converts to HTR, not to GWM");
     }
     if (conversion == Conversion::HtrToHtr && gwmOption) {
-        return UsageError(io, "--mnm, --offset and --offset-space apply to TRC to GWM only");
+        return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
     }
     if (conversion == Conversion::TrcToGwm && htrOption) {
-        return UsageError(io, "--units and --rotation-units apply to HTR to HTR only");
+        return usage("--units and --rotation-units apply to HTR to HTR only");
     }
-    return conversion == Conversion::HtrToHtr ? ConvertHtr(options, io)
-                                              : ConvertTrcToGwm(options, io);
+    if (conversion == Conversion::TrcToGwm) {
+        std::string problem;
+        if (!SourceDateEpochUsable(problem)) return usage(problem);
+    }
+    return conversion == Conversion::HtrToHtr ? ConvertHtr(options, settings, input, context)
+                                              : ConvertTrcToGwm(options, settings, input, context);
 }
 
 }  // namespace
@@ -207,14 +471,14 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command =
         context.AddCommand(app, "convert", "HTR to HTR with units converted, or TRC to GWM",
-                           [options, &context] { return RunConvert(*options, context.IO()); });
+                           [options, &context] { return RunConvert(*options, context); });
     command->add_option("--units", options->unitsText,
                         "HTR to HTR: convert all lengths to these units")
         ->type_name("mm|cm|m|in|ft|yd");
     command->add_option("--rotation-units", options->rotationUnitsText,
                         "HTR to HTR: write angles in these units")
         ->type_name("degrees|radians");
-    command->add_option("--mnm", options->mnmText,
+    command->add_option("--mnm", options->mnm,
                         "TRC to GWM: rename the markers the map names and leave out all others")
         ->type_name("MAP.mnm");
     command->add_option("--offset", options->offsetText, "TRC to GWM: add a translation offset")
@@ -224,7 +488,19 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     command->add_option("--offset-space", options->offsetSpaceText,
                         "TRC to GWM: the offset is in TRC coordinates (the default) or in Brindle's")
         ->type_name("trc|brindle");
-    command->add_option("IN", options->in, "the file to read")->required();
-    command->add_option("OUT", options->out, "the file to write")->required();
+    command->add_option("--frames", options->framesText,
+                        "write the header's frame count, padded, or the frames the file holds")
+        ->type_name("header|held");
+    command->add_option("--max-output", options->maxOutputText,
+                        "largest output (default: 64M, or 64 times the input; 0: no limit)")
+        ->type_name("SIZE");
+    command->add_option("--max-memory", options->maxMemoryText,
+                        "memory a TRC file's samples may take (default: 256M plus 16 times the "
+                        "file; 0: the machine's)")
+        ->type_name("SIZE");
+    command->add_flag("--strict", options->strict, "treat warnings as failures: write nothing");
+    command->add_option("IN", options->in, "the file to read (\"-\": standard input)")->required();
+    command->add_option("OUT", options->out, "the file to write (\"-\": standard output)")
+        ->required();
     command->footer(kConvertFooter);
 }

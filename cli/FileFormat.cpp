@@ -1,8 +1,16 @@
 #include "cli/FileFormat.h"
 
+#include "cli/InterruptCleanup.h"
+
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,6 +22,12 @@ bool HasExtension(const std::string& path, const char* extension) {
         if (std::tolower(c) != extension[i]) return false;
     }
     return true;
+}
+
+// The TRC reader's rule: a path whose fourth character from the end is not
+// "." gets ".TRC".
+bool HasThreeLetterExtension(const std::string& path) {
+    return path.size() >= 4 && path[path.size() - 4] == '.';
 }
 
 bool StartsLikeTrc(const std::string& path) {
@@ -29,10 +43,117 @@ bool StartsLikeTrc(const std::string& path) {
     return got >= start + n && std::memcmp(head + start, kTrcStart, n) == 0;
 }
 
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string MakeTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tovfileio-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) return std::string();
+    return pattern;
+}
+
 }  // namespace
 
 FileFormat DetectFileFormat(const std::string& path) {
     if (HasExtension(path, ".htr")) return FileFormat::Htr;
     if (HasExtension(path, ".trc")) return FileFormat::Trc;
     return StartsLikeTrc(path) ? FileFormat::Trc : FileFormat::Htr;
+}
+
+InputFile::~InputFile() {
+    if (tempFolder_.empty()) return;
+    if (!readPath_.empty()) ::unlink(readPath_.c_str());
+    ::rmdir(tempFolder_.c_str());
+    UnregisterFromCleanup(fileSlot_);
+    UnregisterFromCleanup(folderSlot_);
+}
+
+bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::string& error) {
+    std::string source = path;
+    if (path == "-") {
+        // The readers take a path and the content decides the format, so
+        // standard input is kept in a file first.
+        standardInput_ = true;
+        tempFolder_ = MakeTempFolder();
+        const std::string copy = tempFolder_ + "/stdin";
+        folderSlot_ = RegisterForCleanup(tempFolder_, true);
+        fileSlot_ = RegisterForCleanup(copy);
+        std::FILE* file = tempFolder_.empty() ? nullptr : std::fopen(copy.c_str(), "wb");
+        if (file == nullptr) {
+            error = "-: a temporary copy could not be made: " + std::string(std::strerror(errno));
+            return false;
+        }
+        char buffer[1 << 16];
+        std::size_t got;
+        bool ok = true;
+        while ((got = std::fread(buffer, 1, sizeof buffer, io.in)) > 0) {
+            ok = ok && std::fwrite(buffer, 1, got, file) == got;
+        }
+        ok = !std::ferror(io.in) && std::fclose(file) == 0 && ok;
+        if (!ok) {
+            ::unlink(copy.c_str());
+            error = "-: standard input could not be copied";
+            return false;
+        }
+        format_ = StartsLikeTrc(copy) ? FileFormat::Trc : FileFormat::Htr;
+        readPath_ = tempFolder_ + (format_ == FileFormat::Trc ? "/stdin.trc" : "/stdin.htr");
+        if (::rename(copy.c_str(), readPath_.c_str()) != 0) readPath_ = copy;
+        UnregisterFromCleanup(fileSlot_);
+        fileSlot_ = RegisterForCleanup(readPath_);
+        tried_ = "-";
+        return true;
+    }
+    if (HasExtension(path, ".htr") || HasExtension(path, ".trc")) {
+        format_ = HasExtension(path, ".htr") ? FileFormat::Htr : FileFormat::Trc;
+        readPath_ = tried_ = path;
+        return true;
+    }
+    if (!Exists(path)) {
+        const std::string trc = HasThreeLetterExtension(path) ? path : path + ".TRC";
+        if (trc != path && StartsLikeTrc(trc)) {
+            format_ = FileFormat::Trc;
+            readPath_ = tried_ = trc;
+        } else {
+            format_ = FileFormat::Htr;
+            readPath_ = tried_ = path + ".htr";
+        }
+        return true;
+    }
+    // An existing file: its content decides, and the reader must open this
+    // very file, whatever extension it would append.
+    format_ = StartsLikeTrc(path) ? FileFormat::Trc : FileFormat::Htr;
+    tried_ = path;
+    const bool opensAsNamed = format_ == FileFormat::Trc && HasThreeLetterExtension(path);
+    if (opensAsNamed) {
+        readPath_ = path;
+        return true;
+    }
+    char* absolute = ::realpath(path.c_str(), nullptr);
+    tempFolder_ = absolute != nullptr ? MakeTempFolder() : std::string();
+    readPath_ = tempFolder_ + "/" + BaseName(path) + (format_ == FileFormat::Trc ? ".trc" : ".htr");
+    if (tempFolder_.empty() || ::symlink(absolute, readPath_.c_str()) != 0) {
+        // Without a link the reader gets the name as it is and reports it.
+        if (!tempFolder_.empty()) ::rmdir(tempFolder_.c_str());
+        tempFolder_.clear();
+        readPath_ = path;
+    }
+    std::free(absolute);
+    return true;
+}
+
+std::string WhyNotReadable(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return std::strerror(errno);
+    struct stat status {};
+    const bool directory = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    ::close(fd);
+    return directory ? std::strerror(EISDIR) : std::string();
 }

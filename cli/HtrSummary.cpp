@@ -32,6 +32,11 @@ std::uint32_t FramesRead(const HTRFile& htr) {
     return most;
 }
 
+// Levels shown by indentation; deeper segments are indented as this level
+// and show their depth, so a deep chain prints in linear, not quadratic,
+// space.
+constexpr std::uint32_t kIndentedLevels = 32;
+
 // The hierarchy, one segment a line, two spaces deeper per level. Trees start
 // at the segments without a parent, in list order; segments that only a
 // parent loop reaches are listed after them, marked.
@@ -41,7 +46,8 @@ std::string HierarchyTree(const HTRFile& htr) {
     auto listFrom = [&](HTRSegment& top, const char* note) {
         WalkSubtree(top, [&](HTRSegment& segment, std::uint32_t depth) {
             if (!listed.insert(&segment).second) return true;
-            tree.append(4 + 2 * static_cast<std::size_t>(depth), ' ');
+            tree.append(4 + 2 * static_cast<std::size_t>(std::min(depth, kIndentedLevels)), ' ');
+            if (depth > kIndentedLevels) tree += "(level " + std::to_string(depth) + ") ";
             tree += TextCodec::EncodeUtf8(segment.Name());
             if (depth == 0) tree += note;
             tree += '\n';

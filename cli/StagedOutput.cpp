@@ -1,5 +1,7 @@
 #include "cli/StagedOutput.h"
 
+#include "cli/InterruptCleanup.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,10 +15,12 @@ StagedOutput::StagedOutput(std::string finalPath, const std::string& extension)
     const std::string folder = slash == std::string::npos ? "" : finalPath_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? finalPath_ : finalPath_.substr(slash + 1);
     tempPath_ = folder + "." + name + ".partial-" + std::to_string(::getpid()) + extension;
+    cleanupSlot_ = RegisterForCleanup(tempPath_);
 }
 
 StagedOutput::~StagedOutput() {
     if (!committed_) std::remove(tempPath_.c_str());
+    UnregisterFromCleanup(cleanupSlot_);
 }
 
 bool StagedOutput::Commit(std::string& error) {

@@ -1,6 +1,7 @@
 // Output files that appear whole or not at all: a command writes into a
 // temporary file beside the destination and renames it into place only when
-// everything succeeded, so an existing file is never left half-written.
+// everything succeeded, so an existing file is never left half-written. The
+// temporary file is removed on failure and on SIGINT, SIGTERM and SIGHUP.
 #pragma once
 
 #include <string>
@@ -24,4 +25,5 @@ private:
     std::string finalPath_;
     std::string tempPath_;
     bool committed_ = false;
+    int cleanupSlot_ = -1;
 };

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "brindle/sdk/TextCodec.h"
+#include "cli/FileChecks.h"
 #include "cli/JsonWriter.h"
 #include "cli/SummaryText.h"
 #include "trc/TRCFile.h"
@@ -51,8 +52,8 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc) {
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
         const TRCMarker& marker = *trc.GetMarker(i);
         text += "    " + names[i] + std::string(width - names[i].size() + 2, ' ') +
-                std::to_string(marker.GetNumSamples()) + " samples, " +
-                std::to_string(Dropouts(marker)) + " dropouts\n";
+                Counted(marker.GetNumSamples(), "sample", "samples") + ", " +
+                Counted(Dropouts(marker), "dropout", "dropouts") + "\n";
     }
     return text;
 }

@@ -77,12 +77,21 @@ TEST(ConvertCommandTest, FailuresLeaveTheOutputAsItWas) {
     };
     const Case cases[] = {
         {{"convert", bad.string(), out.string()},
-         bad.string() + ": The file does not have a compatible \"BoneLengthAxis\" header state\n"},
+         bad.string() + ": The file does not have a compatible \"BoneLengthAxis\" header state "
+                        "(line 2: \"BoneLengthAxis Z\")\n"},
         {{"convert", (dir.Path() / "missing.htr").string(), out.string()},
-         (dir.Path() / "missing.htr").string() + ": The file could not be opened\n"},
-        {{"convert", empty.string(), out.string()}, out.string() + ": No segments to write\n"},
+         (dir.Path() / "missing.htr").string() +
+             ": The file could not be opened (No such file or directory)\n"},
+        {{"convert", (dir.Path() / "missing").string(), out.string()},
+         (dir.Path() / "missing").string() + ": The file could not be opened (tried " +
+             (dir.Path() / "missing.htr").string() + ": No such file or directory)\n"},
+        {{"convert", dir.Path().string(), out.string()},
+         dir.Path().string() + ": The file could not be opened (Is a directory)\n"},
+        {{"convert", empty.string(), out.string()},
+         empty.string() + ": warning: the file is empty\n" + out.string() + ": No segments to write\n"},
         {{"convert", kSample.string(), (dir.Path() / "no/such/folder.htr").string()},
-         (dir.Path() / "no/such/folder.htr").string() + ": The file could not be opened\n"},
+         (dir.Path() / "no/such/folder.htr").string() + ": The file could not be opened (" +
+             (dir.Path() / "no/such").string() + ": No such file or directory)\n"},
     };
     for (const Case& c : cases) {
         const auto result = RunCommand(c.args);
@@ -148,15 +157,17 @@ TEST(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
         std::string err;
     } failures[] = {
         {{"convert", "--mnm", (dir.Path() / "none.mnm").string(), trc, existing.string()}, 1,
-         (dir.Path() / "none.mnm").string() + ": The file could not be opened\n"},
+         (dir.Path() / "none.mnm").string() +
+             ": The file could not be opened (No such file or directory)\n"},
         {{"convert", (dir.Path() / "gone.trc").string(), existing.string()}, 1,
-         (dir.Path() / "gone.trc").string() + ": The file could not be opened\n"},
+         (dir.Path() / "gone.trc").string() +
+             ": The file could not be opened (No such file or directory)\n"},
         {{"convert", trc, (dir.Path() / "x.htr").string()}, 2,
          "tovfileio convert: a TRC file converts to GWM, not to HTR\n"},
         {{"convert", "--units", "cm", trc, existing.string()}, 2,
          "tovfileio convert: --units and --rotation-units apply to HTR to HTR only\n"},
         {{"convert", "--offset", "1", "x", "2", trc, existing.string()}, 2,
-         "tovfileio convert: not a number: 'x'\n"},
+         "tovfileio convert: not a finite number: 'x'\n"},
     };
     for (const auto& f : failures) {
         const auto failed = RunCommand(f.args);
@@ -164,6 +175,96 @@ TEST(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
         EXPECT_EQ(failed.err.rfind(f.err, 0), 0u) << failed.err;
         EXPECT_EQ(ReadBytes(existing), "precious");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Option values that would write what cannot be read back are refused.
+TEST(ConvertCommandTest, UnusableOptionValuesAreRefused) {
+    tovtest::ScratchDir dir;
+    const std::string trc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
+    const auto out = dir.Write("out.gwm", "precious");
+    const struct {
+        Arguments args;
+        const char* epoch;
+        std::string err;
+    } cases[] = {
+        {{"--offset", "nan", "inf", "1"}, nullptr, "not a finite number: 'nan'"},
+        {{"--offset", "1", "2", "1e39"}, nullptr, "not a finite number: '1e39'"},
+        {{}, "abc", "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not 'abc'"},
+        {{}, "12345678901234567890",
+         "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not "
+         "'12345678901234567890'"},
+        {{}, "-5", "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not '-5'"},
+        {{"--frames", "all"}, nullptr, "option '--frames' takes header or held"},
+        {{"--max-output", "10Q"}, nullptr, "--max-output takes a size such as 512M or 4G, not '10Q'"},
+    };
+    for (const auto& c : cases) {
+        Arguments args{"convert"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(trc);
+        args.push_back(out.string());
+        if (c.epoch != nullptr) ::setenv("SOURCE_DATE_EPOCH", c.epoch, 1);
+        const auto result = RunCommand(args);
+        ::unsetenv("SOURCE_DATE_EPOCH");
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "tovfileio convert: " + c.err + "\nTry 'tovfileio convert --help'.\n");
+        EXPECT_EQ(ReadBytes(out), "precious");
+    }
+    ::setenv("SOURCE_DATE_EPOCH", "253402300799", 1);
+    const auto last = RunCommand({"convert", trc, out.string()});
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_NE(ReadBytes(out).find("$DateTime   Fri Dec 31 23:59:59 9999\n"), std::string::npos);
+}
+
+TEST(ConvertCommandTest, FormatGuessFollowsTheFileTheReaderOpens) {
+    tovtest::ScratchDir dir;
+    const std::string trcText = ReadBytes(std::string(TOV_SOURCE_DIR) + "/samples/walk.trc");
+    const std::string htrText = ReadBytes(kSample);
+    // "take" does not exist; the TRC reader's "take.TRC" does.
+    dir.Write("take.TRC", trcText);
+    const auto take = (dir.Path() / "take").string();
+    auto result = RunCommand({"convert", take, take + ".gwm"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(ReadBytes(take + ".gwm").find("$Filename   take\n"), std::string::npos);
+    // Files without an extension are read as their content says, the file
+    // itself and not NAME.TRC or NAME.htr.
+    const auto walkdata = dir.Write("walkdata", trcText);
+    const auto skeleton = dir.Write("skeleton", htrText);
+    result = RunCommand({"info", "--json", walkdata.string(), skeleton.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60"), std::string::npos);
+    EXPECT_NE(result.out.find("\"format\":\"htr\",\"units\":\"mm\""), std::string::npos);
+    ASSERT_EQ(RunCommand({"convert", skeleton.string(), (dir.Path() / "copy").string()}).status, 0);
+    EXPECT_EQ(ReadBytes(dir.Path() / "copy.htr"), htrText);
+}
+
+TEST(ConvertCommandTest, WarnsOfWhatCannotBeReadBack) {
+    tovtest::ScratchDir dir;
+    std::string text = ReadBytes(kSample);
+    const std::size_t frame = text.find("\n1\t", text.find("[Hips]"));
+    text.replace(frame + 3, 1, "1e400");
+    const auto in = dir.Write("inf.htr", text);
+    const auto out = (dir.Path() / "out.htr").string();
+    auto result = RunCommand({"convert", in.string(), out});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, in.string() + ": warning: 1 value is not finite and written as text "
+                                        "that reads back as 0 (first: Hips frame (inf))\n");
+    result = RunCommand({"convert", "--strict", in.string(), (dir.Path() / "strict.htr").string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "strict.htr"));
+
+    // A map that names no marker of the file.
+    const auto map = dir.Write("other.mnm", "HEAD\tNOSUCH\t\n");
+    result = RunCommand({"convert", "--mnm", map.string(),
+                         std::string(TOV_SOURCE_DIR) + "/samples/walk.trc",
+                         (dir.Path() / "x.gwm").string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, map.string() + ": warning: names none of the markers of " +
+                              TOV_SOURCE_DIR + "/samples/walk.trc; the GWM file holds no marker\n");
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ TEST(InfoCommandTest, JsonDescribesTrcFilesByExtensionOrContent) {
     const auto result = RunCommand({"info", bad.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, bad.string() +
-                              ": The file is does not have a compatible \"(X/Y/Z)\" header state\n");
+                              ": The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the "
+                              "third tab-separated field is \"(x/y/z)\")\n");
 }
 
 TEST(InfoCommandTest, TextShowsTheHierarchyAsATree) {
@@ -73,9 +74,12 @@ TEST(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
         RunCommand({"info", bad.string(), (dir.Path() / "missing").string(), loop.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, bad.string() +
-                              ": The file does not have a compatible \"FileType\" header state\n" +
-                              (dir.Path() / "missing").string() +
-                              ": The file could not be opened\n");
+                              ": The file does not have a compatible \"FileType\" header state "
+                              "(line 2: \"FileType xyz\")\n" +
+                              (dir.Path() / "missing").string() + ": The file could not be opened (tried " +
+                              (dir.Path() / "missing.htr").string() + ": No such file or directory)\n" +
+                              loop.string() + ": warning: the header gives no NumFrames; read as 0\n" +
+                              loop.string() + ": warning: the header gives no DataFrameRate; read as 0\n");
     // Segments in a parent loop are still listed, marked, once each.
     EXPECT_NE(result.out.find("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n"
                               "      B\n"),
@@ -113,6 +117,54 @@ TEST(InfoCommandTest, CommandLineErrorsAndHelp) {
         EXPECT_EQ(result.out.rfind(c.outStart, 0), 0u) << result.out;
         EXPECT_EQ(result.err.rfind(c.errStart, 0), 0u) << result.err;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InfoCommandTest, DeepChainsPrintInLinearSpace) {
+    tovtest::ScratchDir dir;
+    std::string text = "[Header]\nNumSegments 10000\nNumFrames 0\nDataFrameRate 60\n"
+                       "[SegmentNames&Hierarchy]\nS0 GLOBAL\n";
+    for (int i = 1; i < 10000; ++i) text += "S" + std::to_string(i) + " S" + std::to_string(i - 1) + "\n";
+    text += "[BasePosition]\n";
+    for (int i = 0; i < 10000; ++i) text += "S" + std::to_string(i) + " 0 0 0 0 0 0 1\n";
+    const auto file = dir.Write("deep.htr", text);
+    const auto result = RunCommand({"info", file.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_LT(result.out.size(), 1000000u);
+    EXPECT_NE(result.out.find("\n" + std::string(68, ' ') + "S32\n" + std::string(68, ' ') +
+                              "(level 33) S33\n"),
+              std::string::npos);
+}
+
+TEST(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
+    const std::string trc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
+    char* data = nullptr;
+    std::size_t size = 0;
+    CommandIO io;
+    io.in = std::fopen(trc.c_str(), "rb");
+    io.out = open_memstream(&data, &size);
+    io.err = std::tmpfile();
+    EXPECT_EQ(RunTovfileio({"info", "-"}, io), 0);
+    std::fclose(io.in);
+    std::fclose(io.out);
+    EXPECT_EQ(std::string(data, size).rfind("-\n  Format:            TRC\n", 0), 0u);
+    // One dropout is "1 dropout".
+    EXPECT_NE(std::string(data, size).find(" 30 samples, 1 dropout\n"), std::string::npos);
+    std::free(data);
+
+    // A full disk behind standard output is an error, not status 0.
+    io.out = std::fopen("/dev/full", "w");
+    if (io.out == nullptr) GTEST_SKIP() << "no /dev/full";
+    EXPECT_EQ(RunTovfileio({"info", trc}, io), 1);
+    std::fclose(io.out);
+    std::rewind(io.err);
+    char err[256] = {};
+    const std::size_t got = std::fread(err, 1, sizeof err - 1, io.err);
+    std::fclose(io.err);
+    EXPECT_EQ(std::string(err, got), "tovfileio info: standard output: No space left on device\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <new>
@@ -390,7 +391,11 @@ public:
         error = "binary data in the document";
         return false;
     }
-    bool start_object(std::size_t) override { return Open(Json::object()); }
+    bool start_object(std::size_t) override {
+        if (!Open(Json::object())) return false;
+        keys_.emplace_back();
+        return true;
+    }
     bool key(string_t& name) override {
         if (!keys_.back().insert(name).second) {
             error = "the key \"" + Printable(name) + "\" appears twice in one object";
@@ -407,7 +412,6 @@ public:
     bool start_array(std::size_t) override { return Open(Json::array()); }
     bool end_array() override {
         stack_.pop_back();
-        keys_.pop_back();
         return true;
     }
     bool parse_error(std::size_t position, const std::string&,
@@ -423,14 +427,14 @@ public:
             // a place: "[json.exception.out_of_range.406] number overflow".
             const std::size_t end = what.find("] ");
             if (end != std::string::npos) what = what.substr(end + 2);
-            what = Where(position) + ": " + what;
+            unplacedAt = position;
         }
         error = Printable(what);
         return false;
     }
 
-    // The document's text, for placing errors.
-    std::string_view text;
+    // The byte (from 1) of an error that came without its line and column.
+    std::size_t unplacedAt = 0;
 
     // Text safe to put on one line of a message.
     static std::string Printable(std::string_view text) {
@@ -443,25 +447,12 @@ public:
     }
 
 private:
-    // "line L, column C" of the byte at `position` (counted from 1).
-    std::string Where(std::size_t position) const {
-        const std::string_view before = text.substr(0, position > 0 ? position - 1 : 0);
-        const std::size_t line = 1 + static_cast<std::size_t>(
-                                         std::count(before.begin(), before.end(), '\n'));
-        const std::size_t start = before.rfind('\n');
-        const std::size_t column =
-            before.size() - (start == std::string_view::npos ? 0 : start + 1) + 1;
-        return "line " + std::to_string(line) + ", column " + std::to_string(column);
-    }
-
     bool Open(Json container) {
         if (stack_.size() >= kMaxDepth) {
             error = "nested more than " + std::to_string(kMaxDepth) + " levels deep";
             return false;
         }
-        Json* added = Insert(std::move(container));
-        stack_.push_back(added);
-        keys_.emplace_back();
+        stack_.push_back(Insert(std::move(container)));
         return true;
     }
     bool Add(Json value) {
@@ -602,6 +593,29 @@ const Json& Object(const Json& value, const Place& at, const std::string& what) 
     return value;
 }
 
+// The fast forms of Integer and Float for keys: false instead of a message.
+bool TryTick(const Json& value, TimeValue& tick) {
+    if (value.is_number_unsigned()) {
+        const auto u = value.get<std::uint64_t>();
+        if (u > static_cast<std::uint64_t>(TIME_PosInfinity)) return false;
+        tick = static_cast<TimeValue>(u);
+        return true;
+    }
+    if (!value.is_number_integer()) return false;
+    const auto n = value.get<std::int64_t>();
+    if (n < TIME_NegInfinity || n > TIME_PosInfinity) return false;
+    tick = static_cast<TimeValue>(n);
+    return true;
+}
+
+bool TryFloat(const Json& value, float& number) {
+    if (!value.is_number()) return false;
+    const double d = value.get<double>();
+    if (!(std::fabs(d) <= std::numeric_limits<float>::max())) return false;
+    number = static_cast<float>(d);
+    return true;
+}
+
 template <typename Value>
 struct ControllerPlan {
     bool tcb = false;
@@ -671,22 +685,30 @@ void ReadController(Json& value, const Place& node, const char* field,
     const auto& keys = Array(*found, at, "keys");
     plan.keys.reserve(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string what = "key " + std::to_string(i + 1);
-        const auto& key = Array(keys[i], at, what, kWidth + 1);
         Key<Value> taken;
-        taken.time = static_cast<TimeValue>(
-            Integer(key[0], at, what + " tick", TIME_NegInfinity, TIME_PosInfinity));
+        float numbers[kWidth];
+        // The common case without building a message; a key that fails is
+        // read again below, to say what is wrong with it or to take the
+        // numbers just beyond the largest float that round to it.
+        bool good = keys[i].is_array() && keys[i].size() == kWidth + 1 &&
+                    TryTick(keys[i][0], taken.time);
+        for (std::size_t n = 0; good && n < kWidth; ++n) good = TryFloat(keys[i][n + 1], numbers[n]);
+        if (!good) {
+            const std::string what = "key " + std::to_string(i + 1);
+            const auto& key = Array(keys[i], at, what, kWidth + 1);
+            taken.time = static_cast<TimeValue>(
+                Integer(key[0], at, what + " tick", TIME_NegInfinity, TIME_PosInfinity));
+            for (std::size_t n = 0; n < kWidth; ++n) numbers[n] = Float(key[n + 1], at, what);
+        }
         if (!plan.keys.empty() && taken.time <= plan.keys.back().time) {
-            at.Fail(what + ": tick " + std::to_string(taken.time) +
+            at.Fail("key " + std::to_string(i + 1) + ": tick " + std::to_string(taken.time) +
                     " does not come after the tick of the key before it (" +
                     std::to_string(plan.keys.back().time) + ")");
         }
         if constexpr (kWidth == 4) {
-            taken.value = Quat(Float(key[1], at, what), Float(key[2], at, what),
-                               Float(key[3], at, what), Float(key[4], at, what));
+            taken.value = Quat(numbers[0], numbers[1], numbers[2], numbers[3]);
         } else {
-            taken.value =
-                Point3(Float(key[1], at, what), Float(key[2], at, what), Float(key[3], at, what));
+            taken.value = Point3(numbers[0], numbers[1], numbers[2]);
         }
         plan.keys.push_back(taken);
     }
@@ -963,33 +985,37 @@ void Apply(ScenePlan& plan, Scene& scene) {
     scene.SetParents(parents);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+// Checks that `path` names a file that can be opened.
+bool CheckFile(const std::string& path, std::string& error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         error = path + ": cannot open: " + std::strerror(errno);
         return false;
     }
     struct stat info {};
-    if (::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::fclose(file);
+    const bool folder = ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+    std::fclose(file);
+    if (folder) {
         error = path + ": is a folder, not a scene document";
         return false;
     }
-    // The size is a hint only; the file is read to its end whatever it is.
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
-    char buffer[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    const int code = errno;
-    std::fclose(file);
-    if (failed) {
-        error = path + ": cannot read: " + std::strerror(code);
-        return false;
-    }
     return true;
+}
+
+// "line L, column C" of the byte at `position` (from 1) of the file.
+std::string PlaceInFile(const std::string& path, std::size_t position) {
+    std::ifstream in(path, std::ios::binary);
+    std::size_t line = 1, column = 0;
+    char c;
+    for (std::size_t i = 1; i < position && in.get(c); ++i) {
+        if (c == '\n') {
+            ++line;
+            column = 0;
+        } else {
+            ++column;
+        }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column + 1);
 }
 
 }  // namespace
@@ -1001,19 +1027,31 @@ std::string SceneToJson(const Scene& scene) {
 
 bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error) {
     try {
-        std::string bytes;
-        if (!ReadWholeFile(path, bytes, error)) return false;
-        if (bytes.empty()) {
-            error = path + ": the file is empty";
+        if (!CheckFile(path, error)) return false;
+        // Parsed straight from the file's buffer: the text is never held
+        // whole beside the tree.
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            error = path + ": cannot open: " + std::strerror(errno);
+            return false;
+        }
+        if (in.peek() == std::ifstream::traits_type::eof()) {
+            error = path + (in.bad() ? ": cannot read" : ": the file is empty");
             return false;
         }
         TreeBuilder builder;
-        builder.text = bytes;
-        if (!Json::sax_parse(bytes, &builder, Json::input_format_t::json, true)) {
-            error = path + ": " + (builder.error.empty() ? "not valid JSON" : builder.error);
+        const bool parsed = Json::sax_parse(in, &builder, Json::input_format_t::json, true);
+        if (in.bad()) {
+            error = path + ": cannot read: " + std::strerror(errno);
             return false;
         }
-        std::string().swap(bytes);
+        if (!parsed) {
+            error = path + ": " +
+                    (builder.unplacedAt != 0 ? PlaceInFile(path, builder.unplacedAt) + ": " : "") +
+                    (builder.error.empty() ? "not valid JSON" : builder.error);
+            return false;
+        }
+        in.close();
         ScenePlan plan = ReadDocument(builder.root);
         builder.root = nullptr;
         Apply(plan, scene);

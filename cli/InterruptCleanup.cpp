@@ -1,0 +1,67 @@
+#include "cli/InterruptCleanup.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace {
+
+// Fixed storage, so the handler touches no heap and calls only
+// async-signal-safe functions.
+constexpr int kSlots = 8;
+constexpr std::size_t kPathBytes = 4096;
+
+struct Slot {
+    std::atomic<int> state{0};  // 0 free, 1 being filled, 2 file, 3 folder
+    char path[kPathBytes];
+};
+
+Slot gSlots[kSlots];
+
+extern "C" void RemoveAndReraise(int signalNumber) {
+    // Files first, then the folders that held them.
+    for (int pass = 2; pass <= 3; ++pass) {
+        for (Slot& slot : gSlots) {
+            if (slot.state.load() != pass) continue;
+            if (pass == 2) {
+                ::unlink(slot.path);
+            } else {
+                ::rmdir(slot.path);
+            }
+        }
+    }
+    std::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
+}  // namespace
+
+void InstallInterruptCleanup() {
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (::sigaction(signalNumber, nullptr, &current) != 0) continue;
+        if (current.sa_handler == SIG_IGN) continue;
+        struct sigaction action {};
+        action.sa_handler = RemoveAndReraise;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+int RegisterForCleanup(const std::string& path, bool folder) {
+    if (path.size() >= kPathBytes) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        int expected = 0;
+        if (!gSlots[i].state.compare_exchange_strong(expected, 1)) continue;
+        std::memcpy(gSlots[i].path, path.c_str(), path.size() + 1);
+        gSlots[i].state.store(folder ? 3 : 2);
+        return i;
+    }
+    return -1;
+}
+
+void UnregisterFromCleanup(int slot) {
+    if (slot >= 0 && slot < kSlots) gSlots[slot].state.store(0);
+}
