@@ -10,6 +10,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/HostProgress.h"
 #include "cli/SceneSession.h"
 #include "resources/ModuleResources.h"
 
@@ -70,6 +71,7 @@ int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
     int result;
     {
         InstalledDriver installed(driver);
+        HostProgressBar progress(io.err);
         result = importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
                                     &brindle::host::HostImportInterface(),
                                     &brindle::host::HostInterface(),
