@@ -176,8 +176,6 @@ void WriteController(Emitter& out, const char* field, const char* kind,
     out.Key("keys");
     out.OpenArray();
     const auto& keys = controller.Track().Keys();
-    // Each key is one line of at most about 70 bytes.
-    out.text.reserve(out.text.size() + keys.size() * 72);
     for (const auto& key : keys) {
         out.Item();
         out.text += '[';
@@ -320,6 +318,16 @@ void WriteNode(Emitter& out, SceneNode& node) {
 std::string WriteDocument(const Scene& scene, long long& firstNonFinite) {
     firstNonFinite = 0;
     Emitter out;
+    // Room for the whole document at once: a key is one line of at most
+    // about 90 bytes, a node without keys about 1,200.
+    std::size_t estimate = 1024;
+    for (SceneNode* node : scene.Nodes()) {
+        TransformController& transform = node->Transform();
+        estimate += 1200 + 90 * (transform.Position().Track().Size() +
+                                 transform.Rotation().Track().Size() +
+                                 transform.Scale().Track().Size());
+    }
+    out.text.reserve(estimate);
     out.OpenObject();
     out.Key("format");
     out.String(kFormat);
