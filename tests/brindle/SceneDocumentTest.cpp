@@ -154,6 +154,8 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
         {"newer version", R"({"format": "tovfileio-scene", "version": 2, "nodes": []})",
          "version 2 of the scene document is newer"},
         {"no nodes", R"({"format": "tovfileio-scene", "version": 1})", "no \"nodes\""},
+        {"nodes not an array", R"({"format": "tovfileio-scene", "version": 1, "nodes": {}})",
+         "nodes must be an array, not an object"},
         {"repeated key", Document(R"({"name": "A", "name": "B", "handle": 1})"),
          "the key \"name\" appears twice"},
         {"repeated handle", Document(node1 + ", " + R"({"name": "B", "handle": 1})"),

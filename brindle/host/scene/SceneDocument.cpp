@@ -945,8 +945,8 @@ ScenePlan ReadDocument(Json& document) {
     }
     const auto found = document.find("nodes");
     if (found == document.end()) Fail("no \"nodes\" field");
-    auto& nodes = found->get_ref<Json::array_t&>();
     Array(*found, top, "nodes");
+    auto& nodes = found->get_ref<Json::array_t&>();
     plan.nodes.resize(nodes.size());
     for (std::size_t i = 0; i < nodes.size(); ++i) ReadNode(nodes[i], i, plan.nodes[i]);
     ResolveParents(nodes, plan.nodes);
