@@ -35,336 +35,161 @@ constexpr std::size_t kMaxDepth = 32;
 
 // ---------------------------------------------------------------- writing
 
-// Writes the document's text directly: two-space indents as a JSON
-// pretty-printer makes them, but arrays of numbers (keys, points, class
-// ids) on one line, which keeps a long animation readable and compact.
-class Emitter {
-public:
-    std::string text;
+// The document is built as a JSON value, members in the order written here,
+// and printed by the JSON library with two-space indents.
+using Doc = nlohmann::ordered_json;
 
-    void OpenObject() { Open('{'); }
-    void CloseObject() { Close('}'); }
-    void OpenArray() { Open('['); }
-    void CloseArray() { Close(']'); }
-
-    // The next member of the open object; its value follows.
-    void Key(std::string_view name) {
-        Item();
-        String(name);
-        text += ": ";
-    }
-    // The next element of the open array.
-    void Item() {
-        if (!first_.back()) text += ',';
-        first_.back() = false;
-        text += '\n';
-        text.append(2 * first_.size(), ' ');
-    }
-
-    void Null() { text += "null"; }
-    void Bool(bool value) { text += value ? "true" : "false"; }
-    void Integer(long long value) {
-        char buffer[24];
-        text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-    }
-    // The shortest decimal that reads back as the same float, always with a
-    // fraction or an exponent so that it reads as a float (-0.0 keeps its
-    // sign). Infinities and NaN, which JSON cannot hold, are written as null
-    // and reported.
-    void Float(float value) {
-        if (!std::isfinite(value)) {
-            nonFinite = true;
-            Null();
-            return;
-        }
-        char buffer[32];
-        AppendNumber(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-    }
-    void Double(double value) {
-        if (!std::isfinite(value)) {
-            nonFinite = true;
-            Null();
-            return;
-        }
-        char buffer[40];
-        AppendNumber(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-    }
-    void String(std::string_view utf8) {
-        static const char kHex[] = "0123456789abcdef";
-        text += '"';
-        for (const char c : utf8) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\') {
-                text += '\\';
-                text += c;
-            } else if (c == '\n') {
-                text += "\\n";
-            } else if (c == '\t') {
-                text += "\\t";
-            } else if (byte < 0x20) {
-                text += "\\u00";
-                text += kHex[byte >> 4];
-                text += kHex[byte & 15];
-            } else {
-                text += c;
-            }
-        }
-        text += '"';
-    }
-    // The numbers of a point or quaternion, without brackets.
-    void Components(const Point3& p) {
-        Float(p.x);
-        text += ", ";
-        Float(p.y);
-        text += ", ";
-        Float(p.z);
-    }
-    void Components(const Quat& q) {
-        Components(Point3(q.x, q.y, q.z));
-        text += ", ";
-        Float(q.w);
-    }
-    template <typename Value>
-    void Vector(const Value& value) {
-        text += '[';
-        Components(value);
-        text += ']';
-    }
-
-    // Whether a float was infinite or not a number since the flag was last
-    // cleared.
+// Builds the values of one document and notes floats it cannot hold.
+struct DocumentBuilder {
+    // Whether a float was infinite or not a number since last cleared.
     bool nonFinite = false;
 
-private:
-    void Open(char c) {
-        text += c;
-        first_.push_back(true);
-    }
-    void Close(char c) {
-        const bool empty = first_.back();
-        first_.pop_back();
-        if (!empty) {
-            text += '\n';
-            text.append(2 * first_.size(), ' ');
+    // The double of the shortest decimal that reads back as the same float,
+    // so that 0.1f is printed as 0.1. Infinities and NaN, which JSON cannot
+    // hold, become null and are noted.
+    Doc Float(float value) {
+        if (!std::isfinite(value)) {
+            nonFinite = true;
+            return nullptr;
         }
-        text += c;
+        char buffer[32];
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+        double shortest = 0.0;
+        std::from_chars(buffer, written.ptr, shortest);
+        return shortest;
     }
-    void AppendNumber(const char* begin, const char* end) {
-        text.append(begin, end);
-        if (std::string_view(begin, static_cast<std::size_t>(end - begin))
-                .find_first_of(".e") == std::string_view::npos) {
-            text += ".0";
+    Doc Double(double value) {
+        if (!std::isfinite(value)) {
+            nonFinite = true;
+            return nullptr;
         }
+        return value;
+    }
+    Doc Vector(const Point3& p) { return Doc::array({Float(p.x), Float(p.y), Float(p.z)}); }
+    Doc Vector(const Quat& q) {
+        return Doc::array({Float(q.x), Float(q.y), Float(q.z), Float(q.w)});
+    }
+    static Doc ClassId(const Class_ID& id) { return Doc::array({id.PartA(), id.PartB()}); }
+
+    template <typename Value>
+    Doc Controller(const char* kind, const ValueController<Value>& controller) {
+        Doc out = Doc::object();
+        out["controller"] = kind;
+        out["value"] = Vector(controller.HeldValue());
+        Doc keys = Doc::array();
+        const auto& track = controller.Track().Keys();
+        keys.get_ref<Doc::array_t&>().reserve(track.size());
+        for (const auto& key : track) {
+            Doc entry = Vector(key.value);
+            entry.insert(entry.begin(), key.time);
+            keys.push_back(std::move(entry));
+        }
+        out["keys"] = std::move(keys);
+        if (controller.Locked()) out["locked"] = true;
+        return out;
     }
 
-    std::vector<bool> first_{};
-};
-
-const char* RotationName(Control& rotation) {
-    return rotation.ClassID() == TCB_ROTATION_CLASS_ID ? "tcb" : "euler_xyz";
-}
-
-template <typename Value>
-void WriteController(Emitter& out, const char* field, const char* kind,
-                     const ValueController<Value>& controller) {
-    out.Key(field);
-    out.OpenObject();
-    out.Key("controller");
-    out.String(kind);
-    out.Key("value");
-    out.Vector(controller.HeldValue());
-    out.Key("keys");
-    out.OpenArray();
-    const auto& keys = controller.Track().Keys();
-    for (const auto& key : keys) {
-        out.Item();
-        out.text += '[';
-        out.Integer(key.time);
-        out.text += ", ";
-        out.Components(key.value);
-        out.text += ']';
+    Doc Params(const ParamBlock& block) {
+        Doc params = Doc::object();
+        for (const ParamBlock::Param& param : block.Params()) {
+            params[std::to_string(param.id)] =
+                param.isInt ? Doc(param.intValue) : Float(param.floatValue);
+        }
+        return params;
     }
-    out.CloseArray();
-    if (controller.Locked()) {
-        out.Key("locked");
-        out.Bool(true);
-    }
-    out.CloseObject();
-}
 
-void WriteParams(Emitter& out, const ParamBlock& block) {
-    out.Key("params");
-    out.OpenObject();
-    for (const ParamBlock::Param& param : block.Params()) {
-        out.Key(std::to_string(param.id));
-        if (param.isInt) {
-            out.Integer(param.intValue);
+    Doc Object(SceneObject* object) {
+        if (object == nullptr) return nullptr;
+        const std::string kind = ObjectKind(*object);
+        ParamBlock& block = object->Block();
+        Doc out = Doc::object();
+        out["kind"] = kind;
+        out["class_id"] = ClassId(object->ClassID());
+        out["super_class_id"] = object->SuperClassID();
+        if (kind == "bone") {
+            out["length"] = Float(block.GetFloat(kBoneLength, 0));
+            out["width"] = Float(block.GetFloat(kBoneWidth, 0));
+            out["height"] = Float(block.GetFloat(kBoneHeight, 0));
+            out["taper"] = Float(block.GetFloat(kBoneTaper, 0));
+        } else if (kind == "dummy") {
+            const Box3 box = object->GetBox();
+            out["box_min"] = Vector(box.pmin);
+            out["box_max"] = Vector(box.pmax);
+        } else if (kind == "sphere") {
+            out["radius"] = Float(block.GetFloat(kSphereRadius, 0));
+            out["params"] = Params(block);
+        } else if (kind == "point") {
+            out["size"] = Float(block.GetFloat(kPointSize, 0));
         } else {
-            out.Float(param.floatValue);
+            out["params"] = Params(block);
         }
+        return out;
     }
-    out.CloseObject();
-}
 
-void WriteObject(Emitter& out, SceneObject* object) {
-    out.Key("object");
-    if (object == nullptr) {
-        out.Null();
-        return;
-    }
-    const std::string kind = ObjectKind(*object);
-    ParamBlock& block = object->Block();
-    out.OpenObject();
-    out.Key("kind");
-    out.String(kind);
-    out.Key("class_id");
-    out.text += '[';
-    out.Integer(object->ClassID().PartA());
-    out.text += ", ";
-    out.Integer(object->ClassID().PartB());
-    out.text += ']';
-    out.Key("super_class_id");
-    out.Integer(object->SuperClassID());
-    if (kind == "bone") {
-        out.Key("length");
-        out.Float(block.GetFloat(kBoneLength, 0));
-        out.Key("width");
-        out.Float(block.GetFloat(kBoneWidth, 0));
-        out.Key("height");
-        out.Float(block.GetFloat(kBoneHeight, 0));
-        out.Key("taper");
-        out.Float(block.GetFloat(kBoneTaper, 0));
-    } else if (kind == "dummy") {
-        const Box3 box = object->GetBox();
-        out.Key("box_min");
-        out.Vector(box.pmin);
-        out.Key("box_max");
-        out.Vector(box.pmax);
-    } else if (kind == "sphere") {
-        out.Key("radius");
-        out.Float(block.GetFloat(kSphereRadius, 0));
-        WriteParams(out, block);
-    } else if (kind == "point") {
-        out.Key("size");
-        out.Float(block.GetFloat(kPointSize, 0));
-    } else {
-        WriteParams(out, block);
-    }
-    out.CloseObject();
-}
-
-void WriteNode(Emitter& out, SceneNode& node) {
-    out.Item();
-    out.OpenObject();
-    out.Key("name");
-    out.String(TextCodec::EncodeUtf8(node.Name()));
-    out.Key("handle");
-    out.Integer(node.GetHandle());
-    SceneNode* parent = node.Parent();
-    const bool topLevel = parent == nullptr || parent->IsRootNode();
-    out.Key("parent");
-    if (topLevel) {
-        out.Null();
-    } else {
-        out.String(TextCodec::EncodeUtf8(parent->Name()));
-    }
-    out.Key("parent_handle");
-    if (topLevel) {
-        out.Null();
-    } else {
-        out.Integer(parent->GetHandle());
-    }
-    WriteObject(out, node.HeldObject());
-    out.Key("wire_color");
-    out.Integer(node.GetWireColor());
-    out.Key("user_properties");
-    out.OpenObject();
-    for (const auto& [key, value] : node.UserProperties()) {
-        out.Key(TextCodec::EncodeUtf8(key));
-        out.Float(value);
-    }
-    out.CloseObject();
-    TransformController& transform = node.Transform();
-    WriteController(out, "position", "linear_position", transform.Position());
-    WriteController(out, "rotation", RotationName(transform.Rotation()), transform.Rotation());
-    WriteController(out, "scale", "linear_scale", transform.Scale());
-    if (!(transform.ClassID() == PRS_CONTROL_CLASS_ID)) {
-        out.Key("transform_class_id");
-        out.text += '[';
-        out.Integer(transform.ClassID().PartA());
-        out.text += ", ";
-        out.Integer(transform.ClassID().PartB());
-        out.text += ']';
-    }
-    out.Key("bone_on");
-    out.Bool(node.GetBoneNodeOnOff() != FALSE);
-    out.Key("bone_display");
-    out.Integer(node.BoneDisplay());
-    const Matrix3 offset = node.GetObjOffsetTM();
-    if (offset != Matrix3()) {
-        out.Key("object_offset");
-        out.text += '[';
-        for (int row = 0; row < 4; ++row) {
-            if (row > 0) out.text += ", ";
-            out.Vector(offset[row]);
+    Doc Node(SceneNode& node) {
+        Doc out = Doc::object();
+        out["name"] = TextCodec::EncodeUtf8(node.Name());
+        out["handle"] = node.GetHandle();
+        SceneNode* parent = node.Parent();
+        const bool topLevel = parent == nullptr || parent->IsRootNode();
+        out["parent"] = topLevel ? Doc(nullptr) : Doc(TextCodec::EncodeUtf8(parent->Name()));
+        out["parent_handle"] = topLevel ? Doc(nullptr) : Doc(parent->GetHandle());
+        out["object"] = Object(node.HeldObject());
+        out["wire_color"] = node.GetWireColor();
+        Doc properties = Doc::object();
+        for (const auto& [key, value] : node.UserProperties()) {
+            properties[TextCodec::EncodeUtf8(key)] = Float(value);
         }
-        out.text += ']';
+        out["user_properties"] = std::move(properties);
+        TransformController& transform = node.Transform();
+        out["position"] = Controller("linear_position", transform.Position());
+        out["rotation"] = Controller(
+            transform.Rotation().ClassID() == TCB_ROTATION_CLASS_ID ? "tcb" : "euler_xyz",
+            transform.Rotation());
+        out["scale"] = Controller("linear_scale", transform.Scale());
+        if (!(transform.ClassID() == PRS_CONTROL_CLASS_ID)) {
+            out["transform_class_id"] = ClassId(transform.ClassID());
+        }
+        out["bone_on"] = node.GetBoneNodeOnOff() != FALSE;
+        out["bone_display"] = node.BoneDisplay();
+        const Matrix3 offset = node.GetObjOffsetTM();
+        if (offset != Matrix3()) {
+            Doc rows = Doc::array();
+            for (int row = 0; row < 4; ++row) rows.push_back(Vector(offset[row]));
+            out["object_offset"] = std::move(rows);
+        }
+        return out;
     }
-    out.CloseObject();
-}
+};
 
 // The document, and the number (from 1) of the first node holding a float a
 // document cannot hold; 0 when there is none, -1 for the scene's settings.
 std::string WriteDocument(const Scene& scene, long long& firstNonFinite) {
     firstNonFinite = 0;
-    Emitter out;
-    // Room for the whole document at once: a key is one line of at most
-    // about 90 bytes, a node without keys about 1,200.
-    std::size_t estimate = 1024;
-    for (SceneNode* node : scene.Nodes()) {
-        TransformController& transform = node->Transform();
-        estimate += 1200 + 90 * (transform.Position().Track().Size() +
-                                 transform.Rotation().Track().Size() +
-                                 transform.Scale().Track().Size());
-    }
-    out.text.reserve(estimate);
-    out.OpenObject();
-    out.Key("format");
-    out.String(kFormat);
-    out.Key("version");
-    out.Integer(kVersion);
-    out.Key("frame_rate");
-    out.Integer(scene.FrameRate());
-    out.Key("ticks_per_frame");
-    out.Integer(scene.TicksPerFrame());
-    out.Key("system_unit_mm");
-    out.Double(scene.SystemUnitMillimetres());
-    if (out.nonFinite) firstNonFinite = -1;
-    out.Key("time");
-    out.Integer(scene.Time());
-    out.Key("animation_range");
+    DocumentBuilder build;
+    Doc document = Doc::object();
+    document["format"] = kFormat;
+    document["version"] = kVersion;
+    document["frame_rate"] = scene.FrameRate();
+    document["ticks_per_frame"] = scene.TicksPerFrame();
+    document["system_unit_mm"] = build.Double(scene.SystemUnitMillimetres());
+    if (build.nonFinite) firstNonFinite = -1;
+    document["time"] = scene.Time();
     if (const auto& range = scene.AnimationRange()) {
-        out.text += '[';
-        out.Integer(range->Start());
-        out.text += ", ";
-        out.Integer(range->End());
-        out.text += ']';
+        document["animation_range"] = Doc::array({range->Start(), range->End()});
     } else {
-        out.Null();
+        document["animation_range"] = nullptr;
     }
-    out.Key("nodes");
-    out.OpenArray();
+    Doc nodes = Doc::array();
     long long number = 0;
     for (SceneNode* node : scene.Nodes()) {
         ++number;
-        out.nonFinite = false;
-        WriteNode(out, *node);
-        if (out.nonFinite && firstNonFinite == 0) firstNonFinite = number;
+        build.nonFinite = false;
+        nodes.push_back(build.Node(*node));
+        if (build.nonFinite && firstNonFinite == 0) firstNonFinite = number;
     }
-    out.CloseArray();
-    out.CloseObject();
-    out.text += '\n';
-    return std::move(out.text);
+    document["nodes"] = std::move(nodes);
+    return document.dump(2) + "\n";
 }
 
 // ---------------------------------------------------------------- reading
