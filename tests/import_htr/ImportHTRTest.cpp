@@ -358,8 +358,12 @@ TEST_F(ImportHTRTest, FileProblemsAreReportedAndBuildNothing) {
         Scene::Current().Clear();
         std::string messages;
         EXPECT_EQ(ImportText(c.text, HtrChoices(), &messages), c.result) << c.name;
-        if (c.message != nullptr) EXPECT_EQ(messages, c.message) << c.name;
-        if (c.result == 0) EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
+        if (c.message != nullptr) {
+            EXPECT_EQ(messages, c.message) << c.name;
+        }
+        if (c.result == 0) {
+            EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
+        }
     }
 }
 
