@@ -242,15 +242,17 @@ int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& inpu
 
 // Writes through `write` into `output` within the output limit.
 template <typename Write>
-int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t limit,
-                std::uint64_t estimate, Write write) {
+int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t inputBytes,
+                std::uint64_t limit, std::uint64_t estimate, Write write) {
     if (limit != 0 && estimate > limit) return Report(io, output.Name(), OutputTooLarge(limit, estimate));
     bool ioFailed = false;
     std::string message;
     {
         FileSizeLimit sizeLimit(output.IsStaged() ? limit : 0);
-        Progress progress(io.err, estimate, [&output] { return output.WrittenBytes(); },
-                          "writing " + output.Name());
+        // The estimate is the least the output takes; a conversion writes
+        // about its input's size.
+        Progress progress(io.err, std::max(estimate, inputBytes),
+                          [&output] { return output.WrittenBytes(); }, "writing " + output.Name());
         message = write(ioFailed);
     }
     if (!message.empty()) return Report(io, output.Name(), message);
@@ -307,7 +309,8 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     }
     // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
     const std::uint64_t estimate = std::max<std::uint64_t>(frames, 1) * htr.SegmentCount() * 65;
-    return WriteOutput(io, output, OutputLimit(FileBytes(input.ReadPath()), settings.maxOutput),
+    const std::uint64_t inputBytes = FileBytes(input.ReadPath());
+    return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
                        estimate, [&](bool& ioFailed) {
                            return TextCodec::EncodeUtf8(
                                htr.Write(TextCodec::PathToWide(output.WritePath()), &ioFailed));
@@ -330,7 +333,8 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
     trc.SetMemoryLimit(memoryLimit);
     std::wstring readMessage;
     {
-        Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
+        // The TRC reader reads the file twice: once counting its lines.
+        Progress progress(io.err, 2 * FileBytes(input.ReadPath()), ProcessBytesRead,
                           "reading " + options.in);
         readMessage = trc.Read(TextCodec::PathToWide(input.ReadPath()));
     }
@@ -369,7 +373,8 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
     const std::uint64_t estimate = frames * (4 + 8 * included);
     const std::wstring baseName = GWMBaseName(TextCodec::PathToWide(
         options.out == "-" ? (options.in == "-" ? std::string("stdin") : options.in) : output.Name()));
-    return WriteOutput(io, output, OutputLimit(FileBytes(input.ReadPath()), settings.maxOutput),
+    const std::uint64_t inputBytes = FileBytes(input.ReadPath());
+    return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
                        estimate, [&](bool& ioFailed) {
                            if (!WriteGWMFileNamed(TextCodec::PathToWide(output.WritePath()),
                                                   baseName, trc, settings.gwm, &ioFailed)) {

@@ -76,7 +76,7 @@ bool IsNumber(std::string_view field) {
 }
 
 std::string Quoted(std::string_view text) {
-    if (text.size() > 24) return "\"" + std::string(text.substr(0, 24)) + "...\"";
+    if (text.size() > 40) return "\"" + std::string(text.substr(0, 40)) + "...\"";
     return "\"" + std::string(text) + "\"";
 }
 
@@ -391,15 +391,26 @@ std::string ExplainReadFailure(const std::string& path, const std::string& shown
         }
         return "(line 1: " + found + hint + ")";
     }
-    // "... compatible "KEYWORD" header state": the first line giving KEYWORD.
+    if (trc) return std::string();
+    // The first line whose first word is the keyword the message quotes
+    // ("... compatible "KEYWORD" header state"), the segment it names
+    // ("...: NAME"), or NumSegments for a segment count that is wrong.
+    std::string keyword;
     const std::size_t open = message.find('"');
-    const std::size_t close = message.find('"', open + 1);
-    if (trc || open == std::string::npos || close == std::string::npos) return std::string();
-    const std::string keyword = message.substr(open + 1, close - open - 1);
+    const std::size_t close = open == std::string::npos ? open : message.find('"', open + 1);
+    if (close != std::string::npos) {
+        keyword = message.substr(open + 1, close - open - 1);
+    } else if (message.find("number of segments") != std::string::npos) {
+        keyword = "NumSegments";
+    } else if (const std::size_t colon = message.rfind(": "); colon != std::string::npos) {
+        keyword = message.substr(colon + 2);
+    }
+    if (keyword.empty()) return std::string();
     while (lines.Next(line)) {
-        SplitBlanks(line.substr(0, line.find('#')), fields);
+        const std::string_view content = Trim(line.substr(0, line.find('#')));
+        SplitBlanks(content, fields);
         if (!fields.empty() && fields[0] == keyword) {
-            return "(line " + std::to_string(lines.Number()) + ": " + Quoted(Trim(line)) + ")";
+            return "(line " + std::to_string(lines.Number()) + ": " + Quoted(content) + ")";
         }
     }
     return std::string();

@@ -11,6 +11,7 @@
 #include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
 #include "cli/HtrSummary.h"
+#include "cli/Progress.h"
 #include "cli/ReadLimits.h"
 #include "cli/TrcSummary.h"
 #include "htr/HTRFile.h"
@@ -57,7 +58,12 @@ bool ShowFile(const std::string& file, const InfoOptions& options,
     if (trcFormat) {
         TRCFile trc;
         trc.SetMemoryLimit(memoryLimit);
-        message = trc.Read(TextCodec::PathToWide(input.ReadPath()));
+        {
+            // The TRC reader reads the file twice: once counting its lines.
+            Progress progress(io.err, 2 * FileBytes(input.ReadPath()), ProcessBytesRead,
+                              "reading " + file);
+            message = trc.Read(TextCodec::PathToWide(input.ReadPath()));
+        }
         if (message.empty()) {
             CheckTrcFile(input.ReadPath(), file, trc, warnings);
             io.Out(options.json ? TrcJson(file, trc) : DescribeTrc(file, trc));
@@ -65,7 +71,11 @@ bool ShowFile(const std::string& file, const InfoOptions& options,
         }
     } else {
         HTRFile htr;
-        message = htr.Read(TextCodec::PathToWide(input.ReadPath()));
+        {
+            Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
+                              "reading " + file);
+            message = htr.Read(TextCodec::PathToWide(input.ReadPath()));
+        }
         if (message.empty()) {
             CheckHtrFile(input.ReadPath(), file, htr, warnings);
             io.Out(options.json ? HtrJson(file, htr) : DescribeHtr(file, htr));

@@ -168,3 +168,35 @@ TEST(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reader failures name the line they stopped at and what stood there.
+TEST(InfoCommandTest, ReaderFailuresNameTheLine) {
+    tovtest::ScratchDir dir;
+    const std::string hierarchy = "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string err;
+    } cases[] = {
+        {"count.htr", "[Header]\nNumSegments 5\n" + hierarchy + "[BasePosition]\nA 0 0 0 0 0 0 1\n",
+         "Incorrect number of segments defined in file (line 2: \"NumSegments 5\")"},
+        {"base.htr", hierarchy + "[BasePosition]\nC 0 0 0 0 0 0 1\n",
+         "Segment name not found: C (line 5: \"C 0 0 0 0 0 0 1\")"},
+        {"order.htr", "[Header]\n# order\nEulerRotationOrder XYZ # not ours\n",
+         "The file does not have a compatible \"EulerRotationOrder\" header state (line 3: "
+         "\"EulerRotationOrder XYZ\")"},
+        {"commas.trc", "PathFileType,4,(X/Y/Z),x.trc\n",
+         "The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
+         "third tab-separated field; its fields are separated by commas, not tabs)"},
+    };
+    for (const auto& c : cases) {
+        const auto file = dir.Write(c.name, c.bytes).string();
+        const auto result = RunCommand({"info", file});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, file + ": " + c.err + "\n");
+    }
+}
+
+}  // namespace
