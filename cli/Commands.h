@@ -40,3 +40,5 @@ void AddPluginsCommand(CLI::App& app, CommandContext& context);
 void AddAboutCommand(CLI::App& app, CommandContext& context);
 void AddSceneCommand(CLI::App& app, CommandContext& context);
 void AddImportHtrCommand(CLI::App& app, CommandContext& context);
+void AddExportHtrCommand(CLI::App& app, CommandContext& context);
+void AddRoundtripCommand(CLI::App& app, CommandContext& context);

@@ -52,3 +52,10 @@ std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView&
 void DialogFlagDriver::DialogClosed(const DialogView& /*dialog*/, INT_PTR result) {
     accepted_ = result == 1;
 }
+
+void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,
+               const std::string& off, const std::string& help) {
+    CLI::Option* first = command.add_flag_callback(on, [&choice] { choice = true; }, help);
+    CLI::Option* second = command.add_flag_callback(off, [&choice] { choice = false; });
+    first->excludes(second);
+}

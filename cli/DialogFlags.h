@@ -5,7 +5,10 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/CommandLineDriver.h"
 
@@ -46,3 +49,8 @@ private:
     bool ran_ = false;
     bool accepted_ = false;
 };
+
+// A pair of flags that set one choice of a dialog on or off; the two
+// exclude each other.
+void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,
+               const std::string& off, const std::string& help);

@@ -29,14 +29,6 @@ struct ImportHtrOptions {
     std::optional<std::string> size, offset, scaleFactor;
 };
 
-// A pair of flags that set one choice on or off; the two exclude each other.
-void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,
-               const std::string& off, const std::string& help) {
-    CLI::Option* first = command.add_flag_callback(on, [&choice] { choice = true; }, help);
-    CLI::Option* second = command.add_flag_callback(off, [&choice] { choice = false; });
-    first->excludes(second);
-}
-
 void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
     auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
     // Apply mode disables the size and the end effectors: like a person, set

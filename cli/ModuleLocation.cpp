@@ -22,6 +22,7 @@ std::unique_ptr<brindle::host::PluginModule> LoadModule(const CommandIO& io) {
     const std::string path = FindModule();
     std::string error;
     auto module = brindle::host::PluginModule::Load(path, error);
-    if (!module) io.Err(path + ": " + error + "\n");
+    // The loader's own reason may name the path already.
+    if (!module) io.Err((error.rfind(path, 0) == 0 ? error : path + ": " + error) + "\n");
     return module;
 }

@@ -45,11 +45,11 @@ void SceneSession::Error(const std::string& what) const {
     io_.Err("tovfileio " + command_ + ": " + what + "\n");
 }
 
-bool SceneSession::Open(const std::string& path, const HostSettings& settings) {
+bool SceneSession::Open(const std::string& path, const HostSettings& settings, bool mustExist) {
     path_ = path;
     Scene& scene = Scene::Current();
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+    if (!mustExist && ::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         scene.Clear();
     } else {
         std::string error;

@@ -34,9 +34,9 @@ public:
     SceneSession(const CommandIO& io, std::string command) : io_(io), command_(std::move(command)) {}
 
     // Opens the scene of `path` into the host (a new scene when there is no
-    // such file) and applies `settings`; false, with the reason on standard
-    // error, when the document or a setting cannot be used.
-    bool Open(const std::string& path, const HostSettings& settings);
+    // such file, unless `mustExist`) and applies `settings`; false, with the
+    // reason on standard error, when the document or a setting cannot be used.
+    bool Open(const std::string& path, const HostSettings& settings, bool mustExist = false);
     // A new object of the module's class `id` (loading the module first);
     // null, with the reason on standard error, when there is none.
     void* CreatePlugin(const Class_ID& id);

@@ -17,6 +17,8 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddAboutCommand(app, context);
     AddSceneCommand(app, context);
     AddImportHtrCommand(app, context);
+    AddExportHtrCommand(app, context);
+    AddRoundtripCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {

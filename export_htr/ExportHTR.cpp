@@ -1,13 +1,62 @@
 #include "export_htr/ExportHTR.h"
 
+#include "export_htr/ExportHTRDialog.h"
+#include "export_htr/ExportHTROptions.h"
+#include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+constexpr DWORD NoProgressWork(void*) { return 0; }
+
+}  // namespace
 
 const wchar_t* ExportHTR::Ext(int n) { return n == 0 ? L"HTR" : L""; }
 
-int ExportHTR::DoExport(const wchar_t* /*name*/, ExpInterface* /*exporter*/, Interface* /*host*/,
-                        BOOL /*suppressPrompts*/, DWORD /*options*/) {
-    // Walking the scene's bones is not part of this version.
-    MessageReporter::Module().Report(L"This version of TOVFileIO cannot export HTR files yet.",
-                                     L"ExportHTR Error");
-    return 0;
+int ExportHTR::DoExport(const wchar_t* name, ExpInterface* exporter, Interface* host,
+                        BOOL suppressPrompts, DWORD /*options*/) {
+    if (host == nullptr) return 0;
+    try {
+        host_ = host;
+        exporter_ = exporter;
+        path_ = name != nullptr ? name : L"";
+        const int result = RunExport(suppressPrompts);
+        htr_.Reset();
+        htr_.ClearSegments();
+        return result;
+    } catch (const std::exception&) {
+        htr_.Reset();
+        htr_.ClearSegments();
+        MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_EXPORT_OUT_OF_MEMORY),
+                                         GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+        return 0;
+    }
+}
+
+int ExportHTR::RunExport(BOOL suppressPrompts) {
+    // Animate and set-key mode stay suspended, and the progress display open,
+    // until this returns, whichever way it returns.
+    HostModesSuspended modes;
+    ProgressDisplay progress(*host_, L"Tovelund ExportHTR", NoProgressWork);
+    ExportHTROptions& options = ExportHTROptions::Module();
+
+    const Interval range = host_->GetAnimRange();
+    const int tpf = GetTicksPerFrame();
+    options.startFrame = range.Start() / tpf;
+    options.endFrame = range.End() / tpf;
+
+    if (suppressPrompts == FALSE) {
+        // Anything but OK (Cancel, or a dialog that could not run) writes nothing.
+        if (RunExportHTRDialog(host_->GetMainWindow(), options) != 1) return 1;
+    }
+    if (!BuildFromScene()) return 0;
+    progress.Update(90);
+    const std::wstring error = htr_.Write(path_);
+    if (!error.empty()) {
+        MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+        return 0;
+    }
+    progress.Update(100);
+    return 1;
 }

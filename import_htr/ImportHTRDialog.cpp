@@ -63,22 +63,10 @@ bool AcceptOptions(HWND dialog, ImportHTROptions& options) {
     options.endEffectors = Checked(dialog, IDC_END_EFFECTORS);
     options.setFrameRate = Checked(dialog, IDC_SET_FRAME_RATE);
 
-    const std::int32_t from = ReadIntField(dialog, IDC_FROM_FRAME);
-    if (from < options.startFrame) {
-        SetDlgItemTextW(dialog, IDC_FROM_FRAME, FormatInt(options.startFrame).c_str());
-        ReportError(GetResourceStringAsMSTR(IDS_START_FRAME_TOO_SMALL) +
-                    FormatInt(options.startFrame));
+    if (!AcceptFrameRange(dialog, IDC_FROM_FRAME, IDC_TO_FRAME, options.startFrame,
+                          options.endFrame, GetResourceStringAsMSTR(IDS_IMPORT_HTR_ERROR))) {
         return false;
     }
-    options.startFrame = from;
-    const std::int32_t to = ReadIntField(dialog, IDC_TO_FRAME);
-    if (to > options.endFrame) {
-        SetDlgItemTextW(dialog, IDC_TO_FRAME, FormatInt(options.endFrame).c_str());
-        ReportError(GetResourceStringAsMSTR(IDS_END_FRAME_TOO_LARGE) +
-                    FormatInt(options.endFrame));
-        return false;
-    }
-    options.endFrame = to;
     options.offset = ReadIntField(dialog, IDC_FRAME_OFFSET);
     options.size = static_cast<float>(ReadDoubleField(dialog, IDC_SEGMENT_SIZE));
     if (options.size == 0.0f) {

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "plugin/MessageReporter.h"
+#include "resources/ModuleResources.h"
 #include "text/FixedNumber.h"
 #include "text/LeadingNumber.h"
 
@@ -34,4 +36,25 @@ double ReadDoubleField(HWND dialog, int id) {
     wchar_t text[kFieldChars];
     GetDlgItemTextW(dialog, id, text, kFieldChars);
     return tovtext::LeadingDouble(std::wstring_view(text));
+}
+
+bool AcceptFrameRange(HWND dialog, int fromId, int toId, std::int32_t& start, std::int32_t& end,
+                      const std::wstring& caption) {
+    const std::int32_t from = ReadIntField(dialog, fromId);
+    if (from < start) {
+        SetDlgItemTextW(dialog, fromId, FormatInt(start).c_str());
+        MessageReporter::Module().Report(
+            GetResourceStringAsMSTR(IDS_START_FRAME_TOO_SMALL) + FormatInt(start), caption);
+        return false;
+    }
+    start = from;
+    const std::int32_t to = ReadIntField(dialog, toId);
+    if (to > end) {
+        SetDlgItemTextW(dialog, toId, FormatInt(end).c_str());
+        MessageReporter::Module().Report(
+            GetResourceStringAsMSTR(IDS_END_FRAME_TOO_LARGE) + FormatInt(end), caption);
+        return false;
+    }
+    end = to;
+    return true;
 }

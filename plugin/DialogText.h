@@ -21,6 +21,15 @@ std::wstring FormatFixed(double value);
 std::int32_t ReadIntField(HWND dialog, int id);
 double ReadDoubleField(HWND dialog, int id);
 
+// The From and To edits of an options dialog, checked against the frames
+// held: a From before `start` or a To after `end` is put back to that bound
+// and reported with `caption` ("Please choose a start frame equal to or
+// greater than N", "Please choose an end frame less than or equal to N").
+// Each value that passes is kept at once, so the bounds of a later OK are
+// the values an earlier one accepted. False at the first failure.
+bool AcceptFrameRange(HWND dialog, int fromId, int toId, std::int32_t& start, std::int32_t& end,
+                      const std::wstring& caption);
+
 // Runs `handle` for a dialog message; anything it throws ends the dialog
 // with -1 instead of leaving the procedure.
 template <typename Handle>

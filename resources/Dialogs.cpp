@@ -50,7 +50,34 @@ constexpr DialogControl kImportHtrControls[] = {
     {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12},
 };
 
+// "ExportHTR": the HTR exporter's options.
+constexpr DialogControl kExportHtrControls[] = {
+    {IDC_OK, ControlKind::DefaultButton, L"&OK", 135, 133, 55, 14},
+    {IDC_CANCEL, ControlKind::Button, L"&Cancel", 200, 133, 55, 14},
+    {-1, ControlKind::GroupBox, L"Base Position", 7, 7, 120, 40},
+    {IDC_SAVED_POSE, ControlKind::RadioButton, L"Saved Pose", 14, 19, 100, 10},
+    {IDC_CURRENT_POSE, ControlKind::RadioButton, L"Current Pose", 14, 32, 100, 10},
+    {-1, ControlKind::GroupBox, L"Options", 7, 53, 120, 40},
+    {IDC_EXPORT_ANIMATION, ControlKind::CheckBox, L"Export Animation", 14, 65, 100, 10},
+    {IDC_PARENT_TRANSFORMS, ControlKind::CheckBox, L"Parent Transforms", 14, 78, 100, 10},
+    {-1, ControlKind::GroupBox, L"Time Options", 135, 7, 120, 82},
+    {-1, ControlKind::GroupBox, nullptr, 141, 16, 108, 44},
+    {IDC_ALL_FRAMES, ControlKind::RadioButton, L"Slider", 147, 24, 40, 10},
+    {IDC_FRAME_RANGE, ControlKind::RadioButton, L"Range", 195, 24, 40, 10},
+    {-1, ControlKind::Label, L"From", 147, 40, 20, 8},
+    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12},
+    {-1, ControlKind::Label, L"To", 205, 40, 12, 8},
+    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12},
+    {-1, ControlKind::Label, L"Offset", 141, 68, 30, 8},
+    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 66, 40, 12},
+    {-1, ControlKind::GroupBox, L"Scale", 135, 95, 120, 30},
+    {-1, ControlKind::Label, L"Global", 141, 108, 30, 8},
+    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 106, 50, 12},
+};
+
 constexpr DialogTemplate kDialogs[] = {
+    {IDD_EXPORT_HTR, L"ExportHTR", 262, 154, L"MS Sans Serif", 8, kExportHtrControls,
+     std::size(kExportHtrControls)},
     {IDD_IMPORT_HTR, L"ImportHTR", 262, 164, L"MS Sans Serif", 8, kImportHtrControls,
      std::size(kImportHtrControls)},
     {IDD_ABOUT, L"About...", 142, 175, L"MS Sans Serif", 8, kAboutControls,

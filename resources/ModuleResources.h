@@ -37,6 +37,15 @@ enum ModuleResourceId : int {
     IDS_FRAMES_OUTSIDE_TIME = 203,
     IDS_NO_ROOT_SEGMENT = 204,
     IDS_IMPORT_OUT_OF_MEMORY = 205,
+    // The HTR exporter's messages.
+    IDS_EXPORT_HTR_ERROR = 210,
+    IDS_EXPORT_ERROR = 211,
+    IDS_SELECT_ROOT_BONE = 212,
+    IDS_SELECT_BONE_OBJECT = 213,
+    IDS_BONE_PREFIX = 214,
+    IDS_OBJECT_OFFSET = 215,
+    IDS_DUPLICATE_BONE_NAMES = 216,
+    IDS_EXPORT_OUT_OF_MEMORY = 217,
 
     IDB_ABOUT = 112,
     IDD_ABOUT = 114,
@@ -65,6 +74,14 @@ enum ModuleResourceId : int {
     IDC_FRAME_OFFSET = 1089,
     IDC_SET_FRAME_RATE = 1140,
     IDC_GLOBAL_SCALE = 1088,
+
+    // Dialog 126, the HTR exporter's options (with the time and scale
+    // controls of dialog 107: 1067 is "Slider" here).
+    IDD_EXPORT_HTR = 126,
+    IDC_SAVED_POSE = 1106,
+    IDC_CURRENT_POSE = 1107,
+    IDC_EXPORT_ANIMATION = 1105,
+    IDC_PARENT_TRANSFORMS = 1109,
 };
 
 // The text of string `id`, or null when the table has none.

@@ -53,6 +53,14 @@ constexpr StringEntry kStrings[] = {
     {203, L"The frames to import lie outside the time range of the scene."},
     {204, L"The file has no root segment: no segment names GLOBAL as its parent."},
     {205, L"There is not enough memory to import the file."},
+    {210, L"ExportHTR Error"},
+    {211, L"Export Error"},
+    {212, L"Please select the root bone of the skeleton you wish to export"},
+    {213, L"Please select a bone object to export"},
+    {214, L"Bone: "},
+    {215, L" contains an object offset transformation, the resulting skeleton may not be correct."},
+    {216, L"There are multiple identical names or spaces in a bone name."},
+    {217, L"There is not enough memory to export the scene."},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

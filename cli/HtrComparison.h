@@ -1,0 +1,42 @@
+// How far one HTR model is from another: the header values, the hierarchy
+// by segment name, and per segment the largest differences of translation,
+// bone length and rotation over the base position and every frame.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "htr/HTRFile.h"
+
+struct SegmentDifference {
+    std::wstring name;
+    std::wstring parent;  // in the first model; empty for the root
+    bool missing = false;  // no segment of this name in the second model
+    bool parentDiffers = false;
+    double translation = 0.0;  // largest, in the first model's units
+    double length = 0.0;
+    double rotationDegrees = 0.0;  // largest angle between the two rotations
+    bool withinTolerance = true;
+};
+
+struct HtrDifference {
+    // Header values that differ, as "NAME: FIRST against SECOND".
+    std::vector<std::string> header;
+    std::vector<SegmentDifference> segments;  // in the first model's order
+    double translation = 0.0;
+    double length = 0.0;
+    double rotationDegrees = 0.0;
+    bool withinTolerance = true;
+};
+
+// Tolerances of a value that went through the host's single precision:
+// lengths within 1e-3 of the file's units, or 1.2e-7 of their magnitude
+// when that is more (two roundings to the nearest float); rotations within
+// 1e-4 degrees.
+constexpr double kLengthTolerance = 1e-3;
+constexpr double kRelativeTolerance = 1.2e-7;
+constexpr double kRotationToleranceDegrees = 1e-4;
+
+// Compares `second` with `first`; `second` must be in the first's
+// calibration units and both in radians, as the reader leaves them.
+HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second);

@@ -1,0 +1,231 @@
+// The selected bone hierarchy as an HTR model: segments in depth-first
+// order, their base position from the pose the importer stored on the bones
+// or from the current pose, and their motion frame by frame, turned from the
+// host's Z-up axes and system unit into the file's Y-up axes and millimetres
+// (the reverse of the importer's conversion).
+#include <utility>
+#include <vector>
+
+#include "export_htr/ExportHTR.h"
+#include "export_htr/ExportHTROptions.h"
+#include "math/TOVRotation.h"
+#include "plugin/MessageReporter.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+using Matrix = TOVRotationMatrix3<double>;
+
+// P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
+Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
+
+Matrix EulerMatrix(double a, double b, double c) {
+    return Matrix(TOVEulerRotation<double>(a, b, c));
+}
+
+// The host's axes back to the file's: Q re-expresses a rotation, K is the
+// extra turn the importer gave the root.
+struct AxisReturn {
+    Matrix q = Product(EulerMatrix(kTOVPi / 2, 0, 0), EulerMatrix(0, 0, kTOVPi / 2)).Transposed();
+    Matrix qt = q.Transposed();
+    Matrix k = Product(EulerMatrix(0, 0, -kTOVPi / 2), EulerMatrix(kTOVPi, 0, 0));
+
+    // Q * R * Q^T, times K for the root, for the rotation of host quaternion `rotation`.
+    Matrix operator()(const Quat& rotation, bool root) const {
+        float angles[3];
+        QuatToEuler(rotation, angles);
+        const Matrix r = EulerMatrix(angles[0], angles[1], angles[2]);
+        const Matrix f = Product(Product(q, r), qt);
+        return root ? Product(f, k) : f;
+    }
+};
+
+bool IsBone(INode* node) {
+    Object* object = node != nullptr ? node->GetObjectRef() : nullptr;
+    return object != nullptr && object->ClassID() == BONE_OBJ_CLASSID;
+}
+
+float BoneLengthParameter(INode* node) {
+    IParamBlock2* block = node->GetObjectRef()->GetParamBlock(0);
+    return block != nullptr ? block->GetFloat(3, 0) : 0.0f;
+}
+
+// A host translation in the file's axes: (x, z, -y) for the root, (z, x, y)
+// for every other segment.
+TOVVector3<double> FileTranslation(const Point3& t, bool root) {
+    return root ? TOVVector3<double>(t.x, t.z, -t.y) : TOVVector3<double>(t.z, t.x, t.y);
+}
+
+TOVVector3<double> Scaled(const TOVVector3<double>& v, double k) {
+    return TOVVector3<double>(v.x() * k, v.y() * k, v.z() * k);
+}
+
+// A node's placement at `t` split into translation, rotation and scale:
+// relative to its scene parent, or in world space for a root that keeps its
+// parents' transforms. `parentScale` is the x scale of the parent's world
+// transform.
+struct Placement {
+    Point3 translation;
+    Quat rotation;
+    Point3 scale;
+    float parentScale;
+};
+
+Placement PlaceAt(INode* node, TimeValue t, bool relative) {
+    Matrix3 world = node->GetNodeTM(t);
+    const Matrix3 parentWorld = node->GetParentNode()->GetNodeTM(t);
+    if (relative) world = world * Inverse(parentWorld);
+    Placement p;
+    DecomposeMatrix(world, p.translation, p.rotation, p.scale);
+    Point3 parentTranslation, parentScale;
+    Quat parentRotation;
+    DecomposeMatrix(parentWorld, parentTranslation, parentRotation, parentScale);
+    p.parentScale = parentScale.x;
+    return p;
+}
+
+// The seven "HTRBase" properties the importer wrote, when all are there.
+bool SavedPose(INode* node, float values[7]) {
+    static const wchar_t* const kKeys[7] = {L"HTRBaseTransX", L"HTRBaseTransY", L"HTRBaseTransZ",
+                                            L"HTRBaseRotX",   L"HTRBaseRotY",   L"HTRBaseRotZ",
+                                            L"HTRBaseLength"};
+    for (int i = 0; i < 7; ++i) {
+        if (!node->GetUserPropFloat(kKeys[i], values[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped) {
+    const ExportHTROptions& options = ExportHTROptions::Module();
+    const bool root = parent == nullptr;
+    skipped = false;
+    // End effectors mark a tip; they are not segments of the file.
+    const std::wstring name = node->GetName();
+    if (name.find(L"Effector") != std::wstring::npos) {
+        skipped = true;
+        return nullptr;
+    }
+    HTRSegment segment(name);
+    segment.SetRoot(root);
+    const AxisReturn axes;
+    const bool relative = !root || !options.parentTransforms;
+
+    float pose[7];
+    if (options.savedPose && SavedPose(node, pose)) {
+        segment.SetBaseTranslation(pose[0], pose[1], pose[2]);
+        segment.SetBaseRotation(TOVEulerRotation<double>(pose[3], pose[4], pose[5]));
+        segment.SetBoneLength(pose[6]);
+        segment.SetReferenceScale(double(pose[6]) / double(BoneLengthParameter(node)));
+    } else {
+        const TimeValue now = host_->GetTime();
+        const Matrix3 world = node->GetNodeTM(now);
+        INode* parentNode = node->GetParentNode();
+        if (!(node->GetObjectTM(now) == world) ||
+            !(parentNode->GetObjectTM(now) == parentNode->GetNodeTM(now))) {
+            MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_BONE_PREFIX) + name +
+                                                 GetResourceStringAsMSTR(IDS_OBJECT_OFFSET),
+                                             GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+        }
+        const Placement p = PlaceAt(node, now, relative);
+        segment.SetBaseTranslation(Scaled(FileTranslation(p.translation, root), p.parentScale));
+        segment.SetBaseRotation(TOVEulerRotation<double>(axes(p.rotation, root)));
+        const float length = BoneLengthParameter(node) * p.parentScale * p.scale.x;
+        segment.SetBoneLength(length);
+        segment.SetReferenceScale(p.scale.x * p.parentScale);
+    }
+    htr_.SetNormalizeScaleFactors(true);
+
+    if (options.animate) {
+        std::int64_t first = options.startFrame, last = options.endFrame;
+        const int tpf = GetTicksPerFrame();
+        if (!options.range) {
+            const Interval range = host_->GetAnimRange();
+            first = range.Start() / tpf;
+            last = range.End() / tpf;
+        }
+        htr_.SetFirstFrame(static_cast<std::int32_t>(first + options.offset));
+        if (last >= first) segment.ReserveFrames(static_cast<std::size_t>(last - first + 1));
+        const Matrix base(segment.BaseRotation());
+        const Matrix baseInverse = base.Transposed();
+        const TOVVector3<double> baseTranslation = segment.BaseTranslation();
+        for (std::int64_t f = first; f <= last; ++f) {
+            const auto i = static_cast<std::uint32_t>(f - first);
+            const Placement p = PlaceAt(node, static_cast<TimeValue>(f * tpf), relative);
+            const double parentFrameScale = root ? 1.0 : parent->GetFrameScale(i);
+            TOVVector3<double> t = FileTranslation(p.translation, root);
+            if (!root) t = Scaled(t, parentFrameScale);
+            t = TOVVector3<double>(t.x() - baseTranslation.x(), t.y() - baseTranslation.y(),
+                                   t.z() - baseTranslation.z());
+            const Matrix frame = Product(axes(p.rotation, root), baseInverse);
+            const double scale =
+                root ? p.scale.x : double(static_cast<float>(p.scale.x * parentFrameScale));
+            segment.AppendFrame(t, TOVEulerRotation<double>(frame), scale);
+        }
+    }
+
+    HTRSegment* stored = htr_.AddSegment(segment);
+    if (stored == nullptr) {
+        MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_DUPLICATE_BONE_NAMES),
+                                         GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+        return nullptr;
+    }
+    if (parent != nullptr) stored->SetParent(parent);
+    ++segmentsAdded_;
+    host_->ProgressUpdate(static_cast<int>(90.0f * static_cast<float>(segmentsAdded_) /
+                                           static_cast<float>(htr_.SegmentCount())));
+    return stored;
+}
+
+bool ExportHTR::BuildFromScene() {
+    const ExportHTROptions& options = ExportHTROptions::Module();
+    const std::wstring caption = GetResourceStringAsMSTR(IDS_EXPORT_ERROR);
+    if (host_->GetSelNodeCount() == 0) {
+        MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_SELECT_ROOT_BONE), caption);
+        return false;
+    }
+    INode* root = host_->GetSelNode(0);
+    if (!IsBone(root)) {
+        INode* group = root;
+        root = nullptr;
+        for (int i = 0; i < group->NumberOfChildren() && root == nullptr; ++i) {
+            if (IsBone(group->GetChildNode(i))) root = group->GetChildNode(i);
+        }
+        if (root == nullptr) {
+            MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_SELECT_BONE_OBJECT),
+                                             caption);
+            return false;
+        }
+    }
+    segmentsAdded_ = 0;
+    htr_.SetDataFrameRate(TIME_TICKSPERSEC / GetTicksPerFrame());
+    htr_.SetCalibrationUnits(kUnitsMillimetres);
+    if (options.animate) {
+        htr_.SetNumFrames(static_cast<std::uint32_t>(
+            std::int64_t(options.endFrame) - options.startFrame + 1));
+    }
+
+    // Depth first, children in order, with a stack of our own: each entry
+    // is a bone and the stored segment of its parent bone.
+    std::vector<std::pair<INode*, HTRSegment*>> pending{{root, nullptr}};
+    while (!pending.empty()) {
+        auto [node, parent] = pending.back();
+        pending.pop_back();
+        bool skipped = false;
+        HTRSegment* stored = ExportBone(node, parent, skipped);
+        if (stored == nullptr) {
+            // A root that could not be added ends the build; an end effector
+            // or a refused bone below it leaves out only its own branch.
+            if (parent == nullptr && !skipped) return false;
+            continue;
+        }
+        for (int i = node->NumberOfChildren(); i-- > 0;) {
+            INode* child = node->GetChildNode(i);
+            if (IsBone(child)) pending.emplace_back(child, stored);
+        }
+    }
+    htr_.SetRotationUnits(kRotationDegrees);
+    htr_.ScaleTranslations(GetMasterScale(UNITS_MILLIMETERS) * options.scaleFactor);
+    return true;
+}
