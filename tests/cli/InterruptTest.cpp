@@ -60,6 +60,7 @@ TEST(InterruptTest, SignalsRemoveTheStagedFile) {
         const pid_t pid = Start({"convert", "--frames", "header", input.string(), "-"},
                                 tmp.string(), pipe[1]);
         ::close(pipe[1]);
+        ASSERT_GT(pid, 0);  // never kill(-1, ...)
         // Wait until the staged file exists and the pipe is full.
         for (int i = 0; i < 2000 && !AnyEntry(tmp, "tovfileio-"); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -85,6 +86,7 @@ TEST(InterruptTest, ExistingOutputStaysAsItWas) {
         const pid_t pid = Start({"convert", "--frames", "header", input.string(), out.string()},
                                 dir.Path().string(), null);
         ::close(null);
+        ASSERT_GT(pid, 0);  // never kill(-1, ...)
         for (int i = 0; i < 20000 && !AnyEntry(dir.Path(), ".out.htr.partial-"); ++i) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
