@@ -165,9 +165,9 @@ void TransformController::Copy(Control* from) {
     rotation_ = std::move(rotation);
 }
 
-Matrix3 TransformController::LocalMatrix(TimeValue t) const {
-    return ScaleMatrix(scale_->Evaluate(t)) * QuatMatrix(rotation_->Evaluate(t)) *
-           TransMatrix(position_->Evaluate(t));
+PreciseMatrix TransformController::PreciseLocalMatrix(TimeValue t) const {
+    return PreciseMatrix::FromParts(scale_->Evaluate(t), rotation_->Evaluate(t),
+                                    position_->Evaluate(t));
 }
 
 }  // namespace brindle::host

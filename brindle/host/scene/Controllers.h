@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "brindle/host/scene/KeyTrack.h"
+#include "brindle/host/scene/PreciseMatrix.h"
 #include "brindle/sdk/SceneObjects.h"
 
 namespace brindle::host {
@@ -107,7 +108,8 @@ public:
         rotation_ = std::move(rotation);
     }
     // The node's matrix relative to its parent at `t`.
-    Matrix3 LocalMatrix(TimeValue t) const;
+    Matrix3 LocalMatrix(TimeValue t) const { return PreciseLocalMatrix(t).Rounded(); }
+    PreciseMatrix PreciseLocalMatrix(TimeValue t) const;
 
 private:
     Class_ID classId_;

@@ -1,6 +1,9 @@
 // The host's single-precision geometry.
 #include "brindle/sdk/Geometry.h"
 
+#include "brindle/host/scene/PreciseMatrix.h"
+
+#include <cfloat>
 #include <cmath>
 
 Matrix3::Matrix3() : rows_{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}} {}
@@ -16,28 +19,39 @@ bool Matrix3::operator==(const Matrix3& other) const {
 }
 
 Matrix3 operator*(const Matrix3& a, const Matrix3& b) {
+    // Each element is summed in double and rounded once.
     Matrix3 product;
     for (int r = 0; r < 4; ++r) {
         Point3 row;
         for (int c = 0; c < 3; ++c) {
-            row[c] = a[r][0] * b[0][c] + a[r][1] * b[1][c] + a[r][2] * b[2][c];
-            if (r == 3) row[c] += b[3][c];
+            double sum = double(a[r][0]) * b[0][c] + double(a[r][1]) * b[1][c] +
+                         double(a[r][2]) * b[2][c];
+            if (r == 3) sum += b[3][c];
+            row[c] = static_cast<float>(sum);
         }
         product[r] = row;
     }
     return product;
 }
 
-Point3 VectorTransform(const Matrix3& m, const Point3& p) {
-    return Point3(p.x * m[0].x + p.y * m[1].x + p.z * m[2].x,
-                  p.x * m[0].y + p.y * m[1].y + p.z * m[2].y,
-                  p.x * m[0].z + p.y * m[1].z + p.z * m[2].z);
+namespace {
+
+// p * m summed in double; with `translate` the translation row is added.
+Point3 Transform(const Matrix3& m, const Point3& p, bool translate) {
+    Point3 result;
+    for (int c = 0; c < 3; ++c) {
+        double sum = double(p.x) * m[0][c] + double(p.y) * m[1][c] + double(p.z) * m[2][c];
+        if (translate) sum += m[3][c];
+        result[c] = static_cast<float>(sum);
+    }
+    return result;
 }
 
-Point3 operator*(const Point3& p, const Matrix3& m) {
-    const Point3 v = VectorTransform(m, p);
-    return Point3(v.x + m[3].x, v.y + m[3].y, v.z + m[3].z);
-}
+}  // namespace
+
+Point3 VectorTransform(const Matrix3& m, const Point3& p) { return Transform(m, p, false); }
+
+Point3 operator*(const Point3& p, const Matrix3& m) { return Transform(m, p, true); }
 
 Matrix3 Inverse(const Matrix3& m) {
     // The 3x3 part by its adjugate, worked in double; the translation follows.
@@ -81,14 +95,17 @@ Matrix3 ScaleMatrix(const Point3& s) {
     return Matrix3(Point3(s.x, 0, 0), Point3(0, s.y, 0), Point3(0, 0, s.z), Point3());
 }
 
-namespace {
+namespace brindle::host {
 
-// The rotation matrix of a host quaternion, normalised first, in double.
-// False for a quaternion of zero or undefined length.
 bool QuatRows(const Quat& quat, double m[3][3]) {
     double x = quat.x, y = quat.y, z = quat.z, w = quat.w;
     const double norm = std::sqrt(x * x + y * y + z * z + w * w);
-    if (norm == 0.0 || !std::isfinite(norm)) return false;
+    if (norm == 0.0 || !std::isfinite(norm)) {
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) m[r][c] = r == c ? 1.0 : 0.0;
+        }
+        return false;
+    }
     x /= norm;
     y /= norm;
     z /= norm;
@@ -105,7 +122,43 @@ bool QuatRows(const Quat& quat, double m[3][3]) {
     return true;
 }
 
-}  // namespace
+PreciseMatrix PreciseMatrix::FromParts(const Point3& scale, const Quat& rotation,
+                                       const Point3& translation) {
+    PreciseMatrix result;
+    double r[3][3];
+    QuatRows(rotation, r);
+    for (int row = 0; row < 3; ++row) {
+        for (int c = 0; c < 3; ++c) result.m[row][c] = double(scale[row]) * r[row][c];
+    }
+    result.m[3][0] = translation.x;
+    result.m[3][1] = translation.y;
+    result.m[3][2] = translation.z;
+    return result;
+}
+
+Matrix3 PreciseMatrix::Rounded() const {
+    Matrix3 result;
+    for (int r = 0; r < 4; ++r) {
+        result[r] = Point3(static_cast<float>(m[r][0]), static_cast<float>(m[r][1]),
+                           static_cast<float>(m[r][2]));
+    }
+    return result;
+}
+
+PreciseMatrix operator*(const PreciseMatrix& a, const PreciseMatrix& b) {
+    PreciseMatrix p;
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            p.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] +
+                        (r == 3 ? b.m[3][c] : 0.0);
+        }
+    }
+    return p;
+}
+
+}  // namespace brindle::host
+
+using brindle::host::QuatRows;
 
 Matrix3 QuatMatrix(const Quat& quat) {
     double m[3][3];
@@ -158,8 +211,11 @@ void DecomposeMatrix(const Matrix3& m, Point3& position, Quat& rotation, Point3&
     Matrix3 unit;
     for (int r = 0; r < 3; ++r) {
         const Point3 row = m[r];
-        const double length = std::sqrt(double(row.x) * row.x + double(row.y) * row.y +
-                                        double(row.z) * row.z);
+        double length = std::sqrt(double(row.x) * row.x + double(row.y) * row.y +
+                                  double(row.z) * row.z);
+        // Rows of a rotation rounded to single precision are of unit length
+        // within a few units of the last place: that is no scale.
+        if (std::fabs(length - 1.0) <= 8.0 * FLT_EPSILON) length = 1.0;
         scale[r] = static_cast<float>(length);
         unit[r] = length > 0 ? Point3(static_cast<float>(row.x / length),
                                       static_cast<float>(row.y / length),

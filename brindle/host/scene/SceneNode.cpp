@@ -58,12 +58,13 @@ void SceneNode::AttachChild(INode* childNode, int keepPos) {
 
 Matrix3 SceneNode::GetNodeTM(TimeValue t, Interval* valid) {
     if (valid != nullptr) *valid = Interval(t, t);
-    // Up the chain without recursion, so deep hierarchies cannot overflow.
-    Matrix3 world = transform_->LocalMatrix(t);
+    // Up the chain without recursion, so deep hierarchies cannot overflow,
+    // in double, rounded once.
+    PreciseMatrix world = transform_->PreciseLocalMatrix(t);
     for (SceneNode* at = parent_; at != nullptr && !at->IsRootNode(); at = at->parent_) {
-        world = world * at->transform_->LocalMatrix(t);
+        world = world * at->transform_->PreciseLocalMatrix(t);
     }
-    return world;
+    return world.Rounded();
 }
 
 Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) {
