@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "brindle/sdk/TextCodec.h"
 
@@ -28,8 +29,36 @@ double Distance(const TOVVector3<double>& a, const TOVVector3<double>& b) {
     return std::max({std::fabs(a.x() - b.x()), std::fabs(a.y() - b.y()), std::fabs(a.z() - b.z())});
 }
 
-double Magnitude(const TOVVector3<double>& v) {
-    return std::max({std::fabs(v.x()), std::fabs(v.y()), std::fabs(v.z())});
+double Norm(const TOVVector3<double>& v) {
+    return std::sqrt(v.x() * v.x() + v.y() * v.y() + v.z() * v.z());
+}
+
+// How far from the origin a segment can lie: the longest of its placements
+// (base, and base plus each frame) added to its parent's reach. Walked in
+// list order with parents looked up, so loops end.
+std::unordered_map<const HTRSegment*, double> Reaches(const HTRFile& file) {
+    std::unordered_map<const HTRSegment*, double> own;
+    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
+        const HTRSegment& segment = *file.Segment(s);
+        double longest = Norm(segment.BaseTranslation());
+        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
+            longest = std::max(longest, Norm(segment.FrameTranslationAbsolute(i)));
+        }
+        own[&segment] = longest;
+    }
+    std::unordered_map<const HTRSegment*, double> reach;
+    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
+        const HTRSegment* segment = file.Segment(s);
+        double total = 0.0;
+        std::uint32_t steps = 0;
+        for (const HTRSegment* at = segment; at != nullptr && steps <= file.SegmentCount();
+             at = at->GetParent(), ++steps) {
+            const auto found = own.find(at);
+            if (found != own.end()) total += found->second;
+        }
+        reach[segment] = total;
+    }
+    return reach;
 }
 
 bool LengthWithin(double difference, double magnitude) {
@@ -54,8 +83,10 @@ HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second) {
     Header(result, "CalibrationUnits", int(first.GetCalibrationUnits()),
            int(second.GetCalibrationUnits()));
 
+    const auto reaches = Reaches(first);
     for (std::uint32_t s = 0; s < first.SegmentCount(); ++s) {
         const HTRSegment& a = *first.Segment(s);
+        const double reach = reaches.at(&a);
         SegmentDifference d;
         d.name = a.Name();
         if (a.GetParent() != nullptr) d.parent = a.GetParent()->Name();
@@ -84,7 +115,7 @@ HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second) {
                 if (!(diff <= kRotationToleranceDegrees)) d.withinTolerance = false;
             };
             length(a.GetBoneLength(), b->GetBoneLength(), std::fabs(a.GetBoneLength()));
-            translation(a.BaseTranslation(), b->BaseTranslation(), Magnitude(a.BaseTranslation()));
+            translation(a.BaseTranslation(), b->BaseTranslation(), reach);
             rotation(a.BaseRotation(), b->BaseRotation());
             const std::uint32_t frames = std::max(a.FrameCount(), b->FrameCount());
             for (std::uint32_t i = 0; i < frames; ++i) {
@@ -93,8 +124,7 @@ HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second) {
                 const TOVVector3<double> ta(x, y, z);
                 b->GetFrameTranslation(i, x, y, z);
                 const TOVVector3<double> tb(x, y, z);
-                // The frame's translation rides on the base: both count.
-                translation(ta, tb, Magnitude(ta) + Magnitude(a.BaseTranslation()));
+                translation(ta, tb, reach);
                 a.GetFrameRotationAngles(i, x, y, z);
                 const TOVEulerRotation<double> ra(x, y, z);
                 b->GetFrameRotationAngles(i, x, y, z);

@@ -30,9 +30,11 @@ struct HtrDifference {
 };
 
 // Tolerances of a value that went through the host's single precision:
-// lengths within 1e-3 of the file's units, or 1.2e-7 of their magnitude
-// when that is more (two roundings to the nearest float); rotations within
-// 1e-4 degrees.
+// lengths within 1e-3 of the file's units, or within one unit in the last
+// place of a float at the bone's distance from the origin when that is more
+// (the host holds world placements in floats: 1.2e-7 of the distance,
+// bounded by the lengths of the translations from the root down to the
+// bone); rotations within 1e-4 degrees.
 constexpr double kLengthTolerance = 1e-3;
 constexpr double kRelativeTolerance = 1.2e-7;
 constexpr double kRotationToleranceDegrees = 1e-4;

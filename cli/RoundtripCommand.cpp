@@ -123,7 +123,10 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     // The dialogs below save what they are given; a round trip keeps the
     // settings in memory, so the person's remembered options stay as they are.
     brindle::host::RegistryStore::Instance().UseFile("");
+    // The scene's system unit is the file's, so that single precision is
+    // spent on the file's own magnitudes.
     Scene::Current().Clear();
+    Scene::Current().SetSystemUnitMillimetres(MillimetresPerUnit(original.GetCalibrationUnits()));
 
     auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClass));
     if (importer == nullptr) return kExitFailed;
@@ -216,8 +219,8 @@ void AddRoundtripCommand(CLI::App& app, CommandContext& context) {
     command->add_flag("--tcb", options->tcb, "key rotations on TCB controllers");
     command->add_flag("--json", options->json, "one JSON object, with every segment");
     command->footer(
-        "Imports IN into a fresh scene (create mode, base position and animation\n"
-        "keyed, the file's frame rate), exports the skeleton again (saved pose,\n"
+        "Imports IN into a fresh scene whose system unit is IN's unit (create mode,\n"
+        "base position and animation keyed, the file's frame rate), exports the skeleton again (saved pose,\n"
         "animation, the file's frames) as OUT and reports the largest differences:\n"
         "translations and bone lengths in IN's units, rotations as the angle\n"
         "between the two, in degrees. Exit status 0 when they are within the host's\n"
