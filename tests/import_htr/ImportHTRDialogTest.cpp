@@ -8,7 +8,8 @@
 #include "brindle/host/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
 #include "tests/import_htr/ImportChoices.h"
-#include "tests/import_htr/ImportTestHost.h"
+#include "tests/support/CapturingDriver.h"
+#include "tests/support/PluginTestHost.h"
 
 namespace {
 
@@ -55,14 +56,14 @@ std::map<int, ControlState> Controls(const DialogView& view) {
     return controls;
 }
 
-class ImportHTRDialogTest : public tovtest::ImportTestHost {
+class ImportHTRDialogTest : public tovtest::PluginTestHost {
 protected:
     std::string path_ = dir_.Write("five.htr", FiveFrames()).string();
 
     // Sets every option to a known state through the dialog and imports.
     void Remember(const tovtest::HtrChoices& choices) {
         tovtest::CapturingDriver driver;
-        driver.Choose(choices);
+        tovtest::ChooseImport(driver.Driver(), choices);
         Import(kImportHtr, path_, driver.Driver());
         Scene::Current().Clear();
     }

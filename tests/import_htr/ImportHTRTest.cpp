@@ -8,7 +8,8 @@
 
 #include "math/TOVRotation.h"
 #include "tests/import_htr/ImportChoices.h"
-#include "tests/import_htr/ImportTestHost.h"
+#include "tests/support/CapturingDriver.h"
+#include "tests/support/PluginTestHost.h"
 
 namespace {
 
@@ -108,12 +109,12 @@ void ExpectRotation(const Quat& host, const TOVRotationMatrix3<double>& expected
     }
 }
 
-class ImportHTRTest : public tovtest::ImportTestHost {
+class ImportHTRTest : public tovtest::PluginTestHost {
 protected:
     int ImportText(const std::string& text, const HtrChoices& choices, std::string* messages = nullptr,
                    const std::string& name = "walk.take.htr") {
         CapturingDriver driver;
-        driver.Choose(choices);
+        tovtest::ChooseImport(driver.Driver(), choices);
         const int result = Import(kImportHtr, dir_.Write(name, text).string(), driver.Driver());
         if (messages != nullptr) *messages = driver.Messages();
         return result;

@@ -1,0 +1,258 @@
+// The HTR export as the host runs it: the selected bone hierarchy of a scene
+// as an HTR file, its dialog, and what it refuses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "brindle/host/ScriptedDriver.h"
+#include "brindle/sdk/TextCodec.h"
+#include "htr/HTRFile.h"
+#include "resources/ModuleResources.h"
+#include "tests/support/CapturingDriver.h"
+#include "tests/support/PluginTestHost.h"
+
+namespace {
+
+using brindle::host::Scene;
+using brindle::host::SceneNode;
+
+constexpr Class_ID kExportHtr(0x79A30F94, 0x5AD43C07);
+
+struct ExportChoices {
+    bool savedPose = true;
+    bool animate = true;
+    bool parentTransforms = true;
+    std::optional<std::pair<std::wstring, std::wstring>> range;
+    std::wstring offset = L"0";
+    std::wstring scale = L"1";
+};
+
+void ChooseExport(DialogFlagDriver& driver, const ExportChoices& c) {
+    driver.Choose(c.savedPose ? IDC_SAVED_POSE : IDC_CURRENT_POSE, "pose");
+    driver.Check(IDC_EXPORT_ANIMATION, c.animate, "animation");
+    driver.Check(IDC_PARENT_TRANSFORMS, c.parentTransforms, "parent transforms");
+    driver.Choose(c.range ? IDC_FRAME_RANGE : IDC_ALL_FRAMES, "range");
+    if (c.range) {
+        driver.Type(IDC_FROM_FRAME, c.range->first, "from");
+        driver.Type(IDC_TO_FRAME, c.range->second, "to");
+    }
+    driver.Type(IDC_FRAME_OFFSET, c.offset, "offset");
+    driver.Type(IDC_GLOBAL_SCALE, c.scale, "scale");
+}
+
+SceneNode* AddNode(Class_ID id, SClass_ID super, const wchar_t* name, SceneNode* parent,
+                   Point3 position = Point3(), float length = 10) {
+    auto object = brindle::host::NewSceneObject(super, id);
+    object->Block().SetValue(3, 0, length);
+    SceneNode* node = Scene::Current().CreateNode(std::move(object));
+    node->SetName(name);
+    if (parent != nullptr) parent->AttachChild(node, 0);
+    node->Transform().Position().SetHeldValue(position);
+    return node;
+}
+
+SceneNode* Bone(const wchar_t* name, SceneNode* parent, Point3 position = Point3(),
+                float length = 10) {
+    return AddNode(BONE_OBJ_CLASSID, GEOMOBJECT_CLASS_ID, name, parent, position, length);
+}
+
+SceneNode* Dummy(const wchar_t* name) {
+    return AddNode(DUMMY_CLASS_ID, HELPER_CLASS_ID, name, nullptr);
+}
+
+void ExpectTranslation(const HTRSegment* segment, double x, double y, double z) {
+    ASSERT_NE(segment, nullptr);
+    double a, b, c;
+    segment->GetBaseTranslation(a, b, c);
+    EXPECT_NEAR(a, x, 1e-5);
+    EXPECT_NEAR(b, y, 1e-5);
+    EXPECT_NEAR(c, z, 1e-5);
+}
+
+class ExportHTRTest : public tovtest::PluginTestHost {
+protected:
+    // Exports with `choices` and reads the file back; the messages shown.
+    std::string ExportAndRead(const ExportChoices& choices, HTRFile& file, int expected = 1) {
+        tovtest::CapturingDriver driver;
+        ChooseExport(driver.Driver(), choices);
+        const std::string path = (dir_.Path() / "out.htr").string();
+        EXPECT_EQ(Export(kExportHtr, path, driver.Driver()), expected) << driver.Messages();
+        if (expected == 1) {
+            EXPECT_EQ(file.Read(tovtest::Wide(path)), L"") << driver.Messages();
+        }
+        return driver.Messages();
+    }
+};
+
+TEST_F(ExportHTRTest, TheRootComesFromTheSelection) {
+    struct Case {
+        const char* name;
+        int select;  // 0 nothing, 1 the dummy with bones, 2 the dummy without, 3 a bone
+        const char* message;
+        const wchar_t* root;
+    };
+    SceneNode* group = Dummy(L"Group");
+    AddNode(POINTHELP_CLASS_ID, HELPER_CLASS_ID, L"Marker", group);
+    SceneNode* hips = Bone(L"Hips", group);
+    Bone(L"Spine", hips);
+    SceneNode* empty = Dummy(L"Empty");
+    const Case cases[] = {
+        {"nothing selected", 0,
+         "Export Error: Please select the root bone of the skeleton you wish to export\n",
+         nullptr},
+        {"the second child is the first bone", 1, "", L"Hips"},
+        {"no bone below", 2, "Export Error: Please select a bone object to export\n", nullptr},
+        {"a bone", 3, "", L"Spine"},
+    };
+    for (const Case& c : cases) {
+        Scene::Current().ClearSelection();
+        SceneNode* const selection[] = {nullptr, group, empty,
+                                        Scene::Current().FindByName(L"Spine")};
+        if (selection[c.select] != nullptr) Scene::Current().Select(selection[c.select]);
+        HTRFile file;
+        const std::string messages =
+            ExportAndRead(ExportChoices(), file, c.root != nullptr ? 1 : 0);
+        EXPECT_EQ(messages, c.message) << c.name;
+        if (c.root != nullptr) {
+            ASSERT_NE(file.RootSegment(), nullptr) << c.name;
+            EXPECT_EQ(file.RootSegment()->Name(), c.root) << c.name;
+        }
+    }
+}
+
+TEST_F(ExportHTRTest, CurrentPoseTurnsTheHostAxesBackAndLeavesOutEffectorsAndDuplicates) {
+    SceneNode* root = Bone(L"Root", nullptr, Point3(1, -3, 2), 10);
+    SceneNode* child = Bone(L"Child", root, Point3(1, 2, 3), 20);
+    Bone(L"Child_Effector", child);
+    Bone(L"Twin", root);
+    SceneNode* twin = Bone(L"Twin", root);
+    Bone(L"BelowTwin", twin);
+    Scene::Current().Select(root);
+    ExportChoices choices;
+    choices.savedPose = false;
+    choices.animate = false;
+    HTRFile file;
+    EXPECT_EQ(ExportAndRead(choices, file),
+              "ExportHTR Error: There are multiple identical names or spaces in a bone name.\n");
+    // Root, Child and the first Twin; the effector and the second Twin's
+    // branch are left out.
+    EXPECT_EQ(file.SegmentCount(), 3u);
+    ExpectTranslation(file.FindSegment(L"Root"), 1, 2, 3);
+    ExpectTranslation(file.FindSegment(L"Child"), 3, 1, 2);
+    EXPECT_EQ(file.FindSegment(L"BelowTwin"), nullptr);
+    EXPECT_DOUBLE_EQ(file.FindSegment(L"Child")->GetBoneLength(), 20.0);
+    // Without animation the model has no frames, which the writer writes as
+    // one still frame.
+    EXPECT_EQ(file.GetNumFrames(), 1u);
+    double x, y, z;
+    file.FindSegment(L"Root")->GetFrameTranslation(0, x, y, z);
+    EXPECT_EQ(x, 0.0);
+}
+
+TEST_F(ExportHTRTest, SavedPoseNeedsAllSevenProperties) {
+    SceneNode* root = Bone(L"Root", nullptr, Point3(1, -3, 2));
+    const wchar_t* keys[] = {L"HTRBaseTransX", L"HTRBaseTransY", L"HTRBaseTransZ",
+                             L"HTRBaseRotX",   L"HTRBaseRotY",   L"HTRBaseRotZ"};
+    for (const wchar_t* key : keys) root->SetUserPropFloat(key, 7.0f);
+    Scene::Current().Select(root);
+    ExportChoices choices;
+    choices.animate = false;
+    HTRFile six;
+    ExportAndRead(choices, six);
+    ExpectTranslation(six.RootSegment(), 1, 2, 3);  // the current pose
+
+    root->SetUserPropFloat(L"HTRBaseLength", 5.0f);
+    HTRFile seven;
+    ExportAndRead(choices, seven);
+    ExpectTranslation(seven.RootSegment(), 7, 7, 7);
+    EXPECT_DOUBLE_EQ(seven.RootSegment()->GetBoneLength(), 5.0);
+}
+
+TEST_F(ExportHTRTest, ParentTransformsAndOffsetChooseWhereFramesComeFrom) {
+    SceneNode* group = Dummy(L"Group");
+    group->Transform().Position().SetHeldValue(Point3(100, 0, 0));
+    SceneNode* root = Bone(L"Root", group, Point3(1, -3, 2));
+    SceneNode* child = Bone(L"Child", root, Point3(1, 2, 3));
+    // The child moves along the host's x axis, one unit a frame.
+    for (int f = 0; f <= 20; ++f) {
+        child->Transform().Position().Track().Set(f * 160, Point3(1.0f + f, 2, 3));
+    }
+    Scene::Current().SetAnimationRange(Interval(0, 20 * 160));
+    Scene::Current().Select(group);
+    struct Case {
+        bool parentTransforms;
+        double rootX;  // the root's base translation x, in the file
+    };
+    for (const Case c : {Case{true, 101}, Case{false, 1}}) {
+        ExportChoices choices;
+        choices.savedPose = false;
+        choices.parentTransforms = c.parentTransforms;
+        choices.offset = L"10";
+        HTRFile file;
+        ExportAndRead(choices, file);
+        ExpectTranslation(file.RootSegment(), c.rootX, 2, 3);
+        EXPECT_EQ(file.GetFirstFrame(), 10);
+        EXPECT_EQ(file.GetNumFrames(), 21u);
+        EXPECT_EQ(file.GetDataFrameRate(), 30);
+        const HTRSegment* exported = file.FindSegment(L"Child");
+        ASSERT_EQ(exported->FrameCount(), 21u);
+        double x, y, z;
+        // Host x is the file's y; frames are relative to the base (frame 0).
+        exported->GetFrameTranslation(20, x, y, z);
+        EXPECT_NEAR(y, 20.0, 1e-5);
+    }
+}
+
+TEST_F(ExportHTRTest, ObjectOffsetsAreReportedAndTheExportGoesOn) {
+    SceneNode* root = Bone(L"Root", nullptr);
+    Matrix3 offset;
+    offset.SetTrans(Point3(0, 0, 1));
+    root->SetObjectOffset(offset);
+    Scene::Current().Select(root);
+    ExportChoices choices;
+    choices.savedPose = false;
+    HTRFile file;
+    EXPECT_EQ(ExportAndRead(choices, file),
+              "ExportHTR Error: Bone: Root contains an object offset transformation, the "
+              "resulting skeleton may not be correct.\n");
+    EXPECT_EQ(file.SegmentCount(), 1u);
+}
+
+TEST_F(ExportHTRTest, DialogChecksAndCancel) {
+    Bone(L"Root", nullptr);
+    Scene::Current().Select(Scene::Current().FindByName(L"Root"));
+    Scene::Current().SetAnimationRange(Interval(0, 100 * 160));
+    const std::string path = (dir_.Path() / "checked.htr").string();
+
+    brindle::host::ScriptedDriver bounds;
+    bounds.Click(IDC_FRAME_RANGE)
+        .SetText(IDC_FROM_FRAME, L"5")
+        .SetText(IDC_TO_FRAME, L"200")
+        .Click(IDC_OK)  // To is put back to 100; From 5 is already taken
+        .SetText(IDC_FROM_FRAME, L"3")
+        .Click(IDC_OK)
+        .SetText(IDC_FROM_FRAME, L"6")
+        .SetText(IDC_GLOBAL_SCALE, L"zero")
+        .Click(IDC_OK)
+        .SetText(IDC_GLOBAL_SCALE, L"0.5")
+        .SetText(IDC_TO_FRAME, L"5")
+        .Click(IDC_OK)
+        .Click(IDC_CANCEL);
+    EXPECT_EQ(Export(kExportHtr, path, bounds), 1);
+    std::vector<std::wstring> texts;
+    for (const auto& box : bounds.MessageBoxes()) {
+        EXPECT_EQ(box.caption, L"ExportHTR Error");
+        texts.push_back(box.text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::wstring>{
+                         L"Please choose an end frame less than or equal to 100",
+                         L"Please choose a start frame equal to or greater than 5",
+                         L"Please choose a non-zero scale factor.",
+                         L"Please choose a start frame that is less than the end frame.",
+                     }));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace
