@@ -6,12 +6,6 @@
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 
-namespace {
-
-constexpr DWORD NoProgressWork(void*) { return 0; }
-
-}  // namespace
-
 const wchar_t* ExportHTR::Ext(int n) { return n == 0 ? L"HTR" : L""; }
 
 int ExportHTR::DoExport(const wchar_t* name, ExpInterface* exporter, Interface* host,
@@ -38,7 +32,7 @@ int ExportHTR::RunExport(BOOL suppressPrompts) {
     // Animate and set-key mode stay suspended, and the progress display open,
     // until this returns, whichever way it returns.
     HostModesSuspended modes;
-    ProgressDisplay progress(*host_, L"Tovelund ExportHTR", NoProgressWork);
+    ProgressDisplay progress(*host_, L"Tovelund ExportHTR");
     ExportHTROptions& options = ExportHTROptions::Module();
 
     const Interval range = host_->GetAnimRange();

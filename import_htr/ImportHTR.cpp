@@ -6,13 +6,12 @@
 #include <new>
 
 #include "import_htr/ImportHTRDialog.h"
+#include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr DWORD NoProgressWork(void*) { return 0; }
 
 bool IsBipedController(const Class_ID& id) {
     return id == BIPSLAVE_CONTROL_CLASS_ID || id == BIPBODY_CONTROL_CLASS_ID ||
@@ -40,22 +39,6 @@ std::uint32_t FramesHeld(const HTRFile& file) {
         held = std::max(held, file.Segment(i)->FrameCount());
     }
     return held;
-}
-
-// Frames a header may claim beyond those the file holds before the import
-// keys only the frames held: as many as it holds, and at least a thousand.
-std::uint64_t FrameClaimLimit(std::uint32_t held) {
-    return std::uint64_t(held) + std::max<std::uint64_t>(held, 1000);
-}
-
-std::int32_t ClampToInt32(std::int64_t value) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-bool FitsTime(std::int64_t ticks) {
-    return ticks >= std::numeric_limits<TimeValue>::min() &&
-           ticks <= std::numeric_limits<TimeValue>::max();
 }
 
 }  // namespace
@@ -89,7 +72,7 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
     // Animate and set-key mode stay suspended, and the progress display open,
     // until this returns, whichever way it returns.
     HostModesSuspended modes;
-    ProgressDisplay progress(*host_, L"Tovelund ImportHTR", NoProgressWork);
+    ProgressDisplay progress(*host_, L"Tovelund ImportHTR");
     ImportHTROptions& options = ImportHTROptions::Module();
 
     const std::wstring error = htr_.Read(path_);
@@ -107,13 +90,9 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
     // A header that claims far more frames than the file holds would have
     // the import key empty frames by the billion: only the frames held count.
     const std::uint32_t held = FramesHeld(htr_);
-    if (htr_.GetNumFrames() > FrameClaimLimit(held)) {
-        MessageReporter::Module().Report(
-            GetResourceStringAsMSTR(IDS_HEADER_FRAMES_CLAIMED) +
-                std::to_wstring(htr_.GetNumFrames()) +
-                GetResourceStringAsMSTR(IDS_HEADER_FRAMES_HELD) + std::to_wstring(held) +
-                GetResourceStringAsMSTR(IDS_HEADER_FRAMES_KEYED),
-            GetResourceStringAsMSTR(IDS_IMPORT_HTR_WARNING));
+    if (ClaimsTooManyFrames(htr_.GetNumFrames(), held)) {
+        MessageReporter::Module().Report(FramesClaimedWarning(htr_.GetNumFrames(), held),
+                                         GetResourceStringAsMSTR(IDS_IMPORT_HTR_WARNING));
         htr_.SetNumFrames(held);
     }
 

@@ -6,19 +6,10 @@
 
 #include "import_htr/AxisChange.h"
 #include "import_htr/ImportHTR.h"
+#include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 
 namespace {
-
-// Removes every key at a time from `from` up to, not including, `to`.
-// Walking the keys rather than the ticks keeps the cost to the keys there
-// are, whatever the number of ticks a frame has.
-void DeleteKeysBetween(Control* control, TimeValue from, TimeValue to) {
-    for (int i = control->NumKeys(); i-- > 0;) {
-        const TimeValue t = control->GetKeyTime(i);
-        if (t >= from && t < to) control->DeleteKeyAtTime(t);
-    }
-}
 
 INode* ChildBoneNamed(INode* node, const std::wstring& name) {
     for (int i = 0; i < node->NumberOfChildren(); ++i) {

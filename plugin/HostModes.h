@@ -34,13 +34,12 @@ public:
     AnimateKeys& operator=(const AnimateKeys&) = delete;
 };
 
-// The host's progress display with a bar, started at 0 percent and ended
-// when it goes.
+// The host's progress display with a bar and a work function that does
+// nothing, started at 0 percent and ended when it goes.
 class ProgressDisplay {
 public:
-    ProgressDisplay(Interface& host, const wchar_t* title, LPTHREAD_START_ROUTINE work)
-        : host_(host) {
-        host_.ProgressStart(title, TRUE, work, nullptr);
+    ProgressDisplay(Interface& host, const wchar_t* title) : host_(host) {
+        host_.ProgressStart(title, TRUE, NoWork, nullptr);
         host_.ProgressUpdate(0);
     }
     ~ProgressDisplay() { host_.ProgressEnd(); }
@@ -50,5 +49,7 @@ public:
     void Update(int percent) { host_.ProgressUpdate(percent); }
 
 private:
+    static DWORD NoWork(void*) { return 0; }
+
     Interface& host_;
 };
