@@ -40,5 +40,6 @@ void AddPluginsCommand(CLI::App& app, CommandContext& context);
 void AddAboutCommand(CLI::App& app, CommandContext& context);
 void AddSceneCommand(CLI::App& app, CommandContext& context);
 void AddImportHtrCommand(CLI::App& app, CommandContext& context);
+void AddImportTrcCommand(CLI::App& app, CommandContext& context);
 void AddExportHtrCommand(CLI::App& app, CommandContext& context);
 void AddRoundtripCommand(CLI::App& app, CommandContext& context);

@@ -49,6 +49,14 @@ std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView&
     return DialogAction{DialogAction::Kind::Click, IDC_CANCEL, {}};
 }
 
+int DialogFlagDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
+    const std::wstring& caption = request.caption;
+    if (caption.size() >= 5 && caption.compare(caption.size() - 5, 5, L"Error") == 0) {
+        errorReported_ = true;
+    }
+    return CommandLineDriver::AnswerMessageBox(request);
+}
+
 void DialogFlagDriver::DialogClosed(const DialogView& /*dialog*/, INT_PTR result) {
     accepted_ = result == 1;
 }

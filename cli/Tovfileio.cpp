@@ -17,6 +17,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddAboutCommand(app, context);
     AddSceneCommand(app, context);
     AddImportHtrCommand(app, context);
+    AddImportTrcCommand(app, context);
     AddExportHtrCommand(app, context);
     AddRoundtripCommand(app, context);
 }

@@ -1,8 +1,12 @@
-// The module's scene importer for TRC files, as the host sees it.
+// The module's scene importer for TRC files, as the host sees it: reads the
+// file, lets the user choose options in dialog 120, then gives every marker
+// an animated object: a new sphere or point (create mode), or a node of the
+// same name found in the selection (apply mode).
 #pragma once
 
 #include <string>
 
+#include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "plugin/TovelundPlugin.h"
 #include "trc/TRCFile.h"
@@ -12,10 +16,23 @@ public:
     const wchar_t* Ext(int n) override;
     const wchar_t* LongDesc() override { return L"Tovelund TRC Optical Marker Tracking File"; }
     const wchar_t* ShortDesc() override { return L"Tovelund TRC File"; }
+    // 1 in every case: failures are reported to the user here. Never throws.
     int DoImport(const wchar_t* name, ImpInterface* importer, Interface* host,
                  BOOL suppressPrompts) override;
 
+    // Keys every marker of the file on its node; false when the build
+    // stopped (a cancel, a controller that refused a value).
+    bool BuildMarkerCloud();
+
 private:
+    void RunImport(BOOL suppressPrompts);
+    // The node a marker is keyed on: found in the selection in apply mode,
+    // else created. Null when the marker is skipped.
+    INode* MarkerNode(const std::wstring& name);
+    INode* CreateMarker(const std::wstring& name);
+
     std::wstring path_;
     TRCFile trc_;
+    Interface* host_ = nullptr;
+    ImpInterface* importer_ = nullptr;
 };

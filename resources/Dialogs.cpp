@@ -75,7 +75,40 @@ constexpr DialogControl kExportHtrControls[] = {
     {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 106, 50, 12},
 };
 
+// "ImportTRC": the TRC importer's options.
+constexpr DialogControl kImportTrcControls[] = {
+    {IDC_OK, ControlKind::DefaultButton, L"&OK", 135, 143, 55, 14},
+    {IDC_CANCEL, ControlKind::Button, L"&Cancel", 200, 143, 55, 14},
+    {-1, ControlKind::GroupBox, L"Cloud", 7, 7, 120, 30},
+    {IDC_TRC_CREATE, ControlKind::RadioButton, L"Create", 14, 19, 50, 10},
+    {IDC_TRC_APPLY, ControlKind::RadioButton, L"Apply", 70, 19, 50, 10},
+    {-1, ControlKind::GroupBox, L"Options", 7, 41, 120, 40},
+    {IDC_SELECTED_ONLY, ControlKind::CheckBox, L"Selected Items Only", 14, 53, 105, 10},
+    {IDC_ROOT_NODE, ControlKind::CheckBox, L"Root Node", 14, 66, 105, 10},
+    {-1, ControlKind::GroupBox, L"Geometry", 7, 85, 120, 50},
+    {IDC_SPHERE, ControlKind::RadioButton, L"Sphere", 14, 97, 50, 10},
+    {IDC_POINT, ControlKind::RadioButton, L"Point", 70, 97, 50, 10},
+    {-1, ControlKind::Label, L"Size", 14, 115, 30, 8},
+    {IDC_SEGMENT_SIZE, ControlKind::Edit, nullptr, 50, 113, 50, 12},
+    {-1, ControlKind::GroupBox, L"Time Options", 135, 7, 120, 92},
+    {-1, ControlKind::GroupBox, nullptr, 141, 16, 108, 44},
+    {IDC_ALL_FRAMES, ControlKind::RadioButton, L"All", 147, 24, 40, 10},
+    {IDC_FRAME_RANGE, ControlKind::RadioButton, L"Range", 195, 24, 40, 10},
+    {-1, ControlKind::Label, L"From", 147, 40, 20, 8},
+    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12},
+    {-1, ControlKind::Label, L"To", 205, 40, 12, 8},
+    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12},
+    {-1, ControlKind::Label, L"Offset", 141, 66, 30, 8},
+    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 64, 40, 12},
+    {IDC_SET_FRAME_RATE, ControlKind::CheckBox, L"Set Frame Rate", 141, 82, 100, 10},
+    {-1, ControlKind::GroupBox, L"Scale", 135, 103, 120, 26},
+    {-1, ControlKind::Label, L"Global", 141, 114, 30, 8},
+    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12},
+};
+
 constexpr DialogTemplate kDialogs[] = {
+    {IDD_IMPORT_TRC, L"ImportTRC", 262, 164, L"MS Sans Serif", 8, kImportTrcControls,
+     std::size(kImportTrcControls)},
     {IDD_EXPORT_HTR, L"ExportHTR", 262, 154, L"MS Sans Serif", 8, kExportHtrControls,
      std::size(kExportHtrControls)},
     {IDD_IMPORT_HTR, L"ImportHTR", 262, 164, L"MS Sans Serif", 8, kImportHtrControls,

@@ -46,6 +46,10 @@ enum ModuleResourceId : int {
     IDS_OBJECT_OFFSET = 215,
     IDS_DUPLICATE_BONE_NAMES = 216,
     IDS_EXPORT_OUT_OF_MEMORY = 217,
+    // The TRC importer's messages.
+    IDS_IMPORT_TRC_ERROR = 220,
+    IDS_POSITION_CONTROLLER = 221,
+    IDS_IMPORT_TRC_WARNING = 222,
 
     IDB_ABOUT = 112,
     IDD_ABOUT = 114,
@@ -82,6 +86,16 @@ enum ModuleResourceId : int {
     IDC_CURRENT_POSE = 1107,
     IDC_EXPORT_ANIMATION = 1105,
     IDC_PARENT_TRANSFORMS = 1109,
+
+    // Dialog 120, the TRC importer's options (with the time, size and scale
+    // controls of dialog 107).
+    IDD_IMPORT_TRC = 120,
+    IDC_TRC_CREATE = 1009,
+    IDC_TRC_APPLY = 1010,
+    IDC_SELECTED_ONLY = 1112,
+    IDC_ROOT_NODE = 1115,
+    IDC_SPHERE = 1077,
+    IDC_POINT = 1078,
 };
 
 // The text of string `id`, or null when the table has none.

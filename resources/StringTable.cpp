@@ -61,6 +61,9 @@ constexpr StringEntry kStrings[] = {
     {215, L" contains an object offset transformation, the resulting skeleton may not be correct."},
     {216, L"There are multiple identical names or spaces in a bone name."},
     {217, L"There is not enough memory to export the scene."},
+    {220, L"ImportTRC Error"},
+    {221, L"Position Controller Error. Please Contact Tovelund Support."},
+    {222, L"ImportTRC Warning"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

@@ -1,0 +1,122 @@
+// tovfileio import-trc: the module's TRC importer run on a scene document,
+// with the options dialog answered by the command line.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brindle/host/UiDriver.h"
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/Commands.h"
+#include "cli/DialogFlags.h"
+#include "cli/HostProgress.h"
+#include "cli/SceneSession.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+constexpr Class_ID kImportTrcClass(0x36712537, 0x27265B43);
+
+struct ImportTrcOptions {
+    std::string input;
+    std::string scene;
+    HostSettings host;
+    bool suppressPrompts = false;
+    std::optional<bool> apply, sphere, selectedOnly, rootNode, setFps;
+    std::vector<std::string> range;
+    bool all = false;
+    std::optional<std::string> size, offset, scaleFactor;
+};
+
+void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
+    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
+    // Apply mode disables the geometry, the size and the root node, and
+    // create mode "Selected Items Only": like a person, set each while its
+    // mode is chosen.
+    const bool toApply = o.apply.value_or(false);
+    if (o.apply && !toApply) driver.Choose(IDC_TRC_CREATE, "--create");
+    if (o.sphere) driver.Choose(*o.sphere ? IDC_SPHERE : IDC_POINT, *o.sphere ? "--sphere" : "--point");
+    if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
+    if (o.rootNode) driver.Check(IDC_ROOT_NODE, *o.rootNode, "--root-node");
+    if (toApply) driver.Choose(IDC_TRC_APPLY, "--apply");
+    if (o.selectedOnly) driver.Check(IDC_SELECTED_ONLY, *o.selectedOnly, "--selected-only");
+    if (o.all) driver.Choose(IDC_ALL_FRAMES, "--all");
+    if (o.range.size() == 2) {
+        driver.Choose(IDC_FRAME_RANGE, "--range");
+        driver.Type(IDC_FROM_FRAME, wide(o.range[0]), "--range");
+        driver.Type(IDC_TO_FRAME, wide(o.range[1]), "--range");
+    }
+    if (o.offset) driver.Type(IDC_FRAME_OFFSET, wide(*o.offset), "--offset");
+    if (o.setFps) driver.Check(IDC_SET_FRAME_RATE, *o.setFps, "--set-fps");
+    if (o.scaleFactor) driver.Type(IDC_GLOBAL_SCALE, wide(*o.scaleFactor), "--scale-factor");
+}
+
+int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
+    SceneSession session(io, "import-trc");
+    if (!session.Open(options.scene, options.host)) return kExitFailed;
+    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportTrcClass));
+    if (importer == nullptr) return kExitFailed;
+
+    DialogFlagDriver driver(io, "import-trc");
+    QueueDialogFlags(options, driver);
+    {
+        InstalledDriver installed(driver);
+        HostProgressBar progress(io.err);
+        importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                           &brindle::host::HostImportInterface(), &brindle::host::HostInterface(),
+                           options.suppressPrompts ? TRUE : FALSE);
+    }
+    delete importer;
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        session.Error(TextCodec::EncodeUtf8(problem));
+    }
+    // The importer answers 1 whatever happened; what it reported tells.
+    if (!options.suppressPrompts && !driver.Accepted()) {
+        session.Error("the options were not accepted; nothing was imported");
+        return kExitFailed;
+    }
+    if (driver.ErrorReported()) {
+        session.Error("the import failed; the scene was not changed");
+        return kExitFailed;
+    }
+    return session.Save() ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddImportTrcCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ImportTrcOptions>();
+    CLI::App* command = context.AddCommand(
+        app, "import-trc", "import a TRC file into a scene as animated marker objects",
+        [&context, options] { return RunImportTrc(*options, context.IO()); });
+    ImportTrcOptions& o = *options;
+    command->add_option("IN.trc", o.input, "the TRC file")->required();
+    command->add_option("--scene", o.scene, "the scene document (created when missing)")
+        ->required();
+    AddHostSettingOptions(*command, o.host);
+    command->add_flag("--suppress-prompts", o.suppressPrompts,
+                      "import with the options held, without the dialog");
+    AddSwitch(*command, o.apply, "--apply", "--create",
+              "key nodes of the markers' names in the selection / create a marker each");
+    AddSwitch(*command, o.sphere, "--sphere", "--point", "created markers: spheres or points");
+    AddSwitch(*command, o.selectedOnly, "--selected-only", "--no-selected-only",
+              "apply mode: skip markers without a node");
+    AddSwitch(*command, o.rootNode, "--root-node", "--no-root-node",
+              "link the markers under a \"TRCCloud\" dummy");
+    CLI::Option* all = command->add_flag("--all", o.all, "all frames");
+    command->add_option("--range", o.range, "the file's frames FROM to TO")
+        ->expected(2)
+        ->excludes(all);
+    command->add_option("--offset", o.offset, "frames added to every key time");
+    AddSwitch(*command, o.setFps, "--set-fps", "--no-set-fps",
+              "set the scene's frame rate from the file");
+    command->add_option("--size", o.size, "size of created markers and of the dummy");
+    command->add_option("--scale-factor", o.scaleFactor, "global scale of positions and sizes");
+    command->footer(
+        "The dialog options act on the importer's dialog as clicks and typing would,\n"
+        "then OK is pressed; an option not given keeps what the dialog remembered.\n"
+        "Messages of the importer appear as 'TITLE: TEXT' on standard error. The\n"
+        "scene document is written only when the import succeeded. A marker's\n"
+        "dropouts are keyed at the origin, as the file holds no position for them.");
+}
