@@ -1,7 +1,7 @@
-// Speed and memory of the HTR import: the module, loaded as the host loads
-// it, builds and keys a skeleton from a generated file (create mode, all
-// frames, with the options it starts with), timed against reading the same
-// file in the same run. Counters: read_ms (one read of the file), x_read
+// Speed and memory of the imports: the module, loaded as the host loads it,
+// builds and keys a skeleton from a generated HTR file, or a marker cloud
+// from a generated TRC file (create mode, all frames, with the options it
+// starts with), timed against reading the same file in the same run. Counters: read_ms (one read of the file), x_read
 // (import time over read time), keys (keys made), key_MB (the keys' own
 // size: a tick and the value, 16 bytes a position and 20 a rotation) and
 // x_key_memory (what the scene's key stores hold, spare room included, over
@@ -17,12 +17,14 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "htr/HTRFile.h"
+#include "trc/TRCFile.h"
 
 namespace {
 
 using brindle::host::Scene;
 
 constexpr Class_ID kImportHtr(0x52871D2D, 0x79755925);
+constexpr Class_ID kImportTrc(0x36712537, 0x27265B43);
 
 struct KeyMemory {
     std::size_t keys = 0;
@@ -46,10 +48,11 @@ KeyMemory MeasureKeys(Scene& scene) {
     return memory;
 }
 
-// args: segments, frames
-void BM_HtrImport(benchmark::State& state) {
-    const auto file = tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
-                                        static_cast<std::uint32_t>(state.range(1)));
+// Imports `file` with the class `id` each iteration into an empty scene, and
+// reads it with `Model` in the same iteration with the clock paused.
+template <typename Model>
+void RunImportBenchmark(benchmark::State& state, const Class_ID& id,
+                        const std::filesystem::path& file) {
     const std::wstring path = tovbench::Wide(file);
     brindle::host::RegistryStore::Instance().UseFile("");
     std::string error;
@@ -60,7 +63,7 @@ void BM_HtrImport(benchmark::State& state) {
     }
     ClassDesc* desc = nullptr;
     for (ClassDesc* candidate : module->Classes()) {
-        if (candidate != nullptr && candidate->ClassID() == kImportHtr) desc = candidate;
+        if (candidate != nullptr && candidate->ClassID() == id) desc = candidate;
     }
     double importSeconds = 0, readSeconds = 0;
     KeyMemory memory;
@@ -68,8 +71,8 @@ void BM_HtrImport(benchmark::State& state) {
         state.PauseTiming();
         Scene::Current().Clear();
         readSeconds += tovbench::Seconds([&] {
-            HTRFile htr;
-            benchmark::DoNotOptimize(htr.Read(path));
+            Model model;
+            benchmark::DoNotOptimize(model.Read(path));
         });
         auto* importer = static_cast<SceneImport*>(desc->Create(FALSE));
         state.ResumeTiming();
@@ -80,12 +83,12 @@ void BM_HtrImport(benchmark::State& state) {
         });
         state.PauseTiming();
         delete importer;
-        if (result != 1) {
+        memory = MeasureKeys(Scene::Current());
+        state.ResumeTiming();
+        if (result != 1 || memory.keys == 0) {
             state.SkipWithError("import failed");
             break;
         }
-        memory = MeasureKeys(Scene::Current());
-        state.ResumeTiming();
     }
     const double runs = static_cast<double>(state.iterations());
     state.counters["read_ms"] = 1000.0 * readSeconds / runs;
@@ -96,6 +99,13 @@ void BM_HtrImport(benchmark::State& state) {
         static_cast<double>(memory.heldBytes) / static_cast<double>(memory.ownBytes);
     Scene::Current().Clear();
 }
+
+// args: segments, frames
+void BM_HtrImport(benchmark::State& state) {
+    RunImportBenchmark<HTRFile>(state, kImportHtr,
+                                tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                                                  static_cast<std::uint32_t>(state.range(1))));
+}
 BENCHMARK(BM_HtrImport)
     ->Args({21, 700})
     ->Args({60, 20000})
@@ -103,5 +113,17 @@ BENCHMARK(BM_HtrImport)
     ->UseRealTime();
 
 }  // namespace
+
+// args: markers, rows
+void BM_TrcImport(benchmark::State& state) {
+    RunImportBenchmark<TRCFile>(state, kImportTrc,
+                                tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
+                                                  static_cast<std::uint32_t>(state.range(1))));
+}
+BENCHMARK(BM_TrcImport)
+    ->Args({12, 300})
+    ->Args({80, 20000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

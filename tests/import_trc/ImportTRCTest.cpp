@@ -1,0 +1,303 @@
+// The TRC import as the host runs it: a marker object per marker keyed frame
+// by frame, in create and apply mode, and dialog 120.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "brindle/host/ScriptedDriver.h"
+#include "brindle/sdk/TextCodec.h"
+#include "resources/ModuleResources.h"
+#include "tests/support/CapturingDriver.h"
+#include "tests/support/PluginTestHost.h"
+#include "trc/TRCFile.h"
+
+namespace {
+
+using brindle::host::Scene;
+using brindle::host::SceneNode;
+
+constexpr Class_ID kImportTrc(0x36712537, 0x27265B43);
+
+struct TrcChoices {
+    bool apply = false;
+    bool sphere = true;
+    bool selectedOnly = false;
+    bool rootNode = false;
+    std::optional<std::pair<std::wstring, std::wstring>> range;
+    std::wstring offset = L"0";
+    bool setFps = true;
+    std::wstring size = L"1";
+    std::wstring scale = L"1";
+};
+
+void ChooseTrc(DialogFlagDriver& driver, const TrcChoices& c) {
+    driver.Choose(IDC_TRC_CREATE, "create");
+    driver.Choose(c.sphere ? IDC_SPHERE : IDC_POINT, "geometry");
+    driver.Type(IDC_SEGMENT_SIZE, c.size, "size");
+    driver.Check(IDC_ROOT_NODE, c.rootNode, "root node");
+    driver.Choose(IDC_TRC_APPLY, "apply");
+    driver.Check(IDC_SELECTED_ONLY, c.selectedOnly, "selected only");
+    if (!c.apply) driver.Choose(IDC_TRC_CREATE, "create");
+    driver.Choose(c.range ? IDC_FRAME_RANGE : IDC_ALL_FRAMES, "range");
+    if (c.range) {
+        driver.Type(IDC_FROM_FRAME, c.range->first, "from");
+        driver.Type(IDC_TO_FRAME, c.range->second, "to");
+    }
+    driver.Type(IDC_FRAME_OFFSET, c.offset, "offset");
+    driver.Check(IDC_SET_FRAME_RATE, c.setFps, "fps");
+    driver.Type(IDC_GLOBAL_SCALE, c.scale, "scale");
+}
+
+// Markers LKNE, RKNE and LANK over `frames` rows from frame 1 at 100 frames
+// a second; marker m at frame f sits at (m + f, 10 m + 2 f, 100 m + 3 f), and
+// RKNE drops out in frame 2.
+std::string Trc(int frames, const char* units = "mm", int numFrames = -1) {
+    std::ostringstream text;
+    text << "PathFileType\t4\t(X/Y/Z)\tt.trc\n"
+            "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+            "OrigDataStartFrame\tOrigNumFrames\n"
+         << "100\t100\t" << (numFrames < 0 ? frames : numFrames) << "\t3\t" << units << "\t100\t1\t"
+         << frames << "\nFrame#\tTime\tLKNE\t\t\tRKNE\t\t\tLANK\t\t\t\n"
+         << "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n";
+    for (int f = 1; f <= frames; ++f) {
+        text << f << '\t' << (f - 1) / 100.0;
+        for (int m = 0; m < 3; ++m) {
+            if (m == 1 && f == 2) {
+                text << "\t\t\t";
+            } else {
+                text << '\t' << m + f << '\t' << 10 * m + 2 * f << '\t' << 100 * m + 3 * f;
+            }
+        }
+        text << '\n';
+    }
+    return text.str();
+}
+
+SceneNode& Node(const wchar_t* name) {
+    SceneNode* node = Scene::Current().FindByName(name);
+    if (node == nullptr) throw std::runtime_error("no node");
+    return *node;
+}
+
+class ImportTRCTest : public tovtest::PluginTestHost {
+protected:
+    std::string ImportText(const std::string& text, const TrcChoices& choices) {
+        tovtest::CapturingDriver driver;
+        ChooseTrc(driver.Driver(), choices);
+        EXPECT_EQ(Import(kImportTrc, dir_.Write("take.trc", text).string(), driver.Driver()), 1);
+        return driver.Messages();
+    }
+};
+
+TEST_F(ImportTRCTest, CreateModeMakesAKeyedMarkerPerMarker) {
+    struct Case {
+        const char* name;
+        bool sphere;
+        const char* units;
+        double systemUnitMm;
+        const wchar_t* size;
+        const wchar_t* scale;
+        float factor;  // host units per file unit, times the scale factor
+    };
+    const Case cases[] = {
+        {"spheres, centimetres in a millimetre scene", true, "cm", 1.0, L"4", L"1", 10.0f},
+        {"points, scaled, in a metre scene", false, "mm", 1000.0, L"2", L"2.5", 0.0025f},
+    };
+    for (const Case& c : cases) {
+        Scene::Current().Clear();
+        Scene::Current().SetSystemUnitMillimetres(c.systemUnitMm);
+        TrcChoices choices;
+        choices.sphere = c.sphere;
+        choices.size = c.size;
+        choices.scale = c.scale;
+        choices.rootNode = true;
+        const std::string messages = ImportText(Trc(4, c.units), choices);
+        EXPECT_EQ(messages, "") << c.name;
+        ASSERT_EQ(Scene::Current().Nodes().size(), 4u) << c.name;
+        SceneNode& cloud = Node(L"TRCCloud");
+        SceneNode& knee = Node(L"RKNE");
+        EXPECT_EQ(knee.Parent(), &cloud) << c.name;
+        EXPECT_EQ(knee.GetWireColor(), 0x3333CCu) << c.name;
+        const float size = std::stof(TextCodec::EncodeUtf8(c.size));
+        const float scale = std::stof(TextCodec::EncodeUtf8(c.scale));
+        EXPECT_FLOAT_EQ(cloud.HeldObject()->GetBox().pmax.x, size * scale) << c.name;
+        if (c.sphere) {
+            auto& block = knee.HeldObject()->Block();
+            EXPECT_FLOAT_EQ(block.GetFloat(0, 0), size * 0.5f * scale) << c.name;
+            EXPECT_EQ(block.GetInt(1, 0), 10);
+            EXPECT_EQ(block.GetInt(2, 0), 1);
+            EXPECT_EQ(block.GetFloat(3, 0), 0.0f);
+            EXPECT_EQ(block.GetInt(6, 0), 1);
+        } else {
+            EXPECT_EQ(knee.HeldObject()->ClassID(), POINTHELP_CLASS_ID);
+            EXPECT_FLOAT_EQ(knee.Transform().Scale().HeldValue().x, size * 0.25f * scale);
+        }
+        // Frames 1 to 4 at 100 frames a second (48 ticks); file (x, y, z)
+        // is the host's (x, -z, y); a dropout is keyed at the origin.
+        const auto& keys = knee.Transform().Position().Track().Keys();
+        ASSERT_EQ(keys.size(), 4u) << c.name;
+        EXPECT_EQ(keys[0].time, 48);
+        EXPECT_EQ(keys[3].time, 4 * 48);
+        EXPECT_FLOAT_EQ(keys[0].value.x, 2 * c.factor) << c.name;
+        EXPECT_FLOAT_EQ(keys[0].value.y, -103 * c.factor) << c.name;
+        EXPECT_FLOAT_EQ(keys[0].value.z, 12 * c.factor) << c.name;
+        EXPECT_EQ(keys[1].value, Point3(0, 0, 0)) << c.name;
+        EXPECT_EQ(Scene::Current().AnimationRange(), Interval(48, 5 * 48)) << c.name;
+    }
+}
+
+TEST_F(ImportTRCTest, RangeOffsetAndTheCloudsUniqueName) {
+    auto dummy = brindle::host::NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID);
+    Scene::Current().CreateNode(std::move(dummy))->SetName(L"TRCCloud");
+    TrcChoices choices;
+    choices.rootNode = true;
+    choices.range = std::make_pair(L"10", L"19");
+    choices.offset = L"5";
+    ImportText(Trc(30), choices);
+    EXPECT_NE(Scene::Current().FindByName(L"TRCCloud001"), nullptr);
+    const auto& keys = Node(L"LKNE").Transform().Position().Track().Keys();
+    ASSERT_EQ(keys.size(), 10u);
+    EXPECT_EQ(keys.front().time, 15 * 48);
+    EXPECT_EQ(keys.back().time, 24 * 48);
+    EXPECT_FLOAT_EQ(keys.front().value.x, 10.0f);  // sample 9, frame 10
+    EXPECT_EQ(Scene::Current().AnimationRange(), Interval(48, 16 * 48));
+}
+
+TEST_F(ImportTRCTest, ApplyModeFindsSelectedNodesAndTheirChildren) {
+    struct Case {
+        const char* name;
+        bool selectedOnly;
+        int created;  // marker objects made
+        bool grandchildKeyed;
+    };
+    for (const Case c : {Case{"without selected only", false, 1, false},
+                         Case{"selected only", true, 0, false}}) {
+        Scene::Current().Clear();
+        Scene& scene = Scene::Current();
+        auto make = [&](const wchar_t* name, SceneNode* parent) {
+            SceneNode* node =
+                scene.CreateNode(brindle::host::NewSceneObject(HELPER_CLASS_ID, POINTHELP_CLASS_ID));
+            node->SetName(name);
+            if (parent != nullptr) parent->AttachChild(node, 0);
+            return node;
+        };
+        SceneNode* lkne = make(L"LKNE", nullptr);
+        SceneNode* group = make(L"Group", nullptr);
+        SceneNode* rkne = make(L"RKNE", group);
+        SceneNode* middle = make(L"Middle", group);
+        SceneNode* lank = make(L"LANK", middle);  // a grandchild: not looked at
+        scene.Select(lkne);
+        scene.Select(group);
+        TrcChoices choices;
+        choices.apply = true;
+        choices.selectedOnly = c.selectedOnly;
+        ImportText(Trc(3), choices);
+        EXPECT_EQ(lkne->Transform().Position().NumKeys(), 3) << c.name;
+        EXPECT_EQ(rkne->Transform().Position().NumKeys(), 3) << c.name;
+        EXPECT_EQ(lank->Transform().Position().NumKeys(), 0) << c.name;
+        EXPECT_EQ(scene.Nodes().size(), 5u + c.created) << c.name;
+    }
+}
+
+TEST_F(ImportTRCTest, HeadersClaimingFarMoreFramesKeyTheRowsHeld) {
+    const std::string messages = ImportText(Trc(3, "mm", 2000000000), TrcChoices());
+    EXPECT_EQ(messages,
+              "ImportTRC Warning: The header of this file claims 2000000000 frames, but the file "
+              "holds 3; only the frames it holds are imported.\n");
+    EXPECT_EQ(Node(L"LKNE").Transform().Position().NumKeys(), 3);
+}
+
+TEST_F(ImportTRCTest, DialogEnablesByModeAndChecksOk) {
+    // Each case starts from a known state: create mode, all frames, size 1.
+    auto reset = [this] {
+        ImportText(Trc(5), TrcChoices());
+        Scene::Current().Clear();
+    };
+    struct Step {
+        int control;
+        const wchar_t* text = nullptr;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        const char* message;  // null: the enabling checks below
+    };
+    const Case cases[] = {
+        {"from before the file", {{IDC_FRAME_RANGE}, {IDC_FROM_FRAME, L"0"}},
+         "Please choose a start frame equal to or greater than 1"},
+        {"to after the file", {{IDC_FRAME_RANGE}, {IDC_TO_FRAME, L"9"}},
+         "Please choose an end frame less than or equal to 5"},
+        {"size zero", {{IDC_SEGMENT_SIZE, L"0"}}, "Please choose a non-zero size."},
+        {"scale zero", {{IDC_GLOBAL_SCALE, L"-0"}}, "Please choose a non-zero scale factor."},
+        {"end before start", {{IDC_FRAME_RANGE}, {IDC_FROM_FRAME, L"3"}, {IDC_TO_FRAME, L"2"}},
+         "Please choose a start frame that is less than the end frame."},
+    };
+    for (const Case& c : cases) {
+        reset();
+        brindle::host::ScriptedDriver driver;
+        for (const Step& step : c.steps) {
+            if (step.text == nullptr) {
+                driver.Click(step.control);
+            } else {
+                driver.SetText(step.control, step.text);
+            }
+        }
+        driver.Click(IDC_OK).Click(IDC_CANCEL);
+        EXPECT_EQ(Import(kImportTrc, dir_.Write("d.trc", Trc(5)).string(), driver), 1);
+        ASSERT_EQ(driver.MessageBoxes().size(), 1u) << c.name;
+        EXPECT_EQ(driver.MessageBoxes()[0].caption, L"ImportTRC Error");
+        EXPECT_EQ(TextCodec::EncodeUtf8(driver.MessageBoxes()[0].text), c.message) << c.name;
+        EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
+    }
+
+    // Apply mode disables what only create mode uses and enables
+    // "Selected Items Only"; Create turns it back.
+    class Recording : public brindle::host::ScriptedDriver {
+    public:
+        std::optional<brindle::host::DialogAction> NextDialogAction(
+            const brindle::host::DialogView& dialog) override {
+            for (const auto& control : dialog.controls) enabled[views][control.id] = control.enabled;
+            ++views;
+            return ScriptedDriver::NextDialogAction(dialog);
+        }
+        int views = 0;
+        std::map<int, std::map<int, bool>> enabled;
+    } recording;
+    reset();
+    recording.Click(IDC_TRC_APPLY).Click(IDC_TRC_CREATE).Escape().Click(IDC_CANCEL);
+    EXPECT_EQ(Import(kImportTrc, dir_.Write("d.trc", Trc(5)).string(), recording), 1);
+    ASSERT_EQ(recording.views, 4);
+    for (int id : {IDC_ROOT_NODE, IDC_SPHERE, IDC_POINT, IDC_SEGMENT_SIZE}) {
+        EXPECT_TRUE(recording.enabled[0][id]) << id;
+        EXPECT_FALSE(recording.enabled[1][id]) << id;
+        EXPECT_TRUE(recording.enabled[2][id]) << id;
+    }
+    EXPECT_FALSE(recording.enabled[0][IDC_SELECTED_ONLY]);
+    EXPECT_TRUE(recording.enabled[1][IDC_SELECTED_ONLY]);
+    EXPECT_FALSE(recording.enabled[0][IDC_FROM_FRAME]);
+}
+
+TEST_F(ImportTRCTest, EveryCorpusFileTheReaderAcceptsImports) {
+    const auto files = tovtest::CorpusFiles("trc", ".trc");
+    if (files.empty()) GTEST_SKIP() << "no corpus";
+    ImportText(Trc(2), TrcChoices());  // the options held: create mode, all frames
+    int imported = 0;
+    for (const auto& file : files) {
+        TRCFile trc;
+        if (!trc.Read(tovtest::Wide(file)).empty()) continue;
+        Scene::Current().Clear();
+        brindle::host::ScriptedDriver nobody;
+        EXPECT_EQ(Import(kImportTrc, file.string(), nobody, true), 1) << file;
+        for (const auto& box : nobody.MessageBoxes()) {
+            EXPECT_EQ(box.caption.find(L"Error"), std::wstring::npos)
+                << file << ": " << TextCodec::EncodeUtf8(box.text);
+        }
+        EXPECT_EQ(Scene::Current().Nodes().size(), trc.GetNumMarkers()) << file;
+        ++imported;
+    }
+    EXPECT_GT(imported, 0);
+}
+
+}  // namespace
