@@ -20,6 +20,7 @@
 #include "cli/Commands.h"
 #include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
+#include "cli/GltfOutput.h"
 #include "cli/OutputFile.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
@@ -442,6 +443,13 @@ int RunConvert(const ConvertOptions& options, CommandContext& context) {
     InputFile input;
     std::string error;
     if (!input.Resolve(options.in, io, error)) return Report(io, options.in, error);
+    // glTF: the file imported into a fresh scene by the module, then written.
+    if (IsGltfPath(options.out)) {
+        if (gwmOption || htrOption) {
+            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
+        }
+        return ConvertToGltf(io, options.in, input.ReadPath(), options.out);
+    }
     // The input's format by extension or content; the output's by extension,
     // else the input's own target.
     const bool trcIn = input.Format() == FileFormat::Trc;

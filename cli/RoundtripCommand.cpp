@@ -12,6 +12,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/FreshImport.h"
 #include "cli/HtrComparison.h"
 #include "cli/JsonWriter.h"
 #include "cli/OutputFile.h"
@@ -22,7 +23,6 @@ namespace {
 
 using brindle::host::Scene;
 
-constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
 constexpr Class_ID kExportHtrClass(0x79A30F94, 0x5AD43C07);
 
 struct RoundtripOptions {
@@ -120,37 +120,12 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
         session.Error(options.output + ": " + outputError);
         return kExitFailed;
     }
-    // The dialogs below save what they are given; a round trip keeps the
-    // settings in memory, so the person's remembered options stay as they are.
-    brindle::host::RegistryStore::Instance().UseFile("");
     // The scene's system unit is the file's, so that single precision is
     // spent on the file's own magnitudes.
-    Scene::Current().Clear();
-    Scene::Current().SetSystemUnitMillimetres(MillimetresPerUnit(original.GetCalibrationUnits()));
-
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClass));
-    if (importer == nullptr) return kExitFailed;
-    DialogFlagDriver importDialog(io, "roundtrip");
-    importDialog.Choose(IDC_HTR_CREATE, "create");
-    importDialog.Type(IDC_SEGMENT_SIZE, L"1", "size");
-    importDialog.Check(IDC_END_EFFECTORS, false, "end effectors");
-    importDialog.Check(IDC_BASE_POSITION, true, "base position");
-    importDialog.Check(IDC_ANIMATION, true, "animation");
-    importDialog.Choose(options.tcb ? IDC_TCB : IDC_EULER, "rotation controller");
-    importDialog.Choose(IDC_ALL_FRAMES, "all frames");
-    importDialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
-    importDialog.Check(IDC_SET_FRAME_RATE, true, "frame rate");
-    importDialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
-    const std::wstring input = TextCodec::PathToWide(options.input);
-    const bool imported = RunWithDialog(session, importDialog, [&] {
-        return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
-                                  &brindle::host::HostInterface(), FALSE);
-    });
-    delete importer;
-    if (!imported) {
-        session.Error(options.input + ": the import did not succeed");
-        return kExitFailed;
-    }
+    FreshImportOptions fresh;
+    fresh.tcb = options.tcb;
+    fresh.systemUnitMm = MillimetresPerUnit(original.GetCalibrationUnits());
+    if (!ImportIntoFreshScene(session, io, options.input, fresh)) return kExitFailed;
 
     // Export the skeleton under the file's dummy over the file's frames.
     Scene& scene = Scene::Current();

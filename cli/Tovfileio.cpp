@@ -20,6 +20,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddImportTrcCommand(app, context);
     AddExportHtrCommand(app, context);
     AddRoundtripCommand(app, context);
+    AddGltfCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {

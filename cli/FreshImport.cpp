@@ -1,0 +1,87 @@
+#include "cli/FreshImport.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "brindle/host/RegistryStore.h"
+#include "brindle/host/UiDriver.h"
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/host/scene/Scene.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/DialogFlags.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
+constexpr Class_ID kImportTrcClass(0x36712537, 0x27265B43);
+
+void ChooseHtrOptions(DialogFlagDriver& dialog, bool tcb) {
+    dialog.Choose(IDC_HTR_CREATE, "create");
+    dialog.Type(IDC_SEGMENT_SIZE, L"1", "size");
+    dialog.Check(IDC_END_EFFECTORS, false, "end effectors");
+    dialog.Check(IDC_BASE_POSITION, true, "base position");
+    dialog.Check(IDC_ANIMATION, true, "animation");
+    dialog.Choose(tcb ? IDC_TCB : IDC_EULER, "rotation controller");
+    dialog.Choose(IDC_ALL_FRAMES, "all frames");
+    dialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
+    dialog.Check(IDC_SET_FRAME_RATE, true, "frame rate");
+    dialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
+}
+
+void ChooseTrcOptions(DialogFlagDriver& dialog) {
+    dialog.Choose(IDC_TRC_CREATE, "create");
+    dialog.Choose(IDC_SPHERE, "sphere");
+    dialog.Type(IDC_SEGMENT_SIZE, L"1", "size");
+    dialog.Check(IDC_ROOT_NODE, false, "root node");
+    dialog.Choose(IDC_ALL_FRAMES, "all frames");
+    dialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
+    dialog.Check(IDC_SET_FRAME_RATE, true, "frame rate");
+    dialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
+}
+
+}  // namespace
+
+bool IsTrcPath(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string extension = path.substr(path.size() - 4);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".trc";
+}
+
+bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
+                          const FreshImportOptions& options) {
+    brindle::host::RegistryStore::Instance().UseFile("");
+    brindle::host::Scene& scene = brindle::host::Scene::Current();
+    scene.Clear();
+    if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);
+
+    const bool trc = IsTrcPath(path);
+    auto* importer =
+        static_cast<SceneImport*>(session.CreatePlugin(trc ? kImportTrcClass : kImportHtrClass));
+    if (importer == nullptr) return false;
+    DialogFlagDriver dialog(io, "import");
+    if (trc) {
+        ChooseTrcOptions(dialog);
+    } else {
+        ChooseHtrOptions(dialog, options.tcb);
+    }
+    const std::wstring input = TextCodec::PathToWide(path);
+    int result;
+    {
+        InstalledDriver installed(dialog);
+        result = importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
+                                    &brindle::host::HostInterface(), FALSE);
+    }
+    delete importer;
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        session.Error(TextCodec::EncodeUtf8(problem));
+    }
+    if (result != 1 || !dialog.Accepted() || dialog.ErrorReported()) {
+        session.Error(path + ": the import did not succeed");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,26 @@
+// A motion-capture file brought into a fresh in-memory scene by the module's
+// own importer, for commands that work on what an import makes (round trip,
+// glTF, preview): create mode, base position and animation keyed, all
+// frames, the file's frame rate, size and scale 1; a TRC file makes one
+// sphere per marker. The dialogs' settings stay in memory, so a person's
+// remembered options are not changed.
+#pragma once
+
+#include <string>
+
+#include "cli/SceneSession.h"
+
+struct FreshImportOptions {
+    // Rotations on TCB controllers instead of Euler XYZ (HTR files).
+    bool tcb = false;
+    // The scene's system unit in millimetres; 0 keeps the new scene's.
+    double systemUnitMm = 0.0;
+};
+
+// True when `path` is a TRC file by its extension (any letter case).
+bool IsTrcPath(const std::string& path);
+
+// Clears the host's scene and imports `path` into it; false, with the reason
+// on standard error, when the import did not succeed.
+bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
+                          const FreshImportOptions& options = {});

@@ -1,0 +1,87 @@
+// tovfileio gltf: a scene document written as glTF 2.0; and the glTF branch
+// of convert.
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "brindle/host/scene/Scene.h"
+#include "cli/Commands.h"
+#include "cli/FreshImport.h"
+#include "cli/GltfOutput.h"
+#include "cli/OutputFile.h"
+#include "cli/SceneSession.h"
+#include "gltf/SceneGltf.h"
+
+namespace {
+
+const char kGenerator[] = "tovfileio 3.2.1";
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Writes the host's scene to `out` (binary for .glb), through an output that
+// appears only when written whole.
+int WriteScene(const CommandIO& io, SceneSession& session, const std::string& out,
+               const std::string& inputName, const std::string& inputFile) {
+    const bool binary = Lower(out).size() >= 4 && Lower(out).substr(Lower(out).size() - 4) == ".glb";
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(out, inputName, inputFile, binary ? ".glb" : ".gltf", false, error)) {
+        session.Error(out + ": " + error);
+        return kExitFailed;
+    }
+    if (!tovgltf::WriteSceneGltf(brindle::host::Scene::Current(), output.WritePath(), binary,
+                                 kGenerator, error) ||
+        !output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + error);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+struct GltfOptions {
+    std::string scene;
+    std::string out;
+};
+
+int RunGltf(const GltfOptions& options, const CommandIO& io) {
+    SceneSession session(io, "gltf");
+    if (!session.Open(options.scene, HostSettings(), true)) return kExitFailed;
+    return WriteScene(io, session, options.out, options.scene, options.scene);
+}
+
+}  // namespace
+
+bool IsGltfPath(const std::string& path) {
+    const std::string lower = Lower(path);
+    auto ends = [&lower](const std::string& end) {
+        return lower.size() >= end.size() && lower.compare(lower.size() - end.size(), end.size(), end) == 0;
+    };
+    return ends(".glb") || ends(".gltf");
+}
+
+int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
+                  const std::string& out) {
+    SceneSession session(io, "convert");
+    if (!ImportIntoFreshScene(session, io, readPath)) return kExitFailed;
+    return WriteScene(io, session, out, inputName, readPath);
+}
+
+void AddGltfCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<GltfOptions>();
+    CLI::App* command = context.AddCommand(app, "gltf", "write a scene document as glTF 2.0",
+                                           [&context, options] {
+                                               return RunGltf(*options, context.IO());
+                                           });
+    command->add_option("S.json", options->scene, "the scene document")->required();
+    command->add_option("OUT", options->out, "the glTF file: .glb binary, .gltf text")->required();
+    command->footer(
+        "Writes the scene's nodes with their names and hierarchy, the rest pose, one\n"
+        "animation with the keys of every controller (times in seconds), and each\n"
+        "node's user properties in its extras; lengths in metres, Y up as glTF\n"
+        "defines. 'tovfileio convert IN.htr OUT.glb' (or IN.trc) imports a file\n"
+        "into a fresh scene first. Any glTF viewer shows the result.");
+}

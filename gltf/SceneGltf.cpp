@@ -1,0 +1,214 @@
+#include "gltf/SceneGltf.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "brindle/host/scene/Objects.h"
+#include "brindle/sdk/TextCodec.h"
+
+namespace tovgltf {
+namespace {
+
+using brindle::host::Scene;
+using brindle::host::SceneNode;
+
+// One growing buffer of little-endian floats, cut into views.
+class BufferBuilder {
+public:
+    explicit BufferBuilder(tinygltf::Model& model) : model_(model) {}
+
+    // A float accessor of `count` elements of `components` each.
+    int Add(const std::vector<float>& values, int components, bool withBounds) {
+        auto& bytes = data_;
+        const std::size_t offset = bytes.size();
+        bytes.resize(offset + values.size() * sizeof(float));
+        std::memcpy(bytes.data() + offset, values.data(), values.size() * sizeof(float));
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = offset;
+        view.byteLength = values.size() * sizeof(float);
+        model_.bufferViews.push_back(view);
+        tinygltf::Accessor accessor;
+        accessor.bufferView = static_cast<int>(model_.bufferViews.size()) - 1;
+        accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+        accessor.count = values.size() / static_cast<std::size_t>(components);
+        accessor.type = components == 1   ? TINYGLTF_TYPE_SCALAR
+                        : components == 3 ? TINYGLTF_TYPE_VEC3
+                                          : TINYGLTF_TYPE_VEC4;
+        if (withBounds) {
+            accessor.minValues.assign(components, INFINITY);
+            accessor.maxValues.assign(components, -INFINITY);
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const auto c = i % static_cast<std::size_t>(components);
+                accessor.minValues[c] = std::min(accessor.minValues[c], double(values[i]));
+                accessor.maxValues[c] = std::max(accessor.maxValues[c], double(values[i]));
+            }
+        }
+        model_.accessors.push_back(accessor);
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
+    void Finish() {
+        if (data_.empty()) return;
+        tinygltf::Buffer buffer;
+        buffer.data = std::move(data_);
+        model_.buffers.push_back(std::move(buffer));
+    }
+
+private:
+    tinygltf::Model& model_;
+    std::vector<unsigned char> data_;
+};
+
+tinygltf::Value UserProperties(const SceneNode& node) {
+    tinygltf::Value::Object properties;
+    for (const auto& [key, value] : node.UserProperties()) {
+        properties[TextCodec::EncodeUtf8(key)] = tinygltf::Value(double(value));
+    }
+    tinygltf::Value::Object extras;
+    if (node.HeldObject() != nullptr) {
+        extras["kind"] = tinygltf::Value(std::string(brindle::host::ObjectKind(*node.HeldObject())));
+    }
+    extras["user_properties"] = tinygltf::Value(std::move(properties));
+    return tinygltf::Value(std::move(extras));
+}
+
+}  // namespace
+
+std::array<double, 3> GltfAxes::Position(const Point3& p) const {
+    return {p.x * metresPerUnit, p.z * metresPerUnit, -double(p.y) * metresPerUnit};
+}
+
+std::array<double, 4> GltfAxes::Rotation(const Quat& q) const {
+    // The host's (x, y, z, w) turns row vectors as (-x, -y, -z, w) turns
+    // column vectors; the vector part then changes axes as a position does.
+    double x = -double(q.x), y = -double(q.y), z = -double(q.z), w = q.w;
+    const double norm = std::sqrt(x * x + y * y + z * z + w * w);
+    if (norm == 0.0 || !std::isfinite(norm)) return {0, 0, 0, 1};
+    x /= norm, y /= norm, z /= norm, w /= norm;
+    return {x, z, -y, w};
+}
+
+std::array<double, 3> GltfAxes::Scale(const Point3& s) const { return {s.x, s.z, s.y}; }
+
+tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = generator;
+    const GltfAxes axes{scene.SystemUnitMillimetres() / 1000.0};
+
+    std::unordered_map<const SceneNode*, int> index;
+    const auto& nodes = scene.Nodes();
+    for (std::size_t i = 0; i < nodes.size(); ++i) index[nodes[i]] = static_cast<int>(i);
+
+    TimeValue earliest = 0;
+    for (SceneNode* node : nodes) {
+        auto& tm = node->Transform();
+        for (const auto* keys : {&tm.Position().Track().Keys(), &tm.Scale().Track().Keys()}) {
+            if (!keys->empty()) earliest = std::min(earliest, keys->front().time);
+        }
+        if (!tm.Rotation().Track().Empty()) {
+            earliest = std::min(earliest, tm.Rotation().Track()[0].time);
+        }
+    }
+
+    BufferBuilder buffer(model);
+    tinygltf::Animation animation;
+    animation.name = "Take";
+    auto addChannel = [&](int node, const char* path, std::vector<float> times,
+                          std::vector<float> values, int components) {
+        tinygltf::AnimationSampler sampler;
+        sampler.input = buffer.Add(times, 1, true);
+        sampler.output = buffer.Add(values, components, false);
+        sampler.interpolation = "LINEAR";
+        animation.samplers.push_back(sampler);
+        tinygltf::AnimationChannel channel;
+        channel.sampler = static_cast<int>(animation.samplers.size()) - 1;
+        channel.target_node = node;
+        channel.target_path = path;
+        animation.channels.push_back(channel);
+    };
+    // Times in seconds; a scene with keys before 0 is shifted to start at 0,
+    // as glTF times are not negative.
+    auto seconds = [earliest](TimeValue t) {
+        return static_cast<float>(double(t - earliest) / TIME_TICKSPERSEC);
+    };
+
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        SceneNode& node = *nodes[i];
+        tinygltf::Node out;
+        out.name = TextCodec::EncodeUtf8(node.Name());
+        for (SceneNode* child : node.Children()) out.children.push_back(index.at(child));
+        auto& tm = node.Transform();
+        const auto t = axes.Position(tm.Position().HeldValue());
+        if (t != std::array<double, 3>{0, 0, 0}) out.translation.assign(t.begin(), t.end());
+        const auto r = axes.Rotation(tm.Rotation().HeldValue());
+        if (r != std::array<double, 4>{0, 0, 0, 1}) out.rotation.assign(r.begin(), r.end());
+        const auto s = axes.Scale(tm.Scale().HeldValue());
+        if (s != std::array<double, 3>{1, 1, 1}) out.scale.assign(s.begin(), s.end());
+        out.extras = UserProperties(node);
+        model.nodes.push_back(std::move(out));
+
+        const int at = static_cast<int>(i);
+        for (int part = 0; part < 2; ++part) {
+            const auto& keys = part == 0 ? tm.Position().Track().Keys() : tm.Scale().Track().Keys();
+            if (keys.empty()) continue;
+            std::vector<float> times, values;
+            times.reserve(keys.size());
+            values.reserve(keys.size() * 3);
+            for (const auto& key : keys) {
+                times.push_back(seconds(key.time));
+                const auto v = part == 0 ? axes.Position(key.value) : axes.Scale(key.value);
+                for (double c : v) values.push_back(static_cast<float>(c));
+            }
+            addChannel(at, part == 0 ? "translation" : "scale", std::move(times), std::move(values),
+                       3);
+        }
+        const auto& rotations = tm.Rotation().Track().Keys();
+        if (!rotations.empty()) {
+            std::vector<float> times, values;
+            times.reserve(rotations.size());
+            values.reserve(rotations.size() * 4);
+            std::array<double, 4> previous{0, 0, 0, 1};
+            for (std::size_t k = 0; k < rotations.size(); ++k) {
+                times.push_back(seconds(rotations[k].time));
+                auto q = axes.Rotation(rotations[k].value);
+                // Consecutive keys on the same side, so that interpolation
+                // takes the short way.
+                const double dot = q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] +
+                                   q[3] * previous[3];
+                if (k > 0 && dot < 0) {
+                    for (double& c : q) c = -c;
+                }
+                previous = q;
+                for (double c : q) values.push_back(static_cast<float>(c));
+            }
+            addChannel(at, "rotation", std::move(times), std::move(values), 4);
+        }
+    }
+    buffer.Finish();
+    if (!animation.channels.empty()) model.animations.push_back(std::move(animation));
+
+    tinygltf::Scene gltfScene;
+    gltfScene.name = "Scene";
+    for (SceneNode* child : scene.Root().Children()) gltfScene.nodes.push_back(index.at(child));
+    model.scenes.push_back(std::move(gltfScene));
+    model.defaultScene = 0;
+    return model;
+}
+
+bool WriteSceneGltf(Scene& scene, const std::string& path, bool binary,
+                    const std::string& generator, std::string& error) {
+    tinygltf::Model model = SceneToGltf(scene, generator);
+    tinygltf::TinyGLTF writer;
+    errno = 0;
+    if (!writer.WriteGltfSceneToFile(&model, path, true, true, !binary, binary)) {
+        error = std::string("could not be written") + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tovgltf

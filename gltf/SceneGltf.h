@@ -1,0 +1,35 @@
+// A scene as glTF 2.0: the node hierarchy with names, the rest pose, one
+// animation with the keys of every position, rotation and scale controller,
+// and the user properties, in metres and with glTF's axes (Y up).
+#pragma once
+
+#include <string>
+
+#include <tiny_gltf.h>
+
+#include "brindle/host/scene/Scene.h"
+
+namespace tovgltf {
+
+// The scene's axes and unit turned into glTF's: the host's (x, y, z) in
+// system units is glTF's (x, z, -y) in metres.
+struct GltfAxes {
+    double metresPerUnit = 0.001;
+
+    std::array<double, 3> Position(const Point3& p) const;
+    // The host's quaternion as glTF's (x, y, z, w): the same rotation in
+    // column-vector terms and in glTF's axes.
+    std::array<double, 4> Rotation(const Quat& q) const;
+    std::array<double, 3> Scale(const Point3& s) const;
+};
+
+// The glTF model of `scene`; `generator` names the program in the asset.
+tinygltf::Model SceneToGltf(brindle::host::Scene& scene, const std::string& generator);
+
+// Writes `scene` to `path`: binary glTF (.glb) when `binary`, else JSON with
+// the buffer embedded. False, with `error` set, when the file could not be
+// written.
+bool WriteSceneGltf(brindle::host::Scene& scene, const std::string& path, bool binary,
+                    const std::string& generator, std::string& error);
+
+}  // namespace tovgltf
