@@ -44,3 +44,4 @@ void AddImportTrcCommand(CLI::App& app, CommandContext& context);
 void AddExportHtrCommand(CLI::App& app, CommandContext& context);
 void AddRoundtripCommand(CLI::App& app, CommandContext& context);
 void AddGltfCommand(CLI::App& app, CommandContext& context);
+void AddPreviewCommand(CLI::App& app, CommandContext& context);

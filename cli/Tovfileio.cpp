@@ -21,6 +21,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddExportHtrCommand(app, context);
     AddRoundtripCommand(app, context);
     AddGltfCommand(app, context);
+    AddPreviewCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {
