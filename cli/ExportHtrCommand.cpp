@@ -4,13 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
-#include "cli/HostProgress.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
 #include "resources/ModuleResources.h"
@@ -64,19 +62,13 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "export-htr");
     QueueDialogFlags(options, driver);
-    int result;
-    {
-        InstalledDriver installed(driver);
-        HostProgressBar progress(io.err);
-        result = exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
-                                    &brindle::host::HostExportInterface(),
-                                    &brindle::host::HostInterface(),
-                                    options.suppressPrompts ? TRUE : FALSE, 0);
-    }
+    const int result = session.Drive(driver, [&] {
+        return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
+                                  &brindle::host::HostExportInterface(),
+                                  &brindle::host::HostInterface(),
+                                  options.suppressPrompts ? TRUE : FALSE, 0);
+    });
     delete exporter;
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        session.Error(TextCodec::EncodeUtf8(problem));
-    }
     if (result == 0) {
         session.Error("the export failed; nothing was written");
         return kExitFailed;

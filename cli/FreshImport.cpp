@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "brindle/host/RegistryStore.h"
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
@@ -69,16 +68,11 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
         ChooseHtrOptions(dialog, options.tcb);
     }
     const std::wstring input = TextCodec::PathToWide(path);
-    int result;
-    {
-        InstalledDriver installed(dialog);
-        result = importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
-                                    &brindle::host::HostInterface(), FALSE);
-    }
+    const int result = session.Drive(dialog, [&] {
+        return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
+                                  &brindle::host::HostInterface(), FALSE);
+    });
     delete importer;
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        session.Error(TextCodec::EncodeUtf8(problem));
-    }
     if (result != 1 || !dialog.Accepted() || dialog.ErrorReported()) {
         session.Error(path + ": the import did not succeed");
         return false;

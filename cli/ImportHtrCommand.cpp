@@ -4,13 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
-#include "cli/HostProgress.h"
 #include "cli/SceneSession.h"
 #include "resources/ModuleResources.h"
 
@@ -60,19 +58,13 @@ int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "import-htr");
     QueueDialogFlags(options, driver);
-    int result;
-    {
-        InstalledDriver installed(driver);
-        HostProgressBar progress(io.err);
-        result = importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                    &brindle::host::HostImportInterface(),
-                                    &brindle::host::HostInterface(),
-                                    options.suppressPrompts ? TRUE : FALSE);
-    }
+    const int result = session.Drive(driver, [&] {
+        return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                  &brindle::host::HostImportInterface(),
+                                  &brindle::host::HostInterface(),
+                                  options.suppressPrompts ? TRUE : FALSE);
+    });
     delete importer;
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        session.Error(TextCodec::EncodeUtf8(problem));
-    }
     if (result == 0) {
         session.Error("the import failed; the scene was not changed");
         return kExitFailed;

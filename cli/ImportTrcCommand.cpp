@@ -4,13 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
-#include "cli/HostProgress.h"
 #include "cli/SceneSession.h"
 #include "resources/ModuleResources.h"
 
@@ -60,17 +58,13 @@ int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "import-trc");
     QueueDialogFlags(options, driver);
-    {
-        InstalledDriver installed(driver);
-        HostProgressBar progress(io.err);
-        importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                           &brindle::host::HostImportInterface(), &brindle::host::HostInterface(),
-                           options.suppressPrompts ? TRUE : FALSE);
-    }
+    session.Drive(driver, [&] {
+        return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                  &brindle::host::HostImportInterface(),
+                                  &brindle::host::HostInterface(),
+                                  options.suppressPrompts ? TRUE : FALSE);
+    });
     delete importer;
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        session.Error(TextCodec::EncodeUtf8(problem));
-    }
     // The importer answers 1 whatever happened; what it reported tells.
     if (!options.suppressPrompts && !driver.Accepted()) {
         session.Error("the options were not accepted; nothing was imported");

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "brindle/host/RegistryStore.h"
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
@@ -36,21 +34,6 @@ std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.6g", value);
     return text;
-}
-
-// Runs a plug-in operation with `driver` acting in its dialog; true when it
-// returned 1 and its dialog ended with OK.
-template <typename Operation>
-bool RunWithDialog(SceneSession& session, DialogFlagDriver& driver, Operation&& operation) {
-    int result;
-    {
-        InstalledDriver installed(driver);
-        result = operation();
-    }
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        session.Error(TextCodec::EncodeUtf8(problem));
-    }
-    return result == 1 && driver.Accepted();
 }
 
 void PrintText(const CommandIO& io, const RoundtripOptions& options, const HtrDifference& d,
@@ -152,10 +135,10 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     exportDialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
     exportDialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
     const std::wstring written = TextCodec::PathToWide(output.WritePath());
-    const bool exported = RunWithDialog(session, exportDialog, [&] {
+    const bool exported = session.Drive(exportDialog, [&] {
         return exporter->DoExport(written.c_str(), &brindle::host::HostExportInterface(),
                                   &brindle::host::HostInterface(), FALSE, 0);
-    });
+    }) == 1 && exportDialog.Accepted();
     delete exporter;
     if (!exported) {
         session.Error(options.output + ": the export did not succeed");

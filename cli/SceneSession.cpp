@@ -6,9 +6,12 @@
 
 #include <sys/stat.h>
 
+#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "brindle/sdk/TextCodec.h"
+#include "cli/DialogFlags.h"
+#include "cli/HostProgress.h"
 #include "cli/ModuleLocation.h"
 
 using brindle::host::Scene;
@@ -88,6 +91,19 @@ bool SceneSession::Open(const std::string& path, const HostSettings& settings, b
         scene.Select(node);
     }
     return true;
+}
+
+int SceneSession::Drive(DialogFlagDriver& driver, const std::function<int()>& operation) {
+    int result;
+    {
+        InstalledDriver installed(driver);
+        HostProgressBar progress(io_.err);
+        result = operation();
+    }
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        Error(TextCodec::EncodeUtf8(problem));
+    }
+    return result;
 }
 
 void* SceneSession::CreatePlugin(const Class_ID& id) {

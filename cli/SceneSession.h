@@ -4,6 +4,7 @@
 // scene only when the command succeeded.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,8 @@
 #include "brindle/host/PluginModule.h"
 #include "brindle/sdk/ClassDesc.h"
 #include "cli/CommandIO.h"
+
+class DialogFlagDriver;
 
 struct HostSettings {
     std::optional<int> fps;
@@ -40,6 +43,10 @@ public:
     // A new object of the module's class `id` (loading the module first);
     // null, with the reason on standard error, when there is none.
     void* CreatePlugin(const Class_ID& id);
+    // Runs a plug-in's `operation` with `driver` acting in its dialogs and
+    // the host's progress shown on a terminal, then says on standard error
+    // what the user interface could not do; the operation's result.
+    int Drive(DialogFlagDriver& driver, const std::function<int()>& operation);
     // Writes the scene back to its document; false, with the reason on
     // standard error, when it could not be written.
     bool Save();
