@@ -43,3 +43,4 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context);
 void AddImportTrcCommand(CLI::App& app, CommandContext& context);
 void AddExportHtrCommand(CLI::App& app, CommandContext& context);
 void AddRoundtripCommand(CLI::App& app, CommandContext& context);
+void AddUtilityCommands(CLI::App& app, CommandContext& context);
