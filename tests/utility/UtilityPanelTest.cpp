@@ -300,6 +300,41 @@ TEST_F(UtilityPanelTest, ConversionFailures) {
     }
 }
 
+// Cancel through the host between files: the files done stay, the rest is
+// skipped, the log is complete up to there, the progress display ends.
+TEST_F(UtilityPanelTest, CancelBetweenBatchFiles) {
+    class CancelAfterFirstFile : public brindle::host::ProgressSink {
+    public:
+        void Started(const std::wstring&) override {}
+        void Updated(int) override { ++updates; }
+        void Ended() override {}
+        bool Cancelled() override { return updates >= 2; }  // 0 %, then the first file
+        int updates = 0;
+    } sink;
+    const auto trcA = dir_.Write("walk.trc", kTrc);
+    const auto trcB = dir_.Write("run.trc", kTrc);
+    dir_.Write("map.mnm", "LFHD\tA\t\n");
+    const auto out = dir_.Path() / "out";
+    std::filesystem::create_directory(out);
+    auto* previous = brindle::host::SetProgressSink(&sink);
+    ScriptedDriver driver;
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_BROWSE)
+        .Files({tovtest::Wide(dir_.Path() / "map.mnm")})
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OUTPUT_BROWSE)
+        .Folder(tovtest::Wide(out))
+        .ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT)
+        .Files({tovtest::Wide(trcA), tovtest::Wide(trcB)});
+    RunPanel(driver);
+    brindle::host::SetProgressSink(previous);
+    EXPECT_TRUE(std::filesystem::exists(out / "walk.gwm"));
+    EXPECT_FALSE(std::filesystem::exists(out / "run.gwm"));
+    const std::string log = Slurp(out / "ConvertGWMLog.txt");
+    EXPECT_NE(log.find("Processing 2 files...\nfile: "), std::string::npos);
+    EXPECT_EQ(log.find("run.trc"), std::string::npos);
+    EXPECT_TRUE(driver.MessageBoxes().empty());
+}
+
 // The walk with every kind of answer: picks, a camera and a light the
 // viewport refuses, Skip where it is allowed and where it is not, Back, a
 // right click, the host closing during a pick, and the file written.
