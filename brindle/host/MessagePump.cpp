@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/UtilityHost.h"
@@ -59,22 +60,34 @@ BOOL RunFileDialog(OPENFILENAMEW* request, bool save) {
     if (driver == nullptr) return FALSE;
     const auto chosen = driver->ChooseFiles(shown);
     if (!chosen || chosen->empty()) return FALSE;
+    // A chooser answers with folders: a bare name is in the current one.
+    std::vector<std::wstring> paths;
+    for (const std::wstring& path : *chosen) paths.push_back(NameStart(path) == 0 ? L"./" + path : path);
     std::wstring buffer;
     std::size_t offset = 0;
-    if (chosen->size() == 1 || !shown.multiple) {
+    if (paths.size() == 1 || !shown.multiple) {
         // One file: its full path; the name starts after the last separator.
-        buffer = chosen->front();
+        buffer = paths.front();
         offset = NameStart(buffer);
         buffer += L'\0';
     } else {
-        // Several: the folder of the first, then the name of each.
-        const std::wstring& first = chosen->front();
-        const std::size_t start = NameStart(first);
-        buffer = first.substr(0, start > 0 ? start - 1 : 0);
+        // Several: the folder they share, then each path below it (a name
+        // when they share their folder).
+        std::wstring folder = paths.front().substr(0, NameStart(paths.front()) - 1);
+        auto below = [&folder](const std::wstring& path) {
+            return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+                   IsSeparator(path[folder.size()]);
+        };
+        while (!folder.empty() && !std::all_of(paths.begin(), paths.end(), below)) {
+            const std::size_t start = NameStart(folder);
+            folder = folder.substr(0, start > 0 ? start - 1 : 0);
+        }
+        if (folder.empty() && !IsSeparator(paths.front().front())) folder = L".";
+        buffer = folder;
         buffer += L'\0';
         offset = buffer.size();
-        for (const std::wstring& path : *chosen) {
-            buffer += path.substr(NameStart(path));
+        for (const std::wstring& path : paths) {
+            buffer += folder == L"." && !below(path) ? path : path.substr(folder.size() + 1);
             buffer += L'\0';
         }
     }
