@@ -135,8 +135,9 @@ BOOL PeekMessageW(MSG* message, HWND /*window*/, UINT /*first*/, UINT /*last*/, 
                 break;
         }
     }
-    if ((remove & PM_REMOVE) == 0) return TRUE;
-    // The event stays with the pump until it is dispatched.
+    // With or without PM_REMOVE the event stays with the pump until it is
+    // dispatched: peeking twice shows the same event.
+    (void)remove;
     return TRUE;
 }
 
