@@ -422,18 +422,23 @@ TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
     SceneNode* a = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"A");
     SceneNode* b = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"B");
     const auto out = dir_.Path() / "none.mnm";
+    const std::wstring unwritable = tovtest::Wide(dir_.Path() / "no" / "such.mnm");
     struct Case {
         const char* name;
         bool abort;           // else the script runs out during a pick
+        std::wstring target;  // the save dialog's answer; empty: none
         DWORD colourAfter;    // of the picked nodes
         std::size_t fileDialogs;
+        const wchar_t* message;  // after the two questions; null: none
     };
     const Case cases[] = {
-        {"abort", true, kReleased, 0},
+        {"abort", true, L"", kReleased, 0, nullptr},
         // Nobody picks any more: every pick ends empty, the walk runs to its
         // end and the save dialog, which nobody answers; the picks keep their
         // colour.
-        {"nobody picks", false, kPicked, 1},
+        {"nobody picks", false, L"", kPicked, 1, nullptr},
+        {"unwritable file", false, unwritable, kPicked, 1,
+         L"MNM File Creation Failed: Unable to open output file."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -441,12 +446,17 @@ TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
         driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
         driver.Pick(a->GetHandle()).Pick(b->GetHandle());
         if (c.abort) driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_ABORT);
+        if (!c.target.empty()) driver.Files({c.target});
         RunPanel(driver);
         EXPECT_FALSE(std::filesystem::exists(out));
         EXPECT_EQ(driver.FileDialogs().size(), c.fileDialogs);
         EXPECT_EQ(a->GetWireColor(), c.colourAfter);
         EXPECT_EQ(b->GetWireColor(), c.colourAfter);
-        EXPECT_EQ(driver.MessageBoxes().size(), 2u);  // the two questions only
+        ASSERT_EQ(driver.MessageBoxes().size(), c.message != nullptr ? 3u : 2u);
+        if (c.message != nullptr) {
+            EXPECT_EQ(driver.MessageBoxes()[2].text, c.message);
+            EXPECT_EQ(driver.MessageBoxes()[2].caption, L"MNM File Creation Status");
+        }
         brindle::host::TakeUiProblems();
         a->SetWireColor(kReleased);
         b->SetWireColor(kReleased);
