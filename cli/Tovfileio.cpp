@@ -18,6 +18,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddSceneCommand(app, context);
     AddImportHtrCommand(app, context);
     AddImportTrcCommand(app, context);
+    AddUtilityCommands(app, context);
     AddExportHtrCommand(app, context);
     AddRoundtripCommand(app, context);
     AddGltfCommand(app, context);

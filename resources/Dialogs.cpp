@@ -106,7 +106,46 @@ constexpr DialogControl kImportTrcControls[] = {
     {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12},
 };
 
+// "Convert TRC to GWM": the utility panel's rollup page.
+constexpr DialogControl kUtilityPageControls[] = {
+    {-1, ControlKind::Label, L"MNM Mapping File", 4, 4, 100, 8},
+    {IDC_MNM_PATH, ControlKind::ReadOnlyEdit, nullptr, 4, 14, 100, 12},
+    {IDC_MNM_CREATE, ControlKind::Button, L"Create", 4, 29, 48, 14},
+    {IDC_MNM_BROWSE, ControlKind::Button, L"Browse...", 56, 29, 48, 14},
+    {-1, ControlKind::Label, L"GWM Output Folder", 4, 49, 100, 8},
+    {IDC_OUTPUT_PATH, ControlKind::ReadOnlyEdit, nullptr, 4, 59, 100, 12},
+    {IDC_OUTPUT_BROWSE, ControlKind::Button, L"Browse...", 56, 74, 48, 14},
+    {IDC_CONVERT, ControlKind::DefaultButton, L"Convert TRC to GWM", 4, 94, 100, 14},
+    {-1, ControlKind::GroupBox, L"Options", 4, 114, 100, 48},
+    {IDC_USE_FILTER, ControlKind::CheckBox, L"Use MNM Filter File", 10, 125, 90, 10},
+    {IDC_BATCH, ControlKind::CheckBox, L"Batch File Conversion", 10, 137, 90, 10},
+    {IDC_TRC_NAME, ControlKind::CheckBox, L"Use TRC Filename", 10, 149, 90, 10},
+    {-1, ControlKind::GroupBox, L"Translation Offset", 4, 168, 100, 82},
+    {IDC_OFFSET_ENABLE, ControlKind::CheckBox, L"Enable", 10, 179, 90, 10},
+    {IDC_TRC_SPACE, ControlKind::RadioButton, L"TRC Space", 10, 191, 90, 10},
+    {IDC_BRINDLE_SPACE, ControlKind::RadioButton, L"Brindle Space", 10, 203, 90, 10},
+    {IDC_LABEL_X, ControlKind::Label, L"X", 10, 218, 8, 8},
+    {IDC_OFFSET_X, ControlKind::CustomEdit, nullptr, 20, 216, 60, 10},
+    {IDC_LABEL_Y, ControlKind::Label, L"Y", 10, 229, 8, 8},
+    {IDC_OFFSET_Y, ControlKind::CustomEdit, nullptr, 20, 227, 60, 10},
+    {IDC_LABEL_Z, ControlKind::Label, L"Z", 10, 240, 8, 8},
+    {IDC_OFFSET_Z, ControlKind::CustomEdit, nullptr, 20, 238, 60, 10},
+};
+
+// "MNM Creator / Marker Selection": the marker to pick and the walk's buttons.
+constexpr DialogControl kMnmCreatorControls[] = {
+    {-1, ControlKind::Label, L"GWM Marker Name", 7, 9, 60, 8},
+    {IDC_MARKER_DESCRIPTION, ControlKind::ReadOnlyEdit, nullptr, 70, 7, 185, 12},
+    {IDC_MNM_BACK, ControlKind::DefaultButton, L"Back", 70, 28, 55, 14},
+    {IDC_MNM_SKIP, ControlKind::Button, L"Skip", 135, 28, 55, 14},
+    {IDC_MNM_ABORT, ControlKind::Button, L"Abort", 200, 28, 55, 14},
+};
+
 constexpr DialogTemplate kDialogs[] = {
+    {IDD_UTILITY_PAGE, L"Convert TRC to GWM", 108, 255, L"MS Sans Serif", 8,
+     kUtilityPageControls, std::size(kUtilityPageControls)},
+    {IDD_MNM_CREATOR, L"MNM Creator / Marker Selection", 262, 49, L"MS Sans Serif", 8,
+     kMnmCreatorControls, std::size(kMnmCreatorControls)},
     {IDD_IMPORT_TRC, L"ImportTRC", 262, 164, L"MS Sans Serif", 8, kImportTrcControls,
      std::size(kImportTrcControls)},
     {IDD_EXPORT_HTR, L"ExportHTR", 262, 154, L"MS Sans Serif", 8, kExportHtrControls,

@@ -96,6 +96,50 @@ enum ModuleResourceId : int {
     IDC_ROOT_NODE = 1115,
     IDC_SPHERE = 1077,
     IDC_POINT = 1078,
+
+    // The conversion's and the MNM creator's texts.
+    IDS_SELECT_MAPPING_FILE = 5,
+    IDS_CONVERT_TRC_TO_GWM = 6,
+    IDS_CHOOSE_OUTPUT_FOLDER = 7,
+    IDS_MNM_STATUS = 8,
+    IDS_MNM_SUCCESS = 9,
+    IDS_MNM_OPEN_FAILED = 10,
+    IDS_PICK_OPTIONAL = 12,
+    IDS_TRC_FILTER = 13,
+    IDS_SELECT_SOURCE_TRC = 16,
+    IDS_CONVERT_GWM_ERROR = 17,
+    IDS_BATCH_LOG_FAILED = 18,
+    IDS_SELECT_TARGET_GWM = 19,
+    IDS_MNM_FILTER = 34,
+    IDS_GWM_FILTER = 35,
+
+    // Page 116, the utility panel's "Convert TRC to GWM".
+    IDD_UTILITY_PAGE = 116,
+    IDC_MNM_PATH = 1137,
+    IDC_MNM_CREATE = 1203,
+    IDC_MNM_BROWSE = 1132,
+    IDC_OUTPUT_PATH = 1138,
+    IDC_OUTPUT_BROWSE = 1134,
+    IDC_CONVERT = 1200,
+    IDC_USE_FILTER = 1204,
+    IDC_BATCH = 1201,
+    IDC_TRC_NAME = 1202,
+    IDC_OFFSET_ENABLE = 1205,
+    IDC_TRC_SPACE = 1124,
+    IDC_BRINDLE_SPACE = 1125,
+    IDC_LABEL_X = 1121,
+    IDC_LABEL_Y = 1122,
+    IDC_LABEL_Z = 1123,
+    IDC_OFFSET_X = 1206,
+    IDC_OFFSET_Y = 1207,
+    IDC_OFFSET_Z = 1208,
+
+    // Dialog 127, the MNM creator.
+    IDD_MNM_CREATOR = 127,
+    IDC_MARKER_DESCRIPTION = 1126,
+    IDC_MNM_BACK = 1127,
+    IDC_MNM_ABORT = 1128,
+    IDC_MNM_SKIP = 1129,
 };
 
 // The text of string `id`, or null when the table has none.

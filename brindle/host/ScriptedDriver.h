@@ -21,6 +21,24 @@ public:
     ScriptedDriver& Escape();
     ScriptedDriver& Close();
     ScriptedDriver& Answer(int button);
+    // The files a file dialog returns; an empty list cancels it.
+    ScriptedDriver& Files(std::vector<std::wstring> paths);
+    // The folder the folder chooser returns; an empty one cancels it.
+    ScriptedDriver& Folder(std::wstring path);
+    // Events while the host pumps messages: a click or typing in the open
+    // modeless window made from `templateId`, a click on a node in the
+    // viewport, a right click there, closing the host.
+    ScriptedDriver& ClickIn(int templateId, int control);
+    ScriptedDriver& SetTextIn(int templateId, int control, std::wstring text);
+    ScriptedDriver& Pick(ULONG node);
+    ScriptedDriver& RightClick();
+    ScriptedDriver& ExitHost();
+
+    const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
+    const std::vector<std::wstring>& FolderChoosers() const { return folderChoosers_; }
+    const std::vector<ULONG>& MissedPicks() const { return missedPicks_; }
+    // The views of the open modeless windows at each event taken.
+    const std::vector<PendingView>& PendingViews() const { return pendingViews_; }
 
     const std::vector<MessageBoxRequest>& MessageBoxes() const { return messageBoxes_; }
     const std::vector<DialogView>& OpenedDialogs() const { return openedDialogs_; }
@@ -29,17 +47,29 @@ public:
     int AnswerMessageBox(const MessageBoxRequest& request) override;
     std::optional<DialogAction> NextDialogAction(const DialogView& dialog) override;
     void DialogOpened(const DialogView& dialog) override { openedDialogs_.push_back(dialog); }
+    std::optional<std::vector<std::wstring>> ChooseFiles(const FileDialogRequest& request) override;
+    std::optional<std::wstring> ChooseFolder(const std::wstring& title) override;
+    std::optional<HostEvent> NextEvent(const PendingView& pending) override;
+    void PickMissed(ULONG node) override { missedPicks_.push_back(node); }
 
 private:
     struct Step {
-        bool isAnswer;
-        int answer;
+        enum class Kind { Answer, Action, Files, Folder, Event };
+        Kind kind;
+        int answer = 0;
         DialogAction action;
+        std::vector<std::wstring> paths;
+        HostEvent event;
     };
+    bool Next(Step::Kind kind) const { return !steps_.empty() && steps_.front().kind == kind; }
 
     std::deque<Step> steps_;
     std::vector<MessageBoxRequest> messageBoxes_;
     std::vector<DialogView> openedDialogs_;
+    std::vector<FileDialogRequest> fileDialogs_;
+    std::vector<std::wstring> folderChoosers_;
+    std::vector<ULONG> missedPicks_;
+    std::vector<PendingView> pendingViews_;
 };
 
 }  // namespace brindle::host

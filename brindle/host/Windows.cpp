@@ -3,12 +3,14 @@
 // installed user-interface driver; nothing waits for input that cannot come.
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "brindle/host/UiDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
+#include "brindle/sdk/CustomControls.h"
 #include "brindle/sdk/HostServices.h"
 
 namespace brindle::host {
@@ -35,12 +37,15 @@ struct Window {
     std::vector<Window*> controls;
     bool ended = false;
     INT_PTR result = 0;
+    bool modeless = false;
+    bool visible = false;
 };
 
 struct WindowSystem {
     std::unordered_map<HWND, std::unique_ptr<Window>> windows;
     HWND mainWindow = nullptr;
     std::vector<HWND> modalStack;
+    std::vector<HWND> modeless;  // oldest first
     UiDriver* driver = nullptr;
     std::vector<std::wstring> problems;
 
@@ -195,6 +200,10 @@ UiDriver* SetUiDriver(UiDriver* driver) {
     return previous;
 }
 
+UiDriver* CurrentUiDriver() { return System().driver; }
+
+void AddUiProblem(std::wstring problem) { System().problems.push_back(std::move(problem)); }
+
 std::vector<std::wstring> TakeUiProblems() {
     std::vector<std::wstring> problems;
     problems.swap(System().problems);
@@ -202,6 +211,32 @@ std::vector<std::wstring> TakeUiProblems() {
 }
 
 HWND MainWindow() { return System().mainWindow; }
+
+std::vector<DialogView> ModelessWindows() {
+    std::vector<DialogView> views;
+    for (HWND handle : System().modeless) {
+        if (Window* window = Find(handle)) views.push_back(ViewOf(*window));
+    }
+    return views;
+}
+
+bool DeliverToModeless(int templateId, const DialogAction& action) {
+    // Newest first: a dialog opened over a page takes the user's action.
+    const std::vector<HWND> open = System().modeless;
+    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        Window* window = Find(*it);
+        if (window == nullptr || window->dialogTemplate->id != templateId) continue;
+        Deliver(*window, action);
+        return true;
+    }
+    return false;
+}
+
+std::optional<DialogView> ViewOfWindow(HWND handle) {
+    Window* window = Find(handle);
+    if (window == nullptr || window->dialogTemplate == nullptr) return std::nullopt;
+    return ViewOf(*window);
+}
 
 }  // namespace brindle::host
 
@@ -360,3 +395,88 @@ void CenterWindow(HWND window, HWND parent) {
     const int y = around.top + ((around.bottom - around.top) - height) / 2;
     MoveWindow(window, x, y, width, height, FALSE);
 }
+
+HWND CreateDialogParamW(HINSTANCE /*module*/, const DialogTemplate* dialogTemplate, HWND owner,
+                        DLGPROC procedure, LPARAM param) {
+    using namespace brindle::host;
+    if (dialogTemplate == nullptr || procedure == nullptr) return nullptr;
+    Window* dialog = CreateDialogWindow(*dialogTemplate, owner);
+    dialog->procedure = procedure;
+    dialog->modeless = true;
+    const HWND handle = HandleOf(dialog);
+    System().modeless.push_back(handle);
+    Send(*dialog, WM_INITDIALOG, 0, param);
+    return handle;
+}
+
+BOOL DestroyWindow(HWND handle) {
+    using namespace brindle::host;
+    Window* window = Find(handle);
+    if (window == nullptr || !window->modeless) return FALSE;
+    auto& open = System().modeless;
+    open.erase(std::remove(open.begin(), open.end(), handle), open.end());
+    DestroyDialogWindow(window);
+    return TRUE;
+}
+
+BOOL ShowWindow(HWND handle, int command) {
+    auto* window = brindle::host::Find(handle);
+    if (window == nullptr) return FALSE;
+    const bool wasVisible = window->visible;
+    window->visible = command != SW_HIDE;
+    return wasVisible ? TRUE : FALSE;
+}
+
+BOOL IsWindow(HWND handle) { return brindle::host::Find(handle) != nullptr ? TRUE : FALSE; }
+
+LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* window = brindle::host::Find(handle);
+    if (window == nullptr || window->procedure == nullptr) return 0;
+    return brindle::host::Send(*window, message, wParam, lParam);
+}
+
+namespace {
+
+// The host's numeric edit field over a control window.
+class HostCustEdit : public ICustEdit {
+public:
+    explicit HostCustEdit(HWND window) : window_(window) {}
+    ~HostCustEdit() override = default;
+    void SetText(const wchar_t* text) override {
+        if (auto* control = brindle::host::Find(window_)) control->text = text != nullptr ? text : L"";
+    }
+    void GetText(wchar_t* text, int maxChars) override {
+        if (text == nullptr || maxChars <= 0) return;
+        const auto* control = brindle::host::Find(window_);
+        const std::wstring value = control != nullptr ? control->text : L"";
+        const std::size_t count = std::min(value.size(), static_cast<std::size_t>(maxChars) - 1);
+        std::copy_n(value.data(), count, text);
+        text[count] = L'\0';
+    }
+    float GetFloat(BOOL* valid) override {
+        const auto* control = brindle::host::Find(window_);
+        const std::wstring value = control != nullptr ? control->text : L"";
+        wchar_t* end = nullptr;
+        const float number = std::wcstof(value.c_str(), &end);
+        // Blanks around the number are allowed; anything else is not.
+        while (end != nullptr && (*end == L' ' || *end == L'\t')) ++end;
+        const bool ok = !value.empty() && end != value.c_str() && end != nullptr && *end == L'\0';
+        if (valid != nullptr) *valid = ok ? TRUE : FALSE;
+        return ok ? number : 0.0f;
+    }
+    void Enable(BOOL enable) override { EnableWindow(window_, enable); }
+    void Disable() override { EnableWindow(window_, FALSE); }
+
+private:
+    HWND window_;
+};
+
+}  // namespace
+
+ICustEdit* GetICustEdit(HWND window) {
+    const auto* control = brindle::host::Find(window);
+    if (control == nullptr || control->kind != ControlKind::CustomEdit) return nullptr;
+    return new HostCustEdit(window);
+}
+
+void ReleaseICustEdit(ICustEdit* edit) { delete static_cast<HostCustEdit*>(edit); }

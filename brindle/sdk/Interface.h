@@ -6,6 +6,7 @@
 #include <string>
 
 #include "brindle/sdk/Animation.h"
+#include "brindle/sdk/PickMode.h"
 #include "brindle/sdk/SceneObjects.h"
 
 // A progress display's work function; the host calls it with the argument
@@ -52,6 +53,34 @@ public:
     virtual void SetCancel(BOOL cancel) = 0;
 
     virtual void RedrawViews(TimeValue t) = 0;
+
+    // Rollup pages of the command panel: a modeless dialog from `dialog`
+    // whose procedure gets WM_INITDIALOG with `param`; its window, or null.
+    virtual HWND AddRollupPage(HINSTANCE module, const DialogTemplate* dialog, DLGPROC procedure,
+                               const wchar_t* title, LPARAM param = 0, DWORD flags = 0,
+                               int category = ROLLUP_CAT_STANDARD) = 0;
+    virtual void DeleteRollupPage(HWND page) = 0;
+    // Mouse messages of a page, for the panel's scrolling.
+    virtual void RollupMouseMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+    // Pick mode: the host calls `mode` for viewport clicks until it ends.
+    // Setting a mode ends the one before; ClearPickMode ends the current one.
+    virtual void SetPickMode(PickModeCallback* mode) = 0;
+    virtual void ClearPickMode() = 0;
+    // The node under `point` of viewport `window` that `filter` accepts
+    // (every node without one), or null.
+    virtual INode* PickNode(HWND window, IPoint2 point, PickNodeCallback* filter = nullptr) = 0;
+
+    // Callbacks told when the user closes the host.
+    virtual void RegisterExitBRINDLECallback(ExitBRINDLECallback* callback) = 0;
+    virtual void UnRegisterExitBRINDLECallback(ExitBRINDLECallback* callback) = 0;
+
+    // The folder chooser: true with the folder in `folder` (at most 260
+    // characters and a null), false when the user chose none.
+    virtual BOOL ChooseDirectory(HWND owner, const wchar_t* title, wchar_t* folder,
+                                 wchar_t* description = nullptr) = 0;
+
+    static constexpr int ROLLUP_CAT_STANDARD = 4000;
 };
 
 // What an importer gets besides the host interface: the scene being imported

@@ -12,6 +12,7 @@
 constexpr SClass_ID GEOMOBJECT_CLASS_ID = 0x10;
 constexpr SClass_ID CAMERA_CLASS_ID = 0x20;
 constexpr SClass_ID LIGHT_CLASS_ID = 0x30;
+constexpr SClass_ID SHAPE_CLASS_ID = 0x40;
 constexpr SClass_ID HELPER_CLASS_ID = 0x50;
 constexpr SClass_ID CTRL_MATRIX3_CLASS_ID = 0x9008;
 constexpr SClass_ID CTRL_POSITION_CLASS_ID = 0x900B;

@@ -2,6 +2,7 @@
 
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/Scene.h"
+#include "brindle/host/scene/UtilityHost.h"
 
 namespace brindle::host {
 namespace {
@@ -83,7 +84,34 @@ public:
         return cancelled_ ? TRUE : FALSE;
     }
     void SetCancel(BOOL cancel) override { cancelled_ = cancel != FALSE; }
-    void RedrawViews(TimeValue /*t*/) override {}
+    void RedrawViews(TimeValue /*t*/) override { CountRedraw(); }
+
+    HWND AddRollupPage(HINSTANCE /*module*/, const DialogTemplate* dialog, DLGPROC procedure,
+                       const wchar_t* title, LPARAM param, DWORD /*flags*/,
+                       int /*category*/) override {
+        return brindle::host::AddRollupPage(dialog, procedure, title, param);
+    }
+    void DeleteRollupPage(HWND page) override { brindle::host::DeleteRollupPage(page); }
+    void RollupMouseMessage(HWND /*page*/, UINT /*message*/, WPARAM /*wParam*/,
+                            LPARAM /*lParam*/) override {}
+
+    void SetPickMode(PickModeCallback* mode) override { brindle::host::SetPickMode(mode); }
+    void ClearPickMode() override { brindle::host::ClearPickMode(); }
+    INode* PickNode(HWND window, IPoint2 point, PickNodeCallback* filter) override {
+        return brindle::host::PickNode(window, point, filter);
+    }
+
+    void RegisterExitBRINDLECallback(ExitBRINDLECallback* callback) override {
+        RegisterExitCallback(callback);
+    }
+    void UnRegisterExitBRINDLECallback(ExitBRINDLECallback* callback) override {
+        UnRegisterExitCallback(callback);
+    }
+
+    BOOL ChooseDirectory(HWND /*owner*/, const wchar_t* title, wchar_t* folder,
+                         wchar_t* /*description*/) override {
+        return brindle::host::ChooseDirectory(title, folder);
+    }
 
 private:
     bool cancelled_ = false;

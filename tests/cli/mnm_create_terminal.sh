@@ -1,0 +1,73 @@
+#!/bin/sh
+# tovfileio mnm-create at a real terminal: tmux types the answers into a
+# session and reads the screen. One session picks (with a right click, Back
+# and Skip) and writes the file; another aborts and writes nothing.
+# Usage: mnm_create_terminal.sh TOVFILEIO MODULE
+set -eu
+TOV=$1
+export TOVFILEIO_MODULE=$2
+WORK=$(mktemp -d)
+SOCKET=tov-mnm-$$
+trap 'tmux -L "$SOCKET" kill-server 2>/dev/null || true; rm -rf "$WORK"' EXIT
+export BRINDLE_REGISTRY_FILE="$WORK/registry.reg"
+
+printf 'PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\n100\t100\t1\t3\tmm\t100\t1\t1\nFrame#\tTime\tA\t\t\tB\t\t\tC\t\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n1\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n' >"$WORK/t.trc"
+"$TOV" import-trc "$WORK/t.trc" --scene "$WORK/s.json" >/dev/null
+
+# Runs mnm-create in a terminal of its own, types every line of $2, waits
+# for the command to end and leaves the screen in $WORK/$1.screen.
+session() {
+    name=$1
+    tmux -L "$SOCKET" -f /dev/null new-session -d -s "$name" -x 120 -y 50 \
+        "'$TOV' mnm-create --scene '$WORK/s.json' '$WORK/$name.mnm'; echo \$? >'$WORK/$name.status'; sleep 60"
+    printf '%s\n' "$2" | while IFS= read -r line; do
+        tmux -L "$SOCKET" send-keys -t "$name" -l "$line"
+        tmux -L "$SOCKET" send-keys -t "$name" Enter
+    done
+    i=0
+    while [ ! -s "$WORK/$name.status" ]; do
+        i=$((i + 1))
+        if [ $i -gt 200 ]; then echo "$name: the session did not end"; exit 1; fi
+        sleep 0.1
+    done
+    tmux -L "$SOCKET" capture-pane -p -t "$name" >"$WORK/$name.screen"
+}
+
+walk="n
+n
+pick A
+right-click
+pick B
+click Back
+pick C"
+step=2
+while [ $step -lt 43 ]; do
+    case $step in
+        9|14|18|24|26|28|31|33|35|37|38|39|40|41|42) walk="$walk
+click Skip" ;;
+        *) walk="$walk
+pick A" ;;
+    esac
+    case $step in 10|15) walk="$walk
+pick B" ;; esac
+    step=$((step + 1))
+done
+
+session made "$walk"
+[ "$(cat "$WORK/made.status")" = 0 ] || { echo "made: exit $(cat "$WORK/made.status")"; cat "$WORK/made.screen"; exit 1; }
+grep -q "MNM File Creation Successful" "$WORK/made.screen" || { echo "made: no success shown"; exit 1; }
+[ "$(head -n 1 "$WORK/made.mnm")" = "$(printf 'LFHD\tA\t')" ] || { echo "made: first line"; exit 1; }
+[ "$(sed -n 2p "$WORK/made.mnm")" = "$(printf 'LBHD\tC\t')" ] || { echo "made: Back"; exit 1; }
+[ "$(wc -l <"$WORK/made.mnm")" -eq 30 ] || { echo "made: $(wc -l <"$WORK/made.mnm") lines"; exit 1; }
+
+session aborted "n
+n
+pick A
+pick B
+click Abort"
+[ "$(cat "$WORK/aborted.status")" = 1 ] || { echo "aborted: exit $(cat "$WORK/aborted.status")"; exit 1; }
+[ ! -e "$WORK/aborted.mnm" ] || { echo "aborted: a file was written"; exit 1; }
+# The picked colour (0xCC1919) is on no node of the scene.
+! grep -q '"wire_color": *13375769' "$WORK/s.json" || { echo "picked colour left"; exit 1; }
+grep -q '"wire_color": *3355596' "$WORK/s.json" || { echo "released colour missing"; exit 1; }
+echo ok

@@ -1,0 +1,466 @@
+// The utility panel as the host runs it: page 116 with its first-start
+// state, enabling rules and commands, the conversion it starts with its
+// failures, and the MNM creator's walk with viewport picks.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "brindle/host/ScriptedDriver.h"
+#include "brindle/host/scene/Objects.h"
+#include "brindle/host/scene/UtilityHost.h"
+#include "resources/ModuleResources.h"
+#include "tests/support/PluginTestHost.h"
+
+namespace {
+
+using brindle::host::ControlView;
+using brindle::host::DialogView;
+using brindle::host::Scene;
+using brindle::host::SceneNode;
+using brindle::host::ScriptedDriver;
+
+constexpr Class_ID kUtilities(0x34CC2142, 0x1E45027A);
+constexpr DWORD kPicked = 0xCC1919;
+constexpr DWORD kReleased = 0x3333CC;
+
+// Markers A and B over two frames from frame 1; B drops out in frame 2.
+const char* const kTrc =
+    "PathFileType\t4\t(X/Y/Z)\tt.trc\n"
+    "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\t"
+    "OrigNumFrames\n"
+    "100\t100\t2\t2\tmm\t100\t1\t2\n"
+    "Frame#\tTime\tA\t\t\tB\t\t\t\n"
+    "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n"
+    "1\t0\t1\t2\t3\t4\t5\t6\n"
+    "2\t0.01\t1\t2\t3\t\t\t\n";
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+const ControlView& Control(const DialogView& view, int id) {
+    for (const ControlView& control : view.controls) {
+        if (control.id == id) return control;
+    }
+    throw std::runtime_error("no control " + std::to_string(id));
+}
+
+class UtilityPanelTest : public tovtest::PluginTestHost {
+protected:
+    void SetUp() override {
+        PluginTestHost::SetUp();
+        ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    }
+    void TearDown() override {
+        ::unsetenv("SOURCE_DATE_EPOCH");
+        PluginTestHost::TearDown();
+    }
+
+    // Opens the panel, plays `driver` on it, and closes it; returns the
+    // page as it was before closing.
+    DialogView RunPanel(ScriptedDriver& driver) {
+        auto* panel = static_cast<UtilityObj*>(Create(kUtilities));
+        EXPECT_NE(panel, nullptr);
+        auto* previous = brindle::host::SetUiDriver(&driver);
+        panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
+        EXPECT_EQ(brindle::host::RollupPages().size(), 1u);
+        brindle::host::RunEvents();
+        const auto pages = brindle::host::ModelessWindows();
+        EXPECT_EQ(pages.size(), 1u);
+        DialogView page = pages.empty() ? DialogView{} : pages.back();
+        panel->EndEditParams(&brindle::host::HostInterface(), nullptr);
+        EXPECT_TRUE(brindle::host::RollupPages().empty());
+        EXPECT_TRUE(brindle::host::ModelessWindows().empty());
+        EXPECT_FALSE(brindle::host::PickModeActive());
+        EXPECT_EQ(brindle::host::ExitCallbackCount(), 0u);
+        brindle::host::SetUiDriver(previous);
+        delete panel;
+        return page;
+    }
+
+    SceneNode* AddNode(SClass_ID superClass, Class_ID classId, const wchar_t* name) {
+        SceneNode* node =
+            Scene::Current().CreateNode(brindle::host::NewSceneObject(superClass, classId));
+        node->SetName(name);
+        node->SetWireColor(kReleased);
+        return node;
+    }
+};
+
+TEST_F(UtilityPanelTest, FirstStartShowsDefaultsAndTheSettingsSurviveThePanel) {
+    ScriptedDriver first;
+    const DialogView page = RunPanel(first);
+    EXPECT_EQ(page.templateId, IDD_UTILITY_PAGE);
+    struct Expect {
+        int id;
+        const wchar_t* text;  // null: not checked
+        bool checked;
+        bool enabled;
+    };
+    const Expect expected[] = {
+        {IDC_MNM_PATH, L"<none>", false, true},    {IDC_OUTPUT_PATH, L"<none>", false, true},
+        {IDC_USE_FILTER, nullptr, true, true},     {IDC_BATCH, nullptr, false, true},
+        {IDC_TRC_NAME, nullptr, true, true},       {IDC_TRC_SPACE, nullptr, true, false},
+        {IDC_BRINDLE_SPACE, nullptr, false, false}, {IDC_OFFSET_ENABLE, nullptr, false, true},
+        {IDC_OFFSET_X, L"0.000000", false, false}, {IDC_OFFSET_Y, L"0.000000", false, false},
+        {IDC_OFFSET_Z, L"0.000000", false, false}, {IDC_LABEL_X, L"X", false, true},
+        {IDC_LABEL_Y, L"Y", false, true},          {IDC_LABEL_Z, L"Z", false, true},
+    };
+    for (const Expect& e : expected) {
+        const ControlView& control = Control(page, e.id);
+        SCOPED_TRACE(e.id);
+        if (e.text != nullptr) {
+            EXPECT_EQ(control.text, e.text);
+        }
+        EXPECT_EQ(control.checked, e.checked);
+        EXPECT_EQ(control.enabled, e.enabled);
+    }
+
+    // Choices made on the page are saved when it closes and shown at the
+    // next opening; batch mode shows "Use TRC Filename" on and disabled.
+    ScriptedDriver second;
+    second.ClickIn(IDD_UTILITY_PAGE, IDC_USE_FILTER)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_TRC_NAME)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OFFSET_ENABLE)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_BRINDLE_SPACE)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OUTPUT_BROWSE)
+        .Folder(L"/out/folder");
+    RunPanel(second);
+    ASSERT_EQ(second.FolderChoosers().size(), 1u);
+    EXPECT_EQ(second.FolderChoosers()[0], L"Choose GWM Files Destination Folder...");
+    ScriptedDriver third;
+    const DialogView again = RunPanel(third);
+    EXPECT_FALSE(Control(again, IDC_USE_FILTER).checked);
+    EXPECT_TRUE(Control(again, IDC_BATCH).checked);
+    // TRCName was turned off before batch mode: the page shows it off.
+    EXPECT_FALSE(Control(again, IDC_TRC_NAME).checked);
+    EXPECT_FALSE(Control(again, IDC_TRC_NAME).enabled);
+    EXPECT_TRUE(Control(again, IDC_OFFSET_ENABLE).checked);
+    EXPECT_TRUE(Control(again, IDC_BRINDLE_SPACE).checked);
+    EXPECT_TRUE(Control(again, IDC_BRINDLE_SPACE).enabled);
+    EXPECT_FALSE(Control(again, IDC_TRC_SPACE).checked);
+    EXPECT_EQ(Control(again, IDC_OUTPUT_PATH).text, L"/out/folder");
+}
+
+TEST_F(UtilityPanelTest, EnablingRules) {
+    struct Case {
+        const char* name;
+        std::vector<int> clicks;
+        bool offsetFieldsEnabled;
+        bool trcNameChecked;
+        bool trcNameEnabled;
+    };
+    const Case cases[] = {
+        {"enable on", {IDC_OFFSET_ENABLE}, true, true, true},
+        {"enable on and off", {IDC_OFFSET_ENABLE, IDC_OFFSET_ENABLE}, false, true, true},
+        {"batch on", {IDC_BATCH}, false, true, false},
+        {"name off, batch on", {IDC_TRC_NAME, IDC_BATCH}, false, true, false},
+        // Batch off gives the box back with the state batch mode showed.
+        {"name off, batch on and off", {IDC_TRC_NAME, IDC_BATCH, IDC_BATCH}, false, true, true},
+        // A disabled box ignores clicks.
+        {"batch on, name clicked", {IDC_BATCH, IDC_TRC_NAME}, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        brindle::host::RegistryStore::Instance().UseFile((dir_.Path() / c.name).string());
+        ScriptedDriver driver;
+        for (int id : c.clicks) driver.ClickIn(IDD_UTILITY_PAGE, id);
+        const DialogView page = RunPanel(driver);
+        for (int id : {IDC_TRC_SPACE, IDC_BRINDLE_SPACE, IDC_OFFSET_X, IDC_OFFSET_Y, IDC_OFFSET_Z}) {
+            EXPECT_EQ(Control(page, id).enabled, c.offsetFieldsEnabled) << id;
+        }
+        for (int id : {IDC_LABEL_X, IDC_LABEL_Y, IDC_LABEL_Z}) EXPECT_TRUE(Control(page, id).enabled);
+        EXPECT_EQ(Control(page, IDC_TRC_NAME).checked, c.trcNameChecked);
+        EXPECT_EQ(Control(page, IDC_TRC_NAME).enabled, c.trcNameEnabled);
+    }
+}
+
+TEST_F(UtilityPanelTest, ConvertsThroughThePage) {
+    const auto trcA = dir_.Write("walk.trc", kTrc);
+    const auto trcB = dir_.Write("run.trc", kTrc);
+    const auto mnm = dir_.Write("map.mnm", "LFHD\tA\t\nRFHD\tB\t\n");
+    const auto out = dir_.Path() / "out";
+    std::filesystem::create_directory(out);
+
+    // A batch of two into the output folder, with the log.
+    ScriptedDriver batch;
+    batch.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_BROWSE)
+        .Files({tovtest::Wide(mnm)})
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OUTPUT_BROWSE)
+        .Folder(tovtest::Wide(out))
+        .ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT)
+        .Files({tovtest::Wide(trcA), tovtest::Wide(trcB)});
+    const DialogView page = RunPanel(batch);
+    EXPECT_EQ(Control(page, IDC_MNM_PATH).text, tovtest::Wide(mnm));
+    ASSERT_EQ(batch.FileDialogs().size(), 2u);
+    EXPECT_EQ(batch.FileDialogs()[0].title, L"Select Mapping File...");
+    EXPECT_EQ(batch.FileDialogs()[0].filter, L"Marker Name Mapping Files (*.MNM)|*.mnm");
+    EXPECT_EQ(batch.FileDialogs()[1].title, L"Select Source TRC Files...");
+    EXPECT_EQ(batch.FileDialogs()[1].filter, L"Tovelund TRC Files (*.TRC)|*.trc");
+    EXPECT_TRUE(batch.FileDialogs()[1].multiple);
+    EXPECT_EQ(batch.FileDialogs()[1].initialFolder, L"C:\\");
+    const std::string dir = dir_.Path().string();
+    EXPECT_EQ(Slurp(out / "ConvertGWMLog.txt"),
+              "Tovelund TOVFileIO TRC to GWM Batch Conversion Log\n"
+              "Tue Nov 14 22:13:20 2023\n"
+              "Processing 2 files...\n"
+              "file: " + dir + "/walk.trc done.\n"
+              "file: " + dir + "/run.trc done.\n");
+    const std::string gwm = Slurp(out / "walk.gwm");
+    EXPECT_NE(gwm.find("$Filename   walk\n"), std::string::npos);
+    EXPECT_NE(gwm.find("$Order\nLFHD RFHD \n\n$Points\n1\t1.000000\t-3.000000\t2.000000\t"
+                       "4.000000\t-6.000000\t5.000000\t\n\n2\t1.000000\t-3.000000\t2.000000\t"
+                       "DROPOUT\t\n\n"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(out / "run.gwm"));
+    EXPECT_EQ(brindle::host::Progress().percent, 100);
+
+    // One file next to its TRC file, with an offset whose Y field is no
+    // number: Y counts as 0, X and Z are kept.
+    ScriptedDriver single;
+    single.ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OFFSET_ENABLE)
+        .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_X, L"10")
+        .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_Y, L"abc")
+        .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_Z, L"30")
+        .ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT)
+        .Files({tovtest::Wide(trcA)});
+    const DialogView after = RunPanel(single);
+    EXPECT_EQ(Control(after, IDC_OFFSET_Y).text, L"abc");
+    EXPECT_NE(Slurp(dir_.Path() / "walk.gwm").find("1\t11.000000\t-33.000000\t2.000000\t"),
+              std::string::npos);
+    // The stored offsets are what the conversion used.
+    ScriptedDriver reopen;
+    const DialogView stored = RunPanel(reopen);
+    EXPECT_EQ(Control(stored, IDC_OFFSET_X).text, L"10.000000");
+    EXPECT_EQ(Control(stored, IDC_OFFSET_Y).text, L"0.000000");
+    EXPECT_EQ(Control(stored, IDC_OFFSET_Z).text, L"30.000000");
+}
+
+TEST_F(UtilityPanelTest, ConversionFailures) {
+    const auto trc = dir_.Write("walk.trc", kTrc);
+    const auto bad = dir_.Write("bad.trc", "not a trc file\n");
+    const auto mnm = dir_.Write("map.mnm", "LFHD\tA\t\n");
+    const std::wstring missing = tovtest::Wide(dir_.Path() / "no" / "such");
+    const std::vector<std::wstring> cancel;
+    struct Case {
+        const char* name;
+        bool chooseMnm;
+        bool batch;
+        bool askTarget;  // "Use TRC Filename" off
+        std::vector<std::vector<std::wstring>> files;
+        std::wstring outputFolder;
+        std::size_t fileDialogs;  // besides the MNM choice
+        std::wstring message;     // empty: none
+        bool progressStarted;
+    };
+    const Case cases[] = {
+        {"no MNM file", false, false, false, {}, L"", 0, L"", false},
+        {"TRC dialog cancelled", true, false, false, {cancel}, L"", 1, L"", false},
+        {"log cannot be opened", true, true, false, {{tovtest::Wide(trc)}}, missing, 1,
+         L"Cannot Open Batch Log File.", false},
+        {"target dialog cancelled", true, false, true, {{tovtest::Wide(trc)}, cancel}, L"", 2, L"",
+         true},
+        {"GWM file cannot be written", true, false, true,
+         {{tovtest::Wide(trc)}, {missing + L"/x.gwm"}}, L"", 2, L"", true},
+        {"reader error", true, false, false, {{tovtest::Wide(bad)}}, L"", 1, L"bad.trc: ", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        brindle::host::RegistryStore::Instance().UseFile((dir_.Path() / c.name).string());
+        const int starts = brindle::host::Progress().starts;
+        ScriptedDriver driver;
+        if (c.chooseMnm) driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_BROWSE).Files({tovtest::Wide(mnm)});
+        if (!c.outputFolder.empty()) {
+            driver.ClickIn(IDD_UTILITY_PAGE, IDC_OUTPUT_BROWSE).Folder(c.outputFolder);
+        }
+        if (c.batch) driver.ClickIn(IDD_UTILITY_PAGE, IDC_BATCH);
+        if (c.askTarget) driver.ClickIn(IDD_UTILITY_PAGE, IDC_TRC_NAME);
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT);
+        for (const auto& files : c.files) driver.Files(files);
+        RunPanel(driver);
+        EXPECT_TRUE(driver.Finished());
+        EXPECT_EQ(driver.FileDialogs().size(), c.fileDialogs + (c.chooseMnm ? 1 : 0));
+        if (c.message.empty()) {
+            EXPECT_TRUE(driver.MessageBoxes().empty());
+        } else {
+            ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+            EXPECT_NE(driver.MessageBoxes()[0].text.find(c.message), std::wstring::npos);
+            EXPECT_EQ(driver.MessageBoxes()[0].caption, L"ConvertGWM Error");
+        }
+        EXPECT_EQ(brindle::host::Progress().starts - starts, c.progressStarted ? 1 : 0);
+        EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "walk.gwm"));
+    }
+}
+
+// Cancel through the host between files: the files done stay, the rest is
+// skipped, the log is complete up to there, the progress display ends.
+TEST_F(UtilityPanelTest, CancelBetweenBatchFiles) {
+    class CancelAfterFirstFile : public brindle::host::ProgressSink {
+    public:
+        void Started(const std::wstring&) override {}
+        void Updated(int) override { ++updates; }
+        void Ended() override {}
+        bool Cancelled() override { return updates >= 2; }  // 0 %, then the first file
+        int updates = 0;
+    } sink;
+    const auto trcA = dir_.Write("walk.trc", kTrc);
+    const auto trcB = dir_.Write("run.trc", kTrc);
+    dir_.Write("map.mnm", "LFHD\tA\t\n");
+    const auto out = dir_.Path() / "out";
+    std::filesystem::create_directory(out);
+    auto* previous = brindle::host::SetProgressSink(&sink);
+    ScriptedDriver driver;
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_BROWSE)
+        .Files({tovtest::Wide(dir_.Path() / "map.mnm")})
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OUTPUT_BROWSE)
+        .Folder(tovtest::Wide(out))
+        .ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT)
+        .Files({tovtest::Wide(trcA), tovtest::Wide(trcB)});
+    RunPanel(driver);
+    brindle::host::SetProgressSink(previous);
+    EXPECT_TRUE(std::filesystem::exists(out / "walk.gwm"));
+    EXPECT_FALSE(std::filesystem::exists(out / "run.gwm"));
+    const std::string log = Slurp(out / "ConvertGWMLog.txt");
+    EXPECT_NE(log.find("Processing 2 files...\nfile: "), std::string::npos);
+    EXPECT_EQ(log.find("run.trc"), std::string::npos);
+    EXPECT_TRUE(driver.MessageBoxes().empty());
+}
+
+// The walk with every kind of answer: picks, a camera and a light the
+// viewport refuses, Skip where it is allowed and where it is not, Back, a
+// right click, the host closing during a pick, and the file written.
+TEST_F(UtilityPanelTest, CreatorWalk) {
+    std::vector<SceneNode*> markers;
+    for (int i = 0; i < 46; ++i) {
+        markers.push_back(AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID,
+                                  (L"M" + std::to_wstring(i)).c_str()));
+    }
+    SceneNode* camera = AddNode(CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID, L"Cam");
+    SceneNode* light = AddNode(LIGHT_CLASS_ID, OMNI_LIGHT_CLASS_ID, L"Sun");
+    SceneNode* helper = AddNode(HELPER_CLASS_ID, POINTHELP_CLASS_ID, L"Helper");
+    const auto out = dir_.Path() / "made.mnm";
+
+    ScriptedDriver driver;
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDYES);
+    driver.Pick(camera->GetHandle()).Pick(light->GetHandle());  // refused, step 0 still asked
+    driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_SKIP);              // disabled on step 0
+    driver.Pick(markers[0]->GetHandle());                        // LFHD
+    driver.Pick(markers[1]->GetHandle());                        // LBHD
+    driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_BACK);               // on step 2: LBHD again
+    driver.Pick(markers[2]->GetHandle());                        // LBHD
+    driver.RightClick();                                         // step 2 again
+    driver.Pick(helper->GetHandle());                            // RBHD: a helper
+    int next = 3;
+    for (int step = 3; step < 43; ++step) {
+        if (step == 9) {
+            driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_SKIP);
+        } else if (step == 17) {
+            driver.ExitHost();  // T10 is not recorded
+        } else {
+            driver.Pick(markers[static_cast<std::size_t>(next++)]->GetHandle());
+        }
+        if (step == 10 || step == 15) driver.Pick(markers[static_cast<std::size_t>(next++)]->GetHandle());
+    }
+    driver.Files({tovtest::Wide(out)});
+    const DialogView page = RunPanel(driver);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_TRUE(brindle::host::TakeUiProblems().empty());
+    EXPECT_EQ(driver.MissedPicks(), (std::vector<ULONG>{camera->GetHandle(), light->GetHandle()}));
+    ASSERT_EQ(driver.MessageBoxes().size(), 3u);
+    EXPECT_EQ(driver.MessageBoxes()[0].text, L"Are you using a left wrist stick?");
+    EXPECT_EQ(driver.MessageBoxes()[1].caption, L"Pick optional markers?");
+    EXPECT_EQ(driver.MessageBoxes()[2].text, L"MNM File Creation Successful");
+    EXPECT_EQ(driver.MessageBoxes()[2].caption, L"MNM File Creation Status");
+    // The creator does not choose the map the conversion uses.
+    EXPECT_EQ(Control(page, IDC_MNM_PATH).text, L"<none>");
+
+    const std::string text = Slurp(out);
+    EXPECT_EQ(text.rfind("LFHD\tM0\t\nLBHD\tM2\t\nRBHD\tHelper\t\nRFHD\tM3\t\n", 0), 0u);
+    EXPECT_NE(text.find("LELB\tM8\t\nLWRA\tM9\t\nLWRB\tM10\t\nLFIN\t"), std::string::npos);
+    EXPECT_NE(text.find("RWRE\tM"), std::string::npos);
+    EXPECT_NE(text.find("RWRI\tM"), std::string::npos);
+    EXPECT_EQ(text.find("LILB"), std::string::npos);
+    EXPECT_EQ(text.find("T10"), std::string::npos);
+    EXPECT_NE(text.find("RPRPT\tM"), std::string::npos);
+    // After the file is written every picked node has its colour back.
+    for (SceneNode* node : markers) EXPECT_EQ(node->GetWireColor(), kReleased);
+    EXPECT_EQ(helper->GetWireColor(), kReleased);
+
+    // What the creator dialog showed at each pick: Back only after step 0,
+    // Skip only on optional steps.
+    bool sawSkipEnabled = false;
+    for (const auto& pending : driver.PendingViews()) {
+        for (const DialogView& window : pending.windows) {
+            if (window.templateId != IDD_MNM_CREATOR) continue;
+            const std::wstring& description = Control(window, IDC_MARKER_DESCRIPTION).text;
+            if (description == L"Left front head marker (LFHD)") {
+                EXPECT_FALSE(Control(window, IDC_MNM_BACK).enabled);
+            }
+            if (description == L"Left inner elbow marker (LILB)") {
+                EXPECT_TRUE(Control(window, IDC_MNM_SKIP).enabled);
+                sawSkipEnabled = true;
+            }
+            if (description == L"Top chest marker (CLAV)") {
+                EXPECT_FALSE(Control(window, IDC_MNM_SKIP).enabled);
+                EXPECT_TRUE(Control(window, IDC_MNM_BACK).enabled);
+            }
+        }
+    }
+    EXPECT_TRUE(sawSkipEnabled);
+}
+
+TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
+    SceneNode* a = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"A");
+    SceneNode* b = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"B");
+    const auto out = dir_.Path() / "none.mnm";
+    const std::wstring unwritable = tovtest::Wide(dir_.Path() / "no" / "such.mnm");
+    struct Case {
+        const char* name;
+        bool abort;           // else the script runs out during a pick
+        std::wstring target;  // the save dialog's answer; empty: none
+        DWORD colourAfter;    // of the picked nodes
+        std::size_t fileDialogs;
+        const wchar_t* message;  // after the two questions; null: none
+    };
+    const Case cases[] = {
+        {"abort", true, L"", kReleased, 0, nullptr},
+        // Nobody picks any more: every pick ends empty, the walk runs to its
+        // end and the save dialog, which nobody answers; the picks keep their
+        // colour.
+        {"nobody picks", false, L"", kPicked, 1, nullptr},
+        {"unwritable file", false, unwritable, kPicked, 1,
+         L"MNM File Creation Failed: Unable to open output file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedDriver driver;
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
+        driver.Pick(a->GetHandle()).Pick(b->GetHandle());
+        if (c.abort) driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_ABORT);
+        if (!c.target.empty()) driver.Files({c.target});
+        RunPanel(driver);
+        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_EQ(driver.FileDialogs().size(), c.fileDialogs);
+        EXPECT_EQ(a->GetWireColor(), c.colourAfter);
+        EXPECT_EQ(b->GetWireColor(), c.colourAfter);
+        ASSERT_EQ(driver.MessageBoxes().size(), c.message != nullptr ? 3u : 2u);
+        if (c.message != nullptr) {
+            EXPECT_EQ(driver.MessageBoxes()[2].text, c.message);
+            EXPECT_EQ(driver.MessageBoxes()[2].caption, L"MNM File Creation Status");
+        }
+        brindle::host::TakeUiProblems();
+        a->SetWireColor(kReleased);
+        b->SetWireColor(kReleased);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,394 @@
+#include "utility/ConvertGWM.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "plugin/MessageReporter.h"
+#include "resources/ModuleResources.h"
+#include "utility/ConvertGWMSettingsStore.h"
+#include "utility/GWMWriter.h"
+#include "utility/PickControlNode.h"
+#include "utility/StandardMarkerTable.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr wchar_t kPathSeparator = L'\\';
+#else
+constexpr wchar_t kPathSeparator = L'/';
+#endif
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The most files one batch converts, and the characters the file dialog
+// may return.
+constexpr std::size_t kMaxBatchFiles = 1000;
+constexpr std::size_t kFileBufferChars = 260000;
+constexpr std::size_t kPathChars = 260;
+// The creator dialog hears of a new step by this message.
+constexpr UINT kNewMarkerStep = WM_USER + 1;
+
+// A dialog filter: the description, its pattern, and the closing null.
+std::wstring Filter(int descriptionId, const wchar_t* pattern) {
+    std::wstring filter = GetResourceStringAsMSTR(descriptionId);
+    filter += L'\0';
+    filter += pattern;
+    filter += L'\0';
+    filter += L'\0';
+    return filter;
+}
+
+DWORD NoProgressWork(void* /*arg*/) { return 0; }
+
+// Lets the host process every window message pending now.
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Lets the host process one pending message: the pick loop looks at its
+// flags after each, so a click meant for the next pick stays queued.
+void PumpOneMessage() {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void WriteWide(TextFile::Writer& file, const std::wstring& text) {
+    file.Write(TextCodec::EncodeUtf8(text));
+}
+
+// The creator running now; the dialog procedure reaches it through this.
+ConvertGWM* runningCreator = nullptr;
+
+INT_PTR MnmCreatorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            runningCreator = reinterpret_cast<ConvertGWM*>(lParam);
+            EnableWindow(GetDlgItem(dialog, IDC_MNM_BACK), FALSE);
+            return TRUE;
+        case kNewMarkerStep: {
+            const int step = runningCreator != nullptr ? runningCreator->Step() : 0;
+            EnableWindow(GetDlgItem(dialog, IDC_MNM_BACK), step != 0 ? TRUE : FALSE);
+            EnableWindow(GetDlgItem(dialog, IDC_MNM_SKIP), FALSE);
+            if (IsOptionalMarkerStep(step)) EnableWindow(GetDlgItem(dialog, IDC_MNM_SKIP), TRUE);
+            SetDlgItemTextW(dialog, IDC_MARKER_DESCRIPTION, reinterpret_cast<const wchar_t*>(lParam));
+            return TRUE;
+        }
+        case WM_COMMAND:
+            if (runningCreator == nullptr) return FALSE;
+            switch (LOWORD(wParam)) {
+                case IDC_MNM_SKIP: runningCreator->SkipMarker(); return TRUE;
+                case IDC_MNM_BACK: runningCreator->BackMarker(); return TRUE;
+                case IDC_MNM_ABORT: runningCreator->AbortCreator(); return TRUE;
+                default: return FALSE;
+            }
+        default: return FALSE;
+    }
+}
+
+}  // namespace
+
+ConvertGWM::ConvertGWM() {
+    key_.Open(L"TOVFileIO", L"Brindle", L"ConvertGWM");
+    LoadSettings();
+}
+
+ConvertGWM::~ConvertGWM() {
+    SaveSettings();
+    if (runningCreator == this) runningCreator = nullptr;
+}
+
+void ConvertGWM::LoadSettings() { ::LoadSettings(key_, settings_); }
+
+void ConvertGWM::SaveSettings() { ::SaveSettings(key_, settings_); }
+
+BOOL ConvertGWM::Exit(HWND /*mainWindow*/) {
+    interrupted_ = true;
+    if (host_ != nullptr) host_->ClearPickMode();
+    Sleep(200);
+    return TRUE;
+}
+
+bool ConvertGWM::WriteGWMFile(const std::wstring& path) {
+    return ::WriteGWMFile(path, trc_, settings_);
+}
+
+bool ConvertGWM::ConvertTRCFiles(Interface* host) {
+    host_ = host;
+    if (host == nullptr) return false;
+    // The map is loaded whether or not it filters; without it nothing runs.
+    if (!map_.ReadMNMFile(settings_.MNMPath)) return false;
+
+    std::vector<wchar_t> buffer(kFileBufferChars, L'\0');
+    const std::wstring filter = Filter(IDS_TRC_FILTER, L"*.trc");
+    const std::wstring title = GetResourceStringAsMSTR(IDS_SELECT_SOURCE_TRC);
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = host->GetMainWindow();
+    request.lpstrFilter = filter.c_str();
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrInitialDir = settings_.InputPath.c_str();
+    request.lpstrTitle = title.c_str();
+    request.lpstrDefExt = L"trc";
+    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (settings_.Batch) request.Flags |= OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    request.FlagsEx = OFN_EX_NOPLACESBAR;
+    if (!GetOpenFileNameW(&request)) return false;
+
+    std::vector<std::wstring> sources;
+    TextFile::Writer log;
+    if (settings_.Batch) {
+        // One chosen file comes back as a full path: cut it into the folder
+        // and the name, as several files come.
+        const std::size_t offset = request.nFileOffset;
+        if (offset > 0 && offset < buffer.size() && IsSeparator(buffer[offset - 1])) {
+            buffer[offset - 1] = L'\0';
+        }
+        if (!log.Open(settings_.OutputPath + kPathSeparator + L"ConvertGWMLog.txt")) {
+            MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_BATCH_LOG_FAILED),
+                                             GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
+            return false;
+        }
+        settings_.InputPath = buffer.data();
+        const wchar_t* end = buffer.data() + buffer.size();
+        for (const wchar_t* name = buffer.data() + settings_.InputPath.size() + 1;
+             name < end && *name != L'\0'; name += std::wcslen(name) + 1) {
+            if (sources.size() < kMaxBatchFiles) {
+                sources.push_back(settings_.InputPath + kPathSeparator + name);
+            }
+        }
+        log.Write("Tovelund TOVFileIO TRC to GWM Batch Conversion Log\n");
+        log.Write(GWMDateTimeText() + "\n");
+        log.Write("Processing " + std::to_string(sources.size()) + " files...\n");
+    } else {
+        sources.emplace_back(buffer.data());
+    }
+
+    const std::wstring caption = GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR);
+    host->ProgressStart(L"Tovelund ConvertGWM", TRUE, NoProgressWork, nullptr);
+    host->ProgressUpdate(0);
+    auto stop = [&] {
+        host->ProgressUpdate(100);
+        host->ProgressEnd();
+        return false;
+    };
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const std::wstring& source = sources[i];
+        PumpMessages();
+        if (host->GetCancel()) {
+            host->ProgressEnd();
+            return false;
+        }
+        const std::wstring error = trc_.Read(source);
+        if (!error.empty()) {
+            const std::wstring text = source + L": " + error + L"\n";
+            if (!settings_.Batch) {
+                MessageReporter::Module().Report(text, caption);
+                trc_.Reset();
+                return stop();
+            }
+            WriteWide(log, text);
+        }
+        if (settings_.Filter) map_.ApplyFilter(trc_);
+
+        std::wstring target;
+        if (settings_.TRCName && settings_.Batch) {
+            target = settings_.OutputPath + kPathSeparator + GWMBaseName(source) + L".gwm";
+        } else if (settings_.TRCName) {
+            target = source.substr(0, source.size() >= 3 ? source.size() - 3 : 0) + L"gwm";
+        } else {
+            std::vector<wchar_t> targetBuffer(kPathChars, L'\0');
+            const std::wstring gwmFilter = Filter(IDS_GWM_FILTER, L"*.gwm");
+            const std::wstring targetTitle = GetResourceStringAsMSTR(IDS_SELECT_TARGET_GWM);
+            OPENFILENAMEW save{};
+            save.lStructSize = sizeof(save);
+            save.hwndOwner = host->GetMainWindow();
+            save.lpstrFilter = gwmFilter.c_str();
+            save.lpstrFile = targetBuffer.data();
+            save.nMaxFile = static_cast<DWORD>(targetBuffer.size());
+            save.lpstrInitialDir = settings_.OutputPath.c_str();
+            save.lpstrTitle = targetTitle.c_str();
+            save.lpstrDefExt = L"gwm";
+            save.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+            save.FlagsEx = OFN_EX_NOPLACESBAR;
+            if (!GetSaveFileNameW(&save)) {
+                trc_.Reset();
+                return stop();
+            }
+            target = targetBuffer.data();
+        }
+        if (!WriteGWMFile(target)) {
+            trc_.Reset();
+            return stop();
+        }
+        if (settings_.Batch) WriteWide(log, L"file: " + source + L" done.\n");
+        trc_.Reset();
+        host->ProgressUpdate(static_cast<int>(static_cast<float>(i) /
+                                              static_cast<float>(sources.size()) * 100.0f));
+    }
+    host->ProgressUpdate(100);
+    host->ProgressEnd();
+    return true;
+}
+
+bool ConvertGWM::BrowseMNM(Interface* host) {
+    host_ = host;
+    std::vector<wchar_t> buffer(kPathChars, L'\0');
+    const std::wstring filter = Filter(IDS_MNM_FILTER, L"*.mnm");
+    const std::wstring title = GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE);
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = host != nullptr ? host->GetMainWindow() : nullptr;
+    request.lpstrFilter = filter.c_str();
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrTitle = title.c_str();
+    request.lpstrDefExt = L"mnm";
+    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    request.FlagsEx = OFN_EX_NOPLACESBAR;
+    if (!GetOpenFileNameW(&request)) return false;
+    settings_.MNMPath = buffer.data();
+    return true;
+}
+
+void ConvertGWM::Redraw() {
+    if (host_ != nullptr) host_->RedrawViews(host_->GetTime());
+}
+
+void ConvertGWM::ReleaseLast() {
+    MarkerNameMapEntry entry;
+    if (!map_.TakeLast(entry) || host_ == nullptr) return;
+    if (INode* node = host_->GetINodeByHandle(entry.nodeHandle)) {
+        node->SetWireColor(kReleasedWireColor);
+    }
+}
+
+void ConvertGWM::ReleaseAll() {
+    while (!map_.Entries().empty()) ReleaseLast();
+}
+
+bool ConvertGWM::CreateMNM(Interface* host) {
+    host_ = host;
+    if (host == nullptr) return false;
+    const MessageReporter& reporter = MessageReporter::Module();
+    const std::wstring optional = GetResourceStringAsMSTR(IDS_PICK_OPTIONAL);
+    leftWristStick_ = reporter.Ask(L"Are you using a left wrist stick?", optional);
+    rightWristStick_ = reporter.Ask(L"Are you using a right wrist stick?", optional);
+
+    creatorDialog_ = CreateDialogParamW(nullptr, ModuleDialog(IDD_MNM_CREATOR),
+                                        host->GetMainWindow(), MnmCreatorProc,
+                                        reinterpret_cast<LPARAM>(this));
+    if (creatorDialog_ == nullptr) return false;
+    ShowWindow(creatorDialog_, SW_SHOW);
+    if (!RunMarkerWalk()) return false;
+
+    std::vector<wchar_t> buffer(kPathChars, L'\0');
+    const std::wstring filter = Filter(IDS_MNM_FILTER, L"*.mnm");
+    const std::wstring title = GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE);
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = host->GetMainWindow();
+    request.lpstrFilter = filter.c_str();
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrTitle = title.c_str();
+    request.lpstrDefExt = L"mnm";
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    request.FlagsEx = OFN_EX_NOPLACESBAR;
+    // Cancelled or failed, the picks stay in the map and keep their colour.
+    if (!GetSaveFileNameW(&request)) return false;
+    const std::wstring status = GetResourceStringAsMSTR(IDS_MNM_STATUS);
+    if (!map_.WriteMNMFile(buffer.data())) {
+        reporter.Report(GetResourceStringAsMSTR(IDS_MNM_OPEN_FAILED), status);
+        return false;
+    }
+    reporter.Report(GetResourceStringAsMSTR(IDS_MNM_SUCCESS), status);
+    ReleaseAll();
+    Redraw();
+    return true;
+}
+
+bool ConvertGWM::RunMarkerWalk() {
+    step_ = 0;
+    aborted_ = false;
+    for (;;) {
+        const MarkerStep& marker = StandardMarkerStep(step_);
+        if (step_ == kLeftWristStep || step_ == kRightWristStep) {
+            const bool stick = step_ == kLeftWristStep ? leftWristStick_ : rightWristStick_;
+            const wchar_t* codes[] = {stick ? marker.stickCode : marker.code,
+                                      stick ? marker.stickSecondCode : marker.secondCode};
+            const wchar_t* texts[] = {stick ? marker.stickDescription : marker.description,
+                                      stick ? marker.stickSecondDescription
+                                            : marker.secondDescription};
+            // The second marker is asked for whatever the first pick gave.
+            for (int i = 0; i < 2; ++i) {
+                SendMessageW(creatorDialog_, kNewMarkerStep, 0, reinterpret_cast<LPARAM>(texts[i]));
+                PickMarker(codes[i]);
+            }
+        } else {
+            SendMessageW(creatorDialog_, kNewMarkerStep, 0,
+                         reinterpret_cast<LPARAM>(marker.description));
+            PickMarker(marker.code);
+        }
+        if (aborted_) {
+            ReleaseAll();
+            Redraw();
+            return false;
+        }
+        if (++step_ >= kMarkerSteps) {
+            if (creatorDialog_ != nullptr) DestroyWindow(creatorDialog_);
+            creatorDialog_ = nullptr;
+            return true;
+        }
+    }
+}
+
+bool ConvertGWM::PickMarker(const wchar_t* code) {
+    if (host_ == nullptr) return false;
+    PickControlNode& pick = PickControlNode::Module();
+    host_->RegisterExitBRINDLECallback(this);
+    pick.pickedNode = nullptr;
+    pick.rightClicked = false;
+    interrupted_ = false;
+    host_->SetPickMode(&pick);
+    while (pick.active && !interrupted_) PumpOneMessage();
+    host_->ClearPickMode();
+    host_->UnRegisterExitBRINDLECallback(this);
+    if (interrupted_) return false;
+    if (pick.rightClicked) {
+        // The walk asks for this step again.
+        --step_;
+        return false;
+    }
+    INode* node = pick.pickedNode;
+    if (node == nullptr) return false;
+    map_.Append({code, node->GetName(), node->GetHandle()});
+    node->SetWireColor(kPickedWireColor);
+    Redraw();
+    return true;
+}
+
+void ConvertGWM::SkipMarker() { interrupted_ = true; }
+
+void ConvertGWM::BackMarker() {
+    ReleaseLast();
+    Redraw();
+    interrupted_ = true;
+    if (step_ > 0) step_ -= 2;
+}
+
+void ConvertGWM::AbortCreator() {
+    interrupted_ = true;
+    aborted_ = true;
+    if (creatorDialog_ != nullptr) DestroyWindow(creatorDialog_);
+    creatorDialog_ = nullptr;
+}
