@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/CommandIO.h"
 
@@ -26,8 +27,37 @@ private:
     std::uint64_t count_ = 0;
 };
 
+// One thing the second pass finds in a file: where it stands, what stands
+// there and what it does to the read.
+struct Finding {
+    // How much the read departs from what the file means.
+    enum class Effect {
+        Refusal,  // the reader refuses the file here
+        Shift,    // data is lost or goes to the wrong marker or frame
+        Misread,  // a value is read as another
+        Note,     // the file departs from the layout, yet reads the same
+    };
+    std::uint64_t line = 0;    // from 1; 0 for the file as a whole
+    std::uint64_t column = 0;  // from 1, in characters; 0 for the whole line
+    std::string found;         // the text at that place, as the file has it
+    std::string text;          // what it means (the warning's text)
+    Effect effect = Effect::Misread;
+    bool warning = true;       // info and convert warn of it; else only --diagnose says it
+};
+
+// Every finding of a file its reader accepted, in the order the warnings
+// come; the diagnosis-only ones follow.
+std::vector<Finding> FindHtrProblems(const std::string& path, const HTRFile& htr);
+std::vector<Finding> FindTrcProblems(const std::string& path, const TRCFile& trc);
+
+// Where the reader's failure `message` on the file at `path` comes from: the
+// line, column and text that make it refuse the file (none when the file
+// could not be opened or nothing points at a line).
+std::vector<Finding> LocateReadFailure(const std::string& path, bool trc,
+                                       const std::string& message);
+
 // `path` is the file the reader read, `name` the file as the user named it
-// (for the messages).
+// (for the messages). Warn of the findings above.
 void CheckHtrFile(const std::string& path, const std::string& name, const HTRFile& htr,
                   Warnings& warnings);
 void CheckTrcFile(const std::string& path, const std::string& name, const TRCFile& trc,

@@ -8,6 +8,7 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
+#include "cli/Diagnosis.h"
 #include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
 #include "cli/HtrSummary.h"
@@ -34,14 +35,28 @@ const char kInfoFooter[] =
     "Where the header, the name and label lines and the rows disagree, or number\n"
     "fields hold text, a warning says so on standard error (FILE: warning: ...).\n"
     "A file that cannot be read is reported as FILE: MESSAGE on standard error;\n"
-    "the other files are still shown and the exit status is 1.";
+    "the other files are still shown and the exit status is 1.\n"
+    "\n"
+    "--diagnose shows, instead of the summary, a verdict on each file (\"reads as\n"
+    "written\", \"reads, but: ...\", \"refused: ...\") and every finding with its\n"
+    "line, column and the text found there, marked [refusal], [shift] (data lost\n"
+    "or read into the wrong marker or frame), [misread] (a value read as another)\n"
+    "or [note] (off the layout, yet read the same). A refused file gives status 1.";
 
 struct InfoOptions {
     bool json = false;
     bool strict = false;
+    bool diagnose = false;
     std::string maxMemory;
     std::vector<std::string> files;
 };
+
+void ShowDiagnosis(const std::string& file, const InfoOptions& options,
+                   std::vector<Finding> findings, const std::string& message,
+                   const CommandIO& io) {
+    const Diagnosis diagnosis = Diagnose(std::move(findings), message);
+    io.Out(options.json ? DiagnosisJson(file, diagnosis) : DiagnosisText(file, diagnosis));
+}
 
 // Reads one file and writes its report; false when it could not be read.
 bool ShowFile(const std::string& file, const InfoOptions& options,
@@ -64,6 +79,10 @@ bool ShowFile(const std::string& file, const InfoOptions& options,
                               "reading " + file);
             message = trc.Read(TextCodec::PathToWide(input.ReadPath()));
         }
+        if (message.empty() && options.diagnose) {
+            ShowDiagnosis(file, options, FindTrcProblems(input.ReadPath(), trc), "", io);
+            return true;
+        }
         if (message.empty()) {
             CheckTrcFile(input.ReadPath(), file, trc, warnings);
             io.Out(options.json ? TrcJson(file, trc) : DescribeTrc(file, trc));
@@ -76,6 +95,10 @@ bool ShowFile(const std::string& file, const InfoOptions& options,
                               "reading " + file);
             message = htr.Read(TextCodec::PathToWide(input.ReadPath()));
         }
+        if (message.empty() && options.diagnose) {
+            ShowDiagnosis(file, options, FindHtrProblems(input.ReadPath(), htr), "", io);
+            return true;
+        }
         if (message.empty()) {
             CheckHtrFile(input.ReadPath(), file, htr, warnings);
             io.Out(options.json ? HtrJson(file, htr) : DescribeHtr(file, htr));
@@ -83,6 +106,10 @@ bool ShowFile(const std::string& file, const InfoOptions& options,
         }
     }
     const std::string text = TextCodec::EncodeUtf8(message);
+    if (options.diagnose && text != "The file could not be opened") {
+        ShowDiagnosis(file, options, LocateReadFailure(input.ReadPath(), trcFormat, text), text, io);
+        return false;
+    }
     const std::string context =
         ExplainReadFailure(input.ReadPath(), input.Tried(), file, trcFormat, text);
     io.Err(file + ": " + text + (context.empty() ? "" : " " + context) +
@@ -127,6 +154,9 @@ void AddInfoCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = context.AddCommand(app, "info", "show what each file holds",
                                            [options, &context] { return RunInfo(*options, context); });
     command->add_flag("--json", options->json, "one JSON object per file, one per line");
+    command->add_flag("--diagnose", options->diagnose,
+                      "a verdict on how each file reads, with what makes it read wrongly or "
+                      "fail, by line and column");
     command->add_flag("--strict", options->strict, "exit with status 1 when there is any warning");
     command->add_option("--max-memory", options->maxMemory,
                         "memory a TRC file's samples may take (default: 256M plus 16 times "

@@ -1,0 +1,57 @@
+// Reads HTR and TRC files with the installed file libraries and prints what
+// they hold: for an HTR file its segments, frames and rate, for a TRC file its
+// markers and rows. Exit status 1 when a file cannot be read.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "brindle/sdk/TextCodec.h"
+#include "htr/HTRFile.h"
+#include "trc/TRCFile.h"
+
+namespace {
+
+bool EndsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+bool Show(const std::string& path) {
+    const std::wstring wide = TextCodec::PathToWide(path);
+    if (EndsWith(path, ".trc") || EndsWith(path, ".TRC")) {
+        TRCFile trc;
+        const std::wstring message = trc.Read(wide);
+        if (!message.empty()) {
+            std::fprintf(stderr, "%s: %s\n", path.c_str(), TextCodec::EncodeUtf8(message).c_str());
+            return false;
+        }
+        std::printf("%s: %u markers, %u rows at %d frames per second\n", path.c_str(),
+                    trc.GetNumMarkers(), trc.GetNumRows(), trc.GetDataRate());
+        return true;
+    }
+    HTRFile htr;
+    const std::wstring message = htr.Read(wide);
+    if (!message.empty()) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), TextCodec::EncodeUtf8(message).c_str());
+        return false;
+    }
+    const HTRSegment* root = htr.RootSegment();
+    std::printf("%s: %u segments (root %s), %u frames at %d frames per second\n", path.c_str(),
+                htr.SegmentCount(),
+                root != nullptr ? TextCodec::EncodeUtf8(root->Name()).c_str() : "none",
+                htr.GetNumFrames(), htr.GetDataFrameRate());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: htr_summary FILE.htr|FILE.trc...\n");
+        return 2;
+    }
+    int status = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!Show(argv[i])) status = 1;
+    }
+    return status;
+}

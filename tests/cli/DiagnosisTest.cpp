@@ -1,0 +1,193 @@
+// info --diagnose: the verdict on a file and where each finding stands (line,
+// column, the text there) and what it does to the read; hand-made files for
+// each kind of finding, and the verdict on every corpus file.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "tests/cli/RunCommand.h"
+#include "tests/support/TestFiles.h"
+
+using tovtest::RunCommand;
+
+namespace {
+
+std::string Trc(const std::string& line3, const std::string& names, const std::string& rows,
+                const std::string& line1 = "PathFileType\t4\t(X/Y/Z)\tx.trc") {
+    return line1 + "\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+                   "OrigDataStartFrame\tOrigNumFrames\n" +
+           line3 + "\n" + names + "\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n" + rows;
+}
+
+const std::string kNames = "Frame#\tTime\tA\t\t\tB\t\t\t";
+const std::string kRows = "1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\t1\t2\t3\t\t\t\n";
+
+std::string Htr(const std::string& from = "", const std::string& to = "") {
+    std::string text =
+        "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\nNumFrames 2\n"
+        "DataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits mm\nRotationUnits Degrees\n"
+        "GlobalAxisofGravity Y\nBoneLengthAxis Y\n[SegmentNames&Hierarchy]\nA GLOBAL\n"
+        "[BasePosition]\nA 0 0 0 0 0 0 1\n[A]\n1 0 0 0 0 0 0 1\n2 0 0 0 0 0 0 1\n[EndOfFile]\n";
+    if (!from.empty()) text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+// "LINE:COLUMN:FOUND:EFFECT" of every finding, in the diagnosis's order.
+std::vector<std::string> Places(const nlohmann::json& diagnosis) {
+    std::vector<std::string> places;
+    for (const auto& f : diagnosis["findings"]) {
+        places.push_back(std::to_string(f["line"].get<int>()) + ":" +
+                         std::to_string(f["column"].get<int>()) + ":" +
+                         f["found"].get<std::string>() + ":" + f["effect"].get<std::string>());
+    }
+    return places;
+}
+
+TEST(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
+    tovtest::ScratchDir dir;
+    const std::string line3 = "60\t60\t2\t2\tmm\t60\t1\t2";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* verdict;
+        std::vector<std::string> places;
+    } cases[] = {
+        {"good.trc", Trc(line3, kNames, kRows), "reads as written", {}},
+        {"blanks.trc", Trc(line3, kNames, kRows, "PathFileType 4 (X/Y/Z) x.trc"), "refused",
+         {"1:13: :refusal"}},
+        {"commas.trc", Trc(line3, kNames, kRows, "PathFileType,4,(X/Y/Z),x.trc"), "refused",
+         {"1:13:,:refusal"}},
+        {"count.trc", Trc("60\t60\t5\t2\tmm\t60\t1\t5", kNames, kRows), "reads, but",
+         {"3:7:5:misread"}},
+        // An empty column before the names: A is read from field 4, B's
+        // columns go to the empty name.
+        {"shift.trc", Trc(line3, "Frame#\tTime\t\tA\t\tB\t\t", kRows), "reads, but",
+         {"4:14:A:shift", "4:0::misread"}},
+        {"nan.trc", Trc(line3, kNames, "1\t0.000\tNaN\tNaN\tNaN\t4\t5\t6\n2\t0.017\tnan\t1\t2\t4\t5\t6\n"),
+         "reads, but", {"7:9:NaN:misread"}},
+        {"gap.trc", Trc(line3, kNames, "1\t0.000\t1\t2\t3\t4\t5\t6\n4\t0.050\t1\t2\t3\t4\t5\t6\n"),
+         "reads, but", {"8:1:4:shift"}},
+        {"rate.trc", Trc("60\t60\t3\t2\tmm\t60\t1\t3", kNames,
+                         "1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.010\t1\t2\t3\t4\t5\t6\n"
+                         "3\t0.020\t1\t2\t3\t4\t5\t6\n"),
+         "reads, but", {"9:0::misread"}},
+        {"unseen.trc", Trc(line3, kNames, "1\t0.000\t1\t2\t3\t\t\t\n2\t0.017\t1\t2\t3\t\t\t\n"),
+         "reads as written", {"4:17::note"}},
+        {"unit.trc", Trc("60\t60\t2\t2\tmeters\t60\t1\t2", kNames, kRows), "reads, but",
+         {"3:11:meters:misread"}},
+        // A row of a frame number and a time only: every marker reads the
+        // time as its position.
+        {"short.trc", Trc(line3, kNames, "1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\n"), "reads, but",
+         {"8:3:0.017:shift"}},
+        {"good.htr", Htr(), "reads as written", {}},
+        {"order.htr", Htr("ZYX", "XYZ"), "refused", {"8:20:EulerRotationOrder XYZ:refusal"}},
+        {"units.htr", Htr("Degrees", "Grads"), "reads, but", {"10:15:Grads:misread"}},
+        {"gravity.htr", Htr("GlobalAxisofGravity", "GlobalAxisOfGravity"), "reads as written",
+         {"11:1:GlobalAxisOfGravity:note"}},
+        {"framegap.htr", Htr("2 0 0 0 0 0 0 1", "3 0 0 0 0 0 0 1"), "reads, but", {"19:1:3:shift"}},
+    };
+    for (const auto& c : cases) {
+        const auto file = dir.Write(c.name, c.bytes).string();
+        const auto result = RunCommand({"info", "--diagnose", "--json", file});
+        EXPECT_EQ(result.status, std::string(c.verdict) == "refused" ? 1 : 0) << c.name;
+        EXPECT_EQ(result.err, "") << c.name;
+        const auto diagnosis = nlohmann::json::parse(result.out);
+        EXPECT_EQ(diagnosis["verdict"], c.verdict) << c.name << "\n" << result.out;
+        EXPECT_EQ(Places(diagnosis), c.places) << c.name << "\n" << result.out;
+    }
+}
+
+TEST(DiagnosisTest, TextShowsTheVerdictThenEachFinding) {
+    tovtest::ScratchDir dir;
+    const auto file = dir.Write("nan.trc", Trc("60\t60\t1\t2\tmm\t60\t1\t1", kNames,
+                                               "1\t0.000\t1\t2\t3\tNaN\tNaN\tNaN\n"))
+                          .string();
+    const auto result = RunCommand({"info", "--diagnose", file});
+    EXPECT_EQ(result.out,
+              file + ": reads, but: 3 coordinate fields hold text, not a number (first \"NaN\" on "
+                     "line 7); read as 0, not as a dropout\n"
+                     "  line 7, column 15, \"NaN\": 3 coordinate fields hold text, not a number "
+                     "(first \"NaN\" on line 7); read as 0, not as a dropout [misread]\n"
+                     "  line 4, column 17: 1 marker is never seen (\"B\"): every sample a dropout or "
+                     "at the origin exactly [note]\n");
+}
+
+// The verdict on every corpus file, one line each.
+TEST(DiagnosisTest, EveryCorpusFileGetsItsVerdict) {
+    if (tovtest::CorpusDir().empty()) GTEST_SKIP() << "no corpus beside the project";
+    const std::map<std::string, std::string> expected = {
+        {"bombot.htr",
+         "reads as written"},
+        {"fight_a.htr",
+         "reads as written"},
+        {"mocap.htr",
+         "refused: The file does not have a compatible \"EulerRotationOrder\" header state; line 9, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYZ\""},
+        {"10002-20130626160334-Unnamed.trc",
+         "reads, but: 826 data rows hold more columns than the markers named (up to 32 fields against 2, first on line 18); the extra columns are not read"},
+        {"2_test02_dynamic.trc",
+         "reads as written"},
+        {"Day7_Session2_Take01_-_walk.trc",
+         "reads, but: the rows number their frames from 900, the reader starts them at 1 (line 3, field 7)"},
+        {"EMG_test06-Dynamic.trc",
+         "reads, but: 90 data rows hold more columns than the markers named (up to 179 fields against 167, first on line 7); the extra columns are not read"},
+        {"Gait.trc",
+         "reads, but: 218 data rows hold more columns than the markers named (up to 317 fields against 101, first on line 7); the extra columns are not read"},
+        {"S00_P00_T01_BalancingTrial_0-100.trc",
+         "reads as written"},
+        {"abdbonepin.trc",
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 23: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; spaces, not a tab, separate some of its fields"},
+        {"dataWithBlanksForMissingMarkers.trc",
+         "reads as written"},
+        {"dataWithEformat.trc",
+         "reads, but: line 3: DataRate 119.88012 is read as 119 (whole frames per second) (and 2 more)"},
+        {"dataWithNaNsWithSpaces.trc",
+         "reads, but: line 6 holds only separators where the blank line belongs; it is read as a data row of dropouts, one frame too many (and 2 more)"},
+        {"leg39_swing_short.trc",
+         "reads as written"},
+        {"levelground_ccw_fast_01_01.trc",
+         "reads, but: 801 coordinate fields hold text, not a number (first \"nan\" on line 86); read as 0, not as a dropout"},
+        {"motion_capture_run.trc",
+         "reads as written"},
+        {"motion_capture_walk.trc",
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; spaces, not a tab, separate some of its fields"},
+        {"nimble-tiziana_markers.trc",
+         "reads as written"},
+        {"nimble-weird_markers.trc",
+         "reads, but: an empty column stands before the first name, and the name \"LFHD\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 21 markers are read for 61 names, each from another marker's columns (and 2 more)"},
+        {"overground_17.trc",
+         "reads as written"},
+        {"pyomeca_markers.trc",
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; its fields are separated by commas, not tabs"},
+        {"std_walking2_markers.trc",
+         "reads, but: an empty column stands before the first name, and the name \"RTH1\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 15 markers are read for 44 names, each from another marker's columns (and 5 more)"},
+        {"step_width.trc",
+         "reads, but: line 4: the last marker name, \"RAC\", ends the line without a tab and is not read (and 2 more)"},
+        {"subject01_walk1.trc",
+         "reads as written"},
+        {"test_file_02.trc",
+         "reads as written"},
+        {"test_file_03.trc",
+         "reads, but: line 4: the last marker name, \"Floor4\", ends the line without a tab and is not read (and 2 more)"},
+        {"test_file_06_2tab_one_space.trc",
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; spaces, not a tab, separate some of its fields"},
+        {"walking2.trc",
+         "reads, but: 312 coordinate fields hold text, not a number (first \"nan\" on line 22); read as 0, not as a dropout"},
+    };
+    std::size_t seen = 0;
+    for (const char* folder : {"htr", "trc"}) {
+        for (const auto& path : tovtest::CorpusFiles(folder, std::string(".") + folder)) {
+            const std::string name = path.filename().string();
+            const auto found = expected.find(name);
+            ASSERT_NE(found, expected.end()) << name;
+            const auto result = RunCommand({"info", "--diagnose", "--json", path.string()});
+            EXPECT_EQ(nlohmann::json::parse(result.out)["summary"], found->second) << name;
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, expected.size());
+}
+
+}  // namespace
