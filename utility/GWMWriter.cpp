@@ -107,6 +107,8 @@ void WriteGWM(TextFile::Writer& file, const std::wstring& baseName, const std::s
             out.Coordinate(gwm[0]).Coordinate(gwm[1]).Coordinate(gwm[2]);
         }
         out.Text("\n\n");
+        // Once the file has stopped taking bytes, the rest is not formatted.
+        if (file.Failed()) return;
     }
 }
 
@@ -140,19 +142,15 @@ std::wstring GWMBaseName(const std::wstring& path) {
     return name;
 }
 
-bool WriteGWMFileNamed(const std::wstring& path, const std::wstring& baseName,
-                       const TRCFile& trc, const ConvertGWMSettings& settings, bool* ioFailed) {
-    if (ioFailed != nullptr) *ioFailed = false;
+bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
+                  const ConvertGWMSettings& settings) {
     const std::string dateTime = GWMDateTimeText();
     TextFile::Writer file;
     if (!file.Open(path)) return false;
-    WriteGWM(file, baseName, dateTime, trc, settings);
-    const bool closed = file.Close();
-    if (ioFailed != nullptr) *ioFailed = !closed;
+    WriteGWM(file, GWMBaseName(path), dateTime, trc, settings);
+    if (!file.Close()) {
+        file.Discard();
+        return false;
+    }
     return true;
-}
-
-bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
-                  const ConvertGWMSettings& settings, bool* ioFailed) {
-    return WriteGWMFileNamed(path, GWMBaseName(path), trc, settings, ioFailed);
 }

@@ -14,17 +14,11 @@ std::string GWMDateTimeText();
 
 // Writes `trc` as a GWM file at `path`: the included markers in file order,
 // rows for the header's frame count, coordinates turned from Y-up to Z-up
-// with the settings' offset. False, with nothing written, when the file
-// cannot be created. `ioFailed`, when given, tells whether writing failed
-// after the file was created (a full disk).
+// with the settings' offset. False when the file cannot be created, and
+// false, with the part written removed, when writing fails on the way (a
+// full disk, a file-size limit): a GWM file is there whole or not at all.
 bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
-                  const ConvertGWMSettings& settings, bool* ioFailed = nullptr);
-
-// The same, with the "$Filename" line naming `baseName` whatever `path` is:
-// for writers that write into a temporary file first.
-bool WriteGWMFileNamed(const std::wstring& path, const std::wstring& baseName,
-                       const TRCFile& trc, const ConvertGWMSettings& settings,
-                       bool* ioFailed = nullptr);
+                  const ConvertGWMSettings& settings);
 
 // The file name of `path` without its folder and extension.
 std::wstring GWMBaseName(const std::wstring& path);

@@ -37,6 +37,10 @@ public:
     // Writes what is buffered and closes the file; true when every byte
     // reached the file and it closed cleanly.
     bool Close();
+    // Closes the file last opened (if still open) and removes it when it is
+    // a plain file: for a file that could not be written whole, so nothing
+    // half-written stays.
+    void Discard();
 
 private:
     static constexpr std::size_t kBufferBytes = 64 * 1024;
@@ -45,6 +49,8 @@ private:
     void WriteThrough(std::string_view bytes);
 
     std::FILE* file_ = nullptr;
+    std::string path_;
+    bool regularFile_ = false;
     std::vector<char> buffer_;
     bool failed_ = false;
 };

@@ -2,12 +2,15 @@
 
 #include "brindle/sdk/TextCodec.h"
 
+#include <sys/stat.h>
+
 namespace TextFile {
 
 Writer::~Writer() { Close(); }
 
 bool Writer::Open(const std::wstring& path) {
     Close();
+    path_.clear();
     const std::string nativePath = TextCodec::WideToPath(path);
     // A NUL would cut the path short and create some other file.
     if (nativePath.empty() || nativePath.find('\0') != std::string::npos) return false;
@@ -15,6 +18,9 @@ bool Writer::Open(const std::wstring& path) {
     if (file_ == nullptr) return false;
     // The writer does its own buffering.
     std::setvbuf(file_, nullptr, _IONBF, 0);
+    path_ = nativePath;
+    struct stat status {};
+    regularFile_ = ::fstat(::fileno(file_), &status) == 0 && S_ISREG(status.st_mode);
     buffer_.clear();
     buffer_.reserve(kBufferBytes);
     failed_ = false;
@@ -44,6 +50,15 @@ bool Writer::Close() {
     if (std::fclose(file_) != 0) failed_ = true;
     file_ = nullptr;
     return !failed_;
+}
+
+void Writer::Discard() {
+    buffer_.clear();
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+    // A device or a pipe written to stays where it is.
+    if (!path_.empty() && regularFile_) std::remove(path_.c_str());
+    path_.clear();
 }
 
 }  // namespace TextFile

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include <sys/resource.h>
 
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
@@ -95,6 +99,31 @@ TEST(GWMWriterTest, OffsetsFilterAndFrameCounts) {
     EXPECT_EQ(noFrames.substr(noFrames.size() - 8), "$Points\n");
 
     EXPECT_FALSE(WriteGWMFile(Wide(dir.Path() / "no" / "folder.gwm"), trc, ConvertGWMSettings()));
+}
+
+// A file that stops taking bytes on the way is not left half-written; a
+// device that refuses them stays where it is.
+TEST(GWMWriterTest, FailedWritesLeaveNothing) {
+    ScratchDir dir;
+    TRCFile trc;
+    std::string claimsMore = kTrc;
+    claimsMore.replace(claimsMore.find("100\t120\t4"), 9, "100\t120\t9000");
+    ASSERT_EQ(trc.Read(Wide(dir.Write("in.trc", claimsMore))), L"");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
+    const bool written = WriteGWMFile(Wide(dir.Path() / "big.gwm"), trc, ConvertGWMSettings());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "big.gwm"));
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_FALSE(WriteGWMFile(L"/dev/full", trc, ConvertGWMSettings()));
+        EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    }
 }
 
 TEST(GWMWriterTest, CorpusFilesConvert) {
