@@ -20,16 +20,27 @@ struct Slot {
 
 Slot gSlots[kSlots];
 
+// The cancel mode of InterruptAsCancel.
+std::atomic<const char*> gCancelNotice{nullptr};
+volatile std::sig_atomic_t gCancelRequested = 0;
+
 extern "C" void RemoveAndReraise(int signalNumber) {
-    // Files first, then the folders that held them.
-    for (int pass = 2; pass <= 3; ++pass) {
+    if (const char* notice = gCancelNotice.load()) {
+        if (gCancelRequested == 0) {
+            const ssize_t ignored = ::write(STDERR_FILENO, notice, std::strlen(notice));
+            (void)ignored;
+        }
+        gCancelRequested = 1;
+        return;
+    }
+    // Files first, then the folders that held them; a folder inside
+    // another goes before it, whatever their slots.
+    for (Slot& slot : gSlots) {
+        if (slot.state.load() == 2) ::unlink(slot.path);
+    }
+    for (int round = 0; round < kSlots; ++round) {
         for (Slot& slot : gSlots) {
-            if (slot.state.load() != pass) continue;
-            if (pass == 2) {
-                ::unlink(slot.path);
-            } else {
-                ::rmdir(slot.path);
-            }
+            if (slot.state.load() == 3) ::rmdir(slot.path);
         }
     }
     std::signal(signalNumber, SIG_DFL);
@@ -65,3 +76,12 @@ int RegisterForCleanup(const std::string& path, bool folder) {
 void UnregisterFromCleanup(int slot) {
     if (slot >= 0 && slot < kSlots) gSlots[slot].state.store(0);
 }
+
+InterruptAsCancel::InterruptAsCancel(const char* notice) {
+    gCancelRequested = 0;
+    gCancelNotice.store(notice);
+}
+
+InterruptAsCancel::~InterruptAsCancel() { gCancelNotice.store(nullptr); }
+
+bool InterruptAsCancel::Requested() { return gCancelRequested != 0; }

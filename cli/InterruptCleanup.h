@@ -14,3 +14,17 @@ void InstallInterruptCleanup();
 // returns a slot for Unregister, or -1 when every slot is taken.
 int RegisterForCleanup(const std::string& path, bool folder = false);
 void UnregisterFromCleanup(int slot);
+
+// While one lives, SIGINT, SIGTERM and SIGHUP do not end the process: the
+// first one writes `notice` to standard error, and every one asks the
+// running operation to stop at its next safe point (Requested turns true).
+// Registered files are left alone then; the operation cleans up itself.
+class InterruptAsCancel {
+public:
+    explicit InterruptAsCancel(const char* notice);
+    ~InterruptAsCancel();
+    InterruptAsCancel(const InterruptAsCancel&) = delete;
+    InterruptAsCancel& operator=(const InterruptAsCancel&) = delete;
+
+    static bool Requested();
+};

@@ -89,8 +89,8 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
         tempFolder_ = MakeTempFolder();
         if (tempFolder_.empty()) return fail("-", errno);
         folderSlot_ = RegisterForCleanup(tempFolder_, true);
-        staged_ = std::make_unique<StagedOutput>(tempFolder_ + "/" + Stem(input) + extension,
-                                                 extension);
+        staged_ = std::make_unique<StagedOutput>(tempFolder_ + "/" + Stem(input) + extension);
+        if (!staged_->Ready()) return fail("-", staged_->Error());
         writePath_ = staged_->TempPath();
         return true;
     }
@@ -161,7 +161,8 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
     if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         return fail(folder, errno);
     }
-    staged_ = std::make_unique<StagedOutput>(final, extension);
+    staged_ = std::make_unique<StagedOutput>(final);
+    if (!staged_->Ready()) return fail(folder, staged_->Error());
     writePath_ = staged_->TempPath();
     return true;
 }

@@ -4,26 +4,41 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-StagedOutput::StagedOutput(std::string finalPath, const std::string& extension)
-    : finalPath_(std::move(finalPath)) {
+StagedOutput::StagedOutput(std::string finalPath) : finalPath_(std::move(finalPath)) {
     const std::size_t slash = finalPath_.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : finalPath_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? finalPath_ : finalPath_.substr(slash + 1);
-    tempPath_ = folder + "." + name + ".partial-" + std::to_string(::getpid()) + extension;
-    cleanupSlot_ = RegisterForCleanup(tempPath_);
+    tempFolder_ = folder + "." + name + ".partial-XXXXXX";
+    if (::mkdtemp(tempFolder_.data()) == nullptr) {
+        error_ = errno != 0 ? errno : EIO;
+        tempFolder_.clear();
+        return;
+    }
+    folderSlot_ = RegisterForCleanup(tempFolder_, true);
+    tempPath_ = tempFolder_ + "/" + name;
+    fileSlot_ = RegisterForCleanup(tempPath_);
 }
 
 StagedOutput::~StagedOutput() {
-    if (!committed_) std::remove(tempPath_.c_str());
-    UnregisterFromCleanup(cleanupSlot_);
+    if (!tempFolder_.empty()) {
+        if (!committed_) std::remove(tempPath_.c_str());
+        ::rmdir(tempFolder_.c_str());
+    }
+    UnregisterFromCleanup(fileSlot_);
+    UnregisterFromCleanup(folderSlot_);
 }
 
 bool StagedOutput::Commit(std::string& error) {
+    if (!Ready()) {
+        error = std::strerror(error_);
+        return false;
+    }
     struct stat existing {};
     if (::stat(finalPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         ::chmod(tempPath_.c_str(), existing.st_mode & 07777);
