@@ -14,19 +14,19 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
-
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
+#include "cli/FileSizeLimit.h"
 #include "cli/GltfOutput.h"
+#include "cli/ConvertBatch.h"
+#include "cli/ModuleConversion.h"
 #include "cli/OutputFile.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
 #include "htr/HTRFile.h"
 #include "trc/TRCFile.h"
-#include "utility/GWMWriter.h"
 #include "utility/MarkerNameMap.h"
 
 namespace {
@@ -34,10 +34,17 @@ namespace {
 const char kConvertFooter[] =
     "Reads IN and writes it as OUT. The conversion follows the two files: an\n"
     "HTR file is written again in the layout the HTR writer produces; a TRC\n"
-    "file becomes a GWM marker file (positions turned from Y-up to Z-up).\n"
-    "Without --mnm every marker is written under its TRC name. The \"$DateTime\"\n"
-    "line holds the local time, or SOURCE_DATE_EPOCH (seconds since 1970) when\n"
-    "set.\n"
+    "file becomes a GWM marker file (positions turned from Y-up to Z-up) by the\n"
+    "module's own conversion, the one behind the utility panel's \"Convert TRC\n"
+    "to GWM\" button. Without --mnm every marker is written under its TRC name.\n"
+    "The \"$DateTime\" line holds the local time, or SOURCE_DATE_EPOCH (seconds\n"
+    "since 1970) when set. The settings given here are used for this run only.\n"
+    "\n"
+    "With --batch the TRC files (at most 1000) become OUTDIR/NAME.gwm, and\n"
+    "OUTDIR/ConvertGWMLog.txt logs the run: a line for every file done and the\n"
+    "reader's message for a file it could not read whole. The batch stops at a\n"
+    "GWM file that cannot be written; Ctrl-C stops it after the file being\n"
+    "written. The exit status is 0 when every file was converted.\n"
     "\n"
     "OUT appears only when the whole file was written; an existing OUT is\n"
     "replaced then, and left as it was on any error or interruption. A link is\n"
@@ -49,7 +56,8 @@ const char kConvertFooter[] =
     "Frames: writers write the header's frame count, padding missing frames\n"
     "(dropouts in GWM, zeros in HTR). When the header and the file disagree a\n"
     "warning says so, and when padding would add more frames than the file holds\n"
-    "(and more than 1000) nothing is written unless --frames chooses.\n"
+    "(and more than 1000) nothing is written unless --frames chooses (a GWM\n"
+    "file always has the header's count).\n"
     "\n"
     "An error is reported as FILE: MESSAGE on standard error and the exit\n"
     "status is 1.";
@@ -65,6 +73,10 @@ struct ConvertOptions {
     std::string maxOutputText, maxMemoryText;
     std::vector<std::string> offsetText;
     bool strict = false;
+    bool batch = false;
+    bool noFilter = false;
+    std::string outputFolder;
+    std::vector<std::string> files;  // IN OUT, or the sources of a batch
     std::string in;
     std::string out;
 };
@@ -138,45 +150,15 @@ int Report(const CommandIO& io, const std::string& file, const std::string& mess
     return kExitFailed;
 }
 
-// Lowers the process's file-size limit to `bytes` while it lives, so a
-// writer stops at the limit (its writes fail) instead of filling a disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(std::uint64_t bytes) {
-        if (bytes == 0 || ::getrlimit(RLIMIT_FSIZE, &saved_) != 0) return;
-        if (saved_.rlim_cur != RLIM_INFINITY && saved_.rlim_cur <= bytes) return;
-        rlimit lowered = saved_;
-        lowered.rlim_cur = static_cast<rlim_t>(bytes);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        active_ = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-        if (!active_) std::signal(SIGXFSZ, previousHandler_);
-    }
-    ~FileSizeLimit() {
-        if (!active_) return;
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = SIG_DFL;
-    bool active_ = false;
-};
-
-std::string OutputTooLarge(std::uint64_t limit, std::uint64_t at_least) {
-    std::string text = "the output would take more than " + ByteSizeText(limit);
-    if (at_least > limit) text = "the output would take at least " + ByteSizeText(at_least);
-    return text + ", out of proportion to the input; --max-output allows more";
-}
 
 // Frames the header gives against the frames the file holds; false, with
 // the reason reported, when padding is out of proportion and no --frames
 // chose.
+// A GWM file always has the header's frame count, as the utility panel
+// writes it (`heldChoosable` false).
 bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t held,
-                  const Settings& settings, std::uint64_t& frames, Warnings& warnings,
-                  const CommandIO& io) {
+                  bool heldChoosable, const Settings& settings, std::uint64_t& frames,
+                  Warnings& warnings, const CommandIO& io) {
     frames = header;
     if (settings.headerFrames) {
         if (!*settings.headerFrames) frames = held;
@@ -186,15 +168,17 @@ bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t hel
         Report(io, in,
                "the header gives " + std::to_string(header) + " frames but the file holds " +
                    std::to_string(held) + ": writing them would pad " +
-                   std::to_string(header - held) +
-                   " frames; nothing written (--frames header writes them, --frames held "
-                   "writes the " + std::to_string(held) + " held)");
+                   std::to_string(header - held) + " frames; nothing written (--frames header " +
+                   (heldChoosable ? "writes them, --frames held writes the " +
+                                        std::to_string(held) + " held)"
+                                  : std::string("writes them)")));
         return false;
     }
     if (header < held) {
         warnings.Add(in, "only the first " + std::to_string(header) + " of the " +
-                             std::to_string(held) + " frames held are written (--frames held "
-                             "writes them all)");
+                             std::to_string(held) + " frames held are written " +
+                             (heldChoosable ? "(--frames held writes them all)"
+                                            : "(a GWM file has the header's frame count)"));
     }
     return true;
 }
@@ -291,7 +275,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
         held = std::max(held, htr.Segment(i)->FrameCount());
     }
     std::uint64_t frames = 0;
-    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, settings, frames, warnings, io)) {
+    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, true, settings, frames, warnings, io)) {
         return kExitFailed;
     }
     htr.SetNumFrames(static_cast<std::uint32_t>(frames));
@@ -318,16 +302,27 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
                        });
 }
 
-int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
-                    const InputFile& input, CommandContext& context) {
-    const CommandIO& io = context.IO();
-    Warnings warnings(io);
+// What the checks of a TRC file found, for the conversion that follows.
+struct TrcChecked {
+    std::uint64_t frames = 0;    // rows the GWM file gets
+    std::uint64_t included = 0;  // markers it gets
+};
+
+// Reads the TRC file for the command line's own checks: the reader's
+// message with its context, warnings where the file and its header
+// disagree, a map that names none of the markers, padding out of
+// proportion. The module reads the file again to convert it; the samples
+// read here are freed before.
+bool CheckTrcForGwm(const ConvertOptions& options, const Settings& settings,
+                    const InputFile& input, Warnings& warnings, TrcChecked& checked,
+                    const CommandIO& io) {
     MarkerNameMap map;
     if (!options.mnm.empty() && !map.ReadMNMFile(TextCodec::PathToWide(options.mnm))) {
+        // The module stops without a word when the map does not open.
         const std::string reason = WhyNotReadable(options.mnm);
-        return Report(io, options.mnm, "The file could not be opened (" +
-                                           (reason.empty() ? std::string("not readable") : reason) +
-                                           ")");
+        Report(io, options.mnm, "The file could not be opened (" +
+                                    (reason.empty() ? std::string("not readable") : reason) + ")");
+        return false;
     }
     TRCFile trc;
     const std::uint64_t memoryLimit = ReadMemoryLimit(input.ReadPath(), settings.maxMemory);
@@ -339,7 +334,10 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
                           "reading " + options.in);
         readMessage = trc.Read(TextCodec::PathToWide(input.ReadPath()));
     }
-    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, memoryLimit);
+    if (!readMessage.empty()) {
+        ReadFailed(io, options.in, input, readMessage, memoryLimit);
+        return false;
+    }
     CheckTrcFile(input.ReadPath(), options.in, trc, warnings);
     if (settings.gwm.Filter) {
         map.ApplyFilter(trc);
@@ -350,13 +348,26 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
                                           "; the GWM file holds no marker");
         }
     }
-    std::uint64_t frames = 0;
     const auto header = static_cast<std::uint64_t>(std::max(trc.GetNumFrames(), 0));
-    if (!ChooseFrames(options.in, header, trc.GetNumRows(), settings, frames, warnings, io)) {
-        return kExitFailed;
+    if (!ChooseFrames(options.in, header, trc.GetNumRows(), false, settings, checked.frames,
+                      warnings, io)) {
+        return false;
     }
-    if (frames > static_cast<std::uint64_t>(INT32_MAX)) frames = INT32_MAX;
-    trc.SetNumFrames(static_cast<std::int32_t>(frames));
+    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+        checked.included += trc.GetMarker(m)->IsIncluded();
+    }
+    return true;
+}
+
+// Checks the TRC file, then converts it through the module, as the
+// utility panel does: the open dialog answered with IN, the save dialog
+// with the staged output, which carries OUT's name for the "$Filename" line.
+int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
+                    const InputFile& input, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    Warnings warnings(io);
+    TrcChecked checked;
+    if (!CheckTrcForGwm(options, settings, input, warnings, checked, io)) return kExitFailed;
     if (settings.strict && warnings.Count() > 0) {
         return Report(io, options.in, Counted(warnings.Count(), "warning", "warnings") +
                                           ", failures with --strict; nothing written");
@@ -367,23 +378,45 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
     if (!output.Resolve(options.out, options.in, input.ReadPath(), ".gwm", false, error)) {
         return Report(io, output.Name(), error);
     }
-    std::uint64_t included = 0;
-    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) included += trc.GetMarker(m)->IsIncluded();
     // A frame is at least its number, a tab, "DROPOUT\t" per marker and a
     // blank line.
-    const std::uint64_t estimate = frames * (4 + 8 * included);
-    const std::wstring baseName = GWMBaseName(TextCodec::PathToWide(
-        options.out == "-" ? (options.in == "-" ? std::string("stdin") : options.in) : output.Name()));
-    const std::uint64_t inputBytes = FileBytes(input.ReadPath());
-    return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
-                       estimate, [&](bool& ioFailed) {
-                           if (!WriteGWMFileNamed(TextCodec::PathToWide(output.WritePath()),
-                                                  baseName, trc, settings.gwm, &ioFailed)) {
-                               return "The file could not be opened (" +
-                                      WhyNotReadable(output.WritePath()) + ")";
-                           }
-                           return std::string();
-                       });
+    const std::uint64_t estimate = checked.frames * (4 + 8 * checked.included);
+    const std::uint64_t limit = OutputLimit(FileBytes(input.ReadPath()), settings.maxOutput);
+    if (limit != 0 && estimate > limit) {
+        return Report(io, output.Name(), OutputTooLarge(limit, estimate));
+    }
+    ModuleConversion run;
+    run.batch = false;
+    run.sources = {input.ReadPath()};
+    run.target = output.WritePath();
+    if (!options.mnm.empty()) run.mnm = options.mnm;
+    run.filter = settings.gwm.Filter;
+    run.offset = settings.gwm.Offset;
+    run.trcSpace = settings.gwm.TRCSpace;
+    run.offsetX = settings.gwm.OffsetX;
+    run.offsetY = settings.gwm.OffsetY;
+    run.offsetZ = settings.gwm.OffsetZ;
+    bool tooLarge = false;
+    ModuleConversionResult result;
+    {
+        FileSizeLimit sizeLimit(output.IsStaged() ? limit : 0);
+        result = RunModuleConversion(run, io, "convert");
+        tooLarge = sizeLimit.Reached();
+    }
+    if (!result.converted) {
+        // The module's own message has been printed.
+        if (result.reported) return kExitFailed;
+        if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
+        return Report(io, output.Name(),
+                      "The file could not be written completely" +
+                          (result.writeError != 0
+                               ? " (" + std::string(std::strerror(result.writeError)) + ")"
+                               : std::string()));
+    }
+    if (!output.Finish(io, error)) {
+        return Report(io, output.Name(), "The file could not be put in place: " + error);
+    }
+    return kExitOk;
 }
 
 bool ParseSize(const std::string& text, std::optional<std::uint64_t>& size) {
@@ -395,9 +428,16 @@ bool ParseSize(const std::string& text, std::optional<std::uint64_t>& size) {
 }
 
 // Checks the option values and the pair of files, then converts.
-int RunConvert(const ConvertOptions& options, CommandContext& context) {
+int RunConvert(ConvertOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
     auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    if (!options.batch) {
+        if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
+        if (options.noFilter) return usage("--no-filter goes with --batch");
+        if (options.files.size() != 2) return usage("give IN and OUT (or --batch -o OUTDIR IN...)");
+        options.in = options.files[0];
+        options.out = options.files[1];
+    }
     Settings settings;
     settings.strict = options.strict;
     const bool htrOption = !options.unitsText.empty() || !options.rotationUnitsText.empty();
@@ -440,6 +480,23 @@ int RunConvert(const ConvertOptions& options, CommandContext& context) {
     if (!ParseSize(options.maxMemoryText, settings.maxMemory)) {
         return usage("--max-memory takes a size such as 512M or 4G, not '" + options.maxMemoryText + "'");
     }
+    if (options.batch) {
+        if (htrOption) return usage("--units and --rotation-units apply to HTR to HTR only");
+        if (!options.framesText.empty() || !options.maxMemoryText.empty() || options.strict) {
+            return usage("--frames, --max-memory and --strict apply to single files");
+        }
+        if (options.noFilter && options.mnm.empty()) return usage("--no-filter goes with --mnm");
+        std::string problem;
+        if (!SourceDateEpochUsable(problem)) return usage(problem);
+        BatchConversion batch;
+        batch.sources = options.files;
+        batch.outputFolder = options.outputFolder;
+        batch.mnm = options.mnm;
+        batch.settings = settings.gwm;
+        batch.settings.Filter = !options.mnm.empty() && !options.noFilter;
+        batch.maxOutput = settings.maxOutput;
+        return RunBatchConversion(batch, context);
+    }
     InputFile input;
     std::string error;
     if (!input.Resolve(options.in, io, error)) return Report(io, options.in, error);
@@ -471,6 +528,10 @@ int RunConvert(const ConvertOptions& options, CommandContext& context) {
         return usage("--units and --rotation-units apply to HTR to HTR only");
     }
     if (conversion == Conversion::TrcToGwm) {
+        if (settings.headerFrames && !*settings.headerFrames) {
+            return usage("--frames held applies to HTR to HTR only: a GWM file has the header's "
+                         "frame count");
+        }
         std::string problem;
         if (!SourceDateEpochUsable(problem)) return usage(problem);
     }
@@ -512,8 +573,18 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
                         "file; 0: the machine's)")
         ->type_name("SIZE");
     command->add_flag("--strict", options->strict, "treat warnings as failures: write nothing");
-    command->add_option("IN", options->in, "the file to read (\"-\": standard input)")->required();
-    command->add_option("OUT", options->out, "the file to write (\"-\": standard output)")
+    command->add_flag("--batch", options->batch,
+                      "convert TRC files to GWM as the utility panel's batch does: into -o "
+                      "OUTDIR, with the log ConvertGWMLog.txt there");
+    command->add_option("-o,--output-folder", options->outputFolder,
+                        "--batch: the folder for the GWM files and the log")
+        ->type_name("OUTDIR");
+    command->add_flag("--no-filter", options->noFilter,
+                      "--batch: load the map but keep every marker under its TRC name");
+    command->add_option("FILES", options->files,
+                        "IN OUT: the file to read and the file to write (\"-\": standard input "
+                        "or output); with --batch: the TRC files (at most 1000)")
+        ->type_name("IN OUT | IN.trc...")
         ->required();
     command->footer(kConvertFooter);
 }

@@ -1,6 +1,7 @@
 #include "cli/ModuleConversion.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,15 +14,17 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/CommandLineDriver.h"
 #include "cli/HostProgress.h"
+#include "cli/InterruptCleanup.h"
 #include "cli/SceneSession.h"
 #include "resources/ModuleResources.h"
-
-#include <unistd.h>
 
 namespace {
 
 constexpr Class_ID kUtilitiesClass(0x34CC2142, 0x1E45027A);
-constexpr std::size_t kMaxBatchFiles = 1000;
+
+// Without a map every marker keeps its name: a map file that opens and
+// names nothing, not used as a filter.
+constexpr char kEmptyMap[] = "/dev/null";
 
 using brindle::host::RegistryKey;
 using brindle::host::RegistryValue;
@@ -51,15 +54,34 @@ RegistryValue Float(float value) {
              static_cast<BYTE>(bits >> 24)}};
 }
 
-// Answers the open dialog with the sources; the rest nobody answers.
+// The run's settings in the in-memory registry the panel reads them from.
+void StoreSettings(const ModuleConversion& run, RegistryKey& user) {
+    RegistryKey& section = Child(
+        Child(Child(Child(Child(user, L"Software"), L"Tovelund"), L"TOVFileIO"), L"Brindle"),
+        L"ConvertGWM");
+    section.values[L"MNMPath"] = Text(TextCodec::PathToWide(run.mnm ? *run.mnm : kEmptyMap));
+    section.values[L"InputPath"] = Text(L".");
+    section.values[L"OutputPath"] = Text(TextCodec::PathToWide(run.outputFolder));
+    section.values[L"Filter"] = Flag(run.mnm && run.filter);
+    section.values[L"Batch"] = Flag(run.batch);
+    // One file goes where the save dialog's answer says.
+    section.values[L"TRCName"] = Flag(run.batch);
+    section.values[L"TRCSpace"] = Flag(run.trcSpace);
+    section.values[L"Offset"] = Flag(run.offset);
+    section.values[L"OffsetX"] = Float(run.offsetX);
+    section.values[L"OffsetY"] = Float(run.offsetY);
+    section.values[L"OffsetZ"] = Float(run.offsetZ);
+}
+
+// Answers the open dialog with the sources and the save dialog with the
+// target; message boxes are printed.
 class SourcesDriver : public brindle::host::UiDriver {
 public:
-    SourcesDriver(std::vector<std::wstring> sources, const CommandIO& io)
-        : sources_(std::move(sources)), io_(io) {}
+    SourcesDriver(const ModuleConversion& run, const CommandIO& io) : run_(run), io_(io) {}
     int AnswerMessageBox(const brindle::host::MessageBoxRequest& request) override {
         io_.Err(TextCodec::EncodeUtf8(request.caption) + ": " + TextCodec::EncodeUtf8(request.text));
         if (request.text.empty() || request.text.back() != L'\n') io_.Err("\n");
-        messages_ = true;
+        reported_ = true;
         return IDOK;
     }
     std::optional<brindle::host::DialogAction> NextDialogAction(
@@ -68,94 +90,158 @@ public:
     }
     std::optional<std::vector<std::wstring>> ChooseFiles(
         const brindle::host::FileDialogRequest& request) override {
-        if (request.save || answered_) return std::nullopt;
-        answered_ = true;
-        return sources_;
+        bool& answered = request.save ? savedAnswered_ : openAnswered_;
+        if (answered || (request.save && run_.target.empty())) return std::nullopt;
+        answered = true;
+        if (request.save) return std::vector<std::wstring>{TextCodec::PathToWide(run_.target)};
+        std::vector<std::wstring> sources;
+        for (const std::string& source : run_.sources) sources.push_back(TextCodec::PathToWide(source));
+        return sources;
     }
-    bool Messages() const { return messages_; }
+    bool Reported() const { return reported_; }
 
 private:
-    std::vector<std::wstring> sources_;
+    const ModuleConversion& run_;
     const CommandIO& io_;
-    bool answered_ = false;
-    bool messages_ = false;
+    bool openAnswered_ = false;
+    bool savedAnswered_ = false;
+    bool reported_ = false;
 };
 
-std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
+// The progress display, watched: the run sets 0 percent when it starts,
+// once more after every file written and 100 at the end, unless the host's
+// cancel stopped it; so the updates tell how far it came.
+class RunWatcher : public HostProgressBar {
+public:
+    RunWatcher(std::FILE* terminal, bool interruptCancels)
+        : HostProgressBar(terminal), interruptCancels_(interruptCancels) {}
+    void Started(const std::wstring& title) override {
+        started_ = true;
+        HostProgressBar::Started(title);
+    }
+    void Updated(int percent) override {
+        // A run that fails to write a file sets 100 percent right after the
+        // failed write: the system's reason is still at hand.
+        lastError_ = errno;
+        ++updates_;
+        last_ = percent;
+        HostProgressBar::Updated(percent);
+    }
+    bool Cancelled() override {
+        cancelled_ = cancelled_ || (interruptCancels_ && InterruptAsCancel::Requested());
+        return cancelled_;
+    }
+    // Files written, and whether the run reached its end.
+    std::size_t Written() const {
+        if (!started_ || updates_ == 0) return 0;
+        const bool finished = last_ == 100 && !cancelled_;
+        return updates_ - (finished ? 2 : 1);
+    }
+    bool Finished() const { return started_ && last_ == 100 && !cancelled_; }
+    bool Began() const { return started_; }
+    int LastError() const { return lastError_; }
+    bool CancelledRun() const { return cancelled_; }
+
+private:
+    bool interruptCancels_;
+    bool started_ = false;
+    bool cancelled_ = false;
+    std::size_t updates_ = 0;
+    int last_ = -1;
+    int lastError_ = 0;
+};
+
+// The host's file dialog answers a name without a folder as "./NAME", and
+// the module writes the source path as folder and name; the log shows the
+// paths as the user gave them. Returns the number of the log's reader
+// messages.
+std::size_t ShowSourcesAsGiven(const std::filesystem::path& logPath,
+                               const std::vector<std::string>& sources, std::size_t taken) {
+    std::ifstream in(logPath, std::ios::binary);
+    if (!in) return 0;
     std::ostringstream text;
     text << in.rdbuf();
-    return text.str();
+    in.close();
+    const std::string log = text.str();
+    std::string shown;
+    shown.reserve(log.size());
+    std::size_t source = 0;
+    bool changed = false;
+    std::size_t lineNumber = 0;
+    std::size_t messages = 0;
+    for (std::size_t at = 0; at < log.size();) {
+        std::size_t end = log.find('\n', at);
+        end = end == std::string::npos ? log.size() : end + 1;
+        std::string line = log.substr(at, end - at);
+        at = end;
+        if (++lineNumber > 3 && source < taken) {
+            const std::string& given = sources[source];
+            const std::string built = "./" + given;
+            const std::string doneLine = "file: " + built + " done.\n";
+            if (line == doneLine) {
+                line = "file: " + given + " done.\n";
+                changed = true;
+                ++source;
+            } else if (line.compare(0, built.size() + 2, built + ": ") == 0) {
+                line.erase(0, 2);
+                changed = true;
+                ++messages;
+            } else if (line == "file: " + given + " done.\n") {
+                ++source;
+            } else {
+                ++messages;
+            }
+        }
+        shown += line;
+    }
+    if (changed) {
+        std::ofstream out(logPath, std::ios::binary | std::ios::trunc);
+        out << shown;
+    }
+    return messages;
 }
 
 }  // namespace
 
-bool RunModuleConversion(const ModuleConversion& run, const CommandIO& io,
-                         const std::string& command) {
+ModuleConversionResult RunModuleConversion(const ModuleConversion& run, const CommandIO& io,
+                                           const std::string& command) {
+    ModuleConversionResult result;
+    result.taken = run.batch ? std::min(run.sources.size(), kMaxBatchSources) : 1;
     SceneSession session(io, command);
     auto& store = brindle::host::RegistryStore::Instance();
     const std::string storePath = store.FilePath();
     // This run's settings live in a registry of its own, in memory only.
     store.UseFile("");
-    std::filesystem::path emptyMap;
-    std::wstring mnmPath;
-    if (run.mnm) {
-        mnmPath = TextCodec::PathToWide(*run.mnm);
-    } else {
-        // Without a map every marker keeps its name: an empty map, not used
-        // as a filter.
-        emptyMap = std::filesystem::temp_directory_path() /
-                   ("tovfileio-empty-" + std::to_string(::getpid()) + ".mnm");
-        std::ofstream{emptyMap};
-        mnmPath = TextCodec::PathToWide(emptyMap.string());
-    }
-    RegistryKey& section = Child(Child(Child(Child(Child(store.CurrentUser(), L"Software"),
-                                                    L"Tovelund"),
-                                              L"TOVFileIO"),
-                                        L"Brindle"),
-                                  L"ConvertGWM");
-    section.values[L"MNMPath"] = Text(mnmPath);
-    section.values[L"InputPath"] = Text(L".");
-    section.values[L"OutputPath"] = Text(TextCodec::PathToWide(run.outputFolder));
-    section.values[L"Filter"] = Flag(run.mnm && run.filter);
-    section.values[L"Batch"] = Flag(run.batch);
-    section.values[L"TRCName"] = Flag(true);
-    section.values[L"TRCSpace"] = Flag(run.trcSpace);
-    section.values[L"Offset"] = Flag(run.offset);
-    section.values[L"OffsetX"] = Float(run.offsetX);
-    section.values[L"OffsetY"] = Float(run.offsetY);
-    section.values[L"OffsetZ"] = Float(run.offsetZ);
-
-    std::vector<std::wstring> sources;
-    for (const std::string& source : run.sources) sources.push_back(TextCodec::PathToWide(source));
-    bool converted = false;
+    StoreSettings(run, store.CurrentUser());
+    bool started = false;
     if (auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClass))) {
-        SourcesDriver driver(sources, io);
+        SourcesDriver driver(run, io);
         {
             InstalledDriver installed(driver);
-            HostProgressBar progress(io.err);
+            RunWatcher watcher(io.err, run.interruptCancels);
             panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
             // The page shows the stored offsets, and the button stores them.
             brindle::host::DeliverToModeless(
                 IDD_UTILITY_PAGE, {brindle::host::DialogAction::Kind::Click, IDC_CONVERT, {}});
             panel->EndEditParams(&brindle::host::HostInterface(), nullptr);
+            result.written = std::min(watcher.Written(), result.taken);
+            result.converted = watcher.Finished() && result.written == result.taken;
+            result.cancelled = watcher.CancelledRun();
+            started = watcher.Began();
+            if (!result.converted) result.writeError = watcher.LastError();
         }
+        result.reported = driver.Reported();
         delete panel;
         for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
             session.Error(TextCodec::EncodeUtf8(problem));
         }
-        // The run's answer is not shown on the page: the log tells, a line
-        // for every file taken that was written.
-        const std::size_t taken = std::min(sources.size(), kMaxBatchFiles);
-        const std::string log = Slurp(std::filesystem::path(run.outputFolder) / "ConvertGWMLog.txt");
-        std::size_t done = 0;
-        for (std::size_t at = log.find("\nfile: "); at != std::string::npos;
-             at = log.find("\nfile: ", at + 1)) {
-            ++done;
+        // The log of this run, once its files were taken.
+        if (run.batch && started) {
+            result.logMessages = ShowSourcesAsGiven(
+                std::filesystem::path(run.outputFolder) / "ConvertGWMLog.txt", run.sources,
+                result.taken);
         }
-        converted = run.batch ? done == taken && taken > 0 : !driver.Messages();
     }
-    if (!emptyMap.empty()) std::filesystem::remove(emptyMap);
     store.UseFile(storePath);
-    return converted;
+    return result;
 }

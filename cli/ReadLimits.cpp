@@ -68,3 +68,9 @@ std::string ByteSizeText(std::uint64_t bytes) {
     }
     return text;
 }
+
+std::string OutputTooLarge(std::uint64_t limit, std::uint64_t atLeast) {
+    std::string text = "the output would take more than " + ByteSizeText(limit);
+    if (atLeast > limit) text = "the output would take at least " + ByteSizeText(atLeast);
+    return text + ", out of proportion to the input; --max-output allows more";
+}

@@ -32,5 +32,9 @@ std::uint64_t OutputLimit(std::uint64_t inputBytes, std::optional<std::uint64_t>
 // out-of-memory message, else empty.
 std::string MemoryAdvice(const std::string& message, std::uint64_t limit);
 
+// Why nothing was written when an output passed its limit `limit`, or would
+// take at least `atLeast` bytes when that is more.
+std::string OutputTooLarge(std::uint64_t limit, std::uint64_t atLeast);
+
 // "64 MiB", "1.5 GiB", "300 bytes".
 std::string ByteSizeText(std::uint64_t bytes);

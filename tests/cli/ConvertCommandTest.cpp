@@ -112,14 +112,22 @@ TEST(ConvertCommandTest, CommandLineErrors) {
         Arguments args;
         const char* err;
     } cases[] = {
-        {{"convert", "a.htr"}, "tovfileio convert: OUT is required\n"},
+        {{"convert", "a.htr"}, "tovfileio convert: give IN and OUT (or --batch -o OUTDIR IN...)\n"},
+        {{"convert", "-o", "d", "a.trc", "b.gwm"}, "tovfileio convert: -o goes with --batch"},
+        {{"convert", "--batch", "a.trc"}, "tovfileio convert: --batch needs -o OUTDIR"},
+        {{"convert", "--batch", "-o", "d", "--units", "cm", "a.trc"},
+         "tovfileio convert: --units and --rotation-units apply to HTR to HTR only\n"},
+        {{"convert", "--batch", "-o", "d", "--no-filter", "a.trc"},
+         "tovfileio convert: --no-filter goes with --mnm\n"},
+        {{"convert", "--frames", "held", "a.trc", "b.gwm"},
+         "tovfileio convert: --frames held applies to HTR to HTR only"},
         {{"convert", "--units", "km", "a.htr", "b.htr"}, "tovfileio convert: unknown units 'km'\n"},
         {{"convert", "--units=MM", "a.htr", "b.htr"}, "tovfileio convert: unknown units 'MM'\n"},
         {{"convert", "--rotation-units", "grad", "a", "b"},
          "tovfileio convert: unknown rotation units 'grad'\n"},
         {{"convert", "a", "b", "--units"}, "tovfileio convert: --units: 1 required"},
         {{"convert", "--scale", "2", "a", "b"},
-         "tovfileio convert: The following arguments were not expected: b --scale\n"},
+         "tovfileio convert: The following argument was not expected: --scale\n"},
     };
     for (const auto& c : cases) {
         const auto result = RunCommand(c.args);

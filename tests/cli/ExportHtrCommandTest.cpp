@@ -16,7 +16,7 @@ using tovtest::RunCommand;
 class ExportHtrCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
 };
 
 TEST_F(ExportHtrCommandTest, WritesTheSelectedSkeletonAndLeavesTheSceneAlone) {

@@ -18,7 +18,7 @@ const std::string kSample = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
 class ImportHtrCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
 };
 
 TEST_F(ImportHtrCommandTest, ImportsIntoANewSceneAndRefusalsLeaveTheFileAsItWas) {

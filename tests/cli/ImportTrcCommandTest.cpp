@@ -14,7 +14,7 @@ using tovtest::RunCommand;
 class ImportTrcCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     const std::string samples_ = std::string(TOV_SOURCE_DIR) + "/samples/";
 };
 

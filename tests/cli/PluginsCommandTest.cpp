@@ -32,7 +32,7 @@ TEST(PluginsCommandTest, ListsTheClassesAndShowsTheAboutBox) {
     const auto missing = RunCommand({"plugins"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err.rfind("/nonexistent/TOVFileIO.dlu: ", 0), 0u);
-    ::unsetenv("TOVFILEIO_MODULE");
+    ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
 }
 
 }  // namespace

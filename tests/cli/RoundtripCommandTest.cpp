@@ -61,7 +61,7 @@ std::string GenerateHtr(const Generated& g) {
 class RoundtripCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     tovtest::ScratchDir dir_;
 };
 

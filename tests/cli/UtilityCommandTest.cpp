@@ -185,7 +185,7 @@ TEST_F(UtilityCommandTest, ModuleConversionRunsOnTheGivenSettingsOnly) {
     batch.mnm = map.string();
     batch.offset = true;
     batch.offsetX = 10.0f;
-    EXPECT_TRUE(RunModuleConversion(batch, io, "convert"));
+    EXPECT_TRUE(RunModuleConversion(batch, io, "convert").converted);
     const std::string log = Slurp(dir_.Path() / "out" / "ConvertGWMLog.txt");
     const std::string d = dir_.Path().string();
     EXPECT_EQ(log.substr(0, log.find("Processing")),
@@ -204,7 +204,7 @@ TEST_F(UtilityCommandTest, ModuleConversionRunsOnTheGivenSettingsOnly) {
     ModuleConversion names;
     names.sources = {walk.string()};
     names.outputFolder = (dir_.Path() / "out").string();
-    EXPECT_TRUE(RunModuleConversion(names, io, "convert"));
+    EXPECT_TRUE(RunModuleConversion(names, io, "convert").converted);
     EXPECT_NE(Slurp(dir_.Path() / "out" / "walk.gwm").find("$Order\nA B C \n"), std::string::npos);
     // Nothing of these runs reached the settings.
     EXPECT_EQ(brindle::host::RegistryStore::Instance().FilePath(),
