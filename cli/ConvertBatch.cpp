@@ -113,7 +113,7 @@ int RunBatchConversion(const BatchConversion& batch, CommandContext& context) {
                std::to_string(result.taken) + " files converted; see " + log + "\n");
         return kExitFailed;
     }
-    if (result.written < result.taken && !result.reported) {
+    if (result.ran && result.written < result.taken && !result.reported) {
         const std::string& source = batch.sources[result.written];
         const std::string target = GwmPathFor(batch.outputFolder, source);
         const std::string why =

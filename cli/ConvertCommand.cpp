@@ -404,8 +404,9 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
         tooLarge = sizeLimit.Reached();
     }
     if (!result.converted) {
-        // The module's own message has been printed.
-        if (result.reported) return kExitFailed;
+        // The module's own message, or why it could not be loaded, has been
+        // printed.
+        if (result.reported || !result.ran) return kExitFailed;
         if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
         return Report(io, output.Name(),
                       "The file could not be written completely" +

@@ -215,6 +215,7 @@ ModuleConversionResult RunModuleConversion(const ModuleConversion& run, const Co
     StoreSettings(run, store.CurrentUser());
     bool started = false;
     if (auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClass))) {
+        result.ran = true;
         SourcesDriver driver(run, io);
         {
             InstalledDriver installed(driver);

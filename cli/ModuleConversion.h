@@ -29,6 +29,7 @@ struct ModuleConversion {
 
 // What the run did, as the host saw it.
 struct ModuleConversionResult {
+    bool ran = false;         // the module was loaded and its panel opened
     bool converted = false;   // the run returned true: every file taken was written
     bool cancelled = false;   // stopped by the host's cancel
     bool reported = false;    // the module showed a message (printed on standard error)
