@@ -78,15 +78,10 @@ int RunBatchConversion(const BatchConversion& batch, CommandContext& context) {
 
     ModuleConversion run;
     run.sources = batch.sources;
-    run.batch = true;
     run.outputFolder = batch.outputFolder;
     if (!batch.mnm.empty()) run.mnm = batch.mnm;
-    run.filter = batch.settings.Filter;
-    run.offset = batch.settings.Offset;
-    run.trcSpace = batch.settings.TRCSpace;
-    run.offsetX = batch.settings.OffsetX;
-    run.offsetY = batch.settings.OffsetY;
-    run.offsetZ = batch.settings.OffsetZ;
+    run.settings = batch.settings;
+    run.settings.Batch = true;
     run.interruptCancels = true;
     // Every GWM file is held to the limit of the largest source.
     std::uint64_t largest = 0;

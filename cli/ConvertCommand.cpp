@@ -386,16 +386,11 @@ int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
         return Report(io, output.Name(), OutputTooLarge(limit, estimate));
     }
     ModuleConversion run;
-    run.batch = false;
     run.sources = {input.ReadPath()};
     run.target = output.WritePath();
     if (!options.mnm.empty()) run.mnm = options.mnm;
-    run.filter = settings.gwm.Filter;
-    run.offset = settings.gwm.Offset;
-    run.trcSpace = settings.gwm.TRCSpace;
-    run.offsetX = settings.gwm.OffsetX;
-    run.offsetY = settings.gwm.OffsetY;
-    run.offsetZ = settings.gwm.OffsetZ;
+    run.settings = settings.gwm;
+    run.settings.Batch = false;
     bool tooLarge = false;
     ModuleConversionResult result;
     {

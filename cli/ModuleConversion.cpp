@@ -62,15 +62,16 @@ void StoreSettings(const ModuleConversion& run, RegistryKey& user) {
     section.values[L"MNMPath"] = Text(TextCodec::PathToWide(run.mnm ? *run.mnm : kEmptyMap));
     section.values[L"InputPath"] = Text(L".");
     section.values[L"OutputPath"] = Text(TextCodec::PathToWide(run.outputFolder));
-    section.values[L"Filter"] = Flag(run.mnm && run.filter);
-    section.values[L"Batch"] = Flag(run.batch);
+    const ConvertGWMSettings& settings = run.settings;
+    section.values[L"Filter"] = Flag(run.mnm && settings.Filter);
+    section.values[L"Batch"] = Flag(settings.Batch);
     // One file goes where the save dialog's answer says.
-    section.values[L"TRCName"] = Flag(run.batch);
-    section.values[L"TRCSpace"] = Flag(run.trcSpace);
-    section.values[L"Offset"] = Flag(run.offset);
-    section.values[L"OffsetX"] = Float(run.offsetX);
-    section.values[L"OffsetY"] = Float(run.offsetY);
-    section.values[L"OffsetZ"] = Float(run.offsetZ);
+    section.values[L"TRCName"] = Flag(settings.Batch);
+    section.values[L"TRCSpace"] = Flag(settings.TRCSpace);
+    section.values[L"Offset"] = Flag(settings.Offset);
+    section.values[L"OffsetX"] = Float(settings.OffsetX);
+    section.values[L"OffsetY"] = Float(settings.OffsetY);
+    section.values[L"OffsetZ"] = Float(settings.OffsetZ);
 }
 
 // Answers the open dialog with the sources and the save dialog with the
@@ -206,7 +207,7 @@ std::size_t ShowSourcesAsGiven(const std::filesystem::path& logPath,
 ModuleConversionResult RunModuleConversion(const ModuleConversion& run, const CommandIO& io,
                                            const std::string& command) {
     ModuleConversionResult result;
-    result.taken = run.batch ? std::min(run.sources.size(), kMaxBatchSources) : 1;
+    result.taken = run.settings.Batch ? std::min(run.sources.size(), kMaxBatchSources) : 1;
     SceneSession session(io, command);
     auto& store = brindle::host::RegistryStore::Instance();
     const std::string storePath = store.FilePath();
@@ -237,7 +238,7 @@ ModuleConversionResult RunModuleConversion(const ModuleConversion& run, const Co
             session.Error(TextCodec::EncodeUtf8(problem));
         }
         // The log of this run, once its files were taken.
-        if (run.batch && started) {
+        if (run.settings.Batch && started) {
             result.logMessages = ShowSourcesAsGiven(
                 std::filesystem::path(run.outputFolder) / "ConvertGWMLog.txt", run.sources,
                 result.taken);

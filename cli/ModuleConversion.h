@@ -12,17 +12,17 @@
 #include <vector>
 
 #include "cli/CommandIO.h"
+#include "utility/ConvertGWMSettings.h"
 
 struct ModuleConversion {
     std::vector<std::string> sources;  // chosen in the open dialog, in order
-    bool batch = true;
     std::string outputFolder;          // batch: OutputPath, for the files and the log
     std::string target;                // one file: the answer to the save dialog
     std::optional<std::string> mnm;    // none: every marker keeps its TRC name
-    bool filter = true;                // with a map: rename and filter by it
-    bool offset = false;
-    bool trcSpace = true;
-    float offsetX = 0.0f, offsetY = 0.0f, offsetZ = 0.0f;
+    // Batch, Filter (with a map), TRCSpace, Offset and the offsets; the paths
+    // come from the fields above, and a batch names its files after the
+    // sources while one file goes to `target`.
+    ConvertGWMSettings settings;
     // Ctrl-C asks the host to cancel: the run stops before the next file.
     bool interruptCancels = false;
 };

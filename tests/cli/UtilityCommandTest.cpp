@@ -183,8 +183,9 @@ TEST_F(UtilityCommandTest, ModuleConversionRunsOnTheGivenSettingsOnly) {
     batch.sources = {walk.string(), bad.string(), run.string()};
     batch.outputFolder = (dir_.Path() / "out").string();
     batch.mnm = map.string();
-    batch.offset = true;
-    batch.offsetX = 10.0f;
+    batch.settings.Batch = true;
+    batch.settings.Offset = true;
+    batch.settings.OffsetX = 10.0f;
     EXPECT_TRUE(RunModuleConversion(batch, io, "convert").converted);
     const std::string log = Slurp(dir_.Path() / "out" / "ConvertGWMLog.txt");
     const std::string d = dir_.Path().string();
@@ -204,6 +205,7 @@ TEST_F(UtilityCommandTest, ModuleConversionRunsOnTheGivenSettingsOnly) {
     ModuleConversion names;
     names.sources = {walk.string()};
     names.outputFolder = (dir_.Path() / "out").string();
+    names.settings.Batch = true;
     EXPECT_TRUE(RunModuleConversion(names, io, "convert").converted);
     EXPECT_NE(Slurp(dir_.Path() / "out" / "walk.gwm").find("$Order\nA B C \n"), std::string::npos);
     // Nothing of these runs reached the settings.
