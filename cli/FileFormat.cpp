@@ -53,12 +53,6 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string MakeTempFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tovfileio-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) return std::string();
-    return pattern;
-}
 
 }  // namespace
 
@@ -82,10 +76,9 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
         // The readers take a path and the content decides the format, so
         // standard input is kept in a file first.
         standardInput_ = true;
-        tempFolder_ = MakeTempFolder();
+        tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
         const std::string copy = tempFolder_ + "/stdin";
-        folderSlot_ = RegisterForCleanup(tempFolder_, true);
-        fileSlot_ = RegisterForCleanup(copy);
+        if (!tempFolder_.empty()) fileSlot_ = RegisterForCleanup(copy);
         std::FILE* file = tempFolder_.empty() ? nullptr : std::fopen(copy.c_str(), "wb");
         if (file == nullptr) {
             error = "-: a temporary copy could not be made: " + std::string(std::strerror(errno));
@@ -105,9 +98,16 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
         }
         format_ = StartsLikeTrc(copy) ? FileFormat::Trc : FileFormat::Htr;
         readPath_ = tempFolder_ + (format_ == FileFormat::Trc ? "/stdin.trc" : "/stdin.htr");
-        if (::rename(copy.c_str(), readPath_.c_str()) != 0) readPath_ = copy;
-        UnregisterFromCleanup(fileSlot_);
+        // Both names are known while the copy takes its new one.
+        const int copySlot = fileSlot_;
         fileSlot_ = RegisterForCleanup(readPath_);
+        if (::rename(copy.c_str(), readPath_.c_str()) != 0) {
+            UnregisterFromCleanup(fileSlot_);
+            fileSlot_ = copySlot;
+            readPath_ = copy;
+        } else {
+            UnregisterFromCleanup(copySlot);
+        }
         tried_ = "-";
         return true;
     }
@@ -137,11 +137,16 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
         return true;
     }
     char* absolute = ::realpath(path.c_str(), nullptr);
-    tempFolder_ = absolute != nullptr ? MakeTempFolder() : std::string();
+    tempFolder_ = absolute != nullptr ? MakeRegisteredFolder(TempFolderPattern(), folderSlot_)
+                                      : std::string();
     readPath_ = tempFolder_ + "/" + BaseName(path) + (format_ == FileFormat::Trc ? ".trc" : ".htr");
+    if (!tempFolder_.empty()) fileSlot_ = RegisterForCleanup(readPath_);
     if (tempFolder_.empty() || ::symlink(absolute, readPath_.c_str()) != 0) {
         // Without a link the reader gets the name as it is and reports it.
         if (!tempFolder_.empty()) ::rmdir(tempFolder_.c_str());
+        UnregisterFromCleanup(fileSlot_);
+        UnregisterFromCleanup(folderSlot_);
+        fileSlot_ = folderSlot_ = -1;
         tempFolder_.clear();
         readPath_ = path;
     }

@@ -1,8 +1,12 @@
 #include "cli/InterruptCleanup.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+
+#include <pthread.h>
 
 #include <unistd.h>
 
@@ -75,6 +79,27 @@ int RegisterForCleanup(const std::string& path, bool folder) {
 
 void UnregisterFromCleanup(int slot) {
     if (slot >= 0 && slot < kSlots) gSlots[slot].state.store(0);
+}
+
+std::string MakeRegisteredFolder(std::string pattern, int& slot) {
+    sigset_t held, saved;
+    sigemptyset(&held);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signalNumber);
+    ::pthread_sigmask(SIG_BLOCK, &held, &saved);
+    const bool made = ::mkdtemp(pattern.data()) != nullptr;
+    const int error = errno;
+    slot = made ? RegisterForCleanup(pattern, true) : -1;
+    ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    if (!made) {
+        errno = error;
+        return std::string();
+    }
+    return pattern;
+}
+
+std::string TempFolderPattern() {
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tovfileio-XXXXXX";
 }
 
 InterruptAsCancel::InterruptAsCancel(const char* notice) {

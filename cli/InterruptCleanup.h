@@ -15,6 +15,15 @@ void InstallInterruptCleanup();
 int RegisterForCleanup(const std::string& path, bool folder = false);
 void UnregisterFromCleanup(int slot);
 
+// Makes a private folder from the mkdtemp `pattern` (ending in "XXXXXX")
+// and registers it, with the signals held back in between, so that an
+// interruption never finds it made but unknown. Returns the folder, or
+// empty with errno set when it cannot be made; `slot` is for Unregister.
+std::string MakeRegisteredFolder(std::string pattern, int& slot);
+
+// "tovfileio-XXXXXX" in TMPDIR, or in /tmp.
+std::string TempFolderPattern();
+
 // While one lives, SIGINT, SIGTERM and SIGHUP do not end the process: the
 // first one writes `notice` to standard error, and every one asks the
 // running operation to stop at its next safe point (Requested turns true).

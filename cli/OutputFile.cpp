@@ -58,12 +58,6 @@ std::string FinalTarget(std::string path) {
     return std::string();
 }
 
-std::string MakeTempFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tovfileio-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) return std::string();
-    return pattern;
-}
 
 }  // namespace
 
@@ -86,9 +80,8 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
     };
     if (out == "-") {
         toStandardOutput_ = true;
-        tempFolder_ = MakeTempFolder();
+        tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
         if (tempFolder_.empty()) return fail("-", errno);
-        folderSlot_ = RegisterForCleanup(tempFolder_, true);
         staged_ = std::make_unique<StagedOutput>(tempFolder_ + "/" + Stem(input) + extension);
         if (!staged_->Ready()) return fail("-", staged_->Error());
         writePath_ = staged_->TempPath();
@@ -126,17 +119,17 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
             return true;
         }
         char* absolute = ::realpath(path.c_str(), nullptr);
-        tempFolder_ = absolute != nullptr ? MakeTempFolder() : std::string();
+        tempFolder_ = absolute != nullptr ? MakeRegisteredFolder(TempFolderPattern(), folderSlot_)
+                                          : std::string();
         if (tempFolder_.empty()) {
             std::free(absolute);
             return fail(path, errno);
         }
-        folderSlot_ = RegisterForCleanup(tempFolder_, true);
         link_ = tempFolder_ + "/" + BaseName(path) + extension;
+        linkSlot_ = RegisterForCleanup(link_);
         const bool linked = ::symlink(absolute, link_.c_str()) == 0;
         std::free(absolute);
         if (!linked) return fail(path, errno);
-        linkSlot_ = RegisterForCleanup(link_);
         writePath_ = link_;
         return true;
     }

@@ -14,13 +14,12 @@ StagedOutput::StagedOutput(std::string finalPath) : finalPath_(std::move(finalPa
     const std::size_t slash = finalPath_.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : finalPath_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? finalPath_ : finalPath_.substr(slash + 1);
-    tempFolder_ = folder + "." + name + ".partial-XXXXXX";
-    if (::mkdtemp(tempFolder_.data()) == nullptr) {
+    tempFolder_ = MakeRegisteredFolder(folder + "." + name + ".partial-XXXXXX", folderSlot_);
+    if (tempFolder_.empty()) {
         error_ = errno != 0 ? errno : EIO;
-        tempFolder_.clear();
         return;
     }
-    folderSlot_ = RegisterForCleanup(tempFolder_, true);
+    // Known before the writer makes it.
     tempPath_ = tempFolder_ + "/" + name;
     fileSlot_ = RegisterForCleanup(tempPath_);
 }
