@@ -3,12 +3,10 @@
 #include "brindle/sdk/HostServices.h"
 #include "plugin/DialogText.h"
 #include "plugin/MessageReporter.h"
+#include "plugin/OptionsDialog.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-// The options the open dialog works on: the dialog is modal.
-ExportHTROptions* openOptions = nullptr;
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -61,7 +59,7 @@ bool AcceptOptions(HWND dialog, ExportHTROptions& options) {
     return true;
 }
 
-void OnCommand(HWND dialog, int id, ExportHTROptions& options) {
+void OnCommand(HWND dialog, int id, ExportHTROptions& /*options*/) {
     switch (id) {
         case IDC_SAVED_POSE:
         case IDC_CURRENT_POSE: CheckRadioButton(dialog, IDC_SAVED_POSE, IDC_CURRENT_POSE, id); break;
@@ -70,32 +68,12 @@ void OnCommand(HWND dialog, int id, ExportHTROptions& options) {
             CheckRadioButton(dialog, IDC_ALL_FRAMES, IDC_FRAME_RANGE, id);
             EnableRange(dialog, id == IDC_FRAME_RANGE);
             break;
-        case IDC_OK:
-            if (AcceptOptions(dialog, options)) EndDialog(dialog, 1);
-            break;
-        case IDC_CANCEL: EndDialog(dialog, 0); break;
-        default: break;  // Escape's cancel command included: only Cancel cancels
+        default: break;
     }
-}
-
-INT_PTR ExportHTRDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-    if (openOptions == nullptr) return FALSE;
-    return GuardDialogMessage([&]() -> INT_PTR {
-        switch (message) {
-            case WM_INITDIALOG: InitDialog(dialog, *openOptions); return TRUE;
-            case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), *openOptions); return TRUE;
-            default: return FALSE;
-        }
-    }, dialog);
 }
 
 }  // namespace
 
 INT_PTR RunExportHTRDialog(HWND owner, ExportHTROptions& options) {
-    ExportHTROptions* previous = openOptions;
-    openOptions = &options;
-    const INT_PTR result = DialogBoxIndirectParamW(nullptr, ModuleDialog(IDD_EXPORT_HTR), owner,
-                                                   ExportHTRDialogProc, 0);
-    openOptions = previous;
-    return result;
+    return OptionsDialog<ExportHTROptions>::Run(owner, IDD_EXPORT_HTR, options, InitDialog, OnCommand, AcceptOptions);
 }

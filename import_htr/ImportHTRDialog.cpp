@@ -5,13 +5,10 @@
 #include "brindle/sdk/HostServices.h"
 #include "plugin/DialogText.h"
 #include "plugin/MessageReporter.h"
+#include "plugin/OptionsDialog.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-// The options the open dialog works on: the dialog is modal, so there is at
-// most one.
-ImportHTROptions* openOptions = nullptr;
 
 void SetChecked(HWND dialog, int id, bool checked) {
     CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
@@ -90,7 +87,7 @@ bool AcceptOptions(HWND dialog, ImportHTROptions& options) {
     return true;
 }
 
-void OnCommand(HWND dialog, int id, ImportHTROptions& options) {
+void OnCommand(HWND dialog, int id, ImportHTROptions& /*options*/) {
     switch (id) {
         case IDC_EULER:
         case IDC_TCB: CheckRadioButton(dialog, IDC_EULER, IDC_TCB, id); break;
@@ -114,32 +111,12 @@ void OnCommand(HWND dialog, int id, ImportHTROptions& options) {
             Enable(dialog, IDC_SEGMENT_SIZE, id == IDC_HTR_CREATE);
             break;
         }
-        case IDC_OK:
-            if (AcceptOptions(dialog, options)) EndDialog(dialog, 1);
-            break;
-        case IDC_CANCEL: EndDialog(dialog, 0); break;
-        default: break;  // Escape's cancel command included: only Cancel cancels
+        default: break;
     }
-}
-
-INT_PTR ImportHTRDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-    if (openOptions == nullptr) return FALSE;
-    return GuardDialogMessage([&]() -> INT_PTR {
-        switch (message) {
-            case WM_INITDIALOG: InitDialog(dialog, *openOptions); return TRUE;
-            case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), *openOptions); return TRUE;
-            default: return FALSE;
-        }
-    }, dialog);
 }
 
 }  // namespace
 
 INT_PTR RunImportHTRDialog(HWND owner, ImportHTROptions& options) {
-    ImportHTROptions* previous = openOptions;
-    openOptions = &options;
-    const INT_PTR result = DialogBoxIndirectParamW(nullptr, ModuleDialog(IDD_IMPORT_HTR), owner,
-                                                   ImportHTRDialogProc, 0);
-    openOptions = previous;
-    return result;
+    return OptionsDialog<ImportHTROptions>::Run(owner, IDD_IMPORT_HTR, options, InitDialog, OnCommand, AcceptOptions);
 }

@@ -3,12 +3,10 @@
 #include "brindle/sdk/HostServices.h"
 #include "plugin/DialogText.h"
 #include "plugin/MessageReporter.h"
+#include "plugin/OptionsDialog.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-// The options the open dialog works on: the dialog is modal.
-ImportTRCOptions* openOptions = nullptr;
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -76,7 +74,7 @@ bool AcceptOptions(HWND dialog, ImportTRCOptions& options) {
     return true;
 }
 
-void OnCommand(HWND dialog, int id, ImportTRCOptions& options) {
+void OnCommand(HWND dialog, int id, ImportTRCOptions& /*options*/) {
     switch (id) {
         case IDC_TRC_CREATE:
         case IDC_TRC_APPLY:
@@ -91,32 +89,12 @@ void OnCommand(HWND dialog, int id, ImportTRCOptions& options) {
             break;
         case IDC_SPHERE:
         case IDC_POINT: CheckRadioButton(dialog, IDC_SPHERE, IDC_POINT, id); break;
-        case IDC_OK:
-            if (AcceptOptions(dialog, options)) EndDialog(dialog, 1);
-            break;
-        case IDC_CANCEL: EndDialog(dialog, 0); break;
-        default: break;  // Escape's cancel command included: only Cancel cancels
+        default: break;
     }
-}
-
-INT_PTR ImportTRCDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-    if (openOptions == nullptr) return FALSE;
-    return GuardDialogMessage([&]() -> INT_PTR {
-        switch (message) {
-            case WM_INITDIALOG: InitDialog(dialog, *openOptions); return TRUE;
-            case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), *openOptions); return TRUE;
-            default: return FALSE;
-        }
-    }, dialog);
 }
 
 }  // namespace
 
 INT_PTR RunImportTRCDialog(HWND owner, ImportTRCOptions& options) {
-    ImportTRCOptions* previous = openOptions;
-    openOptions = &options;
-    const INT_PTR result = DialogBoxIndirectParamW(nullptr, ModuleDialog(IDD_IMPORT_TRC), owner,
-                                                   ImportTRCDialogProc, 0);
-    openOptions = previous;
-    return result;
+    return OptionsDialog<ImportTRCOptions>::Run(owner, IDD_IMPORT_TRC, options, InitDialog, OnCommand, AcceptOptions);
 }

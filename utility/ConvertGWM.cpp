@@ -40,6 +40,42 @@ std::wstring Filter(int descriptionId, const wchar_t* pattern) {
     return filter;
 }
 
+// One of the conversion's file dialogs, asked with the host's main window
+// as owner: path must exist, no read-only box, no places bar, plus `flags`.
+class FileDialog {
+public:
+    FileDialog(HWND owner, int filterId, const wchar_t* pattern, int titleId,
+               const wchar_t* extension, const wchar_t* folder, DWORD flags, std::size_t chars)
+        : filter_(Filter(filterId, pattern)),
+          title_(GetResourceStringAsMSTR(titleId)),
+          buffer_(chars, L'\0') {
+        request_.lStructSize = sizeof(request_);
+        request_.hwndOwner = owner;
+        request_.lpstrFilter = filter_.c_str();
+        request_.lpstrFile = buffer_.data();
+        request_.nMaxFile = static_cast<DWORD>(buffer_.size());
+        request_.lpstrInitialDir = folder;
+        request_.lpstrTitle = title_.c_str();
+        request_.lpstrDefExt = extension;
+        request_.Flags = flags | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+        request_.FlagsEx = OFN_EX_NOPLACESBAR;
+    }
+    FileDialog(const FileDialog&) = delete;
+    FileDialog& operator=(const FileDialog&) = delete;
+
+    bool Open() { return GetOpenFileNameW(&request_) != FALSE; }
+    bool Save() { return GetSaveFileNameW(&request_) != FALSE; }
+    // The chosen path, or the folder and names of a multiple selection.
+    std::vector<wchar_t>& Buffer() { return buffer_; }
+    std::size_t FileOffset() const { return request_.nFileOffset; }
+
+private:
+    std::wstring filter_;
+    std::wstring title_;
+    std::vector<wchar_t> buffer_;
+    OPENFILENAMEW request_{};
+};
+
 DWORD NoProgressWork(void* /*arg*/) { return 0; }
 
 // Lets the host process every window message pending now.
@@ -127,29 +163,20 @@ bool ConvertGWM::ConvertTRCFiles(Interface* host) {
     // The map is loaded whether or not it filters; without it nothing runs.
     if (!map_.ReadMNMFile(settings_.MNMPath)) return false;
 
-    std::vector<wchar_t> buffer(kFileBufferChars, L'\0');
-    const std::wstring filter = Filter(IDS_TRC_FILTER, L"*.trc");
-    const std::wstring title = GetResourceStringAsMSTR(IDS_SELECT_SOURCE_TRC);
-    OPENFILENAMEW request{};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = host->GetMainWindow();
-    request.lpstrFilter = filter.c_str();
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
-    request.lpstrInitialDir = settings_.InputPath.c_str();
-    request.lpstrTitle = title.c_str();
-    request.lpstrDefExt = L"trc";
-    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (settings_.Batch) request.Flags |= OFN_ALLOWMULTISELECT | OFN_EXPLORER;
-    request.FlagsEx = OFN_EX_NOPLACESBAR;
-    if (!GetOpenFileNameW(&request)) return false;
+    FileDialog sourceDialog(host->GetMainWindow(), IDS_TRC_FILTER, L"*.trc", IDS_SELECT_SOURCE_TRC,
+                            L"trc", settings_.InputPath.c_str(),
+                            OFN_FILEMUSTEXIST | (settings_.Batch ? OFN_ALLOWMULTISELECT | OFN_EXPLORER
+                                                                 : 0),
+                            kFileBufferChars);
+    if (!sourceDialog.Open()) return false;
+    std::vector<wchar_t>& buffer = sourceDialog.Buffer();
 
     std::vector<std::wstring> sources;
     TextFile::Writer log;
     if (settings_.Batch) {
         // One chosen file comes back as a full path: cut it into the folder
         // and the name, as several files come.
-        const std::size_t offset = request.nFileOffset;
+        const std::size_t offset = sourceDialog.FileOffset();
         if (offset > 0 && offset < buffer.size() && IsSeparator(buffer[offset - 1])) {
             buffer[offset - 1] = L'\0';
         }
@@ -206,25 +233,14 @@ bool ConvertGWM::ConvertTRCFiles(Interface* host) {
         } else if (settings_.TRCName) {
             target = source.substr(0, source.size() >= 3 ? source.size() - 3 : 0) + L"gwm";
         } else {
-            std::vector<wchar_t> targetBuffer(kPathChars, L'\0');
-            const std::wstring gwmFilter = Filter(IDS_GWM_FILTER, L"*.gwm");
-            const std::wstring targetTitle = GetResourceStringAsMSTR(IDS_SELECT_TARGET_GWM);
-            OPENFILENAMEW save{};
-            save.lStructSize = sizeof(save);
-            save.hwndOwner = host->GetMainWindow();
-            save.lpstrFilter = gwmFilter.c_str();
-            save.lpstrFile = targetBuffer.data();
-            save.nMaxFile = static_cast<DWORD>(targetBuffer.size());
-            save.lpstrInitialDir = settings_.OutputPath.c_str();
-            save.lpstrTitle = targetTitle.c_str();
-            save.lpstrDefExt = L"gwm";
-            save.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-            save.FlagsEx = OFN_EX_NOPLACESBAR;
-            if (!GetSaveFileNameW(&save)) {
+            FileDialog targetDialog(host->GetMainWindow(), IDS_GWM_FILTER, L"*.gwm",
+                                    IDS_SELECT_TARGET_GWM, L"gwm", settings_.OutputPath.c_str(),
+                                    OFN_OVERWRITEPROMPT, kPathChars);
+            if (!targetDialog.Save()) {
                 trc_.Reset();
                 return stop();
             }
-            target = targetBuffer.data();
+            target = targetDialog.Buffer().data();
         }
         if (!WriteGWMFile(target)) {
             trc_.Reset();
@@ -242,21 +258,10 @@ bool ConvertGWM::ConvertTRCFiles(Interface* host) {
 
 bool ConvertGWM::BrowseMNM(Interface* host) {
     host_ = host;
-    std::vector<wchar_t> buffer(kPathChars, L'\0');
-    const std::wstring filter = Filter(IDS_MNM_FILTER, L"*.mnm");
-    const std::wstring title = GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE);
-    OPENFILENAMEW request{};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = host != nullptr ? host->GetMainWindow() : nullptr;
-    request.lpstrFilter = filter.c_str();
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
-    request.lpstrTitle = title.c_str();
-    request.lpstrDefExt = L"mnm";
-    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    request.FlagsEx = OFN_EX_NOPLACESBAR;
-    if (!GetOpenFileNameW(&request)) return false;
-    settings_.MNMPath = buffer.data();
+    FileDialog dialog(host != nullptr ? host->GetMainWindow() : nullptr, IDS_MNM_FILTER, L"*.mnm",
+                      IDS_SELECT_MAPPING_FILE, L"mnm", nullptr, OFN_FILEMUSTEXIST, kPathChars);
+    if (!dialog.Open()) return false;
+    settings_.MNMPath = dialog.Buffer().data();
     return true;
 }
 
@@ -291,23 +296,12 @@ bool ConvertGWM::CreateMNM(Interface* host) {
     ShowWindow(creatorDialog_, SW_SHOW);
     if (!RunMarkerWalk()) return false;
 
-    std::vector<wchar_t> buffer(kPathChars, L'\0');
-    const std::wstring filter = Filter(IDS_MNM_FILTER, L"*.mnm");
-    const std::wstring title = GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE);
-    OPENFILENAMEW request{};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = host->GetMainWindow();
-    request.lpstrFilter = filter.c_str();
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
-    request.lpstrTitle = title.c_str();
-    request.lpstrDefExt = L"mnm";
-    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    request.FlagsEx = OFN_EX_NOPLACESBAR;
+    FileDialog dialog(host->GetMainWindow(), IDS_MNM_FILTER, L"*.mnm", IDS_SELECT_MAPPING_FILE,
+                      L"mnm", nullptr, OFN_OVERWRITEPROMPT, kPathChars);
     // Cancelled or failed, the picks stay in the map and keep their colour.
-    if (!GetSaveFileNameW(&request)) return false;
+    if (!dialog.Save()) return false;
     const std::wstring status = GetResourceStringAsMSTR(IDS_MNM_STATUS);
-    if (!map_.WriteMNMFile(buffer.data())) {
+    if (!map_.WriteMNMFile(dialog.Buffer().data())) {
         reporter.Report(GetResourceStringAsMSTR(IDS_MNM_OPEN_FAILED), status);
         return false;
     }
