@@ -1,5 +1,6 @@
 #include "cli/DialogFlags.h"
 
+#include "brindle/sdk/TextCodec.h"
 #include "resources/ModuleResources.h"
 
 using brindle::host::DialogAction;
@@ -66,4 +67,30 @@ void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string
     CLI::Option* first = command.add_flag_callback(on, [&choice] { choice = true; }, help);
     CLI::Option* second = command.add_flag_callback(off, [&choice] { choice = false; });
     first->excludes(second);
+}
+
+void AddTimeFlags(CLI::App& command, TimeFlags& flags, const TimeFlagTexts& texts) {
+    CLI::Option* whole = command.add_flag(texts.whole, flags.whole, texts.wholeHelp);
+    command.add_option("--range", flags.range, texts.rangeHelp)->expected(2)->excludes(whole);
+    command.add_option("--offset", flags.offset, texts.offsetHelp);
+    if (texts.setFps) {
+        AddSwitch(command, flags.setFps, "--set-fps", "--no-set-fps",
+                  "set the scene's frame rate from the file");
+    }
+    command.add_option("--scale-factor", flags.scaleFactor, texts.scaleHelp);
+}
+
+void QueueTimeFlags(const TimeFlags& flags, const TimeFlagTexts& texts, DialogFlagDriver& driver) {
+    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
+    if (flags.whole) driver.Choose(IDC_ALL_FRAMES, texts.whole);
+    if (flags.range.size() == 2) {
+        driver.Choose(IDC_FRAME_RANGE, "--range");
+        driver.Type(IDC_FROM_FRAME, wide(flags.range[0]), "--range");
+        driver.Type(IDC_TO_FRAME, wide(flags.range[1]), "--range");
+    }
+    if (flags.offset) driver.Type(IDC_FRAME_OFFSET, wide(*flags.offset), "--offset");
+    if (flags.setFps) driver.Check(IDC_SET_FRAME_RATE, *flags.setFps, "--set-fps");
+    if (flags.scaleFactor) {
+        driver.Type(IDC_GLOBAL_SCALE, wide(*flags.scaleFactor), "--scale-factor");
+    }
 }

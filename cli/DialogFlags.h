@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -54,6 +55,30 @@ private:
     bool accepted_ = false;
     bool errorReported_ = false;
 };
+
+// The time and scale controls the import and export dialogs share: the
+// whole-span radio (`--all`, or `--slider` for the exporter) or `--range
+// FROM TO`, `--offset`, `--set-fps` (importers only) and `--scale-factor`.
+struct TimeFlags {
+    bool whole = false;
+    std::vector<std::string> range;
+    std::optional<std::string> offset, scaleFactor;
+    std::optional<bool> setFps;
+};
+
+// What the flags are called and say for one command.
+struct TimeFlagTexts {
+    const char* whole;       // "--all" or "--slider"
+    const char* wholeHelp;
+    const char* rangeHelp;
+    const char* offsetHelp;
+    const char* scaleHelp;
+    bool setFps;             // the dialog has "Set Frame Rate"
+};
+
+void AddTimeFlags(CLI::App& command, TimeFlags& flags, const TimeFlagTexts& texts);
+// Queues the flags given on the dialog's controls, in the dialog's order.
+void QueueTimeFlags(const TimeFlags& flags, const TimeFlagTexts& texts, DialogFlagDriver& driver);
 
 // A pair of flags that set one choice of a dialog on or off; the two
 // exclude each other.

@@ -23,13 +23,14 @@ struct ExportHtrOptions {
     HostSettings host;
     bool suppressPrompts = false;
     std::optional<bool> savedPose, animate, parentTransforms;
-    bool slider = false;
-    std::vector<std::string> range;
-    std::optional<std::string> offset, scaleFactor;
+    TimeFlags time;
 };
 
+constexpr TimeFlagTexts kTimeFlags{"--slider", "the scene's animation range", "the frames FROM to TO",
+                                   "added to the frame numbers written", "global scale of lengths",
+                                   false};
+
 void QueueDialogFlags(const ExportHtrOptions& o, DialogFlagDriver& driver) {
-    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
     if (o.savedPose) {
         driver.Choose(*o.savedPose ? IDC_SAVED_POSE : IDC_CURRENT_POSE,
                       *o.savedPose ? "--saved-pose" : "--current-pose");
@@ -38,14 +39,7 @@ void QueueDialogFlags(const ExportHtrOptions& o, DialogFlagDriver& driver) {
     if (o.parentTransforms) {
         driver.Check(IDC_PARENT_TRANSFORMS, *o.parentTransforms, "--parent-transforms");
     }
-    if (o.slider) driver.Choose(IDC_ALL_FRAMES, "--slider");
-    if (o.range.size() == 2) {
-        driver.Choose(IDC_FRAME_RANGE, "--range");
-        driver.Type(IDC_FROM_FRAME, wide(o.range[0]), "--range");
-        driver.Type(IDC_TO_FRAME, wide(o.range[1]), "--range");
-    }
-    if (o.offset) driver.Type(IDC_FRAME_OFFSET, wide(*o.offset), "--offset");
-    if (o.scaleFactor) driver.Type(IDC_GLOBAL_SCALE, wide(*o.scaleFactor), "--scale-factor");
+    QueueTimeFlags(o.time, kTimeFlags, driver);
 }
 
 int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
@@ -103,10 +97,7 @@ void AddExportHtrCommand(CLI::App& app, CommandContext& context) {
     AddSwitch(*command, o.animate, "--animate", "--no-animate", "write the frames");
     AddSwitch(*command, o.parentTransforms, "--parent-transforms", "--no-parent-transforms",
               "the root keeps the transforms of its scene parents");
-    CLI::Option* slider = command->add_flag("--slider", o.slider, "the scene's animation range");
-    command->add_option("--range", o.range, "the frames FROM to TO")->expected(2)->excludes(slider);
-    command->add_option("--offset", o.offset, "added to the frame numbers written");
-    command->add_option("--scale-factor", o.scaleFactor, "global scale of lengths");
+    AddTimeFlags(*command, o.time, kTimeFlags);
     command->footer(
         "The export's root comes from the selection (--select): a bone, or the first\n"
         "bone below the node selected. The dialog options act on the exporter's\n"

@@ -21,11 +21,14 @@ struct ImportHtrOptions {
     std::string scene;
     HostSettings host;
     bool suppressPrompts = false;
-    std::optional<bool> apply, endEffectors, keyBase, animate, tcb, setFps;
-    std::vector<std::string> range;
-    bool all = false;
-    std::optional<std::string> size, offset, scaleFactor;
+    std::optional<bool> apply, endEffectors, keyBase, animate, tcb;
+    std::optional<std::string> size;
+    TimeFlags time;
 };
+
+constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FROM to TO",
+                                   "frames added to every key time", "global scale of lengths",
+                                   true};
 
 void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
     auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
@@ -39,15 +42,7 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
     if (o.keyBase) driver.Check(IDC_BASE_POSITION, *o.keyBase, "--key-base");
     if (o.animate) driver.Check(IDC_ANIMATION, *o.animate, "--animate");
     if (o.tcb) driver.Choose(*o.tcb ? IDC_TCB : IDC_EULER, *o.tcb ? "--tcb" : "--euler");
-    if (o.all) driver.Choose(IDC_ALL_FRAMES, "--all");
-    if (o.range.size() == 2) {
-        driver.Choose(IDC_FRAME_RANGE, "--range");
-        driver.Type(IDC_FROM_FRAME, wide(o.range[0]), "--range");
-        driver.Type(IDC_TO_FRAME, wide(o.range[1]), "--range");
-    }
-    if (o.offset) driver.Type(IDC_FRAME_OFFSET, wide(*o.offset), "--offset");
-    if (o.setFps) driver.Check(IDC_SET_FRAME_RATE, *o.setFps, "--set-fps");
-    if (o.scaleFactor) driver.Type(IDC_GLOBAL_SCALE, wide(*o.scaleFactor), "--scale-factor");
+    QueueTimeFlags(o.time, kTimeFlags, driver);
 }
 
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
@@ -98,14 +93,7 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
     AddSwitch(*command, o.keyBase, "--key-base", "--no-key-base", "key the base position");
     AddSwitch(*command, o.animate, "--animate", "--no-animate", "key the frames");
     AddSwitch(*command, o.tcb, "--tcb", "--euler", "rotation controller");
-    CLI::Option* all = command->add_flag("--all", o.all, "all frames");
-    command->add_option("--range", o.range, "the file's frames FROM to TO")
-        ->expected(2)
-        ->excludes(all);
-    command->add_option("--offset", o.offset, "frames added to every key time");
-    AddSwitch(*command, o.setFps, "--set-fps", "--no-set-fps",
-              "set the scene's frame rate from the file");
-    command->add_option("--scale-factor", o.scaleFactor, "global scale of lengths");
+    AddTimeFlags(*command, o.time, kTimeFlags);
     command->footer(
         "The dialog options act on the importer's dialog as clicks and typing would,\n"
         "then OK is pressed; an option not given keeps what the dialog remembered.\n"

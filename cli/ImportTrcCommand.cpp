@@ -21,11 +21,14 @@ struct ImportTrcOptions {
     std::string scene;
     HostSettings host;
     bool suppressPrompts = false;
-    std::optional<bool> apply, sphere, selectedOnly, rootNode, setFps;
-    std::vector<std::string> range;
-    bool all = false;
-    std::optional<std::string> size, offset, scaleFactor;
+    std::optional<bool> apply, sphere, selectedOnly, rootNode;
+    std::optional<std::string> size;
+    TimeFlags time;
 };
+
+constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FROM to TO",
+                                   "frames added to every key time",
+                                   "global scale of positions and sizes", true};
 
 void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
     auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
@@ -39,15 +42,7 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
     if (o.rootNode) driver.Check(IDC_ROOT_NODE, *o.rootNode, "--root-node");
     if (toApply) driver.Choose(IDC_TRC_APPLY, "--apply");
     if (o.selectedOnly) driver.Check(IDC_SELECTED_ONLY, *o.selectedOnly, "--selected-only");
-    if (o.all) driver.Choose(IDC_ALL_FRAMES, "--all");
-    if (o.range.size() == 2) {
-        driver.Choose(IDC_FRAME_RANGE, "--range");
-        driver.Type(IDC_FROM_FRAME, wide(o.range[0]), "--range");
-        driver.Type(IDC_TO_FRAME, wide(o.range[1]), "--range");
-    }
-    if (o.offset) driver.Type(IDC_FRAME_OFFSET, wide(*o.offset), "--offset");
-    if (o.setFps) driver.Check(IDC_SET_FRAME_RATE, *o.setFps, "--set-fps");
-    if (o.scaleFactor) driver.Type(IDC_GLOBAL_SCALE, wide(*o.scaleFactor), "--scale-factor");
+    QueueTimeFlags(o.time, kTimeFlags, driver);
 }
 
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
@@ -98,15 +93,8 @@ void AddImportTrcCommand(CLI::App& app, CommandContext& context) {
               "apply mode: skip markers without a node");
     AddSwitch(*command, o.rootNode, "--root-node", "--no-root-node",
               "link the markers under a \"TRCCloud\" dummy");
-    CLI::Option* all = command->add_flag("--all", o.all, "all frames");
-    command->add_option("--range", o.range, "the file's frames FROM to TO")
-        ->expected(2)
-        ->excludes(all);
-    command->add_option("--offset", o.offset, "frames added to every key time");
-    AddSwitch(*command, o.setFps, "--set-fps", "--no-set-fps",
-              "set the scene's frame rate from the file");
     command->add_option("--size", o.size, "size of created markers and of the dummy");
-    command->add_option("--scale-factor", o.scaleFactor, "global scale of positions and sizes");
+    AddTimeFlags(*command, o.time, kTimeFlags);
     command->footer(
         "The dialog options act on the importer's dialog as clicks and typing would,\n"
         "then OK is pressed; an option not given keeps what the dialog remembered.\n"
