@@ -67,20 +67,21 @@ protected:
 };
 
 // The files and the log, byte for byte, with a file the reader refuses in
-// the middle; the settings given are not kept.
+// the middle and sources in two folders; the settings given are not kept.
 TEST_F(ConvertBatchTest, WritesTheFilesAndTheLog) {
     dir_.Write("in/a.trc", kTrc);
     dir_.Write("in/bad.trc", "junk\n");
-    dir_.Write("in/c.trc", kTrc);
+    dir_.Write("in/sub/c.trc", kTrc);
     const auto result = RunCommand({"convert", "--batch", "-o", Out(), In("a.trc"), In("bad.trc"),
-                                    In("c.trc")});
+                                    In("sub/c.trc")});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, Out() + "/ConvertGWMLog.txt: warning: 1 reader message about the "
                                   "sources (their files were written from what was read)\n");
     EXPECT_EQ(Log(), std::string("Tovelund TOVFileIO TRC to GWM Batch Conversion Log\n") +
                          kDateTime + "\nProcessing 3 files...\nfile: " + In("a.trc") +
                          " done.\n" + In("bad.trc") + ": " + ReaderMessage(In("bad.trc")) +
-                         "\nfile: " + In("bad.trc") + " done.\nfile: " + In("c.trc") + " done.\n");
+                         "\nfile: " + In("bad.trc") + " done.\nfile: " + In("sub/c.trc") +
+                         " done.\n");
     const std::string rows =
         "1\t1.000000\t-3.000000\t2.000000\t4.000000\t-6.000000\t5.000000\t\n\n"
         "2\t7.000000\t-9.000000\t8.000000\tDROPOUT\t\n\n";

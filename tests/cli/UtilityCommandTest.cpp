@@ -4,13 +4,11 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "brindle/host/RegistryStore.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "cli/CommandIO.h"
-#include "cli/ModuleConversion.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -153,68 +151,6 @@ TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
     const Result again = RunWith({"utility", "--scene", scene_}, "");
     EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos);
     EXPECT_NE(again.out.find("1205 check box [x] Enable"), std::string::npos) << again.out << again.err;
-}
-
-std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The module's conversion from the command line: sources from two folders
-// and a file the reader refuses, with and without a map; the settings given
-// are not kept.
-TEST_F(UtilityCommandTest, ModuleConversionRunsOnTheGivenSettingsOnly) {
-    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-    std::filesystem::create_directories(dir_.Path() / "d1");
-    std::filesystem::create_directories(dir_.Path() / "d2");
-    std::filesystem::create_directories(dir_.Path() / "out");
-    const auto walk = dir_.Write("d1/walk.trc", kTrc);
-    const auto bad = dir_.Write("d1/bad.trc", "nothing\n");
-    const auto run = dir_.Write("d2/run.trc", kTrc);
-    const auto map = dir_.Write("map.mnm", "LFHD\tA\t\nRFHD\tC\t\n");
-    CommandIO io;
-    char* errData = nullptr;
-    std::size_t errSize = 0;
-    io.err = open_memstream(&errData, &errSize);
-
-    ModuleConversion batch;
-    batch.sources = {walk.string(), bad.string(), run.string()};
-    batch.outputFolder = (dir_.Path() / "out").string();
-    batch.mnm = map.string();
-    batch.settings.Batch = true;
-    batch.settings.Offset = true;
-    batch.settings.OffsetX = 10.0f;
-    EXPECT_TRUE(RunModuleConversion(batch, io, "convert").converted);
-    const std::string log = Slurp(dir_.Path() / "out" / "ConvertGWMLog.txt");
-    const std::string d = dir_.Path().string();
-    EXPECT_EQ(log.substr(0, log.find("Processing")),
-              "Tovelund TOVFileIO TRC to GWM Batch Conversion Log\nTue Nov 14 22:13:20 2023\n");
-    EXPECT_NE(log.find("Processing 3 files...\nfile: " + d + "/d1/walk.trc done.\n" + d +
-                       "/d1/bad.trc: "),
-              std::string::npos)
-        << log;
-    EXPECT_NE(log.find("file: " + d + "/d1/bad.trc done.\nfile: " + d + "/d2/run.trc done.\n"),
-              std::string::npos);
-    const std::string gwm = Slurp(dir_.Path() / "out" / "run.gwm");
-    EXPECT_NE(gwm.find("$Order\nLFHD RFHD \n\n$Points\n1\t11.000000\t-3.000000\t2.000000\t17.000000"),
-              std::string::npos)
-        << gwm;
-
-    ModuleConversion names;
-    names.sources = {walk.string()};
-    names.outputFolder = (dir_.Path() / "out").string();
-    names.settings.Batch = true;
-    EXPECT_TRUE(RunModuleConversion(names, io, "convert").converted);
-    EXPECT_NE(Slurp(dir_.Path() / "out" / "walk.gwm").find("$Order\nA B C \n"), std::string::npos);
-    // Nothing of these runs reached the settings.
-    EXPECT_EQ(brindle::host::RegistryStore::Instance().FilePath(),
-              (dir_.Path() / "registry.reg").string());
-    EXPECT_EQ(Slurp(dir_.Path() / "registry.reg").find("ConvertGWM"), std::string::npos);
-    std::fclose(io.err);
-    std::free(errData);
-    ::unsetenv("SOURCE_DATE_EPOCH");
 }
 
 }  // namespace
