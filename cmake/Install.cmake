@@ -78,4 +78,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "TOVFileIO developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package carries the programs, not their debugging information.
+set(CPACK_STRIP_FILES ON)
 include(CPack)
