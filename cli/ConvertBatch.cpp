@@ -56,6 +56,12 @@ int RunBatchConversion(const BatchConversion& batch, CommandContext& context) {
     if (batch.outputFolder.empty()) {
         return context.UsageError("convert", "--batch needs -o OUTDIR, the folder to write into");
     }
+    for (const std::string& source : batch.sources) {
+        if (source == "-") {
+            return context.UsageError("convert",
+                                      "standard input (-) cannot be a file of a batch");
+        }
+    }
     std::string problem;
     if (!OutputFolderUsable(batch.outputFolder, problem)) {
         return Report(io, batch.outputFolder, problem);

@@ -580,7 +580,7 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     command->add_option("FILES", options->files,
                         "IN OUT: the file to read and the file to write (\"-\": standard input "
                         "or output); with --batch: the TRC files (at most 1000)")
-        ->type_name("IN OUT | IN.trc...")
+        ->type_name("FILE")
         ->required();
     command->footer(kConvertFooter);
 }

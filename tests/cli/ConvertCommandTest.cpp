@@ -115,6 +115,8 @@ TEST(ConvertCommandTest, CommandLineErrors) {
         {{"convert", "a.htr"}, "tovfileio convert: give IN and OUT (or --batch -o OUTDIR IN...)\n"},
         {{"convert", "-o", "d", "a.trc", "b.gwm"}, "tovfileio convert: -o goes with --batch"},
         {{"convert", "--batch", "a.trc"}, "tovfileio convert: --batch needs -o OUTDIR"},
+        {{"convert", "--batch", "-o", "d", "a.trc", "-"},
+         "tovfileio convert: standard input (-) cannot be a file of a batch\n"},
         {{"convert", "--batch", "-o", "d", "--units", "cm", "a.trc"},
          "tovfileio convert: --units and --rotation-units apply to HTR to HTR only\n"},
         {{"convert", "--batch", "-o", "d", "--no-filter", "a.trc"},
