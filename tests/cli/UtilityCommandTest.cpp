@@ -9,40 +9,13 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "cli/CommandIO.h"
+#include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs tovfileio with `input` as its standard input.
-Result RunWith(const Arguments& args, const std::string& input) {
-    char* outData = nullptr;
-    char* errData = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::string in = input;
-    CommandIO io;
-    io.in = fmemopen(in.data(), in.size() + 1, "r");
-    io.out = open_memstream(&outData, &outSize);
-    io.err = open_memstream(&errData, &errSize);
-    if (in.empty()) {
-        std::fclose(io.in);
-        io.in = std::fopen("/dev/null", "r");
-    }
-    Result result{RunTovfileio(args, io), {}, {}};
-    std::fclose(io.in);
-    std::fclose(io.out);
-    std::fclose(io.err);
-    result.out.assign(outData, outSize);
-    result.err.assign(errData, errSize);
-    std::free(outData);
-    std::free(errData);
-    return result;
-}
+using Result = tovtest::CommandResult;
+using tovtest::RunCommandWithInput;
 
 constexpr const char* kTrc =
     "PathFileType\t4\t(X/Y/Z)\tt.trc\n"
@@ -65,7 +38,7 @@ protected:
         brindle::host::RegistryStore::Instance().UseFile((dir_.Path() / "registry.reg").string());
         scene_ = (dir_.Path() / "s.json").string();
         const auto trc = dir_.Write("t.trc", kTrc);
-        ASSERT_EQ(RunWith({"import-trc", trc.string(), "--scene", scene_}, "").status, 0);
+        ASSERT_EQ(RunCommandWithInput({"import-trc", trc.string(), "--scene", scene_}, "").status, 0);
     }
 
     std::vector<DWORD> Colours() {
@@ -110,7 +83,7 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
         const auto out = dir_.Path() / (std::string(c.name) + ".mnm");
         Arguments args{"mnm-create", "--scene", scene_};
         if (c.output) args.push_back(out.string());
-        const Result result = RunWith(args, c.input);
+        const Result result = RunCommandWithInput(args, c.input);
         EXPECT_EQ(result.status, c.status) << result.err;
         EXPECT_NE(result.out.find("Left front head marker (LFHD)"), std::string::npos);
         EXPECT_NE(result.out.find("pickable nodes: A B C"), std::string::npos);
@@ -139,7 +112,7 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
 
 TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
     const Result result =
-        RunWith({"utility", "--scene", scene_},
+        RunCommandWithInput({"utility", "--scene", scene_},
             "click Batch File Conversion\nclick 1205\ntype 1207 2.5\nclick Nothing\nquit\n");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.out.find("[Convert TRC to GWM]"), std::string::npos);
@@ -148,7 +121,7 @@ TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
     EXPECT_NE(result.out.find("1207 number \"2.5\""), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("no control Nothing"), std::string::npos);
     // The page's choices were saved when it closed.
-    const Result again = RunWith({"utility", "--scene", scene_}, "");
+    const Result again = RunCommandWithInput({"utility", "--scene", scene_}, "");
     EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos);
     EXPECT_NE(again.out.find("1205 check box [x] Enable"), std::string::npos) << again.out << again.err;
 }

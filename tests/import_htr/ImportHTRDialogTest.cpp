@@ -9,6 +9,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "tests/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
+#include "tests/support/DialogSteps.h"
 #include "tests/support/PluginTestHost.h"
 
 namespace {
@@ -141,11 +142,7 @@ TEST_F(ImportHTRDialogTest, ControlsEnableEachOtherAndOnlyCancelCancels) {
 }
 
 TEST_F(ImportHTRDialogTest, OkChecksEachFieldInOrderAndStaysOpenOnAFailure) {
-    // A step clicks `control`, or types `text` into it.
-    struct Step {
-        int control;
-        const wchar_t* text = nullptr;
-    };
+    using Step = tovtest::DialogStep;
     struct Case {
         const char* name;
         std::vector<Step> steps;
@@ -173,14 +170,7 @@ TEST_F(ImportHTRDialogTest, OkChecksEachFieldInOrderAndStaysOpenOnAFailure) {
     for (const Case& c : cases) {
         Remember(tovtest::HtrChoices());  // base position on, animation on, all frames
         RecordingDriver driver;
-        for (const Step& step : c.steps) {
-            if (step.text == nullptr) {
-                driver.Click(step.control);
-            } else {
-                driver.SetText(step.control, step.text);
-            }
-        }
-        driver.Click(IDC_OK).Click(IDC_CANCEL);
+        tovtest::PlayThenOkAndCancel(driver, c.steps);
         EXPECT_EQ(Import(kImportHtr, path_, driver), 1) << c.name;
         EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
         ASSERT_EQ(driver.MessageBoxes().size(), 1u) << c.name;

@@ -10,6 +10,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/CapturingDriver.h"
+#include "tests/support/DialogSteps.h"
 #include "tests/support/PluginTestHost.h"
 #include "trc/TRCFile.h"
 
@@ -215,10 +216,7 @@ TEST_F(ImportTRCTest, DialogEnablesByModeAndChecksOk) {
         ImportText(Trc(5), TrcChoices());
         Scene::Current().Clear();
     };
-    struct Step {
-        int control;
-        const wchar_t* text = nullptr;
-    };
+    using Step = tovtest::DialogStep;
     struct Case {
         const char* name;
         std::vector<Step> steps;
@@ -237,14 +235,7 @@ TEST_F(ImportTRCTest, DialogEnablesByModeAndChecksOk) {
     for (const Case& c : cases) {
         reset();
         brindle::host::ScriptedDriver driver;
-        for (const Step& step : c.steps) {
-            if (step.text == nullptr) {
-                driver.Click(step.control);
-            } else {
-                driver.SetText(step.control, step.text);
-            }
-        }
-        driver.Click(IDC_OK).Click(IDC_CANCEL);
+        tovtest::PlayThenOkAndCancel(driver, c.steps);
         EXPECT_EQ(Import(kImportTrc, dir_.Write("d.trc", Trc(5)).string(), driver), 1);
         ASSERT_EQ(driver.MessageBoxes().size(), 1u) << c.name;
         EXPECT_EQ(driver.MessageBoxes()[0].caption, L"ImportTRC Error");
