@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 enum CalibrationUnits : std::uint32_t {
@@ -45,9 +46,11 @@ constexpr double UnitConversionFactor(std::uint32_t from, std::uint32_t to) {
 }
 
 // The unit a file's keyword names: "mm" or "MM", "cm" or "CM", "m" or "M",
-// "in" or "IN", "ft" or "FT", "yd" or "YD"; anything else is millimetres.
+// "in" or "IN", "ft" or "FT", "yd" or "YD" (the whole text, exactly); none
+// for anything else.
 template <typename Char>
-constexpr CalibrationUnits CalibrationUnitsFromKeyword(std::basic_string_view<Char> keyword) {
+constexpr std::optional<CalibrationUnits> KnownCalibrationUnits(
+    std::basic_string_view<Char> keyword) {
     struct Entry {
         const char* lower;
         const char* upper;
@@ -68,7 +71,13 @@ constexpr CalibrationUnits CalibrationUnitsFromKeyword(std::basic_string_view<Ch
     for (const Entry& entry : kEntries) {
         if (equals(keyword, entry.lower) || equals(keyword, entry.upper)) return entry.units;
     }
-    return kUnitsMillimetres;
+    return std::nullopt;
+}
+
+// The unit a file's keyword names; anything else is millimetres.
+template <typename Char>
+constexpr CalibrationUnits CalibrationUnitsFromKeyword(std::basic_string_view<Char> keyword) {
+    return KnownCalibrationUnits(keyword).value_or(kUnitsMillimetres);
 }
 
 // The keyword written for a unit ("mm" ... "yd"); empty for a value that

@@ -261,5 +261,24 @@ double LeadingDouble(std::string_view text) {
 }
 
 double LeadingDouble(std::string_view text, std::size_t& used) { return ConvertDouble(text, used); }
+double LeadingDouble(std::wstring_view text, std::size_t& used) { return ConvertDouble(text, used); }
+
+namespace {
+
+template <typename Char>
+NumberField Classify(std::basic_string_view<Char> field) {
+    const std::size_t space = SkipSpace(field);
+    if (space == field.size()) return NumberField::kBlank;
+    std::size_t used = 0;
+    ConvertDouble(field, used);
+    if (used == 0) return NumberField::kText;
+    while (used < field.size() && IsNumberSpace(field[used])) ++used;
+    return used == field.size() ? NumberField::kWhole : NumberField::kText;
+}
+
+}  // namespace
+
+NumberField ClassifyNumberField(std::string_view field) { return Classify(field); }
+NumberField ClassifyNumberField(std::wstring_view field) { return Classify(field); }
 
 }  // namespace tovtext

@@ -35,6 +35,17 @@ double LeadingDouble(std::string_view text);
 // from the start of a field up to the end of the line and skip the rest of
 // the field from `used` on.
 double LeadingDouble(std::string_view text, std::size_t& used);
+double LeadingDouble(std::wstring_view text, std::size_t& used);
+
+// How a field of a file reads as a number, for readers that tell where a
+// value is not what the file means.
+enum class NumberField {
+    kBlank,  // empty, or white space only
+    kWhole,  // a number and nothing else but white space around it
+    kText,   // text, with or without a number before it
+};
+NumberField ClassifyNumberField(std::string_view field);
+NumberField ClassifyNumberField(std::wstring_view field);
 
 // True for the characters the C library skips before a number: space, tab,
 // line feed, vertical tab, form feed and carriage return.

@@ -43,6 +43,16 @@ public:
     // above. Returns false when the file cannot be opened for reading; an open
     // reader is closed first.
     bool Open(const std::wstring& path, int codePage = 0, int lineEndMode = kLineEndsDefault);
+    // Reads the text held in `bytes`, which must stay valid while the reader
+    // is open; decoded and split into lines as a file of those bytes is.
+    bool OpenMemory(std::string_view bytes);
+    // Reads from `stream` (standard input, a pipe) from where it stands; the
+    // caller keeps the stream and closes it after the reader. False when
+    // `stream` is null or reading it fails at once.
+    bool OpenStream(std::FILE* stream);
+    // The system's error number of the last Open that failed (ENOENT,
+    // EACCES, EISDIR, ...); 0 after a successful one.
+    int OpenError() const { return openError_; }
 
     // The next line, or null at the end of the file (and after a read error).
     // The returned string belongs to the reader and stays valid until the next
@@ -51,7 +61,7 @@ public:
     const std::wstring* ReadLine(std::size_t maxChars = 10240);
 
     // True while the open file is read as UTF-8 (no UTF-16 byte-order mark).
-    bool IsUtf8() const { return file_ != nullptr && encoding_ == Encoding::Utf8; }
+    bool IsUtf8() const { return open_ && encoding_ == Encoding::Utf8; }
 
     // The next line of a UTF-8 file as the file's bytes: the line ReadLine
     // would give, before decoding, without its line feed and the carriage
@@ -64,11 +74,12 @@ public:
     // not read as UTF-8. ReadLine and ReadLineBytes may be mixed.
     bool ReadLineBytes(std::string_view& line);
 
-    // Size of the open file in bytes (0 when closed or not a regular file).
-    // Readers use it to keep reservations proportional to the real input.
+    // Size of the open file in bytes (0 when closed or not a regular file;
+    // the size of the bytes read from memory). Readers use it to keep
+    // reservations proportional to the real input.
     std::uint64_t FileSize() const { return fileSize_; }
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return open_; }
     void Close();
 
 private:
@@ -79,11 +90,18 @@ private:
     // from the previous read (at most three bytes).
     static constexpr std::size_t kCarryBytes = 4;
 
+    bool Start();
     bool DetectEncoding();
     void FillBuffer();
+    std::size_t ReadSource(unsigned char* into, std::size_t wanted);
     bool DecodeBuffered();
 
-    std::FILE* file_ = nullptr;
+    bool open_ = false;
+    std::FILE* file_ = nullptr;       // the file or stream read, if not memory
+    bool ownsFile_ = false;           // opened here, so closed here
+    std::string_view memory_;         // the bytes read by OpenMemory
+    std::size_t memoryPos_ = 0;
+    int openError_ = 0;
     std::uint64_t fileSize_ = 0;
     Encoding encoding_ = Encoding::Utf8;
     std::size_t readBytes_ = kDefaultReadBytes;  // bytes asked of each fread

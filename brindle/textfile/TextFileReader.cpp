@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -159,32 +160,74 @@ bool Reader::Open(const std::wstring& path, int /*codePage*/, int /*lineEndMode*
     Close();
     const std::string nativePath = TextCodec::WideToPath(path);
     // A NUL would cut the path short and open some other file.
-    if (nativePath.find('\0') != std::string::npos)
+    if (nativePath.find('\0') != std::string::npos) {
+        openError_ = ENOENT;
         return false;
+    }
+    errno = 0;
     std::FILE* file = std::fopen(nativePath.c_str(), "rb");
-    if (file == nullptr)
+    if (file == nullptr) {
+        openError_ = errno != 0 ? errno : EIO;
         return false;
-
+    }
     // fopen succeeds on a directory; only reading it fails.
     struct stat info {};
     if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
         std::fclose(file);
+        openError_ = EISDIR;
         return false;
     }
     file_ = file;
+    ownsFile_ = true;
     fileSize_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+    return Start();
+}
+
+bool Reader::OpenMemory(std::string_view bytes) {
+    Close();
+    memory_ = bytes;
+    fileSize_ = bytes.size();
+    return Start();
+}
+
+bool Reader::OpenStream(std::FILE* stream) {
+    Close();
+    if (stream == nullptr) {
+        openError_ = EBADF;
+        return false;
+    }
+    file_ = stream;
+    struct stat info {};
+    if (::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode)) {
+        const long at = std::ftell(stream);
+        if (at >= 0 && static_cast<std::uint64_t>(at) <= static_cast<std::uint64_t>(info.st_size)) {
+            fileSize_ = static_cast<std::uint64_t>(info.st_size) - static_cast<std::uint64_t>(at);
+        }
+    }
+    return Start();
+}
+
+// Takes the first bytes of whatever was opened and decides its encoding.
+bool Reader::Start() {
+    open_ = true;
     buffer_.resize(readBytes_ + kCarryBytes);
     if (!DetectEncoding()) {
         Close();
+        openError_ = EIO;
         return false;
     }
+    openError_ = 0;
     return true;
 }
 
 void Reader::Close() {
-    if (file_ != nullptr)
+    if (file_ != nullptr && ownsFile_)
         std::fclose(file_);
     file_ = nullptr;
+    ownsFile_ = false;
+    memory_ = std::string_view();
+    memoryPos_ = 0;
+    open_ = false;
     fileSize_ = 0;
     encoding_ = Encoding::Utf8;
     pos_ = end_ = 0;
@@ -220,14 +263,26 @@ void Reader::FillBuffer() {
     pos_ = 0;
     end_ = kept;
     const std::size_t wanted = std::min(readBytes_, buffer_.size() - end_);
-    const std::size_t got = std::fread(buffer_.data() + end_, 1, wanted, file_);
+    const std::size_t got = ReadSource(buffer_.data() + end_, wanted);
     end_ += got;
-    if (got < wanted) {
-        // A short read from fread means the end of the file or an error.
-        if (std::ferror(file_) != 0)
-            failed_ = true;
+    if (got < wanted)
         eof_ = true;
+}
+
+// Up to `wanted` bytes from the memory or the file; fewer only at the end
+// (or on a read error, which is remembered).
+std::size_t Reader::ReadSource(unsigned char* into, std::size_t wanted) {
+    if (file_ == nullptr) {
+        const std::size_t got = std::min(wanted, memory_.size() - memoryPos_);
+        if (got != 0)
+            std::memcpy(into, memory_.data() + memoryPos_, got);
+        memoryPos_ += got;
+        return got;
     }
+    const std::size_t got = std::fread(into, 1, wanted, file_);
+    if (got < wanted && std::ferror(file_) != 0)
+        failed_ = true;
+    return got;
 }
 
 // Decodes buffered bytes into line_; true when a whole line is there.
@@ -250,7 +305,7 @@ bool Reader::DecodeBuffered() {
 }
 
 const std::wstring* Reader::ReadLine(std::size_t /*maxChars*/) {
-    if (file_ == nullptr || failed_)
+    if (!open_ || failed_)
         return nullptr;
     line_.clear();
     for (;;) {
@@ -269,7 +324,7 @@ const std::wstring* Reader::ReadLine(std::size_t /*maxChars*/) {
 // Lines that lie whole in the buffer are handed out in place; only a line
 // that a read cuts apart is gathered in lineBytes_.
 bool Reader::ReadLineBytes(std::string_view& line) {
-    if (file_ == nullptr || failed_ || encoding_ != Encoding::Utf8)
+    if (!open_ || failed_ || encoding_ != Encoding::Utf8)
         return false;
     bool gathered = false;
     for (;;) {
