@@ -11,6 +11,11 @@
 
 #include "htr/CalibrationUnits.h"
 #include "htr/HTRSegment.h"
+#include "text/ReadFinding.h"
+
+namespace TextFile {
+class Reader;
+}
 
 enum RotationUnits : std::uint32_t {
     kRotationDegrees = 0,
@@ -53,6 +58,12 @@ public:
     // otherwise the message for the user. ".htr" is appended to a path that
     // does not end in it.
     std::wstring Read(const std::wstring& path);
+    // The same, telling `observer` (when not null) what the reader finds.
+    std::wstring Read(const std::wstring& path, ReadObserver* observer);
+    // Reads from a reader already open on a file, on memory or on a stream.
+    std::wstring Read(TextFile::Reader& source, ReadObserver* observer = nullptr);
+    // The file Read(path) opens: `path`, or `path` with ".htr" appended.
+    static std::wstring PathToOpen(const std::wstring& path);
 
     // Writes the model as an HTR file; returns the empty string on success,
     // otherwise the message for the user. ".htr" is appended to a path that

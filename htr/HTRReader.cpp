@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,6 +14,7 @@
 #include "brindle/sdk/TextFile.h"
 #include "htr/HTRFile.h"
 #include "htr/HTRPath.h"
+#include "htr/HTRReadChecks.h"
 #include "text/LeadingNumber.h"
 
 namespace {
@@ -32,9 +34,31 @@ const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 template <typename Char>
 using Text = std::basic_string_view<Char>;
 
-std::wstring IncompatibleHeader(const wchar_t* keyword) {
-    return std::wstring(L"The file does not have a compatible \"") + keyword +
+using htrchecks::Keyword;
+
+std::wstring IncompatibleHeader(const char* keyword) {
+    return L"The file does not have a compatible \"" + TextCodec::DecodeUtf8(keyword) +
            L"\" header state";
+}
+
+// The values the reader takes for the keywords that check the file.
+constexpr std::string_view kFileTypes[] = {"HTR", "Htr", "htr"};
+constexpr std::string_view kDataTypes[] = {"HTRS", "Htrs", "htrs"};
+constexpr std::string_view kFileVersions[] = {"1"};
+constexpr std::string_view kEulerOrders[] = {"ZYX"};
+constexpr std::string_view kBoneLengthAxes[] = {"Y"};
+constexpr std::string_view kRadians[] = {"Radians", "radians", "RADIANS", "Radian", "radian"};
+// The one value of gravity the reader refuses, in either case.
+constexpr std::string_view kGravityRefused[] = {"X", "x"};
+
+template <std::size_t N>
+std::string Joined(const std::string_view (&values)[N]) {
+    std::string joined;
+    for (const std::string_view value : values) {
+        if (!joined.empty()) joined += ' ';
+        joined += value;
+    }
+    return joined;
 }
 
 std::wstring Widen(std::string_view bytes) { return TextCodec::DecodeUtf8(bytes); }
@@ -55,9 +79,9 @@ bool Is(Text<Char> text, std::string_view ascii) {
     return true;
 }
 
-template <typename Char>
-bool IsOneOf(Text<Char> value, std::initializer_list<std::string_view> accepted) {
-    return std::any_of(accepted.begin(), accepted.end(),
+template <typename Char, std::size_t N>
+bool IsOneOf(Text<Char> value, const std::string_view (&accepted)[N]) {
+    return std::any_of(std::begin(accepted), std::end(accepted),
                        [&](std::string_view ascii) { return Is(value, ascii); });
 }
 
@@ -127,9 +151,11 @@ bool HoldsOnlyBlanks(Text<Char> line) {
     return std::all_of(line.begin(), line.end(), IsBlank<Char>);
 }
 
+constexpr std::string_view kEndOfFile[] = {"EndOfFile", "EndofFile", "ENDOFFILE", "endoffile"};
+
 template <typename Char>
 bool IsEndOfFileSection(Text<Char> name) {
-    return IsOneOf(name, {"EndOfFile", "EndofFile", "ENDOFFILE", "endoffile"});
+    return IsOneOf(name, kEndOfFile);
 }
 
 }  // namespace
@@ -139,15 +165,17 @@ bool IsEndOfFileSection(Text<Char> name) {
 // nothing renames a segment, so the index always agrees with the list.
 class HTRReader {
 public:
-    explicit HTRReader(HTRFile& file) : file_(file) {}
+    HTRReader(HTRFile& file, ReadObserver* observer) : file_(file), observer_(observer) {}
 
-    std::wstring Run(const std::wstring& path);
+    std::wstring Run(TextFile::Reader& reader);
 
 private:
     enum class Section { Header, Hierarchy, BasePosition, Frames };
 
-    // Each returns true to go on reading; false ends the read with
-    // `message_` (empty when the read simply stops).
+    template <typename Char>
+    void ReadLines(TextFile::Reader& reader);
+    // Each returns true to go on reading; false ends the read (a refusal,
+    // unless the observer wants every refusal, or the end of the file).
     template <typename Char>
     bool HandleLine(Text<Char> line);
     template <typename Char>
@@ -155,15 +183,27 @@ private:
     template <typename Char>
     bool HandleHeaderLine(Text<Char> line);
     template <typename Char>
+    bool CheckHeaderValue(Keyword keyword, Text<Char> value, Text<Char> line);
+    template <typename Char>
     bool HandleHierarchyLine(Text<Char> line);
     template <typename Char>
     bool HandleBasePositionLine(Text<Char> line);
     template <typename Char>
     void HandleFrameLine(Text<Char> line);
+    template <typename Char>
+    void TakeNumbers(Text<Char>& rest, Text<Char> line, double (&values)[7]);
     void ResolveHierarchy();
-    bool Fail(std::wstring message) {
-        message_ = std::move(message);
-        return false;
+    // Refuses the file with `message`; `finding` says where, for the observer.
+    bool Fail(std::wstring message, ReadFinding finding);
+    template <typename Char>
+    bool Refuse(std::wstring message, ReadFindingCode code, Text<Char> line, Text<Char> found);
+    template <typename Char>
+    htrchecks::Checks<Char>* Checks() {
+        if constexpr (std::is_same_v<Char, char>) {
+            return narrowChecks_ ? &*narrowChecks_ : nullptr;
+        } else {
+            return wideChecks_ ? &*wideChecks_ : nullptr;
+        }
     }
     HTRSegment* Find(std::wstring_view name) const {
         const auto found = byName_.find(name);
@@ -171,11 +211,17 @@ private:
     }
 
     HTRFile& file_;
+    ReadObserver* observer_;
+    std::optional<htrchecks::Checks<char>> narrowChecks_;
+    std::optional<htrchecks::Checks<wchar_t>> wideChecks_;
     std::wstring message_;
+    std::uint64_t lineNumber_ = 0;
 
     Section section_ = Section::Header;
     // Set by "NumSegments", one less for every base-position line; 0 at the end.
     std::int64_t segmentCounter_ = 0;
+    std::uint64_t segmentsLine_ = 0, segmentsColumn_ = 0;
+    std::uint64_t baseLines_ = 0;
     double degreeFactor_ = 1.0;
     HTRSegment* currentSegment_ = nullptr;
     bool firstFramePending_ = true;
@@ -193,37 +239,108 @@ private:
     std::uint64_t reserveBudget_ = 0;
 };
 
-std::wstring HTRFile::Read(const std::wstring& path) {
+std::wstring HTRFile::Read(const std::wstring& path) { return Read(path, nullptr); }
+
+std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
+    const std::wstring opened = WithHtrExtension(path);
+    TextFile::Reader reader;
+    if (!reader.Open(opened, 0, TextFile::Reader::kLineEndsStrip)) {
+        if (observer != nullptr) {
+            ReadFinding finding;
+            finding.code = ReadFindingCode::kCannotOpen;
+            finding.effect = ReadFinding::Effect::kRefusal;
+            finding.number = reader.OpenError();
+            finding.name = TextCodec::EncodeUtf8(opened);
+            observer->Found(finding);
+        }
+        return kOpenFailed;
+    }
+    return Read(reader, observer);
+}
+
+std::wstring HTRFile::Read(TextFile::Reader& source, ReadObserver* observer) {
     try {
-        return HTRReader(*this).Run(path);
+        return HTRReader(*this, observer).Run(source);
     } catch (const std::bad_alloc&) {
+        if (observer != nullptr) {
+            ReadFinding finding;
+            finding.code = ReadFindingCode::kOutOfMemory;
+            finding.effect = ReadFinding::Effect::kRefusal;
+            observer->Found(finding);
+        }
         return kOutOfMemory;
     }
 }
 
-std::wstring HTRReader::Run(const std::wstring& requestedPath) {
-    const std::wstring path = WithHtrExtension(requestedPath);
-    TextFile::Reader reader;
-    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsStrip)) return kOpenFailed;
+std::wstring HTRFile::PathToOpen(const std::wstring& path) { return WithHtrExtension(path); }
+
+std::wstring HTRReader::Run(TextFile::Reader& reader) {
     file_.Reset();
     // A frame line holds at least a frame number and a line end.
     reserveBudget_ = reader.FileSize() / 2;
-
     // A UTF-8 file is read as bytes, so the frame lines are never widened.
-    bool goOn = true;
     if (reader.IsUtf8()) {
-        std::string_view line;
-        while (goOn && reader.ReadLineBytes(line)) goOn = HandleLine(line);
+        if (observer_ != nullptr) narrowChecks_.emplace(*observer_);
+        ReadLines<char>(reader);
     } else {
-        while (goOn) {
-            const std::wstring* line = reader.ReadLine(kMaxLineChars);
-            if (line == nullptr) break;
-            goOn = HandleLine(std::wstring_view(*line));
-        }
+        if (observer_ != nullptr) wideChecks_.emplace(*observer_);
+        ReadLines<wchar_t>(reader);
     }
-    if (!message_.empty()) return message_;
-    if (segmentCounter_ != 0) return kSegmentCountWrong;
-    return std::wstring();
+    // After a refusal the read stopped, unless the observer wants every one.
+    const bool wholeFile =
+        message_.empty() || (observer_ != nullptr && observer_->WantsEveryRefusal());
+    if (segmentCounter_ != 0 && wholeFile) {
+        ReadFinding finding;
+        finding.code = ReadFindingCode::kHtrSegmentCount;
+        finding.effect = ReadFinding::Effect::kRefusal;
+        finding.line = segmentsLine_;
+        finding.column = segmentsColumn_;
+        finding.number = segmentCounter_ + static_cast<std::int64_t>(baseLines_);
+        finding.other = static_cast<std::int64_t>(baseLines_);
+        Fail(kSegmentCountWrong, finding);
+    }
+    if (narrowChecks_ && wholeFile) narrowChecks_->End(file_);
+    if (wideChecks_ && wholeFile) wideChecks_->End(file_);
+    return message_;
+}
+
+template <typename Char>
+void HTRReader::ReadLines(TextFile::Reader& reader) {
+    bool goOn = true;
+    while (goOn) {
+        Text<Char> line;
+        if constexpr (std::is_same_v<Char, char>) {
+            if (!reader.ReadLineBytes(line)) break;
+        } else {
+            const std::wstring* wide = reader.ReadLine(kMaxLineChars);
+            if (wide == nullptr) break;
+            line = *wide;
+        }
+        ++lineNumber_;
+        if (auto* checks = Checks<Char>()) checks->AnyLine();
+        goOn = HandleLine(line);
+    }
+}
+
+bool HTRReader::Fail(std::wstring message, ReadFinding finding) {
+    if (message_.empty()) message_ = std::move(message);
+    if (observer_ == nullptr) return false;
+    observer_->Found(finding);
+    return observer_->WantsEveryRefusal();
+}
+
+template <typename Char>
+bool HTRReader::Refuse(std::wstring message, ReadFindingCode code, Text<Char> line,
+                       Text<Char> found) {
+    ReadFinding finding;
+    if (observer_ != nullptr) {
+        finding.code = code;
+        finding.effect = ReadFinding::Effect::kRefusal;
+        finding.line = lineNumber_;
+        finding.column = htrchecks::ColumnOf(line, found.data());
+        finding.found = htrchecks::Utf8(found);
+    }
+    return Fail(std::move(message), std::move(finding));
 }
 
 template <typename Char>
@@ -260,54 +377,100 @@ bool HTRReader::HandleSectionLine(Text<Char> line) {
         section_ = Section::Frames;
         currentSegment_ = Find(Widen(name));
     }
-    return !IsEndOfFileSection(name);
+    const bool end = IsEndOfFileSection(name);
+    if (auto* checks = Checks<Char>()) {
+        checks->Section(lineNumber_, line, name, section_ == Section::Frames && !end,
+                        currentSegment_ != nullptr);
+    }
+    return !end;
 }
 
 template <typename Char>
 bool HTRReader::HandleHeaderLine(Text<Char> line) {
-    const Text<Char> keyword = FirstToken(line);
-    const Text<Char> value = LastToken(line);
-    if (Is(keyword, "FileType")) {
-        if (!IsOneOf(value, {"HTR", "Htr", "htr"})) {
-            return Fail(IncompatibleHeader(L"FileType"));
-        }
-    } else if (Is(keyword, "DataType")) {
-        if (!IsOneOf(value, {"HTRS", "Htrs", "htrs"})) {
-            return Fail(IncompatibleHeader(L"DataType"));
-        }
-    } else if (Is(keyword, "FileVersion")) {
-        if (!Is(value, "1")) return Fail(IncompatibleHeader(L"FileVersion"));
-    } else if (Is(keyword, "NumSegments")) {
-        segmentCounter_ = tovtext::LeadingInt(value);
-    } else if (Is(keyword, "NumFrames")) {
-        file_.SetNumFrames(static_cast<std::uint32_t>(tovtext::LeadingInt(value)));
-    } else if (Is(keyword, "DataFrameRate")) {
-        file_.SetDataFrameRate(tovtext::LeadingInt(value));
-    } else if (Is(keyword, "EulerRotationOrder")) {
-        if (!Is(value, "ZYX")) return Fail(IncompatibleHeader(L"EulerRotationOrder"));
-    } else if (Is(keyword, "CalibrationUnits")) {
-        file_.SetCalibrationUnits(CalibrationUnitsFromKeyword(value));
-    } else if (Is(keyword, "RotationUnits")) {
-        const bool radians = IsOneOf(value, {"Radians", "radians", "RADIANS", "Radian", "radian"});
-        file_.SetRotationUnits(radians ? kRotationRadians : kRotationDegrees);
-    } else if (Is(keyword, "GlobalAxisofGravity")) {
-        if (Is(value, "X") || Is(value, "x")) {
-            return Fail(IncompatibleHeader(L"GlobalAxisofGravity"));
-        }
-    } else if (Is(keyword, "BoneLengthAxis")) {
-        if (!Is(value, "Y")) return Fail(IncompatibleHeader(L"BoneLengthAxis"));
-    } else if (Is(keyword, "ScaleFactor")) {
-        file_.SetScaleFactor(tovtext::LeadingDouble(value));
+    Text<Char> rest = line;
+    const Text<Char> word = FirstToken(rest);
+    const Text<Char> value = LastToken(rest);
+    const Keyword keyword = htrchecks::KeywordOf(word);
+    if (auto* checks = Checks<Char>()) checks->HeaderLine(lineNumber_, line, keyword, word, value);
+    switch (keyword) {
+        case Keyword::kNumSegments:
+            segmentCounter_ = tovtext::LeadingInt(value);
+            segmentsLine_ = lineNumber_;
+            if (observer_ != nullptr) segmentsColumn_ = htrchecks::ColumnOf(line, value.data());
+            return true;
+        case Keyword::kNumFrames:
+            file_.SetNumFrames(static_cast<std::uint32_t>(tovtext::LeadingInt(value)));
+            return true;
+        case Keyword::kDataFrameRate: file_.SetDataFrameRate(tovtext::LeadingInt(value)); return true;
+        case Keyword::kCalibrationUnits:
+            file_.SetCalibrationUnits(CalibrationUnitsFromKeyword(value));
+            return true;
+        case Keyword::kRotationUnits:
+            file_.SetRotationUnits(IsOneOf(value, kRadians) ? kRotationRadians : kRotationDegrees);
+            return true;
+        case Keyword::kScaleFactor: file_.SetScaleFactor(tovtext::LeadingDouble(value)); return true;
+        case Keyword::kUnknown: return true;
+        default: return CheckHeaderValue(keyword, value, line);
     }
-    return true;
+}
+
+// The keywords that only check the file: a value the reader does not take
+// refuses it.
+template <typename Char>
+bool HTRReader::CheckHeaderValue(Keyword keyword, Text<Char> value, Text<Char> line) {
+    bool accepted = true;
+    std::string acceptedText;
+    switch (keyword) {
+        case Keyword::kFileType:
+            accepted = IsOneOf(value, kFileTypes);
+            acceptedText = Joined(kFileTypes);
+            break;
+        case Keyword::kDataType:
+            accepted = IsOneOf(value, kDataTypes);
+            acceptedText = Joined(kDataTypes);
+            break;
+        case Keyword::kFileVersion:
+            accepted = IsOneOf(value, kFileVersions);
+            acceptedText = Joined(kFileVersions);
+            break;
+        case Keyword::kEulerRotationOrder:
+            accepted = IsOneOf(value, kEulerOrders);
+            acceptedText = Joined(kEulerOrders);
+            break;
+        case Keyword::kBoneLengthAxis:
+            accepted = IsOneOf(value, kBoneLengthAxes);
+            acceptedText = Joined(kBoneLengthAxes);
+            break;
+        case Keyword::kGlobalAxisofGravity:
+            if (!IsOneOf(value, kGravityRefused)) return true;
+            return Refuse(IncompatibleHeader("GlobalAxisofGravity"), ReadFindingCode::kHtrGravityX,
+                          line, value);
+        default: return true;
+    }
+    if (accepted) return true;
+    const char* name = htrchecks::kKeywordNames[static_cast<int>(keyword)];
+    ReadFinding finding;
+    finding.code = ReadFindingCode::kHtrHeaderValue;
+    finding.effect = ReadFinding::Effect::kRefusal;
+    finding.line = lineNumber_;
+    finding.column = htrchecks::ColumnOf(line, value.data());
+    finding.found = htrchecks::Utf8(value);
+    finding.name = name;
+    finding.accepted = acceptedText;
+    return Fail(IncompatibleHeader(name), std::move(finding));
 }
 
 template <typename Char>
 bool HTRReader::HandleHierarchyLine(Text<Char> line) {
-    std::wstring child = Widen(FirstToken(line));
-    const Text<Char> parent = LastToken(line);
+    Text<Char> rest = line;
+    const Text<Char> childToken = FirstToken(rest);
+    std::wstring child = Widen(childToken);
+    const Text<Char> parent = LastToken(rest);
     // A token never holds a blank, so only a taken name stops the segment.
-    if (Find(child) != nullptr) return Fail(kDuplicateSegment + child);
+    if (Find(child) != nullptr) {
+        return Refuse(kDuplicateSegment + child, ReadFindingCode::kHtrDuplicateSegment, line,
+                      childToken);
+    }
     auto& segments = file_.segments_;
     segments.push_back(std::make_unique<HTRSegment>(std::move(child)));
     HTRSegment* added = segments.back().get();
@@ -318,24 +481,53 @@ bool HTRReader::HandleHierarchyLine(Text<Char> line) {
 
 template <typename Char>
 bool HTRReader::HandleBasePositionLine(Text<Char> line) {
-    const std::wstring name = Widen(FirstToken(line));
+    Text<Char> rest = line;
+    const Text<Char> nameToken = FirstToken(rest);
+    const std::wstring name = Widen(nameToken);
     HTRSegment* segment = Find(name);
-    if (segment == nullptr) return Fail(kSegmentNotFound + name);
+    if (segment == nullptr) {
+        // Counted, for a reader that reads on to find every refusal.
+        --segmentCounter_;
+        ++baseLines_;
+        return Refuse(kSegmentNotFound + name, ReadFindingCode::kHtrSegmentNotFound, line,
+                      nameToken);
+    }
     double values[7];
-    for (double& value : values) value = TakeDouble(line);
+    TakeNumbers(rest, line, values);
     segment->SetBaseTranslation(values[0], values[1], values[2]);
     segment->SetBaseRotationAngles(values[3] * degreeFactor_, values[4] * degreeFactor_,
                                    values[5] * degreeFactor_);
     segment->SetBoneLength(values[6]);
     --segmentCounter_;
+    ++baseLines_;
     return true;
+}
+
+// The seven numbers of a base-position or frame line; the observer hears of
+// every one that holds text.
+template <typename Char>
+void HTRReader::TakeNumbers(Text<Char>& rest, Text<Char> line, double (&values)[7]) {
+    auto* checks = Checks<Char>();
+    if (checks == nullptr) {
+        for (double& value : values) value = TakeDouble(rest);
+        return;
+    }
+    for (double& value : values) {
+        Text<Char> probe = rest;
+        const Text<Char> token = FirstToken(probe);
+        value = TakeDouble(rest);
+        if (!token.empty()) checks->NumberToken(lineNumber_, line, token);
+    }
 }
 
 template <typename Char>
 void HTRReader::HandleFrameLine(Text<Char> line) {
+    Text<Char> rest = line;
+    const Text<Char> frameToken = FirstToken(rest);
+    if (auto* checks = Checks<Char>()) checks->FrameLine(lineNumber_, line, frameToken);
     // Lines of a section that names no segment have nowhere to go.
     if (currentSegment_ == nullptr) return;
-    const std::int32_t frameNumber = tovtext::LeadingInt(FirstToken(line));
+    const std::int32_t frameNumber = tovtext::LeadingInt(frameToken);
     if (firstFramePending_) {
         file_.SetFirstFrame(frameNumber);
         firstFramePending_ = false;
@@ -346,7 +538,7 @@ void HTRReader::HandleFrameLine(Text<Char> line) {
         reserveBudget_ -= room;
     }
     double values[7];
-    for (double& value : values) value = TakeDouble(line);
+    TakeNumbers(rest, line, values);
     currentSegment_->AppendFrame(values[0], values[1], values[2], values[3] * degreeFactor_,
                                  values[4] * degreeFactor_, values[5] * degreeFactor_,
                                  values[6]);

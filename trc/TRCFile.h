@@ -4,11 +4,43 @@
 
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "htr/CalibrationUnits.h"
+#include "text/ReadFinding.h"
 #include "trc/TRCMarker.h"
+
+namespace TextFile {
+class Reader;
+}
+
+class TRCFile;
+
+// Where the data rows of a read go when they are not kept in the markers:
+// a conversion or a summary takes each row as it comes, so memory does not
+// grow with the rows of the file.
+class TRCRowSink {
+public:
+    virtual ~TRCRowSink() = default;
+    // The header values and the markers are read, and so is the start frame
+    // (which a path-file type 3 file takes from its first row): called once,
+    // before the first row, or at the end of a file without rows, unless the
+    // file was refused. `file` holds no samples. False stops the read.
+    virtual bool Begin(const TRCFile& file) {
+        static_cast<void>(file);
+        return true;
+    }
+    // One data row: `samples[m]` is where marker m of the file stands in it.
+    // False stops the read.
+    virtual bool Row(std::span<const TRCSample> samples) = 0;
+};
+
+struct TRCReadOptions {
+    ReadObserver* findings = nullptr;  // told what the reader finds
+    TRCRowSink* rows = nullptr;        // null: every row is kept in the markers
+};
 
 class TRCFile {
 public:
@@ -22,6 +54,11 @@ public:
     // otherwise the message for the user. ".TRC" is appended to a path whose
     // fourth character from the end is not ".".
     std::wstring Read(const std::wstring& path);
+    std::wstring Read(const std::wstring& path, const TRCReadOptions& options);
+    // Reads from a reader already open on a file, on memory or on a stream.
+    std::wstring Read(TextFile::Reader& source, const TRCReadOptions& options = {});
+    // The file Read(path) opens: `path`, or `path` with ".TRC" appended.
+    static std::wstring PathToOpen(const std::wstring& path);
 
     // The memory the samples of a read may take, in bytes; a file that would
     // need more is refused with the out-of-memory message. 0, the default,
@@ -52,11 +89,15 @@ public:
     // Sets the frame count writers follow (a GWM file has this many rows).
     void SetNumFrames(std::int32_t frames) { numFrames_ = frames; }
     std::int32_t GetStartFrame() const { return startFrame_; }
-    // Data rows the last read took in; every marker has one sample for each.
+    // Data rows the last read took in; every marker has one sample for each
+    // unless the rows went to a sink.
     std::uint32_t GetNumRows() const { return rows_; }
 
 private:
     friend class TRCReader;
+    friend class TRCStoredRows;
+    template <typename Char, bool kChecked>
+    friend class TRCLineReader;
 
     std::deque<TRCMarker> markers_;
     CalibrationUnits units_ = kUnitsMillimetres;

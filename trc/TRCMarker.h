@@ -31,6 +31,7 @@ public:
     bool GetPosition(std::uint32_t index, double& x, double& y, double& z) const;
     void AddPosition(double x, double y, double z) { samples_.push_back({true, x, y, z}); }
     void AddDropout() { samples_.push_back({}); }
+    void AddSample(const TRCSample& sample) { samples_.push_back(sample); }
     // Room for `count` samples; only an optimisation.
     void ReserveSamples(std::size_t count) { samples_.reserve(count); }
 

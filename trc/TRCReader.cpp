@@ -1,9 +1,13 @@
-// TRCFile::Read: one pass over the lines of a TRC file.
+// TRCFile::Read: one pass over the lines of a TRC file. Each data row goes
+// to a row sink: the markers of the model keep it (TRCStoredRows), unless
+// the caller takes the rows as they come.
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -16,86 +20,21 @@
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 #include "text/LeadingNumber.h"
+#include "trc/TRCFields.h"
 #include "trc/TRCFile.h"
+#include "trc/TRCReadChecks.h"
 
 namespace {
+
+using trcfields::FieldWalk;
+using trcfields::Is;
+using trcfields::Text;
 
 constexpr std::size_t kMaxLineChars = 10240;
 
 const wchar_t kOpenFailed[] = L"The file could not be opened";
 const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
-
-// Lines come as wide text, or as the UTF-8 bytes of a UTF-8 file. Fields are
-// split at tabs and numbers and keywords are ASCII, which are the same in
-// both, so both give the same model; only names are decoded to wide text.
-template <typename Char>
-using Text = std::basic_string_view<Char>;
-
-std::wstring Widen(std::string_view bytes) { return TextCodec::DecodeUtf8(bytes); }
-std::wstring Widen(std::wstring_view text) { return std::wstring(text); }
-
-// Characters in the line, as the wide line counts them.
-std::size_t CharacterCount(std::string_view bytes) { return Widen(bytes).size(); }
-std::size_t CharacterCount(std::wstring_view text) { return text.size(); }
-
-// Walks the tab-separated fields of a line. Taking a field reads up to the
-// next tab (the whole rest when there is none); skipping moves past the next
-// tab and does nothing when there is none, so past the last tab every
-// further field reads as the line's last field again.
-template <typename Char>
-class FieldWalk {
-public:
-    explicit FieldWalk(Text<Char> line) : rest_(line) {}
-
-    Text<Char> Take() const { return rest_.substr(0, rest_.find(Char('\t'))); }
-    void Skip() {
-        const std::size_t tab = rest_.find(Char('\t'));
-        if (tab != Text<Char>::npos) rest_.remove_prefix(tab + 1);
-    }
-    void Skip(int fields) {
-        for (int n = 0; n < fields; ++n) Skip();
-    }
-    Text<Char> TakeAndSkip() {
-        const std::size_t tab = rest_.find(Char('\t'));
-        if (tab == Text<Char>::npos) return rest_;
-        const Text<Char> field = rest_.substr(0, tab);
-        rest_.remove_prefix(tab + 1);
-        return field;
-    }
-    bool HasTab() const { return rest_.find(Char('\t')) != Text<Char>::npos; }
-    // Take().empty(), without searching for the tab.
-    bool FieldEmpty() const { return rest_.empty() || rest_.front() == Char('\t'); }
-    // LeadingDouble(TakeAndSkip()). On bytes, a field that starts a number is
-    // converted straight from the rest of the line: a number never holds a
-    // tab, so it ends inside the field, and the tab is searched for only
-    // after it.
-    double TakeNumberAndSkip() {
-        if constexpr (std::is_same_v<Char, char>) {
-            if (!rest_.empty() && !tovtext::IsNumberSpace(rest_.front())) {
-                std::size_t used = 0;
-                const double value = tovtext::LeadingDouble(rest_, used);
-                const std::size_t tab = rest_.find('\t', used);
-                if (tab != Text<Char>::npos) rest_.remove_prefix(tab + 1);
-                return value;
-            }
-        }
-        return tovtext::LeadingDouble(TakeAndSkip());
-    }
-
-private:
-    Text<Char> rest_;
-};
-
-// True when `text` is exactly the ASCII text `ascii`.
-template <typename Char>
-bool Is(Text<Char> text, std::string_view ascii) {
-    if (text.size() != ascii.size()) return false;
-    for (std::size_t i = 0; i < ascii.size(); ++i) {
-        if (text[i] != static_cast<Char>(ascii[i])) return false;
-    }
-    return true;
-}
 
 std::uint64_t PhysicalMemory() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
@@ -128,139 +67,176 @@ std::uint64_t CountLineFeeds(const std::wstring& path) {
     return count;
 }
 
-std::wstring WithTrcExtension(const std::wstring& path) {
-    // A path too short to have a fourth character from the end has no
-    // extension either.
-    const bool hasExtension = path.size() >= 4 && path[path.size() - 4] == L'.';
-    return hasExtension ? path : path + L".TRC";
+ReadFinding OutOfMemoryFinding(std::uint64_t limit) {
+    ReadFinding finding;
+    finding.code = ReadFindingCode::kOutOfMemory;
+    finding.effect = ReadFinding::Effect::kRefusal;
+    finding.number = static_cast<std::int64_t>(limit);
+    return finding;
 }
 
 }  // namespace
 
-// The working state of one read.
-class TRCReader {
+// Keeps every row in the markers of the model. A row adds one sample for
+// every marker even when it is short (trailing fields trimmed, or only a
+// frame number), so memory follows rows times markers, not the file's size:
+// the samples may take the memory limit (the machine's memory unless the
+// caller set one). When the file's line count is known beforehand, a file
+// that cannot fit is refused before any row is kept.
+class TRCStoredRows : public TRCRowSink {
 public:
-    explicit TRCReader(TRCFile& file) : file_(file) {}
+    TRCStoredRows(TRCFile& file, std::uint64_t fileBytes, std::uint64_t lineFeeds)
+        : file_(file),
+          fileBytes_(fileBytes),
+          lineFeeds_(lineFeeds),
+          budget_((file.memoryLimit_ != 0 ? file.memoryLimit_ : PhysicalMemory()) /
+                  sizeof(TRCSample)) {}
 
-    std::wstring Run(const std::wstring& path);
+    bool Begin(const TRCFile& /*file*/) override {
+        const std::uint64_t markers = file_.markers_.size();
+        if (markers == 0) return true;
+        if (lineFeeds_ > budget_ / markers) return Refuse();
+        // A row holds at least three tabs a marker, so the file's size
+        // bounds the rows worth reserving for, whatever the header claims.
+        const std::uint64_t rowsThatFit = fileBytes_ / (3 * markers) + 1;
+        const auto claimed = static_cast<std::uint64_t>(std::max(file_.numFrames_, 0));
+        const auto reserve = static_cast<std::size_t>(std::min(claimed, rowsThatFit));
+        for (TRCMarker& marker : file_.markers_) marker.ReserveSamples(reserve);
+        return true;
+    }
+    bool Row(std::span<const TRCSample> samples) override {
+        samples_ += samples.size();
+        if (samples_ > budget_) return Refuse();
+        for (std::size_t m = 0; m < samples.size(); ++m) file_.markers_[m].AddSample(samples[m]);
+        return true;
+    }
+    bool OutOfMemory() const { return outOfMemory_; }
 
 private:
-    // Reads every line through `next`, which gives the next line (a Text)
-    // or false at the end.
-    template <typename Char, typename NextLine>
-    std::wstring ReadLines(NextLine next);
-    // Each returns false when the read must end with `message_`.
-    template <typename Char>
-    bool HandleLine(std::uint64_t number, Text<Char> line);
-    template <typename Char>
-    bool HandleLayoutLine(Text<Char> line);
-    template <typename Char>
-    void HandleHeaderValues(Text<Char> line);
-    template <typename Char>
-    bool HandleMarkerNames(Text<Char> line);
-    template <typename Char>
-    bool HandleDataRow(Text<Char> line);
+    bool Refuse() {
+        outOfMemory_ = true;
+        return false;
+    }
 
     TRCFile& file_;
-    std::wstring message_;
-    std::uint64_t fileBytes_ = 0;
-    int pathFileType_ = 0;
-    bool firstRow_ = true;
-    // The marker-name slots of line 4 in order: the kept marker each feeds,
-    // or null for a name that was left out (an "Unnamed" one, or a name seen
-    // before). Rows skip the three fields of a left-out name, so every kept
-    // marker reads its own columns.
-    std::vector<TRCMarker*> columns_;
-    std::uint32_t keptMarkers_ = 0;
-    std::unordered_set<std::wstring_view> names_;
-    // Samples all rows may add. A row adds one sample for every marker even
-    // when it is short (trailing fields trimmed, or only a frame number), so
-    // memory follows rows times markers, not the file's size: the budget is
-    // the memory limit (the machine's memory unless the caller set one)
-    // over the size of a sample.
-    std::uint64_t sampleBudget_ = 0;
+    std::uint64_t fileBytes_;
+    std::uint64_t lineFeeds_;
+    std::uint64_t budget_;
     std::uint64_t samples_ = 0;
-    std::uint64_t lineFeeds_ = 0;
+    bool outOfMemory_ = false;
 };
 
-std::wstring TRCFile::Read(const std::wstring& path) {
-    try {
-        return TRCReader(*this).Run(path);
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemory;
+// The working state of one read, for lines of one kind of text (UTF-8
+// bytes or wide), with the observer's checks (`kChecked`) or without.
+template <typename Char, bool kChecked>
+class TRCLineReader {
+public:
+    TRCLineReader(TRCFile& file, TRCRowSink& sink, ReadObserver* observer)
+        : file_(file), sink_(sink) {
+        if constexpr (kChecked) checks_.emplace(*observer);
     }
-}
 
-std::wstring TRCReader::Run(const std::wstring& requestedPath) {
-    TextFile::Reader reader;
-    if (!reader.Open(WithTrcExtension(requestedPath), 0, TextFile::Reader::kLineEndsKeepNone)) {
-        return kOpenFailed;
-    }
-    file_.Reset();
-    fileBytes_ = reader.FileSize();
-    if (fileBytes_ != 0) lineFeeds_ = CountLineFeeds(WithTrcExtension(requestedPath));
-    sampleBudget_ = (file_.memoryLimit_ != 0 ? file_.memoryLimit_ : PhysicalMemory()) /
-                    sizeof(TRCSample);
+    // Reads every line through `next`, which gives the next line (a Text)
+    // or false at the end. The reader's message, empty on success.
+    template <typename NextLine>
+    std::wstring Read(NextLine next);
 
-    // A UTF-8 file is read as bytes, so the data rows are never widened.
-    if (reader.IsUtf8()) {
-        return ReadLines<char>(
-            [&](std::string_view& line) { return reader.ReadLineBytes(line); });
-    }
-    return ReadLines<wchar_t>([&](std::wstring_view& line) {
-        const std::wstring* wide = reader.ReadLine(kMaxLineChars);
-        if (wide != nullptr) line = *wide;
-        return wide != nullptr;
-    });
-}
+private:
+    // Each returns false when the read must end (with `message_` when the
+    // file is refused, else because the sink said so).
+    bool HandleLine(std::uint64_t number, std::uint64_t physical, Text<Char> line);
+    bool HandleLayoutLine(std::uint64_t physical, Text<Char> line);
+    void HandleHeaderValues(Text<Char> line);
+    void HandleMarkerNames(std::uint64_t physical, Text<Char> line);
+    bool HandleDataRow(std::uint64_t physical, Text<Char> line);
+    void ReadSample(FieldWalk<Char>& walk, std::size_t marker, std::uint64_t physical, Text<Char> line);
+    double Coordinate(FieldWalk<Char>& walk, std::uint64_t physical, Text<Char> line);
+    bool BeginRows();
 
-template <typename Char, typename NextLine>
-std::wstring TRCReader::ReadLines(NextLine next) {
-    std::uint64_t number = 0;
+    TRCFile& file_;
+    TRCRowSink& sink_;
+    std::optional<trcchecks::Checks<Char>> checks_;
+    std::wstring message_;
+    int pathFileType_ = 0;
+    bool firstRow_ = true;
+    bool begun_ = false;
+    // The marker-name slots of line 4 in order: the kept marker each feeds,
+    // or -1 for a name that was left out (an "Unnamed" one, or a name seen
+    // before). Rows skip the three fields of a left-out name, so every kept
+    // marker reads its own columns.
+    std::vector<std::int32_t> columns_;
+    std::uint64_t walkedNames_ = 0;
+    std::unordered_set<std::wstring_view> names_;
+    std::vector<TRCSample> row_;
+};
+
+template <typename Char, bool kChecked>
+template <typename NextLine>
+std::wstring TRCLineReader<Char, kChecked>::Read(NextLine next) {
+    std::uint64_t number = 0, physical = 0;
     Text<Char> line;
-    while (next(line)) {
+    bool goOn = true;
+    while (goOn && next(line)) {
         ++number;
+        ++physical;
+        if constexpr (kChecked) checks_->AnyLine();
         // A comment or empty line gives its number to the line after it,
         // which is taken as it is.
         if (line.empty() || line.front() == Char('#')) {
-            if (!next(line)) line = Text<Char>();
+            if (next(line)) {
+                ++physical;
+            } else {
+                line = Text<Char>();
+            }
         }
-        if (!HandleLine(number, line)) return message_;
+        goOn = HandleLine(number, physical, line);
     }
+    if (!message_.empty()) return message_;
+    if (goOn && !BeginRows()) return std::wstring();
+    if constexpr (kChecked) checks_->End(file_, pathFileType_);
     return std::wstring();
 }
 
-template <typename Char>
-bool TRCReader::HandleLine(std::uint64_t number, Text<Char> line) {
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::HandleLine(std::uint64_t number, std::uint64_t physical,
+                                               Text<Char> line) {
     switch (number) {
-        case 1: return HandleLayoutLine(line);
-        case 2:
-        case 5: return true;
-        case 3: HandleHeaderValues(line); return true;
-        case 4: return HandleMarkerNames(line);
+        case 1: return HandleLayoutLine(physical, line);
+        case 2: return true;
+        case 3:
+            HandleHeaderValues(line);
+            if constexpr (kChecked) checks_->HeaderValues(physical, line);
+            return true;
+        case 4: HandleMarkerNames(physical, line); return true;
+        case 5:
+            if constexpr (kChecked) checks_->LabelLine(physical, line, file_.GetNumMarkers());
+            return true;
         case 6:
             // The blank separator line, when it holds exactly one character
             // (in UTF-8 one to four bytes).
-            if (!line.empty() && line.size() <= 4 && CharacterCount(line) == 1) return true;
-            return HandleDataRow(line);
-        default: return HandleDataRow(line);
+            if (!line.empty() && line.size() <= 4 && trcfields::Widen(line).size() == 1) return true;
+            if constexpr (kChecked) checks_->SeparatorRow(physical, line);
+            return HandleDataRow(physical, line);
+        default: return HandleDataRow(physical, line);
     }
 }
 
-template <typename Char>
-bool TRCReader::HandleLayoutLine(Text<Char> line) {
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::HandleLayoutLine(std::uint64_t physical, Text<Char> line) {
     FieldWalk<Char> walk(line);
     walk.Skip();
     pathFileType_ = tovtext::LeadingInt(walk.TakeAndSkip());
     if (!Is(walk.Take(), "(X/Y/Z)")) {
+        if constexpr (kChecked) checks_->LayoutRefused(physical, line);
         message_ = kNotXYZ;
         return false;
     }
+    if constexpr (kChecked) checks_->LayoutRead(physical, line, pathFileType_);
     return true;
 }
 
-template <typename Char>
-void TRCReader::HandleHeaderValues(Text<Char> line) {
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::HandleHeaderValues(Text<Char> line) {
     FieldWalk<Char> walk(line);
     file_.dataRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
     file_.cameraRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
@@ -275,8 +251,8 @@ void TRCReader::HandleHeaderValues(Text<Char> line) {
     }
 }
 
-template <typename Char>
-bool TRCReader::HandleMarkerNames(Text<Char> line) {
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::HandleMarkerNames(std::uint64_t physical, Text<Char> line) {
     FieldWalk<Char> walk(line);
     walk.Skip(2);
     // A name needs a tab after it: a last name that ends the line is not read.
@@ -284,65 +260,185 @@ bool TRCReader::HandleMarkerNames(Text<Char> line) {
         // "Unnamed" is ASCII, so its seven characters are the first seven
         // bytes of a UTF-8 name.
         const Text<Char> field = walk.Take();
-        std::wstring name = Widen(field);
-        TRCMarker* kept = nullptr;
+        std::wstring name = trcfields::Widen(field);
+        std::int32_t kept = -1;
         if (!Is(field.substr(0, 7), "Unnamed") && names_.count(name) == 0) {
-            kept = &file_.markers_.emplace_back(std::move(name));
-            names_.insert(kept->GetName());
-            ++keptMarkers_;
+            kept = static_cast<std::int32_t>(file_.markers_.size());
+            names_.insert(file_.markers_.emplace_back(std::move(name)).GetName());
+        } else if constexpr (kChecked) {
+            checks_->NameLeftOut(physical, line, field);
         }
         columns_.push_back(kept);
+        ++walkedNames_;
         walk.Skip(3);
     }
     // Left-out names after the last kept one have nothing to skip for.
-    while (!columns_.empty() && columns_.back() == nullptr) columns_.pop_back();
-    if (keptMarkers_ == 0) return true;
-    // Every further line can be a row with a sample for each marker; refuse
-    // now, before any is taken, when that cannot fit.
-    if (lineFeeds_ > sampleBudget_ / keptMarkers_) {
-        message_ = kOutOfMemory;
-        return false;
-    }
-    // A row holds at least three tabs a marker, so the file's size bounds the
-    // rows worth reserving for, whatever the header claims.
-    const std::uint64_t rowsThatFit = fileBytes_ / (3 * std::uint64_t{keptMarkers_}) + 1;
-    const auto claimed = static_cast<std::uint64_t>(std::max(file_.numFrames_, 0));
-    const auto reserve = static_cast<std::size_t>(std::min(claimed, rowsThatFit));
-    for (TRCMarker* marker : columns_) {
-        if (marker != nullptr) marker->ReserveSamples(reserve);
-    }
-    return true;
+    while (!columns_.empty() && columns_.back() < 0) columns_.pop_back();
+    row_.resize(file_.markers_.size());
+    if constexpr (kChecked) checks_->MarkerNames(physical, line, file_, walkedNames_, walk.Take());
 }
 
-template <typename Char>
-bool TRCReader::HandleDataRow(Text<Char> line) {
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::BeginRows() {
+    if (begun_) return true;
+    begun_ = true;
+    return sink_.Begin(file_);
+}
+
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::HandleDataRow(std::uint64_t physical, Text<Char> line) {
     FieldWalk<Char> walk(line);
-    if (firstRow_ && pathFileType_ == 3) {
-        file_.startFrame_ = tovtext::LeadingInt(walk.Take());
+    if (firstRow_) {
+        if (pathFileType_ == 3) file_.startFrame_ = tovtext::LeadingInt(walk.Take());
         firstRow_ = false;
+        if (!BeginRows()) return false;
     }
+    if constexpr (kChecked) checks_->RowStart(physical, line);
     walk.Skip(2);  // frame number and time
-    samples_ += keptMarkers_;
-    if (samples_ > sampleBudget_) {
-        message_ = kOutOfMemory;
-        return false;
+    bool short_ = false;
+    for (const std::int32_t marker : columns_) {
+        if constexpr (kChecked) {
+            // Markers past the row's end read its last field again.
+            if (walk.RanOut() && !short_) {
+                short_ = true;
+                checks_->ShortRow(physical, line, walk.Rest());
+            }
+        }
+        if (marker < 0) {
+            walk.Skip(3);
+        } else {
+            ReadSample(walk, static_cast<std::size_t>(marker), physical, line);
+        }
     }
-    for (TRCMarker* marker : columns_) {
-        if (marker == nullptr) {
-            walk.Skip(3);
-            continue;
-        }
-        // Only an empty x field makes a dropout.
-        if (walk.FieldEmpty()) {
-            walk.Skip(3);
-            marker->AddDropout();
-            continue;
-        }
-        const double x = walk.TakeNumberAndSkip();
-        const double y = walk.TakeNumberAndSkip();
-        const double z = walk.TakeNumberAndSkip();
-        marker->AddPosition(x, y, z);
+    static_cast<void>(short_);
+    if constexpr (kChecked) {
+        // Columns of left-out names after the last kept one, then the rest.
+        walk.Skip(3 * static_cast<int>(walkedNames_ - columns_.size()));
+        if (!walk.RanOut()) checks_->RowRest(physical, line, walk.Rest(), 2 + 3 * walkedNames_);
     }
     ++file_.rows_;
-    return true;
+    return sink_.Row(row_);
+}
+
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::ReadSample(FieldWalk<Char>& walk, std::size_t marker,
+                                               std::uint64_t physical, Text<Char> line) {
+    TRCSample& sample = row_[marker];
+    // Only an empty x field makes a dropout.
+    if (walk.FieldEmpty()) {
+        walk.Skip(3);
+        sample = TRCSample{};
+    } else {
+        sample.valid = true;
+        sample.x = Coordinate(walk, physical, line);
+        sample.y = Coordinate(walk, physical, line);
+        sample.z = Coordinate(walk, physical, line);
+    }
+    if constexpr (kChecked) checks_->Sample(marker, sample);
+}
+
+template <typename Char, bool kChecked>
+double TRCLineReader<Char, kChecked>::Coordinate(FieldWalk<Char>& walk, std::uint64_t physical,
+                                                 Text<Char> line) {
+    if constexpr (kChecked) {
+        bool hasText = false;
+        Text<Char> field;
+        const double value = walk.template TakeNumberAndSkip<true>(&hasText, &field);
+        if (hasText) checks_->TextInNumber(physical, line, field);
+        return value;
+    } else {
+        return walk.TakeNumberAndSkip();
+    }
+}
+
+namespace {
+
+// Reads the lines of `reader` with or without the observer's checks.
+template <typename Char, bool kChecked>
+std::wstring ReadLinesOf(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink,
+                         ReadObserver* observer) {
+    TRCLineReader<Char, kChecked> lines(file, sink, observer);
+    if constexpr (std::is_same_v<Char, char>) {
+        // A UTF-8 file is read as bytes, so the data rows are never widened.
+        return lines.Read([&](std::string_view& line) { return reader.ReadLineBytes(line); });
+    } else {
+        return lines.Read([&](std::wstring_view& line) {
+            const std::wstring* wide = reader.ReadLine(kMaxLineChars);
+            if (wide != nullptr) line = *wide;
+            return wide != nullptr;
+        });
+    }
+}
+
+std::wstring ReadLines(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink,
+                       ReadObserver* observer) {
+    if (reader.IsUtf8()) {
+        return observer != nullptr ? ReadLinesOf<char, true>(reader, file, sink, observer)
+                                   : ReadLinesOf<char, false>(reader, file, sink, observer);
+    }
+    return observer != nullptr ? ReadLinesOf<wchar_t, true>(reader, file, sink, observer)
+                               : ReadLinesOf<wchar_t, false>(reader, file, sink, observer);
+}
+
+}  // namespace
+
+// The read itself, once the source is open: the model is reset, the rows go
+// to the caller's sink or into the markers.
+class TRCReader {
+public:
+    static std::wstring Run(TRCFile& file, TextFile::Reader& reader, const TRCReadOptions& options,
+                            std::uint64_t lineFeeds) {
+        file.Reset();
+        TRCStoredRows stored(file, reader.FileSize(), lineFeeds);
+        TRCRowSink& sink = options.rows != nullptr ? *options.rows : stored;
+        const std::wstring message = ReadLines(reader, file, sink, options.findings);
+        if (stored.OutOfMemory()) return OutOfMemory(file, options);
+        return message;
+    }
+
+    static std::wstring OutOfMemory(const TRCFile& file, const TRCReadOptions& options) {
+        if (options.findings != nullptr) options.findings->Found(OutOfMemoryFinding(file.memoryLimit_));
+        return kOutOfMemory;
+    }
+};
+
+std::wstring TRCFile::PathToOpen(const std::wstring& path) {
+    // A path too short to have a fourth character from the end has no
+    // extension either.
+    const bool hasExtension = path.size() >= 4 && path[path.size() - 4] == L'.';
+    return hasExtension ? path : path + L".TRC";
+}
+
+std::wstring TRCFile::Read(const std::wstring& path) { return Read(path, TRCReadOptions{}); }
+
+std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& options) {
+    const std::wstring opened = PathToOpen(path);
+    TextFile::Reader reader;
+    if (!reader.Open(opened, 0, TextFile::Reader::kLineEndsKeepNone)) {
+        if (options.findings != nullptr) {
+            ReadFinding finding;
+            finding.code = ReadFindingCode::kCannotOpen;
+            finding.effect = ReadFinding::Effect::kRefusal;
+            finding.number = reader.OpenError();
+            finding.name = TextCodec::EncodeUtf8(opened);
+            options.findings->Found(finding);
+        }
+        return kOpenFailed;
+    }
+    try {
+        // Kept rows are counted first, so a file too large is refused before
+        // any is kept; rows that go to a sink need no count.
+        const bool keep = options.rows == nullptr && reader.FileSize() != 0;
+        return TRCReader::Run(*this, reader, options, keep ? CountLineFeeds(opened) : 0);
+    } catch (const std::bad_alloc&) {
+        return TRCReader::OutOfMemory(*this, options);
+    }
+}
+
+std::wstring TRCFile::Read(TextFile::Reader& source, const TRCReadOptions& options) {
+    try {
+        return TRCReader::Run(*this, source, options, 0);
+    } catch (const std::bad_alloc&) {
+        return TRCReader::OutOfMemory(*this, options);
+    }
 }
