@@ -8,23 +8,14 @@
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 #include "utility/ConvertGWMSettingsStore.h"
-#include "utility/GWMWriter.h"
 #include "utility/PickControlNode.h"
 #include "utility/StandardMarkerTable.h"
 
 namespace {
 
-#ifdef _WIN32
-constexpr wchar_t kPathSeparator = L'\\';
-#else
-constexpr wchar_t kPathSeparator = L'/';
-#endif
-
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// The most files one batch converts, and the characters the file dialog
-// may return.
-constexpr std::size_t kMaxBatchFiles = 1000;
+// The characters the file dialogs may return.
 constexpr std::size_t kFileBufferChars = 260000;
 constexpr std::size_t kPathChars = 260;
 // The creator dialog hears of a new step by this message.
@@ -97,9 +88,37 @@ void PumpOneMessage() {
     }
 }
 
-void WriteWide(TextFile::Writer& file, const std::wstring& text) {
-    file.Write(TextCodec::EncodeUtf8(text));
-}
+// The conversion as the panel runs it: the host's progress display and
+// cancel, the batch log, the save dialog for each target, a reader's
+// refusal shown as a message.
+class PanelRun : public GwmRunObserver {
+public:
+    PanelRun(Interface& host, TextFile::Writer& log, const ConvertGWMSettings& settings)
+        : host_(host), log_(log), settings_(settings) {}
+
+    bool Cancelled() override {
+        PumpMessages();
+        return host_.GetCancel() != FALSE;
+    }
+    void Progress(int percent) override { host_.ProgressUpdate(percent); }
+    void Log(const std::string& line) override { log_.Write(line); }
+    bool ChooseTarget(const std::wstring& /*source*/, std::wstring& target) override {
+        FileDialog dialog(host_.GetMainWindow(), IDS_GWM_FILTER, L"*.gwm", IDS_SELECT_TARGET_GWM,
+                          L"gwm", settings_.OutputPath.c_str(), OFN_OVERWRITEPROMPT, kPathChars);
+        if (!dialog.Save()) return false;
+        target = dialog.Buffer().data();
+        return true;
+    }
+    void SourceRefused(const GwmFileResult& file) override {
+        MessageReporter::Module().Report(file.source + L": " + file.readerMessage + L"\n",
+                                         GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
+    }
+
+private:
+    Interface& host_;
+    TextFile::Writer& log_;
+    const ConvertGWMSettings& settings_;
+};
 
 // The creator running now; the dialog procedure reaches it through this.
 ConvertGWM* runningCreator = nullptr;
@@ -153,16 +172,26 @@ BOOL ConvertGWM::Exit(HWND /*mainWindow*/) {
     return TRUE;
 }
 
-bool ConvertGWM::WriteGWMFile(const std::wstring& path) {
-    return ::WriteGWMFile(path, trc_, settings_);
-}
-
 bool ConvertGWM::ConvertTRCFiles(Interface* host) {
     host_ = host;
     if (host == nullptr) return false;
     // The map is loaded whether or not it filters; without it nothing runs.
     if (!map_.ReadMNMFile(settings_.MNMPath)) return false;
+    std::vector<std::wstring> sources;
+    TextFile::Writer log;
+    if (!ChooseSources(host, sources, log)) return false;
 
+    host->ProgressStart(L"Tovelund ConvertGWM", TRUE, NoProgressWork, nullptr);
+    PanelRun observer(*host, log, settings_);
+    const GwmRunResult run = conversion_.Run(
+        sources, settings_, map_,
+        settings_.Batch ? RefusedSource::kConvertAnyway : RefusedSource::kStopRun, observer);
+    host->ProgressEnd();
+    return run.completed;
+}
+
+bool ConvertGWM::ChooseSources(Interface* host, std::vector<std::wstring>& sources,
+                               TextFile::Writer& log) {
     FileDialog sourceDialog(host->GetMainWindow(), IDS_TRC_FILTER, L"*.trc", IDS_SELECT_SOURCE_TRC,
                             L"trc", settings_.InputPath.c_str(),
                             OFN_FILEMUSTEXIST | (settings_.Batch ? OFN_ALLOWMULTISELECT | OFN_EXPLORER
@@ -170,89 +199,28 @@ bool ConvertGWM::ConvertTRCFiles(Interface* host) {
                             kFileBufferChars);
     if (!sourceDialog.Open()) return false;
     std::vector<wchar_t>& buffer = sourceDialog.Buffer();
-
-    std::vector<std::wstring> sources;
-    TextFile::Writer log;
-    if (settings_.Batch) {
-        // One chosen file comes back as a full path: cut it into the folder
-        // and the name, as several files come.
-        const std::size_t offset = sourceDialog.FileOffset();
-        if (offset > 0 && offset < buffer.size() && IsSeparator(buffer[offset - 1])) {
-            buffer[offset - 1] = L'\0';
-        }
-        if (!log.Open(settings_.OutputPath + kPathSeparator + L"ConvertGWMLog.txt")) {
-            MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_BATCH_LOG_FAILED),
-                                             GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
-            return false;
-        }
-        settings_.InputPath = buffer.data();
-        const wchar_t* end = buffer.data() + buffer.size();
-        for (const wchar_t* name = buffer.data() + settings_.InputPath.size() + 1;
-             name < end && *name != L'\0'; name += std::wcslen(name) + 1) {
-            if (sources.size() < kMaxBatchFiles) {
-                sources.push_back(settings_.InputPath + kPathSeparator + name);
-            }
-        }
-        log.Write("Tovelund TOVFileIO TRC to GWM Batch Conversion Log\n");
-        log.Write(GWMDateTimeText() + "\n");
-        log.Write("Processing " + std::to_string(sources.size()) + " files...\n");
-    } else {
+    if (!settings_.Batch) {
         sources.emplace_back(buffer.data());
+        return true;
     }
-
-    const std::wstring caption = GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR);
-    host->ProgressStart(L"Tovelund ConvertGWM", TRUE, NoProgressWork, nullptr);
-    host->ProgressUpdate(0);
-    auto stop = [&] {
-        host->ProgressUpdate(100);
-        host->ProgressEnd();
+    // One chosen file comes back as a full path: cut it into the folder and
+    // the name, as several files come.
+    const std::size_t offset = sourceDialog.FileOffset();
+    if (offset > 0 && offset < buffer.size() && IsSeparator(buffer[offset - 1])) {
+        buffer[offset - 1] = L'\0';
+    }
+    if (!log.Open(TrcToGwmConversion::BatchLogPath(settings_.OutputPath))) {
+        MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_BATCH_LOG_FAILED),
+                                         GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
         return false;
-    };
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        const std::wstring& source = sources[i];
-        PumpMessages();
-        if (host->GetCancel()) {
-            host->ProgressEnd();
-            return false;
-        }
-        const std::wstring error = trc_.Read(source);
-        if (!error.empty()) {
-            const std::wstring text = source + L": " + error + L"\n";
-            if (!settings_.Batch) {
-                MessageReporter::Module().Report(text, caption);
-                trc_.Reset();
-                return stop();
-            }
-            WriteWide(log, text);
-        }
-        if (settings_.Filter) map_.ApplyFilter(trc_);
-
-        std::wstring target;
-        if (settings_.TRCName && settings_.Batch) {
-            target = settings_.OutputPath + kPathSeparator + GWMBaseName(source) + L".gwm";
-        } else if (settings_.TRCName) {
-            target = source.substr(0, source.size() >= 3 ? source.size() - 3 : 0) + L"gwm";
-        } else {
-            FileDialog targetDialog(host->GetMainWindow(), IDS_GWM_FILTER, L"*.gwm",
-                                    IDS_SELECT_TARGET_GWM, L"gwm", settings_.OutputPath.c_str(),
-                                    OFN_OVERWRITEPROMPT, kPathChars);
-            if (!targetDialog.Save()) {
-                trc_.Reset();
-                return stop();
-            }
-            target = targetDialog.Buffer().data();
-        }
-        if (!WriteGWMFile(target)) {
-            trc_.Reset();
-            return stop();
-        }
-        if (settings_.Batch) WriteWide(log, L"file: " + source + L" done.\n");
-        trc_.Reset();
-        host->ProgressUpdate(static_cast<int>(static_cast<float>(i) /
-                                              static_cast<float>(sources.size()) * 100.0f));
     }
-    host->ProgressUpdate(100);
-    host->ProgressEnd();
+    settings_.InputPath = buffer.data();
+    const wchar_t* end = buffer.data() + buffer.size();
+    for (const wchar_t* name = buffer.data() + settings_.InputPath.size() + 1;
+         name < end && *name != L'\0' && sources.size() < kMaxGwmBatchFiles;
+         name += std::wcslen(name) + 1) {
+        sources.push_back(settings_.InputPath + kGwmPathSeparator + name);
+    }
     return true;
 }
 

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "brindle/sdk/Interface.h"
+#include "brindle/sdk/TextFileWriter.h"
 #include "plugin/RegistrySettingsKey.h"
-#include "trc/TRCFile.h"
 #include "utility/ConvertGWMSettings.h"
 #include "utility/MarkerNameMap.h"
+#include "utility/TrcToGwm.h"
 
 // Wire colours of nodes the creator picked and gave back.
 constexpr DWORD kPickedWireColor = 0xCC1919;
@@ -31,8 +33,6 @@ public:
     // Converts the files the user chooses as the settings say; true when
     // every chosen file was written.
     bool ConvertTRCFiles(Interface* host);
-    // Writes the TRC file now loaded as a GWM file at `path`.
-    bool WriteGWMFile(const std::wstring& path);
 
     void LoadSettings();
     void SaveSettings();
@@ -56,6 +56,9 @@ public:
     void CreatorDialogDestroyed() { creatorDialog_ = nullptr; }
 
 private:
+    // The sources chosen in the open dialog; false when it was cancelled.
+    // A batch also opens its log (false, with the message, when it cannot).
+    bool ChooseSources(Interface* host, std::vector<std::wstring>& sources, TextFile::Writer& log);
     // Walks the standard markers; false when the walk was aborted.
     bool RunMarkerWalk();
     // Takes the last map entry off and gives its node the released colour.
@@ -65,7 +68,7 @@ private:
 
     Interface* host_ = nullptr;
     MarkerNameMap map_;
-    TRCFile trc_;
+    TrcToGwmConversion conversion_;
     RegistrySettingsKey key_;
     ConvertGWMSettings settings_;
 

@@ -1,5 +1,6 @@
 #include "utility/GWMWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -7,46 +8,12 @@
 #include <string_view>
 
 #include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
 #include "text/FixedNumber.h"
 
 namespace {
 
-// Builds the text in a reused buffer and hands it to the file in large
-// pieces; numbers are formatted without the process locale.
-class GWMOutput {
-public:
-    explicit GWMOutput(TextFile::Writer& file) : file_(file) { text_.reserve(kFlushBytes + 512); }
-    ~GWMOutput() { Flush(); }
-
-    GWMOutput& Text(std::string_view text) {
-        text_ += text;
-        if (text_.size() >= kFlushBytes) Flush();
-        return *this;
-    }
-    GWMOutput& Int(long long value) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        return Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    }
-    // "%f\t": six decimals, as printf writes them.
-    GWMOutput& Coordinate(double value) {
-        char digits[tovtext::kFixedRoom];
-        text_.append(digits, tovtext::WriteFixed(digits, value, 6));
-        text_ += '\t';
-        if (text_.size() >= kFlushBytes) Flush();
-        return *this;
-    }
-    void Flush() {
-        file_.Write(text_);
-        text_.clear();
-    }
-
-private:
-    static constexpr std::size_t kFlushBytes = 64 * 1024;
-    TextFile::Writer& file_;
-    std::string text_;
-};
+// Text is built in a reused buffer and handed to the file in large pieces.
+constexpr std::size_t kFlushBytes = 64 * 1024;
 
 // The TRC position (x, y, z) in GWM axes: Y-up turned to Z-up, with the
 // offset added before the turn ("TRC Space") or after it ("Brindle Space").
@@ -66,53 +33,103 @@ void GWMCoordinates(const ConvertGWMSettings& s, double x, double y, double z, d
     }
 }
 
-void WriteGWM(TextFile::Writer& file, const std::wstring& baseName, const std::string& dateTime,
-              const TRCFile& trc, const ConvertGWMSettings& settings) {
-    std::vector<const TRCMarker*> included;
-    for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
-        if (trc.GetMarker(i)->IsIncluded()) included.push_back(trc.GetMarker(i));
-    }
-    const std::int32_t first = trc.GetStartFrame();
-    const std::int32_t frames = trc.GetNumFrames();
-    GWMOutput out(file);
-    out.Text("$Comments\tGWM file generated from TRC file by\n");
-    out.Text("$Comments\tTovelund TOVFileIO plugin\n\n");
-    out.Text("$Filename   ").Text(TextCodec::EncodeUtf8(baseName)).Text("\n");
-    out.Text("$DateTime   ").Text(dateTime).Text("\n\n");
-    out.Text("$FirstFrame ").Int(first).Text("\n");
-    // 32-bit arithmetic, as the frame numbers are 32-bit.
-    out.Text("$LastFrame ")
-        .Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(first) +
-                                       static_cast<std::uint32_t>(frames) - 1u))
-        .Text("\n");
-    out.Text("$NumFrames ").Int(frames).Text("\n");
-    out.Text("$NumMarkers ").Int(static_cast<long long>(included.size())).Text("\n");
-    out.Text("$CaptureRate ").Int(trc.GetCameraRate()).Text("\n");
-    out.Text("$Rate ").Int(trc.GetDataRate()).Text("\n\n");
-    out.Text("$Order\n");
-    for (const TRCMarker* marker : included) out.Text(TextCodec::EncodeUtf8(marker->GetName())).Text(" ");
-    out.Text("\n\n$Points\n");
-    for (std::int32_t i = 0; i < frames; ++i) {
-        out.Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(first) +
-                                          static_cast<std::uint32_t>(i)))
-            .Text("\t");
-        for (const TRCMarker* marker : included) {
-            double x, y, z;
-            if (!marker->GetPosition(static_cast<std::uint32_t>(i), x, y, z)) {
-                out.Text("DROPOUT\t");
-                continue;
-            }
-            double gwm[3];
-            GWMCoordinates(settings, x, y, z, gwm);
-            out.Coordinate(gwm[0]).Coordinate(gwm[1]).Coordinate(gwm[2]);
-        }
-        out.Text("\n\n");
-        // Once the file has stopped taking bytes, the rest is not formatted.
-        if (file.Failed()) return;
-    }
+}  // namespace
+
+void GWMStream::Text(std::string_view text) {
+    text_ += text;
+    if (text_.size() >= kFlushBytes) FlushText();
 }
 
-}  // namespace
+void GWMStream::Int(long long value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+// "%f\t": six decimals, as printf writes them, without the process locale.
+void GWMStream::Coordinate(double value) {
+    char digits[tovtext::kFixedRoom];
+    text_.append(digits, tovtext::WriteFixed(digits, value, 6));
+    text_ += '\t';
+    if (text_.size() >= kFlushBytes) FlushText();
+}
+
+void GWMStream::FlushText() {
+    file_.Write(text_);
+    text_.clear();
+}
+
+void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const std::string& dateTime) {
+    text_.reserve(kFlushBytes + 512);
+    included_.clear();
+    for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
+        if (trc.GetMarker(i)->IsIncluded()) included_.push_back(i);
+    }
+    first_ = trc.GetStartFrame();
+    frames_ = trc.GetNumFrames();
+    Text("$Comments\tGWM file generated from TRC file by\n");
+    Text("$Comments\tTovelund TOVFileIO plugin\n\n");
+    Text("$Filename   ");
+    Text(TextCodec::EncodeUtf8(baseName));
+    Text("\n$DateTime   ");
+    Text(dateTime);
+    Text("\n\n$FirstFrame ");
+    Int(first_);
+    // 32-bit arithmetic, as the frame numbers are 32-bit.
+    Text("\n$LastFrame ");
+    Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(first_) +
+                                  static_cast<std::uint32_t>(frames_) - 1u));
+    Text("\n$NumFrames ");
+    Int(frames_);
+    Text("\n$NumMarkers ");
+    Int(static_cast<long long>(included_.size()));
+    Text("\n$CaptureRate ");
+    Int(trc.GetCameraRate());
+    Text("\n$Rate ");
+    Int(trc.GetDataRate());
+    Text("\n\n$Order\n");
+    for (const std::uint32_t m : included_) {
+        Text(TextCodec::EncodeUtf8(trc.GetMarker(m)->GetName()));
+        Text(" ");
+    }
+    Text("\n\n$Points\n");
+}
+
+void GWMStream::RowStart(std::int64_t index) {
+    Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(first_) +
+                                  static_cast<std::uint32_t>(index)));
+    Text("\t");
+}
+
+void GWMStream::Row(std::span<const TRCSample> samples) {
+    const auto index = static_cast<std::int64_t>(rows_++);
+    // Rows beyond the header's frame count are not written; once the file
+    // has stopped taking bytes, nothing more is formatted.
+    if (index >= frames_ || file_.Failed()) return;
+    RowStart(index);
+    for (const std::uint32_t m : included_) {
+        const TRCSample& sample = samples[m];
+        if (!sample.valid) {
+            Text("DROPOUT\t");
+            continue;
+        }
+        double gwm[3];
+        GWMCoordinates(settings_, sample.x, sample.y, sample.z, gwm);
+        Coordinate(gwm[0]);
+        Coordinate(gwm[1]);
+        Coordinate(gwm[2]);
+    }
+    Text("\n\n");
+}
+
+void GWMStream::Finish() {
+    for (auto index = static_cast<std::int64_t>(rows_); index < frames_ && !file_.Failed(); ++index) {
+        RowStart(index);
+        for (std::size_t m = 0; m < included_.size(); ++m) Text("DROPOUT\t");
+        Text("\n\n");
+    }
+    FlushText();
+}
 
 std::string GWMDateTimeText() {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -147,7 +164,22 @@ bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
     const std::string dateTime = GWMDateTimeText();
     TextFile::Writer file;
     if (!file.Open(path)) return false;
-    WriteGWM(file, GWMBaseName(path), dateTime, trc, settings);
+    GWMStream stream(file, settings);
+    stream.Begin(trc, GWMBaseName(path), dateTime);
+    // The samples of one row, gathered from the markers.
+    std::vector<TRCSample> row(trc.GetNumMarkers());
+    std::uint32_t rows = 0;
+    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+        rows = std::max(rows, trc.GetMarker(m)->GetNumSamples());
+    }
+    for (std::uint32_t i = 0; i < rows && static_cast<std::int64_t>(i) < stream.Frames(); ++i) {
+        for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+            TRCSample& sample = row[m];
+            sample.valid = trc.GetMarker(m)->GetPosition(i, sample.x, sample.y, sample.z);
+        }
+        stream.Row(row);
+    }
+    stream.Finish();
     if (!file.Close()) {
         file.Discard();
         return false;
