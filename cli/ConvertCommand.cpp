@@ -16,18 +16,15 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
-#include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
 #include "cli/FileSizeLimit.h"
+#include "cli/FindingText.h"
 #include "cli/GltfOutput.h"
-#include "cli/ConvertBatch.h"
-#include "cli/ModuleConversion.h"
+#include "cli/GwmConversion.h"
 #include "cli/OutputFile.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
 #include "htr/HTRFile.h"
-#include "trc/TRCFile.h"
-#include "utility/MarkerNameMap.h"
 
 namespace {
 
@@ -40,11 +37,15 @@ const char kConvertFooter[] =
     "The \"$DateTime\" line holds the local time, or SOURCE_DATE_EPOCH (seconds\n"
     "since 1970) when set. The settings given here are used for this run only.\n"
     "\n"
-    "With --batch the TRC files (at most 1000) become OUTDIR/NAME.gwm, and\n"
-    "OUTDIR/ConvertGWMLog.txt logs the run: a line for every file done and the\n"
-    "reader's message for a file it could not read whole. The batch stops at a\n"
+    "With --batch the TRC files (at most 1000) become OUTDIR/NAME.gwm (OUTDIR is\n"
+    "made when missing), and OUTDIR/ConvertGWMLog.txt logs the run: a line for\n"
+    "every file done and the reader's message for a file it refused. A file the\n"
+    "reader refuses is named on standard error and gets no GWM file (an older\n"
+    "one stays as it was); the others are still converted. The batch stops at a\n"
     "GWM file that cannot be written; Ctrl-C stops it after the file being\n"
-    "written. The exit status is 0 when every file was converted.\n"
+    "written, and the log's last line says so. A last line on standard error\n"
+    "counts the files converted, failed and warned of. The exit status is 0\n"
+    "when every file was converted.\n"
     "\n"
     "OUT appears only when the whole file was written; an existing OUT is\n"
     "replaced then, and left as it was on any error or interruption. A link is\n"
@@ -70,7 +71,7 @@ enum class Conversion { HtrToHtr, TrcToGwm };
 struct ConvertOptions {
     // As given on the command line, checked once parsing is over.
     std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
-    std::string maxOutputText, maxMemoryText;
+    std::string maxOutputText;
     std::vector<std::string> offsetText;
     bool strict = false;
     bool batch = false;
@@ -87,7 +88,7 @@ struct Settings {
     std::optional<RotationUnits> rotationUnits;
     ConvertGWMSettings gwm;
     std::optional<bool> headerFrames;  // --frames header (true) or held (false)
-    std::optional<std::uint64_t> maxOutput, maxMemory;
+    std::optional<std::uint64_t> maxOutput;
     bool strict = false;
 };
 
@@ -154,11 +155,9 @@ int Report(const CommandIO& io, const std::string& file, const std::string& mess
 // Frames the header gives against the frames the file holds; false, with
 // the reason reported, when padding is out of proportion and no --frames
 // chose.
-// A GWM file always has the header's frame count, as the utility panel
-// writes it (`heldChoosable` false).
 bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t held,
-                  bool heldChoosable, const Settings& settings, std::uint64_t& frames,
-                  Warnings& warnings, const CommandIO& io) {
+                  const Settings& settings, std::uint64_t& frames, Warnings& warnings,
+                  const CommandIO& io) {
     frames = header;
     if (settings.headerFrames) {
         if (!*settings.headerFrames) frames = held;
@@ -168,17 +167,15 @@ bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t hel
         Report(io, in,
                "the header gives " + std::to_string(header) + " frames but the file holds " +
                    std::to_string(held) + ": writing them would pad " +
-                   std::to_string(header - held) + " frames; nothing written (--frames header " +
-                   (heldChoosable ? "writes them, --frames held writes the " +
-                                        std::to_string(held) + " held)"
-                                  : std::string("writes them)")));
+                   std::to_string(header - held) +
+                   " frames; nothing written (--frames header writes them, --frames held writes "
+                   "the " + std::to_string(held) + " held)");
         return false;
     }
     if (header < held) {
         warnings.Add(in, "only the first " + std::to_string(header) + " of the " +
                              std::to_string(held) + " frames held are written " +
-                             (heldChoosable ? "(--frames held writes them all)"
-                                            : "(a GWM file has the header's frame count)"));
+                             "(--frames held writes them all)");
     }
     return true;
 }
@@ -215,14 +212,11 @@ void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings
     }
 }
 
-// Reports a reader's failure with its context.
+// Reports a reader's refusal with its context.
 int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& input,
-               const std::wstring& message, std::uint64_t memoryLimit) {
-    const std::string text = TextCodec::EncodeUtf8(message);
-    const std::string context = ExplainReadFailure(input.ReadPath(), input.Tried(), in,
-                                                   input.Format() == FileFormat::Trc, text);
-    return Report(io, in, text + (context.empty() ? "" : " " + context) +
-                              MemoryAdvice(text, memoryLimit));
+               const std::wstring& message, const FindingList& findings) {
+    const std::string context = RefusalContext(findings, input.Format(), in, input.Tried());
+    return Report(io, in, TextCodec::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
 }
 
 // Writes through `write` into `output` within the output limit.
@@ -261,21 +255,25 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     const CommandIO& io = context.IO();
     Warnings warnings(io);
     HTRFile htr;
+    FindingList findings;
     std::wstring readMessage;
     {
         Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
                           "reading " + options.in);
-        readMessage = htr.Read(TextCodec::PathToWide(input.ReadPath()));
+        readMessage = htr.Read(TextCodec::PathToWide(input.ReadPath()), &findings);
     }
-    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, 0);
-    CheckHtrFile(input.ReadPath(), options.in, htr, warnings);
+    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, findings);
+    if (IsForeignFile(findings.All())) {
+        return Report(io, options.in, "holds nothing of an HTR or TRC file (it was read as HTR)");
+    }
+    warnings.AddFindings(options.in, findings.All(), FileFormat::Htr);
 
     std::uint32_t held = 0;
     for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
         held = std::max(held, htr.Segment(i)->FrameCount());
     }
     std::uint64_t frames = 0;
-    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, true, settings, frames, warnings, io)) {
+    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, settings, frames, warnings, io)) {
         return kExitFailed;
     }
     htr.SetNumFrames(static_cast<std::uint32_t>(frames));
@@ -302,117 +300,18 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
                        });
 }
 
-// What the checks of a TRC file found, for the conversion that follows.
-struct TrcChecked {
-    std::uint64_t frames = 0;    // rows the GWM file gets
-    std::uint64_t included = 0;  // markers it gets
-};
-
-// Reads the TRC file for the command line's own checks: the reader's
-// message with its context, warnings where the file and its header
-// disagree, a map that names none of the markers, padding out of
-// proportion. The module reads the file again to convert it; the samples
-// read here are freed before.
-bool CheckTrcForGwm(const ConvertOptions& options, const Settings& settings,
-                    const InputFile& input, Warnings& warnings, TrcChecked& checked,
-                    const CommandIO& io) {
-    MarkerNameMap map;
-    if (!options.mnm.empty() && !map.ReadMNMFile(TextCodec::PathToWide(options.mnm))) {
-        // The module stops without a word when the map does not open.
-        const std::string reason = WhyNotReadable(options.mnm);
-        Report(io, options.mnm, "The file could not be opened (" +
-                                    (reason.empty() ? std::string("not readable") : reason) + ")");
-        return false;
-    }
-    TRCFile trc;
-    const std::uint64_t memoryLimit = ReadMemoryLimit(input.ReadPath(), settings.maxMemory);
-    trc.SetMemoryLimit(memoryLimit);
-    std::wstring readMessage;
-    {
-        // The TRC reader reads the file twice: once counting its lines.
-        Progress progress(io.err, 2 * FileBytes(input.ReadPath()), ProcessBytesRead,
-                          "reading " + options.in);
-        readMessage = trc.Read(TextCodec::PathToWide(input.ReadPath()));
-    }
-    if (!readMessage.empty()) {
-        ReadFailed(io, options.in, input, readMessage, memoryLimit);
-        return false;
-    }
-    CheckTrcFile(input.ReadPath(), options.in, trc, warnings);
-    if (settings.gwm.Filter) {
-        map.ApplyFilter(trc);
-        bool any = false;
-        for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) any = any || trc.GetMarker(m)->IsIncluded();
-        if (!any && trc.GetNumMarkers() > 0) {
-            warnings.Add(options.mnm, "names none of the markers of " + options.in +
-                                          "; the GWM file holds no marker");
-        }
-    }
-    const auto header = static_cast<std::uint64_t>(std::max(trc.GetNumFrames(), 0));
-    if (!ChooseFrames(options.in, header, trc.GetNumRows(), false, settings, checked.frames,
-                      warnings, io)) {
-        return false;
-    }
-    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
-        checked.included += trc.GetMarker(m)->IsIncluded();
-    }
-    return true;
-}
-
-// Checks the TRC file, then converts it through the module, as the
-// utility panel does: the open dialog answered with IN, the save dialog
-// with the staged output, which carries OUT's name for the "$Filename" line.
-int ConvertTrcToGwm(const ConvertOptions& options, const Settings& settings,
-                    const InputFile& input, CommandContext& context) {
-    const CommandIO& io = context.IO();
-    Warnings warnings(io);
-    TrcChecked checked;
-    if (!CheckTrcForGwm(options, settings, input, warnings, checked, io)) return kExitFailed;
-    if (settings.strict && warnings.Count() > 0) {
-        return Report(io, options.in, Counted(warnings.Count(), "warning", "warnings") +
-                                          ", failures with --strict; nothing written");
-    }
-
-    OutputFile output;
-    std::string error;
-    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".gwm", false, error)) {
-        return Report(io, output.Name(), error);
-    }
-    // A frame is at least its number, a tab, "DROPOUT\t" per marker and a
-    // blank line.
-    const std::uint64_t estimate = checked.frames * (4 + 8 * checked.included);
-    const std::uint64_t limit = OutputLimit(FileBytes(input.ReadPath()), settings.maxOutput);
-    if (limit != 0 && estimate > limit) {
-        return Report(io, output.Name(), OutputTooLarge(limit, estimate));
-    }
-    ModuleConversion run;
-    run.sources = {input.ReadPath()};
-    run.target = output.WritePath();
-    if (!options.mnm.empty()) run.mnm = options.mnm;
-    run.settings = settings.gwm;
-    run.settings.Batch = false;
-    bool tooLarge = false;
-    ModuleConversionResult result;
-    {
-        FileSizeLimit sizeLimit(output.IsStaged() ? limit : 0);
-        result = RunModuleConversion(run, io, "convert");
-        tooLarge = sizeLimit.Reached();
-    }
-    if (!result.converted) {
-        // The module's own message, or why it could not be loaded, has been
-        // printed.
-        if (result.reported || !result.ran) return kExitFailed;
-        if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
-        return Report(io, output.Name(),
-                      "The file could not be written completely" +
-                          (result.writeError != 0
-                               ? " (" + std::string(std::strerror(result.writeError)) + ")"
-                               : std::string()));
-    }
-    if (!output.Finish(io, error)) {
-        return Report(io, output.Name(), "The file could not be put in place: " + error);
-    }
-    return kExitOk;
+// The TRC-to-GWM part of the command line as the conversion takes it.
+GwmCommand GwmCommandOf(const ConvertOptions& options, const Settings& settings) {
+    GwmCommand command;
+    command.sources = options.files;
+    command.outputFolder = options.outputFolder;
+    command.mnm = options.mnm;
+    command.settings = settings.gwm;
+    command.settings.Filter = !options.mnm.empty() && !options.noFilter;
+    command.strict = settings.strict;
+    command.padAnyway = settings.headerFrames.value_or(false);
+    command.maxOutput = settings.maxOutput;
+    return command;
 }
 
 bool ParseSize(const std::string& text, std::optional<std::uint64_t>& size) {
@@ -473,25 +372,22 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
     if (!ParseSize(options.maxOutputText, settings.maxOutput)) {
         return usage("--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'");
     }
-    if (!ParseSize(options.maxMemoryText, settings.maxMemory)) {
-        return usage("--max-memory takes a size such as 512M or 4G, not '" + options.maxMemoryText + "'");
-    }
     if (options.batch) {
         if (htrOption) return usage("--units and --rotation-units apply to HTR to HTR only");
-        if (!options.framesText.empty() || !options.maxMemoryText.empty() || options.strict) {
-            return usage("--frames, --max-memory and --strict apply to single files");
+        if (settings.headerFrames && !*settings.headerFrames) {
+            return usage("--frames held applies to HTR to HTR only: a GWM file has the header's "
+                         "frame count");
         }
         if (options.noFilter && options.mnm.empty()) return usage("--no-filter goes with --mnm");
+        if (options.outputFolder.empty()) {
+            return usage("--batch needs -o OUTDIR, the folder to write into");
+        }
+        if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+            return usage("standard input (-) cannot be a file of a batch");
+        }
         std::string problem;
         if (!SourceDateEpochUsable(problem)) return usage(problem);
-        BatchConversion batch;
-        batch.sources = options.files;
-        batch.outputFolder = options.outputFolder;
-        batch.mnm = options.mnm;
-        batch.settings = settings.gwm;
-        batch.settings.Filter = !options.mnm.empty() && !options.noFilter;
-        batch.maxOutput = settings.maxOutput;
-        return RunBatchConversion(batch, context);
+        return RunGwmBatch(GwmCommandOf(options, settings), context);
     }
     InputFile input;
     std::string error;
@@ -531,8 +427,8 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
         std::string problem;
         if (!SourceDateEpochUsable(problem)) return usage(problem);
     }
-    return conversion == Conversion::HtrToHtr ? ConvertHtr(options, settings, input, context)
-                                              : ConvertTrcToGwm(options, settings, input, context);
+    if (conversion == Conversion::HtrToHtr) return ConvertHtr(options, settings, input, context);
+    return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out, context);
 }
 
 }  // namespace
@@ -563,10 +459,6 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         ->type_name("header|held");
     command->add_option("--max-output", options->maxOutputText,
                         "largest output (default: 64M, or 64 times the input; 0: no limit)")
-        ->type_name("SIZE");
-    command->add_option("--max-memory", options->maxMemoryText,
-                        "memory a TRC file's samples may take (default: 256M plus 16 times the "
-                        "file; 0: the machine's)")
         ->type_name("SIZE");
     command->add_flag("--strict", options->strict, "treat warnings as failures: write nothing");
     command->add_flag("--batch", options->batch,

@@ -1,23 +1,26 @@
 // tovfileio info --diagnose: a verdict on how a file reads, with every
-// finding of the second pass over its lines (FileChecks) by line and column.
-// The readers are not changed: the diagnosis only explains what they do.
+// finding of its reader by line and column.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "cli/FileChecks.h"
+#include "cli/FileFormat.h"
+#include "text/ReadFinding.h"
 
 struct Diagnosis {
     enum class Verdict { AsWritten, ReadsBut, Refused };
     Verdict verdict = Verdict::AsWritten;
-    std::string message;            // the reader's message when it refused the file
-    std::vector<Finding> findings;  // the weightiest first, then in file order
+    std::string message;               // why the file is refused
+    FileFormat format = FileFormat::Htr;
+    ReadFinding cause;                 // the refusal behind the message, if any
+    bool hasCause = false;
+    std::vector<ReadFinding> findings;  // the weightiest first, then in file order
 };
 
-// The diagnosis of a file the reader accepted (`message` empty) or refused,
-// from the findings of FindHtrProblems, FindTrcProblems or LocateReadFailure.
-Diagnosis Diagnose(std::vector<Finding> findings, const std::string& message);
+// The diagnosis of a file its reader accepted (`message` empty) or refused,
+// from the reader's findings (read on after the first refusal).
+Diagnosis Diagnose(std::vector<ReadFinding> findings, const std::string& message, FileFormat format);
 
 // "reads as written", "reads, but: TEXT", "refused: MESSAGE".
 std::string VerdictLine(const Diagnosis& diagnosis);

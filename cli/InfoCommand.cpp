@@ -3,14 +3,13 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <optional>
 #include <string>
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/Diagnosis.h"
-#include "cli/FileChecks.h"
 #include "cli/FileFormat.h"
+#include "cli/FindingText.h"
 #include "cli/HtrSummary.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
@@ -47,91 +46,85 @@ struct InfoOptions {
     bool json = false;
     bool strict = false;
     bool diagnose = false;
-    std::string maxMemory;
     std::vector<std::string> files;
 };
 
-void ShowDiagnosis(const std::string& file, const InfoOptions& options,
-                   std::vector<Finding> findings, const std::string& message,
-                   const CommandIO& io) {
-    const Diagnosis diagnosis = Diagnose(std::move(findings), message);
-    io.Out(options.json ? DiagnosisJson(file, diagnosis) : DiagnosisText(file, diagnosis));
+// What reading one file gave: the reader's message and what it found.
+struct FileRead {
+    std::string message;
+    FindingList findings;
+    explicit FileRead(bool everyRefusal) : findings(everyRefusal) {}
+};
+
+// Reads a TRC file a row at a time: no sample is kept.
+std::string ReadTrc(const std::string& path, TRCFile& trc, TrcRowTally& tally, FindingList& findings) {
+    TRCReadOptions read;
+    read.findings = &findings;
+    read.rows = &tally;
+    return TextCodec::EncodeUtf8(trc.Read(TextCodec::PathToWide(path), read));
+}
+
+std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings) {
+    return TextCodec::EncodeUtf8(htr.Read(TextCodec::PathToWide(path), &findings));
+}
+
+// Reads the file and gives its summary in `report`; false when the file
+// cannot be shown (refused, or nothing of the format it was read as).
+bool ReadAndDescribe(const InputFile& input, const std::string& file, const InfoOptions& options,
+                     FileRead& read, std::string& report, const CommandIO& io) {
+    Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead, "reading " + file);
+    if (input.Format() == FileFormat::Trc) {
+        TRCFile trc;
+        TrcRowTally tally;
+        read.message = ReadTrc(input.ReadPath(), trc, tally, read.findings);
+        if (read.message.empty()) report = options.json ? TrcJson(file, trc, tally) : DescribeTrc(file, trc, tally);
+    } else {
+        HTRFile htr;
+        read.message = ReadHtr(input.ReadPath(), htr, read.findings);
+        if (read.message.empty()) report = options.json ? HtrJson(file, htr) : DescribeHtr(file, htr);
+    }
+    return read.message.empty() && !IsForeignFile(read.findings.All());
 }
 
 // Reads one file and writes its report; false when it could not be read.
-bool ShowFile(const std::string& file, const InfoOptions& options,
-              std::optional<std::uint64_t> chosenMemory, Warnings& warnings, const CommandIO& io) {
+bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& warnings,
+              const CommandIO& io) {
     InputFile input;
     std::string error;
     if (!input.Resolve(file, io, error)) {
         io.Err(error + "\n");
         return false;
     }
-    const bool trcFormat = input.Format() == FileFormat::Trc;
-    const std::uint64_t memoryLimit = ReadMemoryLimit(input.ReadPath(), chosenMemory);
-    std::wstring message;
-    if (trcFormat) {
-        TRCFile trc;
-        trc.SetMemoryLimit(memoryLimit);
-        {
-            // The TRC reader reads the file twice: once counting its lines.
-            Progress progress(io.err, 2 * FileBytes(input.ReadPath()), ProcessBytesRead,
-                              "reading " + file);
-            message = trc.Read(TextCodec::PathToWide(input.ReadPath()));
-        }
-        if (message.empty() && options.diagnose) {
-            ShowDiagnosis(file, options, FindTrcProblems(input.ReadPath(), trc), "", io);
-            return true;
-        }
-        if (message.empty()) {
-            CheckTrcFile(input.ReadPath(), file, trc, warnings);
-            io.Out(options.json ? TrcJson(file, trc) : DescribeTrc(file, trc));
-            return true;
-        }
-    } else {
-        HTRFile htr;
-        {
-            Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
-                              "reading " + file);
-            message = htr.Read(TextCodec::PathToWide(input.ReadPath()));
-        }
-        if (message.empty() && options.diagnose) {
-            ShowDiagnosis(file, options, FindHtrProblems(input.ReadPath(), htr), "", io);
-            return true;
-        }
-        if (message.empty()) {
-            CheckHtrFile(input.ReadPath(), file, htr, warnings);
-            io.Out(options.json ? HtrJson(file, htr) : DescribeHtr(file, htr));
-            return true;
-        }
+    const FileFormat format = input.Format();
+    FileRead read(options.diagnose);
+    std::string report;
+    const bool shown = ReadAndDescribe(input, file, options, read, report, io);
+    if (options.diagnose && !read.findings.Find(ReadFindingCode::kCannotOpen)) {
+        const Diagnosis diagnosis = Diagnose(read.findings.All(), read.message, format);
+        io.Out(options.json ? DiagnosisJson(file, diagnosis) : DiagnosisText(file, diagnosis));
+        return diagnosis.verdict != Diagnosis::Verdict::Refused;
     }
-    const std::string text = TextCodec::EncodeUtf8(message);
-    if (options.diagnose && text != "The file could not be opened") {
-        ShowDiagnosis(file, options, LocateReadFailure(input.ReadPath(), trcFormat, text), text, io);
+    if (!read.message.empty()) {
+        const std::string context = RefusalContext(read.findings, format, file, input.Tried());
+        io.Err(file + ": " + read.message + (context.empty() ? "" : " " + context) + "\n");
         return false;
     }
-    const std::string context =
-        ExplainReadFailure(input.ReadPath(), input.Tried(), file, trcFormat, text);
-    io.Err(file + ": " + text + (context.empty() ? "" : " " + context) +
-           MemoryAdvice(text, memoryLimit) + "\n");
-    return false;
+    if (!shown) {
+        io.Err(file + ": holds nothing of an HTR or TRC file (it was read as " +
+               (format == FileFormat::Trc ? "TRC" : "HTR") + ")\n");
+        return false;
+    }
+    warnings.AddFindings(file, read.findings.All(), format);
+    io.Out(report);
+    return true;
 }
 
 int RunInfo(const InfoOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
-    std::optional<std::uint64_t> memoryLimit;
-    if (!options.maxMemory.empty()) {
-        std::uint64_t bytes = 0;
-        if (!ParseByteSize(options.maxMemory, bytes)) {
-            return context.UsageError("info", "--max-memory takes a size such as 512M or 4G, not '" +
-                                                  options.maxMemory + "'");
-        }
-        memoryLimit = bytes;
-    }
     Warnings warnings(io);
     int status = kExitOk;
     for (const std::string& file : options.files) {
-        if (!ShowFile(file, options, memoryLimit, warnings, io)) status = kExitFailed;
+        if (!ShowFile(file, options, warnings, io)) status = kExitFailed;
         std::fflush(io.out);
     }
     if (std::ferror(io.out) != 0) {
@@ -158,10 +151,6 @@ void AddInfoCommand(CLI::App& app, CommandContext& context) {
                       "a verdict on how each file reads, with what makes it read wrongly or "
                       "fail, by line and column");
     command->add_flag("--strict", options->strict, "exit with status 1 when there is any warning");
-    command->add_option("--max-memory", options->maxMemory,
-                        "memory a TRC file's samples may take (default: 256M plus 16 times "
-                        "the file's size; 0 for the machine's memory)")
-        ->type_name("SIZE");
     command->add_option("FILE", options->files, "the files to read (\"-\": standard input)")
         ->required();
     command->footer(kInfoFooter);

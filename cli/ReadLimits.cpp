@@ -41,20 +41,9 @@ std::uint64_t FileBytes(const std::string& path) {
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-std::uint64_t ReadMemoryLimit(const std::string& path, std::optional<std::uint64_t> chosen) {
-    if (chosen) return *chosen;
-    return 256 * kMiB + 16 * FileBytes(path);
-}
-
 std::uint64_t OutputLimit(std::uint64_t inputBytes, std::optional<std::uint64_t> chosen) {
     if (chosen) return *chosen;
     return std::max(64 * kMiB, 64 * inputBytes);
-}
-
-std::string MemoryAdvice(const std::string& message, std::uint64_t limit) {
-    if (message != "There is not enough memory to read the file" || limit == 0) return std::string();
-    return " (its samples would take more than " + ByteSizeText(limit) +
-           "; --max-memory allows more)";
 }
 
 std::string ByteSizeText(std::uint64_t bytes) {

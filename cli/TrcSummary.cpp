@@ -5,21 +5,12 @@
 #include <optional>
 
 #include "brindle/sdk/TextCodec.h"
-#include "cli/FileChecks.h"
+#include "cli/FindingText.h"
 #include "cli/JsonWriter.h"
 #include "cli/SummaryText.h"
 #include "trc/TRCFile.h"
 
 namespace {
-
-std::uint32_t Dropouts(const TRCMarker& marker) {
-    std::uint32_t dropouts = 0;
-    double x, y, z;
-    for (std::uint32_t i = 0; i < marker.GetNumSamples(); ++i) {
-        if (!marker.GetPosition(i, x, y, z)) ++dropouts;
-    }
-    return dropouts;
-}
 
 // Seconds the rows read last at the data rate; none without a rate.
 std::optional<double> DurationSeconds(const TRCFile& trc) {
@@ -29,7 +20,7 @@ std::optional<double> DurationSeconds(const TRCFile& trc) {
 
 }  // namespace
 
-std::string DescribeTrc(const std::string& file, const TRCFile& trc) {
+std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
     const auto duration = DurationSeconds(trc);
     std::string text = DisplayName(file) + "\n";
     text += "  Format:            TRC\n";
@@ -50,15 +41,14 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc) {
         width = std::max(width, names.back().size());
     }
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
-        const TRCMarker& marker = *trc.GetMarker(i);
         text += "    " + names[i] + std::string(width - names[i].size() + 2, ' ') +
-                Counted(marker.GetNumSamples(), "sample", "samples") + ", " +
-                Counted(Dropouts(marker), "dropout", "dropouts") + "\n";
+                Counted(trc.GetNumRows(), "sample", "samples") + ", " +
+                Counted(rows.Dropouts(i), "dropout", "dropouts") + "\n";
     }
     return text;
 }
 
-std::string TrcJson(const std::string& file, const TRCFile& trc) {
+std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
     JsonWriter json;
     json.BeginObject();
     json.Key("file").String(DisplayName(file));
@@ -80,8 +70,8 @@ std::string TrcJson(const std::string& file, const TRCFile& trc) {
         const TRCMarker& marker = *trc.GetMarker(i);
         json.BeginObject();
         json.Key("name").String(std::wstring_view(marker.GetName()));
-        json.Key("samples").UInt(marker.GetNumSamples());
-        json.Key("dropouts").UInt(Dropouts(marker));
+        json.Key("samples").UInt(trc.GetNumRows());
+        json.Key("dropouts").UInt(rows.Dropouts(i));
         json.EndObject();
     }
     json.EndArray();

@@ -78,7 +78,7 @@ TEST(ConvertCommandTest, FailuresLeaveTheOutputAsItWas) {
     const Case cases[] = {
         {{"convert", bad.string(), out.string()},
          bad.string() + ": The file does not have a compatible \"BoneLengthAxis\" header state "
-                        "(line 2: \"BoneLengthAxis Z\")\n"},
+                        "(line 2: the reader takes BoneLengthAxis Y only, not \"Z\")\n"},
         {{"convert", (dir.Path() / "missing.htr").string(), out.string()},
          (dir.Path() / "missing.htr").string() +
              ": The file could not be opened (No such file or directory)\n"},
@@ -261,8 +261,12 @@ TEST(ConvertCommandTest, WarnsOfWhatCannotBeReadBack) {
     const auto out = (dir.Path() / "out.htr").string();
     auto result = RunCommand({"convert", in.string(), out});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, in.string() + ": warning: 1 value is not finite and written as text "
-                                        "that reads back as 0 (first: Hips frame (inf))\n");
+    // The reader takes "1e400" of the field and leaves ".000000".
+    EXPECT_EQ(result.err, in.string() + ": warning: 1 number field holds text (first "
+                                        "\"1e400.000000\" on line 64); read by its leading number, "
+                                        "or 0\n" +
+                              in.string() + ": warning: 1 value is not finite and written as text "
+                                            "that reads back as 0 (first: Hips frame (inf))\n");
     result = RunCommand({"convert", "--strict", in.string(), (dir.Path() / "strict.htr").string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "strict.htr"));

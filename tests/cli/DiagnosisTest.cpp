@@ -35,6 +35,12 @@ std::string Htr(const std::string& from = "", const std::string& to = "") {
     return text;
 }
 
+std::string Utf16(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
 // "LINE:COLUMN:FOUND:EFFECT" of every finding, in the diagnosis's order.
 std::vector<std::string> Places(const nlohmann::json& diagnosis) {
     std::vector<std::string> places;
@@ -83,11 +89,25 @@ TEST(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
         {"short.trc", Trc(line3, kNames, "1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\n"), "reads, but",
          {"8:3:0.017:shift"}},
         {"good.htr", Htr(), "reads as written", {}},
-        {"order.htr", Htr("ZYX", "XYZ"), "refused", {"8:20:EulerRotationOrder XYZ:refusal"}},
+        {"order.htr", Htr("ZYX", "XYZ"), "refused", {"8:20:XYZ:refusal"}},
         {"units.htr", Htr("Degrees", "Grads"), "reads, but", {"10:15:Grads:misread"}},
         {"gravity.htr", Htr("GlobalAxisofGravity", "GlobalAxisOfGravity"), "reads as written",
          {"11:1:GlobalAxisOfGravity:note"}},
         {"framegap.htr", Htr("2 0 0 0 0 0 0 1", "3 0 0 0 0 0 0 1"), "reads, but", {"19:1:3:shift"}},
+        // What a second pass over the raw lines could not see or misjudged:
+        // UTF-16 text, a hierarchy without a root, a rate that is no whole
+        // number, every refusal of a file, a carriage return in a value,
+        // files of no motion format at all.
+        {"utf16.htr", Utf16(Htr()), "reads as written", {}},
+        {"noroot.htr", Htr("A GLOBAL", "A Nothing"), "reads, but", {"0:0::shift"}},
+        {"rate.htr", Htr("DataFrameRate 60", "DataFrameRate 59.94"), "reads, but",
+         {"7:15:59.94:misread"}},
+        {"axes.htr", Htr("BoneLengthAxis Y", "BoneLengthAxis Z").replace(Htr().find("ZYX"), 3, "XYZ"),
+         "refused", {"8:20:XYZ:refusal", "12:16:Z:refusal"}},
+        {"cr.htr", Htr("FileType htr", "FileType htr\r\r"), "refused", {"2:10:htr\r:refusal"}},
+        {"pic.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "refused", {"0:0::misread"}},
+        {"out.gwm", "$Comments\tGWM file generated from TRC file by\n$Filename   x\n", "refused",
+         {"0:0::misread"}},
     };
     for (const auto& c : cases) {
         const auto file = dir.Write(c.name, c.bytes).string();
@@ -124,7 +144,7 @@ TEST(DiagnosisTest, EveryCorpusFileGetsItsVerdict) {
         {"fight_a.htr",
          "reads as written"},
         {"mocap.htr",
-         "refused: The file does not have a compatible \"EulerRotationOrder\" header state; line 9, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYZ\""},
+         "refused: The file does not have a compatible \"EulerRotationOrder\" header state; line 9, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYZ\" (and 4 more)"},
         {"10002-20130626160334-Unnamed.trc",
          "reads, but: 826 data rows hold more columns than the markers named (up to 32 fields against 2, first on line 18); the extra columns are not read"},
         {"2_test02_dynamic.trc",
@@ -138,7 +158,7 @@ TEST(DiagnosisTest, EveryCorpusFileGetsItsVerdict) {
         {"S00_P00_T01_BalancingTrial_0-100.trc",
          "reads as written"},
         {"abdbonepin.trc",
-         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 23: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; spaces, not a tab, separate some of its fields"},
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 23: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z)"},
         {"dataWithBlanksForMissingMarkers.trc",
          "reads as written"},
         {"dataWithEformat.trc",
@@ -152,27 +172,27 @@ TEST(DiagnosisTest, EveryCorpusFileGetsItsVerdict) {
         {"motion_capture_run.trc",
          "reads as written"},
         {"motion_capture_walk.trc",
-         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; spaces, not a tab, separate some of its fields"},
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z)"},
         {"nimble-tiziana_markers.trc",
          "reads as written"},
         {"nimble-weird_markers.trc",
-         "reads, but: an empty column stands before the first name, and the name \"LFHD\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 21 markers are read for 61 names, each from another marker's columns (and 2 more)"},
+         "reads, but: an empty column stands before the first name, and the name \"LFHD\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 21 markers are read for 61 names, each from another marker's columns (and 3 more)"},
         {"overground_17.trc",
          "reads as written"},
         {"pyomeca_markers.trc",
-         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; its fields are separated by commas, not tabs"},
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields"},
         {"std_walking2_markers.trc",
          "reads, but: an empty column stands before the first name, and the name \"RTH1\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 15 markers are read for 44 names, each from another marker's columns (and 5 more)"},
         {"step_width.trc",
-         "reads, but: line 4: the last marker name, \"RAC\", ends the line without a tab and is not read (and 2 more)"},
+         "reads, but: line 4: the last marker name, \"RAC\", ends the line without a tab and is not read: put a tab after it (and 2 more)"},
         {"subject01_walk1.trc",
          "reads as written"},
         {"test_file_02.trc",
          "reads as written"},
         {"test_file_03.trc",
-         "reads, but: line 4: the last marker name, \"Floor4\", ends the line without a tab and is not read (and 2 more)"},
+         "reads, but: line 4: the last marker name, \"Floor4\", ends the line without a tab and is not read: put a tab after it (and 2 more)"},
         {"test_file_06_2tab_one_space.trc",
-         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; spaces, not a tab, separate some of its fields"},
+         "refused: The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two"},
         {"walking2.trc",
          "reads, but: 312 coordinate fields hold text, not a number (first \"nan\" on line 22); read as 0, not as a dropout"},
     };

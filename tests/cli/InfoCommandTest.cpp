@@ -52,7 +52,8 @@ TEST(InfoCommandTest, JsonDescribesTrcFilesByExtensionOrContent) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, bad.string() +
                               ": The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the "
-                              "third tab-separated field is \"(x/y/z)\")\n");
+                              "third tab-separated field is \"(x/y/z)\"; the reader takes exactly "
+                              "\"(X/Y/Z)\" there)\n");
 }
 
 TEST(InfoCommandTest, TextShowsTheHierarchyAsATree) {
@@ -75,11 +76,11 @@ TEST(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, bad.string() +
                               ": The file does not have a compatible \"FileType\" header state "
-                              "(line 2: \"FileType xyz\")\n" +
+                              "(line 2: the reader takes FileType HTR, Htr or htr only, not \"xyz\")\n" +
                               (dir.Path() / "missing").string() + ": The file could not be opened (tried " +
                               (dir.Path() / "missing.htr").string() + ": No such file or directory)\n" +
                               loop.string() + ": warning: the header gives no NumFrames; read as 0\n" +
-                              loop.string() + ": warning: the header gives no DataFrameRate; read as 0\n");
+                              loop.string() + ": warning: the header gives no DataFrameRate; read as 60\n");
     // Segments in a parent loop are still listed, marked, once each.
     EXPECT_NE(result.out.find("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n"
                               "      B\n"),
@@ -181,15 +182,18 @@ TEST(InfoCommandTest, ReaderFailuresNameTheLine) {
         std::string err;
     } cases[] = {
         {"count.htr", "[Header]\nNumSegments 5\n" + hierarchy + "[BasePosition]\nA 0 0 0 0 0 0 1\n",
-         "Incorrect number of segments defined in file (line 2: \"NumSegments 5\")"},
+         "Incorrect number of segments defined in file (line 2: NumSegments gives 5, the base "
+         "position has 1 line)"},
         {"base.htr", hierarchy + "[BasePosition]\nC 0 0 0 0 0 0 1\n",
-         "Segment name not found: C (line 5: \"C 0 0 0 0 0 0 1\")"},
+         "Segment name not found: C (line 5: the base position names \"C\", a segment the "
+         "hierarchy does not name)"},
         {"order.htr", "[Header]\n# order\nEulerRotationOrder XYZ # not ours\n",
-         "The file does not have a compatible \"EulerRotationOrder\" header state (line 3: "
-         "\"EulerRotationOrder XYZ\")"},
+         "The file does not have a compatible \"EulerRotationOrder\" header state (line 3: the "
+         "reader takes EulerRotationOrder ZYX only, not \"XYZ\")"},
         {"commas.trc", "PathFileType,4,(X/Y/Z),x.trc\n",
          "The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
-         "third tab-separated field; its fields are separated by commas, not tabs)"},
+         "third tab-separated field; commas, not tabs, separate its fields: save the file with "
+         "tabs between the fields)"},
     };
     for (const auto& c : cases) {
         const auto file = dir.Write(c.name, c.bytes).string();
