@@ -257,6 +257,7 @@ GwmRunResult RunBatch(const GwmCommand& command, const MarkerNameMap& map, Comma
     observer.SetOutputLimit(limit, &sizeLimit);
     Progress progress(io.err, total, ProcessBytesRead, "converting");
     TrcToGwmConversion conversion;
+    conversion.WriteOnAnotherThread(true);
     return conversion.Run(sources, BatchSettings(command), map, RefusedSource::kSkip, observer);
 }
 
@@ -323,6 +324,7 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
         observer.SetOutputLimit(limit, &sizeLimit);
         Progress progress(io.err, inputBytes, ProcessBytesRead, "converting " + in);
         TrcToGwmConversion conversion;
+        conversion.WriteOnAnotherThread(true);
         run = conversion.Run({source}, settings, map, RefusedSource::kSkip, observer);
     }
     if (observer.Converted() != 1) return kExitFailed;

@@ -111,10 +111,12 @@ public:
                 std::size_t used = 0;
                 const double value = tovtext::LeadingDouble(rest_, used);
                 if (used != 0) {
-                    const std::size_t tab = rest_.find('\t', used);
+                    // Mostly the tab follows the number at once.
+                    const bool tabNext = used < rest_.size() && rest_[used] == '\t';
+                    const std::size_t tab = tabNext ? used : rest_.find('\t', used);
                     if constexpr (kChecked) {
                         *field = rest_.substr(0, tab);
-                        *hasText = !AllNumberSpace(field->substr(used));
+                        *hasText = !tabNext && !AllNumberSpace(field->substr(used));
                     }
                     if (tab != Text<Char>::npos) {
                         rest_.remove_prefix(tab + 1);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string_view>
 
@@ -13,7 +14,7 @@
 namespace {
 
 // Text is built in a reused buffer and handed to the file in large pieces.
-constexpr std::size_t kFlushBytes = 64 * 1024;
+constexpr std::size_t kFlushBytes = 256 * 1024;
 
 // The TRC position (x, y, z) in GWM axes: Y-up turned to Z-up, with the
 // offset added before the turn ("TRC Space") or after it ("Brindle Space").
@@ -35,32 +36,39 @@ void GWMCoordinates(const ConvertGWMSettings& s, double x, double y, double z, d
 
 }  // namespace
 
+void GWMStream::Room(std::size_t bytes) {
+    if (buffer_.size() - used_ < bytes) FlushText();
+    if (buffer_.size() < bytes) buffer_.resize(bytes);
+}
+
 void GWMStream::Text(std::string_view text) {
-    text_ += text;
-    if (text_.size() >= kFlushBytes) FlushText();
+    Room(text.size());
+    std::memcpy(buffer_.data() + used_, text.data(), text.size());
+    used_ += text.size();
 }
 
 void GWMStream::Int(long long value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    Room(24);
+    char* const at = buffer_.data() + used_;
+    used_ += static_cast<std::size_t>(std::to_chars(at, at + 24, value).ptr - at);
 }
 
 // "%f\t": six decimals, as printf writes them, without the process locale.
+// The caller has made room.
 void GWMStream::Coordinate(double value) {
-    char digits[tovtext::kFixedRoom];
-    text_.append(digits, tovtext::WriteFixed(digits, value, 6));
-    text_ += '\t';
-    if (text_.size() >= kFlushBytes) FlushText();
+    char* at = tovtext::WriteFixed(buffer_.data() + used_, value, 6);
+    *at++ = '\t';
+    used_ = static_cast<std::size_t>(at - buffer_.data());
 }
 
 void GWMStream::FlushText() {
-    file_.Write(text_);
-    text_.clear();
+    file_.Write(std::string_view(buffer_.data(), used_));
+    used_ = 0;
 }
 
 void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const std::string& dateTime) {
-    text_.reserve(kFlushBytes + 512);
+    buffer_.resize(kFlushBytes);
+    used_ = 0;
     included_.clear();
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
         if (trc.GetMarker(i)->IsIncluded()) included_.push_back(i);
@@ -107,10 +115,13 @@ void GWMStream::Row(std::span<const TRCSample> samples) {
     // has stopped taking bytes, nothing more is formatted.
     if (index >= frames_ || file_.Failed()) return;
     RowStart(index);
+    // Each marker writes at most three numbers and their tabs.
+    Room(included_.size() * 3 * (tovtext::kFixedRoom + 1) + 2);
     for (const std::uint32_t m : included_) {
         const TRCSample& sample = samples[m];
         if (!sample.valid) {
-            Text("DROPOUT\t");
+            std::memcpy(buffer_.data() + used_, "DROPOUT\t", 8);
+            used_ += 8;
             continue;
         }
         double gwm[3];
@@ -119,7 +130,8 @@ void GWMStream::Row(std::span<const TRCSample> samples) {
         Coordinate(gwm[1]);
         Coordinate(gwm[2]);
     }
-    Text("\n\n");
+    buffer_[used_++] = '\n';
+    buffer_[used_++] = '\n';
 }
 
 void GWMStream::Finish() {

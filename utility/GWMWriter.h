@@ -44,6 +44,8 @@ public:
 
 private:
     void RowStart(std::int64_t index);
+    // Makes room for `bytes` more in the buffer.
+    void Room(std::size_t bytes);
     void Text(std::string_view text);
     void Int(long long value);
     void Coordinate(double value);
@@ -55,7 +57,8 @@ private:
     std::int32_t first_ = 1;
     std::int64_t frames_ = 0;
     std::uint64_t rows_ = 0;
-    std::string text_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
 };
 
 // Writes `trc` as a GWM file at `path`: the included markers in file order,

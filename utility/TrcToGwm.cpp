@@ -1,10 +1,12 @@
 #include "utility/TrcToGwm.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "utility/GWMWriter.h"
+#include "utility/RowPipe.h"
 
 using Outcome = GwmFileResult::Outcome;
 
@@ -14,9 +16,9 @@ using Outcome = GwmFileResult::Outcome;
 class TrcToGwmConversion::FileRun : public TRCRowSink {
 public:
     FileRun(TRCFile& trc, const ConvertGWMSettings& settings, const MarkerNameMap& map,
-            GwmRunObserver& observer, GwmFileResult& result)
+            GwmRunObserver& observer, GwmFileResult& result, bool writerThread)
         : trc_(trc), settings_(settings), map_(map), observer_(observer), result_(result),
-          stream_(file_, settings) {}
+          stream_(file_, settings), writerThread_(writerThread) {}
 
     bool Begin(const TRCFile& /*file*/) override {
         begun_ = true;
@@ -29,19 +31,22 @@ public:
         stream_.Begin(trc_, GWMBaseName(result_.target), dateTime);
         result_.written = stream_.MarkersWritten();
         result_.frames = stream_.Frames();
+        if (writerThread_) {
+            pipe_.emplace(trc_.GetNumMarkers(),
+                          [this](std::span<const TRCSample> samples) { return WriteRow(samples); });
+        }
         return true;
     }
 
     bool Row(std::span<const TRCSample> samples) override {
-        stream_.Row(samples);
-        // A file that has stopped taking bytes needs no more rows.
-        return !file_.Failed();
+        return pipe_ ? pipe_->Push(samples) : WriteRow(samples);
     }
 
     // After the read: the rest of the file written and put in place, or
     // dropped. The outcome is in the result.
     void Complete() {
         if (!begun_ && !Begin(trc_)) return;
+        if (pipe_) pipe_->Finish();
         if (!opened_) return;
         result_.rows = stream_.RowsSeen();
         if (file_.Failed()) return Drop(Outcome::kNotWritten, file_.Error());
@@ -56,6 +61,7 @@ public:
     }
 
     void Drop(Outcome outcome, int error) {
+        if (pipe_) pipe_->Finish();
         if (opened_) file_.Discard();
         opened_ = false;
         Fail(outcome, error);
@@ -64,6 +70,12 @@ public:
     bool Stopped() const { return result_.outcome != Outcome::kWritten; }
 
 private:
+    bool WriteRow(std::span<const TRCSample> samples) {
+        stream_.Row(samples);
+        // A file that has stopped taking bytes needs no more rows.
+        return !file_.Failed();
+    }
+
     bool ChooseTarget() {
         if (settings_.TRCName && settings_.Batch) {
             result_.target = BatchTarget(settings_.OutputPath, result_.source);
@@ -89,6 +101,8 @@ private:
     GwmFileResult& result_;
     TextFile::Writer file_;
     GWMStream stream_;
+    bool writerThread_;
+    std::optional<RowPipe> pipe_;
     bool begun_ = false;
     bool opened_ = false;
 };
@@ -124,7 +138,7 @@ GwmRunResult TrcToGwmConversion::Run(const std::vector<std::wstring>& sources,
         }
         GwmFileResult& file = run.files.emplace_back();
         file.source = sources[i];
-        FileRun fileRun(trc_, settings, map, observer, file);
+        FileRun fileRun(trc_, settings, map, observer, file, writerThread_);
         TRCReadOptions read;
         read.findings = observer.Findings(file.source);
         read.rows = &fileRun;

@@ -102,6 +102,10 @@ public:
 
 class TrcToGwmConversion {
 public:
+    // Formats and writes each GWM file on a second thread while its source
+    // is read (off by default: the module runs on the host's thread alone).
+    void WriteOnAnotherThread(bool on) { writerThread_ = on; }
+
     // Converts `sources` (at most kMaxGwmBatchFiles with `settings.Batch`,
     // else the first) as the settings say; the map renames and filters the
     // markers when `settings.Filter` is on.
@@ -124,6 +128,7 @@ private:
     // and keeps the camera rate of the last file that gave one, so a source
     // the reader cannot open is written with it.
     TRCFile trc_;
+    bool writerThread_ = false;
 };
 
 // The separator of folder and name in the paths the conversion builds.
