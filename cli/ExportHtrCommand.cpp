@@ -11,11 +11,10 @@
 #include "cli/DialogFlags.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kExportHtrClass(0x79A30F94, 0x5AD43C07);
 
 struct ExportHtrOptions {
     std::string output;
@@ -51,7 +50,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
         session.Error(options.output + ": " + error);
         return kExitFailed;
     }
-    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClass));
+    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClassId));
     if (exporter == nullptr) return kExitFailed;
 
     DialogFlagDriver driver(io, "export-htr");

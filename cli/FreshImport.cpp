@@ -9,12 +9,10 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/DialogFlags.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
-constexpr Class_ID kImportTrcClass(0x36712537, 0x27265B43);
 
 void ChooseHtrOptions(DialogFlagDriver& dialog, bool tcb) {
     dialog.Choose(IDC_HTR_CREATE, "create");
@@ -58,8 +56,8 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
     if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);
 
     const bool trc = IsTrcPath(path);
-    auto* importer =
-        static_cast<SceneImport*>(session.CreatePlugin(trc ? kImportTrcClass : kImportHtrClass));
+    auto* importer = static_cast<SceneImport*>(
+        session.CreatePlugin(trc ? kImportTrcClassId : kImportHtrClassId));
     if (importer == nullptr) return false;
     DialogFlagDriver dialog(io, "import");
     if (trc) {

@@ -10,11 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
 
 struct ImportHtrOptions {
     std::string input;
@@ -48,7 +47,7 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-htr");
     if (!session.Open(options.scene, options.host)) return kExitFailed;
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClass));
+    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClassId));
     if (importer == nullptr) return kExitFailed;
 
     DialogFlagDriver driver(io, "import-htr");

@@ -10,11 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kImportTrcClass(0x36712537, 0x27265B43);
 
 struct ImportTrcOptions {
     std::string input;
@@ -48,7 +47,7 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-trc");
     if (!session.Open(options.scene, options.host)) return kExitFailed;
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportTrcClass));
+    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportTrcClassId));
     if (importer == nullptr) return kExitFailed;
 
     DialogFlagDriver driver(io, "import-trc");

@@ -15,13 +15,13 @@
 #include "cli/JsonWriter.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
 
 using brindle::host::Scene;
 
-constexpr Class_ID kExportHtrClass(0x79A30F94, 0x5AD43C07);
 
 struct RoundtripOptions {
     std::string input;
@@ -123,7 +123,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     const std::int64_t tpf = scene.TicksPerFrame();
     scene.SetAnimationRange(Interval(static_cast<TimeValue>(tpf * (first - 1)),
                                      static_cast<TimeValue>(tpf * last)));
-    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClass));
+    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClassId));
     if (exporter == nullptr) return kExitFailed;
     DialogFlagDriver exportDialog(io, "roundtrip");
     exportDialog.Choose(IDC_SAVED_POSE, "saved pose");

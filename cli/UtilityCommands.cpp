@@ -15,11 +15,10 @@
 #include "cli/HostProgress.h"
 #include "cli/LineDriver.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kUtilitiesClass(0x34CC2142, 0x1E45027A);
 
 struct UtilityOptions {
     std::string scene;
@@ -32,7 +31,7 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
              bool create) {
     SceneSession session(io, name);
     if (!session.Open(options.scene, HostSettings{}, true)) return kExitFailed;
-    auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClass));
+    auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClassId));
     if (panel == nullptr) return kExitFailed;
     LineDriver driver(io.in, io.out);
     if (options.output) {
