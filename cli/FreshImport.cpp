@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
-#include "brindle/host/RegistryStore.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/DialogFlags.h"
+#include "cli/TemporaryRegistry.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
@@ -50,7 +50,7 @@ bool IsTrcPath(const std::string& path) {
 
 bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
                           const FreshImportOptions& options) {
-    brindle::host::RegistryStore::Instance().UseFile("");
+    const TemporaryRegistry registry;
     brindle::host::Scene& scene = brindle::host::Scene::Current();
     scene.Clear();
     if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);

@@ -15,6 +15,7 @@
 #include "cli/JsonWriter.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
+#include "cli/TemporaryRegistry.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
@@ -103,6 +104,9 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
         session.Error(options.output + ": " + outputError);
         return kExitFailed;
     }
+    // Both dialogs keep their settings in memory, so a person's remembered
+    // options are neither used nor changed.
+    // mutated
     // The scene's system unit is the file's, so that single precision is
     // spent on the file's own magnitudes.
     FreshImportOptions fresh;
