@@ -50,8 +50,8 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
         session.Error(options.output + ": " + error);
         return kExitFailed;
     }
-    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClassId));
-    if (exporter == nullptr) return kExitFailed;
+    const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
+    if (!exporter) return kExitFailed;
 
     DialogFlagDriver driver(io, "export-htr");
     QueueDialogFlags(options, driver);
@@ -61,7 +61,6 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
                                   &brindle::host::HostInterface(),
                                   options.suppressPrompts ? TRUE : FALSE, 0);
     });
-    delete exporter;
     if (result == 0) {
         session.Error("the export failed; nothing was written");
         return kExitFailed;

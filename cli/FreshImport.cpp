@@ -56,9 +56,9 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
     if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);
 
     const bool trc = IsTrcPath(path);
-    auto* importer = static_cast<SceneImport*>(
-        session.CreatePlugin(trc ? kImportTrcClassId : kImportHtrClassId));
-    if (importer == nullptr) return false;
+    const auto importer =
+        session.Create<SceneImport>(trc ? kImportTrcClassId : kImportHtrClassId);
+    if (!importer) return false;
     DialogFlagDriver dialog(io, "import");
     if (trc) {
         ChooseTrcOptions(dialog);
@@ -70,7 +70,6 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
         return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
                                   &brindle::host::HostInterface(), FALSE);
     });
-    delete importer;
     if (result != 1 || !dialog.Accepted() || dialog.ErrorReported()) {
         session.Error(path + ": the import did not succeed");
         return false;

@@ -47,8 +47,8 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-htr");
     if (!session.Open(options.scene, options.host)) return kExitFailed;
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClassId));
-    if (importer == nullptr) return kExitFailed;
+    const auto importer = session.Create<SceneImport>(kImportHtrClassId);
+    if (!importer) return kExitFailed;
 
     DialogFlagDriver driver(io, "import-htr");
     QueueDialogFlags(options, driver);
@@ -58,7 +58,6 @@ int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
                                   &brindle::host::HostInterface(),
                                   options.suppressPrompts ? TRUE : FALSE);
     });
-    delete importer;
     if (result == 0) {
         session.Error("the import failed; the scene was not changed");
         return kExitFailed;

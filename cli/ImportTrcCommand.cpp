@@ -47,8 +47,8 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-trc");
     if (!session.Open(options.scene, options.host)) return kExitFailed;
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportTrcClassId));
-    if (importer == nullptr) return kExitFailed;
+    const auto importer = session.Create<SceneImport>(kImportTrcClassId);
+    if (!importer) return kExitFailed;
 
     DialogFlagDriver driver(io, "import-trc");
     QueueDialogFlags(options, driver);
@@ -58,7 +58,6 @@ int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
                                   &brindle::host::HostInterface(),
                                   options.suppressPrompts ? TRUE : FALSE);
     });
-    delete importer;
     // The importer answers 1 whatever happened; what it reported tells.
     if (!options.suppressPrompts && !driver.Accepted()) {
         session.Error("the options were not accepted; nothing was imported");

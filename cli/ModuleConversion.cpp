@@ -215,7 +215,7 @@ ModuleConversionResult RunModuleConversion(const ModuleConversion& run, const Co
     store.UseFile("");
     StoreSettings(run, store.CurrentUser());
     bool started = false;
-    if (auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClass))) {
+    if (auto panel = session.Create<UtilityObj>(kUtilitiesClass)) {
         result.ran = true;
         SourcesDriver driver(run, io);
         {
@@ -233,7 +233,7 @@ ModuleConversionResult RunModuleConversion(const ModuleConversion& run, const Co
             if (!result.converted) result.writeError = watcher.LastError();
         }
         result.reported = driver.Reported();
-        delete panel;
+        panel.reset();
         for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
             session.Error(TextCodec::EncodeUtf8(problem));
         }

@@ -127,8 +127,8 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     const std::int64_t tpf = scene.TicksPerFrame();
     scene.SetAnimationRange(Interval(static_cast<TimeValue>(tpf * (first - 1)),
                                      static_cast<TimeValue>(tpf * last)));
-    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClassId));
-    if (exporter == nullptr) return kExitFailed;
+    const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
+    if (!exporter) return kExitFailed;
     DialogFlagDriver exportDialog(io, "roundtrip");
     exportDialog.Choose(IDC_SAVED_POSE, "saved pose");
     exportDialog.Check(IDC_EXPORT_ANIMATION, true, "animation");
@@ -143,7 +143,6 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
         return exporter->DoExport(written.c_str(), &brindle::host::HostExportInterface(),
                                   &brindle::host::HostInterface(), FALSE, 0);
     }) == 1 && exportDialog.Accepted();
-    delete exporter;
     if (!exported) {
         session.Error(options.output + ": the export did not succeed");
         return kExitFailed;

@@ -12,7 +12,6 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/DialogFlags.h"
 #include "cli/HostProgress.h"
-#include "cli/ModuleLocation.h"
 
 using brindle::host::Scene;
 
@@ -42,10 +41,6 @@ std::optional<double> ParseSystemUnit(const std::string& text) {
         return std::nullopt;
     }
     return millimetres;
-}
-
-void SceneSession::Error(const std::string& what) const {
-    io_.Err("tovfileio " + command_ + ": " + what + "\n");
 }
 
 bool SceneSession::Open(const std::string& path, const HostSettings& settings, bool mustExist) {
@@ -104,20 +99,6 @@ int SceneSession::Drive(DialogFlagDriver& driver, const std::function<int()>& op
         Error(TextCodec::EncodeUtf8(problem));
     }
     return result;
-}
-
-void* SceneSession::CreatePlugin(const Class_ID& id) {
-    if (!module_) module_ = LoadModule(io_);
-    if (!module_) return nullptr;
-    for (ClassDesc* desc : module_->Classes()) {
-        if (desc != nullptr && desc->ClassID() == id) {
-            void* plugin = desc->Create(FALSE);
-            if (plugin == nullptr) Error("the module could not create its plug-in");
-            return plugin;
-        }
-    }
-    Error("the module has no such plug-in class");
-    return nullptr;
 }
 
 bool SceneSession::Save() {

@@ -31,8 +31,8 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
              bool create) {
     SceneSession session(io, name);
     if (!session.Open(options.scene, HostSettings{}, true)) return kExitFailed;
-    auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClassId));
-    if (panel == nullptr) return kExitFailed;
+    auto panel = session.Create<UtilityObj>(kUtilitiesClassId);
+    if (!panel) return kExitFailed;
     LineDriver driver(io.in, io.out);
     if (options.output) {
         driver.PresetSaveFile(GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE),
@@ -50,7 +50,7 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
         }
         panel->EndEditParams(&brindle::host::HostInterface(), nullptr);
     }
-    delete panel;
+    panel.reset();  // saves the panel's settings
     // Each problem once: input that ends during the walk ends every pick.
     std::vector<std::wstring> problems;
     for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
