@@ -34,11 +34,11 @@ int RunAbout(const CommandIO& io) {
         }
         driver.Queue({brindle::host::DialogAction::Kind::Click, okButton, {}});
     });
-    {
-        InstalledDriver installed(driver);
+    const PluginRun run = runner.Run(PluginOperation::Interactive(), driver, [&] {
         importer->ShowAbout(brindle::host::MainWindow());
-    }
-    return kExitOk;
+        return 0;  // the box has no result of its own
+    });
+    return run.Succeeded() ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -55,18 +55,15 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "export-htr");
     QueueDialogFlags(options, driver);
-    const int result = session.Drive(driver, [&] {
-        return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
-                                  &brindle::host::HostExportInterface(),
-                                  &brindle::host::HostInterface(),
-                                  options.suppressPrompts ? TRUE : FALSE, 0);
-    });
-    if (result == 0) {
-        session.Error("the export failed; nothing was written");
-        return kExitFailed;
-    }
-    if (!options.suppressPrompts && !driver.Accepted()) {
-        session.Error("the options were not accepted; nothing was written");
+    const PluginRun run =
+        session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
+            return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
+                                      &brindle::host::HostExportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE, 0);
+        });
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
         return kExitFailed;
     }
     if (!output.Finish(io, error)) {

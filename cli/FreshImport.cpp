@@ -66,11 +66,11 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
         ChooseHtrOptions(dialog, options.tcb);
     }
     const std::wstring input = TextCodec::PathToWide(path);
-    const int result = session.Drive(dialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Import(false), dialog, [&] {
         return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
                                   &brindle::host::HostInterface(), FALSE);
     });
-    if (result != 1 || !dialog.Accepted() || dialog.ErrorReported()) {
+    if (!run.Succeeded()) {
         session.Error(path + ": the import did not succeed");
         return false;
     }

@@ -52,18 +52,15 @@ int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "import-htr");
     QueueDialogFlags(options, driver);
-    const int result = session.Drive(driver, [&] {
-        return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                  &brindle::host::HostImportInterface(),
-                                  &brindle::host::HostInterface(),
-                                  options.suppressPrompts ? TRUE : FALSE);
-    });
-    if (result == 0) {
-        session.Error("the import failed; the scene was not changed");
-        return kExitFailed;
-    }
-    if (!options.suppressPrompts && !driver.Accepted()) {
-        session.Error("the options were not accepted; nothing was imported");
+    const PluginRun run =
+        session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
+            return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                      &brindle::host::HostImportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE);
+        });
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
         return kExitFailed;
     }
     return session.Save() ? kExitOk : kExitFailed;

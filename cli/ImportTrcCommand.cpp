@@ -52,19 +52,15 @@ int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "import-trc");
     QueueDialogFlags(options, driver);
-    session.Drive(driver, [&] {
-        return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                  &brindle::host::HostImportInterface(),
-                                  &brindle::host::HostInterface(),
-                                  options.suppressPrompts ? TRUE : FALSE);
-    });
-    // The importer answers 1 whatever happened; what it reported tells.
-    if (!options.suppressPrompts && !driver.Accepted()) {
-        session.Error("the options were not accepted; nothing was imported");
-        return kExitFailed;
-    }
-    if (driver.ErrorReported()) {
-        session.Error("the import failed; the scene was not changed");
+    const PluginRun run =
+        session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
+            return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                      &brindle::host::HostImportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE);
+        });
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
         return kExitFailed;
     }
     return session.Save() ? kExitOk : kExitFailed;

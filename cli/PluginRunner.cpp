@@ -1,6 +1,12 @@
 #include "cli/PluginRunner.h"
 
+#include <algorithm>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/CommandLineDriver.h"
+#include "cli/HostProgress.h"
 #include "cli/ModuleLocation.h"
+#include "cli/WatchingDriver.h"
 
 void PluginRunner::Error(const std::string& what) const {
     io_.Err("tovfileio " + command_ + ": " + what + "\n");
@@ -19,4 +25,27 @@ ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, con
     }
     Error("the module has no such plug-in class");
     return nullptr;
+}
+
+PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiDriver& driver,
+                            const std::function<int()>& call) {
+    PluginRun run;
+    run.operation = operation;
+    {
+        WatchingDriver watching(driver, run);
+        InstalledDriver installed(watching);
+        HostProgressBar progress(io_.err);
+        run.result = call();
+    }
+    // Input that ends during a pick ends every pick that follows: one line each.
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        std::string text = TextCodec::EncodeUtf8(problem);
+        if (std::find(run.uiProblems.begin(), run.uiProblems.end(), text) !=
+            run.uiProblems.end()) {
+            continue;
+        }
+        Error(text);
+        run.uiProblems.push_back(std::move(text));
+    }
+    return run;
 }

@@ -1,20 +1,25 @@
-// How a command gets the module's plug-ins: the module loaded once, and its
+// How a command runs the module's plug-ins: the module loaded once, its
 // plug-ins created by class id as the host base class their super class
-// names, owned until the command is done with them.
+// names, and every operation run the same way, with a driver acting in the
+// user interface, ending in one record of what came of it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "brindle/host/PluginModule.h"
+#include "brindle/host/UiDriver.h"
 #include "brindle/sdk/ClassDesc.h"
 #include "cli/CommandIO.h"
 #include "cli/OwnedPlugin.h"
+#include "cli/PluginRun.h"
 
 class PluginRunner {
 public:
     // `command` names the command in messages ("import-htr").
-    PluginRunner(const CommandIO& io, std::string command) : io_(io), command_(std::move(command)) {}
+    PluginRunner(const CommandIO& io, std::string command)
+        : io_(io), command_(std::move(command)) {}
 
     // A new object of the module's class `id` (loading the module first);
     // null, with the reason on standard error, when the module has no such
@@ -23,6 +28,14 @@ public:
     // code deletes it.
     template <class T>
     OwnedPlugin<T> Create(const Class_ID& id);
+
+    // Runs `call`, an operation of a plug-in, with `driver` acting in the
+    // user interface and the host's progress shown on a terminal. The record
+    // holds what `call` returned (work in the module's windows has no result:
+    // 0), the messages shown and how the last modal dialog ended; what the
+    // user interface could not do is said on standard error, each once.
+    PluginRun Run(const PluginOperation& operation, brindle::host::UiDriver& driver,
+                  const std::function<int()>& call);
 
     // Says "tovfileio COMMAND: WHAT" on standard error.
     void Error(const std::string& what) const;

@@ -139,11 +139,11 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     exportDialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
     exportDialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
     const std::wstring written = TextCodec::PathToWide(output.WritePath());
-    const bool exported = session.Drive(exportDialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Export(false), exportDialog, [&] {
         return exporter->DoExport(written.c_str(), &brindle::host::HostExportInterface(),
                                   &brindle::host::HostInterface(), FALSE, 0);
-    }) == 1 && exportDialog.Accepted();
-    if (!exported) {
+    });
+    if (!run.Succeeded()) {
         session.Error(options.output + ": the export did not succeed");
         return kExitFailed;
     }

@@ -6,12 +6,9 @@
 
 #include <sys/stat.h>
 
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "brindle/sdk/TextCodec.h"
-#include "cli/DialogFlags.h"
-#include "cli/HostProgress.h"
 
 using brindle::host::Scene;
 
@@ -41,6 +38,21 @@ std::optional<double> ParseSystemUnit(const std::string& text) {
         return std::nullopt;
     }
     return millimetres;
+}
+
+const char* FailureText(const PluginRun& run) {
+    const bool notAccepted = run.Failure() == PluginFailure::NotAccepted;
+    switch (run.operation.kind) {
+        case PluginOperation::Kind::Import:
+            return notAccepted ? "the options were not accepted; nothing was imported"
+                               : "the import failed; the scene was not changed";
+        case PluginOperation::Kind::Export:
+            return notAccepted ? "the options were not accepted; nothing was written"
+                               : "the export failed; nothing was written";
+        case PluginOperation::Kind::Interactive:
+            break;
+    }
+    return "the module did not finish its work";
 }
 
 bool SceneSession::Open(const std::string& path, const HostSettings& settings, bool mustExist) {
@@ -86,19 +98,6 @@ bool SceneSession::Open(const std::string& path, const HostSettings& settings, b
         scene.Select(node);
     }
     return true;
-}
-
-int SceneSession::Drive(DialogFlagDriver& driver, const std::function<int()>& operation) {
-    int result;
-    {
-        InstalledDriver installed(driver);
-        HostProgressBar progress(io_.err);
-        result = operation();
-    }
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        Error(TextCodec::EncodeUtf8(problem));
-    }
-    return result;
 }
 
 bool SceneSession::Save() {

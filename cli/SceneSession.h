@@ -1,10 +1,10 @@
 // What the commands that work on a scene share: the scene document named by
 // --scene (a new scene when the file does not exist yet), the host settings
-// given before the plug-in runs, the module's plug-ins (see PluginRunner),
-// and saving the scene only when the command succeeded.
+// given before the plug-in runs, the module's plug-ins, run as every
+// command runs them (see PluginRunner), and saving the scene only when the
+// command succeeded.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +13,6 @@
 
 #include "cli/CommandIO.h"
 #include "cli/PluginRunner.h"
-
-class DialogFlagDriver;
 
 struct HostSettings {
     std::optional<int> fps;
@@ -30,6 +28,10 @@ void AddHostSettingOptions(CLI::App& command, HostSettings& settings);
 // number of millimetres; none for anything else.
 std::optional<double> ParseSystemUnit(const std::string& text);
 
+// What a scene command says when `run` did not succeed: a failed import
+// leaves the scene document as it was, a failed export writes nothing.
+const char* FailureText(const PluginRun& run);
+
 class SceneSession : public PluginRunner {
 public:
     SceneSession(const CommandIO& io, std::string command)
@@ -39,10 +41,6 @@ public:
     // such file, unless `mustExist`) and applies `settings`; false, with the
     // reason on standard error, when the document or a setting cannot be used.
     bool Open(const std::string& path, const HostSettings& settings, bool mustExist = false);
-    // Runs a plug-in's `operation` with `driver` acting in its dialogs and
-    // the host's progress shown on a terminal, then says on standard error
-    // what the user interface could not do; the operation's result.
-    int Drive(DialogFlagDriver& driver, const std::function<int()>& operation);
     // Writes the scene back to its document; false, with the reason on
     // standard error, when it could not be written.
     bool Save();
