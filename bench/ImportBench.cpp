@@ -17,14 +17,12 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "htr/HTRFile.h"
+#include "plugin/ClassIds.h"
 #include "trc/TRCFile.h"
 
 namespace {
 
 using brindle::host::Scene;
-
-constexpr Class_ID kImportHtr(0x52871D2D, 0x79755925);
-constexpr Class_ID kImportTrc(0x36712537, 0x27265B43);
 
 struct KeyMemory {
     std::size_t keys = 0;
@@ -102,7 +100,7 @@ void RunImportBenchmark(benchmark::State& state, const Class_ID& id,
 
 // args: segments, frames
 void BM_HtrImport(benchmark::State& state) {
-    RunImportBenchmark<HTRFile>(state, kImportHtr,
+    RunImportBenchmark<HTRFile>(state, kImportHtrClassId,
                                 tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
                                                   static_cast<std::uint32_t>(state.range(1))));
 }
@@ -116,7 +114,7 @@ BENCHMARK(BM_HtrImport)
 
 // args: markers, rows
 void BM_TrcImport(benchmark::State& state) {
-    RunImportBenchmark<TRCFile>(state, kImportTrc,
+    RunImportBenchmark<TRCFile>(state, kImportTrcClassId,
                                 tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
                                                   static_cast<std::uint32_t>(state.range(1))));
 }

@@ -2,25 +2,21 @@
 #include <memory>
 #include <string>
 
-#include "brindle/host/PluginModule.h"
 #include "brindle/host/UiDriver.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/CommandLineDriver.h"
 #include "cli/Commands.h"
-#include "cli/ModuleLocation.h"
+#include "cli/PluginRunner.h"
+#include "plugin/ClassIds.h"
 
 namespace {
 
 int RunAbout(const CommandIO& io) {
-    const auto module = LoadModule(io);
-    if (!module) return kExitFailed;
-    ClassDesc* desc = module->Classes().empty() ? nullptr : module->Classes().front();
-    auto* importer = desc != nullptr ? static_cast<SceneImport*>(desc->Create(FALSE)) : nullptr;
-    if (importer == nullptr) {
-        io.Err("tovfileio about: the module created no importer\n");
-        return kExitFailed;
-    }
+    // Every plug-in of the module shows the same box; the HTR importer's is shown.
+    PluginRunner runner(io, "about");
+    const auto importer = runner.Create<SceneImport>(kImportHtrClassId);
+    if (!importer) return kExitFailed;
     // Show what the box holds, then press its OK button.
     CommandLineDriver driver(io);
     driver.OnDialogOpened([&io, &driver](const brindle::host::DialogView& dialog) {
@@ -38,12 +34,11 @@ int RunAbout(const CommandIO& io) {
         }
         driver.Queue({brindle::host::DialogAction::Kind::Click, okButton, {}});
     });
-    {
-        InstalledDriver installed(driver);
+    const PluginRun run = runner.Run(PluginOperation::Interactive(), driver, [&] {
         importer->ShowAbout(brindle::host::MainWindow());
-    }
-    delete importer;
-    return kExitOk;
+        return 0;  // the box has no result of its own
+    });
+    return run.Succeeded() ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ void DialogFlagDriver::Type(int edit, std::wstring text, std::string flag) {
 }
 
 std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView& dialog) {
-    ran_ = true;
     while (!intents_.empty()) {
         const Intent intent = std::move(intents_.front());
         intents_.pop_front();
@@ -48,18 +47,6 @@ std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView&
     }
     // OK was refused (the module said why): close the dialog as a person would.
     return DialogAction{DialogAction::Kind::Click, IDC_CANCEL, {}};
-}
-
-int DialogFlagDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
-    const std::wstring& caption = request.caption;
-    if (caption.size() >= 5 && caption.compare(caption.size() - 5, 5, L"Error") == 0) {
-        errorReported_ = true;
-    }
-    return CommandLineDriver::AnswerMessageBox(request);
-}
-
-void DialogFlagDriver::DialogClosed(const DialogView& /*dialog*/, INT_PTR result) {
-    accepted_ = result == 1;
 }
 
 void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,

@@ -28,15 +28,6 @@ public:
 
     std::optional<brindle::host::DialogAction> NextDialogAction(
         const brindle::host::DialogView& dialog) override;
-    int AnswerMessageBox(const brindle::host::MessageBoxRequest& request) override;
-    void DialogClosed(const brindle::host::DialogView& dialog, INT_PTR result) override;
-
-    // Whether a dialog ran, and whether it ended with OK.
-    bool DialogRan() const { return ran_; }
-    bool Accepted() const { return accepted_; }
-    // Whether the plug-in reported an error (a message whose title names
-    // one), for operations that return the same result either way.
-    bool ErrorReported() const { return errorReported_; }
 
 private:
     struct Intent {
@@ -51,9 +42,6 @@ private:
     std::string command_;
     std::deque<Intent> intents_;
     bool okPressed_ = false;
-    bool ran_ = false;
-    bool accepted_ = false;
-    bool errorReported_ = false;
 };
 
 // The time and scale controls the import and export dialogs share: the

@@ -11,11 +11,10 @@
 #include "cli/DialogFlags.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kExportHtrClass(0x79A30F94, 0x5AD43C07);
 
 struct ExportHtrOptions {
     std::string output;
@@ -51,24 +50,20 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
         session.Error(options.output + ": " + error);
         return kExitFailed;
     }
-    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClass));
-    if (exporter == nullptr) return kExitFailed;
+    const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
+    if (!exporter) return kExitFailed;
 
     DialogFlagDriver driver(io, "export-htr");
     QueueDialogFlags(options, driver);
-    const int result = session.Drive(driver, [&] {
-        return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
-                                  &brindle::host::HostExportInterface(),
-                                  &brindle::host::HostInterface(),
-                                  options.suppressPrompts ? TRUE : FALSE, 0);
-    });
-    delete exporter;
-    if (result == 0) {
-        session.Error("the export failed; nothing was written");
-        return kExitFailed;
-    }
-    if (!options.suppressPrompts && !driver.Accepted()) {
-        session.Error("the options were not accepted; nothing was written");
+    const PluginRun run =
+        session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
+            return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
+                                      &brindle::host::HostExportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE, 0);
+        });
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
         return kExitFailed;
     }
     if (!output.Finish(io, error)) {

@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <cctype>
 
-#include "brindle/host/RegistryStore.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/DialogFlags.h"
+#include "cli/TemporaryRegistry.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
-constexpr Class_ID kImportTrcClass(0x36712537, 0x27265B43);
 
 void ChooseHtrOptions(DialogFlagDriver& dialog, bool tcb) {
     dialog.Choose(IDC_HTR_CREATE, "create");
@@ -52,15 +50,15 @@ bool IsTrcPath(const std::string& path) {
 
 bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
                           const FreshImportOptions& options) {
-    brindle::host::RegistryStore::Instance().UseFile("");
+    const TemporaryRegistry registry;
     brindle::host::Scene& scene = brindle::host::Scene::Current();
     scene.Clear();
     if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);
 
     const bool trc = IsTrcPath(path);
-    auto* importer =
-        static_cast<SceneImport*>(session.CreatePlugin(trc ? kImportTrcClass : kImportHtrClass));
-    if (importer == nullptr) return false;
+    const auto importer =
+        session.Create<SceneImport>(trc ? kImportTrcClassId : kImportHtrClassId);
+    if (!importer) return false;
     DialogFlagDriver dialog(io, "import");
     if (trc) {
         ChooseTrcOptions(dialog);
@@ -68,12 +66,11 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
         ChooseHtrOptions(dialog, options.tcb);
     }
     const std::wstring input = TextCodec::PathToWide(path);
-    const int result = session.Drive(dialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Import(false), dialog, [&] {
         return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
                                   &brindle::host::HostInterface(), FALSE);
     });
-    delete importer;
-    if (result != 1 || !dialog.Accepted() || dialog.ErrorReported()) {
+    if (!run.Succeeded()) {
         session.Error(path + ": the import did not succeed");
         return false;
     }

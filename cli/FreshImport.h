@@ -2,8 +2,9 @@
 // own importer, for commands that work on what an import makes (round trip,
 // glTF, preview): create mode, base position and animation keyed, all
 // frames, the file's frame rate, size and scale 1; a TRC file makes one
-// sphere per marker. The dialogs' settings stay in memory, so a person's
-// remembered options are not changed.
+// sphere per marker. The dialog's settings stay in a registry in memory
+// for the import (see TemporaryRegistry), so a person's remembered options
+// are neither used nor changed.
 #pragma once
 
 #include <string>

@@ -10,11 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kImportHtrClass(0x52871D2D, 0x79755925);
 
 struct ImportHtrOptions {
     std::string input;
@@ -48,24 +47,20 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-htr");
     if (!session.Open(options.scene, options.host)) return kExitFailed;
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportHtrClass));
-    if (importer == nullptr) return kExitFailed;
+    const auto importer = session.Create<SceneImport>(kImportHtrClassId);
+    if (!importer) return kExitFailed;
 
     DialogFlagDriver driver(io, "import-htr");
     QueueDialogFlags(options, driver);
-    const int result = session.Drive(driver, [&] {
-        return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                  &brindle::host::HostImportInterface(),
-                                  &brindle::host::HostInterface(),
-                                  options.suppressPrompts ? TRUE : FALSE);
-    });
-    delete importer;
-    if (result == 0) {
-        session.Error("the import failed; the scene was not changed");
-        return kExitFailed;
-    }
-    if (!options.suppressPrompts && !driver.Accepted()) {
-        session.Error("the options were not accepted; nothing was imported");
+    const PluginRun run =
+        session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
+            return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                      &brindle::host::HostImportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE);
+        });
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
         return kExitFailed;
     }
     return session.Save() ? kExitOk : kExitFailed;

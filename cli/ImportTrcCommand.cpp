@@ -10,11 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kImportTrcClass(0x36712537, 0x27265B43);
 
 struct ImportTrcOptions {
     std::string input;
@@ -48,25 +47,20 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-trc");
     if (!session.Open(options.scene, options.host)) return kExitFailed;
-    auto* importer = static_cast<SceneImport*>(session.CreatePlugin(kImportTrcClass));
-    if (importer == nullptr) return kExitFailed;
+    const auto importer = session.Create<SceneImport>(kImportTrcClassId);
+    if (!importer) return kExitFailed;
 
     DialogFlagDriver driver(io, "import-trc");
     QueueDialogFlags(options, driver);
-    session.Drive(driver, [&] {
-        return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                  &brindle::host::HostImportInterface(),
-                                  &brindle::host::HostInterface(),
-                                  options.suppressPrompts ? TRUE : FALSE);
-    });
-    delete importer;
-    // The importer answers 1 whatever happened; what it reported tells.
-    if (!options.suppressPrompts && !driver.Accepted()) {
-        session.Error("the options were not accepted; nothing was imported");
-        return kExitFailed;
-    }
-    if (driver.ErrorReported()) {
-        session.Error("the import failed; the scene was not changed");
+    const PluginRun run =
+        session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
+            return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
+                                      &brindle::host::HostImportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE);
+        });
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
         return kExitFailed;
     }
     return session.Save() ? kExitOk : kExitFailed;

@@ -135,7 +135,6 @@ void LineDriver::ShowPickable() {
 int LineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
     const std::string shown = Utf8(request.caption) + ": " + Utf8(request.text);
     if ((request.type & 0xF) == MB_OK) {
-        messages_.push_back(request.text);
         Say(shown + "\n");
         return IDOK;
     }

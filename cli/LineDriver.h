@@ -21,8 +21,6 @@ public:
         presetTitle_ = std::move(title);
         presetPath_ = std::move(path);
     }
-    // The texts of the OK-only messages shown so far.
-    const std::vector<std::wstring>& Messages() const { return messages_; }
 
     int AnswerMessageBox(const brindle::host::MessageBoxRequest& request) override;
     std::optional<brindle::host::DialogAction> NextDialogAction(
@@ -45,7 +43,6 @@ private:
     std::FILE* out_;
     std::wstring presetTitle_;
     std::wstring presetPath_;
-    std::vector<std::wstring> messages_;
     std::wstring lastShown_;
     bool inputEnded_ = false;
 };

@@ -15,13 +15,14 @@
 #include "cli/JsonWriter.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
+#include "cli/TemporaryRegistry.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
 
 using brindle::host::Scene;
 
-constexpr Class_ID kExportHtrClass(0x79A30F94, 0x5AD43C07);
 
 struct RoundtripOptions {
     std::string input;
@@ -103,6 +104,9 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
         session.Error(options.output + ": " + outputError);
         return kExitFailed;
     }
+    // Both dialogs keep their settings in memory, so a person's remembered
+    // options are neither used nor changed.
+    // mutated
     // The scene's system unit is the file's, so that single precision is
     // spent on the file's own magnitudes.
     FreshImportOptions fresh;
@@ -123,8 +127,8 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     const std::int64_t tpf = scene.TicksPerFrame();
     scene.SetAnimationRange(Interval(static_cast<TimeValue>(tpf * (first - 1)),
                                      static_cast<TimeValue>(tpf * last)));
-    auto* exporter = static_cast<SceneExport*>(session.CreatePlugin(kExportHtrClass));
-    if (exporter == nullptr) return kExitFailed;
+    const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
+    if (!exporter) return kExitFailed;
     DialogFlagDriver exportDialog(io, "roundtrip");
     exportDialog.Choose(IDC_SAVED_POSE, "saved pose");
     exportDialog.Check(IDC_EXPORT_ANIMATION, true, "animation");
@@ -135,12 +139,11 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     exportDialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
     exportDialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
     const std::wstring written = TextCodec::PathToWide(output.WritePath());
-    const bool exported = session.Drive(exportDialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Export(false), exportDialog, [&] {
         return exporter->DoExport(written.c_str(), &brindle::host::HostExportInterface(),
                                   &brindle::host::HostInterface(), FALSE, 0);
-    }) == 1 && exportDialog.Accepted();
-    delete exporter;
-    if (!exported) {
+    });
+    if (!run.Succeeded()) {
         session.Error(options.output + ": the export did not succeed");
         return kExitFailed;
     }

@@ -6,13 +6,9 @@
 
 #include <sys/stat.h>
 
-#include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "brindle/sdk/TextCodec.h"
-#include "cli/DialogFlags.h"
-#include "cli/HostProgress.h"
-#include "cli/ModuleLocation.h"
 
 using brindle::host::Scene;
 
@@ -44,8 +40,19 @@ std::optional<double> ParseSystemUnit(const std::string& text) {
     return millimetres;
 }
 
-void SceneSession::Error(const std::string& what) const {
-    io_.Err("tovfileio " + command_ + ": " + what + "\n");
+const char* FailureText(const PluginRun& run) {
+    const bool notAccepted = run.Failure() == PluginFailure::NotAccepted;
+    switch (run.operation.kind) {
+        case PluginOperation::Kind::Import:
+            return notAccepted ? "the options were not accepted; nothing was imported"
+                               : "the import failed; the scene was not changed";
+        case PluginOperation::Kind::Export:
+            return notAccepted ? "the options were not accepted; nothing was written"
+                               : "the export failed; nothing was written";
+        case PluginOperation::Kind::Interactive:
+            break;
+    }
+    return "the module did not finish its work";
 }
 
 bool SceneSession::Open(const std::string& path, const HostSettings& settings, bool mustExist) {
@@ -91,33 +98,6 @@ bool SceneSession::Open(const std::string& path, const HostSettings& settings, b
         scene.Select(node);
     }
     return true;
-}
-
-int SceneSession::Drive(DialogFlagDriver& driver, const std::function<int()>& operation) {
-    int result;
-    {
-        InstalledDriver installed(driver);
-        HostProgressBar progress(io_.err);
-        result = operation();
-    }
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        Error(TextCodec::EncodeUtf8(problem));
-    }
-    return result;
-}
-
-void* SceneSession::CreatePlugin(const Class_ID& id) {
-    if (!module_) module_ = LoadModule(io_);
-    if (!module_) return nullptr;
-    for (ClassDesc* desc : module_->Classes()) {
-        if (desc != nullptr && desc->ClassID() == id) {
-            void* plugin = desc->Create(FALSE);
-            if (plugin == nullptr) Error("the module could not create its plug-in");
-            return plugin;
-        }
-    }
-    Error("the module has no such plug-in class");
-    return nullptr;
 }
 
 bool SceneSession::Save() {

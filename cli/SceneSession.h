@@ -1,22 +1,18 @@
 // What the commands that work on a scene share: the scene document named by
 // --scene (a new scene when the file does not exist yet), the host settings
-// given before the plug-in runs, the module's plug-in classes, and saving the
-// scene only when the command succeeded.
+// given before the plug-in runs, the module's plug-ins, run as every
+// command runs them (see PluginRunner), and saving the scene only when the
+// command succeeded.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
-#include "brindle/host/PluginModule.h"
-#include "brindle/sdk/ClassDesc.h"
 #include "cli/CommandIO.h"
-
-class DialogFlagDriver;
+#include "cli/PluginRunner.h"
 
 struct HostSettings {
     std::optional<int> fps;
@@ -32,30 +28,23 @@ void AddHostSettingOptions(CLI::App& command, HostSettings& settings);
 // number of millimetres; none for anything else.
 std::optional<double> ParseSystemUnit(const std::string& text);
 
-class SceneSession {
+// What a scene command says when `run` did not succeed: a failed import
+// leaves the scene document as it was, a failed export writes nothing.
+const char* FailureText(const PluginRun& run);
+
+class SceneSession : public PluginRunner {
 public:
-    SceneSession(const CommandIO& io, std::string command) : io_(io), command_(std::move(command)) {}
+    SceneSession(const CommandIO& io, std::string command)
+        : PluginRunner(io, std::move(command)) {}
 
     // Opens the scene of `path` into the host (a new scene when there is no
     // such file, unless `mustExist`) and applies `settings`; false, with the
     // reason on standard error, when the document or a setting cannot be used.
     bool Open(const std::string& path, const HostSettings& settings, bool mustExist = false);
-    // A new object of the module's class `id` (loading the module first);
-    // null, with the reason on standard error, when there is none.
-    void* CreatePlugin(const Class_ID& id);
-    // Runs a plug-in's `operation` with `driver` acting in its dialogs and
-    // the host's progress shown on a terminal, then says on standard error
-    // what the user interface could not do; the operation's result.
-    int Drive(DialogFlagDriver& driver, const std::function<int()>& operation);
     // Writes the scene back to its document; false, with the reason on
     // standard error, when it could not be written.
     bool Save();
-    // Says "tovfileio COMMAND: WHAT" on standard error.
-    void Error(const std::string& what) const;
 
 private:
-    const CommandIO& io_;
-    std::string command_;
     std::string path_;
-    std::unique_ptr<brindle::host::PluginModule> module_;
 };

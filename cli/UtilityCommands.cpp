@@ -1,7 +1,6 @@
 // tovfileio utility and mnm-create: the module's utility panel on a scene
 // document, answered line by line on standard input (a person at a
 // terminal or a script). mnm-create presses the panel's "Create" at once.
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,16 +9,13 @@
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
-#include "cli/CommandLineDriver.h"
 #include "cli/Commands.h"
-#include "cli/HostProgress.h"
 #include "cli/LineDriver.h"
 #include "cli/SceneSession.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {
-
-constexpr Class_ID kUtilitiesClass(0x34CC2142, 0x1E45027A);
 
 struct UtilityOptions {
     std::string scene;
@@ -32,16 +28,17 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
              bool create) {
     SceneSession session(io, name);
     if (!session.Open(options.scene, HostSettings{}, true)) return kExitFailed;
-    auto* panel = static_cast<UtilityObj*>(session.CreatePlugin(kUtilitiesClass));
-    if (panel == nullptr) return kExitFailed;
+    auto panel = session.Create<UtilityObj>(kUtilitiesClassId);
+    if (!panel) return kExitFailed;
     LineDriver driver(io.in, io.out);
     if (options.output) {
         driver.PresetSaveFile(GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE),
                               TextCodec::PathToWide(*options.output));
     }
-    {
-        InstalledDriver installed(driver);
-        HostProgressBar progress(io.err);
+    // mnm-create is done when the module says the file was written.
+    const auto operation = PluginOperation::Interactive(
+        create ? GetResourceStringAsMSTR(IDS_MNM_SUCCESS) : std::wstring());
+    const PluginRun run = session.Run(operation, driver, [&] {
         panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
         if (create) {
             brindle::host::DeliverToModeless(
@@ -50,23 +47,13 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
             brindle::host::RunEvents();
         }
         panel->EndEditParams(&brindle::host::HostInterface(), nullptr);
-    }
-    delete panel;
-    // Each problem once: input that ends during the walk ends every pick.
-    std::vector<std::wstring> problems;
-    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        if (std::find(problems.begin(), problems.end(), problem) != problems.end()) continue;
-        problems.push_back(problem);
-        session.Error(TextCodec::EncodeUtf8(problem));
-    }
-    if (create) {
+        return 0;  // the panel has no result of its own
+    });
+    panel.reset();  // saves the panel's settings
+    if (!run.Succeeded()) {
         // The scene keeps the colours of a finished walk only.
-        const std::wstring success = GetResourceStringAsMSTR(IDS_MNM_SUCCESS);
-        if (std::find(driver.Messages().begin(), driver.Messages().end(), success) ==
-            driver.Messages().end()) {
-            session.Error("no MNM file was written; the scene was not changed");
-            return kExitFailed;
-        }
+        session.Error("no MNM file was written; the scene was not changed");
+        return kExitFailed;
     }
     return session.Save() ? kExitOk : kExitFailed;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "brindle/sdk/ClassDesc.h"
+#include "plugin/ClassIds.h"
 
 // The strings every descriptor owns: class name and internal name (two
 // copies of one string-table text) and the category.
@@ -30,7 +31,7 @@ public:
     ImportHTRClassDesc();
     void* Create(BOOL loading) override;
     SClass_ID SuperClassID() override { return SCENE_IMPORT_CLASS_ID; }
-    Class_ID ClassID() override { return Class_ID(0x52871D2D, 0x79755925); }
+    Class_ID ClassID() override { return kImportHtrClassId; }
 };
 
 class ImportTRCClassDesc : public ModuleClassDesc {
@@ -38,7 +39,7 @@ public:
     ImportTRCClassDesc();
     void* Create(BOOL loading) override;
     SClass_ID SuperClassID() override { return SCENE_IMPORT_CLASS_ID; }
-    Class_ID ClassID() override { return Class_ID(0x36712537, 0x27265B43); }
+    Class_ID ClassID() override { return kImportTrcClassId; }
 };
 
 class ExportHTRClassDesc : public ModuleClassDesc {
@@ -46,7 +47,7 @@ public:
     ExportHTRClassDesc();
     void* Create(BOOL loading) override;
     SClass_ID SuperClassID() override { return SCENE_EXPORT_CLASS_ID; }
-    Class_ID ClassID() override { return Class_ID(0x79A30F94, 0x5AD43C07); }
+    Class_ID ClassID() override { return kExportHtrClassId; }
 };
 
 class TOVUtilitiesClassDesc : public ModuleClassDesc {
@@ -54,7 +55,7 @@ public:
     TOVUtilitiesClassDesc();
     void* Create(BOOL loading) override;
     SClass_ID SuperClassID() override { return UTILITY_CLASS_ID; }
-    Class_ID ClassID() override { return Class_ID(0x34CC2142, 0x1E45027A); }
+    Class_ID ClassID() override { return kUtilitiesClassId; }
 };
 
 // The descriptor of each class, created at the first request; null when the

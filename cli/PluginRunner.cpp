@@ -1,0 +1,51 @@
+#include "cli/PluginRunner.h"
+
+#include <algorithm>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/CommandLineDriver.h"
+#include "cli/HostProgress.h"
+#include "cli/ModuleLocation.h"
+#include "cli/WatchingDriver.h"
+
+void PluginRunner::Error(const std::string& what) const {
+    io_.Err("tovfileio " + command_ + ": " + what + "\n");
+}
+
+ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, const char* kind) {
+    if (!module_) module_ = LoadModule(io_);
+    if (!module_) return nullptr;
+    for (ClassDesc* desc : module_->Classes()) {
+        if (desc == nullptr || !(desc->ClassID() == id)) continue;
+        if (desc->SuperClassID() != superClass) {
+            Error(std::string("the module's plug-in class is not ") + kind);
+            return nullptr;
+        }
+        return desc;
+    }
+    Error("the module has no such plug-in class");
+    return nullptr;
+}
+
+PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiDriver& driver,
+                            const std::function<int()>& call) {
+    PluginRun run;
+    run.operation = operation;
+    {
+        WatchingDriver watching(driver, run);
+        InstalledDriver installed(watching);
+        HostProgressBar progress(io_.err);
+        run.result = call();
+    }
+    // Input that ends during a pick ends every pick that follows: one line each.
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        std::string text = TextCodec::EncodeUtf8(problem);
+        if (std::find(run.uiProblems.begin(), run.uiProblems.end(), text) !=
+            run.uiProblems.end()) {
+            continue;
+        }
+        Error(text);
+        run.uiProblems.push_back(std::move(text));
+    }
+    return run;
+}
