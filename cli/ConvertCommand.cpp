@@ -66,8 +66,6 @@ const char kConvertFooter[] =
 // Padding beyond the frames held that convert writes without being asked.
 constexpr std::uint64_t kPaddingAllowance = 1000;
 
-enum class Conversion { HtrToHtr, TrcToGwm };
-
 struct ConvertOptions {
     // As given on the command line, checked once parsing is over.
     std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
@@ -322,9 +320,109 @@ bool ParseSize(const std::string& text, std::optional<std::uint64_t>& size) {
     return true;
 }
 
-// Checks the option values and the pair of files, then converts.
-int RunConvert(ConvertOptions& options, CommandContext& context) {
+// The option values checked into `settings`; the usage error, or empty.
+std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
+    settings.strict = options.strict;
+    if (!options.unitsText.empty()) {
+        settings.units = ParseUnits(options.unitsText);
+        if (!settings.units) return "unknown units '" + options.unitsText + "'";
+    }
+    if (!options.rotationUnitsText.empty()) {
+        settings.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
+        if (!settings.rotationUnits) return "unknown rotation units '" + options.rotationUnitsText + "'";
+    }
+    settings.gwm.Filter = !options.mnm.empty();
+    settings.gwm.Offset = !options.offsetText.empty();
+    float* offsets[] = {&settings.gwm.OffsetX, &settings.gwm.OffsetY, &settings.gwm.OffsetZ};
+    for (std::size_t k = 0; k < options.offsetText.size() && k < 3; ++k) {
+        const auto value = ParseFloat(options.offsetText[k]);
+        if (!value) return "not a finite number: '" + options.offsetText[k] + "'";
+        *offsets[k] = *value;
+    }
+    settings.gwm.TRCSpace = true;
+    if (!options.offsetSpaceText.empty()) {
+        if (options.offsetSpaceText != "trc" && options.offsetSpaceText != "brindle") {
+            return "option '--offset-space' takes trc or brindle";
+        }
+        settings.gwm.TRCSpace = options.offsetSpaceText == "trc";
+    }
+    if (!options.framesText.empty()) {
+        if (options.framesText != "header" && options.framesText != "held") {
+            return "option '--frames' takes header or held";
+        }
+        settings.headerFrames = options.framesText == "header";
+    }
+    if (!ParseSize(options.maxOutputText, settings.maxOutput)) {
+        return "--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'";
+    }
+    return std::string();
+}
+
+bool HtrOptionGiven(const ConvertOptions& options) {
+    return !options.unitsText.empty() || !options.rotationUnitsText.empty();
+}
+
+bool GwmOptionGiven(const ConvertOptions& options) {
+    return !options.mnm.empty() || !options.offsetText.empty() || !options.offsetSpaceText.empty();
+}
+
+// What every conversion to GWM needs of the command line; empty when usable.
+std::string GwmUsageProblem(const ConvertOptions& options, const Settings& settings) {
+    if (HtrOptionGiven(options)) return "--units and --rotation-units apply to HTR to HTR only";
+    if (settings.headerFrames && !*settings.headerFrames) {
+        return "--frames held applies to HTR to HTR only: a GWM file has the header's frame count";
+    }
+    std::string problem;
+    SourceDateEpochUsable(problem);
+    return problem;
+}
+
+int RunBatch(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
+        return usage(problem);
+    }
+    if (options.noFilter && options.mnm.empty()) return usage("--no-filter goes with --mnm");
+    if (options.outputFolder.empty()) return usage("--batch needs -o OUTDIR, the folder to write into");
+    if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+        return usage("standard input (-) cannot be a file of a batch");
+    }
+    return RunGwmBatch(GwmCommandOf(options, settings), context);
+}
+
+// IN OUT: the conversion follows the input's format and the output's name.
+int RunSingle(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
     const CommandIO& io = context.IO();
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    InputFile input;
+    std::string error;
+    if (!input.Resolve(options.in, io, error)) return Report(io, options.in, error);
+    // glTF: the file imported into a fresh scene by the module, then written.
+    if (IsGltfPath(options.out)) {
+        if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
+            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
+        }
+        return ConvertToGltf(io, options.in, input.ReadPath(), options.out);
+    }
+    // The input's format by extension or content; the output's by extension,
+    // else the input's own target.
+    const bool trcIn = input.Format() == FileFormat::Trc;
+    if (trcIn && HasExtension(options.out, ".htr")) return usage("a TRC file converts to GWM, not to HTR");
+    if (!trcIn && HasExtension(options.out, ".gwm")) return usage("an HTR file converts to HTR, not to GWM");
+    if (!trcIn) {
+        if (GwmOptionGiven(options)) {
+            return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
+        }
+        return ConvertHtr(options, settings, input, context);
+    }
+    if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
+        return usage(problem);
+    }
+    return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out, context);
+}
+
+// Checks the option values and the files, then converts.
+int RunConvert(ConvertOptions& options, CommandContext& context) {
     auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
     if (!options.batch) {
         if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
@@ -334,101 +432,10 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
         options.out = options.files[1];
     }
     Settings settings;
-    settings.strict = options.strict;
-    const bool htrOption = !options.unitsText.empty() || !options.rotationUnitsText.empty();
-    const bool gwmOption =
-        !options.mnm.empty() || !options.offsetText.empty() || !options.offsetSpaceText.empty();
-    if (!options.unitsText.empty()) {
-        settings.units = ParseUnits(options.unitsText);
-        if (!settings.units) return usage("unknown units '" + options.unitsText + "'");
+    if (const std::string problem = ParseSettings(options, settings); !problem.empty()) {
+        return usage(problem);
     }
-    if (!options.rotationUnitsText.empty()) {
-        settings.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
-        if (!settings.rotationUnits) {
-            return usage("unknown rotation units '" + options.rotationUnitsText + "'");
-        }
-    }
-    settings.gwm.Filter = !options.mnm.empty();
-    settings.gwm.Offset = !options.offsetText.empty();
-    float* offsets[] = {&settings.gwm.OffsetX, &settings.gwm.OffsetY, &settings.gwm.OffsetZ};
-    for (std::size_t k = 0; k < options.offsetText.size() && k < 3; ++k) {
-        const auto value = ParseFloat(options.offsetText[k]);
-        if (!value) return usage("not a finite number: '" + options.offsetText[k] + "'");
-        *offsets[k] = *value;
-    }
-    settings.gwm.TRCSpace = true;
-    if (!options.offsetSpaceText.empty()) {
-        if (options.offsetSpaceText != "trc" && options.offsetSpaceText != "brindle") {
-            return usage("option '--offset-space' takes trc or brindle");
-        }
-        settings.gwm.TRCSpace = options.offsetSpaceText == "trc";
-    }
-    if (!options.framesText.empty()) {
-        if (options.framesText != "header" && options.framesText != "held") {
-            return usage("option '--frames' takes header or held");
-        }
-        settings.headerFrames = options.framesText == "header";
-    }
-    if (!ParseSize(options.maxOutputText, settings.maxOutput)) {
-        return usage("--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'");
-    }
-    if (options.batch) {
-        if (htrOption) return usage("--units and --rotation-units apply to HTR to HTR only");
-        if (settings.headerFrames && !*settings.headerFrames) {
-            return usage("--frames held applies to HTR to HTR only: a GWM file has the header's "
-                         "frame count");
-        }
-        if (options.noFilter && options.mnm.empty()) return usage("--no-filter goes with --mnm");
-        if (options.outputFolder.empty()) {
-            return usage("--batch needs -o OUTDIR, the folder to write into");
-        }
-        if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
-            return usage("standard input (-) cannot be a file of a batch");
-        }
-        std::string problem;
-        if (!SourceDateEpochUsable(problem)) return usage(problem);
-        return RunGwmBatch(GwmCommandOf(options, settings), context);
-    }
-    InputFile input;
-    std::string error;
-    if (!input.Resolve(options.in, io, error)) return Report(io, options.in, error);
-    // glTF: the file imported into a fresh scene by the module, then written.
-    if (IsGltfPath(options.out)) {
-        if (gwmOption || htrOption) {
-            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
-        }
-        return ConvertToGltf(io, options.in, input.ReadPath(), options.out);
-    }
-    // The input's format by extension or content; the output's by extension,
-    // else the input's own target.
-    const bool trcIn = input.Format() == FileFormat::Trc;
-    const bool gwmOut = HasExtension(options.out, ".gwm");
-    const bool htrOut = HasExtension(options.out, ".htr");
-    Conversion conversion;
-    if (trcIn && !htrOut) {
-        conversion = Conversion::TrcToGwm;
-    } else if (!trcIn && !gwmOut) {
-        conversion = Conversion::HtrToHtr;
-    } else {
-        return usage(trcIn ? "a TRC file converts to GWM, not to HTR"
-                           : "an HTR file converts to HTR, not to GWM");
-    }
-    if (conversion == Conversion::HtrToHtr && gwmOption) {
-        return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
-    }
-    if (conversion == Conversion::TrcToGwm && htrOption) {
-        return usage("--units and --rotation-units apply to HTR to HTR only");
-    }
-    if (conversion == Conversion::TrcToGwm) {
-        if (settings.headerFrames && !*settings.headerFrames) {
-            return usage("--frames held applies to HTR to HTR only: a GWM file has the header's "
-                         "frame count");
-        }
-        std::string problem;
-        if (!SourceDateEpochUsable(problem)) return usage(problem);
-    }
-    if (conversion == Conversion::HtrToHtr) return ConvertHtr(options, settings, input, context);
-    return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out, context);
+    return options.batch ? RunBatch(options, settings, context) : RunSingle(options, settings, context);
 }
 
 }  // namespace

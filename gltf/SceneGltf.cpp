@@ -93,16 +93,10 @@ std::array<double, 4> GltfAxes::Rotation(const Quat& q) const {
 
 std::array<double, 3> GltfAxes::Scale(const Point3& s) const { return {s.x, s.z, s.y}; }
 
-tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
-    tinygltf::Model model;
-    model.asset.version = "2.0";
-    model.asset.generator = generator;
-    const GltfAxes axes{scene.SystemUnitMillimetres() / 1000.0};
+namespace {
 
-    std::unordered_map<const SceneNode*, int> index;
-    const auto& nodes = scene.Nodes();
-    for (std::size_t i = 0; i < nodes.size(); ++i) index[nodes[i]] = static_cast<int>(i);
-
+// The earliest key time of the scene, or 0 when no key is before it.
+TimeValue EarliestKey(const std::vector<SceneNode*>& nodes) {
     TimeValue earliest = 0;
     for (SceneNode* node : nodes) {
         auto& tm = node->Transform();
@@ -113,45 +107,37 @@ tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
             earliest = std::min(earliest, tm.Rotation().Track()[0].time);
         }
     }
+    return earliest;
+}
 
-    BufferBuilder buffer(model);
-    tinygltf::Animation animation;
-    animation.name = "Take";
-    auto addChannel = [&](int node, const char* path, std::vector<float> times,
-                          std::vector<float> values, int components) {
-        tinygltf::AnimationSampler sampler;
-        sampler.input = buffer.Add(times, 1, true);
-        sampler.output = buffer.Add(values, components, false);
-        sampler.interpolation = "LINEAR";
-        animation.samplers.push_back(sampler);
-        tinygltf::AnimationChannel channel;
-        channel.sampler = static_cast<int>(animation.samplers.size()) - 1;
-        channel.target_node = node;
-        channel.target_path = path;
-        animation.channels.push_back(channel);
-    };
-    // Times in seconds; a scene with keys before 0 is shifted to start at 0,
-    // as glTF times are not negative.
-    auto seconds = [earliest](TimeValue t) {
-        return static_cast<float>(double(t - earliest) / TIME_TICKSPERSEC);
-    };
+// A node with its name, children, rest pose (the values held without keys)
+// and user properties.
+tinygltf::Node GltfNode(SceneNode& node, const GltfAxes& axes,
+                        const std::unordered_map<const SceneNode*, int>& index) {
+    tinygltf::Node out;
+    out.name = TextCodec::EncodeUtf8(node.Name());
+    for (SceneNode* child : node.Children()) out.children.push_back(index.at(child));
+    auto& tm = node.Transform();
+    const auto t = axes.Position(tm.Position().HeldValue());
+    if (t != std::array<double, 3>{0, 0, 0}) out.translation.assign(t.begin(), t.end());
+    const auto r = axes.Rotation(tm.Rotation().HeldValue());
+    if (r != std::array<double, 4>{0, 0, 0, 1}) out.rotation.assign(r.begin(), r.end());
+    const auto s = axes.Scale(tm.Scale().HeldValue());
+    if (s != std::array<double, 3>{1, 1, 1}) out.scale.assign(s.begin(), s.end());
+    out.extras = UserProperties(node);
+    return out;
+}
 
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        SceneNode& node = *nodes[i];
-        tinygltf::Node out;
-        out.name = TextCodec::EncodeUtf8(node.Name());
-        for (SceneNode* child : node.Children()) out.children.push_back(index.at(child));
+// The one animation of the file: a channel per keyed controller.
+class TakeBuilder {
+public:
+    TakeBuilder(BufferBuilder& buffer, const GltfAxes& axes, TimeValue earliest)
+        : buffer_(buffer), axes_(axes), earliest_(earliest) {
+        animation_.name = "Take";
+    }
+
+    void AddNode(int at, SceneNode& node) {
         auto& tm = node.Transform();
-        const auto t = axes.Position(tm.Position().HeldValue());
-        if (t != std::array<double, 3>{0, 0, 0}) out.translation.assign(t.begin(), t.end());
-        const auto r = axes.Rotation(tm.Rotation().HeldValue());
-        if (r != std::array<double, 4>{0, 0, 0, 1}) out.rotation.assign(r.begin(), r.end());
-        const auto s = axes.Scale(tm.Scale().HeldValue());
-        if (s != std::array<double, 3>{1, 1, 1}) out.scale.assign(s.begin(), s.end());
-        out.extras = UserProperties(node);
-        model.nodes.push_back(std::move(out));
-
-        const int at = static_cast<int>(i);
         for (int part = 0; part < 2; ++part) {
             const auto& keys = part == 0 ? tm.Position().Track().Keys() : tm.Scale().Track().Keys();
             if (keys.empty()) continue;
@@ -159,37 +145,87 @@ tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
             times.reserve(keys.size());
             values.reserve(keys.size() * 3);
             for (const auto& key : keys) {
-                times.push_back(seconds(key.time));
-                const auto v = part == 0 ? axes.Position(key.value) : axes.Scale(key.value);
+                times.push_back(Seconds(key.time));
+                const auto v = part == 0 ? axes_.Position(key.value) : axes_.Scale(key.value);
                 for (double c : v) values.push_back(static_cast<float>(c));
             }
-            addChannel(at, part == 0 ? "translation" : "scale", std::move(times), std::move(values),
-                       3);
+            AddChannel(at, part == 0 ? "translation" : "scale", times, values, 3);
         }
-        const auto& rotations = tm.Rotation().Track().Keys();
-        if (!rotations.empty()) {
-            std::vector<float> times, values;
-            times.reserve(rotations.size());
-            values.reserve(rotations.size() * 4);
-            std::array<double, 4> previous{0, 0, 0, 1};
-            for (std::size_t k = 0; k < rotations.size(); ++k) {
-                times.push_back(seconds(rotations[k].time));
-                auto q = axes.Rotation(rotations[k].value);
-                // Consecutive keys on the same side, so that interpolation
-                // takes the short way.
-                const double dot = q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] +
-                                   q[3] * previous[3];
-                if (k > 0 && dot < 0) {
-                    for (double& c : q) c = -c;
-                }
-                previous = q;
-                for (double c : q) values.push_back(static_cast<float>(c));
+        AddRotations(at, tm.Rotation().Track().Keys());
+    }
+
+    tinygltf::Animation& Animation() { return animation_; }
+
+private:
+    template <typename Keys>
+    void AddRotations(int at, const Keys& rotations) {
+        if (rotations.empty()) return;
+        std::vector<float> times, values;
+        times.reserve(rotations.size());
+        values.reserve(rotations.size() * 4);
+        std::array<double, 4> previous{0, 0, 0, 1};
+        for (std::size_t k = 0; k < rotations.size(); ++k) {
+            times.push_back(Seconds(rotations[k].time));
+            auto q = axes_.Rotation(rotations[k].value);
+            // Consecutive keys on the same side, so that interpolation takes
+            // the short way.
+            const double dot =
+                q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] + q[3] * previous[3];
+            if (k > 0 && dot < 0) {
+                for (double& c : q) c = -c;
             }
-            addChannel(at, "rotation", std::move(times), std::move(values), 4);
+            previous = q;
+            for (double c : q) values.push_back(static_cast<float>(c));
         }
+        AddChannel(at, "rotation", times, values, 4);
+    }
+
+    void AddChannel(int node, const char* path, const std::vector<float>& times,
+                    const std::vector<float>& values, int components) {
+        tinygltf::AnimationSampler sampler;
+        sampler.input = buffer_.Add(times, 1, true);
+        sampler.output = buffer_.Add(values, components, false);
+        sampler.interpolation = "LINEAR";
+        animation_.samplers.push_back(sampler);
+        tinygltf::AnimationChannel channel;
+        channel.sampler = static_cast<int>(animation_.samplers.size()) - 1;
+        channel.target_node = node;
+        channel.target_path = path;
+        animation_.channels.push_back(channel);
+    }
+
+    // Times in seconds; a scene with keys before 0 is shifted to start at 0,
+    // as glTF times are not negative.
+    float Seconds(TimeValue t) const {
+        return static_cast<float>(double(t - earliest_) / TIME_TICKSPERSEC);
+    }
+
+    BufferBuilder& buffer_;
+    const GltfAxes& axes_;
+    TimeValue earliest_;
+    tinygltf::Animation animation_;
+};
+
+}  // namespace
+
+tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = generator;
+    const GltfAxes axes{scene.SystemUnitMillimetres() / 1000.0};
+
+    std::unordered_map<const SceneNode*, int> index;
+    const auto& nodes = scene.Nodes();
+    for (std::size_t i = 0; i < nodes.size(); ++i) index[nodes[i]] = static_cast<int>(i);
+
+    BufferBuilder buffer(model);
+    TakeBuilder take(buffer, axes, EarliestKey(nodes));
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        model.nodes.push_back(GltfNode(*nodes[i], axes, index));
+        take.AddNode(static_cast<int>(i), *nodes[i]);
     }
     buffer.Finish();
-    if (!animation.channels.empty()) model.animations.push_back(std::move(animation));
+    if (!take.Animation().channels.empty()) model.animations.push_back(std::move(take.Animation()));
 
     tinygltf::Scene gltfScene;
     gltfScene.name = "Scene";

@@ -68,6 +68,52 @@ int ImportHTR::DoImport(const wchar_t* name, ImpInterface* importer, Interface* 
     }
 }
 
+bool ImportHTR::FindApplyTarget(HTRSegment& root, INode*& targetNode, HTRSegment*& targetSegment) {
+    const int selected = host_->GetSelNodeCount();
+    if (selected == 0) {
+        Report(IDS_SELECT_SKELETON_ROOT, IDS_IMPORT_ERROR);
+        return false;
+    }
+    for (int i = 0; i < selected; ++i) {
+        Control* transform = host_->GetSelNode(i)->GetTMController();
+        if (transform != nullptr && IsBipedController(transform->ClassID())) {
+            Report(IDS_BIPED_REFUSED, IDS_IMPORT_ERROR);
+            return false;
+        }
+    }
+    INode* chosen = host_->GetSelNode(0);
+    targetNode = chosen;
+    if (IsBone(chosen)) {
+        targetSegment = root.FindInSubtree(chosen->GetName());
+        if (targetSegment == nullptr) {
+            Report(IDS_BRANCH_NOT_IN_FILE, IDS_IMPORT_ERROR);
+            return false;
+        }
+        return true;
+    }
+    // A group over a skeleton: its first child bone, else itself.
+    for (int i = 0; i < chosen->NumberOfChildren(); ++i) {
+        if (IsBone(chosen->GetChildNode(i))) {
+            targetNode = chosen->GetChildNode(i);
+            break;
+        }
+    }
+    return true;
+}
+
+INode* ImportHTR::CreateSkeleton(HTRSegment& root, const ImportHTROptions& options) {
+    INode* skeleton = BuildSkeleton(root, nullptr);
+    if (skeleton == nullptr) return nullptr;
+    if (host_->GetCancel()) return nullptr;
+    auto* dummy = static_cast<DummyObject*>(host_->CreateInstance(HELPER_CLASS_ID, DUMMY_CLASS_ID));
+    const float s = static_cast<float>(double(options.size) * options.scaleFactor);
+    dummy->SetBox({Point3(-s, -s, -s), Point3(s, s, s)});
+    INode* dummyNode = host_->CreateObjectNode(dummy);
+    dummyNode->SetName(DummyName(path_).c_str());
+    dummyNode->AttachChild(skeleton, 0);
+    return skeleton;
+}
+
 int ImportHTR::RunImport(BOOL suppressPrompts) {
     // Animate and set-key mode stay suspended, and the progress display open,
     // until this returns, whichever way it returns.
@@ -133,46 +179,10 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
     INode* targetNode = nullptr;
     HTRSegment* targetSegment = root;
     if (options.apply) {
-        const int selected = host_->GetSelNodeCount();
-        if (selected == 0) {
-            Report(IDS_SELECT_SKELETON_ROOT, IDS_IMPORT_ERROR);
-            return 0;
-        }
-        for (int i = 0; i < selected; ++i) {
-            Control* transform = host_->GetSelNode(i)->GetTMController();
-            if (transform != nullptr && IsBipedController(transform->ClassID())) {
-                Report(IDS_BIPED_REFUSED, IDS_IMPORT_ERROR);
-                return 0;
-            }
-        }
-        INode* chosen = host_->GetSelNode(0);
-        targetNode = chosen;
-        if (IsBone(chosen)) {
-            targetSegment = root->FindInSubtree(chosen->GetName());
-            if (targetSegment == nullptr) {
-                Report(IDS_BRANCH_NOT_IN_FILE, IDS_IMPORT_ERROR);
-                return 0;
-            }
-        } else {
-            // A group over a skeleton: its first child bone, else itself.
-            for (int i = 0; i < chosen->NumberOfChildren(); ++i) {
-                if (IsBone(chosen->GetChildNode(i))) {
-                    targetNode = chosen->GetChildNode(i);
-                    break;
-                }
-            }
-        }
+        if (!FindApplyTarget(*root, targetNode, targetSegment)) return 0;
     } else {
-        INode* skeleton = BuildSkeleton(*root, nullptr);
-        if (skeleton == nullptr) return 0;
-        if (host_->GetCancel()) return 0;
-        auto* dummy = static_cast<DummyObject*>(host_->CreateInstance(HELPER_CLASS_ID, DUMMY_CLASS_ID));
-        const float s = static_cast<float>(double(options.size) * options.scaleFactor);
-        dummy->SetBox({Point3(-s, -s, -s), Point3(s, s, s)});
-        INode* dummyNode = host_->CreateObjectNode(dummy);
-        dummyNode->SetName(DummyName(path_).c_str());
-        dummyNode->AttachChild(skeleton, 0);
-        targetNode = skeleton;
+        targetNode = CreateSkeleton(*root, options);
+        if (targetNode == nullptr) return 0;
     }
 
     if (options.keyBasePosition || options.animate) {

@@ -34,6 +34,12 @@ public:
 
 private:
     int RunImport(BOOL suppressPrompts);
+    // Apply mode: the node and segment the motion goes to, from the
+    // selection; false, with the message shown, when there is none.
+    bool FindApplyTarget(HTRSegment& root, INode*& targetNode, HTRSegment*& targetSegment);
+    // Create mode: the skeleton under a dummy named after the file; null
+    // when it could not be built or the user cancelled.
+    INode* CreateSkeleton(HTRSegment& root, const ImportHTROptions& options);
     INode* CreateBoneNode(const HTRSegment& segment);
     void CreateEndEffector(INode* leaf, const std::wstring& name, double length);
     // The steps of ApplyMotion for one segment; false when refused.
