@@ -1,17 +1,28 @@
 // Any byte sequence read as an HTR file must give a model or a message, and
-// every walk of the model that results must end.
+// every walk of the model that results must end. Read again from memory
+// with an observer that wants every refusal, it must give the same message,
+// and a refusal among the findings exactly when the file is refused.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <string_view>
 
+#include "brindle/sdk/TextFile.h"
 #include "fuzz/FuzzInputFile.h"
 #include "htr/HTRFile.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const FuzzInputFile input(".htr");
-    input.Write(AsText(data, size));
+namespace {
 
-    HTRFile htr;
-    htr.Read(input.WidePath());
+class Findings : public ReadObserver {
+public:
+    void Found(const ReadFinding& finding) override {
+        refused = refused || finding.effect == ReadFinding::Effect::kRefusal;
+    }
+    bool WantsEveryRefusal() const override { return true; }
+    bool refused = false;
+};
+
+void Walk(HTRFile& htr) {
     // Whatever was read, including after a failure, must be safe to walk.
     for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
         HTRSegment* segment = htr.Segment(i);
@@ -20,6 +31,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         segment->FrameTranslationAbsolute(segment->FrameCount());
     }
     if (HTRSegment* root = htr.RootSegment()) root->FindInSubtree(L"");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzInputFile input(".htr");
+    const std::string_view bytes = AsText(data, size);
+    input.Write(bytes);
+
+    HTRFile htr;
+    const std::wstring message = htr.Read(input.WidePath());
+    Walk(htr);
     htr.ConvertCalibrationUnits(kUnitsMetres);
+
+    TextFile::Reader reader;
+    if (!reader.OpenMemory(bytes)) std::abort();
+    HTRFile observed;
+    Findings findings;
+    const std::wstring observedMessage = observed.Read(reader, &findings);
+    if (observedMessage != message || findings.refused != !message.empty()) std::abort();
+    Walk(observed);
     return 0;
 }
