@@ -1,0 +1,82 @@
+// A long capture read row by row: `tovfileio info` and `tovfileio convert`
+// of a generated TRC file of 80 markers over 200,000 rows (about 500 MB),
+// each run as its own process, against the reader floor (every number of
+// the file converted by from_chars) timed in the same run. Besides the
+// time ratio (x_floor) each reports the process's peak memory (peak_MB):
+// neither keeps the rows, so it does not grow with the file.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "bench/BenchSupport.h"
+
+namespace {
+
+// Runs tovfileio with `args`, its output to /dev/null; the exit status and
+// the peak resident size in bytes.
+int RunProcess(const std::vector<std::string>& args, std::uint64_t& peakBytes) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        std::vector<char*> argv{const_cast<char*>(TOVFILEIO_PATH)};
+        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TOVFILEIO_PATH, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return -1;
+    peakBytes = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void RunLongCapture(benchmark::State& state, const std::vector<std::string>& command) {
+    const auto& file = tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
+                                         static_cast<std::uint32_t>(state.range(1)));
+    std::vector<std::string> args = command;
+    for (auto& arg : args) {
+        if (arg == "IN") arg = file.native();
+    }
+    std::vector<char> buffer;
+    tovbench::FloorClock clock;
+    std::uint64_t peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        clock.AddFloor(tovbench::Seconds([&] { tovbench::ReadFloor(file, buffer); }));
+        state.ResumeTiming();
+        int status = 0;
+        clock.AddSubject(tovbench::Seconds([&] { status = RunProcess(args, peak); }));
+        if (status != 0) {
+            state.SkipWithError("tovfileio failed");
+            break;
+        }
+    }
+    clock.Report(state, std::filesystem::file_size(file));
+    state.counters["peak_MB"] = static_cast<double>(peak) / (1 << 20);
+}
+
+// args: markers, rows
+void BM_InfoLongTrc(benchmark::State& state) { RunLongCapture(state, {"info", "IN"}); }
+BENCHMARK(BM_InfoLongTrc)->Args({80, 200000})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ConvertLongTrc(benchmark::State& state) {
+    const auto target = tovbench::ScratchPath("long.gwm");
+    RunLongCapture(state, {"convert", "IN", target.native()});
+    std::filesystem::remove(target);
+}
+BENCHMARK(BM_ConvertLongTrc)->Args({80, 200000})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
