@@ -9,6 +9,7 @@
 #include "brindle/host/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
 #include "htr/HTRFile.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"
@@ -18,7 +19,7 @@ namespace {
 using brindle::host::Scene;
 using brindle::host::SceneNode;
 
-constexpr Class_ID kExportHtr(0x79A30F94, 0x5AD43C07);
+constexpr Class_ID kExportHtr = kExportHtrClassId;
 
 struct ExportChoices {
     bool savedPose = true;

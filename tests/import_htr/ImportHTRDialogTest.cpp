@@ -7,6 +7,7 @@
 
 #include "brindle/host/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
+#include "plugin/ClassIds.h"
 #include "tests/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/DialogSteps.h"
@@ -18,7 +19,7 @@ using brindle::host::DialogView;
 using brindle::host::Scene;
 using brindle::host::ScriptedDriver;
 
-constexpr Class_ID kImportHtr(0x52871D2D, 0x79755925);
+constexpr Class_ID kImportHtr = kImportHtrClassId;
 
 // A skeleton of one segment and five frames, 1 to 5.
 std::string FiveFrames() {

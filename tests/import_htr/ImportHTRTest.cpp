@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "math/TOVRotation.h"
+#include "plugin/ClassIds.h"
 #include "tests/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"
@@ -18,7 +19,7 @@ using brindle::host::SceneNode;
 using tovtest::CapturingDriver;
 using tovtest::HtrChoices;
 
-constexpr Class_ID kImportHtr(0x52871D2D, 0x79755925);
+constexpr Class_ID kImportHtr = kImportHtrClassId;
 constexpr double kDeg = 3.141592653589793 / 180.0;
 
 struct Segment {

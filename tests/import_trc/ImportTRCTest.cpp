@@ -8,6 +8,7 @@
 
 #include "brindle/host/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/DialogSteps.h"
@@ -19,7 +20,7 @@ namespace {
 using brindle::host::Scene;
 using brindle::host::SceneNode;
 
-constexpr Class_ID kImportTrc(0x36712537, 0x27265B43);
+constexpr Class_ID kImportTrc = kImportTrcClassId;
 
 struct TrcChoices {
     bool apply = false;

@@ -10,6 +10,7 @@
 #include "brindle/host/ScriptedDriver.h"
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/UtilityHost.h"
+#include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/PluginTestHost.h"
 
@@ -21,7 +22,7 @@ using brindle::host::Scene;
 using brindle::host::SceneNode;
 using brindle::host::ScriptedDriver;
 
-constexpr Class_ID kUtilities(0x34CC2142, 0x1E45027A);
+constexpr Class_ID kUtilities = kUtilitiesClassId;
 constexpr DWORD kPicked = 0xCC1919;
 constexpr DWORD kReleased = 0x3333CC;
 
