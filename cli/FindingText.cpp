@@ -172,7 +172,7 @@ std::string HtrRefusalText(const ReadFinding& f) {
                    Quoted(f.found);
         case Code::kHtrGravityX:
             return "the reader refuses GlobalAxisofGravity " + Quoted(f.found) +
-                   " (the file's Y or Z axis only)";
+                   ", the X axis; it takes any other value";
         case Code::kHtrDuplicateSegment:
             return "the hierarchy names the segment " + Quoted(f.found) + " a second time";
         case Code::kHtrSegmentNotFound:

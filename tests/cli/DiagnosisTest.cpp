@@ -99,6 +99,9 @@ TEST(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
         // number, every refusal of a file, a carriage return in a value,
         // files of no motion format at all.
         {"utf16.htr", Utf16(Htr()), "reads as written", {}},
+        {"after.htr", Htr() + "junk here\nNumFrames many\n", "reads as written", {}},
+        {"gravity-x.htr", Htr("GlobalAxisofGravity Y", "GlobalAxisofGravity x"), "refused",
+         {"11:21:x:refusal"}},
         {"noroot.htr", Htr("A GLOBAL", "A Nothing"), "reads, but", {"0:0::shift"}},
         {"rate.htr", Htr("DataFrameRate 60", "DataFrameRate 59.94"), "reads, but",
          {"7:15:59.94:misread"}},
