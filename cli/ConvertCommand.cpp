@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
 #include "cli/Commands.h"
 #include "cli/FileFormat.h"
 #include "cli/FileSizeLimit.h"
@@ -223,23 +224,25 @@ int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t inputByte
                 std::uint64_t limit, std::uint64_t estimate, Write write) {
     if (limit != 0 && estimate > limit) return Report(io, output.Name(), OutputTooLarge(limit, estimate));
     bool ioFailed = false;
+    bool tooLarge = false;
     std::string message;
+    TextFile::TakeWriteFailures();
     {
-        FileSizeLimit sizeLimit(output.IsStaged() ? limit : 0);
+        FileSizeLimit sizeLimit(output.IsPlainFile() ? limit : 0);
         // The estimate is the least the output takes; a conversion writes
         // about its input's size.
-        Progress progress(io.err, std::max(estimate, inputBytes),
-                          [&output] { return output.WrittenBytes(); }, "writing " + output.Name());
+        Progress progress(io.err, std::max(estimate, inputBytes), ProcessBytesWritten,
+                          "writing " + output.Name());
         message = write(ioFailed);
+        tooLarge = sizeLimit.Reached();
     }
     if (!message.empty()) return Report(io, output.Name(), message);
     if (ioFailed) {
-        if (limit != 0 && output.IsStaged() && output.WrittenBytes() >= limit) {
-            return Report(io, output.Name(), OutputTooLarge(limit, 0));
-        }
-        return Report(io, output.Name(), "The file could not be written completely (" +
-                                             std::string(std::strerror(errno != 0 ? errno : EIO)) +
-                                             ")");
+        if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
+        const auto failures = TextFile::TakeWriteFailures();
+        const int code = failures.empty() ? EIO : failures.back().error;
+        return Report(io, output.Name(),
+                      "The file could not be written completely (" + std::string(std::strerror(code)) + ")");
     }
     std::string error;
     if (!output.Finish(io, error)) {

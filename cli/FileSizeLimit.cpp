@@ -10,23 +10,27 @@ extern "C" void NoteLimitReached(int) { gLimitReached = 1; }
 
 }  // namespace
 
+void HandleFileSizeLimitSignal() {
+    // A write that passes the process's file-size limit, whoever set it,
+    // fails (EFBIG) and is reported, instead of ending the process.
+    struct sigaction action {};
+    action.sa_handler = NoteLimitReached;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGXFSZ, &action, nullptr);
+}
+
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+    HandleFileSizeLimitSignal();
     gLimitReached = 0;
     if (bytes == 0 || ::getrlimit(RLIMIT_FSIZE, &saved_) != 0) return;
     if (saved_.rlim_cur != RLIM_INFINITY && saved_.rlim_cur <= bytes) return;
     rlimit lowered = saved_;
     lowered.rlim_cur = static_cast<rlim_t>(bytes);
-    // A write that would pass the limit fails (EFBIG) once the handler has
-    // noted it, instead of ending the process.
-    previousHandler_ = std::signal(SIGXFSZ, NoteLimitReached);
     active_ = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    if (!active_) std::signal(SIGXFSZ, previousHandler_);
 }
 
 FileSizeLimit::~FileSizeLimit() {
-    if (!active_) return;
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
+    if (active_) ::setrlimit(RLIMIT_FSIZE, &saved_);
 }
 
 bool FileSizeLimit::Reached() const { return active_ && gLimitReached != 0; }

@@ -6,6 +6,10 @@
 
 #include <sys/resource.h>
 
+// Makes a write beyond the file-size limit fail instead of ending the
+// process (SIGXFSZ noted, not fatal). Called once by main.
+void HandleFileSizeLimitSignal();
+
 class FileSizeLimit {
 public:
     // `bytes` 0: no limit of our own.
@@ -19,6 +23,5 @@ public:
 
 private:
     rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
     bool active_ = false;
 };

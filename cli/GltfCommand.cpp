@@ -33,9 +33,9 @@ int WriteScene(const CommandIO& io, SceneSession& session, const std::string& ou
         session.Error(out + ": " + error);
         return kExitFailed;
     }
-    if (!tovgltf::WriteSceneGltf(brindle::host::Scene::Current(), output.WritePath(), binary,
-                                 kGenerator, error) ||
-        !output.Finish(io, error)) {
+    const std::string bytes =
+        tovgltf::SceneGltfBytes(brindle::host::Scene::Current(), binary, kGenerator);
+    if (!output.Write(bytes, error) || !output.Finish(io, error)) {
         session.Error(output.Name() + ": " + error);
         return kExitFailed;
     }

@@ -320,7 +320,7 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
     const std::uint64_t limit = OutputLimit(inputBytes, command.maxOutput);
     GwmRunResult run;
     {
-        FileSizeLimit sizeLimit(output.IsStaged() ? limit : 0);
+        FileSizeLimit sizeLimit(output.IsPlainFile() ? limit : 0);
         observer.SetOutputLimit(limit, &sizeLimit);
         Progress progress(io.err, inputBytes, ProcessBytesRead, "converting " + in);
         TrcToGwmConversion conversion;

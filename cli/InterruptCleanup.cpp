@@ -8,6 +8,7 @@
 
 #include <pthread.h>
 
+#include <dirent.h>
 #include <unistd.h>
 
 namespace {
@@ -54,7 +55,9 @@ extern "C" void RemoveAndReraise(int signalNumber) {
 }  // namespace
 
 void InstallInterruptCleanup() {
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    // A closed pipe ends the process as the other signals do, its temporary
+    // files removed first.
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         struct sigaction current {};
         if (::sigaction(signalNumber, nullptr, &current) != 0) continue;
         if (current.sa_handler == SIG_IGN) continue;
@@ -97,9 +100,49 @@ std::string MakeRegisteredFolder(std::string pattern, int& slot) {
     return pattern;
 }
 
-std::string TempFolderPattern() {
+namespace {
+
+std::string TempFolder() {
     const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tovfileio-XXXXXX";
+    return tmp != nullptr && *tmp ? tmp : "/tmp";
+}
+
+constexpr char kRunPrefix[] = "tovfileio-";
+
+// The process whose private folder `name` is ("tovfileio-PID-XXXXXX"), or 0.
+pid_t RunOf(const std::string& name) {
+    if (name.rfind(kRunPrefix, 0) != 0) return 0;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + sizeof kRunPrefix - 1, &end, 10);
+    return end != nullptr && *end == '-' && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+}  // namespace
+
+std::string TempFolderPattern() {
+    return TempFolder() + "/" + kRunPrefix + std::to_string(::getpid()) + "-XXXXXX";
+}
+
+void RemoveLeftoversOfEndedRuns() {
+    DIR* folder = ::opendir(TempFolder().c_str());
+    if (folder == nullptr) return;
+    while (const dirent* entry = ::readdir(folder)) {
+        const pid_t run = RunOf(entry->d_name);
+        if (run == 0 || run == ::getpid() || ::kill(run, 0) == 0 || errno != ESRCH) continue;
+        // A run killed before it could clean up: its folder holds only the
+        // files it made.
+        const std::string path = TempFolder() + "/" + entry->d_name;
+        if (DIR* inside = ::opendir(path.c_str())) {
+            while (const dirent* file = ::readdir(inside)) {
+                if (std::strcmp(file->d_name, ".") != 0 && std::strcmp(file->d_name, "..") != 0) {
+                    ::unlink((path + "/" + file->d_name).c_str());
+                }
+            }
+            ::closedir(inside);
+        }
+        ::rmdir(path.c_str());
+    }
+    ::closedir(folder);
 }
 
 InterruptAsCancel::InterruptAsCancel(const char* notice) {

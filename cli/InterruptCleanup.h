@@ -1,5 +1,5 @@
 // Temporary files that must not outlive an interrupted tovfileio. Paths are
-// registered while they exist; on SIGINT, SIGTERM or SIGHUP the handler
+// registered while they exist; on SIGINT, SIGTERM, SIGHUP or SIGPIPE the handler
 // removes them and the process ends by the same signal, so the shell sees
 // the usual status (128 + the signal number).
 #pragma once
@@ -21,8 +21,12 @@ void UnregisterFromCleanup(int slot);
 // empty with errno set when it cannot be made; `slot` is for Unregister.
 std::string MakeRegisteredFolder(std::string pattern, int& slot);
 
-// "tovfileio-XXXXXX" in TMPDIR, or in /tmp.
+// "tovfileio-PID-XXXXXX" in TMPDIR, or in /tmp.
 std::string TempFolderPattern();
+
+// Removes the private temporary folders of runs that were killed before
+// they could (SIGKILL), found by their process numbers. Called by main.
+void RemoveLeftoversOfEndedRuns();
 
 // While one lives, SIGINT, SIGTERM and SIGHUP do not end the process: the
 // first one writes `notice` to standard error, and every one asks the

@@ -1,6 +1,7 @@
 #include "cli/OutputFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
 #include "cli/InterruptCleanup.h"
 
 namespace {
@@ -62,43 +65,115 @@ std::string FinalTarget(std::string path) {
 }  // namespace
 
 OutputFile::~OutputFile() {
-    staged_.reset();
+    if (toStandardOutput_ && !writePath_.empty()) ::unlink(writePath_.c_str());
     if (!link_.empty()) ::unlink(link_.c_str());
     if (!tempFolder_.empty()) ::rmdir(tempFolder_.c_str());
-    UnregisterFromCleanup(linkSlot_);
+    UnregisterFromCleanup(fileSlot_);
     UnregisterFromCleanup(folderSlot_);
+}
+
+namespace {
+
+std::string CannotOpen(const std::string& name, const std::string& path, int code) {
+    const std::string where = path == name ? std::string() : path + ": ";
+    return "The file could not be opened (" + where + std::strerror(code) + ")";
+}
+
+// An existing plain file (or a link's target) that the output may not
+// replace; empty when it may.
+std::string RefusalOf(const std::string& path, const std::string& name) {
+    const std::string final = FinalTarget(path);
+    if (final.empty()) return CannotOpen(name, path, errno);
+    struct stat target {};
+    if (::stat(final.c_str(), &target) == 0) {
+        if (S_ISDIR(target.st_mode)) return CannotOpen(name, path, EISDIR);
+        // As `cp` without -f: a file the user may not write stays. A
+        // write-protected file stays even for root, who may write anything,
+        // as `rm` asks before removing one.
+        if (::faccessat(AT_FDCWD, final.c_str(), W_OK, AT_EACCESS) != 0) {
+            return CannotOpen(name, path, errno);
+        }
+        if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            return "is write-protected (read-only); it is not replaced";
+        }
+    } else if (errno != ENOENT) {
+        return CannotOpen(name, path, errno);
+    }
+    const std::string folder = FolderOf(final);
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) return CannotOpen(name, folder, errno);
+    if (!S_ISDIR(status.st_mode)) return CannotOpen(name, folder, ENOTDIR);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        return CannotOpen(name, folder, errno);
+    }
+    return std::string();
+}
+
+}  // namespace
+
+bool OutputFile::ResolveStandardOutput(const std::string& input, const std::string& extension,
+                                       std::string& error) {
+    toStandardOutput_ = true;
+    tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
+    if (tempFolder_.empty()) {
+        error = CannotOpen(name_, "-", errno);
+        return false;
+    }
+    writePath_ = tempFolder_ + "/" + Stem(input) + extension;
+    fileSlot_ = RegisterForCleanup(writePath_);
+    return true;
+}
+
+// A device or FIFO. The writers open the path they are given, appending
+// their extension when it lacks one; a link named for the extension leads
+// them to it.
+bool OutputFile::ResolveStream(const std::string& path, const std::string& extension,
+                               std::string& error) {
+    if (EndsWithNoCase(path, extension)) {
+        writePath_ = path;
+        return true;
+    }
+    char* absolute = ::realpath(path.c_str(), nullptr);
+    tempFolder_ = absolute != nullptr ? MakeRegisteredFolder(TempFolderPattern(), folderSlot_)
+                                      : std::string();
+    if (tempFolder_.empty()) {
+        std::free(absolute);
+        error = CannotOpen(name_, path, errno);
+        return false;
+    }
+    link_ = tempFolder_ + "/" + BaseName(path) + extension;
+    fileSlot_ = RegisterForCleanup(link_);
+    const bool linked = ::symlink(absolute, link_.c_str()) == 0;
+    std::free(absolute);
+    if (!linked) {
+        error = CannotOpen(name_, path, errno);
+        return false;
+    }
+    writePath_ = link_;
+    return true;
 }
 
 bool OutputFile::Resolve(const std::string& out, const std::string& input,
                          const std::string& inputFile, const std::string& extension,
                          bool appendExtension, std::string& error) {
     name_ = out;
-    auto fail = [&](const std::string& path, int code) {
-        const std::string where = path == name_ ? std::string() : path + ": ";
-        error = "The file could not be opened (" + where + std::strerror(code) + ")";
-        return false;
-    };
-    if (out == "-") {
-        toStandardOutput_ = true;
-        tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
-        if (tempFolder_.empty()) return fail("-", errno);
-        staged_ = std::make_unique<StagedOutput>(tempFolder_ + "/" + Stem(input) + extension);
-        if (!staged_->Ready()) return fail("-", staged_->Error());
-        writePath_ = staged_->TempPath();
-        return true;
-    }
+    if (out == "-") return ResolveStandardOutput(input, extension, error);
     std::string path = out;
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
         path += (path.back() == '/' ? "" : "/") + Stem(input) + extension;
         name_ = path;
     } else if (!path.empty() && path.back() == '/') {
-        return fail(path, ::stat(path.c_str(), &status) == 0 ? ENOTDIR : ENOENT);
+        error = CannotOpen(name_, path, ::stat(path.c_str(), &status) == 0 ? ENOTDIR : ENOENT);
+        return false;
     }
     const bool exists = ::stat(path.c_str(), &status) == 0;
     const bool stream = exists && (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ||
                                    S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
-    if (exists && S_ISDIR(status.st_mode)) return fail(path, EISDIR);
+    if (exists && S_ISDIR(status.st_mode)) {
+        error = CannotOpen(name_, path, EISDIR);
+        return false;
+    }
     if (!stream && appendExtension && !EndsWithNoCase(path, extension)) {
         path += extension;
         name_ = path;
@@ -110,66 +185,31 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
         error = "is the input file; it is not replaced by the output";
         return false;
     }
-    if (stream) {
-        // The writers open the path they are given, appending their
-        // extension when it lacks one; a link named for the extension leads
-        // them to the device or FIFO.
-        if (EndsWithNoCase(path, extension)) {
-            writePath_ = path;
-            return true;
-        }
-        char* absolute = ::realpath(path.c_str(), nullptr);
-        tempFolder_ = absolute != nullptr ? MakeRegisteredFolder(TempFolderPattern(), folderSlot_)
-                                          : std::string();
-        if (tempFolder_.empty()) {
-            std::free(absolute);
-            return fail(path, errno);
-        }
-        link_ = tempFolder_ + "/" + BaseName(path) + extension;
-        linkSlot_ = RegisterForCleanup(link_);
-        const bool linked = ::symlink(absolute, link_.c_str()) == 0;
-        std::free(absolute);
-        if (!linked) return fail(path, errno);
-        writePath_ = link_;
-        return true;
-    }
-    const std::string final = FinalTarget(path);
-    if (final.empty()) return fail(path, errno);
-    if (::stat(final.c_str(), &target) == 0) {
-        if (S_ISDIR(target.st_mode)) return fail(path, EISDIR);
-        // As `cp` without -f: a file the user may not write stays. A
-        // write-protected file stays even for root, who may write anything,
-        // as `rm` asks before removing one.
-        if (::faccessat(AT_FDCWD, final.c_str(), W_OK, AT_EACCESS) != 0) return fail(path, errno);
-        if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-            error = "is write-protected (read-only); it is not replaced";
-            return false;
-        }
-    } else if (errno != ENOENT) {
-        return fail(path, errno);
-    }
-    const std::string folder = FolderOf(final);
-    if (::stat(folder.c_str(), &status) != 0) return fail(folder, errno);
-    if (!S_ISDIR(status.st_mode)) return fail(folder, ENOTDIR);
-    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-        return fail(folder, errno);
-    }
-    staged_ = std::make_unique<StagedOutput>(final);
-    if (!staged_->Ready()) return fail(folder, staged_->Error());
-    writePath_ = staged_->TempPath();
+    if (stream) return ResolveStream(path, extension, error);
+    error = RefusalOf(path, name_);
+    if (!error.empty()) return false;
+    plain_ = true;
+    writePath_ = path;
     return true;
 }
 
-std::uint64_t OutputFile::WrittenBytes() const {
-    struct stat status {};
-    if (!staged_ || ::stat(staged_->TempPath().c_str(), &status) != 0) return 0;
-    return static_cast<std::uint64_t>(status.st_size);
+bool OutputFile::Write(std::string_view bytes, std::string& error) {
+    TextFile::Writer file;
+    if (!file.Open(TextCodec::PathToWide(writePath_))) {
+        error = std::strerror(file.Error());
+        return false;
+    }
+    file.Write(bytes);
+    if (!file.Close()) {
+        error = "The file could not be written completely (" + std::string(std::strerror(file.Error())) + ")";
+        return false;
+    }
+    return true;
 }
 
 bool OutputFile::Finish(const CommandIO& io, std::string& error) {
-    if (!staged_) return true;
-    if (!toStandardOutput_) return staged_->Commit(error);
-    std::FILE* file = std::fopen(staged_->TempPath().c_str(), "rb");
+    if (!toStandardOutput_) return true;
+    std::FILE* file = std::fopen(writePath_.c_str(), "rb");
     if (file == nullptr) {
         error = std::strerror(errno);
         return false;

@@ -1,13 +1,13 @@
 // Where a command's output goes, decided before anything is written.
 //
-// - A plain file (new or existing) is staged: written beside it and renamed
-//   into place when whole. A symbolic link is written through: the file it
-//   points to is replaced, atomically, and the link stays.
+// - A plain file (new or existing) is written through the host's text
+//   writer, which puts it in place only when it is whole; a symbolic link is
+//   written through to the file it points to, which keeps its permissions.
 // - A device or a FIFO is streamed to, as it is.
 // - A folder means a file in it named after the input, with the output's
 //   extension.
-// - "-" is standard output; the file is staged in a temporary folder and
-//   copied out when whole.
+// - "-" is standard output; the file is written in a private temporary
+//   folder and copied out when whole.
 //
 // Refused, like `cp` refuses: the input file itself (same device and inode),
 // and an existing file the user may not write ("Permission denied"); a
@@ -16,11 +16,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <string_view>
 
 #include "cli/CommandIO.h"
-#include "cli/StagedOutput.h"
 
 class OutputFile {
 public:
@@ -44,21 +43,26 @@ public:
     // The output as the user knows it, for messages.
     const std::string& Name() const { return name_; }
     // True when the output is a plain file whose size the disk pays for.
-    bool IsStaged() const { return staged_ != nullptr; }
+    bool IsPlainFile() const { return plain_; }
 
-    // Puts the written file in place (or copies it to standard output).
-    // False with `error` set when that fails.
+    // Writes `bytes` as the whole output; false, with `error` set to the
+    // system's reason, when they could not be written whole.
+    bool Write(std::string_view bytes, std::string& error);
+    // Copies the output to standard output when it goes there. False with
+    // `error` set when that fails.
     bool Finish(const CommandIO& io, std::string& error);
-    // Bytes written into the staged file so far.
-    std::uint64_t WrittenBytes() const;
 
 private:
+    bool ResolveStandardOutput(const std::string& input, const std::string& extension,
+                               std::string& error);
+    bool ResolveStream(const std::string& path, const std::string& extension, std::string& error);
+
     std::string name_;
     std::string writePath_;
-    std::unique_ptr<StagedOutput> staged_;
+    bool plain_ = false;
     bool toStandardOutput_ = false;
     std::string tempFolder_;
     std::string link_;
     int folderSlot_ = -1;
-    int linkSlot_ = -1;
+    int fileSlot_ = -1;
 };

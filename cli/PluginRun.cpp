@@ -3,6 +3,12 @@
 #include <algorithm>
 
 PluginFailure PluginRun::Failure() const {
+    const PluginFailure failure = OperationFailure();
+    if (failure == PluginFailure::None && !writeFailures.empty()) return PluginFailure::NotWritten;
+    return failure;
+}
+
+PluginFailure PluginRun::OperationFailure() const {
     switch (operation.kind) {
         case PluginOperation::Kind::Import:
         case PluginOperation::Kind::Export:

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "brindle/sdk/TextFileWriter.h"
+
 // What a command asks of a plug-in.
 struct PluginOperation {
     enum class Kind {
@@ -36,6 +38,7 @@ enum class PluginFailure {
     Failed,        // the plug-in said so: by its result, or by an error message
     NotAccepted,   // the options dialog did not end with OK
     NotConfirmed,  // the module never showed the confirmation asked for
+    NotWritten,    // a file the plug-in wrote could not be written whole
 };
 
 struct PluginRun {
@@ -45,12 +48,19 @@ struct PluginRun {
     bool errorReported = false;  // a message whose caption ends in "Error" was shown
     std::vector<std::wstring> messages;   // the texts of the messages shown, in order
     std::vector<std::string> uiProblems;  // what nobody could do in the user interface, each once
+    // Files the plug-in's writers could not write whole (an older file of
+    // each name stays as it was); a plug-in may not say so itself.
+    std::vector<TextFile::WriteFailure> writeFailures;
 
     // Why the operation did not succeed, in the order the checks are made:
     // import and export fail on a result other than 1, then on a dialog not
     // accepted (unless prompts were suppressed); an import fails on an
-    // error message as well. Interactive work fails only when the
-    // confirmation asked for was not shown.
+    // error message as well. Interactive work fails when the confirmation
+    // asked for was not shown. Any of them fails when a file could not be
+    // written.
     PluginFailure Failure() const;
     bool Succeeded() const { return Failure() == PluginFailure::None; }
+
+private:
+    PluginFailure OperationFailure() const;
 };

@@ -1,6 +1,7 @@
 #include "cli/PluginRunner.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/CommandLineDriver.h"
@@ -31,6 +32,7 @@ PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiD
                             const std::function<int()>& call) {
     PluginRun run;
     run.operation = operation;
+    TextFile::TakeWriteFailures();
     {
         WatchingDriver watching(driver, run);
         InstalledDriver installed(watching);
@@ -46,6 +48,11 @@ PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiD
         }
         Error(text);
         run.uiProblems.push_back(std::move(text));
+    }
+    run.writeFailures = TextFile::TakeWriteFailures();
+    for (const TextFile::WriteFailure& failure : run.writeFailures) {
+        Error(failure.path + ": the file could not be written completely (" +
+              std::strerror(failure.error) + "); an older file of that name stays as it was");
     }
     return run;
 }

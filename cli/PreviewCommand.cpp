@@ -47,12 +47,8 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         session.Error(options.out + ": " + error);
         return kExitFailed;
     }
-    std::FILE* file = std::fopen(output.WritePath().c_str(), "wb");
-    const bool written = file != nullptr &&
-                         std::fwrite(svg.data(), 1, svg.size(), file) == svg.size() &&
-                         std::fclose(file) == 0;
-    if (!written || !output.Finish(io, error)) {
-        session.Error(output.Name() + ": " + (written ? error : std::string("could not be written")));
+    if (!output.Write(svg, error) || !output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + error);
         return kExitFailed;
     }
     return kExitOk;

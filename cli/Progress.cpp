@@ -50,17 +50,27 @@ void Progress::Draw(std::uint64_t part) {
     drawn_ = true;
 }
 
-std::uint64_t ProcessBytesRead() {
+namespace {
+
+// A count of /proc/self/io ("rchar:", "wchar:").
+std::uint64_t ProcessIoCount(const char* field) {
     std::FILE* io = std::fopen("/proc/self/io", "r");
     if (io == nullptr) return 0;
     char line[128];
     std::uint64_t bytes = 0;
+    const std::size_t length = std::strlen(field);
     while (std::fgets(line, sizeof line, io) != nullptr) {
-        if (std::strncmp(line, "rchar:", 6) == 0) {
-            bytes = std::strtoull(line + 6, nullptr, 10);
+        if (std::strncmp(line, field, length) == 0) {
+            bytes = std::strtoull(line + length, nullptr, 10);
             break;
         }
     }
     std::fclose(io);
     return bytes;
 }
+
+}  // namespace
+
+std::uint64_t ProcessBytesRead() { return ProcessIoCount("rchar:"); }
+
+std::uint64_t ProcessBytesWritten() { return ProcessIoCount("wchar:"); }

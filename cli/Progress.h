@@ -40,5 +40,7 @@ private:
     std::thread thread_;
 };
 
-// Bytes this process has read from files so far (Linux's /proc/self/io).
+// Bytes this process has read from files so far (Linux's /proc/self/io),
+// and written to them.
 std::uint64_t ProcessBytesRead();
+std::uint64_t ProcessBytesWritten();

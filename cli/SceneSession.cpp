@@ -42,6 +42,7 @@ std::optional<double> ParseSystemUnit(const std::string& text) {
 
 const char* FailureText(const PluginRun& run) {
     const bool notAccepted = run.Failure() == PluginFailure::NotAccepted;
+    if (run.Failure() == PluginFailure::NotWritten) return "the file was not written";
     switch (run.operation.kind) {
         case PluginOperation::Kind::Import:
             return notAccepted ? "the options were not accepted; nothing was imported"

@@ -1,8 +1,7 @@
 #include "gltf/SceneGltf.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
+#include <sstream>
 #include <unordered_map>
 
 #include "brindle/host/scene/Objects.h"
@@ -235,16 +234,12 @@ tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
     return model;
 }
 
-bool WriteSceneGltf(Scene& scene, const std::string& path, bool binary,
-                    const std::string& generator, std::string& error) {
+std::string SceneGltfBytes(Scene& scene, bool binary, const std::string& generator) {
     tinygltf::Model model = SceneToGltf(scene, generator);
     tinygltf::TinyGLTF writer;
-    errno = 0;
-    if (!writer.WriteGltfSceneToFile(&model, path, true, true, !binary, binary)) {
-        error = std::string("could not be written") + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
-        return false;
-    }
-    return true;
+    std::ostringstream bytes;
+    writer.WriteGltfSceneToStream(&model, bytes, !binary, binary);
+    return bytes.str();
 }
 
 }  // namespace tovgltf

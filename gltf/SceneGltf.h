@@ -26,10 +26,8 @@ struct GltfAxes {
 // The glTF model of `scene`; `generator` names the program in the asset.
 tinygltf::Model SceneToGltf(brindle::host::Scene& scene, const std::string& generator);
 
-// Writes `scene` to `path`: binary glTF (.glb) when `binary`, else JSON with
-// the buffer embedded. False, with `error` set, when the file could not be
-// written.
-bool WriteSceneGltf(brindle::host::Scene& scene, const std::string& path, bool binary,
-                    const std::string& generator, std::string& error);
+// `scene` as the bytes of a glTF file: binary glTF (.glb) when `binary`,
+// else JSON with the buffer embedded.
+std::string SceneGltfBytes(brindle::host::Scene& scene, bool binary, const std::string& generator);
 
 }  // namespace tovgltf

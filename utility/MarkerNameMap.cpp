@@ -46,8 +46,9 @@ bool MarkerNameMap::WriteMNMFile(const std::wstring& path) const {
         file.Write(TextCodec::EncodeUtf8(entry.trcName));
         file.Write("\t\n");
     }
-    file.Close();
-    return true;
+    // A file not written whole (a full disk) is not in place: the creator
+    // says it failed and keeps the picks.
+    return file.Close();
 }
 
 bool MarkerNameMap::LookupTRCName(std::wstring& name) const {

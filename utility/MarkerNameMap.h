@@ -22,7 +22,8 @@ public:
     // False when the file cannot be opened.
     bool ReadMNMFile(const std::wstring& path);
     // Writes every entry in order, "gwmName<tab>trcName<tab>" and a line feed,
-    // replacing any file at `path`. False when the file cannot be created.
+    // replacing any file at `path`. False when the file cannot be created or
+    // written whole (then an older file at `path` stays as it was).
     bool WriteMNMFile(const std::wstring& path) const;
     // When an entry's TRC name equals `name` exactly (the first such entry),
     // replaces `name` by its GWM name and returns true; else leaves it.

@@ -8,10 +8,11 @@
 namespace brindle::host {
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and
-// renames it over `path`. On failure the old file is untouched, no temporary
-// file is left, and `error` says what failed in one line ("PATH: cannot
-// create a temporary file: Permission denied"). New files get `mode` less
-// the process's umask.
+// renames it over `path`, through the host's text writer (links written
+// through, permissions kept). On failure the old file is untouched, no
+// temporary file is left, and `error` says what failed in one line ("PATH:
+// cannot write: No space left on device"). New files get `mode` less the
+// process's umask.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          unsigned mode = 0666);
 

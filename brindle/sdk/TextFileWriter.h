@@ -12,6 +12,18 @@
 
 namespace TextFile {
 
+// A write that failed: the file meant, as the writer was given it, and the
+// system's error number.
+struct WriteFailure {
+    std::string path;
+    int error = 0;
+};
+
+// The writes that failed in this process since the last call, in order:
+// how the host learns that a plug-in's file could not be written, which the
+// plug-in may not report itself.
+std::vector<WriteFailure> TakeWriteFailures();
+
 class Writer {
 public:
     Writer() = default;
@@ -26,6 +38,15 @@ public:
     // permission, a file that may not be written); an open writer is closed
     // first.
     bool Open(const std::wstring& path);
+    // Starts `path` itself, emptied, for a file that is read while it grows
+    // (a log): every Flush puts what was written so far into the file.
+    bool OpenInPlace(const std::wstring& path);
+    // Makes the file and its new name reach the disk before Close returns,
+    // for files a crash must not take back (settings, scene documents).
+    void SetDurable(bool durable) { durable_ = durable; }
+    // The permissions a new file gets (less the process's umask); a file
+    // replaced keeps its own. 0666 unless set before Open.
+    void SetNewFileMode(unsigned mode) { newFileMode_ = mode; }
 
     // Appends bytes exactly as given. Output is buffered; a write error is
     // remembered and reported by Failed and Close.
@@ -50,24 +71,31 @@ public:
     void Discard();
     // The system's error number of the last failure (0 without one).
     int Error() const { return error_; }
+    // Hands what is buffered to the file.
+    void Flush();
 
 private:
     static constexpr std::size_t kBufferBytes = 64 * 1024;
 
-    void Flush();
     void WriteThrough(std::string_view bytes);
     void WriteBytes(const char* data, std::size_t size);
-    bool OpenTemporary(const std::string& folder, const std::string& name, bool exists,
-                       unsigned mode);
+    bool Start(const std::wstring& path, bool inPlace);
+    bool OpenTemporary(bool exists, unsigned mode);
     bool PutInPlace();
     void Fail(int error);
+    void CloseFolder();
 
     int fd_ = -1;
-    std::string target_;     // the file that takes the content
-    std::string temporary_;  // the named temporary file, if one was made
-    bool unnamed_ = false;   // written to a file without a name yet
-    bool inPlace_ = false;   // written to the target itself
+    int folder_ = -1;         // the target's folder, which names are made in
+    std::string given_;       // the path as given, for failure reports
+    std::string target_;      // the file that takes the content
+    std::string name_;        // its name in its folder
+    std::string temporary_;   // the named temporary file in the folder, if any
+    bool unnamed_ = false;    // written to a file without a name yet
+    bool inPlace_ = false;    // written to the target itself
     bool regularTarget_ = false;
+    bool durable_ = false;
+    unsigned newFileMode_ = 0666;
     std::vector<char> buffer_;
     bool failed_ = false;
     int error_ = 0;

@@ -1,15 +1,24 @@
 // The host's text writer. A plain file is written to a temporary file in its
 // own folder (one without a name where the file system allows it, so that a
-// killed process leaves nothing behind), and renamed over the file once the
-// last byte is written.
+// killed process leaves nothing behind) and renamed over the file once the
+// last byte is written. Names are made relative to the folder, so a long
+// folder path or a long file name is no obstacle, and the temporary name is
+// short. A named temporary file that a killed writer left is removed by the
+// next writer in its folder.
 #include "brindle/sdk/TextFileWriter.h"
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +27,11 @@
 
 namespace TextFile {
 namespace {
+
+constexpr char kTemporaryPrefix[] = ".tovtmp-";
+
+std::mutex gFailuresMutex;
+std::vector<WriteFailure> gFailures;
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -44,73 +58,135 @@ std::string FollowLinks(std::string path) {
     return path;
 }
 
-// A name for a temporary file beside `name` in `folder`, unique to this
-// process and call.
-std::string TemporaryName(const std::string& folder, const std::string& name) {
+// A name for a temporary file, unique to this process and call.
+std::string TemporaryName() {
     static std::atomic<unsigned> counter{0};
-    return folder + "/." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
-           std::to_string(++counter);
+    return kTemporaryPrefix + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+// The process a temporary name was made by, or 0 for any other name.
+pid_t MakerOf(const char* name) {
+    const std::string text(name);
+    if (text.rfind(kTemporaryPrefix, 0) != 0) return 0;
+    return static_cast<pid_t>(std::strtol(text.c_str() + sizeof kTemporaryPrefix - 1, nullptr, 10));
+}
+
+// Removes the temporary files that writers killed before they finished
+// left in `folder`, once per folder and process.
+void RemoveLeftovers(int folder) {
+    struct stat status {};
+    if (::fstat(folder, &status) != 0) return;
+    static std::mutex mutex;
+    static std::set<std::pair<dev_t, ino_t>> cleaned;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!cleaned.insert({status.st_dev, status.st_ino}).second) return;
+    }
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return;
+    DIR* entries = ::fdopendir(listing);
+    if (entries == nullptr) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        const pid_t maker = MakerOf(entry->d_name);
+        if (maker > 0 && maker != ::getpid() && ::kill(maker, 0) != 0 && errno == ESRCH) {
+            ::unlinkat(folder, entry->d_name, 0);
+        }
+    }
+    ::closedir(entries);
+}
+
+// Whether the existing file `name` in `folder` may be replaced: the user
+// may write it, and it is not write-protected (no write permission at all),
+// which stays even for a user who may write anything.
+bool Writable(int folder, const std::string& name, const struct stat& status) {
+    if (::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
+std::vector<WriteFailure> TakeWriteFailures() {
+    std::lock_guard<std::mutex> lock(gFailuresMutex);
+    return std::exchange(gFailures, {});
+}
+
 Writer::~Writer() { Close(); }
 
-bool Writer::Open(const std::wstring& path) {
+bool Writer::Open(const std::wstring& path) { return Start(path, false); }
+
+bool Writer::OpenInPlace(const std::wstring& path) { return Start(path, true); }
+
+bool Writer::Start(const std::wstring& path, bool inPlace) {
     Close();
-    target_.clear();
+    given_ = TextCodec::WideToPath(path);
     temporary_.clear();
     unnamed_ = inPlace_ = regularTarget_ = failed_ = false;
     error_ = 0;
-    const std::string nativePath = TextCodec::WideToPath(path);
     // A NUL would cut the path short and create some other file.
-    if (nativePath.empty() || nativePath.find('\0') != std::string::npos) {
+    if (given_.empty() || given_.find('\0') != std::string::npos) {
         error_ = ENOENT;
         return false;
     }
-    target_ = FollowLinks(nativePath);
+    target_ = FollowLinks(given_);
+    name_ = NameOf(target_);
     struct stat status {};
     const bool exists = ::stat(target_.c_str(), &status) == 0;
-    if (exists && S_ISDIR(status.st_mode)) {
+    if (name_.empty() || (exists && S_ISDIR(status.st_mode))) {
         error_ = EISDIR;
         return false;
     }
-    if (exists && !S_ISREG(status.st_mode)) {
+    regularTarget_ = !exists || S_ISREG(status.st_mode);
+    if (!regularTarget_) {
         // A device or a FIFO takes the bytes as they come.
         inPlace_ = true;
         fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    } else if (exists && ::access(target_.c_str(), W_OK) != 0) {
+    } else if ((folder_ = ::open(FolderOf(target_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) < 0) {
         error_ = errno;
         return false;
-    } else if (!OpenTemporary(FolderOf(target_), NameOf(target_), exists,
-                              exists ? status.st_mode & 07777 : 0666)) {
-        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-            // The folder takes no new file, the file itself may be written.
+    } else if (exists && !Writable(folder_, name_, status)) {
+        error_ = errno;
+        CloseFolder();
+        return false;
+    } else if (inPlace || (exists && status.st_nlink > 1) ||
+               !OpenTemporary(exists, exists ? status.st_mode & 07777 : newFileMode_)) {
+        // A log; a file with other names, which a new file would take from
+        // them (as cp, it is written where it stands); or a folder that takes
+        // no new file while the file itself may be written.
+        if (inPlace || status.st_nlink > 1 ||
+            (exists && (errno == EACCES || errno == EPERM || errno == EROFS))) {
             inPlace_ = true;
-            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            fd_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                           static_cast<mode_t>(newFileMode_));
         }
     }
     if (fd_ < 0) {
         error_ = errno != 0 ? errno : EIO;
+        CloseFolder();
         return false;
     }
+    if (folder_ >= 0) RemoveLeftovers(folder_);
     if (exists && !inPlace_) static_cast<void>(::fchown(fd_, status.st_uid, status.st_gid));
-    regularTarget_ = !exists || S_ISREG(status.st_mode);
     buffer_.clear();
     buffer_.reserve(kBufferBytes);
     return true;
 }
 
-// An unnamed file in `folder` where the file system has them, else a named
-// one; an existing file's permissions are given to it.
-bool Writer::OpenTemporary(const std::string& folder, const std::string& name, bool exists,
-                           unsigned mode) {
-    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+// An unnamed file in the target's folder where the file system has them,
+// else a named one; an existing file's permissions are given to it.
+bool Writer::OpenTemporary(bool exists, unsigned mode) {
+    fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
     unnamed_ = fd_ >= 0;
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        temporary_ = TemporaryName(folder, name);
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                     static_cast<mode_t>(mode));
+        temporary_ = TemporaryName();
+        fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                       static_cast<mode_t>(mode));
         if (fd_ < 0 && errno != EEXIST) break;
     }
     if (fd_ < 0) {
@@ -122,8 +198,11 @@ bool Writer::OpenTemporary(const std::string& folder, const std::string& name, b
 }
 
 void Writer::Fail(int error) {
-    if (!failed_) error_ = error != 0 ? error : EIO;
+    if (failed_) return;
     failed_ = true;
+    error_ = error != 0 ? error : EIO;
+    std::lock_guard<std::mutex> lock(gFailuresMutex);
+    gFailures.push_back({given_, error_});
 }
 
 void Writer::WriteBytes(const char* data, std::size_t size) {
@@ -161,8 +240,8 @@ bool Writer::PutInPlace() {
         // target in one step.
         const std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            temporary_ = TemporaryName(FolderOf(target_), NameOf(target_));
-            if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, temporary_.c_str(),
+            temporary_ = TemporaryName();
+            if (::linkat(AT_FDCWD, procPath.c_str(), folder_, temporary_.c_str(),
                          AT_SYMLINK_FOLLOW) == 0) {
                 break;
             }
@@ -174,7 +253,8 @@ bool Writer::PutInPlace() {
             }
         }
     }
-    if (temporary_.empty() || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (temporary_.empty() ||
+        ::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) {
         Fail(errno);
         return false;
     }
@@ -185,15 +265,26 @@ bool Writer::PutInPlace() {
 bool Writer::Close() {
     if (fd_ < 0) return !failed_;
     Flush();
+    if (!failed_ && durable_ && ::fsync(fd_) != 0 && errno != EINVAL) Fail(errno);
     bool placed = true;
     if (!failed_ && !inPlace_) placed = PutInPlace();
     if (::close(fd_) != 0) Fail(errno);
     fd_ = -1;
     if (!placed || failed_) {
-        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+        if (!temporary_.empty()) ::unlinkat(folder_, temporary_.c_str(), 0);
         temporary_.clear();
+        CloseFolder();
         return false;
     }
+    if (durable_ && folder_ >= 0) {
+        // The new name reaches the disk with the folder.
+        const int folder = ::openat(folder_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
+    CloseFolder();
     return true;
 }
 
@@ -201,11 +292,17 @@ void Writer::Discard() {
     buffer_.clear();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty()) ::unlinkat(folder_, temporary_.c_str(), 0);
     temporary_.clear();
     // A plain file written in place is no longer whole.
-    if (inPlace_ && regularTarget_ && !target_.empty()) ::unlink(target_.c_str());
+    if (inPlace_ && regularTarget_ && folder_ >= 0) ::unlinkat(folder_, name_.c_str(), 0);
     inPlace_ = false;
+    CloseFolder();
+}
+
+void Writer::CloseFolder() {
+    if (folder_ >= 0) ::close(folder_);
+    folder_ = -1;
 }
 
 }  // namespace TextFile
