@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,8 +63,12 @@ public:
     }
 
     bool Cancelled() override { return InterruptAsCancel::Requested(); }
+    // Each line reaches the log as its file is done, so a run that is
+    // killed leaves the lines of the files it did.
     void Log(const std::string& line) override {
-        if (log_ != nullptr) log_->Write(line);
+        if (log_ == nullptr) return;
+        log_->Write(line);
+        log_->Flush();
     }
     bool ChooseTarget(const std::wstring& /*source*/, std::wstring& target) override {
         target = target_;
@@ -263,10 +269,51 @@ GwmRunResult RunBatch(const GwmCommand& command, const MarkerNameMap& map, Comma
 
 }  // namespace
 
+// The device and inode of an existing file, or none.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return std::make_pair(status.st_dev, status.st_ino);
+}
+
+// What the batch would overwrite that it must not: two sources made into
+// one GWM file, a source replaced by a GWM file or by the log. Empty when
+// nothing; said before anything is written.
+std::string Collision(const GwmCommand& command) {
+    const std::size_t taken = std::min(command.sources.size(), kMaxGwmBatchFiles);
+    const std::wstring folder = TextCodec::PathToWide(command.outputFolder);
+    std::map<std::wstring, std::string> byTarget;
+    std::map<std::pair<dev_t, ino_t>, std::string> existingTargets;
+    for (std::size_t i = 0; i < taken; ++i) {
+        const std::string& source = command.sources[i];
+        const std::wstring target = TrcToGwmConversion::BatchTarget(folder, TextCodec::PathToWide(source));
+        const auto [other, added] = byTarget.emplace(target, source);
+        if (added) {
+            if (const auto identity = FileIdentity(Utf8(target))) existingTargets.emplace(*identity, source);
+        } else if (FileIdentity(other->second) != FileIdentity(source)) {
+            return other->second + " and " + source + " would both become " + Utf8(target);
+        }
+    }
+    const auto log = FileIdentity(Utf8(TrcToGwmConversion::BatchLogPath(folder)));
+    for (std::size_t i = 0; i < taken; ++i) {
+        const auto identity = FileIdentity(command.sources[i]);
+        if (!identity) continue;
+        if (identity == log) return command.sources[i] + " is the batch's log, which the batch replaces";
+        if (const auto maker = existingTargets.find(*identity); maker != existingTargets.end()) {
+            return command.sources[i] + " would be replaced by the GWM file of " + maker->second;
+        }
+    }
+    return std::string();
+}
+
 int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
     const CommandIO& io = context.IO();
     MarkerNameMap map;
     if (!OutputFolderReady(command.outputFolder, io) || !LoadMap(command, map, io)) return kExitFailed;
+    if (const std::string collision = Collision(command); !collision.empty()) {
+        io.Err("tovfileio convert: " + collision + "; nothing converted\n");
+        return kExitFailed;
+    }
     Warnings warnings(io);
     if (command.sources.size() > kMaxGwmBatchFiles) {
         warnings.Add(command.sources[kMaxGwmBatchFiles],
@@ -277,7 +324,7 @@ int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
     }
     const std::wstring logPath = TrcToGwmConversion::BatchLogPath(TextCodec::PathToWide(command.outputFolder));
     TextFile::Writer log;
-    if (!log.Open(logPath)) {
+    if (!log.OpenInPlace(logPath)) {
         return Report(io, Utf8(logPath), "Cannot Open Batch Log File. (" + std::string(std::strerror(log.Error())) + ")");
     }
     CommandRun observer(io, command, warnings);

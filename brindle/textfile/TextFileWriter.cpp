@@ -16,6 +16,8 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include <dirent.h>
@@ -71,17 +73,26 @@ pid_t MakerOf(const char* name) {
     return static_cast<pid_t>(std::strtol(text.c_str() + sizeof kTemporaryPrefix - 1, nullptr, 10));
 }
 
-// Removes the temporary files that writers killed before they finished
-// left in `folder`, once per folder and process.
-void RemoveLeftovers(int folder) {
-    struct stat status {};
-    if (::fstat(folder, &status) != 0) return;
+// Whether `folder` was looked through for leftovers already by this
+// process. A folder is known by its device, inode and birth time, as the
+// inode of a folder removed may be given to a new one.
+bool LookedThrough(int folder) {
+    struct statx status {};
+    if (::statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &status) != 0) return false;
+    const auto key = std::make_tuple(status.stx_dev_major, status.stx_dev_minor, status.stx_ino,
+                                     status.stx_btime.tv_sec, status.stx_btime.tv_nsec);
     static std::mutex mutex;
-    static std::set<std::pair<dev_t, ino_t>> cleaned;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!cleaned.insert({status.st_dev, status.st_ino}).second) return;
-    }
+    static std::set<std::remove_const_t<decltype(key)>> seen;
+    std::lock_guard<std::mutex> lock(mutex);
+    return !seen.insert(key).second;
+}
+
+// Removes the temporary files that writers killed before they finished
+// left in `folder`: every time for a writer that makes named temporary
+// files (a kill leaves them behind), once a process for one whose files
+// get a name only for the moment before the rename.
+void RemoveLeftovers(int folder, bool named) {
+    if (!named && LookedThrough(folder)) return;
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listing < 0) return;
     DIR* entries = ::fdopendir(listing);
@@ -171,7 +182,7 @@ bool Writer::Start(const std::wstring& path, bool inPlace) {
         CloseFolder();
         return false;
     }
-    if (folder_ >= 0) RemoveLeftovers(folder_);
+    if (folder_ >= 0) RemoveLeftovers(folder_, !unnamed_);
     if (exists && !inPlace_) static_cast<void>(::fchown(fd_, status.st_uid, status.st_gid));
     buffer_.clear();
     buffer_.reserve(kBufferBytes);

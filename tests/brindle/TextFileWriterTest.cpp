@@ -1,0 +1,161 @@
+// The host's text writer: a file is replaced whole or not at all, as `cp`
+// would replace it (links written through, permissions and other names
+// kept, write-protected files refused), leaves nothing behind, and reports
+// every write that failed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tovtest::ReadBytes;
+using tovtest::ScratchDir;
+using tovtest::Wide;
+
+bool WriteText(const fs::path& path, const std::string& text) {
+    TextFile::Writer file;
+    if (!file.Open(Wide(path))) return false;
+    file.Write(text);
+    return file.Close();
+}
+
+std::size_t Entries(const fs::path& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++n;
+    return n;
+}
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+// A process number that no process has now.
+pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST(TextFileWriterTest, ReplacesAsCpWould) {
+    ScratchDir dir;
+    const auto target = dir.Write("target.txt", "old");
+    ::chmod(target.c_str(), 0640);
+    fs::create_symlink("target.txt", dir.Path() / "link.txt");
+    fs::create_hard_link(target, dir.Path() / "other-name.txt");
+
+    // Through the link: the target gets the text and keeps its permissions;
+    // the link and the target's other name stay.
+    ASSERT_TRUE(WriteText(dir.Path() / "link.txt", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.txt"));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(ReadBytes(dir.Path() / "other-name.txt"), "new");
+    EXPECT_EQ(ModeOf(target), 0640u);
+
+    // A write-protected file is refused, even for a user who may write
+    // anything, and stays as it was.
+    const auto locked = dir.Write("locked.txt", "keep");
+    ::chmod(locked.c_str(), 0444);
+    TextFile::Writer file;
+    EXPECT_FALSE(file.Open(Wide(locked)));
+    EXPECT_EQ(ReadBytes(locked), "keep");
+
+    // A new file takes the mode asked for, less the umask.
+    TextFile::Writer fresh;
+    fresh.SetNewFileMode(0600);
+    ASSERT_TRUE(fresh.Open(Wide(dir.Path() / "fresh.txt")));
+    ASSERT_TRUE(fresh.Close());
+    EXPECT_EQ(ModeOf(dir.Path() / "fresh.txt"), 0600u);
+    EXPECT_EQ(Entries(dir.Path()), 5u);
+}
+
+// Until Close nothing is in place; Discard and a failed write leave the old
+// file; no temporary file is left in any case.
+TEST(TextFileWriterTest, WholeOrUntouched) {
+    ScratchDir dir;
+    const auto path = dir.Write("out.txt", "old");
+    TextFile::Writer file;
+    ASSERT_TRUE(file.Open(Wide(path)));
+    file.Write(std::string(200000, 'x'));
+    file.Flush();
+    EXPECT_EQ(ReadBytes(path), "old");
+    file.Discard();
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(Entries(dir.Path()), 1u);
+
+    // A write stopped by the file-size limit, in a child process so that
+    // the limit and its signal stay there.
+    TextFile::TakeWriteFailures();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool written = WriteText(path, std::string(5000, 'y'));
+        const auto failures = TextFile::TakeWriteFailures();
+        ::_exit(!written && failures.size() == 1 && failures[0].error == EFBIG ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(Entries(dir.Path()), 1u);
+}
+
+// Long names and deep folders: the temporary name is short and made
+// relative to the folder.
+TEST(TextFileWriterTest, LongNamesAndDeepFolders) {
+    ScratchDir dir;
+    const std::string name(240, 'n');
+    ASSERT_TRUE(WriteText(dir.Path() / name, "long"));
+    EXPECT_EQ(ReadBytes(dir.Path() / name), "long");
+    fs::path deep = dir.Path();
+    while (deep.native().size() < 4000) {
+        deep /= std::string(200, 'd');
+        fs::create_directory(deep);
+    }
+    ASSERT_TRUE(WriteText(deep / "f.txt", "deep"));
+    EXPECT_EQ(ReadBytes(deep / "f.txt"), "deep");
+}
+
+// A temporary file that a killed writer left is removed by the next writer
+// in its folder; one of a running process is not.
+TEST(TextFileWriterTest, LeftoversOfKilledWritersGo) {
+    ScratchDir dir;
+    const std::string dead = ".tovtmp-" + std::to_string(EndedProcess()) + "-1";
+    const std::string alive = ".tovtmp-" + std::to_string(::getppid()) + "-1";
+    dir.Write(dead, "half");
+    dir.Write(alive, "busy");
+    ASSERT_TRUE(WriteText(dir.Path() / "out.txt", "whole"));
+    EXPECT_FALSE(fs::exists(dir.Path() / dead));
+    EXPECT_TRUE(fs::exists(dir.Path() / alive));
+}
+
+// A log is written where it stands, each Flush visible at once.
+TEST(TextFileWriterTest, LogsGrowInPlace) {
+    ScratchDir dir;
+    const auto path = dir.Write("log.txt", "last run\n");
+    TextFile::Writer log;
+    ASSERT_TRUE(log.OpenInPlace(Wide(path)));
+    EXPECT_EQ(ReadBytes(path), "");
+    log.Write("line 1\n");
+    log.Flush();
+    EXPECT_EQ(ReadBytes(path), "line 1\n");
+    ASSERT_TRUE(log.Close());
+}
+
+}  // namespace
