@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+
+#include <sys/mount.h>
 #include <fstream>
 
 #include "brindle/host/RegistryStore.h"
@@ -58,13 +61,18 @@ protected:
     std::string scene_;
 };
 
-TEST_F(UtilityCommandTest, MnmCreateSessions) {
-    // Picks, a right click, Back, Skip on every optional step, the file.
+// Picks, a right click, Back, Skip on every optional step: a whole walk.
+std::string FullWalk() {
     std::string full = "n\ny\npick A\nright-click\npick B\nclick Back\npick C\n";
     for (int step = 2; step < 43; ++step) {
         full += Optional(step) ? "click Skip\n" : "pick A\n";
         if (step == 10 || step == 15) full += "pick B\n";
     }
+    return full;
+}
+
+TEST_F(UtilityCommandTest, MnmCreateSessions) {
+    const std::string full = FullWalk();
     struct Case {
         const char* name;
         std::string input;
@@ -108,6 +116,25 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
         // (input that ends leaves picks unrecorded, so nothing was coloured).
         EXPECT_EQ(Colours(), (std::vector<DWORD>{0x3333CC, 0x3333CC, 0x3333CC}));
     }
+}
+
+// An MNM file onto a full disk: the creator says it failed (and keeps its
+// picks), the older file stays, the cause is said and the status is 1.
+TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
+    const auto disk = dir_.Path() / "disk";
+    std::filesystem::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k") != 0) {
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    }
+    const auto out = disk / "walk.mnm";
+    dir_.Write("disk/walk.mnm", "precious");
+    const Result result = RunCommandWithInput({"mnm-create", "--scene", scene_, out.string()}, FullWalk());
+    EXPECT_EQ(tovtest::ReadBytes(out), "precious");
+    ::umount2(disk.c_str(), MNT_DETACH);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("MNM File Creation Failed: Unable to open output file."),
+              std::string::npos);
+    EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
 }
 
 TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
