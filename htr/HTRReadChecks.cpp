@@ -12,16 +12,6 @@ namespace {
 
 using Effect = ReadFinding::Effect;
 
-ReadFinding Make(ReadFindingCode code, Effect effect, std::uint64_t line = 0,
-                 std::uint64_t column = 0, std::string found = std::string()) {
-    ReadFinding finding;
-    finding.code = code;
-    finding.effect = effect;
-    finding.line = line;
-    finding.column = column;
-    finding.found = std::move(found);
-    return finding;
-}
 
 template <typename Char>
 bool Equals(Text<Char> text, const char* ascii, bool anyCase) {
@@ -104,7 +94,7 @@ void Checks<Char>::Section(std::uint64_t line, Text<Char> full, Text<Char> name,
     anyFrame_ = false;
     if (frames && !known) {
         unknownSection_ = true;
-        unknown_ = Make(ReadFindingCode::kHtrUnknownSection, Effect::kShift, line,
+        unknown_ = MakeFinding(ReadFindingCode::kHtrUnknownSection, Effect::kShift, line,
                         ColumnOf(full, name.data()), Utf8(name));
         unknown_.count = 0;
     }
@@ -129,7 +119,7 @@ void Checks<Char>::HeaderLine(std::uint64_t line, Text<Char> full, Keyword keywo
             if (kind != tovtext::NumberField::kWhole) {
                 NumberToken(line, full, value);
             } else if (tovtext::LeadingDouble(value) != read) {
-                ReadFinding finding = Make(ReadFindingCode::kHtrNotWhole, Effect::kMisread, line,
+                ReadFinding finding = MakeFinding(ReadFindingCode::kHtrNotWhole, Effect::kMisread, line,
                                            valueColumn, Utf8(value));
                 finding.name = kKeywordNames[static_cast<int>(keyword)];
                 finding.number = read;
@@ -148,20 +138,20 @@ void Checks<Char>::HeaderLine(std::uint64_t line, Text<Char> full, Keyword keywo
         case Keyword::kScaleFactor: NumberToken(line, full, value); break;
         case Keyword::kCalibrationUnits:
             if (!KnownCalibrationUnits(value)) {
-                Emit(Make(ReadFindingCode::kHtrUnitUnknown, Effect::kMisread, line, valueColumn,
+                Emit(MakeFinding(ReadFindingCode::kHtrUnitUnknown, Effect::kMisread, line, valueColumn,
                           Utf8(value)));
             }
             break;
         case Keyword::kRotationUnits:
             if (!IsRotationUnitsWord(value)) {
-                Emit(Make(ReadFindingCode::kHtrRotationUnitUnknown, Effect::kMisread, line,
+                Emit(MakeFinding(ReadFindingCode::kHtrRotationUnitUnknown, Effect::kMisread, line,
                           valueColumn, Utf8(value)));
             }
             break;
         case Keyword::kUnknown: {
             const Keyword meant = KeywordInAnyCase(word);
             if (meant == Keyword::kUnknown) return;
-            ReadFinding finding = Make(ReadFindingCode::kHtrKeywordCase,
+            ReadFinding finding = MakeFinding(ReadFindingCode::kHtrKeywordCase,
                                        ChecksOnly(meant) ? Effect::kNote : Effect::kMisread, line,
                                        ColumnOf(full, word.data()), Utf8(word));
             finding.name = kKeywordNames[static_cast<int>(meant)];
@@ -207,11 +197,11 @@ template <typename Char>
 void Checks<Char>::End(const HTRFile& file) {
     EndSection();
     if (!anyLine_) {
-        Emit(Make(ReadFindingCode::kEmpty, Effect::kMisread));
+        Emit(MakeFinding(ReadFindingCode::kEmpty, Effect::kMisread));
         return;
     }
     if (!sawSection_ && !sawKeyword_) {
-        Emit(Make(ReadFindingCode::kHtrNothing, Effect::kMisread));
+        Emit(MakeFinding(ReadFindingCode::kHtrNothing, Effect::kMisread));
         return;
     }
     HeaderFindings(file);
@@ -220,21 +210,21 @@ void Checks<Char>::End(const HTRFile& file) {
 
 template <typename Char>
 void Checks<Char>::HeaderFindings(const HTRFile& file) {
-    if (!sawHierarchy_) Emit(Make(ReadFindingCode::kHtrNoHierarchy, Effect::kShift));
+    if (!sawHierarchy_) Emit(MakeFinding(ReadFindingCode::kHtrNoHierarchy, Effect::kShift));
     if (!sawNumFrames_) {
-        ReadFinding finding = Make(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
+        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
         finding.name = "NumFrames";
         finding.number = file.GetNumFrames();
         Emit(finding);
     }
     if (!sawRate_) {
-        ReadFinding finding = Make(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
+        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
         finding.name = "DataFrameRate";
         finding.number = file.GetDataFrameRate();
         Emit(finding);
     }
     if (headerSegments_ >= 0 && headerSegments_ != static_cast<std::int64_t>(file.SegmentCount())) {
-        ReadFinding finding = Make(ReadFindingCode::kHtrSegmentsAgainstHeader, Effect::kMisread,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrSegmentsAgainstHeader, Effect::kMisread,
                                    segmentsLine_, segmentsColumn_, segmentsText_);
         finding.number = headerSegments_;
         finding.other = file.SegmentCount();
@@ -245,9 +235,9 @@ void Checks<Char>::HeaderFindings(const HTRFile& file) {
 template <typename Char>
 void Checks<Char>::SegmentFindings(const HTRFile& file) {
     if (file.SegmentCount() > 0 && file.RootSegment() == nullptr) {
-        Emit(Make(ReadFindingCode::kHtrNoRoot, Effect::kShift));
+        Emit(MakeFinding(ReadFindingCode::kHtrNoRoot, Effect::kShift));
     }
-    ReadFinding frames = Make(ReadFindingCode::kHtrFramesAgainstHeader, Effect::kMisread);
+    ReadFinding frames = MakeFinding(ReadFindingCode::kHtrFramesAgainstHeader, Effect::kMisread);
     frames.count = 0;
     frames.number = file.GetNumFrames();
     for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
@@ -263,13 +253,13 @@ void Checks<Char>::SegmentFindings(const HTRFile& file) {
         Emit(frames);
     }
     if (textCount_ > 0) {
-        ReadFinding finding = Make(ReadFindingCode::kTextInNumbers, Effect::kMisread, textLine_,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTextInNumbers, Effect::kMisread, textLine_,
                                    textColumn_, textFound_);
         finding.count = textCount_;
         Emit(finding);
     }
     if (gaps_ > 0) {
-        ReadFinding finding = Make(ReadFindingCode::kFrameGaps, Effect::kShift, gapLine_, 1,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kFrameGaps, Effect::kShift, gapLine_, 1,
                                    std::to_string(gapTo_));
         finding.count = gaps_;
         finding.number = gapFrom_;

@@ -246,9 +246,8 @@ std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
     TextFile::Reader reader;
     if (!reader.Open(opened, 0, TextFile::Reader::kLineEndsStrip)) {
         if (observer != nullptr) {
-            ReadFinding finding;
-            finding.code = ReadFindingCode::kCannotOpen;
-            finding.effect = ReadFinding::Effect::kRefusal;
+            ReadFinding finding =
+                MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
             finding.number = reader.OpenError();
             finding.name = TextCodec::EncodeUtf8(opened);
             observer->Found(finding);
@@ -263,10 +262,7 @@ std::wstring HTRFile::Read(TextFile::Reader& source, ReadObserver* observer) {
         return HTRReader(*this, observer).Run(source);
     } catch (const std::bad_alloc&) {
         if (observer != nullptr) {
-            ReadFinding finding;
-            finding.code = ReadFindingCode::kOutOfMemory;
-            finding.effect = ReadFinding::Effect::kRefusal;
-            observer->Found(finding);
+            observer->Found(MakeFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal));
         }
         return kOutOfMemory;
     }
@@ -290,11 +286,9 @@ std::wstring HTRReader::Run(TextFile::Reader& reader) {
     const bool wholeFile =
         message_.empty() || (observer_ != nullptr && observer_->WantsEveryRefusal());
     if (segmentCounter_ != 0 && wholeFile) {
-        ReadFinding finding;
-        finding.code = ReadFindingCode::kHtrSegmentCount;
-        finding.effect = ReadFinding::Effect::kRefusal;
-        finding.line = segmentsLine_;
-        finding.column = segmentsColumn_;
+        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrSegmentCount,
+                                          ReadFinding::Effect::kRefusal, segmentsLine_,
+                                          segmentsColumn_);
         finding.number = segmentCounter_ + static_cast<std::int64_t>(baseLines_);
         finding.other = static_cast<std::int64_t>(baseLines_);
         Fail(kSegmentCountWrong, finding);
@@ -334,11 +328,8 @@ bool HTRReader::Refuse(std::wstring message, ReadFindingCode code, Text<Char> li
                        Text<Char> found) {
     ReadFinding finding;
     if (observer_ != nullptr) {
-        finding.code = code;
-        finding.effect = ReadFinding::Effect::kRefusal;
-        finding.line = lineNumber_;
-        finding.column = htrchecks::ColumnOf(line, found.data());
-        finding.found = htrchecks::Utf8(found);
+        finding = MakeFinding(code, ReadFinding::Effect::kRefusal, lineNumber_,
+                              htrchecks::ColumnOf(line, found.data()), htrchecks::Utf8(found));
     }
     return Fail(std::move(message), std::move(finding));
 }
@@ -449,12 +440,9 @@ bool HTRReader::CheckHeaderValue(Keyword keyword, Text<Char> value, Text<Char> l
     }
     if (accepted) return true;
     const char* name = htrchecks::kKeywordNames[static_cast<int>(keyword)];
-    ReadFinding finding;
-    finding.code = ReadFindingCode::kHtrHeaderValue;
-    finding.effect = ReadFinding::Effect::kRefusal;
-    finding.line = lineNumber_;
-    finding.column = htrchecks::ColumnOf(line, value.data());
-    finding.found = htrchecks::Utf8(value);
+    ReadFinding finding =
+        MakeFinding(ReadFindingCode::kHtrHeaderValue, ReadFinding::Effect::kRefusal, lineNumber_,
+                    htrchecks::ColumnOf(line, value.data()), htrchecks::Utf8(value));
     finding.name = name;
     finding.accepted = acceptedText;
     return Fail(IncompatibleHeader(name), std::move(finding));

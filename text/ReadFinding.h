@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // Every kind of finding. The comment of each says which fields it fills
 // beyond line, column and found.
@@ -103,6 +104,19 @@ struct ReadFinding {
     std::string name;
     std::string accepted;
 };
+
+// A finding of `code` and `effect` at a place; the other fields start empty.
+inline ReadFinding MakeFinding(ReadFindingCode code, ReadFinding::Effect effect,
+                               std::uint64_t line = 0, std::uint64_t column = 0,
+                               std::string found = std::string()) {
+    ReadFinding finding;
+    finding.code = code;
+    finding.effect = effect;
+    finding.line = line;
+    finding.column = column;
+    finding.found = std::move(found);
+    return finding;
+}
 
 class ReadObserver {
 public:

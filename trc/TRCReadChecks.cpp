@@ -13,16 +13,6 @@ using trcfields::FieldWalk;
 using trcfields::Trim;
 using trcfields::Utf8;
 
-ReadFinding Make(ReadFindingCode code, Effect effect, std::uint64_t line = 0,
-                 std::uint64_t column = 0, std::string found = std::string()) {
-    ReadFinding finding;
-    finding.code = code;
-    finding.effect = effect;
-    finding.line = line;
-    finding.column = column;
-    finding.found = std::move(found);
-    return finding;
-}
 
 template <typename Char>
 std::size_t Find(Text<Char> line, std::string_view ascii, std::size_t from = 0) {
@@ -104,7 +94,7 @@ void Checks<Char>::LayoutRefused(std::uint64_t physical, Text<Char> line) {
     walk.Skip(2);
     const bool third = !walk.RanOut();
     std::size_t where = 0;
-    ReadFinding finding = Make(ReadFindingCode::kTrcLayoutNotXYZ, Effect::kRefusal, physical);
+    ReadFinding finding = MakeFinding(ReadFindingCode::kTrcLayoutNotXYZ, Effect::kRefusal, physical);
     finding.number = LayoutCauses(line, where);
     if (third) {
         finding.name = Utf8(walk.Take());
@@ -150,7 +140,7 @@ void Checks<Char>::HeaderValues(std::uint64_t physical, Text<Char> line) {
         const std::uint64_t column = ColumnOf(line, field.data());
         const std::int32_t read = tovtext::LeadingInt(field);
         const auto kind = tovtext::ClassifyNumberField(field);
-        ReadFinding finding = Make(ReadFindingCode::kTrcHeaderNotNumber, Effect::kMisread, physical,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcHeaderNotNumber, Effect::kMisread, physical,
                                    column, Utf8(Trim(field)));
         finding.name = kHeaderNames[i];
         finding.number = read;
@@ -172,7 +162,7 @@ void Checks<Char>::HeaderValues(std::uint64_t physical, Text<Char> line) {
     const Text<Char> unit = walk.TakeAndSkip();
     if (!KnownCalibrationUnits(unit)) {
         const auto meant = KnownCalibrationUnits(Trim(unit));
-        ReadFinding finding = Make(ReadFindingCode::kTrcUnitUnknown, Effect::kMisread, physical,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcUnitUnknown, Effect::kMisread, physical,
                                    ColumnOf(line, unit.data()), Utf8(unit));
         finding.number = Trim(unit).empty() ? 2 : meant == kUnitsMillimetres ? 1 : 0;
         if (finding.number != 0) finding.effect = Effect::kNote;
@@ -209,7 +199,7 @@ void Checks<Char>::MarkerNames(std::uint64_t physical, Text<Char> line, const TR
         ++field;
     }
     if (offField != 0) {
-        ReadFinding finding = Make(ReadFindingCode::kTrcNameOffColumn, Effect::kShift, physical,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcNameOffColumn, Effect::kShift, physical,
                                    ColumnOf(line, off.data()), Utf8(off));
         finding.number = static_cast<std::int64_t>(offField);
         finding.other = file.GetNumMarkers();
@@ -220,13 +210,13 @@ void Checks<Char>::MarkerNames(std::uint64_t physical, Text<Char> line, const TR
     namedSlots_ = walkedNames;
     if (!Trim(unread).empty()) {
         ++namedSlots_;
-        Emit(Make(ReadFindingCode::kTrcLastNameUnread, Effect::kShift, physical,
+        Emit(MakeFinding(ReadFindingCode::kTrcLastNameUnread, Effect::kShift, physical,
                   ColumnOf(line, Trim(unread).data()), Utf8(Trim(unread))));
     }
     if (leftOut_.count > 0) Emit(leftOut_.Finding(ReadFindingCode::kTrcNameLeftOut, Effect::kNote));
     for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
         if (!file.GetMarker(m)->GetName().empty()) continue;
-        ReadFinding finding = Make(ReadFindingCode::kTrcNameEmpty, Effect::kMisread, physical);
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcNameEmpty, Effect::kMisread, physical);
         finding.number = m + 1;
         Emit(finding);
         break;
@@ -246,12 +236,12 @@ void Checks<Char>::LabelLine(std::uint64_t physical, Text<Char> line, std::uint3
         // A data row here is lost; it still numbers the first frame.
         const bool lost = !HoldsOnlySeparators(line);
         if (lost) RowStart(physical, line);
-        ReadFinding finding = Make(ReadFindingCode::kTrcLabelsMissing,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcLabelsMissing,
                                    lost ? Effect::kShift : Effect::kNote, physical);
         finding.number = lost ? 1 : 0;
         Emit(finding);
     } else if (labels != 0 && labels != namedSlots_) {
-        ReadFinding finding = Make(ReadFindingCode::kTrcLabelCount, Effect::kNote, physical);
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcLabelCount, Effect::kNote, physical);
         finding.number = static_cast<std::int64_t>(labels);
         finding.other = static_cast<std::int64_t>(namedSlots_);
         Emit(finding);
@@ -261,7 +251,7 @@ void Checks<Char>::LabelLine(std::uint64_t physical, Text<Char> line, std::uint3
 template <typename Char>
 void Checks<Char>::SeparatorRow(std::uint64_t physical, Text<Char> line) {
     if (!line.empty() && HoldsOnlySeparators(line)) {
-        Emit(Make(ReadFindingCode::kTrcSeparatorRow, Effect::kShift, physical));
+        Emit(MakeFinding(ReadFindingCode::kTrcSeparatorRow, Effect::kShift, physical));
     }
 }
 
@@ -305,11 +295,11 @@ void Checks<Char>::RowRest(std::uint64_t physical, Text<Char> line, Text<Char> r
 template <typename Char>
 void Checks<Char>::End(const TRCFile& file, int typeRead) {
     if (!anyLine_) {
-        Emit(Make(ReadFindingCode::kEmpty, Effect::kMisread));
+        Emit(MakeFinding(ReadFindingCode::kEmpty, Effect::kMisread));
         return;
     }
     if (file.GetNumMarkers() == 0 && file.GetNumRows() == 0) {
-        Emit(Make(ReadFindingCode::kTrcNothing, Effect::kMisread));
+        Emit(MakeFinding(ReadFindingCode::kTrcNothing, Effect::kMisread));
         return;
     }
     WholeFileFindings(file);
@@ -319,14 +309,14 @@ void Checks<Char>::End(const TRCFile& file, int typeRead) {
 template <typename Char>
 void Checks<Char>::WholeFileFindings(const TRCFile& file) {
     if (file.GetNumFrames() != static_cast<std::int64_t>(file.GetNumRows())) {
-        ReadFinding finding = Make(ReadFindingCode::kTrcRowCount, Effect::kMisread, headerLine_,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcRowCount, Effect::kMisread, headerLine_,
                                    framesColumn_, framesText_);
         finding.number = file.GetNumFrames();
         finding.other = file.GetNumRows();
         Emit(finding);
     }
     if (headerMarkers_ >= 0 && headerMarkers_ != static_cast<std::int64_t>(namedSlots_)) {
-        ReadFinding finding = Make(ReadFindingCode::kTrcMarkerCount, Effect::kNote, headerLine_,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcMarkerCount, Effect::kNote, headerLine_,
                                    markersColumn_, markersText_);
         finding.number = headerMarkers_;
         finding.other = file.GetNumMarkers();
@@ -341,7 +331,7 @@ void Checks<Char>::WholeFileFindings(const TRCFile& file) {
     if (text_.count > 0) Emit(text_.Finding(ReadFindingCode::kTextInNumbers, Effect::kMisread));
     if (shortRows_.count > 0) Emit(shortRows_.Finding(ReadFindingCode::kTrcShortRows, Effect::kShift));
     // Markers never seen: every sample a dropout, or at the origin exactly.
-    ReadFinding unseen = Make(ReadFindingCode::kTrcMarkersUnseen, Effect::kNote, namesLine_);
+    ReadFinding unseen = MakeFinding(ReadFindingCode::kTrcMarkersUnseen, Effect::kNote, namesLine_);
     unseen.count = 0;
     for (std::uint32_t m = 0; m < seen_.size() && file.GetNumRows() > 0; ++m) {
         if (seen_[m] != 0) continue;
@@ -362,7 +352,7 @@ void Checks<Char>::RowFindings(const TRCFile& file, int typeRead) {
                                    : typeWritten_ == 3 && clock_.any ? clock_.firstFrame
                                                                          : 1;
         ReadFinding finding =
-            Make(ReadFindingCode::kTrcPathTypeUnread, meant == start ? Effect::kNote : Effect::kMisread,
+            MakeFinding(ReadFindingCode::kTrcPathTypeUnread, meant == start ? Effect::kNote : Effect::kMisread,
                  typeLine_, typeColumn_, typeFound_);
         finding.number = typeWritten_;
         finding.other = typeRead;
@@ -371,7 +361,7 @@ void Checks<Char>::RowFindings(const TRCFile& file, int typeRead) {
         Emit(finding);
     }
     if (clock_.gaps > 0) {
-        ReadFinding finding = Make(ReadFindingCode::kFrameGaps, Effect::kShift, clock_.gapLine, 1,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kFrameGaps, Effect::kShift, clock_.gapLine, 1,
                                    std::to_string(clock_.gapTo));
         finding.count = clock_.gaps;
         finding.number = clock_.gapFrom;
@@ -380,7 +370,7 @@ void Checks<Char>::RowFindings(const TRCFile& file, int typeRead) {
     }
     if (clock_.any && clock_.firstFrame != start) {
         const std::int64_t off = clock_.firstFrame - start;
-        ReadFinding finding = Make(ReadFindingCode::kTrcFramesStartElsewhere,
+        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcFramesStartElsewhere,
                                    off > 1 || off < -1 ? Effect::kMisread : Effect::kNote,
                                    clock_.firstLine, 1, std::to_string(clock_.firstFrame));
         finding.number = clock_.firstFrame;
@@ -397,7 +387,7 @@ void Checks<Char>::RowFindings(const TRCFile& file, int typeRead) {
         const double expected = static_cast<double>(frames) / rate;
         const double tolerance = std::pow(10.0, -clock_.timeDecimals) + 1e-9 * std::fabs(expected);
         if (span > 0 && std::fabs(span - expected) > tolerance) {
-            ReadFinding finding = Make(ReadFindingCode::kTrcTimesOffRate, Effect::kMisread,
+            ReadFinding finding = MakeFinding(ReadFindingCode::kTrcTimesOffRate, Effect::kMisread,
                                        clock_.lastTimeLine);
             finding.measured = static_cast<double>(frames) / span;
             finding.number = rate;

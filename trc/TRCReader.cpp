@@ -68,9 +68,7 @@ std::uint64_t CountLineFeeds(const std::wstring& path) {
 }
 
 ReadFinding OutOfMemoryFinding(std::uint64_t limit) {
-    ReadFinding finding;
-    finding.code = ReadFindingCode::kOutOfMemory;
-    finding.effect = ReadFinding::Effect::kRefusal;
+    ReadFinding finding = MakeFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
     finding.number = static_cast<std::int64_t>(limit);
     return finding;
 }
@@ -416,9 +414,8 @@ std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& optio
     TextFile::Reader reader;
     if (!reader.Open(opened, 0, TextFile::Reader::kLineEndsKeepNone)) {
         if (options.findings != nullptr) {
-            ReadFinding finding;
-            finding.code = ReadFindingCode::kCannotOpen;
-            finding.effect = ReadFinding::Effect::kRefusal;
+            ReadFinding finding =
+                MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
             finding.number = reader.OpenError();
             finding.name = TextCodec::EncodeUtf8(opened);
             options.findings->Found(finding);
