@@ -24,6 +24,7 @@
 #include "cli/OutputFile.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
+#include "cli/SafeText.h"
 #include "htr/HTRFile.h"
 
 namespace {
@@ -145,8 +146,10 @@ bool HasExtension(const std::string& path, const char* extension) {
 }
 
 int Report(const CommandIO& io, const std::string& file, const std::string& message) {
-    io.Err(file + ": " + message + "\n");
+    io.Err(file + ": " + Escaped(message) + "\n");
     return kExitFailed;
+// Messages may carry names from the file (a duplicate segment's), so they
+// are shown escaped.
 }
 
 
@@ -185,7 +188,7 @@ void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings
     auto check = [&](const HTRSegment& segment, const char* where, double value) {
         if (std::isfinite(value)) return;
         if (count++ == 0) {
-            first = TextCodec::EncodeUtf8(segment.Name()) + " " + where + " (" +
+            first = EscapedName(segment.Name()) + " " + where + " (" +
                     (std::isnan(value) ? "nan" : "inf") + ")";
         }
     };

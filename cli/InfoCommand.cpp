@@ -13,6 +13,7 @@
 #include "cli/HtrSummary.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
+#include "cli/SafeText.h"
 #include "cli/TrcSummary.h"
 #include "htr/HTRFile.h"
 #include "trc/TRCFile.h"
@@ -106,7 +107,7 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     }
     if (!read.message.empty()) {
         const std::string context = RefusalContext(read.findings, format, file, input.Tried());
-        io.Err(file + ": " + read.message + (context.empty() ? "" : " " + context) + "\n");
+        io.Err(file + ": " + Escaped(read.message) + (context.empty() ? "" : " " + context) + "\n");
         return false;
     }
     if (!shown) {
