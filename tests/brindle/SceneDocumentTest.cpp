@@ -206,6 +206,26 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "nested more than 32 levels deep"},
         {"wire color too large", Document(R"({"name": "A", "handle": 1, "wire_color": 16777216})"),
          "wire_color 16777216 is out of range"},
+        // Values an export cannot make sense of: each once made an export
+        // run away or write infinities.
+        {"range running backwards", Document("", R"("animation_range": [960, 0], )"),
+         "animation_range [960, 0] runs backwards"},
+        {"range of the whole tick span",
+         Document("", R"("animation_range": [-2147483648, 2147483647], )"),
+         "animation_range [-2147483648, 2147483647]: tick -2147483648 lies more than 1073741824"},
+        {"range of a million frames and one, without keys",
+         Document("", R"("frame_rate": 30, "animation_range": [0, 160000000], )"),
+         "animation_range [0, 160000000] holds 1000001 frames"},
+        {"key far from time 0",
+         Document(R"({"name": "A", "handle": 1,)"
+                  R"( "scale": {"keys": [[0, 1, 1, 1], [1073741825, 1, 1, 1]]}})"),
+         "node 1 (\"A\"): scale: key 2: tick 1073741825 lies more than"},
+        {"time far from time 0", Document("", R"("time": -1073741825, )"),
+         "time: tick -1073741825 lies more than"},
+        {"huge system unit", Document("", R"("system_unit_mm": 1e308, )"),
+         "system_unit_mm 1e+308 is out of range (1e-06 to 1e+09 mm)"},
+        {"tiny system unit", Document("", R"("system_unit_mm": 1e-7, )"),
+         "system_unit_mm 1e-07 is out of range"},
     };
     tovtest::ScratchDir dir;
     Scene scene;
@@ -278,6 +298,43 @@ TEST(SceneDocumentTest, DeepAndWideDocumentsLoadInLinearTime) {
     ASSERT_EQ(scene.Nodes().size(), static_cast<std::size_t>(kCount + 1));
     EXPECT_EQ(scene.Nodes()[0]->Parent(), scene.Nodes()[1]);
     EXPECT_EQ(scene.Nodes()[kCount]->UserProperties().size(), static_cast<std::size_t>(kCount));
+}
+
+// The range may hold a million frames, or as many as one controller holds
+// keys (an imported capture keys every frame), and ticks reach 2^30 either
+// way; the bounds themselves load.
+TEST(SceneDocumentTest, RangesAndTicksLoadUpToTheirBounds) {
+    std::string keys;
+    constexpr int kKeys = 1000002;
+    keys.reserve(kKeys * 16);
+    for (int i = 0; i < kKeys; ++i) {
+        keys += (i > 0 ? ", [" : "[") + std::to_string(i) + ", 0, 0, 0]";
+    }
+    struct Case {
+        const char* name;
+        std::string document;
+    };
+    const Case cases[] = {
+        {"a million frames",
+         Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )")},
+        {"a frame for every key",
+         Document(R"({"name": "A", "handle": 1, "position": {"keys": [)" + keys + "]}}",
+                  R"("frame_rate": 4800, "animation_range": [0, 1000001], )")},
+        {"ticks at the bounds",
+         Document(R"({"name": "A", "handle": 1, "rotation": {"keys": )"
+                  R"([[-1073741824, 0, 0, 0, 1], [1073741824, 0, 0, 0, 1]]}})",
+                  R"("time": 1073741824, "animation_range": [-1073741824, -1073741824], )"
+                  R"("system_unit_mm": 1e9, )")},
+        {"the smallest unit", Document("", R"("system_unit_mm": 1e-6, )")},
+    };
+    tovtest::ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        std::string error;
+        EXPECT_TRUE(LoadSceneDocument(dir.Write("bound.json", c.document).string(), scene, error))
+            << error;
+    }
 }
 
 TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
