@@ -9,6 +9,7 @@
 #include "cli/FreshImport.h"
 #include "cli/GltfOutput.h"
 #include "cli/OutputFile.h"
+#include "cli/SafeText.h"
 #include "cli/SceneSession.h"
 #include "gltf/SceneGltf.h"
 
@@ -36,7 +37,7 @@ int WriteScene(const CommandIO& io, SceneSession& session, const std::string& ou
     if (!tovgltf::WriteSceneGltf(brindle::host::Scene::Current(), output.WritePath(), binary,
                                  kGenerator, error) ||
         !output.Finish(io, error)) {
-        session.Error(output.Name() + ": " + error);
+        session.Error(output.Name() + ": " + Escaped(error));
         return kExitFailed;
     }
     return kExitOk;

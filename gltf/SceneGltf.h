@@ -28,7 +28,9 @@ tinygltf::Model SceneToGltf(brindle::host::Scene& scene, const std::string& gene
 
 // Writes `scene` to `path`: binary glTF (.glb) when `binary`, else JSON with
 // the buffer embedded. False, with `error` set, when the file could not be
-// written.
+// written, or when the scene holds a value glTF cannot (an infinite or NaN
+// position, scale or user property, in metres), named with its node; the
+// file is then not written.
 bool WriteSceneGltf(brindle::host::Scene& scene, const std::string& path, bool binary,
                     const std::string& generator, std::string& error);
 
