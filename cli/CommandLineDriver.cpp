@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include "brindle/sdk/TextCodec.h"
+#include "cli/SafeText.h"
 
 int CommandLineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
-    const std::string line = TextCodec::EncodeUtf8(request.caption) + ": " +
-                             TextCodec::EncodeUtf8(request.text) + "\n";
+    // The module's messages name bones and files: shown escaped, one line.
+    const std::string line = Escaped(TextCodec::EncodeUtf8(request.caption)) + ": " +
+                             Escaped(TextCodec::EncodeUtf8(request.text)) + "\n";
     io_.Err(line);
     if ((request.type & 0xF) != MB_YESNO) return IDOK;
     // A question needs a person at a terminal; without one it stays

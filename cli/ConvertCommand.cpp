@@ -25,6 +25,7 @@
 #include "cli/OutputFile.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
+#include "cli/SafeText.h"
 #include "htr/HTRFile.h"
 
 namespace {
@@ -54,6 +55,8 @@ const char kConvertFooter[] =
     "as it is; a folder receives a file named after IN; \"-\" is standard output.\n"
     "OUT is never IN, and a file you may not write is not replaced. As when\n"
     "exporting, \".htr\" is appended to an HTR output that does not end in it.\n"
+    "IN \"-\" (standard input), a device or a FIFO is read up to --max-input\n"
+    "bytes (4G by default) and refused when it offers more.\n"
     "\n"
     "Frames: writers write the header's frame count, padding missing frames\n"
     "(dropouts in GWM, zeros in HTR). When the header and the file disagree a\n"
@@ -70,7 +73,7 @@ constexpr std::uint64_t kPaddingAllowance = 1000;
 struct ConvertOptions {
     // As given on the command line, checked once parsing is over.
     std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
-    std::string maxOutputText;
+    std::string maxOutputText, maxInputText;
     std::vector<std::string> offsetText;
     bool strict = false;
     bool batch = false;
@@ -88,6 +91,7 @@ struct Settings {
     ConvertGWMSettings gwm;
     std::optional<bool> headerFrames;  // --frames header (true) or held (false)
     std::optional<std::uint64_t> maxOutput;
+    std::uint64_t maxInput = kDefaultInputLimit;
     bool strict = false;
 };
 
@@ -145,8 +149,10 @@ bool HasExtension(const std::string& path, const char* extension) {
     return true;
 }
 
+// Messages may carry names from the file (a duplicate segment's), so they
+// are shown escaped.
 int Report(const CommandIO& io, const std::string& file, const std::string& message) {
-    io.Err(file + ": " + message + "\n");
+    io.Err(file + ": " + Escaped(message) + "\n");
     return kExitFailed;
 }
 
@@ -186,7 +192,7 @@ void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings
     auto check = [&](const HTRSegment& segment, const char* where, double value) {
         if (std::isfinite(value)) return;
         if (count++ == 0) {
-            first = TextCodec::EncodeUtf8(segment.Name()) + " " + where + " (" +
+            first = EscapedName(segment.Name()) + " " + where + " (" +
                     (std::isnan(value) ? "nan" : "inf") + ")";
         }
     };
@@ -358,6 +364,9 @@ std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
     if (!ParseSize(options.maxOutputText, settings.maxOutput)) {
         return "--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'";
     }
+    if (!ParseInputLimit(options.maxInputText, settings.maxInput)) {
+        return "--max-input takes a size such as 512M or 4G, not '" + options.maxInputText + "'";
+    }
     return std::string();
 }
 
@@ -398,8 +407,12 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     const CommandIO& io = context.IO();
     auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
     InputFile input;
+    input.SetByteLimit(settings.maxInput);
     std::string error;
-    if (!input.Resolve(options.in, io, error)) return Report(io, options.in, error);
+    if (!input.Resolve(options.in, io, error)) {
+        io.Err(Escaped(error) + "\n");  // "IN: REASON"
+        return kExitFailed;
+    }
     // glTF: the file imported into a fresh scene by the module, then written.
     if (IsGltfPath(options.out)) {
         if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
@@ -469,6 +482,10 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         ->type_name("header|held");
     command->add_option("--max-output", options->maxOutputText,
                         "largest output (default: 64M, or 64 times the input; 0: no limit)")
+        ->type_name("SIZE");
+    command->add_option("--max-input", options->maxInputText,
+                        "most bytes read from standard input, a device or a FIFO (default: 4G; "
+                        "0: no limit)")
         ->type_name("SIZE");
     command->add_flag("--strict", options->strict, "treat warnings as failures: write nothing");
     command->add_flag("--batch", options->batch,

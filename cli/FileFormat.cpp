@@ -53,6 +53,27 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+enum class Copied { kAll, kFailed, kBeyondLimit };
+
+// Copies `from` to `to`, at most `limit` bytes (0: no limit): a byte more
+// means the input goes on beyond the limit, and the copy stops there.
+Copied CopyBytes(std::FILE* from, std::FILE* to, std::uint64_t limit) {
+    char buffer[1 << 16];
+    std::uint64_t total = 0;
+    bool written = true;
+    for (;;) {
+        std::size_t wanted = sizeof buffer;
+        if (limit != 0 && limit - total < wanted) {
+            wanted = static_cast<std::size_t>(limit - total) + 1;
+        }
+        const std::size_t got = std::fread(buffer, 1, wanted, from);
+        if (got == 0) break;
+        if (limit != 0 && got > limit - total) return Copied::kBeyondLimit;
+        written = written && std::fwrite(buffer, 1, got, to) == got;
+        total += got;
+    }
+    return written && std::ferror(from) == 0 ? Copied::kAll : Copied::kFailed;
+}
 
 }  // namespace
 
@@ -75,41 +96,20 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
     if (path == "-") {
         // The readers take a path and the content decides the format, so
         // standard input is kept in a file first.
-        standardInput_ = true;
-        tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
-        const std::string copy = tempFolder_ + "/stdin";
-        if (!tempFolder_.empty()) fileSlot_ = RegisterForCleanup(copy);
-        std::FILE* file = tempFolder_.empty() ? nullptr : std::fopen(copy.c_str(), "wb");
-        if (file == nullptr) {
-            error = "-: a temporary copy could not be made: " + std::string(std::strerror(errno));
-            return false;
-        }
-        char buffer[1 << 16];
-        std::size_t got;
-        bool ok = true;
-        while ((got = std::fread(buffer, 1, sizeof buffer, io.in)) > 0) {
-            ok = ok && std::fwrite(buffer, 1, got, file) == got;
-        }
-        ok = !std::ferror(io.in) && std::fclose(file) == 0 && ok;
-        if (!ok) {
-            ::unlink(copy.c_str());
-            error = "-: standard input could not be copied";
-            return false;
-        }
-        format_ = StartsLikeTrc(copy) ? FileFormat::Trc : FileFormat::Htr;
-        readPath_ = tempFolder_ + (format_ == FileFormat::Trc ? "/stdin.trc" : "/stdin.htr");
-        // Both names are known while the copy takes its new one.
-        const int copySlot = fileSlot_;
-        fileSlot_ = RegisterForCleanup(readPath_);
-        if (::rename(copy.c_str(), readPath_.c_str()) != 0) {
-            UnregisterFromCleanup(fileSlot_);
-            fileSlot_ = copySlot;
-            readPath_ = copy;
-        } else {
-            UnregisterFromCleanup(copySlot);
-        }
         tried_ = "-";
-        return true;
+        return CopyToTemporary(io.in, path, "stdin", error);
+    }
+    // A device or a FIFO likewise, when it opens; one that does not is left
+    // to the reader, which says why.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
+        !S_ISDIR(status.st_mode)) {
+        if (std::FILE* from = std::fopen(path.c_str(), "rb")) {
+            tried_ = path;
+            const bool copied = CopyToTemporary(from, path, BaseName(path), error);
+            std::fclose(from);
+            return copied;
+        }
     }
     if (HasExtension(path, ".htr") || HasExtension(path, ".trc")) {
         format_ = HasExtension(path, ".htr") ? FileFormat::Htr : FileFormat::Trc;
@@ -151,6 +151,44 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
         readPath_ = path;
     }
     std::free(absolute);
+    return true;
+}
+
+bool InputFile::CopyToTemporary(std::FILE* from, const std::string& path, const std::string& name,
+                                std::string& error) {
+    tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
+    const std::string copy = tempFolder_ + "/" + name;
+    if (!tempFolder_.empty()) fileSlot_ = RegisterForCleanup(copy);
+    std::FILE* file = tempFolder_.empty() ? nullptr : std::fopen(copy.c_str(), "wb");
+    if (file == nullptr) {
+        error = path + ": a temporary copy could not be made: " + std::string(std::strerror(errno));
+        return false;
+    }
+    const Copied copied = CopyBytes(from, file, byteLimit_);
+    const bool closed = std::fclose(file) == 0;
+    if (copied != Copied::kAll || !closed) {
+        ::unlink(copy.c_str());
+        if (copied == Copied::kBeyondLimit) {
+            error = path + ": stopped reading after " + std::to_string(byteLimit_) +
+                    " bytes: not a file of finite size (--max-input allows more)";
+        } else {
+            error = path + (path == "-" ? ": standard input" : ": the input") +
+                    " could not be copied";
+        }
+        return false;
+    }
+    format_ = StartsLikeTrc(copy) ? FileFormat::Trc : FileFormat::Htr;
+    readPath_ = copy + (format_ == FileFormat::Trc ? ".trc" : ".htr");
+    // Both names are known while the copy takes its new one.
+    const int copySlot = fileSlot_;
+    fileSlot_ = RegisterForCleanup(readPath_);
+    if (::rename(copy.c_str(), readPath_.c_str()) != 0) {
+        UnregisterFromCleanup(fileSlot_);
+        fileSlot_ = copySlot;
+        readPath_ = copy;
+    } else {
+        UnregisterFromCleanup(copySlot);
+    }
     return true;
 }
 

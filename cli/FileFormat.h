@@ -2,6 +2,8 @@
 // it then opens.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "cli/CommandIO.h"
@@ -23,7 +25,11 @@ FileFormat DetectFileFormat(const std::string& path);
 // - A name that does not exist is looked for the way the readers look:
 //   "NAME.TRC" (only when NAME has no three-letter extension) when it starts
 //   like a TRC file, else "NAME.htr".
-// - "-" is standard input, copied to a temporary file first.
+// - "-" is standard input, copied to a temporary file first; so is a device,
+//   a FIFO or a socket. Such an input can be read only once (the format
+//   guess would eat the first bytes of a FIFO) and may never end, so the
+//   copy stops at the byte limit, and every reader behind a command reads a
+//   file of finite size.
 class InputFile {
 public:
     InputFile() = default;
@@ -31,8 +37,12 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // False, with `error` set ("PATH: REASON"), when standard input cannot
-    // be copied.
+    // The most bytes copied from an input that is not a regular file; 0:
+    // no limit. Set before Resolve.
+    void SetByteLimit(std::uint64_t bytes) { byteLimit_ = bytes; }
+
+    // False, with `error` set ("PATH: REASON"), when standard input, a
+    // device or a FIFO cannot be copied or offers more than the byte limit.
     bool Resolve(const std::string& path, const CommandIO& io, std::string& error);
 
     FileFormat Format() const { return format_; }
@@ -43,6 +53,12 @@ public:
     bool IsStandardInput() const { return standardInput_; }
 
 private:
+    // Copies `from` into the temporary folder under `name` and sets the
+    // format and the read path from the copy.
+    bool CopyToTemporary(std::FILE* from, const std::string& path, const std::string& name,
+                         std::string& error);
+
+    std::uint64_t byteLimit_ = 0;
     FileFormat format_ = FileFormat::Htr;
     std::string readPath_;
     std::string tried_;

@@ -10,6 +10,7 @@
 
 #include "cli/CommandIO.h"
 #include "cli/FileFormat.h"
+#include "cli/SafeText.h"
 #include "text/ReadFinding.h"
 
 // The findings of one read, in the order the reader gave them.
@@ -70,8 +71,6 @@ std::string RefusalContext(const FindingList& findings, FileFormat format, const
 // "1 dropout", "2 dropouts".
 std::string Counted(std::uint64_t count, const char* singular, const char* plural);
 
-// `text` in double quotes, control characters shown as \r, \t, \n or \xNN,
+// `text` in double quotes, control characters shown as Escaped shows them,
 // and cut after 40 characters.
 std::string Quoted(std::string_view text);
-// `text` with control characters shown as in Quoted.
-std::string Escaped(std::string_view text);

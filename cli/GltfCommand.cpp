@@ -9,6 +9,7 @@
 #include "cli/FreshImport.h"
 #include "cli/GltfOutput.h"
 #include "cli/OutputFile.h"
+#include "cli/SafeText.h"
 #include "cli/SceneSession.h"
 #include "gltf/SceneGltf.h"
 
@@ -33,10 +34,10 @@ int WriteScene(const CommandIO& io, SceneSession& session, const std::string& ou
         session.Error(out + ": " + error);
         return kExitFailed;
     }
-    const std::string bytes =
-        tovgltf::SceneGltfBytes(brindle::host::Scene::Current(), binary, kGenerator);
-    if (!output.Write(bytes, error) || !output.Finish(io, error)) {
-        session.Error(output.Name() + ": " + error);
+    std::string bytes;
+    if (!tovgltf::SceneGltfBytes(brindle::host::Scene::Current(), binary, kGenerator, bytes, error) ||
+        !output.Write(bytes, error) || !output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + Escaped(error));
         return kExitFailed;
     }
     return kExitOk;

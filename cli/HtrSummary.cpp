@@ -7,6 +7,7 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/JsonWriter.h"
+#include "cli/SafeText.h"
 #include "cli/SummaryText.h"
 #include "htr/HTRFile.h"
 #include "htr/HTRTreeWalk.h"
@@ -48,7 +49,7 @@ std::string HierarchyTree(const HTRFile& htr) {
             if (!listed.insert(&segment).second) return true;
             tree.append(4 + 2 * static_cast<std::size_t>(std::min(depth, kIndentedLevels)), ' ');
             if (depth > kIndentedLevels) tree += "(level " + std::to_string(depth) + ") ";
-            tree += TextCodec::EncodeUtf8(segment.Name());
+            tree += EscapedName(segment.Name());
             if (depth == 0) tree += note;
             tree += '\n';
             return true;
@@ -72,7 +73,7 @@ std::string HierarchyTree(const HTRFile& htr) {
 std::string DescribeHtr(const std::string& file, const HTRFile& htr) {
     const auto duration = DurationSeconds(htr);
     std::string text;
-    text += DisplayName(file) + "\n";
+    text += Escaped(DisplayName(file)) + "\n";
     text += "  Format:            HTR\n";
     text += std::string("  Calibration units: ") + CalibrationUnitsKeyword(htr.GetCalibrationUnits()) +
             "\n";

@@ -13,6 +13,7 @@
 #include "cli/HtrSummary.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
+#include "cli/SafeText.h"
 #include "cli/TrcSummary.h"
 #include "htr/HTRFile.h"
 #include "trc/TRCFile.h"
@@ -24,7 +25,9 @@ const char kInfoFooter[] =
     "as an indented tree, the frames, the first frame and the duration (frames /\n"
     "frame rate, in seconds). For a TRC file: the header values, the data rows\n"
     "read against the header's frame count, the duration (rows / data rate) and\n"
-    "every marker with its samples and dropouts. FILE \"-\" is standard input.\n"
+    "every marker with its samples and dropouts. FILE \"-\" is standard input;\n"
+    "it, a device or a FIFO is read up to --max-input bytes (4G by default) and\n"
+    "refused when it offers more.\n"
     "\n"
     "The format follows the extension (.htr, .trc, any letter case), else the\n"
     "content: a file starting with \"PathFileType\" is TRC. A name that does not\n"
@@ -46,6 +49,8 @@ struct InfoOptions {
     bool json = false;
     bool strict = false;
     bool diagnose = false;
+    std::string maxInputText;
+    std::uint64_t maxInput = kDefaultInputLimit;
     std::vector<std::string> files;
 };
 
@@ -90,6 +95,7 @@ bool ReadAndDescribe(const InputFile& input, const std::string& file, const Info
 bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& warnings,
               const CommandIO& io) {
     InputFile input;
+    input.SetByteLimit(options.maxInput);
     std::string error;
     if (!input.Resolve(file, io, error)) {
         io.Err(error + "\n");
@@ -106,7 +112,7 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     }
     if (!read.message.empty()) {
         const std::string context = RefusalContext(read.findings, format, file, input.Tried());
-        io.Err(file + ": " + read.message + (context.empty() ? "" : " " + context) + "\n");
+        io.Err(file + ": " + Escaped(read.message) + (context.empty() ? "" : " " + context) + "\n");
         return false;
     }
     if (!shown) {
@@ -119,8 +125,12 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     return true;
 }
 
-int RunInfo(const InfoOptions& options, CommandContext& context) {
+int RunInfo(InfoOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
+    if (!ParseInputLimit(options.maxInputText, options.maxInput)) {
+        return context.UsageError("info", "--max-input takes a size such as 512M or 4G, not '" +
+                                              options.maxInputText + "'");
+    }
     Warnings warnings(io);
     int status = kExitOk;
     for (const std::string& file : options.files) {
@@ -151,6 +161,10 @@ void AddInfoCommand(CLI::App& app, CommandContext& context) {
                       "a verdict on how each file reads, with what makes it read wrongly or "
                       "fail, by line and column");
     command->add_flag("--strict", options->strict, "exit with status 1 when there is any warning");
+    command->add_option("--max-input", options->maxInputText,
+                        "most bytes read from standard input, a device or a FIFO (default: 4G; "
+                        "0: no limit)")
+        ->type_name("SIZE");
     command->add_option("FILE", options->files, "the files to read (\"-\": standard input)")
         ->required();
     command->footer(kInfoFooter);

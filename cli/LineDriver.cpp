@@ -7,6 +7,7 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/LineAnswers.h"
+#include "cli/SafeText.h"
 
 using brindle::host::ControlView;
 using brindle::host::DialogAction;
@@ -114,7 +115,7 @@ void LineDriver::Show(const DialogView& dialog) {
         }
         if (control.kind == ControlKind::Edit || control.kind == ControlKind::ReadOnlyEdit ||
             control.kind == ControlKind::CustomEdit) {
-            text += "\"" + Utf8(control.text) + "\"";
+            text += "\"" + Escaped(Utf8(control.text)) + "\"";
         } else {
             text += Label(control);
         }
@@ -127,13 +128,13 @@ void LineDriver::Show(const DialogView& dialog) {
 void LineDriver::ShowPickable() {
     std::string text = "pickable nodes:";
     for (brindle::host::SceneNode* node : brindle::host::Scene::Current().Nodes()) {
-        text += " " + Utf8(node->GetName());
+        text += " " + EscapedName(node->GetName());
     }
     Say(text + "\n");
 }
 
 int LineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
-    const std::string shown = Utf8(request.caption) + ": " + Utf8(request.text);
+    const std::string shown = Escaped(Utf8(request.caption)) + ": " + Escaped(Utf8(request.text));
     if ((request.type & 0xF) == MB_OK) {
         Say(shown + "\n");
         return IDOK;
@@ -285,6 +286,6 @@ std::optional<HostEvent> LineDriver::NextEvent(const brindle::host::PendingView&
 
 void LineDriver::PickMissed(ULONG node) {
     brindle::host::SceneNode* found = brindle::host::Scene::Current().FindByHandle(node);
-    Say("the viewport cannot pick " + (found != nullptr ? Utf8(found->GetName()) : std::string("that")) +
-        "\n");
+    Say("the viewport cannot pick " +
+        (found != nullptr ? EscapedName(found->GetName()) : std::string("that")) + "\n");
 }

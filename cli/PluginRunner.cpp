@@ -7,6 +7,7 @@
 #include "cli/CommandLineDriver.h"
 #include "cli/HostProgress.h"
 #include "cli/ModuleLocation.h"
+#include "cli/SafeText.h"
 #include "cli/WatchingDriver.h"
 
 void PluginRunner::Error(const std::string& what) const {
@@ -41,7 +42,7 @@ PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiD
     }
     // Input that ends during a pick ends every pick that follows: one line each.
     for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        std::string text = TextCodec::EncodeUtf8(problem);
+        std::string text = Escaped(TextCodec::EncodeUtf8(problem));
         if (std::find(run.uiProblems.begin(), run.uiProblems.end(), text) !=
             run.uiProblems.end()) {
             continue;

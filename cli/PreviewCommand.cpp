@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/FreshImport.h"
 #include "cli/OutputFile.h"
+#include "cli/SafeText.h"
 #include "cli/SceneSession.h"
 #include "preview/ScenePreview.h"
 
@@ -40,9 +41,12 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
     // Without --frame, the first frame of the animation range.
     const int frame = options.frame.value_or(
         scene.AnimationRange() ? scene.AnimationRange()->Start() / scene.TicksPerFrame() : 0);
-    const std::string svg = tovpreview::ScenePreviewSvg(scene, frame, {BaseName(source)});
+    std::string svg, error;
+    if (!tovpreview::ScenePreviewSvg(scene, frame, {BaseName(source)}, svg, error)) {
+        session.Error(source + ": " + Escaped(error));
+        return kExitFailed;
+    }
     OutputFile output;
-    std::string error;
     if (!output.Resolve(options.out, source, source, ".svg", false, error)) {
         session.Error(options.out + ": " + error);
         return kExitFailed;

@@ -35,6 +35,14 @@ bool ParseByteSize(const std::string& text, std::uint64_t& bytes) {
     return true;
 }
 
+bool ParseInputLimit(const std::string& text, std::uint64_t& bytes) {
+    if (text.empty()) {
+        bytes = kDefaultInputLimit;
+        return true;
+    }
+    return ParseByteSize(text, bytes);
+}
+
 std::uint64_t FileBytes(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return 0;

@@ -13,6 +13,7 @@
 #include "cli/FreshImport.h"
 #include "cli/HtrComparison.h"
 #include "cli/JsonWriter.h"
+#include "cli/SafeText.h"
 #include "cli/OutputFile.h"
 #include "cli/SceneSession.h"
 #include "cli/TemporaryRegistry.h"
@@ -46,7 +47,7 @@ void PrintText(const CommandIO& io, const RoundtripOptions& options, const HtrDi
         for (const std::string& line : d.header) text += "header differs: " + line + "\n";
     }
     for (const SegmentDifference& s : d.segments) {
-        const std::string name = TextCodec::EncodeUtf8(s.name);
+        const std::string name = EscapedName(s.name);
         if (s.missing) text += "segment " + name + ": missing\n";
         if (s.parentDiffers) text += "segment " + name + ": another parent\n";
     }

@@ -10,6 +10,7 @@
 #include "brindle/host/scene/SceneDocument.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
+#include "cli/SafeText.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void DescribeNode(SceneNode& node, std::size_t depth, std::string& out) {
     } else {
         out.append(2 * depth, ' ');
     }
-    out += TextCodec::EncodeUtf8(node.Name());
+    out += EscapedName(node.Name());
     out += "  ";
     out += node.HeldObject() != nullptr ? brindle::host::ObjectKind(*node.HeldObject()) : "none";
     auto& transform = node.Transform();

@@ -6,6 +6,7 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/FindingText.h"
+#include "cli/SafeText.h"
 #include "cli/JsonWriter.h"
 #include "cli/SummaryText.h"
 #include "trc/TRCFile.h"
@@ -22,7 +23,7 @@ std::optional<double> DurationSeconds(const TRCFile& trc) {
 
 std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
     const auto duration = DurationSeconds(trc);
-    std::string text = DisplayName(file) + "\n";
+    std::string text = Escaped(DisplayName(file)) + "\n";
     text += "  Format:            TRC\n";
     text += std::string("  Units:             ") + CalibrationUnitsKeyword(trc.GetUnits()) + "\n";
     text += "  Data rate:         " + std::to_string(trc.GetDataRate()) + " frames/s\n";
@@ -37,7 +38,7 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRo
     std::size_t width = 0;
     std::vector<std::string> names;
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
-        names.push_back(TextCodec::EncodeUtf8(trc.GetMarker(i)->GetName()));
+        names.push_back(EscapedName(trc.GetMarker(i)->GetName()));
         width = std::max(width, names.back().size());
     }
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {

@@ -117,7 +117,13 @@ HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped
         segment.SetBaseTranslation(pose[0], pose[1], pose[2]);
         segment.SetBaseRotation(TOVEulerRotation<double>(pose[3], pose[4], pose[5]));
         segment.SetBoneLength(pose[6]);
-        segment.SetReferenceScale(double(pose[6]) / double(BoneLengthParameter(node)));
+        // A reference length of 0 (an end segment's may be) gives no scale to
+        // measure against: reference scale 0, whose frames the writer reports
+        // as scale 1.
+        const double parameter = BoneLengthParameter(node);
+        segment.SetReferenceScale(pose[6] != 0.0f && parameter != 0.0
+                                      ? double(pose[6]) / parameter
+                                      : 0.0);
     } else {
         const TimeValue now = host_->GetTime();
         const Matrix3 world = node->GetNodeTM(now);

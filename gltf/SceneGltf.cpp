@@ -205,6 +205,43 @@ private:
     tinygltf::Animation animation_;
 };
 
+// The first value of `node` that glTF cannot hold, in words; empty when
+// there is none. JSON has no infinity or NaN (TinyGLTF would write null) and
+// a float accessor holding one is invalid. Such a file is refused rather
+// than clamped: a node moved to the largest float would look like a scene
+// and mislead, while the message names the node to mend. Key values are
+// tested as the floats the buffer holds, which overflow before the doubles.
+std::string NonFiniteValue(SceneNode& node, const GltfAxes& axes) {
+    const auto problem = [&node](const std::string& what, double value) {
+        return "node \"" + TextCodec::EncodeUtf8(node.Name()) + "\": " + what + " is " +
+               (std::isnan(value) ? "not a number" : "infinite") + " in metres";
+    };
+    auto& tm = node.Transform();
+    for (int part = 0; part < 2; ++part) {
+        const char* name = part == 0 ? "the position" : "the scale";
+        const auto convert = [&](const Point3& p) {
+            return part == 0 ? axes.Position(p) : axes.Scale(p);
+        };
+        const auto& controller = part == 0 ? tm.Position() : tm.Scale();
+        for (const double c : convert(controller.HeldValue())) {
+            if (!std::isfinite(c)) return problem(name, c);
+        }
+        for (const auto& key : controller.Track().Keys()) {
+            for (const double c : convert(key.value)) {
+                if (!std::isfinite(static_cast<float>(c))) {
+                    return problem(std::string(name) + " at tick " + std::to_string(key.time), c);
+                }
+            }
+        }
+    }
+    for (const auto& [key, value] : node.UserProperties()) {
+        if (!std::isfinite(value)) {
+            return problem("user property \"" + TextCodec::EncodeUtf8(key) + "\"", value);
+        }
+    }
+    return std::string();
+}
+
 }  // namespace
 
 tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
@@ -234,12 +271,21 @@ tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
     return model;
 }
 
-std::string SceneGltfBytes(Scene& scene, bool binary, const std::string& generator) {
+bool SceneGltfBytes(Scene& scene, bool binary, const std::string& generator, std::string& bytes,
+                    std::string& error) {
+    const GltfAxes axes{scene.SystemUnitMillimetres() / 1000.0};
+    for (SceneNode* node : scene.Nodes()) {
+        if (std::string problem = NonFiniteValue(*node, axes); !problem.empty()) {
+            error = problem + ", which glTF cannot hold; nothing written";
+            return false;
+        }
+    }
     tinygltf::Model model = SceneToGltf(scene, generator);
     tinygltf::TinyGLTF writer;
-    std::ostringstream bytes;
-    writer.WriteGltfSceneToStream(&model, bytes, !binary, binary);
-    return bytes.str();
+    std::ostringstream stream;
+    writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
+    bytes = stream.str();
+    return true;
 }
 
 }  // namespace tovgltf

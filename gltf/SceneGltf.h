@@ -26,8 +26,11 @@ struct GltfAxes {
 // The glTF model of `scene`; `generator` names the program in the asset.
 tinygltf::Model SceneToGltf(brindle::host::Scene& scene, const std::string& generator);
 
-// `scene` as the bytes of a glTF file: binary glTF (.glb) when `binary`,
-// else JSON with the buffer embedded.
-std::string SceneGltfBytes(brindle::host::Scene& scene, bool binary, const std::string& generator);
+// `scene` as the bytes of a glTF file in `bytes`: binary glTF (.glb) when
+// `binary`, else JSON with the buffer embedded. False, with `error` set,
+// when the scene holds a value glTF cannot (an infinite or NaN position,
+// scale or user property, in metres), named with its node.
+bool SceneGltfBytes(brindle::host::Scene& scene, bool binary, const std::string& generator,
+                    std::string& bytes, std::string& error);
 
 }  // namespace tovgltf

@@ -53,7 +53,9 @@ public:
 
     double GetBoneLength() const { return boneLength_; }
     void SetBoneLength(double length) { boneLength_ = length; }
-    // Divisor of the frame scale factors when the file normalises them.
+    // Divisor of the frame scale factors when the file normalises them; 0
+    // (a bone of reference length 0) has no scale, and its frames are
+    // written with scale 1.
     double GetReferenceScale() const { return referenceScale_; }
     void SetReferenceScale(double scale) { referenceScale_ = scale; }
 

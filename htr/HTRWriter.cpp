@@ -1,6 +1,7 @@
 // HTRFile::Write: the model as an HTR text file, in the layout the reader
 // reads back.
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -121,6 +122,13 @@ void WriteBasePosition(const HTRFile& htr, double angleFactor, LineWriter& out) 
     }
 }
 
+// A frame's scale against its segment's reference scale. A reference of 0,
+// or one that is not a finite number, has no scale to compare with: 1.
+double NormalizedScale(double scale, double reference) {
+    if (reference == 0.0 || !std::isfinite(reference)) return 1.0;
+    return scale / reference;
+}
+
 void WriteFrames(const HTRFile& htr, const HTRSegment& segment, double angleFactor,
                  LineWriter& out) {
     out.Text("[").Name(segment.Name()).Text("]").End();
@@ -138,7 +146,9 @@ void WriteFrames(const HTRFile& htr, const HTRSegment& segment, double angleFact
         segment.GetFrameTranslation(i, tx, ty, tz);
         segment.GetFrameRotationAngles(i, rx, ry, rz);
         double scale = segment.GetFrameScale(i);
-        if (htr.GetNormalizeScaleFactors()) scale /= segment.GetReferenceScale();
+        if (htr.GetNormalizeScaleFactors()) {
+            scale = NormalizedScale(scale, segment.GetReferenceScale());
+        }
         out.Int(static_cast<std::int32_t>(first + i)).Field(tx).Field(ty).Field(tz);
         out.Field(rx * angleFactor).Field(ry * angleFactor).Field(rz * angleFactor);
         out.Field(scale).End();

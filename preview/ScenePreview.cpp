@@ -58,15 +58,11 @@ const char* UnitName(double millimetres) {
     return nullptr;
 }
 
-}  // namespace
-
-std::string ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption) {
-    const TimeValue t = static_cast<TimeValue>(
-        std::clamp<long long>(static_cast<long long>(frame) * scene.TicksPerFrame(), INT32_MIN,
-                              INT32_MAX));
-    // Bones and markers with their world positions; dummies and other
-    // helpers only carry their children.
-    std::vector<Joint> joints;
+// Bones and markers with their world positions at `t`; dummies and other
+// helpers only carry their children. False, with `error` naming the node,
+// when a position is not a finite number.
+bool GatherJoints(Scene& scene, TimeValue t, int frame, std::vector<Joint>& joints,
+                  std::string& error) {
     std::unordered_map<const SceneNode*, int> index;
     for (SceneNode* node : scene.Nodes()) {
         brindle::host::SceneObject* object = node->HeldObject();
@@ -74,8 +70,14 @@ std::string ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& capti
         if (kind != "bone" && kind != "sphere" && kind != "point") continue;
         Joint joint;
         joint.world = node->GetNodeTM(t, nullptr).GetTrans();
-        joint.bone = kind == "bone";
         joint.name = TextCodec::EncodeUtf8(node->Name());
+        if (!std::isfinite(joint.world.x) || !std::isfinite(joint.world.y) ||
+            !std::isfinite(joint.world.z)) {
+            error = "node \"" + joint.name + "\": its position at frame " + std::to_string(frame) +
+                    " is not a finite number; nothing drawn";
+            return false;
+        }
+        joint.bone = kind == "bone";
         index[node] = static_cast<int>(joints.size());
         joints.push_back(joint);
     }
@@ -87,6 +89,18 @@ std::string ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& capti
             joints[at->second].parent = parent->second;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption, std::string& svg,
+                     std::string& error) {
+    const TimeValue t = static_cast<TimeValue>(
+        std::clamp<long long>(static_cast<long long>(frame) * scene.TicksPerFrame(), INT32_MIN,
+                              INT32_MAX));
+    std::vector<Joint> joints;
+    if (!GatherJoints(scene, t, frame, joints, error)) return false;
 
     // One scale for both views, so that they keep their proportions.
     double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
@@ -109,7 +123,7 @@ std::string ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& capti
 
     const char* unit = UnitName(scene.SystemUnitMillimetres());
     std::string units = unit != nullptr ? unit : Number(scene.SystemUnitMillimetres()) + " mm";
-    std::string svg;
+    svg.clear();
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(kWidth) + "\" height=\"" +
            Number(kHeight) + "\" viewBox=\"0 0 800 460\" font-family=\"sans-serif\">\n";
     svg += "<rect width=\"800\" height=\"460\" fill=\"#ffffff\"/>\n";
@@ -154,7 +168,7 @@ std::string ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& capti
         svg += "</g>\n";
     }
     svg += "</svg>\n";
-    return svg;
+    return true;
 }
 
 }  // namespace tovpreview

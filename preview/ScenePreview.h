@@ -14,7 +14,11 @@ struct PreviewCaption {
     std::string title;  // the file shown, as the user named it
 };
 
-std::string ScenePreviewSvg(brindle::host::Scene& scene, int frame,
-                            const PreviewCaption& caption);
+// The picture of `frame` in `svg`. False, with `error` naming the node, when
+// a node to draw has a position that is not a finite number there: an SVG
+// number cannot be one, and a picture clamped to the largest float would
+// show nothing of the scene, so nothing is drawn.
+bool ScenePreviewSvg(brindle::host::Scene& scene, int frame, const PreviewCaption& caption,
+                     std::string& svg, std::string& error);
 
 }  // namespace tovpreview

@@ -77,8 +77,14 @@ void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const st
     frames_ = trc.GetNumFrames();
     Text("$Comments\tGWM file generated from TRC file by\n");
     Text("$Comments\tTovelund TOVFileIO plugin\n\n");
+    // The name ends its line: a line feed or carriage return in it would
+    // start another, so every C0 control character becomes "_".
+    std::string name = TextCodec::EncodeUtf8(baseName);
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '_';
+    }
     Text("$Filename   ");
-    Text(TextCodec::EncodeUtf8(baseName));
+    Text(name);
     Text("\n$DateTime   ");
     Text(dateTime);
     Text("\n\n$FirstFrame ");

@@ -54,6 +54,17 @@ public:
     // EACCES, EISDIR, ...); 0 after a successful one.
     int OpenError() const { return openError_; }
 
+    // Caps the bytes an input of no known size (a device, a FIFO, a stream
+    // that is not a regular file) may deliver: once it offers more than
+    // `bytes`, the reader stops as at a read error (no more lines) and
+    // LimitReached() says so. A regular file and memory have a size and are
+    // not capped. 0, the default, reads on to the end. Applies from the next
+    // Open or OpenStream, which fail when the limit is reached while they
+    // take the first bytes.
+    void SetByteLimit(std::uint64_t bytes) { byteLimit_ = bytes; }
+    // Whether the last input opened offered more bytes than the limit.
+    bool LimitReached() const { return limitReached_; }
+
     // The next line, or null at the end of the file (and after a read error).
     // The returned string belongs to the reader and stays valid until the next
     // call. `maxChars` is the longest line the caller expects; this host
@@ -103,6 +114,10 @@ private:
     std::size_t memoryPos_ = 0;
     int openError_ = 0;
     std::uint64_t fileSize_ = 0;
+    std::uint64_t byteLimit_ = 0;     // 0: none
+    bool capped_ = false;             // the input has no size: the limit applies
+    std::uint64_t sourceBytes_ = 0;   // bytes read from the input so far
+    bool limitReached_ = false;
     Encoding encoding_ = Encoding::Utf8;
     std::size_t readBytes_ = kDefaultReadBytes;  // bytes asked of each fread
     std::vector<unsigned char> buffer_;          // raw bytes read from the file

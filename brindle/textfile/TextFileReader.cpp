@@ -180,6 +180,7 @@ bool Reader::Open(const std::wstring& path, int /*codePage*/, int /*lineEndMode*
     file_ = file;
     ownsFile_ = true;
     fileSize_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+    capped_ = !S_ISREG(info.st_mode);
     return Start();
 }
 
@@ -198,7 +199,9 @@ bool Reader::OpenStream(std::FILE* stream) {
     }
     file_ = stream;
     struct stat info {};
-    if (::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode)) {
+    const bool regular = ::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
+    capped_ = !regular;
+    if (regular) {
         const long at = std::ftell(stream);
         if (at >= 0 && static_cast<std::uint64_t>(at) <= static_cast<std::uint64_t>(info.st_size)) {
             fileSize_ = static_cast<std::uint64_t>(info.st_size) - static_cast<std::uint64_t>(at);
@@ -210,6 +213,8 @@ bool Reader::OpenStream(std::FILE* stream) {
 // Takes the first bytes of whatever was opened and decides its encoding.
 bool Reader::Start() {
     open_ = true;
+    sourceBytes_ = 0;
+    limitReached_ = false;
     buffer_.resize(readBytes_ + kCarryBytes);
     if (!DetectEncoding()) {
         Close();
@@ -229,6 +234,7 @@ void Reader::Close() {
     memoryPos_ = 0;
     open_ = false;
     fileSize_ = 0;
+    capped_ = false;
     encoding_ = Encoding::Utf8;
     pos_ = end_ = 0;
     eof_ = failed_ = false;
@@ -270,7 +276,7 @@ void Reader::FillBuffer() {
 }
 
 // Up to `wanted` bytes from the memory or the file; fewer only at the end
-// (or on a read error, which is remembered).
+// (or on a read error, or at the byte limit, which are remembered).
 std::size_t Reader::ReadSource(unsigned char* into, std::size_t wanted) {
     if (file_ == nullptr) {
         const std::size_t got = std::min(wanted, memory_.size() - memoryPos_);
@@ -279,9 +285,22 @@ std::size_t Reader::ReadSource(unsigned char* into, std::size_t wanted) {
         memoryPos_ += got;
         return got;
     }
-    const std::size_t got = std::fread(into, 1, wanted, file_);
-    if (got < wanted && std::ferror(file_) != 0)
-        failed_ = true;
+    const bool capped = capped_ && byteLimit_ != 0;
+    const std::size_t allowed =
+        capped
+            ? static_cast<std::size_t>(std::min<std::uint64_t>(wanted, byteLimit_ - sourceBytes_))
+            : wanted;
+    const std::size_t got = allowed != 0 ? std::fread(into, 1, allowed, file_) : 0;
+    sourceBytes_ += got;
+    if (got < allowed) {
+        if (std::ferror(file_) != 0)
+            failed_ = true;
+        return got;
+    }
+    // At the limit, one byte more means the input goes on beyond it.
+    unsigned char probe;
+    if (allowed < wanted && std::fread(&probe, 1, 1, file_) == 1)
+        limitReached_ = failed_ = true;
     return got;
 }
 

@@ -135,15 +135,37 @@ TEST(SceneDocumentTest, RoundTripKeepsEveryValueBitForBit) {
     EXPECT_NE(SceneToJson(original).find("\"zeta\": 0.1,"), std::string::npos);
 }
 
+// A document that must be refused, and what the message must say.
+struct RefusedCase {
+    const char* name;
+    std::string bytes;
+    const char* message;
+};
+
+// Each document fails to load with a one-line message naming the file, and
+// leaves the scene and the file as they were.
+void ExpectEachRefused(const std::vector<RefusedCase>& cases) {
+    tovtest::ScratchDir dir;
+    Scene scene;
+    BuildRichScene(scene);
+    const std::string before = SceneToJson(scene);
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.Write("broken.json", c.bytes).string();
+        std::string error;
+        EXPECT_FALSE(LoadSceneDocument(path, scene, error));
+        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_EQ(SceneToJson(scene), before);
+        EXPECT_EQ(tovtest::ReadBytes(path), c.bytes);
+    }
+}
+
 TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
     const std::string node1 = R"({"name": "Hips", "handle": 1, )" + kBone + "}";
     const std::string node2 = R"({"name": "Spine", "handle": 2, "parent": "Hips"})";
-    struct Case {
-        const char* name;
-        std::string bytes;
-        const char* message;
-    };
-    const Case cases[] = {
+    ExpectEachRefused({
         {"empty", "", "the file is empty"},
         {"truncated", Document(node1).substr(0, 40), "line 1, column 41: syntax error"},
         {"syntax error on line 3", "{\n\"format\":\n tru }", "line 3, column"},
@@ -206,28 +228,42 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "nested more than 32 levels deep"},
         {"wire color too large", Document(R"({"name": "A", "handle": 1, "wire_color": 16777216})"),
          "wire_color 16777216 is out of range"},
-    };
+    });
     tovtest::ScratchDir dir;
     Scene scene;
     BuildRichScene(scene);
     const std::string before = SceneToJson(scene);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.Write("broken.json", c.bytes).string();
-        std::string error;
-        EXPECT_FALSE(LoadSceneDocument(path, scene, error));
-        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-        EXPECT_NE(error.find(c.message), std::string::npos) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
-        EXPECT_EQ(SceneToJson(scene), before);
-        EXPECT_EQ(tovtest::ReadBytes(path), c.bytes);
-    }
     std::string error;
     EXPECT_FALSE(LoadSceneDocument((dir.Path() / "missing.json").string(), scene, error));
     EXPECT_NE(error.find("missing.json: cannot open: No such file"), std::string::npos);
     EXPECT_FALSE(LoadSceneDocument(dir.Path().string(), scene, error));
     EXPECT_NE(error.find("is a folder"), std::string::npos);
     EXPECT_EQ(SceneToJson(scene), before);
+}
+
+// Values an export cannot make sense of: each once made an export run away
+// or write infinities.
+TEST(SceneDocumentTest, ValuesAnExportCannotMeanAreRefused) {
+    ExpectEachRefused({
+        {"range running backwards", Document("", R"("animation_range": [960, 0], )"),
+         "animation_range [960, 0] runs backwards"},
+        {"range of the whole tick span",
+         Document("", R"("animation_range": [-2147483648, 2147483647], )"),
+         "animation_range [-2147483648, 2147483647]: tick -2147483648 lies more than 1073741824"},
+        {"range of a million frames and one, without keys",
+         Document("", R"("frame_rate": 30, "animation_range": [0, 160000000], )"),
+         "animation_range [0, 160000000] holds 1000001 frames"},
+        {"key far from time 0",
+         Document(R"({"name": "A", "handle": 1,)"
+                  R"( "scale": {"keys": [[0, 1, 1, 1], [1073741825, 1, 1, 1]]}})"),
+         "node 1 (\"A\"): scale: key 2: tick 1073741825 lies more than"},
+        {"time far from time 0", Document("", R"("time": -1073741825, )"),
+         "time: tick -1073741825 lies more than"},
+        {"huge system unit", Document("", R"("system_unit_mm": 1e308, )"),
+         "system_unit_mm 1e+308 is out of range (1e-06 to 1e+09 mm)"},
+        {"tiny system unit", Document("", R"("system_unit_mm": 1e-7, )"),
+         "system_unit_mm 1e-07 is out of range"},
+    });
 }
 
 TEST(SceneDocumentTest, EveryTruncationFailsCleanly) {
@@ -278,6 +314,43 @@ TEST(SceneDocumentTest, DeepAndWideDocumentsLoadInLinearTime) {
     ASSERT_EQ(scene.Nodes().size(), static_cast<std::size_t>(kCount + 1));
     EXPECT_EQ(scene.Nodes()[0]->Parent(), scene.Nodes()[1]);
     EXPECT_EQ(scene.Nodes()[kCount]->UserProperties().size(), static_cast<std::size_t>(kCount));
+}
+
+// The range may hold a million frames, or as many as one controller holds
+// keys (an imported capture keys every frame), and ticks reach 2^30 either
+// way; the bounds themselves load.
+TEST(SceneDocumentTest, RangesAndTicksLoadUpToTheirBounds) {
+    std::string keys;
+    constexpr int kKeys = 1000002;
+    keys.reserve(kKeys * 16);
+    for (int i = 0; i < kKeys; ++i) {
+        keys += (i > 0 ? ", [" : "[") + std::to_string(i) + ", 0, 0, 0]";
+    }
+    struct Case {
+        const char* name;
+        std::string document;
+    };
+    const Case cases[] = {
+        {"a million frames",
+         Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )")},
+        {"a frame for every key",
+         Document(R"({"name": "A", "handle": 1, "position": {"keys": [)" + keys + "]}}",
+                  R"("frame_rate": 4800, "animation_range": [0, 1000001], )")},
+        {"ticks at the bounds",
+         Document(R"({"name": "A", "handle": 1, "rotation": {"keys": )"
+                  R"([[-1073741824, 0, 0, 0, 1], [1073741824, 0, 0, 0, 1]]}})",
+                  R"("time": 1073741824, "animation_range": [-1073741824, -1073741824], )"
+                  R"("system_unit_mm": 1e9, )")},
+        {"the smallest unit", Document("", R"("system_unit_mm": 1e-6, )")},
+    };
+    tovtest::ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        std::string error;
+        EXPECT_TRUE(LoadSceneDocument(dir.Write("bound.json", c.document).string(), scene, error))
+            << error;
+    }
 }
 
 TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {

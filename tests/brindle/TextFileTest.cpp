@@ -1,13 +1,16 @@
 #include "brindle/sdk/TextFile.h"
 
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "brindle/sdk/TextCodec.h"
 #include "tests/support/TestFiles.h"
@@ -177,6 +180,86 @@ TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
     EXPECT_FALSE(reader.IsUtf8());
     EXPECT_EQ(reader.FileSize(), 0u);
     EXPECT_EQ(reader.ReadLine(), nullptr);
+}
+
+// Lines of `text` read through a pipe fed by a thread, with the byte limit
+// `limit` and reads of `readBytes`; whether the limit was reached.
+Lines ReadPipe(const std::string& text, std::uint64_t limit, std::size_t readBytes,
+               bool& limitReached) {
+    int ends[2];
+    if (::pipe(ends) != 0) return {L"<no pipe>"};
+    // The feed fails rather than kills the test once the reader stops.
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    std::thread feed([&text, fd = ends[1]] {
+        for (std::size_t at = 0; at < text.size();) {
+            const ssize_t put = ::write(fd, text.data() + at, text.size() - at);
+            if (put <= 0) break;
+            at += static_cast<std::size_t>(put);
+        }
+        ::close(fd);
+    });
+    std::FILE* stream = ::fdopen(ends[0], "rb");
+    TextFile::Reader reader(readBytes);
+    reader.SetByteLimit(limit);
+    Lines lines;
+    if (reader.OpenStream(stream)) {
+        while (const std::wstring* line = reader.ReadLine()) lines.push_back(*line);
+    }
+    limitReached = reader.LimitReached();
+    std::fclose(stream);  // a writer still writing then fails and stops
+    feed.join();
+    std::signal(SIGPIPE, previous);
+    return lines;
+}
+
+// An input of no known size stops once it offers more bytes than the limit;
+// one that ends within the limit, a regular file and memory read whole.
+TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::uint64_t limit;
+        Lines lines;
+        bool reached;
+    };
+    const std::string big(100000, 'x');
+    const Case cases[] = {
+        {"ends at the limit", "ab\ncd\n", 6, {L"ab", L"cd"}, false},
+        {"one byte beyond", "ab\ncd\ne", 6, {}, true},
+        {"a long line beyond", "ab\n" + big + "\n", 1000, {}, true},
+        {"no limit", "ab\n" + big + "\n", 0, {L"ab", DecodeUtf8(big)}, false},
+        {"limit below the encoding mark", "\xFF\xFE" "a", 1, {}, true},
+    };
+    for (const Case& c : cases) {
+        for (const std::size_t readBytes : {std::size_t{1}, std::size_t{4}, std::size_t{65536}}) {
+            bool reached = false;
+            const Lines lines = ReadPipe(c.text, c.limit, readBytes, reached);
+            EXPECT_EQ(reached, c.reached) << c.name << ", reads of " << readBytes;
+            if (!c.reached) {
+                EXPECT_EQ(lines, c.lines) << c.name << ", reads of " << readBytes;
+            }
+        }
+    }
+    TextFile::Reader reader;
+    reader.SetByteLimit(4);
+    if (std::filesystem::exists("/dev/zero")) {
+        // Reached while taking the first bytes: the open fails.
+        EXPECT_FALSE(reader.Open(L"/dev/zero"));
+        EXPECT_TRUE(reader.LimitReached());
+        TextFile::Reader small(1);
+        small.SetByteLimit(1000);
+        ASSERT_TRUE(small.Open(L"/dev/zero"));
+        EXPECT_EQ(small.ReadLine(), nullptr);
+        EXPECT_TRUE(small.LimitReached());
+    }
+    tovtest::ScratchDir dir;
+    ASSERT_TRUE(reader.Open(tovtest::Wide(dir.Write("plain.txt", "a long line\n"))));
+    EXPECT_FALSE(reader.LimitReached());
+    EXPECT_EQ(*reader.ReadLine(), L"a long line");
+    const std::string memory = "more than four bytes\n";
+    ASSERT_TRUE(reader.OpenMemory(memory));
+    EXPECT_EQ(*reader.ReadLine(), L"more than four bytes");
+    EXPECT_FALSE(reader.LimitReached());
 }
 
 TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {

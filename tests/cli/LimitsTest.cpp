@@ -1,10 +1,18 @@
 // What convert will not do unasked: pad a file out of proportion to what it
-// holds, or write more than the output limit; and what needs no limit: the
-// rows of a TRC file, read one at a time.
+// holds, write more than the output limit, or read standard input, a device
+// or a FIFO past the input limit; and what needs no limit: the rows of a TRC
+// file, read one at a time.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
@@ -118,6 +126,108 @@ TEST(LimitsTest, OutputLimitAndRowsWithoutLimit) {
         << result.err;
     EXPECT_EQ(ReadBytes(gwm), "precious");
     EXPECT_EQ(Entries(dir.Path()), 2u);
+}
+
+// A FIFO that a thread fills with `bytes` once a reader opens it.
+class FedFifo {
+public:
+    FedFifo(const std::filesystem::path& path, std::string bytes)
+        : path_(path.string()), bytes_(std::move(bytes)) {
+        previous_ = std::signal(SIGPIPE, SIG_IGN);  // a reader that stops early
+        made_ = ::mkfifo(path_.c_str(), 0600) == 0;
+        if (made_) feed_ = std::thread([this] { Feed(); });
+    }
+    ~FedFifo() {
+        if (feed_.joinable()) {
+            // A reader that never came: open it here so the feed ends.
+            const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+            feed_.join();
+            if (fd >= 0) ::close(fd);
+        }
+        std::signal(SIGPIPE, previous_);
+    }
+    bool Made() const { return made_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    void Feed() {
+        const int fd = ::open(path_.c_str(), O_WRONLY);
+        for (std::size_t at = 0; fd >= 0 && at < bytes_.size();) {
+            const ssize_t put = ::write(fd, bytes_.data() + at, bytes_.size() - at);
+            if (put <= 0) break;
+            at += static_cast<std::size_t>(put);
+        }
+        if (fd >= 0) ::close(fd);
+    }
+    std::string path_, bytes_;
+    bool made_ = false;
+    std::thread feed_;
+    void (*previous_)(int) = SIG_DFL;
+};
+
+// Standard input, a device or a FIFO is read up to --max-input bytes: one
+// that offers more is refused with the limit named, where `info
+// /dev/urandom` once never ended; one within it reads whole, its first bytes
+// intact though the format is guessed from them.
+TEST(LimitsTest, InputsOfNoKnownSizeStopAtTheInputLimit) {
+    tovtest::ScratchDir dir;
+    const std::string htr = ReadBytes(kHtr);  // 30 KB
+    const std::string out = (dir.Path() / "out.htr").string();
+    const std::string glb = (dir.Path() / "out.glb").string();
+    const std::string gwm = (dir.Path() / "o.gwm").string();
+    struct Case {
+        const char* name;
+        Arguments args;
+        const char* fifoBytes;  // "htr" or "trc": a FIFO "in" feeding the sample; null: none
+        bool viaStdin;
+        int status;
+        std::string err;    // in standard error
+        std::string shown;  // in standard output or the GWM file written
+    };
+    const std::string fifo = (dir.Path() / "in").string();
+    const std::string beyond = ": stopped reading after 1000 bytes: not a file of finite size";
+    const Case cases[] = {
+        {"zeros", {"info", "--max-input", "1000", "/dev/zero"}, nullptr, false, 1,
+         "/dev/zero" + beyond, ""},
+        {"random bytes", {"info", "--max-input", "1K", "/dev/urandom"}, nullptr, false, 1,
+         "/dev/urandom: stopped reading after 1024 bytes", ""},
+        {"standard input", {"info", "--max-input", "1000", "-"}, nullptr, true, 1, "-" + beyond,
+         ""},
+        {"a FIFO", {"info", "--max-input", "1000", fifo}, "htr", false, 1, fifo + beyond, ""},
+        {"convert from standard input", {"convert", "--max-input", "1000", "-", out}, nullptr,
+         true, 1, "-" + beyond, ""},
+        {"convert a FIFO to glTF", {"convert", "--max-input", "1000", fifo, glb}, "htr", false, 1,
+         fifo + beyond, ""},
+        {"a FIFO within the limit", {"info", fifo}, "htr", false, 0, "",
+         "  Segments:          21\n"},
+        {"a TRC FIFO within the limit", {"convert", fifo, gwm}, "trc", false, 0, "",
+         "$NumFrames 30\n"},
+        {"no size", {"info", "--max-input", "lots", kHtr}, nullptr, false, 2, "--max-input takes",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.args[2] == "/dev/urandom" && !std::filesystem::exists("/dev/urandom")) continue;
+        std::optional<FedFifo> feed;
+        if (c.fifoBytes != nullptr) {
+            feed.emplace(fifo, std::string(c.fifoBytes) == "htr" ? htr : ReadBytes(kTrc));
+            ASSERT_TRUE(feed->Made());
+        }
+        ::setenv("SOURCE_DATE_EPOCH", "0", 1);
+        const auto run =
+            c.viaStdin ? tovtest::RunCommandWithInput(c.args, htr) : RunCommand(c.args);
+        ::unsetenv("SOURCE_DATE_EPOCH");
+        feed.reset();
+        std::filesystem::remove(fifo);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        if (!c.shown.empty()) {
+            const std::string written = std::filesystem::exists(gwm) ? ReadBytes(gwm) : "";
+            EXPECT_NE((run.out + written).find(c.shown), std::string::npos) << run.out;
+        }
+        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_FALSE(std::filesystem::exists(glb));
+    }
 }
 
 }  // namespace

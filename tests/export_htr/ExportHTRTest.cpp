@@ -171,6 +171,42 @@ TEST_F(ExportHTRTest, SavedPoseNeedsAllSevenProperties) {
     EXPECT_DOUBLE_EQ(seven.RootSegment()->GetBoneLength(), 5.0);
 }
 
+// A bone whose reference length is 0 (an end segment's base position may
+// give one) has no scale to report: every frame's BoneScaleFactor is 1.
+// Other bones report their scale against their reference.
+TEST_F(ExportHTRTest, ZeroReferenceLengthsReportScaleOne) {
+    struct Case {
+        const wchar_t* end;
+        float reference, boneLength;
+        double scale;
+    };
+    const Case cases[] = {
+        {L"BothZero", 0, 0, 1},
+        {L"ReferenceZero", 0, 10, 1},
+        {L"HalfTheBone", 5, 10, 2},
+    };
+    const wchar_t* keys[] = {L"HTRBaseTransX", L"HTRBaseTransY", L"HTRBaseTransZ",
+                             L"HTRBaseRotX",   L"HTRBaseRotY",   L"HTRBaseRotZ"};
+    Scene::Current().SetAnimationRange(Interval(0, 2 * 160));
+    for (const Case& c : cases) {
+        SceneNode* root = Bone((std::wstring(L"Root") + c.end).c_str(), nullptr);
+        SceneNode* end = Bone(c.end, root, Point3(), c.boneLength);
+        for (SceneNode* bone : {root, end}) {
+            for (const wchar_t* key : keys) bone->SetUserPropFloat(key, 0.0f);
+        }
+        root->SetUserPropFloat(L"HTRBaseLength", 10.0f);
+        end->SetUserPropFloat(L"HTRBaseLength", c.reference);
+        Scene::Current().ClearSelection();
+        Scene::Current().Select(root);
+        HTRFile file;
+        ExportAndRead(ExportChoices(), file);
+        const HTRSegment* exported = file.FindSegment(c.end);
+        ASSERT_NE(exported, nullptr);
+        ASSERT_EQ(exported->FrameCount(), 3u);
+        for (std::uint32_t i = 0; i < 3; ++i) EXPECT_EQ(exported->GetFrameScale(i), c.scale) << i;
+    }
+}
+
 TEST_F(ExportHTRTest, ParentTransformsAndOffsetChooseWhereFramesComeFrom) {
     SceneNode* group = Dummy(L"Group");
     group->Transform().Position().SetHeldValue(Point3(100, 0, 0));

@@ -70,6 +70,45 @@ TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
     EXPECT_TRUE(Validate(outputs, report)) << report;
 }
 
+// A translation of 1e308 mm is beyond a float once imported: the glTF and
+// SVG writers refuse the scene, naming the node and where the value is, and
+// write nothing, where they once wrote null translations and "-nan"
+// coordinates.
+TEST_F(GltfTest, ValuesBeyondAFloatAreRefusedWithTheirNode) {
+    const std::string in = dir_.Write("far.htr",
+                                      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\n"
+                                      "NumSegments 1\nNumFrames 2\nDataFrameRate 30\n"
+                                      "EulerRotationOrder ZYX\nCalibrationUnits mm\n"
+                                      "RotationUnits Degrees\nGlobalAxisofGravity Y\n"
+                                      "BoneLengthAxis Y\nScaleFactor 1.0\n"
+                                      "[SegmentNames&Hierarchy]\nHips\tGLOBAL\n"
+                                      "[BasePosition]\nHips\t0\t0\t0\t0\t0\t0\t10\n[Hips]\n"
+                                      "1\t1e308\t0\t0\t0\t0\t0\t1\n"
+                                      "2\t1e308\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n")
+                                .string();
+    struct Case {
+        const char* out;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"far.glb", ": node \"Hips\": the position at tick 160 is infinite in metres, which glTF "
+                    "cannot hold; nothing written\n"},
+        {"far.gltf", ": node \"Hips\": the position at tick 160 is infinite"},
+        {"far.svg", "far.htr: node \"Hips\": its position at frame 1 is not a finite number; "
+                    "nothing drawn\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = (dir_.Path() / c.out).string();
+        const bool svg = std::string(c.out).find(".svg") != std::string::npos;
+        // Frame 1, the first of the file, is at tick 160.
+        const auto run = svg ? RunCommand({"preview", in, "--frame", "1", "-o", out})
+                             : RunCommand({"convert", in, out});
+        EXPECT_EQ(run.status, 1) << c.out;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.out;
+    }
+}
+
 // World positions in the glTF file, from its nodes and the sampled channels
 // at one key, equal the scene's at that time turned to metres and Y up.
 TEST_F(GltfTest, AnimatedPositionsAtAKeyEqualTheScenes) {

@@ -101,6 +101,28 @@ TEST(GWMWriterTest, OffsetsFilterAndFrameCounts) {
     EXPECT_FALSE(WriteGWMFile(Wide(dir.Path() / "no" / "folder.gwm"), trc, ConvertGWMSettings()));
 }
 
+// The "$Filename" line holds the output's base name on one line: control
+// characters in the name become "_"; other names are written as they are.
+TEST(GWMWriterTest, FilenameLineStaysOneLine) {
+    ScratchDir dir;
+    TRCFile trc;
+    ASSERT_EQ(trc.Read(Wide(dir.Write("in.trc", kTrc))), L"");
+    struct Case {
+        const char* file;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"two\nlines.gwm", "$Filename   two_lines\n$DateTime"},
+        {"back\rover.gwm", "$Filename   back_over\n$DateTime"},
+        {"esc\x1b[2J\ttab.gwm", "$Filename   esc_[2J_tab\n$DateTime"},
+        {"caf\xC3\xA9 \x7F.gwm", "$Filename   caf\xC3\xA9 \x7F\n$DateTime"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(Write(dir, trc, ConvertGWMSettings(), c.file).find(c.line), std::string::npos)
+            << c.file;
+    }
+}
+
 // A file that stops taking bytes on the way is not left half-written; a
 // device that refuses them stays where it is.
 TEST(GWMWriterTest, FailedWritesLeaveNothing) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <new>
@@ -22,6 +23,7 @@
 #include <nlohmann/json.hpp>
 
 #include "brindle/host/AtomicFile.h"
+#include "brindle/host/scene/SceneLimits.h"
 #include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {
@@ -725,6 +727,92 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
     }
 }
 
+// ---------------------------------------------------------------- checking
+
+// The rules of SceneLimits.h applied to everything the document gave, apart
+// from how the document spells it: a later form of the document that reads
+// into the same plan keeps these checks. Values are tested without building
+// a message; the message is built for the first value that fails.
+
+bool FiniteAll(std::initializer_list<float> values) {
+    for (const float value : values) {
+        if (!std::isfinite(value)) return false;
+    }
+    return true;
+}
+bool Finite(const Point3& p) { return FiniteAll({p.x, p.y, p.z}); }
+bool Finite(const Quat& q) { return FiniteAll({q.x, q.y, q.z, q.w}); }
+
+[[noreturn]] void FailNotFinite(const Place& at, const std::string& what) {
+    at.Fail(what + " holds a number that is infinite or not a number");
+}
+
+// Checks a controller's values and key ticks; the number of its keys.
+template <typename Value>
+std::size_t CheckController(const ControllerPlan<Value>& plan, const Place& node,
+                            const char* field) {
+    const Place at{node.prefix + field + ": "};
+    if (!Finite(plan.value)) FailNotFinite(at, "value");
+    for (std::size_t i = 0; i < plan.keys.size(); ++i) {
+        const Key<Value>& key = plan.keys[i];
+        if (Finite(key.value) && key.time >= -kMaxTickDistance && key.time <= kMaxTickDistance) {
+            continue;
+        }
+        const std::string what = "key " + std::to_string(i + 1);
+        if (!Finite(key.value)) FailNotFinite(at, what);
+        at.Fail(what + ": " + TickProblem(key.time));
+    }
+    return plan.keys.size();
+}
+
+void CheckObject(SceneObject& object, const Place& node) {
+    const Place at{node.prefix + "object: "};
+    for (const ParamBlock::Param& param : object.Block().Params()) {
+        if (!param.isInt && !std::isfinite(param.floatValue)) {
+            FailNotFinite(at, "parameter " + std::to_string(param.id));
+        }
+    }
+    const Box3 box = object.GetBox();
+    if (!Finite(box.pmin) || !Finite(box.pmax)) FailNotFinite(at, "the box");
+}
+
+// The number of keys of the node's most keyed controller.
+std::size_t CheckNode(NodePlan& node, std::size_t index) {
+    const Place at{"node " + std::to_string(index + 1) + " (\"" +
+                   TreeBuilder::Printable(TextCodec::EncodeUtf8(node.name)) + "\"): "};
+    for (const auto& [key, value] : node.properties) {
+        if (!std::isfinite(value)) {
+            FailNotFinite(
+                at, "user property \"" + TreeBuilder::Printable(TextCodec::EncodeUtf8(key)) + "\"");
+        }
+    }
+    if (node.object != nullptr) CheckObject(*node.object, at);
+    for (int row = 0; row < 4; ++row) {
+        if (!Finite(node.objectOffset[row])) FailNotFinite(at, "object_offset");
+    }
+    return std::max({CheckController(node.position, at, "position"),
+                     CheckController(node.rotation, at, "rotation"),
+                     CheckController(node.scale, at, "scale")});
+}
+
+void CheckPlan(ScenePlan& plan) {
+    if (const std::string problem = SystemUnitProblem(plan.systemUnitMm); !problem.empty()) {
+        Fail("system_unit_mm " + problem);
+    }
+    if (const std::string problem = TickProblem(plan.time); !problem.empty()) {
+        Fail("time: " + problem);
+    }
+    std::size_t mostKeys = 0;
+    for (std::size_t i = 0; i < plan.nodes.size(); ++i) {
+        mostKeys = std::max(mostKeys, CheckNode(plan.nodes[i], i));
+    }
+    if (plan.range) {
+        const std::string problem = RangeProblem(plan.range->Start(), plan.range->End(),
+                                                 TIME_TICKSPERSEC / plan.frameRate, mostKeys);
+        if (!problem.empty()) Fail("animation_range " + problem);
+    }
+}
+
 ScenePlan ReadDocument(Json& document) {
     const Place top{};
     if (!document.is_object()) Fail("not a tovfileio scene (not a JSON object)");
@@ -775,6 +863,7 @@ ScenePlan ReadDocument(Json& document) {
     plan.nodes.resize(nodes.size());
     for (std::size_t i = 0; i < nodes.size(); ++i) ReadNode(nodes[i], i, plan.nodes[i]);
     ResolveParents(nodes, plan.nodes);
+    CheckPlan(plan);
     return plan;
 }
 
