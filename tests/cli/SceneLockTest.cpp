@@ -1,6 +1,6 @@
 // Runs that change one scene take turns: two imports started together both
-// land in the scene, and a run that finds the scene locked for too long
-// refuses and says why.
+// land in the scene, a run that finds the scene locked for too long refuses
+// and says why, and a failed save of the settings is said once.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "brindle/host/DocumentLock.h"
+#include "brindle/host/RegistryStore.h"
 #include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
@@ -136,6 +137,23 @@ TEST(SceneLockTest, ARunThatFindsTheSceneLockedWaitsThenRefuses) {
         EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.name;
     }
     ::unsetenv("TOVFILEIO_LOCK_WAIT");
+}
+
+// The importer saves its options on OK; when the settings file cannot be
+// written the import still succeeds, and the failure is said once.
+TEST(SceneLockTest, AFailedSaveOfTheSettingsIsSaidOnce) {
+    tovtest::ScratchDir dir;
+    auto& store = brindle::host::RegistryStore::Instance();
+    const std::string before = store.FilePath();
+    std::filesystem::create_directory(dir.Path() / "registry.reg");
+    store.UseFile((dir.Path() / "registry.reg").string());
+    const auto run = tovtest::RunCommand(
+        {"import-htr", kWalk + ".htr", "--scene", (dir.Path() / "s.json").string()});
+    store.UseFile(before);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "tovfileio import-htr: the settings were not saved: " +
+                           (dir.Path() / "registry.reg").string() +
+                           ": not a regular file; the settings are not saved there\n");
 }
 
 }  // namespace
