@@ -43,7 +43,7 @@ void QueueDialogFlags(const ExportHtrOptions& o, DialogFlagDriver& driver) {
 
 int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     SceneSession session(io, "export-htr");
-    if (!session.Open(options.scene, options.host, true)) return kExitFailed;
+    if (!session.Open(options.scene, options.host, SceneUse::Read)) return kExitFailed;
     OutputFile output;
     std::string error;
     if (!output.Resolve(options.output, options.scene, options.scene, ".htr", true, error)) {

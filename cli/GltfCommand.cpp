@@ -50,7 +50,7 @@ struct GltfOptions {
 
 int RunGltf(const GltfOptions& options, const CommandIO& io) {
     SceneSession session(io, "gltf");
-    if (!session.Open(options.scene, HostSettings(), true)) return kExitFailed;
+    if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
     return WriteScene(io, session, options.out, options.scene, options.scene);
 }
 

@@ -46,7 +46,7 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
 
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-htr");
-    if (!session.Open(options.scene, options.host)) return kExitFailed;
+    if (!session.Open(options.scene, options.host, SceneUse::CreateOrChange)) return kExitFailed;
     const auto importer = session.Create<SceneImport>(kImportHtrClassId);
     if (!importer) return kExitFailed;
 

@@ -46,7 +46,7 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
 
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
     SceneSession session(io, "import-trc");
-    if (!session.Open(options.scene, options.host)) return kExitFailed;
+    if (!session.Open(options.scene, options.host, SceneUse::CreateOrChange)) return kExitFailed;
     const auto importer = session.Create<SceneImport>(kImportTrcClassId);
     if (!importer) return kExitFailed;
 

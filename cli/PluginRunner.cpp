@@ -3,19 +3,39 @@
 #include <algorithm>
 #include <cstring>
 
+#include "brindle/host/RegistryStore.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/CommandLineDriver.h"
 #include "cli/HostProgress.h"
+#include "cli/LockWait.h"
 #include "cli/ModuleLocation.h"
 #include "cli/SafeText.h"
 #include "cli/WatchingDriver.h"
+
+PluginRunner::~PluginRunner() {
+    if (!module_) return;  // nothing ran that keeps settings
+    module_.reset();
+    auto& store = brindle::host::RegistryStore::Instance();
+    store.SaveIfChanged();
+    const std::string error = store.TakeSaveError();
+    if (!error.empty()) Error("the settings were not saved: " + error);
+}
 
 void PluginRunner::Error(const std::string& what) const {
     io_.Err("tovfileio " + command_ + ": " + what + "\n");
 }
 
 ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, const char* kind) {
-    if (!module_) module_ = LoadModule(io_);
+    if (!module_) {
+        // The module saves its settings while it is loaded; a save waits
+        // for another run's as a scene does (a wrong setting is said by
+        // the scene commands, and leaves the settings at one minute).
+        std::string ignored;
+        if (const auto wait = LockWait(ignored)) {
+            brindle::host::RegistryStore::Instance().SetLockWait(*wait);
+        }
+        module_ = LoadModule(io_);
+    }
     if (!module_) return nullptr;
     for (ClassDesc* desc : module_->Classes()) {
         if (desc == nullptr || !(desc->ClassID() == id)) continue;

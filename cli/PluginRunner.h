@@ -20,6 +20,11 @@ public:
     // `command` names the command in messages ("import-htr").
     PluginRunner(const CommandIO& io, std::string command)
         : io_(io), command_(std::move(command)) {}
+    // Unloads the module, which saves its settings as it goes, and says once
+    // when a save of the settings failed while it was loaded.
+    ~PluginRunner();
+    PluginRunner(const PluginRunner&) = delete;
+    PluginRunner& operator=(const PluginRunner&) = delete;
 
     // A new object of the module's class `id` (loading the module first);
     // null, with the reason on standard error, when the module has no such

@@ -33,7 +33,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
     SceneSession session(io, "preview");
     const std::string& source = options.input.empty() ? options.scene : options.input;
     if (options.input.empty()) {
-        if (!session.Open(options.scene, HostSettings(), true)) return kExitFailed;
+        if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
     } else if (!ImportIntoFreshScene(session, io, options.input)) {
         return kExitFailed;
     }

@@ -5,10 +5,13 @@
 #include <cstdlib>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "brindle/sdk/TextCodec.h"
+#include "cli/InterruptCleanup.h"
+#include "cli/LockWait.h"
 
 using brindle::host::Scene;
 
@@ -56,11 +59,45 @@ const char* FailureText(const PluginRun& run) {
     return "the module did not finish its work";
 }
 
-bool SceneSession::Open(const std::string& path, const HostSettings& settings, bool mustExist) {
+SceneSession::~SceneSession() {
+    if (cleanupSlot_ >= 0) UnregisterFromCleanup(cleanupSlot_);
+}
+
+bool SceneSession::Lock(const std::string& path) {
+    std::string error;
+    const auto wait = LockWait(error);
+    if (!wait) {
+        Error(error);
+        return false;
+    }
+    // Said only to a person watching: in a script, the wait is no news.
+    const bool terminal = ::isatty(::fileno(io_.err)) == 1;
+    const auto waiting = [&] {
+        if (terminal) Error("waiting for " + path + ", which another run is changing");
+    };
+    switch (lock_.Acquire(path, *wait, waiting, error)) {
+        case brindle::host::DocumentLock::Outcome::Held:
+            cleanupSlot_ = RegisterForCleanup(lock_.LockFile());
+            lock_.RemoveLeftTemporaries();  // of a run killed while saving
+            return true;
+        case brindle::host::DocumentLock::Outcome::TimedOut:
+            Error(path + " is being changed by another run; try again when it has finished");
+            return false;
+        case brindle::host::DocumentLock::Outcome::Failed:
+            break;
+    }
+    Error(error);
+    return false;
+}
+
+bool SceneSession::Open(const std::string& path, const HostSettings& settings, SceneUse use) {
     path_ = path;
+    // Before the document is read: a run that found no file and made a new
+    // scene would otherwise save over the scene another run saved meanwhile.
+    if (use != SceneUse::Read && !Lock(path)) return false;
     Scene& scene = Scene::Current();
     struct stat info;
-    if (!mustExist && ::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+    if (use == SceneUse::CreateOrChange && ::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         scene.Clear();
     } else {
         std::string error;

@@ -27,7 +27,7 @@ struct UtilityOptions {
 int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::string& name,
              bool create) {
     SceneSession session(io, name);
-    if (!session.Open(options.scene, HostSettings{}, true)) return kExitFailed;
+    if (!session.Open(options.scene, HostSettings{}, SceneUse::Change)) return kExitFailed;
     auto panel = session.Create<UtilityObj>(kUtilitiesClassId);
     if (!panel) return kExitFailed;
     LineDriver driver(io.in, io.out);

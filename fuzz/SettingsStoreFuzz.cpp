@@ -1,5 +1,7 @@
 // Any byte sequence read as the host's registry store is read as far as it
-// is valid; what was read, saved and read again, gives the same file.
+// is valid and within its limits; a save merged into the file with no
+// other writer gives the tree the process holds; what was read, saved and
+// read again, gives the same file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const BYTE one = 1;
     RegSetValueExW(key, L"Flag", 0, REG_BINARY, &one, 1);
     RegCloseKey(key);
+    brindle::host::RegistryKey reread;
+    const auto status = brindle::host::ReadRegFile(input.Path().string(), reread);
+    if (!store.SaveError().empty() || !status.complete ||
+        brindle::host::FormatRegFile(reread) != brindle::host::FormatRegFile(store.CurrentUser())) {
+        std::abort();
+    }
 
     saved.Write(first);
     store.UseFile(saved.Path().string());

@@ -1,5 +1,7 @@
 // The ".reg" text format of the registry store: writing it, and reading it
 // back as far as it is valid.
+#include <algorithm>
+#include <cerrno>
 #include <cwctype>
 #include <optional>
 #include <string>
@@ -8,6 +10,10 @@
 #include "brindle/host/RegistryStore.h"
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brindle::host {
 namespace {
@@ -90,15 +96,12 @@ void AppendValue(std::wstring& out, const std::wstring& name, const RegistryValu
     out += L'\n';
 }
 
-void AppendKey(std::wstring& out, const std::wstring& path, const RegistryKey& key) {
+void AppendKeyLines(std::wstring& out, const std::wstring& path, const RegistryKey& key) {
     out += L'[';
     out += path;
     out += L"]\n";
     for (const auto& [name, value] : key.values) AppendValue(out, name, value);
     out += L'\n';
-    for (const auto& [name, subkey] : key.subkeys) {
-        AppendKey(out, path + L'\\' + subkey->name, *subkey);
-    }
 }
 
 // --- Reading -------------------------------------------------------------
@@ -198,42 +201,53 @@ bool ReadValueData(std::wstring_view text, RegistryValue& value) {
     return false;
 }
 
-RegistryKey* CreatePath(RegistryKey& root, std::wstring_view path) {
-    RegistryKey* key = &root;
-    while (!path.empty()) {
-        const std::size_t slash = path.find(L'\\');
-        const std::wstring part(path.substr(0, slash));
-        if (part.empty()) return nullptr;
-        auto& slot = key->subkeys[part];
-        if (!slot) {
-            slot = std::make_unique<RegistryKey>();
-            slot->name = part;
-        }
-        key = slot.get();
-        path = slash == std::wstring_view::npos ? std::wstring_view() : path.substr(slash + 1);
-    }
-    return key;
+// What reading has reached: the key values go to (null before any key and
+// under keys outside the current user's tree, whose values are passed
+// over), and the most bytes the tree read so far can take to write, kept
+// within the file size limit, so that whatever reads whole also saves.
+struct ReadState {
+    RegistryKey& root;
+    RegistryKey* key = nullptr;
+    bool inOtherRoot = false;
+    std::size_t writeBound = 64;  // the header and the root's line
+};
+
+// The most bytes a value can take to write: its name quoted (four bytes a
+// character at most in UTF-8, two for an escaped one), its type, and no
+// more than three characters per byte of data, in hex or as text.
+std::size_t ValueWriteBound(const std::wstring& name, const RegistryValue& value) {
+    return 4 * name.size() + 3 * value.data.size() + 24;
 }
 
-// Handles one logical line (continuations joined); false when invalid.
-// `key` is the key values go to: null before any key and under keys
-// outside the current user's tree, whose values are passed over.
-bool ReadRegLine(std::wstring_view line, RegistryKey& root, RegistryKey*& key, bool& inOtherRoot) {
-    if (line.empty()) return true;
-    if (line.front() == L'[') {
-        if (line.back() != L']') return false;
-        const std::wstring_view path = line.substr(1, line.size() - 2);
-        const std::wstring_view rootName = path.substr(0, path.find(L'\\'));
-        if (!EqualsNoCase(rootName, kRoot)) {
-            if (rootName.empty() || rootName.front() == L'-') return false;
-            key = nullptr;
-            inOtherRoot = true;
-            return true;
-        }
-        inOtherRoot = false;
-        key = rootName.size() == path.size() ? &root : CreatePath(root, path.substr(rootName.size() + 1));
-        return key != nullptr;
+bool ReadKeyLine(std::wstring_view line, ReadState& state) {
+    if (line.back() != L']') return false;
+    const std::wstring_view path = line.substr(1, line.size() - 2);
+    const std::wstring_view rootName = path.substr(0, path.find(L'\\'));
+    if (!EqualsNoCase(rootName, kRoot)) {
+        if (rootName.empty() || rootName.front() == L'-') return false;
+        state.key = nullptr;
+        state.inOtherRoot = true;
+        return true;
     }
+    state.inOtherRoot = false;
+    if (rootName.size() == path.size()) {
+        state.key = &state.root;
+        return true;
+    }
+    // Each key made here is written with a path no longer than this one;
+    // the bound is checked before any is made, so a refused line adds none.
+    const std::wstring_view below = path.substr(rootName.size() + 1);
+    state.writeBound += MissingKeys(state.root, below) * (4 * line.size() + 2);
+    if (state.writeBound > kRegFileMaxBytes) return false;
+    state.key = CreateKeyPath(state.root, below);
+    return state.key != nullptr;
+}
+
+// Handles one logical line (continuations joined); false when invalid or
+// beyond the limits.
+bool ReadRegLine(std::wstring_view line, ReadState& state) {
+    if (line.empty()) return true;
+    if (line.front() == L'[') return ReadKeyLine(line, state);
     std::wstring name;
     if (line.front() == L'@') {
         line.remove_prefix(1);
@@ -242,39 +256,71 @@ bool ReadRegLine(std::wstring_view line, RegistryKey& root, RegistryKey*& key, b
     }
     if (line.empty() || line.front() != L'=') return false;
     line.remove_prefix(1);
-    if (key == nullptr) return inOtherRoot;
+    if (state.key == nullptr) return state.inOtherRoot;
     if (line == L"-") {
-        key->values.erase(name);
+        state.key->values.erase(name);
         return true;
     }
     RegistryValue value;
     if (!ReadValueData(line, value)) return false;
-    key->values[name] = std::move(value);
+    state.writeBound += ValueWriteBound(name, value);
+    if (state.writeBound > kRegFileMaxBytes) return false;
+    state.key->values[name] = std::move(value);
+    return true;
+}
+
+// Reads the regular file open as `fd`, up to one byte beyond the limit;
+// false with errno set when a read fails.
+bool ReadWhole(int fd, std::string& bytes) {
+    char buffer[65536];
+    while (bytes.size() <= kRegFileMaxBytes) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
     return true;
 }
 
 }  // namespace
 
-std::string FormatRegFile(const RegistryKey& currentUser) {
+std::string FormatRegFile(const RegistryKey& currentUser, std::size_t* deepest) {
     std::wstring text = kHeader;
     text += L"\n\n";
-    AppendKey(text, kRoot, currentUser);
+    struct Pending {
+        const RegistryKey* key;
+        std::wstring path;
+        std::size_t depth;
+    };
+    // Depth first, subkeys in order: each key's lines, then its subkeys'.
+    std::vector<Pending> pending{{&currentUser, kRoot, 0}};
+    std::size_t maxDepth = 0;
+    while (!pending.empty()) {
+        const Pending at = std::move(pending.back());
+        pending.pop_back();
+        maxDepth = std::max(maxDepth, at.depth);
+        AppendKeyLines(text, at.path, *at.key);
+        for (auto it = at.key->subkeys.rbegin(); it != at.key->subkeys.rend(); ++it) {
+            pending.push_back({it->second.get(), at.path + L'\\' + it->second->name, at.depth + 1});
+        }
+    }
+    if (deepest != nullptr) *deepest = maxDepth;
     return TextCodec::EncodeUtf8(text);
 }
 
-RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser) {
+RegFileStatus ReadRegText(std::string_view bytes, RegistryKey& currentUser) {
     RegFileStatus status;
-    TextFile::Reader reader;
-    if (!reader.Open(TextCodec::PathToWide(path))) return status;
     status.found = true;
+    TextFile::Reader reader;
+    reader.OpenMemory(bytes);
     const std::wstring* line = reader.ReadLine();
     if (line == nullptr) {
         status.complete = true;  // an empty file holds an empty registry
         return status;
     }
     if (*line != kHeader) return status;
-    RegistryKey* key = nullptr;
-    bool inOtherRoot = false;
+    ReadState state{currentUser};
     // A line ending in a backslash goes on in the next one (long hex data);
     // the blanks that indent a line are not part of it.
     std::wstring logical;
@@ -290,10 +336,44 @@ RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser) {
             logical.pop_back();
             continue;
         }
-        if (!ReadRegLine(logical, currentUser, key, inOtherRoot)) return status;
+        if (!ReadRegLine(logical, state)) return status;
         logical.clear();
     }
     status.complete = !continued;
+    return status;
+}
+
+RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser) {
+    RegFileStatus status;
+    // Without blocking, so that a FIFO at the path is found and left alone.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        // No file (or no folder): an empty registry.
+        if (errno == ENOENT || errno == ENOTDIR) return status;
+        status.found = true;
+        status.error = errno;
+        return status;
+    }
+    struct stat info {};
+    std::string bytes;
+    status.found = true;
+    if (::fstat(fd, &info) != 0) {
+        status.error = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        status.regular = false;
+    } else if (!ReadWhole(fd, bytes)) {
+        status.error = errno;
+    }
+    ::close(fd);
+    if (status.error != 0 || !status.regular) return status;
+    const bool tooLarge = bytes.size() > kRegFileMaxBytes;
+    if (tooLarge) {
+        // Only whole lines: a line cut short could read as another value.
+        const std::size_t lastEnd = bytes.rfind('\n', kRegFileMaxBytes - 1);
+        bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    status = ReadRegText(bytes, currentUser);
+    if (tooLarge) status.complete = false;
     return status;
 }
 

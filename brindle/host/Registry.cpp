@@ -1,4 +1,5 @@
 // The registry functions modules call, over the host's registry store.
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -15,24 +16,21 @@ LONG RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD /*reserved*/, wchar_
     RegistryKey* at = store.Resolve(key);
     if (at == nullptr) return ERROR_INVALID_HANDLE;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
-    bool created = false;
-    std::wstring_view path = subKey != nullptr ? subKey : L"";
-    while (!path.empty()) {
-        const std::size_t slash = path.find(L'\\');
-        const std::wstring part(path.substr(0, slash));
-        if (part.empty()) return ERROR_INVALID_PARAMETER;
-        auto& slot = at->subkeys[part];
-        if (!slot) {
-            slot = std::make_unique<RegistryKey>();
-            slot->name = part;
-            created = true;
-        }
-        at = slot.get();
-        path = slash == std::wstring_view::npos ? std::wstring_view() : path.substr(slash + 1);
+    const std::wstring_view path = subKey != nullptr ? subKey : L"";
+    const std::size_t depth = store.Depth(key);
+    std::size_t created = 0;
+    // An empty name, or a key too deep to read back, makes nothing.
+    at = brindle::host::CreateKeyPath(*at, path, depth, &created);
+    if (at == nullptr) return ERROR_INVALID_PARAMETER;
+    if (created > 0) {
+        store.MarkChanged();
+        store.Save();
     }
-    if (created) store.Save();
-    *result = store.Open(at);
-    if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    const auto levels = path.empty() ? 0 : std::count(path.begin(), path.end(), L'\\') + 1;
+    *result = store.Open(at, depth + static_cast<std::size_t>(levels));
+    if (disposition != nullptr) {
+        *disposition = created > 0 ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    }
     return ERROR_SUCCESS;
 }
 

@@ -1,10 +1,13 @@
 #include "brindle/host/RegistryStore.h"
 
 #include "brindle/host/AtomicFile.h"
+#include "brindle/host/DocumentLock.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
 #include <string>
 
@@ -23,25 +26,54 @@ void CreateFoldersFor(const std::string& path) {
     }
 }
 
-// Keeps the damaged file beside the store under a name not yet taken.
-void KeepDamagedCopy(const std::string& path) {
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file `path` names after following symbolic links, so that a save
+// replaces the link's target and keeps the link; false when they loop.
+bool FollowLinks(const std::string& path, std::string& target, std::string& error) {
+    target = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), link, sizeof link);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof link) break;
+        const std::string to(link, static_cast<std::size_t>(n));
+        target = to.front() == '/' ? to : FolderOf(target) + to;
+    }
+    error = path + ": cannot follow its symbolic links: " + std::strerror(ELOOP);
+    return false;
+}
+
+// Keeps the file at `path` beside it under a name not yet taken; false
+// when it could not be kept.
+bool KeepDamagedCopy(const std::string& path) {
     std::string copy = path + ".damaged";
     for (int n = 1; ::access(copy.c_str(), F_OK) == 0; ++n) {
         copy = path + ".damaged." + std::to_string(n);
     }
     // A hard link keeps the old bytes without a moment in which the store
-    // file is missing; where links are not possible, copy.
-    if (::link(path.c_str(), copy.c_str()) == 0) return;
+    // file is missing, and needs no right to read them; where links are not
+    // possible, copy.
+    if (::link(path.c_str(), copy.c_str()) == 0) return true;
     std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (in == nullptr) return;
+    if (in == nullptr) return false;
     std::FILE* out = std::fopen(copy.c_str(), "wb");
-    if (out != nullptr) {
+    bool kept = out != nullptr;
+    if (kept) {
         char buffer[8192];
         std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) std::fwrite(buffer, 1, n, out);
-        std::fclose(out);
+        while (kept && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+            kept = std::fwrite(buffer, 1, n, out) == n;
+        }
+        kept = std::fclose(out) == 0 && kept && !std::ferror(in);
+        if (!kept) std::remove(copy.c_str());
     }
     std::fclose(in);
+    return kept;
 }
 
 }  // namespace
@@ -88,35 +120,106 @@ void RegistryStore::UseFile(const std::string& path) {
     handles_.clear();
     damaged_ = false;
     changed_ = false;
+    if (!path_.empty()) {
+        const RegFileStatus status = ReadRegFile(path_, currentUser_);
+        damaged_ = status.found && !status.complete;
+    }
+    saved_ = CopyTree(currentUser_);
     if (path_.empty()) return;
-    const RegFileStatus status = ReadRegFile(path_, currentUser_);
-    damaged_ = status.found && !status.complete;
+    // Temporary files of killed saves go as soon as no save is running.
+    std::string target, error;
+    if (FollowLinks(path_, target, error) && !LeftTemporaries(target).empty()) {
+        DocumentLock lock;
+        if (lock.Acquire(target, std::chrono::milliseconds(0), {}, error) ==
+            DocumentLock::Outcome::Held) {
+            lock.RemoveLeftTemporaries();
+        }
+    }
 }
 
 bool RegistryStore::Save() {
     if (path_.empty()) return false;
-    if (damaged_) {
-        KeepDamagedCopy(path_);
-        damaged_ = false;
-    }
-    CreateFoldersFor(path_);
     std::string error;
-    if (!WriteFileAtomically(path_, FormatRegFile(currentUser_), error, 0600)) return false;
+    if (!SaveMerged(error)) {
+        saveError_ = error;
+        return false;
+    }
+    saved_ = CopyTree(currentUser_);
+    saveError_.clear();
     changed_ = false;
     ++saves_;
     return true;
 }
 
-HKEY RegistryStore::Open(RegistryKey* key) {
+std::string RegistryStore::TakeSaveError() {
+    std::string error;
+    error.swap(saveError_);
+    return error;
+}
+
+bool RegistryStore::SaveMerged(std::string& error) {
+    std::string target;
+    if (!FollowLinks(path_, target, error)) return false;
+    CreateFoldersFor(target);
+    DocumentLock lock;
+    switch (lock.Acquire(target, lockWait_, {}, error)) {
+        case DocumentLock::Outcome::Held:
+            break;
+        case DocumentLock::Outcome::TimedOut:
+            error = target + ": another run kept it locked for its whole save";
+            return false;
+        case DocumentLock::Outcome::Failed:
+            return false;
+    }
+    lock.RemoveLeftTemporaries();
+    RegistryKey merged;
+    merged.name = currentUser_.name;
+    const RegFileStatus status = ReadRegFile(target, merged);
+    if (!status.regular) {
+        error = target + ": not a regular file; the settings are not saved there";
+        return false;
+    }
+    if (status.found && !status.complete && !KeepDamagedCopy(target)) {
+        error = target + ": cannot keep a copy of it before replacing it" +
+                (status.error != 0
+                     ? std::string(" (it cannot be read: ") + std::strerror(status.error) + ")"
+                     : std::string(" (it is damaged)"));
+        return false;
+    }
+    ApplyChanges(saved_, currentUser_, merged);
+    std::size_t depth = 0;
+    const std::string text = FormatRegFile(merged, &depth);
+    if (text.size() > kRegFileMaxBytes || depth > kRegKeyMaxDepth) {
+        error = target + ": the settings would be too large to read back; not saved";
+        return false;
+    }
+    // The file keeps its permissions; a new one, or one that replaces a
+    // file this user could not read, is the user's alone.
+    struct stat info {};
+    const bool existed = status.error == 0 && ::stat(target.c_str(), &info) == 0;
+    const mode_t mode = existed ? (info.st_mode & 07777) : 0600;
+    if (!WriteFileAtomically(target, text, error, mode)) return false;
+    // The temporary file was made with the umask applied; give back what
+    // it took away.
+    if (existed) ::chmod(target.c_str(), mode);
+    return true;
+}
+
+HKEY RegistryStore::Open(RegistryKey* key, std::size_t depth) {
     const std::uintptr_t handle = nextHandle_++;
-    handles_[handle] = key;
+    handles_[handle] = {key, depth};
     return reinterpret_cast<HKEY>(handle);
 }
 
 RegistryKey* RegistryStore::Resolve(HKEY handle) {
     if (handle == HKEY_CURRENT_USER) return &currentUser_;
     const auto found = handles_.find(reinterpret_cast<std::uintptr_t>(handle));
-    return found == handles_.end() ? nullptr : found->second;
+    return found == handles_.end() ? nullptr : found->second.key;
+}
+
+std::size_t RegistryStore::Depth(HKEY handle) const {
+    const auto found = handles_.find(reinterpret_cast<std::uintptr_t>(handle));
+    return found == handles_.end() ? 0 : found->second.depth;
 }
 
 bool RegistryStore::Close(HKEY handle) {

@@ -1,22 +1,36 @@
 // The current user's registry of the headless host: a tree of keys and
 // typed values, kept in a text file in the Windows ".reg" export format.
 //
-// Every change is saved at once by writing a temporary file beside the store,
-// flushing it to disk and renaming it over the old one, so a crash at any
-// moment leaves the old file or the new one, whole. A damaged or foreign
-// file is read as far as it is valid; before it is first replaced it is kept
-// beside the store as "<file>.damaged" (numbered when that name is taken).
+// Every change is saved at once. Several processes may use the one file, so
+// a save does not write the tree this process read at its start: under the
+// file's lock (see DocumentLock) it reads the file again, applies to it what
+// this process changed since it read or last saved (values set or removed,
+// keys created or removed) and replaces the file with the result, through a
+// temporary file beside it, flushed to disk and renamed over it. A crash at
+// any moment leaves the old file or the new one, whole; the temporary file
+// of a killed save is removed by the next process that finds the file
+// unlocked. A damaged or foreign file is read as far as it is valid; before
+// it is replaced it is kept beside the store as "<file>.damaged" (numbered
+// when that name is taken), as is a file this user cannot read.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "brindle/sdk/BrindleRegistry.h"
 
 namespace brindle::host {
+
+// Beyond these a store file reads as damaged, and a tree beyond them is not
+// saved: no registry a person uses comes near them, and within them every
+// file reads and writes in bounded time and memory.
+constexpr std::size_t kRegFileMaxBytes = std::size_t{64} << 20;
+constexpr std::size_t kRegKeyMaxDepth = 512;  // levels of keys below the root
 
 // Key and value names compare without regard to letter case, as in Windows.
 struct NoCaseLess {
@@ -29,21 +43,53 @@ struct RegistryValue {
 };
 
 struct RegistryKey {
+    RegistryKey() = default;
+    // Takes the tree apart level by level, so a deep one cannot exhaust the
+    // stack.
+    ~RegistryKey();
+    RegistryKey(RegistryKey&&) = default;
+    RegistryKey& operator=(RegistryKey&&) = default;
+
     std::wstring name;  // as first written
     std::map<std::wstring, std::unique_ptr<RegistryKey>, NoCaseLess> subkeys;
     std::map<std::wstring, RegistryValue, NoCaseLess> values;
 };
 
-// The ".reg" text of the tree below HKEY_CURRENT_USER.
-std::string FormatRegFile(const RegistryKey& currentUser);
+// The key at `path` below `root` (names joined by backslashes; empty: the
+// root), creating every missing level and counting them in `created`; null,
+// creating nothing, when a name is empty or the path goes deeper than
+// kRegKeyMaxDepth levels below a root `depth` levels deep.
+RegistryKey* CreateKeyPath(RegistryKey& root, std::wstring_view path, std::size_t depth = 0,
+                           std::size_t* created = nullptr);
+// How many levels of `path` (as above) `root` lacks.
+std::size_t MissingKeys(const RegistryKey& root, std::wstring_view path);
+// A deep copy of `key` and everything below it.
+RegistryKey CopyTree(const RegistryKey& key);
+// Applies to `target` what changed from `before` to `after`: values added
+// or changed are set, values gone are removed, keys added are created with
+// all they hold, keys gone are removed with all they held. What `target`
+// holds that the change did not touch stays; a key the change leaves alone
+// is not created again in `target` when it is missing there.
+void ApplyChanges(const RegistryKey& before, const RegistryKey& after, RegistryKey& target);
+
+// The ".reg" text of the tree below HKEY_CURRENT_USER; `deepest`, when
+// given, receives the depth of the deepest key.
+std::string FormatRegFile(const RegistryKey& currentUser, std::size_t* deepest = nullptr);
 
 // How a store file read.
 struct RegFileStatus {
-    bool found = false;     // the file exists and could be read
-    bool complete = false;  // every line was valid
+    bool found = false;     // something is at the path
+    bool complete = false;  // it read whole: every line valid, within the limits
+    bool regular = true;    // what is there is a regular file
+    int error = 0;          // why it could not be opened or read (errno)
 };
-// Reads a ".reg" file into `currentUser` as far as its lines are valid.
+// Reads a ".reg" file into `currentUser` as far as its lines are valid and
+// within the limits above. Only a regular file is read: a FIFO, device or
+// folder at `path` is left alone (`regular` false). A file beyond the size
+// limit is read up to its last whole line within it, and is not complete.
 RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser);
+// The same for the bytes of a file held in memory (`found` is true).
+RegFileStatus ReadRegText(std::string_view bytes, RegistryKey& currentUser);
 
 class RegistryStore {
 public:
@@ -53,8 +99,13 @@ public:
     // memory only) and reads it. Open key handles become invalid.
     void UseFile(const std::string& path);
     const std::string& FilePath() const { return path_; }
+    // The tree as this process sees it: the file as read, with this
+    // process's changes. Changes made here directly are saved like any
+    // other once MarkChanged is called.
     RegistryKey& CurrentUser() { return currentUser_; }
-    // Writes the whole registry to the store file; false when it could not.
+    // Saves this process's changes into the file, merged as described
+    // above; false when it could not (SaveError says why) or when the store
+    // is kept in memory only.
     bool Save();
     // Values set since the last save are written by the next SaveIfChanged
     // (a flush or close of a key, or the end of the program).
@@ -62,25 +113,49 @@ public:
     bool SaveIfChanged() { return !changed_ || Save(); }
     // Saves written to disk since the program started.
     std::size_t Saves() const { return saves_; }
-    // Whether the file read at UseFile was damaged or foreign.
+    // Whether the file read at UseFile was damaged, foreign, unreadable or
+    // not a regular file.
     bool FoundDamaged() const { return damaged_; }
+    // Why the last save failed, in one line naming the file ("PATH: cannot
+    // ..."), until a save succeeds; empty when it did not fail. Take returns
+    // it and forgets it, for a caller that says it once.
+    const std::string& SaveError() const { return saveError_; }
+    std::string TakeSaveError();
+    // How long a save waits for another process's save of the same file
+    // (one minute unless set).
+    void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
-    // Key handles handed out to modules.
-    HKEY Open(RegistryKey* key);
+    // Key handles handed out to modules; `depth` is the key's level below
+    // the root.
+    HKEY Open(RegistryKey* key, std::size_t depth);
     RegistryKey* Resolve(HKEY handle);
+    // The level of the key of `handle` below the root (0 for the root).
+    std::size_t Depth(HKEY handle) const;
     bool Close(HKEY handle);
     std::size_t OpenHandles() const { return handles_.size(); }
 
 private:
+    struct OpenKey {
+        RegistryKey* key;
+        std::size_t depth;
+    };
+
     RegistryStore();
     ~RegistryStore();
+    // The merged save into the file `path_` names; false with `error`.
+    bool SaveMerged(std::string& error);
 
     std::string path_;
     RegistryKey currentUser_;
+    // The tree as it was read or last saved: what this process changed is
+    // the difference between it and currentUser_.
+    RegistryKey saved_;
     bool damaged_ = false;
     bool changed_ = false;
     std::size_t saves_ = 0;
-    std::map<std::uintptr_t, RegistryKey*> handles_;
+    std::string saveError_;
+    std::chrono::milliseconds lockWait_{60000};
+    std::map<std::uintptr_t, OpenKey> handles_;
     std::uintptr_t nextHandle_ = 0x1000;
 };
 

@@ -1,10 +1,12 @@
 // The host's registry store: the ".reg" file it keeps, read back, damaged,
-// truncated, and saved while being killed.
+// truncated, hostile, saved by two processes at once and while being killed.
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <string>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,7 +131,8 @@ TEST(RegistryStoreTest, TruncatedOrForeignFilesAreReadAsFarAsValid) {
     RegistryStore::Instance().UseFile("");
 }
 
-// A save killed at any moment leaves the old file or the new one, whole.
+// A save killed at any moment leaves the old file or the new one, whole,
+// and the next process removes the temporary file and lock it may leave.
 TEST(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
     tovtest::ScratchDir dir;
     const std::string file = (dir.Path() / "registry.reg").string();
@@ -151,7 +154,227 @@ TEST(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
         RegistryStore::Instance().UseFile(file);
         EXPECT_FALSE(RegistryStore::Instance().FoundDamaged()) << "round " << round;
     }
+    ASSERT_TRUE(RegistryStore::Instance().Save());
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"registry.reg"});
     RegistryStore::Instance().UseFile("");
+}
+
+using Change = std::function<void()>;
+
+void SetDword(const wchar_t* path, const wchar_t* name, BYTE number) {
+    HKEY key = Create(path);
+    Set(key, name, REG_DWORD, {number, 0, 0, 0});
+    RegCloseKey(key);
+}
+
+// Changes made on the tree itself, as the store's own callers may.
+Change Remove(const wchar_t* path, const wchar_t* value) {
+    return [=] {
+        auto& root = RegistryStore::Instance().CurrentUser();
+        if (value == nullptr) {
+            root.subkeys.erase(path);
+        } else {
+            brindle::host::CreateKeyPath(root, path)->values.erase(value);
+        }
+        RegistryStore::Instance().MarkChanged();
+    };
+}
+
+// Two processes read `file`; only when both have read it does each make its
+// change and save, so neither has seen the other's.
+void ChangeAtOnce(const std::string& file, const Change& first, const Change& second) {
+    RegistryStore::Instance().UseFile("");
+    int loaded[2], go[2];
+    ASSERT_EQ(::pipe(loaded), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    pid_t children[2];
+    for (int i = 0; i < 2; ++i) {
+        children[i] = ::fork();
+        ASSERT_GE(children[i], 0);
+        if (children[i] == 0) {
+            RegistryStore::Instance().UseFile(file);
+            char byte = 0;
+            if (::write(loaded[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) != 1) ::_exit(2);
+            (i == 0 ? first : second)();
+            ::_exit(RegistryStore::Instance().SaveIfChanged() ? 0 : 1);
+        }
+    }
+    char bytes[2];
+    for (int got = 0; got < 2;)
+        got += static_cast<int>(std::max<ssize_t>(0, ::read(loaded[0], bytes, 2)));
+    ASSERT_EQ(::write(go[1], "gg", 2), 2);
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    for (const int fd : {loaded[0], loaded[1], go[0], go[1]}) ::close(fd);
+}
+
+std::string RegText(const std::string& keys) {
+    return "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n\n" + keys;
+}
+
+TEST(RegistryStoreTest, TwoProcessesSavingAtOnceKeepEachOthersChanges) {
+    tovtest::ScratchDir dir;
+    const std::string file = (dir.Path() / "registry.reg").string();
+    const std::string before =
+        "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000001\n\"y\"=dword:00000001\n\n"
+        "[HKEY_CURRENT_USER\\Gone]\n\"z\"=dword:00000001\n\n";
+    struct Case {
+        const char* name;
+        Change first, second;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"values in two keys", [] { SetDword(L"A", L"x", 2); }, [] { SetDword(L"B", L"w", 3); },
+         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000002\n\"y\"=dword:00000001\n\n"
+         "[HKEY_CURRENT_USER\\B]\n\"w\"=dword:00000003\n\n"
+         "[HKEY_CURRENT_USER\\Gone]\n\"z\"=dword:00000001\n\n"},
+        {"one value set, another removed", [] { SetDword(L"A", L"x", 2); }, Remove(L"A", L"y"),
+         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000002\n\n"
+         "[HKEY_CURRENT_USER\\Gone]\n\"z\"=dword:00000001\n\n"},
+        {"a key made, another removed", [] { SetDword(L"C\\D", L"v", 4); },
+         Remove(L"Gone", nullptr),
+         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000001\n\"y\"=dword:00000001\n\n"
+         "[HKEY_CURRENT_USER\\C]\n\n[HKEY_CURRENT_USER\\C\\D]\n\"v\"=dword:00000004\n\n"},
+        // Options records write every field; a field written as it was read
+        // is no change, so the other process's change of it stays.
+        {"whole records, one field each",
+         [] {
+             SetDword(L"A", L"x", 2);
+             SetDword(L"A", L"y", 1);
+         },
+         [] {
+             SetDword(L"A", L"x", 1);
+             SetDword(L"A", L"y", 5);
+         },
+         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000002\n\"y\"=dword:00000005\n\n"
+         "[HKEY_CURRENT_USER\\Gone]\n\"z\"=dword:00000001\n\n"},
+    };
+    for (const Case& c : cases) {
+        dir.Write("registry.reg", RegText(before));
+        ChangeAtOnce(file, c.first, c.second);
+        EXPECT_EQ(tovtest::ReadBytes(file), RegText(c.after)) << c.name;
+    }
+}
+
+// "[HKEY_CURRENT_USER\n\n...]": one key `levels` deep, names `width` long.
+std::string DeepKey(std::size_t levels, std::size_t width) {
+    std::string line = "[HKEY_CURRENT_USER";
+    for (std::size_t i = 0; i < levels; ++i) line += "\\" + std::string(width, 'n');
+    return line + "]\n\"v\"=dword:00000001\n";
+}
+
+// Files no registry is: deep keys, paths that would write as hundreds of
+// megabytes, a file beyond the size limit. Each reads within the limits,
+// saves as a small file and keeps the original as damaged.
+TEST(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
+    tovtest::ScratchDir dir;
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool damaged;
+        std::size_t depth;  // of the tree read
+    };
+    const Case cases[] = {
+        {"50,000 levels", header + DeepKey(50000, 1), true, 0},
+        {"10,000 levels", header + DeepKey(10000, 1), true, 0},
+        {"512 levels", header + DeepKey(512, 1), false, 512},
+        {"513 levels", header + DeepKey(513, 1), true, 0},
+        {"written as 200 MB", header + DeepKey(512, 200), true, 0},
+        {"beyond 64 MB",
+         header + std::string(brindle::host::kRegFileMaxBytes, '\n') + DeepKey(1, 1), true, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string file = dir.Write("hostile.reg", c.bytes).string();
+        RegistryStore& store = RegistryStore::Instance();
+        store.UseFile(file);
+        EXPECT_EQ(store.FoundDamaged(), c.damaged) << c.name;
+        std::size_t depth = 0;
+        brindle::host::FormatRegFile(store.CurrentUser(), &depth);
+        EXPECT_EQ(depth, c.depth) << c.name;
+        SetDword(L"After", L"a", 1);
+        EXPECT_EQ(store.SaveError(), "") << c.name;
+        EXPECT_LT(std::filesystem::file_size(file), 4u << 20) << c.name;
+        EXPECT_EQ(std::filesystem::exists(file + ".damaged"), c.damaged) << c.name;
+        store.UseFile(file);
+        EXPECT_FALSE(store.FoundDamaged()) << c.name;
+        EXPECT_EQ(store.CurrentUser().subkeys.count(L"After"), 1u) << c.name;
+        store.UseFile("");
+        std::filesystem::remove(file + ".damaged");
+    }
+}
+
+// Only a regular file is read or replaced: a FIFO does not hang the reader,
+// and what cannot be saved is said, once, until a save succeeds.
+TEST(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
+    tovtest::ScratchDir dir;
+    RegistryStore& store = RegistryStore::Instance();
+    const auto fifo = dir.Path() / "fifo.reg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.Path() / "folder.reg");
+    dir.Write("file", "");
+    const struct {
+        std::filesystem::path path;
+        const char* error;
+    } cases[] = {
+        {fifo, "not a regular file"},
+        {dir.Path() / "folder.reg", "not a regular file"},
+        {dir.Path() / "file" / "under.reg", "Not a directory"},
+    };
+    for (const auto& c : cases) {
+        ::alarm(10);  // a read that waits for a writer ends the test
+        store.UseFile(c.path.string());
+        ::alarm(0);
+        SetDword(L"Software", L"v", 1);
+        EXPECT_NE(store.SaveError().find(c.error), std::string::npos) << store.SaveError();
+        EXPECT_NE(store.TakeSaveError(), "");
+        EXPECT_EQ(store.SaveError(), "");
+        EXPECT_FALSE(std::filesystem::is_regular_file(c.path)) << c.path;
+        store.UseFile("");
+    }
+}
+
+// A save writes through a link to its target and keeps the file's mode; a
+// new file is the user's alone, and a file the user cannot read is kept.
+TEST(RegistryStoreTest, SavesKeepTheLinkTheModeAndWhatCannotBeRead) {
+    tovtest::ScratchDir dir;
+    RegistryStore& store = RegistryStore::Instance();
+    std::filesystem::create_directory(dir.Path() / "real");
+    const auto target = dir.Write("real/registry.reg", RegText(""));
+    const auto link = dir.Path() / "link.reg";
+    std::filesystem::create_symlink("real/registry.reg", link);
+    ::chmod(target.c_str(), 0640);
+    store.UseFile(link.string());
+    SetDword(L"Software", L"v", 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_NE(tovtest::ReadBytes(target).find("\"v\"=dword:00000001"), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    const auto fresh = dir.Path() / "new.reg";
+    store.UseFile(fresh.string());
+    SetDword(L"Software", L"v", 1);
+    ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    if (::geteuid() != 0) {  // the superuser reads every file
+        ::chmod(fresh.c_str(), 0);
+        store.UseFile(fresh.string());
+        EXPECT_TRUE(store.FoundDamaged());
+        SetDword(L"Software", L"w", 1);
+        EXPECT_TRUE(std::filesystem::exists(fresh.string() + ".damaged"));
+        ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0600u);
+    }
+    store.UseFile("");
 }
 
 }  // namespace
