@@ -17,6 +17,7 @@
 #include "cli/FileSizeLimit.h"
 #include "cli/FindingText.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/LockWait.h"
 #include "cli/OutputFile.h"
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
@@ -323,6 +324,15 @@ int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
                          " after it are not converted");
     }
     const std::wstring logPath = TrcToGwmConversion::BatchLogPath(TextCodec::PathToWide(command.outputFolder));
+    // Two batches into one folder take turns: the log and the GWM files are
+    // each run's own.
+    brindle::host::DocumentLock lock;
+    int lockSlot = -1;
+    if (!TakeDocumentLock(lock, Utf8(logPath), io, "convert", lockSlot)) return kExitFailed;
+    struct Unregister {
+        int slot;
+        ~Unregister() { UnregisterFromCleanup(slot); }
+    } unregister{lockSlot};
     TextFile::Writer log;
     if (!log.OpenInPlace(logPath)) {
         return Report(io, Utf8(logPath), "Cannot Open Batch Log File. (" + std::string(std::strerror(log.Error())) + ")");

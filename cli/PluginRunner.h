@@ -44,6 +44,7 @@ public:
 
     // Says "tovfileio COMMAND: WHAT" on standard error.
     void Error(const std::string& what) const;
+    const std::string& Command() const { return command_; }
 
 protected:
     const CommandIO& io_;

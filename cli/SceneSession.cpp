@@ -64,30 +64,7 @@ SceneSession::~SceneSession() {
 }
 
 bool SceneSession::Lock(const std::string& path) {
-    std::string error;
-    const auto wait = LockWait(error);
-    if (!wait) {
-        Error(error);
-        return false;
-    }
-    // Said only to a person watching: in a script, the wait is no news.
-    const bool terminal = ::isatty(::fileno(io_.err)) == 1;
-    const auto waiting = [&] {
-        if (terminal) Error("waiting for " + path + ", which another run is changing");
-    };
-    switch (lock_.Acquire(path, *wait, waiting, error)) {
-        case brindle::host::DocumentLock::Outcome::Held:
-            cleanupSlot_ = RegisterForCleanup(lock_.LockFile());
-            lock_.RemoveLeftTemporaries();  // of a run killed while saving
-            return true;
-        case brindle::host::DocumentLock::Outcome::TimedOut:
-            Error(path + " is being changed by another run; try again when it has finished");
-            return false;
-        case brindle::host::DocumentLock::Outcome::Failed:
-            break;
-    }
-    Error(error);
-    return false;
+    return TakeDocumentLock(lock_, path, io_, Command(), cleanupSlot_);
 }
 
 bool SceneSession::Open(const std::string& path, const HostSettings& settings, SceneUse use) {

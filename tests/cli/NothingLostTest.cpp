@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -209,9 +210,44 @@ TEST_F(NothingLostTest, CollidingSourcesAreRefused) {
     }
 }
 
+// Two batches into one folder at once take turns: each GWM file is one
+// run's whole file, and so is the log.
+TEST_F(NothingLostTest, TwoBatchesIntoOneFolderTakeTurns) {
+    const auto out = dir_.Path() / "out";
+    std::string longTrc = ReadBytes(kTrc);
+    longTrc.replace(longTrc.find("\t30\t"), 4, "\t50000\t");
+    std::vector<std::string> sources;
+    for (int i = 0; i < 4; ++i) sources.push_back(dir_.Write("f" + std::to_string(i) + ".trc", longTrc).string());
+    std::vector<std::string> first{"convert", "--batch", "--frames", "header", "-o", out.string()};
+    first.insert(first.end(), sources.begin(), sources.end());
+    std::vector<std::string> second = first;
+    second.insert(second.begin() + 2, {"--offset", "1", "2", "3"});
+    tovtest::ScratchDir otherScratch;
+    ProcessOptions options;
+    options.env = env_;
+    const pid_t a = tovtest::StartProcess(first, dir_, options);
+    const pid_t b = tovtest::StartProcess(second, otherScratch, options);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    EXPECT_EQ(tovtest::WaitProcess(a, dir_).status, 0);
+    EXPECT_EQ(tovtest::WaitProcess(b, otherScratch).status, 0);
+    std::set<std::string> versions;
+    for (int i = 0; i < 4; ++i) versions.insert(ReadBytes(out / ("f" + std::to_string(i) + ".gwm")));
+    // The files of one run differ only in their names; those of the other
+    // have their points moved.
+    for (const std::string& gwm : versions) {
+        EXPECT_EQ(gwm.substr(gwm.size() - 2), "\n\n");
+        EXPECT_NE(gwm.find("\n50000\tDROPOUT\t"), std::string::npos);
+    }
+    const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3 + 4) << log;
+    EXPECT_FALSE(fs::exists(out / ".ConvertGWMLog.txt.lock"));
+}
+
 // kill -9 in the middle of a batch: every GWM file there is whole, the log
 // holds a line for each but perhaps the last (the kill may fall between a
-// file's rename and its line), and no temporary file is left.
+// file's rename and its line), and no temporary file is left; the batch's
+// lock file, which a killed run cannot remove, goes with the next run.
 TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
     const auto out = dir_.Path() / "out";
     std::string longTrc = ReadBytes(kTrc);
@@ -235,7 +271,7 @@ TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
     const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
     std::size_t whole = 0, logged = 0;
     for (const std::string& name : EntriesOf(out)) {
-        if (name == "ConvertGWMLog.txt") continue;
+        if (name == "ConvertGWMLog.txt" || name == ".ConvertGWMLog.txt.lock") continue;
         ASSERT_EQ(name.substr(name.size() - 4), ".gwm") << name;
         const std::string gwm = ReadBytes(out / name);
         EXPECT_NE(gwm.find("\n200000\tDROPOUT\t"), std::string::npos) << name;
@@ -252,6 +288,8 @@ TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
         ++done;
     }
     EXPECT_EQ(done, logged) << log;
+    EXPECT_EQ(Run({"convert", "--batch", "-o", out.string(), kTrc}).status, 0);
+    EXPECT_FALSE(fs::exists(out / ".ConvertGWMLog.txt.lock"));
 }
 
 }  // namespace
