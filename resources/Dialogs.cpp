@@ -5,6 +5,14 @@
 
 namespace {
 
+// What the numeric edits take. Frame numbers are whole numbers of the
+// dialog's "%d" fields. Sizes and scale factors stay within a million
+// either way, so that every length they make stays a finite float; the
+// panel's translation offsets within a thousand kilometres in millimetres.
+constexpr EditEntry kFrameEntry{EditEntry::Kind::Whole, -2147483648.0, 2147483647.0};
+constexpr EditEntry kFactorEntry{EditEntry::Kind::Number, -1e6, 1e6};
+constexpr EditEntry kOffsetEntry{EditEntry::Kind::Number, -1e9, 1e9};
+
 // "About...": the module's picture, its name and version, the maker's
 // notices and an OK button.
 constexpr DialogControl kAboutControls[] = {
@@ -26,7 +34,7 @@ constexpr DialogControl kImportHtrControls[] = {
     {IDC_HTR_CREATE, ControlKind::RadioButton, L"Create", 14, 18, 50, 10},
     {IDC_HTR_APPLY, ControlKind::RadioButton, L"Apply", 70, 18, 50, 10},
     {-1, ControlKind::Label, L"Segment Size", 14, 34, 50, 8},
-    {IDC_SEGMENT_SIZE, ControlKind::Edit, nullptr, 70, 32, 50, 12},
+    {IDC_SEGMENT_SIZE, ControlKind::Edit, nullptr, 70, 32, 50, 12, 0, kFactorEntry},
     {IDC_END_EFFECTORS, ControlKind::CheckBox, L"End Effectors", 14, 50, 100, 10},
     {-1, ControlKind::GroupBox, L"Keyframe Options", 7, 73, 120, 40},
     {IDC_BASE_POSITION, ControlKind::CheckBox, L"Base Position", 14, 85, 100, 10},
@@ -39,15 +47,15 @@ constexpr DialogControl kImportHtrControls[] = {
     {IDC_ALL_FRAMES, ControlKind::RadioButton, L"All", 147, 24, 40, 10},
     {IDC_FRAME_RANGE, ControlKind::RadioButton, L"Range", 195, 24, 40, 10},
     {-1, ControlKind::Label, L"From", 147, 40, 20, 8},
-    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12},
+    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12, 0, kFrameEntry},
     {-1, ControlKind::Label, L"To", 205, 40, 12, 8},
-    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12},
+    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12, 0, kFrameEntry},
     {-1, ControlKind::Label, L"Offset", 141, 66, 30, 8},
-    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 64, 40, 12},
+    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 64, 40, 12, 0, kFrameEntry},
     {IDC_SET_FRAME_RATE, ControlKind::CheckBox, L"Set Frame Rate", 141, 82, 100, 10},
     {-1, ControlKind::GroupBox, L"Scale", 135, 103, 120, 26},
     {-1, ControlKind::Label, L"Global", 141, 114, 30, 8},
-    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12},
+    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12, 0, kFactorEntry},
 };
 
 // "ExportHTR": the HTR exporter's options.
@@ -65,14 +73,14 @@ constexpr DialogControl kExportHtrControls[] = {
     {IDC_ALL_FRAMES, ControlKind::RadioButton, L"Slider", 147, 24, 40, 10},
     {IDC_FRAME_RANGE, ControlKind::RadioButton, L"Range", 195, 24, 40, 10},
     {-1, ControlKind::Label, L"From", 147, 40, 20, 8},
-    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12},
+    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12, 0, kFrameEntry},
     {-1, ControlKind::Label, L"To", 205, 40, 12, 8},
-    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12},
+    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12, 0, kFrameEntry},
     {-1, ControlKind::Label, L"Offset", 141, 68, 30, 8},
-    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 66, 40, 12},
+    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 66, 40, 12, 0, kFrameEntry},
     {-1, ControlKind::GroupBox, L"Scale", 135, 95, 120, 30},
     {-1, ControlKind::Label, L"Global", 141, 108, 30, 8},
-    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 106, 50, 12},
+    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 106, 50, 12, 0, kFactorEntry},
 };
 
 // "ImportTRC": the TRC importer's options.
@@ -89,21 +97,21 @@ constexpr DialogControl kImportTrcControls[] = {
     {IDC_SPHERE, ControlKind::RadioButton, L"Sphere", 14, 97, 50, 10},
     {IDC_POINT, ControlKind::RadioButton, L"Point", 70, 97, 50, 10},
     {-1, ControlKind::Label, L"Size", 14, 115, 30, 8},
-    {IDC_SEGMENT_SIZE, ControlKind::Edit, nullptr, 50, 113, 50, 12},
+    {IDC_SEGMENT_SIZE, ControlKind::Edit, nullptr, 50, 113, 50, 12, 0, kFactorEntry},
     {-1, ControlKind::GroupBox, L"Time Options", 135, 7, 120, 92},
     {-1, ControlKind::GroupBox, nullptr, 141, 16, 108, 44},
     {IDC_ALL_FRAMES, ControlKind::RadioButton, L"All", 147, 24, 40, 10},
     {IDC_FRAME_RANGE, ControlKind::RadioButton, L"Range", 195, 24, 40, 10},
     {-1, ControlKind::Label, L"From", 147, 40, 20, 8},
-    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12},
+    {IDC_FROM_FRAME, ControlKind::Edit, nullptr, 170, 38, 30, 12, 0, kFrameEntry},
     {-1, ControlKind::Label, L"To", 205, 40, 12, 8},
-    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12},
+    {IDC_TO_FRAME, ControlKind::Edit, nullptr, 218, 38, 28, 12, 0, kFrameEntry},
     {-1, ControlKind::Label, L"Offset", 141, 66, 30, 8},
-    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 64, 40, 12},
+    {IDC_FRAME_OFFSET, ControlKind::Edit, nullptr, 175, 64, 40, 12, 0, kFrameEntry},
     {IDC_SET_FRAME_RATE, ControlKind::CheckBox, L"Set Frame Rate", 141, 82, 100, 10},
     {-1, ControlKind::GroupBox, L"Scale", 135, 103, 120, 26},
     {-1, ControlKind::Label, L"Global", 141, 114, 30, 8},
-    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12},
+    {IDC_GLOBAL_SCALE, ControlKind::Edit, nullptr, 175, 112, 50, 12, 0, kFactorEntry},
 };
 
 // "Convert TRC to GWM": the utility panel's rollup page.
@@ -125,11 +133,11 @@ constexpr DialogControl kUtilityPageControls[] = {
     {IDC_TRC_SPACE, ControlKind::RadioButton, L"TRC Space", 10, 191, 90, 10},
     {IDC_BRINDLE_SPACE, ControlKind::RadioButton, L"Brindle Space", 10, 203, 90, 10},
     {IDC_LABEL_X, ControlKind::Label, L"X", 10, 218, 8, 8},
-    {IDC_OFFSET_X, ControlKind::CustomEdit, nullptr, 20, 216, 60, 10},
+    {IDC_OFFSET_X, ControlKind::CustomEdit, nullptr, 20, 216, 60, 10, 0, kOffsetEntry},
     {IDC_LABEL_Y, ControlKind::Label, L"Y", 10, 229, 8, 8},
-    {IDC_OFFSET_Y, ControlKind::CustomEdit, nullptr, 20, 227, 60, 10},
+    {IDC_OFFSET_Y, ControlKind::CustomEdit, nullptr, 20, 227, 60, 10, 0, kOffsetEntry},
     {IDC_LABEL_Z, ControlKind::Label, L"Z", 10, 240, 8, 8},
-    {IDC_OFFSET_Z, ControlKind::CustomEdit, nullptr, 20, 238, 60, 10},
+    {IDC_OFFSET_Z, ControlKind::CustomEdit, nullptr, 20, 238, 60, 10, 0, kOffsetEntry},
 };
 
 // "MNM Creator / Marker Selection": the marker to pick and the walk's buttons.

@@ -39,6 +39,7 @@ struct ControlView {
     std::wstring text;
     bool checked;
     bool enabled;
+    EditEntry entry;  // what an edit takes; typed text it refuses changes nothing
 };
 struct DialogView {
     HWND window;

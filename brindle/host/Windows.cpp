@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "brindle/host/EditEntry.h"
 #include "brindle/host/UiDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
 #include "brindle/sdk/CustomControls.h"
@@ -29,6 +30,7 @@ struct Window {
     RECT rect = {};
     bool checked = false;
     bool enabled = true;
+    EditEntry entry;        // what an edit takes when typed into
     HWND parent = nullptr;  // a dialog's owner, a control's dialog
     // Dialogs only.
     Window* dialog = nullptr;  // the dialog a control belongs to
@@ -84,7 +86,8 @@ DialogView ViewOf(Window& dialog) {
     DialogView view{HandleOf(&dialog), dialog.dialogTemplate->id, dialog.text, dialog.rect, {}};
     for (const Window* control : dialog.controls) {
         view.controls.push_back(
-            {control->id, control->kind, control->text, control->checked, control->enabled});
+            {control->id, control->kind, control->text, control->checked, control->enabled,
+             control->entry});
     }
     return view;
 }
@@ -108,6 +111,7 @@ Window* CreateDialogWindow(const DialogTemplate& dialogTemplate, HWND owner) {
         control->id = source.id;
         control->kind = source.kind;
         control->text = source.text != nullptr ? source.text : L"";
+        control->entry = source.entry;
         const LONG left = created->rect.left + source.x * kBaseUnitX / 4;
         const LONG top = created->rect.top + source.y * kBaseUnitY / 8;
         control->rect = {left, top, left + source.width * kBaseUnitX / 4,
@@ -170,6 +174,7 @@ void Deliver(Window& dialog, const DialogAction& action) {
         case DialogAction::Kind::SetText: {
             Window* control = FindControl(HandleOf(&dialog), action.control);
             if (control == nullptr || !control->enabled) return;
+            if (!EditTakes(control->entry, action.text)) return;
             control->text = action.text;
             SendCommand(dialog, action.control, EN_CHANGE);
             return;

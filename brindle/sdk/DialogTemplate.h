@@ -17,12 +17,23 @@ enum class ControlKind {
     CustomEdit,  // the host's numeric edit control
 };
 
+// What an edit control lets a person type: any text, or only a number
+// (whole, or with decimals and exponent) within [low, high]. A numeric edit
+// refuses other text as it is typed and keeps what it held.
+struct EditEntry {
+    enum class Kind { Text, Whole, Number };
+    Kind kind = Kind::Text;
+    double low = 0.0;
+    double high = 0.0;
+};
+
 struct DialogControl {
     int id;  // -1 for controls nobody addresses
     ControlKind kind;
     const wchar_t* text;
     short x, y, width, height;  // dialog units
     int resource = 0;
+    EditEntry entry = {};
 };
 
 struct DialogTemplate {

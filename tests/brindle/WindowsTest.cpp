@@ -98,4 +98,60 @@ TEST(WindowsTest, DialogsPlayTheScriptAndNeverWait) {
     EXPECT_EQ(GetActiveWindow(), brindle::host::MainWindow());
 }
 
+// A whole-number field of -10 to 10 and a number field of a million either
+// way, both showing "5" when the dialog opens; Go records what they hold.
+constexpr DialogControl kNumericControls[] = {
+    {20, ControlKind::Edit, L"", 0, 0, 50, 10, 0, {EditEntry::Kind::Whole, -10, 10}},
+    {21, ControlKind::CustomEdit, L"", 0, 12, 50, 10, 0, {EditEntry::Kind::Number, -1e6, 1e6}},
+    {22, ControlKind::DefaultButton, L"Go", 0, 24, 50, 10},
+};
+constexpr DialogTemplate kNumericDialog = {501, L"Numbers", 100, 40, L"MS Sans Serif", 8,
+                                           kNumericControls, 3};
+
+INT_PTR NumericProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    static std::wstring* held = nullptr;
+    if (message == WM_INITDIALOG) {
+        held = reinterpret_cast<std::wstring*>(lParam);
+        SetDlgItemTextW(dialog, 20, L"5");
+        SetDlgItemTextW(dialog, 21, L"5");
+        return TRUE;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == 22) {
+        wchar_t text[64];
+        GetDlgItemTextW(dialog, 20, text, 64);
+        held[0] = text;
+        GetDlgItemTextW(dialog, 21, text, 64);
+        held[1] = text;
+        EndDialog(dialog, 1);
+    }
+    return TRUE;
+}
+
+TEST(WindowsTest, NumericFieldsTakeOnlyNumbersInTheirRange) {
+    const struct {
+        std::wstring typed;
+        const wchar_t* whole;   // what the whole-number field holds after typing
+        const wchar_t* number;  // what the number field holds
+    } cases[] = {
+        {L"-10", L"-10", L"-10"},   {L" +7 ", L" +7 ", L" +7 "}, {L"", L"", L""},
+        {L"11", L"5", L"11"},       {L"1e3", L"5", L"1e3"},      {L"2.5", L"5", L"2.5"},
+        {L".5", L"5", L".5"},       {L"-1e6", L"5", L"-1e6"},    {L"1000001", L"5", L"5"},
+        {L"1e40", L"5", L"5"},      {L"nan", L"5", L"5"},        {L"inf", L"5", L"5"},
+        {L"0x10", L"5", L"5"},      {L"1e", L"5", L"5"},         {L"abc", L"5", L"5"},
+        {L"++1", L"5", L"5"},       {L"99999999999999999999", L"5", L"5"},
+    };
+    for (const auto& c : cases) {
+        ScriptedDriver script;
+        script.SetText(20, c.typed).SetText(21, c.typed).Click(22);
+        brindle::host::SetUiDriver(&script);
+        std::wstring held[2];
+        DialogBoxIndirectParamW(nullptr, &kNumericDialog, brindle::host::MainWindow(),
+                                NumericProcedure, reinterpret_cast<LPARAM>(held));
+        brindle::host::SetUiDriver(nullptr);
+        const std::string typed(c.typed.begin(), c.typed.end());
+        EXPECT_EQ(held[0], c.whole) << "typed \"" << typed << "\"";
+        EXPECT_EQ(held[1], c.number) << "typed \"" << typed << "\"";
+    }
+}
+
 }  // namespace

@@ -271,7 +271,7 @@ TEST_F(ExportHTRTest, DialogChecksAndCancel) {
         .SetText(IDC_FROM_FRAME, L"3")
         .Click(IDC_OK)
         .SetText(IDC_FROM_FRAME, L"6")
-        .SetText(IDC_GLOBAL_SCALE, L"zero")
+        .SetText(IDC_GLOBAL_SCALE, L"")
         .Click(IDC_OK)
         .SetText(IDC_GLOBAL_SCALE, L"0.5")
         .SetText(IDC_TO_FRAME, L"5")

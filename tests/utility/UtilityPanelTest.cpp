@@ -223,18 +223,18 @@ TEST_F(UtilityPanelTest, ConvertsThroughThePage) {
     EXPECT_TRUE(std::filesystem::exists(out / "run.gwm"));
     EXPECT_EQ(brindle::host::Progress().percent, 100);
 
-    // One file next to its TRC file, with an offset whose Y field is no
-    // number: Y counts as 0, X and Z are kept.
+    // One file next to its TRC file, with an offset whose Y field was
+    // cleared: Y counts as 0, X and Z are kept.
     ScriptedDriver single;
     single.ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
         .ClickIn(IDD_UTILITY_PAGE, IDC_OFFSET_ENABLE)
         .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_X, L"10")
-        .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_Y, L"abc")
+        .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_Y, L"")
         .SetTextIn(IDD_UTILITY_PAGE, IDC_OFFSET_Z, L"30")
         .ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT)
         .Files({tovtest::Wide(trcA)});
     const DialogView after = RunPanel(single);
-    EXPECT_EQ(Control(after, IDC_OFFSET_Y).text, L"abc");
+    EXPECT_EQ(Control(after, IDC_OFFSET_Y).text, L"");
     EXPECT_NE(Slurp(dir_.Path() / "walk.gwm").find("1\t11.000000\t-33.000000\t2.000000\t"),
               std::string::npos);
     // The stored offsets are what the conversion used.
