@@ -1,8 +1,11 @@
 #include "cli/DialogFlags.h"
 
+#include "brindle/host/EditEntry.h"
 #include "brindle/sdk/TextCodec.h"
+#include "cli/SafeText.h"
 #include "resources/ModuleResources.h"
 
+using brindle::host::ControlView;
 using brindle::host::DialogAction;
 using brindle::host::DialogView;
 
@@ -18,34 +21,92 @@ void DialogFlagDriver::Type(int edit, std::wstring text, std::string flag) {
     intents_.push_back({Intent::Kind::Type, edit, false, std::move(text), std::move(flag)});
 }
 
+void DialogFlagDriver::ChooseAsOpened(int radio, int other) {
+    intents_.push_back({Intent::Kind::ChooseAsOpened, radio, true, {}, {}, other});
+}
+
+namespace {
+
+const ControlView* FindControl(const DialogView& dialog, int id) {
+    for (const ControlView& control : dialog.controls) {
+        if (control.id == id) return &control;
+    }
+    return nullptr;
+}
+
+// How a person names a control: a box or button by its caption, a field by
+// the label before it ("the Segment Size field").
+std::string ControlName(const DialogView& dialog, const ControlView& control) {
+    const bool field = control.kind == ControlKind::Edit || control.kind == ControlKind::CustomEdit;
+    if (!field) {
+        std::wstring caption = control.text;
+        std::erase(caption, L'&');
+        return "the " + TextCodec::EncodeUtf8(caption) + " box";
+    }
+    std::wstring label;
+    for (const ControlView& candidate : dialog.controls) {
+        if (&candidate == &control) break;
+        if (candidate.kind == ControlKind::Label) label = candidate.text;
+    }
+    return "the " + TextCodec::EncodeUtf8(label) + " field";
+}
+
+}  // namespace
+
+void DialogFlagDriver::Refuse(const std::string& problem) {
+    io_.Err("tovfileio " + command_ + ": " + problem + "\n");
+    failed_ = true;
+    intents_.clear();
+}
+
+bool DialogFlagDriver::RefuseQueuedFlags(const std::string& reason) {
+    for (const Intent& intent : intents_) {
+        if (intent.flag.empty()) continue;
+        Refuse(intent.flag + ": " + reason);
+        return true;
+    }
+    return false;
+}
+
+std::optional<DialogAction> DialogFlagDriver::ActionFor(const Intent& intent,
+                                                        const DialogView& dialog) {
+    int id = intent.control;
+    if (intent.kind == Intent::Kind::ChooseAsOpened) {
+        const ControlView* first = FindControl(*opened_, intent.control);
+        if (first == nullptr || !first->checked) id = intent.other;
+    }
+    const ControlView* control = FindControl(dialog, id);
+    if (control == nullptr) return std::nullopt;
+    if (!control->enabled) {
+        Refuse(intent.flag + ": " + ControlName(dialog, *control) + " of the dialog is disabled");
+        return std::nullopt;
+    }
+    if (intent.kind == Intent::Kind::Type) {
+        if (!brindle::host::EditTakes(control->entry, intent.text)) {
+            Refuse(intent.flag + " " + EscapedName(intent.text) + ": " +
+                   ControlName(dialog, *control) + " takes " +
+                   brindle::host::EditEntryWords(control->entry));
+            return std::nullopt;
+        }
+        return DialogAction{DialogAction::Kind::SetText, id, intent.text};
+    }
+    if (control->checked == intent.checked) return std::nullopt;
+    return DialogAction{DialogAction::Kind::Click, id, {}};
+}
+
 std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView& dialog) {
-    while (!intents_.empty()) {
+    if (!opened_) opened_ = dialog;
+    while (!intents_.empty() && !failed_) {
         const Intent intent = std::move(intents_.front());
         intents_.pop_front();
-        const brindle::host::ControlView* control = nullptr;
-        for (const auto& candidate : dialog.controls) {
-            if (candidate.id == intent.control) control = &candidate;
-        }
-        if (control == nullptr) continue;
-        if (!control->enabled) {
-            io_.Err("tovfileio " + command_ + ": " + intent.flag +
-                    ": that control of the dialog is disabled; it was left as it is\n");
-            continue;
-        }
-        switch (intent.kind) {
-            case Intent::Kind::Check:
-            case Intent::Kind::Choose:
-                if (control->checked == intent.checked) continue;
-                return DialogAction{DialogAction::Kind::Click, intent.control, {}};
-            case Intent::Kind::Type:
-                return DialogAction{DialogAction::Kind::SetText, intent.control, intent.text};
-        }
+        if (auto action = ActionFor(intent, dialog)) return action;
     }
-    if (!okPressed_) {
+    if (!okPressed_ && !failed_) {
         okPressed_ = true;
         return DialogAction{DialogAction::Kind::Click, IDC_OK, {}};
     }
-    // OK was refused (the module said why): close the dialog as a person would.
+    // A flag the dialog could not take, or OK refused (the module said why):
+    // close the dialog as a person would.
     return DialogAction{DialogAction::Kind::Click, IDC_CANCEL, {}};
 }
 

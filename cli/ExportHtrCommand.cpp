@@ -42,6 +42,12 @@ void QueueDialogFlags(const ExportHtrOptions& o, DialogFlagDriver& driver) {
 }
 
 int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
+    DialogFlagDriver driver(io, "export-htr");
+    QueueDialogFlags(options, driver);
+    if (options.suppressPrompts &&
+        driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
+        return kExitUsage;
+    }
     SceneSession session(io, "export-htr");
     if (!session.Open(options.scene, options.host, SceneUse::Read)) return kExitFailed;
     OutputFile output;
@@ -53,8 +59,6 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
     if (!exporter) return kExitFailed;
 
-    DialogFlagDriver driver(io, "export-htr");
-    QueueDialogFlags(options, driver);
     const PluginRun run =
         session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
             return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
@@ -62,6 +66,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
                                       &brindle::host::HostInterface(),
                                       options.suppressPrompts ? TRUE : FALSE, 0);
         });
+    if (driver.Failed()) return kExitUsage;
     if (!run.Succeeded()) {
         session.Error(FailureText(run));
         return kExitFailed;

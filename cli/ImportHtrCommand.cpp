@@ -4,12 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/scene/HostInterface.h"
-#include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
-#include "cli/SceneSession.h"
+#include "cli/SceneImport.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
@@ -32,12 +30,19 @@ constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FRO
 void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
     auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
     // Apply mode disables the size and the end effectors: like a person, set
-    // them before choosing Apply, and after choosing Create.
-    const bool toApply = o.apply.value_or(false);
-    if (o.apply && !toApply) driver.Choose(IDC_HTR_CREATE, "--create");
-    if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
-    if (o.endEffectors) driver.Check(IDC_END_EFFECTORS, *o.endEffectors, "--end-effectors");
-    if (toApply) driver.Choose(IDC_HTR_APPLY, "--apply");
+    // them with Create chosen, then choose the mode wanted, or the one the
+    // dialog opened with.
+    const bool createControls = o.size || o.endEffectors;
+    if (createControls) {
+        driver.Choose(IDC_HTR_CREATE, "");
+        if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
+        if (o.endEffectors) driver.Check(IDC_END_EFFECTORS, *o.endEffectors, "--end-effectors");
+    }
+    if (o.apply) {
+        driver.Choose(*o.apply ? IDC_HTR_APPLY : IDC_HTR_CREATE, *o.apply ? "--apply" : "--create");
+    } else if (createControls) {
+        driver.ChooseAsOpened(IDC_HTR_CREATE, IDC_HTR_APPLY);
+    }
     if (o.keyBase) driver.Check(IDC_BASE_POSITION, *o.keyBase, "--key-base");
     if (o.animate) driver.Check(IDC_ANIMATION, *o.animate, "--animate");
     if (o.tcb) driver.Choose(*o.tcb ? IDC_TCB : IDC_EULER, *o.tcb ? "--tcb" : "--euler");
@@ -45,25 +50,10 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
 }
 
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
-    SceneSession session(io, "import-htr");
-    if (!session.Open(options.scene, options.host, SceneUse::CreateOrChange)) return kExitFailed;
-    const auto importer = session.Create<SceneImport>(kImportHtrClassId);
-    if (!importer) return kExitFailed;
-
-    DialogFlagDriver driver(io, "import-htr");
-    QueueDialogFlags(options, driver);
-    const PluginRun run =
-        session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
-            return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                      &brindle::host::HostImportInterface(),
-                                      &brindle::host::HostInterface(),
-                                      options.suppressPrompts ? TRUE : FALSE);
-        });
-    if (!run.Succeeded()) {
-        session.Error(FailureText(run));
-        return kExitFailed;
-    }
-    return session.Save() ? kExitOk : kExitFailed;
+    const SceneImportRequest request{"import-htr", kImportHtrClassId, false, options.input,
+                                     options.scene, options.host, options.suppressPrompts};
+    return RunSceneImport(
+        request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
 }
 
 }  // namespace

@@ -4,12 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/scene/HostInterface.h"
-#include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
-#include "cli/SceneSession.h"
+#include "cli/SceneImport.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
@@ -31,39 +29,37 @@ constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FRO
 
 void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
     auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
-    // Apply mode disables the geometry, the size and the root node, and
-    // create mode "Selected Items Only": like a person, set each while its
-    // mode is chosen.
-    const bool toApply = o.apply.value_or(false);
-    if (o.apply && !toApply) driver.Choose(IDC_TRC_CREATE, "--create");
-    if (o.sphere) driver.Choose(*o.sphere ? IDC_SPHERE : IDC_POINT, *o.sphere ? "--sphere" : "--point");
-    if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
-    if (o.rootNode) driver.Check(IDC_ROOT_NODE, *o.rootNode, "--root-node");
-    if (toApply) driver.Choose(IDC_TRC_APPLY, "--apply");
-    if (o.selectedOnly) driver.Check(IDC_SELECTED_ONLY, *o.selectedOnly, "--selected-only");
+    // Create mode alone enables the geometry, the size and the root node,
+    // apply mode alone "Selected Items Only": like a person, set each with
+    // its mode chosen, then choose the mode wanted, or the one the dialog
+    // opened with.
+    const bool createControls = o.sphere || o.size || o.rootNode;
+    const bool applyControls = o.selectedOnly.has_value();
+    if (createControls) {
+        driver.Choose(IDC_TRC_CREATE, "");
+        if (o.sphere) {
+            driver.Choose(*o.sphere ? IDC_SPHERE : IDC_POINT, *o.sphere ? "--sphere" : "--point");
+        }
+        if (o.size) driver.Type(IDC_SEGMENT_SIZE, wide(*o.size), "--size");
+        if (o.rootNode) driver.Check(IDC_ROOT_NODE, *o.rootNode, "--root-node");
+    }
+    if (applyControls) {
+        driver.Choose(IDC_TRC_APPLY, "");
+        driver.Check(IDC_SELECTED_ONLY, *o.selectedOnly, "--selected-only");
+    }
+    if (o.apply) {
+        driver.Choose(*o.apply ? IDC_TRC_APPLY : IDC_TRC_CREATE, *o.apply ? "--apply" : "--create");
+    } else if (createControls || applyControls) {
+        driver.ChooseAsOpened(IDC_TRC_CREATE, IDC_TRC_APPLY);
+    }
     QueueTimeFlags(o.time, kTimeFlags, driver);
 }
 
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
-    SceneSession session(io, "import-trc");
-    if (!session.Open(options.scene, options.host, SceneUse::CreateOrChange)) return kExitFailed;
-    const auto importer = session.Create<SceneImport>(kImportTrcClassId);
-    if (!importer) return kExitFailed;
-
-    DialogFlagDriver driver(io, "import-trc");
-    QueueDialogFlags(options, driver);
-    const PluginRun run =
-        session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
-            return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
-                                      &brindle::host::HostImportInterface(),
-                                      &brindle::host::HostInterface(),
-                                      options.suppressPrompts ? TRUE : FALSE);
-        });
-    if (!run.Succeeded()) {
-        session.Error(FailureText(run));
-        return kExitFailed;
-    }
-    return session.Save() ? kExitOk : kExitFailed;
+    const SceneImportRequest request{"import-trc", kImportTrcClassId, true, options.input,
+                                     options.scene, options.host, options.suppressPrompts};
+    return RunSceneImport(
+        request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ bool SceneSession::Open(const std::string& path, const HostSettings& settings, S
     struct stat info;
     if (use == SceneUse::CreateOrChange && ::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         scene.Clear();
+        created_ = true;
     } else {
         std::string error;
         if (!brindle::host::LoadSceneDocument(path, scene, error)) {

@@ -61,11 +61,14 @@ public:
     // standard error, when it could not be written. The lock, if any, is
     // let go when the session ends.
     bool Save();
+    // Open found no document and started a new scene.
+    bool Created() const { return created_; }
 
 private:
   bool Lock(const std::string& path);
 
   std::string path_;
+  bool created_ = false;
   brindle::host::DocumentLock lock_;
   int cleanupSlot_ = -1;  // the lock file, removed if the run is interrupted
 };

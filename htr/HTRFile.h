@@ -62,6 +62,10 @@ public:
     std::wstring Read(const std::wstring& path, ReadObserver* observer);
     // Reads from a reader already open on a file, on memory or on a stream.
     std::wstring Read(TextFile::Reader& source, ReadObserver* observer = nullptr);
+    // Reads the header values alone, stopping at the first section after the
+    // header; the model holds no segments after it. The empty string, or the
+    // message for the user when the header is refused.
+    std::wstring ReadHeader(const std::wstring& path);
     // The file Read(path) opens: `path`, or `path` with ".htr" appended.
     static std::wstring PathToOpen(const std::wstring& path);
 

@@ -165,7 +165,8 @@ bool IsEndOfFileSection(Text<Char> name) {
 // nothing renames a segment, so the index always agrees with the list.
 class HTRReader {
 public:
-    HTRReader(HTRFile& file, ReadObserver* observer) : file_(file), observer_(observer) {}
+    HTRReader(HTRFile& file, ReadObserver* observer, bool headerOnly = false)
+        : file_(file), observer_(observer), headerOnly_(headerOnly) {}
 
     std::wstring Run(TextFile::Reader& reader);
 
@@ -212,6 +213,9 @@ private:
 
     HTRFile& file_;
     ReadObserver* observer_;
+    // Reading stops at the first section after the header.
+    bool headerOnly_ = false;
+    bool headerRead_ = false;
     std::optional<htrchecks::Checks<char>> narrowChecks_;
     std::optional<htrchecks::Checks<wchar_t>> wideChecks_;
     std::wstring message_;
@@ -268,6 +272,18 @@ std::wstring HTRFile::Read(TextFile::Reader& source, ReadObserver* observer) {
     }
 }
 
+std::wstring HTRFile::ReadHeader(const std::wstring& path) {
+    TextFile::Reader reader;
+    if (!reader.Open(WithHtrExtension(path), 0, TextFile::Reader::kLineEndsStrip)) {
+        return kOpenFailed;
+    }
+    try {
+        return HTRReader(*this, nullptr, true).Run(reader);
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+}
+
 std::wstring HTRFile::PathToOpen(const std::wstring& path) { return WithHtrExtension(path); }
 
 std::wstring HTRReader::Run(TextFile::Reader& reader) {
@@ -282,6 +298,7 @@ std::wstring HTRReader::Run(TextFile::Reader& reader) {
         if (observer_ != nullptr) wideChecks_.emplace(*observer_);
         ReadLines<wchar_t>(reader);
     }
+    if (headerRead_) return message_;
     // After a refusal the read stopped, unless the observer wants every one.
     const bool wholeFile =
         message_.empty() || (observer_ != nullptr && observer_->WantsEveryRefusal());
@@ -356,6 +373,9 @@ bool HTRReader::HandleSectionLine(Text<Char> line) {
     }
     if (Is(name, "Header")) {
         section_ = Section::Header;
+    } else if (headerOnly_) {
+        headerRead_ = true;
+        return false;
     } else if (Is(name, "SegmentNames&Hierarchy")) {
         section_ = Section::Hierarchy;
     } else if (Is(name, "BasePosition")) {

@@ -148,7 +148,7 @@ TEST(SceneLockTest, AFailedSaveOfTheSettingsIsSaidOnce) {
     std::filesystem::create_directory(dir.Path() / "registry.reg");
     store.UseFile((dir.Path() / "registry.reg").string());
     const auto run = tovtest::RunCommand(
-        {"import-htr", kWalk + ".htr", "--scene", (dir.Path() / "s.json").string()});
+        {"import-htr", kWalk + ".htr", "--scene", (dir.Path() / "s.json").string(), "--set-fps"});
     store.UseFile(before);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "tovfileio import-htr: the settings were not saved: " +

@@ -118,6 +118,29 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
     EXPECT_EQ(htr.GetScaleFactor(), 2.5e1);
 }
 
+TEST(HTRReaderTest, HeaderAloneStopsAtTheFirstSectionAfterIt) {
+    ScratchDir dir;
+    const struct {
+        std::string text;
+        std::wstring message;
+        std::int32_t rate;
+    } cases[] = {
+        // The body is never looked at: its segment count would be refused.
+        {HtrWithHeader("NumSegments 5\nDataFrameRate 120\n", kTwoSegments), L"", 120},
+        {HtrWithHeader("DataFrameRate 30\n", ""), L"", 30},
+        {HtrWithHeader("EulerRotationOrder XYZ\n", kTwoSegments),
+         Incompatible(L"EulerRotationOrder"), 60},
+    };
+    for (const auto& c : cases) {
+        HTRFile htr;
+        EXPECT_EQ(htr.ReadHeader(tovtest::Wide(dir.Write("h.htr", c.text))), c.message) << c.text;
+        EXPECT_EQ(htr.GetDataFrameRate(), c.rate) << c.text;
+        EXPECT_EQ(htr.SegmentCount(), 0u) << c.text;
+    }
+    HTRFile htr;
+    EXPECT_NE(htr.ReadHeader(tovtest::Wide(dir.Path() / "none.htr")), L"");
+}
+
 TEST(HTRReaderTest, AnglesAreConvertedByTheUnitsKnownAtBasePosition) {
     struct Case {
         const char* header;  // lines before the hierarchy

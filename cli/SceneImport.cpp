@@ -1,0 +1,36 @@
+#include "cli/SceneImport.h"
+
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/ImportWarnings.h"
+
+int RunSceneImport(const SceneImportRequest& request,
+                   const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io) {
+    DialogFlagDriver driver(io, request.command);
+    queueFlags(driver);
+    if (request.suppressPrompts &&
+        driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
+        return kExitUsage;
+    }
+    SceneSession session(io, request.command);
+    if (!session.Open(request.scene, request.host, SceneUse::CreateOrChange)) return kExitFailed;
+    const auto importer = session.Create<SceneImport>(request.importer);
+    if (!importer) return kExitFailed;
+
+    const ImportWarnings warnings(io, request.command);
+    const BOOL suppress = request.suppressPrompts ? TRUE : FALSE;
+    const PluginRun run =
+        session.Run(PluginOperation::Import(request.suppressPrompts), driver, [&] {
+            return importer->DoImport(TextCodec::PathToWide(request.input).c_str(),
+                                      &brindle::host::HostImportInterface(),
+                                      &brindle::host::HostInterface(), suppress);
+        });
+    if (driver.Failed()) return kExitUsage;
+    if (!run.Succeeded()) {
+        session.Error(FailureText(run));
+        return kExitFailed;
+    }
+    if (!session.Save()) return kExitFailed;
+    warnings.Tell(request.input, request.trc, session.Created() && !request.host.fps);
+    return kExitOk;
+}
