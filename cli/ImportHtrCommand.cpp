@@ -9,6 +9,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/RememberedOptions.h"
 #include "cli/SceneSession.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
@@ -23,6 +24,7 @@ struct ImportHtrOptions {
     std::optional<bool> apply, endEffectors, keyBase, animate, tcb;
     std::optional<std::string> size;
     TimeFlags time;
+    const CLI::App* parsed = nullptr;  // the command, which knows the flags given
 };
 
 constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FROM to TO",
@@ -52,6 +54,7 @@ int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
 
     DialogFlagDriver driver(io, "import-htr");
     QueueDialogFlags(options, driver);
+    SayRememberedWhenDialogOpens(driver, *options.parsed, io);
     const PluginRun run =
         session.Run(PluginOperation::Import(options.suppressPrompts), driver, [&] {
             return importer->DoImport(TextCodec::PathToWide(options.input).c_str(),
@@ -74,12 +77,14 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
         app, "import-htr", "import an HTR file into a scene as an animated skeleton",
         [&context, options] { return RunImportHtr(*options, context.IO()); });
     ImportHtrOptions& o = *options;
+    o.parsed = command;
     command->add_option("IN.htr", o.input, "the HTR file")->required();
     command->add_option("--scene", o.scene, "the scene document (created when missing)")
         ->required();
     AddHostSettingOptions(*command, o.host);
     command->add_flag("--suppress-prompts", o.suppressPrompts,
-                      "import with the remembered options, without the dialog");
+                      "import without the dialog, with the importer's defaults (the\n"
+                      "remembered options are loaded by the dialog only)");
     AddSwitch(*command, o.apply, "--apply", "--create",
               "put the motion on the selected skeleton / build a new one");
     command->add_option("--size", o.size, "segment size (thickness factor of the bones)");
@@ -91,7 +96,7 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
     AddTimeFlags(*command, o.time, kTimeFlags);
     command->footer(
         "The dialog options act on the importer's dialog as clicks and typing would,\n"
-        "then OK is pressed; an option not given keeps what the dialog remembered.\n"
-        "Messages of the importer appear as 'TITLE: TEXT' on standard error. The\n"
-        "scene document is written only when the import succeeded.");
+        "then OK is pressed. Messages of the importer appear as 'TITLE: TEXT' on\n"
+        "standard error. The scene document is written only when the import\n"
+        "succeeded.\n\n" + RememberedHelp("import-htr"));
 }

@@ -23,6 +23,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddRoundtripCommand(app, context);
     AddGltfCommand(app, context);
     AddPreviewCommand(app, context);
+    AddOptionsCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {

@@ -7,16 +7,20 @@
 
 #include "htr/HTRFile.h"
 #include "tests/cli/RunCommand.h"
+#include "tests/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 using tovtest::RunCommand;
 
+// Each test keeps the dialogs' remembered options in a settings file of its
+// own, so what another test chose cannot change its runs.
 class ExportHtrCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
+    tovtest::ScratchSettings settings_;
 };
 
 TEST_F(ExportHtrCommandTest, WritesTheSelectedSkeletonAndLeavesTheSceneAlone) {
