@@ -9,6 +9,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/ImportFailure.h"
 #include "cli/RememberedOptions.h"
 #include "cli/SceneSession.h"
 #include "plugin/ClassIds.h"
@@ -63,7 +64,8 @@ int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
                                       options.suppressPrompts ? TRUE : FALSE);
         });
     if (!run.Succeeded()) {
-        session.Error(FailureText(run));
+        const std::string cause = ImportFailureCause(options.input, FileFormat::Htr);
+        session.Error(cause.empty() ? FailureText(run) : cause + "; the scene was not changed");
         return kExitFailed;
     }
     return session.Save() ? kExitOk : kExitFailed;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "htr/HTRFile.h"
 #include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
@@ -107,12 +108,10 @@ TEST_F(RoundtripCommandTest, CorpusFilesComeBack) {
     if (files.empty()) GTEST_SKIP() << "no corpus";
     int accepted = 0;
     for (const auto& file : files) {
-        const auto run = RunCommand({"roundtrip", file.string(), (dir_.Path() / "c.htr").string()});
         // Files the reader refuses cannot come back; every other must.
-        if (run.err.find("roundtrip: " + file.string() + ": ") != std::string::npos &&
-            run.err.find("did not succeed") == std::string::npos) {
-            continue;
-        }
+        HTRFile read;
+        if (!read.Read(tovtest::Wide(file)).empty()) continue;
+        const auto run = RunCommand({"roundtrip", file.string(), (dir_.Path() / "c.htr").string()});
         ++accepted;
         EXPECT_EQ(run.status, 0) << file << "\n" << run.out << run.err;
     }
