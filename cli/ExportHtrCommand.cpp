@@ -9,6 +9,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/DialogNumbers.h"
 #include "cli/OutputFile.h"
 #include "cli/RememberedOptions.h"
 #include "cli/SceneSession.h"
@@ -98,6 +99,7 @@ void AddExportHtrCommand(CLI::App& app, CommandContext& context) {
     AddSwitch(*command, o.parentTransforms, "--parent-transforms", "--no-parent-transforms",
               "the root keeps the transforms of its scene parents");
     AddTimeFlags(*command, o.time, kTimeFlags);
+    CheckDialogNumbers(*command);
     command->footer(
         "The export's root comes from the selection (--select): a bone, or the first\n"
         "bone below the node selected. The dialog options act on the exporter's\n"

@@ -9,6 +9,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/DialogNumbers.h"
 #include "cli/ImportFailure.h"
 #include "cli/RememberedOptions.h"
 #include "cli/SceneSession.h"
@@ -96,6 +97,7 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
     AddSwitch(*command, o.animate, "--animate", "--no-animate", "key the frames");
     AddSwitch(*command, o.tcb, "--tcb", "--euler", "rotation controller");
     AddTimeFlags(*command, o.time, kTimeFlags);
+    CheckDialogNumbers(*command);
     command->footer(
         "The dialog options act on the importer's dialog as clicks and typing would,\n"
         "then OK is pressed. Messages of the importer appear as 'TITLE: TEXT' on\n"

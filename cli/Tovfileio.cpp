@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/Commands.h"
+#include "cli/UsageHints.h"
 
 namespace {
 
@@ -84,8 +85,12 @@ int RunTovfileio(const Arguments& args, const CommandIO& io) {
             io.Out(std::string(version.what()) + "\n");
             return kExitOk;
         } catch (const CLI::ParseError& error) {
+            // CLI11 lists left-over arguments last first, as it takes them.
+            const std::string unexpected =
+                dynamic_cast<const CLI::ExtrasError*>(&error) ? UnexpectedArguments(app) : "";
             const std::string path = CommandPath(app);
-            io.Err(path + ": " + error.what() + "\nTry '" + path + " --help'.\n");
+            io.Err(path + ": " + (unexpected.empty() ? error.what() : unexpected) + "\nTry '" +
+                   path + " --help'.\n");
             return kExitUsage;
         }
         return context.Chosen() ? context.Chosen()() : kExitUsage;

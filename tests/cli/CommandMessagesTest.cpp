@@ -77,4 +77,43 @@ TEST_F(CommandMessagesTest, FailedImportsSayTheirCause) {
     }
 }
 
+// A value the dialog would read as another, and arguments the command does
+// not take, are refused before anything runs: the value named, the
+// arguments in the order typed, with the option meant.
+TEST_F(CommandMessagesTest, UsageErrorsSayWhatIsWrong) {
+    const std::string scene = (dir_.Path() / "s.json").string();
+    const std::string walk = kSamples + "walk.htr";
+    struct Case {
+        Arguments args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"import-htr", walk, "--scene", scene, "--range", "a", "b"},
+         "tovfileio import-htr: --range: 'a' is not a whole number"},
+        {{"import-trc", walk, "--scene", scene, "--range", "1", "2.5"},
+         "tovfileio import-trc: --range: '2.5' is not a whole number"},
+        {{"export-htr", "o.htr", "--scene", scene, "--offset", "3000000000"},
+         "tovfileio export-htr: --offset: '3000000000' is beyond the dialog's whole numbers "
+         "(-2147483648 to 2147483647)"},
+        {{"import-htr", walk, "--scene", scene, "--scale-factor", "nan"},
+         "tovfileio import-htr: --scale-factor: 'nan' is not a finite number"},
+        {{"import-trc", walk, "--scene", scene, "--size", "1mm"},
+         "tovfileio import-trc: --size: '1mm' is not a finite number"},
+        {{"import-htr", walk, "--scene", scene, "--scal-factor", "2", "--sise"},
+         "tovfileio import-htr: The following arguments were not expected: --scal-factor 2 --sise "
+         "(did you mean --scale-factor for --scal-factor, --size for --sise?)"},
+        {{"export-htr", "o.htr", "--scene", scene, "--offst=3"},
+         "tovfileio export-htr: The following argument was not expected: --offst=3 (did you mean "
+         "--offset?)"},
+        {{"import-htr", walk, "--scene", scene, "--frobnicate"},
+         "tovfileio import-htr: The following argument was not expected: --frobnicate"},
+    };
+    for (const Case& c : cases) {
+        const auto run = RunCommand(c.args);
+        EXPECT_EQ(run.status, 2) << c.err;
+        EXPECT_EQ(run.err, c.err + "\nTry 'tovfileio " + c.args[0] + " --help'.\n");
+        EXPECT_FALSE(std::filesystem::exists(scene)) << c.err;
+    }
+}
+
 }  // namespace
