@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
 #include "cli/DialogNumbers.h"
+#include "cli/ExportRoots.h"
 #include "cli/OutputFile.h"
 #include "cli/RememberedOptions.h"
 #include "cli/SceneSession.h"
@@ -67,7 +68,8 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
                                       options.suppressPrompts ? TRUE : FALSE, 0);
         });
     if (!run.Succeeded()) {
-        session.Error(FailureText(run));
+        const std::string hint = ExportRootHint(brindle::host::Scene::Current());
+        session.Error(hint.empty() ? FailureText(run) : hint + "; nothing was written");
         return kExitFailed;
     }
     if (!output.Finish(io, error)) {
