@@ -82,7 +82,22 @@ TEST_F(RoundtripCommandTest, GeneratedFilesComeBackWithinSinglePrecision) {
             if (std::string(controller) == "--tcb") args.push_back("--tcb");
             const auto run = RunCommand(args);
             EXPECT_EQ(run.status, 0) << c.name << " " << controller << "\n" << run.out << run.err;
-            EXPECT_NE(run.out.find("header: the same"), std::string::npos) << c.name;
+            // The exporter writes millimetres and degrees: other units are
+            // said, and the values compared after conversion.
+            std::string units;
+            if (std::string(c.units) != "mm") {
+                units += std::string("CalibrationUnits: ") + c.units + " against mm";
+            }
+            if (std::string(c.rotationUnits) != "Degrees") {
+                units += std::string(units.empty() ? "" : ", ") + "RotationUnits: " +
+                         c.rotationUnits + " against Degrees";
+            }
+            const std::string header =
+                units.empty() ? "header: the same\n"
+                              : "header: the same but for the units\nunits differ: " + units +
+                                    " (values compared after conversion)\n";
+            EXPECT_NE(run.out.find("\n" + header + "largest differences"), std::string::npos)
+                << c.name << "\n" << run.out;
         }
     }
 }
@@ -95,6 +110,7 @@ TEST_F(RoundtripCommandTest, ReportsPerSegmentAndRefusesWhatItCannotImport) {
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_NE(json.out.find("\"name\":\"Side\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"within_tolerance\":true"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"unit_differences\":[]"), std::string::npos) << json.out;
 
     const auto garbage = dir_.Write("bad.htr", "not an htr file\n");
     const auto refused =
