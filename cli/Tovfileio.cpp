@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/Commands.h"
+#include "cli/SourceDateEpoch.h"
 #include "cli/UsageHints.h"
 
 namespace {
@@ -20,6 +21,8 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddImportHtrCommand(app, context);
     AddImportTrcCommand(app, context);
     AddUtilityCommands(app, context);
+    // The panel's conversion writes GWM files, as convert does.
+    RequireUsableSourceDateEpoch(*app.get_subcommand("utility"));
     AddExportHtrCommand(app, context);
     AddRoundtripCommand(app, context);
     AddGltfCommand(app, context);

@@ -17,6 +17,7 @@ const std::string kSamples = std::string(TOV_SOURCE_DIR) + "/samples/";
 class CommandMessagesTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
+    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
 
     tovtest::ScratchDir dir_;
     tovtest::ScratchSettings settings_;
@@ -113,6 +114,19 @@ TEST_F(CommandMessagesTest, UsageErrorsSayWhatIsWrong) {
         EXPECT_EQ(run.status, 2) << c.err;
         EXPECT_EQ(run.err, c.err + "\nTry 'tovfileio " + c.args[0] + " --help'.\n");
         EXPECT_FALSE(std::filesystem::exists(scene)) << c.err;
+    }
+}
+
+TEST_F(CommandMessagesTest, UtilityRefusesASourceDateEpochItCannotWrite) {
+    const std::string scene = (dir_.Path() / "s.json").string();
+    for (const char* epoch : {"abc", "99999999999999999999", "-5"}) {
+        ::setenv("SOURCE_DATE_EPOCH", epoch, 1);
+        const auto run = RunCommand({"utility", "--scene", scene});
+        EXPECT_EQ(run.status, 2) << epoch;
+        EXPECT_EQ(run.err,
+                  "tovfileio utility: SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to "
+                  "the year 9999), not '" +
+                      std::string(epoch) + "'\nTry 'tovfileio utility --help'.\n");
     }
 }
 
