@@ -17,11 +17,15 @@ public:
     bool Row(std::span<const TRCSample>) override { return true; }
 };
 
+// What the reader found when it could not open the file; empty for another
+// refusal, which the importer's own message names.
 std::string CannotOpen(const std::string& path, const FindingList& findings, FileFormat format) {
+    const ReadFinding* refusal = findings.Refusal();
+    if (refusal == nullptr || refusal->code != ReadFindingCode::kCannotOpen) return std::string();
     std::string text =
         path + ": the file could not be opened " + RefusalContext(findings, format, path);
     const FileFormat other = format == FileFormat::Htr ? FileFormat::Trc : FileFormat::Htr;
-    if (DetectFileFormat(path) == other && findings.Refusal()->name != path) {
+    if (DetectFileFormat(path) == other && refusal->name != path) {
         text += other == FileFormat::Trc ? "; a TRC file is imported by import-trc"
                                          : "; an HTR file is imported by import-htr";
     }
@@ -45,8 +49,6 @@ std::string HtrCause(const std::string& path) {
     FindingList findings;
     HTRFile file;
     if (!file.Read(TextCodec::PathToWide(path), &findings).empty()) {
-        const ReadFinding* refusal = findings.Refusal();
-        if (refusal == nullptr || refusal->code != ReadFindingCode::kCannotOpen) return std::string();
         return CannotOpen(path, findings, FileFormat::Htr);
     }
     std::uint64_t held = 0;
@@ -61,8 +63,6 @@ std::string TrcCause(const std::string& path) {
     RowCount rows;
     TRCFile file;
     if (!file.Read(TextCodec::PathToWide(path), {&findings, &rows}).empty()) {
-        const ReadFinding* refusal = findings.Refusal();
-        if (refusal == nullptr || refusal->code != ReadFindingCode::kCannotOpen) return std::string();
         return CannotOpen(path, findings, FileFormat::Trc);
     }
     return NoFrames(path, file.GetNumRows(), file.GetNumFrames(), "data row", "data rows");

@@ -38,7 +38,9 @@ std::string JsonLine(const std::string& command, const std::vector<RememberedFla
 int Show(const OptionsOptions& options, const CommandIO& io) {
     const std::string& file = RegistryStore::Instance().FilePath();
     std::string text;
-    if (!options.json) text = "settings: " + (file.empty() ? "in memory only" : Escaped(file)) + "\n";
+    if (!options.json) {
+        text = "settings: " + (file.empty() ? "in memory only" : Escaped(file)) + "\n";
+    }
     for (const std::string& command : options.commands) {
         const std::vector<RememberedFlag> remembered = RememberedFlags(command);
         if (options.json) {
@@ -82,7 +84,9 @@ void AddOptionsCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = context.AddCommand(
         app, "options", "show or forget the dialog options remembered between runs",
         [&context, options] { return RunOptions(*options, context.IO()); });
-    command->add_option("COMMAND", options->commands, "the commands whose options to show or forget (default: all)")
+    command
+        ->add_option("COMMAND", options->commands,
+                     "the commands whose options to show or forget (default: all)")
         ->check(CLI::IsMember(RememberingCommands()));
     CLI::Option* json = command->add_flag("--json", options->json, "one JSON object per command");
     command->add_flag("--reset", options->reset, "forget the remembered options")->excludes(json);

@@ -28,7 +28,8 @@ std::vector<StoredField> ReadRecord(bool stored) {
     Record record{DetachedRecord{}};
     RegistrySettingsKey key;
     if (stored && key.OpenExisting(kSettingsProduct, kSettingsHost, Record::kSection)) {
-        Record::VisitStored(record, [&key](const wchar_t* name, auto& field) { key.Read(name, field); });
+        Record::VisitStored(record,
+                            [&key](const wchar_t* name, auto& field) { key.Read(name, field); });
     }
     std::vector<StoredField> fields;
     Record::VisitStored(record, [&fields](const wchar_t* name, const auto& field) {
@@ -204,7 +205,8 @@ void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& par
             return std::any_of(flag.flags.begin(), flag.flags.end(), given);
         });
         if (remembered.empty()) return;
-        io.Err("tovfileio " + command + ": remembered from an earlier run: " + FlagsText(remembered) +
-               " (tovfileio options --reset " + command + " forgets them)\n");
+        io.Err("tovfileio " + command + ": remembered from an earlier run: " +
+               FlagsText(remembered) + " (tovfileio options --reset " + command +
+               " forgets them)\n");
     });
 }

@@ -99,20 +99,11 @@ TEST(RegistryStoreTest, OpeningCreatesNothingAndRemovingMergesIntoTheFile) {
     tovtest::ScratchDir dir;
     const std::string file = (dir.Path() / "registry.reg").string();
     RegistryStore::Instance().UseFile(file);
-    struct Case {
-        const wchar_t* path;
-        LONG result;
-    };
-    const Case missing[] = {
-        {L"Software\\Tovelund", ERROR_FILE_NOT_FOUND},
-        {L"Software\\\\Tovelund", ERROR_FILE_NOT_FOUND},
-        {L"", ERROR_SUCCESS},  // the key itself
-    };
-    for (const Case& c : missing) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, c.path, 0, KEY_READ, &key), c.result);
-        if (key != nullptr) RegCloseKey(key);
-    }
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tovelund", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\\\X", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(std::filesystem::exists(file));
 
     HKEY kept = Create(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ImportHTR");
@@ -134,7 +125,8 @@ TEST(RegistryStoreTest, OpeningCreatesNothingAndRemovingMergesIntoTheFile) {
     other.replace(other.find("\"Animate\"=hex:00"), 16, "\"Animate\"=hex:00\n\"Size\"=hex:02");
     dir.Write("registry.reg", other);
     EXPECT_FALSE(RegistryStore::Instance().RemoveKey(L"Software\\Tovelund\\Nothing"));
-    EXPECT_TRUE(RegistryStore::Instance().RemoveKey(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ExportHTR"));
+    EXPECT_TRUE(RegistryStore::Instance().RemoveKey(
+        L"Software\\Tovelund\\TOVFileIO\\Brindle\\ExportHTR"));
     EXPECT_TRUE(Get(below, L"Offset").empty());
     EXPECT_EQ(RegCloseKey(below), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(opened), ERROR_INVALID_HANDLE);

@@ -36,8 +36,8 @@ TEST_F(CommandMessagesTest, FailedImportsSayTheirCause) {
                "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\n"
                "NumFrames 0\nDataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
                "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1\n"
-               "[SegmentNames&Hierarchy]\nRoot\tGLOBAL\n[BasePosition]\nRoot\t0\t0\t0\t0\t0\t0\t10\n"
-               "[EndOfFile]\n");
+               "[SegmentNames&Hierarchy]\nRoot\tGLOBAL\n[BasePosition]\n"
+               "Root\t0\t0\t0\t0\t0\t0\t10\n[EndOfFile]\n");
     dir_.Write("rowless.trc",
                "PathFileType\t4\t(X/Y/Z)\trowless.trc\n"
                "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"

