@@ -46,3 +46,4 @@ void AddRoundtripCommand(CLI::App& app, CommandContext& context);
 void AddGltfCommand(CLI::App& app, CommandContext& context);
 void AddPreviewCommand(CLI::App& app, CommandContext& context);
 void AddUtilityCommands(CLI::App& app, CommandContext& context);
+void AddOptionsCommand(CLI::App& app, CommandContext& context);

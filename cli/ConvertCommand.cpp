@@ -26,6 +26,7 @@
 #include "cli/Progress.h"
 #include "cli/ReadLimits.h"
 #include "cli/SafeText.h"
+#include "cli/SourceDateEpoch.h"
 #include "htr/HTRFile.h"
 
 namespace {
@@ -119,23 +120,6 @@ std::optional<float> ParseFloat(const std::string& text) {
         return std::nullopt;
     }
     return value;
-}
-
-// SOURCE_DATE_EPOCH, when set, must be whole seconds since 1970 up to the
-// end of year 9999, the last a GWM date line can show.
-bool SourceDateEpochUsable(std::string& problem) {
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || *epoch == '\0') return true;
-    const std::string text = epoch;
-    std::uint64_t seconds = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-        seconds <= 253402300799u) {
-        return true;
-    }
-    problem = "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not '" +
-              text + "'";
-    return false;
 }
 
 bool HasExtension(const std::string& path, const char* extension) {

@@ -9,7 +9,9 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/ExportRoots.h"
 #include "cli/OutputFile.h"
+#include "cli/RememberedOptions.h"
 #include "cli/SceneSession.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
@@ -23,6 +25,7 @@ struct ExportHtrOptions {
     bool suppressPrompts = false;
     std::optional<bool> savedPose, animate, parentTransforms;
     TimeFlags time;
+    const CLI::App* parsed = nullptr;  // the command, which knows the flags given
 };
 
 constexpr TimeFlagTexts kTimeFlags{"--slider", "the scene's animation range", "the frames FROM to TO",
@@ -59,6 +62,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
     if (!exporter) return kExitFailed;
 
+    SayRememberedWhenDialogOpens(driver, *options.parsed, io);
     const PluginRun run =
         session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
             return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
@@ -68,7 +72,8 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
         });
     if (driver.Failed()) return kExitUsage;
     if (!run.Succeeded()) {
-        session.Error(FailureText(run));
+        const std::string hint = ExportRootHint(brindle::host::Scene::Current());
+        session.Error(hint.empty() ? FailureText(run) : hint + "; nothing was written");
         return kExitFailed;
     }
     if (!output.Finish(io, error)) {
@@ -86,12 +91,14 @@ void AddExportHtrCommand(CLI::App& app, CommandContext& context) {
         app, "export-htr", "export the selected bone hierarchy of a scene as an HTR file",
         [&context, options] { return RunExportHtr(*options, context.IO()); });
     ExportHtrOptions& o = *options;
+    o.parsed = command;
     command->add_option("OUT.htr", o.output, "the HTR file to write")->required();
     command->add_option("--scene", o.scene, "the scene document (read, never changed)")
         ->required();
     AddHostSettingOptions(*command, o.host);
     command->add_flag("--suppress-prompts", o.suppressPrompts,
-                      "export with the options held, without the dialog");
+                      "export without the dialog, with the exporter's defaults (the\n"
+                      "remembered options are loaded by the dialog only)");
     AddSwitch(*command, o.savedPose, "--saved-pose", "--current-pose",
               "base position from the pose the importer stored / the current pose");
     AddSwitch(*command, o.animate, "--animate", "--no-animate", "write the frames");
@@ -103,5 +110,5 @@ void AddExportHtrCommand(CLI::App& app, CommandContext& context) {
         "bone below the node selected. The dialog options act on the exporter's\n"
         "dialog as clicks and typing would, then OK is pressed. Messages appear as\n"
         "'TITLE: TEXT' on standard error. OUT appears only when written whole; the\n"
-        "scene document is never changed.");
+        "scene document is never changed.\n\n" + RememberedHelp("export-htr"));
 }

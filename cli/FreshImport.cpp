@@ -8,6 +8,7 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/DialogFlags.h"
+#include "cli/ImportFailure.h"
 #include "cli/TemporaryRegistry.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
@@ -71,7 +72,8 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
                                   &brindle::host::HostInterface(), FALSE);
     });
     if (!run.Succeeded()) {
-        session.Error(path + ": the import did not succeed");
+        const std::string cause = ImportFailureCause(path, trc ? FileFormat::Trc : FileFormat::Htr);
+        session.Error(cause.empty() ? path + ": the import did not succeed" : cause);
         return false;
     }
     return true;

@@ -72,16 +72,32 @@ void Header(HtrDifference& result, const char* name, Value first, Value second) 
                             std::to_string(second));
 }
 
+const char* AnglesKeyword(RotationUnits units) {
+    return units == kRotationRadians ? "Radians" : "Degrees";
+}
+
+void Units(HtrDifference& result, const WrittenUnits& first, const WrittenUnits& second) {
+    if (first.lengths != second.lengths) {
+        result.units.push_back(std::string("CalibrationUnits: ") +
+                               CalibrationUnitsKeyword(first.lengths) + " against " +
+                               CalibrationUnitsKeyword(second.lengths));
+    }
+    if (first.angles != second.angles) {
+        result.units.push_back(std::string("RotationUnits: ") + AnglesKeyword(first.angles) +
+                               " against " + AnglesKeyword(second.angles));
+    }
+}
+
 }  // namespace
 
-HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second) {
+HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second,
+                         const WrittenUnits& secondWritten) {
     HtrDifference result;
+    Units(result, UnitsWritten(first), secondWritten);
     Header(result, "NumSegments", first.SegmentCount(), second.SegmentCount());
     Header(result, "NumFrames", first.GetNumFrames(), second.GetNumFrames());
     Header(result, "FirstFrame", first.GetFirstFrame(), second.GetFirstFrame());
     Header(result, "DataFrameRate", first.GetDataFrameRate(), second.GetDataFrameRate());
-    Header(result, "CalibrationUnits", int(first.GetCalibrationUnits()),
-           int(second.GetCalibrationUnits()));
 
     const auto reaches = Reaches(first);
     for (std::uint32_t s = 0; s < first.SegmentCount(); ++s) {

@@ -19,9 +19,24 @@ struct SegmentDifference {
     bool withinTolerance = true;
 };
 
+// The units a file is written in: the reader keeps its lengths in them and
+// turns its angles into radians.
+struct WrittenUnits {
+    CalibrationUnits lengths = kUnitsMillimetres;
+    RotationUnits angles = kRotationDegrees;
+};
+
+inline WrittenUnits UnitsWritten(const HTRFile& file) {
+    return {file.GetCalibrationUnits(), file.GetRotationUnits()};
+}
+
 struct HtrDifference {
     // Header values that differ, as "NAME: FIRST against SECOND".
     std::vector<std::string> header;
+    // The units, as written, where they differ ("CalibrationUnits: in
+    // against mm"). The values are compared after conversion, so other
+    // units alone keep a file within the tolerances.
+    std::vector<std::string> units;
     std::vector<SegmentDifference> segments;  // in the first model's order
     double translation = 0.0;
     double length = 0.0;
@@ -41,4 +56,7 @@ constexpr double kRotationToleranceDegrees = 1e-4;
 
 // Compares `second` with `first`; `second` must be in the first's
 // calibration units and both in radians, as the reader leaves them.
-HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second);
+// `secondWritten` are the units `second` was written in, before it was
+// converted to the first's.
+HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second,
+                         const WrittenUnits& secondWritten);

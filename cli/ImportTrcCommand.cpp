@@ -7,6 +7,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
 #include "cli/DialogFlags.h"
+#include "cli/RememberedOptions.h"
 #include "cli/SceneImport.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
@@ -21,6 +22,7 @@ struct ImportTrcOptions {
     std::optional<bool> apply, sphere, selectedOnly, rootNode;
     std::optional<std::string> size;
     TimeFlags time;
+    const CLI::App* parsed = nullptr;  // the command, which knows the flags given
 };
 
 constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FROM to TO",
@@ -56,8 +58,9 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
 }
 
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
-    const SceneImportRequest request{"import-trc", kImportTrcClassId, true, options.input,
-                                     options.scene, options.host, options.suppressPrompts};
+    const SceneImportRequest request{"import-trc", kImportTrcClassId, FileFormat::Trc, options.input,
+                                     options.scene, options.host, options.suppressPrompts,
+                                     options.parsed};
     return RunSceneImport(
         request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
 }
@@ -70,12 +73,14 @@ void AddImportTrcCommand(CLI::App& app, CommandContext& context) {
         app, "import-trc", "import a TRC file into a scene as animated marker objects",
         [&context, options] { return RunImportTrc(*options, context.IO()); });
     ImportTrcOptions& o = *options;
+    o.parsed = command;
     command->add_option("IN.trc", o.input, "the TRC file")->required();
     command->add_option("--scene", o.scene, "the scene document (created when missing)")
         ->required();
     AddHostSettingOptions(*command, o.host);
     command->add_flag("--suppress-prompts", o.suppressPrompts,
-                      "import with the options held, without the dialog");
+                      "import without the dialog, with the importer's defaults (the\n"
+                      "remembered options are loaded by the dialog only)");
     AddSwitch(*command, o.apply, "--apply", "--create",
               "key nodes of the markers' names in the selection / create a marker each");
     AddSwitch(*command, o.sphere, "--sphere", "--point", "created markers: spheres or points");
@@ -87,8 +92,8 @@ void AddImportTrcCommand(CLI::App& app, CommandContext& context) {
     AddTimeFlags(*command, o.time, kTimeFlags);
     command->footer(
         "The dialog options act on the importer's dialog as clicks and typing would,\n"
-        "then OK is pressed; an option not given keeps what the dialog remembered.\n"
-        "Messages of the importer appear as 'TITLE: TEXT' on standard error. The\n"
-        "scene document is written only when the import succeeded. A marker's\n"
-        "dropouts are keyed at the origin, as the file holds no position for them.");
+        "then OK is pressed. Messages of the importer appear as 'TITLE: TEXT' on\n"
+        "standard error. The scene document is written only when the import\n"
+        "succeeded. A marker's dropouts are keyed at the origin, as the file holds\n"
+        "no position for them.\n\n" + RememberedHelp("import-trc"));
 }

@@ -21,9 +21,9 @@ public:
 };
 
 // The frames a second the file's header gives; none when it cannot be read.
-std::optional<int> FileFrameRate(const std::string& input, bool trc) {
+std::optional<int> FileFrameRate(const std::string& input, FileFormat format) {
     const std::wstring path = TextCodec::PathToWide(input);
-    if (trc) {
+    if (format == FileFormat::Trc) {
         TRCFile file;
         HeaderOnly stop;
         TRCReadOptions options;
@@ -77,9 +77,9 @@ std::optional<std::pair<TimeValue, TimeValue>> ImportWarnings::KeyedSpan() const
     return span;
 }
 
-void ImportWarnings::Tell(const std::string& input, bool trc, bool newScene) const {
+void ImportWarnings::Tell(const std::string& input, FileFormat format, bool newScene) const {
     TellKeysOutsideRange();
-    if (newScene) TellFrameRate(input, trc);
+    if (newScene) TellFrameRate(input, format);
 }
 
 void ImportWarnings::TellKeysOutsideRange() const {
@@ -94,9 +94,9 @@ void ImportWarnings::TellKeysOutsideRange() const {
          ": frames outside it are not played, and export-htr --slider writes the range");
 }
 
-void ImportWarnings::TellFrameRate(const std::string& input, bool trc) const {
+void ImportWarnings::TellFrameRate(const std::string& input, FileFormat format) const {
     const int scene = Scene::Current().FrameRate();
-    const std::optional<int> file = FileFrameRate(input, trc);
+    const std::optional<int> file = FileFrameRate(input, format);
     if (!file || *file <= 0 || *file == scene) return;
     Warn("the file's " + std::to_string(*file) + " frames a second are keyed one a frame into " +
          "a new scene of " + std::to_string(scene) + " frames a second: the capture plays at " +

@@ -12,16 +12,16 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "cli/CommandIO.h"
+#include "cli/FileFormat.h"
 
 class ImportWarnings {
 public:
     // Notes what the keys of the current scene are before the import.
     ImportWarnings(const CommandIO& io, std::string command);
 
-    // After a successful import of `input` (`trc` says which reader reads
-    // it) into the current scene; `newScene` when no document held it
-    // before.
-    void Tell(const std::string& input, bool trc, bool newScene) const;
+    // After a successful import of `input` (of `format`) into the current
+    // scene; `newScene` when no document held it before.
+    void Tell(const std::string& input, FileFormat format, bool newScene) const;
 
 private:
     struct TrackMark {
@@ -38,7 +38,7 @@ private:
     // keyed; none when it keyed nothing.
     std::optional<std::pair<TimeValue, TimeValue>> KeyedSpan() const;
     void TellKeysOutsideRange() const;
-    void TellFrameRate(const std::string& input, bool trc) const;
+    void TellFrameRate(const std::string& input, FileFormat format) const;
     void Warn(const std::string& text) const;
 
     const CommandIO& io_;

@@ -13,7 +13,11 @@ PluginFailure PluginRun::OperationFailure() const {
         case PluginOperation::Kind::Import:
         case PluginOperation::Kind::Export:
             if (result != 1) return PluginFailure::Failed;
-            if (!operation.promptsSuppressed && !accepted) return PluginFailure::NotAccepted;
+            if (!operation.promptsSuppressed && !accepted) {
+                // The TRC importer stops before its dialog on a file it
+                // cannot read, and still answers 1.
+                return dialogShown ? PluginFailure::NotAccepted : PluginFailure::Failed;
+            }
             // The TRC importer answers 1 whatever happened, and says what went
             // wrong in an error message. The exporter writes past some of its
             // errors (a bone with an object offset), so its messages decide nothing.

@@ -44,6 +44,7 @@ enum class PluginFailure {
 struct PluginRun {
     PluginOperation operation;
     int result = 0;              // what the operation returned (interactive: unused)
+    bool dialogShown = false;    // a modal dialog opened
     bool accepted = false;       // the last modal dialog ended with OK
     bool errorReported = false;  // a message whose caption ends in "Error" was shown
     std::vector<std::wstring> messages;   // the texts of the messages shown, in order
@@ -53,9 +54,10 @@ struct PluginRun {
     std::vector<TextFile::WriteFailure> writeFailures;
 
     // Why the operation did not succeed, in the order the checks are made:
-    // import and export fail on a result other than 1, then on a dialog not
-    // accepted (unless prompts were suppressed); an import fails on an
-    // error message as well. Interactive work fails when the confirmation
+    // import and export fail on a result other than 1, then (unless prompts
+    // were suppressed) on a dialog that was shown and not accepted, or on no
+    // dialog at all, when the plug-in stopped before it; an import fails on
+    // an error message as well. Interactive work fails when the confirmation
     // asked for was not shown. Any of them fails when a file could not be
     // written.
     PluginFailure Failure() const;

@@ -42,9 +42,15 @@ void PrintText(const CommandIO& io, const RoundtripOptions& options, const HtrDi
                const std::string& units) {
     std::string text = options.input + " -> " + options.output + "\n";
     if (d.header.empty()) {
-        text += "header: the same\n";
+        text += d.units.empty() ? "header: the same\n" : "header: the same but for the units\n";
     } else {
         for (const std::string& line : d.header) text += "header differs: " + line + "\n";
+    }
+    // Other units are no difference of the values, which are compared in IN's.
+    if (!d.units.empty()) {
+        text += "units differ:";
+        for (std::size_t i = 0; i < d.units.size(); ++i) text += (i == 0 ? " " : ", ") + d.units[i];
+        text += " (values compared after conversion)\n";
     }
     for (const SegmentDifference& s : d.segments) {
         const std::string name = EscapedName(s.name);
@@ -68,6 +74,9 @@ void PrintJson(const CommandIO& io, const RoundtripOptions& options, const HtrDi
     json.Key("units").String(units);
     json.Key("header_differences").BeginArray();
     for (const std::string& line : d.header) json.String(line);
+    json.EndArray();
+    json.Key("unit_differences").BeginArray();
+    for (const std::string& line : d.units) json.String(line);
     json.EndArray();
     json.Key("translation").Double(d.translation);
     json.Key("length").Double(d.length);
@@ -158,8 +167,9 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
         session.Error(output.Name() + ": " + outputError);
         return kExitFailed;
     }
+    const WrittenUnits writtenUnits = UnitsWritten(result);
     result.ConvertCalibrationUnits(original.GetCalibrationUnits());
-    const HtrDifference difference = CompareHtr(original, result);
+    const HtrDifference difference = CompareHtr(original, result, writtenUnits);
     const std::string units = CalibrationUnitsKeyword(original.GetCalibrationUnits());
     if (options.json) {
         PrintJson(io, options, difference, units);

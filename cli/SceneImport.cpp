@@ -2,7 +2,9 @@
 
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/TextCodec.h"
+#include "cli/ImportFailure.h"
 #include "cli/ImportWarnings.h"
+#include "cli/RememberedOptions.h"
 
 int RunSceneImport(const SceneImportRequest& request,
                    const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io) {
@@ -12,6 +14,7 @@ int RunSceneImport(const SceneImportRequest& request,
         driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
         return kExitUsage;
     }
+    SayRememberedWhenDialogOpens(driver, *request.parsed, io);
     SceneSession session(io, request.command);
     if (!session.Open(request.scene, request.host, SceneUse::CreateOrChange)) return kExitFailed;
     const auto importer = session.Create<SceneImport>(request.importer);
@@ -27,10 +30,11 @@ int RunSceneImport(const SceneImportRequest& request,
         });
     if (driver.Failed()) return kExitUsage;
     if (!run.Succeeded()) {
-        session.Error(FailureText(run));
+        const std::string cause = ImportFailureCause(request.input, request.format);
+        session.Error(cause.empty() ? FailureText(run) : cause + "; the scene was not changed");
         return kExitFailed;
     }
     if (!session.Save()) return kExitFailed;
-    warnings.Tell(request.input, request.trc, session.Created() && !request.host.fps);
+    warnings.Tell(request.input, request.format, session.Created() && !request.host.fps);
     return kExitOk;
 }

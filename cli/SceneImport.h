@@ -1,7 +1,8 @@
 // What import-htr and import-trc share: the module's importer run on a
 // scene document (a new scene when the file does not exist yet), its
-// options dialog answered by the command's flags, the scene saved only when
-// the import succeeded, and warnings of what the import left that a person
+// options dialog answered by the command's flags (the remembered options they
+// leave in place said), the scene saved only when the import succeeded, a
+// failure named by its cause, and warnings of what the import left that a person
 // would otherwise find only later.
 #pragma once
 
@@ -11,16 +12,18 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "cli/CommandIO.h"
 #include "cli/DialogFlags.h"
+#include "cli/FileFormat.h"
 #include "cli/SceneSession.h"
 
 struct SceneImportRequest {
     const char* command;  // "import-htr"
     Class_ID importer;
-    bool trc;  // which reader reads the input
+    FileFormat format;  // what the importer reads
     std::string input;
     std::string scene;
     HostSettings host;
     bool suppressPrompts = false;
+    const CLI::App* parsed = nullptr;  // the command's parsed line: the flags given
 };
 
 // Runs the import; `queueFlags` queues the flags on the dialog. The exit

@@ -4,6 +4,8 @@
 #include <new>
 
 #include "cli/Commands.h"
+#include "cli/SourceDateEpoch.h"
+#include "cli/UsageHints.h"
 
 namespace {
 
@@ -19,10 +21,13 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddImportHtrCommand(app, context);
     AddImportTrcCommand(app, context);
     AddUtilityCommands(app, context);
+    // The panel's conversion writes GWM files, as convert does.
+    RequireUsableSourceDateEpoch(*app.get_subcommand("utility"));
     AddExportHtrCommand(app, context);
     AddRoundtripCommand(app, context);
     AddGltfCommand(app, context);
     AddPreviewCommand(app, context);
+    AddOptionsCommand(app, context);
 }
 
 bool IsCommand(CLI::App& app, const std::string& name) {
@@ -83,8 +88,12 @@ int RunTovfileio(const Arguments& args, const CommandIO& io) {
             io.Out(std::string(version.what()) + "\n");
             return kExitOk;
         } catch (const CLI::ParseError& error) {
+            // CLI11 lists left-over arguments last first, as it takes them.
+            const std::string unexpected =
+                dynamic_cast<const CLI::ExtrasError*>(&error) ? UnexpectedArguments(app) : "";
             const std::string path = CommandPath(app);
-            io.Err(path + ": " + error.what() + "\nTry '" + path + " --help'.\n");
+            io.Err(path + ": " + (unexpected.empty() ? error.what() : unexpected) + "\nTry '" +
+                   path + " --help'.\n");
             return kExitUsage;
         }
         return context.Chosen() ? context.Chosen()() : kExitUsage;

@@ -1,7 +1,7 @@
 // A user-interface driver that hands every request of the host to another
 // driver and notes in a plug-in run what the user interface showed: the
-// messages, whether one of them reported an error, and how the last modal
-// dialog ended.
+// messages, whether one of them reported an error, whether a modal dialog
+// opened and how the last one ended.
 #pragma once
 
 #include "brindle/host/UiDriver.h"
@@ -17,6 +17,7 @@ public:
         return driver_.NextDialogAction(dialog);
     }
     void DialogOpened(const brindle::host::DialogView& dialog) override {
+        run_.dialogShown = true;
         driver_.DialogOpened(dialog);
     }
     std::optional<std::vector<std::wstring>> ChooseFiles(

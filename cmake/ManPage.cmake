@@ -33,5 +33,12 @@ foreach(command IN LISTS commands)
     run_help(help ${command})
     string(APPEND page ".SS ${command}\n.nf\n${help}.fi\n")
 endforeach()
+string(APPEND page ".SH FILES\n.TP\n.I ~/.config/brindle/registry.reg\n"
+    "The host's settings (in \\fI$XDG_CONFIG_HOME/brindle\\fR when that is set). The dialogs of "
+    "import-htr, import-trc and export-htr remember there what OK accepted, and each later run's "
+    "dialog starts from it; \\fBtovfileio options\\fR shows it and \\fBtovfileio options "
+    "--reset\\fR forgets it.\n")
+string(APPEND page ".SH ENVIRONMENT\n.TP\n.B BRINDLE_REGISTRY_FILE\n"
+    "The settings file to use instead of the one above.\n")
 string(APPEND page ".SH EXIT STATUS\n0 success, 1 a file could not be read or written, 2 a wrong command line.\n")
 file(WRITE "${OUT}" "${page}")

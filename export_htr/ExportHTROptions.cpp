@@ -1,6 +1,6 @@
 #include "export_htr/ExportHTROptions.h"
 
-ExportHTROptions::ExportHTROptions() { Open(L"TOVFileIO", L"Brindle", L"ExportHTR"); }
+ExportHTROptions::ExportHTROptions() { Open(kSettingsProduct, kSettingsHost, kSection); }
 
 void ExportHTROptions::Load() {
     VisitStored(*this, [this](const wchar_t* name, auto& field) { Read(name, field); });

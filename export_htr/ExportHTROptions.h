@@ -8,8 +8,13 @@
 
 class ExportHTROptions : public RegistrySettingsKey {
 public:
+    // The section of the settings the record is kept in.
+    static constexpr const wchar_t* kSection = L"ExportHTR";
+
     // Opens the settings section; the fields start at their defaults.
     ExportHTROptions();
+    // The defaults, with no section opened or created.
+    explicit ExportHTROptions(DetachedRecord) {}
 
     // Reads the stored values; one that cannot be read leaves its field.
     void Load();
@@ -25,11 +30,8 @@ public:
     std::int32_t offset = 0;
     double scaleFactor = 1.0;
 
-    // The module's record, alive from load to unload.
-    static ExportHTROptions& Module();
-
-private:
-    // Calls visit(name, field) for every stored field, in registry order.
+    // Calls visit(name, field) for every stored field, in registry order: a
+    // program reads a section with it as Load does.
     template <typename Self, typename Visit>
     static void VisitStored(Self& self, Visit&& visit) {
         visit(L"Pose", self.savedPose);
@@ -39,4 +41,7 @@ private:
         visit(L"Offset", self.offset);
         visit(L"ScaleFactor", self.scaleFactor);
     }
+
+    // The module's record, alive from load to unload.
+    static ExportHTROptions& Module();
 };

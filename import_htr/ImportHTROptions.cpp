@@ -1,6 +1,6 @@
 #include "import_htr/ImportHTROptions.h"
 
-ImportHTROptions::ImportHTROptions() { key_.Open(L"TOVFileIO", L"Brindle", L"ImportHTR"); }
+ImportHTROptions::ImportHTROptions() { key_.Open(kSettingsProduct, kSettingsHost, kSection); }
 
 void ImportHTROptions::Load() {
     VisitStored(*this, [this](const wchar_t* name, auto& field) { key_.Read(name, field); });

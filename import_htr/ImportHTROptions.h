@@ -8,8 +8,13 @@
 
 class ImportHTROptions {
 public:
+    // The section of the settings the record is kept in.
+    static constexpr const wchar_t* kSection = L"ImportHTR";
+
     // Opens the settings section; the fields start at their defaults.
     ImportHTROptions();
+    // The defaults, with no section opened or created.
+    explicit ImportHTROptions(DetachedRecord) {}
 
     // Reads the stored values; one that cannot be read leaves its field.
     void Load();
@@ -31,11 +36,8 @@ public:
     float size = 1.0f;
     double scaleFactor = 1.0;
 
-    // The module's record, alive from load to unload.
-    static ImportHTROptions& Module();
-
-private:
-    // Calls visit(name, field) for every stored field, in registry order.
+    // Calls visit(name, field) for every stored field, in registry order: a
+    // program reads a section with it as Load does.
     template <typename Self, typename Visit>
     static void VisitStored(Self& self, Visit&& visit) {
         visit(L"Apply", self.apply);
@@ -49,5 +51,9 @@ private:
         visit(L"ScaleFactor", self.scaleFactor);
     }
 
+    // The module's record, alive from load to unload.
+    static ImportHTROptions& Module();
+
+private:
     RegistrySettingsKey key_;
 };

@@ -1,6 +1,6 @@
 #include "import_trc/ImportTRCOptions.h"
 
-ImportTRCOptions::ImportTRCOptions() { Open(L"TOVFileIO", L"Brindle", L"ImportTRC"); }
+ImportTRCOptions::ImportTRCOptions() { Open(kSettingsProduct, kSettingsHost, kSection); }
 
 void ImportTRCOptions::Load() {
     VisitStored(*this, [this](const wchar_t* name, auto& field) { Read(name, field); });

@@ -8,8 +8,13 @@
 
 class ImportTRCOptions : public RegistrySettingsKey {
 public:
+    // The section of the settings the record is kept in.
+    static constexpr const wchar_t* kSection = L"ImportTRC";
+
     // Opens the settings section; the fields start at their defaults.
     ImportTRCOptions();
+    // The defaults, with no section opened or created.
+    explicit ImportTRCOptions(DetachedRecord) {}
 
     // Reads the stored values; one that cannot be read leaves its field.
     void Load();
@@ -28,11 +33,8 @@ public:
     float size = 1.0f;
     double scaleFactor = 1.0;
 
-    // The module's record, alive from load to unload.
-    static ImportTRCOptions& Module();
-
-private:
-    // Calls visit(name, field) for every stored field, in registry order.
+    // Calls visit(name, field) for every stored field, in registry order: a
+    // program reads a section with it as Load does.
     template <typename Self, typename Visit>
     static void VisitStored(Self& self, Visit&& visit) {
         visit(L"Apply", self.apply);
@@ -44,4 +46,7 @@ private:
         visit(L"Size", self.size);
         visit(L"ScaleFactor", self.scaleFactor);
     }
+
+    // The module's record, alive from load to unload.
+    static ImportTRCOptions& Module();
 };

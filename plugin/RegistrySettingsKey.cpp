@@ -35,14 +35,30 @@ bool RegistrySettingsKey::Open(const std::wstring& product, const std::wstring& 
     return open_;
 }
 
+bool RegistrySettingsKey::OpenExisting(const std::wstring& product, const std::wstring& host,
+                                       const std::wstring& section) {
+    Close();
+    const std::wstring path = SectionPath(product, host, section);
+    open_ = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_) == ERROR_SUCCESS;
+    if (!open_) key_ = nullptr;
+    readOnly_ = open_;
+    return open_;
+}
+
+std::wstring RegistrySettingsKey::SectionPath(const std::wstring& product, const std::wstring& host,
+                                              const std::wstring& section) {
+    return L"Software\\Tovelund\\" + product + L"\\" + host + L"\\" + section;
+}
+
 bool RegistrySettingsKey::Flush() const {
-    return open_ && RegFlushKey(key_) == ERROR_SUCCESS;
+    return open_ && !readOnly_ && RegFlushKey(key_) == ERROR_SUCCESS;
 }
 
 void RegistrySettingsKey::Close() {
     if (key_ != nullptr) RegCloseKey(key_);
     key_ = nullptr;
     open_ = false;
+    readOnly_ = false;
 }
 
 bool RegistrySettingsKey::ReadBytes(const wchar_t* name, void* buffer, DWORD capacity) const {
@@ -55,7 +71,7 @@ bool RegistrySettingsKey::ReadBytes(const wchar_t* name, void* buffer, DWORD cap
 
 bool RegistrySettingsKey::WriteBytes(const wchar_t* name, DWORD type, const void* data,
                                      DWORD size) const {
-    if (!open_) return false;
+    if (!open_ || readOnly_) return false;
     return RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size) ==
            ERROR_SUCCESS;
 }

@@ -7,6 +7,14 @@
 
 #include "brindle/sdk/BrindleRegistry.h"
 
+// The product and host names of the module's settings sections.
+inline constexpr wchar_t kSettingsProduct[] = L"TOVFileIO";
+inline constexpr wchar_t kSettingsHost[] = L"Brindle";
+
+// Asks an options record for its defaults alone: it opens no section, so a
+// program that only reads what is stored creates nothing.
+struct DetachedRecord {};
+
 class RegistrySettingsKey {
 public:
     RegistrySettingsKey() = default;
@@ -16,8 +24,16 @@ public:
 
     // Creates or opens the key level by level; true when the section opened.
     bool Open(const std::wstring& product, const std::wstring& host, const std::wstring& section);
+    // Opens the section only when it exists, creating nothing, for reading:
+    // every write through it fails. False when there is no such section.
+    bool OpenExisting(const std::wstring& product, const std::wstring& host,
+                      const std::wstring& section);
     void Close();
     bool IsOpen() const { return open_; }
+
+    // The section's path below HKEY_CURRENT_USER.
+    static std::wstring SectionPath(const std::wstring& product, const std::wstring& host,
+                                    const std::wstring& section);
 
     // Each read returns false and leaves `value` unchanged when the key is
     // not open, the value is missing, or it does not fit its kind's buffer
@@ -60,5 +76,6 @@ private:
     bool WriteBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
 
     bool open_ = false;
+    bool readOnly_ = false;
     HKEY key_ = nullptr;
 };

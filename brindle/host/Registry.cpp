@@ -34,6 +34,20 @@ LONG RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD /*reserved*/, wchar_
     return ERROR_SUCCESS;
 }
 
+LONG RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD /*options*/, REGSAM /*access*/,
+                   HKEY* result) {
+    auto& store = RegistryStore::Instance();
+    RegistryKey* at = store.Resolve(key);
+    if (at == nullptr) return ERROR_INVALID_HANDLE;
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    const std::wstring_view path = subKey != nullptr ? subKey : L"";
+    at = brindle::host::FindKeyPath(*at, path);
+    if (at == nullptr) return ERROR_FILE_NOT_FOUND;
+    const auto levels = path.empty() ? 0 : std::count(path.begin(), path.end(), L'\\') + 1;
+    *result = store.Open(at, store.Depth(key) + static_cast<std::size_t>(levels));
+    return ERROR_SUCCESS;
+}
+
 LONG RegCloseKey(HKEY key) {
     auto& store = RegistryStore::Instance();
     if (store.Resolve(key) == nullptr) return ERROR_INVALID_HANDLE;

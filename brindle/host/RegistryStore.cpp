@@ -10,6 +10,7 @@
 #include <cstring>
 #include <cwctype>
 #include <string>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -202,6 +203,24 @@ bool RegistryStore::SaveMerged(std::string& error) {
     // The temporary file was made with the umask applied; give back what
     // it took away.
     if (existed) ::chmod(target.c_str(), mode);
+    return true;
+}
+
+bool RegistryStore::RemoveKey(std::wstring_view path) {
+    RegistryKey* key = path.empty() ? nullptr : FindKeyPath(currentUser_, path);
+    if (key == nullptr) return false;
+    std::vector<const RegistryKey*> pending{key};
+    std::unordered_set<const RegistryKey*> gone;
+    while (!pending.empty()) {
+        const RegistryKey* at = pending.back();
+        pending.pop_back();
+        gone.insert(at);
+        for (const auto& entry : at->subkeys) pending.push_back(entry.second.get());
+    }
+    std::erase_if(handles_,
+                  [&gone](const auto& handle) { return gone.count(handle.second.key) > 0; });
+    RemoveKeyPath(currentUser_, path);
+    MarkChanged();
     return true;
 }
 

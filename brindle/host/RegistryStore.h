@@ -61,6 +61,12 @@ struct RegistryKey {
 // kRegKeyMaxDepth levels below a root `depth` levels deep.
 RegistryKey* CreateKeyPath(RegistryKey& root, std::wstring_view path, std::size_t depth = 0,
                            std::size_t* created = nullptr);
+// The key at `path` below `root` (as above); null, creating nothing, when a
+// level is missing or a name is empty.
+RegistryKey* FindKeyPath(RegistryKey& root, std::wstring_view path);
+// Removes the key at `path` below `root` with everything below it; false
+// when there was no such key.
+bool RemoveKeyPath(RegistryKey& root, std::wstring_view path);
 // How many levels of `path` (as above) `root` lacks.
 std::size_t MissingKeys(const RegistryKey& root, std::wstring_view path);
 // A deep copy of `key` and everything below it.
@@ -107,6 +113,10 @@ public:
     // above; false when it could not (SaveError says why) or when the store
     // is kept in memory only.
     bool Save();
+    // Removes the key at `path` below HKEY_CURRENT_USER with everything
+    // below it, as a change to save like any other; handles open on those
+    // keys become invalid. False when there was no such key.
+    bool RemoveKey(std::wstring_view path);
     // Values set since the last save are written by the next SaveIfChanged
     // (a flush or close of a key, or the end of the program).
     void MarkChanged() { changed_ = true; }

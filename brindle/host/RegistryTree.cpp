@@ -78,6 +78,25 @@ RegistryKey* CreateKeyPath(RegistryKey& root, std::wstring_view path, std::size_
     return PathTo(root, path, depth, kRegKeyMaxDepth, created);
 }
 
+RegistryKey* FindKeyPath(RegistryKey& root, std::wstring_view path) {
+    RegistryKey* key = &root;
+    const bool named = EachName(path, [&](std::wstring_view part) {
+        const auto found = key->subkeys.find(std::wstring(part));
+        key = found == key->subkeys.end() ? nullptr : found->second.get();
+        return key != nullptr;
+    });
+    return named ? key : nullptr;
+}
+
+bool RemoveKeyPath(RegistryKey& root, std::wstring_view path) {
+    const std::size_t slash = path.rfind(L'\\');
+    const std::wstring_view parentPath =
+        slash == std::wstring_view::npos ? std::wstring_view() : path.substr(0, slash);
+    const std::wstring name(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+    RegistryKey* parent = FindKeyPath(root, parentPath);
+    return parent != nullptr && !name.empty() && parent->subkeys.erase(name) > 0;
+}
+
 std::size_t MissingKeys(const RegistryKey& root, std::wstring_view path) {
     const RegistryKey* key = &root;
     std::size_t missing = 0;

@@ -26,6 +26,7 @@ constexpr DWORD REG_QWORD = 11;
 
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+constexpr REGSAM KEY_READ = 0x20019;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
@@ -33,6 +34,9 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 LONG RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD reserved, wchar_t* keyClass,
                      DWORD options, REGSAM access, void* security, HKEY* result,
                      DWORD* disposition);
+// Opens the existing key `subKey` below `key` (an empty name: `key` itself)
+// and creates nothing: ERROR_FILE_NOT_FOUND when a level is missing.
+LONG RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD options, REGSAM access, HKEY* result);
 // Closes a key handle; changes not yet on disk are written first.
 LONG RegCloseKey(HKEY key);
 // Writes every change not yet on disk, in one durable save.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -88,6 +89,51 @@ TEST(RegistryStoreTest, EveryChangeIsSavedAndReadsBackExactly) {
     EXPECT_EQ(tovtest::ReadBytes(file), saved);
     RegCloseKey(key);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    RegistryStore::Instance().UseFile("");
+}
+
+// Opening an existing key creates nothing; removing a key is a change that
+// the merged save applies to the file as it is then, and it ends the
+// handles open on the keys removed.
+TEST(RegistryStoreTest, OpeningCreatesNothingAndRemovingMergesIntoTheFile) {
+    tovtest::ScratchDir dir;
+    const std::string file = (dir.Path() / "registry.reg").string();
+    RegistryStore::Instance().UseFile(file);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tovelund", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\\\X", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    HKEY kept = Create(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ImportHTR");
+    Set(kept, L"Animate", REG_BINARY, {0});
+    RegCloseKey(kept);
+    HKEY gone = Create(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ExportHTR\\Below");
+    Set(gone, L"Offset", REG_DWORD, {1, 0, 0, 0});
+    RegFlushKey(gone);
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\tovelund\\TOVFileIO\\Brindle\\ExportHTR",
+                            0, KEY_READ, &opened),
+              ERROR_SUCCESS);
+    HKEY below = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(opened, L"Below", 0, KEY_READ, &below), ERROR_SUCCESS);
+    EXPECT_EQ(Get(below, L"Offset"), (std::vector<BYTE>{1, 0, 0, 0}));
+
+    // Another run saves a value meanwhile; this one removes ExportHTR.
+    std::string other = tovtest::ReadBytes(file);
+    other.replace(other.find("\"Animate\"=hex:00"), 16, "\"Animate\"=hex:00\n\"Size\"=hex:02");
+    dir.Write("registry.reg", other);
+    EXPECT_FALSE(RegistryStore::Instance().RemoveKey(L"Software\\Tovelund\\Nothing"));
+    EXPECT_TRUE(RegistryStore::Instance().RemoveKey(
+        L"Software\\Tovelund\\TOVFileIO\\Brindle\\ExportHTR"));
+    EXPECT_TRUE(Get(below, L"Offset").empty());
+    EXPECT_EQ(RegCloseKey(below), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(opened), ERROR_INVALID_HANDLE);
+    ASSERT_TRUE(RegistryStore::Instance().Save());
+    const std::string saved = tovtest::ReadBytes(file);
+    EXPECT_EQ(saved.find("ExportHTR"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"Size\"=hex:02"), std::string::npos) << saved;
     RegistryStore::Instance().UseFile("");
 }
 

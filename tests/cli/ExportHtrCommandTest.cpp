@@ -7,16 +7,20 @@
 
 #include "htr/HTRFile.h"
 #include "tests/cli/RunCommand.h"
+#include "tests/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 using tovtest::RunCommand;
 
+// Each test keeps the dialogs' remembered options in a settings file of its
+// own, so what another test chose cannot change its runs.
 class ExportHtrCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
+    tovtest::ScratchSettings settings_;
 };
 
 TEST_F(ExportHtrCommandTest, WritesTheSelectedSkeletonAndLeavesTheSceneAlone) {
@@ -62,6 +66,46 @@ TEST_F(ExportHtrCommandTest, WritesTheSelectedSkeletonAndLeavesTheSceneAlone) {
     EXPECT_EQ(file.GetNumFrames(), 40u);
     EXPECT_EQ(file.GetDataFrameRate(), 60);
     EXPECT_EQ(tovtest::ReadBytes(scene), saved);
+}
+
+// When the selection gives the exporter no root, the command names the
+// nodes that would: top-level bones and nodes with a bone among their
+// children, as the exporter looks no deeper.
+TEST_F(ExportHtrCommandTest, ASelectionWithoutABoneNamesTheRootsToSelect) {
+    tovtest::ScratchDir dir;
+    const std::string bone =
+        R"("object": {"class_id": [683634317, 785164352], "super_class_id": 16})";
+    const std::string dummy = R"("object": {"class_id": [8872500, 0], "super_class_id": 80})";
+    const std::string scene =
+        dir.Write("s.json", R"({"format": "tovfileio-scene", "version": 1, "frame_rate": 30,
+            "animation_range": [0, 960], "nodes": [
+            {"name": "walk", "handle": 1, "parent": null, )" + dummy + R"(},
+            {"name": "Hips", "handle": 2, "parent": "walk", )" + bone + R"(},
+            {"name": "Box", "handle": 3, "parent": null, )" + dummy + R"(},
+            {"name": "Inner", "handle": 4, "parent": "Box"},
+            {"name": "Deep", "handle": 5, "parent": "Inner", )" + bone + R"(},
+            {"name": "take2", "handle": 6, "parent": null, )" + bone + R"(}]})")
+            .string();
+    const std::string roots = "; select one of: walk, take2 (--select NAME); nothing was written\n";
+    struct Case {
+        const char* name;
+        Arguments select;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {"nothing selected", {}, "tovfileio export-htr: nothing is selected" + roots},
+        {"a node without a bone child", {"--select", "Box"},
+         "tovfileio export-htr: the node selected is not a bone and has none among its "
+         "children" + roots},
+    };
+    for (const Case& c : cases) {
+        Arguments args = {"export-htr", (dir.Path() / "o.htr").string(), "--scene", scene};
+        args.insert(args.end(), c.select.begin(), c.select.end());
+        const auto run = RunCommand(args);
+        EXPECT_EQ(run.status, 1) << c.name;
+        const std::size_t last = run.err.rfind('\n', run.err.size() - 2);
+        EXPECT_EQ(run.err.substr(last + 1), c.lastLine) << c.name << "\n" << run.err;
+    }
 }
 
 }  // namespace

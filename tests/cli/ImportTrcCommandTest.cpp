@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "tests/cli/RunCommand.h"
+#include "tests/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -15,6 +16,7 @@ class ImportTrcCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
+    tovtest::ScratchSettings settings_;  // what the tests' dialogs remember
     const std::string samples_ = std::string(TOV_SOURCE_DIR) + "/samples/";
 };
 

@@ -103,7 +103,8 @@ TEST(InfoCommandTest, CommandLineErrorsAndHelp) {
         {{"frobnicate"}, 2, "", "tovfileio: unknown command 'frobnicate'\n"},
         {{"info"}, 2, "", "tovfileio info: FILE is required\n"},
         {{"info", "--jsn", "x.htr"}, 2, "",
-         "tovfileio info: The following argument was not expected: --jsn\n"
+         "tovfileio info: The following argument was not expected: --jsn (did you mean "
+         "--json?)\n"
          "Try 'tovfileio info --help'.\n"},
         {{"info", "--help"}, 0, "show what each file holds\nUsage: tovfileio info [OPTIONS] FILE",
          ""},

@@ -94,6 +94,18 @@ TEST(FrameTest, SettingsKeyReadsWhatFitsAndLeavesTheRest) {
     EXPECT_FALSE(again.ReadDouble(L"Missing", scale));
     EXPECT_EQ(text, L"kept");
     EXPECT_EQ(offset, -7);
+
+    // Opened only to read: a missing section is not made, nothing is written.
+    RegistrySettingsKey reader;
+    EXPECT_FALSE(reader.OpenExisting(kSettingsProduct, kSettingsHost, L"ImportHTR"));
+    ASSERT_TRUE(reader.OpenExisting(kSettingsProduct, kSettingsHost, L"ConvertGWM"));
+    EXPECT_TRUE(reader.ReadInt(L"Offset", offset));
+    EXPECT_FALSE(reader.WriteInt(L"Offset", 2));
+    EXPECT_FALSE(reader.Flush());
+    brindle::host::RegistryStore::Instance().UseFile((dir.Path() / "registry.reg").string());
+    EXPECT_TRUE(again.Open(kSettingsProduct, kSettingsHost, L"ConvertGWM"));
+    EXPECT_TRUE(again.ReadInt(L"Offset", offset) && offset == -7);
+    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "registry.reg").find("ImportHTR"), std::string::npos);
     brindle::host::RegistryStore::Instance().UseFile("");
 }
 
