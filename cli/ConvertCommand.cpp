@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "brindle/sdk/TextCodec.h"
@@ -45,10 +46,12 @@ const char kConvertFooter[] =
     "every file done and the reader's message for a file it refused. A file the\n"
     "reader refuses is named on standard error and gets no GWM file (an older\n"
     "one stays as it was); the others are still converted. The batch stops at a\n"
-    "GWM file that cannot be written; Ctrl-C stops it after the file being\n"
+    "GWM file that cannot be written; Ctrl-C stops it after the files being\n"
     "written, and the log's last line says so. A last line on standard error\n"
     "counts the files converted, failed and warned of. The exit status is 0\n"
-    "when every file was converted.\n"
+    "when every file was converted. --jobs N converts N files at once (the\n"
+    "machine's cores by default); the files, the log and every message are\n"
+    "the same as with --jobs 1, in the same order.\n"
     "\n"
     "OUT appears only when the whole file was written; an existing OUT is\n"
     "replaced then, and left as it was on any error or interruption. A link is\n"
@@ -79,6 +82,7 @@ struct ConvertOptions {
     bool strict = false;
     bool batch = false;
     bool noFilter = false;
+    std::optional<unsigned> jobs;  // --jobs: files converted at once
     std::string outputFolder;
     std::vector<std::string> files;  // IN OUT, or the sources of a batch
     std::string in;
@@ -302,6 +306,7 @@ GwmCommand GwmCommandOf(const ConvertOptions& options, const Settings& settings)
     command.strict = settings.strict;
     command.padAnyway = settings.headerFrames.value_or(false);
     command.maxOutput = settings.maxOutput;
+    command.jobs = options.jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
     return command;
 }
 
@@ -427,6 +432,7 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
     if (!options.batch) {
         if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
         if (options.noFilter) return usage("--no-filter goes with --batch");
+        if (options.jobs) return usage("--jobs goes with --batch");
         if (options.files.size() != 2) return usage("give IN and OUT (or --batch -o OUTDIR IN...)");
         options.in = options.files[0];
         options.out = options.files[1];
@@ -478,6 +484,10 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     command->add_option("-o,--output-folder", options->outputFolder,
                         "--batch: the folder for the GWM files and the log")
         ->type_name("OUTDIR");
+    command->add_option("-j,--jobs", options->jobs,
+                        "--batch: files converted at once (default: the machine's cores)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 256u));
     command->add_flag("--no-filter", options->noFilter,
                       "--batch: load the map but keep every marker under its TRC name");
     command->add_option("FILES", options->files,

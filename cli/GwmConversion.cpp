@@ -264,8 +264,9 @@ GwmRunResult RunBatch(const GwmCommand& command, const MarkerNameMap& map, Comma
     observer.SetOutputLimit(limit, &sizeLimit);
     Progress progress(io.err, total, ProcessBytesRead, "converting");
     TrcToGwmConversion conversion;
-    conversion.WriteOnAnotherThread(true);
-    return conversion.Run(sources, BatchSettings(command), map, RefusedSource::kSkip, observer);
+    conversion.WriteOnAnotherThread(command.jobs == 1);
+    return conversion.Run(sources, BatchSettings(command), map, RefusedSource::kSkip, observer,
+                          command.jobs);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ struct GwmCommand {
     bool strict = false;               // a file with warnings is not written
     bool padAnyway = false;            // --frames header: pad whatever the proportion
     std::optional<std::uint64_t> maxOutput;
+    unsigned jobs = 1;                 // batch: files converted at once
 };
 
 // Converts the sources into OUTDIR/NAME.gwm with OUTDIR/ConvertGWMLog.txt.

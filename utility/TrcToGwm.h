@@ -109,8 +109,18 @@ public:
     // Converts `sources` (at most kMaxGwmBatchFiles with `settings.Batch`,
     // else the first) as the settings say; the map renames and filters the
     // markers when `settings.Filter` is on.
+    //
+    // A batch that skips refused sources converts up to `jobs` files at
+    // once, each read and written on a thread of its own. The observer still
+    // hears of the files one at a time and in the order of `sources`, as a
+    // run of one job tells it: a file's findings reach it once the file is
+    // read, then its outcome; a file written before its turn is put in place
+    // only at its turn, and dropped unseen when the run ended before then.
+    // Cancelled() is asked before each file is started; the files already
+    // started are finished.
     GwmRunResult Run(const std::vector<std::wstring>& sources, const ConvertGWMSettings& settings,
-                     const MarkerNameMap& map, RefusedSource refused, GwmRunObserver& observer);
+                     const MarkerNameMap& map, RefusedSource refused, GwmRunObserver& observer,
+                     unsigned jobs = 1);
 
     // Where a batch writes the GWM file of `source`: the output folder and
     // the source's base name with ".gwm". A single file named after its
@@ -123,6 +133,25 @@ public:
 
 private:
     class FileRun;
+    class JobQueue;
+
+    // Reads a source through `fileRun`, its findings told to `findings`.
+    static void ReadSource(TRCFile& trc, FileRun& fileRun, GwmFileResult& file,
+                           ReadObserver* findings);
+    // What follows the read: the file refused, or finished and put in place;
+    // the log and the observer told. False when the run stops after it.
+    static bool FinishSource(TRCFile& trc, FileRun& fileRun, GwmFileResult& file,
+                             const ConvertGWMSettings& settings, RefusedSource refused,
+                             GwmRunObserver& observer);
+    static void ReportProgress(GwmRunObserver& observer, std::size_t done, std::size_t taken);
+    // One file after another; false when the run stopped or was cancelled.
+    bool RunInTurn(const std::vector<std::wstring>& sources, const ConvertGWMSettings& settings,
+                   const MarkerNameMap& map, RefusedSource refused, GwmRunObserver& observer,
+                   GwmRunResult& run);
+    // Up to `jobs` files at once (TrcToGwmJobs.cpp).
+    bool RunJobs(const std::vector<std::wstring>& sources, const ConvertGWMSettings& settings,
+                 const MarkerNameMap& map, GwmRunObserver& observer, unsigned jobs,
+                 GwmRunResult& run);
 
     // The header of the TRC file being read. It is reset after every file
     // and keeps the camera rate of the last file that gave one, so a source

@@ -225,4 +225,58 @@ TEST_F(ConvertBatchTest, FailuresEndTheRun) {
     }
 }
 
+// Several jobs give the run of one: the same files, log, messages and
+// status, in the same order, whichever file finishes first; a file that
+// cannot be written still stops the batch there, and files after it that
+// were already written are not put in place.
+TEST_F(ConvertBatchTest, AnyNumberOfJobsGivesTheRunOfOne) {
+    // Files of very different lengths, so that later ones finish first.
+    std::string longRows;
+    for (int frame = 3; frame <= 4000; ++frame) {
+        longRows += std::to_string(frame) + "\t0\t1\t2\t3\t4\t5\t6\n";
+    }
+    std::string longTrc = kTrc;
+    longTrc.replace(longTrc.find("60\t120\t2"), 9, "60\t120\t4000");
+    dir_.Write("in/long.trc", longTrc + longRows);
+    dir_.Write("in/a.trc", kTrc);
+    dir_.Write("in/bad.trc", "[Header]\nFileType htr\n");
+    dir_.Write("in/few.trc", longTrc);  // pads frames it lacks: warned of
+    dir_.Write("in/b.trc", kTrc);
+    dir_.Write("in/c.trc", kTrc);
+    const Arguments sources = {In("long.trc"), In("a.trc"), In("bad.trc"), In("few.trc"),
+                               In("b.trc"), In("c.trc")};
+    struct Run {
+        int status;
+        std::string err, files;
+    };
+    auto run = [&](const std::string& jobs, bool blocked) {
+        std::filesystem::remove_all(dir_.Path() / "out");
+        std::filesystem::create_directories(dir_.Path() / "out");
+        if (blocked) std::filesystem::create_directories(dir_.Path() / "out" / "b.gwm");
+        Arguments args = {"convert", "--batch", "--jobs", jobs, "-o", Out()};
+        args.insert(args.end(), sources.begin(), sources.end());
+        const auto result = RunCommand(args);
+        std::string files;
+        for (const char* name : {"ConvertGWMLog.txt", "long.gwm", "a.gwm", "bad.gwm", "few.gwm",
+                                 "c.gwm"}) {
+            const auto path = dir_.Path() / "out" / name;
+            files += std::string(name) + ":\n" + (std::filesystem::exists(path) ? ReadBytes(path) : "-") + "\n";
+        }
+        return Run{result.status, result.err, files};
+    };
+    for (const bool blocked : {false, true}) {
+        const Run one = run("1", blocked);
+        EXPECT_EQ(one.status, 1);
+        for (const char* jobs : {"2", "3", "6"}) {
+            const Run many = run(jobs, blocked);
+            EXPECT_EQ(many.status, one.status) << jobs << (blocked ? " blocked" : "");
+            EXPECT_EQ(many.err, one.err) << jobs << (blocked ? " blocked" : "");
+            EXPECT_EQ(many.files, one.files) << jobs << (blocked ? " blocked" : "");
+        }
+    }
+    // With b.gwm blocked the run stops there: c.gwm is never put in place.
+    EXPECT_NE(run("3", true).files.find("c.gwm:\n-\n"), std::string::npos);
+    EXPECT_EQ(RunCommand({"convert", "--jobs", "2", In("a.trc"), Out() + "/x.gwm"}).status, 2);
+}
+
 }  // namespace
