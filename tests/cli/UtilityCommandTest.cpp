@@ -118,8 +118,9 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
     }
 }
 
-// An MNM file onto a full disk: the creator says it failed (and keeps its
-// picks), the older file stays, the cause is said and the status is 1.
+// An MNM file onto a full disk: the chooser asks before it replaces the
+// file, the creator says it failed (and keeps its picks), the older file
+// stays, the cause is said and the status is 1.
 TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
     const auto disk = dir_.Path() / "disk";
     std::filesystem::create_directory(disk);
@@ -128,10 +129,13 @@ TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
     }
     const auto out = disk / "walk.mnm";
     dir_.Write("disk/walk.mnm", "precious");
-    const Result result = RunCommandWithInput({"mnm-create", "--scene", scene_, out.string()}, FullWalk());
+    const Result result =
+        RunCommandWithInput({"mnm-create", "--scene", scene_, out.string()}, FullWalk() + "y\n");
     EXPECT_EQ(tovtest::ReadBytes(out), "precious");
     ::umount2(disk.c_str(), MNT_DETACH);
     EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find(out.string() + " already exists. Replace it? [y/n] y\n"),
+              std::string::npos);
     EXPECT_NE(result.out.find("MNM File Creation Failed: Unable to open output file."),
               std::string::npos);
     EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
