@@ -12,6 +12,7 @@
 
 #include "brindle/host/FileChooser.h"
 #include "brindle/host/UiDriver.h"
+#include "brindle/host/scene/UtilityHost.h"
 #include "brindle/sdk/BrindleWindows.h"
 #include "brindle/sdk/TextCodec.h"
 
@@ -122,7 +123,7 @@ std::optional<std::vector<std::wstring>> AskForFiles(const FileDialogRequest& ch
     using namespace brindle::host;
     for (int answer = 0; answer < kMostAnswers; ++answer) {
         UiDriver* driver = CurrentUiDriver();
-        if (driver == nullptr) return std::nullopt;
+        if (driver == nullptr || HostClosed()) return std::nullopt;
         const auto chosen = driver->ChooseFiles(chooser);
         if (!chosen || chosen->empty()) return std::nullopt;
         std::vector<std::wstring> paths;

@@ -28,6 +28,11 @@ BOOL PeekMessageW(MSG* message, HWND /*window*/, UINT /*first*/, UINT /*last*/, 
     using namespace brindle::host;
     auto& peeked = Peeked();
     if (!peeked) {
+        // A closed host has nobody at its windows.
+        if (HostClosed()) {
+            ClearPickMode();
+            return FALSE;
+        }
         UiDriver* driver = CurrentUiDriver();
         // Only a running pick waits for the user; otherwise nothing is pending.
         PendingView pending{ModelessWindows(), PickModeActive(), PickModeActive()};
@@ -86,7 +91,7 @@ int RunEvents() {
     int count = 0;
     for (;;) {
         UiDriver* driver = CurrentUiDriver();
-        if (driver == nullptr) return count;
+        if (driver == nullptr || HostClosed()) return count;
         const auto event = driver->NextEvent({ModelessWindows(), PickModeActive(), true});
         if (!event) return count;
         DispatchEvent(*event);
