@@ -12,6 +12,7 @@
 #include "brindle/host/scene/UtilityHost.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
+#include "utility/StandardMarkerTable.h"
 #include "tests/support/PluginTestHost.h"
 
 namespace {
@@ -415,6 +416,71 @@ TEST_F(UtilityPanelTest, CreatorWalk) {
         }
     }
     EXPECT_TRUE(sawSkipEnabled);
+}
+
+// Every step of a walk answered with a pick of `node`, Skip where allowed.
+void WalkPicking(ScriptedDriver& driver, ULONG node) {
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        if (IsOptionalMarkerStep(step)) {
+            driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_SKIP);
+            continue;
+        }
+        driver.Pick(node);
+        if (step == kLeftWristStep || step == kRightWristStep) driver.Pick(node);
+    }
+}
+
+// In one panel session: a node whose name the map cannot hold is not picked
+// (the step is asked again); a walk whose save failed keeps its picks, but
+// they do not join the next walk's file; and each conversion uses the map
+// file chosen for it alone.
+TEST_F(UtilityPanelTest, CreatorAndConversionKeepWorkApart) {
+    SceneNode* blank = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"L Heel");
+    SceneNode* a = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"A");
+    SceneNode* b = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"B");
+    const auto trc = dir_.Write("walk.trc", kTrc);
+    const auto first = dir_.Write("first.mnm", "FIRST\tA\t\n");
+    const auto second = dir_.Write("second.mnm", "SECOND\tA\t\n");
+    const auto made = dir_.Path() / "made.mnm";
+    ScriptedDriver driver;
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
+    driver.Pick(blank->GetHandle()).Pick(a->GetHandle()).ClickIn(IDD_MNM_CREATOR, IDC_MNM_ABORT);
+    // A whole walk of A whose save fails: the picks are kept.
+    WalkPicking(driver, a->GetHandle());
+    driver.Files({tovtest::Wide(dir_.Path() / "no" / "such.mnm")});
+    WalkPicking(driver, b->GetHandle());
+    driver.Files({tovtest::Wide(made)});
+    std::string gwm[2];
+    for (const auto& map : {first, second}) {
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_BROWSE).Files({tovtest::Wide(map)});
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT).Files({tovtest::Wide(trc)});
+    }
+    // The two conversions write the same file: look at it between them.
+    class Watch : public brindle::host::ProgressSink {
+    public:
+        explicit Watch(std::string* copies, std::filesystem::path gwm) : copies_(copies), gwm_(gwm) {}
+        void Started(const std::wstring&) override {}
+        void Updated(int) override {}
+        void Ended() override { copies_[ends_++ % 2] = Slurp(gwm_); }
+    private:
+        std::string* copies_;
+        std::filesystem::path gwm_;
+        int ends_ = 0;
+    } watch(gwm, dir_.Path() / "walk.gwm");
+    auto* previous = brindle::host::SetProgressSink(&watch);
+    RunPanel(driver);
+    brindle::host::SetProgressSink(previous);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(driver.MissedPicks(), std::vector<ULONG>{blank->GetHandle()});
+    const std::string text = Slurp(made);
+    EXPECT_EQ(text.rfind("LFHD\tB\t\nLBHD\tB\t\n", 0), 0u) << text;
+    EXPECT_EQ(text.find("\tA\t"), std::string::npos);
+    // A's kept picks were given back when the second walk began.
+    EXPECT_EQ(a->GetWireColor(), kReleased);
+    EXPECT_EQ(b->GetWireColor(), kReleased);
+    EXPECT_NE(gwm[0].find("$Order\nFIRST \n"), std::string::npos) << gwm[0];
+    EXPECT_NE(gwm[1].find("$Order\nSECOND \n"), std::string::npos) << gwm[1];
 }
 
 TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
