@@ -10,6 +10,10 @@
 
 namespace brindle::host {
 
+// The folder a relative name is taken in: the chooser's starting folder,
+// or "." when it has none or that is no folder here.
+std::wstring ChooserFolder(const FileDialogRequest& chooser);
+
 // The file `given` means in `chooser`: a relative name is taken in the
 // chooser's starting folder (in the current folder when it has none, or
 // when that is no folder here), and a name without an extension gets the

@@ -50,11 +50,16 @@ bool HasExtension(const std::wstring& path) {
 
 }  // namespace
 
+std::wstring ChooserFolder(const FileDialogRequest& chooser) {
+    const std::wstring& folder = chooser.initialFolder;
+    return !folder.empty() && IsFolder(folder) ? folder : L".";
+}
+
 std::wstring ChosenPath(const FileDialogRequest& chooser, const std::wstring& given) {
     std::wstring path = given;
     if (!path.empty() && !IsSeparator(path.front())) {
-        const std::wstring& folder = chooser.initialFolder;
-        if (!folder.empty() && IsFolder(folder)) {
+        const std::wstring folder = ChooserFolder(chooser);
+        if (folder != L".") {
             path = folder + (IsSeparator(folder.back()) ? L"" : L"/") + path;
         } else if (NameStart(path) == 0) {
             path = L"./" + path;  // a bare name: the module cuts at the last "/"
