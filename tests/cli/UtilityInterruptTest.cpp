@@ -26,26 +26,6 @@ namespace {
 using tovtest::ReadBytes;
 using tovtest::ScratchDir;
 
-// Starts tovfileio with `args` and standard input `in`; its output goes to
-// "stdout" and "stderr" in `dir`, whose registry file it uses.
-pid_t Start(const std::vector<std::string>& args, int in, const ScratchDir& dir) {
-    const std::string out = (dir.Path() / "stdout").string();
-    const std::string err = (dir.Path() / "stderr").string();
-    const std::string registry = (dir.Path() / "registry.reg").string();
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    ::dup2(in, 0);
-    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
-    ::setenv("BRINDLE_REGISTRY_FILE", registry.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(TOVFILEIO_PATH)};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(TOVFILEIO_PATH, argv.data());
-    ::_exit(127);
-}
-
 // The exit status of a process that ended by itself; -1 when a signal ended it.
 int Exited(pid_t pid) {
     int status = 0;
@@ -70,13 +50,21 @@ protected:
     void SetUp() override {
         trc_ = ReadBytes(std::string(TOV_SOURCE_DIR) + "/samples/walk.trc");
         scene_ = (dir_.Path() / "s.json").string();
-        const std::string registry = "BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string();
-        const std::string module = std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH;
         const auto made = tovtest::RunProcess(
-            {"import-trc", dir_.Write("walk.trc", trc_).string(), "--scene", scene_}, dir_,
-            {.input = "", .env = {registry, module}});
+            {"import-trc", dir_.Write("walk.trc", trc_).string(), "--scene", scene_}, dir_, Options());
         ASSERT_EQ(made.status, 0) << made.err;
     }
+
+    // The module, and the registry file of the scratch folder.
+    tovtest::ProcessOptions Options(int input = -1) const {
+        tovtest::ProcessOptions options;
+        options.env = {"BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string(),
+                       std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH};
+        options.inputFd = input;
+        return options;
+    }
+    std::string Shown() const { return ReadBytes(dir_.Path() / ".process-out"); }
+    std::string Said() const { return ReadBytes(dir_.Path() / ".process-err"); }
 
     ScratchDir dir_;
     std::string trc_;
@@ -99,7 +87,7 @@ TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
                                 Click(IDC_CONVERT) + first.string() + "\n" + held.string() + "\n" +
                                 last.string() + "\n\nquit\n";
     const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
-    const pid_t pid = Start({"utility", "--scene", scene_}, in, dir_);
+    const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, Options(in));
     ::close(in);
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
     EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(out / "a.gwm"); }));
@@ -115,8 +103,8 @@ TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
             return true;
         },
         400);
-    EXPECT_EQ(Exited(pid), 130) << ReadBytes(dir_.Path() / "stderr");
-    EXPECT_NE(ReadBytes(dir_.Path() / "stderr").find("interrupted"), std::string::npos);
+    EXPECT_EQ(Exited(pid), 130) << Said();
+    EXPECT_NE(Said().find("interrupted"), std::string::npos);
 
     const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
     ASSERT_FALSE(log.empty());
@@ -134,10 +122,7 @@ TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
         EXPECT_NE(gwm.find("\n30\t"), std::string::npos);  // the last frame is there
     }
     // The panel closed and saved its settings.
-    const auto again = tovtest::RunProcess(
-        {"utility", "--scene", scene_}, dir_,
-        {.input = "", .env = {"BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string(),
-                              std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH}});
+    const auto again = tovtest::RunProcess({"utility", "--scene", scene_}, dir_, Options());
     EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos) << again.out;
     EXPECT_NE(again.out.find("1138 read-only \"" + out.string() + "\""), std::string::npos);
 }
@@ -149,22 +134,23 @@ TEST_F(UtilityInterruptTest, CreatorAbortsAtAPickPrompt) {
     const auto mnm = dir_.Path() / "walk.mnm";
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
-    const pid_t pid = Start({"mnm-create", "--scene", scene_, mnm.string()}, ends[0], dir_);
+    const pid_t pid =
+        tovtest::StartProcess({"mnm-create", "--scene", scene_, mnm.string()}, dir_, Options(ends[0]));
     ::close(ends[0]);
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
     const std::string typed = "n\nn\npick LFHD\n";
     EXPECT_EQ(::write(ends[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
     EXPECT_TRUE(WaitFor([&] {
-        const std::string shown = ReadBytes(dir_.Path() / "stdout");
+        const std::string shown = Shown();
         return shown.find("marker 2 of 43") != std::string::npos &&
                shown.size() >= 6 && shown.compare(shown.size() - 6, 6, "pick> ") == 0;
     }));
     ::kill(pid, SIGINT);
-    EXPECT_EQ(Exited(pid), 130) << ReadBytes(dir_.Path() / "stderr");
+    EXPECT_EQ(Exited(pid), 130) << Said();
     ::close(ends[1]);
     EXPECT_FALSE(std::filesystem::exists(mnm));
     EXPECT_EQ(ReadBytes(scene_), before);
-    EXPECT_EQ(ReadBytes(dir_.Path() / "stdout").find("marker 3 of 43"), std::string::npos);
+    EXPECT_EQ(Shown().find("marker 3 of 43"), std::string::npos);
 }
 
 }  // namespace
