@@ -140,7 +140,8 @@ void LineDriver::PickMissed(ULONG node) {
         Say("the viewport cannot pick that\n");
         return;
     }
-    const std::string why = hints_.pickRefusal ? hints_.pickRefusal(found->GetName()) : std::string();
+    const std::string why =
+        hints_.pickRefusal ? hints_.pickRefusal(found->GetName()) : std::string();
     const std::string name = EscapedName(found->GetName());
     Say(why.empty() ? "the viewport cannot pick " + name + "\n"
                     : name + " cannot be picked: " + why + "\n");

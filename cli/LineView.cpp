@@ -67,7 +67,8 @@ std::string DialogText(const DialogView& dialog) {
             case ControlKind::RadioButton: text += control.checked ? " [x] " : " [ ] "; break;
             default: text += " "; break;
         }
-        text += HoldsText(control.kind) ? "\"" + Escaped(Utf8(control.text)) + "\"" : Label(control);
+        text +=
+            HoldsText(control.kind) ? "\"" + Escaped(Utf8(control.text)) + "\"" : Label(control);
         if (!control.enabled) text += " (disabled)";
         text += "\n";
     }

@@ -105,7 +105,8 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     });
     panel.reset();  // saves the panel's settings
     if (InterruptAsCancel::Requested()) {
-        session.Error("interrupted: the panel closed with its settings saved; the scene was not changed");
+        session.Error(
+            "interrupted: the panel closed with its settings saved; the scene was not changed");
         return kExitInterrupted;
     }
     if (!run.Succeeded()) {

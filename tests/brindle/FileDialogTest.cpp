@@ -95,22 +95,26 @@ TEST(FileDialogTest, ChoosersKeepTheirFlagsPromises) {
     const DWORD many = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
     const DWORD ask = OFN_OVERWRITEPROMPT;
     const Case cases[] = {
-        {"in the starting folder", false, 0, here, {{{L"have.mnm"}}}, {here + L"/have.mnm"}, 1, L""},
+        {"in the starting folder", false, 0, here, {{{L"have.mnm"}}}, {here + L"/have.mnm"}, 1,
+         L""},
         {"a starting folder not here", false, 0, L"C:\\", {{{L"x.mnm"}}}, {L"./x.mnm"}, 1, L""},
         {"missing, asked again", false, must, here, {{{L"nope.mnm"}}, {{L"have.mnm"}}},
          {here + L"/have.mnm"}, 2, L"nope.mnm: no such file"},
         {"open: extension for a name that is no file", false, must, here, {{{L"have"}}},
          {here + L"/have.mnm"}, 1, L""},
-        {"save: extension added", true, ask, here, {{{L"new"}}}, {here + L"/new.mnm"}, 1, L""},
+        {"save: extension added", true, ask, here, {{{L"new"}}}, {here + L"/new.mnm"}, 1,
+         L""},
         {"save: replace declined", true, ask, here, {{{L"have"}}, {{}, IDNO}, {{L"other.x"}}},
          {here + L"/other.x"}, 2, here + L"/have.mnm already exists. Replace it?"},
-        {"save: replace agreed", true, ask, here, {{{L"have"}}, {{}, IDYES}}, {here + L"/have.mnm"}, 1,
-         here + L"/have.mnm already exists. Replace it?"},
-        {"save: nobody answers the question", true, ask, here, {{{L"have"}}}, {}, 2, L"Replace it?"},
+        {"save: replace agreed", true, ask, here, {{{L"have"}}, {{}, IDYES}},
+         {here + L"/have.mnm"}, 1, here + L"/have.mnm already exists. Replace it?"},
+        {"save: nobody answers the question", true, ask, here, {{{L"have"}}}, {}, 2,
+         L"Replace it?"},
         {"a folder", true, ask, here, {{{L"sub"}}, {{L"sub/new"}}}, {here + L"/sub/new.mnm"}, 2,
          L"sub is a folder"},
-        {"several, one missing", false, many, here, {{{L"have.mnm", L"nope"}}, {{L"have.mnm", L"plain"}}},
-         {here, L"have.mnm", L"plain"}, 2, L"/nope.mnm: no such file"},
+        {"several, one missing", false, many, here,
+         {{{L"have.mnm", L"nope"}}, {{L"have.mnm", L"plain"}}}, {here, L"have.mnm", L"plain"}, 2,
+         L"/nope.mnm: no such file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -115,8 +115,9 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
                       std::string::npos);
             EXPECT_NE(result.out.find("marker 11 of 43, second of two: Left wrist outer"),
                       std::string::npos);
-            EXPECT_NE(result.out.find("marker 43 of 43: Right prop top (RPRPT) (optional: click Skip)"),
-                      std::string::npos);
+            EXPECT_NE(
+                result.out.find("marker 43 of 43: Right prop top (RPRPT) (optional: click Skip)"),
+                std::string::npos);
         }
         if (std::string(c.name) == "no such node") {
             EXPECT_NE(result.out.find("no node Nope"), std::string::npos);
@@ -168,7 +169,8 @@ TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
 // a chooser took in the current folder would land there.
 class InFolder {
 public:
-    explicit InFolder(const std::filesystem::path& folder) : before_(std::filesystem::current_path()) {
+    explicit InFolder(const std::filesystem::path& folder)
+        : before_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
     ~InFolder() { std::filesystem::current_path(before_); }
@@ -200,10 +202,11 @@ TEST_F(UtilityCommandTest, QuitAndExitLeaveFromAnyPrompt) {
         {"exit at a pick", true, "n\nn\npick A\nexit\n", 1, 2},
         {"quit at the panel", false, enable + "quit\n", 0, 0},
         {"exit at the panel", false, enable + "exit\n", 0, 0},
-        {"quit at the creator's pick", false, enable + Click(IDC_MNM_CREATE) + "n\nn\nquit\n", 0, 1},
+        {"quit at the creator's pick", false, enable + Click(IDC_MNM_CREATE) + "n\nn\nquit\n", 0,
+         1},
         {"quit at a save chooser", false,
-         enable + Click(IDC_MNM_BROWSE) + map + "\n" + Click(IDC_TRC_NAME) + Click(IDC_CONVERT) + trc +
-             "\nquit\n",
+         enable + Click(IDC_MNM_BROWSE) + map + "\n" + Click(IDC_TRC_NAME) + Click(IDC_CONVERT) +
+             trc + "\nquit\n",
          0, 0},
     };
     for (const Case& c : cases) {
@@ -242,7 +245,8 @@ TEST_F(UtilityCommandTest, FileChoosersKeepTheirPromises) {
     dir_.Write("out/old.gwm", "old");
     const std::string input = Click(IDC_MNM_BROWSE) + dir_.Path().string() + "/mistyped.mnm\n" +
                               map + "\n" + Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" +
-                              Click(IDC_TRC_NAME) + Click(IDC_CONVERT) + trc + "\nold\nn\nnew\nquit\n";
+                              Click(IDC_TRC_NAME) + Click(IDC_CONVERT) + trc +
+                              "\nold\nn\nnew\nquit\n";
     const Result result = RunCommandWithInput({"utility", "--scene", scene_}, input);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.out.find(dir_.Path().string() +
@@ -283,8 +287,9 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
                                               "n\nn\npick L Heel\npick Cam\npick A\nquit\n");
     EXPECT_EQ(Count(result.out, "pickable nodes:"), Count(result.out, "pickable nodes: A\n"));
     EXPECT_EQ(Count(result.out, "pickable nodes: A\n"), 4u) << result.out;
-    EXPECT_NE(result.out.find("L Heel cannot be picked: an MNM file cannot hold a name with blanks"),
-              std::string::npos);
+    EXPECT_NE(
+        result.out.find("L Heel cannot be picked: an MNM file cannot hold a name with blanks"),
+        std::string::npos);
     EXPECT_NE(result.out.find("the viewport cannot pick Cam\n"), std::string::npos);
     EXPECT_EQ(Count(result.out, "marker 1 of 43: Left front head marker (LFHD)\n"), 3u);
     EXPECT_EQ(Count(result.out, "marker 2 of 43: Left back head marker (LBHD)\n"), 1u);

@@ -51,7 +51,8 @@ protected:
         trc_ = ReadBytes(std::string(TOV_SOURCE_DIR) + "/samples/walk.trc");
         scene_ = (dir_.Path() / "s.json").string();
         const auto made = tovtest::RunProcess(
-            {"import-trc", dir_.Write("walk.trc", trc_).string(), "--scene", scene_}, dir_, Options());
+            {"import-trc", dir_.Write("walk.trc", trc_).string(), "--scene", scene_}, dir_,
+            Options());
         ASSERT_EQ(made.status, 0) << made.err;
     }
 
@@ -123,7 +124,8 @@ TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
     }
     // The panel closed and saved its settings.
     const auto again = tovtest::RunProcess({"utility", "--scene", scene_}, dir_, Options());
-    EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos)
+        << again.out;
     EXPECT_NE(again.out.find("1138 read-only \"" + out.string() + "\""), std::string::npos);
 }
 
@@ -134,8 +136,8 @@ TEST_F(UtilityInterruptTest, CreatorAbortsAtAPickPrompt) {
     const auto mnm = dir_.Path() / "walk.mnm";
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
-    const pid_t pid =
-        tovtest::StartProcess({"mnm-create", "--scene", scene_, mnm.string()}, dir_, Options(ends[0]));
+    const pid_t pid = tovtest::StartProcess({"mnm-create", "--scene", scene_, mnm.string()}, dir_,
+                                            Options(ends[0]));
     ::close(ends[0]);
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
     const std::string typed = "n\nn\npick LFHD\n";

@@ -79,8 +79,9 @@ TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
         std::wstring name;
         bool held;
     } names[] = {
-        {L"Head1", true}, {L"N\u00e9ck", true}, {L"a\u00a0b", true}, {L"ana:head1", true},
-        {L"L Heel", false}, {L"", false}, {L"tab\there", false}, {L"end\r", false}, {L" lead", false},
+        {L"Head1", true},      {L"N\u00e9ck", true}, {L"a\u00a0b", true},
+        {L"ana:head1", true},  {L"L Heel", false},   {L"", false},
+        {L"tab\there", false}, {L"end\r", false},    {L" lead", false},
     };
     ScratchDir dir;
     for (const auto& n : names) {

@@ -459,7 +459,7 @@ TEST_F(UtilityPanelTest, CreatorAndConversionKeepWorkApart) {
     // The two conversions write the same file: look at it between them.
     class Watch : public brindle::host::ProgressSink {
     public:
-        explicit Watch(std::string* copies, std::filesystem::path gwm) : copies_(copies), gwm_(gwm) {}
+        Watch(std::string* copies, std::filesystem::path gwm) : copies_(copies), gwm_(gwm) {}
         void Started(const std::wstring&) override {}
         void Updated(int) override {}
         void Ended() override { copies_[ends_++ % 2] = Slurp(gwm_); }
@@ -544,7 +544,9 @@ TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
 // is taken, and what was done before it is saved with the panel.
 TEST_F(UtilityPanelTest, ClosingTheHostEndsThePanelsEvents) {
     ScriptedDriver driver;
-    driver.ClickIn(IDD_UTILITY_PAGE, IDC_BATCH).ExitHost().ClickIn(IDD_UTILITY_PAGE, IDC_OFFSET_ENABLE);
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ExitHost()
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OFFSET_ENABLE);
     const DialogView page = RunPanel(driver);
     EXPECT_TRUE(Control(page, IDC_BATCH).checked);
     EXPECT_FALSE(Control(page, IDC_OFFSET_ENABLE).checked);
