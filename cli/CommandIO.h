@@ -22,6 +22,9 @@ using Arguments = std::vector<std::string>;
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;   // the command line itself is wrong
+// Stopped by Ctrl-C taken as a cancel, with its work put in order first
+// (128 + SIGINT, what a shell shows for a program Ctrl-C ends).
+constexpr int kExitInterrupted = 130;
 
 // Runs tovfileio with the arguments after the program name.
 int RunTovfileio(const Arguments& args, const CommandIO& io);

@@ -1,6 +1,7 @@
 #include "cli/HostProgress.h"
 
 #include "brindle/sdk/TextCodec.h"
+#include "cli/InterruptCleanup.h"
 
 void HostProgressBar::Started(const std::wstring& title) {
     percent_ = 0;
@@ -8,3 +9,5 @@ void HostProgressBar::Started(const std::wstring& title) {
         terminal_, 100, [this] { return static_cast<std::uint64_t>(percent_.load()); },
         TextCodec::EncodeUtf8(title));
 }
+
+bool HostProgressBar::Cancelled() { return InterruptAsCancel::Requested(); }

@@ -1,6 +1,6 @@
 // The host's progress display on the command line: a plug-in's progress,
 // drawn as a bar on standard error when it is a terminal, for as long as the
-// plug-in keeps the display open.
+// plug-in keeps the display open, and its cancel.
 #pragma once
 
 #include <atomic>
@@ -24,6 +24,9 @@ public:
     void Started(const std::wstring& title) override;
     void Updated(int percent) override { percent_ = percent < 0 ? 0 : percent; }
     void Ended() override { bar_.reset(); }
+    // Ctrl-C, while a command takes it as a cancel (InterruptAsCancel), is
+    // the host's cancel.
+    bool Cancelled() override;
 
 private:
     std::FILE* terminal_;

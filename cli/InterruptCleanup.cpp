@@ -152,4 +152,6 @@ InterruptAsCancel::InterruptAsCancel(const char* notice) {
 
 InterruptAsCancel::~InterruptAsCancel() { gCancelNotice.store(nullptr); }
 
-bool InterruptAsCancel::Requested() { return gCancelRequested != 0; }
+bool InterruptAsCancel::Requested() {
+    return gCancelNotice.load() != nullptr && gCancelRequested != 0;
+}

@@ -39,5 +39,7 @@ public:
     InterruptAsCancel(const InterruptAsCancel&) = delete;
     InterruptAsCancel& operator=(const InterruptAsCancel&) = delete;
 
+    // Whether a signal asked to stop since the living InterruptAsCancel
+    // began (false while none lives).
     static bool Requested();
 };

@@ -2,25 +2,51 @@
 // every window, question, chooser and pick is shown as text on the output,
 // and one line of input answers it. Runs out of input end what is open, as
 // a script that runs out does, so nothing waits forever.
+//
+// "quit", at any prompt, leaves: from then on every question is answered
+// no, every dialog is cancelled, every chooser too, and the host is handed
+// no more events, so the command comes to its end. Ctrl-C, while the command
+// takes it as a cancel (InterruptAsCancel), leaves the same way.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "brindle/host/UiDriver.h"
 
+struct LineAnswer;
+
+// What the command running the driver knows of the module's windows.
+struct LineDriverHints {
+    // Leaving while the window made from template `quitWindow` is open
+    // clicks `quitControl` in it (the way out the window itself offers).
+    int quitWindow = 0;
+    int quitControl = 0;
+    // A line said before each pick prompt, say which step it is; empty for
+    // none.
+    std::function<std::string(const brindle::host::PendingView&)> pickCaption;
+    // Why the node named `name` cannot be picked, said when the viewport
+    // missed it; empty: the viewport's own refusal is said.
+    std::function<std::string(const std::wstring& name)> pickRefusal;
+};
+
 class LineDriver : public brindle::host::UiDriver {
 public:
-    LineDriver(std::FILE* in, std::FILE* out) : in_(in), out_(out) {}
+    LineDriver(std::FILE* in, std::FILE* out);
 
-    // Answers the save dialog titled `title` with `path` instead of asking,
-    // as long as input has not ended (a session cut short saves nothing).
+    void SetHints(LineDriverHints hints) { hints_ = std::move(hints); }
+    // Answers the first save dialog titled `title` with `path` instead of
+    // asking, as long as input has not ended (a session cut short saves
+    // nothing). The chooser takes it as it takes a typed name.
     void PresetSaveFile(std::wstring title, std::wstring path) {
         presetTitle_ = std::move(title);
         presetPath_ = std::move(path);
     }
+    // Whether the person asked to leave (quit, Ctrl-C).
+    bool Leaving() const { return leaving_; }
 
     int AnswerMessageBox(const brindle::host::MessageBoxRequest& request) override;
     std::optional<brindle::host::DialogAction> NextDialogAction(
@@ -31,18 +57,38 @@ public:
     std::optional<brindle::host::HostEvent> NextEvent(
         const brindle::host::PendingView& pending) override;
     void PickMissed(ULONG node) override;
+    void DialogClosed(const brindle::host::DialogView& /*dialog*/, INT_PTR /*result*/) override {
+        leftDialog_ = nullptr;
+    }
 
 private:
-    // The next line, none at the end of input.
+    // The next line, none at the end of input or when leaving (Ctrl-C).
     std::optional<std::string> ReadLine(const std::string& prompt);
     void Say(const std::string& text);
-    void Show(const brindle::host::DialogView& dialog);
-    void ShowPickable();
+    // Says what `answer` (exit, help, a mistake) means where it is not an
+    // answer to the prompt; quit starts leaving instead.
+    void NotHere(const LineAnswer& answer);
+    // The answer of one who leaves.
+    std::optional<brindle::host::DialogAction> LeaveDialog(const brindle::host::DialogView& dialog);
+    std::optional<brindle::host::HostEvent> LeaveEvents(const brindle::host::PendingView& pending);
+    // One name typed at a file chooser, checked as the chooser will.
+    std::optional<std::wstring> ReadChosenFile(const brindle::host::FileDialogRequest& request,
+                                               const std::string& prompt);
+    void ShowPending(const brindle::host::PendingView& pending);
+    // The event an answer typed during the host's wait means; none when it
+    // means none (it was said why).
+    std::optional<brindle::host::HostEvent> EventOf(const LineAnswer& answer,
+                                                    const brindle::host::PendingView& pending);
 
     std::FILE* in_;
     std::FILE* out_;
+    LineDriverHints hints_;
     std::wstring presetTitle_;
     std::wstring presetPath_;
     std::wstring lastShown_;
     bool inputEnded_ = false;
+    bool leaving_ = false;
+    HWND leftDialog_ = nullptr;  // the dialog last left, and how often
+    int leaveTries_ = 0;
+    int quitClicks_ = 0;
 };

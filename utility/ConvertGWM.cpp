@@ -176,6 +176,8 @@ bool ConvertGWM::ConvertTRCFiles(Interface* host) {
     host_ = host;
     if (host == nullptr) return false;
     // The map is loaded whether or not it filters; without it nothing runs.
+    // It is the file chosen now, read anew: never added to an earlier one.
+    map_.Clear();
     if (!map_.ReadMNMFile(settings_.MNMPath)) return false;
     std::vector<std::wstring> sources;
     TextFile::Writer log;
@@ -239,19 +241,22 @@ void ConvertGWM::Redraw() {
 
 void ConvertGWM::ReleaseLast() {
     MarkerNameMapEntry entry;
-    if (!map_.TakeLast(entry) || host_ == nullptr) return;
+    if (!picks_.TakeLast(entry) || host_ == nullptr) return;
     if (INode* node = host_->GetINodeByHandle(entry.nodeHandle)) {
         node->SetWireColor(kReleasedWireColor);
     }
 }
 
 void ConvertGWM::ReleaseAll() {
-    while (!map_.Entries().empty()) ReleaseLast();
+    while (!picks_.Entries().empty()) ReleaseLast();
 }
 
 bool ConvertGWM::CreateMNM(Interface* host) {
     host_ = host;
     if (host == nullptr) return false;
+    // A walk starts with no picks: those an earlier walk kept when its save
+    // failed are given back first, so that they do not join this file.
+    ReleaseAll();
     const MessageReporter& reporter = MessageReporter::Module();
     const std::wstring optional = GetResourceStringAsMSTR(IDS_PICK_OPTIONAL);
     leftWristStick_ = reporter.Ask(L"Are you using a left wrist stick?", optional);
@@ -269,7 +274,7 @@ bool ConvertGWM::CreateMNM(Interface* host) {
     // Cancelled or failed, the picks stay in the map and keep their colour.
     if (!dialog.Save()) return false;
     const std::wstring status = GetResourceStringAsMSTR(IDS_MNM_STATUS);
-    if (!map_.WriteMNMFile(dialog.Buffer().data())) {
+    if (!picks_.WriteMNMFile(dialog.Buffer().data())) {
         reporter.Report(GetResourceStringAsMSTR(IDS_MNM_OPEN_FAILED), status);
         return false;
     }
@@ -333,7 +338,7 @@ bool ConvertGWM::PickMarker(const wchar_t* code) {
     }
     INode* node = pick.pickedNode;
     if (node == nullptr) return false;
-    map_.Append({code, node->GetName(), node->GetHandle()});
+    picks_.Append({code, node->GetName(), node->GetHandle()});
     node->SetWireColor(kPickedWireColor);
     Redraw();
     return true;

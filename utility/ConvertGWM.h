@@ -45,6 +45,7 @@ public:
     bool PickMarker(const wchar_t* code);
 
     ConvertGWMSettings& Settings() { return settings_; }
+    // The map of the last conversion, read from MNMPath when it began.
     MarkerNameMap& Map() { return map_; }
 
     // The creator dialog's buttons.
@@ -61,13 +62,16 @@ private:
     bool ChooseSources(Interface* host, std::vector<std::wstring>& sources, TextFile::Writer& log);
     // Walks the standard markers; false when the walk was aborted.
     bool RunMarkerWalk();
-    // Takes the last map entry off and gives its node the released colour.
+    // Takes the last pick off and gives its node the released colour.
     void ReleaseLast();
     void ReleaseAll();
     void Redraw();
 
     Interface* host_ = nullptr;
     MarkerNameMap map_;
+    // The creator's picks, with their nodes; kept (and coloured) when the
+    // save failed, until the next walk begins.
+    MarkerNameMap picks_;
     TrcToGwmConversion conversion_;
     RegistrySettingsKey key_;
     ConvertGWMSettings settings_;

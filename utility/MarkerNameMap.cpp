@@ -1,5 +1,6 @@
 #include "utility/MarkerNameMap.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "brindle/sdk/TextCodec.h"
@@ -35,6 +36,10 @@ bool MarkerNameMap::ReadMNMFile(const std::wstring& path) {
         entries_.push_back({std::wstring(gwmName), std::wstring(trcName), 0});
     }
     return true;
+}
+
+bool MarkerNameMap::CanHoldName(const std::wstring& name) {
+    return !name.empty() && std::none_of(name.begin(), name.end(), IsWhiteSpace);
 }
 
 bool MarkerNameMap::WriteMNMFile(const std::wstring& path) const {

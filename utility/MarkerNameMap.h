@@ -32,6 +32,10 @@ public:
     // other marker is excluded.
     void ApplyFilter(TRCFile& trc) const;
 
+    // Whether a TRC name written to an MNM file reads back as itself: not
+    // empty and without white space, at which the reader splits a line.
+    static bool CanHoldName(const std::wstring& name);
+
     void Append(MarkerNameMapEntry entry) { entries_.push_back(std::move(entry)); }
     // Takes the last entry off; false when the map is empty.
     bool TakeLast(MarkerNameMapEntry& entry);

@@ -1,5 +1,7 @@
 #include "utility/PickControlNode.h"
 
+#include "utility/MarkerNameMap.h"
+
 BOOL PickControlNode::HitTest(Interface* host, HWND window, ViewExp* /*view*/, IPoint2 point,
                               int /*flags*/) {
     return host != nullptr && host->PickNode(window, point, this) != nullptr ? TRUE : FALSE;
@@ -23,6 +25,10 @@ void PickControlNode::ExitMode(Interface* /*host*/) { active = false; }
 
 BOOL PickControlNode::Filter(INode* node) {
     if (node == nullptr) return FALSE;
+    // The creator writes the node's name into an MNM file: a name the file
+    // cannot give back (a blank in it) would be a marker lost later.
+    const wchar_t* name = node->GetName();
+    if (name == nullptr || !MarkerNameMap::CanHoldName(name)) return FALSE;
     // The object the node shows; hidden nodes count as well.
     Object* object = node->GetObjectRef();
     if (object == nullptr) return FALSE;

@@ -1,6 +1,7 @@
 // The viewport pick mode of the MNM creator: a click on a geometric object,
-// a shape or a helper picks that node; a right click ends the mode without
-// one. The creator reads the outcome from the three fields.
+// a shape or a helper whose name an MNM file can hold picks that node; a
+// right click ends the mode without one. The creator reads the outcome from
+// the three fields.
 #pragma once
 
 #include "brindle/sdk/Interface.h"
@@ -13,7 +14,8 @@ public:
     void EnterMode(Interface* host) override;
     void ExitMode(Interface* host) override;
     PickNodeCallback* GetFilter() override { return this; }
-    // Accepts geometric objects, shapes and helpers; never cameras or lights.
+    // Accepts geometric objects, shapes and helpers; never cameras or lights,
+    // nor a node whose name has a blank (see MarkerNameMap::CanHoldName).
     BOOL Filter(INode* node) override;
 
     bool active = false;

@@ -83,8 +83,9 @@ struct PendingView {
 
 // Carries out one event as the message pump does.
 void DispatchEvent(const HostEvent& event);
-// Hands the user's events to the host until the driver has none: the main
-// loop of a program that shows modeless windows. Returns the events run.
+// Hands the user's events to the host until the driver has none or the
+// host is closed: the main loop of a program that shows modeless windows.
+// Returns the events run.
 int RunEvents();
 
 class UiDriver {

@@ -164,8 +164,13 @@ bool Reader::Open(const std::wstring& path, int /*codePage*/, int /*lineEndMode*
         openError_ = ENOENT;
         return false;
     }
-    errno = 0;
-    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    // A signal the program takes as a cancel (Ctrl-C in tovfileio's panel)
+    // may break off the wait for a FIFO's writer: the file is opened still.
+    std::FILE* file = nullptr;
+    do {
+        errno = 0;
+        file = std::fopen(nativePath.c_str(), "rb");
+    } while (file == nullptr && errno == EINTR);
     if (file == nullptr) {
         openError_ = errno != 0 ? errno : EIO;
         return false;
@@ -290,7 +295,15 @@ std::size_t Reader::ReadSource(unsigned char* into, std::size_t wanted) {
         capped
             ? static_cast<std::size_t>(std::min<std::uint64_t>(wanted, byteLimit_ - sourceBytes_))
             : wanted;
-    const std::size_t got = allowed != 0 ? std::fread(into, 1, allowed, file_) : 0;
+    std::size_t got = 0;
+    for (;;) {
+        errno = 0;
+        got += std::fread(into + got, 1, allowed - got, file_);
+        // A signal handled while a FIFO or a terminal had nothing yet breaks
+        // off the read; it goes on from where it was.
+        if (got == allowed || std::ferror(file_) == 0 || errno != EINTR) break;
+        std::clearerr(file_);
+    }
     sourceBytes_ += got;
     if (got < allowed) {
         if (std::ferror(file_) != 0)

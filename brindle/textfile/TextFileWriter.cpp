@@ -157,7 +157,10 @@ bool Writer::Start(const std::wstring& path, bool inPlace) {
     if (!regularTarget_) {
         // A device or a FIFO takes the bytes as they come.
         inPlace_ = true;
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        // A handled signal may break off the wait for a FIFO's reader.
+        do {
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        } while (fd_ < 0 && errno == EINTR);
     } else if ((folder_ = ::open(FolderOf(target_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) < 0) {
         error_ = errno;
         return false;

@@ -1,13 +1,17 @@
 // The headless open dialog's answer as the module reads it: the buffer of
 // one full path, or of a folder and the names below it, and the offset of
-// the first name.
+// the first name; and what the choosers do with a name before the module
+// sees it, as their flags promise.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "brindle/host/ScriptedDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
+#include "brindle/sdk/TextCodec.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -60,6 +64,92 @@ TEST(FileDialogTest, AnswersAsTheModuleReadsThem) {
         // once; no case here has one.
         EXPECT_EQ(Strings(buffer.data()), c.buffer);
         EXPECT_EQ(request.nFileOffset, c.offset);
+    }
+}
+
+// A file chooser's promises: the starting folder for a relative name, the
+// default extension, a file that must exist, no file replaced without a
+// yes, no folder taken as a file. A refused answer is said (a message box
+// titled as the chooser) and the chooser asks again.
+TEST(FileDialogTest, ChoosersKeepTheirFlagsPromises) {
+    tovtest::ScratchDir dir;
+    dir.Write("have.mnm", "x");
+    dir.Write("plain", "x");
+    std::filesystem::create_directory(dir.Path() / "sub");
+    const std::wstring here = tovtest::Wide(dir.Path());
+    struct Step {
+        std::vector<std::wstring> files;
+        int answer = 0;  // else a reply to a question
+    };
+    struct Case {
+        const char* name;
+        bool save;
+        DWORD flags;
+        std::wstring folder;  // the starting folder
+        std::vector<Step> steps;
+        std::vector<std::wstring> buffer;  // empty: cancelled
+        std::size_t choosers;              // times the driver was asked
+        std::wstring message;              // in the one message shown; empty: none
+    };
+    const DWORD must = OFN_FILEMUSTEXIST;
+    const DWORD many = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+    const DWORD ask = OFN_OVERWRITEPROMPT;
+    const Case cases[] = {
+        {"in the starting folder", false, 0, here, {{{L"have.mnm"}}}, {here + L"/have.mnm"}, 1,
+         L""},
+        {"a starting folder not here", false, 0, L"C:\\", {{{L"x.mnm"}}}, {L"./x.mnm"}, 1, L""},
+        {"missing, asked again", false, must, here, {{{L"nope.mnm"}}, {{L"have.mnm"}}},
+         {here + L"/have.mnm"}, 2, L"nope.mnm: no such file"},
+        {"open: extension for a name that is no file", false, must, here, {{{L"have"}}},
+         {here + L"/have.mnm"}, 1, L""},
+        {"save: extension added", true, ask, here, {{{L"new"}}}, {here + L"/new.mnm"}, 1,
+         L""},
+        {"save: replace declined", true, ask, here, {{{L"have"}}, {{}, IDNO}, {{L"other.x"}}},
+         {here + L"/other.x"}, 2, here + L"/have.mnm already exists. Replace it?"},
+        {"save: replace agreed", true, ask, here, {{{L"have"}}, {{}, IDYES}},
+         {here + L"/have.mnm"}, 1, here + L"/have.mnm already exists. Replace it?"},
+        {"save: nobody answers the question", true, ask, here, {{{L"have"}}}, {}, 2,
+         L"Replace it?"},
+        {"a folder", true, ask, here, {{{L"sub"}}, {{L"sub/new"}}}, {here + L"/sub/new.mnm"}, 2,
+         L"sub is a folder"},
+        {"several, one missing", false, many, here,
+         {{{L"have.mnm", L"nope"}}, {{L"have.mnm", L"plain"}}}, {here, L"have.mnm", L"plain"}, 2,
+         L"/nope.mnm: no such file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedDriver driver;
+        for (const Step& step : c.steps) {
+            if (step.answer != 0) {
+                driver.Answer(step.answer);
+            } else {
+                driver.Files(step.files);
+            }
+        }
+        auto* previous = brindle::host::SetUiDriver(&driver);
+        std::vector<wchar_t> buffer(1000, L'\x7F');
+        OPENFILENAMEW request{};
+        request.lpstrFile = buffer.data();
+        request.nMaxFile = static_cast<DWORD>(buffer.size());
+        request.lpstrTitle = L"Choose";
+        request.lpstrDefExt = L"mnm";
+        request.lpstrInitialDir = c.folder.c_str();
+        request.Flags = c.flags;
+        const BOOL chosen = c.save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+        brindle::host::SetUiDriver(previous);
+        brindle::host::TakeUiProblems();
+        EXPECT_TRUE(driver.Finished());
+        EXPECT_EQ(driver.FileDialogs().size(), c.choosers);
+        ASSERT_EQ(driver.MessageBoxes().size(), c.message.empty() ? 0u : 1u);
+        if (!c.message.empty()) {
+            EXPECT_NE(driver.MessageBoxes()[0].text.find(c.message), std::wstring::npos)
+                << TextCodec::EncodeUtf8(driver.MessageBoxes()[0].text);
+            EXPECT_EQ(driver.MessageBoxes()[0].caption, L"Choose");
+        }
+        ASSERT_EQ(chosen != FALSE, !c.buffer.empty());
+        if (!c.buffer.empty()) {
+            EXPECT_EQ(Strings(buffer.data()), c.buffer);
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "brindle/sdk/TextFile.h"
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -10,6 +11,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "brindle/sdk/TextCodec.h"
@@ -260,6 +264,50 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
     ASSERT_TRUE(reader.OpenMemory(memory));
     EXPECT_EQ(*reader.ReadLine(), L"more than four bytes");
     EXPECT_FALSE(reader.LimitReached());
+}
+
+extern "C" void IgnoreSignal(int) {}
+
+// A signal that a program handles (tovfileio's panel takes Ctrl-C as a
+// cancel) comes while the reader waits for a FIFO's writer and again while
+// it waits for more bytes: the file opens and reads whole all the same.
+TEST(TextFileReaderTest, HandledSignalsDoNotCutAFifoShort) {
+    tovtest::ScratchDir dir;
+    const auto fifo = dir.Path() / "held";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct sigaction action {}, previous {};
+    action.sa_handler = IgnoreSignal;  // no SA_RESTART: waits are broken off
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    const pthread_t reading = ::pthread_self();
+    std::thread feed([&fifo, reading] {
+        const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+        pause();
+        ::pthread_kill(reading, SIGUSR1);  // the reader waits in its open
+        pause();
+        // A reader that gave up is no longer there to be written to.
+        int fd = -1;
+        for (int i = 0; i < 100 && fd < 0; ++i) {
+            fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (fd < 0) return;
+        ::fcntl(fd, F_SETFL, 0);
+        EXPECT_EQ(::write(fd, "ab\n", 3), 3);
+        pause();
+        ::pthread_kill(reading, SIGUSR1);  // the reader waits for more bytes
+        pause();
+        EXPECT_EQ(::write(fd, "cd\n", 3), 3);
+        ::close(fd);
+    });
+    TextFile::Reader reader;
+    Lines lines;
+    if (reader.Open(tovtest::Wide(fifo))) {
+        while (const std::wstring* line = reader.ReadLine()) lines.push_back(*line);
+    }
+    feed.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_EQ(lines, (Lines{L"ab", L"cd"}));
 }
 
 TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {

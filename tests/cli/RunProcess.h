@@ -23,6 +23,7 @@ struct ProcessResult {
 
 struct ProcessOptions {
     std::string input;                 // standard input
+    int inputFd = -1;                  // else standard input is this descriptor (a pipe)
     std::vector<std::string> env;      // NAME=VALUE set for the process
     long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes; -1: as inherited
 };
@@ -36,7 +37,7 @@ inline pid_t StartProcess(const std::vector<std::string>& args, const ScratchDir
     const std::string err = (scratch.Path() / ".process-err").string();
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
-    ::dup2(::open(in.c_str(), O_RDONLY), 0);
+    ::dup2(options.inputFd >= 0 ? options.inputFd : ::open(in.c_str(), O_RDONLY), 0);
     ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     for (const std::string& assignment : options.env) ::putenv(const_cast<char*>(assignment.c_str()));

@@ -1,7 +1,8 @@
 #!/bin/sh
 # tovfileio mnm-create at a real terminal: tmux types the answers into a
 # session and reads the screen. One session picks (with a right click, Back
-# and Skip) and writes the file; another aborts and writes nothing.
+# and Skip) and writes the file; others abort, quit, or are stopped by
+# Ctrl-C, and write nothing.
 # Usage: mnm_create_terminal.sh TOVFILEIO MODULE
 set -eu
 TOV=$1
@@ -14,16 +15,24 @@ export BRINDLE_REGISTRY_FILE="$WORK/registry.reg"
 printf 'PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\n100\t100\t1\t3\tmm\t100\t1\t1\nFrame#\tTime\tA\t\t\tB\t\t\tC\t\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n1\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n' >"$WORK/t.trc"
 "$TOV" import-trc "$WORK/t.trc" --scene "$WORK/s.json" >/dev/null
 
-# Runs mnm-create in a terminal of its own, types every line of $2, waits
-# for the command to end and leaves the screen in $WORK/$1.screen.
-session() {
+# Runs mnm-create in a terminal of its own and types every line of $2. The
+# shell around it takes Ctrl-C with a trap of its own (not ignoring it, which
+# the command would inherit), so that it outlives the command and writes
+# its status.
+start() {
     name=$1
     tmux -L "$SOCKET" -f /dev/null new-session -d -s "$name" -x 120 -y 50 \
-        "'$TOV' mnm-create --scene '$WORK/s.json' '$WORK/$name.mnm'; echo \$? >'$WORK/$name.status'; sleep 60"
+        "trap true INT; '$TOV' mnm-create --scene '$WORK/s.json' '$WORK/$name.mnm'; echo \$? >'$WORK/$name.status'; sleep 60"
     printf '%s\n' "$2" | while IFS= read -r line; do
         tmux -L "$SOCKET" send-keys -t "$name" -l "$line"
         tmux -L "$SOCKET" send-keys -t "$name" Enter
     done
+}
+
+# Waits for the command of session $1 to end and leaves the screen in
+# $WORK/$1.screen.
+finish() {
+    name=$1
     i=0
     while [ ! -s "$WORK/$name.status" ]; do
         i=$((i + 1))
@@ -31,6 +40,11 @@ session() {
         sleep 0.1
     done
     tmux -L "$SOCKET" capture-pane -p -t "$name" >"$WORK/$name.screen"
+}
+
+session() {
+    start "$1" "$2"
+    finish "$1"
 }
 
 walk="n
@@ -59,6 +73,30 @@ grep -q "MNM File Creation Successful" "$WORK/made.screen" || { echo "made: no s
 [ "$(head -n 1 "$WORK/made.mnm")" = "$(printf 'LFHD\tA\t')" ] || { echo "made: first line"; exit 1; }
 [ "$(sed -n 2p "$WORK/made.mnm")" = "$(printf 'LBHD\tC\t')" ] || { echo "made: Back"; exit 1; }
 [ "$(wc -l <"$WORK/made.mnm")" -eq 30 ] || { echo "made: $(wc -l <"$WORK/made.mnm") lines"; exit 1; }
+grep -q "marker 43 of 43: Right prop top (RPRPT)" "$WORK/made.screen" || { echo "made: no step shown"; exit 1; }
+
+# quit at a pick prompt leaves at once, as Abort: nothing is written.
+session quitted "n
+n
+pick A
+quit"
+[ "$(cat "$WORK/quitted.status")" = 1 ] || { echo "quitted: exit $(cat "$WORK/quitted.status")"; exit 1; }
+[ ! -e "$WORK/quitted.mnm" ] || { echo "quitted: a file was written"; exit 1; }
+
+# Ctrl-C at a pick prompt: the walk is aborted and the status is 130.
+start interrupted "n
+n
+pick A"
+i=0
+until tmux -L "$SOCKET" capture-pane -p -t interrupted | grep -q "marker 2 of 43"; do
+    i=$((i + 1))
+    if [ $i -gt 100 ]; then echo "interrupted: no second marker asked for"; exit 1; fi
+    sleep 0.1
+done
+tmux -L "$SOCKET" send-keys -t interrupted C-c
+finish interrupted
+[ "$(cat "$WORK/interrupted.status")" = 130 ] || { echo "interrupted: exit $(cat "$WORK/interrupted.status")"; cat "$WORK/interrupted.screen"; exit 1; }
+[ ! -e "$WORK/interrupted.mnm" ] || { echo "interrupted: a file was written"; exit 1; }
 
 session aborted "n
 n

@@ -13,6 +13,7 @@
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
+#include "brindle/host/scene/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tests/support/TestFiles.h"
 
@@ -33,6 +34,7 @@ protected:
         brindle::host::RegistryStore::Instance().UseFile((dir_.Path() / "registry.reg").string());
         brindle::host::Scene::Current().Clear();
         brindle::host::TakeUiProblems();
+        brindle::host::ReopenHost();
     }
     void TearDown() override {
         // Every way out of an import gives the host its modes back and ends

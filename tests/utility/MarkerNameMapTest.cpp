@@ -3,6 +3,7 @@
 #include <string>
 
 #include "brindle/host/RegistryStore.h"
+#include "brindle/sdk/TextCodec.h"
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
 #include "utility/ConvertGWMSettingsStore.h"
@@ -69,6 +70,31 @@ TEST(MarkerNameMapTest, WritesEntriesInOrder) {
     MarkerNameMapEntry last;
     ASSERT_TRUE(map.TakeLast(last));
     EXPECT_EQ(last.gwmName, L"C7");
+}
+
+// A name the map says it can hold reads back as itself from the file
+// written; one it cannot hold would not (the creator refuses those picks).
+TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
+    const struct {
+        std::wstring name;
+        bool held;
+    } names[] = {
+        {L"Head1", true},      {L"N\u00e9ck", true}, {L"a\u00a0b", true},
+        {L"ana:head1", true},  {L"L Heel", false},   {L"", false},
+        {L"tab\there", false}, {L"end\r", false},    {L" lead", false},
+    };
+    ScratchDir dir;
+    for (const auto& n : names) {
+        SCOPED_TRACE(TextCodec::EncodeUtf8(n.name));
+        EXPECT_EQ(MarkerNameMap::CanHoldName(n.name), n.held);
+        MarkerNameMap written;
+        written.Append({L"LHEL", n.name, 0});
+        ASSERT_TRUE(written.WriteMNMFile(Wide(dir.Path() / "one.mnm")));
+        MarkerNameMap read;
+        ASSERT_TRUE(read.ReadMNMFile(Wide(dir.Path() / "one.mnm")));
+        const bool same = read.Entries().size() == 1 && read.Entries()[0].trcName == n.name;
+        EXPECT_EQ(same, n.held);
+    }
 }
 
 TEST(MarkerNameMapTest, ConversionSettingsFallBackToTheirDefaults) {

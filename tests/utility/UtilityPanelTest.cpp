@@ -12,6 +12,7 @@
 #include "brindle/host/scene/UtilityHost.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
+#include "utility/StandardMarkerTable.h"
 #include "tests/support/PluginTestHost.h"
 
 namespace {
@@ -338,7 +339,7 @@ TEST_F(UtilityPanelTest, CancelBetweenBatchFiles) {
 
 // The walk with every kind of answer: picks, a camera and a light the
 // viewport refuses, Skip where it is allowed and where it is not, Back, a
-// right click, the host closing during a pick, and the file written.
+// right click, and the file written.
 TEST_F(UtilityPanelTest, CreatorWalk) {
     std::vector<SceneNode*> markers;
     for (int i = 0; i < 46; ++i) {
@@ -364,8 +365,6 @@ TEST_F(UtilityPanelTest, CreatorWalk) {
     for (int step = 3; step < 43; ++step) {
         if (step == 9) {
             driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_SKIP);
-        } else if (step == 17) {
-            driver.ExitHost();  // T10 is not recorded
         } else {
             driver.Pick(markers[static_cast<std::size_t>(next++)]->GetHandle());
         }
@@ -390,7 +389,7 @@ TEST_F(UtilityPanelTest, CreatorWalk) {
     EXPECT_NE(text.find("RWRE\tM"), std::string::npos);
     EXPECT_NE(text.find("RWRI\tM"), std::string::npos);
     EXPECT_EQ(text.find("LILB"), std::string::npos);
-    EXPECT_EQ(text.find("T10"), std::string::npos);
+    EXPECT_NE(text.find("T10\tM"), std::string::npos);
     EXPECT_NE(text.find("RPRPT\tM"), std::string::npos);
     // After the file is written every picked node has its colour back.
     for (SceneNode* node : markers) EXPECT_EQ(node->GetWireColor(), kReleased);
@@ -419,34 +418,105 @@ TEST_F(UtilityPanelTest, CreatorWalk) {
     EXPECT_TRUE(sawSkipEnabled);
 }
 
+// Every step of a walk answered with a pick of `node`, Skip where allowed.
+void WalkPicking(ScriptedDriver& driver, ULONG node) {
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        if (IsOptionalMarkerStep(step)) {
+            driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_SKIP);
+            continue;
+        }
+        driver.Pick(node);
+        if (step == kLeftWristStep || step == kRightWristStep) driver.Pick(node);
+    }
+}
+
+// In one panel session: a node whose name the map cannot hold is not picked
+// (the step is asked again); a walk whose save failed keeps its picks, but
+// they do not join the next walk's file; and each conversion uses the map
+// file chosen for it alone.
+TEST_F(UtilityPanelTest, CreatorAndConversionKeepWorkApart) {
+    SceneNode* blank = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"L Heel");
+    SceneNode* a = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"A");
+    SceneNode* b = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"B");
+    const auto trc = dir_.Write("walk.trc", kTrc);
+    const auto first = dir_.Write("first.mnm", "FIRST\tA\t\n");
+    const auto second = dir_.Write("second.mnm", "SECOND\tA\t\n");
+    const auto made = dir_.Path() / "made.mnm";
+    ScriptedDriver driver;
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
+    driver.Pick(blank->GetHandle()).Pick(a->GetHandle()).ClickIn(IDD_MNM_CREATOR, IDC_MNM_ABORT);
+    // A whole walk of A whose save fails: the picks are kept.
+    WalkPicking(driver, a->GetHandle());
+    driver.Files({tovtest::Wide(dir_.Path() / "no" / "such.mnm")});
+    WalkPicking(driver, b->GetHandle());
+    driver.Files({tovtest::Wide(made)});
+    std::string gwm[2];
+    for (const auto& map : {first, second}) {
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_BROWSE).Files({tovtest::Wide(map)});
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_CONVERT).Files({tovtest::Wide(trc)});
+    }
+    // The two conversions write the same file: look at it between them.
+    class Watch : public brindle::host::ProgressSink {
+    public:
+        Watch(std::string* copies, std::filesystem::path gwm) : copies_(copies), gwm_(gwm) {}
+        void Started(const std::wstring&) override {}
+        void Updated(int) override {}
+        void Ended() override { copies_[ends_++ % 2] = Slurp(gwm_); }
+    private:
+        std::string* copies_;
+        std::filesystem::path gwm_;
+        int ends_ = 0;
+    } watch(gwm, dir_.Path() / "walk.gwm");
+    auto* previous = brindle::host::SetProgressSink(&watch);
+    RunPanel(driver);
+    brindle::host::SetProgressSink(previous);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(driver.MissedPicks(), std::vector<ULONG>{blank->GetHandle()});
+    const std::string text = Slurp(made);
+    EXPECT_EQ(text.rfind("LFHD\tB\t\nLBHD\tB\t\n", 0), 0u) << text;
+    EXPECT_EQ(text.find("\tA\t"), std::string::npos);
+    // A's kept picks were given back when the second walk began.
+    EXPECT_EQ(a->GetWireColor(), kReleased);
+    EXPECT_EQ(b->GetWireColor(), kReleased);
+    EXPECT_NE(gwm[0].find("$Order\nFIRST \n"), std::string::npos) << gwm[0];
+    EXPECT_NE(gwm[1].find("$Order\nSECOND \n"), std::string::npos) << gwm[1];
+}
+
 TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
     SceneNode* a = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"A");
     SceneNode* b = AddNode(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, L"B");
     const auto out = dir_.Path() / "none.mnm";
     const std::wstring unwritable = tovtest::Wide(dir_.Path() / "no" / "such.mnm");
+    enum class Ending { Abort, ScriptRunsOut, HostCloses };
     struct Case {
         const char* name;
-        bool abort;           // else the script runs out during a pick
+        Ending ending;
         std::wstring target;  // the save dialog's answer; empty: none
         DWORD colourAfter;    // of the picked nodes
         std::size_t fileDialogs;
         const wchar_t* message;  // after the two questions; null: none
     };
     const Case cases[] = {
-        {"abort", true, L"", kReleased, 0, nullptr},
+        {"abort", Ending::Abort, L"", kReleased, 0, nullptr},
         // Nobody picks any more: every pick ends empty, the walk runs to its
         // end and the save dialog, which nobody answers; the picks keep their
         // colour.
-        {"nobody picks", false, L"", kPicked, 1, nullptr},
-        {"unwritable file", false, unwritable, kPicked, 1,
+        {"nobody picks", Ending::ScriptRunsOut, L"", kPicked, 1, nullptr},
+        {"unwritable file", Ending::ScriptRunsOut, unwritable, kPicked, 1,
          L"MNM File Creation Failed: Unable to open output file."},
+        // The host closes during a pick: the creator hears it as its exit
+        // callback, no pick and no chooser is asked of anyone after it, and
+        // the picks keep their colour as after a failed save.
+        {"host closes", Ending::HostCloses, L"", kPicked, 0, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedDriver driver;
         driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
         driver.Pick(a->GetHandle()).Pick(b->GetHandle());
-        if (c.abort) driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_ABORT);
+        if (c.ending == Ending::Abort) driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_ABORT);
+        if (c.ending == Ending::HostCloses) driver.ExitHost().Pick(a->GetHandle());
         if (!c.target.empty()) driver.Files({c.target});
         RunPanel(driver);
         EXPECT_FALSE(std::filesystem::exists(out));
@@ -458,10 +528,32 @@ TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
             EXPECT_EQ(driver.MessageBoxes()[2].text, c.message);
             EXPECT_EQ(driver.MessageBoxes()[2].caption, L"MNM File Creation Status");
         }
-        brindle::host::TakeUiProblems();
+        const auto problems = brindle::host::TakeUiProblems();
+        if (c.ending == Ending::HostCloses) {
+            EXPECT_TRUE(problems.empty());
+            EXPECT_FALSE(driver.Finished());  // the pick after it was never asked for
+            EXPECT_TRUE(brindle::host::HostClosed());
+            brindle::host::ReopenHost();
+        }
         a->SetWireColor(kReleased);
         b->SetWireColor(kReleased);
     }
+}
+
+// Closing the host at the page ends the panel's events: nothing after it
+// is taken, and what was done before it is saved with the panel.
+TEST_F(UtilityPanelTest, ClosingTheHostEndsThePanelsEvents) {
+    ScriptedDriver driver;
+    driver.ClickIn(IDD_UTILITY_PAGE, IDC_BATCH)
+        .ExitHost()
+        .ClickIn(IDD_UTILITY_PAGE, IDC_OFFSET_ENABLE);
+    const DialogView page = RunPanel(driver);
+    EXPECT_TRUE(Control(page, IDC_BATCH).checked);
+    EXPECT_FALSE(Control(page, IDC_OFFSET_ENABLE).checked);
+    EXPECT_FALSE(driver.Finished());
+    brindle::host::ReopenHost();
+    ScriptedDriver again;
+    EXPECT_TRUE(Control(RunPanel(again), IDC_BATCH).checked);
 }
 
 }  // namespace

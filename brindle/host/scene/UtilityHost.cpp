@@ -15,6 +15,7 @@ struct UtilityState {
     std::vector<HWND> pages;
     PickModeCallback* pickMode = nullptr;
     std::vector<ExitBRINDLECallback*> exitCallbacks;
+    bool closed = false;
     int redraws = 0;
 };
 
@@ -63,7 +64,7 @@ std::vector<HWND> RollupPages() { return State().pages; }
 
 void SetPickMode(PickModeCallback* mode) {
     ClearPickMode();
-    if (mode == nullptr) return;
+    if (mode == nullptr || State().closed) return;
     State().pickMode = mode;
     mode->EnterMode(&HostInterface());
 }
@@ -77,6 +78,13 @@ void ClearPickMode() {
 }
 
 bool PickModeActive() { return State().pickMode != nullptr; }
+
+bool PickModeAccepts(INode* node) {
+    PickModeCallback* mode = State().pickMode;
+    if (mode == nullptr || node == nullptr || node->IsRootNode()) return false;
+    PickNodeCallback* filter = mode->GetFilter();
+    return filter == nullptr || filter->Filter(node) != FALSE;
+}
 
 INode* PickNode(HWND /*viewport*/, IPoint2 point, PickNodeCallback* filter) {
     INode* node = Scene::Current().FindByHandle(static_cast<ULONG>(point.x));
@@ -125,14 +133,22 @@ bool ExitHost() {
     for (ExitBRINDLECallback* callback : callbacks) {
         if (!callback->Exit(MainWindow())) mayClose = false;
     }
+    if (mayClose) {
+        State().closed = true;
+        ClearPickMode();
+    }
     return mayClose;
 }
+
+bool HostClosed() { return State().closed; }
+
+void ReopenHost() { State().closed = false; }
 
 BOOL ChooseDirectory(const wchar_t* title, wchar_t* folder) {
     if (folder == nullptr) return FALSE;
     folder[0] = L'\0';
     UiDriver* driver = CurrentUiDriver();
-    if (driver == nullptr) return FALSE;
+    if (driver == nullptr || State().closed) return FALSE;
     const std::optional<std::wstring> chosen = driver->ChooseFolder(title != nullptr ? title : L"");
     if (!chosen || chosen->empty()) return FALSE;
     // The chooser's buffer holds 260 characters and the null.

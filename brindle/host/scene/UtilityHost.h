@@ -16,9 +16,13 @@ void DeleteRollupPage(HWND page);
 // Pages now in the command panel.
 std::vector<HWND> RollupPages();
 
+// Puts the host into `mode` (a closed host enters no mode).
 void SetPickMode(PickModeCallback* mode);
 void ClearPickMode();
 bool PickModeActive();
+// Whether a click on `node` would find it in the running pick mode: what
+// the viewport offers to pick (false without a pick mode).
+bool PickModeAccepts(INode* node);
 // The headless viewport: a click names the node clicked by its handle
 // (the point's x); the hit test finds that node when the filter takes it.
 INode* PickNode(HWND viewport, IPoint2 point, PickNodeCallback* filter);
@@ -31,9 +35,14 @@ void RightClickViewport();
 void RegisterExitCallback(ExitBRINDLECallback* callback);
 void UnRegisterExitCallback(ExitBRINDLECallback* callback);
 std::size_t ExitCallbackCount();
-// The user closes the host: every exit callback is told. True when all let
-// it close.
+// The user closes the host: every exit callback is told. When all let it
+// close (true), the host is closed: a pick mode ends and the host takes no
+// more of the user's events, picks, or file and folder choices.
 bool ExitHost();
+bool HostClosed();
+// Opens a closed host again, for a program that runs it once more (a test,
+// one command after another).
+void ReopenHost();
 
 BOOL ChooseDirectory(const wchar_t* title, wchar_t* folder);
 

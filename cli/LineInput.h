@@ -1,0 +1,21 @@
+// The lines a person types (or a script pipes) to the line driver, read so
+// that Ctrl-C, while a command takes it as a cancel (InterruptAsCancel),
+// ends the wait for the next one at once.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+enum class LineRead {
+    kLine,       // a line, maybe the last one without a line feed
+    kEnd,        // the end of input
+    kCancelled,  // a cancel was asked for, before or while it waited
+};
+
+// Makes `in` read without a buffer of its own when it is a file descriptor,
+// so that waiting for the descriptor is waiting for its next byte. Called
+// before the first read.
+void PrepareLineInput(std::FILE* in);
+
+// Reads the next line of `in` into `line`, without its line feed.
+LineRead ReadInputLine(std::FILE* in, std::string& line);

@@ -1,0 +1,20 @@
+// Windows as the line driver shows them and as a person names their
+// controls: by id or by label, the label without its mnemonic marks.
+#pragma once
+
+#include <string>
+
+#include "brindle/host/UiDriver.h"
+
+std::string Utf8(const std::wstring& text);
+
+// The dialog as text: its title, then a line per control (id, kind, state,
+// text, "(disabled)").
+std::string DialogText(const brindle::host::DialogView& dialog);
+
+// The control a person names by id or label (in any case), or 0.
+int FindControl(const brindle::host::DialogView& dialog, const std::string& target);
+
+// What changes when the dialog is shown again: a driver shows a window
+// anew only when this differs.
+std::wstring DialogState(const brindle::host::DialogView& dialog);
