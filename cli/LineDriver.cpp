@@ -99,8 +99,12 @@ std::optional<DialogAction> LineDriver::NextDialogAction(const DialogView& dialo
                 if (answer.kind == LineAnswer::Kind::Click) {
                     return DialogAction{DialogAction::Kind::Click, id, {}};
                 }
-                return DialogAction{DialogAction::Kind::SetText, id,
-                                    TextCodec::DecodeUtf8(answer.text)};
+                const std::wstring text = TextCodec::DecodeUtf8(answer.text);
+                if (const std::string refused = TypingRefused(dialog, id, text); !refused.empty()) {
+                    Say(refused);
+                    continue;
+                }
+                return DialogAction{DialogAction::Kind::SetText, id, text};
             }
             case LineAnswer::Kind::Enter: return DialogAction{DialogAction::Kind::Enter, 0, {}};
             case LineAnswer::Kind::Escape: return DialogAction{DialogAction::Kind::Escape, 0, {}};

@@ -90,6 +90,14 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
             for (auto it = pending.windows.rbegin(); it != pending.windows.rend(); ++it) {
                 const int id = FindControl(*it, answer.target);
                 if (id == 0) continue;
+                if (answer.kind == LineAnswer::Kind::Type) {
+                    const std::string refused =
+                        TypingRefused(*it, id, TextCodec::DecodeUtf8(answer.text));
+                    if (!refused.empty()) {
+                        Say(refused);
+                        return std::nullopt;
+                    }
+                }
                 event.kind = HostEvent::Kind::Dialog;
                 event.templateId = it->templateId;
                 event.action = answer.kind == LineAnswer::Kind::Click

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "brindle/host/EditEntry.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/SafeText.h"
 
@@ -85,6 +86,15 @@ int FindControl(const DialogView& dialog, const std::string& target) {
         }
     }
     return 0;
+}
+
+std::string TypingRefused(const DialogView& dialog, int id, const std::wstring& text) {
+    for (const ControlView& control : dialog.controls) {
+        if (control.id != id || brindle::host::EditTakes(control.entry, text)) continue;
+        return "control " + std::to_string(id) + " takes " +
+               brindle::host::EditEntryWords(control.entry) + "; it keeps what it held\n";
+    }
+    return std::string();
 }
 
 std::wstring DialogState(const DialogView& dialog) {

@@ -125,7 +125,8 @@ TEST(InterruptTest, CtrlCStopsABatchBetweenFiles) {
     const auto last = dir.Write("c.trc", trc);
     const auto out = dir.Path() / "out";
     const int null = ::open("/dev/null", O_WRONLY);
-    const pid_t pid = Start({"convert", "--batch", "-o", out.string(), first.string(),
+    // One job: the file after the one being written is not started.
+    const pid_t pid = Start({"convert", "--batch", "--jobs", "1", "-o", out.string(), first.string(),
                              held.string(), last.string()},
                             dir.Path().string(), null);
     ::close(null);

@@ -298,13 +298,22 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
 TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
     const Result result =
         RunCommandWithInput({"utility", "--scene", scene_},
-            "click Batch File Conversion\nclick 1205\ntype 1207 2.5\nclick Nothing\nquit\n");
+            "click Batch File Conversion\nclick 1205\ntype 1207 2.5\ntype 1208 nan\n"
+            "type 1206 1e39\nclick Nothing\nquit\n");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.out.find("[Convert TRC to GWM]"), std::string::npos);
     EXPECT_NE(result.out.find("1201 check box [x] Batch File Conversion"), std::string::npos);
     EXPECT_NE(result.out.find("1202 check box [x] Use TRC Filename (disabled)"), std::string::npos);
     EXPECT_NE(result.out.find("1207 number \"2.5\""), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("no control Nothing"), std::string::npos);
+    // The offsets take finite numbers within their range only.
+    for (const char* id : {"1208", "1206"}) {
+        EXPECT_NE(result.out.find(std::string("control ") + id +
+                                  " takes numbers from -1000000000 to 1000000000; it keeps what "
+                                  "it held"),
+                  std::string::npos)
+            << result.out;
+    }
     // The page's choices were saved when it closed.
     const Result again = RunCommandWithInput({"utility", "--scene", scene_}, "");
     EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos);
