@@ -58,6 +58,10 @@ PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiD
         WatchingDriver watching(driver, run);
         InstalledDriver installed(watching);
         HostProgressBar progress(io_.err);
+        if (reading_.first > 0) {
+            progress.ShowUntilStarted(reading_.first, ProcessBytesRead, "reading " + reading_.second);
+            reading_ = {};
+        }
         run.result = call();
     }
     // Input that ends during a pick ends every pick that follows: one line each.

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "brindle/host/PluginModule.h"
 #include "brindle/host/UiDriver.h"
@@ -42,6 +44,12 @@ public:
     PluginRun Run(const PluginOperation& operation, brindle::host::UiDriver& driver,
                   const std::function<int()>& call);
 
+    // The next Run shows reading `bytes` of `file` as progress until the
+    // plug-in shows its own (an importer reads its file first).
+    void ShowReading(std::uint64_t bytes, std::string file) {
+        reading_ = {bytes, std::move(file)};
+    }
+
     // Says "tovfileio COMMAND: WHAT" on standard error.
     void Error(const std::string& what) const;
     const std::string& Command() const { return command_; }
@@ -57,6 +65,7 @@ private:
 
     std::string command_;
     std::unique_ptr<brindle::host::PluginModule> module_;
+    std::pair<std::uint64_t, std::string> reading_;  // bytes 0: none
 };
 
 template <class T>

@@ -4,6 +4,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/ImportFailure.h"
 #include "cli/ImportWarnings.h"
+#include "cli/ReadLimits.h"
 #include "cli/RememberedOptions.h"
 
 int RunSceneImport(const SceneImportRequest& request,
@@ -21,6 +22,7 @@ int RunSceneImport(const SceneImportRequest& request,
     if (!importer) return kExitFailed;
 
     const ImportWarnings warnings(io, request.command);
+    session.ShowReading(FileBytes(request.input), request.input);
     const BOOL suppress = request.suppressPrompts ? TRUE : FALSE;
     const PluginRun run =
         session.Run(PluginOperation::Import(request.suppressPrompts), driver, [&] {
