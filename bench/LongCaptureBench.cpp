@@ -11,34 +11,13 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "bench/BenchSupport.h"
+#include "bench/ProcessRun.h"
 
 namespace {
 
-// Runs tovfileio with `args`, its output to /dev/null; the exit status and
-// the peak resident size in bytes.
 int RunProcess(const std::vector<std::string>& args, std::uint64_t& peakBytes) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        std::vector<char*> argv{const_cast<char*>(TOVFILEIO_PATH)};
-        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(TOVFILEIO_PATH, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return -1;
-    peakBytes = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return tovbench::RunProcess(TOVFILEIO_PATH, args, peakBytes);
 }
 
 void RunLongCapture(benchmark::State& state, const std::vector<std::string>& command) {
