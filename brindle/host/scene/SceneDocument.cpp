@@ -23,7 +23,8 @@
 #include <nlohmann/json.hpp>
 
 #include "brindle/host/AtomicFile.h"
-#include "brindle/host/scene/SceneLimits.h"
+#include "brindle/host/scene/DocumentError.h"
+#include "brindle/host/scene/ScenePlan.h"
 #include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {
@@ -198,13 +199,6 @@ std::string WriteDocument(const Scene& scene, long long& firstNonFinite) {
 
 using Json = nlohmann::ordered_json;
 
-// What is wrong with a document, as the rest of the error line.
-struct DocumentError {
-    std::string message;
-};
-
-[[noreturn]] void Fail(std::string message) { throw DocumentError{std::move(message)}; }
-
 // Builds the document tree as nlohmann's own parser would, except that each
 // member is appended after a hash check for a repeated key (the ordered map
 // alone would search every earlier key, which is quadratic in an object's
@@ -271,16 +265,6 @@ public:
     // The byte (from 1) of an error that came without its line and column.
     std::size_t unplacedAt = 0;
 
-    // Text safe to put on one line of a message.
-    static std::string Printable(std::string_view text) {
-        std::string shown;
-        for (const char c : text.substr(0, 200)) {
-            shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
-        }
-        if (text.size() > 200) shown += "...";
-        return shown;
-    }
-
 private:
     bool Open(Json container) {
         if (stack_.size() >= kMaxDepth) {
@@ -313,13 +297,6 @@ private:
     std::vector<Json*> stack_;
     std::vector<std::unordered_set<std::string>> keys_;
     std::string key_;
-};
-
-// Where in the document a value lies, for messages: "node 4 (\"Hips\"):
-// position: ".
-struct Place {
-    std::string prefix;
-    [[noreturn]] void Fail(const std::string& what) const { brindle::host::Fail(prefix + what); }
 };
 
 const Json* Member(const Json& object, const char* name) {
@@ -451,38 +428,6 @@ bool TryFloat(const Json& value, float& number) {
     return true;
 }
 
-template <typename Value>
-struct ControllerPlan {
-    bool tcb = false;
-    Value value{};
-    std::vector<Key<Value>> keys;
-    bool locked = false;
-};
-
-struct NodePlan {
-    std::wstring name;
-    ULONG handle = 0;
-    std::size_t parent = 0;  // index + 1; 0 for a top-level node
-    std::unique_ptr<SceneObject> object;
-    DWORD wireColor = 0;
-    std::vector<std::pair<std::wstring, float>> properties;
-    ControllerPlan<Point3> position;
-    ControllerPlan<Quat> rotation;
-    ControllerPlan<Point3> scale{false, Point3(1, 1, 1), {}, false};
-    Class_ID transformClass = PRS_CONTROL_CLASS_ID;
-    bool boneOn = false;
-    int boneDisplay = 1;
-    Matrix3 objectOffset;
-};
-
-struct ScenePlan {
-    int frameRate = 30;
-    double systemUnitMm = 1.0;
-    TimeValue time = 0;
-    std::optional<Interval> range;
-    std::vector<NodePlan> nodes;
-};
-
 // Reads a controller; its keys are released from the tree as they are
 // taken, so the keys are never held twice over.
 template <typename Value>
@@ -494,7 +439,7 @@ void ReadController(Json& value, const Place& node, const char* field,
         const std::string& name = String(*kind, at, "controller");
         if constexpr (std::is_same_v<Value, Quat>) {
             if (name != "euler_xyz" && name != "tcb") {
-                at.Fail("controller \"" + TreeBuilder::Printable(name) +
+                at.Fail("controller \"" + Printable(name) +
                         "\" is not a rotation controller (euler_xyz or tcb)");
             }
             plan.tcb = name == "tcb";
@@ -502,7 +447,7 @@ void ReadController(Json& value, const Place& node, const char* field,
             const char* expected =
                 std::string_view(field) == "scale" ? "linear_scale" : "linear_position";
             if (name != expected) {
-                at.Fail("controller \"" + TreeBuilder::Printable(name) + "\" is not " + expected);
+                at.Fail("controller \"" + Printable(name) + "\" is not " + expected);
             }
         }
     }
@@ -556,7 +501,7 @@ void ReadParams(const Json& params, const Place& at, ParamBlock& block) {
     for (const auto& [id, value] : params.items()) {
         int number = 0;
         const auto parsed = std::from_chars(id.data(), id.data() + id.size(), number);
-        const std::string what = "params \"" + TreeBuilder::Printable(id) + "\"";
+        const std::string what = "params \"" + Printable(id) + "\"";
         if (parsed.ec != std::errc() || parsed.ptr != id.data() + id.size() || id.empty()) {
             at.Fail(what + ": not a parameter id");
         }
@@ -589,7 +534,7 @@ std::unique_ptr<SceneObject> ReadObject(const Json& value, const Place& node) {
     if (const Json* named = Member(value, "kind")) {
         const std::string& given = String(*named, at, "kind");
         if (given != kind) {
-            at.Fail("kind \"" + TreeBuilder::Printable(given) + "\" does not match the class (" +
+            at.Fail("kind \"" + Printable(given) + "\" does not match the class (" +
                     kind + ")");
         }
     }
@@ -625,7 +570,7 @@ void ReadNode(Json& value, std::size_t index, NodePlan& plan) {
     if (name == nullptr) at.Fail("has no \"name\"");
     plan.name = Name(*name, at, "name");
     at.prefix = "node " + std::to_string(index + 1) + " (\"" +
-                TreeBuilder::Printable(name->get_ref<const std::string&>()) + "\"): ";
+                Printable(name->get_ref<const std::string&>()) + "\"): ";
     const Json* handle = Member(value, "handle");
     if (handle == nullptr) at.Fail("has no \"handle\"");
     plan.handle = static_cast<ULONG>(Integer(*handle, at, "handle", 1, 0xFFFFFFFEll));
@@ -637,7 +582,7 @@ void ReadNode(Json& value, std::size_t index, NodePlan& plan) {
         Object(*properties, at, "user_properties");
         // The tree has no repeated keys, so the properties are distinct.
         for (const auto& [key, number] : properties->items()) {
-            const std::string what = "user property \"" + TreeBuilder::Printable(key) + "\"";
+            const std::string what = "user property \"" + Printable(key) + "\"";
             if (key.find('\0') != std::string::npos) at.Fail(what + " contains a NUL character");
             plan.properties.emplace_back(TextCodec::DecodeUtf8(key), Float(number, at, what));
         }
@@ -676,7 +621,7 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
     byName.reserve(plans.size());
     const auto where = [&](std::size_t i) {
         return Place{"node " + std::to_string(i + 1) + " (\"" +
-                     TreeBuilder::Printable(TextCodec::EncodeUtf8(plans[i].name)) + "\"): "};
+                     Printable(TextCodec::EncodeUtf8(plans[i].name)) + "\"): "};
     };
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const auto [at, added] = byHandle.emplace(plans[i].handle, i);
@@ -702,7 +647,7 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
             const std::wstring wide = Name(*name, at, "parent");
             const auto found = byName.find(wide);
             if (found == byName.end()) {
-                at.Fail("parent \"" + TreeBuilder::Printable(name->get_ref<const std::string&>()) +
+                at.Fail("parent \"" + Printable(name->get_ref<const std::string&>()) +
                         "\" is not a node of the scene");
             }
             plans[i].parent = found->second + 1;
@@ -727,109 +672,23 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
     }
 }
 
-// ---------------------------------------------------------------- checking
-
-// The rules of SceneLimits.h applied to everything the document gave, apart
-// from how the document spells it: a later form of the document that reads
-// into the same plan keeps these checks. Values are tested without building
-// a message; the message is built for the first value that fails.
-
-bool FiniteAll(std::initializer_list<float> values) {
-    for (const float value : values) {
-        if (!std::isfinite(value)) return false;
-    }
-    return true;
-}
-bool Finite(const Point3& p) { return FiniteAll({p.x, p.y, p.z}); }
-bool Finite(const Quat& q) { return FiniteAll({q.x, q.y, q.z, q.w}); }
-
-[[noreturn]] void FailNotFinite(const Place& at, const std::string& what) {
-    at.Fail(what + " holds a number that is infinite or not a number");
-}
-
-// Checks a controller's values and key ticks; the number of its keys.
-template <typename Value>
-std::size_t CheckController(const ControllerPlan<Value>& plan, const Place& node,
-                            const char* field) {
-    const Place at{node.prefix + field + ": "};
-    if (!Finite(plan.value)) FailNotFinite(at, "value");
-    for (std::size_t i = 0; i < plan.keys.size(); ++i) {
-        const Key<Value>& key = plan.keys[i];
-        if (Finite(key.value) && key.time >= -kMaxTickDistance && key.time <= kMaxTickDistance) {
-            continue;
-        }
-        const std::string what = "key " + std::to_string(i + 1);
-        if (!Finite(key.value)) FailNotFinite(at, what);
-        at.Fail(what + ": " + TickProblem(key.time));
-    }
-    return plan.keys.size();
-}
-
-void CheckObject(SceneObject& object, const Place& node) {
-    const Place at{node.prefix + "object: "};
-    for (const ParamBlock::Param& param : object.Block().Params()) {
-        if (!param.isInt && !std::isfinite(param.floatValue)) {
-            FailNotFinite(at, "parameter " + std::to_string(param.id));
-        }
-    }
-    const Box3 box = object.GetBox();
-    if (!Finite(box.pmin) || !Finite(box.pmax)) FailNotFinite(at, "the box");
-}
-
-// The number of keys of the node's most keyed controller.
-std::size_t CheckNode(NodePlan& node, std::size_t index) {
-    const Place at{"node " + std::to_string(index + 1) + " (\"" +
-                   TreeBuilder::Printable(TextCodec::EncodeUtf8(node.name)) + "\"): "};
-    for (const auto& [key, value] : node.properties) {
-        if (!std::isfinite(value)) {
-            FailNotFinite(
-                at, "user property \"" + TreeBuilder::Printable(TextCodec::EncodeUtf8(key)) + "\"");
-        }
-    }
-    if (node.object != nullptr) CheckObject(*node.object, at);
-    for (int row = 0; row < 4; ++row) {
-        if (!Finite(node.objectOffset[row])) FailNotFinite(at, "object_offset");
-    }
-    return std::max({CheckController(node.position, at, "position"),
-                     CheckController(node.rotation, at, "rotation"),
-                     CheckController(node.scale, at, "scale")});
-}
-
-void CheckPlan(ScenePlan& plan) {
-    if (const std::string problem = SystemUnitProblem(plan.systemUnitMm); !problem.empty()) {
-        Fail("system_unit_mm " + problem);
-    }
-    if (const std::string problem = TickProblem(plan.time); !problem.empty()) {
-        Fail("time: " + problem);
-    }
-    std::size_t mostKeys = 0;
-    for (std::size_t i = 0; i < plan.nodes.size(); ++i) {
-        mostKeys = std::max(mostKeys, CheckNode(plan.nodes[i], i));
-    }
-    if (plan.range) {
-        const std::string problem = RangeProblem(plan.range->Start(), plan.range->End(),
-                                                 TIME_TICKSPERSEC / plan.frameRate, mostKeys);
-        if (!problem.empty()) Fail("animation_range " + problem);
-    }
-}
-
 ScenePlan ReadDocument(Json& document) {
     const Place top{};
-    if (!document.is_object()) Fail("not a tovfileio scene (not a JSON object)");
+    if (!document.is_object()) FailDocument("not a tovfileio scene (not a JSON object)");
     const Json* format = Member(document, "format");
-    if (format == nullptr) Fail("not a tovfileio scene (no \"format\" field)");
+    if (format == nullptr) FailDocument("not a tovfileio scene (no \"format\" field)");
     if (!format->is_string() || format->get_ref<const std::string&>() != kFormat) {
-        Fail("not a tovfileio scene (format " + TreeBuilder::Printable(format->dump()) + ")");
+        FailDocument("not a tovfileio scene (format " + Printable(format->dump()) + ")");
     }
     const Json* version = Member(document, "version");
-    if (version == nullptr) Fail("no \"version\" field");
-    if (!version->is_number_integer()) Fail("\"version\" must be an integer");
+    if (version == nullptr) FailDocument("no \"version\" field");
+    if (!version->is_number_integer()) FailDocument("\"version\" must be an integer");
     if (version->is_number_unsigned() ? version->get<std::uint64_t>() > kVersion
                                       : version->get<long long>() > kVersion) {
-        Fail("version " + version->dump() + " of the scene document is newer than this program (" +
+        FailDocument("version " + version->dump() + " of the scene document is newer than this program (" +
              std::to_string(kVersion) + ")");
     }
-    if (version->get<long long>() < 1) Fail("version " + version->dump() + " is not a version");
+    if (version->get<long long>() < 1) FailDocument("version " + version->dump() + " is not a version");
 
     ScenePlan plan;
     if (const Json* rate = Member(document, "frame_rate")) {
@@ -839,13 +698,13 @@ ScenePlan ReadDocument(Json& document) {
         const long long given = Integer(*ticks, top, "ticks_per_frame", 1, TIME_TICKSPERSEC);
         const long long expected = TIME_TICKSPERSEC / plan.frameRate;
         if (given != expected) {
-            Fail("ticks_per_frame " + std::to_string(given) + " does not match frame_rate " +
+            FailDocument("ticks_per_frame " + std::to_string(given) + " does not match frame_rate " +
                  std::to_string(plan.frameRate) + " (" + std::to_string(expected) + ")");
         }
     }
     if (const Json* unit = Member(document, "system_unit_mm")) {
         plan.systemUnitMm = Double(*unit, top, "system_unit_mm");
-        if (!(plan.systemUnitMm > 0)) Fail("system_unit_mm must be positive");
+        if (!(plan.systemUnitMm > 0)) FailDocument("system_unit_mm must be positive");
     }
     if (const Json* time = Member(document, "time")) {
         plan.time = static_cast<TimeValue>(Integer(*time, top, "time", INT32_MIN, INT32_MAX));
@@ -857,7 +716,7 @@ ScenePlan ReadDocument(Json& document) {
             static_cast<TimeValue>(Integer(ends[1], top, "animation_range", INT32_MIN, INT32_MAX)));
     }
     const auto found = document.find("nodes");
-    if (found == document.end()) Fail("no \"nodes\" field");
+    if (found == document.end()) FailDocument("no \"nodes\" field");
     Array(*found, top, "nodes");
     auto& nodes = found->get_ref<Json::array_t&>();
     plan.nodes.resize(nodes.size());
@@ -865,46 +724,6 @@ ScenePlan ReadDocument(Json& document) {
     ResolveParents(nodes, plan.nodes);
     CheckPlan(plan);
     return plan;
-}
-
-// Replaces the scene with the checked plan. Nothing here can fail for the
-// plan's contents; the keys move into the tracks without a copy.
-void Apply(ScenePlan& plan, Scene& scene) {
-    scene.Clear();
-    scene.SetFrameRate(plan.frameRate);
-    scene.SetSystemUnitMillimetres(plan.systemUnitMm);
-    scene.SetTime(plan.time);
-    scene.SetAnimationRange(plan.range);
-    std::vector<SceneNode*> created;
-    created.reserve(plan.nodes.size());
-    for (NodePlan& node : plan.nodes) {
-        SceneNode* made =
-            scene.CreateNodeWithHandle(node.handle, std::move(node.object), node.transformClass);
-        made->SetName(node.name.c_str());
-        made->SetWireColor(node.wireColor);
-        made->SetUserProperties(std::move(node.properties));
-        TransformController& transform = made->Transform();
-        if (node.rotation.tcb) transform.SetRotation(NewRotationController(TCB_ROTATION_CLASS_ID));
-        const auto fill = [](auto& controller, auto& from) {
-            controller.SetHeldValue(from.value);
-            controller.Track().Assign(std::move(from.keys));
-            controller.SetLocked(from.locked);
-        };
-        fill(transform.Position(), node.position);
-        fill(transform.Rotation(), node.rotation);
-        fill(transform.Scale(), node.scale);
-        made->ShowBone(node.boneDisplay);
-        made->SetBoneNodeOnOff(node.boneOn ? TRUE : FALSE, 0);
-        made->SetObjectOffset(node.objectOffset);
-        created.push_back(made);
-    }
-    std::vector<std::pair<SceneNode*, SceneNode*>> parents;
-    parents.reserve(created.size());
-    for (std::size_t i = 0; i < created.size(); ++i) {
-        const std::size_t parent = plan.nodes[i].parent;
-        parents.emplace_back(created[i], parent == 0 ? nullptr : created[parent - 1]);
-    }
-    scene.SetParents(parents);
 }
 
 // Checks that `path` names a file that can be opened.
@@ -976,14 +795,14 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
         in.close();
         ScenePlan plan = ReadDocument(builder.root);
         builder.root = nullptr;
-        Apply(plan, scene);
+        ApplyPlan(plan, scene);
         return true;
     } catch (const DocumentError& problem) {
         error = path + ": " + problem.message;
     } catch (const std::bad_alloc&) {
         error = path + ": not enough memory to load the scene";
     } catch (const std::exception& problem) {
-        error = path + ": " + TreeBuilder::Printable(problem.what());
+        error = path + ": " + Printable(problem.what());
     }
     return false;
 }
