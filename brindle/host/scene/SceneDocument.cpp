@@ -18,12 +18,16 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
 #include "brindle/host/AtomicFile.h"
 #include "brindle/host/scene/DocumentError.h"
+#include "brindle/host/scene/DocumentTree.h"
+#include "brindle/host/scene/JsonReader.h"
 #include "brindle/host/scene/ScenePlan.h"
 #include "brindle/sdk/TextCodec.h"
 
@@ -196,108 +200,6 @@ std::string WriteDocument(const Scene& scene, long long& firstNonFinite) {
 }
 
 // ---------------------------------------------------------------- reading
-
-using Json = nlohmann::ordered_json;
-
-// Builds the document tree as nlohmann's own parser would, except that each
-// member is appended after a hash check for a repeated key (the ordered map
-// alone would search every earlier key, which is quadratic in an object's
-// size), repeated keys are an error, and nesting is capped.
-class TreeBuilder : public nlohmann::json_sax<Json> {
-public:
-    Json root;
-    std::string error;
-
-    bool null() override { return Add(Json(nullptr)); }
-    bool boolean(bool value) override { return Add(Json(value)); }
-    bool number_integer(number_integer_t value) override { return Add(Json(value)); }
-    bool number_unsigned(number_unsigned_t value) override { return Add(Json(value)); }
-    bool number_float(number_float_t value, const string_t&) override {
-        return Add(Json(value));
-    }
-    bool string(string_t& value) override { return Add(Json(std::move(value))); }
-    bool binary(binary_t&) override {
-        error = "binary data in the document";
-        return false;
-    }
-    bool start_object(std::size_t) override {
-        if (!Open(Json::object())) return false;
-        keys_.emplace_back();
-        return true;
-    }
-    bool key(string_t& name) override {
-        if (!keys_.back().insert(name).second) {
-            error = "the key \"" + Printable(name) + "\" appears twice in one object";
-            return false;
-        }
-        key_ = std::move(name);
-        return true;
-    }
-    bool end_object() override {
-        keys_.pop_back();
-        stack_.pop_back();
-        return true;
-    }
-    bool start_array(std::size_t) override { return Open(Json::array()); }
-    bool end_array() override {
-        stack_.pop_back();
-        return true;
-    }
-    bool parse_error(std::size_t position, const std::string&,
-                     const nlohmann::detail::exception& problem) override {
-        // "[json.exception.parse_error.101] parse error at line 3, column 7:
-        // syntax error ..." without its prefix.
-        std::string what = problem.what();
-        const std::size_t at = what.find(" at line ");
-        if (at != std::string::npos) {
-            what = what.substr(at + 4);
-        } else {
-            // Errors such as a number too large for a double come without
-            // a place: "[json.exception.out_of_range.406] number overflow".
-            const std::size_t end = what.find("] ");
-            if (end != std::string::npos) what = what.substr(end + 2);
-            unplacedAt = position;
-        }
-        error = Printable(what);
-        return false;
-    }
-
-    // The byte (from 1) of an error that came without its line and column.
-    std::size_t unplacedAt = 0;
-
-private:
-    bool Open(Json container) {
-        if (stack_.size() >= kMaxDepth) {
-            error = "nested more than " + std::to_string(kMaxDepth) + " levels deep";
-            return false;
-        }
-        stack_.push_back(Insert(std::move(container)));
-        return true;
-    }
-    bool Add(Json value) {
-        Insert(std::move(value));
-        return true;
-    }
-    Json* Insert(Json value) {
-        if (stack_.empty()) {
-            root = std::move(value);
-            return &root;
-        }
-        Json& top = *stack_.back();
-        if (top.is_array()) {
-            auto& items = top.get_ref<Json::array_t&>();
-            items.push_back(std::move(value));
-            return &items.back();
-        }
-        auto& members = top.get_ref<Json::object_t&>();
-        members.emplace_back(std::move(key_), std::move(value));
-        return &members.back().second;
-    }
-
-    std::vector<Json*> stack_;
-    std::vector<std::unordered_set<std::string>> keys_;
-    std::string key_;
-};
 
 const Json* Member(const Json& object, const char* name) {
     const auto found = object.find(name);
@@ -726,37 +628,12 @@ ScenePlan ReadDocument(Json& document) {
     return plan;
 }
 
-// Checks that `path` names a file that can be opened.
-bool CheckFile(const std::string& path, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = path + ": cannot open: " + std::strerror(errno);
-        return false;
-    }
-    struct stat info {};
-    const bool folder = ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
-    std::fclose(file);
-    if (folder) {
-        error = path + ": is a folder, not a scene document";
-        return false;
-    }
-    return true;
-}
-
-// "line L, column C" of the byte at `position` (from 1) of the file.
-std::string PlaceInFile(const std::string& path, std::size_t position) {
-    std::ifstream in(path, std::ios::binary);
-    std::size_t line = 1, column = 0;
-    char c;
-    for (std::size_t i = 1; i < position && in.get(c); ++i) {
-        if (c == '\n') {
-            ++line;
-            column = 0;
-        } else {
-            ++column;
-        }
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column + 1);
+// Why a file was not read as a JSON document, as the rest of the error line.
+std::string ReadFailure(const JsonFailure& failure) {
+    if (failure.readError != 0) return std::string("cannot read: ") + std::strerror(failure.readError);
+    if (failure.empty) return "the file is empty";
+    return "line " + std::to_string(failure.line) + ", column " + std::to_string(failure.column) +
+           ": " + failure.message;
 }
 
 }  // namespace
@@ -768,33 +645,27 @@ std::string SceneToJson(const Scene& scene) {
 
 bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error) {
     try {
-        if (!CheckFile(path, error)) return false;
-        // Parsed straight from the file's buffer: the text is never held
-        // whole beside the tree.
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             error = path + ": cannot open: " + std::strerror(errno);
             return false;
         }
-        if (in.peek() == std::ifstream::traits_type::eof()) {
-            error = path + (in.bad() ? ": cannot read" : ": the file is empty");
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+            ::close(fd);
+            error = path + ": is a folder, not a scene document";
             return false;
         }
-        TreeBuilder builder;
-        const bool parsed = Json::sax_parse(in, &builder, Json::input_format_t::json, true);
-        if (in.bad()) {
-            error = path + ": cannot read: " + std::strerror(errno);
+        DocumentTree tree;
+        JsonFailure failure;
+        const bool read = ReadJson(fd, tree, kMaxDepth, failure);
+        ::close(fd);
+        if (!read) {
+            error = path + ": " + ReadFailure(failure);
             return false;
         }
-        if (!parsed) {
-            error = path + ": " +
-                    (builder.unplacedAt != 0 ? PlaceInFile(path, builder.unplacedAt) + ": " : "") +
-                    (builder.error.empty() ? "not valid JSON" : builder.error);
-            return false;
-        }
-        in.close();
-        ScenePlan plan = ReadDocument(builder.root);
-        builder.root = nullptr;
+        ScenePlan plan = ReadDocument(tree.root);
+        tree.root = nullptr;
         ApplyPlan(plan, scene);
         return true;
     } catch (const DocumentError& problem) {
