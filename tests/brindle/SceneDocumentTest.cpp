@@ -88,6 +88,11 @@ std::string Document(const std::string& nodes, const std::string& settings = "")
            nodes + "]}";
 }
 
+// A document of one node "A" whose position has the keys given.
+std::string Keyed(const std::string& keys) {
+    return Document(R"({"name": "A", "handle": 1, "position": {"keys": )" + keys + "}}");
+}
+
 const std::string kBone =
     R"("object": {"kind": "bone", "class_id": [683634317, 785164352], "super_class_id": 16})";
 
@@ -256,6 +261,16 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
         {"short key",
          Document(R"({"name": "A", "handle": 1, "rotation": {"keys": [[0, 0, 0, 1]]}})"),
          "rotation: key 1 must have 5 elements"},
+        {"key not an array", Keyed(R"([[0, 0, 0, 0], 5])"),
+         "node 1 (\"A\"): position: key 2 must be an array, not a number"},
+        {"tick as text", Keyed(R"([["0", 0, 0, 0]])"), "position: key 1 tick must be an integer, not a string"},
+        {"tick with a fraction", Keyed(R"([[0.5, 0, 0, 0]])"), "key 1 tick must be an integer, not a number"},
+        {"tick beyond 32 bits", Keyed(R"([[4294967296, 0, 0, 0]])"), "key 1 tick 4294967296 is out of range"},
+        {"number as text", Keyed(R"([[0, 0, "1", 0]])"), "key 1 must be a number, not a string"},
+        {"number in an array", Keyed(R"([[0, [1], 0, 0]])"), "key 1 must be a number, not an array"},
+        {"the count before the kinds", Keyed(R"([["x", {}]])"), "key 1 must have 4 elements, not 2"},
+        {"key too large for a float", Keyed(R"([[0, 1e39, 0, 0]])"), "key 1 is too large for a float"},
+        {"keys not an array", Keyed("{}"), "position: keys must be an array, not an object"},
         {"infinite number",
          "{\"format\": 1e999}", "line 1, column 12: the number 1e999 is too large"},
         {"too large for a float",

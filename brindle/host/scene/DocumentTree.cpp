@@ -1,10 +1,32 @@
 #include "brindle/host/scene/DocumentTree.h"
 
 #include <charconv>
+#include <cstdint>
 
 #include "brindle/host/scene/DocumentError.h"
 
 namespace brindle::host {
+namespace {
+
+constexpr const char* kControllers[] = {"position", "rotation", "scale"};
+
+}  // namespace
+
+bool DocumentTree::Null() {
+    if (inTrack_) {
+        track_.Other("null");
+        return true;
+    }
+    return Add(Json(nullptr));
+}
+
+bool DocumentTree::Boolean(bool value) {
+    if (inTrack_) {
+        track_.Other("true or false");
+        return true;
+    }
+    return Add(Json(value));
+}
 
 // Integers as integers while a 64-bit integer holds them, as nlohmann's own
 // parser keeps them; every number must fit a double.
@@ -13,6 +35,10 @@ bool DocumentTree::Number(const JsonNumber& number) {
     if (!number.ToDouble(value)) {
         problem = "the number " + Printable(number.text) + " is too large";
         return false;
+    }
+    if (inTrack_) {
+        track_.Number(number, value);
+        return true;
     }
     if (number.integer) {
         const char* first = number.text.data();
@@ -28,7 +54,16 @@ bool DocumentTree::Number(const JsonNumber& number) {
     return Add(Json(value));
 }
 
+bool DocumentTree::String(std::string_view utf8) {
+    if (inTrack_) {
+        track_.Other("a string");
+        return true;
+    }
+    return Add(Json(std::string(utf8)));
+}
+
 bool DocumentTree::Key(std::string_view utf8) {
+    if (inTrack_) return true;
     if (!keys_.back().emplace(utf8).second) {
         problem = "the key \"" + Printable(utf8) + "\" appears twice in one object";
         return false;
@@ -38,24 +73,89 @@ bool DocumentTree::Key(std::string_view utf8) {
 }
 
 bool DocumentTree::StartObject() {
-    stack_.push_back(Insert(Json::object()));
-    keys_.emplace_back();
-    return true;
-}
-
-bool DocumentTree::EndObject() {
-    keys_.pop_back();
-    stack_.pop_back();
+    StartContainer(false);
     return true;
 }
 
 bool DocumentTree::StartArray() {
-    stack_.push_back(Insert(Json::array()));
+    StartContainer(true);
+    return true;
+}
+
+void DocumentTree::StartContainer(bool array) {
+    if (inTrack_) return track_.StartContainer(array);
+    const Role role = RoleOf(array);
+    if (role == Role::Track) {
+        inTrack_ = true;
+        track_.StartField(TrackField::Keys);
+        return;
+    }
+    std::size_t index = 0;
+    if (role == Role::Node) {
+        index = stack_.back().value->size();
+        if (plan_.nodes.size() <= index) plan_.nodes.resize(index + 1);
+    } else if (role == Role::Controller) {
+        while (key_ != kControllers[index]) ++index;
+        track_.Start(index == 1 ? 4 : 3);
+    }
+    stack_.push_back({Insert(array ? Json::array() : Json::object()), role, index});
+    if (!array) keys_.emplace_back();
+}
+
+DocumentTree::Role DocumentTree::RoleOf(bool array) const {
+    if (stack_.empty()) return array ? Role::Other : Role::Top;
+    switch (stack_.back().role) {
+        case Role::Top:
+            return array && key_ == "nodes" ? Role::Nodes : Role::Other;
+        case Role::Nodes:
+            return array ? Role::Other : Role::Node;
+        case Role::Node:
+            for (const char* field : kControllers) {
+                if (!array && key_ == field) return Role::Controller;
+            }
+            return Role::Other;
+        case Role::Controller:
+            return array && key_ == "keys" ? Role::Track : Role::Other;
+        default:
+            return Role::Other;
+    }
+}
+
+bool DocumentTree::EndObject() {
+    if (inTrack_) {
+        track_.EndContainer();
+        return true;
+    }
+    const Open closed = stack_.back();
+    keys_.pop_back();
+    stack_.pop_back();
+    if (closed.role == Role::Controller) EndController(stack_.back().index, closed.index);
     return true;
 }
 
 bool DocumentTree::EndArray() {
+    if (inTrack_) {
+        if (track_.EndContainer()) inTrack_ = false;
+        return true;
+    }
     stack_.pop_back();
+    return true;
+}
+
+// The keys of the controller in `slot` of node `node` go to the plan.
+void DocumentTree::EndController(std::size_t node, std::size_t slot) {
+    NodePlan& plan = plan_.nodes[node];
+    if (slot == 0) {
+        track_.Finish(plan.position.keys, plan.position.keysProblem);
+    } else if (slot == 1) {
+        track_.Finish(plan.rotation.keys, plan.rotation.keysProblem);
+    } else {
+        track_.Finish(plan.scale.keys, plan.scale.keysProblem);
+    }
+}
+
+bool DocumentTree::Add(Json value) {
+    Insert(std::move(value));
     return true;
 }
 
@@ -64,7 +164,7 @@ Json* DocumentTree::Insert(Json value) {
         root = std::move(value);
         return &root;
     }
-    Json& top = *stack_.back();
+    Json& top = *stack_.back().value;
     if (top.is_array()) {
         auto& items = top.get_ref<Json::array_t&>();
         items.push_back(std::move(value));

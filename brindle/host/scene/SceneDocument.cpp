@@ -26,6 +26,7 @@
 
 #include "brindle/host/AtomicFile.h"
 #include "brindle/host/scene/DocumentError.h"
+#include "brindle/host/scene/DocumentNumbers.h"
 #include "brindle/host/scene/DocumentTree.h"
 #include "brindle/host/scene/JsonReader.h"
 #include "brindle/host/scene/ScenePlan.h"
@@ -245,15 +246,9 @@ double Double(const Json& value, const Place& at, const std::string& what) {
 }
 
 float Float(const Json& value, const Place& at, const std::string& what) {
-    const double number = Double(value, at, what);
-    // Beyond the largest float by half its last step or more rounds to
-    // infinity.
-    constexpr double kLimit = 3.4028235677973366e38;
-    if (std::fabs(number) >= kLimit) at.Fail(what + " is too large for a float");
-    if (std::fabs(number) > std::numeric_limits<float>::max()) {
-        return number > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
-    }
-    return static_cast<float>(number);
+    float number = 0.0f;
+    if (!FloatOf(Double(value, at, what), number)) at.Fail(what + " is too large for a float");
+    return number;
 }
 
 const Json::array_t& Array(const Json& value, const Place& at, const std::string& what,
@@ -307,33 +302,9 @@ const Json& Object(const Json& value, const Place& at, const std::string& what) 
     return value;
 }
 
-// The fast forms of Integer and Float for keys: false instead of a message.
-bool TryTick(const Json& value, TimeValue& tick) {
-    if (value.is_number_unsigned()) {
-        const auto u = value.get<std::uint64_t>();
-        if (u > static_cast<std::uint64_t>(TIME_PosInfinity)) return false;
-        tick = static_cast<TimeValue>(u);
-        return true;
-    }
-    if (!value.is_number_integer()) return false;
-    const auto n = value.get<std::int64_t>();
-    if (n < TIME_NegInfinity || n > TIME_PosInfinity) return false;
-    tick = static_cast<TimeValue>(n);
-    return true;
-}
-
-bool TryFloat(const Json& value, float& number) {
-    if (!value.is_number()) return false;
-    const double d = value.get<double>();
-    if (!(std::fabs(d) <= std::numeric_limits<float>::max())) return false;
-    number = static_cast<float>(d);
-    return true;
-}
-
-// Reads a controller; its keys are released from the tree as they are
-// taken, so the keys are never held twice over.
+// Reads a controller around its keys, which the plan already holds.
 template <typename Value>
-void ReadController(Json& value, const Place& node, const char* field,
+void ReadController(const Json& value, const Place& node, const char* field,
                     ControllerPlan<Value>& plan) {
     const Place at{node.prefix + field + ": "};
     Object(value, node, field);
@@ -362,39 +333,10 @@ void ReadController(Json& value, const Place& node, const char* field,
         }
     }
     if (const Json* locked = Member(value, "locked")) plan.locked = Bool(*locked, at, "locked");
-    const auto found = value.find("keys");
-    if (found == value.end()) return;
-    const auto& keys = Array(*found, at, "keys");
-    plan.keys.reserve(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        Key<Value> taken;
-        float numbers[kWidth];
-        // The common case without building a message; a key that fails is
-        // read again below, to say what is wrong with it or to take the
-        // numbers just beyond the largest float that round to it.
-        bool good = keys[i].is_array() && keys[i].size() == kWidth + 1 &&
-                    TryTick(keys[i][0], taken.time);
-        for (std::size_t n = 0; good && n < kWidth; ++n) good = TryFloat(keys[i][n + 1], numbers[n]);
-        if (!good) {
-            const std::string what = "key " + std::to_string(i + 1);
-            const auto& key = Array(keys[i], at, what, kWidth + 1);
-            taken.time = static_cast<TimeValue>(
-                Integer(key[0], at, what + " tick", TIME_NegInfinity, TIME_PosInfinity));
-            for (std::size_t n = 0; n < kWidth; ++n) numbers[n] = Float(key[n + 1], at, what);
-        }
-        if (!plan.keys.empty() && taken.time <= plan.keys.back().time) {
-            at.Fail("key " + std::to_string(i + 1) + ": tick " + std::to_string(taken.time) +
-                    " does not come after the tick of the key before it (" +
-                    std::to_string(plan.keys.back().time) + ")");
-        }
-        if constexpr (kWidth == 4) {
-            taken.value = Quat(numbers[0], numbers[1], numbers[2], numbers[3]);
-        } else {
-            taken.value = Point3(numbers[0], numbers[1], numbers[2]);
-        }
-        plan.keys.push_back(taken);
-    }
-    *found = nullptr;
+    // The keys went straight into the plan as the document was read; an
+    // array was taken there, anything else stays here.
+    if (const Json* keys = Member(value, "keys")) Array(*keys, at, "keys");
+    if (!plan.keysProblem.empty()) at.Fail(plan.keysProblem);
 }
 
 // Sets the parameters listed in `params` ("id": value) on the object's block.
@@ -465,7 +407,7 @@ std::unique_ptr<SceneObject> ReadObject(const Json& value, const Place& node) {
     return object;
 }
 
-void ReadNode(Json& value, std::size_t index, NodePlan& plan) {
+void ReadNode(const Json& value, std::size_t index, NodePlan& plan) {
     Place at{"node " + std::to_string(index + 1) + ": "};
     Object(value, at, "the node");
     const Json* name = Member(value, "name");
@@ -574,7 +516,8 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
     }
 }
 
-ScenePlan ReadDocument(Json& document) {
+// Reads the document around the keys, which `plan` already holds.
+void ReadDocument(const Json& document, ScenePlan& plan) {
     const Place top{};
     if (!document.is_object()) FailDocument("not a tovfileio scene (not a JSON object)");
     const Json* format = Member(document, "format");
@@ -592,7 +535,6 @@ ScenePlan ReadDocument(Json& document) {
     }
     if (version->get<long long>() < 1) FailDocument("version " + version->dump() + " is not a version");
 
-    ScenePlan plan;
     if (const Json* rate = Member(document, "frame_rate")) {
         plan.frameRate = static_cast<int>(Integer(*rate, top, "frame_rate", 1, TIME_TICKSPERSEC));
     }
@@ -620,12 +562,11 @@ ScenePlan ReadDocument(Json& document) {
     const auto found = document.find("nodes");
     if (found == document.end()) FailDocument("no \"nodes\" field");
     Array(*found, top, "nodes");
-    auto& nodes = found->get_ref<Json::array_t&>();
+    const auto& nodes = found->get_ref<const Json::array_t&>();
     plan.nodes.resize(nodes.size());
     for (std::size_t i = 0; i < nodes.size(); ++i) ReadNode(nodes[i], i, plan.nodes[i]);
     ResolveParents(nodes, plan.nodes);
     CheckPlan(plan);
-    return plan;
 }
 
 // Why a file was not read as a JSON document, as the rest of the error line.
@@ -656,7 +597,8 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
             error = path + ": is a folder, not a scene document";
             return false;
         }
-        DocumentTree tree;
+        ScenePlan plan;
+        DocumentTree tree(plan);
         JsonFailure failure;
         const bool read = ReadJson(fd, tree, kMaxDepth, failure);
         ::close(fd);
@@ -664,7 +606,7 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
             error = path + ": " + ReadFailure(failure);
             return false;
         }
-        ScenePlan plan = ReadDocument(tree.root);
+        ReadDocument(tree.root, plan);
         tree.root = nullptr;
         ApplyPlan(plan, scene);
         return true;
