@@ -41,6 +41,24 @@ std::size_t Utf8Length(const unsigned char* p, std::size_t avail) {
     return length;
 }
 
+// The end of the run of bytes from `i` that a string holds as they are:
+// ASCII other than control characters, quotes and backslashes. Eight bytes
+// are tested at a time (long base64 strings are most of a large document).
+std::size_t PlainBytes(const unsigned char* p, std::size_t i, std::size_t size) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p + i, 8);
+        const std::uint64_t special = ((w - 0x20 * kOnes) & ~w & kHigh) | zeroByte(w ^ ('"' * kOnes)) |
+                                      zeroByte(w ^ ('\\' * kOnes)) | (w & kHigh);
+        if (special != 0) break;
+    }
+    while (i < size && p[i] >= 0x20 && p[i] < 0x80 && p[i] != '"' && p[i] != '\\') ++i;
+    return i;
+}
+
 void AppendUtf8(std::string& out, std::uint32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -237,7 +255,7 @@ private:
         std::size_t i = start, run = start;
         bool escaped = false;
         for (;;) {
-            while (i < size && p[i] >= 0x20 && p[i] < 0x80 && p[i] != '"' && p[i] != '\\') ++i;
+            i = PlainBytes(p, i, size);
             if (i >= size) return Syntax(size, "a string does not end on its line");
             if (p[i] == '"') break;
             if (p[i] == '\\') {
