@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -84,7 +85,7 @@ void BuildRichScene(Scene& scene) {
 
 // A minimal document around the given node list.
 std::string Document(const std::string& nodes, const std::string& settings = "") {
-    return R"({"format": "tovfileio-scene", "version": 1, )" + settings + R"("nodes": [)" +
+    return R"({"format": "tovfileio-scene", "version": 2, )" + settings + R"("nodes": [)" +
            nodes + "]}";
 }
 
@@ -232,10 +233,10 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
         {"an array", "[1, 2]", "not a tovfileio scene (not a JSON object)"},
         {"foreign", R"({"hello": 1})", "not a tovfileio scene (no \"format\" field)"},
         {"other format", R"({"format": "other"})", "not a tovfileio scene (format \"other\")"},
-        {"newer version", R"({"format": "tovfileio-scene", "version": 2, "nodes": []})",
-         "version 2 of the scene document is newer"},
-        {"no nodes", R"({"format": "tovfileio-scene", "version": 1})", "no \"nodes\""},
-        {"nodes not an array", R"({"format": "tovfileio-scene", "version": 1, "nodes": {}})",
+        {"newer version", R"({"format": "tovfileio-scene", "version": 3, "nodes": []})",
+         "version 3 of the scene document is newer"},
+        {"no nodes", R"({"format": "tovfileio-scene", "version": 2})", "no \"nodes\""},
+        {"nodes not an array", R"({"format": "tovfileio-scene", "version": 2, "nodes": {}})",
          "nodes must be an array, not an object"},
         {"repeated key", Document(R"({"name": "A", "name": "B", "handle": 1})"),
          "the key \"name\" appears twice"},
@@ -456,7 +457,8 @@ TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
             << entry.path();
     }
 
-    // A value a document cannot hold is refused before anything is written.
+    // A value a document cannot hold is refused: the document written up to
+    // it is dropped and the old file stays.
     scene.Nodes()[1]->Transform().Position().SetHeldValue(Point3(0, std::numeric_limits<float>::infinity(), 0));
     std::string error;
     EXPECT_FALSE(SaveSceneDocument(scene, file, error));
@@ -464,6 +466,7 @@ TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
               std::string::npos)
         << error;
     EXPECT_EQ(tovtest::ReadBytes(file), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 }  // namespace

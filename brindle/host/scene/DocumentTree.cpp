@@ -56,7 +56,7 @@ bool DocumentTree::Number(const JsonNumber& number) {
 
 bool DocumentTree::String(std::string_view utf8) {
     if (inTrack_) {
-        track_.Other("a string");
+        track_.String(utf8);
         return true;
     }
     return Add(Json(std::string(utf8)));
@@ -87,7 +87,9 @@ void DocumentTree::StartContainer(bool array) {
     const Role role = RoleOf(array);
     if (role == Role::Track) {
         inTrack_ = true;
-        track_.StartField(TrackField::Keys);
+        track_.StartField(key_ == "keys"    ? TrackField::Keys
+                          : key_ == "ticks" ? TrackField::Ticks
+                                            : TrackField::Values);
         return;
     }
     std::size_t index = 0;
@@ -115,7 +117,8 @@ DocumentTree::Role DocumentTree::RoleOf(bool array) const {
             }
             return Role::Other;
         case Role::Controller:
-            return array && key_ == "keys" ? Role::Track : Role::Other;
+            return array && (key_ == "keys" || key_ == "ticks" || key_ == "values") ? Role::Track
+                                                                                      : Role::Other;
         default:
             return Role::Other;
     }

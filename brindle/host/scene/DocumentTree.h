@@ -4,9 +4,10 @@
 // an object, which is quadratic in its size).
 //
 // The keys of the nodes' controllers are the bulk of a document and are
-// not put in the tree: the arrays that hold them go through a TrackReader
-// straight into the plan's nodes (by the node's place in "nodes"), with
-// what is wrong with them, as the document is read.
+// not put in the tree: the arrays that hold them ("ticks" and "values", or
+// "keys") go through a TrackReader straight into the plan's nodes (by the
+// node's place in "nodes"), with what is wrong with them, as the document
+// is read.
 #pragma once
 
 #include <cstddef>
