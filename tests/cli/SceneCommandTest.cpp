@@ -52,9 +52,10 @@ TEST(SceneCommandTest, ShowsTheTreeOrTheDocument) {
 
     const auto json = RunCommand({"scene", "--json", path});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json.out.rfind("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 1,\n", 0), 0u);
-    // Floats in their shortest form: 0.1f is 0.1.
-    EXPECT_NE(json.out.find("[\n            160,\n            0.1,\n            0.0,\n"),
+    EXPECT_EQ(json.out.rfind("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 2,\n", 0), 0u);
+    // A key's values on a line, floats in their shortest form: 0.1f is 0.1.
+    EXPECT_NE(json.out.find("\"ticks\": [0, 160],\n        \"values\": [\n"
+                            "          0.0, 0.0, 0.0, 1.0,\n          0.1, 0.0, 0.0, 1.0\n        ]"),
               std::string::npos)
         << json.out;
     // What --json prints is itself a document that shows the same.

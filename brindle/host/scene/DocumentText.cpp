@@ -1,0 +1,163 @@
+#include "brindle/host/scene/DocumentText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace brindle::host {
+namespace {
+
+// The shortest decimal that reads back as `value`, given a fraction when it
+// has neither one nor an exponent, so that readers keep it a float; null
+// for an infinity or NaN.
+template <typename Number>
+bool AppendShortest(std::string& out, Number value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return false;
+    }
+    char buffer[32];
+    char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, end);
+    if (std::find_if(buffer, end, [](char c) { return c == '.' || c == 'e'; }) == end) {
+        out += ".0";
+    }
+    return true;
+}
+
+}  // namespace
+
+bool DocumentText::AppendFloat(std::string& out, float value) {
+    return AppendShortest(out, value);
+}
+
+void DocumentText::BeforeValue() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (levels_.empty()) return;
+    Level& level = levels_.back();
+    if (level.count++ > 0) text_ += level.oneLine ? ", " : ",";
+    if (!level.oneLine) {
+        text_ += '\n';
+        text_.append(2 * levels_.size(), ' ');
+    }
+}
+
+void DocumentText::BeginObject() {
+    BeforeValue();
+    text_ += '{';
+    levels_.push_back({true, false, 0});
+}
+
+void DocumentText::EndObject() { Close('}'); }
+
+void DocumentText::BeginArray(bool oneLine) {
+    BeforeValue();
+    text_ += '[';
+    const bool inLine = !levels_.empty() && levels_.back().oneLine;
+    levels_.push_back({false, oneLine || inLine, 0});
+}
+
+void DocumentText::EndArray() { Close(']'); }
+
+void DocumentText::Close(char bracket) {
+    const Level level = levels_.back();
+    levels_.pop_back();
+    if (!level.oneLine && level.count > 0) {
+        text_ += '\n';
+        text_.append(2 * levels_.size(), ' ');
+    }
+    text_ += bracket;
+    Pass();
+}
+
+void DocumentText::Key(std::string_view utf8) {
+    BeforeValue();
+    AppendString(utf8);
+    text_ += ": ";
+    afterKey_ = true;
+}
+
+void DocumentText::String(std::string_view utf8) {
+    BeforeValue();
+    AppendString(utf8);
+}
+
+void DocumentText::Integer(long long value) {
+    BeforeValue();
+    char buffer[24];
+    text_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+void DocumentText::Float(float value) {
+    BeforeValue();
+    if (!AppendShortest(text_, value)) nonFinite_ = true;
+}
+
+void DocumentText::Double(double value) {
+    BeforeValue();
+    if (!AppendShortest(text_, value)) nonFinite_ = true;
+}
+
+void DocumentText::Bool(bool value) {
+    BeforeValue();
+    text_ += value ? "true" : "false";
+}
+
+void DocumentText::Null() {
+    BeforeValue();
+    text_ += "null";
+}
+
+std::string& DocumentText::BeginRaw() {
+    BeforeValue();
+    return text_;
+}
+
+void DocumentText::EndRaw() { Pass(); }
+
+// Escapes what JSON requires (quotes, backslashes, control characters);
+// the rest, UTF-8 included, is written as it is.
+void DocumentText::AppendString(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    text_ += '"';
+    for (const char c : utf8) {
+        switch (c) {
+            case '"': text_ += "\\\""; break;
+            case '\\': text_ += "\\\\"; break;
+            case '\b': text_ += "\\b"; break;
+            case '\f': text_ += "\\f"; break;
+            case '\n': text_ += "\\n"; break;
+            case '\r': text_ += "\\r"; break;
+            case '\t': text_ += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    text_ += "\\u00";
+                    text_ += kHex[c >> 4];
+                    text_ += kHex[c & 15];
+                } else {
+                    text_ += c;
+                }
+        }
+    }
+    text_ += '"';
+}
+
+void DocumentText::Pass() {
+    if (sink_ && text_.size() >= kPieceBytes) {
+        sink_(text_);
+        text_.clear();
+    }
+}
+
+std::string DocumentText::Finish() {
+    text_ += '\n';
+    if (!sink_) return std::move(text_);
+    sink_(text_);
+    text_.clear();
+    return std::string();
+}
+
+}  // namespace brindle::host

@@ -1,0 +1,181 @@
+#include "brindle/host/scene/DocumentTree.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "brindle/host/scene/DocumentError.h"
+
+namespace brindle::host {
+namespace {
+
+constexpr const char* kControllers[] = {"position", "rotation", "scale"};
+
+}  // namespace
+
+bool DocumentTree::Null() {
+    if (inTrack_) {
+        track_.Other("null");
+        return true;
+    }
+    return Add(Json(nullptr));
+}
+
+bool DocumentTree::Boolean(bool value) {
+    if (inTrack_) {
+        track_.Other("true or false");
+        return true;
+    }
+    return Add(Json(value));
+}
+
+// Integers as integers while a 64-bit integer holds them, as nlohmann's own
+// parser keeps them; every number must fit a double.
+bool DocumentTree::Number(const JsonNumber& number) {
+    double value = 0.0;
+    if (!number.ToDouble(value)) {
+        problem = "the number " + Printable(number.text) + " is too large";
+        return false;
+    }
+    if (inTrack_) {
+        track_.Number(number, value);
+        return true;
+    }
+    if (number.integer) {
+        const char* first = number.text.data();
+        const char* last = first + number.text.size();
+        if (*first == '-') {
+            std::int64_t whole = 0;
+            if (std::from_chars(first, last, whole).ec == std::errc()) return Add(Json(whole));
+        } else {
+            std::uint64_t whole = 0;
+            if (std::from_chars(first, last, whole).ec == std::errc()) return Add(Json(whole));
+        }
+    }
+    return Add(Json(value));
+}
+
+bool DocumentTree::String(std::string_view utf8) {
+    if (inTrack_) {
+        track_.String(utf8);
+        return true;
+    }
+    return Add(Json(std::string(utf8)));
+}
+
+bool DocumentTree::Key(std::string_view utf8) {
+    if (inTrack_) return true;
+    if (!keys_.back().emplace(utf8).second) {
+        problem = "the key \"" + Printable(utf8) + "\" appears twice in one object";
+        return false;
+    }
+    key_ = utf8;
+    return true;
+}
+
+bool DocumentTree::StartObject() {
+    StartContainer(false);
+    return true;
+}
+
+bool DocumentTree::StartArray() {
+    StartContainer(true);
+    return true;
+}
+
+void DocumentTree::StartContainer(bool array) {
+    if (inTrack_) return track_.StartContainer(array);
+    const Role role = RoleOf(array);
+    if (role == Role::Track) {
+        inTrack_ = true;
+        track_.StartField(key_ == "keys"    ? TrackField::Keys
+                          : key_ == "ticks" ? TrackField::Ticks
+                                            : TrackField::Values);
+        return;
+    }
+    std::size_t index = 0;
+    if (role == Role::Node) {
+        index = stack_.back().value->size();
+        if (plan_.nodes.size() <= index) plan_.nodes.resize(index + 1);
+    } else if (role == Role::Controller) {
+        while (key_ != kControllers[index]) ++index;
+        track_.Start(index == 1 ? 4 : 3);
+    }
+    stack_.push_back({Insert(array ? Json::array() : Json::object()), role, index});
+    if (!array) keys_.emplace_back();
+}
+
+DocumentTree::Role DocumentTree::RoleOf(bool array) const {
+    if (stack_.empty()) return array ? Role::Other : Role::Top;
+    switch (stack_.back().role) {
+        case Role::Top:
+            return array && key_ == "nodes" ? Role::Nodes : Role::Other;
+        case Role::Nodes:
+            return array ? Role::Other : Role::Node;
+        case Role::Node:
+            for (const char* field : kControllers) {
+                if (!array && key_ == field) return Role::Controller;
+            }
+            return Role::Other;
+        case Role::Controller:
+            return array && (key_ == "keys" || key_ == "ticks" || key_ == "values") ? Role::Track
+                                                                                      : Role::Other;
+        default:
+            return Role::Other;
+    }
+}
+
+bool DocumentTree::EndObject() {
+    if (inTrack_) {
+        track_.EndContainer();
+        return true;
+    }
+    const Open closed = stack_.back();
+    keys_.pop_back();
+    stack_.pop_back();
+    if (closed.role == Role::Controller) EndController(stack_.back().index, closed.index);
+    return true;
+}
+
+bool DocumentTree::EndArray() {
+    if (inTrack_) {
+        if (track_.EndContainer()) inTrack_ = false;
+        return true;
+    }
+    stack_.pop_back();
+    return true;
+}
+
+// The keys of the controller in `slot` of node `node` go to the plan.
+void DocumentTree::EndController(std::size_t node, std::size_t slot) {
+    NodePlan& plan = plan_.nodes[node];
+    if (slot == 0) {
+        track_.Finish(plan.position.keys, plan.position.keysProblem);
+    } else if (slot == 1) {
+        track_.Finish(plan.rotation.keys, plan.rotation.keysProblem);
+    } else {
+        track_.Finish(plan.scale.keys, plan.scale.keysProblem);
+    }
+}
+
+bool DocumentTree::Add(Json value) {
+    Insert(std::move(value));
+    return true;
+}
+
+Json* DocumentTree::Insert(Json value) {
+    if (stack_.empty()) {
+        root = std::move(value);
+        return &root;
+    }
+    Json& top = *stack_.back().value;
+    if (top.is_array()) {
+        auto& items = top.get_ref<Json::array_t&>();
+        items.push_back(std::move(value));
+        return &items.back();
+    }
+    auto& members = top.get_ref<Json::object_t&>();
+    members.emplace_back(std::move(key_), std::move(value));
+    return &members.back().second;
+}
+
+}  // namespace brindle::host

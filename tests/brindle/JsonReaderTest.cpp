@@ -1,0 +1,148 @@
+#include "brindle/host/scene/JsonReader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using brindle::host::JsonFailure;
+using brindle::host::JsonHandler;
+using brindle::host::JsonNumber;
+
+// Writes each event as a word: { } [ ] k:KEY s:TEXT n:NUMBER (i: an integer)
+// true false null.
+class Transcript : public JsonHandler {
+public:
+    std::string text;
+    bool Null() override { return Put("null"); }
+    bool Boolean(bool value) override { return Put(value ? "true" : "false"); }
+    bool Number(const JsonNumber& n) override {
+        return Put((n.integer ? "i:" : "n:") + std::string(n.text));
+    }
+    bool String(std::string_view utf8) override { return Put("s:" + std::string(utf8)); }
+    bool Key(std::string_view utf8) override { return Put("k:" + std::string(utf8)); }
+    bool StartObject() override { return Put("{"); }
+    bool EndObject() override { return Put("}"); }
+    bool StartArray() override { return Put("["); }
+    bool EndArray() override { return Put("]"); }
+
+private:
+    bool Put(const std::string& word) {
+        text += text.empty() ? word : " " + word;
+        return true;
+    }
+};
+
+// The transcript of `bytes`, or "error: line L, column C: MESSAGE".
+std::string Read(const std::string& bytes) {
+    tovtest::ScratchDir dir;
+    const int fd = ::open(dir.Write("t.json", bytes).c_str(), O_RDONLY);
+    Transcript events;
+    JsonFailure failure;
+    const bool read = brindle::host::ReadJson(fd, events, 4, failure);
+    ::close(fd);
+    if (read) return events.text;
+    if (failure.empty) return "error: empty";
+    return "error: line " + std::to_string(failure.line) + ", column " +
+           std::to_string(failure.column) + ": " + failure.message;
+}
+
+TEST(JsonReaderTest, ReadsEveryFormOfValueAndRefusesWhatJsonDoesNot) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"every kind of value", "{\"a\": [1, -0, 2.5e-3, 1E+2, true, false, null, \"x\"], \"b\": {}}",
+         "{ k:a [ i:1 i:-0 n:2.5e-3 n:1E+2 true false null s:x ] k:b { } }"},
+        {"escapes and surrogate pairs", R"(["\"\\\/\b\f\n\r\t", "\u00e9\ud83d\ude00", "\u0000"])",
+         std::string("[ s:\"\\/\b\f\n\r\t s:\xC3\xA9\xF0\x9F\x98\x80 s:") + '\0' + " ]"},
+        {"UTF-8 as it stands", "\"\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF\"",
+         "s:\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF"},
+        {"byte-order mark, CR LF lines", "\xEF\xBB\xBF[1,\r\n2]\r\n", "[ i:1 i:2 ]"},
+        {"the empty file", "", "error: empty"},
+        {"white space only", " \n ", "error: line 2, column 2: syntax error: the document ends early"},
+        {"cut short", "{\"a\": [1,", "error: line 1, column 10: syntax error: the document ends early"},
+        {"a comma before the end", "[1,]", "error: line 1, column 4: syntax error: expected a value"},
+        {"no colon", "{\"a\" 1}", "error: line 1, column 6: syntax error: expected ':' after a key"},
+        {"no comma", "[1\n 2]",
+         "error: line 2, column 2: syntax error: expected ',' or ']' after an element of an array"},
+        {"a key without quotes", "{a: 1}",
+         "error: line 1, column 2: syntax error: expected a key in double quotes"},
+        {"a leading zero", "[01]",
+         "error: line 1, column 3: syntax error: expected ',' or ']' after an element of an array"},
+        {"a fraction without digits", "[1.]",
+         "error: line 1, column 4: syntax error: expected a digit after a decimal point"},
+        {"an exponent without digits", "[1e+]",
+         "error: line 1, column 5: syntax error: expected a digit in an exponent"},
+        {"a minus alone", "[-]", "error: line 1, column 3: syntax error: expected a digit in a number"},
+        {"a misspelt literal", "[nul]", "error: line 1, column 2: syntax error: expected a value"},
+        {"text after the document", "{} {}",
+         "error: line 1, column 4: syntax error: text after the end of the document"},
+        {"a line feed in a string", "[\"a\nb\"]",
+         "error: line 1, column 4: syntax error: a string does not end on its line"},
+        {"a tab in a string", "[\"a\tb\"]",
+         "error: line 1, column 4: syntax error: a control character in a string must be written "
+         "as an escape"},
+        {"a byte that starts nothing", "[\"a\xFF\"]",
+         "error: line 1, column 4: syntax error: a string holds bytes that are not UTF-8"},
+        {"an overlong form", "[\"\xC0\x80\"]",
+         "error: line 1, column 3: syntax error: a string holds bytes that are not UTF-8"},
+        {"a surrogate in UTF-8", "[\"\xED\xA0\x80\"]",
+         "error: line 1, column 3: syntax error: a string holds bytes that are not UTF-8"},
+        {"a lone low surrogate", R"(["\udc00"])",
+         "error: line 1, column 3: syntax error: a low surrogate without a high one before it"},
+        {"a lone high surrogate", R"(["\ud800x"])",
+         "error: line 1, column 3: syntax error: a high surrogate without a low one after it"},
+        {"a short \\u", R"(["\u12"])",
+         "error: line 1, column 7: syntax error: expected four hexadecimal digits after \\u"},
+        {"an unknown escape", R"(["\x"])",
+         "error: line 1, column 3: syntax error: an unknown escape in a string"},
+        {"nested to the limit", "[[[[1]]]]", "[ [ [ [ i:1 ] ] ] ]"},
+        {"nested beyond it", "[[[[[1]]]]]", "error: line 1, column 5: nested more than 4 levels deep"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Read(c.bytes), c.expected) << c.name;
+    }
+}
+
+TEST(JsonReaderTest, NumbersBeyondADoubleAreRefusedAndBelowOneAreZero) {
+    struct Case {
+        const char* text;
+        bool fits;
+        double value;
+    };
+    const Case cases[] = {
+        {"1e308", true, 1e308},
+        {"1e309", false, 0},
+        {"-123456789e301", false, 0},
+        {"1e-320", true, 1e-320},
+        {"1e-400", true, 0.0},
+        {"-0.000000000000000000000000000000000000000000000001e-300", true, -0.0},
+        {"0.1", true, 0.1},
+    };
+    for (const Case& c : cases) {
+        double value = 42;
+        EXPECT_EQ((JsonNumber{c.text, false}.ToDouble(value)), c.fits) << c.text;
+        if (c.fits) {
+            EXPECT_EQ(value, c.value) << c.text;
+            EXPECT_EQ(std::signbit(value), std::signbit(c.value)) << c.text;
+        }
+    }
+    long long whole = 0;
+    EXPECT_TRUE((JsonNumber{"-9223372036854775808", true}.ToInteger(whole)));
+    EXPECT_EQ(whole, std::numeric_limits<long long>::min());
+    EXPECT_FALSE((JsonNumber{"9223372036854775808", true}.ToInteger(whole)));
+    EXPECT_FALSE((JsonNumber{"1.0", false}.ToInteger(whole)));
+}
+
+}  // namespace
