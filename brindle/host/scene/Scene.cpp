@@ -92,7 +92,10 @@ void Scene::DeleteNode(SceneNode* node) {
     auto at = std::find(siblings.begin(), siblings.end(), node);
     // The children take the deleted node's place among its siblings.
     at = siblings.erase(at);
-    for (SceneNode* child : node->children_) child->parent_ = parent;
+    for (SceneNode* child : node->children_) {
+        child->DropWorld();
+        child->parent_ = parent;
+    }
     siblings.insert(at, node->children_.begin(), node->children_.end());
     node->children_.clear();
 
@@ -108,7 +111,10 @@ void Scene::DeleteNode(SceneNode* node) {
 
 void Scene::SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& parents) {
     root_->children_.clear();
-    for (SceneNode* node : order_) node->children_.clear();
+    for (SceneNode* node : order_) {
+        if (node->world_ != nullptr) node->world_->valid = false;
+        node->children_.clear();
+    }
     for (const auto& [child, parent] : parents) {
         SceneNode* above = parent != nullptr ? parent : root_.get();
         child->parent_ = above;

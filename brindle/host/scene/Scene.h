@@ -19,10 +19,17 @@ namespace brindle::host {
 
 class Scene;
 
-class SceneNode : public INode {
+// A node's world matrix is kept once computed, for the time it was computed
+// at, and reused by its children: a chain of any depth costs one product
+// per node and time. A node keeps one only while its parent (unless that is
+// the root) keeps one, so a change of a node's controllers or parent drops
+// what it and the nodes below it keep, stopping at nodes that keep none.
+class SceneNode : public INode, private ControllerListener {
 public:
     SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> object,
               Class_ID transformClass = PRS_CONTROL_CLASS_ID);
+    SceneNode(const SceneNode&) = delete;
+    SceneNode& operator=(const SceneNode&) = delete;
 
     ULONG GetHandle() override { return handle_; }
     const wchar_t* GetName() override { return name_.c_str(); }
@@ -55,9 +62,11 @@ public:
     const std::vector<SceneNode*>& Children() const { return children_; }
     SceneObject* HeldObject() const { return object_.get(); }
     TransformController& Transform() { return *transform_; }
-    void SetTransform(std::unique_ptr<TransformController> transform) {
-        transform_ = std::move(transform);
-    }
+    void SetTransform(std::unique_ptr<TransformController> transform);
+    // The world matrix at `t` in double, before GetNodeTM rounds it.
+    const PreciseMatrix& World(TimeValue t);
+    // Whether the world matrix at `t` is kept (for tests of the keeping).
+    bool KeepsWorld(TimeValue t) const { return world_ != nullptr && world_->Holds(t); }
     const std::vector<std::pair<std::wstring, float>>& UserProperties() const {
         return userProperties_;
     }
@@ -74,6 +83,24 @@ public:
 private:
     friend class Scene;
 
+    struct KeptWorld {
+        PreciseMatrix matrix;
+        TimeValue time = 0;
+        bool valid = false;
+        bool Holds(TimeValue t) const { return valid && time == t; }
+    };
+
+    void ControllerChanged() override { DropWorld(); }
+    // The node whose world matrix this one's is composed with: the parent,
+    // unless that is the root (or there is none).
+    SceneNode* WorldParent() const;
+    // Computes and keeps the world matrix at `t` from the parent's, which
+    // is kept at `t` (or not needed).
+    void KeepWorld(TimeValue t);
+    // Drops the world matrix kept by this node and by every node below it
+    // that keeps one.
+    void DropWorld();
+
     Scene& scene_;
     ULONG handle_;
     std::wstring name_;
@@ -87,6 +114,8 @@ private:
     std::vector<std::pair<std::wstring, float>> userProperties_;
     int boneDisplay_ = 1;
     bool boneOn_ = false;
+    // Made when first computed; most nodes of a large marker cloud never are.
+    std::unique_ptr<KeptWorld> world_;
 };
 
 class Scene {

@@ -1,0 +1,61 @@
+// World matrices of nodes, kept per node for the time last asked and
+// composed from the parent's kept one, so a chain of any depth costs one
+// product per node and time, and dropped down the hierarchy when a node's
+// controllers or parent change. Walks keep their own stacks: a chain of any
+// depth cannot overflow the call stack.
+#include <vector>
+
+#include "brindle/host/scene/Scene.h"
+
+namespace brindle::host {
+
+SceneNode* SceneNode::WorldParent() const {
+    return parent_ != nullptr && !parent_->IsRootNode() ? parent_ : nullptr;
+}
+
+void SceneNode::KeepWorld(TimeValue t) {
+    if (world_ == nullptr) world_ = std::make_unique<KeptWorld>();
+    const PreciseMatrix local = transform_->PreciseLocalMatrix(t);
+    SceneNode* above = WorldParent();
+    // In double, rounded once by GetNodeTM.
+    world_->matrix = above != nullptr ? local * above->world_->matrix : local;
+    world_->time = t;
+    world_->valid = true;
+}
+
+const PreciseMatrix& SceneNode::World(TimeValue t) {
+    if (KeepsWorld(t)) return world_->matrix;
+    SceneNode* above = WorldParent();
+    if (above == nullptr || above->KeepsWorld(t)) {
+        KeepWorld(t);
+        return world_->matrix;
+    }
+    // Up to the first node that keeps its world at `t`, then down again.
+    std::vector<SceneNode*> path{this};
+    for (; above != nullptr && !above->KeepsWorld(t); above = above->WorldParent()) {
+        path.push_back(above);
+    }
+    for (auto at = path.rbegin(); at != path.rend(); ++at) (*at)->KeepWorld(t);
+    return world_->matrix;
+}
+
+void SceneNode::DropWorld() {
+    if (world_ == nullptr || !world_->valid) return;
+    // A node below one that keeps nothing keeps nothing either.
+    std::vector<SceneNode*> pending{this};
+    while (!pending.empty()) {
+        SceneNode* node = pending.back();
+        pending.pop_back();
+        node->world_->valid = false;
+        for (SceneNode* child : node->children_) {
+            if (child->world_ != nullptr && child->world_->valid) pending.push_back(child);
+        }
+    }
+}
+
+Matrix3 SceneNode::GetNodeTM(TimeValue t, Interval* valid) {
+    if (valid != nullptr) *valid = Interval(t, t);
+    return World(t).Rounded();
+}
+
+}  // namespace brindle::host
