@@ -22,9 +22,10 @@ void SceneNode::SetTransform(std::unique_ptr<TransformController> transform) {
 BOOL SceneNode::IsRootNode() { return this == &scene_.Root() ? TRUE : FALSE; }
 
 void SceneNode::SetName(const wchar_t* name) {
-    const std::wstring old = std::move(name_);
+    const bool indexed = !IsRootNode();
+    if (indexed) scene_.Unindex(*this);
     name_ = name != nullptr ? name : L"";
-    if (!IsRootNode()) scene_.Renamed(*this, old);
+    if (indexed) scene_.Index(*this);
 }
 
 INode* SceneNode::GetChildNode(int i) {
@@ -71,7 +72,7 @@ void SceneNode::AttachChild(INode* childNode, int keepPos) {
 }
 
 Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) {
-    return objectOffset_ * GetNodeTM(t, valid);
+    return GetObjOffsetTM() * GetNodeTM(t, valid);
 }
 
 void SceneNode::Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL /*localOrigin*/,
