@@ -36,20 +36,20 @@ class GeneratedFile {
     std::filesystem::path path_;
 };
 
-const std::filesystem::path& Generated(const std::string& name,
-                                       std::string (*make)(std::uint32_t, std::uint32_t),
-                                       std::uint32_t a, std::uint32_t b) {
+template <typename Make>
+const std::filesystem::path& Generated(const std::string& name, Make&& make) {
     static std::map<std::string, std::unique_ptr<GeneratedFile>> files;
     auto& file = files[name];
     if (!file)
-        file = std::make_unique<GeneratedFile>(ScratchPath(name), make(a, b));
+        file = std::make_unique<GeneratedFile>(ScratchPath(name), make());
     return file->Path();
 }
 
-std::string MakeHtr(std::uint32_t segments, std::uint32_t frames) {
+std::string MakeHtr(std::uint32_t segments, std::uint32_t frames, tovgen::HtrShape shape) {
     tovgen::HtrOptions options;
     options.segments = segments;
     options.frames = frames;
+    options.shape = shape;
     return tovgen::GenerateHtr(options);
 }
 
@@ -63,13 +63,20 @@ std::string MakeTrc(std::uint32_t markers, std::uint32_t rows) {
 }  // namespace
 
 const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames) {
-    return Generated(std::to_string(segments) + "x" + std::to_string(frames) + ".htr", MakeHtr,
-                     segments, frames);
+    return HtrFile(segments, frames, tovgen::HtrShape::kHuman);
+}
+
+const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames,
+                                     tovgen::HtrShape shape) {
+    static const char* const kShapes[] = {"", "chain", "wide"};
+    return Generated(std::to_string(segments) + "x" + std::to_string(frames) +
+                         kShapes[static_cast<int>(shape)] + ".htr",
+                     [&] { return MakeHtr(segments, frames, shape); });
 }
 
 const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows) {
-    return Generated(std::to_string(markers) + "x" + std::to_string(rows) + ".trc", MakeTrc,
-                     markers, rows);
+    return Generated(std::to_string(markers) + "x" + std::to_string(rows) + ".trc",
+                     [&] { return MakeTrc(markers, rows); });
 }
 
 std::filesystem::path ScratchPath(const std::string& name) {

@@ -19,11 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/DataGen.h"
+
 namespace tovbench {
 
 // Generated files in the temporary folder, written on first use and removed
 // when the program ends.
 const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames);
+const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames,
+                                     tovgen::HtrShape shape);
 const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows);
 // A scratch path in the temporary folder for a benchmark's output.
 std::filesystem::path ScratchPath(const std::string& name);

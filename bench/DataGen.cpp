@@ -51,6 +51,21 @@ struct Bone {
     double phase[3];
 };
 
+// Segment `i` of a chain or of a wide hierarchy: "S<i>", each a short bone
+// offset from its parent.
+Bone PlainBone(HtrShape shape, std::uint32_t i) {
+    Bone bone;
+    bone.name = "S" + std::to_string(i);
+    if (i == 0) {
+        bone.parent = "GLOBAL";
+    } else {
+        bone.parent = shape == HtrShape::kChain ? "S" + std::to_string(i - 1) : "S0";
+    }
+    const double offsets[7] = {2.0, 10.0, 1.0, 0.5, 1.5, 0.0, 10.0};
+    for (int k = 0; k < 7; ++k) bone.base[k] = offsets[k];
+    return bone;
+}
+
 std::vector<Bone> MakeSkeleton(const HtrOptions& options, std::mt19937_64& random) {
     std::uniform_real_distribution<double> amplitude(2.0, 25.0);
     std::uniform_real_distribution<double> phase(0.0, 6.283185307179586);
@@ -58,7 +73,9 @@ std::vector<Bone> MakeSkeleton(const HtrOptions& options, std::mt19937_64& rando
     bones.reserve(options.segments);
     for (std::uint32_t i = 0; i < options.segments; ++i) {
         Bone bone;
-        if (i < kHumanCount) {
+        if (options.shape != HtrShape::kHuman) {
+            bone = PlainBone(options.shape, i);
+        } else if (i < kHumanCount) {
             const HumanBone& human = kHuman[i];
             bone.name = human.name;
             bone.parent = human.parent;

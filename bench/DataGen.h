@@ -6,13 +6,22 @@
 
 namespace tovgen {
 
+// How the segments of a generated HTR file hang together.
+enum class HtrShape {
+    kHuman,  // a human skeleton, further segments in chains of four
+    kChain,  // every segment below the one before it: as deep as it is long
+    kWide,   // every segment but the first below the first
+};
+
 struct HtrOptions {
-    // The first 21 segments form a human skeleton (hips, spine, head, arms,
-    // legs); further segments hang below it as extra chains.
+    // With the human shape the first 21 segments form a human skeleton (hips,
+    // spine, head, arms, legs); further segments hang below it as extra
+    // chains.
     std::uint32_t segments = 21;
     std::uint32_t frames = 48;
     std::int32_t frameRate = 60;
     std::uint64_t seed = 1;
+    HtrShape shape = HtrShape::kHuman;
 };
 
 // A complete HTR file in millimetres and degrees, lines ended by CR LF, with

@@ -1,5 +1,5 @@
 // tov_gen: writes synthetic motion-capture files.
-//   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT
+//   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] [--shape S] OUT
 //   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] [--dropout-rate R] OUT
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +11,8 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] OUT\n"
+    std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N]\n"
+               "                   [--shape human|chain|wide] OUT\n"
                "       tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N]\n"
                "                   [--dropout-rate R] OUT\n"
                "R is the share of samples, 0 to 1, that drop out (default 0.005).\n",
@@ -33,6 +34,17 @@ int main(int argc, char** argv) {
         const bool hasValue = i + 1 < argc;
         if (arg == "--segments" && hasValue) {
             options.segments = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--shape" && hasValue) {
+            const std::string shape = argv[++i];
+            if (shape == "human") {
+                options.shape = tovgen::HtrShape::kHuman;
+            } else if (shape == "chain") {
+                options.shape = tovgen::HtrShape::kChain;
+            } else if (shape == "wide") {
+                options.shape = tovgen::HtrShape::kWide;
+            } else {
+                return Usage();
+            }
         } else if (arg == "--frames" && hasValue) {
             options.frames = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--markers" && hasValue) {

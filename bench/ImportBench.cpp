@@ -5,9 +5,13 @@
 // (import time over read time), keys (keys made), key_MB (the keys' own
 // size: a tick and the value, 16 bytes a position and 20 a rotation) and
 // x_key_memory (what the scene's key stores hold, spare room included, over
-// that).
+// that). Chains as deep as they are long, hierarchies with every segment
+// under one parent and TRC files of one row and very many markers are
+// imported the same way, and the skeletons of the HTR files exported again
+// (x_read: export time over read time).
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 
 #include "bench/BenchSupport.h"
@@ -46,23 +50,40 @@ KeyMemory MeasureKeys(Scene& scene) {
     return memory;
 }
 
+// The module loaded as the host loads it, with the settings in memory.
+std::unique_ptr<brindle::host::PluginModule> LoadModule(benchmark::State& state) {
+    brindle::host::RegistryStore::Instance().UseFile("");
+    std::string error;
+    auto module = brindle::host::PluginModule::Load(TOV_MODULE_PATH, error);
+    if (!module) state.SkipWithError(error.c_str());
+    return module;
+}
+
+ClassDesc* FindClass(brindle::host::PluginModule& module, const Class_ID& id) {
+    ClassDesc* desc = nullptr;
+    for (ClassDesc* candidate : module.Classes()) {
+        if (candidate != nullptr && candidate->ClassID() == id) desc = candidate;
+    }
+    return desc;
+}
+
+int ImportInto(ClassDesc* desc, const std::wstring& path) {
+    auto* importer = static_cast<SceneImport*>(desc->Create(FALSE));
+    const int result = importer->DoImport(path.c_str(), &brindle::host::HostImportInterface(),
+                                          &brindle::host::HostInterface(), TRUE);
+    delete importer;
+    return result;
+}
+
 // Imports `file` with the class `id` each iteration into an empty scene, and
 // reads it with `Model` in the same iteration with the clock paused.
 template <typename Model>
 void RunImportBenchmark(benchmark::State& state, const Class_ID& id,
                         const std::filesystem::path& file) {
     const std::wstring path = tovbench::Wide(file);
-    brindle::host::RegistryStore::Instance().UseFile("");
-    std::string error;
-    auto module = brindle::host::PluginModule::Load(TOV_MODULE_PATH, error);
-    if (!module) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    ClassDesc* desc = nullptr;
-    for (ClassDesc* candidate : module->Classes()) {
-        if (candidate != nullptr && candidate->ClassID() == id) desc = candidate;
-    }
+    auto module = LoadModule(state);
+    if (!module) return;
+    ClassDesc* desc = FindClass(*module, id);
     double importSeconds = 0, readSeconds = 0;
     KeyMemory memory;
     for (auto _ : state) {
@@ -110,6 +131,91 @@ BENCHMARK(BM_HtrImport)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// args: segments, frames
+void BM_ChainHtrImport(benchmark::State& state) {
+    RunImportBenchmark<HTRFile>(
+        state, kImportHtrClassId,
+        tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                          static_cast<std::uint32_t>(state.range(1)), tovgen::HtrShape::kChain));
+}
+BENCHMARK(BM_ChainHtrImport)
+    ->Args({100000, 1})
+    ->Args({20000, 10})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// args: segments, frames
+void BM_WideHtrImport(benchmark::State& state) {
+    RunImportBenchmark<HTRFile>(
+        state, kImportHtrClassId,
+        tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                          static_cast<std::uint32_t>(state.range(1)), tovgen::HtrShape::kWide));
+}
+BENCHMARK(BM_WideHtrImport)->Args({40000, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Imports `file` once, then exports the skeleton below its first segment
+// each iteration (the file's frames, with the options the exporter starts
+// with), and reads the file in the same iteration with the clock paused.
+void RunExportBenchmark(benchmark::State& state, const std::filesystem::path& file) {
+    auto module = LoadModule(state);
+    if (!module) return;
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    if (ImportInto(FindClass(*module, kImportHtrClassId), tovbench::Wide(file)) != 1) {
+        state.SkipWithError("import failed");
+        return;
+    }
+    const auto frames = static_cast<TimeValue>(state.range(1));
+    scene.SetAnimationRange(Interval(scene.TicksPerFrame(), frames * scene.TicksPerFrame()));
+    scene.Select(scene.FindByName(L"S0"));
+    ClassDesc* desc = FindClass(*module, kExportHtrClassId);
+    const std::wstring out = tovbench::Wide(tovbench::ScratchPath("export.htr"));
+    double exportSeconds = 0, readSeconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        readSeconds += tovbench::Seconds([&] {
+            HTRFile model;
+            benchmark::DoNotOptimize(model.Read(tovbench::Wide(file)));
+        });
+        auto* exporter = static_cast<SceneExport*>(desc->Create(FALSE));
+        state.ResumeTiming();
+        int result = 0;
+        exportSeconds += tovbench::Seconds([&] {
+            result = exporter->DoExport(out.c_str(), &brindle::host::HostExportInterface(),
+                                        &brindle::host::HostInterface(), TRUE, 0);
+        });
+        delete exporter;
+        if (result != 1) {
+            state.SkipWithError("export failed");
+            break;
+        }
+    }
+    state.counters["read_ms"] = 1000.0 * readSeconds / static_cast<double>(state.iterations());
+    state.counters["x_read"] = exportSeconds / readSeconds;
+    std::filesystem::remove(tovbench::ScratchPath("export.htr"));
+    scene.Clear();
+}
+
+// args: segments, frames
+void BM_ChainHtrExport(benchmark::State& state) {
+    RunExportBenchmark(state, tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                                                static_cast<std::uint32_t>(state.range(1)),
+                                                tovgen::HtrShape::kChain));
+}
+BENCHMARK(BM_ChainHtrExport)
+    ->Args({100000, 1})
+    ->Args({20000, 10})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// args: segments, frames
+void BM_WideHtrExport(benchmark::State& state) {
+    RunExportBenchmark(state, tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
+                                                static_cast<std::uint32_t>(state.range(1)),
+                                                tovgen::HtrShape::kWide));
+}
+BENCHMARK(BM_WideHtrExport)->Args({40000, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 // args: markers, rows
@@ -121,6 +227,7 @@ void BM_TrcImport(benchmark::State& state) {
 BENCHMARK(BM_TrcImport)
     ->Args({12, 300})
     ->Args({80, 20000})
+    ->Args({1000000, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

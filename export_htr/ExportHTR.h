@@ -5,10 +5,13 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "htr/HTRFile.h"
+#include "math/TOVRotation.h"
 #include "plugin/TovelundPlugin.h"
 
 class ExportHTR : public TovelundPlugin<SceneExport> {
@@ -31,10 +34,33 @@ private:
     // model; the stored segment, or null when the bone is not exported (an
     // end effector, or a name the model refuses).
     HTRSegment* ExportBone(INode* node, HTRSegment* parent, bool& skipped);
+    // What AddSegment of the model does, with the names taken looked up in
+    // `names_` rather than in the segment list.
+    HTRSegment* AddNewSegment(const HTRSegment& segment);
+    // Appends frame `frameFirst_` to `frameLast_` of every stored segment,
+    // a frame at a time, the segments in the order they were stored.
+    void ExportFrames();
+
+    // A stored segment whose frames are still to be taken, with its node and
+    // what its frames are measured against.
+    struct FrameSource {
+        INode* node;
+        HTRSegment* segment;
+        HTRSegment* parent;  // the parent's stored segment; null for the root
+        bool root;
+        bool relative;
+        TOVRotationMatrix3<double> baseInverse;
+        TOVVector3<double> baseTranslation;
+    };
+    void AppendFrame(const FrameSource& source, std::uint32_t index, TimeValue t) const;
 
     std::wstring path_;
     HTRFile htr_;
     Interface* host_ = nullptr;
     ExpInterface* exporter_ = nullptr;
     std::int32_t segmentsAdded_ = 0;
+    std::unordered_set<std::wstring> names_;
+    std::vector<FrameSource> frameSources_;
+    std::int64_t frameFirst_ = 0;
+    std::int64_t frameLast_ = -1;
 };

@@ -2,43 +2,28 @@
 // order, their base position from the pose the importer stored on the bones
 // or from the current pose, and their motion frame by frame, turned from the
 // host's Z-up axes and system unit into the file's Y-up axes and millimetres
-// (the reverse of the importer's conversion).
+// (the reverse of the importer's conversion). The frames are taken once
+// every segment is made, a frame at a time with the nodes in the same order,
+// so each node's world matrix is composed with its parent's, already kept
+// by the host for that frame.
 #include <utility>
 #include <vector>
 
 #include "export_htr/ExportHTR.h"
 #include "export_htr/ExportHTROptions.h"
+#include "export_htr/ScenePlacement.h"
 #include "math/TOVRotation.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 
 namespace {
 
-using Matrix = TOVRotationMatrix3<double>;
-
-// P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
-Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
-
-Matrix EulerMatrix(double a, double b, double c) {
-    return Matrix(TOVEulerRotation<double>(a, b, c));
-}
-
-// The host's axes back to the file's: Q re-expresses a rotation, K is the
-// extra turn the importer gave the root.
-struct AxisReturn {
-    Matrix q = Product(EulerMatrix(kTOVPi / 2, 0, 0), EulerMatrix(0, 0, kTOVPi / 2)).Transposed();
-    Matrix qt = q.Transposed();
-    Matrix k = Product(EulerMatrix(0, 0, -kTOVPi / 2), EulerMatrix(kTOVPi, 0, 0));
-
-    // Q * R * Q^T, times K for the root, for the rotation of host quaternion `rotation`.
-    Matrix operator()(const Quat& rotation, bool root) const {
-        float angles[3];
-        QuatToEuler(rotation, angles);
-        const Matrix r = EulerMatrix(angles[0], angles[1], angles[2]);
-        const Matrix f = Product(Product(q, r), qt);
-        return root ? Product(f, k) : f;
-    }
-};
+using htrexport::AxisReturn;
+using htrexport::FileTranslation;
+using htrexport::Matrix;
+using htrexport::Placement;
+using htrexport::PlaceAt;
+using htrexport::Scaled;
 
 bool IsBone(INode* node) {
     Object* object = node != nullptr ? node->GetObjectRef() : nullptr;
@@ -48,40 +33,6 @@ bool IsBone(INode* node) {
 float BoneLengthParameter(INode* node) {
     IParamBlock2* block = node->GetObjectRef()->GetParamBlock(0);
     return block != nullptr ? block->GetFloat(3, 0) : 0.0f;
-}
-
-// A host translation in the file's axes: (x, z, -y) for the root, (z, x, y)
-// for every other segment.
-TOVVector3<double> FileTranslation(const Point3& t, bool root) {
-    return root ? TOVVector3<double>(t.x, t.z, -t.y) : TOVVector3<double>(t.z, t.x, t.y);
-}
-
-TOVVector3<double> Scaled(const TOVVector3<double>& v, double k) {
-    return TOVVector3<double>(v.x() * k, v.y() * k, v.z() * k);
-}
-
-// A node's placement at `t` split into translation, rotation and scale:
-// relative to its scene parent, or in world space for a root that keeps its
-// parents' transforms. `parentScale` is the x scale of the parent's world
-// transform.
-struct Placement {
-    Point3 translation;
-    Quat rotation;
-    Point3 scale;
-    float parentScale;
-};
-
-Placement PlaceAt(INode* node, TimeValue t, bool relative) {
-    Matrix3 world = node->GetNodeTM(t);
-    const Matrix3 parentWorld = node->GetParentNode()->GetNodeTM(t);
-    if (relative) world = world * Inverse(parentWorld);
-    Placement p;
-    DecomposeMatrix(world, p.translation, p.rotation, p.scale);
-    Point3 parentTranslation, parentScale;
-    Quat parentRotation;
-    DecomposeMatrix(parentWorld, parentTranslation, parentRotation, parentScale);
-    p.parentScale = parentScale.x;
-    return p;
 }
 
 // The seven "HTRBase" properties the importer wrote, when all are there.
@@ -143,6 +94,7 @@ HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped
     }
     htr_.SetNormalizeScaleFactors(true);
 
+    FrameSource frames{node, nullptr, parent, root, relative, Matrix(), segment.BaseTranslation()};
     if (options.animate) {
         std::int64_t first = options.startFrame, last = options.endFrame;
         const int tpf = GetTicksPerFrame();
@@ -152,36 +104,36 @@ HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped
             last = range.End() / tpf;
         }
         htr_.SetFirstFrame(static_cast<std::int32_t>(first + options.offset));
-        if (last >= first) segment.ReserveFrames(static_cast<std::size_t>(last - first + 1));
-        const Matrix base(segment.BaseRotation());
-        const Matrix baseInverse = base.Transposed();
-        const TOVVector3<double> baseTranslation = segment.BaseTranslation();
-        for (std::int64_t f = first; f <= last; ++f) {
-            const auto i = static_cast<std::uint32_t>(f - first);
-            const Placement p = PlaceAt(node, static_cast<TimeValue>(f * tpf), relative);
-            const double parentFrameScale = root ? 1.0 : parent->GetFrameScale(i);
-            TOVVector3<double> t = FileTranslation(p.translation, root);
-            if (!root) t = Scaled(t, parentFrameScale);
-            t = TOVVector3<double>(t.x() - baseTranslation.x(), t.y() - baseTranslation.y(),
-                                   t.z() - baseTranslation.z());
-            const Matrix frame = Product(axes(p.rotation, root), baseInverse);
-            const double scale =
-                root ? p.scale.x : double(static_cast<float>(p.scale.x * parentFrameScale));
-            segment.AppendFrame(t, TOVEulerRotation<double>(frame), scale);
-        }
+        frameFirst_ = first;
+        frameLast_ = last;
+        frames.baseInverse = Matrix(segment.BaseRotation()).Transposed();
     }
 
-    HTRSegment* stored = htr_.AddSegment(segment);
+    HTRSegment* stored = AddNewSegment(segment);
     if (stored == nullptr) {
         MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_DUPLICATE_BONE_NAMES),
                                          GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
         return nullptr;
     }
     if (parent != nullptr) stored->SetParent(parent);
+    if (options.animate) {
+        frames.segment = stored;
+        if (frameLast_ >= frameFirst_) {
+            stored->ReserveFrames(static_cast<std::size_t>(frameLast_ - frameFirst_ + 1));
+        }
+        frameSources_.push_back(frames);
+    }
     ++segmentsAdded_;
     host_->ProgressUpdate(static_cast<int>(90.0f * static_cast<float>(segmentsAdded_) /
                                            static_cast<float>(htr_.SegmentCount())));
     return stored;
+}
+
+HTRSegment* ExportHTR::AddNewSegment(const HTRSegment& segment) {
+    if (!HTRFile::NameAllowed(segment.Name()) || !names_.insert(segment.Name()).second) {
+        return nullptr;
+    }
+    return htr_.AppendSegment(segment);
 }
 
 bool ExportHTR::BuildFromScene() {
@@ -205,6 +157,8 @@ bool ExportHTR::BuildFromScene() {
         }
     }
     segmentsAdded_ = 0;
+    names_.clear();
+    frameSources_.clear();
     htr_.SetDataFrameRate(TIME_TICKSPERSEC / GetTicksPerFrame());
     htr_.SetCalibrationUnits(kUnitsMillimetres);
     if (options.animate) {
@@ -231,6 +185,9 @@ bool ExportHTR::BuildFromScene() {
             if (IsBone(child)) pending.emplace_back(child, stored);
         }
     }
+    ExportFrames();
+    frameSources_.clear();
+    names_.clear();
     htr_.SetRotationUnits(kRotationDegrees);
     htr_.ScaleTranslations(GetMasterScale(UNITS_MILLIMETERS) * options.scaleFactor);
     return true;

@@ -16,8 +16,12 @@ HTRSegment* HTRFile::Segment(std::uint32_t index) const {
 }
 
 HTRSegment* HTRFile::AddSegment(const HTRSegment& segment) {
-    if (segment.Name().find(L' ') != std::wstring::npos) return nullptr;
+    if (!NameAllowed(segment.Name())) return nullptr;
     if (FindSegment(segment.Name()) != nullptr) return nullptr;
+    return AppendSegment(segment);
+}
+
+HTRSegment* HTRFile::AppendSegment(const HTRSegment& segment) {
     segments_.push_back(std::make_unique<HTRSegment>(segment));
     return segments_.back().get();
 }

@@ -43,6 +43,12 @@ public:
     // Appends a copy of `segment` and returns the stored copy; null, and the
     // list unchanged, when the name is taken or contains a space.
     HTRSegment* AddSegment(const HTRSegment& segment);
+    // Appends a copy of `segment` without looking at the names, for a caller
+    // that keeps the names it added and has checked this one with
+    // NameAllowed and against them; returns the stored copy.
+    HTRSegment* AppendSegment(const HTRSegment& segment);
+    // Whether a segment may have this name: it holds no space.
+    static bool NameAllowed(std::wstring_view name) { return name.find(L' ') == name.npos; }
     // The first segment in list order with exactly this name, else null.
     HTRSegment* FindSegment(std::wstring_view name) const;
     // The first segment in list order with the root flag set, else null.

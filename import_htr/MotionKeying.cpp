@@ -1,6 +1,8 @@
 // Keys the base position and the frames of an HTR file onto a bone
 // hierarchy: the target node with its segment, then every child segment on
 // the first child bone of the same name, depth first.
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -11,16 +13,44 @@
 
 namespace {
 
-INode* ChildBoneNamed(INode* node, const std::wstring& name) {
-    for (int i = 0; i < node->NumberOfChildren(); ++i) {
-        INode* child = node->GetChildNode(i);
-        Object* object = child->GetObjectRef();
-        if (object != nullptr && object->ClassID() == BONE_OBJ_CLASSID && name == child->GetName()) {
-            return child;
+bool IsBone(INode* node) {
+    Object* object = node->GetObjectRef();
+    return object != nullptr && object->ClassID() == BONE_OBJ_CLASSID;
+}
+
+// The child bones of one node by name, the first of each name: made when a
+// second child segment is looked up, so a chain looks through its one child
+// and a node with thousands of children reads them once. The children and
+// their names do not change while the motion is keyed.
+class ChildBones {
+public:
+    INode* Named(INode* node, const std::wstring& name) {
+        if (lookups_++ == 0) return FirstNamed(node, name);
+        if (!indexed_) Index(node);
+        const auto found = byName_.find(name);
+        return found == byName_.end() ? nullptr : found->second;
+    }
+
+private:
+    static INode* FirstNamed(INode* node, const std::wstring& name) {
+        for (int i = 0; i < node->NumberOfChildren(); ++i) {
+            INode* child = node->GetChildNode(i);
+            if (IsBone(child) && name == child->GetName()) return child;
+        }
+        return nullptr;
+    }
+    void Index(INode* node) {
+        indexed_ = true;
+        for (int i = 0; i < node->NumberOfChildren(); ++i) {
+            INode* child = node->GetChildNode(i);
+            if (IsBone(child)) byName_.emplace(child->GetName(), child);
         }
     }
-    return nullptr;
-}
+
+    std::uint32_t lookups_ = 0;
+    bool indexed_ = false;
+    std::unordered_map<std::wstring_view, INode*> byName_;
+};
 
 }  // namespace
 
@@ -106,20 +136,22 @@ bool ImportHTR::ApplyMotion(INode* node, HTRSegment& segment) {
         INode* node;
         HTRSegment* segment;
         std::uint32_t nextChild;
+        ChildBones bones;
     };
     const float total = static_cast<float>(htr_.SegmentCount());
     std::unordered_set<const HTRSegment*> keyed{&segment};
     if (!KeySegment(node, segment)) return false;
-    std::vector<Step> pending{{node, &segment, 0}};
+    std::vector<Step> pending;
+    pending.push_back({node, &segment, 0, {}});
     while (!pending.empty()) {
         Step& step = pending.back();
         if (step.nextChild < step.segment->ChildCount()) {
             HTRSegment* child = step.segment->Child(static_cast<std::int32_t>(step.nextChild++));
             if (child == nullptr || !keyed.insert(child).second) continue;
-            INode* bone = ChildBoneNamed(step.node, child->Name());
+            INode* bone = step.bones.Named(step.node, child->Name());
             if (bone == nullptr) continue;
             if (!KeySegment(bone, *child)) return false;
-            pending.push_back({bone, child, 0});
+            pending.push_back({bone, child, 0, {}});
             continue;
         }
         ++processedSegments_;

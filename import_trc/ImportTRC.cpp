@@ -35,6 +35,7 @@ int ImportTRC::DoImport(const wchar_t* name, ImpInterface* importer, Interface* 
         ReportError(IDS_IMPORT_OUT_OF_MEMORY);
     }
     trc_.Reset();
+    selectedByName_.clear();
     return 1;
 }
 
@@ -104,17 +105,23 @@ INode* ImportTRC::MarkerNode(const std::wstring& name) {
     const ImportTRCOptions& options = ImportTRCOptions::Module();
     if (options.apply) {
         // A selected node of the marker's name, or a direct child of one.
-        for (int i = 0; i < host_->GetSelNodeCount(); ++i) {
-            INode* selected = host_->GetSelNode(i);
-            if (name == selected->GetName()) return selected;
-            for (int c = 0; c < selected->NumberOfChildren(); ++c) {
-                INode* child = selected->GetChildNode(c);
-                if (name == child->GetName()) return child;
-            }
-        }
+        const auto found = selectedByName_.find(name);
+        if (found != selectedByName_.end()) return found->second;
         if (options.selectedOnly) return nullptr;
     }
     return CreateMarker(name);
+}
+
+void ImportTRC::IndexSelection() {
+    selectedByName_.clear();
+    for (int i = 0; i < host_->GetSelNodeCount(); ++i) {
+        INode* selected = host_->GetSelNode(i);
+        selectedByName_.emplace(selected->GetName(), selected);
+        for (int c = 0; c < selected->NumberOfChildren(); ++c) {
+            INode* child = selected->GetChildNode(c);
+            selectedByName_.emplace(child->GetName(), child);
+        }
+    }
 }
 
 bool ImportTRC::BuildMarkerCloud() {
@@ -142,6 +149,7 @@ bool ImportTRC::BuildMarkerCloud() {
         cloud->SetName(name.c_str());
     }
 
+    if (options.apply) IndexSelection();
     const std::uint32_t markers = trc_.GetNumMarkers();
     const std::int64_t firstSample = std::int64_t(options.startFrame) - trc_.GetStartFrame();
     for (std::uint32_t m = 0; m < markers; ++m) {

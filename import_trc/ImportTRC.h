@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
@@ -30,6 +32,14 @@ private:
     // else created. Null when the marker is skipped.
     INode* MarkerNode(const std::wstring& name);
     INode* CreateMarker(const std::wstring& name);
+    // Apply mode: the first node of each name among the selected nodes and
+    // their children, looked through as MarkerNode finds them (each selected
+    // node, then its children). Markers have distinct names, so each name is
+    // looked up once, and a node found and moved under the cloud changes no
+    // later lookup.
+    void IndexSelection();
+
+    std::unordered_map<std::wstring_view, INode*> selectedByName_;
 
     std::wstring path_;
     TRCFile trc_;

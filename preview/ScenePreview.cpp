@@ -25,8 +25,10 @@ struct Joint {
     Point3 world;
     int parent = -1;  // index of the joint of a bone parent, or -1
     bool bone = false;
-    std::string name;
+    const SceneNode* node = nullptr;  // whose name a marker shows
 };
+
+std::string NameOf(const Joint& joint) { return TextCodec::EncodeUtf8(joint.node->Name()); }
 
 std::string Number(double value) {
     char text[32];
@@ -63,22 +65,24 @@ const char* UnitName(double millimetres) {
 // when a position is not a finite number.
 bool GatherJoints(Scene& scene, TimeValue t, int frame, std::vector<Joint>& joints,
                   std::string& error) {
+    // Bones only: only a bone's parent is looked up.
     std::unordered_map<const SceneNode*, int> index;
+    joints.reserve(scene.Nodes().size());
     for (SceneNode* node : scene.Nodes()) {
         brindle::host::SceneObject* object = node->HeldObject();
         const std::string kind = object != nullptr ? brindle::host::ObjectKind(*object) : "";
         if (kind != "bone" && kind != "sphere" && kind != "point") continue;
         Joint joint;
         joint.world = node->GetNodeTM(t, nullptr).GetTrans();
-        joint.name = TextCodec::EncodeUtf8(node->Name());
+        joint.node = node;
         if (!std::isfinite(joint.world.x) || !std::isfinite(joint.world.y) ||
             !std::isfinite(joint.world.z)) {
-            error = "node \"" + joint.name + "\": its position at frame " + std::to_string(frame) +
+            error = "node \"" + NameOf(joint) + "\": its position at frame " + std::to_string(frame) +
                     " is not a finite number; nothing drawn";
             return false;
         }
         joint.bone = kind == "bone";
-        index[node] = static_cast<int>(joints.size());
+        if (joint.bone) index[node] = static_cast<int>(joints.size());
         joints.push_back(joint);
     }
     for (SceneNode* node : scene.Nodes()) {
@@ -92,6 +96,15 @@ bool GatherJoints(Scene& scene, TimeValue t, int frame, std::vector<Joint>& join
     return true;
 }
 
+// About what the picture of `joints` takes, a little more rather than less,
+// so that the text is built in one allocation: in each view a bone has a
+// line and a dot, a marker a dot and its name.
+std::size_t PictureBytes(const std::vector<Joint>& joints) {
+    std::size_t bytes = 4096;
+    for (const Joint& joint : joints) bytes += 2 * (joint.bone ? 200 : 130 + joint.node->Name().size());
+    return bytes;
+}
+
 }  // namespace
 
 bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption, std::string& svg,
@@ -101,6 +114,8 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption, std
                               INT32_MAX));
     std::vector<Joint> joints;
     if (!GatherJoints(scene, t, frame, joints, error)) return false;
+    svg.clear();
+    svg.reserve(PictureBytes(joints));
 
     // One scale for both views, so that they keep their proportions.
     double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
@@ -123,7 +138,6 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption, std
 
     const char* unit = UnitName(scene.SystemUnitMillimetres());
     std::string units = unit != nullptr ? unit : Number(scene.SystemUnitMillimetres()) + " mm";
-    svg.clear();
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(kWidth) + "\" height=\"" +
            Number(kHeight) + "\" viewBox=\"0 0 800 460\" font-family=\"sans-serif\">\n";
     svg += "<rect width=\"800\" height=\"460\" fill=\"#ffffff\"/>\n";
@@ -162,7 +176,7 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption, std
                    (joint.bone ? "#6b4f00" : "#3333cc") + "\"/>\n";
             if (!joint.bone) {
                 svg += "<text x=\"" + Number(x + 4) + "\" y=\"" + Number(y - 4) +
-                       "\" font-size=\"8\" fill=\"#3333cc\">" + Escape(joint.name) + "</text>\n";
+                       "\" font-size=\"8\" fill=\"#3333cc\">" + Escape(NameOf(joint)) + "</text>\n";
             }
         }
         svg += "</g>\n";

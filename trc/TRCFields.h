@@ -31,6 +31,30 @@ std::uint64_t ColumnOf(Text<Char> line, const Char* part) {
     return 1 + static_cast<std::uint64_t>(Widen(line.substr(0, offset)).size());
 }
 
+// Columns of parts of one line taken in order: each counts the characters
+// from where the one before stopped, so the columns of all the fields of a
+// line cost one pass over it however many there are. A part starts at the
+// line's start or after an ASCII character (a tab or a blank), where the
+// characters before it decode as they do in the whole line.
+template <typename Char>
+class ColumnCounter {
+public:
+    explicit ColumnCounter(Text<Char> line) : line_(line) {}
+
+    // ColumnOf(line, part) for a part at or after the one asked for before.
+    std::uint64_t ColumnOf(const Char* part) {
+        const auto offset = static_cast<std::size_t>(part - line_.data());
+        characters_ += Widen(line_.substr(offset_, offset - offset_)).size();
+        offset_ = offset;
+        return 1 + static_cast<std::uint64_t>(characters_);
+    }
+
+private:
+    Text<Char> line_;
+    std::size_t offset_ = 0;
+    std::size_t characters_ = 0;
+};
+
 // True when `text` is exactly the ASCII text `ascii`.
 template <typename Char>
 bool Is(Text<Char> text, std::string_view ascii) {

@@ -181,6 +181,7 @@ void Checks<Char>::MarkerNames(std::uint64_t physical, Text<Char> line, const TR
     // markers onto other markers' columns.
     FieldWalk<Char> walk(line);
     walk.Skip(2);
+    trcfields::ColumnCounter<Char> columns(line);
     std::uint64_t written = 0, field = 2;
     Text<Char> off, firstName = walk.Take();
     std::uint64_t offField = 0;
@@ -188,7 +189,7 @@ void Checks<Char>::MarkerNames(std::uint64_t physical, Text<Char> line, const TR
         const Text<Char> name = Trim(walk.Take());
         if (!name.empty()) {
             ++written;
-            if ((field - 2) % 3 == 0) nameColumns_.push_back(ColumnOf(line, name.data()));
+            if ((field - 2) % 3 == 0) nameColumns_.push_back(columns.ColumnOf(name.data()));
             if ((field - 2) % 3 != 0 && offField == 0) {
                 offField = field + 1;
                 off = name;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "brindle/host/ScriptedDriver.h"
@@ -239,6 +240,45 @@ TEST_F(ExportHTRTest, ParentTransformsAndOffsetChooseWhereFramesComeFrom) {
         // Host x is the file's y; frames are relative to the base (frame 0).
         exported->GetFrameTranslation(20, x, y, z);
         EXPECT_NEAR(y, 20.0, 1e-5);
+    }
+}
+
+TEST_F(ExportHTRTest, DeepChainsAndWideHierarchiesExportEachBonesOwnFrames) {
+    // A chain 20,000 bones deep whose top also carries 2,000 children; bone
+    // i moves along the host's x axis by i % 7 a frame.
+    constexpr int kDepth = 20000, kWide = 2000, kFrames = 3;
+    auto animate = [](SceneNode* bone, int i) {
+        for (int f = 0; f < kFrames; ++f) {
+            bone->Transform().Position().Track().Set(f * 160, Point3(float(f * (i % 7)), 1, 0));
+        }
+    };
+    SceneNode* top = Bone(L"C0", nullptr);
+    SceneNode* above = top;
+    for (int i = 1; i < kDepth; ++i) {
+        above = Bone((L"C" + std::to_wstring(i)).c_str(), above);
+        animate(above, i);
+    }
+    for (int i = 0; i < kWide; ++i) animate(Bone((L"W" + std::to_wstring(i)).c_str(), top), i);
+    Scene::Current().SetAnimationRange(Interval(0, (kFrames - 1) * 160));
+    Scene::Current().Select(top);
+    ExportChoices choices;
+    choices.savedPose = false;
+    HTRFile file;
+    EXPECT_EQ(ExportAndRead(choices, file), "");
+    ASSERT_EQ(file.SegmentCount(), std::uint32_t(kDepth + kWide));
+    // Depth first: the chain, then the wide children.
+    EXPECT_EQ(file.Segment(kDepth - 1)->Name(), L"C19999");
+    EXPECT_EQ(file.Segment(kDepth)->Name(), L"W0");
+    for (const wchar_t* name : {L"C1", L"C19998", L"C19999", L"W5", L"W1999"}) {
+        const HTRSegment* segment = file.FindSegment(name);
+        ASSERT_NE(segment, nullptr);
+        const int i = std::stoi(std::wstring(name + 1));
+        for (std::uint32_t f = 0; f < kFrames; ++f) {
+            double x, y, z;
+            // Host x is the file's y, relative to the base (frame 0).
+            segment->GetFrameTranslation(f, x, y, z);
+            EXPECT_NEAR(y, double(f * (i % 7)), 1e-3) << i << " " << f;
+        }
     }
 }
 

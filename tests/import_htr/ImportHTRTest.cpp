@@ -300,6 +300,47 @@ TEST_F(ImportHTRTest, ApplyModeOnASelectedBranchKeysOnlyThatBranch) {
 }
 
 // Refusals of apply mode: a message, and nothing created or keyed.
+TEST_F(ImportHTRTest, ApplyModeKeysTheFirstChildBoneOfEachName) {
+    // Root with the children A, B and C; the scene adds a second bone B, and
+    // a dummy C before the bone C.
+    std::ostringstream wide;
+    wide << "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 4\nNumFrames 2\n"
+            "DataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
+            "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1\n"
+            "[SegmentNames&Hierarchy]\nRoot\tGLOBAL\nA\tRoot\nB\tRoot\nC\tRoot\n[BasePosition]\n";
+    for (const char* name : {"Root", "A", "B", "C"}) wide << name << "\t1\t2\t3\t0\t0\t0\t10\n";
+    for (const char* name : {"Root", "A", "B", "C"}) {
+        wide << '[' << name << "]\n1\t0\t0\t0\t0\t0\t0\t1\n2\t1\t1\t1\t5\t5\t5\t1\n";
+    }
+    wide << "[EndOfFile]\n";
+    HtrChoices bare;
+    bare.keyBase = false;
+    bare.animate = false;
+    bare.endEffectors = false;
+    ASSERT_EQ(ImportText(wide.str(), bare), 1);
+    SceneNode& root = Node(L"Root");
+    SceneNode* firstB = &Node(L"B");
+    SceneNode* boneC = &Node(L"C");
+    auto add = [&](SClass_ID super, Class_ID id, const wchar_t* name) {
+        SceneNode* node = Scene::Current().CreateNode(brindle::host::NewSceneObject(super, id));
+        node->SetName(name);
+        root.AttachChild(node, 0);
+        return node;
+    };
+    SceneNode* secondB = add(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, L"B");
+    SceneNode* dummyC = add(HELPER_CLASS_ID, DUMMY_CLASS_ID, L"C");
+    root.AttachChild(boneC, 0);  // now after the dummy
+    Scene::Current().Select(&root);
+    HtrChoices apply;
+    apply.apply = true;
+    ASSERT_EQ(ImportText(wide.str(), apply), 1);
+    for (SceneNode* keyed : {&Node(L"A"), firstB, boneC}) {
+        EXPECT_EQ(keyed->Transform().Position().NumKeys(), 3);
+    }
+    EXPECT_EQ(secondB->Transform().Position().NumKeys(), 0);
+    EXPECT_EQ(dummyC->Transform().Position().NumKeys(), 0);
+}
+
 TEST_F(ImportHTRTest, ApplyModeRefusalsExplainAndChangeNothing) {
     HtrChoices bare;
     bare.keyBase = false;
@@ -379,9 +420,10 @@ TEST_F(ImportHTRTest, HostileFilesImportInBoundedTimeAndMemory) {
               "holds 2; only the frames it holds are imported.\n");
     EXPECT_EQ(Node(L"Root").Transform().Position().NumKeys(), 3);
 
-    // A chain of 2,000 segments: built and keyed without deep recursion.
+    // A chain of 20,000 segments: built and keyed without deep recursion,
+    // and without walking up the chain for every segment.
     std::ostringstream chain;
-    const int depth = 2000;
+    const int depth = 20000;
     chain << "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments " << depth
           << "\nNumFrames 1\nDataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
              "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1\n"
@@ -395,7 +437,7 @@ TEST_F(ImportHTRTest, HostileFilesImportInBoundedTimeAndMemory) {
     endEffectors.endEffectors = true;
     ASSERT_EQ(ImportText(chain.str(), endEffectors), 1);
     EXPECT_EQ(Scene::Current().Nodes().size(), std::size_t(depth) + 2);
-    EXPECT_NE(Scene::Current().FindByName(L"S1999_Effector"), nullptr);
+    EXPECT_NE(Scene::Current().FindByName(L"S19999_Effector"), nullptr);
 }
 
 }  // namespace

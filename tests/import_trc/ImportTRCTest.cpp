@@ -203,6 +203,37 @@ TEST_F(ImportTRCTest, ApplyModeFindsSelectedNodesAndTheirChildren) {
     }
 }
 
+TEST_F(ImportTRCTest, ApplyModeTakesTheFirstNodeOfANameInSelectionOrder) {
+    struct Case {
+        const char* name;
+        bool groupFirst;  // the group selected before the lone node
+        bool childKeyed;  // else the lone selected node
+    };
+    for (const Case c : {Case{"a selected node before another's child", false, false},
+                         Case{"a child before a later selected node", true, true}}) {
+        Scene::Current().Clear();
+        Scene& scene = Scene::Current();
+        auto make = [&](const wchar_t* name, SceneNode* parent) {
+            SceneNode* node =
+                scene.CreateNode(brindle::host::NewSceneObject(HELPER_CLASS_ID, POINTHELP_CLASS_ID));
+            node->SetName(name);
+            if (parent != nullptr) parent->AttachChild(node, 0);
+            return node;
+        };
+        SceneNode* lone = make(L"LKNE", nullptr);
+        SceneNode* group = make(L"Group", nullptr);
+        SceneNode* child = make(L"LKNE", group);
+        scene.Select(c.groupFirst ? group : lone);
+        scene.Select(c.groupFirst ? lone : group);
+        TrcChoices choices;
+        choices.apply = true;
+        choices.selectedOnly = true;
+        ImportText(Trc(3), choices);
+        EXPECT_EQ(child->Transform().Position().NumKeys(), c.childKeyed ? 3 : 0) << c.name;
+        EXPECT_EQ(lone->Transform().Position().NumKeys(), c.childKeyed ? 0 : 3) << c.name;
+    }
+}
+
 TEST_F(ImportTRCTest, HeadersClaimingFarMoreFramesKeyTheRowsHeld) {
     const std::string messages = ImportText(Trc(3, "mm", 2000000000), TrcChoices());
     EXPECT_EQ(messages,

@@ -60,6 +60,7 @@ Quat ValueTraits<Quat>::Difference(const Quat& from, const Quat& to) {
 
 template <typename Value>
 void ValueController<Value>::Set(TimeValue t, const Value& value, bool animate) {
+    Changed();
     if (animate) {
         track_.Set(t, value);
     } else if (track_.Empty()) {
@@ -95,6 +96,7 @@ void ValueController<Value>::Copy(Control* from) {
     if (source == nullptr || source == this) return;
     value_ = source->value_;
     track_ = source->track_;
+    Changed();
 }
 
 template <typename Value>
@@ -145,8 +147,21 @@ TransformController::TransformController(Class_ID classId)
 BOOL TransformController::SetRotationController(Control* c) {
     auto* rotation = dynamic_cast<RotationController*>(c);
     if (rotation == nullptr || rotation == rotation_.get()) return FALSE;
-    rotation_.reset(rotation);
+    SetRotation(std::unique_ptr<RotationController>(rotation));
     return TRUE;
+}
+
+void TransformController::SetRotation(std::unique_ptr<RotationController> rotation) {
+    rotation_ = std::move(rotation);
+    if (rotation_ != nullptr) rotation_->SetListener(listener_);
+    Changed();
+}
+
+void TransformController::SetListener(ControllerListener* listener) {
+    listener_ = listener;
+    position_->SetListener(listener);
+    if (rotation_ != nullptr) rotation_->SetListener(listener);
+    scale_->SetListener(listener);
 }
 
 void TransformController::GetValue(TimeValue t, void* value, Interval& valid,
@@ -162,7 +177,7 @@ void TransformController::Copy(Control* from) {
     scale_->Copy(source->scale_.get());
     auto rotation = NewRotationController(source->rotation_->ClassID());
     rotation->Copy(source->rotation_.get());
-    rotation_ = std::move(rotation);
+    SetRotation(std::move(rotation));
 }
 
 PreciseMatrix TransformController::PreciseLocalMatrix(TimeValue t) const {

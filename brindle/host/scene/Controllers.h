@@ -11,6 +11,16 @@
 
 namespace brindle::host {
 
+// Told when a controller's values may have changed, so that what was
+// computed from them (a node's world matrix) is computed again.
+class ControllerListener {
+public:
+    virtual void ControllerChanged() = 0;
+
+protected:
+    ~ControllerListener() = default;
+};
+
 // How values of one type are combined and interpolated.
 template <typename Value>
 struct ValueTraits;
@@ -52,25 +62,41 @@ public:
     void Copy(Control* from) override;
     int NumKeys() override { return static_cast<int>(track_.Size()); }
     TimeValue GetKeyTime(int i) override;
-    void DeleteKeyAtTime(TimeValue t) override { track_.Delete(t); }
+    void DeleteKeyAtTime(TimeValue t) override {
+        if (track_.Delete(t)) Changed();
+    }
 
     // What the scene and its documents work with.
     Value Evaluate(TimeValue t) const;
     Value HeldValue() const { return value_; }
-    void SetHeldValue(const Value& value) { value_ = value; }
-    KeyTrack<Value>& Track() { return track_; }
+    void SetHeldValue(const Value& value) {
+        value_ = value;
+        Changed();
+    }
+    // The keys to change: the listener hears of it now.
+    KeyTrack<Value>& Track() {
+        Changed();
+        return track_;
+    }
     const KeyTrack<Value>& Track() const { return track_; }
     bool Locked() const { return locked_; }
     void SetLocked(bool locked) { locked_ = locked; }
     // Sets the value at `t` as SetValue does, with the given animate mode.
     void Set(TimeValue t, const Value& value, bool animate);
+    // Who hears of changes to the values; none when null.
+    void SetListener(ControllerListener* listener) { listener_ = listener; }
 
 private:
+    void Changed() {
+        if (listener_ != nullptr) listener_->ControllerChanged();
+    }
+
     Class_ID classId_;
     SClass_ID superClassId_;
     Value value_;
     KeyTrack<Value> track_;
     bool locked_ = false;
+    ControllerListener* listener_ = nullptr;
 };
 
 using PointController = ValueController<Point3>;
@@ -104,18 +130,24 @@ public:
     PointController& Position() { return *position_; }
     RotationController& Rotation() { return *rotation_; }
     PointController& Scale() { return *scale_; }
-    void SetRotation(std::unique_ptr<RotationController> rotation) {
-        rotation_ = std::move(rotation);
-    }
+    void SetRotation(std::unique_ptr<RotationController> rotation);
+    // Who hears of changes to the sub-controllers' values or to which
+    // rotation controller is used; none when null.
+    void SetListener(ControllerListener* listener);
     // The node's matrix relative to its parent at `t`.
     Matrix3 LocalMatrix(TimeValue t) const { return PreciseLocalMatrix(t).Rounded(); }
     PreciseMatrix PreciseLocalMatrix(TimeValue t) const;
 
 private:
+    void Changed() {
+        if (listener_ != nullptr) listener_->ControllerChanged();
+    }
+
     Class_ID classId_;
     std::unique_ptr<PointController> position_;
     std::unique_ptr<RotationController> rotation_;
     std::unique_ptr<PointController> scale_;
+    ControllerListener* listener_ = nullptr;
 };
 
 }  // namespace brindle::host

@@ -84,7 +84,7 @@ private:
     }
     void Grow() {
         if (keys_.size() < keys_.capacity()) return;
-        keys_.reserve(keys_.size() + keys_.size() / 2 + 8);
+        keys_.reserve(keys_.size() + keys_.size() / 2 + 1);
     }
 
     std::vector<KeyType> keys_;

@@ -80,7 +80,7 @@ SceneNode* Scene::CreateNodeWithHandle(ULONG handle, std::unique_ptr<SceneObject
     root_->children_.push_back(node);
     order_.push_back(node);
     byHandle_[handle] = node;
-    byName_[node->name_].push_back(node);
+    Index(*node);
     nextHandle_ = std::max(nextHandle_, handle + 1);
     return node;
 }
@@ -92,14 +92,15 @@ void Scene::DeleteNode(SceneNode* node) {
     auto at = std::find(siblings.begin(), siblings.end(), node);
     // The children take the deleted node's place among its siblings.
     at = siblings.erase(at);
-    for (SceneNode* child : node->children_) child->parent_ = parent;
+    for (SceneNode* child : node->children_) {
+        child->DropWorld();
+        child->parent_ = parent;
+    }
     siblings.insert(at, node->children_.begin(), node->children_.end());
     node->children_.clear();
 
     selection_.erase(std::remove(selection_.begin(), selection_.end(), node), selection_.end());
-    auto& named = byName_[node->name_];
-    named.erase(std::find(named.begin(), named.end(), node));
-    if (named.empty()) byName_.erase(node->name_);
+    Unindex(*node);
     byHandle_.erase(node->handle_);
     order_.erase(std::find(order_.begin(), order_.end(), node));
     nodes_.erase(std::find_if(nodes_.begin(), nodes_.end(),
@@ -108,7 +109,10 @@ void Scene::DeleteNode(SceneNode* node) {
 
 void Scene::SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& parents) {
     root_->children_.clear();
-    for (SceneNode* node : order_) node->children_.clear();
+    for (SceneNode* node : order_) {
+        if (node->world_ != nullptr) node->world_->valid = false;
+        node->children_.clear();
+    }
     for (const auto& [child, parent] : parents) {
         SceneNode* above = parent != nullptr ? parent : root_.get();
         child->parent_ = above;
@@ -122,15 +126,17 @@ SceneNode* Scene::FindByHandle(ULONG handle) const {
 }
 
 SceneNode* Scene::FindByName(const std::wstring& name) const {
-    const auto found = byName_.find(name);
-    if (found == byName_.end() || found->second.empty()) return nullptr;
     // Handles grow with creation: the smallest is the first created.
-    return *std::min_element(found->second.begin(), found->second.end(),
-                             [](SceneNode* a, SceneNode* b) { return a->handle_ < b->handle_; });
+    SceneNode* first = nullptr;
+    const auto [from, to] = byName_.equal_range(name);
+    for (auto at = from; at != to; ++at) {
+        if (first == nullptr || at->second->handle_ < first->handle_) first = at->second;
+    }
+    return first;
 }
 
 void Scene::MakeNameUnique(std::wstring& name) const {
-    if (byName_.count(name) == 0) return;
+    if (byName_.find(name) == byName_.end()) return;
     // A taken name gets the smallest free three-digit number in place of
     // any number it ends in.
     std::wstring base = name;
@@ -139,7 +145,7 @@ void Scene::MakeNameUnique(std::wstring& name) const {
         wchar_t number[16];
         std::swprintf(number, 16, L"%03u", n);
         std::wstring candidate = base + number;
-        if (byName_.count(candidate) == 0) {
+        if (byName_.find(candidate) == byName_.end()) {
             name = std::move(candidate);
             return;
         }
@@ -153,11 +159,14 @@ void Scene::Select(SceneNode* node) {
     }
 }
 
-void Scene::Renamed(SceneNode& node, const std::wstring& oldName) {
-    auto& named = byName_[oldName];
-    named.erase(std::remove(named.begin(), named.end(), &node), named.end());
-    if (named.empty()) byName_.erase(oldName);
-    byName_[node.name_].push_back(&node);
+void Scene::Unindex(SceneNode& node) {
+    const auto [from, to] = byName_.equal_range(node.name_);
+    for (auto at = from; at != to; ++at) {
+        if (at->second == &node) {
+            byName_.erase(at);
+            return;
+        }
+    }
 }
 
 }  // namespace brindle::host

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -19,10 +20,18 @@ namespace brindle::host {
 
 class Scene;
 
-class SceneNode : public INode {
+// A node with children keeps its world matrix once computed, for the time
+// it was computed at, and its children compose theirs with it: a chain of
+// any depth costs one product per node and time. A node keeps one only
+// while its parent (unless that is the root) keeps one, so a change of a
+// node's controllers or parent drops what it and the nodes below it keep,
+// stopping at nodes that keep none.
+class SceneNode : public INode, private ControllerListener {
 public:
     SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> object,
               Class_ID transformClass = PRS_CONTROL_CLASS_ID);
+    SceneNode(const SceneNode&) = delete;
+    SceneNode& operator=(const SceneNode&) = delete;
 
     ULONG GetHandle() override { return handle_; }
     const wchar_t* GetName() override { return name_.c_str(); }
@@ -36,7 +45,9 @@ public:
     Control* GetTMController() override { return transform_.get(); }
     Matrix3 GetNodeTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjectTM(TimeValue t, Interval* valid) override;
-    Matrix3 GetObjOffsetTM() override { return objectOffset_; }
+    Matrix3 GetObjOffsetTM() override {
+        return objectOffset_ != nullptr ? *objectOffset_ : Matrix3();
+    }
     void Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL localOrigin,
               BOOL affectKids, int pivotMode, BOOL ignoreLocks) override;
     void Scale(TimeValue t, const Matrix3& axis, const Point3& value, BOOL localOrigin,
@@ -55,9 +66,11 @@ public:
     const std::vector<SceneNode*>& Children() const { return children_; }
     SceneObject* HeldObject() const { return object_.get(); }
     TransformController& Transform() { return *transform_; }
-    void SetTransform(std::unique_ptr<TransformController> transform) {
-        transform_ = std::move(transform);
-    }
+    void SetTransform(std::unique_ptr<TransformController> transform);
+    // The world matrix at `t` in double, before GetNodeTM rounds it.
+    PreciseMatrix World(TimeValue t);
+    // Whether the world matrix at `t` is kept (for tests of the keeping).
+    bool KeepsWorld(TimeValue t) const { return world_ != nullptr && world_->Holds(t); }
     const std::vector<std::pair<std::wstring, float>>& UserProperties() const {
         return userProperties_;
     }
@@ -67,12 +80,34 @@ public:
         userProperties_ = std::move(properties);
     }
     int BoneDisplay() const { return boneDisplay_; }
-    void SetObjectOffset(const Matrix3& offset) { objectOffset_ = offset; }
+    void SetObjectOffset(const Matrix3& offset) {
+        objectOffset_ = std::make_unique<Matrix3>(offset);
+    }
     // Whether `node` is this node or lies above it.
     bool IsSelfOrAncestor(const SceneNode* node) const;
 
 private:
     friend class Scene;
+
+    struct KeptWorld {
+        PreciseMatrix matrix;
+        TimeValue time = 0;
+        bool valid = false;
+        bool Holds(TimeValue t) const { return valid && time == t; }
+    };
+
+    void ControllerChanged() override { DropWorld(); }
+    // The node whose world matrix this one's is composed with: the parent,
+    // unless that is the root (or there is none).
+    SceneNode* WorldParent() const;
+    // The world matrix at `t` from the parent's, which is kept at `t` (or
+    // not needed).
+    PreciseMatrix WorldFromParent(TimeValue t) const;
+    // Computes and keeps the world matrix at `t` from the parent's.
+    void KeepWorld(TimeValue t);
+    // Drops the world matrix kept by this node and by every node below it
+    // that keeps one.
+    void DropWorld();
 
     Scene& scene_;
     ULONG handle_;
@@ -81,12 +116,15 @@ private:
     std::vector<SceneNode*> children_;
     std::unique_ptr<SceneObject> object_;
     std::unique_ptr<TransformController> transform_;
-    Matrix3 objectOffset_;
+    // Held only once set: most nodes have none, the identity.
+    std::unique_ptr<Matrix3> objectOffset_;
     DWORD wireColor_ = 0;
     // In the order first set.
     std::vector<std::pair<std::wstring, float>> userProperties_;
     int boneDisplay_ = 1;
     bool boneOn_ = false;
+    // Made when first computed; most nodes of a large marker cloud never are.
+    std::unique_ptr<KeptWorld> world_;
 };
 
 class Scene {
@@ -158,7 +196,10 @@ public:
 
 private:
     friend class SceneNode;
-    void Renamed(SceneNode& node, const std::wstring& oldName);
+    // A node's entry in the name index, keyed by a view of its name: taken
+    // out before the name changes and put back after.
+    void Unindex(SceneNode& node);
+    void Index(SceneNode& node) { byName_.emplace(node.name_, &node); }
 
     int frameRate_ = 30;
     double systemUnitMm_ = 1.0;
@@ -173,7 +214,7 @@ private:
     std::vector<std::unique_ptr<SceneNode>> nodes_;
     std::vector<SceneNode*> order_;
     std::unordered_map<ULONG, SceneNode*> byHandle_;
-    std::unordered_map<std::wstring, std::vector<SceneNode*>> byName_;
+    std::unordered_multimap<std::wstring_view, SceneNode*> byName_;
     std::vector<SceneNode*> selection_;
     ULONG nextHandle_ = 1;
 };

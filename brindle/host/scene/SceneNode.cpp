@@ -9,14 +9,23 @@ SceneNode::SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> ob
     : scene_(scene),
       handle_(handle),
       object_(std::move(object)),
-      transform_(std::make_unique<TransformController>(transformClass)) {}
+      transform_(std::make_unique<TransformController>(transformClass)) {
+    transform_->SetListener(this);
+}
+
+void SceneNode::SetTransform(std::unique_ptr<TransformController> transform) {
+    transform_ = std::move(transform);
+    if (transform_ != nullptr) transform_->SetListener(this);
+    DropWorld();
+}
 
 BOOL SceneNode::IsRootNode() { return this == &scene_.Root() ? TRUE : FALSE; }
 
 void SceneNode::SetName(const wchar_t* name) {
-    const std::wstring old = std::move(name_);
+    const bool indexed = !IsRootNode();
+    if (indexed) scene_.Unindex(*this);
     name_ = name != nullptr ? name : L"";
-    if (!IsRootNode()) scene_.Renamed(*this, old);
+    if (indexed) scene_.Index(*this);
 }
 
 INode* SceneNode::GetChildNode(int i) {
@@ -25,6 +34,8 @@ INode* SceneNode::GetChildNode(int i) {
 }
 
 bool SceneNode::IsSelfOrAncestor(const SceneNode* node) const {
+    // A node without children is above no node but itself.
+    if (node != nullptr && node->children_.empty()) return node == this;
     for (const SceneNode* at = this; at != nullptr; at = at->parent_) {
         if (at == node) return true;
     }
@@ -37,11 +48,15 @@ void SceneNode::AttachChild(INode* childNode, int keepPos) {
     // A node cannot go below itself.
     if (IsSelfOrAncestor(child)) return;
     const TimeValue now = scene_.Time();
-    const Matrix3 world = child->GetNodeTM(now, nullptr);
+    Matrix3 world;
+    if (keepPos != 0) world = child->GetNodeTM(now, nullptr);
     if (child->parent_ != nullptr) {
+        // A node is mostly moved soon after it was made, from the end of
+        // its parent's children.
         auto& siblings = child->parent_->children_;
-        siblings.erase(std::find(siblings.begin(), siblings.end(), child));
+        siblings.erase(std::find(siblings.rbegin(), siblings.rend(), child).base() - 1);
     }
+    child->DropWorld();
     child->parent_ = this;
     children_.push_back(child);
     if (keepPos != 0) {
@@ -56,19 +71,8 @@ void SceneNode::AttachChild(INode* childNode, int keepPos) {
     }
 }
 
-Matrix3 SceneNode::GetNodeTM(TimeValue t, Interval* valid) {
-    if (valid != nullptr) *valid = Interval(t, t);
-    // Up the chain without recursion, so deep hierarchies cannot overflow,
-    // in double, rounded once.
-    PreciseMatrix world = transform_->PreciseLocalMatrix(t);
-    for (SceneNode* at = parent_; at != nullptr && !at->IsRootNode(); at = at->parent_) {
-        world = world * at->transform_->PreciseLocalMatrix(t);
-    }
-    return world.Rounded();
-}
-
 Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) {
-    return objectOffset_ * GetNodeTM(t, valid);
+    return GetObjOffsetTM() * GetNodeTM(t, valid);
 }
 
 void SceneNode::Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL /*localOrigin*/,

@@ -1,0 +1,53 @@
+// How the exporter reads a node's placement from the scene and turns it
+// back into the HTR file's axes: the reverse of the importer's conversion.
+#pragma once
+
+#include "brindle/sdk/Interface.h"
+#include "math/TOVRotation.h"
+
+namespace htrexport {
+
+using Matrix = TOVRotationMatrix3<double>;
+
+// P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
+inline Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
+
+inline Matrix EulerMatrix(double a, double b, double c) {
+    return Matrix(TOVEulerRotation<double>(a, b, c));
+}
+
+// The host's axes back to the file's: Q re-expresses a rotation, K is the
+// extra turn the importer gave the root.
+struct AxisReturn {
+    Matrix q = Product(EulerMatrix(kTOVPi / 2, 0, 0), EulerMatrix(0, 0, kTOVPi / 2)).Transposed();
+    Matrix qt = q.Transposed();
+    Matrix k = Product(EulerMatrix(0, 0, -kTOVPi / 2), EulerMatrix(kTOVPi, 0, 0));
+
+    // Q * R * Q^T, times K for the root, for the rotation of host quaternion `rotation`.
+    Matrix operator()(const Quat& rotation, bool root) const;
+};
+
+// A host translation in the file's axes: (x, z, -y) for the root, (z, x, y)
+// for every other segment.
+inline TOVVector3<double> FileTranslation(const Point3& t, bool root) {
+    return root ? TOVVector3<double>(t.x, t.z, -t.y) : TOVVector3<double>(t.z, t.x, t.y);
+}
+
+inline TOVVector3<double> Scaled(const TOVVector3<double>& v, double k) {
+    return TOVVector3<double>(v.x() * k, v.y() * k, v.z() * k);
+}
+
+// A node's placement at `t` split into translation, rotation and scale:
+// relative to its scene parent, or in world space for a root that keeps its
+// parents' transforms. `parentScale` is the x scale of the parent's world
+// transform.
+struct Placement {
+    Point3 translation;
+    Quat rotation;
+    Point3 scale;
+    float parentScale;
+};
+
+Placement PlaceAt(INode* node, TimeValue t, bool relative);
+
+}  // namespace htrexport

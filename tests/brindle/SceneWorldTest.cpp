@@ -1,0 +1,142 @@
+// World matrices kept by the scene's nodes: after any change to keys,
+// controllers or parents, every node's GetNodeTM is what composing the
+// locals afresh gives, and chains far deeper than the call stack allows are
+// evaluated and changed in linear time.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "brindle/host/scene/Scene.h"
+
+namespace {
+
+using namespace brindle::host;
+
+constexpr TimeValue kTimes[] = {0, 160, 400, 1000};
+
+// The world matrix composed from the locals, top down, as the scene does,
+// without anything kept.
+PreciseMatrix FreshWorld(SceneNode* node, TimeValue t) {
+    std::vector<SceneNode*> chain;
+    for (SceneNode* at = node; at != nullptr && !at->IsRootNode(); at = at->Parent()) {
+        chain.push_back(at);
+    }
+    PreciseMatrix world = chain.back()->Transform().PreciseLocalMatrix(t);
+    for (auto at = chain.rbegin() + 1; at != chain.rend(); ++at) {
+        world = (*at)->Transform().PreciseLocalMatrix(t) * world;
+    }
+    return world;
+}
+
+void ExpectFresh(Scene& scene, const std::string& change) {
+    for (TimeValue t : kTimes) {
+        for (SceneNode* node : scene.Nodes()) {
+            EXPECT_EQ(node->GetNodeTM(t, nullptr), FreshWorld(node, t).Rounded())
+                << change << ": " << std::string(node->Name().begin(), node->Name().end())
+                << " at " << t;
+        }
+    }
+}
+
+// A chain N0 (top) to N5 with keys on every node, and a node Side beside it.
+std::vector<SceneNode*> MakeChain(Scene& scene) {
+    scene.Clear();
+    std::vector<SceneNode*> chain;
+    for (int i = 0; i < 6; ++i) {
+        SceneNode* node = scene.CreateNode(NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID));
+        node->SetName((L"N" + std::to_wstring(i)).c_str());
+        if (!chain.empty()) chain.back()->AttachChild(node, 0);
+        auto& tm = node->Transform();
+        tm.Position().Set(0, Point3(1.0f + i, 2.0f, 0.5f * i), true);
+        tm.Position().Set(400, Point3(3.0f, -1.0f - i, 2.0f), true);
+        tm.Rotation().Set(0, Quat(0.1f * i, 0.2f, 0.0f, 1.0f), true);
+        tm.Rotation().Set(1000, Quat(0.0f, 0.3f, 0.1f * i, 1.0f), true);
+        tm.Scale().Set(0, Point3(1.0f + 0.1f * i, 1.0f, 1.0f), true);
+        chain.push_back(node);
+    }
+    SceneNode* side = scene.CreateNode(NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID));
+    side->SetName(L"Side");
+    side->Transform().Position().Set(0, Point3(5.0f, 5.0f, 5.0f), true);
+    return chain;
+}
+
+TEST(SceneWorldTest, EveryChangeOfKeysControllersOrParentsIsSeenBelow) {
+    Scene& scene = Scene::Current();
+    const Point3 moved(7.0f, -2.0f, 1.0f);
+    struct Case {
+        const char* change;
+        std::function<void(std::vector<SceneNode*>&)> apply;
+    };
+    const Case cases[] = {
+        {"key set", [&](auto& c) { c[2]->Transform().Position().SetValue(160, &moved, 1, CTRL_ABSOLUTE); }},
+        {"key deleted", [](auto& c) { c[1]->Transform().Position().DeleteKeyAtTime(400); }},
+        {"held value", [&](auto& c) { c[3]->Transform().Scale().SetHeldValue(moved); }},
+        {"keys assigned", [](auto& c) { c[1]->Transform().Rotation().Track().Assign({}); }},
+        {"controller copied", [](auto& c) { c[0]->Transform().Position().Copy(&c[4]->Transform().Position()); }},
+        {"transform copied", [](auto& c) { c[1]->Transform().Copy(&c[5]->Transform()); }},
+        {"rotation replaced", [](auto& c) {
+             auto tcb = NewRotationController(TCB_ROTATION_CLASS_ID);
+             const Quat turn(0.0f, 0.0f, 0.6f, 0.8f);
+             tcb->Set(0, turn, false);
+             c[2]->Transform().SetRotationController(tcb.release());
+         }},
+        {"transform replaced", [](auto& c) { c[1]->SetTransform(std::make_unique<TransformController>()); }},
+        {"moved", [&](auto& c) { c[3]->Move(160, Matrix3(), moved, TRUE, FALSE, PIV_NONE, FALSE); }},
+        {"scaled", [&](auto& c) { c[2]->Scale(160, Matrix3(), moved, TRUE, FALSE, PIV_NONE, FALSE); }},
+        {"reparented", [](auto& c) { Scene::Current().FindByName(L"Side")->AttachChild(c[2], 0); }},
+        {"reparented keeping place", [](auto& c) {
+             c[4]->AttachChild(c[5], 0);
+             c[0]->AttachChild(c[3], 1);
+         }},
+        {"parent deleted", [](auto& c) { Scene::Current().DeleteNode(c[1]); c.erase(c.begin() + 1); }},
+        {"parents set", [](auto& c) {
+             std::vector<std::pair<SceneNode*, SceneNode*>> parents;
+             for (SceneNode* node : Scene::Current().Nodes()) {
+                 parents.emplace_back(node, node == c[5] ? c[0] : node == c[4] ? c[5] : nullptr);
+             }
+             Scene::Current().SetParents(parents);
+         }},
+    };
+    for (const Case& test : cases) {
+        std::vector<SceneNode*> chain = MakeChain(scene);
+        ExpectFresh(scene, std::string("before ") + test.change);
+        // Kept at one time only, then asked again after the change.
+        for (SceneNode* node : scene.Nodes()) node->GetNodeTM(160, nullptr);
+        ASSERT_TRUE(chain[4]->KeepsWorld(160));
+        test.apply(chain);
+        ExpectFresh(scene, test.change);
+    }
+}
+
+TEST(SceneWorldTest, ChainsDeeperThanTheStackAreEvaluatedAndChangedInLinearTime) {
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    constexpr int kDepth = 100000;
+    SceneNode* above = nullptr;
+    std::vector<SceneNode*> chain;
+    chain.reserve(kDepth);
+    for (int i = 0; i < kDepth; ++i) {
+        SceneNode* node = scene.CreateNode(NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID));
+        if (above != nullptr) above->AttachChild(node, 0);
+        node->Transform().Position().Set(0, Point3(0.0f, 0.001f, 0.0f), false);
+        chain.push_back(above = node);
+    }
+    // The deepest first: one walk up, then each node reuses its parent's.
+    EXPECT_NEAR(chain.back()->GetNodeTM(0, nullptr).GetTrans().y, 100.0f, 0.01f);
+    // A change at the top drops what the whole chain keeps, without recursion.
+    chain.front()->Transform().Position().Set(0, Point3(0.0f, 1.001f, 0.0f), false);
+    EXPECT_FALSE(chain[kDepth - 2]->KeepsWorld(0));
+    for (SceneNode* node : chain) node->GetNodeTM(0, nullptr);
+    EXPECT_NEAR(chain.back()->GetNodeTM(0, nullptr).GetTrans().y, 101.0f, 0.01f);
+    // Keyed top down, each node asking for its parent's world as it goes.
+    for (SceneNode* node : chain) {
+        node->GetParentNode()->GetNodeTM(0, nullptr);
+        node->Transform().Position().Set(0, Point3(0.0f, 0.002f, 0.0f), false);
+    }
+    EXPECT_NEAR(chain.back()->GetNodeTM(0, nullptr).GetTrans().y, 200.0f, 0.02f);
+    scene.Clear();
+}
+
+}  // namespace
