@@ -9,13 +9,14 @@
 #include "cli/FreshImport.h"
 #include "cli/GltfOutput.h"
 #include "cli/OutputFile.h"
+#include "tovfileio/Version.h"
 #include "cli/SafeText.h"
 #include "cli/SceneSession.h"
 #include "gltf/SceneGltf.h"
 
 namespace {
 
-const char kGenerator[] = "tovfileio 3.2.1";
+const char kGenerator[] = "tovfileio " TOVFILEIO_VERSION;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

@@ -6,10 +6,11 @@
 #include "cli/Commands.h"
 #include "cli/SourceDateEpoch.h"
 #include "cli/UsageHints.h"
+#include "tovfileio/Version.h"
 
 namespace {
 
-const char kVersion[] = "tovfileio 3.2.1";
+const char kVersion[] = "tovfileio " TOVFILEIO_VERSION;
 
 // Every command, in the order the help lists them.
 void AddCommands(CLI::App& app, CommandContext& context) {

@@ -2,6 +2,7 @@
 #include <iterator>
 
 #include "resources/ModuleResources.h"
+#include "tovfileio/Version.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr EditEntry kOffsetEntry{EditEntry::Kind::Number, -1e9, 1e9};
 constexpr DialogControl kAboutControls[] = {
     {-1, ControlKind::Bitmap, nullptr, 7, 7, 128, 48, IDB_ABOUT},
     {IDC_ABOUT_PRODUCT, ControlKind::Label, L"TOVFileIO for Brindle", 7, 62, 128, 10},
-    {IDC_ABOUT_VERSION, ControlKind::Label, L"Version 3.2.1", 7, 76, 128, 10},
+    {IDC_ABOUT_VERSION, ControlKind::Label, L"Version " TOVFILEIO_VERSION_WIDE, 7, 76, 128, 10},
     {-1, ControlKind::Label, L"Copyright (c) Tovelund Corporation. All rights reserved.", 7, 94,
      128, 20},
     {-1, ControlKind::Label, L"Written by Norvik for Tovelund optical motion capture.", 7, 118, 128,
