@@ -16,6 +16,7 @@
 namespace {
 
 const char kGenerator[] = "tovfileio 3.2.1";
+const wchar_t kMarkerDiameterMm[] = L"20";
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -67,7 +68,12 @@ bool IsGltfPath(const std::string& path) {
 int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
                   const std::string& out) {
     SceneSession session(io, "convert");
-    if (!ImportIntoFreshScene(session, io, readPath)) return kExitFailed;
+    FreshImportOptions fresh;
+    // Markers of the importer's own size, 1 mm across, draw as nothing in a
+    // viewer: a glTF file of markers gets spheres of 20 mm, a large optical
+    // marker (the new scene's unit is the millimetre).
+    if (IsTrcPath(readPath)) fresh.size = kMarkerDiameterMm;
+    if (!ImportIntoFreshScene(session, io, readPath, fresh)) return kExitFailed;
     return WriteScene(io, session, out, inputName, readPath);
 }
 
