@@ -87,8 +87,9 @@ void AddGltfCommand(CLI::App& app, CommandContext& context) {
     command->add_option("OUT", options->out, "the glTF file: .glb binary, .gltf text")->required();
     command->footer(
         "Writes the scene's nodes with their names and hierarchy, the rest pose, one\n"
-        "animation with the keys of every controller (times in seconds), and each\n"
-        "node's user properties in its extras; lengths in metres, Y up as glTF\n"
+        "animation with the keys of every controller (times in seconds), each\n"
+        "node's user properties in its extras, and on each node the shape of its\n"
+        "bone, marker or dummy in its wire colour; lengths in metres, Y up as glTF\n"
         "defines. 'tovfileio convert IN.htr OUT.glb' (or IN.trc) imports a file\n"
-        "into a fresh scene first. Any glTF viewer shows the result.");
+        "into a fresh scene first. Any glTF viewer shows and plays the result.");
 }
