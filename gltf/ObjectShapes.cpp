@@ -70,7 +70,9 @@ Shape MakeShape(const ShapeParams& params) {
     const auto& v = params.values;
     switch (params.kind) {
         case ShapeParams::kBone: return BoneShape(v[0], v[1], v[2], v[3]);
-        case ShapeParams::kSphere: return SphereShape(v[0], static_cast<int>(v[1]));
+        // Segments held as a float: clamped before they turn back into an int.
+        case ShapeParams::kSphere:
+            return SphereShape(v[0], static_cast<int>(std::clamp(v[1], 4.0f, 64.0f)));
         case ShapeParams::kPoint: return PointShape(v[0]);
         case ShapeParams::kBox: return BoxEdges({v[0], v[1], v[2]}, {v[3], v[4], v[5]});
         case ShapeParams::kNone: break;
