@@ -15,9 +15,9 @@
 
 namespace {
 
-void ChooseHtrOptions(DialogFlagDriver& dialog, bool tcb) {
+void ChooseHtrOptions(DialogFlagDriver& dialog, bool tcb, const std::wstring& size) {
     dialog.Choose(IDC_HTR_CREATE, "create");
-    dialog.Type(IDC_SEGMENT_SIZE, L"1", "size");
+    dialog.Type(IDC_SEGMENT_SIZE, size, "size");
     dialog.Check(IDC_END_EFFECTORS, false, "end effectors");
     dialog.Check(IDC_BASE_POSITION, true, "base position");
     dialog.Check(IDC_ANIMATION, true, "animation");
@@ -28,10 +28,10 @@ void ChooseHtrOptions(DialogFlagDriver& dialog, bool tcb) {
     dialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
 }
 
-void ChooseTrcOptions(DialogFlagDriver& dialog) {
+void ChooseTrcOptions(DialogFlagDriver& dialog, const std::wstring& size) {
     dialog.Choose(IDC_TRC_CREATE, "create");
     dialog.Choose(IDC_SPHERE, "sphere");
-    dialog.Type(IDC_SEGMENT_SIZE, L"1", "size");
+    dialog.Type(IDC_SEGMENT_SIZE, size, "size");
     dialog.Check(IDC_ROOT_NODE, false, "root node");
     dialog.Choose(IDC_ALL_FRAMES, "all frames");
     dialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
@@ -62,9 +62,9 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
     if (!importer) return false;
     DialogFlagDriver dialog(io, "import");
     if (trc) {
-        ChooseTrcOptions(dialog);
+        ChooseTrcOptions(dialog, options.size);
     } else {
-        ChooseHtrOptions(dialog, options.tcb);
+        ChooseHtrOptions(dialog, options.tcb, options.size);
     }
     const std::wstring input = TextCodec::PathToWide(path);
     const PluginRun run = session.Run(PluginOperation::Import(false), dialog, [&] {

@@ -1,8 +1,8 @@
 // A motion-capture file brought into a fresh in-memory scene by the module's
 // own importer, for commands that work on what an import makes (round trip,
 // glTF, preview): create mode, base position and animation keyed, all
-// frames, the file's frame rate, size and scale 1; a TRC file makes one
-// sphere per marker. The dialog's settings stay in a registry in memory
+// frames, the file's frame rate, size and scale 1 unless given; a TRC file
+// makes one sphere per marker. The dialog's settings stay in a registry in memory
 // for the import (see TemporaryRegistry), so a person's remembered options
 // are neither used nor changed.
 #pragma once
@@ -16,6 +16,9 @@ struct FreshImportOptions {
     bool tcb = false;
     // The scene's system unit in millimetres; 0 keeps the new scene's.
     double systemUnitMm = 0.0;
+    // The importer's size, as typed into its dialog: the thickness factor of
+    // bones; the diameter of TRC markers in system units.
+    std::wstring size = L"1";
 };
 
 // True when `path` is a TRC file by its extension (any letter case).

@@ -17,6 +17,7 @@
 namespace {
 
 const char kGenerator[] = "tovfileio " TOVFILEIO_VERSION;
+const wchar_t kMarkerDiameterMm[] = L"20";
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -68,7 +69,12 @@ bool IsGltfPath(const std::string& path) {
 int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
                   const std::string& out) {
     SceneSession session(io, "convert");
-    if (!ImportIntoFreshScene(session, io, readPath)) return kExitFailed;
+    FreshImportOptions fresh;
+    // Markers of the importer's own size, 1 mm across, draw as nothing in a
+    // viewer: a glTF file of markers gets spheres of 20 mm, a large optical
+    // marker (the new scene's unit is the millimetre).
+    if (IsTrcPath(readPath)) fresh.size = kMarkerDiameterMm;
+    if (!ImportIntoFreshScene(session, io, readPath, fresh)) return kExitFailed;
     return WriteScene(io, session, out, inputName, readPath);
 }
 
@@ -82,8 +88,9 @@ void AddGltfCommand(CLI::App& app, CommandContext& context) {
     command->add_option("OUT", options->out, "the glTF file: .glb binary, .gltf text")->required();
     command->footer(
         "Writes the scene's nodes with their names and hierarchy, the rest pose, one\n"
-        "animation with the keys of every controller (times in seconds), and each\n"
-        "node's user properties in its extras; lengths in metres, Y up as glTF\n"
+        "animation with the keys of every controller (times in seconds), each\n"
+        "node's user properties in its extras, and on each node the shape of its\n"
+        "bone, marker or dummy in its wire colour; lengths in metres, Y up as glTF\n"
         "defines. 'tovfileio convert IN.htr OUT.glb' (or IN.trc) imports a file\n"
-        "into a fresh scene first. Any glTF viewer shows the result.");
+        "into a fresh scene first. Any glTF viewer shows and plays the result.");
 }

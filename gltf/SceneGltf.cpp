@@ -1,36 +1,33 @@
 #include "gltf/SceneGltf.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <unordered_map>
 
 #include "brindle/host/scene/Objects.h"
 #include "brindle/sdk/TextCodec.h"
+#include "gltf/ObjectShapes.h"
 
 namespace tovgltf {
 namespace {
 
 using brindle::host::Scene;
 using brindle::host::SceneNode;
+using brindle::host::SceneObject;
 
-// One growing buffer of little-endian floats, cut into views.
+// One growing buffer of little-endian data, cut into views of four-byte
+// aligned starts.
 class BufferBuilder {
 public:
     explicit BufferBuilder(tinygltf::Model& model) : model_(model) {}
 
     // A float accessor of `count` elements of `components` each.
-    int Add(const std::vector<float>& values, int components, bool withBounds) {
-        auto& bytes = data_;
-        const std::size_t offset = bytes.size();
-        bytes.resize(offset + values.size() * sizeof(float));
-        std::memcpy(bytes.data() + offset, values.data(), values.size() * sizeof(float));
-        tinygltf::BufferView view;
-        view.buffer = 0;
-        view.byteOffset = offset;
-        view.byteLength = values.size() * sizeof(float);
-        model_.bufferViews.push_back(view);
+    int Add(const std::vector<float>& values, int components, bool withBounds,
+            int target = 0) {
         tinygltf::Accessor accessor;
-        accessor.bufferView = static_cast<int>(model_.bufferViews.size()) - 1;
+        accessor.bufferView = View(values.data(), values.size() * sizeof(float), target);
         accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
         accessor.count = values.size() / static_cast<std::size_t>(components);
         accessor.type = components == 1   ? TINYGLTF_TYPE_SCALAR
@@ -49,6 +46,25 @@ public:
         return static_cast<int>(model_.accessors.size()) - 1;
     }
 
+    // An accessor of vertex indices, 16 bits each when they fit.
+    int AddIndices(const std::vector<std::uint32_t>& indices, std::size_t vertices) {
+        tinygltf::Accessor accessor;
+        if (vertices <= 0xFFFF) {
+            const std::vector<std::uint16_t> shorts(indices.begin(), indices.end());
+            accessor.bufferView = View(shorts.data(), shorts.size() * sizeof(std::uint16_t),
+                                       TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+            accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT;
+        } else {
+            accessor.bufferView = View(indices.data(), indices.size() * sizeof(std::uint32_t),
+                                       TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+            accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
+        }
+        accessor.count = indices.size();
+        accessor.type = TINYGLTF_TYPE_SCALAR;
+        model_.accessors.push_back(accessor);
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
     void Finish() {
         if (data_.empty()) return;
         tinygltf::Buffer buffer;
@@ -57,6 +73,20 @@ public:
     }
 
 private:
+    int View(const void* data, std::size_t length, int target) {
+        data_.resize((data_.size() + 3) / 4 * 4);
+        const std::size_t offset = data_.size();
+        data_.resize(offset + length);
+        if (length > 0) std::memcpy(data_.data() + offset, data, length);
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = offset;
+        view.byteLength = length;
+        view.target = target;
+        model_.bufferViews.push_back(view);
+        return static_cast<int>(model_.bufferViews.size()) - 1;
+    }
+
     tinygltf::Model& model_;
     std::vector<unsigned char> data_;
 };
@@ -77,7 +107,11 @@ tinygltf::Value UserProperties(const SceneNode& node) {
 }  // namespace
 
 std::array<double, 3> GltfAxes::Position(const Point3& p) const {
-    return {p.x * metresPerUnit, p.z * metresPerUnit, -double(p.y) * metresPerUnit};
+    return Position(std::array<double, 3>{p.x, p.y, p.z});
+}
+
+std::array<double, 3> GltfAxes::Position(const std::array<double, 3>& p) const {
+    return {p[0] * metresPerUnit, p[2] * metresPerUnit, -p[1] * metresPerUnit};
 }
 
 std::array<double, 4> GltfAxes::Rotation(const Quat& q) const {
@@ -126,6 +160,141 @@ tinygltf::Node GltfNode(SceneNode& node, const GltfAxes& axes,
     out.extras = UserProperties(node);
     return out;
 }
+
+// The meshes and materials of the file: one mesh for each distinct shape,
+// placement and colour, so that a cloud of like markers holds one mesh
+// however many markers it has; one material per wire colour. A mesh hangs
+// on its node and moves with the node's animation.
+class MeshBuilder {
+public:
+    MeshBuilder(tinygltf::Model& model, BufferBuilder& buffer, const GltfAxes& axes)
+        : model_(model), buffer_(buffer), axes_(axes) {}
+
+    // The mesh of what `node` holds, or -1 when the host draws nothing solid
+    // for it or its shape has no extent. A shape beyond a float once in
+    // metres gets no mesh and is said in `problem`, when that is empty.
+    int MeshOf(SceneNode& node, std::string& problem) {
+        SceneObject* object = node.HeldObject();
+        if (object == nullptr) return -1;
+        const ShapeParams params = ObjectShapeParams(*object);
+        if (params.kind == ShapeParams::kNone) return -1;
+        const Matrix3 offset = node.GetObjOffsetTM();
+        const DWORD color = node.GetWireColor();
+        std::string key = params.Key();
+        if (offset != Matrix3()) {
+            for (int r = 0; r < 4; ++r) {
+                key.append(reinterpret_cast<const char*>(&offset[r]), sizeof(Point3));
+            }
+        }
+        key.append(reinterpret_cast<const char*>(&color), sizeof color);
+        if (const auto found = meshes_.find(key); found != meshes_.end()) {
+            if (found->second < 0 && problem.empty()) problem = TooLarge(node);
+            return found->second;
+        }
+        const int mesh = NewMesh(params, offset, color);
+        meshes_.emplace(std::move(key), mesh);
+        if (mesh == kTooLarge && problem.empty()) problem = TooLarge(node);
+        return mesh < 0 ? -1 : mesh;
+    }
+
+private:
+    static constexpr int kNoExtent = -1;
+    static constexpr int kTooLarge = -2;
+
+    static std::string TooLarge(SceneNode& node) {
+        return "node \"" + TextCodec::EncodeUtf8(node.Name()) +
+               "\": the size of its object is infinite in metres";
+    }
+
+    int NewMesh(const ShapeParams& params, const Matrix3& offset, DWORD color) {
+        Shape shape = MakeShape(params);
+        // Object space to the node's (p * offset, in double), then to
+        // glTF's axes and metres.
+        for (Vec3& p : shape.positions) {
+            Vec3 q;
+            for (int c = 0; c < 3; ++c) {
+                q[c] = p[0] * offset[0][c] + p[1] * offset[1][c] + p[2] * offset[2][c] +
+                       offset[3][c];
+            }
+            p = axes_.Position(q);
+        }
+        std::vector<float> positions;
+        positions.reserve(shape.positions.size() * 3);
+        for (const Vec3& p : shape.positions) {
+            for (double c : p) {
+                positions.push_back(static_cast<float>(c));
+                if (!std::isfinite(positions.back())) return kTooLarge;
+            }
+        }
+        if (IsPoint(shape)) return kNoExtent;
+        Shade(shape);
+
+        tinygltf::Primitive primitive;
+        primitive.attributes["POSITION"] =
+            buffer_.Add(positions, 3, true, TINYGLTF_TARGET_ARRAY_BUFFER);
+        if (!shape.normals.empty()) {
+            std::vector<float> normals;
+            normals.reserve(shape.normals.size() * 3);
+            for (const Vec3& n : shape.normals) {
+                for (double c : n) normals.push_back(static_cast<float>(c));
+            }
+            primitive.attributes["NORMAL"] =
+                buffer_.Add(normals, 3, false, TINYGLTF_TARGET_ARRAY_BUFFER);
+        }
+        primitive.indices = buffer_.AddIndices(shape.indices, shape.positions.size());
+        primitive.mode = shape.lines ? TINYGLTF_MODE_LINE : TINYGLTF_MODE_TRIANGLES;
+        primitive.material = Material(color);
+        tinygltf::Mesh mesh;
+        mesh.name = ObjectKindName(params.kind);
+        mesh.primitives.push_back(std::move(primitive));
+        model_.meshes.push_back(std::move(mesh));
+        return static_cast<int>(model_.meshes.size()) - 1;
+    }
+
+    static const char* ObjectKindName(ShapeParams::Kind kind) {
+        switch (kind) {
+            case ShapeParams::kBone: return "bone";
+            case ShapeParams::kSphere: return "sphere";
+            case ShapeParams::kPoint: return "point";
+            case ShapeParams::kBox: return "dummy";
+            case ShapeParams::kNone: break;
+        }
+        return "object";
+    }
+
+    // The material of wire colour 0x00BBGGRR: its colour as glTF's linear
+    // base colour, so that a viewer shows the host's colour; not metallic,
+    // which without an environment to reflect would draw black.
+    int Material(DWORD color) {
+        if (const auto found = materials_.find(color); found != materials_.end()) {
+            return found->second;
+        }
+        const auto linear = [](DWORD channel) {
+            const double c = channel / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        const DWORD r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+        tinygltf::Material material;
+        char name[16];
+        std::snprintf(name, sizeof name, "wire %02X%02X%02X", unsigned(r), unsigned(g), unsigned(b));
+        material.name = name;
+        material.pbrMetallicRoughness.baseColorFactor = {linear(r), linear(g), linear(b), 1.0};
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        material.pbrMetallicRoughness.roughnessFactor = 0.8;
+        model_.materials.push_back(std::move(material));
+        const int index = static_cast<int>(model_.materials.size()) - 1;
+        materials_.emplace(color, index);
+        return index;
+    }
+
+    tinygltf::Model& model_;
+    BufferBuilder& buffer_;
+    const GltfAxes& axes_;
+    // Mesh index by shape, placement and colour; kNoExtent or kTooLarge for
+    // shapes that got none.
+    std::unordered_map<std::string, int> meshes_;
+    std::unordered_map<DWORD, int> materials_;
+};
 
 // The one animation of the file: a channel per keyed controller.
 class TakeBuilder {
@@ -244,7 +413,11 @@ std::string NonFiniteValue(SceneNode& node, const GltfAxes& axes) {
 
 }  // namespace
 
-tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
+namespace {
+
+// The model of `scene`; the first shape too large for glTF is said in
+// `problem`.
+tinygltf::Model BuildModel(Scene& scene, const std::string& generator, std::string& problem) {
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = generator;
@@ -256,8 +429,10 @@ tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
 
     BufferBuilder buffer(model);
     TakeBuilder take(buffer, axes, EarliestKey(nodes));
+    MeshBuilder meshes(model, buffer, axes);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         model.nodes.push_back(GltfNode(*nodes[i], axes, index));
+        model.nodes.back().mesh = meshes.MeshOf(*nodes[i], problem);
         take.AddNode(static_cast<int>(i), *nodes[i]);
     }
     buffer.Finish();
@@ -271,6 +446,13 @@ tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
     return model;
 }
 
+}  // namespace
+
+tinygltf::Model SceneToGltf(Scene& scene, const std::string& generator) {
+    std::string problem;
+    return BuildModel(scene, generator, problem);
+}
+
 bool SceneGltfBytes(Scene& scene, bool binary, const std::string& generator, std::string& bytes,
                     std::string& error) {
     const GltfAxes axes{scene.SystemUnitMillimetres() / 1000.0};
@@ -280,7 +462,12 @@ bool SceneGltfBytes(Scene& scene, bool binary, const std::string& generator, std
             return false;
         }
     }
-    tinygltf::Model model = SceneToGltf(scene, generator);
+    std::string problem;
+    tinygltf::Model model = BuildModel(scene, generator, problem);
+    if (!problem.empty()) {
+        error = problem + ", which glTF cannot hold; nothing written";
+        return false;
+    }
     tinygltf::TinyGLTF writer;
     std::ostringstream stream;
     writer.WriteGltfSceneToStream(&model, stream, !binary, binary);

@@ -1,5 +1,6 @@
 // glTF output: what the Khronos validator says of the files made from the
-// samples and the corpus, and animated positions that equal the scene's.
+// samples and the corpus, animated positions that equal the scene's, and the
+// shapes and meshes drawn for the scene's objects.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +10,10 @@
 #include <map>
 
 #include "brindle/host/scene/Scene.h"
+#include "brindle/sdk/TextCodec.h"
 #include "cli/FreshImport.h"
 #include "cli/SceneSession.h"
+#include "gltf/ObjectShapes.h"
 #include "gltf/SceneGltf.h"
 #include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
@@ -188,6 +191,173 @@ TEST_F(GltfTest, AnimatedPositionsAtAKeyEqualTheScenes) {
         ++checked;
     }
     EXPECT_EQ(checked, 22);
+}
+
+// Every shape is closed with its triangles turning one way, seen from
+// outside counter-clockwise, and its normals lean the way its faces look;
+// a mirrored shape is turned back by Shade.
+TEST(GltfShapes, ShapesAreClosedAndFaceOutwards) {
+    using tovgltf::Vec3;
+    struct Case {
+        const char* name;
+        tovgltf::Shape shape;
+        Vec3 min, max;
+        bool mirror;
+    };
+    const Case cases[] = {
+        {"bone", tovgltf::BoneShape(110, 22, 12, 0.9), {0, -11, -6}, {110, 11, 6}, false},
+        {"pyramid", tovgltf::BoneShape(40, 8, 8, 1.0), {0, -4, -4}, {40, 4, 4}, false},
+        {"flared", tovgltf::BoneShape(10, 2, 2, -1.0), {0, -2, -2}, {10, 2, 2}, false},
+        {"backwards", tovgltf::BoneShape(-50, 10, 10, 0.5), {-50, -5, -5}, {0, 5, 5}, false},
+        {"mirrored", tovgltf::BoneShape(50, 10, 6, 0.5), {-50, -5, -3}, {0, 5, 3}, true},
+        {"sphere", tovgltf::SphereShape(25, 8), {-25, -25, -25}, {25, 25, 25}, false},
+        {"few segments", tovgltf::SphereShape(1, -7), {-1, -1, -1}, {1, 1, 1}, false},
+        {"point", tovgltf::PointShape(20), {-10, -10, -10}, {10, 10, 10}, false},
+    };
+    for (Case c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& p = c.shape.positions;
+        if (c.mirror) {
+            for (Vec3& v : p) v[0] = -v[0];
+        }
+        tovgltf::Shade(c.shape);
+        ASSERT_EQ(c.shape.normals.size(), p.size());
+        Vec3 min{INFINITY, INFINITY, INFINITY}, max{-INFINITY, -INFINITY, -INFINITY}, centre;
+        for (const Vec3& v : p) {
+            for (int k = 0; k < 3; ++k) min[k] = std::min(min[k], v[k]), max[k] = std::max(max[k], v[k]);
+        }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(min[k], c.min[k], 1e-9) << "axis " << k;
+            EXPECT_NEAR(max[k], c.max[k], 1e-9) << "axis " << k;
+            centre[k] = (min[k] + max[k]) / 2;
+        }
+        // Directed edges between positions; each must be met once each way.
+        std::map<std::pair<Vec3, Vec3>, int> edges;
+        const auto& index = c.shape.indices;
+        ASSERT_EQ(index.size() % 3, 0u);
+        for (std::size_t t = 0; t < index.size(); t += 3) {
+            const Vec3 a = p[index[t]], b = p[index[t + 1]], d = p[index[t + 2]];
+            if (a == b || b == d || d == a) continue;  // the apex of a pyramid
+            const Vec3 u{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+            const Vec3 v{d[0] - a[0], d[1] - a[1], d[2] - a[2]};
+            const Vec3 n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                         u[0] * v[1] - u[1] * v[0]};
+            // Convex shapes: a face looks away from the middle.
+            double out = 0;
+            for (int k = 0; k < 3; ++k) out += n[k] * ((a[k] + b[k] + d[k]) / 3 - centre[k]);
+            EXPECT_GT(out, 0) << "triangle " << t / 3;
+            for (int k = 0; k < 3; ++k) {
+                const Vec3& normal = c.shape.normals[index[t + k]];
+                EXPECT_NEAR(std::hypot(normal[0], normal[1], normal[2]), 1.0, 1e-12);
+                EXPECT_GT(normal[0] * n[0] + normal[1] * n[1] + normal[2] * n[2], 0);
+            }
+            ++edges[{a, b}], ++edges[{b, d}], ++edges[{d, a}];
+        }
+        for (const auto& [edge, count] : edges) {
+            EXPECT_EQ(count, 1);
+            EXPECT_EQ(edges.count({edge.second, edge.first}), 1u);
+        }
+    }
+}
+
+// A scene of every kind of object: each node's mesh has the extent of its
+// object in metres and glTF's axes, placed by the object offset, in its
+// wire colour; alike objects share one mesh and one material, a camera has
+// none, and an object too large for a float is refused.
+TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
+    using namespace brindle::host;
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    scene.SetSystemUnitMillimetres(10.0);
+    const auto make = [&scene](const wchar_t* name, SClass_ID superClass, Class_ID classId,
+                               DWORD color) {
+        SceneNode* node = scene.CreateNode(NewSceneObject(superClass, classId));
+        node->SetName(name);
+        node->SetWireColor(color);
+        return node;
+    };
+    const auto bone = [&](const wchar_t* name, DWORD color) {
+        SceneNode* node = make(name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, color);
+        ParamBlock& block = node->HeldObject()->Block();
+        block.SetValue(kBoneLength, 0, 100.0f);
+        block.SetValue(kBoneWidth, 0, 20.0f);
+        block.SetValue(kBoneHeight, 0, 10.0f);
+        block.SetValue(kBoneTaper, 0, 0.5f);
+        return node;
+    };
+    SceneNode* thigh = bone(L"LThigh", 0x0000FF);
+    SceneNode* twin = bone(L"RThigh", 0x0000FF);
+    SceneNode* blue = bone(L"Blue", 0xFF0080);
+    SceneNode* ball = make(L"Ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, 0x00FF00);
+    ball->HeldObject()->Block().SetValue(kSphereRadius, 0, 5.0f);
+    // Drawn with 64, the most segments drawn.
+    ball->HeldObject()->Block().SetValue(kSphereSegments, 0, 2147483647);
+    ball->SetObjectOffset(TransMatrix(Point3(10, 0, 0)));
+    SceneNode* point = make(L"Point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, 0x00FF00);
+    SceneNode* box = make(L"Box", HELPER_CLASS_ID, DUMMY_CLASS_ID, 0);
+    box->HeldObject()->SetBox({Point3(-1, -2, -3), Point3(4, 5, 6)});
+    SceneNode* camera = make(L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID, 0);
+    // A cloud of like markers.
+    std::vector<SceneNode*> cloud;
+    for (int i = 0; i < 1000; ++i) {
+        cloud.push_back(make(L"M", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, 0x00FF00));
+    }
+
+    const tinygltf::Model model = tovgltf::SceneToGltf(scene, "test");
+    const auto meshOf = [&](SceneNode* node) {
+        for (std::size_t i = 0; i < scene.Nodes().size(); ++i) {
+            if (scene.Nodes()[i] == node) return model.nodes[i].mesh;
+        }
+        return -2;
+    };
+    struct Case {
+        SceneNode* node;
+        int mode;
+        std::array<double, 3> min, max;
+        std::array<double, 3> color;
+    };
+    // Host (x, y, z) in centimetres is glTF's (x, z, -y) in metres.
+    const Case cases[] = {
+        {thigh, TINYGLTF_MODE_TRIANGLES, {0, -0.05, -0.1}, {1, 0.05, 0.1}, {1, 0, 0}},
+        {blue, TINYGLTF_MODE_TRIANGLES, {0, -0.05, -0.1}, {1, 0.05, 0.1}, {0.2158605, 0, 1}},
+        {ball, TINYGLTF_MODE_TRIANGLES, {0.05, -0.05, -0.05}, {0.15, 0.05, 0.05}, {0, 1, 0}},
+        {point, TINYGLTF_MODE_TRIANGLES, {-0.1, -0.1, -0.1}, {0.1, 0.1, 0.1}, {0, 1, 0}},
+        {box, TINYGLTF_MODE_LINE, {-0.01, -0.03, -0.05}, {0.04, 0.06, 0.02}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(TextCodec::EncodeUtf8(c.node->Name()));
+        const int mesh = meshOf(c.node);
+        ASSERT_GE(mesh, 0);
+        ASSERT_EQ(model.meshes[mesh].primitives.size(), 1u);
+        const auto& primitive = model.meshes[mesh].primitives[0];
+        EXPECT_EQ(primitive.mode, c.mode);
+        EXPECT_EQ(primitive.attributes.count("NORMAL"), c.mode == TINYGLTF_MODE_TRIANGLES ? 1u : 0u);
+        const auto& positions = model.accessors[primitive.attributes.at("POSITION")];
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(positions.minValues[k], c.min[k], 1e-7) << "axis " << k;
+            EXPECT_NEAR(positions.maxValues[k], c.max[k], 1e-7) << "axis " << k;
+        }
+        const auto& color = model.materials[primitive.material].pbrMetallicRoughness;
+        // Linear, as glTF's colours are: 0x80 is 0.216.
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(color.baseColorFactor[k], c.color[k], 1e-6) << k;
+        EXPECT_EQ(color.metallicFactor, 0.0);
+    }
+    EXPECT_EQ(meshOf(twin), meshOf(thigh));
+    EXPECT_EQ(meshOf(camera), -1);
+    for (SceneNode* marker : cloud) EXPECT_EQ(meshOf(marker), meshOf(cloud.front()));
+    EXPECT_NE(meshOf(cloud.front()), meshOf(ball));
+    // Bone, blue bone, offset ball, point, box, marker; red, blue, green, black.
+    EXPECT_EQ(model.meshes.size(), 6u);
+    EXPECT_EQ(model.materials.size(), 4u);
+
+    // 4e37 units of a kilometre each are beyond a float in metres.
+    scene.SetSystemUnitMillimetres(1e6);
+    box->HeldObject()->SetBox({Point3(-1, -2, -3), Point3(4e37f, 5, 6)});
+    std::string bytes, error;
+    EXPECT_FALSE(tovgltf::SceneGltfBytes(scene, true, "test", bytes, error));
+    EXPECT_EQ(error, "node \"Box\": the size of its object is infinite in metres, which glTF "
+                     "cannot hold; nothing written");
+    scene.Clear();
 }
 
 }  // namespace
