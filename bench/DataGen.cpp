@@ -213,8 +213,8 @@ std::string GenerateTrc(const TrcOptions& options) {
     std::uniform_real_distribution<double> place(-800.0, 800.0);
     std::uniform_real_distribution<double> height(50.0, 1800.0);
     // The default rate draws one whole number in 200 per sample, exactly as
-    // the generator always has, so the files it made before (samples/walk.trc)
-    // come out byte for byte the same; any other rate draws a real number.
+    // the generator always has, so the files it made before come out byte
+    // for byte the same; any other rate draws a real number.
     std::uniform_int_distribution<int> defaultDropout(0, 199);
     std::uniform_real_distribution<double> share(0.0, 1.0);
     const bool defaultRate = options.dropoutRate == kDefaultDropoutRate;

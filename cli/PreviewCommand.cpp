@@ -1,15 +1,26 @@
 // tovfileio preview: a picture of one frame, of a scene document or of an
 // HTR or TRC file imported into a fresh scene.
+#include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
+#include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
+#include "cli/FindingText.h"
 #include "cli/FreshImport.h"
 #include "cli/OutputFile.h"
 #include "cli/SafeText.h"
 #include "cli/SceneSession.h"
+#include "htr/HTRFile.h"
 #include "preview/ScenePreview.h"
+#include "trc/TRCFile.h"
 
 namespace {
 
@@ -20,9 +31,101 @@ struct PreviewOptions {
     std::string out;
 };
 
+// What the file itself says of the frames it holds, read by the file's own
+// reader before the import: its findings, the frames that carry its data,
+// and for a TRC file the markers not seen at the frame to draw.
+struct FileTake {
+    bool read = false;  // false: the reader refused the file; the import says why
+    FindingList findings;
+    std::int64_t first = 0;
+    std::int64_t frames = 0;              // from `first` on; none when 0 or less
+    std::unordered_set<std::wstring> unseen;  // markers with no position at the frame
+};
+
+// Keeps, of the rows of a TRC file, only which markers were not seen in the
+// row of one frame: by default the first.
+class UnseenAtFrame : public TRCRowSink {
+public:
+    explicit UnseenAtFrame(std::optional<int> frame) : frame_(frame) {}
+
+    bool Begin(const TRCFile& file) override {
+        wanted_ = std::int64_t(frame_.value_or(file.GetStartFrame())) - file.GetStartFrame();
+        for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
+            names_.push_back(file.GetMarker(m)->GetName());
+        }
+        return true;
+    }
+    bool Row(std::span<const TRCSample> samples) override {
+        if (row_++ != wanted_) return true;
+        for (std::size_t m = 0; m < samples.size() && m < names_.size(); ++m) {
+            if (!samples[m].valid) unseen_.insert(names_[m]);
+        }
+        return true;
+    }
+    std::unordered_set<std::wstring> Unseen() { return std::move(unseen_); }
+
+private:
+    std::optional<int> frame_;
+    std::int64_t wanted_ = -1;
+    std::int64_t row_ = 0;
+    std::vector<std::wstring> names_;
+    std::unordered_set<std::wstring> unseen_;
+};
+
+// Reads `path` as the importer will read it. The frames the file holds are
+// those both its header gives and its data fills: the importer keys the
+// header's count, and frames past the data hold nothing of the capture.
+void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
+    const std::wstring wide = TextCodec::PathToWide(path);
+    if (IsTrcPath(path)) {
+        TRCFile file;
+        UnseenAtFrame rows(frame);
+        if (!file.Read(wide, {&take.findings, &rows}).empty()) return;
+        take.first = file.GetStartFrame();
+        take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
+        take.unseen = rows.Unseen();
+    } else {
+        HTRFile file;
+        if (!file.Read(wide, &take.findings).empty()) return;
+        std::uint64_t held = 0;
+        for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
+            held = std::max<std::uint64_t>(held, file.Segment(i)->FrameCount());
+        }
+        take.first = file.GetFirstFrame();
+        take.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(file.GetNumFrames(), held));
+    }
+    take.read = true;
+}
+
+// a / b rounded down, for a positive b.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
+
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "--frame 50: walk.htr holds frames 1 to 40", or empty when `frame` is
+// one of the frames from `first` to `last`.
+std::string OutsideTake(int frame, std::int64_t first, std::int64_t last, const std::string& what) {
+    if (frame >= first && frame <= last) return std::string();
+    return "--frame " + std::to_string(frame) + ": " + what + " frames " + std::to_string(first) +
+           " to " + std::to_string(last);
+}
+
+// The marker nodes of the scene named in `names`.
+tovpreview::UnseenMarkers MarkersNamed(brindle::host::Scene& scene,
+                                       const std::unordered_set<std::wstring>& names) {
+    tovpreview::UnseenMarkers markers;
+    if (names.empty()) return markers;
+    for (brindle::host::SceneNode* node : scene.Nodes()) {
+        brindle::host::SceneObject* object = node->HeldObject();
+        if (object == nullptr) continue;
+        const std::string kind = brindle::host::ObjectKind(*object);
+        if (kind != "sphere" && kind != "point") continue;
+        if (names.count(node->Name()) != 0) markers.insert(node);
+    }
+    return markers;
 }
 
 int RunPreview(const PreviewOptions& options, CommandContext& context) {
@@ -32,17 +135,46 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
     }
     SceneSession session(io, "preview");
     const std::string& source = options.input.empty() ? options.scene : options.input;
+    brindle::host::Scene& scene = brindle::host::Scene::Current();
+    int frame = 0;
+    tovpreview::UnseenMarkers unseen;
     if (options.input.empty()) {
         if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
-    } else if (!ImportIntoFreshScene(session, io, options.input)) {
-        return kExitFailed;
+        // The take of a scene is its animation range, as the host shows it.
+        const Interval range = brindle::host::HostInterface().GetAnimRange();
+        const TimeValue tpf = scene.TicksPerFrame();
+        const std::int64_t first = -FloorDiv(-std::int64_t(range.Start()), tpf);
+        const std::int64_t last = FloorDiv(range.End(), tpf);
+        frame = options.frame.value_or(static_cast<int>(first));
+        const std::string outside =
+            OutsideTake(frame, first, last, "the animation range of " + options.scene + " is");
+        if (!outside.empty()) {
+            session.Error(outside);
+            return kExitUsage;
+        }
+        unseen = tovpreview::KeyedDropouts(scene, frame);
+    } else {
+        FileTake take;
+        ReadTake(options.input, options.frame, take);
+        if (take.read) {
+            Warnings(io).AddFindings(options.input, take.findings.All(),
+                                     IsTrcPath(options.input) ? FileFormat::Trc : FileFormat::Htr);
+            frame = options.frame.value_or(static_cast<int>(take.first));
+            if (take.frames > 0) {
+                const std::int64_t last = take.first + take.frames - 1;
+                const std::string outside =
+                    OutsideTake(frame, take.first, last, options.input + " holds");
+                if (!outside.empty()) {
+                    session.Error(outside);
+                    return kExitUsage;
+                }
+            }
+        }
+        if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
+        unseen = MarkersNamed(scene, take.unseen);
     }
-    brindle::host::Scene& scene = brindle::host::Scene::Current();
-    // Without --frame, the first frame of the animation range.
-    const int frame = options.frame.value_or(
-        scene.AnimationRange() ? scene.AnimationRange()->Start() / scene.TicksPerFrame() : 0);
     std::string svg, error;
-    if (!tovpreview::ScenePreviewSvg(scene, frame, {BaseName(source)}, svg, error)) {
+    if (!tovpreview::ScenePreviewSvg(scene, frame, {BaseName(source)}, unseen, svg, error)) {
         session.Error(source + ": " + Escaped(error));
         return kExitFailed;
     }
@@ -67,12 +199,18 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
         [&context, options] { return RunPreview(*options, context); });
     command->add_option("IN", options->input, "an HTR or TRC file, drawn as imported");
     command->add_option("--scene", options->scene, "a scene document instead of a file");
-    command->add_option("--frame", options->frame, "the frame (default: the first of the range)");
+    command->add_option("--frame", options->frame,
+                        "the frame (default: the file's first, or the start of the scene's "
+                        "animation range)");
     command->add_option("-o,--output", options->out, "the SVG file (\"-\": standard output)")
         ->required();
     command->footer(
         "Draws the bones as lines between their joints and the markers as dots with\n"
         "their names, from the front (x right, z up) and from the side (y right,\n"
-        "z up), with the file's name, the frame and the units. The same input gives\n"
-        "the same bytes.");
+        "z up), over a grid of round numbers in the scene's units, with the file's\n"
+        "name, the frame and the units. A frame the file does not hold, or outside\n"
+        "the scene's animation range, is refused. Markers not seen at the frame\n"
+        "(dropouts) are left out, and so is a name that would overprint another.\n"
+        "The file's warnings are said as info says them. The same input gives the\n"
+        "same bytes.");
 }

@@ -163,7 +163,7 @@ void ExpectKeysAsWritten(const nlohmann::json& node, const char* field,
 }
 
 // A document the first version of the format wrote (samples/walk.htr and
-// walk.trc imported six frames each: bones with TCB rotations, end effectors
+// the marker sample of then imported six frames each: bones with TCB rotations, end effectors
 // and saved poses, point markers under a dummy) loads key for key, read here
 // with a JSON library of its own, and saves and loads again as the same
 // scene.

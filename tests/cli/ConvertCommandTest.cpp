@@ -157,7 +157,7 @@ TEST(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
               std::string::npos)
         << gwm.substr(0, 200);
     EXPECT_NE(gwm.find("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n"
-                       "1\t-544.797370\t76.056150\t289.212310\t-62.442460\t-150.127330\t173.175800\t\n\n"),
+                       "1\t131.250860\t-327.665400\t1427.324660\t90.337090\t-85.781400\t1448.812730\t\n\n"),
               std::string::npos);
 
     const auto existing = dir.Write("kept.gwm", "precious");

@@ -2,8 +2,14 @@
 // marker cloud together through every scene command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
+#include "brindle/host/scene/Objects.h"
+#include "brindle/host/scene/Scene.h"
+#include "brindle/host/scene/SceneDocument.h"
 #include "tests/cli/RunCommand.h"
 #include "tests/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
@@ -35,17 +41,49 @@ TEST_F(ImportTrcCommandTest, ASkeletonAndAMarkerCloudShareAScene) {
 
     auto listed = RunCommand({"scene", scene});
     EXPECT_NE(listed.out.find("TRCCloud  dummy"), std::string::npos) << listed.out;
-    EXPECT_NE(listed.out.find("  LFHD  point  position 30 keys"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("  LFHD  point  position 40 keys"), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("  Hips  bone"), std::string::npos) << listed.out;
     auto json = RunCommand({"scene", "--json", scene});
     EXPECT_NE(json.out.find("\"kind\": \"point\""), std::string::npos);
     EXPECT_NE(json.out.find("\"wire_color\": 3355596"), std::string::npos);  // 0x3333CC
 
+    // The sample markers ride on the sample skeleton: each keeps its
+    // distance from one bone's joint, close by, through every frame it
+    // was seen (a dropout is keyed at the origin).
+    brindle::host::Scene loaded;
+    std::string error;
+    ASSERT_TRUE(brindle::host::LoadSceneDocument(scene, loaded, error)) << error;
+    std::vector<brindle::host::SceneNode*> bones, markers;
+    for (brindle::host::SceneNode* node : loaded.Nodes()) {
+        if (node->HeldObject() == nullptr) continue;
+        const std::string kind = brindle::host::ObjectKind(*node->HeldObject());
+        if (kind == "bone") bones.push_back(node);
+        if (kind == "point") markers.push_back(node);
+    }
+    ASSERT_EQ(markers.size(), 34u);
+    for (brindle::host::SceneNode* marker : markers) {
+        double nearest = 1e9;  // of the joints at a steady distance
+        for (brindle::host::SceneNode* bone : bones) {
+            double lo = 1e9, hi = 0;
+            for (int frame = 1; frame <= 40; ++frame) {
+                const TimeValue t = frame * loaded.TicksPerFrame();
+                const Point3 m = marker->GetNodeTM(t, nullptr).GetTrans();
+                if (m == Point3(0, 0, 0)) continue;
+                const Point3 b = bone->GetNodeTM(t, nullptr).GetTrans();
+                const double d = std::hypot(m.x - b.x, m.y - b.y, m.z - b.z);
+                lo = std::min(lo, d);
+                hi = std::max(hi, d);
+            }
+            if (hi - lo < 0.5) nearest = std::min(nearest, hi);
+        }
+        EXPECT_LT(nearest, 300.0) << marker->GetName();
+    }
+
     // Applying the markers again onto the cloud keys the same nodes.
     auto applied = RunCommand({"import-trc", samples_ + "walk.trc", "--scene", scene, "--apply",
                                "--select", "TRCCloud", "--selected-only", "--offset", "100"});
     ASSERT_EQ(applied.status, 0) << applied.err;
-    EXPECT_NE(RunCommand({"scene", scene}).out.find("  LFHD  point  position 60 keys"),
+    EXPECT_NE(RunCommand({"scene", scene}).out.find("  LFHD  point  position 80 keys"),
               std::string::npos);
     auto exported = RunCommand({"export-htr", (dir.Path() / "out.htr").string(), "--scene", scene,
                                 "--select", "walk", "--range", "1", "40"});

@@ -39,10 +39,9 @@ TEST(InfoCommandTest, JsonDescribesTrcFilesByExtensionOrContent) {
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out.rfind("{\"file\":\"" + file +
                                        "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"
-                                       "\"camera_rate\":60,\"frames\":30,\"start_frame\":1,"
-                                       "\"rows\":30,\"duration\":0.5,\"markers\":[{\"name\":\"LFHD\","
-                                       "\"samples\":30,\"dropouts\":0},{\"name\":\"RFHD\","
-                                       "\"samples\":30,\"dropouts\":1},",
+                                       "\"camera_rate\":60,\"frames\":40,\"start_frame\":1,"
+                                       "\"rows\":40,\"duration\":0.6666666666666666,\"markers\":"
+                                       "[{\"name\":\"LFHD\",\"samples\":40,\"dropouts\":0},",
                                    0),
                   0u)
             << result.out;
@@ -140,7 +139,12 @@ TEST(InfoCommandTest, DeepChainsPrintInLinearSpace) {
 }
 
 TEST(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
-    const std::string trc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
+    tovtest::ScratchDir dir;
+    const std::string trc =
+        dir.Write("one.trc", "PathFileType\t4\t(X/Y/Z)\tone.trc\nDataRate\tCameraRate\tNumFrames\n"
+                             "60\t60\t2\t1\tmm\nFrame#\tTime\tA\t\t\t\n\t\tX1\tY1\tZ1\n\n"
+                             "1\t0\t1\t2\t3\n2\t0.01667\t\t\t\n")
+            .string();
     char* data = nullptr;
     std::size_t size = 0;
     CommandIO io;
@@ -152,7 +156,7 @@ TEST(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
     std::fclose(io.out);
     EXPECT_EQ(std::string(data, size).rfind("-\n  Format:            TRC\n", 0), 0u);
     // One dropout is "1 dropout".
-    EXPECT_NE(std::string(data, size).find(" 30 samples, 1 dropout\n"), std::string::npos);
+    EXPECT_NE(std::string(data, size).find(" 2 samples, 1 dropout\n"), std::string::npos);
     std::free(data);
 
     // A full disk behind standard output is an error, not status 0.

@@ -26,11 +26,11 @@ namespace {
 const std::string kHtr = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
 const std::string kTrc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
 
-// The sample TRC file (30 rows) claiming `frames` in its header.
+// The sample TRC file (40 rows) claiming `frames` in its header.
 std::string TrcClaiming(const std::string& frames) {
     std::string text = ReadBytes(kTrc);
     const std::size_t line3 = text.find('\n', text.find('\n') + 1) + 1;
-    const std::size_t field = text.find("\t30\t", line3);
+    const std::size_t field = text.find("\t40\t", line3);
     return text.replace(field, 4, "\t" + frames + "\t");
 }
 
@@ -55,9 +55,9 @@ TEST(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     auto result = RunCommand({"convert", trc.string(), gwm});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err,
-              trc.string() + ": warning: the header gives 2000000000 frames, the file holds 30 data rows\n" +
-                  trc.string() + ": the header gives 2000000000 frames but the file holds 30: writing "
-                                 "them would pad 1999999970 frames; nothing written (--frames header "
+              trc.string() + ": warning: the header gives 2000000000 frames, the file holds 40 data rows\n" +
+                  trc.string() + ": the header gives 2000000000 frames but the file holds 40: writing "
+                                 "them would pad 1999999960 frames; nothing written (--frames header "
                                  "writes them)\n");
     result = RunCommand({"convert", htr.string(), out});
     EXPECT_EQ(result.status, 1);
@@ -83,12 +83,12 @@ TEST(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     result = RunCommand({"convert", padded.string(), gwm});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, padded.string() + ": warning: the header gives 1030 frames, the file "
-                                            "holds 30 data rows\n");
+                                            "holds 40 data rows\n");
     EXPECT_NE(ReadBytes(gwm).find("$NumFrames 1030\n"), std::string::npos);
     const auto shorter = dir.Write("short.trc", TrcClaiming("10"));
     result = RunCommand({"convert", shorter.string(), gwm});
     EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.err.find(": warning: only the first 10 of the 30 frames held are written "
+    EXPECT_NE(result.err.find(": warning: only the first 10 of the 40 frames held are written "
                               "(a GWM file has the header's frame count)\n"),
               std::string::npos)
         << result.err;
@@ -105,7 +105,7 @@ TEST(LimitsTest, OutputLimitAndRowsWithoutLimit) {
                                          "proportion to the input; --max-output allows more\n");
     EXPECT_EQ(ReadBytes(gwm), "precious");
     EXPECT_EQ(Entries(dir.Path()), 1u);
-    ASSERT_EQ(RunCommand({"convert", "--max-output", "13K", kTrc, gwm.string()}).status, 0);
+    ASSERT_EQ(RunCommand({"convert", "--max-output", "46K", kTrc, gwm.string()}).status, 0);
 
     // 2000 markers and 20000 rows of a frame number alone: 54 KB whose
     // rows give 40 million samples. Rows are read one at a time, so info
@@ -202,7 +202,7 @@ TEST(LimitsTest, InputsOfNoKnownSizeStopAtTheInputLimit) {
         {"a FIFO within the limit", {"info", fifo}, "htr", false, 0, "",
          "  Segments:          21\n"},
         {"a TRC FIFO within the limit", {"convert", fifo, gwm}, "trc", false, 0, "",
-         "$NumFrames 30\n"},
+         "$NumFrames 40\n"},
         {"no size", {"info", "--max-input", "lots", kHtr}, nullptr, false, 2, "--max-input takes",
          ""},
     };

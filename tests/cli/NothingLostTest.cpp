@@ -215,7 +215,7 @@ TEST_F(NothingLostTest, CollidingSourcesAreRefused) {
 TEST_F(NothingLostTest, TwoBatchesIntoOneFolderTakeTurns) {
     const auto out = dir_.Path() / "out";
     std::string longTrc = ReadBytes(kTrc);
-    longTrc.replace(longTrc.find("\t30\t"), 4, "\t50000\t");
+    longTrc.replace(longTrc.find("\t40\t"), 4, "\t18000\t");
     std::vector<std::string> sources;
     for (int i = 0; i < 4; ++i) sources.push_back(dir_.Write("f" + std::to_string(i) + ".trc", longTrc).string());
     std::vector<std::string> first{"convert", "--batch", "--frames", "header", "-o", out.string()};
@@ -237,7 +237,7 @@ TEST_F(NothingLostTest, TwoBatchesIntoOneFolderTakeTurns) {
     // have their points moved.
     for (const std::string& gwm : versions) {
         EXPECT_EQ(gwm.substr(gwm.size() - 2), "\n\n");
-        EXPECT_NE(gwm.find("\n50000\tDROPOUT\t"), std::string::npos);
+        EXPECT_NE(gwm.find("\n18000\tDROPOUT\t"), std::string::npos);
     }
     const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3 + 4) << log;
@@ -252,9 +252,9 @@ TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
     const auto out = dir_.Path() / "out";
     std::string longTrc = ReadBytes(kTrc);
     std::vector<std::string> args{"convert", "--batch", "-o", out.string()};
-    // Twelve copies of the sample claiming 200,000 frames: each pads to a
+    // Twelve copies of the sample claiming 70,000 frames: each pads to a
     // file of a few megabytes.
-    longTrc.replace(longTrc.find("\t30\t"), 4, "\t200000\t");
+    longTrc.replace(longTrc.find("\t40\t"), 4, "\t70000\t");
     for (int i = 0; i < 12; ++i) {
         args.push_back(dir_.Write("f" + std::to_string(i) + ".trc", longTrc).string());
     }
@@ -274,7 +274,7 @@ TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
         if (name == "ConvertGWMLog.txt" || name == ".ConvertGWMLog.txt.lock") continue;
         ASSERT_EQ(name.substr(name.size() - 4), ".gwm") << name;
         const std::string gwm = ReadBytes(out / name);
-        EXPECT_NE(gwm.find("\n200000\tDROPOUT\t"), std::string::npos) << name;
+        EXPECT_NE(gwm.find("\n70000\tDROPOUT\t"), std::string::npos) << name;
         EXPECT_EQ(gwm.substr(gwm.size() - 2), "\n\n") << name;
         ++whole;
         const std::string line = (dir_.Path() / name).replace_extension(".trc").string() + " done.\n";

@@ -62,7 +62,7 @@ TEST(SafeNamesTest, NamesAreEscapedWhereverTheyArePrinted) {
          30, 0, "      Lower\\x1B[2JBack\\rX\n"},
         {"TRC markers",
          {"info", dir.Write("a.trc", Replaced(trc, "LFHD", "LF\x1b]0;title\x07HD")).string()},
-         20, 0, "    LF\\x1B]0;title\\x07HD  "},
+         42, 0, "    LF\\x1B]0;title\\x07HD  "},
         {"a reader's message",
          {"info", dir.Write("d.htr", Replaced(Replaced(htr, "Chest", "Lower\x1b" "Back"),
                                               "LowerBack", "Lower\x1b" "Back")).string()},
