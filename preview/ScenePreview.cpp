@@ -252,6 +252,131 @@ UnseenMarkers KeyedDropouts(Scene& scene, int frame) {
     return unseen;
 }
 
+namespace {
+
+// Where the scene's points fall in the two views: one scale for both, so
+// that they keep their proportions, each view centred on the joints. View
+// v's horizontal axis is 0 (x) or 1 (y); its vertical axis is 2 (z), up.
+struct Projection {
+    double lo[3] = {0, 0, 0};
+    double hi[3] = {0, 0, 0};
+    double scale = 1;
+    double span = 1;  // the scene units a view spans
+    double step = 1;  // between grid lines
+
+    explicit Projection(const std::vector<Joint>& joints) {
+        for (std::size_t i = 0; i < joints.size(); ++i) {
+            for (int c = 0; c < 3; ++c) {
+                const double v = joints[i].world[c];
+                lo[c] = i == 0 ? v : std::min(lo[c], v);
+                hi[c] = i == 0 ? v : std::max(hi[c], v);
+            }
+        }
+        // A single point, or points closer than a float can tell apart, is
+        // drawn in a square of one unit.
+        double extent = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
+        if (!(extent >= 1e-6)) extent = 1;
+        scale = (kPanel - 40) / extent;
+        span = kPanel / scale;
+        step = GridStep(span);
+    }
+    static int Across(int view) { return view == 0 ? 0 : 1; }
+    double Middle(int axis) const { return (lo[axis] + hi[axis]) / 2; }
+    double X(int view, double value) const {
+        return kPanelLeft[view] + kPanel / 2 + (value - Middle(Across(view))) * scale;
+    }
+    double Y(double value) const { return kTop + kPanel / 2 - (value - Middle(2)) * scale; }
+};
+
+// The grid of `view`: lines at whole steps from the scene's origin, each
+// with its value where it overprints no other (the upright ones along the
+// bottom, the level ones along the left side), the values' boxes added to
+// `taken`.
+void AppendGrid(std::string& svg, const Projection& at, int view, const Box& area,
+                std::vector<Box>& taken) {
+    const double left = kPanelLeft[view];
+    std::string gridLabels;
+    auto addValue = [&](long long k, double x, double y) {
+        const std::string text = GridNumber(k, at.step);
+        const Box box = LabelBox(x, y, LabelWidth(text));
+        if (!Free(box, area, taken)) return;
+        taken.push_back(box);
+        gridLabels += "<text x=\"" + Number(x) + "\" y=\"" + Number(y) +
+                      "\" font-size=\"8\" fill=\"#999999\">" + text + "</text>\n";
+    };
+    const double lowAcross = at.Middle(Projection::Across(view)) - at.span / 2;
+    const double lowUp = at.Middle(2) - at.span / 2;
+    for (long long k = FirstGridLine(lowAcross, at.span, at.step);
+         k <= LastGridLine(lowAcross, at.span, at.step); ++k) {
+        const double x = at.X(view, static_cast<double>(k) * at.step);
+        svg += "<path d=\"M" + Number(x) + " " + Number(kTop) + "V" + Number(kTop + kPanel) +
+               "\" stroke=\"#e4e4e0\"/>\n";
+        addValue(k, x + 2, kTop + kPanel - 3);
+    }
+    for (long long k = FirstGridLine(lowUp, at.span, at.step);
+         k <= LastGridLine(lowUp, at.span, at.step); ++k) {
+        const double y = at.Y(static_cast<double>(k) * at.step);
+        svg += "<path d=\"M" + Number(left) + " " + Number(y) + "H" + Number(left + kPanel) +
+               "\" stroke=\"#e4e4e0\"/>\n";
+        addValue(k, left + 2, y - 2);
+    }
+    svg += gridLabels;
+}
+
+// The bones' lines, then every joint's dot and each placed marker label.
+void AppendJoints(std::string& svg, const std::vector<Joint>& joints, const Projection& at,
+                  int view, const std::vector<std::pair<double, double>>& dots,
+                  const std::vector<Label>& labels) {
+    const int a = Projection::Across(view);
+    for (const Joint& joint : joints) {
+        if (joint.parent < 0) continue;
+        svg += "<line x1=\"" + Number(at.X(view, joints[joint.parent].world[a])) + "\" y1=\"" +
+               Number(at.Y(joints[joint.parent].world[2])) + "\" x2=\"" +
+               Number(at.X(view, joint.world[a])) + "\" y2=\"" + Number(at.Y(joint.world[2])) +
+               "\" stroke=\"#b8860b\" stroke-width=\"3\" " + "stroke-linecap=\"round\"/>\n";
+    }
+    for (std::size_t i = 0; i < joints.size(); ++i) {
+        const Joint& joint = joints[i];
+        svg += "<circle cx=\"" + Number(dots[i].first) + "\" cy=\"" + Number(dots[i].second) +
+               "\" r=\"" + (joint.bone ? "2.5" : "3") + "\" fill=\"" +
+               (joint.bone ? "#6b4f00" : "#3333cc") + "\"/>\n";
+        if (labels[i].placed) {
+            svg += "<text x=\"" + Number(labels[i].x) + "\" y=\"" + Number(labels[i].y) +
+                   "\" font-size=\"8\" fill=\"#3333cc\">" + Escape(NameOf(joint)) + "</text>\n";
+        }
+    }
+}
+
+// One view: its square, grid, title (with the labels left out) and joints.
+void AppendView(std::string& svg, const std::vector<Joint>& joints, const Projection& at,
+                int view) {
+    const double left = kPanelLeft[view];
+    const Box area{left, kTop, left + kPanel, kTop + kPanel};
+    svg += "<g>\n<rect x=\"" + Number(left) + "\" y=\"" + Number(kTop) + "\" width=\"" +
+           Number(kPanel) + "\" height=\"" + Number(kPanel) +
+           "\" fill=\"#f7f7f4\" stroke=\"#cccccc\"/>\n";
+    std::vector<Box> taken;
+    AppendGrid(svg, at, view, area, taken);
+    std::vector<std::pair<double, double>> dots(joints.size());
+    for (std::size_t i = 0; i < joints.size(); ++i) {
+        dots[i] = {at.X(view, joints[i].world[Projection::Across(view)]),
+                   at.Y(joints[i].world[2])};
+    }
+    std::vector<Label> labels;
+    const std::size_t leftOut = PlaceLabels(joints, dots, area, taken, labels);
+    std::string title = kViewNames[view];
+    if (leftOut > 0) {
+        title += ", " + std::to_string(leftOut) + (leftOut == 1 ? " label" : " labels") +
+                 " left out where names would overlap";
+    }
+    svg += "<text x=\"" + Number(left + 6) + "\" y=\"" + Number(kTop + kPanel + 16) +
+           "\" font-size=\"11\" fill=\"#555555\">" + title + "</text>\n";
+    AppendJoints(svg, joints, at, view, dots, labels);
+    svg += "</g>\n";
+}
+
+}  // namespace
+
 bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
                      const UnseenMarkers& unseen, std::string& svg, std::string& error) {
     const TimeValue t = TimeOf(scene, frame);
@@ -259,30 +384,7 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
     if (!GatherJoints(scene, t, frame, unseen, joints, error)) return false;
     svg.clear();
     svg.reserve(PictureBytes(joints));
-
-    // One scale for both views, so that they keep their proportions.
-    double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-    for (std::size_t i = 0; i < joints.size(); ++i) {
-        for (int c = 0; c < 3; ++c) {
-            const double v = joints[i].world[c];
-            lo[c] = i == 0 ? v : std::min(lo[c], v);
-            hi[c] = i == 0 ? v : std::max(hi[c], v);
-        }
-    }
-    // A single point, or points closer than a float can tell apart, is
-    // drawn in a square of one unit.
-    double extent = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
-    if (!(extent >= 1e-6)) extent = 1;
-    const double scale = (kPanel - 40) / extent;
-    // View v: horizontal axis 0 (x) or 1 (y); vertical axis 2 (z), up.
-    auto middle = [&](int axis) { return (lo[axis] + hi[axis]) / 2; };
-    auto across = [](int view) { return view == 0 ? 0 : 1; };
-    auto placeX = [&](int view, double value) {
-        return kPanelLeft[view] + kPanel / 2 + (value - middle(across(view))) * scale;
-    };
-    auto placeY = [&](double value) { return kTop + kPanel / 2 - (value - middle(2)) * scale; };
-    const double span = kPanel / scale;
-    const double step = GridStep(span);
+    const Projection at(joints);
 
     const char* unit = UnitName(scene.SystemUnitMillimetres());
     std::string units = unit != nullptr ? unit : Number(scene.SystemUnitMillimetres()) + " mm";
@@ -298,83 +400,8 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
     svg += "<text x=\"20\" y=\"48\" font-size=\"12\" fill=\"#555555\">frame " +
            std::to_string(frame) + ", units " + Escape(units) + ", " +
            std::to_string(joints.size()) + " objects, " + unseenText + "grid " +
-           GridNumber(1, step) + " " + Escape(units) + "</text>\n";
-    for (int view = 0; view < 2; ++view) {
-        const double left = kPanelLeft[view];
-        const Box area{left, kTop, left + kPanel, kTop + kPanel};
-        svg += "<g>\n<rect x=\"" + Number(left) + "\" y=\"" + Number(kTop) + "\" width=\"" +
-               Number(kPanel) + "\" height=\"" + Number(kPanel) +
-               "\" fill=\"#f7f7f4\" stroke=\"#cccccc\"/>\n";
-
-        // Grid lines at whole steps from the scene's origin, each with its
-        // value: the upright ones along the bottom, the level ones along
-        // the left side.
-        std::vector<Box> taken;
-        std::string gridLabels;
-        const double lowAcross = middle(across(view)) - span / 2;
-        const double lowUp = middle(2) - span / 2;
-        const long long firstAcross = FirstGridLine(lowAcross, span, step);
-        const long long firstUp = FirstGridLine(lowUp, span, step);
-        for (long long k = firstAcross; k <= LastGridLine(lowAcross, span, step); ++k) {
-            const double x = placeX(view, static_cast<double>(k) * step);
-            svg += "<path d=\"M" + Number(x) + " " + Number(kTop) + "V" + Number(kTop + kPanel) +
-                   "\" stroke=\"#e4e4e0\"/>\n";
-            const std::string text = GridNumber(k, step);
-            const Box box = LabelBox(x + 2, kTop + kPanel - 3, LabelWidth(text));
-            if (Free(box, area, taken)) {
-                taken.push_back(box);
-                gridLabels += "<text x=\"" + Number(x + 2) + "\" y=\"" + Number(kTop + kPanel - 3) +
-                              "\" font-size=\"8\" fill=\"#999999\">" + text + "</text>\n";
-            }
-        }
-        for (long long k = firstUp; k <= LastGridLine(lowUp, span, step); ++k) {
-            const double y = placeY(static_cast<double>(k) * step);
-            svg += "<path d=\"M" + Number(left) + " " + Number(y) + "H" + Number(left + kPanel) +
-                   "\" stroke=\"#e4e4e0\"/>\n";
-            const std::string text = GridNumber(k, step);
-            const Box box = LabelBox(left + 2, y - 2, LabelWidth(text));
-            if (Free(box, area, taken)) {
-                taken.push_back(box);
-                gridLabels += "<text x=\"" + Number(left + 2) + "\" y=\"" + Number(y - 2) +
-                              "\" font-size=\"8\" fill=\"#999999\">" + text + "</text>\n";
-            }
-        }
-        svg += gridLabels;
-
-        std::vector<std::pair<double, double>> dots(joints.size());
-        for (std::size_t i = 0; i < joints.size(); ++i) {
-            dots[i] = {placeX(view, joints[i].world[across(view)]), placeY(joints[i].world[2])};
-        }
-        std::vector<Label> labels;
-        const std::size_t leftOut = PlaceLabels(joints, dots, area, taken, labels);
-        std::string title = kViewNames[view];
-        if (leftOut > 0) {
-            title += ", " + std::to_string(leftOut) + (leftOut == 1 ? " label" : " labels") +
-                     " left out where names would overlap";
-        }
-        svg += "<text x=\"" + Number(left + 6) + "\" y=\"" + Number(kTop + kPanel + 16) +
-               "\" font-size=\"11\" fill=\"#555555\">" + title + "</text>\n";
-        for (const Joint& joint : joints) {
-            if (joint.parent < 0) continue;
-            const int a = across(view);
-            svg += "<line x1=\"" + Number(placeX(view, joints[joint.parent].world[a])) +
-                   "\" y1=\"" + Number(placeY(joints[joint.parent].world[2])) + "\" x2=\"" +
-                   Number(placeX(view, joint.world[a])) + "\" y2=\"" +
-                   Number(placeY(joint.world[2])) + "\" stroke=\"#b8860b\" stroke-width=\"3\" " +
-                   "stroke-linecap=\"round\"/>\n";
-        }
-        for (std::size_t i = 0; i < joints.size(); ++i) {
-            const Joint& joint = joints[i];
-            svg += "<circle cx=\"" + Number(dots[i].first) + "\" cy=\"" + Number(dots[i].second) +
-                   "\" r=\"" + (joint.bone ? "2.5" : "3") + "\" fill=\"" +
-                   (joint.bone ? "#6b4f00" : "#3333cc") + "\"/>\n";
-            if (labels[i].placed) {
-                svg += "<text x=\"" + Number(labels[i].x) + "\" y=\"" + Number(labels[i].y) +
-                       "\" font-size=\"8\" fill=\"#3333cc\">" + Escape(NameOf(joint)) + "</text>\n";
-            }
-        }
-        svg += "</g>\n";
-    }
+           GridNumber(1, at.step) + " " + Escape(units) + "</text>\n";
+    for (int view = 0; view < 2; ++view) AppendView(svg, joints, at, view);
     svg += "</svg>\n";
     return true;
 }
