@@ -97,10 +97,11 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
                         "largest page (default: 64M, or 64 times the input; 0: no limit)")
         ->type_name("SIZE");
     command->footer(
-        "The page plays the animation range at the scene's frame rate: bones as lines\n"
-        "from joint to joint, markers as dots (a marker keyed at the origin, a\n"
-        "dropout, is not drawn at that frame). Play and pause, a slider through the\n"
-        "frames, drag to orbit, wheel to zoom; names show on hover or as labels.\n"
-        "The page holds everything it needs: open it from a double click, offline,\n"
-        "with no file beside it. It takes about 16 bytes a node and frame.");
+        "The page plays the animation range at the scene's frame rate: bones as\n"
+        "lines from joint to joint, markers as dots (a marker at the origin, where\n"
+        "a dropout is keyed, is not drawn at that frame). Play and pause, a slider\n"
+        "through the frames, drag to orbit, wheel to zoom; names show on hover or\n"
+        "as labels. The page holds everything it needs: open it from a double\n"
+        "click, offline, with nothing beside it. It takes about 16 bytes a node\n"
+        "and frame.");
 }

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <limits>
 #include <unordered_map>
-#include <utility>
 
 #include "brindle/host/scene/Base64Floats.h"
 #include "brindle/host/scene/Objects.h"
@@ -89,17 +88,12 @@ constexpr std::string_view kTakeTail = "\"}";
 // the encoding of the whole.
 std::uint64_t FrameCharacters(const TakeOutline& outline) { return 16 * outline.nodes.size(); }
 
-// The key of a marker's position at `t` is at the origin exactly: how the
-// TRC importer keys a frame in which the marker was not seen.
-bool KeyedAtOrigin(SceneNode& node, TimeValue t) {
-    // The const track: asking the controller for its keys to change would
-    // drop the world matrices the scene keeps.
-    const auto& track = std::as_const(node.Transform().Position()).Track();
-    bool exact = false;
-    const std::ptrdiff_t at = track.Before(t, exact);
-    if (!exact) return false;
-    const Point3& value = track[static_cast<std::size_t>(at)].value;
-    return value.x == 0.0f && value.y == 0.0f && value.z == 0.0f;
+// A marker's position (relative to its parent) at `t` is the origin exactly:
+// where the TRC importer keys a frame in which the marker was not seen, and
+// where it stays after a last such key.
+bool AtOrigin(SceneNode& node, TimeValue t) {
+    const Point3 position = node.Transform().Position().Evaluate(t);
+    return position.x == 0.0f && position.y == 0.0f && position.z == 0.0f;
 }
 
 }  // namespace
@@ -171,7 +165,7 @@ bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::s
         for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
             const TakeOutline::Node& drawn = outline.nodes[i];
             float* xyz = &frame[3 * i];
-            if (drawn.marker && KeyedAtOrigin(*drawn.node, t)) {
+            if (drawn.marker && AtOrigin(*drawn.node, t)) {
                 std::fill(xyz, xyz + 3, std::numeric_limits<float>::quiet_NaN());
                 continue;
             }

@@ -47,9 +47,9 @@ std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& tit
 // when a position is not a finite number or does not fit a 32-bit float:
 // the page would draw nothing sensible, so nothing is made.
 //
-// A marker with a position key at exactly the origin at a frame is a
-// dropout there, as the TRC importer keys one, and is not drawn at that
-// frame; its position is held as NaN.
+// A marker whose position relative to its parent is the origin exactly at
+// a frame is a dropout there, as the TRC importer keys one, and is not
+// drawn at that frame; its position is held as NaN.
 bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::string& html,
                     std::string& error);
 

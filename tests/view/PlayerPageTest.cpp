@@ -70,7 +70,7 @@ protected:
 
 // Every position in the page of an imported file is the scene's (asked
 // node by node, the other way round from the page's frame by frame), or
-// NaN where a marker is keyed at the origin; the page loads nothing.
+// NaN where a marker is at the origin; the page loads nothing.
 TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
     std::vector<std::filesystem::path> inputs = {TOV_SOURCE_DIR "/samples/walk.htr",
                                                  TOV_SOURCE_DIR "/samples/walk.trc"};
@@ -166,8 +166,9 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
     EXPECT_EQ(takeText.find('<'), std::string::npos);
 }
 
-// A marker is left out of the frames at which it is keyed at the origin
-// exactly; a bone there, a marker near it or between keys is drawn.
+// A marker is left out of the frames at which it is at the origin exactly,
+// keyed there or held there after its last key (-0 is 0); a bone there, a
+// marker near it or on its way between keys is drawn.
 TEST_F(PlayerPageTest, MarkersKeyedAtTheOriginAreLeftOut) {
     Scene& scene = Scene::Current();
     scene.Clear();
@@ -182,7 +183,7 @@ TEST_F(PlayerPageTest, MarkersKeyedAtTheOriginAreLeftOut) {
     const Point3 kOff(-1, -1, -1);
     const std::map<SceneNode*, std::vector<Point3>> keys = {
         {bone, {seen, origin, seen, origin}},
-        {sphere, {seen, origin, origin, seen}},
+        {sphere, {seen, origin, origin, kOff}},
         {point, {origin, seen, kOff, origin}},
         {near, {Point3(0, 0, 1e-6f), seen, seen, Point3(-0.0f, 0, 0)}},
     };
@@ -193,7 +194,7 @@ TEST_F(PlayerPageTest, MarkersKeyedAtTheOriginAreLeftOut) {
     }
     const Page page = MakePage("keys");
     // Per node in page order (bone, point, sphere, near), the frames drawn.
-    const char* const drawn[] = {"1111", "0110", "1001", "1110"};
+    const char* const drawn[] = {"1111", "0110", "1000", "1110"};
     ASSERT_EQ(page.positions.size(), 4u * 4u * 3u);
     for (int i = 0; i < 4; ++i) {
         std::string frames;
