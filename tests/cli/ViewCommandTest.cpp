@@ -1,5 +1,5 @@
 // tovfileio view: what it refuses, with which status and message, leaving no
-// page behind; and where the page goes when it is made.
+// page behind.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -70,28 +70,6 @@ TEST(ViewCommandTest, RefusalsLeaveNoPage) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.args[1];
     }
-    ::unsetenv("TOVFILEIO_MODULE");
-}
-
-TEST(ViewCommandTest, PagesGoToFilesFoldersAndStandardOutput) {
-    ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
-    tovtest::ScratchSettings settings;
-    tovtest::ScratchDir dir;
-    const std::string walk = TOV_SOURCE_DIR "/samples/walk.htr";
-    const auto toFile = RunCommand({"view", walk, "-o", (dir.Path() / "a.html").string()});
-    ASSERT_EQ(toFile.status, 0) << toFile.err;
-    EXPECT_EQ(toFile.err, "");
-    const std::string page = tovtest::ReadBytes(dir.Path() / "a.html");
-    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
-
-    // A folder gets a page named after the input.
-    const auto toFolder = RunCommand({"view", walk, "-o", dir.Path().string()});
-    ASSERT_EQ(toFolder.status, 0) << toFolder.err;
-    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "walk.html"), page);
-
-    const auto toStdout = RunCommand({"view", walk, "-o", "-"});
-    ASSERT_EQ(toStdout.status, 0) << toStdout.err;
-    EXPECT_EQ(toStdout.out, page);
     ::unsetenv("TOVFILEIO_MODULE");
 }
 
