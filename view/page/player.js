@@ -114,10 +114,13 @@
     .join(" \u00b7 ");
   slider.max = String(frameCount - 1);
 
-  // The camera: on a sphere round the take's centre, looking at it.
+  // The camera: on a sphere round the take's centre, looking at it. At
+  // first it looks across the take's longer way over the floor (the way a
+  // walk goes), a little from the front, so that the motion is seen side on.
   const camera = { yaw: 0, pitch: 0, distance: 0 };
+  const alongX = bounds.high[0] - bounds.low[0] >= bounds.high[1] - bounds.low[1];
   function frameTheTake() {
-    camera.yaw = (-60 * Math.PI) / 180;
+    camera.yaw = ((alongX ? -60 : -30) * Math.PI) / 180;
     camera.pitch = (12 * Math.PI) / 180;
     camera.distance = (radius / Math.sin(FIELD_OF_VIEW / 2)) * 1.05;
   }
