@@ -169,7 +169,7 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
 // A marker is left out of the frames at which it is at the origin exactly,
 // keyed there or held there after its last key (-0 is 0); a bone there, a
 // marker near it or on its way between keys is drawn.
-TEST_F(PlayerPageTest, MarkersKeyedAtTheOriginAreLeftOut) {
+TEST_F(PlayerPageTest, MarkersAtTheOriginAreLeftOut) {
     Scene& scene = Scene::Current();
     scene.Clear();
     scene.SetAnimationRange(Interval(0, 3 * scene.TicksPerFrame()));
