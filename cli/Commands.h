@@ -45,5 +45,6 @@ void AddExportHtrCommand(CLI::App& app, CommandContext& context);
 void AddRoundtripCommand(CLI::App& app, CommandContext& context);
 void AddGltfCommand(CLI::App& app, CommandContext& context);
 void AddPreviewCommand(CLI::App& app, CommandContext& context);
+void AddViewCommand(CLI::App& app, CommandContext& context);
 void AddUtilityCommands(CLI::App& app, CommandContext& context);
 void AddOptionsCommand(CLI::App& app, CommandContext& context);

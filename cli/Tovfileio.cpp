@@ -28,6 +28,7 @@ void AddCommands(CLI::App& app, CommandContext& context) {
     AddRoundtripCommand(app, context);
     AddGltfCommand(app, context);
     AddPreviewCommand(app, context);
+    AddViewCommand(app, context);
     AddOptionsCommand(app, context);
 }
 

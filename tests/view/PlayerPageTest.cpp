@@ -1,0 +1,240 @@
+// The player page: the take it holds decodes to the scene's own positions,
+// dropouts are left out, no name can end the script element it sits in, and
+// a scene with nothing to draw is refused.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "brindle/host/scene/Base64Floats.h"
+#include "brindle/host/scene/Scene.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/FreshImport.h"
+#include "cli/SceneSession.h"
+#include "tests/support/TestFiles.h"
+#include "trc/TRCFile.h"
+#include "view/PlayerPage.h"
+
+namespace {
+
+using namespace brindle::host;
+using nlohmann::json;
+
+constexpr std::string_view kTakeOpen = "<script type=\"application/json\" id=\"take\">";
+
+struct Page {
+    std::string html;
+    json take;
+    std::vector<float> positions;
+};
+
+// The page of the host's scene, its take read back as the player reads it:
+// the JSON up to the first "</script" after the take's opening tag.
+Page MakePage(const std::string& title) {
+    tovview::TakeOutline outline;
+    std::string error;
+    Page page;
+    EXPECT_TRUE(tovview::OutlineTake(Scene::Current(), outline, error)) << error;
+    EXPECT_TRUE(tovview::PlayerPageHtml(outline, title, page.html, error)) << error;
+    EXPECT_EQ(page.html.size(), tovview::PlayerPageBytes(outline, title));
+    const std::size_t open = page.html.find(kTakeOpen);
+    if (open == std::string::npos) {
+        ADD_FAILURE() << "no take in the page";
+        return page;
+    }
+    const std::size_t start = open + kTakeOpen.size();
+    page.take = json::parse(page.html.substr(start, page.html.find("</script", start) - start));
+    EXPECT_TRUE(AppendFloatsFromBase64(page.take["positions"].get<std::string>(), page.positions));
+    return page;
+}
+
+SceneNode* Make(Scene& scene, const wchar_t* name, SClass_ID superClass, Class_ID classId,
+                SceneNode* parent = nullptr) {
+    SceneNode* node = scene.CreateNode(NewSceneObject(superClass, classId));
+    node->SetName(name);
+    if (parent != nullptr) parent->AttachChild(node, 0);
+    return node;
+}
+
+class PlayerPageTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
+    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+};
+
+// Every position in the page of an imported file is the scene's (asked
+// node by node, the other way round from the page's frame by frame), or
+// NaN where a marker is at the origin; the page loads nothing.
+TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
+    std::vector<std::filesystem::path> inputs = {TOV_SOURCE_DIR "/samples/walk.htr",
+                                                 TOV_SOURCE_DIR "/samples/walk.trc"};
+    for (const auto& file : tovtest::CorpusFiles("htr", ".htr")) inputs.push_back(file);
+    for (const auto& file : tovtest::CorpusFiles("trc", ".trc")) inputs.push_back(file);
+    std::map<std::string, int> walkTrcDropouts;
+    for (const auto& input : inputs) {
+        SCOPED_TRACE(input.string());
+        CommandIO io;
+        SceneSession session(io, "test");
+        if (!ImportIntoFreshScene(session, io, input.string())) continue;  // refused by the importer
+        Scene& scene = Scene::Current();
+        if (scene.Nodes().empty()) {  // a file naming no markers
+            tovview::TakeOutline outline;
+            std::string error;
+            EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
+            continue;
+        }
+        const Page page = MakePage(input.filename().string());
+        const json& take = page.take;
+        ASSERT_EQ(take["title"], input.filename().string());
+        EXPECT_EQ(take["units"], "mm");
+        EXPECT_EQ(take["frameRate"], scene.FrameRate());
+        const long long first = take["firstFrame"], frames = take["frameCount"];
+        EXPECT_EQ(first * scene.TicksPerFrame(), scene.AnimationRange()->Start());
+        EXPECT_EQ((first + frames - 1) * scene.TicksPerFrame(), scene.AnimationRange()->End());
+        const std::size_t count = take["nodes"].size();
+        ASSERT_EQ(page.positions.size(), frames * count * 3);
+        for (std::size_t i = 0; i < count; ++i) {
+            const json& node = take["nodes"][i];
+            SceneNode* sceneNode = scene.FindByName(TextCodec::DecodeUtf8(node["name"].get<std::string>()));
+            ASSERT_NE(sceneNode, nullptr) << node["name"];
+            const int parent = node["parent"];
+            if (parent >= 0) {
+                EXPECT_EQ(take["nodes"][parent]["name"], TextCodec::EncodeUtf8(sceneNode->Parent()->Name()));
+            }
+            for (long long f = 0; f < frames; ++f) {
+                const TimeValue t = static_cast<TimeValue>((first + f) * scene.TicksPerFrame());
+                const float* xyz = &page.positions[(f * count + i) * 3];
+                const Point3 world = sceneNode->GetNodeTM(t, nullptr).GetTrans();
+                if (std::isnan(xyz[0])) {
+                    EXPECT_TRUE(node["marker"]);
+                    EXPECT_EQ(sceneNode->Transform().Position().Evaluate(t), Point3(0, 0, 0));
+                    if (input.filename() == "walk.trc") ++walkTrcDropouts[node["name"]];
+                } else {
+                    ASSERT_EQ(Point3(xyz[0], xyz[1], xyz[2]), world) << node["name"] << " " << f;
+                }
+            }
+        }
+        for (const char* external : {"src=", "href=", "url(", "@import", "fetch(", "XMLHttpRequest"}) {
+            EXPECT_EQ(page.html.find(external), std::string::npos) << external;
+        }
+    }
+    // The sample's one dropout, where the file has it.
+    TRCFile trc;
+    ASSERT_EQ(trc.Read(TextCodec::PathToWide(TOV_SOURCE_DIR "/samples/walk.trc")), L"");
+    std::map<std::string, int> fileDropouts;
+    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+        double x, y, z;
+        for (std::uint32_t r = 0; r < trc.GetMarker(m)->GetNumSamples(); ++r) {
+            if (!trc.GetMarker(m)->GetPosition(r, x, y, z)) {
+                ++fileDropouts[TextCodec::EncodeUtf8(trc.GetMarker(m)->GetName())];
+            }
+        }
+    }
+    EXPECT_EQ(walkTrcDropouts, fileDropouts);
+    EXPECT_EQ(fileDropouts.size(), 1u);
+}
+
+// Names and titles go into the page as JSON that no "</script>", comment
+// opener or quote can break out of: each reads back exactly as it was.
+TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
+    const wchar_t* const names[] = {
+        L"</script><script>alert(1)</script>", L"</SCRIPT >", L"<!--", L"-->", L"\"quoted\"",
+        L"back\\slash", L"tab\tand\nline", L"&amp;", L"Kopf-\u00fc \u2028", L"]]>",
+    };
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    SceneNode* parent = nullptr;
+    for (const wchar_t* name : names) {
+        parent = Make(scene, name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, parent);
+    }
+    const std::string title = "</script><!-- \"walk\".htr";
+    const Page page = MakePage(title);
+    EXPECT_EQ(page.take["title"], title);
+    ASSERT_EQ(page.take["nodes"].size(), std::size(names));
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        EXPECT_EQ(page.take["nodes"][i]["name"], TextCodec::EncodeUtf8(names[i]));
+        EXPECT_EQ(page.take["nodes"][i]["parent"], static_cast<int>(i) - 1);
+    }
+    const std::size_t start = page.html.find(kTakeOpen) + kTakeOpen.size();
+    const std::string takeText = page.html.substr(start, page.html.find("</script", start) - start);
+    EXPECT_EQ(takeText.find('<'), std::string::npos);
+}
+
+// A marker is left out of the frames at which it is at the origin exactly,
+// keyed there or held there after its last key (-0 is 0); a bone there, a
+// marker near it or on its way between keys is drawn.
+TEST_F(PlayerPageTest, MarkersAtTheOriginAreLeftOut) {
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    scene.SetAnimationRange(Interval(0, 3 * scene.TicksPerFrame()));
+    SceneNode* bone = Make(scene, L"bone", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    SceneNode* sphere = Make(scene, L"sphere", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    SceneNode* point = Make(scene, L"point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, bone);
+    SceneNode* near = Make(scene, L"near", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    const int tpf = scene.TicksPerFrame();
+    const Point3 seen(10, 20, 30), origin(0, 0, 0);
+    // Keys at frames 0 to 3 (kOff: no key at that frame).
+    const Point3 kOff(-1, -1, -1);
+    const std::map<SceneNode*, std::vector<Point3>> keys = {
+        {bone, {seen, origin, seen, origin}},
+        {sphere, {seen, origin, origin, kOff}},
+        {point, {origin, seen, kOff, origin}},
+        {near, {Point3(0, 0, 1e-6f), seen, seen, Point3(-0.0f, 0, 0)}},
+    };
+    for (const auto& [node, values] : keys) {
+        for (int f = 0; f < 4; ++f) {
+            if (!(values[f] == kOff)) node->Transform().Position().Track().Set(f * tpf, values[f]);
+        }
+    }
+    const Page page = MakePage("keys");
+    // Per node in page order (bone, point, sphere, near), the frames drawn.
+    const char* const drawn[] = {"1111", "0110", "1000", "1110"};
+    ASSERT_EQ(page.positions.size(), 4u * 4u * 3u);
+    for (int i = 0; i < 4; ++i) {
+        std::string frames;
+        for (int f = 0; f < 4; ++f) frames += std::isnan(page.positions[(f * 4 + i) * 3]) ? '0' : '1';
+        EXPECT_EQ(frames, drawn[i]) << page.take["nodes"][i]["name"];
+    }
+}
+
+// The frames are the animation range's, or the current frame's alone; a
+// scene with nothing to draw is refused, whatever else it holds.
+TEST_F(PlayerPageTest, FramesAreTheRangesAndEmptyScenesAreRefused) {
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    std::string error;
+    tovview::TakeOutline outline;
+    EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
+    EXPECT_EQ(error, "the scene holds no bones or markers; there is nothing to play");
+    Make(scene, L"dummy", HELPER_CLASS_ID, DUMMY_CLASS_ID);
+    EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
+
+    Make(scene, L"ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    struct Case {
+        std::optional<Interval> range;
+        TimeValue time;
+        long long first, count;
+    };
+    const int tpf = scene.TicksPerFrame();
+    const Case cases[] = {
+        {Interval(tpf, 40 * tpf), 0, 1, 40},
+        {Interval(-3 * tpf, -tpf), 0, -3, 3},
+        {Interval(tpf / 2, tpf / 2), 0, 0, 1},
+        {std::nullopt, 7 * tpf, 7, 1},
+    };
+    for (const Case& c : cases) {
+        scene.SetAnimationRange(c.range);
+        scene.SetTime(c.time);
+        ASSERT_TRUE(tovview::OutlineTake(scene, outline, error));
+        EXPECT_EQ(outline.firstFrame, c.first);
+        EXPECT_EQ(outline.frameCount, c.count);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+#include "view/PlayerPage.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <unordered_map>
+
+#include "brindle/host/scene/Base64Floats.h"
+#include "brindle/host/scene/Objects.h"
+#include "brindle/sdk/TextCodec.h"
+#include "view/PlayerPageSources.h"
+
+namespace tovview {
+namespace {
+
+using brindle::host::Scene;
+using brindle::host::SceneNode;
+
+long long FloorDiv(long long a, long long b) {
+    const long long q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+const char* UnitName(double millimetres) {
+    if (millimetres == 1.0) return "mm";
+    if (millimetres == 10.0) return "cm";
+    if (millimetres == 1000.0) return "m";
+    if (millimetres == 25.4) return "in";
+    if (millimetres == 304.8) return "ft";
+    if (millimetres == 914.4) return "yd";
+    return nullptr;
+}
+
+std::string UnitsOf(const Scene& scene) {
+    if (const char* name = UnitName(scene.SystemUnitMillimetres())) return name;
+    char text[48];
+    std::snprintf(text, sizeof text, "%g mm", scene.SystemUnitMillimetres());
+    return text;
+}
+
+// `text` as a JSON string. Besides what JSON itself needs escaped, '<', '>'
+// and '&' are written as \u escapes: the JSON sits in a script element, and
+// a name holding "</script>" or "<!--" would otherwise end or change it.
+void AppendJsonString(std::string& out, const std::string& text) {
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || c == '<' || c == '>' || c == '&') {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// The take's JSON up to the opening quote of the positions, and what closes it.
+std::string TakeHead(const TakeOutline& outline, const std::string& title) {
+    std::string head = "{\"title\":";
+    AppendJsonString(head, title);
+    head += ",\"units\":";
+    AppendJsonString(head, outline.units);
+    head += ",\"frameRate\":" + std::to_string(outline.frameRate) +
+            ",\"firstFrame\":" + std::to_string(outline.firstFrame) +
+            ",\"frameCount\":" + std::to_string(outline.frameCount) + ",\"nodes\":[";
+    for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
+        const TakeOutline::Node& node = outline.nodes[i];
+        head += i == 0 ? "{\"name\":" : ",\n{\"name\":";
+        AppendJsonString(head, node.name);
+        head += ",\"parent\":" + std::to_string(node.parent) +
+                ",\"marker\":" + (node.marker ? "true" : "false") + "}";
+    }
+    head += "],\n\"positions\":\"";
+    return head;
+}
+constexpr std::string_view kTakeTail = "\"}";
+
+// Base64 characters of one frame: three floats a node, 12 bytes, which are
+// 16 characters with no padding, so frames encoded one by one join into
+// the encoding of the whole.
+std::uint64_t FrameCharacters(const TakeOutline& outline) { return 16 * outline.nodes.size(); }
+
+// A marker's position (relative to its parent) at `t` is the origin exactly:
+// where the TRC importer keys a frame in which the marker was not seen, and
+// where it stays after a last such key.
+bool AtOrigin(SceneNode& node, TimeValue t) {
+    const Point3 position = node.Transform().Position().Evaluate(t);
+    return position.x == 0.0f && position.y == 0.0f && position.z == 0.0f;
+}
+
+}  // namespace
+
+bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
+    outline = TakeOutline();
+    // Depth first from the root, children in their order, with a stack of
+    // our own: a hierarchy of any depth cannot overflow the call stack.
+    std::unordered_map<const SceneNode*, int> bones;
+    std::vector<SceneNode*> pending(scene.Root().Children().rbegin(),
+                                    scene.Root().Children().rend());
+    while (!pending.empty()) {
+        SceneNode* node = pending.back();
+        pending.pop_back();
+        pending.insert(pending.end(), node->Children().rbegin(), node->Children().rend());
+        brindle::host::SceneObject* object = node->HeldObject();
+        const std::string kind = object != nullptr ? brindle::host::ObjectKind(*object) : "";
+        if (kind != "bone" && kind != "sphere" && kind != "point") continue;
+        TakeOutline::Node drawn;
+        drawn.node = node;
+        drawn.name = TextCodec::EncodeUtf8(node->Name());
+        drawn.marker = kind != "bone";
+        if (!drawn.marker) {
+            const auto parent = bones.find(node->Parent());
+            if (parent != bones.end()) drawn.parent = parent->second;
+            bones[node] = static_cast<int>(outline.nodes.size());
+        }
+        outline.nodes.push_back(std::move(drawn));
+    }
+    if (outline.nodes.empty()) {
+        error = "the scene holds no bones or markers; there is nothing to play";
+        return false;
+    }
+    outline.ticksPerFrame = scene.TicksPerFrame();
+    outline.frameRate = scene.FrameRate();
+    outline.units = UnitsOf(scene);
+    if (scene.AnimationRange()) {
+        const long long start = scene.AnimationRange()->Start();
+        const long long end = std::max<long long>(start, scene.AnimationRange()->End());
+        outline.firstFrame = FloorDiv(start, outline.ticksPerFrame);
+        outline.frameCount = FloorDiv(end, outline.ticksPerFrame) - outline.firstFrame + 1;
+    } else {
+        outline.firstFrame = FloorDiv(scene.Time(), outline.ticksPerFrame);
+        outline.frameCount = 1;
+    }
+    return true;
+}
+
+std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& title) {
+    return page::kBeforeTake.size() + TakeHead(outline, title).size() +
+           static_cast<std::uint64_t>(outline.frameCount) * FrameCharacters(outline) +
+           kTakeTail.size() + page::kAfterTake.size();
+}
+
+bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::string& html,
+                    std::string& error) {
+    html.clear();
+    html.reserve(PlayerPageBytes(outline, title));
+    html += page::kBeforeTake;
+    html += TakeHead(outline, title);
+    std::vector<float> frame(3 * outline.nodes.size());
+    for (long long f = 0; f < outline.frameCount; ++f) {
+        const long long number = outline.firstFrame + f;
+        const TimeValue t = static_cast<TimeValue>(
+            std::clamp<long long>(number * outline.ticksPerFrame, INT32_MIN, INT32_MAX));
+        // Every node at this time before the next: a node's world matrix is
+        // composed from its parent's, which the scene keeps for the time last
+        // asked, and parents come first.
+        for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
+            const TakeOutline::Node& drawn = outline.nodes[i];
+            float* xyz = &frame[3 * i];
+            if (drawn.marker && AtOrigin(*drawn.node, t)) {
+                std::fill(xyz, xyz + 3, std::numeric_limits<float>::quiet_NaN());
+                continue;
+            }
+            const brindle::host::PreciseMatrix world = drawn.node->World(t);
+            for (int c = 0; c < 3; ++c) {
+                const double value = world.m[3][c];
+                if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) {
+                    error = "node \"" + drawn.name + "\": its position at frame " +
+                            std::to_string(number) +
+                            (std::isfinite(value) ? " is beyond a 32-bit float"
+                                                  : " is not a finite number") +
+                            "; nothing made";
+                    html.clear();
+                    return false;
+                }
+                xyz[c] = static_cast<float>(value);
+            }
+        }
+        brindle::host::AppendBase64Floats(html, frame.data(), frame.size());
+    }
+    html += kTakeTail;
+    html += page::kAfterTake;
+    return true;
+}
+
+}  // namespace tovview

@@ -1,0 +1,56 @@
+// A scene as one self-contained HTML page that plays its animation: bones
+// drawn as lines from joint to joint, markers as dots, under a camera the
+// viewer orbits, with play and pause and a time slider. The page's markup,
+// style and script are the files of view/page/, built into the program; the
+// take (names, parents and the world position of every drawn node at every
+// frame of the animation range) goes into the page as JSON, the positions as
+// base64 of little-endian 32-bit floats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "brindle/host/scene/Scene.h"
+
+namespace tovview {
+
+// What the page draws: the scene's bones and markers (spheres and point
+// helpers) in hierarchy order, parents before children, and the frames of
+// the animation range (the scene's current frame alone when it has none).
+struct TakeOutline {
+    struct Node {
+        brindle::host::SceneNode* node = nullptr;
+        std::string name;  // UTF-8
+        int parent = -1;   // index of the bone a bone is drawn from, or -1
+        bool marker = false;
+    };
+    std::vector<Node> nodes;
+    long long firstFrame = 0;
+    long long frameCount = 0;
+    int ticksPerFrame = 1;
+    int frameRate = 30;
+    std::string units;  // the scene's system unit: "mm", "cm", or "2.5 mm"
+};
+
+// The nodes and frames of `scene`'s take. False, with `error` saying so,
+// when the scene holds nothing to draw.
+bool OutlineTake(brindle::host::Scene& scene, TakeOutline& outline, std::string& error);
+
+// The bytes the page of `outline` takes, from the nodes and frames alone,
+// before anything is evaluated: so that a command can refuse a page out of
+// proportion to its input before it builds it.
+std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& title);
+
+// The page of `outline` (whose nodes are evaluated in their scene) in `html`, `title` (the file shown, as the user
+// named it) as its caption. False, with `error` naming the node and frame,
+// when a position is not a finite number or does not fit a 32-bit float:
+// the page would draw nothing sensible, so nothing is made.
+//
+// A marker whose position relative to its parent is the origin exactly at
+// a frame is a dropout there, as the TRC importer keys one, and is not
+// drawn at that frame; its position is held as NaN.
+bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::string& html,
+                    std::string& error);
+
+}  // namespace tovview

@@ -1,0 +1,15 @@
+// The player page of view/page/ as the program holds it: player.html with
+// player.css and player.js put in place of the elements that link them, cut
+// where the take's JSON goes. Generated at build time by EmbedPage.cmake.
+#pragma once
+
+#include <string_view>
+
+namespace tovview::page {
+
+// The page up to the opening tag of the take's script element, inclusive.
+extern const std::string_view kBeforeTake;
+// The page from the take's closing tag on.
+extern const std::string_view kAfterTake;
+
+}  // namespace tovview::page
