@@ -74,16 +74,6 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
-const char* UnitName(double millimetres) {
-    if (millimetres == 1.0) return "mm";
-    if (millimetres == 10.0) return "cm";
-    if (millimetres == 1000.0) return "m";
-    if (millimetres == 25.4) return "in";
-    if (millimetres == 304.8) return "ft";
-    if (millimetres == 914.4) return "yd";
-    return nullptr;
-}
-
 TimeValue TimeOf(const Scene& scene, int frame) {
     return static_cast<TimeValue>(std::clamp<long long>(
         static_cast<long long>(frame) * scene.TicksPerFrame(), INT32_MIN, INT32_MAX));
@@ -386,7 +376,7 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
     svg.reserve(PictureBytes(joints));
     const Projection at(joints);
 
-    const char* unit = UnitName(scene.SystemUnitMillimetres());
+    const char* unit = scene.SystemUnitName();
     std::string units = unit != nullptr ? unit : Number(scene.SystemUnitMillimetres()) + " mm";
     std::string unseenText;
     if (!unseen.empty()) {

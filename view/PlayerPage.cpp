@@ -24,18 +24,8 @@ long long FloorDiv(long long a, long long b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-const char* UnitName(double millimetres) {
-    if (millimetres == 1.0) return "mm";
-    if (millimetres == 10.0) return "cm";
-    if (millimetres == 1000.0) return "m";
-    if (millimetres == 25.4) return "in";
-    if (millimetres == 304.8) return "ft";
-    if (millimetres == 914.4) return "yd";
-    return nullptr;
-}
-
 std::string UnitsOf(const Scene& scene) {
-    if (const char* name = UnitName(scene.SystemUnitMillimetres())) return name;
+    if (const char* name = scene.SystemUnitName()) return name;
     char text[48];
     std::snprintf(text, sizeof text, "%g mm", scene.SystemUnitMillimetres());
     return text;

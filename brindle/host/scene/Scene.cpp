@@ -120,6 +120,16 @@ void Scene::SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& par
     }
 }
 
+const char* Scene::SystemUnitName() const {
+    if (systemUnitMm_ == 1.0) return "mm";
+    if (systemUnitMm_ == 10.0) return "cm";
+    if (systemUnitMm_ == 1000.0) return "m";
+    if (systemUnitMm_ == 25.4) return "in";
+    if (systemUnitMm_ == 304.8) return "ft";
+    if (systemUnitMm_ == 914.4) return "yd";
+    return nullptr;
+}
+
 SceneNode* Scene::FindByHandle(ULONG handle) const {
     const auto found = byHandle_.find(handle);
     return found == byHandle_.end() ? nullptr : found->second;

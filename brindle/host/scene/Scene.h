@@ -151,6 +151,9 @@ public:
     const std::optional<Interval>& AnimationRange() const { return animationRange_; }
     void SetAnimationRange(std::optional<Interval> range) { animationRange_ = range; }
     double SystemUnitMillimetres() const { return systemUnitMm_; }
+    // The system unit's short name ("mm", "cm", "m", "in", "ft", "yd"), or
+    // null for a unit of another length.
+    const char* SystemUnitName() const;
     // False for a unit that is not a positive finite length.
     bool SetSystemUnitMillimetres(double millimetres);
 
