@@ -48,11 +48,6 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0;
 }
 
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 enum class Copied { kAll, kFailed, kBeyondLimit };
 
 // Copies `from` to `to`, at most `limit` bytes (0: no limit): a byte more
@@ -199,4 +194,9 @@ std::string WhyNotReadable(const std::string& path) {
     const bool directory = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
     ::close(fd);
     return directory ? std::strerror(EISDIR) : std::string();
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }

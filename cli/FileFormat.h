@@ -14,6 +14,9 @@ enum class FileFormat { Htr, Trc };
 // file whose first line starts with "PathFileType" is TRC, anything else HTR.
 FileFormat DetectFileFormat(const std::string& path);
 
+// The file's own name: what follows the last '/' of `path`.
+std::string BaseName(const std::string& path);
+
 // An input file of a command, resolved so that the format guess and the
 // readers' extension rules agree: the reader is handed ReadPath(), which it
 // opens as it is, and which is the file the format was guessed from.

@@ -13,6 +13,8 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"
+#include "cli/FileFormat.h"
+#include "cli/FileTake.h"
 #include "cli/FindingText.h"
 #include "cli/FreshImport.h"
 #include "cli/OutputFile.h"
@@ -31,79 +33,8 @@ struct PreviewOptions {
     std::string out;
 };
 
-// What the file itself says of the frames it holds, read by the file's own
-// reader before the import: its findings, the frames that carry its data,
-// and for a TRC file the markers not seen at the frame to draw.
-struct FileTake {
-    bool read = false;  // false: the reader refused the file; the import says why
-    FindingList findings;
-    std::int64_t first = 0;
-    std::int64_t frames = 0;              // from `first` on; none when 0 or less
-    std::unordered_set<std::wstring> unseen;  // markers with no position at the frame
-};
-
-// Keeps, of the rows of a TRC file, only which markers were not seen in the
-// row of one frame: by default the first.
-class UnseenAtFrame : public TRCRowSink {
-public:
-    explicit UnseenAtFrame(std::optional<int> frame) : frame_(frame) {}
-
-    bool Begin(const TRCFile& file) override {
-        wanted_ = std::int64_t(frame_.value_or(file.GetStartFrame())) - file.GetStartFrame();
-        for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
-            names_.push_back(file.GetMarker(m)->GetName());
-        }
-        return true;
-    }
-    bool Row(std::span<const TRCSample> samples) override {
-        if (row_++ != wanted_) return true;
-        for (std::size_t m = 0; m < samples.size() && m < names_.size(); ++m) {
-            if (!samples[m].valid) unseen_.insert(names_[m]);
-        }
-        return true;
-    }
-    std::unordered_set<std::wstring> Unseen() { return std::move(unseen_); }
-
-private:
-    std::optional<int> frame_;
-    std::int64_t wanted_ = -1;
-    std::int64_t row_ = 0;
-    std::vector<std::wstring> names_;
-    std::unordered_set<std::wstring> unseen_;
-};
-
-// Reads `path` as the importer will read it. The frames the file holds are
-// those both its header gives and its data fills: the importer keys the
-// header's count, and frames past the data hold nothing of the capture.
-void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
-    const std::wstring wide = TextCodec::PathToWide(path);
-    if (IsTrcPath(path)) {
-        TRCFile file;
-        UnseenAtFrame rows(frame);
-        if (!file.Read(wide, {&take.findings, &rows}).empty()) return;
-        take.first = file.GetStartFrame();
-        take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
-        take.unseen = rows.Unseen();
-    } else {
-        HTRFile file;
-        if (!file.Read(wide, &take.findings).empty()) return;
-        std::uint64_t held = 0;
-        for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
-            held = std::max<std::uint64_t>(held, file.Segment(i)->FrameCount());
-        }
-        take.first = file.GetFirstFrame();
-        take.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(file.GetNumFrames(), held));
-    }
-    take.read = true;
-}
-
 // a / b rounded down, for a positive b.
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // "--frame 50: walk.htr holds frames 1 to 40", or empty when `frame` is
 // one of the frames from `first` to `last`.

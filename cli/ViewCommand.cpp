@@ -6,6 +6,9 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "cli/Commands.h"
+#include "cli/FileFormat.h"
+#include "cli/FileTake.h"
+#include "cli/FindingText.h"
 #include "cli/FreshImport.h"
 #include "cli/OutputFile.h"
 #include "cli/ReadLimits.h"
@@ -21,11 +24,6 @@ struct ViewOptions {
     std::string out;
     std::string maxOutputText;
 };
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 int RunView(const ViewOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
@@ -50,16 +48,28 @@ int RunView(const ViewOptions& options, CommandContext& context) {
         session.Error(options.out + ": " + error);
         return kExitFailed;
     }
+    FileTake take;
     if (options.input.empty()) {
         if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
-    } else if (!ImportIntoFreshScene(session, io, options.input)) {
-        return kExitFailed;
+    } else {
+        ReadTake(options.input, std::nullopt, take);
+        if (take.read) {
+            Warnings(io).AddFindings(options.input, take.findings.All(),
+                                     IsTrcPath(options.input) ? FileFormat::Trc : FileFormat::Htr);
+        }
+        if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
     }
 
     tovview::TakeOutline outline;
     if (!tovview::OutlineTake(brindle::host::Scene::Current(), outline, error)) {
         session.Error(source + ": " + error);
         return kExitFailed;
+    }
+    // A file plays the frames it holds: not the base pose an HTR import keys
+    // before them, nor the frame a TRC import's range reaches past them.
+    if (take.read && take.frames > 0) {
+        outline.firstFrame = take.first;
+        outline.frameCount = take.frames;
     }
     // The page's size is known before a position is evaluated: a scene whose
     // range is out of proportion to what it holds is refused, not written.
@@ -97,11 +107,11 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
                         "largest page (default: 64M, or 64 times the input; 0: no limit)")
         ->type_name("SIZE");
     command->footer(
-        "The page plays the animation range at the scene's frame rate: bones as\n"
-        "lines from joint to joint, markers as dots (a marker at the origin, where\n"
-        "a dropout is keyed, is not drawn at that frame). Play and pause, a slider\n"
-        "through the frames, drag to orbit, wheel to zoom; names show on hover or\n"
-        "as labels. The page holds everything it needs: open it from a double\n"
-        "click, offline, with nothing beside it. It takes about 16 bytes a node\n"
-        "and frame.");
+        "The page plays the frames a file holds, or a scene's animation range, at\n"
+        "the scene's frame rate: bones as lines from joint to joint, markers as\n"
+        "dots (a marker at the origin, where a dropout is keyed, is not drawn at\n"
+        "that frame). Play and pause, a slider through the frames, drag to orbit,\n"
+        "wheel to zoom; names show on hover or as labels. The page holds\n"
+        "everything it needs: open it from a double click, offline, with nothing\n"
+        "beside it. It takes about 16 bytes a node and frame.");
 }

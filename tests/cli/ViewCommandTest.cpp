@@ -35,7 +35,7 @@ TEST(ViewCommandTest, RefusalsLeaveNoPage) {
                                         "\"frame_rate\": 30, \"ticks_per_frame\": 160, "
                                         "\"system_unit_mm\": 1.0, \"time\": 0, \"nodes\": []}")
                                   .string();
-    // A scene whose range is half a million frames long, of 12 markers keyed 31
+    // A scene whose range is half a million frames long, of 34 markers keyed 41
     // times: refused before a position is evaluated.
     const std::string scene = (dir.Path() / "long.json").string();
     ASSERT_EQ(RunCommand({"import-trc", walk, "--scene", scene, "--suppress-prompts"}).status, 0);
@@ -61,7 +61,7 @@ TEST(ViewCommandTest, RefusalsLeaveNoPage) {
         {{"view", far, "-o", out}, 1,
          "far.htr: node \"Hips\": its position at frame 1 is not a finite number; nothing made\n"},
         {{"view", walk, "-o", out, "--max-output", "4K"}, 1, "the output would take at least"},
-        {{"view", "--scene", longScene, "-o", out}, 1, "the output would take at least 92 MiB"},
+        {{"view", "--scene", longScene, "-o", out}, 1, "the output would take at least 259 MiB"},
         {{"view", walk, "-o", walk}, 1, walk.c_str()},
     };
     for (const Case& c : cases) {
