@@ -4,7 +4,8 @@
 #   lib/libbrindlecore.so              the host's core library
 #   lib/tovfileio/TOVFileIO.dlu        the module, where tovfileio looks for it
 #                                      (ModuleLocation: ../lib/tovfileio)
-#   lib/libtov_*.a, libbrindle_textfile.so  the file libraries and the text-file service
+#   lib/libtov_{text,htr,trc,gwm}.a, libbrindle_textfile.so  the file libraries
+#                                      and the text-file service (math: headers only)
 #   include/tovfileio/{math,text,htr,trc,utility,brindle/sdk}/*.h
 #   lib/cmake/TOVFileIO/               find_package(TOVFileIO): TOVFileIO::htr ...
 #   share/man/man1/tovfileio.1         made from tovfileio's --help texts

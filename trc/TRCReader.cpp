@@ -1,6 +1,9 @@
 // TRCFile::Read: one pass over the lines of a TRC file. Each data row goes
 // to a row sink: the markers of the model keep it (TRCStoredRows), unless
-// the caller takes the rows as they come.
+// the caller takes the rows as they come. A plain file whose rows are kept
+// is first scanned for its line feeds (CountLineFeeds), so that one too
+// large for memory is refused before a row is kept; rows a caller takes,
+// and sources that are not plain files, are read once.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
