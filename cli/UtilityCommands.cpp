@@ -10,7 +10,7 @@
 
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/Commands.h"

@@ -12,7 +12,7 @@
 
 #include "brindle/host/FileChooser.h"
 #include "brindle/host/UiDriver.h"
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 #include "brindle/sdk/BrindleWindows.h"
 #include "brindle/sdk/TextCodec.h"
 

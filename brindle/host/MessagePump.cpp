@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "brindle/host/UiDriver.h"
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 #include "brindle/sdk/BrindleWindows.h"
 
 namespace {

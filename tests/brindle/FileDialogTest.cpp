@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
 #include "brindle/sdk/TextCodec.h"
 #include "tests/support/TestFiles.h"

@@ -1,7 +1,7 @@
 // The host's dialogs and message boxes, driven by a script.
 #include <gtest/gtest.h>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/host/UiDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
 #include "htr/HTRFile.h"
 #include "plugin/ClassIds.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <sstream>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
 #include "plugin/ClassIds.h"
 #include "tests/import_htr/ImportChoices.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "brindle/host/RegistryStore.h"
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/BrindleRegistry.h"
 #include "plugin/AboutBox.h"
 #include "plugin/MessageReporter.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "resources/ModuleResources.h"
 
 namespace tovtest {

@@ -13,7 +13,7 @@
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tests/support/TestFiles.h"
 

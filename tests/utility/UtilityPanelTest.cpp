@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 #include "brindle/host/scene/Objects.h"
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "utility/StandardMarkerTable.h"

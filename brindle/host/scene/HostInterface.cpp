@@ -2,7 +2,7 @@
 
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/Scene.h"
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 
 namespace brindle::host {
 namespace {

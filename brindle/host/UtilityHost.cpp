@@ -1,4 +1,4 @@
-#include "brindle/host/scene/UtilityHost.h"
+#include "brindle/host/UtilityHost.h"
 
 #include <algorithm>
 #include <cwchar>

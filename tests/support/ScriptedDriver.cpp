@@ -1,4 +1,4 @@
-#include "brindle/host/ScriptedDriver.h"
+#include "tests/support/ScriptedDriver.h"
 
 namespace brindle::host {
 
