@@ -11,7 +11,7 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/NumberFloor.h"
-#include "cli/CommandIO.h"
+#include "cli/commands/CommandIO.h"
 
 namespace {
 

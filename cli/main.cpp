@@ -1,6 +1,6 @@
-#include "cli/CommandIO.h"
-#include "cli/FileSizeLimit.h"
-#include "cli/InterruptCleanup.h"
+#include "cli/commands/CommandIO.h"
+#include "cli/files/FileSizeLimit.h"
+#include "cli/files/InterruptCleanup.h"
 
 int main(int argc, char** argv) {
     InstallInterruptCleanup();

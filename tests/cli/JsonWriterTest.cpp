@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/JsonWriter.h"
+#include "cli/report/JsonWriter.h"
 
 namespace {
 

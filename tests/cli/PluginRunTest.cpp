@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/PluginRun.h"
+#include "cli/run/PluginRun.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/PluginRunner.h"
+#include "cli/run/PluginRunner.h"
 #include "plugin/ClassIds.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "cli/HostProgress.h"
-#include "cli/Progress.h"
+#include "cli/run/HostProgress.h"
+#include "cli/run/Progress.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/CommandIO.h"
+#include "cli/commands/CommandIO.h"
 
 namespace tovtest {
 

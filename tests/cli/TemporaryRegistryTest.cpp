@@ -7,7 +7,7 @@
 #include <string>
 
 #include "brindle/host/RegistryStore.h"
-#include "cli/TemporaryRegistry.h"
+#include "cli/run/TemporaryRegistry.h"
 #include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 

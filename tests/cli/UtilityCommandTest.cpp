@@ -13,7 +13,7 @@
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
-#include "cli/CommandIO.h"
+#include "cli/commands/CommandIO.h"
 #include "resources/ModuleResources.h"
 #include "tests/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"

@@ -11,8 +11,8 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/TextCodec.h"
-#include "cli/FreshImport.h"
-#include "cli/SceneSession.h"
+#include "cli/run/FreshImport.h"
+#include "cli/run/SceneSession.h"
 #include "gltf/ObjectShapes.h"
 #include "gltf/SceneGltf.h"
 #include "tests/cli/RunCommand.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "cli/DialogFlags.h"
+#include "cli/run/DialogFlags.h"
 #include "resources/ModuleResources.h"
 
 namespace tovtest {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/DialogFlags.h"
+#include "cli/run/DialogFlags.h"
 
 namespace tovtest {
 

@@ -1,0 +1,499 @@
+// tovfileio convert: reads a motion-capture file and writes it as another.
+// HTR to HTR, with lengths converted or angles written in other units on the
+// way; TRC to GWM, with markers renamed and filtered through an MNM map and
+// an optional translation offset.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "cli/commands/Commands.h"
+#include "cli/files/FileFormat.h"
+#include "cli/files/FileSizeLimit.h"
+#include "cli/report/FindingText.h"
+#include "cli/commands/GltfOutput.h"
+#include "cli/commands/GwmConversion.h"
+#include "cli/files/OutputFile.h"
+#include "cli/run/Progress.h"
+#include "cli/files/ReadLimits.h"
+#include "cli/report/SafeText.h"
+#include "cli/files/SourceDateEpoch.h"
+#include "htr/HTRFile.h"
+
+namespace {
+
+const char kConvertFooter[] =
+    "Reads IN and writes it as OUT. The conversion follows the two files: an\n"
+    "HTR file is written again in the layout the HTR writer produces; a TRC\n"
+    "file becomes a GWM marker file (positions turned from Y-up to Z-up) by the\n"
+    "module's own conversion, the one behind the utility panel's \"Convert TRC\n"
+    "to GWM\" button. Without --mnm every marker is written under its TRC name.\n"
+    "The \"$DateTime\" line holds the local time, or SOURCE_DATE_EPOCH (seconds\n"
+    "since 1970) when set. The settings given here are used for this run only.\n"
+    "\n"
+    "With --batch the TRC files (at most 1000) become OUTDIR/NAME.gwm (OUTDIR is\n"
+    "made when missing), and OUTDIR/ConvertGWMLog.txt logs the run: a line for\n"
+    "every file done and the reader's message for a file it refused. A file the\n"
+    "reader refuses is named on standard error and gets no GWM file (an older\n"
+    "one stays as it was); the others are still converted. The batch stops at a\n"
+    "GWM file that cannot be written; Ctrl-C stops it after the files being\n"
+    "written, and the log's last line says so. A last line on standard error\n"
+    "counts the files converted, failed and warned of. The exit status is 0\n"
+    "when every file was converted. --jobs N converts N files at once (the\n"
+    "machine's cores by default); the files, the log and every message are\n"
+    "the same as with --jobs 1, in the same order.\n"
+    "\n"
+    "OUT appears only when the whole file was written; an existing OUT is\n"
+    "replaced then, and left as it was on any error or interruption. A link is\n"
+    "written through to the file it points to; a device or FIFO is written to\n"
+    "as it is; a folder receives a file named after IN; \"-\" is standard output.\n"
+    "OUT is never IN, and a file you may not write is not replaced. As when\n"
+    "exporting, \".htr\" is appended to an HTR output that does not end in it.\n"
+    "IN \"-\" (standard input), a device or a FIFO is read up to --max-input\n"
+    "bytes (4G by default) and refused when it offers more.\n"
+    "\n"
+    "Frames: writers write the header's frame count, padding missing frames\n"
+    "(dropouts in GWM, zeros in HTR). When the header and the file disagree a\n"
+    "warning says so, and when padding would add more frames than the file holds\n"
+    "(and more than 1000) nothing is written unless --frames chooses (a GWM\n"
+    "file always has the header's count).\n"
+    "\n"
+    "An error is reported as FILE: MESSAGE on standard error and the exit\n"
+    "status is 1.";
+
+// Padding beyond the frames held that convert writes without being asked.
+constexpr std::uint64_t kPaddingAllowance = 1000;
+
+struct ConvertOptions {
+    // As given on the command line, checked once parsing is over.
+    std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
+    std::string maxOutputText, maxInputText;
+    std::vector<std::string> offsetText;
+    bool strict = false;
+    bool batch = false;
+    bool noFilter = false;
+    std::optional<unsigned> jobs;  // --jobs: files converted at once
+    std::string outputFolder;
+    std::vector<std::string> files;  // IN OUT, or the sources of a batch
+    std::string in;
+    std::string out;
+};
+
+// The options once checked.
+struct Settings {
+    std::optional<CalibrationUnits> units;
+    std::optional<RotationUnits> rotationUnits;
+    ConvertGWMSettings gwm;
+    std::optional<bool> headerFrames;  // --frames header (true) or held (false)
+    std::optional<std::uint64_t> maxOutput;
+    std::uint64_t maxInput = kDefaultInputLimit;
+    bool strict = false;
+};
+
+std::optional<CalibrationUnits> ParseUnits(const std::string& text) {
+    for (std::uint32_t u = kUnitsMillimetres; u <= kUnitsYards; ++u) {
+        if (text == CalibrationUnitsKeyword(u)) return static_cast<CalibrationUnits>(u);
+    }
+    return std::nullopt;
+}
+
+std::optional<RotationUnits> ParseRotationUnits(const std::string& text) {
+    if (text == "degrees") return kRotationDegrees;
+    if (text == "radians") return kRotationRadians;
+    return std::nullopt;
+}
+
+// A finite float, written whole.
+std::optional<float> ParseFloat(const std::string& text) {
+    float value = 0;
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool HasExtension(const std::string& path, const char* extension) {
+    const std::size_t n = std::char_traits<char>::length(extension);
+    if (path.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != extension[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Messages may carry names from the file (a duplicate segment's), so they
+// are shown escaped.
+int Report(const CommandIO& io, const std::string& file, const std::string& message) {
+    io.Err(file + ": " + Escaped(message) + "\n");
+    return kExitFailed;
+}
+
+
+// Frames the header gives against the frames the file holds; false, with
+// the reason reported, when padding is out of proportion and no --frames
+// chose.
+bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t held,
+                  const Settings& settings, std::uint64_t& frames, Warnings& warnings,
+                  const CommandIO& io) {
+    frames = header;
+    if (settings.headerFrames) {
+        if (!*settings.headerFrames) frames = held;
+        return true;
+    }
+    if (header > held && header - held > std::max(held, kPaddingAllowance)) {
+        Report(io, in,
+               "the header gives " + std::to_string(header) + " frames but the file holds " +
+                   std::to_string(held) + ": writing them would pad " +
+                   std::to_string(header - held) +
+                   " frames; nothing written (--frames header writes them, --frames held writes "
+                   "the " + std::to_string(held) + " held)");
+        return false;
+    }
+    if (header < held) {
+        warnings.Add(in, "only the first " + std::to_string(header) + " of the " +
+                             std::to_string(held) + " frames held are written " +
+                             "(--frames held writes them all)");
+    }
+    return true;
+}
+
+// Values the HTR writer writes as "inf" or "nan", which read back as 0.
+void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings) {
+    std::uint64_t count = 0;
+    std::string first;
+    auto check = [&](const HTRSegment& segment, const char* where, double value) {
+        if (std::isfinite(value)) return;
+        if (count++ == 0) {
+            first = EscapedName(segment.Name()) + " " + where + " (" +
+                    (std::isnan(value) ? "nan" : "inf") + ")";
+        }
+    };
+    for (std::uint32_t s = 0; s < htr.SegmentCount(); ++s) {
+        const HTRSegment& segment = *htr.Segment(s);
+        double v[6];
+        segment.GetBaseTranslation(v[0], v[1], v[2]);
+        segment.GetBaseRotationAngles(v[3], v[4], v[5]);
+        for (const double value : v) check(segment, "base position", value);
+        check(segment, "bone length", segment.GetBoneLength());
+        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
+            segment.GetFrameTranslation(i, v[0], v[1], v[2]);
+            segment.GetFrameRotationAngles(i, v[3], v[4], v[5]);
+            for (const double value : v) check(segment, "frame", value);
+            check(segment, "frame", segment.GetFrameScale(i));
+        }
+    }
+    if (count > 0) {
+        warnings.Add(in, Counted(count, "value is", "values are") +
+                             " not finite and written as text that reads back as 0 (first: " +
+                             first + ")");
+    }
+}
+
+// Reports a reader's refusal with its context.
+int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& input,
+               const std::wstring& message, const FindingList& findings) {
+    const std::string context = RefusalContext(findings, input.Format(), in, input.Tried());
+    return Report(io, in, TextCodec::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
+}
+
+// Writes through `write` into `output` within the output limit.
+template <typename Write>
+int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t inputBytes,
+                std::uint64_t limit, std::uint64_t estimate, Write write) {
+    if (limit != 0 && estimate > limit) return Report(io, output.Name(), OutputTooLarge(limit, estimate));
+    bool ioFailed = false;
+    bool tooLarge = false;
+    std::string message;
+    TextFile::TakeWriteFailures();
+    {
+        FileSizeLimit sizeLimit(output.IsPlainFile() ? limit : 0);
+        // The estimate is the least the output takes; a conversion writes
+        // about its input's size.
+        Progress progress(io.err, std::max(estimate, inputBytes), ProcessBytesWritten,
+                          "writing " + output.Name());
+        message = write(ioFailed);
+        tooLarge = sizeLimit.Reached();
+    }
+    if (!message.empty()) return Report(io, output.Name(), message);
+    if (ioFailed) {
+        if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
+        const auto failures = TextFile::TakeWriteFailures();
+        const int code = failures.empty() ? EIO : failures.back().error;
+        return Report(io, output.Name(),
+                      "The file could not be written completely (" + std::string(std::strerror(code)) + ")");
+    }
+    std::string error;
+    if (!output.Finish(io, error)) {
+        return Report(io, output.Name(), "The file could not be put in place: " + error);
+    }
+    return kExitOk;
+}
+
+int ConvertHtr(const ConvertOptions& options, const Settings& settings, const InputFile& input,
+               CommandContext& context) {
+    const CommandIO& io = context.IO();
+    Warnings warnings(io);
+    HTRFile htr;
+    FindingList findings;
+    std::wstring readMessage;
+    {
+        Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
+                          "reading " + options.in);
+        readMessage = htr.Read(TextCodec::PathToWide(input.ReadPath()), &findings);
+    }
+    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, findings);
+    if (IsForeignFile(findings.All())) {
+        return Report(io, options.in, "holds nothing of an HTR or TRC file (it was read as HTR)");
+    }
+    warnings.AddFindings(options.in, findings.All(), FileFormat::Htr);
+
+    std::uint32_t held = 0;
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        held = std::max(held, htr.Segment(i)->FrameCount());
+    }
+    std::uint64_t frames = 0;
+    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, settings, frames, warnings, io)) {
+        return kExitFailed;
+    }
+    htr.SetNumFrames(static_cast<std::uint32_t>(frames));
+    if (settings.units) htr.ConvertCalibrationUnits(*settings.units);
+    if (settings.rotationUnits) htr.SetRotationUnits(*settings.rotationUnits);
+    WarnNonFinite(options.in, htr, warnings);
+    if (settings.strict && warnings.Count() > 0) {
+        return Report(io, options.in, Counted(warnings.Count(), "warning", "warnings") +
+                                          ", failures with --strict; nothing written");
+    }
+
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", true, error)) {
+        return Report(io, output.Name(), error);
+    }
+    // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
+    const std::uint64_t estimate = std::max<std::uint64_t>(frames, 1) * htr.SegmentCount() * 65;
+    const std::uint64_t inputBytes = FileBytes(input.ReadPath());
+    return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
+                       estimate, [&](bool& ioFailed) {
+                           return TextCodec::EncodeUtf8(
+                               htr.Write(TextCodec::PathToWide(output.WritePath()), &ioFailed));
+                       });
+}
+
+// The TRC-to-GWM part of the command line as the conversion takes it.
+GwmCommand GwmCommandOf(const ConvertOptions& options, const Settings& settings) {
+    GwmCommand command;
+    command.sources = options.files;
+    command.outputFolder = options.outputFolder;
+    command.mnm = options.mnm;
+    command.settings = settings.gwm;
+    command.settings.Filter = !options.mnm.empty() && !options.noFilter;
+    command.strict = settings.strict;
+    command.padAnyway = settings.headerFrames.value_or(false);
+    command.maxOutput = settings.maxOutput;
+    command.jobs = options.jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
+    return command;
+}
+
+bool ParseSize(const std::string& text, std::optional<std::uint64_t>& size) {
+    if (text.empty()) return true;
+    std::uint64_t bytes = 0;
+    if (!ParseByteSize(text, bytes)) return false;
+    size = bytes;
+    return true;
+}
+
+// The option values checked into `settings`; the usage error, or empty.
+std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
+    settings.strict = options.strict;
+    if (!options.unitsText.empty()) {
+        settings.units = ParseUnits(options.unitsText);
+        if (!settings.units) return "unknown units '" + options.unitsText + "'";
+    }
+    if (!options.rotationUnitsText.empty()) {
+        settings.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
+        if (!settings.rotationUnits) return "unknown rotation units '" + options.rotationUnitsText + "'";
+    }
+    settings.gwm.Filter = !options.mnm.empty();
+    settings.gwm.Offset = !options.offsetText.empty();
+    float* offsets[] = {&settings.gwm.OffsetX, &settings.gwm.OffsetY, &settings.gwm.OffsetZ};
+    for (std::size_t k = 0; k < options.offsetText.size() && k < 3; ++k) {
+        const auto value = ParseFloat(options.offsetText[k]);
+        if (!value) return "not a finite number: '" + options.offsetText[k] + "'";
+        *offsets[k] = *value;
+    }
+    settings.gwm.TRCSpace = true;
+    if (!options.offsetSpaceText.empty()) {
+        if (options.offsetSpaceText != "trc" && options.offsetSpaceText != "brindle") {
+            return "option '--offset-space' takes trc or brindle";
+        }
+        settings.gwm.TRCSpace = options.offsetSpaceText == "trc";
+    }
+    if (!options.framesText.empty()) {
+        if (options.framesText != "header" && options.framesText != "held") {
+            return "option '--frames' takes header or held";
+        }
+        settings.headerFrames = options.framesText == "header";
+    }
+    if (!ParseSize(options.maxOutputText, settings.maxOutput)) {
+        return "--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'";
+    }
+    if (!ParseInputLimit(options.maxInputText, settings.maxInput)) {
+        return "--max-input takes a size such as 512M or 4G, not '" + options.maxInputText + "'";
+    }
+    return std::string();
+}
+
+bool HtrOptionGiven(const ConvertOptions& options) {
+    return !options.unitsText.empty() || !options.rotationUnitsText.empty();
+}
+
+bool GwmOptionGiven(const ConvertOptions& options) {
+    return !options.mnm.empty() || !options.offsetText.empty() || !options.offsetSpaceText.empty();
+}
+
+// What every conversion to GWM needs of the command line; empty when usable.
+std::string GwmUsageProblem(const ConvertOptions& options, const Settings& settings) {
+    if (HtrOptionGiven(options)) return "--units and --rotation-units apply to HTR to HTR only";
+    if (settings.headerFrames && !*settings.headerFrames) {
+        return "--frames held applies to HTR to HTR only: a GWM file has the header's frame count";
+    }
+    std::string problem;
+    SourceDateEpochUsable(problem);
+    return problem;
+}
+
+int RunBatch(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
+        return usage(problem);
+    }
+    if (options.noFilter && options.mnm.empty()) return usage("--no-filter goes with --mnm");
+    if (options.outputFolder.empty()) return usage("--batch needs -o OUTDIR, the folder to write into");
+    if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+        return usage("standard input (-) cannot be a file of a batch");
+    }
+    return RunGwmBatch(GwmCommandOf(options, settings), context);
+}
+
+// IN OUT: the conversion follows the input's format and the output's name.
+int RunSingle(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    InputFile input;
+    input.SetByteLimit(settings.maxInput);
+    std::string error;
+    if (!input.Resolve(options.in, io, error)) {
+        io.Err(Escaped(error) + "\n");  // "IN: REASON"
+        return kExitFailed;
+    }
+    // glTF: the file imported into a fresh scene by the module, then written.
+    if (IsGltfPath(options.out)) {
+        if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
+            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
+        }
+        return ConvertToGltf(io, options.in, input.ReadPath(), options.out);
+    }
+    // The input's format by extension or content; the output's by extension,
+    // else the input's own target.
+    const bool trcIn = input.Format() == FileFormat::Trc;
+    if (trcIn && HasExtension(options.out, ".htr")) return usage("a TRC file converts to GWM, not to HTR");
+    if (!trcIn && HasExtension(options.out, ".gwm")) return usage("an HTR file converts to HTR, not to GWM");
+    if (!trcIn) {
+        if (GwmOptionGiven(options)) {
+            return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
+        }
+        return ConvertHtr(options, settings, input, context);
+    }
+    if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
+        return usage(problem);
+    }
+    return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out, context);
+}
+
+// Checks the option values and the files, then converts.
+int RunConvert(ConvertOptions& options, CommandContext& context) {
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    if (!options.batch) {
+        if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
+        if (options.noFilter) return usage("--no-filter goes with --batch");
+        if (options.jobs) return usage("--jobs goes with --batch");
+        if (options.files.size() != 2) return usage("give IN and OUT (or --batch -o OUTDIR IN...)");
+        options.in = options.files[0];
+        options.out = options.files[1];
+    }
+    Settings settings;
+    if (const std::string problem = ParseSettings(options, settings); !problem.empty()) {
+        return usage(problem);
+    }
+    return options.batch ? RunBatch(options, settings, context) : RunSingle(options, settings, context);
+}
+
+}  // namespace
+
+void AddConvertCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ConvertOptions>();
+    CLI::App* command =
+        context.AddCommand(app, "convert", "HTR to HTR with units converted, or TRC to GWM",
+                           [options, &context] { return RunConvert(*options, context); });
+    command->add_option("--units", options->unitsText,
+                        "HTR to HTR: convert all lengths to these units")
+        ->type_name("mm|cm|m|in|ft|yd");
+    command->add_option("--rotation-units", options->rotationUnitsText,
+                        "HTR to HTR: write angles in these units")
+        ->type_name("degrees|radians");
+    command->add_option("--mnm", options->mnm,
+                        "TRC to GWM: rename the markers the map names and leave out all others")
+        ->type_name("MAP.mnm");
+    command->add_option("--offset", options->offsetText, "TRC to GWM: add a translation offset")
+        ->expected(3)
+        ->allow_extra_args(false)
+        ->type_name("X Y Z");
+    command->add_option("--offset-space", options->offsetSpaceText,
+                        "TRC to GWM: the offset is in TRC coordinates (the default) or in Brindle's")
+        ->type_name("trc|brindle");
+    command->add_option("--frames", options->framesText,
+                        "write the header's frame count, padded, or the frames the file holds")
+        ->type_name("header|held");
+    command->add_option("--max-output", options->maxOutputText,
+                        "largest output (default: 64M, or 64 times the input; 0: no limit)")
+        ->type_name("SIZE");
+    command->add_option("--max-input", options->maxInputText,
+                        "most bytes read from standard input, a device or a FIFO (default: 4G; "
+                        "0: no limit)")
+        ->type_name("SIZE");
+    command->add_flag("--strict", options->strict, "treat warnings as failures: write nothing");
+    command->add_flag("--batch", options->batch,
+                      "convert TRC files to GWM as the utility panel's batch does: into -o "
+                      "OUTDIR, with the log ConvertGWMLog.txt there");
+    command->add_option("-o,--output-folder", options->outputFolder,
+                        "--batch: the folder for the GWM files and the log")
+        ->type_name("OUTDIR");
+    command->add_option("-j,--jobs", options->jobs,
+                        "--batch: files converted at once (default: the machine's cores)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 256u));
+    command->add_flag("--no-filter", options->noFilter,
+                      "--batch: load the map but keep every marker under its TRC name");
+    command->add_option("FILES", options->files,
+                        "IN OUT: the file to read and the file to write (\"-\": standard input "
+                        "or output); with --batch: the TRC files (at most 1000)")
+        ->type_name("FILE")
+        ->required();
+    command->footer(kConvertFooter);
+}

@@ -1,0 +1,114 @@
+// tovfileio export-htr: the module's HTR exporter run on a scene document,
+// with the options dialog answered by the command line.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/commands/Commands.h"
+#include "cli/run/DialogFlags.h"
+#include "cli/report/ExportRoots.h"
+#include "cli/files/OutputFile.h"
+#include "cli/run/RememberedOptions.h"
+#include "cli/run/SceneSession.h"
+#include "plugin/ClassIds.h"
+#include "resources/ModuleResources.h"
+
+namespace {
+
+struct ExportHtrOptions {
+    std::string output;
+    std::string scene;
+    HostSettings host;
+    bool suppressPrompts = false;
+    std::optional<bool> savedPose, animate, parentTransforms;
+    TimeFlags time;
+    const CLI::App* parsed = nullptr;  // the command, which knows the flags given
+};
+
+constexpr TimeFlagTexts kTimeFlags{"--slider", "the scene's animation range", "the frames FROM to TO",
+                                   "added to the frame numbers written", "global scale of lengths",
+                                   false};
+
+void QueueDialogFlags(const ExportHtrOptions& o, DialogFlagDriver& driver) {
+    if (o.savedPose) {
+        driver.Choose(*o.savedPose ? IDC_SAVED_POSE : IDC_CURRENT_POSE,
+                      *o.savedPose ? "--saved-pose" : "--current-pose");
+    }
+    if (o.animate) driver.Check(IDC_EXPORT_ANIMATION, *o.animate, "--animate");
+    if (o.parentTransforms) {
+        driver.Check(IDC_PARENT_TRANSFORMS, *o.parentTransforms, "--parent-transforms");
+    }
+    QueueTimeFlags(o.time, kTimeFlags, driver);
+}
+
+int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
+    DialogFlagDriver driver(io, "export-htr");
+    QueueDialogFlags(options, driver);
+    if (options.suppressPrompts &&
+        driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
+        return kExitUsage;
+    }
+    SceneSession session(io, "export-htr");
+    if (!session.Open(options.scene, options.host, SceneUse::Read)) return kExitFailed;
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(options.output, options.scene, options.scene, ".htr", true, error)) {
+        session.Error(options.output + ": " + error);
+        return kExitFailed;
+    }
+    const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
+    if (!exporter) return kExitFailed;
+
+    SayRememberedWhenDialogOpens(driver, *options.parsed, io);
+    const PluginRun run =
+        session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
+            return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
+                                      &brindle::host::HostExportInterface(),
+                                      &brindle::host::HostInterface(),
+                                      options.suppressPrompts ? TRUE : FALSE, 0);
+        });
+    if (driver.Failed()) return kExitUsage;
+    if (!run.Succeeded()) {
+        const std::string hint = ExportRootHint(brindle::host::Scene::Current());
+        session.Error(hint.empty() ? FailureText(run) : hint + "; nothing was written");
+        return kExitFailed;
+    }
+    if (!output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + error);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddExportHtrCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ExportHtrOptions>();
+    CLI::App* command = context.AddCommand(
+        app, "export-htr", "export the selected bone hierarchy of a scene as an HTR file",
+        [&context, options] { return RunExportHtr(*options, context.IO()); });
+    ExportHtrOptions& o = *options;
+    o.parsed = command;
+    command->add_option("OUT.htr", o.output, "the HTR file to write")->required();
+    command->add_option("--scene", o.scene, "the scene document (read, never changed)")
+        ->required();
+    AddHostSettingOptions(*command, o.host);
+    command->add_flag("--suppress-prompts", o.suppressPrompts,
+                      "export without the dialog, with the exporter's defaults (the\n"
+                      "remembered options are loaded by the dialog only)");
+    AddSwitch(*command, o.savedPose, "--saved-pose", "--current-pose",
+              "base position from the pose the importer stored / the current pose");
+    AddSwitch(*command, o.animate, "--animate", "--no-animate", "write the frames");
+    AddSwitch(*command, o.parentTransforms, "--parent-transforms", "--no-parent-transforms",
+              "the root keeps the transforms of its scene parents");
+    AddTimeFlags(*command, o.time, kTimeFlags);
+    command->footer(
+        "The export's root comes from the selection (--select): a bone, or the first\n"
+        "bone below the node selected. The dialog options act on the exporter's\n"
+        "dialog as clicks and typing would, then OK is pressed. Messages appear as\n"
+        "'TITLE: TEXT' on standard error. OUT appears only when written whole; the\n"
+        "scene document is never changed.\n\n" + RememberedHelp("export-htr"));
+}

@@ -1,0 +1,96 @@
+// tovfileio gltf: a scene document written as glTF 2.0; and the glTF branch
+// of convert.
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "brindle/host/scene/Scene.h"
+#include "cli/commands/Commands.h"
+#include "cli/run/FreshImport.h"
+#include "cli/commands/GltfOutput.h"
+#include "cli/files/OutputFile.h"
+#include "tovfileio/Version.h"
+#include "cli/report/SafeText.h"
+#include "cli/run/SceneSession.h"
+#include "gltf/SceneGltf.h"
+
+namespace {
+
+const char kGenerator[] = "tovfileio " TOVFILEIO_VERSION;
+const wchar_t kMarkerDiameterMm[] = L"20";
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Writes the host's scene to `out` (binary for .glb), through an output that
+// appears only when written whole.
+int WriteScene(const CommandIO& io, SceneSession& session, const std::string& out,
+               const std::string& inputName, const std::string& inputFile) {
+    const bool binary = Lower(out).size() >= 4 && Lower(out).substr(Lower(out).size() - 4) == ".glb";
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(out, inputName, inputFile, binary ? ".glb" : ".gltf", false, error)) {
+        session.Error(out + ": " + error);
+        return kExitFailed;
+    }
+    std::string bytes;
+    if (!tovgltf::SceneGltfBytes(brindle::host::Scene::Current(), binary, kGenerator, bytes, error) ||
+        !output.Write(bytes, error) || !output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + Escaped(error));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+struct GltfOptions {
+    std::string scene;
+    std::string out;
+};
+
+int RunGltf(const GltfOptions& options, const CommandIO& io) {
+    SceneSession session(io, "gltf");
+    if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
+    return WriteScene(io, session, options.out, options.scene, options.scene);
+}
+
+}  // namespace
+
+bool IsGltfPath(const std::string& path) {
+    const std::string lower = Lower(path);
+    auto ends = [&lower](const std::string& end) {
+        return lower.size() >= end.size() && lower.compare(lower.size() - end.size(), end.size(), end) == 0;
+    };
+    return ends(".glb") || ends(".gltf");
+}
+
+int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
+                  const std::string& out) {
+    SceneSession session(io, "convert");
+    FreshImportOptions fresh;
+    // Markers of the importer's own size, 1 mm across, draw as nothing in a
+    // viewer: a glTF file of markers gets spheres of 20 mm, a large optical
+    // marker (the new scene's unit is the millimetre).
+    if (IsTrcPath(readPath)) fresh.size = kMarkerDiameterMm;
+    if (!ImportIntoFreshScene(session, io, readPath, fresh)) return kExitFailed;
+    return WriteScene(io, session, out, inputName, readPath);
+}
+
+void AddGltfCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<GltfOptions>();
+    CLI::App* command = context.AddCommand(app, "gltf", "write a scene document as glTF 2.0",
+                                           [&context, options] {
+                                               return RunGltf(*options, context.IO());
+                                           });
+    command->add_option("S.json", options->scene, "the scene document")->required();
+    command->add_option("OUT", options->out, "the glTF file: .glb binary, .gltf text")->required();
+    command->footer(
+        "Writes the scene's nodes with their names and hierarchy, the rest pose, one\n"
+        "animation with the keys of every controller (times in seconds), each\n"
+        "node's user properties in its extras, and on each node the shape of its\n"
+        "bone, marker or dummy in its wire colour; lengths in metres, Y up as glTF\n"
+        "defines. 'tovfileio convert IN.htr OUT.glb' (or IN.trc) imports a file\n"
+        "into a fresh scene first. Any glTF viewer shows and plays the result.");
+}

@@ -1,0 +1,17 @@
+// glTF output of the host's scene for tovfileio: `gltf S.json OUT.glb`, and
+// `convert IN OUT.glb` (or .gltf), which first imports IN into a fresh scene
+// with the module's importer.
+#pragma once
+
+#include <string>
+
+#include "cli/commands/CommandIO.h"
+
+// Imports `readPath` (the file as the reader opens it; `inputName` as the
+// user named it) into a fresh scene and writes it to `out` as glTF; an exit
+// status.
+int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
+                  const std::string& out);
+
+// True for an output named .glb or .gltf (any letter case).
+bool IsGltfPath(const std::string& path);

@@ -1,0 +1,171 @@
+// tovfileio info: what a motion-capture file holds.
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/commands/Commands.h"
+#include "cli/report/Diagnosis.h"
+#include "cli/files/FileFormat.h"
+#include "cli/report/FindingText.h"
+#include "cli/report/HtrSummary.h"
+#include "cli/run/Progress.h"
+#include "cli/files/ReadLimits.h"
+#include "cli/report/SafeText.h"
+#include "cli/report/TrcSummary.h"
+#include "htr/HTRFile.h"
+#include "trc/TRCFile.h"
+
+namespace {
+
+const char kInfoFooter[] =
+    "For an HTR file: the header values, the number of segments, the hierarchy\n"
+    "as an indented tree, the frames, the first frame and the duration (frames /\n"
+    "frame rate, in seconds). For a TRC file: the header values, the data rows\n"
+    "read against the header's frame count, the duration (rows / data rate) and\n"
+    "every marker with its samples and dropouts. FILE \"-\" is standard input;\n"
+    "it, a device or a FIFO is read up to --max-input bytes (4G by default) and\n"
+    "refused when it offers more.\n"
+    "\n"
+    "The format follows the extension (.htr, .trc, any letter case), else the\n"
+    "content: a file starting with \"PathFileType\" is TRC. A name that does not\n"
+    "exist is looked for as the readers look: NAME.TRC (when it starts like a\n"
+    "TRC file), else NAME.htr.\n"
+    "\n"
+    "Where the header, the name and label lines and the rows disagree, or number\n"
+    "fields hold text, a warning says so on standard error (FILE: warning: ...).\n"
+    "A file that cannot be read is reported as FILE: MESSAGE on standard error;\n"
+    "the other files are still shown and the exit status is 1.\n"
+    "\n"
+    "--diagnose shows, instead of the summary, a verdict on each file (\"reads as\n"
+    "written\", \"reads, but: ...\", \"refused: ...\") and every finding with its\n"
+    "line, column and the text found there, marked [refusal], [shift] (data lost\n"
+    "or read into the wrong marker or frame), [misread] (a value read as another)\n"
+    "or [note] (off the layout, yet read the same). A refused file gives status 1.";
+
+struct InfoOptions {
+    bool json = false;
+    bool strict = false;
+    bool diagnose = false;
+    std::string maxInputText;
+    std::uint64_t maxInput = kDefaultInputLimit;
+    std::vector<std::string> files;
+};
+
+// What reading one file gave: the reader's message and what it found.
+struct FileRead {
+    std::string message;
+    FindingList findings;
+    explicit FileRead(bool everyRefusal) : findings(everyRefusal) {}
+};
+
+// Reads a TRC file a row at a time: no sample is kept.
+std::string ReadTrc(const std::string& path, TRCFile& trc, TrcRowTally& tally, FindingList& findings) {
+    TRCReadOptions read;
+    read.findings = &findings;
+    read.rows = &tally;
+    return TextCodec::EncodeUtf8(trc.Read(TextCodec::PathToWide(path), read));
+}
+
+std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings) {
+    return TextCodec::EncodeUtf8(htr.Read(TextCodec::PathToWide(path), &findings));
+}
+
+// Reads the file and gives its summary in `report`; false when the file
+// cannot be shown (refused, or nothing of the format it was read as).
+bool ReadAndDescribe(const InputFile& input, const std::string& file, const InfoOptions& options,
+                     FileRead& read, std::string& report, const CommandIO& io) {
+    Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead, "reading " + file);
+    if (input.Format() == FileFormat::Trc) {
+        TRCFile trc;
+        TrcRowTally tally;
+        read.message = ReadTrc(input.ReadPath(), trc, tally, read.findings);
+        if (read.message.empty()) report = options.json ? TrcJson(file, trc, tally) : DescribeTrc(file, trc, tally);
+    } else {
+        HTRFile htr;
+        read.message = ReadHtr(input.ReadPath(), htr, read.findings);
+        if (read.message.empty()) report = options.json ? HtrJson(file, htr) : DescribeHtr(file, htr);
+    }
+    return read.message.empty() && !IsForeignFile(read.findings.All());
+}
+
+// Reads one file and writes its report; false when it could not be read.
+bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& warnings,
+              const CommandIO& io) {
+    InputFile input;
+    input.SetByteLimit(options.maxInput);
+    std::string error;
+    if (!input.Resolve(file, io, error)) {
+        io.Err(error + "\n");
+        return false;
+    }
+    const FileFormat format = input.Format();
+    FileRead read(options.diagnose);
+    std::string report;
+    const bool shown = ReadAndDescribe(input, file, options, read, report, io);
+    if (options.diagnose && !read.findings.Find(ReadFindingCode::kCannotOpen)) {
+        const Diagnosis diagnosis = Diagnose(read.findings.All(), read.message, format);
+        io.Out(options.json ? DiagnosisJson(file, diagnosis) : DiagnosisText(file, diagnosis));
+        return diagnosis.verdict != Diagnosis::Verdict::Refused;
+    }
+    if (!read.message.empty()) {
+        const std::string context = RefusalContext(read.findings, format, file, input.Tried());
+        io.Err(file + ": " + Escaped(read.message) + (context.empty() ? "" : " " + context) + "\n");
+        return false;
+    }
+    if (!shown) {
+        io.Err(file + ": holds nothing of an HTR or TRC file (it was read as " +
+               (format == FileFormat::Trc ? "TRC" : "HTR") + ")\n");
+        return false;
+    }
+    warnings.AddFindings(file, read.findings.All(), format);
+    io.Out(report);
+    return true;
+}
+
+int RunInfo(InfoOptions& options, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    if (!ParseInputLimit(options.maxInputText, options.maxInput)) {
+        return context.UsageError("info", "--max-input takes a size such as 512M or 4G, not '" +
+                                              options.maxInputText + "'");
+    }
+    Warnings warnings(io);
+    int status = kExitOk;
+    for (const std::string& file : options.files) {
+        if (!ShowFile(file, options, warnings, io)) status = kExitFailed;
+        std::fflush(io.out);
+    }
+    if (std::ferror(io.out) != 0) {
+        io.Err(std::string("tovfileio info: standard output: ") +
+               std::strerror(errno != 0 ? errno : EIO) + "\n");
+        return kExitFailed;
+    }
+    if (options.strict && warnings.Count() > 0 && status == kExitOk) {
+        io.Err("tovfileio info: " + Counted(warnings.Count(), "warning", "warnings") +
+               ", failures with --strict\n");
+        status = kExitFailed;
+    }
+    return status;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* command = context.AddCommand(app, "info", "show what each file holds",
+                                           [options, &context] { return RunInfo(*options, context); });
+    command->add_flag("--json", options->json, "one JSON object per file, one per line");
+    command->add_flag("--diagnose", options->diagnose,
+                      "a verdict on how each file reads, with what makes it read wrongly or "
+                      "fail, by line and column");
+    command->add_flag("--strict", options->strict, "exit with status 1 when there is any warning");
+    command->add_option("--max-input", options->maxInputText,
+                        "most bytes read from standard input, a device or a FIFO (default: 4G; "
+                        "0: no limit)")
+        ->type_name("SIZE");
+    command->add_option("FILE", options->files, "the files to read (\"-\": standard input)")
+        ->required();
+    command->footer(kInfoFooter);
+}

@@ -1,0 +1,147 @@
+// tovfileio preview: a picture of one frame, of a scene document or of an
+// HTR or TRC file imported into a fresh scene.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/host/scene/Objects.h"
+#include "brindle/host/scene/Scene.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/commands/Commands.h"
+#include "cli/files/FileFormat.h"
+#include "cli/report/FileTake.h"
+#include "cli/report/FindingText.h"
+#include "cli/run/FreshImport.h"
+#include "cli/files/OutputFile.h"
+#include "cli/report/SafeText.h"
+#include "cli/run/SceneSession.h"
+#include "htr/HTRFile.h"
+#include "preview/ScenePreview.h"
+#include "trc/TRCFile.h"
+
+namespace {
+
+struct PreviewOptions {
+    std::string input;
+    std::string scene;
+    std::optional<int> frame;
+    std::string out;
+};
+
+// a / b rounded down, for a positive b.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
+
+// "--frame 50: walk.htr holds frames 1 to 40", or empty when `frame` is
+// one of the frames from `first` to `last`.
+std::string OutsideTake(int frame, std::int64_t first, std::int64_t last, const std::string& what) {
+    if (frame >= first && frame <= last) return std::string();
+    return "--frame " + std::to_string(frame) + ": " + what + " frames " + std::to_string(first) +
+           " to " + std::to_string(last);
+}
+
+// The marker nodes of the scene named in `names`.
+tovpreview::UnseenMarkers MarkersNamed(brindle::host::Scene& scene,
+                                       const std::unordered_set<std::wstring>& names) {
+    tovpreview::UnseenMarkers markers;
+    if (names.empty()) return markers;
+    for (brindle::host::SceneNode* node : scene.Nodes()) {
+        brindle::host::SceneObject* object = node->HeldObject();
+        if (object == nullptr) continue;
+        const std::string kind = brindle::host::ObjectKind(*object);
+        if (kind != "sphere" && kind != "point") continue;
+        if (names.count(node->Name()) != 0) markers.insert(node);
+    }
+    return markers;
+}
+
+int RunPreview(const PreviewOptions& options, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    if (options.input.empty() == options.scene.empty()) {
+        return context.UsageError("preview", "give either a file (HTR or TRC) or --scene");
+    }
+    SceneSession session(io, "preview");
+    const std::string& source = options.input.empty() ? options.scene : options.input;
+    brindle::host::Scene& scene = brindle::host::Scene::Current();
+    int frame = 0;
+    tovpreview::UnseenMarkers unseen;
+    if (options.input.empty()) {
+        if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
+        // The take of a scene is its animation range, as the host shows it.
+        const Interval range = brindle::host::HostInterface().GetAnimRange();
+        const TimeValue tpf = scene.TicksPerFrame();
+        const std::int64_t first = -FloorDiv(-std::int64_t(range.Start()), tpf);
+        const std::int64_t last = FloorDiv(range.End(), tpf);
+        frame = options.frame.value_or(static_cast<int>(first));
+        const std::string outside =
+            OutsideTake(frame, first, last, "the animation range of " + options.scene + " is");
+        if (!outside.empty()) {
+            session.Error(outside);
+            return kExitUsage;
+        }
+        unseen = tovpreview::KeyedDropouts(scene, frame);
+    } else {
+        FileTake take;
+        ReadTake(options.input, options.frame, take);
+        if (take.read) {
+            Warnings(io).AddFindings(options.input, take.findings.All(),
+                                     IsTrcPath(options.input) ? FileFormat::Trc : FileFormat::Htr);
+            frame = options.frame.value_or(static_cast<int>(take.first));
+            if (take.frames > 0) {
+                const std::int64_t last = take.first + take.frames - 1;
+                const std::string outside =
+                    OutsideTake(frame, take.first, last, options.input + " holds");
+                if (!outside.empty()) {
+                    session.Error(outside);
+                    return kExitUsage;
+                }
+            }
+        }
+        if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
+        unseen = MarkersNamed(scene, take.unseen);
+    }
+    std::string svg, error;
+    if (!tovpreview::ScenePreviewSvg(scene, frame, {BaseName(source)}, unseen, svg, error)) {
+        session.Error(source + ": " + Escaped(error));
+        return kExitFailed;
+    }
+    OutputFile output;
+    if (!output.Resolve(options.out, source, source, ".svg", false, error)) {
+        session.Error(options.out + ": " + error);
+        return kExitFailed;
+    }
+    if (!output.Write(svg, error) || !output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + error);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddPreviewCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<PreviewOptions>();
+    CLI::App* command = context.AddCommand(
+        app, "preview", "draw one frame of a file or a scene as an SVG picture",
+        [&context, options] { return RunPreview(*options, context); });
+    command->add_option("IN", options->input, "an HTR or TRC file, drawn as imported");
+    command->add_option("--scene", options->scene, "a scene document instead of a file");
+    command->add_option("--frame", options->frame,
+                        "the frame (default: the file's first, or the start of the scene's "
+                        "animation range)");
+    command->add_option("-o,--output", options->out, "the SVG file (\"-\": standard output)")
+        ->required();
+    command->footer(
+        "Draws the bones as lines between their joints and the markers as dots with\n"
+        "their names, from the front (x right, z up) and from the side (y right,\n"
+        "z up), over a grid of round numbers in the scene's units, with the file's\n"
+        "name, the frame and the units. A frame the file does not hold, or outside\n"
+        "the scene's animation range, is refused. Markers not seen at the frame\n"
+        "(dropouts) are left out, and so is a name that would overprint another.\n"
+        "The file's warnings are said as info says them. The same input gives the\n"
+        "same bytes.");
+}

@@ -1,0 +1,117 @@
+// tovfileio view: one HTML page that plays a scene document, or an HTR or TRC
+// file imported into a fresh scene, in any browser, from the file alone.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "brindle/host/scene/Scene.h"
+#include "cli/commands/Commands.h"
+#include "cli/files/FileFormat.h"
+#include "cli/report/FileTake.h"
+#include "cli/report/FindingText.h"
+#include "cli/run/FreshImport.h"
+#include "cli/files/OutputFile.h"
+#include "cli/files/ReadLimits.h"
+#include "cli/report/SafeText.h"
+#include "cli/run/SceneSession.h"
+#include "view/PlayerPage.h"
+
+namespace {
+
+struct ViewOptions {
+    std::string input;
+    std::string scene;
+    std::string out;
+    std::string maxOutputText;
+};
+
+int RunView(const ViewOptions& options, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    if (options.input.empty() == options.scene.empty()) {
+        return context.UsageError("view", "give either a file (HTR or TRC) or --scene");
+    }
+    std::optional<std::uint64_t> maxOutput;
+    if (!options.maxOutputText.empty()) {
+        std::uint64_t bytes = 0;
+        if (!ParseByteSize(options.maxOutputText, bytes)) {
+            return context.UsageError("view", "--max-output takes a size such as 512M or 4G, not '" +
+                                                  options.maxOutputText + "'");
+        }
+        maxOutput = bytes;
+    }
+
+    SceneSession session(io, "view");
+    const std::string& source = options.input.empty() ? options.scene : options.input;
+    std::string error;
+    OutputFile output;
+    if (!output.Resolve(options.out, source, source, ".html", false, error)) {
+        session.Error(options.out + ": " + error);
+        return kExitFailed;
+    }
+    FileTake take;
+    if (options.input.empty()) {
+        if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
+    } else {
+        ReadTake(options.input, std::nullopt, take);
+        if (take.read) {
+            Warnings(io).AddFindings(options.input, take.findings.All(),
+                                     IsTrcPath(options.input) ? FileFormat::Trc : FileFormat::Htr);
+        }
+        if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
+    }
+
+    tovview::TakeOutline outline;
+    if (!tovview::OutlineTake(brindle::host::Scene::Current(), outline, error)) {
+        session.Error(source + ": " + error);
+        return kExitFailed;
+    }
+    // A file plays the frames it holds: not the base pose an HTR import keys
+    // before them, nor the frame a TRC import's range reaches past them.
+    if (take.read && take.frames > 0) {
+        outline.firstFrame = take.first;
+        outline.frameCount = take.frames;
+    }
+    // The page's size is known before a position is evaluated: a scene whose
+    // range is out of proportion to what it holds is refused, not written.
+    const std::string title = BaseName(source);
+    const std::uint64_t bytes = tovview::PlayerPageBytes(outline, title);
+    const std::uint64_t limit = OutputLimit(FileBytes(source), maxOutput);
+    if (limit != 0 && bytes > limit) {
+        session.Error(output.Name() + ": " + OutputTooLarge(limit, bytes));
+        return kExitFailed;
+    }
+    std::string html;
+    if (!tovview::PlayerPageHtml(outline, title, html, error)) {
+        session.Error(source + ": " + Escaped(error));
+        return kExitFailed;
+    }
+    if (!output.Write(html, error) || !output.Finish(io, error)) {
+        session.Error(output.Name() + ": " + error);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddViewCommand(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ViewOptions>();
+    CLI::App* command = context.AddCommand(
+        app, "view", "make one HTML page that plays a file or a scene in a browser",
+        [&context, options] { return RunView(*options, context); });
+    command->add_option("IN", options->input, "an HTR or TRC file, played as imported");
+    command->add_option("--scene", options->scene, "a scene document instead of a file");
+    command->add_option("-o,--output", options->out, "the HTML file (\"-\": standard output)")
+        ->required();
+    command->add_option("--max-output", options->maxOutputText,
+                        "largest page (default: 64M, or 64 times the input; 0: no limit)")
+        ->type_name("SIZE");
+    command->footer(
+        "The page plays the frames a file holds, or a scene's animation range, at\n"
+        "the scene's frame rate: bones as lines from joint to joint, markers as\n"
+        "dots (a marker at the origin, where a dropout is keyed, is not drawn at\n"
+        "that frame). Play and pause, a slider through the frames, drag to orbit,\n"
+        "wheel to zoom; names show on hover or as labels. The page holds\n"
+        "everything it needs: open it from a double click, offline, with nothing\n"
+        "beside it. It takes about 16 bytes a node and frame.");
+}

@@ -1,0 +1,228 @@
+#include "cli/files/OutputFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "cli/files/InterruptCleanup.h"
+
+namespace {
+
+bool EndsWithNoCase(const std::string& text, const std::string& end) {
+    if (text.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        const char a = text[text.size() - end.size() + i];
+        if (std::tolower(static_cast<unsigned char>(a)) != end[i]) return false;
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The input's name without folder and extension.
+std::string Stem(const std::string& input) {
+    std::string name = input == "-" ? std::string("stdin") : BaseName(input);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+// Follows symbolic links to the path they end at, which need not exist (a
+// dangling link names the file to create). Empty, with errno, on a loop.
+std::string FinalTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0) return path;
+        target.resize(static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
+    }
+    errno = ELOOP;
+    return std::string();
+}
+
+
+}  // namespace
+
+OutputFile::~OutputFile() {
+    if (toStandardOutput_ && !writePath_.empty()) ::unlink(writePath_.c_str());
+    if (!link_.empty()) ::unlink(link_.c_str());
+    if (!tempFolder_.empty()) ::rmdir(tempFolder_.c_str());
+    UnregisterFromCleanup(fileSlot_);
+    UnregisterFromCleanup(folderSlot_);
+}
+
+namespace {
+
+std::string CannotOpen(const std::string& name, const std::string& path, int code) {
+    const std::string where = path == name ? std::string() : path + ": ";
+    return "The file could not be opened (" + where + std::strerror(code) + ")";
+}
+
+// An existing plain file (or a link's target) that the output may not
+// replace; empty when it may.
+std::string RefusalOf(const std::string& path, const std::string& name) {
+    const std::string final = FinalTarget(path);
+    if (final.empty()) return CannotOpen(name, path, errno);
+    struct stat target {};
+    if (::stat(final.c_str(), &target) == 0) {
+        if (S_ISDIR(target.st_mode)) return CannotOpen(name, path, EISDIR);
+        // As `cp` without -f: a file the user may not write stays. A
+        // write-protected file stays even for root, who may write anything,
+        // as `rm` asks before removing one.
+        if (::faccessat(AT_FDCWD, final.c_str(), W_OK, AT_EACCESS) != 0) {
+            return CannotOpen(name, path, errno);
+        }
+        if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            return "is write-protected (read-only); it is not replaced";
+        }
+    } else if (errno != ENOENT) {
+        return CannotOpen(name, path, errno);
+    }
+    const std::string folder = FolderOf(final);
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) return CannotOpen(name, folder, errno);
+    if (!S_ISDIR(status.st_mode)) return CannotOpen(name, folder, ENOTDIR);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        return CannotOpen(name, folder, errno);
+    }
+    return std::string();
+}
+
+}  // namespace
+
+bool OutputFile::ResolveStandardOutput(const std::string& input, const std::string& extension,
+                                       std::string& error) {
+    toStandardOutput_ = true;
+    tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
+    if (tempFolder_.empty()) {
+        error = CannotOpen(name_, "-", errno);
+        return false;
+    }
+    writePath_ = tempFolder_ + "/" + Stem(input) + extension;
+    fileSlot_ = RegisterForCleanup(writePath_);
+    return true;
+}
+
+// A device or FIFO. The writers open the path they are given, appending
+// their extension when it lacks one; a link named for the extension leads
+// them to it.
+bool OutputFile::ResolveStream(const std::string& path, const std::string& extension,
+                               std::string& error) {
+    if (EndsWithNoCase(path, extension)) {
+        writePath_ = path;
+        return true;
+    }
+    char* absolute = ::realpath(path.c_str(), nullptr);
+    tempFolder_ = absolute != nullptr ? MakeRegisteredFolder(TempFolderPattern(), folderSlot_)
+                                      : std::string();
+    if (tempFolder_.empty()) {
+        std::free(absolute);
+        error = CannotOpen(name_, path, errno);
+        return false;
+    }
+    link_ = tempFolder_ + "/" + BaseName(path) + extension;
+    fileSlot_ = RegisterForCleanup(link_);
+    const bool linked = ::symlink(absolute, link_.c_str()) == 0;
+    std::free(absolute);
+    if (!linked) {
+        error = CannotOpen(name_, path, errno);
+        return false;
+    }
+    writePath_ = link_;
+    return true;
+}
+
+bool OutputFile::Resolve(const std::string& out, const std::string& input,
+                         const std::string& inputFile, const std::string& extension,
+                         bool appendExtension, std::string& error) {
+    name_ = out;
+    if (out == "-") return ResolveStandardOutput(input, extension, error);
+    std::string path = out;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        path += (path.back() == '/' ? "" : "/") + Stem(input) + extension;
+        name_ = path;
+    } else if (!path.empty() && path.back() == '/') {
+        error = CannotOpen(name_, path, ::stat(path.c_str(), &status) == 0 ? ENOTDIR : ENOENT);
+        return false;
+    }
+    const bool exists = ::stat(path.c_str(), &status) == 0;
+    const bool stream = exists && (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ||
+                                   S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
+    if (exists && S_ISDIR(status.st_mode)) {
+        error = CannotOpen(name_, path, EISDIR);
+        return false;
+    }
+    if (!stream && appendExtension && !EndsWithNoCase(path, extension)) {
+        path += extension;
+        name_ = path;
+    }
+    struct stat in {};
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && ::stat(inputFile.c_str(), &in) == 0 &&
+        in.st_dev == target.st_dev && in.st_ino == target.st_ino) {
+        error = "is the input file; it is not replaced by the output";
+        return false;
+    }
+    if (stream) return ResolveStream(path, extension, error);
+    error = RefusalOf(path, name_);
+    if (!error.empty()) return false;
+    plain_ = true;
+    writePath_ = path;
+    return true;
+}
+
+bool OutputFile::Write(std::string_view bytes, std::string& error) {
+    TextFile::Writer file;
+    if (!file.Open(TextCodec::PathToWide(writePath_))) {
+        error = std::strerror(file.Error());
+        return false;
+    }
+    file.Write(bytes);
+    if (!file.Close()) {
+        error = "The file could not be written completely (" + std::string(std::strerror(file.Error())) + ")";
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::Finish(const CommandIO& io, std::string& error) {
+    if (!toStandardOutput_) return true;
+    std::FILE* file = std::fopen(writePath_.c_str(), "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    char buffer[1 << 16];
+    std::size_t got;
+    bool ok = true;
+    while (ok && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        ok = std::fwrite(buffer, 1, got, io.out) == got;
+    }
+    ok = std::fflush(io.out) == 0 && ok && !std::ferror(file);
+    const int code = errno;
+    std::fclose(file);
+    if (!ok) error = std::string("standard output: ") + std::strerror(code);
+    return ok;
+}

@@ -1,0 +1,68 @@
+// Where a command's output goes, decided before anything is written.
+//
+// - A plain file (new or existing) is written through the host's text
+//   writer, which puts it in place only when it is whole; a symbolic link is
+//   written through to the file it points to, which keeps its permissions.
+// - A device or a FIFO is streamed to, as it is.
+// - A folder means a file in it named after the input, with the output's
+//   extension.
+// - "-" is standard output; the file is written in a private temporary
+//   folder and copied out when whole.
+//
+// Refused, like `cp` refuses: the input file itself (same device and inode),
+// and an existing file the user may not write ("Permission denied"); a
+// write-protected file is refused even for root, as `rm` asks before
+// removing one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "cli/commands/CommandIO.h"
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // `out` as given; `input` the input as named (for a folder output) and
+    // `inputFile` the file read; `extension` ".htr" or ".gwm";
+    // `appendExtension`: a name that is not an existing device, FIFO or
+    // folder gets `extension` when it does not end in it (the HTR writer's
+    // rule). False with `error` set when the output is refused: the
+    // module's "The file could not be opened" with the path tried and the
+    // system's reason, or why it is refused.
+    bool Resolve(const std::string& out, const std::string& input, const std::string& inputFile,
+                 const std::string& extension, bool appendExtension, std::string& error);
+
+    // The path to hand the writer; it ends in the extension.
+    const std::string& WritePath() const { return writePath_; }
+    // The output as the user knows it, for messages.
+    const std::string& Name() const { return name_; }
+    // True when the output is a plain file whose size the disk pays for.
+    bool IsPlainFile() const { return plain_; }
+
+    // Writes `bytes` as the whole output; false, with `error` set to the
+    // system's reason, when they could not be written whole.
+    bool Write(std::string_view bytes, std::string& error);
+    // Copies the output to standard output when it goes there. False with
+    // `error` set when that fails.
+    bool Finish(const CommandIO& io, std::string& error);
+
+private:
+    bool ResolveStandardOutput(const std::string& input, const std::string& extension,
+                               std::string& error);
+    bool ResolveStream(const std::string& path, const std::string& extension, std::string& error);
+
+    std::string name_;
+    std::string writePath_;
+    bool plain_ = false;
+    bool toStandardOutput_ = false;
+    std::string tempFolder_;
+    std::string link_;
+    int folderSlot_ = -1;
+    int fileSlot_ = -1;
+};

@@ -1,0 +1,66 @@
+#include "cli/report/FileTake.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/run/FreshImport.h"
+#include "htr/HTRFile.h"
+#include "trc/TRCFile.h"
+
+namespace {
+
+// Keeps, of the rows of a TRC file, only which markers were not seen in the
+// row of one frame: by default the first.
+class UnseenAtFrame : public TRCRowSink {
+public:
+    explicit UnseenAtFrame(std::optional<int> frame) : frame_(frame) {}
+
+    bool Begin(const TRCFile& file) override {
+        wanted_ = std::int64_t(frame_.value_or(file.GetStartFrame())) - file.GetStartFrame();
+        for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
+            names_.push_back(file.GetMarker(m)->GetName());
+        }
+        return true;
+    }
+    bool Row(std::span<const TRCSample> samples) override {
+        if (row_++ != wanted_) return true;
+        for (std::size_t m = 0; m < samples.size() && m < names_.size(); ++m) {
+            if (!samples[m].valid) unseen_.insert(names_[m]);
+        }
+        return true;
+    }
+    std::unordered_set<std::wstring> Unseen() { return std::move(unseen_); }
+
+private:
+    std::optional<int> frame_;
+    std::int64_t wanted_ = -1;
+    std::int64_t row_ = 0;
+    std::vector<std::wstring> names_;
+    std::unordered_set<std::wstring> unseen_;
+};
+
+}  // namespace
+
+void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
+    const std::wstring wide = TextCodec::PathToWide(path);
+    if (IsTrcPath(path)) {
+        TRCFile file;
+        UnseenAtFrame rows(frame);
+        if (!file.Read(wide, {&take.findings, &rows}).empty()) return;
+        take.first = file.GetStartFrame();
+        take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
+        take.unseen = rows.Unseen();
+    } else {
+        HTRFile file;
+        if (!file.Read(wide, &take.findings).empty()) return;
+        std::uint64_t held = 0;
+        for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
+            held = std::max<std::uint64_t>(held, file.Segment(i)->FrameCount());
+        }
+        take.first = file.GetFirstFrame();
+        take.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(file.GetNumFrames(), held));
+    }
+    take.read = true;
+}

@@ -1,0 +1,27 @@
+// What an HTR or TRC file itself says of the frames it holds, read by the
+// file's own reader before it is imported: the commands that show a take
+// (preview, view) give its findings as info gives them and keep to its
+// frames.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_set>
+
+#include "cli/report/FindingText.h"
+
+struct FileTake {
+    bool read = false;  // false: the reader refused the file; the import says why
+    FindingList findings;
+    std::int64_t first = 0;
+    std::int64_t frames = 0;                  // from `first` on; none when 0 or less
+    std::unordered_set<std::wstring> unseen;  // markers with no position at the frame
+};
+
+// Reads `path` as the importer will read it. The frames the file holds are
+// those both its header gives and its data fills: the importer keys the
+// header's count, and frames past the data hold nothing of the capture.
+// For a TRC file, `unseen` names the markers not seen at `frame` (by
+// default the first).
+void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take);

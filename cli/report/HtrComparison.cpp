@@ -1,0 +1,159 @@
+#include "cli/report/HtrComparison.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "brindle/sdk/TextCodec.h"
+
+namespace {
+
+using Matrix = TOVRotationMatrix3<double>;
+
+// The angle of the rotation that turns `a` into `b`, from the chord between
+// them, which stays accurate for tiny angles: |A - B| = 2 sqrt(2) sin(angle / 2).
+double AngleDegrees(const TOVEulerRotation<double>& a, const TOVEulerRotation<double>& b) {
+    const Matrix ma(a), mb(b);
+    double sum = 0.0;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const double d = ma(r, c) - mb(r, c);
+            sum += d * d;
+        }
+    }
+    const double half = std::min(1.0, std::sqrt(sum) / (2.0 * std::sqrt(2.0)));
+    return 2.0 * std::asin(half) * 180.0 / kTOVPi;
+}
+
+double Distance(const TOVVector3<double>& a, const TOVVector3<double>& b) {
+    return std::max({std::fabs(a.x() - b.x()), std::fabs(a.y() - b.y()), std::fabs(a.z() - b.z())});
+}
+
+double Norm(const TOVVector3<double>& v) {
+    return std::sqrt(v.x() * v.x() + v.y() * v.y() + v.z() * v.z());
+}
+
+// How far from the origin a segment can lie: the longest of its placements
+// (base, and base plus each frame) added to its parent's reach. Walked in
+// list order with parents looked up, so loops end.
+std::unordered_map<const HTRSegment*, double> Reaches(const HTRFile& file) {
+    std::unordered_map<const HTRSegment*, double> own;
+    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
+        const HTRSegment& segment = *file.Segment(s);
+        double longest = Norm(segment.BaseTranslation());
+        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
+            longest = std::max(longest, Norm(segment.FrameTranslationAbsolute(i)));
+        }
+        own[&segment] = longest;
+    }
+    std::unordered_map<const HTRSegment*, double> reach;
+    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
+        const HTRSegment* segment = file.Segment(s);
+        double total = 0.0;
+        std::uint32_t steps = 0;
+        for (const HTRSegment* at = segment; at != nullptr && steps <= file.SegmentCount();
+             at = at->GetParent(), ++steps) {
+            const auto found = own.find(at);
+            if (found != own.end()) total += found->second;
+        }
+        reach[segment] = total;
+    }
+    return reach;
+}
+
+bool LengthWithin(double difference, double magnitude) {
+    return difference <= std::max(kLengthTolerance, kRelativeTolerance * magnitude);
+}
+
+template <typename Value>
+void Header(HtrDifference& result, const char* name, Value first, Value second) {
+    if (first == second) return;
+    result.header.push_back(std::string(name) + ": " + std::to_string(first) + " against " +
+                            std::to_string(second));
+}
+
+const char* AnglesKeyword(RotationUnits units) {
+    return units == kRotationRadians ? "Radians" : "Degrees";
+}
+
+void Units(HtrDifference& result, const WrittenUnits& first, const WrittenUnits& second) {
+    if (first.lengths != second.lengths) {
+        result.units.push_back(std::string("CalibrationUnits: ") +
+                               CalibrationUnitsKeyword(first.lengths) + " against " +
+                               CalibrationUnitsKeyword(second.lengths));
+    }
+    if (first.angles != second.angles) {
+        result.units.push_back(std::string("RotationUnits: ") + AnglesKeyword(first.angles) +
+                               " against " + AnglesKeyword(second.angles));
+    }
+}
+
+}  // namespace
+
+HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second,
+                         const WrittenUnits& secondWritten) {
+    HtrDifference result;
+    Units(result, UnitsWritten(first), secondWritten);
+    Header(result, "NumSegments", first.SegmentCount(), second.SegmentCount());
+    Header(result, "NumFrames", first.GetNumFrames(), second.GetNumFrames());
+    Header(result, "FirstFrame", first.GetFirstFrame(), second.GetFirstFrame());
+    Header(result, "DataFrameRate", first.GetDataFrameRate(), second.GetDataFrameRate());
+
+    const auto reaches = Reaches(first);
+    for (std::uint32_t s = 0; s < first.SegmentCount(); ++s) {
+        const HTRSegment& a = *first.Segment(s);
+        const double reach = reaches.at(&a);
+        SegmentDifference d;
+        d.name = a.Name();
+        if (a.GetParent() != nullptr) d.parent = a.GetParent()->Name();
+        const HTRSegment* b = second.FindSegment(a.Name());
+        if (b == nullptr) {
+            d.missing = true;
+            d.withinTolerance = false;
+        } else {
+            const std::wstring otherParent = b->GetParent() != nullptr ? b->GetParent()->Name() : L"";
+            d.parentDiffers = otherParent != d.parent || a.IsRoot() != b->IsRoot();
+            auto length = [&](double x, double y, double magnitude) {
+                const double diff = std::fabs(x - y);
+                d.length = std::max(d.length, diff);
+                if (!LengthWithin(diff, magnitude)) d.withinTolerance = false;
+            };
+            auto translation = [&](const TOVVector3<double>& x, const TOVVector3<double>& y,
+                                   double magnitude) {
+                const double diff = Distance(x, y);
+                d.translation = std::max(d.translation, diff);
+                if (!LengthWithin(diff, magnitude)) d.withinTolerance = false;
+            };
+            auto rotation = [&](const TOVEulerRotation<double>& x,
+                                const TOVEulerRotation<double>& y) {
+                const double diff = AngleDegrees(x, y);
+                d.rotationDegrees = std::max(d.rotationDegrees, diff);
+                if (!(diff <= kRotationToleranceDegrees)) d.withinTolerance = false;
+            };
+            length(a.GetBoneLength(), b->GetBoneLength(), std::fabs(a.GetBoneLength()));
+            translation(a.BaseTranslation(), b->BaseTranslation(), reach);
+            rotation(a.BaseRotation(), b->BaseRotation());
+            const std::uint32_t frames = std::max(a.FrameCount(), b->FrameCount());
+            for (std::uint32_t i = 0; i < frames; ++i) {
+                double x, y, z;
+                a.GetFrameTranslation(i, x, y, z);
+                const TOVVector3<double> ta(x, y, z);
+                b->GetFrameTranslation(i, x, y, z);
+                const TOVVector3<double> tb(x, y, z);
+                translation(ta, tb, reach);
+                a.GetFrameRotationAngles(i, x, y, z);
+                const TOVEulerRotation<double> ra(x, y, z);
+                b->GetFrameRotationAngles(i, x, y, z);
+                rotation(ra, TOVEulerRotation<double>(x, y, z));
+            }
+        }
+        if (d.parentDiffers) d.withinTolerance = false;
+        result.translation = std::max(result.translation, d.translation);
+        result.length = std::max(result.length, d.length);
+        result.rotationDegrees = std::max(result.rotationDegrees, d.rotationDegrees);
+        if (!d.withinTolerance) result.withinTolerance = false;
+        result.segments.push_back(std::move(d));
+    }
+    if (!result.header.empty()) result.withinTolerance = false;
+    return result;
+}

@@ -1,0 +1,81 @@
+#include "cli/report/TrcSummary.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/report/FindingText.h"
+#include "cli/report/SafeText.h"
+#include "cli/report/JsonWriter.h"
+#include "cli/report/SummaryText.h"
+#include "trc/TRCFile.h"
+
+namespace {
+
+// Seconds the rows read last at the data rate; none without a rate.
+std::optional<double> DurationSeconds(const TRCFile& trc) {
+    if (trc.GetDataRate() <= 0) return std::nullopt;
+    return static_cast<double>(trc.GetNumRows()) / trc.GetDataRate();
+}
+
+}  // namespace
+
+std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
+    const auto duration = DurationSeconds(trc);
+    std::string text = Escaped(DisplayName(file)) + "\n";
+    text += "  Format:            TRC\n";
+    text += std::string("  Units:             ") + CalibrationUnitsKeyword(trc.GetUnits()) + "\n";
+    text += "  Data rate:         " + std::to_string(trc.GetDataRate()) + " frames/s\n";
+    text += "  Camera rate:       " + std::to_string(trc.GetCameraRate()) + " frames/s\n";
+    text += "  Frames:            " + std::to_string(trc.GetNumFrames()) + " in the header, " +
+            std::to_string(trc.GetNumRows()) + " rows read (start frame " +
+            std::to_string(trc.GetStartFrame()) + ")\n";
+    text += "  Duration:          " +
+            (duration ? ShortestText(*duration) + " s" : std::string("unknown (no data rate)")) +
+            "\n";
+    text += "  Markers:           " + std::to_string(trc.GetNumMarkers()) + "\n";
+    std::size_t width = 0;
+    std::vector<std::string> names;
+    for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
+        names.push_back(EscapedName(trc.GetMarker(i)->GetName()));
+        width = std::max(width, names.back().size());
+    }
+    for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
+        text += "    " + names[i] + std::string(width - names[i].size() + 2, ' ') +
+                Counted(trc.GetNumRows(), "sample", "samples") + ", " +
+                Counted(rows.Dropouts(i), "dropout", "dropouts") + "\n";
+    }
+    return text;
+}
+
+std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("file").String(DisplayName(file));
+    json.Key("format").String("trc");
+    json.Key("units").String(CalibrationUnitsKeyword(trc.GetUnits()));
+    json.Key("data_rate").Int(trc.GetDataRate());
+    json.Key("camera_rate").Int(trc.GetCameraRate());
+    json.Key("frames").Int(trc.GetNumFrames());
+    json.Key("start_frame").Int(trc.GetStartFrame());
+    json.Key("rows").UInt(trc.GetNumRows());
+    json.Key("duration");
+    if (const auto duration = DurationSeconds(trc)) {
+        json.Double(*duration);
+    } else {
+        json.Null();
+    }
+    json.Key("markers").BeginArray();
+    for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
+        const TRCMarker& marker = *trc.GetMarker(i);
+        json.BeginObject();
+        json.Key("name").String(std::wstring_view(marker.GetName()));
+        json.Key("samples").UInt(trc.GetNumRows());
+        json.Key("dropouts").UInt(rows.Dropouts(i));
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text() + "\n";
+}

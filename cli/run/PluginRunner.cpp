@@ -1,0 +1,83 @@
+#include "cli/run/PluginRunner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "brindle/host/RegistryStore.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/run/CommandLineDriver.h"
+#include "cli/run/HostProgress.h"
+#include "cli/run/LockWait.h"
+#include "cli/run/ModuleLocation.h"
+#include "cli/report/SafeText.h"
+#include "cli/run/WatchingDriver.h"
+
+PluginRunner::~PluginRunner() {
+    if (!module_) return;  // nothing ran that keeps settings
+    module_.reset();
+    auto& store = brindle::host::RegistryStore::Instance();
+    store.SaveIfChanged();
+    const std::string error = store.TakeSaveError();
+    if (!error.empty()) Error("the settings were not saved: " + error);
+}
+
+void PluginRunner::Error(const std::string& what) const {
+    io_.Err("tovfileio " + command_ + ": " + what + "\n");
+}
+
+ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, const char* kind) {
+    if (!module_) {
+        // The module saves its settings while it is loaded; a save waits
+        // for another run's as a scene does (a wrong setting is said by
+        // the scene commands, and leaves the settings at one minute).
+        std::string ignored;
+        if (const auto wait = LockWait(ignored)) {
+            brindle::host::RegistryStore::Instance().SetLockWait(*wait);
+        }
+        module_ = LoadModule(io_);
+    }
+    if (!module_) return nullptr;
+    for (ClassDesc* desc : module_->Classes()) {
+        if (desc == nullptr || !(desc->ClassID() == id)) continue;
+        if (desc->SuperClassID() != superClass) {
+            Error(std::string("the module's plug-in class is not ") + kind);
+            return nullptr;
+        }
+        return desc;
+    }
+    Error("the module has no such plug-in class");
+    return nullptr;
+}
+
+PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiDriver& driver,
+                            const std::function<int()>& call) {
+    PluginRun run;
+    run.operation = operation;
+    TextFile::TakeWriteFailures();
+    {
+        WatchingDriver watching(driver, run);
+        InstalledDriver installed(watching);
+        HostProgressBar progress(io_.err);
+        if (reading_.first > 0) {
+            progress.ShowUntilStarted(reading_.first, ProcessBytesRead, "reading " + reading_.second);
+            reading_ = {};
+        }
+        run.result = call();
+    }
+    // Input that ends during a pick ends every pick that follows: one line each.
+    for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
+        std::string text = Escaped(TextCodec::EncodeUtf8(problem));
+        if (std::find(run.uiProblems.begin(), run.uiProblems.end(), text) !=
+            run.uiProblems.end()) {
+            continue;
+        }
+        Error(text);
+        run.uiProblems.push_back(std::move(text));
+    }
+    run.writeFailures = TextFile::TakeWriteFailures();
+    for (const TextFile::WriteFailure& failure : run.writeFailures) {
+        Error(failure.path + ": the file could not be written completely (" +
+              std::strerror(failure.error) + "); an older file of that name stays as it was");
+    }
+    return run;
+}

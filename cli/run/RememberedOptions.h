@@ -1,0 +1,51 @@
+// The options the module's dialogs remember between runs, as the flags of
+// the commands that run those dialogs. The module's option records say
+// which values are stored, under which names, and what their defaults are;
+// the command line adds only which of its flags sets each value.
+//
+// The dialogs of import-htr, import-trc and export-htr load their section
+// of the settings when they open and save it when OK accepts them, so a
+// value chosen once starts every later dialog until it is chosen again.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands/CommandIO.h"
+#include "cli/run/CommandLineDriver.h"
+
+// One remembered value that differs from the module's default.
+struct RememberedFlag {
+    std::vector<std::string> args;   // as typed: {"--offset", "1000"}, {"--no-animate"}
+    std::vector<std::string> flags;  // every flag that sets this value
+};
+
+// The commands whose dialogs remember their options, in the order of the
+// command line's help.
+const std::vector<std::string>& RememberingCommands();
+
+// The path below HKEY_CURRENT_USER of the section `command` keeps its
+// options in; empty for a command that remembers none.
+std::wstring RememberedSection(const std::string& command);
+
+// The values stored for `command` that differ from the module's defaults,
+// read as its dialog reads them and creating nothing, in the order the
+// settings keep them.
+std::vector<RememberedFlag> RememberedFlags(const std::string& command);
+
+// What the help of a command whose dialog remembers says about it: where
+// the options live, how they carry over, how to see and forget them.
+std::string RememberedHelp(const std::string& command);
+
+// The flags of `remembered` as one line: "--offset 1000 --no-animate".
+std::string FlagsText(const std::vector<RememberedFlag>& remembered);
+
+// When `driver` sees the command's options dialog open (it has just loaded
+// the remembered options), says once on standard error which remembered
+// values differing from the defaults `parsed`, the command's parsed line,
+// did not set: "tovfileio COMMAND: remembered from an earlier run: FLAGS
+// (tovfileio options --reset COMMAND forgets them)".
+void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& parsed,
+                                  const CommandIO& io);

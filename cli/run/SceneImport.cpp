@@ -1,0 +1,42 @@
+#include "cli/run/SceneImport.h"
+
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/report/ImportFailure.h"
+#include "cli/report/ImportWarnings.h"
+#include "cli/files/ReadLimits.h"
+#include "cli/run/RememberedOptions.h"
+
+int RunSceneImport(const SceneImportRequest& request,
+                   const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io) {
+    DialogFlagDriver driver(io, request.command);
+    queueFlags(driver);
+    if (request.suppressPrompts &&
+        driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
+        return kExitUsage;
+    }
+    SayRememberedWhenDialogOpens(driver, *request.parsed, io);
+    SceneSession session(io, request.command);
+    if (!session.Open(request.scene, request.host, SceneUse::CreateOrChange)) return kExitFailed;
+    const auto importer = session.Create<SceneImport>(request.importer);
+    if (!importer) return kExitFailed;
+
+    const ImportWarnings warnings(io, request.command);
+    session.ShowReading(FileBytes(request.input), request.input);
+    const BOOL suppress = request.suppressPrompts ? TRUE : FALSE;
+    const PluginRun run =
+        session.Run(PluginOperation::Import(request.suppressPrompts), driver, [&] {
+            return importer->DoImport(TextCodec::PathToWide(request.input).c_str(),
+                                      &brindle::host::HostImportInterface(),
+                                      &brindle::host::HostInterface(), suppress);
+        });
+    if (driver.Failed()) return kExitUsage;
+    if (!run.Succeeded()) {
+        const std::string cause = ImportFailureCause(request.input, request.format);
+        session.Error(cause.empty() ? FailureText(run) : cause + "; the scene was not changed");
+        return kExitFailed;
+    }
+    if (!session.Save()) return kExitFailed;
+    warnings.Tell(request.input, request.format, session.Created() && !request.host.fps);
+    return kExitOk;
+}

@@ -1,0 +1,32 @@
+// What import-htr and import-trc share: the module's importer run on a
+// scene document (a new scene when the file does not exist yet), its
+// options dialog answered by the command's flags (the remembered options they
+// leave in place said), the scene saved only when the import succeeded, a
+// failure named by its cause, and warnings of what the import left that a person
+// would otherwise find only later.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "brindle/sdk/PluginClasses.h"
+#include "cli/commands/CommandIO.h"
+#include "cli/run/DialogFlags.h"
+#include "cli/files/FileFormat.h"
+#include "cli/run/SceneSession.h"
+
+struct SceneImportRequest {
+    const char* command;  // "import-htr"
+    Class_ID importer;
+    FileFormat format;  // what the importer reads
+    std::string input;
+    std::string scene;
+    HostSettings host;
+    bool suppressPrompts = false;
+    const CLI::App* parsed = nullptr;  // the command's parsed line: the flags given
+};
+
+// Runs the import; `queueFlags` queues the flags on the dialog. The exit
+// status: a flag the dialog could not take is a usage error.
+int RunSceneImport(const SceneImportRequest& request,
+                   const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io);

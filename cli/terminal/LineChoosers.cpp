@@ -1,0 +1,83 @@
+// The line driver's file and folder choosers: a path a line. Each name is
+// checked as the host's chooser will take it (FileChooser.h), so a file
+// that is not there is said at once and asked for again, and the names
+// typed before it in a list stay.
+#include <utility>
+
+#include "brindle/host/FileChooser.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/terminal/LineAnswers.h"
+#include "cli/terminal/LineDriver.h"
+#include "cli/terminal/LineView.h"
+#include "cli/report/SafeText.h"
+
+using brindle::host::FileDialogRequest;
+
+namespace {
+
+// The path a line gives: the whole line, blanks inside kept.
+std::wstring PathOf(const LineAnswer& answer, const std::string& line) {
+    return TextCodec::DecodeUtf8(answer.kind == LineAnswer::Kind::Text ? answer.target : line);
+}
+
+}  // namespace
+
+std::optional<std::wstring> LineDriver::ReadChosenFile(const FileDialogRequest& request,
+                                                       const std::string& prompt) {
+    for (;;) {
+        const auto line = ReadLine(prompt);
+        if (!line) return std::nullopt;
+        const LineAnswer answer = ParseLineAnswer(*line);
+        if (answer.kind == LineAnswer::Kind::Empty) return std::nullopt;
+        if (answer.kind == LineAnswer::Kind::Quit || answer.kind == LineAnswer::Kind::Exit) {
+            NotHere(answer);
+            if (leaving_) return std::nullopt;
+            continue;
+        }
+        const std::wstring given = PathOf(answer, *line);
+        const std::wstring refusal =
+            brindle::host::ChosenPathRefusal(request, brindle::host::ChosenPath(request, given));
+        if (refusal.empty()) return given;
+        Say(Escaped(Utf8(refusal)) + "\n");
+    }
+}
+
+std::optional<std::vector<std::wstring>> LineDriver::ChooseFiles(const FileDialogRequest& request) {
+    if (leaving_) return std::nullopt;
+    if (request.save && !presetPath_.empty() && request.title == presetTitle_) {
+        // Once: when the chooser does not take it, the person is asked.
+        const std::wstring path = std::exchange(presetPath_, std::wstring());
+        if (inputEnded_) return std::nullopt;
+        Say(Utf8(request.title) + " " + Escaped(Utf8(path)) + "\n");
+        return std::vector<std::wstring>{path};
+    }
+    const std::wstring folder = brindle::host::ChooserFolder(request);
+    const std::string prompt =
+        Utf8(request.title) + " (" + Utf8(request.filter) + ")" +
+        (folder != L"." ? " in " + Escaped(Utf8(folder)) : std::string()) +
+        (request.multiple ? ", one path a line, an empty line ends" : "") + ": ";
+    std::vector<std::wstring> paths;
+    for (;;) {
+        const auto path = ReadChosenFile(request, paths.empty() ? prompt : "... ");
+        if (!path) break;
+        paths.push_back(*path);
+        if (!request.multiple) break;
+    }
+    if (leaving_ || paths.empty()) return std::nullopt;
+    return paths;
+}
+
+std::optional<std::wstring> LineDriver::ChooseFolder(const std::wstring& title) {
+    for (;;) {
+        const auto line = ReadLine(Utf8(title) + ": ");
+        if (!line) return std::nullopt;
+        const LineAnswer answer = ParseLineAnswer(*line);
+        if (answer.kind == LineAnswer::Kind::Empty) return std::nullopt;
+        if (answer.kind == LineAnswer::Kind::Quit || answer.kind == LineAnswer::Kind::Exit) {
+            NotHere(answer);
+            if (leaving_) return std::nullopt;
+            continue;
+        }
+        return PathOf(answer, *line);
+    }
+}

@@ -1,0 +1,133 @@
+// The line driver's reading, its questions and modal dialogs, and how it
+// leaves; its choosers are in LineChoosers.cpp, the host's wait (the panel,
+// picks) in LineEvents.cpp.
+#include "cli/terminal/LineDriver.h"
+
+#include <unistd.h>
+
+#include "brindle/sdk/TextCodec.h"
+#include "cli/terminal/LineAnswers.h"
+#include "cli/terminal/LineInput.h"
+#include "cli/terminal/LineView.h"
+#include "cli/report/SafeText.h"
+
+using brindle::host::DialogAction;
+using brindle::host::DialogView;
+
+namespace {
+
+constexpr const char* kHelp =
+    "answers: click ID|LABEL, type ID TEXT, enter, escape, close, pick NODE|#HANDLE,\n"
+    "right-click; y or n for questions; a path for file and folder choosers (an\n"
+    "empty line cancels; ./quit names a file called quit); quit leaves the command\n"
+    "from any prompt; exit closes the host while it waits at the panel or a pick\n";
+
+}  // namespace
+
+LineDriver::LineDriver(std::FILE* in, std::FILE* out) : in_(in), out_(out) {
+    PrepareLineInput(in_);
+}
+
+void LineDriver::Say(const std::string& text) {
+    std::fputs(text.c_str(), out_);
+    std::fflush(out_);
+}
+
+std::optional<std::string> LineDriver::ReadLine(const std::string& prompt) {
+    if (leaving_) return std::nullopt;
+    Say(prompt);
+    std::string line;
+    switch (ReadInputLine(in_, line)) {
+        case LineRead::kEnd: inputEnded_ = true; Say("\n"); return std::nullopt;
+        case LineRead::kCancelled: leaving_ = true; Say("\n"); return std::nullopt;
+        case LineRead::kLine: break;
+    }
+    // A script's answers are not echoed by a terminal: show them, so that
+    // the transcript reads as a session.
+    if (isatty(fileno(in_)) == 0) Say(line + "\n");
+    return line;
+}
+
+void LineDriver::NotHere(const LineAnswer& answer) {
+    switch (answer.kind) {
+        case LineAnswer::Kind::Quit: leaving_ = true; return;
+        case LineAnswer::Kind::Exit:
+            Say("the host closes only while it waits at the panel or for a pick: answer "
+                "this first, or quit\n");
+            return;
+        default: Say(kHelp); return;
+    }
+}
+
+int LineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
+    const std::string shown = Escaped(Utf8(request.caption)) + ": " + Escaped(Utf8(request.text));
+    if ((request.type & 0xF) == MB_OK) {
+        Say(shown + "\n");
+        return IDOK;
+    }
+    for (;;) {
+        // One who leaves says no.
+        if (leaving_) return IDNO;
+        const auto line = ReadLine(shown + " [y/n] ");
+        if (!line) return leaving_ ? IDNO : 0;
+        const LineAnswer answer = ParseLineAnswer(*line);
+        if (answer.kind == LineAnswer::Kind::Yes) return IDYES;
+        if (answer.kind == LineAnswer::Kind::No) return IDNO;
+        if (answer.kind == LineAnswer::Kind::Quit || answer.kind == LineAnswer::Kind::Exit) {
+            NotHere(answer);
+            continue;
+        }
+        Say("answer y or n\n");
+    }
+}
+
+std::optional<DialogAction> LineDriver::NextDialogAction(const DialogView& dialog) {
+    if (leaving_) return LeaveDialog(dialog);
+    Say(DialogText(dialog));
+    for (;;) {
+        const auto line = ReadLine("> ");
+        if (!line) return leaving_ ? LeaveDialog(dialog) : std::nullopt;
+        const LineAnswer answer = ParseLineAnswer(*line);
+        switch (answer.kind) {
+            case LineAnswer::Kind::Click:
+            case LineAnswer::Kind::Type: {
+                const int id = FindControl(dialog, answer.target);
+                if (id == 0) {
+                    Say("no control " + answer.target + "\n");
+                    continue;
+                }
+                if (answer.kind == LineAnswer::Kind::Click) {
+                    return DialogAction{DialogAction::Kind::Click, id, {}};
+                }
+                const std::wstring text = TextCodec::DecodeUtf8(answer.text);
+                if (const std::string refused = TypingRefused(dialog, id, text); !refused.empty()) {
+                    Say(refused);
+                    continue;
+                }
+                return DialogAction{DialogAction::Kind::SetText, id, text};
+            }
+            case LineAnswer::Kind::Enter: return DialogAction{DialogAction::Kind::Enter, 0, {}};
+            case LineAnswer::Kind::Escape: return DialogAction{DialogAction::Kind::Escape, 0, {}};
+            case LineAnswer::Kind::Close: return DialogAction{DialogAction::Kind::Close, 0, {}};
+            case LineAnswer::Kind::Empty: continue;
+            default:
+                NotHere(answer);
+                if (leaving_) return LeaveDialog(dialog);
+                continue;
+        }
+    }
+}
+
+std::optional<DialogAction> LineDriver::LeaveDialog(const DialogView& dialog) {
+    if (dialog.window != leftDialog_) {
+        leftDialog_ = dialog.window;
+        leaveTries_ = 0;
+    }
+    // Cancel, then close the window; a dialog that stays open after both
+    // ends as one nobody could act in.
+    switch (leaveTries_++) {
+        case 0: return DialogAction{DialogAction::Kind::Escape, 0, {}};
+        case 1: return DialogAction{DialogAction::Kind::Close, 0, {}};
+        default: return std::nullopt;
+    }
+}

@@ -1,0 +1,51 @@
+#include "cli/terminal/LineInput.h"
+
+#include <cerrno>
+
+#include <poll.h>
+
+#include "cli/files/InterruptCleanup.h"
+
+namespace {
+
+// How long one wait lasts before it looks for a cancel again: a signal that
+// came just before the wait began is seen this late at most.
+constexpr int kWaitMilliseconds = 100;
+
+// Waits until `fd` has a byte (or its end) to read; false when a cancel was
+// asked for first.
+bool WaitForInput(int fd) {
+    pollfd wanted{fd, POLLIN, 0};
+    for (;;) {
+        if (InterruptAsCancel::Requested()) return false;
+        const int ready = ::poll(&wanted, 1, kWaitMilliseconds);
+        // An error is for the read to find.
+        if (ready > 0 || (ready < 0 && errno != EINTR)) return true;
+    }
+}
+
+}  // namespace
+
+void PrepareLineInput(std::FILE* in) {
+    if (in != nullptr && ::fileno(in) >= 0) std::setvbuf(in, nullptr, _IONBF, 0);
+}
+
+LineRead ReadInputLine(std::FILE* in, std::string& line) {
+    line.clear();
+    const int fd = ::fileno(in);
+    for (;;) {
+        if (InterruptAsCancel::Requested()) return LineRead::kCancelled;
+        if (fd >= 0 && !WaitForInput(fd)) return LineRead::kCancelled;
+        errno = 0;
+        const int c = std::fgetc(in);
+        if (c == EOF) {
+            if (std::ferror(in) != 0 && errno == EINTR) {
+                std::clearerr(in);
+                continue;
+            }
+            return line.empty() ? LineRead::kEnd : LineRead::kLine;
+        }
+        if (c == '\n') return LineRead::kLine;
+        line += static_cast<char>(c);
+    }
+}
