@@ -4,6 +4,7 @@
 // every write that failed.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -83,8 +84,8 @@ TEST(TextFileWriterTest, ReplacesAsCpWould) {
     EXPECT_EQ(Entries(dir.Path()), 5u);
 }
 
-// Until Close nothing is in place; Discard and a failed write leave the old
-// file; no temporary file is left in any case.
+// Until Close nothing is in place; Discard, a failed write and a killed
+// writer leave the old file; no temporary file is left in any case.
 TEST(TextFileWriterTest, WholeOrUntouched) {
     ScratchDir dir;
     const auto path = dir.Write("out.txt", "old");
@@ -114,6 +115,23 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(Entries(dir.Path()), 1u);
+
+    // A writer killed halfway, its first bytes on the disk.
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        TextFile::Writer half;
+        if (half.Open(Wide(path))) {
+            half.Write(std::string(200000, 'z'));
+            half.Flush();
+        }
+        ::raise(SIGKILL);
+    }
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(ReadBytes(path), "old");
+    // Its temporary file had no name, or the next writer removes it.
+    ASSERT_TRUE(WriteText(dir.Path() / "next.txt", "next"));
+    EXPECT_EQ(Entries(dir.Path()), 2u);
 }
 
 // Long names and deep folders: the temporary name is short and made
