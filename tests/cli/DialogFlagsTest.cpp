@@ -18,7 +18,6 @@ const std::string kSamples = std::string(TOV_SOURCE_DIR) + "/samples/";
 class DialogFlagsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
         if (const char* file = std::getenv("BRINDLE_REGISTRY_FILE")) saved_ = file;
         ::setenv("BRINDLE_REGISTRY_FILE", (dir_.Path() / "registry.reg").c_str(), 1);
     }

@@ -15,7 +15,6 @@ namespace {
 using tovtest::RunCommand;
 
 TEST(ViewCommandTest, RefusalsLeaveNoPage) {
-    ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
     tovtest::ScratchSettings settings;
     tovtest::ScratchDir dir;
     const std::string walk = TOV_SOURCE_DIR "/samples/walk.trc";
@@ -70,7 +69,6 @@ TEST(ViewCommandTest, RefusalsLeaveNoPage) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.args[1];
     }
-    ::unsetenv("TOVFILEIO_MODULE");
 }
 
 }  // namespace
