@@ -22,12 +22,6 @@ using tovtest::ReadBytes;
 
 const std::string kSamples = std::string(TOV_SOURCE_DIR) + "/samples/";
 
-std::size_t Entries(const fs::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++n;
-    return n;
-}
-
 // Each signal at two points where a file of the run's own exists: the
 // output to standard output, staged whole and held in its copy to a pipe
 // no one reads; and the copy of an input that is a FIFO, held while the
@@ -66,14 +60,14 @@ TEST(InterruptTest, SignalsRemoveTheStagedFiles) {
             } else {
                 ASSERT_TRUE(held.Reached());
                 EXPECT_TRUE(held.Feed(htr));
-                EXPECT_TRUE(tovtest::WaitUntil([&] { return Entries(tmp) > 0; }));
+                EXPECT_TRUE(tovtest::WaitUntil([&] { return !tovtest::Entries(tmp).empty(); }));
             }
             ::kill(pid, signalNumber);
             EXPECT_EQ(tovtest::WaitProcess(pid, dir).status, 128 + signalNumber);
             ::close(pipe[0]);
-            EXPECT_EQ(Entries(tmp), 0u);
+            EXPECT_TRUE(tovtest::Entries(tmp).empty());
             EXPECT_EQ(ReadBytes(out), "precious");
-            EXPECT_EQ(Entries(dir.Path() / "out"), 1u);
+            EXPECT_EQ(tovtest::Entries(dir.Path() / "out"), std::vector<std::string>{"walk.htr"});
         }
     }
 }

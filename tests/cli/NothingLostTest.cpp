@@ -36,13 +36,6 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::fclose(file);
 }
 
-std::vector<std::string> EntriesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A disk with no room left: a tmpfs of one page where one can be mounted
 // (its one page taken by the older outputs), else a file-size limit of a
 // few bytes on the process.
@@ -118,7 +111,7 @@ TEST_F(NothingLostTest, AFullDiskLeavesOlderFilesAsTheyWere) {
         EXPECT_NE(result.err.find(disk.Reason()), std::string::npos) << c.args[0] << "\n" << result.err;
         EXPECT_EQ(ReadBytes(disk.Path() / c.output), "precious") << c.args[0] << " " << c.output;
         // Only the batch's log may have begun on the disk.
-        std::vector<std::string> left = EntriesOf(disk.Path());
+        std::vector<std::string> left = tovtest::Entries(disk.Path());
         std::erase(left, "ConvertGWMLog.txt");
         EXPECT_EQ(left, std::vector<std::string>{c.output}) << c.args[0];
     }
@@ -135,7 +128,7 @@ TEST_F(NothingLostTest, AnInheritedFileSizeLimitIsReported) {
     const auto result = Run({"convert", kHtr, out.string()}, options);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
-    EXPECT_TRUE(EntriesOf(dir_.Path() / "out").empty());
+    EXPECT_TRUE(tovtest::Entries(dir_.Path() / "out").empty());
 }
 
 // Standard output closed early (`| head -c 100`): the process ends by
@@ -163,7 +156,7 @@ TEST_F(NothingLostTest, AClosedPipeLeavesNothingStaged) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
-    EXPECT_TRUE(EntriesOf(dir_.Path() / "tmp").empty());
+    EXPECT_TRUE(tovtest::Entries(dir_.Path() / "tmp").empty());
 }
 
 // The private folder of a run that was killed is removed by the next run.
@@ -203,7 +196,7 @@ TEST_F(NothingLostTest, CollidingSourcesAreRefused) {
         const auto result = Run(args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, "tovfileio convert: " + c.reason + "; nothing converted\n");
-        EXPECT_EQ(EntriesOf(out), (std::vector<std::string>{"ConvertGWMLog.txt", "src.gwm"}));
+        EXPECT_EQ(tovtest::Entries(out), (std::vector<std::string>{"ConvertGWMLog.txt", "src.gwm"}));
         EXPECT_EQ(ReadBytes(log), ReadBytes(kTrc));
     }
 }
@@ -266,7 +259,7 @@ TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
     ASSERT_EQ(tovtest::WaitProcess(pid, dir_).status, 128 + SIGKILL);
     const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
     std::size_t whole = 0, logged = 0;
-    for (const std::string& name : EntriesOf(out)) {
+    for (const std::string& name : tovtest::Entries(out)) {
         if (name == "ConvertGWMLog.txt" || name == ".ConvertGWMLog.txt.lock") continue;
         ASSERT_EQ(name.substr(name.size() - 4), ".gwm") << name;
         const std::string gwm = ReadBytes(out / name);

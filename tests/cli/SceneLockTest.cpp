@@ -68,12 +68,8 @@ TEST(SceneLockTest, TwoImportsIntoOneSceneAtOnceBothLand) {
         EXPECT_TRUE(Holds(scene, "a")) << trial;
         EXPECT_TRUE(Holds(scene, markers ? "C7" : "b")) << trial;
     }
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"a.htr", "b.htr", "registry.reg", "s.json"}));
+    EXPECT_EQ(tovtest::Entries(dir.Path()),
+              (std::vector<std::string>{"a.htr", "b.htr", "registry.reg", "s.json"}));
 }
 
 // Runs tovfileio in-process with standard error on a terminal; what it wrote there.
