@@ -40,7 +40,7 @@ TEST(InterruptTest, SignalsRemoveTheStagedFiles) {
             options.env = {"TMPDIR=" + tmp.string()};
             tovtest::HeldInput held(dir.Path() / "held.htr");
             int pipe[2];
-            ASSERT_EQ(::pipe(pipe), 0);
+            ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
             // A pipe of one page, which the sample's output overfills.
             ::fcntl(pipe[1], F_SETPIPE_SZ, 4096);
             if (toPipe) options.outputFd = pipe[1];
