@@ -8,6 +8,7 @@
 
 #include "tests/cli/RunCommand.h"
 #include "tests/cli/ScratchSettings.h"
+#include "tests/support/FarHtr.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -18,17 +19,7 @@ TEST(ViewCommandTest, RefusalsLeaveNoPage) {
     tovtest::ScratchSettings settings;
     tovtest::ScratchDir dir;
     const std::string walk = TOV_SOURCE_DIR "/samples/walk.trc";
-    const std::string far = dir.Write("far.htr",
-                                      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\n"
-                                      "NumSegments 1\nNumFrames 2\nDataFrameRate 30\n"
-                                      "EulerRotationOrder ZYX\nCalibrationUnits mm\n"
-                                      "RotationUnits Degrees\nGlobalAxisofGravity Y\n"
-                                      "BoneLengthAxis Y\nScaleFactor 1.0\n"
-                                      "[SegmentNames&Hierarchy]\nHips\tGLOBAL\n"
-                                      "[BasePosition]\nHips\t0\t0\t0\t0\t0\t0\t10\n[Hips]\n"
-                                      "1\t1e308\t0\t0\t0\t0\t0\t1\n"
-                                      "2\t1e308\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n")
-                                .string();
+    const std::string far = dir.Write("far.htr", tovtest::FarHtr()).string();
     const std::string empty = dir.Write("empty.json",
                                         "{\"format\": \"tovfileio-scene\", \"version\": 2, "
                                         "\"frame_rate\": 30, \"ticks_per_frame\": 160, "

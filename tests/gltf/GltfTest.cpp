@@ -17,6 +17,7 @@
 #include "gltf/ObjectShapes.h"
 #include "gltf/SceneGltf.h"
 #include "tests/cli/RunCommand.h"
+#include "tests/support/FarHtr.h"
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
 
@@ -86,17 +87,7 @@ TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
 // write nothing, where they once wrote null translations and "-nan"
 // coordinates.
 TEST_F(GltfTest, ValuesBeyondAFloatAreRefusedWithTheirNode) {
-    const std::string in = dir_.Write("far.htr",
-                                      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\n"
-                                      "NumSegments 1\nNumFrames 2\nDataFrameRate 30\n"
-                                      "EulerRotationOrder ZYX\nCalibrationUnits mm\n"
-                                      "RotationUnits Degrees\nGlobalAxisofGravity Y\n"
-                                      "BoneLengthAxis Y\nScaleFactor 1.0\n"
-                                      "[SegmentNames&Hierarchy]\nHips\tGLOBAL\n"
-                                      "[BasePosition]\nHips\t0\t0\t0\t0\t0\t0\t10\n[Hips]\n"
-                                      "1\t1e308\t0\t0\t0\t0\t0\t1\n"
-                                      "2\t1e308\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n")
-                                .string();
+    const std::string in = dir_.Write("far.htr", tovtest::FarHtr()).string();
     struct Case {
         const char* out;
         const char* message;
