@@ -17,14 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool OnlyEntry(const std::filesystem::path& folder, const std::string& name) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names == std::vector<std::string>{name};
-}
-
 TEST(DocumentLockTest, WaitsGivesUpAndLeavesNothingBehind) {
     tovtest::ScratchDir dir;
     const std::string document = dir.Write("scene.json", "{}").string();
@@ -46,7 +38,7 @@ TEST(DocumentLockTest, WaitsGivesUpAndLeavesNothingBehind) {
     release.join();
     EXPECT_EQ(told, 2);
     other.Release();
-    EXPECT_TRUE(OnlyEntry(dir.Path(), "scene.json"));
+    EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"scene.json"});
 
     // A lock file left by a killed holder holds nothing; the next one takes
     // it over and removes it, and the temporary file of a killed save.
@@ -57,7 +49,7 @@ TEST(DocumentLockTest, WaitsGivesUpAndLeavesNothingBehind) {
     other.RemoveLeftTemporaries();
     other.Release();
     std::filesystem::remove(dir.Path() / "scene.json.tmp-mine");
-    EXPECT_TRUE(OnlyEntry(dir.Path(), "scene.json"));
+    EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"scene.json"});
 
     EXPECT_EQ(other.Acquire((dir.Path() / "no" / "s.json").string(), 0ms, {}, error),
               DocumentLock::Outcome::Failed);
@@ -96,7 +88,7 @@ TEST(DocumentLockTest, OneHolderAtATime) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(tovtest::ReadBytes(counter), std::to_string(kProcesses * kIncrements));
-    EXPECT_TRUE(OnlyEntry(dir.Path(), "counter"));
+    EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"counter"});
 }
 
 }  // namespace

@@ -201,11 +201,7 @@ TEST(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
         EXPECT_FALSE(RegistryStore::Instance().FoundDamaged()) << "round " << round;
     }
     ASSERT_TRUE(RegistryStore::Instance().Save());
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(left, std::vector<std::string>{"registry.reg"});
+    EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"});
     RegistryStore::Instance().UseFile("");
 }
 

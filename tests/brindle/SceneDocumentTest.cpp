@@ -466,7 +466,7 @@ TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
               std::string::npos)
         << error;
     EXPECT_EQ(tovtest::ReadBytes(file), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    EXPECT_EQ(tovtest::Entries(folder).size(), 1u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // every write that failed.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -28,12 +29,6 @@ bool WriteText(const fs::path& path, const std::string& text) {
     if (!file.Open(Wide(path))) return false;
     file.Write(text);
     return file.Close();
-}
-
-std::size_t Entries(const fs::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++n;
-    return n;
 }
 
 mode_t ModeOf(const fs::path& path) {
@@ -80,11 +75,11 @@ TEST(TextFileWriterTest, ReplacesAsCpWould) {
     ASSERT_TRUE(fresh.Open(Wide(dir.Path() / "fresh.txt")));
     ASSERT_TRUE(fresh.Close());
     EXPECT_EQ(ModeOf(dir.Path() / "fresh.txt"), 0600u);
-    EXPECT_EQ(Entries(dir.Path()), 5u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 5u);
 }
 
-// Until Close nothing is in place; Discard and a failed write leave the old
-// file; no temporary file is left in any case.
+// Until Close nothing is in place; Discard, a failed write and a killed
+// writer leave the old file; no temporary file is left in any case.
 TEST(TextFileWriterTest, WholeOrUntouched) {
     ScratchDir dir;
     const auto path = dir.Write("out.txt", "old");
@@ -95,7 +90,7 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
     EXPECT_EQ(ReadBytes(path), "old");
     file.Discard();
     EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(Entries(dir.Path()), 1u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 1u);
 
     // A write stopped by the file-size limit, in a child process so that
     // the limit and its signal stay there.
@@ -113,7 +108,24 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(Entries(dir.Path()), 1u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 1u);
+
+    // A writer killed halfway, its first bytes on the disk.
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        TextFile::Writer half;
+        if (half.Open(Wide(path))) {
+            half.Write(std::string(200000, 'z'));
+            half.Flush();
+        }
+        ::raise(SIGKILL);
+    }
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(ReadBytes(path), "old");
+    // Its temporary file had no name, or the next writer removes it.
+    ASSERT_TRUE(WriteText(dir.Path() / "next.txt", "next"));
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 2u);
 }
 
 // Long names and deep folders: the temporary name is short and made

@@ -16,7 +16,6 @@ const std::string kSamples = std::string(TOV_SOURCE_DIR) + "/samples/";
 
 class CommandMessagesTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
 
     tovtest::ScratchDir dir_;

@@ -4,7 +4,6 @@
 // exit status and the last line say how it went.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -40,14 +39,10 @@ constexpr const char* kDateTime = "Sun Jan  4 00:00:00 1970";
 const std::string kLogHead =
     std::string("Tovelund TOVFileIO TRC to GWM Batch Conversion Log\n") + kDateTime + "\n";
 
-std::string Gwm(const std::string& name, const std::string& order, const std::string& rows) {
-    return std::string("$Comments\tGWM file generated from TRC file by\n"
-                       "$Comments\tTovelund TOVFileIO plugin\n\n"
-                       "$Filename   ") +
-           name + "\n$DateTime   " + kDateTime +
-           "\n\n$FirstFrame 1\n$LastFrame 2\n$NumFrames 2\n$NumMarkers " +
-           std::to_string(order.empty() ? 0 : std::count(order.begin(), order.end(), ' ')) +
-           "\n$CaptureRate 120\n$Rate 60\n\n$Order\n" + order + "\n\n$Points\n" + rows;
+// The part of a GWM file the batch's settings decide (the layout around it
+// is the writer's, checked with the writer).
+std::string Points(const std::string& order, const std::string& rows) {
+    return "\n$Order\n" + order + "\n\n$Points\n" + rows;
 }
 
 std::string ReaderMessage(const std::filesystem::path& path) {
@@ -89,8 +84,8 @@ TEST_F(ConvertBatchTest, ARefusedSourceGetsNoFileAndFailsTheRun) {
     EXPECT_EQ(Log(), kLogHead + "Processing 3 files...\nfile: " + In("a.trc") + " done.\n" +
                          In("bad.trc") + ": " + ReaderMessage(In("bad.trc")) + "\nfile: " +
                          In("sub/c.trc") + " done.\n");
-    EXPECT_EQ(OutFile("a.gwm"), Gwm("a", "LFHD RFHD ", kRows));
-    EXPECT_EQ(OutFile("c.gwm"), Gwm("c", "LFHD RFHD ", kRows));
+    EXPECT_TRUE(OutFile("a.gwm").ends_with(Points("LFHD RFHD ", kRows)));
+    EXPECT_TRUE(OutFile("c.gwm").ends_with(Points("LFHD RFHD ", kRows)));
     EXPECT_EQ(OutFile("bad.gwm"), "precious");
 }
 
@@ -118,7 +113,8 @@ TEST_F(ConvertBatchTest, SettingsOfTheRun) {
         args.push_back(In("a.trc"));
         const auto result = RunCommand(args);
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(OutFile("a.gwm"), Gwm("a", c.order, c.rows)) << c.options.size();
+        EXPECT_TRUE(OutFile("a.gwm").ends_with(Points(c.order, c.rows)))
+            << c.options.size() << "\n" << OutFile("a.gwm");
     }
 }
 

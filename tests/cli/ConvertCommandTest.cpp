@@ -89,9 +89,6 @@ TEST(ConvertCommandTest, FailuresLeaveTheOutputAsItWas) {
          dir.Path().string() + ": The file could not be opened (Is a directory)\n"},
         {{"convert", empty.string(), out.string()},
          empty.string() + ": warning: the file is empty\n" + out.string() + ": No segments to write\n"},
-        {{"convert", kSample.string(), (dir.Path() / "no/such/folder.htr").string()},
-         (dir.Path() / "no/such/folder.htr").string() + ": The file could not be opened (" +
-             (dir.Path() / "no/such").string() + ": No such file or directory)\n"},
     };
     for (const Case& c : cases) {
         const auto result = RunCommand(c.args);
@@ -100,11 +97,7 @@ TEST(ConvertCommandTest, FailuresLeaveTheOutputAsItWas) {
         EXPECT_EQ(ReadBytes(out), "precious");
     }
     // No temporary file is left behind.
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 3u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 3u);
 }
 
 TEST(ConvertCommandTest, CommandLineErrors) {

@@ -3,9 +3,10 @@
 // another mode enables is set with that mode chosen, then the mode wanted.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <string>
 
 #include "tests/cli/RunCommand.h"
+#include "tests/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -14,21 +15,13 @@ using tovtest::RunCommand;
 
 const std::string kSamples = std::string(TOV_SOURCE_DIR) + "/samples/";
 
-// The module of this build, and settings of the test's own.
+// Settings of the test's own, so that what another test's dialogs
+// remembered cannot change its runs.
 class DialogFlagsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
-        if (const char* file = std::getenv("BRINDLE_REGISTRY_FILE")) saved_ = file;
-        ::setenv("BRINDLE_REGISTRY_FILE", (dir_.Path() / "registry.reg").c_str(), 1);
-    }
-    void TearDown() override { ::setenv("BRINDLE_REGISTRY_FILE", saved_.c_str(), 1); }
-
+    tovtest::ScratchSettings settings_;
     tovtest::ScratchDir dir_;
     std::string scene_ = (dir_.Path() / "s.json").string();
-
-private:
-    std::string saved_;
 };
 
 TEST_F(DialogFlagsTest, ValuesAFieldRefusesAreErrorsAndNothingIsDone) {

@@ -18,8 +18,6 @@ using tovtest::RunCommand;
 // own, so what another test chose cannot change its runs.
 class ExportHtrCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     tovtest::ScratchSettings settings_;
 };
 

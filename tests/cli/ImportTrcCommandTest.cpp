@@ -20,8 +20,6 @@ using tovtest::RunCommand;
 
 class ImportTrcCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     tovtest::ScratchSettings settings_;  // what the tests' dialogs remember
     const std::string samples_ = std::string(TOV_SOURCE_DIR) + "/samples/";
 };

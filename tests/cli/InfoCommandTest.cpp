@@ -172,38 +172,3 @@ TEST(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
 }
 
 }  // namespace
-
-namespace {
-
-// Reader failures name the line they stopped at and what stood there.
-TEST(InfoCommandTest, ReaderFailuresNameTheLine) {
-    tovtest::ScratchDir dir;
-    const std::string hierarchy = "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n";
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string err;
-    } cases[] = {
-        {"count.htr", "[Header]\nNumSegments 5\n" + hierarchy + "[BasePosition]\nA 0 0 0 0 0 0 1\n",
-         "Incorrect number of segments defined in file (line 2: NumSegments gives 5, the base "
-         "position has 1 line)"},
-        {"base.htr", hierarchy + "[BasePosition]\nC 0 0 0 0 0 0 1\n",
-         "Segment name not found: C (line 5: the base position names \"C\", a segment the "
-         "hierarchy does not name)"},
-        {"order.htr", "[Header]\n# order\nEulerRotationOrder XYZ # not ours\n",
-         "The file does not have a compatible \"EulerRotationOrder\" header state (line 3: the "
-         "reader takes EulerRotationOrder ZYX only, not \"XYZ\")"},
-        {"commas.trc", "PathFileType,4,(X/Y/Z),x.trc\n",
-         "The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
-         "third tab-separated field; commas, not tabs, separate its fields: save the file with "
-         "tabs between the fields)"},
-    };
-    for (const auto& c : cases) {
-        const auto file = dir.Write(c.name, c.bytes).string();
-        const auto result = RunCommand({"info", file});
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, file + ": " + c.err + "\n");
-    }
-}
-
-}  // namespace

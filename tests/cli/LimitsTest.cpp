@@ -39,12 +39,6 @@ std::string HtrClaiming(const std::string& frames) {
     return text.replace(text.find("NumFrames 40"), 12, "NumFrames " + frames);
 }
 
-std::size_t Entries(const std::filesystem::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++n;
-    return n;
-}
-
 TEST(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     tovtest::ScratchDir dir;
     const auto trc = dir.Write("huge.trc", TrcClaiming("2000000000"));
@@ -62,7 +56,7 @@ TEST(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     result = RunCommand({"convert", htr.string(), out});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("would pad 1999999960 frames; nothing written"), std::string::npos);
-    EXPECT_EQ(Entries(dir.Path()), 2u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 2u);
 
     // --frames held writes what an HTR file holds; a GWM file has the
     // header's frame count.
@@ -104,7 +98,7 @@ TEST(LimitsTest, OutputLimitAndRowsWithoutLimit) {
     EXPECT_EQ(result.err, gwm.string() + ": the output would take more than 5120 bytes, out of "
                                          "proportion to the input; --max-output allows more\n");
     EXPECT_EQ(ReadBytes(gwm), "precious");
-    EXPECT_EQ(Entries(dir.Path()), 1u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 1u);
     ASSERT_EQ(RunCommand({"convert", "--max-output", "46K", kTrc, gwm.string()}).status, 0);
 
     // 2000 markers and 20000 rows of a frame number alone: 54 KB whose
@@ -126,7 +120,7 @@ TEST(LimitsTest, OutputLimitAndRowsWithoutLimit) {
               std::string::npos)
         << result.err;
     EXPECT_EQ(ReadBytes(gwm), "precious");
-    EXPECT_EQ(Entries(dir.Path()), 2u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 2u);
 }
 
 // A FIFO that a thread fills with `bytes` once a reader opens it.

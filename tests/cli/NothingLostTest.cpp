@@ -5,15 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,13 +35,6 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     ASSERT_NE(file, nullptr) << path;
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-}
-
-std::vector<std::string> EntriesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // A disk with no room left: a tmpfs of one page where one can be mounted
@@ -120,7 +112,7 @@ TEST_F(NothingLostTest, AFullDiskLeavesOlderFilesAsTheyWere) {
         EXPECT_NE(result.err.find(disk.Reason()), std::string::npos) << c.args[0] << "\n" << result.err;
         EXPECT_EQ(ReadBytes(disk.Path() / c.output), "precious") << c.args[0] << " " << c.output;
         // Only the batch's log may have begun on the disk.
-        std::vector<std::string> left = EntriesOf(disk.Path());
+        std::vector<std::string> left = tovtest::Entries(disk.Path());
         std::erase(left, "ConvertGWMLog.txt");
         EXPECT_EQ(left, std::vector<std::string>{c.output}) << c.args[0];
     }
@@ -137,35 +129,28 @@ TEST_F(NothingLostTest, AnInheritedFileSizeLimitIsReported) {
     const auto result = Run({"convert", kHtr, out.string()}, options);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
-    EXPECT_TRUE(EntriesOf(dir_.Path() / "out").empty());
+    EXPECT_TRUE(tovtest::Entries(dir_.Path() / "out").empty());
 }
 
 // Standard output closed early (`| head -c 100`): the process ends by
 // SIGPIPE, quietly, and its staged output goes.
 TEST_F(NothingLostTest, AClosedPipeLeavesNothingStaged) {
-    std::string text = ReadBytes(kHtr);
-    const std::string input =
-        dir_.Write("long.htr", text.replace(text.find("NumFrames 40"), 12, "NumFrames 20000")).string();
     int pipe[2];
-    ASSERT_EQ(::pipe(pipe), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipe[1], 1);
-        ::close(pipe[0]);
-        ::close(2);
-        for (const std::string& assignment : env_) ::putenv(const_cast<char*>(assignment.c_str()));
-        ::execl(TOVFILEIO_PATH, TOVFILEIO_PATH, "convert", "--frames", "header", input.c_str(), "-",
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+    ::fcntl(pipe[1], F_SETPIPE_SZ, 4096);  // one page, which the sample's output overfills
+    ProcessOptions options;
+    options.env = env_;
+    options.outputFd = pipe[1];
+    const pid_t pid = tovtest::StartProcess({"convert", kHtr, "-"}, dir_, options);
     ::close(pipe[1]);
+    ASSERT_GT(pid, 0);
     char head[100];
     ASSERT_GT(::read(pipe[0], head, sizeof head), 0);
     ::close(pipe[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
-    EXPECT_TRUE(EntriesOf(dir_.Path() / "tmp").empty());
+    const auto result = tovtest::WaitProcess(pid, dir_);
+    EXPECT_EQ(result.status, 128 + SIGPIPE);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(tovtest::Entries(dir_.Path() / "tmp").empty());
 }
 
 // The private folder of a run that was killed is removed by the next run.
@@ -205,7 +190,7 @@ TEST_F(NothingLostTest, CollidingSourcesAreRefused) {
         const auto result = Run(args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, "tovfileio convert: " + c.reason + "; nothing converted\n");
-        EXPECT_EQ(EntriesOf(out), (std::vector<std::string>{"ConvertGWMLog.txt", "src.gwm"}));
+        EXPECT_EQ(tovtest::Entries(out), (std::vector<std::string>{"ConvertGWMLog.txt", "src.gwm"}));
         EXPECT_EQ(ReadBytes(log), ReadBytes(kTrc));
     }
 }
@@ -244,37 +229,35 @@ TEST_F(NothingLostTest, TwoBatchesIntoOneFolderTakeTurns) {
     EXPECT_FALSE(fs::exists(out / ".ConvertGWMLog.txt.lock"));
 }
 
-// kill -9 in the middle of a batch: every GWM file there is whole, the log
-// holds a line for each but perhaps the last (the kill may fall between a
-// file's rename and its line), and no temporary file is left; the batch's
-// lock file, which a killed run cannot remove, goes with the next run.
+// kill -9 in the middle of a batch of one job, held at its fourth source
+// (a FIFO), the reading a file ahead of the writing:
+// every GWM file there is whole, the log holds a line for each but perhaps
+// the last (the kill may fall between a file's rename and its line), and no
+// temporary file is left; the batch's lock file, which a killed run cannot
+// remove, goes with the next run.
 TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
     const auto out = dir_.Path() / "out";
-    std::string longTrc = ReadBytes(kTrc);
-    std::vector<std::string> args{"convert", "--batch", "-o", out.string()};
-    // Twelve copies of the sample claiming 70,000 frames: each pads to a
-    // file of a few megabytes.
-    longTrc.replace(longTrc.find("\t40\t"), 4, "\t70000\t");
-    for (int i = 0; i < 12; ++i) {
-        args.push_back(dir_.Write("f" + std::to_string(i) + ".trc", longTrc).string());
+    const std::string trc = ReadBytes(kTrc);
+    tovtest::HeldInput held(dir_.Path() / "f3.trc");
+    std::vector<std::string> args{"convert", "--batch", "--jobs", "1", "-o", out.string()};
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".trc";
+        args.push_back(i == 3 ? held.Path().string() : dir_.Write(name, trc).string());
     }
-    args.insert(args.begin() + 1, {"--frames", "header"});
     ProcessOptions options;
     options.env = env_;
     const pid_t pid = tovtest::StartProcess(args, dir_, options);
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
-    for (int i = 0; i < 20000 && !fs::exists(out / "f1.gwm"); ++i) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    ASSERT_TRUE(held.Reached());
     ::kill(pid, SIGKILL);
     ASSERT_EQ(tovtest::WaitProcess(pid, dir_).status, 128 + SIGKILL);
     const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
     std::size_t whole = 0, logged = 0;
-    for (const std::string& name : EntriesOf(out)) {
+    for (const std::string& name : tovtest::Entries(out)) {
         if (name == "ConvertGWMLog.txt" || name == ".ConvertGWMLog.txt.lock") continue;
         ASSERT_EQ(name.substr(name.size() - 4), ".gwm") << name;
         const std::string gwm = ReadBytes(out / name);
-        EXPECT_NE(gwm.find("\n70000\tDROPOUT\t"), std::string::npos) << name;
+        EXPECT_NE(gwm.find("\n\n40\t"), std::string::npos) << name;
         EXPECT_EQ(gwm.substr(gwm.size() - 2), "\n\n") << name;
         ++whole;
         const std::string line = (dir_.Path() / name).replace_extension(".trc").string() + " done.\n";

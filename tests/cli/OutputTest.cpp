@@ -24,12 +24,6 @@ namespace {
 const std::string kHtr = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
 const std::string kTrc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
 
-std::size_t Entries(const std::filesystem::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++n;
-    return n;
-}
-
 TEST(OutputTest, LinksFoldersAndStandardOutput) {
     tovtest::ScratchDir dir;
     const auto d = dir.Path();
@@ -50,12 +44,12 @@ TEST(OutputTest, LinksFoldersAndStandardOutput) {
     ASSERT_EQ(RunCommand({"convert", kTrc, (d / "into").string()}).status, 0);
     EXPECT_EQ(ReadBytes(d / "into/walk.htr"), ReadBytes(kHtr));
     EXPECT_EQ(ReadBytes(d / "into/walk.gwm").substr(0, 20), "$Comments\tGWM file g");
-    EXPECT_EQ(Entries(d / "into"), 2u);
+    EXPECT_EQ(tovtest::Entries(d / "into").size(), 2u);
     // "-" is standard output, and nothing is left behind in the folder.
     const auto piped = RunCommand({"convert", kHtr, "-"});
     ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(piped.out, ReadBytes(kHtr));
-    EXPECT_EQ(Entries(d), 5u);
+    EXPECT_EQ(tovtest::Entries(d).size(), 5u);
 }
 
 TEST(OutputTest, RefusedOutputsStayAsTheyWere) {
@@ -93,7 +87,7 @@ TEST(OutputTest, RefusedOutputsStayAsTheyWere) {
     }
     EXPECT_EQ(ReadBytes(input), ReadBytes(kTrc));
     EXPECT_EQ(ReadBytes(readOnly), "precious");
-    EXPECT_EQ(Entries(d), 4u);
+    EXPECT_EQ(tovtest::Entries(d).size(), 4u);
 }
 
 // Device nodes made in the scratch folder (never the system's own), and a
@@ -131,7 +125,7 @@ TEST(OutputTest, DevicesAndFifosAreWrittenTo) {
         ASSERT_EQ(::stat(node.c_str(), &status), 0);
         EXPECT_TRUE(S_ISCHR(status.st_mode)) << node;
     }
-    EXPECT_EQ(Entries(d), 3u);
+    EXPECT_EQ(tovtest::Entries(d).size(), 3u);
 }
 
 }  // namespace

@@ -83,8 +83,6 @@ std::vector<SvgText> SmallTexts(const std::string& svg) {
 
 class PreviewCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-
     // The picture of `args`, its messages in `err`.
     std::string Preview(std::vector<std::string> args, std::string* err = nullptr) {
         const std::string out = (dir_.Path() / ("p" + std::to_string(++runs_) + ".svg")).string();

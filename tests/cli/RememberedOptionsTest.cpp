@@ -23,8 +23,6 @@ const std::string kSamples = std::string(TOV_SOURCE_DIR) + "/samples/";
 
 class RememberedOptionsTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-
     std::string Settings() const { return settings_.Path(); }
     std::string Scene() const { return (dir_.Path() / "s.json").string(); }
     std::string Out() const { return (dir_.Path() / "out.htr").string(); }

@@ -61,8 +61,6 @@ std::string GenerateHtr(const Generated& g) {
 
 class RoundtripCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
     tovtest::ScratchDir dir_;
 };
 

@@ -2,12 +2,16 @@
 // process shows: signals, file-size limits, other processes at once.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +28,7 @@ struct ProcessResult {
 struct ProcessOptions {
     std::string input;                 // standard input
     int inputFd = -1;                  // else standard input is this descriptor (a pipe)
+    int outputFd = -1;                 // standard output to this descriptor, not a file
     std::vector<std::string> env;      // NAME=VALUE set for the process
     long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes; -1: as inherited
 };
@@ -38,7 +43,9 @@ inline pid_t StartProcess(const std::vector<std::string>& args, const ScratchDir
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     ::dup2(options.inputFd >= 0 ? options.inputFd : ::open(in.c_str(), O_RDONLY), 0);
-    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+    ::dup2(options.outputFd >= 0 ? options.outputFd
+                                 : ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+           1);
     ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     for (const std::string& assignment : options.env) ::putenv(const_cast<char*>(assignment.c_str()));
     if (options.fileSizeLimit >= 0) {
@@ -69,5 +76,58 @@ inline ProcessResult RunProcess(const std::vector<std::string>& args, const Scra
                                 const ProcessOptions& options = {}) {
     return WaitProcess(StartProcess(args, scratch, options), scratch);
 }
+
+// Waits until `done` holds, looking every 5 ms for a minute at most. For a
+// state the child reaches and then keeps, never for time to pass.
+template <class Condition>
+bool WaitUntil(Condition done) {
+    for (int i = 0; i < 12000; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// A FIFO that holds a child at a known point: the child, opening it to
+// read, waits for the test, which lets it go on when it wants to.
+class HeldInput {
+public:
+    explicit HeldInput(std::filesystem::path path) : path_(std::move(path)) {
+        made_ = ::mkfifo(path_.c_str(), 0600) == 0;
+    }
+    ~HeldInput() { Release(""); }
+    HeldInput(const HeldInput&) = delete;
+    HeldInput& operator=(const HeldInput&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // True once the child has the FIFO open to read: it is held there, in
+    // its open or its first read, until Release.
+    bool Reached() {
+        const bool reached = made_ && WaitUntil([this] {
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            return fd_ >= 0;
+        });
+        if (reached) ::fcntl(fd_, F_SETFL, 0);
+        return reached;
+    }
+    // Writes `bytes` for the child to read, without an end yet.
+    bool Feed(const std::string& bytes) {
+        return fd_ >= 0 && ::write(fd_, bytes.data(), bytes.size()) ==
+                               static_cast<ssize_t>(bytes.size());
+    }
+    // Writes `bytes` and ends the input.
+    void Release(const std::string& bytes) {
+        if (fd_ < 0) return;
+        Feed(bytes);
+        ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    std::filesystem::path path_;
+    bool made_ = false;
+    int fd_ = -1;
+};
 
 }  // namespace tovtest

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "brindle/host/DocumentLock.h"
 #include "brindle/host/RegistryStore.h"
 #include "tests/cli/RunCommand.h"
+#include "tests/cli/RunProcess.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -21,22 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kWalk = std::string(TOV_SOURCE_DIR) + "/samples/walk";
-
-// Starts tovfileio with `args`, output and messages thrown away, its
-// settings in `registry`.
-pid_t Start(const std::vector<std::string>& args, const std::string& registry) {
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    ::setenv("BRINDLE_REGISTRY_FILE", registry.c_str(), 1);
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    std::vector<char*> argv{const_cast<char*>(TOVFILEIO_PATH)};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(TOVFILEIO_PATH, argv.data());
-    ::_exit(127);
-}
 
 bool Holds(const std::string& document, const std::string& node) {
     return tovtest::ReadBytes(document).find("\"name\": \"" + node + "\"") != std::string::npos;
@@ -50,30 +34,25 @@ TEST(SceneLockTest, TwoImportsIntoOneSceneAtOnceBothLand) {
     const std::string a = dir.Write("a.htr", tovtest::ReadBytes(kWalk + ".htr")).string();
     const std::string b = dir.Write("b.htr", tovtest::ReadBytes(kWalk + ".htr")).string();
     const std::string scene = (dir.Path() / "s.json").string();
-    const std::string registry = (dir.Path() / "registry.reg").string();
+    tovtest::ProcessOptions options;
+    options.env = {"BRINDLE_REGISTRY_FILE=" + (dir.Path() / "registry.reg").string()};
+    tovtest::ScratchDir output[2];  // each run's output and messages
     for (int trial = 0; trial < 20; ++trial) {
         std::filesystem::remove(scene);
         const bool markers = trial % 2 == 1;
-        const pid_t first =
-            Start({"import-htr", a, "--scene", scene, "--suppress-prompts"}, registry);
-        const pid_t second =
-            markers ? Start({"import-trc", kWalk + ".trc", "--scene", scene, "--suppress-prompts"},
-                            registry)
-                    : Start({"import-htr", b, "--scene", scene, "--suppress-prompts"}, registry);
-        for (const pid_t child : {first, second}) {
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << trial;
-        }
+        const pid_t first = tovtest::StartProcess(
+            {"import-htr", a, "--scene", scene, "--suppress-prompts"}, output[0], options);
+        const pid_t second = tovtest::StartProcess(
+            {markers ? "import-trc" : "import-htr", markers ? kWalk + ".trc" : b, "--scene", scene,
+             "--suppress-prompts"},
+            output[1], options);
+        EXPECT_EQ(tovtest::WaitProcess(first, output[0]).status, 0) << trial;
+        EXPECT_EQ(tovtest::WaitProcess(second, output[1]).status, 0) << trial;
         EXPECT_TRUE(Holds(scene, "a")) << trial;
         EXPECT_TRUE(Holds(scene, markers ? "C7" : "b")) << trial;
     }
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"a.htr", "b.htr", "registry.reg", "s.json"}));
+    EXPECT_EQ(tovtest::Entries(dir.Path()),
+              (std::vector<std::string>{"a.htr", "b.htr", "registry.reg", "s.json"}));
 }
 
 // Runs tovfileio in-process with standard error on a terminal; what it wrote there.

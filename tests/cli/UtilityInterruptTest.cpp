@@ -5,11 +5,9 @@
 // status is 130.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -31,16 +29,6 @@ int Exited(pid_t pid) {
     int status = 0;
     if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
-}
-
-// Waits until `done` holds, looking `tries` times 5 ms apart.
-template <class Condition>
-bool WaitFor(Condition done, int tries = 2000) {
-    for (int i = 0; i < tries; ++i) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
 }
 
 std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
@@ -72,38 +60,27 @@ protected:
     std::string scene_;
 };
 
-// A batch of three whose second source is a FIFO, so the batch is held
-// there while the signal comes: the file being read is finished (or, when
-// the signal came before it began, never begun), the third is not begun.
+// A batch of three whose second source is a FIFO; the signal comes once
+// the batch has opened it. That file is read to its end and written, the
+// third is not begun.
 TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
     const auto first = dir_.Write("a.trc", trc_);
-    const auto held = dir_.Path() / "held.trc";
-    ASSERT_EQ(::mkfifo(held.c_str(), 0600), 0);
+    tovtest::HeldInput held(dir_.Path() / "held.trc");
     const auto last = dir_.Write("c.trc", trc_);
     const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
     const auto out = dir_.Path() / "out";
     std::filesystem::create_directory(out);
     const std::string answers = Click(IDC_MNM_BROWSE) + map.string() + "\n" +
                                 Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" + Click(IDC_BATCH) +
-                                Click(IDC_CONVERT) + first.string() + "\n" + held.string() + "\n" +
-                                last.string() + "\n\nquit\n";
+                                Click(IDC_CONVERT) + first.string() + "\n" +
+                                held.Path().string() + "\n" + last.string() + "\n\nquit\n";
     const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
     const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, Options(in));
     ::close(in);
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
-    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(out / "a.gwm"); }));
+    ASSERT_TRUE(held.Reached());
     ::kill(pid, SIGINT);
-    // Feed the FIFO if the batch waits on it (for two seconds at most).
-    WaitFor(
-        [&] {
-            const int fifo = ::open(held.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fifo < 0) return false;
-            ::fcntl(fifo, F_SETFL, 0);
-            EXPECT_EQ(::write(fifo, trc_.data(), trc_.size()), static_cast<ssize_t>(trc_.size()));
-            ::close(fifo);
-            return true;
-        },
-        400);
+    held.Release(trc_);
     EXPECT_EQ(Exited(pid), 130) << Said();
     EXPECT_NE(Said().find("interrupted"), std::string::npos);
 
@@ -112,6 +89,7 @@ TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
     EXPECT_EQ(log.back(), '\n');
     EXPECT_FALSE(std::filesystem::exists(out / "c.gwm"));
     EXPECT_TRUE(std::filesystem::exists(out / "a.gwm"));
+    EXPECT_TRUE(std::filesystem::exists(out / "held.gwm"));
     for (const auto& entry : std::filesystem::directory_iterator(out)) {
         const std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
@@ -142,7 +120,7 @@ TEST_F(UtilityInterruptTest, CreatorAbortsAtAPickPrompt) {
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
     const std::string typed = "n\nn\npick LFHD\n";
     EXPECT_EQ(::write(ends[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(tovtest::WaitUntil([&] {
         const std::string shown = Shown();
         return shown.find("marker 2 of 43") != std::string::npos &&
                shown.size() >= 6 && shown.compare(shown.size() - 6, 6, "pick> ") == 0;

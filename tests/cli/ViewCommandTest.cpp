@@ -8,6 +8,7 @@
 
 #include "tests/cli/RunCommand.h"
 #include "tests/cli/ScratchSettings.h"
+#include "tests/support/FarHtr.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -15,21 +16,10 @@ namespace {
 using tovtest::RunCommand;
 
 TEST(ViewCommandTest, RefusalsLeaveNoPage) {
-    ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1);
     tovtest::ScratchSettings settings;
     tovtest::ScratchDir dir;
     const std::string walk = TOV_SOURCE_DIR "/samples/walk.trc";
-    const std::string far = dir.Write("far.htr",
-                                      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\n"
-                                      "NumSegments 1\nNumFrames 2\nDataFrameRate 30\n"
-                                      "EulerRotationOrder ZYX\nCalibrationUnits mm\n"
-                                      "RotationUnits Degrees\nGlobalAxisofGravity Y\n"
-                                      "BoneLengthAxis Y\nScaleFactor 1.0\n"
-                                      "[SegmentNames&Hierarchy]\nHips\tGLOBAL\n"
-                                      "[BasePosition]\nHips\t0\t0\t0\t0\t0\t0\t10\n[Hips]\n"
-                                      "1\t1e308\t0\t0\t0\t0\t0\t1\n"
-                                      "2\t1e308\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n")
-                                .string();
+    const std::string far = dir.Write("far.htr", tovtest::FarHtr()).string();
     const std::string empty = dir.Write("empty.json",
                                         "{\"format\": \"tovfileio-scene\", \"version\": 2, "
                                         "\"frame_rate\": 30, \"ticks_per_frame\": 160, "
@@ -70,7 +60,6 @@ TEST(ViewCommandTest, RefusalsLeaveNoPage) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.args[1];
     }
-    ::unsetenv("TOVFILEIO_MODULE");
 }
 
 }  // namespace

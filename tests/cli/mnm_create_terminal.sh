@@ -1,8 +1,9 @@
 #!/bin/sh
 # tovfileio mnm-create at a real terminal: tmux types the answers into a
 # session and reads the screen. One session picks (with a right click, Back
-# and Skip) and writes the file; others abort, quit, or are stopped by
-# Ctrl-C, and write nothing.
+# and Skip) and writes the file; another is stopped by Ctrl-C from the
+# terminal and writes nothing. What the walk writes and how quit and Abort
+# end it are checked with the answers on standard input (UtilityCommandTest).
 # Usage: mnm_create_terminal.sh TOVFILEIO MODULE
 set -eu
 TOV=$1
@@ -70,18 +71,7 @@ done
 session made "$walk"
 [ "$(cat "$WORK/made.status")" = 0 ] || { echo "made: exit $(cat "$WORK/made.status")"; cat "$WORK/made.screen"; exit 1; }
 grep -q "MNM File Creation Successful" "$WORK/made.screen" || { echo "made: no success shown"; exit 1; }
-[ "$(head -n 1 "$WORK/made.mnm")" = "$(printf 'LFHD\tA\t')" ] || { echo "made: first line"; exit 1; }
-[ "$(sed -n 2p "$WORK/made.mnm")" = "$(printf 'LBHD\tC\t')" ] || { echo "made: Back"; exit 1; }
-[ "$(wc -l <"$WORK/made.mnm")" -eq 30 ] || { echo "made: $(wc -l <"$WORK/made.mnm") lines"; exit 1; }
-grep -q "marker 43 of 43: Right prop top (RPRPT)" "$WORK/made.screen" || { echo "made: no step shown"; exit 1; }
-
-# quit at a pick prompt leaves at once, as Abort: nothing is written.
-session quitted "n
-n
-pick A
-quit"
-[ "$(cat "$WORK/quitted.status")" = 1 ] || { echo "quitted: exit $(cat "$WORK/quitted.status")"; exit 1; }
-[ ! -e "$WORK/quitted.mnm" ] || { echo "quitted: a file was written"; exit 1; }
+[ -s "$WORK/made.mnm" ] || { echo "made: no file"; exit 1; }
 
 # Ctrl-C at a pick prompt: the walk is aborted and the status is 130.
 start interrupted "n
@@ -98,14 +88,4 @@ finish interrupted
 [ "$(cat "$WORK/interrupted.status")" = 130 ] || { echo "interrupted: exit $(cat "$WORK/interrupted.status")"; cat "$WORK/interrupted.screen"; exit 1; }
 [ ! -e "$WORK/interrupted.mnm" ] || { echo "interrupted: a file was written"; exit 1; }
 
-session aborted "n
-n
-pick A
-pick B
-click Abort"
-[ "$(cat "$WORK/aborted.status")" = 1 ] || { echo "aborted: exit $(cat "$WORK/aborted.status")"; exit 1; }
-[ ! -e "$WORK/aborted.mnm" ] || { echo "aborted: a file was written"; exit 1; }
-# The picked colour (0xCC1919) is on no node of the scene.
-! grep -q '"wire_color": *13375769' "$WORK/s.json" || { echo "picked colour left"; exit 1; }
-grep -q '"wire_color": *3355596' "$WORK/s.json" || { echo "released colour missing"; exit 1; }
 echo ok

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/TextCodec.h"
@@ -16,6 +17,7 @@
 #include "gltf/ObjectShapes.h"
 #include "gltf/SceneGltf.h"
 #include "tests/cli/RunCommand.h"
+#include "tests/support/FarHtr.h"
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
 
@@ -48,6 +50,10 @@ bool ValidatorThere() {
 }
 
 TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
+    // The corpus files the readers refuse; every other file converts.
+    const std::set<std::string> refused = {"mocap.htr", "abdbonepin.trc", "motion_capture_walk.trc",
+                                           "pyomeca_markers.trc",
+                                           "test_file_06_2tab_one_space.trc"};
     std::vector<std::filesystem::path> inputs = {TOV_SOURCE_DIR "/samples/walk.htr",
                                                  TOV_SOURCE_DIR "/samples/walk.trc"};
     for (const auto& file : tovtest::CorpusFiles("htr", ".htr")) inputs.push_back(file);
@@ -55,16 +61,19 @@ TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
     std::vector<std::string> outputs;
     int n = 0;
     for (const auto& input : inputs) {
-        // Every file the readers accept converts; binary and text in turn.
+        // Binary and text in turn.
         ++n;
         const std::string out =
             (dir_.Path() / ("out" + std::to_string(n) + (n % 2 ? ".glb" : ".gltf"))).string();
         const auto run = RunCommand({"convert", input.string(), out});
-        if (run.status != 0) {
+        if (refused.count(input.filename().string()) != 0) {
+            EXPECT_EQ(run.status, 1) << input;
             EXPECT_NE(run.err.find("import did not succeed"), std::string::npos)
                 << input << ": " << run.err;
+            EXPECT_FALSE(std::filesystem::exists(out)) << input;
             continue;
         }
+        EXPECT_EQ(run.status, 0) << input << ": " << run.err;
         outputs.push_back(out);
     }
     ASSERT_GE(outputs.size(), 2u);
@@ -78,17 +87,7 @@ TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
 // write nothing, where they once wrote null translations and "-nan"
 // coordinates.
 TEST_F(GltfTest, ValuesBeyondAFloatAreRefusedWithTheirNode) {
-    const std::string in = dir_.Write("far.htr",
-                                      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\n"
-                                      "NumSegments 1\nNumFrames 2\nDataFrameRate 30\n"
-                                      "EulerRotationOrder ZYX\nCalibrationUnits mm\n"
-                                      "RotationUnits Degrees\nGlobalAxisofGravity Y\n"
-                                      "BoneLengthAxis Y\nScaleFactor 1.0\n"
-                                      "[SegmentNames&Hierarchy]\nHips\tGLOBAL\n"
-                                      "[BasePosition]\nHips\t0\t0\t0\t0\t0\t0\t10\n[Hips]\n"
-                                      "1\t1e308\t0\t0\t0\t0\t0\t1\n"
-                                      "2\t1e308\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n")
-                                .string();
+    const std::string in = dir_.Write("far.htr", tovtest::FarHtr()).string();
     struct Case {
         const char* out;
         const char* message;

@@ -39,4 +39,7 @@ std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder,
 // Whole contents of a file as bytes.
 std::string ReadBytes(const std::filesystem::path& path);
 
+// Names of what a folder holds, sorted.
+std::vector<std::string> Entries(const std::filesystem::path& folder);
+
 }  // namespace tovtest
