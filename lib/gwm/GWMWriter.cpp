@@ -1,4 +1,4 @@
-#include "utility/GWMWriter.h"
+#include "gwm/GWMWriter.h"
 
 #include <algorithm>
 #include <charconv>

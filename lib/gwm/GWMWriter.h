@@ -9,7 +9,7 @@
 
 #include "brindle/sdk/TextFileWriter.h"
 #include "trc/TRCFile.h"
-#include "utility/ConvertGWMSettings.h"
+#include "gwm/ConvertGWMSettings.h"
 
 // The local time as the 24 characters GWM files and the batch log carry,
 // for example "Fri Dec 11 08:57:52 2026". When SOURCE_DATE_EPOCH is set, that

@@ -1,4 +1,4 @@
-#include "utility/MarkerNameMap.h"
+#include "gwm/MarkerNameMap.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "utility/RowPipe.h"
+#include "gwm/RowPipe.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,12 +1,12 @@
-#include "utility/TrcToGwm.h"
+#include "gwm/TrcToGwm.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
-#include "utility/GWMWriter.h"
-#include "utility/TrcToGwmFileRun.h"
+#include "gwm/GWMWriter.h"
+#include "gwm/TrcToGwmFileRun.h"
 
 using Outcome = GwmFileResult::Outcome;
 

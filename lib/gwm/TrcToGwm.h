@@ -15,8 +15,8 @@
 
 #include "text/ReadFinding.h"
 #include "trc/TRCFile.h"
-#include "utility/ConvertGWMSettings.h"
-#include "utility/MarkerNameMap.h"
+#include "gwm/ConvertGWMSettings.h"
+#include "gwm/MarkerNameMap.h"
 
 // The most files one batch converts; further sources are not taken.
 constexpr std::size_t kMaxGwmBatchFiles = 1000;

@@ -7,9 +7,9 @@
 #include <span>
 
 #include "brindle/sdk/TextFileWriter.h"
-#include "utility/GWMWriter.h"
-#include "utility/RowPipe.h"
-#include "utility/TrcToGwm.h"
+#include "gwm/GWMWriter.h"
+#include "gwm/RowPipe.h"
+#include "gwm/TrcToGwm.h"
 
 // One source: read a row at a time and written as it is read. The GWM file
 // is begun once the reader knows the header and the markers (the filter is

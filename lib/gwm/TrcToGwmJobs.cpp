@@ -6,8 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "utility/TrcToGwm.h"
-#include "utility/TrcToGwmFileRun.h"
+#include "gwm/TrcToGwm.h"
+#include "gwm/TrcToGwmFileRun.h"
 
 namespace {
 

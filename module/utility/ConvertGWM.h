@@ -10,9 +10,9 @@
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "plugin/RegistrySettingsKey.h"
-#include "utility/ConvertGWMSettings.h"
-#include "utility/MarkerNameMap.h"
-#include "utility/TrcToGwm.h"
+#include "gwm/ConvertGWMSettings.h"
+#include "gwm/MarkerNameMap.h"
+#include "gwm/TrcToGwm.h"
 
 // Wire colours of nodes the creator picked and gave back.
 constexpr DWORD kPickedWireColor = 0xCC1919;

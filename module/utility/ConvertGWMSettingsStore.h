@@ -2,7 +2,7 @@
 #pragma once
 
 #include "plugin/RegistrySettingsKey.h"
-#include "utility/ConvertGWMSettings.h"
+#include "gwm/ConvertGWMSettings.h"
 
 // Reads every field; a field whose value cannot be read takes its default.
 void LoadSettings(const RegistrySettingsKey& key, ConvertGWMSettings& settings);

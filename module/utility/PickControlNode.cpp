@@ -1,6 +1,6 @@
 #include "utility/PickControlNode.h"
 
-#include "utility/MarkerNameMap.h"
+#include "gwm/MarkerNameMap.h"
 
 BOOL PickControlNode::HitTest(Interface* host, HWND window, ViewExp* /*view*/, IPoint2 point,
                               int /*flags*/) {

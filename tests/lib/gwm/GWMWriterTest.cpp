@@ -9,7 +9,7 @@
 
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
-#include "utility/GWMWriter.h"
+#include "gwm/GWMWriter.h"
 
 using tovtest::ScratchDir;
 using tovtest::Wide;

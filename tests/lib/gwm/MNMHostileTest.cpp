@@ -4,7 +4,7 @@
 #include "brindle/host/RegistryStore.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
-#include "utility/MarkerNameMap.h"
+#include "gwm/MarkerNameMap.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
 #include "utility/ConvertGWMSettingsStore.h"
-#include "utility/MarkerNameMap.h"
+#include "gwm/MarkerNameMap.h"
 
 using tovtest::ScratchDir;
 using tovtest::Wide;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
-#include "utility/RowPipe.h"
-#include "utility/TrcToGwm.h"
+#include "gwm/RowPipe.h"
+#include "gwm/TrcToGwm.h"
 
 using tovtest::ReadBytes;
 using tovtest::ScratchDir;

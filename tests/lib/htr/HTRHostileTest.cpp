@@ -7,7 +7,7 @@
 #include <string>
 
 #include "htr/HTRFile.h"
-#include "tests/htr/HtrText.h"
+#include "tests/lib/htr/HtrText.h"
 #include "tests/support/HostileInputs.h"
 
 using tovtest::HtrWithHeader;

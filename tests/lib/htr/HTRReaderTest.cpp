@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "htr/HTRFile.h"
-#include "tests/htr/HtrText.h"
+#include "tests/lib/htr/HtrText.h"
 
 using tovtest::HtrWithHeader;
 using tovtest::ReadHtrText;

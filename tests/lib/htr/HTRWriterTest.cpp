@@ -5,7 +5,7 @@
 #include <string>
 
 #include "htr/HTRFile.h"
-#include "tests/htr/HtrText.h"
+#include "tests/lib/htr/HtrText.h"
 #include "tests/support/TestFiles.h"
 
 using tovtest::ReadBytes;

@@ -8,7 +8,7 @@
 #include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
 #include "plugin/ClassIds.h"
-#include "tests/import_htr/ImportChoices.h"
+#include "tests/module/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/DialogSteps.h"
 #include "tests/support/PluginTestHost.h"

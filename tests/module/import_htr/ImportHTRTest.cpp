@@ -8,7 +8,7 @@
 
 #include "math/TOVRotation.h"
 #include "plugin/ClassIds.h"
-#include "tests/import_htr/ImportChoices.h"
+#include "tests/module/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"
 

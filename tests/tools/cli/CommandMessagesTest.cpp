@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "tests/cli/RunCommand.h"
-#include "tests/cli/ScratchSettings.h"
+#include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

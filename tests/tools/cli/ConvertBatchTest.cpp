@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "brindle/sdk/TextCodec.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"
 

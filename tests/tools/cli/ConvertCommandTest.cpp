@@ -4,7 +4,7 @@
 #include <string>
 
 #include "htr/HTRFile.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 using tovtest::ReadBytes;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 

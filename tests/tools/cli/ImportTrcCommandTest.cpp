@@ -10,8 +10,8 @@
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
-#include "tests/cli/RunCommand.h"
-#include "tests/cli/ScratchSettings.h"
+#include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

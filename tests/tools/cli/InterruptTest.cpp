@@ -12,7 +12,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "tests/cli/RunProcess.h"
+#include "tests/tools/cli/RunProcess.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 using tovtest::ReadBytes;

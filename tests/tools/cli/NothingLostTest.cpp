@@ -17,7 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/cli/RunProcess.h"
+#include "tests/tools/cli/RunProcess.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 using tovtest::ReadBytes;

@@ -7,7 +7,7 @@
 #include "brindle/host/PluginModule.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 
 using tovtest::RunCommand;
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "preview/ScenePreview.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "export_htr/ExportHTROptions.h"
 #include "import_htr/ImportHTROptions.h"
 #include "import_trc/ImportTRCOptions.h"
-#include "tests/cli/RunCommand.h"
-#include "tests/cli/ScratchSettings.h"
+#include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

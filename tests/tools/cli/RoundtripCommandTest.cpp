@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "htr/HTRFile.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

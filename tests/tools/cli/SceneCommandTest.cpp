@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 using tovtest::RunCommand;

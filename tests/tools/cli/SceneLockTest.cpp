@@ -12,8 +12,8 @@
 
 #include "brindle/host/DocumentLock.h"
 #include "brindle/host/RegistryStore.h"
-#include "tests/cli/RunCommand.h"
-#include "tests/cli/RunProcess.h"
+#include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/RunProcess.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

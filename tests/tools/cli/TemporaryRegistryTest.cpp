@@ -8,7 +8,7 @@
 
 #include "brindle/host/RegistryStore.h"
 #include "cli/run/TemporaryRegistry.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

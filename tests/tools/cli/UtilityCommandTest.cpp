@@ -15,7 +15,7 @@
 #include "brindle/host/scene/SceneDocument.h"
 #include "cli/commands/CommandIO.h"
 #include "resources/ModuleResources.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "resources/ModuleResources.h"
-#include "tests/cli/RunProcess.h"
+#include "tests/tools/cli/RunProcess.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

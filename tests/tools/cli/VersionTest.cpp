@@ -2,7 +2,7 @@
 // package and its manual page carry.
 #include <gtest/gtest.h>
 
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 
 TEST(VersionTest, VersionIsTheProjectVersion) {
     for (const char* flag : {"--version", "-V"}) {

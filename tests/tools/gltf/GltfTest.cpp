@@ -16,7 +16,7 @@
 #include "cli/run/SceneSession.h"
 #include "gltf/ObjectShapes.h"
 #include "gltf/SceneGltf.h"
-#include "tests/cli/RunCommand.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/support/FarHtr.h"
 #include "tests/support/TestFiles.h"
 #include "trc/TRCFile.h"

@@ -21,8 +21,8 @@
 #include "cli/files/OutputFile.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
-#include "utility/MarkerNameMap.h"
-#include "utility/TrcToGwm.h"
+#include "gwm/MarkerNameMap.h"
+#include "gwm/TrcToGwm.h"
 
 namespace {
 

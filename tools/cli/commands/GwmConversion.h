@@ -12,7 +12,7 @@
 
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
-#include "utility/ConvertGWMSettings.h"
+#include "gwm/ConvertGWMSettings.h"
 
 struct GwmCommand {
     std::vector<std::string> sources;  // batch: the sources as given

@@ -19,7 +19,7 @@
 #include "cli/run/SceneSession.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
-#include "utility/MarkerNameMap.h"
+#include "gwm/MarkerNameMap.h"
 #include "utility/StandardMarkerTable.h"
 
 namespace {
