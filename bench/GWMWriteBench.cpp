@@ -10,7 +10,7 @@
 #include "bench/BenchSupport.h"
 #include "bench/NumberFloor.h"
 #include "trc/TRCFile.h"
-#include "utility/GWMWriter.h"
+#include "gwm/GWMWriter.h"
 
 namespace {
 

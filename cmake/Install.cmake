@@ -6,7 +6,7 @@
 #                                      (ModuleLocation: ../lib/tovfileio)
 #   lib/libtov_{text,htr,trc,gwm}.a, libbrindle_textfile.so  the file libraries
 #                                      and the text-file service (math: headers only)
-#   include/tovfileio/{math,text,htr,trc,utility,brindle/sdk}/*.h
+#   include/tovfileio/{math,text,htr,trc,gwm,brindle/sdk}/*.h (from lib/ and brindle/sdk)
 #   lib/cmake/TOVFileIO/               find_package(TOVFileIO): TOVFileIO::htr ...
 #   share/man/man1/tovfileio.1         made from tovfileio's --help texts
 # The module's folder is fixed (not the platform's library folder), since
@@ -45,13 +45,11 @@ install(TARGETS ${tov_exported} EXPORT TOVFileIOTargets
 install(TARGETS tovfileio RUNTIME DESTINATION bin)
 install(TARGETS TOVFileIO LIBRARY DESTINATION lib/tovfileio)
 
-foreach(folder math text htr trc brindle/sdk)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/${folder}
+foreach(folder lib/math lib/text lib/htr lib/trc lib/gwm brindle/sdk)
+    string(REGEX REPLACE "^lib/" "" installed ${folder})
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/${installed}
             FILES_MATCHING PATTERN "*.h")
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/utility/GWMWriter.h ${PROJECT_SOURCE_DIR}/utility/MarkerNameMap.h
-              ${PROJECT_SOURCE_DIR}/utility/ConvertGWMSettings.h
-        DESTINATION ${TOV_INSTALL_INCLUDEDIR}/utility)
 
 install(EXPORT TOVFileIOTargets NAMESPACE TOVFileIO:: DESTINATION ${TOV_INSTALL_CMAKEDIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TOVFileIOConfig.cmake.in

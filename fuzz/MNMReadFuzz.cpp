@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "fuzz/FuzzInputFile.h"
-#include "utility/MarkerNameMap.h"
+#include "gwm/MarkerNameMap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const FuzzInputFile input(".mnm");

@@ -1,0 +1,86 @@
+// The TRC-to-GWM conversion and the MNM creator of the utility panel: the
+// conversion's settings, the marker-name map, and the creator's walk over
+// the standard markers with viewport picks. It is the host's exit callback
+// while a pick runs, so that closing the host ends the pick.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "brindle/sdk/Interface.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "plugin/RegistrySettingsKey.h"
+#include "gwm/ConvertGWMSettings.h"
+#include "gwm/MarkerNameMap.h"
+#include "gwm/TrcToGwm.h"
+
+// Wire colours of nodes the creator picked and gave back.
+constexpr DWORD kPickedWireColor = 0xCC1919;
+constexpr DWORD kReleasedWireColor = 0x3333CC;
+
+class ConvertGWM : public ExitBRINDLECallback {
+public:
+    // Opens the "ConvertGWM" settings and loads them.
+    ConvertGWM();
+    // Saves the settings.
+    ~ConvertGWM() override;
+    ConvertGWM(const ConvertGWM&) = delete;
+    ConvertGWM& operator=(const ConvertGWM&) = delete;
+
+    // The host is closing during a pick: ends the pick and lets it close.
+    BOOL Exit(HWND mainWindow) override;
+
+    // Converts the files the user chooses as the settings say; true when
+    // every chosen file was written.
+    bool ConvertTRCFiles(Interface* host);
+
+    void LoadSettings();
+    void SaveSettings();
+
+    // Lets the user choose the MNM file; true when one was chosen.
+    bool BrowseMNM(Interface* host);
+    // Runs the MNM creator; true when an MNM file was written.
+    bool CreateMNM(Interface* host);
+    // One viewport pick for marker `code`; true when a node was recorded.
+    bool PickMarker(const wchar_t* code);
+
+    ConvertGWMSettings& Settings() { return settings_; }
+    // The map of the last conversion, read from MNMPath when it began.
+    MarkerNameMap& Map() { return map_; }
+
+    // The creator dialog's buttons.
+    void SkipMarker();
+    void BackMarker();
+    void AbortCreator();
+    // The creator's current step.
+    int Step() const { return step_; }
+    void CreatorDialogDestroyed() { creatorDialog_ = nullptr; }
+
+private:
+    // The sources chosen in the open dialog; false when it was cancelled.
+    // A batch also opens its log (false, with the message, when it cannot).
+    bool ChooseSources(Interface* host, std::vector<std::wstring>& sources, TextFile::Writer& log);
+    // Walks the standard markers; false when the walk was aborted.
+    bool RunMarkerWalk();
+    // Takes the last pick off and gives its node the released colour.
+    void ReleaseLast();
+    void ReleaseAll();
+    void Redraw();
+
+    Interface* host_ = nullptr;
+    MarkerNameMap map_;
+    // The creator's picks, with their nodes; kept (and coloured) when the
+    // save failed, until the next walk begins.
+    MarkerNameMap picks_;
+    TrcToGwmConversion conversion_;
+    RegistrySettingsKey key_;
+    ConvertGWMSettings settings_;
+
+    // The creator's state.
+    int step_ = 0;
+    bool leftWristStick_ = false;
+    bool rightWristStick_ = false;
+    bool interrupted_ = false;
+    bool aborted_ = false;
+    HWND creatorDialog_ = nullptr;
+};

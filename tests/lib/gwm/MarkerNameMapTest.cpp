@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "brindle/host/RegistryStore.h"
+#include "brindle/sdk/TextCodec.h"
+#include "tests/support/TestFiles.h"
+#include "trc/TRCFile.h"
+#include "utility/ConvertGWMSettingsStore.h"
+#include "gwm/MarkerNameMap.h"
+
+using tovtest::ScratchDir;
+using tovtest::Wide;
+
+namespace {
+
+TEST(MarkerNameMapTest, ReadsPairsAndTheFirstMatchWins) {
+    ScratchDir dir;
+    const auto mnm = dir.Write("map.mnm",
+                               "LFHD\tHead1\t\n"
+                               "RFHD\tHead1\t\n"  // the same TRC name again: never used
+                               "lonely\n"
+                               "\n"
+                               "  C7 \t Neck  extra words\r\n"
+                               "STRN\tChest");   // no line end at the end
+    MarkerNameMap map;
+    ASSERT_TRUE(map.ReadMNMFile(Wide(mnm)));
+    ASSERT_EQ(map.Entries().size(), 4u);
+    EXPECT_EQ(map.Entries()[2].gwmName, L"C7");
+    EXPECT_EQ(map.Entries()[2].trcName, L"Neck");
+    EXPECT_EQ(map.Entries()[3].nodeHandle, 0u);
+    // Loading again appends; every lookup stays as it was.
+    ASSERT_TRUE(map.ReadMNMFile(Wide(mnm)));
+    EXPECT_EQ(map.Entries().size(), 8u);
+    const struct {
+        std::wstring name;
+        bool found;
+        std::wstring result;
+    } lookups[] = {
+        {L"Head1", true, L"LFHD"}, {L"head1", false, L"head1"}, {L"Head", false, L"Head"},
+        {L"Chest", true, L"STRN"}, {L"Neck", true, L"C7"},
+    };
+    for (const auto& l : lookups) {
+        std::wstring name = l.name;
+        EXPECT_EQ(map.LookupTRCName(name), l.found) << l.name;
+        EXPECT_EQ(name, l.result);
+    }
+    EXPECT_FALSE(map.ReadMNMFile(Wide(dir.Path() / "missing.mnm")));
+    EXPECT_EQ(map.Entries().size(), 8u);
+
+    // The filter renames and includes the mapped markers, excludes the rest.
+    TRCFile trc;
+    trc.AddMarker(TRCMarker(L"Head1"));
+    trc.AddMarker(TRCMarker(L"Knee"));
+    map.ApplyFilter(trc);
+    EXPECT_EQ(trc.GetMarker(0)->GetName(), L"LFHD");
+    EXPECT_TRUE(trc.GetMarker(0)->IsIncluded());
+    EXPECT_EQ(trc.GetMarker(1)->GetName(), L"Knee");
+    EXPECT_FALSE(trc.GetMarker(1)->IsIncluded());
+}
+
+TEST(MarkerNameMapTest, WritesEntriesInOrder) {
+    ScratchDir dir;
+    MarkerNameMap map;
+    map.Append({L"LFHD", L"ana:head1", 17});
+    map.Append({L"C7", L"N\u00e9ck", 0});
+    ASSERT_TRUE(map.WriteMNMFile(Wide(dir.Path() / "out.mnm")));
+    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "out.mnm"), "LFHD\tana:head1\t\nC7\tN\xC3\xA9" "ck\t\n");
+    EXPECT_FALSE(map.WriteMNMFile(Wide(dir.Path() / "no" / "out.mnm")));
+    MarkerNameMapEntry last;
+    ASSERT_TRUE(map.TakeLast(last));
+    EXPECT_EQ(last.gwmName, L"C7");
+}
+
+// A name the map says it can hold reads back as itself from the file
+// written; one it cannot hold would not (the creator refuses those picks).
+TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
+    const struct {
+        std::wstring name;
+        bool held;
+    } names[] = {
+        {L"Head1", true},      {L"N\u00e9ck", true}, {L"a\u00a0b", true},
+        {L"ana:head1", true},  {L"L Heel", false},   {L"", false},
+        {L"tab\there", false}, {L"end\r", false},    {L" lead", false},
+    };
+    ScratchDir dir;
+    for (const auto& n : names) {
+        SCOPED_TRACE(TextCodec::EncodeUtf8(n.name));
+        EXPECT_EQ(MarkerNameMap::CanHoldName(n.name), n.held);
+        MarkerNameMap written;
+        written.Append({L"LHEL", n.name, 0});
+        ASSERT_TRUE(written.WriteMNMFile(Wide(dir.Path() / "one.mnm")));
+        MarkerNameMap read;
+        ASSERT_TRUE(read.ReadMNMFile(Wide(dir.Path() / "one.mnm")));
+        const bool same = read.Entries().size() == 1 && read.Entries()[0].trcName == n.name;
+        EXPECT_EQ(same, n.held);
+    }
+}
+
+TEST(MarkerNameMapTest, ConversionSettingsFallBackToTheirDefaults) {
+    ScratchDir dir;
+    brindle::host::RegistryStore::Instance().UseFile((dir.Path() / "registry.reg").string());
+    RegistrySettingsKey key;
+    ASSERT_TRUE(key.Open(L"TOVFileIO", L"Brindle", L"ConvertGWM"));
+    ConvertGWMSettings settings;
+    settings.MNMPath = L"D:\\maps\\lab.mnm";
+    settings.Batch = true;
+    settings.OffsetZ = -1.5f;
+    SaveSettings(key, settings);
+    ConvertGWMSettings loaded;
+    loaded.Filter = false;
+    LoadSettings(key, loaded);
+    EXPECT_EQ(loaded.MNMPath, L"D:\\maps\\lab.mnm");
+    EXPECT_TRUE(loaded.Batch);
+    EXPECT_TRUE(loaded.Filter);
+    EXPECT_EQ(loaded.OffsetZ, -1.5f);
+    // A value that cannot be read puts its field back to the default, not to
+    // what it held.
+    key.WriteInt(L"Batch", 1);  // four bytes where a flag reads one
+    key.WriteString(L"InputPath", std::wstring(2000, L'x'));
+    LoadSettings(key, loaded);
+    EXPECT_FALSE(loaded.Batch);
+    EXPECT_EQ(loaded.InputPath, L"C:\\");
+    brindle::host::RegistryStore::Instance().UseFile("");
+}
+
+}  // namespace

@@ -1,0 +1,367 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "htr/HTRFile.h"
+#include "tests/lib/htr/HtrText.h"
+
+using tovtest::HtrWithHeader;
+using tovtest::ReadHtrText;
+using tovtest::ScratchDir;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+std::wstring Incompatible(const wchar_t* keyword) {
+    return std::wstring(L"The file does not have a compatible \"") + keyword + L"\" header state";
+}
+
+// A two-segment skeleton with one frame each, used where the body does not
+// matter.
+const std::string kTwoSegments =
+    "[SegmentNames&Hierarchy]\nRoot GLOBAL\nArm Root\n"
+    "[BasePosition]\nRoot 1 2 3 0 0 0 10\nArm 0 5 0 90 0 0 20\n"
+    "[Root]\n1 0 0 0 0 0 0 1\n[Arm]\n1 0 0 0 0 0 0 1\n[EndOfFile]\n";
+
+TEST(HTRReaderTest, HeaderKeywordsAcceptOnlyTheirValues) {
+    struct Case {
+        std::string line;
+        std::wstring message;
+    };
+    const std::vector<Case> cases = {
+        {"FileType htr", L""},
+        {"FileType Htr", L""},
+        {"FileType HTR", L""},
+        {"FileType hTr", Incompatible(L"FileType")},
+        {"FileType HTRS", Incompatible(L"FileType")},
+        {"FileType", Incompatible(L"FileType")},
+        {"DataType htrs", L""},
+        {"DataType HTR", Incompatible(L"DataType")},
+        {"FileVersion 1", L""},
+        {"FileVersion 1.0", Incompatible(L"FileVersion")},
+        {"FileVersion 2", Incompatible(L"FileVersion")},
+        {"EulerRotationOrder XYZ", Incompatible(L"EulerRotationOrder")},
+        {"EulerRotationOrder zyx", Incompatible(L"EulerRotationOrder")},
+        {"GlobalAxisofGravity Z", L""},
+        {"GlobalAxisofGravity y", L""},
+        {"GlobalAxisofGravity X", Incompatible(L"GlobalAxisofGravity")},
+        {"GlobalAxisofGravity x", Incompatible(L"GlobalAxisofGravity")},
+        // Keywords are compared exactly: this spelling is not a keyword at all.
+        {"GlobalAxisOfGravity X", L""},
+        {"BoneLengthAxis Y", L""},
+        {"BoneLengthAxis y", Incompatible(L"BoneLengthAxis")},
+        // The value is the last token, trailing blanks and comments cut off.
+        {"FileType htr \t ", L""},
+        {"FileType htr    # comment", L""},
+        {"FileType   junk   htr", L""},
+        {"FileType htr junk", Incompatible(L"FileType")},
+        {"  FileType\thtr", L""},
+        {"# FileType junk", L""},
+        {"Unknown keyword", L""},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        HTRFile htr;
+        const std::string text = HtrWithHeader("NumSegments 0\n" + c.line + "\n", "");
+        EXPECT_EQ(ReadHtrText(dir, text, htr), c.message) << c.line;
+    }
+}
+
+TEST(HTRReaderTest, HeaderValuesSetTheModel) {
+    ScratchDir dir;
+    HTRFile htr;
+    htr.SetScaleFactor(7.0);
+    const std::string header =
+        "NumSegments 2\nNumFrames 29.97\nDataFrameRate 120fps\nCalibrationUnits IN\n"
+        "RotationUnits radian\nScaleFactor 2.5e1x\n";
+    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader(header, kTwoSegments), htr), L"");
+    EXPECT_EQ(htr.GetNumFrames(), 29u);
+    EXPECT_EQ(htr.GetDataFrameRate(), 120);
+    EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsInches);
+    EXPECT_EQ(htr.GetRotationUnits(), kRotationRadians);
+    EXPECT_EQ(htr.GetScaleFactor(), 25.0);
+    EXPECT_EQ(htr.GetFirstFrame(), 1);
+
+    struct UnitCase {
+        const char* calibration;
+        CalibrationUnits units;
+        const char* rotation;
+        RotationUnits rotationUnits;
+    };
+    const UnitCase unitCases[] = {
+        {"mm", kUnitsMillimetres, "Degrees", kRotationDegrees},
+        {"CM", kUnitsCentimetres, "DEGREE", kRotationDegrees},
+        {"m", kUnitsMetres, "Radians", kRotationRadians},
+        {"M", kUnitsMetres, "RADIANS", kRotationRadians},
+        {"ft", kUnitsFeet, "radians", kRotationRadians},
+        {"YD", kUnitsYards, "RADIAN", kRotationDegrees},
+        {"Cm", kUnitsMillimetres, "rad", kRotationDegrees},
+        {"inch", kUnitsMillimetres, "Degrees", kRotationDegrees},
+    };
+    for (const UnitCase& c : unitCases) {
+        const std::string unitHeader = std::string("NumSegments 2\nCalibrationUnits ") +
+                                       c.calibration + "\nRotationUnits " + c.rotation + "\n";
+        ASSERT_EQ(ReadHtrText(dir, HtrWithHeader(unitHeader, kTwoSegments), htr), L"");
+        EXPECT_EQ(htr.GetCalibrationUnits(), c.units) << c.calibration;
+        EXPECT_EQ(htr.GetRotationUnits(), c.rotationUnits) << c.rotation;
+    }
+    // Reset before reading: header values of the previous file do not stay,
+    // the scale factor does.
+    ASSERT_EQ(ReadHtrText(dir, "", htr), L"");
+    EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsMillimetres);
+    EXPECT_EQ(htr.GetDataFrameRate(), 60);
+    EXPECT_EQ(htr.GetNumFrames(), 0u);
+    EXPECT_EQ(htr.SegmentCount(), 0u);
+    EXPECT_EQ(htr.GetScaleFactor(), 2.5e1);
+}
+
+TEST(HTRReaderTest, HeaderAloneStopsAtTheFirstSectionAfterIt) {
+    ScratchDir dir;
+    const struct {
+        std::string text;
+        std::wstring message;
+        std::int32_t rate;
+    } cases[] = {
+        // The body is never looked at: its segment count would be refused.
+        {HtrWithHeader("NumSegments 5\nDataFrameRate 120\n", kTwoSegments), L"", 120},
+        {HtrWithHeader("DataFrameRate 30\n", ""), L"", 30},
+        {HtrWithHeader("EulerRotationOrder XYZ\n", kTwoSegments),
+         Incompatible(L"EulerRotationOrder"), 60},
+    };
+    for (const auto& c : cases) {
+        HTRFile htr;
+        EXPECT_EQ(htr.ReadHeader(tovtest::Wide(dir.Write("h.htr", c.text))), c.message) << c.text;
+        EXPECT_EQ(htr.GetDataFrameRate(), c.rate) << c.text;
+        EXPECT_EQ(htr.SegmentCount(), 0u) << c.text;
+    }
+    HTRFile htr;
+    EXPECT_NE(htr.ReadHeader(tovtest::Wide(dir.Path() / "none.htr")), L"");
+}
+
+TEST(HTRReaderTest, AnglesAreConvertedByTheUnitsKnownAtBasePosition) {
+    struct Case {
+        const char* header;  // lines before the hierarchy
+        const char* late;    // lines in a header section after the base position
+        double expected;     // stored base Rx and frame Rx for the written value
+        const char* written;
+    };
+    const Case cases[] = {
+        {"RotationUnits Degrees\n", "", kPi / 2, "90"},
+        {"RotationUnits Radians\n", "", 1.5707963, "1.5707963"},
+        {"", "", kPi / 2, "90"},
+        // Changing the units after "[BasePosition]" changes nothing.
+        {"RotationUnits Radians\n", "[Header]\nRotationUnits Degrees\n", 90.0, "90"},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        const std::string value = c.written;
+        const std::string body = "[SegmentNames&Hierarchy]\nA GLOBAL\n[BasePosition]\nA 0 0 0 " +
+                                 value + " 0 0 1\n" + c.late + "[A]\n1 0 0 0 " + value +
+                                 " 0 0 1\n";
+        HTRFile htr;
+        ASSERT_EQ(ReadHtrText(dir, HtrWithHeader(std::string("NumSegments 1\n") + c.header, body),
+                              htr),
+                  L"");
+        double x, y, z;
+        htr.FindSegment(L"A")->GetBaseRotationAngles(x, y, z);
+        EXPECT_DOUBLE_EQ(x, c.expected) << c.header << c.late;
+        htr.FindSegment(L"A")->GetFrameRotationAngles(0, x, y, z);
+        EXPECT_DOUBLE_EQ(x, c.expected) << c.header << c.late;
+    }
+}
+
+TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
+    ScratchDir dir;
+    HTRFile htr;
+    const std::string body =
+        "[SegmentNames&Hierarchy]\n"
+        "Hips GLOBAL\n"
+        "Spine Hips # inline comment\n"
+        "Head middle Spine\n"
+        "\n"
+        "[BasePosition]\n"
+        "Head 0 1\n"  // missing values read as 0
+        "Hips 1.5 -2 3e2 0 0 0 100 ignored extra\n"
+        "   \t \n"
+        "Spine, 0 0 0 0 0 0 0\n"  // looked up as "Spine,": not found
+        "[EndOfFile]\n";
+    EXPECT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 3\nRotationUnits Radians\n", body), htr),
+              L"Segment name not found: Spine,");
+    ASSERT_EQ(htr.SegmentCount(), 3u);
+    double x, y, z;
+    htr.FindSegment(L"Hips")->GetBaseTranslation(x, y, z);
+    EXPECT_EQ(x, 1.5);
+    EXPECT_EQ(y, -2.0);
+    EXPECT_EQ(z, 300.0);
+    EXPECT_EQ(htr.FindSegment(L"Hips")->GetBoneLength(), 100.0);
+    htr.FindSegment(L"Head")->GetBaseTranslation(x, y, z);
+    EXPECT_EQ(y, 1.0);
+    EXPECT_EQ(htr.FindSegment(L"Head")->GetBoneLength(), 0.0);
+    // Three tokens: the first is the child, the last the parent; the inline
+    // comment and the blanks before it are cut off.
+    EXPECT_EQ(htr.FindSegment(L"Head")->GetParent(), htr.FindSegment(L"Spine"));
+    EXPECT_EQ(htr.FindSegment(L"Spine")->GetParent(), htr.FindSegment(L"Hips"));
+    EXPECT_TRUE(htr.FindSegment(L"Hips")->IsRoot());
+
+    const std::string frames =
+        "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n[BasePosition]\nA 0 0 0 0 0 0 1\n"
+        "B 0 0 0 0 0 0 1\n"
+        "[B]\n0 1 2 3 0 0 0 0.5\n\n7 4 5 6 0 0 0 2\n3\n"
+        "[Nobody]\n1 9 9 9 9 9 9 9\n"
+        "[A]\n5 1 1 1 0 0 0 1\n"
+        "[ENDofFILE]\n[A]\n6 2 2 2 0 0 0 1\n";
+    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 2\nNumFrames 4000000000\n", frames), htr),
+              L"");
+    // The first frame line of the file gives the first frame; later numbers
+    // are not used, frames are stored in line order.
+    EXPECT_EQ(htr.GetFirstFrame(), 0);
+    EXPECT_EQ(htr.GetNumFrames(), 2147483647u);
+    const HTRSegment& b = *htr.FindSegment(L"B");
+    ASSERT_EQ(b.FrameCount(), 3u);
+    b.GetFrameTranslation(1, x, y, z);
+    EXPECT_EQ(x, 4.0);
+    EXPECT_EQ(z, 6.0);
+    EXPECT_EQ(b.GetFrameScale(0), 0.5);
+    EXPECT_EQ(b.GetFrameScale(2), 0.0);
+    // A section named after no segment stores nothing; a section name in an
+    // unknown letter case does not end the file.
+    const HTRSegment& a = *htr.FindSegment(L"A");
+    ASSERT_EQ(a.FrameCount(), 2u);
+    a.GetFrameTranslation(1, x, y, z);
+    EXPECT_EQ(x, 2.0);
+}
+
+TEST(HTRReaderTest, FailuresStopTheReadWithTheirMessage) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::wstring message;
+    };
+    const std::string hierarchy = "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\nC B\n";
+    const std::string basePosition = "[BasePosition]\nA\nB\nC\n";
+    const std::vector<Case> cases = {
+        {"duplicate", HtrWithHeader("NumSegments 2\n", "[SegmentNames&Hierarchy]\nA GLOBAL\nA x\n"),
+         L"The file has duplicate segment names: A"},
+        {"missing hierarchy line",
+         HtrWithHeader("NumSegments 3\n", "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n" + basePosition),
+         L"Segment name not found: C"},
+        {"too few base lines", HtrWithHeader("NumSegments 4\n", hierarchy + basePosition),
+         L"Incorrect number of segments defined in file"},
+        {"too many base lines", HtrWithHeader("NumSegments 2\n", hierarchy + basePosition),
+         L"Incorrect number of segments defined in file"},
+        {"no NumSegments", HtrWithHeader("", hierarchy + basePosition),
+         L"Incorrect number of segments defined in file"},
+        {"counts match", HtrWithHeader("NumSegments 3\n", hierarchy + basePosition), L""},
+        {"end of file stops reading",
+         HtrWithHeader("NumSegments 3\n", hierarchy + basePosition +
+                                                "[endoffile]\n[Header]\nFileType bad\n"),
+         L""},
+        {"header checked before end",
+         HtrWithHeader("NumSegments 3\n", hierarchy + basePosition +
+                                                "[EndOFFile]\n[Header]\nFileType bad\n"),
+         Incompatible(L"FileType")},
+        {"empty file", "", L""},
+        {"keywords before any section", "FileType htr\nNumSegments 1\n",
+         L"Incorrect number of segments defined in file"},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        HTRFile htr;
+        EXPECT_EQ(ReadHtrText(dir, c.text, htr), c.message) << c.name;
+    }
+}
+
+TEST(HTRReaderTest, HierarchyResolution) {
+    ScratchDir dir;
+    HTRFile htr;
+    // "global" is a segment name like any other; a parent that names no
+    // segment leaves the segment unlinked, which is not an error. A segment
+    // may name itself or close a loop: the model keeps the links and every
+    // walk still ends.
+    const std::string body =
+        "[SegmentNames&Hierarchy]\n"
+        "Root GLOBAL\nLower global\nSelf Self\nLoopA LoopB\nLoopB LoopA\nKid Root\nKid2 Root\n"
+        "[BasePosition]\n";
+    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 0\n", body), htr), L"");
+    HTRSegment* root = htr.FindSegment(L"Root");
+    EXPECT_EQ(htr.RootSegment(), root);
+    const HTRSegment* lower = htr.FindSegment(L"Lower");
+    EXPECT_EQ(lower->GetParent(), nullptr);
+    EXPECT_FALSE(lower->IsRoot());
+    HTRSegment* self = htr.FindSegment(L"Self");
+    EXPECT_EQ(self->GetParent(), self);
+    EXPECT_EQ(self->FindInSubtree(L"nothing"), nullptr);
+    HTRSegment* loopA = htr.FindSegment(L"LoopA");
+    EXPECT_EQ(loopA->FindInSubtree(L"LoopB"), htr.FindSegment(L"LoopB"));
+    EXPECT_EQ(loopA->FindInSubtree(L"Root"), nullptr);
+    ASSERT_EQ(root->ChildCount(), 2u);
+    EXPECT_EQ(root->Child(0)->GetName(), L"Kid");
+    EXPECT_EQ(root->Child(1)->GetName(), L"Kid2");
+
+    // The hierarchy is resolved at every "[BasePosition]" line: segments added
+    // later are linked then, also as parents named earlier, and no segment is
+    // linked twice.
+    const std::string twice =
+        "[SegmentNames&Hierarchy]\nA GLOBAL\nB Late\nC A\n[BasePosition]\n"
+        "[SegmentNames&Hierarchy]\nLate A\n[BasePosition]\n";
+    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 0\n", twice), htr), L"");
+    HTRSegment* a = htr.FindSegment(L"A");
+    HTRSegment* late = htr.FindSegment(L"Late");
+    EXPECT_EQ(htr.FindSegment(L"B")->GetParent(), late);
+    ASSERT_EQ(a->ChildCount(), 2u);
+    EXPECT_EQ(a->Child(0)->GetName(), L"C");
+    EXPECT_EQ(a->Child(1)->GetName(), L"Late");
+    EXPECT_EQ(late->ChildCount(), 1u);
+    EXPECT_EQ(a->FindInSubtree(L"B"), htr.FindSegment(L"B"));
+}
+
+TEST(HTRReaderTest, DeepHierarchyIsWalkedWithoutRecursion) {
+    constexpr int kDepth = 100000;
+    std::string text = HtrWithHeader("NumSegments 0\n", "[SegmentNames&Hierarchy]\nS0 GLOBAL\n");
+    for (int i = 1; i < kDepth; ++i) {
+        text += "S" + std::to_string(i) + " S" + std::to_string(i - 1) + "\n";
+    }
+    text += "[BasePosition]\n";
+    ScratchDir dir;
+    HTRFile htr;
+    ASSERT_EQ(ReadHtrText(dir, text, htr), L"");
+    const std::wstring deepest = L"S" + std::to_wstring(kDepth - 1);
+    EXPECT_EQ(htr.RootSegment()->FindInSubtree(deepest), htr.FindSegment(deepest));
+}
+
+TEST(HTRReaderTest, PathsGetTheHtrExtension) {
+    ScratchDir dir;
+    const std::string text = HtrWithHeader("NumSegments 2\n", kTwoSegments);
+    dir.Write("plain.htr", text);
+    dir.Write("upper.HTR", text);
+    dir.Write("other.txt.htr", text);
+    dir.Write("other.txt", "FileType bad\n");
+    struct Case {
+        const char* name;
+        std::wstring message;
+    };
+    const Case cases[] = {
+        {"plain", L""},
+        {"plain.htr", L""},
+        {"upper.HTR", L""},
+        {"other.txt", L""},  // opens other.txt.htr
+        {"missing", L"The file could not be opened"},
+        {"", L"The file could not be opened"},
+    };
+    for (const Case& c : cases) {
+        HTRFile htr;
+        EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / c.name)), c.message) << c.name;
+    }
+    // A file that cannot be opened leaves the model as it was.
+    HTRFile htr;
+    ASSERT_EQ(htr.Read(tovtest::Wide(dir.Path() / "plain")), L"");
+    htr.SetDataFrameRate(25);
+    EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / "missing")), L"The file could not be opened");
+    EXPECT_EQ(htr.SegmentCount(), 2u);
+    EXPECT_EQ(htr.GetDataFrameRate(), 25);
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+#include "htr/HTRFile.h"
+#include "tests/lib/htr/HtrText.h"
+#include "tests/support/TestFiles.h"
+
+using tovtest::ReadBytes;
+using tovtest::ScratchDir;
+using tovtest::Wide;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+// A root with a child: the root has a base rotation of 90 degrees about X
+// and two frames, the child one.
+void BuildTwoSegments(HTRFile& htr) {
+    HTRSegment* root = htr.AddSegment(HTRSegment(L"Root"));
+    HTRSegment* arm = htr.AddSegment(HTRSegment(L"Arm"));
+    arm->SetParent(root);
+    root->SetBaseTranslation(1.0, -2.5, 1e-7);
+    root->SetBaseRotationAngles(kPi / 2, 0.0, -kPi);
+    root->SetBoneLength(100.0);
+    root->AppendFrame(0.5, 0.0, 0.0, kPi / 4, 0.0, 0.0, 2.0);
+    root->AppendFrame(-0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
+    arm->AppendFrame(0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 3.0);
+    arm->SetReferenceScale(4.0);
+}
+
+std::string WriteToText(const HTRFile& htr, const ScratchDir& dir) {
+    EXPECT_EQ(htr.Write(Wide(dir.Path() / "out.htr")), L"");
+    return ReadBytes(dir.Path() / "out.htr");
+}
+
+const char kHeaderStart[] =
+    "# Tovelund HTR (source:TOVFileLib v1.10)\r\n"
+    "[Header]\r\n"
+    "# KeyWord<space>Value<CR>\r\n"
+    "FileType htr\r\n"
+    "DataType HTRS\r\n"
+    "FileVersion 1\r\n";
+
+TEST(HTRWriterTest, WritesTheWholeLayout) {
+    ScratchDir dir;
+    HTRFile htr;
+    BuildTwoSegments(htr);
+    htr.SetNumFrames(2);
+    htr.SetFirstFrame(0);
+    htr.SetDataFrameRate(120);
+    htr.SetScaleFactor(2.5);
+    htr.SetCalibrationUnits(kUnitsCentimetres);
+    const std::string expected = std::string(kHeaderStart) +
+        "NumSegments 2\r\n"
+        "NumFrames 2\r\n"
+        "DataFrameRate 120\r\n"
+        "EulerRotationOrder ZYX\r\n"
+        "CalibrationUnits cm\r\n"
+        "RotationUnits Degrees\r\n"
+        "GlobalAxisofGravity Y\r\n"
+        "BoneLengthAxis Y\r\n"
+        "ScaleFactor 2.50\r\n"
+        "[SegmentNames&Hierarchy]\r\n"
+        "# ObjectName<tab>ParentObjectName<CR>\r\n"
+        "Root\tGLOBAL\r\n"
+        "Arm\tRoot\r\n"
+        "[BasePosition]\r\n"
+        "# ObjectName<tab>Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneLength<CR>\r\n"
+        "Root\t1.000000\t-2.500000\t0.000000\t90.000000\t0.000000\t-180.000000\t100.000000\r\n"
+        "Arm\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\r\n"
+        "[Root]\r\n"
+        "# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>\r\n"
+        "0\t0.500000\t0.000000\t0.000000\t45.000000\t0.000000\t0.000000\t2.000000\r\n"
+        "1\t-0.500000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"
+        "[Arm]\r\n"
+        "# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>\r\n"
+        "0\t0.000000\t1.000000\t0.000000\t0.000000\t0.000000\t0.000000\t3.000000\r\n"
+        "1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"
+        "[EndOfFile]\r\n";
+    EXPECT_EQ(WriteToText(htr, dir), expected);
+}
+
+TEST(HTRWriterTest, HeaderAndFrameVariants) {
+    struct Case {
+        const char* name;
+        void (*setUp)(HTRFile&);
+        const char* expectedLine;  // a whole line of the output, with CR LF
+    };
+    const Case cases[] = {
+        {"no frames", [](HTRFile& h) { h.SetNumFrames(0); }, "NumFrames 1\r\n"},
+        {"no frames line", [](HTRFile& h) { h.SetNumFrames(0); },
+         "[Arm]\r\n# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>\r\n"
+         "1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"
+         "[EndOfFile]\r\n"},
+        {"radians", [](HTRFile& h) { h.SetRotationUnits(kRotationRadians); },
+         "Root\t1.000000\t-2.500000\t0.000000\t1.570796\t0.000000\t-3.141593\t100.000000\r\n"},
+        {"normalised scales",
+         [](HTRFile& h) {
+             h.SetNormalizeScaleFactors(true);
+             h.SetNumFrames(2);
+         },
+         "2\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.250000\r\n"},
+        {"frames from the first frame",
+         [](HTRFile& h) {
+             h.SetFirstFrame(-1);
+             h.SetNumFrames(2);
+         },
+         "0\t-0.500000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"},
+        {"unknown units",
+         [](HTRFile& h) {
+             h.SetCalibrationUnits(static_cast<CalibrationUnits>(6));
+             h.SetRotationUnits(static_cast<RotationUnits>(2));
+         },
+         "CalibrationUnits \r\nRotationUnits \r\n"},
+        {"yards", [](HTRFile& h) { h.SetCalibrationUnits(kUnitsYards); },
+         "CalibrationUnits yd\r\n"},
+        {"scale factor", [](HTRFile& h) { h.SetScaleFactor(-0.005); }, "ScaleFactor -0.01\r\n"},
+        {"parent without root flag", [](HTRFile& h) { h.Segment(0)->SetRoot(true); },
+         "Root\tGLOBAL\r\n"},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        HTRFile htr;
+        BuildTwoSegments(htr);
+        c.setUp(htr);
+        EXPECT_NE(WriteToText(htr, dir).find(c.expectedLine), std::string::npos) << c.name;
+    }
+}
+
+TEST(HTRWriterTest, RefusesWhatItCannotWrite) {
+    ScratchDir dir;
+    HTRFile empty;
+    EXPECT_EQ(empty.Write(Wide(dir.Path() / "empty.htr")), L"No segments to write");
+
+    HTRFile twins;
+    BuildTwoSegments(twins);
+    twins.Segment(0)->SetName(L"Arm");  // now Arm, Arm: the first one is named
+    twins.AddSegment(HTRSegment(L"Leg"));
+    EXPECT_EQ(twins.Write(Wide(dir.Path() / "twins.htr")),
+              L"The scene hierarchy has duplicate segment names: Arm");
+
+    HTRFile htr;
+    BuildTwoSegments(htr);
+    EXPECT_EQ(htr.Write(Wide(dir.Path() / "no" / "folder.htr")), L"The file could not be opened");
+    std::filesystem::create_directory(dir.Path() / "taken.htr");
+    EXPECT_EQ(htr.Write(Wide(dir.Path() / "taken")), L"The file could not be opened");
+    // Nothing was created for the refused models.
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "empty.htr"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "twins.htr"));
+
+    // The extension rule: ".htr" appended unless the path ends in it.
+    EXPECT_EQ(htr.Write(Wide(dir.Path() / "plain")), L"");
+    EXPECT_EQ(htr.Write(Wide(dir.Path() / "upper.HTR")), L"");
+    EXPECT_EQ(htr.Write(Wide(dir.Path() / "other.txt")), L"");
+    for (const char* name : {"plain.htr", "upper.HTR", "other.txt.htr"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / name)) << name;
+    }
+}
+
+// Reading back gives the model within the six decimals written, and a
+// second write of what was read gives the same bytes.
+TEST(HTRWriterTest, ReadsBackAndReachesAFixedPoint) {
+    ScratchDir dir;
+    std::vector<std::filesystem::path> sources = tovtest::CorpusFiles("htr", ".htr");
+    sources.push_back(std::filesystem::path(TOV_SOURCE_DIR) / "samples" / "walk.htr");
+    for (const auto& source : sources) {
+        HTRFile first;
+        if (!first.Read(Wide(source)).empty()) continue;  // files the reader refuses
+        const auto once = dir.Path() / "once.htr";
+        const auto twice = dir.Path() / "twice.htr";
+        ASSERT_EQ(first.Write(Wide(once)), L"");
+        HTRFile second;
+        ASSERT_EQ(second.Read(Wide(once)), L"") << source;
+        ASSERT_EQ(second.SegmentCount(), first.SegmentCount());
+        for (std::uint32_t s = 0; s < first.SegmentCount(); ++s) {
+            const HTRSegment& a = *first.Segment(s);
+            const HTRSegment& b = *second.Segment(s);
+            ASSERT_EQ(a.GetName(), b.GetName());
+            for (std::uint32_t i = 0; i < first.GetNumFrames(); i += 7) {
+                double ax, ay, az, bx, by, bz;
+                a.GetFrameTranslation(i, ax, ay, az);
+                b.GetFrameTranslation(i, bx, by, bz);
+                EXPECT_NEAR(ax, bx, 1e-6) << source;
+                a.GetFrameRotationAngles(i, ax, ay, az);
+                b.GetFrameRotationAngles(i, bx, by, bz);
+                EXPECT_NEAR(az, bz, 1e-6 * kPi / 180) << source;
+            }
+        }
+        ASSERT_EQ(second.Write(Wide(twice)), L"");
+        EXPECT_EQ(ReadBytes(once), ReadBytes(twice)) << source;
+    }
+}
+
+// Numbers are written and read the same under a locale whose decimal mark
+// is a comma. The locale is compiled into the scratch folder when the system
+// has the tools; otherwise the test is skipped.
+TEST(HTRWriterTest, DecimalCommaLocaleDoesNotLeakIntoFiles) {
+    ScratchDir dir;
+    HTRFile htr;
+    BuildTwoSegments(htr);
+    htr.SetNumFrames(2);
+    const std::string plain = WriteToText(htr, dir);
+
+    const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir.Path() / "de").string() +
+                                "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "cannot build a de_DE locale";
+    setenv("LOCPATH", dir.Path().c_str(), 1);
+    if (std::setlocale(LC_ALL, "de") == nullptr) GTEST_SKIP() << "de_DE locale not usable";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    const std::string underComma = WriteToText(htr, dir);
+    HTRFile back;
+    const std::wstring message = back.Read(Wide(dir.Path() / "out.htr"));
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    EXPECT_EQ(std::string(probe), "1,5");
+    EXPECT_EQ(underComma, plain);
+    ASSERT_EQ(message, L"");
+    double x, y, z;
+    back.FindSegment(L"Root")->GetBaseTranslation(x, y, z);
+    EXPECT_EQ(y, -2.5);
+}
+
+}  // namespace

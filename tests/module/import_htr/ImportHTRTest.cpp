@@ -1,0 +1,443 @@
+// The HTR import as the host runs it: a skeleton built and keyed in the
+// scene, in create and apply mode, and what it does with hostile files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <vector>
+
+#include "math/TOVRotation.h"
+#include "plugin/ClassIds.h"
+#include "tests/module/import_htr/ImportChoices.h"
+#include "tests/support/CapturingDriver.h"
+#include "tests/support/PluginTestHost.h"
+
+namespace {
+
+using brindle::host::Scene;
+using brindle::host::SceneNode;
+using tovtest::CapturingDriver;
+using tovtest::HtrChoices;
+
+constexpr Class_ID kImportHtr = kImportHtrClassId;
+constexpr double kDeg = 3.141592653589793 / 180.0;
+
+struct Segment {
+    const char* name;
+    const char* parent;
+    double base[7];  // tx ty tz rx ry rz (degrees) length
+};
+
+// Root, Child and Leaf; frame f moves every segment by (f, 2f, 3f) and turns
+// it by (f, -f, 2f) degrees.
+const Segment kSkeleton[] = {
+    {"Root", "GLOBAL", {10, 20, 30, 0, 0, 0, 100}},
+    {"Child", "Root", {1, 2, 3, 10, 20, 30, 80}},
+    {"Leaf", "Child", {0, 50, 0, 0, 0, 0, 50}},
+};
+
+std::string SkeletonHtr(int frames, int first = 1, const std::string& scaleFactor = "1.00",
+                        long long numFrames = -1) {
+    std::ostringstream text;
+    text << "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 3\nNumFrames "
+         << (numFrames < 0 ? frames : numFrames)
+         << "\nDataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
+            "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor "
+         << scaleFactor << "\n[SegmentNames&Hierarchy]\n";
+    for (const Segment& s : kSkeleton) text << s.name << '\t' << s.parent << '\n';
+    text << "[BasePosition]\n";
+    for (const Segment& s : kSkeleton) {
+        text << s.name;
+        for (double v : s.base) text << '\t' << v;
+        text << '\n';
+    }
+    for (const Segment& s : kSkeleton) {
+        text << '[' << s.name << "]\n";
+        for (int f = 0; f < frames; ++f) {
+            text << first + f << '\t' << f << '\t' << 2 * f << '\t' << 3 * f << '\t' << f << '\t'
+                 << -f << '\t' << 2 * f << "\t1\n";
+        }
+    }
+    text << "[EndOfFile]\n";
+    return text.str();
+}
+
+std::vector<std::wstring> NodeNames() {
+    std::vector<std::wstring> names;
+    for (SceneNode* node : Scene::Current().Nodes()) names.push_back(node->Name());
+    return names;
+}
+
+SceneNode& Node(const wchar_t* name) {
+    SceneNode* node = Scene::Current().FindByName(name);
+    if (node == nullptr) throw std::runtime_error("no node");
+    return *node;
+}
+
+std::vector<TimeValue> KeyTimes(const brindle::host::PointController& c) {
+    std::vector<TimeValue> times;
+    for (const auto& key : c.Track().Keys()) times.push_back(key.time);
+    return times;
+}
+
+void ExpectNear(const Point3& a, const Point3& b, float tolerance = 1e-4f) {
+    EXPECT_NEAR(a.x, b.x, tolerance);
+    EXPECT_NEAR(a.y, b.y, tolerance);
+    EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+// The row-vector matrix of angles in degrees in the file's order (ZYX).
+TOVRotationMatrix3<double> FileRotation(double x, double y, double z) {
+    return TOVRotationMatrix3<double>(TOVEulerRotation<double>(x * kDeg, y * kDeg, z * kDeg));
+}
+
+// What a rotation of the file is in the host's axes: the file's x axis is
+// the host's z, y is x and z is y; the root turns once more.
+TOVRotationMatrix3<double> InHostAxes(const TOVRotationMatrix3<double>& r, bool root) {
+    // P: the permutation taking file axes to host axes, as rows.
+    const TOVRotationMatrix3<double> p(0, 1, 0, 0, 0, 1, 1, 0, 0);
+    TOVRotationMatrix3<double> q = p.Transposed().Multiply(r).Multiply(p);  // p * r * p^T
+    if (root) q = TOVRotationMatrix3<double>(0, 0, 1, 0, -1, 0, 1, 0, 0).Multiply(q);
+    return q;
+}
+
+void ExpectRotation(const Quat& host, const TOVRotationMatrix3<double>& expected) {
+    const Matrix3 m = QuatMatrix(host);
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(m[r][c], expected(r, c), 2e-6) << "element " << r << c;
+        }
+    }
+}
+
+class ImportHTRTest : public tovtest::PluginTestHost {
+protected:
+    int ImportText(const std::string& text, const HtrChoices& choices, std::string* messages = nullptr,
+                   const std::string& name = "walk.take.htr") {
+        CapturingDriver driver;
+        tovtest::ChooseImport(driver.Driver(), choices);
+        const int result = Import(kImportHtr, dir_.Write(name, text).string(), driver.Driver());
+        if (messages != nullptr) *messages = driver.Messages();
+        return result;
+    }
+};
+
+TEST_F(ImportHTRTest, CreateModeBuildsTheSkeletonUnderADummyNamedAfterTheFile) {
+    HtrChoices choices;
+    choices.endEffectors = true;
+    std::string messages;
+    ASSERT_EQ(ImportText(SkeletonHtr(3), choices, &messages), 1) << messages;
+    EXPECT_EQ(messages, "");
+    EXPECT_EQ(NodeNames(), (std::vector<std::wstring>{L"Root", L"Child", L"Leaf", L"Leaf_Effector",
+                                                      L"walk.take"}));
+    Scene& scene = Scene::Current();
+    EXPECT_EQ(scene.FrameRate(), 60);
+    SceneNode& dummy = Node(L"walk.take");
+    EXPECT_TRUE(dummy.GetParentNode()->IsRootNode());
+    EXPECT_EQ(Node(L"Root").Parent(), &dummy);
+    EXPECT_EQ(Node(L"Child").Parent(), &Node(L"Root"));
+    EXPECT_EQ(Node(L"Leaf_Effector").Parent(), &Node(L"Leaf"));
+    EXPECT_EQ(dummy.HeldObject()->GetBox().pmax, Point3(1, 1, 1));
+
+    // Bones: length, thickness 0.2 x length x size, the host's bone colour.
+    auto& leafBlock = Node(L"Leaf").HeldObject()->Block();
+    EXPECT_EQ(leafBlock.GetFloat(3, 0), 50.0f);
+    EXPECT_EQ(leafBlock.GetFloat(0, 0), 10.0f);
+    EXPECT_EQ(leafBlock.GetFloat(1, 0), 10.0f);
+    const Point3 color = GetUIColor(COLOR_BONES);
+    EXPECT_EQ(Node(L"Leaf").GetWireColor(), DWORD(int(color.x * 255)) |
+                                                DWORD(int(color.y * 255)) << 8 |
+                                                DWORD(int(color.z * 255)) << 16);
+    EXPECT_TRUE(Node(L"Leaf").GetBoneNodeOnOff());
+    // The end effector: a cube of 0.2 x the leaf's length, at the leaf's tip.
+    auto& effector = Node(L"Leaf_Effector");
+    EXPECT_EQ(effector.HeldObject()->Block().GetFloat(3, 0), 10.0f);
+    ExpectNear(effector.Transform().Position().HeldValue(), Point3(50, 0, 0));
+    float property = 0;
+    EXPECT_FALSE(effector.GetUserPropFloat(L"HTRBaseLength", property));
+
+    // The base position as read, on the node, and in the host's axes on the
+    // controllers: (x, -z, y) for the root, (y, z, x) below it.
+    const std::pair<const wchar_t*, float> expected[] = {
+        {L"HTRBaseTransX", 1},        {L"HTRBaseTransY", 2},
+        {L"HTRBaseTransZ", 3},        {L"HTRBaseRotX", float(10 * kDeg)},
+        {L"HTRBaseRotY", float(20 * kDeg)}, {L"HTRBaseRotZ", float(30 * kDeg)},
+        {L"HTRBaseLength", 80}};
+    for (const auto& [key, value] : expected) {
+        EXPECT_TRUE(Node(L"Child").GetUserPropFloat(key, property)) << key;
+        EXPECT_FLOAT_EQ(property, value) << key;
+    }
+    ExpectNear(Node(L"Root").Transform().Position().HeldValue(), Point3(10, -30, 20));
+    ExpectNear(Node(L"Child").Transform().Position().HeldValue(), Point3(2, 3, 1));
+    ExpectRotation(Node(L"Root").Transform().Rotation().HeldValue(),
+                   InHostAxes(FileRotation(0, 0, 0), true));
+    ExpectRotation(Node(L"Child").Transform().Rotation().HeldValue(),
+                   InHostAxes(FileRotation(10, 20, 30), false));
+
+    // Keys: the base position one frame before the first frame, then frames
+    // 1 to 3; the animation range starts at the base key.
+    const int tpf = 80;
+    EXPECT_EQ(KeyTimes(Node(L"Child").Transform().Position()),
+              (std::vector<TimeValue>{0, tpf, 2 * tpf, 3 * tpf}));
+    EXPECT_EQ(scene.AnimationRange(), Interval(0, 3 * tpf));
+    // Frame 3 (index 2): base plus (2, 4, 6), turned by (2, -2, 4) degrees
+    // after the base rotation.
+    const auto& childKeys = Node(L"Child").Transform().Position().Track();
+    ExpectNear(childKeys[3].value, Point3(2 + 4, 3 + 6, 1 + 2));
+    const auto& rootRotation = Node(L"Root").Transform().Rotation().Track();
+    ExpectRotation(rootRotation[3].value,
+                   InHostAxes(FileRotation(2, -2, 4), true));
+    const auto& childRotation = Node(L"Child").Transform().Rotation().Track();
+    ExpectRotation(childRotation[3].value,
+                   InHostAxes(FileRotation(10, 20, 30).Multiply(FileRotation(2, -2, 4)), false));
+}
+
+// Which frames are keyed where, and the animation range, for the options of
+// the time group.
+TEST_F(ImportHTRTest, FramesKeyedFollowRangeOffsetAndAnimation) {
+    struct Case {
+        const char* name;
+        std::optional<std::pair<std::wstring, std::wstring>> range;
+        const wchar_t* offset;
+        bool keyBase;
+        bool animate;
+        std::vector<int> keyFrames;  // of the root's position, in frames
+        int firstKeyedFileFrame;     // the file frame (from 1) of the first frame key
+        std::optional<Interval> animationRange;  // in frames
+    };
+    const Case cases[] = {
+        {"all frames", std::nullopt, L"0", true, true, {0, 1, 2, 3, 4, 5}, 1, Interval(0, 5)},
+        {"no base key", std::nullopt, L"0", false, true, {1, 2, 3, 4, 5}, 1, Interval(1, 5)},
+        {"range and offset", std::make_pair(L"2", L"3"), L"5", true, true, {6, 7, 8}, 2,
+         Interval(0, 7)},
+        {"negative offset", std::nullopt, L"-3", false, true, {-2, -1, 0, 1, 2}, 1,
+         Interval(1, 2)},
+        {"base only", std::nullopt, L"0", true, false, {0}, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        Scene::Current().Clear();
+        HtrChoices choices;
+        choices.range = c.range;
+        choices.offset = c.offset;
+        choices.keyBase = c.keyBase;
+        choices.animate = c.animate;
+        std::string messages;
+        ASSERT_EQ(ImportText(SkeletonHtr(5), choices, &messages), 1) << c.name << messages;
+        std::vector<int> frames;
+        for (TimeValue t : KeyTimes(Node(L"Root").Transform().Position())) frames.push_back(t / 80);
+        EXPECT_EQ(frames, c.keyFrames) << c.name;
+        const auto& range = Scene::Current().AnimationRange();
+        EXPECT_EQ(range.has_value(), c.animationRange.has_value()) << c.name;
+        if (range && c.animationRange) {
+            EXPECT_EQ(range->Start(), c.animationRange->Start() * 80) << c.name;
+            EXPECT_EQ(range->End(), c.animationRange->End() * 80) << c.name;
+        }
+        if (c.firstKeyedFileFrame > 0) {
+            const auto& keys = Node(L"Root").Transform().Position().Track();
+            const float f = float(c.firstKeyedFileFrame - 1);
+            ExpectNear(keys[c.keyBase ? 1 : 0].value, Point3(10 + f, -(30 + 3 * f), 20 + 2 * f));
+        }
+    }
+}
+
+TEST_F(ImportHTRTest, ApplyModeOntoACreatedSkeletonGivesTheSameKeys) {
+    HtrChoices keyed;
+    keyed.tcb = true;
+    ASSERT_EQ(ImportText(SkeletonHtr(4), keyed), 1);
+    std::vector<std::vector<brindle::host::Key<Quat>>> expected;
+    std::vector<std::vector<brindle::host::Key<Point3>>> expectedPositions;
+    for (const wchar_t* name : {L"Root", L"Child", L"Leaf"}) {
+        expected.push_back(Node(name).Transform().Rotation().Track().Keys());
+        expectedPositions.push_back(Node(name).Transform().Position().Track().Keys());
+        EXPECT_EQ(Node(name).Transform().Rotation().ClassID(), TCB_ROTATION_CLASS_ID);
+    }
+
+    // A bare skeleton, then its motion applied through the selected dummy.
+    Scene::Current().Clear();
+    HtrChoices bare;
+    bare.keyBase = false;
+    bare.animate = false;
+    ASSERT_EQ(ImportText(SkeletonHtr(4), bare), 1);
+    EXPECT_EQ(Node(L"Root").Transform().Position().NumKeys(), 0);
+    Scene::Current().Select(&Node(L"walk.take"));
+    HtrChoices apply = keyed;
+    apply.apply = true;
+    std::string messages;
+    ASSERT_EQ(ImportText(SkeletonHtr(4), apply, &messages), 1) << messages;
+    int i = 0;
+    for (const wchar_t* name : {L"Root", L"Child", L"Leaf"}) {
+        const auto& rotation = Node(name).Transform().Rotation().Track().Keys();
+        ASSERT_EQ(rotation.size(), expected[i].size()) << name;
+        for (std::size_t k = 0; k < rotation.size(); ++k) {
+            EXPECT_EQ(rotation[k].time, expected[i][k].time);
+            EXPECT_EQ(rotation[k].value, expected[i][k].value);
+        }
+        const auto& position = Node(name).Transform().Position().Track().Keys();
+        ASSERT_EQ(position.size(), expectedPositions[i].size()) << name;
+        for (std::size_t k = 0; k < position.size(); ++k) {
+            EXPECT_EQ(position[k].value, expectedPositions[i][k].value);
+        }
+        ++i;
+    }
+    // Importing again over the same frames replaces the keys, adding none.
+    ASSERT_EQ(ImportText(SkeletonHtr(4), apply), 1);
+    EXPECT_EQ(Node(L"Leaf").Transform().Position().NumKeys(), 5);
+}
+
+TEST_F(ImportHTRTest, ApplyModeOnASelectedBranchKeysOnlyThatBranch) {
+    HtrChoices bare;
+    bare.keyBase = false;
+    bare.animate = false;
+    ASSERT_EQ(ImportText(SkeletonHtr(2), bare), 1);
+    Node(L"Leaf").SetName(L"Renamed");
+    Scene::Current().Select(&Node(L"Child"));
+    HtrChoices apply;
+    apply.apply = true;
+    ASSERT_EQ(ImportText(SkeletonHtr(2), apply), 1);
+    EXPECT_EQ(Node(L"Root").Transform().Position().NumKeys(), 0);
+    EXPECT_EQ(Node(L"Child").Transform().Position().NumKeys(), 3);
+    EXPECT_EQ(Node(L"Renamed").Transform().Position().NumKeys(), 0);
+}
+
+// Refusals of apply mode: a message, and nothing created or keyed.
+TEST_F(ImportHTRTest, ApplyModeKeysTheFirstChildBoneOfEachName) {
+    // Root with the children A, B and C; the scene adds a second bone B, and
+    // a dummy C before the bone C.
+    std::ostringstream wide;
+    wide << "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 4\nNumFrames 2\n"
+            "DataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
+            "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1\n"
+            "[SegmentNames&Hierarchy]\nRoot\tGLOBAL\nA\tRoot\nB\tRoot\nC\tRoot\n[BasePosition]\n";
+    for (const char* name : {"Root", "A", "B", "C"}) wide << name << "\t1\t2\t3\t0\t0\t0\t10\n";
+    for (const char* name : {"Root", "A", "B", "C"}) {
+        wide << '[' << name << "]\n1\t0\t0\t0\t0\t0\t0\t1\n2\t1\t1\t1\t5\t5\t5\t1\n";
+    }
+    wide << "[EndOfFile]\n";
+    HtrChoices bare;
+    bare.keyBase = false;
+    bare.animate = false;
+    bare.endEffectors = false;
+    ASSERT_EQ(ImportText(wide.str(), bare), 1);
+    SceneNode& root = Node(L"Root");
+    SceneNode* firstB = &Node(L"B");
+    SceneNode* boneC = &Node(L"C");
+    auto add = [&](SClass_ID super, Class_ID id, const wchar_t* name) {
+        SceneNode* node = Scene::Current().CreateNode(brindle::host::NewSceneObject(super, id));
+        node->SetName(name);
+        root.AttachChild(node, 0);
+        return node;
+    };
+    SceneNode* secondB = add(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, L"B");
+    SceneNode* dummyC = add(HELPER_CLASS_ID, DUMMY_CLASS_ID, L"C");
+    root.AttachChild(boneC, 0);  // now after the dummy
+    Scene::Current().Select(&root);
+    HtrChoices apply;
+    apply.apply = true;
+    ASSERT_EQ(ImportText(wide.str(), apply), 1);
+    for (SceneNode* keyed : {&Node(L"A"), firstB, boneC}) {
+        EXPECT_EQ(keyed->Transform().Position().NumKeys(), 3);
+    }
+    EXPECT_EQ(secondB->Transform().Position().NumKeys(), 0);
+    EXPECT_EQ(dummyC->Transform().Position().NumKeys(), 0);
+}
+
+TEST_F(ImportHTRTest, ApplyModeRefusalsExplainAndChangeNothing) {
+    HtrChoices bare;
+    bare.keyBase = false;
+    bare.animate = false;
+    ASSERT_EQ(ImportText(SkeletonHtr(2), bare), 1);
+    Scene& scene = Scene::Current();
+    auto biped = brindle::host::NewSceneObject(HELPER_CLASS_ID, POINTHELP_CLASS_ID);
+    SceneNode* bipedNode = scene.CreateNode(std::move(biped), BIPBODY_CONTROL_CLASS_ID);
+    bipedNode->SetName(L"Bip01");
+    Node(L"Child").SetName(L"Elsewhere");
+    struct Case {
+        std::vector<const wchar_t*> selection;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, "Import Error: Please select the root of a skeleton before applying animation.\n"},
+        {{L"Root", L"Bip01"}, "Import Error: You can't import .htr directly onto a biped node.\n"},
+        {{L"Elsewhere"},
+         "Import Error: Please select a branch to apply to that exists in the source HTR file.\n"},
+    };
+    for (const Case& c : cases) {
+        scene.ClearSelection();
+        for (const wchar_t* name : c.selection) scene.Select(&Node(name));
+        const std::size_t nodes = scene.Nodes().size();
+        HtrChoices apply;
+        apply.apply = true;
+        std::string messages;
+        EXPECT_EQ(ImportText(SkeletonHtr(2), apply, &messages), 0);
+        EXPECT_EQ(messages, c.message);
+        EXPECT_EQ(scene.Nodes().size(), nodes);
+        EXPECT_EQ(Node(L"Root").Transform().Position().NumKeys(), 0);
+    }
+}
+
+TEST_F(ImportHTRTest, FileProblemsAreReportedAndBuildNothing) {
+    struct Case {
+        const char* name;
+        std::string text;
+        int result;
+        const char* message;
+    };
+    std::string noRoot = SkeletonHtr(2);
+    noRoot.replace(noRoot.find("Root\tGLOBAL"), 11, "Root\tLeaf");
+    const Case cases[] = {
+        {"scale factor", SkeletonHtr(2, 1, "1.0001"), 1,
+         "ImportHTR Warning: ScaleFactor is not 1.0, this plugin does not support the "
+         "ScaleFactor header variable.\n"},
+        {"no root", noRoot, 0,
+         "ImportHTR Error: The file has no root segment: no segment names GLOBAL as its "
+         "parent.\n"},
+        {"far beyond time", SkeletonHtr(2, 2000000000), 0,
+         "ImportHTR Error: The frames to import lie outside the time range of the scene.\n"},
+        // Nothing to import: no frames leave the dialog's range empty.
+        {"not an HTR file", "garbage\n", 1,
+         "ImportHTR Error: Please choose a start frame that is less than the end frame.\n"},
+    };
+    for (const Case& c : cases) {
+        Scene::Current().Clear();
+        std::string messages;
+        EXPECT_EQ(ImportText(c.text, HtrChoices(), &messages), c.result) << c.name;
+        if (c.message != nullptr) {
+            EXPECT_EQ(messages, c.message) << c.name;
+        }
+        if (c.result == 0) {
+            EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
+        }
+    }
+}
+
+TEST_F(ImportHTRTest, HostileFilesImportInBoundedTimeAndMemory) {
+    // A header claiming two billion frames over two frames held: a warning,
+    // and only the frames held are keyed.
+    std::string messages;
+    ASSERT_EQ(ImportText(SkeletonHtr(2, 1, "1.00", 2000000000), HtrChoices(), &messages), 1);
+    EXPECT_EQ(messages,
+              "ImportHTR Warning: The header of this file claims 2000000000 frames, but the file "
+              "holds 2; only the frames it holds are imported.\n");
+    EXPECT_EQ(Node(L"Root").Transform().Position().NumKeys(), 3);
+
+    // A chain of 20,000 segments: built and keyed without deep recursion,
+    // and without walking up the chain for every segment.
+    std::ostringstream chain;
+    const int depth = 20000;
+    chain << "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments " << depth
+          << "\nNumFrames 1\nDataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
+             "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1\n"
+             "[SegmentNames&Hierarchy]\nS0\tGLOBAL\n";
+    for (int i = 1; i < depth; ++i) chain << 'S' << i << "\tS" << i - 1 << '\n';
+    chain << "[BasePosition]\n";
+    for (int i = 0; i < depth; ++i) chain << 'S' << i << "\t0\t1\t0\t0\t0\t0\t1\n";
+    chain << "[EndOfFile]\n";
+    Scene::Current().Clear();
+    HtrChoices endEffectors;
+    endEffectors.endEffectors = true;
+    ASSERT_EQ(ImportText(chain.str(), endEffectors), 1);
+    EXPECT_EQ(Scene::Current().Nodes().size(), std::size_t(depth) + 2);
+    EXPECT_NE(Scene::Current().FindByName(L"S19999_Effector"), nullptr);
+}
+
+}  // namespace

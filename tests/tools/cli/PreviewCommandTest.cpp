@@ -1,0 +1,281 @@
+// tovfileio preview: the README's pictures of the samples are made again
+// byte for byte; the frame drawn is one the input holds; markers not seen
+// are not drawn; names never overprint; the grid is of round numbers in the
+// scene's units; the file's warnings are said as info says them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "preview/ScenePreview.h"
+#include "tests/tools/cli/RunCommand.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using tovtest::RunCommand;
+
+// A TRC file of the markers `names` from frame `start`, a data row of
+// coordinate fields per entry of `rows` (three empty fields: a dropout).
+std::string TrcFile(const std::vector<std::string>& names, const std::vector<std::string>& rows,
+                    int start = 1) {
+    const std::string frames = std::to_string(rows.size());
+    std::string text = "PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\n"
+                       "60\t60\t" + frames + "\t" + std::to_string(names.size()) + "\tmm\t60\t" +
+                       std::to_string(start) + "\t" + frames + "\nFrame#\tTime";
+    for (const std::string& name : names) text += "\t" + name + "\t\t";
+    text += "\n\t";
+    for (std::size_t m = 1; m <= names.size(); ++m) {
+        text += "\tX" + std::to_string(m) + "\tY" + std::to_string(m) + "\tZ" + std::to_string(m);
+    }
+    text += "\n\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        text += std::to_string(start + static_cast<int>(i)) + "\t0\t" + rows[i] + "\n";
+    }
+    return text;
+}
+
+// An HTR file of two segments with `frames` frames numbered from `first`,
+// of which the header claims `claimed` (0: all).
+std::string HtrFile(int first, int frames, int claimed = 0) {
+    std::string text = "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 2\n"
+                       "NumFrames " + std::to_string(claimed > 0 ? claimed : frames) +
+                       "\nDataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
+                       "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\n"
+                       "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n[BasePosition]\n"
+                       "A 0 0 0 0 0 0 100\nB 0 100 0 0 0 0 50\n";
+    for (const char* segment : {"[A]\n", "[B]\n"}) {
+        text += segment;
+        for (int i = 0; i < frames; ++i) text += std::to_string(first + i) + " 0 0 0 0 0 0 1\n";
+    }
+    return text;
+}
+
+std::string Caption(const std::string& svg) {
+    static const std::regex caption("font-size=\"12\" fill=\"#555555\">([^<]*)<");
+    std::smatch match;
+    return std::regex_search(svg, match, caption) ? match[1].str() : std::string();
+}
+
+// A small text of the picture: a marker's name (blue) or a grid value
+// (grey), in the front view (x below 400) or the side view.
+struct SvgText {
+    double x, y;
+    std::string fill, text;
+    int View() const { return x < 400 ? 0 : 1; }
+};
+
+std::vector<SvgText> SmallTexts(const std::string& svg) {
+    static const std::regex text("<text x=\"([-0-9.]+)\" y=\"([-0-9.]+)\" font-size=\"8\" "
+                                 "fill=\"(#[0-9a-f]+)\">([^<]*)<");
+    std::vector<SvgText> texts;
+    for (std::sregex_iterator at(svg.begin(), svg.end(), text), end; at != end; ++at) {
+        texts.push_back({std::stod((*at)[1]), std::stod((*at)[2]), (*at)[3], (*at)[4]});
+    }
+    return texts;
+}
+
+class PreviewCommandTest : public ::testing::Test {
+protected:
+    // The picture of `args`, its messages in `err`.
+    std::string Preview(std::vector<std::string> args, std::string* err = nullptr) {
+        const std::string out = (dir_.Path() / ("p" + std::to_string(++runs_) + ".svg")).string();
+        args.insert(args.begin(), "preview");
+        args.insert(args.end(), {"-o", out});
+        const auto run = RunCommand(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        if (err != nullptr) *err = run.err;
+        return run.status == 0 ? tovtest::ReadBytes(out) : std::string();
+    }
+    std::string Scene(const std::string& name, std::vector<std::string> import) {
+        const std::string scene = (dir_.Path() / name).string();
+        import.insert(import.begin() + 2, {"--scene", scene, "--create", "--all", "--offset", "0"});
+        EXPECT_EQ(RunCommand(import).status, 0);
+        return scene;
+    }
+
+    tovtest::ScratchDir dir_;
+    int runs_ = 0;
+};
+
+TEST_F(PreviewCommandTest, SamplePicturesAreMadeAgainByteForByte) {
+    for (const char* kind : {"htr", "trc"}) {
+        const std::string picture =
+            TOV_SOURCE_DIR "/docs/preview-walk-" + std::string(kind) + ".svg";
+        EXPECT_EQ(Preview({TOV_SOURCE_DIR "/samples/walk." + std::string(kind), "--frame", "20"}),
+                  tovtest::ReadBytes(picture))
+            << "remake " << picture << " if the drawing changed on purpose";
+    }
+    EXPECT_EQ(RunCommand({"preview", "-o", (dir_.Path() / "n.svg").string()}).status, 2);
+}
+
+// Without --frame: a file's first frame (not an HTR file's base pose, keyed
+// a frame before it), a scene's range start. Another frame must be one the
+// input holds: else one line, status 2 and no picture.
+TEST_F(PreviewCommandTest, TheFrameDrawnIsOneTheInputHolds) {
+    const std::string htr = dir_.Write("late.htr", HtrFile(5, 3)).string();
+    const std::string trc =
+        dir_.Write("t.trc", TrcFile({"A"}, {"1\t2\t3", "4\t5\t6"}, 12)).string();
+    const std::string scene = Scene("s.json", {"import-htr", htr, "--key-base", "--animate"});
+    const std::string range = "the animation range of " + scene + " is frames 4 to 7";
+    const struct {
+        std::vector<std::string> input;
+        const char* first;
+        std::vector<std::pair<const char*, std::string>> refused;  // frame, message
+    } cases[] = {
+        {{htr}, "5", {{"4", htr + " holds frames 5 to 7"}, {"8", htr + " holds frames 5 to 7"}}},
+        {{trc},
+         "12",
+         {{"0", trc + " holds frames 12 to 13"}, {"14", trc + " holds frames 12 to 13"}}},
+        {{"--scene", scene}, "4", {{"3", range}, {"-2147483648", range}}},
+    };
+    const std::string out = (dir_.Path() / "refused.svg").string();
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.input;
+        const std::string drawn = Preview(args);
+        EXPECT_EQ(Caption(drawn).rfind(std::string("frame ") + c.first + ",", 0), 0u)
+            << Caption(drawn);
+        args.insert(args.end(), {"--frame", c.first});
+        EXPECT_EQ(drawn, Preview(args));
+        for (const auto& [frame, message] : c.refused) {
+            args = c.input;
+            args.insert(args.begin(), "preview");
+            args.insert(args.end(), {"--frame", frame, "-o", out});
+            const auto run = RunCommand(args);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err,
+                      "tovfileio preview: --frame " + std::string(frame) + ": " + message + "\n");
+            EXPECT_FALSE(std::filesystem::exists(out)) << message;
+        }
+    }
+}
+
+// B drops out in frame 2, where C is seen at the file's origin. A file tells
+// the two apart; a scene keeps a dropout only as a key at the origin, so
+// there C is taken for one as well.
+TEST_F(PreviewCommandTest, MarkersNotSeenAreLeftOut) {
+    const std::string seen = "100\t900\t0\t200\t900\t0\t300\t900\t0";
+    const std::string trc =
+        dir_.Write("gap.trc", TrcFile({"A", "B", "C"}, {seen, "100\t900\t0\t\t\t\t0\t0\t0", seen}))
+            .string();
+    const std::string scene = Scene("s.json", {"import-trc", trc, "--scale-factor", "1"});
+    const struct {
+        std::vector<std::string> input;
+        std::set<std::string> drawn;
+        const char* caption;
+    } cases[] = {
+        {{trc, "--frame", "1"}, {"A", "B", "C"}, "frame 1, units mm, 3 objects, grid 50 mm"},
+        {{trc, "--frame", "2"}, {"A", "C"},
+         "frame 2, units mm, 2 objects, 1 marker not seen at this frame, grid 200 mm"},
+        {{"--scene", scene, "--frame", "2"}, {"A"},
+         "frame 2, units mm, 1 objects, 2 markers not seen at this frame, grid 0.2 mm"},
+        {{"--scene", scene, "--frame", "3"}, {"A", "B", "C"},
+         "frame 3, units mm, 3 objects, grid 50 mm"},
+    };
+    for (const auto& c : cases) {
+        const std::string svg = Preview(c.input);
+        std::set<std::string> names;
+        for (const SvgText& text : SmallTexts(svg)) {
+            if (text.fill == "#3333cc") names.insert(text.text);
+        }
+        EXPECT_EQ(names, c.drawn) << c.input[0] << " " << c.input.back();
+        EXPECT_EQ(Caption(svg), c.caption);
+    }
+}
+
+// Forty markers, most in a crowd: no two names or grid values overprint,
+// and each view counts the names it left out.
+TEST_F(PreviewCommandTest, NamesNeverOverprintEachOther) {
+    std::vector<std::string> names;
+    std::string row;
+    for (int m = 0; m < 40; ++m) {
+        names.push_back("M" + std::to_string(m));
+        const bool crowd = m < 36;
+        row += (m == 0 ? "" : "\t") + std::to_string(crowd ? 500 + 3 * (m % 6) : 100 * (m - 36)) +
+               "\t" + std::to_string(crowd ? 800 + 4 * (m / 6) : 100 * (m - 36)) + "\t" +
+               std::to_string(7 * m);
+    }
+    const std::string svg = Preview({dir_.Write("crowd.trc", TrcFile(names, {row})).string()});
+    const std::vector<SvgText> texts = SmallTexts(svg);
+    std::size_t drawn[2] = {0, 0};
+    for (const SvgText& a : texts) {
+        drawn[a.View()] += a.fill == "#3333cc" ? 1 : 0;
+        for (const SvgText& b : texts) {
+            // The boxes as placed, less the tenth of a pixel of rounding.
+            const bool apart = b.x + b.text.size() * tovpreview::kLabelCharWidth - 0.1 <= a.x ||
+                               a.x + a.text.size() * tovpreview::kLabelCharWidth - 0.1 <= b.x ||
+                               b.y + 1.9 <= a.y - tovpreview::kLabelHeight + 2.1 ||
+                               a.y + 1.9 <= b.y - tovpreview::kLabelHeight + 2.1;
+            EXPECT_TRUE(&a == &b || apart) << a.text << " and " << b.text << " overprint";
+        }
+    }
+    for (int view = 0; view < 2; ++view) {
+        EXPECT_GT(drawn[view], 4u);
+        EXPECT_NE(svg.find(", " + std::to_string(40 - drawn[view]) +
+                           " labels left out where names would overlap<"),
+                  std::string::npos);
+    }
+}
+
+// Two markers `spread` millimetres apart in scenes of several units: the
+// step is 1, 2 or 5 times a power of ten of the unit, and every grid value
+// is a whole number of steps, written without needless digits.
+TEST_F(PreviewCommandTest, GridStepsAreRoundNumbersInTheScenesUnits) {
+    const struct {
+        const char* spread;
+        const char* unit;
+        const char* step;
+    } cases[] = {
+        {"1000", "mm", "200 mm"}, {"1", "mm", "0.2 mm"},  {"37", "mm", "5 mm"},
+        {"1000", "cm", "20 cm"},  {"1000", "m", "0.2 m"}, {"2500", "in", "20 in"},
+    };
+    for (const auto& c : cases) {
+        const std::string row = "0\t0\t0\t0\t" + std::string(c.spread) + "\t0";
+        const std::string trc = dir_.Write("two.trc", TrcFile({"A", "B"}, {row})).string();
+        const std::string scene =
+            Scene(std::string(c.spread) + c.unit + ".json",
+                  {"import-trc", trc, "--system-unit", c.unit, "--scale-factor", "1"});
+        const std::string svg = Preview({"--scene", scene});
+        EXPECT_TRUE(Caption(svg).ends_with(std::string(", grid ") + c.step)) << Caption(svg);
+        std::size_t values = 0;
+        for (const SvgText& text : SmallTexts(svg)) {
+            if (text.fill != "#999999") continue;
+            ++values;
+            const double steps = std::stod(text.text) / std::stod(c.step);
+            EXPECT_NEAR(steps, std::round(steps), 1e-9) << text.text << " in steps of " << c.step;
+            std::ostringstream shortest;
+            shortest << std::stod(text.text);
+            EXPECT_EQ(text.text, shortest.str());
+        }
+        EXPECT_GE(values, 6u) << c.step;
+    }
+}
+
+TEST_F(PreviewCommandTest, TheFilesWarningsAreSaidAsInfoSaysThem) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool warned;
+    } cases[] = {
+        {"clean.trc", TrcFile({"A", "B"}, {"1\t2\t3\t4\t5\t6", "1\t2\t3\t4\t5\t6"}), false},
+        {"nan.trc", TrcFile({"A", "B"}, {"1\tNaN\t3\t4\t5\t6", "1\t2\t3\t4\tnan\t6"}), true},
+        {"clean.htr", HtrFile(1, 3), false},
+        {"claims.htr", HtrFile(1, 3, 4), true},
+    };
+    for (const auto& c : cases) {
+        const std::string file = dir_.Write(c.name, c.bytes).string();
+        const auto info = RunCommand({"info", file});
+        std::string err;
+        Preview({file}, &err);
+        EXPECT_EQ(err, info.err) << c.name;
+        EXPECT_EQ(info.err.find(file + ": warning: ") == 0, c.warned) << info.err;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// tovfileio utility and mnm-create: the module's utility panel on a scene
+// document, answered line by line on standard input (a person at a
+// terminal or a script). mnm-create presses the panel's "Create" at once.
+// Ctrl-C is the host's cancel: a conversion stops after the file being
+// written, the creator aborts, the panel closes and saves its settings, and
+// the command ends with status 130, the scene left as it was.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "brindle/host/UiDriver.h"
+#include "brindle/host/scene/HostInterface.h"
+#include "brindle/host/UtilityHost.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "cli/commands/Commands.h"
+#include "cli/files/InterruptCleanup.h"
+#include "cli/terminal/LineDriver.h"
+#include "cli/run/SceneSession.h"
+#include "plugin/ClassIds.h"
+#include "resources/ModuleResources.h"
+#include "gwm/MarkerNameMap.h"
+#include "utility/StandardMarkerTable.h"
+
+namespace {
+
+struct UtilityOptions {
+    std::string scene;
+    std::optional<std::string> output;  // mnm-create: answers the final save dialog
+};
+
+// "marker 11 of 43, first of two: TEXT (optional)" for the step the
+// creator's dialog shows; empty when no creator is open.
+std::string CreatorStep(const brindle::host::PendingView& pending) {
+    for (auto window = pending.windows.rbegin(); window != pending.windows.rend(); ++window) {
+        if (window->templateId != IDD_MNM_CREATOR) continue;
+        for (const brindle::host::ControlView& control : window->controls) {
+            if (control.id != IDC_MARKER_DESCRIPTION) continue;
+            int second = 0;
+            const int step = StandardMarkerStepOf(control.text, &second);
+            if (step < 0) return std::string();
+            const bool pair = step == kLeftWristStep || step == kRightWristStep;
+            return "marker " + std::to_string(step + 1) + " of " + std::to_string(kMarkerSteps) +
+                   (pair ? (second != 0 ? ", second of two" : ", first of two") : "") + ": " +
+                   TextCodec::EncodeUtf8(control.text) +
+                   (IsOptionalMarkerStep(step) ? " (optional: click Skip)" : "");
+        }
+    }
+    return std::string();
+}
+
+// Why the creator's pick mode refuses a node that is a marker otherwise.
+std::string PickRefusal(const std::wstring& name) {
+    if (MarkerNameMap::CanHoldName(name)) return std::string();
+    return name.empty() ? "a node without a name cannot be written to an MNM file"
+                        : "an MNM file cannot hold a name with blanks; rename the node";
+}
+
+LineDriverHints PanelHints() {
+    LineDriverHints hints;
+    // quit in the creator is its Abort: no file is written.
+    hints.quitWindow = IDD_MNM_CREATOR;
+    hints.quitControl = IDC_MNM_ABORT;
+    hints.pickCaption = CreatorStep;
+    hints.pickRefusal = PickRefusal;
+    return hints;
+}
+
+constexpr const char* kCancelNotice =
+    "\ntovfileio: Ctrl-C: stopping; a file being written is finished first\n";
+
+// Opens the panel, runs `work` while it is open, closes it (the settings
+// are saved), and saves the scene: picks change node colours.
+int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::string& name,
+             bool create) {
+    brindle::host::ReopenHost();
+    // Taken after the scene is open, so that Ctrl-C during the wait for
+    // its lock still ends the command at once; and let go after the module
+    // is unloaded with the settings saved.
+    std::optional<InterruptAsCancel> cancel;
+    SceneSession session(io, name);
+    if (!session.Open(options.scene, HostSettings{}, SceneUse::Change)) return kExitFailed;
+    auto panel = session.Create<UtilityObj>(kUtilitiesClassId);
+    if (!panel) return kExitFailed;
+    cancel.emplace(kCancelNotice);
+    LineDriver driver(io.in, io.out);
+    driver.SetHints(PanelHints());
+    if (options.output) {
+        driver.PresetSaveFile(GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE),
+                              TextCodec::PathToWide(*options.output));
+    }
+    // mnm-create is done when the module says the file was written.
+    const auto operation = PluginOperation::Interactive(
+        create ? GetResourceStringAsMSTR(IDS_MNM_SUCCESS) : std::wstring());
+    const PluginRun run = session.Run(operation, driver, [&] {
+        panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
+        if (create) {
+            brindle::host::DeliverToModeless(
+                IDD_UTILITY_PAGE, {brindle::host::DialogAction::Kind::Click, IDC_MNM_CREATE, {}});
+        } else {
+            brindle::host::RunEvents();
+        }
+        panel->EndEditParams(&brindle::host::HostInterface(), nullptr);
+        return 0;  // the panel has no result of its own
+    });
+    panel.reset();  // saves the panel's settings
+    if (InterruptAsCancel::Requested()) {
+        session.Error(
+            "interrupted: the panel closed with its settings saved; the scene was not changed");
+        return kExitInterrupted;
+    }
+    if (!run.Succeeded()) {
+        // The scene keeps the colours of a finished walk only.
+        session.Error("no MNM file was written; the scene was not changed");
+        return kExitFailed;
+    }
+    return session.Save() ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddUtilityCommands(CLI::App& app, CommandContext& context) {
+    auto panel = std::make_shared<UtilityOptions>();
+    CLI::App* utility = context.AddCommand(
+        app, "utility", "use the motion-capture utility panel on a scene, line by line",
+        [&context, panel] { return RunPanel(*panel, context.IO(), "utility", false); });
+    utility->add_option("--scene", panel->scene, "the scene document")->required();
+    utility->footer(
+        "The panel is shown as text; each line of standard input is one action:\n"
+        "click ID|LABEL, type ID TEXT, and in dialogs enter, escape, close; during a\n"
+        "pick, pick NODE (or #HANDLE), right-click; y or n answers questions, a path\n"
+        "answers file and folder choosers (an empty line cancels; a bare name is in\n"
+        "the folder the chooser shows). exit closes the host; quit, at any prompt,\n"
+        "or the end of input closes the panel and saves its settings. Ctrl-C\n"
+        "finishes the file being written, closes the panel and exits with 130.");
+
+    auto create = std::make_shared<UtilityOptions>();
+    CLI::App* mnm = context.AddCommand(
+        app, "mnm-create", "make an MNM file by picking a scene's marker nodes, line by line",
+        [&context, create] { return RunPanel(*create, context.IO(), "mnm-create", true); });
+    mnm->add_option("--scene", create->scene, "the scene document")->required();
+    mnm->add_option("OUT.mnm", create->output, "answers the final save dialog");
+    mnm->footer(
+        "Answers the two wrist-stick questions with y or n, then shows each marker to\n"
+        "pick (marker 5 of 43) and the nodes that can be picked: pick NODE,\n"
+        "right-click (the same marker again), click Skip (optional markers), click\n"
+        "Back, click Abort. quit or Ctrl-C aborts; an existing OUT.mnm is replaced\n"
+        "only after a y. Exits with 0 when the file was written.");
+}
