@@ -5,6 +5,8 @@
 #include <random>
 #include <vector>
 
+using namespace tovfileio;
+
 namespace tovgen {
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace tovfileio {
+
 struct ConvertGWMSettings {
     std::wstring MNMPath = L"<none>";     // marker-name map loaded by every conversion
     std::wstring InputPath = L"C:\\";     // where the TRC file dialog opens
@@ -18,3 +20,5 @@ struct ConvertGWMSettings {
     float OffsetY = 0.0f;
     float OffsetZ = 0.0f;
 };
+
+}  // namespace tovfileio

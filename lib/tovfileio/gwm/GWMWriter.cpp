@@ -1,4 +1,4 @@
-#include "gwm/GWMWriter.h"
+#include "tovfileio/gwm/GWMWriter.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +9,10 @@
 #include <string_view>
 
 #include "brindle/sdk/TextCodec.h"
-#include "text/FixedNumber.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/FixedNumber.h"
+
+namespace tovfileio {
 
 namespace {
 
@@ -204,3 +207,5 @@ bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
     }
     return true;
 }
+
+}  // namespace tovfileio

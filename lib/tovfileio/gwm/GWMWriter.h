@@ -7,9 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "brindle/sdk/TextFileWriter.h"
-#include "trc/TRCFile.h"
-#include "gwm/ConvertGWMSettings.h"
+#include "tovfileio/trc/TRCFile.h"
+#include "tovfileio/gwm/ConvertGWMSettings.h"
+
+namespace TextFile {
+class Writer;
+}
+
+namespace tovfileio {
 
 // The local time as the 24 characters GWM files and the batch log carry,
 // for example "Fri Dec 11 08:57:52 2026". When SOURCE_DATE_EPOCH is set, that
@@ -68,3 +73,5 @@ private:
 // leaves an older file at `path` as it was.
 bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
                   const ConvertGWMSettings& settings);
+
+}  // namespace tovfileio

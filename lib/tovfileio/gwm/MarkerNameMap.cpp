@@ -1,4 +1,4 @@
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 
 #include <algorithm>
 #include <string_view>
@@ -6,7 +6,9 @@
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 #include "brindle/sdk/TextFileWriter.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+namespace tovfileio {
 
 namespace {
 
@@ -82,3 +84,5 @@ bool MarkerNameMap::TakeLast(MarkerNameMapEntry& entry) {
     entries_.pop_back();
     return true;
 }
+
+}  // namespace tovfileio

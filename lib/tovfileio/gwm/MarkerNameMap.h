@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace tovfileio {
+
 class TRCFile;
 
 struct MarkerNameMapEntry {
@@ -45,3 +47,5 @@ public:
 private:
     std::vector<MarkerNameMapEntry> entries_;
 };
+
+}  // namespace tovfileio

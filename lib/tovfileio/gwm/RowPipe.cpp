@@ -1,7 +1,9 @@
-#include "gwm/RowPipe.h"
+#include "tovfileio/gwm/RowPipe.h"
 
 #include <algorithm>
 #include <utility>
+
+namespace tovfileio {
 
 RowPipe::RowPipe(std::size_t rowWidth, Consumer consumer)
     : width_(rowWidth), consumer_(std::move(consumer)) {
@@ -68,3 +70,5 @@ void RowPipe::Run() {
         changed_.notify_all();
     }
 }
+
+}  // namespace tovfileio

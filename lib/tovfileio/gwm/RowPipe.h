@@ -14,7 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "trc/TRCMarker.h"
+#include "tovfileio/trc/TRCMarker.h"
+
+namespace tovfileio {
 
 class RowPipe {
 public:
@@ -58,3 +60,5 @@ private:
     std::atomic<bool> failed_{false};
     std::thread thread_;
 };
+
+}  // namespace tovfileio

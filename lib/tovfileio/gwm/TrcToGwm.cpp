@@ -1,12 +1,14 @@
-#include "gwm/TrcToGwm.h"
+#include "tovfileio/gwm/TrcToGwm.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
-#include "gwm/GWMWriter.h"
-#include "gwm/TrcToGwmFileRun.h"
+#include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/gwm/TrcToGwmFileRun.h"
+
+namespace tovfileio {
 
 using Outcome = GwmFileResult::Outcome;
 
@@ -116,3 +118,5 @@ std::wstring TrcToGwmConversion::TargetBesideSource(const std::wstring& source) 
 std::wstring TrcToGwmConversion::BatchLogPath(const std::wstring& outputFolder) {
     return outputFolder + kGwmPathSeparator + kGwmBatchLogName;
 }
+
+}  // namespace tovfileio

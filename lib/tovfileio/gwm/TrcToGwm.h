@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "text/ReadFinding.h"
-#include "trc/TRCFile.h"
-#include "gwm/ConvertGWMSettings.h"
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/text/ReadFinding.h"
+#include "tovfileio/trc/TRCFile.h"
+#include "tovfileio/gwm/ConvertGWMSettings.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+
+namespace tovfileio {
 
 // The most files one batch converts; further sources are not taken.
 constexpr std::size_t kMaxGwmBatchFiles = 1000;
@@ -166,3 +168,5 @@ inline constexpr wchar_t kGwmPathSeparator = L'\\';
 #else
 inline constexpr wchar_t kGwmPathSeparator = L'/';
 #endif
+
+}  // namespace tovfileio

@@ -7,9 +7,11 @@
 #include <span>
 
 #include "brindle/sdk/TextFileWriter.h"
-#include "gwm/GWMWriter.h"
-#include "gwm/RowPipe.h"
-#include "gwm/TrcToGwm.h"
+#include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/gwm/RowPipe.h"
+#include "tovfileio/gwm/TrcToGwm.h"
+
+namespace tovfileio {
 
 // One source: read a row at a time and written as it is read. The GWM file
 // is begun once the reader knows the header and the markers (the filter is
@@ -113,3 +115,4 @@ private:
     bool opened_ = false;
 };
 
+}  // namespace tovfileio

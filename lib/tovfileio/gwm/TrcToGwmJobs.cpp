@@ -6,8 +6,10 @@
 #include <mutex>
 #include <thread>
 
-#include "gwm/TrcToGwm.h"
-#include "gwm/TrcToGwmFileRun.h"
+#include "tovfileio/gwm/TrcToGwm.h"
+#include "tovfileio/gwm/TrcToGwmFileRun.h"
+
+namespace tovfileio {
 
 namespace {
 
@@ -113,3 +115,5 @@ bool TrcToGwmConversion::RunJobs(const std::vector<std::wstring>& sources,
     }
     return !queue.Ended() && !run.cancelled;
 }
+
+}  // namespace tovfileio

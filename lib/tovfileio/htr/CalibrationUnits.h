@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+namespace tovfileio {
+
 enum CalibrationUnits : std::uint32_t {
     kUnitsMillimetres = 0,
     kUnitsCentimetres = 1,
@@ -86,3 +88,5 @@ constexpr const char* CalibrationUnitsKeyword(std::uint32_t units) {
     constexpr const char* kKeywords[] = {"mm", "cm", "m", "in", "ft", "yd"};
     return units < 6 ? kKeywords[units] : "";
 }
+
+}  // namespace tovfileio

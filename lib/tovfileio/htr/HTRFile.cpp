@@ -1,6 +1,8 @@
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 
 #include <algorithm>
+
+namespace tovfileio {
 
 void HTRFile::Reset() {
     calibrationUnits_ = kUnitsMillimetres;
@@ -61,3 +63,5 @@ void HTRFile::ConvertCalibrationUnits(CalibrationUnits units) {
     ScaleTranslations(UnitConversionFactor(calibrationUnits_, units));
     calibrationUnits_ = units;
 }
+
+}  // namespace tovfileio

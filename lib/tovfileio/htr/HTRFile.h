@@ -9,13 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "htr/CalibrationUnits.h"
-#include "htr/HTRSegment.h"
-#include "text/ReadFinding.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/htr/HTRSegment.h"
+#include "tovfileio/text/ReadFinding.h"
 
 namespace TextFile {
 class Reader;
 }
+
+namespace tovfileio {
 
 enum RotationUnits : std::uint32_t {
     kRotationDegrees = 0,
@@ -60,11 +62,15 @@ public:
     // Converts all lengths to `units` and makes them the file's units.
     void ConvertCalibrationUnits(CalibrationUnits units);
 
-    // Reads an HTR file into this model; returns the empty string on success,
-    // otherwise the message for the user. ".htr" is appended to a path that
-    // does not end in it.
+    // Reads the HTR file at `path` into this model; returns the empty string
+    // on success, otherwise the message for the user. `path` is opened as it
+    // is given, as UTF-8; `observer` (when not null) is told what the reader
+    // finds.
+    std::wstring ReadFile(std::string_view path, ReadObserver* observer = nullptr);
+    // Reads HTR text held in memory, `bytes` as a file would hold them.
+    std::wstring ReadMemory(std::string_view bytes, ReadObserver* observer = nullptr);
+    // ReadFile for a path in the host's wide form.
     std::wstring Read(const std::wstring& path);
-    // The same, telling `observer` (when not null) what the reader finds.
     std::wstring Read(const std::wstring& path, ReadObserver* observer);
     // Reads from a reader already open on a file, on memory or on a stream.
     std::wstring Read(TextFile::Reader& source, ReadObserver* observer = nullptr);
@@ -72,12 +78,10 @@ public:
     // header; the model holds no segments after it. The empty string, or the
     // message for the user when the header is refused.
     std::wstring ReadHeader(const std::wstring& path);
-    // The file Read(path) opens: `path`, or `path` with ".htr" appended.
-    static std::wstring PathToOpen(const std::wstring& path);
 
     // Writes the model as an HTR file; returns the empty string on success,
-    // otherwise the message for the user. ".htr" is appended to a path that
-    // does not end in it. The model is not changed. A failure while writing
+    // otherwise the message for the user; `path` is written as it is given.
+    // The model is not changed. A failure while writing
     // or closing after the file was created (a full disk) does not change the
     // message; callers that must know pass `ioFailed`, which is set to
     // whether one happened.
@@ -110,3 +114,5 @@ private:
     bool normalizeScaleFactors_ = false;
     double scaleFactor_ = 1.0;
 };
+
+}  // namespace tovfileio

@@ -1,11 +1,13 @@
-#include "htr/HTRReadChecks.h"
+#include "tovfileio/htr/HTRReadChecks.h"
 
 #include <cctype>
 
 #include "brindle/sdk/TextCodec.h"
-#include "htr/CalibrationUnits.h"
-#include "htr/HTRFile.h"
-#include "text/LeadingNumber.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/LeadingNumber.h"
+
+namespace tovfileio {
 
 namespace htrchecks {
 namespace {
@@ -276,3 +278,5 @@ template std::uint64_t ColumnOf(Text<char>, const char*);
 template std::uint64_t ColumnOf(Text<wchar_t>, const wchar_t*);
 
 }  // namespace htrchecks
+
+}  // namespace tovfileio

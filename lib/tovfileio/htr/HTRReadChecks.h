@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "text/ReadFinding.h"
+#include "tovfileio/text/ReadFinding.h"
+
+namespace tovfileio {
 
 class HTRFile;
 
@@ -88,3 +90,5 @@ private:
 };
 
 }  // namespace htrchecks
+
+}  // namespace tovfileio

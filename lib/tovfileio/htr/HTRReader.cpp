@@ -12,10 +12,11 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
-#include "htr/HTRFile.h"
-#include "htr/HTRPath.h"
-#include "htr/HTRReadChecks.h"
-#include "text/LeadingNumber.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/htr/HTRReadChecks.h"
+#include "tovfileio/text/LeadingNumber.h"
+
+namespace tovfileio {
 
 namespace {
 
@@ -245,15 +246,24 @@ private:
 
 std::wstring HTRFile::Read(const std::wstring& path) { return Read(path, nullptr); }
 
-std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
-    const std::wstring opened = WithHtrExtension(path);
+std::wstring HTRFile::ReadFile(std::string_view path, ReadObserver* observer) {
+    return Read(TextCodec::PathToWide(path), observer);
+}
+
+std::wstring HTRFile::ReadMemory(std::string_view bytes, ReadObserver* observer) {
     TextFile::Reader reader;
-    if (!reader.Open(opened, 0, TextFile::Reader::kLineEndsStrip)) {
+    reader.OpenMemory(bytes);
+    return Read(reader, observer);
+}
+
+std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
+    TextFile::Reader reader;
+    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsStrip)) {
         if (observer != nullptr) {
             ReadFinding finding =
                 MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
             finding.number = reader.OpenError();
-            finding.name = TextCodec::EncodeUtf8(opened);
+            finding.name = TextCodec::EncodeUtf8(path);
             observer->Found(finding);
         }
         return kOpenFailed;
@@ -274,7 +284,7 @@ std::wstring HTRFile::Read(TextFile::Reader& source, ReadObserver* observer) {
 
 std::wstring HTRFile::ReadHeader(const std::wstring& path) {
     TextFile::Reader reader;
-    if (!reader.Open(WithHtrExtension(path), 0, TextFile::Reader::kLineEndsStrip)) {
+    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsStrip)) {
         return kOpenFailed;
     }
     try {
@@ -283,8 +293,6 @@ std::wstring HTRFile::ReadHeader(const std::wstring& path) {
         return kOutOfMemory;
     }
 }
-
-std::wstring HTRFile::PathToOpen(const std::wstring& path) { return WithHtrExtension(path); }
 
 std::wstring HTRReader::Run(TextFile::Reader& reader) {
     file_.Reset();
@@ -587,3 +595,5 @@ void HTRReader::ResolveHierarchy() {
     for (const auto& [child, parent] : links) segments[child]->SetParent(parent);
     resolvedCount_ = count;
 }
+
+}  // namespace tovfileio

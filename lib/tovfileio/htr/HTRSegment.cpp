@@ -1,6 +1,8 @@
-#include "htr/HTRSegment.h"
+#include "tovfileio/htr/HTRSegment.h"
 
-#include "htr/HTRTreeWalk.h"
+#include "tovfileio/htr/HTRTreeWalk.h"
+
+namespace tovfileio {
 
 HTRSegment::HTRSegment(const HTRSegment& other)
     : root_(other.root_),
@@ -139,3 +141,5 @@ TOVEulerRotation<double> HTRSegment::FrameRotationAbsolute(std::uint32_t i) cons
     // frame * base: the frame rotation first, then the base rotation.
     return TOVEulerRotation<double>(base.Multiply(frame));
 }
+
+}  // namespace tovfileio

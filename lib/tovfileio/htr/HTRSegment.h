@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "math/TOVRotation.h"
+#include "tovfileio/math/TOVRotation.h"
+
+namespace tovfileio {
 
 class HTRSegment {
 public:
@@ -93,3 +95,5 @@ private:
     std::vector<TOVEulerRotation<double>> frameRotations_;
     std::vector<double> frameScales_;
 };
+
+}  // namespace tovfileio

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "htr/HTRSegment.h"
+#include "tovfileio/htr/HTRSegment.h"
+
+namespace tovfileio {
 
 // Calls `visit(segment, depth)` for `top` and every segment below it, in
 // pre-order with children in link order; `top` has depth 0. A visit that
@@ -35,3 +37,5 @@ bool WalkSubtree(HTRSegment& top, Visit&& visit) {
     }
     return true;
 }
+
+}  // namespace tovfileio

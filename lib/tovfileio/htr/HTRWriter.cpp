@@ -10,9 +10,10 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
-#include "htr/HTRFile.h"
-#include "htr/HTRPath.h"
-#include "text/FixedNumber.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/FixedNumber.h"
+
+namespace tovfileio {
 
 namespace {
 
@@ -165,7 +166,7 @@ std::wstring HTRFile::Write(const std::wstring& path, bool* ioFailed) const {
             return kDuplicateSegment + namesake->Name();
         }
         TextFile::Writer file;
-        if (!file.Open(WithHtrExtension(path))) return kOpenFailed;
+        if (!file.Open(path)) return kOpenFailed;
         const double angleFactor = rotationUnits_ == kRotationDegrees ? kRadiansToDegrees : 1.0;
         LineWriter out(file);
         WriteHeader(*this, out);
@@ -181,3 +182,5 @@ std::wstring HTRFile::Write(const std::wstring& path, bool* ioFailed) const {
         return kOutOfMemory;
     }
 }
+
+}  // namespace tovfileio

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+namespace tovfileio {
+
 class TOVEulerOrder {
 public:
     // Axis indices (0 X, 1 Y, 2 Z) and flags decoded from a code.
@@ -50,3 +52,5 @@ inline TOVEulerOrder& TOVProcessDefaultEulerOrder() {
     static TOVEulerOrder defaultOrder{0};
     return defaultOrder;
 }
+
+}  // namespace tovfileio

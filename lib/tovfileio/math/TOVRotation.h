@@ -14,8 +14,10 @@
 #include <initializer_list>
 #include <utility>
 
-#include "math/TOVEulerOrder.h"
-#include "math/TOVVector.h"
+#include "tovfileio/math/TOVEulerOrder.h"
+#include "tovfileio/math/TOVVector.h"
+
+namespace tovfileio {
 
 template <typename T>
 class TOVRotationMatrix3;
@@ -345,3 +347,5 @@ void TOVQuaternion<T>::SetFromAngleAxis(T angle, const TOVVector3<T>& axis) {
     q[2] = az * s;
     q[3] = std::cos(half);
 }
+
+}  // namespace tovfileio

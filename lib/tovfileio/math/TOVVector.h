@@ -6,6 +6,8 @@
 // (0 to 3 for TOVVector4).
 #pragma once
 
+namespace tovfileio {
+
 template <typename T>
 class TOVVector {
 public:
@@ -61,3 +63,5 @@ public:
 private:
     T elements_[4] = {T(0), T(0), T(0), T(0)};
 };
+
+}  // namespace tovfileio

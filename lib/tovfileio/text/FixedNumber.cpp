@@ -1,4 +1,4 @@
-#include "text/FixedNumber.h"
+#include "tovfileio/text/FixedNumber.h"
 
 #include <bit>
 #include <charconv>
@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
+
+namespace tovfileio {
 
 namespace tovtext {
 namespace {
@@ -127,3 +129,5 @@ char* WriteFixed(char* out, double value, int decimals) {
 }
 
 }  // namespace tovtext
+
+}  // namespace tovfileio

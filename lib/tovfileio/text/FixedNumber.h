@@ -4,6 +4,8 @@
 // value (so -0.0 and a negative value that rounds to zero give "-0.000000").
 #pragma once
 
+namespace tovfileio {
+
 namespace tovtext {
 
 // Room WriteFixed may need: sign, 309 integer digits, point and decimals.
@@ -16,3 +18,5 @@ constexpr int kFixedRoom = 330;
 char* WriteFixed(char* out, double value, int decimals);
 
 }  // namespace tovtext
+
+}  // namespace tovfileio

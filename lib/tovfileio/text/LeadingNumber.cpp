@@ -1,4 +1,4 @@
-#include "text/LeadingNumber.h"
+#include "tovfileio/text/LeadingNumber.h"
 
 #include <bit>
 #include <charconv>
@@ -10,6 +10,8 @@
 #include <type_traits>
 
 #include <locale.h>
+
+namespace tovfileio {
 
 namespace tovtext {
 namespace {
@@ -282,3 +284,5 @@ NumberField ClassifyNumberField(std::string_view field) { return Classify(field)
 NumberField ClassifyNumberField(std::wstring_view field) { return Classify(field); }
 
 }  // namespace tovtext
+
+}  // namespace tovfileio

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace tovfileio {
+
 namespace tovtext {
 
 // Optional sign and decimal digits. Values beyond the 32-bit range clamp to
@@ -57,3 +59,5 @@ constexpr bool IsNumberSpace(char c) {
 }
 
 }  // namespace tovtext
+
+}  // namespace tovfileio

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+namespace tovfileio {
+
 // Every kind of finding. The comment of each says which fields it fills
 // beyond line, column and found.
 enum class ReadFindingCode {
@@ -129,3 +131,5 @@ public:
     // is as unusable as after any refusal.
     virtual bool WantsEveryRefusal() const { return false; }
 };
+
+}  // namespace tovfileio

@@ -9,7 +9,9 @@
 #include <type_traits>
 
 #include "brindle/sdk/TextCodec.h"
-#include "text/LeadingNumber.h"
+#include "tovfileio/text/LeadingNumber.h"
+
+namespace tovfileio {
 
 namespace trcfields {
 
@@ -165,3 +167,5 @@ private:
 };
 
 }  // namespace trcfields
+
+}  // namespace tovfileio

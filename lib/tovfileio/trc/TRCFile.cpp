@@ -1,4 +1,6 @@
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+namespace tovfileio {
 
 bool TRCMarker::GetPosition(std::uint32_t index, double& x, double& y, double& z) const {
     if (index >= samples_.size()) {
@@ -54,3 +56,5 @@ void TRCFile::ConvertUnits(CalibrationUnits units) {
 void TRCFile::Scale(double factor) {
     for (TRCMarker& marker : markers_) marker.ScaleSamples(factor);
 }
+
+}  // namespace tovfileio

@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "htr/CalibrationUnits.h"
-#include "text/ReadFinding.h"
-#include "trc/TRCMarker.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/text/ReadFinding.h"
+#include "tovfileio/trc/TRCMarker.h"
 
 namespace TextFile {
 class Reader;
 }
+
+namespace tovfileio {
 
 class TRCFile;
 
@@ -50,15 +52,17 @@ public:
     // rows. The camera rate keeps its value.
     void Reset();
 
-    // Reads a TRC file into this model; returns the empty string on success,
-    // otherwise the message for the user. ".TRC" is appended to a path whose
-    // fourth character from the end is not ".".
+    // Reads the TRC file at `path` into this model; returns the empty string
+    // on success, otherwise the message for the user. `path` is opened as it
+    // is given, as UTF-8.
+    std::wstring ReadFile(std::string_view path, const TRCReadOptions& options = {});
+    // Reads TRC text held in memory, `bytes` as a file would hold them.
+    std::wstring ReadMemory(std::string_view bytes, const TRCReadOptions& options = {});
+    // ReadFile for a path in the host's wide form.
     std::wstring Read(const std::wstring& path);
     std::wstring Read(const std::wstring& path, const TRCReadOptions& options);
     // Reads from a reader already open on a file, on memory or on a stream.
     std::wstring Read(TextFile::Reader& source, const TRCReadOptions& options = {});
-    // The file Read(path) opens: `path`, or `path` with ".TRC" appended.
-    static std::wstring PathToOpen(const std::wstring& path);
 
     // The memory the samples of a read may take, in bytes; a file that would
     // need more is refused with the out-of-memory message. 0, the default,
@@ -108,3 +112,5 @@ private:
     std::uint32_t rows_ = 0;
     std::uint64_t memoryLimit_ = 0;
 };
+
+}  // namespace tovfileio

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace tovfileio {
+
 // One row's position of a marker; a dropout (the marker was not seen) is
 // not valid and sits at 0, 0, 0.
 struct TRCSample {
@@ -43,3 +45,5 @@ private:
     std::wstring name_;
     std::vector<TRCSample> samples_;
 };
+
+}  // namespace tovfileio

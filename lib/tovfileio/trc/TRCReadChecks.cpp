@@ -1,9 +1,11 @@
-#include "trc/TRCReadChecks.h"
+#include "tovfileio/trc/TRCReadChecks.h"
 
 #include <string_view>
 
-#include "text/LeadingNumber.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/text/LeadingNumber.h"
+#include "tovfileio/trc/TRCFile.h"
+
+namespace tovfileio {
 
 namespace trcchecks {
 namespace {
@@ -402,3 +404,5 @@ template class Checks<char>;
 template class Checks<wchar_t>;
 
 }  // namespace trcchecks
+
+}  // namespace tovfileio

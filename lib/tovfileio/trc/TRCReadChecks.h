@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "htr/CalibrationUnits.h"
-#include "text/ReadFinding.h"
-#include "trc/TRCFields.h"
-#include "trc/TRCMarker.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/text/ReadFinding.h"
+#include "tovfileio/trc/TRCFields.h"
+#include "tovfileio/trc/TRCMarker.h"
+
+namespace tovfileio {
 
 class TRCFile;
 
@@ -159,3 +161,5 @@ private:
 };
 
 }  // namespace trcchecks
+
+}  // namespace tovfileio

@@ -22,10 +22,12 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
-#include "text/LeadingNumber.h"
-#include "trc/TRCFields.h"
-#include "trc/TRCFile.h"
-#include "trc/TRCReadChecks.h"
+#include "tovfileio/text/LeadingNumber.h"
+#include "tovfileio/trc/TRCFields.h"
+#include "tovfileio/trc/TRCFile.h"
+#include "tovfileio/trc/TRCReadChecks.h"
+
+namespace tovfileio {
 
 namespace {
 
@@ -403,24 +405,26 @@ public:
     }
 };
 
-std::wstring TRCFile::PathToOpen(const std::wstring& path) {
-    // A path too short to have a fourth character from the end has no
-    // extension either.
-    const bool hasExtension = path.size() >= 4 && path[path.size() - 4] == L'.';
-    return hasExtension ? path : path + L".TRC";
-}
-
 std::wstring TRCFile::Read(const std::wstring& path) { return Read(path, TRCReadOptions{}); }
 
-std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& options) {
-    const std::wstring opened = PathToOpen(path);
+std::wstring TRCFile::ReadFile(std::string_view path, const TRCReadOptions& options) {
+    return Read(TextCodec::PathToWide(path), options);
+}
+
+std::wstring TRCFile::ReadMemory(std::string_view bytes, const TRCReadOptions& options) {
     TextFile::Reader reader;
-    if (!reader.Open(opened, 0, TextFile::Reader::kLineEndsKeepNone)) {
+    reader.OpenMemory(bytes);
+    return Read(reader, options);
+}
+
+std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& options) {
+    TextFile::Reader reader;
+    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsKeepNone)) {
         if (options.findings != nullptr) {
             ReadFinding finding =
                 MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
             finding.number = reader.OpenError();
-            finding.name = TextCodec::EncodeUtf8(opened);
+            finding.name = TextCodec::EncodeUtf8(path);
             options.findings->Found(finding);
         }
         return kOpenFailed;
@@ -429,7 +433,7 @@ std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& optio
         // Kept rows are counted first, so a file too large is refused before
         // any is kept; rows that go to a sink need no count.
         const bool keep = options.rows == nullptr && reader.FileSize() != 0;
-        return TRCReader::Run(*this, reader, options, keep ? CountLineFeeds(opened) : 0);
+        return TRCReader::Run(*this, reader, options, keep ? CountLineFeeds(path) : 0);
     } catch (const std::bad_alloc&) {
         return TRCReader::OutOfMemory(*this, options);
     }
@@ -442,3 +446,5 @@ std::wstring TRCFile::Read(TextFile::Reader& source, const TRCReadOptions& optio
         return TRCReader::OutOfMemory(*this, options);
     }
 }
+
+}  // namespace tovfileio

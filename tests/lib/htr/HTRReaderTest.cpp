@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/lib/htr/HtrText.h"
+
+using namespace tovfileio;
 
 using tovtest::HtrWithHeader;
 using tovtest::ReadHtrText;

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/lib/htr/HtrText.h"
 #include "tests/support/TestFiles.h"
+
+using namespace tovfileio;
 
 using tovtest::ReadBytes;
 using tovtest::ScratchDir;

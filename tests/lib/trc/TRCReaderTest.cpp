@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 using tovtest::ScratchDir;
 using tovtest::Wide;

@@ -8,6 +8,8 @@
 #include "tests/tools/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
+using namespace tovfileio;
+
 namespace {
 
 using tovtest::RunCommand;

@@ -17,6 +17,8 @@
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
+using namespace tovfileio;
+
 namespace {
 
 using tovtest::RunCommand;
