@@ -13,8 +13,6 @@
 #include "tests/support/DialogSteps.h"
 #include "tests/support/PluginTestHost.h"
 
-using namespace tovfileio;
-
 namespace {
 
 using brindle::host::DialogView;

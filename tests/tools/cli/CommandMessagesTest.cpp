@@ -8,8 +8,6 @@
 #include "tests/tools/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
 
-using namespace tovfileio;
-
 namespace {
 
 using tovtest::RunCommand;

@@ -17,8 +17,6 @@
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
 
-using namespace tovfileio;
-
 namespace {
 
 using tovtest::RunCommand;

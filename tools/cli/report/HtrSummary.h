@@ -3,7 +3,9 @@
 
 #include <string>
 
-class tovfileio::HTRFile;
+namespace tovfileio {
+class HTRFile;
+}
 
 // A readable report: header values, frames, duration and the hierarchy as an
 // indented tree. `file` is the name the user gave.
