@@ -5,8 +5,6 @@
 #include <random>
 #include <vector>
 
-using namespace tovfileio;
-
 namespace tovgen {
 namespace {
 
