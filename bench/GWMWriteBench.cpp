@@ -9,8 +9,10 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/NumberFloor.h"
-#include "trc/TRCFile.h"
-#include "gwm/GWMWriter.h"
+#include "tovfileio/trc/TRCFile.h"
+#include "tovfileio/gwm/GWMWriter.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchSupport.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -9,7 +9,9 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/NumberFloor.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

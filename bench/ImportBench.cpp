@@ -20,9 +20,11 @@
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "plugin/ClassIds.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchSupport.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -6,14 +6,17 @@
 #                                      (ModuleLocation: ../lib/tovfileio)
 #   lib/libtov_{text,htr,trc,gwm}.a, libbrindle_textfile.so  the file libraries
 #                                      and the text-file service (math: headers only)
-#   include/tovfileio/{math,text,htr,trc,gwm,brindle/sdk}/*.h (from lib/ and brindle/sdk)
+#   include/tovfileio/{math,text,htr,trc,gwm}/*.h  the libraries' public headers
+#                                      (lib/tovfileio; the readers' and writers'
+#                                      internals stay behind)
+#   include/brindle/sdk/*.h            the host's SDK, for modules built against it
 #   lib/cmake/TOVFileIO/               find_package(TOVFileIO): TOVFileIO::htr ...
 #   share/man/man1/tovfileio.1         made from tovfileio's --help texts
 # The module's folder is fixed (not the platform's library folder), since
 # tovfileio finds it relative to itself.
 include(CMakePackageConfigHelpers)
 
-set(TOV_INSTALL_INCLUDEDIR include/tovfileio)
+set(TOV_INSTALL_INCLUDEDIR include)
 set(TOV_INSTALL_CMAKEDIR lib/cmake/TOVFileIO)
 
 # The libraries as a consumer names them, TOVFileIO::NAME, in the build tree
@@ -45,11 +48,23 @@ install(TARGETS ${tov_exported} EXPORT TOVFileIOTargets
 install(TARGETS tovfileio RUNTIME DESTINATION bin)
 install(TARGETS TOVFileIO LIBRARY DESTINATION lib/tovfileio)
 
-foreach(folder lib/math lib/text lib/htr lib/trc lib/gwm brindle/sdk)
-    string(REGEX REPLACE "^lib/" "" installed ${folder})
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/${installed}
-            FILES_MATCHING PATTERN "*.h")
+# What a program built against the libraries includes, as
+# <tovfileio/htr/HTRFile.h> and so on. The headers the readers and writers
+# share among themselves (field walks, read checks, number formatting, the
+# conversion's pipes) are not part of it.
+set(tov_public_headers
+    math/TOVEulerOrder.h math/TOVRotation.h math/TOVVector.h
+    text/ReadFinding.h text/Utf8.h
+    htr/CalibrationUnits.h htr/HTRFile.h htr/HTRSegment.h
+    trc/TRCFile.h trc/TRCMarker.h
+    gwm/ConvertGWMSettings.h gwm/GWMWriter.h gwm/MarkerNameMap.h gwm/TrcToGwm.h)
+foreach(header IN LISTS tov_public_headers)
+    get_filename_component(folder ${header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/lib/tovfileio/${header}
+            DESTINATION ${TOV_INSTALL_INCLUDEDIR}/tovfileio/${folder})
 endforeach()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/brindle/sdk/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/brindle/sdk
+        FILES_MATCHING PATTERN "*.h")
 
 install(EXPORT TOVFileIOTargets NAMESPACE TOVFileIO:: DESTINATION ${TOV_INSTALL_CMAKEDIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TOVFileIOConfig.cmake.in

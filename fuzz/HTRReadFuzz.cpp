@@ -9,7 +9,9 @@
 
 #include "brindle/sdk/TextFile.h"
 #include "fuzz/FuzzInputFile.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -5,7 +5,9 @@
 #include <cstdlib>
 
 #include "fuzz/FuzzInputFile.h"
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+
+using namespace tovfileio;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const FuzzInputFile input(".mnm");

@@ -11,7 +11,9 @@
 
 #include "brindle/sdk/TextFile.h"
 #include "fuzz/FuzzInputFile.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "brindle/sdk/TextCodec.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "samples/WalkMarkers.h"
+
+using namespace tovfileio;
 
 int main(int argc, char** argv) {
     if (argc != 3) {

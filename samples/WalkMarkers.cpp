@@ -8,9 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "htr/CalibrationUnits.h"
-#include "htr/HTRTreeWalk.h"
-#include "math/TOVRotation.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/htr/HTRTreeWalk.h"
+#include "tovfileio/math/TOVRotation.h"
+
+using namespace tovfileio;
 
 namespace tovsamples {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 
 namespace tovsamples {
 
@@ -16,7 +16,7 @@ namespace tovsamples {
 // and one marker hidden for a few frames, as cameras lose one now and then.
 // False, with `error` naming it, when a segment a marker rides on is not in
 // the skeleton.
-bool WalkMarkersTrc(const HTRFile& skeleton, const std::string& name, std::string& trc,
+bool WalkMarkersTrc(const tovfileio::HTRFile& skeleton, const std::string& name, std::string& trc,
                     std::string& error);
 
 }  // namespace tovsamples

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "brindle/sdk/TextCodec.h"
-#include "htr/HTRFile.h"
-#include "trc/TRCFile.h"
+#include <tovfileio/htr/HTRFile.h>
+#include <tovfileio/text/Utf8.h>
+#include <tovfileio/trc/TRCFile.h>
 
 namespace {
 
@@ -15,29 +15,25 @@ bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-bool Show(const std::string& path) {
-    const std::wstring wide = TextCodec::PathToWide(path);
+bool Refused(const char* path, const std::wstring& message) {
+    if (message.empty()) return false;
+    std::fprintf(stderr, "%s: %s\n", path, tovfileio::ToUtf8(message).c_str());
+    return true;
+}
+
+bool Show(const char* path) {
     if (EndsWith(path, ".trc") || EndsWith(path, ".TRC")) {
-        TRCFile trc;
-        const std::wstring message = trc.Read(wide);
-        if (!message.empty()) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), TextCodec::EncodeUtf8(message).c_str());
-            return false;
-        }
-        std::printf("%s: %u markers, %u rows at %d frames per second\n", path.c_str(),
+        tovfileio::TRCFile trc;
+        if (Refused(path, trc.ReadFile(path))) return false;
+        std::printf("%s: %u markers, %u rows at %d frames per second\n", path,
                     trc.GetNumMarkers(), trc.GetNumRows(), trc.GetDataRate());
         return true;
     }
-    HTRFile htr;
-    const std::wstring message = htr.Read(wide);
-    if (!message.empty()) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), TextCodec::EncodeUtf8(message).c_str());
-        return false;
-    }
-    const HTRSegment* root = htr.RootSegment();
-    std::printf("%s: %u segments (root %s), %u frames at %d frames per second\n", path.c_str(),
-                htr.SegmentCount(),
-                root != nullptr ? TextCodec::EncodeUtf8(root->Name()).c_str() : "none",
+    tovfileio::HTRFile htr;
+    if (Refused(path, htr.ReadFile(path))) return false;
+    const tovfileio::HTRSegment* root = htr.RootSegment();
+    std::printf("%s: %u segments (root %s), %u frames at %d frames per second\n", path,
+                htr.SegmentCount(), root != nullptr ? tovfileio::ToUtf8(root->Name()).c_str() : "none",
                 htr.GetNumFrames(), htr.GetDataFrameRate());
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "export_htr/ExportHTRDialog.h"
 #include "export_htr/ExportHTROptions.h"
+#include "plugin/FilePaths.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
@@ -46,7 +47,7 @@ int ExportHTR::RunExport(BOOL suppressPrompts) {
     }
     if (!BuildFromScene()) return 0;
     progress.Update(90);
-    const std::wstring error = htr_.Write(path_);
+    const std::wstring error = htr_.Write(HtrFileFor(path_));
     if (!error.empty()) {
         MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
         return 0;

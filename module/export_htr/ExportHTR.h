@@ -10,8 +10,8 @@
 
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "htr/HTRFile.h"
-#include "math/TOVRotation.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/math/TOVRotation.h"
 #include "plugin/TovelundPlugin.h"
 
 class ExportHTR : public TovelundPlugin<SceneExport> {
@@ -33,10 +33,10 @@ private:
     // One bone as a segment under `parent` (none for the root), added to the
     // model; the stored segment, or null when the bone is not exported (an
     // end effector, or a name the model refuses).
-    HTRSegment* ExportBone(INode* node, HTRSegment* parent, bool& skipped);
+    tovfileio::HTRSegment* ExportBone(INode* node, tovfileio::HTRSegment* parent, bool& skipped);
     // What AddSegment of the model does, with the names taken looked up in
     // `names_` rather than in the segment list.
-    HTRSegment* AddNewSegment(const HTRSegment& segment);
+    tovfileio::HTRSegment* AddNewSegment(const tovfileio::HTRSegment& segment);
     // Appends frame `frameFirst_` to `frameLast_` of every stored segment,
     // a frame at a time, the segments in the order they were stored.
     void ExportFrames();
@@ -45,17 +45,17 @@ private:
     // what its frames are measured against.
     struct FrameSource {
         INode* node;
-        HTRSegment* segment;
-        HTRSegment* parent;  // the parent's stored segment; null for the root
+        tovfileio::HTRSegment* segment;
+        tovfileio::HTRSegment* parent;  // the parent's stored segment; null for the root
         bool root;
         bool relative;
-        TOVRotationMatrix3<double> baseInverse;
-        TOVVector3<double> baseTranslation;
+        tovfileio::TOVRotationMatrix3<double> baseInverse;
+        tovfileio::TOVVector3<double> baseTranslation;
     };
     void AppendFrame(const FrameSource& source, std::uint32_t index, TimeValue t) const;
 
     std::wstring path_;
-    HTRFile htr_;
+    tovfileio::HTRFile htr_;
     Interface* host_ = nullptr;
     ExpInterface* exporter_ = nullptr;
     std::int32_t segmentsAdded_ = 0;

@@ -3,25 +3,25 @@
 #pragma once
 
 #include "brindle/sdk/Interface.h"
-#include "math/TOVRotation.h"
+#include "tovfileio/math/TOVRotation.h"
 
 namespace htrexport {
 
-using Matrix = TOVRotationMatrix3<double>;
+using Matrix = tovfileio::TOVRotationMatrix3<double>;
 
 // P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
 inline Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
 
 inline Matrix EulerMatrix(double a, double b, double c) {
-    return Matrix(TOVEulerRotation<double>(a, b, c));
+    return Matrix(tovfileio::TOVEulerRotation<double>(a, b, c));
 }
 
 // The host's axes back to the file's: Q re-expresses a rotation, K is the
 // extra turn the importer gave the root.
 struct AxisReturn {
-    Matrix q = Product(EulerMatrix(kTOVPi / 2, 0, 0), EulerMatrix(0, 0, kTOVPi / 2)).Transposed();
+    Matrix q = Product(EulerMatrix(tovfileio::kTOVPi / 2, 0, 0), EulerMatrix(0, 0, tovfileio::kTOVPi / 2)).Transposed();
     Matrix qt = q.Transposed();
-    Matrix k = Product(EulerMatrix(0, 0, -kTOVPi / 2), EulerMatrix(kTOVPi, 0, 0));
+    Matrix k = Product(EulerMatrix(0, 0, -tovfileio::kTOVPi / 2), EulerMatrix(tovfileio::kTOVPi, 0, 0));
 
     // Q * R * Q^T, times K for the root, for the rotation of host quaternion `rotation`.
     Matrix operator()(const Quat& rotation, bool root) const;
@@ -29,12 +29,12 @@ struct AxisReturn {
 
 // A host translation in the file's axes: (x, z, -y) for the root, (z, x, y)
 // for every other segment.
-inline TOVVector3<double> FileTranslation(const Point3& t, bool root) {
-    return root ? TOVVector3<double>(t.x, t.z, -t.y) : TOVVector3<double>(t.z, t.x, t.y);
+inline tovfileio::TOVVector3<double> FileTranslation(const Point3& t, bool root) {
+    return root ? tovfileio::TOVVector3<double>(t.x, t.z, -t.y) : tovfileio::TOVVector3<double>(t.z, t.x, t.y);
 }
 
-inline TOVVector3<double> Scaled(const TOVVector3<double>& v, double k) {
-    return TOVVector3<double>(v.x() * k, v.y() * k, v.z() * k);
+inline tovfileio::TOVVector3<double> Scaled(const tovfileio::TOVVector3<double>& v, double k) {
+    return tovfileio::TOVVector3<double>(v.x() * k, v.y() * k, v.z() * k);
 }
 
 // A node's placement at `t` split into translation, rotation and scale:

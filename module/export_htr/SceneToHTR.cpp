@@ -12,9 +12,11 @@
 #include "export_htr/ExportHTR.h"
 #include "export_htr/ExportHTROptions.h"
 #include "export_htr/ScenePlacement.h"
-#include "math/TOVRotation.h"
+#include "tovfileio/math/TOVRotation.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include "export_htr/ExportHTR.h"
 #include "export_htr/ScenePlacement.h"
 
+using namespace tovfileio;
+
 using htrexport::FileTranslation;
 using htrexport::Matrix;
 using htrexport::Placement;

@@ -3,32 +3,32 @@
 #pragma once
 
 #include "brindle/sdk/Geometry.h"
-#include "math/TOVRotation.h"
+#include "tovfileio/math/TOVRotation.h"
 
 namespace htrimport {
 
-using Matrix = TOVRotationMatrix3<double>;
+using Matrix = tovfileio::TOVRotationMatrix3<double>;
 
 // P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
 inline Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
 
 // The rotation matrix of the angles (a, b, c) in the default Euler order.
 inline Matrix EulerMatrix(double a, double b, double c) {
-    return Matrix(TOVEulerRotation<double>(a, b, c));
+    return Matrix(tovfileio::TOVEulerRotation<double>(a, b, c));
 }
 
 // M1 turns the file's axes into the host's: x becomes z, y becomes x and z
 // becomes y. M2 is the extra turn of the root segment.
 inline Matrix AxisM1() {
-    return Product(EulerMatrix(kTOVPi / 2, 0, 0), EulerMatrix(0, 0, kTOVPi / 2));
+    return Product(EulerMatrix(tovfileio::kTOVPi / 2, 0, 0), EulerMatrix(0, 0, tovfileio::kTOVPi / 2));
 }
 inline Matrix AxisM2() {
-    return Product(EulerMatrix(kTOVPi, 0, 0), EulerMatrix(0, -kTOVPi / 2, 0));
+    return Product(EulerMatrix(tovfileio::kTOVPi, 0, 0), EulerMatrix(0, -tovfileio::kTOVPi / 2, 0));
 }
 
 // A translation in the host's axes: (x, -z, y) for the root, (y, z, x) for
 // every other segment.
-inline Point3 HostTranslation(const TOVVector3<double>& t, bool root) {
+inline Point3 HostTranslation(const tovfileio::TOVVector3<double>& t, bool root) {
     return root ? Point3(static_cast<float>(t.x()), static_cast<float>(-t.z()),
                          static_cast<float>(t.y()))
                 : Point3(static_cast<float>(t.y()), static_cast<float>(t.z()),
@@ -49,7 +49,7 @@ struct RotationChange {
 };
 
 // The host's form of a quaternion of the math library: (x, y, z, -w).
-inline Quat HostQuaternion(const TOVQuaternion<double>& q) {
+inline Quat HostQuaternion(const tovfileio::TOVQuaternion<double>& q) {
     return Quat(static_cast<float>(q.x()), static_cast<float>(q.y()), static_cast<float>(q.z()),
                 static_cast<float>(-q.w()));
 }

@@ -6,10 +6,13 @@
 #include <new>
 
 #include "import_htr/ImportHTRDialog.h"
+#include "plugin/FilePaths.h"
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
+
+using namespace tovfileio;
 
 namespace {
 
@@ -121,7 +124,7 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
     ProgressDisplay progress(*host_, L"Tovelund ImportHTR");
     ImportHTROptions& options = ImportHTROptions::Module();
 
-    const std::wstring error = htr_.Read(path_);
+    const std::wstring error = htr_.Read(HtrFileFor(path_));
     if (!error.empty()) {
         MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_IMPORT_HTR_ERROR));
         return 0;

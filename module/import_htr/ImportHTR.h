@@ -9,7 +9,7 @@
 
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "import_htr/ImportHTROptions.h"
 #include "plugin/TovelundPlugin.h"
 
@@ -26,28 +26,28 @@ public:
     // The bone hierarchy of `segment` and everything below it, linked under
     // `parent` (none for the root segment); the segment's node, or null when
     // a controller refused a value.
-    INode* BuildSkeleton(HTRSegment& segment, INode* parent);
+    INode* BuildSkeleton(tovfileio::HTRSegment& segment, INode* parent);
     // Keys the base position and the frames of `segment` onto `node` and of
     // its child segments onto the child bones of the same names; false when a
     // controller refused a value.
-    bool ApplyMotion(INode* node, HTRSegment& segment);
+    bool ApplyMotion(INode* node, tovfileio::HTRSegment& segment);
 
 private:
     int RunImport(BOOL suppressPrompts);
     // Apply mode: the node and segment the motion goes to, from the
     // selection; false, with the message shown, when there is none.
-    bool FindApplyTarget(HTRSegment& root, INode*& targetNode, HTRSegment*& targetSegment);
+    bool FindApplyTarget(tovfileio::HTRSegment& root, INode*& targetNode, tovfileio::HTRSegment*& targetSegment);
     // Create mode: the skeleton under a dummy named after the file; null
     // when it could not be built or the user cancelled.
-    INode* CreateSkeleton(HTRSegment& root, const ImportHTROptions& options);
-    INode* CreateBoneNode(const HTRSegment& segment);
+    INode* CreateSkeleton(tovfileio::HTRSegment& root, const ImportHTROptions& options);
+    INode* CreateBoneNode(const tovfileio::HTRSegment& segment);
     void CreateEndEffector(INode* leaf, const std::wstring& name, double length);
     // The steps of ApplyMotion for one segment; false when refused.
-    bool KeySegment(INode* node, HTRSegment& segment);
+    bool KeySegment(INode* node, tovfileio::HTRSegment& segment);
     void Report(int textId, int captionId) const;
 
     std::wstring path_;
-    HTRFile htr_;
+    tovfileio::HTRFile htr_;
     Interface* host_ = nullptr;
     ImpInterface* importer_ = nullptr;
     std::int32_t framesToKey_ = 0;

@@ -11,6 +11,8 @@
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 
+using namespace tovfileio;
+
 namespace {
 
 bool IsBone(INode* node) {

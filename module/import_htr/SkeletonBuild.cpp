@@ -4,9 +4,11 @@
 // leaf.
 #include <vector>
 
-#include "htr/HTRTreeWalk.h"
+#include "tovfileio/htr/HTRTreeWalk.h"
 #include "import_htr/AxisChange.h"
 #include "import_htr/ImportHTR.h"
+
+using namespace tovfileio;
 
 namespace {
 

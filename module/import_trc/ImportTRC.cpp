@@ -4,10 +4,13 @@
 
 #include "import_trc/ImportTRCDialog.h"
 #include "import_trc/ImportTRCOptions.h"
+#include "plugin/FilePaths.h"
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
+
+using namespace tovfileio;
 
 namespace {
 
@@ -46,7 +49,7 @@ void ImportTRC::RunImport(BOOL suppressPrompts) {
     ProgressDisplay progress(*host_, L"Tovelund ImportTRC");
     ImportTRCOptions& options = ImportTRCOptions::Module();
 
-    const std::wstring error = trc_.Read(path_);
+    const std::wstring error = trc_.Read(TrcFileFor(path_));
     if (!error.empty()) {
         MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_IMPORT_TRC_ERROR));
         return;

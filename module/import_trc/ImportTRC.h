@@ -11,7 +11,7 @@
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "plugin/TovelundPlugin.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
 
 class ImportTRC : public TovelundPlugin<SceneImport> {
 public:
@@ -42,7 +42,7 @@ private:
     std::unordered_map<std::wstring_view, INode*> selectedByName_;
 
     std::wstring path_;
-    TRCFile trc_;
+    tovfileio::TRCFile trc_;
     Interface* host_ = nullptr;
     ImpInterface* importer_ = nullptr;
 };

@@ -4,8 +4,10 @@
 
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
-#include "text/FixedNumber.h"
-#include "text/LeadingNumber.h"
+#include "tovfileio/text/FixedNumber.h"
+#include "tovfileio/text/LeadingNumber.h"
+
+using namespace tovfileio;
 
 namespace {
 

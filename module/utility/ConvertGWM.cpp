@@ -11,6 +11,8 @@
 #include "utility/PickControlNode.h"
 #include "utility/StandardMarkerTable.h"
 
+using namespace tovfileio;
+
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }

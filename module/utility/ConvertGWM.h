@@ -10,9 +10,9 @@
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "plugin/RegistrySettingsKey.h"
-#include "gwm/ConvertGWMSettings.h"
-#include "gwm/MarkerNameMap.h"
-#include "gwm/TrcToGwm.h"
+#include "tovfileio/gwm/ConvertGWMSettings.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/TrcToGwm.h"
 
 // Wire colours of nodes the creator picked and gave back.
 constexpr DWORD kPickedWireColor = 0xCC1919;
@@ -44,9 +44,9 @@ public:
     // One viewport pick for marker `code`; true when a node was recorded.
     bool PickMarker(const wchar_t* code);
 
-    ConvertGWMSettings& Settings() { return settings_; }
+    tovfileio::ConvertGWMSettings& Settings() { return settings_; }
     // The map of the last conversion, read from MNMPath when it began.
-    MarkerNameMap& Map() { return map_; }
+    tovfileio::MarkerNameMap& Map() { return map_; }
 
     // The creator dialog's buttons.
     void SkipMarker();
@@ -68,13 +68,13 @@ private:
     void Redraw();
 
     Interface* host_ = nullptr;
-    MarkerNameMap map_;
+    tovfileio::MarkerNameMap map_;
     // The creator's picks, with their nodes; kept (and coloured) when the
     // save failed, until the next walk begins.
-    MarkerNameMap picks_;
-    TrcToGwmConversion conversion_;
+    tovfileio::MarkerNameMap picks_;
+    tovfileio::TrcToGwmConversion conversion_;
     RegistrySettingsKey key_;
-    ConvertGWMSettings settings_;
+    tovfileio::ConvertGWMSettings settings_;
 
     // The creator's state.
     int step_ = 0;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+using namespace tovfileio;
+
 namespace {
 
 // Calls visit(name, field) for every field, in the order they are saved.

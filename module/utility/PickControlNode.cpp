@@ -1,6 +1,8 @@
 #include "utility/PickControlNode.h"
 
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+
+using namespace tovfileio;
 
 BOOL PickControlNode::HitTest(Interface* host, HWND window, ViewExp* /*view*/, IPoint2 point,
                               int /*flags*/) {

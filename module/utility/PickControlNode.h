@@ -15,7 +15,7 @@ public:
     void ExitMode(Interface* host) override;
     PickNodeCallback* GetFilter() override { return this; }
     // Accepts geometric objects, shapes and helpers; never cameras or lights,
-    // nor a node whose name has a blank (see MarkerNameMap::CanHoldName).
+    // nor a node whose name has a blank (see tovfileio::MarkerNameMap::CanHoldName).
     BOOL Filter(INode* node) override;
 
     bool active = false;

@@ -6,6 +6,8 @@
 #include "brindle/sdk/CustomControls.h"
 #include "resources/ModuleResources.h"
 
+using namespace tovfileio;
+
 namespace {
 
 constexpr int kOffsetFields[] = {IDC_OFFSET_X, IDC_OFFSET_Y, IDC_OFFSET_Z};

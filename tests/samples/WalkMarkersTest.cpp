@@ -8,10 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "samples/WalkMarkers.h"
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -1,6 +1,6 @@
-// The scene as a JSON document ("tovfileio-scene", version 1): its settings
-// and every node with its object, controllers and keys. The form is
-// described in docs/scene-document.md.
+// The scene as a JSON document ("tovfileio-scene", version 2; version-1
+// documents still load): its settings and every node with its object,
+// controllers and keys. The form is described in docs/scene-document.md.
 #pragma once
 
 #include <string>

@@ -8,8 +8,10 @@
 #include <sys/resource.h>
 
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
-#include "gwm/GWMWriter.h"
+#include "tovfileio/trc/TRCFile.h"
+#include "tovfileio/gwm/GWMWriter.h"
+
+using namespace tovfileio;
 
 using tovtest::ScratchDir;
 using tovtest::Wide;

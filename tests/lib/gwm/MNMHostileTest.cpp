@@ -4,7 +4,9 @@
 #include "brindle/host/RegistryStore.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+
+using namespace tovfileio;
 
 namespace {
 

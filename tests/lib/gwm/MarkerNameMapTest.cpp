@@ -5,9 +5,11 @@
 #include "brindle/host/RegistryStore.h"
 #include "brindle/sdk/TextCodec.h"
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
 #include "utility/ConvertGWMSettingsStore.h"
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+
+using namespace tovfileio;
 
 using tovtest::ScratchDir;
 using tovtest::Wide;

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
-#include "gwm/RowPipe.h"
-#include "gwm/TrcToGwm.h"
+#include "tovfileio/gwm/RowPipe.h"
+#include "tovfileio/gwm/TrcToGwm.h"
+
+using namespace tovfileio;
 
 using tovtest::ReadBytes;
 using tovtest::ScratchDir;

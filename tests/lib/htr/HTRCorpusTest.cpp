@@ -4,8 +4,10 @@
 #include <map>
 #include <string>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/support/TestFiles.h"
+
+using namespace tovfileio;
 
 namespace {
 

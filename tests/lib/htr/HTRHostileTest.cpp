@@ -6,9 +6,11 @@
 #include <set>
 #include <string>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/lib/htr/HtrText.h"
 #include "tests/support/HostileInputs.h"
+
+using namespace tovfileio;
 
 using tovtest::HtrWithHeader;
 using tovtest::ReadHtrText;

@@ -2,8 +2,10 @@
 
 #include <cmath>
 
-#include "htr/HTRFile.h"
-#include "math/TOVRotation.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/math/TOVRotation.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/lib/htr/HtrText.h"
+
+using namespace tovfileio;
 
 using tovtest::HtrWithHeader;
 using tovtest::ReadHtrText;
@@ -332,32 +334,29 @@ TEST(HTRReaderTest, DeepHierarchyIsWalkedWithoutRecursion) {
     EXPECT_EQ(htr.RootSegment()->FindInSubtree(deepest), htr.FindSegment(deepest));
 }
 
-TEST(HTRReaderTest, PathsGetTheHtrExtension) {
+TEST(HTRReaderTest, PathsAreOpenedAsGivenAndMemoryReadsAsAFile) {
     ScratchDir dir;
     const std::string text = HtrWithHeader("NumSegments 2\n", kTwoSegments);
     dir.Write("plain.htr", text);
-    dir.Write("upper.HTR", text);
-    dir.Write("other.txt.htr", text);
-    dir.Write("other.txt", "FileType bad\n");
+    dir.Write("w\xc3\xa4lk.HTR", text);
     struct Case {
         const char* name;
         std::wstring message;
     };
     const Case cases[] = {
-        {"plain", L""},
         {"plain.htr", L""},
-        {"upper.HTR", L""},
-        {"other.txt", L""},  // opens other.txt.htr
-        {"missing", L"The file could not be opened"},
+        {"w\xc3\xa4lk.HTR", L""},  // a UTF-8 name
+        {"plain", L"The file could not be opened"},  // no extension appended
         {"", L"The file could not be opened"},
     };
     for (const Case& c : cases) {
         HTRFile htr;
-        EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / c.name)), c.message) << c.name;
+        EXPECT_EQ(htr.ReadFile((dir.Path() / c.name).string()), c.message) << c.name;
     }
-    // A file that cannot be opened leaves the model as it was.
     HTRFile htr;
-    ASSERT_EQ(htr.Read(tovtest::Wide(dir.Path() / "plain")), L"");
+    ASSERT_EQ(htr.ReadMemory(text), L"");
+    EXPECT_EQ(htr.SegmentCount(), 2u);
+    // A file that cannot be opened leaves the model as it was.
     htr.SetDataFrameRate(25);
     EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / "missing")), L"The file could not be opened");
     EXPECT_EQ(htr.SegmentCount(), 2u);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/support/TestFiles.h"
 
 namespace tovtest {
@@ -16,7 +16,7 @@ inline std::string HtrWithHeader(const std::string& header, const std::string& b
 }
 
 // Reads `text` as an HTR file named `name` in `dir` and returns the message.
-inline std::wstring ReadHtrText(const ScratchDir& dir, const std::string& text, HTRFile& htr,
+inline std::wstring ReadHtrText(const ScratchDir& dir, const std::string& text, tovfileio::HTRFile& htr,
                                 const std::string& name = "test.htr") {
     return htr.Read(Wide(dir.Write(name, text)));
 }

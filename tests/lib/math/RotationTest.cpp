@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "math/TOVRotation.h"
+#include "tovfileio/math/TOVRotation.h"
+
+using namespace tovfileio;
 
 namespace {
 

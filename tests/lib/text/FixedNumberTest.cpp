@@ -9,7 +9,9 @@
 #include <random>
 #include <string>
 
-#include "text/FixedNumber.h"
+#include "tovfileio/text/FixedNumber.h"
+
+using namespace tovfileio;
 
 using tovtext::WriteFixed;
 

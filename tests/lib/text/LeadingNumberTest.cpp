@@ -9,7 +9,9 @@
 #include <random>
 #include <string>
 
-#include "text/LeadingNumber.h"
+#include "tovfileio/text/LeadingNumber.h"
+
+using namespace tovfileio;
 
 using tovtext::LeadingDouble;
 using tovtext::LeadingInt;

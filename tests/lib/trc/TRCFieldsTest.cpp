@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "trc/TRCFields.h"
+#include "tovfileio/trc/TRCFields.h"
+
+using namespace tovfileio;
 
 namespace {
 

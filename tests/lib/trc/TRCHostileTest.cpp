@@ -7,7 +7,9 @@
 
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 using tovtest::ScratchDir;
 using tovtest::Wide;
@@ -176,19 +178,14 @@ TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
 TEST(TRCReaderTest, PathsUnitsAndScale) {
     ScratchDir dir;
     const std::string text = Trc("F\tT\tA\t\t\t", "\n1\t0\t1\t2\t3\n2\t0\t\t\t\n");
-    dir.Write("walk.TRC", text);
-    dir.Write("walk.csv", text);
-    dir.Write("ab.TRC", text);
+    dir.Write("w\xc3\xa4lk.TRC", text);
     TRCFile trc;
-    EXPECT_EQ(trc.Read(Wide(dir.Path() / "walk")), L"");
-    EXPECT_EQ(trc.Read(Wide(dir.Path() / "walk.csv")), L"");
-    EXPECT_EQ(trc.Read(Wide(dir.Path() / "walk.trc")), L"The file could not be opened");
+    EXPECT_EQ(trc.ReadMemory(Trc("F\tT\tA\t\t\t", "\n1\t0\t1\t2\t3\n")), L"");
+    EXPECT_EQ(trc.GetNumRows(), 1u);
+    // A UTF-8 path is opened as it is given: no extension is appended.
+    EXPECT_EQ(trc.ReadFile((dir.Path() / "w\xc3\xa4lk.TRC").string()), L"");
+    EXPECT_EQ(trc.ReadFile((dir.Path() / "w\xc3\xa4lk").string()), L"The file could not be opened");
     EXPECT_EQ(trc.GetNumRows(), 2u);  // untouched by the failed open
-    const std::filesystem::path here = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path());
-    const std::wstring shortPath = trc.Read(L"ab");
-    std::filesystem::current_path(here);
-    EXPECT_EQ(shortPath, L"");
 
     const struct {
         CalibrationUnits from, to;

@@ -9,11 +9,13 @@
 
 #include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/TextCodec.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"
+
+using namespace tovfileio;
 
 namespace {
 

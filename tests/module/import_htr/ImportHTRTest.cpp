@@ -6,11 +6,13 @@
 #include <sstream>
 #include <vector>
 
-#include "math/TOVRotation.h"
+#include "tovfileio/math/TOVRotation.h"
 #include "plugin/ClassIds.h"
 #include "tests/module/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"
+
+using namespace tovfileio;
 
 namespace {
 

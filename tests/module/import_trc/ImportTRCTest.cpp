@@ -13,7 +13,9 @@
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/DialogSteps.h"
 #include "tests/support/PluginTestHost.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -13,7 +13,9 @@
 #include "brindle/sdk/TextCodec.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 using tovtest::ReadBytes;
 using tovtest::RunCommand;

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <string>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
+
+using namespace tovfileio;
 
 using tovtest::ReadBytes;
 using tovtest::RunCommand;

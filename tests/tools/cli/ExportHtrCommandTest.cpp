@@ -5,10 +5,12 @@
 
 #include <cstdlib>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/tools/cli/ScratchSettings.h"
 #include "tests/support/TestFiles.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/support/TestFiles.h"
+
+using namespace tovfileio;
 
 namespace {
 

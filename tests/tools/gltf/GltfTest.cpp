@@ -19,7 +19,9 @@
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/support/FarHtr.h"
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -18,8 +18,10 @@
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
 #include "tests/support/TestFiles.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
 #include "view/PlayerPage.h"
+
+using namespace tovfileio;
 
 namespace {
 

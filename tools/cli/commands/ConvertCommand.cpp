@@ -28,7 +28,10 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/files/SourceDateEpoch.h"
-#include "htr/HTRFile.h"
+#include "plugin/FilePaths.h"
+#include "tovfileio/htr/HTRFile.h"
+
+using namespace tovfileio;
 
 namespace {
 
@@ -255,7 +258,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     {
         Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
                           "reading " + options.in);
-        readMessage = htr.Read(TextCodec::PathToWide(input.ReadPath()), &findings);
+        readMessage = htr.Read(HtrFileFor(TextCodec::PathToWide(input.ReadPath())), &findings);
     }
     if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, findings);
     if (IsForeignFile(findings.All())) {
@@ -291,7 +294,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
                        estimate, [&](bool& ioFailed) {
                            return TextCodec::EncodeUtf8(
-                               htr.Write(TextCodec::PathToWide(output.WritePath()), &ioFailed));
+                               htr.Write(HtrFileFor(TextCodec::PathToWide(output.WritePath())), &ioFailed));
                        });
 }
 

@@ -21,8 +21,10 @@
 #include "cli/files/OutputFile.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
-#include "gwm/MarkerNameMap.h"
-#include "gwm/TrcToGwm.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/TrcToGwm.h"
+
+using namespace tovfileio;
 
 namespace {
 

@@ -12,13 +12,13 @@
 
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
-#include "gwm/ConvertGWMSettings.h"
+#include "tovfileio/gwm/ConvertGWMSettings.h"
 
 struct GwmCommand {
     std::vector<std::string> sources;  // batch: the sources as given
     std::string outputFolder;          // batch: -o, made when missing
     std::string mnm;                   // empty: no map
-    ConvertGWMSettings settings;       // Filter, Offset, TRCSpace and the offsets
+    tovfileio::ConvertGWMSettings settings;       // Filter, Offset, TRCSpace and the offsets
     bool strict = false;               // a file with warnings is not written
     bool padAnyway = false;            // --frames header: pad whatever the proportion
     std::optional<std::uint64_t> maxOutput;

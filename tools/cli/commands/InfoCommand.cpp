@@ -15,8 +15,11 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/TrcSummary.h"
-#include "htr/HTRFile.h"
-#include "trc/TRCFile.h"
+#include "plugin/FilePaths.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 
@@ -66,11 +69,11 @@ std::string ReadTrc(const std::string& path, TRCFile& trc, TrcRowTally& tally, F
     TRCReadOptions read;
     read.findings = &findings;
     read.rows = &tally;
-    return TextCodec::EncodeUtf8(trc.Read(TextCodec::PathToWide(path), read));
+    return TextCodec::EncodeUtf8(trc.Read(TrcFileFor(TextCodec::PathToWide(path)), read));
 }
 
 std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings) {
-    return TextCodec::EncodeUtf8(htr.Read(TextCodec::PathToWide(path), &findings));
+    return TextCodec::EncodeUtf8(htr.Read(HtrFileFor(TextCodec::PathToWide(path)), &findings));
 }
 
 // Reads the file and gives its summary in `report`; false when the file

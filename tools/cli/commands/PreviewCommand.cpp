@@ -20,9 +20,11 @@
 #include "cli/files/OutputFile.h"
 #include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "preview/ScenePreview.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

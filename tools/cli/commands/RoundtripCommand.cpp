@@ -20,6 +20,8 @@
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 
+using namespace tovfileio;
+
 namespace {
 
 using brindle::host::Scene;

@@ -19,8 +19,10 @@
 #include "cli/run/SceneSession.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
-#include "gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 #include "utility/StandardMarkerTable.h"
+
+using namespace tovfileio;
 
 namespace {
 

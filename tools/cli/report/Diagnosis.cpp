@@ -5,6 +5,8 @@
 #include "cli/report/FindingText.h"
 #include "cli/report/JsonWriter.h"
 
+using namespace tovfileio;
+
 namespace {
 
 using Effect = ReadFinding::Effect;

@@ -6,8 +6,11 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "cli/run/FreshImport.h"
-#include "htr/HTRFile.h"
-#include "trc/TRCFile.h"
+#include "plugin/FilePaths.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 
@@ -48,13 +51,13 @@ void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take)
     if (IsTrcPath(path)) {
         TRCFile file;
         UnseenAtFrame rows(frame);
-        if (!file.Read(wide, {&take.findings, &rows}).empty()) return;
+        if (!file.Read(TrcFileFor(wide), {&take.findings, &rows}).empty()) return;
         take.first = file.GetStartFrame();
         take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
         take.unseen = rows.Unseen();
     } else {
         HTRFile file;
-        if (!file.Read(wide, &take.findings).empty()) return;
+        if (!file.Read(HtrFileFor(wide), &take.findings).empty()) return;
         std::uint64_t held = 0;
         for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
             held = std::max<std::uint64_t>(held, file.Segment(i)->FrameCount());

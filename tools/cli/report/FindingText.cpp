@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+using namespace tovfileio;
+
 namespace {
 
 using Code = ReadFindingCode;

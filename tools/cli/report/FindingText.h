@@ -11,39 +11,39 @@
 #include "cli/commands/CommandIO.h"
 #include "cli/files/FileFormat.h"
 #include "cli/report/SafeText.h"
-#include "text/ReadFinding.h"
+#include "tovfileio/text/ReadFinding.h"
 
 // The findings of one read, in the order the reader gave them.
-class FindingList : public ReadObserver {
+class FindingList : public tovfileio::ReadObserver {
 public:
     // `everyRefusal`: read on after a refusal to find the others too.
     explicit FindingList(bool everyRefusal = false) : everyRefusal_(everyRefusal) {}
 
-    void Found(const ReadFinding& finding) override { findings_.push_back(finding); }
+    void Found(const tovfileio::ReadFinding& finding) override { findings_.push_back(finding); }
     bool WantsEveryRefusal() const override { return everyRefusal_; }
 
-    const std::vector<ReadFinding>& All() const { return findings_; }
+    const std::vector<tovfileio::ReadFinding>& All() const { return findings_; }
     // The first refusal, or null.
-    const ReadFinding* Refusal() const;
-    const ReadFinding* Find(ReadFindingCode code) const;
+    const tovfileio::ReadFinding* Refusal() const;
+    const tovfileio::ReadFinding* Find(tovfileio::ReadFindingCode code) const;
     void Clear() { findings_.clear(); }
 
 private:
     bool everyRefusal_;
-    std::vector<ReadFinding> findings_;
+    std::vector<tovfileio::ReadFinding> findings_;
 };
 
 // Whether `info` and `convert` warn of a finding: the read departs from what
 // the file means (data lost or moved, a value read as another).
-bool IsWarning(const ReadFinding& finding);
+bool IsWarning(const tovfileio::ReadFinding& finding);
 
 // A file holds nothing of the format it was read as (a picture, say): the
 // command line refuses it though the reader read it as empty.
-bool IsForeignFile(const std::vector<ReadFinding>& findings);
+bool IsForeignFile(const std::vector<tovfileio::ReadFinding>& findings);
 
 // The finding as one sentence: where needed the line, what was found, what
 // it does to the read and, where the fix is clear, the fix.
-std::string FindingText(const ReadFinding& finding, FileFormat format);
+std::string FindingText(const tovfileio::ReadFinding& finding, FileFormat format);
 
 // Warnings of one command run, written as "FILE: warning: TEXT" on
 // standard error as they come.
@@ -52,7 +52,7 @@ public:
     explicit Warnings(const CommandIO& io) : io_(io) {}
     void Add(const std::string& file, const std::string& text);
     // Every warning among `findings`.
-    void AddFindings(const std::string& file, const std::vector<ReadFinding>& findings,
+    void AddFindings(const std::string& file, const std::vector<tovfileio::ReadFinding>& findings,
                      FileFormat format);
     std::uint64_t Count() const { return count_; }
 

@@ -6,6 +6,8 @@
 
 #include "brindle/sdk/TextCodec.h"
 
+using namespace tovfileio;
+
 namespace {
 
 using Matrix = TOVRotationMatrix3<double>;

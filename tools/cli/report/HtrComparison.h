@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "htr/HTRFile.h"
+#include "tovfileio/htr/HTRFile.h"
 
 struct SegmentDifference {
     std::wstring name;
@@ -22,18 +22,18 @@ struct SegmentDifference {
 // The units a file is written in: the reader keeps its lengths in them and
 // turns its angles into radians.
 struct WrittenUnits {
-    CalibrationUnits lengths = kUnitsMillimetres;
-    RotationUnits angles = kRotationDegrees;
+    tovfileio::CalibrationUnits lengths = tovfileio::kUnitsMillimetres;
+    tovfileio::RotationUnits angles = tovfileio::kRotationDegrees;
 };
 
-inline WrittenUnits UnitsWritten(const HTRFile& file) {
+inline WrittenUnits UnitsWritten(const tovfileio::HTRFile& file) {
     return {file.GetCalibrationUnits(), file.GetRotationUnits()};
 }
 
 struct HtrDifference {
     // Header values that differ, as "NAME: FIRST against SECOND".
     std::vector<std::string> header;
-    // The units, as written, where they differ ("CalibrationUnits: in
+    // The units, as written, where they differ ("tovfileio::CalibrationUnits: in
     // against mm"). The values are compared after conversion, so other
     // units alone keep a file within the tolerances.
     std::vector<std::string> units;
@@ -58,5 +58,5 @@ constexpr double kRotationToleranceDegrees = 1e-4;
 // calibration units and both in radians, as the reader leaves them.
 // `secondWritten` are the units `second` was written in, before it was
 // converted to the first's.
-HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second,
+HtrDifference CompareHtr(const tovfileio::HTRFile& first, const tovfileio::HTRFile& second,
                          const WrittenUnits& secondWritten);

@@ -9,8 +9,10 @@
 #include "cli/report/JsonWriter.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/SummaryText.h"
-#include "htr/HTRFile.h"
-#include "htr/HTRTreeWalk.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/htr/HTRTreeWalk.h"
+
+using namespace tovfileio;
 
 namespace {
 

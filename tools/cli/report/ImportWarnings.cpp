@@ -5,8 +5,11 @@
 
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/TextCodec.h"
-#include "htr/HTRFile.h"
-#include "trc/TRCFile.h"
+#include "plugin/FilePaths.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 using brindle::host::Scene;
 using brindle::host::SceneNode;
@@ -28,11 +31,11 @@ std::optional<int> FileFrameRate(const std::string& input, FileFormat format) {
         HeaderOnly stop;
         TRCReadOptions options;
         options.rows = &stop;
-        if (!file.Read(path, options).empty()) return std::nullopt;
+        if (!file.Read(TrcFileFor(path), options).empty()) return std::nullopt;
         return file.GetDataRate();
     }
     HTRFile file;
-    if (!file.ReadHeader(path).empty()) return std::nullopt;
+    if (!file.ReadHeader(HtrFileFor(path)).empty()) return std::nullopt;
     return file.GetDataFrameRate();
 }
 

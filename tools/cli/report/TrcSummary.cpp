@@ -9,7 +9,9 @@
 #include "cli/report/SafeText.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/report/SummaryText.h"
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
 
 namespace {
 

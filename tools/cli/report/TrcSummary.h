@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "trc/TRCFile.h"
+#include "tovfileio/trc/TRCFile.h"
 
 // Counts each marker's dropouts as the rows go by; keeps no sample.
-class TrcRowTally : public TRCRowSink {
+class TrcRowTally : public tovfileio::TRCRowSink {
 public:
-    bool Begin(const TRCFile& file) override {
+    bool Begin(const tovfileio::TRCFile& file) override {
         dropouts_.assign(file.GetNumMarkers(), 0);
         return true;
     }
-    bool Row(std::span<const TRCSample> samples) override {
+    bool Row(std::span<const tovfileio::TRCSample> samples) override {
         for (std::size_t m = 0; m < samples.size(); ++m) dropouts_[m] += samples[m].valid ? 0 : 1;
         return true;
     }
@@ -30,7 +30,7 @@ private:
 
 // A readable report: header values, rows read against the header's frame
 // count, duration, and every marker with its samples and dropouts.
-std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows);
+std::string DescribeTrc(const std::string& file, const tovfileio::TRCFile& trc, const TrcRowTally& rows);
 
 // One JSON object on one line, with a line feed.
-std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTally& rows);
+std::string TrcJson(const std::string& file, const tovfileio::TRCFile& trc, const TrcRowTally& rows);

@@ -1,0 +1,118 @@
+// The conversion of one source, shared by the run of one job and the run of
+// several: a TRC file read a row at a time and its GWM file written as it is
+// read. Private to the conversion.
+#pragma once
+
+#include <optional>
+#include <span>
+
+#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/gwm/RowPipe.h"
+#include "tovfileio/gwm/TrcToGwm.h"
+
+namespace tovfileio {
+
+// One source: read a row at a time and written as it is read. The GWM file
+// is begun once the reader knows the header and the markers (the filter is
+// applied and the target chosen then) and finished after the last row.
+class TrcToGwmConversion::FileRun : public TRCRowSink {
+public:
+    using Outcome = GwmFileResult::Outcome;
+
+    FileRun(TRCFile& trc, const ConvertGWMSettings& settings, const MarkerNameMap& map,
+            GwmRunObserver& observer, GwmFileResult& result, bool writerThread)
+        : trc_(trc), settings_(settings), map_(map), observer_(&observer), result_(result),
+          stream_(file_, settings), writerThread_(writerThread) {}
+
+    // The observer the rest of the file is decided with from now on.
+    void UseObserver(GwmRunObserver& observer) { observer_ = &observer; }
+
+    bool Begin(const TRCFile& /*file*/) override {
+        begun_ = true;
+        if (settings_.Filter) map_.ApplyFilter(trc_);
+        result_.markers = trc_.GetNumMarkers();
+        if (!ChooseTarget()) return false;
+        const std::string dateTime = GWMDateTimeText();
+        if (!file_.Open(result_.target)) return Fail(Outcome::kNotWritten, file_.Error());
+        opened_ = true;
+        stream_.Begin(trc_, GWMBaseName(result_.target), dateTime);
+        result_.written = stream_.MarkersWritten();
+        result_.frames = stream_.Frames();
+        if (writerThread_) {
+            pipe_.emplace(trc_.GetNumMarkers(),
+                          [this](std::span<const TRCSample> samples) { return WriteRow(samples); });
+        }
+        return true;
+    }
+
+    bool Row(std::span<const TRCSample> samples) override {
+        return pipe_ ? pipe_->Push(samples) : WriteRow(samples);
+    }
+
+    // After the read: the rest of the file written and put in place, or
+    // dropped. The outcome is in the result.
+    void Complete() {
+        if (!begun_ && !Begin(trc_)) return;
+        if (pipe_) pipe_->Finish();
+        if (!opened_) return;
+        result_.rows = stream_.RowsSeen();
+        if (file_.Failed()) return Drop(Outcome::kNotWritten, file_.Error());
+        if (static_cast<std::int64_t>(result_.rows) < result_.frames && !observer_->MayPad(result_)) {
+            return Drop(Outcome::kPaddingRefused, 0);
+        }
+        stream_.Finish();
+        if (file_.Failed()) return Drop(Outcome::kNotWritten, file_.Error());
+        if (!observer_->Keep(result_)) return Drop(Outcome::kNotKept, 0);
+        if (!file_.Close()) return Drop(Outcome::kNotWritten, file_.Error());
+        result_.outcome = Outcome::kWritten;
+    }
+
+    void Drop(Outcome outcome, int error) {
+        if (pipe_) pipe_->Finish();
+        if (opened_) file_.Discard();
+        opened_ = false;
+        Fail(outcome, error);
+    }
+
+    bool Stopped() const { return result_.outcome != Outcome::kWritten; }
+
+private:
+    bool WriteRow(std::span<const TRCSample> samples) {
+        stream_.Row(samples);
+        // A file that has stopped taking bytes needs no more rows.
+        return !file_.Failed();
+    }
+
+    bool ChooseTarget() {
+        if (settings_.TRCName && settings_.Batch) {
+            result_.target = BatchTarget(settings_.OutputPath, result_.source);
+        } else if (settings_.TRCName) {
+            result_.target = TargetBesideSource(result_.source);
+        } else if (!observer_->ChooseTarget(result_.source, result_.target)) {
+            result_.target.clear();
+            return Fail(Outcome::kTargetDeclined, 0);
+        }
+        return true;
+    }
+
+    bool Fail(Outcome outcome, int error) {
+        result_.outcome = outcome;
+        result_.writeError = error;
+        return false;
+    }
+
+    TRCFile& trc_;
+    const ConvertGWMSettings& settings_;
+    const MarkerNameMap& map_;
+    GwmRunObserver* observer_;
+    GwmFileResult& result_;
+    TextFile::Writer file_;
+    GWMStream stream_;
+    bool writerThread_;
+    std::optional<RowPipe> pipe_;
+    bool begun_ = false;
+    bool opened_ = false;
+};
+
+}  // namespace tovfileio

@@ -1,0 +1,186 @@
+// HTRFile::Write: the model as an HTR text file, in the layout the reader
+// reads back.
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/FixedNumber.h"
+
+namespace tovfileio {
+
+namespace {
+
+constexpr double kRadiansToDegrees = 57.29577951308232;
+
+const wchar_t kNoSegments[] = L"No segments to write";
+const wchar_t kDuplicateSegment[] = L"The scene hierarchy has duplicate segment names: ";
+const wchar_t kOpenFailed[] = L"The file could not be opened";
+const wchar_t kOutOfMemory[] = L"There is not enough memory to write the file";
+
+// The first segment in list order that shares its name with another one;
+// null when all names differ.
+const HTRSegment* FirstWithNamesake(const HTRFile& htr) {
+    std::unordered_map<std::wstring_view, std::uint32_t> uses;
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) ++uses[htr.Segment(i)->Name()];
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        if (uses[htr.Segment(i)->Name()] > 1) return htr.Segment(i);
+    }
+    return nullptr;
+}
+
+// Builds one line at a time in a reused buffer and hands it to the file
+// with its carriage return and line feed. Numbers are formatted by
+// WriteFixed and to_chars, which ignore the process locale.
+class LineWriter {
+public:
+    explicit LineWriter(TextFile::Writer& file) : file_(file) { line_.reserve(512); }
+
+    LineWriter& Text(std::string_view text) {
+        line_ += text;
+        return *this;
+    }
+    LineWriter& Name(const std::wstring& name) { return Text(TextCodec::EncodeUtf8(name)); }
+    LineWriter& Tab() { return Text("\t"); }
+    LineWriter& Fixed(double value, int decimals) {
+        char digits[tovtext::kFixedRoom];
+        const char* const end = tovtext::WriteFixed(digits, value, decimals);
+        return Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    }
+    // A tab, then the value with the six decimals of the data sections.
+    LineWriter& Field(double value) { return Tab().Fixed(value, 6); }
+    template <typename Integer>
+    LineWriter& Int(Integer value) {
+        char digits[24];
+        const auto result = std::to_chars(digits, digits + sizeof digits, value);
+        return Text(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+    }
+    void End() {
+        line_ += "\r\n";
+        file_.Write(line_);
+        line_.clear();
+    }
+    void Line(std::string_view text) { Text(text).End(); }
+
+private:
+    TextFile::Writer& file_;
+    std::string line_;
+};
+
+void WriteHeader(const HTRFile& htr, LineWriter& out) {
+    // The version is the single-precision 1.1 with two decimals: "1.10".
+    out.Text("# Tovelund HTR (source:TOVFileLib v").Fixed(1.1f, 2).Text(")").End();
+    out.Line("[Header]");
+    out.Line("# KeyWord<space>Value<CR>");
+    out.Line("FileType htr");
+    out.Line("DataType HTRS");
+    out.Line("FileVersion 1");
+    out.Text("NumSegments ").Int(htr.SegmentCount()).End();
+    out.Text("NumFrames ").Int(htr.GetNumFrames() == 0 ? 1u : htr.GetNumFrames()).End();
+    out.Text("DataFrameRate ").Int(htr.GetDataFrameRate()).End();
+    out.Line("EulerRotationOrder ZYX");
+    out.Text("CalibrationUnits ").Text(CalibrationUnitsKeyword(htr.GetCalibrationUnits())).End();
+    const RotationUnits rotation = htr.GetRotationUnits();
+    out.Text("RotationUnits ")
+        .Text(rotation == kRotationDegrees ? "Degrees" : rotation == kRotationRadians ? "Radians" : "")
+        .End();
+    out.Line("GlobalAxisofGravity Y");
+    out.Line("BoneLengthAxis Y");
+    out.Text("ScaleFactor ").Fixed(htr.GetScaleFactor(), 2).End();
+}
+
+void WriteHierarchy(const HTRFile& htr, LineWriter& out) {
+    out.Line("[SegmentNames&Hierarchy]");
+    out.Line("# ObjectName<tab>ParentObjectName<CR>");
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        const HTRSegment& segment = *htr.Segment(i);
+        out.Name(segment.Name()).Tab();
+        if (const HTRSegment* parent = segment.GetParent()) {
+            out.Name(parent->Name()).End();
+        } else {
+            out.Text("GLOBAL").End();
+        }
+    }
+}
+
+void WriteBasePosition(const HTRFile& htr, double angleFactor, LineWriter& out) {
+    out.Line("[BasePosition]");
+    out.Line("# ObjectName<tab>Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneLength<CR>");
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        const HTRSegment& segment = *htr.Segment(i);
+        double tx, ty, tz, rx, ry, rz;
+        segment.GetBaseTranslation(tx, ty, tz);
+        segment.GetBaseRotationAngles(rx, ry, rz);
+        out.Name(segment.Name()).Field(tx).Field(ty).Field(tz);
+        out.Field(rx * angleFactor).Field(ry * angleFactor).Field(rz * angleFactor);
+        out.Field(segment.GetBoneLength()).End();
+    }
+}
+
+// A frame's scale against its segment's reference scale. A reference of 0,
+// or one that is not a finite number, has no scale to compare with: 1.
+double NormalizedScale(double scale, double reference) {
+    if (reference == 0.0 || !std::isfinite(reference)) return 1.0;
+    return scale / reference;
+}
+
+void WriteFrames(const HTRFile& htr, const HTRSegment& segment, double angleFactor,
+                 LineWriter& out) {
+    out.Text("[").Name(segment.Name()).Text("]").End();
+    out.Line("# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>");
+    if (htr.GetNumFrames() == 0) {
+        out.Text("1");
+        for (int k = 0; k < 6; ++k) out.Field(0.0);
+        out.Field(1.0).End();
+        return;
+    }
+    // Frame numbers count on from the first frame in 32-bit arithmetic.
+    const auto first = static_cast<std::uint32_t>(htr.GetFirstFrame());
+    for (std::uint32_t i = 0; i < htr.GetNumFrames(); ++i) {
+        double tx, ty, tz, rx, ry, rz;
+        segment.GetFrameTranslation(i, tx, ty, tz);
+        segment.GetFrameRotationAngles(i, rx, ry, rz);
+        double scale = segment.GetFrameScale(i);
+        if (htr.GetNormalizeScaleFactors()) {
+            scale = NormalizedScale(scale, segment.GetReferenceScale());
+        }
+        out.Int(static_cast<std::int32_t>(first + i)).Field(tx).Field(ty).Field(tz);
+        out.Field(rx * angleFactor).Field(ry * angleFactor).Field(rz * angleFactor);
+        out.Field(scale).End();
+    }
+}
+
+}  // namespace
+
+std::wstring HTRFile::Write(const std::wstring& path, bool* ioFailed) const {
+    if (ioFailed != nullptr) *ioFailed = false;
+    try {
+        if (segments_.empty()) return kNoSegments;
+        if (const HTRSegment* namesake = FirstWithNamesake(*this)) {
+            return kDuplicateSegment + namesake->Name();
+        }
+        TextFile::Writer file;
+        if (!file.Open(path)) return kOpenFailed;
+        const double angleFactor = rotationUnits_ == kRotationDegrees ? kRadiansToDegrees : 1.0;
+        LineWriter out(file);
+        WriteHeader(*this, out);
+        WriteHierarchy(*this, out);
+        WriteBasePosition(*this, angleFactor, out);
+        for (const auto& segment : segments_) WriteFrames(*this, *segment, angleFactor, out);
+        out.Line("[EndOfFile]");
+        const bool closed = file.Close();
+        if (ioFailed != nullptr) *ioFailed = !closed;
+        return std::wstring();
+    } catch (const std::bad_alloc&) {
+        if (ioFailed != nullptr) *ioFailed = true;
+        return kOutOfMemory;
+    }
+}
+
+}  // namespace tovfileio

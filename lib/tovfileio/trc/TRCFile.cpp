@@ -1,0 +1,60 @@
+#include "tovfileio/trc/TRCFile.h"
+
+namespace tovfileio {
+
+bool TRCMarker::GetPosition(std::uint32_t index, double& x, double& y, double& z) const {
+    if (index >= samples_.size()) {
+        x = y = z = 0.0;
+        return false;
+    }
+    const TRCSample& sample = samples_[index];
+    x = sample.x;
+    y = sample.y;
+    z = sample.z;
+    return sample.valid;
+}
+
+void TRCMarker::ScaleSamples(double factor) {
+    for (TRCSample& sample : samples_) {
+        sample.x *= factor;
+        sample.y *= factor;
+        sample.z *= factor;
+    }
+}
+
+void TRCFile::Reset() {
+    units_ = kUnitsMillimetres;
+    dataRate_ = 60;
+    numFrames_ = 0;
+    startFrame_ = 1;
+    rows_ = 0;
+    markers_.clear();
+}
+
+TRCMarker* TRCFile::GetMarker(std::uint32_t index) {
+    return index < markers_.size() ? &markers_[index] : nullptr;
+}
+
+const TRCMarker* TRCFile::GetMarker(std::uint32_t index) const {
+    return index < markers_.size() ? &markers_[index] : nullptr;
+}
+
+TRCMarker* TRCFile::AddMarker(const TRCMarker& marker) {
+    for (const TRCMarker& existing : markers_) {
+        if (existing.GetName() == marker.GetName()) return nullptr;
+    }
+    markers_.push_back(marker);
+    return &markers_.back();
+}
+
+void TRCFile::ConvertUnits(CalibrationUnits units) {
+    if (units == units_) return;
+    Scale(UnitConversionFactor(units_, units));
+    units_ = units;
+}
+
+void TRCFile::Scale(double factor) {
+    for (TRCMarker& marker : markers_) marker.ScaleSamples(factor);
+}
+
+}  // namespace tovfileio

@@ -1,0 +1,116 @@
+// The in-memory form of one TRC file: the header values and every marker
+// with one sample per data row.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/text/ReadFinding.h"
+#include "tovfileio/trc/TRCMarker.h"
+
+namespace TextFile {
+class Reader;
+}
+
+namespace tovfileio {
+
+class TRCFile;
+
+// Where the data rows of a read go when they are not kept in the markers:
+// a conversion or a summary takes each row as it comes, so memory does not
+// grow with the rows of the file.
+class TRCRowSink {
+public:
+    virtual ~TRCRowSink() = default;
+    // The header values and the markers are read, and so is the start frame
+    // (which a path-file type 3 file takes from its first row): called once,
+    // before the first row, or at the end of a file without rows, unless the
+    // file was refused. `file` holds no samples. False stops the read.
+    virtual bool Begin(const TRCFile& file) {
+        static_cast<void>(file);
+        return true;
+    }
+    // One data row: `samples[m]` is where marker m of the file stands in it.
+    // False stops the read.
+    virtual bool Row(std::span<const TRCSample> samples) = 0;
+};
+
+struct TRCReadOptions {
+    ReadObserver* findings = nullptr;  // told what the reader finds
+    TRCRowSink* rows = nullptr;        // null: every row is kept in the markers
+};
+
+class TRCFile {
+public:
+    TRCFile() = default;
+
+    // Units mm, data rate 60, frame count 0, start frame 1, no markers and no
+    // rows. The camera rate keeps its value.
+    void Reset();
+
+    // Reads the TRC file at `path` into this model; returns the empty string
+    // on success, otherwise the message for the user. `path` is opened as it
+    // is given, as UTF-8.
+    std::wstring ReadFile(std::string_view path, const TRCReadOptions& options = {});
+    // Reads TRC text held in memory, `bytes` as a file would hold them.
+    std::wstring ReadMemory(std::string_view bytes, const TRCReadOptions& options = {});
+    // ReadFile for a path in the host's wide form.
+    std::wstring Read(const std::wstring& path);
+    std::wstring Read(const std::wstring& path, const TRCReadOptions& options);
+    // Reads from a reader already open on a file, on memory or on a stream.
+    std::wstring Read(TextFile::Reader& source, const TRCReadOptions& options = {});
+
+    // The memory the samples of a read may take, in bytes; a file that would
+    // need more is refused with the out-of-memory message. 0, the default,
+    // means the machine's physical memory: every file the machine can hold
+    // is read.
+    void SetMemoryLimit(std::uint64_t bytes) { memoryLimit_ = bytes; }
+
+    std::uint32_t GetNumMarkers() const { return static_cast<std::uint32_t>(markers_.size()); }
+    // The marker at `index`, or null beyond the markers. Markers never move:
+    // the pointer stays valid until Reset or the next read.
+    TRCMarker* GetMarker(std::uint32_t index);
+    const TRCMarker* GetMarker(std::uint32_t index) const;
+    // Appends a copy of `marker` unless a marker of exactly that name is
+    // there; returns the stored copy, or null when the name was taken.
+    TRCMarker* AddMarker(const TRCMarker& marker);
+
+    // Converts every coordinate to `units` and makes them the file's units.
+    void ConvertUnits(CalibrationUnits units);
+    // Multiplies every coordinate by `factor`; the units stay.
+    void Scale(double factor);
+
+    CalibrationUnits GetUnits() const { return units_; }
+    std::int32_t GetDataRate() const { return dataRate_; }
+    // The camera rate of the last file that stated one; 60 before any did.
+    std::int32_t GetCameraRate() const { return cameraRate_; }
+    // The frame count the header states; rows are never compared with it.
+    std::int32_t GetNumFrames() const { return numFrames_; }
+    // Sets the frame count writers follow (a GWM file has this many rows).
+    void SetNumFrames(std::int32_t frames) { numFrames_ = frames; }
+    std::int32_t GetStartFrame() const { return startFrame_; }
+    // Data rows the last read took in; every marker has one sample for each
+    // unless the rows went to a sink.
+    std::uint32_t GetNumRows() const { return rows_; }
+
+private:
+    friend class TRCReader;
+    friend class TRCStoredRows;
+    template <typename Char, bool kChecked>
+    friend class TRCLineReader;
+
+    std::deque<TRCMarker> markers_;
+    CalibrationUnits units_ = kUnitsMillimetres;
+    std::int32_t dataRate_ = 60;
+    std::int32_t cameraRate_ = 60;
+    std::int32_t numFrames_ = 0;
+    std::int32_t startFrame_ = 1;
+    std::uint32_t rows_ = 0;
+    std::uint64_t memoryLimit_ = 0;
+};
+
+}  // namespace tovfileio

@@ -1,0 +1,450 @@
+// TRCFile::Read: one pass over the lines of a TRC file. Each data row goes
+// to a row sink: the markers of the model keep it (TRCStoredRows), unless
+// the caller takes the rows as they come. A plain file whose rows are kept
+// is first scanned for its line feeds (CountLineFeeds), so that one too
+// large for memory is refused before a row is kept; rows a caller takes,
+// and sources that are not plain files, are read once.
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <unordered_set>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "brindle/sdk/TextCodec.h"
+#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/LeadingNumber.h"
+#include "tovfileio/trc/TRCFields.h"
+#include "tovfileio/trc/TRCFile.h"
+#include "tovfileio/trc/TRCReadChecks.h"
+
+namespace tovfileio {
+
+namespace {
+
+using trcfields::FieldWalk;
+using trcfields::Is;
+using trcfields::Text;
+
+constexpr std::size_t kMaxLineChars = 10240;
+
+const wchar_t kOpenFailed[] = L"The file could not be opened";
+const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
+const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
+
+std::uint64_t PhysicalMemory() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return std::uint64_t{1} << 32;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+// Line feeds in a plain file (an upper bound on its lines less one, in
+// UTF-8 and UTF-16 alike); none for anything else, which is read once only.
+std::uint64_t CountLineFeeds(const std::wstring& path) {
+    const std::string nativePath = TextCodec::WideToPath(path);
+    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    if (file == nullptr) return 0;
+    struct stat info {};
+    std::uint64_t count = 0;
+    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+        std::vector<char> buffer(1 << 16);
+        std::size_t got;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            const char* at = buffer.data();
+            const char* end = at + got;
+            while ((at = static_cast<const char*>(std::memchr(at, '\n', end - at))) != nullptr) {
+                ++count;
+                ++at;
+            }
+        }
+    }
+    std::fclose(file);
+    return count;
+}
+
+ReadFinding OutOfMemoryFinding(std::uint64_t limit) {
+    ReadFinding finding = MakeFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
+    finding.number = static_cast<std::int64_t>(limit);
+    return finding;
+}
+
+}  // namespace
+
+// Keeps every row in the markers of the model. A row adds one sample for
+// every marker even when it is short (trailing fields trimmed, or only a
+// frame number), so memory follows rows times markers, not the file's size:
+// the samples may take the memory limit (the machine's memory unless the
+// caller set one). When the file's line count is known beforehand, a file
+// that cannot fit is refused before any row is kept.
+class TRCStoredRows : public TRCRowSink {
+public:
+    TRCStoredRows(TRCFile& file, std::uint64_t fileBytes, std::uint64_t lineFeeds)
+        : file_(file),
+          fileBytes_(fileBytes),
+          lineFeeds_(lineFeeds),
+          budget_((file.memoryLimit_ != 0 ? file.memoryLimit_ : PhysicalMemory()) /
+                  sizeof(TRCSample)) {}
+
+    bool Begin(const TRCFile& /*file*/) override {
+        const std::uint64_t markers = file_.markers_.size();
+        if (markers == 0) return true;
+        if (lineFeeds_ > budget_ / markers) return Refuse();
+        // A row holds at least three tabs a marker, so the file's size
+        // bounds the rows worth reserving for, whatever the header claims.
+        const std::uint64_t rowsThatFit = fileBytes_ / (3 * markers) + 1;
+        const auto claimed = static_cast<std::uint64_t>(std::max(file_.numFrames_, 0));
+        const auto reserve = static_cast<std::size_t>(std::min(claimed, rowsThatFit));
+        for (TRCMarker& marker : file_.markers_) marker.ReserveSamples(reserve);
+        return true;
+    }
+    bool Row(std::span<const TRCSample> samples) override {
+        samples_ += samples.size();
+        if (samples_ > budget_) return Refuse();
+        for (std::size_t m = 0; m < samples.size(); ++m) file_.markers_[m].AddSample(samples[m]);
+        return true;
+    }
+    bool OutOfMemory() const { return outOfMemory_; }
+
+private:
+    bool Refuse() {
+        outOfMemory_ = true;
+        return false;
+    }
+
+    TRCFile& file_;
+    std::uint64_t fileBytes_;
+    std::uint64_t lineFeeds_;
+    std::uint64_t budget_;
+    std::uint64_t samples_ = 0;
+    bool outOfMemory_ = false;
+};
+
+// The working state of one read, for lines of one kind of text (UTF-8
+// bytes or wide), with the observer's checks (`kChecked`) or without.
+template <typename Char, bool kChecked>
+class TRCLineReader {
+public:
+    TRCLineReader(TRCFile& file, TRCRowSink& sink, ReadObserver* observer)
+        : file_(file), sink_(sink) {
+        if constexpr (kChecked) checks_.emplace(*observer);
+    }
+
+    // Reads every line through `next`, which gives the next line (a Text)
+    // or false at the end. The reader's message, empty on success.
+    template <typename NextLine>
+    std::wstring Read(NextLine next);
+
+private:
+    // Each returns false when the read must end (with `message_` when the
+    // file is refused, else because the sink said so).
+    bool HandleLine(std::uint64_t number, std::uint64_t physical, Text<Char> line);
+    bool HandleLayoutLine(std::uint64_t physical, Text<Char> line);
+    void HandleHeaderValues(Text<Char> line);
+    void HandleMarkerNames(std::uint64_t physical, Text<Char> line);
+    bool HandleDataRow(std::uint64_t physical, Text<Char> line);
+    void ReadSample(FieldWalk<Char>& walk, std::size_t marker, std::uint64_t physical, Text<Char> line);
+    double Coordinate(FieldWalk<Char>& walk, std::uint64_t physical, Text<Char> line);
+    bool BeginRows();
+
+    TRCFile& file_;
+    TRCRowSink& sink_;
+    std::optional<trcchecks::Checks<Char>> checks_;
+    std::wstring message_;
+    int pathFileType_ = 0;
+    bool firstRow_ = true;
+    bool begun_ = false;
+    // The marker-name slots of line 4 in order: the kept marker each feeds,
+    // or -1 for a name that was left out (an "Unnamed" one, or a name seen
+    // before). Rows skip the three fields of a left-out name, so every kept
+    // marker reads its own columns.
+    std::vector<std::int32_t> columns_;
+    std::uint64_t walkedNames_ = 0;
+    std::unordered_set<std::wstring_view> names_;
+    std::vector<TRCSample> row_;
+};
+
+template <typename Char, bool kChecked>
+template <typename NextLine>
+std::wstring TRCLineReader<Char, kChecked>::Read(NextLine next) {
+    std::uint64_t number = 0, physical = 0;
+    Text<Char> line;
+    bool goOn = true;
+    while (goOn && next(line)) {
+        ++number;
+        ++physical;
+        if constexpr (kChecked) checks_->AnyLine();
+        // A comment or empty line gives its number to the line after it,
+        // which is taken as it is.
+        if (line.empty() || line.front() == Char('#')) {
+            if (next(line)) {
+                ++physical;
+            } else {
+                line = Text<Char>();
+            }
+        }
+        goOn = HandleLine(number, physical, line);
+    }
+    if (!message_.empty()) return message_;
+    if (goOn && !BeginRows()) return std::wstring();
+    if constexpr (kChecked) checks_->End(file_, pathFileType_);
+    return std::wstring();
+}
+
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::HandleLine(std::uint64_t number, std::uint64_t physical,
+                                               Text<Char> line) {
+    switch (number) {
+        case 1: return HandleLayoutLine(physical, line);
+        case 2: return true;
+        case 3:
+            HandleHeaderValues(line);
+            if constexpr (kChecked) checks_->HeaderValues(physical, line);
+            return true;
+        case 4: HandleMarkerNames(physical, line); return true;
+        case 5:
+            if constexpr (kChecked) checks_->LabelLine(physical, line, file_.GetNumMarkers());
+            return true;
+        case 6:
+            // The blank separator line, when it holds exactly one character
+            // (in UTF-8 one to four bytes).
+            if (!line.empty() && line.size() <= 4 && trcfields::Widen(line).size() == 1) return true;
+            if constexpr (kChecked) checks_->SeparatorRow(physical, line);
+            return HandleDataRow(physical, line);
+        default: return HandleDataRow(physical, line);
+    }
+}
+
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::HandleLayoutLine(std::uint64_t physical, Text<Char> line) {
+    FieldWalk<Char> walk(line);
+    walk.Skip();
+    pathFileType_ = tovtext::LeadingInt(walk.TakeAndSkip());
+    if (!Is(walk.Take(), "(X/Y/Z)")) {
+        if constexpr (kChecked) checks_->LayoutRefused(physical, line);
+        message_ = kNotXYZ;
+        return false;
+    }
+    if constexpr (kChecked) checks_->LayoutRead(physical, line, pathFileType_);
+    return true;
+}
+
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::HandleHeaderValues(Text<Char> line) {
+    FieldWalk<Char> walk(line);
+    file_.dataRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
+    file_.cameraRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
+    file_.numFrames_ = tovtext::LeadingInt(walk.TakeAndSkip());
+    walk.Skip();  // the marker count is not used
+    file_.units_ = CalibrationUnitsFromKeyword(walk.TakeAndSkip());
+    if (pathFileType_ == 4) {
+        walk.Skip();
+        file_.startFrame_ = tovtext::LeadingInt(walk.Take());
+    } else {
+        file_.startFrame_ = 1;
+    }
+}
+
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::HandleMarkerNames(std::uint64_t physical, Text<Char> line) {
+    FieldWalk<Char> walk(line);
+    walk.Skip(2);
+    // A name needs a tab after it: a last name that ends the line is not read.
+    while (walk.HasTab()) {
+        // "Unnamed" is ASCII, so its seven characters are the first seven
+        // bytes of a UTF-8 name.
+        const Text<Char> field = walk.Take();
+        std::wstring name = trcfields::Widen(field);
+        std::int32_t kept = -1;
+        if (!Is(field.substr(0, 7), "Unnamed") && names_.count(name) == 0) {
+            kept = static_cast<std::int32_t>(file_.markers_.size());
+            names_.insert(file_.markers_.emplace_back(std::move(name)).GetName());
+        } else if constexpr (kChecked) {
+            checks_->NameLeftOut(physical, line, field);
+        }
+        columns_.push_back(kept);
+        ++walkedNames_;
+        walk.Skip(3);
+    }
+    // Left-out names after the last kept one have nothing to skip for.
+    while (!columns_.empty() && columns_.back() < 0) columns_.pop_back();
+    row_.resize(file_.markers_.size());
+    if constexpr (kChecked) checks_->MarkerNames(physical, line, file_, walkedNames_, walk.Take());
+}
+
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::BeginRows() {
+    if (begun_) return true;
+    begun_ = true;
+    return sink_.Begin(file_);
+}
+
+template <typename Char, bool kChecked>
+bool TRCLineReader<Char, kChecked>::HandleDataRow(std::uint64_t physical, Text<Char> line) {
+    FieldWalk<Char> walk(line);
+    if (firstRow_) {
+        if (pathFileType_ == 3) file_.startFrame_ = tovtext::LeadingInt(walk.Take());
+        firstRow_ = false;
+        if (!BeginRows()) return false;
+    }
+    if constexpr (kChecked) checks_->RowStart(physical, line);
+    walk.Skip(2);  // frame number and time
+    bool short_ = false;
+    for (const std::int32_t marker : columns_) {
+        if constexpr (kChecked) {
+            // Markers past the row's end read its last field again.
+            if (walk.RanOut() && !short_) {
+                short_ = true;
+                checks_->ShortRow(physical, line, walk.Rest());
+            }
+        }
+        if (marker < 0) {
+            walk.Skip(3);
+        } else {
+            ReadSample(walk, static_cast<std::size_t>(marker), physical, line);
+        }
+    }
+    static_cast<void>(short_);
+    if constexpr (kChecked) {
+        // Columns of left-out names after the last kept one, then the rest.
+        walk.Skip(3 * static_cast<int>(walkedNames_ - columns_.size()));
+        if (!walk.RanOut()) checks_->RowRest(physical, line, walk.Rest(), 2 + 3 * walkedNames_);
+    }
+    ++file_.rows_;
+    return sink_.Row(row_);
+}
+
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::ReadSample(FieldWalk<Char>& walk, std::size_t marker,
+                                               std::uint64_t physical, Text<Char> line) {
+    TRCSample& sample = row_[marker];
+    // Only an empty x field makes a dropout.
+    if (walk.FieldEmpty()) {
+        walk.Skip(3);
+        sample = TRCSample{};
+    } else {
+        sample.valid = true;
+        sample.x = Coordinate(walk, physical, line);
+        sample.y = Coordinate(walk, physical, line);
+        sample.z = Coordinate(walk, physical, line);
+    }
+    if constexpr (kChecked) checks_->Sample(marker, sample);
+}
+
+template <typename Char, bool kChecked>
+double TRCLineReader<Char, kChecked>::Coordinate(FieldWalk<Char>& walk, std::uint64_t physical,
+                                                 Text<Char> line) {
+    if constexpr (kChecked) {
+        bool hasText = false;
+        Text<Char> field;
+        const double value = walk.template TakeNumberAndSkip<true>(&hasText, &field);
+        if (hasText) checks_->TextInNumber(physical, line, field);
+        return value;
+    } else {
+        return walk.TakeNumberAndSkip();
+    }
+}
+
+namespace {
+
+// Reads the lines of `reader` with or without the observer's checks.
+template <typename Char, bool kChecked>
+std::wstring ReadLinesOf(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink,
+                         ReadObserver* observer) {
+    TRCLineReader<Char, kChecked> lines(file, sink, observer);
+    if constexpr (std::is_same_v<Char, char>) {
+        // A UTF-8 file is read as bytes, so the data rows are never widened.
+        return lines.Read([&](std::string_view& line) { return reader.ReadLineBytes(line); });
+    } else {
+        return lines.Read([&](std::wstring_view& line) {
+            const std::wstring* wide = reader.ReadLine(kMaxLineChars);
+            if (wide != nullptr) line = *wide;
+            return wide != nullptr;
+        });
+    }
+}
+
+std::wstring ReadLines(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink,
+                       ReadObserver* observer) {
+    if (reader.IsUtf8()) {
+        return observer != nullptr ? ReadLinesOf<char, true>(reader, file, sink, observer)
+                                   : ReadLinesOf<char, false>(reader, file, sink, observer);
+    }
+    return observer != nullptr ? ReadLinesOf<wchar_t, true>(reader, file, sink, observer)
+                               : ReadLinesOf<wchar_t, false>(reader, file, sink, observer);
+}
+
+}  // namespace
+
+// The read itself, once the source is open: the model is reset, the rows go
+// to the caller's sink or into the markers.
+class TRCReader {
+public:
+    static std::wstring Run(TRCFile& file, TextFile::Reader& reader, const TRCReadOptions& options,
+                            std::uint64_t lineFeeds) {
+        file.Reset();
+        TRCStoredRows stored(file, reader.FileSize(), lineFeeds);
+        TRCRowSink& sink = options.rows != nullptr ? *options.rows : stored;
+        const std::wstring message = ReadLines(reader, file, sink, options.findings);
+        if (stored.OutOfMemory()) return OutOfMemory(file, options);
+        return message;
+    }
+
+    static std::wstring OutOfMemory(const TRCFile& file, const TRCReadOptions& options) {
+        if (options.findings != nullptr) options.findings->Found(OutOfMemoryFinding(file.memoryLimit_));
+        return kOutOfMemory;
+    }
+};
+
+std::wstring TRCFile::Read(const std::wstring& path) { return Read(path, TRCReadOptions{}); }
+
+std::wstring TRCFile::ReadFile(std::string_view path, const TRCReadOptions& options) {
+    return Read(TextCodec::PathToWide(path), options);
+}
+
+std::wstring TRCFile::ReadMemory(std::string_view bytes, const TRCReadOptions& options) {
+    TextFile::Reader reader;
+    reader.OpenMemory(bytes);
+    return Read(reader, options);
+}
+
+std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& options) {
+    TextFile::Reader reader;
+    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsKeepNone)) {
+        if (options.findings != nullptr) {
+            ReadFinding finding =
+                MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
+            finding.number = reader.OpenError();
+            finding.name = TextCodec::EncodeUtf8(path);
+            options.findings->Found(finding);
+        }
+        return kOpenFailed;
+    }
+    try {
+        // Kept rows are counted first, so a file too large is refused before
+        // any is kept; rows that go to a sink need no count.
+        const bool keep = options.rows == nullptr && reader.FileSize() != 0;
+        return TRCReader::Run(*this, reader, options, keep ? CountLineFeeds(path) : 0);
+    } catch (const std::bad_alloc&) {
+        return TRCReader::OutOfMemory(*this, options);
+    }
+}
+
+std::wstring TRCFile::Read(TextFile::Reader& source, const TRCReadOptions& options) {
+    try {
+        return TRCReader::Run(*this, source, options, 0);
+    } catch (const std::bad_alloc&) {
+        return TRCReader::OutOfMemory(*this, options);
+    }
+}
+
+}  // namespace tovfileio

@@ -1,0 +1,25 @@
+#include <gtest/gtest.h>
+
+#include "plugin/FilePaths.h"
+
+// A name typed in the host's dialogs and the file it stands for.
+TEST(FilePathsTest, TypedNamesGetTheirExtension) {
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* htr;
+        const wchar_t* trc;
+    } cases[] = {
+        {L"walk", L"walk.htr", L"walk.TRC"},
+        {L"walk.htr", L"walk.htr", L"walk.htr"},
+        {L"walk.HtR", L"walk.HtR", L"walk.HtR"},
+        {L"walk.csv", L"walk.csv.htr", L"walk.csv"},
+        {L"walk.trc", L"walk.trc.htr", L"walk.trc"},
+        {L"ab", L"ab.htr", L"ab.TRC"},  // too short for an extension
+        {L".htr", L".htr", L".htr"},
+        {L"", L".htr", L".TRC"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HtrFileFor(c.typed), c.htr) << c.typed;
+        EXPECT_EQ(TrcFileFor(c.typed), c.trc) << c.typed;
+    }
+}
