@@ -246,16 +246,9 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
     }
     TextFile::Reader reader;
     reader.SetByteLimit(4);
-    if (std::filesystem::exists("/dev/zero")) {
-        // Reached while taking the first bytes: the open fails.
-        EXPECT_FALSE(reader.Open(L"/dev/zero"));
-        EXPECT_TRUE(reader.LimitReached());
-        TextFile::Reader small(1);
-        small.SetByteLimit(1000);
-        ASSERT_TRUE(small.Open(L"/dev/zero"));
-        EXPECT_EQ(small.ReadLine(), nullptr);
-        EXPECT_TRUE(small.LimitReached());
-    }
+    // A device opened by its path is of no known size either.
+    EXPECT_FALSE(reader.Open(L"/dev/zero"));
+    EXPECT_TRUE(reader.LimitReached());
     tovtest::ScratchDir dir;
     ASSERT_TRUE(reader.Open(tovtest::Wide(dir.Write("plain.txt", "a long line\n"))));
     EXPECT_FALSE(reader.LimitReached());
