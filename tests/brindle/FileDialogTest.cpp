@@ -17,13 +17,28 @@ namespace {
 
 using brindle::host::ScriptedDriver;
 
-// The buffer's strings up to the empty one that ends them.
-std::vector<std::wstring> Strings(const wchar_t* buffer) {
+// What a chooser gave: the buffer's strings up to the empty one that ends
+// them (none when nothing was chosen), and the offset of the first name.
+struct Chosen {
     std::vector<std::wstring> strings;
-    for (const wchar_t* at = buffer; *at != L'\0'; at += strings.back().size() + 1) {
-        strings.emplace_back(at);
+    WORD offset = 0;
+};
+
+// Runs the open or save chooser on `request`, into a buffer of `size`
+// characters, with `driver` answering.
+Chosen Choose(ScriptedDriver& driver, OPENFILENAMEW request, bool save = false,
+              std::size_t size = 1000) {
+    std::vector<wchar_t> buffer(size, L'\x7F');
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(size);
+    auto* previous = brindle::host::SetUiDriver(&driver);
+    const BOOL chosen = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+    brindle::host::SetUiDriver(previous);
+    Chosen got{{}, request.nFileOffset};
+    for (const wchar_t* at = buffer.data(); chosen && *at != L'\0'; at += got.strings.back().size() + 1) {
+        got.strings.emplace_back(at);
     }
-    return strings;
+    return got;
 }
 
 TEST(FileDialogTest, AnswersAsTheModuleReadsThem) {
@@ -47,24 +62,24 @@ TEST(FileDialogTest, AnswersAsTheModuleReadsThem) {
         SCOPED_TRACE(c.name);
         ScriptedDriver driver;
         driver.Files(c.chosen);
-        auto* previous = brindle::host::SetUiDriver(&driver);
-        std::vector<wchar_t> buffer(300, L'\x7F');
         OPENFILENAMEW request{};
-        request.lpstrFile = buffer.data();
-        request.nMaxFile = static_cast<DWORD>(buffer.size());
         request.lpstrFilter = L"TRC (*.TRC)\0*.trc\0";
         request.Flags = c.multiple ? OFN_ALLOWMULTISELECT | OFN_EXPLORER : 0;
-        const BOOL chosen = GetOpenFileNameW(&request);
-        brindle::host::SetUiDriver(previous);
-        ASSERT_EQ(chosen != FALSE, !c.buffer.empty());
+        const Chosen got = Choose(driver, request);
         ASSERT_EQ(driver.FileDialogs().size(), 1u);
         EXPECT_EQ(driver.FileDialogs()[0].filter, L"TRC (*.TRC)|*.trc");
-        if (c.buffer.empty()) continue;
         // A leading empty folder (files at the root) would end the list at
         // once; no case here has one.
-        EXPECT_EQ(Strings(buffer.data()), c.buffer);
-        EXPECT_EQ(request.nFileOffset, c.offset);
+        EXPECT_EQ(got.strings, c.buffer);
+        if (!c.buffer.empty()) {
+            EXPECT_EQ(got.offset, c.offset);
+        }
     }
+    // An answer that does not fit the buffer is no answer, and is said.
+    ScriptedDriver driver;
+    driver.Files({L"/a/very/long/folder/name/walk.trc"});
+    EXPECT_TRUE(Choose(driver, OPENFILENAMEW{}, false, 10).strings.empty());
+    EXPECT_EQ(brindle::host::TakeUiProblems().size(), 1u);
 }
 
 // A file chooser's promises: the starting folder for a relative name, the
@@ -126,17 +141,12 @@ TEST(FileDialogTest, ChoosersKeepTheirFlagsPromises) {
                 driver.Files(step.files);
             }
         }
-        auto* previous = brindle::host::SetUiDriver(&driver);
-        std::vector<wchar_t> buffer(1000, L'\x7F');
         OPENFILENAMEW request{};
-        request.lpstrFile = buffer.data();
-        request.nMaxFile = static_cast<DWORD>(buffer.size());
         request.lpstrTitle = L"Choose";
         request.lpstrDefExt = L"mnm";
         request.lpstrInitialDir = c.folder.c_str();
         request.Flags = c.flags;
-        const BOOL chosen = c.save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
-        brindle::host::SetUiDriver(previous);
+        const Chosen got = Choose(driver, request, c.save);
         brindle::host::TakeUiProblems();
         EXPECT_TRUE(driver.Finished());
         EXPECT_EQ(driver.FileDialogs().size(), c.choosers);
@@ -146,24 +156,8 @@ TEST(FileDialogTest, ChoosersKeepTheirFlagsPromises) {
                 << TextCodec::EncodeUtf8(driver.MessageBoxes()[0].text);
             EXPECT_EQ(driver.MessageBoxes()[0].caption, L"Choose");
         }
-        ASSERT_EQ(chosen != FALSE, !c.buffer.empty());
-        if (!c.buffer.empty()) {
-            EXPECT_EQ(Strings(buffer.data()), c.buffer);
-        }
+        EXPECT_EQ(got.strings, c.buffer);
     }
-}
-
-TEST(FileDialogTest, AnswerThatDoesNotFitIsNoAnswer) {
-    ScriptedDriver driver;
-    driver.Files({L"/a/very/long/folder/name/walk.trc"});
-    auto* previous = brindle::host::SetUiDriver(&driver);
-    wchar_t buffer[10] = {};
-    OPENFILENAMEW request{};
-    request.lpstrFile = buffer;
-    request.nMaxFile = 10;
-    EXPECT_FALSE(GetOpenFileNameW(&request));
-    brindle::host::SetUiDriver(previous);
-    EXPECT_EQ(brindle::host::TakeUiProblems().size(), 1u);
 }
 
 }  // namespace

@@ -51,12 +51,21 @@ void FillStore() {
     RegCloseKey(key);
 }
 
-TEST(RegistryStoreTest, EveryChangeIsSavedAndReadsBackExactly) {
+// Each test's own scratch folder and store file; the store is left on no
+// file afterwards.
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    void TearDown() override { store.UseFile(""); }
+    RegistryStore& store = RegistryStore::Instance();
     tovtest::ScratchDir dir;
-    const std::string file = (dir.Path() / "sub" / "registry.reg").string();
-    RegistryStore::Instance().UseFile(file);
+    const std::string file = (dir.Path() / "registry.reg").string();
+};
+
+TEST_F(RegistryStoreTest, EveryChangeIsSavedAndReadsBackExactly) {
+    const std::string nested = (dir.Path() / "sub" / "registry.reg").string();
+    store.UseFile(nested);
     FillStore();
-    const std::string saved = tovtest::ReadBytes(file);
+    const std::string saved = tovtest::ReadBytes(nested);
     EXPECT_NE(saved.find("[HKEY_CURRENT_USER\\Software\\Tovelund\\TOVFileIO\\Brindle\\ConvertGWM]\n"
                          "@=hex(4):01,02\n"
                          "\"Filter\"=hex:01\n"
@@ -67,8 +76,8 @@ TEST(RegistryStoreTest, EveryChangeIsSavedAndReadsBackExactly) {
               std::string::npos)
         << saved;
     // A second store reads the same registry, and writes the same file.
-    RegistryStore::Instance().UseFile(file);
-    EXPECT_FALSE(RegistryStore::Instance().FoundDamaged());
+    store.UseFile(nested);
+    EXPECT_FALSE(store.FoundDamaged());
     HKEY key = Create(L"Software\\TOVELUND\\TOVFileIO\\Brindle\\ConvertGWM");  // any case
     DWORD type = 0;
     EXPECT_EQ(Get(key, L"mnmpath", &type),
@@ -85,20 +94,17 @@ TEST(RegistryStoreTest, EveryChangeIsSavedAndReadsBackExactly) {
     EXPECT_EQ(small[0], 7);
     EXPECT_EQ(RegQueryValueExW(key, L"Missing", nullptr, nullptr, small, &size),
               ERROR_FILE_NOT_FOUND);
-    ASSERT_TRUE(RegistryStore::Instance().Save());
-    EXPECT_EQ(tovtest::ReadBytes(file), saved);
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(tovtest::ReadBytes(nested), saved);
     RegCloseKey(key);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-    RegistryStore::Instance().UseFile("");
 }
 
 // Opening an existing key creates nothing; removing a key is a change that
 // the merged save applies to the file as it is then, and it ends the
 // handles open on the keys removed.
-TEST(RegistryStoreTest, OpeningCreatesNothingAndRemovingMergesIntoTheFile) {
-    tovtest::ScratchDir dir;
-    const std::string file = (dir.Path() / "registry.reg").string();
-    RegistryStore::Instance().UseFile(file);
+TEST_F(RegistryStoreTest, OpeningCreatesNothingAndRemovingMergesIntoTheFile) {
+    store.UseFile(file);
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tovelund", 0, KEY_READ, &key),
               ERROR_FILE_NOT_FOUND);
@@ -124,31 +130,29 @@ TEST(RegistryStoreTest, OpeningCreatesNothingAndRemovingMergesIntoTheFile) {
     std::string other = tovtest::ReadBytes(file);
     other.replace(other.find("\"Animate\"=hex:00"), 16, "\"Animate\"=hex:00\n\"Size\"=hex:02");
     dir.Write("registry.reg", other);
-    EXPECT_FALSE(RegistryStore::Instance().RemoveKey(L"Software\\Tovelund\\Nothing"));
-    EXPECT_TRUE(RegistryStore::Instance().RemoveKey(
+    EXPECT_FALSE(store.RemoveKey(L"Software\\Tovelund\\Nothing"));
+    EXPECT_TRUE(store.RemoveKey(
         L"Software\\Tovelund\\TOVFileIO\\Brindle\\ExportHTR"));
     EXPECT_TRUE(Get(below, L"Offset").empty());
     EXPECT_EQ(RegCloseKey(below), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(opened), ERROR_INVALID_HANDLE);
-    ASSERT_TRUE(RegistryStore::Instance().Save());
+    ASSERT_TRUE(store.Save());
     const std::string saved = tovtest::ReadBytes(file);
     EXPECT_EQ(saved.find("ExportHTR"), std::string::npos) << saved;
     EXPECT_NE(saved.find("\"Size\"=hex:02"), std::string::npos) << saved;
-    RegistryStore::Instance().UseFile("");
 }
 
 // A store file cut at any byte reads without harm, as far as it is valid,
 // and is kept beside the store before it is first replaced.
-TEST(RegistryStoreTest, TruncatedOrForeignFilesAreReadAsFarAsValid) {
-    tovtest::ScratchDir dir;
+TEST_F(RegistryStoreTest, TruncatedOrForeignFilesAreReadAsFarAsValid) {
     const std::string whole = (dir.Path() / "whole.reg").string();
-    RegistryStore::Instance().UseFile(whole);
+    store.UseFile(whole);
     FillStore();
     const std::string bytes = tovtest::ReadBytes(whole);
     const std::string cut = (dir.Path() / "cut.reg").string();
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         dir.Write("cut.reg", bytes.substr(0, length));
-        RegistryStore::Instance().UseFile(cut);
+        store.UseFile(cut);
         HKEY key = Create(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ConvertGWM");
         // Values before the cut survive; the one written whole is there.
         if (length > bytes.find("\"Filter\"=hex:01\n") + 16) {
@@ -160,33 +164,30 @@ TEST(RegistryStoreTest, TruncatedOrForeignFilesAreReadAsFarAsValid) {
     EXPECT_TRUE(std::filesystem::exists(cut + ".damaged"));
 
     dir.Write("foreign.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n\"a\"=dword:1\n");
-    RegistryStore::Instance().UseFile((dir.Path() / "foreign.reg").string());
-    EXPECT_TRUE(RegistryStore::Instance().FoundDamaged());
+    store.UseFile((dir.Path() / "foreign.reg").string());
+    EXPECT_TRUE(store.FoundDamaged());
     dir.Write("odd.reg", std::string("Windows Registry Editor Version 5.00\n\n") +
                              "[HKEY_LOCAL_MACHINE\\Other]\n\"skipped\"=dword:00000001\n\n" +
                              "[HKEY_CURRENT_USER\\Long]\n\"hex\"=hex:01,\\\n  02,03\n" +
                              "\"gone\"=dword:1\n\"gone\"=-\n[-HKEY_CURRENT_USER\\Long]\n" +
                              "\"after\"=dword:1\n");
-    RegistryStore::Instance().UseFile((dir.Path() / "odd.reg").string());
-    EXPECT_TRUE(RegistryStore::Instance().FoundDamaged());  // the deletion line is not ours
+    store.UseFile((dir.Path() / "odd.reg").string());
+    EXPECT_TRUE(store.FoundDamaged());  // the deletion line is not ours
     HKEY key = Create(L"Long");
     EXPECT_EQ(Get(key, L"hex"), (std::vector<BYTE>{1, 2, 3}));
     EXPECT_TRUE(Get(key, L"gone").empty());
     EXPECT_TRUE(Get(key, L"after").empty());
     RegCloseKey(key);
-    RegistryStore::Instance().UseFile("");
 }
 
 // A save killed at any moment leaves the old file or the new one, whole,
 // and the next process removes the temporary file and lock it may leave.
-TEST(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
-    tovtest::ScratchDir dir;
-    const std::string file = (dir.Path() / "registry.reg").string();
+TEST_F(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
     for (int round = 0; round < 20; ++round) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            RegistryStore::Instance().UseFile(file);
+            store.UseFile(file);
             HKEY key = Create(L"Software\\Loop");
             for (std::uint32_t i = 0;; ++i) {
                 const BYTE* bytes = reinterpret_cast<const BYTE*>(&i);
@@ -197,12 +198,11 @@ TEST(RegistryStoreTest, KilledSavesLeaveAWholeFile) {
         ::usleep(2000 + 1500 * round);
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        RegistryStore::Instance().UseFile(file);
-        EXPECT_FALSE(RegistryStore::Instance().FoundDamaged()) << "round " << round;
+        store.UseFile(file);
+        EXPECT_FALSE(store.FoundDamaged()) << "round " << round;
     }
-    ASSERT_TRUE(RegistryStore::Instance().Save());
+    ASSERT_TRUE(store.Save());
     EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"});
-    RegistryStore::Instance().UseFile("");
 }
 
 using Change = std::function<void()>;
@@ -261,9 +261,7 @@ std::string RegText(const std::string& keys) {
     return "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n\n" + keys;
 }
 
-TEST(RegistryStoreTest, TwoProcessesSavingAtOnceKeepEachOthersChanges) {
-    tovtest::ScratchDir dir;
-    const std::string file = (dir.Path() / "registry.reg").string();
+TEST_F(RegistryStoreTest, TwoProcessesSavingAtOnceKeepEachOthersChanges) {
     const std::string before =
         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000001\n\"y\"=dword:00000001\n\n"
         "[HKEY_CURRENT_USER\\Gone]\n\"z\"=dword:00000001\n\n";
@@ -315,8 +313,7 @@ std::string DeepKey(std::size_t levels, std::size_t width) {
 // Files no registry is: deep keys, paths that would write as hundreds of
 // megabytes, a file beyond the size limit. Each reads within the limits,
 // saves as a small file and keeps the original as damaged.
-TEST(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
-    tovtest::ScratchDir dir;
+TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
     const std::string header = "Windows Registry Editor Version 5.00\n\n";
     struct Case {
         const char* name;
@@ -326,7 +323,6 @@ TEST(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
     };
     const Case cases[] = {
         {"50,000 levels", header + DeepKey(50000, 1), true, 0},
-        {"10,000 levels", header + DeepKey(10000, 1), true, 0},
         {"512 levels", header + DeepKey(512, 1), false, 512},
         {"513 levels", header + DeepKey(513, 1), true, 0},
         {"written as 200 MB", header + DeepKey(512, 200), true, 0},
@@ -334,9 +330,8 @@ TEST(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
          header + std::string(brindle::host::kRegFileMaxBytes, '\n') + DeepKey(1, 1), true, 0},
     };
     for (const Case& c : cases) {
-        const std::string file = dir.Write("hostile.reg", c.bytes).string();
-        RegistryStore& store = RegistryStore::Instance();
-        store.UseFile(file);
+        dir.Write("registry.reg", c.bytes);
+            store.UseFile(file);
         EXPECT_EQ(store.FoundDamaged(), c.damaged) << c.name;
         std::size_t depth = 0;
         brindle::host::FormatRegFile(store.CurrentUser(), &depth);
@@ -355,9 +350,7 @@ TEST(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
 
 // Only a regular file is read or replaced: a FIFO does not hang the reader,
 // and what cannot be saved is said, once, until a save succeeds.
-TEST(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
-    tovtest::ScratchDir dir;
-    RegistryStore& store = RegistryStore::Instance();
+TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     const auto fifo = dir.Path() / "fifo.reg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_directory(dir.Path() / "folder.reg");
@@ -385,9 +378,7 @@ TEST(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
 
 // A save writes through a link to its target and keeps the file's mode; a
 // new file is the user's alone, and a file the user cannot read is kept.
-TEST(RegistryStoreTest, SavesKeepTheLinkTheModeAndWhatCannotBeRead) {
-    tovtest::ScratchDir dir;
-    RegistryStore& store = RegistryStore::Instance();
+TEST_F(RegistryStoreTest, SavesKeepTheLinkTheModeAndWhatCannotBeRead) {
     std::filesystem::create_directory(dir.Path() / "real");
     const auto target = dir.Write("real/registry.reg", RegText(""));
     const auto link = dir.Path() / "link.reg";
@@ -416,7 +407,6 @@ TEST(RegistryStoreTest, SavesKeepTheLinkTheModeAndWhatCannotBeRead) {
         ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, 0600u);
     }
-    store.UseFile("");
 }
 
 }  // namespace

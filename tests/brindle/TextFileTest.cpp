@@ -78,7 +78,6 @@ TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
         {"empty file", "", {}},
         {"only newlines", "\n\r\n\n", {L"", L"", L""}},
         {"multi-byte", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\n", {L"\u00E9\u20AC\U0001F600"}},
-        {"overlong and surrogate", "\xC0\xAF-\xED\xA0\x80\n", {L"\u00C0\u00AF-\u00ED\u00A0\u0080"}},
         {"cut by line feed", "\xE2\x82\r\nz", {L"\u00E2\u0082", L"z"}},
         {"cut by end of file", "a\n\xF0\x9F\x98", {L"a", L"\u00F0\u009F\u0098"}},
         {"BOM skipped", kBom + "a\r\n", {L"a"}},
@@ -246,16 +245,9 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
     }
     TextFile::Reader reader;
     reader.SetByteLimit(4);
-    if (std::filesystem::exists("/dev/zero")) {
-        // Reached while taking the first bytes: the open fails.
-        EXPECT_FALSE(reader.Open(L"/dev/zero"));
-        EXPECT_TRUE(reader.LimitReached());
-        TextFile::Reader small(1);
-        small.SetByteLimit(1000);
-        ASSERT_TRUE(small.Open(L"/dev/zero"));
-        EXPECT_EQ(small.ReadLine(), nullptr);
-        EXPECT_TRUE(small.LimitReached());
-    }
+    // A device opened by its path is of no known size either.
+    EXPECT_FALSE(reader.Open(L"/dev/zero"));
+    EXPECT_TRUE(reader.LimitReached());
     tovtest::ScratchDir dir;
     ASSERT_TRUE(reader.Open(tovtest::Wide(dir.Write("plain.txt", "a long line\n"))));
     EXPECT_FALSE(reader.LimitReached());
