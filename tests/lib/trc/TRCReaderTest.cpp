@@ -82,10 +82,7 @@ TEST(TRCReaderTest, HeaderLines) {
 }
 
 TEST(TRCReaderTest, MarkerLine) {
-    struct Case {
-        const char* line;
-        std::vector<std::wstring> names;
-    };
+    struct Case { const char* line; std::vector<std::wstring> names; };
     const Case cases[] = {
         {"Frame#\tTime\tA\t\t\tB\t\t", {L"A", L"B"}},
         {"Frame#\tTime\tA\t\t\tB", {L"A"}},  // a last name without a tab is not read
@@ -138,12 +135,7 @@ TEST(TRCReaderTest, RowsAndDropouts) {
 }
 
 TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::uint32_t rows;
-        std::string firstSample;
-    };
+    struct Case { const char* name; std::string text; std::uint32_t rows; std::string firstSample; };
     const std::string names = "F\tT\tA\t\t\t\n";
     const Case cases[] = {
         {"comment at line 2", kLine1 + "# note\n" + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n",
@@ -190,10 +182,7 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
     std::filesystem::current_path(here);
     EXPECT_EQ(shortPath, L"");
 
-    const struct {
-        CalibrationUnits from, to;
-        double factor;
-    } conversions[] = {
+    const struct { CalibrationUnits from, to; double factor; } conversions[] = {
         {kUnitsCentimetres, kUnitsMillimetres, 10.0},
         {kUnitsInches, kUnitsMillimetres, 25.4},
         {kUnitsFeet, kUnitsMillimetres, 12 * 25.4},
