@@ -110,7 +110,8 @@ TEST(GWMWriterTest, FilenameLineStaysOneLine) {
         {"caf\xC3\xA9 \x7F.gwm", "$Filename   caf\xC3\xA9 \x7F\n$DateTime"},
     };
     for (const auto& [file, line] : cases) {
-        EXPECT_NE(Write(dir, trc, ConvertGWMSettings(), file).find(line), std::string::npos) << file;
+        const std::string gwm = Write(dir, trc, ConvertGWMSettings(), file);
+        EXPECT_NE(gwm.find(line), std::string::npos) << file;
     }
 }
 

@@ -80,7 +80,8 @@ TEST_F(TrcToGwmTest, ARefusedSourceUnderEachPolicy) {
     } cases[] = {
         {RefusedSource::kConvertAnyway, true, true,
          {Outcome::kWritten, Outcome::kWritten, Outcome::kWritten}},
-        {RefusedSource::kSkip, false, false, {Outcome::kWritten, Outcome::kRefused, Outcome::kWritten}},
+        {RefusedSource::kSkip, false, false,
+         {Outcome::kWritten, Outcome::kRefused, Outcome::kWritten}},
         {RefusedSource::kStopRun, false, false, {Outcome::kWritten, Outcome::kRefused}},
     };
     for (const auto& c : cases) {

@@ -316,8 +316,8 @@ TEST(HTRReaderTest, PathsGetTheHtrExtension) {
     for (const char* name : {"plain", "plain.htr", "upper.HTR", "other.txt", "missing", ""}) {
         HTRFile htr;
         const bool there = *name != '\0' && std::string(name) != "missing";
-        EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / name)), there ? L"" : L"The file could not be opened")
-            << name;
+        EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / name)),
+                  there ? L"" : L"The file could not be opened") << name;
     }
     // A file that cannot be opened leaves the model as it was.
     HTRFile htr;

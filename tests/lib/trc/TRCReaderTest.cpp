@@ -135,7 +135,7 @@ TEST(TRCReaderTest, RowsAndDropouts) {
 }
 
 TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
-    struct Case { const char* name; std::string text; std::uint32_t rows; std::string firstSample; };
+    struct Case { const char* name; std::string text; std::uint32_t rows; std::string first; };
     const std::string names = "F\tT\tA\t\t\t\n";
     const Case cases[] = {
         {"comment at line 2", kLine1 + "# note\n" + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n",
@@ -158,7 +158,7 @@ TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
         ASSERT_EQ(Read(dir, c.text, trc), L"") << c.name;
         EXPECT_EQ(trc.GetNumRows(), c.rows) << c.name;
         ASSERT_EQ(trc.GetNumMarkers(), 1u) << c.name;
-        EXPECT_EQ(Sample(trc, 0, 0), c.firstSample) << c.name;
+        EXPECT_EQ(Sample(trc, 0, 0), c.first) << c.name;
     }
     TRCFile trc;
     EXPECT_EQ(Read(dir, "", trc), L"");
