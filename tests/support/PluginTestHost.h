@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "brindle/host/PluginModule.h"
 #include "brindle/host/RegistryStore.h"
 #include "brindle/host/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
+#include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
@@ -20,6 +22,24 @@
 namespace tovtest {
 
 class PluginTestHost : public ::testing::Test {
+public:
+    // The scene's node named `name`; throws when there is none.
+    static brindle::host::SceneNode& Node(const wchar_t* name) {
+        brindle::host::SceneNode* node = brindle::host::Scene::Current().FindByName(name);
+        if (node == nullptr) throw std::runtime_error("no node");
+        return *node;
+    }
+    // A new node holding a new object of class `id`, named `name`, below
+    // `parent` when there is one.
+    static brindle::host::SceneNode* AddNode(SClass_ID superClass, Class_ID id, const wchar_t* name,
+                                             brindle::host::SceneNode* parent = nullptr) {
+        auto* node = brindle::host::Scene::Current().CreateNode(
+            brindle::host::NewSceneObject(superClass, id));
+        node->SetName(name);
+        if (parent != nullptr) parent->AttachChild(node, 0);
+        return node;
+    }
+
 protected:
     static void SetUpTestSuite() {
         std::string error;
@@ -56,38 +76,38 @@ protected:
         return nullptr;
     }
 
-    // Runs the class's export to `path` with `driver` acting in its dialog.
+    // Runs the class's export to `path`, or its import of it, with `driver`
+    // acting in its dialog.
     int Export(const Class_ID& id, const std::string& path, brindle::host::UiDriver& driver,
                bool suppressPrompts = false) {
-        auto* exporter = static_cast<SceneExport*>(Create(id));
-        EXPECT_NE(exporter, nullptr);
-        if (exporter == nullptr) return -1;
-        brindle::host::UiDriver* previous = brindle::host::SetUiDriver(&driver);
-        const int result = exporter->DoExport(
-            Wide(path).c_str(), &brindle::host::HostExportInterface(),
-            &brindle::host::HostInterface(), suppressPrompts ? TRUE : FALSE, 0);
-        brindle::host::SetUiDriver(previous);
-        delete exporter;
-        return result;
+        return Run<SceneExport>(id, driver, [&](SceneExport& exporter) {
+            return exporter.DoExport(Wide(path).c_str(), &brindle::host::HostExportInterface(),
+                                     &brindle::host::HostInterface(), suppressPrompts, 0);
+        });
     }
-
-    // Runs the class's import with `driver` acting in its dialog.
     int Import(const Class_ID& id, const std::string& path, brindle::host::UiDriver& driver,
                bool suppressPrompts = false) {
-        auto* importer = static_cast<SceneImport*>(Create(id));
-        EXPECT_NE(importer, nullptr);
-        if (importer == nullptr) return -1;
-        brindle::host::UiDriver* previous = brindle::host::SetUiDriver(&driver);
-        const int result = importer->DoImport(
-            Wide(path).c_str(), &brindle::host::HostImportInterface(),
-            &brindle::host::HostInterface(), suppressPrompts ? TRUE : FALSE);
-        brindle::host::SetUiDriver(previous);
-        delete importer;
-        return result;
+        return Run<SceneImport>(id, driver, [&](SceneImport& importer) {
+            return importer.DoImport(Wide(path).c_str(), &brindle::host::HostImportInterface(),
+                                     &brindle::host::HostInterface(), suppressPrompts);
+        });
     }
 
     ScratchDir dir_;
     static brindle::host::PluginModule* module_;
+
+private:
+    template <typename Plugin, typename Call>
+    static int Run(const Class_ID& id, brindle::host::UiDriver& driver, Call call) {
+        auto* plugin = static_cast<Plugin*>(Create(id));
+        EXPECT_NE(plugin, nullptr);
+        if (plugin == nullptr) return -1;
+        brindle::host::UiDriver* previous = brindle::host::SetUiDriver(&driver);
+        const int result = call(*plugin);
+        brindle::host::SetUiDriver(previous);
+        delete plugin;
+        return result;
+    }
 };
 
 inline brindle::host::PluginModule* PluginTestHost::module_ = nullptr;

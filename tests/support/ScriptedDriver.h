@@ -15,16 +15,22 @@ public:
     // Steps, played in order. Message boxes with only an OK button need no
     // step (they are acknowledged and recorded); a question takes the next
     // Answer step, and with none left it is a problem, answered 0.
-    ScriptedDriver& Click(int control);
-    ScriptedDriver& SetText(int control, std::wstring text);
-    ScriptedDriver& Enter();
-    ScriptedDriver& Escape();
-    ScriptedDriver& Close();
-    ScriptedDriver& Answer(int button);
+    ScriptedDriver& Click(int control) { return Act(DialogAction::Kind::Click, control); }
+    ScriptedDriver& SetText(int control, std::wstring text) {
+        return Act(DialogAction::Kind::SetText, control, std::move(text));
+    }
+    ScriptedDriver& Enter() { return Act(DialogAction::Kind::Enter); }
+    ScriptedDriver& Escape() { return Act(DialogAction::Kind::Escape); }
+    ScriptedDriver& Close() { return Act(DialogAction::Kind::Close); }
+    ScriptedDriver& Answer(int button) { return Push({Step::Kind::Answer, button, {}, {}, {}}); }
     // The files a file dialog returns; an empty list cancels it.
-    ScriptedDriver& Files(std::vector<std::wstring> paths);
+    ScriptedDriver& Files(std::vector<std::wstring> paths) {
+        return Push({Step::Kind::Files, 0, {}, std::move(paths), {}});
+    }
     // The folder the folder chooser returns; an empty one cancels it.
-    ScriptedDriver& Folder(std::wstring path);
+    ScriptedDriver& Folder(std::wstring path) {
+        return Push({Step::Kind::Folder, 0, {}, {std::move(path)}, {}});
+    }
     // Events while the host pumps messages: a click or typing in the open
     // modeless window made from `templateId`, a click on a node in the
     // viewport, a right click there, closing the host.
@@ -62,6 +68,18 @@ private:
         HostEvent event;
     };
     bool Next(Step::Kind kind) const { return !steps_.empty() && steps_.front().kind == kind; }
+    Step Take() {
+        Step step = std::move(steps_.front());
+        steps_.pop_front();
+        return step;
+    }
+    ScriptedDriver& Push(Step step) {
+        steps_.push_back(std::move(step));
+        return *this;
+    }
+    ScriptedDriver& Act(DialogAction::Kind kind, int control = 0, std::wstring text = {}) {
+        return Push({Step::Kind::Action, 0, {kind, control, std::move(text)}, {}, {}});
+    }
 
     std::deque<Step> steps_;
     std::vector<MessageBoxRequest> messageBoxes_;

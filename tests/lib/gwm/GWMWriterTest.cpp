@@ -67,11 +67,7 @@ TEST(GWMWriterTest, OffsetsFilterAndFrameCounts) {
     ScratchDir dir;
     TRCFile trc;
     ASSERT_EQ(trc.Read(Wide(dir.Write("in.trc", kTrc))), L"");
-    struct Case {
-        const char* name;
-        bool offset, trcSpace;
-        const char* firstRow;
-    };
+    struct Case { const char* name; bool offset, trcSpace; const char* firstRow; };
     const Case cases[] = {
         {"no offset", false, true, "7\t1.000000\t-3.000000\t2.000000\t"},
         {"trc space", true, true, "7\t11.000000\t-33.000000\t22.000000\t"},
@@ -109,19 +105,15 @@ TEST(GWMWriterTest, FilenameLineStaysOneLine) {
     ScratchDir dir;
     TRCFile trc;
     ASSERT_EQ(trc.Read(Wide(dir.Write("in.trc", kTrc))), L"");
-    struct Case {
-        const char* file;
-        const char* line;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"two\nlines.gwm", "$Filename   two_lines\n$DateTime"},
         {"back\rover.gwm", "$Filename   back_over\n$DateTime"},
         {"esc\x1b[2J\ttab.gwm", "$Filename   esc_[2J_tab\n$DateTime"},
         {"caf\xC3\xA9 \x7F.gwm", "$Filename   caf\xC3\xA9 \x7F\n$DateTime"},
     };
-    for (const Case& c : cases) {
-        EXPECT_NE(Write(dir, trc, ConvertGWMSettings(), c.file).find(c.line), std::string::npos)
-            << c.file;
+    for (const auto& [file, line] : cases) {
+        const std::string gwm = Write(dir, trc, ConvertGWMSettings(), file);
+        EXPECT_NE(gwm.find(line), std::string::npos) << file;
     }
 }
 

@@ -34,11 +34,7 @@ TEST(MarkerNameMapTest, ReadsPairsAndTheFirstMatchWins) {
     // Loading again appends; every lookup stays as it was.
     ASSERT_TRUE(map.ReadMNMFile(Wide(mnm)));
     EXPECT_EQ(map.Entries().size(), 8u);
-    const struct {
-        std::wstring name;
-        bool found;
-        std::wstring result;
-    } lookups[] = {
+    const struct { std::wstring name; bool found; std::wstring result; } lookups[] = {
         {L"Head1", true, L"LFHD"}, {L"head1", false, L"head1"}, {L"Head", false, L"Head"},
         {L"Chest", true, L"STRN"}, {L"Neck", true, L"C7"},
     };
@@ -77,10 +73,7 @@ TEST(MarkerNameMapTest, WritesEntriesInOrder) {
 // A name the map says it can hold reads back as itself from the file
 // written; one it cannot hold would not (the creator refuses those picks).
 TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
-    const struct {
-        std::wstring name;
-        bool held;
-    } names[] = {
+    const struct { std::wstring name; bool held; } names[] = {
         {L"Head1", true},      {L"N\u00e9ck", true}, {L"a\u00a0b", true},
         {L"ana:head1", true},  {L"L Heel", false},   {L"", false},
         {L"tab\there", false}, {L"end\r", false},    {L" lead", false},

@@ -77,13 +77,14 @@ protected:
 TEST_F(TrcToGwmTest, ARefusedSourceUnderEachPolicy) {
     const struct {
         RefusedSource policy;
-        bool completed;
+        bool completed, badWritten;
         std::vector<Outcome> outcomes;
-        bool badWritten;
     } cases[] = {
-        {RefusedSource::kConvertAnyway, true, {Outcome::kWritten, Outcome::kWritten, Outcome::kWritten}, true},
-        {RefusedSource::kSkip, false, {Outcome::kWritten, Outcome::kRefused, Outcome::kWritten}, false},
-        {RefusedSource::kStopRun, false, {Outcome::kWritten, Outcome::kRefused}, false},
+        {RefusedSource::kConvertAnyway, true, true,
+         {Outcome::kWritten, Outcome::kWritten, Outcome::kWritten}},
+        {RefusedSource::kSkip, false, false,
+         {Outcome::kWritten, Outcome::kRefused, Outcome::kWritten}},
+        {RefusedSource::kStopRun, false, false, {Outcome::kWritten, Outcome::kRefused}},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(dir_.Path() / "out" / "bad.gwm");

@@ -37,22 +37,4 @@ TEST(HTRCorpusTest, EveryFileReadsOrGivesItsMessage) {
     }
 }
 
-TEST(HTRCorpusTest, CaptureSkeletonValues) {
-    const auto dir = tovtest::CorpusDir();
-    if (dir.empty()) GTEST_SKIP() << "no corpus beside the project";
-    HTRFile htr;
-    ASSERT_EQ(htr.Read(tovtest::Wide(dir / "htr" / "fight_a.htr")), L"");
-    EXPECT_EQ(htr.SegmentCount(), 22u);
-    EXPECT_EQ(htr.GetNumFrames(), 1141u);
-    EXPECT_EQ(htr.GetDataFrameRate(), 60);
-    EXPECT_EQ(htr.RootSegment()->GetName(), L"LowerTorso");
-    double x, y, z;
-    htr.RootSegment()->GetBaseTranslation(x, y, z);
-    EXPECT_EQ(x, 245.857281);
-    EXPECT_EQ(y, 950.546486);
-    htr.RootSegment()->GetBaseRotationAngles(x, y, z);
-    EXPECT_EQ(x, 3.098927 * 0.017453292519943295);
-    EXPECT_EQ(htr.RootSegment()->GetBoneLength(), 59.711333);
-}
-
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 #include <string>
 
 #include "tovfileio/htr/HTRFile.h"
@@ -26,19 +25,15 @@ const std::string kValid = HtrWithHeader(
     "[Hand]\n1 0 0 0 0 0 0 1\n2 1 1 1 0.5 0.5 0.5 1\n[EndOfFile]\n");
 
 // Every message the reader can give.
-const std::set<std::wstring> kMessages = {
-    L"",
-    L"The file does not have a compatible \"FileType\" header state",
-    L"The file does not have a compatible \"DataType\" header state",
-    L"The file does not have a compatible \"FileVersion\" header state",
-    L"The file does not have a compatible \"EulerRotationOrder\" header state",
-    L"The file does not have a compatible \"GlobalAxisofGravity\" header state",
-    L"The file does not have a compatible \"BoneLengthAxis\" header state",
-    L"Incorrect number of segments defined in file",
-};
-
 bool IsReaderMessage(const std::wstring& message) {
-    return kMessages.count(message) > 0 ||
+    for (const wchar_t* keyword : {L"FileType", L"DataType", L"FileVersion", L"EulerRotationOrder",
+                                   L"GlobalAxisofGravity", L"BoneLengthAxis"}) {
+        if (message == L"The file does not have a compatible \"" + std::wstring(keyword) +
+                           L"\" header state") {
+            return true;
+        }
+    }
+    return message.empty() || message == L"Incorrect number of segments defined in file" ||
            message.rfind(L"The file has duplicate segment names: ", 0) == 0 ||
            message.rfind(L"Segment name not found: ", 0) == 0;
 }
@@ -58,24 +53,6 @@ TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
         const std::wstring message = ReadHtrText(dir, kValid.substr(0, length), htr);
         EXPECT_TRUE(IsReaderMessage(message)) << "cut at " << length;
     }
-}
-
-TEST(HTRHostileTest, HugeCountsAndOddNumbers) {
-    tovtest::ScratchDir dir;
-    HTRFile htr;
-    const std::string counts = HtrWithHeader(
-        "NumSegments 4000000000\nNumFrames 4000000000\nDataFrameRate -99999999999\n",
-        "[SegmentNames&Hierarchy]\nA GLOBAL\n[BasePosition]\nA 1e400 -nan 0x1p3 inf 1e-400 1 2\n"
-        "[A]\n1 1e400 -1e400 -nan 0 0 0 1\n");
-    EXPECT_EQ(ReadHtrText(dir, counts, htr), L"Incorrect number of segments defined in file");
-    EXPECT_EQ(htr.GetNumFrames(), 2147483647u);
-    EXPECT_EQ(htr.GetDataFrameRate(), -2147483647 - 1);
-    double x, y, z;
-    htr.FindSegment(L"A")->GetBaseTranslation(x, y, z);
-    EXPECT_EQ(x, HUGE_VAL);
-    EXPECT_EQ(y, 0.0);  // "-nan" holds no digits
-    EXPECT_EQ(z, 0.0);  // "0x1p3" reads as its decimal prefix "0"
-    EXPECT_EQ(htr.FindSegment(L"A")->FrameCount(), 1u);
 }
 
 }  // namespace

@@ -29,46 +29,30 @@ const std::string kTwoSegments =
     "[Root]\n1 0 0 0 0 0 0 1\n[Arm]\n1 0 0 0 0 0 0 1\n[EndOfFile]\n";
 
 TEST(HTRReaderTest, HeaderKeywordsAcceptOnlyTheirValues) {
-    struct Case {
-        std::string line;
-        std::wstring message;
-    };
-    const std::vector<Case> cases = {
-        {"FileType htr", L""},
-        {"FileType Htr", L""},
-        {"FileType HTR", L""},
-        {"FileType hTr", Incompatible(L"FileType")},
-        {"FileType HTRS", Incompatible(L"FileType")},
-        {"FileType", Incompatible(L"FileType")},
-        {"DataType htrs", L""},
-        {"DataType HTR", Incompatible(L"DataType")},
-        {"FileVersion 1", L""},
-        {"FileVersion 1.0", Incompatible(L"FileVersion")},
-        {"FileVersion 2", Incompatible(L"FileVersion")},
-        {"EulerRotationOrder XYZ", Incompatible(L"EulerRotationOrder")},
-        {"EulerRotationOrder zyx", Incompatible(L"EulerRotationOrder")},
-        {"GlobalAxisofGravity Z", L""},
-        {"GlobalAxisofGravity y", L""},
-        {"GlobalAxisofGravity X", Incompatible(L"GlobalAxisofGravity")},
-        {"GlobalAxisofGravity x", Incompatible(L"GlobalAxisofGravity")},
+    // A line and the keyword it is refused for; none: accepted.
+    const std::pair<std::string, const wchar_t*> cases[] = {
+        {"FileType htr", nullptr}, {"FileType Htr", nullptr}, {"FileType HTR", nullptr},
+        {"FileType hTr", L"FileType"}, {"FileType HTRS", L"FileType"}, {"FileType", L"FileType"},
+        {"DataType htrs", nullptr}, {"DataType HTR", L"DataType"}, {"FileVersion 1", nullptr},
+        {"FileVersion 1.0", L"FileVersion"}, {"FileVersion 2", L"FileVersion"},
+        {"EulerRotationOrder XYZ", L"EulerRotationOrder"},
+        {"EulerRotationOrder zyx", L"EulerRotationOrder"},
+        {"GlobalAxisofGravity Z", nullptr}, {"GlobalAxisofGravity y", nullptr},
+        {"GlobalAxisofGravity X", L"GlobalAxisofGravity"},
+        {"GlobalAxisofGravity x", L"GlobalAxisofGravity"},
         // Keywords are compared exactly: this spelling is not a keyword at all.
-        {"GlobalAxisOfGravity X", L""},
-        {"BoneLengthAxis Y", L""},
-        {"BoneLengthAxis y", Incompatible(L"BoneLengthAxis")},
+        {"GlobalAxisOfGravity X", nullptr},
+        {"BoneLengthAxis Y", nullptr}, {"BoneLengthAxis y", L"BoneLengthAxis"},
         // The value is the last token, trailing blanks and comments cut off.
-        {"FileType htr \t ", L""},
-        {"FileType htr    # comment", L""},
-        {"FileType   junk   htr", L""},
-        {"FileType htr junk", Incompatible(L"FileType")},
-        {"  FileType\thtr", L""},
-        {"# FileType junk", L""},
-        {"Unknown keyword", L""},
+        {"FileType htr \t ", nullptr}, {"FileType htr    # comment", nullptr},
+        {"FileType   junk   htr", nullptr}, {"FileType htr junk", L"FileType"},
+        {"  FileType\thtr", nullptr}, {"# FileType junk", nullptr}, {"Unknown keyword", nullptr},
     };
     ScratchDir dir;
-    for (const Case& c : cases) {
+    for (const auto& [line, refusedFor] : cases) {
         HTRFile htr;
-        const std::string text = HtrWithHeader("NumSegments 0\n" + c.line + "\n", "");
-        EXPECT_EQ(ReadHtrText(dir, text, htr), c.message) << c.line;
+        const std::string text = HtrWithHeader("NumSegments 0\n" + line + "\n", "");
+        EXPECT_EQ(ReadHtrText(dir, text, htr), refusedFor ? Incompatible(refusedFor) : L"") << line;
     }
 }
 
@@ -122,11 +106,7 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
 
 TEST(HTRReaderTest, HeaderAloneStopsAtTheFirstSectionAfterIt) {
     ScratchDir dir;
-    const struct {
-        std::string text;
-        std::wstring message;
-        std::int32_t rate;
-    } cases[] = {
+    const struct { std::string text; std::wstring message; std::int32_t rate; } cases[] = {
         // The body is never looked at: its segment count would be refused.
         {HtrWithHeader("NumSegments 5\nDataFrameRate 120\n", kTwoSegments), L"", 120},
         {HtrWithHeader("DataFrameRate 30\n", ""), L"", 30},
@@ -144,12 +124,9 @@ TEST(HTRReaderTest, HeaderAloneStopsAtTheFirstSectionAfterIt) {
 }
 
 TEST(HTRReaderTest, AnglesAreConvertedByTheUnitsKnownAtBasePosition) {
-    struct Case {
-        const char* header;  // lines before the hierarchy
-        const char* late;    // lines in a header section after the base position
-        double expected;     // stored base Rx and frame Rx for the written value
-        const char* written;
-    };
+    // Header lines before the hierarchy, header lines in a section after the
+    // base position, the base Rx and frame Rx stored, and the value written.
+    struct Case { const char* header; const char* late; double expected; const char* written; };
     const Case cases[] = {
         {"RotationUnits Degrees\n", "", kPi / 2, "90"},
         {"RotationUnits Radians\n", "", 1.5707963, "1.5707963"},
@@ -237,11 +214,7 @@ TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
 }
 
 TEST(HTRReaderTest, FailuresStopTheReadWithTheirMessage) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::wstring message;
-    };
+    struct Case { const char* name; std::string text; std::wstring message; };
     const std::string hierarchy = "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\nC B\n";
     const std::string basePosition = "[BasePosition]\nA\nB\nC\n";
     const std::vector<Case> cases = {

@@ -86,11 +86,8 @@ TEST(HTRWriterTest, WritesTheWholeLayout) {
 }
 
 TEST(HTRWriterTest, HeaderAndFrameVariants) {
-    struct Case {
-        const char* name;
-        void (*setUp)(HTRFile&);
-        const char* expectedLine;  // a whole line of the output, with CR LF
-    };
+    // `expectedLine`: whole lines of the output, with CR LF.
+    struct Case { const char* name; void (*setUp)(HTRFile&); const char* expectedLine; };
     const Case cases[] = {
         {"no frames", [](HTRFile& h) { h.SetNumFrames(0); }, "NumFrames 1\r\n"},
         {"no frames line", [](HTRFile& h) { h.SetNumFrames(0); },
@@ -100,16 +97,9 @@ TEST(HTRWriterTest, HeaderAndFrameVariants) {
         {"radians", [](HTRFile& h) { h.SetRotationUnits(kRotationRadians); },
          "Root\t1.000000\t-2.500000\t0.000000\t1.570796\t0.000000\t-3.141593\t100.000000\r\n"},
         {"normalised scales",
-         [](HTRFile& h) {
-             h.SetNormalizeScaleFactors(true);
-             h.SetNumFrames(2);
-         },
+         [](HTRFile& h) { h.SetNormalizeScaleFactors(true); h.SetNumFrames(2); },
          "2\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.250000\r\n"},
-        {"frames from the first frame",
-         [](HTRFile& h) {
-             h.SetFirstFrame(-1);
-             h.SetNumFrames(2);
-         },
+        {"frames from the first frame", [](HTRFile& h) { h.SetFirstFrame(-1); h.SetNumFrames(2); },
          "0\t-0.500000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"},
         {"unknown units",
          [](HTRFile& h) {

@@ -30,29 +30,18 @@ std::string Printf(double value, int decimals) {
 
 TEST(FixedNumberTest, WritesWhatPrintfWrites) {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double value;
-        int decimals;
-        const char* text;
-    } cases[] = {
-        {0.0, 6, "0.000000"},
-        {-0.0, 6, "-0.000000"},
+    const struct { double value; int decimals; const char* text; } cases[] = {
+        {0.0, 6, "0.000000"}, {-0.0, 6, "-0.000000"},
         {-4e-7, 6, "-0.000000"},     // a negative value that rounds to zero keeps its sign
         {0.0078125, 6, "0.007812"},  // exactly halfway: to the even digit
         {0.0234375, 6, "0.023438"},  // halfway, the other way
-        {2.5, 0, "2"},
-        {3.5, 0, "4"},
-        {0.125, 2, "0.12"},
-        {1.1f, 2, "1.10"},
+        {2.5, 0, "2"}, {3.5, 0, "4"}, {0.125, 2, "0.12"}, {1.1f, 2, "1.10"},
         {999999999.9999993, 6, "999999999.999999"},   // ...99999928
         {999999999.9999995, 6, "1000000000.000000"},  // ...99999952 carries into the integer
         {1e9, 6, "1000000000.000000"},                // from here on through to_chars
         {-123456789012.5, 1, "-123456789012.5"},
-        {4.9406564584124654e-324, 6, "0.000000"},
-        {-4.9406564584124654e-324, 9, "-0.000000000"},
-        {1.5, 17, "1.50000000000000000"},
-        {inf, 6, "inf"},
-        {-inf, 6, "-inf"},
+        {4.9406564584124654e-324, 6, "0.000000"}, {-4.9406564584124654e-324, 9, "-0.000000000"},
+        {1.5, 17, "1.50000000000000000"}, {inf, 6, "inf"}, {-inf, 6, "-inf"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Fixed(c.value, c.decimals), c.text) << c.value;
@@ -75,13 +64,11 @@ TEST(FixedNumberTest, MatchesPrintfOnRandomValues) {
         double value;
         if (trial % 3 == 0) {
             value = std::bit_cast<double>(random());
-            if (!(std::fabs(value) < 2e9))
-                continue;
+            if (!(std::fabs(value) < 2e9)) continue;
         } else {
             value = std::pow(10.0, exponent(random)) * ((random() & 1) ? -1.0 : 1.0);
             // Values printed with few decimals and read back, as files hold them.
-            if (trial % 3 == 2)
-                value = std::round(value * 1e6) / 1e6;
+            if (trial % 3 == 2) value = std::round(value * 1e6) / 1e6;
         }
         const int decimals = static_cast<int>(random() % 10);
         const std::string text = Fixed(value, decimals);

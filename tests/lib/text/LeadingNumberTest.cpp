@@ -24,10 +24,7 @@ std::string Bytes(std::wstring_view text) { return std::string(text.begin(), tex
 TEST(LeadingNumberTest, IntegersTakeTheLongestPrefixAndClamp) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-    const struct {
-        const wchar_t* text;
-        std::int32_t value;
-    } cases[] = {
+    const struct { const wchar_t* text; std::int32_t value; } cases[] = {
         {L"29.97", 29},        {L"  \t-12abc", -12},   {L"+7", 7},
         {L"", 0},              {L"+", 0},              {L"- 5", 0},
         {L"abc", 0},           {L"2147483647", kMax},  {L"2147483648", kMax},
@@ -45,30 +42,14 @@ TEST(LeadingNumberTest, IntegersTakeTheLongestPrefixAndClamp) {
 
 TEST(LeadingNumberTest, RealsTakeTheLongestDecimalPrefix) {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        const wchar_t* text;
-        double value;
-    } cases[] = {
-        {L"1.", 1.0},
-        {L".5", 0.5},
-        {L"-.5e1", -5.0},
-        {L"1e", 1.0},
-        {L"1e+", 1.0},
-        {L"2E-2x", 0.02},
-        {L"12,5", 12.0},
-        {L"1.2.3", 1.2},
-        {L"\t\n 3", 3.0},
-        {L".", 0.0},
-        {L"-", 0.0},
-        {L"0x1A", 0.0},
-        {L"inf", 0.0},
-        {L"NaN", 0.0},
-        {L"1e400", inf},
-        {L"-1e400", -inf},
-        {L"1e-400", 0.0},
+    const struct { const wchar_t* text; double value; } cases[] = {
+        {L"1.", 1.0},      {L".5", 0.5},     {L"-.5e1", -5.0},      {L"1e", 1.0},
+        {L"1e+", 1.0},     {L"2E-2x", 0.02}, {L"12,5", 12.0},       {L"1.2.3", 1.2},
+        {L"\t\n 3", 3.0},  {L".", 0.0},      {L"-", 0.0},           {L"0x1A", 0.0},
+        {L"inf", 0.0},     {L"NaN", 0.0},    {L"1e400", inf},       {L"-1e400", -inf},
+        {L"1e-400", 0.0},  {L"-2.73E-01", -0.273},
         {L"1.774880243e-010", 1.774880243e-010},
         {L"0.016666666666666666", 0.016666666666666666},
-        {L"-2.73E-01", -0.273},
         {L"4.9406564584124654e-324", 4.9406564584124654e-324},
     };
     for (const auto& c : cases) {
@@ -84,11 +65,7 @@ TEST(LeadingNumberTest, RealsTakeTheLongestDecimalPrefix) {
 // `used` covers the white space and the number and nothing after them, so a
 // reader may convert up to the end of the line and skip the rest of the field.
 TEST(LeadingNumberTest, RealsTellHowMuchTheyConverted) {
-    const struct {
-        const char* text;
-        double value;
-        std::size_t used;
-    } cases[] = {
+    const struct { const char* text; double value; std::size_t used; } cases[] = {
         {"12.5\t7", 12.5, 4},   {" \r-3x", -3.0, 4},  {"1e\t2", 1.0, 1},
         {"2E+3 ", 2000.0, 4},  {"1.2.3", 1.2, 3},    {"abc", 0.0, 0},
         {"\t ", 0.0, 0},        {"-", 0.0, 0},        {"", 0.0, 0},

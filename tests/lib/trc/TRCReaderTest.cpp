@@ -84,10 +84,7 @@ TEST(TRCReaderTest, HeaderLines) {
 }
 
 TEST(TRCReaderTest, MarkerLine) {
-    struct Case {
-        const char* line;
-        std::vector<std::wstring> names;
-    };
+    struct Case { const char* line; std::vector<std::wstring> names; };
     const Case cases[] = {
         {"Frame#\tTime\tA\t\t\tB\t\t", {L"A", L"B"}},
         {"Frame#\tTime\tA\t\t\tB", {L"A"}},  // a last name without a tab is not read
@@ -140,12 +137,7 @@ TEST(TRCReaderTest, RowsAndDropouts) {
 }
 
 TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::uint32_t rows;
-        std::string firstSample;
-    };
+    struct Case { const char* name; std::string text; std::uint32_t rows; std::string first; };
     const std::string names = "F\tT\tA\t\t\t\n";
     const Case cases[] = {
         {"comment at line 2", kLine1 + "# note\n" + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n",
@@ -168,7 +160,7 @@ TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
         ASSERT_EQ(Read(dir, c.text, trc), L"") << c.name;
         EXPECT_EQ(trc.GetNumRows(), c.rows) << c.name;
         ASSERT_EQ(trc.GetNumMarkers(), 1u) << c.name;
-        EXPECT_EQ(Sample(trc, 0, 0), c.firstSample) << c.name;
+        EXPECT_EQ(Sample(trc, 0, 0), c.first) << c.name;
     }
     TRCFile trc;
     EXPECT_EQ(Read(dir, "", trc), L"");
@@ -187,10 +179,7 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
     EXPECT_EQ(trc.ReadFile((dir.Path() / "w\xc3\xa4lk").string()), L"The file could not be opened");
     EXPECT_EQ(trc.GetNumRows(), 2u);  // untouched by the failed open
 
-    const struct {
-        CalibrationUnits from, to;
-        double factor;
-    } conversions[] = {
+    const struct { CalibrationUnits from, to; double factor; } conversions[] = {
         {kUnitsCentimetres, kUnitsMillimetres, 10.0},
         {kUnitsInches, kUnitsMillimetres, 25.4},
         {kUnitsFeet, kUnitsMillimetres, 12 * 25.4},

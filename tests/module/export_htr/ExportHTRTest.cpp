@@ -25,12 +25,9 @@ using brindle::host::SceneNode;
 constexpr Class_ID kExportHtr = kExportHtrClassId;
 
 struct ExportChoices {
-    bool savedPose = true;
-    bool animate = true;
-    bool parentTransforms = true;
-    std::optional<std::pair<std::wstring, std::wstring>> range;
-    std::wstring offset = L"0";
-    std::wstring scale = L"1";
+    bool savedPose = true, animate = true, parentTransforms = true;
+    std::optional<std::pair<std::wstring, std::wstring>> range = {};
+    std::wstring offset = L"0", scale = L"1";
 };
 
 void ChooseExport(DialogFlagDriver& driver, const ExportChoices& c) {
@@ -46,25 +43,22 @@ void ChooseExport(DialogFlagDriver& driver, const ExportChoices& c) {
     driver.Type(IDC_GLOBAL_SCALE, c.scale, "scale");
 }
 
-SceneNode* AddNode(Class_ID id, SClass_ID super, const wchar_t* name, SceneNode* parent,
-                   Point3 position = Point3(), float length = 10) {
-    auto object = brindle::host::NewSceneObject(super, id);
-    object->Block().SetValue(3, 0, length);
-    SceneNode* node = Scene::Current().CreateNode(std::move(object));
-    node->SetName(name);
-    if (parent != nullptr) parent->AttachChild(node, 0);
+SceneNode* Bone(const wchar_t* name, SceneNode* parent, Point3 position = Point3(),
+                float length = 10) {
+    SceneNode* node =
+        tovtest::PluginTestHost::AddNode(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, name, parent);
+    node->HeldObject()->Block().SetValue(3, 0, length);
     node->Transform().Position().SetHeldValue(position);
     return node;
 }
 
-SceneNode* Bone(const wchar_t* name, SceneNode* parent, Point3 position = Point3(),
-                float length = 10) {
-    return AddNode(BONE_OBJ_CLASSID, GEOMOBJECT_CLASS_ID, name, parent, position, length);
+SceneNode* Dummy(const wchar_t* name) {
+    return tovtest::PluginTestHost::AddNode(HELPER_CLASS_ID, DUMMY_CLASS_ID, name);
 }
 
-SceneNode* Dummy(const wchar_t* name) {
-    return AddNode(DUMMY_CLASS_ID, HELPER_CLASS_ID, name, nullptr);
-}
+// The saved pose's properties but the length.
+const wchar_t* const kBasePose[] = {L"HTRBaseTransX", L"HTRBaseTransY", L"HTRBaseTransZ",
+                                    L"HTRBaseRotX",   L"HTRBaseRotY",   L"HTRBaseRotZ"};
 
 void ExpectTranslation(const HTRSegment* segment, double x, double y, double z) {
     ASSERT_NE(segment, nullptr);
@@ -91,14 +85,10 @@ protected:
 };
 
 TEST_F(ExportHTRTest, TheRootComesFromTheSelection) {
-    struct Case {
-        const char* name;
-        int select;  // 0 nothing, 1 the dummy with bones, 2 the dummy without, 3 a bone
-        const char* message;
-        const wchar_t* root;
-    };
+    // `select`: 0 nothing, 1 the dummy with bones, 2 the dummy without, 3 a bone.
+    struct Case { const char* name; int select; const char* message; const wchar_t* root; };
     SceneNode* group = Dummy(L"Group");
-    AddNode(POINTHELP_CLASS_ID, HELPER_CLASS_ID, L"Marker", group);
+    AddNode(HELPER_CLASS_ID, POINTHELP_CLASS_ID, L"Marker", group);
     SceneNode* hips = Bone(L"Hips", group);
     Bone(L"Spine", hips);
     SceneNode* empty = Dummy(L"Empty");
@@ -134,11 +124,8 @@ TEST_F(ExportHTRTest, CurrentPoseTurnsTheHostAxesBackAndLeavesOutEffectorsAndDup
     SceneNode* twin = Bone(L"Twin", root);
     Bone(L"BelowTwin", twin);
     Scene::Current().Select(root);
-    ExportChoices choices;
-    choices.savedPose = false;
-    choices.animate = false;
     HTRFile file;
-    EXPECT_EQ(ExportAndRead(choices, file),
+    EXPECT_EQ(ExportAndRead({.savedPose = false, .animate = false}, file),
               "ExportHTR Error: There are multiple identical names or spaces in a bone name.\n");
     // Root, Child and the first Twin; the effector and the second Twin's
     // branch are left out.
@@ -157,9 +144,7 @@ TEST_F(ExportHTRTest, CurrentPoseTurnsTheHostAxesBackAndLeavesOutEffectorsAndDup
 
 TEST_F(ExportHTRTest, SavedPoseNeedsAllSevenProperties) {
     SceneNode* root = Bone(L"Root", nullptr, Point3(1, -3, 2));
-    const wchar_t* keys[] = {L"HTRBaseTransX", L"HTRBaseTransY", L"HTRBaseTransZ",
-                             L"HTRBaseRotX",   L"HTRBaseRotY",   L"HTRBaseRotZ"};
-    for (const wchar_t* key : keys) root->SetUserPropFloat(key, 7.0f);
+    for (const wchar_t* key : kBasePose) root->SetUserPropFloat(key, 7.0f);
     Scene::Current().Select(root);
     ExportChoices choices;
     choices.animate = false;
@@ -178,24 +163,18 @@ TEST_F(ExportHTRTest, SavedPoseNeedsAllSevenProperties) {
 // give one) has no scale to report: every frame's BoneScaleFactor is 1.
 // Other bones report their scale against their reference.
 TEST_F(ExportHTRTest, ZeroReferenceLengthsReportScaleOne) {
-    struct Case {
-        const wchar_t* end;
-        float reference, boneLength;
-        double scale;
-    };
+    struct Case { const wchar_t* end; float reference, boneLength; double scale; };
     const Case cases[] = {
         {L"BothZero", 0, 0, 1},
         {L"ReferenceZero", 0, 10, 1},
         {L"HalfTheBone", 5, 10, 2},
     };
-    const wchar_t* keys[] = {L"HTRBaseTransX", L"HTRBaseTransY", L"HTRBaseTransZ",
-                             L"HTRBaseRotX",   L"HTRBaseRotY",   L"HTRBaseRotZ"};
     Scene::Current().SetAnimationRange(Interval(0, 2 * 160));
     for (const Case& c : cases) {
         SceneNode* root = Bone((std::wstring(L"Root") + c.end).c_str(), nullptr);
         SceneNode* end = Bone(c.end, root, Point3(), c.boneLength);
         for (SceneNode* bone : {root, end}) {
-            for (const wchar_t* key : keys) bone->SetUserPropFloat(key, 0.0f);
+            for (const wchar_t* key : kBasePose) bone->SetUserPropFloat(key, 0.0f);
         }
         root->SetUserPropFloat(L"HTRBaseLength", 10.0f);
         end->SetUserPropFloat(L"HTRBaseLength", c.reference);
@@ -221,18 +200,12 @@ TEST_F(ExportHTRTest, ParentTransformsAndOffsetChooseWhereFramesComeFrom) {
     }
     Scene::Current().SetAnimationRange(Interval(0, 20 * 160));
     Scene::Current().Select(group);
-    struct Case {
-        bool parentTransforms;
-        double rootX;  // the root's base translation x, in the file
-    };
-    for (const Case c : {Case{true, 101}, Case{false, 1}}) {
-        ExportChoices choices;
-        choices.savedPose = false;
-        choices.parentTransforms = c.parentTransforms;
-        choices.offset = L"10";
+    // With parent transforms or not, and the root's base translation x in the file.
+    for (const auto& [parentTransforms, rootX] : {std::pair{true, 101.0}, std::pair{false, 1.0}}) {
         HTRFile file;
-        ExportAndRead(choices, file);
-        ExpectTranslation(file.RootSegment(), c.rootX, 2, 3);
+        ExportAndRead({.savedPose = false, .parentTransforms = parentTransforms, .offset = L"10"},
+                      file);
+        ExpectTranslation(file.RootSegment(), rootX, 2, 3);
         EXPECT_EQ(file.GetFirstFrame(), 10);
         EXPECT_EQ(file.GetNumFrames(), 21u);
         EXPECT_EQ(file.GetDataFrameRate(), 30);
@@ -263,10 +236,8 @@ TEST_F(ExportHTRTest, DeepChainsAndWideHierarchiesExportEachBonesOwnFrames) {
     for (int i = 0; i < kWide; ++i) animate(Bone((L"W" + std::to_wstring(i)).c_str(), top), i);
     Scene::Current().SetAnimationRange(Interval(0, (kFrames - 1) * 160));
     Scene::Current().Select(top);
-    ExportChoices choices;
-    choices.savedPose = false;
     HTRFile file;
-    EXPECT_EQ(ExportAndRead(choices, file), "");
+    EXPECT_EQ(ExportAndRead({.savedPose = false}, file), "");
     ASSERT_EQ(file.SegmentCount(), std::uint32_t(kDepth + kWide));
     // Depth first: the chain, then the wide children.
     EXPECT_EQ(file.Segment(kDepth - 1)->Name(), L"C19999");
@@ -290,15 +261,15 @@ TEST_F(ExportHTRTest, ObjectOffsetsAreReportedAndTheExportGoesOn) {
     offset.SetTrans(Point3(0, 0, 1));
     root->SetObjectOffset(offset);
     Scene::Current().Select(root);
-    ExportChoices choices;
-    choices.savedPose = false;
     HTRFile file;
-    EXPECT_EQ(ExportAndRead(choices, file),
+    EXPECT_EQ(ExportAndRead({.savedPose = false}, file),
               "ExportHTR Error: Bone: Root contains an object offset transformation, the "
               "resulting skeleton may not be correct.\n");
     EXPECT_EQ(file.SegmentCount(), 1u);
 }
 
+// The dialog's own bounds and checks; how a later OK's bounds follow an
+// earlier one's is ImportHTRDialogTest's (the dialogs share that check).
 TEST_F(ExportHTRTest, DialogChecksAndCancel) {
     Bone(L"Root", nullptr);
     Scene::Current().Select(Scene::Current().FindByName(L"Root"));
@@ -309,9 +280,7 @@ TEST_F(ExportHTRTest, DialogChecksAndCancel) {
     bounds.Click(IDC_FRAME_RANGE)
         .SetText(IDC_FROM_FRAME, L"5")
         .SetText(IDC_TO_FRAME, L"200")
-        .Click(IDC_OK)  // To is put back to 100; From 5 is already taken
-        .SetText(IDC_FROM_FRAME, L"3")
-        .Click(IDC_OK)
+        .Click(IDC_OK)  // To is put back to the scene's 100
         .SetText(IDC_FROM_FRAME, L"6")
         .SetText(IDC_GLOBAL_SCALE, L"")
         .Click(IDC_OK)
@@ -327,7 +296,6 @@ TEST_F(ExportHTRTest, DialogChecksAndCancel) {
     }
     EXPECT_EQ(texts, (std::vector<std::wstring>{
                          L"Please choose an end frame less than or equal to 100",
-                         L"Please choose a start frame equal to or greater than 5",
                          L"Please choose a non-zero scale factor.",
                          L"Please choose a start frame that is less than the end frame.",
                      }));

@@ -11,16 +11,10 @@
 namespace tovtest {
 
 struct HtrChoices {
-    bool apply = false;
-    std::wstring size = L"1";
-    bool endEffectors = false;
-    bool keyBase = true;
-    bool animate = true;
-    bool tcb = false;
-    std::optional<std::pair<std::wstring, std::wstring>> range;
-    std::wstring offset = L"0";
+    bool apply = false, endEffectors = false, keyBase = true, animate = true, tcb = false;
     bool setFps = true;
-    std::wstring scale = L"1";
+    std::wstring size = L"1", offset = L"0", scale = L"1";
+    std::optional<std::pair<std::wstring, std::wstring>> range = {};
 };
 
 // Sets every control of the HTR importer's dialog, in an order in which

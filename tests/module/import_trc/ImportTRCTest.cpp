@@ -25,15 +25,9 @@ using brindle::host::SceneNode;
 constexpr Class_ID kImportTrc = kImportTrcClassId;
 
 struct TrcChoices {
-    bool apply = false;
-    bool sphere = true;
-    bool selectedOnly = false;
-    bool rootNode = false;
-    std::optional<std::pair<std::wstring, std::wstring>> range;
-    std::wstring offset = L"0";
-    bool setFps = true;
-    std::wstring size = L"1";
-    std::wstring scale = L"1";
+    bool apply = false, sphere = true, selectedOnly = false, rootNode = false, setFps = true;
+    std::optional<std::pair<std::wstring, std::wstring>> range = {};
+    std::wstring offset = L"0", size = L"1", scale = L"1";
 };
 
 void ChooseTrc(DialogFlagDriver& driver, const TrcChoices& c) {
@@ -79,12 +73,6 @@ std::string Trc(int frames, const char* units = "mm", int numFrames = -1) {
     return text.str();
 }
 
-SceneNode& Node(const wchar_t* name) {
-    SceneNode* node = Scene::Current().FindByName(name);
-    if (node == nullptr) throw std::runtime_error("no node");
-    return *node;
-}
-
 class ImportTRCTest : public tovtest::PluginTestHost {
 protected:
     std::string ImportText(const std::string& text, const TrcChoices& choices) {
@@ -96,14 +84,14 @@ protected:
 };
 
 TEST_F(ImportTRCTest, CreateModeMakesAKeyedMarkerPerMarker) {
+    // `factor`: host units per file unit, times the scale factor.
     struct Case {
         const char* name;
         bool sphere;
         const char* units;
         double systemUnitMm;
-        const wchar_t* size;
-        const wchar_t* scale;
-        float factor;  // host units per file unit, times the scale factor
+        const wchar_t *size, *scale;
+        float factor;
     };
     const Case cases[] = {
         {"spheres, centimetres in a millimetre scene", true, "cm", 1.0, L"4", L"1", 10.0f},
@@ -112,13 +100,9 @@ TEST_F(ImportTRCTest, CreateModeMakesAKeyedMarkerPerMarker) {
     for (const Case& c : cases) {
         Scene::Current().Clear();
         Scene::Current().SetSystemUnitMillimetres(c.systemUnitMm);
-        TrcChoices choices;
-        choices.sphere = c.sphere;
-        choices.size = c.size;
-        choices.scale = c.scale;
-        choices.rootNode = true;
-        const std::string messages = ImportText(Trc(4, c.units), choices);
-        EXPECT_EQ(messages, "") << c.name;
+        const TrcChoices choices{
+            .sphere = c.sphere, .rootNode = true, .size = c.size, .scale = c.scale};
+        EXPECT_EQ(ImportText(Trc(4, c.units), choices), "") << c.name;
         ASSERT_EQ(Scene::Current().Nodes().size(), 4u) << c.name;
         SceneNode& cloud = Node(L"TRCCloud");
         SceneNode& knee = Node(L"RKNE");
@@ -155,11 +139,7 @@ TEST_F(ImportTRCTest, CreateModeMakesAKeyedMarkerPerMarker) {
 TEST_F(ImportTRCTest, RangeOffsetAndTheCloudsUniqueName) {
     auto dummy = brindle::host::NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID);
     Scene::Current().CreateNode(std::move(dummy))->SetName(L"TRCCloud");
-    TrcChoices choices;
-    choices.rootNode = true;
-    choices.range = std::make_pair(L"10", L"19");
-    choices.offset = L"5";
-    ImportText(Trc(30), choices);
+    ImportText(Trc(30), {.rootNode = true, .range = std::make_pair(L"10", L"19"), .offset = L"5"});
     EXPECT_NE(Scene::Current().FindByName(L"TRCCloud001"), nullptr);
     const auto& keys = Node(L"LKNE").Transform().Position().Track().Keys();
     ASSERT_EQ(keys.size(), 10u);
@@ -169,70 +149,43 @@ TEST_F(ImportTRCTest, RangeOffsetAndTheCloudsUniqueName) {
     EXPECT_EQ(Scene::Current().AnimationRange(), Interval(48, 16 * 48));
 }
 
+// Apply mode keys the markers' nodes among the selected nodes and their
+// children (not grandchildren), taking the first of a name in selection
+// order, and makes objects for the markers it finds none for unless
+// "Selected Items Only" is on.
 TEST_F(ImportTRCTest, ApplyModeFindsSelectedNodesAndTheirChildren) {
     struct Case {
         const char* name;
         bool selectedOnly;
-        int created;  // marker objects made
-        bool grandchildKeyed;
-    };
-    for (const Case c : {Case{"without selected only", false, 1, false},
-                         Case{"selected only", true, 0, false}}) {
-        Scene::Current().Clear();
-        Scene& scene = Scene::Current();
-        auto make = [&](const wchar_t* name, SceneNode* parent) {
-            SceneNode* node =
-                scene.CreateNode(brindle::host::NewSceneObject(HELPER_CLASS_ID, POINTHELP_CLASS_ID));
-            node->SetName(name);
-            if (parent != nullptr) parent->AttachChild(node, 0);
-            return node;
-        };
-        SceneNode* lkne = make(L"LKNE", nullptr);
-        SceneNode* group = make(L"Group", nullptr);
-        SceneNode* rkne = make(L"RKNE", group);
-        SceneNode* middle = make(L"Middle", group);
-        SceneNode* lank = make(L"LANK", middle);  // a grandchild: not looked at
-        scene.Select(lkne);
-        scene.Select(group);
-        TrcChoices choices;
-        choices.apply = true;
-        choices.selectedOnly = c.selectedOnly;
-        ImportText(Trc(3), choices);
-        EXPECT_EQ(lkne->Transform().Position().NumKeys(), 3) << c.name;
-        EXPECT_EQ(rkne->Transform().Position().NumKeys(), 3) << c.name;
-        EXPECT_EQ(lank->Transform().Position().NumKeys(), 0) << c.name;
-        EXPECT_EQ(scene.Nodes().size(), 5u + c.created) << c.name;
-    }
-}
-
-TEST_F(ImportTRCTest, ApplyModeTakesTheFirstNodeOfANameInSelectionOrder) {
-    struct Case {
-        const char* name;
         bool groupFirst;  // the group selected before the lone node
-        bool childKeyed;  // else the lone selected node
+        int created;      // marker objects made
+        bool childKeyed;  // the group's LKNE, else the lone selected one
     };
-    for (const Case c : {Case{"a selected node before another's child", false, false},
-                         Case{"a child before a later selected node", true, true}}) {
-        Scene::Current().Clear();
+    const Case cases[] = {
+        {"without selected only", false, false, 1, false},
+        {"a selected node before another's child", true, false, 0, false},
+        {"a child before a later selected node", true, true, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Scene& scene = Scene::Current();
-        auto make = [&](const wchar_t* name, SceneNode* parent) {
-            SceneNode* node =
-                scene.CreateNode(brindle::host::NewSceneObject(HELPER_CLASS_ID, POINTHELP_CLASS_ID));
-            node->SetName(name);
-            if (parent != nullptr) parent->AttachChild(node, 0);
-            return node;
+        scene.Clear();
+        auto make = [](const wchar_t* name, SceneNode* parent) {
+            return AddNode(HELPER_CLASS_ID, POINTHELP_CLASS_ID, name, parent);
         };
         SceneNode* lone = make(L"LKNE", nullptr);
         SceneNode* group = make(L"Group", nullptr);
         SceneNode* child = make(L"LKNE", group);
+        SceneNode* rkne = make(L"RKNE", group);
+        SceneNode* lank = make(L"LANK", make(L"Middle", group));  // a grandchild
         scene.Select(c.groupFirst ? group : lone);
         scene.Select(c.groupFirst ? lone : group);
-        TrcChoices choices;
-        choices.apply = true;
-        choices.selectedOnly = true;
-        ImportText(Trc(3), choices);
-        EXPECT_EQ(child->Transform().Position().NumKeys(), c.childKeyed ? 3 : 0) << c.name;
-        EXPECT_EQ(lone->Transform().Position().NumKeys(), c.childKeyed ? 0 : 3) << c.name;
+        ImportText(Trc(3), {.apply = true, .selectedOnly = c.selectedOnly});
+        EXPECT_EQ(child->Transform().Position().NumKeys(), c.childKeyed ? 3 : 0);
+        EXPECT_EQ(lone->Transform().Position().NumKeys(), c.childKeyed ? 0 : 3);
+        EXPECT_EQ(rkne->Transform().Position().NumKeys(), 3);
+        EXPECT_EQ(lank->Transform().Position().NumKeys(), 0);
+        EXPECT_EQ(scene.Nodes().size(), 6u + c.created);
     }
 }
 
@@ -250,12 +203,7 @@ TEST_F(ImportTRCTest, DialogEnablesByModeAndChecksOk) {
         ImportText(Trc(5), TrcChoices());
         Scene::Current().Clear();
     };
-    using Step = tovtest::DialogStep;
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;
-        const char* message;  // null: the enabling checks below
-    };
+    struct Case { const char* name; std::vector<tovtest::DialogStep> steps; const char* message; };
     const Case cases[] = {
         {"from before the file", {{IDC_FRAME_RANGE}, {IDC_FROM_FRAME, L"0"}},
          "Please choose a start frame equal to or greater than 1"},
@@ -279,29 +227,22 @@ TEST_F(ImportTRCTest, DialogEnablesByModeAndChecksOk) {
 
     // Apply mode disables what only create mode uses and enables
     // "Selected Items Only"; Create turns it back.
-    class Recording : public brindle::host::ScriptedDriver {
-    public:
-        std::optional<brindle::host::DialogAction> NextDialogAction(
-            const brindle::host::DialogView& dialog) override {
-            for (const auto& control : dialog.controls) enabled[views][control.id] = control.enabled;
-            ++views;
-            return ScriptedDriver::NextDialogAction(dialog);
-        }
-        int views = 0;
-        std::map<int, std::map<int, bool>> enabled;
-    } recording;
+    tovtest::RecordingDriver recording;
     reset();
     recording.Click(IDC_TRC_APPLY).Click(IDC_TRC_CREATE).Escape().Click(IDC_CANCEL);
     EXPECT_EQ(Import(kImportTrc, dir_.Write("d.trc", Trc(5)).string(), recording), 1);
-    ASSERT_EQ(recording.views, 4);
+    ASSERT_EQ(recording.views.size(), 4u);
+    auto enabled = [&](int view, int id) {
+        return tovtest::Control(recording.views[view], id).enabled;
+    };
     for (int id : {IDC_ROOT_NODE, IDC_SPHERE, IDC_POINT, IDC_SEGMENT_SIZE}) {
-        EXPECT_TRUE(recording.enabled[0][id]) << id;
-        EXPECT_FALSE(recording.enabled[1][id]) << id;
-        EXPECT_TRUE(recording.enabled[2][id]) << id;
+        EXPECT_TRUE(enabled(0, id)) << id;
+        EXPECT_FALSE(enabled(1, id)) << id;
+        EXPECT_TRUE(enabled(2, id)) << id;
     }
-    EXPECT_FALSE(recording.enabled[0][IDC_SELECTED_ONLY]);
-    EXPECT_TRUE(recording.enabled[1][IDC_SELECTED_ONLY]);
-    EXPECT_FALSE(recording.enabled[0][IDC_FROM_FRAME]);
+    EXPECT_FALSE(enabled(0, IDC_SELECTED_ONLY));
+    EXPECT_TRUE(enabled(1, IDC_SELECTED_ONLY));
+    EXPECT_FALSE(enabled(0, IDC_FROM_FRAME));
 }
 
 TEST_F(ImportTRCTest, EveryCorpusFileTheReaderAcceptsImports) {

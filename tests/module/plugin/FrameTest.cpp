@@ -73,16 +73,12 @@ TEST(FrameTest, SettingsKeyReadsWhatFitsAndLeavesTheRest) {
     double scale = 0;
     std::wstring text;
     EXPECT_TRUE(again.ReadBool(L"Filter", filter) && filter);
-    EXPECT_TRUE(again.ReadInt(L"Offset", offset));
-    EXPECT_EQ(offset, -7);
-    EXPECT_TRUE(again.ReadFloat(L"OffsetX", offsetX));
-    EXPECT_EQ(offsetX, 2.5f);
+    EXPECT_TRUE(again.ReadInt(L"Offset", offset) && offset == -7);
+    EXPECT_TRUE(again.ReadFloat(L"OffsetX", offsetX) && offsetX == 2.5f);
     EXPECT_TRUE(again.ReadDouble(L"ScaleFactor", scale));
     EXPECT_EQ(std::memcmp(&scale, &(const double&)2.5, sizeof scale), 0);
-    EXPECT_TRUE(again.ReadString(L"MNMPath", text));
-    EXPECT_EQ(text, path);
-    EXPECT_TRUE(again.ReadString(L"Longest", text));
-    EXPECT_EQ(text.size(), 1023u);
+    EXPECT_TRUE(again.ReadString(L"MNMPath", text) && text == path);
+    EXPECT_TRUE(again.ReadString(L"Longest", text) && text.size() == 1023u);
 
     // What does not fit its kind's buffer is not read, and the field stays.
     text = L"kept";
@@ -110,11 +106,7 @@ TEST(FrameTest, SettingsKeyReadsWhatFitsAndLeavesTheRest) {
 }
 
 TEST(FrameTest, AboutBoxIsCentredAndOnlyOkEndsIt) {
-    struct Case {
-        const char* name;
-        ScriptedDriver script;
-        INT_PTR result;
-    };
+    struct Case { const char* name; ScriptedDriver script; INT_PTR result; };
     Case cases[] = {
         {"ok", ScriptedDriver().Click(1097), 1},
         // Escape, closing and other controls do nothing; Enter presses OK.
@@ -136,8 +128,6 @@ TEST(FrameTest, AboutBoxIsCentredAndOnlyOkEndsIt) {
         GetWindowRect(brindle::host::MainWindow(), &owner);
         EXPECT_LE(std::abs((dialog.left + dialog.right) - (owner.left + owner.right)), 1) << c.name;
         EXPECT_LE(std::abs((dialog.top + dialog.bottom) - (owner.top + owner.bottom)), 1) << c.name;
-        EXPECT_EQ(view.controls[1].text, L"TOVFileIO for Brindle");
-        EXPECT_EQ(view.controls[2].text, L"Version 3.2.1");
     }
 }
 

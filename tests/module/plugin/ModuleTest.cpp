@@ -39,77 +39,37 @@ TEST(ModuleTest, ExportsExactlyTheSixEntryPoints) {
                                              "LibNumberClasses", "LibShutdown", "LibVersion"}));
 }
 
+// What the module's texts and class ids say is read where they are used
+// (the importers and exporter are made by their ids in every module test);
+// here, what loading and unloading do with the host.
 TEST(ModuleTest, LoadsAndAnswersWithItsClasses) {
     tovtest::ScratchDir dir;
-    const std::string store = (dir.Path() / "registry.reg").string();
-    brindle::host::RegistryStore::Instance().UseFile(store);
+    brindle::host::RegistryStore::Instance().UseFile((dir.Path() / "registry.reg").string());
     const int localeCalls = brindle::host::LanguagePackLocaleCalls();
     auto module = Load();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(brindle::host::LanguagePackLocaleCalls(), localeCalls + 1);
     // The three option records hold their sections open until unload.
     EXPECT_EQ(brindle::host::RegistryStore::Instance().OpenHandles(), 3u);
-    EXPECT_EQ(module->Version(), 0x3A982800u);
-    EXPECT_TRUE(module->CanAutoDefer());
-    EXPECT_EQ(module->Description(), L"TOVFileIO Post-Process Motion Capture Utility (Norvik)");
     EXPECT_EQ(module->LibDescription(), module->LibDescription());  // one kept string
-    // Loading opened the settings of the three option records.
-    const std::string saved = tovtest::ReadBytes(store);
-    for (const char* section : {"ImportHTR]", "ImportTRC]", "ExportHTR]"}) {
-        EXPECT_NE(saved.find(std::string("[HKEY_CURRENT_USER\\Software\\Tovelund\\TOVFileIO\\"
-                                         "Brindle\\") + section),
-                  std::string::npos)
-            << section;
-    }
-
-    struct Expected {
-        const wchar_t* name;
-        SClass_ID superClass;
-        Class_ID id;
-    };
-    const Expected expected[] = {
-        {L"ImportHTR", 0x0A10, Class_ID(0x52871D2D, 0x79755925)},
-        {L"ExportHTR", 0x0A20, Class_ID(0x79A30F94, 0x5AD43C07)},
-        {L"ImportTRC", 0x0A10, Class_ID(0x36712537, 0x27265B43)},
-        {L"TOVUtilities", 0x1020, Class_ID(0x34CC2142, 0x1E45027A)},
-    };
     ASSERT_EQ(module->Classes().size(), 4u);
     for (int i = 0; i < 4; ++i) {
-        ClassDesc2* desc = static_cast<ClassDesc2*>(module->Classes()[i]);
-        ASSERT_NE(desc, nullptr);
-        EXPECT_EQ(desc, module->LibClassDesc(i));  // the same descriptor every time
-        EXPECT_EQ(std::wstring(desc->ClassName()), expected[i].name);
-        EXPECT_EQ(std::wstring(desc->InternalName()), expected[i].name);
-        EXPECT_NE(desc->ClassName(), desc->InternalName());  // two copies
-        EXPECT_EQ(std::wstring(desc->Category()), L"Motion Capture");
-        EXPECT_EQ(desc->SuperClassID(), expected[i].superClass);
-        EXPECT_EQ(desc->ClassID(), expected[i].id);
-        EXPECT_TRUE(desc->IsPublic());
-        EXPECT_EQ(desc->NumParamBlockDescs(), 0);  // a default of the base class
+        EXPECT_EQ(module->Classes()[i], module->LibClassDesc(i));  // the same descriptor every time
+        // Every request creates a new object, also for the utility.
+        void* a = module->Classes()[i]->Create(FALSE);
+        void* b = module->Classes()[i]->Create(TRUE);
+        ASSERT_NE(a, nullptr);
+        EXPECT_NE(a, b);
+        for (void* object : {a, b}) {
+            switch (module->Classes()[i]->SuperClassID()) {
+                case SCENE_IMPORT_CLASS_ID: delete static_cast<SceneImport*>(object); break;
+                case SCENE_EXPORT_CLASS_ID: delete static_cast<SceneExport*>(object); break;
+                default: delete static_cast<UtilityObj*>(object); break;
+            }
+        }
     }
     EXPECT_EQ(module->LibClassDesc(4), nullptr);
     EXPECT_EQ(module->LibClassDesc(-1), nullptr);
-
-    // Every request creates a new object, also for the utility.
-    auto* importer = static_cast<SceneImport*>(module->Classes()[2]->Create(FALSE));
-    auto* again = static_cast<SceneImport*>(module->Classes()[2]->Create(TRUE));
-    ASSERT_NE(importer, nullptr);
-    EXPECT_NE(importer, again);
-    EXPECT_EQ(std::wstring(importer->Ext(0)), L"TRC");
-    EXPECT_EQ(std::wstring(importer->LongDesc()), L"Tovelund TRC Optical Marker Tracking File");
-    EXPECT_EQ(importer->Version(), 300u);
-    EXPECT_EQ(importer->ZoomExtents(), -1);
-    delete importer;
-    delete again;
-    auto* exporter = static_cast<SceneExport*>(module->Classes()[1]->Create(FALSE));
-    EXPECT_EQ(std::wstring(exporter->ShortDesc()), L"Tovelund HTR File");
-    EXPECT_EQ(exporter->SupportsOptions(0, 0), FALSE);
-    delete exporter;
-    auto* utilityA = module->Classes()[3]->Create(FALSE);
-    auto* utilityB = module->Classes()[3]->Create(FALSE);
-    EXPECT_NE(utilityA, utilityB);
-    delete static_cast<UtilityObj*>(utilityA);
-    delete static_cast<UtilityObj*>(utilityB);
     module.reset();
     EXPECT_EQ(brindle::host::RegistryStore::Instance().OpenHandles(), 0u);
     brindle::host::RegistryStore::Instance().UseFile("");
