@@ -13,6 +13,7 @@
 
 #include "brindle/host/RegistryStore.h"
 #include "brindle/sdk/BrindleRegistry.h"
+#include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 
 using brindle::host::RegistryStore;
@@ -407,6 +408,20 @@ TEST_F(RegistryStoreTest, SavesKeepTheLinkTheModeAndWhatCannotBeRead) {
         ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, 0600u);
     }
+}
+
+// Whatever a settings file holds, the store loads what it can and saves.
+TEST_F(RegistryStoreTest, StoresOfAnyKindLoad) {
+    tovtest::ScratchDir dir;
+    const std::string valid =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n"
+        "\"A\"=dword:00000001\n\"B\"=hex(b):00,00,00,00,00,00,f0,3f\n\"C\"=\"text\"\n";
+    for (const auto& input : tovtest::HostileInputs(valid)) {
+        const auto file = dir.Write("registry.reg", input.bytes);
+        brindle::host::RegistryStore::Instance().UseFile(file.string());
+        EXPECT_TRUE(brindle::host::RegistryStore::Instance().Save()) << input.name;
+    }
+    brindle::host::RegistryStore::Instance().UseFile("");
 }
 
 }  // namespace

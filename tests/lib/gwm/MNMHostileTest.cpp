@@ -1,7 +1,6 @@
-// MNM files and registry stores that no one should trust.
+// MNM files that no one should trust.
 #include <gtest/gtest.h>
 
-#include "brindle/host/RegistryStore.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
@@ -29,19 +28,6 @@ TEST(MNMHostileTest, EveryInputReadsAsFarAsItGoes) {
         // only when both names were begun.
         EXPECT_LE(map.Entries().size(), 3u);
     }
-}
-
-TEST(MNMHostileTest, RegistryStoresOfAnyKindLoad) {
-    tovtest::ScratchDir dir;
-    const std::string valid =
-        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n"
-        "\"A\"=dword:00000001\n\"B\"=hex(b):00,00,00,00,00,00,f0,3f\n\"C\"=\"text\"\n";
-    for (const auto& input : tovtest::HostileInputs(valid)) {
-        const auto file = dir.Write("registry.reg", input.bytes);
-        brindle::host::RegistryStore::Instance().UseFile(file.string());
-        EXPECT_TRUE(brindle::host::RegistryStore::Instance().Save()) << input.name;
-    }
-    brindle::host::RegistryStore::Instance().UseFile("");
 }
 
 }  // namespace

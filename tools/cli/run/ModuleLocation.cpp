@@ -10,8 +10,10 @@ std::string FindModule() {
     const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return "TOVFileIO.dlu";
     const auto folder = program.parent_path();
+    // Beside the program; in the build tree (tools/cli/ and module/plugin/);
+    // installed (bin/ and lib/tovfileio/).
     for (const auto& candidate :
-         {folder / "TOVFileIO.dlu", folder / ".." / "plugin" / "TOVFileIO.dlu",
+         {folder / "TOVFileIO.dlu", folder / ".." / ".." / "module" / "plugin" / "TOVFileIO.dlu",
           folder / ".." / "lib" / "tovfileio" / "TOVFileIO.dlu"}) {
         if (std::filesystem::exists(candidate, ec)) return candidate.lexically_normal().string();
     }

@@ -8,7 +8,7 @@
 #include "cli/commands/CommandIO.h"
 
 // $TOVFILEIO_MODULE when set; else TOVFileIO.dlu beside the program, in
-// ../plugin (the build tree) or in ../lib/tovfileio (an installation);
+// ../../module/plugin (the build tree) or in ../lib/tovfileio (an installation);
 // the first that exists.
 std::string FindModule();
 
