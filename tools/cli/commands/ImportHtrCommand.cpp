@@ -15,14 +15,10 @@
 namespace {
 
 struct ImportHtrOptions {
-    std::string input;
-    std::string scene;
-    HostSettings host;
-    bool suppressPrompts = false;
+    SceneImportRequest request{"import-htr", kImportHtrClassId, FileFormat::Htr};
     std::optional<bool> apply, endEffectors, keyBase, animate, tcb;
     std::optional<std::string> size;
     TimeFlags time;
-    const CLI::App* parsed = nullptr;  // the command, which knows the flags given
 };
 
 constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FROM to TO",
@@ -52,11 +48,8 @@ void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
 }
 
 int RunImportHtr(const ImportHtrOptions& options, const CommandIO& io) {
-    const SceneImportRequest request{"import-htr", kImportHtrClassId, FileFormat::Htr, options.input,
-                                     options.scene, options.host, options.suppressPrompts,
-                                     options.parsed};
     return RunSceneImport(
-        request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
+        options.request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
 }
 
 }  // namespace
@@ -67,14 +60,7 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
         app, "import-htr", "import an HTR file into a scene as an animated skeleton",
         [&context, options] { return RunImportHtr(*options, context.IO()); });
     ImportHtrOptions& o = *options;
-    o.parsed = command;
-    command->add_option("IN.htr", o.input, "the HTR file")->required();
-    command->add_option("--scene", o.scene, "the scene document (created when missing)")
-        ->required();
-    AddHostSettingOptions(*command, o.host);
-    command->add_flag("--suppress-prompts", o.suppressPrompts,
-                      "import without the dialog, with the importer's defaults (the\n"
-                      "remembered options are loaded by the dialog only)");
+    AddSceneImportOptions(*command, o.request, "IN.htr", "the HTR file");
     AddSwitch(*command, o.apply, "--apply", "--create",
               "put the motion on the selected skeleton / build a new one");
     command->add_option("--size", o.size, "segment size (thickness factor of the bones)");
@@ -84,9 +70,5 @@ void AddImportHtrCommand(CLI::App& app, CommandContext& context) {
     AddSwitch(*command, o.animate, "--animate", "--no-animate", "key the frames");
     AddSwitch(*command, o.tcb, "--tcb", "--euler", "rotation controller");
     AddTimeFlags(*command, o.time, kTimeFlags);
-    command->footer(
-        "The dialog options act on the importer's dialog as clicks and typing would,\n"
-        "then OK is pressed. Messages of the importer appear as 'TITLE: TEXT' on\n"
-        "standard error. The scene document is written only when the import\n"
-        "succeeded.\n\n" + RememberedHelp("import-htr"));
+    command->footer(SceneImportFooter("", "import-htr"));
 }

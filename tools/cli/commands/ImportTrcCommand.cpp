@@ -15,14 +15,10 @@
 namespace {
 
 struct ImportTrcOptions {
-    std::string input;
-    std::string scene;
-    HostSettings host;
-    bool suppressPrompts = false;
+    SceneImportRequest request{"import-trc", kImportTrcClassId, FileFormat::Trc};
     std::optional<bool> apply, sphere, selectedOnly, rootNode;
     std::optional<std::string> size;
     TimeFlags time;
-    const CLI::App* parsed = nullptr;  // the command, which knows the flags given
 };
 
 constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FROM to TO",
@@ -58,11 +54,8 @@ void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
 }
 
 int RunImportTrc(const ImportTrcOptions& options, const CommandIO& io) {
-    const SceneImportRequest request{"import-trc", kImportTrcClassId, FileFormat::Trc, options.input,
-                                     options.scene, options.host, options.suppressPrompts,
-                                     options.parsed};
     return RunSceneImport(
-        request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
+        options.request, [&options](DialogFlagDriver& driver) { QueueDialogFlags(options, driver); }, io);
 }
 
 }  // namespace
@@ -73,14 +66,7 @@ void AddImportTrcCommand(CLI::App& app, CommandContext& context) {
         app, "import-trc", "import a TRC file into a scene as animated marker objects",
         [&context, options] { return RunImportTrc(*options, context.IO()); });
     ImportTrcOptions& o = *options;
-    o.parsed = command;
-    command->add_option("IN.trc", o.input, "the TRC file")->required();
-    command->add_option("--scene", o.scene, "the scene document (created when missing)")
-        ->required();
-    AddHostSettingOptions(*command, o.host);
-    command->add_flag("--suppress-prompts", o.suppressPrompts,
-                      "import without the dialog, with the importer's defaults (the\n"
-                      "remembered options are loaded by the dialog only)");
+    AddSceneImportOptions(*command, o.request, "IN.trc", "the TRC file");
     AddSwitch(*command, o.apply, "--apply", "--create",
               "key nodes of the markers' names in the selection / create a marker each");
     AddSwitch(*command, o.sphere, "--sphere", "--point", "created markers: spheres or points");
@@ -90,10 +76,7 @@ void AddImportTrcCommand(CLI::App& app, CommandContext& context) {
               "link the markers under a \"TRCCloud\" dummy");
     command->add_option("--size", o.size, "size of created markers and of the dummy");
     AddTimeFlags(*command, o.time, kTimeFlags);
-    command->footer(
-        "The dialog options act on the importer's dialog as clicks and typing would,\n"
-        "then OK is pressed. Messages of the importer appear as 'TITLE: TEXT' on\n"
-        "standard error. The scene document is written only when the import\n"
-        "succeeded. A marker's dropouts are keyed at the origin, as the file holds\n"
-        "no position for them.\n\n" + RememberedHelp("import-trc"));
+    command->footer(SceneImportFooter(" A marker's dropouts are keyed at the origin, as the file holds\n"
+                                      "no position for them.",
+                                      "import-trc"));
 }

@@ -7,6 +7,26 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/run/RememberedOptions.h"
 
+void AddSceneImportOptions(CLI::App& command, SceneImportRequest& request, const char* inputName,
+                           const char* inputHelp) {
+    request.parsed = &command;
+    command.add_option(inputName, request.input, inputHelp)->required();
+    command.add_option("--scene", request.scene, "the scene document (created when missing)")
+        ->required();
+    AddHostSettingOptions(command, request.host);
+    command.add_flag("--suppress-prompts", request.suppressPrompts,
+                     "import without the dialog, with the importer's defaults (the\n"
+                     "remembered options are loaded by the dialog only)");
+}
+
+std::string SceneImportFooter(const std::string& more, const std::string& command) {
+    return "The dialog options act on the importer's dialog as clicks and typing would,\n"
+           "then OK is pressed. Messages of the importer appear as 'TITLE: TEXT' on\n"
+           "standard error. The scene document is written only when the import\n"
+           "succeeded." +
+           more + "\n\n" + RememberedHelp(command);
+}
+
 int RunSceneImport(const SceneImportRequest& request,
                    const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io) {
     DialogFlagDriver driver(io, request.command);

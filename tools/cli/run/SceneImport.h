@@ -19,12 +19,20 @@ struct SceneImportRequest {
     const char* command;  // "import-htr"
     Class_ID importer;
     FileFormat format;  // what the importer reads
-    std::string input;
-    std::string scene;
-    HostSettings host;
+    std::string input{};
+    std::string scene{};
+    HostSettings host{};
     bool suppressPrompts = false;
     const CLI::App* parsed = nullptr;  // the command's parsed line: the flags given
 };
+
+// Declares what both imports take, into `request`: the file (`inputName`,
+// "IN.htr"), `--scene`, the host's settings and `--suppress-prompts`.
+void AddSceneImportOptions(CLI::App& command, SceneImportRequest& request, const char* inputName,
+                           const char* inputHelp);
+// The end of both imports' help: how the dialog options act, `more`, and
+// where remembered options live.
+std::string SceneImportFooter(const std::string& more, const std::string& command);
 
 // Runs the import; `queueFlags` queues the flags on the dialog. The exit
 // status: a flag the dialog could not take is a usage error.
