@@ -22,8 +22,8 @@ std::wstring PathOf(const LineAnswer& answer, const std::string& line) {
 
 }  // namespace
 
-std::optional<std::wstring> LineDriver::ReadChosenFile(const FileDialogRequest& request,
-                                                       const std::string& prompt) {
+std::optional<std::wstring> LineDriver::ReadChosenPath(
+    const std::string& prompt, const std::function<std::wstring(const std::wstring&)>& refusal) {
     for (;;) {
         const auto line = ReadLine(prompt);
         if (!line) return std::nullopt;
@@ -35,10 +35,9 @@ std::optional<std::wstring> LineDriver::ReadChosenFile(const FileDialogRequest& 
             continue;
         }
         const std::wstring given = PathOf(answer, *line);
-        const std::wstring refusal =
-            brindle::host::ChosenPathRefusal(request, brindle::host::ChosenPath(request, given));
-        if (refusal.empty()) return given;
-        Say(Escaped(Utf8(refusal)) + "\n");
+        const std::wstring reason = refusal(given);
+        if (reason.empty()) return given;
+        Say(Escaped(Utf8(reason)) + "\n");
     }
 }
 
@@ -56,9 +55,13 @@ std::optional<std::vector<std::wstring>> LineDriver::ChooseFiles(const FileDialo
         Utf8(request.title) + " (" + Utf8(request.filter) + ")" +
         (folder != L"." ? " in " + Escaped(Utf8(folder)) : std::string()) +
         (request.multiple ? ", one path a line, an empty line ends" : "") + ": ";
+    // Each name is checked as the host's chooser will take it.
+    const auto refusal = [&request](const std::wstring& given) {
+        return brindle::host::ChosenPathRefusal(request, brindle::host::ChosenPath(request, given));
+    };
     std::vector<std::wstring> paths;
     for (;;) {
-        const auto path = ReadChosenFile(request, paths.empty() ? prompt : "... ");
+        const auto path = ReadChosenPath(paths.empty() ? prompt : "... ", refusal);
         if (!path) break;
         paths.push_back(*path);
         if (!request.multiple) break;
@@ -68,16 +71,5 @@ std::optional<std::vector<std::wstring>> LineDriver::ChooseFiles(const FileDialo
 }
 
 std::optional<std::wstring> LineDriver::ChooseFolder(const std::wstring& title) {
-    for (;;) {
-        const auto line = ReadLine(Utf8(title) + ": ");
-        if (!line) return std::nullopt;
-        const LineAnswer answer = ParseLineAnswer(*line);
-        if (answer.kind == LineAnswer::Kind::Empty) return std::nullopt;
-        if (answer.kind == LineAnswer::Kind::Quit || answer.kind == LineAnswer::Kind::Exit) {
-            NotHere(answer);
-            if (leaving_) return std::nullopt;
-            continue;
-        }
-        return PathOf(answer, *line);
-    }
+    return ReadChosenPath(Utf8(title) + ": ", [](const std::wstring&) { return std::wstring(); });
 }

@@ -71,9 +71,10 @@ private:
     // The answer of one who leaves.
     std::optional<brindle::host::DialogAction> LeaveDialog(const brindle::host::DialogView& dialog);
     std::optional<brindle::host::HostEvent> LeaveEvents(const brindle::host::PendingView& pending);
-    // One name typed at a file chooser, checked as the chooser will.
-    std::optional<std::wstring> ReadChosenFile(const brindle::host::FileDialogRequest& request,
-                                               const std::string& prompt);
+    // One path typed at a chooser; asked again while `refusal` gives a
+    // reason not to take it. None when the person ends or leaves.
+    std::optional<std::wstring> ReadChosenPath(
+        const std::string& prompt, const std::function<std::wstring(const std::wstring&)>& refusal);
     void ShowPending(const brindle::host::PendingView& pending);
     // The event an answer typed during the host's wait means; none when it
     // means none (it was said why).
