@@ -3,23 +3,18 @@
 #pragma once
 
 #include "brindle/sdk/Interface.h"
-#include "tovfileio/math/TOVRotation.h"
+#include "plugin/HtrAxes.h"
 
 namespace htrexport {
 
-using Matrix = tovfileio::TOVRotationMatrix3<double>;
-
-// P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
-inline Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
-
-inline Matrix EulerMatrix(double a, double b, double c) {
-    return Matrix(tovfileio::TOVEulerRotation<double>(a, b, c));
-}
+using htraxes::EulerMatrix;
+using htraxes::Matrix;
+using htraxes::Product;
 
 // The host's axes back to the file's: Q re-expresses a rotation, K is the
 // extra turn the importer gave the root.
 struct AxisReturn {
-    Matrix q = Product(EulerMatrix(tovfileio::kTOVPi / 2, 0, 0), EulerMatrix(0, 0, tovfileio::kTOVPi / 2)).Transposed();
+    Matrix q = htraxes::AxisM1().Transposed();
     Matrix qt = q.Transposed();
     Matrix k = Product(EulerMatrix(0, 0, -tovfileio::kTOVPi / 2), EulerMatrix(tovfileio::kTOVPi, 0, 0));
 

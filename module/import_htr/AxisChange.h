@@ -3,25 +3,16 @@
 #pragma once
 
 #include "brindle/sdk/Geometry.h"
-#include "tovfileio/math/TOVRotation.h"
+#include "plugin/HtrAxes.h"
 
 namespace htrimport {
 
-using Matrix = tovfileio::TOVRotationMatrix3<double>;
+using htraxes::AxisM1;
+using htraxes::EulerMatrix;
+using htraxes::Matrix;
+using htraxes::Product;
 
-// P * Q with element (r, c) = sum over k of P[r][k] * Q[k][c].
-inline Matrix Product(const Matrix& p, const Matrix& q) { return q.Multiply(p); }
-
-// The rotation matrix of the angles (a, b, c) in the default Euler order.
-inline Matrix EulerMatrix(double a, double b, double c) {
-    return Matrix(tovfileio::TOVEulerRotation<double>(a, b, c));
-}
-
-// M1 turns the file's axes into the host's: x becomes z, y becomes x and z
-// becomes y. M2 is the extra turn of the root segment.
-inline Matrix AxisM1() {
-    return Product(EulerMatrix(tovfileio::kTOVPi / 2, 0, 0), EulerMatrix(0, 0, tovfileio::kTOVPi / 2));
-}
+// M2 is the extra turn of the root segment.
 inline Matrix AxisM2() {
     return Product(EulerMatrix(tovfileio::kTOVPi, 0, 0), EulerMatrix(0, -tovfileio::kTOVPi / 2, 0));
 }
