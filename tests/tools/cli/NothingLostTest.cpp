@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <set>
@@ -17,8 +16,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/tools/cli/RunProcess.h"
-#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -27,15 +26,8 @@ using tovtest::ProcessOptions;
 using tovtest::ReadBytes;
 using tovtest::RunProcess;
 
-const std::string kHtr = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
-const std::string kTrc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+const std::string& kHtr = tovtest::kWalkHtr;
+const std::string& kTrc = tovtest::kWalkTrc;
 
 // A disk with no room left: a tmpfs of one page where one can be mounted
 // (its one page taken by the older outputs), else a file-size limit of a
@@ -106,7 +98,7 @@ TEST_F(NothingLostTest, AFullDiskLeavesOlderFilesAsTheyWere) {
     };
     for (const auto& c : cases) {
         for (const auto& entry : fs::directory_iterator(disk.Path())) fs::remove(entry.path());
-        WriteFile(disk.Path() / c.output, "precious");
+        dir_.Write("disk/" + c.output, "precious");
         const auto result = Run(c.args, disk.Options(env_));
         EXPECT_EQ(result.status, 1) << c.args[0] << " " << c.output << "\n" << result.err;
         EXPECT_NE(result.err.find(disk.Reason()), std::string::npos) << c.args[0] << "\n" << result.err;

@@ -59,10 +59,7 @@ std::string GenerateHtr(const Generated& g) {
     return text.str();
 }
 
-class RoundtripCommandTest : public ::testing::Test {
-protected:
-    tovtest::ScratchDir dir_;
-};
+class RoundtripCommandTest : public tovtest::CliTest {};
 
 TEST_F(RoundtripCommandTest, GeneratedFilesComeBackWithinSinglePrecision) {
     const Generated cases[] = {

@@ -1,9 +1,10 @@
 // What info says about a file beyond what the reader reports: one warning a
 // line wherever the header, the name and label lines and the rows disagree,
 // where number fields hold text, or where a file holds nothing of its
-// format; none where everything agrees; and a refusal placed at the line
-// the reader stopped at. For the corpus, the verdict info --diagnose gives
-// as well.
+// format; none where everything agrees; a refusal placed at the line the
+// reader stopped at. And info --diagnose: the verdict, and where each
+// finding stands (line, column, the text there) and what it does to the
+// read; for the corpus, beside its warnings.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -12,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/HostileInputs.h"
 #include "tests/tools/cli/RunCommand.h"
-#include "tests/support/TestFiles.h"
-
-using tovtest::RunCommand;
 
 namespace {
+
+using tovtest::RunCommand;
 
 const std::string kHeader = "PathFileType\t4\t(X/Y/Z)\tx.trc\nDataRate\tCameraRate\tNumFrames\n";
 const std::string kHierarchy = "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n";
@@ -32,8 +33,10 @@ std::vector<std::string> Messages(const std::string& err, const std::string& fil
     return lines;
 }
 
-TEST(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
-    tovtest::ScratchDir dir;
+class WarningsTest : public tovtest::CliTest {};
+class DiagnosisTest : public tovtest::CliTest {};
+
+TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
     const struct {
         const char* name;
         std::string bytes;
@@ -81,7 +84,7 @@ TEST(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
           "warning: 1 number field holds text (first \"x\" on line 13); read by its leading number, or 0"}},
     };
     for (const auto& c : cases) {
-        const auto file = dir.Write(c.name, c.bytes).string();
+        const auto file = Write(c.name, c.bytes);
         const auto result = RunCommand({"info", file});
         EXPECT_EQ(Messages(result.err, file), c.messages) << c.name << "\n" << result.err;
         const bool refused = !c.messages.empty() && c.messages[0].rfind("warning: ", 0) != 0;
@@ -92,11 +95,7 @@ TEST(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
     }
 }
 
-// Every file of the corpus, with the warnings (or the error) info gives,
-// and the verdict of --diagnose: a file without warnings reads as written,
-// one with warnings reads, but (the first, and how many more); a refused
-// file's verdict places its error by line and column.
-TEST(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
+TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
     if (tovtest::CorpusDir().empty()) GTEST_SKIP() << "no corpus beside the project";
     struct Expected {
         std::vector<std::string> messages;
@@ -194,6 +193,99 @@ TEST(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
         }
     }
     EXPECT_EQ(seen, expected.size());
+}
+
+
+// Markers A and B over two frames of `rows`, in a file whose first `from`
+// is made `to`.
+const std::string kRows = "1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\t1\t2\t3\t\t\t\n";
+std::string Trc(const std::string& rows = kRows, const std::string& from = "", const std::string& to = "") {
+    const std::string text = kHeader + "60\t60\t2\t2\tmm\t60\t1\t2\nFrame#\tTime\tA\t\t\tB\t\t\t\n"
+                                       "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n" + rows;
+    return from.empty() ? text : tovtest::Edited(text, from, to);
+}
+
+// Segment A over two frames, in a file whose first `from` is made `to`.
+std::string Htr(const std::string& from = "", const std::string& to = "") {
+    return from.empty() ? tovtest::HtrText(1, 1, 2) : tovtest::Edited(tovtest::HtrText(1, 1, 2), from, to);
+}
+
+// "LINE:COLUMN:FOUND:EFFECT" of every finding, in the diagnosis's order.
+std::vector<std::string> Places(const nlohmann::json& diagnosis) {
+    std::vector<std::string> places;
+    for (const auto& f : diagnosis["findings"]) {
+        places.push_back(std::to_string(f["line"].get<int>()) + ":" + std::to_string(f["column"].get<int>()) +
+                         ":" + f["found"].get<std::string>() + ":" + f["effect"].get<std::string>());
+    }
+    return places;
+}
+
+TEST_F(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
+    const std::string line1 = "PathFileType\t4\t(X/Y/Z)\tx.trc", counts = "\t2\t2\tmm\t60\t1\t2";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* verdict;
+        std::vector<std::string> places;
+    } cases[] = {
+        {"good.trc", Trc(), "reads as written", {}},
+        {"blanks.trc", Trc(kRows, line1, "PathFileType 4 (X/Y/Z) x.trc"), "refused", {"1:13: :refusal"}},
+        {"commas.trc", Trc(kRows, line1, "PathFileType,4,(X/Y/Z),x.trc"), "refused", {"1:13:,:refusal"}},
+        {"count.trc", Trc(kRows, counts, "\t5\t2\tmm\t60\t1\t5"), "reads, but", {"3:7:5:misread"}},
+        // An empty column before the names: A is read from field 4, B's
+        // columns go to the empty name.
+        {"shift.trc", Trc(kRows, "\tA\t\t\tB\t\t\t", "\t\tA\t\tB\t\t"), "reads, but", {"4:14:A:shift", "4:0::misread"}},
+        {"nan.trc", Trc("1\t0.000\tNaN\tNaN\tNaN\t4\t5\t6\n2\t0.017\tnan\t1\t2\t4\t5\t6\n"), "reads, but", {"7:9:NaN:misread"}},
+        {"gap.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n4\t0.050\t1\t2\t3\t4\t5\t6\n"), "reads, but", {"8:1:4:shift"}},
+        {"rate.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.010\t1\t2\t3\t4\t5\t6\n3\t0.020\t1\t2\t3\t4\t5\t6\n", counts,
+                         "\t3\t2\tmm\t60\t1\t3"),
+         "reads, but", {"9:0::misread"}},
+        {"unseen.trc", Trc("1\t0.000\t1\t2\t3\t\t\t\n2\t0.017\t1\t2\t3\t\t\t\n"), "reads as written", {"4:17::note"}},
+        {"unit.trc", Trc(kRows, "\tmm\t", "\tmeters\t"), "reads, but", {"3:11:meters:misread"}},
+        // A row of a frame number and a time only: every marker reads the
+        // time as its position.
+        {"short.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\n"), "reads, but", {"8:3:0.017:shift"}},
+        {"good.htr", Htr(), "reads as written", {}},
+        {"order.htr", Htr("ZYX", "XYZ"), "refused", {"8:20:XYZ:refusal"}},
+        {"units.htr", Htr("Degrees", "Grads"), "reads, but", {"10:15:Grads:misread"}},
+        {"gravity.htr", Htr("GlobalAxisofGravity", "GlobalAxisOfGravity"), "reads as written",
+         {"11:1:GlobalAxisOfGravity:note"}},
+        {"framegap.htr", Htr("2 0 0 0 0 0 0 1", "3 0 0 0 0 0 0 1"), "reads, but", {"19:1:3:shift"}},
+        // What a second pass over the raw lines could not see or misjudged:
+        // UTF-16 text, a hierarchy without a root, a rate that is no whole
+        // number, every refusal of a file, a carriage return in a value,
+        // files of no motion format at all.
+        {"utf16.htr", tovtest::Utf16(Htr(), true), "reads as written", {}},
+        {"after.htr", Htr() + "junk here\nNumFrames many\n", "reads as written", {}},
+        {"gravity-x.htr", Htr("GlobalAxisofGravity Y", "GlobalAxisofGravity x"), "refused", {"11:21:x:refusal"}},
+        {"noroot.htr", Htr("A GLOBAL", "A Nothing"), "reads, but", {"0:0::shift"}},
+        {"rate.htr", Htr("DataFrameRate 30", "DataFrameRate 29.97"), "reads, but", {"7:15:29.97:misread"}},
+        {"axes.htr", tovtest::Edited(Htr("BoneLengthAxis Y", "BoneLengthAxis Z"), "ZYX", "XYZ"), "refused",
+         {"8:20:XYZ:refusal", "12:16:Z:refusal"}},
+        {"cr.htr", Htr("FileType htr", "FileType htr\r\r"), "refused", {"2:10:htr\r:refusal"}},
+        {"pic.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "refused", {"0:0::misread"}},
+        {"out.gwm", "$Comments\tGWM file generated from TRC file by\n$Filename   x\n", "refused", {"0:0::misread"}},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunCommand({"info", "--diagnose", "--json", Write(c.name, c.bytes)});
+        EXPECT_EQ(result.status, std::string(c.verdict) == "refused" ? 1 : 0) << c.name;
+        EXPECT_EQ(result.err, "") << c.name;
+        const auto diagnosis = nlohmann::json::parse(result.out);
+        EXPECT_EQ(diagnosis["verdict"], c.verdict) << c.name << "\n" << result.out;
+        EXPECT_EQ(Places(diagnosis), c.places) << c.name << "\n" << result.out;
+    }
+}
+
+TEST_F(DiagnosisTest, TextShowsTheVerdictThenEachFinding) {
+    const std::string file =
+        Write("nan.trc", Trc("1\t0.000\t1\t2\t3\tNaN\tNaN\tNaN\n", "\t2\t2\tmm\t60\t1\t2", "\t1\t2\tmm\t60\t1\t1"));
+    EXPECT_EQ(RunCommand({"info", "--diagnose", file}).out,
+              file + ": reads, but: 3 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as "
+                     "0, not as a dropout\n"
+                     "  line 7, column 15, \"NaN\": 3 coordinate fields hold text, not a number (first \"NaN\" on "
+                     "line 7); read as 0, not as a dropout [misread]\n"
+                     "  line 4, column 17: 1 marker is never seen (\"B\"): every sample a dropout or at the origin "
+                     "exactly [note]\n");
 }
 
 }  // namespace

@@ -1,0 +1,311 @@
+// The parts of the command line on their own: the JSON writer, the rule
+// that says whether a plug-in's run succeeded, the creation of the module's
+// plug-ins, the registry kept in memory while a command imports into a
+// fresh scene, and the progress bar.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "brindle/host/RegistryStore.h"
+#include "cli/report/JsonWriter.h"
+#include "cli/run/HostProgress.h"
+#include "cli/run/PluginRun.h"
+#include "cli/run/PluginRunner.h"
+#include "cli/run/Progress.h"
+#include "cli/run/TemporaryRegistry.h"
+#include "plugin/ClassIds.h"
+#include "tests/tools/cli/RunCommand.h"
+
+namespace {
+
+using brindle::host::RegistryStore;
+
+// Every document the writer makes (`info --json`, `plugins --json`) parses,
+// and parses back to the values written.
+TEST(JsonWriterTest, DocumentsParseBackToTheValuesWritten) {
+    const std::string awkward = std::string("quote\" backslash\\ tab\t nl\n cr\r bell\x07 nul") +
+                                '\0' + " del\x7f é";
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("awkward").String(awkward);
+    json.Key("wide").String(std::wstring_view(L"Hüfte \U0001F600"));
+    json.Key("ints").BeginArray()
+        .Int(std::numeric_limits<std::int64_t>::min())
+        .UInt(std::numeric_limits<std::uint64_t>::max())
+        .EndArray();
+    json.Key("doubles").BeginArray()
+        .Double(0.1).Double(-0.0).Double(1e300).Double(5e-324)
+        .Double(HUGE_VAL).Double(-HUGE_VAL).Double(std::nan(""))
+        .EndArray();
+    json.Key("nested").BeginArray().BeginObject().EndObject().BeginArray().EndArray()
+        .BeginObject().Key("k\"").Bool(false).EndObject().EndArray();
+    json.Key("empty").String("");
+    json.Key("null").Null();
+    json.EndObject();
+
+    const auto parsed = nlohmann::json::parse(json.Text());
+    EXPECT_EQ(parsed["awkward"].get<std::string>(), awkward);
+    EXPECT_EQ(parsed["wide"].get<std::string>(), "H\xC3\xBC" "fte \xF0\x9F\x98\x80");
+    EXPECT_EQ(parsed["ints"][0].get<std::int64_t>(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(parsed["ints"][1].get<std::uint64_t>(), std::numeric_limits<std::uint64_t>::max());
+    const auto& doubles = parsed["doubles"];
+    EXPECT_EQ(doubles[0].get<double>(), 0.1);
+    EXPECT_EQ(doubles[1].get<double>(), 0.0);
+    EXPECT_EQ(doubles[2].get<double>(), 1e300);
+    EXPECT_EQ(doubles[3].get<double>(), 5e-324);
+    // JSON has no infinities or NaN: they are null.
+    for (int i = 4; i < 7; ++i) EXPECT_TRUE(doubles[i].is_null()) << i;
+    EXPECT_EQ(parsed["nested"].dump(), R"([{},[],{"k\"":false}])");
+    EXPECT_EQ(parsed["empty"], "");
+    EXPECT_TRUE(parsed["null"].is_null());
+    // Compact: no white space outside strings.
+    EXPECT_EQ(json.Text().find(": "), std::string::npos);
+    EXPECT_EQ(json.Text().find(", "), std::string::npos);
+}
+
+// The one rule per kind of operation that says whether a plug-in's run
+// succeeded, and which failure it names first.
+// A run of `operation` that returned `result`, with its dialog shown and
+// accepted or not, and an error reported or not.
+PluginRun RunOf(PluginOperation operation, int result, bool dialogShown, bool accepted, bool errorReported,
+                std::vector<std::wstring> messages = {}) {
+    PluginRun run;
+    std::tie(run.operation, run.result, run.dialogShown, run.accepted, run.errorReported, run.messages) =
+        std::tie(operation, result, dialogShown, accepted, errorReported, messages);
+    return run;
+}
+
+TEST(PluginRunTest, EachKindOfOperationHasItsOwnRule) {
+    using Op = PluginOperation;
+    using F = PluginFailure;
+    const struct {
+        const char* name;
+        PluginRun run;
+        PluginFailure failure;
+    } cases[] = {
+        {"import done", RunOf(Op::Import(false), 1, true, true, false), F::None},
+        // A file that cannot be read fails before the dialog opens.
+        {"import failed", RunOf(Op::Import(false), 0, false, false, true), F::Failed},
+        {"import cancelled", RunOf(Op::Import(false), 1, true, false, false), F::NotAccepted},
+        // The dialog refused what was typed, said why, and was cancelled.
+        {"import refused by its dialog", RunOf(Op::Import(false), 1, true, false, true), F::NotAccepted},
+        // The TRC importer reports a file it cannot read and answers 1: no
+        // options were ever asked for.
+        {"import reported an error, no dialog", RunOf(Op::Import(false), 1, false, false, true), F::Failed},
+        {"import reported an error", RunOf(Op::Import(false), 1, true, true, true), F::Failed},
+        {"import without prompts", RunOf(Op::Import(true), 1, false, false, false), F::None},
+        {"export done", RunOf(Op::Export(false), 1, true, true, false), F::None},
+        // A bone with an object offset is reported, and the file is written.
+        {"export wrote past an error", RunOf(Op::Export(false), 1, true, true, true), F::None},
+        {"export failed", RunOf(Op::Export(false), 0, true, true, true), F::Failed},
+        {"export cancelled", RunOf(Op::Export(false), 1, true, false, false), F::NotAccepted},
+        {"export without prompts", RunOf(Op::Export(true), 1, false, false, false), F::None},
+        {"panel closed", RunOf(Op::Interactive(), 0, false, false, true), F::None},
+        {"confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, {L"Sure?", L"Done."}), F::None},
+        {"not confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, {L"Sure?", L"Done"}), F::NotConfirmed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.run.Failure(), c.failure) << c.name;
+        EXPECT_EQ(c.run.Succeeded(), c.failure == F::None) << c.name;
+    }
+}
+
+// The module's plug-ins created by class id as the base class asked for: a
+// class of another super class is refused before any object is made, and
+// the command says why.
+enum class Base { Import, Export, Utility };
+
+// Whether the class `id` was made as `base`, and what the runner said.
+std::pair<bool, std::string> CreateAs(Base base, const Class_ID& id) {
+    char* data = nullptr;
+    std::size_t size = 0;
+    CommandIO io;
+    io.err = open_memstream(&data, &size);
+    bool made = false;
+    {
+        PluginRunner runner(io, "test");
+        if (base == Base::Import) made = runner.Create<SceneImport>(id) != nullptr;
+        if (base == Base::Export) made = runner.Create<SceneExport>(id) != nullptr;
+        if (base == Base::Utility) made = runner.Create<UtilityObj>(id) != nullptr;
+    }
+    std::fclose(io.err);
+    std::pair<bool, std::string> result{made, std::string(data, size)};
+    std::free(data);
+    return result;
+}
+
+TEST(PluginRunnerTest, CreatesAClassOnlyAsTheBaseClassOfItsSuperClass) {
+    struct Case {
+        const char* name;
+        Class_ID id;
+        Base base;
+        const char* err;  // empty when made
+    };
+    const Case cases[] = {
+        {"HTR importer", kImportHtrClassId, Base::Import, ""},
+        {"TRC importer", kImportTrcClassId, Base::Import, ""},
+        {"HTR exporter", kExportHtrClassId, Base::Export, ""},
+        {"utility", kUtilitiesClassId, Base::Utility, ""},
+        {"importer as exporter", kImportHtrClassId, Base::Export,
+         "tovfileio test: the module's plug-in class is not a scene exporter\n"},
+        {"exporter as importer", kExportHtrClassId, Base::Import,
+         "tovfileio test: the module's plug-in class is not a scene importer\n"},
+        {"utility as importer", kUtilitiesClassId, Base::Import,
+         "tovfileio test: the module's plug-in class is not a scene importer\n"},
+        {"importer as utility", kImportTrcClassId, Base::Utility,
+         "tovfileio test: the module's plug-in class is not a utility\n"},
+        {"no such class", Class_ID(1, 2), Base::Import,
+         "tovfileio test: the module has no such plug-in class\n"},
+    };
+    for (const Case& c : cases) {
+        const auto [made, err] = CreateAs(c.base, c.id);
+        EXPECT_EQ(made, *c.err == '\0') << c.name;
+        EXPECT_EQ(err, c.err) << c.name;
+    }
+}
+
+
+// The registry kept in memory while a command imports into a fresh scene:
+// the store a command found is the store it leaves, however it ends, and a
+// person's store file is neither used nor changed.
+bool Holds(const wchar_t* name) {
+    return RegistryStore::Instance().CurrentUser().values.count(name) > 0;
+}
+
+// A store holding "Before", kept in `file` (empty: in memory); its bytes.
+std::string StoreWithValue(const std::string& file) {
+    RegistryStore& store = RegistryStore::Instance();
+    store.UseFile(file);
+    store.CurrentUser().values[L"Before"] = {REG_DWORD, {1, 0, 0, 0}};
+    return file.empty() || !store.Save() ? "" : tovtest::ReadBytes(file);
+}
+
+enum class Exit { Normal, Return, Throw };
+
+// Sets "Inside" while the guard holds the store, then leaves as `exit` says.
+int SetUnderGuard(Exit exit, bool fromFile) {
+    const TemporaryRegistry guard;
+    EXPECT_EQ(RegistryStore::Instance().FilePath(), "");
+    // A store switched from its file starts empty; one in memory is kept.
+    EXPECT_EQ(Holds(L"Before"), !fromFile);
+    RegistryStore::Instance().CurrentUser().values[L"Inside"] = {REG_DWORD, {2, 0, 0, 0}};
+    RegistryStore::Instance().MarkChanged();
+    if (exit == Exit::Return) return 1;
+    if (exit == Exit::Throw) throw std::runtime_error("the body failed");
+    return 0;
+}
+
+TEST(TemporaryRegistryTest, TheStoreFoundIsTheStoreLeftHoweverTheBodyEnds) {
+    tovtest::ScratchDir dir;
+    const std::string file = (dir.Path() / "registry.reg").string();
+    struct Case {
+        const char* name;
+        bool fromFile;
+        Exit exit;
+    };
+    const Case cases[] = {
+        {"file, normal end", true, Exit::Normal},
+        {"file, early return", true, Exit::Return},
+        {"file, exception", true, Exit::Throw},
+        {"memory, exception", false, Exit::Throw},
+    };
+    for (const Case& c : cases) {
+        const std::string saved = StoreWithValue(c.fromFile ? file : "");
+        try {
+            SetUnderGuard(c.exit, c.fromFile);
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(RegistryStore::Instance().FilePath(), c.fromFile ? file : "") << c.name;
+        EXPECT_TRUE(Holds(L"Before")) << c.name;
+        EXPECT_EQ(Holds(L"Inside"), !c.fromFile) << c.name;
+        EXPECT_EQ(c.fromFile ? tovtest::ReadBytes(file) : "", saved) << c.name;
+        RegistryStore::Instance().UseFile("");
+    }
+}
+
+// The import dialogs save their options; none of them reaches the person's
+// store, which is the store again when the command ends.
+TEST(TemporaryRegistryTest, CommandsImportingIntoAFreshSceneLeaveThePersonsStoreAsFound) {
+    tovtest::ScratchDir dir;
+    const std::string file = (dir.Path() / "registry.reg").string();
+    const std::string htr = tovtest::kWalkHtr;
+    const Arguments commands[] = {
+        {"roundtrip", htr, (dir.Path() / "o.htr").string()},
+        {"convert", htr, (dir.Path() / "o.glb").string()},
+        {"preview", tovtest::kWalkTrc, "-o", (dir.Path() / "p.svg").string()},
+    };
+    for (const Arguments& args : commands) {
+        const std::string saved = StoreWithValue(file);
+        const auto run = tovtest::RunCommand(args);
+        EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
+        EXPECT_EQ(RegistryStore::Instance().FilePath(), file) << args[0];
+        EXPECT_EQ(tovtest::ReadBytes(file), saved) << args[0];
+    }
+    RegistryStore::Instance().UseFile("");
+}
+
+
+// The progress bar: drawn on a terminal, then cleared; nothing at all on
+// anything else.
+TEST(ProgressTest, DrawnOnATerminalOnly) {
+    tovtest::Terminal terminal;
+    if (terminal.File() == nullptr) GTEST_SKIP() << "no pseudo-terminal here";
+    std::atomic<std::uint64_t> done{1000};
+    {
+        Progress progress(terminal.File(), 200, [&] { return done.load(); }, "reading x.trc",
+                          std::chrono::milliseconds(0));
+        done = 1100;
+        std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    }
+    const std::string shown = terminal.Shown();
+    ASSERT_GE(shown.size(), 4u);
+    EXPECT_NE(shown.find("\rreading x.trc [###############...............]  50%"), std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
+
+    // Not a terminal: nothing, however long it runs.
+    std::FILE* file = std::tmpfile();
+    {
+        Progress progress(file, 200, [] { return std::uint64_t{100}; }, "x", std::chrono::milliseconds(0));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    EXPECT_EQ(std::ftell(file), 0);
+    std::fclose(file);
+}
+
+// An import's bar: the reading of its file until the importer's own display
+// says more than 0%, then the importer's.
+TEST(ProgressTest, AnImportShowsItsReadingThenTheImportersBar) {
+    tovtest::Terminal terminal;
+    if (terminal.File() == nullptr) GTEST_SKIP() << "no pseudo-terminal here";
+    std::atomic<std::uint64_t> read{0};
+    {
+        HostProgressBar bar(terminal.File());
+        bar.ShowUntilStarted(100, [&] { return read.load(); }, "reading walk.htr");
+        bar.Started(L"Tovelund ImportHTR");  // opened before the file is read
+        read = 40;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        bar.Updated(30);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        bar.Ended();
+    }
+    const std::string shown = terminal.Shown();
+    const auto reading = shown.find("reading walk.htr [############..................]  40%");
+    const auto importing = shown.find("Tovelund ImportHTR [#########.....................]  30%");
+    ASSERT_NE(reading, std::string::npos) << shown;
+    ASSERT_NE(importing, std::string::npos) << shown;
+    EXPECT_LT(reading, importing);
+    EXPECT_EQ(shown.find("Tovelund ImportHTR [.............................."), std::string::npos);
+}
+
+}  // namespace
