@@ -16,9 +16,12 @@
 
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using tovtest::kWalkHtr;
 using tovtest::kWalkTrc;
 using tovtest::RunCommand;
+using tovtest::RunOk;
 
 class CommandLineTest : public tovtest::CliTest {};
 
@@ -26,7 +29,7 @@ class CommandLineTest : public tovtest::CliTest {};
 // no output appears, and nothing refused is remembered.
 TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
     const std::string scene = Path("s.json"), out = Path("out.gwm"), htr = Path("out.htr");
-    ASSERT_EQ(RunCommand({"import-htr", kWalkHtr, "--scene", scene, "--create"}).status, 0);
+    RunOk({"import-htr", kWalkHtr, "--scene", scene, "--create"});
     const std::string saved = tovtest::ReadBytes(scene);
     const std::string epochs = "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not ";
     const std::string number = "takes numbers from -1000000 to 1000000";
@@ -100,15 +103,13 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
         EXPECT_FALSE(std::filesystem::exists(out) || std::filesystem::exists(htr)) << c.said;
     }
     // Nothing refused was remembered: the next import takes what it had.
-    const auto again = RunCommand({"import-htr", kWalkHtr, "--scene", scene});
-    EXPECT_EQ(again.status, 0) << again.err;
+    RunOk({"import-htr", kWalkHtr, "--scene", scene});
 }
 
 // Every command the help lists has help of its own that starts with the
 // same description, by --help and -h alike; no command is a usage error.
 TEST_F(CommandLineTest, HelpAgreesWithItself) {
-    const auto help = RunCommand({"--help"});
-    EXPECT_EQ(help.status, 0);
+    const auto help = RunOk({"--help"});
     const std::size_t list = help.out.find("\nSubcommands:\n");
     ASSERT_NE(list, std::string::npos) << help.out;
     std::istringstream lines(help.out.substr(list + 14));
@@ -122,8 +123,8 @@ TEST_F(CommandLineTest, HelpAgreesWithItself) {
             const auto own = RunCommand({name, flag});
             EXPECT_EQ(own.status, 0) << name;
             EXPECT_EQ(own.err, "") << name;
-            EXPECT_EQ(own.out.rfind(description + "\nUsage: tovfileio " + name + " [OPTIONS]", 0), 0u)
-                << own.out;
+            EXPECT_THAT(own.out,
+                        StartsWith(description + "\nUsage: tovfileio " + name + " [OPTIONS]"));
         }
     }
     EXPECT_GT(commands, 10u);
@@ -143,8 +144,7 @@ TEST_F(CommandLineTest, HelpAgreesWithItself) {
 }
 
 TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
-    const auto json = RunCommand({"plugins", "--json"});
-    ASSERT_EQ(json.status, 0) << json.err;
+    const auto json = RunOk({"plugins", "--json"});
     // Each class as the module gives it, in its order, the numbers in
     // hexadecimal (their values are checked where the module is loaded).
     std::string error;
@@ -156,7 +156,7 @@ TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
         std::snprintf(text, sizeof text, "\"0x%0*lX\"", digits, value);
         return std::string(text);
     };
-    EXPECT_NE(json.out.find("\"version\":" + hex(module->Version(), 8)), std::string::npos);
+    EXPECT_THAT(json.out, HasSubstr("\"version\":" + hex(module->Version(), 8)));
     for (std::size_t i = 0; i < module->Classes().size(); ++i) {
         ClassDesc* desc = module->Classes()[i];
         const std::string piece =
@@ -165,18 +165,16 @@ TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
             TextCodec::EncodeUtf8(desc->Category()) +
             "\",\"super_class_id\":" + hex(desc->SuperClassID(), 4) + ",\"class_id\":[" +
             hex(desc->ClassID().PartA(), 8) + "," + hex(desc->ClassID().PartB(), 8) + "]";
-        EXPECT_NE(json.out.find(piece), std::string::npos) << piece << "\n" << json.out;
+        EXPECT_THAT(json.out, HasSubstr(piece));
     }
-    const auto about = RunCommand({"about"});
-    ASSERT_EQ(about.status, 0) << about.err;
-    EXPECT_EQ(about.out.rfind("About...\n  [picture]\n  TOVFileIO for Brindle\n  Version 3.2.1\n", 0),
-              0u)
-        << about.out;
+    const auto about = RunOk({"about"});
+    EXPECT_THAT(about.out,
+                StartsWith("About...\n  [picture]\n  TOVFileIO for Brindle\n  Version 3.2.1\n"));
 
     const tovtest::ScopedEnv elsewhere("TOVFILEIO_MODULE", "/nonexistent/TOVFileIO.dlu");
     const auto missing = RunCommand({"plugins"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err.rfind("/nonexistent/TOVFileIO.dlu: ", 0), 0u);
+    EXPECT_THAT(missing.err, StartsWith("/nonexistent/TOVFileIO.dlu: "));
 }
 
 // True when `text` holds no control character but the line feeds ending its
@@ -230,7 +228,7 @@ TEST_F(CommandLineTest, NamesAreEscapedWhereverTheyArePrinted) {
         EXPECT_EQ(outLines, c.outLines) << run.out;
         EXPECT_EQ(errLines, c.errLines) << run.err;
         for (const std::string& shown : c.shown) {
-            EXPECT_NE((run.out + run.err).find(shown), std::string::npos) << run.out << run.err;
+            EXPECT_THAT(run.out + run.err, HasSubstr(shown)) << run.out << run.err;
         }
     }
 }

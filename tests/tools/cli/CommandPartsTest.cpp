@@ -29,6 +29,7 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 using brindle::host::RegistryStore;
 
 // Every document the writer makes (`info --json`, `plugins --json`) parses,
@@ -124,137 +125,105 @@ TEST(PluginRunTest, EachKindOfOperationHasItsOwnRule) {
 // The module's plug-ins created by class id as the base class asked for: a
 // class of another super class is refused before any object is made, and
 // the command says why.
-enum class Base { Import, Export, Utility };
-
-// Whether the class `id` was made as `base`, and what the runner said.
-std::pair<bool, std::string> CreateAs(Base base, const Class_ID& id) {
-    char* data = nullptr;
-    std::size_t size = 0;
-    CommandIO io;
-    io.err = open_memstream(&data, &size);
-    bool made = false;
-    {
-        PluginRunner runner(io, "test");
-        if (base == Base::Import) made = runner.Create<SceneImport>(id) != nullptr;
-        if (base == Base::Export) made = runner.Create<SceneExport>(id) != nullptr;
-        if (base == Base::Utility) made = runner.Create<UtilityObj>(id) != nullptr;
-    }
-    std::fclose(io.err);
-    std::pair<bool, std::string> result{made, std::string(data, size)};
-    std::free(data);
-    return result;
-}
-
 TEST(PluginRunnerTest, CreatesAClassOnlyAsTheBaseClassOfItsSuperClass) {
-    struct Case {
-        const char* name;
+    enum class Base { Import, Export, Utility };
+    const std::string not_ = "tovfileio test: the module's plug-in class is not a ";
+    const struct {
         Class_ID id;
         Base base;
-        const char* err;  // empty when made
+        std::string err;  // empty when made
+    } cases[] = {
+        {kImportHtrClassId, Base::Import, ""},
+        {kImportTrcClassId, Base::Import, ""},
+        {kExportHtrClassId, Base::Export, ""},
+        {kUtilitiesClassId, Base::Utility, ""},
+        {kImportHtrClassId, Base::Export, not_ + "scene exporter\n"},
+        {kExportHtrClassId, Base::Import, not_ + "scene importer\n"},
+        {kUtilitiesClassId, Base::Import, not_ + "scene importer\n"},
+        {kImportTrcClassId, Base::Utility, not_ + "utility\n"},
+        {Class_ID(1, 2), Base::Import, "tovfileio test: the module has no such plug-in class\n"},
     };
-    const Case cases[] = {
-        {"HTR importer", kImportHtrClassId, Base::Import, ""},
-        {"TRC importer", kImportTrcClassId, Base::Import, ""},
-        {"HTR exporter", kExportHtrClassId, Base::Export, ""},
-        {"utility", kUtilitiesClassId, Base::Utility, ""},
-        {"importer as exporter", kImportHtrClassId, Base::Export,
-         "tovfileio test: the module's plug-in class is not a scene exporter\n"},
-        {"exporter as importer", kExportHtrClassId, Base::Import,
-         "tovfileio test: the module's plug-in class is not a scene importer\n"},
-        {"utility as importer", kUtilitiesClassId, Base::Import,
-         "tovfileio test: the module's plug-in class is not a scene importer\n"},
-        {"importer as utility", kImportTrcClassId, Base::Utility,
-         "tovfileio test: the module's plug-in class is not a utility\n"},
-        {"no such class", Class_ID(1, 2), Base::Import,
-         "tovfileio test: the module has no such plug-in class\n"},
-    };
-    for (const Case& c : cases) {
-        const auto [made, err] = CreateAs(c.base, c.id);
-        EXPECT_EQ(made, *c.err == '\0') << c.name;
-        EXPECT_EQ(err, c.err) << c.name;
+    for (const auto& c : cases) {
+        tovtest::MemoryFile err;
+        CommandIO io;
+        io.err = err.File();
+        bool made = false;
+        {
+            PluginRunner runner(io, "test");
+            if (c.base == Base::Import) made = runner.Create<SceneImport>(c.id) != nullptr;
+            if (c.base == Base::Export) made = runner.Create<SceneExport>(c.id) != nullptr;
+            if (c.base == Base::Utility) made = runner.Create<UtilityObj>(c.id) != nullptr;
+        }
+        EXPECT_EQ(made, c.err.empty()) << c.err;
+        EXPECT_EQ(err.Text(), c.err);
     }
 }
-
 
 // The registry kept in memory while a command imports into a fresh scene:
 // the store a command found is the store it leaves, however it ends, and a
 // person's store file is neither used nor changed.
-bool Holds(const wchar_t* name) {
-    return RegistryStore::Instance().CurrentUser().values.count(name) > 0;
-}
+class TemporaryRegistryTest : public ::testing::Test {
+protected:
+    ~TemporaryRegistryTest() override { RegistryStore::Instance().UseFile(""); }
+    static bool Holds(const wchar_t* name) {
+        return RegistryStore::Instance().CurrentUser().values.count(name) > 0;
+    }
+    // A store holding "Before", kept in `file` (empty: in memory); its bytes.
+    static std::string StoreWithValue(const std::string& file) {
+        RegistryStore& store = RegistryStore::Instance();
+        store.UseFile(file);
+        store.CurrentUser().values[L"Before"] = {REG_DWORD, {1, 0, 0, 0}};
+        return file.empty() || !store.Save() ? "" : tovtest::ReadBytes(file);
+    }
 
-// A store holding "Before", kept in `file` (empty: in memory); its bytes.
-std::string StoreWithValue(const std::string& file) {
-    RegistryStore& store = RegistryStore::Instance();
-    store.UseFile(file);
-    store.CurrentUser().values[L"Before"] = {REG_DWORD, {1, 0, 0, 0}};
-    return file.empty() || !store.Save() ? "" : tovtest::ReadBytes(file);
-}
+    tovtest::ScratchDir dir_;
+    const std::string file_ = (dir_.Path() / "registry.reg").string();
+};
 
-enum class Exit { Normal, Return, Throw };
-
-// Sets "Inside" while the guard holds the store, then leaves as `exit` says.
-int SetUnderGuard(Exit exit, bool fromFile) {
-    const TemporaryRegistry guard;
-    EXPECT_EQ(RegistryStore::Instance().FilePath(), "");
-    // A store switched from its file starts empty; one in memory is kept.
-    EXPECT_EQ(Holds(L"Before"), !fromFile);
-    RegistryStore::Instance().CurrentUser().values[L"Inside"] = {REG_DWORD, {2, 0, 0, 0}};
-    RegistryStore::Instance().MarkChanged();
-    if (exit == Exit::Return) return 1;
-    if (exit == Exit::Throw) throw std::runtime_error("the body failed");
-    return 0;
-}
-
-TEST(TemporaryRegistryTest, TheStoreFoundIsTheStoreLeftHoweverTheBodyEnds) {
-    tovtest::ScratchDir dir;
-    const std::string file = (dir.Path() / "registry.reg").string();
-    struct Case {
-        const char* name;
-        bool fromFile;
-        Exit exit;
-    };
-    const Case cases[] = {
-        {"file, normal end", true, Exit::Normal},
-        {"file, early return", true, Exit::Return},
-        {"file, exception", true, Exit::Throw},
-        {"memory, exception", false, Exit::Throw},
-    };
-    for (const Case& c : cases) {
-        const std::string saved = StoreWithValue(c.fromFile ? file : "");
+TEST_F(TemporaryRegistryTest, TheStoreFoundIsTheStoreLeftHoweverTheBodyEnds) {
+    enum class Exit { Normal, Return, Throw };
+    const std::pair<bool, Exit> cases[] = {
+        {true, Exit::Normal}, {true, Exit::Return}, {true, Exit::Throw}, {false, Exit::Throw}};
+    for (const auto& [fromFile, exit] : cases) {
+        SCOPED_TRACE(std::to_string(fromFile) + " " + std::to_string(static_cast<int>(exit)));
+        const std::string saved = StoreWithValue(fromFile ? file_ : "");
+        // Sets "Inside" while the guard holds the store, then leaves as
+        // `exit` says.
+        auto body = [&, fromFile = fromFile, exit = exit] {
+            const TemporaryRegistry guard;
+            EXPECT_EQ(RegistryStore::Instance().FilePath(), "");
+            // A store switched from its file starts empty; one in memory is kept.
+            EXPECT_EQ(Holds(L"Before"), !fromFile);
+            RegistryStore::Instance().CurrentUser().values[L"Inside"] = {REG_DWORD, {2, 0, 0, 0}};
+            RegistryStore::Instance().MarkChanged();
+            if (exit == Exit::Return) return;
+            if (exit == Exit::Throw) throw std::runtime_error("the body failed");
+        };
         try {
-            SetUnderGuard(c.exit, c.fromFile);
+            body();
         } catch (const std::runtime_error&) {
         }
-        EXPECT_EQ(RegistryStore::Instance().FilePath(), c.fromFile ? file : "") << c.name;
-        EXPECT_TRUE(Holds(L"Before")) << c.name;
-        EXPECT_EQ(Holds(L"Inside"), !c.fromFile) << c.name;
-        EXPECT_EQ(c.fromFile ? tovtest::ReadBytes(file) : "", saved) << c.name;
-        RegistryStore::Instance().UseFile("");
+        EXPECT_EQ(RegistryStore::Instance().FilePath(), fromFile ? file_ : "");
+        EXPECT_TRUE(Holds(L"Before"));
+        EXPECT_EQ(Holds(L"Inside"), !fromFile);
+        EXPECT_EQ(fromFile ? tovtest::ReadBytes(file_) : "", saved);
     }
 }
 
 // The import dialogs save their options; none of them reaches the person's
 // store, which is the store again when the command ends.
-TEST(TemporaryRegistryTest, CommandsImportingIntoAFreshSceneLeaveThePersonsStoreAsFound) {
-    tovtest::ScratchDir dir;
-    const std::string file = (dir.Path() / "registry.reg").string();
-    const std::string htr = tovtest::kWalkHtr;
-    const Arguments commands[] = {
-        {"roundtrip", htr, (dir.Path() / "o.htr").string()},
-        {"convert", htr, (dir.Path() / "o.glb").string()},
-        {"preview", tovtest::kWalkTrc, "-o", (dir.Path() / "p.svg").string()},
-    };
-    for (const Arguments& args : commands) {
-        const std::string saved = StoreWithValue(file);
+TEST_F(TemporaryRegistryTest, CommandsImportingIntoAFreshSceneLeaveThePersonsStoreAsFound) {
+    const std::string out = dir_.Path().string();
+    for (const Arguments& args : {Arguments{"roundtrip", tovtest::kWalkHtr, out + "/o.htr"},
+                                  Arguments{"convert", tovtest::kWalkHtr, out + "/o.glb"},
+                                  Arguments{"preview", tovtest::kWalkTrc, "-o", out + "/p.svg"}}) {
+        const std::string saved = StoreWithValue(file_);
         const auto run = tovtest::RunCommand(args);
         EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
-        EXPECT_EQ(RegistryStore::Instance().FilePath(), file) << args[0];
-        EXPECT_EQ(tovtest::ReadBytes(file), saved) << args[0];
+        EXPECT_EQ(RegistryStore::Instance().FilePath(), file_) << args[0];
+        EXPECT_EQ(tovtest::ReadBytes(file_), saved) << args[0];
     }
-    RegistryStore::Instance().UseFile("");
 }
-
 
 // The progress bar: drawn on a terminal, then cleared; nothing at all on
 // anything else.
@@ -270,7 +239,7 @@ TEST(ProgressTest, DrawnOnATerminalOnly) {
     }
     const std::string shown = terminal.Shown();
     ASSERT_GE(shown.size(), 4u);
-    EXPECT_NE(shown.find("\rreading x.trc [###############...............]  50%"), std::string::npos) << shown;
+    EXPECT_THAT(shown, HasSubstr("\rreading x.trc [###############...............]  50%"));
     EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
 
     // Not a terminal: nothing, however long it runs.

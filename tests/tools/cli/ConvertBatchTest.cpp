@@ -11,9 +11,12 @@
 
 namespace {
 
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 using tovtest::ReadBytes;
 using tovtest::RunCommand;
+using tovtest::RunOk;
 
 // Two markers over two frames; RFHD has no sample in the second.
 const std::string kTrc = tovtest::TrcText({"LFHD", "RFHD"}, {"1\t2\t3\t4\t5\t6", "7\t8\t9\t\t\t"});
@@ -61,8 +64,8 @@ TEST_F(ConvertBatchTest, ARefusedSourceGetsNoFileAndFailsTheRun) {
                              "tovfileio convert: 2 of 3 files converted, 1 failed, 0 with warnings\n");
     EXPECT_EQ(Log(), kLogHead + "Processing 3 files...\nfile: " + a + " done.\n" + bad + ": " + kRefused +
                          "\nfile: " + c + " done.\n");
-    EXPECT_TRUE(OutFile("a.gwm").ends_with(Points("LFHD RFHD ", kRows)));
-    EXPECT_TRUE(OutFile("c.gwm").ends_with(Points("LFHD RFHD ", kRows)));
+    EXPECT_THAT(OutFile("a.gwm"), EndsWith(Points("LFHD RFHD ", kRows)));
+    EXPECT_THAT(OutFile("c.gwm"), EndsWith(Points("LFHD RFHD ", kRows)));
     EXPECT_EQ(OutFile("bad.gwm"), "precious");
 }
 
@@ -79,9 +82,8 @@ TEST_F(ConvertBatchTest, SettingsOfTheRun) {
         {{"--mnm", map, "--offset", "10", "20", "30"}, "Head ", "1\t14.000000\t-36.000000\t25.000000\t\n\n2\tDROPOUT\t\n\n"},
     };
     for (const auto& c : cases) {
-        const auto run = RunCommand(tovtest::With(tovtest::With({"convert", "--batch", "-o", Out()}, c.options), {a}));
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_TRUE(OutFile("a.gwm").ends_with(Points(c.order, c.rows))) << OutFile("a.gwm");
+        RunOk(tovtest::With(tovtest::With({"convert", "--batch", "-o", Out()}, c.options), {a}));
+        EXPECT_THAT(OutFile("a.gwm"), EndsWith(Points(c.order, c.rows)));
     }
 }
 
@@ -102,12 +104,11 @@ TEST_F(ConvertBatchTest, SourcesAsGivenAndAtMostAThousand) {
 
     Arguments many{"convert", "--batch", "-o", Out()};
     for (int i = 0; i < 1001; ++i) many.push_back(Source("m" + std::to_string(i) + ".trc"));
-    const auto capped = RunCommand(many);
-    EXPECT_EQ(capped.status, 0);
+    const auto capped = RunOk(many);
     EXPECT_EQ(capped.err, many.back() + ": warning: a batch takes at most 1000 files; this one and the 0 after it "
                                         "are not converted\n"
                                         "tovfileio convert: 1000 of 1000 files converted, 0 failed, 0 with warnings\n");
-    EXPECT_NE(Log().find("\nProcessing 1000 files...\n"), std::string::npos);
+    EXPECT_THAT(Log(), HasSubstr("\nProcessing 1000 files...\n"));
     EXPECT_TRUE(fs::exists(dir_.Path() / "out/m999.gwm"));
     EXPECT_FALSE(fs::exists(dir_.Path() / "out/m1000.gwm"));
 }
@@ -131,7 +132,7 @@ TEST_F(ConvertBatchTest, WarningsAndStrict) {
                                  "tovfileio convert: 1 of 2 files converted, 1 failed, 1 with warnings\n");
     EXPECT_EQ(OutFile("nan.gwm"), "precious");
     EXPECT_EQ(Log(), kLogHead + "Processing 2 files...\nfile: " + a + " done.\n");
-    EXPECT_EQ(RunCommand({"convert", "--batch", "-o", Out(), nan}).status, 0);
+    RunOk({"convert", "--batch", "-o", Out(), nan});
     EXPECT_NE(OutFile("nan.gwm"), "precious");
 }
 
@@ -202,7 +203,7 @@ TEST_F(ConvertBatchTest, AnyNumberOfJobsGivesTheRunOfOne) {
         }
     }
     // With b.gwm blocked the run stops there: c.gwm is never put in place.
-    EXPECT_NE(run("3", true).files.find("c.gwm:\n-\n"), std::string::npos);
+    EXPECT_THAT(run("3", true).files, HasSubstr("c.gwm:\n-\n"));
 }
 
 }  // namespace

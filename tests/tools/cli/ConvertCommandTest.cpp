@@ -1,11 +1,15 @@
 // tovfileio convert of one file: HTR to HTR in other units, TRC to GWM with
 // a map and an offset, the format as the reader opens the file, the warnings
-// of what would not read back; and where it writes: plain files staged,
-// links written through, devices and FIFOs streamed to, folders, standard
-// output, and the outputs it refuses, each left as it was.
+// of what would not read back; where it writes: plain files staged, links
+// written through, devices and FIFOs streamed to, folders, standard output,
+// and the outputs it refuses, each left as it was; and what it will not do
+// unasked: pad a file out of proportion, write past the output limit, or read
+// an input of no known size past the input limit.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -15,26 +19,30 @@
 
 #include "htr/HTRFile.h"
 #include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/RunProcess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using tovtest::kWalkHtr;
-using tovtest::kWalkTrc;
+using ::testing::HasSubstr;
+using tovtest::Edited;
 using tovtest::ReadBytes;
 using tovtest::RunCommand;
+using tovtest::RunOk;
+using tovtest::kWalkHtr;
+using tovtest::kWalkTrc;
 
 class ConvertCommandTest : public tovtest::CliTest {};
 
 TEST_F(ConvertCommandTest, HtrUnitsAreConvertedBothWays) {
     const std::string cm = Path("cm");  // written as cm.htr
-    ASSERT_EQ(RunCommand({"convert", "--units", "cm", "--rotation-units=radians", kWalkHtr, cm}).status, 0);
+    RunOk({"convert", "--units", "cm", "--rotation-units=radians", kWalkHtr, cm});
     const std::string cmText = ReadBytes(cm + ".htr");
-    EXPECT_NE(cmText.find("CalibrationUnits cm\r\nRotationUnits Radians\r\n"), std::string::npos);
+    EXPECT_THAT(cmText, HasSubstr("CalibrationUnits cm\r\nRotationUnits Radians\r\n"));
     // Hips stands 950 mm high: 95 cm.
-    EXPECT_NE(cmText.find("\r\nHips\t0.000000\t95.000000\t0.000000\t"), std::string::npos);
+    EXPECT_THAT(cmText, HasSubstr("\r\nHips\t0.000000\t95.000000\t0.000000\t"));
     const std::string back = Path("back.htr");
-    ASSERT_EQ(RunCommand({"convert", "--units=mm", "--rotation-units", "degrees", cm + ".htr", back}).status, 0);
+    RunOk({"convert", "--units=mm", "--rotation-units", "degrees", cm + ".htr", back});
     // Back in millimetres and degrees, within the rounding of the centimetre
     // and radian file (half a millionth of a centimetre or radian) and of the
     // last write.
@@ -64,16 +72,14 @@ TEST_F(ConvertCommandTest, HtrUnitsAreConvertedBothWays) {
 TEST_F(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
     const std::string map = Write("lab.mnm", "HEAD\tLFHD\t\nNECK\tC7\t\n");
     const tovtest::ScopedEnv epoch("SOURCE_DATE_EPOCH", "253402300799");
-    const auto run = RunCommand({"convert", "--mnm", map, "--offset", "1", "-2", "0.5",
+    const auto run = RunOk({"convert", "--mnm", map, "--offset", "1", "-2", "0.5",
                                  "--offset-space=brindle", kWalkTrc, Path("take.GWM")});
-    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
     const std::string gwm = ReadBytes(Path("take.GWM"));
-    EXPECT_NE(gwm.find("$Filename   take\n$DateTime   Fri Dec 31 23:59:59 9999\n\n"), std::string::npos)
-        << gwm.substr(0, 200);
-    EXPECT_NE(gwm.find("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n"
-                       "1\t131.250860\t-327.665400\t1427.324660\t90.337090\t-85.781400\t1448.812730\t\n\n"),
-              std::string::npos);
+    EXPECT_THAT(gwm,
+                HasSubstr("$Filename   take\n$DateTime   Fri Dec 31 23:59:59 9999\n\n")) << gwm.substr(0, 200);
+    EXPECT_THAT(gwm,
+                HasSubstr("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n" "1\t131.250860\t-327.665400\t1427.324660\t90.337090\t-85.781400\t1448.812730\t\n\n"));
 }
 
 TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
@@ -107,18 +113,19 @@ TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
     Write("take.TRC", trc);
     auto run = RunCommand({"convert", Path("take"), Path("take.gwm")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(ReadBytes(Path("take.gwm")).find("$Filename   take\n"), std::string::npos);
+    EXPECT_THAT(ReadBytes(Path("take.gwm")), HasSubstr("$Filename   take\n"));
     // Without an extension, or with one of another format, a file is read
     // as its content says: the file itself, not NAME.TRC or NAME.htr.
     const std::string data = Write("walkdata", trc), dat = Write("walk.dat", trc), skeleton = Write("skeleton", htr);
     run = RunCommand({"info", "--json", data, dat, skeleton});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const std::string& file : {data, dat}) {
-        EXPECT_NE(run.out.find("{\"file\":\"" + file + "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"),
-                  std::string::npos);
+        EXPECT_THAT(run.out,
+                    HasSubstr("{\"file\":\"" + file + "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"));
     }
-    EXPECT_NE(run.out.find("{\"file\":\"" + skeleton + "\",\"format\":\"htr\",\"units\":\"mm\""), std::string::npos);
-    ASSERT_EQ(RunCommand({"convert", skeleton, Path("copy")}).status, 0);
+    EXPECT_THAT(run.out,
+                HasSubstr("{\"file\":\"" + skeleton + "\",\"format\":\"htr\",\"units\":\"mm\""));
+    RunOk({"convert", skeleton, Path("copy")});
     EXPECT_EQ(ReadBytes(Path("copy.htr")), htr);
 }
 
@@ -147,27 +154,25 @@ TEST_F(ConvertCommandTest, LinksFoldersAndStandardOutput) {
     // A link is written through: its target is replaced, the link stays.
     const std::string target = Write("target.htr", "old");
     fs::create_symlink("target.htr", d / "link.htr");
-    const auto linked = RunCommand({"convert", kWalkHtr, (d / "link.htr").string()});
-    ASSERT_EQ(linked.status, 0);
+    const auto linked = RunOk({"convert", kWalkHtr, (d / "link.htr").string()});
     EXPECT_EQ(linked.out + linked.err, "");
     EXPECT_TRUE(fs::is_symlink(d / "link.htr"));
     // The sample is in the writer's own layout: it comes back byte for byte.
     EXPECT_EQ(ReadBytes(target), ReadBytes(kWalkHtr));
     // A dangling link names the file to create.
     fs::create_symlink("made.gwm", d / "dangling.gwm");
-    ASSERT_EQ(RunCommand({"convert", kWalkTrc, (d / "dangling.gwm").string()}).status, 0);
+    RunOk({"convert", kWalkTrc, (d / "dangling.gwm").string()});
     EXPECT_TRUE(fs::is_regular_file(d / "made.gwm"));
     // A folder receives a file named after the input, with the output's
     // extension; with or without a trailing slash.
     fs::create_directory(d / "into");
-    ASSERT_EQ(RunCommand({"convert", kWalkHtr, Path("into") + "/"}).status, 0);
-    ASSERT_EQ(RunCommand({"convert", kWalkTrc, Path("into")}).status, 0);
+    RunOk({"convert", kWalkHtr, Path("into") + "/"});
+    RunOk({"convert", kWalkTrc, Path("into")});
     EXPECT_EQ(ReadBytes(d / "into/walk.htr"), ReadBytes(kWalkHtr));
     EXPECT_EQ(ReadBytes(d / "into/walk.gwm").substr(0, 20), "$Comments\tGWM file g");
     EXPECT_EQ(tovtest::Entries(d / "into").size(), 2u);
     // "-" is standard output, and nothing is left behind in the folder.
-    const auto piped = RunCommand({"convert", kWalkHtr, "-"});
-    ASSERT_EQ(piped.status, 0) << piped.err;
+    const auto piped = RunOk({"convert", kWalkHtr, "-"});
     EXPECT_EQ(piped.out, ReadBytes(kWalkHtr));
     EXPECT_EQ(tovtest::Entries(d).size(), 5u);
 }
@@ -215,14 +220,159 @@ TEST_F(ConvertCommandTest, DevicesAndFifosAreWrittenTo) {
         ::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
         GTEST_SKIP() << "making device nodes is not permitted here";
     }
-    EXPECT_EQ(RunCommand({"convert", kWalkHtr, null}).status, 0);
-    EXPECT_EQ(RunCommand({"convert", kWalkTrc, null}).status, 0);
+    RunOk({"convert", kWalkHtr, null});
+    RunOk({"convert", kWalkTrc, null});
     // A full device fails the write, and stays a device.
     const auto failed = RunCommand({"convert", kWalkTrc, full});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err, full + ": The file could not be written completely (No space left on device)\n");
     EXPECT_TRUE(fs::is_character_file(null) && fs::is_character_file(full));
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 3u);
+}
+
+// What convert will not do unasked: pad a file out of proportion to what it
+// holds, write more than the output limit, or read standard input, a device
+// or a FIFO past the input limit; and what needs no limit: the rows of a TRC
+// file, read one at a time.
+class LimitsTest : public tovtest::CliTest {};
+
+// The samples (40 frames) claiming `frames` in their headers.
+std::string TrcClaiming(const std::string& frames) {
+    return Edited(ReadBytes(kWalkTrc), "\t40\t", "\t" + frames + "\t");
+}
+std::string HtrClaiming(const std::string& frames) {
+    return Edited(ReadBytes(kWalkHtr), "NumFrames 40", "NumFrames " + frames);
+}
+
+TEST_F(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
+    const std::string trc = Write("huge.trc", TrcClaiming("2000000000")), htr = Write("huge.htr", HtrClaiming("2000000000"));
+    const std::string gwm = Path("out.gwm"), out = Path("out.htr");
+    auto run = RunCommand({"convert", trc, gwm});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, trc + ": warning: the header gives 2000000000 frames, the file holds 40 data rows\n" + trc +
+                           ": the header gives 2000000000 frames but the file holds 40: writing them would pad "
+                           "1999999960 frames; nothing written (--frames header writes them)\n");
+    run = RunCommand({"convert", htr, out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("would pad 1999999960 frames; nothing written"));
+    EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 2u);
+
+    // --frames held writes what an HTR file holds.
+    RunOk({"convert", "--frames=held", htr, out});
+    EXPECT_EQ(ReadBytes(out), ReadBytes(kWalkHtr));
+    // --frames header asks for the padding; the output limit still holds.
+    run = RunCommand({"convert", "--frames", "header", htr, out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err,
+                HasSubstr(out + ": the output would take at least 2542.5 GiB, out of proportion to the input; " "--max-output allows more\n"));
+    EXPECT_EQ(ReadBytes(out), ReadBytes(kWalkHtr));
+
+    // Padding up to the frames held, or 1000 frames, is written with a
+    // warning; a header short of the rows writes the first frames only.
+    const std::string padded = Write("padded.trc", TrcClaiming("1030"));
+    run = RunCommand({"convert", padded, gwm});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, padded + ": warning: the header gives 1030 frames, the file holds 40 data rows\n");
+    EXPECT_THAT(ReadBytes(gwm), HasSubstr("$NumFrames 1030\n"));
+    run = RunCommand({"convert", Write("short.trc", TrcClaiming("10")), gwm});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_THAT(run.err,
+                HasSubstr(": warning: only the first 10 of the 40 frames held are written (a GWM file has the " "header's frame count)\n"));
+}
+
+TEST_F(LimitsTest, OutputLimitAndRowsWithoutLimit) {
+    const std::string gwm = Write("out.gwm", "precious");
+    // The writer is stopped at the limit by the file-size limit; nothing is
+    // left of its staged file.
+    auto run = RunCommand({"convert", "--max-output", "5K", kWalkTrc, gwm});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, gwm + ": the output would take more than 5120 bytes, out of proportion to the input; "
+                             "--max-output allows more\n");
+    EXPECT_EQ(ReadBytes(gwm), "precious");
+    EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 1u);
+    RunOk({"convert", "--max-output", "46K", kWalkTrc, gwm});
+
+    // 2000 markers and 20000 rows of a frame number alone: 54 KB whose
+    // rows give 40 million samples. Rows are read one at a time, so info
+    // takes them in; the GWM file they would make is refused at the limit.
+    std::string text = "PathFileType\t4\t(X/Y/Z)\tx.trc\nDataRate\n60\t60\t20000\t2000\tmm\t60\t1\tF\nF\tT";
+    for (int i = 0; i < 2000; ++i) text += "\tM" + std::to_string(i) + "\t\t";
+    text += "\t\n\t\tX1\n\n";
+    for (int i = 0; i < 20000; ++i) text += "1\n";
+    const std::string rows = Write("rows.trc", text);
+    Write("out.gwm", "precious");
+    run = RunCommand({"info", rows});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("  Frames:            20000 in the header, 19999 rows read"));
+    run = RunCommand({"convert", rows, gwm});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr(gwm + ": the output would take more than 64 MiB"));
+    EXPECT_EQ(ReadBytes(gwm), "precious");
+    EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 2u);
+}
+
+// A FIFO that a thread fills with `bytes` once a reader opens it, until the
+// reader stops reading.
+class FedFifo {
+public:
+    FedFifo(const std::string& path, const std::string& bytes)
+        : held_(path), feed_([this, bytes] {
+              if (held_.Reached()) held_.Release(bytes);
+          }) {}
+    ~FedFifo() { feed_.join(); }
+
+private:
+    tovtest::HeldInput held_;
+    std::thread feed_;
+};
+
+// Standard input, a device or a FIFO is read up to --max-input bytes: one
+// that offers more is refused with the limit named, where `info
+// /dev/urandom` once never ended; one within it reads whole, its first bytes
+// intact though the format is guessed from them.
+TEST_F(LimitsTest, InputsOfNoKnownSizeStopAtTheInputLimit) {
+    const std::string htr = ReadBytes(kWalkHtr), trc = ReadBytes(kWalkTrc);  // 30 KB and more
+    const std::string fifo = Path("in"), out = Path("out.htr"), glb = Path("out.glb"), gwm = Path("o.gwm");
+    const std::string beyond = ": stopped reading after 1000 bytes: not a file of finite size";
+    struct Case {
+        Arguments args;
+        const std::string* fed;  // what a FIFO "in" gives; null: none
+        bool viaStdin;
+        int status;
+        std::string err;    // in standard error
+        std::string shown;  // in standard output or the GWM file written
+    };
+    const Case cases[] = {
+        {{"info", "--max-input", "1000", "/dev/zero"}, nullptr, false, 1, "/dev/zero" + beyond, ""},
+        {{"info", "--max-input", "1K", "/dev/urandom"}, nullptr, false, 1, "/dev/urandom: stopped reading after 1024 bytes", ""},
+        {{"info", "--max-input", "1000", "-"}, nullptr, true, 1, "-" + beyond, ""},
+        {{"info", "--max-input", "1000", fifo}, &htr, false, 1, fifo + beyond, ""},
+        {{"convert", "--max-input", "1000", "-", out}, nullptr, true, 1, "-" + beyond, ""},
+        {{"convert", "--max-input", "1000", fifo, glb}, &htr, false, 1, fifo + beyond, ""},
+        {{"info", fifo}, &htr, false, 0, "", "  Segments:          21\n"},
+        {{"convert", fifo, gwm}, &trc, false, 0, "", "$NumFrames 40\n"},
+    };
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);  // a reader that stops early
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        if (c.args.back() == "/dev/urandom" && !std::filesystem::exists("/dev/urandom")) continue;
+        const tovtest::ScopedEnv epoch("SOURCE_DATE_EPOCH", "0");
+        tovtest::CommandResult run;
+        {
+            std::optional<FedFifo> feed;
+            if (c.fed != nullptr) feed.emplace(fifo, *c.fed);
+            run = c.viaStdin ? RunCommand(c.args, htr) : RunCommand(c.args);
+        }
+        std::filesystem::remove(fifo);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(c.err));
+        if (!c.shown.empty()) {
+            const std::string written = std::filesystem::exists(gwm) ? ReadBytes(gwm) : "";
+            EXPECT_THAT(run.out + written, HasSubstr(c.shown)) << run.out;
+        }
+        EXPECT_FALSE(std::filesystem::exists(out) || std::filesystem::exists(glb));
+    }
+    std::signal(SIGPIPE, previous);
 }
 
 }  // namespace

@@ -19,7 +19,10 @@
 
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using tovtest::RunCommand;
+using tovtest::RunOk;
 
 std::string Caption(const std::string& svg) {
     static const std::regex caption("font-size=\"12\" fill=\"#555555\">([^<]*)<");
@@ -52,15 +55,14 @@ protected:
         const std::string out = Path("p" + std::to_string(++runs_) + ".svg");
         args.insert(args.begin(), "preview");
         args.insert(args.end(), {"-o", out});
-        const auto run = RunCommand(args);
-        EXPECT_EQ(run.status, 0) << run.err;
+        const auto run = RunOk(args);
         if (err != nullptr) *err = run.err;
         return run.status == 0 ? tovtest::ReadBytes(out) : std::string();
     }
     std::string Scene(const std::string& name, std::vector<std::string> import) {
         const std::string scene = Path(name);
         import.insert(import.begin() + 2, {"--scene", scene, "--create", "--all", "--offset", "0"});
-        EXPECT_EQ(RunCommand(import).status, 0);
+        RunOk(import);
         return scene;
     }
 
@@ -101,8 +103,7 @@ TEST_F(PreviewCommandTest, TheFrameDrawnIsOneTheInputHolds) {
     for (const auto& c : cases) {
         std::vector<std::string> args = c.input;
         const std::string drawn = Preview(args);
-        EXPECT_EQ(Caption(drawn).rfind(std::string("frame ") + c.first + ",", 0), 0u)
-            << Caption(drawn);
+        EXPECT_THAT(Caption(drawn), StartsWith(std::string("frame ") + c.first + ","));
         args.insert(args.end(), {"--frame", c.first});
         EXPECT_EQ(drawn, Preview(args));
         for (const auto& [frame, message] : c.refused) {
@@ -179,9 +180,8 @@ TEST_F(PreviewCommandTest, NamesNeverOverprintEachOther) {
     }
     for (int view = 0; view < 2; ++view) {
         EXPECT_GT(drawn[view], 4u);
-        EXPECT_NE(svg.find(", " + std::to_string(40 - drawn[view]) +
-                           " labels left out where names would overlap<"),
-                  std::string::npos);
+        EXPECT_THAT(svg,
+                    HasSubstr(", " + std::to_string(40 - drawn[view]) + " labels left out where names would overlap<"));
     }
 }
 
@@ -249,7 +249,7 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
     // A scene whose range is half a million frames long, of 34 markers keyed
     // 41 times: refused before a position is evaluated.
     const std::string scene = Path("long.json");
-    ASSERT_EQ(RunCommand({"import-trc", walk, "--scene", scene, "--suppress-prompts"}).status, 0);
+    RunOk({"import-trc", walk, "--scene", scene, "--suppress-prompts"});
     Write("long.json", std::regex_replace(tovtest::ReadBytes(scene), std::regex("\"animation_range\": \\[[^\\]]*\\]"),
                                           "\"animation_range\": [0, 80000000]"));
     const std::string out = Path("page.html");
@@ -264,7 +264,7 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
     for (const auto& [args, said] : cases) {
         const auto run = RunCommand(args);
         EXPECT_EQ(run.status, 1) << args[1] << ": " << run.err;
-        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(said));
         EXPECT_FALSE(std::filesystem::exists(out)) << args[1];
     }
 }

@@ -8,12 +8,14 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "brindle/host/RegistryStore.h"
@@ -32,30 +34,52 @@ struct CommandResult {
     std::string err;
 };
 
+// A stream written into memory.
+class MemoryFile {
+public:
+    MemoryFile() : file_(open_memstream(&data_, &size_)) {}
+    ~MemoryFile() {
+        Text();
+        std::free(data_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    std::FILE* File() const { return file_; }
+    // Closes the stream; what was written to it.
+    std::string Text() {
+        if (file_ != nullptr) std::fclose(std::exchange(file_, nullptr));
+        return std::string(data_, size_);
+    }
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* file_;
+};
+
 // `input` is standard input (empty: an input that ends at once); without
 // it the test's own.
 inline CommandResult RunCommand(const Arguments& args,
                                 std::optional<std::string> input = std::nullopt) {
-    char* outData = nullptr;
-    char* errData = nullptr;
-    std::size_t outSize = 0, errSize = 0;
+    MemoryFile out, err;
     CommandIO io;
+    io.out = out.File();
+    io.err = err.File();
     if (input) {
         io.in = input->empty() ? std::fopen("/dev/null", "r")
                                : fmemopen(input->data(), input->size(), "r");
     }
-    io.out = open_memstream(&outData, &outSize);
-    io.err = open_memstream(&errData, &errSize);
-    CommandResult result;
-    result.status = RunTovfileio(args, io);
+    const int status = RunTovfileio(args, io);
     if (input) std::fclose(io.in);
-    std::fclose(io.out);
-    std::fclose(io.err);
-    result.out.assign(outData, outSize);
-    result.err.assign(errData, errSize);
-    std::free(outData);
-    std::free(errData);
-    return result;
+    return {status, out.Text(), err.Text()};
+}
+
+// RunCommand, expected to succeed.
+inline CommandResult RunOk(const Arguments& args, std::optional<std::string> input = std::nullopt) {
+    CommandResult run = RunCommand(args, std::move(input));
+    EXPECT_EQ(run.status, 0) << (args.empty() ? "" : args[0]) << ": " << run.err;
+    return run;
 }
 
 // `args` followed by `more`.
@@ -73,6 +97,15 @@ inline std::string Edited(std::string text, const std::string& from, const std::
         text.replace(at, from.size(), to);
     }
     return text;
+}
+
+// Occurrences of `what` in `text`.
+inline std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 // The last line of standard error, where the command line's own word stands.

@@ -2,30 +2,41 @@
 // export-htr and scene. A failure says its cause and the command's word on
 // it and leaves the scene and any older output as they were; flags act as a
 // person at the dialog would; an import warns of what it leaves behind.
+// Options a dialog remembers from an earlier run: a later run that keeps
+// them says so, `options` shows them as the commands' flags and forgets
+// them, and reading them creates nothing in the settings.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <type_traits>
 
+#include "export_htr/ExportHTROptions.h"
 #include "htr/HTRFile.h"
+#include "import_htr/ImportHTROptions.h"
+#include "import_trc/ImportTRCOptions.h"
 #include "tests/tools/cli/RunCommand.h"
 
 namespace {
 
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using tovtest::RunCommand;
+using tovtest::RunOk;
+using tovtest::With;
 using tovtest::kWalkHtr;
 using tovtest::kWalkTrc;
-using tovtest::RunCommand;
-using tovtest::With;
 
 class SceneCommandsTest : public tovtest::CliTest {
 protected:
     // A scene holding the walk skeleton, imported with every option given.
     std::string WalkScene() {
         const std::string scene = Path("s.json");
-        const auto run = RunCommand({"import-htr", kWalkHtr, "--scene", scene, "--create",
+        const auto run = RunOk({"import-htr", kWalkHtr, "--scene", scene, "--create",
                                      "--key-base", "--animate", "--all", "--set-fps", "--size", "1",
                                      "--scale-factor", "1", "--offset", "0"});
-        EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         return scene;
     }
@@ -86,12 +97,12 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
     for (const Case& c : cases) {
         const auto run = RunCommand(c.args);
         EXPECT_EQ(run.status, 1) << c.said;
-        EXPECT_TRUE(run.err.ends_with(c.said)) << run.err;
+        EXPECT_THAT(run.err, EndsWith(c.said));
         EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.said;
         EXPECT_EQ(tovtest::ReadBytes(out), "keep me") << c.said;
         EXPECT_FALSE(std::filesystem::exists(fresh) || std::filesystem::exists(d + "p.svg"));
         if (c.said.empty()) {
-            EXPECT_EQ(run.err.rfind("tovfileio import-htr: ", 0), 0u) << run.err;
+            EXPECT_THAT(run.err, StartsWith("tovfileio import-htr: "));
         }
     }
     EXPECT_EQ(tovtest::ReadBytes(damaged), "{\"format\": \"tovfileio-scene\", \"version\": 1, ");
@@ -127,18 +138,16 @@ TEST_F(SceneCommandsTest, ASelectionWithoutABoneNamesTheRootsToSelect) {
 // it, the scene left as it was and nothing said.
 TEST_F(SceneCommandsTest, ASkeletonAndMarkersShareASceneAndExportLeavesItAlone) {
     const std::string scene = WalkScene();
-    const auto cloud = RunCommand({"import-trc", kWalkTrc, "--scene", scene, "--create", "--point",
+    const auto cloud = RunOk({"import-trc", kWalkTrc, "--scene", scene, "--create", "--point",
                                    "--root-node", "--all", "--size", "4", "--no-set-fps"});
-    ASSERT_EQ(cloud.status, 0) << cloud.err;
     EXPECT_EQ(cloud.err, "");
     const std::string listed = RunCommand({"scene", scene}).out;
     for (const char* line : {"\nTRCCloud  dummy", "\n  LFHD  point  position 40 keys", "\n  Hips  bone"}) {
-        EXPECT_NE(listed.find(line), std::string::npos) << line << "\n" << listed;
+        EXPECT_THAT(listed, HasSubstr(line));
     }
     const std::string saved = tovtest::ReadBytes(scene);
-    const auto exported = RunCommand({"export-htr", Path("out.htr"), "--scene", scene, "--select", "walk",
+    const auto exported = RunOk({"export-htr", Path("out.htr"), "--scene", scene, "--select", "walk",
                                       "--saved-pose", "--animate", "--range", "1", "40"});
-    ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(exported.err, "");
     HTRFile file;
     ASSERT_EQ(file.Read(tovtest::Wide(Path("out.htr"))), L"");
@@ -154,20 +163,19 @@ TEST_F(SceneCommandsTest, FlagsOfTheOtherModeAreSetWithThatModeChosen) {
     // enables, are set with Create chosen, then Apply is chosen again and
     // keys the skeleton there (no second one is made).
     const std::string scene = WalkScene();
-    ASSERT_EQ(RunCommand({"import-htr", kWalkHtr, "--scene", scene, "--apply", "--select", "walk"}).status, 0);
-    const auto applied = RunCommand({"import-htr", kWalkHtr, "--scene", scene, "--select", "walk",
+    RunOk({"import-htr", kWalkHtr, "--scene", scene, "--apply", "--select", "walk"});
+    const auto applied = RunOk({"import-htr", kWalkHtr, "--scene", scene, "--select", "walk",
                                      "--end-effectors", "--tcb", "--size", "1"});
-    EXPECT_EQ(applied.status, 0) << applied.err;
     const std::string listed = RunCommand({"scene", scene}).out;
-    EXPECT_NE(listed.find("\nnodes            22\n"), std::string::npos) << listed;
-    EXPECT_NE(listed.find("\n  Hips  bone  position 41 keys, rotation 41 keys (tcb)"), std::string::npos);
+    EXPECT_THAT(listed, HasSubstr("\nnodes            22\n"));
+    EXPECT_THAT(listed, HasSubstr("\n  Hips  bone  position 41 keys, rotation 41 keys (tcb)"));
 
     // A cloud under a root node, then the markers applied onto it with the
     // root node turned off for later imports: Root Node is set with Create
     // chosen, then Apply. Apply stays remembered: Create with the remembered
     // Root Node makes no second cloud.
     const std::string other = Path("other.json");
-    ASSERT_EQ(RunCommand({"import-trc", kWalkTrc, "--scene", other, "--create", "--root-node"}).status, 0);
+    RunOk({"import-trc", kWalkTrc, "--scene", other, "--create", "--root-node"});
     auto run = RunCommand({"import-trc", kWalkTrc, "--scene", other, "--apply", "--no-root-node",
                            "--select", "TRCCloud"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -226,28 +234,161 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
     }
     const std::string path = Write("s.json", R"({"format": "tovfileio-scene", "version": 1, "frame_rate": 25,
         "animation_range": [0, 960], "nodes": [)" + nodes + "]}");
-    const auto text = RunCommand({"scene", path});
-    ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out.rfind("frame rate       25\nticks per frame  192\nsystem unit      1 mm\n"
-                             "time             0\nanimation range  0 to 960\nnodes            37\n"
-                             "Hips  bone  position 1 key, rotation 0 keys (euler_xyz), scale 0 keys\n"
-                             "  Spine  none  position 0 keys, rotation 2 keys (tcb), scale 0 keys\n"
-                             "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n"
-                             "    c  none",
-                             0),
-              0u)
-        << text.out;
-    EXPECT_NE(text.out.find("\n" + std::string(64, ' ') + "[depth 35] Tip  none"), std::string::npos);
+    const auto text = RunOk({"scene", path});
+    EXPECT_THAT(text.out,
+                StartsWith("frame rate       25\nticks per frame  192\nsystem unit      1 mm\n" "time             0\nanimation range  0 to 960\nnodes            37\n" "Hips  bone  position 1 key, rotation 0 keys (euler_xyz), scale 0 keys\n" "  Spine  none  position 0 keys, rotation 2 keys (tcb), scale 0 keys\n" "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n" "    c  none"));
+    EXPECT_THAT(text.out, HasSubstr("\n" + std::string(64, ' ') + "[depth 35] Tip  none"));
     // What --json prints is the document as the host writes it, which shows the same.
-    const auto json = RunCommand({"scene", "--json", path});
-    ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json.out.rfind("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 2,\n", 0), 0u);
+    const auto json = RunOk({"scene", "--json", path});
+    EXPECT_THAT(json.out, StartsWith("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 2,\n"));
     EXPECT_EQ(RunCommand({"scene", Write("again.json", json.out)}).out, text.out);
 
     const auto missing = RunCommand({"scene", Path("none.json")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "tovfileio scene: " + Path("none.json") + ": cannot open: No such file or directory\n");
+}
+
+// Options a dialog remembers from an earlier run: a later run that keeps
+// them says so, `options` shows them as the commands' flags and forgets
+// them, and reading them creates nothing in the settings.
+class RememberedOptionsTest : public tovtest::CliTest {
+protected:
+    std::string Settings() const { return settings_.Path(); }
+    std::string Scene() const { return Path("s.json"); }
+
+    // A scene holding the walk skeleton, imported with every option given.
+    void ImportWalk() {
+        const auto run = RunOk({"import-htr", kWalkHtr, "--scene", Scene(), "--create", "--key-base",
+                                     "--animate", "--all", "--set-fps", "--size", "1", "--scale-factor", "1",
+                                     "--euler", "--no-end-effectors"});
+    }
+};
+
+TEST_F(RememberedOptionsTest, ALaterRunNamesTheRememberedValuesItKeeps) {
+    ImportWalk();
+    const std::string s = Scene();
+    const Arguments exportWalk = {"export-htr", Path("out.htr"), "--scene", s, "--select", "walk"};
+    struct Case {
+        const char* name;
+        Arguments first;   // a run whose dialog accepted these
+        Arguments second;  // a later run
+        const char* said;  // the flags it names, or null for no word
+    };
+    const Case cases[] = {
+        {"export-htr", With(exportWalk, {"--range", "10", "20", "--offset", "1000", "--no-animate"}),
+         With(exportWalk, {"--range", "1", "10"}), "--no-animate --offset 1000"},
+        {"export-htr, one given", With(exportWalk, {"--offset", "1000", "--no-animate"}),
+         With(exportWalk, {"--animate"}), "--offset 1000"},
+        {"export-htr, all given", With(exportWalk, {"--offset", "7", "--current-pose"}),
+         With(exportWalk, {"--offset", "0", "--saved-pose"}), nullptr},
+        {"import-htr", {"import-htr", kWalkHtr, "--scene", s, "--scale-factor", "-1", "--no-animate", "--key-base", "--tcb"},
+         {"import-htr", kWalkHtr, "--scene", s}, "--no-animate --key-base --tcb --scale-factor -1"},
+        {"import-htr, without the dialog", {"import-htr", kWalkHtr, "--scene", s, "--size", "2.5"},
+         {"import-htr", kWalkHtr, "--scene", s, "--suppress-prompts"}, nullptr},
+        {"import-trc", {"import-trc", kWalkTrc, "--scene", s, "--point", "--size", "2.5", "--root-node"},
+         {"import-trc", kWalkTrc, "--scene", s, "--create"}, "--point --root-node --size 2.5"},
+    };
+    for (const Case& c : cases) {
+        RunOk({"options", "--reset"});
+        const auto first = RunCommand(c.first);
+        ASSERT_EQ(first.status, 0) << c.name << ": " << first.err;
+        const auto second = RunCommand(c.second);
+        EXPECT_EQ(second.status, 0) << c.name << ": " << second.err;
+        const std::string command = c.second[0];
+        EXPECT_EQ(second.err, c.said == nullptr ? std::string()
+                                                : "tovfileio " + command + ": remembered from an earlier run: " +
+                                                      c.said + " (tovfileio options --reset " + command +
+                                                      " forgets them)\n")
+            << c.name;
+    }
+}
+
+TEST_F(RememberedOptionsTest, OptionsShowsAndForgetsThemPerCommand) {
+    ImportWalk();
+    // Nothing remembered yet differs from the defaults but what ImportWalk chose.
+    RunOk({"export-htr", Path("out.htr"), "--scene", Scene(), "--select", "walk", "--offset",
+                          "1000", "--no-parent-transforms"});
+    const auto shown = RunOk({"options"});
+    EXPECT_EQ(shown.out, "settings: " + Settings() + "\nimport-htr: --key-base --set-fps\n"
+                         "import-trc: the defaults\nexport-htr: --no-parent-transforms --offset 1000\n");
+    EXPECT_EQ(RunCommand({"options", "--json", "export-htr"}).out,
+              "{\"command\":\"export-htr\",\"settings\":\"" + Settings() +
+                  "\",\"section\":\"Software\\\\Tovelund\\\\TOVFileIO\\\\Brindle\\\\ExportHTR\",\"remembered\":"
+                  "[\"--no-parent-transforms\",\"--offset\",\"1000\"]}\n");
+    // Forgetting one command leaves the others; the file loses the section.
+    const auto reset = RunOk({"options", "--reset", "export-htr"});
+    EXPECT_EQ(reset.out, "export-htr: forgotten\n");
+    const std::string file = tovtest::ReadBytes(Settings());
+    EXPECT_EQ(file.find("Brindle\\ExportHTR]"), std::string::npos) << file;
+    EXPECT_THAT(file, HasSubstr("Brindle\\ImportHTR]"));
+    RunCommand({"options", "--reset"});
+    EXPECT_EQ(tovtest::ReadBytes(Settings()).find("Brindle\\ImportHTR]"), std::string::npos);
+}
+
+// A record that gains a stored value must gain a flag too; every flag named
+// is one its command takes; and reading what is stored creates nothing.
+TEST_F(RememberedOptionsTest, EveryStoredValueHasAFlagAndReadingCreatesNothing) {
+    RunOk({"options"});
+    EXPECT_FALSE(std::filesystem::exists(Settings()));
+
+    // Every stored value away from its default, written under the record's names.
+    auto storeAllChanged = [](auto& record) {
+        RegistrySettingsKey key;
+        EXPECT_TRUE(key.Open(kSettingsProduct, kSettingsHost, record.kSection));
+        std::size_t count = 0;
+        record.VisitStored(record, [&](const wchar_t* name, auto& field) {
+            using T = std::decay_t<decltype(field)>;
+            if constexpr (std::is_same_v<T, bool>) {
+                key.Write(name, !field);
+            } else {
+                key.Write(name, static_cast<T>(field + 3));
+            }
+            ++count;
+        });
+        key.Flush();
+        return count;
+    };
+    ImportHTROptions importHtr{DetachedRecord{}};
+    ImportTRCOptions importTrc{DetachedRecord{}};
+    ExportHTROptions exportHtr{DetachedRecord{}};
+    const std::pair<const char*, std::size_t> commands[] = {
+        {"import-htr", storeAllChanged(importHtr)},
+        {"import-trc", storeAllChanged(importTrc)},
+        {"export-htr", storeAllChanged(exportHtr)},
+    };
+    for (const auto& [command, stored] : commands) {
+        const auto shown = RunCommand({"options", command});
+        const std::string flags = shown.out.substr(shown.out.find(": ", shown.out.find('\n')) + 2);
+        const auto help = RunCommand({command, "--help"}).out;
+        std::size_t named = 0;
+        std::istringstream words(flags);
+        for (std::string word; words >> word;) {
+            if (word.rfind("--", 0) != 0) continue;
+            ++named;
+            EXPECT_THAT(help, HasSubstr(word)) << command << " " << word;
+        }
+        EXPECT_EQ(named, stored) << command << ": " << flags;
+        // The help names the command that forgets them, as the runs' word does.
+        EXPECT_THAT(help,
+                    HasSubstr("tovfileio options --reset " + std::string(command))) << command;
+    }
+}
+
+// Only the dialog loads the remembered options: --suppress-prompts imports
+// with the importer's defaults.
+TEST_F(RememberedOptionsTest, WithoutTheDialogTheDefaultsApply) {
+    RunOk({"import-htr", kWalkHtr, "--scene", Scene(), "--no-animate", "--no-key-base"});
+    const std::string notSet = "animation range  not set";
+    // The dialog starts from "no animation": nothing is keyed over a range.
+    std::filesystem::remove(Scene());
+    RunOk({"import-htr", kWalkHtr, "--scene", Scene()});
+    EXPECT_THAT(RunCommand({"scene", Scene()}).out, HasSubstr(notSet));
+    // Without the dialog the default holds: animated.
+    std::filesystem::remove(Scene());
+    const auto run = RunOk({"import-htr", kWalkHtr, "--scene", Scene(), "--suppress-prompts", "--fps", "60"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(RunCommand({"scene", Scene()}).out.find(notSet), std::string::npos);
 }
 
 }  // namespace

@@ -16,13 +16,11 @@
 
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using tovtest::Count;
 using tovtest::RunCommand;
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-    return count;
-}
+using tovtest::RunOk;
 
 // "click ID" for a control of the panel.
 std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
@@ -43,7 +41,7 @@ class UtilityCommandTest : public tovtest::CliTest {
 protected:
     void SetUp() override {
         const std::string trc = Write("t.trc", tovtest::TrcText({"A", "B", "C"}, {"1\t2\t3\t4\t5\t6\t7\t8\t9"}));
-        ASSERT_EQ(RunCommand({"import-trc", trc, "--scene", scene_}, "").status, 0);
+        RunOk({"import-trc", trc, "--scene", scene_}, "");
     }
 
     // The wire colours of A, B and C in the scene saved.
@@ -82,14 +80,15 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
         const std::string out = Path(std::string(c.name) + ".mnm");
         const auto run = RunCommand({"mnm-create", "--scene", scene_, out}, c.input);
         EXPECT_EQ(run.status, c.status) << run.err;
-        EXPECT_NE(run.out.find("marker 1 of 43: Left front head marker (LFHD)\npickable nodes: A B C"), std::string::npos);
-        for (const std::string& shown : c.shown) EXPECT_NE(run.out.find(shown), std::string::npos) << shown;
+        EXPECT_THAT(run.out,
+                    HasSubstr("marker 1 of 43: Left front head marker (LFHD)\npickable nodes: A B C"));
+        for (const std::string& shown : c.shown) EXPECT_THAT(run.out, HasSubstr(shown));
         if (c.lines == 0) {
             EXPECT_FALSE(std::filesystem::exists(out));
         } else {
             const std::string text = tovtest::ReadBytes(out);
             EXPECT_EQ(Count(text, "\n"), c.lines);
-            EXPECT_EQ(text.rfind("LFHD\tA\t\n", 0), 0u) << text;
+            EXPECT_THAT(text, StartsWith("LFHD\tA\t\n"));
         }
         // Whatever the ending, the nodes have their marker colour back
         // (input that ends leaves picks unrecorded, so nothing was coloured).
@@ -109,9 +108,9 @@ TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
     EXPECT_EQ(tovtest::ReadBytes(out), "precious");
     ::umount2(disk.c_str(), MNT_DETACH);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find(out + " already exists. Replace it? [y/n] y\n"), std::string::npos);
-    EXPECT_NE(run.out.find("MNM File Creation Failed: Unable to open output file."), std::string::npos);
-    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+    EXPECT_THAT(run.out, HasSubstr(out + " already exists. Replace it? [y/n] y\n"));
+    EXPECT_THAT(run.out, HasSubstr("MNM File Creation Failed: Unable to open output file."));
+    EXPECT_THAT(run.err, HasSubstr("No space left on device"));
 }
 
 // The test's current folder is the scratch folder while it lives: a name
@@ -170,8 +169,8 @@ TEST_F(UtilityCommandTest, QuitAndExitLeaveFromAnyPrompt) {
         EXPECT_EQ(Colours(), kMarkerColours);
         if (c.create) continue;
         const auto again = RunCommand({"utility", "--scene", scene_}, "");
-        EXPECT_NE(again.out.find("1205 check box [x] Enable"), std::string::npos);
-        EXPECT_NE(again.out.find("1201 check box [ ] Batch File Conversion"), std::string::npos);
+        EXPECT_THAT(again.out, HasSubstr("1205 check box [x] Enable"));
+        EXPECT_THAT(again.out, HasSubstr("1201 check box [ ] Batch File Conversion"));
     }
 }
 
@@ -183,18 +182,17 @@ TEST_F(UtilityCommandTest, FileChoosersKeepTheirPromises) {
     const std::string map = Write("map.mnm", "LFHD\tA\t\n"), out = Path("out");
     std::filesystem::create_directory(out);
     Write("out/old.gwm", "old");
-    const auto run = RunCommand({"utility", "--scene", scene_},
+    const auto run = RunOk({"utility", "--scene", scene_},
                                 Click(IDC_MNM_BROWSE) + Path("mistyped.mnm") + "\n" + map + "\n" +
                                     Click(IDC_OUTPUT_BROWSE) + out + "\n" + Click(IDC_TRC_NAME) + Click(IDC_CONVERT) +
                                     Path("t.trc") + "\nold\nn\nnew\nquit\n");
-    EXPECT_EQ(run.status, 0) << run.err;
     for (const std::string& shown : {Path("mistyped.mnm") + ": no such file; choose one that exists\n",
                                      "1137 read-only \"" + map + "\"", "|*.gwm) in " + out + ": old\n",
                                      out + "/old.gwm already exists. Replace it? [y/n] n\n"}) {
-        EXPECT_NE(run.out.find(shown), std::string::npos) << shown << "\n" << run.out;
+        EXPECT_THAT(run.out, HasSubstr(shown));
     }
     EXPECT_EQ(tovtest::ReadBytes(out + "/old.gwm"), "old");
-    EXPECT_NE(tovtest::ReadBytes(out + "/new.gwm").find("$Order\nLFHD \n"), std::string::npos);
+    EXPECT_THAT(tovtest::ReadBytes(out + "/new.gwm"), HasSubstr("$Order\nLFHD \n"));
 }
 
 // A pick prompt says which marker of the walk it asks for and lists only
@@ -220,28 +218,28 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
     const auto run = RunCommand({"mnm-create", "--scene", path}, "n\nn\npick L Heel\npick Cam\npick A\nquit\n");
     EXPECT_EQ(Count(run.out, "pickable nodes:"), Count(run.out, "pickable nodes: A\n"));
     EXPECT_EQ(Count(run.out, "pickable nodes: A\n"), 4u) << run.out;
-    EXPECT_NE(run.out.find("L Heel cannot be picked: an MNM file cannot hold a name with blanks"), std::string::npos);
-    EXPECT_NE(run.out.find("the viewport cannot pick Cam\n"), std::string::npos);
+    EXPECT_THAT(run.out,
+                HasSubstr("L Heel cannot be picked: an MNM file cannot hold a name with blanks"));
+    EXPECT_THAT(run.out, HasSubstr("the viewport cannot pick Cam\n"));
     EXPECT_EQ(Count(run.out, "marker 1 of 43: Left front head marker (LFHD)\n"), 3u);
     EXPECT_EQ(Count(run.out, "marker 2 of 43: Left back head marker (LBHD)\n"), 1u);
 }
 
 TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
-    const auto run = RunCommand({"utility", "--scene", scene_},
+    const auto run = RunOk({"utility", "--scene", scene_},
                                 "click Batch File Conversion\nclick 1205\ntype 1207 2.5\ntype 1208 nan\n"
                                 "type 1206 1e39\nclick Nothing\nquit\n");
-    EXPECT_EQ(run.status, 0) << run.err;
     // The offsets take finite numbers within their range only.
     const std::string range = " takes numbers from -1000000000 to 1000000000; it keeps what it held";
     for (const std::string& shown : std::initializer_list<std::string>{"[Convert TRC to GWM]", "1201 check box [x] Batch File Conversion",
                                      "1202 check box [x] Use TRC Filename (disabled)", "1207 number \"2.5\"",
                                      "no control Nothing", "control 1208" + range, "control 1206" + range}) {
-        EXPECT_NE(run.out.find(shown), std::string::npos) << shown << "\n" << run.out;
+        EXPECT_THAT(run.out, HasSubstr(shown));
     }
     // The page's choices were saved when it closed.
     const auto again = RunCommand({"utility", "--scene", scene_}, "");
-    EXPECT_NE(again.out.find("1201 check box [x] Batch File Conversion"), std::string::npos);
-    EXPECT_NE(again.out.find("1205 check box [x] Enable"), std::string::npos) << again.out << again.err;
+    EXPECT_THAT(again.out, HasSubstr("1201 check box [x] Batch File Conversion"));
+    EXPECT_THAT(again.out, HasSubstr("1205 check box [x] Enable")) << again.err;
 }
 
 }  // namespace

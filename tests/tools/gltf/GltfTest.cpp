@@ -21,6 +21,7 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 using brindle::host::Scene;
 using tovtest::RunCommand;
 
@@ -55,7 +56,7 @@ TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
         const auto run = RunCommand({"convert", input.string(), out});
         if (refused.count(input.filename().string()) != 0) {
             EXPECT_EQ(run.status, 1) << input;
-            EXPECT_NE(run.err.find("import did not succeed"), std::string::npos) << input << ": " << run.err;
+            EXPECT_THAT(run.err, HasSubstr("import did not succeed")) << input << ": ";
             EXPECT_FALSE(std::filesystem::exists(out)) << input;
             continue;
         }
@@ -89,7 +90,7 @@ TEST_F(GltfTest, ValuesBeyondAFloatAreRefusedWithTheirNode) {
         const auto run = out.ends_with(".svg") ? RunCommand({"preview", in, "--frame", "1", "-o", out})
                                                : RunCommand({"convert", in, out});
         EXPECT_EQ(run.status, 1) << name;
-        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(message));
         EXPECT_FALSE(std::filesystem::exists(out)) << name;
     }
 }
