@@ -90,6 +90,7 @@ PluginRun RunOf(PluginOperation operation, int result, bool dialogShown, bool ac
 TEST(PluginRunTest, EachKindOfOperationHasItsOwnRule) {
     using Op = PluginOperation;
     using F = PluginFailure;
+    const std::vector<std::wstring> done = {L"Sure?", L"Done."}, almost = {L"Sure?", L"Done"};
     const struct {
         const char* name;
         PluginRun run;
@@ -113,8 +114,9 @@ TEST(PluginRunTest, EachKindOfOperationHasItsOwnRule) {
         {"export cancelled", RunOf(Op::Export(false), 1, true, false, false), F::NotAccepted},
         {"export without prompts", RunOf(Op::Export(true), 1, false, false, false), F::None},
         {"panel closed", RunOf(Op::Interactive(), 0, false, false, true), F::None},
-        {"confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, {L"Sure?", L"Done."}), F::None},
-        {"not confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, {L"Sure?", L"Done"}), F::NotConfirmed},
+        {"confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, done), F::None},
+        {"not confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, almost),
+         F::NotConfirmed},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.run.Failure(), c.failure) << c.name;

@@ -79,7 +79,8 @@ TEST_F(ConvertBatchTest, SettingsOfTheRun) {
         std::string rows;
     } cases[] = {
         {{"--mnm", map, "--no-filter"}, "LFHD RFHD ", kRows},
-        {{"--mnm", map, "--offset", "10", "20", "30"}, "Head ", "1\t14.000000\t-36.000000\t25.000000\t\n\n2\tDROPOUT\t\n\n"},
+        {{"--mnm", map, "--offset", "10", "20", "30"}, "Head ",
+         "1\t14.000000\t-36.000000\t25.000000\t\n\n2\tDROPOUT\t\n\n"},
     };
     for (const auto& c : cases) {
         RunOk(tovtest::With(tovtest::With({"convert", "--batch", "-o", Out()}, c.options), {a}));
@@ -99,13 +100,15 @@ TEST_F(ConvertBatchTest, SourcesAsGivenAndAtMostAThousand) {
     fs::current_path(here);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(dir_.Path() / "new/out/ConvertGWMLog.txt"),
-              kLogHead + "Processing 3 files...\nfile: a.trc done.\nfile: " + b + " done.\nfile: ./a.trc done.\n");
+              kLogHead + "Processing 3 files...\nfile: a.trc done.\nfile: " + b +
+                  " done.\nfile: ./a.trc done.\n");
     EXPECT_TRUE(fs::exists(dir_.Path() / "new/out/b.gwm"));
 
     Arguments many{"convert", "--batch", "-o", Out()};
     for (int i = 0; i < 1001; ++i) many.push_back(Source("m" + std::to_string(i) + ".trc"));
     const auto capped = RunOk(many);
-    EXPECT_EQ(capped.err, many.back() + ": warning: a batch takes at most 1000 files; this one and the 0 after it "
+    EXPECT_EQ(capped.err, many.back() +
+        ": warning: a batch takes at most 1000 files; this one and the 0 after it "
                                         "are not converted\n"
                                         "tovfileio convert: 1000 of 1000 files converted, 0 failed, 0 with warnings\n");
     EXPECT_THAT(Log(), HasSubstr("\nProcessing 1000 files...\n"));
@@ -117,16 +120,19 @@ TEST_F(ConvertBatchTest, SourcesAsGivenAndAtMostAThousand) {
 // markers, a file that reads otherwise than it means. With --strict such a
 // file is not written (an older one stays) and the status is 1.
 TEST_F(ConvertBatchTest, WarningsAndStrict) {
-    const std::string a = Source("a.trc"), nan = Source("nan.trc", tovtest::Edited(kTrc, "7\t8\t9", "NaN\tNaN\tNaN"));
+    const std::string a = Source("a.trc"), nan = Source("nan.trc", tovtest::Edited(kTrc, "7\t8\t9",
+        "NaN\tNaN\tNaN"));
     const std::string map = Write("map.mnm", "Head\tNOSUCH\t\n");
     auto run = RunCommand({"convert", "--batch", "-o", Out(), "--mnm", map, a});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, map + ": warning: names none of the markers of " + a + "; the GWM file holds no marker\n"
+    EXPECT_EQ(run.err, map + ": warning: names none of the markers of " + a +
+        "; the GWM file holds no marker\n"
                              "tovfileio convert: 1 of 1 file converted, 0 failed, 1 with warnings\n");
     Write("out/nan.gwm", "precious");
     run = RunCommand({"convert", "--batch", "--strict", "-o", Out(), a, nan});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, nan + ": warning: 3 coordinate fields hold text, not a number (first \"NaN\" on line 8); "
+    EXPECT_EQ(run.err, nan +
+        ": warning: 3 coordinate fields hold text, not a number (first \"NaN\" on line 8); "
                              "read as 0, not as a dropout\n" +
                            nan + ": 1 warning, failures with --strict; nothing written\n"
                                  "tovfileio convert: 1 of 2 files converted, 1 failed, 1 with warnings\n");
@@ -183,7 +189,8 @@ TEST_F(ConvertBatchTest, AnyNumberOfJobsGivesTheRunOfOne) {
     auto run = [&](const std::string& jobs, bool blocked) {
         fs::remove_all(dir_.Path() / "out");
         fs::create_directories(dir_.Path() / (blocked ? "out/b.gwm" : "out"));
-        const auto result = RunCommand(tovtest::With({"convert", "--batch", "--jobs", jobs, "-o", Out()}, sources));
+        const auto result = RunCommand(tovtest::With({"convert", "--batch", "--jobs", jobs, "-o",
+            Out()}, sources));
         std::string files;
         for (const char* name : {"ConvertGWMLog.txt", "long.gwm", "a.gwm", "bad.gwm", "few.gwm", "c.gwm"}) {
             const auto path = dir_.Path() / "out" / name;

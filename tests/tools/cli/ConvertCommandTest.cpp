@@ -73,13 +73,15 @@ TEST_F(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
     const std::string map = Write("lab.mnm", "HEAD\tLFHD\t\nNECK\tC7\t\n");
     const tovtest::ScopedEnv epoch("SOURCE_DATE_EPOCH", "253402300799");
     const auto run = RunOk({"convert", "--mnm", map, "--offset", "1", "-2", "0.5",
-                                 "--offset-space=brindle", kWalkTrc, Path("take.GWM")});
+                            "--offset-space=brindle", kWalkTrc, Path("take.GWM")});
     EXPECT_EQ(run.out + run.err, "");
     const std::string gwm = ReadBytes(Path("take.GWM"));
     EXPECT_THAT(gwm,
-                HasSubstr("$Filename   take\n$DateTime   Fri Dec 31 23:59:59 9999\n\n")) << gwm.substr(0, 200);
+                HasSubstr("$Filename   take\n$DateTime   Fri Dec 31 23:59:59 9999\n\n"))
+                    << gwm.substr(0, 200);
     EXPECT_THAT(gwm,
-                HasSubstr("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n" "1\t131.250860\t-327.665400\t1427.324660\t90.337090\t-85.781400\t1448.812730\t\n\n"));
+                HasSubstr("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n"
+                          "1\t131.250860\t-327.665400\t1427.324660\t90.337090\t-85.781400\t1448.812730\t\n\n"));
 }
 
 TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
@@ -89,13 +91,18 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
     const std::pair<Arguments, std::string> cases[] = {
         {{"convert", bad, htr}, bad + ": The file does not have a compatible \"BoneLengthAxis\" header "
                                       "state (line 2: the reader takes BoneLengthAxis Y only, not \"Z\")\n"},
-        {{"convert", missing + ".htr", htr}, missing + ".htr: The file could not be opened (No such file or directory)\n"},
+        {{"convert", missing + ".htr", htr},
+         missing + ".htr: The file could not be opened (No such file or directory)\n"},
         {{"convert", missing, htr},
          missing + ": The file could not be opened (tried " + missing + ".htr: No such file or directory)\n"},
-        {{"convert", dir_.Path().string(), htr}, dir_.Path().string() + ": The file could not be opened (Is a directory)\n"},
-        {{"convert", empty, htr}, empty + ": warning: the file is empty\n" + htr + ": No segments to write\n"},
-        {{"convert", "--mnm", none, kWalkTrc, gwm}, none + ": The file could not be opened (No such file or directory)\n"},
-        {{"convert", missing + ".trc", gwm}, missing + ".trc: The file could not be opened (No such file or directory)\n"},
+        {{"convert", dir_.Path().string(), htr},
+         dir_.Path().string() + ": The file could not be opened (Is a directory)\n"},
+        {{"convert", empty, htr},
+         empty + ": warning: the file is empty\n" + htr + ": No segments to write\n"},
+        {{"convert", "--mnm", none, kWalkTrc, gwm},
+         none + ": The file could not be opened (No such file or directory)\n"},
+        {{"convert", missing + ".trc", gwm},
+         missing + ".trc: The file could not be opened (No such file or directory)\n"},
     };
     for (const auto& [args, err] : cases) {
         const auto run = RunCommand(args);
@@ -116,12 +123,14 @@ TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
     EXPECT_THAT(ReadBytes(Path("take.gwm")), HasSubstr("$Filename   take\n"));
     // Without an extension, or with one of another format, a file is read
     // as its content says: the file itself, not NAME.TRC or NAME.htr.
-    const std::string data = Write("walkdata", trc), dat = Write("walk.dat", trc), skeleton = Write("skeleton", htr);
+    const std::string data = Write("walkdata", trc), dat = Write("walk.dat", trc),
+        skeleton = Write("skeleton", htr);
     run = RunCommand({"info", "--json", data, dat, skeleton});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const std::string& file : {data, dat}) {
         EXPECT_THAT(run.out,
-                    HasSubstr("{\"file\":\"" + file + "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"));
+                    HasSubstr("{\"file\":\"" + file +
+                        "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"));
     }
     EXPECT_THAT(run.out,
                 HasSubstr("{\"file\":\"" + skeleton + "\",\"format\":\"htr\",\"units\":\"mm\""));
@@ -130,7 +139,8 @@ TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
 }
 
 TEST_F(ConvertCommandTest, WarnsOfWhatCannotBeReadBack) {
-    const std::string in = Write("inf.htr", tovtest::Edited(ReadBytes(kWalkHtr), "\r\n1\t0.", "\r\n1\t1e400."));
+    const std::string in = Write("inf.htr", tovtest::Edited(ReadBytes(kWalkHtr), "\r\n1\t0.",
+        "\r\n1\t1e400."));
     auto run = RunCommand({"convert", in, Path("out.htr")});
     EXPECT_EQ(run.status, 0);
     // The reader takes "1e400" of the field and leaves ".000000".
@@ -146,7 +156,8 @@ TEST_F(ConvertCommandTest, WarnsOfWhatCannotBeReadBack) {
     const std::string map = Write("other.mnm", "HEAD\tNOSUCH\t\n");
     run = RunCommand({"convert", "--mnm", map, kWalkTrc, Path("x.gwm")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, map + ": warning: names none of the markers of " + kWalkTrc + "; the GWM file holds no marker\n");
+    EXPECT_EQ(run.err, map + ": warning: names none of the markers of " + kWalkTrc +
+        "; the GWM file holds no marker\n");
 }
 
 TEST_F(ConvertCommandTest, LinksFoldersAndStandardOutput) {
@@ -191,7 +202,8 @@ TEST_F(ConvertCommandTest, RefusedOutputsStayAsTheyWere) {
         {readOnly, readOnly + (::geteuid() == 0 ? ": is write-protected (read-only); it is not replaced\n"
                                                 : ": The file could not be opened (Permission denied)\n")},
         {Path("none/x.gwm"),
-         Path("none/x.gwm") + ": The file could not be opened (" + Path("none") + ": No such file or directory)\n"},
+         Path("none/x.gwm") + ": The file could not be opened (" + Path("none") +
+             ": No such file or directory)\n"},
         {Path("none") + "/", Path("none") + "/: The file could not be opened (No such file or directory)\n"},
     };
     for (const auto& [out, err] : cases) {
@@ -245,11 +257,13 @@ std::string HtrClaiming(const std::string& frames) {
 }
 
 TEST_F(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
-    const std::string trc = Write("huge.trc", TrcClaiming("2000000000")), htr = Write("huge.htr", HtrClaiming("2000000000"));
+    const std::string trc = Write("huge.trc", TrcClaiming("2000000000")),
+        htr = Write("huge.htr", HtrClaiming("2000000000"));
     const std::string gwm = Path("out.gwm"), out = Path("out.htr");
     auto run = RunCommand({"convert", trc, gwm});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, trc + ": warning: the header gives 2000000000 frames, the file holds 40 data rows\n" + trc +
+    EXPECT_EQ(run.err, trc +
+        ": warning: the header gives 2000000000 frames, the file holds 40 data rows\n" + trc +
                            ": the header gives 2000000000 frames but the file holds 40: writing them would pad "
                            "1999999960 frames; nothing written (--frames header writes them)\n");
     run = RunCommand({"convert", htr, out});
@@ -264,7 +278,9 @@ TEST_F(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     run = RunCommand({"convert", "--frames", "header", htr, out});
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err,
-                HasSubstr(out + ": the output would take at least 2542.5 GiB, out of proportion to the input; " "--max-output allows more\n"));
+                HasSubstr(out +
+                    ": the output would take at least 2542.5 GiB, out of proportion to the input; "
+                    "--max-output allows more\n"));
     EXPECT_EQ(ReadBytes(out), ReadBytes(kWalkHtr));
 
     // Padding up to the frames held, or 1000 frames, is written with a
@@ -277,7 +293,8 @@ TEST_F(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     run = RunCommand({"convert", Write("short.trc", TrcClaiming("10")), gwm});
     EXPECT_EQ(run.status, 0);
     EXPECT_THAT(run.err,
-                HasSubstr(": warning: only the first 10 of the 40 frames held are written (a GWM file has the " "header's frame count)\n"));
+                HasSubstr(": warning: only the first 10 of the 40 frames held are written (a GWM file has the "
+                          "header's frame count)\n"));
 }
 
 TEST_F(LimitsTest, OutputLimitAndRowsWithoutLimit) {
@@ -344,7 +361,8 @@ TEST_F(LimitsTest, InputsOfNoKnownSizeStopAtTheInputLimit) {
     };
     const Case cases[] = {
         {{"info", "--max-input", "1000", "/dev/zero"}, nullptr, false, 1, "/dev/zero" + beyond, ""},
-        {{"info", "--max-input", "1K", "/dev/urandom"}, nullptr, false, 1, "/dev/urandom: stopped reading after 1024 bytes", ""},
+        {{"info", "--max-input", "1K", "/dev/urandom"}, nullptr, false, 1,
+         "/dev/urandom: stopped reading after 1024 bytes", ""},
         {{"info", "--max-input", "1000", "-"}, nullptr, true, 1, "-" + beyond, ""},
         {{"info", "--max-input", "1000", fifo}, &htr, false, 1, fifo + beyond, ""},
         {{"convert", "--max-input", "1000", "-", out}, nullptr, true, 1, "-" + beyond, ""},

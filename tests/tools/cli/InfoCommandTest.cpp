@@ -36,11 +36,13 @@ TEST_F(InfoCommandTest, JsonDescribesEachFileOnALine) {
     const auto run = RunOk({"info", "--json", kWalkHtr, kWalkTrc});
     EXPECT_EQ(run.err, "");
     for (const std::string& piece : std::initializer_list<std::string>{
-             "{\"file\":\"" + kWalkHtr + "\",\"format\":\"htr\",\"units\":\"mm\",\"rotation_units\":\"degrees\","
+             "{\"file\":\"" + kWalkHtr +
+                 "\",\"format\":\"htr\",\"units\":\"mm\",\"rotation_units\":\"degrees\","
              "\"frame_rate\":60,\"frames\":40,\"first_frame\":1,",
              "\"scale_factor\":1,\"segments\":[{\"name\":\"Hips\",\"parent\":null,\"root\":true",
              "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
-             "}\n{\"file\":\"" + kWalkTrc + "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,\"camera_rate\":60,"
+             "}\n{\"file\":\"" + kWalkTrc +
+                 "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,\"camera_rate\":60,"
              "\"frames\":40,\"start_frame\":1,\"rows\":40,\"duration\":0.6666666666666666,\"markers\":"
              "[{\"name\":\"LFHD\",\"samples\":40,\"dropouts\":0},"}) {
         EXPECT_THAT(run.out, HasSubstr(piece));
@@ -51,7 +53,8 @@ TEST_F(InfoCommandTest, JsonDescribesEachFileOnALine) {
 TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
     const auto run = RunOk({"info", kWalkHtr});
     for (const char* piece : {"  Segments:          21\n", "  Duration:          0.6666666666666666 s\n",
-                              "\n    Hips\n      LowerBack\n        Chest\n", "\n      LThigh\n        LShin\n"}) {
+                              "\n    Hips\n      LowerBack\n        Chest\n",
+                                  "\n      LThigh\n        LShin\n"}) {
         EXPECT_THAT(run.out, HasSubstr(piece));
     }
 }
@@ -59,12 +62,15 @@ TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
 TEST_F(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
     const std::string bad = Write("bad.htr", "[Header]\nFileType xyz\n"), missing = Path("missing");
     const std::string badTrc = Write("bad.trc", "PathFileType\t4\t(x/y/z)\n");
-    const std::string loop = Write("loop.htr", "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n[BasePosition]\n");
+    const std::string loop = Write("loop.htr",
+        "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n[BasePosition]\n");
     const auto run = RunCommand({"info", bad, missing, badTrc, loop});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, bad + ": The file does not have a compatible \"FileType\" header state (line 2: the reader "
+    EXPECT_EQ(run.err, bad +
+        ": The file does not have a compatible \"FileType\" header state (line 2: the reader "
                              "takes FileType HTR, Htr or htr only, not \"xyz\")\n" +
-                           missing + ": The file could not be opened (tried " + missing + ".htr: No such file or directory)\n" +
+                           missing + ": The file could not be opened (tried " + missing +
+                               ".htr: No such file or directory)\n" +
                            badTrc + ": The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third "
                                     "tab-separated field is \"(x/y/z)\"; the reader takes exactly \"(X/Y/Z)\" there)\n" +
                            loop + ": warning: the header gives no NumFrames; read as 0\n" +
@@ -131,14 +137,16 @@ TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
         std::string bytes;
         std::vector<std::string> messages;
     } cases[] = {
-        {"good.trc", kHeader + "60\t60\t2\t1\tmm\nF\tT\tA\t\t\t\n\t\tX1\tY1\tZ1\n\n1\t0\t1\t2\t3\n2\t0\t\t\t\n", {}},
+        {"good.trc", kHeader +
+         "60\t60\t2\t1\tmm\nF\tT\tA\t\t\t\n\t\tX1\tY1\tZ1\n\n1\t0\t1\t2\t3\n2\t0\t\t\t\n", {}},
         {"tabs.trc", kHeader + "60\t60\t1\t1\tmm\nF\tT\tA\t\t\t\n\t\tX1\tY1\tZ1\n\t\t\t\n1\t0\tnan\t2\tNaN\n",
          {"warning: line 6 holds only separators where the blank line belongs; it is read as a "
           "data row of dropouts, one frame too many",
           "warning: the header gives 1 frame, the file holds 2 data rows",
           "warning: 2 coordinate fields hold text, not a number (first \"nan\" on line 7); read as 0, "
           "not as a dropout"}},
-        {"nolabels.trc", kHeader + "60\t60\t2\t2\tmm\nF\tT\tA\t\t\tB\n\n1\t0\t1\t2\t3\t4\t5\t6\n2\t0\t1\t2\t3\t4\t5\t6\n",
+        {"nolabels.trc", kHeader +
+         "60\t60\t2\t2\tmm\nF\tT\tA\t\t\tB\n\n1\t0\t1\t2\t3\t4\t5\t6\n2\t0\t1\t2\t3\t4\t5\t6\n",
          {"warning: line 4: the last marker name, \"B\", ends the line without a tab and is not "
           "read: put a tab after it",
           "warning: line 6 stands where the coordinate labels (X1 Y1 Z1 ...) belong; it is not read "
@@ -323,13 +331,18 @@ TEST_F(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
         {"count.trc", Trc(kRows, counts, "\t5\t2\tmm\t60\t1\t5"), "reads, but", {"3:7:5:misread"}},
         // An empty column before the names: A is read from field 4, B's
         // columns go to the empty name.
-        {"shift.trc", Trc(kRows, "\tA\t\t\tB\t\t\t", "\t\tA\t\tB\t\t"), "reads, but", {"4:14:A:shift", "4:0::misread"}},
-        {"nan.trc", Trc("1\t0.000\tNaN\tNaN\tNaN\t4\t5\t6\n2\t0.017\tnan\t1\t2\t4\t5\t6\n"), "reads, but", {"7:9:NaN:misread"}},
-        {"gap.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n4\t0.050\t1\t2\t3\t4\t5\t6\n"), "reads, but", {"8:1:4:shift"}},
-        {"rate.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.010\t1\t2\t3\t4\t5\t6\n3\t0.020\t1\t2\t3\t4\t5\t6\n", counts,
-                         "\t3\t2\tmm\t60\t1\t3"),
+        {"shift.trc", Trc(kRows, "\tA\t\t\tB\t\t\t", "\t\tA\t\tB\t\t"), "reads, but",
+         {"4:14:A:shift", "4:0::misread"}},
+        {"nan.trc", Trc("1\t0.000\tNaN\tNaN\tNaN\t4\t5\t6\n2\t0.017\tnan\t1\t2\t4\t5\t6\n"),
+         "reads, but", {"7:9:NaN:misread"}},
+        {"gap.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n4\t0.050\t1\t2\t3\t4\t5\t6\n"), "reads, but",
+         {"8:1:4:shift"}},
+        {"rate.trc",
+         Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.010\t1\t2\t3\t4\t5\t6\n3\t0.020\t1\t2\t3\t4\t5\t6\n",
+             counts, "\t3\t2\tmm\t60\t1\t3"),
          "reads, but", {"9:0::misread"}},
-        {"unseen.trc", Trc("1\t0.000\t1\t2\t3\t\t\t\n2\t0.017\t1\t2\t3\t\t\t\n"), "reads as written", {"4:17::note"}},
+        {"unseen.trc", Trc("1\t0.000\t1\t2\t3\t\t\t\n2\t0.017\t1\t2\t3\t\t\t\n"),
+         "reads as written", {"4:17::note"}},
         {"unit.trc", Trc(kRows, "\tmm\t", "\tmeters\t"), "reads, but", {"3:11:meters:misread"}},
         // A row of a frame number and a time only: every marker reads the
         // time as its position.
@@ -346,14 +359,16 @@ TEST_F(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
         // files of no motion format at all.
         {"utf16.htr", tovtest::Utf16(Htr(), true), "reads as written", {}},
         {"after.htr", Htr() + "junk here\nNumFrames many\n", "reads as written", {}},
-        {"gravity-x.htr", Htr("GlobalAxisofGravity Y", "GlobalAxisofGravity x"), "refused", {"11:21:x:refusal"}},
+        {"gravity-x.htr", Htr("GlobalAxisofGravity Y", "GlobalAxisofGravity x"), "refused",
+         {"11:21:x:refusal"}},
         {"noroot.htr", Htr("A GLOBAL", "A Nothing"), "reads, but", {"0:0::shift"}},
         {"rate.htr", Htr("DataFrameRate 30", "DataFrameRate 29.97"), "reads, but", {"7:15:29.97:misread"}},
         {"axes.htr", tovtest::Edited(Htr("BoneLengthAxis Y", "BoneLengthAxis Z"), "ZYX", "XYZ"), "refused",
          {"8:20:XYZ:refusal", "12:16:Z:refusal"}},
         {"cr.htr", Htr("FileType htr", "FileType htr\r\r"), "refused", {"2:10:htr\r:refusal"}},
         {"pic.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "refused", {"0:0::misread"}},
-        {"out.gwm", "$Comments\tGWM file generated from TRC file by\n$Filename   x\n", "refused", {"0:0::misread"}},
+        {"out.gwm", "$Comments\tGWM file generated from TRC file by\n$Filename   x\n", "refused",
+         {"0:0::misread"}},
     };
     for (const auto& c : cases) {
         const auto result = RunCommand({"info", "--diagnose", "--json", Write(c.name, c.bytes)});
@@ -367,7 +382,8 @@ TEST_F(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
 
 TEST_F(DiagnosisTest, TextShowsTheVerdictThenEachFinding) {
     const std::string file =
-        Write("nan.trc", Trc("1\t0.000\t1\t2\t3\tNaN\tNaN\tNaN\n", "\t2\t2\tmm\t60\t1\t2", "\t1\t2\tmm\t60\t1\t1"));
+        Write("nan.trc", Trc("1\t0.000\t1\t2\t3\tNaN\tNaN\tNaN\n", "\t2\t2\tmm\t60\t1\t2",
+            "\t1\t2\tmm\t60\t1\t1"));
     EXPECT_EQ(RunCommand({"info", "--diagnose", file}).out,
               file + ": reads, but: 3 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as "
                      "0, not as a dropout\n"

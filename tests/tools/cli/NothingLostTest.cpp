@@ -317,7 +317,8 @@ TEST(InterruptTest, CtrlCStopsABatchBetweenFiles) {
     EXPECT_EQ(tovtest::WaitProcess(pid, dir).status, 1);
     const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
     EXPECT_THAT(log,
-                HasSubstr("file: " + first.string() + " done.\nfile: " + held.Path().string() + " done.\nInterrupted: 2 of 3 files converted.\n"));
+                HasSubstr("file: " + first.string() + " done.\nfile: " + held.Path().string() +
+                    " done.\nInterrupted: 2 of 3 files converted.\n"));
     EXPECT_TRUE(fs::exists(out / "held.gwm"));
     EXPECT_FALSE(fs::exists(out / "c.gwm"));
 }
@@ -443,7 +444,8 @@ bool Holds(const std::string& document, const std::string& node) {
 // HTR files, or a skeleton and a TRC file's markers. Before runs took turns
 // one of the two was lost every time.
 TEST_F(SceneLockTest, TwoImportsIntoOneSceneAtOnceBothLand) {
-    const std::string a = Write("a.htr", tovtest::ReadBytes(kWalkHtr)), b = Write("b.htr", tovtest::ReadBytes(kWalkHtr));
+    const std::string a = Write("a.htr", tovtest::ReadBytes(kWalkHtr)),
+        b = Write("b.htr", tovtest::ReadBytes(kWalkHtr));
     const std::string scene = Path("s.json");
     tovtest::ProcessOptions options;
     options.env = {"BRINDLE_REGISTRY_FILE=" + Path("registry.reg")};
@@ -454,14 +456,16 @@ TEST_F(SceneLockTest, TwoImportsIntoOneSceneAtOnceBothLand) {
         const pid_t first = tovtest::StartProcess({"import-htr", a, "--scene", scene, "--suppress-prompts"},
                                                   output[0], options);
         const pid_t second = tovtest::StartProcess(
-            {markers ? "import-trc" : "import-htr", markers ? kWalkTrc : b, "--scene", scene, "--suppress-prompts"},
+            {markers ? "import-trc" : "import-htr", markers ? kWalkTrc : b, "--scene", scene,
+             "--suppress-prompts"},
             output[1], options);
         EXPECT_EQ(tovtest::WaitProcess(first, output[0]).status, 0) << trial;
         EXPECT_EQ(tovtest::WaitProcess(second, output[1]).status, 0) << trial;
         EXPECT_TRUE(Holds(scene, "a")) << trial;
         EXPECT_TRUE(Holds(scene, markers ? "C7" : "b")) << trial;
     }
-    EXPECT_EQ(tovtest::Entries(dir_.Path()), (std::vector<std::string>{"a.htr", "b.htr", "registry.reg", "s.json"}));
+    EXPECT_EQ(tovtest::Entries(dir_.Path()), (std::vector<std::string>{"a.htr", "b.htr",
+        "registry.reg", "s.json"}));
 }
 
 // Runs tovfileio in-process with standard error on a terminal; what it wrote there.
@@ -486,9 +490,11 @@ TEST_F(SceneLockTest, ARunThatFindsTheSceneLockedWaitsThenRefuses) {
     std::string error;
     ASSERT_EQ(other.Acquire(scene, 0ms, {}, error), brindle::host::DocumentLock::Outcome::Held);
 
-    const std::string waiting = "tovfileio import-trc: waiting for " + scene + ", which another run is changing\n";
+    const std::string waiting = "tovfileio import-trc: waiting for " + scene +
+        ", which another run is changing\n";
     const std::string refused =
-        "tovfileio import-trc: " + scene + " is being changed by another run; try again when it has finished\n";
+        "tovfileio import-trc: " + scene +
+            " is being changed by another run; try again when it has finished\n";
     const Arguments import = {"import-trc", kWalkTrc, "--scene", scene, "--suppress-prompts"};
     struct Case {
         const char* name;
@@ -502,7 +508,8 @@ TEST_F(SceneLockTest, ARunThatFindsTheSceneLockedWaitsThenRefuses) {
         {"in a script", import, "0.2", false, 1, refused},
         {"at a terminal", import, "0.2", true, 1, waiting + refused},
         {"no wait", import, "0", true, 1, refused},
-        {"a wrong wait", import, "soon", false, 1, "tovfileio import-trc: TOVFILEIO_LOCK_WAIT=soon: not a number of seconds\n"},
+        {"a wrong wait", import, "soon", false, 1,
+         "tovfileio import-trc: TOVFILEIO_LOCK_WAIT=soon: not a number of seconds\n"},
         {"reading needs no lock", {"scene", scene}, "0", false, 0, ""},
     };
     for (const Case& c : cases) {
@@ -522,7 +529,7 @@ TEST_F(SceneLockTest, AFailedSaveOfTheSettingsIsSaidOnce) {
     auto& store = brindle::host::RegistryStore::Instance();
     store.UseFile(settings);
     const auto run = tovtest::RunCommand({"import-htr", kWalkHtr, "--scene", Path("s.json"), "--set-fps"});
-    store.UseFile(settings_.Path());
+    store.UseFile(Settings());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "tovfileio import-htr: the settings were not saved: " + settings +
                            ": not a regular file; the settings are not saved there\n");

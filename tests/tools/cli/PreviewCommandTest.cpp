@@ -181,7 +181,8 @@ TEST_F(PreviewCommandTest, NamesNeverOverprintEachOther) {
     for (int view = 0; view < 2; ++view) {
         EXPECT_GT(drawn[view], 4u);
         EXPECT_THAT(svg,
-                    HasSubstr(", " + std::to_string(40 - drawn[view]) + " labels left out where names would overlap<"));
+                    HasSubstr(", " + std::to_string(40 - drawn[view]) +
+                        " labels left out where names would overlap<"));
     }
 }
 
@@ -244,19 +245,23 @@ TEST_F(PreviewCommandTest, TheFilesWarningsAreSaidAsInfoSaysThem) {
 // cause, leaving no page behind.
 TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
     const std::string walk = tovtest::kWalkTrc, far = Write("far.htr", tovtest::FarHtr());
-    const std::string empty = Write("empty.json", "{\"format\": \"tovfileio-scene\", \"version\": 2, \"frame_rate\": 30, "
+    const std::string empty = Write("empty.json",
+        "{\"format\": \"tovfileio-scene\", \"version\": 2, \"frame_rate\": 30, "
                                                   "\"ticks_per_frame\": 160, \"system_unit_mm\": 1.0, \"time\": 0, \"nodes\": []}");
     // A scene whose range is half a million frames long, of 34 markers keyed
     // 41 times: refused before a position is evaluated.
     const std::string scene = Path("long.json");
     RunOk({"import-trc", walk, "--scene", scene, "--suppress-prompts"});
-    Write("long.json", std::regex_replace(tovtest::ReadBytes(scene), std::regex("\"animation_range\": \\[[^\\]]*\\]"),
+    Write("long.json", std::regex_replace(tovtest::ReadBytes(scene),
+        std::regex("\"animation_range\": \\[[^\\]]*\\]"),
                                           "\"animation_range\": [0, 80000000]"));
     const std::string out = Path("page.html");
     const std::pair<Arguments, std::string> cases[] = {
         {{"view", Path("none.trc"), "-o", out}, "none.trc"},
-        {{"view", "--scene", empty, "-o", out}, "empty.json: the scene holds no bones or markers; there is nothing to play\n"},
-        {{"view", far, "-o", out}, "far.htr: node \"Hips\": its position at frame 1 is not a finite number; nothing made\n"},
+        {{"view", "--scene", empty, "-o", out},
+         "empty.json: the scene holds no bones or markers; there is nothing to play\n"},
+        {{"view", far, "-o", out},
+         "far.htr: node \"Hips\": its position at frame 1 is not a finite number; nothing made\n"},
         {{"view", walk, "-o", out, "--max-output", "4K"}, "the output would take at least"},
         {{"view", "--scene", scene, "-o", out}, "the output would take at least 259 MiB"},
         {{"view", walk, "-o", walk}, walk},

@@ -172,25 +172,6 @@ private:
     std::optional<std::string> before_;
 };
 
-// The host's settings kept in a file of the test's own while it lives, so
-// that options a dialog remembered in another test cannot change its runs;
-// the store file found before is used again after.
-class ScratchSettings {
-public:
-    ScratchSettings() : before_(brindle::host::RegistryStore::Instance().FilePath()) {
-        brindle::host::RegistryStore::Instance().UseFile(Path());
-    }
-    ~ScratchSettings() { brindle::host::RegistryStore::Instance().UseFile(before_); }
-    ScratchSettings(const ScratchSettings&) = delete;
-    ScratchSettings& operator=(const ScratchSettings&) = delete;
-
-    std::string Path() const { return (dir_.Path() / "registry.reg").string(); }
-
-private:
-    ScratchDir dir_;
-    std::string before_;
-};
-
 // A pseudo-terminal that shows bytes as written (no line-end translation).
 class Terminal {
 public:
@@ -230,16 +211,26 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-// A scratch folder and a settings file of the test's own.
+// A scratch folder; and the host's settings kept in a file of the test's
+// own while it lives (in a folder apart), so that options a dialog
+// remembered in another test cannot change its runs. The store file found
+// before is used again after.
 class CliTest : public ::testing::Test {
 protected:
+    CliTest() { brindle::host::RegistryStore::Instance().UseFile(Settings()); }
+    ~CliTest() override { brindle::host::RegistryStore::Instance().UseFile(before_); }
+
     std::string Path(const std::string& name) const { return (dir_.Path() / name).string(); }
     std::string Write(const std::string& name, std::string_view bytes) const {
         return dir_.Write(name, bytes).string();
     }
+    std::string Settings() const { return (settingsDir_.Path() / "registry.reg").string(); }
 
     ScratchDir dir_;
-    ScratchSettings settings_;
+
+private:
+    ScratchDir settingsDir_;
+    const std::string before_ = brindle::host::RegistryStore::Instance().FilePath();
 };
 
 }  // namespace tovtest

@@ -35,8 +35,8 @@ protected:
     std::string WalkScene() {
         const std::string scene = Path("s.json");
         const auto run = RunOk({"import-htr", kWalkHtr, "--scene", scene, "--create",
-                                     "--key-base", "--animate", "--all", "--set-fps", "--size", "1",
-                                     "--scale-factor", "1", "--offset", "0"});
+                                "--key-base", "--animate", "--all", "--set-fps", "--size", "1",
+                                "--scale-factor", "1", "--offset", "0"});
         EXPECT_EQ(run.err, "");
         return scene;
     }
@@ -82,16 +82,21 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
          "ImportTRC Error: The file is does not have a compatible \"(X/Y/Z)\" header state\n"
          "tovfileio import-trc: the import failed" + unchanged},
         {With({"import-htr", d + "nosuch.htr", "--create"}, inScene),
-         notOpened + "tovfileio import-htr: " + d + "nosuch.htr: the file could not be opened (No such file or directory)" + unchanged},
+         notOpened + "tovfileio import-htr: " + d +
+             "nosuch.htr: the file could not be opened (No such file or directory)" + unchanged},
         {With({"import-htr", kWalkTrc}, inScene),
-         notOpened + "tovfileio import-htr: " + kWalkTrc + ": the file could not be opened (tried " + kWalkTrc +
+         notOpened + "tovfileio import-htr: " + kWalkTrc +
+             ": the file could not be opened (tried " + kWalkTrc +
              ".htr: No such file or directory); a TRC file is imported by import-trc" + unchanged},
         {With({"import-htr", d + "frameless.htr"}, inScene),
-         "tovfileio import-htr: " + d + "frameless.htr: the file holds no frames, so there is nothing to import" + unchanged},
+         "tovfileio import-htr: " + d +
+             "frameless.htr: the file holds no frames, so there is nothing to import" + unchanged},
         {With({"import-trc", d + "rowless.trc"}, inScene),
-         "tovfileio import-trc: " + d + "rowless.trc: the file holds no data rows, so there is nothing to import" + unchanged},
+         "tovfileio import-trc: " + d +
+             "rowless.trc: the file holds no data rows, so there is nothing to import" + unchanged},
         {{"preview", d + "nosuch.htr", "-o", d + "p.svg"},
-         notOpened + "tovfileio preview: " + d + "nosuch.htr: the file could not be opened (No such file or directory)\n"},
+         notOpened + "tovfileio preview: " + d +
+             "nosuch.htr: the file could not be opened (No such file or directory)\n"},
         {{"import-htr", kWalkHtr, "--scene", damaged, "--create"}, ""},
     };
     for (const Case& c : cases) {
@@ -125,7 +130,9 @@ TEST_F(SceneCommandsTest, ASelectionWithoutABoneNamesTheRootsToSelect) {
     const std::string roots = "; select one of: walk, take2 (--select NAME); nothing was written\n";
     const std::pair<Arguments, std::string> cases[] = {
         {{}, "tovfileio export-htr: nothing is selected" + roots},
-        {{"--select", "Box"}, "tovfileio export-htr: the node selected is not a bone and has none among its children" + roots},
+        {{"--select", "Box"},
+         "tovfileio export-htr: the node selected is not a bone and has none among its children" +
+             roots},
     };
     for (const auto& [select, lastLine] : cases) {
         const auto run = RunCommand(With({"export-htr", Path("o.htr"), "--scene", scene}, select));
@@ -139,7 +146,7 @@ TEST_F(SceneCommandsTest, ASelectionWithoutABoneNamesTheRootsToSelect) {
 TEST_F(SceneCommandsTest, ASkeletonAndMarkersShareASceneAndExportLeavesItAlone) {
     const std::string scene = WalkScene();
     const auto cloud = RunOk({"import-trc", kWalkTrc, "--scene", scene, "--create", "--point",
-                                   "--root-node", "--all", "--size", "4", "--no-set-fps"});
+                              "--root-node", "--all", "--size", "4", "--no-set-fps"});
     EXPECT_EQ(cloud.err, "");
     const std::string listed = RunCommand({"scene", scene}).out;
     for (const char* line : {"\nTRCCloud  dummy", "\n  LFHD  point  position 40 keys", "\n  Hips  bone"}) {
@@ -147,7 +154,7 @@ TEST_F(SceneCommandsTest, ASkeletonAndMarkersShareASceneAndExportLeavesItAlone) 
     }
     const std::string saved = tovtest::ReadBytes(scene);
     const auto exported = RunOk({"export-htr", Path("out.htr"), "--scene", scene, "--select", "walk",
-                                      "--saved-pose", "--animate", "--range", "1", "40"});
+                                 "--saved-pose", "--animate", "--range", "1", "40"});
     EXPECT_EQ(exported.err, "");
     HTRFile file;
     ASSERT_EQ(file.Read(tovtest::Wide(Path("out.htr"))), L"");
@@ -165,7 +172,7 @@ TEST_F(SceneCommandsTest, FlagsOfTheOtherModeAreSetWithThatModeChosen) {
     const std::string scene = WalkScene();
     RunOk({"import-htr", kWalkHtr, "--scene", scene, "--apply", "--select", "walk"});
     const auto applied = RunOk({"import-htr", kWalkHtr, "--scene", scene, "--select", "walk",
-                                     "--end-effectors", "--tcb", "--size", "1"});
+                                "--end-effectors", "--tcb", "--size", "1"});
     const std::string listed = RunCommand({"scene", scene}).out;
     EXPECT_THAT(listed, HasSubstr("\nnodes            22\n"));
     EXPECT_THAT(listed, HasSubstr("\n  Hips  bone  position 41 keys, rotation 41 keys (tcb)"));
@@ -236,7 +243,12 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
         "animation_range": [0, 960], "nodes": [)" + nodes + "]}");
     const auto text = RunOk({"scene", path});
     EXPECT_THAT(text.out,
-                StartsWith("frame rate       25\nticks per frame  192\nsystem unit      1 mm\n" "time             0\nanimation range  0 to 960\nnodes            37\n" "Hips  bone  position 1 key, rotation 0 keys (euler_xyz), scale 0 keys\n" "  Spine  none  position 0 keys, rotation 2 keys (tcb), scale 0 keys\n" "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n" "    c  none"));
+                StartsWith("frame rate       25\nticks per frame  192\nsystem unit      1 mm\n"
+                           "time             0\nanimation range  0 to 960\nnodes            37\n"
+                           "Hips  bone  position 1 key, rotation 0 keys (euler_xyz), scale 0 keys\n"
+                           "  Spine  none  position 0 keys, rotation 2 keys (tcb), scale 0 keys\n"
+                           "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n"
+                           "    c  none"));
     EXPECT_THAT(text.out, HasSubstr("\n" + std::string(64, ' ') + "[depth 35] Tip  none"));
     // What --json prints is the document as the host writes it, which shows the same.
     const auto json = RunOk({"scene", "--json", path});
@@ -246,7 +258,8 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
     const auto missing = RunCommand({"scene", Path("none.json")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "tovfileio scene: " + Path("none.json") + ": cannot open: No such file or directory\n");
+    EXPECT_EQ(missing.err, "tovfileio scene: " + Path("none.json") +
+        ": cannot open: No such file or directory\n");
 }
 
 // Options a dialog remembers from an earlier run: a later run that keeps
@@ -254,14 +267,13 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
 // them, and reading them creates nothing in the settings.
 class RememberedOptionsTest : public tovtest::CliTest {
 protected:
-    std::string Settings() const { return settings_.Path(); }
     std::string Scene() const { return Path("s.json"); }
 
     // A scene holding the walk skeleton, imported with every option given.
     void ImportWalk() {
-        const auto run = RunOk({"import-htr", kWalkHtr, "--scene", Scene(), "--create", "--key-base",
-                                     "--animate", "--all", "--set-fps", "--size", "1", "--scale-factor", "1",
-                                     "--euler", "--no-end-effectors"});
+        RunOk({"import-htr", kWalkHtr, "--scene", Scene(), "--create", "--key-base",
+               "--animate", "--all", "--set-fps", "--size", "1", "--scale-factor", "1",
+               "--euler", "--no-end-effectors"});
     }
 };
 
@@ -282,7 +294,8 @@ TEST_F(RememberedOptionsTest, ALaterRunNamesTheRememberedValuesItKeeps) {
          With(exportWalk, {"--animate"}), "--offset 1000"},
         {"export-htr, all given", With(exportWalk, {"--offset", "7", "--current-pose"}),
          With(exportWalk, {"--offset", "0", "--saved-pose"}), nullptr},
-        {"import-htr", {"import-htr", kWalkHtr, "--scene", s, "--scale-factor", "-1", "--no-animate", "--key-base", "--tcb"},
+        {"import-htr", {"import-htr", kWalkHtr, "--scene", s, "--scale-factor", "-1",
+         "--no-animate", "--key-base", "--tcb"},
          {"import-htr", kWalkHtr, "--scene", s}, "--no-animate --key-base --tcb --scale-factor -1"},
         {"import-htr, without the dialog", {"import-htr", kWalkHtr, "--scene", s, "--size", "2.5"},
          {"import-htr", kWalkHtr, "--scene", s, "--suppress-prompts"}, nullptr},
@@ -297,7 +310,8 @@ TEST_F(RememberedOptionsTest, ALaterRunNamesTheRememberedValuesItKeeps) {
         EXPECT_EQ(second.status, 0) << c.name << ": " << second.err;
         const std::string command = c.second[0];
         EXPECT_EQ(second.err, c.said == nullptr ? std::string()
-                                                : "tovfileio " + command + ": remembered from an earlier run: " +
+                                                : "tovfileio " + command +
+                                                    ": remembered from an earlier run: " +
                                                       c.said + " (tovfileio options --reset " + command +
                                                       " forgets them)\n")
             << c.name;
@@ -308,7 +322,7 @@ TEST_F(RememberedOptionsTest, OptionsShowsAndForgetsThemPerCommand) {
     ImportWalk();
     // Nothing remembered yet differs from the defaults but what ImportWalk chose.
     RunOk({"export-htr", Path("out.htr"), "--scene", Scene(), "--select", "walk", "--offset",
-                          "1000", "--no-parent-transforms"});
+           "1000", "--no-parent-transforms"});
     const auto shown = RunOk({"options"});
     EXPECT_EQ(shown.out, "settings: " + Settings() + "\nimport-htr: --key-base --set-fps\n"
                          "import-trc: the defaults\nexport-htr: --no-parent-transforms --offset 1000\n");

@@ -40,8 +40,8 @@ const std::vector<DWORD> kMarkerColours = {0x3333CC, 0x3333CC, 0x3333CC};
 class UtilityCommandTest : public tovtest::CliTest {
 protected:
     void SetUp() override {
-        const std::string trc = Write("t.trc", tovtest::TrcText({"A", "B", "C"}, {"1\t2\t3\t4\t5\t6\t7\t8\t9"}));
-        RunOk({"import-trc", trc, "--scene", scene_}, "");
+        const std::string trc = tovtest::TrcText({"A", "B", "C"}, {"1\t2\t3\t4\t5\t6\t7\t8\t9"});
+        RunOk({"import-trc", Write("t.trc", trc), "--scene", scene_}, "");
     }
 
     // The wire colours of A, B and C in the scene saved.
@@ -50,7 +50,9 @@ protected:
         std::string error;
         EXPECT_TRUE(brindle::host::LoadSceneDocument(scene_, scene, error)) << error;
         std::vector<DWORD> colours;
-        for (const wchar_t* name : {L"A", L"B", L"C"}) colours.push_back(scene.FindByName(name)->GetWireColor());
+        for (const wchar_t* name : {L"A", L"B", L"C"}) {
+            colours.push_back(scene.FindByName(name)->GetWireColor());
+        }
         return colours;
     }
 
@@ -102,7 +104,9 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
 TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
     const auto disk = dir_.Path() / "disk";
     std::filesystem::create_directory(disk);
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k") != 0) GTEST_SKIP() << "no tmpfs can be mounted here";
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k") != 0) {
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    }
     const std::string out = Write("disk/walk.mnm", "precious");
     const auto run = RunCommand({"mnm-create", "--scene", scene_, out}, FullWalk() + "y\n");
     EXPECT_EQ(tovtest::ReadBytes(out), "precious");
@@ -150,7 +154,8 @@ TEST_F(UtilityCommandTest, QuitAndExitLeaveFromAnyPrompt) {
         {"exit at the panel", false, enable + "exit\n", 0, 0},
         {"quit at the creator's pick", false, enable + Click(IDC_MNM_CREATE) + "n\nn\nquit\n", 0, 1},
         {"quit at a save chooser", false,
-         enable + Click(IDC_MNM_BROWSE) + map + "\n" + Click(IDC_TRC_NAME) + Click(IDC_CONVERT) + Path("t.trc") + "\nquit\n",
+         enable + Click(IDC_MNM_BROWSE) + map + "\n" + Click(IDC_TRC_NAME) + Click(IDC_CONVERT) +
+             Path("t.trc") + "\nquit\n",
          0, 0},
     };
     for (const Case& c : cases) {
@@ -165,7 +170,9 @@ TEST_F(UtilityCommandTest, QuitAndExitLeaveFromAnyPrompt) {
         EXPECT_EQ(run.out.find("pick B"), std::string::npos);
         EXPECT_EQ(run.err.find("nobody could"), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out));
-        for (const char* name : {"quit", "quit.gwm", "quit.mnm"}) EXPECT_FALSE(std::filesystem::exists(Path(name))) << name;
+        for (const char* name : {"quit", "quit.gwm", "quit.mnm"}) {
+            EXPECT_FALSE(std::filesystem::exists(Path(name))) << name;
+        }
         EXPECT_EQ(Colours(), kMarkerColours);
         if (c.create) continue;
         const auto again = RunCommand({"utility", "--scene", scene_}, "");
@@ -183,9 +190,9 @@ TEST_F(UtilityCommandTest, FileChoosersKeepTheirPromises) {
     std::filesystem::create_directory(out);
     Write("out/old.gwm", "old");
     const auto run = RunOk({"utility", "--scene", scene_},
-                                Click(IDC_MNM_BROWSE) + Path("mistyped.mnm") + "\n" + map + "\n" +
-                                    Click(IDC_OUTPUT_BROWSE) + out + "\n" + Click(IDC_TRC_NAME) + Click(IDC_CONVERT) +
-                                    Path("t.trc") + "\nold\nn\nnew\nquit\n");
+                           Click(IDC_MNM_BROWSE) + Path("mistyped.mnm") + "\n" + map + "\n" +
+                           Click(IDC_OUTPUT_BROWSE) + out + "\n" + Click(IDC_TRC_NAME) +
+                           Click(IDC_CONVERT) + Path("t.trc") + "\nold\nn\nnew\nquit\n");
     for (const std::string& shown : {Path("mistyped.mnm") + ": no such file; choose one that exists\n",
                                      "1137 read-only \"" + map + "\"", "|*.gwm) in " + out + ": old\n",
                                      out + "/old.gwm already exists. Replace it? [y/n] n\n"}) {
@@ -211,11 +218,14 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
         {CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID, L"Cam"},
         {LIGHT_CLASS_ID, OMNI_LIGHT_CLASS_ID, L"Sun"},
     };
-    for (const auto& n : nodes) scene.CreateNode(brindle::host::NewSceneObject(n.superClass, n.classId))->SetName(n.name);
+    for (const auto& n : nodes) {
+        scene.CreateNode(brindle::host::NewSceneObject(n.superClass, n.classId))->SetName(n.name);
+    }
     const std::string path = Path("mixed.json");
     std::string error;
     ASSERT_TRUE(brindle::host::SaveSceneDocument(scene, path, error)) << error;
-    const auto run = RunCommand({"mnm-create", "--scene", path}, "n\nn\npick L Heel\npick Cam\npick A\nquit\n");
+    const auto run =
+        RunCommand({"mnm-create", "--scene", path}, "n\nn\npick L Heel\npick Cam\npick A\nquit\n");
     EXPECT_EQ(Count(run.out, "pickable nodes:"), Count(run.out, "pickable nodes: A\n"));
     EXPECT_EQ(Count(run.out, "pickable nodes: A\n"), 4u) << run.out;
     EXPECT_THAT(run.out,
@@ -227,13 +237,14 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
 
 TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
     const auto run = RunOk({"utility", "--scene", scene_},
-                                "click Batch File Conversion\nclick 1205\ntype 1207 2.5\ntype 1208 nan\n"
-                                "type 1206 1e39\nclick Nothing\nquit\n");
+                           "click Batch File Conversion\nclick 1205\ntype 1207 2.5\ntype 1208 nan\n"
+                           "type 1206 1e39\nclick Nothing\nquit\n");
     // The offsets take finite numbers within their range only.
     const std::string range = " takes numbers from -1000000000 to 1000000000; it keeps what it held";
-    for (const std::string& shown : std::initializer_list<std::string>{"[Convert TRC to GWM]", "1201 check box [x] Batch File Conversion",
-                                     "1202 check box [x] Use TRC Filename (disabled)", "1207 number \"2.5\"",
-                                     "no control Nothing", "control 1208" + range, "control 1206" + range}) {
+    for (const std::string& shown : std::initializer_list<std::string>{
+             "[Convert TRC to GWM]", "1201 check box [x] Batch File Conversion",
+             "1202 check box [x] Use TRC Filename (disabled)", "1207 number \"2.5\"",
+             "no control Nothing", "control 1208" + range, "control 1206" + range}) {
         EXPECT_THAT(run.out, HasSubstr(shown));
     }
     // The page's choices were saved when it closed.

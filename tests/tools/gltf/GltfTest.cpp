@@ -137,12 +137,15 @@ TEST_F(GltfTest, AnimatedPositionsAtAKeyEqualTheScenes) {
             const std::array<double, 3> u{q[1] * p[2] - q[2] * p[1] + q[3] * p[0],
                                           q[2] * p[0] - q[0] * p[2] + q[3] * p[1],
                                           q[0] * p[1] - q[1] * p[0] + q[3] * p[2]};
-            p = {p[0] + 2 * (q[1] * u[2] - q[2] * u[1]) + t3[0], p[1] + 2 * (q[2] * u[0] - q[0] * u[2]) + t3[1],
+            p = {p[0] + 2 * (q[1] * u[2] - q[2] * u[1]) + t3[0],
+                 p[1] + 2 * (q[2] * u[0] - q[0] * u[2]) + t3[1],
                  p[2] + 2 * (q[0] * u[1] - q[1] * u[0]) + t3[2]};
             if (!parent.count(at)) break;
         }
         const auto expected = axes.Position(scene.Nodes()[i]->GetNodeTM(t, nullptr).GetTrans());
-        for (int c = 0; c < 3; ++c) EXPECT_NEAR(p[c], expected[c], 2e-6) << model.nodes[i].name << " axis " << c;
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(p[c], expected[c], 2e-6) << model.nodes[i].name << " axis " << c;
+        }
     }
     EXPECT_EQ(model.nodes.size(), 22u);
 }
@@ -176,7 +179,8 @@ TEST(GltfShapes, ShapesAreClosedAndFaceOutwards) {
         ASSERT_EQ(c.shape.normals.size(), p.size());
         Vec3 centre;
         for (int k = 0; k < 3; ++k) {
-            const auto [low, high] = std::minmax_element(p.begin(), p.end(), [k](auto& a, auto& b) { return a[k] < b[k]; });
+            const auto [low, high] = std::minmax_element(
+                p.begin(), p.end(), [k](auto& a, auto& b) { return a[k] < b[k]; });
             EXPECT_NEAR((*low)[k], c.min[k], 1e-9) << "axis " << k;
             EXPECT_NEAR((*high)[k], c.max[k], 1e-9) << "axis " << k;
             centre[k] = ((*low)[k] + (*high)[k]) / 2;
@@ -246,7 +250,9 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
     SceneNode* camera = make(L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID, 0);
     // A cloud of like markers.
     std::vector<SceneNode*> cloud;
-    for (int i = 0; i < 1000; ++i) cloud.push_back(make(L"M", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, 0x00FF00));
+    for (int i = 0; i < 1000; ++i) {
+        cloud.push_back(make(L"M", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, 0x00FF00));
+    }
 
     const tinygltf::Model model = tovgltf::SceneToGltf(scene, "test");
     const auto meshOf = [&](SceneNode* node) {
