@@ -108,12 +108,6 @@ inline std::size_t Count(const std::string& text, const std::string& what) {
     return count;
 }
 
-// The last line of standard error, where the command line's own word stands.
-inline std::string LastLine(const std::string& err) {
-    const std::size_t last = err.size() < 2 ? std::string::npos : err.rfind('\n', err.size() - 2);
-    return err.substr(last == std::string::npos ? 0 : last + 1);
-}
-
 // A TRC file at 60 frames a second of the markers `names` from frame `start`:
 // a data row of coordinate fields per entry of `rows` (a marker's three
 // fields empty for a dropout), every time 0.

@@ -5,8 +5,6 @@
 
 #include <filesystem>
 
-#include <sys/mount.h>
-
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
@@ -96,25 +94,6 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
         // (input that ends leaves picks unrecorded, so nothing was coloured).
         EXPECT_EQ(Colours(), kMarkerColours);
     }
-}
-
-// An MNM file onto a full disk: the chooser asks before it replaces the
-// file, the creator says it failed (and keeps its picks), the older file
-// stays, the cause is said and the status is 1.
-TEST_F(UtilityCommandTest, MnmCreateOntoAFullDisk) {
-    const auto disk = dir_.Path() / "disk";
-    std::filesystem::create_directory(disk);
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k") != 0) {
-        GTEST_SKIP() << "no tmpfs can be mounted here";
-    }
-    const std::string out = Write("disk/walk.mnm", "precious");
-    const auto run = RunCommand({"mnm-create", "--scene", scene_, out}, FullWalk() + "y\n");
-    EXPECT_EQ(tovtest::ReadBytes(out), "precious");
-    ::umount2(disk.c_str(), MNT_DETACH);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.out, HasSubstr(out + " already exists. Replace it? [y/n] y\n"));
-    EXPECT_THAT(run.out, HasSubstr("MNM File Creation Failed: Unable to open output file."));
-    EXPECT_THAT(run.err, HasSubstr("No space left on device"));
 }
 
 // The test's current folder is the scratch folder while it lives: a name
