@@ -81,7 +81,7 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
         {{"import-trc", d + "garbage.trc", "--scene", fresh},
          "ImportTRC Error: The file is does not have a compatible \"(X/Y/Z)\" header state\n"
          "tovfileio import-trc: the import failed" + unchanged},
-        {With({"import-htr", d + "nosuch.htr", "--create"}, inScene),
+        {{"import-htr", d + "nosuch.htr", "--create", "--scene", fresh},
          notOpened + "tovfileio import-htr: " + d +
              "nosuch.htr: the file could not be opened (No such file or directory)" + unchanged},
         {With({"import-htr", kWalkTrc}, inScene),
@@ -183,10 +183,12 @@ TEST_F(SceneCommandsTest, FlagsOfTheOtherModeAreSetWithThatModeChosen) {
     // Root Node makes no second cloud.
     const std::string other = Path("other.json");
     RunOk({"import-trc", kWalkTrc, "--scene", other, "--create", "--root-node"});
+    // The markers are keyed again there, a hundred frames on.
     auto run = RunCommand({"import-trc", kWalkTrc, "--scene", other, "--apply", "--no-root-node",
-                           "--select", "TRCCloud"});
+                           "--select", "TRCCloud", "--offset", "100"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
+    EXPECT_THAT(RunCommand({"scene", other}).out, HasSubstr("\n  LFHD  sphere  position 80 keys"));
     const std::string third = Path("third.json");
     run = RunCommand({"import-trc", kWalkTrc, "--scene", third, "--create"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -253,6 +255,9 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
     // What --json prints is the document as the host writes it, which shows the same.
     const auto json = RunOk({"scene", "--json", path});
     EXPECT_THAT(json.out, StartsWith("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 2,\n"));
+    // A key's values on a line, floats in their shortest form: 0.1f is 0.1.
+    EXPECT_THAT(json.out, HasSubstr("\"ticks\": [0, 160],\n        \"values\": [\n"
+                                    "          0.0, 0.0, 0.0, 1.0,\n          0.1, 0.0, 0.0, 1.0\n        ]"));
     EXPECT_EQ(RunCommand({"scene", Write("again.json", json.out)}).out, text.out);
 
     const auto missing = RunCommand({"scene", Path("none.json")});
