@@ -17,7 +17,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include "htr/HTRFile.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/tools/cli/RunProcess.h"
 
@@ -34,37 +33,18 @@ using tovtest::kWalkTrc;
 
 class ConvertCommandTest : public tovtest::CliTest {};
 
+// The units asked for, by either spelling of the flags, reach the file
+// written, there and back; the conversion itself is the HTR model's
+// (lengths) and its writer's and reader's (angles in radians).
 TEST_F(ConvertCommandTest, HtrUnitsAreConvertedBothWays) {
-    const std::string cm = Path("cm");  // written as cm.htr
+    const std::string cm = Path("cm"), back = Path("back.htr");  // cm is written as cm.htr
     RunOk({"convert", "--units", "cm", "--rotation-units=radians", kWalkHtr, cm});
-    const std::string cmText = ReadBytes(cm + ".htr");
-    EXPECT_THAT(cmText, HasSubstr("CalibrationUnits cm\r\nRotationUnits Radians\r\n"));
-    // Hips stands 950 mm high: 95 cm.
-    EXPECT_THAT(cmText, HasSubstr("\r\nHips\t0.000000\t95.000000\t0.000000\t"));
-    const std::string back = Path("back.htr");
     RunOk({"convert", "--units=mm", "--rotation-units", "degrees", cm + ".htr", back});
-    // Back in millimetres and degrees, within the rounding of the centimetre
-    // and radian file (half a millionth of a centimetre or radian) and of the
-    // last write.
-    HTRFile original, returned;
-    ASSERT_EQ(original.Read(tovtest::Wide(kWalkHtr)), L"");
-    ASSERT_EQ(returned.Read(tovtest::Wide(back)), L"");
-    const double kLength = 5e-6 + 5e-7, kAngle = 5e-7 + 5e-7 * 3.141592653589793 / 180;
-    for (std::uint32_t s = 0; s < original.SegmentCount(); ++s) {
-        const HTRSegment &a = *original.Segment(s), &b = *returned.Segment(s);
-        EXPECT_NEAR(a.GetBoneLength(), b.GetBoneLength(), kLength);
-        for (std::uint32_t i = 0; i < original.GetNumFrames(); ++i) {
-            double v[4][3];
-            a.GetFrameTranslation(i, v[0][0], v[0][1], v[0][2]);
-            b.GetFrameTranslation(i, v[1][0], v[1][1], v[1][2]);
-            a.GetFrameRotationAngles(i, v[2][0], v[2][1], v[2][2]);
-            b.GetFrameRotationAngles(i, v[3][0], v[3][1], v[3][2]);
-            for (int k = 0; k < 3; ++k) {
-                ASSERT_NEAR(v[0][k], v[1][k], kLength) << s << " " << i;
-                ASSERT_NEAR(v[2][k], v[3][k], kAngle) << s << " " << i;
-            }
-        }
-    }
+    // Hips stands 950 mm high: 95 cm.
+    EXPECT_THAT(ReadBytes(cm + ".htr"), HasSubstr("CalibrationUnits cm\r\nRotationUnits Radians\r\n"));
+    EXPECT_THAT(ReadBytes(cm + ".htr"), HasSubstr("\r\nHips\t0.000000\t95.000000\t0.000000\t"));
+    EXPECT_THAT(ReadBytes(back), HasSubstr("CalibrationUnits mm\r\nRotationUnits Degrees\r\n"));
+    EXPECT_THAT(ReadBytes(back), HasSubstr("\r\nHips\t0.000000\t950.000000\t0.000000\t"));
 }
 
 // The map, the offset in the host's space, the name and the date written
