@@ -1,174 +1,396 @@
+// tovfileio info: what each file holds, as text or JSON, from files or
+// standard input; a file the reader refuses is said with its name and the
+// others go on; a standard output that fails is an error. What it says
+// beyond what the reader reports: one warning a line wherever the header,
+// the name and label lines and the rows disagree, where number fields hold
+// text, or where a file holds nothing of its format; none where everything
+// agrees; a refusal placed at the line the reader stopped at. And --diagnose:
+// the verdict, and where each finding stands (line, column, the text there)
+// and what it does to the read; for the corpus, beside its warnings.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "tests/support/HostileInputs.h"
 #include "tests/tools/cli/RunCommand.h"
-#include "tests/support/TestFiles.h"
 
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using tovtest::RunCommand;
+using tovtest::RunOk;
+using tovtest::kWalkHtr;
+using tovtest::kWalkTrc;
 
-namespace {
+class InfoCommandTest : public tovtest::CliTest {};
 
-const std::string kSample = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
+TEST_F(InfoCommandTest, JsonDescribesEachFileOnALine) {
+    const auto run = RunOk({"info", "--json", kWalkHtr, kWalkTrc});
+    EXPECT_EQ(run.err, "");
+    for (const std::string& piece : std::initializer_list<std::string>{
+             "{\"file\":\"" + kWalkHtr +
+                 "\",\"format\":\"htr\",\"units\":\"mm\",\"rotation_units\":\"degrees\","
+             "\"frame_rate\":60,\"frames\":40,\"first_frame\":1,",
+             "\"scale_factor\":1,\"segments\":[{\"name\":\"Hips\",\"parent\":null,\"root\":true",
+             "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
+             "}\n{\"file\":\"" + kWalkTrc +
+                 "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,\"camera_rate\":60,"
+             "\"frames\":40,\"start_frame\":1,\"rows\":40,\"duration\":0.6666666666666666,\"markers\":"
+             "[{\"name\":\"LFHD\",\"samples\":40,\"dropouts\":0},"}) {
+        EXPECT_THAT(run.out, HasSubstr(piece));
+    }
+    EXPECT_THAT(run.out, EndsWith("}\n"));
+}
 
-TEST(InfoCommandTest, JsonDescribesTheSample) {
-    const auto result = RunCommand({"info", "--json", kSample});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    const std::string& json = result.out;
-    EXPECT_EQ(json.front(), '{');
-    EXPECT_EQ(json.substr(json.size() - 2), "}\n");
-    for (const std::string& field : std::initializer_list<std::string>
-         {"\"format\":\"htr\"", "\"units\":\"mm\"", "\"rotation_units\":\"degrees\"",
-          "\"frame_rate\":60", "\"frames\":40", "\"first_frame\":1", "\"scale_factor\":1",
-          "\"segments\":[{\"name\":\"Hips\",\"parent\":null,\"root\":true",
-          "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
-          "\"file\":\"" + kSample + "\""}) {
-        EXPECT_NE(json.find(field), std::string::npos) << field;
+TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
+    const auto run = RunOk({"info", kWalkHtr});
+    for (const char* piece : {"  Segments:          21\n", "  Duration:          0.6666666666666666 s\n",
+                              "\n    Hips\n      LowerBack\n        Chest\n",
+                                  "\n      LThigh\n        LShin\n"}) {
+        EXPECT_THAT(run.out, HasSubstr(piece));
     }
 }
 
-TEST(InfoCommandTest, JsonDescribesTrcFilesByExtensionOrContent) {
-    tovtest::ScratchDir dir;
-    const std::string trc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
-    // No ".trc" extension: recognised by its first line; ".TRC" is not
-    // appended because the name has a three-letter extension.
-    const auto renamed = dir.Write("walk.dat", tovtest::ReadBytes(trc));
-    for (const std::string& file : {trc, renamed.string()}) {
-        const auto result = RunCommand({"info", "--json", file});
-        ASSERT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out.rfind("{\"file\":\"" + file +
-                                       "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,"
-                                       "\"camera_rate\":60,\"frames\":40,\"start_frame\":1,"
-                                       "\"rows\":40,\"duration\":0.6666666666666666,\"markers\":"
-                                       "[{\"name\":\"LFHD\",\"samples\":40,\"dropouts\":0},",
-                                   0),
-                  0u)
-            << result.out;
-    }
-    const auto bad = dir.Write("bad.trc", "PathFileType\t4\t(x/y/z)\n");
-    const auto result = RunCommand({"info", bad.string()});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, bad.string() +
-                              ": The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the "
-                              "third tab-separated field is \"(x/y/z)\"; the reader takes exactly "
-                              "\"(X/Y/Z)\" there)\n");
-}
-
-TEST(InfoCommandTest, TextShowsTheHierarchyAsATree) {
-    const auto result = RunCommand({"info", kSample});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.out.find("  Segments:          21\n"), std::string::npos);
-    EXPECT_NE(result.out.find("  Duration:          0.6666666666666666 s\n"), std::string::npos);
-    EXPECT_NE(result.out.find("\n    Hips\n      LowerBack\n        Chest\n"), std::string::npos);
-    EXPECT_NE(result.out.find("\n      LThigh\n        LShin\n"), std::string::npos);
-}
-
-TEST(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
-    tovtest::ScratchDir dir;
-    const auto bad = dir.Write("bad.htr", "[Header]\nFileType xyz\n");
-    const auto loop = dir.Write("loop.htr",
-                                "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n"
-                                "[BasePosition]\n");
-    const auto result =
-        RunCommand({"info", bad.string(), (dir.Path() / "missing").string(), loop.string()});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, bad.string() +
-                              ": The file does not have a compatible \"FileType\" header state "
-                              "(line 2: the reader takes FileType HTR, Htr or htr only, not \"xyz\")\n" +
-                              (dir.Path() / "missing").string() + ": The file could not be opened (tried " +
-                              (dir.Path() / "missing.htr").string() + ": No such file or directory)\n" +
-                              loop.string() + ": warning: the header gives no NumFrames; read as 0\n" +
-                              loop.string() + ": warning: the header gives no DataFrameRate; read as 60\n");
+TEST_F(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
+    const std::string bad = Write("bad.htr", "[Header]\nFileType xyz\n"), missing = Path("missing");
+    const std::string badTrc = Write("bad.trc", "PathFileType\t4\t(x/y/z)\n");
+    const std::string loop = Write("loop.htr",
+        "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n[BasePosition]\n");
+    const auto run = RunCommand({"info", bad, missing, badTrc, loop});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, bad +
+        ": The file does not have a compatible \"FileType\" header state (line 2: the reader "
+                             "takes FileType HTR, Htr or htr only, not \"xyz\")\n" +
+                           missing + ": The file could not be opened (tried " + missing +
+                               ".htr: No such file or directory)\n" +
+                           badTrc + ": The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third "
+                                    "tab-separated field is \"(x/y/z)\"; the reader takes exactly \"(X/Y/Z)\" there)\n" +
+                           loop + ": warning: the header gives no NumFrames; read as 0\n" +
+                           loop + ": warning: the header gives no DataFrameRate; read as 60\n");
     // Segments in a parent loop are still listed, marked, once each.
-    EXPECT_NE(result.out.find("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n"
-                              "      B\n"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(run.out,
+                HasSubstr("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n      B\n"));
 }
 
-TEST(InfoCommandTest, CommandLineErrorsAndHelp) {
-    struct Case {
-        Arguments args;
-        int status;
-        const char* outStart;
-        const char* errStart;
-    };
-    const Case cases[] = {
-        {{}, 2, "", "tovfileio: A subcommand is required\nTry 'tovfileio --help'.\n"},
-        {{"--help"}, 0, "Motion-capture files", ""},
-        {{"frobnicate"}, 2, "", "tovfileio: unknown command 'frobnicate'\n"},
-        {{"info"}, 2, "", "tovfileio info: FILE is required\n"},
-        {{"info", "--jsn", "x.htr"}, 2, "",
-         "tovfileio info: The following argument was not expected: --jsn (did you mean "
-         "--json?)\n"
-         "Try 'tovfileio info --help'.\n"},
-        {{"info", "--help"}, 0, "show what each file holds\nUsage: tovfileio info [OPTIONS] FILE",
-         ""},
-        {{"convert", "-h"}, 0, "HTR to HTR", ""},
-        {{"plugins", "--help"}, 0, "load the Brindle module", ""},
-        {{"about", "--help"}, 0, "show the module's About box", ""},
-        {{"about", "extra"}, 2, "", "tovfileio about: The following argument was not expected"},
-    };
-    for (const Case& c : cases) {
-        const auto result = RunCommand(c.args);
-        EXPECT_EQ(result.status, c.status);
-        EXPECT_EQ(result.out.rfind(c.outStart, 0), 0u) << result.out;
-        EXPECT_EQ(result.err.rfind(c.errStart, 0), 0u) << result.err;
-    }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(InfoCommandTest, DeepChainsPrintInLinearSpace) {
-    tovtest::ScratchDir dir;
-    std::string text = "[Header]\nNumSegments 10000\nNumFrames 0\nDataFrameRate 60\n"
-                       "[SegmentNames&Hierarchy]\nS0 GLOBAL\n";
+TEST_F(InfoCommandTest, DeepChainsPrintInLinearSpace) {
+    std::string text = "[Header]\nNumSegments 10000\nNumFrames 0\nDataFrameRate 60\n[SegmentNames&Hierarchy]\nS0 GLOBAL\n";
     for (int i = 1; i < 10000; ++i) text += "S" + std::to_string(i) + " S" + std::to_string(i - 1) + "\n";
     text += "[BasePosition]\n";
     for (int i = 0; i < 10000; ++i) text += "S" + std::to_string(i) + " 0 0 0 0 0 0 1\n";
-    const auto file = dir.Write("deep.htr", text);
-    const auto result = RunCommand({"info", file.string()});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_LT(result.out.size(), 1000000u);
-    EXPECT_NE(result.out.find("\n" + std::string(68, ' ') + "S32\n" + std::string(68, ' ') +
-                              "(level 33) S33\n"),
-              std::string::npos);
+    const auto run = RunOk({"info", Write("deep.htr", text)});
+    EXPECT_LT(run.out.size(), 1000000u);
+    EXPECT_THAT(run.out,
+                HasSubstr("\n" + std::string(68, ' ') + "S32\n" + std::string(68, ' ') + "(level 33) S33\n"));
 }
 
-TEST(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
-    tovtest::ScratchDir dir;
-    const std::string trc =
-        dir.Write("one.trc", "PathFileType\t4\t(X/Y/Z)\tone.trc\nDataRate\tCameraRate\tNumFrames\n"
-                             "60\t60\t2\t1\tmm\nFrame#\tTime\tA\t\t\t\n\t\tX1\tY1\tZ1\n\n"
-                             "1\t0\t1\t2\t3\n2\t0.01667\t\t\t\n")
-            .string();
-    char* data = nullptr;
-    std::size_t size = 0;
-    CommandIO io;
-    io.in = std::fopen(trc.c_str(), "rb");
-    io.out = open_memstream(&data, &size);
-    io.err = std::tmpfile();
-    EXPECT_EQ(RunTovfileio({"info", "-"}, io), 0);
-    std::fclose(io.in);
-    std::fclose(io.out);
-    EXPECT_EQ(std::string(data, size).rfind("-\n  Format:            TRC\n", 0), 0u);
+TEST_F(InfoCommandTest, StandardInputAndAFailedStandardOutput) {
+    const auto piped = RunOk({"info", "-"}, tovtest::TrcText({"A"}, {"1\t2\t3", "\t\t"}));
+    EXPECT_THAT(piped.out, StartsWith("-\n  Format:            TRC\n"));
     // One dropout is "1 dropout".
-    EXPECT_NE(std::string(data, size).find(" 2 samples, 1 dropout\n"), std::string::npos);
-    std::free(data);
+    EXPECT_THAT(piped.out, HasSubstr(" 2 samples, 1 dropout\n"));
 
     // A full disk behind standard output is an error, not status 0.
+    CommandIO io;
     io.out = std::fopen("/dev/full", "w");
     if (io.out == nullptr) GTEST_SKIP() << "no /dev/full";
-    EXPECT_EQ(RunTovfileio({"info", trc}, io), 1);
+    tovtest::MemoryFile err;
+    io.err = err.File();
+    EXPECT_EQ(RunTovfileio({"info", kWalkTrc}, io), 1);
     std::fclose(io.out);
-    std::rewind(io.err);
-    char err[256] = {};
-    const std::size_t got = std::fread(err, 1, sizeof err - 1, io.err);
-    std::fclose(io.err);
-    EXPECT_EQ(std::string(err, got), "tovfileio info: standard output: No space left on device\n");
+    EXPECT_EQ(err.Text(), "tovfileio info: standard output: No space left on device\n");
+}
+
+// What info says about a file beyond what the reader reports: one warning a
+// line wherever the header, the name and label lines and the rows disagree,
+// where number fields hold text, or where a file holds nothing of its
+// format; none where everything agrees; a refusal placed at the line the
+// reader stopped at. And info --diagnose: the verdict, and where each
+// finding stands (line, column, the text there) and what it does to the
+// read; for the corpus, beside its warnings.
+const std::string kHeader = "PathFileType\t4\t(X/Y/Z)\tx.trc\nDataRate\tCameraRate\tNumFrames\n";
+const std::string kHierarchy = "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n";
+
+// The lines info writes on standard error, without the file name.
+std::vector<std::string> Messages(const std::string& err, const std::string& file) {
+    std::vector<std::string> lines;
+    std::istringstream in(err);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line.rfind(file + ": ", 0) == 0 ? line.substr(file.size() + 2) : line);
+    }
+    return lines;
+}
+
+class WarningsTest : public tovtest::CliTest {};
+class DiagnosisTest : public tovtest::CliTest {};
+
+TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"good.trc", kHeader +
+         "60\t60\t2\t1\tmm\nF\tT\tA\t\t\t\n\t\tX1\tY1\tZ1\n\n1\t0\t1\t2\t3\n2\t0\t\t\t\n", {}},
+        {"tabs.trc", kHeader + "60\t60\t1\t1\tmm\nF\tT\tA\t\t\t\n\t\tX1\tY1\tZ1\n\t\t\t\n1\t0\tnan\t2\tNaN\n",
+         {"warning: line 6 holds only separators where the blank line belongs; it is read as a "
+          "data row of dropouts, one frame too many",
+          "warning: the header gives 1 frame, the file holds 2 data rows",
+          "warning: 2 coordinate fields hold text, not a number (first \"nan\" on line 7); read as 0, "
+          "not as a dropout"}},
+        {"nolabels.trc", kHeader +
+         "60\t60\t2\t2\tmm\nF\tT\tA\t\t\tB\n\n1\t0\t1\t2\t3\t4\t5\t6\n2\t0\t1\t2\t3\t4\t5\t6\n",
+         {"warning: line 4: the last marker name, \"B\", ends the line without a tab and is not "
+          "read: put a tab after it",
+          "warning: line 6 stands where the coordinate labels (X1 Y1 Z1 ...) belong; it is not read "
+          "(a data row is lost)",
+          "warning: the header gives 2 frames, the file holds 1 data row"}},
+        {"empty.trc", "", {"warning: the file is empty"}},
+        {"nothing.trc", "PathFileType\t4\t(X/Y/Z)\n", {"warning: holds no marker names and no data rows"}},
+        {"rate.trc", kHeader + "abc\t29.97\t0\t0\tmm\n", {
+          "warning: line 3: DataRate holds \"abc\", not a number; read as 0",
+          "warning: line 3: CameraRate 29.97 is read as 29 (whole frames per second)",
+          "warning: holds no marker names and no data rows"}},
+        // Refusals name the line the reader stopped at and what stood there.
+        {"count.htr", "[Header]\nNumSegments 5\n" + kHierarchy + "[BasePosition]\nA 0 0 0 0 0 0 1\n",
+         {"Incorrect number of segments defined in file (line 2: NumSegments gives 5, the base "
+          "position has 1 line)"}},
+        {"base.htr", kHierarchy + "[BasePosition]\nC 0 0 0 0 0 0 1\n",
+         {"Segment name not found: C (line 5: the base position names \"C\", a segment the "
+          "hierarchy does not name)"}},
+        {"order.htr", "[Header]\n# order\nEulerRotationOrder XYZ # not ours\n",
+         {"The file does not have a compatible \"EulerRotationOrder\" header state (line 3: the "
+          "reader takes EulerRotationOrder ZYX only, not \"XYZ\")"}},
+        {"commas.trc", "PathFileType,4,(X/Y/Z),x.trc\n",
+         {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
+          "third tab-separated field; commas, not tabs, separate its fields: save the file with "
+          "tabs between the fields)"}},
+        {"random.htr", "\x8f\x01zq\xff\n\x02\x03", {
+          "holds nothing of an HTR or TRC file (it was read as HTR)"}},
+        {"frames.htr", "[Header]\nNumSegments 2\nNumFrames 2\nDataFrameRate 60\n"
+                       "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n[BasePosition]\nA 0 0 0 0 0 0 1\n"
+                       "B 0 0 0 0 0 0 1\n[A]\n1 0 0 0 0 0 0 1\n2 0 x 0 0 0 0 1\n[B]\n1 0 0 0 0 0 0 1\n",
+         {"warning: the header gives 2 frames, 1 segment holds another count (B: 1)",
+          "warning: 1 number field holds text (first \"x\" on line 13); read by its leading number, or 0"}},
+    };
+    for (const auto& c : cases) {
+        const auto file = Write(c.name, c.bytes);
+        const auto result = RunCommand({"info", file});
+        EXPECT_EQ(Messages(result.err, file), c.messages) << c.name << "\n" << result.err;
+        const bool refused = !c.messages.empty() && c.messages[0].rfind("warning: ", 0) != 0;
+        EXPECT_EQ(result.status, refused ? 1 : 0) << c.name;
+        // --strict makes any warning a failure, for scripts.
+        const auto strict = RunCommand({"info", "--strict", file});
+        EXPECT_EQ(strict.status, c.messages.empty() ? 0 : 1) << c.name;
+    }
+}
+
+TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
+    if (tovtest::CorpusDir().empty()) GTEST_SKIP() << "no corpus beside the project";
+    struct Expected {
+        std::vector<std::string> messages;
+        const char* refusal = nullptr;  // the verdict after "refused: "
+    };
+    const std::map<std::string, Expected> expected = {
+        {"bombot.htr", {}},
+        {"fight_a.htr", {}},
+        {"mocap.htr",
+         {{"The file does not have a compatible \"EulerRotationOrder\" header state (line 9: the reader takes EulerRotationOrder ZYX only, not \"XYZ\")"},
+         "The file does not have a compatible \"EulerRotationOrder\" header state; line 9, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYZ\" (and 4 more)"}},
+        {"10002-20130626160334-Unnamed.trc",
+         {{"warning: 826 data rows hold more columns than the markers named (up to 32 fields against 2, first on line 18); the extra columns are not read"}}},
+        {"2_test02_dynamic.trc", {}},
+        {"Day7_Session2_Take01_-_walk.trc",
+         {{"warning: the rows number their frames from 900, the reader starts them at 1 (line 3, field 7)"}}},
+        {"EMG_test06-Dynamic.trc",
+         {{"warning: 90 data rows hold more columns than the markers named (up to 179 fields against 167, first on line 7); the extra columns are not read"}}},
+        {"Gait.trc",
+         {{"warning: 218 data rows hold more columns than the markers named (up to 317 fields against 101, first on line 7); the extra columns are not read"}}},
+        {"S00_P00_T01_BalancingTrial_0-100.trc", {}},
+        {"abdbonepin.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z))"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 23: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z)"}},
+        {"dataWithBlanksForMissingMarkers.trc", {}},
+        {"dataWithEformat.trc",
+         {{"warning: line 3: DataRate 119.88012 is read as 119 (whole frames per second)",
+          "warning: line 3: CameraRate 119.88012 is read as 119 (whole frames per second)",
+          "warning: the times of lines 6 to 10 advance 119.883 frames a second, the data rate is read as 119; frames are placed by the rate"}}},
+        {"dataWithNaNsWithSpaces.trc",
+         {{"warning: line 6 holds only separators where the blank line belongs; it is read as a data row of dropouts, one frame too many",
+          "warning: the header gives 427 frames, the file holds 428 data rows",
+          "warning: 66 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as 0, not as a dropout"}}},
+        {"leg39_swing_short.trc", {}},
+        {"levelground_ccw_fast_01_01.trc",
+         {{"warning: 801 coordinate fields hold text, not a number (first \"nan\" on line 86); read as 0, not as a dropout"}}},
+        {"motion_capture_run.trc", {}},
+        {"motion_capture_walk.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z))"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z)"}},
+        {"nimble-tiziana_markers.trc", {}},
+        {"nimble-weird_markers.trc",
+         {{"warning: an empty column stands before the first name, and the name \"LFHD\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 21 markers are read for 61 names, each from another marker's columns",
+          "warning: line 4: the last marker name, \"LWRA\", ends the line without a tab and is not read: put a tab after it",
+          "warning: marker 1 has no name on the name line; it is read with an empty name",
+          "warning: 281 data rows hold more columns than the markers named (up to 185 fields against 128, first on line 7); the extra columns are not read"}}},
+        {"overground_17.trc", {}},
+        {"pyomeca_markers.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields)"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields"}},
+        {"std_walking2_markers.trc",
+         {{"warning: an empty column stands before the first name, and the name \"RTH1\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 15 markers are read for 44 names, each from another marker's columns",
+          "warning: line 4: the last marker name, \"RKJC\", ends the line without a tab and is not read: put a tab after it",
+          "warning: marker 1 has no name on the name line; it is read with an empty name",
+          "warning: 126 data rows hold more columns than the markers named (up to 134 fields against 92, first on line 7); the extra columns are not read",
+          "warning: 2382 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as 0, not as a dropout",
+          "warning: the times of lines 7 to 132 advance 25.0401 frames a second, the data rate is read as 250; frames are placed by the rate"}}},
+        {"step_width.trc",
+         {{"warning: line 4: the last marker name, \"RAC\", ends the line without a tab and is not read: put a tab after it",
+          "warning: line 6 stands where the coordinate labels (X1 Y1 Z1 ...) belong; it is not read (a data row is lost)",
+          "warning: the header gives 27107 frames, the file holds 500 data rows"}}},
+        {"subject01_walk1.trc", {}},
+        {"test_file_02.trc", {}},
+        {"test_file_03.trc",
+         {{"warning: line 4: the last marker name, \"Floor4\", ends the line without a tab and is not read: put a tab after it",
+          "warning: 41 data rows hold more columns than the markers named (up to 392 fields against 140, first on line 8); the extra columns are not read",
+          "warning: 12 data rows end before the markers' columns without a tab after the last field (first on line 7): the markers past its end read that field, \"0.000\", as x, y and z, not as dropouts"}}},
+        {"test_file_06_2tab_one_space.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two)"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two"}},
+        {"walking2.trc",
+         {{"warning: 312 coordinate fields hold text, not a number (first \"nan\" on line 22); read as 0, not as a dropout"}}},
+    };
+    std::size_t seen = 0;
+    for (const char* folder : {"htr", "trc"}) {
+        for (const auto& path : tovtest::CorpusFiles(folder, std::string(".") + folder)) {
+            const std::string name = path.filename().string();
+            const auto found = expected.find(name);
+            ASSERT_NE(found, expected.end()) << name;
+            const std::vector<std::string>& messages = found->second.messages;
+            const auto result = RunCommand({"info", path.string()});
+            EXPECT_EQ(Messages(result.err, path.string()), messages) << name;
+            std::string verdict = "reads as written";
+            if (found->second.refusal != nullptr) {
+                verdict = std::string("refused: ") + found->second.refusal;
+            } else if (!messages.empty()) {
+                verdict = "reads, but: " + messages[0].substr(std::string("warning: ").size());
+                if (messages.size() > 1) {
+                    verdict += " (and " + std::to_string(messages.size() - 1) + " more)";
+                }
+            }
+            const auto diagnosis = RunCommand({"info", "--diagnose", "--json", path.string()});
+            EXPECT_EQ(nlohmann::json::parse(diagnosis.out)["summary"], verdict) << name;
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, expected.size());
+}
+
+
+// Markers A and B over two frames of `rows`, in a file whose first `from`
+// is made `to`.
+const std::string kRows = "1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\t1\t2\t3\t\t\t\n";
+std::string Trc(const std::string& rows = kRows, const std::string& from = "", const std::string& to = "") {
+    const std::string text = kHeader + "60\t60\t2\t2\tmm\t60\t1\t2\nFrame#\tTime\tA\t\t\tB\t\t\t\n"
+                                       "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n" + rows;
+    return from.empty() ? text : tovtest::Edited(text, from, to);
+}
+
+// Segment A over two frames, in a file whose first `from` is made `to`.
+std::string Htr(const std::string& from = "", const std::string& to = "") {
+    return from.empty() ? tovtest::HtrText(1, 1, 2) : tovtest::Edited(tovtest::HtrText(1, 1, 2), from, to);
+}
+
+// "LINE:COLUMN:FOUND:EFFECT" of every finding, in the diagnosis's order.
+std::vector<std::string> Places(const nlohmann::json& diagnosis) {
+    std::vector<std::string> places;
+    for (const auto& f : diagnosis["findings"]) {
+        places.push_back(std::to_string(f["line"].get<int>()) + ":" + std::to_string(f["column"].get<int>()) +
+                         ":" + f["found"].get<std::string>() + ":" + f["effect"].get<std::string>());
+    }
+    return places;
+}
+
+TEST_F(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
+    const std::string line1 = "PathFileType\t4\t(X/Y/Z)\tx.trc", counts = "\t2\t2\tmm\t60\t1\t2";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* verdict;
+        std::vector<std::string> places;
+    } cases[] = {
+        {"good.trc", Trc(), "reads as written", {}},
+        {"blanks.trc", Trc(kRows, line1, "PathFileType 4 (X/Y/Z) x.trc"), "refused", {"1:13: :refusal"}},
+        {"commas.trc", Trc(kRows, line1, "PathFileType,4,(X/Y/Z),x.trc"), "refused", {"1:13:,:refusal"}},
+        {"count.trc", Trc(kRows, counts, "\t5\t2\tmm\t60\t1\t5"), "reads, but", {"3:7:5:misread"}},
+        // An empty column before the names: A is read from field 4, B's
+        // columns go to the empty name.
+        {"shift.trc", Trc(kRows, "\tA\t\t\tB\t\t\t", "\t\tA\t\tB\t\t"), "reads, but",
+         {"4:14:A:shift", "4:0::misread"}},
+        {"nan.trc", Trc("1\t0.000\tNaN\tNaN\tNaN\t4\t5\t6\n2\t0.017\tnan\t1\t2\t4\t5\t6\n"),
+         "reads, but", {"7:9:NaN:misread"}},
+        {"gap.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n4\t0.050\t1\t2\t3\t4\t5\t6\n"), "reads, but",
+         {"8:1:4:shift"}},
+        {"rate.trc",
+         Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.010\t1\t2\t3\t4\t5\t6\n3\t0.020\t1\t2\t3\t4\t5\t6\n",
+             counts, "\t3\t2\tmm\t60\t1\t3"),
+         "reads, but", {"9:0::misread"}},
+        {"unseen.trc", Trc("1\t0.000\t1\t2\t3\t\t\t\n2\t0.017\t1\t2\t3\t\t\t\n"),
+         "reads as written", {"4:17::note"}},
+        {"unit.trc", Trc(kRows, "\tmm\t", "\tmeters\t"), "reads, but", {"3:11:meters:misread"}},
+        // A row of a frame number and a time only: every marker reads the
+        // time as its position.
+        {"short.trc", Trc("1\t0.000\t1\t2\t3\t4\t5\t6\n2\t0.017\n"), "reads, but", {"8:3:0.017:shift"}},
+        {"good.htr", Htr(), "reads as written", {}},
+        {"order.htr", Htr("ZYX", "XYZ"), "refused", {"8:20:XYZ:refusal"}},
+        {"units.htr", Htr("Degrees", "Grads"), "reads, but", {"10:15:Grads:misread"}},
+        {"gravity.htr", Htr("GlobalAxisofGravity", "GlobalAxisOfGravity"), "reads as written",
+         {"11:1:GlobalAxisOfGravity:note"}},
+        {"framegap.htr", Htr("2 0 0 0 0 0 0 1", "3 0 0 0 0 0 0 1"), "reads, but", {"19:1:3:shift"}},
+        // What a second pass over the raw lines could not see or misjudged:
+        // UTF-16 text, a hierarchy without a root, a rate that is no whole
+        // number, every refusal of a file, a carriage return in a value,
+        // files of no motion format at all.
+        {"utf16.htr", tovtest::Utf16(Htr(), true), "reads as written", {}},
+        {"after.htr", Htr() + "junk here\nNumFrames many\n", "reads as written", {}},
+        {"gravity-x.htr", Htr("GlobalAxisofGravity Y", "GlobalAxisofGravity x"), "refused",
+         {"11:21:x:refusal"}},
+        {"noroot.htr", Htr("A GLOBAL", "A Nothing"), "reads, but", {"0:0::shift"}},
+        {"rate.htr", Htr("DataFrameRate 30", "DataFrameRate 29.97"), "reads, but", {"7:15:29.97:misread"}},
+        {"axes.htr", tovtest::Edited(Htr("BoneLengthAxis Y", "BoneLengthAxis Z"), "ZYX", "XYZ"), "refused",
+         {"8:20:XYZ:refusal", "12:16:Z:refusal"}},
+        {"cr.htr", Htr("FileType htr", "FileType htr\r\r"), "refused", {"2:10:htr\r:refusal"}},
+        {"pic.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "refused", {"0:0::misread"}},
+        {"out.gwm", "$Comments\tGWM file generated from TRC file by\n$Filename   x\n", "refused",
+         {"0:0::misread"}},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunCommand({"info", "--diagnose", "--json", Write(c.name, c.bytes)});
+        EXPECT_EQ(result.status, std::string(c.verdict) == "refused" ? 1 : 0) << c.name;
+        EXPECT_EQ(result.err, "") << c.name;
+        const auto diagnosis = nlohmann::json::parse(result.out);
+        EXPECT_EQ(diagnosis["verdict"], c.verdict) << c.name << "\n" << result.out;
+        EXPECT_EQ(Places(diagnosis), c.places) << c.name << "\n" << result.out;
+    }
+}
+
+TEST_F(DiagnosisTest, TextShowsTheVerdictThenEachFinding) {
+    const std::string file =
+        Write("nan.trc", Trc("1\t0.000\t1\t2\t3\tNaN\tNaN\tNaN\n", "\t2\t2\tmm\t60\t1\t2",
+            "\t1\t2\tmm\t60\t1\t1"));
+    EXPECT_EQ(RunCommand({"info", "--diagnose", file}).out,
+              file + ": reads, but: 3 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as "
+                     "0, not as a dropout\n"
+                     "  line 7, column 15, \"NaN\": 3 coordinate fields hold text, not a number (first \"NaN\" on "
+                     "line 7); read as 0, not as a dropout [misread]\n"
+                     "  line 4, column 17: 1 marker is never seen (\"B\"): every sample a dropout or at the origin "
+                     "exactly [note]\n");
 }
 
 }  // namespace

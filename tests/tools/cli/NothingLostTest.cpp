@@ -1,11 +1,11 @@
 // A careful user's bad day, in real processes: a full disk, a file-size
-// limit, a closed pipe, a killed run, sources that would collide. Every
-// output is whole or as it was, every failure is said with its cause and a
-// status of 1, and no temporary file is left.
+// limit, a closed pipe, a killed or interrupted run, sources that would
+// collide, runs that change one scene at once. Every output is whole or as
+// it was, every failure is said with its cause and a status of 1 (or the
+// signal's), and no temporary file is left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <set>
@@ -13,29 +13,29 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "brindle/host/DocumentLock.h"
+#include "resources/ModuleResources.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tests/tools/cli/RunProcess.h"
-#include "tests/support/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using tovtest::Count;
 using tovtest::ProcessOptions;
 using tovtest::ReadBytes;
-using tovtest::RunProcess;
-
-const std::string kHtr = std::string(TOV_SOURCE_DIR) + "/samples/walk.htr";
-const std::string kTrc = std::string(TOV_SOURCE_DIR) + "/samples/walk.trc";
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+using tovtest::RunOk;
+using tovtest::ScratchDir;
+using tovtest::kWalkHtr;
+using tovtest::kWalkTrc;
 
 // A disk with no room left: a tmpfs of one page where one can be mounted
 // (its one page taken by the older outputs), else a file-size limit of a
@@ -49,12 +49,9 @@ public:
     ~FullDisk() {
         if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
     }
-    const fs::path& Path() const { return path_; }
     // The reason a write fails for.
     const char* Reason() const { return mounted_ ? "No space left on device" : "File too large"; }
-    ProcessOptions Options(std::vector<std::string> env) const {
-        ProcessOptions options;
-        options.env = std::move(env);
+    ProcessOptions Onto(ProcessOptions options) const {
         if (!mounted_) options.fileSizeLimit = 16;
         return options;
     }
@@ -64,72 +61,67 @@ private:
     bool mounted_ = false;
 };
 
-class NothingLostTest : public ::testing::Test {
+class NothingLostTest : public tovtest::CliTest {
 protected:
     void SetUp() override {
-        env_ = {"BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string(),
-                "TMPDIR=" + (dir_.Path() / "tmp").string(), "TOVFILEIO_MODULE=" TOV_MODULE_PATH};
-        fs::create_directory(dir_.Path() / "tmp");
-        scene_ = (dir_.Path() / "s.json").string();
-        ASSERT_EQ(Run({"import-htr", kHtr, "--scene", scene_, "--suppress-prompts"}).status, 0);
+        fs::create_directories(dir_.Path() / "tmp");
+        fs::create_directories(dir_.Path() / "out");
+        ASSERT_EQ(Run({"import-htr", kWalkHtr, "--scene", scene_, "--suppress-prompts"}).status, 0);
     }
-    tovtest::ProcessResult Run(const std::vector<std::string>& args,
-                               const ProcessOptions& options = {}) {
-        ProcessOptions withEnv = options;
-        if (withEnv.env.empty()) withEnv.env = env_;
-        return RunProcess(args, dir_, withEnv);
+    // The module, and the scratch folder's settings and temporary folder.
+    ProcessOptions Options() const {
+        ProcessOptions options;
+        options.env = {"BRINDLE_REGISTRY_FILE=" + Path("registry.reg"), "TMPDIR=" + Path("tmp"),
+                       "TOVFILEIO_MODULE=" TOV_MODULE_PATH};
+        return options;
+    }
+    tovtest::ProcessResult Run(const std::vector<std::string>& args) {
+        return tovtest::RunProcess(args, dir_, Options());
     }
 
-    tovtest::ScratchDir dir_;
-    std::vector<std::string> env_;
-    std::string scene_;
+    const std::string scene_ = Path("s.json"), out_ = Path("out");
 };
 
 // Every writer onto a full disk: the older file stays, the cause is said,
 // the status is 1, and nothing else is left on the disk.
 TEST_F(NothingLostTest, AFullDiskLeavesOlderFilesAsTheyWere) {
-    FullDisk disk(dir_.Path() / "disk");
-    const std::string d = disk.Path().string();
-    const struct {
-        std::vector<std::string> args;
-        std::string output;
-    } cases[] = {
+    const FullDisk disk(dir_.Path() / "disk");
+    const std::string d = Path("disk");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"export-htr", d + "/out.htr", "--scene", scene_, "--select", "walk", "--suppress-prompts"},
          "out.htr"},
-        {{"convert", kHtr, d + "/out.htr"}, "out.htr"},
-        {{"convert", kHtr, d + "/out.glb"}, "out.glb"},
+        {{"convert", kWalkHtr, d + "/out.htr"}, "out.htr"},
+        {{"convert", kWalkHtr, d + "/out.glb"}, "out.glb"},
         {{"gltf", scene_, d + "/out.gltf"}, "out.gltf"},
-        {{"preview", kHtr, "-o", d + "/out.svg"}, "out.svg"},
-        {{"roundtrip", kHtr, d + "/out.htr"}, "out.htr"},
-        {{"convert", kTrc, d + "/out.gwm"}, "out.gwm"},
-        {{"convert", "--batch", "-o", d, kTrc}, "walk.gwm"},
+        {{"preview", kWalkHtr, "-o", d + "/out.svg"}, "out.svg"},
+        {{"roundtrip", kWalkHtr, d + "/out.htr"}, "out.htr"},
+        {{"convert", kWalkTrc, d + "/out.gwm"}, "out.gwm"},
+        {{"convert", "--batch", "-o", d, kWalkTrc}, "walk.gwm"},
     };
-    for (const auto& c : cases) {
-        for (const auto& entry : fs::directory_iterator(disk.Path())) fs::remove(entry.path());
-        WriteFile(disk.Path() / c.output, "precious");
-        const auto result = Run(c.args, disk.Options(env_));
-        EXPECT_EQ(result.status, 1) << c.args[0] << " " << c.output << "\n" << result.err;
-        EXPECT_NE(result.err.find(disk.Reason()), std::string::npos) << c.args[0] << "\n" << result.err;
-        EXPECT_EQ(ReadBytes(disk.Path() / c.output), "precious") << c.args[0] << " " << c.output;
+    for (const auto& [args, output] : cases) {
+        SCOPED_TRACE(args[0] + " " + output);
+        for (const auto& entry : fs::directory_iterator(d)) fs::remove(entry.path());
+        Write("disk/" + output, "precious");
+        const auto result = tovtest::RunProcess(args, dir_, disk.Onto(Options()));
+        EXPECT_EQ(result.status, 1) << result.err;
+        EXPECT_THAT(result.err, HasSubstr(disk.Reason()));
+        EXPECT_EQ(ReadBytes(d + "/" + output), "precious");
         // Only the batch's log may have begun on the disk.
-        std::vector<std::string> left = tovtest::Entries(disk.Path());
+        std::vector<std::string> left = tovtest::Entries(d);
         std::erase(left, "ConvertGWMLog.txt");
-        EXPECT_EQ(left, std::vector<std::string>{c.output}) << c.args[0];
+        EXPECT_EQ(left, std::vector<std::string>{output});
     }
 }
 
 // A file-size limit the command inherits, lower than its own: a message
 // and status 1 instead of a silent death by SIGXFSZ.
 TEST_F(NothingLostTest, AnInheritedFileSizeLimitIsReported) {
-    ProcessOptions options;
-    options.env = env_;
+    ProcessOptions options = Options();
     options.fileSizeLimit = 20000;
-    const auto out = dir_.Path() / "out" / "walk.htr";
-    fs::create_directory(dir_.Path() / "out");
-    const auto result = Run({"convert", kHtr, out.string()}, options);
+    const auto result = tovtest::RunProcess({"convert", kWalkHtr, out_ + "/walk.htr"}, dir_, options);
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
-    EXPECT_TRUE(tovtest::Entries(dir_.Path() / "out").empty());
+    EXPECT_THAT(result.err, HasSubstr("File too large"));
+    EXPECT_TRUE(tovtest::Entries(out_).empty());
 }
 
 // Standard output closed early (`| head -c 100`): the process ends by
@@ -138,10 +130,9 @@ TEST_F(NothingLostTest, AClosedPipeLeavesNothingStaged) {
     int pipe[2];
     ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
     ::fcntl(pipe[1], F_SETPIPE_SZ, 4096);  // one page, which the sample's output overfills
-    ProcessOptions options;
-    options.env = env_;
+    ProcessOptions options = Options();
     options.outputFd = pipe[1];
-    const pid_t pid = tovtest::StartProcess({"convert", kHtr, "-"}, dir_, options);
+    const pid_t pid = tovtest::StartProcess({"convert", kWalkHtr, "-"}, dir_, options);
     ::close(pipe[1]);
     ASSERT_GT(pid, 0);
     char head[100];
@@ -150,7 +141,7 @@ TEST_F(NothingLostTest, AClosedPipeLeavesNothingStaged) {
     const auto result = tovtest::WaitProcess(pid, dir_);
     EXPECT_EQ(result.status, 128 + SIGPIPE);
     EXPECT_EQ(result.err, "");
-    EXPECT_TRUE(tovtest::Entries(dir_.Path() / "tmp").empty());
+    EXPECT_TRUE(tovtest::Entries(Path("tmp")).empty());
 }
 
 // The private folder of a run that was killed is removed by the next run.
@@ -158,75 +149,56 @@ TEST_F(NothingLostTest, LeftoversOfKilledRunsGo) {
     const pid_t child = ::fork();
     if (child == 0) ::_exit(0);
     ::waitpid(child, nullptr, 0);
-    const auto left = dir_.Path() / "tmp" / ("tovfileio-" + std::to_string(child) + "-abc123");
-    fs::create_directory(left);
-    dir_.Write("tmp/tovfileio-" + std::to_string(child) + "-abc123/walk.htr", "half");
-    EXPECT_EQ(Run({"info", kHtr}).status, 0);
-    EXPECT_FALSE(fs::exists(left));
+    const std::string left = "tmp/tovfileio-" + std::to_string(child) + "-abc123";
+    fs::create_directory(Path(left));
+    Write(left + "/walk.htr", "half");
+    EXPECT_EQ(Run({"info", kWalkHtr}).status, 0);
+    EXPECT_FALSE(fs::exists(Path(left)));
 }
 
 // A batch refuses, before it writes anything, sources that would collide.
 TEST_F(NothingLostTest, CollidingSourcesAreRefused) {
-    const auto out = dir_.Path() / "out";
     fs::create_directories(dir_.Path() / "a");
     fs::create_directories(dir_.Path() / "b");
-    fs::create_directories(out);
-    const auto a = dir_.Write("a/walk.trc", ReadBytes(kTrc));
-    const auto b = dir_.Write("b/walk.trc", ReadBytes(kTrc));
-    const auto own = dir_.Write("out/src.gwm", ReadBytes(kTrc));
-    const auto log = dir_.Write("out/ConvertGWMLog.txt", ReadBytes(kTrc));
-    const struct {
-        std::vector<std::string> sources;
-        std::string reason;
-    } cases[] = {
-        {{a.string(), b.string()}, a.string() + " and " + b.string() + " would both become " +
-                                       (out / "walk.gwm").string()},
-        {{own.string()}, own.string() + " would be replaced by the GWM file of " + own.string()},
-        {{log.string()}, log.string() + " is the batch's log, which the batch replaces"},
+    const std::string trc = ReadBytes(kWalkTrc), a = Write("a/walk.trc", trc), b = Write("b/walk.trc", trc);
+    const std::string own = Write("out/src.gwm", trc), log = Write("out/ConvertGWMLog.txt", trc);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{a, b}, a + " and " + b + " would both become " + out_ + "/walk.gwm"},
+        {{own}, own + " would be replaced by the GWM file of " + own},
+        {{log}, log + " is the batch's log, which the batch replaces"},
     };
-    for (const auto& c : cases) {
-        std::vector<std::string> args{"convert", "--batch", "-o", out.string()};
-        args.insert(args.end(), c.sources.begin(), c.sources.end());
-        const auto result = Run(args);
+    for (const auto& [sources, reason] : cases) {
+        const auto result = Run(tovtest::With({"convert", "--batch", "-o", out_}, sources));
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "tovfileio convert: " + c.reason + "; nothing converted\n");
-        EXPECT_EQ(tovtest::Entries(out), (std::vector<std::string>{"ConvertGWMLog.txt", "src.gwm"}));
-        EXPECT_EQ(ReadBytes(log), ReadBytes(kTrc));
+        EXPECT_EQ(result.err, "tovfileio convert: " + reason + "; nothing converted\n");
+        EXPECT_EQ(tovtest::Entries(out_), (std::vector<std::string>{"ConvertGWMLog.txt", "src.gwm"}));
+        EXPECT_EQ(ReadBytes(log), trc);
     }
 }
 
 // Two batches into one folder at once take turns: each GWM file is one
 // run's whole file, and so is the log.
 TEST_F(NothingLostTest, TwoBatchesIntoOneFolderTakeTurns) {
-    const auto out = dir_.Path() / "out";
-    std::string longTrc = ReadBytes(kTrc);
-    longTrc.replace(longTrc.find("\t40\t"), 4, "\t18000\t");
-    std::vector<std::string> sources;
-    for (int i = 0; i < 4; ++i) sources.push_back(dir_.Write("f" + std::to_string(i) + ".trc", longTrc).string());
-    std::vector<std::string> first{"convert", "--batch", "--frames", "header", "-o", out.string()};
-    first.insert(first.end(), sources.begin(), sources.end());
+    const std::string longTrc = tovtest::Edited(ReadBytes(kWalkTrc), "\t40\t", "\t18000\t");
+    std::vector<std::string> first{"convert", "--batch", "--frames", "header", "-o", out_};
+    for (int i = 0; i < 4; ++i) first.push_back(Write("f" + std::to_string(i) + ".trc", longTrc));
     std::vector<std::string> second = first;
     second.insert(second.begin() + 2, {"--offset", "1", "2", "3"});
     tovtest::ScratchDir otherScratch;
-    ProcessOptions options;
-    options.env = env_;
-    const pid_t a = tovtest::StartProcess(first, dir_, options);
-    const pid_t b = tovtest::StartProcess(second, otherScratch, options);
+    const pid_t a = tovtest::StartProcess(first, dir_, Options());
+    const pid_t b = tovtest::StartProcess(second, otherScratch, Options());
     ASSERT_GT(a, 0);
     ASSERT_GT(b, 0);
     EXPECT_EQ(tovtest::WaitProcess(a, dir_).status, 0);
     EXPECT_EQ(tovtest::WaitProcess(b, otherScratch).status, 0);
-    std::set<std::string> versions;
-    for (int i = 0; i < 4; ++i) versions.insert(ReadBytes(out / ("f" + std::to_string(i) + ".gwm")));
-    // The files of one run differ only in their names; those of the other
-    // have their points moved.
-    for (const std::string& gwm : versions) {
-        EXPECT_EQ(gwm.substr(gwm.size() - 2), "\n\n");
-        EXPECT_NE(gwm.find("\n18000\tDROPOUT\t"), std::string::npos);
+    for (int i = 0; i < 4; ++i) {
+        const std::string gwm = ReadBytes(out_ + "/f" + std::to_string(i) + ".gwm");
+        EXPECT_THAT(gwm, EndsWith("\n\n"));
+        EXPECT_THAT(gwm, HasSubstr("\n18000\tDROPOUT\t"));
     }
-    const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3 + 4) << log;
-    EXPECT_FALSE(fs::exists(out / ".ConvertGWMLog.txt.lock"));
+    const std::string log = ReadBytes(out_ + "/ConvertGWMLog.txt");
+    EXPECT_EQ(Count(log, "\n"), 3u + 4u) << log;
+    EXPECT_FALSE(fs::exists(out_ + "/.ConvertGWMLog.txt.lock"));
 }
 
 // kill -9 in the middle of a batch of one job, held at its fourth source
@@ -236,43 +208,331 @@ TEST_F(NothingLostTest, TwoBatchesIntoOneFolderTakeTurns) {
 // temporary file is left; the batch's lock file, which a killed run cannot
 // remove, goes with the next run.
 TEST_F(NothingLostTest, AKilledBatchLeavesWholeFilesAndTheirLogLines) {
-    const auto out = dir_.Path() / "out";
-    const std::string trc = ReadBytes(kTrc);
+    const std::string trc = ReadBytes(kWalkTrc);
     tovtest::HeldInput held(dir_.Path() / "f3.trc");
-    std::vector<std::string> args{"convert", "--batch", "--jobs", "1", "-o", out.string()};
+    std::vector<std::string> args{"convert", "--batch", "--jobs", "1", "-o", out_};
     for (int i = 0; i < 5; ++i) {
-        const std::string name = "f" + std::to_string(i) + ".trc";
-        args.push_back(i == 3 ? held.Path().string() : dir_.Write(name, trc).string());
+        args.push_back(i == 3 ? held.Path().string() : Write("f" + std::to_string(i) + ".trc", trc));
     }
-    ProcessOptions options;
-    options.env = env_;
-    const pid_t pid = tovtest::StartProcess(args, dir_, options);
+    const pid_t pid = tovtest::StartProcess(args, dir_, Options());
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
     ASSERT_TRUE(held.Reached());
     ::kill(pid, SIGKILL);
     ASSERT_EQ(tovtest::WaitProcess(pid, dir_).status, 128 + SIGKILL);
-    const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
+    const std::string log = ReadBytes(out_ + "/ConvertGWMLog.txt");
     std::size_t whole = 0, logged = 0;
-    for (const std::string& name : tovtest::Entries(out)) {
+    for (const std::string& name : tovtest::Entries(out_)) {
         if (name == "ConvertGWMLog.txt" || name == ".ConvertGWMLog.txt.lock") continue;
-        ASSERT_EQ(name.substr(name.size() - 4), ".gwm") << name;
-        const std::string gwm = ReadBytes(out / name);
-        EXPECT_NE(gwm.find("\n\n40\t"), std::string::npos) << name;
-        EXPECT_EQ(gwm.substr(gwm.size() - 2), "\n\n") << name;
+        ASSERT_THAT(name, EndsWith(".gwm"));
+        const std::string gwm = ReadBytes(out_ + "/" + name);
+        EXPECT_THAT(gwm, HasSubstr("\n\n40\t")) << name;
+        EXPECT_THAT(gwm, EndsWith("\n\n")) << name;
         ++whole;
-        const std::string line = (dir_.Path() / name).replace_extension(".trc").string() + " done.\n";
-        if (log.find(line) != std::string::npos) ++logged;
+        logged += Count(log, (dir_.Path() / name).replace_extension(".trc").string() + " done.\n");
     }
     EXPECT_GE(whole, 1u);
     EXPECT_GE(logged + 1, whole) << log;
     // Every file the log calls done is there.
-    std::size_t done = 0;
-    for (std::size_t at = log.find(" done.\n"); at != std::string::npos; at = log.find(" done.\n", at + 1)) {
-        ++done;
+    EXPECT_EQ(Count(log, " done.\n"), logged) << log;
+    EXPECT_EQ(Run({"convert", "--batch", "-o", out_, kWalkTrc}).status, 0);
+    EXPECT_FALSE(fs::exists(out_ + "/.ConvertGWMLog.txt.lock"));
+}
+
+// Interrupts, in real child processes held at known points. A convert: the
+// temporary files go, an existing output stays, and the exit status is the
+// signal's; in a batch, Ctrl-C is the cancel between files. tovfileio
+// utility and mnm-create: Ctrl-C is the host's cancel: a batch stops after
+// the file being written, with only whole GWM files, a closed log with a
+// line for each and no hidden file left; the creator aborts; the panel
+// closes and saves its settings; the status is 130.
+// Each signal at two points where a file of the run's own exists: the
+// output to standard output, staged whole and held in its copy to a pipe
+// no one reads; and the copy of an input that is a FIFO, held while the
+// FIFO stays open, the output file named but not yet written.
+TEST(InterruptTest, SignalsRemoveTheStagedFiles) {
+    const std::string htr = ReadBytes(tovtest::kWalkHtr);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const bool toPipe : {true, false}) {
+            SCOPED_TRACE(std::to_string(signalNumber) + (toPipe ? " staged output" : " input copy"));
+            tovtest::ScratchDir dir;
+            const auto tmp = dir.Path() / "tmp";
+            fs::create_directory(tmp);
+            fs::create_directory(dir.Path() / "out");
+            const auto out = dir.Write("out/walk.htr", "precious");
+            tovtest::ProcessOptions options;
+            options.env = {"TMPDIR=" + tmp.string()};
+            tovtest::HeldInput held(dir.Path() / "held.htr");
+            int pipe[2];
+            ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+            // A pipe of one page, which the sample's output overfills.
+            ::fcntl(pipe[1], F_SETPIPE_SZ, 4096);
+            if (toPipe) options.outputFd = pipe[1];
+            const pid_t pid = tovtest::StartProcess(
+                {"convert", toPipe ? tovtest::kWalkHtr : held.Path().string(),
+                 toPipe ? "-" : out.string()},
+                dir, options);
+            ::close(pipe[1]);
+            ASSERT_GT(pid, 0);  // never kill(-1, ...)
+            if (toPipe) {
+                // A full pipe stays full: the copy out is blocked.
+                const int capacity = ::fcntl(pipe[0], F_GETPIPE_SZ);
+                EXPECT_TRUE(tovtest::WaitUntil([&] {
+                    int queued = 0;
+                    return ::ioctl(pipe[0], FIONREAD, &queued) == 0 && queued >= capacity;
+                }));
+            } else {
+                ASSERT_TRUE(held.Reached());
+                EXPECT_TRUE(held.Feed(htr));
+                EXPECT_TRUE(tovtest::WaitUntil([&] { return !tovtest::Entries(tmp).empty(); }));
+            }
+            ::kill(pid, signalNumber);
+            EXPECT_EQ(tovtest::WaitProcess(pid, dir).status, 128 + signalNumber);
+            ::close(pipe[0]);
+            EXPECT_TRUE(tovtest::Entries(tmp).empty());
+            EXPECT_EQ(ReadBytes(out), "precious");
+            EXPECT_EQ(tovtest::Entries(dir.Path() / "out"), std::vector<std::string>{"walk.htr"});
+        }
     }
-    EXPECT_EQ(done, logged) << log;
-    EXPECT_EQ(Run({"convert", "--batch", "-o", out.string(), kTrc}).status, 0);
-    EXPECT_FALSE(fs::exists(out / ".ConvertGWMLog.txt.lock"));
+}
+
+// Ctrl-C in a batch is the cancel between files. The second source is a
+// FIFO, and the signal comes once the batch has opened it: that file is
+// read to its end and converted, the third is never started, the log
+// closes with a line that says so, and the status is 1.
+TEST(InterruptTest, CtrlCStopsABatchBetweenFiles) {
+    tovtest::ScratchDir dir;
+    const std::string trc = ReadBytes(tovtest::kWalkTrc);
+    const auto first = dir.Write("a.trc", trc);
+    tovtest::HeldInput held(dir.Path() / "held.trc");
+    const auto last = dir.Write("c.trc", trc);
+    const auto out = dir.Path() / "out";
+    // One job: the file after the one being read is not started.
+    const pid_t pid = tovtest::StartProcess({"convert", "--batch", "--jobs", "1", "-o", out.string(),
+                                             first.string(), held.Path().string(), last.string()},
+                                            dir);
+    ASSERT_GT(pid, 0);  // never kill(-1, ...)
+    ASSERT_TRUE(held.Reached());
+    ::kill(pid, SIGINT);
+    held.Release(trc);
+    EXPECT_EQ(tovtest::WaitProcess(pid, dir).status, 1);
+    const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
+    EXPECT_THAT(log,
+                HasSubstr("file: " + first.string() + " done.\nfile: " + held.Path().string() +
+                    " done.\nInterrupted: 2 of 3 files converted.\n"));
+    EXPECT_TRUE(fs::exists(out / "held.gwm"));
+    EXPECT_FALSE(fs::exists(out / "c.gwm"));
+}
+
+// The exit status of a process that ended by itself; -1 when a signal ended it.
+int Exited(pid_t pid) {
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
+
+class UtilityInterruptTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        trc_ = ReadBytes(tovtest::kWalkTrc);
+        scene_ = (dir_.Path() / "s.json").string();
+        const auto made = tovtest::RunProcess(
+            {"import-trc", dir_.Write("walk.trc", trc_).string(), "--scene", scene_}, dir_,
+            Options());
+        ASSERT_EQ(made.status, 0) << made.err;
+    }
+
+    // The module, and the registry file of the scratch folder.
+    tovtest::ProcessOptions Options(int input = -1) const {
+        tovtest::ProcessOptions options;
+        options.env = {"BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string(),
+                       std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH};
+        options.inputFd = input;
+        return options;
+    }
+    std::string Shown() const { return ReadBytes(dir_.Path() / ".process-out"); }
+    std::string Said() const { return ReadBytes(dir_.Path() / ".process-err"); }
+
+    ScratchDir dir_;
+    std::string trc_;
+    std::string scene_;
+};
+
+// A batch of three whose second source is a FIFO; the signal comes once
+// the batch has opened it. That file is read to its end and written, the
+// third is not begun.
+TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
+    const auto first = dir_.Write("a.trc", trc_);
+    tovtest::HeldInput held(dir_.Path() / "held.trc");
+    const auto last = dir_.Write("c.trc", trc_);
+    const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
+    const auto out = dir_.Path() / "out";
+    fs::create_directory(out);
+    const std::string answers = Click(IDC_MNM_BROWSE) + map.string() + "\n" +
+                                Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" + Click(IDC_BATCH) +
+                                Click(IDC_CONVERT) + first.string() + "\n" +
+                                held.Path().string() + "\n" + last.string() + "\n\nquit\n";
+    const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
+    const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, Options(in));
+    ::close(in);
+    ASSERT_GT(pid, 0);  // never kill(-1, ...)
+    ASSERT_TRUE(held.Reached());
+    ::kill(pid, SIGINT);
+    held.Release(trc_);
+    EXPECT_EQ(Exited(pid), 130) << Said();
+    EXPECT_THAT(Said(), HasSubstr("interrupted"));
+
+    const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), '\n');
+    EXPECT_FALSE(fs::exists(out / "c.gwm"));
+    EXPECT_TRUE(fs::exists(out / "a.gwm"));
+    EXPECT_TRUE(fs::exists(out / "held.gwm"));
+    for (const auto& entry : fs::directory_iterator(out)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        EXPECT_NE(name.front(), '.');
+        if (entry.path().extension() != ".gwm") continue;
+        const std::string source = (dir_.Path() / entry.path().stem()).string() + ".trc";
+        EXPECT_THAT(log, HasSubstr("file: " + source + " done.\n"));
+        const std::string gwm = ReadBytes(entry.path());
+        EXPECT_THAT(gwm, HasSubstr("\n30\t"));  // the last frame is there
+    }
+    // The panel closed and saved its settings.
+    const auto again = tovtest::RunProcess({"utility", "--scene", scene_}, dir_, Options());
+    EXPECT_THAT(again.out, HasSubstr("1201 check box [x] Batch File Conversion"));
+    EXPECT_THAT(again.out, HasSubstr("1138 read-only \"" + out.string() + "\""));
+}
+
+// Ctrl-C while the creator waits for a pick (its input a pipe that stays
+// open): the walk aborts, no file is written, the scene stays as it was.
+TEST_F(UtilityInterruptTest, CreatorAbortsAtAPickPrompt) {
+    const std::string before = ReadBytes(scene_);
+    const auto mnm = dir_.Path() / "walk.mnm";
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const pid_t pid = tovtest::StartProcess({"mnm-create", "--scene", scene_, mnm.string()}, dir_,
+                                            Options(ends[0]));
+    ::close(ends[0]);
+    ASSERT_GT(pid, 0);  // never kill(-1, ...)
+    const std::string typed = "n\nn\npick LFHD\n";
+    EXPECT_EQ(::write(ends[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    EXPECT_TRUE(tovtest::WaitUntil([&] {
+        const std::string shown = Shown();
+        return shown.find("marker 2 of 43") != std::string::npos &&
+               shown.size() >= 6 && shown.compare(shown.size() - 6, 6, "pick> ") == 0;
+    }));
+    ::kill(pid, SIGINT);
+    EXPECT_EQ(Exited(pid), 130) << Said();
+    ::close(ends[1]);
+    EXPECT_FALSE(fs::exists(mnm));
+    EXPECT_EQ(ReadBytes(scene_), before);
+    EXPECT_EQ(Shown().find("marker 3 of 43"), std::string::npos);
+}
+
+// Runs that change one scene take turns: two imports started together both
+// land in the scene, a run that finds the scene locked for too long refuses
+// and says why, and a failed save of the settings is said once.
+class SceneLockTest : public tovtest::CliTest {};
+
+bool Holds(const std::string& document, const std::string& node) {
+    return tovtest::ReadBytes(document).find("\"name\": \"" + node + "\"") != std::string::npos;
+}
+
+// Two imports into one new scene, started together: the skeletons of two
+// HTR files, or a skeleton and a TRC file's markers. Before runs took turns
+// one of the two was lost every time.
+TEST_F(SceneLockTest, TwoImportsIntoOneSceneAtOnceBothLand) {
+    const std::string a = Write("a.htr", tovtest::ReadBytes(kWalkHtr)),
+        b = Write("b.htr", tovtest::ReadBytes(kWalkHtr));
+    const std::string scene = Path("s.json");
+    tovtest::ProcessOptions options;
+    options.env = {"BRINDLE_REGISTRY_FILE=" + Path("registry.reg")};
+    tovtest::ScratchDir output[2];  // each run's output and messages
+    for (int trial = 0; trial < 20; ++trial) {
+        std::filesystem::remove(scene);
+        const bool markers = trial % 2 == 1;
+        const pid_t first = tovtest::StartProcess({"import-htr", a, "--scene", scene, "--suppress-prompts"},
+                                                  output[0], options);
+        const pid_t second = tovtest::StartProcess(
+            {markers ? "import-trc" : "import-htr", markers ? kWalkTrc : b, "--scene", scene,
+             "--suppress-prompts"},
+            output[1], options);
+        EXPECT_EQ(tovtest::WaitProcess(first, output[0]).status, 0) << trial;
+        EXPECT_EQ(tovtest::WaitProcess(second, output[1]).status, 0) << trial;
+        EXPECT_TRUE(Holds(scene, "a")) << trial;
+        EXPECT_TRUE(Holds(scene, markers ? "C7" : "b")) << trial;
+    }
+    EXPECT_EQ(tovtest::Entries(dir_.Path()), (std::vector<std::string>{"a.htr", "b.htr",
+        "registry.reg", "s.json"}));
+}
+
+// Runs tovfileio in-process with standard error on a terminal; what it wrote there.
+tovtest::CommandResult RunAtTerminal(const Arguments& args) {
+    tovtest::Terminal terminal;
+    tovtest::CommandResult result;
+    if (terminal.File() == nullptr) return result;
+    CommandIO io;
+    io.out = std::fopen("/dev/null", "w");
+    io.err = terminal.File();
+    result.status = RunTovfileio(args, io);
+    std::fclose(io.out);
+    result.err = terminal.Shown();
+    return result;
+}
+
+TEST_F(SceneLockTest, ARunThatFindsTheSceneLockedWaitsThenRefuses) {
+    const std::string scene = Path("s.json");
+    RunOk({"import-htr", kWalkHtr, "--scene", scene, "--suppress-prompts"});
+    const std::string saved = tovtest::ReadBytes(scene);
+    brindle::host::DocumentLock other;
+    std::string error;
+    ASSERT_EQ(other.Acquire(scene, 0ms, {}, error), brindle::host::DocumentLock::Outcome::Held);
+
+    const std::string waiting = "tovfileio import-trc: waiting for " + scene +
+        ", which another run is changing\n";
+    const std::string refused =
+        "tovfileio import-trc: " + scene +
+            " is being changed by another run; try again when it has finished\n";
+    const Arguments import = {"import-trc", kWalkTrc, "--scene", scene, "--suppress-prompts"};
+    struct Case {
+        const char* name;
+        Arguments args;
+        const char* wait;
+        bool terminal;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"in a script", import, "0.2", false, 1, refused},
+        {"at a terminal", import, "0.2", true, 1, waiting + refused},
+        {"no wait", import, "0", true, 1, refused},
+        {"a wrong wait", import, "soon", false, 1,
+         "tovfileio import-trc: TOVFILEIO_LOCK_WAIT=soon: not a number of seconds\n"},
+        {"reading needs no lock", {"scene", scene}, "0", false, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const tovtest::ScopedEnv wait("TOVFILEIO_LOCK_WAIT", c.wait);
+        const auto run = c.terminal ? RunAtTerminal(c.args) : tovtest::RunCommand(c.args);
+        EXPECT_EQ(run.status, c.status) << c.name;
+        EXPECT_EQ(run.err, c.err) << c.name;
+        EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.name;
+    }
+}
+
+// The importer saves its options on OK; when the settings file cannot be
+// written the import still succeeds, and the failure is said once.
+TEST_F(SceneLockTest, AFailedSaveOfTheSettingsIsSaidOnce) {
+    const std::string settings = Path("registry.reg");
+    std::filesystem::create_directory(settings);
+    auto& store = brindle::host::RegistryStore::Instance();
+    store.UseFile(settings);
+    const auto run = tovtest::RunCommand({"import-htr", kWalkHtr, "--scene", Path("s.json"), "--set-fps"});
+    store.UseFile(Settings());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "tovfileio import-htr: the settings were not saved: " + settings +
+                           ": not a regular file; the settings are not saved there\n");
 }
 
 }  // namespace

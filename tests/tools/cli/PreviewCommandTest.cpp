@@ -15,47 +15,14 @@
 
 #include "preview/ScenePreview.h"
 #include "tests/tools/cli/RunCommand.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/FarHtr.h"
 
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using tovtest::RunCommand;
-
-// A TRC file of the markers `names` from frame `start`, a data row of
-// coordinate fields per entry of `rows` (three empty fields: a dropout).
-std::string TrcFile(const std::vector<std::string>& names, const std::vector<std::string>& rows,
-                    int start = 1) {
-    const std::string frames = std::to_string(rows.size());
-    std::string text = "PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\n"
-                       "60\t60\t" + frames + "\t" + std::to_string(names.size()) + "\tmm\t60\t" +
-                       std::to_string(start) + "\t" + frames + "\nFrame#\tTime";
-    for (const std::string& name : names) text += "\t" + name + "\t\t";
-    text += "\n\t";
-    for (std::size_t m = 1; m <= names.size(); ++m) {
-        text += "\tX" + std::to_string(m) + "\tY" + std::to_string(m) + "\tZ" + std::to_string(m);
-    }
-    text += "\n\n";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        text += std::to_string(start + static_cast<int>(i)) + "\t0\t" + rows[i] + "\n";
-    }
-    return text;
-}
-
-// An HTR file of two segments with `frames` frames numbered from `first`,
-// of which the header claims `claimed` (0: all).
-std::string HtrFile(int first, int frames, int claimed = 0) {
-    std::string text = "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 2\n"
-                       "NumFrames " + std::to_string(claimed > 0 ? claimed : frames) +
-                       "\nDataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
-                       "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\n"
-                       "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n[BasePosition]\n"
-                       "A 0 0 0 0 0 0 100\nB 0 100 0 0 0 0 50\n";
-    for (const char* segment : {"[A]\n", "[B]\n"}) {
-        text += segment;
-        for (int i = 0; i < frames; ++i) text += std::to_string(first + i) + " 0 0 0 0 0 0 1\n";
-    }
-    return text;
-}
+using tovtest::RunOk;
 
 std::string Caption(const std::string& svg) {
     static const std::regex caption("font-size=\"12\" fill=\"#555555\">([^<]*)<");
@@ -81,26 +48,24 @@ std::vector<SvgText> SmallTexts(const std::string& svg) {
     return texts;
 }
 
-class PreviewCommandTest : public ::testing::Test {
+class PreviewCommandTest : public tovtest::CliTest {
 protected:
     // The picture of `args`, its messages in `err`.
     std::string Preview(std::vector<std::string> args, std::string* err = nullptr) {
-        const std::string out = (dir_.Path() / ("p" + std::to_string(++runs_) + ".svg")).string();
+        const std::string out = Path("p" + std::to_string(++runs_) + ".svg");
         args.insert(args.begin(), "preview");
         args.insert(args.end(), {"-o", out});
-        const auto run = RunCommand(args);
-        EXPECT_EQ(run.status, 0) << run.err;
+        const auto run = RunOk(args);
         if (err != nullptr) *err = run.err;
         return run.status == 0 ? tovtest::ReadBytes(out) : std::string();
     }
     std::string Scene(const std::string& name, std::vector<std::string> import) {
-        const std::string scene = (dir_.Path() / name).string();
+        const std::string scene = Path(name);
         import.insert(import.begin() + 2, {"--scene", scene, "--create", "--all", "--offset", "0"});
-        EXPECT_EQ(RunCommand(import).status, 0);
+        RunOk(import);
         return scene;
     }
 
-    tovtest::ScratchDir dir_;
     int runs_ = 0;
 };
 
@@ -112,16 +77,15 @@ TEST_F(PreviewCommandTest, SamplePicturesAreMadeAgainByteForByte) {
                   tovtest::ReadBytes(picture))
             << "remake " << picture << " if the drawing changed on purpose";
     }
-    EXPECT_EQ(RunCommand({"preview", "-o", (dir_.Path() / "n.svg").string()}).status, 2);
 }
 
 // Without --frame: a file's first frame (not an HTR file's base pose, keyed
 // a frame before it), a scene's range start. Another frame must be one the
 // input holds: else one line, status 2 and no picture.
 TEST_F(PreviewCommandTest, TheFrameDrawnIsOneTheInputHolds) {
-    const std::string htr = dir_.Write("late.htr", HtrFile(5, 3)).string();
+    const std::string htr = Write("late.htr", tovtest::HtrText(2, 5, 3));
     const std::string trc =
-        dir_.Write("t.trc", TrcFile({"A"}, {"1\t2\t3", "4\t5\t6"}, 12)).string();
+        Write("t.trc", tovtest::TrcText({"A"}, {"1\t2\t3", "4\t5\t6"}, 12));
     const std::string scene = Scene("s.json", {"import-htr", htr, "--key-base", "--animate"});
     const std::string range = "the animation range of " + scene + " is frames 4 to 7";
     const struct {
@@ -135,12 +99,11 @@ TEST_F(PreviewCommandTest, TheFrameDrawnIsOneTheInputHolds) {
          {{"0", trc + " holds frames 12 to 13"}, {"14", trc + " holds frames 12 to 13"}}},
         {{"--scene", scene}, "4", {{"3", range}, {"-2147483648", range}}},
     };
-    const std::string out = (dir_.Path() / "refused.svg").string();
+    const std::string out = (dir_.Path() / "refused.svg");
     for (const auto& c : cases) {
         std::vector<std::string> args = c.input;
         const std::string drawn = Preview(args);
-        EXPECT_EQ(Caption(drawn).rfind(std::string("frame ") + c.first + ",", 0), 0u)
-            << Caption(drawn);
+        EXPECT_THAT(Caption(drawn), StartsWith(std::string("frame ") + c.first + ","));
         args.insert(args.end(), {"--frame", c.first});
         EXPECT_EQ(drawn, Preview(args));
         for (const auto& [frame, message] : c.refused) {
@@ -162,8 +125,8 @@ TEST_F(PreviewCommandTest, TheFrameDrawnIsOneTheInputHolds) {
 TEST_F(PreviewCommandTest, MarkersNotSeenAreLeftOut) {
     const std::string seen = "100\t900\t0\t200\t900\t0\t300\t900\t0";
     const std::string trc =
-        dir_.Write("gap.trc", TrcFile({"A", "B", "C"}, {seen, "100\t900\t0\t\t\t\t0\t0\t0", seen}))
-            .string();
+        Write("gap.trc", tovtest::TrcText({"A", "B", "C"}, {seen, "100\t900\t0\t\t\t\t0\t0\t0", seen}));
+
     const std::string scene = Scene("s.json", {"import-trc", trc, "--scale-factor", "1"});
     const struct {
         std::vector<std::string> input;
@@ -201,7 +164,7 @@ TEST_F(PreviewCommandTest, NamesNeverOverprintEachOther) {
                "\t" + std::to_string(crowd ? 800 + 4 * (m / 6) : 100 * (m - 36)) + "\t" +
                std::to_string(7 * m);
     }
-    const std::string svg = Preview({dir_.Write("crowd.trc", TrcFile(names, {row})).string()});
+    const std::string svg = Preview({Write("crowd.trc", tovtest::TrcText(names, {row}))});
     const std::vector<SvgText> texts = SmallTexts(svg);
     std::size_t drawn[2] = {0, 0};
     for (const SvgText& a : texts) {
@@ -217,9 +180,9 @@ TEST_F(PreviewCommandTest, NamesNeverOverprintEachOther) {
     }
     for (int view = 0; view < 2; ++view) {
         EXPECT_GT(drawn[view], 4u);
-        EXPECT_NE(svg.find(", " + std::to_string(40 - drawn[view]) +
-                           " labels left out where names would overlap<"),
-                  std::string::npos);
+        EXPECT_THAT(svg,
+                    HasSubstr(", " + std::to_string(40 - drawn[view]) +
+                        " labels left out where names would overlap<"));
     }
 }
 
@@ -237,7 +200,7 @@ TEST_F(PreviewCommandTest, GridStepsAreRoundNumbersInTheScenesUnits) {
     };
     for (const auto& c : cases) {
         const std::string row = "0\t0\t0\t0\t" + std::string(c.spread) + "\t0";
-        const std::string trc = dir_.Write("two.trc", TrcFile({"A", "B"}, {row})).string();
+        const std::string trc = Write("two.trc", tovtest::TrcText({"A", "B"}, {row}));
         const std::string scene =
             Scene(std::string(c.spread) + c.unit + ".json",
                   {"import-trc", trc, "--system-unit", c.unit, "--scale-factor", "1"});
@@ -263,18 +226,51 @@ TEST_F(PreviewCommandTest, TheFilesWarningsAreSaidAsInfoSaysThem) {
         std::string bytes;
         bool warned;
     } cases[] = {
-        {"clean.trc", TrcFile({"A", "B"}, {"1\t2\t3\t4\t5\t6", "1\t2\t3\t4\t5\t6"}), false},
-        {"nan.trc", TrcFile({"A", "B"}, {"1\tNaN\t3\t4\t5\t6", "1\t2\t3\t4\tnan\t6"}), true},
-        {"clean.htr", HtrFile(1, 3), false},
-        {"claims.htr", HtrFile(1, 3, 4), true},
+        {"clean.trc", tovtest::TrcText({"A", "B"}, {"1\t2\t3\t4\t5\t6", "1\t2\t3\t4\t5\t6"}), false},
+        {"nan.trc", tovtest::TrcText({"A", "B"}, {"1\tNaN\t3\t4\t5\t6", "1\t2\t3\t4\tnan\t6"}), true},
+        {"clean.htr", tovtest::HtrText(2, 1, 3), false},
+        {"claims.htr", tovtest::HtrText(2, 1, 3, 4), true},
     };
     for (const auto& c : cases) {
-        const std::string file = dir_.Write(c.name, c.bytes).string();
+        const std::string file = Write(c.name, c.bytes);
         const auto info = RunCommand({"info", file});
         std::string err;
         Preview({file}, &err);
         EXPECT_EQ(err, info.err) << c.name;
         EXPECT_EQ(info.err.find(file + ": warning: ") == 0, c.warned) << info.err;
+    }
+}
+
+// tovfileio view: what it refuses besides its usage, with status 1 and the
+// cause, leaving no page behind.
+TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
+    const std::string walk = tovtest::kWalkTrc, far = Write("far.htr", tovtest::FarHtr());
+    const std::string empty = Write("empty.json",
+        "{\"format\": \"tovfileio-scene\", \"version\": 2, \"frame_rate\": 30, "
+                                                  "\"ticks_per_frame\": 160, \"system_unit_mm\": 1.0, \"time\": 0, \"nodes\": []}");
+    // A scene whose range is half a million frames long, of 34 markers keyed
+    // 41 times: refused before a position is evaluated.
+    const std::string scene = Path("long.json");
+    RunOk({"import-trc", walk, "--scene", scene, "--suppress-prompts"});
+    Write("long.json", std::regex_replace(tovtest::ReadBytes(scene),
+        std::regex("\"animation_range\": \\[[^\\]]*\\]"),
+                                          "\"animation_range\": [0, 80000000]"));
+    const std::string out = Path("page.html");
+    const std::pair<Arguments, std::string> cases[] = {
+        {{"view", Path("none.trc"), "-o", out}, "none.trc"},
+        {{"view", "--scene", empty, "-o", out},
+         "empty.json: the scene holds no bones or markers; there is nothing to play\n"},
+        {{"view", far, "-o", out},
+         "far.htr: node \"Hips\": its position at frame 1 is not a finite number; nothing made\n"},
+        {{"view", walk, "-o", out, "--max-output", "4K"}, "the output would take at least"},
+        {{"view", "--scene", scene, "-o", out}, "the output would take at least 259 MiB"},
+        {{"view", walk, "-o", walk}, walk},
+    };
+    for (const auto& [args, said] : cases) {
+        const auto run = RunCommand(args);
+        EXPECT_EQ(run.status, 1) << args[1] << ": " << run.err;
+        EXPECT_THAT(run.err, HasSubstr(said));
+        EXPECT_FALSE(std::filesystem::exists(out)) << args[1];
     }
 }
 

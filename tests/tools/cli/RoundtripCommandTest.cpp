@@ -16,6 +16,7 @@ using namespace tovfileio;
 
 namespace {
 
+using ::testing::HasSubstr;
 using tovtest::RunCommand;
 
 struct Generated {
@@ -61,10 +62,7 @@ std::string GenerateHtr(const Generated& g) {
     return text.str();
 }
 
-class RoundtripCommandTest : public ::testing::Test {
-protected:
-    tovtest::ScratchDir dir_;
-};
+class RoundtripCommandTest : public tovtest::CliTest {};
 
 TEST_F(RoundtripCommandTest, GeneratedFilesComeBackWithinSinglePrecision) {
     const Generated cases[] = {
@@ -96,8 +94,8 @@ TEST_F(RoundtripCommandTest, GeneratedFilesComeBackWithinSinglePrecision) {
                 units.empty() ? "header: the same\n"
                               : "header: the same but for the units\nunits differ: " + units +
                                     " (values compared after conversion)\n";
-            EXPECT_NE(run.out.find("\n" + header + "largest differences"), std::string::npos)
-                << c.name << "\n" << run.out;
+            EXPECT_THAT(run.out,
+                        HasSubstr("\n" + header + "largest differences")) << c.name << "\n";
         }
     }
 }
@@ -108,9 +106,9 @@ TEST_F(RoundtripCommandTest, ReportsPerSegmentAndRefusesWhatItCannotImport) {
     const auto json =
         RunCommand({"roundtrip", "--json", input.string(), (dir_.Path() / "o.htr").string()});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"name\":\"Side\""), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"within_tolerance\":true"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"unit_differences\":[]"), std::string::npos) << json.out;
+    EXPECT_THAT(json.out, HasSubstr("\"name\":\"Side\""));
+    EXPECT_THAT(json.out, HasSubstr("\"within_tolerance\":true"));
+    EXPECT_THAT(json.out, HasSubstr("\"unit_differences\":[]"));
 
     const auto garbage = dir_.Write("bad.htr", "not an htr file\n");
     const auto refused =

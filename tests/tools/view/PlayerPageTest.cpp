@@ -17,7 +17,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
-#include "tests/support/TestFiles.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tovfileio/trc/TRCFile.h"
 #include "view/PlayerPage.h"
 
@@ -66,16 +66,14 @@ SceneNode* Make(Scene& scene, const wchar_t* name, SClass_ID superClass, Class_I
 
 class PlayerPageTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("TOVFILEIO_MODULE", TOV_MODULE_PATH, 1); }
-    void TearDown() override { ::unsetenv("TOVFILEIO_MODULE"); }
+    const tovtest::ScopedEnv module_{"TOVFILEIO_MODULE", TOV_MODULE_PATH};
 };
 
 // Every position in the page of an imported file is the scene's (asked
 // node by node, the other way round from the page's frame by frame), or
 // NaN where a marker is at the origin; the page loads nothing.
 TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
-    std::vector<std::filesystem::path> inputs = {TOV_SOURCE_DIR "/samples/walk.htr",
-                                                 TOV_SOURCE_DIR "/samples/walk.trc"};
+    std::vector<std::filesystem::path> inputs = {tovtest::kWalkHtr, tovtest::kWalkTrc};
     for (const auto& file : tovtest::CorpusFiles("htr", ".htr")) inputs.push_back(file);
     for (const auto& file : tovtest::CorpusFiles("trc", ".trc")) inputs.push_back(file);
     std::map<std::string, int> walkTrcDropouts;
@@ -126,20 +124,19 @@ TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
             EXPECT_EQ(page.html.find(external), std::string::npos) << external;
         }
     }
-    // The sample's one dropout, where the file has it.
+    // The sample's dropouts, where the file has them.
     TRCFile trc;
-    ASSERT_EQ(trc.Read(TextCodec::PathToWide(TOV_SOURCE_DIR "/samples/walk.trc")), L"");
+    ASSERT_EQ(trc.Read(TextCodec::PathToWide(tovtest::kWalkTrc)), L"");
     std::map<std::string, int> fileDropouts;
+    double x, y, z;
     for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
-        double x, y, z;
         for (std::uint32_t r = 0; r < trc.GetMarker(m)->GetNumSamples(); ++r) {
-            if (!trc.GetMarker(m)->GetPosition(r, x, y, z)) {
-                ++fileDropouts[TextCodec::EncodeUtf8(trc.GetMarker(m)->GetName())];
-            }
+            fileDropouts[TextCodec::EncodeUtf8(trc.GetMarker(m)->GetName())] += !trc.GetMarker(m)->GetPosition(r, x, y, z);
         }
     }
+    std::erase_if(fileDropouts, [](const auto& marker) { return marker.second == 0; });
+    EXPECT_FALSE(fileDropouts.empty());
     EXPECT_EQ(walkTrcDropouts, fileDropouts);
-    EXPECT_EQ(fileDropouts.size(), 1u);
 }
 
 // Names and titles go into the page as JSON that no "</script>", comment

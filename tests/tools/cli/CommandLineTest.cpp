@@ -1,0 +1,251 @@
+// The command line as scripts and people meet it whatever the command:
+// usage errors with status 2 that do nothing, help that agrees with itself,
+// the version, the module's classes and About box, and names from files and
+// scenes escaped wherever they are printed.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "brindle/host/PluginModule.h"
+#include "brindle/sdk/PluginClasses.h"
+#include "brindle/sdk/TextCodec.h"
+#include "tests/tools/cli/RunCommand.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using tovtest::kWalkHtr;
+using tovtest::kWalkTrc;
+using tovtest::RunCommand;
+using tovtest::RunOk;
+
+class CommandLineTest : public tovtest::CliTest {};
+
+// Refused before anything runs, with status 2: the scene stays as it was,
+// no output appears, and nothing refused is remembered.
+TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
+    const std::string scene = Path("s.json"), out = Path("out.gwm"), htr = Path("out.htr");
+    RunOk({"import-htr", kWalkHtr, "--scene", scene, "--create"});
+    const std::string saved = tovtest::ReadBytes(scene);
+    const std::string epochs = "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not ";
+    const std::string number = "takes numbers from -1000000 to 1000000";
+    const std::string whole = "takes whole numbers from -2147483648 to 2147483647";
+    struct Case {
+        Arguments args;
+        std::string said;          // after "tovfileio COMMAND: "
+        const char* epoch = nullptr;  // SOURCE_DATE_EPOCH for the run
+        bool tryHelp = true;       // the parser's hint follows
+    };
+    const Case cases[] = {
+        {{"convert", "a.htr"}, "give IN and OUT (or --batch -o OUTDIR IN...)"},
+        {{"convert", "-o", "d", "a.trc", "b.gwm"}, "-o goes with --batch; give IN OUT"},
+        {{"convert", "--jobs", "2", kWalkTrc, out}, "--jobs goes with --batch"},
+        {{"convert", "--batch", "a.trc"}, "--batch needs -o OUTDIR, the folder to write into"},
+        {{"convert", "--batch", "-o", "d", "a.trc", "-"}, "standard input (-) cannot be a file of a batch"},
+        {{"convert", "--batch", "-o", "d", "--units", "cm", "a.trc"},
+         "--units and --rotation-units apply to HTR to HTR only"},
+        {{"convert", "--units", "cm", kWalkTrc, out},
+         "--units and --rotation-units apply to HTR to HTR only"},
+        {{"convert", "--batch", "-o", "d", "--no-filter", "a.trc"}, "--no-filter goes with --mnm"},
+        {{"convert", "--frames", "held", kWalkTrc, out},
+         "--frames held applies to HTR to HTR only: a GWM file has the header's frame count"},
+        {{"convert", "--frames", "all", kWalkTrc, out}, "option '--frames' takes header or held"},
+        {{"convert", kWalkTrc, htr}, "a TRC file converts to GWM, not to HTR"},
+        {{"convert", "--units", "km", "a.htr", "b.htr"}, "unknown units 'km'"},
+        {{"convert", "--units=MM", "a.htr", "b.htr"}, "unknown units 'MM'"},
+        {{"convert", "--rotation-units", "grad", "a", "b"}, "unknown rotation units 'grad'"},
+        {{"convert", "a", "b", "--units"}, "--units: 1 required mm|cm|m|in|ft|yd missing"},
+        {{"convert", "--scale", "2", "a", "b"}, "The following argument was not expected: --scale"},
+        {{"convert", "--offset", "1", "x", "2", kWalkTrc, out}, "not a finite number: 'x'"},
+        {{"convert", "--offset", "nan", "inf", "1", kWalkTrc, out}, "not a finite number: 'nan'"},
+        {{"convert", "--offset", "1", "2", "1e39", kWalkTrc, out}, "not a finite number: '1e39'"},
+        {{"convert", kWalkTrc, out}, epochs + "'abc'", "abc"},
+        {{"convert", kWalkTrc, out}, epochs + "'12345678901234567890'", "12345678901234567890"},
+        {{"convert", kWalkTrc, out}, epochs + "'-5'", "-5"},
+        {{"utility", "--scene", scene}, epochs + "'-5'", "-5"},
+        {{"convert", "--max-output", "10Q", kWalkTrc, out},
+         "--max-output takes a size such as 512M or 4G, not '10Q'"},
+        {{"info", "--max-input", "lots", kWalkHtr},
+         "--max-input takes a size such as 512M or 4G, not 'lots'"},
+        {{"info"}, "FILE is required"},
+        {{"info", "--jsn", "x.htr"}, "The following argument was not expected: --jsn (did you mean --json?)"},
+        {{"about", "extra"}, "The following argument was not expected: extra"},
+        {{"options", "--reset", "utility"}, "COMMAND: utility not in {import-htr,import-trc,export-htr}"},
+        {{"preview", "-o", out}, "give either a file (HTR or TRC) or --scene"},
+        {{"view", "-o", out}, "give either a file (HTR or TRC) or --scene"},
+        {{"view", kWalkTrc, "--scene", scene, "-o", out}, "give either a file (HTR or TRC) or --scene"},
+        {{"view", kWalkTrc, "-o", out, "--max-output", "lots"},
+         "--max-output takes a size such as 512M or 4G, not 'lots'"},
+        {{"view", kWalkTrc}, "--output is required"},
+        {{"import-htr", kWalkHtr, "--scene", scene, "--scal-factor", "2", "--sise"},
+         "The following arguments were not expected: --scal-factor 2 --sise (did you mean --scale-factor for --scal-factor, --size for --sise?)"},
+        {{"export-htr", htr, "--scene", scene, "--offst=3"},
+         "The following argument was not expected: --offst=3 (did you mean --offset?)"},
+        {{"import-htr", kWalkHtr, "--scene", scene, "--frobnicate"},
+         "The following argument was not expected: --frobnicate"},
+        // Values a dialog's field refuses, and flags no dialog would take.
+        {{"import-htr", kWalkHtr, "--scene", scene, "--size", "1e40"},
+         "--size 1e40: the Segment Size field " + number, nullptr, false},
+        {{"import-htr", kWalkHtr, "--scene", scene, "--offset", "1e9"},
+         "--offset 1e9: the Offset field " + whole, nullptr, false},
+        {{"import-htr", kWalkHtr, "--scene", scene, "--range", "a", "b"},
+         "--range a: the From field " + whole, nullptr, false},
+        {{"import-trc", kWalkTrc, "--scene", scene, "--scale-factor", "nan"},
+         "--scale-factor nan: the Global field " + number, nullptr, false},
+        {{"import-trc", kWalkTrc, "--scene", scene, "--size", "-inf"},
+         "--size -inf: the Size field " + number, nullptr, false},
+        {{"export-htr", htr, "--scene", scene, "--select", "walk", "--scale-factor", "1e39"},
+         "--scale-factor 1e39: the Global field " + number, nullptr, false},
+        {{"export-htr", htr, "--scene", scene, "--select", "walk", "--range", "1", "40.5"},
+         "--range 40.5: the To field " + whole, nullptr, false},
+        {{"import-trc", kWalkTrc, "--scene", scene, "--suppress-prompts", "--size", "2"},
+         "--size: --suppress-prompts opens no dialog for it to act on", nullptr, false},
+        {{"export-htr", htr, "--scene", scene, "--select", "walk", "--suppress-prompts", "--slider"},
+         "--slider: --suppress-prompts opens no dialog for it to act on", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        const tovtest::ScopedEnv epoch("SOURCE_DATE_EPOCH", c.epoch);
+        const auto run = RunCommand(c.args);
+        const std::string command = "tovfileio " + c.args[0];
+        EXPECT_EQ(run.status, 2) << c.said;
+        EXPECT_EQ(run.err, command + ": " + c.said + "\n" +
+                               (c.tryHelp ? "Try '" + command + " --help'.\n" : ""));
+        EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.said;
+        EXPECT_FALSE(std::filesystem::exists(out) || std::filesystem::exists(htr)) << c.said;
+    }
+    // Nothing refused was remembered: the next import takes what it had.
+    RunOk({"import-htr", kWalkHtr, "--scene", scene});
+}
+
+// Every command the help lists has help of its own that starts with the
+// same description, by --help and -h alike; no command is a usage error.
+TEST_F(CommandLineTest, HelpAgreesWithItself) {
+    const auto help = RunOk({"--help"});
+    const std::size_t list = help.out.find("\nSubcommands:\n");
+    ASSERT_NE(list, std::string::npos) << help.out;
+    std::istringstream lines(help.out.substr(list + 14));
+    std::size_t commands = 0;
+    for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0; ++commands) {
+        std::istringstream words(line);
+        std::string name, description;
+        words >> name >> std::ws;
+        std::getline(words, description);
+        for (const char* flag : {"--help", "-h"}) {
+            const auto own = RunCommand({name, flag});
+            EXPECT_EQ(own.status, 0) << name;
+            EXPECT_EQ(own.err, "") << name;
+            EXPECT_THAT(own.out,
+                        StartsWith(description + "\nUsage: tovfileio " + name + " [OPTIONS]"));
+        }
+    }
+    EXPECT_GT(commands, 10u);
+    const std::pair<Arguments, std::string> wrong[] = {
+        {{}, "tovfileio: A subcommand is required\nTry 'tovfileio --help'.\n"},
+        {{"frobnicate"}, "tovfileio: unknown command 'frobnicate'\nTry 'tovfileio --help'.\n"},
+    };
+    for (const auto& [args, err] : wrong) {
+        const auto run = RunCommand(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, err);
+    }
+    // The version is the project's, the one the package and its manual carry.
+    for (const char* flag : {"--version", "-V"}) {
+        EXPECT_EQ(RunOk({flag}).out, "tovfileio " TOV_PROJECT_VERSION "\n") << flag;
+    }
+}
+
+TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
+    const auto json = RunOk({"plugins", "--json"});
+    // Each class as the module gives it, in its order, the numbers in
+    // hexadecimal (their values are checked where the module is loaded).
+    std::string error;
+    const auto module = brindle::host::PluginModule::Load(TOV_MODULE_PATH, error);
+    ASSERT_NE(module, nullptr) << error;
+    ASSERT_FALSE(module->Classes().empty());
+    auto hex = [](unsigned long value, int digits) {
+        char text[16];
+        std::snprintf(text, sizeof text, "\"0x%0*lX\"", digits, value);
+        return std::string(text);
+    };
+    EXPECT_THAT(json.out, HasSubstr("\"version\":" + hex(module->Version(), 8)));
+    for (std::size_t i = 0; i < module->Classes().size(); ++i) {
+        ClassDesc* desc = module->Classes()[i];
+        const std::string piece =
+            "{\"index\":" + std::to_string(i) + ",\"name\":\"" +
+            TextCodec::EncodeUtf8(desc->ClassName()) + "\",\"category\":\"" +
+            TextCodec::EncodeUtf8(desc->Category()) +
+            "\",\"super_class_id\":" + hex(desc->SuperClassID(), 4) + ",\"class_id\":[" +
+            hex(desc->ClassID().PartA(), 8) + "," + hex(desc->ClassID().PartB(), 8) + "]";
+        EXPECT_THAT(json.out, HasSubstr(piece));
+    }
+    const auto about = RunOk({"about"});
+    EXPECT_THAT(about.out,
+                StartsWith("About...\n  [picture]\n  TOVFileIO for Brindle\n  Version 3.2.1\n"));
+
+    const tovtest::ScopedEnv elsewhere("TOVFILEIO_MODULE", "/nonexistent/TOVFileIO.dlu");
+    const auto missing = RunCommand({"plugins"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.err, StartsWith("/nonexistent/TOVFileIO.dlu: "));
+}
+
+// True when `text` holds no control character but the line feeds ending its
+// `lines` lines.
+bool OnlyLineFeeds(const std::string& text, std::size_t& lines) {
+    lines = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            ++lines;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Names from a file or a scene reach the terminal escaped: an escape
+// sequence cannot clear the screen, a line feed or carriage return cannot
+// forge or overwrite a line of the output.
+TEST_F(CommandLineTest, NamesAreEscapedWhereverTheyArePrinted) {
+    using tovtest::Edited;
+    const std::string htr = tovtest::ReadBytes(kWalkHtr);
+    const std::string twins = Write("d.htr", Edited(Edited(htr, "Chest", "Lower\x1b" "Back", true),
+                                                    "LowerBack", "Lower\x1b" "Back", true));
+    const std::string scene = Write("s.json", R"({"format": "tovfileio-scene", "version": 1, "nodes": [
+              {"name": "Hips\u001b[2J", "handle": 1},
+              {"name": "A\nforged line", "handle": 2, "parent_handle": 1},
+              {"name": "tab\tand\u007fdel", "handle": 3}]})");
+    struct Case {
+        Arguments args;
+        std::size_t outLines, errLines;  // as many as with ordinary names
+        std::vector<std::string> shown;  // escaped, in standard output or error
+    };
+    const Case cases[] = {
+        {{"scene", scene}, 9, 0, {"  A\\nforged line  none", "Hips\\x1B[2J  none", "tab\\tand\\x7Fdel"}},
+        {{"info", Write("a.htr", Edited(htr, "LowerBack", "Lower\x1b[2JBack\rX", true))}, 30, 0,
+         {"      Lower\\x1B[2JBack\\rX\n"}},
+        {{"info", Write("a.trc", Edited(tovtest::ReadBytes(kWalkTrc), "LFHD", "LF\x1b]0;title\x07HD", true))},
+         42, 0, {"    LF\\x1B]0;title\\x07HD  "}},
+        // A reader's message, from info and from convert.
+        {{"info", twins}, 0, 1, {"duplicate segment names: Lower\\x1BBack"}},
+        {{"convert", twins, Path("out.htr")}, 0, 1, {"duplicate segment names: Lower\\x1BBack"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        const auto run = RunCommand(c.args);
+        std::size_t outLines = 0, errLines = 0;
+        EXPECT_TRUE(OnlyLineFeeds(run.out, outLines)) << run.out;
+        EXPECT_TRUE(OnlyLineFeeds(run.err, errLines)) << run.err;
+        EXPECT_EQ(outLines, c.outLines) << run.out;
+        EXPECT_EQ(errLines, c.errLines) << run.err;
+        for (const std::string& shown : c.shown) {
+            EXPECT_THAT(run.out + run.err, HasSubstr(shown)) << run.out << run.err;
+        }
+    }
+}
+
+}  // namespace

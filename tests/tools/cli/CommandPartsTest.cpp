@@ -1,0 +1,282 @@
+// The parts of the command line on their own: the JSON writer, the rule
+// that says whether a plug-in's run succeeded, the creation of the module's
+// plug-ins, the registry kept in memory while a command imports into a
+// fresh scene, and the progress bar.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "brindle/host/RegistryStore.h"
+#include "cli/report/JsonWriter.h"
+#include "cli/run/HostProgress.h"
+#include "cli/run/PluginRun.h"
+#include "cli/run/PluginRunner.h"
+#include "cli/run/Progress.h"
+#include "cli/run/TemporaryRegistry.h"
+#include "plugin/ClassIds.h"
+#include "tests/tools/cli/RunCommand.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using brindle::host::RegistryStore;
+
+// Every document the writer makes (`info --json`, `plugins --json`) parses,
+// and parses back to the values written.
+TEST(JsonWriterTest, DocumentsParseBackToTheValuesWritten) {
+    const std::string awkward = std::string("quote\" backslash\\ tab\t nl\n cr\r bell\x07 nul") +
+                                '\0' + " del\x7f é";
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("awkward").String(awkward);
+    json.Key("wide").String(std::wstring_view(L"Hüfte \U0001F600"));
+    json.Key("ints").BeginArray()
+        .Int(std::numeric_limits<std::int64_t>::min())
+        .UInt(std::numeric_limits<std::uint64_t>::max())
+        .EndArray();
+    json.Key("doubles").BeginArray()
+        .Double(0.1).Double(-0.0).Double(1e300).Double(5e-324)
+        .Double(HUGE_VAL).Double(-HUGE_VAL).Double(std::nan(""))
+        .EndArray();
+    json.Key("nested").BeginArray().BeginObject().EndObject().BeginArray().EndArray()
+        .BeginObject().Key("k\"").Bool(false).EndObject().EndArray();
+    json.Key("empty").String("");
+    json.Key("null").Null();
+    json.EndObject();
+
+    const auto parsed = nlohmann::json::parse(json.Text());
+    EXPECT_EQ(parsed["awkward"].get<std::string>(), awkward);
+    EXPECT_EQ(parsed["wide"].get<std::string>(), "H\xC3\xBC" "fte \xF0\x9F\x98\x80");
+    EXPECT_EQ(parsed["ints"][0].get<std::int64_t>(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(parsed["ints"][1].get<std::uint64_t>(), std::numeric_limits<std::uint64_t>::max());
+    const auto& doubles = parsed["doubles"];
+    EXPECT_EQ(doubles[0].get<double>(), 0.1);
+    EXPECT_EQ(doubles[1].get<double>(), 0.0);
+    EXPECT_EQ(doubles[2].get<double>(), 1e300);
+    EXPECT_EQ(doubles[3].get<double>(), 5e-324);
+    // JSON has no infinities or NaN: they are null.
+    for (int i = 4; i < 7; ++i) EXPECT_TRUE(doubles[i].is_null()) << i;
+    EXPECT_EQ(parsed["nested"].dump(), R"([{},[],{"k\"":false}])");
+    EXPECT_EQ(parsed["empty"], "");
+    EXPECT_TRUE(parsed["null"].is_null());
+    // Compact: no white space outside strings.
+    EXPECT_EQ(json.Text().find(": "), std::string::npos);
+    EXPECT_EQ(json.Text().find(", "), std::string::npos);
+}
+
+// The one rule per kind of operation that says whether a plug-in's run
+// succeeded, and which failure it names first.
+// A run of `operation` that returned `result`, with its dialog shown and
+// accepted or not, and an error reported or not.
+PluginRun RunOf(PluginOperation operation, int result, bool dialogShown, bool accepted, bool errorReported,
+                std::vector<std::wstring> messages = {}) {
+    PluginRun run;
+    std::tie(run.operation, run.result, run.dialogShown, run.accepted, run.errorReported, run.messages) =
+        std::tie(operation, result, dialogShown, accepted, errorReported, messages);
+    return run;
+}
+
+TEST(PluginRunTest, EachKindOfOperationHasItsOwnRule) {
+    using Op = PluginOperation;
+    using F = PluginFailure;
+    const std::vector<std::wstring> done = {L"Sure?", L"Done."}, almost = {L"Sure?", L"Done"};
+    const struct {
+        const char* name;
+        PluginRun run;
+        PluginFailure failure;
+    } cases[] = {
+        {"import done", RunOf(Op::Import(false), 1, true, true, false), F::None},
+        // A file that cannot be read fails before the dialog opens.
+        {"import failed", RunOf(Op::Import(false), 0, false, false, true), F::Failed},
+        {"import cancelled", RunOf(Op::Import(false), 1, true, false, false), F::NotAccepted},
+        // The dialog refused what was typed, said why, and was cancelled.
+        {"import refused by its dialog", RunOf(Op::Import(false), 1, true, false, true), F::NotAccepted},
+        // The TRC importer reports a file it cannot read and answers 1: no
+        // options were ever asked for.
+        {"import reported an error, no dialog", RunOf(Op::Import(false), 1, false, false, true), F::Failed},
+        {"import reported an error", RunOf(Op::Import(false), 1, true, true, true), F::Failed},
+        {"import without prompts", RunOf(Op::Import(true), 1, false, false, false), F::None},
+        {"export done", RunOf(Op::Export(false), 1, true, true, false), F::None},
+        // A bone with an object offset is reported, and the file is written.
+        {"export wrote past an error", RunOf(Op::Export(false), 1, true, true, true), F::None},
+        {"export failed", RunOf(Op::Export(false), 0, true, true, true), F::Failed},
+        {"export cancelled", RunOf(Op::Export(false), 1, true, false, false), F::NotAccepted},
+        {"export without prompts", RunOf(Op::Export(true), 1, false, false, false), F::None},
+        {"panel closed", RunOf(Op::Interactive(), 0, false, false, true), F::None},
+        {"confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, done), F::None},
+        {"not confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, almost),
+         F::NotConfirmed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.run.Failure(), c.failure) << c.name;
+        EXPECT_EQ(c.run.Succeeded(), c.failure == F::None) << c.name;
+    }
+}
+
+// The module's plug-ins created by class id as the base class asked for: a
+// class of another super class is refused before any object is made, and
+// the command says why.
+TEST(PluginRunnerTest, CreatesAClassOnlyAsTheBaseClassOfItsSuperClass) {
+    enum class Base { Import, Export, Utility };
+    const std::string not_ = "tovfileio test: the module's plug-in class is not a ";
+    const struct {
+        Class_ID id;
+        Base base;
+        std::string err;  // empty when made
+    } cases[] = {
+        {kImportHtrClassId, Base::Import, ""},
+        {kImportTrcClassId, Base::Import, ""},
+        {kExportHtrClassId, Base::Export, ""},
+        {kUtilitiesClassId, Base::Utility, ""},
+        {kImportHtrClassId, Base::Export, not_ + "scene exporter\n"},
+        {kExportHtrClassId, Base::Import, not_ + "scene importer\n"},
+        {kUtilitiesClassId, Base::Import, not_ + "scene importer\n"},
+        {kImportTrcClassId, Base::Utility, not_ + "utility\n"},
+        {Class_ID(1, 2), Base::Import, "tovfileio test: the module has no such plug-in class\n"},
+    };
+    for (const auto& c : cases) {
+        tovtest::MemoryFile err;
+        CommandIO io;
+        io.err = err.File();
+        bool made = false;
+        {
+            PluginRunner runner(io, "test");
+            if (c.base == Base::Import) made = runner.Create<SceneImport>(c.id) != nullptr;
+            if (c.base == Base::Export) made = runner.Create<SceneExport>(c.id) != nullptr;
+            if (c.base == Base::Utility) made = runner.Create<UtilityObj>(c.id) != nullptr;
+        }
+        EXPECT_EQ(made, c.err.empty()) << c.err;
+        EXPECT_EQ(err.Text(), c.err);
+    }
+}
+
+// The registry kept in memory while a command imports into a fresh scene:
+// the store a command found is the store it leaves, however it ends, and a
+// person's store file is neither used nor changed.
+class TemporaryRegistryTest : public ::testing::Test {
+protected:
+    ~TemporaryRegistryTest() override { RegistryStore::Instance().UseFile(""); }
+    static bool Holds(const wchar_t* name) {
+        return RegistryStore::Instance().CurrentUser().values.count(name) > 0;
+    }
+    // A store holding "Before", kept in `file` (empty: in memory); its bytes.
+    static std::string StoreWithValue(const std::string& file) {
+        RegistryStore& store = RegistryStore::Instance();
+        store.UseFile(file);
+        store.CurrentUser().values[L"Before"] = {REG_DWORD, {1, 0, 0, 0}};
+        return file.empty() || !store.Save() ? "" : tovtest::ReadBytes(file);
+    }
+
+    tovtest::ScratchDir dir_;
+    const std::string file_ = (dir_.Path() / "registry.reg").string();
+};
+
+TEST_F(TemporaryRegistryTest, TheStoreFoundIsTheStoreLeftHoweverTheBodyEnds) {
+    enum class Exit { Normal, Return, Throw };
+    const std::pair<bool, Exit> cases[] = {
+        {true, Exit::Normal}, {true, Exit::Return}, {true, Exit::Throw}, {false, Exit::Throw}};
+    for (const auto& [fromFile, exit] : cases) {
+        SCOPED_TRACE(std::to_string(fromFile) + " " + std::to_string(static_cast<int>(exit)));
+        const std::string saved = StoreWithValue(fromFile ? file_ : "");
+        // Sets "Inside" while the guard holds the store, then leaves as
+        // `exit` says.
+        auto body = [&, fromFile = fromFile, exit = exit] {
+            const TemporaryRegistry guard;
+            EXPECT_EQ(RegistryStore::Instance().FilePath(), "");
+            // A store switched from its file starts empty; one in memory is kept.
+            EXPECT_EQ(Holds(L"Before"), !fromFile);
+            RegistryStore::Instance().CurrentUser().values[L"Inside"] = {REG_DWORD, {2, 0, 0, 0}};
+            RegistryStore::Instance().MarkChanged();
+            if (exit == Exit::Return) return;
+            if (exit == Exit::Throw) throw std::runtime_error("the body failed");
+        };
+        try {
+            body();
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(RegistryStore::Instance().FilePath(), fromFile ? file_ : "");
+        EXPECT_TRUE(Holds(L"Before"));
+        EXPECT_EQ(Holds(L"Inside"), !fromFile);
+        EXPECT_EQ(fromFile ? tovtest::ReadBytes(file_) : "", saved);
+    }
+}
+
+// The import dialogs save their options; none of them reaches the person's
+// store, which is the store again when the command ends.
+TEST_F(TemporaryRegistryTest, CommandsImportingIntoAFreshSceneLeaveThePersonsStoreAsFound) {
+    const std::string out = dir_.Path().string();
+    for (const Arguments& args : {Arguments{"roundtrip", tovtest::kWalkHtr, out + "/o.htr"},
+                                  Arguments{"convert", tovtest::kWalkHtr, out + "/o.glb"},
+                                  Arguments{"preview", tovtest::kWalkTrc, "-o", out + "/p.svg"}}) {
+        const std::string saved = StoreWithValue(file_);
+        const auto run = tovtest::RunCommand(args);
+        EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
+        EXPECT_EQ(RegistryStore::Instance().FilePath(), file_) << args[0];
+        EXPECT_EQ(tovtest::ReadBytes(file_), saved) << args[0];
+    }
+}
+
+// The progress bar: drawn on a terminal, then cleared; nothing at all on
+// anything else.
+TEST(ProgressTest, DrawnOnATerminalOnly) {
+    tovtest::Terminal terminal;
+    if (terminal.File() == nullptr) GTEST_SKIP() << "no pseudo-terminal here";
+    std::atomic<std::uint64_t> done{1000};
+    {
+        Progress progress(terminal.File(), 200, [&] { return done.load(); }, "reading x.trc",
+                          std::chrono::milliseconds(0));
+        done = 1100;
+        std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    }
+    const std::string shown = terminal.Shown();
+    ASSERT_GE(shown.size(), 4u);
+    EXPECT_THAT(shown, HasSubstr("\rreading x.trc [###############...............]  50%"));
+    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
+
+    // Not a terminal: nothing, however long it runs.
+    std::FILE* file = std::tmpfile();
+    {
+        Progress progress(file, 200, [] { return std::uint64_t{100}; }, "x", std::chrono::milliseconds(0));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    EXPECT_EQ(std::ftell(file), 0);
+    std::fclose(file);
+}
+
+// An import's bar: the reading of its file until the importer's own display
+// says more than 0%, then the importer's.
+TEST(ProgressTest, AnImportShowsItsReadingThenTheImportersBar) {
+    tovtest::Terminal terminal;
+    if (terminal.File() == nullptr) GTEST_SKIP() << "no pseudo-terminal here";
+    std::atomic<std::uint64_t> read{0};
+    {
+        HostProgressBar bar(terminal.File());
+        bar.ShowUntilStarted(100, [&] { return read.load(); }, "reading walk.htr");
+        bar.Started(L"Tovelund ImportHTR");  // opened before the file is read
+        read = 40;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        bar.Updated(30);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        bar.Ended();
+    }
+    const std::string shown = terminal.Shown();
+    const auto reading = shown.find("reading walk.htr [############..................]  40%");
+    const auto importing = shown.find("Tovelund ImportHTR [#########.....................]  30%");
+    ASSERT_NE(reading, std::string::npos) << shown;
+    ASSERT_NE(importing, std::string::npos) << shown;
+    EXPECT_LT(reading, importing);
+    EXPECT_EQ(shown.find("Tovelund ImportHTR [.............................."), std::string::npos);
+}
+
+}  // namespace
