@@ -12,7 +12,6 @@
 using namespace tovfileio;
 
 using tovtest::HtrWithHeader;
-using tovtest::ReadHtrText;
 
 namespace {
 
@@ -39,18 +38,17 @@ bool IsReaderMessage(const std::wstring& message) {
 }
 
 TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
-    tovtest::ScratchDir dir;
     HTRFile htr;
-    ASSERT_EQ(ReadHtrText(dir, kValid, htr), L"");
+    ASSERT_EQ(htr.ReadMemory(kValid), L"");
     for (const auto& input : tovtest::HostileInputs(kValid)) {
-        const std::wstring message = ReadHtrText(dir, input.bytes, htr);
+        const std::wstring message = htr.ReadMemory(input.bytes);
         EXPECT_TRUE(IsReaderMessage(message)) << input.name;
     }
     // A UTF-16 file with its mark reads as the text it holds.
-    EXPECT_EQ(ReadHtrText(dir, tovtest::Utf16(kValid, true), htr), L"");
+    EXPECT_EQ(htr.ReadMemory(tovtest::Utf16(kValid, true)), L"");
     EXPECT_EQ(htr.SegmentCount(), 3u);
     for (std::size_t length = 0; length <= kValid.size(); ++length) {
-        const std::wstring message = ReadHtrText(dir, kValid.substr(0, length), htr);
+        const std::wstring message = htr.ReadMemory(kValid.substr(0, length));
         EXPECT_TRUE(IsReaderMessage(message)) << "cut at " << length;
     }
 }

