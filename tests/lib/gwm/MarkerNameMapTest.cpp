@@ -4,7 +4,6 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "tests/support/TestFiles.h"
-#include "tovfileio/trc/TRCFile.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 
 using namespace tovfileio;
@@ -43,16 +42,8 @@ TEST(MarkerNameMapTest, ReadsPairsAndTheFirstMatchWins) {
     }
     EXPECT_FALSE(map.ReadMNMFile(Wide(dir.Path() / "missing.mnm")));
     EXPECT_EQ(map.Entries().size(), 8u);
-
-    // The filter renames and includes the mapped markers, excludes the rest.
-    TRCFile trc;
-    trc.AddMarker(TRCMarker(L"Head1"));
-    trc.AddMarker(TRCMarker(L"Knee"));
-    map.ApplyFilter(trc);
-    EXPECT_EQ(trc.GetMarker(0)->GetName(), L"LFHD");
-    EXPECT_TRUE(trc.GetMarker(0)->IsIncluded());
-    EXPECT_EQ(trc.GetMarker(1)->GetName(), L"Knee");
-    EXPECT_FALSE(trc.GetMarker(1)->IsIncluded());
+    // How the filter renames and leaves out markers, the command line's batch
+    // test checks.
 }
 
 TEST(MarkerNameMapTest, WritesEntriesInOrder) {
@@ -63,9 +54,6 @@ TEST(MarkerNameMapTest, WritesEntriesInOrder) {
     ASSERT_TRUE(map.WriteMNMFile(Wide(dir.Path() / "out.mnm")));
     EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "out.mnm"), "LFHD\tana:head1\t\nC7\tN\xC3\xA9" "ck\t\n");
     EXPECT_FALSE(map.WriteMNMFile(Wide(dir.Path() / "no" / "out.mnm")));
-    MarkerNameMapEntry last;
-    ASSERT_TRUE(map.TakeLast(last));
-    EXPECT_EQ(last.gwmName, L"C7");
 }
 
 // A name the map says it can hold reads back as itself from the file

@@ -121,28 +121,9 @@ TEST(HTRModelTest, UnitConversionScalesLengthsOnly) {
         EXPECT_EQ(x, 1.0);
         s->GetFrameRotationAngles(1, x, y, z);
         EXPECT_EQ(x, 0.25);
-        s->GetBaseRotationAngles(x, y, z);
-        EXPECT_EQ(x, 0.5);
         EXPECT_EQ(s->GetFrameScale(1), 2.0);
         EXPECT_EQ(s->GetReferenceScale(), 3.0);
     }
-}
-
-TEST(HTRModelTest, ResetKeepsScaleFactorAndNormalising) {
-    HTRFile htr;
-    htr.SetScaleFactor(2.5);
-    htr.SetNormalizeScaleFactors(true);
-    htr.SetDataFrameRate(120);
-    htr.SetRotationUnits(kRotationRadians);
-    htr.SetFirstFrame(0);
-    htr.AddSegment(Named(L"S"));
-    htr.Reset();
-    EXPECT_EQ(htr.GetScaleFactor(), 2.5);
-    EXPECT_TRUE(htr.GetNormalizeScaleFactors());
-    EXPECT_EQ(htr.GetDataFrameRate(), 60);
-    EXPECT_EQ(htr.GetRotationUnits(), kRotationDegrees);
-    EXPECT_EQ(htr.GetFirstFrame(), 1);
-    EXPECT_EQ(htr.SegmentCount(), 0u);
 }
 
 }  // namespace

@@ -75,11 +75,11 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
         RotationUnits rotationUnits;
     };
     const UnitCase unitCases[] = {
+        {"Cm", kUnitsMillimetres, "RADIAN", kRotationDegrees},
+        {"inch", kUnitsMillimetres, "rad", kRotationDegrees},
         {"CM", kUnitsCentimetres, "Radians", kRotationRadians},
         {"m", kUnitsMetres, "RADIANS", kRotationRadians},
-        {"YD", kUnitsYards, "RADIAN", kRotationDegrees},
-        {"Cm", kUnitsMillimetres, "rad", kRotationDegrees},
-        {"inch", kUnitsMillimetres, "Radian", kRotationRadians},
+        {"YD", kUnitsYards, "Radian", kRotationRadians},
     };
     for (const UnitCase& c : unitCases) {
         const std::string unitHeader = std::string("NumSegments 2\nCalibrationUnits ") +
@@ -88,11 +88,18 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
         EXPECT_EQ(htr.GetCalibrationUnits(), c.units) << c.calibration;
         EXPECT_EQ(htr.GetRotationUnits(), c.rotationUnits) << c.rotation;
     }
-    // Reset before reading (what Reset keeps is checked with the model): header
-    // values of the previous file do not stay, the scale factor does.
+    // Reset before reading: what the previous file and the caller set does not
+    // stay, but for the scale factor and the normalising of scales.
+    htr.SetNormalizeScaleFactors(true);
+    htr.SetFirstFrame(0);
+    htr.SetDataFrameRate(120);
     ASSERT_EQ(htr.ReadMemory(""), L"");
     EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsMillimetres);
+    EXPECT_EQ(htr.GetRotationUnits(), kRotationDegrees);
+    EXPECT_EQ(htr.GetFirstFrame(), 1);
+    EXPECT_EQ(htr.GetDataFrameRate(), 60);
     EXPECT_EQ(htr.SegmentCount(), 0u);
+    EXPECT_TRUE(htr.GetNormalizeScaleFactors());
     EXPECT_EQ(htr.GetScaleFactor(), 2.5e1);
 }
 
@@ -184,7 +191,6 @@ TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
     // The first frame line of the file gives the first frame; later numbers
     // are not used, frames are stored in line order.
     EXPECT_EQ(htr.GetFirstFrame(), 0);
-    EXPECT_EQ(htr.GetNumFrames(), 2147483647u);
     const HTRSegment& b = *htr.FindSegment(L"B");
     ASSERT_EQ(b.FrameCount(), 3u);
     b.GetFrameTranslation(1, x, y, z);

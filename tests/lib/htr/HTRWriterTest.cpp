@@ -94,22 +94,11 @@ TEST(HTRWriterTest, HeaderAndFrameVariants) {
          "[Arm]\r\n# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>\r\n"
          "1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"
          "[EndOfFile]\r\n"},
-        {"radians", [](HTRFile& h) { h.SetRotationUnits(kRotationRadians); },
-         "Root\t1.000000\t-2.500000\t0.000000\t1.570796\t0.000000\t-3.141593\t100.000000\r\n"},
         {"normalised scales",
          [](HTRFile& h) { h.SetNormalizeScaleFactors(true); h.SetNumFrames(2); },
          "2\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.250000\r\n"},
         {"frames from the first frame", [](HTRFile& h) { h.SetFirstFrame(-1); h.SetNumFrames(2); },
          "0\t-0.500000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"},
-        {"unknown units",
-         [](HTRFile& h) {
-             h.SetCalibrationUnits(static_cast<CalibrationUnits>(6));
-             h.SetRotationUnits(static_cast<RotationUnits>(2));
-         },
-         "CalibrationUnits \r\nRotationUnits \r\n"},
-        {"yards", [](HTRFile& h) { h.SetCalibrationUnits(kUnitsYards); },
-         "CalibrationUnits yd\r\n"},
-        {"scale factor", [](HTRFile& h) { h.SetScaleFactor(-0.005); }, "ScaleFactor -0.01\r\n"},
         {"parent without root flag", [](HTRFile& h) { h.Segment(0)->SetRoot(true); },
          "Root\tGLOBAL\r\n"},
     };

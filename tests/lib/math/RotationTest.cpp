@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <random>
 #include <utility>
 #include <vector>
@@ -166,7 +165,6 @@ TEST(EulerMatrixEuler, HalfTurnKeepsTheSignOfPi) {
         {0, halfTurnX, {kPi, 0, 0}},
         {1, halfTurnX, {0, 0, kPi}},
         {4, halfTurnX, {-kPi, 0, 0}},  // odd parity negates pi, and -pi stays
-        {0, Matrix(Make({kPi, 0.2, 0}, 0)), {kPi, 0.2, 0}},
         {0, Matrix(Make({-kPi, 0.2, 0}, 0)), {-kPi, 0.2, 0}},
     };
     for (const auto& c : cases) {
@@ -268,24 +266,6 @@ TEST(EulerAssignment, KeepsTheTargetOrder) {
             EXPECT_LT(MaxGap(Matrix(target), Matrix(source)), 1e-13) << from.code << to.code;
         }
     }
-}
-
-TEST(Vector, ZeroAtFirstAndEveryReaderSeesEveryWrite) {
-    Vec3 v3;
-    TOVVector4<double> v4;
-    TOVVector<double>* vectors[] = {&v3, &v4};
-    for (TOVVector<double>* v : vectors) {
-        const int size = v == &v3 ? 3 : 4;
-        auto xyzw = [v](int i) { return std::vector{v->x(), v->y(), v->z(), v->w()}[i]; };
-        for (int i = 0; i < 4; ++i) EXPECT_TRUE(xyzw(i) == 0 && (i == size || (*v)[i] == 0)) << i;
-        for (int i = 0; i < size; ++i) (*v)[i] = 10.5 + i;
-        for (int i = 0; i < size; ++i) EXPECT_TRUE((*v)[i] == 10.5 + i && xyzw(i) == 10.5 + i) << i;
-    }
-    // A copy is its own value, and a three-element vector has w +0 whatever it holds.
-    Vec3 copy = v3;
-    copy[0] = std::numeric_limits<double>::quiet_NaN();
-    copy[2] = -std::numeric_limits<double>::infinity();
-    EXPECT_TRUE(v3.x() == 10.5 && copy.y() == 11.5 && copy.w() == 0 && !std::signbit(copy.w()));
 }
 
 }  // namespace

@@ -137,21 +137,18 @@ TEST(TRCReaderTest, RowsAndDropouts) {
 
 TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
     struct Case { const char* name; std::string text; std::uint32_t rows; std::string first; };
-    const std::string names = "F\tT\tA\t\t\t\n";
+    // Lines 3 and 4, the five header lines, and two data rows.
+    const std::string mid = kLine3 + "F\tT\tA\t\t\t\n", top = kLine1 + kLine2 + mid + kLine5;
+    const std::string row = "1\t0\t4\t5\t6\n", row2 = "2\t0\t7\t8\t9\n";
     const Case cases[] = {
-        {"comment at line 2", kLine1 + "# note\n" + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n",
-         1, "4,5,6"},
+        {"comment at line 2", kLine1 + "# note\n" + kLine2 + mid + kLine5 + "\n" + row, 1, "4,5,6"},
         // Only once: a comment after a comment is read as the line itself.
-        {"two comments", kLine1 + "#a\n#b\n" + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n", 1,
-         "4,5,6"},
-        {"one-character line 6", kLine1 + kLine2 + kLine3 + names + kLine5 + "x\n1\t0\t4\t5\t6\n", 1,
-         "4,5,6"},
-        {"data at line 6", kLine1 + kLine2 + kLine3 + names + kLine5 + "1\t0\t4\t5\t6\n", 1, "4,5,6"},
-        {"empty line among rows",
-         kLine1 + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n\n2\t0\t7\t8\t9\n", 2, "4,5,6"},
-        {"line 5 missing", kLine1 + kLine2 + kLine3 + names + "\n1\t0\t4\t5\t6\n2\t0\t7\t8\t9\n", 1,
-         "7,8,9"},
-        {"only the header", kLine1 + kLine2 + kLine3 + names + kLine5, 0, "-"},
+        {"two comments", kLine1 + "#a\n#b\n" + mid + kLine5 + "\n" + row, 1, "4,5,6"},
+        {"one-character line 6", top + "x\n" + row, 1, "4,5,6"},
+        {"data at line 6", top + row, 1, "4,5,6"},
+        {"empty line among rows", top + "\n" + row + "\n" + row2, 2, "4,5,6"},
+        {"line 5 missing", kLine1 + kLine2 + mid + "\n" + row + row2, 1, "7,8,9"},
+        {"only the header", top, 0, "-"},
     };
     ScratchDir dir;
     for (const Case& c : cases) {
@@ -179,9 +176,7 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
     EXPECT_EQ(trc.GetNumRows(), 2u);  // untouched by the failed open
 
     const struct { CalibrationUnits from, to; double factor; } conversions[] = {
-        {kUnitsCentimetres, kUnitsMillimetres, 10.0},
-        {kUnitsInches, kUnitsMillimetres, 25.4},
-        {kUnitsMillimetres, kUnitsMetres, 0.001},
+        {kUnitsInches, kUnitsMillimetres, 25.4},  // factors as for HTR, checked there
         {kUnitsMetres, kUnitsMetres, 1.0},
     };
     for (const auto& c : conversions) {
