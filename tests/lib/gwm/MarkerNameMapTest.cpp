@@ -3,6 +3,7 @@
 #include <string>
 
 #include "brindle/sdk/TextCodec.h"
+#include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 
@@ -13,6 +14,8 @@ using tovtest::Wide;
 
 namespace {
 
+// (How the filter renames and leaves out markers, the command line's batch
+// test checks.)
 TEST(MarkerNameMapTest, ReadsPairsAndTheFirstMatchWins) {
     ScratchDir dir;
     const auto mnm = dir.Write("map.mnm",
@@ -42,8 +45,6 @@ TEST(MarkerNameMapTest, ReadsPairsAndTheFirstMatchWins) {
     }
     EXPECT_FALSE(map.ReadMNMFile(Wide(dir.Path() / "missing.mnm")));
     EXPECT_EQ(map.Entries().size(), 8u);
-    // How the filter renames and leaves out markers, the command line's batch
-    // test checks.
 }
 
 TEST(MarkerNameMapTest, WritesEntriesInOrder) {
@@ -75,6 +76,27 @@ TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
         ASSERT_TRUE(read.ReadMNMFile(Wide(dir.Path() / "one.mnm")));
         const bool same = read.Entries().size() == 1 && read.Entries()[0].trcName == n.name;
         EXPECT_EQ(same, n.held);
+    }
+}
+
+// MNM files that no one should trust.
+const std::string kValidMap = "LFHD\tHead1\t\nRFHD\tHead2\t\nC7\tNeck\t\n";
+
+TEST(MNMHostileTest, EveryInputReadsAsFarAsItGoes) {
+    ScratchDir dir;
+    for (const auto& input : tovtest::HostileInputs(kValidMap)) {
+        MarkerNameMap map;
+        EXPECT_TRUE(map.ReadMNMFile(Wide(dir.Write("map.mnm", input.bytes)))) << input.name;
+    }
+    MarkerNameMap utf16;
+    ASSERT_TRUE(utf16.ReadMNMFile(Wide(dir.Write("map.mnm", tovtest::Utf16(kValidMap, true)))));
+    EXPECT_EQ(utf16.Entries().size(), 3u);
+    for (std::size_t length = 0; length <= kValidMap.size(); ++length) {
+        MarkerNameMap map;
+        ASSERT_TRUE(map.ReadMNMFile(Wide(dir.Write("map.mnm", kValidMap.substr(0, length)))));
+        // Whole lines before the cut give their entries; a cut line gives one
+        // only when both names were begun.
+        EXPECT_LE(map.Entries().size(), 3u);
     }
 }
 

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "tovfileio/htr/HTRFile.h"
-#include "tests/lib/htr/HtrText.h"
 #include "tests/support/TestFiles.h"
 
 using namespace tovfileio;

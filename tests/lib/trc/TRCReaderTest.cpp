@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -14,6 +15,7 @@ using tovtest::Wide;
 namespace {
 
 const std::wstring kNotXYZ = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
+const std::wstring kTooBig = L"There is not enough memory to read the file";
 
 const std::string kLine1 = "PathFileType\t4\t(X/Y/Z)\twalk.trc\n";
 const std::string kLine2 = "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
@@ -201,6 +203,48 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
     trc.Reset();
     EXPECT_EQ(trc.GetNumMarkers(), 0u);
     EXPECT_EQ(trc.GetCameraRate(), 120);  // kept by Reset
+}
+
+// TRC files that no one should trust: every one ends with a model or the
+// reader's own message, in bounded time and memory.
+TEST(TRCHostileTest, EveryInputEndsWithAModelOrAMessage) {
+    const std::string valid = Trc("Frame#\tTime\tA\t\t\tB\t\t\t",
+                                  "\n1\t0.00\t1\t2\t3\t4\t5\t6\n2\t0.01\t\t\t\t4\t5\t6\n"
+                                  "3\t0.02\t1e400\t-nan\t0x1p3\tNaN\t\t\n");
+    ScratchDir dir;
+    TRCFile trc;
+    for (const auto& input : tovtest::HostileInputs(valid)) {
+        const std::wstring message = Read(dir, input.bytes, trc);
+        EXPECT_TRUE(message.empty() || message == kNotXYZ || message == kTooBig) << input.name;
+        for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+            EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << input.name;
+        }
+    }
+    for (std::size_t length = 0; length <= valid.size(); ++length) {
+        const std::wstring message = Read(dir, valid.substr(0, length), trc);
+        EXPECT_TRUE(message.empty() || message == kNotXYZ) << "cut at " << length;
+    }
+    ASSERT_EQ(Read(dir, tovtest::Utf16(valid, true), trc), L"");
+    EXPECT_EQ(trc.GetNumRows(), 3u);
+}
+
+TEST(TRCHostileTest, ManyMarkersAndShortRowsStayWithinTheFileSize) {
+    ScratchDir dir;
+    TRCFile trc;
+    // A million marker names and a header claiming billions: what is there
+    // is read. A hundred thousand rows of a frame number would need 3 TB for
+    // their missing samples: more than any machine, so they are refused.
+    std::string names = "Frame#\tTime";
+    for (int i = 0; i < 1000000; ++i) names += "\tM" + std::to_string(i) + "\t\t";
+    std::string file = "PathFileType\t4\t(X/Y/Z)\n-\n"
+                       "2000000000\t1\t2000000000\t2000000000\tmm\t1\t1\n" +
+                       names + "\t\n\n\n";
+    ASSERT_EQ(Read(dir, file, trc), L"");
+    EXPECT_EQ(trc.GetNumMarkers(), 1000000u);
+    EXPECT_EQ(trc.GetNumRows(), 0u);
+    for (int i = 0; i < 100000; ++i) file += "1\n";
+    EXPECT_EQ(Read(dir, file, trc), kTooBig);
+    EXPECT_LT(trc.GetNumRows(), 100000u);
 }
 
 }  // namespace
