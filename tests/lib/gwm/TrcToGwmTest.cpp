@@ -1,7 +1,8 @@
 // The TRC-to-GWM conversion core as its callers drive it: what becomes of a
-// source the reader refuses under each policy, the log lines, cancel,
-// padding and keeping decided by the caller, and the same bytes whether the
-// file is written on the reading thread or another.
+// source the reader refuses under each policy, the log lines and cancel.
+// Padding and keeping as the caller decides, and the same bytes whether a file
+// is written through the row pipe on another thread, the command line's tests
+// check (several jobs against one, and a full disk).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
-#include "tovfileio/gwm/RowPipe.h"
 #include "tovfileio/gwm/TrcToGwm.h"
 
 using namespace tovfileio;
@@ -37,12 +37,8 @@ public:
     void Progress(int percent) override { progress.push_back(percent); }
     void Log(const std::string& line) override { log += line; }
     void SourceRefused(const GwmFileResult& file) override { refused.push_back(file.source); }
-    bool MayPad(const GwmFileResult& /*file*/) override { return pad; }
-    bool Keep(const GwmFileResult& /*file*/) override { return keep; }
 
     std::size_t cancelAfter = 1000;
-    bool pad = true;
-    bool keep = true;
     std::vector<int> progress;
     std::string log;
     std::vector<std::wstring> refused;
@@ -115,71 +111,6 @@ TEST_F(TrcToGwmTest, CancelStopsBeforeTheNextFile) {
     EXPECT_TRUE(run.cancelled);
     EXPECT_EQ(run.files.size(), 1u);
     EXPECT_EQ(recorder.progress, (std::vector<int>{0, 0}));
-    EXPECT_EQ(recorder.log, "Tovelund TOVFileIO TRC to GWM Batch Conversion Log\n"
-                            "Thu Jan  1 00:00:00 1970\nProcessing 2 files...\nfile: " +
-                                (dir_.Path() / "good.trc").string() + " done.\n");
-}
-
-// A file the caller will not pad or keep is dropped, and an older file at
-// its target stays as it was.
-TEST_F(TrcToGwmTest, TheCallerMayDropAFile) {
-    for (const bool pad : {false, true}) {
-        dir_.Write("out/good.gwm", "precious");
-        Recorder recorder;
-        recorder.pad = pad;
-        recorder.keep = false;
-        TrcToGwmConversion conversion;
-        const GwmRunResult run =
-            conversion.Run({good_}, settings_, map_, RefusedSource::kSkip, recorder);
-        EXPECT_EQ(run.files.front().outcome, pad ? Outcome::kNotKept : Outcome::kPaddingRefused);
-        EXPECT_EQ(Out("good.gwm"), "precious");
-        EXPECT_EQ(tovtest::Entries(dir_.Path() / "out").size(), 1u);
-    }
-}
-
-TEST_F(TrcToGwmTest, AnotherWriterThreadWritesTheSameBytes) {
-    std::string bytes[2];
-    for (const bool thread : {false, true}) {
-        Recorder recorder;
-        TrcToGwmConversion conversion;
-        conversion.WriteOnAnotherThread(thread);
-        const GwmRunResult run =
-            conversion.Run({good_}, settings_, map_, RefusedSource::kSkip, recorder);
-        ASSERT_TRUE(run.completed);
-        EXPECT_EQ(run.files.front().rows, 3u);
-        bytes[thread ? 1 : 0] = Out("good.gwm");
-    }
-    EXPECT_EQ(bytes[0], bytes[1]);
-    EXPECT_NE(bytes[0].find("9\t1000.000000\t-3.000000\t2.000000\t4.000000\t-6.000000\t5.000000\t\n\n"
-                            "10\tDROPOUT\tDROPOUT\t\n\n"),
-              std::string::npos);
-}
-
-// Rows reach the consumer whole and in order, across chunks; a consumer
-// that fails stops the pipe.
-TEST(RowPipeTest, RowsInOrderAndFailureStops) {
-    for (const std::size_t failAt : {std::size_t{0}, std::size_t{700}}) {
-        std::vector<double> seen;
-        RowPipe pipe(2, [&](std::span<const TRCSample> row) {
-            EXPECT_EQ(row[1].x, row[0].x + 0.5);
-            seen.push_back(row[0].x);
-            return failAt == 0 || seen.size() < failAt;
-        });
-        bool goOn = true;
-        std::size_t pushed = 0;
-        for (int i = 0; i < 5000 && goOn; ++i, ++pushed) {
-            const TRCSample row[2] = {{true, double(i), 0, 0}, {true, i + 0.5, 0, 0}};
-            goOn = pipe.Push(row);
-        }
-        EXPECT_EQ(pipe.Finish(), failAt == 0);
-        if (failAt == 0) {
-            ASSERT_EQ(seen.size(), 5000u);
-            for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], double(i));
-        } else {
-            EXPECT_EQ(seen.size(), failAt);
-            EXPECT_LT(pushed, 5000u);
-        }
-    }
 }
 
 }  // namespace

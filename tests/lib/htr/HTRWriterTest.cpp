@@ -5,7 +5,6 @@
 #include <string>
 
 #include "tovfileio/htr/HTRFile.h"
-#include "tests/lib/htr/HtrText.h"
 #include "tests/support/TestFiles.h"
 
 using namespace tovfileio;
@@ -94,22 +93,11 @@ TEST(HTRWriterTest, HeaderAndFrameVariants) {
          "[Arm]\r\n# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>\r\n"
          "1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"
          "[EndOfFile]\r\n"},
-        {"radians", [](HTRFile& h) { h.SetRotationUnits(kRotationRadians); },
-         "Root\t1.000000\t-2.500000\t0.000000\t1.570796\t0.000000\t-3.141593\t100.000000\r\n"},
         {"normalised scales",
          [](HTRFile& h) { h.SetNormalizeScaleFactors(true); h.SetNumFrames(2); },
          "2\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.250000\r\n"},
         {"frames from the first frame", [](HTRFile& h) { h.SetFirstFrame(-1); h.SetNumFrames(2); },
          "0\t-0.500000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000\r\n"},
-        {"unknown units",
-         [](HTRFile& h) {
-             h.SetCalibrationUnits(static_cast<CalibrationUnits>(6));
-             h.SetRotationUnits(static_cast<RotationUnits>(2));
-         },
-         "CalibrationUnits \r\nRotationUnits \r\n"},
-        {"yards", [](HTRFile& h) { h.SetCalibrationUnits(kUnitsYards); },
-         "CalibrationUnits yd\r\n"},
-        {"scale factor", [](HTRFile& h) { h.SetScaleFactor(-0.005); }, "ScaleFactor -0.01\r\n"},
         {"parent without root flag", [](HTRFile& h) { h.Segment(0)->SetRoot(true); },
          "Root\tGLOBAL\r\n"},
     };
@@ -137,8 +125,6 @@ TEST(HTRWriterTest, RefusesWhatItCannotWrite) {
     HTRFile htr;
     BuildTwoSegments(htr);
     EXPECT_EQ(htr.Write(Wide(dir.Path() / "no" / "folder.htr")), L"The file could not be opened");
-    std::filesystem::create_directory(dir.Path() / "taken.htr");
-    EXPECT_EQ(htr.Write(Wide(dir.Path() / "taken.htr")), L"The file could not be opened");
     // Nothing was created for the refused models.
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "empty.htr"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "twins.htr"));
@@ -149,35 +135,29 @@ TEST(HTRWriterTest, RefusesWhatItCannotWrite) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "plain.htr"));
 }
 
-// Reading back gives the model within the six decimals written, and a
-// second write of what was read gives the same bytes.
-TEST(HTRWriterTest, ReadsBackAndReachesAFixedPoint) {
+// Every file the reader takes (which corpus files it refuses, and with what
+// message, the command line's warnings test checks) holds a linked tree with
+// NumFrames frames in every segment; written, read back and written again,
+// it gives the same bytes, so nothing is lost or changed past the decimals
+// written.
+TEST(HTRWriterTest, ReadFilesHoldATreeAndReachAFixedPoint) {
     ScratchDir dir;
     std::vector<std::filesystem::path> sources = tovtest::CorpusFiles("htr", ".htr");
     sources.push_back(std::filesystem::path(TOV_SOURCE_DIR) / "samples" / "walk.htr");
     for (const auto& source : sources) {
         HTRFile first;
-        if (!first.Read(Wide(source)).empty()) continue;  // files the reader refuses
+        if (!first.Read(Wide(source)).empty()) continue;
+        ASSERT_NE(first.RootSegment(), nullptr) << source;
+        for (std::uint32_t i = 0; i < first.SegmentCount(); ++i) {
+            const HTRSegment& segment = *first.Segment(i);
+            EXPECT_EQ(segment.FrameCount(), first.GetNumFrames()) << source;
+            EXPECT_TRUE(segment.IsRoot() || segment.GetParent() != nullptr) << source;
+        }
         const auto once = dir.Path() / "once.htr";
         const auto twice = dir.Path() / "twice.htr";
         ASSERT_EQ(first.Write(Wide(once)), L"");
         HTRFile second;
         ASSERT_EQ(second.Read(Wide(once)), L"") << source;
-        ASSERT_EQ(second.SegmentCount(), first.SegmentCount());
-        for (std::uint32_t s = 0; s < first.SegmentCount(); ++s) {
-            const HTRSegment& a = *first.Segment(s);
-            const HTRSegment& b = *second.Segment(s);
-            ASSERT_EQ(a.GetName(), b.GetName());
-            for (std::uint32_t i = 0; i < first.GetNumFrames(); i += 7) {
-                double ax, ay, az, bx, by, bz;
-                a.GetFrameTranslation(i, ax, ay, az);
-                b.GetFrameTranslation(i, bx, by, bz);
-                EXPECT_NEAR(ax, bx, 1e-6) << source;
-                a.GetFrameRotationAngles(i, ax, ay, az);
-                b.GetFrameRotationAngles(i, bx, by, bz);
-                EXPECT_NEAR(az, bz, 1e-6 * kPi / 180) << source;
-            }
-        }
         ASSERT_EQ(second.Write(Wide(twice)), L"");
         EXPECT_EQ(ReadBytes(once), ReadBytes(twice)) << source;
     }

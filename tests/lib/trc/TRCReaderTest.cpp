@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -14,6 +15,7 @@ using tovtest::Wide;
 namespace {
 
 const std::wstring kNotXYZ = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
+const std::wstring kTooBig = L"There is not enough memory to read the file";
 
 const std::string kLine1 = "PathFileType\t4\t(X/Y/Z)\twalk.trc\n";
 const std::string kLine2 = "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
@@ -64,7 +66,6 @@ TEST(TRCReaderTest, HeaderLines) {
         // Past the last tab, field 7 reads as the last field again: "Cm" is 0.
         {"PathFileType\t4\t(X/Y/Z)\n", "60\t60\t1\t1\tCm\n", L"", 60, 60, 1, 0, kUnitsMillimetres},
         {"PathFileType\t4\t(x/y/z)\n", kLine3, kNotXYZ, 60, 60, 0, 1, kUnitsMillimetres},
-        {"PathFileType\t4\t(X/Y/Z) \tw.trc\n", kLine3, kNotXYZ, 60, 60, 0, 1, kUnitsMillimetres},
         {"PathFileType  4\t(X/Y/Z) C:\\w.trc\n", kLine3, kNotXYZ, 60, 60, 0, 1, kUnitsMillimetres},
         {"PathFileType\t4\t(X/Y/Z)", kLine3, L"", 100, 120, 3, 7, kUnitsMillimetres},
     };
@@ -138,21 +139,18 @@ TEST(TRCReaderTest, RowsAndDropouts) {
 
 TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
     struct Case { const char* name; std::string text; std::uint32_t rows; std::string first; };
-    const std::string names = "F\tT\tA\t\t\t\n";
+    // Lines 3 and 4, the five header lines, and two data rows.
+    const std::string mid = kLine3 + "F\tT\tA\t\t\t\n", top = kLine1 + kLine2 + mid + kLine5;
+    const std::string row = "1\t0\t4\t5\t6\n", row2 = "2\t0\t7\t8\t9\n";
     const Case cases[] = {
-        {"comment at line 2", kLine1 + "# note\n" + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n",
-         1, "4,5,6"},
+        {"comment at line 2", kLine1 + "# note\n" + kLine2 + mid + kLine5 + "\n" + row, 1, "4,5,6"},
         // Only once: a comment after a comment is read as the line itself.
-        {"two comments", kLine1 + "#a\n#b\n" + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n", 1,
-         "4,5,6"},
-        {"one-character line 6", kLine1 + kLine2 + kLine3 + names + kLine5 + "x\n1\t0\t4\t5\t6\n", 1,
-         "4,5,6"},
-        {"data at line 6", kLine1 + kLine2 + kLine3 + names + kLine5 + "1\t0\t4\t5\t6\n", 1, "4,5,6"},
-        {"empty line among rows",
-         kLine1 + kLine2 + kLine3 + names + kLine5 + "\n1\t0\t4\t5\t6\n\n2\t0\t7\t8\t9\n", 2, "4,5,6"},
-        {"line 5 missing", kLine1 + kLine2 + kLine3 + names + "\n1\t0\t4\t5\t6\n2\t0\t7\t8\t9\n", 1,
-         "7,8,9"},
-        {"only the header", kLine1 + kLine2 + kLine3 + names + kLine5, 0, "-"},
+        {"two comments", kLine1 + "#a\n#b\n" + mid + kLine5 + "\n" + row, 1, "4,5,6"},
+        {"one-character line 6", top + "x\n" + row, 1, "4,5,6"},
+        {"data at line 6", top + row, 1, "4,5,6"},
+        {"empty line among rows", top + "\n" + row + "\n" + row2, 2, "4,5,6"},
+        {"line 5 missing", kLine1 + kLine2 + mid + "\n" + row + row2, 1, "7,8,9"},
+        {"only the header", top, 0, "-"},
     };
     ScratchDir dir;
     for (const Case& c : cases) {
@@ -180,10 +178,7 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
     EXPECT_EQ(trc.GetNumRows(), 2u);  // untouched by the failed open
 
     const struct { CalibrationUnits from, to; double factor; } conversions[] = {
-        {kUnitsCentimetres, kUnitsMillimetres, 10.0},
-        {kUnitsInches, kUnitsMillimetres, 25.4},
-        {kUnitsFeet, kUnitsMillimetres, 12 * 25.4},
-        {kUnitsMillimetres, kUnitsMetres, 0.001},
+        {kUnitsInches, kUnitsMillimetres, 25.4},  // factors as for HTR, checked there
         {kUnitsMetres, kUnitsMetres, 1.0},
     };
     for (const auto& c : conversions) {
@@ -210,54 +205,46 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
     EXPECT_EQ(trc.GetCameraRate(), 120);  // kept by Reset
 }
 
-// Header counts are not trusted for memory. Rows of a frame number alone
-// still hold a (missing) sample for every marker: they are read however
-// short, and only a memory limit refuses them.
-TEST(TRCReaderTest, HostileCountsReadWhatIsThere) {
+// TRC files that no one should trust: every one ends with a model or the
+// reader's own message, in bounded time and memory.
+TEST(TRCHostileTest, EveryInputEndsWithAModelOrAMessage) {
+    const std::string valid = Trc("Frame#\tTime\tA\t\t\tB\t\t\t",
+                                  "\n1\t0.00\t1\t2\t3\t4\t5\t6\n2\t0.01\t\t\t\t4\t5\t6\n"
+                                  "3\t0.02\t1e400\t-nan\t0x1p3\tNaN\t\t\n");
     ScratchDir dir;
     TRCFile trc;
-    const std::string huge = kLine1 + kLine2 + "60\t60\t2000000000\t2000000000\tmm\t60\t1\n" +
-                             "F\tT\tA\t\t\t\n" + kLine5 + "\n1\t0\t1\t2\t3\n";
-    ASSERT_EQ(Read(dir, huge, trc), L"");
-    EXPECT_EQ(trc.GetNumFrames(), 2000000000);
-    EXPECT_EQ(trc.GetNumRows(), 1u);
-
-    std::string names = "F\tT";
-    for (int i = 0; i < 2000; ++i) names += "\tM" + std::to_string(i) + "\t\t";
-    std::string rows = "\n";
-    for (int i = 0; i < 2000; ++i) rows += "1\n";
-    ASSERT_EQ(Read(dir, Trc(names + "\t", rows), trc), L"");
-    // The first "1" stands where the blank line belongs.
-    EXPECT_EQ(trc.GetNumRows(), 1999u);
-    EXPECT_EQ(trc.GetMarker(1999)->GetNumSamples(), 1999u);
-    // 4 million samples do not fit in 64 MB.
-    trc.SetMemoryLimit(std::uint64_t{64} << 20);
-    EXPECT_EQ(Read(dir, Trc(names + "\t", rows), trc), L"There is not enough memory to read the file");
-    EXPECT_EQ(trc.GetNumRows(), 0u);
-}
-
-TEST(TRCReaderTest, CorpusFilesRead) {
-    const auto files = tovtest::CorpusFiles("trc", ".trc");
-    if (files.empty()) GTEST_SKIP() << "no corpus beside the project";
-    // Files whose first line does not hold the coordinate layout as its
-    // third tab-separated field.
-    const std::vector<std::string> refused = {"abdbonepin.trc", "motion_capture_walk.trc",
-                                              "pyomeca_markers.trc",
-                                              "test_file_06_2tab_one_space.trc"};
-    for (const auto& path : files) {
-        TRCFile trc;
-        const std::string name = path.filename().string();
-        const bool isRefused = std::find(refused.begin(), refused.end(), name) != refused.end();
-        EXPECT_EQ(trc.Read(Wide(path)), isRefused ? kNotXYZ : L"") << name;
+    for (const auto& input : tovtest::HostileInputs(valid)) {
+        const std::wstring message = Read(dir, input.bytes, trc);
+        EXPECT_TRUE(message.empty() || message == kNotXYZ || message == kTooBig) << input.name;
         for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
-            EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << name;
+            EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << input.name;
         }
     }
-    TRCFile walk;
-    ASSERT_EQ(walk.Read(Wide(tovtest::CorpusDir() / "trc" / "subject01_walk1.trc")), L"");
-    EXPECT_EQ(walk.GetNumMarkers(), 41u);
-    EXPECT_EQ(walk.GetNumRows(), 151u);
-    EXPECT_EQ(walk.GetDataRate(), 60);
+    for (std::size_t length = 0; length <= valid.size(); ++length) {
+        const std::wstring message = Read(dir, valid.substr(0, length), trc);
+        EXPECT_TRUE(message.empty() || message == kNotXYZ) << "cut at " << length;
+    }
+    ASSERT_EQ(Read(dir, tovtest::Utf16(valid, true), trc), L"");
+    EXPECT_EQ(trc.GetNumRows(), 3u);
+}
+
+TEST(TRCHostileTest, ManyMarkersAndShortRowsStayWithinTheFileSize) {
+    ScratchDir dir;
+    TRCFile trc;
+    // A million marker names and a header claiming billions: what is there
+    // is read. A hundred thousand rows of a frame number would need 3 TB for
+    // their missing samples: more than any machine, so they are refused.
+    std::string names = "Frame#\tTime";
+    for (int i = 0; i < 1000000; ++i) names += "\tM" + std::to_string(i) + "\t\t";
+    std::string file = "PathFileType\t4\t(X/Y/Z)\n-\n"
+                       "2000000000\t1\t2000000000\t2000000000\tmm\t1\t1\n" +
+                       names + "\t\n\n\n";
+    ASSERT_EQ(Read(dir, file, trc), L"");
+    EXPECT_EQ(trc.GetNumMarkers(), 1000000u);
+    EXPECT_EQ(trc.GetNumRows(), 0u);
+    for (int i = 0; i < 100000; ++i) file += "1\n";
+    EXPECT_EQ(Read(dir, file, trc), kTooBig);
+    EXPECT_LT(trc.GetNumRows(), 100000u);
 }
 
 }  // namespace
