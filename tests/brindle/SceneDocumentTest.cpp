@@ -13,7 +13,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "brindle/host/scene/Base64Floats.h"
@@ -172,22 +171,6 @@ TEST(SceneDocumentTest, RoundTripKeepsEveryValueBitForBit) {
     EXPECT_NE(SceneToJson(scene).find("\"zeta\": 0.1,"), std::string::npos);
 }
 
-// Short tracks are numbers (the first version's sample shows them).
-TEST(SceneDocumentTest, LongTracksAreRunsAndBase64) {
-    // Six keys at 160 ticks, one at 320, over and over: runs of seven.
-    Scene scene;
-    const std::string compact = SceneToJson(AddMarker(scene, 10000));
-    EXPECT_NE(compact.find("\"ticks\": [[-1000, 160, 7], [280, 160, 7], [1560, 160, 7], "),
-              std::string::npos);
-    // Base64 keeps the track under 45 bytes a key, and no line holds more
-    // than one string of 4096 keys.
-    EXPECT_LT(compact.size(), 10000u * 45);
-    for (std::size_t at = 0, end; at < compact.size(); at = end + 1) {
-        end = compact.find('\n', at);
-        ASSERT_LT(end - at, 4096u * 22 + 20) << at;
-    }
-}
-
 TEST(SceneDocumentTest, TicksAndValuesMayBeWrittenByHandInEitherForm) {
     // Ticks plain or as runs; values as numbers, base64, or both in turn:
     // the scene of the same keys written out one by one.
@@ -233,7 +216,6 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
         {"foreign", R"({"hello": 1})", "not a tovfileio scene (no \"format\" field)"},
         {"newer version", R"({"format": "tovfileio-scene", "version": 3, "nodes": []})",
          "version 3 of the scene document is newer"},
-        {"no nodes", R"({"format": "tovfileio-scene", "version": 2})", "no \"nodes\""},
         {"repeated key", Document(R"({"name": "A", "name": "B", "handle": 1})"),
          "the key \"name\" appears twice"},
         {"repeated handle", Document(node1 + ", " + R"({"name": "B", "handle": 1})"),
@@ -269,8 +251,6 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "name contains a NUL character"},
         {"nested too deep", std::string(100, '[') + std::string(100, ']'),
          "nested more than 32 levels deep"},
-        {"range running backwards", Document("", R"("animation_range": [960, 0], )"),
-         "animation_range [960, 0] runs backwards"},
         {"range of the whole tick span",
          Document("", R"("animation_range": [-2147483648, 2147483647], )"),
          "animation_range [-2147483648, 2147483647]: tick -2147483648 lies more than 1073741824"},
@@ -287,9 +267,6 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
     const RefusedCase tracks[] = {
         {"a run of two", R"("ticks": [[0, 160]])",
          "ticks: item 1 must be a run of three integers [first, step, count]"},
-        {"a run standing still", R"("ticks": [[0, 0, 2]])",
-         "ticks: item 1: the step of a run must be 1 to 4294967295, not 0"},
-        {"a run of nothing", R"("ticks": [[0, 1, 0]])", "a run holds one tick or more, not 0"},
         {"a run past the last tick", R"("ticks": [[2147483000, 160, 6]])",
          "ticks: item 1: the run goes on beyond tick 2147483647"},
         {"a run of more ticks than the values hold",
@@ -299,7 +276,6 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "position: key 4: tick 100 does not come after the tick of the key before it (320)"},
         {"a value as true", R"("values": [true])",
          "values: item 1 must be a number or a base64 string, not true or false"},
-        {"a value too large", R"("values": [0, 1e39])", "values: item 2 is too large for a float"},
         {"base64 of no float", R"("values": ["AAA="])", "values: item 1 is not base64 of 32-bit floats"},
         {"base64 of NaN", R"("ticks": [0], "values": [)" + nan + "]",
          "position: key 1 holds a number that is infinite or not a number"},
@@ -323,8 +299,6 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
         EXPECT_EQ(SceneToJson(scene), before);
     }
     std::string error;
-    EXPECT_FALSE(LoadSceneDocument((dir.Path() / "missing.json").string(), scene, error));
-    EXPECT_NE(error.find("missing.json: cannot open: No such file"), std::string::npos);
     EXPECT_FALSE(LoadSceneDocument(dir.Path().string(), scene, error));
     EXPECT_NE(error.find("is a folder"), std::string::npos);
     EXPECT_EQ(SceneToJson(scene), before);
@@ -379,65 +353,53 @@ TEST(SceneDocumentTest, RangesAndTicksLoadUpToTheirBounds) {
     for (int i = 0; i < kKeys; ++i) {
         keys += (i > 0 ? ", [" : "[") + std::to_string(i) + ", 0, 0, 0]";
     }
-    struct Case {
-        const char* name;
-        std::string document;
+    const std::string documents[] = {
+        // A million frames.
+        Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )"),
+        // A frame for every key.
+        Document(R"({"name": "A", "handle": 1, "position": {"keys": [)" + keys + "]}}",
+                 R"("frame_rate": 4800, "animation_range": [0, 1000001], )"),
+        // Ticks, and the largest unit, at the bounds.
+        Document(R"({"name": "A", "handle": 1, "rotation": {"keys": )"
+                 R"([[-1073741824, 0, 0, 0, 1], [1073741824, 0, 0, 0, 1]]}})",
+                 R"("time": 1073741824, "animation_range": [-1073741824, -1073741824], )"
+                 R"("system_unit_mm": 1e9, )"),
+        // The smallest unit.
+        Document("", R"("system_unit_mm": 1e-6, )"),
     };
-    const Case cases[] = {
-        {"a million frames",
-         Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )")},
-        {"a frame for every key",
-         Document(R"({"name": "A", "handle": 1, "position": {"keys": [)" + keys + "]}}",
-                  R"("frame_rate": 4800, "animation_range": [0, 1000001], )")},
-        {"ticks at the bounds",
-         Document(R"({"name": "A", "handle": 1, "rotation": {"keys": )"
-                  R"([[-1073741824, 0, 0, 0, 1], [1073741824, 0, 0, 0, 1]]}})",
-                  R"("time": 1073741824, "animation_range": [-1073741824, -1073741824], )"
-                  R"("system_unit_mm": 1e9, )")},
-        {"the smallest unit", Document("", R"("system_unit_mm": 1e-6, )")},
-    };
-    for (const Case& c : cases) {
+    for (const std::string& document : documents) {
         Scene scene;
         std::string error;
-        EXPECT_TRUE(Load(c.document, scene, error)) << c.name << ": " << error;
+        EXPECT_TRUE(Load(document, scene, error)) << error;
     }
 }
 
+// A save that fails says why on one line, keeps the old file and leaves
+// no temporary file: a folder in the way, and a value a document cannot
+// hold, refused with the document written up to it dropped. (A folder the
+// user may not write to is the text writer's test.)
 TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
     tovtest::ScratchDir dir;
     Scene scene;
     BuildRichScene(scene);
-    const fs::path folder = dir.Path() / "locked";
-    fs::create_directory(folder);
     const std::string old = "old contents";
-    const std::string file = dir.Write("locked/scene.json", old).string();
+    const std::string file = dir.Write("scene.json", old).string();
     fs::create_directory(dir.Path() / "a folder");
-    // The path a folder, and a file in a read-only folder (the superuser
-    // writes there all the same).
-    std::vector<std::string> paths = {(dir.Path() / "a folder").string()};
-    if (::geteuid() != 0) paths.push_back(file);
-    ::chmod(folder.c_str(), 0500);
-    for (const std::string& path : paths) {
-        std::string error;
-        EXPECT_FALSE(SaveSceneDocument(scene, path, error));
-        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
-    }
-    ::chmod(folder.c_str(), 0700);
-    EXPECT_EQ(tovtest::ReadBytes(file), old);
-    EXPECT_EQ(tovtest::Entries(dir.Path()), (std::vector<std::string>{"a folder", "locked"}));
-    EXPECT_TRUE(fs::is_empty(dir.Path() / "a folder"));
-
-    // A value a document cannot hold is refused: the document written up to
-    // it is dropped and the old file stays.
-    scene.Nodes()[1]->Transform().Position().SetHeldValue(Point3(0, std::numeric_limits<float>::infinity(), 0));
+    const std::string folder = (dir.Path() / "a folder").string();
     std::string error;
+    EXPECT_FALSE(SaveSceneDocument(scene, folder, error));
+    EXPECT_EQ(error.rfind(folder + ": ", 0), 0u) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(folder));
+
+    const float infinity = std::numeric_limits<float>::infinity();
+    scene.Nodes()[1]->Transform().Position().SetHeldValue(Point3(0, infinity, 0));
     EXPECT_FALSE(SaveSceneDocument(scene, file, error));
     EXPECT_NE(error.find("node 2 holds a value that is infinite or not a number"),
               std::string::npos)
         << error;
     EXPECT_EQ(tovtest::ReadBytes(file), old);
-    EXPECT_EQ(tovtest::Entries(folder).size(), 1u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()), (std::vector<std::string>{"a folder", "scene.json"}));
 }
 
 }  // namespace
