@@ -42,8 +42,8 @@ TEST(DocumentLockTest, WaitsGivesUpAndLeavesNothingBehind) {
     ASSERT_EQ(other.Acquire(document, 0ms, {}, error), DocumentLock::Outcome::Held);
     other.RemoveLeftTemporaries();
     other.Release();
-    std::filesystem::remove(dir.Path() / "scene.json.tmp-mine");
-    EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"scene.json"});
+    EXPECT_EQ(tovtest::Entries(dir.Path()),
+              (std::vector<std::string>{"scene.json", "scene.json.tmp-mine"}));
 
     EXPECT_EQ(other.Acquire((dir.Path() / "no" / "s.json").string(), 0ms, {}, error),
               DocumentLock::Outcome::Failed);
