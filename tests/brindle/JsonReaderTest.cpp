@@ -66,8 +66,6 @@ TEST(JsonReaderTest, ReadsEveryFormOfValueAndRefusesWhatJsonDoesNot) {
          "{ k:a [ i:1 i:-0 n:2.5e-3 n:1E+2 true false null s:x ] k:b { } }"},
         {"escapes and surrogate pairs", R"(["\"\\\/\b\f\n\r\t", "\u00e9\ud83d\ude00", "\u0000"])",
          std::string("[ s:\"\\/\b\f\n\r\t s:\xC3\xA9\xF0\x9F\x98\x80 s:") + '\0' + " ]"},
-        {"UTF-8 as it stands", "\"\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF\"",
-         "s:\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF"},
         {"byte-order mark, CR LF lines", "\xEF\xBB\xBF[1,\r\n2]\r\n", "[ i:1 i:2 ]"},
         {"the empty file", "", "error: empty"},
         {"cut short", "{\"a\": [1,", "error: line 1, column 10: syntax error: the document ends early"},
@@ -102,7 +100,6 @@ TEST(JsonReaderTest, NumbersBeyondADoubleAreRefusedAndBelowOneAreZero) {
         {"1e309", false, 0},
         {"1e-400", true, 0.0},
         {"-0.000000000000000000000000000000000000000000000001e-300", true, -0.0},
-        {"0.1", true, 0.1},
     };
     for (const Case& c : cases) {
         double value = 42;

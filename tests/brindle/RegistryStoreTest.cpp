@@ -2,7 +2,6 @@
 // truncated, hostile, saved by two processes at once and while being killed.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -276,23 +275,13 @@ TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
 TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     const auto fifo = dir.Path() / "fifo.reg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    dir.Write("file", "");
-    const struct {
-        std::filesystem::path path;
-        const char* error;
-    } cases[] = {
-        {fifo, "not a regular file"},
-        {dir.Path() / "file" / "under.reg", "Not a directory"},
-    };
-    for (const auto& c : cases) {
-        ::alarm(10);  // a read that waits for a writer ends the test
-        store.UseFile(c.path.string());
-        ::alarm(0);
-        SetDword(L"Software", L"v", 1);
-        EXPECT_NE(store.SaveError().find(c.error), std::string::npos) << store.SaveError();
-        EXPECT_FALSE(std::filesystem::is_regular_file(c.path)) << c.path;
-        store.UseFile("");
-    }
+    ::alarm(10);  // a read that waits for a writer ends the test
+    store.UseFile(fifo.string());
+    ::alarm(0);
+    SetDword(L"Software", L"v", 1);
+    EXPECT_NE(store.SaveError().find("not a regular file"), std::string::npos)
+        << store.SaveError();
+    EXPECT_FALSE(std::filesystem::is_regular_file(fifo));
 }
 
 // A new file is the user's alone, and a file the user cannot read is kept;

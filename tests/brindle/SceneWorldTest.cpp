@@ -77,8 +77,6 @@ TEST(SceneWorldTest, EveryChangeOfKeysControllersOrParentsIsSeenBelow) {
         {"controller copied", [](auto& c) { c[0]->Transform().Position().Copy(&c[4]->Transform().Position()); }},
         {"rotation replaced", [](auto& c) {
              auto tcb = NewRotationController(TCB_ROTATION_CLASS_ID);
-             const Quat turn(0.0f, 0.0f, 0.6f, 0.8f);
-             tcb->Set(0, turn, false);
              c[2]->Transform().SetRotationController(tcb.release());
          }},
         {"transform replaced", [](auto& c) { c[1]->SetTransform(std::make_unique<TransformController>()); }},

@@ -197,8 +197,6 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
         {"ends at the limit", "ab\ncd\n", 6, {L"ab", L"cd"}, false},
         {"one byte beyond", "ab\ncd\ne", 6, {}, true},
         {"a long line beyond", "ab\n" + big + "\n", 1000, {}, true},
-        {"no limit", "ab\n" + big + "\n", 0, {L"ab", DecodeUtf8(big)}, false},
-        {"limit below the encoding mark", "\xFF\xFE" "a", 1, {}, true},
     };
     for (const Case& c : cases) {
         for (const std::size_t readBytes : {std::size_t{1}, std::size_t{4}, std::size_t{65536}}) {
@@ -273,14 +271,12 @@ TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {
         {"\xED\xA0\x80", L"\u00ED\u00A0\u0080"},                      // surrogate
         {"\xF4\x90\x80\x80\xF5", L"\u00F4\u0090\u0080\u0080\u00F5"},  // above U+10FFFF
         {"a\x80z\xE2\x82!", L"a\u0080z\u00E2\u0082!"},  // lone continuation, cut by ASCII
-        {"x\xF0\x9F\x98", L"x\u00F0\u009F\u0098"},      // cut by the end
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(DecodeUtf8(bytes), text);
 }
 
 TEST(TextCodecTest, EncodeUtf8ReplacesNonScalarValuesAndRoundTripsTheRest) {
-    EXPECT_EQ(EncodeUtf8(L"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(EncodeUtf8(L"x\xD800\xDFFF\x110000\xFFFFFFFF"),
               "x\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
     std::wstring all;

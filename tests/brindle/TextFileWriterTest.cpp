@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "tests/support/TestFiles.h"
 

