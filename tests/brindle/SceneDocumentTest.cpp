@@ -376,8 +376,8 @@ TEST(SceneDocumentTest, RangesAndTicksLoadUpToTheirBounds) {
 
 // A save that fails says why on one line, keeps the old file and leaves
 // no temporary file: a folder in the way, and a value a document cannot
-// hold, refused with the document written up to it dropped. (A folder the
-// user may not write to is the text writer's test.)
+// hold, refused with the document written up to it dropped. (Files the
+// writer may not replace are the text writer's test.)
 TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
     tovtest::ScratchDir dir;
     Scene scene;
