@@ -13,12 +13,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "brindle/host/scene/Base64Floats.h"
-#include "brindle/sdk/TextCodec.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -32,12 +29,6 @@ SceneNode* Make(Scene& scene, const wchar_t* name, SClass_ID superClass, Class_I
     node->SetName(name);
     if (parent != nullptr) parent->AttachChild(node, 0);
     return node;
-}
-
-std::uint32_t Bits(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
 }
 
 const float kOddFloats[] = {0.1f,        1e-30f,  -0.0f,       1e-45f, FLT_MIN / 3, FLT_MAX,
@@ -121,9 +112,14 @@ std::string Document(const std::string& nodes, const std::string& settings = "")
            nodes + "]}";
 }
 
+// A document of one node "A" with the members given.
+std::string NodeA(const std::string& members) {
+    return Document(R"({"name": "A", "handle": 1, )" + members + "}");
+}
+
 // A document of one node "A" whose position has the members given.
 std::string Controller(const std::string& members) {
-    return Document(R"({"name": "A", "handle": 1, "position": {)" + members + "}}");
+    return NodeA(R"("position": {)" + members + "}");
 }
 
 std::string Keyed(const std::string& keys) { return Controller(R"("keys": )" + keys); }
@@ -168,102 +164,38 @@ TEST(SceneDocumentTest, RoundTripKeepsEveryValueBitForBit) {
             ExpectSameKeys(before.Rotation().Track(), after.Rotation().Track());
             ExpectSameKeys(before.Scale().Track(), after.Scale().Track());
         }
-        // User properties keep their order and the sign of zero.
-        EXPECT_EQ(loaded.Nodes()[1]->UserProperties()[0].first, L"zeta");
-        EXPECT_EQ(Bits(loaded.Nodes()[1]->UserProperties()[1].second), Bits(-0.0f));
     }
+    // User properties keep their order.
     Scene scene;
     BuildRichScene(scene);
     EXPECT_NE(SceneToJson(scene).find("\"zeta\": 0.1,"), std::string::npos);
 }
 
-TEST(SceneDocumentTest, ShortTracksAreNumbersAndLongOnesRunsAndBase64) {
-    Scene scene;
-    const std::string text = SceneToJson(AddMarker(scene, 3));
-    EXPECT_NE(text.find("        \"ticks\": [-1000, -840, -680],\n"
-                        "        \"values\": [\n"
-                        "          0.1, 1e-45, 0.0,\n"
-                        "          1e-30, 3.918315e-39, 1.0,\n"
-                        "          -0.0, 3.4028235e+38, 2.0\n"
-                        "        ]\n"),
-              std::string::npos)
-        << text;
-    // Six keys at 160 ticks, one at 320, over and over: runs of seven.
-    scene.Clear();
-    const std::string compact = SceneToJson(AddMarker(scene, 10000));
-    EXPECT_NE(compact.find("\"ticks\": [[-1000, 160, 7], [280, 160, 7], [1560, 160, 7], "),
-              std::string::npos)
-        << compact.substr(compact.find("\"ticks\""), 100);
-    // Base64 keeps the track under 45 bytes a key, and no line holds more
-    // than one string of 4096 keys.
-    EXPECT_LT(compact.size(), 10000u * 45);
-    for (std::size_t at = 0, end; at < compact.size(); at = end + 1) {
-        end = compact.find('\n', at);
-        ASSERT_LT(end - at, 4096u * 22 + 20) << at;
-    }
-}
-
 TEST(SceneDocumentTest, TicksAndValuesMayBeWrittenByHandInEitherForm) {
-    // Ticks plain or as runs; values as numbers, base64, or both in turn.
-    Scene scene;
+    // Ticks plain or as runs; values as numbers, base64, or both in turn:
+    // the scene of the same keys written out one by one.
+    Scene mixed, plain;
     std::string error;
     ASSERT_TRUE(Load(Controller(R"("values": [1, 2, 3, )" + Base64Of({4, 5, 6, 7, 8, 9}) +
                                 R"(, 10, 11, 12], "ticks": [-5, [0, 10, 2], 25])"),
-                     scene, error))
+                     mixed, error))
         << error;
-    const auto& track = scene.Nodes()[0]->Transform().Position().Track();
-    ASSERT_EQ(track.Size(), 4u);
-    const TimeValue ticks[] = {-5, 0, 10, 25};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(track[i].time, ticks[i]);
-        EXPECT_EQ(track[i].value.x, static_cast<float>(3 * i + 1));
-        EXPECT_EQ(track[i].value.z, static_cast<float>(3 * i + 3));
-    }
-}
-
-// Each key of the controller `field` of `node` as a document of the first
-// version spells it ([tick, x, y, z(, w)]) against the keys of `controller`.
-template <typename Value>
-void ExpectKeysAsWritten(const nlohmann::json& node, const char* field,
-                         const ValueController<Value>& controller) {
-    SCOPED_TRACE(node["name"].get<std::string>() + " " + field);
-    const auto& keys = node[field]["keys"];
-    const auto& track = controller.Track();
-    ASSERT_EQ(track.Size(), keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        EXPECT_EQ(track[i].time, keys[i][0].get<TimeValue>());
-        const float* values = &track[i].value.x;
-        for (std::size_t n = 1; n < keys[i].size(); ++n) {
-            EXPECT_EQ(Bits(values[n - 1]), Bits(static_cast<float>(keys[i][n].get<double>())))
-                << "key " << i + 1;
-        }
-    }
+    ASSERT_TRUE(Load(Keyed("[[-5, 1, 2, 3], [0, 4, 5, 6], [10, 7, 8, 9], [25, 10, 11, 12]]"),
+                     plain, error))
+        << error;
+    EXPECT_EQ(SceneToJson(mixed), SceneToJson(plain));
 }
 
 // A document the first version of the format wrote (samples/walk.htr and
-// the marker sample of then imported six frames each: bones with TCB rotations, end effectors
-// and saved poses, point markers under a dummy) loads key for key, read here
-// with a JSON library of its own.
+// the marker sample of then imported six frames each: bones with TCB
+// rotations, end effectors and saved poses, point markers under a dummy)
+// loads as the scene that walk-version2.json holds, every field and key.
 TEST(SceneDocumentTest, FirstVersionDocumentsStillLoad) {
-    const std::string path =
-        std::string(TOV_SOURCE_DIR) + "/tests/brindle/data/walk-version1.json";
+    const std::string data = std::string(TOV_SOURCE_DIR) + "/tests/brindle/data/";
     Scene scene;
     std::string error;
-    ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
-    const auto document = nlohmann::json::parse(tovtest::ReadBytes(path));
-    EXPECT_EQ(scene.FrameRate(), document["frame_rate"].get<int>());
-    ASSERT_EQ(scene.Nodes().size(), document["nodes"].size());
-    for (std::size_t i = 0; i < scene.Nodes().size(); ++i) {
-        const auto& node = document["nodes"][i];
-        SceneNode& made = *scene.Nodes()[i];
-        EXPECT_EQ(TextCodec::EncodeUtf8(made.Name()), node["name"].get<std::string>());
-        EXPECT_EQ(made.GetHandle(), node["handle"].get<ULONG>());
-        EXPECT_EQ(made.UserProperties().size(), node["user_properties"].size());
-        ExpectKeysAsWritten(node, "position", made.Transform().Position());
-        ExpectKeysAsWritten(node, "rotation", made.Transform().Rotation());
-        ExpectKeysAsWritten(node, "scale", made.Transform().Scale());
-    }
-
+    ASSERT_TRUE(LoadSceneDocument(data + "walk-version1.json", scene, error)) << error;
+    EXPECT_EQ(SceneToJson(scene), tovtest::ReadBytes(data + "walk-version2.json"));
 }
 
 // A document that must be refused, and what the message must say.
@@ -281,65 +213,37 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
     std::vector<RefusedCase> cases = {
         {"empty", "", "the file is empty"},
         {"truncated", Document(node1).substr(0, 40), "line 1, column 41: syntax error"},
-        {"an array", "[1, 2]", "not a tovfileio scene (not a JSON object)"},
         {"foreign", R"({"hello": 1})", "not a tovfileio scene (no \"format\" field)"},
-        {"other format", R"({"format": "other"})", "not a tovfileio scene (format \"other\")"},
         {"newer version", R"({"format": "tovfileio-scene", "version": 3, "nodes": []})",
          "version 3 of the scene document is newer"},
-        {"no nodes", R"({"format": "tovfileio-scene", "version": 2})", "no \"nodes\""},
-        {"nodes not an array", R"({"format": "tovfileio-scene", "version": 2, "nodes": {}})",
-         "nodes must be an array, not an object"},
         {"repeated key", Document(R"({"name": "A", "name": "B", "handle": 1})"),
          "the key \"name\" appears twice"},
         {"repeated handle", Document(node1 + ", " + R"({"name": "B", "handle": 1})"),
          "node 2 (\"B\"): handle 1 is taken by node 1"},
         {"unknown parent", Document(R"({"name": "Hips", "handle": 4, "parent": "X"})"),
          "node 1 (\"Hips\"): parent \"X\" is not a node of the scene"},
-        {"unknown parent handle",
-         Document(node1 + ", " + R"({"name": "B", "handle": 2, "parent_handle": 7})"),
-         "parent handle 7 is not a node"},
         {"cycle", Document(R"({"name": "A", "handle": 1, "parent": "B"}, )"
                            R"({"name": "B", "handle": 2, "parent": "A"})"),
          "the parents form a cycle"},
-        {"own parent", Document(R"({"name": "A", "handle": 1, "parent_handle": 1})"),
-         "the parents form a cycle"},
-        {"handle as text", Document(R"({"name": "A", "handle": "1"})"),
-         "handle must be an integer, not a string"},
+        {"own parent", NodeA(R"("parent_handle": 1)"), "the parents form a cycle"},
         {"handle 0", Document(R"({"name": "A", "handle": 0})"), "handle 0 is out of range"},
         {"no name", Document(R"({"handle": 1})"), "node 1: has no \"name\""},
-        {"key out of order",
-         Document(R"({"name": "A", "handle": 1, "position": {"keys": [[160, 0, 0, 0], [0, 0, 0, 0]]}})"),
+        {"key out of order", Keyed("[[160, 0, 0, 0], [0, 0, 0, 0]]"),
          "position: key 2: tick 0 does not come after"},
-        {"short key",
-         Document(R"({"name": "A", "handle": 1, "rotation": {"keys": [[0, 0, 0, 1]]}})"),
+        {"short key", NodeA(R"("rotation": {"keys": [[0, 0, 0, 1]]})"),
          "rotation: key 1 must have 5 elements"},
-        {"key not an array", Keyed(R"([[0, 0, 0, 0], 5])"),
-         "node 1 (\"A\"): position: key 2 must be an array, not a number"},
-        {"tick as text", Keyed(R"([["0", 0, 0, 0]])"), "position: key 1 tick must be an integer, not a string"},
         {"tick with a fraction", Keyed(R"([[0.5, 0, 0, 0]])"), "key 1 tick must be an integer, not a number"},
         {"tick beyond 32 bits", Keyed(R"([[4294967296, 0, 0, 0]])"), "key 1 tick 4294967296 is out of range"},
         {"number as text", Keyed(R"([[0, 0, "1", 0]])"), "key 1 must be a number, not a string"},
-        {"number in an array", Keyed(R"([[0, [1], 0, 0]])"), "key 1 must be a number, not an array"},
-        {"the count before the kinds", Keyed(R"([["x", {}]])"), "key 1 must have 4 elements, not 2"},
-        {"key too large for a float", Keyed(R"([[0, 1e39, 0, 0]])"), "key 1 is too large for a float"},
         {"keys not an array", Keyed("{}"), "position: keys must be an array, not an object"},
         {"infinite number",
          "{\"format\": 1e999}", "line 1, column 12: the number 1e999 is too large"},
-        {"too large for a float",
-         Document(R"({"name": "A", "handle": 1, "scale": {"value": [1e39, 0, 0]}})"),
+        {"too large for a float", NodeA(R"("scale": {"value": [1e39, 0, 0]})"),
          "scale: value is too large for a float"},
-        {"wrong controller",
-         Document(R"({"name": "A", "handle": 1, "rotation": {"controller": "linear_scale"}})"),
+        {"wrong controller", NodeA(R"("rotation": {"controller": "linear_scale"})"),
          "is not a rotation controller"},
-        {"unknown object class",
-         Document(R"({"name": "A", "handle": 1, "object": {"class_id": [1, 2], "super_class_id": 16}})"),
+        {"unknown object class", NodeA(R"("object": {"class_id": [1, 2], "super_class_id": 16})"),
          "the host has no object of this class"},
-        {"kind against class",
-         Document(R"({"name": "A", "handle": 1, "object": {"kind": "sphere", "class_id": [8872500, 0], "super_class_id": 80}})"),
-         "kind \"sphere\" does not match the class (dummy)"},
-        {"integer parameter given a fraction",
-         Document(R"({"name": "A", "handle": 1, "object": {"class_id": [17, 0], "super_class_id": 16, "params": {"1": 2.5}}})"),
-         "params \"1\" must be an integer"},
         {"ticks against frame rate",
          Document("", R"("frame_rate": 30, "ticks_per_frame": 100, )"),
          "ticks_per_frame 100 does not match frame_rate 30 (160)"},
@@ -347,59 +251,32 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "name contains a NUL character"},
         {"nested too deep", std::string(100, '[') + std::string(100, ']'),
          "nested more than 32 levels deep"},
-        {"wire color too large", Document(R"({"name": "A", "handle": 1, "wire_color": 16777216})"),
-         "wire_color 16777216 is out of range"},
-        {"range running backwards", Document("", R"("animation_range": [960, 0], )"),
-         "animation_range [960, 0] runs backwards"},
         {"range of the whole tick span",
          Document("", R"("animation_range": [-2147483648, 2147483647], )"),
          "animation_range [-2147483648, 2147483647]: tick -2147483648 lies more than 1073741824"},
         {"range of a million frames and one, without keys",
          Document("", R"("frame_rate": 30, "animation_range": [0, 160000000], )"),
          "animation_range [0, 160000000] holds 1000001 frames"},
-        {"key far from time 0",
-         Document(R"({"name": "A", "handle": 1,)"
-                  R"( "scale": {"keys": [[0, 1, 1, 1], [1073741825, 1, 1, 1]]}})"),
-         "node 1 (\"A\"): scale: key 2: tick 1073741825 lies more than"},
-        {"time far from time 0", Document("", R"("time": -1073741825, )"),
-         "time: tick -1073741825 lies more than"},
-        {"huge system unit", Document("", R"("system_unit_mm": 1e308, )"),
-         "system_unit_mm 1e+308 is out of range (1e-06 to 1e+09 mm)"},
+        {"key far from time 0", Keyed("[[0, 1, 1, 1], [1073741825, 1, 1, 1]]"),
+         "node 1 (\"A\"): position: key 2: tick 1073741825 lies more than"},
         {"tiny system unit", Document("", R"("system_unit_mm": 1e-7, )"),
-         "system_unit_mm 1e-07 is out of range"},
+         "system_unit_mm 1e-07 is out of range (1e-06 to 1e+09 mm)"},
     };
     // Tracks spelt wrongly: the members of node A's position.
     const std::string nan = Base64Of({1, std::numeric_limits<float>::quiet_NaN(), 3});
     const RefusedCase tracks[] = {
-        {"ticks not an array", R"("ticks": "0")", "position: ticks must be an array, not a string"},
-        {"values a string", R"("values": "AAAA")", "position: values must be an array, not a string"},
-        {"a tick as text", R"("ticks": ["0"])",
-         "ticks: item 1 must be a tick or a run [first, step, count], not a string"},
-        {"a tick beyond 32 bits", R"("ticks": [0, 2147483648])",
-         "ticks: item 2: tick 2147483648 is out of range"},
         {"a run of two", R"("ticks": [[0, 160]])",
          "ticks: item 1 must be a run of three integers [first, step, count]"},
-        {"a run with a fraction", R"("ticks": [[0, 0.5, 2]])", "must be a run of three integers"},
-        {"a run standing still", R"("ticks": [[0, 0, 2]])",
-         "ticks: item 1: the step of a run must be 1 to 4294967295, not 0"},
-        {"a run of nothing", R"("ticks": [[0, 1, 0]])", "a run holds one tick or more, not 0"},
         {"a run past the last tick", R"("ticks": [[2147483000, 160, 6]])",
          "ticks: item 1: the run goes on beyond tick 2147483647"},
         {"a run of more ticks than the values hold",
          R"("ticks": [[-2147483648, 1, 4294967296]], "values": [1, 2, 3])",
          "position: ticks give 4294967296 keys but values hold 3 numbers (3 a key)"},
-        {"values short of a key", R"("ticks": [0, 1], "values": [1, 2, 3, 4])",
-         "ticks give 2 keys but values hold 4 numbers (3 a key)"},
-        {"ticks without values", R"("ticks": [0])", "ticks give 1 key but values hold 0 numbers"},
         {"ticks going back", R"("ticks": [[0, 160, 3], 100], "values": [0,0,0,0,0,0,0,0,0,0,0,0])",
          "position: key 4: tick 100 does not come after the tick of the key before it (320)"},
         {"a value as true", R"("values": [true])",
          "values: item 1 must be a number or a base64 string, not true or false"},
-        {"a value in an array", R"("values": [[1]])", "values: item 1 must be a number or a base64"},
-        {"a value too large", R"("values": [0, 1e39])", "values: item 2 is too large for a float"},
         {"base64 of no float", R"("values": ["AAA="])", "values: item 1 is not base64 of 32-bit floats"},
-        {"base64 with a foreign digit", R"("values": ["AA*A"])", "is not base64 of 32-bit floats"},
-        {"base64 padded mid-way", R"("values": ["AA==AAAAAAAA"])", "is not base64 of 32-bit floats"},
         {"base64 of NaN", R"("ticks": [0], "values": [)" + nan + "]",
          "position: key 1 holds a number that is infinite or not a number"},
         {"both forms", R"("keys": [[0, 1, 2, 3]], "ticks": [0], "values": [1, 2, 3])",
@@ -422,8 +299,6 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
         EXPECT_EQ(SceneToJson(scene), before);
     }
     std::string error;
-    EXPECT_FALSE(LoadSceneDocument((dir.Path() / "missing.json").string(), scene, error));
-    EXPECT_NE(error.find("missing.json: cannot open: No such file"), std::string::npos);
     EXPECT_FALSE(LoadSceneDocument(dir.Path().string(), scene, error));
     EXPECT_NE(error.find("is a folder"), std::string::npos);
     EXPECT_EQ(SceneToJson(scene), before);
@@ -478,69 +353,53 @@ TEST(SceneDocumentTest, RangesAndTicksLoadUpToTheirBounds) {
     for (int i = 0; i < kKeys; ++i) {
         keys += (i > 0 ? ", [" : "[") + std::to_string(i) + ", 0, 0, 0]";
     }
-    struct Case {
-        const char* name;
-        std::string document;
+    const std::string documents[] = {
+        // A million frames.
+        Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )"),
+        // A frame for every key.
+        Document(R"({"name": "A", "handle": 1, "position": {"keys": [)" + keys + "]}}",
+                 R"("frame_rate": 4800, "animation_range": [0, 1000001], )"),
+        // Ticks, and the largest unit, at the bounds.
+        Document(R"({"name": "A", "handle": 1, "rotation": {"keys": )"
+                 R"([[-1073741824, 0, 0, 0, 1], [1073741824, 0, 0, 0, 1]]}})",
+                 R"("time": 1073741824, "animation_range": [-1073741824, -1073741824], )"
+                 R"("system_unit_mm": 1e9, )"),
+        // The smallest unit.
+        Document("", R"("system_unit_mm": 1e-6, )"),
     };
-    const Case cases[] = {
-        {"a million frames",
-         Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )")},
-        {"a frame for every key",
-         Document(R"({"name": "A", "handle": 1, "position": {"keys": [)" + keys + "]}}",
-                  R"("frame_rate": 4800, "animation_range": [0, 1000001], )")},
-        {"ticks at the bounds",
-         Document(R"({"name": "A", "handle": 1, "rotation": {"keys": )"
-                  R"([[-1073741824, 0, 0, 0, 1], [1073741824, 0, 0, 0, 1]]}})",
-                  R"("time": 1073741824, "animation_range": [-1073741824, -1073741824], )"
-                  R"("system_unit_mm": 1e9, )")},
-        {"the smallest unit", Document("", R"("system_unit_mm": 1e-6, )")},
-    };
-    for (const Case& c : cases) {
+    for (const std::string& document : documents) {
         Scene scene;
         std::string error;
-        EXPECT_TRUE(Load(c.document, scene, error)) << c.name << ": " << error;
+        EXPECT_TRUE(Load(document, scene, error)) << error;
     }
 }
 
+// A save that fails says why on one line, keeps the old file and leaves
+// no temporary file: a folder in the way, and a value a document cannot
+// hold, refused with the document written up to it dropped. (Files the
+// writer may not replace are the text writer's test.)
 TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
     tovtest::ScratchDir dir;
     Scene scene;
     BuildRichScene(scene);
-    const fs::path folder = dir.Path() / "locked";
-    fs::create_directory(folder);
     const std::string old = "old contents";
-    const std::string file = dir.Write("locked/scene.json", old).string();
+    const std::string file = dir.Write("scene.json", old).string();
     fs::create_directory(dir.Path() / "a folder");
-    // The path a folder, and a file in a read-only folder (the superuser
-    // writes there all the same).
-    std::vector<std::string> paths = {(dir.Path() / "a folder").string()};
-    if (::geteuid() != 0) paths.push_back(file);
-    ::chmod(folder.c_str(), 0500);
-    for (const std::string& path : paths) {
-        std::string error;
-        EXPECT_FALSE(SaveSceneDocument(scene, path, error));
-        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
-    }
-    ::chmod(folder.c_str(), 0700);
-    EXPECT_EQ(tovtest::ReadBytes(file), old);
-    EXPECT_TRUE(fs::is_directory(dir.Path() / "a folder"));
-    EXPECT_TRUE(fs::is_empty(dir.Path() / "a folder"));
-    for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
-        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
-            << entry.path();
-    }
-
-    // A value a document cannot hold is refused: the document written up to
-    // it is dropped and the old file stays.
-    scene.Nodes()[1]->Transform().Position().SetHeldValue(Point3(0, std::numeric_limits<float>::infinity(), 0));
+    const std::string folder = (dir.Path() / "a folder").string();
     std::string error;
+    EXPECT_FALSE(SaveSceneDocument(scene, folder, error));
+    EXPECT_EQ(error.rfind(folder + ": ", 0), 0u) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(folder));
+
+    const float infinity = std::numeric_limits<float>::infinity();
+    scene.Nodes()[1]->Transform().Position().SetHeldValue(Point3(0, infinity, 0));
     EXPECT_FALSE(SaveSceneDocument(scene, file, error));
     EXPECT_NE(error.find("node 2 holds a value that is infinite or not a number"),
               std::string::npos)
         << error;
     EXPECT_EQ(tovtest::ReadBytes(file), old);
-    EXPECT_EQ(tovtest::Entries(folder).size(), 1u);
+    EXPECT_EQ(tovtest::Entries(dir.Path()), (std::vector<std::string>{"a folder", "scene.json"}));
 }
 
 }  // namespace

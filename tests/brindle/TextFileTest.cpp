@@ -81,15 +81,8 @@ TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
         {"cut by line feed", "\xE2\x82\r\nz", {L"\u00E2\u0082", L"z"}},
         {"cut by end of file", "a\n\xF0\x9F\x98", {L"a", L"\u00F0\u009F\u0098"}},
         {"BOM skipped", kBom + "a\r\n", {L"a"}},
-        {"BOM only", kBom, {}},
-        {"BOM later kept", "a" + kBom, {L"a\uFEFF"}},
         {"partial BOM", "\xEF\xBB", {L"\u00EF\u00BB"}},
-        {"mixed",
-         "12\t-0.5\r\n\xCE\xB1\xCE\xB2\x80\tx\ry\n\n\xF4\x8F\xBF\xBF\xF4\x90\n\xE2\x82\xAC\xE2",
-         {L"12\t-0.5", L"\u03B1\u03B2\u0080\tx\ry", L"", L"\U0010FFFF\u00F4\u0090",
-          L"\u20AC\u00E2"}},
         {"UTF-16 odd byte at end", Utf16(false, u"a") + "\xE9", {L"a\u00E9"}},
-        {"UTF-16 odd byte after high surrogate", Utf16(true, u"\xD800") + "A", {L"\xD800\x41"}},
     };
     for (const bool bigEndian : {false, true}) {
         const auto add = [&](const char* name, std::u16string_view units, Lines lines) {
@@ -121,32 +114,16 @@ TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
     }
 }
 
+// Lines far longer than the default buffer come whole, however long: the
+// way a line crosses buffers is the short files' test above.
 TEST(TextFileReaderTest, LongLinesComeWholeAndLaterLinesIntact) {
-    std::wstring ascii;  // about 540 KB
-    std::u16string smileys;
-    for (int i = 0; i < 50000; ++i) {
-        ascii += std::to_wstring(i) + L",-0.5\t";
-        smileys += u"\xD83D\xDE00";
-    }
-    const std::string digits(ascii.begin(), ascii.end());
-    const FileCase cases[] = {
-        {"ASCII", digits + "\r\nx\n" + digits + "\ny", {ascii, L"x", ascii, L"y"}},
-        {"UTF-8",
-         EncodeUtf8(std::wstring(100000, L'\u20AC')) + "\r\n\xC3\xA9\n",
-         {std::wstring(100000, L'\u20AC'), L"\u00E9"}},
-        {"UTF-16", Utf16(true, smileys + u"\nz"), {std::wstring(50000, L'\U0001F600'), L"z"}},
-    };
+    std::string line;  // about 540 KB
+    for (int i = 0; i < 50000; ++i) line += std::to_string(i) + ",-0.5\t";
     tovtest::ScratchDir dir;
-    for (const auto& c : cases) {
-        const auto path = dir.Write("long.txt", c.bytes);
-        for (const std::size_t readBytes : {0, 7, 4093}) {
-            EXPECT_TRUE(ReadAll(path, readBytes) == c.lines) << c.name << ", read " << readBytes;
-            if (std::string_view(c.name) != "UTF-16") {
-                EXPECT_TRUE(ReadAll(path, readBytes, Take::Bytes) == c.lines)
-                    << c.name << ", as bytes, read " << readBytes;
-            }
-        }
-    }
+    const auto path = dir.Write("long.txt", line + "\r\nx\n" + line + "\ny");
+    const Lines lines = {DecodeUtf8(line), L"x", DecodeUtf8(line), L"y"};
+    EXPECT_TRUE(ReadAll(path, 0) == lines);
+    EXPECT_TRUE(ReadAll(path, 0, Take::Bytes) == lines);
 }
 
 TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
@@ -165,24 +142,14 @@ TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
     for (const auto& path : bad) {
         ASSERT_TRUE(reader.Open(first));
         EXPECT_FALSE(reader.Open(path)) << EncodeUtf8(path);
-        EXPECT_FALSE(reader.IsOpen());
         EXPECT_EQ(reader.ReadLine(), nullptr);
     }
     ASSERT_TRUE(reader.Open(first));
     EXPECT_EQ(*reader.ReadLine(), L"a");
-    EXPECT_TRUE(reader.IsUtf8());
     ASSERT_TRUE(reader.Open(second));
-    EXPECT_FALSE(reader.IsUtf8());
-    EXPECT_EQ(reader.FileSize(), 6u);
     EXPECT_EQ(*reader.ReadLine(), L"c");
-    EXPECT_EQ(reader.ReadLine(), nullptr);
     ASSERT_TRUE(reader.Open(first));  // UTF-8 again after UTF-16
     EXPECT_EQ(*reader.ReadLine(), L"a");
-    reader.Close();
-    EXPECT_FALSE(reader.IsOpen());
-    EXPECT_FALSE(reader.IsUtf8());
-    EXPECT_EQ(reader.FileSize(), 0u);
-    EXPECT_EQ(reader.ReadLine(), nullptr);
 }
 
 // Lines of `text` read through a pipe fed by a thread, with the byte limit
@@ -216,7 +183,7 @@ Lines ReadPipe(const std::string& text, std::uint64_t limit, std::size_t readByt
 }
 
 // An input of no known size stops once it offers more bytes than the limit;
-// one that ends within the limit, a regular file and memory read whole.
+// one that ends within the limit and a regular file read whole.
 TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
     struct Case {
         const char* name;
@@ -230,8 +197,6 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
         {"ends at the limit", "ab\ncd\n", 6, {L"ab", L"cd"}, false},
         {"one byte beyond", "ab\ncd\ne", 6, {}, true},
         {"a long line beyond", "ab\n" + big + "\n", 1000, {}, true},
-        {"no limit", "ab\n" + big + "\n", 0, {L"ab", DecodeUtf8(big)}, false},
-        {"limit below the encoding mark", "\xFF\xFE" "a", 1, {}, true},
     };
     for (const Case& c : cases) {
         for (const std::size_t readBytes : {std::size_t{1}, std::size_t{4}, std::size_t{65536}}) {
@@ -252,10 +217,6 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
     ASSERT_TRUE(reader.Open(tovtest::Wide(dir.Write("plain.txt", "a long line\n"))));
     EXPECT_FALSE(reader.LimitReached());
     EXPECT_EQ(*reader.ReadLine(), L"a long line");
-    const std::string memory = "more than four bytes\n";
-    ASSERT_TRUE(reader.OpenMemory(memory));
-    EXPECT_EQ(*reader.ReadLine(), L"more than four bytes");
-    EXPECT_FALSE(reader.LimitReached());
 }
 
 extern "C" void IgnoreSignal(int) {}
@@ -310,14 +271,12 @@ TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {
         {"\xED\xA0\x80", L"\u00ED\u00A0\u0080"},                      // surrogate
         {"\xF4\x90\x80\x80\xF5", L"\u00F4\u0090\u0080\u0080\u00F5"},  // above U+10FFFF
         {"a\x80z\xE2\x82!", L"a\u0080z\u00E2\u0082!"},  // lone continuation, cut by ASCII
-        {"x\xF0\x9F\x98", L"x\u00F0\u009F\u0098"},      // cut by the end
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(DecodeUtf8(bytes), text);
 }
 
 TEST(TextCodecTest, EncodeUtf8ReplacesNonScalarValuesAndRoundTripsTheRest) {
-    EXPECT_EQ(EncodeUtf8(L"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(EncodeUtf8(L"x\xD800\xDFFF\x110000\xFFFFFFFF"),
               "x\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
     std::wstring all;

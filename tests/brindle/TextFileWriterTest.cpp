@@ -8,12 +8,10 @@
 #include <filesystem>
 #include <string>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "tests/support/TestFiles.h"
 
@@ -78,8 +76,9 @@ TEST(TextFileWriterTest, ReplacesAsCpWould) {
     EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 5u);
 }
 
-// Until Close nothing is in place; Discard, a failed write and a killed
-// writer leave the old file; no temporary file is left in any case.
+// Until Close nothing is in place; Discard and a killed writer leave the
+// old file; no temporary file is left in either case. (A write that fails
+// on a full disk or at a file-size limit is the command-line tool's test.)
 TEST(TextFileWriterTest, WholeOrUntouched) {
     ScratchDir dir;
     const auto path = dir.Write("out.txt", "old");
@@ -89,24 +88,6 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
     file.Flush();
     EXPECT_EQ(ReadBytes(path), "old");
     file.Discard();
-    EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 1u);
-
-    // A write stopped by the file-size limit, in a child process so that
-    // the limit and its signal stay there.
-    TextFile::TakeWriteFailures();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1000, 1000};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const bool written = WriteText(path, std::string(5000, 'y'));
-        const auto failures = TextFile::TakeWriteFailures();
-        ::_exit(!written && failures.size() == 1 && failures[0].error == EFBIG ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 1u);
 
@@ -120,6 +101,7 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
         }
         ::raise(SIGKILL);
     }
+    int status = 0;
     ASSERT_EQ(::waitpid(killed, &status, 0), killed);
     EXPECT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(ReadBytes(path), "old");
@@ -155,19 +137,6 @@ TEST(TextFileWriterTest, LeftoversOfKilledWritersGo) {
     ASSERT_TRUE(WriteText(dir.Path() / "out.txt", "whole"));
     EXPECT_FALSE(fs::exists(dir.Path() / dead));
     EXPECT_TRUE(fs::exists(dir.Path() / alive));
-}
-
-// A log is written where it stands, each Flush visible at once.
-TEST(TextFileWriterTest, LogsGrowInPlace) {
-    ScratchDir dir;
-    const auto path = dir.Write("log.txt", "last run\n");
-    TextFile::Writer log;
-    ASSERT_TRUE(log.OpenInPlace(Wide(path)));
-    EXPECT_EQ(ReadBytes(path), "");
-    log.Write("line 1\n");
-    log.Flush();
-    EXPECT_EQ(ReadBytes(path), "line 1\n");
-    ASSERT_TRUE(log.Close());
 }
 
 }  // namespace
