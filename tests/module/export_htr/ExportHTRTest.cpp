@@ -84,31 +84,24 @@ protected:
     }
 };
 
+// Nothing selected is ExportHtrCommandTest's.
 TEST_F(ExportHTRTest, TheRootComesFromTheSelection) {
-    // `select`: 0 nothing, 1 the dummy with bones, 2 the dummy without, 3 a bone.
-    struct Case { const char* name; int select; const char* message; const wchar_t* root; };
     SceneNode* group = Dummy(L"Group");
     AddNode(HELPER_CLASS_ID, POINTHELP_CLASS_ID, L"Marker", group);
-    SceneNode* hips = Bone(L"Hips", group);
-    Bone(L"Spine", hips);
-    SceneNode* empty = Dummy(L"Empty");
+    SceneNode* spine = Bone(L"Spine", Bone(L"Hips", group));
+    struct Case { const char* name; SceneNode* select; const char* message; const wchar_t* root; };
     const Case cases[] = {
-        {"nothing selected", 0,
-         "Export Error: Please select the root bone of the skeleton you wish to export\n",
+        {"the second child is the first bone", group, "", L"Hips"},
+        {"no bone below", Dummy(L"Empty"), "Export Error: Please select a bone object to export\n",
          nullptr},
-        {"the second child is the first bone", 1, "", L"Hips"},
-        {"no bone below", 2, "Export Error: Please select a bone object to export\n", nullptr},
-        {"a bone", 3, "", L"Spine"},
+        {"a bone", spine, "", L"Spine"},
     };
     for (const Case& c : cases) {
         Scene::Current().ClearSelection();
-        SceneNode* const selection[] = {nullptr, group, empty,
-                                        Scene::Current().FindByName(L"Spine")};
-        if (selection[c.select] != nullptr) Scene::Current().Select(selection[c.select]);
+        Scene::Current().Select(c.select);
         HTRFile file;
-        const std::string messages =
-            ExportAndRead(ExportChoices(), file, c.root != nullptr ? 1 : 0);
-        EXPECT_EQ(messages, c.message) << c.name;
+        EXPECT_EQ(ExportAndRead(ExportChoices(), file, c.root != nullptr ? 1 : 0), c.message)
+            << c.name;
         if (c.root != nullptr) {
             ASSERT_NE(file.RootSegment(), nullptr) << c.name;
             EXPECT_EQ(file.RootSegment()->Name(), c.root) << c.name;
@@ -207,8 +200,6 @@ TEST_F(ExportHTRTest, ParentTransformsAndOffsetChooseWhereFramesComeFrom) {
                       file);
         ExpectTranslation(file.RootSegment(), rootX, 2, 3);
         EXPECT_EQ(file.GetFirstFrame(), 10);
-        EXPECT_EQ(file.GetNumFrames(), 21u);
-        EXPECT_EQ(file.GetDataFrameRate(), 30);
         const HTRSegment* exported = file.FindSegment(L"Child");
         ASSERT_EQ(exported->FrameCount(), 21u);
         double x, y, z;
@@ -269,7 +260,8 @@ TEST_F(ExportHTRTest, ObjectOffsetsAreReportedAndTheExportGoesOn) {
 }
 
 // The dialog's own bounds and checks; how a later OK's bounds follow an
-// earlier one's is ImportHTRDialogTest's (the dialogs share that check).
+// earlier one's is ImportHTRDialogTest's (the dialogs share that check), a
+// zero scale factor ExportHtrCommandTest's.
 TEST_F(ExportHTRTest, DialogChecksAndCancel) {
     Bone(L"Root", nullptr);
     Scene::Current().Select(Scene::Current().FindByName(L"Root"));
@@ -282,9 +274,6 @@ TEST_F(ExportHTRTest, DialogChecksAndCancel) {
         .SetText(IDC_TO_FRAME, L"200")
         .Click(IDC_OK)  // To is put back to the scene's 100
         .SetText(IDC_FROM_FRAME, L"6")
-        .SetText(IDC_GLOBAL_SCALE, L"")
-        .Click(IDC_OK)
-        .SetText(IDC_GLOBAL_SCALE, L"0.5")
         .SetText(IDC_TO_FRAME, L"5")
         .Click(IDC_OK)
         .Click(IDC_CANCEL);
@@ -296,7 +285,6 @@ TEST_F(ExportHTRTest, DialogChecksAndCancel) {
     }
     EXPECT_EQ(texts, (std::vector<std::wstring>{
                          L"Please choose an end frame less than or equal to 100",
-                         L"Please choose a non-zero scale factor.",
                          L"Please choose a start frame that is less than the end frame.",
                      }));
     EXPECT_FALSE(std::filesystem::exists(path));
