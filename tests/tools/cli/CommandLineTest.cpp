@@ -4,14 +4,14 @@
 // scenes escaped wherever they are printed.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "brindle/host/PluginModule.h"
-#include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include <nlohmann/json.hpp>
+
 #include "tests/tools/cli/RunCommand.h"
 
 namespace {
@@ -46,8 +46,6 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
         {{"convert", "--jobs", "2", kWalkTrc, out}, "--jobs goes with --batch"},
         {{"convert", "--batch", "a.trc"}, "--batch needs -o OUTDIR, the folder to write into"},
         {{"convert", "--batch", "-o", "d", "a.trc", "-"}, "standard input (-) cannot be a file of a batch"},
-        {{"convert", "--batch", "-o", "d", "--units", "cm", "a.trc"},
-         "--units and --rotation-units apply to HTR to HTR only"},
         {{"convert", "--units", "cm", kWalkTrc, out},
          "--units and --rotation-units apply to HTR to HTR only"},
         {{"convert", "--batch", "-o", "d", "--no-filter", "a.trc"}, "--no-filter goes with --mnm"},
@@ -55,32 +53,22 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
          "--frames held applies to HTR to HTR only: a GWM file has the header's frame count"},
         {{"convert", "--frames", "all", kWalkTrc, out}, "option '--frames' takes header or held"},
         {{"convert", kWalkTrc, htr}, "a TRC file converts to GWM, not to HTR"},
-        {{"convert", "--units", "km", "a.htr", "b.htr"}, "unknown units 'km'"},
         {{"convert", "--units=MM", "a.htr", "b.htr"}, "unknown units 'MM'"},
         {{"convert", "--rotation-units", "grad", "a", "b"}, "unknown rotation units 'grad'"},
-        {{"convert", "a", "b", "--units"}, "--units: 1 required mm|cm|m|in|ft|yd missing"},
-        {{"convert", "--scale", "2", "a", "b"}, "The following argument was not expected: --scale"},
         {{"convert", "--offset", "1", "x", "2", kWalkTrc, out}, "not a finite number: 'x'"},
-        {{"convert", "--offset", "nan", "inf", "1", kWalkTrc, out}, "not a finite number: 'nan'"},
         {{"convert", "--offset", "1", "2", "1e39", kWalkTrc, out}, "not a finite number: '1e39'"},
         {{"convert", kWalkTrc, out}, epochs + "'abc'", "abc"},
         {{"convert", kWalkTrc, out}, epochs + "'12345678901234567890'", "12345678901234567890"},
-        {{"convert", kWalkTrc, out}, epochs + "'-5'", "-5"},
         {{"utility", "--scene", scene}, epochs + "'-5'", "-5"},
         {{"convert", "--max-output", "10Q", kWalkTrc, out},
          "--max-output takes a size such as 512M or 4G, not '10Q'"},
         {{"info", "--max-input", "lots", kWalkHtr},
          "--max-input takes a size such as 512M or 4G, not 'lots'"},
-        {{"info"}, "FILE is required"},
         {{"info", "--jsn", "x.htr"}, "The following argument was not expected: --jsn (did you mean --json?)"},
-        {{"about", "extra"}, "The following argument was not expected: extra"},
-        {{"options", "--reset", "utility"}, "COMMAND: utility not in {import-htr,import-trc,export-htr}"},
         {{"preview", "-o", out}, "give either a file (HTR or TRC) or --scene"},
-        {{"view", "-o", out}, "give either a file (HTR or TRC) or --scene"},
         {{"view", kWalkTrc, "--scene", scene, "-o", out}, "give either a file (HTR or TRC) or --scene"},
         {{"view", kWalkTrc, "-o", out, "--max-output", "lots"},
          "--max-output takes a size such as 512M or 4G, not 'lots'"},
-        {{"view", kWalkTrc}, "--output is required"},
         {{"import-htr", kWalkHtr, "--scene", scene, "--scal-factor", "2", "--sise"},
          "The following arguments were not expected: --scal-factor 2 --sise (did you mean --scale-factor for --scal-factor, --size for --sise?)"},
         {{"export-htr", htr, "--scene", scene, "--offst=3"},
@@ -92,18 +80,10 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
          "--size 1e40: the Segment Size field " + number, nullptr, false},
         {{"import-htr", kWalkHtr, "--scene", scene, "--offset", "1e9"},
          "--offset 1e9: the Offset field " + whole, nullptr, false},
-        {{"import-htr", kWalkHtr, "--scene", scene, "--range", "a", "b"},
-         "--range a: the From field " + whole, nullptr, false},
         {{"import-trc", kWalkTrc, "--scene", scene, "--scale-factor", "nan"},
          "--scale-factor nan: the Global field " + number, nullptr, false},
-        {{"import-trc", kWalkTrc, "--scene", scene, "--size", "-inf"},
-         "--size -inf: the Size field " + number, nullptr, false},
-        {{"export-htr", htr, "--scene", scene, "--select", "walk", "--scale-factor", "1e39"},
-         "--scale-factor 1e39: the Global field " + number, nullptr, false},
         {{"export-htr", htr, "--scene", scene, "--select", "walk", "--range", "1", "40.5"},
          "--range 40.5: the To field " + whole, nullptr, false},
-        {{"import-trc", kWalkTrc, "--scene", scene, "--suppress-prompts", "--size", "2"},
-         "--size: --suppress-prompts opens no dialog for it to act on", nullptr, false},
         {{"export-htr", htr, "--scene", scene, "--select", "walk", "--suppress-prompts", "--slider"},
          "--slider: --suppress-prompts opens no dialog for it to act on", nullptr, false},
     };
@@ -143,15 +123,9 @@ TEST_F(CommandLineTest, HelpAgreesWithItself) {
         }
     }
     EXPECT_GT(commands, 10u);
-    const std::pair<Arguments, std::string> wrong[] = {
-        {{}, "tovfileio: A subcommand is required\nTry 'tovfileio --help'.\n"},
-        {{"frobnicate"}, "tovfileio: unknown command 'frobnicate'\nTry 'tovfileio --help'.\n"},
-    };
-    for (const auto& [args, err] : wrong) {
-        const auto run = RunCommand(args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, err);
-    }
+    const auto wrong = RunCommand({"frobnicate"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.err, "tovfileio: unknown command 'frobnicate'\nTry 'tovfileio --help'.\n");
     // The version is the project's, the one the package and its manual carry.
     for (const char* flag : {"--version", "-V"}) {
         EXPECT_EQ(RunOk({flag}).out, "tovfileio " TOV_PROJECT_VERSION "\n") << flag;
@@ -159,29 +133,13 @@ TEST_F(CommandLineTest, HelpAgreesWithItself) {
 }
 
 TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
-    const auto json = RunOk({"plugins", "--json"});
-    // Each class as the module gives it, in its order, the numbers in
-    // hexadecimal (their values are checked where the module is loaded).
-    std::string error;
-    const auto module = brindle::host::PluginModule::Load(TOV_MODULE_PATH, error);
-    ASSERT_NE(module, nullptr) << error;
-    ASSERT_FALSE(module->Classes().empty());
-    auto hex = [](unsigned long value, int digits) {
-        char text[16];
-        std::snprintf(text, sizeof text, "\"0x%0*lX\"", digits, value);
-        return std::string(text);
-    };
-    EXPECT_THAT(json.out, HasSubstr("\"version\":" + hex(module->Version(), 8)));
-    for (std::size_t i = 0; i < module->Classes().size(); ++i) {
-        ClassDesc* desc = module->Classes()[i];
-        const std::string piece =
-            "{\"index\":" + std::to_string(i) + ",\"name\":\"" +
-            TextCodec::EncodeUtf8(desc->ClassName()) + "\",\"category\":\"" +
-            TextCodec::EncodeUtf8(desc->Category()) +
-            "\",\"super_class_id\":" + hex(desc->SuperClassID(), 4) + ",\"class_id\":[" +
-            hex(desc->ClassID().PartA(), 8) + "," + hex(desc->ClassID().PartB(), 8) + "]";
-        EXPECT_THAT(json.out, HasSubstr(piece));
-    }
+    // The module's classes by name, in its order (their ids are checked where
+    // the module is loaded).
+    const auto plugins = nlohmann::json::parse(RunOk({"plugins", "--json"}).out);
+    std::vector<std::string> names;
+    for (const auto& desc : plugins["classes"]) names.push_back(desc["name"]);
+    EXPECT_EQ(names, (std::vector<std::string>{"ImportHTR", "ExportHTR", "ImportTRC",
+                                               "TOVUtilities"}));
     const auto about = RunOk({"about"});
     EXPECT_THAT(about.out,
                 StartsWith("About...\n  [picture]\n  TOVFileIO for Brindle\n  Version 3.2.1\n"));
@@ -192,19 +150,11 @@ TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
     EXPECT_THAT(missing.err, StartsWith("/nonexistent/TOVFileIO.dlu: "));
 }
 
-// True when `text` holds no control character but the line feeds ending its
-// `lines` lines.
-bool OnlyLineFeeds(const std::string& text, std::size_t& lines) {
-    lines = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            ++lines;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            return false;
-        }
-    }
-    return true;
+// True when `text` holds no control character but line feeds.
+bool OnlyLineFeeds(const std::string& text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return c != '\n' && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F);
+    });
 }
 
 // Names from a file or a scene reach the terminal escaped: an escape
@@ -219,30 +169,24 @@ TEST_F(CommandLineTest, NamesAreEscapedWhereverTheyArePrinted) {
               {"name": "Hips\u001b[2J", "handle": 1},
               {"name": "A\nforged line", "handle": 2, "parent_handle": 1},
               {"name": "tab\tand\u007fdel", "handle": 3}]})");
-    struct Case {
-        Arguments args;
-        std::size_t outLines, errLines;  // as many as with ordinary names
-        std::vector<std::string> shown;  // escaped, in standard output or error
-    };
-    const Case cases[] = {
-        {{"scene", scene}, 9, 0, {"  A\\nforged line  none", "Hips\\x1B[2J  none", "tab\\tand\\x7Fdel"}},
-        {{"info", Write("a.htr", Edited(htr, "LowerBack", "Lower\x1b[2JBack\rX", true))}, 30, 0,
+    // Each name escaped, in standard output or error; a line feed in a name
+    // would not show as "\\n".
+    const std::pair<Arguments, std::vector<std::string>> cases[] = {
+        {{"scene", scene}, {"  A\\nforged line  none", "Hips\\x1B[2J  none", "tab\\tand\\x7Fdel"}},
+        {{"info", Write("a.htr", Edited(htr, "LowerBack", "Lower\x1b[2JBack\rX", true))},
          {"      Lower\\x1B[2JBack\\rX\n"}},
         {{"info", Write("a.trc", Edited(tovtest::ReadBytes(kWalkTrc), "LFHD", "LF\x1b]0;title\x07HD", true))},
-         42, 0, {"    LF\\x1B]0;title\\x07HD  "}},
+         {"    LF\\x1B]0;title\\x07HD  "}},
         // A reader's message, from info and from convert.
-        {{"info", twins}, 0, 1, {"duplicate segment names: Lower\\x1BBack"}},
-        {{"convert", twins, Path("out.htr")}, 0, 1, {"duplicate segment names: Lower\\x1BBack"}},
+        {{"info", twins}, {"duplicate segment names: Lower\\x1BBack"}},
+        {{"convert", twins, Path("out.htr")}, {"duplicate segment names: Lower\\x1BBack"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[1]);
-        const auto run = RunCommand(c.args);
-        std::size_t outLines = 0, errLines = 0;
-        EXPECT_TRUE(OnlyLineFeeds(run.out, outLines)) << run.out;
-        EXPECT_TRUE(OnlyLineFeeds(run.err, errLines)) << run.err;
-        EXPECT_EQ(outLines, c.outLines) << run.out;
-        EXPECT_EQ(errLines, c.errLines) << run.err;
-        for (const std::string& shown : c.shown) {
+    for (const auto& [args, escaped] : cases) {
+        SCOPED_TRACE(args[1]);
+        const auto run = RunCommand(args);
+        EXPECT_TRUE(OnlyLineFeeds(run.out)) << run.out;
+        EXPECT_TRUE(OnlyLineFeeds(run.err)) << run.err;
+        for (const std::string& shown : escaped) {
             EXPECT_THAT(run.out + run.err, HasSubstr(shown)) << run.out << run.err;
         }
     }

