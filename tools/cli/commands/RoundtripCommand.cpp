@@ -118,7 +118,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     }
     // Both dialogs keep their settings in memory, so a person's remembered
     // options are neither used nor changed.
-    // mutated
+    const TemporaryRegistry registry;
     // The scene's system unit is the file's, so that single precision is
     // spent on the file's own magnitudes.
     FreshImportOptions fresh;
