@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -219,6 +220,108 @@ TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
         const auto strict = RunCommand({"info", "--strict", file});
         EXPECT_EQ(strict.status, c.messages.empty() ? 0 : 1) << c.name;
     }
+}
+
+// Real files from other projects: each gets exactly its warnings, and
+// info --diagnose the verdict they lead to.
+TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
+    if (tovtest::CorpusDir().empty()) GTEST_SKIP() << "no corpus beside the project";
+    struct Expected {
+        std::vector<std::string> messages;
+        const char* refusal = nullptr;  // the verdict after "refused: "
+    };
+    const std::map<std::string, Expected> expected = {
+        {"bombot.htr", {}},
+        {"fight_a.htr", {}},
+        {"mocap.htr",
+         {{"The file does not have a compatible \"EulerRotationOrder\" header state (line 9: the reader takes EulerRotationOrder ZYX only, not \"XYZ\")"},
+         "The file does not have a compatible \"EulerRotationOrder\" header state; line 9, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYZ\" (and 4 more)"}},
+        {"10002-20130626160334-Unnamed.trc",
+         {{"warning: 826 data rows hold more columns than the markers named (up to 32 fields against 2, first on line 18); the extra columns are not read"}}},
+        {"2_test02_dynamic.trc", {}},
+        {"Day7_Session2_Take01_-_walk.trc",
+         {{"warning: the rows number their frames from 900, the reader starts them at 1 (line 3, field 7)"}}},
+        {"EMG_test06-Dynamic.trc",
+         {{"warning: 90 data rows hold more columns than the markers named (up to 179 fields against 167, first on line 7); the extra columns are not read"}}},
+        {"Gait.trc",
+         {{"warning: 218 data rows hold more columns than the markers named (up to 317 fields against 101, first on line 7); the extra columns are not read"}}},
+        {"S00_P00_T01_BalancingTrial_0-100.trc", {}},
+        {"abdbonepin.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z))"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 23: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z)"}},
+        {"dataWithBlanksForMissingMarkers.trc", {}},
+        {"dataWithEformat.trc",
+         {{"warning: line 3: DataRate 119.88012 is read as 119 (whole frames per second)",
+          "warning: line 3: CameraRate 119.88012 is read as 119 (whole frames per second)",
+          "warning: the times of lines 6 to 10 advance 119.883 frames a second, the data rate is read as 119; frames are placed by the rate"}}},
+        {"dataWithNaNsWithSpaces.trc",
+         {{"warning: line 6 holds only separators where the blank line belongs; it is read as a data row of dropouts, one frame too many",
+          "warning: the header gives 427 frames, the file holds 428 data rows",
+          "warning: 66 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as 0, not as a dropout"}}},
+        {"leg39_swing_short.trc", {}},
+        {"levelground_ccw_fast_01_01.trc",
+         {{"warning: 801 coordinate fields hold text, not a number (first \"nan\" on line 86); read as 0, not as a dropout"}}},
+        {"motion_capture_run.trc", {}},
+        {"motion_capture_walk.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z))"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z)"}},
+        {"nimble-tiziana_markers.trc", {}},
+        {"nimble-weird_markers.trc",
+         {{"warning: an empty column stands before the first name, and the name \"LFHD\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 21 markers are read for 61 names, each from another marker's columns",
+          "warning: line 4: the last marker name, \"LWRA\", ends the line without a tab and is not read: put a tab after it",
+          "warning: marker 1 has no name on the name line; it is read with an empty name",
+          "warning: 281 data rows hold more columns than the markers named (up to 185 fields against 128, first on line 7); the extra columns are not read"}}},
+        {"overground_17.trc", {}},
+        {"pyomeca_markers.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields)"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields"}},
+        {"std_walking2_markers.trc",
+         {{"warning: an empty column stands before the first name, and the name \"RTH1\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 15 markers are read for 44 names, each from another marker's columns",
+          "warning: line 4: the last marker name, \"RKJC\", ends the line without a tab and is not read: put a tab after it",
+          "warning: marker 1 has no name on the name line; it is read with an empty name",
+          "warning: 126 data rows hold more columns than the markers named (up to 134 fields against 92, first on line 7); the extra columns are not read",
+          "warning: 2382 coordinate fields hold text, not a number (first \"NaN\" on line 7); read as 0, not as a dropout",
+          "warning: the times of lines 7 to 132 advance 25.0401 frames a second, the data rate is read as 250; frames are placed by the rate"}}},
+        {"step_width.trc",
+         {{"warning: line 4: the last marker name, \"RAC\", ends the line without a tab and is not read: put a tab after it",
+          "warning: line 6 stands where the coordinate labels (X1 Y1 Z1 ...) belong; it is not read (a data row is lost)",
+          "warning: the header gives 27107 frames, the file holds 500 data rows"}}},
+        {"subject01_walk1.trc", {}},
+        {"test_file_02.trc", {}},
+        {"test_file_03.trc",
+         {{"warning: line 4: the last marker name, \"Floor4\", ends the line without a tab and is not read: put a tab after it",
+          "warning: 41 data rows hold more columns than the markers named (up to 392 fields against 140, first on line 8); the extra columns are not read",
+          "warning: 12 data rows end before the markers' columns without a tab after the last field (first on line 7): the markers past its end read that field, \"0.000\", as x, y and z, not as dropouts"}}},
+        {"test_file_06_2tab_one_space.trc",
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two)"},
+         "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two"}},
+        {"walking2.trc",
+         {{"warning: 312 coordinate fields hold text, not a number (first \"nan\" on line 22); read as 0, not as a dropout"}}},
+    };
+    std::size_t seen = 0;
+    for (const char* folder : {"htr", "trc"}) {
+        for (const auto& path : tovtest::CorpusFiles(folder, std::string(".") + folder)) {
+            const std::string name = path.filename().string();
+            const auto found = expected.find(name);
+            ASSERT_NE(found, expected.end()) << name;
+            const std::vector<std::string>& messages = found->second.messages;
+            const auto result = RunCommand({"info", path.string()});
+            EXPECT_EQ(Messages(result.err, path.string()), messages) << name;
+            std::string verdict = "reads as written";
+            if (found->second.refusal != nullptr) {
+                verdict = std::string("refused: ") + found->second.refusal;
+            } else if (!messages.empty()) {
+                verdict = "reads, but: " + messages[0].substr(std::string("warning: ").size());
+                if (messages.size() > 1) {
+                    verdict += " (and " + std::to_string(messages.size() - 1) + " more)";
+                }
+            }
+            const auto diagnosis = RunCommand({"info", "--diagnose", "--json", path.string()});
+            EXPECT_EQ(nlohmann::json::parse(diagnosis.out)["summary"], verdict) << name;
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, expected.size());
 }
 
 // Markers A and B over two frames of `rows`, in a file whose first `from`
