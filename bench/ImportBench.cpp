@@ -16,7 +16,7 @@
 
 #include "bench/BenchSupport.h"
 #include "brindle/host/PluginModule.h"
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"

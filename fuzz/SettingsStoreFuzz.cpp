@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/BrindleRegistry.h"
 #include "fuzz/FuzzInputFile.h"
 

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/BrindleRegistry.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"

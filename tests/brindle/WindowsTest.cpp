@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ScriptedDriver.h"
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
 
 using brindle::host::ScriptedDriver;

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "brindle/host/PluginModule.h"
-#include "brindle/host/RegistryStore.h"
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/registry/RegistryStore.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tests/support/TestFiles.h"
 

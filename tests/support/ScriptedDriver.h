@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 
 namespace brindle::host {
 

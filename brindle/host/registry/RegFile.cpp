@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/BrindleRegistry.h"
 
 using brindle::host::RegistryKey;

@@ -1,4 +1,4 @@
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 
 #include "brindle/host/AtomicFile.h"
 #include "brindle/host/DocumentLock.h"

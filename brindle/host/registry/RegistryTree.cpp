@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 
 namespace brindle::host {
 namespace {

@@ -1,8 +1,8 @@
 #include "brindle/host/scene/HostInterface.h"
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/host/scene/Scene.h"
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/UtilityHost.h"
 
 namespace brindle::host {
 namespace {

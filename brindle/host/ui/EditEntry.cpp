@@ -1,4 +1,4 @@
-#include "brindle/host/EditEntry.h"
+#include "brindle/host/ui/EditEntry.h"
 
 #include <charconv>
 #include <cmath>

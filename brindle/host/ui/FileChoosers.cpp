@@ -10,9 +10,9 @@
 
 #include <sys/stat.h>
 
-#include "brindle/host/FileChooser.h"
-#include "brindle/host/UiDriver.h"
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/FileChooser.h"
+#include "brindle/host/ui/UiDriver.h"
+#include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/BrindleWindows.h"
 #include "brindle/sdk/TextCodec.h"
 

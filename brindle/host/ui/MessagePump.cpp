@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "brindle/host/UiDriver.h"
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/UiDriver.h"
+#include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/BrindleWindows.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/UtilityHost.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <string>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 

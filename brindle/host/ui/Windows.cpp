@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "brindle/host/EditEntry.h"
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/EditEntry.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
 #include "brindle/sdk/CustomControls.h"
 #include "brindle/sdk/HostServices.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/BrindleRegistry.h"
 #include "plugin/AboutBox.h"

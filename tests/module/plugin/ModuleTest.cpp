@@ -9,7 +9,7 @@
 
 #include "brindle/host/HostControl.h"
 #include "brindle/host/PluginModule.h"
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "tests/support/TestFiles.h"
 #include "utility/ConvertGWMSettingsStore.h"
 

@@ -17,7 +17,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/run/PluginRun.h"
 #include "cli/run/PluginRunner.h"

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/run/CommandLineDriver.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/run/RememberedOptions.h"

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/commands/Commands.h"

@@ -6,7 +6,7 @@
 #include <deque>
 #include <functional>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "cli/commands/CommandIO.h"
 
 class CommandLineDriver : public brindle::host::UiDriver {

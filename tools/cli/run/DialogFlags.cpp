@@ -1,6 +1,6 @@
 #include "cli/run/DialogFlags.h"
 
-#include "brindle/host/EditEntry.h"
+#include "brindle/host/ui/EditEntry.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/report/SafeText.h"
 #include "resources/ModuleResources.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/run/CommandLineDriver.h"
 #include "cli/run/HostProgress.h"

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "brindle/host/PluginModule.h"
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "brindle/sdk/ClassDesc.h"
 #include "cli/commands/CommandIO.h"
 #include "cli/run/OwnedPlugin.h"

@@ -1,6 +1,6 @@
 #include "cli/run/TemporaryRegistry.h"
 
-#include "brindle/host/RegistryStore.h"
+#include "brindle/host/registry/RegistryStore.h"
 
 using brindle::host::RegistryStore;
 

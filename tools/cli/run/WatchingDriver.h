@@ -4,7 +4,7 @@
 // opened and how the last one ended.
 #pragma once
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 #include "cli/run/PluginRun.h"
 
 class WatchingDriver : public brindle::host::UiDriver {

@@ -4,7 +4,7 @@
 // typed before it in a list stay.
 #include <utility>
 
-#include "brindle/host/FileChooser.h"
+#include "brindle/host/ui/FileChooser.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/terminal/LineAnswers.h"
 #include "cli/terminal/LineDriver.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 
 struct LineAnswer;
 

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "brindle/host/scene/Scene.h"
-#include "brindle/host/UtilityHost.h"
+#include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/terminal/LineAnswers.h"
 #include "cli/terminal/LineDriver.h"

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "brindle/host/EditEntry.h"
+#include "brindle/host/ui/EditEntry.h"
 #include "brindle/sdk/TextCodec.h"
 #include "cli/report/SafeText.h"
 

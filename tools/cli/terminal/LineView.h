@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "brindle/host/UiDriver.h"
+#include "brindle/host/ui/UiDriver.h"
 
 std::string Utf8(const std::wstring& text);
 
