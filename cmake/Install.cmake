@@ -7,8 +7,8 @@
 #   lib/libtov_{text,htr,trc,gwm}.a, libbrindle_textfile.so  the file libraries
 #                                      and the text-file service (math: headers only)
 #   include/tovfileio/{math,text,htr,trc,gwm}/*.h  the libraries' public headers
-#                                      (lib/tovfileio; the readers' and writers'
-#                                      internals stay behind)
+#                                      (lib/include; their internals in lib/src
+#                                      stay behind)
 #   include/brindle/sdk/*.h            the host's SDK, for modules built against it
 #   lib/cmake/TOVFileIO/               find_package(TOVFileIO): TOVFileIO::htr ...
 #   share/man/man1/tovfileio.1         made from tovfileio's --help texts
@@ -49,20 +49,9 @@ install(TARGETS tovfileio RUNTIME DESTINATION bin)
 install(TARGETS TOVFileIO LIBRARY DESTINATION lib/tovfileio)
 
 # What a program built against the libraries includes, as
-# <tovfileio/htr/HTRFile.h> and so on. The headers the readers and writers
-# share among themselves (field walks, read checks, number formatting, the
-# conversion's pipes) are not part of it.
-set(tov_public_headers
-    math/TOVEulerOrder.h math/TOVRotation.h math/TOVVector.h
-    text/ReadFinding.h text/Utf8.h
-    htr/CalibrationUnits.h htr/HTRFile.h htr/HTRSegment.h
-    trc/TRCFile.h trc/TRCMarker.h
-    gwm/ConvertGWMSettings.h gwm/GWMWriter.h gwm/MarkerNameMap.h gwm/TrcToGwm.h)
-foreach(header IN LISTS tov_public_headers)
-    get_filename_component(folder ${header} DIRECTORY)
-    install(FILES ${PROJECT_SOURCE_DIR}/lib/tovfileio/${header}
-            DESTINATION ${TOV_INSTALL_INCLUDEDIR}/tovfileio/${folder})
-endforeach()
+# <tovfileio/htr/HTRFile.h> and so on: every header of lib/include. The
+# headers the readers and writers share among themselves stay in lib/src.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/lib/include/tovfileio DESTINATION ${TOV_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/brindle/sdk/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/brindle/sdk
         FILES_MATCHING PATTERN "*.h")
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tovfileio/trc/TRCFields.h"
+#include "trc/TRCFields.h"
 
 using namespace tovfileio;
 

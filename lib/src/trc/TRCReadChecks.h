@@ -12,7 +12,7 @@
 
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/ReadFinding.h"
-#include "tovfileio/trc/TRCFields.h"
+#include "TRCFields.h"
 #include "tovfileio/trc/TRCMarker.h"
 
 namespace tovfileio {

@@ -1,4 +1,4 @@
-#include "tovfileio/htr/HTRReadChecks.h"
+#include "HTRReadChecks.h"
 
 #include <cctype>
 

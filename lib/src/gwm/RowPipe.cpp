@@ -1,4 +1,4 @@
-#include "tovfileio/gwm/RowPipe.h"
+#include "RowPipe.h"
 
 #include <algorithm>
 #include <utility>

@@ -23,9 +23,9 @@
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 #include "tovfileio/text/LeadingNumber.h"
-#include "tovfileio/trc/TRCFields.h"
+#include "TRCFields.h"
 #include "tovfileio/trc/TRCFile.h"
-#include "tovfileio/trc/TRCReadChecks.h"
+#include "TRCReadChecks.h"
 
 namespace tovfileio {
 

@@ -13,7 +13,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFile.h"
 #include "tovfileio/htr/HTRFile.h"
-#include "tovfileio/htr/HTRReadChecks.h"
+#include "HTRReadChecks.h"
 #include "tovfileio/text/LeadingNumber.h"
 
 namespace tovfileio {

@@ -1,4 +1,4 @@
-#include "tovfileio/trc/TRCReadChecks.h"
+#include "TRCReadChecks.h"
 
 #include <string_view>
 

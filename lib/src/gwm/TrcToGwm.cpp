@@ -6,7 +6,7 @@
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "tovfileio/gwm/GWMWriter.h"
-#include "tovfileio/gwm/TrcToGwmFileRun.h"
+#include "TrcToGwmFileRun.h"
 
 namespace tovfileio {
 

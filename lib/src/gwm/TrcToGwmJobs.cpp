@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "tovfileio/gwm/TrcToGwm.h"
-#include "tovfileio/gwm/TrcToGwmFileRun.h"
+#include "TrcToGwmFileRun.h"
 
 namespace tovfileio {
 

@@ -8,7 +8,7 @@
 
 #include "brindle/sdk/TextFileWriter.h"
 #include "tovfileio/gwm/GWMWriter.h"
-#include "tovfileio/gwm/RowPipe.h"
+#include "RowPipe.h"
 #include "tovfileio/gwm/TrcToGwm.h"
 
 namespace tovfileio {
