@@ -11,7 +11,7 @@
 
 #include "bench/DataGen.h"
 #include "bench/NumberFloor.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 namespace tovbench {
 namespace {
@@ -85,7 +85,7 @@ std::filesystem::path ScratchPath(const std::string& name) {
 }
 
 std::wstring Wide(const std::filesystem::path& path) {
-    return TextCodec::PathToWide(path.native());
+    return tovfileio::PathToWide(path.native());
 }
 
 void FloorClock::Report(benchmark::State& state, std::uint64_t bytes) const {

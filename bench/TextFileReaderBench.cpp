@@ -13,8 +13,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextReader.h"
 
 namespace {
 
@@ -109,8 +109,8 @@ private:
 };
 
 void ReadAllLines(benchmark::State& state, Kind kind) {
-    const std::wstring path = TextCodec::PathToWide(BenchFiles::Get().Path(kind).native());
-    TextFile::Reader reader;
+    const std::wstring path = tovfileio::PathToWide(BenchFiles::Get().Path(kind).native());
+    tovfileio::TextReader reader;
     std::uint64_t chars = 0;
     std::uint64_t bytes = 0;
     for (auto _ : state) {
@@ -118,7 +118,7 @@ void ReadAllLines(benchmark::State& state, Kind kind) {
             state.SkipWithError("cannot open the generated file");
             return;
         }
-        bytes += reader.FileSize();
+        bytes += reader.Size();
         while (const std::wstring* line = reader.ReadLine())
             chars += line->size();
         reader.Close();

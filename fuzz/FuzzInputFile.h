@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 class FuzzInputFile {
 public:
@@ -29,7 +29,7 @@ public:
         if (std::fclose(file) != 0 || !written) std::abort();
     }
     const std::filesystem::path& Path() const { return path_; }
-    std::wstring WidePath() const { return TextCodec::PathToWide(path_.native()); }
+    std::wstring WidePath() const { return tovfileio::PathToWide(path_.native()); }
 
 private:
     std::filesystem::path path_;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
 #include "tovfileio/htr/HTRFile.h"
 
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Walk(htr);
     htr.ConvertCalibrationUnits(kUnitsMetres);
 
-    TextFile::Reader reader;
+    tovfileio::TextReader reader;
     if (!reader.OpenMemory(bytes)) std::abort();
     HTRFile observed;
     Findings findings;

@@ -9,7 +9,7 @@
 #include <span>
 #include <string_view>
 
-#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (trc.GetMarker(m)->GetNumSamples() != trc.GetNumRows()) std::abort();
     }
 
-    TextFile::Reader reader;
+    tovfileio::TextReader reader;
     if (!reader.OpenMemory(bytes)) std::abort();
     TRCFile streamed;
     Findings findings;

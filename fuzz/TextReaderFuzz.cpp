@@ -3,7 +3,7 @@
 // Each input is written to a file of this process and read with several read
 // sizes: the lines must not depend on where buffer boundaries fall. Files
 // without a UTF-16 byte-order mark must also give exactly the lines of the
-// whole file decoded at once by TextCodec::DecodeUtf8. Any byte string must
+// whole file decoded at once by tovfileio::DecodeUtf8. Any byte string must
 // survive PathToWide and WideToPath unchanged.
 #include <unistd.h>
 
@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
 
 namespace {
@@ -26,8 +26,8 @@ using Lines = std::vector<std::wstring>;
 
 
 Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes) {
-    TextFile::Reader reader(readBytes);
-    if (!reader.Open(TextCodec::PathToWide(path.native())))
+    tovfileio::TextReader reader(readBytes);
+    if (!reader.Open(tovfileio::PathToWide(path.native())))
         std::abort();
     Lines lines;
     while (const std::wstring* line = reader.ReadLine())
@@ -40,7 +40,7 @@ Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes) {
 Lines ExpectedUtf8Lines(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
-    const std::wstring text = TextCodec::DecodeUtf8(bytes);
+    const std::wstring text = tovfileio::DecodeUtf8(bytes);
     Lines lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!IsUtf16(bytes) && lines != ExpectedUtf8Lines(bytes))
         std::abort();
 
-    if (TextCodec::WideToPath(TextCodec::PathToWide(bytes)) != bytes)
+    if (tovfileio::WideToPath(tovfileio::PathToWide(bytes)) != bytes)
         std::abort();
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "samples/WalkMarkers.h"
 
@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     HTRFile skeleton;
-    const std::wstring message = skeleton.Read(TextCodec::PathToWide(argv[1]));
+    const std::wstring message = skeleton.Read(tovfileio::PathToWide(argv[1]));
     if (!message.empty()) {
-        std::fprintf(stderr, "%s: %s\n", argv[1], TextCodec::EncodeUtf8(message).c_str());
+        std::fprintf(stderr, "%s: %s\n", argv[1], tovfileio::EncodeUtf8(message).c_str());
         return 1;
     }
     const std::string out = argv[2];

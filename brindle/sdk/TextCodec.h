@@ -1,5 +1,5 @@
 // Conversions between the module's wide text and the bytes of files, paths
-// and terminals.
+// and the registry, as the host offers them to plug-ins.
 #pragma once
 
 #include <string>
@@ -8,8 +8,7 @@
 namespace TextCodec {
 
 // UTF-8 to wide text. Each byte that does not start a valid UTF-8 sequence
-// (overlong forms, surrogates and values above U+10FFFF are invalid) becomes
-// one character of the same value, U+0080 to U+00FF.
+// becomes one character of the same value, U+0080 to U+00FF.
 std::wstring DecodeUtf8(std::string_view bytes);
 
 // Wide text to UTF-8. Characters that are not Unicode scalar values (lone
@@ -22,8 +21,8 @@ std::string EncodeUtf8(std::wstring_view text);
 std::string EncodeUtf16LENullTerminated(std::wstring_view text);
 
 // File-system paths. Bytes of a path that are not valid UTF-8 are carried in
-// wide text as U+DC80 to U+DCFF, so that any path given on the command line
-// survives the trip to wide text and back byte for byte.
+// wide text as U+DC80 to U+DCFF, so that any path survives the trip to wide
+// text and back byte for byte.
 std::wstring PathToWide(std::string_view nativePath);
 std::string WideToPath(std::wstring_view widePath);
 

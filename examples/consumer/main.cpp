@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include <tovfileio/htr/HTRFile.h>
-#include <tovfileio/text/Utf8.h>
+#include <tovfileio/text/TextCodec.h>
 #include <tovfileio/trc/TRCFile.h>
 
 namespace {
@@ -17,7 +17,7 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 bool Refused(const char* path, const std::wstring& message) {
     if (message.empty()) return false;
-    std::fprintf(stderr, "%s: %s\n", path, tovfileio::ToUtf8(message).c_str());
+    std::fprintf(stderr, "%s: %s\n", path, tovfileio::EncodeUtf8(message).c_str());
     return true;
 }
 
@@ -33,7 +33,7 @@ bool Show(const char* path) {
     if (Refused(path, htr.ReadFile(path))) return false;
     const tovfileio::HTRSegment* root = htr.RootSegment();
     std::printf("%s: %u segments (root %s), %u frames at %d frames per second\n", path,
-                htr.SegmentCount(), root != nullptr ? tovfileio::ToUtf8(root->Name()).c_str() : "none",
+                htr.SegmentCount(), root != nullptr ? tovfileio::EncodeUtf8(root->Name()).c_str() : "none",
                 htr.GetNumFrames(), htr.GetDataFrameRate());
     return true;
 }

@@ -190,6 +190,9 @@ bool ConvertGWM::ConvertTRCFiles(Interface* host) {
     const GwmRunResult run = conversion_.Run(
         sources, settings_, map_,
         settings_.Batch ? RefusedSource::kConvertAnyway : RefusedSource::kStopRun, observer);
+    // The log takes its name once the run is over; a log that could not be
+    // written whole is the host's to hear of.
+    if (log.IsOpen()) static_cast<void>(log.Close());
     host->ProgressEnd();
     return run.completed;
 }

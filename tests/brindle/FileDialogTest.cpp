@@ -10,7 +10,7 @@
 
 #include "tests/support/ScriptedDriver.h"
 #include "brindle/sdk/BrindleWindows.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -142,7 +142,7 @@ TEST(FileDialogTest, ChoosersKeepTheirFlagsPromises) {
         ASSERT_EQ(driver.MessageBoxes().size(), c.message.empty() ? 0u : 1u);
         if (!c.message.empty()) {
             EXPECT_NE(driver.MessageBoxes()[0].text.find(c.message), std::wstring::npos)
-                << TextCodec::EncodeUtf8(driver.MessageBoxes()[0].text);
+                << tovfileio::EncodeUtf8(driver.MessageBoxes()[0].text);
             EXPECT_EQ(driver.MessageBoxes()[0].caption, L"Choose");
         }
         EXPECT_EQ(got.strings, c.buffer);

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 namespace tovtest {
 
@@ -43,7 +43,7 @@ std::filesystem::path ScratchDir::Write(const std::string& name, std::string_vie
 }
 
 std::wstring Wide(const std::filesystem::path& path) {
-    return TextCodec::PathToWide(path.native());
+    return tovfileio::PathToWide(path.native());
 }
 
 std::filesystem::path CorpusDir() {

@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "brindle/host/scene/Objects.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "gltf/ObjectShapes.h"
 
 namespace tovgltf {
@@ -94,7 +94,7 @@ private:
 tinygltf::Value UserProperties(const SceneNode& node) {
     tinygltf::Value::Object properties;
     for (const auto& [key, value] : node.UserProperties()) {
-        properties[TextCodec::EncodeUtf8(key)] = tinygltf::Value(double(value));
+        properties[tovfileio::EncodeUtf8(key)] = tinygltf::Value(double(value));
     }
     tinygltf::Value::Object extras;
     if (node.HeldObject() != nullptr) {
@@ -148,7 +148,7 @@ TimeValue EarliestKey(const std::vector<SceneNode*>& nodes) {
 tinygltf::Node GltfNode(SceneNode& node, const GltfAxes& axes,
                         const std::unordered_map<const SceneNode*, int>& index) {
     tinygltf::Node out;
-    out.name = TextCodec::EncodeUtf8(node.Name());
+    out.name = tovfileio::EncodeUtf8(node.Name());
     for (SceneNode* child : node.Children()) out.children.push_back(index.at(child));
     auto& tm = node.Transform();
     const auto t = axes.Position(tm.Position().HeldValue());
@@ -202,7 +202,7 @@ private:
     static constexpr int kTooLarge = -2;
 
     static std::string TooLarge(SceneNode& node) {
-        return "node \"" + TextCodec::EncodeUtf8(node.Name()) +
+        return "node \"" + tovfileio::EncodeUtf8(node.Name()) +
                "\": the size of its object is infinite in metres";
     }
 
@@ -382,7 +382,7 @@ private:
 // tested as the floats the buffer holds, which overflow before the doubles.
 std::string NonFiniteValue(SceneNode& node, const GltfAxes& axes) {
     const auto problem = [&node](const std::string& what, double value) {
-        return "node \"" + TextCodec::EncodeUtf8(node.Name()) + "\": " + what + " is " +
+        return "node \"" + tovfileio::EncodeUtf8(node.Name()) + "\": " + what + " is " +
                (std::isnan(value) ? "not a number" : "infinite") + " in metres";
     };
     auto& tm = node.Transform();
@@ -405,7 +405,7 @@ std::string NonFiniteValue(SceneNode& node, const GltfAxes& axes) {
     }
     for (const auto& [key, value] : node.UserProperties()) {
         if (!std::isfinite(value)) {
-            return problem("user property \"" + TextCodec::EncodeUtf8(key) + "\"", value);
+            return problem("user property \"" + tovfileio::EncodeUtf8(key) + "\"", value);
         }
     }
     return std::string();

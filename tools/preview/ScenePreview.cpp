@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "brindle/host/scene/Objects.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 namespace tovpreview {
 namespace {
@@ -50,7 +50,7 @@ struct Label {
     bool placed = false;
 };
 
-std::string NameOf(const Joint& joint) { return TextCodec::EncodeUtf8(joint.node->Name()); }
+std::string NameOf(const Joint& joint) { return tovfileio::EncodeUtf8(joint.node->Name()); }
 
 bool IsMarker(const std::string& kind) { return kind == "sphere" || kind == "point"; }
 

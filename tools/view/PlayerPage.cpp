@@ -10,7 +10,7 @@
 
 #include "brindle/host/scene/Base64Floats.h"
 #include "brindle/host/scene/Objects.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "view/PlayerPageSources.h"
 
 namespace tovview {
@@ -104,7 +104,7 @@ bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
         if (kind != "bone" && kind != "sphere" && kind != "point") continue;
         TakeOutline::Node drawn;
         drawn.node = node;
-        drawn.name = TextCodec::EncodeUtf8(node->Name());
+        drawn.name = tovfileio::EncodeUtf8(node->Name());
         drawn.marker = kind != "bone";
         if (!drawn.marker) {
             const auto parent = bones.find(node->Parent());

@@ -56,14 +56,6 @@ bool ReadPlan(int fd, const std::string& path, ScenePlan& plan, std::string& err
     return true;
 }
 
-// Drops what a writer wrote unless it was closed: the old file stays.
-struct DiscardUnlessClosed {
-    TextFile::Writer& file;
-    ~DiscardUnlessClosed() {
-        if (file.IsOpen()) file.Discard();
-    }
-};
-
 std::string NotSaved(const std::string& path, long long nonFinite) {
     return path + ": not saved: " +
            (nonFinite < 0 ? std::string("the system unit") : "node " + std::to_string(nonFinite)) +
@@ -101,7 +93,8 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
 }
 
 // The document goes to the file as it is written, through the host's text
-// writer, which puts it in place only once it is whole.
+// writer, which puts it in place only once it is whole and closed: a save
+// that stops early leaves the old document.
 bool SaveSceneDocument(const Scene& scene, const std::string& path, std::string& error) {
     TextFile::Writer file;
     file.SetDurable(true);
@@ -109,7 +102,6 @@ bool SaveSceneDocument(const Scene& scene, const std::string& path, std::string&
         error = path + ": cannot write: " + std::strerror(file.Error());
         return false;
     }
-    DiscardUnlessClosed guard{file};
     try {
         DocumentText text([&file](std::string_view bytes) { file.Write(bytes); });
         if (const long long nonFinite = WriteScene(scene, text, true); nonFinite != 0) {

@@ -8,8 +8,8 @@
 #include <ctime>
 #include <string_view>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
 #include "tovfileio/text/FixedNumber.h"
 
 namespace tovfileio {
@@ -82,7 +82,7 @@ void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const st
     Text("$Comments\tTovelund TOVFileIO plugin\n\n");
     // The name ends its line: a line feed or carriage return in it would
     // start another, so every C0 control character becomes "_".
-    std::string name = TextCodec::EncodeUtf8(baseName);
+    std::string name = EncodeUtf8(baseName);
     for (char& c : name) {
         if (static_cast<unsigned char>(c) < 0x20) c = '_';
     }
@@ -106,7 +106,7 @@ void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const st
     Int(trc.GetDataRate());
     Text("\n\n$Order\n");
     for (const std::uint32_t m : included_) {
-        Text(TextCodec::EncodeUtf8(trc.GetMarker(m)->GetName()));
+        Text(EncodeUtf8(trc.GetMarker(m)->GetName()));
         Text(" ");
     }
     Text("\n\n$Points\n");
@@ -183,9 +183,10 @@ std::wstring GWMBaseName(const std::wstring& path) {
 bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
                   const ConvertGWMSettings& settings) {
     const std::string dateTime = GWMDateTimeText();
-    TextFile::Writer file;
-    if (!file.Open(path)) return false;
-    GWMStream stream(file, settings);
+    int error = 0;
+    const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
+    if (!file) return false;
+    GWMStream stream(*file, settings);
     stream.Begin(trc, GWMBaseName(path), dateTime);
     // The samples of one row, gathered from the markers.
     std::vector<TRCSample> row(trc.GetNumMarkers());
@@ -201,11 +202,7 @@ bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
         stream.Row(row);
     }
     stream.Finish();
-    if (!file.Close()) {
-        file.Discard();
-        return false;
-    }
-    return true;
+    return file->Commit();
 }
 
 }  // namespace tovfileio

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFile.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
 #include "tovfileio/trc/TRCFile.h"
 
 namespace tovfileio {
@@ -28,9 +27,10 @@ std::wstring_view NextWord(std::wstring_view& text) {
 }  // namespace
 
 bool MarkerNameMap::ReadMNMFile(const std::wstring& path) {
-    TextFile::Reader reader;
-    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsKeepNone)) return false;
-    while (const std::wstring* line = reader.ReadLine(1024)) {
+    int error = 0;
+    const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
+    if (!lines) return false;
+    while (const std::wstring* line = lines->ReadLine()) {
         std::wstring_view rest(*line);
         const std::wstring_view gwmName = NextWord(rest);
         const std::wstring_view trcName = NextWord(rest);
@@ -45,17 +45,18 @@ bool MarkerNameMap::CanHoldName(const std::wstring& name) {
 }
 
 bool MarkerNameMap::WriteMNMFile(const std::wstring& path) const {
-    TextFile::Writer file;
-    if (!file.Open(path)) return false;
+    int error = 0;
+    const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
+    if (!file) return false;
     for (const MarkerNameMapEntry& entry : entries_) {
-        file.Write(TextCodec::EncodeUtf8(entry.gwmName));
-        file.Write("\t");
-        file.Write(TextCodec::EncodeUtf8(entry.trcName));
-        file.Write("\t\n");
+        file->Write(EncodeUtf8(entry.gwmName));
+        file->Write("\t");
+        file->Write(EncodeUtf8(entry.trcName));
+        file->Write("\t\n");
     }
     // A file not written whole (a full disk) is not in place: the creator
     // says it failed and keeps the picks.
-    return file.Close();
+    return file->Commit();
 }
 
 bool MarkerNameMap::LookupTRCName(std::wstring& name) const {

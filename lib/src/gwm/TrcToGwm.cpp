@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
 #include "tovfileio/gwm/GWMWriter.h"
 #include "TrcToGwmFileRun.h"
 
@@ -42,7 +42,7 @@ bool TrcToGwmConversion::FinishSource(TRCFile& trc, FileRun& fileRun, GwmFileRes
     const bool refusedHere =
         !file.readerMessage.empty() && refused != RefusedSource::kConvertAnyway;
     if (!file.readerMessage.empty() && settings.Batch && refused != RefusedSource::kStopRun) {
-        observer.Log(TextCodec::EncodeUtf8(file.source + L": " + file.readerMessage + L"\n"));
+        observer.Log(EncodeUtf8(file.source + L": " + file.readerMessage + L"\n"));
     }
     bool goOn = true;
     if (refusedHere) {
@@ -55,7 +55,7 @@ bool TrcToGwmConversion::FinishSource(TRCFile& trc, FileRun& fileRun, GwmFileRes
     }
     file.rows = trc.GetNumRows();
     if (file.outcome == Outcome::kWritten && settings.Batch) {
-        observer.Log(TextCodec::EncodeUtf8(L"file: " + file.source + L" done.\n"));
+        observer.Log(EncodeUtf8(L"file: " + file.source + L" done.\n"));
     }
     observer.FileDone(file);
     trc.Reset();

@@ -3,11 +3,12 @@
 // read. Private to the conversion.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <span>
 
-#include "brindle/sdk/TextFileWriter.h"
 #include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/text/TextFiles.h"
 #include "RowPipe.h"
 #include "tovfileio/gwm/TrcToGwm.h"
 
@@ -23,7 +24,7 @@ public:
     FileRun(TRCFile& trc, const ConvertGWMSettings& settings, const MarkerNameMap& map,
             GwmRunObserver& observer, GwmFileResult& result, bool writerThread)
         : trc_(trc), settings_(settings), map_(map), observer_(&observer), result_(result),
-          stream_(file_, settings), writerThread_(writerThread) {}
+          writerThread_(writerThread) {}
 
     // The observer the rest of the file is decided with from now on.
     void UseObserver(GwmRunObserver& observer) { observer_ = &observer; }
@@ -34,11 +35,13 @@ public:
         result_.markers = trc_.GetNumMarkers();
         if (!ChooseTarget()) return false;
         const std::string dateTime = GWMDateTimeText();
-        if (!file_.Open(result_.target)) return Fail(Outcome::kNotWritten, file_.Error());
-        opened_ = true;
-        stream_.Begin(trc_, GWMBaseName(result_.target), dateTime);
-        result_.written = stream_.MarkersWritten();
-        result_.frames = stream_.Frames();
+        int error = 0;
+        file_ = TextFiles().CreateOutput(result_.target, error);
+        if (!file_) return Fail(Outcome::kNotWritten, error);
+        stream_.emplace(*file_, settings_);
+        stream_->Begin(trc_, GWMBaseName(result_.target), dateTime);
+        result_.written = stream_->MarkersWritten();
+        result_.frames = stream_->Frames();
         if (writerThread_) {
             pipe_.emplace(trc_.GetNumMarkers(),
                           [this](std::span<const TRCSample> samples) { return WriteRow(samples); });
@@ -55,23 +58,25 @@ public:
     void Complete() {
         if (!begun_ && !Begin(trc_)) return;
         if (pipe_) pipe_->Finish();
-        if (!opened_) return;
-        result_.rows = stream_.RowsSeen();
-        if (file_.Failed()) return Drop(Outcome::kNotWritten, file_.Error());
+        if (!file_) return;
+        result_.rows = stream_->RowsSeen();
+        if (file_->Failed()) return Drop(Outcome::kNotWritten, file_->Error());
         if (static_cast<std::int64_t>(result_.rows) < result_.frames && !observer_->MayPad(result_)) {
             return Drop(Outcome::kPaddingRefused, 0);
         }
-        stream_.Finish();
-        if (file_.Failed()) return Drop(Outcome::kNotWritten, file_.Error());
+        stream_->Finish();
+        if (file_->Failed()) return Drop(Outcome::kNotWritten, file_->Error());
         if (!observer_->Keep(result_)) return Drop(Outcome::kNotKept, 0);
-        if (!file_.Close()) return Drop(Outcome::kNotWritten, file_.Error());
+        if (!file_->Commit()) return Drop(Outcome::kNotWritten, file_->Error());
+        stream_.reset();
+        file_.reset();
         result_.outcome = Outcome::kWritten;
     }
 
     void Drop(Outcome outcome, int error) {
         if (pipe_) pipe_->Finish();
-        if (opened_) file_.Discard();
-        opened_ = false;
+        stream_.reset();
+        file_.reset();
         Fail(outcome, error);
     }
 
@@ -79,9 +84,9 @@ public:
 
 private:
     bool WriteRow(std::span<const TRCSample> samples) {
-        stream_.Row(samples);
+        stream_->Row(samples);
         // A file that has stopped taking bytes needs no more rows.
-        return !file_.Failed();
+        return !file_->Failed();
     }
 
     bool ChooseTarget() {
@@ -107,12 +112,11 @@ private:
     const MarkerNameMap& map_;
     GwmRunObserver* observer_;
     GwmFileResult& result_;
-    TextFile::Writer file_;
-    GWMStream stream_;
+    std::unique_ptr<TextOutput> file_;  // the GWM file while it is written
+    std::optional<GWMStream> stream_;
     bool writerThread_;
     std::optional<RowPipe> pipe_;
     bool begun_ = false;
-    bool opened_ = false;
 };
 
 }  // namespace tovfileio

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/LeadingNumber.h"
@@ -56,15 +56,15 @@ bool ChecksOnly(Keyword keyword) {
 }  // namespace
 
 std::string Utf8(std::string_view bytes) {
-    return TextCodec::EncodeUtf8(TextCodec::DecodeUtf8(bytes));
+    return EncodeUtf8(DecodeUtf8(bytes));
 }
-std::string Utf8(std::wstring_view text) { return TextCodec::EncodeUtf8(std::wstring(text)); }
+std::string Utf8(std::wstring_view text) { return EncodeUtf8(std::wstring(text)); }
 
 template <typename Char>
 std::uint64_t ColumnOf(Text<Char> line, const Char* part) {
     const auto offset = static_cast<std::size_t>(part - line.data());
     if constexpr (std::is_same_v<Char, char>) {
-        return 1 + TextCodec::DecodeUtf8(line.substr(0, offset)).size();
+        return 1 + DecodeUtf8(line.substr(0, offset)).size();
     } else {
         return 1 + offset;
     }
@@ -246,7 +246,7 @@ void Checks<Char>::SegmentFindings(const HTRFile& file) {
         const HTRSegment& segment = *file.Segment(i);
         if (segment.FrameCount() == file.GetNumFrames()) continue;
         if (frames.count++ == 0) {
-            frames.name = TextCodec::EncodeUtf8(segment.Name());
+            frames.name = EncodeUtf8(segment.Name());
             frames.other = segment.FrameCount();
         }
     }

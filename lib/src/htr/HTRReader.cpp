@@ -10,17 +10,16 @@
 #include <utility>
 #include <vector>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFile.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "HTRReadChecks.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextReader.h"
 #include "tovfileio/text/LeadingNumber.h"
 
 namespace tovfileio {
 
 namespace {
 
-constexpr std::size_t kMaxLineChars = 10240;
 constexpr double kDegreesToRadians = 0.017453292519943295;
 
 const wchar_t kOpenFailed[] = L"The file could not be opened";
@@ -38,7 +37,7 @@ using Text = std::basic_string_view<Char>;
 using htrchecks::Keyword;
 
 std::wstring IncompatibleHeader(const char* keyword) {
-    return L"The file does not have a compatible \"" + TextCodec::DecodeUtf8(keyword) +
+    return L"The file does not have a compatible \"" + DecodeUtf8(keyword) +
            L"\" header state";
 }
 
@@ -62,7 +61,7 @@ std::string Joined(const std::string_view (&values)[N]) {
     return joined;
 }
 
-std::wstring Widen(std::string_view bytes) { return TextCodec::DecodeUtf8(bytes); }
+std::wstring Widen(std::string_view bytes) { return DecodeUtf8(bytes); }
 std::wstring Widen(std::wstring_view text) { return std::wstring(text); }
 
 template <typename Char>
@@ -169,13 +168,13 @@ public:
     HTRReader(HTRFile& file, ReadObserver* observer, bool headerOnly = false)
         : file_(file), observer_(observer), headerOnly_(headerOnly) {}
 
-    std::wstring Run(TextFile::Reader& reader);
+    std::wstring Run(TextLines& reader);
 
 private:
     enum class Section { Header, Hierarchy, BasePosition, Frames };
 
     template <typename Char>
-    void ReadLines(TextFile::Reader& reader);
+    void ReadLines(TextLines& reader);
     // Each returns true to go on reading; false ends the read (a refusal,
     // unless the observer wants every refusal, or the end of the file).
     template <typename Char>
@@ -247,31 +246,32 @@ private:
 std::wstring HTRFile::Read(const std::wstring& path) { return Read(path, nullptr); }
 
 std::wstring HTRFile::ReadFile(std::string_view path, ReadObserver* observer) {
-    return Read(TextCodec::PathToWide(path), observer);
+    return Read(PathToWide(path), observer);
 }
 
 std::wstring HTRFile::ReadMemory(std::string_view bytes, ReadObserver* observer) {
-    TextFile::Reader reader;
+    TextReader reader;
     reader.OpenMemory(bytes);
     return Read(reader, observer);
 }
 
 std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
-    TextFile::Reader reader;
-    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsStrip)) {
+    int error = 0;
+    const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
+    if (!lines) {
         if (observer != nullptr) {
             ReadFinding finding =
                 MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
-            finding.number = reader.OpenError();
-            finding.name = TextCodec::EncodeUtf8(path);
+            finding.number = error;
+            finding.name = EncodeUtf8(path);
             observer->Found(finding);
         }
         return kOpenFailed;
     }
-    return Read(reader, observer);
+    return Read(*lines, observer);
 }
 
-std::wstring HTRFile::Read(TextFile::Reader& source, ReadObserver* observer) {
+std::wstring HTRFile::Read(TextLines& source, ReadObserver* observer) {
     try {
         return HTRReader(*this, observer).Run(source);
     } catch (const std::bad_alloc&) {
@@ -283,21 +283,20 @@ std::wstring HTRFile::Read(TextFile::Reader& source, ReadObserver* observer) {
 }
 
 std::wstring HTRFile::ReadHeader(const std::wstring& path) {
-    TextFile::Reader reader;
-    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsStrip)) {
-        return kOpenFailed;
-    }
+    int error = 0;
+    const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
+    if (!lines) return kOpenFailed;
     try {
-        return HTRReader(*this, nullptr, true).Run(reader);
+        return HTRReader(*this, nullptr, true).Run(*lines);
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
 }
 
-std::wstring HTRReader::Run(TextFile::Reader& reader) {
+std::wstring HTRReader::Run(TextLines& reader) {
     file_.Reset();
     // A frame line holds at least a frame number and a line end.
-    reserveBudget_ = reader.FileSize() / 2;
+    reserveBudget_ = reader.Size() / 2;
     // A UTF-8 file is read as bytes, so the frame lines are never widened.
     if (reader.IsUtf8()) {
         if (observer_ != nullptr) narrowChecks_.emplace(*observer_);
@@ -324,14 +323,14 @@ std::wstring HTRReader::Run(TextFile::Reader& reader) {
 }
 
 template <typename Char>
-void HTRReader::ReadLines(TextFile::Reader& reader) {
+void HTRReader::ReadLines(TextLines& reader) {
     bool goOn = true;
     while (goOn) {
         Text<Char> line;
         if constexpr (std::is_same_v<Char, char>) {
             if (!reader.ReadLineBytes(line)) break;
         } else {
-            const std::wstring* wide = reader.ReadLine(kMaxLineChars);
+            const std::wstring* wide = reader.ReadLine();
             if (wide == nullptr) break;
             line = *wide;
         }

@@ -1,5 +1,6 @@
 // HTRFile::Write: the model as an HTR text file, in the layout the reader
 // reads back.
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -8,8 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FixedNumber.h"
 
@@ -40,13 +41,13 @@ const HTRSegment* FirstWithNamesake(const HTRFile& htr) {
 // WriteFixed and to_chars, which ignore the process locale.
 class LineWriter {
 public:
-    explicit LineWriter(TextFile::Writer& file) : file_(file) { line_.reserve(512); }
+    explicit LineWriter(TextOutput& file) : file_(file) { line_.reserve(512); }
 
     LineWriter& Text(std::string_view text) {
         line_ += text;
         return *this;
     }
-    LineWriter& Name(const std::wstring& name) { return Text(TextCodec::EncodeUtf8(name)); }
+    LineWriter& Name(const std::wstring& name) { return Text(EncodeUtf8(name)); }
     LineWriter& Tab() { return Text("\t"); }
     LineWriter& Fixed(double value, int decimals) {
         char digits[tovtext::kFixedRoom];
@@ -69,7 +70,7 @@ public:
     void Line(std::string_view text) { Text(text).End(); }
 
 private:
-    TextFile::Writer& file_;
+    TextOutput& file_;
     std::string line_;
 };
 
@@ -158,27 +159,27 @@ void WriteFrames(const HTRFile& htr, const HTRSegment& segment, double angleFact
 
 }  // namespace
 
-std::wstring HTRFile::Write(const std::wstring& path, bool* ioFailed) const {
-    if (ioFailed != nullptr) *ioFailed = false;
+std::wstring HTRFile::Write(const std::wstring& path, int* ioError) const {
+    if (ioError != nullptr) *ioError = 0;
     try {
         if (segments_.empty()) return kNoSegments;
         if (const HTRSegment* namesake = FirstWithNamesake(*this)) {
             return kDuplicateSegment + namesake->Name();
         }
-        TextFile::Writer file;
-        if (!file.Open(path)) return kOpenFailed;
+        int error = 0;
+        const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
+        if (!file) return kOpenFailed;
         const double angleFactor = rotationUnits_ == kRotationDegrees ? kRadiansToDegrees : 1.0;
-        LineWriter out(file);
+        LineWriter out(*file);
         WriteHeader(*this, out);
         WriteHierarchy(*this, out);
         WriteBasePosition(*this, angleFactor, out);
         for (const auto& segment : segments_) WriteFrames(*this, *segment, angleFactor, out);
         out.Line("[EndOfFile]");
-        const bool closed = file.Close();
-        if (ioFailed != nullptr) *ioFailed = !closed;
+        if (!file->Commit() && ioError != nullptr) *ioError = file->Error() != 0 ? file->Error() : EIO;
         return std::wstring();
     } catch (const std::bad_alloc&) {
-        if (ioFailed != nullptr) *ioFailed = true;
+        if (ioError != nullptr) *ioError = ENOMEM;
         return kOutOfMemory;
     }
 }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/LeadingNumber.h"
 
 namespace tovfileio {
@@ -18,13 +18,13 @@ namespace trcfields {
 template <typename Char>
 using Text = std::basic_string_view<Char>;
 
-inline std::wstring Widen(std::string_view bytes) { return TextCodec::DecodeUtf8(bytes); }
+inline std::wstring Widen(std::string_view bytes) { return DecodeUtf8(bytes); }
 inline std::wstring Widen(std::wstring_view text) { return std::wstring(text); }
 
 // A piece of a line as UTF-8 text, for findings: bytes that are not UTF-8
 // come out as the characters the reader takes them for.
-inline std::string Utf8(std::string_view bytes) { return TextCodec::EncodeUtf8(Widen(bytes)); }
-inline std::string Utf8(std::wstring_view text) { return TextCodec::EncodeUtf8(std::wstring(text)); }
+inline std::string Utf8(std::string_view bytes) { return EncodeUtf8(Widen(bytes)); }
+inline std::string Utf8(std::wstring_view text) { return EncodeUtf8(std::wstring(text)); }
 
 // The column, in characters from 1, where `part` (a view into `line`) starts.
 template <typename Char>

@@ -340,7 +340,7 @@ void Checks<Char>::WholeFileFindings(const TRCFile& file) {
         if (seen_[m] != 0) continue;
         if (unseen.count++ < 5) {
             unseen.name += (unseen.name.empty() ? "" : "\n") +
-                           TextCodec::EncodeUtf8(file.GetMarker(m)->GetName());
+                           EncodeUtf8(file.GetMarker(m)->GetName());
         }
         if (unseen.column == 0 && m < nameColumns_.size()) unseen.column = nameColumns_[m];
     }

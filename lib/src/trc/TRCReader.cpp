@@ -20,8 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextReader.h"
 #include "tovfileio/text/LeadingNumber.h"
 #include "TRCFields.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -35,7 +35,6 @@ using trcfields::FieldWalk;
 using trcfields::Is;
 using trcfields::Text;
 
-constexpr std::size_t kMaxLineChars = 10240;
 
 const wchar_t kOpenFailed[] = L"The file could not be opened";
 const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
@@ -51,7 +50,7 @@ std::uint64_t PhysicalMemory() {
 // Line feeds in a plain file (an upper bound on its lines less one, in
 // UTF-8 and UTF-16 alike); none for anything else, which is read once only.
 std::uint64_t CountLineFeeds(const std::wstring& path) {
-    const std::string nativePath = TextCodec::WideToPath(path);
+    const std::string nativePath = WideToPath(path);
     std::FILE* file = std::fopen(nativePath.c_str(), "rb");
     if (file == nullptr) return 0;
     struct stat info {};
@@ -358,7 +357,7 @@ namespace {
 
 // Reads the lines of `reader` with or without the observer's checks.
 template <typename Char, bool kChecked>
-std::wstring ReadLinesOf(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink,
+std::wstring ReadLinesOf(TextLines& reader, TRCFile& file, TRCRowSink& sink,
                          ReadObserver* observer) {
     TRCLineReader<Char, kChecked> lines(file, sink, observer);
     if constexpr (std::is_same_v<Char, char>) {
@@ -366,14 +365,14 @@ std::wstring ReadLinesOf(TextFile::Reader& reader, TRCFile& file, TRCRowSink& si
         return lines.Read([&](std::string_view& line) { return reader.ReadLineBytes(line); });
     } else {
         return lines.Read([&](std::wstring_view& line) {
-            const std::wstring* wide = reader.ReadLine(kMaxLineChars);
+            const std::wstring* wide = reader.ReadLine();
             if (wide != nullptr) line = *wide;
             return wide != nullptr;
         });
     }
 }
 
-std::wstring ReadLines(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink,
+std::wstring ReadLines(TextLines& reader, TRCFile& file, TRCRowSink& sink,
                        ReadObserver* observer) {
     if (reader.IsUtf8()) {
         return observer != nullptr ? ReadLinesOf<char, true>(reader, file, sink, observer)
@@ -389,10 +388,10 @@ std::wstring ReadLines(TextFile::Reader& reader, TRCFile& file, TRCRowSink& sink
 // to the caller's sink or into the markers.
 class TRCReader {
 public:
-    static std::wstring Run(TRCFile& file, TextFile::Reader& reader, const TRCReadOptions& options,
+    static std::wstring Run(TRCFile& file, TextLines& reader, const TRCReadOptions& options,
                             std::uint64_t lineFeeds) {
         file.Reset();
-        TRCStoredRows stored(file, reader.FileSize(), lineFeeds);
+        TRCStoredRows stored(file, reader.Size(), lineFeeds);
         TRCRowSink& sink = options.rows != nullptr ? *options.rows : stored;
         const std::wstring message = ReadLines(reader, file, sink, options.findings);
         if (stored.OutOfMemory()) return OutOfMemory(file, options);
@@ -408,23 +407,24 @@ public:
 std::wstring TRCFile::Read(const std::wstring& path) { return Read(path, TRCReadOptions{}); }
 
 std::wstring TRCFile::ReadFile(std::string_view path, const TRCReadOptions& options) {
-    return Read(TextCodec::PathToWide(path), options);
+    return Read(PathToWide(path), options);
 }
 
 std::wstring TRCFile::ReadMemory(std::string_view bytes, const TRCReadOptions& options) {
-    TextFile::Reader reader;
+    TextReader reader;
     reader.OpenMemory(bytes);
     return Read(reader, options);
 }
 
 std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& options) {
-    TextFile::Reader reader;
-    if (!reader.Open(path, 0, TextFile::Reader::kLineEndsKeepNone)) {
+    int error = 0;
+    const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
+    if (!lines) {
         if (options.findings != nullptr) {
             ReadFinding finding =
                 MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
-            finding.number = reader.OpenError();
-            finding.name = TextCodec::EncodeUtf8(path);
+            finding.number = error;
+            finding.name = EncodeUtf8(path);
             options.findings->Found(finding);
         }
         return kOpenFailed;
@@ -432,14 +432,14 @@ std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& optio
     try {
         // Kept rows are counted first, so a file too large is refused before
         // any is kept; rows that go to a sink need no count.
-        const bool keep = options.rows == nullptr && reader.FileSize() != 0;
-        return TRCReader::Run(*this, reader, options, keep ? CountLineFeeds(path) : 0);
+        const bool keep = options.rows == nullptr && lines->Size() != 0;
+        return TRCReader::Run(*this, *lines, options, keep ? CountLineFeeds(path) : 0);
     } catch (const std::bad_alloc&) {
         return TRCReader::OutOfMemory(*this, options);
     }
 }
 
-std::wstring TRCFile::Read(TextFile::Reader& source, const TRCReadOptions& options) {
+std::wstring TRCFile::Read(TextLines& source, const TRCReadOptions& options) {
     try {
         return TRCReader::Run(*this, source, options, 0);
     } catch (const std::bad_alloc&) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
@@ -67,7 +67,7 @@ TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
     };
     ScratchDir dir;
     for (const auto& n : names) {
-        SCOPED_TRACE(TextCodec::EncodeUtf8(n.name));
+        SCOPED_TRACE(tovfileio::EncodeUtf8(n.name));
         EXPECT_EQ(MarkerNameMap::CanHoldName(n.name), n.held);
         MarkerNameMap written;
         written.Append({L"LHEL", n.name, 0});

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/support/ScriptedDriver.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"

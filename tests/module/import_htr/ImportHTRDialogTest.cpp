@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "tests/support/ScriptedDriver.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "plugin/ClassIds.h"
 #include "tests/module/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
@@ -141,7 +141,7 @@ TEST_F(ImportHTRDialogTest, OkChecksEachFieldInOrderAndStaysOpenOnAFailure) {
                                        [](const Step& s) { return s.control == IDC_OK; });
         ASSERT_EQ(driver.MessageBoxes().size(), std::size_t(oks) + 1) << c.name;
         EXPECT_EQ(driver.MessageBoxes().back().caption, L"ImportHTR Error") << c.name;
-        EXPECT_EQ(TextCodec::EncodeUtf8(driver.MessageBoxes().back().text), c.message) << c.name;
+        EXPECT_EQ(tovfileio::EncodeUtf8(driver.MessageBoxes().back().text), c.message) << c.name;
         // The dialog stayed open for the Cancel that followed.
         ASSERT_EQ(driver.views.size(), c.steps.size() + 2) << c.name;
         if (c.resetControl != 0) {

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "tests/support/ScriptedDriver.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "plugin/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/CapturingDriver.h"
@@ -103,8 +103,8 @@ TEST_F(ImportTRCTest, CreateModeMakesAKeyedMarkerPerMarker) {
         SceneNode& cloud = Node(L"TRCCloud");
         SceneNode& knee = Node(L"RKNE");
         EXPECT_EQ(knee.Parent(), &cloud) << c.name;
-        const float size = std::stof(TextCodec::EncodeUtf8(c.size));
-        const float scale = std::stof(TextCodec::EncodeUtf8(c.scale));
+        const float size = std::stof(tovfileio::EncodeUtf8(c.size));
+        const float scale = std::stof(tovfileio::EncodeUtf8(c.scale));
         EXPECT_FLOAT_EQ(cloud.HeldObject()->GetBox().pmax.x, size * scale) << c.name;
         if (c.sphere) {
             const float radius = knee.HeldObject()->Block().GetFloat(0, 0);
@@ -211,7 +211,7 @@ TEST_F(ImportTRCTest, DialogEnablesByModeAndChecksOk) {
         EXPECT_EQ(Import(kImportTrc, dir_.Write("d.trc", Trc(5)).string(), driver), 1);
         ASSERT_EQ(driver.MessageBoxes().size(), 1u) << c.name;
         EXPECT_EQ(driver.MessageBoxes()[0].caption, L"ImportTRC Error");
-        EXPECT_EQ(TextCodec::EncodeUtf8(driver.MessageBoxes()[0].text), c.message) << c.name;
+        EXPECT_EQ(tovfileio::EncodeUtf8(driver.MessageBoxes()[0].text), c.message) << c.name;
         EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
     }
 

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "brindle/host/scene/Scene.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
 #include "gltf/ObjectShapes.h"
@@ -273,7 +273,7 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
         {box, TINYGLTF_MODE_LINE, {-0.01, -0.03, -0.05}, {0.04, 0.06, 0.02}, {0, 0, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(TextCodec::EncodeUtf8(c.node->Name()));
+        SCOPED_TRACE(tovfileio::EncodeUtf8(c.node->Name()));
         const int mesh = meshOf(c.node);
         ASSERT_GE(mesh, 0);
         ASSERT_EQ(model.meshes[mesh].primitives.size(), 1u);

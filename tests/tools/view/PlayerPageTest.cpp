@@ -14,7 +14,7 @@
 
 #include "brindle/host/scene/Base64Floats.h"
 #include "brindle/host/scene/Scene.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
 #include "tests/tools/cli/RunCommand.h"
@@ -92,11 +92,11 @@ TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
         ASSERT_EQ(page.positions.size(), frames * count * 3);
         for (std::size_t i = 0; i < count; ++i) {
             const json& node = take["nodes"][i];
-            SceneNode* sceneNode = scene.FindByName(TextCodec::DecodeUtf8(node["name"].get<std::string>()));
+            SceneNode* sceneNode = scene.FindByName(tovfileio::DecodeUtf8(node["name"].get<std::string>()));
             ASSERT_NE(sceneNode, nullptr) << node["name"];
             const int parent = node["parent"];
             if (parent >= 0) {
-                EXPECT_EQ(take["nodes"][parent]["name"], TextCodec::EncodeUtf8(sceneNode->Parent()->Name()));
+                EXPECT_EQ(take["nodes"][parent]["name"], tovfileio::EncodeUtf8(sceneNode->Parent()->Name()));
             }
             for (long long f = 0; f < frames; ++f) {
                 const TimeValue t = static_cast<TimeValue>((first + f) * scene.TicksPerFrame());
@@ -134,7 +134,7 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
     EXPECT_EQ(page.take["title"], title);
     ASSERT_EQ(page.take["nodes"].size(), std::size(names));
     for (std::size_t i = 0; i < std::size(names); ++i) {
-        EXPECT_EQ(page.take["nodes"][i]["name"], TextCodec::EncodeUtf8(names[i]));
+        EXPECT_EQ(page.take["nodes"][i]["name"], tovfileio::EncodeUtf8(names[i]));
         EXPECT_EQ(page.take["nodes"][i]["parent"], static_cast<int>(i) - 1);
     }
     const std::size_t start = page.html.find(kTakeOpen) + kTakeOpen.size();

@@ -4,7 +4,7 @@
 
 #include "brindle/host/ui/UiDriver.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/run/CommandLineDriver.h"
 #include "cli/commands/Commands.h"
 #include "cli/run/PluginRunner.h"
@@ -20,15 +20,15 @@ int RunAbout(const CommandIO& io) {
     // Show what the box holds, then press its OK button.
     CommandLineDriver driver(io);
     driver.OnDialogOpened([&io, &driver](const brindle::host::DialogView& dialog) {
-        io.Out(TextCodec::EncodeUtf8(dialog.title) + "\n");
+        io.Out(tovfileio::EncodeUtf8(dialog.title) + "\n");
         int okButton = IDOK;
         for (const auto& control : dialog.controls) {
             if (control.kind == ControlKind::Bitmap) {
                 io.Out("  [picture]\n");
             } else if (control.kind == ControlKind::Label) {
-                io.Out("  " + TextCodec::EncodeUtf8(control.text) + "\n");
+                io.Out("  " + tovfileio::EncodeUtf8(control.text) + "\n");
             } else if (control.kind == ControlKind::DefaultButton) {
-                io.Out("  [" + TextCodec::EncodeUtf8(control.text) + "]\n");
+                io.Out("  [" + tovfileio::EncodeUtf8(control.text) + "]\n");
                 okButton = control.id;
             }
         }

@@ -15,8 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
 #include "cli/files/FileSizeLimit.h"
@@ -212,7 +211,7 @@ void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings
 int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& input,
                const std::wstring& message, const FindingList& findings) {
     const std::string context = RefusalContext(findings, input.Format(), in, input.Tried());
-    return Report(io, in, TextCodec::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
+    return Report(io, in, tovfileio::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
 }
 
 // Writes through `write` into `output` within the output limit.
@@ -220,26 +219,23 @@ template <typename Write>
 int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t inputBytes,
                 std::uint64_t limit, std::uint64_t estimate, Write write) {
     if (limit != 0 && estimate > limit) return Report(io, output.Name(), OutputTooLarge(limit, estimate));
-    bool ioFailed = false;
+    int ioError = 0;
     bool tooLarge = false;
     std::string message;
-    TextFile::TakeWriteFailures();
     {
         FileSizeLimit sizeLimit(output.IsPlainFile() ? limit : 0);
         // The estimate is the least the output takes; a conversion writes
         // about its input's size.
         Progress progress(io.err, std::max(estimate, inputBytes), ProcessBytesWritten,
                           "writing " + output.Name());
-        message = write(ioFailed);
+        message = write(ioError);
         tooLarge = sizeLimit.Reached();
     }
     if (!message.empty()) return Report(io, output.Name(), message);
-    if (ioFailed) {
+    if (ioError != 0) {
         if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
-        const auto failures = TextFile::TakeWriteFailures();
-        const int code = failures.empty() ? EIO : failures.back().error;
         return Report(io, output.Name(),
-                      "The file could not be written completely (" + std::string(std::strerror(code)) + ")");
+                      "The file could not be written completely (" + std::string(std::strerror(ioError)) + ")");
     }
     std::string error;
     if (!output.Finish(io, error)) {
@@ -258,7 +254,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     {
         Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
                           "reading " + options.in);
-        readMessage = htr.Read(HtrFileFor(TextCodec::PathToWide(input.ReadPath())), &findings);
+        readMessage = htr.Read(HtrFileFor(tovfileio::PathToWide(input.ReadPath())), &findings);
     }
     if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, findings);
     if (IsForeignFile(findings.All())) {
@@ -292,9 +288,9 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     const std::uint64_t estimate = std::max<std::uint64_t>(frames, 1) * htr.SegmentCount() * 65;
     const std::uint64_t inputBytes = FileBytes(input.ReadPath());
     return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
-                       estimate, [&](bool& ioFailed) {
-                           return TextCodec::EncodeUtf8(
-                               htr.Write(HtrFileFor(TextCodec::PathToWide(output.WritePath())), &ioFailed));
+                       estimate, [&](int& ioError) {
+                           return tovfileio::EncodeUtf8(
+                               htr.Write(tovfileio::PathToWide(output.WritePath()), &ioError));
                        });
 }
 

@@ -6,7 +6,7 @@
 
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/report/ExportRoots.h"
@@ -65,7 +65,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     SayRememberedWhenDialogOpens(driver, *options.parsed, io);
     const PluginRun run =
         session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
-            return exporter->DoExport(TextCodec::PathToWide(output.WritePath()).c_str(),
+            return exporter->DoExport(tovfileio::PathToWide(output.WritePath()).c_str(),
                                       &brindle::host::HostExportInterface(),
                                       &brindle::host::HostInterface(),
                                       options.suppressPrompts ? TRUE : FALSE, 0);

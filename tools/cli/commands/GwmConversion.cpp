@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextWriter.h"
 #include "cli/files/FileSizeLimit.h"
 #include "cli/report/FindingText.h"
 #include "cli/files/InterruptCleanup.h"
@@ -38,7 +38,7 @@ int Report(const CommandIO& io, const std::string& file, const std::string& mess
     return kExitFailed;
 }
 
-std::string Utf8(const std::wstring& text) { return TextCodec::EncodeUtf8(text); }
+std::string Utf8(const std::wstring& text) { return tovfileio::EncodeUtf8(text); }
 
 // The conversion as the command line runs it: every source's outcome said
 // on standard error, in the user's names.
@@ -56,7 +56,7 @@ public:
         targetName_ = shown;
     }
     // A batch: its log, and the number of sources it takes.
-    void SetBatch(TextFile::Writer* log, std::size_t taken) {
+    void SetBatch(tovfileio::TextWriter* log, std::size_t taken) {
         log_ = log;
         taken_ = taken;
     }
@@ -114,7 +114,7 @@ private:
     std::wstring target_;
     std::string targetName_;
     std::string tried_;
-    TextFile::Writer* log_ = nullptr;
+    tovfileio::TextWriter* log_ = nullptr;
     std::size_t taken_ = 1;
     std::uint64_t limit_ = 0;
     const FileSizeLimit* sizeLimit_ = nullptr;
@@ -205,7 +205,7 @@ void CommandRun::FileDone(const GwmFileResult& file) {
 // The map of --mnm; false, with the reason said, when it does not open (the
 // conversion would stop without a word).
 bool LoadMap(const GwmCommand& command, MarkerNameMap& map, const CommandIO& io) {
-    if (command.mnm.empty() || map.ReadMNMFile(TextCodec::PathToWide(command.mnm))) return true;
+    if (command.mnm.empty() || map.ReadMNMFile(tovfileio::PathToWide(command.mnm))) return true;
     const std::string reason = WhyNotReadable(command.mnm);
     Report(io, command.mnm,
            "The file could not be opened (" + (reason.empty() ? std::string("not readable") : reason) + ")");
@@ -238,7 +238,7 @@ ConvertGWMSettings BatchSettings(const GwmCommand& command) {
     ConvertGWMSettings settings = command.settings;
     settings.Batch = true;
     settings.TRCName = true;
-    settings.OutputPath = TextCodec::PathToWide(command.outputFolder);
+    settings.OutputPath = tovfileio::PathToWide(command.outputFolder);
     return settings;
 }
 
@@ -255,7 +255,7 @@ GwmRunResult RunBatch(const GwmCommand& command, const MarkerNameMap& map, Comma
     std::vector<std::wstring> sources;
     std::uint64_t largest = 0, total = 0;
     for (const std::string& source : command.sources) {
-        sources.push_back(TextCodec::PathToWide(source));
+        sources.push_back(tovfileio::PathToWide(source));
         observer.Name(sources.back(), source);
         largest = std::max(largest, FileBytes(source));
         total += FileBytes(source);
@@ -285,12 +285,12 @@ std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& path) {
 // nothing; said before anything is written.
 std::string Collision(const GwmCommand& command) {
     const std::size_t taken = std::min(command.sources.size(), kMaxGwmBatchFiles);
-    const std::wstring folder = TextCodec::PathToWide(command.outputFolder);
+    const std::wstring folder = tovfileio::PathToWide(command.outputFolder);
     std::map<std::wstring, std::string> byTarget;
     std::map<std::pair<dev_t, ino_t>, std::string> existingTargets;
     for (std::size_t i = 0; i < taken; ++i) {
         const std::string& source = command.sources[i];
-        const std::wstring target = TrcToGwmConversion::BatchTarget(folder, TextCodec::PathToWide(source));
+        const std::wstring target = TrcToGwmConversion::BatchTarget(folder, tovfileio::PathToWide(source));
         const auto [other, added] = byTarget.emplace(target, source);
         if (added) {
             if (const auto identity = FileIdentity(Utf8(target))) existingTargets.emplace(*identity, source);
@@ -326,7 +326,7 @@ int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
                          std::to_string(command.sources.size() - kMaxGwmBatchFiles - 1) +
                          " after it are not converted");
     }
-    const std::wstring logPath = TrcToGwmConversion::BatchLogPath(TextCodec::PathToWide(command.outputFolder));
+    const std::wstring logPath = TrcToGwmConversion::BatchLogPath(tovfileio::PathToWide(command.outputFolder));
     // Two batches into one folder take turns: the log and the GWM files are
     // each run's own.
     brindle::host::DocumentLock lock;
@@ -336,7 +336,7 @@ int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
         int slot;
         ~Unregister() { UnregisterFromCleanup(slot); }
     } unregister{lockSlot};
-    TextFile::Writer log;
+    tovfileio::TextWriter log;
     if (!log.OpenInPlace(logPath)) {
         return Report(io, Utf8(logPath), "Cannot Open Batch Log File. (" + std::string(std::strerror(log.Error())) + ")");
     }
@@ -350,7 +350,7 @@ int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
         io.Err("tovfileio convert: interrupted: " + std::to_string(observer.Converted()) + " of " +
                std::to_string(run.taken) + " files converted; see " + Utf8(logPath) + "\n");
     }
-    const bool logged = log.Close();
+    const bool logged = log.Commit();
     if (!logged) Report(io, Utf8(logPath), "The log could not be written (" + std::string(std::strerror(log.Error())) + ")");
     Summarise(io, observer, run.taken);
     const bool all = !run.cancelled && observer.Converted() == run.taken;
@@ -369,10 +369,10 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
     }
     Warnings warnings(io);
     CommandRun observer(io, command, warnings);
-    const std::wstring source = TextCodec::PathToWide(input.ReadPath());
+    const std::wstring source = tovfileio::PathToWide(input.ReadPath());
     observer.Name(source, in);
     observer.SetTried(input.Tried());
-    observer.SetTarget(TextCodec::PathToWide(output.WritePath()), output.Name());
+    observer.SetTarget(tovfileio::PathToWide(output.WritePath()), output.Name());
     ConvertGWMSettings settings = command.settings;
     settings.Batch = false;
     settings.TRCName = false;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/run/RememberedOptions.h"
@@ -26,7 +26,7 @@ constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FRO
                                    true};
 
 void QueueDialogFlags(const ImportHtrOptions& o, DialogFlagDriver& driver) {
-    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
+    auto wide = [](const std::string& text) { return tovfileio::DecodeUtf8(text); };
     // Apply mode disables the size and the end effectors: like a person, set
     // them with Create chosen, then choose the mode wanted, or the one the
     // dialog opened with.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/run/RememberedOptions.h"
@@ -26,7 +26,7 @@ constexpr TimeFlagTexts kTimeFlags{"--all", "all frames", "the file's frames FRO
                                    "global scale of positions and sizes", true};
 
 void QueueDialogFlags(const ImportTrcOptions& o, DialogFlagDriver& driver) {
-    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
+    auto wide = [](const std::string& text) { return tovfileio::DecodeUtf8(text); };
     // Create mode alone enables the geometry, the size and the root node,
     // apply mode alone "Selected Items Only": like a person, set each with
     // its mode chosen, then choose the mode wanted, or the one the dialog

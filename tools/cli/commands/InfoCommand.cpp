@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/Diagnosis.h"
 #include "cli/files/FileFormat.h"
@@ -69,11 +69,11 @@ std::string ReadTrc(const std::string& path, TRCFile& trc, TrcRowTally& tally, F
     TRCReadOptions read;
     read.findings = &findings;
     read.rows = &tally;
-    return TextCodec::EncodeUtf8(trc.Read(TrcFileFor(TextCodec::PathToWide(path)), read));
+    return tovfileio::EncodeUtf8(trc.Read(TrcFileFor(tovfileio::PathToWide(path)), read));
 }
 
 std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings) {
-    return TextCodec::EncodeUtf8(htr.Read(HtrFileFor(TextCodec::PathToWide(path)), &findings));
+    return tovfileio::EncodeUtf8(htr.Read(HtrFileFor(tovfileio::PathToWide(path)), &findings));
 }
 
 // Reads the file and gives its summary in `report`; false when the file

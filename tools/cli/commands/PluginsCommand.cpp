@@ -5,7 +5,7 @@
 
 #include "brindle/host/PluginModule.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/run/ModuleLocation.h"
@@ -28,7 +28,7 @@ const char* SuperClassName(SClass_ID id) {
 }
 
 std::string Utf8(const wchar_t* text) {
-    return text != nullptr ? TextCodec::EncodeUtf8(text) : std::string();
+    return text != nullptr ? tovfileio::EncodeUtf8(text) : std::string();
 }
 
 std::string PluginsJson(const brindle::host::PluginModule& module, const std::string& path) {
@@ -63,7 +63,7 @@ std::string PluginsJson(const brindle::host::PluginModule& module, const std::st
 
 std::string PluginsText(const brindle::host::PluginModule& module, const std::string& path) {
     std::string text = path + "\n";
-    text += "  " + TextCodec::EncodeUtf8(module.Description()) + "\n";
+    text += "  " + tovfileio::EncodeUtf8(module.Description()) + "\n";
     text += "  version " + Hex(static_cast<std::uint32_t>(module.Version()), 8) +
             (module.CanAutoDefer() ? ", may be loaded on demand\n" : "\n");
     int index = 0;

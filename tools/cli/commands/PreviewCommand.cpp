@@ -11,7 +11,7 @@
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
 #include "cli/report/FileTake.h"

@@ -7,7 +7,7 @@
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/run/FreshImport.h"
@@ -104,9 +104,9 @@ void PrintJson(const CommandIO& io, const RoundtripOptions& options, const HtrDi
 int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     SceneSession session(io, "roundtrip");
     HTRFile original;
-    const std::wstring error = original.Read(TextCodec::PathToWide(options.input));
+    const std::wstring error = original.Read(tovfileio::PathToWide(options.input));
     if (!error.empty()) {
-        session.Error(options.input + ": " + TextCodec::EncodeUtf8(error));
+        session.Error(options.input + ": " + tovfileio::EncodeUtf8(error));
         return kExitFailed;
     }
     OutputFile output;
@@ -150,7 +150,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     exportDialog.Type(IDC_TO_FRAME, std::to_wstring(last), "to");
     exportDialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
     exportDialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
-    const std::wstring written = TextCodec::PathToWide(output.WritePath());
+    const std::wstring written = tovfileio::PathToWide(output.WritePath());
     const PluginRun run = session.Run(PluginOperation::Export(false), exportDialog, [&] {
         return exporter->DoExport(written.c_str(), &brindle::host::HostExportInterface(),
                                   &brindle::host::HostInterface(), FALSE, 0);
@@ -162,7 +162,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     HTRFile result;
     const std::wstring readBack = result.Read(written);
     if (!readBack.empty()) {
-        session.Error(options.output + ": " + TextCodec::EncodeUtf8(readBack));
+        session.Error(options.output + ": " + tovfileio::EncodeUtf8(readBack));
         return kExitFailed;
     }
     if (!output.Finish(io, outputError)) {

@@ -8,7 +8,7 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/SafeText.h"
 

@@ -12,7 +12,7 @@
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/InterruptCleanup.h"
 #include "cli/terminal/LineDriver.h"
@@ -44,7 +44,7 @@ std::string CreatorStep(const brindle::host::PendingView& pending) {
             const bool pair = step == kLeftWristStep || step == kRightWristStep;
             return "marker " + std::to_string(step + 1) + " of " + std::to_string(kMarkerSteps) +
                    (pair ? (second != 0 ? ", second of two" : ", first of two") : "") + ": " +
-                   TextCodec::EncodeUtf8(control.text) +
+                   tovfileio::EncodeUtf8(control.text) +
                    (IsOptionalMarkerStep(step) ? " (optional: click Skip)" : "");
         }
     }
@@ -89,7 +89,7 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     driver.SetHints(PanelHints());
     if (options.output) {
         driver.PresetSaveFile(GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE),
-                              TextCodec::PathToWide(*options.output));
+                              tovfileio::PathToWide(*options.output));
     }
     // mnm-create is done when the module says the file was written.
     const auto operation = PluginOperation::Interactive(

@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextWriter.h"
 #include "cli/files/InterruptCleanup.h"
 
 namespace {
@@ -194,13 +194,13 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
 }
 
 bool OutputFile::Write(std::string_view bytes, std::string& error) {
-    TextFile::Writer file;
-    if (!file.Open(TextCodec::PathToWide(writePath_))) {
+    tovfileio::TextWriter file;
+    if (!file.Open(tovfileio::PathToWide(writePath_))) {
         error = std::strerror(file.Error());
         return false;
     }
     file.Write(bytes);
-    if (!file.Close()) {
+    if (!file.Commit()) {
         error = "The file could not be written completely (" + std::string(std::strerror(file.Error())) + ")";
         return false;
     }

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/run/FreshImport.h"
 #include "plugin/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
@@ -47,7 +47,7 @@ private:
 }  // namespace
 
 void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
-    const std::wstring wide = TextCodec::PathToWide(path);
+    const std::wstring wide = tovfileio::PathToWide(path);
     if (IsTrcPath(path)) {
         TRCFile file;
         UnseenAtFrame rows(frame);

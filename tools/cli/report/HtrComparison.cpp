@@ -4,7 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 using namespace tovfileio;
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <unordered_set>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/SummaryText.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/FindingText.h"
 #include "plugin/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
@@ -51,7 +51,7 @@ std::string NoFrames(const std::string& path, std::uint64_t held, std::int64_t h
 std::string HtrCause(const std::string& path) {
     FindingList findings;
     HTRFile file;
-    if (!file.Read(HtrFileFor(TextCodec::PathToWide(path)), &findings).empty()) {
+    if (!file.Read(HtrFileFor(tovfileio::PathToWide(path)), &findings).empty()) {
         return CannotOpen(path, findings, FileFormat::Htr);
     }
     std::uint64_t held = 0;
@@ -65,7 +65,7 @@ std::string TrcCause(const std::string& path) {
     FindingList findings;
     RowCount rows;
     TRCFile file;
-    if (!file.Read(TrcFileFor(TextCodec::PathToWide(path)), {&findings, &rows}).empty()) {
+    if (!file.Read(TrcFileFor(tovfileio::PathToWide(path)), {&findings, &rows}).empty()) {
         return CannotOpen(path, findings, FileFormat::Trc);
     }
     return NoFrames(path, file.GetNumRows(), file.GetNumFrames(), "data row", "data rows");

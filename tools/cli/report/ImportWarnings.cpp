@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "brindle/host/scene/HostInterface.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "plugin/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -25,7 +25,7 @@ public:
 
 // The frames a second the file's header gives; none when it cannot be read.
 std::optional<int> FileFrameRate(const std::string& input, FileFormat format) {
-    const std::wstring path = TextCodec::PathToWide(input);
+    const std::wstring path = tovfileio::PathToWide(input);
     if (format == FileFormat::Trc) {
         TRCFile file;
         HeaderOnly stop;

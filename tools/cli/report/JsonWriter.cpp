@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ JsonWriter& JsonWriter::String(std::string_view utf8) {
 }
 
 JsonWriter& JsonWriter::String(std::wstring_view text) {
-    return String(std::string_view(TextCodec::EncodeUtf8(text)));
+    return String(std::string_view(tovfileio::EncodeUtf8(text)));
 }
 
 JsonWriter& JsonWriter::Int(std::int64_t value) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 // `text` with its control characters shown: \r, \t and \n, every other C0
 // character and DEL as \xNN (an escape as \x1B). Other bytes, UTF-8
@@ -37,5 +37,5 @@ inline std::string Escaped(std::string_view text) {
 
 // A wide name (a node, segment or marker) as escaped UTF-8.
 inline std::string EscapedName(const std::wstring& name) {
-    return Escaped(TextCodec::EncodeUtf8(name));
+    return Escaped(tovfileio::EncodeUtf8(name));
 }

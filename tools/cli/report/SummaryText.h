@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 
 // The shortest text that reads back as the same double.
 inline std::string ShortestText(double value) {
@@ -16,5 +16,5 @@ inline std::string ShortestText(double value) {
 // A command-line path as UTF-8 for display: bytes that are not UTF-8 show as
 // replacement characters.
 inline std::string DisplayName(const std::string& file) {
-    return TextCodec::EncodeUtf8(TextCodec::PathToWide(file));
+    return tovfileio::EncodeUtf8(tovfileio::PathToWide(file));
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/FindingText.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/JsonWriter.h"

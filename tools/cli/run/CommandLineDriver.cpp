@@ -5,13 +5,13 @@
 
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
 
 int CommandLineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
     // The module's messages name bones and files: shown escaped, one line.
-    const std::string line = Escaped(TextCodec::EncodeUtf8(request.caption)) + ": " +
-                             Escaped(TextCodec::EncodeUtf8(request.text)) + "\n";
+    const std::string line = Escaped(tovfileio::EncodeUtf8(request.caption)) + ": " +
+                             Escaped(tovfileio::EncodeUtf8(request.text)) + "\n";
     io_.Err(line);
     if ((request.type & 0xF) != MB_YESNO) return IDOK;
     // A question needs a person at a terminal; without one it stays

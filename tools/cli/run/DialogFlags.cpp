@@ -1,7 +1,7 @@
 #include "cli/run/DialogFlags.h"
 
 #include "brindle/host/ui/EditEntry.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
 #include "resources/ModuleResources.h"
 
@@ -41,14 +41,14 @@ std::string ControlName(const DialogView& dialog, const ControlView& control) {
     if (!field) {
         std::wstring caption = control.text;
         std::erase(caption, L'&');
-        return "the " + TextCodec::EncodeUtf8(caption) + " box";
+        return "the " + tovfileio::EncodeUtf8(caption) + " box";
     }
     std::wstring label;
     for (const ControlView& candidate : dialog.controls) {
         if (&candidate == &control) break;
         if (candidate.kind == ControlKind::Label) label = candidate.text;
     }
-    return "the " + TextCodec::EncodeUtf8(label) + " field";
+    return "the " + tovfileio::EncodeUtf8(label) + " field";
 }
 
 }  // namespace
@@ -129,7 +129,7 @@ void AddTimeFlags(CLI::App& command, TimeFlags& flags, const TimeFlagTexts& text
 }
 
 void QueueTimeFlags(const TimeFlags& flags, const TimeFlagTexts& texts, DialogFlagDriver& driver) {
-    auto wide = [](const std::string& text) { return TextCodec::DecodeUtf8(text); };
+    auto wide = [](const std::string& text) { return tovfileio::DecodeUtf8(text); };
     if (flags.whole) driver.Choose(IDC_ALL_FRAMES, texts.whole);
     if (flags.range.size() == 2) {
         driver.Choose(IDC_FRAME_RANGE, "--range");

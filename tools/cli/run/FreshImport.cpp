@@ -6,7 +6,7 @@
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/report/ImportFailure.h"
 #include "cli/run/TemporaryRegistry.h"
@@ -66,7 +66,7 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
     } else {
         ChooseHtrOptions(dialog, options.tcb, options.size);
     }
-    const std::wstring input = TextCodec::PathToWide(path);
+    const std::wstring input = tovfileio::PathToWide(path);
     const PluginRun run = session.Run(PluginOperation::Import(false), dialog, [&] {
         return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
                                   &brindle::host::HostInterface(), FALSE);

@@ -1,6 +1,6 @@
 #include "cli/run/HostProgress.h"
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/files/InterruptCleanup.h"
 
 void HostProgressBar::ShowUntilStarted(std::uint64_t total, std::function<std::uint64_t()> done,
@@ -11,7 +11,7 @@ void HostProgressBar::ShowUntilStarted(std::uint64_t total, std::function<std::u
 
 void HostProgressBar::Started(const std::wstring& title) {
     percent_ = 0;
-    title_ = TextCodec::EncodeUtf8(title);
+    title_ = tovfileio::EncodeUtf8(title);
     if (!leading_) ShowPluginBar();
 }
 

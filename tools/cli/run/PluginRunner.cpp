@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "brindle/host/registry/RegistryStore.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/run/CommandLineDriver.h"
 #include "cli/run/HostProgress.h"
 #include "cli/run/LockWait.h"
@@ -66,7 +66,7 @@ PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiD
     }
     // Input that ends during a pick ends every pick that follows: one line each.
     for (const std::wstring& problem : brindle::host::TakeUiProblems()) {
-        std::string text = Escaped(TextCodec::EncodeUtf8(problem));
+        std::string text = Escaped(tovfileio::EncodeUtf8(problem));
         if (std::find(run.uiProblems.begin(), run.uiProblems.end(), text) !=
             run.uiProblems.end()) {
             continue;

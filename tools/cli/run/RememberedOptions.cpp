@@ -6,7 +6,7 @@
 #include <memory>
 #include <variant>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
 #include "export_htr/ExportHTROptions.h"
 #include "import_htr/ImportHTROptions.h"
@@ -106,7 +106,7 @@ std::string ValueText(const StoredValue& value) {
         [](const auto& v) -> std::string {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::wstring>) {
-                return Escaped(TextCodec::EncodeUtf8(v));
+                return Escaped(tovfileio::EncodeUtf8(v));
             } else if constexpr (std::is_same_v<T, bool>) {
                 return v ? "1" : "0";
             } else {

@@ -1,7 +1,7 @@
 #include "cli/run/SceneImport.h"
 
 #include "brindle/host/scene/HostInterface.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/ImportFailure.h"
 #include "cli/report/ImportWarnings.h"
 #include "cli/files/ReadLimits.h"
@@ -46,7 +46,7 @@ int RunSceneImport(const SceneImportRequest& request,
     const BOOL suppress = request.suppressPrompts ? TRUE : FALSE;
     const PluginRun run =
         session.Run(PluginOperation::Import(request.suppressPrompts), driver, [&] {
-            return importer->DoImport(TextCodec::PathToWide(request.input).c_str(),
+            return importer->DoImport(tovfileio::PathToWide(request.input).c_str(),
                                       &brindle::host::HostImportInterface(),
                                       &brindle::host::HostInterface(), suppress);
         });

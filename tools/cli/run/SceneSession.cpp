@@ -9,7 +9,7 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/files/InterruptCleanup.h"
 #include "cli/run/LockWait.h"
 
@@ -106,7 +106,7 @@ bool SceneSession::Open(const std::string& path, const HostSettings& settings, S
     }
     scene.ClearSelection();
     for (const std::string& name : settings.select) {
-        auto* node = scene.FindByName(TextCodec::DecodeUtf8(name));
+        auto* node = scene.FindByName(tovfileio::DecodeUtf8(name));
         if (node == nullptr) {
             Error("--select " + name + ": the scene has no node of that name");
             return false;

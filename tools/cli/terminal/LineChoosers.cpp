@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "brindle/host/ui/FileChooser.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/terminal/LineAnswers.h"
 #include "cli/terminal/LineDriver.h"
 #include "cli/terminal/LineView.h"
@@ -17,7 +17,7 @@ namespace {
 
 // The path a line gives: the whole line, blanks inside kept.
 std::wstring PathOf(const LineAnswer& answer, const std::string& line) {
-    return TextCodec::DecodeUtf8(answer.kind == LineAnswer::Kind::Text ? answer.target : line);
+    return tovfileio::DecodeUtf8(answer.kind == LineAnswer::Kind::Text ? answer.target : line);
 }
 
 }  // namespace

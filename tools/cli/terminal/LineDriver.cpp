@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/terminal/LineAnswers.h"
 #include "cli/terminal/LineInput.h"
 #include "cli/terminal/LineView.h"
@@ -99,7 +99,7 @@ std::optional<DialogAction> LineDriver::NextDialogAction(const DialogView& dialo
                 if (answer.kind == LineAnswer::Kind::Click) {
                     return DialogAction{DialogAction::Kind::Click, id, {}};
                 }
-                const std::wstring text = TextCodec::DecodeUtf8(answer.text);
+                const std::wstring text = tovfileio::DecodeUtf8(answer.text);
                 if (const std::string refused = TypingRefused(dialog, id, text); !refused.empty()) {
                     Say(refused);
                     continue;

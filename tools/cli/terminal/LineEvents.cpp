@@ -5,7 +5,7 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/ui/UtilityHost.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/terminal/LineAnswers.h"
 #include "cli/terminal/LineDriver.h"
 #include "cli/terminal/LineView.h"
@@ -32,7 +32,7 @@ brindle::host::SceneNode* NamedNode(const std::string& target) {
             return nullptr;
         }
     }
-    return scene.FindByName(TextCodec::DecodeUtf8(target));
+    return scene.FindByName(tovfileio::DecodeUtf8(target));
 }
 
 // The nodes a click in the viewport would pick now.
@@ -92,7 +92,7 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
                 if (id == 0) continue;
                 if (answer.kind == LineAnswer::Kind::Type) {
                     const std::string refused =
-                        TypingRefused(*it, id, TextCodec::DecodeUtf8(answer.text));
+                        TypingRefused(*it, id, tovfileio::DecodeUtf8(answer.text));
                     if (!refused.empty()) {
                         Say(refused);
                         return std::nullopt;
@@ -103,7 +103,7 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
                 event.action = answer.kind == LineAnswer::Kind::Click
                                    ? DialogAction{DialogAction::Kind::Click, id, {}}
                                    : DialogAction{DialogAction::Kind::SetText, id,
-                                                  TextCodec::DecodeUtf8(answer.text)};
+                                                  tovfileio::DecodeUtf8(answer.text)};
                 return event;
             }
             Say("no control " + answer.target + "\n");

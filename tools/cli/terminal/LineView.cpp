@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "brindle/host/ui/EditEntry.h"
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
 
 using brindle::host::ControlView;
@@ -54,7 +54,7 @@ bool HoldsText(ControlKind kind) {
 
 }  // namespace
 
-std::string Utf8(const std::wstring& text) { return TextCodec::EncodeUtf8(text); }
+std::string Utf8(const std::wstring& text) { return tovfileio::EncodeUtf8(text); }
 
 std::string DialogText(const DialogView& dialog) {
     std::string text = "[" + Utf8(dialog.title) + "]\n";

@@ -9,10 +9,7 @@
 
 #include "tovfileio/trc/TRCFile.h"
 #include "tovfileio/gwm/ConvertGWMSettings.h"
-
-namespace TextFile {
-class Writer;
-}
+#include "tovfileio/text/TextFiles.h"
 
 namespace tovfileio {
 
@@ -31,7 +28,7 @@ std::wstring GWMBaseName(const std::wstring& path);
 // offset; only the markers included at Begin are written.
 class GWMStream {
 public:
-    GWMStream(TextFile::Writer& file, const ConvertGWMSettings& settings)
+    GWMStream(TextOutput& file, const ConvertGWMSettings& settings)
         : file_(file), settings_(settings) {}
 
     // Pieces 1 to 12 of the file: comments, `baseName`, `dateTime`, the
@@ -56,7 +53,7 @@ private:
     void Coordinate(double value);
     void FlushText();
 
-    TextFile::Writer& file_;
+    TextOutput& file_;
     const ConvertGWMSettings& settings_;
     std::vector<std::uint32_t> included_;
     std::int32_t first_ = 1;

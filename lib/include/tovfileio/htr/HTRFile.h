@@ -12,10 +12,7 @@
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/htr/HTRSegment.h"
 #include "tovfileio/text/ReadFinding.h"
-
-namespace TextFile {
-class Reader;
-}
+#include "tovfileio/text/TextFiles.h"
 
 namespace tovfileio {
 
@@ -73,7 +70,7 @@ public:
     std::wstring Read(const std::wstring& path);
     std::wstring Read(const std::wstring& path, ReadObserver* observer);
     // Reads from a reader already open on a file, on memory or on a stream.
-    std::wstring Read(TextFile::Reader& source, ReadObserver* observer = nullptr);
+    std::wstring Read(TextLines& source, ReadObserver* observer = nullptr);
     // Reads the header values alone, stopping at the first section after the
     // header; the model holds no segments after it. The empty string, or the
     // message for the user when the header is refused.
@@ -81,11 +78,11 @@ public:
 
     // Writes the model as an HTR file; returns the empty string on success,
     // otherwise the message for the user; `path` is written as it is given.
-    // The model is not changed. A failure while writing
-    // or closing after the file was created (a full disk) does not change the
-    // message; callers that must know pass `ioFailed`, which is set to
-    // whether one happened.
-    std::wstring Write(const std::wstring& path, bool* ioFailed = nullptr) const;
+    // The model is not changed. A failure while writing or putting the file
+    // in place (a full disk) does not change the message, and leaves an
+    // older file at `path` as it was; callers that must know pass `ioError`,
+    // which is set to the system's error number of such a failure, else 0.
+    std::wstring Write(const std::wstring& path, int* ioError = nullptr) const;
 
     CalibrationUnits GetCalibrationUnits() const { return calibrationUnits_; }
     void SetCalibrationUnits(CalibrationUnits units) { calibrationUnits_ = units; }

@@ -10,11 +10,8 @@
 
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/ReadFinding.h"
+#include "tovfileio/text/TextFiles.h"
 #include "tovfileio/trc/TRCMarker.h"
-
-namespace TextFile {
-class Reader;
-}
 
 namespace tovfileio {
 
@@ -62,7 +59,7 @@ public:
     std::wstring Read(const std::wstring& path);
     std::wstring Read(const std::wstring& path, const TRCReadOptions& options);
     // Reads from a reader already open on a file, on memory or on a stream.
-    std::wstring Read(TextFile::Reader& source, const TRCReadOptions& options = {});
+    std::wstring Read(TextLines& source, const TRCReadOptions& options = {});
 
     // The memory the samples of a read may take, in bytes; a file that would
     // need more is refused with the out-of-memory message. 0, the default,

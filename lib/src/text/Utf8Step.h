@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace TextCodec::Internal {
+namespace tovfileio::textcodec {
 
 // Decodes the character at the start of `bytes` (`avail` > 0 bytes readable)
 // and returns how many bytes it took. A byte that does not start a valid
@@ -16,4 +16,4 @@ namespace TextCodec::Internal {
 std::size_t DecodeUtf8Char(const unsigned char* bytes, std::size_t avail, char32_t* out,
                            bool* invalid) noexcept;
 
-}  // namespace TextCodec::Internal
+}  // namespace tovfileio::textcodec

@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextWriter.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -23,10 +23,10 @@ using tovtest::ScratchDir;
 using tovtest::Wide;
 
 bool WriteText(const fs::path& path, const std::string& text) {
-    TextFile::Writer file;
+    tovfileio::TextWriter file;
     if (!file.Open(Wide(path))) return false;
     file.Write(text);
-    return file.Close();
+    return file.Commit();
 }
 
 mode_t ModeOf(const fs::path& path) {
@@ -44,7 +44,7 @@ pid_t EndedProcess() {
     return child;
 }
 
-TEST(TextFileWriterTest, ReplacesAsCpWould) {
+TEST(TextWriterTest, ReplacesAsCpWould) {
     ScratchDir dir;
     const auto target = dir.Write("target.txt", "old");
     ::chmod(target.c_str(), 0640);
@@ -63,15 +63,15 @@ TEST(TextFileWriterTest, ReplacesAsCpWould) {
     // anything, and stays as it was.
     const auto locked = dir.Write("locked.txt", "keep");
     ::chmod(locked.c_str(), 0444);
-    TextFile::Writer file;
+    tovfileio::TextWriter file;
     EXPECT_FALSE(file.Open(Wide(locked)));
     EXPECT_EQ(ReadBytes(locked), "keep");
 
     // A new file takes the mode asked for, less the umask.
-    TextFile::Writer fresh;
+    tovfileio::TextWriter fresh;
     fresh.SetNewFileMode(0600);
     ASSERT_TRUE(fresh.Open(Wide(dir.Path() / "fresh.txt")));
-    ASSERT_TRUE(fresh.Close());
+    ASSERT_TRUE(fresh.Commit());
     EXPECT_EQ(ModeOf(dir.Path() / "fresh.txt"), 0600u);
     EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 5u);
 }
@@ -79,10 +79,10 @@ TEST(TextFileWriterTest, ReplacesAsCpWould) {
 // Until Close nothing is in place; Discard and a killed writer leave the
 // old file; no temporary file is left in either case. (A write that fails
 // on a full disk or at a file-size limit is the command-line tool's test.)
-TEST(TextFileWriterTest, WholeOrUntouched) {
+TEST(TextWriterTest, WholeOrUntouched) {
     ScratchDir dir;
     const auto path = dir.Write("out.txt", "old");
-    TextFile::Writer file;
+    tovfileio::TextWriter file;
     ASSERT_TRUE(file.Open(Wide(path)));
     file.Write(std::string(200000, 'x'));
     file.Flush();
@@ -94,7 +94,7 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
     // A writer killed halfway, its first bytes on the disk.
     const pid_t killed = ::fork();
     if (killed == 0) {
-        TextFile::Writer half;
+        tovfileio::TextWriter half;
         if (half.Open(Wide(path))) {
             half.Write(std::string(200000, 'z'));
             half.Flush();
@@ -112,7 +112,7 @@ TEST(TextFileWriterTest, WholeOrUntouched) {
 
 // Long names and deep folders: the temporary name is short and made
 // relative to the folder.
-TEST(TextFileWriterTest, LongNamesAndDeepFolders) {
+TEST(TextWriterTest, LongNamesAndDeepFolders) {
     ScratchDir dir;
     const std::string name(240, 'n');
     ASSERT_TRUE(WriteText(dir.Path() / name, "long"));
@@ -128,7 +128,7 @@ TEST(TextFileWriterTest, LongNamesAndDeepFolders) {
 
 // A temporary file that a killed writer left is removed by the next writer
 // in its folder; one of a running process is not.
-TEST(TextFileWriterTest, LeftoversOfKilledWritersGo) {
+TEST(TextWriterTest, LeftoversOfKilledWritersGo) {
     ScratchDir dir;
     const std::string dead = ".tovtmp-" + std::to_string(EndedProcess()) + "-1";
     const std::string alive = ".tovtmp-" + std::to_string(::getppid()) + "-1";

@@ -1,4 +1,4 @@
-#include "brindle/sdk/TextFile.h"
+#include "tovfileio/text/TextReader.h"
 
 #include <chrono>
 #include <csignal>
@@ -16,12 +16,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "brindle/sdk/TextCodec.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-using TextCodec::DecodeUtf8, TextCodec::EncodeUtf8, TextCodec::PathToWide, TextCodec::WideToPath;
+using tovfileio::DecodeUtf8, tovfileio::EncodeUtf8, tovfileio::PathToWide, tovfileio::WideToPath;
 using Lines = std::vector<std::wstring>;
 
 const std::string kBom = "\xEF\xBB\xBF";  // UTF-8 byte-order mark
@@ -36,7 +36,7 @@ enum class Take {
 // Every line of the file, at most 1000 so that a reader that never ends fails instead of
 // hanging; `readBytes` 0 uses the default reader.
 Lines ReadAll(const std::filesystem::path& path, std::size_t readBytes, Take take = Take::Wide) {
-    TextFile::Reader reader = readBytes == 0 ? TextFile::Reader() : TextFile::Reader(readBytes);
+    tovfileio::TextReader reader = readBytes == 0 ? tovfileio::TextReader() : tovfileio::TextReader(readBytes);
     if (!reader.Open(tovtest::Wide(path)))
         return {L"<open failed>"};
     Lines lines;
@@ -70,7 +70,7 @@ struct FileCase {
 
 // Read sizes 1 to 17 put a buffer boundary at every position of these short files; all of
 // them, and the default buffer, must give the same lines.
-TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
+TEST(TextReaderTest, LinesDoNotDependOnTheReadSize) {
     std::vector<FileCase> cases = {
         {"lone CR kept", "a\rb\r\n\r", {L"a\rb", L"\r"}},
         {"only the last CR dropped", "a\r\r\n", {L"a\r"}},
@@ -116,7 +116,7 @@ TEST(TextFileReaderTest, LinesDoNotDependOnTheReadSize) {
 
 // Lines far longer than the default buffer come whole, however long: the
 // way a line crosses buffers is the short files' test above.
-TEST(TextFileReaderTest, LongLinesComeWholeAndLaterLinesIntact) {
+TEST(TextReaderTest, LongLinesComeWholeAndLaterLinesIntact) {
     std::string line;  // about 540 KB
     for (int i = 0; i < 50000; ++i) line += std::to_string(i) + ",-0.5\t";
     tovtest::ScratchDir dir;
@@ -126,7 +126,7 @@ TEST(TextFileReaderTest, LongLinesComeWholeAndLaterLinesIntact) {
     EXPECT_TRUE(ReadAll(path, 0, Take::Bytes) == lines);
 }
 
-TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
+TEST(TextReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
     tovtest::ScratchDir dir;
     const std::wstring first = tovtest::Wide(dir.Write("first", kBom + "a\nb\n"));
     // A name that is not UTF-8 reaches the file system byte for byte.
@@ -138,7 +138,7 @@ TEST(TextFileReaderTest, OpenRejectsWhatCannotBeReadAndReopenStartsOver) {
     if (std::filesystem::exists("/proc/self/mem"))
         bad.push_back(L"/proc/self/mem");
 
-    TextFile::Reader reader(3);
+    tovfileio::TextReader reader(3);
     for (const auto& path : bad) {
         ASSERT_TRUE(reader.Open(first));
         EXPECT_FALSE(reader.Open(path)) << EncodeUtf8(path);
@@ -169,7 +169,7 @@ Lines ReadPipe(const std::string& text, std::uint64_t limit, std::size_t readByt
         ::close(fd);
     });
     std::FILE* stream = ::fdopen(ends[0], "rb");
-    TextFile::Reader reader(readBytes);
+    tovfileio::TextReader reader(readBytes);
     reader.SetByteLimit(limit);
     Lines lines;
     if (reader.OpenStream(stream)) {
@@ -184,7 +184,7 @@ Lines ReadPipe(const std::string& text, std::uint64_t limit, std::size_t readByt
 
 // An input of no known size stops once it offers more bytes than the limit;
 // one that ends within the limit and a regular file read whole.
-TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
+TEST(TextReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
     struct Case {
         const char* name;
         std::string text;
@@ -208,7 +208,7 @@ TEST(TextFileReaderTest, ByteLimitStopsInputsOfNoKnownSize) {
             }
         }
     }
-    TextFile::Reader reader;
+    tovfileio::TextReader reader;
     reader.SetByteLimit(4);
     // A device opened by its path is of no known size either.
     EXPECT_FALSE(reader.Open(L"/dev/zero"));
@@ -224,7 +224,7 @@ extern "C" void IgnoreSignal(int) {}
 // A signal that a program handles (tovfileio's panel takes Ctrl-C as a
 // cancel) comes while the reader waits for a FIFO's writer and again while
 // it waits for more bytes: the file opens and reads whole all the same.
-TEST(TextFileReaderTest, HandledSignalsDoNotCutAFifoShort) {
+TEST(TextReaderTest, HandledSignalsDoNotCutAFifoShort) {
     tovtest::ScratchDir dir;
     const auto fifo = dir.Path() / "held";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -253,7 +253,7 @@ TEST(TextFileReaderTest, HandledSignalsDoNotCutAFifoShort) {
         EXPECT_EQ(::write(fd, "cd\n", 3), 3);
         ::close(fd);
     });
-    TextFile::Reader reader;
+    tovfileio::TextReader reader;
     Lines lines;
     if (reader.Open(tovtest::Wide(fifo))) {
         while (const std::wstring* line = reader.ReadLine()) lines.push_back(*line);
