@@ -21,7 +21,7 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tovfileio/htr/HTRFile.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "tovfileio/trc/TRCFile.h"
 
 using namespace tovfileio;

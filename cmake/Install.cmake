@@ -52,7 +52,7 @@ install(TARGETS TOVFileIO LIBRARY DESTINATION lib/tovfileio)
 # <tovfileio/htr/HTRFile.h> and so on: every header of lib/include. The
 # headers the readers and writers share among themselves stay in lib/src.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/lib/include/tovfileio DESTINATION ${TOV_INSTALL_INCLUDEDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/brindle/sdk/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/brindle/sdk
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/brindle/sdk/include/brindle/sdk/ DESTINATION ${TOV_INSTALL_INCLUDEDIR}/brindle/sdk
         FILES_MATCHING PATTERN "*.h")
 
 install(EXPORT TOVFileIOTargets NAMESPACE TOVFileIO:: DESTINATION ${TOV_INSTALL_CMAKEDIR})

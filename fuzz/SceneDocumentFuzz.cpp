@@ -8,7 +8,7 @@
 #include <string>
 
 #include "brindle/host/scene/SceneDocument.h"
-#include "brindle/host/scene/SceneLimits.h"
+#include "scene/SceneLimits.h"
 #include "fuzz/FuzzInputFile.h"
 
 using brindle::host::Scene;

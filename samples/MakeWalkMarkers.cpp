@@ -7,7 +7,7 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/htr/HTRFile.h"
-#include "samples/WalkMarkers.h"
+#include "WalkMarkers.h"
 
 using namespace tovfileio;
 

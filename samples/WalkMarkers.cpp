@@ -1,4 +1,4 @@
-#include "samples/WalkMarkers.h"
+#include "WalkMarkers.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "export_htr/ExportHTRDialog.h"
 #include "export_htr/ExportHTROptions.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"

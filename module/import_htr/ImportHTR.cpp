@@ -6,7 +6,7 @@
 #include <new>
 
 #include "import_htr/ImportHTRDialog.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"

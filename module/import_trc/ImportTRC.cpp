@@ -4,7 +4,7 @@
 
 #include "import_trc/ImportTRCDialog.h"
 #include "import_trc/ImportTRCOptions.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"

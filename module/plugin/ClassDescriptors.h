@@ -6,7 +6,7 @@
 #include <string>
 
 #include "brindle/sdk/ClassDesc.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 
 // The strings every descriptor owns: class name and internal name (two
 // copies of one string-table text) and the category.

@@ -1,4 +1,4 @@
-#include "brindle/host/scene/JsonReader.h"
+#include "scene/JsonReader.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
-#include "samples/WalkMarkers.h"
+#include "WalkMarkers.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/trc/TRCFile.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/support/ScriptedDriver.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 
 namespace tovtest {
 

@@ -10,7 +10,7 @@
 #include "tests/support/ScriptedDriver.h"
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/htr/HTRFile.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"

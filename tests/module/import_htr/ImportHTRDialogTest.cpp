@@ -8,7 +8,7 @@
 
 #include "tests/support/ScriptedDriver.h"
 #include "tovfileio/text/TextCodec.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "tests/module/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/DialogSteps.h"

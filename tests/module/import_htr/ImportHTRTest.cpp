@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tovfileio/math/TOVRotation.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "tests/module/import_htr/ImportChoices.h"
 #include "tests/support/CapturingDriver.h"
 #include "tests/support/PluginTestHost.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 
 // A name typed in the host's dialogs and the file it stands for.
 TEST(FilePathsTest, TypedNamesGetTheirExtension) {

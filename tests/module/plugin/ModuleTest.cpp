@@ -7,7 +7,7 @@
 
 #include <dlfcn.h>
 
-#include "brindle/host/HostControl.h"
+#include "HostControl.h"
 #include "brindle/host/PluginModule.h"
 #include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/PluginClasses.h"

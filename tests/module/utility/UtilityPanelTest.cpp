@@ -8,7 +8,7 @@
 #include "tests/support/ScriptedDriver.h"
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/ui/UtilityHost.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "utility/StandardMarkerTable.h"
 #include "tests/support/PluginTestHost.h"

@@ -23,7 +23,7 @@
 #include "cli/run/PluginRunner.h"
 #include "cli/run/Progress.h"
 #include "cli/run/TemporaryRegistry.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "tests/tools/cli/RunCommand.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "brindle/host/DocumentLock.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/tools/cli/RunProcess.h"
 

@@ -8,7 +8,7 @@
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "utility/StandardMarkerTable.h"
 

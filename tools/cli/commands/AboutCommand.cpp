@@ -8,7 +8,7 @@
 #include "cli/run/CommandLineDriver.h"
 #include "cli/commands/Commands.h"
 #include "cli/run/PluginRunner.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 
 namespace {
 

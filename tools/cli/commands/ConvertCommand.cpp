@@ -27,7 +27,7 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/files/SourceDateEpoch.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 
 using namespace tovfileio;

@@ -13,7 +13,7 @@
 #include "cli/files/OutputFile.h"
 #include "cli/run/RememberedOptions.h"
 #include "cli/run/SceneSession.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "cli/run/DialogFlags.h"
 #include "cli/run/RememberedOptions.h"
 #include "cli/run/SceneImport.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {

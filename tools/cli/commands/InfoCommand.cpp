@@ -15,7 +15,7 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/TrcSummary.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 

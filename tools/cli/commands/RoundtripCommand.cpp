@@ -17,7 +17,7 @@
 #include "cli/files/OutputFile.h"
 #include "cli/run/SceneSession.h"
 #include "cli/run/TemporaryRegistry.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 using namespace tovfileio;

@@ -17,7 +17,7 @@
 #include "cli/files/InterruptCleanup.h"
 #include "cli/terminal/LineDriver.h"
 #include "cli/run/SceneSession.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "utility/StandardMarkerTable.h"

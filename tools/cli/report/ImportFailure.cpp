@@ -6,7 +6,7 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "cli/report/FindingText.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 

@@ -5,7 +5,7 @@
 
 #include "brindle/host/scene/HostInterface.h"
 #include "tovfileio/text/TextCodec.h"
-#include "plugin/FilePaths.h"
+#include "tovfileio/module/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 

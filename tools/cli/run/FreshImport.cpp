@@ -10,7 +10,7 @@
 #include "cli/run/DialogFlags.h"
 #include "cli/report/ImportFailure.h"
 #include "cli/run/TemporaryRegistry.h"
-#include "plugin/ClassIds.h"
+#include "tovfileio/module/ClassIds.h"
 #include "resources/ModuleResources.h"
 
 namespace {

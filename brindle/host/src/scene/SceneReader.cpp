@@ -1,4 +1,4 @@
-#include "brindle/host/scene/SceneReader.h"
+#include "scene/SceneReader.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "brindle/host/scene/DocumentError.h"
-#include "brindle/host/scene/DocumentNumbers.h"
-#include "brindle/host/scene/SceneDocumentForm.h"
+#include "scene/DocumentError.h"
+#include "scene/DocumentNumbers.h"
+#include "scene/SceneDocumentForm.h"
 #include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {

@@ -2,7 +2,7 @@
 // that the document is never held whole (docs/scene-document.md).
 #pragma once
 
-#include "brindle/host/scene/DocumentText.h"
+#include "scene/DocumentText.h"
 #include "brindle/host/scene/Scene.h"
 
 namespace brindle::host {

@@ -1,4 +1,4 @@
-#include "brindle/host/scene/TrackWriter.h"
+#include "scene/TrackWriter.h"
 
 #include <algorithm>
 #include <cmath>

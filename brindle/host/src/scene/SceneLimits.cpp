@@ -1,4 +1,4 @@
-#include "brindle/host/scene/SceneLimits.h"
+#include "scene/SceneLimits.h"
 
 #include <algorithm>
 #include <charconv>

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "brindle/host/scene/DocumentText.h"
+#include "scene/DocumentText.h"
 #include "brindle/host/scene/KeyTrack.h"
 #include "brindle/sdk/Geometry.h"
 

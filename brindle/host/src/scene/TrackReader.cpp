@@ -1,9 +1,9 @@
-#include "brindle/host/scene/TrackReader.h"
+#include "scene/TrackReader.h"
 
 #include <cstdint>
 
 #include "brindle/host/scene/Base64Floats.h"
-#include "brindle/host/scene/DocumentNumbers.h"
+#include "scene/DocumentNumbers.h"
 #include "brindle/sdk/Animation.h"
 
 namespace brindle::host {

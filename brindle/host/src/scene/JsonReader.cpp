@@ -1,6 +1,6 @@
-#include "brindle/host/scene/JsonReader.h"
+#include "scene/JsonReader.h"
 
-#include "brindle/host/scene/FileLines.h"
+#include "scene/FileLines.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "brindle/host/HostControl.h"
+#include "HostControl.h"
 #include "brindle/sdk/ClassDesc.h"
 #include "brindle/sdk/HostServices.h"
 #include "brindle/sdk/PluginClasses.h"

@@ -1,11 +1,11 @@
-#include "brindle/host/scene/ScenePlan.h"
+#include "scene/ScenePlan.h"
 
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
-#include "brindle/host/scene/DocumentError.h"
-#include "brindle/host/scene/SceneLimits.h"
+#include "scene/DocumentError.h"
+#include "scene/SceneLimits.h"
 #include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {

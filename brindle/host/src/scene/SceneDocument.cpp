@@ -9,13 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "brindle/host/scene/DocumentError.h"
-#include "brindle/host/scene/DocumentText.h"
-#include "brindle/host/scene/DocumentTree.h"
-#include "brindle/host/scene/JsonReader.h"
-#include "brindle/host/scene/ScenePlan.h"
-#include "brindle/host/scene/SceneReader.h"
-#include "brindle/host/scene/SceneWriter.h"
+#include "scene/DocumentError.h"
+#include "scene/DocumentText.h"
+#include "scene/DocumentTree.h"
+#include "scene/JsonReader.h"
+#include "scene/ScenePlan.h"
+#include "scene/SceneReader.h"
+#include "scene/SceneWriter.h"
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
 

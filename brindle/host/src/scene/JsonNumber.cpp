@@ -1,6 +1,6 @@
 #include <charconv>
 
-#include "brindle/host/scene/JsonReader.h"
+#include "scene/JsonReader.h"
 
 namespace brindle::host {
 namespace {

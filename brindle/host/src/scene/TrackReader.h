@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "brindle/host/scene/JsonReader.h"
+#include "scene/JsonReader.h"
 #include "brindle/host/scene/KeyTrack.h"
 #include "brindle/sdk/Geometry.h"
 

@@ -1,9 +1,9 @@
-#include "brindle/host/scene/DocumentTree.h"
+#include "scene/DocumentTree.h"
 
 #include <charconv>
 #include <cstdint>
 
-#include "brindle/host/scene/DocumentError.h"
+#include "scene/DocumentError.h"
 
 namespace brindle::host {
 namespace {

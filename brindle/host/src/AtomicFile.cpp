@@ -1,4 +1,4 @@
-#include "brindle/host/AtomicFile.h"
+#include "AtomicFile.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "brindle/host/registry/RegistryStore.h"
 
-#include "brindle/host/AtomicFile.h"
+#include "AtomicFile.h"
 #include "brindle/host/DocumentLock.h"
 
 #include <cerrno>

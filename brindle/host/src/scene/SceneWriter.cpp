@@ -1,9 +1,9 @@
-#include "brindle/host/scene/SceneWriter.h"
+#include "scene/SceneWriter.h"
 
 #include <string>
 
-#include "brindle/host/scene/SceneDocumentForm.h"
-#include "brindle/host/scene/TrackWriter.h"
+#include "scene/SceneDocumentForm.h"
+#include "scene/TrackWriter.h"
 #include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {

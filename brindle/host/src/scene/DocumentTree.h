@@ -18,9 +18,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "brindle/host/scene/JsonReader.h"
-#include "brindle/host/scene/ScenePlan.h"
-#include "brindle/host/scene/TrackReader.h"
+#include "scene/JsonReader.h"
+#include "scene/ScenePlan.h"
+#include "scene/TrackReader.h"
 
 namespace brindle::host {
 

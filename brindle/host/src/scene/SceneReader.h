@@ -6,8 +6,8 @@
 // its place. Throws a DocumentError for the first thing wrong.
 #pragma once
 
-#include "brindle/host/scene/DocumentTree.h"
-#include "brindle/host/scene/ScenePlan.h"
+#include "scene/DocumentTree.h"
+#include "scene/ScenePlan.h"
 
 namespace brindle::host {
 

@@ -1,4 +1,4 @@
-#include "brindle/host/scene/FileLines.h"
+#include "scene/FileLines.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "brindle/host/scene/DocumentText.h"
+#include "scene/DocumentText.h"
 
 #include <algorithm>
 #include <charconv>
