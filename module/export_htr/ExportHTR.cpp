@@ -17,6 +17,7 @@ int ExportHTR::DoExport(const wchar_t* name, ExpInterface* exporter, Interface* 
         exporter_ = exporter;
         path_ = name != nullptr ? name : L"";
         const int result = RunExport(suppressPrompts);
+        record_.EndUnsaid(result == 1);
         htr_.Reset();
         htr_.ClearSegments();
         return result;
@@ -25,6 +26,7 @@ int ExportHTR::DoExport(const wchar_t* name, ExpInterface* exporter, Interface* 
         htr_.ClearSegments();
         MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_EXPORT_OUT_OF_MEMORY),
                                          GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+        record_.Refused(IDS_EXPORT_OUT_OF_MEMORY);
         return 0;
     }
 }
@@ -35,6 +37,7 @@ int ExportHTR::RunExport(BOOL suppressPrompts) {
     HostModesSuspended modes;
     ProgressDisplay progress(*host_, L"Tovelund ExportHTR");
     ExportHTROptions& options = ExportHTROptions::Module();
+    const std::wstring file = record_.Start(path_, HtrFileFor);
 
     const Interval range = host_->GetAnimRange();
     const int tpf = GetTicksPerFrame();
@@ -43,13 +46,17 @@ int ExportHTR::RunExport(BOOL suppressPrompts) {
 
     if (suppressPrompts == FALSE) {
         // Anything but OK (Cancel, or a dialog that could not run) writes nothing.
-        if (RunExportHTRDialog(host_->GetMainWindow(), options) != 1) return 1;
+        if (RunExportHTRDialog(host_->GetMainWindow(), options) != 1) {
+            record_.Cancelled();
+            return 1;
+        }
     }
     if (!BuildFromScene()) return 0;
     progress.Update(90);
-    const std::wstring error = htr_.Write(HtrFileFor(path_));
+    const std::wstring error = htr_.Write(file);
     if (!error.empty()) {
         MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+        record_.FileRefused(error, 0);
         return 0;
     }
     progress.Update(100);

@@ -12,9 +12,10 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/math/TOVRotation.h"
+#include "export_htr/ExportHTROptions.h"
 #include "plugin/TovelundPlugin.h"
 
-class ExportHTR : public TovelundPlugin<SceneExport> {
+class ExportHTR : public TovelundPlugin<SceneExport, ExportHTROptions> {
 public:
     const wchar_t* Ext(int n) override;
     const wchar_t* LongDesc() override { return L"Tovelund HTR Skeletal Animation File"; }
@@ -30,6 +31,13 @@ public:
 
 private:
     int RunExport(BOOL suppressPrompts);
+    // The bone the exporter takes as the root when `selected` is the first
+    // node selected: the node itself when it is a bone, else its first
+    // child that is one; null when neither is.
+    static INode* RootOf(INode* selected);
+    // Reports that the selection gives no root, and records it with the
+    // top-level nodes that would give one.
+    void RefuseForWantOfRoot(int textId);
     // One bone as a segment under `parent` (none for the root), added to the
     // model; the stored segment, or null when the bone is not exported (an
     // end effector, or a name the model refuses).

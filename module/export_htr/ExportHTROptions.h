@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plugin/RegistrySettingsKey.h"
+#include "tovfileio/module/ResourceIds.h"
 
 class ExportHTROptions : public RegistrySettingsKey {
 public:
@@ -30,16 +31,17 @@ public:
     std::int32_t offset = 0;
     double scaleFactor = 1.0;
 
-    // Calls visit(name, field) for every stored field, in registry order: a
-    // program reads a section with it as Load does.
+    // Calls visit(name, field, controls) for every stored field, in registry
+    // order, with the dialog control that shows it: Load, Save and what the
+    // plug-in tells a host of its remembered options all walk this one list.
     template <typename Self, typename Visit>
     static void VisitStored(Self& self, Visit&& visit) {
-        visit(L"Pose", self.savedPose);
-        visit(L"Animate", self.animate);
-        visit(L"ParentTransforms", self.parentTransforms);
-        visit(L"Range", self.range);
-        visit(L"Offset", self.offset);
-        visit(L"ScaleFactor", self.scaleFactor);
+        visit(L"Pose", self.savedPose, StoredControls{IDC_SAVED_POSE, IDC_CURRENT_POSE});
+        visit(L"Animate", self.animate, StoredControls{IDC_EXPORT_ANIMATION});
+        visit(L"ParentTransforms", self.parentTransforms, StoredControls{IDC_PARENT_TRANSFORMS});
+        visit(L"Range", self.range, StoredControls{IDC_FRAME_RANGE, IDC_ALL_FRAMES});
+        visit(L"Offset", self.offset, StoredControls{IDC_FRAME_OFFSET});
+        visit(L"ScaleFactor", self.scaleFactor, StoredControls{IDC_GLOBAL_SCALE});
     }
 
     // The module's record, alive from load to unload.

@@ -138,25 +138,37 @@ HTRSegment* ExportHTR::AddNewSegment(const HTRSegment& segment) {
     return htr_.AppendSegment(segment);
 }
 
+INode* ExportHTR::RootOf(INode* selected) {
+    if (IsBone(selected)) return selected;
+    for (int i = 0; i < selected->NumberOfChildren(); ++i) {
+        if (IsBone(selected->GetChildNode(i))) return selected->GetChildNode(i);
+    }
+    return nullptr;
+}
+
+void ExportHTR::RefuseForWantOfRoot(int textId) {
+    MessageReporter::Module().Report(GetResourceStringAsMSTR(textId),
+                                     GetResourceStringAsMSTR(IDS_EXPORT_ERROR));
+    record_.Refused(textId);
+    std::vector<std::wstring> roots;
+    INode* top = host_->GetRootNode();
+    for (int i = 0; top != nullptr && i < top->NumberOfChildren(); ++i) {
+        INode* node = top->GetChildNode(i);
+        if (RootOf(node) != nullptr) roots.emplace_back(node->GetName());
+    }
+    record_.RootsToSelect(std::move(roots));
+}
+
 bool ExportHTR::BuildFromScene() {
     const ExportHTROptions& options = ExportHTROptions::Module();
-    const std::wstring caption = GetResourceStringAsMSTR(IDS_EXPORT_ERROR);
     if (host_->GetSelNodeCount() == 0) {
-        MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_SELECT_ROOT_BONE), caption);
+        RefuseForWantOfRoot(IDS_SELECT_ROOT_BONE);
         return false;
     }
-    INode* root = host_->GetSelNode(0);
-    if (!IsBone(root)) {
-        INode* group = root;
-        root = nullptr;
-        for (int i = 0; i < group->NumberOfChildren() && root == nullptr; ++i) {
-            if (IsBone(group->GetChildNode(i))) root = group->GetChildNode(i);
-        }
-        if (root == nullptr) {
-            MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_SELECT_BONE_OBJECT),
-                                             caption);
-            return false;
-        }
+    INode* root = RootOf(host_->GetSelNode(0));
+    if (root == nullptr) {
+        RefuseForWantOfRoot(IDS_SELECT_BONE_OBJECT);
+        return false;
     }
     segmentsAdded_ = 0;
     names_.clear();

@@ -10,6 +10,7 @@
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
+#include "plugin/FileOpenError.h"
 #include "resources/ModuleResources.h"
 
 using namespace tovfileio;
@@ -36,14 +37,6 @@ std::wstring DummyName(const std::wstring& path) {
     return path.substr(start, stop - start);
 }
 
-std::uint32_t FramesHeld(const HTRFile& file) {
-    std::uint32_t held = 0;
-    for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
-        held = std::max(held, file.Segment(i)->FrameCount());
-    }
-    return held;
-}
-
 }  // namespace
 
 const wchar_t* ImportHTR::Ext(int n) { return n == 0 ? L"HTR" : L""; }
@@ -51,6 +44,11 @@ const wchar_t* ImportHTR::Ext(int n) { return n == 0 ? L"HTR" : L""; }
 void ImportHTR::Report(int textId, int captionId) const {
     MessageReporter::Module().Report(GetResourceStringAsMSTR(textId),
                                      GetResourceStringAsMSTR(captionId));
+}
+
+void ImportHTR::Refuse(int textId, int captionId) {
+    Report(textId, captionId);
+    record_.Refused(textId);
 }
 
 int ImportHTR::DoImport(const wchar_t* name, ImpInterface* importer, Interface* host,
@@ -61,12 +59,13 @@ int ImportHTR::DoImport(const wchar_t* name, ImpInterface* importer, Interface* 
         importer_ = importer;
         path_ = name != nullptr ? name : L"";
         const int result = RunImport(suppressPrompts);
+        record_.EndUnsaid(result == 1);
         htr_.Reset();
         return result;
     } catch (const std::exception&) {
         htr_.Reset();
         htr_.ClearSegments();
-        Report(IDS_IMPORT_OUT_OF_MEMORY, IDS_IMPORT_HTR_ERROR);
+        Refuse(IDS_IMPORT_OUT_OF_MEMORY, IDS_IMPORT_HTR_ERROR);
         return 0;
     }
 }
@@ -74,13 +73,13 @@ int ImportHTR::DoImport(const wchar_t* name, ImpInterface* importer, Interface* 
 bool ImportHTR::FindApplyTarget(HTRSegment& root, INode*& targetNode, HTRSegment*& targetSegment) {
     const int selected = host_->GetSelNodeCount();
     if (selected == 0) {
-        Report(IDS_SELECT_SKELETON_ROOT, IDS_IMPORT_ERROR);
+        Refuse(IDS_SELECT_SKELETON_ROOT, IDS_IMPORT_ERROR);
         return false;
     }
     for (int i = 0; i < selected; ++i) {
         Control* transform = host_->GetSelNode(i)->GetTMController();
         if (transform != nullptr && IsBipedController(transform->ClassID())) {
-            Report(IDS_BIPED_REFUSED, IDS_IMPORT_ERROR);
+            Refuse(IDS_BIPED_REFUSED, IDS_IMPORT_ERROR);
             return false;
         }
     }
@@ -89,7 +88,7 @@ bool ImportHTR::FindApplyTarget(HTRSegment& root, INode*& targetNode, HTRSegment
     if (IsBone(chosen)) {
         targetSegment = root.FindInSubtree(chosen->GetName());
         if (targetSegment == nullptr) {
-            Report(IDS_BRANCH_NOT_IN_FILE, IDS_IMPORT_ERROR);
+            Refuse(IDS_BRANCH_NOT_IN_FILE, IDS_IMPORT_ERROR);
             return false;
         }
         return true;
@@ -124,11 +123,15 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
     ProgressDisplay progress(*host_, L"Tovelund ImportHTR");
     ImportHTROptions& options = ImportHTROptions::Module();
 
-    const std::wstring error = htr_.Read(HtrFileFor(path_));
+    const std::wstring file = record_.Start(path_, HtrFileFor);
+    const std::wstring error = htr_.Read(file);
     if (!error.empty()) {
         MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_IMPORT_HTR_ERROR));
+        record_.FileRefused(error, FileOpenError(file));
         return 0;
     }
+    const std::uint32_t held = htr_.FramesHeld();
+    record_.Holds(htr_.GetDataFrameRate(), htr_.GetNumFrames(), held);
     if (htr_.GetScaleFactor() != 1.0) Report(IDS_SCALE_FACTOR_HEADER, IDS_IMPORT_HTR_WARNING);
 
     htr_.ConvertCalibrationUnits(kUnitsMillimetres);
@@ -138,7 +141,6 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
 
     // A header that claims far more frames than the file holds would have
     // the import key empty frames by the billion: only the frames held count.
-    const std::uint32_t held = FramesHeld(htr_);
     if (ClaimsTooManyFrames(htr_.GetNumFrames(), held)) {
         MessageReporter::Module().Report(FramesClaimedWarning(htr_.GetNumFrames(), held),
                                          GetResourceStringAsMSTR(IDS_IMPORT_HTR_WARNING));
@@ -151,7 +153,10 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
 
     if (suppressPrompts == FALSE) {
         // Anything but OK (Cancel, or a dialog that could not run) imports nothing.
-        if (RunImportHTRDialog(host_->GetMainWindow(), options) != 1) return 1;
+        if (RunImportHTRDialog(host_->GetMainWindow(), options) != 1) {
+            record_.Cancelled();
+            return 1;
+        }
     }
 
     if (options.setFrameRate) SetFrameRate(htr_.GetDataFrameRate());
@@ -169,13 +174,13 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
     const std::int64_t startKey = std::int64_t(options.startFrame) + options.offset;
     if (!FitsTime(tpf * (startKey - 1)) || !FitsTime(tpf * (startKey + framesToKey_)) ||
         !FitsTime(tpf * (first - 1)) || !FitsTime(tpf * (first + framesToKey_ + options.offset))) {
-        Report(IDS_FRAMES_OUTSIDE_TIME, IDS_IMPORT_HTR_ERROR);
+        Refuse(IDS_FRAMES_OUTSIDE_TIME, IDS_IMPORT_HTR_ERROR);
         return 0;
     }
 
     HTRSegment* root = htr_.RootSegment();
     if (root == nullptr) {
-        Report(IDS_NO_ROOT_SEGMENT, IDS_IMPORT_HTR_ERROR);
+        Refuse(IDS_NO_ROOT_SEGMENT, IDS_IMPORT_HTR_ERROR);
         return 0;
     }
 

@@ -13,7 +13,7 @@
 #include "import_htr/ImportHTROptions.h"
 #include "plugin/TovelundPlugin.h"
 
-class ImportHTR : public TovelundPlugin<SceneImport> {
+class ImportHTR : public TovelundPlugin<SceneImport, ImportHTROptions> {
 public:
     const wchar_t* Ext(int n) override;
     const wchar_t* LongDesc() override { return L"Tovelund HTR Skeletal Animation File"; }
@@ -45,6 +45,8 @@ private:
     // The steps of ApplyMotion for one segment; false when refused.
     bool KeySegment(INode* node, tovfileio::HTRSegment& segment);
     void Report(int textId, int captionId) const;
+    // Reports a message that ends the import, and records it.
+    void Refuse(int textId, int captionId);
 
     std::wstring path_;
     tovfileio::HTRFile htr_;

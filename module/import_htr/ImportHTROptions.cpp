@@ -3,10 +3,12 @@
 ImportHTROptions::ImportHTROptions() { key_.Open(kSettingsProduct, kSettingsHost, kSection); }
 
 void ImportHTROptions::Load() {
-    VisitStored(*this, [this](const wchar_t* name, auto& field) { key_.Read(name, field); });
+    VisitStored(*this,
+        [this](const wchar_t* name, auto& field, StoredControls) { key_.Read(name, field); });
 }
 
 void ImportHTROptions::Save() const {
-    VisitStored(*this, [this](const wchar_t* name, const auto& field) { key_.Write(name, field); });
+    VisitStored(*this,
+        [this](const wchar_t* name, const auto& field, StoredControls) { key_.Write(name, field); });
     key_.Flush();
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plugin/RegistrySettingsKey.h"
+#include "tovfileio/module/ResourceIds.h"
 
 class ImportHTROptions {
 public:
@@ -36,19 +37,20 @@ public:
     float size = 1.0f;
     double scaleFactor = 1.0;
 
-    // Calls visit(name, field) for every stored field, in registry order: a
-    // program reads a section with it as Load does.
+    // Calls visit(name, field, controls) for every stored field, in registry
+    // order, with the dialog control that shows it: Load, Save and what the
+    // plug-in tells a host of its remembered options all walk this one list.
     template <typename Self, typename Visit>
     static void VisitStored(Self& self, Visit&& visit) {
-        visit(L"Apply", self.apply);
-        visit(L"Animate", self.animate);
-        visit(L"KeyBasePosition", self.keyBasePosition);
-        visit(L"EndEffectors", self.endEffectors);
-        visit(L"Range", self.range);
-        visit(L"FPS", self.setFrameRate);
-        visit(L"RotationController", self.rotationController);
-        visit(L"Size", self.size);
-        visit(L"ScaleFactor", self.scaleFactor);
+        visit(L"Apply", self.apply, StoredControls{IDC_HTR_APPLY, IDC_HTR_CREATE});
+        visit(L"Animate", self.animate, StoredControls{IDC_ANIMATION});
+        visit(L"KeyBasePosition", self.keyBasePosition, StoredControls{IDC_BASE_POSITION});
+        visit(L"EndEffectors", self.endEffectors, StoredControls{IDC_END_EFFECTORS});
+        visit(L"Range", self.range, StoredControls{IDC_FRAME_RANGE, IDC_ALL_FRAMES});
+        visit(L"FPS", self.setFrameRate, StoredControls{IDC_SET_FRAME_RATE});
+        visit(L"RotationController", self.rotationController, StoredControls{IDC_TCB, IDC_EULER});
+        visit(L"Size", self.size, StoredControls{IDC_SEGMENT_SIZE});
+        visit(L"ScaleFactor", self.scaleFactor, StoredControls{IDC_GLOBAL_SCALE});
     }
 
     // The module's record, alive from load to unload.

@@ -7,6 +7,7 @@
 #include "tovfileio/module/FilePaths.h"
 #include "plugin/FrameKeys.h"
 #include "plugin/HostModes.h"
+#include "plugin/FileOpenError.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 
@@ -17,12 +18,13 @@ namespace {
 // Marker nodes are drawn in blue (0x00BBGGRR).
 constexpr DWORD kMarkerWireColor = 0x3333CC;
 
-void ReportError(int text) {
+}  // namespace
+
+void ImportTRC::Refuse(int text) {
     MessageReporter::Module().Report(GetResourceStringAsMSTR(text),
                                      GetResourceStringAsMSTR(IDS_IMPORT_TRC_ERROR));
+    record_.Refused(text);
 }
-
-}  // namespace
 
 const wchar_t* ImportTRC::Ext(int n) { return n == 0 ? L"TRC" : L""; }
 
@@ -34,8 +36,9 @@ int ImportTRC::DoImport(const wchar_t* name, ImpInterface* importer, Interface* 
         importer_ = importer;
         path_ = name != nullptr ? name : L"";
         RunImport(suppressPrompts);
+        record_.EndUnsaid(false);
     } catch (const std::exception&) {
-        ReportError(IDS_IMPORT_OUT_OF_MEMORY);
+        Refuse(IDS_IMPORT_OUT_OF_MEMORY);
     }
     trc_.Reset();
     selectedByName_.clear();
@@ -49,11 +52,14 @@ void ImportTRC::RunImport(BOOL suppressPrompts) {
     ProgressDisplay progress(*host_, L"Tovelund ImportTRC");
     ImportTRCOptions& options = ImportTRCOptions::Module();
 
-    const std::wstring error = trc_.Read(TrcFileFor(path_));
+    const std::wstring file = record_.Start(path_, TrcFileFor);
+    const std::wstring error = trc_.Read(file);
     if (!error.empty()) {
         MessageReporter::Module().Report(error, GetResourceStringAsMSTR(IDS_IMPORT_TRC_ERROR));
+        record_.FileRefused(error, FileOpenError(file));
         return;
     }
+    record_.Holds(trc_.GetDataRate(), trc_.GetNumFrames(), trc_.GetNumRows());
     trc_.ConvertUnits(kUnitsMillimetres);
     const double k = 1.0 / GetMasterScale(UNITS_MILLIMETERS);
     if (k != 1.0) trc_.Scale(k);
@@ -73,10 +79,14 @@ void ImportTRC::RunImport(BOOL suppressPrompts) {
 
     if (suppressPrompts == FALSE) {
         // Anything but OK (Cancel, or a dialog that could not run) imports nothing.
-        if (RunImportTRCDialog(host_->GetMainWindow(), options) != 1) return;
+        if (RunImportTRCDialog(host_->GetMainWindow(), options) != 1) {
+            record_.Cancelled();
+            return;
+        }
     }
-    BuildMarkerCloud();
+    if (!BuildMarkerCloud()) return;
     progress.Update(100);
+    record_.Done();
 }
 
 INode* ImportTRC::CreateMarker(const std::wstring& name) {
@@ -137,7 +147,7 @@ bool ImportTRC::BuildMarkerCloud() {
     const std::int64_t start = std::int64_t(options.startFrame) + options.offset;
     if (!FitsTime(tpf * start) || !FitsTime(tpf * (start + frames)) ||
         !FitsTime(tpf * (std::int64_t(options.offset) + frames + 1))) {
-        ReportError(IDS_FRAMES_OUTSIDE_TIME);
+        Refuse(IDS_FRAMES_OUTSIDE_TIME);
         return false;
     }
 
@@ -162,7 +172,7 @@ bool ImportTRC::BuildMarkerCloud() {
         if (node != nullptr) {
             Control* position = node->GetTMController()->GetPositionController();
             if (position == nullptr) {
-                ReportError(IDS_POSITION_CONTROLLER);
+                Refuse(IDS_POSITION_CONTROLLER);
                 return false;
             }
             DeleteKeysBetween(position, static_cast<TimeValue>(tpf * start),

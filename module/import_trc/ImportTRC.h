@@ -10,10 +10,11 @@
 
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/PluginClasses.h"
+#include "import_trc/ImportTRCOptions.h"
 #include "plugin/TovelundPlugin.h"
 #include "tovfileio/trc/TRCFile.h"
 
-class ImportTRC : public TovelundPlugin<SceneImport> {
+class ImportTRC : public TovelundPlugin<SceneImport, ImportTRCOptions> {
 public:
     const wchar_t* Ext(int n) override;
     const wchar_t* LongDesc() override { return L"Tovelund TRC Optical Marker Tracking File"; }
@@ -28,6 +29,8 @@ public:
 
 private:
     void RunImport(BOOL suppressPrompts);
+    // Reports a message that ends the import, and records it.
+    void Refuse(int text);
     // The node a marker is keyed on: found in the selection in apply mode,
     // else created. Null when the marker is skipped.
     INode* MarkerNode(const std::wstring& name);

@@ -3,10 +3,13 @@
 ImportTRCOptions::ImportTRCOptions() { Open(kSettingsProduct, kSettingsHost, kSection); }
 
 void ImportTRCOptions::Load() {
-    VisitStored(*this, [this](const wchar_t* name, auto& field) { Read(name, field); });
+    VisitStored(*this,
+                [this](const wchar_t* name, auto& field, StoredControls) { Read(name, field); });
 }
 
 void ImportTRCOptions::Save() const {
-    VisitStored(*this, [this](const wchar_t* name, const auto& field) { Write(name, field); });
+    VisitStored(*this, [this](const wchar_t* name, const auto& field, StoredControls) {
+        Write(name, field);
+    });
     Flush();
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plugin/RegistrySettingsKey.h"
+#include "tovfileio/module/ResourceIds.h"
 
 class ImportTRCOptions : public RegistrySettingsKey {
 public:
@@ -33,18 +34,19 @@ public:
     float size = 1.0f;
     double scaleFactor = 1.0;
 
-    // Calls visit(name, field) for every stored field, in registry order: a
-    // program reads a section with it as Load does.
+    // Calls visit(name, field, controls) for every stored field, in registry
+    // order, with the dialog control that shows it: Load, Save and what the
+    // plug-in tells a host of its remembered options all walk this one list.
     template <typename Self, typename Visit>
     static void VisitStored(Self& self, Visit&& visit) {
-        visit(L"Apply", self.apply);
-        visit(L"Geometry", self.sphereGeometry);
-        visit(L"SelectedOnly", self.selectedOnly);
-        visit(L"RootNode", self.rootNode);
-        visit(L"Range", self.range);
-        visit(L"FPS", self.setFrameRate);
-        visit(L"Size", self.size);
-        visit(L"ScaleFactor", self.scaleFactor);
+        visit(L"Apply", self.apply, StoredControls{IDC_TRC_APPLY, IDC_TRC_CREATE});
+        visit(L"Geometry", self.sphereGeometry, StoredControls{IDC_SPHERE, IDC_POINT});
+        visit(L"SelectedOnly", self.selectedOnly, StoredControls{IDC_SELECTED_ONLY});
+        visit(L"RootNode", self.rootNode, StoredControls{IDC_ROOT_NODE});
+        visit(L"Range", self.range, StoredControls{IDC_FRAME_RANGE, IDC_ALL_FRAMES});
+        visit(L"FPS", self.setFrameRate, StoredControls{IDC_SET_FRAME_RATE});
+        visit(L"Size", self.size, StoredControls{IDC_SEGMENT_SIZE});
+        visit(L"ScaleFactor", self.scaleFactor, StoredControls{IDC_GLOBAL_SCALE});
     }
 
     // The module's record, alive from load to unload.

@@ -15,6 +15,14 @@ inline constexpr wchar_t kSettingsHost[] = L"Brindle";
 // program that only reads what is stored creates nothing.
 struct DetachedRecord {};
 
+// The dialog control that shows a stored value: a check box, or a radio
+// pair (`on` chosen for true or not zero, `off` otherwise), or an edit
+// field (`on` alone).
+struct StoredControls {
+    int on = 0;
+    int off = 0;
+};
+
 class RegistrySettingsKey {
 public:
     RegistrySettingsKey() = default;

@@ -256,8 +256,16 @@ void ConvertGWM::ReleaseAll() {
     while (!picks_.Entries().empty()) ReleaseLast();
 }
 
+bool ConvertGWM::EndCreation(OperationEnd end, const std::wstring& file, int reason) {
+    creation_.end = end;
+    creation_.file = file;
+    creation_.reason = reason;
+    return end == OperationEnd::kDone;
+}
+
 bool ConvertGWM::CreateMNM(Interface* host) {
     host_ = host;
+    creation_ = OperationReport{};
     if (host == nullptr) return false;
     // A walk starts with no picks: those an earlier walk kept when its save
     // failed are given back first, so that they do not join this file.
@@ -270,23 +278,24 @@ bool ConvertGWM::CreateMNM(Interface* host) {
     creatorDialog_ = CreateDialogParamW(nullptr, ModuleDialog(IDD_MNM_CREATOR),
                                         host->GetMainWindow(), MnmCreatorProc,
                                         reinterpret_cast<LPARAM>(this));
-    if (creatorDialog_ == nullptr) return false;
+    if (creatorDialog_ == nullptr) return EndCreation(OperationEnd::kRefused);
     ShowWindow(creatorDialog_, SW_SHOW);
-    if (!RunMarkerWalk()) return false;
+    if (!RunMarkerWalk()) return EndCreation(OperationEnd::kCancelled);
 
     FileDialog dialog(host->GetMainWindow(), IDS_MNM_FILTER, L"*.mnm", IDS_SELECT_MAPPING_FILE,
                       L"mnm", nullptr, OFN_OVERWRITEPROMPT, kPathChars);
     // Cancelled or failed, the picks stay in the map and keep their colour.
-    if (!dialog.Save()) return false;
+    if (!dialog.Save()) return EndCreation(OperationEnd::kCancelled);
+    const std::wstring file = dialog.Buffer().data();
     const std::wstring status = GetResourceStringAsMSTR(IDS_MNM_STATUS);
-    if (!picks_.WriteMNMFile(dialog.Buffer().data())) {
+    if (!picks_.WriteMNMFile(file)) {
         reporter.Report(GetResourceStringAsMSTR(IDS_MNM_OPEN_FAILED), status);
-        return false;
+        return EndCreation(OperationEnd::kRefused, file, IDS_MNM_OPEN_FAILED);
     }
     reporter.Report(GetResourceStringAsMSTR(IDS_MNM_SUCCESS), status);
     ReleaseAll();
     Redraw();
-    return true;
+    return EndCreation(OperationEnd::kDone, file);
 }
 
 bool ConvertGWM::RunMarkerWalk() {
@@ -296,21 +305,15 @@ bool ConvertGWM::RunMarkerWalk() {
         const MarkerStep& marker = StandardMarkerStep(step_);
         if (step_ == kLeftWristStep || step_ == kRightWristStep) {
             const bool stick = step_ == kLeftWristStep ? leftWristStick_ : rightWristStick_;
-            const wchar_t* codes[] = {stick ? marker.stickCode : marker.code,
-                                      stick ? marker.stickSecondCode : marker.secondCode};
-            const wchar_t* texts[] = {stick ? marker.stickDescription : marker.description,
-                                      stick ? marker.stickSecondDescription
-                                            : marker.secondDescription};
             // The second marker is asked for whatever the first pick gave.
-            for (int i = 0; i < 2; ++i) {
-                SendMessageW(creatorDialog_, kNewMarkerStep, 0, reinterpret_cast<LPARAM>(texts[i]));
-                PickMarker(codes[i]);
-            }
+            AskForMarker(stick ? marker.stickCode : marker.code,
+                         stick ? marker.stickDescription : marker.description, false);
+            AskForMarker(stick ? marker.stickSecondCode : marker.secondCode,
+                         stick ? marker.stickSecondDescription : marker.secondDescription, true);
         } else {
-            SendMessageW(creatorDialog_, kNewMarkerStep, 0,
-                         reinterpret_cast<LPARAM>(marker.description));
-            PickMarker(marker.code);
+            AskForMarker(marker.code, marker.description, false);
         }
+        asking_.reset();
         if (aborted_) {
             ReleaseAll();
             Redraw();
@@ -322,6 +325,13 @@ bool ConvertGWM::RunMarkerWalk() {
             return true;
         }
     }
+}
+
+void ConvertGWM::AskForMarker(const wchar_t* code, const wchar_t* description, bool second) {
+    const bool pair = step_ == kLeftWristStep || step_ == kRightWristStep;
+    asking_ = CreatorStep{step_, kMarkerSteps, pair, second, IsOptionalMarkerStep(step_), description};
+    SendMessageW(creatorDialog_, kNewMarkerStep, 0, reinterpret_cast<LPARAM>(description));
+    PickMarker(code);
 }
 
 bool ConvertGWM::PickMarker(const wchar_t* code) {

@@ -1,9 +1,12 @@
 // The TRC-to-GWM conversion and the MNM creator of the utility panel: the
 // conversion's settings, the marker-name map, and the creator's walk over
 // the standard markers with viewport picks. It is the host's exit callback
-// while a pick runs, so that closing the host ends the pick.
+// while a pick runs, so that closing the host ends the pick, and tells the
+// host which step is asking for a pick and how the last walk ended
+// (MarkerCreator).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,12 +16,13 @@
 #include "tovfileio/gwm/ConvertGWMSettings.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/gwm/TrcToGwm.h"
+#include "tovfileio/module/PluginReports.h"
 
 // Wire colours of nodes the creator picked and gave back.
 constexpr DWORD kPickedWireColor = 0xCC1919;
 constexpr DWORD kReleasedWireColor = 0x3333CC;
 
-class ConvertGWM : public ExitBRINDLECallback {
+class ConvertGWM : public ExitBRINDLECallback, public MarkerCreator {
 public:
     // Opens the "ConvertGWM" settings and loads them.
     ConvertGWM();
@@ -54,6 +58,8 @@ public:
     void AbortCreator();
     // The creator's current step.
     int Step() const { return step_; }
+    std::optional<CreatorStep> CurrentStep() const override { return asking_; }
+    const OperationReport& LastCreation() const override { return creation_; }
     void CreatorDialogDestroyed() { creatorDialog_ = nullptr; }
 
 private:
@@ -62,6 +68,12 @@ private:
     bool ChooseSources(Interface* host, std::vector<std::wstring>& sources, TextFile::Writer& log);
     // Walks the standard markers; false when the walk was aborted.
     bool RunMarkerWalk();
+    // Shows the marker of the current step in the creator's dialog and
+    // picks it; `second` for the second marker of a wrist step.
+    void AskForMarker(const wchar_t* code, const wchar_t* description, bool second);
+    // Ends the creation as `end`, with the file chosen and the message, if
+    // any, that ended it.
+    bool EndCreation(OperationEnd end, const std::wstring& file = {}, int reason = 0);
     // Takes the last pick off and gives its node the released colour.
     void ReleaseLast();
     void ReleaseAll();
@@ -83,4 +95,6 @@ private:
     bool interrupted_ = false;
     bool aborted_ = false;
     HWND creatorDialog_ = nullptr;
+    std::optional<CreatorStep> asking_;  // while a pick is asked for
+    OperationReport creation_;
 };

@@ -18,6 +18,10 @@ public:
     bool ChooseOutputFolder(Interface* host);
 
     ConvertGWM& Conversion() { return convert_; }
+    // The MNM creator tells the host its step and how its walk ended.
+    BaseInterface* GetInterface(Interface_ID id) override {
+        return id == kMarkerCreatorId ? static_cast<MarkerCreator*>(&convert_) : nullptr;
+    }
     // The page's message handling.
     INT_PTR HandlePageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

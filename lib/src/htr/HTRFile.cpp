@@ -42,6 +42,12 @@ HTRSegment* HTRFile::RootSegment() const {
     return nullptr;
 }
 
+std::uint32_t HTRFile::FramesHeld() const {
+    std::uint32_t held = 0;
+    for (const auto& segment : segments_) held = std::max(held, segment->FrameCount());
+    return held;
+}
+
 void HTRFile::ScaleTranslations(double factor) {
     for (const auto& segment : segments_) {
         double x, y, z;

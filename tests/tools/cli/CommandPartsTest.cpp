@@ -65,53 +65,6 @@ TEST(JsonWriterTest, DocumentsParseBackToTheValuesWritten) {
     for (int i = 3; i < 6; ++i) EXPECT_TRUE(doubles[i].is_null()) << i;
 }
 
-// The one rule per kind of operation that says whether a plug-in's run
-// succeeded, and which failure it names first.
-// A run of `operation` that returned `result`, with its dialog shown and
-// accepted or not, and an error reported or not.
-PluginRun RunOf(PluginOperation operation, int result, bool dialogShown, bool accepted, bool errorReported,
-                std::vector<std::wstring> messages = {}) {
-    PluginRun run;
-    std::tie(run.operation, run.result, run.dialogShown, run.accepted, run.errorReported, run.messages) =
-        std::tie(operation, result, dialogShown, accepted, errorReported, messages);
-    return run;
-}
-
-TEST(PluginRunTest, EachKindOfOperationHasItsOwnRule) {
-    using Op = PluginOperation;
-    using F = PluginFailure;
-    const std::vector<std::wstring> done = {L"Sure?", L"Done."}, almost = {L"Sure?", L"Done"};
-    const struct {
-        const char* name;
-        PluginRun run;
-        PluginFailure failure;
-    } cases[] = {
-        {"import done", RunOf(Op::Import(false), 1, true, true, false), F::None},
-        // A file that cannot be read fails before the dialog opens.
-        {"import failed", RunOf(Op::Import(false), 0, false, false, true), F::Failed},
-        // The dialog refused what was typed, said why, and was cancelled.
-        {"import refused by its dialog", RunOf(Op::Import(false), 1, true, false, true), F::NotAccepted},
-        // The TRC importer reports a file it cannot read and answers 1: no
-        // options were ever asked for.
-        {"import reported an error, no dialog", RunOf(Op::Import(false), 1, false, false, true), F::Failed},
-        {"import without prompts", RunOf(Op::Import(true), 1, false, false, false), F::None},
-        {"export done", RunOf(Op::Export(false), 1, true, true, false), F::None},
-        // A bone with an object offset is reported, and the file is written.
-        {"export wrote past an error", RunOf(Op::Export(false), 1, true, true, true), F::None},
-        {"export failed", RunOf(Op::Export(false), 0, true, true, true), F::Failed},
-        {"export cancelled", RunOf(Op::Export(false), 1, true, false, false), F::NotAccepted},
-        {"export without prompts", RunOf(Op::Export(true), 1, false, false, false), F::None},
-        {"panel closed", RunOf(Op::Interactive(), 0, false, false, true), F::None},
-        {"confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, done), F::None},
-        {"not confirmed", RunOf(Op::Interactive(L"Done."), 0, false, false, false, almost),
-         F::NotConfirmed},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.run.Failure(), c.failure) << c.name;
-        EXPECT_EQ(c.run.Succeeded(), c.failure == F::None) << c.name;
-    }
-}
-
 // The module's plug-ins created by class id as the base class asked for: a
 // class of another super class is refused before any object is made, and
 // the command says why.

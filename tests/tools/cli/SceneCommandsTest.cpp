@@ -337,7 +337,7 @@ TEST_F(RememberedOptionsTest, EveryStoredValueHasAFlagAndReadingCreatesNothing) 
         RegistrySettingsKey key;
         EXPECT_TRUE(key.Open(kSettingsProduct, kSettingsHost, record.kSection));
         std::size_t count = 0;
-        record.VisitStored(record, [&](const wchar_t* name, auto& field) {
+        record.VisitStored(record, [&](const wchar_t* name, auto& field, StoredControls) {
             using T = std::decay_t<decltype(field)>;
             if constexpr (std::is_same_v<T, bool>) {
                 key.Write(name, !field);

@@ -14,7 +14,7 @@
 #include "cli/run/RememberedOptions.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 
 namespace {
 
@@ -61,10 +61,13 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     }
     const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
     if (!exporter) return kExitFailed;
+    PluginOperations* operations = OperationsOf(*exporter);
+    // The output is resolved already: a device or a FIFO is written as named.
+    if (operations != nullptr) operations->TakeNamesAsGiven(true);
 
-    SayRememberedWhenDialogOpens(driver, *options.parsed, io);
+    SayRememberedWhenDialogOpens(driver, *options.parsed, operations, io);
     const PluginRun run =
-        session.Run(PluginOperation::Export(options.suppressPrompts), driver, [&] {
+        session.Run(PluginOperation::Export(operations), driver, [&] {
             return exporter->DoExport(tovfileio::PathToWide(output.WritePath()).c_str(),
                                       &brindle::host::HostExportInterface(),
                                       &brindle::host::HostInterface(),
@@ -72,7 +75,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
         });
     if (driver.Failed()) return kExitUsage;
     if (!run.Succeeded()) {
-        const std::string hint = ExportRootHint(brindle::host::Scene::Current());
+        const std::string hint = ExportRootHint(run.report);
         session.Error(hint.empty() ? FailureText(run) : hint + "; nothing was written");
         return kExitFailed;
     }

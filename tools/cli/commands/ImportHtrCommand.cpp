@@ -10,7 +10,7 @@
 #include "cli/run/RememberedOptions.h"
 #include "cli/run/SceneImport.h"
 #include "tovfileio/module/ClassIds.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 
 namespace {
 

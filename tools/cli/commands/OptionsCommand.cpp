@@ -7,6 +7,7 @@
 #include "brindle/host/registry/RegistryStore.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/JsonWriter.h"
+#include "cli/run/PluginRunner.h"
 #include "cli/run/RememberedOptions.h"
 #include "cli/report/SafeText.h"
 
@@ -20,14 +21,58 @@ struct OptionsOptions {
     bool reset = false;
 };
 
-std::string JsonLine(const std::string& command, const std::vector<RememberedFlag>& remembered) {
+// What the plug-in of one command tells of the options its dialog
+// remembers.
+struct Remembered {
+    std::wstring section;
+    std::vector<RememberedFlag> flags;
+};
+
+template <class Base>
+bool AskPlugin(PluginRunner& runner, const Class_ID& id, const std::string& command,
+               Remembered& remembered) {
+    const auto plugin = runner.Create<Base>(id);
+    const PluginOperations* operations = plugin ? OperationsOf(*plugin) : nullptr;
+    if (operations == nullptr) return false;
+    remembered.section = operations->RememberedOptionsSection();
+    remembered.flags = RememberedFlags(command, *operations);
+    return true;
+}
+
+// While it lives, the settings are read from their file and kept in memory:
+// the module opens its sections as it loads, and reading what they hold
+// must change nothing in the person's file. Destroy the runner first.
+class SettingsReadOnly {
+public:
+    SettingsReadOnly() : file_(RegistryStore::Instance().FilePath()) {
+        RegistryStore::Instance().KeepInMemory();
+    }
+    ~SettingsReadOnly() { RegistryStore::Instance().UseFile(file_); }
+    SettingsReadOnly(const SettingsReadOnly&) = delete;
+    SettingsReadOnly& operator=(const SettingsReadOnly&) = delete;
+    const std::string& File() const { return file_; }
+
+private:
+    std::string file_;
+};
+
+// Asks the module; false, with the reason said, when it cannot tell.
+bool AskModule(PluginRunner& runner, const std::string& command, Remembered& remembered) {
+    bool exporter = false;
+    const Class_ID id = RememberingPlugin(command, exporter);
+    return exporter ? AskPlugin<SceneExport>(runner, id, command, remembered)
+                    : AskPlugin<SceneImport>(runner, id, command, remembered);
+}
+
+std::string JsonLine(const std::string& command, const std::string& settings,
+                     const Remembered& remembered) {
     JsonWriter json;
     json.BeginObject();
     json.Key("command").String(command);
-    json.Key("settings").String(RegistryStore::Instance().FilePath());
-    json.Key("section").String(RememberedSection(command));
+    json.Key("settings").String(settings);
+    json.Key("section").String(remembered.section);
     json.Key("remembered").BeginArray();
-    for (const RememberedFlag& flag : remembered) {
+    for (const RememberedFlag& flag : remembered.flags) {
         for (const std::string& arg : flag.args) json.String(arg);
     }
     json.EndArray();
@@ -36,18 +81,21 @@ std::string JsonLine(const std::string& command, const std::vector<RememberedFla
 }
 
 int Show(const OptionsOptions& options, const CommandIO& io) {
-    const std::string& file = RegistryStore::Instance().FilePath();
+    const SettingsReadOnly settings;
+    const std::string& file = settings.File();
+    PluginRunner runner(io, "options");
     std::string text;
     if (!options.json) {
         text = "settings: " + (file.empty() ? "in memory only" : Escaped(file)) + "\n";
     }
     for (const std::string& command : options.commands) {
-        const std::vector<RememberedFlag> remembered = RememberedFlags(command);
+        Remembered remembered;
+        if (!AskModule(runner, command, remembered)) return kExitFailed;
         if (options.json) {
-            text += JsonLine(command, remembered);
+            text += JsonLine(command, file, remembered);
         } else {
-            text += command + ": " + (remembered.empty() ? "the defaults" : FlagsText(remembered)) +
-                    "\n";
+            text += command + ": " +
+                    (remembered.flags.empty() ? "the defaults" : FlagsText(remembered.flags)) + "\n";
         }
     }
     io.Out(text);
@@ -56,10 +104,19 @@ int Show(const OptionsOptions& options, const CommandIO& io) {
 
 int Reset(const OptionsOptions& options, const CommandIO& io) {
     RegistryStore& store = RegistryStore::Instance();
-    bool removed = false;
-    for (const std::string& command : options.commands) {
-        removed = store.RemoveKey(RememberedSection(command)) || removed;
+    std::vector<std::wstring> sections;
+    {
+        // The module names the sections.
+        const SettingsReadOnly settings;
+        PluginRunner runner(io, "options");
+        for (const std::string& command : options.commands) {
+            Remembered remembered;
+            if (!AskModule(runner, command, remembered)) return kExitFailed;
+            sections.push_back(remembered.section);
+        }
     }
+    bool removed = false;
+    for (const std::wstring& section : sections) removed = store.RemoveKey(section) || removed;
     // The save merges: it removes the sections from the file as it is now,
     // and keeps what other runs saved meanwhile.
     if (removed && !store.Save()) {

@@ -18,7 +18,7 @@
 #include "cli/run/SceneSession.h"
 #include "cli/run/TemporaryRegistry.h"
 #include "tovfileio/module/ClassIds.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 
 using namespace tovfileio;
 
@@ -141,6 +141,9 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
                                      static_cast<TimeValue>(tpf * last)));
     const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
     if (!exporter) return kExitFailed;
+    PluginOperations* operations = OperationsOf(*exporter);
+    // The output is resolved already: a device or a FIFO is written as named.
+    if (operations != nullptr) operations->TakeNamesAsGiven(true);
     DialogFlagDriver exportDialog(io, "roundtrip");
     exportDialog.Choose(IDC_SAVED_POSE, "saved pose");
     exportDialog.Check(IDC_EXPORT_ANIMATION, true, "animation");
@@ -151,7 +154,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     exportDialog.Type(IDC_FRAME_OFFSET, L"0", "offset");
     exportDialog.Type(IDC_GLOBAL_SCALE, L"1", "scale");
     const std::wstring written = tovfileio::PathToWide(output.WritePath());
-    const PluginRun run = session.Run(PluginOperation::Export(false), exportDialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Export(operations), exportDialog, [&] {
         return exporter->DoExport(written.c_str(), &brindle::host::HostExportInterface(),
                                   &brindle::host::HostInterface(), FALSE, 0);
     });

@@ -18,9 +18,9 @@
 #include "cli/terminal/LineDriver.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/PluginReports.h"
+#include "tovfileio/module/ResourceIds.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
-#include "utility/StandardMarkerTable.h"
 
 using namespace tovfileio;
 
@@ -32,23 +32,14 @@ struct UtilityOptions {
 };
 
 // "marker 11 of 43, first of two: TEXT (optional)" for the step the
-// creator's dialog shows; empty when no creator is open.
-std::string CreatorStep(const brindle::host::PendingView& pending) {
-    for (auto window = pending.windows.rbegin(); window != pending.windows.rend(); ++window) {
-        if (window->templateId != IDD_MNM_CREATOR) continue;
-        for (const brindle::host::ControlView& control : window->controls) {
-            if (control.id != IDC_MARKER_DESCRIPTION) continue;
-            int second = 0;
-            const int step = StandardMarkerStepOf(control.text, &second);
-            if (step < 0) return std::string();
-            const bool pair = step == kLeftWristStep || step == kRightWristStep;
-            return "marker " + std::to_string(step + 1) + " of " + std::to_string(kMarkerSteps) +
-                   (pair ? (second != 0 ? ", second of two" : ", first of two") : "") + ": " +
-                   tovfileio::EncodeUtf8(control.text) +
-                   (IsOptionalMarkerStep(step) ? " (optional: click Skip)" : "");
-        }
-    }
-    return std::string();
+// creator asks a pick for; empty when it asks for none.
+std::string StepCaption(const MarkerCreator& creator) {
+    const std::optional<CreatorStep> step = creator.CurrentStep();
+    if (!step) return std::string();
+    return "marker " + std::to_string(step->marker + 1) + " of " + std::to_string(step->markers) +
+           (step->pair ? (step->secondOfPair ? ", second of two" : ", first of two") : "") + ": " +
+           tovfileio::EncodeUtf8(step->description) +
+           (step->optional ? " (optional: click Skip)" : "");
 }
 
 // Why the creator's pick mode refuses a node that is a marker otherwise.
@@ -58,12 +49,16 @@ std::string PickRefusal(const std::wstring& name) {
                         : "an MNM file cannot hold a name with blanks; rename the node";
 }
 
-LineDriverHints PanelHints() {
+LineDriverHints PanelHints(const MarkerCreator* creator) {
     LineDriverHints hints;
     // quit in the creator is its Abort: no file is written.
     hints.quitWindow = IDD_MNM_CREATOR;
     hints.quitControl = IDC_MNM_ABORT;
-    hints.pickCaption = CreatorStep;
+    if (creator != nullptr) {
+        hints.pickCaption = [creator](const brindle::host::PendingView&) {
+            return StepCaption(*creator);
+        };
+    }
     hints.pickRefusal = PickRefusal;
     return hints;
 }
@@ -85,15 +80,16 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     auto panel = session.Create<UtilityObj>(kUtilitiesClassId);
     if (!panel) return kExitFailed;
     cancel.emplace(kCancelNotice);
+    const auto* creator = static_cast<const MarkerCreator*>(panel->GetInterface(kMarkerCreatorId));
     LineDriver driver(io.in, io.out);
-    driver.SetHints(PanelHints());
+    driver.SetHints(PanelHints(creator));
     if (options.output) {
-        driver.PresetSaveFile(GetResourceStringAsMSTR(IDS_SELECT_MAPPING_FILE),
+        driver.PresetSaveFile(L"mnm",
                               tovfileio::PathToWide(*options.output));
     }
-    // mnm-create is done when the module says the file was written.
+    // mnm-create is done when the creator's walk ended with the file written.
     const auto operation = PluginOperation::Interactive(
-        create ? GetResourceStringAsMSTR(IDS_MNM_SUCCESS) : std::wstring());
+        create && creator != nullptr ? &creator->LastCreation() : nullptr);
     const PluginRun run = session.Run(operation, driver, [&] {
         panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
         if (create) {

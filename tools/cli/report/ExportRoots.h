@@ -1,20 +1,13 @@
-// What export-htr can be asked to export: the exporter takes the first
-// node selected when it is a bone, else that node's first child that is a
-// bone, and refuses anything else. When the selection gives it no root,
-// the command line names the nodes that would.
+// What export-htr says when the selection gave the exporter no root: the
+// exporter's record names the top-level nodes that would give one when
+// selected, and the command line puts them in a hint.
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "brindle/host/scene/Scene.h"
+#include "tovfileio/module/PluginReports.h"
 
-// The top-level nodes of `scene` that the exporter takes as a root when
-// selected: bones, and nodes with a bone among their children, in the
-// scene's order.
-std::vector<std::wstring> ExportRootCandidates(brindle::host::Scene& scene);
-
-// Empty when the selection gives the exporter a root; else what to select
-// instead: "nothing selected leads to a bone; select one of: walk, take2
+// Empty unless the export was refused for want of a root; else what to
+// select instead: "nothing is selected; select one of: walk, take2
 // (--select NAME)", or that the scene holds no bone to export.
-std::string ExportRootHint(brindle::host::Scene& scene);
+std::string ExportRootHint(const OperationReport& report);

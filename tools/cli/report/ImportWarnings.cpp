@@ -4,40 +4,12 @@
 #include <cstdio>
 
 #include "brindle/host/scene/HostInterface.h"
-#include "tovfileio/text/TextCodec.h"
-#include "tovfileio/module/FilePaths.h"
-#include "tovfileio/htr/HTRFile.h"
-#include "tovfileio/trc/TRCFile.h"
 
-using namespace tovfileio;
 
 using brindle::host::Scene;
 using brindle::host::SceneNode;
 
 namespace {
-
-// Stops a TRC read once the header is read.
-class HeaderOnly : public TRCRowSink {
-public:
-    bool Begin(const TRCFile&) override { return false; }
-    bool Row(std::span<const TRCSample>) override { return false; }
-};
-
-// The frames a second the file's header gives; none when it cannot be read.
-std::optional<int> FileFrameRate(const std::string& input, FileFormat format) {
-    const std::wstring path = tovfileio::PathToWide(input);
-    if (format == FileFormat::Trc) {
-        TRCFile file;
-        HeaderOnly stop;
-        TRCReadOptions options;
-        options.rows = &stop;
-        if (!file.Read(TrcFileFor(path), options).empty()) return std::nullopt;
-        return file.GetDataRate();
-    }
-    HTRFile file;
-    if (!file.ReadHeader(HtrFileFor(path)).empty()) return std::nullopt;
-    return file.GetDataFrameRate();
-}
 
 std::string Number(double value) {
     char text[32];
@@ -80,9 +52,9 @@ std::optional<std::pair<TimeValue, TimeValue>> ImportWarnings::KeyedSpan() const
     return span;
 }
 
-void ImportWarnings::Tell(const std::string& input, FileFormat format, bool newScene) const {
+void ImportWarnings::Tell(const OperationReport& import, bool newScene) const {
     TellKeysOutsideRange();
-    if (newScene) TellFrameRate(input, format);
+    if (newScene) TellFrameRate(import.frameRate);
 }
 
 void ImportWarnings::TellKeysOutsideRange() const {
@@ -97,13 +69,12 @@ void ImportWarnings::TellKeysOutsideRange() const {
          ": frames outside it are not played, and export-htr --slider writes the range");
 }
 
-void ImportWarnings::TellFrameRate(const std::string& input, FileFormat format) const {
+void ImportWarnings::TellFrameRate(std::int32_t fileRate) const {
     const int scene = Scene::Current().FrameRate();
-    const std::optional<int> file = FileFrameRate(input, format);
-    if (!file || *file <= 0 || *file == scene) return;
-    Warn("the file's " + std::to_string(*file) + " frames a second are keyed one a frame into " +
+    if (fileRate <= 0 || fileRate == scene) return;
+    Warn("the file's " + std::to_string(fileRate) + " frames a second are keyed one a frame into " +
          "a new scene of " + std::to_string(scene) + " frames a second: the capture plays at " +
-         Number(100.0 * scene / *file) + "% of its speed; --set-fps gives the scene the file's rate");
+         Number(100.0 * scene / fileRate) + "% of its speed; --set-fps gives the scene the file's rate");
 }
 
 void ImportWarnings::Warn(const std::string& text) const {

@@ -12,16 +12,17 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "cli/commands/CommandIO.h"
-#include "cli/files/FileFormat.h"
+#include "tovfileio/module/PluginReports.h"
 
 class ImportWarnings {
 public:
     // Notes what the keys of the current scene are before the import.
     ImportWarnings(const CommandIO& io, std::string command);
 
-    // After a successful import of `input` (of `format`) into the current
-    // scene; `newScene` when no document held it before.
-    void Tell(const std::string& input, FileFormat format, bool newScene) const;
+    // After a successful import into the current scene, of which the
+    // importer's record says what the file held; `newScene` when no
+    // document held the scene before.
+    void Tell(const OperationReport& import, bool newScene) const;
 
 private:
     struct TrackMark {
@@ -38,7 +39,7 @@ private:
     // keyed; none when it keyed nothing.
     std::optional<std::pair<TimeValue, TimeValue>> KeyedSpan() const;
     void TellKeysOutsideRange() const;
-    void TellFrameRate(const std::string& input, FileFormat format) const;
+    void TellFrameRate(std::int32_t fileRate) const;
     void Warn(const std::string& text) const;
 
     const CommandIO& io_;

@@ -3,7 +3,7 @@
 #include "brindle/host/ui/EditEntry.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 
 using brindle::host::ControlView;
 using brindle::host::DialogAction;

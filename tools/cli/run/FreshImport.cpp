@@ -8,10 +8,10 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/run/DialogFlags.h"
-#include "cli/report/ImportFailure.h"
+#include "cli/report/ImportRefusal.h"
 #include "cli/run/TemporaryRegistry.h"
 #include "tovfileio/module/ClassIds.h"
-#include "resources/ModuleResources.h"
+#include "tovfileio/module/ResourceIds.h"
 
 namespace {
 
@@ -67,12 +67,13 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
         ChooseHtrOptions(dialog, options.tcb, options.size);
     }
     const std::wstring input = tovfileio::PathToWide(path);
-    const PluginRun run = session.Run(PluginOperation::Import(false), dialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Import(OperationsOf(*importer)), dialog, [&] {
         return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
                                   &brindle::host::HostInterface(), FALSE);
     });
     if (!run.Succeeded()) {
-        const std::string cause = ImportFailureCause(path, trc ? FileFormat::Trc : FileFormat::Htr);
+        const std::string cause =
+            ImportRefusalCause(run.report, path, trc ? FileFormat::Trc : FileFormat::Htr);
         session.Error(cause.empty() ? path + ": the import did not succeed" : cause);
         return false;
     }

@@ -1,14 +1,18 @@
-// What came of running one operation of a plug-in, and the one rule per
-// kind of operation that says whether it succeeded.
+// What came of running one operation of a plug-in, and the one rule that
+// says whether it succeeded: the plug-in's own record of how it ended, never
+// the words of the messages it showed.
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/module/PluginReports.h"
 
-// What a command asks of a plug-in.
+// What a command asks of a plug-in, and where the plug-in keeps the record
+// of how it ends: an import's or export's PluginOperations, the utility
+// panel's MNM creator. Work with no record (the panel's other buttons, the
+// About box) has no end to fail.
 struct PluginOperation {
     enum class Kind {
         Import,       // DoImport: the options dialog, then the scene is built
@@ -16,53 +20,46 @@ struct PluginOperation {
         Interactive,  // a person at the module's windows: the utility panel, the About box
     };
     Kind kind = Kind::Import;
-    // Import, export: with the remembered options, without the dialog.
-    bool promptsSuppressed = false;
-    // Interactive: the message by which the module says the work was done;
-    // empty when the work has no such end.
-    std::wstring confirmation;
+    const OperationReport* record = nullptr;  // the plug-in's, alive while it is
 
-    static PluginOperation Import(bool promptsSuppressed) {
-        return {Kind::Import, promptsSuppressed, {}};
+    static PluginOperation Import(const PluginOperations* operations) {
+        return {Kind::Import, operations != nullptr ? &operations->LastOperation() : nullptr};
     }
-    static PluginOperation Export(bool promptsSuppressed) {
-        return {Kind::Export, promptsSuppressed, {}};
+    static PluginOperation Export(const PluginOperations* operations) {
+        return {Kind::Export, operations != nullptr ? &operations->LastOperation() : nullptr};
     }
-    static PluginOperation Interactive(std::wstring confirmation = {}) {
-        return {Kind::Interactive, false, std::move(confirmation)};
+    static PluginOperation Interactive(const OperationReport* record = nullptr) {
+        return {Kind::Interactive, record};
     }
 };
 
 enum class PluginFailure {
     None,
-    Failed,        // the plug-in said so: by its result, or by an error message
-    NotAccepted,   // the options dialog did not end with OK
-    NotConfirmed,  // the module never showed the confirmation asked for
-    NotWritten,    // a file the plug-in wrote could not be written whole
+    Failed,       // a message ended it, or the plug-in keeps no record and answered failure
+    NotAccepted,  // the person did not confirm: a dialog cancelled or left unanswered
+    NotWritten,   // a file the plug-in wrote could not be written whole
 };
 
 struct PluginRun {
-    PluginOperation operation;
-    int result = 0;              // what the operation returned (interactive: unused)
-    bool dialogShown = false;    // a modal dialog opened
-    bool accepted = false;       // the last modal dialog ended with OK
-    bool errorReported = false;  // a message whose caption ends in "Error" was shown
-    std::vector<std::wstring> messages;   // the texts of the messages shown, in order
+    PluginOperation::Kind kind = PluginOperation::Kind::Import;
+    int result = 0;           // what the operation returned (interactive: unused)
+    bool recorded = false;    // the plug-in recorded how it ended
+    OperationReport report;   // that record, as the operation left it
     std::vector<std::string> uiProblems;  // what nobody could do in the user interface, each once
     // Files the plug-in's writers could not write whole (an older file of
     // each name stays as it was); a plug-in may not say so itself.
     std::vector<TextFile::WriteFailure> writeFailures;
 
-    // Why the operation did not succeed, in the order the checks are made:
-    // import and export fail on a result other than 1, then (unless prompts
-    // were suppressed) on a dialog that was shown and not accepted, or on no
-    // dialog at all, when the plug-in stopped before it; an import fails on
-    // an error message as well. Interactive work fails when the confirmation
-    // asked for was not shown. Any of them fails when a file could not be
-    // written.
+    // Why the operation did not succeed: as its record says (done,
+    // cancelled, refused), or, without a record, failed when an import or
+    // export answered anything but 1; and not written when a file could not
+    // be written whole.
     PluginFailure Failure() const;
     bool Succeeded() const { return Failure() == PluginFailure::None; }
-
-private:
-    PluginFailure OperationFailure() const;
 };
+
+// The record of operations `plugin` offers the host, or null.
+template <class Plugin>
+PluginOperations* OperationsOf(Plugin& plugin) {
+    return static_cast<PluginOperations*>(plugin.GetInterface(kPluginOperationsId));
+}

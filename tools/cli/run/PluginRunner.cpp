@@ -10,7 +10,6 @@
 #include "cli/run/LockWait.h"
 #include "cli/run/ModuleLocation.h"
 #include "cli/report/SafeText.h"
-#include "cli/run/WatchingDriver.h"
 
 PluginRunner::~PluginRunner() {
     if (!module_) return;  // nothing ran that keeps settings
@@ -52,17 +51,20 @@ ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, con
 PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiDriver& driver,
                             const std::function<int()>& call) {
     PluginRun run;
-    run.operation = operation;
+    run.kind = operation.kind;
     TextFile::TakeWriteFailures();
     {
-        WatchingDriver watching(driver, run);
-        InstalledDriver installed(watching);
+        InstalledDriver installed(driver);
         HostProgressBar progress(io_.err);
         if (reading_.first > 0) {
             progress.ShowUntilStarted(reading_.first, ProcessBytesRead, "reading " + reading_.second);
             reading_ = {};
         }
         run.result = call();
+    }
+    if (operation.record != nullptr) {
+        run.recorded = true;
+        run.report = *operation.record;
     }
     // Input that ends during a pick ends every pick that follows: one line each.
     for (const std::wstring& problem : brindle::host::TakeUiProblems()) {

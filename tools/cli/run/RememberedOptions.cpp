@@ -8,80 +8,65 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
-#include "export_htr/ExportHTROptions.h"
-#include "import_htr/ImportHTROptions.h"
-#include "import_trc/ImportTRCOptions.h"
+#include "tovfileio/module/ClassIds.h"
+#include "tovfileio/module/ResourceIds.h"
 
 namespace {
 
-using StoredValue = std::variant<bool, std::int32_t, float, double, std::wstring>;
+using StoredValue = RememberedOption::Value;
 
-struct StoredField {
-    std::wstring name;
-    StoredValue value;
-};
-
-// A record's stored fields: its defaults, or with `stored` what the settings
-// hold, read into the defaults as the record's Load reads them.
-template <class Record>
-std::vector<StoredField> ReadRecord(bool stored) {
-    Record record{DetachedRecord{}};
-    RegistrySettingsKey key;
-    if (stored && key.OpenExisting(kSettingsProduct, kSettingsHost, Record::kSection)) {
-        Record::VisitStored(record,
-                            [&key](const wchar_t* name, auto& field) { key.Read(name, field); });
-    }
-    std::vector<StoredField> fields;
-    Record::VisitStored(record, [&fields](const wchar_t* name, const auto& field) {
-        fields.push_back({name, StoredValue(field)});
-    });
-    return fields;
-}
-
-// How a command's line sets one stored value: a choice of two flags (`on`
-// for true or not zero, `off` for false or zero), or one flag followed by
-// the value (`off` null).
-struct FlagOf {
-    const wchar_t* value;
-    const char* on;
-    const char* off;
+// The flag of a command that sets a control: for a check box, `flag` checks
+// it and `negated` clears it; a radio button or an edit field has `flag`
+// alone (an edit's flag takes the value).
+struct ControlFlag {
+    int control;
+    const char* flag;
+    const char* negated = nullptr;
 };
 
 struct RememberingCommand {
     std::string name;
-    const wchar_t* section;
-    std::vector<StoredField> (*read)(bool stored);
-    std::vector<FlagOf> flags;
+    Class_ID plugin;
+    bool exporter;
+    std::vector<ControlFlag> flags;
 };
 
 const std::vector<RememberingCommand>& Commands() {
     static const std::vector<RememberingCommand> commands = {
-        {"import-htr", ImportHTROptions::kSection, ReadRecord<ImportHTROptions>,
-         {{L"Apply", "--apply", "--create"},
-          {L"Animate", "--animate", "--no-animate"},
-          {L"KeyBasePosition", "--key-base", "--no-key-base"},
-          {L"EndEffectors", "--end-effectors", "--no-end-effectors"},
-          {L"Range", "--range", "--all"},
-          {L"FPS", "--set-fps", "--no-set-fps"},
-          {L"RotationController", "--tcb", "--euler"},
-          {L"Size", "--size", nullptr},
-          {L"ScaleFactor", "--scale-factor", nullptr}}},
-        {"import-trc", ImportTRCOptions::kSection, ReadRecord<ImportTRCOptions>,
-         {{L"Apply", "--apply", "--create"},
-          {L"Geometry", "--sphere", "--point"},
-          {L"SelectedOnly", "--selected-only", "--no-selected-only"},
-          {L"RootNode", "--root-node", "--no-root-node"},
-          {L"Range", "--range", "--all"},
-          {L"FPS", "--set-fps", "--no-set-fps"},
-          {L"Size", "--size", nullptr},
-          {L"ScaleFactor", "--scale-factor", nullptr}}},
-        {"export-htr", ExportHTROptions::kSection, ReadRecord<ExportHTROptions>,
-         {{L"Pose", "--saved-pose", "--current-pose"},
-          {L"Animate", "--animate", "--no-animate"},
-          {L"ParentTransforms", "--parent-transforms", "--no-parent-transforms"},
-          {L"Range", "--range", "--slider"},
-          {L"Offset", "--offset", nullptr},
-          {L"ScaleFactor", "--scale-factor", nullptr}}},
+        {"import-htr", kImportHtrClassId, false,
+         {{IDC_HTR_APPLY, "--apply"},
+          {IDC_HTR_CREATE, "--create"},
+          {IDC_ANIMATION, "--animate", "--no-animate"},
+          {IDC_BASE_POSITION, "--key-base", "--no-key-base"},
+          {IDC_END_EFFECTORS, "--end-effectors", "--no-end-effectors"},
+          {IDC_FRAME_RANGE, "--range"},
+          {IDC_ALL_FRAMES, "--all"},
+          {IDC_SET_FRAME_RATE, "--set-fps", "--no-set-fps"},
+          {IDC_TCB, "--tcb"},
+          {IDC_EULER, "--euler"},
+          {IDC_SEGMENT_SIZE, "--size"},
+          {IDC_GLOBAL_SCALE, "--scale-factor"}}},
+        {"import-trc", kImportTrcClassId, false,
+         {{IDC_TRC_APPLY, "--apply"},
+          {IDC_TRC_CREATE, "--create"},
+          {IDC_SPHERE, "--sphere"},
+          {IDC_POINT, "--point"},
+          {IDC_SELECTED_ONLY, "--selected-only", "--no-selected-only"},
+          {IDC_ROOT_NODE, "--root-node", "--no-root-node"},
+          {IDC_FRAME_RANGE, "--range"},
+          {IDC_ALL_FRAMES, "--all"},
+          {IDC_SET_FRAME_RATE, "--set-fps", "--no-set-fps"},
+          {IDC_SEGMENT_SIZE, "--size"},
+          {IDC_GLOBAL_SCALE, "--scale-factor"}}},
+        {"export-htr", kExportHtrClassId, true,
+         {{IDC_SAVED_POSE, "--saved-pose"},
+          {IDC_CURRENT_POSE, "--current-pose"},
+          {IDC_EXPORT_ANIMATION, "--animate", "--no-animate"},
+          {IDC_PARENT_TRANSFORMS, "--parent-transforms", "--no-parent-transforms"},
+          {IDC_FRAME_RANGE, "--range"},
+          {IDC_ALL_FRAMES, "--slider"},
+          {IDC_FRAME_OFFSET, "--offset"},
+          {IDC_GLOBAL_SCALE, "--scale-factor"}}},
     };
     return commands;
 }
@@ -89,6 +74,13 @@ const std::vector<RememberingCommand>& Commands() {
 const RememberingCommand* Find(const std::string& command) {
     for (const RememberingCommand& c : Commands()) {
         if (c.name == command) return &c;
+    }
+    return nullptr;
+}
+
+const ControlFlag* FlagOf(const RememberingCommand& command, int control) {
+    for (const ControlFlag& flag : command.flags) {
+        if (flag.control == control) return &flag;
     }
     return nullptr;
 }
@@ -129,15 +121,22 @@ bool IsOn(const StoredValue& value) {
         value);
 }
 
-// The flags that set `field` to its stored value; a value the command line
-// has no flag for is named as the settings name it.
-RememberedFlag FlagsOf(const RememberingCommand& command, const StoredField& field) {
-    for (const FlagOf& flag : command.flags) {
-        if (field.name != flag.value) continue;
-        if (flag.off == nullptr) return {{flag.on, ValueText(field.value)}, {flag.on}};
-        return {{IsOn(field.value) ? flag.on : flag.off}, {flag.on, flag.off}};
+// The flags that set `option` to its value: the flag of the radio button
+// it chooses, the check box's flag or its negation, or an edit's flag with
+// the value. A value whose control the command has no flag for is named as
+// the settings name it.
+RememberedFlag FlagsOf(const RememberingCommand& command, const RememberedOption& option) {
+    const ControlFlag* on = FlagOf(command, option.onControl);
+    const ControlFlag* off = option.offControl != 0 ? FlagOf(command, option.offControl) : nullptr;
+    const bool isOn = IsOn(option.value);
+    if (on != nullptr && off != nullptr) {
+        return {{isOn ? on->flag : off->flag}, {on->flag, off->flag}};
     }
-    return {{EscapedName(field.name) + "=" + ValueText(field.value)}, {}};
+    if (on != nullptr && on->negated != nullptr) {
+        return {{isOn ? on->flag : on->negated}, {on->flag, on->negated}};
+    }
+    if (on != nullptr && option.offControl == 0) return {{on->flag, ValueText(option.value)}, {on->flag}};
+    return {{EscapedName(option.name) + "=" + ValueText(option.value)}, {}};
 }
 
 }  // namespace
@@ -151,22 +150,21 @@ const std::vector<std::string>& RememberingCommands() {
     return names;
 }
 
-std::wstring RememberedSection(const std::string& command) {
+Class_ID RememberingPlugin(const std::string& command, bool& exporter) {
     const RememberingCommand* found = Find(command);
-    if (found == nullptr) return std::wstring();
-    return RegistrySettingsKey::SectionPath(kSettingsProduct, kSettingsHost, found->section);
+    exporter = found != nullptr && found->exporter;
+    return found != nullptr ? found->plugin : Class_ID();
 }
 
-std::vector<RememberedFlag> RememberedFlags(const std::string& command) {
+std::vector<RememberedFlag> RememberedFlags(const std::string& command,
+                                            const PluginOperations& operations) {
     const RememberingCommand* found = Find(command);
     if (found == nullptr) return {};
-    const std::vector<StoredField> defaults = found->read(false);
-    const std::vector<StoredField> stored = found->read(true);
     std::vector<RememberedFlag> remembered;
-    for (std::size_t i = 0; i < stored.size() && i < defaults.size(); ++i) {
+    for (const RememberedOption& option : operations.RememberedOptions()) {
         // A NaN stored is never the default: it is said too.
-        if (stored[i].value == defaults[i].value) continue;
-        remembered.push_back(FlagsOf(*found, stored[i]));
+        if (option.value == option.defaultValue) continue;
+        remembered.push_back(FlagsOf(*found, option));
     }
     return remembered;
 }
@@ -190,13 +188,14 @@ std::string FlagsText(const std::vector<RememberedFlag>& remembered) {
 }
 
 void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& parsed,
-                                  const CommandIO& io) {
+                                  const PluginOperations* operations, const CommandIO& io) {
+    if (operations == nullptr) return;
     auto said = std::make_shared<bool>(false);
-    driver.OnDialogOpened([said, &parsed, &io](const brindle::host::DialogView&) {
+    driver.OnDialogOpened([said, &parsed, operations, &io](const brindle::host::DialogView&) {
         if (*said) return;
         *said = true;
         const std::string command = parsed.get_name();
-        std::vector<RememberedFlag> remembered = RememberedFlags(command);
+        std::vector<RememberedFlag> remembered = RememberedFlags(command, *operations);
         auto given = [&parsed](const std::string& name) {
             const CLI::Option* option = parsed.get_option_no_throw(name);
             return option != nullptr && option->count() > 0;

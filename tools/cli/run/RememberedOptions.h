@@ -1,7 +1,8 @@
 // The options the module's dialogs remember between runs, as the flags of
-// the commands that run those dialogs. The module's option records say
-// which values are stored, under which names, and what their defaults are;
-// the command line adds only which of its flags sets each value.
+// the commands that run those dialogs. The module's plug-ins say which
+// values are stored, under which names, what their defaults are and which
+// control of the dialog shows each; the command line adds only which of its
+// flags sets each control.
 //
 // The dialogs of import-htr, import-trc and export-htr load their section
 // of the settings when they open and save it when OK accepts them, so a
@@ -11,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
+#include "CLI/CLI.hpp"
+#include "brindle/sdk/ClassDesc.h"
 #include "cli/commands/CommandIO.h"
 #include "cli/run/CommandLineDriver.h"
+#include "tovfileio/module/PluginReports.h"
 
 // One remembered value that differs from the module's default.
 struct RememberedFlag {
@@ -25,15 +27,13 @@ struct RememberedFlag {
 // The commands whose dialogs remember their options, in the order of the
 // command line's help.
 const std::vector<std::string>& RememberingCommands();
+// The plug-in class whose dialog `command` runs; whether it is an exporter.
+Class_ID RememberingPlugin(const std::string& command, bool& exporter);
 
-// The path below HKEY_CURRENT_USER of the section `command` keeps its
-// options in; empty for a command that remembers none.
-std::wstring RememberedSection(const std::string& command);
-
-// The values stored for `command` that differ from the module's defaults,
-// read as its dialog reads them and creating nothing, in the order the
-// settings keep them.
-std::vector<RememberedFlag> RememberedFlags(const std::string& command);
+// The values `operations` says are stored for `command` that differ from
+// the defaults, in the order the settings keep them.
+std::vector<RememberedFlag> RememberedFlags(const std::string& command,
+                                            const PluginOperations& operations);
 
 // What the help of a command whose dialog remembers says about it: where
 // the options live, how they carry over, how to see and forget them.
@@ -46,6 +46,7 @@ std::string FlagsText(const std::vector<RememberedFlag>& remembered);
 // the remembered options), says once on standard error which remembered
 // values differing from the defaults `parsed`, the command's parsed line,
 // did not set: "tovfileio COMMAND: remembered from an earlier run: FLAGS
-// (tovfileio options --reset COMMAND forgets them)".
+// (tovfileio options --reset COMMAND forgets them)". `operations` is the
+// plug-in's, alive while the driver is.
 void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& parsed,
-                                  const CommandIO& io);
+                                  const PluginOperations* operations, const CommandIO& io);

@@ -2,7 +2,7 @@
 
 #include "brindle/host/scene/HostInterface.h"
 #include "tovfileio/text/TextCodec.h"
-#include "cli/report/ImportFailure.h"
+#include "cli/report/ImportRefusal.h"
 #include "cli/report/ImportWarnings.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/run/RememberedOptions.h"
@@ -35,28 +35,29 @@ int RunSceneImport(const SceneImportRequest& request,
         driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
         return kExitUsage;
     }
-    SayRememberedWhenDialogOpens(driver, *request.parsed, io);
     SceneSession session(io, request.command);
     if (!session.Open(request.scene, request.host, SceneUse::CreateOrChange)) return kExitFailed;
     const auto importer = session.Create<SceneImport>(request.importer);
     if (!importer) return kExitFailed;
+    PluginOperations* operations = OperationsOf(*importer);
+    SayRememberedWhenDialogOpens(driver, *request.parsed, operations, io);
 
     const ImportWarnings warnings(io, request.command);
     session.ShowReading(FileBytes(request.input), request.input);
     const BOOL suppress = request.suppressPrompts ? TRUE : FALSE;
     const PluginRun run =
-        session.Run(PluginOperation::Import(request.suppressPrompts), driver, [&] {
+        session.Run(PluginOperation::Import(operations), driver, [&] {
             return importer->DoImport(tovfileio::PathToWide(request.input).c_str(),
                                       &brindle::host::HostImportInterface(),
                                       &brindle::host::HostInterface(), suppress);
         });
     if (driver.Failed()) return kExitUsage;
     if (!run.Succeeded()) {
-        const std::string cause = ImportFailureCause(request.input, request.format);
+        const std::string cause = ImportRefusalCause(run.report, request.input, request.format);
         session.Error(cause.empty() ? FailureText(run) : cause + "; the scene was not changed");
         return kExitFailed;
     }
     if (!session.Save()) return kExitFailed;
-    warnings.Tell(request.input, request.format, session.Created() && !request.host.fps);
+    warnings.Tell(run.report, session.Created() && !request.host.fps);
     return kExitOk;
 }

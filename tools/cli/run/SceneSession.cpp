@@ -9,6 +9,7 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
+#include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/files/InterruptCleanup.h"
 #include "cli/run/LockWait.h"
@@ -27,12 +28,9 @@ void AddHostSettingOptions(CLI::App& command, HostSettings& settings) {
 }
 
 std::optional<double> ParseSystemUnit(const std::string& text) {
-    if (text == "mm") return 1.0;
-    if (text == "cm") return 10.0;
-    if (text == "m") return 1000.0;
-    if (text == "in") return 25.4;
-    if (text == "ft") return 304.8;
-    if (text == "yd") return 914.4;
+    if (const auto units = tovfileio::KnownCalibrationUnits(std::string_view(text))) {
+        return tovfileio::MillimetresPerUnit(*units);
+    }
     if (text.empty()) return std::nullopt;
     char* end = nullptr;
     errno = 0;
@@ -46,7 +44,7 @@ std::optional<double> ParseSystemUnit(const std::string& text) {
 const char* FailureText(const PluginRun& run) {
     const bool notAccepted = run.Failure() == PluginFailure::NotAccepted;
     if (run.Failure() == PluginFailure::NotWritten) return "the file was not written";
-    switch (run.operation.kind) {
+    switch (run.kind) {
         case PluginOperation::Kind::Import:
             return notAccepted ? "the options were not accepted; nothing was imported"
                                : "the import failed; the scene was not changed";

@@ -43,7 +43,7 @@ std::optional<std::wstring> LineDriver::ReadChosenPath(
 
 std::optional<std::vector<std::wstring>> LineDriver::ChooseFiles(const FileDialogRequest& request) {
     if (leaving_) return std::nullopt;
-    if (request.save && !presetPath_.empty() && request.title == presetTitle_) {
+    if (request.save && !presetPath_.empty() && request.defaultExtension == presetExtension_) {
         // Once: when the chooser does not take it, the person is asked.
         const std::wstring path = std::exchange(presetPath_, std::wstring());
         if (inputEnded_) return std::nullopt;

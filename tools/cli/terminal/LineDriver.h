@@ -38,11 +38,12 @@ public:
     LineDriver(std::FILE* in, std::FILE* out);
 
     void SetHints(LineDriverHints hints) { hints_ = std::move(hints); }
-    // Answers the first save dialog titled `title` with `path` instead of
-    // asking, as long as input has not ended (a session cut short saves
-    // nothing). The chooser takes it as it takes a typed name.
-    void PresetSaveFile(std::wstring title, std::wstring path) {
-        presetTitle_ = std::move(title);
+    // Answers the first save dialog for files of `extension` ("mnm") with
+    // `path` instead of asking, as long as input has not ended (a session
+    // cut short saves nothing). The chooser takes it as it takes a typed
+    // name.
+    void PresetSaveFile(std::wstring extension, std::wstring path) {
+        presetExtension_ = std::move(extension);
         presetPath_ = std::move(path);
     }
     // Whether the person asked to leave (quit, Ctrl-C).
@@ -84,7 +85,7 @@ private:
     std::FILE* in_;
     std::FILE* out_;
     LineDriverHints hints_;
-    std::wstring presetTitle_;
+    std::wstring presetExtension_;
     std::wstring presetPath_;
     std::wstring lastShown_;
     bool inputEnded_ = false;

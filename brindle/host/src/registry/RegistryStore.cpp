@@ -138,6 +138,12 @@ void RegistryStore::UseFile(const std::string& path) {
     }
 }
 
+void RegistryStore::KeepInMemory() {
+    SaveIfChanged();
+    path_.clear();
+    changed_ = false;
+}
+
 bool RegistryStore::Save() {
     if (path_.empty()) return false;
     std::string error;

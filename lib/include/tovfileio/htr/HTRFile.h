@@ -52,6 +52,9 @@ public:
     HTRSegment* FindSegment(std::wstring_view name) const;
     // The first segment in list order with the root flag set, else null.
     HTRSegment* RootSegment() const;
+    // The frames the file holds: those of its segment with the most, which
+    // the header's NumFrames may overstate or understate.
+    std::uint32_t FramesHeld() const;
 
     // Multiplies every base translation, bone length and frame translation by
     // `factor`; rotations, scale factors and the header stay.

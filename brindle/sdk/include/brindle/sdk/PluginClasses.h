@@ -1,18 +1,19 @@
 // Base classes of the host's scene importers, scene exporters and
 // utilities. The host calls their virtual operations in the slot order
-// declared here.
+// declared here; each may offer further interfaces (InterfaceServer.h).
 #pragma once
 
 #include <string>
 
 #include "brindle/sdk/ClassDesc.h"
+#include "brindle/sdk/InterfaceServer.h"
 
 class Interface;     // the host application
 class ImpInterface;  // what an importer builds the scene through
 class ExpInterface;  // what an exporter reads the scene through
 class IUtil;         // the utility command panel
 
-class SceneImport : public HostHeapObject {
+class SceneImport : public HostHeapObject, public InterfaceServer {
 public:
     virtual ~SceneImport();
     virtual int ExtCount() = 0;
@@ -32,7 +33,7 @@ public:
     virtual int ZoomExtents() { return -1; }
 };
 
-class SceneExport : public HostHeapObject {
+class SceneExport : public HostHeapObject, public InterfaceServer {
 public:
     virtual ~SceneExport();
     virtual int ExtCount() = 0;
@@ -51,7 +52,7 @@ public:
     virtual BOOL SupportsOptions(int /*extension*/, DWORD /*options*/) { return FALSE; }
 };
 
-class UtilityObj : public HostHeapObject {
+class UtilityObj : public HostHeapObject, public InterfaceServer {
 public:
     virtual ~UtilityObj();
     virtual void BeginEditParams(Interface* host, IUtil* utility) = 0;

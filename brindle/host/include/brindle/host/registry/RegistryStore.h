@@ -104,6 +104,10 @@ public:
     // Switches to the store file at `path` (empty: keep the registry in
     // memory only) and reads it. Open key handles become invalid.
     void UseFile(const std::string& path);
+    // Keeps what was read in memory from now on: later changes (a module
+    // that opens its sections as it loads) reach no file. Open key handles
+    // stay valid; UseFile switches back.
+    void KeepInMemory();
     const std::string& FilePath() const { return path_; }
     // The tree as this process sees it: the file as read, with this
     // process's changes. Changes made here directly are saved like any
