@@ -67,19 +67,3 @@ bool IsOptionalMarkerStep(int step) {
     return std::find(std::begin(kOptionalSteps), std::end(kOptionalSteps), step) !=
            std::end(kOptionalSteps);
 }
-
-int StandardMarkerStepOf(std::wstring_view description, int* second) {
-    for (int step = 0; step < kMarkerSteps; ++step) {
-        const MarkerStep& marker = kSteps[step];
-        const wchar_t* firsts[] = {marker.description, marker.stickDescription};
-        const wchar_t* seconds[] = {marker.secondDescription, marker.stickSecondDescription};
-        for (int i = 0; i < 2; ++i) {
-            const bool isFirst = firsts[i] != nullptr && description == firsts[i];
-            const bool isSecond = seconds[i] != nullptr && description == seconds[i];
-            if (!isFirst && !isSecond) continue;
-            if (second != nullptr) *second = isSecond ? 1 : 0;
-            return step;
-        }
-    }
-    return -1;
-}

@@ -23,10 +23,6 @@ struct MarkerStep {
 const MarkerStep& StandardMarkerStep(int step);
 // Whether step `step` may be skipped.
 bool IsOptionalMarkerStep(int step);
-// The step whose marker the creator describes as `description` (its dialog
-// shows it), or -1; `second` tells whether it is a wrist step's second
-// marker.
-int StandardMarkerStepOf(std::wstring_view description, int* second = nullptr);
 // The step that picks the left wrist markers, and the right.
 constexpr int kLeftWristStep = 10;
 constexpr int kRightWristStep = 15;
