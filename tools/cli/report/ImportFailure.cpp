@@ -5,7 +5,7 @@
 #include <span>
 
 #include "tovfileio/text/TextCodec.h"
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "plugin/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -25,10 +25,10 @@ public:
 std::string CannotOpen(const std::string& path, const FindingList& findings, FileFormat format) {
     const ReadFinding* refusal = findings.Refusal();
     if (refusal == nullptr || refusal->code != ReadFindingCode::kCannotOpen) return std::string();
-    std::string text =
-        path + ": the file could not be opened " + RefusalContext(findings, format, path);
+    std::string text = path + ": the file could not be opened " + RefusalContext(findings, path);
     const FileFormat other = format == FileFormat::Htr ? FileFormat::Trc : FileFormat::Htr;
-    if (DetectFileFormat(path) == other && refusal->name != path) {
+    const auto* open = refusal->Get<findingdetail::CannotOpen>();
+    if (DetectFileFormat(path) == other && open != nullptr && open->pathTried != path) {
         text += other == FileFormat::Trc ? "; a TRC file is imported by import-trc"
                                          : "; an HTR file is imported by import-htr";
     }
