@@ -27,7 +27,7 @@ enum class ReadFindingCode {
     kOutOfMemory,     // OutOfMemory
     kEmpty,           // the file holds no line at all
     kTextInNumbers,   // count: number fields holding text; found: the first
-    kFrameGaps,       // FrameGap; count: gaps; found: the frame after the first
+    kFrameGaps,       // FrameGap; count: gaps; found: the frame number after the first
 
     // TRC files.
     kTrcLayoutNotXYZ,       // TrcLayout; found: the misplaced separators, else the
