@@ -1,12 +1,14 @@
 // Any byte sequence read as an HTR file must give a model or a message, and
 // every walk of the model that results must end. Read again from memory
 // with an observer that wants every refusal, it must give the same message,
-// and a refusal among the findings exactly when the file is refused.
+// and a refusal among the findings exactly when the file is refused; every
+// finding an HTR file's, with the detail its code carries and a sentence.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
 #include "tovfileio/htr/HTRFile.h"
@@ -19,6 +21,7 @@ class Findings : public ReadObserver {
 public:
     void Found(const ReadFinding& finding) override {
         refused = refused || finding.effect == ReadFinding::Effect::kRefusal;
+        if (finding.format != ReadFormat::kHtr || FindingText(finding).empty()) std::abort();
     }
     bool WantsEveryRefusal() const override { return true; }
     bool refused = false;

@@ -2,13 +2,15 @@
 // every marker holding one sample per row read. Read again from memory with
 // an observer and the rows taken one at a time, it must give the same
 // message, header, markers and rows, every row as wide as the markers, and
-// a refusal among the findings exactly when the file is refused.
+// a refusal among the findings exactly when the file is refused; every
+// finding a TRC file's, with the detail its code carries and a sentence.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string_view>
 
+#include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -22,6 +24,7 @@ public:
     void Found(const ReadFinding& finding) override {
         refused = refused || finding.effect == ReadFinding::Effect::kRefusal;
         if (finding.count == 0 && finding.code != ReadFindingCode::kTrcMarkersUnseen) std::abort();
+        if (finding.format != ReadFormat::kTrc || FindingText(finding).empty()) std::abort();
     }
     bool refused = false;
 };

@@ -13,7 +13,7 @@ namespace htrchecks {
 namespace {
 
 using Effect = ReadFinding::Effect;
-
+namespace detail = findingdetail;
 
 template <typename Char>
 bool Equals(Text<Char> text, const char* ascii, bool anyCase) {
@@ -96,8 +96,8 @@ void Checks<Char>::Section(std::uint64_t line, Text<Char> full, Text<Char> name,
     anyFrame_ = false;
     if (frames && !known) {
         unknownSection_ = true;
-        unknown_ = MakeFinding(ReadFindingCode::kHtrUnknownSection, Effect::kShift, line,
-                        ColumnOf(full, name.data()), Utf8(name));
+        unknown_ = HtrFinding(ReadFindingCode::kHtrUnknownSection, Effect::kShift, line,
+                              ColumnOf(full, name.data()), Utf8(name));
         unknown_.count = 0;
     }
 }
@@ -121,10 +121,10 @@ void Checks<Char>::HeaderLine(std::uint64_t line, Text<Char> full, Keyword keywo
             if (kind != tovtext::NumberField::kWhole) {
                 NumberToken(line, full, value);
             } else if (tovtext::LeadingDouble(value) != read) {
-                ReadFinding finding = MakeFinding(ReadFindingCode::kHtrNotWhole, Effect::kMisread, line,
-                                           valueColumn, Utf8(value));
-                finding.name = kKeywordNames[static_cast<int>(keyword)];
-                finding.number = read;
+                ReadFinding finding = HtrFinding(ReadFindingCode::kHtrNotWhole, Effect::kMisread,
+                                                 line, valueColumn, Utf8(value));
+                finding.detail = detail::HeaderReadAs{
+                    .keyword = kKeywordNames[static_cast<int>(keyword)], .readAs = read};
                 Emit(finding);
             }
             if (keyword == Keyword::kNumSegments) {
@@ -140,24 +140,24 @@ void Checks<Char>::HeaderLine(std::uint64_t line, Text<Char> full, Keyword keywo
         case Keyword::kScaleFactor: NumberToken(line, full, value); break;
         case Keyword::kCalibrationUnits:
             if (!KnownCalibrationUnits(value)) {
-                Emit(MakeFinding(ReadFindingCode::kHtrUnitUnknown, Effect::kMisread, line, valueColumn,
-                          Utf8(value)));
+                Emit(HtrFinding(ReadFindingCode::kHtrUnitUnknown, Effect::kMisread, line,
+                                valueColumn, Utf8(value)));
             }
             break;
         case Keyword::kRotationUnits:
             if (!IsRotationUnitsWord(value)) {
-                Emit(MakeFinding(ReadFindingCode::kHtrRotationUnitUnknown, Effect::kMisread, line,
-                          valueColumn, Utf8(value)));
+                Emit(HtrFinding(ReadFindingCode::kHtrRotationUnitUnknown, Effect::kMisread, line,
+                                valueColumn, Utf8(value)));
             }
             break;
         case Keyword::kUnknown: {
             const Keyword meant = KeywordInAnyCase(word);
             if (meant == Keyword::kUnknown) return;
-            ReadFinding finding = MakeFinding(ReadFindingCode::kHtrKeywordCase,
-                                       ChecksOnly(meant) ? Effect::kNote : Effect::kMisread, line,
-                                       ColumnOf(full, word.data()), Utf8(word));
-            finding.name = kKeywordNames[static_cast<int>(meant)];
-            finding.number = ChecksOnly(meant) ? 1 : 0;
+            ReadFinding finding = HtrFinding(ReadFindingCode::kHtrKeywordCase,
+                                             ChecksOnly(meant) ? Effect::kNote : Effect::kMisread,
+                                             line, ColumnOf(full, word.data()), Utf8(word));
+            finding.detail = detail::HtrKeywordCase{
+                .keyword = kKeywordNames[static_cast<int>(meant)], .checksOnly = ChecksOnly(meant)};
             Emit(finding);
             return;
         }
@@ -199,11 +199,11 @@ template <typename Char>
 void Checks<Char>::End(const HTRFile& file) {
     EndSection();
     if (!anyLine_) {
-        Emit(MakeFinding(ReadFindingCode::kEmpty, Effect::kMisread));
+        Emit(HtrFinding(ReadFindingCode::kEmpty, Effect::kMisread));
         return;
     }
     if (!sawSection_ && !sawKeyword_) {
-        Emit(MakeFinding(ReadFindingCode::kHtrNothing, Effect::kMisread));
+        Emit(HtrFinding(ReadFindingCode::kHtrNothing, Effect::kMisread));
         return;
     }
     HeaderFindings(file);
@@ -212,24 +212,20 @@ void Checks<Char>::End(const HTRFile& file) {
 
 template <typename Char>
 void Checks<Char>::HeaderFindings(const HTRFile& file) {
-    if (!sawHierarchy_) Emit(MakeFinding(ReadFindingCode::kHtrNoHierarchy, Effect::kShift));
-    if (!sawNumFrames_) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
-        finding.name = "NumFrames";
-        finding.number = file.GetNumFrames();
+    if (!sawHierarchy_) Emit(HtrFinding(ReadFindingCode::kHtrNoHierarchy, Effect::kShift));
+    auto missing = [&](const char* keyword, std::int64_t readAs) {
+        ReadFinding finding = HtrFinding(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
+        finding.detail = detail::HeaderReadAs{.keyword = keyword, .readAs = readAs};
         Emit(finding);
-    }
-    if (!sawRate_) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrHeaderMissing, Effect::kMisread);
-        finding.name = "DataFrameRate";
-        finding.number = file.GetDataFrameRate();
-        Emit(finding);
-    }
+    };
+    if (!sawNumFrames_) missing("NumFrames", file.GetNumFrames());
+    if (!sawRate_) missing("DataFrameRate", file.GetDataFrameRate());
     if (headerSegments_ >= 0 && headerSegments_ != static_cast<std::int64_t>(file.SegmentCount())) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrSegmentsAgainstHeader, Effect::kMisread,
-                                   segmentsLine_, segmentsColumn_, segmentsText_);
-        finding.number = headerSegments_;
-        finding.other = file.SegmentCount();
+        ReadFinding finding = HtrFinding(ReadFindingCode::kHtrSegmentsAgainstHeader,
+                                         Effect::kMisread, segmentsLine_, segmentsColumn_,
+                                         segmentsText_);
+        finding.detail = detail::HtrSegmentCount{.headerSegments = headerSegments_,
+                                                 .segmentsRead = file.SegmentCount()};
         Emit(finding);
     }
 }
@@ -237,35 +233,37 @@ void Checks<Char>::HeaderFindings(const HTRFile& file) {
 template <typename Char>
 void Checks<Char>::SegmentFindings(const HTRFile& file) {
     if (file.SegmentCount() > 0 && file.RootSegment() == nullptr) {
-        Emit(MakeFinding(ReadFindingCode::kHtrNoRoot, Effect::kShift));
+        Emit(HtrFinding(ReadFindingCode::kHtrNoRoot, Effect::kShift));
     }
-    ReadFinding frames = MakeFinding(ReadFindingCode::kHtrFramesAgainstHeader, Effect::kMisread);
-    frames.count = 0;
-    frames.number = file.GetNumFrames();
+    detail::HtrFrameCount frameCount;
+    frameCount.headerFrames = file.GetNumFrames();
+    frameCount.segments = file.SegmentCount();
+    std::uint64_t differ = 0;
     for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
         const HTRSegment& segment = *file.Segment(i);
         if (segment.FrameCount() == file.GetNumFrames()) continue;
-        if (frames.count++ == 0) {
-            frames.name = EncodeUtf8(segment.Name());
-            frames.other = segment.FrameCount();
+        if (differ++ == 0) {
+            frameCount.firstSegment = EncodeUtf8(segment.Name());
+            frameCount.itsFrames = segment.FrameCount();
         }
     }
-    if (frames.count > 0) {
-        frames.extra = file.SegmentCount();
+    if (differ > 0) {
+        ReadFinding frames = HtrFinding(ReadFindingCode::kHtrFramesAgainstHeader, Effect::kMisread);
+        frames.count = differ;
+        frames.detail = std::move(frameCount);
         Emit(frames);
     }
     if (textCount_ > 0) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTextInNumbers, Effect::kMisread, textLine_,
-                                   textColumn_, textFound_);
+        ReadFinding finding = HtrFinding(ReadFindingCode::kTextInNumbers, Effect::kMisread,
+                                         textLine_, textColumn_, textFound_);
         finding.count = textCount_;
         Emit(finding);
     }
     if (gaps_ > 0) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kFrameGaps, Effect::kShift, gapLine_, 1,
-                                   std::to_string(gapTo_));
+        ReadFinding finding = HtrFinding(ReadFindingCode::kFrameGaps, Effect::kShift, gapLine_,
+                                         1, std::to_string(gapTo_));
         finding.count = gaps_;
-        finding.number = gapFrom_;
-        finding.other = gapTo_;
+        finding.detail = detail::FrameGap{.frameBefore = gapFrom_, .frameAfter = gapTo_};
         Emit(finding);
     }
 }

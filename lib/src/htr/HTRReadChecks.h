@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tovfileio/text/ReadFinding.h"
 
@@ -42,6 +43,13 @@ std::uint64_t ColumnOf(Text<Char> line, const Char* part);
 // A piece of a line as UTF-8 text.
 std::string Utf8(std::string_view bytes);
 std::string Utf8(std::wstring_view text);
+
+// A finding of an HTR file.
+inline ReadFinding HtrFinding(ReadFindingCode code, ReadFinding::Effect effect,
+                              std::uint64_t line = 0, std::uint64_t column = 0,
+                              std::string found = std::string()) {
+    return MakeFinding(ReadFormat::kHtr, code, effect, line, column, std::move(found));
+}
 
 template <typename Char>
 class Checks {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,6 +35,7 @@ const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 template <typename Char>
 using Text = std::basic_string_view<Char>;
 
+using htrchecks::HtrFinding;
 using htrchecks::Keyword;
 
 std::wstring IncompatibleHeader(const char* keyword) {
@@ -50,16 +52,6 @@ constexpr std::string_view kBoneLengthAxes[] = {"Y"};
 constexpr std::string_view kRadians[] = {"Radians", "radians", "RADIANS", "Radian", "radian"};
 // The one value of gravity the reader refuses, in either case.
 constexpr std::string_view kGravityRefused[] = {"X", "x"};
-
-template <std::size_t N>
-std::string Joined(const std::string_view (&values)[N]) {
-    std::string joined;
-    for (const std::string_view value : values) {
-        if (!joined.empty()) joined += ' ';
-        joined += value;
-    }
-    return joined;
-}
 
 std::wstring Widen(std::string_view bytes) { return DecodeUtf8(bytes); }
 std::wstring Widen(std::wstring_view text) { return std::wstring(text); }
@@ -79,9 +71,9 @@ bool Is(Text<Char> text, std::string_view ascii) {
     return true;
 }
 
-template <typename Char, std::size_t N>
-bool IsOneOf(Text<Char> value, const std::string_view (&accepted)[N]) {
-    return std::any_of(std::begin(accepted), std::end(accepted),
+template <typename Char>
+bool IsOneOf(Text<Char> value, std::span<const std::string_view> accepted) {
+    return std::any_of(accepted.begin(), accepted.end(),
                        [&](std::string_view ascii) { return Is(value, ascii); });
 }
 
@@ -261,9 +253,9 @@ std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
     if (!lines) {
         if (observer != nullptr) {
             ReadFinding finding =
-                MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
-            finding.number = error;
-            finding.name = EncodeUtf8(path);
+                HtrFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
+            finding.detail =
+                findingdetail::CannotOpen{.error = error, .pathTried = EncodeUtf8(path)};
             observer->Found(finding);
         }
         return kOpenFailed;
@@ -276,7 +268,10 @@ std::wstring HTRFile::Read(TextLines& source, ReadObserver* observer) {
         return HTRReader(*this, observer).Run(source);
     } catch (const std::bad_alloc&) {
         if (observer != nullptr) {
-            observer->Found(MakeFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal));
+            ReadFinding finding =
+                HtrFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
+            finding.detail = findingdetail::OutOfMemory{.memoryLimit = 0};
+            observer->Found(finding);
         }
         return kOutOfMemory;
     }
@@ -310,11 +305,12 @@ std::wstring HTRReader::Run(TextLines& reader) {
     const bool wholeFile =
         message_.empty() || (observer_ != nullptr && observer_->WantsEveryRefusal());
     if (segmentCounter_ != 0 && wholeFile) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kHtrSegmentCount,
-                                          ReadFinding::Effect::kRefusal, segmentsLine_,
-                                          segmentsColumn_);
-        finding.number = segmentCounter_ + static_cast<std::int64_t>(baseLines_);
-        finding.other = static_cast<std::int64_t>(baseLines_);
+        ReadFinding finding = HtrFinding(ReadFindingCode::kHtrSegmentCount,
+                                         ReadFinding::Effect::kRefusal, segmentsLine_,
+                                         segmentsColumn_);
+        finding.detail = findingdetail::HtrBaseLines{
+            .headerSegments = segmentCounter_ + static_cast<std::int64_t>(baseLines_),
+            .baseLines = baseLines_};
         Fail(kSegmentCountWrong, finding);
     }
     if (narrowChecks_ && wholeFile) narrowChecks_->End(file_);
@@ -352,8 +348,8 @@ bool HTRReader::Refuse(std::wstring message, ReadFindingCode code, Text<Char> li
                        Text<Char> found) {
     ReadFinding finding;
     if (observer_ != nullptr) {
-        finding = MakeFinding(code, ReadFinding::Effect::kRefusal, lineNumber_,
-                              htrchecks::ColumnOf(line, found.data()), htrchecks::Utf8(found));
+        finding = HtrFinding(code, ReadFinding::Effect::kRefusal, lineNumber_,
+                             htrchecks::ColumnOf(line, found.data()), htrchecks::Utf8(found));
     }
     return Fail(std::move(message), std::move(finding));
 }
@@ -436,42 +432,26 @@ bool HTRReader::HandleHeaderLine(Text<Char> line) {
 // refuses it.
 template <typename Char>
 bool HTRReader::CheckHeaderValue(Keyword keyword, Text<Char> value, Text<Char> line) {
-    bool accepted = true;
-    std::string acceptedText;
+    std::span<const std::string_view> accepted;
     switch (keyword) {
-        case Keyword::kFileType:
-            accepted = IsOneOf(value, kFileTypes);
-            acceptedText = Joined(kFileTypes);
-            break;
-        case Keyword::kDataType:
-            accepted = IsOneOf(value, kDataTypes);
-            acceptedText = Joined(kDataTypes);
-            break;
-        case Keyword::kFileVersion:
-            accepted = IsOneOf(value, kFileVersions);
-            acceptedText = Joined(kFileVersions);
-            break;
-        case Keyword::kEulerRotationOrder:
-            accepted = IsOneOf(value, kEulerOrders);
-            acceptedText = Joined(kEulerOrders);
-            break;
-        case Keyword::kBoneLengthAxis:
-            accepted = IsOneOf(value, kBoneLengthAxes);
-            acceptedText = Joined(kBoneLengthAxes);
-            break;
+        case Keyword::kFileType: accepted = kFileTypes; break;
+        case Keyword::kDataType: accepted = kDataTypes; break;
+        case Keyword::kFileVersion: accepted = kFileVersions; break;
+        case Keyword::kEulerRotationOrder: accepted = kEulerOrders; break;
+        case Keyword::kBoneLengthAxis: accepted = kBoneLengthAxes; break;
         case Keyword::kGlobalAxisofGravity:
             if (!IsOneOf(value, kGravityRefused)) return true;
             return Refuse(IncompatibleHeader("GlobalAxisofGravity"), ReadFindingCode::kHtrGravityX,
                           line, value);
         default: return true;
     }
-    if (accepted) return true;
+    if (IsOneOf(value, accepted)) return true;
     const char* name = htrchecks::kKeywordNames[static_cast<int>(keyword)];
     ReadFinding finding =
-        MakeFinding(ReadFindingCode::kHtrHeaderValue, ReadFinding::Effect::kRefusal, lineNumber_,
-                    htrchecks::ColumnOf(line, value.data()), htrchecks::Utf8(value));
-    finding.name = name;
-    finding.accepted = acceptedText;
+        HtrFinding(ReadFindingCode::kHtrHeaderValue, ReadFinding::Effect::kRefusal, lineNumber_,
+                   htrchecks::ColumnOf(line, value.data()), htrchecks::Utf8(value));
+    finding.detail = findingdetail::HtrHeaderValue{
+        .keyword = name, .accepted = std::vector<std::string>(accepted.begin(), accepted.end())};
     return Fail(IncompatibleHeader(name), std::move(finding));
 }
 

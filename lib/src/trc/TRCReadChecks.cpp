@@ -14,7 +14,7 @@ using trcfields::ColumnOf;
 using trcfields::FieldWalk;
 using trcfields::Trim;
 using trcfields::Utf8;
-
+namespace detail = findingdetail;
 
 template <typename Char>
 std::size_t Find(Text<Char> line, std::string_view ascii, std::size_t from = 0) {
@@ -24,29 +24,31 @@ std::size_t Find(Text<Char> line, std::string_view ascii, std::size_t from = 0) 
     return Text<Char>::npos;
 }
 
-// What keeps "(X/Y/Z)" from being the third tab-separated field of line 1,
-// as TrcLayoutCause flags, and the column of the first misplaced separator.
+// What keeps "(X/Y/Z)" from being the third tab-separated field of line 1
+// (the third field is left to the caller), and the column of the first
+// misplaced separator.
 template <typename Char>
-std::int64_t LayoutCauses(Text<Char> line, std::size_t& where) {
-    std::int64_t causes = 0;
+detail::TrcLayout LayoutCauses(Text<Char> line, std::size_t& where) {
+    detail::TrcLayout causes;
     where = Text<Char>::npos;
-    auto mark = [&](std::int64_t cause, std::size_t at) {
-        causes |= cause;
+    auto mark = [&](bool& cause, std::size_t at) {
+        cause = true;
         where = std::min(where, at);
     };
     const bool tabs = line.find(Char('\t')) != Text<Char>::npos;
-    if (!tabs && line.find(Char(',')) != Text<Char>::npos) mark(kTrcLayoutCommas, line.find(Char(',')));
-    if (!tabs && line.find(Char(' ')) != Text<Char>::npos) mark(kTrcLayoutNoTabs, line.find(Char(' ')));
+    const std::size_t comma = line.find(Char(',')), blank = line.find(Char(' '));
+    if (!tabs && comma != Text<Char>::npos) mark(causes.commas, comma);
+    if (!tabs && blank != Text<Char>::npos) mark(causes.blanksOnly, blank);
     if (tabs) {
         const Text<Char> trimmed = line.substr(0, line.find(Char('\t')));
         const std::size_t keyword = Find(trimmed, "PathFileType");
         const std::size_t after = keyword == Text<Char>::npos ? keyword : keyword + 12;
         if (after != Text<Char>::npos && after < trimmed.size() && trimmed[after] == Char(' ')) {
-            mark(kTrcLayoutTabAfterKeyword, after);
+            mark(causes.blankAfterKeyword, after);
         }
         const std::size_t layout = Find(line, "(X/Y/Z)");
         if (layout != Text<Char>::npos && layout + 7 < line.size() && line[layout + 7] == Char(' ')) {
-            mark(kTrcLayoutTabAfterXYZ, layout + 7);
+            mark(causes.blankAfterXYZ, layout + 7);
         }
     }
     return causes;
@@ -96,12 +98,9 @@ void Checks<Char>::LayoutRefused(std::uint64_t physical, Text<Char> line) {
     walk.Skip(2);
     const bool third = !walk.RanOut();
     std::size_t where = 0;
-    ReadFinding finding = MakeFinding(ReadFindingCode::kTrcLayoutNotXYZ, Effect::kRefusal, physical);
-    finding.number = LayoutCauses(line, where);
-    if (third) {
-        finding.name = Utf8(walk.Take());
-        finding.extra = 1;
-    }
+    ReadFinding finding = TrcFinding(ReadFindingCode::kTrcLayoutNotXYZ, Effect::kRefusal, physical);
+    detail::TrcLayout layout = LayoutCauses(line, where);
+    if (third) layout.thirdField = Utf8(walk.Take());
     if (where != Text<Char>::npos) {
         // The run of misplaced separators.
         std::size_t end = where;
@@ -110,8 +109,9 @@ void Checks<Char>::LayoutRefused(std::uint64_t physical, Text<Char> line) {
         finding.found = Utf8(line.substr(where, end - where));
     } else if (third) {
         finding.column = ColumnOf(line, walk.Rest().data());
-        finding.found = finding.name;
+        finding.found = *layout.thirdField;
     }
+    finding.detail = std::move(layout);
     Emit(finding);
 }
 
@@ -142,10 +142,9 @@ void Checks<Char>::HeaderValues(std::uint64_t physical, Text<Char> line) {
         const std::uint64_t column = ColumnOf(line, field.data());
         const std::int32_t read = tovtext::LeadingInt(field);
         const auto kind = tovtext::ClassifyNumberField(field);
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcHeaderNotNumber, Effect::kMisread, physical,
-                                   column, Utf8(Trim(field)));
-        finding.name = kHeaderNames[i];
-        finding.number = read;
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcHeaderNotNumber, Effect::kMisread,
+                                         physical, column, Utf8(Trim(field)));
+        finding.detail = detail::HeaderReadAs{.keyword = kHeaderNames[i], .readAs = read};
         if (kind == tovtext::NumberField::kWhole && tovtext::LeadingDouble(field) != read) {
             finding.code = ReadFindingCode::kTrcNotWhole;
             Emit(finding);
@@ -163,11 +162,12 @@ void Checks<Char>::HeaderValues(std::uint64_t physical, Text<Char> line) {
     }
     const Text<Char> unit = walk.TakeAndSkip();
     if (!KnownCalibrationUnits(unit)) {
-        const auto meant = KnownCalibrationUnits(Trim(unit));
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcUnitUnknown, Effect::kMisread, physical,
-                                   ColumnOf(line, unit.data()), Utf8(unit));
-        finding.number = Trim(unit).empty() ? 2 : meant == kUnitsMillimetres ? 1 : 0;
-        if (finding.number != 0) finding.effect = Effect::kNote;
+        const bool empty = Trim(unit).empty();
+        const bool millimetres = !empty && KnownCalibrationUnits(Trim(unit)) == kUnitsMillimetres;
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcUnitUnknown,
+                                         empty || millimetres ? Effect::kNote : Effect::kMisread,
+                                         physical, ColumnOf(line, unit.data()), Utf8(unit));
+        finding.detail = detail::TrcUnit{.empty = empty, .meansMillimetres = millimetres};
         Emit(finding);
     }
     walk.Skip();
@@ -202,25 +202,26 @@ void Checks<Char>::MarkerNames(std::uint64_t physical, Text<Char> line, const TR
         ++field;
     }
     if (offField != 0) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcNameOffColumn, Effect::kShift, physical,
-                                   ColumnOf(line, off.data()), Utf8(off));
-        finding.number = static_cast<std::int64_t>(offField);
-        finding.other = file.GetNumMarkers();
-        finding.extra = static_cast<std::int64_t>(written);
-        finding.extra2 = Trim(firstName).empty() ? 1 : 0;
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcNameOffColumn, Effect::kShift,
+                                         physical, ColumnOf(line, off.data()), Utf8(off));
+        finding.detail = detail::TrcNameColumn{.field = offField,
+                                               .markersRead = file.GetNumMarkers(),
+                                               .namesWritten = written,
+                                               .emptyColumnFirst = Trim(firstName).empty()};
         Emit(finding);
     }
     namedSlots_ = walkedNames;
     if (!Trim(unread).empty()) {
         ++namedSlots_;
-        Emit(MakeFinding(ReadFindingCode::kTrcLastNameUnread, Effect::kShift, physical,
-                  ColumnOf(line, Trim(unread).data()), Utf8(Trim(unread))));
+        Emit(TrcFinding(ReadFindingCode::kTrcLastNameUnread, Effect::kShift, physical,
+                        ColumnOf(line, Trim(unread).data()), Utf8(Trim(unread))));
     }
     if (leftOut_.count > 0) Emit(leftOut_.Finding(ReadFindingCode::kTrcNameLeftOut, Effect::kNote));
     for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
         if (!file.GetMarker(m)->GetName().empty()) continue;
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcNameEmpty, Effect::kMisread, physical);
-        finding.number = m + 1;
+        ReadFinding finding =
+            TrcFinding(ReadFindingCode::kTrcNameEmpty, Effect::kMisread, physical);
+        finding.detail = detail::TrcEmptyName{.marker = m + 1};
         Emit(finding);
         break;
     }
@@ -239,14 +240,13 @@ void Checks<Char>::LabelLine(std::uint64_t physical, Text<Char> line, std::uint3
         // A data row here is lost; it still numbers the first frame.
         const bool lost = !HoldsOnlySeparators(line);
         if (lost) RowStart(physical, line);
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcLabelsMissing,
-                                   lost ? Effect::kShift : Effect::kNote, physical);
-        finding.number = lost ? 1 : 0;
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcLabelsMissing,
+                                         lost ? Effect::kShift : Effect::kNote, physical);
+        finding.detail = detail::TrcLabelsMissing{.rowLost = lost};
         Emit(finding);
     } else if (labels != 0 && labels != namedSlots_) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcLabelCount, Effect::kNote, physical);
-        finding.number = static_cast<std::int64_t>(labels);
-        finding.other = static_cast<std::int64_t>(namedSlots_);
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcLabelCount, Effect::kNote, physical);
+        finding.detail = detail::TrcLabelCount{.markersLabelled = labels, .nameSlots = namedSlots_};
         Emit(finding);
     }
 }
@@ -254,7 +254,7 @@ void Checks<Char>::LabelLine(std::uint64_t physical, Text<Char> line, std::uint3
 template <typename Char>
 void Checks<Char>::SeparatorRow(std::uint64_t physical, Text<Char> line) {
     if (!line.empty() && HoldsOnlySeparators(line)) {
-        Emit(MakeFinding(ReadFindingCode::kTrcSeparatorRow, Effect::kShift, physical));
+        Emit(TrcFinding(ReadFindingCode::kTrcSeparatorRow, Effect::kShift, physical));
     }
 }
 
@@ -298,11 +298,11 @@ void Checks<Char>::RowRest(std::uint64_t physical, Text<Char> line, Text<Char> r
 template <typename Char>
 void Checks<Char>::End(const TRCFile& file, int typeRead) {
     if (!anyLine_) {
-        Emit(MakeFinding(ReadFindingCode::kEmpty, Effect::kMisread));
+        Emit(TrcFinding(ReadFindingCode::kEmpty, Effect::kMisread));
         return;
     }
     if (file.GetNumMarkers() == 0 && file.GetNumRows() == 0) {
-        Emit(MakeFinding(ReadFindingCode::kTrcNothing, Effect::kMisread));
+        Emit(TrcFinding(ReadFindingCode::kTrcNothing, Effect::kMisread));
         return;
     }
     WholeFileFindings(file);
@@ -312,92 +312,101 @@ void Checks<Char>::End(const TRCFile& file, int typeRead) {
 template <typename Char>
 void Checks<Char>::WholeFileFindings(const TRCFile& file) {
     if (file.GetNumFrames() != static_cast<std::int64_t>(file.GetNumRows())) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcRowCount, Effect::kMisread, headerLine_,
-                                   framesColumn_, framesText_);
-        finding.number = file.GetNumFrames();
-        finding.other = file.GetNumRows();
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcRowCount, Effect::kMisread,
+                                         headerLine_, framesColumn_, framesText_);
+        finding.detail = detail::TrcRowCount{.headerFrames = file.GetNumFrames(),
+                                             .rowsRead = file.GetNumRows()};
         Emit(finding);
     }
     if (headerMarkers_ >= 0 && headerMarkers_ != static_cast<std::int64_t>(namedSlots_)) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcMarkerCount, Effect::kNote, headerLine_,
-                                   markersColumn_, markersText_);
-        finding.number = headerMarkers_;
-        finding.other = file.GetNumMarkers();
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcMarkerCount, Effect::kNote,
+                                         headerLine_, markersColumn_, markersText_);
+        finding.detail = detail::TrcMarkerCount{.headerMarkers = headerMarkers_,
+                                                .markersNamed = file.GetNumMarkers()};
         Emit(finding);
     }
     if (wideRows_.count > 0) {
         ReadFinding finding = wideRows_.Finding(ReadFindingCode::kTrcWideRows, Effect::kShift);
-        finding.number = static_cast<std::int64_t>(widest_);
-        finding.other = static_cast<std::int64_t>(2 + 3 * namedSlots_);
+        finding.detail =
+            detail::TrcWideRows{.mostFields = widest_, .fieldsRead = 2 + 3 * namedSlots_};
         Emit(finding);
     }
     if (text_.count > 0) Emit(text_.Finding(ReadFindingCode::kTextInNumbers, Effect::kMisread));
     if (shortRows_.count > 0) Emit(shortRows_.Finding(ReadFindingCode::kTrcShortRows, Effect::kShift));
-    // Markers never seen: every sample a dropout, or at the origin exactly.
-    ReadFinding unseen = MakeFinding(ReadFindingCode::kTrcMarkersUnseen, Effect::kNote, namesLine_);
+    UnseenFindings(file);
+}
+
+// Markers never seen: every sample a dropout, or at the origin exactly.
+template <typename Char>
+void Checks<Char>::UnseenFindings(const TRCFile& file) {
+    ReadFinding unseen = TrcFinding(ReadFindingCode::kTrcMarkersUnseen, Effect::kNote, namesLine_);
     unseen.count = 0;
+    detail::TrcUnseen names;
     for (std::uint32_t m = 0; m < seen_.size() && file.GetNumRows() > 0; ++m) {
         if (seen_[m] != 0) continue;
         if (unseen.count++ < 5) {
-            unseen.name += (unseen.name.empty() ? "" : "\n") +
-                           EncodeUtf8(file.GetMarker(m)->GetName());
+            names.firstNames.push_back(EncodeUtf8(file.GetMarker(m)->GetName()));
         }
         if (unseen.column == 0 && m < nameColumns_.size()) unseen.column = nameColumns_[m];
     }
-    if (unseen.count > 0) Emit(unseen);
+    if (unseen.count == 0) return;
+    unseen.detail = std::move(names);
+    Emit(unseen);
 }
 
 template <typename Char>
 void Checks<Char>::RowFindings(const TRCFile& file, int typeRead) {
     const std::int64_t start = file.GetStartFrame();
     if (typeWritten_ >= 0) {
-        const std::int64_t meant = typeWritten_ == 4                     ? headerStart_
+        const std::int64_t meant = typeWritten_ == 4                 ? headerStart_
                                    : typeWritten_ == 3 && clock_.any ? clock_.firstFrame
-                                                                         : 1;
-        ReadFinding finding =
-            MakeFinding(ReadFindingCode::kTrcPathTypeUnread, meant == start ? Effect::kNote : Effect::kMisread,
-                 typeLine_, typeColumn_, typeFound_);
-        finding.number = typeWritten_;
-        finding.other = typeRead;
-        finding.extra = start;
-        finding.extra2 = meant;
+                                                                     : 1;
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcPathTypeUnread,
+                                         meant == start ? Effect::kNote : Effect::kMisread,
+                                         typeLine_, typeColumn_, typeFound_);
+        finding.detail = detail::TrcPathType{.typeWritten = typeWritten_,
+                                             .typeRead = typeRead,
+                                             .startFrameRead = start,
+                                             .startFrameMeant = meant};
         Emit(finding);
     }
     if (clock_.gaps > 0) {
-        ReadFinding finding = MakeFinding(ReadFindingCode::kFrameGaps, Effect::kShift, clock_.gapLine, 1,
-                                   std::to_string(clock_.gapTo));
+        ReadFinding finding = TrcFinding(ReadFindingCode::kFrameGaps, Effect::kShift,
+                                         clock_.gapLine, 1, std::to_string(clock_.gapTo));
         finding.count = clock_.gaps;
-        finding.number = clock_.gapFrom;
-        finding.other = clock_.gapTo;
+        finding.detail =
+            detail::FrameGap{.frameBefore = clock_.gapFrom, .frameAfter = clock_.gapTo};
         Emit(finding);
     }
     if (clock_.any && clock_.firstFrame != start) {
         const std::int64_t off = clock_.firstFrame - start;
-        ReadFinding finding = MakeFinding(ReadFindingCode::kTrcFramesStartElsewhere,
-                                   off > 1 || off < -1 ? Effect::kMisread : Effect::kNote,
-                                   clock_.firstLine, 1, std::to_string(clock_.firstFrame));
-        finding.number = clock_.firstFrame;
-        finding.other = start;
-        finding.extra = typeRead;
+        ReadFinding finding = TrcFinding(ReadFindingCode::kTrcFramesStartElsewhere,
+                                         off > 1 || off < -1 ? Effect::kMisread : Effect::kNote,
+                                         clock_.firstLine, 1, std::to_string(clock_.firstFrame));
+        finding.detail = detail::TrcStartFrame{
+            .firstRowFrame = clock_.firstFrame, .startFrame = start, .pathFileType = typeRead};
         Emit(finding);
     }
-    // The times against the rate read: over the whole span, within what the
-    // times' decimals can say.
+    TimeFindings(file);
+}
+
+// The times against the rate read: over the whole span, within what the
+// times' decimals can say.
+template <typename Char>
+void Checks<Char>::TimeFindings(const TRCFile& file) {
     const std::int32_t rate = file.GetDataRate();
     const std::int64_t frames = clock_.lastTimeFrame - clock_.firstTimeFrame;
-    if (clock_.anyTime && frames > 0 && rate > 0) {
-        const double span = clock_.lastTime - clock_.firstTime;
-        const double expected = static_cast<double>(frames) / rate;
-        const double tolerance = std::pow(10.0, -clock_.timeDecimals) + 1e-9 * std::fabs(expected);
-        if (span > 0 && std::fabs(span - expected) > tolerance) {
-            ReadFinding finding = MakeFinding(ReadFindingCode::kTrcTimesOffRate, Effect::kMisread,
-                                       clock_.lastTimeLine);
-            finding.measured = static_cast<double>(frames) / span;
-            finding.number = rate;
-            finding.other = static_cast<std::int64_t>(clock_.firstTimeLine);
-            Emit(finding);
-        }
-    }
+    if (!clock_.anyTime || frames <= 0 || rate <= 0) return;
+    const double span = clock_.lastTime - clock_.firstTime;
+    const double expected = static_cast<double>(frames) / rate;
+    const double tolerance = std::pow(10.0, -clock_.timeDecimals) + 1e-9 * std::fabs(expected);
+    if (span <= 0 || std::fabs(span - expected) <= tolerance) return;
+    ReadFinding finding =
+        TrcFinding(ReadFindingCode::kTrcTimesOffRate, Effect::kMisread, clock_.lastTimeLine);
+    finding.detail = detail::TrcTimes{.framesPerSecond = static_cast<double>(frames) / span,
+                                      .dataRate = rate,
+                                      .firstLine = clock_.firstTimeLine};
+    Emit(finding);
 }
 
 template class Checks<char>;

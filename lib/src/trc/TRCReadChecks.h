@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tovfileio/htr/CalibrationUnits.h"
@@ -24,6 +25,12 @@ namespace trcchecks {
 using trcfields::Text;
 using Effect = ReadFinding::Effect;
 
+// A finding of a TRC file.
+inline ReadFinding TrcFinding(ReadFindingCode code, Effect effect, std::uint64_t line = 0,
+                              std::uint64_t column = 0, std::string found = std::string()) {
+    return MakeFinding(ReadFormat::kTrc, code, effect, line, column, std::move(found));
+}
+
 // The first place of a kind that can repeat over many lines, and how many.
 struct FirstOf {
     std::uint64_t count = 0;
@@ -39,12 +46,7 @@ struct FirstOf {
         found = trcfields::Utf8(trcfields::Trim(field));
     }
     ReadFinding Finding(ReadFindingCode code, Effect effect) const {
-        ReadFinding finding;
-        finding.code = code;
-        finding.effect = effect;
-        finding.line = line;
-        finding.column = column;
-        finding.found = found;
+        ReadFinding finding = TrcFinding(code, effect, line, column, found);
         finding.count = count;
         return finding;
     }
@@ -135,7 +137,9 @@ public:
 private:
     void Emit(ReadFinding finding) { observer_.Found(finding); }
     void WholeFileFindings(const TRCFile& file);
+    void UnseenFindings(const TRCFile& file);
     void RowFindings(const TRCFile& file, int typeRead);
+    void TimeFindings(const TRCFile& file);
 
     ReadObserver& observer_;
     bool anyLine_ = false;

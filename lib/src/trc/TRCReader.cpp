@@ -72,8 +72,9 @@ std::uint64_t CountLineFeeds(const std::wstring& path) {
 }
 
 ReadFinding OutOfMemoryFinding(std::uint64_t limit) {
-    ReadFinding finding = MakeFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
-    finding.number = static_cast<std::int64_t>(limit);
+    ReadFinding finding =
+        trcchecks::TrcFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
+    finding.detail = findingdetail::OutOfMemory{.memoryLimit = limit};
     return finding;
 }
 
@@ -421,10 +422,10 @@ std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& optio
     const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
     if (!lines) {
         if (options.findings != nullptr) {
-            ReadFinding finding =
-                MakeFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
-            finding.number = error;
-            finding.name = EncodeUtf8(path);
+            ReadFinding finding = trcchecks::TrcFinding(ReadFindingCode::kCannotOpen,
+                                                        ReadFinding::Effect::kRefusal);
+            finding.detail =
+                findingdetail::CannotOpen{.error = error, .pathTried = EncodeUtf8(path)};
             options.findings->Found(finding);
         }
         return kOpenFailed;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
+#include "tests/support/FindingCheck.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 
@@ -331,7 +332,8 @@ TEST(HTRReaderTest, PathsAreOpenedAsGivenAndMemoryReadsAsAFile) {
 }
 
 // HTR files that no one should trust: every one ends with a model or the
-// reader's own message, in bounded time and memory.
+// reader's own message, in bounded time and memory, and every finding of it
+// is whole.
 const std::string kValid = HtrWithHeader(
     "NumSegments 3\nNumFrames 2\nRotationUnits Radians\n",
     "[SegmentNames&Hierarchy]\nRoot GLOBAL\nArm Root\nHand Arm\n"
@@ -357,6 +359,9 @@ TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
     for (const auto& input : tovtest::HostileInputs(kValid)) {
         const std::wstring message = htr.ReadMemory(input.bytes);
         EXPECT_TRUE(IsReaderMessage(message)) << input.name;
+        tovtest::FindingCheck check(ReadFormat::kHtr);
+        EXPECT_EQ(htr.ReadMemory(input.bytes, &check), message) << input.name;
+        EXPECT_EQ(check.faults, 0) << input.name << ", code " << check.firstFault;
     }
     // A UTF-16 file with its mark reads as the text it holds.
     EXPECT_EQ(htr.ReadMemory(tovtest::Utf16(kValid, true)), L"");

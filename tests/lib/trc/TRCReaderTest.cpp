@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FindingCheck.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -206,7 +207,8 @@ TEST(TRCReaderTest, PathsUnitsAndScale) {
 }
 
 // TRC files that no one should trust: every one ends with a model or the
-// reader's own message, in bounded time and memory.
+// reader's own message, in bounded time and memory, and every finding of it
+// is whole.
 TEST(TRCHostileTest, EveryInputEndsWithAModelOrAMessage) {
     const std::string valid = Trc("Frame#\tTime\tA\t\t\tB\t\t\t",
                                   "\n1\t0.00\t1\t2\t3\t4\t5\t6\n2\t0.01\t\t\t\t4\t5\t6\n"
@@ -219,6 +221,11 @@ TEST(TRCHostileTest, EveryInputEndsWithAModelOrAMessage) {
         for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
             EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << input.name;
         }
+        tovtest::FindingCheck check(ReadFormat::kTrc);
+        TRCReadOptions options;
+        options.findings = &check;
+        EXPECT_EQ(trc.ReadMemory(input.bytes, options), message) << input.name;
+        EXPECT_EQ(check.faults, 0) << input.name << ", code " << check.firstFault;
     }
     for (std::size_t length = 0; length <= valid.size(); ++length) {
         const std::wstring message = Read(dir, valid.substr(0, length), trc);

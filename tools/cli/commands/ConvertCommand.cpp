@@ -19,7 +19,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
 #include "cli/files/FileSizeLimit.h"
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "cli/commands/GltfOutput.h"
 #include "cli/commands/GwmConversion.h"
 #include "cli/files/OutputFile.h"
@@ -210,7 +210,7 @@ void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings
 // Reports a reader's refusal with its context.
 int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& input,
                const std::wstring& message, const FindingList& findings) {
-    const std::string context = RefusalContext(findings, input.Format(), in, input.Tried());
+    const std::string context = RefusalContext(findings, in, input.Tried());
     return Report(io, in, tovfileio::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
 }
 
@@ -260,7 +260,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     if (IsForeignFile(findings.All())) {
         return Report(io, options.in, "holds nothing of an HTR or TRC file (it was read as HTR)");
     }
-    warnings.AddFindings(options.in, findings.All(), FileFormat::Htr);
+    warnings.AddFindings(options.in, findings.All());
 
     std::uint32_t held = 0;
     for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {

@@ -15,7 +15,7 @@
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextWriter.h"
 #include "cli/files/FileSizeLimit.h"
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "cli/files/InterruptCleanup.h"
 #include "cli/run/LockWait.h"
 #include "cli/files/OutputFile.h"
@@ -83,8 +83,7 @@ public:
         return &findings_;
     }
     void SourceRefused(const GwmFileResult& file) override {
-        const std::string context =
-            RefusalContext(findings_, FileFormat::Trc, ShownSource(file), tried_);
+        const std::string context = RefusalContext(findings_, ShownSource(file), tried_);
         Report(io_, ShownSource(file), Utf8(file.readerMessage) + (context.empty() ? "" : " " + context));
     }
     bool MayPad(const GwmFileResult& file) override;
@@ -151,7 +150,7 @@ void CommandRun::Warn(const GwmFileResult& file) {
     warnedFor_ = &file;
     const std::string shown = ShownSource(file);
     const std::uint64_t before = warnings_.Count();
-    warnings_.AddFindings(shown, findings_.All(), FileFormat::Trc);
+    warnings_.AddFindings(shown, findings_.All());
     if (command_.settings.Filter && file.written == 0 && file.markers > 0) {
         warnings_.Add(command_.mnm, "names none of the markers of " + shown +
                                         "; the GWM file holds no marker");

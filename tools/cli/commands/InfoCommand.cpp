@@ -9,7 +9,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/report/Diagnosis.h"
 #include "cli/files/FileFormat.h"
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "cli/report/HtrSummary.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
@@ -109,12 +109,12 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     std::string report;
     const bool shown = ReadAndDescribe(input, file, options, read, report, io);
     if (options.diagnose && !read.findings.Find(ReadFindingCode::kCannotOpen)) {
-        const Diagnosis diagnosis = Diagnose(read.findings.All(), read.message, format);
+        const Diagnosis diagnosis = Diagnose(read.findings.All(), read.message);
         io.Out(options.json ? DiagnosisJson(file, diagnosis) : DiagnosisText(file, diagnosis));
         return diagnosis.verdict != Diagnosis::Verdict::Refused;
     }
     if (!read.message.empty()) {
-        const std::string context = RefusalContext(read.findings, format, file, input.Tried());
+        const std::string context = RefusalContext(read.findings, file, input.Tried());
         io.Err(file + ": " + Escaped(read.message) + (context.empty() ? "" : " " + context) + "\n");
         return false;
     }
@@ -123,7 +123,7 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
                (format == FileFormat::Trc ? "TRC" : "HTR") + ")\n");
         return false;
     }
-    warnings.AddFindings(file, read.findings.All(), format);
+    warnings.AddFindings(file, read.findings.All());
     io.Out(report);
     return true;
 }

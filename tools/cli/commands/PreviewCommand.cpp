@@ -15,7 +15,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
 #include "cli/report/FileTake.h"
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "cli/run/FreshImport.h"
 #include "cli/files/OutputFile.h"
 #include "cli/report/SafeText.h"
@@ -90,8 +90,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         FileTake take;
         ReadTake(options.input, options.frame, take);
         if (take.read) {
-            Warnings(io).AddFindings(options.input, take.findings.All(),
-                                     IsTrcPath(options.input) ? FileFormat::Trc : FileFormat::Htr);
+            Warnings(io).AddFindings(options.input, take.findings.All());
             frame = options.frame.value_or(static_cast<int>(take.first));
             if (take.frames > 0) {
                 const std::int64_t last = take.first + take.frames - 1;

@@ -8,7 +8,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/FileFormat.h"
 #include "cli/report/FileTake.h"
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "cli/run/FreshImport.h"
 #include "cli/files/OutputFile.h"
 #include "cli/files/ReadLimits.h"
@@ -54,8 +54,7 @@ int RunView(const ViewOptions& options, CommandContext& context) {
     } else {
         ReadTake(options.input, std::nullopt, take);
         if (take.read) {
-            Warnings(io).AddFindings(options.input, take.findings.All(),
-                                     IsTrcPath(options.input) ? FileFormat::Trc : FileFormat::Htr);
+            Warnings(io).AddFindings(options.input, take.findings.All());
         }
         if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 #include "cli/report/JsonWriter.h"
 
 using namespace tovfileio;
@@ -37,13 +37,6 @@ std::string Location(const ReadFinding& finding) {
     return where;
 }
 
-// A finding's sentence without the "line N: " that Location says already.
-std::string TextAt(const ReadFinding& finding, FileFormat format) {
-    const std::string text = FindingText(finding, format);
-    const std::string again = "line " + std::to_string(finding.line) + ": ";
-    return text.rfind(again, 0) == 0 ? text.substr(again.size()) : text;
-}
-
 std::size_t Count(const std::vector<ReadFinding>& findings, bool refusals) {
     return static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [&](const ReadFinding& f) {
         return refusals ? f.effect == Effect::kRefusal : f.effect != Effect::kNote;
@@ -52,10 +45,9 @@ std::size_t Count(const std::vector<ReadFinding>& findings, bool refusals) {
 
 }  // namespace
 
-Diagnosis Diagnose(std::vector<ReadFinding> findings, const std::string& message, FileFormat format) {
+Diagnosis Diagnose(std::vector<ReadFinding> findings, const std::string& message) {
     Diagnosis diagnosis;
     diagnosis.message = message;
-    diagnosis.format = format;
     const auto refusal = std::find_if(findings.begin(), findings.end(),
                                       [](const ReadFinding& f) { return f.effect == Effect::kRefusal; });
     if (refusal != findings.end()) {
@@ -86,7 +78,8 @@ std::string VerdictLine(const Diagnosis& diagnosis) {
         case Diagnosis::Verdict::Refused: {
             std::string line = "refused: " + diagnosis.message;
             if (diagnosis.hasCause && diagnosis.cause.line != 0) {
-                line += "; " + Location(diagnosis.cause) + ": " + TextAt(diagnosis.cause, diagnosis.format);
+                line += "; " + Location(diagnosis.cause) + ": " +
+                        FindingTextWithoutLine(diagnosis.cause);
             }
             const std::size_t refusals = Count(diagnosis.findings, true);
             if (refusals > 1) line += " (and " + std::to_string(refusals - 1) + " more)";
@@ -95,7 +88,7 @@ std::string VerdictLine(const Diagnosis& diagnosis) {
         case Diagnosis::Verdict::ReadsBut: break;
     }
     const std::size_t weighty = Count(diagnosis.findings, false);
-    std::string line = "reads, but: " + FindingText(diagnosis.findings.front(), diagnosis.format);
+    std::string line = "reads, but: " + FindingText(diagnosis.findings.front());
     if (weighty > 1) line += " (and " + std::to_string(weighty - 1) + " more)";
     return line;
 }
@@ -106,7 +99,7 @@ std::string DiagnosisText(const std::string& file, const Diagnosis& diagnosis) {
         // "  line 7, column 3, "NaN": TEXT [misread]"
         text += "  " + Location(finding);
         if (!finding.found.empty()) text += ", " + Quoted(finding.found);
-        text += ": " + TextAt(finding, diagnosis.format);
+        text += ": " + FindingTextWithoutLine(finding);
         text += std::string(" [") + EffectName(finding.effect) + "]\n";
     }
     return text;
@@ -126,7 +119,7 @@ std::string DiagnosisJson(const std::string& file, const Diagnosis& diagnosis) {
         json.Key("column").UInt(finding.column);
         json.Key("found").String(finding.found);
         json.Key("effect").String(EffectName(finding.effect));
-        json.Key("text").String(FindingText(finding, diagnosis.format));
+        json.Key("text").String(FindingText(finding));
         json.Key("warning").Bool(IsWarning(finding));
         json.EndObject();
     }

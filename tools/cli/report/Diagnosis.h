@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/files/FileFormat.h"
 #include "tovfileio/text/ReadFinding.h"
 
 struct Diagnosis {
     enum class Verdict { AsWritten, ReadsBut, Refused };
     Verdict verdict = Verdict::AsWritten;
-    std::string message;               // why the file is refused
-    FileFormat format = FileFormat::Htr;
+    std::string message;                          // why the file is refused
     tovfileio::ReadFinding cause;                 // the refusal behind the message, if any
     bool hasCause = false;
     std::vector<tovfileio::ReadFinding> findings;  // the weightiest first, then in file order
@@ -20,7 +18,7 @@ struct Diagnosis {
 
 // The diagnosis of a file its reader accepted (`message` empty) or refused,
 // from the reader's findings (read on after the first refusal).
-Diagnosis Diagnose(std::vector<tovfileio::ReadFinding> findings, const std::string& message, FileFormat format);
+Diagnosis Diagnose(std::vector<tovfileio::ReadFinding> findings, const std::string& message);
 
 // "reads as written", "reads, but: TEXT", "refused: MESSAGE".
 std::string VerdictLine(const Diagnosis& diagnosis);

@@ -9,7 +9,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "cli/report/FindingText.h"
+#include "cli/report/FindingReport.h"
 
 struct FileTake {
     bool read = false;  // false: the reader refused the file; the import says why

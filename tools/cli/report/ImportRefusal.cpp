@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cli/report/FindingText.h"
+#include "tovfileio/text/Phrases.h"
 #include "tovfileio/text/TextCodec.h"
 
 namespace {
@@ -31,7 +31,7 @@ std::string NoFrames(const std::string& path, std::uint64_t held, std::int64_t h
     }
     if (header == 0) {
         return path + ": its header gives 0 frames (the file holds " +
-               Counted(held, singular, plural) + "), so there is nothing to import";
+               tovfileio::Counted(held, singular, plural) + "), so there is nothing to import";
     }
     return std::string();
 }

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "tovfileio/text/TextCodec.h"
-#include "cli/report/FindingText.h"
+#include "tovfileio/text/Phrases.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/report/SummaryText.h"

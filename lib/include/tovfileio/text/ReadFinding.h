@@ -2,86 +2,225 @@
 // refuses the file, or reads it otherwise than the file means, told as data
 // where the reader decides it. The readers keep returning the host's
 // message unchanged; a caller that wants to say more (where, what stands
-// there, what it does to the read) attaches a ReadObserver.
+// there, what it does to the read) attaches a ReadObserver, and
+// FindingText.h words what it hears.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <utility>
+#include <variant>
+#include <vector>
 
 namespace tovfileio {
 
-// Every kind of finding. The comment of each says which fields it fills
-// beyond line, column and found.
+// The format of the file a finding was made in.
+enum class ReadFormat { kHtr, kTrc };
+
+// Every kind of finding. Beside line, column, found and count, each carries
+// the detail named in its comment (in namespace `findingdetail`), or none.
 enum class ReadFindingCode {
     // Both readers.
-    kCannotOpen,      // number: the system's error number; name: the path tried
-    kOutOfMemory,     // number: the memory limit in bytes (0: the machine's)
+    kCannotOpen,      // CannotOpen
+    kOutOfMemory,     // OutOfMemory
     kEmpty,           // the file holds no line at all
     kTextInNumbers,   // count: number fields holding text; found: the first
-    kFrameGaps,       // count: gaps; number: the frame before the first, other: after it
+    kFrameGaps,       // FrameGap; count: gaps; found: the frame number after the first
 
     // TRC files.
-    kTrcLayoutNotXYZ,       // found: the misplaced separators, else the third field;
-                            // name: the third field; extra: 1 when there is one;
-                            // number: TrcLayoutCause flags
-    kTrcPathTypeUnread,     // number: the type written, other: the type read;
-                            // extra: the start frame read, extra2: the one meant
-    kTrcHeaderNotNumber,    // name: the header value; number: what it is read as
-    kTrcNotWhole,           // name: the header value; number: the whole number read
-    kTrcUnitUnknown,        // found: the unit field; number: 1 when it still means mm,
-                            // 2 when it is empty
-    kTrcNameOffColumn,      // found: the name; number: its field (from 1); other:
-                            // markers read; extra: names written; extra2: 1 when an
-                            // empty column stands before the first name
+    kTrcLayoutNotXYZ,       // TrcLayout; found: the misplaced separators, else the
+                            // third field
+    kTrcPathTypeUnread,     // TrcPathType; found: the first field
+    kTrcHeaderNotNumber,    // HeaderReadAs; found: the header value
+    kTrcNotWhole,           // HeaderReadAs; found: the header value
+    kTrcUnitUnknown,        // TrcUnit; found: the unit field
+    kTrcNameOffColumn,      // TrcNameColumn; found: the name
     kTrcLastNameUnread,     // found: the name
     kTrcNameLeftOut,        // found: the first; count: names left out ("Unnamed..."
                             // or a name seen before), whose columns rows skip
-    kTrcNameEmpty,          // number: the marker (from 1)
-    kTrcLabelsMissing,      // number: 1 when the line holds a data row that is lost
-    kTrcLabelCount,         // number: markers labelled; other: markers named
+    kTrcNameEmpty,          // TrcEmptyName
+    kTrcLabelsMissing,      // TrcLabelsMissing
+    kTrcLabelCount,         // TrcLabelCount
     kTrcSeparatorRow,       // line 6 holds only separators and is read as a row
-    kTrcWideRows,           // count: rows; number: most fields; other: fields read
+    kTrcWideRows,           // TrcWideRows; count: rows; found: the first extra field
     kTrcShortRows,          // count: rows; found: the field markers past the end read
-    kTrcFramesStartElsewhere,  // number: the first row's frame; other: the start frame
-                               // read; extra: the path-file type
-    kTrcTimesOffRate,       // measured: frames a second the times advance; number:
-                            // the data rate; other: the first row's line
-    kTrcMarkersUnseen,      // count: markers; name: up to five names, a line feed between
-    kTrcRowCount,           // number: the header's frame count; other: rows read
-    kTrcMarkerCount,        // number: the header's marker count; other: names on line 4
+    kTrcFramesStartElsewhere,  // TrcStartFrame; found: the first row's frame
+    kTrcTimesOffRate,       // TrcTimes
+    kTrcMarkersUnseen,      // TrcUnseen; count: markers
+    kTrcRowCount,           // TrcRowCount; found: the header's frame count
+    kTrcMarkerCount,        // TrcMarkerCount; found: the header's marker count
     kTrcNothing,            // no marker names and no data rows
 
     // HTR files.
-    kHtrHeaderValue,        // name: the keyword; found: its value; accepted: what the
-                            // reader takes there, " " between
+    kHtrHeaderValue,        // HtrHeaderValue; found: the value
     kHtrGravityX,           // found: the value (X or x)
     kHtrDuplicateSegment,   // found: the name
     kHtrSegmentNotFound,    // found: the name
-    kHtrSegmentCount,       // number: NumSegments; other: base-position lines
-    kHtrNotWhole,           // name: the keyword; number: what it is read as
+    kHtrSegmentCount,       // HtrBaseLines
+    kHtrNotWhole,           // HeaderReadAs; found: the value
     kHtrUnitUnknown,        // found: the value
     kHtrRotationUnitUnknown,  // found: the value
-    kHtrKeywordCase,        // found: the word; name: the keyword it is meant to be;
-                            // number: 1 when the keyword only checks the file
-    kHtrHeaderMissing,      // name: "NumFrames" or "DataFrameRate"; number: the value read
+    kHtrKeywordCase,        // HtrKeywordCase; found: the word
+    kHtrHeaderMissing,      // HeaderReadAs, of "NumFrames" or "DataFrameRate"
     kHtrNoHierarchy,        // no [SegmentNames&Hierarchy] section
     kHtrNoRoot,             // no segment names GLOBAL as its parent
-    kHtrSegmentsAgainstHeader,  // number: NumSegments; other: segments
-    kHtrFramesAgainstHeader,    // count: segments; number: NumFrames; name: the first;
-                                // other: its frames
+    kHtrSegmentsAgainstHeader,  // HtrSegmentCount; found: NumSegments' value
+    kHtrFramesAgainstHeader,    // HtrFrameCount; count: segments that differ
     kHtrUnknownSection,     // found: the section's name; count: frame lines skipped
     kHtrNothing,            // no section and no keyword of an HTR file
 };
 
-// What keeps "(X/Y/Z)" from being the third tab-separated field of line 1
-// of a TRC file, as flags; none of them: some other text stands there.
-enum TrcLayoutCause : std::int64_t {
-    kTrcLayoutTabAfterKeyword = 1,  // a blank, not a tab, after "PathFileType"
-    kTrcLayoutTabAfterXYZ = 2,      // a blank, not a tab, after "(X/Y/Z)"
-    kTrcLayoutCommas = 4,           // commas, not tabs, separate the fields
-    kTrcLayoutNoTabs = 8,           // blanks, not tabs, separate the fields
+// The details findings carry, one kind per code or per codes that hold the
+// same things. Texts are UTF-8.
+namespace findingdetail {
+
+struct CannotOpen {
+    int error = 0;          // the system's error number
+    std::string pathTried;  // the path the reader opened
 };
+
+struct OutOfMemory {
+    std::uint64_t memoryLimit = 0;  // bytes the samples may take; 0: the machine's memory
+};
+
+// The first break in the frame numbers of the rows or frame sections.
+struct FrameGap {
+    std::int64_t frameBefore = 0;
+    std::int64_t frameAfter = 0;
+};
+
+// A header value read as a whole number other than written, or one missing
+// and taken as a default.
+struct HeaderReadAs {
+    std::string keyword;  // "DataRate", "NumFrames", "DataFrameRate", ...
+    std::int64_t readAs = 0;
+};
+
+// What keeps "(X/Y/Z)" from being the third tab-separated field of line 1;
+// none of the flags: some other text stands there.
+struct TrcLayout {
+    std::optional<std::string> thirdField;  // none: the line has no third field
+    bool blankAfterKeyword = false;         // a blank, not a tab, after "PathFileType"
+    bool blankAfterXYZ = false;             // a blank, not a tab, after "(X/Y/Z)"
+    bool commas = false;                    // commas, not tabs, separate the fields
+    bool blanksOnly = false;                // blanks, not tabs, separate the fields
+};
+
+// A path-file type written after a blank, so field 2 is not it.
+struct TrcPathType {
+    std::int64_t typeWritten = 0;
+    std::int64_t typeRead = 0;
+    std::int64_t startFrameRead = 0;
+    std::int64_t startFrameMeant = 0;  // the start frame the written type gives
+};
+
+// A unit field the reader does not know; it reads millimetres.
+struct TrcUnit {
+    bool empty = false;             // the field is empty
+    bool meansMillimetres = false;  // "mm" with blanks around it
+};
+
+// A name off fields 3, 6, 9, ... of line 4.
+struct TrcNameColumn {
+    std::uint64_t field = 0;  // where the name stands, from 1
+    std::uint64_t markersRead = 0;
+    std::uint64_t namesWritten = 0;
+    bool emptyColumnFirst = false;  // an empty column stands before the first name
+};
+
+struct TrcEmptyName {
+    std::uint64_t marker = 0;  // the first marker without a name, from 1
+};
+
+// A line where the coordinate labels belong holds none.
+struct TrcLabelsMissing {
+    bool rowLost = false;  // the line holds a data row, which is not read
+};
+
+struct TrcLabelCount {
+    std::uint64_t markersLabelled = 0;  // X labels on line 5
+    std::uint64_t nameSlots = 0;        // places for names on line 4
+};
+
+struct TrcWideRows {
+    std::uint64_t mostFields = 0;  // the widest row's fields, up to the last filled one
+    std::uint64_t fieldsRead = 0;  // frame, time and three a marker
+};
+
+// Rows numbered from another frame than the start frame read.
+struct TrcStartFrame {
+    std::int64_t firstRowFrame = 0;
+    std::int64_t startFrame = 0;
+    std::int64_t pathFileType = 0;  // which decides where the start frame comes from
+};
+
+// Times that advance at another rate than the data rate read.
+struct TrcTimes {
+    double framesPerSecond = 0;  // what the times advance at
+    std::int64_t dataRate = 0;
+    std::uint64_t firstLine = 0;  // the first row with a time; the finding's line is the last
+};
+
+struct TrcUnseen {
+    std::vector<std::string> firstNames;  // up to five of the markers never seen
+};
+
+struct TrcRowCount {
+    std::int64_t headerFrames = 0;
+    std::uint64_t rowsRead = 0;
+};
+
+struct TrcMarkerCount {
+    std::int64_t headerMarkers = 0;
+    std::uint64_t markersNamed = 0;
+};
+
+// A header value of a keyword that only checks the file, refused.
+struct HtrHeaderValue {
+    std::string keyword;
+    std::vector<std::string> accepted;  // every value the reader takes there
+};
+
+// NumSegments against the lines of the base position.
+struct HtrBaseLines {
+    std::int64_t headerSegments = 0;
+    std::uint64_t baseLines = 0;
+};
+
+// A keyword written in another letter case, which the reader ignores.
+struct HtrKeywordCase {
+    std::string keyword;      // the keyword the word is meant to be
+    bool checksOnly = false;  // the keyword only checks the file: nothing reads otherwise
+};
+
+// NumSegments against the segments of the hierarchy.
+struct HtrSegmentCount {
+    std::int64_t headerSegments = 0;
+    std::uint64_t segmentsRead = 0;
+};
+
+// NumFrames against the frames each segment holds.
+struct HtrFrameCount {
+    std::uint64_t headerFrames = 0;
+    std::uint64_t segments = 0;  // in the file
+    std::string firstSegment;    // the first whose frames differ
+    std::uint64_t itsFrames = 0;
+};
+
+}  // namespace findingdetail
+
+// A finding's detail; std::monostate for the codes that carry none.
+using ReadFindingDetail = std::variant<
+    std::monostate, findingdetail::CannotOpen, findingdetail::OutOfMemory,
+    findingdetail::FrameGap, findingdetail::HeaderReadAs, findingdetail::TrcLayout,
+    findingdetail::TrcPathType, findingdetail::TrcUnit, findingdetail::TrcNameColumn,
+    findingdetail::TrcEmptyName, findingdetail::TrcLabelsMissing, findingdetail::TrcLabelCount,
+    findingdetail::TrcWideRows, findingdetail::TrcStartFrame, findingdetail::TrcTimes,
+    findingdetail::TrcUnseen, findingdetail::TrcRowCount, findingdetail::TrcMarkerCount,
+    findingdetail::HtrHeaderValue, findingdetail::HtrBaseLines, findingdetail::HtrKeywordCase,
+    findingdetail::HtrSegmentCount, findingdetail::HtrFrameCount>;
 
 struct ReadFinding {
     // How much the read departs from what the file means, weightiest first.
@@ -93,32 +232,52 @@ struct ReadFinding {
     };
 
     ReadFindingCode code = ReadFindingCode::kEmpty;
+    ReadFormat format = ReadFormat::kHtr;
     Effect effect = Effect::kNote;
     std::uint64_t line = 0;    // in the file, from 1; 0 for the file as a whole
     std::uint64_t column = 0;  // in characters, from 1; 0 for the whole line
     std::string found;         // the text at that place, UTF-8, as the file has it
     std::uint64_t count = 1;   // places of this kind (this is the first)
-    std::int64_t number = 0;   // code-specific values, see ReadFindingCode
-    std::int64_t other = 0;
-    std::int64_t extra = 0;
-    std::int64_t extra2 = 0;
-    double measured = 0.0;
-    std::string name;
-    std::string accepted;
+    ReadFindingDetail detail;  // what the code carries beyond these
+
+    // The detail as `Detail`, or null when the finding carries another.
+    template <typename Detail>
+    const Detail* Get() const {
+        return std::get_if<Detail>(&detail);
+    }
 };
 
-// A finding of `code` and `effect` at a place; the other fields start empty.
-inline ReadFinding MakeFinding(ReadFindingCode code, ReadFinding::Effect effect,
+// A finding of `code` and `effect` in a file of `format` at a place; count 1
+// and no detail.
+inline ReadFinding MakeFinding(ReadFormat format, ReadFindingCode code, ReadFinding::Effect effect,
                                std::uint64_t line = 0, std::uint64_t column = 0,
                                std::string found = std::string()) {
     ReadFinding finding;
     finding.code = code;
+    finding.format = format;
     finding.effect = effect;
     finding.line = line;
     finding.column = column;
     finding.found = std::move(found);
     return finding;
 }
+
+// Whether the finding carries the detail its code calls for (what every
+// reader's findings do).
+bool CarriesItsDetail(const ReadFinding& finding);
+
+// Whether a program that reports a read warns of the finding: the read
+// departs from what the file means (data lost or moved, a value read as
+// another). Refusals and notes are not warnings.
+inline bool IsWarning(const ReadFinding& finding) {
+    return finding.effect == ReadFinding::Effect::kShift ||
+           finding.effect == ReadFinding::Effect::kMisread;
+}
+
+// Whether the findings of a read say the file holds nothing of the format
+// it was read as (a picture, say): the reader reads such a file as empty,
+// yet it is no file of that format at all.
+bool IsForeignFile(std::span<const ReadFinding> findings);
 
 class ReadObserver {
 public:
