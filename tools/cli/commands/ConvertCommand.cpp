@@ -17,17 +17,17 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "cli/files/FileSizeLimit.h"
 #include "cli/report/FindingReport.h"
 #include "cli/commands/GltfOutput.h"
 #include "cli/commands/GwmConversion.h"
+#include "cli/files/HostNames.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/files/SourceDateEpoch.h"
-#include "tovfileio/module/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 
 using namespace tovfileio;
@@ -254,7 +254,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     {
         Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
                           "reading " + options.in);
-        readMessage = htr.Read(HtrFileFor(tovfileio::PathToWide(input.ReadPath())), &findings);
+        readMessage = htr.Read(tovfileio::PathToWide(input.ReadPath()), &findings);
     }
     if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, findings);
     if (IsForeignFile(findings.All())) {
@@ -262,10 +262,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
     }
     warnings.AddFindings(options.in, findings.All());
 
-    std::uint32_t held = 0;
-    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
-        held = std::max(held, htr.Segment(i)->FrameCount());
-    }
+    const std::uint32_t held = htr.FramesHeld();
     std::uint64_t frames = 0;
     if (!ChooseFrames(options.in, htr.GetNumFrames(), held, settings, frames, warnings, io)) {
         return kExitFailed;
@@ -281,7 +278,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
 
     OutputFile output;
     std::string error;
-    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", true, error)) {
+    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", HtrFileNamed, error)) {
         return Report(io, output.Name(), error);
     }
     // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
@@ -406,11 +403,11 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
             return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
         }
-        return ConvertToGltf(io, options.in, input.ReadPath(), options.out);
+        return ConvertToGltf(io, options.in, input.ReadPath(), input.Kind(), options.out);
     }
     // The input's format by extension or content; the output's by extension,
     // else the input's own target.
-    const bool trcIn = input.Format() == FileFormat::Trc;
+    const bool trcIn = input.Kind() == tovfileio::FileKind::kTrc;
     if (trcIn && HasExtension(options.out, ".htr")) return usage("a TRC file converts to GWM, not to HTR");
     if (!trcIn && HasExtension(options.out, ".gwm")) return usage("an HTR file converts to HTR, not to GWM");
     if (!trcIn) {

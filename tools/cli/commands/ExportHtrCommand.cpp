@@ -10,6 +10,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/report/ExportRoots.h"
+#include "cli/files/HostNames.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/RememberedOptions.h"
 #include "cli/run/SceneSession.h"
@@ -55,7 +56,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     if (!session.Open(options.scene, options.host, SceneUse::Read)) return kExitFailed;
     OutputFile output;
     std::string error;
-    if (!output.Resolve(options.output, options.scene, options.scene, ".htr", true, error)) {
+    if (!output.Resolve(options.output, options.scene, options.scene, ".htr", HtrFileNamed, error)) {
         session.Error(options.output + ": " + error);
         return kExitFailed;
     }

@@ -32,7 +32,7 @@ int WriteScene(const CommandIO& io, SceneSession& session, const std::string& ou
     const bool binary = Lower(out).size() >= 4 && Lower(out).substr(Lower(out).size() - 4) == ".glb";
     OutputFile output;
     std::string error;
-    if (!output.Resolve(out, inputName, inputFile, binary ? ".glb" : ".gltf", false, error)) {
+    if (!output.Resolve(out, inputName, inputFile, binary ? ".glb" : ".gltf", nullptr, error)) {
         session.Error(out + ": " + error);
         return kExitFailed;
     }
@@ -67,13 +67,14 @@ bool IsGltfPath(const std::string& path) {
 }
 
 int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
-                  const std::string& out) {
+                  tovfileio::FileKind kind, const std::string& out) {
     SceneSession session(io, "convert");
     FreshImportOptions fresh;
+    fresh.resolvedKind = kind;
     // Markers of the importer's own size, 1 mm across, draw as nothing in a
     // viewer: a glTF file of markers gets spheres of 20 mm, a large optical
     // marker (the new scene's unit is the millimetre).
-    if (IsTrcPath(readPath)) fresh.size = kMarkerDiameterMm;
+    if (kind == tovfileio::FileKind::kTrc) fresh.size = kMarkerDiameterMm;
     if (!ImportIntoFreshScene(session, io, readPath, fresh)) return kExitFailed;
     return WriteScene(io, session, out, inputName, readPath);
 }

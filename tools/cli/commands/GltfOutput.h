@@ -6,12 +6,13 @@
 #include <string>
 
 #include "cli/commands/CommandIO.h"
+#include "tovfileio/text/FileKinds.h"
 
-// Imports `readPath` (the file as the reader opens it; `inputName` as the
-// user named it) into a fresh scene and writes it to `out` as glTF; an exit
-// status.
+// Imports `readPath` (the file as the reader opens it, of `kind`;
+// `inputName` as the user named it) into a fresh scene and writes it to
+// `out` as glTF; an exit status.
 int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
-                  const std::string& out);
+                  tovfileio::FileKind kind, const std::string& out);
 
 // True for an output named .glb or .gltf (any letter case).
 bool IsGltfPath(const std::string& path);

@@ -363,7 +363,7 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
     if (!LoadMap(command, map, io)) return kExitFailed;
     OutputFile output;
     std::string error;
-    if (!output.Resolve(out, in, input.ReadPath(), ".gwm", false, error)) {
+    if (!output.Resolve(out, in, input.ReadPath(), ".gwm", nullptr, error)) {
         return Report(io, output.Name(), error);
     }
     Warnings warnings(io);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/commands/Commands.h"
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "tovfileio/gwm/ConvertGWMSettings.h"
 
 struct GwmCommand {

@@ -15,7 +15,7 @@
 namespace {
 
 struct ImportHtrOptions {
-    SceneImportRequest request{"import-htr", kImportHtrClassId, FileFormat::Htr};
+    SceneImportRequest request{"import-htr", kImportHtrClassId, tovfileio::FileKind::kHtr};
     std::optional<bool> apply, endEffectors, keyBase, animate, tcb;
     std::optional<std::string> size;
     TimeFlags time;

@@ -15,7 +15,7 @@
 namespace {
 
 struct ImportTrcOptions {
-    SceneImportRequest request{"import-trc", kImportTrcClassId, FileFormat::Trc};
+    SceneImportRequest request{"import-trc", kImportTrcClassId, tovfileio::FileKind::kTrc};
     std::optional<bool> apply, sphere, selectedOnly, rootNode;
     std::optional<std::string> size;
     TimeFlags time;

@@ -8,14 +8,13 @@
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/Diagnosis.h"
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "cli/report/FindingReport.h"
 #include "cli/report/HtrSummary.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/TrcSummary.h"
-#include "tovfileio/module/FilePaths.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -69,11 +68,11 @@ std::string ReadTrc(const std::string& path, TRCFile& trc, TrcRowTally& tally, F
     TRCReadOptions read;
     read.findings = &findings;
     read.rows = &tally;
-    return tovfileio::EncodeUtf8(trc.Read(TrcFileFor(tovfileio::PathToWide(path)), read));
+    return tovfileio::EncodeUtf8(trc.Read(tovfileio::PathToWide(path), read));
 }
 
 std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings) {
-    return tovfileio::EncodeUtf8(htr.Read(HtrFileFor(tovfileio::PathToWide(path)), &findings));
+    return tovfileio::EncodeUtf8(htr.Read(tovfileio::PathToWide(path), &findings));
 }
 
 // Reads the file and gives its summary in `report`; false when the file
@@ -81,7 +80,7 @@ std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings
 bool ReadAndDescribe(const InputFile& input, const std::string& file, const InfoOptions& options,
                      FileRead& read, std::string& report, const CommandIO& io) {
     Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead, "reading " + file);
-    if (input.Format() == FileFormat::Trc) {
+    if (input.Kind() == tovfileio::FileKind::kTrc) {
         TRCFile trc;
         TrcRowTally tally;
         read.message = ReadTrc(input.ReadPath(), trc, tally, read.findings);
@@ -104,7 +103,7 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
         io.Err(error + "\n");
         return false;
     }
-    const FileFormat format = input.Format();
+    const tovfileio::FileKind format = input.Kind();
     FileRead read(options.diagnose);
     std::string report;
     const bool shown = ReadAndDescribe(input, file, options, read, report, io);
@@ -120,7 +119,7 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     }
     if (!shown) {
         io.Err(file + ": holds nothing of an HTR or TRC file (it was read as " +
-               (format == FileFormat::Trc ? "TRC" : "HTR") + ")\n");
+               (format == tovfileio::FileKind::kTrc ? "TRC" : "HTR") + ")\n");
         return false;
     }
     warnings.AddFindings(file, read.findings.All());

@@ -13,7 +13,7 @@
 #include "brindle/host/scene/Scene.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "cli/report/FileTake.h"
 #include "cli/report/FindingReport.h"
 #include "cli/run/FreshImport.h"
@@ -111,7 +111,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         return kExitFailed;
     }
     OutputFile output;
-    if (!output.Resolve(options.out, source, source, ".svg", false, error)) {
+    if (!output.Resolve(options.out, source, source, ".svg", nullptr, error)) {
         session.Error(options.out + ": " + error);
         return kExitFailed;
     }

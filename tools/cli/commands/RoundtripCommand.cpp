@@ -14,6 +14,7 @@
 #include "cli/report/HtrComparison.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/report/SafeText.h"
+#include "cli/files/HostNames.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/SceneSession.h"
 #include "cli/run/TemporaryRegistry.h"
@@ -111,7 +112,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     }
     OutputFile output;
     std::string outputError;
-    if (!output.Resolve(options.output, options.input, options.input, ".htr", true,
+    if (!output.Resolve(options.output, options.input, options.input, ".htr", HtrFileNamed,
                         outputError)) {
         session.Error(options.output + ": " + outputError);
         return kExitFailed;

@@ -6,7 +6,7 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "cli/commands/Commands.h"
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "cli/report/FileTake.h"
 #include "cli/report/FindingReport.h"
 #include "cli/run/FreshImport.h"
@@ -44,7 +44,7 @@ int RunView(const ViewOptions& options, CommandContext& context) {
     const std::string& source = options.input.empty() ? options.scene : options.input;
     std::string error;
     OutputFile output;
-    if (!output.Resolve(options.out, source, source, ".html", false, error)) {
+    if (!output.Resolve(options.out, source, source, ".html", nullptr, error)) {
         session.Error(options.out + ": " + error);
         return kExitFailed;
     }

@@ -16,15 +16,6 @@
 
 namespace {
 
-bool EndsWithNoCase(const std::string& text, const std::string& end) {
-    if (text.size() < end.size()) return false;
-    for (std::size_t i = 0; i < end.size(); ++i) {
-        const char a = text[text.size() - end.size() + i];
-        if (std::tolower(static_cast<unsigned char>(a)) != end[i]) return false;
-    }
-    return true;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -66,7 +57,6 @@ std::string FinalTarget(std::string path) {
 
 OutputFile::~OutputFile() {
     if (toStandardOutput_ && !writePath_.empty()) ::unlink(writePath_.c_str());
-    if (!link_.empty()) ::unlink(link_.c_str());
     if (!tempFolder_.empty()) ::rmdir(tempFolder_.c_str());
     UnregisterFromCleanup(fileSlot_);
     UnregisterFromCleanup(folderSlot_);
@@ -124,38 +114,9 @@ bool OutputFile::ResolveStandardOutput(const std::string& input, const std::stri
     return true;
 }
 
-// A device or FIFO. The writers open the path they are given, appending
-// their extension when it lacks one; a link named for the extension leads
-// them to it.
-bool OutputFile::ResolveStream(const std::string& path, const std::string& extension,
-                               std::string& error) {
-    if (EndsWithNoCase(path, extension)) {
-        writePath_ = path;
-        return true;
-    }
-    char* absolute = ::realpath(path.c_str(), nullptr);
-    tempFolder_ = absolute != nullptr ? MakeRegisteredFolder(TempFolderPattern(), folderSlot_)
-                                      : std::string();
-    if (tempFolder_.empty()) {
-        std::free(absolute);
-        error = CannotOpen(name_, path, errno);
-        return false;
-    }
-    link_ = tempFolder_ + "/" + BaseName(path) + extension;
-    fileSlot_ = RegisterForCleanup(link_);
-    const bool linked = ::symlink(absolute, link_.c_str()) == 0;
-    std::free(absolute);
-    if (!linked) {
-        error = CannotOpen(name_, path, errno);
-        return false;
-    }
-    writePath_ = link_;
-    return true;
-}
-
 bool OutputFile::Resolve(const std::string& out, const std::string& input,
                          const std::string& inputFile, const std::string& extension,
-                         bool appendExtension, std::string& error) {
+                         NameRule rule, std::string& error) {
     name_ = out;
     if (out == "-") return ResolveStandardOutput(input, extension, error);
     std::string path = out;
@@ -174,8 +135,8 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
         error = CannotOpen(name_, path, EISDIR);
         return false;
     }
-    if (!stream && appendExtension && !EndsWithNoCase(path, extension)) {
-        path += extension;
+    if (!stream && rule != nullptr && rule(path) != path) {
+        path = rule(path);
         name_ = path;
     }
     struct stat in {};
@@ -185,7 +146,10 @@ bool OutputFile::Resolve(const std::string& out, const std::string& input,
         error = "is the input file; it is not replaced by the output";
         return false;
     }
-    if (stream) return ResolveStream(path, extension, error);
+    if (stream) {
+        writePath_ = path;
+        return true;
+    }
     error = RefusalOf(path, name_);
     if (!error.empty()) return false;
     plain_ = true;

@@ -3,7 +3,7 @@
 // - A plain file (new or existing) is written through the host's text
 //   writer, which puts it in place only when it is whole; a symbolic link is
 //   written through to the file it points to, which keeps its permissions.
-// - A device or a FIFO is streamed to, as it is.
+// - A device or a FIFO is streamed to, as it is named.
 // - A folder means a file in it named after the input, with the output's
 //   extension.
 // - "-" is standard output; the file is written in a private temporary
@@ -28,15 +28,18 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // The file a typed name stands for, as the host's dialogs of a format
+    // take it (HtrFileNamed); null: the name is the file.
+    using NameRule = std::string (*)(const std::string&);
+
     // `out` as given; `input` the input as named (for a folder output) and
-    // `inputFile` the file read; `extension` ".htr" or ".gwm";
-    // `appendExtension`: a name that is not an existing device, FIFO or
-    // folder gets `extension` when it does not end in it (the HTR writer's
-    // rule). False with `error` set when the output is refused: the
-    // module's "The file could not be opened" with the path tried and the
+    // `inputFile` the file read; `extension` ".htr", ".gwm" and so on, for
+    // a file in a folder; `rule`, applied to a name that is not an existing
+    // device, FIFO or folder. False with `error` set when the output is
+    // refused: "The file could not be opened" with the path tried and the
     // system's reason, or why it is refused.
     bool Resolve(const std::string& out, const std::string& input, const std::string& inputFile,
-                 const std::string& extension, bool appendExtension, std::string& error);
+                 const std::string& extension, NameRule rule, std::string& error);
 
     // The path to hand the writer; it ends in the extension.
     const std::string& WritePath() const { return writePath_; }
@@ -55,14 +58,12 @@ public:
 private:
     bool ResolveStandardOutput(const std::string& input, const std::string& extension,
                                std::string& error);
-    bool ResolveStream(const std::string& path, const std::string& extension, std::string& error);
 
     std::string name_;
     std::string writePath_;
     bool plain_ = false;
     bool toStandardOutput_ = false;
     std::string tempFolder_;
-    std::string link_;
     int folderSlot_ = -1;
     int fileSlot_ = -1;
 };

@@ -48,7 +48,7 @@ private:
 
 void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
     const std::wstring wide = tovfileio::PathToWide(path);
-    if (IsTrcPath(path)) {
+    if (FreshImportKind(path, {}) == tovfileio::FileKind::kTrc) {
         TRCFile file;
         UnseenAtFrame rows(frame);
         if (!file.Read(TrcFileFor(wide), {&take.findings, &rows}).empty()) return;
@@ -58,12 +58,8 @@ void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take)
     } else {
         HTRFile file;
         if (!file.Read(HtrFileFor(wide), &take.findings).empty()) return;
-        std::uint64_t held = 0;
-        for (std::uint32_t i = 0; i < file.SegmentCount(); ++i) {
-            held = std::max<std::uint64_t>(held, file.Segment(i)->FrameCount());
-        }
         take.first = file.GetFirstFrame();
-        take.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(file.GetNumFrames(), held));
+        take.frames = std::min(file.GetNumFrames(), file.FramesHeld());
     }
     take.read = true;
 }

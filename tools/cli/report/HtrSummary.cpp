@@ -26,15 +26,6 @@ std::optional<double> DurationSeconds(const HTRFile& htr) {
     return static_cast<double>(htr.GetNumFrames()) / htr.GetDataFrameRate();
 }
 
-// The most frames any segment holds.
-std::uint32_t FramesRead(const HTRFile& htr) {
-    std::uint32_t most = 0;
-    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
-        most = std::max(most, htr.Segment(i)->FrameCount());
-    }
-    return most;
-}
-
 // Levels shown by indentation; deeper segments are indented as this level
 // and show their depth, so a deep chain prints in linear, not quadratic,
 // space.
@@ -82,7 +73,7 @@ std::string DescribeHtr(const std::string& file, const HTRFile& htr) {
     text += std::string("  Rotation units:    ") + RotationUnitsName(htr.GetRotationUnits()) + "\n";
     text += "  Frame rate:        " + std::to_string(htr.GetDataFrameRate()) + " frames/s\n";
     text += "  Frames:            " + std::to_string(htr.GetNumFrames()) + " (first frame " +
-            std::to_string(htr.GetFirstFrame()) + ", " + std::to_string(FramesRead(htr)) +
+            std::to_string(htr.GetFirstFrame()) + ", " + std::to_string(htr.FramesHeld()) +
             " read)\n";
     text += "  Duration:          " +
             (duration ? ShortestText(*duration) + " s" : std::string("unknown (no frame rate)")) +
@@ -103,7 +94,7 @@ std::string HtrJson(const std::string& file, const HTRFile& htr) {
     json.Key("frame_rate").Int(htr.GetDataFrameRate());
     json.Key("frames").UInt(htr.GetNumFrames());
     json.Key("first_frame").Int(htr.GetFirstFrame());
-    json.Key("frames_read").UInt(FramesRead(htr));
+    json.Key("frames_read").UInt(htr.FramesHeld());
     json.Key("duration");
     if (const auto duration = DurationSeconds(htr)) {
         json.Double(*duration);

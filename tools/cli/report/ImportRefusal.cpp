@@ -7,14 +7,14 @@
 
 namespace {
 
-std::string CannotOpen(const OperationReport& report, const std::string& path, FileFormat format) {
+std::string CannotOpen(const OperationReport& report, const std::string& path, tovfileio::FileKind format) {
     const std::string tried = tovfileio::EncodeUtf8(report.file);
     const std::string reason = std::strerror(report.openError);
     std::string text = path + ": the file could not be opened (" +
                        (tried == path ? reason : "tried " + tried + ": " + reason) + ")";
-    const FileFormat other = format == FileFormat::Htr ? FileFormat::Trc : FileFormat::Htr;
-    if (tried != path && DetectFileFormat(path) == other) {
-        text += other == FileFormat::Trc ? "; a TRC file is imported by import-trc"
+    const tovfileio::FileKind other = format == tovfileio::FileKind::kHtr ? tovfileio::FileKind::kTrc : tovfileio::FileKind::kHtr;
+    if (tried != path && KindOfInput(path) == other) {
+        text += other == tovfileio::FileKind::kTrc ? "; a TRC file is imported by import-trc"
                                          : "; an HTR file is imported by import-htr";
     }
     return text;
@@ -23,9 +23,9 @@ std::string CannotOpen(const OperationReport& report, const std::string& path, F
 // The file holds `held` frames (or rows), of which its header gives
 // `header`.
 std::string NoFrames(const std::string& path, std::uint64_t held, std::int64_t header,
-                     FileFormat format) {
-    const char* singular = format == FileFormat::Htr ? "frame" : "data row";
-    const char* plural = format == FileFormat::Htr ? "frames" : "data rows";
+                     tovfileio::FileKind format) {
+    const char* singular = format == tovfileio::FileKind::kHtr ? "frame" : "data row";
+    const char* plural = format == tovfileio::FileKind::kHtr ? "frames" : "data rows";
     if (held == 0) {
         return path + ": the file holds no " + plural + ", so there is nothing to import";
     }
@@ -39,7 +39,7 @@ std::string NoFrames(const std::string& path, std::uint64_t held, std::int64_t h
 }  // namespace
 
 std::string ImportRefusalCause(const OperationReport& report, const std::string& path,
-                               FileFormat format) {
+                               tovfileio::FileKind format) {
     if (report.openError != 0) return CannotOpen(report, path, format);
     if (report.fileRead) return NoFrames(path, report.framesHeld, report.headerFrames, format);
     return std::string();

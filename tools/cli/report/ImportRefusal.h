@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "tovfileio/module/PluginReports.h"
 
 // "PATH: the file could not be opened (REASON)", naming the file the
@@ -17,4 +17,4 @@
 // and holds frames: the importer's message then says enough. `format` is
 // what the importer reads.
 std::string ImportRefusalCause(const OperationReport& report, const std::string& path,
-                               FileFormat format);
+                               tovfileio::FileKind format);

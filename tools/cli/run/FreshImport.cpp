@@ -1,8 +1,5 @@
 #include "cli/run/FreshImport.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/sdk/PluginClasses.h"
@@ -41,12 +38,10 @@ void ChooseTrcOptions(DialogFlagDriver& dialog, const std::wstring& size) {
 
 }  // namespace
 
-bool IsTrcPath(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string extension = path.substr(path.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".trc";
+tovfileio::FileKind FreshImportKind(const std::string& path, const FreshImportOptions& options) {
+    if (options.resolvedKind) return *options.resolvedKind;
+    return tovfileio::KindByName(path) == tovfileio::FileKind::kTrc ? tovfileio::FileKind::kTrc
+                                                                   : tovfileio::FileKind::kHtr;
 }
 
 bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
@@ -56,10 +51,13 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
     scene.Clear();
     if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);
 
-    const bool trc = IsTrcPath(path);
+    const tovfileio::FileKind kind = FreshImportKind(path, options);
+    const bool trc = kind == tovfileio::FileKind::kTrc;
     const auto importer =
         session.Create<SceneImport>(trc ? kImportTrcClassId : kImportHtrClassId);
     if (!importer) return false;
+    PluginOperations* operations = OperationsOf(*importer);
+    if (operations != nullptr) operations->TakeNamesAsGiven(options.resolvedKind.has_value());
     DialogFlagDriver dialog(io, "import");
     if (trc) {
         ChooseTrcOptions(dialog, options.size);
@@ -67,13 +65,13 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
         ChooseHtrOptions(dialog, options.tcb, options.size);
     }
     const std::wstring input = tovfileio::PathToWide(path);
-    const PluginRun run = session.Run(PluginOperation::Import(OperationsOf(*importer)), dialog, [&] {
+    const PluginRun run = session.Run(PluginOperation::Import(operations), dialog, [&] {
         return importer->DoImport(input.c_str(), &brindle::host::HostImportInterface(),
                                   &brindle::host::HostInterface(), FALSE);
     });
     if (!run.Succeeded()) {
         const std::string cause =
-            ImportRefusalCause(run.report, path, trc ? FileFormat::Trc : FileFormat::Htr);
+            ImportRefusalCause(run.report, path, kind);
         session.Error(cause.empty() ? path + ": the import did not succeed" : cause);
         return false;
     }

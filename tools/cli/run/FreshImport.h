@@ -7,9 +7,11 @@
 // are neither used nor changed.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "cli/run/SceneSession.h"
+#include "tovfileio/text/FileKinds.h"
 
 struct FreshImportOptions {
     // Rotations on TCB controllers instead of Euler XYZ (HTR files).
@@ -19,10 +21,14 @@ struct FreshImportOptions {
     // The importer's size, as typed into its dialog: the thickness factor of
     // bones; the diameter of TRC markers in system units.
     std::wstring size = L"1";
+    // The file's kind when the command has resolved the file already (its
+    // path is then read as it is); else the kind its name says, and the
+    // importer applies the host's naming rule as to a typed name.
+    std::optional<tovfileio::FileKind> resolvedKind;
 };
 
-// True when `path` is a TRC file by its extension (any letter case).
-bool IsTrcPath(const std::string& path);
+// The kind of file ImportIntoFreshScene imports `path` as.
+tovfileio::FileKind FreshImportKind(const std::string& path, const FreshImportOptions& options);
 
 // Clears the host's scene and imports `path` into it; false, with the reason
 // on standard error, when the import did not succeed.

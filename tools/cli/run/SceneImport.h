@@ -12,13 +12,13 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "cli/commands/CommandIO.h"
 #include "cli/run/DialogFlags.h"
-#include "cli/files/FileFormat.h"
+#include "cli/files/InputFile.h"
 #include "cli/run/SceneSession.h"
 
 struct SceneImportRequest {
     const char* command;  // "import-htr"
     Class_ID importer;
-    FileFormat format;  // what the importer reads
+    tovfileio::FileKind format;  // what the importer reads
     std::string input{};
     std::string scene{};
     HostSettings host{};

@@ -1,0 +1,78 @@
+#include "tovfileio/text/FileKinds.h"
+
+#include <array>
+#include <cctype>
+#include <cstdio>
+
+namespace tovfileio {
+namespace {
+
+constexpr std::array<FileKind, 1> kHtrBecomes{FileKind::kHtr};
+constexpr std::array<FileKind, 1> kTrcBecomes{FileKind::kGwm};
+
+constexpr std::array<FileKindInfo, 4> kKinds{{
+    {FileKind::kHtr, "HTR", "an", ".htr", true, true, kHtrBecomes},
+    {FileKind::kTrc, "TRC", "a", ".trc", true, false, kTrcBecomes},
+    {FileKind::kGwm, "GWM", "a", ".gwm", false, true, {}},
+    {FileKind::kMnm, "MNM", "an", ".mnm", true, true, {}},
+}};
+
+constexpr FileKindInfo kUnknownKind{FileKind::kUnknown, "unknown", "an", "", false, false, {}};
+
+// Bytes a file is told by: enough for the marks below and a comment or two
+// before an HTR file's header.
+constexpr std::size_t kSniffBytes = 4096;
+
+bool EndsWithNoCase(std::string_view text, std::string_view end) {
+    if (text.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[text.size() - end.size() + i]);
+        if (std::tolower(c) != end[i]) return false;
+    }
+    return true;
+}
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+}  // namespace
+
+std::span<const FileKindInfo> FileKinds() { return kKinds; }
+
+const FileKindInfo& KindInfo(FileKind kind) {
+    for (const FileKindInfo& info : kKinds) {
+        if (info.kind == kind) return info;
+    }
+    return kUnknownKind;
+}
+
+FileKind KindByName(std::string_view path) {
+    for (const FileKindInfo& info : kKinds) {
+        if (EndsWithNoCase(path, info.extension)) return info.kind;
+    }
+    return FileKind::kUnknown;
+}
+
+FileKind KindByContent(std::string_view bytes) {
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    if (StartsWith(bytes, "PathFileType")) return FileKind::kTrc;
+    if (StartsWith(bytes, "$Comments") || StartsWith(bytes, "$Filename")) return FileKind::kGwm;
+    const std::string_view head = bytes.substr(0, kSniffBytes);
+    if (head.find("[Header]") != head.npos || StartsWith(head, "FileType") ||
+        head.find("\nFileType") != head.npos) {
+        return FileKind::kHtr;
+    }
+    return FileKind::kUnknown;
+}
+
+FileKind KindOfFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return FileKind::kUnknown;
+    char head[kSniffBytes];
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return KindByContent(std::string_view(head, got));
+}
+
+}  // namespace tovfileio

@@ -1,0 +1,137 @@
+#include "cli/files/InputFile.h"
+
+#include "cli/files/InterruptCleanup.h"
+#include "cli/files/HostNames.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+enum class Copied { kAll, kFailed, kBeyondLimit };
+
+// Copies `from` to `to`, at most `limit` bytes (0: no limit): a byte more
+// means the input goes on beyond the limit, and the copy stops there.
+Copied CopyBytes(std::FILE* from, std::FILE* to, std::uint64_t limit) {
+    char buffer[1 << 16];
+    std::uint64_t total = 0;
+    bool written = true;
+    for (;;) {
+        std::size_t wanted = sizeof buffer;
+        if (limit != 0 && limit - total < wanted) {
+            wanted = static_cast<std::size_t>(limit - total) + 1;
+        }
+        const std::size_t got = std::fread(buffer, 1, wanted, from);
+        if (got == 0) break;
+        if (limit != 0 && got > limit - total) return Copied::kBeyondLimit;
+        written = written && std::fwrite(buffer, 1, got, to) == got;
+        total += got;
+    }
+    return written && std::ferror(from) == 0 ? Copied::kAll : Copied::kFailed;
+}
+
+}  // namespace
+
+using tovfileio::FileKind;
+
+FileKind KindOfInput(const std::string& path) {
+    const FileKind named = tovfileio::KindByName(path);
+    if (named == FileKind::kHtr || named == FileKind::kTrc) return named;
+    return tovfileio::KindOfFile(path) == FileKind::kTrc ? FileKind::kTrc : FileKind::kHtr;
+}
+
+InputFile::~InputFile() {
+    if (tempFolder_.empty()) return;
+    if (!readPath_.empty()) ::unlink(readPath_.c_str());
+    ::rmdir(tempFolder_.c_str());
+    UnregisterFromCleanup(fileSlot_);
+    UnregisterFromCleanup(folderSlot_);
+}
+
+bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::string& error) {
+    if (path == "-") {
+        // The readers take a path and the content decides the kind, so
+        // standard input is kept in a file first.
+        tried_ = "-";
+        return CopyToTemporary(io.in, path, error);
+    }
+    // A device or a FIFO likewise, when it opens; one that does not is left
+    // to the reader, which says why.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
+        !S_ISDIR(status.st_mode)) {
+        if (std::FILE* from = std::fopen(path.c_str(), "rb")) {
+            tried_ = path;
+            const bool copied = CopyToTemporary(from, path, error);
+            std::fclose(from);
+            return copied;
+        }
+    }
+    if (Exists(path)) {
+        kind_ = KindOfInput(path);
+        readPath_ = tried_ = path;
+        return true;
+    }
+    // A typed name, as the host's importers take one.
+    const std::string trc = TrcFileNamed(path);
+    const FileKind named = tovfileio::KindByName(path);
+    kind_ = named == FileKind::kTrc || (named != FileKind::kHtr && trc != path && Exists(trc) &&
+                                        KindOfInput(trc) == FileKind::kTrc)
+                ? FileKind::kTrc
+                : FileKind::kHtr;
+    readPath_ = tried_ = kind_ == FileKind::kTrc ? trc : HtrFileNamed(path);
+    return true;
+}
+
+bool InputFile::CopyToTemporary(std::FILE* from, const std::string& path, std::string& error) {
+    tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
+    const std::string copy = tempFolder_ + "/" + (path == "-" ? "stdin" : BaseName(path));
+    if (!tempFolder_.empty()) fileSlot_ = RegisterForCleanup(copy);
+    std::FILE* file = tempFolder_.empty() ? nullptr : std::fopen(copy.c_str(), "wb");
+    if (file == nullptr) {
+        error = path + ": a temporary copy could not be made: " + std::string(std::strerror(errno));
+        return false;
+    }
+    const Copied copied = CopyBytes(from, file, byteLimit_);
+    const bool closed = std::fclose(file) == 0;
+    if (copied != Copied::kAll || !closed) {
+        ::unlink(copy.c_str());
+        if (copied == Copied::kBeyondLimit) {
+            error = path + ": stopped reading after " + std::to_string(byteLimit_) +
+                    " bytes: not a file of finite size (--max-input allows more)";
+        } else {
+            error = path + (path == "-" ? ": standard input" : ": the input") +
+                    " could not be copied";
+        }
+        return false;
+    }
+    kind_ = tovfileio::KindOfFile(copy) == FileKind::kTrc ? FileKind::kTrc : FileKind::kHtr;
+    readPath_ = copy;
+    return true;
+}
+
+std::string WhyNotReadable(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return std::strerror(errno);
+    struct stat status {};
+    const bool directory = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    ::close(fd);
+    return directory ? std::strerror(EISDIR) : std::string();
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
