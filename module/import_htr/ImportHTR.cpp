@@ -8,6 +8,7 @@
 #include "import_htr/ImportHTRDialog.h"
 #include "tovfileio/module/FilePaths.h"
 #include "plugin/FrameKeys.h"
+#include "tovfileio/text/FrameCounts.h"
 #include "plugin/HostModes.h"
 #include "plugin/MessageReporter.h"
 #include "plugin/FileOpenError.h"
@@ -141,7 +142,7 @@ int ImportHTR::RunImport(BOOL suppressPrompts) {
 
     // A header that claims far more frames than the file holds would have
     // the import key empty frames by the billion: only the frames held count.
-    if (ClaimsTooManyFrames(htr_.GetNumFrames(), held)) {
+    if (tovfileio::ClaimsTooManyFrames(htr_.GetNumFrames(), held)) {
         MessageReporter::Module().Report(FramesClaimedWarning(htr_.GetNumFrames(), held),
                                          GetResourceStringAsMSTR(IDS_IMPORT_HTR_WARNING));
         htr_.SetNumFrames(held);

@@ -6,6 +6,7 @@
 #include "import_trc/ImportTRCOptions.h"
 #include "tovfileio/module/FilePaths.h"
 #include "plugin/FrameKeys.h"
+#include "tovfileio/text/FrameCounts.h"
 #include "plugin/HostModes.h"
 #include "plugin/FileOpenError.h"
 #include "plugin/MessageReporter.h"
@@ -68,7 +69,7 @@ void ImportTRC::RunImport(BOOL suppressPrompts) {
     // A header that claims far more frames than the file has rows would have
     // the import key empty frames by the billion: only the rows count.
     const std::uint32_t rows = trc_.GetNumRows();
-    if (trc_.GetNumFrames() > 0 && ClaimsTooManyFrames(std::uint64_t(trc_.GetNumFrames()), rows)) {
+    if (trc_.GetNumFrames() > 0 && tovfileio::ClaimsTooManyFrames(std::uint64_t(trc_.GetNumFrames()), rows)) {
         MessageReporter::Module().Report(FramesClaimedWarning(trc_.GetNumFrames(), rows),
                                          GetResourceStringAsMSTR(IDS_IMPORT_TRC_WARNING));
         trc_.SetNumFrames(static_cast<std::int32_t>(rows));

@@ -55,6 +55,10 @@ ModuleClassDesc::ModuleClassDesc(int nameId)
       internalName_(GetResourceStringAsMSTR(nameId)),
       category_(GetResourceStringAsMSTR(IDS_CATEGORY)) {}
 
+const wchar_t* ModuleClassDesc::GetRsrcString(std::intptr_t id) {
+    return ModuleString(static_cast<int>(id));
+}
+
 ImportHTRClassDesc::ImportHTRClassDesc() : ModuleClassDesc(IDS_IMPORT_HTR_CLASS) {}
 ImportTRCClassDesc::ImportTRCClassDesc() : ModuleClassDesc(IDS_IMPORT_TRC_CLASS) {}
 ExportHTRClassDesc::ExportHTRClassDesc() : ModuleClassDesc(IDS_EXPORT_HTR_CLASS) {}

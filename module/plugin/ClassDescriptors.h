@@ -16,6 +16,7 @@ public:
     const wchar_t* ClassName() override { return className_.c_str(); }
     const wchar_t* Category() override { return category_.c_str(); }
     const wchar_t* InternalName() override { return internalName_.c_str(); }
+    const wchar_t* GetRsrcString(std::intptr_t id) override;
 
 protected:
     explicit ModuleClassDesc(int nameId);

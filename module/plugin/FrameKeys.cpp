@@ -5,10 +5,6 @@
 
 #include "resources/ModuleResources.h"
 
-bool ClaimsTooManyFrames(std::uint64_t claimed, std::uint32_t held) {
-    return claimed > std::uint64_t(held) + std::max<std::uint64_t>(held, 1000);
-}
-
 std::wstring FramesClaimedWarning(std::uint64_t claimed, std::uint32_t held) {
     return GetResourceStringAsMSTR(IDS_HEADER_FRAMES_CLAIMED) + std::to_wstring(claimed) +
            GetResourceStringAsMSTR(IDS_HEADER_FRAMES_HELD) + std::to_wstring(held) +

@@ -1,6 +1,7 @@
-// What the importers share about frames and keys: the frames a header may
-// claim beyond those a file holds, whether key times fit the scene's time,
-// and clearing the keys of a range before keying it again.
+// What the importers share about frames and keys: the warning for a header
+// that claims far more frames than a file holds (FrameCounts.h says how
+// many is too many), whether key times fit the scene's time, and clearing
+// the keys of a range before keying it again.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,6 @@
 
 #include "brindle/sdk/SceneObjects.h"
 
-// Frames a header may claim before an importer keys only the frames the file
-// holds: those it holds plus as many again, and at least a thousand more.
-bool ClaimsTooManyFrames(std::uint64_t claimed, std::uint32_t held);
 // The warning for such a header: "The header of this file claims N frames,
 // but the file holds H; only the frames it holds are imported."
 std::wstring FramesClaimedWarning(std::uint64_t claimed, std::uint32_t held);

@@ -152,15 +152,29 @@ void GWMStream::Finish() {
     FlushText();
 }
 
+SourceDateEpoch ReadSourceDateEpoch() {
+    SourceDateEpoch epoch;
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    if (text == nullptr || *text == '\0') return epoch;
+    epoch.set = true;
+    epoch.text = text;
+    std::uint64_t seconds = 0;
+    const char* end = text + epoch.text.size();
+    const auto result = std::from_chars(text, end, seconds);
+    epoch.usable = result.ec == std::errc() && result.ptr == end && seconds <= 253402300799u;
+    if (epoch.usable) epoch.seconds = static_cast<std::int64_t>(seconds);
+    return epoch;
+}
+
 std::string GWMDateTimeText() {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::time_t now = std::time(nullptr);
     std::tm parts{};
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch != nullptr && *epoch != '\0') {
-        now = static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
+    const SourceDateEpoch epoch = ReadSourceDateEpoch();
+    if (epoch.usable) {
+        now = static_cast<std::time_t>(epoch.seconds);
         gmtime_r(&now, &parts);
     } else {
         localtime_r(&now, &parts);

@@ -23,7 +23,6 @@ namespace {
 
 constexpr double kDegreesToRadians = 0.017453292519943295;
 
-const wchar_t kOpenFailed[] = L"The file could not be opened";
 const wchar_t kDuplicateSegment[] = L"The file has duplicate segment names: ";
 const wchar_t kSegmentNotFound[] = L"Segment name not found: ";
 const wchar_t kSegmentCountWrong[] = L"Incorrect number of segments defined in file";
@@ -258,7 +257,7 @@ std::wstring HTRFile::Read(const std::wstring& path, ReadObserver* observer) {
                 findingdetail::CannotOpen{.error = error, .pathTried = EncodeUtf8(path)};
             observer->Found(finding);
         }
-        return kOpenFailed;
+        return kFileNotOpened;
     }
     return Read(*lines, observer);
 }
@@ -280,7 +279,7 @@ std::wstring HTRFile::Read(TextLines& source, ReadObserver* observer) {
 std::wstring HTRFile::ReadHeader(const std::wstring& path) {
     int error = 0;
     const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
-    if (!lines) return kOpenFailed;
+    if (!lines) return kFileNotOpened;
     try {
         return HTRReader(*this, nullptr, true).Run(*lines);
     } catch (const std::bad_alloc&) {

@@ -22,7 +22,6 @@ constexpr double kRadiansToDegrees = 57.29577951308232;
 
 const wchar_t kNoSegments[] = L"No segments to write";
 const wchar_t kDuplicateSegment[] = L"The scene hierarchy has duplicate segment names: ";
-const wchar_t kOpenFailed[] = L"The file could not be opened";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to write the file";
 
 // The first segment in list order that shares its name with another one;
@@ -168,7 +167,7 @@ std::wstring HTRFile::Write(const std::wstring& path, int* ioError) const {
         }
         int error = 0;
         const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
-        if (!file) return kOpenFailed;
+        if (!file) return kFileNotOpened;
         const double angleFactor = rotationUnits_ == kRotationDegrees ? kRadiansToDegrees : 1.0;
         LineWriter out(*file);
         WriteHeader(*this, out);

@@ -36,7 +36,6 @@ using trcfields::Is;
 using trcfields::Text;
 
 
-const wchar_t kOpenFailed[] = L"The file could not be opened";
 const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 
@@ -428,7 +427,7 @@ std::wstring TRCFile::Read(const std::wstring& path, const TRCReadOptions& optio
                 findingdetail::CannotOpen{.error = error, .pathTried = EncodeUtf8(path)};
             options.findings->Found(finding);
         }
-        return kOpenFailed;
+        return kFileNotOpened;
     }
     try {
         // Kept rows are counted first, so a file too large is refused before

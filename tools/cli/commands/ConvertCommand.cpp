@@ -29,6 +29,7 @@
 #include "cli/report/SafeText.h"
 #include "cli/files/SourceDateEpoch.h"
 #include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/FrameCounts.h"
 
 using namespace tovfileio;
 
@@ -73,8 +74,6 @@ const char kConvertFooter[] =
     "An error is reported as FILE: MESSAGE on standard error and the exit\n"
     "status is 1.";
 
-// Padding beyond the frames held that convert writes without being asked.
-constexpr std::uint64_t kPaddingAllowance = 1000;
 
 struct ConvertOptions {
     // As given on the command line, checked once parsing is over.
@@ -158,7 +157,7 @@ bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t hel
         if (!*settings.headerFrames) frames = held;
         return true;
     }
-    if (header > held && header - held > std::max(held, kPaddingAllowance)) {
+    if (tovfileio::ClaimsTooManyFrames(header, held)) {
         Report(io, in,
                "the header gives " + std::to_string(header) + " frames but the file holds " +
                    std::to_string(held) + ": writing them would pad " +
@@ -234,8 +233,7 @@ int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t inputByte
     if (!message.empty()) return Report(io, output.Name(), message);
     if (ioError != 0) {
         if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
-        return Report(io, output.Name(),
-                      "The file could not be written completely (" + std::string(std::strerror(ioError)) + ")");
+        return Report(io, output.Name(), NotWrittenWhole(ioError));
     }
     std::string error;
     if (!output.Finish(io, error)) {

@@ -19,10 +19,13 @@
 #include "cli/files/InterruptCleanup.h"
 #include "cli/run/LockWait.h"
 #include "cli/files/OutputFile.h"
+#include "cli/run/PluginRunner.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
+#include "tovfileio/text/FrameCounts.h"
 #include "tovfileio/gwm/TrcToGwm.h"
+#include "tovfileio/module/ResourceIds.h"
 
 using namespace tovfileio;
 
@@ -30,8 +33,6 @@ namespace {
 
 using Outcome = GwmFileResult::Outcome;
 
-// Padding beyond the frames held that convert writes without being asked.
-constexpr std::uint64_t kPaddingAllowance = 1000;
 
 int Report(const CommandIO& io, const std::string& file, const std::string& message) {
     io.Err(file + ": " + message + "\n");
@@ -128,7 +129,7 @@ bool CommandRun::MayPad(const GwmFileResult& file) {
     const auto header = static_cast<std::uint64_t>(std::max<std::int64_t>(file.frames, 0));
     const std::uint64_t held = file.rows;
     const std::uint64_t padding = header - held;
-    if (!command_.padAnyway && padding > std::max(held, kPaddingAllowance)) {
+    if (!command_.padAnyway && ClaimsTooManyFrames(header, held)) {
         Report(io_, ShownSource(file),
                "the header gives " + std::to_string(header) + " frames but the file holds " +
                    std::to_string(held) + ": writing them would pad " + std::to_string(padding) +
@@ -178,11 +179,7 @@ void CommandRun::ReportNotWritten(const GwmFileResult& file) {
         return;
     }
     const bool tooLarge = sizeLimit_ != nullptr && sizeLimit_->Reached();
-    std::string why = tooLarge ? OutputTooLarge(limit_, 0)
-                               : "The file could not be written completely" +
-                                     (file.writeError != 0
-                                          ? " (" + std::string(std::strerror(file.writeError)) + ")"
-                                          : std::string());
+    std::string why = tooLarge ? OutputTooLarge(limit_, 0) : NotWrittenWhole(file.writeError);
     // A batch stops at a file it cannot write.
     if (log_ != nullptr) {
         why += "; the batch stopped at " + ShownSource(file) + " (" + std::to_string(converted_) +
@@ -206,8 +203,8 @@ void CommandRun::FileDone(const GwmFileResult& file) {
 bool LoadMap(const GwmCommand& command, MarkerNameMap& map, const CommandIO& io) {
     if (command.mnm.empty() || map.ReadMNMFile(tovfileio::PathToWide(command.mnm))) return true;
     const std::string reason = WhyNotReadable(command.mnm);
-    Report(io, command.mnm,
-           "The file could not be opened (" + (reason.empty() ? std::string("not readable") : reason) + ")");
+    Report(io, command.mnm, Utf8(tovfileio::kFileNotOpened) + " (" +
+                                (reason.empty() ? std::string("not readable") : reason) + ")");
     return false;
 }
 
@@ -337,7 +334,10 @@ int RunGwmBatch(const GwmCommand& command, CommandContext& context) {
     } unregister{lockSlot};
     tovfileio::TextWriter log;
     if (!log.OpenInPlace(logPath)) {
-        return Report(io, Utf8(logPath), "Cannot Open Batch Log File. (" + std::string(std::strerror(log.Error())) + ")");
+        // In the words the utility panel uses for its own batch log.
+        const int error = log.Error();
+        const std::wstring words = PluginRunner(io, "convert").ModuleText(IDS_BATCH_LOG_FAILED);
+        return Report(io, Utf8(logPath), Utf8(words) + " (" + std::strerror(error) + ")");
     }
     CommandRun observer(io, command, warnings);
     observer.SetBatch(&log, std::min(command.sources.size(), kMaxGwmBatchFiles));

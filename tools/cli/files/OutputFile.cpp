@@ -62,11 +62,20 @@ OutputFile::~OutputFile() {
     UnregisterFromCleanup(folderSlot_);
 }
 
+std::string NotOpened(int error, const std::string& where) {
+    return tovfileio::EncodeUtf8(tovfileio::kFileNotOpened) + " (" +
+           (where.empty() ? "" : where + ": ") + std::strerror(error) + ")";
+}
+
+std::string NotWrittenWhole(int error) {
+    return "The file could not be written completely" +
+           (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : std::string());
+}
+
 namespace {
 
 std::string CannotOpen(const std::string& name, const std::string& path, int code) {
-    const std::string where = path == name ? std::string() : path + ": ";
-    return "The file could not be opened (" + where + std::strerror(code) + ")";
+    return NotOpened(code, path == name ? std::string() : path);
 }
 
 // An existing plain file (or a link's target) that the output may not
@@ -165,7 +174,7 @@ bool OutputFile::Write(std::string_view bytes, std::string& error) {
     }
     file.Write(bytes);
     if (!file.Commit()) {
-        error = "The file could not be written completely (" + std::string(std::strerror(file.Error())) + ")";
+        error = NotWrittenWhole(file.Error());
         return false;
     }
     return true;

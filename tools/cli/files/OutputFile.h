@@ -21,6 +21,14 @@
 
 #include "cli/commands/CommandIO.h"
 
+// "The file could not be opened (REASON)", the readers' and writers' own
+// words with the system's reason for `error` (and `where` before it, when
+// not empty).
+std::string NotOpened(int error, const std::string& where = std::string());
+// "The file could not be written completely (REASON)" for a write that
+// failed with `error` (0: no reason known).
+std::string NotWrittenWhole(int error);
+
 class OutputFile {
 public:
     OutputFile() = default;

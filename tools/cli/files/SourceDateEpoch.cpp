@@ -1,21 +1,12 @@
 #include "cli/files/SourceDateEpoch.h"
 
-#include <charconv>
-#include <cstdint>
-#include <cstdlib>
+#include "tovfileio/gwm/GWMWriter.h"
 
 bool SourceDateEpochUsable(std::string& problem) {
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || *epoch == '\0') return true;
-    const std::string text = epoch;
-    std::uint64_t seconds = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-        seconds <= 253402300799u) {
-        return true;
-    }
+    const tovfileio::SourceDateEpoch epoch = tovfileio::ReadSourceDateEpoch();
+    if (!epoch.set || epoch.usable) return true;
     problem = "SOURCE_DATE_EPOCH must be whole seconds since 1970 (up to the year 9999), not '" +
-              text + "'";
+              epoch.text + "'";
     return false;
 }
 

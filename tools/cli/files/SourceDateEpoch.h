@@ -1,7 +1,8 @@
 // SOURCE_DATE_EPOCH, which fixes the "$DateTime" line of the GWM files the
-// module writes (for files that are the same from run to run). The writer
-// reads it as it is; the command line checks it first, for every command
-// that may write a GWM file.
+// module writes (for files that are the same from run to run). The GWM
+// library reads it (ReadSourceDateEpoch) and dates output now when it is
+// not usable; the command line refuses such a value first, for every
+// command that may write a GWM file.
 #pragma once
 
 #include <string>

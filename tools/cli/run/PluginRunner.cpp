@@ -24,7 +24,16 @@ void PluginRunner::Error(const std::string& what) const {
     io_.Err("tovfileio " + command_ + ": " + what + "\n");
 }
 
-ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, const char* kind) {
+std::wstring PluginRunner::ModuleText(int id) {
+    if (!Load()) return std::wstring();
+    for (ClassDesc* desc : module_->Classes()) {
+        if (desc == nullptr) continue;
+        if (const wchar_t* text = desc->GetRsrcString(id)) return text;
+    }
+    return std::wstring();
+}
+
+bool PluginRunner::Load() {
     if (!module_) {
         // The module saves its settings while it is loaded; a save waits
         // for another run's as a scene does (a wrong setting is said by
@@ -35,7 +44,11 @@ ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, con
         }
         module_ = LoadModule(io_);
     }
-    if (!module_) return nullptr;
+    return module_ != nullptr;
+}
+
+ClassDesc* PluginRunner::FindClass(const Class_ID& id, SClass_ID superClass, const char* kind) {
+    if (!Load()) return nullptr;
     for (ClassDesc* desc : module_->Classes()) {
         if (desc == nullptr || !(desc->ClassID() == id)) continue;
         if (desc->SuperClassID() != superClass) {

@@ -50,6 +50,10 @@ public:
         reading_ = {bytes, std::move(file)};
     }
 
+    // The module's own words for its string `id` (loading the module
+    // first), as its classes give them to a host; empty when it has none.
+    std::wstring ModuleText(int id);
+
     // Says "tovfileio COMMAND: WHAT" on standard error.
     void Error(const std::string& what) const;
     const std::string& Command() const { return command_; }
@@ -58,6 +62,8 @@ protected:
     const CommandIO& io_;
 
 private:
+    // Loads the module once; false, with the reason said, when it cannot.
+    bool Load();
     // The descriptor of the class `id`, of the super class `superClass`
     // (`kind` names it in the reason); null, with the reason said, when
     // there is none.

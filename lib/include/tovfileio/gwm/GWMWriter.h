@@ -13,9 +13,20 @@
 
 namespace tovfileio {
 
+// SOURCE_DATE_EPOCH, the moment output made to be reproduced byte for byte
+// is dated at: whole seconds since 1970, up to the end of the year 9999
+// (the last a GWM date line can show).
+struct SourceDateEpoch {
+    bool set = false;      // set and not empty
+    bool usable = false;   // set, and such a number
+    std::int64_t seconds = 0;
+    std::string text;      // as set
+};
+SourceDateEpoch ReadSourceDateEpoch();
+
 // The local time as the 24 characters GWM files and the batch log carry,
-// for example "Fri Dec 11 08:57:52 2026". When SOURCE_DATE_EPOCH is set, that
-// moment (in UTC) is used instead, so output can be reproduced byte for byte.
+// for example "Fri Dec 11 08:57:52 2026"; a usable SOURCE_DATE_EPOCH's
+// moment (in UTC) instead.
 std::string GWMDateTimeText();
 
 // The file name of `path` without its folder and extension.

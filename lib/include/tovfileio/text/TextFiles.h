@@ -13,6 +13,10 @@
 
 namespace tovfileio {
 
+// What every reader and writer of the libraries says of a file it cannot
+// open.
+inline constexpr wchar_t kFileNotOpened[] = L"The file could not be opened";
+
 // The lines of one input, without their line ends.
 class TextLines {
 public:

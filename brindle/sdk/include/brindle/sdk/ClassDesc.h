@@ -72,6 +72,9 @@ public:
     virtual void ResetClassParams(BOOL /*fileReset*/ = FALSE) {}
     virtual bool IsManipulator() { return false; }
     virtual int NumActionTables() { return 0; }
+    // The module's resource string `id`, for a host that shows the module's
+    // own words; null when it has none.
+    virtual const wchar_t* GetRsrcString(std::intptr_t /*id*/) { return nullptr; }
 };
 
 // The descriptor base of current plug-ins: adds the internal name and the
@@ -80,7 +83,6 @@ class ClassDesc2 : public ClassDesc {
 public:
     virtual const wchar_t* InternalName() { return nullptr; }
     virtual HINSTANCE HInstance() { return nullptr; }
-    virtual const wchar_t* GetRsrcString(std::intptr_t /*id*/) { return nullptr; }
     virtual int NumParamBlockDescs() { return 0; }
 };
 
