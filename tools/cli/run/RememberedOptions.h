@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "CLI/CLI.hpp"
+#include <CLI/CLI.hpp>
 #include "brindle/sdk/ClassDesc.h"
 #include "cli/commands/CommandIO.h"
 #include "cli/run/CommandLineDriver.h"
