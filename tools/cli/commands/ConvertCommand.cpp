@@ -127,15 +127,23 @@ std::optional<float> ParseFloat(const std::string& text) {
     return value;
 }
 
-bool HasExtension(const std::string& path, const char* extension) {
-    const std::size_t n = std::char_traits<char>::length(extension);
-    if (path.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != extension[i]) {
-            return false;
-        }
+// Empty when the libraries convert a file of kind `in` into the kind the
+// output's name says (or it names none they know); else why not: "a TRC file
+// converts to GWM, not to HTR".
+std::string ConversionRefused(tovfileio::FileKind in, const std::string& out) {
+    using tovfileio::FileKind;
+    const FileKind named = tovfileio::KindByName(out);
+    const tovfileio::FileKindInfo& from = tovfileio::KindInfo(in);
+    if (named == FileKind::kUnknown ||
+        std::find(from.becomes.begin(), from.becomes.end(), named) != from.becomes.end()) {
+        return std::string();
     }
-    return true;
+    std::string kinds;
+    for (const FileKind kind : from.becomes) {
+        kinds += (kinds.empty() ? "" : ", ") + std::string(tovfileio::KindInfo(kind).name);
+    }
+    return std::string(from.article) + " " + from.name + " file converts to " + kinds + ", not to " +
+           tovfileio::KindInfo(named).name;
 }
 
 // Messages may carry names from the file (a duplicate segment's), so they
@@ -406,8 +414,9 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     // The input's format by extension or content; the output's by extension,
     // else the input's own target.
     const bool trcIn = input.Kind() == tovfileio::FileKind::kTrc;
-    if (trcIn && HasExtension(options.out, ".htr")) return usage("a TRC file converts to GWM, not to HTR");
-    if (!trcIn && HasExtension(options.out, ".gwm")) return usage("an HTR file converts to HTR, not to GWM");
+    if (const std::string refused = ConversionRefused(input.Kind(), options.out); !refused.empty()) {
+        return usage(refused);
+    }
     if (!trcIn) {
         if (GwmOptionGiven(options)) {
             return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
