@@ -18,6 +18,7 @@
 #include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tests/support/TestFiles.h"
+#include "tovfileio/module/PluginReports.h"
 
 namespace tovtest {
 
@@ -93,18 +94,28 @@ protected:
         });
     }
 
+    // What the plug-in of the last Export or Import recorded of it, and
+    // whether it takes the next names as given.
+    OperationReport lastReport_;
+    bool namesAsGiven_ = false;
+
     ScratchDir dir_;
     static brindle::host::PluginModule* module_;
 
 private:
     template <typename Plugin, typename Call>
-    static int Run(const Class_ID& id, brindle::host::UiDriver& driver, Call call) {
+    int Run(const Class_ID& id, brindle::host::UiDriver& driver, Call call) {
         auto* plugin = static_cast<Plugin*>(Create(id));
         EXPECT_NE(plugin, nullptr);
         if (plugin == nullptr) return -1;
+        auto* operations =
+            static_cast<PluginOperations*>(plugin->GetInterface(kPluginOperationsId));
+        EXPECT_NE(operations, nullptr);
+        if (operations != nullptr) operations->TakeNamesAsGiven(namesAsGiven_);
         brindle::host::UiDriver* previous = brindle::host::SetUiDriver(&driver);
         const int result = call(*plugin);
         brindle::host::SetUiDriver(previous);
+        if (operations != nullptr) lastReport_ = operations->LastOperation();
         delete plugin;
         return result;
     }
