@@ -126,16 +126,6 @@ void RegistryStore::UseFile(const std::string& path) {
         damaged_ = status.found && !status.complete;
     }
     saved_ = CopyTree(currentUser_);
-    if (path_.empty()) return;
-    // Temporary files of killed saves go as soon as no save is running.
-    std::string target, error;
-    if (FollowLinks(path_, target, error) && !LeftTemporaries(target).empty()) {
-        DocumentLock lock;
-        if (lock.Acquire(target, std::chrono::milliseconds(0), {}, error) ==
-            DocumentLock::Outcome::Held) {
-            lock.RemoveLeftTemporaries();
-        }
-    }
 }
 
 bool RegistryStore::Save() {
@@ -172,7 +162,6 @@ bool RegistryStore::SaveMerged(std::string& error) {
         case DocumentLock::Outcome::Failed:
             return false;
     }
-    lock.RemoveLeftTemporaries();
     RegistryKey merged;
     merged.name = currentUser_.name;
     const RegFileStatus status = ReadRegFile(target, merged);
