@@ -270,7 +270,7 @@ TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
 }
 
 // Only a regular file is read or replaced: a FIFO does not hang the reader,
-// and what cannot be saved is said (once, as the command-line tool's test of
+// links that go round are left as they are, and what cannot be saved is said (once, as the command-line tool's test of
 // a folder in the file's place shows).
 TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     const auto fifo = dir.Path() / "fifo.reg";
@@ -282,6 +282,15 @@ TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     EXPECT_NE(store.SaveError().find("not a regular file"), std::string::npos)
         << store.SaveError();
     EXPECT_FALSE(std::filesystem::is_regular_file(fifo));
+
+    const auto loop = dir.Path() / "loop.reg";
+    std::filesystem::create_symlink("loop.reg", loop);
+    store.UseFile(loop.string());
+    SetDword(L"Software", L"v", 1);
+    EXPECT_EQ(store.SaveError(), loop.string() +
+                                     ": cannot follow its symbolic links: Too many levels of "
+                                     "symbolic links");
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
 }
 
 // A new file is the user's alone, and a file the user cannot read is kept;

@@ -9,10 +9,11 @@
 // temporary file beside it, flushed to disk and renamed over it. A crash at
 // any moment leaves the old file or the new one, whole; the temporary file
 // has no name where the file system allows, else the next writer in the
-// folder removes it. A damaged or foreign file is read as far as it is
-// valid; before it is replaced it is kept beside the store as
-// "<file>.damaged" (numbered when that name is taken), as is a file this
-// user cannot read.
+// folder removes it. A link is followed to the file it names, which is
+// locked and replaced where it stands; the link stays. A damaged or foreign
+// file is read as far as it is valid; before it is replaced it is kept
+// beside the store as "<file>.damaged" (numbered when that name is taken),
+// as is a file this user cannot read.
 #pragma once
 
 #include <chrono>
