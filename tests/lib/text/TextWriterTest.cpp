@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -164,6 +167,63 @@ TEST(TextWriterTest, WholeOrUntouched) {
     // Its temporary file had no name, or the next writer removes it.
     ASSERT_TRUE(WriteText(dir.Path() / "next.txt", "next"));
     EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 2u);
+}
+
+// Runs `body` when destroyed, as a guard that ends a write on every way out.
+struct OnExit {
+    std::function<void()> body;
+    ~OnExit() { body(); }
+};
+
+// An exception that breaks a write off after Open, half its bytes on the
+// disk, leaves the old file whether the writer is destroyed uncommitted or
+// committed by a guard on the way out; a writer opened while an older
+// exception unwinds (in a destructor, say) is committed as usual.
+TEST(TextWriterTest, AnExceptionAfterOpenLeavesTheOldFile) {
+    ScratchDir dir;
+    const auto path = dir.Write("out.txt", "old");
+    const std::string text(200000, 'x');
+    const struct {
+        const char* name;
+        bool replaced;  // Commit put the new text in place
+        std::function<void(bool& committed)> write;
+    } cases[] = {
+        {"destroyed as the exception passes", false,
+         [&](bool&) {
+             tovfileio::TextWriter file;
+             ASSERT_TRUE(file.Open(Wide(path)));
+             file.Write(text);
+             file.Flush();
+             throw std::runtime_error("broken off");
+         }},
+        {"committed by a guard as the exception passes", false,
+         [&](bool& committed) {
+             tovfileio::TextWriter file;
+             ASSERT_TRUE(file.Open(Wide(path)));
+             OnExit commit{[&] { committed = file.Commit(); }};
+             file.Write(text);
+             file.Flush();
+             throw std::runtime_error("broken off");
+         }},
+        {"opened and committed while an older exception unwinds", true,
+         [&](bool& committed) {
+             OnExit late{[&] {
+                 tovfileio::TextWriter file;
+                 if (!file.Open(Wide(path))) return;
+                 file.Write(text);
+                 committed = file.Commit();
+             }};
+             throw std::runtime_error("before the writer");
+         }},
+    };
+    for (const auto& c : cases) {
+        dir.Write("out.txt", "old");
+        bool committed = false;
+        EXPECT_THROW(c.write(committed), std::runtime_error) << c.name;
+        EXPECT_EQ(committed, c.replaced) << c.name;
+        EXPECT_TRUE(ReadBytes(path) == (c.replaced ? text : "old")) << c.name;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"out.txt"}) << c.name;
+    }
 }
 
 // Long names and deep folders: the temporary name is short and made
