@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string>
 
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/BrindleRegistry.h"
+#include "tests/support/AllocationFailure.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 
@@ -221,6 +223,50 @@ TEST_F(RegistryStoreTest, TwoProcessesSavingAtOnceKeepEachOthersChanges) {
         dir.Write("registry.reg", RegText(before));
         ChangeAtOnce(file, c.first, c.second);
         EXPECT_EQ(tovtest::ReadBytes(file), RegText(c.after)) << c.name;
+    }
+}
+
+// A lack of memory at any allocation of a save, from reading the file again
+// to putting the new one in place, leaves the old file byte for byte, or the
+// new one whole once it is in place, and nothing beside it: no temporary
+// file, no lock. A save that says it succeeded left the new file.
+TEST_F(RegistryStoreTest, ALackOfMemoryAnywhereInASaveKeepsTheFile) {
+    store.UseFile(file);
+    FillStore();
+    const std::string old = tovtest::ReadBytes(file);
+    // The file as it was, and a change of this process not yet saved. (A
+    // change left from a failed save is saved as the store lets go of the
+    // file, before the old bytes are put back.)
+    const auto pending = [&] {
+        store.UseFile("");
+        dir.Write("registry.reg", old);
+        store.UseFile(file);
+        Remove(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ConvertGWM", L"Filter")();
+    };
+    std::size_t allocations = 0;
+    for (int run = 0; run < 2; ++run) {  // the first run makes what a process makes once
+        pending();
+        tovtest::AllocationFailure count(0);
+        ASSERT_TRUE(store.Save()) << store.SaveError();
+        allocations = count.Count();
+    }
+    const std::string saved = tovtest::ReadBytes(file);
+    ASSERT_NE(saved, old);
+    for (std::size_t at = 1; at <= allocations; ++at) {
+        pending();
+        bool succeeded = false, failed = false;
+        {
+            tovtest::AllocationFailure fail(at);
+            try {
+                succeeded = store.Save();
+            } catch (const std::bad_alloc&) {
+            }
+            failed = fail.Failed();
+        }
+        ASSERT_TRUE(failed) << at << " of " << allocations;
+        const std::string bytes = tovtest::ReadBytes(file);
+        EXPECT_TRUE(bytes == (succeeded ? saved : old) || bytes == saved) << at;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"}) << at;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -60,7 +61,7 @@ DocumentLock::Outcome DocumentLock::Acquire(const std::string& document,
                                             const std::function<void()>& waiting,
                                             std::string& error) {
     Release();
-    const std::string lockFile = LockFileFor(document);
+    std::string lockFile = LockFileFor(document);
     const auto deadline = Clock::now() + wait;
     bool toldWaiting = false;
     for (;;) {
@@ -74,8 +75,10 @@ DocumentLock::Outcome DocumentLock::Acquire(const std::string& document,
         }
         const Try taken = TakeFlock(fd, deadline, waiting, toldWaiting);
         if (taken == Try::Taken && IsStillAtPath(fd, lockFile)) {
+            // Moved, not copied: once the file is held nothing may fail
+            // before the lock knows which file to remove.
             fd_ = fd;
-            lockFile_ = lockFile;
+            lockFile_ = std::move(lockFile);
             return Outcome::Held;
         }
         const int code = errno;
