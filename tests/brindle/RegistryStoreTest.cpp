@@ -360,14 +360,27 @@ TEST_F(RegistryStoreTest, NewFilesArePrivateAndWhatCannotBeReadIsKept) {
     }
 }
 
-// Whatever a settings file holds, the store loads what it can and saves.
+// Whatever a settings file holds, the store loads what is valid of it and
+// saves exactly that: a fresh store reads the tree back, from a file that is
+// no longer damaged. Of these inputs only the valid file in UTF-16 with its
+// byte-order mark is valid throughout, and only its values load.
 TEST_F(RegistryStoreTest, StoresOfAnyKindLoad) {
-    const std::string valid =
-        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n"
+    const std::string values =
         "\"A\"=dword:00000001\n\"B\"=hex(b):00,00,00,00,00,00,f0,3f\n\"C\"=\"text\"\n";
+    const std::string valid =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n" + values;
     for (const auto& input : tovtest::HostileInputs(valid)) {
+        const bool whole = input.name == "UTF-16 with byte-order mark";
         store.UseFile(dir.Write("registry.reg", input.bytes).string());
-        EXPECT_TRUE(store.Save()) << input.name;
+        EXPECT_EQ(store.FoundDamaged(), !whole) << input.name;
+        const std::string loaded = brindle::host::FormatRegFile(store.CurrentUser());
+        EXPECT_EQ(loaded.find(values) != std::string::npos, whole) << input.name;
+        ASSERT_TRUE(store.Save()) << input.name << ": " << store.SaveError();
+        store.UseFile("");
+        store.UseFile(file);
+        EXPECT_FALSE(store.FoundDamaged()) << input.name;
+        EXPECT_EQ(brindle::host::FormatRegFile(store.CurrentUser()), loaded) << input.name;
+        std::filesystem::remove(file + ".damaged");
     }
 }
 
