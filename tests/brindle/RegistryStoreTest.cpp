@@ -316,8 +316,9 @@ TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
 }
 
 // Only a regular file is read or replaced: a FIFO does not hang the reader,
-// links that go round are left as they are, and what cannot be saved is said (once, as the command-line tool's test of
-// a folder in the file's place shows).
+// links that go round are left as they are, and what cannot be saved is
+// said (once, as the command-line tool's test of a folder in the file's
+// place shows).
 TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     const auto fifo = dir.Path() / "fifo.reg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -411,7 +411,8 @@ TEST(SceneDocumentTest, ALackOfMemoryMidSaveKeepsTheOldFile) {
     Scene scene;
     BuildRichScene(scene);
     for (int i = 0; i < 2000; ++i) {
-        const std::wstring name = L"Marker with a name longer than short strings " + std::to_wstring(i);
+        const std::wstring name =
+            L"Marker with a name longer than short strings " + std::to_wstring(i);
         AddMarker(scene, 20).Nodes().back()->SetName(name.c_str());
     }
     const std::string old = "old contents";

@@ -43,7 +43,9 @@ bool AllocationFailure::Failed() const { return tFailAt != 0 && tCount >= tFailA
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateOrNull(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return AllocateOrNull(size);
+}
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return AllocateOrNull(size);
 }

@@ -53,9 +53,8 @@ bool RowPipe::Finish() {
 bool RowPipe::Consume(const Chunk& chunk) noexcept {
     try {
         for (std::size_t row = 0; row < chunk.rows; ++row) {
-            if (!consumer_(std::span<const TRCSample>(chunk.samples.data() + row * width_, width_))) {
-                return false;
-            }
+            const TRCSample* const first = chunk.samples.data() + row * width_;
+            if (!consumer_(std::span<const TRCSample>(first, width_))) return false;
         }
         return true;
     } catch (...) {

@@ -105,7 +105,8 @@ TEST(BrokenOffWritesTest, TheOldFileStaysWholeAndNoTemporaryIsLeft) {
         const std::string old = "old " + writer.file;
         for (const std::uint64_t bytes : {std::uint64_t{0}, std::uint64_t{1}, size / 2, size - 1}) {
             for (const Throw what : {Throw::kBadAlloc, Throw::kRuntimeError}) {
-                const std::string at = std::string(writer.name) + " at byte " + std::to_string(bytes);
+                const std::string at =
+                    std::string(writer.name) + " at byte " + std::to_string(bytes);
                 const fs::path target = dir.Write("out/" + writer.file, old);
                 tovtest::ThrowingTextFiles files(bytes, what);
                 EXPECT_FALSE(WroteWhole([&] { return writer.write(out); }, what)) << at;

@@ -166,7 +166,8 @@ TEST(HTRWriterTest, AnExceptionMidWriteLeavesTheOldFile) {
         tovtest::ThrowingTextFiles files(c.bytes, c.what);
         int error = 0;
         if (c.what == Throw::kBadAlloc) {
-            EXPECT_EQ(htr.Write(Wide(path), &error), L"There is not enough memory to write the file")
+            EXPECT_EQ(htr.Write(Wide(path), &error),
+                      L"There is not enough memory to write the file")
                 << c.bytes;
             EXPECT_EQ(error, ENOMEM);
         } else {
