@@ -22,6 +22,10 @@ std::vector<WriteFailure> TakeWriteFailures() {
     return std::exchange(gFailures, {});
 }
 
+bool FollowLinks(const std::string& path, std::string& target, int& error) {
+    return tovfileio::FollowLinks(path, target, error);
+}
+
 class Writer::File {
 public:
     tovfileio::TextWriter writer;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string>
 
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/BrindleRegistry.h"
+#include "tests/support/AllocationFailure.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
 
@@ -224,6 +226,50 @@ TEST_F(RegistryStoreTest, TwoProcessesSavingAtOnceKeepEachOthersChanges) {
     }
 }
 
+// A lack of memory at any allocation of a save, from reading the file again
+// to putting the new one in place, leaves the old file byte for byte, or the
+// new one whole once it is in place, and nothing beside it: no temporary
+// file, no lock. A save that says it succeeded left the new file.
+TEST_F(RegistryStoreTest, ALackOfMemoryAnywhereInASaveKeepsTheFile) {
+    store.UseFile(file);
+    FillStore();
+    const std::string old = tovtest::ReadBytes(file);
+    // The file as it was, and a change of this process not yet saved. (A
+    // change left from a failed save is saved as the store lets go of the
+    // file, before the old bytes are put back.)
+    const auto pending = [&] {
+        store.UseFile("");
+        dir.Write("registry.reg", old);
+        store.UseFile(file);
+        Remove(L"Software\\Tovelund\\TOVFileIO\\Brindle\\ConvertGWM", L"Filter")();
+    };
+    std::size_t allocations = 0;
+    for (int run = 0; run < 2; ++run) {  // the first run makes what a process makes once
+        pending();
+        tovtest::AllocationFailure count(0);
+        ASSERT_TRUE(store.Save()) << store.SaveError();
+        allocations = count.Count();
+    }
+    const std::string saved = tovtest::ReadBytes(file);
+    ASSERT_NE(saved, old);
+    for (std::size_t at = 1; at <= allocations; ++at) {
+        pending();
+        bool succeeded = false, failed = false;
+        {
+            tovtest::AllocationFailure fail(at);
+            try {
+                succeeded = store.Save();
+            } catch (const std::bad_alloc&) {
+            }
+            failed = fail.Failed();
+        }
+        ASSERT_TRUE(failed) << at << " of " << allocations;
+        const std::string bytes = tovtest::ReadBytes(file);
+        EXPECT_TRUE(bytes == (succeeded ? saved : old) || bytes == saved) << at;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"}) << at;
+    }
+}
+
 // "[HKEY_CURRENT_USER\n\n...]": one key `levels` deep, names `width` long.
 std::string DeepKey(std::size_t levels, std::size_t width) {
     std::string line = "[HKEY_CURRENT_USER";
@@ -270,8 +316,9 @@ TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
 }
 
 // Only a regular file is read or replaced: a FIFO does not hang the reader,
-// and what cannot be saved is said (once, as the command-line tool's test of
-// a folder in the file's place shows).
+// links that go round are left as they are, and what cannot be saved is
+// said (once, as the command-line tool's test of a folder in the file's
+// place shows).
 TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     const auto fifo = dir.Path() / "fifo.reg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -282,6 +329,15 @@ TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     EXPECT_NE(store.SaveError().find("not a regular file"), std::string::npos)
         << store.SaveError();
     EXPECT_FALSE(std::filesystem::is_regular_file(fifo));
+
+    const auto loop = dir.Path() / "loop.reg";
+    std::filesystem::create_symlink("loop.reg", loop);
+    store.UseFile(loop.string());
+    SetDword(L"Software", L"v", 1);
+    EXPECT_EQ(store.SaveError(), loop.string() +
+                                     ": cannot follow its symbolic links: Too many levels of "
+                                     "symbolic links");
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
 }
 
 // A new file is the user's alone, and a file the user cannot read is kept;
@@ -305,14 +361,27 @@ TEST_F(RegistryStoreTest, NewFilesArePrivateAndWhatCannotBeReadIsKept) {
     }
 }
 
-// Whatever a settings file holds, the store loads what it can and saves.
+// Whatever a settings file holds, the store loads what is valid of it and
+// saves exactly that: a fresh store reads the tree back, from a file that is
+// no longer damaged. Of these inputs only the valid file in UTF-16 with its
+// byte-order mark is valid throughout, and only its values load.
 TEST_F(RegistryStoreTest, StoresOfAnyKindLoad) {
-    const std::string valid =
-        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n"
+    const std::string values =
         "\"A\"=dword:00000001\n\"B\"=hex(b):00,00,00,00,00,00,f0,3f\n\"C\"=\"text\"\n";
+    const std::string valid =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n" + values;
     for (const auto& input : tovtest::HostileInputs(valid)) {
+        const bool whole = input.name == "UTF-16 with byte-order mark";
         store.UseFile(dir.Write("registry.reg", input.bytes).string());
-        EXPECT_TRUE(store.Save()) << input.name;
+        EXPECT_EQ(store.FoundDamaged(), !whole) << input.name;
+        const std::string loaded = brindle::host::FormatRegFile(store.CurrentUser());
+        EXPECT_EQ(loaded.find(values) != std::string::npos, whole) << input.name;
+        ASSERT_TRUE(store.Save()) << input.name << ": " << store.SaveError();
+        store.UseFile("");
+        store.UseFile(file);
+        EXPECT_FALSE(store.FoundDamaged()) << input.name;
+        EXPECT_EQ(brindle::host::FormatRegFile(store.CurrentUser()), loaded) << input.name;
+        std::filesystem::remove(file + ".damaged");
     }
 }
 

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "brindle/host/scene/Base64Floats.h"
+#include "tests/support/AllocationFailure.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -400,6 +401,47 @@ TEST(SceneDocumentTest, FailedSavesKeepTheOldFileAndLeaveNoTemporaryFile) {
         << error;
     EXPECT_EQ(tovtest::ReadBytes(file), old);
     EXPECT_EQ(tovtest::Entries(dir.Path()), (std::vector<std::string>{"a folder", "scene.json"}));
+}
+
+// A lack of memory anywhere in a save, before the file is opened, while the
+// document goes to it piece by piece or as it is put in place, is said on
+// one line and leaves the old document byte for byte with nothing beside it.
+TEST(SceneDocumentTest, ALackOfMemoryMidSaveKeepsTheOldFile) {
+    tovtest::ScratchDir dir;
+    Scene scene;
+    BuildRichScene(scene);
+    for (int i = 0; i < 2000; ++i) {
+        const std::wstring name =
+            L"Marker with a name longer than short strings " + std::to_wstring(i);
+        AddMarker(scene, 20).Nodes().back()->SetName(name.c_str());
+    }
+    const std::string old = "old contents";
+    const std::string file = dir.Write("scene.json", old).string();
+    const std::string spare = (dir.Path() / "spare.json").string();
+    std::string error;
+    std::size_t allocations = 0;
+    for (int run = 0; run < 2; ++run) {  // the first run makes what a process makes once
+        tovtest::AllocationFailure count(0);
+        ASSERT_TRUE(SaveSceneDocument(scene, spare, error)) << error;
+        allocations = count.Count();
+    }
+    ASSERT_GT(fs::file_size(spare), 1u << 20);  // pieces reach the file before the end
+    fs::remove(spare);
+    std::vector<std::size_t> failures = {1, allocations - 1, allocations};
+    for (int eighth = 1; eighth < 8; ++eighth) failures.push_back(allocations * eighth / 8);
+    for (const std::size_t at : failures) {
+        bool saved = true, failed = false;
+        {
+            tovtest::AllocationFailure fail(at);
+            saved = SaveSceneDocument(scene, file, error);
+            failed = fail.Failed();
+        }
+        ASSERT_TRUE(failed) << at << " of " << allocations;
+        EXPECT_FALSE(saved) << at;
+        EXPECT_EQ(error, file + ": not enough memory to save the scene") << at;
+        EXPECT_EQ(tovtest::ReadBytes(file), old) << at;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"scene.json"}) << at;
+    }
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <utility>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -48,32 +48,7 @@ Try TakeFlock(int fd, Clock::time_point deadline, const std::function<void()>& w
     }
 }
 
-// Whether `name` is a temporary file of a save of `file`: "FILE.tmp-PID-N".
-bool IsTemporaryOf(const std::string& name, const std::string& file) {
-    const std::string prefix = file + ".tmp-";
-    if (name.compare(0, prefix.size(), prefix) != 0) return false;
-    const std::string rest = name.substr(prefix.size());
-    const std::size_t dash = rest.find('-');
-    return dash != 0 && dash != std::string::npos && dash + 1 < rest.size() &&
-           rest.find_first_not_of("0123456789-") == std::string::npos &&
-           rest.find('-', dash + 1) == std::string::npos;
-}
-
 }  // namespace
-
-std::vector<std::string> LeftTemporaries(const std::string& document) {
-    std::vector<std::string> found;
-    const std::size_t slash = document.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : document.substr(0, slash + 1);
-    const std::string file = document.substr(folder.size());
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return found;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (IsTemporaryOf(entry->d_name, file)) found.push_back(folder + entry->d_name);
-    }
-    ::closedir(dir);
-    return found;
-}
 
 std::string LockFileFor(const std::string& document) {
     const std::size_t slash = document.rfind('/');
@@ -86,7 +61,7 @@ DocumentLock::Outcome DocumentLock::Acquire(const std::string& document,
                                             const std::function<void()>& waiting,
                                             std::string& error) {
     Release();
-    const std::string lockFile = LockFileFor(document);
+    std::string lockFile = LockFileFor(document);
     const auto deadline = Clock::now() + wait;
     bool toldWaiting = false;
     for (;;) {
@@ -100,9 +75,10 @@ DocumentLock::Outcome DocumentLock::Acquire(const std::string& document,
         }
         const Try taken = TakeFlock(fd, deadline, waiting, toldWaiting);
         if (taken == Try::Taken && IsStillAtPath(fd, lockFile)) {
+            // Moved, not copied: once the file is held nothing may fail
+            // before the lock knows which file to remove.
             fd_ = fd;
-            document_ = document;
-            lockFile_ = lockFile;
+            lockFile_ = std::move(lockFile);
             return Outcome::Held;
         }
         const int code = errno;
@@ -125,11 +101,6 @@ void DocumentLock::Release() {
     ::close(fd_);
     fd_ = -1;
     lockFile_.clear();
-}
-
-void DocumentLock::RemoveLeftTemporaries() const {
-    if (fd_ < 0) return;
-    for (const std::string& path : LeftTemporaries(document_)) ::unlink(path.c_str());
 }
 
 }  // namespace brindle::host

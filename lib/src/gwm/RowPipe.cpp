@@ -50,6 +50,20 @@ bool RowPipe::Finish() {
     return !failed_;
 }
 
+bool RowPipe::Consume(const Chunk& chunk) noexcept {
+    try {
+        for (std::size_t row = 0; row < chunk.rows; ++row) {
+            const TRCSample* const first = chunk.samples.data() + row * width_;
+            if (!consumer_(std::span<const TRCSample>(first, width_))) return false;
+        }
+        return true;
+    } catch (...) {
+        // Nothing on this thread could take the exception: the pipe fails,
+        // and the consumer knows what it cut short.
+        return false;
+    }
+}
+
 void RowPipe::Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -59,10 +73,7 @@ void RowPipe::Run() {
         full_.pop_front();
         const bool skip = failed_;
         lock.unlock();
-        bool ok = true;
-        for (std::size_t row = 0; row < chunk.rows && ok && !skip; ++row) {
-            ok = consumer_(std::span<const TRCSample>(chunk.samples.data() + row * width_, width_));
-        }
+        const bool ok = skip || Consume(chunk);
         lock.lock();
         if (!ok) failed_ = true;
         free_.push_back(std::move(chunk));

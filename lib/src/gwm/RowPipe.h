@@ -21,7 +21,7 @@ namespace tovfileio {
 class RowPipe {
 public:
     // Takes one row; false when it could not be written, which stops the
-    // pipe.
+    // pipe, as an exception does.
     using Consumer = std::function<bool(std::span<const TRCSample>)>;
 
     // Rows of `rowWidth` samples go to `consumer` on a thread of the pipe.
@@ -47,6 +47,8 @@ private:
 
     void Send();
     void Run();
+    // Hands the chunk's rows to the consumer; false once one fails or throws.
+    bool Consume(const Chunk& chunk) noexcept;
 
     const std::size_t width_;
     Consumer consumer_;

@@ -3,7 +3,9 @@
 // read. Private to the conversion.
 #pragma once
 
+#include <cerrno>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 
@@ -39,7 +41,7 @@ public:
         file_ = TextFiles().CreateOutput(result_.target, error);
         if (!file_) return Fail(Outcome::kNotWritten, error);
         stream_.emplace(*file_, settings_);
-        stream_->Begin(trc_, GWMBaseName(result_.target), dateTime);
+        Guarded([&] { stream_->Begin(trc_, GWMBaseName(result_.target), dateTime); });
         result_.written = stream_->MarkersWritten();
         result_.frames = stream_->Frames();
         if (writerThread_) {
@@ -60,6 +62,7 @@ public:
         if (pipe_) pipe_->Finish();
         if (!file_) return;
         result_.rows = stream_->RowsSeen();
+        if (broken_ != 0) return Drop(Outcome::kNotWritten, broken_);
         if (file_->Failed()) return Drop(Outcome::kNotWritten, file_->Error());
         if (static_cast<std::int64_t>(result_.rows) < result_.frames && !observer_->MayPad(result_)) {
             return Drop(Outcome::kPaddingRefused, 0);
@@ -84,9 +87,26 @@ public:
 
 private:
     bool WriteRow(std::span<const TRCSample> samples) {
-        stream_->Row(samples);
+        Guarded([&] { stream_->Row(samples); });
         // A file that has stopped taking bytes needs no more rows.
         return !file_->Failed();
+    }
+
+    // Runs `write`, noting an exception that leaves it before passing it on:
+    // the file was cut somewhere in it. The reader turns a lack of memory into
+    // its message and the row pipe keeps an exception on its own thread, so
+    // the run may go on to Complete, which must then drop the file.
+    template <typename Write>
+    void Guarded(Write&& write) {
+        try {
+            write();
+        } catch (const std::bad_alloc&) {
+            broken_ = ENOMEM;
+            throw;
+        } catch (...) {
+            broken_ = EIO;
+            throw;
+        }
     }
 
     bool ChooseTarget() {
@@ -117,6 +137,7 @@ private:
     bool writerThread_;
     std::optional<RowPipe> pipe_;
     bool begun_ = false;
+    int broken_ = 0;  // the error of an exception that cut a write off
 };
 
 }  // namespace tovfileio

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -43,20 +42,6 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The file a path names once its links are followed (it need not exist).
-std::string FollowLinks(std::string path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-        char target[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
-        if (n <= 0) return path;
-        const std::string next(target, static_cast<std::size_t>(n));
-        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
-    }
-    return path;
 }
 
 // A name for a temporary file, unique to this process and call.
@@ -141,7 +126,10 @@ bool TextWriter::Start(const std::wstring& path, bool inPlace) {
         error_ = ENOENT;
         return false;
     }
-    target_ = FollowLinks(given_);
+    if (int loop = 0; !FollowLinks(given_, target_, loop)) {
+        error_ = loop;
+        return false;
+    }
     name_ = NameOf(target_);
     struct stat status {};
     const bool exists = ::stat(target_.c_str(), &status) == 0;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/ThrowingTextFiles.h"
 
 using namespace tovfileio;
 
@@ -133,6 +137,50 @@ TEST(HTRWriterTest, RefusesWhatItCannotWrite) {
     EXPECT_EQ(htr.Write(Wide(dir.Path() / "plain")), L"");
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "plain"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "plain.htr"));
+}
+
+// A write that an exception breaks off, at its first byte, its last or
+// between, leaves the old file byte for byte and no temporary file. A lack of
+// memory becomes the writer's message; any other exception reaches the
+// caller. A write the output lets through whole replaces the file.
+TEST(HTRWriterTest, AnExceptionMidWriteLeavesTheOldFile) {
+    using Throw = tovtest::ThrowingTextFiles::Throw;
+    ScratchDir dir;
+    HTRFile htr;
+    BuildTwoSegments(htr);
+    htr.SetNumFrames(2);
+    const std::string whole = WriteToText(htr, dir);
+    const auto path = dir.Write("out.htr", "old");
+    const struct {
+        std::uint64_t bytes;
+        Throw what;
+    } cases[] = {
+        {0, Throw::kBadAlloc},
+        {1, Throw::kBadAlloc},
+        {whole.size() / 2, Throw::kBadAlloc},
+        {whole.size() - 1, Throw::kBadAlloc},
+        {0, Throw::kRuntimeError},
+        {whole.size() / 2, Throw::kRuntimeError},
+    };
+    for (const auto& c : cases) {
+        tovtest::ThrowingTextFiles files(c.bytes, c.what);
+        int error = 0;
+        if (c.what == Throw::kBadAlloc) {
+            EXPECT_EQ(htr.Write(Wide(path), &error),
+                      L"There is not enough memory to write the file")
+                << c.bytes;
+            EXPECT_EQ(error, ENOMEM);
+        } else {
+            EXPECT_THROW(htr.Write(Wide(path), &error), std::runtime_error) << c.bytes;
+        }
+        EXPECT_TRUE(files.Threw()) << c.bytes;
+        EXPECT_EQ(ReadBytes(path), "old") << c.bytes;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"out.htr"}) << c.bytes;
+    }
+    tovtest::ThrowingTextFiles enough(whole.size(), Throw::kRuntimeError);
+    EXPECT_EQ(htr.Write(Wide(path)), L"");
+    EXPECT_FALSE(enough.Threw());
+    EXPECT_EQ(ReadBytes(path), whole);
 }
 
 // Every file the reader takes (which corpus files it refuses, and with what

@@ -1,13 +1,18 @@
-// The host's text writer: a file is replaced whole or not at all, as `cp`
-// would replace it (links written through, permissions and other names
-// kept, write-protected files refused), leaves nothing behind, and reports
-// every write that failed.
+// The libraries' text writer: a file is replaced whole or not at all, as `cp`
+// would replace it (links written through to their end, permissions and
+// other names kept, write-protected files and looping links refused), and
+// leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,6 +81,60 @@ TEST(TextWriterTest, ReplacesAsCpWould) {
     EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 5u);
 }
 
+// Links are followed to the file at their end, a relative one from its own
+// folder; links that go round, or more than the system follows in one path,
+// are refused as the system refuses to open them, and the writer leaves them
+// as they are.
+TEST(TextWriterTest, LinksAreFollowedToTheirEnd) {
+    ScratchDir dir;
+    const fs::path d = dir.Path();
+    fs::create_directory(d / "sub");
+    dir.Write("file", "old");
+    fs::create_symlink("file", d / "link");
+    fs::create_symlink("../file", d / "sub" / "up");
+    fs::create_symlink(d / "sub" / "up", d / "absolute");
+    fs::create_symlink("none", d / "dangling");
+    fs::create_symlink("loop-b", d / "loop-a");
+    fs::create_symlink("loop-a", d / "loop-b");
+    fs::create_symlink("self", d / "self");
+    // deep-0 to deep-40 lead one to the next, and deep-40 to the file.
+    for (int i = 0; i <= 40; ++i) {
+        fs::create_symlink(i == 40 ? "file" : "deep-" + std::to_string(i + 1),
+                           d / ("deep-" + std::to_string(i)));
+    }
+    const struct {
+        const char* path;
+        const char* end;  // null: refused
+    } cases[] = {
+        {"file", "file"},          {"link", "file"},         {"sub/up", "sub/../file"},
+        {"absolute", "sub/../file"}, {"dangling", "none"},    {"deep-1", "file"},
+        {"deep-0", nullptr},       {"loop-a", nullptr},      {"self", nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::string path = (d / c.path).string();
+        std::string target = "unchanged";
+        int error = 0;
+        const bool followed = tovfileio::FollowLinks(path, target, error);
+        const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int openError = errno;
+        if (opened >= 0) ::close(opened);
+        EXPECT_EQ(followed, c.end != nullptr) << c.path;
+        EXPECT_EQ(openError == ELOOP, c.end == nullptr) << c.path;
+        if (c.end != nullptr) {
+            EXPECT_EQ(target, (d / c.end).string()) << c.path;
+            continue;
+        }
+        EXPECT_EQ(error, ELOOP) << c.path;
+        EXPECT_EQ(target, "") << c.path;
+        tovfileio::TextWriter file;
+        EXPECT_FALSE(file.Open(Wide(path))) << c.path;
+        EXPECT_EQ(file.Error(), ELOOP) << c.path;
+        EXPECT_TRUE(fs::is_symlink(path)) << c.path;
+    }
+    EXPECT_EQ(ReadBytes(d / "file"), "old");
+    EXPECT_EQ(tovtest::Entries(d).size(), 49u);  // nothing was made beside them
+}
+
 // Until Close nothing is in place; Discard and a killed writer leave the
 // old file; no temporary file is left in either case. (A write that fails
 // on a full disk or at a file-size limit is the command-line tool's test.)
@@ -108,6 +167,63 @@ TEST(TextWriterTest, WholeOrUntouched) {
     // Its temporary file had no name, or the next writer removes it.
     ASSERT_TRUE(WriteText(dir.Path() / "next.txt", "next"));
     EXPECT_EQ(tovtest::Entries(dir.Path()).size(), 2u);
+}
+
+// Runs `body` when destroyed, as a guard that ends a write on every way out.
+struct OnExit {
+    std::function<void()> body;
+    ~OnExit() { body(); }
+};
+
+// An exception that breaks a write off after Open, half its bytes on the
+// disk, leaves the old file whether the writer is destroyed uncommitted or
+// committed by a guard on the way out; a writer opened while an older
+// exception unwinds (in a destructor, say) is committed as usual.
+TEST(TextWriterTest, AnExceptionAfterOpenLeavesTheOldFile) {
+    ScratchDir dir;
+    const auto path = dir.Write("out.txt", "old");
+    const std::string text(200000, 'x');
+    const struct {
+        const char* name;
+        bool replaced;  // Commit put the new text in place
+        std::function<void(bool& committed)> write;
+    } cases[] = {
+        {"destroyed as the exception passes", false,
+         [&](bool&) {
+             tovfileio::TextWriter file;
+             ASSERT_TRUE(file.Open(Wide(path)));
+             file.Write(text);
+             file.Flush();
+             throw std::runtime_error("broken off");
+         }},
+        {"committed by a guard as the exception passes", false,
+         [&](bool& committed) {
+             tovfileio::TextWriter file;
+             ASSERT_TRUE(file.Open(Wide(path)));
+             OnExit commit{[&] { committed = file.Commit(); }};
+             file.Write(text);
+             file.Flush();
+             throw std::runtime_error("broken off");
+         }},
+        {"opened and committed while an older exception unwinds", true,
+         [&](bool& committed) {
+             OnExit late{[&] {
+                 tovfileio::TextWriter file;
+                 if (!file.Open(Wide(path))) return;
+                 file.Write(text);
+                 committed = file.Commit();
+             }};
+             throw std::runtime_error("before the writer");
+         }},
+    };
+    for (const auto& c : cases) {
+        dir.Write("out.txt", "old");
+        bool committed = false;
+        EXPECT_THROW(c.write(committed), std::runtime_error) << c.name;
+        EXPECT_EQ(committed, c.replaced) << c.name;
+        EXPECT_TRUE(ReadBytes(path) == (c.replaced ? text : "old")) << c.name;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"out.txt"}) << c.name;
+    }
 }
 
 // Long names and deep folders: the temporary name is short and made

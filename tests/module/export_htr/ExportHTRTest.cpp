@@ -84,7 +84,7 @@ protected:
     }
 };
 
-// Nothing selected is ExportHtrCommandTest's.
+// Nothing selected is SceneCommandsTest.ASelectionWithoutABoneNamesTheRootsToSelect's.
 TEST_F(ExportHTRTest, TheRootComesFromTheSelection) {
     SceneNode* group = Dummy(L"Group");
     AddNode(HELPER_CLASS_ID, POINTHELP_CLASS_ID, L"Marker", group);
@@ -261,7 +261,7 @@ TEST_F(ExportHTRTest, ObjectOffsetsAreReportedAndTheExportGoesOn) {
 
 // The dialog's own bounds and checks; how a later OK's bounds follow an
 // earlier one's is ImportHTRDialogTest's (the dialogs share that check), a
-// zero scale factor ExportHtrCommandTest's.
+// zero scale factor SceneCommandsTest.FailuresSayTheirCauseAndChangeNothing's.
 TEST_F(ExportHTRTest, DialogChecksAndCancel) {
     Bone(L"Root", nullptr);
     Scene::Current().Select(Scene::Current().FindByName(L"Root"));

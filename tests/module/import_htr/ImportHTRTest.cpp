@@ -282,8 +282,8 @@ TEST_F(ImportHTRTest, ApplyModeRefusalsExplainAndChangeNothing) {
 }
 
 // The reader's own refusals are HTRReaderTest's and a file without frames
-// CommandMessagesTest's; here, how the importer reports a file it cannot or
-// will not take as it is.
+// SceneCommandsTest.FailuresSayTheirCauseAndChangeNothing's; here, how the
+// importer reports a file it cannot or will not take as it is.
 TEST_F(ImportHTRTest, FileProblemsAreReportedAndBuildNothing) {
     struct Case { const char* name; std::string text; int result; const char* message; };
     std::string noRoot = SkeletonHtr(2);

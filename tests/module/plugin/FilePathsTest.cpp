@@ -13,7 +13,8 @@ TEST(FilePathsTest, TypedNamesGetTheirExtension) {
         {L"walk.htr", L"walk.htr", L"walk.htr"},
         {L"walk.HtR", L"walk.HtR", L"walk.HtR"},
         {L"walk.csv", L"walk.csv.htr", L"walk.csv"},
-        // A TRC file named to the HTR importer is CommandMessagesTest's.
+        // A TRC file named to the HTR importer is
+        // SceneCommandsTest.FailuresSayTheirCauseAndChangeNothing's.
         {L"ab", L"ab.htr", L"ab.TRC"},  // too short for an extension
         {L".htr", L".htr", L".htr"},
         {L"", L".htr", L".TRC"},

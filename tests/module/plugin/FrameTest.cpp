@@ -79,7 +79,7 @@ TEST(FrameTest, SettingsKeyReadsWhatFitsAndLeavesTheRest) {
     brindle::host::RegistryStore::Instance().UseFile("");
 }
 
-// The box's text is PluginsCommandTest's.
+// The box's text is CommandLineTest.PluginsListsTheModulesClassesAndAboutShowsItsBox's.
 TEST(FrameTest, AboutBoxOnlyOkEndsIt) {
     struct Case { const char* name; ScriptedDriver script; INT_PTR result; };
     Case cases[] = {

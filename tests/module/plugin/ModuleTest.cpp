@@ -90,8 +90,9 @@ TEST(ModuleTest, ShutdownBeforeAnyDescriptorDestroysNothing) {
 }
 
 TEST(ModuleTest, RefusesWhatIsNotAModuleForThisHost) {
-    // A missing file is PluginsCommandTest's; a shared library without the
-    // entry points is not taken for a module.
+    // A missing file is
+    // CommandLineTest.PluginsListsTheModulesClassesAndAboutShowsItsBox's; a
+    // shared library without the entry points is not taken for a module.
     std::string error;
     EXPECT_EQ(PluginModule::Load("libm.so.6", error), nullptr);
     EXPECT_EQ(error, "not a Brindle plug-in: no entry point LibDescription");

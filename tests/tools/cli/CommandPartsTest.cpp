@@ -1,7 +1,8 @@
 // The parts of the command line on their own: the JSON writer, the rule
 // that says whether a plug-in's run succeeded, the creation of the module's
 // plug-ins, the registry kept in memory while a command imports into a
-// fresh scene, and the progress bar.
+// fresh scene, the progress bar, and an output written under a lack of
+// memory.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -18,12 +20,14 @@
 #include <nlohmann/json.hpp>
 
 #include "brindle/host/registry/RegistryStore.h"
+#include "cli/files/OutputFile.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/run/PluginRun.h"
 #include "cli/run/PluginRunner.h"
 #include "cli/run/Progress.h"
 #include "cli/run/TemporaryRegistry.h"
 #include "tovfileio/module/ClassIds.h"
+#include "tests/support/AllocationFailure.h"
 #include "tests/tools/cli/RunCommand.h"
 
 namespace {
@@ -181,6 +185,43 @@ TEST(ProgressTest, DrawnOnATerminalOnly) {
                       EndsWith("\r\033[K")));
     EXPECT_EQ(std::ftell(file), 0);
     std::fclose(file);
+}
+
+// A lack of memory at any allocation of a write, from opening the output to
+// putting it in place, leaves the old file byte for byte, or the new one
+// whole once it is in place, and nothing beside it. A write that says it
+// succeeded left the new file.
+TEST(OutputFileTest, ALackOfMemoryAnywhereInAWriteKeepsTheFile) {
+    tovtest::ScratchDir dir;
+    const std::string path = dir.Write("out.svg", "old").string();
+    // More than the writer holds back: it is on the disk before Commit.
+    const std::string bytes(200000, 'x');
+    OutputFile output;
+    std::string error;
+    ASSERT_TRUE(output.Resolve(path, "in.htr", "", ".svg", false, error)) << error;
+    std::size_t allocations = 0;
+    for (int run = 0; run < 2; ++run) {  // the first run makes what a process makes once
+        dir.Write("out.svg", "old");
+        tovtest::AllocationFailure count(0);
+        ASSERT_TRUE(output.Write(bytes, error)) << error;
+        allocations = count.Count();
+    }
+    for (std::size_t at = 1; at <= allocations; ++at) {
+        dir.Write("out.svg", "old");
+        bool written = false, failed = false;
+        {
+            tovtest::AllocationFailure fail(at);
+            try {
+                written = output.Write(bytes, error);
+            } catch (const std::bad_alloc&) {
+            }
+            failed = fail.Failed();
+        }
+        ASSERT_TRUE(failed) << at << " of " << allocations;
+        const std::string now = tovtest::ReadBytes(path);
+        EXPECT_TRUE(now == (written ? bytes : "old") || now == bytes) << at;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"out.svg"}) << at;
+    }
 }
 
 }  // namespace

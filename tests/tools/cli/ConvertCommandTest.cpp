@@ -159,6 +159,7 @@ TEST_F(ConvertCommandTest, RefusedOutputsStayAsTheyWere) {
     ::chmod(readOnly.c_str(), 0444);
     fs::create_hard_link(input, d / "hard.gwm");
     fs::create_symlink("same.trc", d / "alias");
+    fs::create_symlink("loop.gwm", d / "loop.gwm");
     const std::string itself = ": is the input file; it is not replaced by the output\n";
     const std::pair<std::string, std::string> cases[] = {
         {Path("hard.gwm"), Path("hard.gwm") + itself},
@@ -169,6 +170,8 @@ TEST_F(ConvertCommandTest, RefusedOutputsStayAsTheyWere) {
          Path("none/x.gwm") + ": The file could not be opened (" + Path("none") +
              ": No such file or directory)\n"},
         {Path("none") + "/", Path("none") + "/: The file could not be opened (No such file or directory)\n"},
+        {Path("loop.gwm"),
+         Path("loop.gwm") + ": The file could not be opened (Too many levels of symbolic links)\n"},
     };
     for (const auto& [out, err] : cases) {
         const auto run = RunCommand({"convert", input, out});
@@ -177,7 +180,8 @@ TEST_F(ConvertCommandTest, RefusedOutputsStayAsTheyWere) {
     }
     EXPECT_EQ(ReadBytes(input), ReadBytes(kWalkTrc));
     EXPECT_EQ(ReadBytes(readOnly), "precious");
-    EXPECT_EQ(tovtest::Entries(d).size(), 4u);
+    EXPECT_TRUE(fs::is_symlink(d / "loop.gwm"));
+    EXPECT_EQ(tovtest::Entries(d).size(), 5u);
 }
 
 // Device nodes made in the scratch folder (never the system's own), and a

@@ -1,7 +1,6 @@
 #include "cli/files/OutputFile.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,23 +35,6 @@ std::string Stem(const std::string& input) {
     return name;
 }
 
-// Follows symbolic links to the path they end at, which need not exist (a
-// dangling link names the file to create). Empty, with errno, on a loop.
-std::string FinalTarget(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n < 0) return path;
-        target.resize(static_cast<std::size_t>(n));
-        path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
-    }
-    errno = ELOOP;
-    return std::string();
-}
-
-
 }  // namespace
 
 OutputFile::~OutputFile() {
@@ -81,8 +63,10 @@ std::string CannotOpen(const std::string& name, const std::string& path, int cod
 // An existing plain file (or a link's target) that the output may not
 // replace; empty when it may.
 std::string RefusalOf(const std::string& path, const std::string& name) {
-    const std::string final = FinalTarget(path);
-    if (final.empty()) return CannotOpen(name, path, errno);
+    std::string final;
+    if (int code = 0; !tovfileio::FollowLinks(path, final, code)) {
+        return CannotOpen(name, path, code);
+    }
     struct stat target {};
     if (::stat(final.c_str(), &target) == 0) {
         if (S_ISDIR(target.st_mode)) return CannotOpen(name, path, EISDIR);

@@ -39,7 +39,6 @@ bool TakeDocumentLock(brindle::host::DocumentLock& lock, const std::string& docu
     switch (lock.Acquire(document, *wait, waiting, error)) {
         case brindle::host::DocumentLock::Outcome::Held:
             slot = RegisterForCleanup(lock.LockFile());
-            lock.RemoveLeftTemporaries();  // of a run killed while saving
             return true;
         case brindle::host::DocumentLock::Outcome::TimedOut:
             say(document + " is being changed by another run; try again when it has finished");

@@ -2,9 +2,8 @@
 
 #include "AtomicFile.h"
 #include "brindle/host/DocumentLock.h"
+#include "brindle/sdk/TextFileWriter.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +11,6 @@
 #include <string>
 #include <unordered_set>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,28 +23,6 @@ void CreateFoldersFor(const std::string& path) {
          slash = path.find('/', slash + 1)) {
         ::mkdir(path.substr(0, slash).c_str(), 0700);
     }
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// The file `path` names after following symbolic links, so that a save
-// replaces the link's target and keeps the link; false when they loop.
-bool FollowLinks(const std::string& path, std::string& target, std::string& error) {
-    target = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat info {};
-        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(target.c_str(), link, sizeof link);
-        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof link) break;
-        const std::string to(link, static_cast<std::size_t>(n));
-        target = to.front() == '/' ? to : FolderOf(target) + to;
-    }
-    error = path + ": cannot follow its symbolic links: " + std::strerror(ELOOP);
-    return false;
 }
 
 // Keeps the file at `path` beside it under a name not yet taken; false
@@ -126,16 +102,6 @@ void RegistryStore::UseFile(const std::string& path) {
         damaged_ = status.found && !status.complete;
     }
     saved_ = CopyTree(currentUser_);
-    if (path_.empty()) return;
-    // Temporary files of killed saves go as soon as no save is running.
-    std::string target, error;
-    if (FollowLinks(path_, target, error) && !LeftTemporaries(target).empty()) {
-        DocumentLock lock;
-        if (lock.Acquire(target, std::chrono::milliseconds(0), {}, error) ==
-            DocumentLock::Outcome::Held) {
-            lock.RemoveLeftTemporaries();
-        }
-    }
 }
 
 void RegistryStore::KeepInMemory() {
@@ -165,8 +131,13 @@ std::string RegistryStore::TakeSaveError() {
 }
 
 bool RegistryStore::SaveMerged(std::string& error) {
+    // The lock, the damaged copy and the new file are beside the file a
+    // link names, and the link stays.
     std::string target;
-    if (!FollowLinks(path_, target, error)) return false;
+    if (int code = 0; !TextFile::FollowLinks(path_, target, code)) {
+        error = path_ + ": cannot follow its symbolic links: " + std::strerror(code);
+        return false;
+    }
     CreateFoldersFor(target);
     DocumentLock lock;
     switch (lock.Acquire(target, lockWait_, {}, error)) {
@@ -178,7 +149,6 @@ bool RegistryStore::SaveMerged(std::string& error) {
         case DocumentLock::Outcome::Failed:
             return false;
     }
-    lock.RemoveLeftTemporaries();
     RegistryKey merged;
     merged.name = currentUser_.name;
     const RegFileStatus status = ReadRegFile(target, merged);

@@ -2,6 +2,7 @@
 // applying one process's changes to another tree. Every walk keeps its own
 // stack, so the depth of a tree never matters to the program's stack.
 #include <cstdint>
+#include <new>
 #include <utility>
 
 #include "brindle/host/registry/RegistryStore.h"
@@ -45,13 +46,17 @@ RegistryKey* PathTo(RegistryKey& root, std::wstring_view path, std::size_t depth
     }
     RegistryKey* key = &root;
     EachName(path, [&](std::wstring_view part) {
-        auto& slot = key->subkeys[std::wstring(part)];
-        if (!slot) {
-            slot = std::make_unique<RegistryKey>();
-            slot->name = part;
+        std::wstring name(part);
+        auto found = key->subkeys.find(name);
+        if (found == key->subkeys.end()) {
+            // Made whole before it joins the tree: a lack of memory on the
+            // way leaves the tree as it was, with no empty place in it.
+            auto made = std::make_unique<RegistryKey>();
+            made->name = name;
+            found = key->subkeys.emplace(std::move(name), std::move(made)).first;
             if (created != nullptr) ++*created;
         }
-        key = slot.get();
+        key = found->second.get();
         return true;
     });
     return key;
@@ -62,7 +67,15 @@ RegistryKey* PathTo(RegistryKey& root, std::wstring_view path, std::size_t depth
 RegistryKey::~RegistryKey() {
     std::vector<std::unique_ptr<RegistryKey>> pending;
     auto detach = [&pending](RegistryKey& key) {
-        for (auto& entry : key.subkeys) pending.push_back(std::move(entry.second));
+        for (auto& entry : key.subkeys) {
+            try {
+                pending.push_back(std::move(entry.second));
+            } catch (const std::bad_alloc&) {
+                // No room to list it: it goes now, and takes its own keys
+                // apart the same way, one level deeper on the stack.
+                entry.second.reset();
+            }
+        }
         key.subkeys.clear();
     };
     detach(*this);

@@ -62,6 +62,29 @@ std::string NotSaved(const std::string& path, long long nonFinite) {
            " holds a value that is infinite or not a number";
 }
 
+// The document goes to the file as it is written, through the host's text
+// writer, which puts it in place only once it is whole and closed: a save
+// that stops early, by a failure or an exception, leaves the old document.
+bool WriteDocument(const Scene& scene, const std::string& path, std::string& error) {
+    TextFile::Writer file;
+    file.SetDurable(true);
+    if (!file.Open(TextCodec::PathToWide(path))) {
+        error = path + ": cannot write: " + std::strerror(file.Error());
+        return false;
+    }
+    DocumentText text([&file](std::string_view bytes) { file.Write(bytes); });
+    if (const long long nonFinite = WriteScene(scene, text, true); nonFinite != 0) {
+        error = NotSaved(path, nonFinite);
+        return false;
+    }
+    text.Finish();
+    if (!file.Close()) {
+        error = path + ": cannot write: " + std::strerror(file.Error());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string SceneToJson(const Scene& scene) {
@@ -92,32 +115,13 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
     return read;
 }
 
-// The document goes to the file as it is written, through the host's text
-// writer, which puts it in place only once it is whole and closed: a save
-// that stops early leaves the old document.
 bool SaveSceneDocument(const Scene& scene, const std::string& path, std::string& error) {
-    TextFile::Writer file;
-    file.SetDurable(true);
-    if (!file.Open(TextCodec::PathToWide(path))) {
-        error = path + ": cannot write: " + std::strerror(file.Error());
-        return false;
-    }
     try {
-        DocumentText text([&file](std::string_view bytes) { file.Write(bytes); });
-        if (const long long nonFinite = WriteScene(scene, text, true); nonFinite != 0) {
-            error = NotSaved(path, nonFinite);
-            return false;
-        }
-        text.Finish();
+        return WriteDocument(scene, path, error);
     } catch (const std::bad_alloc&) {
         error = path + ": not enough memory to save the scene";
         return false;
     }
-    if (!file.Close()) {
-        error = path + ": cannot write: " + std::strerror(file.Error());
-        return false;
-    }
-    return true;
 }
 
 }  // namespace brindle::host

@@ -26,9 +26,9 @@ public:
     // Starts the file at `path`, which Commit makes the new content of
     // `path`. A link is written through to the file it names, which keeps its
     // permissions; a device or a FIFO is written to as it is. False when the
-    // file cannot be made (a missing folder, a folder in its place, no
-    // permission, a file that may not be written); an open writer is
-    // discarded first.
+    // file cannot be made (a missing folder, a folder in its place, links
+    // that go round in a loop, no permission, a file that may not be
+    // written); an open writer is discarded first.
     bool Open(const std::wstring& path);
     // Starts `path` itself, emptied, for a file that is read while it grows
     // (a log): every Flush puts what was written so far into the file, and
@@ -97,5 +97,13 @@ private:
     bool failed_ = false;
     int error_ = 0;
 };
+
+// The file a write to `path` replaces: `path` with its symbolic links
+// followed, so that the file a link names takes the new content and the link
+// stays. The file need not exist (a dangling link names the file to make).
+// False, with `error` set and `target` empty, when the links cannot be
+// followed to an end: ELOOP when they go round in a loop or more than 40
+// deep, as the system would refuse to open them.
+bool FollowLinks(const std::string& path, std::string& target, int& error);
 
 }  // namespace tovfileio

@@ -14,17 +14,11 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace brindle::host {
 
 // The lock file of `document`: ".NAME.lock" in the document's folder.
 std::string LockFileFor(const std::string& document);
-
-// The temporary files that saves of `document` through WriteFileAtomically
-// left beside it when they were killed before their rename
-// ("NAME.tmp-PID-N"); a look costs one read of the folder.
-std::vector<std::string> LeftTemporaries(const std::string& document);
 
 class DocumentLock {
   public:
@@ -43,11 +37,6 @@ class DocumentLock {
                     const std::function<void()>& waiting, std::string& error);
     // Removes the lock file and lets go; nothing when not held.
     void Release();
-    // Removes the LeftTemporaries of the document while the lock is held.
-    // Every save of a locked document holds its lock from before its
-    // temporary file exists until after the rename, so any found then
-    // belongs to a save that was killed.
-    void RemoveLeftTemporaries() const;
 
     bool Held() const { return fd_ >= 0; }
     // The lock file while held.
@@ -55,7 +44,6 @@ class DocumentLock {
 
   private:
     int fd_ = -1;
-    std::string document_;
     std::string lockFile_;
 };
 

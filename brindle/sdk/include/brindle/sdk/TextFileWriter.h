@@ -25,6 +25,12 @@ struct WriteFailure {
 // plug-in may not report itself.
 std::vector<WriteFailure> TakeWriteFailures();
 
+// The file a Writer opened on `path` replaces: `path` with its symbolic
+// links followed (the file need not exist). False, with `error` set (ELOOP
+// for links that go round in a loop), when they cannot be followed to an
+// end, as Open then fails.
+bool FollowLinks(const std::string& path, std::string& target, int& error);
+
 class Writer {
 public:
     Writer();

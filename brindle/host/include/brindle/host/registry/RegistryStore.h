@@ -8,10 +8,12 @@
 // keys created or removed) and replaces the file with the result, through a
 // temporary file beside it, flushed to disk and renamed over it. A crash at
 // any moment leaves the old file or the new one, whole; the temporary file
-// of a killed save is removed by the next process that finds the file
-// unlocked. A damaged or foreign file is read as far as it is valid; before
-// it is replaced it is kept beside the store as "<file>.damaged" (numbered
-// when that name is taken), as is a file this user cannot read.
+// has no name where the file system allows, else the next writer in the
+// folder removes it. A link is followed to the file it names, which is
+// locked and replaced where it stands; the link stays. A damaged or foreign
+// file is read as far as it is valid; before it is replaced it is kept
+// beside the store as "<file>.damaged" (numbered when that name is taken),
+// as is a file this user cannot read.
 #pragma once
 
 #include <chrono>

@@ -23,8 +23,8 @@ bool LoadSceneDocument(const std::string& path, Scene& scene, std::string& error
 
 // Writes the document of `scene` to `path` atomically: the old file stays
 // whole until the new one is complete. False with a one-line `error` when
-// the file cannot be written or the scene holds a value a document cannot
-// (a float that is infinite or not a number).
+// the file cannot be written, memory runs out, or the scene holds a value a
+// document cannot (a float that is infinite or not a number).
 bool SaveSceneDocument(const Scene& scene, const std::string& path, std::string& error);
 
 }  // namespace brindle::host
