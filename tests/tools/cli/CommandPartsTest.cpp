@@ -198,7 +198,7 @@ TEST(OutputFileTest, ALackOfMemoryAnywhereInAWriteKeepsTheFile) {
     const std::string bytes(200000, 'x');
     OutputFile output;
     std::string error;
-    ASSERT_TRUE(output.Resolve(path, "in.htr", "", ".svg", false, error)) << error;
+    ASSERT_TRUE(output.Resolve(path, "in.htr", "", ".svg", nullptr, error)) << error;
     std::size_t allocations = 0;
     for (int run = 0; run < 2; ++run) {  // the first run makes what a process makes once
         dir.Write("out.svg", "old");
