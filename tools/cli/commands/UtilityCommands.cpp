@@ -84,8 +84,7 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     LineDriver driver(io.in, io.out);
     driver.SetHints(PanelHints(creator));
     if (options.output) {
-        driver.PresetSaveFile(L"mnm",
-                              tovfileio::PathToWide(*options.output));
+        driver.PresetSaveFile(L"mnm", tovfileio::PathToWide(*options.output));
     }
     // mnm-create is done when the creator's walk ended with the file written.
     const auto operation = PluginOperation::Interactive(
