@@ -206,6 +206,18 @@ void AppendNumber(std::string& out, const char* format, double value) {
     out.append(buffer, static_cast<std::size_t>(n));
 }
 
+// Cuts the row that starts at `rowStart`, its frame number and time
+// written before it, to `fields` fields.
+void TrimFields(std::string& out, std::size_t rowStart, std::size_t fields) {
+    std::size_t tabs = 1;
+    for (std::size_t at = rowStart; at < out.size(); ++at) {
+        if (out[at] == '\t' && ++tabs == fields) {
+            out.resize(at);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 std::string GenerateTrc(const TrcOptions& options) {
@@ -223,8 +235,10 @@ std::string GenerateTrc(const TrcOptions& options) {
     };
     const double rate = options.dataRate > 0 ? options.dataRate : 60;
 
+    const std::size_t rowFields =
+        options.rowFields != 0 ? options.rowFields : 2 + std::size_t{3} * options.markers;
     std::string out;
-    out.reserve(static_cast<std::size_t>(options.rows + 6) * (options.markers * 30 + 20));
+    out.reserve(std::size_t{options.markers} * 40 + std::size_t{options.rows} * (rowFields * 10 + 20));
     out += "PathFileType\t4\t(X/Y/Z)\tgenerated.trc\n";
     out += "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
            "OrigDataStartFrame\tOrigNumFrames\n";
@@ -250,7 +264,8 @@ std::string GenerateTrc(const TrcOptions& options) {
         const double t = row / rate;
         out += std::to_string(row + 1);
         AppendNumber(out, "\t%.5f", t);
-        for (std::uint32_t m = 0; m < options.markers; ++m) {
+        const std::size_t rowStart = out.size();
+        for (std::uint32_t m = 0; m < options.markers && 2 + std::size_t{3} * m < rowFields; ++m) {
             if (dropsOut()) {
                 out += "\t\t\t";
                 continue;
@@ -260,6 +275,7 @@ std::string GenerateTrc(const TrcOptions& options) {
             AppendNumber(out, "\t%.5f", centres[3 * m + 1] + 10.0 * std::sin(2 * angle));
             AppendNumber(out, "\t%.5f", centres[3 * m + 2] + 40.0 * std::sin(angle));
         }
+        TrimFields(out, rowStart, rowFields);
         out += "\n";
     }
     return out;

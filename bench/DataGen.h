@@ -38,6 +38,9 @@ struct TrcOptions {
     std::uint64_t seed = 1;
     // The share of samples, 0 to 1, that drop out (empty fields).
     double dropoutRate = kDefaultDropoutRate;
+    // Fields each data row keeps, the frame number and time included, the
+    // rest trimmed as some exporters trim unseen markers; 0 keeps them all.
+    std::uint32_t rowFields = 0;
 };
 
 // A complete TRC file (path-file type 4, millimetres, LF line ends) with the

@@ -1,6 +1,7 @@
 // tov_gen: writes synthetic motion-capture files.
 //   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] [--shape S] OUT
-//   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] [--dropout-rate R] OUT
+//   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] [--dropout-rate R]
+//               [--row-fields N] OUT
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,8 +15,10 @@ int Usage() {
     std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N]\n"
                "                   [--shape human|chain|wide] OUT\n"
                "       tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N]\n"
-               "                   [--dropout-rate R] OUT\n"
-               "R is the share of samples, 0 to 1, that drop out (default 0.005).\n",
+               "                   [--dropout-rate R] [--row-fields N] OUT\n"
+               "R is the share of samples, 0 to 1, that drop out (default 0.005).\n"
+               "--row-fields keeps the first N fields of each data row (2: only the\n"
+               "frame number and time), the rest trimmed.\n",
                stderr);
     return 2;
 }
@@ -51,6 +54,8 @@ int main(int argc, char** argv) {
             trcOptions.markers = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--rows" && hasValue) {
             trcOptions.rows = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--row-fields" && hasValue) {
+            trcOptions.rowFields = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--rate" && hasValue) {
             options.frameRate = static_cast<std::int32_t>(std::strtol(argv[++i], nullptr, 10));
             trcOptions.dataRate = options.frameRate;

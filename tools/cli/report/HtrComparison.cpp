@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "tovfileio/text/TextCodec.h"
 
@@ -35,32 +38,71 @@ double Norm(const TOVVector3<double>& v) {
     return std::sqrt(v.x() * v.x() + v.y() * v.y() + v.z() * v.z());
 }
 
-// How far from the origin a segment can lie: the longest of its placements
-// (base, and base plus each frame) added to its parent's reach. Walked in
-// list order with parents looked up, so loops end.
-std::unordered_map<const HTRSegment*, double> Reaches(const HTRFile& file) {
-    std::unordered_map<const HTRSegment*, double> own;
-    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
-        const HTRSegment& segment = *file.Segment(s);
-        double longest = Norm(segment.BaseTranslation());
-        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
-            longest = std::max(longest, Norm(segment.FrameTranslationAbsolute(i)));
-        }
-        own[&segment] = longest;
+// The longest of a segment's own placements: its base, and base plus each
+// frame.
+double OwnReach(const HTRSegment& segment) {
+    double longest = Norm(segment.BaseTranslation());
+    for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
+        longest = std::max(longest, Norm(segment.FrameTranslationAbsolute(i)));
     }
-    std::unordered_map<const HTRSegment*, double> reach;
-    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
-        const HTRSegment* segment = file.Segment(s);
-        double total = 0.0;
-        std::uint32_t steps = 0;
-        for (const HTRSegment* at = segment; at != nullptr && steps <= file.SegmentCount();
-             at = at->GetParent(), ++steps) {
-            const auto found = own.find(at);
-            if (found != own.end()) total += found->second;
+    return longest;
+}
+
+// How far from the origin each segment can lie, in list order: its own reach
+// added to its parent's, each ancestor counted once. One pass with a stack of
+// its own, so a chain of any depth costs one step a segment; the segments of
+// a parent loop each reach as far as the whole loop.
+std::vector<double> Reaches(const HTRFile& file) {
+    const std::uint32_t count = file.SegmentCount();
+    std::unordered_map<const HTRSegment*, std::uint32_t> index;
+    std::vector<double> own(count), reach(count, 0.0);
+    for (std::uint32_t s = 0; s < count; ++s) {
+        index.emplace(file.Segment(s), s);
+        own[s] = OwnReach(*file.Segment(s));
+    }
+    auto parentOf = [&](std::uint32_t s) {
+        const auto found = index.find(file.Segment(s)->GetParent());
+        return found != index.end() ? std::optional<std::uint32_t>(found->second) : std::nullopt;
+    };
+    enum : char { kUnknown, kOnPath, kDone };
+    std::vector<char> state(count, kUnknown);
+    std::vector<std::uint32_t> path;
+    for (std::uint32_t s = 0; s < count; ++s) {
+        // Up from s to a root, a segment already done, or a loop.
+        std::optional<std::uint32_t> at = s;
+        for (; at && state[*at] == kUnknown; at = parentOf(*at)) {
+            state[*at] = kOnPath;
+            path.push_back(*at);
         }
-        reach[segment] = total;
+        if (at && state[*at] == kOnPath) {
+            // The path closes a loop from *at to its end: each reaches the sum.
+            const auto loop = std::find(path.begin(), path.end(), *at);
+            double sum = 0.0;
+            for (auto i = loop; i != path.end(); ++i) sum += own[*i];
+            for (auto i = loop; i != path.end(); ++i) {
+                reach[*i] = sum;
+                state[*i] = kDone;
+            }
+            path.erase(loop, path.end());
+        }
+        // Back down, each segment its own reach beyond its parent's.
+        for (auto i = path.rbegin(); i != path.rend(); ++i) {
+            const auto parent = parentOf(*i);
+            reach[*i] = own[*i] + (parent ? reach[*parent] : 0.0);
+            state[*i] = kDone;
+        }
+        path.clear();
     }
     return reach;
+}
+
+// The segments of `file` by name; the first of a name, as FindSegment gives.
+std::unordered_map<std::wstring_view, const HTRSegment*> ByName(const HTRFile& file) {
+    std::unordered_map<std::wstring_view, const HTRSegment*> names;
+    for (std::uint32_t s = 0; s < file.SegmentCount(); ++s) {
+        names.emplace(file.Segment(s)->Name(), file.Segment(s));
+    }
+    return names;
 }
 
 bool LengthWithin(double difference, double magnitude) {
@@ -101,14 +143,16 @@ HtrDifference CompareHtr(const HTRFile& first, const HTRFile& second,
     Header(result, "FirstFrame", first.GetFirstFrame(), second.GetFirstFrame());
     Header(result, "DataFrameRate", first.GetDataFrameRate(), second.GetDataFrameRate());
 
-    const auto reaches = Reaches(first);
+    const std::vector<double> reaches = Reaches(first);
+    const auto secondByName = ByName(second);
     for (std::uint32_t s = 0; s < first.SegmentCount(); ++s) {
         const HTRSegment& a = *first.Segment(s);
-        const double reach = reaches.at(&a);
+        const double reach = reaches[s];
         SegmentDifference d;
         d.name = a.Name();
         if (a.GetParent() != nullptr) d.parent = a.GetParent()->Name();
-        const HTRSegment* b = second.FindSegment(a.Name());
+        const auto named = secondByName.find(a.Name());
+        const HTRSegment* b = named != secondByName.end() ? named->second : nullptr;
         if (b == nullptr) {
             d.missing = true;
             d.withinTolerance = false;
