@@ -1,13 +1,14 @@
 // Any byte sequence read as a TRC file must give a model or a message, with
 // every marker holding one sample per row read. Read again from memory with
 // an observer and the rows taken one at a time, it must give the same
-// message, header, markers and rows, every row as wide as the markers, and
-// a refusal among the findings exactly when the file is refused; every
-// finding a TRC file's, with the detail its code carries and a sentence.
+// message, header, markers and rows, every row as wide as the markers and
+// standing where the model keeps it, and a refusal among the findings
+// exactly when the file is refused; every finding a TRC file's, with the
+// detail its code carries and a sentence.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <span>
+#include <cstring>
 #include <string_view>
 
 #include "tovfileio/text/FindingText.h"
@@ -29,22 +30,38 @@ public:
     bool refused = false;
 };
 
+bool Same(const TRCSample& a, const TRCSample& b) {
+    return a.valid == b.valid && std::memcmp(&a.x, &b.x, sizeof a.x) == 0 &&
+           std::memcmp(&a.y, &b.y, sizeof a.y) == 0 && std::memcmp(&a.z, &b.z, sizeof a.z) == 0;
+}
+
 class Rows : public TRCRowSink {
 public:
+    explicit Rows(const TRCFile* model) : model_(model) {}
     bool Begin(const TRCFile& file) override {
         if (begun) std::abort();
         begun = true;
         markers = file.GetNumMarkers();
+        if (model_ != nullptr && model_->GetNumMarkers() != markers) std::abort();
         return true;
     }
-    bool Row(std::span<const TRCSample> samples) override {
-        if (!begun || samples.size() != markers) std::abort();
+    bool Row(const TRCRow& row) override {
+        if (!begun || row.size() != markers || row.Held().size() > markers) std::abort();
+        for (std::uint32_t m = 0; model_ != nullptr && m < markers; ++m) {
+            TRCSample kept;
+            kept.valid = model_->GetMarker(m)->GetPosition(static_cast<std::uint32_t>(rows), kept.x,
+                                                           kept.y, kept.z);
+            if (!Same(row[m], kept)) std::abort();
+        }
         ++rows;
         return true;
     }
     bool begun = false;
     std::size_t markers = 0;
     std::uint64_t rows = 0;
+
+private:
+    const TRCFile* model_;  // the same file read into a model, when it was read whole
 };
 
 }  // namespace
@@ -67,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.OpenMemory(bytes)) std::abort();
     TRCFile streamed;
     Findings findings;
-    Rows rows;
+    Rows rows(message.empty() ? &trc : nullptr);
     TRCReadOptions options;
     options.findings = &findings;
     options.rows = &rows;

@@ -118,7 +118,7 @@ void GWMStream::RowStart(std::int64_t index) {
     Text("\t");
 }
 
-void GWMStream::Row(std::span<const TRCSample> samples) {
+void GWMStream::Row(const TRCRow& row) {
     const auto index = static_cast<std::int64_t>(rows_++);
     // Rows beyond the header's frame count are not written; once the file
     // has stopped taking bytes, nothing more is formatted.
@@ -127,7 +127,7 @@ void GWMStream::Row(std::span<const TRCSample> samples) {
     // Each marker writes at most three numbers and their tabs.
     Room(included_.size() * 3 * (tovtext::kFixedRoom + 1) + 2);
     for (const std::uint32_t m : included_) {
-        const TRCSample& sample = samples[m];
+        const TRCSample& sample = row[m];
         if (!sample.valid) {
             std::memcpy(buffer_.data() + used_, "DROPOUT\t", 8);
             used_ += 8;
@@ -213,7 +213,7 @@ bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
             TRCSample& sample = row[m];
             sample.valid = trc.GetMarker(m)->GetPosition(i, sample.x, sample.y, sample.z);
         }
-        stream.Row(row);
+        stream.Row(TRCRow(row, TRCSample{}, row.size()));
     }
     stream.Finish();
     return file->Commit();

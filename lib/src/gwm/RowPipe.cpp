@@ -1,22 +1,24 @@
 #include "RowPipe.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 namespace tovfileio {
 
 RowPipe::RowPipe(std::size_t rowWidth, Consumer consumer)
     : width_(rowWidth), consumer_(std::move(consumer)) {
-    filling_.samples.resize(width_ * kRowsPerChunk);
+    filling_.held.reserve(kSamplesPerChunk);
+    filling_.rows.reserve(kRowsPerChunk);
     thread_ = std::thread([this] { Run(); });
 }
 
 RowPipe::~RowPipe() { Finish(); }
 
-bool RowPipe::Push(std::span<const TRCSample> row) {
-    std::copy(row.begin(), row.end(), filling_.samples.begin() +
-                                          static_cast<std::ptrdiff_t>(filling_.rows * width_));
-    if (++filling_.rows == kRowsPerChunk) Send();
+bool RowPipe::Push(const TRCRow& row) {
+    filling_.held.insert(filling_.held.end(), row.Held().begin(), row.Held().end());
+    filling_.rows.push_back({row.Held().size(), row.Rest()});
+    if (filling_.rows.size() == kRowsPerChunk || filling_.held.size() >= kSamplesPerChunk) Send();
     return !failed_;
 }
 
@@ -32,15 +34,15 @@ void RowPipe::Send() {
         free_.pop_back();
     } else {
         filling_ = Chunk{};
-        filling_.samples.resize(width_ * kRowsPerChunk);
     }
-    filling_.rows = 0;
+    filling_.held.clear();
+    filling_.rows.clear();
     changed_.notify_all();
 }
 
 bool RowPipe::Finish() {
     if (!thread_.joinable()) return !failed_;
-    if (filling_.rows > 0) Send();
+    if (!filling_.rows.empty()) Send();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         closing_ = true;
@@ -52,9 +54,12 @@ bool RowPipe::Finish() {
 
 bool RowPipe::Consume(const Chunk& chunk) noexcept {
     try {
-        for (std::size_t row = 0; row < chunk.rows; ++row) {
-            const TRCSample* const first = chunk.samples.data() + row * width_;
-            if (!consumer_(std::span<const TRCSample>(first, width_))) return false;
+        const TRCSample* held = chunk.held.data();
+        for (const StoredRow& row : chunk.rows) {
+            if (!consumer_(TRCRow(std::span<const TRCSample>(held, row.held), row.rest, width_))) {
+                return false;
+            }
+            held += row.held;
         }
         return true;
     } catch (...) {

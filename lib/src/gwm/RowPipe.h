@@ -1,7 +1,10 @@
 // Rows of a TRC file handed from the thread that reads them to one that
 // writes them, in chunks, so that formatting and writing the output overlap
-// reading the input. The chunks in flight are bounded, so memory does not
-// grow with the file.
+// reading the input. A row travels as the reader gives it (the samples of
+// its own columns and the one sample of the markers past its end), and a
+// chunk holds at most so many rows and so many samples, so the chunks in
+// flight take memory bounded by neither the file's length nor the markers
+// it names.
 #pragma once
 
 #include <atomic>
@@ -10,11 +13,10 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <span>
 #include <thread>
 #include <vector>
 
-#include "tovfileio/trc/TRCMarker.h"
+#include "tovfileio/trc/TRCFile.h"
 
 namespace tovfileio {
 
@@ -22,9 +24,9 @@ class RowPipe {
 public:
     // Takes one row; false when it could not be written, which stops the
     // pipe, as an exception does.
-    using Consumer = std::function<bool(std::span<const TRCSample>)>;
+    using Consumer = std::function<bool(const TRCRow&)>;
 
-    // Rows of `rowWidth` samples go to `consumer` on a thread of the pipe.
+    // Rows of `rowWidth` markers go to `consumer` on a thread of the pipe.
     RowPipe(std::size_t rowWidth, Consumer consumer);
     // Waits for the rows pushed so far.
     ~RowPipe();
@@ -32,17 +34,24 @@ public:
     RowPipe& operator=(const RowPipe&) = delete;
 
     // Queues a copy of `row`; false once the consumer has failed.
-    bool Push(std::span<const TRCSample> row);
+    bool Push(const TRCRow& row);
     // Waits until every row pushed was taken; false when the consumer failed.
     bool Finish();
 
 private:
     static constexpr std::size_t kRowsPerChunk = 512;
+    // A chunk is sent once it holds this many samples (1 MiB); a single
+    // row of more goes alone.
+    static constexpr std::size_t kSamplesPerChunk = 32768;
     static constexpr std::size_t kChunksInFlight = 3;
 
+    struct StoredRow {
+        std::size_t held;  // samples of its own columns, in the chunk's `held`
+        TRCSample rest;    // the markers past them
+    };
     struct Chunk {
-        std::vector<TRCSample> samples;
-        std::size_t rows = 0;
+        std::vector<TRCSample> held;  // the rows' own samples, one row after another
+        std::vector<StoredRow> rows;
     };
 
     void Send();

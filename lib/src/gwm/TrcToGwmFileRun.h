@@ -7,7 +7,6 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <span>
 
 #include "tovfileio/gwm/GWMWriter.h"
 #include "tovfileio/text/TextFiles.h"
@@ -46,14 +45,12 @@ public:
         result_.frames = stream_->Frames();
         if (writerThread_) {
             pipe_.emplace(trc_.GetNumMarkers(),
-                          [this](std::span<const TRCSample> samples) { return WriteRow(samples); });
+                          [this](const TRCRow& row) { return WriteRow(row); });
         }
         return true;
     }
 
-    bool Row(std::span<const TRCSample> samples) override {
-        return pipe_ ? pipe_->Push(samples) : WriteRow(samples);
-    }
+    bool Row(const TRCRow& row) override { return pipe_ ? pipe_->Push(row) : WriteRow(row); }
 
     // After the read: the rest of the file written and put in place, or
     // dropped. The outcome is in the result.
@@ -86,8 +83,8 @@ public:
     bool Stopped() const { return result_.outcome != Outcome::kWritten; }
 
 private:
-    bool WriteRow(std::span<const TRCSample> samples) {
-        Guarded([&] { stream_->Row(samples); });
+    bool WriteRow(const TRCRow& row) {
+        Guarded([&] { stream_->Row(row); });
         // A file that has stopped taking bytes needs no more rows.
         return !file_->Failed();
     }

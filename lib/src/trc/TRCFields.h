@@ -106,8 +106,9 @@ public:
             ranOut_ = true;
         }
     }
+    // Once the walk has run out, a skip finds no tab again: it stops there.
     void Skip(int fields) {
-        for (int n = 0; n < fields; ++n) Skip();
+        for (int n = 0; n < fields && !ranOut_; ++n) Skip();
     }
     Text<Char> TakeAndSkip() {
         const std::size_t tab = rest_.find(Char('\t'));

@@ -343,7 +343,7 @@ void Checks<Char>::UnseenFindings(const TRCFile& file) {
     unseen.count = 0;
     detail::TrcUnseen names;
     for (std::uint32_t m = 0; m < seen_.size() && file.GetNumRows() > 0; ++m) {
-        if (seen_[m] != 0) continue;
+        if (seen_[m] != 0 || m >= seenFrom_) continue;
         if (unseen.count++ < 5) {
             names.firstNames.push_back(EncodeUtf8(file.GetMarker(m)->GetName()));
         }

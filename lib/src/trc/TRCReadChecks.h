@@ -39,8 +39,10 @@ struct FirstOf {
     std::string found;
 
     template <typename Char>
-    void Add(std::uint64_t physical, Text<Char> line, Text<Char> field) {
-        if (count++ != 0) return;
+    void Add(std::uint64_t physical, Text<Char> line, Text<Char> field, std::uint64_t times = 1) {
+        const bool first = count == 0;
+        count += times;
+        if (!first) return;
         this->line = physical;
         column = trcfields::ColumnOf(line, field.data());
         found = trcfields::Utf8(trcfields::Trim(field));
@@ -120,8 +122,10 @@ public:
     void LabelLine(std::uint64_t physical, Text<Char> line, std::uint32_t markers);
     void SeparatorRow(std::uint64_t physical, Text<Char> line);
     void RowStart(std::uint64_t physical, Text<Char> line);
-    void TextInNumber(std::uint64_t physical, Text<Char> line, Text<Char> field) {
-        text_.Add(physical, line, field);
+    // `times`: how many coordinates read the field.
+    void TextInNumber(std::uint64_t physical, Text<Char> line, Text<Char> field,
+                      std::uint64_t times) {
+        text_.Add(physical, line, field, times);
     }
     // The walk ran out of fields before marker columns: they read `last`.
     void ShortRow(std::uint64_t physical, Text<Char> line, Text<Char> last) {
@@ -130,11 +134,18 @@ public:
     // The rest of a row after the columns it read (`readFields` of them).
     void RowRest(std::uint64_t physical, Text<Char> line, Text<Char> rest, std::uint64_t readFields);
     void Sample(std::size_t marker, const TRCSample& sample) {
-        if (sample.valid && (sample.x != 0 || sample.y != 0 || sample.z != 0)) seen_[marker] = 1;
+        if (Seen(sample)) seen_[marker] = 1;
+    }
+    // Every marker from `from` on stands at `sample`.
+    void SampleFrom(std::size_t from, const TRCSample& sample) {
+        if (Seen(sample)) seenFrom_ = std::min(seenFrom_, from);
     }
     void End(const TRCFile& file, int typeRead);
 
 private:
+    static bool Seen(const TRCSample& sample) {
+        return sample.valid && (sample.x != 0 || sample.y != 0 || sample.z != 0);
+    }
     void Emit(ReadFinding finding) { observer_.Found(finding); }
     void WholeFileFindings(const TRCFile& file);
     void UnseenFindings(const TRCFile& file);
@@ -159,6 +170,7 @@ private:
     FirstOf leftOut_;
     // Rows.
     std::vector<char> seen_;
+    std::size_t seenFrom_ = SIZE_MAX;  // every marker from here on was seen
     FirstOf text_, shortRows_, wideRows_;
     std::uint64_t widest_ = 0;
     RowClock clock_;

@@ -106,10 +106,14 @@ public:
         for (TRCMarker& marker : file_.markers_) marker.ReserveSamples(reserve);
         return true;
     }
-    bool Row(std::span<const TRCSample> samples) override {
-        samples_ += samples.size();
+    bool Row(const TRCRow& row) override {
+        samples_ += row.size();
         if (samples_ > budget_) return Refuse();
-        for (std::size_t m = 0; m < samples.size(); ++m) file_.markers_[m].AddSample(samples[m]);
+        const std::span<const TRCSample> held = row.Held();
+        for (std::size_t m = 0; m < held.size(); ++m) file_.markers_[m].AddSample(held[m]);
+        for (std::size_t m = held.size(); m < row.size(); ++m) {
+            file_.markers_[m].AddSample(row.Rest());
+        }
         return true;
     }
     bool OutOfMemory() const { return outOfMemory_; }
@@ -152,7 +156,10 @@ private:
     void HandleMarkerNames(std::uint64_t physical, Text<Char> line);
     bool HandleDataRow(std::uint64_t physical, Text<Char> line);
     void ReadSample(FieldWalk<Char>& walk, std::size_t marker, std::uint64_t physical, Text<Char> line);
-    double Coordinate(FieldWalk<Char>& walk, std::uint64_t physical, Text<Char> line);
+    TRCSample ReadRest(FieldWalk<Char>& walk, std::size_t from, std::uint64_t physical,
+                       Text<Char> line);
+    double Coordinate(FieldWalk<Char>& walk, std::uint64_t physical, Text<Char> line,
+                      std::uint64_t times = 1);
     bool BeginRows();
 
     TRCFile& file_;
@@ -297,29 +304,25 @@ bool TRCLineReader<Char, kChecked>::HandleDataRow(std::uint64_t physical, Text<C
     }
     if constexpr (kChecked) checks_->RowStart(physical, line);
     walk.Skip(2);  // frame number and time
-    bool short_ = false;
+    // The columns up to the row's end; every marker after it reads the same.
+    std::size_t held = 0;
     for (const std::int32_t marker : columns_) {
-        if constexpr (kChecked) {
-            // Markers past the row's end read its last field again.
-            if (walk.RanOut() && !short_) {
-                short_ = true;
-                checks_->ShortRow(physical, line, walk.Rest());
-            }
-        }
+        if (walk.RanOut()) break;
         if (marker < 0) {
             walk.Skip(3);
         } else {
             ReadSample(walk, static_cast<std::size_t>(marker), physical, line);
+            held = static_cast<std::size_t>(marker) + 1;
         }
     }
-    static_cast<void>(short_);
+    const TRCSample rest = held < row_.size() ? ReadRest(walk, held, physical, line) : TRCSample{};
     if constexpr (kChecked) {
         // Columns of left-out names after the last kept one, then the rest.
         walk.Skip(3 * static_cast<int>(walkedNames_ - columns_.size()));
         if (!walk.RanOut()) checks_->RowRest(physical, line, walk.Rest(), 2 + 3 * walkedNames_);
     }
     ++file_.rows_;
-    return sink_.Row(row_);
+    return sink_.Row(TRCRow(std::span<const TRCSample>(row_).first(held), rest, row_.size()));
 }
 
 template <typename Char, bool kChecked>
@@ -339,16 +342,34 @@ void TRCLineReader<Char, kChecked>::ReadSample(FieldWalk<Char>& walk, std::size_
     if constexpr (kChecked) checks_->Sample(marker, sample);
 }
 
+// The sample of every marker from `from` on, in a row that ran out of
+// fields before their columns: each reads the row's last field as x, y and
+// z, or is a dropout when the row ends in a tab. Read once for them all, and
+// found by the checks as often as the markers read it.
+template <typename Char, bool kChecked>
+TRCSample TRCLineReader<Char, kChecked>::ReadRest(FieldWalk<Char>& walk, std::size_t from,
+                                                  std::uint64_t physical, Text<Char> line) {
+    if constexpr (kChecked) checks_->ShortRow(physical, line, walk.Rest());
+    TRCSample rest;
+    if (!walk.FieldEmpty()) {
+        rest.valid = true;
+        rest.x = rest.y = rest.z = Coordinate(walk, physical, line, 3 * (row_.size() - from));
+    }
+    if constexpr (kChecked) checks_->SampleFrom(from, rest);
+    return rest;
+}
+
 template <typename Char, bool kChecked>
 double TRCLineReader<Char, kChecked>::Coordinate(FieldWalk<Char>& walk, std::uint64_t physical,
-                                                 Text<Char> line) {
+                                                 Text<Char> line, std::uint64_t times) {
     if constexpr (kChecked) {
         bool hasText = false;
         Text<Char> field;
         const double value = walk.template TakeNumberAndSkip<true>(&hasText, &field);
-        if (hasText) checks_->TextInNumber(physical, line, field);
+        if (hasText) checks_->TextInNumber(physical, line, field, times);
         return value;
     } else {
+        static_cast<void>(times);
         return walk.TakeNumberAndSkip();
     }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,16 +43,21 @@ std::vector<std::wstring> Names(const TRCFile& trc) {
 }
 
 // "x,y,z" for a valid sample, "-" for a dropout.
-std::string Sample(const TRCFile& trc, std::uint32_t marker, std::uint32_t row) {
-    double x, y, z;
-    if (!trc.GetMarker(marker)->GetPosition(row, x, y, z)) return "-";
+std::string SampleText(const TRCSample& sample) {
+    if (!sample.valid) return "-";
     auto text = [](double v) {
         std::string s = std::to_string(v);
         s.erase(s.find_last_not_of('0') + 1);
         if (s.back() == '.') s.pop_back();
         return s;
     };
-    return text(x) + "," + text(y) + "," + text(z);
+    return text(sample.x) + "," + text(sample.y) + "," + text(sample.z);
+}
+
+std::string Sample(const TRCFile& trc, std::uint32_t marker, std::uint32_t row) {
+    TRCSample sample;
+    sample.valid = trc.GetMarker(marker)->GetPosition(row, sample.x, sample.y, sample.z);
+    return SampleText(sample);
 }
 
 TEST(TRCReaderTest, HeaderLines) {
@@ -136,6 +143,78 @@ TEST(TRCReaderTest, RowsAndDropouts) {
     EXPECT_EQ(Sample(trc, 0, 5), "-");  // beyond the rows
     EXPECT_EQ(trc.GetMarker(0)->GetNumSamples(), 5u);
     EXPECT_EQ(trc.GetMarker(3), nullptr);
+}
+
+// Each row as a sink sees it: how many markers it holds columns for, and
+// where its first ten markers stand.
+class RowsSeen : public TRCRowSink {
+public:
+    bool Row(const TRCRow& row) override {
+        held.push_back(row.Held().size());
+        std::vector<std::string> where;
+        for (std::size_t m = 0; m < row.size() && m < 10; ++m) where.push_back(SampleText(row[m]));
+        samples.push_back(where);
+        rests.push_back(row.Rest());
+        return true;
+    }
+    std::vector<std::size_t> held;
+    std::vector<std::vector<std::string>> samples;
+    std::vector<TRCSample> rests;
+};
+
+// The count of each kind of finding.
+class FindingCounts : public ReadObserver {
+public:
+    void Found(const ReadFinding& finding) override { counts[finding.code] = finding.count; }
+    std::map<ReadFindingCode, std::uint64_t> counts;
+};
+
+TEST(TRCReaderTest, TrimmedRowsGoToSinksAsShortAsTheyAre) {
+    // A row that ends before its markers' columns holds only what it read;
+    // the markers past its end share one sample, as the kept model has it.
+    const std::string markerLine = "Frame#\tTime\tA\t\t\tUnnamed1\t\t\tB\t\t\tC\t\t\t";
+    const struct { const char* row; std::size_t held; std::vector<std::string> samples; } rows[] = {
+        {"1\t0.5", 0, {"0.5,0.5,0.5", "0.5,0.5,0.5", "0.5,0.5,0.5"}},
+        {"2\t0.5\t", 1, {"-", "-", "-"}},
+        {"3\t0\t1\t2", 1, {"1,2,2", "2,2,2", "2,2,2"}},
+        {"4\t0\t1\t2\t3\t9", 1, {"1,2,3", "9,9,9", "9,9,9"}},  // ends in a left-out column
+        {"5\t0\t1\t2\t3\t9\t9\t9\t4\t5\t6\t7\t8\t9", 3, {"1,2,3", "4,5,6", "7,8,9"}},
+        {"6\t0\tx", 1, {"0,0,0", "0,0,0", "0,0,0"}},
+    };
+    std::string text = "\n";
+    for (const auto& r : rows) text += std::string(r.row) + "\n";
+    ScratchDir dir;
+    TRCFile kept, streamed;
+    ASSERT_EQ(Read(dir, Trc(markerLine, text), kept), L"");
+    RowsSeen seen;
+    FindingCounts counts;
+    ASSERT_EQ(streamed.ReadMemory(Trc(markerLine, text), {&counts, &seen}), L"");
+    ASSERT_EQ(seen.held.size(), std::size(rows));
+    for (std::uint32_t r = 0; r < std::size(rows); ++r) {
+        EXPECT_EQ(seen.held[r], rows[r].held) << rows[r].row;
+        EXPECT_EQ(seen.samples[r], rows[r].samples) << rows[r].row;
+        for (std::uint32_t m = 0; m < 3; ++m) EXPECT_EQ(Sample(kept, m, r), rows[r].samples[m]);
+    }
+    // Every coordinate that read "x" counts, the shared ones too; a row
+    // ending in a tab is short without a field read again.
+    EXPECT_EQ(counts.counts[ReadFindingCode::kTextInNumbers], 9u);
+    EXPECT_EQ(counts.counts[ReadFindingCode::kTrcShortRows], 4u);
+
+    // A marker seen only through a shared sample is seen.
+    FindingCounts unseen;
+    const std::string originThenFive =
+        "\n1\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\n2\t0\t0\t0\t0\t9\t9\t9\t5\n";
+    ASSERT_EQ(streamed.ReadMemory(Trc(markerLine, originThenFive), {&unseen, nullptr}), L"");
+    EXPECT_EQ(unseen.counts[ReadFindingCode::kTrcMarkersUnseen], 1u);
+
+    // Rows of a frame number and a time under many names: each holds no
+    // column, however many markers there are.
+    std::string names = "Frame#\tTime";
+    for (int i = 0; i < 100000; ++i) names += "\tM" + std::to_string(i) + "\t\t";
+    RowsSeen many;
+    ASSERT_EQ(streamed.ReadMemory(Trc(names, "\n1\t0.5\n2\t0.5\n"), {&counts, &many}), L"");
+    EXPECT_EQ(many.held, (std::vector<std::size_t>{0, 0}));
+    EXPECT_EQ(many.rests[1].x, 0.5);
 }
 
 TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {

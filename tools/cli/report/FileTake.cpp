@@ -1,7 +1,6 @@
 #include "cli/report/FileTake.h"
 
 #include <algorithm>
-#include <span>
 #include <vector>
 
 #include "tovfileio/text/TextCodec.h"
@@ -27,10 +26,10 @@ public:
         }
         return true;
     }
-    bool Row(std::span<const TRCSample> samples) override {
+    bool Row(const TRCRow& row) override {
         if (row_++ != wanted_) return true;
-        for (std::size_t m = 0; m < samples.size() && m < names_.size(); ++m) {
-            if (!samples[m].valid) unseen_.insert(names_[m]);
+        for (std::size_t m = 0; m < row.size() && m < names_.size(); ++m) {
+            if (!row[m].valid) unseen_.insert(names_[m]);
         }
         return true;
     }

@@ -37,6 +37,7 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRo
             (duration ? ShortestText(*duration) + " s" : std::string("unknown (no data rate)")) +
             "\n";
     text += "  Markers:           " + std::to_string(trc.GetNumMarkers()) + "\n";
+    const std::vector<std::uint64_t> dropouts = rows.Dropouts();
     std::size_t width = 0;
     std::vector<std::string> names;
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
@@ -46,7 +47,7 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRo
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
         text += "    " + names[i] + std::string(width - names[i].size() + 2, ' ') +
                 Counted(trc.GetNumRows(), "sample", "samples") + ", " +
-                Counted(rows.Dropouts(i), "dropout", "dropouts") + "\n";
+                Counted(dropouts[i], "dropout", "dropouts") + "\n";
     }
     return text;
 }
@@ -68,13 +69,14 @@ std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTal
     } else {
         json.Null();
     }
+    const std::vector<std::uint64_t> dropouts = rows.Dropouts();
     json.Key("markers").BeginArray();
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
         const TRCMarker& marker = *trc.GetMarker(i);
         json.BeginObject();
         json.Key("name").String(std::wstring_view(marker.GetName()));
         json.Key("samples").UInt(trc.GetNumRows());
-        json.Key("dropouts").UInt(rows.Dropouts(i));
+        json.Key("dropouts").UInt(dropouts[i]);
         json.EndObject();
     }
     json.EndArray();

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -45,8 +44,8 @@ public:
     // Pieces 1 to 12 of the file: comments, `baseName`, `dateTime`, the
     // frame and marker counts and rates, the marker order.
     void Begin(const TRCFile& trc, const std::wstring& baseName, const std::string& dateTime);
-    // The next frame's row: `samples[m]` belongs to marker m of the TRC file.
-    void Row(std::span<const TRCSample> samples);
+    // The next frame's row: `row[m]` belongs to marker m of the TRC file.
+    void Row(const TRCRow& row);
     // Rows of dropouts for the frames no row came for.
     void Finish();
 

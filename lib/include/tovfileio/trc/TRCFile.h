@@ -2,6 +2,7 @@
 // with one sample per data row.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <span>
@@ -17,6 +18,33 @@ namespace tovfileio {
 
 class TRCFile;
 
+// One data row as the reader hands it to a row sink: where every marker of
+// the file stands in it. A row may end before the columns of the last
+// markers (trailing fields trimmed): the markers past its end all read the
+// same sample, the row's last field again as x, y and z, or a dropout when
+// the row ends in a tab. So a row holds the samples read from its own
+// columns and the one sample of every marker after them, and a trimmed row
+// costs what its fields cost, however many markers the file names.
+class TRCRow {
+public:
+    TRCRow(std::span<const TRCSample> held, const TRCSample& rest, std::size_t markers)
+        : held_(held), rest_(rest), markers_(markers) {}
+
+    // The markers of the file.
+    std::size_t size() const { return markers_; }
+    // Where marker `m`, below size(), stands.
+    const TRCSample& operator[](std::size_t m) const { return m < held_.size() ? held_[m] : rest_; }
+    // Markers 0 up to Held().size(), read from the row's own columns.
+    std::span<const TRCSample> Held() const { return held_; }
+    // Where every marker from Held().size() on stands.
+    const TRCSample& Rest() const { return rest_; }
+
+private:
+    std::span<const TRCSample> held_;
+    TRCSample rest_;
+    std::size_t markers_;
+};
+
 // Where the data rows of a read go when they are not kept in the markers:
 // a conversion or a summary takes each row as it comes, so memory does not
 // grow with the rows of the file.
@@ -31,9 +59,9 @@ public:
         static_cast<void>(file);
         return true;
     }
-    // One data row: `samples[m]` is where marker m of the file stands in it.
+    // One data row: `row[m]` is where marker m of the file stands in it.
     // False stops the read.
-    virtual bool Row(std::span<const TRCSample> samples) = 0;
+    virtual bool Row(const TRCRow& row) = 0;
 };
 
 struct TRCReadOptions {
