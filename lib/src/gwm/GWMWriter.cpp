@@ -18,6 +18,9 @@ namespace {
 
 // Text is built in a reused buffer and handed to the file in large pieces.
 constexpr std::size_t kFlushBytes = 256 * 1024;
+// A row makes room for this many markers at a time, so the buffer stays
+// near its flush size however many markers a row has.
+constexpr std::size_t kMarkersPerRoom = 256;
 
 // The TRC position (x, y, z) in GWM axes: Y-up turned to Z-up, with the
 // offset added before the turn ("TRC Space") or after it ("Brindle Space").
@@ -124,21 +127,25 @@ void GWMStream::Row(const TRCRow& row) {
     // has stopped taking bytes, nothing more is formatted.
     if (index >= frames_ || file_.Failed()) return;
     RowStart(index);
-    // Each marker writes at most three numbers and their tabs.
-    Room(included_.size() * 3 * (tovtext::kFixedRoom + 1) + 2);
-    for (const std::uint32_t m : included_) {
-        const TRCSample& sample = row[m];
-        if (!sample.valid) {
-            std::memcpy(buffer_.data() + used_, "DROPOUT\t", 8);
-            used_ += 8;
-            continue;
+    for (std::size_t from = 0; from < included_.size(); from += kMarkersPerRoom) {
+        const std::size_t to = std::min(included_.size(), from + kMarkersPerRoom);
+        // Each marker writes at most three numbers and their tabs.
+        Room((to - from) * 3 * (tovtext::kFixedRoom + 1));
+        for (std::size_t i = from; i < to; ++i) {
+            const TRCSample& sample = row[included_[i]];
+            if (!sample.valid) {
+                std::memcpy(buffer_.data() + used_, "DROPOUT\t", 8);
+                used_ += 8;
+                continue;
+            }
+            double gwm[3];
+            GWMCoordinates(settings_, sample.x, sample.y, sample.z, gwm);
+            Coordinate(gwm[0]);
+            Coordinate(gwm[1]);
+            Coordinate(gwm[2]);
         }
-        double gwm[3];
-        GWMCoordinates(settings_, sample.x, sample.y, sample.z, gwm);
-        Coordinate(gwm[0]);
-        Coordinate(gwm[1]);
-        Coordinate(gwm[2]);
     }
+    Room(2);
     buffer_[used_++] = '\n';
     buffer_[used_++] = '\n';
 }
