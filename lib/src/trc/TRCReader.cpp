@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,11 +40,22 @@ using trcfields::Text;
 const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 
-std::uint64_t PhysicalMemory() {
+// The memory this process may take: the machine's physical memory, or less
+// when the process is held to an address-space or data-size limit.
+std::uint64_t MemoryAvailable() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0) return std::uint64_t{1} << 32;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    std::uint64_t bytes = std::uint64_t{1} << 32;
+    if (pages > 0 && pageSize > 0) {
+        bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    }
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit limit{};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+            bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
+        }
+    }
+    return bytes;
 }
 
 // Line feeds in a plain file (an upper bound on its lines less one, in
@@ -82,16 +94,16 @@ ReadFinding OutOfMemoryFinding(std::uint64_t limit) {
 // Keeps every row in the markers of the model. A row adds one sample for
 // every marker even when it is short (trailing fields trimmed, or only a
 // frame number), so memory follows rows times markers, not the file's size:
-// the samples may take the memory limit (the machine's memory unless the
-// caller set one). When the file's line count is known beforehand, a file
-// that cannot fit is refused before any row is kept.
+// the samples may take the memory limit (the memory the process may have
+// unless the caller set one). When the file's line count is known
+// beforehand, a file that cannot fit is refused before any row is kept.
 class TRCStoredRows : public TRCRowSink {
 public:
     TRCStoredRows(TRCFile& file, std::uint64_t fileBytes, std::uint64_t lineFeeds)
         : file_(file),
           fileBytes_(fileBytes),
           lineFeeds_(lineFeeds),
-          budget_((file.memoryLimit_ != 0 ? file.memoryLimit_ : PhysicalMemory()) /
+          budget_((file.memoryLimit_ != 0 ? file.memoryLimit_ : MemoryAvailable()) /
                   sizeof(TRCSample)) {}
 
     bool Begin(const TRCFile& /*file*/) override {

@@ -82,7 +82,7 @@ struct CannotOpen {
 };
 
 struct OutOfMemory {
-    std::uint64_t memoryLimit = 0;  // bytes the samples may take; 0: the machine's memory
+    std::uint64_t memoryLimit = 0;  // bytes the samples may take; 0: all the process may have
 };
 
 // The first break in the frame numbers of the rows or frame sections.

@@ -91,8 +91,9 @@ public:
 
     // The memory the samples of a read may take, in bytes; a file that would
     // need more is refused with the out-of-memory message. 0, the default,
-    // means the machine's physical memory: every file the machine can hold
-    // is read.
+    // means the memory the process may have: the machine's physical memory,
+    // or the process's address-space or data-size limit when lower. Every
+    // file the process can hold is read.
     void SetMemoryLimit(std::uint64_t bytes) { memoryLimit_ = bytes; }
 
     std::uint32_t GetNumMarkers() const { return static_cast<std::uint32_t>(markers_.size()); }
