@@ -43,4 +43,39 @@ inline std::vector<HostileInput> HostileInputs(const std::string& valid) {
     };
 }
 
+// A TRC file that names `markers` markers and holds `rows` rows of a frame
+// number and a time, every marker's fields trimmed: a few megabytes that
+// stand for markers times rows samples.
+inline std::string TrimmedRowsTrc(int markers, int rows) {
+    std::string text = "PathFileType\t4\t(X/Y/Z)\tbomb.trc\n"
+                       "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\n60\t60\t" +
+                       std::to_string(rows) + "\t" + std::to_string(markers) + "\tmm\nFrame#\tTime";
+    for (int m = 0; m < markers; ++m) text += "\tM" + std::to_string(m) + "\t\t";
+    text += "\n\n\n";
+    for (int r = 1; r <= rows; ++r) {
+        text += std::to_string(r) + "\t" + std::to_string(r / 60.0) + "\n";
+    }
+    return text;
+}
+
+// An HTR file of one chain `segments` deep, with one frame.
+inline std::string ChainHtr(int segments) {
+    std::string text = "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments " +
+                       std::to_string(segments) +
+                       "\nNumFrames 1\nDataFrameRate 60\nEulerRotationOrder ZYX\n"
+                       "CalibrationUnits mm\nRotationUnits Degrees\nGlobalAxisofGravity Y\n"
+                       "BoneLengthAxis Y\nScaleFactor 1.0\n[SegmentNames&Hierarchy]\nS0\tGLOBAL\n";
+    for (int s = 1; s < segments; ++s) {
+        text += "S" + std::to_string(s) + "\tS" + std::to_string(s - 1) + "\n";
+    }
+    text += "[BasePosition]\n";
+    for (int s = 0; s < segments; ++s) {
+        text += "S" + std::to_string(s) + "\t2\t10\t1\t0.5\t1.5\t0\t10\n";
+    }
+    for (int s = 0; s < segments; ++s) {
+        text += "[S" + std::to_string(s) + "]\n1\t0\t0\t0\t1\t0\t0\t1\n";
+    }
+    return text + "[EndOfFile]\n";
+}
+
 }  // namespace tovtest

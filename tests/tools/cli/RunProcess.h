@@ -30,7 +30,17 @@ struct ProcessOptions {
     int outputFd = -1;                 // standard output to this descriptor, not a file
     std::vector<std::string> env;      // NAME=VALUE set for the process
     long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes; -1: as inherited
+    // RLIMIT_AS in bytes; -1: as inherited. Not set under AddressSanitizer,
+    // whose shadow memory takes terabytes of address space.
+    long memoryLimit = -1;
+    long cpuSeconds = -1;              // RLIMIT_CPU: a runaway ends by SIGXCPU
 };
+
+inline void SetLimit(int resource, long value) {
+    if (value < 0) return;
+    const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+    ::setrlimit(resource, &limit);
+}
 
 // Starts tovfileio with `args`; standard output and error go to files in
 // `scratch`. Returns the child's process number.
@@ -47,11 +57,11 @@ inline pid_t StartProcess(const std::vector<std::string>& args, const ScratchDir
            1);
     ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     for (const std::string& assignment : options.env) ::putenv(const_cast<char*>(assignment.c_str()));
-    if (options.fileSizeLimit >= 0) {
-        const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
-                           static_cast<rlim_t>(options.fileSizeLimit)};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
+    SetLimit(RLIMIT_FSIZE, options.fileSizeLimit);
+    SetLimit(RLIMIT_CPU, options.cpuSeconds);
+#ifndef __SANITIZE_ADDRESS__
+    SetLimit(RLIMIT_AS, options.memoryLimit);
+#endif
     std::vector<char*> argv{const_cast<char*>(TOVFILEIO_PATH)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
