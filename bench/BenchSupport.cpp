@@ -53,10 +53,11 @@ std::string MakeHtr(std::uint32_t segments, std::uint32_t frames, tovgen::HtrSha
     return tovgen::GenerateHtr(options);
 }
 
-std::string MakeTrc(std::uint32_t markers, std::uint32_t rows) {
+std::string MakeTrc(std::uint32_t markers, std::uint32_t rows, std::uint32_t rowFields) {
     tovgen::TrcOptions options;
     options.markers = markers;
     options.rows = rows;
+    options.rowFields = rowFields;
     return tovgen::GenerateTrc(options);
 }
 
@@ -74,9 +75,11 @@ const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frame
                      [&] { return MakeHtr(segments, frames, shape); });
 }
 
-const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows) {
-    return Generated(std::to_string(markers) + "x" + std::to_string(rows) + ".trc",
-                     [&] { return MakeTrc(markers, rows); });
+const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows,
+                                     std::uint32_t rowFields) {
+    const std::string trimmed = rowFields != 0 ? "f" + std::to_string(rowFields) : "";
+    return Generated(std::to_string(markers) + "x" + std::to_string(rows) + trimmed + ".trc",
+                     [&] { return MakeTrc(markers, rows, rowFields); });
 }
 
 std::filesystem::path ScratchPath(const std::string& name) {

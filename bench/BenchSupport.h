@@ -28,7 +28,9 @@ namespace tovbench {
 const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames);
 const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frames,
                                      tovgen::HtrShape shape);
-const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows);
+// `rowFields`: the fields each data row keeps (0: all of them).
+const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows,
+                                     std::uint32_t rowFields = 0);
 // A scratch path in the temporary folder for a benchmark's output.
 std::filesystem::path ScratchPath(const std::string& name);
 

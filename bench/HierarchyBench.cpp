@@ -3,7 +3,8 @@
 // segment under one parent, and a TRC file of one row and very many markers.
 // Each is imported (import-htr or import-trc into a new scene document) and
 // exported again (export-htr of that scene, the file's frames) or drawn
-// (preview), timed against `tovfileio info` of the same file in the same
+// (preview), and an HTR file goes through `roundtrip` (import, export, the
+// export read back and compared), timed against `tovfileio info` of the same file in the same
 // iteration. The scene document is written by the import and read by the
 // export, so these times include it; bench_import times the module alone.
 // Counters: info_ms (one info run), x_info_<step> (the step's time over
@@ -77,6 +78,7 @@ void RunAgainstInfo(benchmark::State& state, const std::filesystem::path& file,
 const std::vector<Step> kHtrSteps = {
     {"import", {"import-htr", "IN", "--scene", "SCENE", "--suppress-prompts"}},
     {"export", {"export-htr", "OUT", "--scene", "SCENE", "--select", "S0", "--range", "1", "LAST"}},
+    {"roundtrip", {"roundtrip", "IN", "OUT"}},
 };
 
 // args: segments, frames

@@ -3,7 +3,10 @@
 // each run as its own process, against the reader floor (every number of
 // the file converted by from_chars) timed in the same run. Besides the
 // time ratio (x_floor) each reports the process's peak memory (peak_MB):
-// neither keeps the rows, so it does not grow with the file.
+// neither keeps the rows, so it does not grow with the file. And the same
+// rows trimmed to a frame number and a time under 200,000 marker names
+// (9.8 MB): `info` and `info --diagnose` take them at the cost of their
+// bytes, not of the markers they name.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -20,9 +23,11 @@ int RunProcess(const std::vector<std::string>& args, std::uint64_t& peakBytes) {
     return tovbench::RunProcess(TOVFILEIO_PATH, args, peakBytes);
 }
 
-void RunLongCapture(benchmark::State& state, const std::vector<std::string>& command) {
+// `rowFields`: the fields each row keeps (0: all).
+void RunLongCapture(benchmark::State& state, const std::vector<std::string>& command,
+                    std::uint32_t rowFields = 0) {
     const auto& file = tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
-                                         static_cast<std::uint32_t>(state.range(1)));
+                                         static_cast<std::uint32_t>(state.range(1)), rowFields);
     std::vector<std::string> args = command;
     for (auto& arg : args) {
         if (arg == "IN") arg = file.native();
@@ -55,6 +60,21 @@ void BM_ConvertLongTrc(benchmark::State& state) {
     std::filesystem::remove(target);
 }
 BENCHMARK(BM_ConvertLongTrc)->Args({80, 200000})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// args: markers, rows; each row a frame number and a time
+void BM_InfoTrimmedRows(benchmark::State& state) { RunLongCapture(state, {"info", "IN"}, 2); }
+BENCHMARK(BM_InfoTrimmedRows)
+    ->Args({200000, 200000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_DiagnoseTrimmedRows(benchmark::State& state) {
+    RunLongCapture(state, {"info", "--diagnose", "IN"}, 2);
+}
+BENCHMARK(BM_DiagnoseTrimmedRows)
+    ->Args({200000, 200000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 
