@@ -122,7 +122,9 @@ private:
     }
 
     bool Fail(Outcome outcome, int error) {
-        result_.outcome = outcome;
+        // A write given up at the process's stop rule is a cancel of the run.
+        const bool cancelled = outcome == Outcome::kNotWritten && error == ECANCELED;
+        result_.outcome = cancelled ? Outcome::kCancelled : outcome;
         result_.writeError = error;
         return false;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -69,6 +70,24 @@ inline ProcessResult WaitProcess(pid_t pid, const ScratchDir& scratch) {
     result.out = ReadBytes(scratch.Path() / ".process-out");
     result.err = ReadBytes(scratch.Path() / ".process-err");
     return result;
+}
+
+// WaitProcess for at most `limit`: a child still running then is killed
+// (its status 128 + SIGKILL), so that a run that hangs fails its test
+// rather than holding up the suite.
+inline ProcessResult WaitProcessWithin(pid_t pid, const ScratchDir& scratch,
+                                       std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (pid > 0 && std::chrono::steady_clock::now() < end) {
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+            info.si_pid == pid) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (pid > 0 && std::chrono::steady_clock::now() >= end) ::kill(pid, SIGKILL);
+    return WaitProcess(pid, scratch);
 }
 
 inline ProcessResult RunProcess(const std::vector<std::string>& args, const ScratchDir& scratch,

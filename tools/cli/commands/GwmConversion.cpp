@@ -191,6 +191,7 @@ void CommandRun::ReportNotWritten(const GwmFileResult& file) {
 void CommandRun::FileDone(const GwmFileResult& file) {
     switch (file.outcome) {
         case Outcome::kWritten: ++converted_; return;
+        case Outcome::kCancelled: return;  // the run's interruption says it
         case Outcome::kNotWritten:
         case Outcome::kTargetDeclined: ReportNotWritten(file); break;
         default: break;  // said when it happened
