@@ -5,6 +5,7 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/gwm/GWMWriter.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 #include "utility/ConvertGWMSettingsStore.h"
@@ -113,6 +114,11 @@ public:
     }
     void SourceRefused(const GwmFileResult& file) override {
         MessageReporter::Module().Report(file.source + L": " + file.readerMessage + L"\n",
+                                         GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
+    }
+    void FileDone(const GwmFileResult& file) override {
+        if (file.outcome != GwmFileResult::Outcome::kFramesUnnumbered) return;
+        MessageReporter::Module().Report(file.source + L": " + kGwmFramesUnnumbered + L"\n",
                                          GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
     }
 

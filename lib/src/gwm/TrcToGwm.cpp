@@ -59,6 +59,9 @@ bool TrcToGwmConversion::FinishSource(TRCFile& trc, FileRun& fileRun, GwmFileRes
     if (file.outcome == Outcome::kWritten && settings.Batch) {
         observer.Log(EncodeUtf8(L"file: " + file.source + L" done.\n"));
     }
+    if (file.outcome == Outcome::kFramesUnnumbered && settings.Batch) {
+        observer.Log(EncodeUtf8(file.source + L": " + kGwmFramesUnnumbered + L"\n"));
+    }
     observer.FileDone(file);
     trc.Reset();
     return goOn;

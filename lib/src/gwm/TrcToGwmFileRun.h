@@ -35,6 +35,7 @@ public:
         begun_ = true;
         if (settings_.Filter) map_.ApplyFilter(trc_);
         result_.markers = trc_.GetNumMarkers();
+        if (!GWMFramesNumbered(trc_)) return Fail(Outcome::kFramesUnnumbered, 0);
         if (!ChooseTarget()) return false;
         const std::string dateTime = GWMDateTimeText();
         int error = 0;

@@ -67,6 +67,17 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
         {With({"export-htr", out, "--select", "walk", "--scale-factor", "0"}, inScene),
          "ExportHTR Error: Please choose a non-zero scale factor.\n"
          "tovfileio export-htr: the options were not accepted; nothing was written\n"},
+        // Frames moved past the last frame number: refused, never numbered round.
+        {With({"export-htr", out, "--select", "walk", "--offset", "2147483647"}, inScene),
+         "ExportHTR Error: With this offset the frames run past the frame numbers an HTR file "
+         "holds (-2147483648 to 2147483647). Please choose an offset that keeps them within.\n"
+         "tovfileio export-htr: the export failed; nothing was written\n"},
+        {With({"import-htr", kWalkHtr, "--offset", "2147483647"}, inScene),
+         "ImportHTR Error: The frames to import lie outside the time range of the scene.\n"
+         "tovfileio import-htr: the import failed" + unchanged},
+        {With({"import-trc", kWalkTrc, "--offset", "2147483647"}, inScene),
+         "ImportTRC Error: The frames to import lie outside the time range of the scene.\n"
+         "tovfileio import-trc: the import failed" + unchanged},
         {With({"import-htr", kWalkHtr, "--apply", "--size", "1"}, inScene),
          "Import Error: Please select the root of a skeleton before applying animation.\n"
          "tovfileio import-htr: the import failed" + unchanged},

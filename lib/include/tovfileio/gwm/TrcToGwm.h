@@ -39,6 +39,7 @@ struct GwmFileResult {
         kWritten,          // the GWM file is in place
         kRefused,          // the reader refused the source; nothing written
         kTargetDeclined,   // no target was chosen
+        kFramesUnnumbered, // its frames run past the GWM frame numbers; nothing written
         kNotWritten,       // the GWM file could not be made or written whole
         kPaddingRefused,   // the observer would not pad the frames the file lacks
         kNotKept,          // written whole, then dropped at the observer's word
