@@ -66,6 +66,9 @@ constexpr StringEntry kStrings[] = {
     {220, L"ImportTRC Error"},
     {221, L"Position Controller Error. Please Contact Tovelund Support."},
     {222, L"ImportTRC Warning"},
+    {230, L"The remembered value of "},
+    {231, L" is not one its field takes; its default, "},
+    {232, L", is used instead."},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

@@ -169,7 +169,7 @@ ConvertGWM::~ConvertGWM() {
     if (runningCreator == this) runningCreator = nullptr;
 }
 
-void ConvertGWM::LoadSettings() { ::LoadSettings(key_, settings_); }
+void ConvertGWM::LoadSettings() { refused_ = ::LoadSettings(key_, settings_); }
 
 void ConvertGWM::SaveSettings() { ::SaveSettings(key_, settings_); }
 

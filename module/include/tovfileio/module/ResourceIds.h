@@ -47,6 +47,10 @@ enum ModuleResourceId : int {
     IDS_IMPORT_TRC_ERROR = 220,
     IDS_POSITION_CONTROLLER = 221,
     IDS_IMPORT_TRC_WARNING = 222,
+    // The options dialogs' note of a remembered value not used.
+    IDS_REMEMBERED_VALUE = 230,
+    IDS_REMEMBERED_REFUSED = 231,
+    IDS_REMEMBERED_DEFAULT_USED = 232,
 
     IDB_ABOUT = 112,
     IDD_ABOUT = 114,
