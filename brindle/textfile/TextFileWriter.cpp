@@ -26,6 +26,8 @@ bool FollowLinks(const std::string& path, std::string& target, int& error) {
     return tovfileio::FollowLinks(path, target, error);
 }
 
+void StopWaitingWhen(bool (*stop)()) { tovfileio::StopWaitingWhen(stop); }
+
 class Writer::File {
 public:
     tovfileio::TextWriter writer;

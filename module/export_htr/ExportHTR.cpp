@@ -51,7 +51,7 @@ int ExportHTR::RunExport(BOOL suppressPrompts) {
             return 1;
         }
     }
-    if (!BuildFromScene()) return 0;
+    if (!FramesNumbered() || !BuildFromScene()) return 0;
     progress.Update(90);
     const std::wstring error = htr_.Write(file);
     if (!error.empty()) {

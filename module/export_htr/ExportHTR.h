@@ -31,6 +31,12 @@ public:
 
 private:
     int RunExport(BOOL suppressPrompts);
+    // The frames the options export, before the offset: their range, or the
+    // host's animation range.
+    void FramesToExport(std::int64_t& first, std::int64_t& last) const;
+    // Whether the frames exported, moved by the offset, all have an HTR
+    // frame number; when not, says so and records the refusal.
+    bool FramesNumbered();
     // The bone the exporter takes as the root when `selected` is the first
     // node selected: the node itself when it is a bone, else its first
     // child that is one; null when neither is.

@@ -17,7 +17,6 @@ void EnableRange(HWND dialog, bool enable) {
 
 void InitDialog(HWND dialog, ExportHTROptions& options) {
     CenterWindow(dialog, GetParent(dialog));
-    options.Load();
     CheckRadioButton(dialog, IDC_SAVED_POSE, IDC_CURRENT_POSE,
                      options.savedPose ? IDC_SAVED_POSE : IDC_CURRENT_POSE);
     CheckRadioButton(dialog, IDC_ALL_FRAMES, IDC_FRAME_RANGE,

@@ -2,10 +2,7 @@
 
 ExportHTROptions::ExportHTROptions() { Open(kSettingsProduct, kSettingsHost, kSection); }
 
-void ExportHTROptions::Load() {
-    VisitStored(*this,
-                [this](const wchar_t* name, auto& field, StoredControls) { Read(name, field); });
-}
+std::vector<RefusedValue> ExportHTROptions::Load() { return LoadRemembered(*this, *this); }
 
 void ExportHTROptions::Save() const {
     VisitStored(*this, [this](const wchar_t* name, const auto& field, StoredControls) {

@@ -3,22 +3,28 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "plugin/RegistrySettingsKey.h"
+#include "plugin/RememberedValues.h"
 #include "tovfileio/module/ResourceIds.h"
 
 class ExportHTROptions : public RegistrySettingsKey {
 public:
     // The section of the settings the record is kept in.
     static constexpr const wchar_t* kSection = L"ExportHTR";
+    // The dialog that shows the values.
+    static constexpr int kDialog = IDD_EXPORT_HTR;
 
     // Opens the settings section; the fields start at their defaults.
     ExportHTROptions();
     // The defaults, with no section opened or created.
     explicit ExportHTROptions(DetachedRecord) {}
 
-    // Reads the stored values; one that cannot be read leaves its field.
-    void Load();
+    // Reads the stored values; one that cannot be read leaves its field,
+    // and a number its dialog's field would refuse gives the field its
+    // default: those are returned, for a note.
+    std::vector<RefusedValue> Load();
     // Writes the stored values; failures are ignored.
     void Save() const;
 

@@ -13,6 +13,7 @@
 #include "export_htr/ExportHTROptions.h"
 #include "export_htr/ScenePlacement.h"
 #include "tovfileio/math/TOVRotation.h"
+#include "tovfileio/text/FrameCounts.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 
@@ -98,13 +99,9 @@ HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped
 
     FrameSource frames{node, nullptr, parent, root, relative, Matrix(), segment.BaseTranslation()};
     if (options.animate) {
-        std::int64_t first = options.startFrame, last = options.endFrame;
-        const int tpf = GetTicksPerFrame();
-        if (!options.range) {
-            const Interval range = host_->GetAnimRange();
-            first = range.Start() / tpf;
-            last = range.End() / tpf;
-        }
+        std::int64_t first = 0, last = 0;
+        FramesToExport(first, last);
+        // FramesNumbered has checked that it fits.
         htr_.SetFirstFrame(static_cast<std::int32_t>(first + options.offset));
         frameFirst_ = first;
         frameLast_ = last;
@@ -129,6 +126,30 @@ HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped
     host_->ProgressUpdate(static_cast<int>(90.0f * static_cast<float>(segmentsAdded_) /
                                            static_cast<float>(htr_.SegmentCount())));
     return stored;
+}
+
+void ExportHTR::FramesToExport(std::int64_t& first, std::int64_t& last) const {
+    const ExportHTROptions& options = ExportHTROptions::Module();
+    first = options.startFrame;
+    last = options.endFrame;
+    if (!options.range) {
+        const Interval range = host_->GetAnimRange();
+        const int tpf = GetTicksPerFrame();
+        first = range.Start() / tpf;
+        last = range.End() / tpf;
+    }
+}
+
+bool ExportHTR::FramesNumbered() {
+    const ExportHTROptions& options = ExportHTROptions::Module();
+    if (!options.animate) return true;
+    std::int64_t first = 0, last = 0;
+    FramesToExport(first, last);
+    if (FrameNumbersFit(first + options.offset, last - first + 1)) return true;
+    MessageReporter::Module().Report(GetResourceStringAsMSTR(IDS_EXPORT_FRAMES_UNNUMBERED),
+                                     GetResourceStringAsMSTR(IDS_EXPORT_HTR_ERROR));
+    record_.Refused(IDS_EXPORT_FRAMES_UNNUMBERED);
+    return false;
 }
 
 HTRSegment* ExportHTR::AddNewSegment(const HTRSegment& segment) {

@@ -26,7 +26,6 @@ void ReportError(const std::wstring& text) {
 
 void InitDialog(HWND dialog, ImportHTROptions& options) {
     CenterWindow(dialog, GetParent(dialog));
-    options.Load();
     const bool apply = options.apply;
     CheckRadioButton(dialog, IDC_HTR_CREATE, IDC_HTR_APPLY,
                      apply ? IDC_HTR_APPLY : IDC_HTR_CREATE);

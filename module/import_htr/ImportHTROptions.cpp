@@ -2,10 +2,7 @@
 
 ImportHTROptions::ImportHTROptions() { key_.Open(kSettingsProduct, kSettingsHost, kSection); }
 
-void ImportHTROptions::Load() {
-    VisitStored(*this,
-        [this](const wchar_t* name, auto& field, StoredControls) { key_.Read(name, field); });
-}
+std::vector<RefusedValue> ImportHTROptions::Load() { return LoadRemembered(key_, *this); }
 
 void ImportHTROptions::Save() const {
     VisitStored(*this,

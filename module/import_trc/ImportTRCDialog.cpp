@@ -26,7 +26,6 @@ void EnableForMode(HWND dialog, bool apply) {
 
 void InitDialog(HWND dialog, ImportTRCOptions& options) {
     CenterWindow(dialog, GetParent(dialog));
-    options.Load();
     CheckRadioButton(dialog, IDC_TRC_CREATE, IDC_TRC_APPLY,
                      options.apply ? IDC_TRC_APPLY : IDC_TRC_CREATE);
     EnableForMode(dialog, options.apply);

@@ -2,10 +2,7 @@
 
 ImportTRCOptions::ImportTRCOptions() { Open(kSettingsProduct, kSettingsHost, kSection); }
 
-void ImportTRCOptions::Load() {
-    VisitStored(*this,
-                [this](const wchar_t* name, auto& field, StoredControls) { Read(name, field); });
-}
+std::vector<RefusedValue> ImportTRCOptions::Load() { return LoadRemembered(*this, *this); }
 
 void ImportTRCOptions::Save() const {
     VisitStored(*this, [this](const wchar_t* name, const auto& field, StoredControls) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plugin/RegistrySettingsKey.h"
+#include "plugin/RememberedValues.h"
 #include "tovfileio/module/PluginReports.h"
 
 template <typename Options>
@@ -20,10 +21,9 @@ public:
     std::vector<RememberedOption> RememberedOptions() const override {
         Options stored{DetachedRecord{}};
         RegistrySettingsKey key;
+        // As the dialog would load them: a value its field refuses is the default.
         if (key.OpenExisting(kSettingsProduct, kSettingsHost, Options::kSection)) {
-            Options::VisitStored(stored, [&key](const wchar_t* name, auto& field, StoredControls) {
-                key.Read(name, field);
-            });
+            static_cast<void>(LoadRemembered(key, stored));
         }
         std::vector<RememberedOption> options;
         Options::VisitStored(stored, [&options](const wchar_t* name, const auto& field,

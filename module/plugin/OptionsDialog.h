@@ -1,13 +1,18 @@
 // The modal options dialogs of the importers and the exporter: a template
 // over an options record, three functions that know its controls, and the
-// behaviour they share. OK asks `accept` to read, check and save the
+// behaviour they share. The record loads what it remembers as the dialog
+// opens, before `init` shows it, and a remembered value its field would
+// refuse is noted. OK asks `accept` to read, check and save the
 // controls and ends the dialog with 1 when it did; Cancel ends it with 0;
 // Escape's cancel command is ignored, so only Cancel cancels; every other
 // command goes to `command`. Nothing thrown leaves the dialog procedure.
 #pragma once
 
+#include <vector>
+
 #include "brindle/sdk/BrindleWindows.h"
 #include "plugin/DialogText.h"
+#include "plugin/RememberedValues.h"
 #include "resources/ModuleResources.h"
 
 template <typename Options>
@@ -22,7 +27,7 @@ public:
     static INT_PTR Run(HWND owner, int templateId, Options& options, Init init, Command command,
                        Accept accept) {
         const Open previous = open_;
-        open_ = {&options, init, command, accept};
+        open_ = {&options, templateId, init, command, accept};
         const INT_PTR result =
             DialogBoxIndirectParamW(nullptr, ModuleDialog(templateId), owner, Procedure, 0);
         open_ = previous;
@@ -33,6 +38,7 @@ private:
     // The dialog is modal: one is open at a time.
     struct Open {
         Options* options = nullptr;
+        int templateId = 0;
         Init init = nullptr;
         Command command = nullptr;
         Accept accept = nullptr;
@@ -44,12 +50,18 @@ private:
         return GuardDialogMessage(
             [&]() -> INT_PTR {
                 switch (message) {
-                    case WM_INITDIALOG: open_.init(dialog, *open_.options); return TRUE;
+                    case WM_INITDIALOG: OnInit(dialog); return TRUE;
                     case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
                     default: return FALSE;
                 }
             },
             dialog);
+    }
+
+    static void OnInit(HWND dialog) {
+        const std::vector<RefusedValue> refused = open_.options->Load();
+        open_.init(dialog, *open_.options);
+        SayRefused(refused, open_.templateId);
     }
 
     static void OnCommand(HWND dialog, int id) {

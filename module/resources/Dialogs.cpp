@@ -198,6 +198,15 @@ const DialogTemplate* ModuleDialog(int id) {
     return nullptr;
 }
 
+bool DialogFieldTakes(int dialogId, int controlId, double value) {
+    const DialogTemplate* dialog = ModuleDialog(dialogId);
+    for (std::size_t i = 0; dialog != nullptr && i < dialog->controlCount; ++i) {
+        const DialogControl& control = dialog->controls[i];
+        if (control.id == controlId) return control.entry.Holds(value);
+    }
+    return true;
+}
+
 const ModuleBitmap* ModuleBitmapResource(int id) {
     for (const ModuleBitmap& bitmap : kBitmaps) {
         if (bitmap.id == id) return &bitmap;

@@ -17,6 +17,10 @@ std::wstring GetResourceStringAsMSTR(int id);
 
 // Dialog template `id`, or null.
 const DialogTemplate* ModuleDialog(int id);
+// Whether control `controlId` of dialog `dialogId` takes `value` as a
+// person may type it: the template's rule for the edit (EditEntry::Holds);
+// a control that is no numeric edit takes any.
+bool DialogFieldTakes(int dialogId, int controlId, double value);
 
 // A bitmap: `rows` strings of `width` characters, '#' for ink and anything
 // else for paper.

@@ -61,9 +61,14 @@ constexpr StringEntry kStrings[] = {
     {215, L" contains an object offset transformation, the resulting skeleton may not be correct."},
     {216, L"There are multiple identical names or spaces in a bone name."},
     {217, L"There is not enough memory to export the scene."},
+    {218, L"With this offset the frames run past the frame numbers an HTR file holds "
+          L"(-2147483648 to 2147483647). Please choose an offset that keeps them within."},
     {220, L"ImportTRC Error"},
     {221, L"Position Controller Error. Please Contact Tovelund Support."},
     {222, L"ImportTRC Warning"},
+    {230, L"The remembered value of "},
+    {231, L" is not one its field takes; its default, "},
+    {232, L", is used instead."},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

@@ -5,6 +5,7 @@
 
 #include "brindle/sdk/TextCodec.h"
 #include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/gwm/GWMWriter.h"
 #include "plugin/MessageReporter.h"
 #include "resources/ModuleResources.h"
 #include "utility/ConvertGWMSettingsStore.h"
@@ -115,6 +116,11 @@ public:
         MessageReporter::Module().Report(file.source + L": " + file.readerMessage + L"\n",
                                          GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
     }
+    void FileDone(const GwmFileResult& file) override {
+        if (file.outcome != GwmFileResult::Outcome::kFramesUnnumbered) return;
+        MessageReporter::Module().Report(file.source + L": " + kGwmFramesUnnumbered + L"\n",
+                                         GetResourceStringAsMSTR(IDS_CONVERT_GWM_ERROR));
+    }
 
 private:
     Interface& host_;
@@ -163,7 +169,7 @@ ConvertGWM::~ConvertGWM() {
     if (runningCreator == this) runningCreator = nullptr;
 }
 
-void ConvertGWM::LoadSettings() { ::LoadSettings(key_, settings_); }
+void ConvertGWM::LoadSettings() { refused_ = ::LoadSettings(key_, settings_); }
 
 void ConvertGWM::SaveSettings() { ::SaveSettings(key_, settings_); }
 

@@ -8,11 +8,13 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "brindle/sdk/Interface.h"
 #include "brindle/sdk/TextFileWriter.h"
 #include "plugin/RegistrySettingsKey.h"
+#include "plugin/RememberedValues.h"
 #include "tovfileio/gwm/ConvertGWMSettings.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/gwm/TrcToGwm.h"
@@ -40,6 +42,8 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // The remembered values LoadSettings did not use, once, for a note.
+    std::vector<RefusedValue> TakeRefused() { return std::exchange(refused_, {}); }
 
     // Lets the user choose the MNM file; true when one was chosen.
     bool BrowseMNM(Interface* host);
@@ -87,6 +91,7 @@ private:
     tovfileio::TrcToGwmConversion conversion_;
     RegistrySettingsKey key_;
     tovfileio::ConvertGWMSettings settings_;
+    std::vector<RefusedValue> refused_;
 
     // The creator's state.
     int step_ = 0;

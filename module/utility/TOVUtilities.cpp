@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "brindle/sdk/CustomControls.h"
+#include "plugin/RememberedValues.h"
 #include "resources/ModuleResources.h"
 
 using namespace tovfileio;
@@ -111,6 +112,7 @@ void TOVUtilities::SetUpPage(HWND page) {
             ReleaseICustEdit(edit);
         }
     }
+    SayRefused(convert_.TakeRefused(), IDD_UTILITY_PAGE);
 }
 
 void TOVUtilities::HandleCommand(HWND page, int control) {

@@ -11,6 +11,7 @@
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/text/FixedNumber.h"
+#include "tovfileio/text/FrameCounts.h"
 
 namespace tovfileio {
 
@@ -95,10 +96,8 @@ void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const st
     Text(dateTime);
     Text("\n\n$FirstFrame ");
     Int(first_);
-    // 32-bit arithmetic, as the frame numbers are 32-bit.
     Text("\n$LastFrame ");
-    Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(first_) +
-                                  static_cast<std::uint32_t>(frames_) - 1u));
+    Int(std::int64_t{first_} + frames_ - 1);
     Text("\n$NumFrames ");
     Int(frames_);
     Text("\n$NumMarkers ");
@@ -116,8 +115,7 @@ void GWMStream::Begin(const TRCFile& trc, const std::wstring& baseName, const st
 }
 
 void GWMStream::RowStart(std::int64_t index) {
-    Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(first_) +
-                                  static_cast<std::uint32_t>(index)));
+    Int(std::int64_t{first_} + index);
     Text("\t");
 }
 
@@ -201,8 +199,13 @@ std::wstring GWMBaseName(const std::wstring& path) {
     return name;
 }
 
+bool GWMFramesNumbered(const TRCFile& trc) {
+    return FrameNumbersFit(trc.GetStartFrame(), trc.GetNumFrames());
+}
+
 bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
                   const ConvertGWMSettings& settings) {
+    if (!GWMFramesNumbered(trc)) return false;
     const std::string dateTime = GWMDateTimeText();
     int error = 0;
     const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);

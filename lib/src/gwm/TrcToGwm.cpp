@@ -15,9 +15,11 @@ using Outcome = GwmFileResult::Outcome;
 namespace {
 
 // Whether the run goes on after a file with this outcome: a file that
-// cannot be written, or whose target was not chosen, ends it.
+// cannot be written, whose target was not chosen or that was cancelled
+// ends it.
 bool RunGoesOn(Outcome outcome) {
-    return outcome != Outcome::kNotWritten && outcome != Outcome::kTargetDeclined;
+    return outcome != Outcome::kNotWritten && outcome != Outcome::kTargetDeclined &&
+           outcome != Outcome::kCancelled;
 }
 
 void LogHeader(GwmRunObserver& observer, std::size_t files) {
@@ -56,6 +58,9 @@ bool TrcToGwmConversion::FinishSource(TRCFile& trc, FileRun& fileRun, GwmFileRes
     file.rows = trc.GetNumRows();
     if (file.outcome == Outcome::kWritten && settings.Batch) {
         observer.Log(EncodeUtf8(L"file: " + file.source + L" done.\n"));
+    }
+    if (file.outcome == Outcome::kFramesUnnumbered && settings.Batch) {
+        observer.Log(EncodeUtf8(file.source + L": " + kGwmFramesUnnumbered + L"\n"));
     }
     observer.FileDone(file);
     trc.Reset();
@@ -96,6 +101,7 @@ bool TrcToGwmConversion::RunInTurn(const std::vector<std::wstring>& sources,
         FileRun fileRun(trc_, settings, map, observer, file, writerThread_);
         ReadSource(trc_, fileRun, file, observer.Findings(file.source));
         goOn = FinishSource(trc_, fileRun, file, settings, refused, observer);
+        if (file.outcome == Outcome::kCancelled) run.cancelled = true;
         if (goOn) ReportProgress(observer, i, run.taken);
     }
     return goOn;

@@ -34,6 +34,7 @@ public:
         begun_ = true;
         if (settings_.Filter) map_.ApplyFilter(trc_);
         result_.markers = trc_.GetNumMarkers();
+        if (!GWMFramesNumbered(trc_)) return Fail(Outcome::kFramesUnnumbered, 0);
         if (!ChooseTarget()) return false;
         const std::string dateTime = GWMDateTimeText();
         int error = 0;
@@ -119,7 +120,9 @@ private:
     }
 
     bool Fail(Outcome outcome, int error) {
-        result_.outcome = outcome;
+        // A write given up at the process's stop rule is a cancel of the run.
+        const bool cancelled = outcome == Outcome::kNotWritten && error == ECANCELED;
+        result_.outcome = cancelled ? Outcome::kCancelled : outcome;
         result_.writeError = error;
         return false;
     }

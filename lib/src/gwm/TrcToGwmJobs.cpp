@@ -98,6 +98,8 @@ bool TrcToGwmConversion::RunJobs(const std::vector<std::wstring>& sources,
                 finished[*index] = true;
                 const bool goOn =
                     FinishSource(trc, fileRun, file, settings, RefusedSource::kSkip, observer);
+                // Under the queue's lock, which Next reads it under.
+                if (file.outcome == GwmFileResult::Outcome::kCancelled) run.cancelled = true;
                 if (goOn) ReportProgress(observer, *index, run.taken);
                 return goOn;
             });

@@ -13,6 +13,7 @@
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FixedNumber.h"
+#include "tovfileio/text/FrameCounts.h"
 
 namespace tovfileio {
 
@@ -23,6 +24,8 @@ constexpr double kRadiansToDegrees = 57.29577951308232;
 const wchar_t kNoSegments[] = L"No segments to write";
 const wchar_t kDuplicateSegment[] = L"The scene hierarchy has duplicate segment names: ";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to write the file";
+const wchar_t kFramesUnnumbered[] =
+    L"The frames run past the frame numbers an HTR file holds (-2147483648 to 2147483647)";
 
 // The first segment in list order that shares its name with another one;
 // null when all names differ.
@@ -140,8 +143,9 @@ void WriteFrames(const HTRFile& htr, const HTRSegment& segment, double angleFact
         out.Field(1.0).End();
         return;
     }
-    // Frame numbers count on from the first frame in 32-bit arithmetic.
-    const auto first = static_cast<std::uint32_t>(htr.GetFirstFrame());
+    // Frame numbers count on from the first frame; Write has checked that
+    // the last is a 32-bit number too.
+    const std::int64_t first = htr.GetFirstFrame();
     for (std::uint32_t i = 0; i < htr.GetNumFrames(); ++i) {
         double tx, ty, tz, rx, ry, rz;
         segment.GetFrameTranslation(i, tx, ty, tz);
@@ -150,7 +154,7 @@ void WriteFrames(const HTRFile& htr, const HTRSegment& segment, double angleFact
         if (htr.GetNormalizeScaleFactors()) {
             scale = NormalizedScale(scale, segment.GetReferenceScale());
         }
-        out.Int(static_cast<std::int32_t>(first + i)).Field(tx).Field(ty).Field(tz);
+        out.Int(first + i).Field(tx).Field(ty).Field(tz);
         out.Field(rx * angleFactor).Field(ry * angleFactor).Field(rz * angleFactor);
         out.Field(scale).End();
     }
@@ -165,6 +169,7 @@ std::wstring HTRFile::Write(const std::wstring& path, int* ioError) const {
         if (const HTRSegment* namesake = FirstWithNamesake(*this)) {
             return kDuplicateSegment + namesake->Name();
         }
+        if (!FrameNumbersFit(firstFrame_, GetNumFrames())) return kFramesUnnumbered;
         int error = 0;
         const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
         if (!file) return kFileNotOpened;

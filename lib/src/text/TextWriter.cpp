@@ -27,6 +27,7 @@
 #include <unistd.h>
 
 #include "tovfileio/text/TextCodec.h"
+#include "StreamWaits.h"
 
 namespace tovfileio {
 namespace {
@@ -139,12 +140,10 @@ bool TextWriter::Start(const std::wstring& path, bool inPlace) {
     }
     regularTarget_ = !exists || S_ISREG(status.st_mode);
     if (!regularTarget_) {
-        // A device or a FIFO takes the bytes as they come.
+        // A device or a FIFO takes the bytes as they come; the wait for a
+        // FIFO's reader ends when the process's stop rule says so.
         inPlace_ = true;
-        // A handled signal may break off the wait for a FIFO's reader.
-        do {
-            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        } while (fd_ < 0 && errno == EINTR);
+        fd_ = OpenStreamTarget(target_.c_str(), S_ISFIFO(status.st_mode));
     } else if ((folder_ = ::open(FolderOf(target_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) < 0) {
         error_ = errno;
         return false;
@@ -203,8 +202,7 @@ void TextWriter::Fail(int error) {
 
 void TextWriter::WriteBytes(const char* data, std::size_t size) {
     while (size > 0 && !failed_) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0 && errno == EINTR) continue;
+        const ssize_t n = WriteWaiting(fd_, data, size);
         if (n <= 0) {
             Fail(n == 0 ? EIO : errno);
             return;

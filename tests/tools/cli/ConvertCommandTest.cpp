@@ -68,6 +68,13 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
     const std::string htr = Write("out.htr", "precious"), gwm = Write("out.gwm", "precious");
     const std::string bad = Write("bad.htr", "[Header]\nBoneLengthAxis Z\n"), empty = Write("empty.htr", "");
     const std::string missing = Path("missing");
+    // Frames from the last frame number on, which a writer once numbered
+    // round to -2147483648.
+    const std::string lateHtr =
+        Write("late.htr", Edited(tovtest::HtrText(1, 1, 2), "[A]\n1 ", "[A]\n2147483647 "));
+    const std::string lateTrc = Write(
+        "late.trc", Edited(tovtest::TrcText({"A"}, {"1\t2\t3", "4\t5\t6"}), "mm\t60\t1\t",
+                           "mm\t60\t2147483647\t"));
     const std::pair<Arguments, std::string> cases[] = {
         {{"convert", bad, htr}, bad + ": The file does not have a compatible \"BoneLengthAxis\" header "
                                       "state (line 2: the reader takes BoneLengthAxis Y only, not \"Z\")\n"},
@@ -81,6 +88,15 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
          empty + ": warning: the file is empty\n" + htr + ": No segments to write\n"},
         {{"convert", missing + ".trc", gwm},
          missing + ".trc: The file could not be opened (No such file or directory)\n"},
+        {{"convert", lateHtr, htr},
+         lateHtr + ": warning: frame 2 follows frame 2147483647 (1 break in the numbering of the "
+                   "frame sections); the reader numbers frames by their place, so every frame "
+                   "after a gap is read as an earlier one\n" +
+             htr + ": The frames run past the frame numbers an HTR file holds (-2147483648 to "
+                   "2147483647)\n"},
+        {{"convert", lateTrc, gwm},
+         lateTrc + ": The frames run past the frame numbers a GWM file holds (-2147483648 to "
+                   "2147483647); nothing written\n"},
     };
     for (const auto& [args, err] : cases) {
         const auto run = RunCommand(args);
@@ -89,7 +105,7 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
         EXPECT_EQ(ReadBytes(htr) + ReadBytes(gwm), "preciousprecious");
     }
     // No temporary file is left behind.
-    EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 4u);
+    EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 6u);
 }
 
 TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {

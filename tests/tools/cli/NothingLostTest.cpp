@@ -29,6 +29,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using tovtest::Count;
 using tovtest::ProcessOptions;
 using tovtest::ReadBytes;
@@ -298,36 +299,50 @@ TEST(InterruptTest, SignalsRemoveTheStagedFiles) {
 // Ctrl-C in a batch is the cancel between files. The second source is a
 // FIFO, and the signal comes once the batch has opened it: that file is
 // read to its end and converted, the third is never started, the log
-// closes with a line that says so, and the status is 1.
+// closes with a line that says so, and the status is 1. When the second
+// file's target is a FIFO that no one reads, its wait for a reader is given
+// up: the run ends there, promptly, whichever signal asked (a kill -9 once
+// was the only way out).
 TEST(InterruptTest, CtrlCStopsABatchBetweenFiles) {
-    tovtest::ScratchDir dir;
-    const std::string trc = ReadBytes(tovtest::kWalkTrc);
-    const auto first = dir.Write("a.trc", trc);
-    tovtest::HeldInput held(dir.Path() / "held.trc");
-    const auto last = dir.Write("c.trc", trc);
-    const auto out = dir.Path() / "out";
-    // One job: the file after the one being read is not started.
-    const pid_t pid = tovtest::StartProcess({"convert", "--batch", "--jobs", "1", "-o", out.string(),
-                                             first.string(), held.Path().string(), last.string()},
-                                            dir);
-    ASSERT_GT(pid, 0);  // never kill(-1, ...)
-    ASSERT_TRUE(held.Reached());
-    ::kill(pid, SIGINT);
-    held.Release(trc);
-    EXPECT_EQ(tovtest::WaitProcess(pid, dir).status, 1);
-    const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
-    EXPECT_THAT(log,
-                HasSubstr("file: " + first.string() + " done.\nfile: " + held.Path().string() +
-                    " done.\nInterrupted: 2 of 3 files converted.\n"));
-    EXPECT_TRUE(fs::exists(out / "held.gwm"));
-    EXPECT_FALSE(fs::exists(out / "c.gwm"));
-}
-
-// The exit status of a process that ended by itself; -1 when a signal ended it.
-int Exited(pid_t pid) {
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    struct Case {
+        const char* name;
+        int signal;
+        bool fifoTarget;
+    };
+    const Case cases[] = {
+        {"Ctrl-C", SIGINT, false},
+        {"Ctrl-C, a target no one reads", SIGINT, true},
+        {"SIGTERM, a target no one reads", SIGTERM, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tovtest::ScratchDir dir;
+        const std::string trc = ReadBytes(tovtest::kWalkTrc);
+        const auto first = dir.Write("a.trc", trc);
+        tovtest::HeldInput held(dir.Path() / "held.trc");
+        const auto last = dir.Write("c.trc", trc);
+        const auto out = dir.Path() / "out";
+        fs::create_directory(out);
+        ASSERT_TRUE(!c.fifoTarget || ::mkfifo((out / "held.gwm").c_str(), 0600) == 0);
+        // One job: the file after the one being read is not started.
+        const pid_t pid = tovtest::StartProcess(
+            {"convert", "--batch", "--jobs", "1", "-o", out.string(), first.string(),
+             held.Path().string(), last.string()},
+            dir);
+        ASSERT_GT(pid, 0);  // never kill(-1, ...)
+        ASSERT_TRUE(held.Reached());
+        ::kill(pid, c.signal);
+        held.Release(trc);
+        const auto run = tovtest::WaitProcessWithin(pid, dir, 60s);
+        EXPECT_EQ(run.status, 1) << run.err;
+        const std::string heldDone =
+            c.fifoTarget ? "" : "file: " + held.Path().string() + " done.\n";
+        EXPECT_THAT(ReadBytes(out / "ConvertGWMLog.txt"),
+                    HasSubstr("file: " + first.string() + " done.\n" + heldDone + "Interrupted: " +
+                              (c.fifoTarget ? "1" : "2") + " of 3 files converted.\n"));
+        EXPECT_EQ(fs::is_fifo(out / "held.gwm"), c.fifoTarget);
+        EXPECT_FALSE(fs::exists(out / "c.gwm"));
+    }
 }
 
 std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
@@ -360,40 +375,54 @@ protected:
 
 // A batch of three whose second source is a FIFO; the signal comes once
 // the batch has opened it. That file is read to its end and written, the
-// third is not begun.
+// third is not begun. When its target is a FIFO that no one reads, the
+// wait for a reader is given up at the signal and nothing more is written.
 TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
-    const auto first = dir_.Write("a.trc", trc_);
-    tovtest::HeldInput held(dir_.Path() / "held.trc");
-    const auto last = dir_.Write("c.trc", trc_);
-    const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
-    const auto out = dir_.Path() / "out";
-    fs::create_directory(out);
-    const std::string answers = Click(IDC_MNM_BROWSE) + map.string() + "\n" +
-                                Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" + Click(IDC_BATCH) +
-                                Click(IDC_CONVERT) + first.string() + "\n" +
-                                held.Path().string() + "\n" + last.string() + "\n\nquit\n";
-    const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
-    const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, Options(in));
-    ::close(in);
-    ASSERT_GT(pid, 0);  // never kill(-1, ...)
-    ASSERT_TRUE(held.Reached());
-    ::kill(pid, SIGINT);
-    held.Release(trc_);
-    EXPECT_EQ(Exited(pid), 130) << Said();
-    EXPECT_THAT(Said(), HasSubstr("interrupted"));
+    for (const bool fifoTarget : {false, true}) {
+        SCOPED_TRACE(fifoTarget ? "a target no one reads" : "plain targets");
+        // Each case's own sources and folder; the second finds the panel as
+        // the first left it, batch conversion on.
+        const std::string run = fifoTarget ? "second" : "first";
+        fs::create_directories(dir_.Path() / run / "out");
+        const auto first = dir_.Write(run + "/a.trc", trc_);
+        tovtest::HeldInput held(dir_.Path() / run / "held.trc");
+        const auto last = dir_.Write(run + "/c.trc", trc_);
+        const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
+        const auto out = dir_.Path() / run / "out";
+        ASSERT_TRUE(!fifoTarget || ::mkfifo((out / "held.gwm").c_str(), 0600) == 0);
+        const std::string answers = Click(IDC_MNM_BROWSE) + map.string() + "\n" +
+                                    Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" +
+                                    (fifoTarget ? "" : Click(IDC_BATCH)) + Click(IDC_CONVERT) +
+                                    first.string() + "\n" + held.Path().string() + "\n" +
+                                    last.string() + "\n\nquit\n";
+        const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
+        const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, Options(in));
+        ::close(in);
+        ASSERT_GT(pid, 0);  // never kill(-1, ...)
+        ASSERT_TRUE(held.Reached());
+        ::kill(pid, SIGINT);
+        held.Release(trc_);
+        EXPECT_EQ(tovtest::WaitProcessWithin(pid, dir_, 60s).status, 130) << Said();
+        EXPECT_THAT(Said(), HasSubstr("interrupted"));
 
-    // No hidden file; the file being written is whole (its last frame is
-    // there), and the log has a whole line for each file.
-    EXPECT_EQ(tovtest::Entries(out),
-              (std::vector<std::string>{"ConvertGWMLog.txt", "a.gwm", "held.gwm"}));
-    EXPECT_THAT(ReadBytes(out / "held.gwm"), HasSubstr("\n30\t"));
-    EXPECT_THAT(ReadBytes(out / "ConvertGWMLog.txt"),
-                HasSubstr("file: " + first.string() + " done.\nfile: " + held.Path().string() +
-                          " done.\n"));
-    // The panel closed and saved its settings.
-    const auto again = tovtest::RunProcess({"utility", "--scene", scene_}, dir_, Options());
-    EXPECT_THAT(again.out, HasSubstr("1201 check box [x] Batch File Conversion"));
-    EXPECT_THAT(again.out, HasSubstr("1138 read-only \"" + out.string() + "\""));
+        // No hidden file; the file being written is whole (its last frame is
+        // there), and the log has a whole line for each file.
+        EXPECT_EQ(tovtest::Entries(out),
+                  (std::vector<std::string>{"ConvertGWMLog.txt", "a.gwm", "held.gwm"}));
+        const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
+        EXPECT_THAT(log, HasSubstr("file: " + first.string() + " done.\n"));
+        if (fifoTarget) {
+            EXPECT_TRUE(fs::is_fifo(out / "held.gwm"));
+            EXPECT_THAT(log, Not(HasSubstr(held.Path().string() + " done")));
+            continue;
+        }
+        EXPECT_THAT(ReadBytes(out / "held.gwm"), HasSubstr("\n30\t"));
+        EXPECT_THAT(log, HasSubstr("file: " + held.Path().string() + " done.\n"));
+        // The panel closed and saved its settings.
+        const auto again = tovtest::RunProcess({"utility", "--scene", scene_}, dir_, Options());
+        EXPECT_THAT(again.out, HasSubstr("1201 check box [x] Batch File Conversion"));
+        EXPECT_THAT(again.out, HasSubstr("1138 read-only \"" + out.string() + "\""));
+    }
 }
 
 // Runs that change one scene take turns: two imports started together both

@@ -9,10 +9,12 @@
 #include <sstream>
 
 #include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/RunProcess.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using tovtest::RunCommand;
 
@@ -106,6 +108,29 @@ TEST_F(RoundtripCommandTest, ReportsPerSegmentAndRefusesWhatItCannotImport) {
         RunCommand({"roundtrip", garbage.string(), (dir_.Path() / "o2.htr").string()});
     EXPECT_EQ(refused.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "o2.htr"));
+}
+
+// A FIFO gives nothing back to read: the file exported goes to it whole
+// once it has been read back from a staged copy, and the run ends (it once
+// waited for ever to read the FIFO again), leaving no staged file.
+TEST_F(RoundtripCommandTest, AFifoOutputTakesTheFileAndTheRunEnds) {
+    const auto input = dir_.Write("in.htr", GenerateHtr({"fifo", "mm", "Degrees", 1, 100, 0}));
+    const auto tmp = dir_.Path() / "tmp";
+    std::filesystem::create_directory(tmp);
+    tovtest::FifoReader reader(dir_.Path() / "out.htr");
+    ASSERT_TRUE(reader.Made());
+    tovtest::ProcessOptions options;
+    options.env = {"TMPDIR=" + tmp.string(), std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH,
+                   "BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string()};
+    const pid_t pid = tovtest::StartProcess(
+        {"roundtrip", input.string(), (dir_.Path() / "out.htr").string()}, dir_, options);
+    ASSERT_GT(pid, 0);  // never kill(-1, ...)
+    const auto run = tovtest::WaitProcessWithin(pid, dir_, std::chrono::seconds(60));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("within the host's single precision: yes"));
+    EXPECT_THAT(reader.Take(), HasSubstr("[Side]"));
+    EXPECT_THAT(reader.Take(), EndsWith("[EndOfFile]\r\n"));
+    EXPECT_TRUE(tovtest::Entries(tmp).empty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -67,6 +68,17 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
         {With({"export-htr", out, "--select", "walk", "--scale-factor", "0"}, inScene),
          "ExportHTR Error: Please choose a non-zero scale factor.\n"
          "tovfileio export-htr: the options were not accepted; nothing was written\n"},
+        // Frames moved past the last frame number: refused, never numbered round.
+        {With({"export-htr", out, "--select", "walk", "--offset", "2147483647"}, inScene),
+         "ExportHTR Error: With this offset the frames run past the frame numbers an HTR file "
+         "holds (-2147483648 to 2147483647). Please choose an offset that keeps them within.\n"
+         "tovfileio export-htr: the export failed; nothing was written\n"},
+        {With({"import-htr", kWalkHtr, "--offset", "2147483647"}, inScene),
+         "ImportHTR Error: The frames to import lie outside the time range of the scene.\n"
+         "tovfileio import-htr: the import failed" + unchanged},
+        {With({"import-trc", kWalkTrc, "--offset", "2147483647"}, inScene),
+         "ImportTRC Error: The frames to import lie outside the time range of the scene.\n"
+         "tovfileio import-trc: the import failed" + unchanged},
         {With({"import-htr", kWalkHtr, "--apply", "--size", "1"}, inScene),
          "Import Error: Please select the root of a skeleton before applying animation.\n"
          "tovfileio import-htr: the import failed" + unchanged},
@@ -373,6 +385,55 @@ TEST_F(RememberedOptionsTest, EveryStoredValueHasAFlagAndReadingCreatesNothing) 
         EXPECT_THAT(help,
                     HasSubstr("tovfileio options --reset " + std::string(command))) << command;
     }
+}
+
+// A remembered number its dialog's field would refuse (a settings file
+// edited by hand or damaged) never reaches the module: the field's default
+// is used, a note says so, and `options` shows the default. Such a scale
+// once wrote base positions 300 digits long; such a size refused every
+// import until the options were reset.
+TEST_F(RememberedOptionsTest, NumbersTheirFieldsRefuseAreNotUsed) {
+    // The imports go to a scene of their own, which leaves the one exported.
+    const std::string s = WalkScene(), other = Path("other.json");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::string said = " is not one its field takes; its default, ";
+    struct Case {
+        const wchar_t* section;
+        const wchar_t* name;
+        double value;
+        bool single;  // stored as a float
+        Arguments run;
+        std::string note;
+    };
+    const Case cases[] = {
+        {L"ExportHTR", L"ScaleFactor", 1e300, false,
+         {"export-htr", Path("out.htr"), "--scene", s, "--select", "walk"},
+         "ExportHTR: The remembered value of ScaleFactor (1e+300)" + said + "1, is used instead.\n"},
+        {L"ImportHTR", L"Size", nan, true, {"import-htr", kWalkHtr, "--scene", other},
+         "ImportHTR: The remembered value of Size (nan)" + said + "1, is used instead.\n"},
+        {L"ImportTRC", L"ScaleFactor", -inf, false, {"import-trc", kWalkTrc, "--scene", other},
+         "ImportTRC: The remembered value of ScaleFactor (-inf)" + said + "1, is used instead.\n"},
+        {L"ConvertGWM", L"OffsetY", 1e10, true, {"utility", "--scene", s},
+         "The remembered value of OffsetY (1e+10)" + said + "0, is used instead."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run[0]);
+        RunOk({"options", "--reset"});
+        RegistrySettingsKey key;
+        ASSERT_TRUE(key.Open(kSettingsProduct, kSettingsHost, c.section));
+        c.single ? key.Write(c.name, static_cast<float>(c.value)) : key.Write(c.name, c.value);
+        key.Flush();
+        if (c.run[0] != "utility") {
+            EXPECT_THAT(RunOk({"options", c.run[0]}).out, EndsWith(": the defaults\n"));
+        }
+        const auto run = RunCommand(c.run, std::string("quit\n"));
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_THAT(run.out + run.err, HasSubstr(c.note));
+    }
+    // The export wrote what the default scale writes.
+    RunOk({"export-htr", Path("again.htr"), "--scene", s, "--select", "walk", "--scale-factor", "1"});
+    EXPECT_EQ(tovtest::ReadBytes(Path("out.htr")), tovtest::ReadBytes(Path("again.htr")));
 }
 
 // Only the dialog loads the remembered options: --suppress-prompts imports

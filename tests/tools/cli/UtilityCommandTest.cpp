@@ -3,13 +3,20 @@
 // take, quit and exit at any prompt, the file choosers, and what is saved.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
 #include "tovfileio/module/ResourceIds.h"
 #include "tests/tools/cli/RunCommand.h"
+#include "tests/tools/cli/RunProcess.h"
 #include "utility/StandardMarkerTable.h"
 
 namespace {
@@ -108,6 +115,34 @@ public:
 private:
     std::filesystem::path before_;
 };
+
+// A save to a FIFO that no one reads: SIGTERM gives the wait up, and the
+// command ends as an interrupted one does, the FIFO left as it was (it once
+// ignored every signal but kill -9 there). The answers come through a pipe
+// that stays open, so the run is at its save once it has taken them all.
+TEST_F(UtilityCommandTest, ASaveToAFifoNoOneReadsEndsAtASignal) {
+    const std::string out = Path("out.mnm");
+    ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+    int answers[2];
+    ASSERT_EQ(::pipe2(answers, O_CLOEXEC), 0);
+    const std::string walk = FullWalk() + "y\n";  // y: replace the file there
+    ASSERT_EQ(::write(answers[1], walk.data(), walk.size()), static_cast<ssize_t>(walk.size()));
+    tovtest::ProcessOptions options;
+    options.inputFd = answers[0];
+    const pid_t pid = tovtest::StartProcess({"mnm-create", "--scene", scene_, out}, dir_, options);
+    ASSERT_GT(pid, 0);  // never kill(-1, ...)
+    EXPECT_TRUE(tovtest::WaitUntil([&] {
+        int queued = 0;
+        return ::ioctl(answers[0], FIONREAD, &queued) == 0 && queued == 0;
+    }));
+    ::kill(pid, SIGTERM);
+    const auto run = tovtest::WaitProcessWithin(pid, dir_, std::chrono::seconds(60));
+    ::close(answers[0]);
+    ::close(answers[1]);
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("interrupted"));
+    EXPECT_TRUE(std::filesystem::is_fifo(out));
+}
 
 // quit leaves the command from any prompt, the creator as with Abort (no
 // file written); exit closes the host: the creator's exit callback ends its

@@ -23,6 +23,7 @@
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
+#include "tovfileio/gwm/GWMWriter.h"
 #include "tovfileio/text/FrameCounts.h"
 #include "tovfileio/gwm/TrcToGwm.h"
 #include "tovfileio/module/ResourceIds.h"
@@ -191,6 +192,10 @@ void CommandRun::ReportNotWritten(const GwmFileResult& file) {
 void CommandRun::FileDone(const GwmFileResult& file) {
     switch (file.outcome) {
         case Outcome::kWritten: ++converted_; return;
+        case Outcome::kCancelled: return;  // the run's interruption says it
+        case Outcome::kFramesUnnumbered:
+            Report(io_, ShownSource(file), Utf8(kGwmFramesUnnumbered) + "; nothing written");
+            break;
         case Outcome::kNotWritten:
         case Outcome::kTargetDeclined: ReportNotWritten(file); break;
         default: break;  // said when it happened

@@ -112,8 +112,11 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     }
     OutputFile output;
     std::string outputError;
+    // A device or a FIFO gives nothing back to read: the file exported is
+    // read from a staged copy, which then goes to it.
     if (!output.Resolve(options.output, options.input, options.input, ".htr", HtrFileNamed,
-                        outputError)) {
+                        outputError) ||
+        !output.StageStream(options.input, ".htr", outputError)) {
         session.Error(options.output + ": " + outputError);
         return kExitFailed;
     }
@@ -143,7 +146,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     const auto exporter = session.Create<SceneExport>(kExportHtrClassId);
     if (!exporter) return kExitFailed;
     PluginOperations* operations = OperationsOf(*exporter);
-    // The output is resolved already: a device or a FIFO is written as named.
+    // The output is resolved already: the path is the file to write.
     if (operations != nullptr) operations->TakeNamesAsGiven(true);
     DialogFlagDriver exportDialog(io, "roundtrip");
     exportDialog.Choose(IDC_SAVED_POSE, "saved pose");

@@ -11,6 +11,9 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include "brindle/sdk/TextFileWriter.h"
+#include "tovfileio/text/TextWriter.h"
+
 namespace {
 
 // Fixed storage, so the handler touches no heap and calls only
@@ -148,9 +151,16 @@ void RemoveLeftoversOfEndedRuns() {
 InterruptAsCancel::InterruptAsCancel(const char* notice) {
     gCancelRequested = 0;
     gCancelNotice.store(notice);
+    // The writers of the program and of the host's text files, the module's.
+    tovfileio::StopWaitingWhen(&Requested);
+    TextFile::StopWaitingWhen(&Requested);
 }
 
-InterruptAsCancel::~InterruptAsCancel() { gCancelNotice.store(nullptr); }
+InterruptAsCancel::~InterruptAsCancel() {
+    tovfileio::StopWaitingWhen(nullptr);
+    TextFile::StopWaitingWhen(nullptr);
+    gCancelNotice.store(nullptr);
+}
 
 bool InterruptAsCancel::Requested() {
     return gCancelNotice.load() != nullptr && gCancelRequested != 0;

@@ -31,7 +31,9 @@ void RemoveLeftoversOfEndedRuns();
 // While one lives, SIGINT, SIGTERM and SIGHUP do not end the process: the
 // first one writes `notice` to standard error, and every one asks the
 // running operation to stop at its next safe point (Requested turns true).
-// Registered files are left alone then; the operation cleans up itself.
+// Registered files are left alone then; the operation cleans up itself. A
+// write waiting on a FIFO that no one reads, the program's or the
+// module's, is given up (StopWaitingWhen), so no cancel waits for a reader.
 class InterruptAsCancel {
 public:
     explicit InterruptAsCancel(const char* notice);

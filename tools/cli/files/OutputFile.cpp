@@ -38,7 +38,7 @@ std::string Stem(const std::string& input) {
 }  // namespace
 
 OutputFile::~OutputFile() {
-    if (toStandardOutput_ && !writePath_.empty()) ::unlink(writePath_.c_str());
+    if (staged_ && !writePath_.empty()) ::unlink(writePath_.c_str());
     if (!tempFolder_.empty()) ::rmdir(tempFolder_.c_str());
     UnregisterFromCleanup(fileSlot_);
     UnregisterFromCleanup(folderSlot_);
@@ -94,12 +94,12 @@ std::string RefusalOf(const std::string& path, const std::string& name) {
 
 }  // namespace
 
-bool OutputFile::ResolveStandardOutput(const std::string& input, const std::string& extension,
-                                       std::string& error) {
-    toStandardOutput_ = true;
+bool OutputFile::Stage(const std::string& input, const std::string& extension,
+                       std::string& error) {
+    staged_ = true;
     tempFolder_ = MakeRegisteredFolder(TempFolderPattern(), folderSlot_);
     if (tempFolder_.empty()) {
-        error = CannotOpen(name_, "-", errno);
+        error = CannotOpen(name_, name_, errno);
         return false;
     }
     writePath_ = tempFolder_ + "/" + Stem(input) + extension;
@@ -107,11 +107,21 @@ bool OutputFile::ResolveStandardOutput(const std::string& input, const std::stri
     return true;
 }
 
+bool OutputFile::StageStream(const std::string& input, const std::string& extension,
+                             std::string& error) {
+    if (plain_ || staged_) return true;
+    streamPath_ = writePath_;
+    return Stage(input, extension, error);
+}
+
 bool OutputFile::Resolve(const std::string& out, const std::string& input,
                          const std::string& inputFile, const std::string& extension,
                          NameRule rule, std::string& error) {
     name_ = out;
-    if (out == "-") return ResolveStandardOutput(input, extension, error);
+    if (out == "-") {
+        toStandardOutput_ = true;
+        return Stage(input, extension, error);
+    }
     std::string path = out;
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
@@ -164,7 +174,32 @@ bool OutputFile::Write(std::string_view bytes, std::string& error) {
     return true;
 }
 
+// Through the writer, which waits for a FIFO's reader as long as the
+// process's stop rule lets it.
+bool OutputFile::CopyToStream(std::string& error) const {
+    std::FILE* file = std::fopen(writePath_.c_str(), "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    tovfileio::TextWriter stream;
+    bool ok = stream.Open(tovfileio::PathToWide(streamPath_));
+    char buffer[1 << 16];
+    std::size_t got;
+    while (ok && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        stream.Write(std::string_view(buffer, got));
+    }
+    const bool read = std::ferror(file) == 0;
+    std::fclose(file);
+    if (ok && read && stream.Commit()) return true;
+    error = !read ? std::string(std::strerror(EIO))
+            : ok  ? NotWrittenWhole(stream.Error())
+                  : NotOpened(stream.Error());
+    return false;
+}
+
 bool OutputFile::Finish(const CommandIO& io, std::string& error) {
+    if (!streamPath_.empty()) return CopyToStream(error);
     if (!toStandardOutput_) return true;
     std::FILE* file = std::fopen(writePath_.c_str(), "rb");
     if (file == nullptr) {

@@ -3,7 +3,8 @@
 // - A plain file (new or existing) is written through the host's text
 //   writer, which puts it in place only when it is whole; a symbolic link is
 //   written through to the file it points to, which keeps its permissions.
-// - A device or a FIFO is streamed to, as it is named.
+// - A device or a FIFO is streamed to, as it is named (staged first, as
+//   standard output is, for a command that reads its output back).
 // - A folder means a file in it named after the input, with the output's
 //   extension.
 // - "-" is standard output; the file is written in a private temporary
@@ -49,6 +50,12 @@ public:
     bool Resolve(const std::string& out, const std::string& input, const std::string& inputFile,
                  const std::string& extension, NameRule rule, std::string& error);
 
+    // For a command that reads its output back: a device or a FIFO output
+    // is written first to a private temporary folder, as standard output
+    // is, and copied to it by Finish. False, with `error` set, when the
+    // folder cannot be made.
+    bool StageStream(const std::string& input, const std::string& extension, std::string& error);
+
     // The path to hand the writer; it ends in the extension.
     const std::string& WritePath() const { return writePath_; }
     // The output as the user knows it, for messages.
@@ -59,18 +66,21 @@ public:
     // Writes `bytes` as the whole output; false, with `error` set to the
     // system's reason, when they could not be written whole.
     bool Write(std::string_view bytes, std::string& error);
-    // Copies the output to standard output when it goes there. False with
-    // `error` set when that fails.
+    // Copies a staged output to standard output or to its device or FIFO.
+    // False with `error` set when that fails.
     bool Finish(const CommandIO& io, std::string& error);
 
 private:
-    bool ResolveStandardOutput(const std::string& input, const std::string& extension,
-                               std::string& error);
+    // Makes the private folder and names the file in it.
+    bool Stage(const std::string& input, const std::string& extension, std::string& error);
+    bool CopyToStream(std::string& error) const;
 
     std::string name_;
     std::string writePath_;
     bool plain_ = false;
+    bool staged_ = false;
     bool toStandardOutput_ = false;
+    std::string streamPath_;  // a staged device or FIFO
     std::string tempFolder_;
     int folderSlot_ = -1;
     int fileSlot_ = -1;

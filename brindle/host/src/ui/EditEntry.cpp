@@ -62,7 +62,7 @@ bool EditTakes(const EditEntry& entry, std::wstring_view text) {
     // A field may be cleared, as a person clears it before typing anew.
     if (characters->empty()) return true;
     const std::optional<double> value = WholeNumber(*characters, entry.kind);
-    return value && *value >= entry.low && *value <= entry.high;
+    return value && entry.Holds(*value);
 }
 
 std::string EditEntryWords(const EditEntry& entry) {

@@ -31,6 +31,14 @@ std::string GWMDateTimeText();
 // The file name of `path` without its folder and extension.
 std::wstring GWMBaseName(const std::wstring& path);
 
+// Whether the frames of `trc`, numbered on from its start frame for its
+// header's count, all have a GWM frame number (FrameNumbersFit); a GWM
+// file of frames that do not is refused, with these words, never numbered
+// round.
+bool GWMFramesNumbered(const TRCFile& trc);
+inline constexpr wchar_t kGwmFramesUnnumbered[] =
+    L"The frames run past the frame numbers a GWM file holds (-2147483648 to 2147483647)";
+
 // Writes one GWM file as a TRC file is read: the header once the TRC
 // header and markers are known, a row for each data row that comes (up to
 // the header's frame count), then dropout rows for the frames the file did
@@ -76,7 +84,7 @@ private:
 // Writes `trc` as a GWM file at `path`: the included markers in file order,
 // rows for the header's frame count, coordinates turned from Y-up to Z-up
 // with the settings' offset. False when the file cannot be created or
-// written whole; a GWM file is there whole or not at all, and a failed write
+// written whole, or its frames are not GWMFramesNumbered; a GWM file is there whole or not at all, and a failed write
 // leaves an older file at `path` as it was.
 bool WriteGWMFile(const std::wstring& path, const TRCFile& trc,
                   const ConvertGWMSettings& settings);

@@ -39,9 +39,12 @@ struct GwmFileResult {
         kWritten,          // the GWM file is in place
         kRefused,          // the reader refused the source; nothing written
         kTargetDeclined,   // no target was chosen
+        kFramesUnnumbered, // its frames run past the GWM frame numbers; nothing written
         kNotWritten,       // the GWM file could not be made or written whole
         kPaddingRefused,   // the observer would not pad the frames the file lacks
         kNotKept,          // written whole, then dropped at the observer's word
+        kCancelled,        // its target, a FIFO, was given up at the process's stop
+                           // rule (StopWaitingWhen), waiting for a reader or for room
     };
     std::wstring source;
     std::wstring target;         // empty when none was chosen
@@ -56,7 +59,7 @@ struct GwmFileResult {
 
 struct GwmRunResult {
     bool completed = false;  // every source taken was written
-    bool cancelled = false;  // stopped by the observer before a file
+    bool cancelled = false;  // stopped by the observer before a file, or a file kCancelled
     std::size_t taken = 0;   // sources taken (a batch takes at most kMaxGwmBatchFiles)
     std::vector<GwmFileResult> files;
 };
@@ -119,7 +122,9 @@ public:
     // read, then its outcome; a file written before its turn is put in place
     // only at its turn, and dropped unseen when the run ended before then.
     // Cancelled() is asked before each file is started; the files already
-    // started are finished.
+    // started are finished, but for a target that no one reads (a FIFO),
+    // which is given up at the process's stop rule (StopWaitingWhen) and
+    // cancels the run.
     GwmRunResult Run(const std::vector<std::wstring>& sources, const ConvertGWMSettings& settings,
                      const MarkerNameMap& map, RefusedSource refused, GwmRunObserver& observer,
                      unsigned jobs = 1);

@@ -85,6 +85,8 @@ public:
     // in place (a full disk) does not change the message, and leaves an
     // older file at `path` as it was; callers that must know pass `ioError`,
     // which is set to the system's error number of such a failure, else 0.
+    // Frames that run past the 32-bit frame numbers (FrameNumbersFit) are
+    // refused, with nothing written.
     std::wstring Write(const std::wstring& path, int* ioError = nullptr) const;
 
     CalibrationUnits GetCalibrationUnits() const { return calibrationUnits_; }

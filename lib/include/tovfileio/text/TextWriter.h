@@ -98,6 +98,14 @@ private:
     int error_ = 0;
 };
 
+// How long a writer to a FIFO waits, for the process: for a reader to open
+// it, and for room in it while the reader lags, until `stop` returns true
+// (looked at every 50 ms, from any thread); the write then fails with
+// ECANCELED, and a file no one reads is given up. Null, the default: as
+// long as it takes. A program that takes a signal as a cancel sets it, so
+// the cancel reaches a write that no one reads.
+void StopWaitingWhen(bool (*stop)());
+
 // The file a write to `path` replaces: `path` with its symbolic links
 // followed, so that the file a link names takes the new content and the link
 // stays. The file need not exist (a dangling link names the file to make).

@@ -42,10 +42,15 @@ enum ModuleResourceId : int {
     IDS_OBJECT_OFFSET = 215,
     IDS_DUPLICATE_BONE_NAMES = 216,
     IDS_EXPORT_OUT_OF_MEMORY = 217,
+    IDS_EXPORT_FRAMES_UNNUMBERED = 218,
     // The TRC importer's messages.
     IDS_IMPORT_TRC_ERROR = 220,
     IDS_POSITION_CONTROLLER = 221,
     IDS_IMPORT_TRC_WARNING = 222,
+    // The options dialogs' note of a remembered value not used.
+    IDS_REMEMBERED_VALUE = 230,
+    IDS_REMEMBERED_REFUSED = 231,
+    IDS_REMEMBERED_DEFAULT_USED = 232,
 
     IDB_ABOUT = 112,
     IDD_ABOUT = 114,

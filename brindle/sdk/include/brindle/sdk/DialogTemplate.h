@@ -2,6 +2,7 @@
 // its templates in resources/ and hands them to DialogBoxIndirectParamW.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 
 enum class ControlKind {
@@ -25,6 +26,17 @@ struct EditEntry {
     Kind kind = Kind::Text;
     double low = 0.0;
     double high = 0.0;
+
+    // Whether a numeric edit of this entry holds `value`: a finite number
+    // within [low, high], and whole for Kind::Whole; a text edit holds any.
+    // The one rule for what a person may type and for what a plug-in may
+    // show in the field from what it remembers.
+    bool Holds(double value) const {
+        if (kind == Kind::Text) return true;
+        // NaN fails both comparisons; the infinities fail one of them.
+        if (!(value >= low && value <= high)) return false;
+        return kind != Kind::Whole || std::floor(value) == value;
+    }
 };
 
 struct DialogControl {

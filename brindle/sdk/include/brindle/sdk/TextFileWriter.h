@@ -31,6 +31,13 @@ std::vector<WriteFailure> TakeWriteFailures();
 // end, as Open then fails.
 bool FollowLinks(const std::string& path, std::string& target, int& error);
 
+// For the program that runs the host: until `stop` returns true, a writer
+// to a FIFO waits for a reader to open it and for room in it; then the
+// write fails (ECANCELED) and the file is given up. The host's cancel
+// reaches a write no one reads through it. Null, the default: as long as
+// it takes.
+void StopWaitingWhen(bool (*stop)());
+
 class Writer {
 public:
     Writer();
