@@ -28,6 +28,17 @@ public:
         const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
         if (std::fclose(file) != 0 || !written) std::abort();
     }
+    // The file's bytes now (empty when it cannot be read).
+    std::string Read() const {
+        std::string bytes;
+        if (std::FILE* file = std::fopen(path_.c_str(), "rb")) {
+            char buffer[65536];
+            std::size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+            std::fclose(file);
+        }
+        return bytes;
+    }
     const std::filesystem::path& Path() const { return path_; }
     std::wstring WidePath() const { return tovfileio::PathToWide(path_.native()); }
 

@@ -1,6 +1,7 @@
 // Any byte sequence read as the host's registry store is read as far as it
 // is valid and within its limits; a save merged into the file with no
-// other writer gives the tree the process holds; what was read, saved and
+// other writer gives the tree the process holds, or, for a file beyond the
+// limits, is refused and leaves it byte for byte; what was read, saved and
 // read again, gives the same file.
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const BYTE one = 1;
     RegSetValueExW(key, L"Flag", 0, REG_BINARY, &one, 1);
     RegCloseKey(key);
+    if (store.FoundBeyondLimits()) {
+        if (store.SaveError().empty() || input.Read() != AsText(data, size)) std::abort();
+        store.UseFile("");
+        return 0;
+    }
     brindle::host::RegistryKey reread;
     const auto status = brindle::host::ReadRegFile(input.Path().string(), reread);
     if (!store.SaveError().empty() || !status.complete ||

@@ -82,7 +82,7 @@ void Writer::Flush() {
 }
 
 void Writer::NoteFailure() {
-    if (noted_ || !file_->writer.Failed()) return;
+    if (noted_ || !recorded_ || !file_->writer.Failed()) return;
     noted_ = true;
     std::lock_guard<std::mutex> lock(gFailuresMutex);
     gFailures.push_back({given_, file_->writer.Error()});

@@ -279,13 +279,14 @@ std::string DeepKey(std::size_t levels, std::size_t width) {
 
 // Files no registry is: deep keys, paths that would write as hundreds of
 // megabytes, a file beyond the size limit. Each reads within the limits,
-// saves as a small file and keeps the original as damaged.
-TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
+// and a save refuses to replace it, which would lose what was not read: it
+// stays byte for byte, with no copy beside it, and the refusal names it.
+TEST_F(RegistryStoreTest, FilesBeyondTheLimitsAreReadInPartAndNeverReplaced) {
     const std::string header = "Windows Registry Editor Version 5.00\n\n";
     struct Case {
         const char* name;
         std::string bytes;
-        bool damaged;
+        bool beyond;
         std::size_t depth;  // of the tree read
     };
     const Case cases[] = {
@@ -298,20 +299,60 @@ TEST_F(RegistryStoreTest, HostileFilesReadAndSaveWithinTheLimits) {
     };
     for (const Case& c : cases) {
         dir.Write("registry.reg", c.bytes);
-            store.UseFile(file);
-        EXPECT_EQ(store.FoundDamaged(), c.damaged) << c.name;
+        store.UseFile(file);
+        EXPECT_EQ(store.FoundBeyondLimits(), c.beyond) << c.name;
+        EXPECT_EQ(store.FoundDamaged(), c.beyond) << c.name;
         std::size_t depth = 0;
         brindle::host::FormatRegFile(store.CurrentUser(), &depth);
         EXPECT_EQ(depth, c.depth) << c.name;
-        SetDword(L"After", L"a", 1);
-        EXPECT_EQ(store.SaveError(), "") << c.name;
-        EXPECT_LT(std::filesystem::file_size(file), 4u << 20) << c.name;
-        EXPECT_EQ(std::filesystem::exists(file + ".damaged"), c.damaged) << c.name;
-        store.UseFile(file);
-        EXPECT_FALSE(store.FoundDamaged()) << c.name;
-        EXPECT_EQ(store.CurrentUser().subkeys.count(L"After"), 1u) << c.name;
+        for (int save = 0; save < 2; ++save) {  // the second finds it unchanged
+            SetDword(L"After", L"a", static_cast<BYTE>(save));
+            EXPECT_EQ(store.SaveError(),
+                      c.beyond ? file + ": beyond what the store reads whole (too large, or keys "
+                                        "too deep); it is left as it is"
+                               : "")
+                << c.name;
+        }
+        EXPECT_EQ(tovtest::ReadBytes(file) == c.bytes, c.beyond) << c.name;
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"}) << c.name;
         store.UseFile("");
-        std::filesystem::remove(file + ".damaged");
+    }
+}
+
+// A damaged file is kept whole under another name before it is replaced,
+// however it is damaged, and said once; the file that replaces it reads
+// whole, and the next save keeps no other copy.
+TEST_F(RegistryStoreTest, ADamagedFileIsKeptWholeAndSaidOnce) {
+    std::string noise(1 << 20, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<char>(i * 2654435761u >> 13);
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"noise", noise},
+        {"a foreign header", "REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n\"a\"=dword:1\n"},
+        {"a line cut short", RegText("[HKEY_CURRENT_USER\\A]\n\"x\"=\"cut")},
+    };
+    const std::string copy = file + ".damaged";
+    for (const auto& [name, bytes] : cases) {
+        dir.Write("registry.reg", bytes);
+        store.UseFile(file);
+        SetDword(L"After", L"a", 1);
+        EXPECT_EQ(tovtest::ReadBytes(copy), bytes) << name;
+        EXPECT_EQ(store.TakeNotice(), "the settings file " + file + " was damaged; it is kept as " +
+                                          copy + ", and " + file +
+                                          " holds what could be read of it with the settings "
+                                          "saved now")
+            << name;
+        SetDword(L"After", L"a", 2);
+        EXPECT_EQ(store.TakeNotice(), "") << name;
+        EXPECT_EQ(tovtest::ReadBytes(copy), bytes) << name;
+        store.UseFile(file);
+        EXPECT_FALSE(store.FoundDamaged()) << name;
+        EXPECT_EQ(tovtest::Entries(dir.Path()),
+                  (std::vector<std::string>{"registry.reg", "registry.reg.damaged"}))
+            << name;
+        store.UseFile("");
+        std::filesystem::remove(copy);
     }
 }
 

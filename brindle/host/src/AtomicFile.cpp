@@ -8,10 +8,12 @@
 namespace brindle::host {
 
 // The host's text writer already replaces a file whole or not at all; here
-// it is asked to make the file and its name durable too.
+// it is asked to make the file and its name durable too. A failure is the
+// caller's to say: it is no plug-in's failed write.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          unsigned mode) {
     TextFile::Writer file;
+    file.SetRecorded(false);
     file.SetDurable(true);
     file.SetNewFileMode(mode);
     if (!file.Open(TextCodec::PathToWide(path))) {

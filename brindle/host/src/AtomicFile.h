@@ -11,7 +11,8 @@ namespace brindle::host {
 // renames it over `path`, through the host's text writer (links written
 // through, permissions kept). On failure the old file is untouched, no
 // temporary file is left, and `error` says what failed in one line ("PATH:
-// cannot write: No space left on device"). New files get `mode` less the
+// cannot write: No space left on device"), and it is not among the host's
+// record of failed writes (TakeWriteFailures). New files get `mode` less the
 // process's umask.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          unsigned mode = 0666);

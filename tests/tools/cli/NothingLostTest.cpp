@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <set>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -52,6 +54,7 @@ public:
     }
     // The reason a write fails for.
     const char* Reason() const { return mounted_ ? "No space left on device" : "File too large"; }
+    bool Mounted() const { return mounted_; }
     ProcessOptions Onto(ProcessOptions options) const {
         if (!mounted_) options.fileSizeLimit = 16;
         return options;
@@ -83,33 +86,102 @@ protected:
     const std::string scene_ = Path("s.json"), out_ = Path("out");
 };
 
-// Every writer onto a full disk: the older file stays, the cause is said,
-// the status is 1, and nothing else is left on the disk.
+// Every writer onto a full disk: the older file stays, under each of its
+// names, the cause is said, the status is 1, and nothing else is left on
+// the disk.
 TEST_F(NothingLostTest, AFullDiskLeavesOlderFilesAsTheyWere) {
     const FullDisk disk(dir_.Path() / "disk");
     const std::string d = Path("disk");
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
+    const struct {
+        std::vector<std::string> args;
+        std::string output;
+        std::string otherName;  // a hard link to the output, if any
+    } cases[] = {
         {{"export-htr", d + "/out.htr", "--scene", scene_, "--select", "walk", "--suppress-prompts"},
-         "out.htr"},
-        {{"convert", kWalkHtr, d + "/out.htr"}, "out.htr"},
-        {{"convert", kWalkHtr, d + "/out.glb"}, "out.glb"},
-        {{"preview", kWalkHtr, "-o", d + "/out.svg"}, "out.svg"},
-        {{"roundtrip", kWalkHtr, d + "/out.htr"}, "out.htr"},
-        {{"convert", kWalkTrc, d + "/out.gwm"}, "out.gwm"},
-        {{"convert", "--batch", "-o", d, kWalkTrc}, "walk.gwm"},
+         "out.htr", ""},
+        {{"convert", kWalkHtr, d + "/out.htr"}, "out.htr", ""},
+        {{"convert", kWalkHtr, d + "/out.glb"}, "out.glb", ""},
+        {{"preview", kWalkHtr, "-o", d + "/out.svg"}, "out.svg", ""},
+        {{"roundtrip", kWalkHtr, d + "/out.htr"}, "out.htr", ""},
+        {{"convert", kWalkTrc, d + "/out.gwm"}, "out.gwm", ""},
+        {{"convert", kWalkTrc, d + "/out.gwm"}, "out.gwm", "keep.gwm"},
+        {{"convert", "--batch", "-o", d, kWalkTrc}, "walk.gwm", ""},
     };
-    for (const auto& [args, output] : cases) {
-        SCOPED_TRACE(args[0] + " " + output);
+    for (const auto& [args, output, otherName] : cases) {
+        SCOPED_TRACE(args[0] + " " + output + " " + otherName);
         for (const auto& entry : fs::directory_iterator(d)) fs::remove(entry.path());
         Write("disk/" + output, "precious");
+        std::vector<std::string> names{output};
+        if (!otherName.empty()) {
+            fs::create_hard_link(d + "/" + output, d + "/" + otherName);
+            names.insert(names.begin(), otherName);
+        }
         const auto result = tovtest::RunProcess(args, dir_, disk.Onto(Options()));
         EXPECT_EQ(result.status, 1) << result.err;
         EXPECT_THAT(result.err, HasSubstr(disk.Reason()));
-        EXPECT_EQ(ReadBytes(d + "/" + output), "precious");
+        for (const std::string& name : names) EXPECT_EQ(ReadBytes(d + "/" + name), "precious");
         // Only the batch's log may have begun on the disk.
         std::vector<std::string> left = tovtest::Entries(d);
         std::erase(left, "ConvertGWMLog.txt");
-        EXPECT_EQ(left, std::vector<std::string>{output});
+        EXPECT_EQ(left, names);
+    }
+}
+
+// Settings that remember an import option, padded with `fillers` values.
+std::string PaddedSettings(const std::string& remembered, int fillers) {
+    std::string text = remembered + "[HKEY_CURRENT_USER\\Filler]\n";
+    for (int i = 0; i < fillers; ++i) text += "\"f" + std::to_string(i) + "\"=dword:00000001\n";
+    return text + "\n";
+}
+
+// A save of the settings that fails, on a full disk or past a file-size
+// limit, is said once and changes nothing else: an import still succeeds
+// and saves its scene, forgetting the remembered options fails with status
+// 1, no run crashes as it ends, and the settings file stays as it was, with
+// no lock or temporary file beside it (a damaged one, kept as .damaged
+// before the save failed, under one other name however often it failed).
+TEST_F(NothingLostTest, AFailedSaveOfTheSettingsChangesNothingElse) {
+    ASSERT_EQ(Run({"import-htr", kWalkHtr, "--scene", Path("first.json"), "--size", "2"}).status,
+              0);
+    const std::string remembered = ReadBytes(Path("registry.reg"));
+    const FullDisk disk(dir_.Path() / "disk");
+    const std::vector<std::string> import = {"import-htr", kWalkHtr, "--scene", Path("new.json"),
+                                             "--size", "3", "--set-fps"};
+    const std::vector<std::string> reset = {"options", "--reset"};
+    const struct {
+        bool onDisk;  // else past a limit of 256 KB, which the scene is within
+        bool damaged;
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {true, false, import, 0},  {false, false, import, 0}, {true, true, import, 0},
+        {true, false, reset, 1},   {false, false, reset, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + (c.onDisk ? " on a full disk" : " past a file-size limit") +
+                     (c.damaged ? ", damaged" : ""));
+        if (c.onDisk && !disk.Mounted()) continue;
+        fs::remove(Path("new.json"));
+        const std::string name = c.onDisk ? "disk" : "settings", folder = Path(name);
+        fs::create_directories(folder);
+        for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
+        const std::string before = c.damaged  ? "\x01 not settings\n"
+                                   : c.onDisk ? remembered
+                                              : PaddedSettings(remembered, 12000);
+        const std::string settings = Write(name + "/registry.reg", before);
+        ProcessOptions options = Options();
+        options.env[0] = "BRINDLE_REGISTRY_FILE=" + settings;
+        if (!c.onDisk) options.fileSizeLimit = 256 << 10;
+        const auto result = tovtest::RunProcess(c.args, dir_, options);
+        const std::string reason = c.onDisk ? "No space left on device" : "File too large";
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.err, "tovfileio " + c.args[0] + ": the settings were not saved: " +
+                                  settings + ": cannot write: " + reason + "\n");
+        EXPECT_EQ(fs::exists(Path("new.json")), c.status == 0);
+        EXPECT_EQ(ReadBytes(settings), before);
+        std::vector<std::string> left{"registry.reg"};
+        if (c.damaged) left.push_back("registry.reg.damaged");
+        EXPECT_EQ(tovtest::Entries(folder), left);
     }
 }
 
@@ -293,6 +365,39 @@ TEST(InterruptTest, SignalsRemoveTheStagedFiles) {
             EXPECT_EQ(ReadBytes(out), "precious");
             EXPECT_EQ(tovtest::Entries(dir.Path() / "out"), std::vector<std::string>{"walk.htr"});
         }
+    }
+}
+
+// Whether another process holds the flock of the lock file `path`.
+bool HeldByAnother(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+// SIGINT or SIGTERM while a save of the settings holds their lock: the
+// lock file goes with the process, and the settings file is whole.
+TEST(InterruptTest, ASignalDuringASettingsSaveLeavesNoLock) {
+    const std::string settingsText =
+        PaddedSettings("Windows Registry Editor Version 5.00\n\n", 60000);
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signalNumber);
+        tovtest::ScratchDir dir;
+        const std::string settings = dir.Write("registry.reg", settingsText).string();
+        const std::string lock = (dir.Path() / ".registry.reg.lock").string();
+        ProcessOptions options;
+        options.env = {"BRINDLE_REGISTRY_FILE=" + settings, "TOVFILEIO_MODULE=" TOV_MODULE_PATH};
+        const pid_t pid = tovtest::StartProcess(
+            {"import-htr", kWalkHtr, "--scene", (dir.Path() / "s.json").string(), "--size", "2"},
+            dir, options);
+        ASSERT_GT(pid, 0);  // never kill(-1, ...)
+        EXPECT_TRUE(tovtest::WaitUntil([&] { return HeldByAnother(lock); }));
+        ::kill(pid, signalNumber);
+        EXPECT_EQ(tovtest::WaitProcess(pid, dir).status, 128 + signalNumber);
+        EXPECT_FALSE(fs::exists(lock));
+        EXPECT_EQ(Count(ReadBytes(settings), "=dword:00000001\n"), 60000u);
     }
 }
 
@@ -515,18 +620,75 @@ TEST_F(SceneLockTest, ARunThatFindsTheSceneLockedWaitsThenRefuses) {
     }
 }
 
-// The importer saves its options on OK; when the settings file cannot be
-// written the import still succeeds, and the failure is said once.
-TEST_F(SceneLockTest, AFailedSaveOfTheSettingsIsSaidOnce) {
-    const std::string settings = Path("registry.reg");
-    std::filesystem::create_directory(settings);
+// What a save of the settings cannot do, or keeps aside, is said once,
+// naming the file, and changes nothing else: an import still succeeds, and
+// forgetting the remembered options fails with status 1. A folder or a FIFO
+// in the file's place and a file beyond what the store reads whole stay as
+// they are; a damaged file is kept whole under another name before it is
+// replaced, which the next run does not say again.
+TEST_F(SceneLockTest, WhatASettingsSaveCannotDoIsSaidOnce) {
+    const std::string settings = Path("registry.reg"), copy = settings + ".damaged";
+    std::string deep = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER";
+    for (int level = 0; level < 513; ++level) deep += "\\k";
+    deep += "]\n";
+    const std::string damaged("\x01\xfe\0not settings\n", 17);
+    enum class Kind { Folder, Fifo, Bytes };
+    const Arguments import = {"import-htr", kWalkHtr, "--scene", Path("s.json"), "--set-fps"};
+    const Arguments reset = {"options", "--reset", "import-htr"};
+    const std::string notSaved = ": the settings were not saved: " + settings;
+    const std::string notRegular =
+        notSaved + ": not a regular file; the settings are not saved there\n";
+    const std::string beyond = notSaved +
+                               ": beyond what the store reads whole (too large, or keys too "
+                               "deep); it is left as it is\n";
+    const std::string kept = ": the settings file " + settings + " was damaged; it is kept as " +
+                             copy + ", and " + settings +
+                             " holds what could be read of it with the settings saved now\n";
+    const struct {
+        const char* name;
+        Kind kind;
+        std::string bytes;
+        Arguments args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"a folder, import", Kind::Folder, "", import, 0, "tovfileio import-htr" + notRegular},
+        {"a FIFO, import", Kind::Fifo, "", import, 0, "tovfileio import-htr" + notRegular},
+        {"beyond, import", Kind::Bytes, deep, import, 0, "tovfileio import-htr" + beyond},
+        {"damaged, import", Kind::Bytes, damaged, import, 0, "tovfileio import-htr" + kept},
+        {"a folder, reset", Kind::Folder, "", reset, 1, "tovfileio options" + notRegular},
+        {"a FIFO, reset", Kind::Fifo, "", reset, 1, "tovfileio options" + notRegular},
+        {"beyond, reset", Kind::Bytes, deep, reset, 1, "tovfileio options" + beyond},
+        {"damaged, reset", Kind::Bytes, damaged, reset, 0, "tovfileio options" + kept},
+    };
     auto& store = brindle::host::RegistryStore::Instance();
-    store.UseFile(settings);
-    const auto run = tovtest::RunCommand({"import-htr", kWalkHtr, "--scene", Path("s.json"), "--set-fps"});
-    store.UseFile(Settings());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "tovfileio import-htr: the settings were not saved: " + settings +
-                           ": not a regular file; the settings are not saved there\n");
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(settings);
+        std::filesystem::remove(copy);
+        std::filesystem::remove(Path("s.json"));
+        if (c.kind == Kind::Folder) std::filesystem::create_directory(settings);
+        if (c.kind == Kind::Fifo) {
+            ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+        }
+        if (c.kind == Kind::Bytes) Write("registry.reg", c.bytes);
+        store.UseFile(settings);
+        const auto run = tovtest::RunCommand(c.args);
+        const auto again = tovtest::RunCommand(c.args);
+        store.UseFile(Settings());
+        EXPECT_EQ(run.status, c.status) << c.name;
+        EXPECT_EQ(run.err, c.err) << c.name;
+        EXPECT_EQ(c.kind == Kind::Folder, std::filesystem::is_directory(settings)) << c.name;
+        EXPECT_EQ(c.kind == Kind::Fifo, std::filesystem::is_fifo(settings)) << c.name;
+        if (c.bytes == damaged) {
+            EXPECT_EQ(ReadBytes(copy), damaged) << c.name;
+            EXPECT_EQ(again.err, "") << c.name;
+        } else {
+            EXPECT_EQ(again.err, c.err) << c.name;
+            if (c.kind == Kind::Bytes) {
+                EXPECT_EQ(ReadBytes(settings), c.bytes) << c.name;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -118,8 +118,13 @@ int Reset(const OptionsOptions& options, const CommandIO& io) {
     bool removed = false;
     for (const std::wstring& section : sections) removed = store.RemoveKey(section) || removed;
     // The save merges: it removes the sections from the file as it is now,
-    // and keeps what other runs saved meanwhile.
-    if (removed && !store.Save()) {
+    // and keeps what other runs saved meanwhile. A file that did not read
+    // whole (damaged, unreadable, beyond the store's limits, no regular
+    // file) may hold them where they were not read: it is saved over, as
+    // a damaged one is, or the save says why it cannot be.
+    const bool saved = (!removed && !store.FoundDamaged()) || store.Save();
+    SaySettingsNotice(io, "options");
+    if (!saved) {
         io.Err("tovfileio options: the settings were not saved: " + store.TakeSaveError() + "\n");
         return kExitFailed;
     }

@@ -5,17 +5,24 @@
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "tovfileio/text/TextCodec.h"
+#include "cli/files/InterruptCleanup.h"
 #include "cli/run/CommandLineDriver.h"
 #include "cli/run/HostProgress.h"
 #include "cli/run/LockWait.h"
 #include "cli/run/ModuleLocation.h"
 #include "cli/report/SafeText.h"
 
+void SaySettingsNotice(const CommandIO& io, const std::string& command) {
+    const std::string notice = brindle::host::RegistryStore::Instance().TakeNotice();
+    if (!notice.empty()) io.Err("tovfileio " + command + ": " + notice + "\n");
+}
+
 PluginRunner::~PluginRunner() {
     if (!module_) return;  // nothing ran that keeps settings
     module_.reset();
     auto& store = brindle::host::RegistryStore::Instance();
     store.SaveIfChanged();
+    SaySettingsNotice(io_, command_);
     const std::string error = store.TakeSaveError();
     if (!error.empty()) Error("the settings were not saved: " + error);
 }
@@ -38,10 +45,14 @@ bool PluginRunner::Load() {
         // The module saves its settings while it is loaded; a save waits
         // for another run's as a scene does (a wrong setting is said by
         // the scene commands, and leaves the settings at one minute).
+        auto& store = brindle::host::RegistryStore::Instance();
         std::string ignored;
-        if (const auto wait = LockWait(ignored)) {
-            brindle::host::RegistryStore::Instance().SetLockWait(*wait);
-        }
+        if (const auto wait = LockWait(ignored)) store.SetLockWait(*wait);
+        // A signal during a save removes the lock file, as it does a scene's.
+        store.SetLockListener([slot = -1](const std::string& lockFile) mutable {
+            UnregisterFromCleanup(slot);
+            slot = lockFile.empty() ? -1 : RegisterForCleanup(lockFile);
+        });
         module_ = LoadModule(io_);
     }
     return module_ != nullptr;
@@ -89,6 +100,7 @@ PluginRun PluginRunner::Run(const PluginOperation& operation, brindle::host::UiD
         Error(text);
         run.uiProblems.push_back(std::move(text));
     }
+    SaySettingsNotice(io_, command_);
     run.writeFailures = TextFile::TakeWriteFailures();
     for (const TextFile::WriteFailure& failure : run.writeFailures) {
         Error(failure.path + ": the file could not be written completely (" +

@@ -17,6 +17,10 @@
 #include "cli/run/OwnedPlugin.h"
 #include "cli/run/PluginRun.h"
 
+// Says once, as "tovfileio COMMAND: ...", what a save of the settings kept
+// aside (a damaged settings file, under the name it now has).
+void SaySettingsNotice(const CommandIO& io, const std::string& command);
+
 class PluginRunner {
 public:
     // `command` names the command in messages ("import-htr").

@@ -210,7 +210,20 @@ struct ReadState {
     RegistryKey* key = nullptr;
     bool inOtherRoot = false;
     std::size_t writeBound = 64;  // the header and the root's line
+    bool beyondLimits = false;    // a valid line stopped the reading at a limit
 };
+
+// Whether the key path `path` is well formed (no empty name) but more
+// levels deep than the store keeps.
+bool TooDeep(std::wstring_view path) {
+    std::size_t levels = 1;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] != L'\\') continue;
+        if (i == 0 || i + 1 == path.size() || path[i - 1] == L'\\') return false;
+        ++levels;
+    }
+    return levels > kRegKeyMaxDepth;
+}
 
 // The most bytes a value can take to write: its name quoted (four bytes a
 // character at most in UTF-8, two for an escaped one), its type, and no
@@ -238,8 +251,12 @@ bool ReadKeyLine(std::wstring_view line, ReadState& state) {
     // the bound is checked before any is made, so a refused line adds none.
     const std::wstring_view below = path.substr(rootName.size() + 1);
     state.writeBound += MissingKeys(state.root, below) * (4 * line.size() + 2);
-    if (state.writeBound > kRegFileMaxBytes) return false;
+    if (state.writeBound > kRegFileMaxBytes) {
+        state.beyondLimits = true;
+        return false;
+    }
     state.key = CreateKeyPath(state.root, below);
+    if (state.key == nullptr) state.beyondLimits = TooDeep(below);
     return state.key != nullptr;
 }
 
@@ -264,7 +281,10 @@ bool ReadRegLine(std::wstring_view line, ReadState& state) {
     RegistryValue value;
     if (!ReadValueData(line, value)) return false;
     state.writeBound += ValueWriteBound(name, value);
-    if (state.writeBound > kRegFileMaxBytes) return false;
+    if (state.writeBound > kRegFileMaxBytes) {
+        state.beyondLimits = true;
+        return false;
+    }
     state.key->values[name] = std::move(value);
     return true;
 }
@@ -336,7 +356,10 @@ RegFileStatus ReadRegText(std::string_view bytes, RegistryKey& currentUser) {
             logical.pop_back();
             continue;
         }
-        if (!ReadRegLine(logical, state)) return status;
+        if (!ReadRegLine(logical, state)) {
+            status.beyondLimits = state.beyondLimits;
+            return status;
+        }
         logical.clear();
     }
     status.complete = !continued;
@@ -373,7 +396,11 @@ RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser) {
         bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
     status = ReadRegText(bytes, currentUser);
-    if (tooLarge) status.complete = false;
+    if (tooLarge) {
+        // Valid up to the cut: a file larger than the store keeps.
+        status.beyondLimits = status.beyondLimits || status.complete;
+        status.complete = false;
+    }
     return status;
 }
 

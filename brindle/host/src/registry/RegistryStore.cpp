@@ -3,8 +3,8 @@
 #include "AtomicFile.h"
 #include "brindle/host/DocumentLock.h"
 #include "brindle/sdk/TextFileWriter.h"
+#include "registry/StoreFiles.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
@@ -17,40 +17,9 @@
 namespace brindle::host {
 namespace {
 
-// Creates every missing folder of `path` (the file's folders, not the file).
-void CreateFoldersFor(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        ::mkdir(path.substr(0, slash).c_str(), 0700);
-    }
-}
-
-// Keeps the file at `path` beside it under a name not yet taken; false
-// when it could not be kept.
-bool KeepDamagedCopy(const std::string& path) {
-    std::string copy = path + ".damaged";
-    for (int n = 1; ::access(copy.c_str(), F_OK) == 0; ++n) {
-        copy = path + ".damaged." + std::to_string(n);
-    }
-    // A hard link keeps the old bytes without a moment in which the store
-    // file is missing, and needs no right to read them; where links are not
-    // possible, copy.
-    if (::link(path.c_str(), copy.c_str()) == 0) return true;
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (in == nullptr) return false;
-    std::FILE* out = std::fopen(copy.c_str(), "wb");
-    bool kept = out != nullptr;
-    if (kept) {
-        char buffer[8192];
-        std::size_t n;
-        while (kept && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-            kept = std::fwrite(buffer, 1, n, out) == n;
-        }
-        kept = std::fclose(out) == 0 && kept && !std::ferror(in);
-        if (!kept) std::remove(copy.c_str());
-    }
-    std::fclose(in);
-    return kept;
+std::string BeyondLimitsError(const std::string& target) {
+    return target + ": beyond what the store reads whole (too large, or keys too deep); " +
+           "it is left as it is";
 }
 
 }  // namespace
@@ -82,7 +51,9 @@ std::string DefaultRegistryFile() {
 
 RegistryStore::RegistryStore() { UseFile(DefaultRegistryFile()); }
 
-RegistryStore::~RegistryStore() { SaveIfChanged(); }
+RegistryStore::~RegistryStore() {
+    if (!saveFailed_) SaveIfChanged();
+}
 
 RegistryStore& RegistryStore::Instance() {
     static RegistryStore store;
@@ -95,11 +66,14 @@ void RegistryStore::UseFile(const std::string& path) {
     currentUser_ = RegistryKey();
     currentUser_.name = L"HKEY_CURRENT_USER";
     handles_.clear();
-    damaged_ = false;
+    read_ = RegFileStatus();
     changed_ = false;
+    saveFailed_ = false;
+    beyondLimits_ = {};
     if (!path_.empty()) {
-        const RegFileStatus status = ReadRegFile(path_, currentUser_);
-        damaged_ = status.found && !status.complete;
+        const auto stamp = StampOf(path_);
+        read_ = ReadRegFile(path_, currentUser_);
+        if (read_.beyondLimits) beyondLimits_ = stamp;
     }
     saved_ = CopyTree(currentUser_);
 }
@@ -108,12 +82,14 @@ void RegistryStore::KeepInMemory() {
     SaveIfChanged();
     path_.clear();
     changed_ = false;
+    saveFailed_ = false;
 }
 
 bool RegistryStore::Save() {
     if (path_.empty()) return false;
     std::string error;
-    if (!SaveMerged(error)) {
+    saveFailed_ = !SaveMerged(error);
+    if (saveFailed_) {
         saveError_ = error;
         return false;
     }
@@ -128,6 +104,37 @@ std::string RegistryStore::TakeSaveError() {
     std::string error;
     error.swap(saveError_);
     return error;
+}
+
+std::string RegistryStore::TakeNotice() {
+    std::string notice;
+    notice.swap(notice_);
+    return notice;
+}
+
+bool RegistryStore::MayReplace(const std::string& target, const RegFileStatus& status,
+                               std::string& error, std::string& notice) {
+    if (!status.regular) {
+        error = target + ": not a regular file; the settings are not saved there";
+        return false;
+    }
+    if (status.beyondLimits) {
+        // What was not read would be lost with the file.
+        error = BeyondLimitsError(target);
+        return false;
+    }
+    if (!status.found || status.complete) return true;
+    const std::string why =
+        status.error != 0 ? std::string("could not be read (") + std::strerror(status.error) + ")"
+                          : std::string("was damaged");
+    std::string copy;
+    if (!KeepDamagedCopy(target, copy)) {
+        error = target + " " + why + ", and no copy of it could be kept; it is left as it is";
+        return false;
+    }
+    notice = "the settings file " + target + " " + why + "; it is kept as " + copy + ", and " +
+             target + " holds what could be read of it with the settings saved now";
+    return true;
 }
 
 bool RegistryStore::SaveMerged(std::string& error) {
@@ -149,20 +156,30 @@ bool RegistryStore::SaveMerged(std::string& error) {
         case DocumentLock::Outcome::Failed:
             return false;
     }
+    // Told before the lock lets go (declared after it, so gone first).
+    struct Told {
+        const std::function<void(const std::string&)>& listener;
+        ~Told() {
+            if (listener) listener({});
+        }
+    } const told{lockListener_};
+    if (lockListener_) lockListener_(lock.LockFile());
+    return SaveLocked(target, error);
+}
+
+bool RegistryStore::SaveLocked(const std::string& target, std::string& error) {
+    // A file found beyond the limits and not changed since is not read again.
+    const FileStamp stamp = StampOf(target);
+    if (stamp != FileStamp{} && stamp == beyondLimits_) {
+        error = BeyondLimitsError(target);
+        return false;
+    }
     RegistryKey merged;
     merged.name = currentUser_.name;
     const RegFileStatus status = ReadRegFile(target, merged);
-    if (!status.regular) {
-        error = target + ": not a regular file; the settings are not saved there";
-        return false;
-    }
-    if (status.found && !status.complete && !KeepDamagedCopy(target)) {
-        error = target + ": cannot keep a copy of it before replacing it" +
-                (status.error != 0
-                     ? std::string(" (it cannot be read: ") + std::strerror(status.error) + ")"
-                     : std::string(" (it is damaged)"));
-        return false;
-    }
+    if (status.beyondLimits) beyondLimits_ = stamp;
+    std::string notice;
+    if (!MayReplace(target, status, error, notice)) return false;
     ApplyChanges(saved_, currentUser_, merged);
     std::size_t depth = 0;
     const std::string text = FormatRegFile(merged, &depth);
@@ -179,6 +196,9 @@ bool RegistryStore::SaveMerged(std::string& error) {
     // The temporary file was made with the umask applied; give back what
     // it took away.
     if (existed) ::chmod(target.c_str(), mode);
+    // Said once the file is replaced: a save that failed after keeping the
+    // copy keeps it for the next, which says it.
+    if (!notice.empty()) notice_ = notice;
     return true;
 }
 

@@ -61,6 +61,11 @@ public:
     // The permissions a new file gets (less the process's umask); a file
     // replaced keeps its own. 0666 unless set before Open.
     void SetNewFileMode(unsigned mode);
+    // Whether a failure of this file goes into the host's record
+    // (TakeWriteFailures); true unless set. The host's own files, whose
+    // failures it says itself (the settings), are kept out of the record
+    // of what a plug-in wrote.
+    void SetRecorded(bool recorded) { recorded_ = recorded; }
 
     // Appends bytes exactly as given; a write error is remembered and
     // reported by Failed and Close.
@@ -87,6 +92,7 @@ private:
     std::unique_ptr<File> file_;
     std::string given_;
     bool noted_ = false;
+    bool recorded_ = true;
 };
 
 }  // namespace TextFile

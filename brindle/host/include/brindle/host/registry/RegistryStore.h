@@ -10,27 +10,35 @@
 // any moment leaves the old file or the new one, whole; the temporary file
 // has no name where the file system allows, else the next writer in the
 // folder removes it. A link is followed to the file it names, which is
-// locked and replaced where it stands; the link stays. A damaged or foreign
-// file is read as far as it is valid; before it is replaced it is kept
-// beside the store as "<file>.damaged" (numbered when that name is taken),
-// as is a file this user cannot read.
+// locked and replaced where it stands; the link stays; a file with other
+// names (hard links) is replaced like any other, and they keep the old
+// content. A damaged or foreign file is read as far as it is valid; before
+// it is replaced it is kept beside the store as "<file>.damaged" (numbered
+// when that name is taken), as is a file this user cannot read, and the
+// store says so once (TakeNotice). A file that reads valid but beyond the
+// limits below is never saved over: the store could not write back what it
+// holds, so a save refuses and leaves it as it is.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "brindle/sdk/BrindleRegistry.h"
 
 namespace brindle::host {
 
-// Beyond these a store file reads as damaged, and a tree beyond them is not
-// saved: no registry a person uses comes near them, and within them every
-// file reads and writes in bounded time and memory.
+// A store file beyond these is read only as far as them and never saved
+// over, and a tree beyond them is not saved: no registry a person uses
+// comes near them, and within them every file reads and writes in bounded
+// time and memory.
 constexpr std::size_t kRegFileMaxBytes = std::size_t{64} << 20;
 constexpr std::size_t kRegKeyMaxDepth = 512;  // levels of keys below the root
 
@@ -90,11 +98,15 @@ struct RegFileStatus {
     bool complete = false;  // it read whole: every line valid, within the limits
     bool regular = true;    // what is there is a regular file
     int error = 0;          // why it could not be opened or read (errno)
+    // It read valid until a limit above stopped it (not complete): a file
+    // larger or deeper than the store keeps, not a damaged one.
+    bool beyondLimits = false;
 };
 // Reads a ".reg" file into `currentUser` as far as its lines are valid and
 // within the limits above. Only a regular file is read: a FIFO, device or
 // folder at `path` is left alone (`regular` false). A file beyond the size
-// limit is read up to its last whole line within it, and is not complete.
+// limit is read up to its last whole line within it, and is not complete
+// (beyond the limits when what it read was valid).
 RegFileStatus ReadRegFile(const std::string& path, RegistryKey& currentUser);
 // The same for the bytes of a file held in memory (`found` is true).
 RegFileStatus ReadRegText(std::string_view bytes, RegistryKey& currentUser);
@@ -123,20 +135,36 @@ public:
     // below it, as a change to save like any other; handles open on those
     // keys become invalid. False when there was no such key.
     bool RemoveKey(std::wstring_view path);
-    // Values set since the last save are written by the next SaveIfChanged
-    // (a flush or close of a key, or the end of the program).
+    // Values set since the last save are written by the next SaveIfChanged:
+    // a flush or close of a key, or the end of the program unless the last
+    // save failed (that was said; a save as the program ends would fail or
+    // succeed unheard).
     void MarkChanged() { changed_ = true; }
     bool SaveIfChanged() { return !changed_ || Save(); }
     // Saves written to disk since the program started.
     std::size_t Saves() const { return saves_; }
-    // Whether the file read at UseFile was damaged, foreign, unreadable or
-    // not a regular file.
-    bool FoundDamaged() const { return damaged_; }
+    // Whether the file read at UseFile was damaged, foreign, unreadable,
+    // not a regular file or beyond the limits: not read whole.
+    bool FoundDamaged() const { return read_.found && !read_.complete; }
+    // Whether it read valid up to the limits, which stopped it: saves
+    // refuse to replace it.
+    bool FoundBeyondLimits() const { return read_.beyondLimits; }
     // Why the last save failed, in one line naming the file ("PATH: cannot
     // ..."), until a save succeeds; empty when it did not fail. Take returns
     // it and forgets it, for a caller that says it once.
     const std::string& SaveError() const { return saveError_; }
     std::string TakeSaveError();
+    // What a save did beside the settings that a person should hear of, in
+    // one line naming both files: a damaged file kept under another name
+    // before it was replaced. Empty when nothing was; Take returns it and
+    // forgets it.
+    std::string TakeNotice();
+    // Called with the lock file once a save holds the file's lock, and with
+    // an empty path just before it lets go: a program that removes its own
+    // files when a signal ends it can remove this one too.
+    void SetLockListener(std::function<void(const std::string& lockFile)> listener) {
+        lockListener_ = std::move(listener);
+    }
     // How long a save waits for another process's save of the same file
     // (one minute unless set).
     void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
@@ -160,16 +188,30 @@ private:
     ~RegistryStore();
     // The merged save into the file `path_` names; false with `error`.
     bool SaveMerged(std::string& error);
+    // The part of it done under the file's lock.
+    bool SaveLocked(const std::string& target, std::string& error);
+    // Whether the file read as `status` may be replaced; false with `error`
+    // when it may not. A damaged one is kept aside first, and `notice`
+    // says so.
+    bool MayReplace(const std::string& target, const RegFileStatus& status, std::string& error,
+                    std::string& notice);
 
     std::string path_;
     RegistryKey currentUser_;
     // The tree as it was read or last saved: what this process changed is
     // the difference between it and currentUser_.
     RegistryKey saved_;
-    bool damaged_ = false;
+    RegFileStatus read_;  // how the file read at UseFile
     bool changed_ = false;
+    bool saveFailed_ = false;  // the last save failed
     std::size_t saves_ = 0;
     std::string saveError_;
+    std::string notice_;
+    std::function<void(const std::string&)> lockListener_;
+    // The file last found beyond the limits, as it was then (device, inode,
+    // size, change time): a save that finds it unchanged refuses without
+    // reading it again.
+    std::array<long long, 5> beyondLimits_{};
     std::chrono::milliseconds lockWait_{60000};
     std::map<std::uintptr_t, OpenKey> handles_;
     std::uintptr_t nextHandle_ = 0x1000;
