@@ -52,7 +52,7 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
         {{"convert", "--frames", "held", kWalkTrc, out},
          "--frames held applies to HTR to HTR only: a GWM file has the header's frame count"},
         {{"convert", "--frames", "all", kWalkTrc, out}, "option '--frames' takes header or held"},
-        {{"convert", kWalkTrc, htr}, "a TRC file converts to GWM, not to HTR"},
+        {{"convert", kWalkTrc, htr}, "a TRC file converts to GWM (.gwm), glTF (.gltf) or binary glTF (.glb), not to HTR"},
         {{"convert", "--units=MM", "a.htr", "b.htr"}, "unknown units 'MM'"},
         {{"convert", "--rotation-units", "grad", "a", "b"}, "unknown rotation units 'grad'"},
         {{"convert", "--offset", "1", "x", "2", kWalkTrc, out}, "not a finite number: 'x'"},

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -37,12 +38,12 @@ class ConvertCommandTest : public tovtest::CliTest {};
 // written, there and back; the conversion itself is the HTR model's
 // (lengths) and its writer's and reader's (angles in radians).
 TEST_F(ConvertCommandTest, HtrUnitsAreConvertedBothWays) {
-    const std::string cm = Path("cm"), back = Path("back.htr");  // cm is written as cm.htr
+    const std::string cm = Path("cm.htr"), back = Path("back.htr");
     RunOk({"convert", "--units", "cm", "--rotation-units=radians", kWalkHtr, cm});
-    RunOk({"convert", "--units=mm", "--rotation-units", "degrees", cm + ".htr", back});
+    RunOk({"convert", "--units=mm", "--rotation-units", "degrees", cm, back});
     // Hips stands 950 mm high: 95 cm.
-    EXPECT_THAT(ReadBytes(cm + ".htr"), HasSubstr("CalibrationUnits cm\r\nRotationUnits Radians\r\n"));
-    EXPECT_THAT(ReadBytes(cm + ".htr"), HasSubstr("\r\nHips\t0.000000\t95.000000\t0.000000\t"));
+    EXPECT_THAT(ReadBytes(cm), HasSubstr("CalibrationUnits cm\r\nRotationUnits Radians\r\n"));
+    EXPECT_THAT(ReadBytes(cm), HasSubstr("\r\nHips\t0.000000\t95.000000\t0.000000\t"));
     EXPECT_THAT(ReadBytes(back), HasSubstr("CalibrationUnits mm\r\nRotationUnits Degrees\r\n"));
     EXPECT_THAT(ReadBytes(back), HasSubstr("\r\nHips\t0.000000\t950.000000\t0.000000\t"));
 }
@@ -108,6 +109,69 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 6u);
 }
 
+// Every input against every output name: the output's name (or --to)
+// chooses the format, and a file is written only in the format its name
+// says; any other pair is refused with status 2, what the input becomes,
+// and nothing written.
+TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
+    const std::string trcBecomes = "a TRC file converts to GWM (.gwm), glTF (.gltf) or binary glTF (.glb)";
+    const std::string htrBecomes = "an HTR file converts to HTR (.htr), glTF (.gltf) or binary glTF (.glb)";
+    // What a file of each format starts with.
+    const std::string htrStart = "# Tovelund HTR", gwmStart = "$Comments", gltfStart = "{",
+                      glbStart = "glTF";
+    const struct {
+        std::string in;
+        const char* out;
+        const char* to;
+        std::string start;   // of the file written; empty: refused
+        std::string refusal;  // after "tovfileio convert: "
+    } cases[] = {
+        {kWalkHtr, "o.htr", "", htrStart, ""},
+        {kWalkHtr, "o.HTR", "", htrStart, ""},
+        {kWalkHtr, "o.gltf", "", gltfStart, ""},
+        {kWalkHtr, "o.GLB", "", glbStart, ""},
+        {kWalkHtr, "o.gwm", "", "", htrBecomes + ", not to GWM"},
+        {kWalkHtr, "o.trc", "", "", htrBecomes + ", not to TRC"},
+        {kWalkHtr, "o.mnm", "", "", htrBecomes + ", not to MNM"},
+        {kWalkHtr, "o.bvh", "", "", "O: the name gives no format convert writes; " + htrBecomes +
+                                         ": name the output so, or give --to"},
+        {kWalkHtr, "o", "", "", "O: the name gives no format convert writes; " + htrBecomes +
+                                     ": name the output so, or give --to"},
+        {kWalkHtr, "o.dat", "htr", htrStart, ""},
+        {kWalkHtr, "o.dat", "GLB", glbStart, ""},
+        {kWalkHtr, "o.htr", "gwm", "", htrBecomes + ", not to GWM"},
+        {kWalkHtr, "o.htr", "bvh", "", "--to bvh: give one of htr|gwm|gltf|glb"},
+        {kWalkTrc, "o.gwm", "", gwmStart, ""},
+        {kWalkTrc, "o.gltf", "", gltfStart, ""},
+        {kWalkTrc, "o.glb", "", glbStart, ""},
+        {kWalkTrc, "o.trc", "", "", trcBecomes + ", not to TRC"},
+        {kWalkTrc, "o.htr", "", "", trcBecomes + ", not to HTR"},
+        {kWalkTrc, "o.csv", "", "", "O: the name gives no format convert writes; " + trcBecomes +
+                                         ": name the output so, or give --to"},
+        {kWalkTrc, "o.csv", "gwm", gwmStart, ""},
+        {kWalkTrc, "o.gwm", "gltf", gltfStart, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string out = Path(c.out);
+        std::vector<std::string> args = {"convert", c.in, out};
+        if (*c.to) args.insert(args.begin() + 1, {"--to", c.to});
+        const auto run = RunCommand(args);
+        const std::string row = c.in + " -> " + c.out + " --to " + c.to;
+        if (c.start.empty()) {
+            std::string refusal = c.refusal;
+            if (refusal.rfind("O:", 0) == 0) refusal = out + refusal.substr(1);
+            EXPECT_EQ(run.status, 2) << row;
+            EXPECT_EQ(run.err, "tovfileio convert: " + refusal +
+                                   "\nTry 'tovfileio convert --help'.\n") << row;
+            EXPECT_FALSE(fs::exists(out)) << row;
+        } else {
+            EXPECT_EQ(run.status, 0) << row << run.err;
+            EXPECT_EQ(ReadBytes(out).substr(0, c.start.size()), c.start) << row;
+        }
+        fs::remove(out);
+    }
+}
+
 TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
     const std::string trc = ReadBytes(kWalkTrc), htr = ReadBytes(kWalkHtr);
     // "take" does not exist; the TRC reader's "take.TRC" does.
@@ -122,7 +186,7 @@ TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("{\"file\":\"" + data + "\",\"format\":\"trc\","));
     EXPECT_THAT(run.out, HasSubstr("{\"file\":\"" + skeleton + "\",\"format\":\"htr\","));
-    RunOk({"convert", skeleton, Path("copy")});
+    RunOk({"convert", skeleton, Path("copy.htr")});
     EXPECT_EQ(ReadBytes(Path("copy.htr")), htr);
 }
 
@@ -174,12 +238,12 @@ TEST_F(ConvertCommandTest, RefusedOutputsStayAsTheyWere) {
     const std::string input = Write("same.trc", ReadBytes(kWalkTrc)), readOnly = Write("ro.gwm", "precious");
     ::chmod(readOnly.c_str(), 0444);
     fs::create_hard_link(input, d / "hard.gwm");
-    fs::create_symlink("same.trc", d / "alias");
+    fs::create_symlink("same.trc", d / "alias.gwm");
     fs::create_symlink("loop.gwm", d / "loop.gwm");
     const std::string itself = ": is the input file; it is not replaced by the output\n";
     const std::pair<std::string, std::string> cases[] = {
         {Path("hard.gwm"), Path("hard.gwm") + itself},
-        {Path("alias"), Path("alias") + itself},
+        {Path("alias.gwm"), Path("alias.gwm") + itself},
         {readOnly, readOnly + (::geteuid() == 0 ? ": is write-protected (read-only); it is not replaced\n"
                                                 : ": The file could not be opened (Permission denied)\n")},
         {Path("none/x.gwm"),

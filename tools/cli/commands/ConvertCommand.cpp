@@ -15,11 +15,14 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/InputFile.h"
 #include "cli/files/FileSizeLimit.h"
 #include "cli/report/FindingReport.h"
+#include "cli/commands/ConvertTarget.h"
 #include "cli/commands/GltfOutput.h"
 #include "cli/commands/GwmConversion.h"
 #include "cli/files/HostNames.h"
@@ -36,7 +39,10 @@ using namespace tovfileio;
 namespace {
 
 const char kConvertFooter[] =
-    "Reads IN and writes it as OUT. The conversion follows the two files: an\n"
+    "Reads IN and writes it in the format OUT's name gives (.htr, .gwm, .gltf or\n"
+    ".glb, in any letter case), or --to FORMAT gives where OUT is \"-\" or named\n"
+    "otherwise; a folder or \"-\" gets IN's own conversion. A pair that does not\n"
+    "convert is refused with what IN can become, and nothing is written. An\n"
     "HTR file is written again in the layout the HTR writer produces; a TRC\n"
     "file becomes a GWM marker file (positions turned from Y-up to Z-up) by the\n"
     "module's own conversion, the one behind the utility panel's \"Convert TRC\n"
@@ -86,6 +92,7 @@ struct ConvertOptions {
     std::optional<unsigned> jobs;  // --jobs: files converted at once
     std::string outputFolder;
     std::vector<std::string> files;  // IN OUT, or the sources of a batch
+    std::string to;  // --to FORMAT
     std::string in;
     std::string out;
 };
@@ -125,25 +132,6 @@ std::optional<float> ParseFloat(const std::string& text) {
         return std::nullopt;
     }
     return value;
-}
-
-// Empty when the libraries convert a file of kind `in` into the kind the
-// output's name says (or it names none they know); else why not: "a TRC file
-// converts to GWM, not to HTR".
-std::string ConversionRefused(tovfileio::FileKind in, const std::string& out) {
-    using tovfileio::FileKind;
-    const FileKind named = tovfileio::KindByName(out);
-    const tovfileio::FileKindInfo& from = tovfileio::KindInfo(in);
-    if (named == FileKind::kUnknown ||
-        std::find(from.becomes.begin(), from.becomes.end(), named) != from.becomes.end()) {
-        return std::string();
-    }
-    std::string kinds;
-    for (const FileKind kind : from.becomes) {
-        kinds += (kinds.empty() ? "" : ", ") + std::string(tovfileio::KindInfo(kind).name);
-    }
-    return std::string(from.article) + " " + from.name + " file converts to " + kinds + ", not to " +
-           tovfileio::KindInfo(named).name;
 }
 
 // Messages may carry names from the file (a duplicate segment's), so they
@@ -284,7 +272,7 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
 
     OutputFile output;
     std::string error;
-    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", HtrFileNamed, error)) {
+    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", nullptr, error)) {
         return Report(io, output.Name(), error);
     }
     // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
@@ -404,20 +392,24 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         io.Err(Escaped(error) + "\n");  // "IN: REASON"
         return kExitFailed;
     }
+    // The input's format by extension or content; the output's by its name
+    // or --to, else (standard output, a folder, a device or a FIFO, whose
+    // names say no format) the input's own conversion.
+    struct stat status {};
+    const bool unnamed = options.out == "-" || options.out.back() == '/' ||
+                         (::stat(options.out.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
+    const ConvertTargetRequest request{input.Kind(), options.out, unnamed, options.to};
+    ConvertFormat format = ConvertFormat::kHtr;
+    if (std::string refused; !ChooseConvertTarget(request, format, refused)) return usage(refused);
     // glTF: the file imported into a fresh scene by the module, then written.
-    if (IsGltfPath(options.out)) {
+    if (format == ConvertFormat::kGltf || format == ConvertFormat::kGlb) {
         if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
             return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
         }
-        return ConvertToGltf(io, options.in, input.ReadPath(), input.Kind(), options.out);
+        return ConvertToGltf(io, options.in, input.ReadPath(), input.Kind(), options.out,
+                             format == ConvertFormat::kGlb);
     }
-    // The input's format by extension or content; the output's by extension,
-    // else the input's own target.
-    const bool trcIn = input.Kind() == tovfileio::FileKind::kTrc;
-    if (const std::string refused = ConversionRefused(input.Kind(), options.out); !refused.empty()) {
-        return usage(refused);
-    }
-    if (!trcIn) {
+    if (format == ConvertFormat::kHtr) {
         if (GwmOptionGiven(options)) {
             return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
         }
@@ -439,6 +431,8 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
         if (options.files.size() != 2) return usage("give IN and OUT (or --batch -o OUTDIR IN...)");
         options.in = options.files[0];
         options.out = options.files[1];
+    } else if (!options.to.empty()) {
+        return usage("--to goes with IN OUT; a batch converts TRC files to GWM");
     }
     Settings settings;
     if (const std::string problem = ParseSettings(options, settings); !problem.empty()) {
@@ -460,6 +454,9 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     command->add_option("--rotation-units", options->rotationUnitsText,
                         "HTR to HTR: write angles in these units")
         ->type_name("degrees|radians");
+    command->add_option("--to", options->to,
+                        "write this format, whatever OUT's name says")
+        ->type_name("htr|gwm|gltf|glb");
     command->add_option("--mnm", options->mnm,
                         "TRC to GWM: rename the markers the map names and leave out all others")
         ->type_name("MAP.mnm");

@@ -25,11 +25,10 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// Writes the host's scene to `out` (binary for .glb), through an output that
-// appears only when written whole.
+// Writes the host's scene to `out` (`binary`: .glb), through an output
+// that appears only when written whole.
 int WriteScene(const CommandIO& io, SceneSession& session, const std::string& out,
-               const std::string& inputName, const std::string& inputFile) {
-    const bool binary = Lower(out).size() >= 4 && Lower(out).substr(Lower(out).size() - 4) == ".glb";
+               const std::string& inputName, const std::string& inputFile, bool binary) {
     OutputFile output;
     std::string error;
     if (!output.Resolve(out, inputName, inputFile, binary ? ".glb" : ".gltf", nullptr, error)) {
@@ -53,21 +52,15 @@ struct GltfOptions {
 int RunGltf(const GltfOptions& options, const CommandIO& io) {
     SceneSession session(io, "gltf");
     if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
-    return WriteScene(io, session, options.out, options.scene, options.scene);
+    const std::string lower = Lower(options.out);
+    const bool binary = lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".glb") == 0;
+    return WriteScene(io, session, options.out, options.scene, options.scene, binary);
 }
 
 }  // namespace
 
-bool IsGltfPath(const std::string& path) {
-    const std::string lower = Lower(path);
-    auto ends = [&lower](const std::string& end) {
-        return lower.size() >= end.size() && lower.compare(lower.size() - end.size(), end.size(), end) == 0;
-    };
-    return ends(".glb") || ends(".gltf");
-}
-
 int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
-                  tovfileio::FileKind kind, const std::string& out) {
+                  tovfileio::FileKind kind, const std::string& out, bool binary) {
     SceneSession session(io, "convert");
     FreshImportOptions fresh;
     fresh.resolvedKind = kind;
@@ -76,7 +69,7 @@ int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::
     // marker (the new scene's unit is the millimetre).
     if (kind == tovfileio::FileKind::kTrc) fresh.size = kMarkerDiameterMm;
     if (!ImportIntoFreshScene(session, io, readPath, fresh)) return kExitFailed;
-    return WriteScene(io, session, out, inputName, readPath);
+    return WriteScene(io, session, out, inputName, readPath, binary);
 }
 
 void AddGltfCommand(CLI::App& app, CommandContext& context) {

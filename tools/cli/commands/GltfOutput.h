@@ -10,9 +10,6 @@
 
 // Imports `readPath` (the file as the reader opens it, of `kind`;
 // `inputName` as the user named it) into a fresh scene and writes it to
-// `out` as glTF; an exit status.
+// `out` as glTF (`binary`: the .glb form); an exit status.
 int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::string& readPath,
-                  tovfileio::FileKind kind, const std::string& out);
-
-// True for an output named .glb or .gltf (any letter case).
-bool IsGltfPath(const std::string& path);
+                  tovfileio::FileKind kind, const std::string& out, bool binary);
