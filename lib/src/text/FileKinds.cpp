@@ -10,11 +10,12 @@ namespace {
 constexpr std::array<FileKind, 1> kHtrBecomes{FileKind::kHtr};
 constexpr std::array<FileKind, 1> kTrcBecomes{FileKind::kGwm};
 
-constexpr std::array<FileKindInfo, 4> kKinds{{
+constexpr std::array<FileKindInfo, 5> kKinds{{
     {FileKind::kHtr, "HTR", "an", ".htr", true, true, kHtrBecomes},
     {FileKind::kTrc, "TRC", "a", ".trc", true, false, kTrcBecomes},
     {FileKind::kGwm, "GWM", "a", ".gwm", false, true, {}},
     {FileKind::kMnm, "MNM", "an", ".mnm", true, true, {}},
+    {FileKind::kC3d, "C3D", "a", ".c3d", false, false, {}},
 }};
 
 constexpr FileKindInfo kUnknownKind{FileKind::kUnknown, "unknown", "an", "", false, false, {}};
@@ -54,7 +55,16 @@ FileKind KindByName(std::string_view path) {
     return FileKind::kUnknown;
 }
 
+bool LooksBinary(std::string_view bytes) {
+    if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) return false;
+    return bytes.substr(0, kSniffBytes).find('\0') != std::string_view::npos;
+}
+
 FileKind KindByContent(std::string_view bytes) {
+    // A C3D header: the number of the first parameter block, then 0x50.
+    if (LooksBinary(bytes)) {
+        return bytes.size() >= 2 && bytes[1] == '\x50' ? FileKind::kC3d : FileKind::kUnknown;
+    }
     if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
     if (StartsWith(bytes, "PathFileType")) return FileKind::kTrc;
     if (StartsWith(bytes, "$Comments") || StartsWith(bytes, "$Filename")) return FileKind::kGwm;
@@ -66,13 +76,15 @@ FileKind KindByContent(std::string_view bytes) {
     return FileKind::kUnknown;
 }
 
-FileKind KindOfFile(const std::string& path) {
+std::string FirstBytesOf(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return FileKind::kUnknown;
-    char head[kSniffBytes];
-    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    if (file == nullptr) return std::string();
+    std::string head(kSniffBytes, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file));
     std::fclose(file);
-    return KindByContent(std::string_view(head, got));
+    return head;
 }
+
+FileKind KindOfFile(const std::string& path) { return KindByContent(FirstBytesOf(path)); }
 
 }  // namespace tovfileio

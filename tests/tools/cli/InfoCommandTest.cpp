@@ -63,9 +63,13 @@ TEST_F(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
     const std::string bad = Write("bad.htr", "[Header]\nFileType xyz\n"), missing = Path("missing");
     const std::string loop = Write("loop.htr",
         "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n[BasePosition]\n");
-    const auto run = RunCommand({"info", bad, missing, loop});
+    // Binary files are named, never shown: one a C3D header begins.
+    const std::string c3d = Write("take.htr", std::string("\x02\x50\x10\0", 4) + "[\x01]");
+    const std::string binary = Write("blob.trc", std::string("\x7f" "ELF\0[\x02]\n", 9));
+    const auto run = RunCommand({"info", c3d, binary, bad, missing, loop});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, bad +
+    EXPECT_EQ(run.err, c3d + ": a C3D file; tovfileio reads HTR and TRC files\n" + binary +
+                           ": holds binary data, not the text of an HTR or TRC file\n" + bad +
         ": The file does not have a compatible \"FileType\" header state (line 2: the reader "
                              "takes FileType HTR, Htr or htr only, not \"xyz\")\n" +
                            missing + ": The file could not be opened (tried " + missing +

@@ -52,6 +52,21 @@ FileKind KindOfInput(const std::string& path) {
     return tovfileio::KindOfFile(path) == FileKind::kTrc ? FileKind::kTrc : FileKind::kHtr;
 }
 
+// Why the file at `path` (`shown` in messages) is none a reader takes, as
+// its first bytes tell: a C3D file, or binary data, whose bytes would
+// otherwise reach the terminal as the readers' findings. Empty when it may
+// be one.
+std::string ContentRefused(const std::string& path, const std::string& shown) {
+    const std::string head = tovfileio::FirstBytesOf(path);
+    if (tovfileio::KindByContent(head) == FileKind::kC3d) {
+        return shown + ": a C3D file; tovfileio reads HTR and TRC files";
+    }
+    if (tovfileio::LooksBinary(head)) {
+        return shown + ": holds binary data, not the text of an HTR or TRC file";
+    }
+    return std::string();
+}
+
 InputFile::~InputFile() {
     if (tempFolder_.empty()) return;
     if (!readPath_.empty()) ::unlink(readPath_.c_str());
@@ -82,7 +97,8 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
     if (Exists(path)) {
         kind_ = KindOfInput(path);
         readPath_ = tried_ = path;
-        return true;
+        error = ContentRefused(path, path);
+        return error.empty();
     }
     // A typed name, as the host's importers take one.
     const std::string trc = TrcFileNamed(path);
@@ -119,7 +135,8 @@ bool InputFile::CopyToTemporary(std::FILE* from, const std::string& path, std::s
     }
     kind_ = tovfileio::KindOfFile(copy) == FileKind::kTrc ? FileKind::kTrc : FileKind::kHtr;
     readPath_ = copy;
-    return true;
+    error = ContentRefused(copy, path);
+    return error.empty();
 }
 
 std::string WhyNotReadable(const std::string& path) {

@@ -16,6 +16,7 @@ enum class FileKind {
     kTrc,  // marker trajectories: a position per marker and frame
     kGwm,  // Gaitwork marker files, made from TRC files
     kMnm,  // marker-name maps, which rename and filter markers
+    kC3d,  // binary point and analog data as optical systems record it
 };
 
 struct FileKindInfo {
@@ -40,11 +41,20 @@ FileKind KindByName(std::string_view path);
 // The kind the first bytes of a file show (a UTF-8 byte-order mark is
 // skipped): "PathFileType" starts a TRC file, "$Comments" or "$Filename" a
 // GWM file, an HTR file holds "[Header]" or a line starting "FileType"
-// near its start; kUnknown when they show none of these (an MNM file has no mark of
-// its own).
+// near its start; binary bytes (LooksBinary) are a C3D file when the
+// second is 0x50; kUnknown when they show none of these (an MNM file has no
+// mark of its own).
 FileKind KindByContent(std::string_view firstBytes);
 // KindByContent of the first bytes of the file at `path` (UTF-8 bytes, as
 // given); kUnknown when it cannot be read.
 FileKind KindOfFile(const std::string& path);
+
+// Whether the first bytes of a file show binary data rather than text: a
+// NUL byte where no UTF-16 byte-order mark begins them. A C3D file so shown
+// is told by its second byte, 0x50 in every C3D header (KindByContent).
+bool LooksBinary(std::string_view firstBytes);
+// The first bytes of the file at `path` that the two above look at; empty
+// when it cannot be read.
+std::string FirstBytesOf(const std::string& path);
 
 }  // namespace tovfileio
