@@ -149,7 +149,9 @@ TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
         {kWalkTrc, "o.csv", "", "", "O: the name gives no format convert writes; " + trcBecomes +
                                          ": name the output so, or give --to"},
         {kWalkTrc, "o.csv", "gwm", gwmStart, ""},
-        {kWalkTrc, "o.gwm", "gltf", gltfStart, ""},
+        {kWalkTrc, "o.GWM", "gwm", gwmStart, ""},
+        {kWalkTrc, "o.gwm", "gltf", "", "O: the name says GWM, and --to gltf writes glTF"},
+        {kWalkTrc, "o.trc", "gwm", "", "O: the name says TRC, and --to gwm writes GWM"},
     };
     for (const auto& c : cases) {
         const std::string out = Path(c.out);

@@ -40,9 +40,10 @@ namespace {
 
 const char kConvertFooter[] =
     "Reads IN and writes it in the format OUT's name gives (.htr, .gwm, .gltf or\n"
-    ".glb, in any letter case), or --to FORMAT gives where OUT is \"-\" or named\n"
-    "otherwise; a folder or \"-\" gets IN's own conversion. A pair that does not\n"
-    "convert is refused with what IN can become, and nothing is written. An\n"
+    ".glb, in any letter case), or --to FORMAT gives where OUT's name gives no\n"
+    "format (\"-\", take.dat); a folder, a device or \"-\" without --to gets\n"
+    "IN's own conversion. A pair that does not convert is refused with what IN\n"
+    "can become, and nothing is written, as is --to against OUT's name. An\n"
     "HTR file is written again in the layout the HTR writer produces; a TRC\n"
     "file becomes a GWM marker file (positions turned from Y-up to Z-up) by the\n"
     "module's own conversion, the one behind the utility panel's \"Convert TRC\n"

@@ -82,6 +82,14 @@ const ConvertFormatInfo* FormatByKeyword(const std::string& to) {
     return nullptr;
 }
 
+// The format OUT's name gives, as messages name it: one convert writes, or
+// another kind the libraries know; empty for none.
+std::string NamedFormat(const std::string& out) {
+    if (const ConvertFormatInfo* info = FormatByName(out)) return info->name;
+    const FileKind kind = tovfileio::KindByName(out);
+    return kind == FileKind::kUnknown ? std::string() : tovfileio::KindInfo(kind).name;
+}
+
 std::string Keywords() {
     std::string text;
     for (const ConvertFormatInfo& info : kFormats) text += (text.empty() ? "" : "|") + std::string(info.keyword);
@@ -132,6 +140,14 @@ bool ChooseConvertTarget(const ConvertTargetRequest& request, ConvertFormat& for
     }
     if (std::find(formats.begin(), formats.end(), wanted->format) == formats.end()) {
         refused = BecomesText(request.in) + ", not to " + wanted->name;
+        return false;
+    }
+    // --to names the format where OUT's name gives none; it never writes one
+    // format under another's name.
+    if (const std::string named = NamedFormat(request.out);
+        !request.to.empty() && !request.outIsStream && !named.empty() && named != wanted->name) {
+        refused = request.out + ": the name says " + named + ", and --to " + request.to +
+                  " writes " + wanted->name;
         return false;
     }
     format = wanted->format;

@@ -1,6 +1,6 @@
 // What `tovfileio convert IN OUT` writes: the format OUT's name gives (its
 // extension, in any letter case), or `--to FORMAT`, which names it where
-// OUT is "-" or named otherwise. A file is never written in a format its
+// OUT's name gives none ("-", "take.dat"). A file is never written in a format its
 // name does not say: an output named for no format convert writes, or for
 // one IN does not become, is refused with the list of what IN can become.
 #pragma once
