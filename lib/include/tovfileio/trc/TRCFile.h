@@ -112,6 +112,14 @@ public:
 
     CalibrationUnits GetUnits() const { return units_; }
     std::int32_t GetDataRate() const { return dataRate_; }
+    // For readers of other formats that fill the model: the header values
+    // as their files give them.
+    void SetUnits(CalibrationUnits units) { units_ = units; }
+    void SetDataRate(std::int32_t rate) { dataRate_ = rate; }
+    void SetCameraRate(std::int32_t rate) { cameraRate_ = rate; }
+    void SetStartFrame(std::int32_t frame) { startFrame_ = frame; }
+    // The data rows taken in, when a reader of another format counts them.
+    void SetNumRows(std::uint32_t rows) { rows_ = rows; }
     // The camera rate of the last file that stated one; 60 before any did.
     std::int32_t GetCameraRate() const { return cameraRate_; }
     // The frame count the header states; rows are never compared with it.
