@@ -307,6 +307,10 @@ std::string SharedText(const ReadFinding& f) {
                    "read as an earlier one";
         }
         case Code::kTrcLayoutNotXYZ: return LayoutText(Of<detail::TrcLayout>(f));
+        case Code::kGwmRefused:
+            return (f.line != 0 ? Line(f) + ": " : std::string()) +
+                   "the text departs from the layout of a GWM file" +
+                   (f.found.empty() ? std::string() : " at " + Quoted(f.found));
         default: return std::string();
     }
 }

@@ -17,7 +17,7 @@
 namespace tovfileio {
 
 // The format of the file a finding was made in.
-enum class ReadFormat { kHtr, kTrc };
+enum class ReadFormat { kHtr, kTrc, kGwm };
 
 // Every kind of finding. Beside line, column, found and count, each carries
 // the detail named in its comment (in namespace `findingdetail`), or none.
@@ -70,6 +70,9 @@ enum class ReadFindingCode {
     kHtrFramesAgainstHeader,    // HtrFrameCount; count: segments that differ
     kHtrUnknownSection,     // found: the section's name; count: frame lines skipped
     kHtrNothing,            // no section and no keyword of an HTR file
+
+    // GWM files.
+    kGwmRefused,            // found: the text refused; the reader's message says why
 };
 
 // The details findings carry, one kind per code or per codes that hold the
