@@ -61,13 +61,13 @@ void TRCStream::Begin(const TRCFile& trc, const std::wstring& fileName) {
     out.Int(first_);
     out.Text("\t");
     out.Int(frames_);
-    // A name is read only with a tab after it: every name is followed by
-    // the two empty fields of its y and z columns.
-    out.Text("\nFrame#\tTime");
+    // A field is read as a name only with a tab after it: "Time" ends in
+    // one, so it is no name, and every name is followed by its y and z
+    // columns' empty fields and a tab.
+    out.Text("\nFrame#\tTime\t");
     for (const std::uint32_t m : included_) {
-        out.Text("\t");
         out.Text(LineSafe(trc.GetMarker(m)->GetName()));
-        out.Text("\t\t");
+        out.Text("\t\t\t");
     }
     out.Text("\n\t");
     for (std::size_t i = 1; i <= included_.size(); ++i) {

@@ -26,7 +26,8 @@ class TextBuffer;
 //   line 2  DataRate ... OrigNumFrames
 //   line 3  data rate, camera rate, frames, markers, units keyword, data
 //           rate, start frame, frames
-//   line 4  Frame#, Time, then each name followed by two empty fields
+//   line 4  Frame#, Time, then each name followed by two empty fields,
+//           every field ended by a tab
 //   line 5  two empty fields, then X1 Y1 Z1 X2 ...
 //   line 6  empty (left out when there is no row)
 //   rows    frame number (from the start frame), time, x y z per marker
