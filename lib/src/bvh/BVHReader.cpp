@@ -35,11 +35,15 @@ const wchar_t kEmptyFile[] = L"The file is empty";
 constexpr std::string_view kChannelNames[6] = {"Xposition", "Yposition", "Zposition",
                                                "Xrotation", "Yrotation", "Zrotation"};
 
+constexpr std::size_t kWholeLine = std::size_t(-1);
+
 // One word of a line, with its place for messages.
 struct Word {
     std::string_view text;
     std::uint64_t line = 0;
-    std::uint64_t column = 0;  // in characters, from 1; 0 at the end of the file
+    // Bytes into the line, or kWholeLine for a place on no column; the
+    // column in characters is counted only for a message.
+    std::size_t at = kWholeLine;
     bool endOfFile = false;
 };
 
@@ -77,7 +81,7 @@ public:
         const std::size_t start = pos_;
         while (pos_ < view_.size() && !IsBlank(view_[pos_])) ++pos_;
         // An empty word stands just past the line's last character.
-        return Word{view_.substr(start, pos_ - start), line_, Column(start)};
+        return Word{view_.substr(start, pos_ - start), line_, start};
     }
 
     // The next word, on later lines when the current one has no more; empty
@@ -86,26 +90,28 @@ public:
         for (;;) {
             Word word = OnLine();
             if (!word.text.empty()) return word;
-            if (!NextLine()) return Word{{}, line_, 0, true};
+            if (!NextLine()) return Word{{}, line_, kWholeLine, true};
         }
     }
 
     std::uint64_t Line() const { return line_; }
+
+    // The column of a word of the current line, in characters from 1; 0 for
+    // a word without one.
+    std::uint64_t Column(const Word& word) const {
+        if (word.at == kWholeLine || word.line != line_ || word.at > view_.size()) return 0;
+        std::uint64_t column = 1;
+        for (std::size_t i = 0; i < word.at; ++i) {
+            if ((static_cast<unsigned char>(view_[i]) & 0xC0) != 0x80) ++column;
+        }
+        return column;
+    }
 
 private:
     bool EndOfInput() {
         view_ = std::string_view();
         pos_ = 0;
         return false;
-    }
-    // Characters before byte `at` of the line, plus one: UTF-8 continuation
-    // bytes do not count.
-    std::uint64_t Column(std::size_t at) const {
-        std::uint64_t column = 1;
-        for (std::size_t i = 0; i < at; ++i) {
-            if ((static_cast<unsigned char>(view_[i]) & 0xC0) != 0x80) ++column;
-        }
-        return column;
     }
 
     TextLines& lines_;
@@ -199,12 +205,13 @@ void BVHReader::Found(ReadFindingCode code, ReadFinding::Effect effect, const Wo
                       std::string found) {
     if (observer_ == nullptr) return;
     observer_->Found(
-        MakeFinding(ReadFormat::kBvh, code, effect, at.line, at.column, std::move(found)));
+        MakeFinding(ReadFormat::kBvh, code, effect, at.line, in_->Column(at), std::move(found)));
 }
 
 void BVHReader::Refuse(std::wstring message, const Word& at) {
     std::wstring placed = L"Line " + std::to_wstring(at.line);
-    if (at.column != 0) placed += L", column " + std::to_wstring(at.column);
+    const std::uint64_t column = in_->Column(at);
+    if (column != 0) placed += L", column " + std::to_wstring(column);
     placed += L": " + message;
     Found(ReadFindingCode::kBvhRefused, ReadFinding::Effect::kRefusal, at, EncodeUtf8(placed));
     throw Refusal{std::move(placed)};
@@ -417,7 +424,7 @@ void BVHReader::ReadRate(const Word& value) {
         if (observer_ != nullptr) {
             ReadFinding finding =
                 MakeFinding(ReadFormat::kBvh, ReadFindingCode::kBvhRateNotWhole,
-                            ReadFinding::Effect::kMisread, value.line, value.column,
+                            ReadFinding::Effect::kMisread, value.line, in_->Column(value),
                             std::string(value.text));
             finding.detail = findingdetail::HeaderReadAs{.keyword = "Frame Time",
                                                          .readAs = static_cast<std::int64_t>(whole)};
@@ -431,7 +438,7 @@ void BVHReader::ReadFrames(std::uint64_t frames) {
     for (const Channels& channels : channels_) valuesPerFrame += channels.count;
     if (valuesPerFrame == 0 && frames > 0) {
         Refuse(L"no joint has channels, yet Frames: gives " + std::to_wstring(frames) + L" frames",
-               Word{{}, in_->Line(), 0});
+               Word{{}, in_->Line()});
     }
     // A value takes at least two bytes of a frame line: one digit and a
     // blank or line end. The header's count alone reserves nothing.
@@ -446,7 +453,7 @@ void BVHReader::ReadFrames(std::uint64_t frames) {
             if (!in_->NextLine()) {
                 Refuse(L"the file ends after " + std::to_wstring(f) + L" frames, Frames: gives " +
                            std::to_wstring(frames),
-                       Word{{}, in_->Line(), 0});
+                       Word{{}, in_->Line()});
             }
             word = in_->OnLine();
         } while (word.text.empty());
