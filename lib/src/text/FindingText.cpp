@@ -278,6 +278,19 @@ std::string HtrFileText(const ReadFinding& f) {
     }
 }
 
+std::string BvhText(const ReadFinding& f) {
+    switch (f.code) {
+        case Code::kBvhRefused: return f.found;
+        case Code::kBvhRateNotWhole:
+            return Line(f) + ": Frame Time " + Escaped(f.found) + " is no whole rate; read as " +
+                   Num(Of<detail::HeaderReadAs>(f).readAs) + " frames a second";
+        case Code::kBvhNameBlanks:
+            return Line(f) + ": the joint name " + Quoted(f.found) +
+                   " holds blanks; read with an underscore for each run of them";
+        default: return std::string();
+    }
+}
+
 // What the system says of an error number.
 std::string SystemReason(int error) { return std::strerror(error); }
 
@@ -320,7 +333,7 @@ std::string SharedText(const ReadFinding& f) {
 std::string FindingText(const ReadFinding& finding) {
     if (!CarriesItsDetail(finding)) return std::string();
     for (const auto words : {SharedText, TrcHeaderText, TrcNamesText, TrcRowsText, HtrRefusalText,
-                             HtrHeaderText, HtrFileText}) {
+                             HtrHeaderText, HtrFileText, BvhText}) {
         std::string text = words(finding);
         if (!text.empty()) return text;
     }

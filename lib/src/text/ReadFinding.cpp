@@ -36,6 +36,7 @@ std::size_t DetailPlace(Code code) {
         case Code::kTrcHeaderNotNumber:
         case Code::kTrcNotWhole:
         case Code::kHtrNotWhole:
+        case Code::kBvhRateNotWhole:
         case Code::kHtrHeaderMissing: return kPlace<HeaderReadAs>;
         case Code::kTrcLayoutNotXYZ: return kPlace<TrcLayout>;
         case Code::kTrcPathTypeUnread: return kPlace<TrcPathType>;

@@ -17,7 +17,7 @@
 namespace tovfileio {
 
 // The format of the file a finding was made in.
-enum class ReadFormat { kHtr, kTrc, kGwm };
+enum class ReadFormat { kHtr, kTrc, kGwm, kBvh };
 
 // Every kind of finding. Beside line, column, found and count, each carries
 // the detail named in its comment (in namespace `findingdetail`), or none.
@@ -73,6 +73,11 @@ enum class ReadFindingCode {
 
     // GWM files.
     kGwmRefused,            // found: the text refused; the reader's message says why
+
+    // BVH files.
+    kBvhRefused,            // found: the reader's message, which names the place
+    kBvhRateNotWhole,       // HeaderReadAs, of "Frame Time"; found: the frame time
+    kBvhNameBlanks,         // found: the joint name as written, blanks and all
 };
 
 // The details findings carry, one kind per code or per codes that hold the

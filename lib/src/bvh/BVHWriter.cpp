@@ -1,0 +1,245 @@
+// WriteBVHFile: the model's hierarchy depth first, then one line a frame.
+#include "tovfileio/bvh/BVHWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "tovfileio/text/FixedNumber.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
+
+namespace tovfileio {
+
+namespace {
+
+constexpr double kRadiansToDegrees = 57.29577951308232;
+// Deeper joints are indented no further, so a long chain of joints keeps
+// the file's size in proportion to the joints.
+constexpr std::uint32_t kDeepestIndent = 32;
+
+const wchar_t kNoSegments[] = L"No segments to write";
+const wchar_t kDuplicateSegment[] = L"The scene hierarchy has duplicate segment names: ";
+const wchar_t kNameNotHeld[] = L"A BVH file cannot hold this segment name: ";
+const wchar_t kLoop[] = L"The hierarchy loops: this segment is its own ancestor: ";
+const wchar_t kRateTooLow[] = L"The frame rate must be 1 or more to write a BVH file";
+const wchar_t kNotWritten[] = L"The file could not be written";
+const wchar_t kOutOfMemory[] = L"There is not enough memory to write the file";
+
+// Whether a reader splitting on blanks and braces reads the name back whole.
+bool NameHeld(std::wstring_view name) {
+    return !name.empty() && name.find_first_of(L" \t\r\n\v\f{}") == name.npos;
+}
+
+// One joint as written: its segment, its depth and its channels.
+struct Joint {
+    const HTRSegment* segment = nullptr;
+    std::uint32_t depth = 0;
+    bool root = false;       // written as ROOT: positions absolute, OFFSET 0
+    bool positions = false;  // has position channels
+    bool leaf = false;       // ends in an End Site
+};
+
+// The joints in the order a BVH file lists them, parents before children,
+// children in list order; an empty list when some segment is never reached
+// from a segment without parent, with `unreached` set to it.
+std::vector<Joint> DepthFirst(const HTRFile& htr, const HTRSegment*& unreached) {
+    const std::uint32_t count = htr.SegmentCount();
+    std::unordered_map<const HTRSegment*, std::uint32_t> indexOf;
+    for (std::uint32_t i = 0; i < count; ++i) indexOf.emplace(htr.Segment(i), i);
+    std::vector<std::vector<std::uint32_t>> children(count);
+    std::vector<std::uint32_t> tops;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const auto parent = indexOf.find(htr.Segment(i)->GetParent());
+        if (parent == indexOf.end()) {
+            tops.push_back(i);
+        } else {
+            children[parent->second].push_back(i);
+        }
+    }
+    std::vector<Joint> joints;
+    joints.reserve(count);
+    std::vector<bool> written(count, false);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pending;  // segment, depth
+    for (auto top = tops.rbegin(); top != tops.rend(); ++top) pending.emplace_back(*top, 0);
+    while (!pending.empty()) {
+        const auto [s, depth] = pending.back();
+        pending.pop_back();
+        if (written[s]) continue;
+        written[s] = true;
+        joints.push_back(Joint{htr.Segment(s), depth, depth == 0, false, children[s].empty()});
+        for (auto child = children[s].rbegin(); child != children[s].rend(); ++child) {
+            pending.emplace_back(*child, depth + 1);
+        }
+    }
+    if (joints.size() != count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (!written[i]) {
+                unreached = htr.Segment(i);
+                break;
+            }
+        }
+        joints.clear();
+    }
+    return joints;
+}
+
+// Builds the file a line at a time in a reused buffer.
+class Lines {
+public:
+    explicit Lines(TextOutput& file) : file_(file) { line_.reserve(4096); }
+
+    Lines& Indent(std::uint32_t depth) {
+        line_.append(std::min(depth, kDeepestIndent), '\t');
+        return *this;
+    }
+    Lines& Text(std::string_view text) {
+        line_ += text;
+        return *this;
+    }
+    Lines& Number(double value) {
+        char digits[tovtext::kFixedRoom];
+        const char* const end = tovtext::WriteFixed(digits, value, 6);
+        line_.append(digits, static_cast<std::size_t>(end - digits));
+        return *this;
+    }
+    // A blank, then the value.
+    Lines& Value(double value) { return Text(" ").Number(value); }
+    void End() {
+        line_ += "\r\n";
+        file_.Write(line_);
+        line_.clear();
+    }
+    void Line(std::string_view text) { Text(text).End(); }
+
+private:
+    TextOutput& file_;
+    std::string line_;
+};
+
+void WriteJoint(const Joint& joint, Lines& out) {
+    const std::uint32_t d = joint.depth;
+    out.Indent(d).Text(joint.root ? "ROOT " : "JOINT ").Text(EncodeUtf8(joint.segment->Name())).End();
+    out.Indent(d).Line("{");
+    const TOVVector3<double> offset =
+        joint.root ? TOVVector3<double>() : joint.segment->BaseTranslation();
+    out.Indent(d + 1).Text("OFFSET").Value(offset.x()).Value(offset.y()).Value(offset.z()).End();
+    out.Indent(d + 1)
+        .Text(joint.positions ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ")
+        .Line("Zrotation Yrotation Xrotation");
+    if (!joint.leaf) return;
+    out.Indent(d + 1).Line("End Site");
+    out.Indent(d + 1).Line("{");
+    out.Indent(d + 2).Text("OFFSET").Value(0.0).Value(joint.segment->GetBoneLength()).Value(0.0).End();
+    out.Indent(d + 1).Line("}");
+    out.Indent(d).Line("}");
+}
+
+void WriteHierarchy(const std::vector<Joint>& joints, Lines& out) {
+    out.Line("HIERARCHY");
+    // Blocks still open are those of depths 0 .. openDepth - 1.
+    std::uint32_t openDepth = 0;
+    for (const Joint& joint : joints) {
+        while (openDepth > joint.depth) out.Indent(--openDepth).Line("}");
+        WriteJoint(joint, out);
+        if (!joint.leaf) openDepth = joint.depth + 1;
+    }
+    while (openDepth > 0) out.Indent(--openDepth).Line("}");
+}
+
+void WriteMotion(const HTRFile& htr, const std::vector<Joint>& joints, Lines& out) {
+    const std::uint32_t frames = htr.GetNumFrames();
+    out.Line("MOTION");
+    char digits[32];
+    const auto counted = std::to_chars(digits, digits + sizeof digits, frames);
+    out.Text("Frames: ").Text(std::string_view(digits, counted.ptr)).End();
+    const auto timed = std::to_chars(digits, digits + sizeof digits,
+                                     1.0 / htr.GetDataFrameRate(), std::chars_format::general, 12);
+    out.Text("Frame Time: ").Text(std::string_view(digits, timed.ptr)).End();
+    TOVEulerRotation<double> zyx(0.0, 0.0, 0.0, TOVEulerOrder(0));
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        bool first = true;
+        for (const Joint& joint : joints) {
+            const HTRSegment& segment = *joint.segment;
+            if (joint.positions) {
+                TOVVector3<double> t;
+                if (joint.root) {
+                    t = segment.FrameTranslationAbsolute(f);
+                } else {
+                    segment.GetFrameTranslation(f, t[0], t[1], t[2]);
+                }
+                for (int c = 0; c < 3; ++c) {
+                    if (!first) out.Text(" ");
+                    out.Number(t[c]);
+                    first = false;
+                }
+            }
+            // Order code 0 is Z, Y, X about rotating axes: angles (x, y, z).
+            zyx.SetFromMatrix(TOVRotationMatrix3<double>(segment.FrameRotationAbsolute(f)));
+            for (int c = 2; c >= 0; --c) {
+                if (!first) out.Text(" ");
+                out.Number(zyx.angles[c] * kRadiansToDegrees);
+                first = false;
+            }
+        }
+        out.End();
+    }
+}
+
+}  // namespace
+
+std::wstring WriteBVHFile(const std::wstring& path, const HTRFile& skeleton,
+                          BVHWriteNotes* notes) {
+    try {
+        if (notes != nullptr) *notes = BVHWriteNotes();
+        if (skeleton.SegmentCount() == 0) return kNoSegments;
+        std::unordered_set<std::wstring_view> names;
+        for (std::uint32_t i = 0; i < skeleton.SegmentCount(); ++i) {
+            const std::wstring& name = skeleton.Segment(i)->Name();
+            if (!NameHeld(name)) return kNameNotHeld + (L"\"" + name + L"\"");
+            if (!names.insert(name).second) return kDuplicateSegment + name;
+        }
+        if (skeleton.GetDataFrameRate() < 1) return kRateTooLow;
+        const HTRSegment* unreached = nullptr;
+        std::vector<Joint> joints = DepthFirst(skeleton, unreached);
+        if (joints.empty()) return kLoop + unreached->Name();
+
+        const std::uint32_t frames = skeleton.GetNumFrames();
+        for (Joint& joint : joints) {
+            const HTRSegment& segment = *joint.segment;
+            const std::uint32_t held = std::min(frames, segment.FrameCount());
+            bool moves = false, scaled = false;
+            for (std::uint32_t f = 0; f < held && !(moves && scaled); ++f) {
+                double x, y, z;
+                segment.GetFrameTranslation(f, x, y, z);
+                moves = moves || x != 0.0 || y != 0.0 || z != 0.0;
+                scaled = scaled || segment.GetFrameScale(f) != 1.0;
+            }
+            joint.positions = joint.root || moves;
+            if (notes != nullptr && moves && !joint.root) {
+                notes->jointsWithPositions.push_back(segment.Name());
+            }
+            if (notes != nullptr && scaled) notes->scaleDropped.push_back(segment.Name());
+        }
+
+        int error = 0;
+        const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
+        if (!file) return kFileNotOpened;
+        Lines out(*file);
+        WriteHierarchy(joints, out);
+        WriteMotion(skeleton, joints, out);
+        if (!file->Commit()) return kNotWritten;
+        return std::wstring();
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+}
+
+}  // namespace tovfileio
