@@ -223,12 +223,13 @@ std::optional<Refusal> Params::Parse(std::string_view section, std::uint64_t off
             if (head + dimensions > end) {
                 return Damaged(offset + link + 3, "parameter " + name + " is cut short");
             }
-            // The product of the dimensions, held below the record's bytes
-            // at every step, so no count overflows.
-            std::uint64_t values = 1;
+            // The product of the dimensions (0 when one is), held below the
+            // record's bytes at every step, so no count overflows.
+            param.dims.assign(bytes + head, bytes + head + dimensions);
+            std::uint64_t values =
+                std::find(param.dims.begin(), param.dims.end(), 0u) == param.dims.end() ? 1 : 0;
             const std::uint64_t room = (end - head - dimensions) / static_cast<std::uint64_t>(std::abs(param.type));
-            for (std::uint64_t d = 0; d < dimensions; ++d) {
-                param.dims.push_back(bytes[head + d]);
+            for (std::uint64_t d = 0; d < dimensions && values != 0; ++d) {
                 values *= bytes[head + d];
                 if (values > room) {
                     return Damaged(offset + head,
