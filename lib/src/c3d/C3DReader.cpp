@@ -26,6 +26,13 @@
 
 namespace tovfileio {
 
+// Adds markers whose names the reader has made distinct, without the
+// model's search for a marker of the same name (a file may name 65,535).
+class C3DMarkers {
+public:
+    static void Add(TRCFile& file, std::wstring name) { file.markers_.emplace_back(std::move(name)); }
+};
+
 namespace {
 
 using c3dbytes::Processor;
@@ -395,7 +402,7 @@ void C3DReader::NameMarkers(const Params& params, std::uint64_t points) {
         }
         if (name != label && renamed++ == 0) firstRenamed = name;
         taken.insert(name);
-        into_.AddMarker(TRCMarker(name));
+        C3DMarkers::Add(into_, std::move(name));
     }
     if (renamed != 0) {
         Tell(C3dFinding(ReadFindingCode::kC3dLabelsRenamed, ReadFinding::Effect::kMisread,
