@@ -291,6 +291,32 @@ std::string BvhText(const ReadFinding& f) {
     }
 }
 
+std::string C3dText(const ReadFinding& f) {
+    switch (f.code) {
+        case Code::kC3dNotC3d:
+            return "the second byte is not 0x50, which every C3D file has there (the file starts " +
+                   f.found + ")";
+        case Code::kC3dDamaged:
+            return "at byte " + std::to_string(f.column) + ": " + f.found;
+        case Code::kC3dFramesMissing:
+            return "the file gives " + f.found + " frames, its data section holds " +
+                   Counted(f.count, "frame", "frames") + " fewer; the frames there are read";
+        case Code::kC3dLabelsRenamed:
+            return Counted(f.count, "marker has", "markers have") +
+                   " an empty label or one another marker has; each is given its own name (first " +
+                   Quoted(f.found) + ")";
+        case Code::kC3dUnitUnknown:
+            if (f.found.empty()) return "POINT:UNITS is missing; read as mm";
+            return "POINT:UNITS " + Quoted(f.found) +
+                   " is not a unit the reader knows (mm, cm, m, in, ft, yd); read as mm";
+        case Code::kC3dRateNotWhole:
+            return "POINT:RATE " + Escaped(f.found) + " is read as whole frames per second";
+        case Code::kC3dAnalogSkipped:
+            return Counted(f.count, "analog channel is", "analog channels are") + " not read";
+        default: return std::string();
+    }
+}
+
 // What the system says of an error number.
 std::string SystemReason(int error) { return std::strerror(error); }
 
@@ -333,7 +359,7 @@ std::string SharedText(const ReadFinding& f) {
 std::string FindingText(const ReadFinding& finding) {
     if (!CarriesItsDetail(finding)) return std::string();
     for (const auto words : {SharedText, TrcHeaderText, TrcNamesText, TrcRowsText, HtrRefusalText,
-                             HtrHeaderText, HtrFileText, BvhText}) {
+                             HtrHeaderText, HtrFileText, BvhText, C3dText}) {
         std::string text = words(finding);
         if (!text.empty()) return text;
     }

@@ -17,7 +17,7 @@
 namespace tovfileio {
 
 // The format of the file a finding was made in.
-enum class ReadFormat { kHtr, kTrc, kGwm, kBvh };
+enum class ReadFormat { kHtr, kTrc, kGwm, kBvh, kC3d };
 
 // Every kind of finding. Beside line, column, found and count, each carries
 // the detail named in its comment (in namespace `findingdetail`), or none.
@@ -78,6 +78,17 @@ enum class ReadFindingCode {
     kBvhRefused,            // found: the reader's message, which names the place
     kBvhRateNotWhole,       // HeaderReadAs, of "Frame Time"; found: the frame time
     kBvhNameBlanks,         // found: the joint name as written, blanks and all
+
+    // C3D files: no lines, so `column` is a byte offset in the file, from 1,
+    // or 0 for the file as a whole.
+    kC3dNotC3d,             // found: the first two bytes in hex
+    kC3dDamaged,            // found: what is damaged, in words
+    kC3dFramesMissing,      // count: frames the data section lacks; found: the frames
+                            // the file gives
+    kC3dLabelsRenamed,      // count: markers; found: the first name given
+    kC3dUnitUnknown,        // found: POINT:UNITS, empty when the file has none
+    kC3dRateNotWhole,       // found: POINT:RATE as the file gives it
+    kC3dAnalogSkipped,      // count: analog channels
 };
 
 // The details findings carry, one kind per code or per codes that hold the

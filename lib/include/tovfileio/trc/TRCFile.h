@@ -134,6 +134,7 @@ public:
 private:
     friend class TRCReader;
     friend class TRCStoredRows;
+    friend class C3DMarkers;  // adds the markers of a C3D file, named apart already
     template <typename Char, bool kChecked>
     friend class TRCLineReader;
 

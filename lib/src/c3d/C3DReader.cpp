@@ -1,0 +1,616 @@
+// ReadC3DFile: the header block, the parameter section (read whole: at most
+// 255 blocks), then the frames of the data section a piece at a time. Every
+// count the file gives is held to what the file's size can hold before
+// anything is sized by it.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "C3DBytes.h"
+#include "tovfileio/c3d/C3DFile.h"
+#include "tovfileio/text/TextCodec.h"
+
+namespace tovfileio {
+
+// Adds markers whose names the reader has made distinct, without the
+// model's search for a marker of the same name (a file may name 65,535).
+class C3DMarkers {
+public:
+    static void Add(TRCFile& file, std::wstring name) { file.markers_.emplace_back(std::move(name)); }
+};
+
+namespace {
+
+using c3dbytes::Processor;
+
+constexpr std::uint64_t kBlock = 512;
+// Bytes of frames read at a time (at least one frame).
+constexpr std::uint64_t kChunkBytes = std::uint64_t{1} << 20;
+
+// The bytes of a C3D file, read at any offset.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual std::uint64_t Size() const = 0;
+    // True when all `n` bytes at `offset` were read.
+    virtual bool Read(std::uint64_t offset, unsigned char* into, std::size_t n) = 0;
+};
+
+class MemorySource : public Source {
+public:
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    std::uint64_t Size() const override { return bytes_.size(); }
+    bool Read(std::uint64_t offset, unsigned char* into, std::size_t n) override {
+        if (offset > bytes_.size() || n > bytes_.size() - offset) return false;
+        std::memcpy(into, bytes_.data() + offset, n);
+        return true;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+class FileSource : public Source {
+public:
+    explicit FileSource(std::FILE* file) : file_(file) {
+        struct stat info {};
+        if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+            size_ = static_cast<std::uint64_t>(info.st_size);
+        }
+    }
+    ~FileSource() override { std::fclose(file_); }
+    std::uint64_t Size() const override { return size_; }
+    bool Read(std::uint64_t offset, unsigned char* into, std::size_t n) override {
+        if (offset > size_ || n > size_ - offset) return false;
+        if (offset != at_ && ::fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+            return false;
+        }
+        const std::size_t got = std::fread(into, 1, n, file_);
+        at_ = offset + got;
+        return got == n;
+    }
+
+private:
+    std::FILE* file_;
+    std::uint64_t size_ = 0;
+    std::uint64_t at_ = 0;
+};
+
+// The memory this process may take: the machine's physical memory, or less
+// when the process is held to an address-space or data-size limit.
+std::uint64_t MemoryAvailable() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    std::uint64_t bytes = std::uint64_t{1} << 32;
+    if (pages > 0 && pageSize > 0) {
+        bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    }
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit limit{};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+            bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
+        }
+    }
+    return bytes;
+}
+
+// A file the reader refuses: its message and its finding.
+struct Refusal {
+    std::wstring message;
+    ReadFinding finding;
+};
+
+ReadFinding C3dFinding(ReadFindingCode code, ReadFinding::Effect effect, std::string found = {},
+                       std::uint64_t count = 1) {
+    ReadFinding finding = MakeFinding(ReadFormat::kC3d, code, effect, 0, 0, std::move(found));
+    finding.count = count;
+    return finding;
+}
+
+Refusal Damaged(std::uint64_t offset, const std::string& what) {
+    Refusal refusal{kC3dDamaged + DecodeUtf8(what),
+                    C3dFinding(ReadFindingCode::kC3dDamaged, ReadFinding::Effect::kRefusal, what)};
+    refusal.finding.column = offset + 1;
+    return refusal;
+}
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+// Text with trailing blanks and NULs dropped.
+std::string_view TrimEnd(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+    return text;
+}
+
+// One parameter: its type (-1 char, 1 byte, 2 int16, 4 float), dimensions
+// and data, which the record was checked to hold.
+struct Param {
+    int type = 0;
+    std::vector<std::uint32_t> dims;
+    std::string_view data;
+
+    std::uint64_t Count() const { return data.size() / static_cast<std::uint64_t>(std::abs(type)); }
+};
+
+// The parameters of a file by "GROUP:NAME", upper case, with the numbers
+// read as the processor gives them.
+class Params {
+public:
+    explicit Params(Processor processor) : processor_(processor) {}
+
+    // Reads the records of the parameter section `section` (at `offset` in
+    // the file). Each record's offset word must lead forward, so the walk
+    // ends; a record that runs past its end or past the section is damage.
+    std::optional<Refusal> Parse(std::string_view section, std::uint64_t offset);
+
+    const Param* Find(const std::string& name) const {
+        const auto found = byName_.find(name);
+        return found == byName_.end() ? nullptr : &found->second;
+    }
+    // Value `index` of a numeric parameter, or none.
+    std::optional<double> Number(const Param* param, std::uint64_t index = 0) const {
+        if (param == nullptr || param->type < 1 || index >= param->Count()) return std::nullopt;
+        const auto* at = reinterpret_cast<const unsigned char*>(param->data.data()) +
+                         index * static_cast<std::uint64_t>(param->type);
+        switch (param->type) {
+            case 1: return at[0];
+            case 2: return c3dbytes::I16(processor_, at);
+            default: return c3dbytes::F32(processor_, at);
+        }
+    }
+    // A count: 16-bit integers read unsigned, which is how files past 32,767
+    // give them.
+    std::optional<double> Count(const Param* param, std::uint64_t index = 0) const {
+        if (param != nullptr && param->type == 2 && index < param->Count()) {
+            return c3dbytes::U16(processor_, reinterpret_cast<const unsigned char*>(
+                                                 param->data.data()) + 2 * index);
+        }
+        return Number(param, index);
+    }
+    std::optional<double> Count(const std::string& name) const { return Count(Find(name)); }
+
+private:
+    Processor processor_;
+    std::map<std::string, Param> byName_;
+};
+
+std::optional<Refusal> Params::Parse(std::string_view section, std::uint64_t offset) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(section.data());
+    const std::uint64_t size = section.size();
+    std::unordered_map<int, std::string> groups;
+    std::vector<std::pair<int, std::pair<std::string, Param>>> records;
+    std::uint64_t at = 4;
+    while (at + 2 <= size) {
+        const auto nameLength = static_cast<std::int8_t>(bytes[at]);
+        const auto group = static_cast<std::int8_t>(bytes[at + 1]);
+        if (nameLength == 0 || group == 0) break;
+        const std::uint64_t nameBytes = static_cast<std::uint64_t>(std::abs(nameLength));
+        const std::uint64_t link = at + 2 + nameBytes;
+        if (link + 2 > size) return Damaged(offset + at, "a parameter runs past the parameter section");
+        const std::string name = Upper(section.substr(at + 2, nameBytes));
+        const std::int16_t step = c3dbytes::I16(processor_, bytes + link);
+        if (step < 0) {
+            return Damaged(offset + link, "parameter " + name + " points back into the parameter section");
+        }
+        const bool last = step == 0 || link + static_cast<std::uint64_t>(step) >= size;
+        const std::uint64_t end = last ? size : link + static_cast<std::uint64_t>(step);
+        if (group < 0) {
+            groups[-group] = name;
+        } else {
+            const std::uint64_t head = link + 4;
+            if (head > end) return Damaged(offset + link, "parameter " + name + " is cut short");
+            Param param;
+            param.type = static_cast<std::int8_t>(bytes[link + 2]);
+            if (param.type != -1 && param.type != 1 && param.type != 2 && param.type != 4) {
+                return Damaged(offset + link + 2,
+                               "parameter " + name + " has type " + std::to_string(param.type) +
+                                   ", not -1, 1, 2 or 4");
+            }
+            const std::uint64_t dimensions = bytes[link + 3];
+            if (head + dimensions > end) {
+                return Damaged(offset + link + 3, "parameter " + name + " is cut short");
+            }
+            // The product of the dimensions (0 when one is), held below the
+            // record's bytes at every step, so no count overflows.
+            param.dims.assign(bytes + head, bytes + head + dimensions);
+            std::uint64_t values =
+                std::find(param.dims.begin(), param.dims.end(), 0u) == param.dims.end() ? 1 : 0;
+            const std::uint64_t room = (end - head - dimensions) / static_cast<std::uint64_t>(std::abs(param.type));
+            for (std::uint64_t d = 0; d < dimensions && values != 0; ++d) {
+                values *= bytes[head + d];
+                if (values > room) {
+                    return Damaged(offset + head,
+                                   "the dimensions of parameter " + name +
+                                       " need more values than its record holds");
+                }
+            }
+            param.data = section.substr(head + dimensions,
+                                        values * static_cast<std::uint64_t>(std::abs(param.type)));
+            records.push_back({group, {name, std::move(param)}});
+        }
+        if (last) break;
+        at = end;
+    }
+    for (auto& [group, named] : records) {
+        const auto found = groups.find(group);
+        const std::string key = (found != groups.end() ? found->second : "#" + std::to_string(group)) +
+                                ":" + named.first;
+        byName_.emplace(key, std::move(named.second));
+    }
+    return std::nullopt;
+}
+
+// A number the file gives, held to [0, most] (NaN: 0).
+std::uint64_t Clamped(double value, std::uint64_t most) {
+    if (!(value > 0)) return 0;
+    if (value >= static_cast<double>(most)) return most;
+    return static_cast<std::uint64_t>(value);
+}
+
+// Keeps every frame in the markers of the model.
+class StoredRows : public TRCRowSink {
+public:
+    StoredRows(TRCFile& file, std::uint64_t reserve) : file_(file), reserve_(reserve) {}
+    bool Begin(const TRCFile& /*file*/) override {
+        for (std::uint32_t m = 0; m < file_.GetNumMarkers(); ++m) {
+            markers_.push_back(file_.GetMarker(m));
+            markers_.back()->ReserveSamples(static_cast<std::size_t>(reserve_));
+        }
+        return true;
+    }
+    bool Row(const TRCRow& row) override {
+        for (std::size_t m = 0; m < markers_.size(); ++m) markers_[m]->AddSample(row[m]);
+        return true;
+    }
+
+private:
+    TRCFile& file_;
+    std::uint64_t reserve_;
+    std::vector<TRCMarker*> markers_;
+};
+
+// Decodes `frames` frames of `points` points at `bytes` (each frame
+// `frameBytes` long) and hands each to `sink`; false when the sink stops.
+template <Processor kProcessor, bool kFloat>
+bool DecodeFrames(const unsigned char* bytes, std::uint64_t frames, std::uint64_t frameBytes,
+                  double scale, std::vector<TRCSample>& row, TRCRowSink& sink) {
+    const std::size_t points = row.size();
+    for (std::uint64_t f = 0; f < frames; ++f) {
+        const unsigned char* at = bytes + f * frameBytes;
+        for (std::size_t m = 0; m < points; ++m) {
+            TRCSample& sample = row[m];
+            if constexpr (kFloat) {
+                float v[4];
+                if constexpr (kProcessor == Processor::kIntel) {
+                    std::memcpy(v, at, sizeof v);
+                } else {
+                    for (int i = 0; i < 4; ++i) v[i] = c3dbytes::F32(kProcessor, at + 4 * i);
+                }
+                at += 16;
+                sample.valid = !(v[3] < 0.0f);
+                sample.x = sample.valid ? v[0] : 0.0;
+                sample.y = sample.valid ? v[1] : 0.0;
+                sample.z = sample.valid ? v[2] : 0.0;
+            } else {
+                // The fourth word: camera mask in the high byte, residual in
+                // the low; negative as a whole for a dropout.
+                sample.valid = c3dbytes::I16(kProcessor, at + 6) >= 0;
+                sample.x = sample.valid ? c3dbytes::I16(kProcessor, at) * scale : 0.0;
+                sample.y = sample.valid ? c3dbytes::I16(kProcessor, at + 2) * scale : 0.0;
+                sample.z = sample.valid ? c3dbytes::I16(kProcessor, at + 4) * scale : 0.0;
+                at += 8;
+            }
+        }
+        if (!sink.Row(TRCRow(row, TRCSample{}, points))) return false;
+    }
+    return true;
+}
+
+using Decoder = bool (*)(const unsigned char*, std::uint64_t, std::uint64_t, double,
+                         std::vector<TRCSample>&, TRCRowSink&);
+
+Decoder DecoderFor(Processor processor, bool isFloat) {
+    switch (processor) {
+        case Processor::kIntel:
+            return isFloat ? DecodeFrames<Processor::kIntel, true>
+                           : DecodeFrames<Processor::kIntel, false>;
+        case Processor::kDec:
+            return isFloat ? DecodeFrames<Processor::kDec, true> : DecodeFrames<Processor::kDec, false>;
+        default:
+            return isFloat ? DecodeFrames<Processor::kMips, true>
+                           : DecodeFrames<Processor::kMips, false>;
+    }
+}
+
+class C3DReader {
+public:
+    C3DReader(Source& source, TRCFile& into, const C3DReadOptions& options)
+        : source_(source), into_(into), options_(options) {}
+
+    std::wstring Run();
+
+private:
+    std::wstring Refuse(const Refusal& refusal) {
+        Tell(refusal.finding);
+        return refusal.message;
+    }
+    void Tell(const ReadFinding& finding) {
+        if (options_.findings != nullptr) options_.findings->Found(finding);
+    }
+    void NameMarkers(const Params& params, std::uint64_t points);
+    void ReadUnitsAndRate(const Params& params, float headerRate);
+
+    Source& source_;
+    TRCFile& into_;
+    const C3DReadOptions& options_;
+};
+
+// The labels of POINT:LABELS, LABELS2, ... in order, up to `points`.
+std::vector<std::string_view> Labels(const Params& params, std::uint64_t points) {
+    std::vector<std::string_view> labels;
+    for (int k = 1; labels.size() < points; ++k) {
+        const Param* param = params.Find(k == 1 ? "POINT:LABELS" : "POINT:LABELS" + std::to_string(k));
+        if (param == nullptr) break;
+        if (param->type != -1) continue;
+        const std::uint64_t length = param->dims.empty() ? param->data.size() : param->dims[0];
+        if (length == 0) continue;
+        for (std::uint64_t at = 0; at + length <= param->data.size() && labels.size() < points;
+             at += length) {
+            labels.push_back(param->data.substr(at, length));
+        }
+    }
+    return labels;
+}
+
+void C3DReader::NameMarkers(const Params& params, std::uint64_t points) {
+    const std::vector<std::string_view> labels = Labels(params, points);
+    std::unordered_set<std::wstring> taken;
+    std::unordered_map<std::wstring, std::uint64_t> nextSuffix;
+    std::uint64_t renamed = 0;
+    std::wstring firstRenamed;
+    for (std::uint64_t m = 0; m < points; ++m) {
+        const std::wstring label =
+            m < labels.size() ? DecodeUtf8(TrimEnd(labels[m])) : std::wstring();
+        std::wstring name = label.empty() ? L"Point" + std::to_wstring(m + 1) : label;
+        if (taken.count(name) != 0) {
+            std::uint64_t& suffix = nextSuffix.try_emplace(name, 2).first->second;
+            std::wstring tried;
+            do {
+                tried = name + L"_" + std::to_wstring(suffix++);
+            } while (taken.count(tried) != 0);
+            name = std::move(tried);
+        }
+        if (name != label && renamed++ == 0) firstRenamed = name;
+        taken.insert(name);
+        C3DMarkers::Add(into_, std::move(name));
+    }
+    if (renamed != 0) {
+        Tell(C3dFinding(ReadFindingCode::kC3dLabelsRenamed, ReadFinding::Effect::kMisread,
+                        EncodeUtf8(firstRenamed), renamed));
+    }
+}
+
+void C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
+    const Param* units = params.Find("POINT:UNITS");
+    std::string_view unitText;
+    if (units != nullptr && units->type == -1) unitText = TrimEnd(units->data);
+    std::optional<CalibrationUnits> known = KnownCalibrationUnits(unitText);
+    if (!known) known = KnownCalibrationUnits<char>(Upper(unitText));
+    into_.SetUnits(known.value_or(kUnitsMillimetres));
+    if (!known) {
+        Tell(C3dFinding(ReadFindingCode::kC3dUnitUnknown, ReadFinding::Effect::kMisread,
+                        std::string(unitText)));
+    }
+
+    const double rate = params.Number(params.Find("POINT:RATE")).value_or(headerRate);
+    const double whole = std::isfinite(rate) ? std::round(rate) : 0.0;
+    const auto readAs = static_cast<std::int32_t>(Clamped(whole, 0x7fffffff));
+    into_.SetDataRate(readAs);
+    if (rate != static_cast<double>(readAs)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", rate);
+        Tell(C3dFinding(ReadFindingCode::kC3dRateNotWhole, ReadFinding::Effect::kMisread, text));
+    }
+}
+
+std::wstring C3DReader::Run() {
+    into_.Reset();
+    const std::uint64_t size = source_.Size();
+    if (size == 0) {
+        Tell(C3dFinding(ReadFindingCode::kEmpty, ReadFinding::Effect::kRefusal));
+        return kC3dNotC3d;
+    }
+    unsigned char header[kBlock] = {};
+    const bool wholeHeader = source_.Read(0, header, std::min<std::uint64_t>(size, kBlock)) &&
+                             size >= kBlock;
+    if (size < 2 || header[1] != 0x50) {
+        char found[16];
+        std::snprintf(found, sizeof found, size < 2 ? "%02X" : "%02X %02X", header[0], header[1]);
+        return Refuse({kC3dNotC3d, C3dFinding(ReadFindingCode::kC3dNotC3d,
+                                              ReadFinding::Effect::kRefusal, found)});
+    }
+    if (!wholeHeader) return Refuse(Damaged(size, "the file ends inside its header block"));
+    if (header[0] < 2) {
+        return Refuse(Damaged(0, "the header gives block " + std::to_string(header[0]) +
+                                     " for the parameter section, which starts at block 2 or later"));
+    }
+    const std::uint64_t paramStart = (header[0] - std::uint64_t{1}) * kBlock;
+    unsigned char paramHead[4];
+    if (!source_.Read(paramStart, paramHead, 4)) {
+        return Refuse(Damaged(paramStart, "the parameter section starts past the end of the file"));
+    }
+    const int processorByte = paramHead[3];
+    if (processorByte < 84 || processorByte > 86) {
+        return Refuse(Damaged(paramStart + 3, "the processor type " + std::to_string(processorByte) +
+                                                  " is not 84 (Intel), 85 (DEC) or 86 (MIPS)"));
+    }
+    const auto processor = static_cast<Processor>(processorByte);
+    // The section's own block count, held to the file; a section cut short
+    // shows as a parameter that runs past it.
+    const std::uint64_t paramBytes =
+        std::min<std::uint64_t>(std::max<std::uint64_t>(paramHead[2], 1) * kBlock, size - paramStart);
+    std::string section(paramBytes, '\0');
+    source_.Read(paramStart, reinterpret_cast<unsigned char*>(section.data()), paramBytes);
+    Params params(processor);
+    if (const std::optional<Refusal> refusal = params.Parse(section, paramStart)) return Refuse(*refusal);
+
+    // The header's words, in the file's byte order.
+    auto word = [&](int n) { return c3dbytes::U16(processor, header + 2 * (n - 1)); };
+    const float headerScale = c3dbytes::F32(processor, header + 12);
+    const float headerRate = c3dbytes::F32(processor, header + 20);
+
+    const std::uint64_t points = Clamped(params.Count("POINT:USED").value_or(word(2)), 0xffff);
+    const double scale = params.Number(params.Find("POINT:SCALE")).value_or(headerScale);
+    const bool isFloat = scale < 0;
+    const std::uint64_t wordBytes = isFloat ? 4 : 2;
+    std::uint64_t dataBlock = Clamped(params.Count("POINT:DATA_START").value_or(0), 0xffff);
+    if (dataBlock < 2) dataBlock = word(9);
+    if (dataBlock < 2) {
+        return Refuse(Damaged(16, "the data section starts at block " + std::to_string(dataBlock) +
+                                      ", not after the header"));
+    }
+    const std::uint64_t analogValues = word(3);
+    const std::uint64_t analogPerFrame = word(10);
+    const std::uint64_t analogChannels = Clamped(
+        params.Count("ANALOG:USED").value_or(analogPerFrame != 0 ? analogValues / analogPerFrame : 0),
+        0xffff);
+
+    // The first frame and the frame count: TRIAL's 32-bit fields, then
+    // POINT:LONG_FRAMES, POINT:FRAMES (float past 65,535), then the header.
+    std::uint64_t first = word(4);
+    std::uint64_t frames = word(5) >= first ? word(5) - first + 1 : 0;
+    if (const Param* frameCount = params.Find("POINT:FRAMES")) {
+        frames = Clamped(params.Count(frameCount).value_or(double(frames)), 0xffffffff);
+    }
+    if (const Param* longFrames = params.Find("POINT:LONG_FRAMES")) {
+        frames = Clamped(params.Number(longFrames).value_or(double(frames)), 0xffffffff);
+    }
+    const Param* trialStart = params.Find("TRIAL:ACTUAL_START_FIELD");
+    const Param* trialEnd = params.Find("TRIAL:ACTUAL_END_FIELD");
+    if (trialStart != nullptr && trialEnd != nullptr && trialStart->type == 2 &&
+        trialEnd->type == 2 && trialStart->Count() >= 2 && trialEnd->Count() >= 2) {
+        const std::uint64_t start = static_cast<std::uint64_t>(*params.Count(trialStart, 0)) +
+                                    (static_cast<std::uint64_t>(*params.Count(trialStart, 1)) << 16);
+        const std::uint64_t end = static_cast<std::uint64_t>(*params.Count(trialEnd, 0)) +
+                                  (static_cast<std::uint64_t>(*params.Count(trialEnd, 1)) << 16);
+        if (end >= start) {
+            first = start;
+            frames = end - start + 1;
+        }
+    }
+    into_.SetStartFrame(static_cast<std::int32_t>(std::min<std::uint64_t>(first, 0x7fffffff)));
+    into_.SetNumFrames(static_cast<std::int32_t>(std::min<std::uint64_t>(frames, 0x7fffffff)));
+
+    NameMarkers(params, points);
+    ReadUnitsAndRate(params, headerRate);
+    if (analogChannels != 0) {
+        Tell(C3dFinding(ReadFindingCode::kC3dAnalogSkipped, ReadFinding::Effect::kNote, {},
+                        analogChannels));
+    }
+
+    // Frames the data section holds; the rows are never more.
+    const std::uint64_t dataStart = (dataBlock - 1) * kBlock;
+    const std::uint64_t frameBytes = (points * 4 + analogValues) * wordBytes;
+    std::uint64_t rows = 0;
+    if (points != 0 && frameBytes != 0) {
+        const std::uint64_t held = dataStart < size ? (size - dataStart) / frameBytes : 0;
+        rows = std::min(frames, held);
+        if (rows < frames) {
+            Tell(C3dFinding(ReadFindingCode::kC3dFramesMissing, ReadFinding::Effect::kShift,
+                            std::to_string(frames), frames - rows));
+        }
+    }
+
+    StoredRows stored(into_, rows);
+    TRCRowSink& sink = options_.rows != nullptr ? *options_.rows : stored;
+    if (options_.rows == nullptr) {
+        const std::uint64_t budget =
+            (options_.memoryLimit != 0 ? options_.memoryLimit : MemoryAvailable()) / sizeof(TRCSample);
+        if (points != 0 && rows > budget / points) {
+            ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
+            finding.detail = findingdetail::OutOfMemory{.memoryLimit = options_.memoryLimit};
+            Tell(finding);
+            return kC3dOutOfMemory;
+        }
+    }
+    if (!sink.Begin(into_)) return std::wstring();
+
+    const Decoder decode = DecoderFor(processor, isFloat);
+    std::vector<TRCSample> row(points);
+    const std::uint64_t chunkFrames = std::max<std::uint64_t>(1, kChunkBytes / std::max<std::uint64_t>(frameBytes, 1));
+    std::vector<unsigned char> chunk(std::min(chunkFrames, rows) * frameBytes);
+    std::uint64_t done = 0;
+    while (done < rows) {
+        const std::uint64_t count = std::min(chunkFrames, rows - done);
+        if (!source_.Read(dataStart + done * frameBytes, chunk.data(), count * frameBytes)) {
+            into_.SetNumRows(static_cast<std::uint32_t>(done));
+            return Refuse(Damaged(dataStart + done * frameBytes, "the data section could not be read"));
+        }
+        const bool goOn = decode(chunk.data(), count, frameBytes, scale, row, sink);
+        done += count;
+        if (!goOn) break;
+    }
+    into_.SetNumRows(static_cast<std::uint32_t>(done));
+    return std::wstring();
+}
+
+std::wstring ReadFrom(Source& source, TRCFile& into, const C3DReadOptions& options) {
+    into.SetMemoryLimit(options.memoryLimit);
+    try {
+        return C3DReader(source, into, options).Run();
+    } catch (const std::bad_alloc&) {
+        into.Reset();
+        if (options.findings != nullptr) {
+            ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
+            finding.detail = findingdetail::OutOfMemory{.memoryLimit = options.memoryLimit};
+            options.findings->Found(finding);
+        }
+        return kC3dOutOfMemory;
+    }
+}
+
+}  // namespace
+
+std::wstring ReadC3DMemory(std::string_view bytes, TRCFile& into, const C3DReadOptions& options) {
+    MemorySource source(bytes);
+    return ReadFrom(source, into, options);
+}
+
+std::wstring ReadC3DFile(std::string_view utf8Path, TRCFile& into, const C3DReadOptions& options) {
+    const std::string nativePath = WideToPath(PathToWide(utf8Path));
+    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        into.Reset();
+        if (options.findings != nullptr) {
+            ReadFinding finding = C3dFinding(ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
+            finding.detail = findingdetail::CannotOpen{.error = error, .pathTried = nativePath};
+            options.findings->Found(finding);
+        }
+        return kFileNotOpened;
+    }
+    FileSource source(file);
+    return ReadFrom(source, into, options);
+}
+
+}  // namespace tovfileio

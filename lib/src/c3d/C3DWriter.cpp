@@ -1,0 +1,271 @@
+// C3D writing: block 1 the header, from block 2 the parameter section, then
+// the frames, each marker as x, y, z and a residual (0 seen, -1 a dropout),
+// all Intel floats.
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "tovfileio/c3d/C3DFile.h"
+#include "tovfileio/text/TextCodec.h"
+
+namespace tovfileio {
+
+namespace {
+
+constexpr std::size_t kBlock = 512;
+constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
+// Labels a char parameter's second dimension (a byte) can count, and the
+// longest label.
+constexpr std::size_t kPerParam = 255;
+// Bytes a record's data may take: its offset word is a signed 16-bit one.
+constexpr std::size_t kRecordData = 32000;
+// Blocks the parameter section may take: its count is a byte.
+constexpr std::size_t kMostParamBlocks = 255;
+
+const wchar_t kNotWritten[] = L"The file could not be written";
+const wchar_t kWriteOutOfMemory[] = L"There is not enough memory to write the file";
+
+void PutU16(std::string& to, std::size_t at, std::uint16_t value) {
+    to[at] = static_cast<char>(value & 0xff);
+    to[at + 1] = static_cast<char>(value >> 8);
+}
+
+void AppendU16(std::string& to, std::uint16_t value) {
+    to.push_back(static_cast<char>(value & 0xff));
+    to.push_back(static_cast<char>(value >> 8));
+}
+
+void AppendFloat(std::string& to, float value) {
+    char bytes[4];
+    std::memcpy(bytes, &value, 4);
+    to.append(bytes, 4);
+}
+
+std::uint16_t Capped16(std::int64_t value) {
+    return static_cast<std::uint16_t>(std::clamp<std::int64_t>(value, 0, 0xffff));
+}
+
+// The records of a parameter section, each linked to the next.
+class ParamSection {
+public:
+    ParamSection() { bytes_ = std::string("\x01\x50\x00\x54", 4); }
+
+    void Group(int id, const std::string& name) {
+        Head(name, static_cast<char>(-id), 3);
+        bytes_.push_back('\0');  // no description
+    }
+    // A parameter of `type` with `dims` and its data as the file holds it.
+    void Param(int id, const std::string& name, int type, const std::vector<std::uint8_t>& dims,
+               const std::string& data) {
+        Head(name, static_cast<char>(id), 2 + 2 + dims.size() + data.size() + 1);
+        bytes_.push_back(static_cast<char>(type));
+        bytes_.push_back(static_cast<char>(dims.size()));
+        for (const std::uint8_t d : dims) bytes_.push_back(static_cast<char>(d));
+        bytes_ += data;
+        bytes_.push_back('\0');
+    }
+    void Int(int id, const std::string& name, std::uint16_t value) {
+        std::string data;
+        AppendU16(data, value);
+        Param(id, name, 2, {}, data);
+    }
+    void Float(int id, const std::string& name, float value) {
+        std::string data;
+        AppendFloat(data, value);
+        Param(id, name, 4, {}, data);
+    }
+    void Text(int id, const std::string& name, const std::string& text) {
+        Param(id, name, -1, {static_cast<std::uint8_t>(text.size())}, text);
+    }
+    // `texts` as char arrays [length, count] of at most 255 each: `name`,
+    // then name2, name3, ... for the rest.
+    void Texts(int id, const std::string& name, const std::vector<std::string>& texts) {
+        std::size_t length = 1;
+        for (const std::string& text : texts) length = std::max(length, text.size());
+        std::size_t from = 0;
+        int part = 1;
+        do {
+            const std::size_t count =
+                std::min({kPerParam, kRecordData / length, texts.size() - from});
+            std::string data;
+            for (std::size_t i = from; i < from + count; ++i) {
+                data += texts[i];
+                data.append(length - texts[i].size(), ' ');
+            }
+            Param(id, part == 1 ? name : name + std::to_string(part), -1,
+                  {static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(count)}, data);
+            from += count;
+            ++part;
+        } while (from < texts.size());
+    }
+
+    // The section padded to whole blocks, its block count in its third byte.
+    std::string Blocks() {
+        bytes_.append(kBlock - (bytes_.size() % kBlock == 0 ? kBlock : bytes_.size() % kBlock), '\0');
+        bytes_[2] = static_cast<char>(bytes_.size() / kBlock);
+        return bytes_;
+    }
+
+private:
+    // Name length, group, name, and the offset word: `following` bytes from
+    // the word's start to the next record.
+    void Head(const std::string& name, char group, std::size_t following) {
+        bytes_.push_back(static_cast<char>(name.size()));
+        bytes_.push_back(group);
+        bytes_ += name;
+        AppendU16(bytes_, static_cast<std::uint16_t>(following));
+    }
+
+    std::string bytes_;
+};
+
+// A marker name as a label: UTF-8, cut to 255 bytes at a character's start.
+std::string Label(const std::wstring& name) {
+    std::string label = EncodeUtf8(name);
+    if (label.size() > kPerParam) {
+        std::size_t cut = kPerParam;
+        while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xc0) == 0x80) --cut;
+        label.resize(cut);
+    }
+    return label;
+}
+
+enum GroupId { kPoint = 1, kAnalog = 2, kTrial = 3 };
+
+}  // namespace
+
+bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
+    if (trc.GetNumMarkers() > 0xffff) return false;
+    markers_ = trc.GetNumMarkers();
+    frames_ = frames >= 0 ? frames
+                          : (trc.GetNumFrames() > 0 ? trc.GetNumFrames() : std::int64_t{trc.GetNumRows()});
+    // Frame numbers start at 1 at the least: the file's fields are unsigned.
+    const std::int64_t first = std::max<std::int64_t>(trc.GetStartFrame(), 1);
+    const std::int64_t last = first + frames_ - 1;
+    const float rate = static_cast<float>(trc.GetDataRate());
+
+    std::vector<std::string> labels, descriptions(markers_);
+    for (std::uint32_t m = 0; m < markers_; ++m) labels.push_back(Label(trc.GetMarker(m)->GetName()));
+
+    // The data start depends on the section's length, which depends on the
+    // data start's value only through a fixed-size word: built twice.
+    std::string section;
+    std::uint16_t dataBlock = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        ParamSection params;
+        params.Group(kPoint, "POINT");
+        params.Int(kPoint, "USED", static_cast<std::uint16_t>(markers_));
+        params.Texts(kPoint, "LABELS", labels);
+        params.Texts(kPoint, "DESCRIPTIONS", descriptions);
+        params.Text(kPoint, "UNITS", CalibrationUnitsKeyword(trc.GetUnits()));
+        params.Float(kPoint, "RATE", rate);
+        params.Float(kPoint, "SCALE", -1.0f);
+        params.Int(kPoint, "DATA_START", dataBlock);
+        if (frames_ <= 0xffff) {
+            params.Int(kPoint, "FRAMES", static_cast<std::uint16_t>(frames_));
+        } else {
+            params.Float(kPoint, "FRAMES", static_cast<float>(frames_));
+            params.Float(kPoint, "LONG_FRAMES", static_cast<float>(frames_));
+        }
+        params.Group(kAnalog, "ANALOG");
+        params.Int(kAnalog, "USED", 0);
+        params.Float(kAnalog, "RATE", rate);
+        params.Group(kTrial, "TRIAL");
+        std::string start, end;
+        AppendU16(start, static_cast<std::uint16_t>(first & 0xffff));
+        AppendU16(start, static_cast<std::uint16_t>((first >> 16) & 0xffff));
+        AppendU16(end, static_cast<std::uint16_t>(std::max(last, first - 1) & 0xffff));
+        AppendU16(end, static_cast<std::uint16_t>((std::max(last, first - 1) >> 16) & 0xffff));
+        params.Param(kTrial, "ACTUAL_START_FIELD", 2, {2}, start);
+        params.Param(kTrial, "ACTUAL_END_FIELD", 2, {2}, end);
+        section = params.Blocks();
+        if (section.size() > kMostParamBlocks * kBlock) return false;
+        dataBlock = static_cast<std::uint16_t>(2 + section.size() / kBlock);
+    }
+
+    std::string header(kBlock, '\0');
+    header[0] = 2;
+    header[1] = 0x50;
+    PutU16(header, 2, static_cast<std::uint16_t>(markers_));
+    PutU16(header, 6, Capped16(first));
+    PutU16(header, 8, Capped16(frames_ > 0 ? last : 0));
+    const float scale = -1.0f;
+    std::memcpy(&header[12], &scale, 4);
+    PutU16(header, 16, dataBlock);
+    std::memcpy(&header[20], &rate, 4);
+
+    file_.Write(header);
+    file_.Write(section);
+    written_ = header.size() + section.size();
+    buffer_.reserve(kFlushBytes + 16 * std::size_t{markers_});
+    return true;
+}
+
+void C3DStream::Row(const TRCRow& row) {
+    if (static_cast<std::int64_t>(rows_) >= frames_) return;
+    ++rows_;
+    const std::size_t at = buffer_.size();
+    buffer_.resize(at + 16 * std::size_t{markers_});
+    char* out = buffer_.data() + at;
+    for (std::uint32_t m = 0; m < markers_; ++m, out += 16) {
+        const TRCSample& sample = m < row.size() ? row[m] : TRCSample{};
+        const float v[4] = {sample.valid ? static_cast<float>(sample.x) : 0.0f,
+                            sample.valid ? static_cast<float>(sample.y) : 0.0f,
+                            sample.valid ? static_cast<float>(sample.z) : 0.0f,
+                            sample.valid ? 0.0f : -1.0f};
+        std::memcpy(out, v, sizeof v);
+    }
+    if (buffer_.size() >= kFlushBytes) Flush();
+}
+
+void C3DStream::Finish() {
+    const TRCSample dropout{};
+    while (static_cast<std::int64_t>(rows_) < frames_) {
+        Row(TRCRow(std::span<const TRCSample>(), dropout, markers_));
+    }
+    Flush();
+    if (written_ % kBlock != 0) {
+        const std::string pad(kBlock - written_ % kBlock, '\0');
+        file_.Write(pad);
+        written_ += pad.size();
+    }
+}
+
+void C3DStream::Flush() {
+    if (buffer_.empty()) return;
+    file_.Write(std::string_view(buffer_.data(), buffer_.size()));
+    written_ += buffer_.size();
+    buffer_.clear();
+}
+
+std::wstring WriteC3DFile(const std::wstring& path, const TRCFile& markers) {
+    if (markers.GetNumMarkers() > 0xffff) return kC3dTooManyMarkers;
+    try {
+        int error = 0;
+        const std::unique_ptr<TextOutput> output = TextFiles().CreateOutput(path, error);
+        if (!output) return kFileNotOpened;
+        C3DStream stream(*output);
+        if (!stream.Begin(markers)) {
+            output->Discard();
+            return kC3dTooManyMarkers;
+        }
+        std::vector<TRCSample> row(markers.GetNumMarkers());
+        for (std::int64_t f = 0; f < stream.Frames() && !output->Failed(); ++f) {
+            for (std::uint32_t m = 0; m < markers.GetNumMarkers(); ++m) {
+                TRCSample& sample = row[m];
+                sample.valid = markers.GetMarker(m)->GetPosition(static_cast<std::uint32_t>(f),
+                                                                 sample.x, sample.y, sample.z);
+            }
+            stream.Row(TRCRow(row, TRCSample{}, row.size()));
+        }
+        stream.Finish();
+        if (output->Failed() || !output->Commit()) return kNotWritten;
+        return std::wstring();
+    } catch (const std::bad_alloc&) {
+        return kWriteOutOfMemory;
+    }
+}
+
+}  // namespace tovfileio

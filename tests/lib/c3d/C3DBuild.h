@@ -1,0 +1,114 @@
+// C3D files built byte by byte for the tests, in any of the three processor
+// forms, without the library's writer: header, parameter records linked by
+// their offset words, then the frames.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace c3dtest {
+
+enum Processor { kIntel = 84, kDec = 85, kMips = 86 };
+
+inline std::string U16(Processor p, std::uint16_t v) {
+    const char lo = static_cast<char>(v & 0xff), hi = static_cast<char>(v >> 8);
+    return p == kMips ? std::string{hi, lo} : std::string{lo, hi};
+}
+
+inline std::string F32(Processor p, float v) {
+    if (p == kDec) v *= 4.0f;  // VAX F: the IEEE bits of four times the value, halves swapped
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    unsigned char b[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                          static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+    if (p == kMips) return std::string{char(b[3]), char(b[2]), char(b[1]), char(b[0])};
+    if (p == kDec) return std::string{char(b[2]), char(b[3]), char(b[0]), char(b[1])};
+    return std::string(reinterpret_cast<char*>(b), 4);
+}
+
+struct Build {
+    Processor processor = kIntel;
+    float scale = -1.0f;  // negative: float data
+    float rate = 100.0f;
+    std::uint16_t points = 2;
+    std::uint16_t first = 1, last = 0;  // header words 4 and 5
+    std::uint16_t analogValues = 0;     // analog values per frame
+    std::uint16_t analogChannels = 0;
+    std::vector<std::string> labels;    // all in POINT:LABELS when <= 255, else LABELS2 too
+    std::string units = "mm";
+    // Extra parameters: group id (1 POINT, 2 TRIAL), name, type, dims, data.
+    struct Extra {
+        int group;
+        std::string name;
+        int type;
+        std::vector<std::uint8_t> dims;
+        std::string data;
+    };
+    std::vector<Extra> extras;
+    // Every frame's points as x, y, z and residual (int files: the raw words).
+    std::vector<std::vector<std::array<float, 4>>> frames;
+
+    std::string Param(int group, const std::string& name, int type, std::vector<std::uint8_t> dims,
+                      const std::string& data) const {
+        std::string body{static_cast<char>(type), static_cast<char>(dims.size())};
+        for (auto d : dims) body.push_back(static_cast<char>(d));
+        body += data + '\0';
+        return std::string{static_cast<char>(name.size()), static_cast<char>(group)} + name +
+               U16(processor, static_cast<std::uint16_t>(body.size() + 2)) + body;
+    }
+    std::string Group(int id, const std::string& name) const {
+        return std::string{static_cast<char>(name.size()), static_cast<char>(-id)} + name +
+               U16(processor, 3) + '\0';
+    }
+    std::string Labels(const std::string& name, std::size_t from, std::size_t count) const {
+        std::string data;
+        for (std::size_t i = from; i < from + count; ++i) data += (labels[i] + "        ").substr(0, 8);
+        return Param(1, name, -1, {8, static_cast<std::uint8_t>(count)}, data);
+    }
+
+    std::string Bytes() const {
+        const Processor p = processor;
+        std::string params = Group(1, "POINT") + Group(2, "TRIAL") + Group(3, "ANALOG") +
+                             Param(1, "USED", 2, {}, U16(p, points)) +
+                             Param(1, "SCALE", 4, {}, F32(p, scale)) +
+                             Param(1, "RATE", 4, {}, F32(p, rate)) +
+                             Param(1, "UNITS", -1, {static_cast<std::uint8_t>(units.size())}, units) +
+                             Param(3, "USED", 2, {}, U16(p, analogChannels));
+        if (!labels.empty()) params += Labels("LABELS", 0, std::min<std::size_t>(labels.size(), 255));
+        if (labels.size() > 255) params += Labels("LABELS2", 255, labels.size() - 255);
+        for (const Extra& e : extras) params += Param(e.group, e.name, e.type, e.dims, e.data);
+        params = std::string("\x01\x50", 2) + char(0) + char(p) + params;
+        params.append(512 - params.size() % 512, '\0');
+        params[2] = static_cast<char>(params.size() / 512);
+
+        std::string header(512, '\0');
+        const std::uint16_t dataBlock = static_cast<std::uint16_t>(2 + params.size() / 512);
+        auto put = [&](int word, const std::string& bytes) { header.replace(2 * (word - 1), bytes.size(), bytes); };
+        header[0] = 2;
+        header[1] = 0x50;
+        put(2, U16(p, points));
+        put(3, U16(p, analogValues));
+        put(4, U16(p, first));
+        put(5, U16(p, last));
+        put(7, F32(p, scale));
+        put(9, U16(p, dataBlock));
+        put(10, U16(p, analogChannels != 0 ? analogValues / analogChannels : 0));
+        put(11, F32(p, rate));
+
+        std::string data;
+        for (const auto& frame : frames) {
+            for (const auto& point : frame) {
+                for (float v : point) {
+                    data += scale < 0 ? F32(p, v) : U16(p, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
+                }
+            }
+            for (int a = 0; a < analogValues; ++a) data += scale < 0 ? F32(p, 12345.0f) : U16(p, 999);
+        }
+        return header + params + data;
+    }
+};
+
+}  // namespace c3dtest

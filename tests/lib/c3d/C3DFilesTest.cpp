@@ -1,0 +1,249 @@
+// Real C3D files of the shared corpus, their DEC and MIPS copies, and files
+// the writer makes read back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/lib/c3d/C3DBuild.h"
+#include "tests/support/TestFiles.h"
+#include "tovfileio/c3d/C3DFile.h"
+
+using namespace tovfileio;
+
+namespace {
+
+std::filesystem::path Corpus(const char* name) {
+    return std::filesystem::path(TOV_CORPUS_DIR) / "c3d" / name;
+}
+
+struct Position {
+    std::uint32_t marker, frame;
+    double x, y, z;
+};
+
+std::uint64_t Dropouts(const TRCFile& trc) {
+    std::uint64_t dropouts = 0;
+    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
+        for (std::uint32_t f = 0; f < trc.GetNumRows(); ++f) {
+            double x, y, z;
+            if (!trc.GetMarker(m)->GetPosition(f, x, y, z)) ++dropouts;
+        }
+    }
+    return dropouts;
+}
+
+// Every sample of `a` and `b` alike: the same validity, positions within
+// `tolerance` relative.
+void ExpectSameSamples(const TRCFile& a, const TRCFile& b, double tolerance) {
+    ASSERT_EQ(a.GetNumMarkers(), b.GetNumMarkers());
+    ASSERT_EQ(a.GetNumRows(), b.GetNumRows());
+    int faults = 0;
+    for (std::uint32_t m = 0; m < a.GetNumMarkers() && faults < 5; ++m) {
+        EXPECT_EQ(a.GetMarker(m)->GetName(), b.GetMarker(m)->GetName());
+        for (std::uint32_t f = 0; f < a.GetNumRows() && faults < 5; ++f) {
+            double p[3], q[3];
+            const bool valid = a.GetMarker(m)->GetPosition(f, p[0], p[1], p[2]);
+            const bool validToo = b.GetMarker(m)->GetPosition(f, q[0], q[1], q[2]);
+            bool same = valid == validToo;
+            for (int i = 0; i < 3; ++i) same = same && std::abs(p[i] - q[i]) <= tolerance * std::abs(p[i]);
+            if (!same) {
+                ++faults;
+                ADD_FAILURE() << "marker " << m << " frame " << f << ": " << p[0] << " vs " << q[0];
+            }
+        }
+    }
+}
+
+// `bytes` of an Intel file as a file of `processor` holds them: the
+// processor byte, the header's words, every offset word and number of the
+// parameters, and the data section (floats, or 16-bit words when the
+// scale is positive).
+std::string Converted(std::string bytes, c3dtest::Processor processor) {
+    using c3dtest::F32;
+    using c3dtest::U16;
+    auto u16 = [&](std::size_t at) {
+        return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                          static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
+    auto f32 = [&](std::size_t at) {
+        float v;
+        std::memcpy(&v, &bytes[at], 4);
+        return v;
+    };
+    auto word = [&](std::size_t at) { bytes.replace(at, 2, U16(processor, u16(at))); };
+    auto real = [&](std::size_t at) { bytes.replace(at, 4, F32(processor, f32(at))); };
+
+    const float scale = f32(12);
+    const std::size_t dataStart = (u16(16) - 1) * std::size_t{512};
+    for (std::size_t at = dataStart; at + 4 <= bytes.size(); at += scale < 0 ? 4 : 2) {
+        if (scale < 0) real(at); else word(at);
+    }
+    const std::size_t section = (static_cast<unsigned char>(bytes[0]) - 1) * std::size_t{512};
+    bytes[section + 3] = static_cast<char>(processor);
+    for (std::size_t at = section + 4;;) {
+        const int nameLength = std::abs(static_cast<signed char>(bytes[at]));
+        const int group = static_cast<signed char>(bytes[at + 1]);
+        if (nameLength == 0) break;
+        const std::size_t link = at + 2 + nameLength;
+        const std::uint16_t step = u16(link);
+        word(link);
+        if (group > 0) {
+            const int type = static_cast<signed char>(bytes[link + 2]);
+            const int dims = static_cast<unsigned char>(bytes[link + 3]);
+            std::size_t count = 1;
+            for (int d = 0; d < dims; ++d) count *= static_cast<unsigned char>(bytes[link + 4 + d]);
+            for (std::size_t i = 0; i < count && type > 1; ++i) {
+                const std::size_t value = link + 4 + dims + i * type;
+                if (type == 2) word(value); else real(value);
+            }
+        }
+        if (step == 0) break;
+        at = link + step;
+    }
+    for (int w : {2, 3, 4, 5, 6, 9, 10}) word(2 * (w - 1));
+    real(12);
+    real(20);
+    return bytes;
+}
+
+}  // namespace
+
+// The values checked were read from the raw bytes by a throwaway script
+// (Python's struct module), by the offsets the header and the parameters
+// give: frame f, marker m at DATA_START + (f * (4 * points + analog values)
+// + 4 * m) * word size, int words times POINT:SCALE; dropouts counted as
+// negative residual words.
+TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
+    struct Case {
+        const char* file;
+        std::uint32_t markers;
+        std::wstring firstLabel, lastLabel;
+        std::int32_t rate, frames, startFrame;
+        std::uint64_t dropouts, analogChannels;
+        std::vector<Position> positions;
+        double tolerance;
+    };
+    const std::vector<Case> cases = {
+        {"ezc3d-system-a.c3d", 51, L"boite:gauche_ext", L"Daphnee:LATH", 100, 580, 1, 305, 38,
+         {{0, 0, 44.1627884, -276.861938, 675.696838},
+          {50, 579, 623.751526, 610.844727, 99.6825867},
+          {8, 100, 665.773132, 296.550018, 174.234894}}, 1e-8},
+        {"ezc3d-system-b.c3d", 55, L"L_IAS", L"R_SAJ", 200, 340, 705, 0, 69,
+         {{0, 0, -220.12262, 306.424805, 846.336121},
+          {54, 339, 2198.34741, 12.1504097, 1302.31555},
+          {10, 200, 1200.20862, 271.009277, 1449.32642}}, 1e-8},
+        {"pyc3d-my-motion.c3d", 26, L"RFT1", L"pv4", 50, 450, 1, 226, 16,
+         {{0, 0, 248.583341, 226.83334, 37.4166678},
+          {7, 200, 272.583341, 793.16669, 303.333342},
+          {25, 300, 17.4166672, 1533.58338, 929.666694}}, 1e-8},
+    };
+    if (!std::filesystem::is_directory(Corpus(""))) GTEST_SKIP() << "no corpus at " << Corpus("");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        TRCFile trc;
+        ASSERT_EQ(ReadC3DFile(Corpus(c.file).string(), trc), L"");
+        ASSERT_EQ(trc.GetNumMarkers(), c.markers);
+        EXPECT_EQ(trc.GetMarker(0)->GetName(), c.firstLabel);
+        EXPECT_EQ(trc.GetMarker(c.markers - 1)->GetName(), c.lastLabel);
+        EXPECT_EQ(trc.GetUnits(), kUnitsMillimetres);
+        EXPECT_EQ(trc.GetDataRate(), c.rate);
+        EXPECT_EQ(trc.GetNumFrames(), c.frames);
+        EXPECT_EQ(trc.GetNumRows(), static_cast<std::uint32_t>(c.frames));
+        EXPECT_EQ(trc.GetStartFrame(), c.startFrame);
+        EXPECT_EQ(Dropouts(trc), c.dropouts);
+        for (const Position& p : c.positions) {
+            double x, y, z;
+            EXPECT_TRUE(trc.GetMarker(p.marker)->GetPosition(p.frame, x, y, z));
+            EXPECT_NEAR(x, p.x, std::abs(p.x) * c.tolerance + 1e-9) << p.marker << "@" << p.frame;
+            EXPECT_NEAR(y, p.y, std::abs(p.y) * c.tolerance + 1e-9) << p.marker << "@" << p.frame;
+            EXPECT_NEAR(z, p.z, std::abs(p.z) * c.tolerance + 1e-9) << p.marker << "@" << p.frame;
+        }
+
+        // The same file as DEC and MIPS files, and its rows taken one at a
+        // time, read the same.
+        const std::string bytes = tovtest::ReadBytes(Corpus(c.file));
+        for (const auto processor : {c3dtest::kDec, c3dtest::kMips}) {
+            SCOPED_TRACE(processor);
+            TRCFile copy;
+            ASSERT_EQ(ReadC3DMemory(Converted(bytes, processor), copy), L"");
+            EXPECT_EQ(copy.GetDataRate(), c.rate);
+            EXPECT_EQ(copy.GetStartFrame(), c.startFrame);
+            ExpectSameSamples(trc, copy, 0);
+        }
+        struct Count : TRCRowSink {
+            bool Row(const TRCRow& row) override {
+                for (std::size_t m = 0; m < row.size(); ++m) dropouts += row[m].valid ? 0 : 1;
+                ++rows;
+                return true;
+            }
+            std::uint64_t rows = 0, dropouts = 0;
+        } count;
+        TRCFile streamed;
+        C3DReadOptions options;
+        options.rows = &count;
+        ASSERT_EQ(ReadC3DMemory(bytes, streamed, options), L"");
+        EXPECT_EQ(count.rows, static_cast<std::uint64_t>(c.frames));
+        EXPECT_EQ(count.dropouts, c.dropouts);
+        EXPECT_EQ(streamed.GetMarker(0)->GetNumSamples(), 0u);
+
+        // Written and read back: every position within float precision.
+        const tovtest::ScratchDir dir;
+        const std::filesystem::path out = dir.Path() / "back.c3d";
+        ASSERT_EQ(WriteC3DFile(tovtest::Wide(out), trc), L"");
+        TRCFile back;
+        ASSERT_EQ(ReadC3DFile(out.string(), back), L"");
+        EXPECT_EQ(back.GetStartFrame(), c.startFrame);
+        EXPECT_EQ(back.GetDataRate(), c.rate);
+        ExpectSameSamples(trc, back, 1e-7);
+    }
+}
+
+TEST(C3DWrite, MarkerModelsReadBack) {
+    struct Case {
+        const char* name;
+        std::uint32_t markers;
+        std::int32_t frames, rows, startFrame;
+        CalibrationUnits units;
+    };
+    const std::vector<Case> cases = {
+        {"no markers", 0, 5, 5, 1, kUnitsMillimetres},
+        {"labels past 255", 300, 3, 3, 12, kUnitsCentimetres},
+        {"rows short of the frame count", 2, 10, 4, 1, kUnitsInches},
+        {"frames past 65,535", 1, 70001, 70001, 65000, kUnitsMetres},
+    };
+    const tovtest::ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRCFile model;
+        model.SetStartFrame(c.startFrame);
+        model.SetNumFrames(c.frames);
+        model.SetDataRate(250);
+        model.SetUnits(c.units);
+        for (std::uint32_t m = 0; m < c.markers; ++m) {
+            TRCMarker* marker = model.AddMarker(TRCMarker(L"Marker é" + std::to_wstring(m)));
+            for (std::int32_t f = 0; f < c.rows; ++f) {
+                if ((f + m) % 3 == 1) marker->AddDropout();
+                else marker->AddPosition(m + 0.5, -f * 0.25, 1e5 + f);
+            }
+        }
+        const std::filesystem::path out = dir.Path() / "model.c3d";
+        ASSERT_EQ(WriteC3DFile(tovtest::Wide(out), model), L"");
+        EXPECT_EQ(std::filesystem::file_size(out) % 512, 0u);
+        TRCFile back;
+        ASSERT_EQ(ReadC3DFile(out.string(), back), L"");
+        EXPECT_EQ(back.GetNumFrames(), c.frames);
+        EXPECT_EQ(back.GetStartFrame(), c.startFrame);
+        EXPECT_EQ(back.GetUnits(), c.units);
+        EXPECT_EQ(back.GetDataRate(), 250);
+        ASSERT_EQ(back.GetNumMarkers(), c.markers);
+        if (c.markers == 0) continue;
+        EXPECT_EQ(back.GetNumRows(), static_cast<std::uint32_t>(c.frames));
+        // Frames past the rows are dropouts.
+        model.SetNumRows(static_cast<std::uint32_t>(c.frames));
+        ExpectSameSamples(model, back, 1e-7);
+    }
+}
