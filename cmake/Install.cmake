@@ -4,9 +4,9 @@
 #   lib/libbrindlecore.so              the host's core library
 #   lib/tovfileio/TOVFileIO.dlu        the module, where tovfileio looks for it
 #                                      (ModuleLocation: ../lib/tovfileio)
-#   lib/libtov_{text,htr,trc,gwm}.a, libbrindle_textfile.so  the file libraries
+#   lib/libtov_{text,htr,trc,gwm,c3d,bvh,convert}.a, libbrindle_textfile.so  the file libraries
 #                                      and the text-file service (math: headers only)
-#   include/tovfileio/{math,text,htr,trc,gwm}/*.h  the libraries' public headers
+#   include/tovfileio/{math,text,htr,trc,gwm,c3d,bvh,convert}/*.h  the libraries' public headers
 #                                      (lib/include; their internals in lib/src
 #                                      stay behind)
 #   include/brindle/sdk/*.h            the host's SDK, for modules built against it
@@ -21,8 +21,9 @@ set(TOV_INSTALL_CMAKEDIR lib/cmake/TOVFileIO)
 
 # The libraries as a consumer names them, TOVFileIO::NAME, in the build tree
 # as once installed.
-set(tov_exported tov_math tov_text tov_htr tov_trc tov_gwm brindle_textfile brindle_sdk brindlecore)
-set(tov_export_names math text htr trc gwm textfile sdk brindlecore)
+set(tov_exported tov_math tov_text tov_htr tov_trc tov_gwm tov_c3d tov_bvh tov_convert
+    brindle_textfile brindle_sdk brindlecore)
+set(tov_export_names math text htr trc gwm c3d bvh convert textfile sdk brindlecore)
 foreach(target name IN ZIP_LISTS tov_exported tov_export_names)
     set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
     add_library(TOVFileIO::${name} ALIAS ${target})

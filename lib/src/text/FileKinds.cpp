@@ -7,15 +7,26 @@
 namespace tovfileio {
 namespace {
 
-constexpr std::array<FileKind, 1> kHtrBecomes{FileKind::kHtr};
-constexpr std::array<FileKind, 1> kTrcBecomes{FileKind::kGwm};
+// What each kind converts into, its usual conversion first: the one made
+// when the output's name says no format.
+constexpr std::array<FileKind, 4> kHtrBecomes{FileKind::kHtr, FileKind::kBvh, FileKind::kTrc,
+                                              FileKind::kCsv};
+constexpr std::array<FileKind, 4> kBvhBecomes{FileKind::kHtr, FileKind::kBvh, FileKind::kTrc,
+                                              FileKind::kCsv};
+constexpr std::array<FileKind, 4> kTrcBecomes{FileKind::kGwm, FileKind::kTrc, FileKind::kC3d,
+                                              FileKind::kCsv};
+constexpr std::array<FileKind, 4> kC3dBecomes{FileKind::kTrc, FileKind::kGwm, FileKind::kC3d,
+                                              FileKind::kCsv};
+constexpr std::array<FileKind, 3> kGwmBecomes{FileKind::kTrc, FileKind::kC3d, FileKind::kCsv};
 
-constexpr std::array<FileKindInfo, 5> kKinds{{
+constexpr std::array<FileKindInfo, 7> kKinds{{
     {FileKind::kHtr, "HTR", "an", ".htr", true, true, kHtrBecomes},
-    {FileKind::kTrc, "TRC", "a", ".trc", true, false, kTrcBecomes},
-    {FileKind::kGwm, "GWM", "a", ".gwm", false, true, {}},
+    {FileKind::kTrc, "TRC", "a", ".trc", true, true, kTrcBecomes},
+    {FileKind::kGwm, "GWM", "a", ".gwm", true, true, kGwmBecomes},
     {FileKind::kMnm, "MNM", "an", ".mnm", true, true, {}},
-    {FileKind::kC3d, "C3D", "a", ".c3d", false, false, {}},
+    {FileKind::kC3d, "C3D", "a", ".c3d", true, true, kC3dBecomes},
+    {FileKind::kBvh, "BVH", "a", ".bvh", true, true, kBvhBecomes},
+    {FileKind::kCsv, "CSV", "a", ".csv", false, true, {}},
 }};
 
 constexpr FileKindInfo kUnknownKind{FileKind::kUnknown, "unknown", "an", "", false, false, {}};
@@ -68,6 +79,7 @@ FileKind KindByContent(std::string_view bytes) {
     if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
     if (StartsWith(bytes, "PathFileType")) return FileKind::kTrc;
     if (StartsWith(bytes, "$Comments") || StartsWith(bytes, "$Filename")) return FileKind::kGwm;
+    if (StartsWith(bytes, "HIERARCHY")) return FileKind::kBvh;
     const std::string_view head = bytes.substr(0, kSniffBytes);
     if (head.find("[Header]") != head.npos || StartsWith(head, "FileType") ||
         head.find("\nFileType") != head.npos) {

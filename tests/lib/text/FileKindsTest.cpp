@@ -37,7 +37,8 @@ TEST(FileKindsTest, FirstBytesTellTheKindAndBinaryData) {
         EXPECT_EQ(LooksBinary(c.bytes), c.binary) << c.bytes;
     }
     EXPECT_EQ(KindByName("take.C3D"), FileKind::kC3d);
-    EXPECT_FALSE(KindInfo(FileKind::kC3d).read);
+    EXPECT_TRUE(KindInfo(FileKind::kC3d).read);
+    EXPECT_EQ(KindByContent("HIERARCHY\r\nROOT Hips"), FileKind::kBvh);
 }
 
 TEST(FileKindsTest, EveryCorpusC3dFileIsToldByItsBytes) {

@@ -17,6 +17,8 @@ enum class FileKind {
     kGwm,  // Gaitwork marker files, made from TRC files
     kMnm,  // marker-name maps, which rename and filter markers
     kC3d,  // binary point and analog data as optical systems record it
+    kBvh,  // skeletal motion as animation packages exchange it
+    kCsv,  // comma-separated values: a row per frame and point, for analysis
 };
 
 struct FileKindInfo {
@@ -40,7 +42,8 @@ const FileKindInfo& KindInfo(FileKind kind);
 FileKind KindByName(std::string_view path);
 // The kind the first bytes of a file show (a UTF-8 byte-order mark is
 // skipped): "PathFileType" starts a TRC file, "$Comments" or "$Filename" a
-// GWM file, an HTR file holds "[Header]" or a line starting "FileType"
+// GWM file, "HIERARCHY" a BVH file, an HTR file holds "[Header]" or a
+// line starting "FileType"
 // near its start; binary bytes (LooksBinary) are a C3D file when the
 // second is 0x50; kUnknown when they show none of these (an MNM file has no
 // mark of its own).

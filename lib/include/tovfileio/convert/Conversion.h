@@ -1,0 +1,62 @@
+// One take written as another format: the conversions between the formats
+// the libraries read and write, without any user interface. A marker take
+// streams from its reader to its writer a row at a time, so memory does not
+// grow with the frames; a skeleton is read whole and written whole, or
+// streamed as the world positions of its joints (virtual markers).
+// Lengths may be converted to other units and positions turned to another
+// up axis on the way; the result says what was turned.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tovfileio/convert/Takes.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/text/FileKinds.h"
+#include "tovfileio/text/ReadFinding.h"
+
+namespace tovfileio {
+
+// Whether a file of kind `in` converts into one of kind `out` (FileKinds'
+// `becomes`).
+bool Converts(FileKind in, FileKind out);
+
+struct ConversionRequest {
+    std::string in;                       // the file read, UTF-8 as opened
+    FileKind inKind = FileKind::kUnknown;
+    std::wstring out;                     // the file written, whole or not at all
+    FileKind outKind = FileKind::kUnknown;
+    std::optional<CalibrationUnits> units;  // lengths converted to these; else kept
+    // The output's up axis; when not given, its kind's convention
+    // (ConventionalUp). Turning applies to marker outputs.
+    std::optional<UpAxis> up;
+    std::wstring baseName;   // the take's name inside a GWM or TRC file
+    std::string dateTime;    // a GWM file's date line (GWMDateTimeText)
+    ReadObserver* findings = nullptr;
+    std::uint64_t memoryLimit = 0;
+};
+
+struct ConversionResult {
+    // The reader refused the input: its message; nothing was written.
+    std::wstring readMessage;
+    // The output could not be made or written whole: the message, with the
+    // system's error number in `ioError` when the system gave one.
+    std::wstring writeMessage;
+    int ioError = 0;
+    // What the conversion changed on the way, one sentence each, for the
+    // user: "positions turned from Z-up to Y-up", "lengths converted from
+    // mm to cm", "joints Hips and Chest got position channels: ...".
+    std::vector<std::string> notes;
+    std::uint32_t points = 0;   // markers or joints written
+    std::int64_t frames = 0;    // frames written
+
+    bool Succeeded() const { return readMessage.empty() && writeMessage.empty(); }
+};
+
+// Converts `request.in` into `request.out`. A pair that does not convert
+// (Converts) gives a writeMessage and writes nothing.
+ConversionResult Convert(const ConversionRequest& request);
+
+}  // namespace tovfileio

@@ -1,0 +1,214 @@
+#include "tovfileio/convert/Conversion.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "MarkerOutputs.h"
+#include "RowTransform.h"
+#include "SkeletonMarkers.h"
+#include "tovfileio/bvh/BVHWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
+
+namespace tovfileio {
+namespace {
+
+// What a failed write says; the system's error number goes with it.
+constexpr wchar_t kNotWrittenWhole[] = L"The file could not be written whole";
+
+std::string UnitsName(CalibrationUnits units) { return CalibrationUnitsKeyword(units); }
+
+// The up axis the output is to stand along: as asked, else its kind's
+// convention; a CSV file keeps its source's.
+UpAxis OutputUp(const ConversionRequest& request, UpAxis from) {
+    if (request.up) return *request.up;
+    return request.outKind == FileKind::kCsv ? from : ConventionalUp(request.outKind);
+}
+
+// How rows are turned before the writer: a GWM writer turns Y-up rows to
+// Z-up itself, so it is given Y-up rows.
+AxisTurn TurnBetween(UpAxis from, UpAxis to, FileKind outKind) {
+    const UpAxis written = outKind == FileKind::kGwm ? UpAxis::kY : to;
+    if (from == written) return AxisTurn::kNone;
+    return from == UpAxis::kY ? AxisTurn::kYUpToZUp : AxisTurn::kZUpToYUp;
+}
+
+void NoteTurns(ConversionResult& result, UpAxis from, UpAxis to,
+               std::optional<CalibrationUnits> fromUnits, std::optional<CalibrationUnits> toUnits) {
+    if (from != to) {
+        result.notes.push_back(std::string("positions turned from ") + UpAxisName(from) + " to " +
+                               UpAxisName(to));
+    }
+    if (fromUnits && toUnits && *fromUnits != *toUnits) {
+        result.notes.push_back("lengths converted from " + UnitsName(*fromUnits) + " to " +
+                               UnitsName(*toUnits));
+    }
+}
+
+// Opens the output; null, with the result's message, when it cannot be made.
+std::unique_ptr<TextOutput> OpenOutput(const ConversionRequest& request, ConversionResult& result) {
+    int error = 0;
+    std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(request.out, error);
+    if (!file) {
+        result.writeMessage = kFileNotOpened;
+        result.ioError = error;
+    }
+    return file;
+}
+
+// Ends a marker output and puts the file in place.
+void FinishOutput(MarkerOutput& output, TextOutput& file, ConversionResult& result) {
+    if (std::wstring refused = output.Finish(); !refused.empty()) {
+        result.writeMessage = std::move(refused);
+        file.Discard();
+        return;
+    }
+    if (file.Failed() || !file.Commit()) {
+        result.writeMessage = kNotWrittenWhole;
+        result.ioError = file.Error();
+    }
+}
+
+// Counts the rows that pass, for the result.
+class RowCount : public TRCRowSink {
+public:
+    explicit RowCount(MarkerOutput& next) : next_(next) {}
+    bool Begin(const TRCFile& file) override {
+        markers_ = file.GetNumMarkers();
+        frames_ = file.GetNumFrames();
+        return next_.Begin(file);
+    }
+    bool Row(const TRCRow& row) override { return next_.Row(row); }
+    std::uint32_t Markers() const { return markers_; }
+    std::int64_t Frames() const { return frames_; }
+
+private:
+    MarkerOutput& next_;
+    std::uint32_t markers_ = 0;
+    std::int64_t frames_ = 0;
+};
+
+ConversionResult MarkersToMarkers(const ConversionRequest& request) {
+    ConversionResult result;
+    std::unique_ptr<TextOutput> file = OpenOutput(request, result);
+    if (!file) return result;
+    const MarkerOutputNames names{request.baseName, request.dateTime};
+    std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
+    const UpAxis from = ConventionalUp(request.inKind);
+    const UpAxis to = OutputUp(request, from);
+    RowCount count(*output);
+    RowTransform transform(count, TurnBetween(from, to, request.outKind), request.units);
+    TRCFile take;
+    MarkerReadOptions read;
+    read.findings = request.findings;
+    read.rows = &transform;
+    read.memoryLimit = request.memoryLimit;
+    result.readMessage = ReadMarkers(request.in, request.inKind, take, read);
+    // A writer that refused the take stopped the read: its reason is the one.
+    if (!output->Refusal().empty()) {
+        result.readMessage.clear();
+        result.writeMessage = output->Refusal();
+        return result;
+    }
+    if (!result.readMessage.empty()) return result;
+    if (!transform.Begun()) transform.Begin(take);  // a file of no rows
+    FinishOutput(*output, *file, result);
+    result.points = count.Markers();
+    result.frames = count.Frames();
+    NoteTurns(result, from, to, transform.FromUnits(), request.units);
+    return result;
+}
+
+ConversionResult SkeletonToMarkers(const ConversionRequest& request) {
+    ConversionResult result;
+    HTRFile skeleton;
+    result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, request.findings);
+    if (!result.readMessage.empty()) return result;
+    const CalibrationUnits fromUnits = skeleton.GetCalibrationUnits();
+    if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
+    std::unique_ptr<TextOutput> file = OpenOutput(request, result);
+    if (!file) return result;
+    const MarkerOutputNames names{request.baseName, request.dateTime};
+    std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
+    const UpAxis from = ConventionalUp(request.inKind);
+    const UpAxis to = OutputUp(request, from);
+    RowCount count(*output);
+    RowTransform transform(count, TurnBetween(from, to, request.outKind), std::nullopt);
+    if (!StreamJointPositions(skeleton, transform)) {
+        result.writeMessage = output->Refusal();
+        return result;
+    }
+    FinishOutput(*output, *file, result);
+    result.points = count.Markers();
+    result.frames = count.Frames();
+    result.notes.push_back("each joint's world position written as a marker of its name");
+    NoteTurns(result, from, to, fromUnits, request.units);
+    return result;
+}
+
+// "Hips, Chest": the first few names of a list, and how many more.
+std::string NameList(const std::vector<std::wstring>& names) {
+    constexpr std::size_t kShown = 5;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) {
+        text += (i > 0 ? ", " : "") + EncodeUtf8(names[i]);
+    }
+    if (names.size() > kShown) text += " and " + std::to_string(names.size() - kShown) + " more";
+    return text;
+}
+
+// What a BVH file could not hold as HTR holds it.
+void NoteBvh(ConversionResult& result, const BVHWriteNotes& notes) {
+    if (!notes.jointsWithPositions.empty()) {
+        result.notes.push_back("position channels for the joints whose translation moves: " +
+                               NameList(notes.jointsWithPositions));
+    }
+    if (!notes.scaleDropped.empty()) {
+        result.notes.push_back("scale factors other than 1 not written (BVH holds none): " +
+                               NameList(notes.scaleDropped));
+    }
+}
+
+ConversionResult SkeletonToSkeleton(const ConversionRequest& request) {
+    ConversionResult result;
+    if (request.up && *request.up != UpAxis::kY) {
+        result.writeMessage = L"A skeleton is written Y-up; turning applies to marker outputs";
+        return result;
+    }
+    HTRFile skeleton;
+    result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, request.findings);
+    if (!result.readMessage.empty()) return result;
+    const CalibrationUnits fromUnits = skeleton.GetCalibrationUnits();
+    if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
+    if (request.outKind == FileKind::kHtr) {
+        result.writeMessage = skeleton.Write(request.out, &result.ioError);
+    } else {
+        BVHWriteNotes notes;
+        result.writeMessage = WriteBVHFile(request.out, skeleton, &notes);
+        NoteBvh(result, notes);
+    }
+    result.points = skeleton.SegmentCount();
+    result.frames = skeleton.GetNumFrames();
+    NoteTurns(result, UpAxis::kY, UpAxis::kY, fromUnits, request.units);
+    return result;
+}
+
+}  // namespace
+
+bool Converts(FileKind in, FileKind out) {
+    const std::span<const FileKind> becomes = KindInfo(in).becomes;
+    return std::find(becomes.begin(), becomes.end(), out) != becomes.end();
+}
+
+ConversionResult Convert(const ConversionRequest& request) {
+    if (!Converts(request.inKind, request.outKind)) {
+        ConversionResult result;
+        result.writeMessage = L"The take does not convert to that format";
+        return result;
+    }
+    if (HoldsSkeleton(request.outKind)) return SkeletonToSkeleton(request);
+    if (HoldsSkeleton(request.inKind)) return SkeletonToMarkers(request);
+    return MarkersToMarkers(request);
+}
+
+}  // namespace tovfileio

@@ -1,0 +1,37 @@
+// The marker writers behind one face: a row sink that writes a file of one
+// marker format as rows come, and finishes it (dropout rows for frames no
+// row came for) before it is committed.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "tovfileio/text/FileKinds.h"
+#include "tovfileio/text/TextFiles.h"
+#include "tovfileio/trc/TRCFile.h"
+
+namespace tovfileio {
+
+class MarkerOutput : public TRCRowSink {
+public:
+    // Ends the file; the empty string, or why it cannot be written (its
+    // frames have no numbers in the format, say).
+    virtual std::wstring Finish() = 0;
+    // Set when Begin refused the take: why.
+    const std::wstring& Refusal() const { return refusal_; }
+
+protected:
+    std::wstring refusal_;
+};
+
+struct MarkerOutputNames {
+    std::wstring baseName;  // the take's name inside the file
+    std::string dateTime;   // a GWM file's date line
+};
+
+// The writer of `kind` (TRC, C3D, GWM or CSV) onto `file`; null for any
+// other kind. A GWM writer takes Y-up positions and writes them Z-up.
+std::unique_ptr<MarkerOutput> MakeMarkerOutput(FileKind kind, TextOutput& file,
+                                               const MarkerOutputNames& names);
+
+}  // namespace tovfileio

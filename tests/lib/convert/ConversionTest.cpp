@@ -1,0 +1,200 @@
+// Conversions between the formats, driven as a program drives them: values
+// written by one format's writer and read back by the other's reader, turned
+// to the output's up axis and units, and a skeleton's joints as markers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "tests/support/TestFiles.h"
+#include "tovfileio/convert/Conversion.h"
+
+namespace {
+
+using namespace tovfileio;
+
+// Three markers over three frames, M2 a dropout at frame 2, in mm.
+const char kTake[] =
+    "PathFileType\t4\t(X/Y/Z)\ttake.trc\n"
+    "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\t"
+    "OrigNumFrames\n"
+    "100\t100\t3\t3\tmm\t100\t1\t3\n"
+    "Frame#\tTime\tM1\t\t\tM2\t\t\tM3\t\t\t\n"
+    "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\t\n"
+    "\n"
+    "1\t0.00\t1.5\t2.25\t-3\t10\t20\t30\t-0.125\t1000\t7\n"
+    "2\t0.01\t1.5\t2.5\t-3\t\t\t\t-0.25\t1000\t7\n"
+    "3\t0.02\t1.5\t2.75\t-3\t10\t21\t30\t-0.375\t1000\t7\n";
+
+struct Expected {
+    bool valid;
+    double x, y, z;
+};
+
+class ConversionTest : public ::testing::Test {
+protected:
+    std::string In() const { return scratch_.Write("take.trc", kTake).string(); }
+
+    ConversionResult Run(const std::string& in, FileKind inKind, const std::string& out,
+                         FileKind outKind, std::optional<CalibrationUnits> units = {},
+                         std::optional<UpAxis> up = {}) const {
+        ConversionRequest request;
+        request.in = in;
+        request.inKind = inKind;
+        request.out = tovtest::Wide(scratch_.Path() / out);
+        request.outKind = outKind;
+        request.units = units;
+        request.up = up;
+        request.baseName = L"take";
+        request.dateTime = "Sun Dec  6 12:00:00 2026";
+        return Convert(request);
+    }
+
+    TRCFile ReadBack(const std::string& name, FileKind kind) const {
+        TRCFile take;
+        const std::wstring message = ReadMarkers((scratch_.Path() / name).string(), kind, take);
+        EXPECT_EQ(message, L"") << name;
+        return take;
+    }
+
+    tovtest::ScratchDir scratch_;
+};
+
+void ExpectSamples(const TRCFile& take, const Expected (&expected)[3][3], double tolerance,
+                   const std::string& row) {
+    ASSERT_EQ(take.GetNumMarkers(), 3u) << row;
+    for (std::uint32_t m = 0; m < 3; ++m) {
+        for (std::uint32_t f = 0; f < 3; ++f) {
+            double x = 0, y = 0, z = 0;
+            const bool valid = take.GetMarker(m)->GetPosition(f, x, y, z);
+            const Expected& e = expected[f][m];
+            EXPECT_EQ(valid, e.valid) << row << " marker " << m << " frame " << f;
+            if (!valid || !e.valid) continue;
+            EXPECT_NEAR(x, e.x, tolerance) << row << " marker " << m << " frame " << f;
+            EXPECT_NEAR(y, e.y, tolerance) << row << " marker " << m << " frame " << f;
+            EXPECT_NEAR(z, e.z, tolerance) << row << " marker " << m << " frame " << f;
+        }
+    }
+}
+
+// The take as TRC holds it (Y-up), and stood Z-up as (x, -z, y).
+const Expected kYUp[3][3] = {
+    {{true, 1.5, 2.25, -3}, {true, 10, 20, 30}, {true, -0.125, 1000, 7}},
+    {{true, 1.5, 2.5, -3}, {false, 0, 0, 0}, {true, -0.25, 1000, 7}},
+    {{true, 1.5, 2.75, -3}, {true, 10, 21, 30}, {true, -0.375, 1000, 7}},
+};
+const Expected kZUp[3][3] = {
+    {{true, 1.5, 3, 2.25}, {true, 10, -30, 20}, {true, -0.125, -7, 1000}},
+    {{true, 1.5, 3, 2.5}, {false, 0, 0, 0}, {true, -0.25, -7, 1000}},
+    {{true, 1.5, 3, 2.75}, {true, 10, -30, 21}, {true, -0.375, -7, 1000}},
+};
+
+// Each marker format written and read back by its own reader: C3D and GWM
+// stand Z-up, TRC Y-up; a conversion back gives the take again, within the
+// precision the format keeps (C3D floats, GWM's written digits).
+TEST_F(ConversionTest, MarkerTakesTurnToEachFormatsUpAxisAndBack) {
+    const std::string in = In();
+    const struct {
+        FileKind kind;
+        const char* name;
+        const Expected (&stored)[3][3];
+        double tolerance;
+        const char* note;  // what the conversion says it turned
+    } cases[] = {
+        {FileKind::kC3d, "take.c3d", kZUp, 1e-4, "positions turned from Y-up to Z-up"},
+        {FileKind::kTrc, "copy.trc", kYUp, 1e-9, nullptr},
+    };
+    for (const auto& c : cases) {
+        const ConversionResult there = Run(in, FileKind::kTrc, c.name, c.kind);
+        ASSERT_TRUE(there.Succeeded()) << c.name;
+        EXPECT_EQ(there.notes.size(), c.note ? 1u : 0u) << c.name;
+        if (c.note && !there.notes.empty()) {
+            EXPECT_EQ(there.notes[0], c.note);
+        }
+        ExpectSamples(ReadBack(c.name, c.kind), c.stored, c.tolerance, c.name);
+        const ConversionResult back = Run((scratch_.Path() / c.name).string(), c.kind, "back.trc",
+                                          FileKind::kTrc);
+        ASSERT_TRUE(back.Succeeded()) << c.name;
+        ExpectSamples(ReadBack("back.trc", FileKind::kTrc), kYUp, c.tolerance, c.name);
+    }
+    // A GWM file, the host's Z-up marker file, comes back as the TRC take.
+    ASSERT_TRUE(Run(in, FileKind::kTrc, "take.gwm", FileKind::kGwm).Succeeded());
+    const ConversionResult back =
+        Run((scratch_.Path() / "take.gwm").string(), FileKind::kGwm, "back.trc", FileKind::kTrc);
+    ASSERT_TRUE(back.Succeeded());
+    ASSERT_EQ(back.notes.size(), 1u);
+    EXPECT_EQ(back.notes[0], "positions turned from Z-up to Y-up");
+    ExpectSamples(ReadBack("back.trc", FileKind::kTrc), kYUp, 1e-4, "gwm");
+}
+
+// Lengths in other units, and an up axis asked for: said, and done to every
+// sample, a dropout staying one.
+TEST_F(ConversionTest, UnitsAndUpAxisAsAsked) {
+    const ConversionResult cm =
+        Run(In(), FileKind::kTrc, "cm.trc", FileKind::kTrc, kUnitsCentimetres, UpAxis::kZ);
+    ASSERT_TRUE(cm.Succeeded());
+    ASSERT_EQ(cm.notes.size(), 2u);
+    EXPECT_EQ(cm.notes[0], "positions turned from Y-up to Z-up");
+    EXPECT_EQ(cm.notes[1], "lengths converted from mm to cm");
+    const TRCFile take = ReadBack("cm.trc", FileKind::kTrc);
+    EXPECT_EQ(take.GetUnits(), kUnitsCentimetres);
+    Expected tenth[3][3];
+    for (int f = 0; f < 3; ++f) {
+        for (int m = 0; m < 3; ++m) {
+            const Expected& e = kZUp[f][m];
+            tenth[f][m] = {e.valid, e.x / 10, e.y / 10, e.z / 10};
+        }
+    }
+    ExpectSamples(take, tenth, 1e-9, "cm");
+}
+
+// CSV keeps the input's axes unless asked: a row per frame and marker, a
+// dropout's coordinates empty.
+TEST_F(ConversionTest, CsvRowsPerFrameAndMarker) {
+    ASSERT_TRUE(Run(In(), FileKind::kTrc, "take.csv", FileKind::kCsv).Succeeded());
+    const std::string csv = tovtest::ReadBytes(scratch_.Path() / "take.csv");
+    EXPECT_EQ(csv.substr(0, csv.find('\n', csv.find('\n') + 1) + 1),
+              "frame,time,name,x,y,z\n1,0,M1,1.5,2.25,-3\n");
+    EXPECT_NE(csv.find("\n2,0.01,M2,,,\n"), std::string::npos) << csv;
+}
+
+// A skeleton's joints become markers of their names at their world
+// positions: a root moving along x carrying a child 50 above it.
+TEST_F(ConversionTest, SkeletonJointsBecomeMarkers) {
+    const std::string htr = scratch_.Write("chain.htr",
+        "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 2\nNumFrames 2\n"
+        "DataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\nRotationUnits Degrees\n"
+        "GlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1.0\n"
+        "[SegmentNames&Hierarchy]\nRoot\tGLOBAL\nTip\tRoot\n"
+        "[BasePosition]\nRoot\t0\t100\t0\t0\t0\t0\t50\nTip\t0\t50\t0\t0\t0\t0\t10\n"
+        "[Root]\n1\t0\t0\t0\t0\t0\t0\t1\n2\t25\t0\t0\t0\t0\t0\t1\n"
+        "[Tip]\n1\t0\t0\t0\t0\t0\t0\t1\n2\t0\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n").string();
+    const ConversionResult result = Run(htr, FileKind::kHtr, "joints.trc", FileKind::kTrc);
+    ASSERT_TRUE(result.Succeeded()) << std::string(result.readMessage.begin(), result.readMessage.end());
+    const TRCFile take = ReadBack("joints.trc", FileKind::kTrc);
+    ASSERT_EQ(take.GetNumMarkers(), 2u);
+    EXPECT_EQ(take.GetMarker(1)->GetName(), L"Tip");
+    EXPECT_EQ(take.GetDataRate(), 30);
+    const double expected[2][2][3] = {{{0, 100, 0}, {0, 150, 0}}, {{25, 100, 0}, {25, 150, 0}}};
+    for (std::uint32_t f = 0; f < 2; ++f) {
+        for (std::uint32_t m = 0; m < 2; ++m) {
+            double x = 0, y = 0, z = 0;
+            ASSERT_TRUE(take.GetMarker(m)->GetPosition(f, x, y, z));
+            EXPECT_NEAR(x, expected[f][m][0], 1e-9);
+            EXPECT_NEAR(y, expected[f][m][1], 1e-9);
+            EXPECT_NEAR(z, expected[f][m][2], 1e-9);
+        }
+    }
+}
+
+// A pair that does not convert writes nothing.
+TEST_F(ConversionTest, APairThatDoesNotConvertWritesNothing) {
+    EXPECT_FALSE(Converts(FileKind::kHtr, FileKind::kGwm));
+    EXPECT_FALSE(Converts(FileKind::kGwm, FileKind::kHtr));
+    EXPECT_TRUE(Converts(FileKind::kC3d, FileKind::kTrc));
+    const ConversionResult result = Run(In(), FileKind::kTrc, "take.htr", FileKind::kHtr);
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_FALSE(std::filesystem::exists(scratch_.Path() / "take.htr"));
+}
+
+}  // namespace
