@@ -166,7 +166,7 @@ struct OpenBlock {
     bool offsetRead = false;
     bool channelsRead = false;
     std::uint32_t children = 0;
-    double firstChildLength = 0.0;
+    double longestChild = 0.0;  // the length of the longest child OFFSET
 };
 
 class BVHReader {
@@ -343,9 +343,8 @@ void BVHReader::ReadOffset() {
     if (block.segment != nullptr) block.segment->SetBaseTranslation(xyz[0], xyz[1], xyz[2]);
     if (open_.size() >= 2) {
         OpenBlock& parent = open_[open_.size() - 2];
-        if (parent.children == 1) {
-            parent.firstChildLength = std::sqrt(xyz[0] * xyz[0] + xyz[1] * xyz[1] + xyz[2] * xyz[2]);
-        }
+        parent.longestChild = std::max(
+            parent.longestChild, std::sqrt(xyz[0] * xyz[0] + xyz[1] * xyz[1] + xyz[2] * xyz[2]));
     }
 }
 
@@ -386,7 +385,7 @@ void BVHReader::ReadChannels(const Word& keyword) {
 void BVHReader::CloseBlock() {
     const OpenBlock& block = open_.back();
     if (block.segment != nullptr) {
-        block.segment->SetBoneLength(block.children == 1 ? block.firstChildLength : 0.0);
+        block.segment->SetBoneLength(block.longestChild);
     }
     open_.pop_back();
 }

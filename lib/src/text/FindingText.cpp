@@ -296,8 +296,8 @@ std::string C3dText(const ReadFinding& f) {
         case Code::kC3dNotC3d:
             return "the second byte is not 0x50, which every C3D file has there (the file starts " +
                    f.found + ")";
-        case Code::kC3dDamaged:
-            return "at byte " + std::to_string(f.column) + ": " + f.found;
+        // The reader's message says what is damaged; the finding says where.
+        case Code::kC3dDamaged: return "at byte " + std::to_string(f.column);
         case Code::kC3dFramesMissing:
             return "the file gives " + f.found + " frames, its data section holds " +
                    Counted(f.count, "frame", "frames") + " fewer; the frames there are read";

@@ -86,7 +86,7 @@ TEST(BVHReader, ReadsJointsInTheWorldAsChannelsPlaceThem) {
     }
 }
 
-TEST(BVHReader, LinksRootsAndTakesBoneLengthsFromTheOneChild) {
+TEST(BVHReader, LinksRootsAndTakesBoneLengthsFromTheLongestChild) {
     HTRFile htr;
     ASSERT_EQ(ReadBVHMemory(TwoJoints("0 0 0", "3 Zrotation Yrotation Xrotation", "3 4 0",
                                       "0 0 0"),
@@ -102,6 +102,15 @@ TEST(BVHReader, LinksRootsAndTakesBoneLengthsFromTheOneChild) {
     EXPECT_DOUBLE_EQ(child->GetBoneLength(), 2.0);  // to its End Site
     EXPECT_EQ(htr.GetNumFrames(), 1u);
     EXPECT_EQ(child->FrameCount(), 1u);
+    // A hip with two legs reaches the farther, never 0 (a bone of length 0
+    // cannot be drawn).
+    ASSERT_EQ(ReadBVHMemory("HIERARCHY\nROOT H\n{\nOFFSET 0 0 0\nCHANNELS 0\n"
+                            "JOINT L\n{\nOFFSET 1 0 0\nCHANNELS 0\nEnd Site\n{\nOFFSET 0 -1 0\n}\n}\n"
+                            "JOINT R\n{\nOFFSET -3 0 0\nCHANNELS 0\nEnd Site\n{\nOFFSET 0 -1 0\n}\n}\n"
+                            "}\nMOTION\nFrames: 0\nFrame Time: 0.01\n",
+                            htr),
+              L"");
+    EXPECT_DOUBLE_EQ(htr.FindSegment(L"H")->GetBoneLength(), 3.0);
 }
 
 TEST(BVHReader, RefusesNamingLineColumnAndWhatWasExpected) {

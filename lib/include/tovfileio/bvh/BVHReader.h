@@ -3,9 +3,9 @@
 // Each ROOT and JOINT becomes a segment (ROOT sets the root flag; several
 // roots are read), linked to the joint it stands in. The segment's base
 // translation is the joint's OFFSET, its base rotation 0. Its bone length is
-// the length of the OFFSET of its one child (a joint or an End Site); a
-// joint with several children, or none, has bone length 0. An End Site is no
-// segment of its own.
+// the length of its longest child OFFSET (a joint's or an End Site's), so a
+// hip or chest with several children is drawn reaching the farthest; a joint
+// without children has bone length 0. An End Site is no segment of its own.
 //
 // Each frame line gives every segment one frame: translation = its position
 // channels (0 for a joint without them; added to the OFFSET, as the model
