@@ -9,7 +9,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,16 +111,76 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 6u);
 }
 
-// Every input against every output name: the output's name (or --to)
-// chooses the format, and a file is written only in the format its name
-// says; any other pair is refused with status 2, what the input becomes,
-// and nothing written.
-TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
-    const std::string trcBecomes = "a TRC file converts to GWM (.gwm), glTF (.gltf) or binary glTF (.glb)";
-    const std::string htrBecomes = "an HTR file converts to HTR (.htr), glTF (.gltf) or binary glTF (.glb)";
+// The whole matrix: every format read against every output name. A pair
+// that converts writes a file whose first bytes are its named format's; any
+// other is refused with status 2, what the input becomes, and nothing
+// written.
+TEST_F(ConvertCommandTest, EveryPairConvertsOrIsRefusedWithWhatTheInputBecomes) {
+    // The takes of every format, made from the samples.
+    const std::string bvh = Path("walk.bvh"), c3d = Path("walk.c3d"), gwm = Path("walk.gwm");
+    RunOk({"convert", kWalkHtr, bvh});
+    RunOk({"convert", kWalkTrc, c3d});
+    RunOk({"convert", kWalkTrc, gwm});
+    const struct {
+        std::string in, format;
+        std::set<std::string> becomes;
+        std::string refusal;
+    } inputs[] = {
+        {kWalkHtr, "htr", {"htr", "bvh", "trc", "csv", "gltf", "glb"},
+         "an HTR file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) "
+         "or binary glTF (.glb)"},
+        {bvh, "bvh", {"htr", "bvh", "trc", "csv", "gltf", "glb"},
+         "a BVH file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) "
+         "or binary glTF (.glb)"},
+        {kWalkTrc, "trc", {"gwm", "trc", "c3d", "csv", "gltf", "glb"},
+         "a TRC file converts to GWM (.gwm), TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) "
+         "or binary glTF (.glb)"},
+        {c3d, "c3d", {"trc", "gwm", "c3d", "csv", "gltf", "glb"},
+         "a C3D file converts to TRC (.trc), GWM (.gwm), C3D (.c3d), CSV (.csv), glTF (.gltf) "
+         "or binary glTF (.glb)"},
+        {gwm, "gwm", {"trc", "c3d", "csv", "gltf", "glb"},
+         "a GWM file converts to TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or binary "
+         "glTF (.glb)"},
+    };
     // What a file of each format starts with.
-    const std::string htrStart = "# Tovelund HTR", gwmStart = "$Comments", gltfStart = "{",
-                      glbStart = "glTF";
+    const std::map<std::string, std::string> starts = {
+        {"htr", "# Tovelund HTR"}, {"bvh", "HIERARCHY"}, {"trc", "PathFileType\t4"},
+        {"c3d", std::string("\x02\x50", 2)}, {"gwm", "$Comments"},
+        {"csv", "frame,time,name,x,y,z\n"}, {"gltf", "{"}, {"glb", "glTF"}};
+    const std::map<std::string, std::string> names = {
+        {"htr", "HTR"}, {"bvh", "BVH"}, {"trc", "TRC"}, {"c3d", "C3D"}, {"gwm", "GWM"},
+        {"csv", "CSV"}, {"gltf", "glTF"}, {"glb", "binary glTF"}};
+    for (const auto& input : inputs) {
+        for (const auto& [format, start] : starts) {
+            const std::string out = Path("out." + format);
+            const auto run = RunCommand({"convert", input.in, out});
+            const std::string row = input.format + " -> " + format;
+            if (input.becomes.count(format) == 0) {
+                EXPECT_EQ(run.status, 2) << row;
+                EXPECT_EQ(run.err, "tovfileio convert: " + input.refusal + ", not to " +
+                                       names.at(format) + "\nTry 'tovfileio convert --help'.\n")
+                    << row;
+                EXPECT_FALSE(fs::exists(out)) << row;
+            } else {
+                EXPECT_EQ(run.status, 0) << row << run.err;
+                EXPECT_EQ(ReadBytes(out).substr(0, start.size()), start) << row;
+            }
+            fs::remove(out);
+        }
+    }
+}
+
+// The output's name (any letter case) or --to chooses the format; --to never
+// writes one format under another's name, and a name that says no format is
+// refused with what the input becomes.
+TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
+    const std::string trcBecomes =
+        "a TRC file converts to GWM (.gwm), TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or "
+        "binary glTF (.glb)";
+    const std::string htrBecomes =
+        "an HTR file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) or "
+        "binary glTF (.glb)";
+    const std::string htrStart = "# Tovelund HTR", gwmStart = "$Comments", glbStart = "glTF";
     const struct {
         std::string in;
         const char* out;
@@ -126,29 +188,18 @@ TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
         std::string start;   // of the file written; empty: refused
         std::string refusal;  // after "tovfileio convert: "
     } cases[] = {
-        {kWalkHtr, "o.htr", "", htrStart, ""},
         {kWalkHtr, "o.HTR", "", htrStart, ""},
-        {kWalkHtr, "o.gltf", "", gltfStart, ""},
         {kWalkHtr, "o.GLB", "", glbStart, ""},
-        {kWalkHtr, "o.gwm", "", "", htrBecomes + ", not to GWM"},
-        {kWalkHtr, "o.trc", "", "", htrBecomes + ", not to TRC"},
         {kWalkHtr, "o.mnm", "", "", htrBecomes + ", not to MNM"},
-        {kWalkHtr, "o.bvh", "", "", "O: the name gives no format convert writes; " + htrBecomes +
-                                         ": name the output so, or give --to"},
         {kWalkHtr, "o", "", "", "O: the name gives no format convert writes; " + htrBecomes +
                                      ": name the output so, or give --to"},
         {kWalkHtr, "o.dat", "htr", htrStart, ""},
         {kWalkHtr, "o.dat", "GLB", glbStart, ""},
         {kWalkHtr, "o.htr", "gwm", "", htrBecomes + ", not to GWM"},
-        {kWalkHtr, "o.htr", "bvh", "", "--to bvh: give one of htr|gwm|gltf|glb"},
-        {kWalkTrc, "o.gwm", "", gwmStart, ""},
-        {kWalkTrc, "o.gltf", "", gltfStart, ""},
-        {kWalkTrc, "o.glb", "", glbStart, ""},
-        {kWalkTrc, "o.trc", "", "", trcBecomes + ", not to TRC"},
-        {kWalkTrc, "o.htr", "", "", trcBecomes + ", not to HTR"},
-        {kWalkTrc, "o.csv", "", "", "O: the name gives no format convert writes; " + trcBecomes +
+        {kWalkHtr, "o.htr", "fbx", "", "--to fbx: give one of htr|bvh|trc|c3d|gwm|csv|gltf|glb"},
+        {kWalkTrc, "o.dat", "", "", "O: the name gives no format convert writes; " + trcBecomes +
                                          ": name the output so, or give --to"},
-        {kWalkTrc, "o.csv", "gwm", gwmStart, ""},
+        {kWalkTrc, "o.dat", "gwm", gwmStart, ""},
         {kWalkTrc, "o.GWM", "gwm", gwmStart, ""},
         {kWalkTrc, "o.gwm", "gltf", "", "O: the name says GWM, and --to gltf writes glTF"},
         {kWalkTrc, "o.trc", "gwm", "", "O: the name says TRC, and --to gwm writes GWM"},

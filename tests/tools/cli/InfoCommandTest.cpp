@@ -63,13 +63,16 @@ TEST_F(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
     const std::string bad = Write("bad.htr", "[Header]\nFileType xyz\n"), missing = Path("missing");
     const std::string loop = Write("loop.htr",
         "[SegmentNames&Hierarchy]\nA B\nB A\nC GLOBAL\nD nobody\n[BasePosition]\n");
-    // Binary files are named, never shown: one a C3D header begins.
+    // Binary files are named, never shown: a C3D file cut inside its header
+    // is read as C3D whatever its name.
     const std::string c3d = Write("take.htr", std::string("\x02\x50\x10\0", 4) + "[\x01]");
     const std::string binary = Write("blob.trc", std::string("\x7f" "ELF\0[\x02]\n", 9));
     const auto run = RunCommand({"info", c3d, binary, bad, missing, loop});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, c3d + ": a C3D file; tovfileio reads HTR and TRC files\n" + binary +
-                           ": holds binary data, not the text of an HTR or TRC file\n" + bad +
+    EXPECT_EQ(run.err, c3d + ": The C3D file is damaged: the file ends inside its header block "
+                             "(at byte 8)\n" + binary +
+                           ": holds binary data, not a C3D file nor the text of an HTR, TRC, BVH "
+                           "or GWM file\n" + bad +
         ": The file does not have a compatible \"FileType\" header state (line 2: the reader "
                              "takes FileType HTR, Htr or htr only, not \"xyz\")\n" +
                            missing + ": The file could not be opened (tried " + missing +
@@ -399,7 +402,7 @@ TEST_F(DiagnosisTest, EachKindOfFindingIsPlacedByLineAndColumn) {
          {"8:20:XYZ:refusal", "12:16:Z:refusal"}},
         {"cr.htr", Htr("FileType htr", "FileType htr\r\r"), "refused", {"2:10:htr\r:refusal"}},
         {"out.gwm", "$Comments\tGWM file generated from TRC file by\n$Filename   x\n", "refused",
-         {"0:0::misread"}},
+         {"2:0::refusal"}},
     };
     for (const auto& c : cases) {
         const auto result = RunCommand({"info", "--diagnose", "--json", Write(c.name, c.bytes)});

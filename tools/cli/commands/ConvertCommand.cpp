@@ -25,6 +25,8 @@
 #include "cli/commands/ConvertTarget.h"
 #include "cli/commands/GltfOutput.h"
 #include "cli/commands/GwmConversion.h"
+#include "cli/commands/TakeConversion.h"
+#include "cli/files/ImportableCopy.h"
 #include "cli/files/HostNames.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/Progress.h"
@@ -35,16 +37,26 @@
 #include "tovfileio/text/FrameCounts.h"
 
 using namespace tovfileio;
+using tovfileio::FileKind;
 
 namespace {
 
 const char kConvertFooter[] =
-    "Reads IN and writes it in the format OUT's name gives (.htr, .gwm, .gltf or\n"
-    ".glb, in any letter case), or --to FORMAT gives where OUT's name gives no\n"
-    "format (\"-\", take.dat); a folder, a device or \"-\" without --to gets\n"
-    "IN's own conversion. A pair that does not convert is refused with what IN\n"
-    "can become, and nothing is written, as is --to against OUT's name. An\n"
-    "HTR file is written again in the layout the HTR writer produces; a TRC\n"
+    "Reads IN and writes it in the format OUT's name gives (.htr, .bvh, .trc,\n"
+    ".c3d, .gwm, .csv, .gltf or .glb, in any letter case), or --to FORMAT gives\n"
+    "where OUT's name gives no format (\"-\", take.dat); a folder, a device or \"-\"\n"
+    "without --to gets IN's usual conversion (HTR and BVH to HTR, TRC to GWM,\n"
+    "C3D and GWM to TRC). A pair that does not convert is refused with what IN\n"
+    "can become, and nothing is written, as is --to against OUT's name.\n"
+    "\n"
+    "Skeletons (HTR, BVH) become skeletons, or TRC or CSV files of their joints'\n"
+    "world positions; marker files (TRC, C3D, GWM) become each other or CSV, a\n"
+    "row at a time, so a take of any length converts in little memory. --units\n"
+    "converts every length; positions are turned to the output format's up axis\n"
+    "(Z for GWM and C3D, Y for TRC; CSV keeps the input's; --up chooses), and\n"
+    "what was turned is said on standard error. A BVH file cannot hold HTR's\n"
+    "scale factors: joints that move or scale get position channels, said too.\n"
+    "An HTR file is written again in the layout the HTR writer produces; a TRC\n"
     "file becomes a GWM marker file (positions turned from Y-up to Z-up) by the\n"
     "module's own conversion, the one behind the utility panel's \"Convert TRC\n"
     "to GWM\" button. Without --mnm every marker is written under its TRC name.\n"
@@ -94,6 +106,7 @@ struct ConvertOptions {
     std::string outputFolder;
     std::vector<std::string> files;  // IN OUT, or the sources of a batch
     std::string to;  // --to FORMAT
+    std::string upText;  // --up y|z
     std::string in;
     std::string out;
 };
@@ -102,6 +115,7 @@ struct ConvertOptions {
 struct Settings {
     std::optional<CalibrationUnits> units;
     std::optional<RotationUnits> rotationUnits;
+    std::optional<UpAxis> up;
     ConvertGWMSettings gwm;
     std::optional<bool> headerFrames;  // --frames header (true) or held (false)
     std::optional<std::uint64_t> maxOutput;
@@ -320,6 +334,10 @@ std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
         settings.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
         if (!settings.rotationUnits) return "unknown rotation units '" + options.rotationUnitsText + "'";
     }
+    if (!options.upText.empty()) {
+        settings.up = ParseUpAxis(options.upText);
+        if (!settings.up) return "option '--up' takes y or z";
+    }
     settings.gwm.Filter = !options.mnm.empty();
     settings.gwm.Offset = !options.offsetText.empty();
     float* offsets[] = {&settings.gwm.OffsetX, &settings.gwm.OffsetY, &settings.gwm.OffsetZ};
@@ -360,7 +378,10 @@ bool GwmOptionGiven(const ConvertOptions& options) {
 
 // What every conversion to GWM needs of the command line; empty when usable.
 std::string GwmUsageProblem(const ConvertOptions& options, const Settings& settings) {
-    if (HtrOptionGiven(options)) return "--units and --rotation-units apply to HTR to HTR only";
+    if (HtrOptionGiven(options)) {
+        return "--units and --rotation-units do not apply to a batch, which converts TRC files "
+               "to GWM";
+    }
     if (settings.headerFrames && !*settings.headerFrames) {
         return "--frames held applies to HTR to HTR only: a GWM file has the header's frame count";
     }
@@ -402,24 +423,57 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     const ConvertTargetRequest request{input.Kind(), options.out, unnamed, options.to};
     ConvertFormat format = ConvertFormat::kHtr;
     if (std::string refused; !ChooseConvertTarget(request, format, refused)) return usage(refused);
+    const FileKind inKind = input.Kind();
+    const FileKind outKind = FormatInfo(format).kind;
     // glTF: the file imported into a fresh scene by the module, then written.
     if (format == ConvertFormat::kGltf || format == ConvertFormat::kGlb) {
-        if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
-            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
+        if (GwmOptionGiven(options) || HtrOptionGiven(options) || !options.upText.empty()) {
+            return usage("--units, --up, --rotation-units, --mnm and --offset do not apply to glTF");
         }
-        return ConvertToGltf(io, options.in, input.ReadPath(), input.Kind(), options.out,
+        ImportableCopy importable;
+        std::string error;
+        if (!importable.Make(input.ReadPath(), io, error)) return Report(io, options.in, error);
+        const bool copied = importable.Kind().has_value();
+        return ConvertToGltf(io, options.in, copied ? importable.Path() : input.ReadPath(),
+                             importable.Kind().value_or(inKind), options.out,
                              format == ConvertFormat::kGlb);
     }
-    if (format == ConvertFormat::kHtr) {
-        if (GwmOptionGiven(options)) {
-            return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
+    const bool htrToHtr = inKind == FileKind::kHtr && outKind == FileKind::kHtr;
+    if (!options.rotationUnitsText.empty() && !htrToHtr) {
+        return usage("--rotation-units applies to HTR to HTR only");
+    }
+    const bool panelConversion = inKind == FileKind::kTrc && outKind == FileKind::kGwm;
+    if (!options.framesText.empty() && !htrToHtr && !panelConversion) {
+        return usage("--frames applies to HTR to HTR and TRC to GWM only");
+    }
+    if (!options.upText.empty() && !tovfileio::HoldsMarkers(outKind)) {
+        return usage("--up applies to marker outputs (TRC, C3D, GWM, CSV); a skeleton is written "
+                     "Y-up");
+    }
+    if (htrToHtr) return ConvertHtr(options, settings, input, context);
+    if (GwmOptionGiven(options) && !panelConversion) {
+        return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
+    }
+    if (panelConversion && (options.upText.empty() || settings.up == UpAxis::kZ) &&
+        options.unitsText.empty()) {
+        if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
+            return usage(problem);
         }
-        return ConvertHtr(options, settings, input, context);
+        return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out,
+                            context);
     }
-    if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
-        return usage(problem);
+    if (panelConversion && GwmOptionGiven(options)) {
+        return usage("--units goes with TRC to GWM without --mnm and --offset");
     }
-    return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out, context);
+    if (settings.up && outKind == FileKind::kGwm && *settings.up != UpAxis::kZ) {
+        return usage("a GWM file stands Z-up; --up y does not apply to it");
+    }
+    TakeConversionOptions take;
+    take.units = settings.units;
+    take.up = settings.up;
+    take.maxOutput = settings.maxOutput;
+    take.strict = settings.strict;
+    return ConvertTake(io, options.in, input, outKind, options.out, take);
 }
 
 // Checks the option values and the files, then converts.
@@ -447,17 +501,20 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
 void AddConvertCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command =
-        context.AddCommand(app, "convert", "HTR to HTR with units converted, or TRC to GWM",
+        context.AddCommand(app, "convert", "write a take as another format: HTR, BVH, TRC, C3D, GWM, CSV or glTF",
                            [options, &context] { return RunConvert(*options, context); });
-    command->add_option("--units", options->unitsText,
-                        "HTR to HTR: convert all lengths to these units")
+    command->add_option("--units", options->unitsText, "convert all lengths to these units")
         ->type_name("mm|cm|m|in|ft|yd");
+    command->add_option("--up", options->upText,
+                        "marker outputs: the axis positions stand up along (default: the "
+                        "output format's: Z for GWM and C3D, Y for TRC; CSV keeps the input's)")
+        ->type_name("y|z");
     command->add_option("--rotation-units", options->rotationUnitsText,
                         "HTR to HTR: write angles in these units")
         ->type_name("degrees|radians");
     command->add_option("--to", options->to,
-                        "write this format, whatever OUT's name says")
-        ->type_name("htr|gwm|gltf|glb");
+                        "write this format where OUT's name gives none")
+        ->type_name("htr|bvh|trc|c3d|gwm|csv|gltf|glb");
     command->add_option("--mnm", options->mnm,
                         "TRC to GWM: rename the markers the map names and leave out all others")
         ->type_name("MAP.mnm");

@@ -9,11 +9,15 @@ using tovfileio::FileKind;
 
 namespace {
 
-constexpr std::array<ConvertFormatInfo, 4> kFormats{{
-    {ConvertFormat::kHtr, "htr", "HTR", ".htr"},
-    {ConvertFormat::kGwm, "gwm", "GWM", ".gwm"},
-    {ConvertFormat::kGltf, "gltf", "glTF", ".gltf"},
-    {ConvertFormat::kGlb, "glb", "binary glTF", ".glb"},
+constexpr std::array<ConvertFormatInfo, 8> kFormats{{
+    {ConvertFormat::kHtr, FileKind::kHtr, "htr", "HTR", ".htr"},
+    {ConvertFormat::kBvh, FileKind::kBvh, "bvh", "BVH", ".bvh"},
+    {ConvertFormat::kTrc, FileKind::kTrc, "trc", "TRC", ".trc"},
+    {ConvertFormat::kC3d, FileKind::kC3d, "c3d", "C3D", ".c3d"},
+    {ConvertFormat::kGwm, FileKind::kGwm, "gwm", "GWM", ".gwm"},
+    {ConvertFormat::kCsv, FileKind::kCsv, "csv", "CSV", ".csv"},
+    {ConvertFormat::kGltf, FileKind::kUnknown, "gltf", "glTF", ".gltf"},
+    {ConvertFormat::kGlb, FileKind::kUnknown, "glb", "binary glTF", ".glb"},
 }};
 
 std::string Lower(std::string text) {
@@ -26,26 +30,16 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The file kind a format writes; kUnknown for glTF, which the libraries do
-// not read back.
-FileKind KindWritten(ConvertFormat format) {
-    switch (format) {
-        case ConvertFormat::kHtr: return FileKind::kHtr;
-        case ConvertFormat::kGwm: return FileKind::kGwm;
-        default: return FileKind::kUnknown;
-    }
-}
-
 // What a file of kind `in` becomes: the libraries' conversions of it, then
-// glTF for any file the module imports into a scene.
+// glTF for any take a scene shows (every kind that converts at all).
 std::vector<ConvertFormat> FormatsOf(FileKind in) {
     std::vector<ConvertFormat> formats;
     for (const FileKind kind : tovfileio::KindInfo(in).becomes) {
         for (const ConvertFormatInfo& info : kFormats) {
-            if (KindWritten(info.format) == kind) formats.push_back(info.format);
+            if (info.kind == kind) formats.push_back(info.format);
         }
     }
-    if (in == FileKind::kHtr || in == FileKind::kTrc) {
+    if (!formats.empty()) {
         formats.push_back(ConvertFormat::kGltf);
         formats.push_back(ConvertFormat::kGlb);
     }

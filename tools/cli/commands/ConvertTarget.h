@@ -10,10 +10,12 @@
 
 #include "tovfileio/text/FileKinds.h"
 
-enum class ConvertFormat { kHtr, kGwm, kGltf, kGlb };
+enum class ConvertFormat { kHtr, kBvh, kTrc, kC3d, kGwm, kCsv, kGltf, kGlb };
 
 struct ConvertFormatInfo {
     ConvertFormat format;
+    tovfileio::FileKind kind;  // the kind of file written; kUnknown for glTF, which the
+                               // scene's writer makes and no library reads
     const char* keyword;    // "gltf": what --to takes
     const char* name;       // "glTF": how messages name it
     const char* extension;  // ".gltf"
@@ -32,8 +34,8 @@ struct ConvertTargetRequest {
     std::string to;          // --to as given; empty when not
 };
 
-// The format to write, or, in `refused`, why none: "x.bvh: the name gives
-// no format convert writes; a TRC file converts to GWM (.gwm) or glTF
-// (.gltf, .glb): name the output so, or give --to".
+// The format to write, or, in `refused`, why none: "x.dat: the name gives
+// no format convert writes; a TRC file converts to GWM (.gwm), TRC (.trc),
+// ...: name the output so, or give --to".
 bool ChooseConvertTarget(const ConvertTargetRequest& request, ConvertFormat& format,
                          std::string& refused);

@@ -15,6 +15,7 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/TrcSummary.h"
+#include "tovfileio/convert/Takes.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -23,16 +24,18 @@ using namespace tovfileio;
 namespace {
 
 const char kInfoFooter[] =
-    "For an HTR file: the header values, the number of segments, the hierarchy\n"
-    "as an indented tree, the frames, the first frame and the duration (frames /\n"
-    "frame rate, in seconds). For a TRC file: the header values, the data rows\n"
-    "read against the header's frame count, the duration (rows / data rate) and\n"
-    "every marker with its samples and dropouts. FILE \"-\" is standard input;\n"
-    "it, a device or a FIFO is read up to --max-input bytes (4G by default) and\n"
-    "refused when it offers more.\n"
+    "For an HTR or BVH file: the header values, the number of segments, the\n"
+    "hierarchy as an indented tree, the frames, the first frame and the duration\n"
+    "(frames / frame rate, in seconds). For a TRC, C3D or GWM file: the header\n"
+    "values, the data rows read against the header's frame count, the duration\n"
+    "(rows / data rate) and every marker with its samples and dropouts. FILE \"-\"\n"
+    "is standard input; it, a device or a FIFO is read up to --max-input bytes\n"
+    "(4G by default) and refused when it offers more.\n"
     "\n"
-    "The format follows the extension (.htr, .trc, any letter case), else the\n"
-    "content: a file starting with \"PathFileType\" is TRC. A name that does not\n"
+    "A C3D file is told by its bytes whatever its name; otherwise the format\n"
+    "follows the extension (.htr, .bvh, .trc, .c3d, .gwm, any letter case), else\n"
+    "the content: \"PathFileType\" starts a TRC file, \"HIERARCHY\" a BVH file,\n"
+    "\"$Comments\" a GWM file. Other binary files are refused. A name that does not\n"
     "exist is looked for as the readers look: NAME.TRC (when it starts like a\n"
     "TRC file), else NAME.htr.\n"
     "\n"
@@ -63,16 +66,13 @@ struct FileRead {
     explicit FileRead(bool everyRefusal) : findings(everyRefusal) {}
 };
 
-// Reads a TRC file a row at a time: no sample is kept.
-std::string ReadTrc(const std::string& path, TRCFile& trc, TrcRowTally& tally, FindingList& findings) {
-    TRCReadOptions read;
+// Reads a marker take (TRC, C3D, GWM) a row at a time: no sample is kept.
+std::string ReadMarkerTake(const InputFile& input, TRCFile& trc, TrcRowTally& tally,
+                           FindingList& findings) {
+    tovfileio::MarkerReadOptions read;
     read.findings = &findings;
     read.rows = &tally;
-    return tovfileio::EncodeUtf8(trc.Read(tovfileio::PathToWide(path), read));
-}
-
-std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings) {
-    return tovfileio::EncodeUtf8(htr.Read(tovfileio::PathToWide(path), &findings));
+    return tovfileio::EncodeUtf8(tovfileio::ReadMarkers(input.ReadPath(), input.Kind(), trc, read));
 }
 
 // Reads the file and gives its summary in `report`; false when the file
@@ -80,15 +80,21 @@ std::string ReadHtr(const std::string& path, HTRFile& htr, FindingList& findings
 bool ReadAndDescribe(const InputFile& input, const std::string& file, const InfoOptions& options,
                      FileRead& read, std::string& report, const CommandIO& io) {
     Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead, "reading " + file);
-    if (input.Kind() == tovfileio::FileKind::kTrc) {
+    const tovfileio::FileKind kind = input.Kind();
+    if (tovfileio::HoldsMarkers(kind)) {
         TRCFile trc;
         TrcRowTally tally;
-        read.message = ReadTrc(input.ReadPath(), trc, tally, read.findings);
-        if (read.message.empty()) report = options.json ? TrcJson(file, trc, tally) : DescribeTrc(file, trc, tally);
+        read.message = ReadMarkerTake(input, trc, tally, read.findings);
+        if (read.message.empty()) {
+            report = options.json ? TrcJson(file, trc, tally, kind) : DescribeTrc(file, trc, tally, kind);
+        }
     } else {
         HTRFile htr;
-        read.message = ReadHtr(input.ReadPath(), htr, read.findings);
-        if (read.message.empty()) report = options.json ? HtrJson(file, htr) : DescribeHtr(file, htr);
+        read.message = tovfileio::EncodeUtf8(
+            tovfileio::ReadSkeleton(input.ReadPath(), kind, htr, &read.findings));
+        if (read.message.empty()) {
+            report = options.json ? HtrJson(file, htr, kind) : DescribeHtr(file, htr, kind);
+        }
     }
     return read.message.empty() && !IsForeignFile(read.findings.All());
 }
@@ -119,7 +125,7 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     }
     if (!shown) {
         io.Err(file + ": holds nothing of an HTR or TRC file (it was read as " +
-               (format == tovfileio::FileKind::kTrc ? "TRC" : "HTR") + ")\n");
+               tovfileio::KindInfo(format).name + ")\n");
         return false;
     }
     warnings.AddFindings(file, read.findings.All());

@@ -1,5 +1,5 @@
 // tovfileio preview: a picture of one frame, of a scene document or of an
-// HTR or TRC file imported into a fresh scene.
+// HTR, BVH, TRC, C3D or GWM file imported into a fresh scene.
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -13,6 +13,7 @@
 #include "brindle/host/scene/Scene.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
+#include "cli/files/ImportableCopy.h"
 #include "cli/files/InputFile.h"
 #include "cli/report/FileTake.h"
 #include "cli/report/FindingReport.h"
@@ -64,8 +65,9 @@ tovpreview::UnseenMarkers MarkersNamed(brindle::host::Scene& scene,
 int RunPreview(const PreviewOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
     if (options.input.empty() == options.scene.empty()) {
-        return context.UsageError("preview", "give either a file (HTR or TRC) or --scene");
+        return context.UsageError("preview", "give either a file (HTR, BVH, TRC, C3D or GWM) or --scene");
     }
+    ImportableCopy importable;
     SceneSession session(io, "preview");
     const std::string& source = options.input.empty() ? options.scene : options.input;
     brindle::host::Scene& scene = brindle::host::Scene::Current();
@@ -88,7 +90,13 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         unseen = tovpreview::KeyedDropouts(scene, frame);
     } else {
         FileTake take;
-        ReadTake(options.input, options.frame, take);
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
+        std::string unreadable;
+        if (!importable.Make(options.input, io, unreadable)) {
+            session.Error(Escaped(unreadable));
+            return kExitFailed;
+        }
+        ReadTake(importable.Path(), options.frame, take);
         if (take.read) {
             Warnings(io).AddFindings(options.input, take.findings.All());
             frame = options.frame.value_or(static_cast<int>(take.first));
@@ -102,7 +110,9 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
                 }
             }
         }
-        if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
+        FreshImportOptions fresh;
+        fresh.resolvedKind = importable.Kind();
+        if (!ImportIntoFreshScene(session, io, importable.Path(), fresh)) return kExitFailed;
         unseen = MarkersNamed(scene, take.unseen);
     }
     std::string svg, error;
@@ -129,7 +139,7 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = context.AddCommand(
         app, "preview", "draw one frame of a file or a scene as an SVG picture",
         [&context, options] { return RunPreview(*options, context); });
-    command->add_option("IN", options->input, "an HTR or TRC file, drawn as imported");
+    command->add_option("IN", options->input, "an HTR, BVH, TRC, C3D or GWM file, drawn as imported");
     command->add_option("--scene", options->scene, "a scene document instead of a file");
     command->add_option("--frame", options->frame,
                         "the frame (default: the file's first, or the start of the scene's "

@@ -1,11 +1,13 @@
-// tovfileio view: one HTML page that plays a scene document, or an HTR or TRC
-// file imported into a fresh scene, in any browser, from the file alone.
+// tovfileio view: one HTML page that plays a scene document, or a take file
+// (HTR, BVH, TRC, C3D or GWM) imported into a fresh scene, in any browser,
+// from the file alone.
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "brindle/host/scene/Scene.h"
 #include "cli/commands/Commands.h"
+#include "cli/files/ImportableCopy.h"
 #include "cli/files/InputFile.h"
 #include "cli/report/FileTake.h"
 #include "cli/report/FindingReport.h"
@@ -28,7 +30,7 @@ struct ViewOptions {
 int RunView(const ViewOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
     if (options.input.empty() == options.scene.empty()) {
-        return context.UsageError("view", "give either a file (HTR or TRC) or --scene");
+        return context.UsageError("view", "give either a file (HTR, BVH, TRC, C3D or GWM) or --scene");
     }
     std::optional<std::uint64_t> maxOutput;
     if (!options.maxOutputText.empty()) {
@@ -40,6 +42,7 @@ int RunView(const ViewOptions& options, CommandContext& context) {
         maxOutput = bytes;
     }
 
+    ImportableCopy importable;
     SceneSession session(io, "view");
     const std::string& source = options.input.empty() ? options.scene : options.input;
     std::string error;
@@ -52,11 +55,19 @@ int RunView(const ViewOptions& options, CommandContext& context) {
     if (options.input.empty()) {
         if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
     } else {
-        ReadTake(options.input, std::nullopt, take);
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
+        std::string unreadable;
+        if (!importable.Make(options.input, io, unreadable)) {
+            session.Error(Escaped(unreadable));
+            return kExitFailed;
+        }
+        ReadTake(importable.Path(), std::nullopt, take);
         if (take.read) {
             Warnings(io).AddFindings(options.input, take.findings.All());
         }
-        if (!ImportIntoFreshScene(session, io, options.input)) return kExitFailed;
+        FreshImportOptions fresh;
+        fresh.resolvedKind = importable.Kind();
+        if (!ImportIntoFreshScene(session, io, importable.Path(), fresh)) return kExitFailed;
     }
 
     tovview::TakeOutline outline;
@@ -98,7 +109,7 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = context.AddCommand(
         app, "view", "make one HTML page that plays a file or a scene in a browser",
         [&context, options] { return RunView(*options, context); });
-    command->add_option("IN", options->input, "an HTR or TRC file, played as imported");
+    command->add_option("IN", options->input, "an HTR, BVH, TRC, C3D or GWM file, played as imported");
     command->add_option("--scene", options->scene, "a scene document instead of a file");
     command->add_option("-o,--output", options->out, "the HTML file (\"-\": standard output)")
         ->required();

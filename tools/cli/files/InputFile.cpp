@@ -46,23 +46,37 @@ Copied CopyBytes(std::FILE* from, std::FILE* to, std::uint64_t limit) {
 
 using tovfileio::FileKind;
 
+namespace {
+
+// Whether tovfileio reads files of `kind` as takes (MNM maps are read by
+// the conversions that take one, never as an input).
+bool TakeKind(FileKind kind) {
+    return kind != FileKind::kUnknown && kind != FileKind::kMnm &&
+           tovfileio::KindInfo(kind).read;
+}
+
+}  // namespace
+
 FileKind KindOfInput(const std::string& path) {
+    // A C3D file's bytes decide whatever its name; otherwise the name does,
+    // then the text; what neither tells is read as HTR, whose reader says
+    // what it found instead.
+    const FileKind content = tovfileio::KindOfFile(path);
+    if (content == FileKind::kC3d) return content;
     const FileKind named = tovfileio::KindByName(path);
-    if (named == FileKind::kHtr || named == FileKind::kTrc) return named;
-    return tovfileio::KindOfFile(path) == FileKind::kTrc ? FileKind::kTrc : FileKind::kHtr;
+    if (TakeKind(named)) return named;
+    return TakeKind(content) ? content : FileKind::kHtr;
 }
 
 // Why the file at `path` (`shown` in messages) is none a reader takes, as
-// its first bytes tell: a C3D file, or binary data, whose bytes would
-// otherwise reach the terminal as the readers' findings. Empty when it may
-// be one.
+// its first bytes tell: binary data that is not a C3D file, whose bytes
+// would otherwise reach the terminal as the readers' findings. Empty when
+// it may be one.
 std::string ContentRefused(const std::string& path, const std::string& shown) {
     const std::string head = tovfileio::FirstBytesOf(path);
-    if (tovfileio::KindByContent(head) == FileKind::kC3d) {
-        return shown + ": a C3D file; tovfileio reads HTR and TRC files";
-    }
-    if (tovfileio::LooksBinary(head)) {
-        return shown + ": holds binary data, not the text of an HTR or TRC file";
+    if (tovfileio::LooksBinary(head) && tovfileio::KindByContent(head) != FileKind::kC3d) {
+        return shown + ": holds binary data, not a C3D file nor the text of an HTR, TRC, BVH "
+                       "or GWM file";
     }
     return std::string();
 }
@@ -133,7 +147,7 @@ bool InputFile::CopyToTemporary(std::FILE* from, const std::string& path, std::s
         }
         return false;
     }
-    kind_ = tovfileio::KindOfFile(copy) == FileKind::kTrc ? FileKind::kTrc : FileKind::kHtr;
+    kind_ = KindOfInput(copy);
     readPath_ = copy;
     error = ContentRefused(copy, path);
     return error.empty();

@@ -63,11 +63,11 @@ std::string HierarchyTree(const HTRFile& htr) {
 
 }  // namespace
 
-std::string DescribeHtr(const std::string& file, const HTRFile& htr) {
+std::string DescribeHtr(const std::string& file, const HTRFile& htr, tovfileio::FileKind kind) {
     const auto duration = DurationSeconds(htr);
     std::string text;
     text += Escaped(DisplayName(file)) + "\n";
-    text += "  Format:            HTR\n";
+    text += std::string("  Format:            ") + tovfileio::KindInfo(kind).name + "\n";
     text += std::string("  Calibration units: ") + CalibrationUnitsKeyword(htr.GetCalibrationUnits()) +
             "\n";
     text += std::string("  Rotation units:    ") + RotationUnitsName(htr.GetRotationUnits()) + "\n";
@@ -84,11 +84,11 @@ std::string DescribeHtr(const std::string& file, const HTRFile& htr) {
     return text;
 }
 
-std::string HtrJson(const std::string& file, const HTRFile& htr) {
+std::string HtrJson(const std::string& file, const HTRFile& htr, tovfileio::FileKind kind) {
     JsonWriter json;
     json.BeginObject();
     json.Key("file").String(DisplayName(file));
-    json.Key("format").String("htr");
+    json.Key("format").String(KindKeyword(kind));
     json.Key("units").String(CalibrationUnitsKeyword(htr.GetCalibrationUnits()));
     json.Key("rotation_units").String(RotationUnitsName(htr.GetRotationUnits()));
     json.Key("frame_rate").Int(htr.GetDataFrameRate());

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string>
 
+#include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/TextCodec.h"
 
 // The shortest text that reads back as the same double.
@@ -17,4 +18,11 @@ inline std::string ShortestText(double value) {
 // replacement characters.
 inline std::string DisplayName(const std::string& file) {
     return tovfileio::EncodeUtf8(tovfileio::PathToWide(file));
+}
+
+// A format's name as JSON gives it: "htr", "c3d".
+inline std::string KindKeyword(tovfileio::FileKind kind) {
+    std::string name = tovfileio::KindInfo(kind).name;
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return name;
 }

@@ -23,10 +23,11 @@ std::optional<double> DurationSeconds(const TRCFile& trc) {
 
 }  // namespace
 
-std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
+std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows,
+                        tovfileio::FileKind kind) {
     const auto duration = DurationSeconds(trc);
     std::string text = Escaped(DisplayName(file)) + "\n";
-    text += "  Format:            TRC\n";
+    text += std::string("  Format:            ") + tovfileio::KindInfo(kind).name + "\n";
     text += std::string("  Units:             ") + CalibrationUnitsKeyword(trc.GetUnits()) + "\n";
     text += "  Data rate:         " + std::to_string(trc.GetDataRate()) + " frames/s\n";
     text += "  Camera rate:       " + std::to_string(trc.GetCameraRate()) + " frames/s\n";
@@ -52,11 +53,12 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRo
     return text;
 }
 
-std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTally& rows) {
+std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTally& rows,
+                    tovfileio::FileKind kind) {
     JsonWriter json;
     json.BeginObject();
     json.Key("file").String(DisplayName(file));
-    json.Key("format").String("trc");
+    json.Key("format").String(KindKeyword(kind));
     json.Key("units").String(CalibrationUnitsKeyword(trc.GetUnits()));
     json.Key("data_rate").Int(trc.GetDataRate());
     json.Key("camera_rate").Int(trc.GetCameraRate());

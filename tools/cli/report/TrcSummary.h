@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tovfileio/text/FileKinds.h"
 #include "tovfileio/trc/TRCFile.h"
 
 // Counts each marker's dropouts as the rows go by; keeps no sample. The
@@ -41,8 +42,11 @@ private:
 };
 
 // A readable report: header values, rows read against the header's frame
-// count, duration, and every marker with its samples and dropouts.
-std::string DescribeTrc(const std::string& file, const tovfileio::TRCFile& trc, const TrcRowTally& rows);
+// count, duration, and every marker with its samples and dropouts. `kind`
+// is the format the take was read from (TRC, C3D or GWM).
+std::string DescribeTrc(const std::string& file, const tovfileio::TRCFile& trc, const TrcRowTally& rows,
+                        tovfileio::FileKind kind = tovfileio::FileKind::kTrc);
 
 // One JSON object on one line, with a line feed.
-std::string TrcJson(const std::string& file, const tovfileio::TRCFile& trc, const TrcRowTally& rows);
+std::string TrcJson(const std::string& file, const tovfileio::TRCFile& trc, const TrcRowTally& rows,
+                    tovfileio::FileKind kind = tovfileio::FileKind::kTrc);

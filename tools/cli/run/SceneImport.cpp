@@ -1,6 +1,10 @@
 #include "cli/run/SceneImport.h"
 
+#include <sys/stat.h>
+
 #include "brindle/host/scene/HostInterface.h"
+#include "cli/files/InputFile.h"
+#include "tovfileio/convert/Conversion.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/report/ImportRefusal.h"
 #include "cli/report/ImportWarnings.h"
@@ -27,8 +31,37 @@ std::string SceneImportFooter(const std::string& more, const std::string& comman
            more + "\n\n" + RememberedHelp(command);
 }
 
+namespace {
+
+// For a file of a format the importers do not read (BVH, C3D, GWM): which
+// conversion makes it importable, and with which command. Empty for a file
+// the importer reads, or that does not exist (the importer says why).
+std::string NotImportable(const SceneImportRequest& request) {
+    using tovfileio::FileKind;
+    struct stat status {};
+    if (::stat(request.input.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    const FileKind kind = KindOfInput(request.input);
+    if (kind == FileKind::kHtr || kind == FileKind::kTrc) return {};
+    const FileKind target = tovfileio::Converts(kind, request.format)
+                                ? request.format
+                                : (tovfileio::HoldsMarkers(kind) ? FileKind::kTrc : FileKind::kHtr);
+    std::string stem = BaseName(request.input);
+    if (const auto dot = stem.rfind('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
+    const tovfileio::FileKindInfo& from = tovfileio::KindInfo(kind);
+    const char* command = target == FileKind::kTrc ? "import-trc" : "import-htr";
+    return request.input + ": " + from.article + " " + from.name + " file; `tovfileio convert " +
+           request.input + " " + stem + tovfileio::KindInfo(target).extension +
+           "` makes it a file " + command + " imports";
+}
+
+}  // namespace
+
 int RunSceneImport(const SceneImportRequest& request,
                    const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io) {
+    if (const std::string problem = NotImportable(request); !problem.empty()) {
+        io.Err(problem + "\n");
+        return kExitFailed;
+    }
     DialogFlagDriver driver(io, request.command);
     queueFlags(driver);
     if (request.suppressPrompts &&

@@ -1,0 +1,104 @@
+#include "cli/commands/TakeConversion.h"
+
+#include "cli/files/FileSizeLimit.h"
+#include "cli/files/OutputFile.h"
+#include "cli/files/ReadLimits.h"
+#include "cli/report/FindingReport.h"
+#include "cli/report/SafeText.h"
+#include "cli/run/Progress.h"
+#include "tovfileio/convert/Conversion.h"
+#include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/text/TextCodec.h"
+
+using namespace tovfileio;
+
+namespace {
+
+int Report(const CommandIO& io, const std::string& file, const std::string& message) {
+    io.Err(file + ": " + Escaped(message) + "\n");
+    return kExitFailed;
+}
+
+// Reads the input once for its findings alone, as --strict asks before
+// anything is written; the warnings found.
+std::uint64_t WarningsBefore(const InputFile& input) {
+    FindingList findings;
+    if (HoldsSkeleton(input.Kind())) {
+        HTRFile skeleton;
+        ReadSkeleton(input.ReadPath(), input.Kind(), skeleton, &findings);
+    } else {
+        struct Nothing : TRCRowSink {
+            bool Row(const TRCRow&) override { return true; }
+        } nothing;
+        TRCFile take;
+        ReadMarkers(input.ReadPath(), input.Kind(), take, {&findings, &nothing, 0});
+    }
+    std::uint64_t count = 0;
+    for (const ReadFinding& finding : findings.All()) count += IsWarning(finding) ? 1 : 0;
+    return count;
+}
+
+}  // namespace
+
+std::optional<UpAxis> ParseUpAxis(const std::string& text) {
+    if (text == "y" || text == "Y") return UpAxis::kY;
+    if (text == "z" || text == "Z") return UpAxis::kZ;
+    return std::nullopt;
+}
+
+int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& input,
+                FileKind outKind, const std::string& out, const TakeConversionOptions& options) {
+    if (options.strict) {
+        if (const std::uint64_t count = WarningsBefore(input); count > 0) {
+            return Report(io, in, Counted(count, "warning", "warnings") +
+                                      ", failures with --strict; nothing written");
+        }
+    }
+    OutputFile output;
+    std::string error;
+    if (!output.Resolve(out, in, input.ReadPath(), KindInfo(outKind).extension, nullptr, error)) {
+        return Report(io, output.Name(), error);
+    }
+    ConversionRequest request;
+    request.in = input.ReadPath();
+    request.inKind = input.Kind();
+    request.out = PathToWide(output.WritePath());
+    request.outKind = outKind;
+    request.units = options.units;
+    request.up = options.up;
+    request.baseName = GWMBaseName(PathToWide(output.Name() == "-" ? in : output.Name()));
+    request.dateTime = GWMDateTimeText();
+    FindingList findings;
+    request.findings = &findings;
+
+    const std::uint64_t inputBytes = FileBytes(input.ReadPath());
+    const std::uint64_t limit = OutputLimit(inputBytes, options.maxOutput);
+    ConversionResult result;
+    bool tooLarge = false;
+    {
+        FileSizeLimit sizeLimit(output.IsPlainFile() ? limit : 0);
+        Progress progress(io.err, inputBytes, ProcessBytesWritten, "writing " + output.Name());
+        result = Convert(request);
+        tooLarge = sizeLimit.Reached();
+    }
+    if (!result.readMessage.empty()) {
+        const std::string context = RefusalContext(findings, in, input.Tried());
+        return Report(io, in, EncodeUtf8(result.readMessage) + (context.empty() ? "" : " " + context));
+    }
+    Warnings warnings(io);
+    warnings.AddFindings(in, findings.All());
+    if (!result.writeMessage.empty()) {
+        if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
+        if (result.ioError != 0) {
+            return Report(io, output.Name(), result.writeMessage == kFileNotOpened
+                                                 ? NotOpened(result.ioError)
+                                                 : NotWrittenWhole(result.ioError));
+        }
+        return Report(io, output.Name(), EncodeUtf8(result.writeMessage));
+    }
+    if (!output.Finish(io, error)) {
+        return Report(io, output.Name(), "The file could not be put in place: " + error);
+    }
+    for (const std::string& note : result.notes) io.Err(output.Name() + ": " + note + "\n");
+    return kExitOk;
+}

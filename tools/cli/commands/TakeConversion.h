@@ -1,0 +1,31 @@
+// `convert IN OUT` between formats through the libraries' conversion core
+// (tovfileio/convert): what the command line adds around it is the output's
+// place, the size limit, progress, the reader's findings as warnings and
+// what the conversion turned, said on standard error.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "cli/commands/CommandIO.h"
+#include "cli/files/InputFile.h"
+#include "tovfileio/convert/Takes.h"
+#include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/text/FileKinds.h"
+
+struct TakeConversionOptions {
+    std::optional<tovfileio::CalibrationUnits> units;
+    std::optional<tovfileio::UpAxis> up;
+    std::optional<std::uint64_t> maxOutput;
+    bool strict = false;
+};
+
+// Converts `input` (named `in` by the user) into `out` as a file of
+// `outKind`; an exit status.
+int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& input,
+                tovfileio::FileKind outKind, const std::string& out,
+                const TakeConversionOptions& options);
+
+// The up axis `text` names ("y", "z", in any letter case).
+std::optional<tovfileio::UpAxis> ParseUpAxis(const std::string& text);
