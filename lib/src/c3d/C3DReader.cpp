@@ -426,6 +426,7 @@ void C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
     const double whole = std::isfinite(rate) ? std::round(rate) : 0.0;
     const auto readAs = static_cast<std::int32_t>(Clamped(whole, 0x7fffffff));
     into_.SetDataRate(readAs);
+    into_.SetCameraRate(readAs);  // a C3D file gives one rate for its points
     if (rate != static_cast<double>(readAs)) {
         char text[32];
         std::snprintf(text, sizeof text, "%g", rate);

@@ -92,7 +92,9 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     ConversionResult result;
     std::unique_ptr<TextOutput> file = OpenOutput(request, result);
     if (!file) return result;
-    const MarkerOutputNames names{request.baseName, request.dateTime};
+    // A C3D file's floats stay floats unless lengths are converted.
+    const bool singles = request.inKind == FileKind::kC3d && !request.units;
+    const MarkerOutputNames names{request.baseName, request.dateTime, singles};
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = ConventionalUp(request.inKind);
     const UpAxis to = OutputUp(request, from);
@@ -128,7 +130,7 @@ ConversionResult SkeletonToMarkers(const ConversionRequest& request) {
     if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
     std::unique_ptr<TextOutput> file = OpenOutput(request, result);
     if (!file) return result;
-    const MarkerOutputNames names{request.baseName, request.dateTime};
+    const MarkerOutputNames names{request.baseName, request.dateTime, false};
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = ConventionalUp(request.inKind);
     const UpAxis to = OutputUp(request, from);

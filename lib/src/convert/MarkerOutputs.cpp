@@ -10,7 +10,9 @@ namespace {
 
 class TrcOutput : public MarkerOutput {
 public:
-    TrcOutput(TextOutput& file, const MarkerOutputNames& names) : stream_(file), names_(names) {}
+    TrcOutput(TextOutput& file, const MarkerOutputNames& names) : stream_(file), names_(names) {
+        stream_.SetSinglePrecision(names.singles);
+    }
     bool Begin(const TRCFile& file) override {
         stream_.Begin(file, names_.baseName);
         return true;
@@ -79,7 +81,7 @@ private:
 
 class CsvOutput : public MarkerOutput {
 public:
-    explicit CsvOutput(TextOutput& file) : stream_(file) {}
+    CsvOutput(TextOutput& file, bool singles) : stream_(file) { stream_.SetSinglePrecision(singles); }
     bool Begin(const TRCFile& file) override {
         stream_.Begin(file);
         return true;
@@ -105,7 +107,7 @@ std::unique_ptr<MarkerOutput> MakeMarkerOutput(FileKind kind, TextOutput& file,
         case FileKind::kTrc: return std::make_unique<TrcOutput>(file, names);
         case FileKind::kC3d: return std::make_unique<C3dOutput>(file);
         case FileKind::kGwm: return std::make_unique<GwmOutput>(file, names);
-        case FileKind::kCsv: return std::make_unique<CsvOutput>(file);
+        case FileKind::kCsv: return std::make_unique<CsvOutput>(file, names.singles);
         default: return nullptr;
     }
 }

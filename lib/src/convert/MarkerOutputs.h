@@ -27,6 +27,7 @@ protected:
 struct MarkerOutputNames {
     std::wstring baseName;  // the take's name inside the file
     std::string dateTime;   // a GWM file's date line
+    bool singles = false;   // the values are floats (a C3D file's): written as floats
 };
 
 // The writer of `kind` (TRC, C3D, GWM or CSV) onto `file`; null for any

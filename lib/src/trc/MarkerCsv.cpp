@@ -101,4 +101,6 @@ std::wstring WriteMarkerCsvFile(const std::wstring& path, const TRCFile& trc) {
     return file->Commit() ? std::wstring() : kMarkerFileNotWritten;
 }
 
+void MarkerCsvStream::SetSinglePrecision(bool singles) { text_->SetSinglePrecision(singles); }
+
 }  // namespace tovfileio

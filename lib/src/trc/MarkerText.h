@@ -55,12 +55,19 @@ public:
         used_ += static_cast<std::size_t>(std::to_chars(at, at + 24, value).ptr - at);
     }
     // A finite value in plain decimals, with the fewest digits that convert
-    // back to the same double; the caller has made kCoordinateRoom.
+    // back to the same double; the caller has made kCoordinateRoom. For a
+    // take of single-precision values (a C3D file's), a value a float holds
+    // exactly gets the fewest digits that convert back to the same float:
+    // "846.33612", not "846.3361206054688".
     void Coordinate(double value) {
         char* const at = buffer_.data() + used_;
-        used_ += static_cast<std::size_t>(
-            std::to_chars(at, at + kCoordinateRoom, value, std::chars_format::fixed).ptr - at);
+        const auto single = static_cast<float>(value);
+        const auto end = singles_ && static_cast<double>(single) == value
+                             ? std::to_chars(at, at + kCoordinateRoom, single, std::chars_format::fixed)
+                             : std::to_chars(at, at + kCoordinateRoom, value, std::chars_format::fixed);
+        used_ += static_cast<std::size_t>(end.ptr - at);
     }
+    void SetSinglePrecision(bool singles) { singles_ = singles; }
     void Flush() {
         file_.Write(std::string_view(buffer_.data(), used_));
         used_ = 0;
@@ -69,6 +76,7 @@ public:
 
 private:
     TextOutput& file_;
+    bool singles_ = false;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
 };

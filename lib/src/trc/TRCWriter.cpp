@@ -139,4 +139,6 @@ std::wstring WriteTRCFile(const std::wstring& path, const TRCFile& trc) {
     return file->Commit() ? std::wstring() : kMarkerFileNotWritten;
 }
 
+void TRCStream::SetSinglePrecision(bool singles) { text_->SetSinglePrecision(singles); }
+
 }  // namespace tovfileio

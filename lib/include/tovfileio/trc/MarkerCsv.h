@@ -39,6 +39,9 @@ public:
     MarkerCsvStream(const MarkerCsvStream&) = delete;
     MarkerCsvStream& operator=(const MarkerCsvStream&) = delete;
 
+    // Values of single precision (a C3D file's) are written with the fewest
+    // digits that give the same float back, not the same double. Before Begin.
+    void SetSinglePrecision(bool singles);
     void Begin(const TRCFile& trc);
     void Row(const TRCRow& row);
     void Finish();

@@ -46,6 +46,9 @@ public:
     TRCStream& operator=(const TRCStream&) = delete;
 
     // Lines 1 to 6; `fileName` is named on line 1.
+    // Values of single precision (a C3D file's) are written with the fewest
+    // digits that give the same float back, not the same double. Before Begin.
+    void SetSinglePrecision(bool singles);
     void Begin(const TRCFile& trc, const std::wstring& fileName);
     // The next frame's row: `row[m]` belongs to marker m of the model.
     void Row(const TRCRow& row);
