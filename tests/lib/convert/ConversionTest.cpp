@@ -187,6 +187,39 @@ TEST_F(ConversionTest, SkeletonJointsBecomeMarkers) {
     }
 }
 
+// Every corpus C3D file through TRC and back: every position within float
+// precision, every dropout a dropout, the rate and first frame kept.
+TEST_F(ConversionTest, CorpusC3dFilesComeBackThroughTrc) {
+    const auto files = tovtest::CorpusFiles("c3d", ".c3d");
+    if (files.empty()) GTEST_SKIP() << "no corpus";
+    for (const auto& file : files) {
+        const std::string name = file.filename().string();
+        ASSERT_TRUE(Run(file.string(), FileKind::kC3d, "via.trc", FileKind::kTrc).Succeeded()) << name;
+        ASSERT_TRUE(Run((scratch_.Path() / "via.trc").string(), FileKind::kTrc, "back.c3d",
+                        FileKind::kC3d).Succeeded()) << name;
+        TRCFile original;
+        ASSERT_EQ(ReadMarkers(file.string(), FileKind::kC3d, original), L"") << name;
+        const TRCFile back = ReadBack("back.c3d", FileKind::kC3d);
+        ASSERT_EQ(back.GetNumMarkers(), original.GetNumMarkers()) << name;
+        EXPECT_EQ(back.GetDataRate(), original.GetDataRate()) << name;
+        EXPECT_EQ(back.GetStartFrame(), original.GetStartFrame()) << name;
+        for (std::uint32_t m = 0; m < original.GetNumMarkers(); ++m) {
+            const TRCMarker& a = *original.GetMarker(m);
+            ASSERT_EQ(back.GetMarker(m)->GetName(), a.GetName()) << name;
+            ASSERT_EQ(back.GetMarker(m)->GetNumSamples(), a.GetNumSamples()) << name;
+            for (std::uint32_t f = 0; f < a.GetNumSamples(); ++f) {
+                double x = 0, y = 0, z = 0, bx = 0, by = 0, bz = 0;
+                const bool valid = a.GetPosition(f, x, y, z);
+                ASSERT_EQ(back.GetMarker(m)->GetPosition(f, bx, by, bz), valid) << name << " " << f;
+                if (!valid) continue;
+                EXPECT_EQ(static_cast<float>(bx), static_cast<float>(x)) << name << " " << m << " " << f;
+                EXPECT_EQ(static_cast<float>(by), static_cast<float>(y)) << name << " " << m << " " << f;
+                EXPECT_EQ(static_cast<float>(bz), static_cast<float>(z)) << name << " " << m << " " << f;
+            }
+        }
+    }
+}
+
 // A pair that does not convert writes nothing.
 TEST_F(ConversionTest, APairThatDoesNotConvertWritesNothing) {
     EXPECT_FALSE(Converts(FileKind::kHtr, FileKind::kGwm));

@@ -9,6 +9,8 @@
 // and what it does to the read, with the refusal's place in its verdict.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -29,6 +31,8 @@ using tovtest::RunCommand;
 using tovtest::RunOk;
 using tovtest::kWalkHtr;
 using tovtest::kWalkTrc;
+using tovtest::ReadBytes;
+namespace fs = std::filesystem;
 
 class InfoCommandTest : public tovtest::CliTest {};
 
@@ -48,6 +52,39 @@ TEST_F(InfoCommandTest, JsonDescribesEachFileOnALine) {
         EXPECT_THAT(run.out, HasSubstr(piece));
     }
     EXPECT_THAT(run.out, EndsWith("}\n"));
+}
+
+// Every format the libraries read is described by what it holds: the
+// sample take as C3D and GWM (its markers and dropouts), the sample skeleton
+// as BVH (its segments); a C3D file named .htr is still read as C3D. The
+// importers name the conversion that makes such a file importable, and the
+// player shows it.
+TEST_F(InfoCommandTest, EveryReadableFormatIsDescribed) {
+    const std::string c3d = Path("walk.c3d"), gwm = Path("walk.gwm"), bvh = Path("walk.bvh"),
+                      disguised = Path("disguised.htr");
+    RunOk({"convert", kWalkTrc, c3d});
+    RunOk({"convert", kWalkTrc, gwm});
+    RunOk({"convert", kWalkHtr, bvh});
+    fs::copy_file(c3d, disguised);
+    const auto run = RunOk({"info", "--json", c3d, gwm, bvh, disguised});
+    EXPECT_EQ(run.err, "");
+    for (const std::string& piece : std::initializer_list<std::string>{
+             "{\"file\":\"" + c3d + "\",\"format\":\"c3d\",\"units\":\"mm\",\"data_rate\":60,"
+             "\"camera_rate\":60,\"frames\":40,\"start_frame\":1,\"rows\":40,",
+             "{\"name\":\"RWRB\",\"samples\":40,\"dropouts\":5}",
+             "{\"file\":\"" + gwm + "\",\"format\":\"gwm\",\"units\":\"mm\",\"data_rate\":60,",
+             "{\"file\":\"" + bvh + "\",\"format\":\"bvh\",",
+             "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
+             "{\"file\":\"" + disguised + "\",\"format\":\"c3d\","}) {
+        EXPECT_THAT(run.out, HasSubstr(piece));
+    }
+    const auto import = RunCommand({"import-htr", c3d, "--scene", Path("s.json"), "--create"});
+    EXPECT_EQ(import.status, 1);
+    EXPECT_EQ(import.err, c3d + ": a C3D file; `tovfileio convert " + c3d + " walk.trc` makes it "
+                                "a file import-trc imports\n");
+    EXPECT_FALSE(fs::exists(Path("s.json")));
+    RunOk({"view", bvh, "-o", Path("walk.html")});
+    EXPECT_THAT(ReadBytes(Path("walk.html")), HasSubstr("LowerBack"));
 }
 
 TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
