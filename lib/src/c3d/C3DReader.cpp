@@ -16,11 +16,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "C3DBytes.h"
+#include "tovfileio/text/ProcessMemory.h"
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/text/TextCodec.h"
 
@@ -90,23 +90,6 @@ private:
     std::uint64_t at_ = 0;
 };
 
-// The memory this process may take: the machine's physical memory, or less
-// when the process is held to an address-space or data-size limit.
-std::uint64_t MemoryAvailable() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    std::uint64_t bytes = std::uint64_t{1} << 32;
-    if (pages > 0 && pageSize > 0) {
-        bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-    }
-    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
-        rlimit limit{};
-        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-            bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
-        }
-    }
-    return bytes;
-}
 
 // A file the reader refuses: its message and its finding.
 struct Refusal {
@@ -546,7 +529,7 @@ std::wstring C3DReader::Run() {
     TRCRowSink& sink = options_.rows != nullptr ? *options_.rows : stored;
     if (options_.rows == nullptr) {
         const std::uint64_t budget =
-            (options_.memoryLimit != 0 ? options_.memoryLimit : MemoryAvailable()) / sizeof(TRCSample);
+            (options_.memoryLimit != 0 ? options_.memoryLimit : ProcessMemoryAvailable()) / sizeof(TRCSample);
         if (points != 0 && rows > budget / points) {
             ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
             finding.detail = findingdetail::OutOfMemory{.memoryLimit = options_.memoryLimit};

@@ -1,5 +1,7 @@
 #include "MarkerOutputs.h"
 
+#include <utility>
+
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/gwm/GWMWriter.h"
 #include "tovfileio/trc/MarkerCsv.h"
@@ -8,17 +10,15 @@
 namespace tovfileio {
 namespace {
 
-class TrcOutput : public MarkerOutput {
+// A writer's stream behind the face: rows up to its frame count, then its
+// end. Begin differs with the writer.
+template <typename Stream>
+class StreamOutput : public MarkerOutput {
 public:
-    TrcOutput(TextOutput& file, const MarkerOutputNames& names) : stream_(file), names_(names) {
-        stream_.SetSinglePrecision(names.singles);
-    }
-    bool Begin(const TRCFile& file) override {
-        stream_.Begin(file, names_.baseName);
-        return true;
-    }
+    template <typename... Args>
+    explicit StreamOutput(Args&&... args) : stream_(std::forward<Args>(args)...) {}
     bool Row(const TRCRow& row) override {
-        stream_.Row(row);
+        if (static_cast<std::int64_t>(stream_.RowsSeen()) < stream_.Frames()) stream_.Row(row);
         return true;
     }
     std::wstring Finish() override {
@@ -26,77 +26,68 @@ public:
         return std::wstring();
     }
 
-private:
-    TRCStream stream_;
-    const MarkerOutputNames& names_;
+protected:
+    Stream stream_;
 };
 
-class C3dOutput : public MarkerOutput {
+class TrcOutput : public StreamOutput<TRCStream> {
 public:
-    explicit C3dOutput(TextOutput& file) : stream_(file) {}
+    TrcOutput(TextOutput& file, const MarkerOutputNames& names)
+        : StreamOutput(file), baseName_(names.baseName) {
+        stream_.SetSinglePrecision(names.singles);
+    }
+    bool Begin(const TRCFile& file) override {
+        stream_.Begin(file, baseName_);
+        return true;
+    }
+
+private:
+    std::wstring baseName_;
+};
+
+class CsvOutput : public StreamOutput<MarkerCsvStream> {
+public:
+    CsvOutput(TextOutput& file, bool singles) : StreamOutput(file) {
+        stream_.SetSinglePrecision(singles);
+    }
+    bool Begin(const TRCFile& file) override {
+        stream_.Begin(file);
+        return true;
+    }
+};
+
+class C3dOutput : public StreamOutput<C3DStream> {
+public:
+    explicit C3dOutput(TextOutput& file) : StreamOutput(file) {}
     bool Begin(const TRCFile& file) override {
         if (stream_.Begin(file)) return true;
         refusal_ = kC3dTooManyMarkers;
         return false;
     }
-    bool Row(const TRCRow& row) override {
-        if (static_cast<std::int64_t>(stream_.RowsSeen()) < stream_.Frames()) stream_.Row(row);
-        return true;
-    }
-    std::wstring Finish() override {
-        stream_.Finish();
-        return std::wstring();
-    }
-
-private:
-    C3DStream stream_;
 };
 
-class GwmOutput : public MarkerOutput {
+// Every marker, no offset: the settings live before the stream that keeps
+// a reference to them.
+struct DefaultGwmSettings {
+    ConvertGWMSettings settings;
+};
+
+class GwmOutput : private DefaultGwmSettings, public StreamOutput<GWMStream> {
 public:
     GwmOutput(TextOutput& file, const MarkerOutputNames& names)
-        : stream_(file, settings_), names_(names) {}
+        : StreamOutput(file, settings), baseName_(names.baseName), dateTime_(names.dateTime) {}
     bool Begin(const TRCFile& file) override {
         if (!GWMFramesNumbered(file)) {
             refusal_ = kGwmFramesUnnumbered;
             return false;
         }
-        stream_.Begin(file, names_.baseName, names_.dateTime);
+        stream_.Begin(file, baseName_, dateTime_);
         return true;
-    }
-    bool Row(const TRCRow& row) override {
-        if (static_cast<std::int64_t>(stream_.RowsSeen()) < stream_.Frames()) stream_.Row(row);
-        return true;
-    }
-    std::wstring Finish() override {
-        stream_.Finish();
-        return std::wstring();
     }
 
 private:
-    ConvertGWMSettings settings_;  // every marker, no offset
-    GWMStream stream_;
-    const MarkerOutputNames& names_;
-};
-
-class CsvOutput : public MarkerOutput {
-public:
-    CsvOutput(TextOutput& file, bool singles) : stream_(file) { stream_.SetSinglePrecision(singles); }
-    bool Begin(const TRCFile& file) override {
-        stream_.Begin(file);
-        return true;
-    }
-    bool Row(const TRCRow& row) override {
-        stream_.Row(row);
-        return true;
-    }
-    std::wstring Finish() override {
-        stream_.Finish();
-        return std::wstring();
-    }
-
-private:
-    MarkerCsvStream stream_;
+    std::wstring baseName_;
+    std::string dateTime_;
 };
 
 }  // namespace

@@ -17,10 +17,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tovfileio/text/ProcessMemory.h"
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextReader.h"
 #include "tovfileio/text/LeadingNumber.h"
@@ -40,23 +40,6 @@ using trcfields::Text;
 const wchar_t kNotXYZ[] = L"The file is does not have a compatible \"(X/Y/Z)\" header state";
 const wchar_t kOutOfMemory[] = L"There is not enough memory to read the file";
 
-// The memory this process may take: the machine's physical memory, or less
-// when the process is held to an address-space or data-size limit.
-std::uint64_t MemoryAvailable() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    std::uint64_t bytes = std::uint64_t{1} << 32;
-    if (pages > 0 && pageSize > 0) {
-        bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-    }
-    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
-        rlimit limit{};
-        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-            bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
-        }
-    }
-    return bytes;
-}
 
 // Line feeds in a plain file (an upper bound on its lines less one, in
 // UTF-8 and UTF-16 alike); none for anything else, which is read once only.
@@ -103,7 +86,7 @@ public:
         : file_(file),
           fileBytes_(fileBytes),
           lineFeeds_(lineFeeds),
-          budget_((file.memoryLimit_ != 0 ? file.memoryLimit_ : MemoryAvailable()) /
+          budget_((file.memoryLimit_ != 0 ? file.memoryLimit_ : ProcessMemoryAvailable()) /
                   sizeof(TRCSample)) {}
 
     bool Begin(const TRCFile& /*file*/) override {
