@@ -56,17 +56,19 @@ TEST_F(InfoCommandTest, JsonDescribesEachFileOnALine) {
 
 // Every format the libraries read is described by what it holds: the
 // sample take as C3D and GWM (its markers and dropouts), the sample skeleton
-// as BVH (its segments); a C3D file named .htr is still read as C3D. The
+// as BVH (its segments); a C3D file named .htr and a BVH file named .trc
+// are read as what their bytes say. The
 // importers name the conversion that makes such a file importable, and the
 // player shows it.
 TEST_F(InfoCommandTest, EveryReadableFormatIsDescribed) {
     const std::string c3d = Path("walk.c3d"), gwm = Path("walk.gwm"), bvh = Path("walk.bvh"),
-                      disguised = Path("disguised.htr");
+                      disguised = Path("disguised.htr"), skeleton = Path("skeleton.trc");
     RunOk({"convert", kWalkTrc, c3d});
     RunOk({"convert", kWalkTrc, gwm});
     RunOk({"convert", kWalkHtr, bvh});
     fs::copy_file(c3d, disguised);
-    const auto run = RunOk({"info", "--json", c3d, gwm, bvh, disguised});
+    fs::copy_file(bvh, skeleton);
+    const auto run = RunOk({"info", "--json", c3d, gwm, bvh, disguised, skeleton});
     EXPECT_EQ(run.err, "");
     for (const std::string& piece : std::initializer_list<std::string>{
              "{\"file\":\"" + c3d + "\",\"format\":\"c3d\",\"units\":\"mm\",\"data_rate\":60,"
@@ -75,7 +77,8 @@ TEST_F(InfoCommandTest, EveryReadableFormatIsDescribed) {
              "{\"file\":\"" + gwm + "\",\"format\":\"gwm\",\"units\":\"mm\",\"data_rate\":60,",
              "{\"file\":\"" + bvh + "\",\"format\":\"bvh\",",
              "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
-             "{\"file\":\"" + disguised + "\",\"format\":\"c3d\","}) {
+             "{\"file\":\"" + disguised + "\",\"format\":\"c3d\",",
+             "{\"file\":\"" + skeleton + "\",\"format\":\"bvh\","}) {
         EXPECT_THAT(run.out, HasSubstr(piece));
     }
     const auto import = RunCommand({"import-htr", c3d, "--scene", Path("s.json"), "--create"});

@@ -58,11 +58,14 @@ bool TakeKind(FileKind kind) {
 }  // namespace
 
 FileKind KindOfInput(const std::string& path) {
-    // A C3D file's bytes decide whatever its name; otherwise the name does,
-    // then the text; what neither tells is read as HTR, whose reader says
-    // what it found instead.
+    // A C3D, BVH or GWM file's first bytes decide whatever its name (each
+    // starts with a mark no other kind has); otherwise the name does, then
+    // the text; what neither tells is read as HTR, whose reader says what
+    // it found instead.
     const FileKind content = tovfileio::KindOfFile(path);
-    if (content == FileKind::kC3d) return content;
+    if (content == FileKind::kC3d || content == FileKind::kBvh || content == FileKind::kGwm) {
+        return content;
+    }
     const FileKind named = tovfileio::KindByName(path);
     if (TakeKind(named)) return named;
     return TakeKind(content) ? content : FileKind::kHtr;
