@@ -342,6 +342,19 @@ private:
     }
     void NameMarkers(const Params& params, std::uint64_t points);
     void ReadUnitsAndRate(const Params& params, float headerRate);
+    // Where the points' frames lie and how they read.
+    struct PointData {
+        Processor processor;
+        bool isFloat = false;
+        double scale = 1.0;
+        std::uint64_t points = 0;
+        std::uint64_t start = 0;       // the byte the first frame starts at
+        std::uint64_t frameBytes = 0;  // points and analog values of a frame
+        std::uint64_t rows = 0;        // frames read: as given, up to what the file holds
+    };
+    // Hands every row to the caller's sink, or keeps them in the markers
+    // within the memory limit.
+    std::wstring ReadRows(const PointData& data);
 
     Source& source_;
     TRCFile& into_;
@@ -417,6 +430,35 @@ void C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
     }
 }
 
+// The first frame and the frame count: TRIAL's 32-bit fields, then
+// POINT:LONG_FRAMES, POINT:FRAMES (float past 65,535), then the header's
+// first and last frame words.
+struct FrameRange {
+    std::uint64_t first = 0;
+    std::uint64_t frames = 0;
+};
+FrameRange FramesOf(const Params& params, std::uint64_t headerFirst, std::uint64_t headerLast) {
+    std::uint64_t first = headerFirst;
+    std::uint64_t frames = headerLast >= first ? headerLast - first + 1 : 0;
+    if (const Param* frameCount = params.Find("POINT:FRAMES")) {
+        frames = Clamped(params.Count(frameCount).value_or(double(frames)), 0xffffffff);
+    }
+    if (const Param* longFrames = params.Find("POINT:LONG_FRAMES")) {
+        frames = Clamped(params.Number(longFrames).value_or(double(frames)), 0xffffffff);
+    }
+    const Param* trialStart = params.Find("TRIAL:ACTUAL_START_FIELD");
+    const Param* trialEnd = params.Find("TRIAL:ACTUAL_END_FIELD");
+    if (trialStart != nullptr && trialEnd != nullptr && trialStart->type == 2 &&
+        trialEnd->type == 2 && trialStart->Count() >= 2 && trialEnd->Count() >= 2) {
+        const std::uint64_t start = static_cast<std::uint64_t>(*params.Count(trialStart, 0)) +
+                                    (static_cast<std::uint64_t>(*params.Count(trialStart, 1)) << 16);
+        const std::uint64_t end = static_cast<std::uint64_t>(*params.Count(trialEnd, 0)) +
+                                  (static_cast<std::uint64_t>(*params.Count(trialEnd, 1)) << 16);
+        if (end >= start) return {start, end - start + 1};
+    }
+    return {first, frames};
+}
+
 std::wstring C3DReader::Run() {
     into_.Reset();
     const std::uint64_t size = source_.Size();
@@ -479,29 +521,8 @@ std::wstring C3DReader::Run() {
         params.Count("ANALOG:USED").value_or(analogPerFrame != 0 ? analogValues / analogPerFrame : 0),
         0xffff);
 
-    // The first frame and the frame count: TRIAL's 32-bit fields, then
-    // POINT:LONG_FRAMES, POINT:FRAMES (float past 65,535), then the header.
-    std::uint64_t first = word(4);
-    std::uint64_t frames = word(5) >= first ? word(5) - first + 1 : 0;
-    if (const Param* frameCount = params.Find("POINT:FRAMES")) {
-        frames = Clamped(params.Count(frameCount).value_or(double(frames)), 0xffffffff);
-    }
-    if (const Param* longFrames = params.Find("POINT:LONG_FRAMES")) {
-        frames = Clamped(params.Number(longFrames).value_or(double(frames)), 0xffffffff);
-    }
-    const Param* trialStart = params.Find("TRIAL:ACTUAL_START_FIELD");
-    const Param* trialEnd = params.Find("TRIAL:ACTUAL_END_FIELD");
-    if (trialStart != nullptr && trialEnd != nullptr && trialStart->type == 2 &&
-        trialEnd->type == 2 && trialStart->Count() >= 2 && trialEnd->Count() >= 2) {
-        const std::uint64_t start = static_cast<std::uint64_t>(*params.Count(trialStart, 0)) +
-                                    (static_cast<std::uint64_t>(*params.Count(trialStart, 1)) << 16);
-        const std::uint64_t end = static_cast<std::uint64_t>(*params.Count(trialEnd, 0)) +
-                                  (static_cast<std::uint64_t>(*params.Count(trialEnd, 1)) << 16);
-        if (end >= start) {
-            first = start;
-            frames = end - start + 1;
-        }
-    }
+    const FrameRange range = FramesOf(params, word(4), word(5));
+    const std::uint64_t first = range.first, frames = range.frames;
     into_.SetStartFrame(static_cast<std::int32_t>(std::min<std::uint64_t>(first, 0x7fffffff)));
     into_.SetNumFrames(static_cast<std::int32_t>(std::min<std::uint64_t>(frames, 0x7fffffff)));
 
@@ -525,12 +546,16 @@ std::wstring C3DReader::Run() {
         }
     }
 
-    StoredRows stored(into_, rows);
+    return ReadRows({processor, isFloat, scale, points, dataStart, frameBytes, rows});
+}
+
+std::wstring C3DReader::ReadRows(const PointData& data) {
+    StoredRows stored(into_, data.rows);
     TRCRowSink& sink = options_.rows != nullptr ? *options_.rows : stored;
     if (options_.rows == nullptr) {
         const std::uint64_t budget =
             (options_.memoryLimit != 0 ? options_.memoryLimit : ProcessMemoryAvailable()) / sizeof(TRCSample);
-        if (points != 0 && rows > budget / points) {
+        if (data.points != 0 && data.rows > budget / data.points) {
             ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
             finding.detail = findingdetail::OutOfMemory{.memoryLimit = options_.memoryLimit};
             Tell(finding);
@@ -539,18 +564,19 @@ std::wstring C3DReader::Run() {
     }
     if (!sink.Begin(into_)) return std::wstring();
 
-    const Decoder decode = DecoderFor(processor, isFloat);
-    std::vector<TRCSample> row(points);
-    const std::uint64_t chunkFrames = std::max<std::uint64_t>(1, kChunkBytes / std::max<std::uint64_t>(frameBytes, 1));
-    std::vector<unsigned char> chunk(std::min(chunkFrames, rows) * frameBytes);
+    const Decoder decode = DecoderFor(data.processor, data.isFloat);
+    std::vector<TRCSample> row(data.points);
+    const std::uint64_t chunkFrames =
+        std::max<std::uint64_t>(1, kChunkBytes / std::max<std::uint64_t>(data.frameBytes, 1));
+    std::vector<unsigned char> chunk(std::min(chunkFrames, data.rows) * data.frameBytes);
     std::uint64_t done = 0;
-    while (done < rows) {
-        const std::uint64_t count = std::min(chunkFrames, rows - done);
-        if (!source_.Read(dataStart + done * frameBytes, chunk.data(), count * frameBytes)) {
+    while (done < data.rows) {
+        const std::uint64_t count = std::min(chunkFrames, data.rows - done);
+        if (!source_.Read(data.start + done * data.frameBytes, chunk.data(), count * data.frameBytes)) {
             into_.SetNumRows(static_cast<std::uint32_t>(done));
-            return Refuse(Damaged(dataStart + done * frameBytes, "the data section could not be read"));
+            return Refuse(Damaged(data.start + done * data.frameBytes, "the data section could not be read"));
         }
-        const bool goOn = decode(chunk.data(), count, frameBytes, scale, row, sink);
+        const bool goOn = decode(chunk.data(), count, data.frameBytes, data.scale, row, sink);
         done += count;
         if (!goOn) break;
     }
