@@ -66,7 +66,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     // The output is resolved already: a device or a FIFO is written as named.
     if (operations != nullptr) operations->TakeNamesAsGiven(true);
 
-    SayRememberedWhenDialogOpens(driver, *options.parsed, operations, io);
+    const auto inPlay = SayRememberedWhenDialogOpens(driver, *options.parsed, operations, io);
     const PluginRun run =
         session.Run(PluginOperation::Export(operations), driver, [&] {
             return exporter->DoExport(tovfileio::PathToWide(output.WritePath()).c_str(),
@@ -78,6 +78,7 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     if (!run.Succeeded()) {
         const std::string hint = ExportRootHint(run.report);
         session.Error(hint.empty() ? FailureText(run) : hint + "; nothing was written");
+        io.Err(RememberedInPlay("export-htr", *inPlay));
         return kExitFailed;
     }
     if (!output.Finish(io, error)) {

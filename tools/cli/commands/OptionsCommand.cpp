@@ -80,6 +80,18 @@ std::string JsonLine(const std::string& command, const std::string& settings,
     return json.Text() + "\n";
 }
 
+// A remembered --range is the choice of a range, not its frames: the
+// dialog starts FROM and TO at each file's first and last frame.
+std::string RangeNote(const std::vector<RememberedFlag>& flags) {
+    for (const RememberedFlag& flag : flags) {
+        if (!flag.args.empty() && flag.args.front() == "--range") {
+            return "  (the range's FROM and TO are not remembered: each run starts them at the file's "
+                   "first and last frame)\n";
+        }
+    }
+    return std::string();
+}
+
 int Show(const OptionsOptions& options, const CommandIO& io) {
     const SettingsReadOnly settings;
     const std::string& file = settings.File();
@@ -96,6 +108,7 @@ int Show(const OptionsOptions& options, const CommandIO& io) {
         } else {
             text += command + ": " +
                     (remembered.flags.empty() ? "the defaults" : FlagsText(remembered.flags)) + "\n";
+            text += RangeNote(remembered.flags);
         }
     }
     io.Out(text);

@@ -187,11 +187,13 @@ std::string FlagsText(const std::vector<RememberedFlag>& remembered) {
     return text;
 }
 
-void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& parsed,
-                                  const PluginOperations* operations, const CommandIO& io) {
-    if (operations == nullptr) return;
+std::shared_ptr<const std::vector<RememberedFlag>> SayRememberedWhenDialogOpens(
+    CommandLineDriver& driver, const CLI::App& parsed, const PluginOperations* operations,
+    const CommandIO& io) {
+    auto inPlay = std::make_shared<std::vector<RememberedFlag>>();
+    if (operations == nullptr) return inPlay;
     auto said = std::make_shared<bool>(false);
-    driver.OnDialogOpened([said, &parsed, operations, &io](const brindle::host::DialogView&) {
+    driver.OnDialogOpened([said, inPlay, &parsed, operations, &io](const brindle::host::DialogView&) {
         if (*said) return;
         *said = true;
         const std::string command = parsed.get_name();
@@ -207,5 +209,15 @@ void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& par
         io.Err("tovfileio " + command + ": remembered from an earlier run: " +
                FlagsText(remembered) + " (tovfileio options --reset " + command +
                " forgets them)\n");
+        *inPlay = std::move(remembered);
     });
+    return inPlay;
+}
+
+std::string RememberedInPlay(const std::string& command,
+                             const std::vector<RememberedFlag>& remembered) {
+    if (remembered.empty()) return std::string();
+    return "tovfileio " + command + ": the remembered " + FlagsText(remembered) +
+           " took part in this run (not given on its line): give the options you mean, or "
+           "forget them with tovfileio options --reset " + command + "\n";
 }

@@ -9,6 +9,7 @@
 // value chosen once starts every later dialog until it is chosen again.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,15 @@ std::string FlagsText(const std::vector<RememberedFlag>& remembered);
 // values differing from the defaults `parsed`, the command's parsed line,
 // did not set: "tovfileio COMMAND: remembered from an earlier run: FLAGS
 // (tovfileio options --reset COMMAND forgets them)". `operations` is the
-// plug-in's, alive while the driver is.
-void SayRememberedWhenDialogOpens(CommandLineDriver& driver, const CLI::App& parsed,
-                                  const PluginOperations* operations, const CommandIO& io);
+// plug-in's, alive while the driver is. Returns those values, filled when
+// the dialog opens, for a failure to name (RememberedInPlay).
+std::shared_ptr<const std::vector<RememberedFlag>> SayRememberedWhenDialogOpens(
+    CommandLineDriver& driver, const CLI::App& parsed, const PluginOperations* operations,
+    const CommandIO& io);
+
+// What a run that failed with remembered values in play says after its
+// failure: "tovfileio COMMAND: the remembered FLAGS took part in this run
+// (not given on its line): give the options you mean, or forget them with
+// tovfileio options --reset COMMAND". Empty when none took part.
+std::string RememberedInPlay(const std::string& command,
+                             const std::vector<RememberedFlag>& remembered);

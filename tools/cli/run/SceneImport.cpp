@@ -73,7 +73,7 @@ int RunSceneImport(const SceneImportRequest& request,
     const auto importer = session.Create<SceneImport>(request.importer);
     if (!importer) return kExitFailed;
     PluginOperations* operations = OperationsOf(*importer);
-    SayRememberedWhenDialogOpens(driver, *request.parsed, operations, io);
+    const auto inPlay = SayRememberedWhenDialogOpens(driver, *request.parsed, operations, io);
 
     const ImportWarnings warnings(io, request.command);
     session.ShowReading(FileBytes(request.input), request.input);
@@ -88,6 +88,7 @@ int RunSceneImport(const SceneImportRequest& request,
     if (!run.Succeeded()) {
         const std::string cause = ImportRefusalCause(run.report, request.input, request.format);
         session.Error(cause.empty() ? FailureText(run) : cause + "; the scene was not changed");
+        io.Err(RememberedInPlay(request.command, *inPlay));
         return kExitFailed;
     }
     if (!session.Save()) return kExitFailed;
