@@ -389,7 +389,7 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
     svg += "<rect width=\"800\" height=\"460\" fill=\"#ffffff\"/>\n";
     svg += "<text x=\"20\" y=\"28\" font-size=\"16\">" + Escape(caption.title);
     if (!caption.note.empty()) {
-        svg += "<tspan font-size=\"12\" fill=\"#555555\">\u2003" + Escape(caption.note) + "</tspan>";
+        svg += "<tspan font-size=\"13\" fill=\"#555555\">\u2003" + Escape(caption.note) + "</tspan>";
     }
     svg += "</text>\n";
     svg += "<text x=\"20\" y=\"48\" font-size=\"12\" fill=\"#555555\">frame " +
