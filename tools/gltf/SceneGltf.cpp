@@ -9,6 +9,7 @@
 #include "brindle/host/scene/Objects.h"
 #include "tovfileio/text/TextCodec.h"
 #include "gltf/ObjectShapes.h"
+#include "view/KindColours.h"
 
 namespace tovgltf {
 namespace {
@@ -179,7 +180,7 @@ public:
         const ShapeParams params = ObjectShapeParams(*object);
         if (params.kind == ShapeParams::kNone) return -1;
         const Matrix3 offset = node.GetObjOffsetTM();
-        const DWORD color = node.GetWireColor();
+        const DWORD color = KindColour(params.kind, node.GetWireColor());
         std::string key = params.Key();
         if (offset != Matrix3()) {
             for (int r = 0; r < 4; ++r) {
@@ -200,6 +201,17 @@ public:
 private:
     static constexpr int kNoExtent = -1;
     static constexpr int kTooLarge = -2;
+
+    // Bones and markers in the colours every drawing of a take gives them;
+    // other objects in their wire colour.
+    static DWORD KindColour(ShapeParams::Kind kind, DWORD wire) {
+        switch (kind) {
+            case ShapeParams::kBone: return tovcolours::WireColour(tovcolours::kBoneRgb);
+            case ShapeParams::kSphere:
+            case ShapeParams::kPoint: return tovcolours::WireColour(tovcolours::kMarkerRgb);
+            default: return wire;
+        }
+    }
 
     static std::string TooLarge(SceneNode& node) {
         return "node \"" + tovfileio::EncodeUtf8(node.Name()) +
@@ -263,7 +275,7 @@ private:
     }
 
     // The material of wire colour 0x00BBGGRR: its colour as glTF's linear
-    // base colour, so that a viewer shows the host's colour; not metallic,
+    // base colour, so that a viewer shows the colour drawn; not metallic,
     // which without an environment to reflect would draw black.
     int Material(DWORD color) {
         if (const auto found = materials_.find(color); found != materials_.end()) {

@@ -8,6 +8,7 @@
 
 #include "brindle/host/scene/Objects.h"
 #include "tovfileio/text/TextCodec.h"
+#include "view/KindColours.h"
 
 namespace tovpreview {
 namespace {
@@ -323,13 +324,13 @@ void AppendJoints(std::string& svg, const std::vector<Joint>& joints, const Proj
         svg += "<line x1=\"" + Number(at.X(view, joints[joint.parent].world[a])) + "\" y1=\"" +
                Number(at.Y(joints[joint.parent].world[2])) + "\" x2=\"" +
                Number(at.X(view, joint.world[a])) + "\" y2=\"" + Number(at.Y(joint.world[2])) +
-               "\" stroke=\"#b8860b\" stroke-width=\"3\" " + "stroke-linecap=\"round\"/>\n";
+               "\" stroke=\"" + tovcolours::kBoneHex + "\" stroke-width=\"3\" stroke-linecap=\"round\"/>\n";
     }
     for (std::size_t i = 0; i < joints.size(); ++i) {
         const Joint& joint = joints[i];
         svg += "<circle cx=\"" + Number(dots[i].first) + "\" cy=\"" + Number(dots[i].second) +
                "\" r=\"" + (joint.bone ? "2.5" : "3") + "\" fill=\"" +
-               (joint.bone ? "#6b4f00" : "#3333cc") + "\"/>\n";
+               (joint.bone ? "#6b4f00" : tovcolours::kMarkerHex) + "\"/>\n";
         if (labels[i].placed) {
             svg += "<text x=\"" + Number(labels[i].x) + "\" y=\"" + Number(labels[i].y) +
                    "\" font-size=\"8\" fill=\"#3333cc\">" + Escape(NameOf(joint)) + "</text>\n";
@@ -386,7 +387,11 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(kWidth) + "\" height=\"" +
            Number(kHeight) + "\" viewBox=\"0 0 800 460\" font-family=\"sans-serif\">\n";
     svg += "<rect width=\"800\" height=\"460\" fill=\"#ffffff\"/>\n";
-    svg += "<text x=\"20\" y=\"28\" font-size=\"16\">" + Escape(caption.title) + "</text>\n";
+    svg += "<text x=\"20\" y=\"28\" font-size=\"16\">" + Escape(caption.title);
+    if (!caption.note.empty()) {
+        svg += "<tspan font-size=\"13\" fill=\"#555555\">\u2003" + Escape(caption.note) + "</tspan>";
+    }
+    svg += "</text>\n";
     svg += "<text x=\"20\" y=\"48\" font-size=\"12\" fill=\"#555555\">frame " +
            std::to_string(frame) + ", units " + Escape(units) + ", " +
            std::to_string(joints.size()) + " objects, " + unseenText + "grid " +

@@ -13,6 +13,7 @@ namespace tovpreview {
 
 struct PreviewCaption {
     std::string title;  // the file shown, as the user named it
+    std::string note;   // said after the title, smaller, when not empty
 };
 
 // Marker nodes that were not seen at the frame drawn (dropouts): they have

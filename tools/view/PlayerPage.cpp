@@ -73,6 +73,28 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
 }
 constexpr std::string_view kTakeTail = "\"}";
 
+// The page up to the take, with the outline's note as a line of its own
+// under the facts the script fills in, in the colour of the page's accents.
+std::string BeforeTake(const TakeOutline& outline) {
+    std::string before(page::kBeforeTake);
+    if (outline.note.empty()) return before;
+    constexpr std::string_view facts = "<p id=\"facts\"></p>";
+    const std::size_t at = before.find(facts);
+    if (at == std::string::npos) return before;
+    std::string note = "\n  <p id=\"note\" style=\"margin:2px 0 0;color:#f0a030\">";
+    for (const char c : outline.note) {
+        switch (c) {
+            case '<': note += "&lt;"; break;
+            case '>': note += "&gt;"; break;
+            case '&': note += "&amp;"; break;
+            default: note += c;
+        }
+    }
+    note += "</p>";
+    before.insert(at + facts.size(), note);
+    return before;
+}
+
 // Base64 characters of one frame: three floats a node, 12 bytes, which are
 // 16 characters with no padding, so frames encoded one by one join into
 // the encoding of the whole.
@@ -133,7 +155,7 @@ bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
 }
 
 std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& title) {
-    return page::kBeforeTake.size() + TakeHead(outline, title).size() +
+    return BeforeTake(outline).size() + TakeHead(outline, title).size() +
            static_cast<std::uint64_t>(outline.frameCount) * FrameCharacters(outline) +
            kTakeTail.size() + page::kAfterTake.size();
 }
@@ -142,7 +164,7 @@ bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::s
                     std::string& error) {
     html.clear();
     html.reserve(PlayerPageBytes(outline, title));
-    html += page::kBeforeTake;
+    html += BeforeTake(outline);
     html += TakeHead(outline, title);
     std::vector<float> frame(3 * outline.nodes.size());
     for (long long f = 0; f < outline.frameCount; ++f) {

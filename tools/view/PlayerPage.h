@@ -31,6 +31,9 @@ struct TakeOutline {
     int ticksPerFrame = 1;
     int frameRate = 30;
     std::string units;  // the scene's system unit: "mm", "cm", or "2.5 mm"
+    // A line under the page's facts, UTF-8 ("frames 1-250 hold no marker;
+    // starts at 251"); a page without one is the page as it always was.
+    std::string note;
 };
 
 // The nodes and frames of `scene`'s take. False, with `error` saying so,

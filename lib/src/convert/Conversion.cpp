@@ -96,7 +96,7 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     const bool singles = request.inKind == FileKind::kC3d && !request.units;
     const MarkerOutputNames names{request.baseName, request.dateTime, singles};
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
-    const UpAxis from = ConventionalUp(request.inKind);
+    const UpAxis from = request.inUp.value_or(ConventionalUp(request.inKind));
     const UpAxis to = OutputUp(request, from);
     RowCount count(*output);
     RowTransform transform(count, TurnBetween(from, to, request.outKind), request.units);

@@ -148,6 +148,23 @@ TEST_F(ConversionTest, UnitsAndUpAxisAsAsked) {
     ExpectSamples(take, tenth, 1e-9, "cm");
 }
 
+// A TRC file known to stand Z-up comes back as the Y-up take when its up
+// axis is given with the request.
+TEST_F(ConversionTest, AnInputUpAxisGivenTurnsFromIt) {
+    ASSERT_TRUE(Run(In(), FileKind::kTrc, "z.trc", FileKind::kTrc, {}, UpAxis::kZ).Succeeded());
+    ConversionRequest request;
+    request.in = (scratch_.Path() / "z.trc").string();
+    request.inKind = FileKind::kTrc;
+    request.inUp = UpAxis::kZ;
+    request.out = tovtest::Wide(scratch_.Path() / "y.trc");
+    request.outKind = FileKind::kTrc;
+    const ConversionResult back = Convert(request);
+    ASSERT_TRUE(back.Succeeded());
+    ASSERT_EQ(back.notes.size(), 1u);
+    EXPECT_EQ(back.notes[0], "positions turned from Z-up to Y-up");
+    ExpectSamples(ReadBack("y.trc", FileKind::kTrc), kYUp, 1e-9, "z to y");
+}
+
 // CSV keeps the input's axes unless asked: a row per frame and marker, a
 // dropout's coordinates empty.
 TEST_F(ConversionTest, CsvRowsPerFrameAndMarker) {

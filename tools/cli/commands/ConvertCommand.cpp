@@ -336,7 +336,10 @@ std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
     }
     if (!options.upText.empty()) {
         settings.up = ParseUpAxis(options.upText);
-        if (!settings.up) return "option '--up' takes y or z";
+        // auto: told from the data, for glTF, whose own axes are fixed.
+        if (!settings.up && ParseUpChoice(options.upText) != UpChoice::kAuto) {
+            return "option '--up' takes y or z (or auto for glTF)";
+        }
     }
     settings.gwm.Filter = !options.mnm.empty();
     settings.gwm.Offset = !options.offsetText.empty();
@@ -427,12 +430,15 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     const FileKind outKind = FormatInfo(format).kind;
     // glTF: the file imported into a fresh scene by the module, then written.
     if (format == ConvertFormat::kGltf || format == ConvertFormat::kGlb) {
-        if (GwmOptionGiven(options) || HtrOptionGiven(options) || !options.upText.empty()) {
-            return usage("--units, --up, --rotation-units, --mnm and --offset do not apply to glTF");
+        if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
+            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
         }
+        // --up says how the input stands: glTF is Y-up whatever it holds.
+        const UpChoice up =
+            options.upText.empty() ? UpChoice::kDefault : *ParseUpChoice(options.upText);
         ImportableCopy importable;
         std::string error;
-        if (!importable.Make(input.ReadPath(), io, error)) return Report(io, options.in, error);
+        if (!importable.Make(input.ReadPath(), io, error, up)) return Report(io, options.in, error);
         const bool copied = importable.Kind().has_value();
         return ConvertToGltf(io, options.in, copied ? importable.Path() : input.ReadPath(),
                              importable.Kind().value_or(inKind), options.out,
@@ -446,6 +452,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     if (!options.framesText.empty() && !htrToHtr && !panelConversion) {
         return usage("--frames applies to HTR to HTR and TRC to GWM only");
     }
+    if (!options.upText.empty() && !settings.up) return usage("--up auto applies to glTF");
     if (!options.upText.empty() && !tovfileio::HoldsMarkers(outKind)) {
         return usage("--up applies to marker outputs (TRC, C3D, GWM, CSV); a skeleton is written "
                      "Y-up");
@@ -507,8 +514,10 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         ->type_name("mm|cm|m|in|ft|yd");
     command->add_option("--up", options->upText,
                         "marker outputs: the axis positions stand up along (default: the "
-                        "output format's: Z for GWM and C3D, Y for TRC; CSV keeps the input's)")
-        ->type_name("y|z");
+                        "output format's: Z for GWM and C3D, Y for TRC; CSV keeps the input's); "
+                        "glTF: the axis IN stands up along (default: auto, told from the data; "
+                        "Z for C3D and GWM)")
+        ->type_name("y|z|auto");
     command->add_option("--rotation-units", options->rotationUnitsText,
                         "HTR to HTR: write angles in these units")
         ->type_name("degrees|radians");

@@ -84,7 +84,10 @@ void AddGltfCommand(CLI::App& app, CommandContext& context) {
         "Writes the scene's nodes with their names and hierarchy, the rest pose, one\n"
         "animation with the keys of every controller (times in seconds), each\n"
         "node's user properties in its extras, and on each node the shape of its\n"
-        "bone, marker or dummy in its wire colour; lengths in metres, Y up as glTF\n"
+        "bone, marker or dummy: bones orange and markers blue, as view and preview\n"
+        "draw them, dummies in their wire colour; lengths in metres, Y up as glTF\n"
         "defines. 'tovfileio convert IN.htr OUT.glb' (or IN.trc) imports a file\n"
-        "into a fresh scene first. Any glTF viewer shows and plays the result.");
+        "into a fresh scene first, markers as spheres 20 mm across, turned upright\n"
+        "when the take stands Z-up (--up). Any glTF viewer shows and plays the\n"
+        "result.");
 }

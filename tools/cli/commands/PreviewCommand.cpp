@@ -21,6 +21,7 @@
 #include "cli/files/OutputFile.h"
 #include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
+#include "tovfileio/convert/Standing.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "preview/ScenePreview.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -34,6 +35,7 @@ struct PreviewOptions {
     std::string scene;
     std::optional<int> frame;
     std::string out;
+    std::string upText;  // --up y|z|auto
 };
 
 // a / b rounded down, for a positive b.
@@ -67,8 +69,18 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
     if (options.input.empty() == options.scene.empty()) {
         return context.UsageError("preview", "give either a file (HTR, BVH, TRC, C3D or GWM) or --scene");
     }
+    UpChoice up = UpChoice::kDefault;
+    if (!options.upText.empty()) {
+        const std::optional<UpChoice> parsed = ParseUpChoice(options.upText);
+        if (!parsed || options.input.empty()) {
+            return context.UsageError("preview", !parsed ? "option '--up' takes y, z or auto"
+                                                          : "--up goes with a file, not --scene");
+        }
+        up = *parsed;
+    }
     ImportableCopy importable;
     SceneSession session(io, "preview");
+    tovpreview::PreviewCaption caption;
     const std::string& source = options.input.empty() ? options.scene : options.input;
     brindle::host::Scene& scene = brindle::host::Scene::Current();
     int frame = 0;
@@ -92,7 +104,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         FileTake take;
         // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
         std::string unreadable;
-        if (!importable.Make(options.input, io, unreadable)) {
+        if (!importable.Make(options.input, io, unreadable, up)) {
             session.Error(Escaped(unreadable));
             return kExitFailed;
         }
@@ -100,6 +112,18 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         if (take.read) {
             Warnings(io).AddFindings(options.input, take.findings.All());
             frame = options.frame.value_or(static_cast<int>(take.first));
+            // A take whose first frames hold no marker is drawn, unless a
+            // frame is asked for, where a marker is first seen.
+            const std::int64_t empty = importable.EmptyFrames();
+            if (empty > 0 && empty < take.frames) {
+                caption.note = tovfileio::EmptyStartNote(take.first, empty);
+                if (!options.frame) {
+                    frame = static_cast<int>(take.first + empty);
+                    FileTake seen;
+                    ReadTake(importable.Path(), frame, seen);
+                    take.unseen = std::move(seen.unseen);
+                }
+            }
             if (take.frames > 0) {
                 const std::int64_t last = take.first + take.frames - 1;
                 const std::string outside =
@@ -116,7 +140,8 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         unseen = MarkersNamed(scene, take.unseen);
     }
     std::string svg, error;
-    if (!tovpreview::ScenePreviewSvg(scene, frame, {BaseName(source)}, unseen, svg, error)) {
+    caption.title = BaseName(source);
+    if (!tovpreview::ScenePreviewSvg(scene, frame, caption, unseen, svg, error)) {
         session.Error(source + ": " + Escaped(error));
         return kExitFailed;
     }
@@ -141,6 +166,10 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
         [&context, options] { return RunPreview(*options, context); });
     command->add_option("IN", options->input, "an HTR, BVH, TRC, C3D or GWM file, drawn as imported");
     command->add_option("--scene", options->scene, "a scene document instead of a file");
+    command->add_option("--up", options->upText,
+                        "the axis the file's take stands up along (default: auto, told from the "
+                        "data; Z for C3D and GWM)")
+        ->type_name("y|z|auto");
     command->add_option("--frame", options->frame,
                         "the frame (default: the file's first, or the start of the scene's "
                         "animation range)");
@@ -151,7 +180,10 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
         "their names, from the front (x right, z up) and from the side (y right,\n"
         "z up), over a grid of round numbers in the scene's units, with the file's\n"
         "name, the frame and the units. A frame the file does not hold, or outside\n"
-        "the scene's animation range, is refused. Markers not seen at the frame\n"
+        "the scene's animation range, is refused. A take that stands Z-up is turned\n"
+        "upright, and said so; one whose first frames hold no marker is drawn at\n"
+        "the first that holds one, and the caption says so. Bones are orange and\n"
+        "markers blue, as view and glTF colour them. Markers not seen at the frame\n"
         "(dropouts) are left out, and so is a name that would overprint another.\n"
         "The file's warnings are said as info says them. The same input gives the\n"
         "same bytes.");

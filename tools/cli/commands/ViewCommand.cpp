@@ -16,6 +16,7 @@
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
+#include "tovfileio/convert/Standing.h"
 #include "view/PlayerPage.h"
 
 namespace {
@@ -25,6 +26,7 @@ struct ViewOptions {
     std::string scene;
     std::string out;
     std::string maxOutputText;
+    std::string upText;  // --up y|z|auto
 };
 
 int RunView(const ViewOptions& options, CommandContext& context) {
@@ -42,6 +44,16 @@ int RunView(const ViewOptions& options, CommandContext& context) {
         maxOutput = bytes;
     }
 
+    UpChoice up = UpChoice::kDefault;
+    if (!options.upText.empty()) {
+        const std::optional<UpChoice> parsed = ParseUpChoice(options.upText);
+        if (!parsed || options.input.empty()) {
+            return context.UsageError("view", !parsed ? "option '--up' takes y, z or auto"
+                                                       : "--up goes with a file, not --scene");
+        }
+        up = *parsed;
+    }
+
     ImportableCopy importable;
     SceneSession session(io, "view");
     const std::string& source = options.input.empty() ? options.scene : options.input;
@@ -57,7 +69,7 @@ int RunView(const ViewOptions& options, CommandContext& context) {
     } else {
         // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
         std::string unreadable;
-        if (!importable.Make(options.input, io, unreadable)) {
+        if (!importable.Make(options.input, io, unreadable, up)) {
             session.Error(Escaped(unreadable));
             return kExitFailed;
         }
@@ -80,6 +92,14 @@ int RunView(const ViewOptions& options, CommandContext& context) {
     if (take.read && take.frames > 0) {
         outline.firstFrame = take.first;
         outline.frameCount = take.frames;
+        // A take whose first frames hold no marker starts where a marker is
+        // first seen, and says so.
+        const std::int64_t empty = importable.EmptyFrames();
+        if (empty > 0 && empty < take.frames) {
+            outline.note = tovfileio::EmptyStartNote(take.first, empty);
+            outline.firstFrame += empty;
+            outline.frameCount -= empty;
+        }
     }
     // The page's size is known before a position is evaluated: a scene whose
     // range is out of proportion to what it holds is refused, not written.
@@ -111,6 +131,10 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
         [&context, options] { return RunView(*options, context); });
     command->add_option("IN", options->input, "an HTR, BVH, TRC, C3D or GWM file, played as imported");
     command->add_option("--scene", options->scene, "a scene document instead of a file");
+    command->add_option("--up", options->upText,
+                        "the axis the file's take stands up along (default: auto, told from the "
+                        "data; Z for C3D and GWM)")
+        ->type_name("y|z|auto");
     command->add_option("-o,--output", options->out, "the HTML file (\"-\": standard output)")
         ->required();
     command->add_option("--max-output", options->maxOutputText,
@@ -118,10 +142,14 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
         ->type_name("SIZE");
     command->footer(
         "The page plays the frames a file holds, or a scene's animation range, at\n"
-        "the scene's frame rate: bones as lines from joint to joint, markers as\n"
-        "dots (a marker at the origin, where a dropout is keyed, is not drawn at\n"
-        "that frame). Play and pause, a slider through the frames, drag to orbit,\n"
-        "wheel to zoom; names show on hover or as labels. The page holds\n"
-        "everything it needs: open it from a double click, offline, with nothing\n"
-        "beside it. It takes about 16 bytes a node and frame.");
+        "the scene's frame rate: bones as orange lines from joint to joint,\n"
+        "markers as blue dots of one size on screen however far they are, as\n"
+        "preview and glTF colour them (a marker at the origin, where a dropout is\n"
+        "keyed, is not drawn at that frame). A take that stands Z-up (head\n"
+        "markers above the feet along Z) is turned upright, and said so; frames\n"
+        "at the start that hold no marker are left out, and the page says so.\n"
+        "Play and pause, a slider through the frames, drag to orbit, wheel to\n"
+        "zoom; names show on hover or as labels. The page holds everything it\n"
+        "needs: open it from a double click, offline, with nothing beside it. It\n"
+        "takes about 16 bytes a node and frame.");
 }

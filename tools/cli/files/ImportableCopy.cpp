@@ -1,5 +1,7 @@
 #include "cli/files/ImportableCopy.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +14,50 @@
 #include "tovfileio/text/TextCodec.h"
 
 using tovfileio::FileKind;
+using tovfileio::UpAxis;
+
+std::optional<UpChoice> ParseUpChoice(const std::string& text) {
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "y") return UpChoice::kY;
+    if (lower == "z") return UpChoice::kZ;
+    if (lower == "auto") return UpChoice::kAuto;
+    return std::nullopt;
+}
+
+namespace {
+
+// The axis the take at `readPath` stands along, as `choice` says or its data
+// tell; what auto told is said when it is not the format's convention.
+UpAxis ChooseUp(const std::string& name, FileKind kind, UpChoice choice,
+                const tovfileio::Standing* standing, const CommandIO& io) {
+    const UpAxis convention = tovfileio::ConventionalUp(kind);
+    if (choice == UpChoice::kY) return UpAxis::kY;
+    if (choice == UpChoice::kZ) return UpAxis::kZ;
+    const bool hasConvention = kind == FileKind::kC3d || kind == FileKind::kGwm;
+    if (standing == nullptr || (choice == UpChoice::kDefault && hasConvention) ||
+        standing->evidence == tovfileio::Standing::Evidence::kNone) {
+        return convention;
+    }
+    const std::optional<UpAxis> up = standing->Up();
+    const std::string reason = " (" + standing->Reason() + ")";
+    if (!up) {
+        const std::string how = standing->headDown ? "head down" : "along X";
+        io.Err(name + ": stands " + how + reason + "; shown as the file holds it\n");
+        return convention;
+    }
+    if (*up == convention) return convention;
+    const std::string stands = name + ": stands " + tovfileio::UpAxisName(*up) + reason;
+    if (tovfileio::HoldsSkeleton(kind)) {
+        io.Err(stands + "; shown as the file holds it (a skeleton is not turned)\n");
+        return convention;
+    }
+    io.Err(stands + "; turned upright\n");
+    return *up;
+}
+
+}  // namespace
 
 ImportableCopy::~ImportableCopy() {
     if (folder_.empty()) return;
@@ -21,7 +67,8 @@ ImportableCopy::~ImportableCopy() {
     UnregisterFromCleanup(folderSlot_);
 }
 
-bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::string& error) {
+bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::string& error,
+                          UpChoice up) {
     path_ = name;
     // A name that is no regular file is left to the importer, which takes
     // typed names its own way and says why one does not open.
@@ -30,7 +77,17 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     InputFile input;
     if (!input.Resolve(name, io, error)) return false;
     const FileKind kind = input.Kind();
-    if (kind == FileKind::kHtr || kind == FileKind::kTrc) return true;
+    // A file its reader refuses is left to the conversion or the importer,
+    // which say why.
+    tovfileio::Standing standing;
+    const bool told = tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
+    if (told) emptyFrames_ = standing.emptyFrames;
+    const UpAxis stands = ChooseUp(name, kind, up, told ? &standing : nullptr, io);
+    if (tovfileio::HoldsSkeleton(kind) && stands != UpAxis::kY) {
+        io.Err(name + ": a skeleton is shown as its file holds it; --up turns marker takes\n");
+    }
+    const bool turned = tovfileio::HoldsMarkers(kind) && stands != tovfileio::ConventionalUp(kind);
+    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned) return true;
 
     const FileKind copyKind =
         tovfileio::HoldsSkeleton(kind) ? FileKind::kHtr : FileKind::kTrc;
@@ -50,6 +107,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     request.out = tovfileio::PathToWide(copy);
     request.outKind = copyKind;
     request.baseName = tovfileio::PathToWide(stem);
+    if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
     const tovfileio::ConversionResult result = tovfileio::Convert(request);
     if (!result.readMessage.empty()) {
         error = name + ": " + tovfileio::EncodeUtf8(result.readMessage);

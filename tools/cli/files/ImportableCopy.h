@@ -2,13 +2,25 @@
 // it is named; a BVH, C3D or GWM file is converted first, by the libraries'
 // conversion core, into an HTR (skeletons) or TRC (markers) file in a
 // private temporary folder, which goes when the copy does, or on a signal.
+// A marker take that stands otherwise than its format's convention (a Z-up
+// TRC file) is turned on the way, so that it is imported upright.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "cli/commands/CommandIO.h"
+#include "tovfileio/convert/Standing.h"
 #include "tovfileio/text/FileKinds.h"
+
+// The axis a take stands up along: as --up gives it, or told from the data
+// (auto); by default auto for the formats that carry no convention (TRC,
+// HTR, BVH), the convention for the others (C3D and GWM stand Z-up).
+enum class UpChoice { kDefault, kY, kZ, kAuto };
+
+// "y", "z", "auto" (any letter case); none for anything else.
+std::optional<UpChoice> ParseUpChoice(const std::string& text);
 
 class ImportableCopy {
 public:
@@ -19,16 +31,23 @@ public:
 
     // Makes `name` importable; false with `error` ("NAME: MESSAGE") when
     // the file's reader refuses it or the copy cannot be written.
-    bool Make(const std::string& name, const CommandIO& io, std::string& error);
+    // `up` says how the take stands; what auto tells is said on standard
+    // error when the take is turned or cannot be stood upright.
+    bool Make(const std::string& name, const CommandIO& io, std::string& error,
+              UpChoice up = UpChoice::kDefault);
 
     // What to import: `name` itself, or the converted copy.
     const std::string& Path() const { return path_; }
     // The copy's kind (HTR or TRC); none when `name` is imported as it is.
     const std::optional<tovfileio::FileKind>& Kind() const { return kind_; }
+    // The frames at the start of the take that hold no marker (none for a
+    // name left to the importer).
+    std::int64_t EmptyFrames() const { return emptyFrames_; }
 
 private:
     std::string path_;
     std::optional<tovfileio::FileKind> kind_;
+    std::int64_t emptyFrames_ = 0;
     std::string folder_;
     int folderSlot_ = -1;
     int fileSlot_ = -1;

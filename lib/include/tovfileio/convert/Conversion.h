@@ -32,6 +32,9 @@ struct ConversionRequest {
     // The output's up axis; when not given, its kind's convention
     // (ConventionalUp). Turning applies to marker outputs.
     std::optional<UpAxis> up;
+    // The input's up axis, when the take is known to stand otherwise than
+    // its kind's convention (a Z-up TRC file); marker inputs only.
+    std::optional<UpAxis> inUp;
     std::wstring baseName;   // the take's name inside a GWM or TRC file
     std::string dateTime;    // a GWM file's date line (GWMDateTimeText)
     ReadObserver* findings = nullptr;
