@@ -22,8 +22,9 @@ void Change(std::vector<RepairChange>& changes, const Line& line, std::string te
 }
 
 // Line 1 as "PathFileType<TAB>type<TAB>(X/Y/Z)<TAB>path", the path kept as
-// written (blanks and all); false when the line is not of that shape.
-bool TabbedFirstLine(std::string_view text, std::string& rewritten) {
+// written (blanks and all), and what stood between the fields in words;
+// false when the line is not of that shape.
+bool TabbedFirstLine(std::string_view text, std::string& rewritten, std::string& said) {
     const std::size_t keywordEnd = text.find_first_of(kFieldSeparators);
     if (keywordEnd == text.npos) return false;
     const std::string_view keyword = text.substr(0, keywordEnd);
@@ -34,21 +35,33 @@ bool TabbedFirstLine(std::string_view text, std::string& rewritten) {
     const std::size_t xyzBegin = text.find_first_not_of(kFieldSeparators, typeEnd);
     if (xyzBegin == text.npos || text.substr(xyzBegin, kXYZ.size()) != kXYZ) return false;
     if (keyword != "PathFileType" || type.find_first_not_of("0123456789") != type.npos) return false;
-    std::string_view path = text.substr(xyzBegin + kXYZ.size());
-    path.remove_prefix(std::min(path.find_first_not_of(kFieldSeparators), path.size()));
+    const std::string_view afterXYZ = text.substr(xyzBegin + kXYZ.size());
+    const std::size_t pathBegin = std::min(afterXYZ.find_first_not_of(kFieldSeparators), afterXYZ.size());
+    const std::string_view path = afterXYZ.substr(pathBegin);
     rewritten = std::string(keyword) + '\t' + std::string(type) + '\t' + std::string(kXYZ);
     if (!path.empty()) rewritten += '\t' + std::string(path);
-    return true;
-}
 
-std::string FirstLineChange(const findingdetail::TrcLayout& layout) {
-    if (layout.blanksOnly) return "fields separated by blanks; written with tabs";
-    if (layout.blankAfterKeyword && layout.blankAfterXYZ) {
-        return "blanks after PathFileType and after (X/Y/Z); written as tabs";
+    // The separators that were not one tab.
+    const std::string_view separators[3] = {text.substr(keywordEnd, typeBegin - keywordEnd),
+                                            text.substr(typeEnd, xyzBegin - typeEnd),
+                                            afterXYZ.substr(0, pathBegin)};
+    const char* after[3] = {"PathFileType", "the path-file type", "(X/Y/Z)"};
+    std::vector<std::string> blanks;
+    std::size_t present = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2 && path.empty()) break;
+        ++present;
+        if (!separators[i].empty() && separators[i] != "\t") blanks.push_back(after[i]);
     }
-    if (layout.blankAfterKeyword) return "blanks after PathFileType; written as a tab";
-    if (layout.blankAfterXYZ) return "a blank after (X/Y/Z); written as a tab";
-    return "no tab after (X/Y/Z); one written";
+    const bool joined = !path.empty() && separators[2].empty();
+    if (blanks.size() == present && present > 0) {
+        said = "fields separated by blanks; written with tabs";
+    } else {
+        for (std::size_t i = 0; i < blanks.size(); ++i) said += (i == 0 ? "blanks after " : " and after ") + blanks[i];
+        if (joined) said += std::string(said.empty() ? "" : " and ") + "no tab after (X/Y/Z)";
+        said += "; written with tabs";
+    }
+    return rewritten != text;
 }
 
 // A line of fields between blanks, as tabs give them: names on line 4 three
@@ -82,9 +95,10 @@ void RepairSeparators(std::vector<Line>& lines, const findingdetail::TrcLayout& 
         return;
     }
     std::string first;
-    if (lines.empty() || !TabbedFirstLine(lines[0].text, first)) return;
+    std::string said;
+    if (lines.empty() || !TabbedFirstLine(lines[0].text, first, said)) return;
     lines[0].text = first;
-    Change(changes, lines[0], FirstLineChange(layout));
+    Change(changes, lines[0], said);
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (!HoldsBlankSeparatedFields(lines[i].text)) continue;
         lines[i].text = TabbedBlankLine(lines[i].text, lines[i].number);
@@ -162,7 +176,7 @@ void PadFrameGaps(std::vector<Line>& lines, std::vector<RepairChange>& changes) 
                    missing + " missing before the row of frame " + std::to_string(to) +
                        "; written as rows of dropouts");
         }
-        padded.push_back(std::move(lines[i]));
+        padded.push_back(lines[i]);  // copied: a later gap reads the row before it
     }
     lines = std::move(padded);
 }

@@ -56,9 +56,11 @@ M3 Turn(int axis, double angle) {
 }
 M3 Times(const M3& p, const M3& q) {
     M3 r{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
             for (int k = 0; k < 3; ++k) r[i][j] += p[i][k] * q[k][j];
+        }
+    }
     return r;
 }
 // HTR's order "ABC": turned about A, then B, then C on the turned axes,
@@ -69,8 +71,9 @@ M3 HtrRotation(const std::string& order, const double (&byAxis)[3]) {
     return Times(r, Turn(order[2] - 'X', byAxis[order[2] - 'X']));
 }
 void ExpectSameRotation(const M3& a, const M3& b, const std::string& what) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) EXPECT_NEAR(a[i][j], b[i][j], 1e-12) << what << " " << i << j;
+    }
 }
 
 std::string Htr(const std::string& order, const std::string& base, const std::string& frames) {
@@ -94,13 +97,15 @@ TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
     };
     const std::vector<Case> cases = {
         {"a blank after (X/Y/Z)", "PathFileType\t4\t(X/Y/Z) my take.trc\n" + kLines2To5 + kRows,
-         {"1: a blank after (X/Y/Z); written as a tab"},
+         {"1: blanks after (X/Y/Z); written with tabs"},
          "PathFileType\t4\t(X/Y/Z)\tmy take.trc\n" + kLines2To5 + kRows},
-        {"blanks after both", "PathFileType  4  (X/Y/Z) t.trc\r\n" + kLines2To5 + kRows,
-         {"1: blanks after PathFileType and after (X/Y/Z); written as tabs"},
+        {"blanks after both", "PathFileType  4\t(X/Y/Z) t.trc\r\n" + kLines2To5 + kRows,
+         {"1: blanks after PathFileType and after (X/Y/Z); written with tabs"},
          "PathFileType\t4\t(X/Y/Z)\tt.trc\r\n" + kLines2To5 + kRows},
+        {"blanks after the first two fields", "PathFileType 4 (X/Y/Z)\tt.trc\n" + kLines2To5 + kRows,
+         {"1: blanks after PathFileType and after the path-file type; written with tabs"}, kGood},
         {"no tab after (X/Y/Z)", "PathFileType\t4\t(X/Y/Z)t.trc\n" + kLines2To5 + kRows,
-         {"1: no tab after (X/Y/Z); one written"}, kGood},
+         {"1: no tab after (X/Y/Z); written with tabs"}, kGood},
         {"commas and a line 6 of commas",
          "PathFileType,4,(X/Y/Z),t.trc\nDataRate,CameraRate,NumFrames,NumMarkers\n100,100,1,1\n"
          "Frame#,Time,A,,\n,,X1,Y1,Z1\n,,,,\n1,0,1.5,2,3\n",
@@ -264,7 +269,9 @@ TEST(Repair, WhatCannotBeRepairedIsRefusedWithTheReadersDiagnosis) {
         SCOPED_TRACE(c.name);
         const RepairResult result = RepairText(c.in, c.kind);
         ASSERT_FALSE(result.Repaired());
-        if (c.message != nullptr) EXPECT_EQ(result.message, c.message);
+        if (c.message != nullptr) {
+            EXPECT_EQ(result.message, c.message);
+        }
         EXPECT_TRUE(Refuses(result));
         EXPECT_TRUE(result.text.empty());
     }

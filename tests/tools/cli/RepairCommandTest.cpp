@@ -25,7 +25,7 @@ TEST_F(RepairCommandTest, SaysEachChangeOnceForARunOfLinesAndWritesTheFile) {
     const std::string in = Write("blank.trc", BlankRowsTrc(500));
     const std::string out = Path("fixed.trc");
     const auto run = tovtest::RunOk({"repair", in, out});
-    EXPECT_EQ(run.out, in + ": line 1: fields separated by blanks; written with tabs\n" + in +
+    EXPECT_EQ(run.out, in + ": line 1: blanks after PathFileType and after the path-file type; written with tabs\n" + in +
                            ": lines 7-506: fields separated by blanks; written with tabs\n");
     const auto info = tovtest::RunOk({"info", "--diagnose", out});
     EXPECT_THAT(info.out, HasSubstr("reads as written"));
@@ -45,7 +45,7 @@ TEST_F(RepairCommandTest, RefusesWhatItCannotRepairWithTheDiagnosisAndWritesNoth
         {"an order of a repeated axis", {"repair", unrepairable, Path("o.htr")}, 1,
          unrepairable + ": not repaired: refused: The file does not have a compatible \"EulerRotationOrder\" header "
                         "state; line 8, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYX\"\n"},
-        {"OUT is IN", {"repair", good, good}, 1, "the input file itself"},
+        {"OUT is IN", {"repair", good, good}, 1, "is the input file"},
         {"no OUT", {"repair", good}, 2, "OUT is required"},
         {"a file of no such name", {"repair", Path("none.trc"), Path("o.trc")}, 1, "none"},
     };
@@ -66,8 +66,8 @@ TEST_F(RepairCommandTest, RefusingCommandsPassOnTheFixAndNameRepair) {
     const std::string blank = Write("blank.trc", BlankRowsTrc(3));
     const std::string noXyz =
         Write("noxyz.trc", tovtest::Edited(tovtest::TrcText({"A"}, {"1\t2\t3"}), "\t(X/Y/Z)", " (X/Z/Y)"));
-    const std::string repairs = "`tovfileio repair IN OUT` repairs it (line 1: fields separated by blanks; "
-                                "written with tabs, and 1 more)";
+    const std::string repairs = "`tovfileio repair IN OUT` repairs it (line 1: blanks after PathFileType and after "
+                                "the path-file type; written with tabs, and 1 more)";
     struct Case {
         const char* name;
         std::vector<std::string> args;
