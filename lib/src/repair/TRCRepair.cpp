@@ -253,14 +253,27 @@ RepairResult RepairTrc(std::string_view bytes, const Reading& asGiven) {
     }
     if (tabbed.Find(ReadFindingCode::kFrameGaps) != nullptr) PadFrameGaps(lines, changes);
 
-    // The counts against what the reader takes from the text as it now is.
+    // The counts against what the reader takes from the text as it now is,
+    // when it takes the rows (for NumFrames) or the names and their columns
+    // (for NumMarkers) where the file puts them: a row lost, or names read
+    // from other columns, would make a count wrong too.
     const Reading counted = ReadTrcText(JoinLines(lines));
-    if (const ReadFinding* rows = counted.Find(ReadFindingCode::kTrcRowCount)) {
+    auto shiftedBesides = [&](std::initializer_list<ReadFindingCode> besides) {
+        return std::any_of(counted.findings.begin(), counted.findings.end(), [&](const ReadFinding& f) {
+            return f.effect == ReadFinding::Effect::kShift &&
+                   std::find(besides.begin(), besides.end(), f.code) == besides.end();
+        });
+    };
+    using Code = ReadFindingCode;
+    const ReadFinding* rows = counted.Find(Code::kTrcRowCount);
+    if (rows != nullptr && !shiftedBesides({Code::kTrcRowCount, Code::kTrcMarkerCount, Code::kTrcWideRows,
+                                            Code::kTrcNameOffColumn, Code::kTrcMarkersUnseen})) {
         if (const auto* detail = rows->Get<findingdetail::TrcRowCount>()) {
             RewriteCount(lines, "NumFrames", detail->headerFrames, detail->rowsRead, "data rows", changes);
         }
     }
-    if (const ReadFinding* markers = counted.Find(ReadFindingCode::kTrcMarkerCount)) {
+    const ReadFinding* markers = counted.Find(Code::kTrcMarkerCount);
+    if (markers != nullptr && !shiftedBesides({Code::kTrcRowCount, Code::kTrcMarkerCount})) {
         if (const auto* detail = markers->Get<findingdetail::TrcMarkerCount>()) {
             RewriteCount(lines, "NumMarkers", detail->headerMarkers, detail->markersNamed,
                          "marker names", changes);

@@ -149,6 +149,12 @@ TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
              kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t100\t4\t2\tmm\t100\t1\t3\n" +
              kLines2To5.substr(kLines2To5.find("Frame#")) +
              "\n1\t0.00\t1\t2\t3\t4\t5\t6\n2\t0.01\t\t\t\t\t\t\n3\t0.02\t\t\t\t\t\t\n4\t0.03\t7\t8\t9\t10\t11\t12\n"},
+        {"names off their columns keep NumMarkers",
+         kGood.substr(0, kGood.find("100\t100\t3\t2")) + "100\t100\t3\t5\tmm\t100\t1\t3\n"
+             "Frame#\tTime\t\tA\t\t\tB\t\t\n" + kGood.substr(kGood.find("\t\tX1")),
+         {},
+         kGood.substr(0, kGood.find("100\t100\t3\t2")) + "100\t100\t3\t5\tmm\t100\t1\t3\n"
+             "Frame#\tTime\t\tA\t\t\tB\t\t\n" + kGood.substr(kGood.find("\t\tX1"))},
         {"a file that reads as written", kGood, {}, kGood},
     };
     for (const Case& c : cases) {
