@@ -334,3 +334,16 @@ TEST(Repair, RefusedCorpusFilesReadAfterRepair) {
     const double meant[3] = {55.95127 * kRad, 58.01329 * kRad, 67.21526 * kRad};
     ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation("XYZ", meant), "LeftHand frame 1");
 }
+
+// The repaired text reaches its file whole, or no file is made.
+TEST(Repair, RepairedTextIsWrittenWholeOrNotAtAll) {
+    const tovtest::ScratchDir dir;
+    const RepairResult result = RepairText("PathFileType 4 (X/Y/Z)\tt.trc\n" + kLines2To5 + kRows, FileKind::kTrc);
+    ASSERT_TRUE(result.Repaired());
+    int error = 0;
+    EXPECT_TRUE(WriteRepaired(result, tovtest::Wide(dir.Path() / "t.trc"), error));
+    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "t.trc"), kGood);
+    EXPECT_FALSE(WriteRepaired(result, tovtest::Wide(dir.Path() / "none" / "t.trc"), error));
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "none"));
+}
