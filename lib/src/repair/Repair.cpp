@@ -148,23 +148,22 @@ RepairResult Verdict(const std::vector<Line>& lines, std::vector<RepairChange> c
 namespace tovfileio {
 
 RepairResult RepairText(std::string_view bytes, FileKind kind) {
+    if (kind != FileKind::kTrc && kind != FileKind::kHtr) {
+        RepairResult refused;
+        refused.message = "only HTR and TRC files are repaired";
+        return refused;
+    }
+    const bool trc = kind == FileKind::kTrc;
+    repair::Reading asGiven = trc ? repair::ReadTrcText(bytes) : repair::ReadHtrText(bytes);
     const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
                                              (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
-    if (kind == FileKind::kTrc) {
-        repair::Reading asGiven = repair::ReadTrcText(bytes);
-        if (!utf16) return repair::RepairTrc(bytes, asGiven);
-        if (asGiven.message.empty()) return RepairResult{{}, std::move(asGiven.findings), std::string(bytes), {}};
-        return RepairResult{std::move(asGiven.message), std::move(asGiven.findings), {}, {}};
-    }
-    if (kind == FileKind::kHtr) {
-        repair::Reading asGiven = repair::ReadHtrText(bytes);
-        if (!utf16) return repair::RepairHtr(bytes, asGiven);
-        if (asGiven.message.empty()) return RepairResult{{}, std::move(asGiven.findings), std::string(bytes), {}};
-        return RepairResult{std::move(asGiven.message), std::move(asGiven.findings), {}, {}};
-    }
-    RepairResult refused;
-    refused.message = "only HTR and TRC files are repaired";
-    return refused;
+    if (!utf16) return trc ? repair::RepairTrc(bytes, asGiven) : repair::RepairHtr(bytes, asGiven);
+    // The rewrites work on UTF-8 lines: a UTF-16 file is kept as it reads.
+    RepairResult kept;
+    kept.message = std::move(asGiven.message);
+    kept.findings = std::move(asGiven.findings);
+    if (kept.message.empty()) kept.text = std::string(bytes);
+    return kept;
 }
 
 RepairResult RepairFile(std::string_view path, FileKind kind) {
