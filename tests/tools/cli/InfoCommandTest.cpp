@@ -232,23 +232,27 @@ TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
           "hierarchy does not name)"}},
         {"order.htr", "[Header]\n# order\nEulerRotationOrder XYZ # not ours\n",
          {"The file does not have a compatible \"EulerRotationOrder\" header state (line 3: the "
-          "reader takes EulerRotationOrder ZYX only, not \"XYZ\")"}},
+          "reader takes EulerRotationOrder ZYX only, not \"XYZ\")"
+          "; `tovfileio repair IN OUT` repairs it (line 3: EulerRotationOrder XYZ; written as ZYX, the rotations converted)"}},
         {"commas.trc", "PathFileType,4,(X/Y/Z),x.trc\n",
          {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
           "third tab-separated field; commas, not tabs, separate its fields: save the file with "
-          "tabs between the fields)"}},
+          "tabs between the fields); `tovfileio repair IN OUT` repairs it (line 1: fields separated by commas; "
+          "written with tabs)"}},
         {"blanks.trc", "PathFileType 4 (X/Y/Z) x.trc\n",
          {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
           "third tab-separated field; blanks, not tabs, separate its fields: put a tab between "
-          "each two)"}},
+          "each two); `tovfileio repair IN OUT` repairs it (line 1: fields separated by blanks; written with tabs)"}},
         {"keyword.trc", "PathFileType 4\t(X/Y/Z) x.trc\n",
          {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
           "third tab-separated field; a blank stands where a tab belongs: put a tab after "
-          "PathFileType and after (X/Y/Z))"}},
+          "PathFileType and after (X/Y/Z)); `tovfileio repair IN OUT` repairs it (line 1: blanks after "
+          "PathFileType and after (X/Y/Z); written with tabs)"}},
         {"layout.trc", "PathFileType\t4\t(X/Y/Z) x.trc\n",
          {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third "
           "tab-separated field is \"(X/Y/Z) x.trc\"; a blank stands where a tab belongs: put a "
-          "tab after (X/Y/Z))"}},
+          "tab after (X/Y/Z)); `tovfileio repair IN OUT` repairs it (line 1: blanks after (X/Y/Z); "
+          "written with tabs)"}},
         {"random.htr", "\x8f\x01zq\xff\n\x02\x03", {
           "holds nothing of an HTR or TRC file (it was read as HTR)"}},
         {"frames.htr", "[Header]\nNumSegments 2\nNumFrames 2\nDataFrameRate 60\n"
@@ -281,7 +285,7 @@ TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
         {"bombot.htr", {}},
         {"fight_a.htr", {}},
         {"mocap.htr",
-         {{"The file does not have a compatible \"EulerRotationOrder\" header state (line 9: the reader takes EulerRotationOrder ZYX only, not \"XYZ\")"},
+         {{"The file does not have a compatible \"EulerRotationOrder\" header state (line 9: the reader takes EulerRotationOrder ZYX only, not \"XYZ\"); `tovfileio repair IN OUT` repairs it (line 8: NumSegments 1050 against 3 segments; written as 3, and 7 more)"},
          "The file does not have a compatible \"EulerRotationOrder\" header state; line 9, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYZ\" (and 4 more)"}},
         {"10002-20130626160334-Unnamed.trc",
          {{"warning: 826 data rows hold more columns than the markers named (up to 32 fields against 2, first on line 18); the extra columns are not read"}}},
@@ -294,7 +298,7 @@ TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
          {{"warning: 218 data rows hold more columns than the markers named (up to 317 fields against 101, first on line 7); the extra columns are not read"}}},
         {"S00_P00_T01_BalancingTrial_0-100.trc", {}},
         {"abdbonepin.trc",
-         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z))"},
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z)); `tovfileio repair IN OUT` repairs it (line 1: blanks after (X/Y/Z); written with tabs, and 2 more)"},
          "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 23: the third tab-separated field is \"(X/Y/Z) abdbonepin.trc\"; a blank stands where a tab belongs: put a tab after (X/Y/Z)"}},
         {"dataWithBlanksForMissingMarkers.trc", {}},
         {"dataWithEformat.trc",
@@ -310,7 +314,7 @@ TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
          {{"warning: 801 coordinate fields hold text, not a number (first \"nan\" on line 86); read as 0, not as a dropout"}}},
         {"motion_capture_run.trc", {}},
         {"motion_capture_walk.trc",
-         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z))"},
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z)); `tovfileio repair IN OUT` repairs it (line 1: blanks after PathFileType and after (X/Y/Z); written with tabs, and 1 more)"},
          "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; a blank stands where a tab belongs: put a tab after PathFileType and after (X/Y/Z)"}},
         {"nimble-tiziana_markers.trc", {}},
         {"nimble-weird_markers.trc",
@@ -320,7 +324,7 @@ TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
           "warning: 281 data rows hold more columns than the markers named (up to 185 fields against 128, first on line 7); the extra columns are not read"}}},
         {"overground_17.trc", {}},
         {"pyomeca_markers.trc",
-         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields)"},
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields); `tovfileio repair IN OUT` repairs it (lines 1-99: fields separated by commas; written with tabs, and 2 more)"},
          "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; commas, not tabs, separate its fields: save the file with tabs between the fields"}},
         {"std_walking2_markers.trc",
          {{"warning: an empty column stands before the first name, and the name \"RTH1\" stands in field 4 where the reader takes names from fields 3, 6, 9, ...: 15 markers are read for 44 names, each from another marker's columns",
@@ -340,7 +344,7 @@ TEST_F(WarningsTest, CorpusFilesGetTheWarningsAndVerdictsTheyDeserve) {
           "warning: 41 data rows hold more columns than the markers named (up to 392 fields against 140, first on line 8); the extra columns are not read",
           "warning: 12 data rows end before the markers' columns without a tab after the last field (first on line 7): the markers past its end read that field, \"0.000\", as x, y and z, not as dropouts"}}},
         {"test_file_06_2tab_one_space.trc",
-         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two)"},
+         {{"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two); `tovfileio repair IN OUT` repairs it (line 1: fields separated by blanks; written with tabs)"},
          "The file is does not have a compatible \"(X/Y/Z)\" header state; line 1, column 13: there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab between each two"}},
         {"walking2.trc",
          {{"warning: 312 coordinate fields hold text, not a number (first \"nan\" on line 22); read as 0, not as a dropout"}}},

@@ -86,8 +86,10 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
          "tovfileio import-htr: --select Nobody: the scene has no node of that name\n"},
         // Files that cannot be imported, into the scene or a new one.
         {{"import-trc", d + "garbage.trc", "--scene", fresh},
-         "ImportTRC Error: The file is does not have a compatible \"(X/Y/Z)\" header state\n"
-         "tovfileio import-trc: the import failed" + unchanged},
+         "ImportTRC Error: The file is does not have a compatible \"(X/Y/Z)\" header state\n" + d +
+             "garbage.trc: line 1: there is no third tab-separated field; blanks, not tabs, separate "
+             "its fields: put a tab between each two\n"
+             "tovfileio import-trc: the import failed" + unchanged},
         {{"import-htr", d + "nosuch.htr", "--create", "--scene", fresh},
          notOpened + "tovfileio import-htr: " + d +
              "nosuch.htr: the file could not be opened (No such file or directory)" + unchanged},

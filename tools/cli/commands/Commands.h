@@ -36,6 +36,7 @@ private:
 
 void AddInfoCommand(CLI::App& app, CommandContext& context);
 void AddConvertCommand(CLI::App& app, CommandContext& context);
+void AddRepairCommand(CLI::App& app, CommandContext& context);
 void AddPluginsCommand(CLI::App& app, CommandContext& context);
 void AddAboutCommand(CLI::App& app, CommandContext& context);
 void AddSceneCommand(CLI::App& app, CommandContext& context);

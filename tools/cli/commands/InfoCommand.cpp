@@ -8,6 +8,7 @@
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/report/Diagnosis.h"
+#include "cli/report/RepairReport.h"
 #include "cli/files/InputFile.h"
 #include "cli/report/FindingReport.h"
 #include "cli/report/HtrSummary.h"
@@ -116,6 +117,12 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     if (options.diagnose && !read.findings.Find(ReadFindingCode::kCannotOpen)) {
         const Diagnosis diagnosis = Diagnose(read.findings.All(), read.message);
         io.Out(options.json ? DiagnosisJson(file, diagnosis) : DiagnosisText(file, diagnosis));
+        if (!options.json && diagnosis.verdict == Diagnosis::Verdict::Refused) {
+            // "; `tovfileio repair IN OUT` repairs it (...)" as a line of its own.
+            if (const std::string hint = RepairHint(input.ReadPath(), format); hint.size() > 2) {
+                io.Out("  " + hint.substr(2) + "\n");
+            }
+        }
         return diagnosis.verdict != Diagnosis::Verdict::Refused;
     }
     if (!read.message.empty()) {

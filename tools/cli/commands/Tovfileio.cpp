@@ -16,6 +16,7 @@ const char kVersion[] = "tovfileio " TOVFILEIO_VERSION;
 void AddCommands(CLI::App& app, CommandContext& context) {
     AddInfoCommand(app, context);
     AddConvertCommand(app, context);
+    AddRepairCommand(app, context);
     AddPluginsCommand(app, context);
     AddAboutCommand(app, context);
     AddSceneCommand(app, context);

@@ -1,5 +1,7 @@
 #include "cli/report/FindingReport.h"
 
+#include "cli/report/RepairReport.h"
+
 using namespace tovfileio;
 
 const ReadFinding* FindingList::Refusal() const {
@@ -38,6 +40,11 @@ std::string RefusalContext(const FindingList& findings, const std::string& name,
         // host's rule adds an extension); say which.
         const std::string& file = tried.empty() ? open->pathTried : tried;
         if (file != name) cause = "tried " + file + ": " + cause;
+        return "(" + cause + ")";
     }
-    return "(" + cause + ")";
+    // A refusal the repair clears says so, with the repair's first change.
+    const FileKind kind = refusal->format == ReadFormat::kHtr   ? FileKind::kHtr
+                          : refusal->format == ReadFormat::kTrc ? FileKind::kTrc
+                                                                : FileKind::kUnknown;
+    return "(" + cause + ")" + RepairHint(tried.empty() ? name : tried, kind);
 }

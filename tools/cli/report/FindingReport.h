@@ -56,6 +56,8 @@ private:
 // What to add after a reader's message that refused the file the user named
 // `name`: "(line N: ...)", or for a file that could not be opened the
 // system's reason, with the file tried when it is not `name` (`tried`, or
-// else the path the reader opened). Empty when there is nothing to add.
+// else the path the reader opened), then what `tovfileio repair` does for
+// the file when it makes it read (RepairHint). Empty when there is nothing
+// to add.
 std::string RefusalContext(const FindingList& findings, const std::string& name,
                            const std::string& tried = std::string());

@@ -6,6 +6,7 @@
 #include "tovfileio/text/TextCodec.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/report/ImportRefusal.h"
+#include "cli/report/RepairReport.h"
 #include "cli/run/TemporaryRegistry.h"
 #include "tovfileio/module/ClassIds.h"
 #include "tovfileio/module/ResourceIds.h"
@@ -72,7 +73,10 @@ bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std:
     if (!run.Succeeded()) {
         const std::string cause =
             ImportRefusalCause(run.report, path, kind);
-        session.Error(cause.empty() ? path + ": the import did not succeed" : cause);
+        const std::string fix = cause.empty() ? RefusalFix(path, kind) : std::string();
+        session.Error(!cause.empty() ? cause
+                      : fix.empty()  ? path + ": the import did not succeed"
+                                     : path + ": the import did not succeed: " + fix);
         return false;
     }
     return true;

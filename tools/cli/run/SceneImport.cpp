@@ -7,6 +7,8 @@
 #include "tovfileio/convert/Conversion.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/report/ImportRefusal.h"
+#include "cli/report/RepairReport.h"
+#include "cli/report/SafeText.h"
 #include "cli/report/ImportWarnings.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/run/RememberedOptions.h"
@@ -87,6 +89,13 @@ int RunSceneImport(const SceneImportRequest& request,
     if (driver.Failed()) return kExitUsage;
     if (!run.Succeeded()) {
         const std::string cause = ImportRefusalCause(run.report, request.input, request.format);
+        if (cause.empty()) {
+            // The module's message names no place in the file; the reader's
+            // cause and its fix do.
+            if (const std::string fix = RefusalFix(request.input, request.format); !fix.empty()) {
+                io.Err(Escaped(request.input) + ": " + fix + "\n");
+            }
+        }
         session.Error(cause.empty() ? FailureText(run) : cause + "; the scene was not changed");
         io.Err(RememberedInPlay(request.command, *inPlay));
         return kExitFailed;

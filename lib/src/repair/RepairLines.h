@@ -1,0 +1,53 @@
+// What the HTR and TRC repairs share: a file as lines that keep their own
+// line ends and their number in the file as given, and a reader's findings
+// gathered for a verdict.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tovfileio/repair/Repair.h"
+#include "tovfileio/text/ReadFinding.h"
+
+namespace tovfileio::repair {
+
+struct Line {
+    std::string text;       // without its line end
+    std::string end;        // "\n", "\r\n", or empty for a last line without one
+    std::uint64_t number;   // in the file as given, from 1; 0 for a line the repair adds
+};
+
+std::vector<Line> SplitLines(std::string_view bytes);
+std::string JoinLines(const std::vector<Line>& lines);
+
+// A reader's message (UTF-8, empty when it accepted the text) and every
+// finding, read on after the first refusal.
+struct Reading {
+    std::string message;
+    std::vector<ReadFinding> findings;
+
+    const ReadFinding* Find(ReadFindingCode code) const;
+};
+
+Reading ReadTrcText(std::string_view bytes);
+Reading ReadHtrText(std::string_view bytes);
+
+// The repair of a file's text once its first reading is known.
+RepairResult RepairTrc(std::string_view bytes, const Reading& asGiven);
+RepairResult RepairHtr(std::string_view bytes, const Reading& asGiven);
+
+// The fields of `text` between runs of the separators `separators`; none
+// for a line of separators only.
+std::vector<std::string_view> Tokens(std::string_view text, std::string_view separators);
+// The fields of `text` between single tabs, empty ones kept.
+std::vector<std::string_view> TabFields(std::string_view text);
+std::string JoinWithTabs(const std::vector<std::string_view>& fields);
+
+// The repaired result of `lines` once the reader accepts them: `changes`
+// and the findings of that read; else the reading as given, refused.
+RepairResult Verdict(const std::vector<Line>& lines, std::vector<RepairChange> changes,
+                     const Reading& asGiven, Reading (*read)(std::string_view));
+
+}  // namespace tovfileio::repair

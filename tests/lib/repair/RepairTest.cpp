@@ -1,0 +1,349 @@
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestFiles.h"
+#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/repair/Repair.h"
+#include "tovfileio/trc/TRCFile.h"
+
+using namespace tovfileio;
+
+namespace {
+
+std::vector<std::string> Said(const RepairResult& result) {
+    std::vector<std::string> said;
+    for (const RepairChange& change : result.changes) {
+        said.push_back(std::to_string(change.line) + ": " + change.text);
+    }
+    return said;
+}
+
+bool Refuses(const RepairResult& result) {
+    for (const ReadFinding& finding : result.findings) {
+        if (finding.effect == ReadFinding::Effect::kRefusal) return true;
+    }
+    return false;
+}
+
+const std::string kLines2To5 =
+    "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\n"
+    "100\t100\t3\t2\tmm\t100\t1\t3\n"
+    "Frame#\tTime\tA\t\t\tB\t\t\n"
+    "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n";
+const std::string kRows =
+    "\n"
+    "1\t0.00\t1\t2\t3\t4\t5\t6\n"
+    "2\t0.01\t7\t8\t9\t10\t11\t12\n"
+    "3\t0.02\t13\t14\t15\t16\t17\t18\n";
+const std::string kGood = "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5 + kRows;
+
+// Matrix of turning about `axis` by `angle`, for column vectors.
+using M3 = std::array<std::array<double, 3>, 3>;
+M3 Turn(int axis, double angle) {
+    M3 m{};
+    const double c = std::cos(angle), s = std::sin(angle);
+    const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+    m[axis][axis] = 1;
+    m[a][a] = c;
+    m[a][b] = -s;
+    m[b][a] = s;
+    m[b][b] = c;
+    return m;
+}
+M3 Times(const M3& p, const M3& q) {
+    M3 r{};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < 3; ++k) r[i][j] += p[i][k] * q[k][j];
+        }
+    }
+    return r;
+}
+// HTR's order "ABC": turned about A, then B, then C on the turned axes,
+// which is the product R_A R_B R_C; `byAxis` holds Rx, Ry, Rz.
+M3 HtrRotation(const std::string& order, const double (&byAxis)[3]) {
+    M3 r = Turn(order[0] - 'X', byAxis[order[0] - 'X']);
+    r = Times(r, Turn(order[1] - 'X', byAxis[order[1] - 'X']));
+    return Times(r, Turn(order[2] - 'X', byAxis[order[2] - 'X']));
+}
+void ExpectSameRotation(const M3& a, const M3& b, const std::string& what) {
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) EXPECT_NEAR(a[i][j], b[i][j], 1e-12) << what << " " << i << j;
+    }
+}
+
+std::string Htr(const std::string& order, const std::string& base, const std::string& frames) {
+    return "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\nNumFrames 2\n"
+           "DataFrameRate 60\nEulerRotationOrder " + order +
+           "\nCalibrationUnits mm\nRotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\n"
+           "ScaleFactor 1.0\n[SegmentNames&Hierarchy]\nhip\tGLOBAL\n[BasePosition]\n"
+           "hip\t" + base + "\n[hip]\n" + frames + "[EndOfFile]\n";
+}
+
+}  // namespace
+
+// Each layout the repair takes on: the changes it says and the text it
+// writes, which the reader then takes without a refusal.
+TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
+    struct Case {
+        const char* name;
+        std::string in;
+        std::vector<std::string> said;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {"a blank after (X/Y/Z)", "PathFileType\t4\t(X/Y/Z) my take.trc\n" + kLines2To5 + kRows,
+         {"1: blanks after (X/Y/Z); written with tabs"},
+         "PathFileType\t4\t(X/Y/Z)\tmy take.trc\n" + kLines2To5 + kRows},
+        {"blanks after both", "PathFileType  4\t(X/Y/Z) t.trc\r\n" + kLines2To5 + kRows,
+         {"1: blanks after PathFileType and after (X/Y/Z); written with tabs"},
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\r\n" + kLines2To5 + kRows},
+        {"blanks after the first two fields", "PathFileType 4 (X/Y/Z)\tt.trc\n" + kLines2To5 + kRows,
+         {"1: blanks after PathFileType and after the path-file type; written with tabs"}, kGood},
+        {"no tab after (X/Y/Z)", "PathFileType\t4\t(X/Y/Z)t.trc\n" + kLines2To5 + kRows,
+         {"1: no tab after (X/Y/Z); written with tabs"}, kGood},
+        {"commas and a line 6 of commas",
+         "PathFileType,4,(X/Y/Z),t.trc\nDataRate,CameraRate,NumFrames,NumMarkers\n100,100,1,1\n"
+         "Frame#,Time,A,,\n,,X1,Y1,Z1\n,,,,\n1,0,1.5,2,3\n",
+         {"1: fields separated by commas; written with tabs", "2: fields separated by commas; written with tabs",
+          "3: fields separated by commas; written with tabs", "4: fields separated by commas; written with tabs",
+          "5: fields separated by commas; written with tabs", "6: fields separated by commas; written with tabs",
+          "6: only separators where the blank line belongs; written empty",
+          "7: fields separated by commas; written with tabs"},
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\n100\t100\t1\t1\n"
+         "Frame#\tTime\tA\t\t\n\t\tX1\tY1\tZ1\n\n1\t0\t1.5\t2\t3\n"},
+        {"blanks everywhere",
+         "PathFileType 4 (X/Y/Z) t.trc\nDataRate CameraRate NumFrames NumMarkers\n100 100 1 2\n"
+         "Frame# Time A B\nX1 Y1 Z1 X2 Y2 Z2\n\n1 0 1 2 3 4 5 6\n",
+         {"1: fields separated by blanks; written with tabs", "2: fields separated by blanks; written with tabs",
+          "3: fields separated by blanks; written with tabs", "4: fields separated by blanks; written with tabs",
+          "5: fields separated by blanks; written with tabs", "7: fields separated by blanks; written with tabs"},
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\n100\t100\t1\t2\n"
+         "Frame#\tTime\tA\t\t\tB\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n1\t0\t1\t2\t3\t4\t5\t6\n"},
+        {"counts against rows and names",
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" +
+             kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t100\t30\t5\tmm\t100\t1\t3\n" +
+             kLines2To5.substr(kLines2To5.find("Frame#")) + kRows,
+         {"3: NumFrames 30 against 3 data rows; written as 3", "3: NumMarkers 5 against 2 marker names; written as 2"},
+         kGood},
+        {"the last name without a tab",
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5.substr(0, kLines2To5.find("Frame#")) +
+             "Frame#\tTime\tA\t\t\tB\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n" + kRows,
+         {"4: the last marker name, \"B\", ends the line without a tab; one written after it"},
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5.substr(0, kLines2To5.find("Frame#")) +
+             "Frame#\tTime\tA\t\t\tB\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n" + kRows},
+        {"header values two tabs apart",
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" +
+             kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t\t100\t\t3\t\t2\t\tmm\t100\t1\t3\n" +
+             kLines2To5.substr(kLines2To5.find("Frame#")) + kRows,
+         {"3: header values with empty fields between them; written one under each keyword"}, kGood},
+        {"frames missing between rows",
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5 + "\n1\t0.00\t1\t2\t3\t4\t5\t6\n4\t0.03\t7\t8\t9\t10\t11\t12\n",
+         {"3: NumFrames 3 against 4 data rows; written as 4",
+          "8: frames 2-3 missing before the row of frame 4; written as rows of dropouts"},
+         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" +
+             kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t100\t4\t2\tmm\t100\t1\t3\n" +
+             kLines2To5.substr(kLines2To5.find("Frame#")) +
+             "\n1\t0.00\t1\t2\t3\t4\t5\t6\n2\t0.01\t\t\t\t\t\t\n3\t0.02\t\t\t\t\t\t\n4\t0.03\t7\t8\t9\t10\t11\t12\n"},
+        {"names off their columns keep NumMarkers",
+         kGood.substr(0, kGood.find("100\t100\t3\t2")) + "100\t100\t3\t5\tmm\t100\t1\t3\n"
+             "Frame#\tTime\t\tA\t\t\tB\t\t\n" + kGood.substr(kGood.find("\t\tX1")),
+         {},
+         kGood.substr(0, kGood.find("100\t100\t3\t2")) + "100\t100\t3\t5\tmm\t100\t1\t3\n"
+             "Frame#\tTime\t\tA\t\t\tB\t\t\n" + kGood.substr(kGood.find("\t\tX1"))},
+        {"a file that reads as written", kGood, {}, kGood},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RepairResult result = RepairText(c.in, FileKind::kTrc);
+        ASSERT_TRUE(result.Repaired()) << result.message;
+        EXPECT_EQ(Said(result), c.said);
+        EXPECT_EQ(result.text, c.out);
+        EXPECT_FALSE(Refuses(result));
+    }
+}
+
+// The values a padded file gives: the rows around the gap as written, the
+// rows put in as dropouts at their own frames.
+TEST(Repair, PaddedFramesReadAsDropoutsInTheirPlace) {
+    const RepairResult result = RepairText(
+        "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5 + "\n1\t0.00\t1\t2\t3\t4\t5\t6\n4\t0.03\t7\t8\t9\t10\t11\t12\n",
+        FileKind::kTrc);
+    ASSERT_TRUE(result.Repaired());
+    TRCFile trc;
+    ASSERT_EQ(trc.ReadMemory(result.text), L"");
+    const TRCMarker* b = trc.GetMarker(1);
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(b->GetNumSamples(), 4u);
+    double x = 0, y = 0, z = 0;
+    EXPECT_FALSE(b->GetPosition(1, x, y, z));
+    EXPECT_FALSE(b->GetPosition(2, x, y, z));
+    EXPECT_TRUE(b->GetPosition(3, x, y, z));
+    EXPECT_EQ(x, 10.0);
+}
+
+// Every order of three different axes becomes ZYX holding the same
+// rotations, base and frames, checked against the turns the order names.
+TEST(Repair, HtrRotationsKeepTheirTurnsInTheReadersOrder) {
+    const double base[3] = {10, -20, 30};
+    const double frames[2][3] = {{55.95127, 58.01329, 67.21526}, {-170, 89.5, 3}};
+    const double kRad = std::numbers::pi / 180.0;
+    for (const std::string order : {"XYZ", "XZY", "YXZ", "YZX", "ZXY", "ZYX"}) {
+        SCOPED_TRACE(order);
+        const RepairResult result =
+            RepairText(Htr(order, "1\t2\t3\t10\t-20\t30\t1", "1\t0\t0\t0\t55.95127\t58.01329\t67.21526\t1\n"
+                                                              "2\t0\t0\t0\t-170\t89.5\t3\t1\n"),
+                       FileKind::kHtr);
+        ASSERT_TRUE(result.Repaired()) << result.message;
+        if (order == "ZYX") {
+            EXPECT_TRUE(result.changes.empty());
+        } else {
+            EXPECT_EQ(Said(result),
+                      (std::vector<std::string>{
+                          "8: EulerRotationOrder " + order + "; written as ZYX, the rotations converted",
+                          "17: base rotation in " + order + " order; written in ZYX",
+                          "19: frame rotation in " + order + " order; written in ZYX",
+                          "20: frame rotation in " + order + " order; written in ZYX"}));
+        }
+        HTRFile htr;
+        ASSERT_EQ(htr.ReadMemory(result.text), L"");
+        const HTRSegment* hip = htr.Segment(0);
+        double read[3];
+        hip->GetBaseRotationAngles(read[0], read[1], read[2]);
+        const double given[3] = {base[0] * kRad, base[1] * kRad, base[2] * kRad};
+        ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation(order, given), "base");
+        for (std::uint32_t f = 0; f < 2; ++f) {
+            hip->GetFrameRotationAngles(f, read[0], read[1], read[2]);
+            const double meant[3] = {frames[f][0] * kRad, frames[f][1] * kRad, frames[f][2] * kRad};
+            ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation(order, meant), "frame");
+        }
+    }
+}
+
+// A file without a hierarchy or NumFrames, counts off and commas between
+// numbers: each segment under GLOBAL, the counts of what the file holds.
+TEST(Repair, HtrHeaderAndHierarchyAreWhatTheFileHolds) {
+    const std::string in =
+        "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 40\nEulerRotationOrder ZYX\n"
+        "CalibrationUnits mm\nRotationUnits Degrees\nBoneLengthAxis Y\nScaleFactor 1.0\n"
+        "[BasePosition]\nhand 1, 2, 3, 0, 0, 0, 1.0\nhead 4, 5, 6, 0, 0, 0, 1.0\n"
+        "[hand]\n1\t1\t2\t3\t0\t0\t0\t1\n2\t1\t2\t3\t0\t0\t0\t1\n[head]\n1\t4\t5\t6\t0\t0\t0\t1\n"
+        "2\t4\t5\t6\t0\t0\t0\t1\n[EndOfFile]\n";
+    const RepairResult result = RepairText(in, FileKind::kHtr);
+    ASSERT_TRUE(result.Repaired()) << result.message;
+    EXPECT_EQ(Said(result),
+              (std::vector<std::string>{
+                  "5: NumSegments 40 against 2 segments; written as 2",
+                  "5: no NumFrames; one written after this line, 2, the frames each segment holds",
+                  "11: no [SegmentNames&Hierarchy] section; one written before [BasePosition], each of its 2 "
+                  "segments under GLOBAL",
+                  "12: base numbers separated by commas; written with tabs",
+                  "13: base numbers separated by commas; written with tabs"}));
+    HTRFile htr;
+    ASSERT_EQ(htr.ReadMemory(result.text), L"");
+    ASSERT_EQ(htr.SegmentCount(), 2u);
+    EXPECT_EQ(htr.GetNumFrames(), 2u);
+    double x = 0, y = 0, z = 0;
+    htr.Segment(1)->GetBaseTranslation(x, y, z);
+    EXPECT_EQ(z, 6.0);
+}
+
+// What the repair cannot make readable is refused with the reader's own
+// message and findings.
+TEST(Repair, WhatCannotBeRepairedIsRefusedWithTheReadersDiagnosis) {
+    struct Case {
+        const char* name;
+        std::string in;
+        FileKind kind;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"no (X/Y/Z) on line 1", "PathFileType 4 (X/Z/Y) t.trc\n" + kLines2To5 + kRows, FileKind::kTrc,
+         "The file is does not have a compatible \"(X/Y/Z)\" header state"},
+        {"an order that turns twice about one axis", Htr("XYX", "0\t0\t0\t0\t0\t0\t1", "1\t0\t0\t0\t1\t2\t3\t1\n"),
+         FileKind::kHtr, "The file does not have a compatible \"EulerRotationOrder\" header state"},
+        {"a segment named twice",
+         Htr("ZYX", "0\t0\t0\t0\t0\t0\t1", "1\t0\t0\t0\t1\t2\t3\t1\n")
+             .replace(Htr("ZYX", "", "").find("hip\tGLOBAL"), 10, "hip\tGLOBAL\nhip\tGLOBAL"),
+         FileKind::kHtr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RepairResult result = RepairText(c.in, c.kind);
+        ASSERT_FALSE(result.Repaired());
+        if (c.message != nullptr) {
+            EXPECT_EQ(result.message, c.message);
+        }
+        EXPECT_TRUE(Refuses(result));
+        EXPECT_TRUE(result.text.empty());
+    }
+    EXPECT_FALSE(RepairText("anything", FileKind::kGwm).Repaired());
+    EXPECT_FALSE(RepairFile("/nonexistent/t.trc", FileKind::kTrc).Repaired());
+}
+
+// Every corpus file its reader refuses, repaired, reads; its values are the
+// ones its text gives.
+TEST(Repair, RefusedCorpusFilesReadAfterRepair) {
+    const std::filesystem::path corpus = tovtest::CorpusDir();
+    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    struct Value {
+        const char* file;
+        std::uint32_t marker;
+        std::uint32_t row;
+        double x;
+    };
+    // Marker X at a row, as the file's text writes it.
+    const std::vector<Value> values = {
+        {"trc/abdbonepin.trc", 0, 1, 246.358},      // line 7: "1  0.01  246.358"
+        {"trc/abdbonepin.trc", 10, 0, 310.274},     // line 6, the last marker "ijc"
+        {"trc/motion_capture_walk.trc", 1, 0, -629.159},
+        {"trc/pyomeca_markers.trc", 1, 1, 651.5213},
+        {"trc/test_file_06_2tab_one_space.trc", 1, 2, -110.539},
+    };
+    for (const Value& v : values) {
+        SCOPED_TRACE(v.file);
+        const RepairResult result = RepairFile((corpus / v.file).string(), FileKind::kTrc);
+        ASSERT_TRUE(result.Repaired()) << result.message;
+        EXPECT_FALSE(Refuses(result));
+        TRCFile trc;
+        ASSERT_EQ(trc.ReadMemory(result.text), L"");
+        double x = 0, y = 0, z = 0;
+        ASSERT_NE(trc.GetMarker(v.marker), nullptr);
+        EXPECT_TRUE(trc.GetMarker(v.marker)->GetPosition(v.row, x, y, z));
+        EXPECT_DOUBLE_EQ(x, v.x);
+    }
+
+    const RepairResult mocap = RepairFile((corpus / "htr/mocap.htr").string(), FileKind::kHtr);
+    ASSERT_TRUE(mocap.Repaired()) << mocap.message;
+    HTRFile htr;
+    ASSERT_EQ(htr.ReadMemory(mocap.text), L"");
+    ASSERT_EQ(htr.SegmentCount(), 3u);
+    EXPECT_EQ(htr.GetNumFrames(), 1048u);
+    // [LeftHand] frame 1: "1  9.324273  1.788085  1.788085  55.95127  58.01329  67.21526  1.00"
+    const HTRSegment* hand = htr.FindSegment(L"LeftHand");
+    ASSERT_NE(hand, nullptr);
+    double t[3], read[3];
+    hand->GetFrameTranslation(0, t[0], t[1], t[2]);
+    EXPECT_EQ(t[0], 9.324273);
+    hand->GetFrameRotationAngles(0, read[0], read[1], read[2]);
+    const double kRad = std::numbers::pi / 180.0;
+    const double meant[3] = {55.95127 * kRad, 58.01329 * kRad, 67.21526 * kRad};
+    ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation("XYZ", meant), "LeftHand frame 1");
+}
+
+// The repaired text reaches its file whole, or no file is made.
+TEST(Repair, RepairedTextIsWrittenWholeOrNotAtAll) {
+    const tovtest::ScratchDir dir;
+    const RepairResult result = RepairText("PathFileType 4 (X/Y/Z)\tt.trc\n" + kLines2To5 + kRows, FileKind::kTrc);
+    ASSERT_TRUE(result.Repaired());
+    int error = 0;
+    EXPECT_TRUE(WriteRepaired(result, tovtest::Wide(dir.Path() / "t.trc"), error));
+    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "t.trc"), kGood);
+    EXPECT_FALSE(WriteRepaired(result, tovtest::Wide(dir.Path() / "none" / "t.trc"), error));
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "none"));
+}
