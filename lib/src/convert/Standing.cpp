@@ -1,5 +1,6 @@
 #include "tovfileio/convert/Standing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwctype>
 
@@ -91,31 +92,46 @@ bool StandingFinder::Begin(const TRCFile& file) {
     if (rootIsLow_ && !anyFoot_ && !places_.empty() && places_[0] == BodyPlace::kNone) {
         places_[0] = BodyPlace::kFoot;
     }
+    // How many upper-body and foot markers stand from each marker on: a
+    // trimmed row's markers past its end share one sample, taken once.
+    uppersFrom_.assign(places_.size() + 1, 0);
+    feetFrom_.assign(places_.size() + 1, 0);
+    for (std::size_t m = places_.size(); m-- > 0;) {
+        uppersFrom_[m] = uppersFrom_[m + 1] + (places_[m] == BodyPlace::kUpper ? 1 : 0);
+        feetFrom_[m] = feetFrom_[m + 1] + (places_[m] == BodyPlace::kFoot ? 1 : 0);
+    }
     return true;
 }
 
 bool StandingFinder::Row(const TRCRow& row) {
     ++rows_;
     std::array<double, 3> upper{}, foot{}, low{}, high{};
-    int uppers = 0, feet = 0, held = 0;
-    for (std::size_t m = 0; m < row.size(); ++m) {
-        const TRCSample& s = row[m];
-        if (!Holds(s, rootIsLow_)) continue;
+    std::int64_t uppers = 0, feet = 0, held = 0;
+    // Takes `count` markers standing at `s`, `ups` of them upper-body
+    // markers and `downs` foot markers.
+    auto take = [&](const TRCSample& s, std::int64_t count, std::int64_t ups, std::int64_t downs) {
+        if (count == 0 || !Holds(s, rootIsLow_)) return;
         const std::array<double, 3> p{s.x, s.y, s.z};
-        if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return;
         for (int c = 0; c < 3; ++c) {
             low[c] = held == 0 ? p[c] : std::min(low[c], p[c]);
             high[c] = held == 0 ? p[c] : std::max(high[c], p[c]);
+            upper[c] += p[c] * static_cast<double>(ups);
+            foot[c] += p[c] * static_cast<double>(downs);
         }
-        ++held;
+        held += count;
+        uppers += ups;
+        feet += downs;
+    };
+    const std::span<const TRCSample> own = row.Held();
+    for (std::size_t m = 0; m < own.size(); ++m) {
         const BodyPlace place = m < places_.size() ? places_[m] : BodyPlace::kNone;
-        if (place == BodyPlace::kUpper) {
-            for (int c = 0; c < 3; ++c) upper[c] += p[c];
-            ++uppers;
-        } else if (place == BodyPlace::kFoot) {
-            for (int c = 0; c < 3; ++c) foot[c] += p[c];
-            ++feet;
-        }
+        take(own[m], 1, place == BodyPlace::kUpper ? 1 : 0, place == BodyPlace::kFoot ? 1 : 0);
+    }
+    if (own.size() < row.size()) {
+        const std::size_t from = std::min(own.size(), places_.size());
+        take(row.Rest(), static_cast<std::int64_t>(row.size() - own.size()), uppersFrom_[from],
+             feetFrom_[from]);
     }
     if (held == 0 && !seenMarker_) ++empty_;
     if (held > 0) seenMarker_ = true;

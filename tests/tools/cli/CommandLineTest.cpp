@@ -50,7 +50,7 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
          "--units goes with TRC to GWM without --mnm and --offset"},
         {{"convert", "--rotation-units", "radians", kWalkTrc, "o.trc"},
          "--rotation-units applies to HTR to HTR only"},
-        {{"convert", "--up", "x", kWalkTrc, "o.trc"}, "option '--up' takes y or z"},
+        {{"convert", "--up", "x", kWalkTrc, "o.trc"}, "option '--up' takes y or z (or auto for glTF)"},
         {{"convert", "--up", "y", kWalkTrc, out}, "a GWM file stands Z-up; --up y does not apply to it"},
         {{"convert", "--up", "z", kWalkHtr, "o.bvh"},
          "--up applies to marker outputs (TRC, C3D, GWM, CSV); a skeleton is written Y-up"},
@@ -134,6 +134,13 @@ TEST_F(CommandLineTest, HelpAgreesWithItself) {
     const auto wrong = RunCommand({"frobnicate"});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.err, "tovfileio: unknown command 'frobnicate'\nTry 'tovfileio --help'.\n");
+    // A command mistyped by a letter or two, or begun, is named.
+    for (const auto& [typed, meant] : {std::pair{"conver", "convert"}, {"improt-htr", "import-htr"},
+                                       {"previe", "preview"}, {"optio", "options"}}) {
+        EXPECT_EQ(RunCommand({typed}).err, std::string("tovfileio: unknown command '") + typed +
+                                               "' (did you mean " + meant +
+                                               "?)\nTry 'tovfileio --help'.\n");
+    }
     // The version is the project's, the one the package and its manual carry.
     for (const char* flag : {"--version", "-V"}) {
         EXPECT_EQ(RunOk({flag}).out, "tovfileio " TOV_PROJECT_VERSION "\n") << flag;

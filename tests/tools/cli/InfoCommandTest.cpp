@@ -46,8 +46,9 @@ TEST_F(InfoCommandTest, JsonDescribesEachFileOnALine) {
              "\"scale_factor\":1,\"segments\":[{\"name\":\"Hips\",\"parent\":null,\"root\":true",
              "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
              "}\n{\"file\":\"" + kWalkTrc +
-                 "\",\"format\":\"trc\",\"units\":\"mm\",\"data_rate\":60,\"camera_rate\":60,"
-             "\"frames\":40,\"start_frame\":1,\"rows\":40,\"duration\":0.6666666666666666,\"markers\":"
+                 "\",\"format\":\"trc\",\"units\":\"mm\",\"frame_rate\":60,\"frames\":40,"
+             "\"first_frame\":1,\"frames_read\":40,\"camera_rate\":60,"
+             "\"duration\":0.6666666666666666,\"markers\":"
              "[{\"name\":\"LFHD\",\"samples\":40,\"dropouts\":0},"}) {
         EXPECT_THAT(run.out, HasSubstr(piece));
     }
@@ -71,10 +72,10 @@ TEST_F(InfoCommandTest, EveryReadableFormatIsDescribed) {
     const auto run = RunOk({"info", "--json", c3d, gwm, bvh, disguised, skeleton});
     EXPECT_EQ(run.err, "");
     for (const std::string& piece : std::initializer_list<std::string>{
-             "{\"file\":\"" + c3d + "\",\"format\":\"c3d\",\"units\":\"mm\",\"data_rate\":60,"
-             "\"camera_rate\":60,\"frames\":40,\"start_frame\":1,\"rows\":40,",
+             "{\"file\":\"" + c3d + "\",\"format\":\"c3d\",\"units\":\"mm\",\"frame_rate\":60,"
+             "\"frames\":40,\"first_frame\":1,\"frames_read\":40,\"camera_rate\":60,",
              "{\"name\":\"RWRB\",\"samples\":40,\"dropouts\":5}",
-             "{\"file\":\"" + gwm + "\",\"format\":\"gwm\",\"units\":\"mm\",\"data_rate\":60,",
+             "{\"file\":\"" + gwm + "\",\"format\":\"gwm\",\"units\":\"mm\",\"frame_rate\":60,",
              "{\"file\":\"" + bvh + "\",\"format\":\"bvh\",",
              "{\"name\":\"LowerBack\",\"parent\":\"Hips\",\"root\":false",
              "{\"file\":\"" + disguised + "\",\"format\":\"c3d\",",
@@ -92,7 +93,7 @@ TEST_F(InfoCommandTest, EveryReadableFormatIsDescribed) {
 
 TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
     const auto run = RunOk({"info", kWalkHtr});
-    for (const char* piece : {"  Segments:          21\n", "  Duration:          0.6666666666666666 s\n",
+    for (const char* piece : {"  Segments:          21\n", "  Duration:          0.667 s\n",
                               "\n    Hips\n      LowerBack\n        Chest\n",
                                   "\n      LThigh\n        LShin\n"}) {
         EXPECT_THAT(run.out, HasSubstr(piece));

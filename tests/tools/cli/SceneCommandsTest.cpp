@@ -97,9 +97,13 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
          notOpened + "tovfileio import-htr: " + kWalkTrc +
              ": the file could not be opened (tried " + kWalkTrc +
              ".htr: No such file or directory); a TRC file is imported by import-trc" + unchanged},
+        // The --apply an earlier case left remembered is named after the failure.
         {With({"import-htr", d + "frameless.htr"}, inScene),
          "tovfileio import-htr: " + d +
-             "frameless.htr: the file holds no frames, so there is nothing to import" + unchanged},
+             "frameless.htr: the file holds no frames, so there is nothing to import" + unchanged +
+             "tovfileio import-htr: the remembered --apply took part in this run (not given on "
+             "its line): give the options you mean, or forget them with tovfileio options --reset "
+             "import-htr\n"},
         {With({"import-trc", d + "rowless.trc"}, inScene),
          "tovfileio import-trc: " + d +
              "rowless.trc: the file holds no data rows, so there is nothing to import" + unchanged},
@@ -255,7 +259,8 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
     const auto text = RunOk({"scene", path});
     EXPECT_THAT(text.out,
                 StartsWith("frame rate       25\nticks per frame  192\nsystem unit      1 mm\n"
-                           "time             0\nanimation range  0 to 960\nnodes            37\n"
+                           "time             frame 0 (tick 0)\n"
+                           "animation range  frames 0 to 5 (ticks 0 to 960)\nnodes            37\n"
                            "Hips  bone  position 1 key, rotation 0 keys (euler_xyz), scale 0 keys\n"
                            "  Spine  none  position 0 keys, rotation 2 keys (tcb), scale 0 keys\n"
                            "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n"

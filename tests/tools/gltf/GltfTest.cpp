@@ -264,12 +264,16 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
         std::array<double, 3> min, max, color;
     };
     // Host (x, y, z) in centimetres is glTF's (x, z, -y) in metres; colours
-    // are linear, as glTF's are: 0x80 is 0.216.
+    // are linear, as glTF's are. Bones are the bone orange (0xf0a030) and
+    // markers the marker blue (0x4da3ff) whatever their wire colours, as the
+    // page and the picture draw them; other objects keep their wire colour.
+    const std::array<double, 3> orange{0.8713671, 0.3515326, 0.0295568};
+    const std::array<double, 3> markerBlue{0.0742136, 0.3662526, 1};
     const Case cases[] = {
-        {thigh, TINYGLTF_MODE_TRIANGLES, {0, -0.05, -0.1}, {1, 0.05, 0.1}, {1, 0, 0}},
-        {blue, TINYGLTF_MODE_TRIANGLES, {0, -0.05, -0.1}, {1, 0.05, 0.1}, {0.2158605, 0, 1}},
-        {ball, TINYGLTF_MODE_TRIANGLES, {0.05, -0.05, -0.05}, {0.15, 0.05, 0.05}, {0, 1, 0}},
-        {point, TINYGLTF_MODE_TRIANGLES, {-0.1, -0.1, -0.1}, {0.1, 0.1, 0.1}, {0, 1, 0}},
+        {thigh, TINYGLTF_MODE_TRIANGLES, {0, -0.05, -0.1}, {1, 0.05, 0.1}, orange},
+        {blue, TINYGLTF_MODE_TRIANGLES, {0, -0.05, -0.1}, {1, 0.05, 0.1}, orange},
+        {ball, TINYGLTF_MODE_TRIANGLES, {0.05, -0.05, -0.05}, {0.15, 0.05, 0.05}, markerBlue},
+        {point, TINYGLTF_MODE_TRIANGLES, {-0.1, -0.1, -0.1}, {0.1, 0.1, 0.1}, markerBlue},
         {box, TINYGLTF_MODE_LINE, {-0.01, -0.03, -0.05}, {0.04, 0.06, 0.02}, {0, 0, 0}},
     };
     for (const Case& c : cases) {
@@ -290,10 +294,10 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
         EXPECT_EQ(color.metallicFactor, 0.0);
     }
     EXPECT_EQ(meshOf(camera), -1);
-    // Bone (the twins' one), blue bone, offset ball, point, box, marker (the
-    // cloud's one); red, blue, green, black.
-    EXPECT_EQ(model.meshes.size(), 6u);
-    EXPECT_EQ(model.materials.size(), 4u);
+    // Bone (the three bones' one: same shape, same colour), offset ball,
+    // point, box, marker (the cloud's one); orange, marker blue, black.
+    EXPECT_EQ(model.meshes.size(), 5u);
+    EXPECT_EQ(model.materials.size(), 3u);
 
     // 4e37 units of a kilometre each are beyond a float in metres.
     scene.SetSystemUnitMillimetres(1e6);

@@ -12,11 +12,14 @@
 #include "cli/files/InputFile.h"
 #include "cli/report/FindingReport.h"
 #include "cli/report/HtrSummary.h"
+#include "cli/report/JsonWriter.h"
+#include "cli/report/SummaryText.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/TrcSummary.h"
 #include "tovfileio/convert/Takes.h"
+#include "tovfileio/text/FindingText.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -100,15 +103,44 @@ bool ReadAndDescribe(const InputFile& input, const std::string& file, const Info
     return read.message.empty() && !IsForeignFile(read.findings.All());
 }
 
+// The record --json gives a file that could not be shown, beside the
+// message on standard error: every file named has its line.
+std::string RefusedJson(const std::string& file, const std::string& message) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("file").String(DisplayName(file));
+    json.Key("refused").String(message);
+    json.EndObject();
+    return json.Text() + "\n";
+}
+
+// A take's --json record with its warnings, as standard error words them
+// without the file's name: `record` ends in "}\n".
+std::string WithWarnings(const std::string& record, const std::vector<tovfileio::ReadFinding>& findings) {
+    JsonWriter json;
+    json.BeginArray();
+    for (const tovfileio::ReadFinding& finding : findings) {
+        if (tovfileio::IsWarning(finding)) json.String(tovfileio::FindingText(finding));
+    }
+    json.EndArray();
+    return record.substr(0, record.size() - 2) + ",\"warnings\":" + json.Text() + "}\n";
+}
+
 // Reads one file and writes its report; false when it could not be read.
 bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& warnings,
               const CommandIO& io) {
+    const bool record = options.json && !options.diagnose;
+    auto refused = [&](const std::string& line, const std::string& message) {
+        io.Err(line + "\n");
+        if (record) io.Out(RefusedJson(file, message));
+        return false;
+    };
     InputFile input;
     input.SetByteLimit(options.maxInput);
     std::string error;
     if (!input.Resolve(file, io, error)) {
-        io.Err(error + "\n");
-        return false;
+        const std::string prefix = file + ": ";
+        return refused(error, error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error);
     }
     const tovfileio::FileKind format = input.Kind();
     FileRead read(options.diagnose);
@@ -127,16 +159,16 @@ bool ShowFile(const std::string& file, const InfoOptions& options, Warnings& war
     }
     if (!read.message.empty()) {
         const std::string context = RefusalContext(read.findings, file, input.Tried());
-        io.Err(file + ": " + Escaped(read.message) + (context.empty() ? "" : " " + context) + "\n");
-        return false;
+        const std::string message = read.message + (context.empty() ? "" : " " + context);
+        return refused(file + ": " + Escaped(message), message);
     }
     if (!shown) {
-        io.Err(file + ": holds nothing of an HTR or TRC file (it was read as " +
-               tovfileio::KindInfo(format).name + ")\n");
-        return false;
+        const std::string message = std::string("holds nothing of an HTR or TRC file (it was read as ") +
+                                    tovfileio::KindInfo(format).name + ")";
+        return refused(file + ": " + message, message);
     }
     warnings.AddFindings(file, read.findings.All());
-    io.Out(report);
+    io.Out(record ? WithWarnings(report, read.findings.All()) : report);
     return true;
 }
 
@@ -171,7 +203,9 @@ void AddInfoCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<InfoOptions>();
     CLI::App* command = context.AddCommand(app, "info", "show what each file holds",
                                            [options, &context] { return RunInfo(*options, context); });
-    command->add_flag("--json", options->json, "one JSON object per file, one per line");
+    command->add_flag("--json", options->json,
+                      "one JSON object per line for every file named (JSON Lines): what it "
+                      "holds with its warnings, or why it was refused");
     command->add_flag("--diagnose", options->diagnose,
                       "a verdict on how each file reads, with what makes it read wrongly or "
                       "fail, by line and column");

@@ -57,6 +57,18 @@ void DescribeNode(SceneNode& node, std::size_t depth, std::string& out) {
     out += '\n';
 }
 
+// A time in ticks as the frame it falls on, as a person counts a take: a
+// whole frame, or to the thousandth of one between frames.
+std::string FrameOf(std::int64_t ticks, std::int64_t ticksPerFrame) {
+    if (ticksPerFrame <= 0) return std::to_string(ticks) + " ticks";
+    if (ticks % ticksPerFrame == 0) return std::to_string(ticks / ticksPerFrame);
+    char text[48];
+    std::snprintf(text, sizeof text, "%.3f", double(ticks) / double(ticksPerFrame));
+    std::string frame = text;
+    while (frame.back() == '0') frame.pop_back();
+    return frame;
+}
+
 std::string DescribeScene(Scene& scene) {
     std::string out;
     out += "frame rate       " + std::to_string(scene.FrameRate()) + "\n";
@@ -64,10 +76,14 @@ std::string DescribeScene(Scene& scene) {
     char unit[64];
     std::snprintf(unit, sizeof unit, "%.17g", scene.SystemUnitMillimetres());
     out += std::string("system unit      ") + unit + " mm\n";
-    out += "time             " + std::to_string(scene.Time()) + "\n";
+    const std::int64_t tpf = scene.TicksPerFrame();
+    out += "time             frame " + FrameOf(scene.Time(), tpf) + " (tick " +
+           std::to_string(scene.Time()) + ")\n";
     out += "animation range  ";
     if (const auto& range = scene.AnimationRange()) {
-        out += std::to_string(range->Start()) + " to " + std::to_string(range->End()) + "\n";
+        out += "frames " + FrameOf(range->Start(), tpf) + " to " + FrameOf(range->End(), tpf) +
+               " (ticks " + std::to_string(range->Start()) + " to " + std::to_string(range->End()) +
+               ")\n";
     } else {
         out += "not set\n";
     }

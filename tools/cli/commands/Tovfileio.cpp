@@ -74,7 +74,10 @@ int RunTovfileio(const Arguments& args, const CommandIO& io) {
         AddCommands(app, context);
         if (!args.empty() && !args.front().empty() && args.front()[0] != '-' &&
             !IsCommand(app, args.front())) {
-            io.Err("tovfileio: unknown command '" + args.front() + "'\nTry 'tovfileio --help'.\n");
+            const std::string nearest = NearestCommand(app, args.front());
+            io.Err("tovfileio: unknown command '" + args.front() + "'" +
+                   (nearest.empty() ? "" : " (did you mean " + nearest + "?)") +
+                   "\nTry 'tovfileio --help'.\n");
             return kExitUsage;
         }
         // CLI11 takes the arguments last first.

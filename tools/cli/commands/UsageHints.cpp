@@ -45,28 +45,45 @@ const CLI::App* WithLeftOver(const CLI::App& app) {
 
 }  // namespace
 
+namespace {
+
+// The name among `known` nearest to `name`: within two edits, or the only
+// one `name` (of four letters or more) begins; empty when none is near.
+std::string NearestName(const std::vector<std::string>& known, const std::string& name) {
+    std::string nearest;
+    std::size_t best = 3;
+    std::size_t beginning = 0;
+    std::string begun;
+    for (const std::string& candidate : known) {
+        const std::size_t distance = EditDistance(name, candidate);
+        if (distance < best) {
+            best = distance;
+            nearest = candidate;
+        }
+        if (name.size() > 3 && candidate.compare(0, name.size(), name) == 0) {
+            ++beginning;
+            begun = candidate;
+        }
+    }
+    if (nearest.empty() && beginning == 1) nearest = begun;
+    return nearest == name ? std::string() : nearest;
+}
+
+}  // namespace
+
 std::string NearestOption(const CLI::App& command, const std::string& typed) {
     if (typed.size() < 2 || typed[0] != '-') return std::string();
     // "-scale-factor" and "--scale-factor=2" mean the option's long name.
     std::string name = typed.substr(0, typed.find('='));
     if (name.compare(0, 2, "--") != 0) name = "-" + name;
-    std::string nearest;
-    std::size_t best = 3;
-    std::size_t beginning = 0;
-    std::string begun;
-    for (const std::string& known : LongNames(command)) {
-        const std::size_t distance = EditDistance(name, known);
-        if (distance < best) {
-            best = distance;
-            nearest = known;
-        }
-        if (name.size() > 3 && known.compare(0, name.size(), name) == 0) {
-            ++beginning;
-            begun = known;
-        }
-    }
-    if (nearest.empty() && beginning == 1) nearest = begun;
+    const std::string nearest = NearestName(LongNames(command), name);
     return nearest == typed ? std::string() : nearest;
+}
+
+std::string NearestCommand(const CLI::App& app, const std::string& typed) {
+    std::vector<std::string> names;
+    for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+    return NearestName(names, typed);
 }
 
 std::string UnexpectedArguments(const CLI::App& app) {

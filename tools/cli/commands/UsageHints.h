@@ -12,6 +12,10 @@
 // empty when none is near.
 std::string NearestOption(const CLI::App& command, const std::string& typed);
 
+// The command of `app` nearest to `typed` ("conver" -> "convert"), by the
+// same rule; empty when none is near.
+std::string NearestCommand(const CLI::App& app, const std::string& typed);
+
 // After parsing `app` failed on arguments left over: "The following
 // arguments were not expected: A B" in the order typed, then "(did you
 // mean --NAME?)" when an unknown option has a near one, or "(did you mean

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/files/FileSizeLimit.h"
 #include "cli/files/InputFile.h"
+#include "cli/files/ReadLimits.h"
 #include "cli/files/InterruptCleanup.h"
 #include "tovfileio/convert/Conversion.h"
 #include "tovfileio/text/TextCodec.h"
@@ -79,8 +81,11 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     const FileKind kind = input.Kind();
     // A file its reader refuses is left to the conversion or the importer,
     // which say why.
+    // A skeleton is shown as its file holds it, so only a marker take is
+    // read for how it stands.
     tovfileio::Standing standing;
-    const bool told = tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
+    const bool told = tovfileio::HoldsMarkers(kind) &&
+                      tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
     if (told) emptyFrames_ = standing.emptyFrames;
     const UpAxis stands = ChooseUp(name, kind, up, told ? &standing : nullptr, io);
     if (tovfileio::HoldsSkeleton(kind) && stands != UpAxis::kY) {
@@ -108,7 +113,20 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     request.outKind = copyKind;
     request.baseName = tovfileio::PathToWide(stem);
     if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
-    const tovfileio::ConversionResult result = tovfileio::Convert(request);
+    // The copy is held to the output limit a conversion is: a file whose rows
+    // name far more markers than they hold would otherwise grow without end.
+    const std::uint64_t limit = OutputLimit(FileBytes(input.ReadPath()), std::nullopt);
+    tovfileio::ConversionResult result;
+    bool tooLarge = false;
+    {
+        FileSizeLimit sizeLimit(limit);
+        result = tovfileio::Convert(request);
+        tooLarge = sizeLimit.Reached();
+    }
+    if (tooLarge) {
+        error = name + ": a temporary copy could not be made: " + OutputTooLarge(limit, 0);
+        return false;
+    }
     if (!result.readMessage.empty()) {
         error = name + ": " + tovfileio::EncodeUtf8(result.readMessage);
         return false;

@@ -76,7 +76,7 @@ std::string DescribeHtr(const std::string& file, const HTRFile& htr, tovfileio::
             std::to_string(htr.GetFirstFrame()) + ", " + std::to_string(htr.FramesHeld()) +
             " read)\n";
     text += "  Duration:          " +
-            (duration ? ShortestText(*duration) + " s" : std::string("unknown (no frame rate)")) +
+            (duration ? PersonSeconds(*duration) + " s" : std::string("unknown (no frame rate)")) +
             "\n";
     text += "  Scale factor:      " + ShortestText(htr.GetScaleFactor()) + "\n";
     text += "  Segments:          " + std::to_string(htr.SegmentCount()) + "\n";

@@ -14,6 +14,20 @@ inline std::string ShortestText(double value) {
     return std::string(buffer, result.ptr);
 }
 
+// Seconds as a person reads them: to the millisecond, without trailing
+// zeros ("0.667", "5.8", "12").
+inline std::string PersonSeconds(double seconds) {
+    char buffer[48];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, seconds,
+                                      std::chars_format::fixed, 3);
+    std::string text(buffer, result.ptr);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text == "-0" ? "0" : text;
+}
+
 // A command-line path as UTF-8 for display: bytes that are not UTF-8 show as
 // replacement characters.
 inline std::string DisplayName(const std::string& file) {

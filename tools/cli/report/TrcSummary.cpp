@@ -35,7 +35,7 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRo
             std::to_string(trc.GetNumRows()) + " rows read (start frame " +
             std::to_string(trc.GetStartFrame()) + ")\n";
     text += "  Duration:          " +
-            (duration ? ShortestText(*duration) + " s" : std::string("unknown (no data rate)")) +
+            (duration ? PersonSeconds(*duration) + " s" : std::string("unknown (no data rate)")) +
             "\n";
     text += "  Markers:           " + std::to_string(trc.GetNumMarkers()) + "\n";
     const std::vector<std::uint64_t> dropouts = rows.Dropouts();
@@ -60,11 +60,13 @@ std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTal
     json.Key("file").String(DisplayName(file));
     json.Key("format").String(KindKeyword(kind));
     json.Key("units").String(CalibrationUnitsKeyword(trc.GetUnits()));
-    json.Key("data_rate").Int(trc.GetDataRate());
-    json.Key("camera_rate").Int(trc.GetCameraRate());
+    // The names every take's record shares (a skeleton's too), then the
+    // camera rate, which marker files alone give.
+    json.Key("frame_rate").Int(trc.GetDataRate());
     json.Key("frames").Int(trc.GetNumFrames());
-    json.Key("start_frame").Int(trc.GetStartFrame());
-    json.Key("rows").UInt(trc.GetNumRows());
+    json.Key("first_frame").Int(trc.GetStartFrame());
+    json.Key("frames_read").UInt(trc.GetNumRows());
+    json.Key("camera_rate").Int(trc.GetCameraRate());
     json.Key("duration");
     if (const auto duration = DurationSeconds(trc)) {
         json.Double(*duration);

@@ -216,8 +216,19 @@ std::shared_ptr<const std::vector<RememberedFlag>> SayRememberedWhenDialogOpens(
 
 std::string RememberedInPlay(const std::string& command,
                              const std::vector<RememberedFlag>& remembered) {
-    if (remembered.empty()) return std::string();
-    return "tovfileio " + command + ": the remembered " + FlagsText(remembered) +
+    // The choices between ways of running (--create or --apply, --all or
+    // --range, ...) are what turn a run another way than its line reads;
+    // a remembered check box or value only shades it.
+    std::vector<RememberedFlag> choices;
+    for (const RememberedFlag& flag : remembered) {
+        const bool choice = flag.flags.size() == 2 &&
+                            std::none_of(flag.flags.begin(), flag.flags.end(), [](const std::string& f) {
+                                return f.rfind("--no-", 0) == 0;
+                            });
+        if (choice) choices.push_back(flag);
+    }
+    if (choices.empty()) return std::string();
+    return "tovfileio " + command + ": the remembered " + FlagsText(choices) +
            " took part in this run (not given on its line): give the options you mean, or "
            "forget them with tovfileio options --reset " + command + "\n";
 }

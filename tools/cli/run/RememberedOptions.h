@@ -54,9 +54,10 @@ std::shared_ptr<const std::vector<RememberedFlag>> SayRememberedWhenDialogOpens(
     CommandLineDriver& driver, const CLI::App& parsed, const PluginOperations* operations,
     const CommandIO& io);
 
-// What a run that failed with remembered values in play says after its
-// failure: "tovfileio COMMAND: the remembered FLAGS took part in this run
-// (not given on its line): give the options you mean, or forget them with
-// tovfileio options --reset COMMAND". Empty when none took part.
+// What a run that failed with remembered choices in play (--apply, --range,
+// ...: the radio buttons of its dialog) says after its failure:
+// "tovfileio COMMAND: the remembered FLAGS took part in this run (not given
+// on its line): give the options you mean, or forget them with tovfileio
+// options --reset COMMAND". Empty when none took part.
 std::string RememberedInPlay(const std::string& command,
                              const std::vector<RememberedFlag>& remembered);

@@ -71,6 +71,8 @@ public:
 private:
     bool rootIsLow_;
     std::vector<BodyPlace> places_;
+    std::vector<std::int64_t> uppersFrom_;
+    std::vector<std::int64_t> feetFrom_;
     bool anyFoot_ = false;
     std::int64_t firstFrame_ = 1;
     std::int64_t rows_ = 0;
