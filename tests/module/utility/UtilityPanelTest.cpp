@@ -3,7 +3,9 @@
 // failures, and the MNM creator's walk with viewport picks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <functional>
 
 #include "tests/support/ScriptedDriver.h"
@@ -476,6 +478,46 @@ TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
             << tovfileio::EncodeUtf8(driver.MessageBoxes()[0].text);
         EXPECT_TRUE(driver.FileDialogs().empty());
         EXPECT_EQ(lfhd->GetWireColor(), kReleased);
+    }
+}
+
+// What a scene's names say of the wrists and of the mandatory markers: a
+// stick pair counts only whole, and the list follows the stick answers.
+TEST(StandardMarkerNames, WristsAndMissingMarkers) {
+    std::vector<std::wstring> mandatory;
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        if (IsOptionalMarkerStep(step)) continue;
+        const MarkerStep& marker = StandardMarkerStep(step);
+        mandatory.emplace_back(marker.code);
+        if (marker.secondCode != nullptr) mandatory.emplace_back(marker.secondCode);
+    }
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> nodes;
+        bool leftStick;
+        std::optional<bool> leftByNames;
+        std::vector<std::wstring> missing;
+    };
+    std::vector<std::wstring> withStick = mandatory;
+    std::replace(withStick.begin(), withStick.end(), std::wstring(L"LWRA"), std::wstring(L"LWRE"));
+    std::replace(withStick.begin(), withStick.end(), std::wstring(L"LWRB"), std::wstring(L"LWRI"));
+    std::vector<std::wstring> halfStick = mandatory;
+    halfStick.push_back(L"LWRE");
+    const Case cases[] = {
+        {"every mandatory marker", mandatory, false, false, {}},
+        {"a stick on the left", withStick, true, true, {}},
+        {"the stick pair counts only whole", halfStick, false, false, {}},
+        {"the stick answered but not named", mandatory, true, false, {L"LWRE", L"LWRI"}},
+        {"none named", {}, false, std::nullopt, mandatory},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HasMarkerNode hasNode = [&](const wchar_t* code) {
+            return std::find(c.nodes.begin(), c.nodes.end(), code) != c.nodes.end();
+        };
+        EXPECT_EQ(WristStickByNames(kLeftWristStep, hasNode), c.leftByNames);
+        EXPECT_EQ(MandatoryMarkersWithoutNode(c.leftStick, false, hasNode), c.missing);
+        EXPECT_EQ(AnyMarkerHasNode(hasNode), !c.nodes.empty());
     }
 }
 

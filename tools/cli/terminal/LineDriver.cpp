@@ -18,8 +18,9 @@ namespace {
 
 constexpr const char* kHelp =
     "answers: click ID|LABEL, type ID TEXT, enter, escape, close, pick NODE|#HANDLE,\n"
-    "right-click, Enter (what the pick prompt says); y or n for questions; a path for file and folder choosers (an\n"
-    "empty line cancels; ./quit names a file called quit); quit leaves the command\n"
+    "right-click, Enter (what the pick prompt says); y or n for questions (Enter:\n"
+    "the capital one); a path for file and folder choosers (an empty line\n"
+    "cancels; ./quit names a file called quit); quit leaves the command\n"
     "from any prompt; exit closes the host while it waits at the panel or a pick\n";
 
 }  // namespace
