@@ -118,9 +118,9 @@ private:
     bool interrupted_ = false;
     bool aborted_ = false;
     bool takeMatches_ = false;
-    bool confirmed_ = false;     // Enter took the node offered
-    ULONG offered_ = 0;          // the node offered for the marker asked, 0 for none
-    int furthestStep_ = -1;      // matches are taken unasked only past it
+    bool confirmed_ = false;  // Enter took the node offered
+    ULONG offered_ = 0;       // the node offered for the marker asked, 0 for none
+    int furthestStep_ = -1;   // matches are taken unasked only past it
     HWND creatorDialog_ = nullptr;
     std::optional<CreatorStep> asking_;  // while a pick is asked for
     OperationReport creation_;

@@ -85,7 +85,8 @@ std::vector<std::wstring> MandatoryMarkersWithoutNode(bool leftStick, bool right
     for (int step = 0; step < kMarkerSteps; ++step) {
         if (IsOptionalMarkerStep(step)) continue;
         const MarkerStep& marker = StandardMarkerStep(step);
-        const bool stick = (step == kLeftWristStep && leftStick) || (step == kRightWristStep && rightStick);
+        const bool stick =
+            (step == kLeftWristStep && leftStick) || (step == kRightWristStep && rightStick);
         need(stick ? marker.stickCode : marker.code);
         if (marker.secondCode != nullptr) need(stick ? marker.stickSecondCode : marker.secondCode);
     }
@@ -94,7 +95,8 @@ std::vector<std::wstring> MandatoryMarkersWithoutNode(bool leftStick, bool right
 
 bool AnyMarkerHasNode(const HasMarkerNode& hasNode) {
     for (const MarkerStep& marker : kSteps) {
-        for (const wchar_t* code : {marker.code, marker.secondCode, marker.stickCode, marker.stickSecondCode}) {
+        for (const wchar_t* code :
+             {marker.code, marker.secondCode, marker.stickCode, marker.stickSecondCode}) {
             if (code != nullptr && hasNode(code)) return true;
         }
     }

@@ -315,7 +315,9 @@ void WalkPicking(ScriptedDriver& driver, const std::vector<SceneNode*>& nodes) {
             continue;
         }
         driver.Pick(nodes[next++]->GetHandle());
-        if (step == kLeftWristStep || step == kRightWristStep) driver.Pick(nodes[next++]->GetHandle());
+        if (step == kLeftWristStep || step == kRightWristStep) {
+            driver.Pick(nodes[next++]->GetHandle());
+        }
     }
 }
 
@@ -451,7 +453,9 @@ TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
         driver.Files({Wide(out)});
         RunPanel(driver, c.takeMatches);
         EXPECT_TRUE(driver.Finished());
-        for (const auto& problem : brindle::host::TakeUiProblems()) ADD_FAILURE() << tovfileio::EncodeUtf8(problem);
+        for (const auto& problem : brindle::host::TakeUiProblems()) {
+            ADD_FAILURE() << tovfileio::EncodeUtf8(problem);
+        }
         EXPECT_EQ(tovfileio::DecodeUtf8(ReadBytes(out)), c.map);
         std::vector<std::wstring> messages;
         for (const auto& box : driver.MessageBoxes()) messages.push_back(box.text);
@@ -474,8 +478,9 @@ TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
         RunPanel(driver, takeMatches);
         EXPECT_TRUE(driver.Finished());
         ASSERT_EQ(driver.MessageBoxes().size(), 1u);
-        EXPECT_EQ(driver.MessageBoxes()[0].text.rfind(L"The scene has no node named LMT5, RMT5, ", 0), 0u)
-            << tovfileio::EncodeUtf8(driver.MessageBoxes()[0].text);
+        const std::wstring& said = driver.MessageBoxes()[0].text;
+        EXPECT_EQ(said.rfind(L"The scene has no node named LMT5, RMT5, ", 0), 0u)
+            << tovfileio::EncodeUtf8(said);
         EXPECT_TRUE(driver.FileDialogs().empty());
         EXPECT_EQ(lfhd->GetWireColor(), kReleased);
     }

@@ -4,8 +4,9 @@
 # and Skip) and writes the file; on the sample walk named as the creator
 # names its markers, Enter alone writes the map and --auto the same one; a
 # node picked twice is refused; markers the sample lacks are said first;
-# another session is stopped by Ctrl-C from the terminal and writes nothing. What the walk writes and how quit and Abort
-# end it are checked with the answers on standard input (UtilityCommandTest).
+# another session is stopped by Ctrl-C from the terminal and writes
+# nothing. What the walk writes and how quit and Abort end it are checked
+# with the answers on standard input (UtilityCommandTest).
 # Usage: mnm_create_terminal.sh TOVFILEIO MODULE
 set -eu
 TOV=$1

@@ -30,7 +30,7 @@ namespace {
 struct UtilityOptions {
     std::string scene;
     std::optional<std::string> output;  // mnm-create: answers the final save dialog
-    bool autoMatch = false;              // mnm-create: takes name matches unasked
+    bool autoMatch = false;             // mnm-create: takes name matches unasked
 };
 
 // "marker 11 of 43, first of two: TEXT (optional: click Skip); Enter

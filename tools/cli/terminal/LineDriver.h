@@ -78,7 +78,8 @@ private:
     std::optional<brindle::host::DialogAction> LeaveDialog(const brindle::host::DialogView& dialog);
     std::optional<brindle::host::HostEvent> LeaveEvents(const brindle::host::PendingView& pending);
     // Enter at a pick prompt, when it does something there.
-    std::optional<brindle::host::HostEvent> EnterEvent(const brindle::host::PendingView& pending) const;
+    std::optional<brindle::host::HostEvent> EnterEvent(
+        const brindle::host::PendingView& pending) const;
     // One path typed at a chooser; asked again while `refusal` gives a
     // reason not to take it. None when the person ends or leaves.
     std::optional<std::wstring> ReadChosenPath(
