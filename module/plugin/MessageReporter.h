@@ -9,8 +9,9 @@ public:
     // Shows `text` with the title `caption` and an OK button; returns when
     // the user has closed it.
     void Report(const std::wstring& text, const std::wstring& caption) const;
-    // Asks a yes/no question; true exactly when the user chose Yes.
-    bool Ask(const std::wstring& text, const std::wstring& caption) const;
+    // Asks a yes/no question; true exactly when the user chose Yes. Enter
+    // chooses Yes, or No when `enterSaysYes` is false.
+    bool Ask(const std::wstring& text, const std::wstring& caption, bool enterSaysYes = true) const;
 
     // The module's reporter, alive from load to unload.
     static MessageReporter& Module();

@@ -145,7 +145,9 @@ constexpr DialogControl kUtilityPageControls[] = {
 constexpr DialogControl kMnmCreatorControls[] = {
     {-1, ControlKind::Label, L"GWM Marker Name", 7, 9, 60, 8},
     {IDC_MARKER_DESCRIPTION, ControlKind::ReadOnlyEdit, nullptr, 70, 7, 185, 12},
-    {IDC_MNM_BACK, ControlKind::DefaultButton, L"Back", 70, 28, 55, 14},
+    // No default button: Enter is the dialog's OK, which takes the node
+    // offered for the marker (Back as default would undo a pick on Enter).
+    {IDC_MNM_BACK, ControlKind::Button, L"Back", 70, 28, 55, 14},
     {IDC_MNM_SKIP, ControlKind::Button, L"Skip", 135, 28, 55, 14},
     {IDC_MNM_ABORT, ControlKind::Button, L"Abort", 200, 28, 55, 14},
 };

@@ -1,5 +1,6 @@
 #include "utility/ConvertGWM.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -151,6 +152,7 @@ INT_PTR MnmCreatorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) 
                 case IDC_MNM_SKIP: runningCreator->SkipMarker(); return TRUE;
                 case IDC_MNM_BACK: runningCreator->BackMarker(); return TRUE;
                 case IDC_MNM_ABORT: runningCreator->AbortCreator(); return TRUE;
+                case IDOK: runningCreator->ConfirmMarker(); return TRUE;
                 default: return FALSE;
             }
         default: return FALSE;
@@ -276,10 +278,8 @@ bool ConvertGWM::CreateMNM(Interface* host) {
     // A walk starts with no picks: those an earlier walk kept when its save
     // failed are given back first, so that they do not join this file.
     ReleaseAll();
+    if (!AskBeforeWalk()) return EndCreation(OperationEnd::kCancelled);
     const MessageReporter& reporter = MessageReporter::Module();
-    const std::wstring optional = GetResourceStringAsMSTR(IDS_PICK_OPTIONAL);
-    leftWristStick_ = reporter.Ask(L"Are you using a left wrist stick?", optional);
-    rightWristStick_ = reporter.Ask(L"Are you using a right wrist stick?", optional);
 
     creatorDialog_ = CreateDialogParamW(nullptr, ModuleDialog(IDD_MNM_CREATOR),
                                         host->GetMainWindow(), MnmCreatorProc,
@@ -304,8 +304,63 @@ bool ConvertGWM::CreateMNM(Interface* host) {
     return EndCreation(OperationEnd::kDone, file);
 }
 
+bool ConvertGWM::AskBeforeWalk() {
+    const MessageReporter& reporter = MessageReporter::Module();
+    const HasMarkerNode hasNode = [this](const wchar_t* code) { return MatchFor(code) != nullptr; };
+    const std::optional<bool> leftByNames = WristStickByNames(kLeftWristStep, hasNode);
+    const std::optional<bool> rightByNames = WristStickByNames(kRightWristStep, hasNode);
+    // Said before any question, so that a person abandons before answering
+    // anything; the wrists count as the scene's names tell. A scene whose
+    // nodes are named otherwise throughout is picked by hand as it always
+    // was, without a list of every marker.
+    const std::vector<std::wstring> missing =
+        AnyMarkerHasNode(hasNode)
+            ? MandatoryMarkersWithoutNode(leftByNames.value_or(false),
+                                          rightByNames.value_or(false), hasNode)
+            : std::vector<std::wstring>{};
+    if (!missing.empty()) {
+        std::wstring names;
+        for (const std::wstring& code : missing) names += (names.empty() ? L"" : L", ") + code;
+        const std::wstring text =
+            L"The scene has no node named " + names + L", which the map must give (" +
+            std::to_wstring(missing.size()) +
+            (missing.size() == 1 ? L" marker" : L" markers") +
+            L"). Pick other nodes for them as they are asked for? No abandons the creator.";
+        if (!reporter.Ask(text, GetResourceStringAsMSTR(IDS_MNM_STATUS))) return false;
+    }
+    const std::wstring optional = GetResourceStringAsMSTR(IDS_PICK_OPTIONAL);
+    const auto ask = [&](const wchar_t* question, const std::optional<bool>& byNames) {
+        if (takeMatches_ && byNames) return *byNames;
+        return reporter.Ask(question, optional, byNames.value_or(false));
+    };
+    leftWristStick_ = ask(L"Are you using a left wrist stick?", leftByNames);
+    rightWristStick_ = ask(L"Are you using a right wrist stick?", rightByNames);
+    return true;
+}
+
+INode* ConvertGWM::MatchFor(const wchar_t* code) const {
+    if (host_ == nullptr) return nullptr;
+    INode* node = host_->GetINodeByName(code);
+    if (node == nullptr || PickControlNode::Module().Filter(node) == FALSE) return nullptr;
+    return HolderOf(node->GetHandle()) == nullptr ? node : nullptr;
+}
+
+const wchar_t* ConvertGWM::HolderOf(ULONG handle) const {
+    for (const MarkerNameMapEntry& entry : picks_.Entries()) {
+        if (entry.nodeHandle == handle) return entry.gwmName.c_str();
+    }
+    return nullptr;
+}
+
+void ConvertGWM::Record(const wchar_t* code, INode* node) {
+    picks_.Append({code, node->GetName(), node->GetHandle()});
+    node->SetWireColor(kPickedWireColor);
+    Redraw();
+}
+
 bool ConvertGWM::RunMarkerWalk() {
     step_ = 0;
+    furthestStep_ = -1;
     aborted_ = false;
     for (;;) {
         const MarkerStep& marker = StandardMarkerStep(step_);
@@ -320,6 +375,8 @@ bool ConvertGWM::RunMarkerWalk() {
             AskForMarker(marker.code, marker.description, false);
         }
         asking_.reset();
+        offered_ = 0;
+        furthestStep_ = std::max(furthestStep_, step_);
         if (aborted_) {
             ReleaseAll();
             Redraw();
@@ -335,7 +392,16 @@ bool ConvertGWM::RunMarkerWalk() {
 
 void ConvertGWM::AskForMarker(const wchar_t* code, const wchar_t* description, bool second) {
     const bool pair = step_ == kLeftWristStep || step_ == kRightWristStep;
-    asking_ = CreatorStep{step_, kMarkerSteps, pair, second, IsOptionalMarkerStep(step_), description};
+    INode* match = MatchFor(code);
+    // A match is taken unasked the first time the walk comes to its step;
+    // after Back it is offered, so that Back reaches it.
+    if (match != nullptr && takeMatches_ && step_ > furthestStep_) {
+        Record(code, match);
+        return;
+    }
+    offered_ = match != nullptr ? match->GetHandle() : 0;
+    asking_ = CreatorStep{step_,       kMarkerSteps, pair, second, IsOptionalMarkerStep(step_),
+                          description, match != nullptr ? match->GetName() : L""};
     SendMessageW(creatorDialog_, kNewMarkerStep, 0, reinterpret_cast<LPARAM>(description));
     PickMarker(code);
 }
@@ -343,29 +409,54 @@ void ConvertGWM::AskForMarker(const wchar_t* code, const wchar_t* description, b
 bool ConvertGWM::PickMarker(const wchar_t* code) {
     if (host_ == nullptr) return false;
     PickControlNode& pick = PickControlNode::Module();
-    host_->RegisterExitBRINDLECallback(this);
-    pick.pickedNode = nullptr;
-    pick.rightClicked = false;
-    interrupted_ = false;
-    host_->SetPickMode(&pick);
-    while (pick.active && !interrupted_) PumpOneMessage();
-    host_->ClearPickMode();
-    host_->UnRegisterExitBRINDLECallback(this);
-    if (interrupted_) return false;
-    if (pick.rightClicked) {
-        // The walk asks for this step again.
-        --step_;
-        return false;
+    for (;;) {
+        host_->RegisterExitBRINDLECallback(this);
+        pick.pickedNode = nullptr;
+        pick.rightClicked = false;
+        interrupted_ = false;
+        confirmed_ = false;
+        host_->SetPickMode(&pick);
+        while (pick.active && !interrupted_) PumpOneMessage();
+        host_->ClearPickMode();
+        host_->UnRegisterExitBRINDLECallback(this);
+        INode* node = pick.pickedNode;
+        if (confirmed_) {
+            node = host_->GetINodeByHandle(offered_);
+        } else if (interrupted_) {
+            return false;
+        }
+        if (pick.rightClicked) {
+            // The walk asks for this step again.
+            --step_;
+            return false;
+        }
+        if (node == nullptr) return false;
+        // One node is one marker in the map: the conversion renames a TRC
+        // marker by the first line naming it, so a second would be dropped.
+        if (const wchar_t* holder = HolderOf(node->GetHandle())) {
+            const bool skippable = IsOptionalMarkerStep(step_);
+            MessageReporter::Module().Report(
+                std::wstring(node->GetName()) + L" is already the node of " + holder +
+                    (skippable ? L"; pick another node or click Skip" : L"; pick another node"),
+                GetResourceStringAsMSTR(IDS_MNM_STATUS));
+            continue;
+        }
+        Record(code, node);
+        return true;
     }
-    INode* node = pick.pickedNode;
-    if (node == nullptr) return false;
-    picks_.Append({code, node->GetName(), node->GetHandle()});
-    node->SetWireColor(kPickedWireColor);
-    Redraw();
-    return true;
 }
 
 void ConvertGWM::SkipMarker() { interrupted_ = true; }
+
+void ConvertGWM::ConfirmMarker() {
+    if (!asking_) return;
+    if (offered_ != 0) {
+        confirmed_ = true;
+        interrupted_ = true;
+    } else if (IsOptionalMarkerStep(step_)) {
+        SkipMarker();
+    }
+}
 
 void ConvertGWM::BackMarker() {
     ReleaseLast();

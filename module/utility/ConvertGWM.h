@@ -50,6 +50,7 @@ public:
     // Runs the MNM creator; true when an MNM file was written.
     bool CreateMNM(Interface* host);
     // One viewport pick for marker `code`; true when a node was recorded.
+    // A node another marker holds is refused and the pick asked again.
     bool PickMarker(const wchar_t* code);
 
     tovfileio::ConvertGWMSettings& Settings() { return settings_; }
@@ -60,10 +61,15 @@ public:
     void SkipMarker();
     void BackMarker();
     void AbortCreator();
+    // Enter in the creator's dialog: takes the node offered, else passes an
+    // optional marker as Skip does; a mandatory marker with no node offered
+    // still waits for a pick.
+    void ConfirmMarker();
     // The creator's current step.
     int Step() const { return step_; }
     std::optional<CreatorStep> CurrentStep() const override { return asking_; }
     const OperationReport& LastCreation() const override { return creation_; }
+    void TakeMatchesUnasked(bool unasked) override { takeMatches_ = unasked; }
     void CreatorDialogDestroyed() { creatorDialog_ = nullptr; }
 
 private:
@@ -78,6 +84,18 @@ private:
     // Ends the creation as `end`, with the file chosen and the message, if
     // any, that ended it.
     bool EndCreation(OperationEnd end, const std::wstring& file = {}, int reason = 0);
+    // Before the walk: the mandatory markers the scene has no node of the
+    // same name for are said, and the person goes on to pick others or
+    // abandons (false). Then the wrist-stick questions, Enter answering as
+    // the scene's names say (unasked when the matches are taken so).
+    bool AskBeforeWalk();
+    // The node named `code` that the pick mode takes and no marker holds;
+    // null when there is none.
+    INode* MatchFor(const wchar_t* code) const;
+    // The marker that holds the node `handle`; null when none does.
+    const wchar_t* HolderOf(ULONG handle) const;
+    // Records `node` as the node of `code` and gives it the picked colour.
+    void Record(const wchar_t* code, INode* node);
     // Takes the last pick off and gives its node the released colour.
     void ReleaseLast();
     void ReleaseAll();
@@ -99,6 +117,10 @@ private:
     bool rightWristStick_ = false;
     bool interrupted_ = false;
     bool aborted_ = false;
+    bool takeMatches_ = false;
+    bool confirmed_ = false;  // Enter took the node offered
+    ULONG offered_ = 0;       // the node offered for the marker asked, 0 for none
+    int furthestStep_ = -1;   // matches are taken unasked only past it
     HWND creatorDialog_ = nullptr;
     std::optional<CreatorStep> asking_;  // while a pick is asked for
     OperationReport creation_;

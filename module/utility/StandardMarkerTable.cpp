@@ -67,3 +67,38 @@ bool IsOptionalMarkerStep(int step) {
     return std::find(std::begin(kOptionalSteps), std::end(kOptionalSteps), step) !=
            std::end(kOptionalSteps);
 }
+
+std::optional<bool> WristStickByNames(int step, const HasMarkerNode& hasNode) {
+    const MarkerStep& marker = StandardMarkerStep(step);
+    if (marker.stickCode == nullptr) return std::nullopt;
+    if (hasNode(marker.stickCode) && hasNode(marker.stickSecondCode)) return true;
+    if (hasNode(marker.code) && hasNode(marker.secondCode)) return false;
+    return std::nullopt;
+}
+
+std::vector<std::wstring> MandatoryMarkersWithoutNode(bool leftStick, bool rightStick,
+                                                      const HasMarkerNode& hasNode) {
+    std::vector<std::wstring> missing;
+    const auto need = [&](const wchar_t* code) {
+        if (!hasNode(code)) missing.emplace_back(code);
+    };
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        if (IsOptionalMarkerStep(step)) continue;
+        const MarkerStep& marker = StandardMarkerStep(step);
+        const bool stick =
+            (step == kLeftWristStep && leftStick) || (step == kRightWristStep && rightStick);
+        need(stick ? marker.stickCode : marker.code);
+        if (marker.secondCode != nullptr) need(stick ? marker.stickSecondCode : marker.secondCode);
+    }
+    return missing;
+}
+
+bool AnyMarkerHasNode(const HasMarkerNode& hasNode) {
+    for (const MarkerStep& marker : kSteps) {
+        for (const wchar_t* code :
+             {marker.code, marker.secondCode, marker.stickCode, marker.stickSecondCode}) {
+            if (code != nullptr && hasNode(code)) return true;
+        }
+    }
+    return false;
+}

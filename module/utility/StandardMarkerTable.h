@@ -2,7 +2,11 @@
 // asks for them: 43 steps, two of which (the wrists) pick two markers each.
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 constexpr int kMarkerSteps = 43;
 
@@ -26,3 +30,18 @@ bool IsOptionalMarkerStep(int step);
 // The step that picks the left wrist markers, and the right.
 constexpr int kLeftWristStep = 10;
 constexpr int kRightWristStep = 15;
+
+// Whether a wrist's markers, as the scene's names give them, say it has a
+// stick: true when the stick pair of `step` (kLeftWristStep or
+// kRightWristStep) is all there, false when the plain pair is and the
+// stick pair is not; none when the names do not tell.
+using HasMarkerNode = std::function<bool(const wchar_t* code)>;
+std::optional<bool> WristStickByNames(int step, const HasMarkerNode& hasNode);
+// The markers the walk cannot pass (its mandatory steps, each wrist's pair
+// as `leftStick` and `rightStick` choose) that `hasNode` finds no node
+// for, in the walk's order.
+std::vector<std::wstring> MandatoryMarkersWithoutNode(bool leftStick, bool rightStick,
+                                                      const HasMarkerNode& hasNode);
+// Whether `hasNode` finds a node for any marker of the walk, a wrist's
+// stick pair included: whether the scene names its nodes as the walk does.
+bool AnyMarkerHasNode(const HasMarkerNode& hasNode);

@@ -23,6 +23,10 @@ ScriptedDriver& ScriptedDriver::SetTextIn(int templateId, int control, std::wstr
                  Event(HostEvent::Kind::Dialog, templateId,
                        {DialogAction::Kind::SetText, control, std::move(text)})});
 }
+ScriptedDriver& ScriptedDriver::EnterIn(int templateId) {
+    return Push({Step::Kind::Event, 0, {}, {},
+                 Event(HostEvent::Kind::Dialog, templateId, {DialogAction::Kind::Enter, 0, {}})});
+}
 ScriptedDriver& ScriptedDriver::Pick(ULONG node) {
     HostEvent event = Event(HostEvent::Kind::Pick);
     event.node = node;

@@ -36,6 +36,7 @@ public:
     // viewport, a right click there, closing the host.
     ScriptedDriver& ClickIn(int templateId, int control);
     ScriptedDriver& SetTextIn(int templateId, int control, std::wstring text);
+    ScriptedDriver& EnterIn(int templateId);
     ScriptedDriver& Pick(ULONG node);
     ScriptedDriver& RightClick();
     ScriptedDriver& ExitHost();

@@ -3,12 +3,17 @@
 // failures, and the MNM creator's walk with viewport picks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <functional>
 
 #include "tests/support/ScriptedDriver.h"
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/ui/UtilityHost.h"
 #include "tovfileio/module/ClassIds.h"
+#include "tovfileio/module/PluginReports.h"
+#include "tovfileio/text/TextCodec.h"
 #include "resources/ModuleResources.h"
 #include "utility/StandardMarkerTable.h"
 #include "tests/support/PluginTestHost.h"
@@ -72,9 +77,11 @@ protected:
 
     // Opens the panel, plays `driver` on it, and closes it; returns the
     // page as it was before closing.
-    DialogView RunPanel(ScriptedDriver& driver) {
+    DialogView RunPanel(ScriptedDriver& driver, bool takeMatches = false) {
         auto* panel = static_cast<UtilityObj*>(Create(kUtilities));
         EXPECT_NE(panel, nullptr);
+        static_cast<MarkerCreator*>(panel->GetInterface(kMarkerCreatorId))
+            ->TakeMatchesUnasked(takeMatches);
         auto* previous = brindle::host::SetUiDriver(&driver);
         panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
         brindle::host::RunEvents();
@@ -297,16 +304,20 @@ TEST_F(UtilityPanelTest, CreatorWalk) {
     for (SceneNode* node : markers) EXPECT_EQ(node->GetWireColor(), kReleased);
 }
 
-// Every step of a walk answered with a pick of `node`, Skip where allowed.
-void WalkPicking(ScriptedDriver& driver, ULONG node) {
+// Every step of a walk answered with a pick of the next of `nodes`, Skip
+// where allowed.
+void WalkPicking(ScriptedDriver& driver, const std::vector<SceneNode*>& nodes) {
     driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO).Answer(IDNO);
+    std::size_t next = 0;
     for (int step = 0; step < kMarkerSteps; ++step) {
         if (IsOptionalMarkerStep(step)) {
             driver.ClickIn(IDD_MNM_CREATOR, IDC_MNM_SKIP);
             continue;
         }
-        driver.Pick(node);
-        if (step == kLeftWristStep || step == kRightWristStep) driver.Pick(node);
+        driver.Pick(nodes[next++]->GetHandle());
+        if (step == kLeftWristStep || step == kRightWristStep) {
+            driver.Pick(nodes[next++]->GetHandle());
+        }
     }
 }
 
@@ -314,13 +325,16 @@ void WalkPicking(ScriptedDriver& driver, ULONG node) {
 // do not join the next walk's file; and each conversion uses the map file
 // chosen for it alone, not the one before it nor the one the creator made.
 TEST_F(UtilityPanelTest, CreatorAndConversionKeepWorkApart) {
-    SceneNode* a = Marker(L"A");
-    SceneNode* b = Marker(L"B");
+    std::vector<SceneNode*> as, bs;
+    for (int i = 0; i < 30; ++i) {
+        as.push_back(Marker((L"A" + std::to_wstring(i)).c_str()));
+        bs.push_back(Marker((L"B" + std::to_wstring(i)).c_str()));
+    }
     const auto made = dir_.Path() / "made.mnm";
     ScriptedDriver driver;
-    WalkPicking(driver, a->GetHandle());
+    WalkPicking(driver, as);
     driver.Files({Wide(dir_.Path() / "no" / "such.mnm")});
-    WalkPicking(driver, b->GetHandle());
+    WalkPicking(driver, bs);
     driver.Files({Wide(made)});
     for (const std::string take : {"FIRST", "SECOND"}) {
         const auto map = dir_.Write(take + ".mnm", take + "\tA\t\n");
@@ -331,11 +345,12 @@ TEST_F(UtilityPanelTest, CreatorAndConversionKeepWorkApart) {
     RunPanel(driver);
     EXPECT_TRUE(driver.Finished());
     const std::string text = ReadBytes(made);
-    EXPECT_EQ(text.rfind("LFHD\tB\t\nLBHD\tB\t\n", 0), 0u) << text;
-    EXPECT_EQ(text.find("\tA\t"), std::string::npos);
+    EXPECT_EQ(text.rfind("LFHD\tB0\t\nLBHD\tB1\t\n", 0), 0u) << text;
+    EXPECT_EQ(text.find("\tA"), std::string::npos);
     // A's kept picks were given back when the second walk began.
-    EXPECT_EQ(a->GetWireColor(), kReleased);
-    EXPECT_EQ(b->GetWireColor(), kReleased);
+    for (const auto* nodes : {&as, &bs}) {
+        for (SceneNode* node : *nodes) EXPECT_EQ(node->GetWireColor(), kReleased);
+    }
     for (const std::string take : {"FIRST", "SECOND"}) {
         const std::string gwm = ReadBytes(dir_.Path() / (take + ".gwm"));
         EXPECT_NE(gwm.find("$Order\n" + take + " \n"), std::string::npos) << gwm;
@@ -372,6 +387,142 @@ TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
         }
         a->SetWireColor(kReleased);
         b->SetWireColor(kReleased);
+    }
+}
+
+// A scene whose nodes carry the walk's marker names: each marker is offered
+// pre-picked and Enter takes it, a pick overrides the offer, a node another
+// marker holds is refused, the matches are taken unasked when the host asks
+// so, and mandatory markers the scene lacks are said before any question.
+TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
+    std::wstring everyMarker;  // the map of a walk that takes every offer
+    std::vector<std::wstring> codes;
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        const MarkerStep& marker = StandardMarkerStep(step);
+        for (const wchar_t* code : {marker.code, marker.secondCode}) {
+            if (code == nullptr) continue;
+            codes.emplace_back(code);
+            everyMarker += std::wstring(code) + L"\t" + code + L"\t\n";
+        }
+    }
+    for (const std::wstring& code : codes) Marker(code.c_str());
+    SceneNode* other = Marker(L"Other");
+    SceneNode* lfhd = brindle::host::Scene::Current().FindByName(L"LFHD");
+    const auto enterEverywhere = [&](ScriptedDriver& driver, std::size_t enters) {
+        for (std::size_t i = 0; i < enters; ++i) driver.EnterIn(IDD_MNM_CREATOR);
+    };
+    const std::wstring refusal = L"LFHD is already the node of LFHD; pick another node";
+    struct Case {
+        const char* name;
+        bool takeMatches;
+        std::function<void(ScriptedDriver&)> walk;  // after the Create click
+        std::wstring map;                           // empty: none written
+        std::vector<std::wstring> messages;         // every message box, in order
+    };
+    const std::wstring wrists[] = {L"Are you using a left wrist stick?",
+                                   L"Are you using a right wrist stick?"};
+    const std::wstring success = L"MNM File Creation Successful";
+    const Case cases[] = {
+        {"Enter takes each offer", false,
+         [&](ScriptedDriver& d) {
+             d.Answer(IDNO).Answer(IDNO);
+             enterEverywhere(d, codes.size());
+         },
+         everyMarker, {wrists[0], wrists[1], success}},
+        {"a pick overrides an offer", false,
+         [&](ScriptedDriver& d) {
+             d.Answer(IDNO).Answer(IDNO).Pick(other->GetHandle());
+             enterEverywhere(d, codes.size() - 1);
+         },
+         L"LFHD\tOther\t\n" + everyMarker.substr(everyMarker.find(L"LBHD")),
+         {wrists[0], wrists[1], success}},
+        {"a node held is refused", false,
+         [&](ScriptedDriver& d) {
+             d.Answer(IDNO).Answer(IDNO).EnterIn(IDD_MNM_CREATOR).Pick(lfhd->GetHandle());
+             enterEverywhere(d, codes.size() - 1);
+         },
+         everyMarker, {wrists[0], wrists[1], refusal, success}},
+        {"matches taken unasked", true, [](ScriptedDriver&) {}, everyMarker, {success}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto out = dir_.Path() / (std::string(c.name) + ".mnm");
+        ScriptedDriver driver;
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE);
+        c.walk(driver);
+        driver.Files({Wide(out)});
+        RunPanel(driver, c.takeMatches);
+        EXPECT_TRUE(driver.Finished());
+        for (const auto& problem : brindle::host::TakeUiProblems()) {
+            ADD_FAILURE() << tovfileio::EncodeUtf8(problem);
+        }
+        EXPECT_EQ(tovfileio::DecodeUtf8(ReadBytes(out)), c.map);
+        std::vector<std::wstring> messages;
+        for (const auto& box : driver.MessageBoxes()) messages.push_back(box.text);
+        EXPECT_EQ(messages, c.messages);
+        // Enter answers the wrist questions as the names say: no stick.
+        for (const auto& box : driver.MessageBoxes()) {
+            if (box.text == wrists[0] || box.text == wrists[1]) {
+                EXPECT_EQ(box.type & MB_DEFMASK, MB_DEFBUTTON2);
+            }
+        }
+    }
+
+    // Mandatory markers without a node of their name are said first; No
+    // abandons before the wrist questions and the creator's dialog.
+    brindle::host::Scene::Current().FindByName(L"LMT5")->SetName(L"LeftFoot");
+    brindle::host::Scene::Current().FindByName(L"RMT5")->SetName(L"RightFoot");
+    for (const bool takeMatches : {false, true}) {
+        ScriptedDriver driver;
+        driver.ClickIn(IDD_UTILITY_PAGE, IDC_MNM_CREATE).Answer(IDNO);
+        RunPanel(driver, takeMatches);
+        EXPECT_TRUE(driver.Finished());
+        ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+        const std::wstring& said = driver.MessageBoxes()[0].text;
+        EXPECT_EQ(said.rfind(L"The scene has no node named LMT5, RMT5, ", 0), 0u)
+            << tovfileio::EncodeUtf8(said);
+        EXPECT_TRUE(driver.FileDialogs().empty());
+        EXPECT_EQ(lfhd->GetWireColor(), kReleased);
+    }
+}
+
+// What a scene's names say of the wrists and of the mandatory markers: a
+// stick pair counts only whole, and the list follows the stick answers.
+TEST(StandardMarkerNames, WristsAndMissingMarkers) {
+    std::vector<std::wstring> mandatory;
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        if (IsOptionalMarkerStep(step)) continue;
+        const MarkerStep& marker = StandardMarkerStep(step);
+        mandatory.emplace_back(marker.code);
+        if (marker.secondCode != nullptr) mandatory.emplace_back(marker.secondCode);
+    }
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> nodes;
+        bool leftStick;
+        std::optional<bool> leftByNames;
+        std::vector<std::wstring> missing;
+    };
+    std::vector<std::wstring> withStick = mandatory;
+    std::replace(withStick.begin(), withStick.end(), std::wstring(L"LWRA"), std::wstring(L"LWRE"));
+    std::replace(withStick.begin(), withStick.end(), std::wstring(L"LWRB"), std::wstring(L"LWRI"));
+    std::vector<std::wstring> halfStick = mandatory;
+    halfStick.push_back(L"LWRE");
+    const Case cases[] = {
+        {"every mandatory marker", mandatory, false, false, {}},
+        {"a stick on the left", withStick, true, true, {}},
+        {"the stick pair counts only whole", halfStick, false, false, {}},
+        {"the stick answered but not named", mandatory, true, false, {L"LWRE", L"LWRI"}},
+        {"none named", {}, false, std::nullopt, mandatory},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HasMarkerNode hasNode = [&](const wchar_t* code) {
+            return std::find(c.nodes.begin(), c.nodes.end(), code) != c.nodes.end();
+        };
+        EXPECT_EQ(WristStickByNames(kLeftWristStep, hasNode), c.leftByNames);
+        EXPECT_EQ(MandatoryMarkersWithoutNode(c.leftStick, false, hasNode), c.missing);
+        EXPECT_EQ(AnyMarkerHasNode(hasNode), !c.nodes.empty());
     }
 }
 

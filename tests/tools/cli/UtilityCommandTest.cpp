@@ -30,12 +30,18 @@ using tovtest::RunOk;
 // "click ID" for a control of the panel.
 std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
 
-// A whole walk: picks, a right click, Back, and Skip on every optional step.
+// Nodes beside A, B and C, so that every marker has a node of its own.
+constexpr int kMoreNodes = 30;
+
+// A whole walk: picks, a right click, Back, and Skip on every optional step;
+// each marker takes a node of its own.
 std::string FullWalk() {
     std::string walk = "n\ny\npick A\nright-click\npick B\nclick Back\npick C\n";
+    int next = 0;
+    const auto pick = [&] { return "pick M" + std::to_string(next++) + "\n"; };
     for (int step = 2; step < kMarkerSteps; ++step) {
-        walk += IsOptionalMarkerStep(step) ? "click Skip\n" : "pick A\n";
-        if (step == kLeftWristStep || step == kRightWristStep) walk += "pick B\n";
+        walk += IsOptionalMarkerStep(step) ? "click Skip\n" : pick();
+        if (step == kLeftWristStep || step == kRightWristStep) walk += pick();
     }
     return walk;
 }
@@ -45,7 +51,13 @@ const std::vector<DWORD> kMarkerColours = {0x3333CC, 0x3333CC, 0x3333CC};
 class UtilityCommandTest : public tovtest::CliTest {
 protected:
     void SetUp() override {
-        const std::string trc = tovtest::TrcText({"A", "B", "C"}, {"1\t2\t3\t4\t5\t6\t7\t8\t9"});
+        std::vector<std::string> names = {"A", "B", "C"};
+        std::string row = "1\t2\t3\t4\t5\t6\t7\t8\t9";
+        for (int i = 0; i < kMoreNodes; ++i) {
+            names.push_back("M" + std::to_string(i));
+            row += "\t1\t2\t3";
+        }
+        const std::string trc = tovtest::TrcText(names, {row});
         RunOk({"import-trc", Write("t.trc", trc), "--scene", scene_}, "");
     }
 
@@ -76,7 +88,7 @@ TEST_F(UtilityCommandTest, MnmCreateSessions) {
         // Each pick prompt says which step of the walk it is.
         {"whole walk", FullWalk(), 0, 2 + 26 + 2,
          {"marker 11 of 43, second of two: Left wrist outer",
-          "marker 43 of 43: Right prop top (RPRPT) (optional: click Skip)",
+          "marker 43 of 43: Right prop top (RPRPT) (optional: click Skip); Enter skips",
           "MNM File Creation Status: MNM File Creation Successful"}},
         {"abort", "n\nn\npick A\npick B\nclick Abort\n", 1, 0, {}},
         {"input ends", "y\ny\npick A\n", 1, 0, {}},
@@ -208,7 +220,7 @@ TEST_F(UtilityCommandTest, FileChoosersKeepTheirPromises) {
                            Click(IDC_CONVERT) + Path("t.trc") + "\nold\nn\nnew\nquit\n");
     for (const std::string& shown : {Path("mistyped.mnm") + ": no such file; choose one that exists\n",
                                      "1137 read-only \"" + map + "\"", "|*.gwm) in " + out + ": old\n",
-                                     out + "/old.gwm already exists. Replace it? [y/n] n\n"}) {
+                                     out + "/old.gwm already exists. Replace it? [y/N] n\n"}) {
         EXPECT_THAT(run.out, HasSubstr(shown));
     }
     EXPECT_EQ(tovtest::ReadBytes(out + "/old.gwm"), "old");

@@ -1,9 +1,12 @@
 #!/bin/sh
 # tovfileio mnm-create at a real terminal: tmux types the answers into a
 # session and reads the screen. One session picks (with a right click, Back
-# and Skip) and writes the file; another is stopped by Ctrl-C from the
-# terminal and writes nothing. What the walk writes and how quit and Abort
-# end it are checked with the answers on standard input (UtilityCommandTest).
+# and Skip) and writes the file; on the sample walk named as the creator
+# names its markers, Enter alone writes the map and --auto the same one; a
+# node picked twice is refused; markers the sample lacks are said first;
+# another session is stopped by Ctrl-C from the terminal and writes
+# nothing. What the walk writes and how quit and Abort end it are checked
+# with the answers on standard input (UtilityCommandTest).
 # Usage: mnm_create_terminal.sh TOVFILEIO MODULE
 set -eu
 TOV=$1
@@ -13,25 +16,51 @@ SOCKET=tov-mnm-$$
 trap 'tmux -L "$SOCKET" kill-server 2>/dev/null || true; rm -rf "$WORK"' EXIT
 export BRINDLE_REGISTRY_FILE="$WORK/registry.reg"
 
-printf 'PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\n100\t100\t1\t3\tmm\t100\t1\t1\nFrame#\tTime\tA\t\t\tB\t\t\tC\t\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n1\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n' >"$WORK/t.trc"
+# A marker cloud of A, B, C and M0 to M29: a node for every marker, none
+# named as a marker is.
+names="A B C"
+i=0
+while [ $i -lt 30 ]; do names="$names M$i"; i=$((i + 1)); done
+{
+    printf 'PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\n100\t100\t1\t33\tmm\t100\t1\t1\nFrame#\tTime'
+    for n in $names; do printf '\t%s\t\t' "$n"; done
+    printf '\n\t'
+    i=1
+    for n in $names; do printf '\tX%d\tY%d\tZ%d' $i $i $i; i=$((i + 1)); done
+    printf '\n\n1\t0'
+    for n in $names; do printf '\t1\t2\t3'; done
+    printf '\n'
+} >"$WORK/t.trc"
 "$TOV" import-trc "$WORK/t.trc" --scene "$WORK/s.json" >/dev/null
 
-# Runs mnm-create in a terminal of its own and types every line of $2. The
+# The sample walk as it is (no node named LFWT, LMT5, ...), and with its
+# markers named as the walk of the creator names them: walk.mnm's names,
+# and the shin markers standing in for the outer metatarsals.
+SAMPLES=$(dirname "$0")/../../../samples
+"$TOV" import-trc "$SAMPLES/walk.trc" --scene "$WORK/walk.json" >/dev/null
+sed '4{s/\tLASI\t/\tLFWT\t/;s/\tLPSI\t/\tLBWT\t/;s/\tRPSI\t/\tRBWT\t/;s/\tRASI\t/\tRFWT\t/;s/\tLHEE\t/\tLHEL\t/;s/\tRHEE\t/\tRHEL\t/;s/\tLTIB\t/\tLMT5\t/;s/\tRTIB\t/\tRMT5\t/}' \
+    "$SAMPLES/walk.trc" >"$WORK/named.trc"
+"$TOV" import-trc "$WORK/named.trc" --scene "$WORK/named.json" >/dev/null
+
+# Runs mnm-create in a terminal of its own on scene $SCENE with the options
+# $OPTIONS and types every line of $2 (an empty line is Enter alone). The
 # shell around it takes Ctrl-C with a trap of its own (not ignoring it, which
 # the command would inherit), so that it outlives the command and writes
 # its status.
+SCENE="$WORK/s.json"
+OPTIONS=
 start() {
     name=$1
-    tmux -L "$SOCKET" -f /dev/null new-session -d -s "$name" -x 120 -y 50 \
-        "trap true INT; '$TOV' mnm-create --scene '$WORK/s.json' '$WORK/$name.mnm'; echo \$? >'$WORK/$name.status'; sleep 60"
+    tmux -L "$SOCKET" -f /dev/null new-session -d -s "$name" -x 250 -y 50 \
+        "trap true INT; '$TOV' mnm-create $OPTIONS --scene '$SCENE' '$WORK/$name.mnm'; echo \$? >'$WORK/$name.status'; sleep 60"
     printf '%s\n' "$2" | while IFS= read -r line; do
-        tmux -L "$SOCKET" send-keys -t "$name" -l "$line"
+        [ -z "$line" ] || tmux -L "$SOCKET" send-keys -t "$name" -l "$line"
         tmux -L "$SOCKET" send-keys -t "$name" Enter
     done
 }
 
 # Waits for the command of session $1 to end and leaves the screen in
-# $WORK/$1.screen.
+# $WORK/$1.screen, with what scrolled off it.
 finish() {
     name=$1
     i=0
@@ -40,7 +69,7 @@ finish() {
         if [ $i -gt 200 ]; then echo "$name: the session did not end"; exit 1; fi
         sleep 0.1
     done
-    tmux -L "$SOCKET" capture-pane -p -t "$name" >"$WORK/$name.screen"
+    tmux -L "$SOCKET" capture-pane -p -S - -t "$name" >"$WORK/$name.screen"
 }
 
 session() {
@@ -56,15 +85,16 @@ pick B
 click Back
 pick C"
 step=2
+m=0
 while [ $step -lt 43 ]; do
     case $step in
         9|14|18|24|26|28|31|33|35|37|38|39|40|41|42) walk="$walk
 click Skip" ;;
         *) walk="$walk
-pick A" ;;
+pick M$m"; m=$((m + 1)) ;;
     esac
     case $step in 10|15) walk="$walk
-pick B" ;; esac
+pick M$m"; m=$((m + 1)) ;; esac
     step=$((step + 1))
 done
 
@@ -72,6 +102,56 @@ session made "$walk"
 [ "$(cat "$WORK/made.status")" = 0 ] || { echo "made: exit $(cat "$WORK/made.status")"; cat "$WORK/made.screen"; exit 1; }
 grep -q "MNM File Creation Successful" "$WORK/made.screen" || { echo "made: no success shown"; exit 1; }
 [ -s "$WORK/made.mnm" ] || { echo "made: no file"; exit 1; }
+
+# Fails with the screen of session $1 unless it ended with status $2.
+ended() {
+    [ "$(cat "$WORK/$1.status")" = "$2" ] || { echo "$1: exit $(cat "$WORK/$1.status")"; cat "$WORK/$1.screen"; exit 1; }
+}
+
+# Markers named as the walk names them: Enter alone answers the wrist
+# questions as the names do and takes every marker offered, or skips an
+# optional one the scene lacks; --auto takes the same nodes unasked, asking
+# only for the optional markers the scene lacks, and writes the same map.
+SCENE="$WORK/named.json"
+# Sets E to $1 empty lines, as start types them.
+enters() {
+    E=""
+    i=1
+    while [ $i -lt "$1" ]; do E="$E
+"; i=$((i + 1)); done
+}
+enters 47
+session named "$E"
+ended named 0
+grep -q "marker 1 of 43: Left front head marker (LFHD); Enter takes LFHD" "$WORK/named.screen" || { echo "named: no offer shown"; cat "$WORK/named.screen"; exit 1; }
+grep -q "^LFWT	LFWT	$" "$WORK/named.mnm" || { echo "named: LFWT not taken"; cat "$WORK/named.mnm"; exit 1; }
+OPTIONS=--auto
+enters 13
+session auto "$E"
+ended auto 0
+! grep -q "wrist stick" "$WORK/auto.screen" || { echo "auto: asked a question the names answer"; exit 1; }
+cmp "$WORK/named.mnm" "$WORK/auto.mnm" || { echo "auto: not the map of Enter alone"; exit 1; }
+OPTIONS=
+
+# A node picked for one marker is refused for another, with the marker
+# that holds it.
+session twice "
+
+
+pick LFHD
+quit"
+ended twice 1
+grep -q "LFHD is already the node of LFHD; pick another node" "$WORK/twice.screen" || { echo "twice: no refusal"; cat "$WORK/twice.screen"; exit 1; }
+[ ! -e "$WORK/twice.mnm" ] || { echo "twice: a file was written"; exit 1; }
+
+# The sample as it is: the mandatory markers it has no node for are said
+# before any question, and n abandons.
+SCENE="$WORK/walk.json"
+session missing "n"
+ended missing 1
+grep -q "no node named LFWT, LBWT, RBWT, RFWT, LMT5, RMT5" "$WORK/missing.screen" || { echo "missing: not said"; cat "$WORK/missing.screen"; exit 1; }
+! grep -q "wrist stick" "$WORK/missing.screen" || { echo "missing: asked on"; exit 1; }
+SCENE="$WORK/s.json"
 
 # Ctrl-C at a pick prompt: the walk is aborted and the status is 130.
 start interrupted "n

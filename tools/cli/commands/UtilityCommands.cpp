@@ -16,6 +16,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/InterruptCleanup.h"
 #include "cli/terminal/LineDriver.h"
+#include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
 #include "tovfileio/module/PluginReports.h"
@@ -29,17 +30,29 @@ namespace {
 struct UtilityOptions {
     std::string scene;
     std::optional<std::string> output;  // mnm-create: answers the final save dialog
+    bool autoMatch = false;             // mnm-create: takes name matches unasked
 };
 
-// "marker 11 of 43, first of two: TEXT (optional)" for the step the
-// creator asks a pick for; empty when it asks for none.
+// "marker 11 of 43, first of two: TEXT (optional: click Skip); Enter
+// takes NODE" for the step the creator asks a pick for; empty when it asks
+// for none.
 std::string StepCaption(const MarkerCreator& creator) {
     const std::optional<CreatorStep> step = creator.CurrentStep();
     if (!step) return std::string();
+    const std::string enter = !step->offered.empty() ? "; Enter takes " + EscapedName(step->offered)
+                              : step->optional       ? "; Enter skips"
+                                                     : "";
     return "marker " + std::to_string(step->marker + 1) + " of " + std::to_string(step->markers) +
            (step->pair ? (step->secondOfPair ? ", second of two" : ", first of two") : "") + ": " +
            tovfileio::EncodeUtf8(step->description) +
-           (step->optional ? " (optional: click Skip)" : "");
+           (step->optional ? " (optional: click Skip)" : "") + enter;
+}
+
+// Whether Enter does something at the creator's pick: takes the node
+// offered, or passes an optional marker.
+bool EnterPicks(const MarkerCreator& creator) {
+    const std::optional<CreatorStep> step = creator.CurrentStep();
+    return step && (!step->offered.empty() || step->optional);
 }
 
 // Why the creator's pick mode refuses a node that is a marker otherwise.
@@ -58,6 +71,10 @@ LineDriverHints PanelHints(const MarkerCreator* creator) {
         hints.pickCaption = [creator](const brindle::host::PendingView&) {
             return StepCaption(*creator);
         };
+        hints.pickEnter = [creator](const brindle::host::PendingView&) {
+            return EnterPicks(*creator);
+        };
+        hints.enterWindow = IDD_MNM_CREATOR;
     }
     hints.pickRefusal = PickRefusal;
     return hints;
@@ -80,7 +97,8 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     auto panel = session.Create<UtilityObj>(kUtilitiesClassId);
     if (!panel) return kExitFailed;
     cancel.emplace(kCancelNotice);
-    const auto* creator = static_cast<const MarkerCreator*>(panel->GetInterface(kMarkerCreatorId));
+    auto* creator = static_cast<MarkerCreator*>(panel->GetInterface(kMarkerCreatorId));
+    if (creator != nullptr) creator->TakeMatchesUnasked(create && options.autoMatch);
     LineDriver driver(io.in, io.out);
     driver.SetHints(PanelHints(creator));
     if (options.output) {
@@ -137,10 +155,16 @@ void AddUtilityCommands(CLI::App& app, CommandContext& context) {
         [&context, create] { return RunPanel(*create, context.IO(), "mnm-create", true); });
     mnm->add_option("--scene", create->scene, "the scene document")->required();
     mnm->add_option("OUT.mnm", create->output, "answers the final save dialog");
+    mnm->add_flag("--auto", create->autoMatch,
+                  "take the node of each marker's very name without asking; ask for the rest");
     mnm->footer(
-        "Answers the two wrist-stick questions with y or n, then shows each marker to\n"
-        "pick (marker 5 of 43) and the nodes that can be picked: pick NODE,\n"
+        "Says first which mandatory markers the scene has no node of that name for\n"
+        "(y picks others as they come, n abandons). Answers the two wrist-stick\n"
+        "questions with y or n (Enter: what the scene's names say), then shows each\n"
+        "marker to pick (marker 5 of 43) and the nodes that can be picked: pick NODE,\n"
         "right-click (the same marker again), click Skip (optional markers), click\n"
-        "Back, click Abort. quit or Ctrl-C aborts; an existing OUT.mnm is replaced\n"
-        "only after a y. Exits with 0 when the file was written.");
+        "Back, click Abort. A node of the marker's name is offered: Enter takes it;\n"
+        "on an optional marker with none, Enter skips. A node another marker holds\n"
+        "is refused. quit or Ctrl-C aborts; an existing OUT.mnm is replaced only\n"
+        "after a y. Exits with 0 when the file was written.");
 }

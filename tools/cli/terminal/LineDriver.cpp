@@ -18,8 +18,9 @@ namespace {
 
 constexpr const char* kHelp =
     "answers: click ID|LABEL, type ID TEXT, enter, escape, close, pick NODE|#HANDLE,\n"
-    "right-click; y or n for questions; a path for file and folder choosers (an\n"
-    "empty line cancels; ./quit names a file called quit); quit leaves the command\n"
+    "right-click, Enter (what the pick prompt says); y or n for questions (Enter:\n"
+    "the capital one); a path for file and folder choosers (an empty line\n"
+    "cancels; ./quit names a file called quit); quit leaves the command\n"
     "from any prompt; exit closes the host while it waits at the panel or a pick\n";
 
 }  // namespace
@@ -65,19 +66,24 @@ int LineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request
         Say(shown + "\n");
         return IDOK;
     }
+    // Enter answers with the box's default button, shown in capitals.
+    const bool enterSaysNo = (request.type & MB_DEFMASK) == MB_DEFBUTTON2;
     for (;;) {
         // One who leaves says no.
         if (leaving_) return IDNO;
-        const auto line = ReadLine(shown + " [y/n] ");
+        const auto line = ReadLine(shown + (enterSaysNo ? " [y/N] " : " [Y/n] "));
         if (!line) return leaving_ ? IDNO : 0;
         const LineAnswer answer = ParseLineAnswer(*line);
         if (answer.kind == LineAnswer::Kind::Yes) return IDYES;
         if (answer.kind == LineAnswer::Kind::No) return IDNO;
+        if (answer.kind == LineAnswer::Kind::Empty || answer.kind == LineAnswer::Kind::Enter) {
+            return enterSaysNo ? IDNO : IDYES;
+        }
         if (answer.kind == LineAnswer::Kind::Quit || answer.kind == LineAnswer::Kind::Exit) {
             NotHere(answer);
             continue;
         }
-        Say("answer y or n\n");
+        Say("answer y or n (Enter: " + std::string(enterSaysNo ? "n" : "y") + ")\n");
     }
 }
 

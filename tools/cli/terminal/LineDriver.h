@@ -31,6 +31,11 @@ struct LineDriverHints {
     // Why the node named `name` cannot be picked, said when the viewport
     // missed it; empty: the viewport's own refusal is said.
     std::function<std::string(const std::wstring& name)> pickRefusal;
+    // Whether Enter (an empty line) at a pick prompt does something now;
+    // it is then pressed in the open window made from template
+    // `enterWindow`.
+    std::function<bool(const brindle::host::PendingView&)> pickEnter;
+    int enterWindow = 0;
 };
 
 class LineDriver : public brindle::host::UiDriver {
@@ -72,6 +77,9 @@ private:
     // The answer of one who leaves.
     std::optional<brindle::host::DialogAction> LeaveDialog(const brindle::host::DialogView& dialog);
     std::optional<brindle::host::HostEvent> LeaveEvents(const brindle::host::PendingView& pending);
+    // Enter at a pick prompt, when it does something there.
+    std::optional<brindle::host::HostEvent> EnterEvent(
+        const brindle::host::PendingView& pending) const;
     // One path typed at a chooser; asked again while `refusal` gives a
     // reason not to take it. None when the person ends or leaves.
     std::optional<std::wstring> ReadChosenPath(

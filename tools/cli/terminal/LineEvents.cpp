@@ -76,7 +76,10 @@ std::optional<HostEvent> LineDriver::NextEvent(const PendingView& pending) {
             leaving_ = true;
             return LeaveEvents(pending);
         }
-        if (answer.kind == LineAnswer::Kind::Empty) continue;
+        if (answer.kind == LineAnswer::Kind::Empty || answer.kind == LineAnswer::Kind::Enter) {
+            if (auto event = EnterEvent(pending)) return event;
+            if (answer.kind == LineAnswer::Kind::Empty) continue;
+        }
         if (auto event = EventOf(answer, pending)) return event;
     }
 }
@@ -126,6 +129,19 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
         case LineAnswer::Kind::Exit: event.kind = HostEvent::Kind::ExitHost; return event;
         default: NotHere(answer); return std::nullopt;
     }
+}
+
+std::optional<HostEvent> LineDriver::EnterEvent(const PendingView& pending) const {
+    if (!pending.picking || !hints_.pickEnter || !hints_.pickEnter(pending)) return std::nullopt;
+    for (const DialogView& window : pending.windows) {
+        if (window.templateId != hints_.enterWindow) continue;
+        HostEvent event;
+        event.kind = HostEvent::Kind::Dialog;
+        event.templateId = window.templateId;
+        event.action = DialogAction{DialogAction::Kind::Enter, 0, {}};
+        return event;
+    }
+    return std::nullopt;
 }
 
 std::optional<HostEvent> LineDriver::LeaveEvents(const PendingView& pending) {

@@ -143,7 +143,7 @@ std::optional<std::vector<std::wstring>> AskForFiles(const FileDialogRequest& ch
         }
         if (ChosenPathReplaces(chooser, paths.front()) &&
             MessageBoxW(owner, ReplaceQuestion(paths.front()).c_str(), chooser.title.c_str(),
-                        MB_YESNO) != IDYES) {
+                        MB_YESNO | MB_DEFBUTTON2) != IDYES) {
             continue;
         }
         return paths;

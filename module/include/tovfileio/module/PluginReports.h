@@ -87,6 +87,11 @@ struct CreatorStep {
     bool secondOfPair = false;  // the second of them
     bool optional = false;      // Skip may pass it
     std::wstring description;   // as the creator's dialog shows it
+    // The node of the marker's very name, offered as already picked: Enter
+    // in the creator's dialog takes it, a pick or Skip goes past it. Empty
+    // when the scene has no such node the pick mode takes, or another
+    // marker holds it.
+    std::wstring offered;
 };
 
 // Offered by the utility panel.
@@ -98,4 +103,8 @@ public:
     virtual std::optional<CreatorStep> CurrentStep() const = 0;
     // What the last walk came to: done when the map was written.
     virtual const OperationReport& LastCreation() const = 0;
+    // Whether the next walks take the node of each marker's very name
+    // without asking (false: they offer it), and answer a wrist-stick
+    // question the scene's names answer.
+    virtual void TakeMatchesUnasked(bool unasked) = 0;
 };

@@ -52,6 +52,10 @@ constexpr int IDNO = 7;
 // Message box styles.
 constexpr UINT MB_OK = 0x0;
 constexpr UINT MB_YESNO = 0x4;
+// The button Enter presses: the first unless a style names another.
+constexpr UINT MB_DEFBUTTON1 = 0x0;
+constexpr UINT MB_DEFBUTTON2 = 0x100;
+constexpr UINT MB_DEFMASK = 0xF00;
 
 constexpr WORD LOWORD(WPARAM value) { return static_cast<WORD>(value & 0xFFFF); }
 constexpr WORD HIWORD(WPARAM value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
