@@ -104,21 +104,21 @@ TEST(GWMReaderTest, ReadsWhatTheWriterWrites) {
     }
     EXPECT_GT(compared, 0);
 
-    // Frame 1 of LFHD in walk.trc is 130.25086 1426.82466 325.66540 (Y-up);
-    // its GWM row reads "130.250860	-325.665400	1426.824660".
+    // Frame 1 of LFHD in walk.trc is 29.95614 1622.46593 82.86999 (Y-up);
+    // its GWM row reads "29.956140	-82.869990	1622.465930".
     TRCFile walk;
     ASSERT_EQ(walk.Read(Wide(sources[0])), L"");
     ASSERT_TRUE(WriteGWMFile(Wide(gwm), walk, ConvertGWMSettings()));
-    ASSERT_NE(tovtest::ReadBytes(gwm).find("\n1\t130.250860\t-325.665400\t1426.824660\t"),
+    ASSERT_NE(tovtest::ReadBytes(gwm).find("\n1\t29.956140\t-82.869990\t1622.465930\t"),
               std::string::npos);
     TRCFile back;
     ASSERT_EQ(ReadGWMFile(gwm.string(), back), L"");
     const TRCSample first = At(back, 0, 0);
     EXPECT_EQ(kGwmUpAxis, 2);
     EXPECT_TRUE(first.valid);
-    EXPECT_DOUBLE_EQ(first.x, 130.25086);
-    EXPECT_DOUBLE_EQ(first.y, -325.6654);
-    EXPECT_DOUBLE_EQ(first.z, 1426.82466);
+    EXPECT_DOUBLE_EQ(first.x, 29.95614);
+    EXPECT_DOUBLE_EQ(first.y, -82.86999);
+    EXPECT_DOUBLE_EQ(first.z, 1622.46593);
     EXPECT_EQ(back.GetUnits(), kUnitsMillimetres);
 }
 

@@ -64,7 +64,7 @@ TEST_F(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
                     << gwm.substr(0, 200);
     EXPECT_THAT(gwm,
                 HasSubstr("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n"
-                          "1\t131.250860\t-327.665400\t1427.324660\t90.337090\t-85.781400\t1448.812730\t\n\n"));
+                          "1\t30.956140\t-84.869990\t1622.965930\t-24.622550\t82.826040\t1441.494390\t\n\n"));
 }
 
 TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
