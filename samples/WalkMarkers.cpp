@@ -30,28 +30,30 @@ struct MarkerPlace {
     double along, left, up, forward;
 };
 
-// A full-body set of the standard names: a head band, the spine and
-// sternum, each arm's shoulder, elbow, both sides of the wrist and the
-// hand, the pelvis front and back, and on each leg the thigh, knee, shin,
-// ankle, heel and toe.
+// A full-body set named as the MNM creator names its markers: a head band,
+// the spine and sternum, each arm's shoulder, elbow, both sides of the
+// wrist and the hand, the waist front and back, and on each leg the knee,
+// ankle, heel, outer metatarsal and toe; and on each leg a thigh and a shin
+// marker that the creator does not ask for, which a map leaves out.
 constexpr MarkerPlace kMarkers[] = {
-    {"LFHD", "Head", 0.45, 65, 0, 85},     {"RFHD", "Head", 0.45, -65, 0, 85},
-    {"LBHD", "Head", 0.45, 65, 0, -85},    {"RBHD", "Head", 0.45, -65, 0, -85},
-    {"C7", "Neck", 0.0, 0, 10, -70},       {"T10", "Chest", 0.2, 0, 0, -110},
-    {"CLAV", "Chest", 0.95, 0, 0, 80},     {"STRN", "Chest", 0.45, 0, 0, 110},
-    {"LSHO", "LClavicle", 1.0, 0, 45, 0},  {"LELB", "LUpperArm", 1.0, 40, 0, -10},
-    {"LWRA", "LForearm", 1.0, 0, 0, 30},   {"LWRB", "LForearm", 1.0, 0, 0, -30},
-    {"LFIN", "LHand", 0.7, 15, 0, 0},      {"RSHO", "RClavicle", 1.0, 0, 45, 0},
+    {"LFHD", "Head", 0.45, 65, 0, 85},       {"RFHD", "Head", 0.45, -65, 0, 85},
+    {"LBHD", "Head", 0.45, 65, 0, -85},      {"RBHD", "Head", 0.45, -65, 0, -85},
+    {"C7", "Neck", 0.0, 0, 10, -70},         {"T10", "Chest", 0.2, 0, 0, -110},
+    {"CLAV", "Chest", 0.95, 0, 0, 80},       {"STRN", "Chest", 0.45, 0, 0, 110},
+    {"LSHO", "LClavicle", 1.0, 0, 45, 0},    {"LELB", "LUpperArm", 1.0, 40, 0, -10},
+    {"LWRA", "LForearm", 1.0, 0, 0, 30},     {"LWRB", "LForearm", 1.0, 0, 0, -30},
+    {"LFIN", "LHand", 0.7, 15, 0, 0},        {"RSHO", "RClavicle", 1.0, 0, 45, 0},
     {"RELB", "RUpperArm", 1.0, -40, 0, -10}, {"RWRA", "RForearm", 1.0, 0, 0, 30},
-    {"RWRB", "RForearm", 1.0, 0, 0, -30},  {"RFIN", "RHand", 0.7, -15, 0, 0},
-    {"LASI", "Hips", 0.3, 110, 0, 85},     {"RASI", "Hips", 0.3, -110, 0, 85},
-    {"LPSI", "Hips", 0.4, 50, 0, -90},     {"RPSI", "Hips", 0.4, -50, 0, -90},
-    {"LTHI", "LThigh", 0.55, 75, 0, 0},    {"LKNE", "LThigh", 1.0, 55, 0, 0},
-    {"LTIB", "LShin", 0.55, 55, 0, 0},     {"LANK", "LShin", 1.0, 40, 0, 0},
-    {"LHEE", "LFoot", 0.0, 0, -10, -60},   {"LTOE", "LFoot", 1.0, 0, 20, 0},
-    {"RTHI", "RThigh", 0.55, -75, 0, 0},   {"RKNE", "RThigh", 1.0, -55, 0, 0},
-    {"RTIB", "RShin", 0.55, -55, 0, 0},    {"RANK", "RShin", 1.0, -40, 0, 0},
-    {"RHEE", "RFoot", 0.0, 0, -10, -60},   {"RTOE", "RFoot", 1.0, 0, 20, 0},
+    {"RWRB", "RForearm", 1.0, 0, 0, -30},    {"RFIN", "RHand", 0.7, -15, 0, 0},
+    {"LFWT", "Hips", 0.3, 110, 0, 85},       {"RFWT", "Hips", 0.3, -110, 0, 85},
+    {"LBWT", "Hips", 0.4, 50, 0, -90},       {"RBWT", "Hips", 0.4, -50, 0, -90},
+    {"LTHI", "LThigh", 0.55, 75, 0, 0},      {"LKNE", "LThigh", 1.0, 55, 0, 0},
+    {"LTIB", "LShin", 0.55, 55, 0, 0},       {"LANK", "LShin", 1.0, 40, 0, 0},
+    {"LHEL", "LFoot", 0.0, 0, -10, -60},     {"LMT5", "LFoot", 0.65, 40, 0, 0},
+    {"LTOE", "LFoot", 1.0, 0, 20, 0},        {"RTHI", "RThigh", 0.55, -75, 0, 0},
+    {"RKNE", "RThigh", 1.0, -55, 0, 0},      {"RTIB", "RShin", 0.55, -55, 0, 0},
+    {"RANK", "RShin", 1.0, -40, 0, 0},       {"RHEL", "RFoot", 0.0, 0, -10, -60},
+    {"RMT5", "RFoot", 0.65, -40, 0, 0},      {"RTOE", "RFoot", 1.0, 0, 20, 0},
 };
 
 // The one marker the cameras lose, and for which frames (counted from 0):
@@ -81,8 +83,7 @@ Vector Plus(const Vector& a, const Vector& b) {
 // Every segment's place at frame `frame`, or in the base pose when none:
 // its rotation and translation relative to its parent, composed from the
 // root down.
-std::unordered_map<const HTRSegment*, Place> Places(HTRSegment& root,
-                                                    const std::uint32_t* frame) {
+std::unordered_map<const HTRSegment*, Place> Places(HTRSegment& root, const std::uint32_t* frame) {
     std::unordered_map<const HTRSegment*, Place> places;
     WalkSubtree(root, [&](HTRSegment& segment, std::uint32_t) {
         const TOVEulerRotation<double> turn =
@@ -147,13 +148,15 @@ bool WalkMarkersTrc(const HTRFile& skeleton, const std::string& name, std::strin
     const std::string rateText = std::to_string(rate);
     const char* units = kUnitKeywords[skeleton.GetCalibrationUnits() % 6];
     trc = "PathFileType\t4\t(X/Y/Z)\t" + name + "\n";
-    trc += "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
-           "OrigDataStartFrame\tOrigNumFrames\n";
+    trc +=
+        "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+        "OrigDataStartFrame\tOrigNumFrames\n";
     trc += rateText + "\t" + rateText + "\t" + count + "\t" + std::to_string(std::size(kMarkers)) +
            "\t" + units + "\t" + rateText + "\t" + std::to_string(skeleton.GetFirstFrame()) + "\t" +
            count + "\n";
     trc += "Frame#\tTime";
-    for (const MarkerPlace& marker : kMarkers) trc += std::string("\t") + marker.name + "\t\t";
+    for (const MarkerPlace& marker : kMarkers)
+        trc += std::string("\t") + marker.name + "\t\t";
     trc += "\n\t";
     for (std::size_t m = 1; m <= std::size(kMarkers); ++m) {
         const std::string n = std::to_string(m);

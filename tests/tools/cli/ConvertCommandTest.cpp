@@ -407,7 +407,7 @@ TEST_F(LimitsTest, OutputLimitAndRowsWithoutLimit) {
                              "--max-output allows more\n");
     EXPECT_EQ(ReadBytes(gwm), "precious");
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 1u);
-    RunOk({"convert", "--max-output", "46K", kWalkTrc, gwm});
+    RunOk({"convert", "--max-output", "50K", kWalkTrc, gwm});
 
     // 2000 markers and 20000 rows of a frame number alone: 54 KB whose
     // rows give 40 million samples. Rows are read one at a time, so info

@@ -1,7 +1,7 @@
 #!/bin/sh
 # tovfileio mnm-create at a real terminal: tmux types the answers into a
 # session and reads the screen. One session picks (with a right click, Back
-# and Skip) and writes the file; on the sample walk named as the creator
+# and Skip) and writes the file; on the sample walk, named as the creator
 # names its markers, Enter alone writes the map and --auto the same one; a
 # node picked twice is refused; markers the sample lacks are said first;
 # another session is stopped by Ctrl-C from the terminal and writes
@@ -33,14 +33,13 @@ while [ $i -lt 30 ]; do names="$names M$i"; i=$((i + 1)); done
 } >"$WORK/t.trc"
 "$TOV" import-trc "$WORK/t.trc" --scene "$WORK/s.json" >/dev/null
 
-# The sample walk as it is (no node named LFWT, LMT5, ...), and with its
-# markers named as the walk of the creator names them: walk.mnm's names,
-# and the shin markers standing in for the outer metatarsals.
+# The sample walk, whose markers carry the names the creator asks for, and
+# a copy named as another lab names them (no node named LFWT, LMT5, ...).
 SAMPLES=$(dirname "$0")/../../../samples
 "$TOV" import-trc "$SAMPLES/walk.trc" --scene "$WORK/walk.json" >/dev/null
-sed '4{s/\tLASI\t/\tLFWT\t/;s/\tLPSI\t/\tLBWT\t/;s/\tRPSI\t/\tRBWT\t/;s/\tRASI\t/\tRFWT\t/;s/\tLHEE\t/\tLHEL\t/;s/\tRHEE\t/\tRHEL\t/;s/\tLTIB\t/\tLMT5\t/;s/\tRTIB\t/\tRMT5\t/}' \
-    "$SAMPLES/walk.trc" >"$WORK/named.trc"
-"$TOV" import-trc "$WORK/named.trc" --scene "$WORK/named.json" >/dev/null
+sed '4{s/\tLFWT\t/\tLASI\t/;s/\tLBWT\t/\tLPSI\t/;s/\tRBWT\t/\tRPSI\t/;s/\tRFWT\t/\tRASI\t/;s/\tLMT5\t/\tLFM5\t/;s/\tRMT5\t/\tRFM5\t/}' \
+    "$SAMPLES/walk.trc" >"$WORK/lab.trc"
+"$TOV" import-trc "$WORK/lab.trc" --scene "$WORK/lab.json" >/dev/null
 
 # Runs mnm-create in a terminal of its own on scene $SCENE with the options
 # $OPTIONS and types every line of $2 (an empty line is Enter alone). The
@@ -108,11 +107,11 @@ ended() {
     [ "$(cat "$WORK/$1.status")" = "$2" ] || { echo "$1: exit $(cat "$WORK/$1.status")"; cat "$WORK/$1.screen"; exit 1; }
 }
 
-# Markers named as the walk names them: Enter alone answers the wrist
-# questions as the names do and takes every marker offered, or skips an
-# optional one the scene lacks; --auto takes the same nodes unasked, asking
+# The sample walk: Enter alone answers the wrist questions as the names do
+# and takes every marker offered, or skips an optional one the scene lacks,
+# and writes the sample's map; --auto takes the same nodes unasked, asking
 # only for the optional markers the scene lacks, and writes the same map.
-SCENE="$WORK/named.json"
+SCENE="$WORK/walk.json"
 # Sets E to $1 empty lines, as start types them.
 enters() {
     E=""
@@ -124,7 +123,7 @@ enters 47
 session named "$E"
 ended named 0
 grep -q "marker 1 of 43: Left front head marker (LFHD); Enter takes LFHD" "$WORK/named.screen" || { echo "named: no offer shown"; cat "$WORK/named.screen"; exit 1; }
-grep -q "^LFWT	LFWT	$" "$WORK/named.mnm" || { echo "named: LFWT not taken"; cat "$WORK/named.mnm"; exit 1; }
+cmp "$WORK/named.mnm" "$SAMPLES/walk.mnm" || { echo "named: not the sample's map"; cat "$WORK/named.mnm"; exit 1; }
 OPTIONS=--auto
 enters 13
 session auto "$E"
@@ -144,9 +143,9 @@ ended twice 1
 grep -q "LFHD is already the node of LFHD; pick another node" "$WORK/twice.screen" || { echo "twice: no refusal"; cat "$WORK/twice.screen"; exit 1; }
 [ ! -e "$WORK/twice.mnm" ] || { echo "twice: a file was written"; exit 1; }
 
-# The sample as it is: the mandatory markers it has no node for are said
+# The lab's names: the mandatory markers the scene has no node for are said
 # before any question, and n abandons.
-SCENE="$WORK/walk.json"
+SCENE="$WORK/lab.json"
 session missing "n"
 ended missing 1
 grep -q "no node named LFWT, LBWT, RBWT, RFWT, LMT5, RMT5" "$WORK/missing.screen" || { echo "missing: not said"; cat "$WORK/missing.screen"; exit 1; }

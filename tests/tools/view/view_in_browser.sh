@@ -24,7 +24,7 @@ mkdir -p "$OUTDIR"
 BACKGROUND=1b1e24  # the canvas
 failed=0
 # file, colour it is drawn in (bones, markers), least pixels of it, caption
-for take in "walk.htr f0a030 600 21 bones" "walk.trc 4da3ff 200 34 markers"; do
+for take in "walk.htr f0a030 600 21 bones" "walk.trc 4da3ff 200 36 markers"; do
     set -- $take
     file=$1 colour=$2 least=$3 counted="$4 $5"
     name=$(echo "$file" | tr . -)
