@@ -25,7 +25,8 @@ long long FloorDiv(long long a, long long b) {
 }
 
 std::string UnitsOf(const Scene& scene) {
-    if (const char* name = scene.SystemUnitName()) return name;
+    if (const char* name = scene.SystemUnitName())
+        return name;
     char text[48];
     std::snprintf(text, sizeof text, "%g mm", scene.SystemUnitMillimetres());
     return text;
@@ -68,6 +69,12 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
         head += ",\"parent\":" + std::to_string(node.parent) +
                 ",\"marker\":" + (node.marker ? "true" : "false") + "}";
     }
+    head += "],\n\"links\":[";
+    for (std::size_t i = 0; i < outline.links.size(); ++i) {
+        head += i == 0 ? "[" : ",[";
+        head += std::to_string(outline.links[i].first) + "," +
+                std::to_string(outline.links[i].second) + "]";
+    }
     head += "],\n\"positions\":\"";
     return head;
 }
@@ -77,17 +84,26 @@ constexpr std::string_view kTakeTail = "\"}";
 // under the facts the script fills in, in the colour of the page's accents.
 std::string BeforeTake(const TakeOutline& outline) {
     std::string before(page::kBeforeTake);
-    if (outline.note.empty()) return before;
+    if (outline.note.empty())
+        return before;
     constexpr std::string_view facts = "<p id=\"facts\"></p>";
     const std::size_t at = before.find(facts);
-    if (at == std::string::npos) return before;
+    if (at == std::string::npos)
+        return before;
     std::string note = "\n  <p id=\"note\" style=\"margin:2px 0 0;color:#f0a030\">";
     for (const char c : outline.note) {
         switch (c) {
-            case '<': note += "&lt;"; break;
-            case '>': note += "&gt;"; break;
-            case '&': note += "&amp;"; break;
-            default: note += c;
+            case '<':
+                note += "&lt;";
+                break;
+            case '>':
+                note += "&gt;";
+                break;
+            case '&':
+                note += "&amp;";
+                break;
+            default:
+                note += c;
         }
     }
     note += "</p>";
@@ -98,7 +114,9 @@ std::string BeforeTake(const TakeOutline& outline) {
 // Base64 characters of one frame: three floats a node, 12 bytes, which are
 // 16 characters with no padding, so frames encoded one by one join into
 // the encoding of the whole.
-std::uint64_t FrameCharacters(const TakeOutline& outline) { return 16 * outline.nodes.size(); }
+std::uint64_t FrameCharacters(const TakeOutline& outline) {
+    return 16 * outline.nodes.size();
+}
 
 // A marker's position (relative to its parent) at `t` is the origin exactly:
 // where the TRC importer keys a frame in which the marker was not seen, and
@@ -123,14 +141,16 @@ bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
         pending.insert(pending.end(), node->Children().rbegin(), node->Children().rend());
         brindle::host::SceneObject* object = node->HeldObject();
         const std::string kind = object != nullptr ? brindle::host::ObjectKind(*object) : "";
-        if (kind != "bone" && kind != "sphere" && kind != "point") continue;
+        if (kind != "bone" && kind != "sphere" && kind != "point")
+            continue;
         TakeOutline::Node drawn;
         drawn.node = node;
         drawn.name = tovfileio::EncodeUtf8(node->Name());
         drawn.marker = kind != "bone";
         if (!drawn.marker) {
             const auto parent = bones.find(node->Parent());
-            if (parent != bones.end()) drawn.parent = parent->second;
+            if (parent != bones.end())
+                drawn.parent = parent->second;
             bones[node] = static_cast<int>(outline.nodes.size());
         }
         outline.nodes.push_back(std::move(drawn));
@@ -160,41 +180,49 @@ std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& tit
            kTakeTail.size() + page::kAfterTake.size();
 }
 
+bool NodePositionsAt(const TakeOutline& outline, long long number, std::vector<float>& xyz,
+                     std::string& error) {
+    xyz.resize(3 * outline.nodes.size());
+    const TimeValue t = static_cast<TimeValue>(
+        std::clamp<long long>(number * outline.ticksPerFrame, INT32_MIN, INT32_MAX));
+    // Every node at this time before the next: a node's world matrix is
+    // composed from its parent's, which the scene keeps for the time last
+    // asked, and parents come first.
+    for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
+        const TakeOutline::Node& drawn = outline.nodes[i];
+        float* at = &xyz[3 * i];
+        if (drawn.marker && AtOrigin(*drawn.node, t)) {
+            std::fill(at, at + 3, std::numeric_limits<float>::quiet_NaN());
+            continue;
+        }
+        const brindle::host::PreciseMatrix world = drawn.node->World(t);
+        for (int c = 0; c < 3; ++c) {
+            const double value = world.m[3][c];
+            if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) {
+                error = "node \"" + drawn.name + "\": its position at frame " +
+                        std::to_string(number) +
+                        (std::isfinite(value) ? " is beyond a 32-bit float"
+                                              : " is not a finite number") +
+                        "; nothing made";
+                return false;
+            }
+            at[c] = static_cast<float>(value);
+        }
+    }
+    return true;
+}
+
 bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::string& html,
                     std::string& error) {
     html.clear();
     html.reserve(PlayerPageBytes(outline, title));
     html += BeforeTake(outline);
     html += TakeHead(outline, title);
-    std::vector<float> frame(3 * outline.nodes.size());
+    std::vector<float> frame;
     for (long long f = 0; f < outline.frameCount; ++f) {
-        const long long number = outline.firstFrame + f;
-        const TimeValue t = static_cast<TimeValue>(
-            std::clamp<long long>(number * outline.ticksPerFrame, INT32_MIN, INT32_MAX));
-        // Every node at this time before the next: a node's world matrix is
-        // composed from its parent's, which the scene keeps for the time last
-        // asked, and parents come first.
-        for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
-            const TakeOutline::Node& drawn = outline.nodes[i];
-            float* xyz = &frame[3 * i];
-            if (drawn.marker && AtOrigin(*drawn.node, t)) {
-                std::fill(xyz, xyz + 3, std::numeric_limits<float>::quiet_NaN());
-                continue;
-            }
-            const brindle::host::PreciseMatrix world = drawn.node->World(t);
-            for (int c = 0; c < 3; ++c) {
-                const double value = world.m[3][c];
-                if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) {
-                    error = "node \"" + drawn.name + "\": its position at frame " +
-                            std::to_string(number) +
-                            (std::isfinite(value) ? " is beyond a 32-bit float"
-                                                  : " is not a finite number") +
-                            "; nothing made";
-                    html.clear();
-                    return false;
-                }
-                xyz[c] = static_cast<float>(value);
-            }
+        if (!NodePositionsAt(outline, outline.firstFrame + f, frame, error)) {
+            html.clear();
+            return false;
         }
         brindle::host::AppendBase64Floats(html, frame.data(), frame.size());
     }

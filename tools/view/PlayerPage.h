@@ -9,11 +9,15 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "brindle/host/scene/Scene.h"
 
 namespace tovview {
+
+// Two of the page's nodes joined by a line: indices into TakeOutline::nodes.
+using TakeLink = std::pair<int, int>;
 
 // What the page draws: the scene's bones and markers (spheres and point
 // helpers) in hierarchy order, parents before children, and the frames of
@@ -34,6 +38,8 @@ struct TakeOutline {
     // A line under the page's facts, UTF-8 ("frames 1-250 hold no marker;
     // starts at 251"); a page without one is the page as it always was.
     std::string note;
+    // Lines drawn between markers (see MarkerLinks.h); none by default.
+    std::vector<TakeLink> links;
 };
 
 // The nodes and frames of `scene`'s take. False, with `error` saying so,
@@ -45,10 +51,17 @@ bool OutlineTake(brindle::host::Scene& scene, TakeOutline& outline, std::string&
 // proportion to its input before it builds it.
 std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& title);
 
-// The page of `outline` (whose nodes are evaluated in their scene) in `html`, `title` (the file shown, as the user
-// named it) as its caption. False, with `error` naming the node and frame,
-// when a position is not a finite number or does not fit a 32-bit float:
-// the page would draw nothing sensible, so nothing is made.
+// The world position of every node of `outline` at frame `number`, three
+// floats a node in `xyz`, NaN for a marker not seen there (see below).
+// False, with `error` naming the node and frame, when a position is not a
+// finite number or does not fit a 32-bit float.
+bool NodePositionsAt(const TakeOutline& outline, long long number, std::vector<float>& xyz,
+                     std::string& error);
+
+// The page of `outline` (whose nodes are evaluated in their scene) in `html`, `title` (the file
+// shown, as the user named it) as its caption. False, with `error` naming the node and frame, when
+// a position is not a finite number or does not fit a 32-bit float: the page would draw nothing
+// sensible, so nothing is made.
 //
 // A marker whose position relative to its parent is the origin exactly at
 // a frame is a dropout there, as the TRC importer keys one, and is not

@@ -271,3 +271,67 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// The links of a view page, as "A-B" of their markers' names, in order.
+std::vector<std::string> PageLinks(const std::string& html) {
+    std::vector<std::string> names, links;
+    static const std::regex name("\\{\"name\":\"([^\"]*)\"");
+    const std::size_t nodesEnd = html.find("\"links\":[");
+    for (std::sregex_iterator at(html.begin(), html.begin() + nodesEnd, name), end; at != end; ++at) {
+        names.push_back((*at)[1]);
+    }
+    static const std::regex link("\\[([0-9]+),([0-9]+)\\]");
+    const std::size_t linksEnd = html.find("]\n", nodesEnd);
+    for (std::sregex_iterator at(html.begin() + nodesEnd, html.begin() + linksEnd, link), end;
+         at != end; ++at) {
+        links.push_back(names[std::stoul((*at)[1])] + "-" + names[std::stoul((*at)[2])]);
+    }
+    return links;
+}
+
+bool Has(const std::vector<std::string>& links, const std::string& link) {
+    return std::find(links.begin(), links.end(), link) != links.end();
+}
+
+}  // namespace
+
+TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
+    const std::string page = Path("links.html");
+    const std::string file = Write("links.txt", "# knees\nLKNE\tLANK\nRKNE RANK\nLKNE Nose\n");
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> present, absent;
+        std::string warning;
+    };
+    const Case cases[] = {
+        // Markers on one segment keep their distance; a thigh and a shin
+        // marker do not.
+        {{}, {"LFHD-RFHD", "LKNE-LTIB", "LHEL-LMT5", "LFWT-RFWT"}, {"LTHI-LTIB", "RTHI-RTIB"}, ""},
+        {{"--mnm", tovtest::kSamples + "walk.mnm"},
+         {"LFHD-RFHD", "RKNE-RANK", "LSHO-LELB", "LHEL-LMT5"},
+         {"LTHI-LKNE"},
+         ""},
+        {{"--links", file},
+         {"LKNE-LANK", "RKNE-RANK"},
+         {"LFHD-RFHD"},
+         file + ": warning: no marker of the take is named Nose; the links to it are left out\n"},
+        {{"--no-links"}, {}, {"LFHD-RFHD", "LKNE-LTIB"}, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"view", tovtest::kWalkTrc, "-o", page};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const auto run = RunOk(args);
+        const std::vector<std::string> links = PageLinks(tovtest::ReadBytes(page));
+        for (const std::string& link : c.present) EXPECT_TRUE(Has(links, link)) << link;
+        for (const std::string& link : c.absent) EXPECT_FALSE(Has(links, link)) << link;
+        if (c.options == std::vector<std::string>{"--no-links"}) {
+            EXPECT_TRUE(links.empty());
+        }
+        EXPECT_EQ(run.err, c.warning);
+    }
+    const auto both = RunCommand({"view", tovtest::kWalkTrc, "-o", page, "--no-links", "--links", file});
+    EXPECT_EQ(both.status, 2);
+    EXPECT_THAT(both.err, HasSubstr("give one of --links, --mnm and --no-links"));
+}

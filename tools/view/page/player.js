@@ -10,6 +10,7 @@
   const BONE = "#f0a030";
   const JOINT = "#fff1d0";
   const MARKER = "#4da3ff";
+  const LINK = "rgba(77, 163, 255, 0.45)";
   const LABEL = "#d8dce3";
   const FIELD_OF_VIEW = (40 * Math.PI) / 180;
   const HOVER_PIXELS = 10;
@@ -105,6 +106,7 @@
   byId("facts").textContent = [
     bones > 0 ? counted(bones, "bone", "bones") : null,
     markers > 0 ? counted(markers, "marker", "markers") : null,
+    take.links && take.links.length > 0 ? counted(take.links.length, "link", "links") : null,
     frameCount === 1 ? "frame " + take.firstFrame : "frames " + take.firstFrame + "\u2013" + lastFrame,
     take.frameRate + " frames/s (" + (frameCount / take.frameRate).toFixed(2) + " s)",
     "units " + take.units,
@@ -220,6 +222,14 @@
     take.nodes.forEach((node, i) => {
       if (node.parent >= 0) line(shown[node.parent], shown[i]);
     });
+    context.stroke();
+
+    // Links between markers, under the dots; a link is drawn while both
+    // its markers are seen.
+    context.strokeStyle = LINK;
+    context.lineWidth = 1.5;
+    context.beginPath();
+    for (const [a, b] of take.links || []) line(shown[a], shown[b]);
     context.stroke();
 
     // Far dots first, so that near ones cover them.
