@@ -67,7 +67,20 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
         head += i == 0 ? "{\"name\":" : ",\n{\"name\":";
         AppendJsonString(head, node.name);
         head += ",\"parent\":" + std::to_string(node.parent) +
-                ",\"marker\":" + (node.marker ? "true" : "false") + "}";
+                ",\"marker\":" + (node.marker ? "true" : "false");
+        if (!outline.takes.empty()) head += ",\"take\":" + std::to_string(node.take);
+        head += "}";
+    }
+    if (!outline.takes.empty()) {
+        head += "],\n\"takes\":[";
+        for (std::size_t i = 0; i < outline.takes.size(); ++i) {
+            const TakeSpan& span = outline.takes[i];
+            head += i == 0 ? "{\"title\":" : ",{\"title\":";
+            AppendJsonString(head, span.title);
+            head += ",\"frameRate\":" + std::to_string(span.frameRate) +
+                    ",\"firstFrame\":" + std::to_string(span.firstFrame) +
+                    ",\"frameCount\":" + std::to_string(span.frameCount) + "}";
+        }
     }
     head += "],\n\"links\":[";
     for (std::size_t i = 0; i < outline.links.size(); ++i) {
@@ -214,13 +227,23 @@ bool NodePositionsAt(const TakeOutline& outline, long long number, std::vector<f
 
 bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::string& html,
                     std::string& error) {
+    return PlayerPageHtml(
+        outline, title,
+        [&outline](long long index, std::vector<float>& xyz, std::string& why) {
+            return NodePositionsAt(outline, outline.firstFrame + index, xyz, why);
+        },
+        html, error);
+}
+
+bool PlayerPageHtml(const TakeOutline& outline, const std::string& title,
+                    const FramePositions& positions, std::string& html, std::string& error) {
     html.clear();
     html.reserve(PlayerPageBytes(outline, title));
     html += BeforeTake(outline);
     html += TakeHead(outline, title);
     std::vector<float> frame;
     for (long long f = 0; f < outline.frameCount; ++f) {
-        if (!NodePositionsAt(outline, outline.firstFrame + f, frame, error)) {
+        if (!positions(f, frame, error)) {
             html.clear();
             return false;
         }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,15 @@ namespace tovview {
 // Two of the page's nodes joined by a line: indices into TakeOutline::nodes.
 using TakeLink = std::pair<int, int>;
 
+// One take of a page that overlays several: its file's name, frame rate
+// and frames.
+struct TakeSpan {
+    std::string title;  // UTF-8
+    int frameRate = 30;
+    long long firstFrame = 0;
+    long long frameCount = 0;
+};
+
 // What the page draws: the scene's bones and markers (spheres and point
 // helpers) in hierarchy order, parents before children, and the frames of
 // the animation range (the scene's current frame alone when it has none).
@@ -28,6 +38,7 @@ struct TakeOutline {
         std::string name;  // UTF-8
         int parent = -1;   // index of the bone a bone is drawn from, or -1
         bool marker = false;
+        int take = 0;  // index into `takes` on a page of several
     };
     std::vector<Node> nodes;
     long long firstFrame = 0;
@@ -40,6 +51,9 @@ struct TakeOutline {
     std::string note;
     // Lines drawn between markers (see MarkerLinks.h); none by default.
     std::vector<TakeLink> links;
+    // The takes of a page that overlays several (OverlayPage.h); empty for
+    // a page of one.
+    std::vector<TakeSpan> takes;
 };
 
 // The nodes and frames of `scene`'s take. False, with `error` saying so,
@@ -68,5 +82,15 @@ bool NodePositionsAt(const TakeOutline& outline, long long number, std::vector<f
 // drawn at that frame; its position is held as NaN.
 bool PlayerPageHtml(const TakeOutline& outline, const std::string& title, std::string& html,
                     std::string& error);
+
+// The positions of page frame `index` (counted from 0), three floats a node
+// of the outline in `xyz`; false, with `error` said, when they cannot be.
+using FramePositions =
+    std::function<bool(long long index, std::vector<float>& xyz, std::string& error)>;
+
+// The page of `outline` with its positions from `positions` rather than
+// evaluated in a scene.
+bool PlayerPageHtml(const TakeOutline& outline, const std::string& title,
+                    const FramePositions& positions, std::string& html, std::string& error);
 
 }  // namespace tovview

@@ -1,6 +1,6 @@
-// tovfileio view: one HTML page that plays a scene document, or a take file
-// (HTR, BVH, TRC, C3D or GWM) imported into a fresh scene, in any browser,
-// from the file alone.
+// tovfileio view: one HTML page that plays a scene document, or take files
+// (HTR, BVH, TRC, C3D or GWM) each imported into a fresh scene, in any
+// browser, from the file alone. Several files play overlaid on one timeline.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,31 +10,71 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/ImportableCopy.h"
 #include "cli/files/InputFile.h"
-#include "cli/files/OutputFile.h"
-#include "cli/files/ReadLimits.h"
 #include "cli/report/FileTake.h"
 #include "cli/report/FindingReport.h"
-#include "cli/report/SafeText.h"
 #include "cli/run/FreshImport.h"
+#include "cli/files/OutputFile.h"
+#include "cli/files/ReadLimits.h"
+#include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/convert/Standing.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/TextCodec.h"
 #include "view/MarkerLinks.h"
+#include "view/OverlayPage.h"
 #include "view/PlayerPage.h"
 
 namespace {
 
 struct ViewOptions {
-    std::string input;
+    std::vector<std::string> inputs;
     std::string scene;
     std::string out;
     std::string maxOutputText;
-    std::string upText;  // --up y|z|auto
-    std::string links;   // --links FILE
-    std::string mnm;     // --mnm FILE
+    std::string upText;     // --up y|z|auto
+    std::string alignText;  // --align frame|time
+    std::string links;      // --links FILE
+    std::string mnm;        // --mnm FILE
     bool noLinks = false;
 };
+
+// What the options ask for, checked before anything is read.
+struct ViewRequest {
+    std::optional<std::uint64_t> maxOutput;
+    UpChoice up = UpChoice::kDefault;
+    tovview::TakeAlignment alignment = tovview::TakeAlignment::kFrame;
+};
+
+// The request of `options`, or the usage error to give.
+std::optional<std::string> CheckOptions(const ViewOptions& options, ViewRequest& request) {
+    if (options.inputs.empty() == options.scene.empty()) {
+        return "give either files (HTR, BVH, TRC, C3D or GWM) or --scene";
+    }
+    if (options.noLinks + !options.links.empty() + !options.mnm.empty() > 1) {
+        return "give one of --links, --mnm and --no-links";
+    }
+    if (!options.maxOutputText.empty()) {
+        std::uint64_t bytes = 0;
+        if (!ParseByteSize(options.maxOutputText, bytes)) {
+            return "--max-output takes a size such as 512M or 4G, not '" + options.maxOutputText + "'";
+        }
+        request.maxOutput = bytes;
+    }
+    if (!options.upText.empty()) {
+        const std::optional<UpChoice> parsed = ParseUpChoice(options.upText);
+        if (!parsed) return "option '--up' takes y, z or auto";
+        if (options.inputs.empty()) return "--up goes with a file, not --scene";
+        request.up = *parsed;
+    }
+    if (!options.alignText.empty()) {
+        if (options.alignText != "frame" && options.alignText != "time") {
+            return "option '--align' takes frame or time";
+        }
+        if (options.inputs.size() < 2) return "--align goes with two files or more";
+        if (options.alignText == "time") request.alignment = tovview::TakeAlignment::kTime;
+    }
+    return std::nullopt;
+}
 
 // The lines the page draws between markers: a links file's, the standard
 // set's through an MNM map, or (given neither) those the take shows by
@@ -42,8 +82,7 @@ struct ViewOptions {
 // warned of; false, with `error` said, when a file does not read.
 bool LinkMarkers(const ViewOptions& options, tovview::TakeOutline& outline, const CommandIO& io,
                  std::string& error) {
-    if (options.noLinks)
-        return true;
+    if (options.noLinks) return true;
     if (options.links.empty() && options.mnm.empty()) {
         return tovview::InferredLinks(outline, outline.links, error);
     }
@@ -67,79 +106,41 @@ bool LinkMarkers(const ViewOptions& options, tovview::TakeOutline& outline, cons
     outline.links = tovview::LinksByName(outline, named, unknown);
     if (!unknown.empty()) {
         std::string names;
-        for (const std::string& name : unknown)
-            names += (names.empty() ? "" : ", ") + name;
-        Warnings(io).Add(file, "no marker of the take is named " + Escaped(names) +
-                                   "; the links to " + (unknown.size() == 1 ? "it" : "them") +
-                                   " are left out");
+        for (const std::string& name : unknown) names += (names.empty() ? "" : ", ") + name;
+        Warnings(io).Add(file, "no marker of the take is named " + Escaped(names) + "; the links to " +
+                                   (unknown.size() == 1 ? "it" : "them") + " are left out");
     }
     return true;
 }
 
-int RunView(const ViewOptions& options, CommandContext& context) {
-    const CommandIO& io = context.IO();
-    if (options.input.empty() == options.scene.empty()) {
-        return context.UsageError("view",
-                                  "give either a file (HTR, BVH, TRC, C3D or GWM) or --scene");
-    }
-    if (options.noLinks + !options.links.empty() + !options.mnm.empty() > 1) {
-        return context.UsageError("view", "give one of --links, --mnm and --no-links");
-    }
-    std::optional<std::uint64_t> maxOutput;
-    if (!options.maxOutputText.empty()) {
-        std::uint64_t bytes = 0;
-        if (!ParseByteSize(options.maxOutputText, bytes)) {
-            return context.UsageError("view",
-                                      "--max-output takes a size such as 512M or 4G, not '" +
-                                          options.maxOutputText + "'");
-        }
-        maxOutput = bytes;
-    }
-
-    UpChoice up = UpChoice::kDefault;
-    if (!options.upText.empty()) {
-        const std::optional<UpChoice> parsed = ParseUpChoice(options.upText);
-        if (!parsed || options.input.empty()) {
-            return context.UsageError("view", !parsed ? "option '--up' takes y, z or auto"
-                                                      : "--up goes with a file, not --scene");
-        }
-        up = *parsed;
-    }
-
-    ImportableCopy importable;
-    SceneSession session(io, "view");
-    const std::string& source = options.input.empty() ? options.scene : options.input;
-    std::string error;
-    OutputFile output;
-    if (!output.Resolve(options.out, source, source, ".html", nullptr, error)) {
-        session.Error(options.out + ": " + error);
-        return kExitFailed;
-    }
+// Brings `source` (a file, or the scene document when `file` is false) into
+// the host's scene and outlines its take in `outline`: the frames a file
+// holds, less those at its start that hold no marker (said in the note),
+// with its links. False when something was said on standard error.
+bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const std::string& source,
+                   bool file, SceneSession& session, const CommandIO& io,
+                   tovview::TakeOutline& outline) {
     FileTake take;
-    if (options.input.empty()) {
-        if (!session.Open(options.scene, HostSettings(), SceneUse::Read))
-            return kExitFailed;
+    ImportableCopy importable;
+    if (!file) {
+        if (!session.Open(source, HostSettings(), SceneUse::Read)) return false;
     } else {
         // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
         std::string unreadable;
-        if (!importable.Make(options.input, io, unreadable, up)) {
+        if (!importable.Make(source, io, unreadable, request.up)) {
             session.Error(Escaped(unreadable));
-            return kExitFailed;
+            return false;
         }
         ReadTake(importable.Path(), std::nullopt, take);
-        if (take.read) {
-            Warnings(io).AddFindings(options.input, take.findings.All());
-        }
+        if (take.read) Warnings(io).AddFindings(source, take.findings.All());
         FreshImportOptions fresh;
         fresh.resolvedKind = importable.Kind();
-        if (!ImportIntoFreshScene(session, io, importable.Path(), fresh))
-            return kExitFailed;
+        if (!ImportIntoFreshScene(session, io, importable.Path(), fresh)) return false;
     }
-
-    tovview::TakeOutline outline;
+    std::string error;
     if (!tovview::OutlineTake(brindle::host::Scene::Current(), outline, error)) {
         session.Error(source + ": " + error);
-        return kExitFailed;
+        return false;
     }
     // A file plays the frames it holds: not the base pose an HTR import keys
     // before them, nor the frame a TRC import's range reaches past them.
@@ -157,22 +158,99 @@ int RunView(const ViewOptions& options, CommandContext& context) {
     }
     if (!LinkMarkers(options, outline, io, error)) {
         session.Error(Escaped(error));
-        return kExitFailed;
+        return false;
     }
+    return true;
+}
+
+// The sum of the sizes of `paths`, for the output limit.
+std::uint64_t InputBytes(const std::vector<std::string>& paths) {
+    std::uint64_t bytes = 0;
+    for (const std::string& path : paths) bytes += FileBytes(path);
+    return bytes;
+}
+
+// The page of several files overlaid: each imported, outlined and
+// evaluated in turn, its share of the page held to the output limit before
+// its positions are evaluated.
+bool OverlayHtml(const ViewOptions& options, const ViewRequest& request, std::uint64_t limit,
+                 SceneSession& session, const CommandIO& io, const OutputFile& output,
+                 std::string& html) {
+    std::vector<tovview::EvaluatedTake> takes;
+    std::uint64_t bytes = 0;
+    std::string error;
+    for (const std::string& input : options.inputs) {
+        tovview::EvaluatedTake take;
+        take.title = BaseName(input);
+        if (!OutlineSource(options, request, input, true, session, io, take.outline)) return false;
+        bytes += tovview::PlayerPageBytes(take.outline, take.title);
+        if (limit != 0 && bytes > limit) {
+            session.Error(output.Name() + ": " + OutputTooLarge(limit, bytes));
+            return false;
+        }
+        if (!tovview::EvaluateTake(take.outline, take.positions, error)) {
+            session.Error(input + ": " + Escaped(error));
+            return false;
+        }
+        takes.push_back(std::move(take));
+    }
+    const tovview::TakeOutline merged = tovview::MergeTakes(takes, request.alignment);
+    std::string title;
+    for (const tovview::EvaluatedTake& take : takes) title += (title.empty() ? "" : " + ") + take.title;
+    bytes = tovview::PlayerPageBytes(merged, title);
+    if (limit != 0 && bytes > limit) {
+        session.Error(output.Name() + ": " + OutputTooLarge(limit, bytes));
+        return false;
+    }
+    return tovview::OverlayPageHtml(takes, merged, request.alignment, title, html, error);
+}
+
+// The page of one file or scene.
+bool SingleHtml(const ViewOptions& options, const ViewRequest& request, std::uint64_t limit,
+                SceneSession& session, const CommandIO& io, const OutputFile& output,
+                std::string& html) {
+    const bool file = options.scene.empty();
+    const std::string& source = file ? options.inputs.front() : options.scene;
+    tovview::TakeOutline outline;
+    if (!OutlineSource(options, request, source, file, session, io, outline)) return false;
     // The page's size is known before a position is evaluated: a scene whose
     // range is out of proportion to what it holds is refused, not written.
     const std::string title = BaseName(source);
     const std::uint64_t bytes = tovview::PlayerPageBytes(outline, title);
-    const std::uint64_t limit = OutputLimit(FileBytes(source), maxOutput);
     if (limit != 0 && bytes > limit) {
         session.Error(output.Name() + ": " + OutputTooLarge(limit, bytes));
-        return kExitFailed;
+        return false;
     }
-    std::string html;
+    std::string error;
     if (!tovview::PlayerPageHtml(outline, title, html, error)) {
         session.Error(source + ": " + Escaped(error));
+        return false;
+    }
+    return true;
+}
+
+int RunView(const ViewOptions& options, CommandContext& context) {
+    const CommandIO& io = context.IO();
+    ViewRequest request;
+    if (const std::optional<std::string> usage = CheckOptions(options, request)) {
+        return context.UsageError("view", *usage);
+    }
+    SceneSession session(io, "view");
+    const std::string& source = options.scene.empty() ? options.inputs.front() : options.scene;
+    std::string error;
+    OutputFile output;
+    if (!output.Resolve(options.out, source, source, ".html", nullptr, error)) {
+        session.Error(options.out + ": " + error);
         return kExitFailed;
     }
+    const std::uint64_t limit =
+        OutputLimit(options.scene.empty() ? InputBytes(options.inputs) : FileBytes(options.scene),
+                    request.maxOutput);
+    std::string html;
+    const bool made = options.inputs.size() > 1
+                          ? OverlayHtml(options, request, limit, session, io, output, html)
+                          : SingleHtml(options, request, limit, session, io, output, html);
+    if (!made) return kExitFailed;
     if (!output.Write(html, error) || !output.Finish(io, error)) {
         session.Error(output.Name() + ": " + error);
         return kExitFailed;
@@ -185,30 +263,30 @@ int RunView(const ViewOptions& options, CommandContext& context) {
 void AddViewCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<ViewOptions>();
     CLI::App* command = context.AddCommand(
-        app, "view", "make one HTML page that plays a file or a scene in a browser",
+        app, "view", "make one HTML page that plays files or a scene in a browser",
         [&context, options] { return RunView(*options, context); });
-    command->add_option("IN", options->input,
-                        "an HTR, BVH, TRC, C3D or GWM file, played as imported");
-    command->add_option("--scene", options->scene, "a scene document instead of a file");
-    command
-        ->add_option("--up", options->upText,
-                     "the axis the file's take stands up along (default: auto, told from the "
-                     "data; Z for C3D and GWM)")
+    command->add_option("IN", options->inputs,
+                        "HTR, BVH, TRC, C3D or GWM files, played as imported (several: overlaid)");
+    command->add_option("--scene", options->scene, "a scene document instead of files");
+    command->add_option("--up", options->upText,
+                        "the axis the files' takes stand up along (default: auto, told from the "
+                        "data; Z for C3D and GWM)")
         ->type_name("y|z|auto");
-    command
-        ->add_option("--links", options->links,
-                     "a file of the marker pairs to join by lines, two names a line")
+    command->add_option("--align", options->alignText,
+                        "play overlaid files together by frame number (default) or by the time "
+                        "from each one's start")
+        ->type_name("frame|time");
+    command->add_option("--links", options->links,
+                        "a file of the marker pairs to join by lines, two names a line")
         ->type_name("FILE");
-    command
-        ->add_option("--mnm", options->mnm,
-                     "join markers as the standard marker set's are, named through this MNM map")
+    command->add_option("--mnm", options->mnm,
+                        "join markers as the standard marker set's are, named through this MNM map")
         ->type_name("FILE");
     command->add_flag("--no-links", options->noLinks, "draw no lines between markers");
     command->add_option("-o,--output", options->out, "the HTML file (\"-\": standard output)")
         ->required();
-    command
-        ->add_option("--max-output", options->maxOutputText,
-                     "largest page (default: 64M, or 64 times the input; 0: no limit)")
+    command->add_option("--max-output", options->maxOutputText,
+                        "largest page (default: 64M, or 64 times the input; 0: no limit)")
         ->type_name("SIZE");
     command->footer(
         "The page plays the frames a file holds, or a scene's animation range, at\n"
@@ -218,11 +296,12 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
         "keyed, is not drawn at that frame). Lines join markers: the pairs of\n"
         "--links, the standard set's links through --mnm, or else the markers\n"
         "that keep their distance through the take (each to its three nearest\n"
-        "such). A take that stands Z-up (head\n"
-        "markers above the feet along Z) is turned upright, and said so; frames\n"
-        "at the start that hold no marker are left out, and the page says so.\n"
-        "Play and pause, a slider through the frames, drag to orbit, wheel to\n"
-        "zoom; names show on hover or as labels. The page holds everything it\n"
-        "needs: open it from a double click, offline, with nothing beside it. It\n"
-        "takes about 16 bytes a node and frame.");
+        "such). A take that stands Z-up (head markers above the feet along Z) is\n"
+        "turned upright, and said so; frames at the start that hold no marker\n"
+        "are left out, and the page says so. Several files play overlaid, each\n"
+        "in colours of its own and shown or hidden on its own, at the first\n"
+        "one's frame rate. Play and pause, a slider through the frames, drag to\n"
+        "orbit, wheel to zoom; names show on hover or as labels. The page holds\n"
+        "everything it needs: open it from a double click, offline, with nothing\n"
+        "beside it. It takes about 16 bytes a node and frame.");
 }

@@ -1,0 +1,115 @@
+// Takes overlaid on one page: their nodes, parents and links one after
+// another, and which frame of each take a page frame shows, by frame
+// number or by time.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "brindle/host/scene/Base64Floats.h"
+#include "view/OverlayPage.h"
+
+namespace {
+
+using tovview::TakeAlignment;
+
+tovview::EvaluatedTake Take(const std::string& title, int rate, long long first, long long frames,
+                            int bones, int markers) {
+    tovview::EvaluatedTake take;
+    take.title = title;
+    take.outline.frameRate = rate;
+    take.outline.firstFrame = first;
+    take.outline.frameCount = frames;
+    for (int i = 0; i < bones + markers; ++i) {
+        tovview::TakeOutline::Node node;
+        node.name = title + std::to_string(i);
+        node.marker = i >= bones;
+        node.parent = i > 0 && i < bones ? i - 1 : -1;
+        take.outline.nodes.push_back(node);
+    }
+    if (markers >= 2) take.outline.links.emplace_back(bones, bones + 1);
+    take.positions.assign(static_cast<std::size_t>(frames) * 3 * (bones + markers), 0.0f);
+    for (long long f = 0; f < frames; ++f) {
+        for (int n = 0; n < bones + markers; ++n) {
+            take.positions[(f * (bones + markers) + n) * 3] = static_cast<float>(f);
+        }
+    }
+    return take;
+}
+
+TEST(OverlayPageTest, NodesFollowEachOtherWithTheirParentsAndLinks) {
+    const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 40, 3, 0),
+                                                       Take("b", 60, 1, 40, 0, 3)};
+    const tovview::TakeOutline page = tovview::MergeTakes(takes, TakeAlignment::kFrame);
+    ASSERT_EQ(page.nodes.size(), 6u);
+    const int parents[] = {-1, 0, 1, -1, -1, -1}, owners[] = {0, 0, 0, 1, 1, 1};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(page.nodes[i].parent, parents[i]) << i;
+        EXPECT_EQ(page.nodes[i].take, owners[i]) << i;
+    }
+    EXPECT_EQ(page.links, (std::vector<tovview::TakeLink>{{3, 4}}));
+    ASSERT_EQ(page.takes.size(), 2u);
+    EXPECT_EQ(page.takes[1].title, "b");
+}
+
+TEST(OverlayPageTest, PageFramesShowTheTakesFramesByNumberOrByTime) {
+    struct Case {
+        const char* what;
+        TakeAlignment alignment;
+        tovview::EvaluatedTake second;
+        long long pageFirst, pageFrames;
+        // page frame -> frame of the second take (from its first), -1: none
+        std::vector<std::pair<long long, long long>> shown;
+    };
+    const Case cases[] = {
+        {"by number, the second starting later and ending later", TakeAlignment::kFrame,
+         Take("b", 60, 11, 40, 1, 0), 1, 50, {{0, -1}, {9, -1}, {10, 0}, {39, 29}, {49, 39}}},
+        {"by number, the second starting earlier", TakeAlignment::kFrame,
+         Take("b", 60, -4, 10, 1, 0), -4, 45, {{0, 0}, {5, 5}, {9, 9}, {10, -1}}},
+        {"by time, the second at half the rate", TakeAlignment::kTime, Take("b", 30, 100, 10, 1, 0),
+         1, 40, {{0, 0}, {1, 1}, {2, 1}, {18, 9}, {19, -1}}},
+        {"by time, the second at twice the rate and twice as long", TakeAlignment::kTime,
+         Take("b", 120, 1, 200, 1, 0), 1, 100, {{0, 0}, {1, 2}, {99, 198}}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 40, 1, 0), c.second};
+        const tovview::TakeOutline page = tovview::MergeTakes(takes, c.alignment);
+        EXPECT_EQ(page.firstFrame, c.pageFirst) << c.what;
+        EXPECT_EQ(page.frameCount, c.pageFrames) << c.what;
+        for (const auto& [index, frame] : c.shown) {
+            EXPECT_EQ(tovview::TakeFrameAt(page, page.takes[1], c.alignment, index), frame)
+                << c.what << ", page frame " << index;
+        }
+    }
+}
+
+// The page's positions of each take are its own at the frame it shows, and
+// NaN where it shows none.
+TEST(OverlayPageTest, ATakeWithoutAFrameThereIsADropout) {
+    const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 4, 1, 0),
+                                                       Take("b", 60, 3, 4, 1, 0)};
+    const tovview::TakeOutline page = tovview::MergeTakes(takes, TakeAlignment::kFrame);
+    std::string html, error;
+    ASSERT_TRUE(tovview::OverlayPageHtml(takes, page, TakeAlignment::kFrame, "a + b", html, error))
+        << error;
+    EXPECT_EQ(html.size(), tovview::PlayerPageBytes(page, "a + b"));
+    EXPECT_NE(html.find("\"takes\":[{\"title\":\"a\",\"frameRate\":60,\"firstFrame\":1,"
+                        "\"frameCount\":4},{\"title\":\"b\",\"frameRate\":60,\"firstFrame\":3,"
+                        "\"frameCount\":4}]"),
+              std::string::npos);
+    const std::size_t start = html.find("\"positions\":\"") + 13;
+    std::vector<float> xyz;
+    ASSERT_TRUE(brindle::host::AppendFloatsFromBase64(html.substr(start, html.find('"', start) - start), xyz));
+    // Page frames 1 to 6: take a's frames 0 to 3, then none; take b's none
+    // twice, then 0 to 3 (each x is the frame's index in its take).
+    const float a[] = {0, 1, 2, 3, NAN, NAN}, b[] = {NAN, NAN, 0, 1, 2, 3};
+    ASSERT_EQ(xyz.size(), 6u * 2 * 3);
+    const auto same = [](float x, float y) { return std::isnan(y) ? std::isnan(x) : x == y; };
+    for (std::size_t f = 0; f < 6; ++f) {
+        EXPECT_TRUE(same(xyz[f * 6], a[f])) << "take a, page frame " << f;
+        EXPECT_TRUE(same(xyz[f * 6 + 3], b[f])) << "take b, page frame " << f;
+    }
+}
+
+}  // namespace
