@@ -408,4 +408,7 @@
   showFrame(0);
   setPlaying(true);
   redraw();
+  // When the page had its take read and first drawn, in ms from the start
+  // of its loading: what a person waits before seeing it.
+  document.documentElement.dataset.openedMs = String(Math.round(performance.now()));
 })();
