@@ -69,6 +69,9 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
         head += ",\"parent\":" + std::to_string(node.parent) +
                 ",\"marker\":" + (node.marker ? "true" : "false");
         if (!outline.takes.empty()) head += ",\"take\":" + std::to_string(node.take);
+        if (node.side != Side::kNone) {
+            head += std::string(",\"side\":\"") + SideWord(node.side) + '"';
+        }
         head += "}";
     }
     if (!outline.takes.empty()) {
@@ -160,6 +163,7 @@ bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
         drawn.node = node;
         drawn.name = tovfileio::EncodeUtf8(node->Name());
         drawn.marker = kind != "bone";
+        drawn.side = SideOfName(drawn.name);
         if (!drawn.marker) {
             const auto parent = bones.find(node->Parent());
             if (parent != bones.end())

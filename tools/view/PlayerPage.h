@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "brindle/host/scene/Scene.h"
+#include "view/NodeSide.h"
 
 namespace tovview {
 
@@ -39,6 +40,7 @@ struct TakeOutline {
         int parent = -1;   // index of the bone a bone is drawn from, or -1
         bool marker = false;
         int take = 0;  // index into `takes` on a page of several
+        Side side = Side::kNone;  // the side its name says, drawn in that side's colour
     };
     std::vector<Node> nodes;
     long long firstFrame = 0;

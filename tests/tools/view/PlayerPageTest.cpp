@@ -110,6 +110,13 @@ TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
                 }
             }
         }
+        // The samples' names say both sides, and the page carries them.
+        if (input == tovtest::kWalkHtr || input == tovtest::kWalkTrc) {
+            std::map<std::string, int> sides;
+            for (const json& node : take["nodes"]) ++sides[node.value("side", "")];
+            EXPECT_GT(sides["left"], 0);
+            EXPECT_GT(sides["right"], 0);
+        }
         for (const char* external : {"src=", "href=", "url(", "@import", "fetch(", "XMLHttpRequest"}) {
             EXPECT_EQ(page.html.find(external), std::string::npos) << external;
         }
