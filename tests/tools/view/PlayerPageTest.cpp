@@ -18,6 +18,7 @@
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
 #include "tests/tools/cli/RunCommand.h"
+#include "view/KindColours.h"
 #include "view/PlayerPage.h"
 
 namespace {
@@ -147,6 +148,24 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
     const std::size_t start = page.html.find(kTakeOpen) + kTakeOpen.size();
     const std::string takeText = page.html.substr(start, page.html.find("</script", start) - start);
     EXPECT_EQ(takeText.find('<'), std::string::npos);
+}
+
+// The page draws sides in the tints the other drawings share.
+TEST_F(PlayerPageTest, ThePageDrawsSidesInTheSharedTints) {
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    Make(scene, L"LFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    const std::string html = MakePage("tints").html;
+    const std::pair<const char*, const char*> tints[] = {
+        {"BONE_LEFT", tovcolours::kBoneLeftHex},
+        {"BONE_RIGHT", tovcolours::kBoneRightHex},
+        {"MARKER_LEFT", tovcolours::kMarkerLeftHex},
+        {"MARKER_RIGHT", tovcolours::kMarkerRightHex},
+    };
+    for (const auto& [name, hex] : tints) {
+        const std::string line = std::string("const ") + name + " = \"" + hex + "\";";
+        EXPECT_NE(html.find(line), std::string::npos) << line;
+    }
 }
 
 // A marker is left out of the frames at which it is at the origin exactly,

@@ -1,7 +1,9 @@
 // The capture player. It reads the take this page holds (the name, parent and
 // world position of every drawn node at every frame) and draws it on a canvas
 // through a perspective camera that orbits the take's centre: bones as lines
-// from their parent's joint, joints and markers as dots. The scene is z up.
+// from their parent's joint, joints and markers as dots, left and right in
+// tints of their own. A strip under the slider shows how many markers are seen
+// at each frame, worked out here from the positions. The scene is z up.
 (function () {
   "use strict";
 
@@ -11,6 +13,17 @@
   const JOINT = "#fff1d0";
   const MARKER = "#4da3ff";
   const LINK = "rgba(77, 163, 255, 0.45)";
+  // Left and right tints of each kind; view/KindColours.h holds the same.
+  const BONE_LEFT = "#ff5a6e";
+  const BONE_RIGHT = "#9be35a";
+  const MARKER_LEFT = "#ff6eb4";
+  const MARKER_RIGHT = "#3fd98a";
+  // The strip's bars: a frame at which every marker is seen, one at which
+  // some are missing; and the mark of the frame shown.
+  const ALL_SEEN = "#4b5362";
+  const SOME_MISSING = "#ffd040";
+  const STRIP_CURSOR = "#ffffff";
+  const LISTED = 6; // names or gaps a tip lists before "and N more"
   const LABEL = "#d8dce3";
   const FIELD_OF_VIEW = (40 * Math.PI) / 180;
   const HOVER_PIXELS = 10;
@@ -23,6 +36,8 @@
   const slider = byId("slider");
   const readout = byId("frame");
   const labels = byId("labels");
+  const strip = byId("gaps");
+  const stripContext = strip.getContext("2d");
 
   // Base64 of little-endian 32-bit floats, as the program writes them.
   function decodeFloats(base64) {
@@ -72,6 +87,15 @@
     return 10 * power;
   }
 
+  // "a", "a and b", "a, b and c", "a, b, c and 4 more": at most `limit`
+  // items, joined by `comma`.
+  function listText(items, limit, comma = ", ") {
+    const shown = items.slice(0, limit);
+    if (items.length > limit) return shown.join(comma) + " and " + (items.length - limit) + " more";
+    if (shown.length < 2) return shown.join("");
+    return shown.slice(0, -1).join(comma) + " and " + shown[shown.length - 1];
+  }
+
   let take;
   try {
     take = readTake();
@@ -97,15 +121,96 @@
   const gridStep = niceStep(radius / 5);
   const floor = bounds.low[2];
 
+  // Which markers are seen at which frames, from the positions (NaN where a
+  // marker is missing): how many are seen at each frame, and each marker's
+  // gaps as [first, last] frame indices.
+  function markersSeen() {
+    const seen = new Array(frameCount).fill(0);
+    const gaps = take.nodes.map(() => []);
+    take.nodes.forEach((node, i) => {
+      if (!node.marker) return;
+      let start = -1;
+      for (let f = 0; f < frameCount; f++) {
+        if (isMissing(i, f)) {
+          if (start < 0) start = f;
+          continue;
+        }
+        seen[f]++;
+        if (start >= 0) gaps[i].push([start, f - 1]);
+        start = -1;
+      }
+      if (start >= 0) gaps[i].push([start, frameCount - 1]);
+    });
+    return { seen, gaps };
+  }
+
+  function isMissing(node, frame) {
+    return Number.isNaN(take.positions[(frame * nodeCount + node) * 3]);
+  }
+
+  // Frames as the caption and readout number them.
+  function framesText(first, last) {
+    const number = (index) => take.firstFrame + index;
+    return first === last ? String(number(first)) : number(first) + "\u2013" + number(last);
+  }
+
+  // "missing at frames 18\u201322", "missing at frames 3 and 18\u201322".
+  function gapsText(runs) {
+    if (runs.length === 1 && runs[0][0] === 0 && runs[0][1] === frameCount - 1) {
+      return "missing at every frame";
+    }
+    const one = runs.length === 1 && runs[0][0] === runs[0][1];
+    const listed = listText(runs.map((run) => framesText(run[0], run[1])), LISTED);
+    return "missing at frame" + (one ? " " : "s ") + listed;
+  }
+
+  function seenText(index) {
+    return seen[index] + " of " + counted(markers, "marker", "markers") + " seen";
+  }
+
+  // What the strip says of a frame: how many markers are seen, which not.
+  function frameSeenText(index) {
+    const missing = take.nodes.filter((node, i) => node.marker && isMissing(i, index)).map((n) => n.name);
+    let text = "frame " + framesText(index, index) + ": " + seenText(index);
+    if (missing.length > 0) text += "\nmissing " + listText(missing, LISTED);
+    return text;
+  }
+
+  function colourOf(node) {
+    if (node.side === "left") return node.marker ? MARKER_LEFT : BONE_LEFT;
+    if (node.side === "right") return node.marker ? MARKER_RIGHT : BONE_RIGHT;
+    return node.marker ? MARKER : BONE;
+  }
+
+  // The caption names the side colours when the take has sided nodes, in
+  // the markers' tints if any marker is sided.
+  function showSides() {
+    const sided = take.nodes.filter((n) => n.side === "left" || n.side === "right");
+    if (sided.length === 0) return;
+    const marker = sided.some((n) => n.marker);
+    const facts = byId("facts");
+    facts.append(" \u00b7 ");
+    ["left", "right"].forEach((side, i) => {
+      const word = document.createElement("span");
+      word.className = "side";
+      word.textContent = side;
+      word.style.color = colourOf({ marker, side });
+      facts.append(...(i > 0 ? [" / ", word] : [word]));
+    });
+  }
+
   const bones = take.nodes.filter((n) => !n.marker).length;
   const markers = nodeCount - bones;
   const counted = (n, one, many) => n + " " + (n === 1 ? one : many);
+  const { seen, gaps } = markersSeen();
+  const withGaps = take.nodes.map((n, i) => i).filter((i) => gaps[i].length > 0);
+  const gapped = withGaps.length > 0 ? ", " + withGaps.length + " with gaps" : "";
   const lastFrame = take.firstFrame + frameCount - 1;
   document.title = take.title + " \u2013 capture player";
   byId("title").textContent = take.title;
   byId("facts").textContent = [
     bones > 0 ? counted(bones, "bone", "bones") : null,
-    markers > 0 ? counted(markers, "marker", "markers") : null,
+    markers > 0 ? counted(markers, "marker", "markers") + gapped : null,
     take.links && take.links.length > 0 ? counted(take.links.length, "link", "links") : null,
     frameCount === 1 ? "frame " + take.firstFrame : "frames " + take.firstFrame + "\u2013" + lastFrame,
     take.frameRate + " frames/s (" + (frameCount / take.frameRate).toFixed(2) + " s)",
@@ -115,6 +220,16 @@
     .filter((part) => part !== null)
     .join(" \u00b7 ");
   slider.max = String(frameCount - 1);
+  showSides();
+  if (markers > 0) {
+    strip.hidden = false;
+    strip.dataset.seen = seen.join(",");
+    const summary = withGaps.map((i) => take.nodes[i].name + " " + gapsText(gaps[i]));
+    strip.setAttribute(
+      "aria-label",
+      "markers seen at each frame" + (summary.length > 0 ? "; " + listText(summary, LISTED, "; ") : "")
+    );
+  }
 
   // The camera: on a sphere round the take's centre, looking at it. At
   // first it looks across the take's longer way over the floor (the way a
@@ -190,8 +305,10 @@
     context.fill();
   }
 
+  const colours = take.nodes.map(colourOf);
   let frameIndex = 0;
   let pointer = null; // the pointer over the canvas, in CSS pixels
+  let stripHover = null; // the frame under the pointer over the strip, and where it is
   let shown = []; // the nodes' points as last drawn (null: not drawn)
 
   function draw() {
@@ -215,14 +332,18 @@
       return Number.isNaN(p[at]) ? null : project(p[at], p[at + 1], p[at + 2]);
     });
 
-    context.strokeStyle = BONE;
+    // Each bone's line from its parent's joint in its own colour, a path
+    // for each colour.
     context.lineWidth = 3;
     context.lineCap = "round";
-    context.beginPath();
-    take.nodes.forEach((node, i) => {
-      if (node.parent >= 0) line(shown[node.parent], shown[i]);
-    });
-    context.stroke();
+    for (const colour of [BONE, BONE_LEFT, BONE_RIGHT]) {
+      context.strokeStyle = colour;
+      context.beginPath();
+      take.nodes.forEach((node, i) => {
+        if (node.parent >= 0 && colours[i] === colour) line(shown[node.parent], shown[i]);
+      });
+      context.stroke();
+    }
 
     // Links between markers, under the dots; a link is drawn while both
     // its markers are seen.
@@ -238,7 +359,7 @@
       .filter((i) => shown[i] !== null)
       .sort((a, b) => shown[b].depth - shown[a].depth);
     for (const i of order) {
-      if (take.nodes[i].marker) dot(shown[i], 4.5, MARKER);
+      if (take.nodes[i].marker) dot(shown[i], 4.5, colours[i]);
       else dot(shown[i], 3, JOINT);
     }
 
@@ -247,11 +368,58 @@
       context.font = "11px system-ui, sans-serif";
       for (const i of order) context.fillText(take.nodes[i].name, shown[i].x + 6, shown[i].y - 6);
     }
+    drawStrip();
     showTip();
   }
 
-  // The name of the node nearest the pointer, when it is near enough.
+  // The strip: a bar a frame, full height when every marker is seen, in
+  // another colour and as high as the share seen when some are missing, and
+  // the frame shown marked. Each column, a device pixel wide, shows the
+  // fewest markers seen at the frames it covers, so that a long take hides
+  // no gap; frames wide enough get a pixel between them.
+  function drawStrip() {
+    if (strip.hidden) return;
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(strip.clientWidth * ratio));
+    const height = Math.max(1, Math.round(strip.clientHeight * ratio));
+    if (strip.width !== width || strip.height !== height) {
+      strip.width = width;
+      strip.height = height;
+    }
+    const c = stripContext;
+    c.fillStyle = BACKGROUND;
+    c.fillRect(0, 0, width, height);
+    const apart = width / frameCount >= 4;
+    for (let x = 0; x < width; x++) {
+      const first = Math.floor((x * frameCount) / width);
+      const next = Math.floor(((x + 1) * frameCount) / width);
+      if (apart && next !== first) continue;
+      let least = markers;
+      for (let f = first; f < Math.max(next, first + 1); f++) least = Math.min(least, seen[f]);
+      const share = Math.max(0.25, least / markers);
+      c.fillStyle = least === markers ? ALL_SEEN : SOME_MISSING;
+      const bar = Math.round(height * share);
+      c.fillRect(x, height - bar, 1, bar);
+    }
+    const cursor = Math.max(1, Math.round(2 * ratio));
+    const at = Math.round(((frameIndex + 0.5) * width) / frameCount - cursor / 2);
+    c.fillStyle = STRIP_CURSOR;
+    c.fillRect(Math.max(0, Math.min(width - cursor, at)), 0, cursor, height);
+  }
+
+  // Over the strip: what it shows of the frame under the pointer, above
+  // the strip. Else the name of the node nearest the pointer, when it is
+  // near enough, and a marker's gaps.
   function showTip() {
+    if (stripHover !== null) {
+      const stage = byId("stage").getBoundingClientRect();
+      tip.textContent = frameSeenText(stripHover.frame);
+      tip.hidden = false;
+      const left = stripHover.clientX - stage.left - tip.offsetWidth / 2;
+      tip.style.left = Math.max(4, Math.min(stage.width - tip.offsetWidth - 4, left)) + "px";
+      tip.style.top = stage.height - tip.offsetHeight - 6 + "px";
+      return;
+    }
     let nearest = -1;
     let best = HOVER_PIXELS;
     if (pointer !== null) {
@@ -268,7 +436,8 @@
       tip.hidden = true;
       return;
     }
-    tip.textContent = take.nodes[nearest].name;
+    const gapsOf = gaps[nearest];
+    tip.textContent = take.nodes[nearest].name + (gapsOf.length > 0 ? "\n" + gapsText(gapsOf) : "");
     tip.style.left = shown[nearest].x + 10 + "px";
     tip.style.top = shown[nearest].y - 28 + "px";
     tip.hidden = false;
@@ -288,7 +457,9 @@
     frameIndex = index;
     slider.value = String(index);
     const number = take.firstFrame + index;
-    readout.textContent = "frame " + number + " \u00b7 " + (number / take.frameRate).toFixed(3) + " s";
+    readout.textContent =
+      "frame " + number + " \u00b7 " + (number / take.frameRate).toFixed(3) + " s" +
+      (markers > 0 ? " \u00b7 " + seenText(index) : "");
     dirty = true;
   }
 
@@ -337,7 +508,9 @@
   // Drawn again at once when the canvas changes size, within the same
   // rendering step, so that no stretched picture is ever shown.
   if (typeof ResizeObserver === "function") {
-    new ResizeObserver(() => draw()).observe(canvas);
+    const observer = new ResizeObserver(() => draw());
+    observer.observe(canvas);
+    observer.observe(strip);
   } else {
     window.addEventListener("resize", () => draw());
   }
@@ -402,6 +575,35 @@
   );
   canvas.addEventListener("dblclick", () => {
     frameTheTake();
+    redraw();
+  });
+
+  // The strip: hover says what it shows of a frame; press or drag goes there.
+  let seeking = false;
+  function stripFrameAt(event) {
+    const box = strip.getBoundingClientRect();
+    const index = Math.floor(((event.clientX - box.left) / box.width) * frameCount);
+    return Math.max(0, Math.min(frameCount - 1, index));
+  }
+  strip.addEventListener("pointermove", (event) => {
+    stripHover = { frame: stripFrameAt(event), clientX: event.clientX };
+    if (seeking && stripHover.frame !== frameIndex) showFrame(stripHover.frame);
+    redraw();
+  });
+  strip.addEventListener("pointerdown", (event) => {
+    seeking = true;
+    strip.setPointerCapture(event.pointerId);
+    setPlaying(false);
+    showFrame(stripFrameAt(event));
+    redraw();
+  });
+  const endSeek = () => {
+    seeking = false;
+  };
+  strip.addEventListener("pointerup", endSeek);
+  strip.addEventListener("pointercancel", endSeek);
+  strip.addEventListener("pointerleave", () => {
+    stripHover = null;
     redraw();
   });
 
