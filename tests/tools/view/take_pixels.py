@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""Checks screenshots of a player page: that the take is drawn and that it
-moved between two moments.
+"""Checks screenshots of a player page: that the take is drawn in each of its
+colours and that it moved between two moments.
 
-    take_pixels.py BACKGROUND COLOUR LEAST FIRST.png SECOND.png
+    take_pixels.py BACKGROUND FIRST.png SECOND.png COLOUR:LEAST...
 
-Counts, in each picture, the pixels of COLOUR (within a small tolerance, for
-the edges a canvas smooths) on the rows of the canvas, which are the rows
-whose left edge has the canvas's BACKGROUND colour (the caption and the
-controls above and below have another). Fails unless each picture has at
-least LEAST of them and the two pictures differ in where they are. Colours
-are RRGGBB. The PNG reader is the standard library's zlib and nothing more.
+Counts, in each picture, the pixels of each COLOUR (within a small
+tolerance, for the edges a canvas smooths) on the rows of the canvas, which
+are the rows whose left edge has the canvas's BACKGROUND colour (the caption
+and the controls above and below have another). Fails unless each picture
+has at least LEAST pixels of each COLOUR, and unless the pixels of all of
+them differ between the pictures in a tenth as many places as the LEASTs
+add up to. Colours are RRGGBB. The PNG reader is the standard library's zlib
+and nothing more.
 """
 import struct
 import sys
@@ -82,17 +84,25 @@ def take_pixels(path, background, wanted):
 
 
 def main():
-    background, wanted, least = colour(sys.argv[1]), colour(sys.argv[2]), int(sys.argv[3])
-    first, second = (take_pixels(path, background, wanted) for path in sys.argv[4:6])
-    moved = len(first ^ second)
-    print("take pixels: %d and %d, %d in one picture only" % (len(first), len(second), moved))
-    if min(len(first), len(second)) < least:
-        print("the take is not drawn: fewer than %d pixels of its colour" % least)
-        return 1
-    if moved < least // 10:
+    background = colour(sys.argv[1])
+    pictures = sys.argv[2:4]
+    wanted = [(colour(c), int(least)) for c, least in (a.split(":") for a in sys.argv[4:])]
+    drawn = [set(), set()]
+    failed = 0
+    for rgb, least in wanted:
+        found = [take_pixels(path, background, rgb) for path in pictures]
+        print("#%02x%02x%02x: %d and %d pixels" % (rgb + (len(found[0]), len(found[1]))))
+        if min(len(f) for f in found) < least:
+            print("  fewer than %d: the take is not drawn in this colour" % least)
+            failed = 1
+        drawn[0] |= found[0]
+        drawn[1] |= found[1]
+    moved = len(drawn[0] ^ drawn[1])
+    print("%d pixels in one picture only" % moved)
+    if moved < sum(least for _, least in wanted) // 10:
         print("the take did not move between the two pictures")
-        return 1
-    return 0
+        failed = 1
+    return failed
 
 
 if __name__ == "__main__":

@@ -2,19 +2,24 @@
 # The pages of `tovfileio view` as a person opens them: each page of a sample
 # copied alone into an empty folder and opened from file:// in headless
 # Chromium, with no network. Two screenshots, after two spans of the page's
-# own (virtual) time, must show the take drawn in its colour on the canvas
-# and moved between them; the page read back after the first span must show
-# the file's name, what it holds, its frame rate and units and the frame. The
-# screenshots stay in OUTDIR for a person to look at. Exits 77 (skipped)
-# when Chromium is not installed.
-# Usage: view_in_browser.sh TOVFILEIO MODULE SAMPLES LAUNCHER PIXELS OUTDIR
+# own (virtual) time, must show the take drawn in its colours (the neutral
+# one and the left and right tints) on the canvas and moved between them;
+# the page read back after the first span must show the file's name, what
+# it holds, its frame rate and units and the frame. For the markers, whose
+# RWRB is missing at frames 18 to 22, the gap strip must count one marker
+# fewer there than elsewhere and name RWRB's gap, and the page used with the
+# pointer (HOVER, beside the page) must say so on the strip, in the readout
+# and on RWRB's dot. The screenshots stay in OUTDIR for a person to look at.
+# Exits 77 (skipped) when Chromium is not installed.
+# Usage: view_in_browser.sh TOVFILEIO MODULE SAMPLES LAUNCHER PIXELS HOVER OUTDIR
 set -eu
 TOV=$1
 export TOVFILEIO_MODULE=$2
 SAMPLES=$3
 LAUNCHER=$4
 PIXELS=$5
-OUTDIR=$6
+HOVER=$6
+OUTDIR=$7
 command -v chromium >/dev/null 2>&1 || { echo "chromium is not installed"; exit 77; }
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -23,10 +28,17 @@ mkdir -p "$OUTDIR"
 
 BACKGROUND=1b1e24  # the canvas
 failed=0
-# file, colour it is drawn in (bones, markers), least pixels of it, caption
-for take in "walk.htr f0a030 600 21 bones" "walk.trc 4da3ff 200 36 markers"; do
+fail() {
+    echo "$1"
+    failed=1
+}
+# file, what it holds, and its colours (neutral, left, right) with the
+# least pixels of each
+for take in "walk.htr bones f0a030:60 ff5a6e:300 9be35a:300" \
+    "walk.trc markers 4da3ff:80 ff6eb4:300 3fd98a:300"; do
     set -- $take
-    file=$1 colour=$2 least=$3 counted="$4 $5"
+    file=$1 kind=$2
+    shift 2
     name=$(echo "$file" | tr . -)
     folder="$WORK/$name"
     mkdir "$folder"
@@ -40,17 +52,45 @@ for take in "walk.htr f0a030 600 21 bones" "walk.trc 4da3ff 200 36 markers"; do
             --screenshot="$OUTDIR/view-$name-$span.png" "$page"
     done
     echo "$file:"
-    if ! python3 "$PIXELS" "$BACKGROUND" "$colour" "$least" \
-        "$OUTDIR/view-$name-250.png" "$OUTDIR/view-$name-450.png"; then
-        failed=1
-    fi
+    python3 "$PIXELS" "$BACKGROUND" "$OUTDIR/view-$name-250.png" "$OUTDIR/view-$name-450.png" \
+        "$@" || failed=1
     bash "$LAUNCHER" --virtual-time-budget=250 --dump-dom "$page" >"$WORK/$name.dom"
-    for shown in ">$file<" "$counted" "60 frames/s" "units mm" 'for="slider">frame [0-9]'; do
-        if ! grep -q "$shown" "$WORK/$name.dom"; then
-            echo "the page does not show $shown"
-            failed=1
-        fi
+    # What the file's header says it holds: NumSegments in HTR, NumMarkers
+    # (the fourth value of the third line) in TRC.
+    case $file in
+    *.htr) count=$(tr -d '\r' <"$SAMPLES/$file" | awk '$1 == "NumSegments" { print $2 }') ;;
+    *) count=$(tr -d '\r' <"$SAMPLES/$file" | awk 'NR == 3 { print $4 }') ;;
+    esac
+    for shown in ">$file<" "$count $kind" "60 frames/s" "units mm" 'for="slider">frame [0-9]'; do
+        grep -q "$shown" "$WORK/$name.dom" || fail "the page does not show $shown"
     done
 done
-[ "$failed" -eq 0 ] && echo "the pages draw and play their takes; screenshots in $OUTDIR"
+
+echo "gaps of walk.trc:"
+dom="$WORK/walk-trc.dom"
+seen=$(sed -n 's/.*data-seen="\([0-9,]*\)".*/\1/p' "$dom")
+echo "markers seen at each frame: $seen"
+# Frames are numbered from 1: RWRB is missing at the 18th to the 22nd.
+echo "$seen" | awk -F, '{
+    for (i = 1; i <= NF; i++) if ($i > most) most = $i
+    for (i = 1; i <= NF; i++) if ($i != (i >= 18 && i <= 22 ? most - 1 : most)) bad = 1
+    exit NF != 40 || bad }' || fail "the strip does not count RWRB missing at frames 18 to 22 alone"
+grep -q 'aria-label="[^"]*RWRB missing at frames 18–22' "$dom" ||
+    fail "the strip does not name RWRB's gap"
+
+cp "$HOVER" "$WORK/walk-trc/"
+bash "$LAUNCHER" --window-size=820,600 --virtual-time-budget=5000 --dump-dom \
+    "file://$WORK/walk-trc/$(basename "$HOVER")?page=walk-trc.html" >"$WORK/hover.dom"
+said=$(sed -n '/<pre id="said"/,/<\/pre>/p' "$WORK/hover.dom" | sed 's/<[^>]*>//g')
+echo "$said"
+for line in '^strip: frame 18: [0-9]* of [0-9]* markers seen | missing RWRB$' \
+    '^readout: frame 18 · 0.300 s · [0-9]* of [0-9]* markers seen$' \
+    '^dot: RWRB | missing at frames 18–22$'; do
+    echo "$said" | grep -q "$line" || fail "the page under the pointer does not say $line"
+done
+if echo "$said" | grep '^dot: ' | grep -v '^dot: RWRB' | grep -q missing; then
+    fail "a marker seen at every frame is said to be missing"
+fi
+[ "$failed" -eq 0 ] &&
+    echo "the pages draw and play their takes and show the gaps; screenshots in $OUTDIR"
 exit "$failed"
