@@ -135,4 +135,27 @@ void ReadFloor(const std::filesystem::path& file, std::vector<char>& buffer) {
     benchmark::DoNotOptimize(tovfloor::ParseNumbers(file.native(), buffer).sum);
 }
 
+void RunWriteBenchmark(benchmark::State& state, const std::vector<double>& values,
+                       const std::filesystem::path& target, const std::function<bool()>& write) {
+    const std::filesystem::path floorTarget = ScratchPath("write_floor.txt");
+    std::vector<char> buffer;
+    FloorClock clock;
+    for (auto _ : state) {
+        state.PauseTiming();
+        clock.AddFloor(Seconds([&] {
+            benchmark::DoNotOptimize(tovfloor::WriteNumbers(floorTarget.native(), values, buffer));
+        }));
+        state.ResumeTiming();
+        bool written = false;
+        clock.AddSubject(Seconds([&] { written = write(); }));
+        if (!written) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+    clock.Report(state, std::filesystem::file_size(target));
+    std::filesystem::remove(target);
+    std::filesystem::remove(floorTarget);
+}
+
 }  // namespace tovbench

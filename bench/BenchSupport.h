@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +83,13 @@ double FreshPagesSeconds(std::uint64_t pages);
 
 // The reader floor: every number of the file converted by from_chars.
 void ReadFloor(const std::filesystem::path& file, std::vector<char>& buffer);
+
+// Times `write` (true when it wrote the file at `target`) each iteration
+// against the writer floor, `values` written once with to_chars through a
+// reused buffer with the benchmark's clock paused; reports for the file
+// written, then removes it.
+void RunWriteBenchmark(benchmark::State& state, const std::vector<double>& values,
+                       const std::filesystem::path& target, const std::function<bool()>& write);
 
 // Times `Model::Read` of `file` into a fresh model each iteration, as a user
 // opening a file gets one, against the reader floor; the last model is freed

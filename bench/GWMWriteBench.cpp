@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "bench/NumberFloor.h"
 #include "tovfileio/trc/TRCFile.h"
 #include "tovfileio/gwm/GWMWriter.h"
 
@@ -35,33 +34,15 @@ std::vector<double> WrittenValues(const TRCFile& trc) {
 void BM_GwmWrite(benchmark::State& state) {
     const auto& source = tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
                                            static_cast<std::uint32_t>(state.range(1)));
-    const auto target = tovbench::ScratchPath("write.gwm");
-    const auto floorTarget = tovbench::ScratchPath("write_gwm_floor.txt");
     TRCFile trc;
     if (!trc.Read(tovbench::Wide(source)).empty()) {
         return state.SkipWithError("cannot read the source file");
     }
-    const std::vector<double> values = WrittenValues(trc);
+    const auto target = tovbench::ScratchPath("write.gwm");
     const std::wstring targetPath = tovbench::Wide(target);
     const ConvertGWMSettings settings;
-    std::vector<char> buffer;
-    tovbench::FloorClock clock;
-    for (auto _ : state) {
-        state.PauseTiming();
-        clock.AddFloor(tovbench::Seconds([&] {
-            benchmark::DoNotOptimize(tovfloor::WriteNumbers(floorTarget, values, buffer));
-        }));
-        state.ResumeTiming();
-        bool written = false;
-        clock.AddSubject(tovbench::Seconds([&] { written = WriteGWMFile(targetPath, trc, settings); }));
-        if (!written) {
-            state.SkipWithError("write failed");
-            break;
-        }
-    }
-    clock.Report(state, std::filesystem::file_size(target));
-    std::filesystem::remove(target);
-    std::filesystem::remove(floorTarget);
+    tovbench::RunWriteBenchmark(state, WrittenValues(trc), target,
+                                [&] { return WriteGWMFile(targetPath, trc, settings); });
 }
 BENCHMARK(BM_GwmWrite)
     ->Args({40, 800})

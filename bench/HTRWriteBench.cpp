@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "bench/NumberFloor.h"
 #include "tovfileio/htr/HTRFile.h"
 
 using namespace tovfileio;
@@ -44,32 +43,14 @@ std::vector<double> WrittenValues(const HTRFile& htr) {
 void BM_HtrWrite(benchmark::State& state) {
     const auto& source = tovbench::HtrFile(static_cast<std::uint32_t>(state.range(0)),
                                            static_cast<std::uint32_t>(state.range(1)));
-    const auto target = tovbench::ScratchPath("write.htr");
-    const auto floorTarget = tovbench::ScratchPath("write_floor.txt");
     HTRFile htr;
     if (!htr.Read(tovbench::Wide(source)).empty()) {
         return state.SkipWithError("cannot read the source file");
     }
-    const std::vector<double> values = WrittenValues(htr);
+    const auto target = tovbench::ScratchPath("write.htr");
     const std::wstring targetPath = tovbench::Wide(target);
-    std::vector<char> buffer;
-    tovbench::FloorClock clock;
-    for (auto _ : state) {
-        state.PauseTiming();
-        clock.AddFloor(tovbench::Seconds([&] {
-            benchmark::DoNotOptimize(tovfloor::WriteNumbers(floorTarget, values, buffer));
-        }));
-        state.ResumeTiming();
-        bool written = false;
-        clock.AddSubject(tovbench::Seconds([&] { written = htr.Write(targetPath).empty(); }));
-        if (!written) {
-            state.SkipWithError("write failed");
-            break;
-        }
-    }
-    clock.Report(state, std::filesystem::file_size(target));
-    std::filesystem::remove(target);
-    std::filesystem::remove(floorTarget);
+    tovbench::RunWriteBenchmark(state, WrittenValues(htr), target,
+                                [&] { return htr.Write(targetPath).empty(); });
 }
 BENCHMARK(BM_HtrWrite)
     ->Args({21, 700})

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "bench/NumberFloor.h"
 #include "tovfileio/gwm/GWMWriter.h"
 #include "tovfileio/trc/MarkerCsv.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -39,37 +38,22 @@ template <Writer kWriter>
 void BM_Write(benchmark::State& state) {
     const auto& source = tovbench::TrcFile(static_cast<std::uint32_t>(state.range(0)),
                                            static_cast<std::uint32_t>(state.range(1)));
-    const auto target = tovbench::ScratchPath("write.out");
-    const auto floorTarget = tovbench::ScratchPath("write_floor.txt");
     TRCFile trc;
     if (!trc.Read(tovbench::Wide(source)).empty()) {
         return state.SkipWithError("cannot read the source file");
     }
-    const std::vector<double> values = Coordinates(trc);
+    const auto target = tovbench::ScratchPath("write.out");
     const std::wstring targetPath = tovbench::Wide(target);
     const ConvertGWMSettings settings;
-    std::vector<char> buffer;
-    tovbench::FloorClock clock;
-    for (auto _ : state) {
-        state.PauseTiming();
-        clock.AddFloor(tovbench::Seconds([&] {
-            benchmark::DoNotOptimize(tovfloor::WriteNumbers(floorTarget, values, buffer));
-        }));
-        state.ResumeTiming();
-        bool written = false;
-        clock.AddSubject(tovbench::Seconds([&] {
-            if constexpr (kWriter == kTrc) written = WriteTRCFile(targetPath, trc).empty();
-            if constexpr (kWriter == kCsv) written = WriteMarkerCsvFile(targetPath, trc).empty();
-            if constexpr (kWriter == kGwm) written = WriteGWMFile(targetPath, trc, settings);
-        }));
-        if (!written) {
-            state.SkipWithError("write failed");
-            break;
+    tovbench::RunWriteBenchmark(state, Coordinates(trc), target, [&] {
+        if constexpr (kWriter == kTrc) {
+            return WriteTRCFile(targetPath, trc).empty();
+        } else if constexpr (kWriter == kCsv) {
+            return WriteMarkerCsvFile(targetPath, trc).empty();
+        } else {
+            return WriteGWMFile(targetPath, trc, settings);
         }
-    }
-    clock.Report(state, std::filesystem::file_size(target));
-    std::filesystem::remove(target);
-    std::filesystem::remove(floorTarget);
+    });
 }
 
 void Takes(benchmark::internal::Benchmark* b) {

@@ -6,29 +6,15 @@
 // back, which must end with a file or a message.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 #include "fuzz/FuzzInputFile.h"
+#include "fuzz/ReadTwice.h"
 #include "tovfileio/bvh/BVHReader.h"
 #include "tovfileio/bvh/BVHWriter.h"
 #include "tovfileio/htr/HTRPose.h"
-#include "tovfileio/text/FindingText.h"
 
 using namespace tovfileio;
-
-namespace {
-
-class Findings : public ReadObserver {
-public:
-    void Found(const ReadFinding& finding) override {
-        refused = refused || finding.effect == ReadFinding::Effect::kRefusal;
-        if (finding.format != ReadFormat::kBvh || FindingText(finding).empty()) std::abort();
-    }
-    bool refused = false;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const FuzzInputFile input(".bvh");
@@ -37,15 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input.Write(bytes);
 
     HTRFile bvh;
-    const std::wstring message = ReadBVH(input.WidePath(), bvh);
-    HTRPose pose(bvh);
-    for (std::uint32_t f = 0; f < bvh.FramesHeld() && f < 64; ++f) pose.At(f);
-    SkeletonSize(bvh);
-
     HTRFile observed;
-    Findings findings;
-    const std::wstring observedMessage = ReadBVHMemory(bytes, observed, &findings);
-    if (observedMessage != message || findings.refused != !message.empty()) std::abort();
+    fuzzread::Findings<ReadFormat::kBvh> findings;
+    const std::wstring message = fuzzread::ReadTwice(
+        bvh, observed, findings, fuzzread::Refusals::kSameMessage,
+        [&](HTRFile& model) {
+            const std::wstring read = ReadBVH(input.WidePath(), model);
+            HTRPose pose(model);
+            for (std::uint32_t f = 0; f < model.FramesHeld() && f < 64; ++f) pose.At(f);
+            SkeletonSize(model);
+            return read;
+        },
+        [&](HTRFile& model, ReadObserver& observer) { return ReadBVHMemory(bytes, model, &observer); });
     if (message.empty()) WriteBVHFile(output.WidePath(), observed);
     return 0;
 }

@@ -8,23 +8,18 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "tovfileio/text/FindingText.h"
-#include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
+#include "fuzz/ReadTwice.h"
 #include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/TextReader.h"
 
 using namespace tovfileio;
 
 namespace {
 
-class Findings : public ReadObserver {
+class Findings : public fuzzread::Findings<ReadFormat::kHtr> {
 public:
-    void Found(const ReadFinding& finding) override {
-        refused = refused || finding.effect == ReadFinding::Effect::kRefusal;
-        if (finding.format != ReadFormat::kHtr || FindingText(finding).empty()) std::abort();
-    }
     bool WantsEveryRefusal() const override { return true; }
-    bool refused = false;
 };
 
 void Walk(HTRFile& htr) {
@@ -46,16 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input.Write(bytes);
 
     HTRFile htr;
-    const std::wstring message = htr.Read(input.WidePath());
-    Walk(htr);
-    htr.ConvertCalibrationUnits(kUnitsMetres);
-
-    tovfileio::TextReader reader;
-    if (!reader.OpenMemory(bytes)) std::abort();
     HTRFile observed;
     Findings findings;
-    const std::wstring observedMessage = observed.Read(reader, &findings);
-    if (observedMessage != message || findings.refused != !message.empty()) std::abort();
+    fuzzread::ReadTwice(
+        htr, observed, findings, fuzzread::Refusals::kSameMessage,
+        [&](HTRFile& model) {
+            const std::wstring message = model.Read(input.WidePath());
+            Walk(model);
+            model.ConvertCalibrationUnits(kUnitsMetres);
+            return message;
+        },
+        [&](HTRFile& model, Findings& observer) {
+            TextReader reader;
+            if (!reader.OpenMemory(bytes)) std::abort();
+            return model.Read(reader, &observer);
+        });
     Walk(observed);
     return 0;
 }

@@ -8,60 +8,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
-#include "tovfileio/text/FindingText.h"
-#include "tovfileio/text/TextReader.h"
 #include "fuzz/FuzzInputFile.h"
+#include "fuzz/MarkerReadTwice.h"
+#include "tovfileio/text/TextReader.h"
 #include "tovfileio/trc/TRCFile.h"
 
 using namespace tovfileio;
 
 namespace {
 
-class Findings : public ReadObserver {
-public:
-    void Found(const ReadFinding& finding) override {
-        refused = refused || finding.effect == ReadFinding::Effect::kRefusal;
-        if (finding.count == 0 && finding.code != ReadFindingCode::kTrcMarkersUnseen) std::abort();
-        if (finding.format != ReadFormat::kTrc || FindingText(finding).empty()) std::abort();
+class Findings : public fuzzread::Findings<ReadFormat::kTrc> {
+    bool Holds(const ReadFinding& finding) const override {
+        return finding.count != 0 || finding.code == ReadFindingCode::kTrcMarkersUnseen;
     }
-    bool refused = false;
-};
-
-bool Same(const TRCSample& a, const TRCSample& b) {
-    return a.valid == b.valid && std::memcmp(&a.x, &b.x, sizeof a.x) == 0 &&
-           std::memcmp(&a.y, &b.y, sizeof a.y) == 0 && std::memcmp(&a.z, &b.z, sizeof a.z) == 0;
-}
-
-class Rows : public TRCRowSink {
-public:
-    explicit Rows(const TRCFile* model) : model_(model) {}
-    bool Begin(const TRCFile& file) override {
-        if (begun) std::abort();
-        begun = true;
-        markers = file.GetNumMarkers();
-        if (model_ != nullptr && model_->GetNumMarkers() != markers) std::abort();
-        return true;
-    }
-    bool Row(const TRCRow& row) override {
-        if (!begun || row.size() != markers || row.Held().size() > markers) std::abort();
-        for (std::uint32_t m = 0; model_ != nullptr && m < markers; ++m) {
-            TRCSample kept;
-            kept.valid = model_->GetMarker(m)->GetPosition(static_cast<std::uint32_t>(rows), kept.x,
-                                                           kept.y, kept.z);
-            if (!Same(row[m], kept)) std::abort();
-        }
-        ++rows;
-        return true;
-    }
-    bool begun = false;
-    std::size_t markers = 0;
-    std::uint64_t rows = 0;
-
-private:
-    const TRCFile* model_;  // the same file read into a model, when it was read whole
 };
 
 }  // namespace
@@ -72,33 +33,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input.Write(bytes);
 
     TRCFile trc;
-    // Rows of a frame number alone take a sample per marker; keep a read
-    // within the fuzzer's memory limit.
-    trc.SetMemoryLimit(std::uint64_t{512} << 20);
-    const std::wstring message = trc.Read(input.WidePath());
-    for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
-        if (trc.GetMarker(m)->GetNumSamples() != trc.GetNumRows()) std::abort();
-    }
-
-    tovfileio::TextReader reader;
-    if (!reader.OpenMemory(bytes)) std::abort();
-    TRCFile streamed;
     Findings findings;
-    Rows rows(message.empty() ? &trc : nullptr);
-    TRCReadOptions options;
-    options.findings = &findings;
-    options.rows = &rows;
-    const std::wstring streamedMessage = streamed.Read(reader, options);
-    if (message.empty() || streamedMessage.empty()) {
-        if (streamedMessage != message) std::abort();
-        if (findings.refused != !message.empty()) std::abort();
-        if (streamed.GetNumMarkers() != trc.GetNumMarkers() ||
-            streamed.GetNumRows() != trc.GetNumRows() || rows.rows != trc.GetNumRows() ||
-            streamed.GetNumFrames() != trc.GetNumFrames() ||
-            streamed.GetStartFrame() != trc.GetStartFrame()) {
-            std::abort();
-        }
-    }
+    // Rows of a frame number alone take a sample per marker, so the read that
+    // keeps them may be refused for memory where the streamed read goes on
+    // to another refusal.
+    fuzzread::ReadMarkersTwice(
+        trc, findings, fuzzread::Refusals::kAnyMessage,
+        [&](TRCFile& model) {
+            // Kept within the fuzzer's memory limit.
+            model.SetMemoryLimit(std::uint64_t{512} << 20);
+            return model.Read(input.WidePath());
+        },
+        [&](TRCFile& model, Findings& observer, TRCRowSink& rows) {
+            TextReader reader;
+            if (!reader.OpenMemory(bytes)) std::abort();
+            TRCReadOptions options;
+            options.findings = &observer;
+            options.rows = &rows;
+            return model.Read(reader, options);
+        });
     trc.ConvertUnits(kUnitsInches);
     return 0;
 }

@@ -12,8 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tovfileio/text/FixedNumber.h"
-#include "tovfileio/text/TextCodec.h"
+#include "LineWriter.h"
 #include "tovfileio/text/TextFiles.h"
 
 namespace tovfileio {
@@ -91,81 +90,61 @@ std::vector<Joint> DepthFirst(const HTRFile& htr, const HTRSegment*& unreached) 
     return joints;
 }
 
-// Builds the file a line at a time in a reused buffer.
-class Lines {
-public:
-    explicit Lines(TextOutput& file) : file_(file) { line_.reserve(4096); }
+// The tabs before a line at `depth`.
+LineWriter& Indent(LineWriter& out, std::uint32_t depth) {
+    return out.Tabs(std::min(depth, kDeepestIndent));
+}
 
-    Lines& Indent(std::uint32_t depth) {
-        line_.append(std::min(depth, kDeepestIndent), '\t');
-        return *this;
-    }
-    Lines& Text(std::string_view text) {
-        line_ += text;
-        return *this;
-    }
-    Lines& Number(double value) {
-        char digits[tovtext::kFixedRoom];
-        const char* const end = tovtext::WriteFixed(digits, value, 6);
-        line_.append(digits, static_cast<std::size_t>(end - digits));
-        return *this;
-    }
-    // A blank, then the value.
-    Lines& Value(double value) { return Text(" ").Number(value); }
-    void End() {
-        line_ += "\r\n";
-        file_.Write(line_);
-        line_.clear();
-    }
-    void Line(std::string_view text) { Text(text).End(); }
-
-private:
-    TextOutput& file_;
-    std::string line_;
-};
-
-void WriteJoint(const Joint& joint, Lines& out) {
+void WriteJoint(const Joint& joint, LineWriter& out) {
     const std::uint32_t d = joint.depth;
-    out.Indent(d).Text(joint.root ? "ROOT " : "JOINT ").Text(EncodeUtf8(joint.segment->Name())).End();
-    out.Indent(d).Line("{");
+    Indent(out, d).Text(joint.root ? "ROOT " : "JOINT ").Name(joint.segment->Name()).End();
+    Indent(out, d).Line("{");
     const TOVVector3<double> offset =
         joint.root ? TOVVector3<double>() : joint.segment->BaseTranslation();
-    out.Indent(d + 1).Text("OFFSET").Value(offset.x()).Value(offset.y()).Value(offset.z()).End();
-    out.Indent(d + 1)
+    Indent(out, d + 1).Text("OFFSET").Field(offset.x()).Field(offset.y()).Field(offset.z()).End();
+    Indent(out, d + 1)
         .Text(joint.positions ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ")
         .Line("Zrotation Yrotation Xrotation");
     if (!joint.leaf) return;
-    out.Indent(d + 1).Line("End Site");
-    out.Indent(d + 1).Line("{");
-    out.Indent(d + 2).Text("OFFSET").Value(0.0).Value(joint.segment->GetBoneLength()).Value(0.0).End();
-    out.Indent(d + 1).Line("}");
-    out.Indent(d).Line("}");
+    Indent(out, d + 1).Line("End Site");
+    Indent(out, d + 1).Line("{");
+    Indent(out, d + 2).Text("OFFSET").Field(0.0).Field(joint.segment->GetBoneLength()).Field(0.0).End();
+    Indent(out, d + 1).Line("}");
+    Indent(out, d).Line("}");
 }
 
-void WriteHierarchy(const std::vector<Joint>& joints, Lines& out) {
+void WriteHierarchy(const std::vector<Joint>& joints, LineWriter& out) {
     out.Line("HIERARCHY");
     // Blocks still open are those of depths 0 .. openDepth - 1.
     std::uint32_t openDepth = 0;
     for (const Joint& joint : joints) {
-        while (openDepth > joint.depth) out.Indent(--openDepth).Line("}");
+        while (openDepth > joint.depth) Indent(out, --openDepth).Line("}");
         WriteJoint(joint, out);
         if (!joint.leaf) openDepth = joint.depth + 1;
     }
-    while (openDepth > 0) out.Indent(--openDepth).Line("}");
+    while (openDepth > 0) Indent(out, --openDepth).Line("}");
 }
 
-void WriteMotion(const HTRFile& htr, const std::vector<Joint>& joints, Lines& out) {
+void WriteMotion(const HTRFile& htr, const std::vector<Joint>& joints, LineWriter& out) {
     const std::uint32_t frames = htr.GetNumFrames();
     out.Line("MOTION");
+    out.Text("Frames: ").Int(frames).End();
     char digits[32];
-    const auto counted = std::to_chars(digits, digits + sizeof digits, frames);
-    out.Text("Frames: ").Text(std::string_view(digits, counted.ptr)).End();
     const auto timed = std::to_chars(digits, digits + sizeof digits,
                                      1.0 / htr.GetDataFrameRate(), std::chars_format::general, 12);
     out.Text("Frame Time: ").Text(std::string_view(digits, timed.ptr)).End();
     TOVEulerRotation<double> zyx(0.0, 0.0, 0.0, TOVEulerOrder(0));
     for (std::uint32_t f = 0; f < frames; ++f) {
+        // The frame's values, parted by blanks.
         bool first = true;
+        const auto value = [&out, &first](double v) {
+            if (first) {
+                out.Fixed(v, 6);
+                first = false;
+            } else {
+                out.Field(v);
+            }
+        };
         for (const Joint& joint : joints) {
             const HTRSegment& segment = *joint.segment;
             if (joint.positions) {
@@ -175,19 +154,11 @@ void WriteMotion(const HTRFile& htr, const std::vector<Joint>& joints, Lines& ou
                 } else {
                     segment.GetFrameTranslation(f, t[0], t[1], t[2]);
                 }
-                for (int c = 0; c < 3; ++c) {
-                    if (!first) out.Text(" ");
-                    out.Number(t[c]);
-                    first = false;
-                }
+                for (int c = 0; c < 3; ++c) value(t[c]);
             }
             // Order code 0 is Z, Y, X about rotating axes: angles (x, y, z).
             zyx.SetFromMatrix(TOVRotationMatrix3<double>(segment.FrameRotationAbsolute(f)));
-            for (int c = 2; c >= 0; --c) {
-                if (!first) out.Text(" ");
-                out.Number(zyx.angles[c] * kRadiansToDegrees);
-                first = false;
-            }
+            for (int c = 2; c >= 0; --c) value(zyx.angles[c] * kRadiansToDegrees);
         }
         out.End();
     }
@@ -232,9 +203,11 @@ std::wstring WriteBVHFile(const std::wstring& path, const HTRFile& skeleton,
         int error = 0;
         const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
         if (!file) return kFileNotOpened;
-        Lines out(*file);
+        // Data fields: a blank, then six decimals.
+        LineWriter out(*file, ' ', 6);
         WriteHierarchy(joints, out);
         WriteMotion(skeleton, joints, out);
+        out.Flush();
         if (!file->Commit()) return kNotWritten;
         return std::wstring();
     } catch (const std::bad_alloc&) {

@@ -1,7 +1,6 @@
 // HTRFile::Write: the model as an HTR text file, in the layout the reader
 // reads back.
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <new>
@@ -9,11 +8,10 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "tovfileio/text/TextCodec.h"
-#include "tovfileio/text/TextFiles.h"
+#include "LineWriter.h"
 #include "tovfileio/htr/HTRFile.h"
-#include "tovfileio/text/FixedNumber.h"
 #include "tovfileio/text/FrameCounts.h"
+#include "tovfileio/text/TextFiles.h"
 
 namespace tovfileio {
 
@@ -37,44 +35,6 @@ const HTRSegment* FirstWithNamesake(const HTRFile& htr) {
     }
     return nullptr;
 }
-
-// Builds one line at a time in a reused buffer and hands it to the file
-// with its carriage return and line feed. Numbers are formatted by
-// WriteFixed and to_chars, which ignore the process locale.
-class LineWriter {
-public:
-    explicit LineWriter(TextOutput& file) : file_(file) { line_.reserve(512); }
-
-    LineWriter& Text(std::string_view text) {
-        line_ += text;
-        return *this;
-    }
-    LineWriter& Name(const std::wstring& name) { return Text(EncodeUtf8(name)); }
-    LineWriter& Tab() { return Text("\t"); }
-    LineWriter& Fixed(double value, int decimals) {
-        char digits[tovtext::kFixedRoom];
-        const char* const end = tovtext::WriteFixed(digits, value, decimals);
-        return Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    }
-    // A tab, then the value with the six decimals of the data sections.
-    LineWriter& Field(double value) { return Tab().Fixed(value, 6); }
-    template <typename Integer>
-    LineWriter& Int(Integer value) {
-        char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits, value);
-        return Text(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
-    }
-    void End() {
-        line_ += "\r\n";
-        file_.Write(line_);
-        line_.clear();
-    }
-    void Line(std::string_view text) { Text(text).End(); }
-
-private:
-    TextOutput& file_;
-    std::string line_;
-};
 
 void WriteHeader(const HTRFile& htr, LineWriter& out) {
     // The version is the single-precision 1.1 with two decimals: "1.10".
@@ -103,7 +63,7 @@ void WriteHierarchy(const HTRFile& htr, LineWriter& out) {
     out.Line("# ObjectName<tab>ParentObjectName<CR>");
     for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
         const HTRSegment& segment = *htr.Segment(i);
-        out.Name(segment.Name()).Tab();
+        out.Name(segment.Name()).Text("\t");
         if (const HTRSegment* parent = segment.GetParent()) {
             out.Name(parent->Name()).End();
         } else {
@@ -174,12 +134,14 @@ std::wstring HTRFile::Write(const std::wstring& path, int* ioError) const {
         const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
         if (!file) return kFileNotOpened;
         const double angleFactor = rotationUnits_ == kRotationDegrees ? kRadiansToDegrees : 1.0;
-        LineWriter out(*file);
+        // Data fields: a tab, then six decimals.
+        LineWriter out(*file, '\t', 6);
         WriteHeader(*this, out);
         WriteHierarchy(*this, out);
         WriteBasePosition(*this, angleFactor, out);
         for (const auto& segment : segments_) WriteFrames(*this, *segment, angleFactor, out);
         out.Line("[EndOfFile]");
+        out.Flush();
         if (!file->Commit() && ioError != nullptr) *ioError = file->Error() != 0 ? file->Error() : EIO;
         return std::wstring();
     } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/PoseCheck.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/bvh/BVHReader.h"
 #include "tovfileio/htr/HTRPose.h"
@@ -73,16 +74,7 @@ TEST(BVHReader, ReadsJointsInTheWorldAsChannelsPlaceThem) {
         ASSERT_EQ(ReadBVHMemory(c.text, htr), L"");
         EXPECT_EQ(htr.SegmentCount(), c.segments);
         EXPECT_EQ(htr.GetDataFrameRate(), c.rate);
-        const HTRSegment* joint = htr.FindSegment(c.joint);
-        ASSERT_NE(joint, nullptr);
-        std::uint32_t index = 0;
-        while (htr.Segment(index) != joint) ++index;
-        HTRPose pose(htr);
-        pose.At(0);
-        const auto& p = pose.WorldPosition(index);
-        EXPECT_NEAR(p.x(), c.x, 1e-12);
-        EXPECT_NEAR(p.y(), c.y, 1e-12);
-        EXPECT_NEAR(p.z(), c.z, 1e-12);
+        tovtest::ExpectPlacedAt(htr, c.joint, 0, c.x, c.y, c.z);
     }
 }
 

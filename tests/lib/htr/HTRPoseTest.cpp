@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/PoseCheck.h"
 #include "tovfileio/htr/HTRPose.h"
 
 using namespace tovfileio;
@@ -38,11 +39,7 @@ TEST(HTRPose, ComposesFrameThenBaseRotationThroughTheParent) {
         root->AppendFrame(0, 0, 0, c.frameX, 0, c.frameZ, 1);
         child->SetBaseTranslation(0, 1, 0);
         child->AppendFrame(0, 0, 0, 0, 0, 0, 2);  // scale moves nothing
-        HTRPose pose(htr);
-        pose.At(0);
-        EXPECT_NEAR(pose.WorldPosition(1).x(), c.x, 1e-12);
-        EXPECT_NEAR(pose.WorldPosition(1).y(), c.y, 1e-12);
-        EXPECT_NEAR(pose.WorldPosition(1).z(), c.z, 1e-12);
+        tovtest::ExpectPlacedAt(htr, L"Child", 0, c.x, c.y, c.z);
     }
 }
 

@@ -54,19 +54,20 @@ TRCSample At(const TRCFile& trc, std::uint32_t m, std::uint32_t row) {
     return s;
 }
 
-// Writes `trc`, reads it back with findings; every sample, name and header
-// value must come back as written, with no finding beyond `allowed`.
+// Writes `trc` and reads it back with findings, their sentences in
+// `findings`: every name, header value and sample must come back as written
+// (a sample that is not finite as a dropout).
 void ExpectRoundTrip(const TRCFile& trc, const std::string& what,
-                     const std::vector<std::string>& allowed = {}) {
+                     std::vector<std::string>& findings) {
     ScratchDir dir;
     const auto path = dir.Path() / "out.trc";
     ASSERT_EQ(WriteTRCFile(Wide(path), trc), L"") << what;
     TRCFile back;
-    Findings findings;
+    Findings observer;
     TRCReadOptions options;
-    options.findings = &findings;
+    options.findings = &observer;
     ASSERT_EQ(back.Read(Wide(path), options), L"") << what;
-    EXPECT_EQ(findings.texts, allowed) << what;
+    findings = observer.texts;
     EXPECT_EQ(back.GetUnits(), trc.GetUnits()) << what;
     EXPECT_EQ(back.GetDataRate(), trc.GetDataRate()) << what;
     EXPECT_EQ(back.GetCameraRate(), trc.GetCameraRate()) << what;
@@ -166,7 +167,9 @@ TEST(TRCWriterTest, ReadsBackExactly) {
         c.trc.SetUnits(c.units);
         c.trc.SetDataRate(c.rate);
         c.trc.SetCameraRate(c.rate * 2);
-        ExpectRoundTrip(c.trc, c.what, c.findings);
+        std::vector<std::string> findings;
+        ExpectRoundTrip(c.trc, c.what, findings);
+        EXPECT_EQ(findings, c.findings) << c.what;
     }
 }
 
@@ -210,35 +213,23 @@ TEST(TRCWriterTest, RefusedWrites) {
 }
 
 // Every TRC file of the corpus the reader takes: written and read again,
-// every sample comes back bit for bit. The only findings are of what the
-// model itself holds: markers never seen, markers without a name.
+// every name, header value and sample comes back as it was. The only
+// findings are of what the model itself holds: markers never seen, markers
+// without a name.
 TEST(TRCWriterTest, CorpusReadsBackExactly) {
     const auto files = tovtest::CorpusFiles("trc", ".trc");
     if (files.empty()) GTEST_SKIP() << "no corpus";
-    ScratchDir dir;
     int written = 0;
     for (const auto& file : files) {
         TRCFile trc;
         if (!trc.Read(Wide(file)).empty()) continue;
         trc.SetNumFrames(static_cast<std::int32_t>(trc.GetNumRows()));
-        const auto out = dir.Path() / "out.trc";
-        ASSERT_EQ(WriteTRCFile(Wide(out), trc), L"") << file;
-        TRCFile back;
-        Findings findings;
-        TRCReadOptions options;
-        options.findings = &findings;
-        ASSERT_EQ(back.Read(Wide(out), options), L"") << file;
-        for (const std::string& text : findings.texts) {
+        std::vector<std::string> findings;
+        ExpectRoundTrip(trc, file.string(), findings);
+        for (const std::string& text : findings) {
             EXPECT_TRUE(text.find("never seen") != std::string::npos ||
                         text.find("has no name") != std::string::npos)
                 << file << ": " << text;
-        }
-        ASSERT_EQ(back.GetNumMarkers(), trc.GetNumMarkers()) << file;
-        ASSERT_EQ(back.GetNumRows(), trc.GetNumRows()) << file;
-        for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
-            for (std::uint32_t i = 0; i < trc.GetNumRows(); ++i) {
-                ASSERT_TRUE(SameBits(At(back, m, i), At(trc, m, i))) << file << " " << m << " " << i;
-            }
         }
         ++written;
     }

@@ -1,6 +1,7 @@
 #include "cli/commands/TakeConversion.h"
 
 #include "cli/files/FileSizeLimit.h"
+#include "cli/files/InputConversion.h"
 #include "cli/files/OutputFile.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/report/FindingReport.h"
@@ -59,11 +60,7 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     if (!output.Resolve(out, in, input.ReadPath(), KindInfo(outKind).extension, nullptr, error)) {
         return Report(io, output.Name(), error);
     }
-    ConversionRequest request;
-    request.in = input.ReadPath();
-    request.inKind = input.Kind();
-    request.out = PathToWide(output.WritePath());
-    request.outKind = outKind;
+    ConversionRequest request = InputConversion(input, output.WritePath(), outKind);
     request.units = options.units;
     request.up = options.up;
     request.baseName = GWMBaseName(PathToWide(output.Name() == "-" ? in : output.Name()));

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "cli/files/FileSizeLimit.h"
+#include "cli/files/InputConversion.h"
 #include "cli/files/InputFile.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/files/InterruptCleanup.h"
@@ -106,11 +107,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     const std::string copy = folder_ + "/" + stem + tovfileio::KindInfo(copyKind).extension;
     fileSlot_ = RegisterForCleanup(copy);
 
-    tovfileio::ConversionRequest request;
-    request.in = input.ReadPath();
-    request.inKind = kind;
-    request.out = tovfileio::PathToWide(copy);
-    request.outKind = copyKind;
+    tovfileio::ConversionRequest request = InputConversion(input, copy, copyKind);
     request.baseName = tovfileio::PathToWide(stem);
     if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
     // The copy is held to the output limit a conversion is: a file whose rows
