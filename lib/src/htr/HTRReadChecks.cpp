@@ -119,7 +119,7 @@ void Checks<Char>::HeaderLine(std::uint64_t line, Text<Char> full, Keyword keywo
             const auto kind = tovtext::ClassifyNumberField(value);
             const std::int32_t read = tovtext::LeadingInt(value);
             if (kind != tovtext::NumberField::kWhole) {
-                NumberToken(line, full, value);
+                NumberToken(line, full, value, false);
             } else if (tovtext::LeadingDouble(value) != read) {
                 ReadFinding finding = HtrFinding(ReadFindingCode::kHtrNotWhole, Effect::kMisread,
                                                  line, valueColumn, Utf8(value));
@@ -137,7 +137,10 @@ void Checks<Char>::HeaderLine(std::uint64_t line, Text<Char> full, Keyword keywo
             sawRate_ = sawRate_ || keyword == Keyword::kDataFrameRate;
             break;
         }
-        case Keyword::kScaleFactor: NumberToken(line, full, value); break;
+        case Keyword::kScaleFactor:
+            NumberToken(line, full, value,
+                        tovtext::ClassifyNumberField(value) == tovtext::NumberField::kWhole);
+            break;
         case Keyword::kCalibrationUnits:
             if (!KnownCalibrationUnits(value)) {
                 Emit(HtrFinding(ReadFindingCode::kHtrUnitUnknown, Effect::kMisread, line,
@@ -172,11 +175,20 @@ void Checks<Char>::FrameLine(std::uint64_t line, Text<Char> full, Text<Char> fra
         ++unknown_.count;
         return;
     }
-    if (!sectionOpen_ || tovtext::ClassifyNumberField(frameToken) != tovtext::NumberField::kWhole) {
-        return;
-    }
+    if (!sectionOpen_) return;
     static_cast<void>(full);
-    const std::int64_t frame = tovtext::LeadingInt(frameToken);
+    // Most frame numbers are a few plain digits, read here at once; any
+    // other token is classified and read as the reader reads it.
+    std::int64_t frame = 0;
+    std::size_t digits = 0;
+    while (digits < frameToken.size() && digits < 9 && frameToken[digits] >= '0' &&
+           frameToken[digits] <= '9') {
+        frame = frame * 10 + (frameToken[digits++] - '0');
+    }
+    if (digits == 0 || digits != frameToken.size()) {
+        if (tovtext::ClassifyNumberField(frameToken) != tovtext::NumberField::kWhole) return;
+        frame = tovtext::LeadingInt(frameToken);
+    }
     if (anyFrame_ && frame != lastFrame_ + 1 && gaps_++ == 0) {
         gapLine_ = line;
         gapFrom_ = lastFrame_;
@@ -187,8 +199,8 @@ void Checks<Char>::FrameLine(std::uint64_t line, Text<Char> full, Text<Char> fra
 }
 
 template <typename Char>
-void Checks<Char>::NumberToken(std::uint64_t line, Text<Char> full, Text<Char> token) {
-    if (tovtext::ClassifyNumberField(token) == tovtext::NumberField::kWhole) return;
+void Checks<Char>::NumberToken(std::uint64_t line, Text<Char> full, Text<Char> token, bool whole) {
+    if (whole) return;
     if (textCount_++ != 0) return;
     textLine_ = line;
     textColumn_ = ColumnOf(full, token.data());

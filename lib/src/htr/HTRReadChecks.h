@@ -66,8 +66,9 @@ public:
                     Text<Char> value);
     void BasePositionLine() { sawBase_ = true; }
     void FrameLine(std::uint64_t line, Text<Char> full, Text<Char> frameToken);
-    // A number token of a base-position or frame line.
-    void NumberToken(std::uint64_t line, Text<Char> full, Text<Char> token);
+    // A number token of a base-position or frame line; `whole` when a
+    // number fills it (the reader knows from its conversion).
+    void NumberToken(std::uint64_t line, Text<Char> full, Text<Char> token, bool whole);
     void End(const HTRFile& file);
 
 private:

@@ -110,6 +110,35 @@ double TakeDouble(std::string_view& rest) {
     return value;
 }
 
+// TakeDouble, also giving the token taken and whether a number fills it
+// (nothing after the number but white space), for the checks: the narrow
+// line's number is converted once for both.
+double TakeCheckedDouble(std::wstring_view& rest, std::wstring_view& token, bool& whole) {
+    token = FirstToken(rest);
+    whole = tovtext::ClassifyNumberField(token) == tovtext::NumberField::kWhole;
+    return tovtext::LeadingDouble(token);
+}
+double TakeCheckedDouble(std::string_view& rest, std::string_view& token, bool& whole) {
+    std::size_t begin = 0;
+    while (begin < rest.size() && IsBlank(rest[begin])) ++begin;
+    rest.remove_prefix(begin);
+    if (rest.empty() || tovtext::IsNumberSpace(rest.front())) {
+        token = FirstToken(rest);
+        whole = tovtext::ClassifyNumberField(token) == tovtext::NumberField::kWhole;
+        return tovtext::LeadingDouble(token);
+    }
+    std::size_t used = 0;
+    const double value = tovtext::LeadingDouble(rest, used);
+    whole = used > 0;
+    std::size_t end = used;
+    for (; end < rest.size() && !IsBlank(rest[end]); ++end) {
+        whole = whole && tovtext::IsNumberSpace(rest[end]);
+    }
+    token = rest.substr(0, end);
+    rest.remove_prefix(end);
+    return value;
+}
+
 // The last run of non-blank characters of `text`.
 template <typename Char>
 Text<Char> LastToken(Text<Char> text) {
@@ -507,10 +536,10 @@ void HTRReader::TakeNumbers(Text<Char>& rest, Text<Char> line, double (&values)[
         return;
     }
     for (double& value : values) {
-        Text<Char> probe = rest;
-        const Text<Char> token = FirstToken(probe);
-        value = TakeDouble(rest);
-        if (!token.empty()) checks->NumberToken(lineNumber_, line, token);
+        Text<Char> token;
+        bool whole = false;
+        value = TakeCheckedDouble(rest, token, whole);
+        if (!whole && !token.empty()) checks->NumberToken(lineNumber_, line, token, whole);
     }
 }
 
@@ -521,9 +550,8 @@ void HTRReader::HandleFrameLine(Text<Char> line) {
     if (auto* checks = Checks<Char>()) checks->FrameLine(lineNumber_, line, frameToken);
     // Lines of a section that names no segment have nowhere to go.
     if (currentSegment_ == nullptr) return;
-    const std::int32_t frameNumber = tovtext::LeadingInt(frameToken);
     if (firstFramePending_) {
-        file_.SetFirstFrame(frameNumber);
+        file_.SetFirstFrame(tovtext::LeadingInt(frameToken));
         firstFramePending_ = false;
     }
     if (currentSegment_->FrameCount() == 0) {

@@ -373,3 +373,58 @@ TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// The text-in-numbers and frame-gap findings of a read: the count and the
+// text the first was found at.
+class NumberFindings : public ReadObserver {
+public:
+    void Found(const ReadFinding& finding) override {
+        if (finding.code == ReadFindingCode::kTextInNumbers) {
+            texts = finding.count;
+            firstText = finding.found;
+        } else if (finding.code == ReadFindingCode::kFrameGaps) {
+            gaps = finding.count;
+        }
+    }
+    std::uint64_t texts = 0, gaps = 0;
+    std::string firstText;
+};
+
+}  // namespace
+
+// Each number is converted once for both the model and the checks: a token
+// is text when anything but white space follows its number, and frame
+// numbers are compared as the reader reads them, plain digits or not.
+TEST(HTRReaderTest, NumberTokensAndFrameNumbersAreCheckedAsRead) {
+    struct Case {
+        const char* frames;  // the frame lines of the one segment
+        std::uint64_t texts;
+        const char* firstText;
+        std::uint64_t gaps;
+    };
+    const Case cases[] = {
+        {"1 0 0 0 0 0 0 1\n2 1.5 -2 3e2 .5 5. +7 1\n", 0, "", 0},
+        {"1 0 0 0 0 0 0 1\r\n2 0 0 0 0 0 0 1\v\n", 0, "", 0},
+        {"1 0 1.5abc 0 x 0 0 1\n2 0 0 0 0 0 - 1\n", 3, "1.5abc", 0},
+        {"1 0 0 0 0 0 0 1,\n", 1, "1,", 0},
+        {"0009 0 0 0 0 0 0 1\n10 0 0 0 0 0 0 1\n12 0 0 0 0 0 0 1\n", 0, "", 1},
+        {"+1 0 0 0 0 0 0 1\n2 0 0 0 0 0 0 1\n-5 0 0 0 0 0 0 1\n", 0, "", 1},
+        {"1234567890 0 0 0 0 0 0 1\n1234567891 0 0 0 0 0 0 1\n", 0, "", 0},
+        {"1 0 0 0 0 0 0 1\nx1 0 0 0 0 0 0 1\n2 0 0 0 0 0 0 1\n", 0, "", 0},
+    };
+    for (const Case& c : cases) {
+        HTRFile htr;
+        NumberFindings findings;
+        const std::string text = HtrWithHeader(
+            "NumSegments 1\nNumFrames 2\n",
+            std::string("[SegmentNames&Hierarchy]\nRoot GLOBAL\n[BasePosition]\nRoot 0 0 0 0 0 0 1\n"
+                        "[Root]\n") +
+                c.frames + "[EndOfFile]\n");
+        ASSERT_EQ(htr.ReadMemory(text, &findings), L"") << c.frames;
+        EXPECT_EQ(findings.texts, c.texts) << c.frames;
+        EXPECT_EQ(findings.firstText, c.firstText) << c.frames;
+        EXPECT_EQ(findings.gaps, c.gaps) << c.frames;
+    }
+}
