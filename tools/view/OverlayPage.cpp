@@ -49,6 +49,16 @@ TakeOutline MergeTakes(const std::vector<EvaluatedTake>& takes, TakeAlignment al
         }
     }
     page.frameCount = last - page.firstFrame + 1;
+    // The page frames each take shows frames at: one run, as the take's
+    // frames go up with the page's. The page tells a marker missing from
+    // its take's frames from one whose take has no frame there by them.
+    for (TakeSpan& span : page.takes) {
+        for (long long index = 0; index < page.frameCount; ++index) {
+            if (TakeFrameAt(page, span, alignment, index) < 0) continue;
+            if (span.pageFirst < 0) span.pageFirst = index;
+            span.pageLast = index;
+        }
+    }
     return page;
 }
 

@@ -82,7 +82,9 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
             AppendJsonString(head, span.title);
             head += ",\"frameRate\":" + std::to_string(span.frameRate) +
                     ",\"firstFrame\":" + std::to_string(span.firstFrame) +
-                    ",\"frameCount\":" + std::to_string(span.frameCount) + "}";
+                    ",\"frameCount\":" + std::to_string(span.frameCount) +
+                    ",\"pageFrames\":[" + std::to_string(span.pageFirst) + "," +
+                    std::to_string(span.pageLast) + "]}";
         }
     }
     head += "],\n\"links\":[";

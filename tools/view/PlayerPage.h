@@ -22,12 +22,15 @@ namespace tovview {
 using TakeLink = std::pair<int, int>;
 
 // One take of a page that overlays several: its file's name, frame rate
-// and frames.
+// and frames, and the page frames (counted from 0) that show one of them,
+// from `pageFirst` to `pageLast` (-1 and -2 when none do).
 struct TakeSpan {
     std::string title;  // UTF-8
     int frameRate = 30;
     long long firstFrame = 0;
     long long frameCount = 0;
+    long long pageFirst = -1;
+    long long pageLast = -2;
 };
 
 // What the page draws: the scene's bones and markers (spheres and point

@@ -61,16 +61,17 @@ TEST(OverlayPageTest, PageFramesShowTheTakesFramesByNumberOrByTime) {
         long long pageFirst, pageFrames;
         // page frame -> frame of the second take (from its first), -1: none
         std::vector<std::pair<long long, long long>> shown;
+        long long secondFrom, secondTo;  // the page frames showing the second take
     };
     const Case cases[] = {
         {"by number, the second starting later and ending later", TakeAlignment::kFrame,
-         Take("b", 60, 11, 40, 1, 0), 1, 50, {{0, -1}, {9, -1}, {10, 0}, {39, 29}, {49, 39}}},
+         Take("b", 60, 11, 40, 1, 0), 1, 50, {{0, -1}, {9, -1}, {10, 0}, {39, 29}, {49, 39}}, 10, 49},
         {"by number, the second starting earlier", TakeAlignment::kFrame,
-         Take("b", 60, -4, 10, 1, 0), -4, 45, {{0, 0}, {5, 5}, {9, 9}, {10, -1}}},
+         Take("b", 60, -4, 10, 1, 0), -4, 45, {{0, 0}, {5, 5}, {9, 9}, {10, -1}}, 0, 9},
         {"by time, the second at half the rate", TakeAlignment::kTime, Take("b", 30, 100, 10, 1, 0),
-         1, 40, {{0, 0}, {1, 1}, {2, 1}, {18, 9}, {19, -1}}},
+         1, 40, {{0, 0}, {1, 1}, {2, 1}, {18, 9}, {19, -1}}, 0, 18},
         {"by time, the second at twice the rate and twice as long", TakeAlignment::kTime,
-         Take("b", 120, 1, 200, 1, 0), 1, 100, {{0, 0}, {1, 2}, {99, 198}}},
+         Take("b", 120, 1, 200, 1, 0), 1, 100, {{0, 0}, {1, 2}, {99, 198}}, 0, 99},
     };
     for (const Case& c : cases) {
         const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 40, 1, 0), c.second};
@@ -81,6 +82,8 @@ TEST(OverlayPageTest, PageFramesShowTheTakesFramesByNumberOrByTime) {
             EXPECT_EQ(tovview::TakeFrameAt(page, page.takes[1], c.alignment, index), frame)
                 << c.what << ", page frame " << index;
         }
+        EXPECT_EQ(page.takes[1].pageFirst, c.secondFrom) << c.what;
+        EXPECT_EQ(page.takes[1].pageLast, c.secondTo) << c.what;
     }
 }
 
@@ -95,8 +98,8 @@ TEST(OverlayPageTest, ATakeWithoutAFrameThereIsADropout) {
         << error;
     EXPECT_EQ(html.size(), tovview::PlayerPageBytes(page, "a + b"));
     EXPECT_NE(html.find("\"takes\":[{\"title\":\"a\",\"frameRate\":60,\"firstFrame\":1,"
-                        "\"frameCount\":4},{\"title\":\"b\",\"frameRate\":60,\"firstFrame\":3,"
-                        "\"frameCount\":4}]"),
+                        "\"frameCount\":4,\"pageFrames\":[0,3]},{\"title\":\"b\",\"frameRate\":60,"
+                        "\"firstFrame\":3,\"frameCount\":4,\"pageFrames\":[2,5]}]"),
               std::string::npos);
     const std::size_t start = html.find("\"positions\":\"") + 13;
     std::vector<float> xyz;

@@ -2,16 +2,17 @@
 """Checks screenshots of a player page: that the take is drawn in each of its
 colours and that it moved between two moments.
 
-    take_pixels.py BACKGROUND FIRST.png SECOND.png COLOUR:LEAST...
+    take_pixels.py BACKGROUND FIRST.png SECOND.png COLOUR:LEAST|COLOUR:<MOST...
 
 Counts, in each picture, the pixels of each COLOUR (within a small
 tolerance, for the edges a canvas smooths) on the rows of the canvas, which
 are the rows whose left edge has the canvas's BACKGROUND colour (the caption
 and the controls above and below have another). Fails unless each picture
-has at least LEAST pixels of each COLOUR, and unless the pixels of all of
-them differ between the pictures in a tenth as many places as the LEASTs
-add up to. Colours are RRGGBB. The PNG reader is the standard library's zlib
-and nothing more.
+has at least LEAST pixels of each COLOUR given a LEAST and fewer than MOST
+of each given a MOST (a colour not drawn but for a few smoothed edges of
+others), and unless the pixels of the former differ between the pictures
+in a tenth as many places as the LEASTs add up to. Colours are RRGGBB. The
+PNG reader is the standard library's zlib and nothing more.
 """
 import struct
 import sys
@@ -86,12 +87,19 @@ def take_pixels(path, background, wanted):
 def main():
     background = colour(sys.argv[1])
     pictures = sys.argv[2:4]
-    wanted = [(colour(c), int(least)) for c, least in (a.split(":") for a in sys.argv[4:])]
+    wanted = [(colour(c), count) for c, count in (a.split(":") for a in sys.argv[4:])]
     drawn = [set(), set()]
-    failed = 0
-    for rgb, least in wanted:
+    failed, least_sum = 0, 0
+    for rgb, count in wanted:
         found = [take_pixels(path, background, rgb) for path in pictures]
         print("#%02x%02x%02x: %d and %d pixels" % (rgb + (len(found[0]), len(found[1]))))
+        if count.startswith("<"):
+            if max(len(f) for f in found) >= int(count[1:]):
+                print("  %s or more: the take is drawn in this colour" % count[1:])
+                failed = 1
+            continue
+        least = int(count)
+        least_sum += least
         if min(len(f) for f in found) < least:
             print("  fewer than %d: the take is not drawn in this colour" % least)
             failed = 1
@@ -99,7 +107,7 @@ def main():
         drawn[1] |= found[1]
     moved = len(drawn[0] ^ drawn[1])
     print("%d pixels in one picture only" % moved)
-    if moved < sum(least for _, least in wanted) // 10:
+    if moved < least_sum // 10:
         print("the take did not move between the two pictures")
         failed = 1
     return failed

@@ -303,8 +303,12 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
         "turned upright, and said so; frames at the start that hold no marker\n"
         "are left out, and the page says so. Several files play overlaid, each\n"
         "in colours of its own and shown or hidden on its own, at the first\n"
-        "one's frame rate. Play and pause, a slider through the frames, drag to\n"
-        "orbit, wheel to zoom; names show on hover or as labels. The page holds\n"
-        "everything it needs: open it from a double click, offline, with nothing\n"
-        "beside it. It takes about 16 bytes a node and frame.");
+        "one's frame rate (#hide=1 at the end of the address hides the second).\n"
+        "Play and pause, a frame back and on, speeds 0.25x to 2x, a loop between\n"
+        "in and out points, a slider through the frames; drag to orbit, wheel to\n"
+        "zoom, follow to keep a walking figure large; names show on hover or as\n"
+        "labels, left out where they would overprint; the keys are listed on the\n"
+        "page. PNG saves the picture and WebM records the loop, as downloads. The\n"
+        "page holds everything it needs: open it from a double click, offline,\n"
+        "with nothing beside it. It takes about 16 bytes a node and frame.");
 }
