@@ -331,6 +331,12 @@ TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
         }
         EXPECT_EQ(run.err, c.warning);
     }
+    // A skeleton overlaid with its markers: the map joins the markers, and
+    // the skeleton's take, which has none, is not warned of.
+    EXPECT_EQ(RunOk({"view", tovtest::kWalkHtr, tovtest::kWalkTrc, "--mnm",
+                     tovtest::kSamples + "walk.mnm", "-o", page})
+                  .err,
+              "");
     const auto both = RunCommand({"view", tovtest::kWalkTrc, "-o", page, "--no-links", "--links", file});
     EXPECT_EQ(both.status, 2);
     EXPECT_THAT(both.err, HasSubstr("give one of --links, --mnm and --no-links"));

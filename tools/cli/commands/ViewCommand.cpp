@@ -1,6 +1,7 @@
 // tovfileio view: one HTML page that plays a scene document, or take files
 // (HTR, BVH, TRC, C3D or GWM) each imported into a fresh scene, in any
 // browser, from the file alone. Several files play overlaid on one timeline.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -82,7 +83,10 @@ std::optional<std::string> CheckOptions(const ViewOptions& options, ViewRequest&
 // warned of; false, with `error` said, when a file does not read.
 bool LinkMarkers(const ViewOptions& options, tovview::TakeOutline& outline, const CommandIO& io,
                  std::string& error) {
-    if (options.noLinks) return true;
+    // A skeleton's take (of an overlay, say) has no markers to join.
+    const bool anyMarker = std::any_of(outline.nodes.begin(), outline.nodes.end(),
+                                       [](const tovview::TakeOutline::Node& node) { return node.marker; });
+    if (options.noLinks || !anyMarker) return true;
     if (options.links.empty() && options.mnm.empty()) {
         return tovview::InferredLinks(outline, outline.links, error);
     }
