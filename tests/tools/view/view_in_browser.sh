@@ -66,6 +66,20 @@ for take in "walk.htr bones f0a030:60 ff5a6e:300 9be35a:300" \
     done
 done
 
+# The links the page finds for walk.trc are drawn, in the markers' colour
+# at 45% over the background (#325a87); with --no-links that colour is
+# only on the edges of dots.
+echo "links of walk.trc (found, then none):"
+"$TOV" view "$SAMPLES/walk.trc" --no-links -o "$WORK/walk-trc/unlinked.html"
+for span in 250 450; do
+    bash "$LAUNCHER" --window-size=800,560 --virtual-time-budget=$span \
+        --screenshot="$OUTDIR/view-unlinked-$span.png" "file://$WORK/walk-trc/unlinked.html"
+done
+python3 "$PIXELS" "$BACKGROUND" "$OUTDIR/view-walk-trc-250.png" "$OUTDIR/view-walk-trc-450.png" \
+    325a87:700 || failed=1
+python3 "$PIXELS" "$BACKGROUND" "$OUTDIR/view-unlinked-250.png" "$OUTDIR/view-unlinked-450.png" \
+    325a87:\<500 || failed=1
+
 echo "gaps of walk.trc:"
 dom="$WORK/walk-trc.dom"
 seen=$(sed -n 's/.*data-seen="\([0-9,]*\)".*/\1/p' "$dom")
