@@ -167,25 +167,6 @@ TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
     }
 }
 
-// The values a padded file gives: the rows around the gap as written, the
-// rows put in as dropouts at their own frames.
-TEST(Repair, PaddedFramesReadAsDropoutsInTheirPlace) {
-    const RepairResult result = RepairText(
-        "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5 + "\n1\t0.00\t1\t2\t3\t4\t5\t6\n4\t0.03\t7\t8\t9\t10\t11\t12\n",
-        FileKind::kTrc);
-    ASSERT_TRUE(result.Repaired());
-    TRCFile trc;
-    ASSERT_EQ(trc.ReadMemory(result.text), L"");
-    const TRCMarker* b = trc.GetMarker(1);
-    ASSERT_NE(b, nullptr);
-    ASSERT_EQ(b->GetNumSamples(), 4u);
-    double x = 0, y = 0, z = 0;
-    EXPECT_FALSE(b->GetPosition(1, x, y, z));
-    EXPECT_FALSE(b->GetPosition(2, x, y, z));
-    EXPECT_TRUE(b->GetPosition(3, x, y, z));
-    EXPECT_EQ(x, 10.0);
-}
-
 // Every order of three different axes becomes ZYX holding the same
 // rotations, base and frames, checked against the turns the order names.
 TEST(Repair, HtrRotationsKeepTheirTurnsInTheReadersOrder) {

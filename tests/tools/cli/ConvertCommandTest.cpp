@@ -36,6 +36,32 @@ using tovtest::kWalkTrc;
 
 class ConvertCommandTest : public tovtest::CliTest {};
 
+// What the inputs of the samples' formats convert to, as a refusal says it.
+const std::string kHtrBecomes =
+    "an HTR file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) or "
+    "binary glTF (.glb)";
+const std::string kTrcBecomes =
+    "a TRC file converts to GWM (.gwm), TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or "
+    "binary glTF (.glb)";
+
+// Runs `args`, a convert to `out`: with `start`, the file written begins so;
+// without, the run is refused with status 2 and `refusal` (after
+// "tovfileio convert: "), and nothing is written. `out` goes afterwards.
+void ExpectWrittenOrRefused(const Arguments& args, const std::string& out, const std::string& start,
+                            const std::string& refusal, const std::string& row) {
+    const auto run = RunCommand(args);
+    if (start.empty()) {
+        EXPECT_EQ(run.status, 2) << row;
+        EXPECT_EQ(run.err, "tovfileio convert: " + refusal + "\nTry 'tovfileio convert --help'.\n")
+            << row;
+        EXPECT_FALSE(fs::exists(out)) << row;
+    } else {
+        EXPECT_EQ(run.status, 0) << row << run.err;
+        EXPECT_EQ(ReadBytes(out).substr(0, start.size()), start) << row;
+    }
+    fs::remove(out);
+}
+
 // The units asked for, by either spelling of the flags, reach the file
 // written, there and back; the conversion itself is the HTR model's
 // (lengths) and its writer's and reader's (angles in radians).
@@ -126,15 +152,11 @@ TEST_F(ConvertCommandTest, EveryPairConvertsOrIsRefusedWithWhatTheInputBecomes) 
         std::set<std::string> becomes;
         std::string refusal;
     } inputs[] = {
-        {kWalkHtr, "htr", {"htr", "bvh", "trc", "csv", "gltf", "glb"},
-         "an HTR file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) "
-         "or binary glTF (.glb)"},
+        {kWalkHtr, "htr", {"htr", "bvh", "trc", "csv", "gltf", "glb"}, kHtrBecomes},
         {bvh, "bvh", {"htr", "bvh", "trc", "csv", "gltf", "glb"},
          "a BVH file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) "
          "or binary glTF (.glb)"},
-        {kWalkTrc, "trc", {"gwm", "trc", "c3d", "csv", "gltf", "glb"},
-         "a TRC file converts to GWM (.gwm), TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) "
-         "or binary glTF (.glb)"},
+        {kWalkTrc, "trc", {"gwm", "trc", "c3d", "csv", "gltf", "glb"}, kTrcBecomes},
         {c3d, "c3d", {"trc", "gwm", "c3d", "csv", "gltf", "glb"},
          "a C3D file converts to TRC (.trc), GWM (.gwm), C3D (.c3d), CSV (.csv), glTF (.gltf) "
          "or binary glTF (.glb)"},
@@ -153,19 +175,10 @@ TEST_F(ConvertCommandTest, EveryPairConvertsOrIsRefusedWithWhatTheInputBecomes) 
     for (const auto& input : inputs) {
         for (const auto& [format, start] : starts) {
             const std::string out = Path("out." + format);
-            const auto run = RunCommand({"convert", input.in, out});
-            const std::string row = input.format + " -> " + format;
-            if (input.becomes.count(format) == 0) {
-                EXPECT_EQ(run.status, 2) << row;
-                EXPECT_EQ(run.err, "tovfileio convert: " + input.refusal + ", not to " +
-                                       names.at(format) + "\nTry 'tovfileio convert --help'.\n")
-                    << row;
-                EXPECT_FALSE(fs::exists(out)) << row;
-            } else {
-                EXPECT_EQ(run.status, 0) << row << run.err;
-                EXPECT_EQ(ReadBytes(out).substr(0, start.size()), start) << row;
-            }
-            fs::remove(out);
+            const bool converts = input.becomes.count(format) != 0;
+            ExpectWrittenOrRefused({"convert", input.in, out}, out, converts ? start : "",
+                                   input.refusal + ", not to " + names.at(format),
+                                   input.format + " -> " + format);
         }
     }
 }
@@ -174,12 +187,6 @@ TEST_F(ConvertCommandTest, EveryPairConvertsOrIsRefusedWithWhatTheInputBecomes) 
 // writes one format under another's name, and a name that says no format is
 // refused with what the input becomes.
 TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
-    const std::string trcBecomes =
-        "a TRC file converts to GWM (.gwm), TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or "
-        "binary glTF (.glb)";
-    const std::string htrBecomes =
-        "an HTR file converts to HTR (.htr), BVH (.bvh), TRC (.trc), CSV (.csv), glTF (.gltf) or "
-        "binary glTF (.glb)";
     const std::string htrStart = "# Tovelund HTR", gwmStart = "$Comments", glbStart = "glTF";
     const struct {
         std::string in;
@@ -190,14 +197,14 @@ TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
     } cases[] = {
         {kWalkHtr, "o.HTR", "", htrStart, ""},
         {kWalkHtr, "o.GLB", "", glbStart, ""},
-        {kWalkHtr, "o.mnm", "", "", htrBecomes + ", not to MNM"},
-        {kWalkHtr, "o", "", "", "O: the name gives no format convert writes; " + htrBecomes +
+        {kWalkHtr, "o.mnm", "", "", kHtrBecomes + ", not to MNM"},
+        {kWalkHtr, "o", "", "", "O: the name gives no format convert writes; " + kHtrBecomes +
                                      ": name the output so, or give --to"},
         {kWalkHtr, "o.dat", "htr", htrStart, ""},
         {kWalkHtr, "o.dat", "GLB", glbStart, ""},
-        {kWalkHtr, "o.htr", "gwm", "", htrBecomes + ", not to GWM"},
+        {kWalkHtr, "o.htr", "gwm", "", kHtrBecomes + ", not to GWM"},
         {kWalkHtr, "o.htr", "fbx", "", "--to fbx: give one of htr|bvh|trc|c3d|gwm|csv|gltf|glb"},
-        {kWalkTrc, "o.dat", "", "", "O: the name gives no format convert writes; " + trcBecomes +
+        {kWalkTrc, "o.dat", "", "", "O: the name gives no format convert writes; " + kTrcBecomes +
                                          ": name the output so, or give --to"},
         {kWalkTrc, "o.dat", "gwm", gwmStart, ""},
         {kWalkTrc, "o.GWM", "gwm", gwmStart, ""},
@@ -208,20 +215,9 @@ TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
         const std::string out = Path(c.out);
         std::vector<std::string> args = {"convert", c.in, out};
         if (*c.to) args.insert(args.begin() + 1, {"--to", c.to});
-        const auto run = RunCommand(args);
-        const std::string row = c.in + " -> " + c.out + " --to " + c.to;
-        if (c.start.empty()) {
-            std::string refusal = c.refusal;
-            if (refusal.rfind("O:", 0) == 0) refusal = out + refusal.substr(1);
-            EXPECT_EQ(run.status, 2) << row;
-            EXPECT_EQ(run.err, "tovfileio convert: " + refusal +
-                                   "\nTry 'tovfileio convert --help'.\n") << row;
-            EXPECT_FALSE(fs::exists(out)) << row;
-        } else {
-            EXPECT_EQ(run.status, 0) << row << run.err;
-            EXPECT_EQ(ReadBytes(out).substr(0, c.start.size()), c.start) << row;
-        }
-        fs::remove(out);
+        const std::string refusal =
+            c.refusal.rfind("O:", 0) == 0 ? out + c.refusal.substr(1) : c.refusal;
+        ExpectWrittenOrRefused(args, out, c.start, refusal, c.in + " -> " + c.out + " --to " + c.to);
     }
 }
 
