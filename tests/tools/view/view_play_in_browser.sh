@@ -55,7 +55,7 @@ if [ "$PART" = webm ]; then
     expect "$said" "the recording" <<'EXPECTED'
 recording: play slider in png webm
 webm: walk-frames11-15.webm video/webm
-video: \([0-9]*x[0-9]*\) canvas \1
+clip: non-empty, EBML true
 EXPECTED
     exit "$failed"
 fi
