@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "brindle/host/scene/Base64Floats.h"
+#include "scene/DocumentText.h"
 #include "tests/support/AllocationFailure.h"
 #include "tests/support/TestFiles.h"
 
@@ -172,6 +173,31 @@ TEST(SceneDocumentTest, RoundTripKeepsEveryValueBitForBit) {
     EXPECT_NE(SceneToJson(scene).find("\"zeta\": 0.1,"), std::string::npos);
 }
 
+// Each float as the document spells it: the shortest decimal that reads
+// back as the same float, with a fraction or an exponent; whole numbers
+// about the bounds of the quick integer path among them.
+TEST(SceneDocumentTest, FloatsAreWrittenInTheirShortestForm) {
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {0.0f, "0.0"},         {-0.0f, "-0.0"},         {1.0f, "1.0"},
+        {-3.0f, "-3.0"},       {9999.0f, "9999.0"},     {-9999.0f, "-9999.0"},
+        {10000.0f, "10000.0"}, {-10000.0f, "-10000.0"}, {100000.0f, "1e+05"},
+        {123456.0f, "123456.0"}, {16777216.0f, "16777216.0"}, {1e10f, "1e+10"},
+        {0.1f, "0.1"},         {-2.5f, "-2.5"},         {9999.5f, "9999.5"},
+        {0.7390348f, "0.7390348"}, {1e-45f, "1e-45"},   {FLT_MAX, "3.4028235e+38"},
+        {std::numeric_limits<float>::infinity(), "null"},
+        {std::numeric_limits<float>::quiet_NaN(), "null"},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        const bool finite = DocumentText::AppendFloat(text, c.value);
+        EXPECT_EQ(text, c.text) << c.value;
+        EXPECT_EQ(finite, std::string(c.text) != "null") << c.value;
+    }
+}
+
 TEST(SceneDocumentTest, TicksAndValuesMayBeWrittenByHandInEitherForm) {
     // Ticks plain or as runs; values as numbers, base64, or both in turn:
     // the scene of the same keys written out one by one.
@@ -197,6 +223,14 @@ TEST(SceneDocumentTest, FirstVersionDocumentsStillLoad) {
     std::string error;
     ASSERT_TRUE(LoadSceneDocument(data + "walk-version1.json", scene, error)) << error;
     EXPECT_EQ(SceneToJson(scene), tovtest::ReadBytes(data + "walk-version2.json"));
+}
+
+// A "user_properties" member of `count` properties p0, p1, ..., and one
+// more named `last`.
+std::string ManyProperties(int count, const std::string& last) {
+    std::string members = R"("user_properties": {)";
+    for (int i = 0; i < count; ++i) members += "\"p" + std::to_string(i) + "\": 1, ";
+    return members + "\"" + last + "\": 2}";
 }
 
 // A document that must be refused, and what the message must say.
@@ -262,6 +296,24 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "node 1 (\"A\"): position: key 2: tick 1073741825 lies more than"},
         {"tiny system unit", Document("", R"("system_unit_mm": 1e-7, )"),
          "system_unit_mm 1e-07 is out of range (1e-06 to 1e+09 mm)"},
+        // Nodes are read as they close; what is said is still the first
+        // fault in the order syntax, settings, nodes, parents.
+        {"a node as a number", Document(R"(7, {"handle": 1})"),
+         "node 1: the node must be an object, not a number"},
+        {"a node as an array", Document(R"([1], {"handle": 1})"),
+         "node 1: the node must be an object, not an array"},
+        {"the first of two broken nodes",
+         Document(R"({"name": "A", "handle": 0}, {"handle": 2})"), "node 1 (\"A\"): handle 0"},
+        {"a broken node before a syntax error", Document(R"({"handle": 1}, {"name": )"),
+         "syntax error"},
+        {"a broken node before newer settings",
+         R"({"nodes": [{"handle": 1}], "format": "tovfileio-scene", "version": 3})",
+         "version 3 of the scene document is newer"},
+        {"a broken node before a broken parent",
+         Document(R"({"name": "A", "handle": 1, "parent": "X"}, {"name": "B", "handle": 0})"),
+         "node 2 (\"B\"): handle 0 is out of range"},
+        {"a key repeated in a large object", NodeA(ManyProperties(40, "p7")),
+         "the key \"p7\" appears twice"},
     };
     // Tracks spelt wrongly: the members of node A's position.
     const std::string nan = Base64Of({1, std::numeric_limits<float>::quiet_NaN(), 3});

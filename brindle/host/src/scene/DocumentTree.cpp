@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "scene/DocumentError.h"
+#include "scene/SceneReader.h"
 
 namespace brindle::host {
 namespace {
@@ -64,12 +65,30 @@ bool DocumentTree::String(std::string_view utf8) {
 
 bool DocumentTree::Key(std::string_view utf8) {
     if (inTrack_) return true;
-    if (!keys_.back().emplace(utf8).second) {
+    if (Repeated(utf8)) {
         problem = "the key \"" + Printable(utf8) + "\" appears twice in one object";
         return false;
     }
     key_ = utf8;
     return true;
+}
+
+// Whether the open object has `key` already. A small object's members are
+// searched; a large one's keys go into a set once it has kSearchedMembers,
+// so that an object of very many members costs no more than linear time.
+bool DocumentTree::Repeated(std::string_view key) {
+    const auto& members = stack_.back().value->get_ref<const Json::object_t&>();
+    auto& seen = keys_.back();
+    if (members.size() < kSearchedMembers) {
+        for (const auto& member : members) {
+            if (member.first == key) return true;
+        }
+        return false;
+    }
+    if (seen.empty()) {
+        for (const auto& member : members) seen.emplace(member.first);
+    }
+    return !seen.emplace(key).second;
 }
 
 bool DocumentTree::StartObject() {
@@ -100,7 +119,10 @@ void DocumentTree::StartContainer(bool array) {
         while (key_ != kControllers[index]) ++index;
         track_.Start(index == 1 ? 4 : 3);
     }
-    stack_.push_back({Insert(array ? Json::array() : Json::object()), role, index});
+    Json* opened = Insert(array ? Json::array() : Json::object());
+    // Room for a node's members, so that they are not moved as it grows.
+    if (!array) opened->get_ref<Json::object_t&>().reserve(kSearchedMembers);
+    stack_.push_back({opened, role, index});
     if (!array) keys_.emplace_back();
 }
 
@@ -133,6 +155,7 @@ bool DocumentTree::EndObject() {
     keys_.pop_back();
     stack_.pop_back();
     if (closed.role == Role::Controller) EndController(stack_.back().index, closed.index);
+    if (closed.role == Role::Node) NodeDone(*closed.value, closed.index);
     return true;
 }
 
@@ -141,8 +164,28 @@ bool DocumentTree::EndArray() {
         if (track_.EndContainer()) inTrack_ = false;
         return true;
     }
+    Json* closed = stack_.back().value;
     stack_.pop_back();
+    // An array where a node belongs: ReadNode says what is wrong with it.
+    if (!stack_.empty() && stack_.back().role == Role::Nodes) {
+        NodeDone(*closed, stack_.back().value->size() - 1);
+    }
     return true;
+}
+
+// Reads the node just closed into the plan unless an earlier one failed,
+// and lets its tree go.
+void DocumentTree::NodeDone(Json& node, std::size_t index) {
+    if (plan_.nodes.size() <= index) plan_.nodes.resize(index + 1);
+    if (parents.size() <= index) parents.resize(index + 1);
+    if (!nodeError) {
+        try {
+            ReadNode(node, index, plan_.nodes[index], parents[index]);
+        } catch (const DocumentError&) {
+            nodeError = std::current_exception();
+        }
+    }
+    node = nullptr;
 }
 
 // The keys of the controller in `slot` of node `node` go to the plan.
@@ -158,7 +201,11 @@ void DocumentTree::EndController(std::size_t node, std::size_t slot) {
 }
 
 bool DocumentTree::Add(Json value) {
-    Insert(std::move(value));
+    Json* added = Insert(std::move(value));
+    // A number, string, true, false or null where a node belongs.
+    if (!stack_.empty() && stack_.back().role == Role::Nodes) {
+        NodeDone(*added, stack_.back().value->size() - 1);
+    }
     return true;
 }
 

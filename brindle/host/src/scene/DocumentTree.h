@@ -7,10 +7,14 @@
 // not put in the tree: the arrays that hold them ("ticks" and "values", or
 // "keys") go through a TrackReader straight into the plan's nodes (by the
 // node's place in "nodes"), with what is wrong with them, as the document
-// is read.
+// is read. Nor are the nodes kept: each is read into the plan as it closes
+// and its tree let go, so a scene of many nodes never has them all as JSON
+// values at once. What is wrong with the first node that does not read is
+// kept for ReadScene to say after the settings.
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -26,11 +30,22 @@ namespace brindle::host {
 
 using Json = nlohmann::ordered_json;
 
+// What a node says of its parent: the member ("parent_handle", or "parent"
+// when it gives no handle) and its value; no field when it says nothing.
+struct ParentRef {
+    const char* field = nullptr;
+    Json value;
+};
+
 class DocumentTree : public JsonHandler {
 public:
     explicit DocumentTree(ScenePlan& plan) : plan_(plan) {}
 
     Json root;
+    // Each node's parent, by the node's place in "nodes".
+    std::vector<ParentRef> parents;
+    // Why the first node that did not read did not.
+    std::exception_ptr nodeError;
 
     bool Null() override;
     bool Boolean(bool value) override;
@@ -56,6 +71,10 @@ private:
     Json* Insert(Json value);
     void StartContainer(bool array);
     void EndController(std::size_t node, std::size_t slot);
+    void NodeDone(Json& node, std::size_t index);
+    bool Repeated(std::string_view key);
+
+    static constexpr std::size_t kSearchedMembers = 16;
 
     ScenePlan& plan_;
     std::vector<Open> stack_;

@@ -52,7 +52,7 @@ bool ReadPlan(int fd, const std::string& path, ScenePlan& plan, std::string& err
         error = path + ": " + ReadFailure(failure);
         return false;
     }
-    ReadScene(tree.root, plan);
+    ReadScene(tree, plan);
     return true;
 }
 

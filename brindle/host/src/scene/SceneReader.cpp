@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -75,6 +76,14 @@ const Json::array_t& Array(const Json& value, const Place& at, const std::string
                 std::to_string(items.size()));
     }
     return items;
+}
+
+// The float a finite number holds when it fits one; false, saying nothing,
+// for anything else (Float says what is wrong).
+bool FitsFloat(const Json& value, float& number) {
+    if (!value.is_number()) return false;
+    const double held = value.get<double>();
+    return std::isfinite(held) && FloatOf(held, number);
 }
 
 bool Bool(const Json& value, const Place& at, const std::string& what) {
@@ -224,7 +233,9 @@ std::unique_ptr<SceneObject> ReadObject(const Json& value, const Place& node) {
     return object;
 }
 
-void ReadNode(const Json& value, std::size_t index, NodePlan& plan) {
+}  // namespace
+
+void ReadNode(Json& value, std::size_t index, NodePlan& plan, ParentRef& parent) {
     Place at{"node " + std::to_string(index + 1) + ": "};
     Object(value, at, "the node");
     const Json* name = Member(value, "name");
@@ -243,9 +254,12 @@ void ReadNode(const Json& value, std::size_t index, NodePlan& plan) {
         Object(*properties, at, "user_properties");
         // The tree has no repeated keys, so the properties are distinct.
         for (const auto& [key, number] : properties->items()) {
-            const std::string what = "user property \"" + Printable(key) + "\"";
-            if (key.find('\0') != std::string::npos) at.Fail(what + " contains a NUL character");
-            plan.properties.emplace_back(TextCodec::DecodeUtf8(key), Float(number, at, what));
+            // The property's name goes into a message only when one is said.
+            const auto what = [&key] { return "user property \"" + Printable(key) + "\""; };
+            if (key.find('\0') != std::string::npos) at.Fail(what() + " contains a NUL character");
+            float held = 0.0f;
+            if (!FitsFloat(number, held)) held = Float(number, at, what());
+            plan.properties.emplace_back(TextCodec::DecodeUtf8(key), held);
         }
     }
     const auto controller = [&](const char* field, auto& target) {
@@ -270,12 +284,22 @@ void ReadNode(const Json& value, std::size_t index, NodePlan& plan) {
                                                   "object_offset"));
         }
     }
+    // The handle, when the node gives one, names the parent; else the name.
+    for (const char* field : {"parent_handle", "parent"}) {
+        if (const auto found = value.find(field); found != value.end()) {
+            parent.field = field;
+            parent.value = std::move(*found);
+            break;
+        }
+    }
 }
+
+namespace {
 
 // Resolves every node's parent (by handle when the node gives
 // "parent_handle", else by name, the first node of that name) and checks
 // that the parents form a tree.
-void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
+void ResolveParents(const std::vector<ParentRef>& parents, std::vector<NodePlan>& plans) {
     std::unordered_map<ULONG, std::size_t> byHandle;
     std::unordered_map<std::wstring, std::size_t> byName;
     byHandle.reserve(plans.size());
@@ -294,21 +318,20 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
     }
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const Place at = where(i);
-        const Json& node = nodes[i];
-        if (const Json* handle = Member(node, "parent_handle")) {
-            if (handle->is_null()) continue;
-            const auto number = Integer(*handle, at, "parent_handle", 1, 0xFFFFFFFEll);
+        const ParentRef& parent = parents[i];
+        if (parent.field == nullptr || parent.value.is_null()) continue;
+        if (std::string_view(parent.field) == "parent_handle") {
+            const auto number = Integer(parent.value, at, "parent_handle", 1, 0xFFFFFFFEll);
             const auto found = byHandle.find(static_cast<ULONG>(number));
             if (found == byHandle.end()) {
                 at.Fail("parent handle " + std::to_string(number) + " is not a node of the scene");
             }
             plans[i].parent = found->second + 1;
-        } else if (const Json* name = Member(node, "parent")) {
-            if (name->is_null()) continue;
-            const std::wstring wide = Name(*name, at, "parent");
+        } else {
+            const std::wstring wide = Name(parent.value, at, "parent");
             const auto found = byName.find(wide);
             if (found == byName.end()) {
-                at.Fail("parent \"" + Printable(name->get_ref<const std::string&>()) +
+                at.Fail("parent \"" + Printable(parent.value.get_ref<const std::string&>()) +
                         "\" is not a node of the scene");
             }
             plans[i].parent = found->second + 1;
@@ -335,7 +358,8 @@ void ResolveParents(const Json::array_t& nodes, std::vector<NodePlan>& plans) {
 
 }  // namespace
 
-void ReadScene(const Json& document, ScenePlan& plan) {
+void ReadScene(const DocumentTree& tree, ScenePlan& plan) {
+    const Json& document = tree.root;
     const Place top{};
     if (!document.is_object()) FailDocument("not a tovfileio scene (not a JSON object)");
     const Json* format = Member(document, "format");
@@ -380,10 +404,8 @@ void ReadScene(const Json& document, ScenePlan& plan) {
     const auto found = document.find("nodes");
     if (found == document.end()) FailDocument("no \"nodes\" field");
     Array(*found, top, "nodes");
-    const auto& nodes = found->get_ref<const Json::array_t&>();
-    plan.nodes.resize(nodes.size());
-    for (std::size_t i = 0; i < nodes.size(); ++i) ReadNode(nodes[i], i, plan.nodes[i]);
-    ResolveParents(nodes, plan.nodes);
+    if (tree.nodeError) std::rethrow_exception(tree.nodeError);
+    ResolveParents(tree.parents, plan.nodes);
     CheckPlan(plan);
 }
 
