@@ -61,9 +61,14 @@ void AppendUtf8(std::string& out, std::uint32_t c) {
 // Decodes a whole byte string; invalid bytes become `invalidBase` + byte.
 std::wstring DecodeAll(std::string_view text, char32_t invalidBase) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    std::wstring out;
-    out.reserve(text.size());
+    // The ASCII run at the front, most often the whole text, a character a
+    // byte without a call or a check of the string's room each.
     std::size_t pos = 0;
+    while (pos < text.size() && bytes[pos] < 0x80) ++pos;
+    std::wstring out(pos, L'\0');
+    for (std::size_t i = 0; i < pos; ++i) out[i] = static_cast<wchar_t>(bytes[i]);
+    if (pos == text.size()) return out;
+    out.reserve(text.size());
     while (pos < text.size()) {
         char32_t c = 0;
         bool invalid = false;
@@ -123,9 +128,15 @@ std::wstring DecodeUtf8(std::string_view bytes) {
 }
 
 std::string EncodeUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const wchar_t ch : text) {
+    // Names are mostly ASCII: the run before the first other character is
+    // copied a byte a character, without growing the string each time.
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80) ++ascii;
+    std::string out(ascii, '\0');
+    for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(text[i]);
+    if (ascii == text.size()) return out;
+    out.reserve(text.size() + 3 * (text.size() - ascii));
+    for (const wchar_t ch : text.substr(ascii)) {
         const auto c = static_cast<std::uint32_t>(ch);
         AppendUtf8(out, IsScalarValue(c) ? c : kReplacement);
     }

@@ -271,6 +271,9 @@ TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {
         {"\xED\xA0\x80", L"\u00ED\u00A0\u0080"},                      // surrogate
         {"\xF4\x90\x80\x80\xF5", L"\u00F4\u0090\u0080\u0080\u00F5"},  // above U+10FFFF
         {"a\x80z\xE2\x82!", L"a\u0080z\u00E2\u0082!"},  // lone continuation, cut by ASCII
+        {"", L""},
+        {"HTRBaseTransX\x7F", L"HTRBaseTransX\x7F"},  // ASCII alone
+        {"LHEL\xC3\xA9\x80", L"LHEL\u00E9\u0080"},   // ASCII, then the rest
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(DecodeUtf8(bytes), text);
@@ -279,6 +282,8 @@ TEST(TextCodecTest, DecodeUtf8KeepsInvalidBytesAsTheirValue) {
 TEST(TextCodecTest, EncodeUtf8ReplacesNonScalarValuesAndRoundTripsTheRest) {
     EXPECT_EQ(EncodeUtf8(L"x\xD800\xDFFF\x110000\xFFFFFFFF"),
               "x\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(EncodeUtf8(L""), "");
+    EXPECT_EQ(EncodeUtf8(L"RHEL\x7F\u00E9a"), "RHEL\x7F\xC3\xA9" "a");
     std::wstring all;
     for (wchar_t c = 1; c <= 0x10FFFF; ++c)
         all.push_back(c >= 0xD800 && c <= 0xDFFF ? L'?' : c);

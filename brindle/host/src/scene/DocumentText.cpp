@@ -17,6 +17,15 @@ bool AppendShortest(std::string& out, Number value) {
         return false;
     }
     char buffer[32];
+    // Whole numbers under 10,000 (lengths, scales, counts) are their digits
+    // in the shortest form too, and much quicker to write as an integer.
+    const bool negativeZero = value == 0 && std::signbit(value);
+    if (value == std::trunc(value) && std::abs(value) < 10000 && !negativeZero) {
+        char* digits = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(value)).ptr;
+        out.append(buffer, digits);
+        out += ".0";
+        return true;
+    }
     char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     out.append(buffer, end);
     if (std::find_if(buffer, end, [](char c) { return c == '.' || c == 'e'; }) == end) {
@@ -122,7 +131,15 @@ void DocumentText::EndRaw() { Pass(); }
 // the rest, UTF-8 included, is written as it is.
 void DocumentText::AppendString(std::string_view utf8) {
     static constexpr char kHex[] = "0123456789abcdef";
+    const auto plain = [](char c) {
+        return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\';
+    };
+    // Names and keys rarely need escapes: the run before the first that
+    // does goes in one append.
+    const auto firstEscape = std::find_if_not(utf8.begin(), utf8.end(), plain);
     text_ += '"';
+    text_.append(utf8.begin(), firstEscape);
+    utf8.remove_prefix(static_cast<std::size_t>(firstEscape - utf8.begin()));
     for (const char c : utf8) {
         switch (c) {
             case '"': text_ += "\\\""; break;

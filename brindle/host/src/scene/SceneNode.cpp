@@ -97,7 +97,7 @@ void SceneNode::Scale(TimeValue t, const Matrix3& /*axis*/, const Point3& value,
 }
 
 void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
-    const std::wstring name = key != nullptr ? key : L"";
+    const std::wstring_view name = key != nullptr ? key : L"";
     for (auto& property : userProperties_) {
         if (property.first == name) {
             property.second = value;
@@ -108,7 +108,8 @@ void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
 }
 
 BOOL SceneNode::GetUserPropFloat(const wchar_t* key, float& value) {
-    const std::wstring name = key != nullptr ? key : L"";
+    // Looked up by a view of the key: a lookup allocates nothing.
+    const std::wstring_view name = key != nullptr ? key : L"";
     for (const auto& property : userProperties_) {
         if (property.first == name) {
             value = property.second;
