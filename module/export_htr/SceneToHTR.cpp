@@ -63,7 +63,8 @@ HTRSegment* ExportHTR::ExportBone(INode* node, HTRSegment* parent, bool& skipped
     }
     HTRSegment segment(name);
     segment.SetRoot(root);
-    const AxisReturn axes;
+    // The same for every bone, and several matrix products to make.
+    static const AxisReturn axes;
     const bool relative = !root || !options.parentTransforms;
 
     float pose[7];

@@ -58,7 +58,8 @@ private:
 
 bool ImportHTR::KeySegment(INode* node, HTRSegment& segment) {
     const ImportHTROptions& options = ImportHTROptions::Module();
-    const htrimport::RotationChange change;
+    // The same for every segment, and several matrix products to make.
+    static const htrimport::RotationChange change;
     const bool root = segment.IsRoot();
     const std::int64_t tpf = GetTicksPerFrame();
     const std::int64_t start = std::int64_t(options.startFrame) + options.offset;

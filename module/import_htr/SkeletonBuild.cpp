@@ -64,7 +64,8 @@ void ImportHTR::CreateEndEffector(INode* leaf, const std::wstring& name, double 
 }
 
 INode* ImportHTR::BuildSkeleton(HTRSegment& top, INode* parent) {
-    const htrimport::RotationChange change;
+    // The same for every segment, and several matrix products to make.
+    static const htrimport::RotationChange change;
     const bool endEffectors = ImportHTROptions::Module().endEffectors;
     // The node built at each depth of the walk: the current chain of parents.
     std::vector<INode*> chain;
