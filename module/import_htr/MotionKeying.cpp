@@ -110,6 +110,7 @@ bool ImportHTR::KeySegment(INode* node, HTRSegment& segment) {
     }
 
     if (options.animate) {
+        const TOVRotationMatrix3<double> base(segment.BaseRotation());
         const std::int64_t firstIndex = std::int64_t(options.startFrame) - htr_.GetFirstFrame();
         for (std::int32_t i = 0; i < framesToKey_; ++i) {
             const auto t = static_cast<TimeValue>(tpf * (start + i));
@@ -122,7 +123,8 @@ bool ImportHTR::KeySegment(INode* node, HTRSegment& segment) {
             if (!position->CanSetValue()) return false;
             position->SetValue(t, &p, 1, CTRL_ABSOLUTE);
             TOVQuaternion<double> q;
-            q.SetFromMatrix(change(htrimport::Matrix(segment.FrameRotationAbsolute(j)), root));
+            const TOVEulerRotation<double> absolute = segment.FrameRotationAbsolute(j, base);
+            q.SetFromMatrix(change(htrimport::Matrix(absolute), root));
             const Quat hostRotation = htrimport::HostQuaternion(q);
             if (!rotation->CanSetValue()) return false;
             rotation->SetValue(t, &hostRotation, 1, CTRL_ABSOLUTE);

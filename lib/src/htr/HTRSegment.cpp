@@ -136,8 +136,13 @@ TOVVector3<double> HTRSegment::FrameTranslationAbsolute(std::uint32_t i) const {
 
 TOVEulerRotation<double> HTRSegment::FrameRotationAbsolute(std::uint32_t i) const {
     if (i >= frameRotations_.size()) return TOVEulerRotation<double>();
+    return FrameRotationAbsolute(i, TOVRotationMatrix3<double>(baseRotation_));
+}
+
+TOVEulerRotation<double> HTRSegment::FrameRotationAbsolute(
+    std::uint32_t i, const TOVRotationMatrix3<double>& base) const {
+    if (i >= frameRotations_.size()) return TOVEulerRotation<double>();
     const TOVRotationMatrix3<double> frame(frameRotations_[i]);
-    const TOVRotationMatrix3<double> base(baseRotation_);
     // frame * base: the frame rotation first, then the base rotation.
     return TOVEulerRotation<double>(base.Multiply(frame));
 }

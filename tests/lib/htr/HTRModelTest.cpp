@@ -72,6 +72,16 @@ TEST(HTRModelTest, FrameRotationAbsoluteAppliesFrameThenBase) {
     for (int r = 0; r < 2; ++r) {
         for (int c = 0; c < 3; ++c) EXPECT_NEAR(m(r, c), expected[r][c], 1e-12) << r << c;
     }
+    // The base's matrix made once gives the same angles to the bit.
+    segment.AppendFrame(0.0, 0.0, 0.0, 0.3, -1.2, 2.9, 1.0);
+    const TOVRotationMatrix3<double> base(segment.BaseRotation());
+    for (std::uint32_t i : {0u, 1u, 2u}) {
+        const auto once = segment.FrameRotationAbsolute(i, base).angles;
+        const auto each = segment.FrameRotationAbsolute(i).angles;
+        EXPECT_EQ(once.x(), each.x());
+        EXPECT_EQ(once.y(), each.y());
+        EXPECT_EQ(once.z(), each.z());
+    }
 }
 
 TEST(HTRModelTest, CopiedSegmentTakesTheDefaultOrder) {

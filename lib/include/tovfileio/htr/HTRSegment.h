@@ -81,6 +81,10 @@ public:
     // Frame i's rotation followed by the base rotation, in the default
     // order; angles (0, 0, 0) out of range.
     TOVEulerRotation<double> FrameRotationAbsolute(std::uint32_t i) const;
+    // The same with the base rotation's matrix made once by the caller
+    // (TOVRotationMatrix3<double>(BaseRotation())) for a run of frames.
+    TOVEulerRotation<double> FrameRotationAbsolute(std::uint32_t i,
+                                                   const TOVRotationMatrix3<double>& base) const;
 
 private:
     bool root_ = false;
