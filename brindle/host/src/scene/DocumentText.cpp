@@ -47,10 +47,20 @@ void DocumentText::BeforeValue() {
     }
     if (levels_.empty()) return;
     Level& level = levels_.back();
-    if (level.count++ > 0) text_ += level.oneLine ? ", " : ",";
-    if (!level.oneLine) {
+    if (level.count++ > 0) text_.append(level.oneLine ? ", " : ",", level.oneLine ? 2 : 1);
+    if (!level.oneLine) NewLine();
+}
+
+// A line feed and the indent of the open levels, in one append at the
+// depths a scene reaches.
+void DocumentText::NewLine() {
+    static const std::string kBreak = "\n" + std::string(64, ' ');
+    const std::size_t indent = 2 * levels_.size();
+    if (indent < kBreak.size()) {
+        text_.append(kBreak.data(), 1 + indent);
+    } else {
         text_ += '\n';
-        text_.append(2 * levels_.size(), ' ');
+        text_.append(indent, ' ');
     }
 }
 
@@ -74,10 +84,7 @@ void DocumentText::EndArray() { Close(']'); }
 void DocumentText::Close(char bracket) {
     const Level level = levels_.back();
     levels_.pop_back();
-    if (!level.oneLine && level.count > 0) {
-        text_ += '\n';
-        text_.append(2 * levels_.size(), ' ');
-    }
+    if (!level.oneLine && level.count > 0) NewLine();
     text_ += bracket;
     Pass();
 }
@@ -85,7 +92,7 @@ void DocumentText::Close(char bracket) {
 void DocumentText::Key(std::string_view utf8) {
     BeforeValue();
     AppendString(utf8);
-    text_ += ": ";
+    text_.append(": ", 2);
     afterKey_ = true;
 }
 
@@ -137,9 +144,10 @@ void DocumentText::AppendString(std::string_view utf8) {
     // Names and keys rarely need escapes: the run before the first that
     // does goes in one append.
     const auto firstEscape = std::find_if_not(utf8.begin(), utf8.end(), plain);
+    const auto plainBytes = static_cast<std::size_t>(firstEscape - utf8.begin());
     text_ += '"';
-    text_.append(utf8.begin(), firstEscape);
-    utf8.remove_prefix(static_cast<std::size_t>(firstEscape - utf8.begin()));
+    text_.append(utf8.data(), plainBytes);
+    utf8.remove_prefix(plainBytes);
     for (const char c : utf8) {
         switch (c) {
             case '"': text_ += "\\\""; break;

@@ -63,6 +63,7 @@ private:
     static constexpr std::size_t kPieceBytes = 64 * 1024;
 
     void BeforeValue();
+    void NewLine();
     void Close(char bracket);
     void AppendString(std::string_view utf8);
     void Pass();
