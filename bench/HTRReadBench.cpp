@@ -17,6 +17,7 @@ void BM_HtrRead(benchmark::State& state) {
 }
 BENCHMARK(BM_HtrRead)
     ->Args({21, 700})
+    ->Args({30, 3000})
     ->Args({60, 20000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -17,6 +17,7 @@ void BM_TrcRead(benchmark::State& state) {
 }
 BENCHMARK(BM_TrcRead)
     ->Args({40, 800})
+    ->Args({40, 3000})
     ->Args({80, 20000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
