@@ -48,11 +48,13 @@ std::unique_ptr<SceneObject> NewSceneObject(SClass_ID superClassId, Class_ID cla
     auto object = std::make_unique<SceneObject>(superClassId, classId);
     ParamBlock& block = object->Block();
     if (superClassId == GEOMOBJECT_CLASS_ID && classId == BONE_OBJ_CLASSID) {
+        block.Reserve(4);
         block.AddFloat(kBoneWidth, 10.0f);
         block.AddFloat(kBoneHeight, 10.0f);
         block.AddFloat(kBoneTaper, 0.9f);
         block.AddFloat(kBoneLength, 10.0f);
     } else if (superClassId == GEOMOBJECT_CLASS_ID && classId == SPHERE_CLASS_ID) {
+        block.Reserve(7);
         block.AddFloat(kSphereRadius, 25.0f);
         block.AddInt(kSphereSegments, 32);
         block.AddInt(kSphereSmooth, 1);

@@ -3,6 +3,7 @@
 // parameters it keeps in its first parameter block.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     void AddFloat(int id, float value) { params_.push_back({id, false, value, 0}); }
     void AddInt(int id, int value) { params_.push_back({id, true, 0.0f, value}); }
     const std::vector<Param>& Params() const { return params_; }
+    // Room for `count` parameters, so that a block of many made one after
+    // another (a marker each) is allocated once at its size.
+    void Reserve(std::size_t count) { params_.reserve(count); }
 
     int IDtoIndex(int id) override;
     BOOL SetValue(int id, TimeValue t, float value) override;
