@@ -253,7 +253,9 @@ void ReadNode(Json& value, std::size_t index, NodePlan& plan, ParentRef& parent)
     if (const Json* properties = Member(value, "user_properties")) {
         Object(*properties, at, "user_properties");
         // The tree has no repeated keys, so the properties are distinct.
-        for (const auto& [key, number] : properties->items()) {
+        for (const auto& property : properties->items()) {
+            const std::string& key = property.key();
+            const Json& number = property.value();
             // The property's name goes into a message only when one is said.
             const auto what = [&key] { return "user property \"" + Printable(key) + "\""; };
             if (key.find('\0') != std::string::npos) at.Fail(what() + " contains a NUL character");
