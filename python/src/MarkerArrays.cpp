@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include <sys/mman.h>
+
 #include "tovfileio/gwm/GWMReader.h"
 
 namespace py = pybind11;
@@ -23,6 +25,17 @@ inline void Put(double* at, const TRCSample& sample) {
     } else {
         at[0] = at[1] = at[2] = kDropout;
     }
+}
+
+// A long take's block is filled once, front to back: large pages spare the
+// fault of every small one on the way (where the system lends them on
+// request).
+void AskForLargePages(void* block, std::size_t bytes) {
+    constexpr std::size_t kLarge = std::size_t{2} << 20;
+    if (bytes < 2 * kLarge) return;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(block) + kLarge - 1) & ~(kLarge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kLarge - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 }  // namespace
@@ -45,6 +58,7 @@ bool MarkerBlock::Room(std::size_t rows) {
     }
     data_ = static_cast<double*>(grown);
     capacity_ = rows;
+    AskForLargePages(data_, rows * rowDoubles * sizeof(double));
     return true;
 }
 
