@@ -1,0 +1,224 @@
+#include "Findings.h"
+
+#include <cstring>
+
+#include "tovfileio/text/FindingText.h"
+#include "tovfileio/text/TextCodec.h"
+
+namespace py = pybind11;
+using tovfileio::ReadFinding;
+using tovfileio::ReadFindingCode;
+
+namespace tovpy {
+namespace {
+
+// The exception classes, made once as the module loads.
+PyObject* gError = nullptr;
+PyObject* gReadError = nullptr;
+PyObject* gWriteError = nullptr;
+PyObject* gConversionError = nullptr;
+
+const char* EffectName(ReadFinding::Effect effect) {
+    switch (effect) {
+        case ReadFinding::Effect::kRefusal: return "refusal";
+        case ReadFinding::Effect::kShift: return "shift";
+        case ReadFinding::Effect::kMisread: return "misread";
+        case ReadFinding::Effect::kNote: return "note";
+    }
+    return "note";
+}
+
+const char* FormatName(tovfileio::ReadFormat format) {
+    switch (format) {
+        case tovfileio::ReadFormat::kHtr: return "htr";
+        case tovfileio::ReadFormat::kTrc: return "trc";
+        case tovfileio::ReadFormat::kGwm: return "gwm";
+        case tovfileio::ReadFormat::kBvh: return "bvh";
+        case tovfileio::ReadFormat::kC3d: return "c3d";
+    }
+    return "";
+}
+
+// Raises `type` with `text` as its argument and `attributes` set on it.
+[[noreturn]] void Raise(PyObject* type, const std::string& text, const py::dict& attributes) {
+    py::object error = py::reinterpret_borrow<py::object>(type)(py::str(text));
+    for (auto item : attributes) py::setattr(error, item.first, item.second);
+    PyErr_SetObject(type, error.ptr());
+    throw py::error_already_set();
+}
+
+const ReadFinding* FirstRefusal(const std::vector<ReadFinding>& findings) {
+    for (const ReadFinding& finding : findings) {
+        if (finding.effect == ReadFinding::Effect::kRefusal) return &finding;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+py::list FindingObjects(const std::vector<ReadFinding>& findings) {
+    py::list list;
+    for (const ReadFinding& finding : findings) list.append(py::cast(finding));
+    return list;
+}
+
+void RaiseReadError(const std::wstring& message, const std::vector<ReadFinding>& findings) {
+    const ReadFinding* refusal = FirstRefusal(findings);
+    const std::string cause = refusal != nullptr ? tovfileio::RefusalCause(*refusal) : std::string();
+    const std::string text = tovfileio::EncodeUtf8(message);
+    py::dict attributes;
+    attributes["message"] = text;
+    attributes["cause"] = cause;
+    // A place of 0 is the file or the line as a whole: no place.
+    const bool line = refusal != nullptr && refusal->line != 0;
+    attributes["line"] = line ? py::cast(refusal->line) : py::none();
+    attributes["column"] = line && refusal->column != 0 ? py::cast(refusal->column) : py::none();
+    attributes["findings"] = FindingObjects(findings);
+    // As the command line words a refusal: the message, then its cause.
+    Raise(gReadError, cause.empty() ? text : text + " (" + cause + ")", attributes);
+}
+
+void RaiseIfForeign(const std::vector<ReadFinding>& findings) {
+    if (!tovfileio::IsForeignFile(findings)) return;
+    for (const ReadFinding& finding : findings) {
+        if (finding.code != ReadFindingCode::kHtrNothing) continue;
+        const std::string text = tovfileio::FindingText(finding);
+        py::dict attributes;
+        attributes["message"] = text;
+        attributes["cause"] = std::string();
+        attributes["line"] = py::none();
+        attributes["column"] = py::none();
+        attributes["findings"] = FindingObjects(findings);
+        Raise(gReadError, text, attributes);
+    }
+}
+
+void RaiseWriteError(const std::wstring& message, int ioError) {
+    std::string text = tovfileio::EncodeUtf8(message);
+    if (ioError != 0) text += " (" + std::string(std::strerror(ioError)) + ")";
+    py::dict attributes;
+    attributes["message"] = tovfileio::EncodeUtf8(message);
+    attributes["errno"] = ioError != 0 ? py::cast(ioError) : py::none();
+    Raise(gWriteError, text, attributes);
+}
+
+void RaiseConversionError(const std::string& message, const std::vector<ReadFinding>& findings) {
+    py::dict attributes;
+    attributes["message"] = message;
+    attributes["findings"] = FindingObjects(findings);
+    Raise(gConversionError, message, attributes);
+}
+
+void RegisterFindings(py::module_& module) {
+    py::enum_<ReadFindingCode> code(module, "FindingCode",
+                                    "The kind of a finding, as the readers name it.");
+#define TOV_CODE(name, enumerator) code.value(name, ReadFindingCode::enumerator)
+    TOV_CODE("CANNOT_OPEN", kCannotOpen);
+    TOV_CODE("OUT_OF_MEMORY", kOutOfMemory);
+    TOV_CODE("EMPTY", kEmpty);
+    TOV_CODE("TEXT_IN_NUMBERS", kTextInNumbers);
+    TOV_CODE("FRAME_GAPS", kFrameGaps);
+    TOV_CODE("TRC_LAYOUT_NOT_XYZ", kTrcLayoutNotXYZ);
+    TOV_CODE("TRC_PATH_TYPE_UNREAD", kTrcPathTypeUnread);
+    TOV_CODE("TRC_HEADER_NOT_NUMBER", kTrcHeaderNotNumber);
+    TOV_CODE("TRC_NOT_WHOLE", kTrcNotWhole);
+    TOV_CODE("TRC_UNIT_UNKNOWN", kTrcUnitUnknown);
+    TOV_CODE("TRC_NAME_OFF_COLUMN", kTrcNameOffColumn);
+    TOV_CODE("TRC_LAST_NAME_UNREAD", kTrcLastNameUnread);
+    TOV_CODE("TRC_NAME_LEFT_OUT", kTrcNameLeftOut);
+    TOV_CODE("TRC_NAME_EMPTY", kTrcNameEmpty);
+    TOV_CODE("TRC_LABELS_MISSING", kTrcLabelsMissing);
+    TOV_CODE("TRC_LABEL_COUNT", kTrcLabelCount);
+    TOV_CODE("TRC_SEPARATOR_ROW", kTrcSeparatorRow);
+    TOV_CODE("TRC_WIDE_ROWS", kTrcWideRows);
+    TOV_CODE("TRC_SHORT_ROWS", kTrcShortRows);
+    TOV_CODE("TRC_FRAMES_START_ELSEWHERE", kTrcFramesStartElsewhere);
+    TOV_CODE("TRC_TIMES_OFF_RATE", kTrcTimesOffRate);
+    TOV_CODE("TRC_MARKERS_UNSEEN", kTrcMarkersUnseen);
+    TOV_CODE("TRC_ROW_COUNT", kTrcRowCount);
+    TOV_CODE("TRC_MARKER_COUNT", kTrcMarkerCount);
+    TOV_CODE("TRC_NOTHING", kTrcNothing);
+    TOV_CODE("HTR_HEADER_VALUE", kHtrHeaderValue);
+    TOV_CODE("HTR_GRAVITY_X", kHtrGravityX);
+    TOV_CODE("HTR_DUPLICATE_SEGMENT", kHtrDuplicateSegment);
+    TOV_CODE("HTR_SEGMENT_NOT_FOUND", kHtrSegmentNotFound);
+    TOV_CODE("HTR_SEGMENT_COUNT", kHtrSegmentCount);
+    TOV_CODE("HTR_NOT_WHOLE", kHtrNotWhole);
+    TOV_CODE("HTR_UNIT_UNKNOWN", kHtrUnitUnknown);
+    TOV_CODE("HTR_ROTATION_UNIT_UNKNOWN", kHtrRotationUnitUnknown);
+    TOV_CODE("HTR_KEYWORD_CASE", kHtrKeywordCase);
+    TOV_CODE("HTR_HEADER_MISSING", kHtrHeaderMissing);
+    TOV_CODE("HTR_NO_HIERARCHY", kHtrNoHierarchy);
+    TOV_CODE("HTR_NO_ROOT", kHtrNoRoot);
+    TOV_CODE("HTR_SEGMENTS_AGAINST_HEADER", kHtrSegmentsAgainstHeader);
+    TOV_CODE("HTR_FRAMES_AGAINST_HEADER", kHtrFramesAgainstHeader);
+    TOV_CODE("HTR_UNKNOWN_SECTION", kHtrUnknownSection);
+    TOV_CODE("HTR_NOTHING", kHtrNothing);
+    TOV_CODE("GWM_REFUSED", kGwmRefused);
+    TOV_CODE("BVH_REFUSED", kBvhRefused);
+    TOV_CODE("BVH_RATE_NOT_WHOLE", kBvhRateNotWhole);
+    TOV_CODE("BVH_NAME_BLANKS", kBvhNameBlanks);
+    TOV_CODE("C3D_NOT_C3D", kC3dNotC3d);
+    TOV_CODE("C3D_DAMAGED", kC3dDamaged);
+    TOV_CODE("C3D_FRAMES_MISSING", kC3dFramesMissing);
+    TOV_CODE("C3D_LABELS_RENAMED", kC3dLabelsRenamed);
+    TOV_CODE("C3D_UNIT_UNKNOWN", kC3dUnitUnknown);
+    TOV_CODE("C3D_RATE_NOT_WHOLE", kC3dRateNotWhole);
+    TOV_CODE("C3D_ANALOG_SKIPPED", kC3dAnalogSkipped);
+#undef TOV_CODE
+
+    py::class_<ReadFinding>(module, "Finding",
+                            "One thing a reader found in a file besides its values: where it "
+                            "refuses the file, or reads it otherwise than the file means.")
+        .def_readonly("code", &ReadFinding::code, "The kind of finding.")
+        .def_property_readonly(
+            "format", [](const ReadFinding& f) { return FormatName(f.format); },
+            "The format the file was read as: 'htr', 'trc', 'gwm', 'bvh' or 'c3d'.")
+        .def_property_readonly(
+            "effect", [](const ReadFinding& f) { return EffectName(f.effect); },
+            "What it does to the read: 'refusal', 'shift' (data lost or moved), "
+            "'misread' (a value read as another) or 'note' (reads the same).")
+        .def_readonly("line", &ReadFinding::line, "The line, from 1; 0 for the file as a whole.")
+        .def_readonly("column", &ReadFinding::column,
+                      "The column in characters from 1 (a byte offset in a C3D file); 0 for "
+                      "the whole line.")
+        .def_property_readonly(
+            "found", [](const ReadFinding& f) { return py::str(f.found.data(), f.found.size()); },
+            "The text at that place, as the file has it.")
+        .def_readonly("count", &ReadFinding::count, "Places of this kind (this is the first).")
+        .def_property_readonly(
+            "text", [](const ReadFinding& f) { return tovfileio::FindingText(f); },
+            "The libraries' sentence for the finding, as the command line says it.")
+        .def_property_readonly(
+            "is_warning", [](const ReadFinding& f) { return tovfileio::IsWarning(f); },
+            "Whether a read warns of it: a shift or a misread.")
+        .def("__repr__", [](const ReadFinding& f) {
+            return "<Finding " + std::string(EffectName(f.effect)) + " line " +
+                   std::to_string(f.line) + ": " + tovfileio::FindingText(f) + ">";
+        });
+
+    gError = PyErr_NewExceptionWithDoc("tovfileio.Error",
+                                       "What the libraries refuse: the base of the errors below.",
+                                       PyExc_Exception, nullptr);
+    gReadError = PyErr_NewExceptionWithDoc(
+        "tovfileio.ReadError",
+        "A file the reader refuses. `message` is the reader's own, `cause` what the refusing "
+        "finding adds, `line` and `column` its place (None when the reader gives none), "
+        "`findings` every finding of the read.",
+        gError, nullptr);
+    gWriteError = PyErr_NewExceptionWithDoc(
+        "tovfileio.WriteError",
+        "A file that could not be written whole; an older file stays as it was. `message` is "
+        "the writer's, `errno` the system's error number or None.",
+        gError, nullptr);
+    gConversionError = PyErr_NewExceptionWithDoc(
+        "tovfileio.ConversionError",
+        "A conversion refused or not written; nothing was written. `message` and `findings`.",
+        gError, nullptr);
+    module.add_object("Error", py::handle(gError));
+    module.add_object("ReadError", py::handle(gReadError));
+    module.add_object("WriteError", py::handle(gWriteError));
+    module.add_object("ConversionError", py::handle(gConversionError));
+}
+
+}  // namespace tovpy

@@ -1,0 +1,40 @@
+// What the readers find, as Python sees it: each finding an object with the
+// reader's own fields and the libraries' sentence for it, and a refused read
+// raised as ReadError with the reader's message, line and column.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <pybind11/pybind11.h>
+
+#include "tovfileio/text/ReadFinding.h"
+
+namespace tovpy {
+
+// Keeps every finding a read tells, in order. Filled while the read runs
+// without the interpreter's lock, handed to Python after.
+class FindingCollector : public tovfileio::ReadObserver {
+public:
+    void Found(const tovfileio::ReadFinding& finding) override { findings.push_back(finding); }
+    std::vector<tovfileio::ReadFinding> findings;
+};
+
+// The findings as a Python list of Finding objects.
+pybind11::list FindingObjects(const std::vector<tovfileio::ReadFinding>& findings);
+
+// Raises ReadError for a read refused with `message` (the reader's), with
+// the refusing finding's place and the libraries' cause, and every finding.
+[[noreturn]] void RaiseReadError(const std::wstring& message,
+                                 const std::vector<tovfileio::ReadFinding>& findings);
+// Raises ReadError when the findings say the file holds nothing of the
+// format it was read as (IsForeignFile); else does nothing.
+void RaiseIfForeign(const std::vector<tovfileio::ReadFinding>& findings);
+// Raises WriteError (or ConversionError) with the library's message.
+[[noreturn]] void RaiseWriteError(const std::wstring& message, int ioError);
+[[noreturn]] void RaiseConversionError(const std::string& message,
+                                       const std::vector<tovfileio::ReadFinding>& findings);
+
+void RegisterFindings(pybind11::module_& module);
+
+}  // namespace tovpy

@@ -1,0 +1,59 @@
+#include "Kinds.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <pybind11/pybind11.h>
+
+using tovfileio::FileKind;
+
+namespace tovpy {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// A take the libraries read (an MNM map is no take).
+bool ReadsAsTake(FileKind kind) {
+    return kind != FileKind::kUnknown && kind != FileKind::kMnm && tovfileio::KindInfo(kind).read;
+}
+
+}  // namespace
+
+std::string KindKeyword(FileKind kind) { return Lower(tovfileio::KindInfo(kind).name); }
+
+FileKind KindNamed(const std::string& format) {
+    std::string wanted = Lower(format);
+    if (!wanted.empty() && wanted.front() == '.') wanted.erase(0, 1);
+    std::string known;
+    for (const tovfileio::FileKindInfo& info : tovfileio::FileKinds()) {
+        if (info.kind == FileKind::kMnm) continue;
+        if (Lower(info.name) == wanted) return info.kind;
+        known += (known.empty() ? "" : ", ") + Lower(info.name);
+    }
+    throw pybind11::value_error("unknown format '" + format + "'; give one of " + known);
+}
+
+FileKind KindOfTake(const std::string& path) {
+    // The command line's order: a C3D, BVH or GWM file starts with a mark
+    // no other kind has; HTR and TRC text goes by the name first.
+    const FileKind content = tovfileio::KindOfFile(path);
+    if (content == FileKind::kC3d || content == FileKind::kBvh || content == FileKind::kGwm) {
+        return content;
+    }
+    const FileKind named = tovfileio::KindByName(path);
+    if (ReadsAsTake(named)) return named;
+    if (ReadsAsTake(content)) return content;
+    // A file that is not there is left to the reader, which says so.
+    if (tovfileio::FirstBytesOf(path).empty()) return named == FileKind::kUnknown ? FileKind::kHtr : named;
+    throw pybind11::value_error(
+        "neither the name nor the first bytes of '" + path +
+        "' tell a format the libraries read; give format= (htr, trc, c3d, bvh or gwm)");
+}
+
+FileKind KindOfOutput(const std::string& path) { return tovfileio::KindByName(path); }
+
+}  // namespace tovpy

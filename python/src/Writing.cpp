@@ -1,0 +1,146 @@
+#include "Writing.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include "Findings.h"
+#include "Kinds.h"
+#include "MarkerArrays.h"
+#include "Skeletons.h"
+#include "tovfileio/bvh/BVHWriter.h"
+#include "tovfileio/c3d/C3DFile.h"
+#include "tovfileio/convert/Takes.h"
+#include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/trc/MarkerCsv.h"
+#include "tovfileio/trc/TRCWriter.h"
+
+namespace py = pybind11;
+using tovfileio::FileKind;
+
+namespace tovpy {
+namespace {
+
+using Positions = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// The kind to write: as `format` names it, else as the path's name gives it.
+FileKind OutputKind(const std::string& path, const std::optional<std::string>& format) {
+    const FileKind kind = format ? KindNamed(*format) : KindOfOutput(path);
+    if (kind == FileKind::kUnknown) {
+        throw py::value_error("the name '" + path + "' gives no format; give format=");
+    }
+    if (!tovfileio::KindInfo(kind).written) {
+        throw py::value_error(KindKeyword(kind) + " files are read, not written");
+    }
+    return kind;
+}
+
+// The marker model of a Markers object; `yUpForGwm` hands the GWM writer,
+// which turns Y-up positions to Z-up, the positions it turns into these.
+void MarkerModel(const py::handle& markers, tovfileio::TRCFile& into, bool yUpForGwm) {
+    const Positions positions = Positions::ensure(markers.attr("positions"));
+    const auto names = markers.attr("names").cast<std::vector<std::string>>();
+    if (!positions || positions.ndim() != 3 || positions.shape(2) != 3 ||
+        static_cast<std::size_t>(positions.shape(1)) != names.size()) {
+        throw py::value_error("positions must have the shape (frames, markers, 3), a marker "
+                              "for each name");
+    }
+    const std::string units = py::str(markers.attr("units"));
+    const auto unit = tovfileio::KnownCalibrationUnits(std::string_view(units));
+    if (!unit) throw py::value_error("units must be one of mm, cm, m, in, ft, yd");
+    const std::size_t frames = positions.shape(0);
+    into.Reset();
+    into.SetUnits(*unit);
+    into.SetDataRate(markers.attr("rate").cast<std::int32_t>());
+    into.SetCameraRate(markers.attr("camera_rate").cast<std::int32_t>());
+    into.SetStartFrame(markers.attr("first_frame").cast<std::int32_t>());
+    if (frames > static_cast<std::size_t>(INT32_MAX)) throw py::value_error("too many frames");
+    into.SetNumFrames(static_cast<std::int32_t>(frames));
+    into.SetNumRows(static_cast<std::uint32_t>(frames));
+    for (const std::string& name : names) {
+        if (into.AddMarker(tovfileio::TRCMarker(tovfileio::DecodeUtf8(name))) == nullptr) {
+            throw py::value_error("marker name '" + name + "' is used twice");
+        }
+    }
+    const double* data = positions.data();
+    py::gil_scoped_release unlocked;
+    AddSamples(into, data, frames, names.size(), yUpForGwm);
+}
+
+void WriteMarkers(const std::string& path, FileKind kind, const py::handle& markers) {
+    tovfileio::TRCFile take;
+    MarkerModel(markers, take, kind == FileKind::kGwm);
+    const std::wstring wide = tovfileio::PathToWide(path);
+    std::wstring message;
+    {
+        py::gil_scoped_release unlocked;
+        switch (kind) {
+            case FileKind::kTrc: message = tovfileio::WriteTRCFile(wide, take); break;
+            case FileKind::kC3d: message = tovfileio::WriteC3DFile(wide, take); break;
+            case FileKind::kCsv: message = tovfileio::WriteMarkerCsvFile(wide, take); break;
+            case FileKind::kGwm:
+                if (!tovfileio::GWMFramesNumbered(take)) {
+                    message = tovfileio::kGwmFramesUnnumbered;
+                } else if (!tovfileio::WriteGWMFile(wide, take, tovfileio::ConvertGWMSettings())) {
+                    message = tovfileio::kMarkerFileNotWritten;
+                }
+                break;
+            default: message = L"Markers are written as TRC, C3D, GWM or CSV files";
+        }
+    }
+    if (!message.empty()) RaiseWriteError(message, 0);
+}
+
+// What a BVH file could not hold, for the caller: the writer's notes.
+py::dict WriteSkeleton(const std::string& path, FileKind kind, const py::handle& skeleton) {
+    tovfileio::HTRFile model;
+    SkeletonModel(skeleton, model);
+    const std::wstring wide = tovfileio::PathToWide(path);
+    std::wstring message;
+    int ioError = 0;
+    tovfileio::BVHWriteNotes notes;
+    {
+        py::gil_scoped_release unlocked;
+        message = kind == FileKind::kHtr ? model.Write(wide, &ioError)
+                                         : tovfileio::WriteBVHFile(wide, model, &notes);
+    }
+    if (!message.empty()) RaiseWriteError(message, ioError);
+    if (ioError != 0) RaiseWriteError(tovfileio::kMarkerFileNotWritten, ioError);
+    auto utf8 = [](const std::vector<std::wstring>& names) {
+        std::vector<std::string> list;
+        for (const std::wstring& name : names) list.push_back(tovfileio::EncodeUtf8(name));
+        return list;
+    };
+    py::dict written;
+    written["joints_with_positions"] = utf8(notes.jointsWithPositions);
+    written["scale_dropped"] = utf8(notes.scaleDropped);
+    return written;
+}
+
+}  // namespace
+
+void RegisterWriting(py::module_& module) {
+    module.def(
+        "_write",
+        [](const std::string& path, const py::handle& data, const std::string& holds,
+           const std::optional<std::string>& format) {
+            const FileKind kind = OutputKind(path, format);
+            if (holds == "markers" && tovfileio::HoldsMarkers(kind)) {
+                WriteMarkers(path, kind, data);
+                return py::dict();
+            }
+            if (holds == "skeleton" && tovfileio::HoldsSkeleton(kind)) {
+                return WriteSkeleton(path, kind, data);
+            }
+            throw py::value_error(std::string(holds == "markers" ? "markers" : "a skeleton") +
+                                  " cannot be written as " + KindKeyword(kind) +
+                                  "; convert() writes a skeleton's joints as markers");
+        },
+        py::arg("path"), py::arg("data"), py::arg("holds"), py::arg("format") = py::none());
+}
+
+}  // namespace tovpy

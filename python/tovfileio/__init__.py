@@ -1,0 +1,275 @@
+"""Motion-capture files into NumPy arrays and back, through the TOVFileIO
+file libraries.
+
+    import tovfileio
+    take = tovfileio.read("walk.trc")         # Markers: positions (frames, markers, 3)
+    skeleton = tovfileio.read("walk.htr")     # Skeleton: hierarchy, base pose, motion
+    tovfileio.write("walk.c3d", take)
+    tovfileio.convert("walk.htr", "walk.bvh")
+
+Every format the libraries read is read (HTR, TRC, GWM, C3D, BVH) and every
+format they write is written (HTR, BVH, TRC, C3D, GWM, CSV). What a reader
+finds besides the values comes as FindingWarning, in the libraries' own
+words, and each object keeps every finding in `findings`; a file a reader
+refuses raises ReadError with the reader's message, line and column. The
+libraries run without the interpreter's lock, so threads read files at once.
+"""
+from __future__ import annotations
+
+import os
+import warnings
+from typing import NamedTuple
+
+import numpy as np
+
+from . import _tovfileio as _core
+from ._tovfileio import ConversionError, Error, Finding, FindingCode, ReadError, WriteError
+
+__version__ = _core.__version__
+
+__all__ = [
+    "read", "write", "convert", "Markers", "Skeleton", "Conversion", "Finding", "FindingCode",
+    "FindingWarning", "Error", "ReadError", "WriteError", "ConversionError",
+]
+
+
+class FindingWarning(UserWarning):
+    """A reader's finding that makes the read depart from what the file means
+    (data lost or moved, a value read as another). The message is the
+    libraries' sentence; `finding` is the Finding itself."""
+
+    def __init__(self, text: str, finding: Finding | None = None):
+        super().__init__(text)
+        self.finding = finding
+
+
+def _warn(findings, stacklevel):
+    for finding in findings:
+        if finding.is_warning:
+            warnings.warn(FindingWarning(finding.text, finding), stacklevel=stacklevel + 1)
+
+
+class Markers:
+    """Marker trajectories: a position for every marker at every frame.
+
+    `positions` is a float array (frames, markers, 3), NaN where a marker was
+    not seen (a dropout); read from a file, its memory is the reader's own
+    (`positions.base` holds it), never a copy. `names` has a name for each
+    marker, `rate` is frames per second, `units` the length unit ("mm",
+    "cm", "m", "in", "ft", "yd"), `first_frame` the number of frame 0, `up`
+    the axis the positions stand up along ("y" for TRC, "z" for C3D and
+    GWM). `header_frames` is the frame count the file's header gave and
+    `findings` what the reader found.
+    """
+
+    def __init__(self, positions, names, rate: int = 60, *, units: str = "mm",
+                 first_frame: int = 1, camera_rate: int | None = None,
+                 header_frames: int | None = None, up: str = "y", format: str | None = None,
+                 findings=()):
+        self.positions = np.asarray(positions, dtype=np.float64)
+        self.names = list(names)
+        if self.positions.ndim != 3 or self.positions.shape[1:] != (len(self.names), 3):
+            raise ValueError("positions must have the shape (frames, markers, 3), a marker "
+                             "for each name")
+        self.rate = int(rate)
+        self.camera_rate = self.rate if camera_rate is None else int(camera_rate)
+        self.units = units
+        self.first_frame = int(first_frame)
+        self.header_frames = len(self.positions) if header_frames is None else int(header_frames)
+        self.up = up
+        self.format = format
+        self.findings = list(findings)
+
+    @property
+    def frames(self) -> int:
+        """The frames (rows) held."""
+        return self.positions.shape[0]
+
+    @property
+    def frame_numbers(self) -> np.ndarray:
+        """Each frame's number, from `first_frame` on."""
+        return np.arange(self.first_frame, self.first_frame + self.frames)
+
+    @property
+    def times(self) -> np.ndarray:
+        """Each frame's time in seconds from frame 0 (all 0 without a rate)."""
+        return np.arange(self.frames) / self.rate if self.rate > 0 else np.zeros(self.frames)
+
+    def marker(self, name: str) -> np.ndarray:
+        """The positions (frames, 3) of the marker of this name: a view, not a copy."""
+        return self.positions[:, self.names.index(name), :]
+
+    def dropouts(self) -> np.ndarray:
+        """The frames each marker was not seen at, a count per marker."""
+        return np.isnan(self.positions).any(axis=2).sum(axis=0)
+
+    def gaps(self) -> dict[str, list[tuple[int, int]]]:
+        """Each marker's runs of dropouts as (first frame number, last frame
+        number), for the markers that have any."""
+        unseen = np.isnan(self.positions).any(axis=2)
+        found = {}
+        for m, name in enumerate(self.names):
+            edges = np.diff(np.concatenate(([0], unseen[:, m].astype(np.int8), [0])))
+            starts, ends = np.flatnonzero(edges == 1), np.flatnonzero(edges == -1) - 1
+            if len(starts):
+                found[name] = [(int(s) + self.first_frame, int(e) + self.first_frame)
+                               for s, e in zip(starts, ends)]
+        return found
+
+    def __len__(self) -> int:
+        return self.frames
+
+    def __repr__(self) -> str:
+        source = f" from {self.format.upper()}" if self.format else ""
+        return (f"<Markers{source}: {len(self.names)} markers, {self.frames} frames at "
+                f"{self.rate}/s, {self.units}, {self.up.upper()}-up>")
+
+
+class Skeleton:
+    """Skeletal motion: a hierarchy of segments, its base pose and each
+    segment's motion frame by frame, as the HTR model holds it.
+
+    `names` has each segment's name; `parents[s]` is the index of segment
+    s's parent, -1 for none; `roots[s]` whether the file names GLOBAL as its
+    parent. `base` is (segments, 7): the base translation (x, y, z), the base
+    rotation (ZYX Euler angles, radians) and the bone length. `motion` is
+    (frames, segments, 7): each frame's translation (added to the base),
+    rotation (ZYX Euler angles, radians, applied before the base rotation)
+    and scale factor. `segment_frames[s]` is the frames segment s holds;
+    frames past them read as no motion. `units` is the length unit,
+    `rotation_units` what a written HTR file gives its angles in.
+    """
+
+    def __init__(self, names, parents, base, motion, *, roots=None, segment_frames=None,
+                 rate: int = 60, units: str = "mm", rotation_units: str = "degrees",
+                 first_frame: int = 1, header_frames: int | None = None,
+                 scale_factor: float = 1.0, normalize_scale_factors: bool = False,
+                 format: str | None = None, findings=()):
+        self.names = list(names)
+        self.parents = np.asarray(parents, dtype=np.int64)
+        self.base = np.asarray(base, dtype=np.float64)
+        self.motion = np.asarray(motion, dtype=np.float64)
+        segments = len(self.names)
+        if self.base.shape != (segments, 7) or self.motion.ndim != 3 or \
+                self.motion.shape[1:] != (segments, 7) or self.parents.shape != (segments,):
+            raise ValueError("parents must be (segments,), base (segments, 7) and motion "
+                             "(frames, segments, 7), a segment for each name")
+        self.roots = (self.parents < 0) if roots is None else np.asarray(roots, dtype=bool)
+        self.segment_frames = (np.full(segments, len(self.motion), dtype=np.uint32)
+                               if segment_frames is None
+                               else np.asarray(segment_frames, dtype=np.uint32))
+        self.rate = int(rate)
+        self.units = units
+        self.rotation_units = rotation_units
+        self.first_frame = int(first_frame)
+        self.header_frames = len(self.motion) if header_frames is None else int(header_frames)
+        self.scale_factor = float(scale_factor)
+        self.normalize_scale_factors = bool(normalize_scale_factors)
+        self.format = format
+        self.findings = list(findings)
+
+    @property
+    def frames(self) -> int:
+        """The frames held: those of the segment with the most."""
+        return self.motion.shape[0]
+
+    def segment(self, name: str) -> int:
+        """The index of the first segment of this name."""
+        return self.names.index(name)
+
+    def world_positions(self, base: bool = False) -> np.ndarray:
+        """Where every segment stands in the world: (frames, segments, 3), or
+        (1, segments, 3) in the base position with base=True. Placed by the
+        libraries' HTRPose, parents first."""
+        return _core._world_positions(self, base)
+
+    def __len__(self) -> int:
+        return self.frames
+
+    def __repr__(self) -> str:
+        source = f" from {self.format.upper()}" if self.format else ""
+        return (f"<Skeleton{source}: {len(self.names)} segments, {self.frames} frames at "
+                f"{self.rate}/s, {self.units}>")
+
+
+class Conversion(NamedTuple):
+    """What convert() wrote: the output's format, the markers or joints and
+    frames written, what was changed on the way (one sentence each) and the
+    reader's findings."""
+    format: str
+    points: int
+    frames: int
+    notes: list
+    findings: list
+
+
+def _take(fields) -> Markers | Skeleton:
+    holds = fields.pop("holds")
+    if holds == "markers":
+        return Markers(fields.pop("positions"), fields.pop("names"), **fields)
+    return Skeleton(fields.pop("names"), fields.pop("parents"), fields.pop("base"),
+                    fields.pop("motion"), **fields)
+
+
+def read(source, format: str | None = None) -> Markers | Skeleton:
+    """Reads a take: a path (str or os.PathLike), or bytes in memory (bytes,
+    bytearray, memoryview: what a file holds) with `format` naming the format.
+
+    Without `format` a path's format is told as the command line tells it:
+    a C3D, BVH or GWM file by its first bytes, otherwise by its name's
+    extension, then by its first bytes. Returns Markers for TRC, C3D and
+    GWM files and Skeleton for HTR and BVH files. Warns FindingWarning for
+    each finding that makes the read depart from the file; raises ReadError
+    when the reader refuses the file.
+    """
+    if isinstance(source, (bytes, bytearray, memoryview)):
+        if format is None:
+            raise TypeError("bytes in memory need format= ('htr', 'trc', 'c3d', 'bvh' or 'gwm')")
+        fields = _core._read_memory(source, format)
+    else:
+        fields = _core._read_file(os.fsencode(source), format)
+    take = _take(fields)
+    _warn(take.findings, 2)
+    return take
+
+
+def write(path, data: Markers | Skeleton, format: str | None = None) -> dict:
+    """Writes `data` as the file at `path`, in the format its name gives
+    (.trc, .c3d, .gwm, .csv for Markers; .htr, .bvh for a Skeleton) or
+    `format`. The file appears whole or not at all; an older file stays as
+    it was when writing fails (WriteError). Positions are written as they
+    stand: convert() turns axes between formats.
+
+    Returns what a BVH file could not hold as given, by segment name:
+    {"joints_with_positions": [...], "scale_dropped": [...]}; empty for the
+    other formats.
+    """
+    if isinstance(data, Markers):
+        holds = "markers"
+    elif isinstance(data, Skeleton):
+        holds = "skeleton"
+    else:
+        raise TypeError("data must be Markers or a Skeleton")
+    return _core._write(os.fsencode(path), data, holds, format)
+
+
+def convert(src, dst, *, to: str | None = None, units: str | None = None,
+            up: str | None = None, in_up: str | None = None,
+            strict: bool = False) -> Conversion:
+    """Converts the take at `src` into `dst` as `tovfileio convert SRC DST`
+    does, through the same conversion core: skeletons to skeletons or to
+    their joints' world positions as markers, markers to markers a row at a
+    time. The output's format is its name's, or `to`. `units` converts every
+    length; `up` ("y" or "z") is the axis marker outputs stand up along
+    (default: the output format's); `in_up` the axis the input stands up
+    along when it is not its format's. With strict=True a take the reader
+    warns of is refused before anything is written.
+
+    Warns FindingWarning for the reader's findings; raises ReadError when
+    the input is refused, ConversionError for a pair that does not convert
+    or a take the writer refuses, WriteError when the file could not be
+    written whole.
+    """
+    done = _core._convert(os.fsencode(src), os.fsencode(dst), to, units, up, in_up, strict)
+    _warn(done["findings"], 2)
+    return Conversion(**done)
