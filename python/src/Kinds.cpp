@@ -16,11 +16,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// A take the libraries read (an MNM map is no take).
-bool ReadsAsTake(FileKind kind) {
-    return kind != FileKind::kUnknown && kind != FileKind::kMnm && tovfileio::KindInfo(kind).read;
-}
-
 }  // namespace
 
 std::string KindKeyword(FileKind kind) { return Lower(tovfileio::KindInfo(kind).name); }
@@ -38,17 +33,13 @@ FileKind KindNamed(const std::string& format) {
 }
 
 FileKind KindOfTake(const std::string& path) {
-    // The command line's order: a C3D, BVH or GWM file starts with a mark
-    // no other kind has; HTR and TRC text goes by the name first.
-    const FileKind content = tovfileio::KindOfFile(path);
-    if (content == FileKind::kC3d || content == FileKind::kBvh || content == FileKind::kGwm) {
-        return content;
+    const FileKind kind = tovfileio::KindOfTake(path);
+    if (kind != FileKind::kUnknown) return kind;
+    // A file that cannot be read is left to the reader, which says why.
+    if (tovfileio::FirstBytesOf(path).empty()) {
+        const FileKind named = tovfileio::KindByName(path);
+        return tovfileio::IsTakeKind(named) ? named : FileKind::kHtr;
     }
-    const FileKind named = tovfileio::KindByName(path);
-    if (ReadsAsTake(named)) return named;
-    if (ReadsAsTake(content)) return content;
-    // A file that is not there is left to the reader, which says so.
-    if (tovfileio::FirstBytesOf(path).empty()) return named == FileKind::kUnknown ? FileKind::kHtr : named;
     throw pybind11::value_error(
         "neither the name nor the first bytes of '" + path +
         "' tell a format the libraries read; give format= (htr, trc, c3d, bvh or gwm)");

@@ -99,4 +99,18 @@ std::string FirstBytesOf(const std::string& path) {
 
 FileKind KindOfFile(const std::string& path) { return KindByContent(FirstBytesOf(path)); }
 
+bool IsTakeKind(FileKind kind) {
+    return kind != FileKind::kUnknown && kind != FileKind::kMnm && KindInfo(kind).read;
+}
+
+FileKind KindOfTake(const std::string& path) {
+    const FileKind content = KindOfFile(path);
+    if (content == FileKind::kC3d || content == FileKind::kBvh || content == FileKind::kGwm) {
+        return content;
+    }
+    const FileKind named = KindByName(path);
+    if (IsTakeKind(named)) return named;
+    return IsTakeKind(content) ? content : FileKind::kUnknown;
+}
+
 }  // namespace tovfileio

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tovfileio/text/FileKinds.h"
+#include "tests/support/TestFiles.h"
 
 using namespace tovfileio;
 
@@ -39,6 +40,35 @@ TEST(FileKindsTest, FirstBytesTellTheKindAndBinaryData) {
     EXPECT_EQ(KindByName("take.C3D"), FileKind::kC3d);
     EXPECT_TRUE(KindInfo(FileKind::kC3d).read);
     EXPECT_EQ(KindByContent("HIERARCHY\r\nROOT Hips"), FileKind::kBvh);
+}
+
+// A take's kind: the marks of C3D, BVH and GWM files over any name, then
+// the name, then the text; MNM maps and what tells nothing are no take.
+TEST(FileKindsTest, ATakeIsToldByItsMarkThenItsNameThenItsText) {
+    using namespace std::string_literals;
+    const std::string c3d = "\x02\x50\x10\x00"s + std::string(508, '\0');
+    const std::string trc = "PathFileType\t4\t(X/Y/Z)\tw.trc\r\n";
+    const std::string htr = "[Header]\r\nFileType htr\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        FileKind kind;
+    } cases[] = {
+        {"take.trc", c3d, FileKind::kC3d},
+        {"take.htr", "HIERARCHY\r\nROOT Hips", FileKind::kBvh},
+        {"take.trc", "$Filename   walk\r\n", FileKind::kGwm},
+        {"take.htr", trc, FileKind::kHtr},
+        {"take.txt", trc, FileKind::kTrc},
+        {"take.mnm", htr, FileKind::kHtr},
+        {"take.mnm", "LFWT LASI\r\n", FileKind::kUnknown},
+        {"take", "", FileKind::kUnknown},
+    };
+    tovtest::ScratchDir dir;
+    for (const auto& c : cases) {
+        EXPECT_EQ(KindOfTake(dir.Write(c.name, c.bytes).string()), c.kind) << c.name << c.bytes;
+    }
+    EXPECT_FALSE(IsTakeKind(FileKind::kMnm));
+    EXPECT_TRUE(IsTakeKind(FileKind::kBvh));
 }
 
 TEST(FileKindsTest, EveryCorpusC3dFileIsToldByItsBytes) {

@@ -48,27 +48,13 @@ using tovfileio::FileKind;
 
 namespace {
 
-// Whether tovfileio reads files of `kind` as takes (MNM maps are read by
-// the conversions that take one, never as an input).
-bool TakeKind(FileKind kind) {
-    return kind != FileKind::kUnknown && kind != FileKind::kMnm &&
-           tovfileio::KindInfo(kind).read;
-}
-
 }  // namespace
 
 FileKind KindOfInput(const std::string& path) {
-    // A C3D, BVH or GWM file's first bytes decide whatever its name (each
-    // starts with a mark no other kind has); otherwise the name does, then
-    // the text; what neither tells is read as HTR, whose reader says what
-    // it found instead.
-    const FileKind content = tovfileio::KindOfFile(path);
-    if (content == FileKind::kC3d || content == FileKind::kBvh || content == FileKind::kGwm) {
-        return content;
-    }
-    const FileKind named = tovfileio::KindByName(path);
-    if (TakeKind(named)) return named;
-    return TakeKind(content) ? content : FileKind::kHtr;
+    // What tells no kind of take is read as HTR, whose reader says what it
+    // found instead.
+    const FileKind kind = tovfileio::KindOfTake(path);
+    return kind == FileKind::kUnknown ? FileKind::kHtr : kind;
 }
 
 // Why the file at `path` (`shown` in messages) is none a reader takes, as

@@ -52,6 +52,15 @@ FileKind KindByContent(std::string_view firstBytes);
 // given); kUnknown when it cannot be read.
 FileKind KindOfFile(const std::string& path);
 
+// Whether files of `kind` are read as takes, markers or a skeleton (an MNM
+// map is read only by the conversions that take one).
+bool IsTakeKind(FileKind kind);
+// The kind of take the file at `path` holds: a C3D, BVH or GWM file's
+// first bytes decide whatever its name (each starts with a mark no other
+// kind has); otherwise the name does, then the text. kUnknown when neither
+// tells one.
+FileKind KindOfTake(const std::string& path);
+
 // Whether the first bytes of a file show binary data rather than text: a
 // NUL byte where no UTF-16 byte-order mark begins them. A C3D file so shown
 // is told by its second byte, 0x50 in every C3D header (KindByContent).
