@@ -100,7 +100,7 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
                                  ", failures with strict=True; nothing written",
                              FindingsOf(in, request.inKind));
     }
-    if (!result.readMessage.empty()) RaiseReadError(result.readMessage, findings.findings);
+    if (!result.readMessage.empty()) RaiseReadError(in, result.readMessage, findings.findings);
     if (!result.writeMessage.empty()) {
         if (result.ioError != 0) RaiseWriteError(result.writeMessage, result.ioError);
         RaiseConversionError(tovfileio::EncodeUtf8(result.writeMessage), findings.findings);

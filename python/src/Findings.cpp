@@ -62,7 +62,26 @@ py::list FindingObjects(const std::vector<ReadFinding>& findings) {
     return list;
 }
 
-void RaiseReadError(const std::wstring& message, const std::vector<ReadFinding>& findings) {
+namespace {
+
+// A path's bytes as Python shows a file name: undecodable bytes kept as
+// surrogates, so that any name the system gives comes back.
+py::str PathText(const std::string& path) {
+    return py::reinterpret_steal<py::str>(
+        PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size())));
+}
+
+// The error's text, naming the file it is about when there is one, quoted
+// and escaped as repr() does.
+std::string AboutFile(const std::string& text, const std::string& path) {
+    if (path.empty()) return text;
+    return text + ": " + py::repr(PathText(path)).cast<std::string>();
+}
+
+}  // namespace
+
+void RaiseReadError(const std::string& path, const std::wstring& message,
+                    const std::vector<ReadFinding>& findings) {
     const ReadFinding* refusal = FirstRefusal(findings);
     const std::string cause = refusal != nullptr ? tovfileio::RefusalCause(*refusal) : std::string();
     const std::string text = tovfileio::EncodeUtf8(message);
@@ -74,11 +93,13 @@ void RaiseReadError(const std::wstring& message, const std::vector<ReadFinding>&
     attributes["line"] = line ? py::cast(refusal->line) : py::none();
     attributes["column"] = line && refusal->column != 0 ? py::cast(refusal->column) : py::none();
     attributes["findings"] = FindingObjects(findings);
+    attributes["path"] = path.empty() ? py::object(py::none()) : py::object(PathText(path));
     // As the command line words a refusal: the message, then its cause.
-    Raise(gReadError, cause.empty() ? text : text + " (" + cause + ")", attributes);
+    Raise(gReadError, AboutFile(cause.empty() ? text : text + " (" + cause + ")", path),
+          attributes);
 }
 
-void RaiseIfForeign(const std::vector<ReadFinding>& findings) {
+void RaiseIfForeign(const std::string& path, const std::vector<ReadFinding>& findings) {
     if (!tovfileio::IsForeignFile(findings)) return;
     for (const ReadFinding& finding : findings) {
         if (finding.code != ReadFindingCode::kHtrNothing) continue;
@@ -89,7 +110,8 @@ void RaiseIfForeign(const std::vector<ReadFinding>& findings) {
         attributes["line"] = py::none();
         attributes["column"] = py::none();
         attributes["findings"] = FindingObjects(findings);
-        Raise(gReadError, text, attributes);
+        attributes["path"] = path.empty() ? py::object(py::none()) : py::object(PathText(path));
+        Raise(gReadError, AboutFile(text, path), attributes);
     }
 }
 

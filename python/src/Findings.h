@@ -23,13 +23,16 @@ public:
 // The findings as a Python list of Finding objects.
 pybind11::list FindingObjects(const std::vector<tovfileio::ReadFinding>& findings);
 
-// Raises ReadError for a read refused with `message` (the reader's), with
-// the refusing finding's place and the libraries' cause, and every finding.
-[[noreturn]] void RaiseReadError(const std::wstring& message,
+// Raises ReadError for a read of the file at `path` (empty for bytes in
+// memory) refused with `message` (the reader's), with the refusing
+// finding's place and the libraries' cause, and every finding. The text
+// names the file after the reader's words, as OSError does: "...: 'path'".
+[[noreturn]] void RaiseReadError(const std::string& path, const std::wstring& message,
                                  const std::vector<tovfileio::ReadFinding>& findings);
 // Raises ReadError when the findings say the file holds nothing of the
 // format it was read as (IsForeignFile); else does nothing.
-void RaiseIfForeign(const std::vector<tovfileio::ReadFinding>& findings);
+void RaiseIfForeign(const std::string& path,
+                    const std::vector<tovfileio::ReadFinding>& findings);
 // Raises WriteError (or ConversionError) with the library's message.
 [[noreturn]] void RaiseWriteError(const std::wstring& message, int ioError);
 [[noreturn]] void RaiseConversionError(const std::string& message,

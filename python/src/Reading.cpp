@@ -73,7 +73,7 @@ py::dict ReadMarkerTake(const Source& source, FileKind kind) {
         message = ReadMarkersFrom(source, kind, take, findings, rows);
     }
     if (rows.OutOfMemory()) throw std::bad_alloc();
-    if (!message.empty()) RaiseReadError(message, findings.findings);
+    if (!message.empty()) RaiseReadError(source.path, message, findings.findings);
     py::list names;
     for (std::uint32_t m = 0; m < take.GetNumMarkers(); ++m) {
         names.append(tovfileio::EncodeUtf8(take.GetMarker(m)->GetName()));
@@ -99,8 +99,8 @@ py::dict ReadSkeletonTake(const Source& source, FileKind kind) {
         py::gil_scoped_release unlocked;
         message = ReadSkeletonFrom(source, kind, skeleton, findings);
     }
-    if (!message.empty()) RaiseReadError(message, findings.findings);
-    RaiseIfForeign(findings.findings);
+    if (!message.empty()) RaiseReadError(source.path, message, findings.findings);
+    RaiseIfForeign(source.path, findings.findings);
     py::dict fields = SkeletonFields(skeleton);
     fields["findings"] = FindingObjects(findings.findings);
     return fields;

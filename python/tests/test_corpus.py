@@ -35,13 +35,21 @@ def csv_positions(path, frames, names):
     return values[:frames]
 
 
+def assert_refused_as(take, path, refused):
+    """A ReadError whose words, before the file's name, start the command
+    line's refusal."""
+    assert isinstance(take, tovfileio.ReadError)
+    suffix = ": " + repr(str(path))
+    assert str(take).endswith(suffix) and take.path == str(path)
+    assert refused.startswith(str(take)[:-len(suffix)])
+
+
 @pytest.mark.parametrize("path", corpus_files("trc", "c3d"))
 def test_marker_files_read_as_the_command_line_reads_them(path, tmp_path):
     take, said = read_recording(path)
     record = info_json(path)
     if "refused" in record:
-        assert isinstance(take, tovfileio.ReadError)
-        assert record["refused"].startswith(str(take))
+        assert_refused_as(take, path, record["refused"])
         return
     assert not isinstance(take, tovfileio.ReadError), str(take)
     assert (take.format, take.units, take.rate, take.camera_rate) == (
@@ -67,8 +75,7 @@ def test_skeleton_files_read_as_the_command_line_reads_them(path, tmp_path):
     take, said = read_recording(path)
     record = info_json(path)
     if "refused" in record:
-        assert isinstance(take, tovfileio.ReadError)
-        assert record["refused"].startswith(str(take))
+        assert_refused_as(take, path, record["refused"])
         return
     assert not isinstance(take, tovfileio.ReadError), str(take)
     assert (take.format, take.units, take.rotation_units, take.rate) == (

@@ -1,6 +1,7 @@
 """Reading: values against the files' own text, bytes against paths,
 refusals with their places, arrays that are the reader's memory."""
 import math
+import os
 import warnings
 
 import numpy as np
@@ -122,8 +123,16 @@ def test_refusals_carry_the_readers_words_and_place(what, data, format, line):
 
 
 def test_a_missing_file_and_unknown_formats():
-    with pytest.raises(tovfileio.ReadError, match="could not be opened"):
-        tovfileio.read(SAMPLES / "no-such-take.trc")
+    missing = SAMPLES / "no-such-take.trc"
+    with pytest.raises(tovfileio.ReadError, match="could not be opened") as raised:
+        tovfileio.read(missing)
+    assert raised.value.path == str(missing)
+    assert str(raised.value).endswith(": " + repr(str(missing)))
+    # A name that is not UTF-8 is shown as Python shows it.
+    odd = os.fsdecode(os.fsencode(str(SAMPLES)) + b"/take-\xff.trc")
+    with pytest.raises(tovfileio.ReadError) as raised:
+        tovfileio.read(odd)
+    assert raised.value.path == odd
     with pytest.raises(ValueError, match="give format="):
         tovfileio.read(SAMPLES / "walk.mnm")
     with pytest.raises(ValueError, match="unknown format"):

@@ -109,12 +109,13 @@ class Error(Exception):
     """What the libraries refuse."""
 
 class ReadError(Error):
-    """A file the reader refuses."""
+    """A file the reader refuses; its text ends with the file's name."""
     message: str
     cause: str
     line: int | None
     column: int | None
     findings: list[Finding]
+    path: str | None  # None for bytes read in memory
 
 class WriteError(Error):
     """A file that could not be written whole; an older file stays as it was."""
