@@ -18,16 +18,6 @@ PyObject* gReadError = nullptr;
 PyObject* gWriteError = nullptr;
 PyObject* gConversionError = nullptr;
 
-const char* EffectName(ReadFinding::Effect effect) {
-    switch (effect) {
-        case ReadFinding::Effect::kRefusal: return "refusal";
-        case ReadFinding::Effect::kShift: return "shift";
-        case ReadFinding::Effect::kMisread: return "misread";
-        case ReadFinding::Effect::kNote: return "note";
-    }
-    return "note";
-}
-
 const char* FormatName(tovfileio::ReadFormat format) {
     switch (format) {
         case tovfileio::ReadFormat::kHtr: return "htr";
@@ -131,7 +121,9 @@ void RaiseConversionError(const std::string& message, const std::vector<ReadFind
     Raise(gConversionError, message, attributes);
 }
 
-void RegisterFindings(py::module_& module) {
+namespace {
+
+void RegisterFindingCodes(py::module_& module) {
     py::enum_<ReadFindingCode> code(module, "FindingCode",
                                     "The kind of a finding, as the readers name it.");
 #define TOV_CODE(name, enumerator) code.value(name, ReadFindingCode::enumerator)
@@ -188,7 +180,9 @@ void RegisterFindings(py::module_& module) {
     TOV_CODE("C3D_RATE_NOT_WHOLE", kC3dRateNotWhole);
     TOV_CODE("C3D_ANALOG_SKIPPED", kC3dAnalogSkipped);
 #undef TOV_CODE
+}
 
+void RegisterFindingClass(py::module_& module) {
     py::class_<ReadFinding>(module, "Finding",
                             "One thing a reader found in a file besides its values: where it "
                             "refuses the file, or reads it otherwise than the file means.")
@@ -197,7 +191,7 @@ void RegisterFindings(py::module_& module) {
             "format", [](const ReadFinding& f) { return FormatName(f.format); },
             "The format the file was read as: 'htr', 'trc', 'gwm', 'bvh' or 'c3d'.")
         .def_property_readonly(
-            "effect", [](const ReadFinding& f) { return EffectName(f.effect); },
+            "effect", [](const ReadFinding& f) { return tovfileio::EffectName(f.effect); },
             "What it does to the read: 'refusal', 'shift' (data lost or moved), "
             "'misread' (a value read as another) or 'note' (reads the same).")
         .def_readonly("line", &ReadFinding::line, "The line, from 1; 0 for the file as a whole.")
@@ -215,10 +209,12 @@ void RegisterFindings(py::module_& module) {
             "is_warning", [](const ReadFinding& f) { return tovfileio::IsWarning(f); },
             "Whether a read warns of it: a shift or a misread.")
         .def("__repr__", [](const ReadFinding& f) {
-            return "<Finding " + std::string(EffectName(f.effect)) + " line " +
+            return "<Finding " + std::string(tovfileio::EffectName(f.effect)) + " line " +
                    std::to_string(f.line) + ": " + tovfileio::FindingText(f) + ">";
         });
+}
 
+void RegisterErrors(py::module_& module) {
     gError = PyErr_NewExceptionWithDoc("tovfileio.Error",
                                        "What the libraries refuse: the base of the errors below.",
                                        PyExc_Exception, nullptr);
@@ -241,6 +237,14 @@ void RegisterFindings(py::module_& module) {
     module.add_object("ReadError", py::handle(gReadError));
     module.add_object("WriteError", py::handle(gWriteError));
     module.add_object("ConversionError", py::handle(gConversionError));
+}
+
+}  // namespace
+
+void RegisterFindings(py::module_& module) {
+    RegisterFindingCodes(module);
+    RegisterFindingClass(module);
+    RegisterErrors(module);
 }
 
 }  // namespace tovpy

@@ -381,4 +381,14 @@ std::string RefusalCause(const ReadFinding& finding) {
     return "line " + std::to_string(finding.line) + ": " + text;
 }
 
+const char* EffectName(ReadFinding::Effect effect) {
+    switch (effect) {
+        case ReadFinding::Effect::kRefusal: return "refusal";
+        case ReadFinding::Effect::kShift: return "shift";
+        case ReadFinding::Effect::kMisread: return "misread";
+        case ReadFinding::Effect::kNote: return "note";
+    }
+    return "note";
+}
+
 }  // namespace tovfileio

@@ -11,16 +11,6 @@ namespace {
 
 using Effect = ReadFinding::Effect;
 
-const char* EffectName(Effect effect) {
-    switch (effect) {
-        case Effect::kRefusal: return "refusal";
-        case Effect::kShift: return "shift";
-        case Effect::kMisread: return "misread";
-        case Effect::kNote: return "note";
-    }
-    return "note";
-}
-
 const char* VerdictName(Diagnosis::Verdict verdict) {
     switch (verdict) {
         case Diagnosis::Verdict::AsWritten: return "reads as written";

@@ -25,4 +25,8 @@ std::string FindingTextWithoutLine(const ReadFinding& finding);
 // Empty when memory ran out, which the message says already.
 std::string RefusalCause(const ReadFinding& finding);
 
+// The word for what a finding does to the read: "refusal", "shift",
+// "misread" or "note".
+const char* EffectName(ReadFinding::Effect effect);
+
 }  // namespace tovfileio
