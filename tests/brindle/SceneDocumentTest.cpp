@@ -357,6 +357,116 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
     EXPECT_EQ(SceneToJson(scene), before);
 }
 
+// Each member of a node given a value of the wrong kind or out of range is
+// named whole, in the order the members are read whatever their order in
+// the document: the words of every message a node's members can bring.
+TEST(SceneDocumentTest, EveryNodeMemberOfTheWrongKindIsNamed) {
+    const std::string bone = R"("class_id": [683634317, 785164352], "super_class_id": 16)";
+    const std::string sphere = R"("class_id": [17, 0], "super_class_id": 16)";
+    const struct {
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {Document(R"({"name": 5, "handle": 1})"), "node 1: name must be a string, not a number"},
+        {Document(R"({"handle": 1, "name": ["A"]})"), "node 1: name must be a string, not an array"},
+        {Document(R"({"name": "A", "handle": "1"})"),
+         "node 1 (\"A\"): handle must be an integer, not a string"},
+        {Document(R"({"name": "A", "handle": 1.5})"),
+         "node 1 (\"A\"): handle must be an integer, not a number"},
+        {Document(R"({"name": "A", "handle": 1.0})"),
+         "node 1 (\"A\"): handle must be an integer, not a number"},
+        {Document(R"({"name": "A", "handle": 4294967295})"),
+         "node 1 (\"A\"): handle 4294967295 is out of range (1 to 4294967294)"},
+        {Document(R"({"name": "A", "handle": 18446744073709551615})"),
+         "node 1 (\"A\"): handle 18446744073709551615 is out of range (1 to 4294967294)"},
+        {Document(R"({"name": "A", "handle": -1})"),
+         "node 1 (\"A\"): handle -1 is out of range (1 to 4294967294)"},
+        {Document(R"({"name": "A", "handle": null})"),
+         "node 1 (\"A\"): handle must be an integer, not null"},
+        {Document(R"({"bone_on": 1, "name": "A\tB", "handle": 1, "wire_color": true})"),
+         "node 1 (\"A?B\"): wire_color must be an integer, not true or false"},
+        {NodeA(R"("wire_color": 16777216)"),
+         "node 1 (\"A\"): wire_color 16777216 is out of range (0 to 16777215)"},
+        {NodeA(R"("object": [])"), "node 1 (\"A\"): object must be an object, not an array"},
+        {NodeA(R"("object": {"class_id": [1, 2]})"),
+         "node 1 (\"A\"): object: needs \"class_id\" and \"super_class_id\""},
+        {NodeA(R"("object": {"class_id": [1], "super_class_id": 16})"),
+         "node 1 (\"A\"): object: class_id must have 2 elements, not 1"},
+        {NodeA(R"("object": {"class_id": [1, -2], "super_class_id": 16})"),
+         "node 1 (\"A\"): object: class_id -2 is out of range (0 to 4294967295)"},
+        {NodeA(R"("object": {"kind": "dummy", )" + bone + "}"),
+         "node 1 (\"A\"): object: kind \"dummy\" does not match the class (bone)"},
+        {NodeA(R"("object": {"kind": 1, )" + bone + "}"),
+         "node 1 (\"A\"): object: kind must be a string, not a number"},
+        {NodeA(R"("object": {"length": "1", )" + bone + "}"),
+         "node 1 (\"A\"): object: length must be a number, not a string"},
+        {NodeA(R"("object": {"params": [], )" + bone + "}"),
+         "node 1 (\"A\"): object: params must be an object, not an array"},
+        {NodeA(R"("object": {"params": {"x": 1}, )" + bone + "}"),
+         "node 1 (\"A\"): object: params \"x\": not a parameter id"},
+        {NodeA(R"("object": {"params": {"99": 1}, )" + bone + "}"),
+         "node 1 (\"A\"): object: params \"99\": the object has no such parameter"},
+        {NodeA(R"("object": {"params": {"1": 2.5}, )" + sphere + "}"),
+         "node 1 (\"A\"): object: params \"1\" must be an integer, not a number"},
+        {NodeA(R"("object": {"params": {"0": 1e39}, )" + sphere + "}"),
+         "node 1 (\"A\"): object: params \"0\" is too large for a float"},
+        {NodeA(R"("user_properties": [])"),
+         "node 1 (\"A\"): user_properties must be an object, not an array"},
+        {NodeA(R"("user_properties": {"a": 1, "b\u0000": 2})"),
+         "node 1 (\"A\"): user property \"b?\" contains a NUL character"},
+        {NodeA(R"("user_properties": {"a": "1"})"),
+         "node 1 (\"A\"): user property \"a\" must be a number, not a string"},
+        {NodeA(R"("user_properties": {"a": -1e39})"),
+         "node 1 (\"A\"): user property \"a\" is too large for a float"},
+        {NodeA(R"("position": 3)"), "node 1 (\"A\"): position must be an object, not a number"},
+        {NodeA(R"("position": {"controller": 3})"),
+         "node 1 (\"A\"): position: controller must be a string, not a number"},
+        {NodeA(R"("scale": {"controller": "linear_position"})"),
+         "node 1 (\"A\"): scale: controller \"linear_position\" is not linear_scale"},
+        {NodeA(R"("position": {"value": [1, 2]})"),
+         "node 1 (\"A\"): position: value must have 3 elements, not 2"},
+        {NodeA(R"("rotation": {"value": [1, 2, 3, {}]})"),
+         "node 1 (\"A\"): rotation: value must be a number, not an object"},
+        {NodeA(R"("rotation": {"locked": 1})"),
+         "node 1 (\"A\"): rotation: locked must be true or false, not a number"},
+        {NodeA(R"("scale": {"ticks": "x"})"),
+         "node 1 (\"A\"): scale: ticks must be an array, not a string"},
+        {NodeA(R"("transform_class_id": [1, 2, 3])"),
+         "node 1 (\"A\"): transform_class_id must have 2 elements, not 3"},
+        {NodeA(R"("bone_on": 1)"), "node 1 (\"A\"): bone_on must be true or false, not a number"},
+        {NodeA(R"("bone_display": 2147483648)"),
+         "node 1 (\"A\"): bone_display 2147483648 is out of range (-2147483648 to 2147483647)"},
+        {NodeA(R"("object_offset": [[1, 0, 0]])"),
+         "node 1 (\"A\"): object_offset must have 4 elements, not 1"},
+        {NodeA(R"("object_offset": [1, 2, 3, 4])"),
+         "node 1 (\"A\"): object_offset must be an array, not a number"},
+        {NodeA(R"("parent_handle": "1")"),
+         "node 1 (\"A\"): parent_handle must be an integer, not a string"},
+        {NodeA(R"("parent_handle": 7, "parent": "A")"),
+         "node 1 (\"A\"): parent handle 7 is not a node of the scene"},
+        {NodeA(R"("parent": 5)"), "node 1 (\"A\"): parent must be a string, not a number"},
+        {NodeA(R"("parent": "A\u0000")"), "node 1 (\"A\"): parent contains a NUL character"},
+        // Members read later are wrong too; the first read is named.
+        {NodeA(R"("bone_on": 1, "wire_color": -1, "extra": [[{"deep": {}}]])"),
+         "node 1 (\"A\"): wire_color -1 is out of range (0 to 16777215)"},
+    };
+    tovtest::ScratchDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const std::string path = dir.Write("broken.json", c.bytes).string();
+        Scene scene;
+        std::string error;
+        EXPECT_FALSE(LoadSceneDocument(path, scene, error));
+        EXPECT_EQ(error, path + ": " + c.message);
+    }
+    // Members the host does not know, and null parents, are passed over.
+    Scene scene;
+    std::string error;
+    EXPECT_TRUE(Load(NodeA(R"("extra": {"a": [1, {"b": null}]}, "parent": null, "object": null)"),
+                     scene, error))
+        << error;
+}
+
 TEST(SceneDocumentTest, EveryTruncationFailsCleanly) {
     tovtest::ScratchDir dir;
     Scene scene;
