@@ -4,9 +4,12 @@
 // the error of LoadSceneDocument.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {
 
@@ -19,13 +22,6 @@ struct DocumentError {
     throw DocumentError{std::move(message)};
 }
 
-// Where in the document a value lies, for messages: "node 4 (\"Hips\"):
-// position: ".
-struct Place {
-    std::string prefix;
-    [[noreturn]] void Fail(const std::string& what) const { FailDocument(prefix + what); }
-};
-
 // Text from a document safe to put on one line of a message: control
 // characters shown as '?', at most 200 bytes.
 inline std::string Printable(std::string_view text) {
@@ -36,5 +32,62 @@ inline std::string Printable(std::string_view text) {
     if (text.size() > 200) shown += "...";
     return shown;
 }
+
+// Where in the document a value lies, for messages: "node 4 (\"Hips\"):
+// position: ". The words are made only when a message is said, so a place
+// costs nothing to make: a node by its number and name, or a member of
+// another place, which must outlive it.
+class Place {
+public:
+    Place() = default;
+    // Node `index` (from 0) before its name is known: "node 4: ".
+    static Place Node(std::size_t index) {
+        Place node;
+        node.number_ = index + 1;
+        return node;
+    }
+    // Node `index` named `utf8` or `name`: "node 4 (\"Hips\"): ".
+    static Place Node(std::size_t index, std::string_view utf8) {
+        Place node = Node(index);
+        node.utf8_ = utf8;
+        node.named_ = true;
+        return node;
+    }
+    static Place Node(std::size_t index, const std::wstring& name) {
+        Place node = Node(index);
+        node.wide_ = &name;
+        node.named_ = true;
+        return node;
+    }
+    // The member `field` of this place: "node 4 (\"Hips\"): position: ".
+    Place Member(const char* field) const {
+        Place member;
+        member.outer_ = this;
+        member.field_ = field;
+        return member;
+    }
+
+    std::string Text() const {
+        if (outer_ != nullptr) return outer_->Text() + field_ + ": ";
+        if (number_ == 0) return {};
+        std::string text = "node " + std::to_string(number_);
+        if (named_) {
+            text += " (\"";
+            text += Printable(wide_ != nullptr ? TextCodec::EncodeUtf8(*wide_) : std::string(utf8_));
+            text += "\")";
+        }
+        return text + ": ";
+    }
+    [[noreturn]] void Fail(const std::string& what) const { FailDocument(Text() + what); }
+
+private:
+    const Place* outer_ = nullptr;
+    const char* field_ = nullptr;
+    std::size_t number_ = 0;  // a node's number from 1; 0 for none
+    bool named_ = false;
+    std::string_view utf8_;
+    const std::wstring* wide_ = nullptr;
+};
+
 
 }  // namespace brindle::host

@@ -18,6 +18,7 @@ bool DocumentTree::Null() {
         track_.Other("null");
         return true;
     }
+    if (InNode()) return AddToNode(Scalar{});
     return Add(Json(nullptr));
 }
 
@@ -25,6 +26,12 @@ bool DocumentTree::Boolean(bool value) {
     if (inTrack_) {
         track_.Other("true or false");
         return true;
+    }
+    if (InNode()) {
+        Scalar scalar;
+        scalar.kind = ValueKind::Boolean;
+        scalar.boolean = value;
+        return AddToNode(scalar);
     }
     return Add(Json(value));
 }
@@ -41,17 +48,23 @@ bool DocumentTree::Number(const JsonNumber& number) {
         track_.Number(number, value);
         return true;
     }
+    Scalar scalar;
+    scalar.kind = ValueKind::Float;
+    scalar.number = value;
     if (number.integer) {
         const char* first = number.text.data();
         const char* last = first + number.text.size();
         if (*first == '-') {
-            std::int64_t whole = 0;
-            if (std::from_chars(first, last, whole).ec == std::errc()) return Add(Json(whole));
-        } else {
-            std::uint64_t whole = 0;
-            if (std::from_chars(first, last, whole).ec == std::errc()) return Add(Json(whole));
+            if (std::from_chars(first, last, scalar.whole).ec == std::errc()) {
+                scalar.kind = ValueKind::Signed;
+            }
+        } else if (std::from_chars(first, last, scalar.natural).ec == std::errc()) {
+            scalar.kind = ValueKind::Unsigned;
         }
     }
+    if (InNode()) return AddToNode(scalar);
+    if (scalar.kind == ValueKind::Signed) return Add(Json(scalar.whole));
+    if (scalar.kind == ValueKind::Unsigned) return Add(Json(scalar.natural));
     return Add(Json(value));
 }
 
@@ -60,12 +73,23 @@ bool DocumentTree::String(std::string_view utf8) {
         track_.String(utf8);
         return true;
     }
+    if (InNode()) {
+        Scalar scalar;
+        scalar.kind = ValueKind::String;
+        scalar.text = utf8;
+        return AddToNode(scalar);
+    }
     return Add(Json(std::string(utf8)));
 }
 
 bool DocumentTree::Key(std::string_view utf8) {
     if (inTrack_) return true;
-    if (Repeated(utf8)) {
+    if (InNode()) {
+        if (!node_.Key(utf8)) {
+            problem = node_.problem;
+            return false;
+        }
+    } else if (Repeated(utf8)) {
         problem = "the key \"" + Printable(utf8) + "\" appears twice in one object";
         return false;
     }
@@ -73,9 +97,10 @@ bool DocumentTree::Key(std::string_view utf8) {
     return true;
 }
 
-// Whether the open object has `key` already. A small object's members are
-// searched; a large one's keys go into a set once it has kSearchedMembers,
-// so that an object of very many members costs no more than linear time.
+// Whether the open object of `root` has `key` already. A small object's
+// members are searched; a large one's keys go into a set once it has
+// kSearchedMembers, so that an object of very many members costs no more
+// than linear time.
 bool DocumentTree::Repeated(std::string_view key) {
     const auto& members = stack_.back().value->get_ref<const Json::object_t&>();
     auto& seen = keys_.back();
@@ -91,39 +116,57 @@ bool DocumentTree::Repeated(std::string_view key) {
     return !seen.emplace(key).second;
 }
 
-bool DocumentTree::StartObject() {
-    StartContainer(false);
-    return true;
+// Whether the next value belongs to a node: it is one of "nodes", or inside
+// one.
+bool DocumentTree::InNode() const {
+    if (stack_.empty()) return false;
+    const Role role = stack_.back().role;
+    return role == Role::Nodes || role == Role::Node || role == Role::Controller ||
+           role == Role::Inner;
 }
 
-bool DocumentTree::StartArray() {
-    StartContainer(true);
-    return true;
-}
+bool DocumentTree::StartObject() { return StartContainer(false); }
 
-void DocumentTree::StartContainer(bool array) {
-    if (inTrack_) return track_.StartContainer(array);
+bool DocumentTree::StartArray() { return StartContainer(true); }
+
+bool DocumentTree::StartContainer(bool array) {
+    if (inTrack_) {
+        track_.StartContainer(array);
+        return true;
+    }
     const Role role = RoleOf(array);
     if (role == Role::Track) {
         inTrack_ = true;
         track_.StartField(key_ == "keys"    ? TrackField::Keys
                           : key_ == "ticks" ? TrackField::Ticks
                                             : TrackField::Values);
-        return;
+        return true;
     }
-    std::size_t index = 0;
-    if (role == Role::Node) {
-        index = stack_.back().value->size();
-        if (plan_.nodes.size() <= index) plan_.nodes.resize(index + 1);
-    } else if (role == Role::Controller) {
-        while (key_ != kControllers[index]) ++index;
-        track_.Start(index == 1 ? 4 : 3);
-    }
+    if (InNode()) return StartInNode(array, role);
     Json* opened = Insert(array ? Json::array() : Json::object());
-    // Room for a node's members, so that they are not moved as it grows.
+    // Room for an object's members, so that they are not moved as it grows.
     if (!array) opened->get_ref<Json::object_t&>().reserve(kSearchedMembers);
-    stack_.push_back({opened, role, index});
+    stack_.push_back({opened, role, 0});
     if (!array) keys_.emplace_back();
+    return true;
+}
+
+// Opens an object or array of a node: the node itself, a controller, or
+// anything inside them.
+bool DocumentTree::StartInNode(bool array, Role role) {
+    std::size_t slot = 0;
+    if (role == Role::Node) {
+        if (plan_.nodes.size() <= nodeCount_) plan_.nodes.resize(nodeCount_ + 1);
+    } else if (role == Role::Controller) {
+        while (key_ != kControllers[slot]) ++slot;
+        track_.Start(slot == 1 ? 4 : 3);
+    }
+    if (!node_.Open(array)) {
+        problem = node_.problem;
+        return false;
+    }
+    stack_.push_back({nullptr, role, slot});
+    return true;
 }
 
 DocumentTree::Role DocumentTree::RoleOf(bool array) const {
@@ -132,65 +175,72 @@ DocumentTree::Role DocumentTree::RoleOf(bool array) const {
         case Role::Top:
             return array && key_ == "nodes" ? Role::Nodes : Role::Other;
         case Role::Nodes:
-            return array ? Role::Other : Role::Node;
+            return array ? Role::Inner : Role::Node;
         case Role::Node:
             for (const char* field : kControllers) {
                 if (!array && key_ == field) return Role::Controller;
             }
-            return Role::Other;
+            return Role::Inner;
         case Role::Controller:
             return array && (key_ == "keys" || key_ == "ticks" || key_ == "values") ? Role::Track
-                                                                                      : Role::Other;
+                                                                                      : Role::Inner;
+        case Role::Inner:
+            return Role::Inner;
         default:
             return Role::Other;
     }
 }
 
-bool DocumentTree::EndObject() {
-    if (inTrack_) {
-        track_.EndContainer();
-        return true;
-    }
-    const Open closed = stack_.back();
-    keys_.pop_back();
-    stack_.pop_back();
-    if (closed.role == Role::Controller) EndController(stack_.back().index, closed.index);
-    if (closed.role == Role::Node) NodeDone(*closed.value, closed.index);
-    return true;
-}
+bool DocumentTree::EndObject() { return EndContainer(); }
 
-bool DocumentTree::EndArray() {
+bool DocumentTree::EndArray() { return EndContainer(); }
+
+bool DocumentTree::EndContainer() {
     if (inTrack_) {
         if (track_.EndContainer()) inTrack_ = false;
         return true;
     }
-    Json* closed = stack_.back().value;
+    const Open closed = stack_.back();
     stack_.pop_back();
-    // An array where a node belongs: ReadNode says what is wrong with it.
-    if (!stack_.empty() && stack_.back().role == Role::Nodes) {
-        NodeDone(*closed, stack_.back().value->size() - 1);
+    if (closed.value != nullptr) {
+        if (closed.value->is_object()) keys_.pop_back();
+        return true;
     }
+    node_.Close();
+    if (closed.role == Role::Controller) EndController(closed.index);
+    if (node_.Depth() == 0) NodeDone();
+    return true;
+}
+
+bool DocumentTree::AddToNode(const Scalar& value) {
+    if (!node_.Add(value)) {
+        problem = node_.problem;
+        return false;
+    }
+    // A number, string, true, false or null where a node belongs.
+    if (node_.Depth() == 0) NodeDone();
     return true;
 }
 
 // Reads the node just closed into the plan unless an earlier one failed,
-// and lets its tree go.
-void DocumentTree::NodeDone(Json& node, std::size_t index) {
+// and clears its tree for the next.
+void DocumentTree::NodeDone() {
+    const std::size_t index = nodeCount_++;
     if (plan_.nodes.size() <= index) plan_.nodes.resize(index + 1);
     if (parents.size() <= index) parents.resize(index + 1);
     if (!nodeError) {
         try {
-            ReadNode(node, index, plan_.nodes[index], parents[index]);
+            ReadNode(node_.Root(), index, plan_.nodes[index], parents[index]);
         } catch (const DocumentError&) {
             nodeError = std::current_exception();
         }
     }
-    node = nullptr;
+    node_.Clear();
 }
 
-// The keys of the controller in `slot` of node `node` go to the plan.
-void DocumentTree::EndController(std::size_t node, std::size_t slot) {
-    NodePlan& plan = plan_.nodes[node];
+// The keys of the controller in `slot` of the open node go to the plan.
+void DocumentTree::EndController(std::size_t slot) {
+    NodePlan& plan = plan_.nodes[nodeCount_];
     if (slot == 0) {
         track_.Finish(plan.position.keys, plan.position.keysProblem);
     } else if (slot == 1) {
@@ -201,11 +251,7 @@ void DocumentTree::EndController(std::size_t node, std::size_t slot) {
 }
 
 bool DocumentTree::Add(Json value) {
-    Json* added = Insert(std::move(value));
-    // A number, string, true, false or null where a node belongs.
-    if (!stack_.empty() && stack_.back().role == Role::Nodes) {
-        NodeDone(*added, stack_.back().value->size() - 1);
-    }
+    Insert(std::move(value));
     return true;
 }
 

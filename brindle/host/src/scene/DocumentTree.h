@@ -1,16 +1,17 @@
-// The tree of a scene document, built from the JSON reader's events: each
-// value a JSON value, members in document order, a key repeated within one
-// object refused (the ordered map alone would search every earlier key of
-// an object, which is quadratic in its size).
+// A scene document read from the JSON reader's events, a key repeated
+// within one object refused (the ordered map alone would search every
+// earlier key of an object, which is quadratic in its size).
 //
-// The keys of the nodes' controllers are the bulk of a document and are
-// not put in the tree: the arrays that hold them ("ticks" and "values", or
-// "keys") go through a TrackReader straight into the plan's nodes (by the
-// node's place in "nodes"), with what is wrong with them, as the document
-// is read. Nor are the nodes kept: each is read into the plan as it closes
-// and its tree let go, so a scene of many nodes never has them all as JSON
-// values at once. What is wrong with the first node that does not read is
-// kept for ReadScene to say after the settings.
+// The settings around the nodes become a tree of JSON values, `root`, in
+// which "nodes" is an empty array. Each node is built in a NodeTree as its
+// events come and read into the plan as it closes (ReadNode), then the
+// tree is cleared for the next: a scene of many nodes never has them all
+// as values at once, nor allocates for each. The keys of the controllers,
+// the bulk of a document, are not put in any tree: the arrays that hold
+// them ("ticks" and "values", or "keys") go through a TrackReader straight
+// into the plan's node, with what is wrong with them. What is wrong with
+// the first node that does not read is kept for ReadScene to say after the
+// settings.
 #pragma once
 
 #include <cstddef>
@@ -23,19 +24,14 @@
 #include <nlohmann/json.hpp>
 
 #include "scene/JsonReader.h"
+#include "scene/NodeReader.h"
+#include "scene/NodeTree.h"
 #include "scene/ScenePlan.h"
 #include "scene/TrackReader.h"
 
 namespace brindle::host {
 
 using Json = nlohmann::ordered_json;
-
-// What a node says of its parent: the member ("parent_handle", or "parent"
-// when it gives no handle) and its value; no field when it says nothing.
-struct ParentRef {
-    const char* field = nullptr;
-    Json value;
-};
 
 class DocumentTree : public JsonHandler {
 public:
@@ -58,27 +54,34 @@ public:
     bool EndArray() override;
 
 private:
-    // What an open object or array is to the document.
-    enum class Role { Other, Top, Nodes, Node, Controller, Track };
+    // What an open object or array is to the document. Those of a node
+    // (Node, Controller, Inner) are in node_, the others in `root`.
+    enum class Role { Other, Top, Nodes, Node, Controller, Inner, Track };
     struct Open {
-        Json* value;
+        Json* value;  // in `root`; null in node_
         Role role;
         std::size_t index;  // a node's place in "nodes"; a controller's slot
     };
 
     Role RoleOf(bool array) const;
+    bool InNode() const;
     bool Add(Json value);
+    bool AddToNode(const Scalar& value);
     Json* Insert(Json value);
-    void StartContainer(bool array);
-    void EndController(std::size_t node, std::size_t slot);
-    void NodeDone(Json& node, std::size_t index);
+    bool StartContainer(bool array);
+    bool StartInNode(bool array, Role role);
+    bool EndContainer();
+    void EndController(std::size_t slot);
+    void NodeDone();
     bool Repeated(std::string_view key);
 
     static constexpr std::size_t kSearchedMembers = 16;
 
     ScenePlan& plan_;
+    NodeTree node_;
+    std::size_t nodeCount_ = 0;  // the nodes read, and the place of the open one
     std::vector<Open> stack_;
-    std::vector<std::unordered_set<std::string>> keys_;
+    std::vector<std::unordered_set<std::string>> keys_;  // one an open object of `root`
     std::string key_;
     TrackReader track_;
     bool inTrack_ = false;  // the events go to track_

@@ -33,7 +33,7 @@ bool Finite(const Quat& q) { return FiniteAll({q.x, q.y, q.z, q.w}); }
 template <typename Value>
 std::size_t CheckController(const ControllerPlan<Value>& plan, const Place& node,
                             const char* field) {
-    const Place at{node.prefix + field + ": "};
+    const Place at = node.Member(field);
     if (!Finite(plan.value)) FailNotFinite(at, "value");
     for (std::size_t i = 0; i < plan.keys.size(); ++i) {
         const Key<Value>& key = plan.keys[i];
@@ -48,7 +48,7 @@ std::size_t CheckController(const ControllerPlan<Value>& plan, const Place& node
 }
 
 void CheckObject(SceneObject& object, const Place& node) {
-    const Place at{node.prefix + "object: "};
+    const Place at = node.Member("object");
     for (const ParamBlock::Param& param : object.Block().Params()) {
         if (!param.isInt && !std::isfinite(param.floatValue)) {
             FailNotFinite(at, "parameter " + std::to_string(param.id));
@@ -60,8 +60,7 @@ void CheckObject(SceneObject& object, const Place& node) {
 
 // The number of keys of the node's most keyed controller.
 std::size_t CheckNode(const NodePlan& node, std::size_t index) {
-    const Place at{"node " + std::to_string(index + 1) + " (\"" +
-                   Printable(TextCodec::EncodeUtf8(node.name)) + "\"): "};
+    const Place at = Place::Node(index, node.name);
     for (const auto& [key, value] : node.properties) {
         if (!std::isfinite(value)) {
             FailNotFinite(at, "user property \"" + Printable(TextCodec::EncodeUtf8(key)) + "\"");

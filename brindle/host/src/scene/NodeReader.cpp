@@ -1,0 +1,222 @@
+#include "scene/NodeReader.h"
+
+#include <charconv>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <type_traits>
+
+#include "scene/DocumentError.h"
+#include "scene/DocumentValues.h"
+#include "brindle/sdk/TextCodec.h"
+
+namespace brindle::host {
+namespace {
+
+Point3 PointOf(TreeValue value, const Place& at, std::string_view what) {
+    TreeValue item = Array(value, at, what, 3).First();
+    float xyz[3];
+    for (float& number : xyz) {
+        number = Float(item.AsScalar(), at, what);
+        item = item.Next();
+    }
+    return Point3(xyz[0], xyz[1], xyz[2]);
+}
+
+Quat QuatOf(TreeValue value, const Place& at, std::string_view what) {
+    TreeValue item = Array(value, at, what, 4).First();
+    float xyzw[4];
+    for (float& number : xyzw) {
+        number = Float(item.AsScalar(), at, what);
+        item = item.Next();
+    }
+    return Quat(xyzw[0], xyzw[1], xyzw[2], xyzw[3]);
+}
+
+Class_ID ClassIdOf(TreeValue value, const Place& at, std::string_view what) {
+    const TreeValue first = Array(value, at, what, 2).First();
+    const auto a = Integer(first.AsScalar(), at, what, 0, 0xFFFFFFFFll);
+    const auto b = Integer(first.Next().AsScalar(), at, what, 0, 0xFFFFFFFFll);
+    return Class_ID(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b));
+}
+
+// Reads a controller around its keys, which the plan already holds.
+template <typename Value>
+void ReadController(TreeValue value, const Place& node, const char* field,
+                    ControllerPlan<Value>& plan) {
+    const Place at = node.Member(field);
+    Object(value, node, field);
+    if (const TreeValue kind = value.Member("controller")) {
+        const std::string_view name = String(kind.AsScalar(), at, "controller");
+        if constexpr (std::is_same_v<Value, Quat>) {
+            if (name != "euler_xyz" && name != "tcb") {
+                at.Fail("controller \"" + Printable(name) +
+                        "\" is not a rotation controller (euler_xyz or tcb)");
+            }
+            plan.tcb = name == "tcb";
+        } else {
+            const char* expected =
+                std::string_view(field) == "scale" ? "linear_scale" : "linear_position";
+            if (name != expected) {
+                at.Fail("controller \"" + Printable(name) + "\" is not " + expected);
+            }
+        }
+    }
+    if (const TreeValue held = value.Member("value")) {
+        if constexpr (std::is_same_v<Value, Quat>) {
+            plan.value = QuatOf(held, at, "value");
+        } else {
+            plan.value = PointOf(held, at, "value");
+        }
+    }
+    if (const TreeValue locked = value.Member("locked")) {
+        plan.locked = Bool(locked.AsScalar(), at, "locked");
+    }
+    // The keys went straight into the plan as the document was read; an
+    // array was taken there, anything else stays here.
+    for (const char* field : {"ticks", "values", "keys"}) {
+        if (const TreeValue keys = value.Member(field)) Array(keys, at, field);
+    }
+    if (!plan.keysProblem.empty()) at.Fail(plan.keysProblem);
+}
+
+// Sets the parameters listed in `params` ("id": value) on the object's block.
+void ReadParams(TreeValue params, const Place& at, ParamBlock& block) {
+    Object(params, at, "params");
+    for (TreeValue param = params.First(); param; param = param.Next()) {
+        const std::string_view id = param.Key();
+        int number = 0;
+        const auto parsed = std::from_chars(id.data(), id.data() + id.size(), number);
+        const std::string what = "params \"" + Printable(id) + "\"";
+        if (parsed.ec != std::errc() || parsed.ptr != id.data() + id.size() || id.empty()) {
+            at.Fail(what + ": not a parameter id");
+        }
+        const int index = block.IDtoIndex(number);
+        if (index < 0) at.Fail(what + ": the object has no such parameter");
+        if (block.Params()[static_cast<std::size_t>(index)].isInt) {
+            block.SetValue(number, 0,
+                           static_cast<int>(Integer(param.AsScalar(), at, what, INT32_MIN,
+                                                    INT32_MAX)));
+        } else {
+            block.SetValue(number, 0, Float(param.AsScalar(), at, what));
+        }
+    }
+}
+
+std::unique_ptr<SceneObject> ReadObject(TreeValue value, const Place& node) {
+    if (value.Kind() == ValueKind::Null) return nullptr;
+    const Place at = node.Member("object");
+    Object(value, node, "object");
+    const TreeValue classField = value.Member("class_id");
+    const TreeValue superField = value.Member("super_class_id");
+    if (!classField || !superField) at.Fail("needs \"class_id\" and \"super_class_id\"");
+    const Class_ID classId = ClassIdOf(classField, at, "class_id");
+    const auto superClassId = static_cast<SClass_ID>(
+        Integer(superField.AsScalar(), at, "super_class_id", 0, 0xFFFFFFFFll));
+    auto object = NewSceneObject(superClassId, classId);
+    if (object == nullptr) at.Fail("the host has no object of this class");
+    const std::string kind = ObjectKind(*object);
+    if (const TreeValue named = value.Member("kind")) {
+        const std::string_view given = String(named.AsScalar(), at, "kind");
+        if (given != kind) {
+            at.Fail("kind \"" + Printable(given) + "\" does not match the class (" + kind + ")");
+        }
+    }
+    ParamBlock& block = object->Block();
+    const auto setFloat = [&](const char* field, int id) {
+        if (const TreeValue given = value.Member(field)) {
+            block.SetValue(id, 0, Float(given.AsScalar(), at, field));
+        }
+    };
+    if (kind == "bone") {
+        setFloat("length", kBoneLength);
+        setFloat("width", kBoneWidth);
+        setFloat("height", kBoneHeight);
+        setFloat("taper", kBoneTaper);
+    } else if (kind == "dummy") {
+        Box3 box = object->GetBox();
+        if (const TreeValue low = value.Member("box_min")) box.pmin = PointOf(low, at, "box_min");
+        if (const TreeValue high = value.Member("box_max")) {
+            box.pmax = PointOf(high, at, "box_max");
+        }
+        object->SetBox(box);
+    } else if (kind == "sphere") {
+        setFloat("radius", kSphereRadius);
+    } else if (kind == "point") {
+        setFloat("size", kPointSize);
+    }
+    if (const TreeValue params = value.Member("params")) ReadParams(params, at, block);
+    return object;
+}
+
+void ReadProperties(TreeValue properties, const Place& at, NodePlan& plan) {
+    Object(properties, at, "user_properties");
+    // The tree has no repeated keys, so the properties are distinct.
+    for (TreeValue property = properties.First(); property; property = property.Next()) {
+        const std::string_view key = property.Key();
+        const Scalar number = property.AsScalar();
+        // The property's name goes into a message only when one is said.
+        const auto what = [&key] { return "user property \"" + Printable(key) + "\""; };
+        if (key.find('\0') != std::string_view::npos) {
+            at.Fail(what() + " contains a NUL character");
+        }
+        float held = 0.0f;
+        if (!FitsFloat(number, held)) held = Float(number, at, what());
+        plan.properties.emplace_back(TextCodec::DecodeUtf8(key), held);
+    }
+}
+
+}  // namespace
+
+void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& parent) {
+    Place at = Place::Node(index);
+    Object(node, at, "the node");
+    const TreeValue name = node.Member("name");
+    if (!name) at.Fail("has no \"name\"");
+    plan.name = Name(name.AsScalar(), at, "name");
+    at = Place::Node(index, name.AsScalar().text);
+    const TreeValue handle = node.Member("handle");
+    if (!handle) at.Fail("has no \"handle\"");
+    plan.handle = static_cast<ULONG>(Integer(handle.AsScalar(), at, "handle", 1, 0xFFFFFFFEll));
+    if (const TreeValue object = node.Member("object")) plan.object = ReadObject(object, at);
+    if (const TreeValue color = node.Member("wire_color")) {
+        plan.wireColor =
+            static_cast<DWORD>(Integer(color.AsScalar(), at, "wire_color", 0, 0xFFFFFF));
+    }
+    if (const TreeValue properties = node.Member("user_properties")) {
+        ReadProperties(properties, at, plan);
+    }
+    if (const TreeValue position = node.Member("position")) {
+        ReadController(position, at, "position", plan.position);
+    }
+    if (const TreeValue rotation = node.Member("rotation")) {
+        ReadController(rotation, at, "rotation", plan.rotation);
+    }
+    if (const TreeValue scale = node.Member("scale")) ReadController(scale, at, "scale", plan.scale);
+    if (const TreeValue transform = node.Member("transform_class_id")) {
+        plan.transformClass = ClassIdOf(transform, at, "transform_class_id");
+    }
+    if (const TreeValue on = node.Member("bone_on")) plan.boneOn = Bool(on.AsScalar(), at, "bone_on");
+    if (const TreeValue display = node.Member("bone_display")) {
+        plan.boneDisplay = static_cast<int>(
+            Integer(display.AsScalar(), at, "bone_display", INT32_MIN, INT32_MAX));
+    }
+    if (const TreeValue offset = node.Member("object_offset")) {
+        TreeValue row = Array(offset, at, "object_offset", 4).First();
+        for (int i = 0; i < 4; ++i, row = row.Next()) {
+            plan.objectOffset.SetRow(i, PointOf(row, at, "object_offset"));
+        }
+    }
+    // The handle, when the node gives one, names the parent; else the name.
+    for (const char* field : {"parent_handle", "parent"}) {
+        if (const TreeValue given = node.Member(field)) {
+            parent.field = field;
+            parent.value = given.AsScalar();
+            parent.text = parent.value.text;
+            parent.value.text = {};
+            break;
+        }
+    }
+}
+
+}  // namespace brindle::host
