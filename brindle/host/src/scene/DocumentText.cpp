@@ -89,10 +89,34 @@ void DocumentText::Close(char bracket) {
     Pass();
 }
 
+// A key of an object laid out on lines: the comma after the member before
+// it, the line break and indent, and the key in quotes, in one append when
+// the key needs no escapes (a scene's own keys never do).
 void DocumentText::Key(std::string_view utf8) {
-    BeforeValue();
-    AppendString(utf8);
-    text_.append(": ", 2);
+    constexpr std::size_t kMostInline = 64;
+    const std::size_t indent = 2 * levels_.size();
+    if (afterKey_ || levels_.empty() || levels_.back().oneLine || indent > kMostInline ||
+        utf8.size() > kMostInline ||
+        std::any_of(utf8.begin(), utf8.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\';
+        })) {
+        BeforeValue();
+        AppendString(utf8);
+        text_.append(": ", 2);
+        afterKey_ = true;
+        return;
+    }
+    char line[2 * kMostInline + 6];
+    char* at = line;
+    if (levels_.back().count++ > 0) *at++ = ',';
+    *at++ = '\n';
+    at = std::fill_n(at, indent, ' ');
+    *at++ = '"';
+    at = std::copy(utf8.begin(), utf8.end(), at);
+    *at++ = '"';
+    *at++ = ':';
+    *at++ = ' ';
+    text_.append(line, static_cast<std::size_t>(at - line));
     afterKey_ = true;
 }
 

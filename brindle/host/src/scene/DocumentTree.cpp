@@ -85,11 +85,11 @@ bool DocumentTree::String(std::string_view utf8) {
 bool DocumentTree::Key(std::string_view utf8) {
     if (inTrack_) return true;
     if (InNode()) {
-        if (!node_.Key(utf8)) {
-            problem = node_.problem;
-            return false;
-        }
-    } else if (Repeated(utf8)) {
+        if (node_.Key(utf8)) return true;
+        problem = node_.problem;
+        return false;
+    }
+    if (Repeated(utf8)) {
         problem = "the key \"" + Printable(utf8) + "\" appears twice in one object";
         return false;
     }
@@ -137,9 +137,10 @@ bool DocumentTree::StartContainer(bool array) {
     const Role role = RoleOf(array);
     if (role == Role::Track) {
         inTrack_ = true;
-        track_.StartField(key_ == "keys"    ? TrackField::Keys
-                          : key_ == "ticks" ? TrackField::Ticks
-                                            : TrackField::Values);
+        const std::string_view key = CurrentKey();
+        track_.StartField(key == "keys"    ? TrackField::Keys
+                          : key == "ticks" ? TrackField::Ticks
+                                           : TrackField::Values);
         return true;
     }
     if (InNode()) return StartInNode(array, role);
@@ -158,7 +159,7 @@ bool DocumentTree::StartInNode(bool array, Role role) {
     if (role == Role::Node) {
         if (plan_.nodes.size() <= nodeCount_) plan_.nodes.resize(nodeCount_ + 1);
     } else if (role == Role::Controller) {
-        while (key_ != kControllers[slot]) ++slot;
+        while (CurrentKey() != kControllers[slot]) ++slot;
         track_.Start(slot == 1 ? 4 : 3);
     }
     if (!node_.Open(array)) {
@@ -169,20 +170,26 @@ bool DocumentTree::StartInNode(bool array, Role role) {
     return true;
 }
 
+// The key of the member whose value comes next.
+std::string_view DocumentTree::CurrentKey() const {
+    return InNode() ? node_.PendingKey() : std::string_view(key_);
+}
+
 DocumentTree::Role DocumentTree::RoleOf(bool array) const {
     if (stack_.empty()) return array ? Role::Other : Role::Top;
+    const std::string_view key = CurrentKey();
     switch (stack_.back().role) {
         case Role::Top:
-            return array && key_ == "nodes" ? Role::Nodes : Role::Other;
+            return array && key == "nodes" ? Role::Nodes : Role::Other;
         case Role::Nodes:
             return array ? Role::Inner : Role::Node;
         case Role::Node:
             for (const char* field : kControllers) {
-                if (!array && key_ == field) return Role::Controller;
+                if (!array && key == field) return Role::Controller;
             }
             return Role::Inner;
         case Role::Controller:
-            return array && (key_ == "keys" || key_ == "ticks" || key_ == "values") ? Role::Track
+            return array && (key == "keys" || key == "ticks" || key == "values") ? Role::Track
                                                                                       : Role::Inner;
         case Role::Inner:
             return Role::Inner;

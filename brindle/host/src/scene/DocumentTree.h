@@ -64,6 +64,7 @@ private:
     };
 
     Role RoleOf(bool array) const;
+    std::string_view CurrentKey() const;
     bool InNode() const;
     bool Add(Json value);
     bool AddToNode(const Scalar& value);

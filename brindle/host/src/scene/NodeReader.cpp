@@ -1,5 +1,6 @@
 #include "scene/NodeReader.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <memory>
@@ -40,13 +41,19 @@ Class_ID ClassIdOf(TreeValue value, const Place& at, std::string_view what) {
     return Class_ID(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b));
 }
 
+enum ControllerField { kController, kValue, kLocked, kTicks, kValues, kKeys, kControllerFields };
+constexpr std::array<std::string_view, kControllerFields> kControllerNames = {
+    "controller", "value", "locked", "ticks", "values", "keys"};
+
 // Reads a controller around its keys, which the plan already holds.
 template <typename Value>
 void ReadController(TreeValue value, const Place& node, const char* field,
                     ControllerPlan<Value>& plan) {
     const Place at = node.Member(field);
     Object(value, node, field);
-    if (const TreeValue kind = value.Member("controller")) {
+    std::array<TreeValue, kControllerFields> member;
+    value.Members(kControllerNames, member);
+    if (const TreeValue kind = member[kController]) {
         const std::string_view name = String(kind.AsScalar(), at, "controller");
         if constexpr (std::is_same_v<Value, Quat>) {
             if (name != "euler_xyz" && name != "tcb") {
@@ -62,20 +69,20 @@ void ReadController(TreeValue value, const Place& node, const char* field,
             }
         }
     }
-    if (const TreeValue held = value.Member("value")) {
+    if (const TreeValue held = member[kValue]) {
         if constexpr (std::is_same_v<Value, Quat>) {
             plan.value = QuatOf(held, at, "value");
         } else {
             plan.value = PointOf(held, at, "value");
         }
     }
-    if (const TreeValue locked = value.Member("locked")) {
+    if (const TreeValue locked = member[kLocked]) {
         plan.locked = Bool(locked.AsScalar(), at, "locked");
     }
     // The keys went straight into the plan as the document was read; an
     // array was taken there, anything else stays here.
-    for (const char* field : {"ticks", "values", "keys"}) {
-        if (const TreeValue keys = value.Member(field)) Array(keys, at, field);
+    for (const int keys : {kTicks, kValues, kKeys}) {
+        if (member[keys]) Array(member[keys], at, kControllerNames[keys]);
     }
     if (!plan.keysProblem.empty()) at.Fail(plan.keysProblem);
 }
@@ -103,49 +110,57 @@ void ReadParams(TreeValue params, const Place& at, ParamBlock& block) {
     }
 }
 
+enum ObjectField {
+    kClassId, kSuperClassId, kKind, kLength, kWidth, kHeight, kTaper, kBoxMin, kBoxMax, kRadius,
+    kSize, kParams, kObjectFields
+};
+constexpr std::array<std::string_view, kObjectFields> kObjectNames = {
+    "class_id", "super_class_id", "kind",    "length", "width", "height",
+    "taper",    "box_min",        "box_max", "radius", "size",  "params"};
+
 std::unique_ptr<SceneObject> ReadObject(TreeValue value, const Place& node) {
     if (value.Kind() == ValueKind::Null) return nullptr;
     const Place at = node.Member("object");
     Object(value, node, "object");
-    const TreeValue classField = value.Member("class_id");
-    const TreeValue superField = value.Member("super_class_id");
-    if (!classField || !superField) at.Fail("needs \"class_id\" and \"super_class_id\"");
-    const Class_ID classId = ClassIdOf(classField, at, "class_id");
+    std::array<TreeValue, kObjectFields> member;
+    value.Members(kObjectNames, member);
+    if (!member[kClassId] || !member[kSuperClassId]) {
+        at.Fail("needs \"class_id\" and \"super_class_id\"");
+    }
+    const Class_ID classId = ClassIdOf(member[kClassId], at, "class_id");
     const auto superClassId = static_cast<SClass_ID>(
-        Integer(superField.AsScalar(), at, "super_class_id", 0, 0xFFFFFFFFll));
+        Integer(member[kSuperClassId].AsScalar(), at, "super_class_id", 0, 0xFFFFFFFFll));
     auto object = NewSceneObject(superClassId, classId);
     if (object == nullptr) at.Fail("the host has no object of this class");
     const std::string kind = ObjectKind(*object);
-    if (const TreeValue named = value.Member("kind")) {
+    if (const TreeValue named = member[kKind]) {
         const std::string_view given = String(named.AsScalar(), at, "kind");
         if (given != kind) {
             at.Fail("kind \"" + Printable(given) + "\" does not match the class (" + kind + ")");
         }
     }
     ParamBlock& block = object->Block();
-    const auto setFloat = [&](const char* field, int id) {
-        if (const TreeValue given = value.Member(field)) {
-            block.SetValue(id, 0, Float(given.AsScalar(), at, field));
+    const auto setFloat = [&](int field, int id) {
+        if (const TreeValue given = member[field]) {
+            block.SetValue(id, 0, Float(given.AsScalar(), at, kObjectNames[field]));
         }
     };
     if (kind == "bone") {
-        setFloat("length", kBoneLength);
-        setFloat("width", kBoneWidth);
-        setFloat("height", kBoneHeight);
-        setFloat("taper", kBoneTaper);
+        setFloat(kLength, kBoneLength);
+        setFloat(kWidth, kBoneWidth);
+        setFloat(kHeight, kBoneHeight);
+        setFloat(kTaper, kBoneTaper);
     } else if (kind == "dummy") {
         Box3 box = object->GetBox();
-        if (const TreeValue low = value.Member("box_min")) box.pmin = PointOf(low, at, "box_min");
-        if (const TreeValue high = value.Member("box_max")) {
-            box.pmax = PointOf(high, at, "box_max");
-        }
+        if (member[kBoxMin]) box.pmin = PointOf(member[kBoxMin], at, "box_min");
+        if (member[kBoxMax]) box.pmax = PointOf(member[kBoxMax], at, "box_max");
         object->SetBox(box);
     } else if (kind == "sphere") {
-        setFloat("radius", kSphereRadius);
+        setFloat(kRadius, kSphereRadius);
     } else if (kind == "point") {
-        setFloat("size", kPointSize);
+        setFloat(kSize, kPointSize);
     }
-    if (const TreeValue params = value.Member("params")) ReadParams(params, at, block);
+    if (member[kParams]) ReadParams(member[kParams], at, block);
     return object;
 }
 
@@ -166,51 +181,55 @@ void ReadProperties(TreeValue properties, const Place& at, NodePlan& plan) {
     }
 }
 
+enum NodeField {
+    kName, kHandle, kObject, kWireColor, kProperties, kPosition, kRotation, kScale, kTransform,
+    kBoneOn, kBoneDisplay, kObjectOffset, kParentHandle, kParent, kNodeFields
+};
+constexpr std::array<std::string_view, kNodeFields> kNodeNames = {
+    "name",     "handle",   "object",  "wire_color",        "user_properties",
+    "position", "rotation", "scale",   "transform_class_id", "bone_on",
+    "bone_display", "object_offset", "parent_handle", "parent"};
+
 }  // namespace
 
 void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& parent) {
     Place at = Place::Node(index);
     Object(node, at, "the node");
-    const TreeValue name = node.Member("name");
-    if (!name) at.Fail("has no \"name\"");
-    plan.name = Name(name.AsScalar(), at, "name");
-    at = Place::Node(index, name.AsScalar().text);
-    const TreeValue handle = node.Member("handle");
-    if (!handle) at.Fail("has no \"handle\"");
-    plan.handle = static_cast<ULONG>(Integer(handle.AsScalar(), at, "handle", 1, 0xFFFFFFFEll));
-    if (const TreeValue object = node.Member("object")) plan.object = ReadObject(object, at);
-    if (const TreeValue color = node.Member("wire_color")) {
-        plan.wireColor =
-            static_cast<DWORD>(Integer(color.AsScalar(), at, "wire_color", 0, 0xFFFFFF));
+    std::array<TreeValue, kNodeFields> member;
+    node.Members(kNodeNames, member);
+    if (!member[kName]) at.Fail("has no \"name\"");
+    plan.name = Name(member[kName].AsScalar(), at, "name");
+    at = Place::Node(index, member[kName].AsScalar().text);
+    if (!member[kHandle]) at.Fail("has no \"handle\"");
+    plan.handle =
+        static_cast<ULONG>(Integer(member[kHandle].AsScalar(), at, "handle", 1, 0xFFFFFFFEll));
+    if (member[kObject]) plan.object = ReadObject(member[kObject], at);
+    if (member[kWireColor]) {
+        plan.wireColor = static_cast<DWORD>(
+            Integer(member[kWireColor].AsScalar(), at, "wire_color", 0, 0xFFFFFF));
     }
-    if (const TreeValue properties = node.Member("user_properties")) {
-        ReadProperties(properties, at, plan);
+    if (member[kProperties]) ReadProperties(member[kProperties], at, plan);
+    if (member[kPosition]) ReadController(member[kPosition], at, "position", plan.position);
+    if (member[kRotation]) ReadController(member[kRotation], at, "rotation", plan.rotation);
+    if (member[kScale]) ReadController(member[kScale], at, "scale", plan.scale);
+    if (member[kTransform]) {
+        plan.transformClass = ClassIdOf(member[kTransform], at, "transform_class_id");
     }
-    if (const TreeValue position = node.Member("position")) {
-        ReadController(position, at, "position", plan.position);
-    }
-    if (const TreeValue rotation = node.Member("rotation")) {
-        ReadController(rotation, at, "rotation", plan.rotation);
-    }
-    if (const TreeValue scale = node.Member("scale")) ReadController(scale, at, "scale", plan.scale);
-    if (const TreeValue transform = node.Member("transform_class_id")) {
-        plan.transformClass = ClassIdOf(transform, at, "transform_class_id");
-    }
-    if (const TreeValue on = node.Member("bone_on")) plan.boneOn = Bool(on.AsScalar(), at, "bone_on");
-    if (const TreeValue display = node.Member("bone_display")) {
+    if (member[kBoneOn]) plan.boneOn = Bool(member[kBoneOn].AsScalar(), at, "bone_on");
+    if (member[kBoneDisplay]) {
         plan.boneDisplay = static_cast<int>(
-            Integer(display.AsScalar(), at, "bone_display", INT32_MIN, INT32_MAX));
+            Integer(member[kBoneDisplay].AsScalar(), at, "bone_display", INT32_MIN, INT32_MAX));
     }
-    if (const TreeValue offset = node.Member("object_offset")) {
-        TreeValue row = Array(offset, at, "object_offset", 4).First();
+    if (member[kObjectOffset]) {
+        TreeValue row = Array(member[kObjectOffset], at, "object_offset", 4).First();
         for (int i = 0; i < 4; ++i, row = row.Next()) {
             plan.objectOffset.SetRow(i, PointOf(row, at, "object_offset"));
         }
     }
     // The handle, when the node gives one, names the parent; else the name.
-    for (const char* field : {"parent_handle", "parent"}) {
-        if (const TreeValue given = node.Member(field)) {
-            parent.field = field;
+    for (const int field : {kParentHandle, kParent}) {
+        if (const TreeValue given = member[field]) {
+            parent.field = field == kParent ? "parent" : "parent_handle";
             parent.value = given.AsScalar();
             parent.text = parent.value.text;
             parent.value.text = {};

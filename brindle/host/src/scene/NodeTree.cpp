@@ -12,8 +12,6 @@ constexpr std::size_t kMost = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
 
-ValueKind TreeValue::Kind() const { return tree_->slots_[index_].kind; }
-
 Scalar TreeValue::AsScalar() const {
     const NodeTree::Slot& slot = tree_->slots_[index_];
     Scalar value;
@@ -42,25 +40,6 @@ Scalar TreeValue::AsScalar() const {
     return value;
 }
 
-std::string_view TreeValue::Key() const {
-    const NodeTree::Slot& slot = tree_->slots_[index_];
-    return tree_->TextAt(slot.keyAt, slot.keySize);
-}
-
-std::size_t TreeValue::Size() const {
-    const NodeTree::Slot& slot = tree_->slots_[index_];
-    return slot.kind == ValueKind::Array || slot.kind == ValueKind::Object ? slot.size : 0;
-}
-
-TreeValue TreeValue::First() const {
-    return Size() == 0 ? TreeValue() : TreeValue(tree_, tree_->slots_[index_].at);
-}
-
-TreeValue TreeValue::Next() const {
-    const std::uint32_t next = tree_->slots_[index_].next;
-    return next == 0 ? TreeValue() : TreeValue(tree_, next);
-}
-
 TreeValue TreeValue::Member(std::string_view key) const {
     const auto& slots = tree_->slots_;
     const NodeTree::Slot& object = slots[index_];
@@ -80,6 +59,7 @@ void NodeTree::Clear() {
     slots_.clear();
     chars_.clear();
     open_.clear();
+    keyAt_ = 0;
     keySize_ = 0;
 }
 

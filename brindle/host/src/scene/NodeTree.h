@@ -6,6 +6,7 @@
 // which keeps the memory: reading a node allocates next to nothing.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,6 +55,23 @@ public:
     TreeValue Next() const;
     // The member of an object with `key`.
     TreeValue Member(std::string_view key) const;
+    // The members of an object named in `names`, in one pass over it:
+    // found[i] is the member named names[i], or none.
+    template <std::size_t N>
+    void Members(const std::array<std::string_view, N>& names,
+                 std::array<TreeValue, N>& found) const {
+        found = {};
+        if (Kind() != ValueKind::Object) return;
+        for (TreeValue member = First(); member; member = member.Next()) {
+            const std::string_view key = member.Key();
+            for (std::size_t i = 0; i < N; ++i) {
+                if (names[i].size() == key.size() && names[i][0] == key[0] && names[i] == key) {
+                    found[i] = member;
+                    break;
+                }
+            }
+        }
+    }
 
 private:
     const NodeTree* tree_ = nullptr;
@@ -68,6 +86,8 @@ public:
     void Clear();
     // How many objects and arrays are open.
     std::size_t Depth() const { return open_.size(); }
+    // The key given last, until the next value is added.
+    std::string_view PendingKey() const { return TextAt(keyAt_, keySize_); }
 
     // Each of these is false, with the reason in `problem`, when the open
     // object has the key already or the node outgrows what a tree holds.
@@ -119,5 +139,26 @@ private:
     std::vector<std::unordered_set<std::string>> keySets_;  // one an open container
     std::uint32_t keyAt_ = 0, keySize_ = 0;                   // the pending key
 };
+
+inline ValueKind TreeValue::Kind() const { return tree_->slots_[index_].kind; }
+
+inline std::string_view TreeValue::Key() const {
+    const NodeTree::Slot& slot = tree_->slots_[index_];
+    return tree_->TextAt(slot.keyAt, slot.keySize);
+}
+
+inline std::size_t TreeValue::Size() const {
+    const NodeTree::Slot& slot = tree_->slots_[index_];
+    return slot.kind == ValueKind::Array || slot.kind == ValueKind::Object ? slot.size : 0;
+}
+
+inline TreeValue TreeValue::First() const {
+    return Size() == 0 ? TreeValue() : TreeValue(tree_, tree_->slots_[index_].at);
+}
+
+inline TreeValue TreeValue::Next() const {
+    const std::uint32_t next = tree_->slots_[index_].next;
+    return next == 0 ? TreeValue() : TreeValue(tree_, next);
+}
 
 }  // namespace brindle::host

@@ -104,6 +104,9 @@ void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
             return;
         }
     }
+    // A node given one property is usually given several (a bone's base
+    // pose takes seven): room for them at once rather than growing by one.
+    if (userProperties_.empty()) userProperties_.reserve(8);
     userProperties_.emplace_back(name, value);
 }
 
