@@ -314,6 +314,13 @@ TEST(SceneDocumentTest, BrokenDocumentsFailAndChangeNothing) {
          "node 2 (\"B\"): handle 0 is out of range"},
         {"a key repeated in a large object", NodeA(ManyProperties(40, "p7")),
          "the key \"p7\" appears twice"},
+        {"a key repeated in a node's object",
+         NodeA(R"("object": {"kind": "bone", "length": 1, "width": 2, "kind": "bone"})"),
+         "line 1, column 134: the key \"kind\" appears twice in one object"},
+        {"a key repeated in a controller", Controller(R"("value": [0, 0, 0], "locked": true, "value": [1, 1, 1])"),
+         "the key \"value\" appears twice"},
+        {"a key repeated among properties", NodeA(ManyProperties(14, "p13")),
+         "the key \"p13\" appears twice"},
     };
     // Tracks spelt wrongly: the members of node A's position.
     const std::string nan = Base64Of({1, std::numeric_limits<float>::quiet_NaN(), 3});

@@ -109,6 +109,10 @@ private:
     // needed; false at the end of the file.
     bool SkipSpace() {
         for (;;) {
+            // An indent is a run of spaces, passed eight at a time.
+            while (pos_ + 8 <= line_.size() && std::memcmp(line_.data() + pos_, "        ", 8) == 0) {
+                pos_ += 8;
+            }
             while (pos_ < line_.size()) {
                 const char c = line_[pos_];
                 if (c != ' ' && c != '\t' && c != '\r') return true;

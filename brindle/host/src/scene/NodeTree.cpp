@@ -10,6 +10,18 @@ namespace {
 
 constexpr std::size_t kMost = std::numeric_limits<std::uint32_t>::max();
 
+// A bit of 64 standing for a key, so that most keys new to a small object
+// are known new without a search.
+std::uint64_t KeyBit(std::string_view key) {
+    std::uint32_t mixed = static_cast<std::uint32_t>(key.size());
+    if (!key.empty()) {
+        mixed = mixed * 131 + static_cast<unsigned char>(key.front());
+        mixed = mixed * 131 + static_cast<unsigned char>(key.back());
+        mixed = mixed * 131 + static_cast<unsigned char>(key[key.size() / 2]);
+    }
+    return std::uint64_t{1} << ((mixed ^ (mixed >> 6) ^ (mixed >> 12)) & 63);
+}
+
 }  // namespace
 
 Scalar TreeValue::AsScalar() const {
@@ -83,12 +95,16 @@ bool NodeTree::Key(std::string_view utf8) {
 }
 
 // Whether the open object has `key` already. A small object's members are
-// searched; a large one's keys go into its set once it has kSearchedMembers.
+// searched when its keys' bits say one may be `key`; a large one's keys go
+// into its set once it has kSearchedMembers.
 bool NodeTree::Repeated(std::string_view key) {
-    const OpenContainer& object = open_.back();
+    OpenContainer& object = open_.back();
     const Slot& slot = slots_[object.index];
     if (slot.size < kSearchedMembers) {
-        return static_cast<bool>(TreeValue(this, object.index).Member(key));
+        const std::uint64_t bit = KeyBit(key);
+        const bool maybe = (object.keyBits & bit) != 0;
+        object.keyBits |= bit;
+        return maybe && static_cast<bool>(TreeValue(this, object.index).Member(key));
     }
     auto& seen = keySets_[open_.size() - 1];
     if (seen.empty()) {
@@ -155,7 +171,7 @@ bool NodeTree::Open(bool array) {
     Slot slot;
     slot.kind = array ? ValueKind::Array : ValueKind::Object;
     if (!Append(slot)) return false;
-    open_.push_back({static_cast<std::uint32_t>(slots_.size() - 1), 0});
+    open_.push_back({static_cast<std::uint32_t>(slots_.size() - 1), 0, 0});
     if (keySets_.size() < open_.size()) keySets_.resize(open_.size());
     keySets_[open_.size() - 1].clear();
     return true;

@@ -119,7 +119,8 @@ private:
     };
     struct OpenContainer {
         std::uint32_t index;
-        std::uint32_t last;  // its last member or item so far; 0 for none
+        std::uint32_t last;      // its last member or item so far; 0 for none
+        std::uint64_t keyBits;   // the bits of its keys (KeyBit)
     };
 
     bool Append(const Slot& slot);
