@@ -73,7 +73,7 @@ public:
         std::string text = "node " + std::to_string(number_);
         if (named_) {
             text += " (\"";
-            text += Printable(wide_ != nullptr ? TextCodec::EncodeUtf8(*wide_) : std::string(utf8_));
+            text += wide_ != nullptr ? Printable(TextCodec::EncodeUtf8(*wide_)) : Printable(utf8_);
             text += "\")";
         }
         return text + ": ";

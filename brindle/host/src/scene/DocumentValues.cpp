@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "scene/DocumentNumbers.h"
 #include "brindle/sdk/TextCodec.h"
+#include "scene/DocumentNumbers.h"
 
 namespace brindle::host {
 namespace {
@@ -57,7 +57,8 @@ Scalar ScalarOf(const Json& value) {
     } else if (value.is_object()) {
         scalar.kind = ValueKind::Object;
     }
-    if (value.is_number()) scalar.number = value.get<double>();
+    if (value.is_number())
+        scalar.number = value.get<double>();
     return scalar;
 }
 
@@ -74,19 +75,23 @@ long long Integer(const Scalar& value, const Place& at, std::string_view what, l
     } else {
         at.Fail(std::string(what) + " must be an integer, not " + KindName(value.kind));
     }
-    if (number < min || number > max) FailRange(at, what, std::to_string(number), min, max);
+    if (number < min || number > max)
+        FailRange(at, what, std::to_string(number), min, max);
     return number;
 }
 
 double Double(const Scalar& value, const Place& at, std::string_view what) {
-    if (!value.IsNumber()) at.Fail(std::string(what) + " must be a number, not " + KindName(value.kind));
-    if (!std::isfinite(value.number)) at.Fail(std::string(what) + " is not a finite number");
+    if (!value.IsNumber())
+        at.Fail(std::string(what) + " must be a number, not " + KindName(value.kind));
+    if (!std::isfinite(value.number))
+        at.Fail(std::string(what) + " is not a finite number");
     return value.number;
 }
 
 float Float(const Scalar& value, const Place& at, std::string_view what) {
     float number = 0.0f;
-    if (!FloatOf(Double(value, at, what), number)) at.Fail(std::string(what) + " is too large for a float");
+    if (!FloatOf(Double(value, at, what), number))
+        at.Fail(std::string(what) + " is too large for a float");
     return number;
 }
 
@@ -110,7 +115,8 @@ std::string_view String(const Scalar& value, const Place& at, std::string_view w
 
 std::wstring Name(const Scalar& value, const Place& at, std::string_view what) {
     const std::string_view utf8 = String(value, at, what);
-    if (utf8.find('\0') != std::string_view::npos) at.Fail(std::string(what) + " contains a NUL character");
+    if (utf8.find('\0') != std::string_view::npos)
+        at.Fail(std::string(what) + " contains a NUL character");
     return TextCodec::DecodeUtf8(utf8);
 }
 

@@ -110,7 +110,8 @@ private:
     bool SkipSpace() {
         for (;;) {
             // An indent is a run of spaces, passed eight at a time.
-            while (pos_ + 8 <= line_.size() && std::memcmp(line_.data() + pos_, "        ", 8) == 0) {
+            while (pos_ + 8 <= line_.size() &&
+                   std::memcmp(line_.data() + pos_, "        ", 8) == 0) {
                 pos_ += 8;
             }
             while (pos_ < line_.size()) {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <type_traits>
 
+#include "brindle/sdk/TextCodec.h"
 #include "scene/DocumentError.h"
 #include "scene/DocumentValues.h"
-#include "brindle/sdk/TextCodec.h"
 
 namespace brindle::host {
 namespace {
@@ -82,9 +82,11 @@ void ReadController(TreeValue value, const Place& node, const char* field,
     // The keys went straight into the plan as the document was read; an
     // array was taken there, anything else stays here.
     for (const int keys : {kTicks, kValues, kKeys}) {
-        if (member[keys]) Array(member[keys], at, kControllerNames[keys]);
+        if (member[keys])
+            Array(member[keys], at, kControllerNames[keys]);
     }
-    if (!plan.keysProblem.empty()) at.Fail(plan.keysProblem);
+    if (!plan.keysProblem.empty())
+        at.Fail(plan.keysProblem);
 }
 
 // Sets the parameters listed in `params` ("id": value) on the object's block.
@@ -99,11 +101,12 @@ void ReadParams(TreeValue params, const Place& at, ParamBlock& block) {
             at.Fail(what + ": not a parameter id");
         }
         const int index = block.IDtoIndex(number);
-        if (index < 0) at.Fail(what + ": the object has no such parameter");
+        if (index < 0)
+            at.Fail(what + ": the object has no such parameter");
         if (block.Params()[static_cast<std::size_t>(index)].isInt) {
-            block.SetValue(number, 0,
-                           static_cast<int>(Integer(param.AsScalar(), at, what, INT32_MIN,
-                                                    INT32_MAX)));
+            block.SetValue(
+                number, 0,
+                static_cast<int>(Integer(param.AsScalar(), at, what, INT32_MIN, INT32_MAX)));
         } else {
             block.SetValue(number, 0, Float(param.AsScalar(), at, what));
         }
@@ -111,15 +114,27 @@ void ReadParams(TreeValue params, const Place& at, ParamBlock& block) {
 }
 
 enum ObjectField {
-    kClassId, kSuperClassId, kKind, kLength, kWidth, kHeight, kTaper, kBoxMin, kBoxMax, kRadius,
-    kSize, kParams, kObjectFields
+    kClassId,
+    kSuperClassId,
+    kKind,
+    kLength,
+    kWidth,
+    kHeight,
+    kTaper,
+    kBoxMin,
+    kBoxMax,
+    kRadius,
+    kSize,
+    kParams,
+    kObjectFields
 };
 constexpr std::array<std::string_view, kObjectFields> kObjectNames = {
     "class_id", "super_class_id", "kind",    "length", "width", "height",
     "taper",    "box_min",        "box_max", "radius", "size",  "params"};
 
 std::unique_ptr<SceneObject> ReadObject(TreeValue value, const Place& node) {
-    if (value.Kind() == ValueKind::Null) return nullptr;
+    if (value.Kind() == ValueKind::Null)
+        return nullptr;
     const Place at = node.Member("object");
     Object(value, node, "object");
     std::array<TreeValue, kObjectFields> member;
@@ -131,7 +146,8 @@ std::unique_ptr<SceneObject> ReadObject(TreeValue value, const Place& node) {
     const auto superClassId = static_cast<SClass_ID>(
         Integer(member[kSuperClassId].AsScalar(), at, "super_class_id", 0, 0xFFFFFFFFll));
     auto object = NewSceneObject(superClassId, classId);
-    if (object == nullptr) at.Fail("the host has no object of this class");
+    if (object == nullptr)
+        at.Fail("the host has no object of this class");
     const std::string kind = ObjectKind(*object);
     if (const TreeValue named = member[kKind]) {
         const std::string_view given = String(named.AsScalar(), at, "kind");
@@ -152,15 +168,18 @@ std::unique_ptr<SceneObject> ReadObject(TreeValue value, const Place& node) {
         setFloat(kTaper, kBoneTaper);
     } else if (kind == "dummy") {
         Box3 box = object->GetBox();
-        if (member[kBoxMin]) box.pmin = PointOf(member[kBoxMin], at, "box_min");
-        if (member[kBoxMax]) box.pmax = PointOf(member[kBoxMax], at, "box_max");
+        if (member[kBoxMin])
+            box.pmin = PointOf(member[kBoxMin], at, "box_min");
+        if (member[kBoxMax])
+            box.pmax = PointOf(member[kBoxMax], at, "box_max");
         object->SetBox(box);
     } else if (kind == "sphere") {
         setFloat(kRadius, kSphereRadius);
     } else if (kind == "point") {
         setFloat(kSize, kPointSize);
     }
-    if (member[kParams]) ReadParams(member[kParams], at, block);
+    if (member[kParams])
+        ReadParams(member[kParams], at, block);
     return object;
 }
 
@@ -176,19 +195,35 @@ void ReadProperties(TreeValue properties, const Place& at, NodePlan& plan) {
             at.Fail(what() + " contains a NUL character");
         }
         float held = 0.0f;
-        if (!FitsFloat(number, held)) held = Float(number, at, what());
+        if (!FitsFloat(number, held))
+            held = Float(number, at, what());
         plan.properties.emplace_back(TextCodec::DecodeUtf8(key), held);
     }
 }
 
 enum NodeField {
-    kName, kHandle, kObject, kWireColor, kProperties, kPosition, kRotation, kScale, kTransform,
-    kBoneOn, kBoneDisplay, kObjectOffset, kParentHandle, kParent, kNodeFields
+    kName,
+    kHandle,
+    kObject,
+    kWireColor,
+    kProperties,
+    kPosition,
+    kRotation,
+    kScale,
+    kTransform,
+    kBoneOn,
+    kBoneDisplay,
+    kObjectOffset,
+    kParentHandle,
+    kParent,
+    kNodeFields
 };
 constexpr std::array<std::string_view, kNodeFields> kNodeNames = {
-    "name",     "handle",   "object",  "wire_color",        "user_properties",
-    "position", "rotation", "scale",   "transform_class_id", "bone_on",
-    "bone_display", "object_offset", "parent_handle", "parent"};
+    "name",          "handle",          "object",
+    "wire_color",    "user_properties", "position",
+    "rotation",      "scale",           "transform_class_id",
+    "bone_on",       "bone_display",    "object_offset",
+    "parent_handle", "parent"};
 
 }  // namespace
 
@@ -197,25 +232,33 @@ void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& pare
     Object(node, at, "the node");
     std::array<TreeValue, kNodeFields> member;
     node.Members(kNodeNames, member);
-    if (!member[kName]) at.Fail("has no \"name\"");
+    if (!member[kName])
+        at.Fail("has no \"name\"");
     plan.name = Name(member[kName].AsScalar(), at, "name");
     at = Place::Node(index, member[kName].AsScalar().text);
-    if (!member[kHandle]) at.Fail("has no \"handle\"");
+    if (!member[kHandle])
+        at.Fail("has no \"handle\"");
     plan.handle =
         static_cast<ULONG>(Integer(member[kHandle].AsScalar(), at, "handle", 1, 0xFFFFFFFEll));
-    if (member[kObject]) plan.object = ReadObject(member[kObject], at);
+    if (member[kObject])
+        plan.object = ReadObject(member[kObject], at);
     if (member[kWireColor]) {
         plan.wireColor = static_cast<DWORD>(
             Integer(member[kWireColor].AsScalar(), at, "wire_color", 0, 0xFFFFFF));
     }
-    if (member[kProperties]) ReadProperties(member[kProperties], at, plan);
-    if (member[kPosition]) ReadController(member[kPosition], at, "position", plan.position);
-    if (member[kRotation]) ReadController(member[kRotation], at, "rotation", plan.rotation);
-    if (member[kScale]) ReadController(member[kScale], at, "scale", plan.scale);
+    if (member[kProperties])
+        ReadProperties(member[kProperties], at, plan);
+    if (member[kPosition])
+        ReadController(member[kPosition], at, "position", plan.position);
+    if (member[kRotation])
+        ReadController(member[kRotation], at, "rotation", plan.rotation);
+    if (member[kScale])
+        ReadController(member[kScale], at, "scale", plan.scale);
     if (member[kTransform]) {
         plan.transformClass = ClassIdOf(member[kTransform], at, "transform_class_id");
     }
-    if (member[kBoneOn]) plan.boneOn = Bool(member[kBoneOn].AsScalar(), at, "bone_on");
+    if (member[kBoneOn])
+        plan.boneOn = Bool(member[kBoneOn].AsScalar(), at, "bone_on");
     if (member[kBoneDisplay]) {
         plan.boneDisplay = static_cast<int>(
             Integer(member[kBoneDisplay].AsScalar(), at, "bone_display", INT32_MIN, INT32_MAX));

@@ -55,7 +55,8 @@ Scalar TreeValue::AsScalar() const {
 TreeValue TreeValue::Member(std::string_view key) const {
     const auto& slots = tree_->slots_;
     const NodeTree::Slot& object = slots[index_];
-    if (object.kind != ValueKind::Object || object.size == 0) return TreeValue();
+    if (object.kind != ValueKind::Object || object.size == 0)
+        return TreeValue();
     const char* chars = tree_->chars_.data();
     for (std::uint32_t at = object.at; at != 0; at = slots[at].next) {
         const NodeTree::Slot& member = slots[at];
@@ -124,7 +125,8 @@ bool NodeTree::Append(const Slot& slot) {
     }
     const auto index = static_cast<std::uint32_t>(slots_.size());
     slots_.push_back(slot);
-    if (open_.empty()) return true;
+    if (open_.empty())
+        return true;
     OpenContainer& container = open_.back();
     Slot& parent = slots_[container.index];
     if (parent.kind == ValueKind::Object) {
@@ -158,7 +160,8 @@ bool NodeTree::Add(const Scalar& value) {
             slot.number = value.number;
             break;
         case ValueKind::String:
-            if (!Text(value.text, slot.at)) return false;
+            if (!Text(value.text, slot.at))
+                return false;
             slot.size = static_cast<std::uint32_t>(value.text.size());
             break;
         default:
@@ -170,13 +173,17 @@ bool NodeTree::Add(const Scalar& value) {
 bool NodeTree::Open(bool array) {
     Slot slot;
     slot.kind = array ? ValueKind::Array : ValueKind::Object;
-    if (!Append(slot)) return false;
+    if (!Append(slot))
+        return false;
     open_.push_back({static_cast<std::uint32_t>(slots_.size() - 1), 0, 0});
-    if (keySets_.size() < open_.size()) keySets_.resize(open_.size());
+    if (keySets_.size() < open_.size())
+        keySets_.resize(open_.size());
     keySets_[open_.size() - 1].clear();
     return true;
 }
 
-void NodeTree::Close() { open_.pop_back(); }
+void NodeTree::Close() {
+    open_.pop_back();
+}
 
 }  // namespace brindle::host

@@ -18,7 +18,16 @@ namespace brindle::host {
 
 // What a value of a document is. A number written as an integer is Signed
 // (negative) or Unsigned while 64 bits hold it, and Float otherwise.
-enum class ValueKind : std::uint8_t { Null, Boolean, Signed, Unsigned, Float, String, Array, Object };
+enum class ValueKind : std::uint8_t {
+    Null,
+    Boolean,
+    Signed,
+    Unsigned,
+    Float,
+    String,
+    Array,
+    Object
+};
 
 // A value as the checks of a document see it: its kind, and what it holds
 // when it is not an array or an object.
@@ -39,7 +48,7 @@ class NodeTree;
 
 // One value of a NodeTree, or none (false) where a member is not there.
 class TreeValue {
-public:
+  public:
     TreeValue() = default;
     TreeValue(const NodeTree* tree, std::uint32_t index) : tree_(tree), index_(index) {}
 
@@ -61,7 +70,8 @@ public:
     void Members(const std::array<std::string_view, N>& names,
                  std::array<TreeValue, N>& found) const {
         found = {};
-        if (Kind() != ValueKind::Object) return;
+        if (Kind() != ValueKind::Object)
+            return;
         for (TreeValue member = First(); member; member = member.Next()) {
             const std::string_view key = member.Key();
             for (std::size_t i = 0; i < N; ++i) {
@@ -73,13 +83,13 @@ public:
         }
     }
 
-private:
+  private:
     const NodeTree* tree_ = nullptr;
     std::uint32_t index_ = 0;
 };
 
 class NodeTree {
-public:
+  public:
     // The node: the first value added after Clear.
     TreeValue Root() const { return TreeValue(this, 0); }
     // Forgets the node, keeping the memory.
@@ -100,7 +110,7 @@ public:
 
     std::string problem;
 
-private:
+  private:
     friend class TreeValue;
 
     struct Slot {
@@ -119,8 +129,8 @@ private:
     };
     struct OpenContainer {
         std::uint32_t index;
-        std::uint32_t last;      // its last member or item so far; 0 for none
-        std::uint64_t keyBits;   // the bits of its keys (KeyBit)
+        std::uint32_t last;     // its last member or item so far; 0 for none
+        std::uint64_t keyBits;  // the bits of its keys (KeyBit)
     };
 
     bool Append(const Slot& slot);
@@ -138,10 +148,12 @@ private:
     std::string chars_;
     std::vector<OpenContainer> open_;
     std::vector<std::unordered_set<std::string>> keySets_;  // one an open container
-    std::uint32_t keyAt_ = 0, keySize_ = 0;                   // the pending key
+    std::uint32_t keyAt_ = 0, keySize_ = 0;                 // the pending key
 };
 
-inline ValueKind TreeValue::Kind() const { return tree_->slots_[index_].kind; }
+inline ValueKind TreeValue::Kind() const {
+    return tree_->slots_[index_].kind;
+}
 
 inline std::string_view TreeValue::Key() const {
     const NodeTree::Slot& slot = tree_->slots_[index_];

@@ -23,7 +23,7 @@ const Json* Member(const Json& object, const char* name) {
 
 // An array of the settings (of `size` items when that is not 0).
 const Json::array_t& SettingArray(const Json& value, const Place& at, const char* what,
-                           std::size_t size = 0) {
+                                  std::size_t size = 0) {
     if (!value.is_array()) {
         at.Fail(std::string(what) + " must be an array, not " + KindName(ScalarOf(value).kind));
     }
@@ -36,7 +36,7 @@ const Json::array_t& SettingArray(const Json& value, const Place& at, const char
 }
 
 long long SettingInteger(const Json& value, const Place& at, const char* what, long long min,
-                  long long max) {
+                         long long max) {
     return Integer(ScalarOf(value), at, what, min, max);
 }
 
@@ -121,10 +121,12 @@ void ReadScene(const DocumentTree& tree, ScenePlan& plan) {
     if (version->get<long long>() < 1) FailDocument("version " + version->dump() + " is not a version");
 
     if (const Json* rate = Member(document, "frame_rate")) {
-        plan.frameRate = static_cast<int>(SettingInteger(*rate, top, "frame_rate", 1, TIME_TICKSPERSEC));
+        plan.frameRate =
+            static_cast<int>(SettingInteger(*rate, top, "frame_rate", 1, TIME_TICKSPERSEC));
     }
     if (const Json* ticks = Member(document, "ticks_per_frame")) {
-        const long long given = SettingInteger(*ticks, top, "ticks_per_frame", 1, TIME_TICKSPERSEC);
+        const long long given =
+            SettingInteger(*ticks, top, "ticks_per_frame", 1, TIME_TICKSPERSEC);
         const long long expected = TIME_TICKSPERSEC / plan.frameRate;
         if (given != expected) {
             FailDocument("ticks_per_frame " + std::to_string(given) + " does not match frame_rate " +
@@ -136,13 +138,17 @@ void ReadScene(const DocumentTree& tree, ScenePlan& plan) {
         if (!(plan.systemUnitMm > 0)) FailDocument("system_unit_mm must be positive");
     }
     if (const Json* time = Member(document, "time")) {
-        plan.time = static_cast<TimeValue>(SettingInteger(*time, top, "time", INT32_MIN, INT32_MAX));
+        plan.time =
+            static_cast<TimeValue>(SettingInteger(*time, top, "time", INT32_MIN, INT32_MAX));
     }
     if (const Json* range = Member(document, "animation_range"); range && !range->is_null()) {
         const auto& ends = SettingArray(*range, top, "animation_range", 2);
-        plan.range = Interval(
-            static_cast<TimeValue>(SettingInteger(ends[0], top, "animation_range", INT32_MIN, INT32_MAX)),
-            static_cast<TimeValue>(SettingInteger(ends[1], top, "animation_range", INT32_MIN, INT32_MAX)));
+        const auto end = [&](std::size_t i) {
+            return static_cast<TimeValue>(
+                SettingInteger(ends[i], top, "animation_range", INT32_MIN, INT32_MAX));
+        };
+        const TimeValue first = end(0);
+        plan.range = Interval(first, end(1));
     }
     const auto found = document.find("nodes");
     if (found == document.end()) FailDocument("no \"nodes\" field");
