@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -73,7 +74,8 @@ private:
     Interface* host_ = nullptr;
     ExpInterface* exporter_ = nullptr;
     std::int32_t segmentsAdded_ = 0;
-    std::unordered_set<std::wstring> names_;
+    // The names of the stored segments (views of their own names).
+    std::unordered_set<std::wstring_view> names_;
     std::vector<FrameSource> frameSources_;
     std::int64_t frameFirst_ = 0;
     std::int64_t frameLast_ = -1;

@@ -154,10 +154,10 @@ bool ExportHTR::FramesNumbered() {
 }
 
 HTRSegment* ExportHTR::AddNewSegment(const HTRSegment& segment) {
-    if (!HTRFile::NameAllowed(segment.Name()) || !names_.insert(segment.Name()).second) {
-        return nullptr;
-    }
-    return htr_.AppendSegment(segment);
+    if (!HTRFile::NameAllowed(segment.Name()) || names_.count(segment.Name()) != 0) return nullptr;
+    HTRSegment* stored = htr_.AppendSegment(segment);
+    names_.insert(stored->Name());
+    return stored;
 }
 
 INode* ExportHTR::RootOf(INode* selected) {

@@ -237,7 +237,8 @@ void DocumentTree::NodeDone() {
     if (parents.size() <= index) parents.resize(index + 1);
     if (!nodeError) {
         try {
-            ReadNode(node_.Root(), index, plan_.nodes[index], parents[index]);
+            ReadNode(node_.Root(), index, plan_.nodes[index], parents[index],
+                     plan_.propertyNames);
         } catch (const DocumentError&) {
             nodeError = std::current_exception();
         }

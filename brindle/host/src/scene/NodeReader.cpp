@@ -1,5 +1,6 @@
 #include "scene/NodeReader.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -183,8 +184,24 @@ std::unique_ptr<SceneObject> ReadObject(TreeValue value, const Place& node) {
     return object;
 }
 
-void ReadProperties(TreeValue properties, const Place& at, NodePlan& plan) {
+// The pool's copy of `key` as wide text. A short ASCII key, as every key
+// the host writes is, is widened in place rather than decoded into a string
+// of its own.
+std::wstring_view PropertyName(std::string_view key, NamePool& names) {
+    constexpr std::size_t kShort = 64;
+    if (key.size() <= kShort && std::all_of(key.begin(), key.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) {
+        wchar_t wide[kShort];
+        std::copy(key.begin(), key.end(), wide);
+        return names.Intern(std::wstring_view(wide, key.size()));
+    }
+    return names.Intern(TextCodec::DecodeUtf8(key));
+}
+
+void ReadProperties(TreeValue properties, const Place& at, NodePlan& plan, NamePool& names) {
     Object(properties, at, "user_properties");
+    plan.properties.reserve(properties.Size());
     // The tree has no repeated keys, so the properties are distinct.
     for (TreeValue property = properties.First(); property; property = property.Next()) {
         const std::string_view key = property.Key();
@@ -195,9 +212,8 @@ void ReadProperties(TreeValue properties, const Place& at, NodePlan& plan) {
             at.Fail(what() + " contains a NUL character");
         }
         float held = 0.0f;
-        if (!FitsFloat(number, held))
-            held = Float(number, at, what());
-        plan.properties.emplace_back(TextCodec::DecodeUtf8(key), held);
+        if (!FitsFloat(number, held)) held = Float(number, at, what());
+        plan.properties.emplace_back(PropertyName(key, names), held);
     }
 }
 
@@ -227,7 +243,8 @@ constexpr std::array<std::string_view, kNodeFields> kNodeNames = {
 
 }  // namespace
 
-void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& parent) {
+void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& parent,
+              NamePool& names) {
     Place at = Place::Node(index);
     Object(node, at, "the node");
     std::array<TreeValue, kNodeFields> member;
@@ -247,7 +264,7 @@ void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& pare
             Integer(member[kWireColor].AsScalar(), at, "wire_color", 0, 0xFFFFFF));
     }
     if (member[kProperties])
-        ReadProperties(member[kProperties], at, plan);
+        ReadProperties(member[kProperties], at, plan, names);
     if (member[kPosition])
         ReadController(member[kPosition], at, "position", plan.position);
     if (member[kRotation])

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "brindle/host/scene/NamePool.h"
 #include "scene/NodeTree.h"
 #include "scene/ScenePlan.h"
 
@@ -29,6 +30,8 @@ struct ParentRef {
 // Reads node `index` (from 0) of the document into `plan`, and what it says
 // of its parent into `parent`. The controllers' keys are in the plan
 // already, with what is wrong with them, which is said here in its place.
-void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& parent);
+// The keys of its user properties go into `names`.
+void ReadNode(TreeValue node, std::size_t index, NodePlan& plan, ParentRef& parent,
+              NamePool& names);
 
 }  // namespace brindle::host

@@ -22,6 +22,7 @@ void Scene::Clear() {
     byHandle_.clear();
     order_.clear();
     nodes_.clear();
+    propertyNames_.Clear();
     root_ = std::make_unique<SceneNode>(*this, 0, nullptr);
     root_->name_ = L"Scene Root";
     nextHandle_ = 1;

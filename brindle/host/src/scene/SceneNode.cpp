@@ -107,7 +107,7 @@ void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
     // A node given one property is usually given several (a bone's base
     // pose takes seven): room for them at once rather than growing by one.
     if (userProperties_.empty()) userProperties_.reserve(8);
-    userProperties_.emplace_back(name, value);
+    userProperties_.emplace_back(scene_.PropertyNames().Intern(name), value);
 }
 
 BOOL SceneNode::GetUserPropFloat(const wchar_t* key, float& value) {

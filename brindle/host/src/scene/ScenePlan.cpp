@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 
 #include "scene/DocumentError.h"
@@ -96,6 +97,7 @@ void CheckPlan(const ScenePlan& plan) {
 }
 
 void ApplyPlan(ScenePlan& plan, Scene& scene) {
+    static const Matrix3 kIdentity;
     scene.Clear();
     scene.SetFrameRate(plan.frameRate);
     scene.SetSystemUnitMillimetres(plan.systemUnitMm);
@@ -108,7 +110,12 @@ void ApplyPlan(ScenePlan& plan, Scene& scene) {
             scene.CreateNodeWithHandle(node.handle, std::move(node.object), node.transformClass);
         made->SetName(node.name.c_str());
         made->SetWireColor(node.wireColor);
-        made->SetUserProperties(std::move(node.properties));
+        if (!node.properties.empty()) {
+            for (auto& property : node.properties) {
+                property.first = scene.PropertyNames().Intern(property.first);
+            }
+            made->SetUserProperties(std::move(node.properties));
+        }
         TransformController& transform = made->Transform();
         if (node.rotation.tcb) transform.SetRotation(NewRotationController(TCB_ROTATION_CLASS_ID));
         const auto fill = [](auto& controller, auto& from) {
@@ -121,7 +128,10 @@ void ApplyPlan(ScenePlan& plan, Scene& scene) {
         fill(transform.Scale(), node.scale);
         made->ShowBone(node.boneDisplay);
         made->SetBoneNodeOnOff(node.boneOn ? TRUE : FALSE, 0);
-        made->SetObjectOffset(node.objectOffset);
+        // A node without an offset holds none (the identity, bit for bit).
+        if (std::memcmp(&node.objectOffset, &kIdentity, sizeof kIdentity) != 0) {
+            made->SetObjectOffset(node.objectOffset);
+        }
         created.push_back(made);
     }
     std::vector<std::pair<SceneNode*, SceneNode*>> parents;

@@ -9,9 +9,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "brindle/host/scene/NamePool.h"
 #include "brindle/host/scene/Scene.h"
 
 namespace brindle::host {
@@ -34,7 +36,8 @@ struct NodePlan {
     std::size_t parent = 0;  // index + 1; 0 for a top-level node
     std::unique_ptr<SceneObject> object;
     DWORD wireColor = 0;
-    std::vector<std::pair<std::wstring, float>> properties;
+    // Keys held by the plan's propertyNames.
+    std::vector<std::pair<std::wstring_view, float>> properties;
     ControllerPlan<Point3> position;
     ControllerPlan<Quat> rotation;
     ControllerPlan<Point3> scale{false, Point3(1, 1, 1), {}, false, {}};
@@ -49,6 +52,9 @@ struct ScenePlan {
     double systemUnitMm = 1.0;
     TimeValue time = 0;
     std::optional<Interval> range;
+    // The keys of the nodes' user properties, each held once; before the
+    // nodes, so that it outlives them.
+    NamePool propertyNames;
     std::vector<NodePlan> nodes;
 };
 

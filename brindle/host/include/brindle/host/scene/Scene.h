@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "brindle/host/scene/Controllers.h"
+#include "brindle/host/scene/NamePool.h"
 #include "brindle/host/scene/Objects.h"
 #include "brindle/sdk/SceneObjects.h"
 
@@ -71,12 +72,14 @@ public:
     PreciseMatrix World(TimeValue t);
     // Whether the world matrix at `t` is kept (for tests of the keeping).
     bool KeepsWorld(TimeValue t) const { return world_ != nullptr && world_->Holds(t); }
-    const std::vector<std::pair<std::wstring, float>>& UserProperties() const {
+    // The user properties in the order first set, their keys held by the
+    // scene's PropertyNames.
+    const std::vector<std::pair<std::wstring_view, float>>& UserProperties() const {
         return userProperties_;
     }
     // Replaces every user property at once, in the order given (keys
-    // distinct), for documents.
-    void SetUserProperties(std::vector<std::pair<std::wstring, float>> properties) {
+    // distinct and held by the scene's PropertyNames), for documents.
+    void SetUserProperties(std::vector<std::pair<std::wstring_view, float>> properties) {
         userProperties_ = std::move(properties);
     }
     int BoneDisplay() const { return boneDisplay_; }
@@ -120,7 +123,7 @@ private:
     std::unique_ptr<Matrix3> objectOffset_;
     DWORD wireColor_ = 0;
     // In the order first set.
-    std::vector<std::pair<std::wstring, float>> userProperties_;
+    std::vector<std::pair<std::wstring_view, float>> userProperties_;
     int boneDisplay_ = 1;
     bool boneOn_ = false;
     // Made when first computed; most nodes of a large marker cloud never are.
@@ -171,6 +174,8 @@ public:
 
     // Nodes.
     SceneNode& Root() { return *root_; }
+    // The keys of the nodes' user properties, each held once.
+    NamePool& PropertyNames() { return propertyNames_; }
     // Every node but the root, in creation order.
     const std::vector<SceneNode*>& Nodes() const { return order_; }
     SceneNode* CreateNode(std::unique_ptr<SceneObject> object,
@@ -213,6 +218,8 @@ private:
     bool setKeyMode_ = false;
     std::vector<bool> setKeyStack_;
 
+    // Before the nodes, so that it outlives the views they hold.
+    NamePool propertyNames_;
     std::unique_ptr<SceneNode> root_;
     std::vector<std::unique_ptr<SceneNode>> nodes_;
     std::vector<SceneNode*> order_;
