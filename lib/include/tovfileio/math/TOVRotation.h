@@ -103,7 +103,7 @@ public:
     TOVRotationMatrix3(const TOVRotationMatrix3&) = default;
     TOVRotationMatrix3& operator=(const TOVRotationMatrix3&) = default;
 
-    T operator()(int r, int c) const { return rows[r][c]; }
+    T operator()(int r, int c) const { return rows[r].At(c); }
 
     // Sets all nine elements from `e` in its own order.
     void SetFromEuler(const TOVEulerRotation<T>& e);
@@ -125,8 +125,9 @@ public:
         TOVRotationMatrix3 p;
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < 3; ++c) {
-                p.rows[r][c] = n.rows[r][0] * rows[0][c] + n.rows[r][1] * rows[1][c] +
-                               n.rows[r][2] * rows[2][c];
+                p.rows[r].At(c) = n.rows[r].At(0) * rows[0].At(c) +
+                                  n.rows[r].At(1) * rows[1].At(c) +
+                                  n.rows[r].At(2) * rows[2].At(c);
             }
         }
         return p;
@@ -136,9 +137,9 @@ public:
 
 private:
     void SwapElements(int a, int b) {
-        const T held = rows[a][b];
-        rows[a][b] = rows[b][a];
-        rows[b][a] = held;
+        const T held = rows[a].At(b);
+        rows[a].At(b) = rows[b].At(a);
+        rows[b].At(a) = held;
     }
 };
 
@@ -158,10 +159,10 @@ public:
     virtual T w() const { return q.w(); }
     virtual void SetFromMatrix(const TOVRotationMatrix3<T>& m);
     virtual void Set(const TOVQuaternion& other) {
-        q[0] = other.x();
-        q[1] = other.y();
-        q[2] = other.z();
-        q[3] = other.w();
+        q.At(0) = other.x();
+        q.At(1) = other.y();
+        q.At(2) = other.z();
+        q.At(3) = other.w();
     }
     virtual void SetFromEuler(const TOVEulerRotation<T>& e);
     virtual void SetFromAngleAxis(T angle, const TOVVector3<T>& axis);
@@ -185,9 +186,9 @@ TOVEulerRotation<T>& TOVEulerRotation<T>::operator=(const TOVEulerRotation& othe
 template <typename T>
 void TOVRotationMatrix3<T>::SetFromEuler(const TOVEulerRotation<T>& e) {
     const auto a = e.order.Decode();
-    T ti = e.angles.x();
-    T tj = e.angles.y();
-    T th = e.angles.z();
+    T ti = e.angles.At(0);
+    T tj = e.angles.At(1);
+    T th = e.angles.At(2);
     if (a.rotatingFrame) std::swap(ti, th);
     if (a.oddParity) {
         ti = -ti;
@@ -199,7 +200,7 @@ void TOVRotationMatrix3<T>::SetFromEuler(const TOVEulerRotation<T>& e) {
     const T cc = ci * ch, cs = ci * sh, sc = si * ch, ss = si * sh;
     const int i = a.i, j = a.j, k = a.k;
     // S[r][c] is stored at rows[c][r].
-    auto S = [this](int r, int c) -> T& { return rows[c][r]; };
+    auto S = [this](int r, int c) -> T& { return rows[c].At(r); };
     if (a.repeatsFirstAxis) {
         S(i, i) = cj;
         S(i, j) = sj * si;
@@ -227,7 +228,7 @@ template <typename T>
 void TOVEulerRotation<T>::SetFromMatrix(const TOVRotationMatrix3<T>& m) {
     const auto a = order.Decode();
     const int i = a.i, j = a.j, k = a.k;
-    auto S = [&m](int r, int c) -> T { return m.rows[c][r]; };
+    auto S = [&m](int r, int c) -> T { return m.rows[c].At(r); };
     const T threshold = T(kTOVGimbalThreshold);
     T x, y, z;
     if (a.repeatsFirstAxis) {
@@ -267,17 +268,17 @@ void TOVEulerRotation<T>::SetFromMatrix(const TOVRotationMatrix3<T>& m) {
         }
     }
     if (a.rotatingFrame) std::swap(x, z);
-    angles[0] = x;
-    angles[1] = y;
-    angles[2] = z;
+    angles.At(0) = x;
+    angles.At(1) = y;
+    angles.At(2) = z;
 }
 
 template <typename T>
 void TOVQuaternion<T>::SetFromEuler(const TOVEulerRotation<T>& e) {
     const auto a = e.order.Decode();
-    T ti = e.angles.x();
-    T tj = e.angles.y();
-    T th = e.angles.z();
+    T ti = e.angles.At(0);
+    T tj = e.angles.At(1);
+    T th = e.angles.At(2);
     if (a.rotatingFrame) std::swap(ti, th);
     if (a.oddParity) tj = -tj;
     const T ci = std::cos(ti / 2), cj = std::cos(tj / 2), ch = std::cos(th / 2);
@@ -297,23 +298,23 @@ void TOVQuaternion<T>::SetFromEuler(const TOVEulerRotation<T>& e) {
         w = cj * cc + sj * ss;
     }
     if (a.oddParity) v[a.j] = -v[a.j];
-    q[0] = v[0];
-    q[1] = v[1];
-    q[2] = v[2];
-    q[3] = w;
+    q.At(0) = v[0];
+    q.At(1) = v[1];
+    q.At(2) = v[2];
+    q.At(3) = w;
 }
 
 template <typename T>
 void TOVQuaternion<T>::SetFromMatrix(const TOVRotationMatrix3<T>& m) {
-    auto M = [&m](int r, int c) -> T { return m.rows[r][c]; };
+    auto M = [&m](int r, int c) -> T { return m.rows[r].At(c); };
     const T trace = M(0, 0) + M(1, 1) + M(2, 2);
     if (trace > T(0)) {
         T s = std::sqrt(trace + T(1));
-        q[3] = s * T(0.5);
+        q.At(3) = s * T(0.5);
         s = T(0.5) / s;
-        q[0] = (M(1, 2) - M(2, 1)) * s;
-        q[1] = (M(2, 0) - M(0, 2)) * s;
-        q[2] = (M(0, 1) - M(1, 0)) * s;
+        q.At(0) = (M(1, 2) - M(2, 1)) * s;
+        q.At(1) = (M(2, 0) - M(0, 2)) * s;
+        q.At(2) = (M(0, 1) - M(1, 0)) * s;
         return;
     }
     // Start from the largest diagonal element; ties keep the lower index.
@@ -323,11 +324,11 @@ void TOVQuaternion<T>::SetFromMatrix(const TOVRotationMatrix3<T>& m) {
     const int j = kNext[i];
     const int k = kNext[j];
     T s = std::sqrt(M(i, i) - (M(k, k) + M(j, j)) + T(1));
-    q[i] = s * T(0.5);
+    q.At(i) = s * T(0.5);
     s = T(0.5) / s;
-    q[3] = (M(j, k) - M(k, j)) * s;
-    q[j] = (M(j, i) + M(i, j)) * s;
-    q[k] = (M(k, i) + M(i, k)) * s;
+    q.At(3) = (M(j, k) - M(k, j)) * s;
+    q.At(j) = (M(j, i) + M(i, j)) * s;
+    q.At(k) = (M(k, i) + M(i, k)) * s;
 }
 
 template <typename T>
@@ -342,10 +343,10 @@ void TOVQuaternion<T>::SetFromAngleAxis(T angle, const TOVVector3<T>& axis) {
         ay = axis.y() / length;
         az = axis.z() / length;
     }
-    q[0] = ax * s;
-    q[1] = ay * s;
-    q[2] = az * s;
-    q[3] = std::cos(half);
+    q.At(0) = ax * s;
+    q.At(1) = ay * s;
+    q.At(2) = az * s;
+    q.At(3) = std::cos(half);
 }
 
 }  // namespace tovfileio

@@ -35,6 +35,11 @@ public:
 
     T operator[](int i) const override { return elements_[i]; }
     T& operator[](int i) override { return elements_[i]; }
+    // Element i without a virtual call, for code that holds the vector
+    // itself (a member, not a reference to some vector): the rotations'
+    // arithmetic.
+    T At(int i) const { return elements_[i]; }
+    T& At(int i) { return elements_[i]; }
     T x() const override { return elements_[0]; }
     T y() const override { return elements_[1]; }
     T z() const override { return elements_[2]; }
@@ -55,6 +60,9 @@ public:
 
     T operator[](int i) const override { return elements_[i]; }
     T& operator[](int i) override { return elements_[i]; }
+    // Element i without a virtual call (see TOVVector3::At).
+    T At(int i) const { return elements_[i]; }
+    T& At(int i) { return elements_[i]; }
     T x() const override { return elements_[0]; }
     T y() const override { return elements_[1]; }
     T z() const override { return elements_[2]; }
