@@ -5,9 +5,11 @@
 // are formatted by WriteFixed and to_chars, which ignore the process locale.
 #pragma once
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,47 +23,52 @@ class LineWriter {
 public:
     // Each Field is `separator`, then the value with `decimals` decimals.
     LineWriter(TextOutput& file, char separator, int decimals)
-        : file_(file), separator_(separator), decimals_(decimals) {
-        text_.reserve(kBlockBytes + kLineRoom);
-    }
+        : file_(file), text_(kBlockBytes + kLineRoom, '\0'), separator_(separator),
+          decimals_(decimals) {}
 
     LineWriter& Text(std::string_view text) {
-        text_ += text;
+        std::memcpy(Room(text.size()), text.data(), text.size());
+        used_ += text.size();
         return *this;
     }
     // A name as UTF-8.
     LineWriter& Name(const std::wstring& name) { return Text(EncodeUtf8(name)); }
     LineWriter& Tabs(std::uint32_t count) {
-        text_.append(count, '\t');
+        std::memset(Room(count), '\t', count);
+        used_ += count;
         return *this;
     }
+    // The digits go straight into the block, which always has room for the
+    // longest number.
     LineWriter& Fixed(double value, int decimals) {
-        char digits[tovtext::kFixedRoom];
-        const char* const end = tovtext::WriteFixed(digits, value, decimals);
-        return Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+        char* const at = Room(tovtext::kFixedRoom);
+        used_ += static_cast<std::size_t>(tovtext::WriteFixed(at, value, decimals) - at);
+        return *this;
     }
     LineWriter& Field(double value) {
-        text_ += separator_;
+        *Room(1) = separator_;
+        ++used_;
         return Fixed(value, decimals_);
     }
     template <typename Integer>
     LineWriter& Int(Integer value) {
-        char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits, value);
-        return Text(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+        char* const at = Room(24);
+        used_ += static_cast<std::size_t>(std::to_chars(at, at + 24, value).ptr - at);
+        return *this;
     }
     // Ends the line; a full block goes to the file.
     void End() {
-        text_ += "\r\n";
-        if (text_.size() >= kBlockBytes) Flush();
+        std::memcpy(Room(2), "\r\n", 2);
+        used_ += 2;
+        if (used_ >= kBlockBytes) Flush();
     }
     void Line(std::string_view text) { Text(text).End(); }
     // Hands the lines not yet written to the file: the writer's last step
     // before it commits the file.
     void Flush() {
-        if (text_.empty()) return;
-        file_.Write(text_);
-        text_.clear();
+        if (used_ == 0) return;
+        file_.Write(std::string_view(text_.data(), used_));
+        used_ = 0;
     }
 
 private:
@@ -71,8 +78,17 @@ private:
     // What a typical line may add past a block before it is handed on.
     static constexpr std::size_t kLineRoom = 4096;
 
+    // Where `bytes` more go, the buffer grown for a line longer than a
+    // block's room.
+    char* Room(std::size_t bytes) {
+        if (text_.size() - used_ < bytes) text_.resize(std::max(2 * text_.size(), used_ + bytes));
+        return text_.data() + used_;
+    }
+
     TextOutput& file_;
+    // The lines not yet written are its first used_ bytes.
     std::string text_;
+    std::size_t used_ = 0;
     char separator_;
     int decimals_;
 };
