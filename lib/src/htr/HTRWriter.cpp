@@ -29,6 +29,7 @@ const wchar_t kFramesUnnumbered[] =
 // null when all names differ.
 const HTRSegment* FirstWithNamesake(const HTRFile& htr) {
     std::unordered_map<std::wstring_view, std::uint32_t> uses;
+    uses.reserve(htr.SegmentCount());
     for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) ++uses[htr.Segment(i)->Name()];
     for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
         if (uses[htr.Segment(i)->Name()] > 1) return htr.Segment(i);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace brindle::host {
 namespace {
@@ -106,16 +107,19 @@ void DocumentText::Key(std::string_view utf8) {
         afterKey_ = true;
         return;
     }
+    static constexpr char kSpaces[] = "                                                                ";
+    static_assert(sizeof kSpaces > kMostInline);
     char line[2 * kMostInline + 6];
     char* at = line;
     if (levels_.back().count++ > 0) *at++ = ',';
     *at++ = '\n';
-    at = std::fill_n(at, indent, ' ');
+    std::memcpy(at, kSpaces, indent);
+    at += indent;
     *at++ = '"';
-    at = std::copy(utf8.begin(), utf8.end(), at);
-    *at++ = '"';
-    *at++ = ':';
-    *at++ = ' ';
+    std::memcpy(at, utf8.data(), utf8.size());
+    at += utf8.size();
+    std::memcpy(at, "\": ", 3);
+    at += 3;
     text_.append(line, static_cast<std::size_t>(at - line));
     afterKey_ = true;
 }
