@@ -15,23 +15,25 @@
 namespace brindle::host {
 namespace {
 
-Point3 PointOf(TreeValue value, const Place& at, std::string_view what) {
-    TreeValue item = Array(value, at, what, 3).First();
-    float xyz[3];
-    for (float& number : xyz) {
+// The N floats of an array of N numbers.
+template <std::size_t N>
+std::array<float, N> FloatsOf(TreeValue value, const Place& at, std::string_view what) {
+    TreeValue item = Array(value, at, what, N).First();
+    std::array<float, N> numbers;
+    for (float& number : numbers) {
         number = Float(item.AsScalar(), at, what);
         item = item.Next();
     }
+    return numbers;
+}
+
+Point3 PointOf(TreeValue value, const Place& at, std::string_view what) {
+    const auto xyz = FloatsOf<3>(value, at, what);
     return Point3(xyz[0], xyz[1], xyz[2]);
 }
 
 Quat QuatOf(TreeValue value, const Place& at, std::string_view what) {
-    TreeValue item = Array(value, at, what, 4).First();
-    float xyzw[4];
-    for (float& number : xyzw) {
-        number = Float(item.AsScalar(), at, what);
-        item = item.Next();
-    }
+    const auto xyzw = FloatsOf<4>(value, at, what);
     return Quat(xyzw[0], xyzw[1], xyzw[2], xyzw[3]);
 }
 
