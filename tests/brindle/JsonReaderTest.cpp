@@ -3,9 +3,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -81,11 +87,66 @@ TEST(JsonReaderTest, ReadsEveryFormOfValueAndRefusesWhatJsonDoesNot) {
          "error: line 1, column 4: syntax error: a string holds bytes that are not UTF-8"},
         {"a lone high surrogate", R"(["\ud800x"])",
          "error: line 1, column 3: syntax error: a high surrogate without a low one after it"},
+        {"indents of every length up to 17",
+         [] {
+             std::string lines = "[";
+             for (int n = 0; n <= 17; ++n) lines += "\n" + std::string(n, ' ') + "1,";
+             return lines + " 2]";
+         }(),
+         "[ i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:1 i:2 ]"},
+        {"a tab inside an indent", "[\n         \t 1]", "[ i:1 ]"},
+        {"a byte just above a space after an indent", "[\n   !          ]",
+         "error: line 2, column 4: syntax error: expected a value"},
+        {"long strings with a quote, an escape or UTF-8 at every place",
+         "[\"abcdefghijklmnopq\", \"abcdefghi\\nj\", \"abcdefghijklmn\xC3\xA9op\"]",
+         "[ s:abcdefghijklmnopq s:abcdefghi\nj s:abcdefghijklmn\xC3\xA9op ]"},
+        {"a control character deep in a long string", "[\"abcdefghijk\x01lmnopq\"]",
+         "error: line 1, column 14: syntax error: a control character in a string must be written "
+         "as an escape"},
         {"nested to the limit", "[[[[1]]]]", "[ [ [ [ i:1 ] ] ] ]"},
         {"nested beyond it", "[[[[[1]]]]]", "error: line 1, column 5: nested more than 4 levels deep"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Read(c.bytes), c.expected) << c.name;
+    }
+}
+
+// Every number a document may hold converts to the double the standard
+// library's correctly rounded conversion gives, to the bit: the numbers of
+// few digits taken by a shorter way among them.
+TEST(JsonReaderTest, NumbersConvertToTheNearestDoubleToTheBit) {
+    std::vector<std::string> texts = {
+        "0",     "-0",   "-0.0", "0.1",  "1e22", "1e23", "-1e-22", "1e-23", "9007199254740991",
+        "9007199254740992", "9007199254740993", "0.000000000000000000000001", "123456789012345678",
+        "1.7976931348623157e308", "4.9e-324", "2.2250738585072014e-308", "0.30000000000000004",
+        "1E+2", "12.5e-0", "0e400", "1e-400"};
+    std::mt19937_64 random(20261207);
+    char buffer[64];
+    for (int n = 0; n < 20000; ++n) {
+        double value = 0;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        if (!std::isfinite(value)) continue;
+        // As a float's shortest text, as a fixed number of digits, and scaled
+        // to the magnitudes of a scene.
+        const double scene = std::ldexp(static_cast<double>(bits >> 11), -53 + int(bits % 24)) - 100;
+        for (const double v : {value, scene, double(float(scene))}) {
+            const int precision = 1 + int(random() % 17);
+            std::snprintf(buffer, sizeof buffer, "%.*g", precision, v);
+            texts.emplace_back(buffer);
+            std::snprintf(buffer, sizeof buffer, "%.*f", int(random() % 12), scene);
+            texts.emplace_back(buffer);
+        }
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, float(scene)).ptr;
+        texts.emplace_back(buffer, end);
+    }
+    for (const std::string& text : texts) {
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        double value = 42;
+        ASSERT_TRUE((JsonNumber{text, false}.ToDouble(value))) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected))
+            << text;
     }
 }
 

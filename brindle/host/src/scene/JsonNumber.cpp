@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cstdint>
 
 #include "scene/JsonReader.h"
 
@@ -32,9 +33,55 @@ long long Magnitude(std::string_view text) {
     return magnitude;
 }
 
+// The powers of ten a double holds exactly.
+constexpr double kExactTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The nearest double of a number whose digits, read as one whole number,
+// are below 2^53 and whose power of ten is within 10^22 either way: both
+// are exact doubles, so their one product or quotient is the nearest
+// double, the same value a full conversion gives. False for any other
+// number, which the full conversion takes. `text` has JSON's form.
+bool ExactlyScaled(std::string_view text, double& value) {
+    constexpr std::uint64_t kExactWhole = std::uint64_t(1) << 53;
+    std::size_t i = text.front() == '-' ? 1 : 0;
+    std::uint64_t digits = 0;
+    int scale = 0;
+    bool fraction = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.') {
+            fraction = true;
+            continue;
+        }
+        if (c < '0' || c > '9') break;
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        if (digits >= kExactWhole) return false;
+        if (fraction) --scale;
+    }
+    if (i < text.size()) {  // an exponent
+        ++i;
+        const bool negative = text[i] == '-';
+        if (text[i] == '-' || text[i] == '+') ++i;
+        int exponent = 0;
+        for (; i < text.size(); ++i) {
+            exponent = exponent * 10 + (text[i] - '0');
+            if (exponent > 400) return false;
+        }
+        scale += negative ? -exponent : exponent;
+    }
+    if (scale < -22 || scale > 22) return false;
+    const double whole = static_cast<double>(digits);
+    const double scaled = scale < 0 ? whole / kExactTens[-scale] : whole * kExactTens[scale];
+    value = text.front() == '-' ? -scaled : scaled;
+    return true;
+}
+
 }  // namespace
 
 bool JsonNumber::ToDouble(double& value) const {
+    if (ExactlyScaled(text, value)) return true;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc()) return true;
     // Out of range: below the smallest double (zero) or beyond the largest.
