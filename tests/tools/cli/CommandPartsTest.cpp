@@ -21,11 +21,13 @@
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "cli/files/OutputFile.h"
+#include "cli/report/FileTake.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/run/PluginRun.h"
 #include "cli/run/PluginRunner.h"
 #include "cli/run/Progress.h"
 #include "cli/run/TemporaryRegistry.h"
+#include "tovfileio/convert/Standing.h"
 #include "tovfileio/module/ClassIds.h"
 #include "tests/support/AllocationFailure.h"
 #include "tests/tools/cli/RunCommand.h"
@@ -222,6 +224,73 @@ TEST(OutputFileTest, ALackOfMemoryAnywhereInAWriteKeepsTheFile) {
         EXPECT_TRUE(now == (written ? bytes : "old") || now == bytes) << at;
         EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"out.svg"}) << at;
     }
+}
+
+// One read of a TRC file before its import tells what three did: the take
+// (findings, frames, the markers unseen at a frame), how it stands, and
+// the markers unseen where the take starts. Other files are left unread.
+class SurveyTakeTest : public tovtest::CliTest {};
+
+TEST_F(SurveyTakeTest, OneReadTellsWhatTheSeparateReadsTold) {
+    const std::string gone = "\t\t";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::optional<int> frame;
+    };
+    const std::vector<std::string> body = {"HEAD", "LTOE", "RTOE"};
+    const Case cases[] = {
+        {"y.trc", tovtest::TrcText(body, {"0\t1700\t-20\t-100\t50\t-20\t100\t50\t-20"}), {}},
+        {"z.trc", tovtest::TrcText(body, {"0\t20\t1700\t-100\t20\t50\t100\t20\t50"}), {}},
+        {"late.trc",
+         tovtest::TrcText(body, {gone + gone + gone + "\t\t\t", "\t\t\t1\t2\t3" + gone + "\t",
+                                 "0\t0\t0\t1\t2\t3\t4\t5\t6", "1\t2\t3\t4\t5\t6\t7\t8\t9"}),
+         3},
+        {"never.trc", tovtest::TrcText(body, {gone + gone + gone + "\t\t\t"}), {}},
+        {"from20.trc", tovtest::TrcText(body, {"1\t2\t3\t4\t5\t6" + gone + "\t"}, 20), 20},
+        {"refused.trc", "PathFileType\t4\t(X/Y/Z)\tt.trc\nnot a header\n", {}},
+    };
+    for (const Case& c : cases) {
+        const std::string path = Write(c.name, c.text);
+        SurveyedTake survey = SurveyTake(path, c.frame);
+        ASSERT_TRUE(survey.surveyed) << c.name;
+
+        FileTake take;
+        ReadTake(path, c.frame, take);
+        tovfileio::Standing standing;
+        const bool told = tovfileio::FindStanding(path, tovfileio::FileKind::kTrc, standing).empty();
+        EXPECT_EQ(survey.take.read, take.read) << c.name;
+        EXPECT_EQ(survey.take.first, take.first) << c.name;
+        EXPECT_EQ(survey.take.frames, take.frames) << c.name;
+        EXPECT_EQ(survey.take.unseen, take.unseen) << c.name;
+        ASSERT_EQ(survey.take.findings.All().size(), take.findings.All().size()) << c.name;
+        for (std::size_t i = 0; i < take.findings.All().size(); ++i) {
+            EXPECT_EQ(survey.take.findings.All()[i].code, take.findings.All()[i].code) << c.name;
+            EXPECT_EQ(survey.take.findings.All()[i].line, take.findings.All()[i].line) << c.name;
+        }
+        ASSERT_EQ(survey.standing.has_value(), told) << c.name;
+        if (!told) continue;
+        EXPECT_EQ(survey.standing->evidence, standing.evidence) << c.name;
+        EXPECT_EQ(survey.standing->axis, standing.axis) << c.name;
+        EXPECT_EQ(survey.standing->headDown, standing.headDown) << c.name;
+        EXPECT_EQ(survey.standing->frames, standing.frames) << c.name;
+        EXPECT_EQ(survey.standing->emptyFrames, standing.emptyFrames) << c.name;
+        if (standing.emptyFrames < standing.frames) {
+            FileTake atStart;
+            ReadTake(path, static_cast<int>(take.first + standing.emptyFrames), atStart);
+            EXPECT_EQ(survey.unseenAtStart, atStart.unseen) << c.name;
+        }
+    }
+    // The late take starts at its second frame, where LTOE alone is seen.
+    const SurveyedTake late = SurveyTake(Path("late.trc"), 3);
+    EXPECT_EQ(late.standing->emptyFrames, 1);
+    EXPECT_EQ(late.unseenAtStart, (std::unordered_set<std::wstring>{L"HEAD", L"RTOE"}));
+
+    // Files the importer or the other reads would take otherwise are not read.
+    for (const char* name : {"take.htr", "take.txt", "take"}) {
+        EXPECT_FALSE(SurveyTake(Write(name, cases[0].text), {}).surveyed) << name;
+    }
+    EXPECT_FALSE(SurveyTake(Path("missing.trc"), {}).surveyed);
 }
 
 }  // namespace

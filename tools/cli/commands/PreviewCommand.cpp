@@ -102,13 +102,21 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         unseen = tovpreview::KeyedDropouts(scene, frame);
     } else {
         FileTake take;
-        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts
+        // to. A TRC file imported as it is is read once before its import.
+        SurveyedTake survey = SurveyTake(options.input, options.frame);
         std::string unreadable;
-        if (!importable.Make(options.input, io, unreadable, up)) {
+        if (!importable.Make(options.input, io, unreadable, up,
+                             survey.surveyed ? &survey.standing : nullptr)) {
             session.Error(Escaped(unreadable));
             return kExitFailed;
         }
-        ReadTake(importable.Path(), options.frame, take);
+        const bool surveyed = survey.surveyed && importable.Path() == options.input;
+        if (surveyed) {
+            take = std::move(survey.take);
+        } else {
+            ReadTake(importable.Path(), options.frame, take);
+        }
         if (take.read) {
             Warnings(io).AddFindings(options.input, take.findings.All());
             frame = options.frame.value_or(static_cast<int>(take.first));
@@ -119,9 +127,13 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
                 caption.note = tovfileio::EmptyStartNote(take.first, empty);
                 if (!options.frame) {
                     frame = static_cast<int>(take.first + empty);
-                    FileTake seen;
-                    ReadTake(importable.Path(), frame, seen);
-                    take.unseen = std::move(seen.unseen);
+                    if (surveyed) {
+                        take.unseen = std::move(survey.unseenAtStart);
+                    } else {
+                        FileTake seen;
+                        ReadTake(importable.Path(), frame, seen);
+                        take.unseen = std::move(seen.unseen);
+                    }
                 }
             }
             if (take.frames > 0) {

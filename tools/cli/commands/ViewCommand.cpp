@@ -129,13 +129,20 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
     if (!file) {
         if (!session.Open(source, HostSettings(), SceneUse::Read)) return false;
     } else {
-        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts
+        // to. A TRC file imported as it is is read once before its import.
+        SurveyedTake survey = SurveyTake(source, std::nullopt);
         std::string unreadable;
-        if (!importable.Make(source, io, unreadable, request.up)) {
+        if (!importable.Make(source, io, unreadable, request.up,
+                             survey.surveyed ? &survey.standing : nullptr)) {
             session.Error(Escaped(unreadable));
             return false;
         }
-        ReadTake(importable.Path(), std::nullopt, take);
+        if (survey.surveyed && importable.Path() == source) {
+            take = std::move(survey.take);
+        } else {
+            ReadTake(importable.Path(), std::nullopt, take);
+        }
         if (take.read) Warnings(io).AddFindings(source, take.findings.All());
         FreshImportOptions fresh;
         fresh.resolvedKind = importable.Kind();

@@ -71,7 +71,7 @@ ImportableCopy::~ImportableCopy() {
 }
 
 bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::string& error,
-                          UpChoice up) {
+                          UpChoice up, const std::optional<tovfileio::Standing>* known) {
     path_ = name;
     // A name that is no regular file is left to the importer, which takes
     // typed names its own way and says why one does not open.
@@ -85,8 +85,14 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     // A skeleton is shown as its file holds it, so only a marker take is
     // read for how it stands.
     tovfileio::Standing standing;
-    const bool told = tovfileio::HoldsMarkers(kind) &&
-                      tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
+    bool told = false;
+    if (known != nullptr && kind == FileKind::kTrc && input.ReadPath() == name) {
+        told = known->has_value();
+        if (told) standing = **known;
+    } else {
+        told = tovfileio::HoldsMarkers(kind) &&
+               tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
+    }
     if (told) emptyFrames_ = standing.emptyFrames;
     const UpAxis stands = ChooseUp(name, kind, up, told ? &standing : nullptr, io);
     if (tovfileio::HoldsSkeleton(kind) && stands != UpAxis::kY) {

@@ -32,9 +32,13 @@ public:
     // Makes `name` importable; false with `error` ("NAME: MESSAGE") when
     // the file's reader refuses it or the copy cannot be written.
     // `up` says how the take stands; what auto tells is said on standard
-    // error when the take is turned or cannot be stood upright.
+    // error when the take is turned or cannot be stood upright. `known`:
+    // how a TRC file named `name` stands, found by a read the caller made
+    // already (none when its reader refused it), so that it is not read
+    // again for it.
     bool Make(const std::string& name, const CommandIO& io, std::string& error,
-              UpChoice up = UpChoice::kDefault);
+              UpChoice up = UpChoice::kDefault,
+              const std::optional<tovfileio::Standing>* known = nullptr);
 
     // What to import: `name` itself, or the converted copy.
     const std::string& Path() const { return path_; }

@@ -1,5 +1,7 @@
 #include "cli/report/FileTake.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -27,13 +29,18 @@ public:
         return true;
     }
     bool Row(const TRCRow& row) override {
-        if (row_++ != wanted_) return true;
-        for (std::size_t m = 0; m < row.size() && m < names_.size(); ++m) {
-            if (!row[m].valid) unseen_.insert(names_[m]);
-        }
+        if (row_++ == wanted_) unseen_ = UnseenIn(row);
         return true;
     }
     std::unordered_set<std::wstring> Unseen() { return std::move(unseen_); }
+    // The markers not seen in `row`, whichever row it is.
+    std::unordered_set<std::wstring> UnseenIn(const TRCRow& row) const {
+        std::unordered_set<std::wstring> unseen;
+        for (std::size_t m = 0; m < row.size() && m < names_.size(); ++m) {
+            if (!row[m].valid) unseen.insert(names_[m]);
+        }
+        return unseen;
+    }
 
 private:
     std::optional<int> frame_;
@@ -43,7 +50,62 @@ private:
     std::unordered_set<std::wstring> unseen_;
 };
 
+// The rows of a TRC file to both the frame's unseen markers and the search
+// for how the take stands, keeping the markers unseen where it starts.
+class SurveyRows : public TRCRowSink {
+public:
+    explicit SurveyRows(std::optional<int> frame) : unseen_(frame) {}
+
+    bool Begin(const TRCFile& file) override {
+        return unseen_.Begin(file) && standing_.Begin(file);
+    }
+    bool Row(const TRCRow& row) override {
+        const bool started = standing_.Started();
+        if (!unseen_.Row(row) || !standing_.Row(row)) return false;
+        if (!started && standing_.Started()) unseenAtStart_ = unseen_.UnseenIn(row);
+        return true;
+    }
+
+    UnseenAtFrame& Unseen() { return unseen_; }
+    Standing Result() const { return standing_.Result(); }
+    std::unordered_set<std::wstring> UnseenAtStart() { return std::move(unseenAtStart_); }
+
+private:
+    UnseenAtFrame unseen_;
+    StandingFinder standing_;
+    std::unordered_set<std::wstring> unseenAtStart_;
+};
+
+// Whether the importer, ReadTake and the search for how a take stands all
+// read `path` itself as a TRC file: an existing file named as one, with an
+// extension the importer's naming rule leaves as it is.
+bool ReadAsNamedTrc(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    if (tovfileio::KindByName(path) != tovfileio::FileKind::kTrc) return false;
+    const std::wstring wide = tovfileio::PathToWide(path);
+    return TrcFileFor(wide) == wide;
+}
+
 }  // namespace
+
+SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame) {
+    SurveyedTake survey;
+    if (!ReadAsNamedTrc(path)) return survey;
+    survey.surveyed = true;
+    TRCFile file;
+    SurveyRows rows(frame);
+    if (!file.Read(tovfileio::PathToWide(path), {&survey.take.findings, &rows}).empty()) {
+        return survey;
+    }
+    survey.take.first = file.GetStartFrame();
+    survey.take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
+    survey.take.unseen = rows.Unseen().Unseen();
+    survey.take.read = true;
+    survey.standing = rows.Result();
+    survey.unseenAtStart = rows.UnseenAtStart();
+    return survey;
+}
 
 void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
     const std::wstring wide = tovfileio::PathToWide(path);

@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "cli/report/FindingReport.h"
+#include "tovfileio/convert/Standing.h"
 
 struct FileTake {
     bool read = false;  // false: the reader refused the file; the import says why
@@ -19,9 +20,24 @@ struct FileTake {
     std::unordered_set<std::wstring> unseen;  // markers with no position at the frame
 };
 
+// A TRC file read once for all that is known of it before its import: the
+// take ReadTake gives, how it stands, and the markers not seen at the first
+// frame that holds a marker.
+struct SurveyedTake {
+    bool surveyed = false;  // false: the file was not read; read it as before
+    FileTake take;
+    std::optional<tovfileio::Standing> standing;  // none when the reader refused the file
+    std::unordered_set<std::wstring> unseenAtStart;
+};
+
 // Reads `path` as the importer will read it. The frames the file holds are
 // those both its header gives and its data fills: the importer keys the
 // header's count, and frames past the data hold nothing of the capture.
 // For a TRC file, `unseen` names the markers not seen at `frame` (by
 // default the first).
 void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take);
+
+// Reads `path` for SurveyedTake when it is a TRC file that the importer,
+// ReadTake and the search for how a take stands all read as it is named;
+// leaves every other file unread (not `surveyed`).
+SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame);

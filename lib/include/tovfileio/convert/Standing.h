@@ -67,6 +67,8 @@ public:
     bool Row(const TRCRow& row) override;
 
     Standing Result() const;
+    // Whether a row passed so far held a marker: the take has started.
+    bool Started() const { return seenMarker_; }
 
 private:
     bool rootIsLow_;
