@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <unistd.h>
 
 #include "brindle/host/scene/Base64Floats.h"
@@ -195,6 +196,37 @@ TEST(SceneDocumentTest, FloatsAreWrittenInTheirShortestForm) {
         const bool finite = DocumentText::AppendFloat(text, c.value);
         EXPECT_EQ(text, c.text) << c.value;
         EXPECT_EQ(finite, std::string(c.text) != "null") << c.value;
+    }
+}
+
+// A key or string is written as a JSON library writes it, escapes and all,
+// whatever its length and wherever its special byte lies; a key's line
+// and indent are those of the document's layout.
+TEST(SceneDocumentTest, KeysAndStringsAreEscapedAsJsonWritesThem) {
+    std::vector<std::string> texts = {"", "name", "HTRBaseTransX", "\xC3\xA9t\xC3\xA9",
+                                      std::string(64, 'k'), std::string(65, 'k')};
+    for (const char special : {'"', '\\', '\n', '\t', '\x01', '\x1f', '\x7f'}) {
+        for (std::size_t length = 1; length <= 20; ++length) {
+            for (std::size_t at = 0; at < length; at += 3) {
+                std::string text(length, 'a');
+                text[at] = special;
+                texts.push_back(text);
+            }
+        }
+    }
+    for (const std::string& text : texts) {
+        DocumentText out;
+        out.BeginObject();
+        out.Key("outer");
+        out.BeginObject();
+        out.Key(text);
+        out.String(text);
+        out.EndObject();
+        out.EndObject();
+        const std::string quoted = nlohmann::json(text).dump();
+        EXPECT_EQ(out.Finish(),
+                  "{\n  \"outer\": {\n    " + quoted + ": " + quoted + "\n  }\n}\n")
+            << quoted;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "scene/DocumentText.h"
 
+#include "scene/JsonBytes.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -97,10 +99,7 @@ void DocumentText::Key(std::string_view utf8) {
     constexpr std::size_t kMostInline = 64;
     const std::size_t indent = 2 * levels_.size();
     if (afterKey_ || levels_.empty() || levels_.back().oneLine || indent > kMostInline ||
-        utf8.size() > kMostInline ||
-        std::any_of(utf8.begin(), utf8.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\';
-        })) {
+        utf8.size() > kMostInline || jsonbytes::UnescapedRun(utf8) != utf8.size()) {
         BeforeValue();
         AppendString(utf8);
         text_.append(": ", 2);
@@ -113,7 +112,8 @@ void DocumentText::Key(std::string_view utf8) {
     char* at = line;
     if (levels_.back().count++ > 0) *at++ = ',';
     *at++ = '\n';
-    std::memcpy(at, kSpaces, indent);
+    // All the spaces an indent may take, of which `indent` are kept.
+    std::memcpy(at, kSpaces, kMostInline);
     at += indent;
     *at++ = '"';
     std::memcpy(at, utf8.data(), utf8.size());
@@ -166,13 +166,9 @@ void DocumentText::EndRaw() { Pass(); }
 // the rest, UTF-8 included, is written as it is.
 void DocumentText::AppendString(std::string_view utf8) {
     static constexpr char kHex[] = "0123456789abcdef";
-    const auto plain = [](char c) {
-        return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\';
-    };
     // Names and keys rarely need escapes: the run before the first that
     // does goes in one append.
-    const auto firstEscape = std::find_if_not(utf8.begin(), utf8.end(), plain);
-    const auto plainBytes = static_cast<std::size_t>(firstEscape - utf8.begin());
+    const std::size_t plainBytes = jsonbytes::UnescapedRun(utf8);
     text_ += '"';
     text_.append(utf8.data(), plainBytes);
     utf8.remove_prefix(plainBytes);

@@ -1,15 +1,17 @@
 #include "scene/JsonReader.h"
 
 #include "scene/FileLines.h"
+#include "scene/JsonBytes.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace brindle::host {
 namespace {
+
+using namespace jsonbytes;
 
 bool IsDigit(const char* p, std::size_t at, std::size_t size) {
     return at < size && p[at] >= '0' && p[at] <= '9';
@@ -42,42 +44,12 @@ std::size_t Utf8Length(const unsigned char* p, std::size_t avail) {
     return length;
 }
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-
-// Eight bytes from `p` as one word, the first in its lowest byte.
-std::uint64_t Word(const unsigned char* p) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, 8);
-    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
-    return w;
-}
-
-// The high bit of each byte of `w` that is zero. Only the lowest marked
-// byte is certain (a borrow may mark bytes above it), which is the one the
-// callers want.
-constexpr std::uint64_t ZeroBytes(std::uint64_t w) { return (w - kOnes) & ~w & kHigh; }
-
-// The high bit of each byte of `w` that is not zero, every byte told on
-// its own.
-constexpr std::uint64_t NonZeroBytes(std::uint64_t w) {
-    return (((w & ~kHigh) + ~kHigh) | w) & kHigh;
-}
-
-// The place of the lowest byte marked in a mask of high bits.
-std::size_t FirstMarked(std::uint64_t marks) {
-    return static_cast<std::size_t>(std::countr_zero(marks)) / 8;
-}
-
 // The end of the run of bytes from `i` that a string holds as they are:
 // ASCII other than control characters, quotes and backslashes. Eight bytes
 // are tested at a time (long base64 strings are most of a large document).
 std::size_t PlainBytes(const unsigned char* p, std::size_t i, std::size_t size) {
     for (; i + 8 <= size; i += 8) {
-        const std::uint64_t w = Word(p + i);
-        const std::uint64_t special = ((w - 0x20 * kOnes) & ~w & kHigh) |
-                                      ZeroBytes(w ^ ('"' * kOnes)) |
-                                      ZeroBytes(w ^ ('\\' * kOnes)) | (w & kHigh);
+        const std::uint64_t special = EscapedBytes(Word(p + i), true);
         if (special != 0) return i + FirstMarked(special);
     }
     while (i < size && p[i] >= 0x20 && p[i] < 0x80 && p[i] != '"' && p[i] != '\\') ++i;

@@ -1,6 +1,9 @@
 #include "scene/SceneWriter.h"
 
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "scene/SceneDocumentForm.h"
 #include "scene/TrackWriter.h"
@@ -24,7 +27,7 @@ public:
         SceneNode* parent = node.Parent();
         const bool topLevel = parent == nullptr || parent->IsRootNode();
         out_.Key("parent");
-        topLevel ? out_.Null() : out_.String(TextCodec::EncodeUtf8(parent->Name()));
+        topLevel ? out_.Null() : out_.String(ParentName(*parent));
         out_.Key("parent_handle");
         topLevel ? out_.Null() : out_.Integer(parent->GetHandle());
         out_.Key("object");
@@ -34,7 +37,7 @@ public:
         out_.Key("user_properties");
         out_.BeginObject();
         for (const auto& [key, value] : node.UserProperties()) {
-            out_.Key(TextCodec::EncodeUtf8(key));
+            out_.Key(PropertyKey(key));
             out_.Float(value);
         }
         out_.EndObject();
@@ -54,6 +57,29 @@ public:
     }
 
 private:
+    // The UTF-8 name of `parent`, kept while the nodes of one parent are
+    // written one after another (the scene does not change while it is
+    // written).
+    const std::string& ParentName(SceneNode& parent) {
+        if (&parent != lastParent_) {
+            lastParent_ = &parent;
+            parentName_ = TextCodec::EncodeUtf8(parent.Name());
+        }
+        return parentName_;
+    }
+
+    // A user property's key in UTF-8. The scene holds each key once, so
+    // the few keys of a scene are told apart by where their text lies and
+    // encoded once each.
+    const std::string& PropertyKey(std::wstring_view key) {
+        for (const auto& [text, utf8] : propertyKeys_) {
+            if (text.data() == key.data() && text.size() == key.size()) return utf8;
+        }
+        if (propertyKeys_.size() == kKeptPropertyKeys) propertyKeys_.pop_back();
+        propertyKeys_.emplace_back(key, TextCodec::EncodeUtf8(key));
+        return propertyKeys_.back().second;
+    }
+
     void Vector(const Point3& p) {
         out_.BeginArray(true);
         out_.Float(p.x);
@@ -151,7 +177,12 @@ private:
         out_.EndObject();
     }
 
+    static constexpr std::size_t kKeptPropertyKeys = 16;
+
     DocumentText& out_;
+    SceneNode* lastParent_ = nullptr;
+    std::string parentName_;
+    std::vector<std::pair<std::wstring_view, std::string>> propertyKeys_;
     TrackWriter tracks_;
 };
 
