@@ -101,22 +101,14 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         }
         unseen = tovpreview::KeyedDropouts(scene, frame);
     } else {
-        FileTake take;
-        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts
-        // to. A TRC file imported as it is is read once before its import.
-        SurveyedTake survey = SurveyTake(options.input, options.frame);
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
+        SurveyedTake shown;
         std::string unreadable;
-        if (!importable.Make(options.input, io, unreadable, up,
-                             survey.surveyed ? &survey.standing : nullptr)) {
+        if (!MakeShownTake(options.input, options.frame, up, io, importable, shown, unreadable)) {
             session.Error(Escaped(unreadable));
             return kExitFailed;
         }
-        const bool surveyed = survey.surveyed && importable.Path() == options.input;
-        if (surveyed) {
-            take = std::move(survey.take);
-        } else {
-            ReadTake(importable.Path(), options.frame, take);
-        }
+        FileTake& take = shown.take;
         if (take.read) {
             Warnings(io).AddFindings(options.input, take.findings.All());
             frame = options.frame.value_or(static_cast<int>(take.first));
@@ -127,13 +119,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
                 caption.note = tovfileio::EmptyStartNote(take.first, empty);
                 if (!options.frame) {
                     frame = static_cast<int>(take.first + empty);
-                    if (surveyed) {
-                        take.unseen = std::move(survey.unseenAtStart);
-                    } else {
-                        FileTake seen;
-                        ReadTake(importable.Path(), frame, seen);
-                        take.unseen = std::move(seen.unseen);
-                    }
+                    take.unseen = UnseenAtStart(shown, importable.Path(), frame);
                 }
             }
             if (take.frames > 0) {

@@ -124,24 +124,17 @@ bool LinkMarkers(const ViewOptions& options, tovview::TakeOutline& outline, cons
 bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const std::string& source,
                    bool file, SceneSession& session, const CommandIO& io,
                    tovview::TakeOutline& outline) {
-    FileTake take;
+    SurveyedTake shown;
+    const FileTake& take = shown.take;
     ImportableCopy importable;
     if (!file) {
         if (!session.Open(source, HostSettings(), SceneUse::Read)) return false;
     } else {
-        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts
-        // to. A TRC file imported as it is is read once before its import.
-        SurveyedTake survey = SurveyTake(source, std::nullopt);
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
         std::string unreadable;
-        if (!importable.Make(source, io, unreadable, request.up,
-                             survey.surveyed ? &survey.standing : nullptr)) {
+        if (!MakeShownTake(source, std::nullopt, request.up, io, importable, shown, unreadable)) {
             session.Error(Escaped(unreadable));
             return false;
-        }
-        if (survey.surveyed && importable.Path() == source) {
-            take = std::move(survey.take);
-        } else {
-            ReadTake(importable.Path(), std::nullopt, take);
         }
         if (take.read) Warnings(io).AddFindings(source, take.findings.All());
         FreshImportOptions fresh;

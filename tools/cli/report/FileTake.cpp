@@ -124,3 +124,26 @@ void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take)
     }
     take.read = true;
 }
+
+bool MakeShownTake(const std::string& name, std::optional<int> frame, UpChoice up,
+                   const CommandIO& io, ImportableCopy& importable, SurveyedTake& shown,
+                   std::string& error) {
+    shown = SurveyTake(name, frame);
+    if (!importable.Make(name, io, error, up, shown.surveyed ? &shown.standing : nullptr)) {
+        return false;
+    }
+    // A copy made on the way (a take turned upright) is what is imported.
+    if (!shown.surveyed || importable.Path() != name) {
+        shown = SurveyedTake();
+        ReadTake(importable.Path(), frame, shown.take);
+    }
+    return true;
+}
+
+std::unordered_set<std::wstring> UnseenAtStart(SurveyedTake& shown, const std::string& path,
+                                               int frame) {
+    if (shown.surveyed) return std::move(shown.unseenAtStart);
+    FileTake seen;
+    ReadTake(path, frame, seen);
+    return std::move(seen.unseen);
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "cli/commands/CommandIO.h"
+#include "cli/files/ImportableCopy.h"
 #include "cli/report/FindingReport.h"
 #include "tovfileio/convert/Standing.h"
 
@@ -41,3 +43,16 @@ void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take)
 // ReadTake and the search for how a take stands all read as it is named;
 // leaves every other file unread (not `surveyed`).
 SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame);
+
+// For a command that shows a take (preview, view): makes `importable` from
+// `name` (ImportableCopy::Make, whose `error` it gives) and reads the take
+// it imports into `shown.take`, as ReadTake does. A TRC file imported as
+// it is named is read once for both, and is then `surveyed`.
+bool MakeShownTake(const std::string& name, std::optional<int> frame, UpChoice up,
+                   const CommandIO& io, ImportableCopy& importable, SurveyedTake& shown,
+                   std::string& error);
+
+// The markers not seen at `frame`, the first frame of the take that holds
+// a marker: known from the survey, else read from `path`.
+std::unordered_set<std::wstring> UnseenAtStart(SurveyedTake& shown, const std::string& path,
+                                               int frame);
