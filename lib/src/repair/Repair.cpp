@@ -4,9 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 
 #include "RepairLines.h"
 #include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/LeadingNumber.h"
+#include "tovfileio/text/Phrases.h"
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -124,6 +127,14 @@ std::string JoinWithTabs(const std::vector<std::string_view>& fields) {
     return text;
 }
 
+bool BlanksSeparateRow(std::string_view text) {
+    if (text.find(' ') == text.npos || Tokens(text, " \t").empty()) return false;
+    if (text.find('\t') == text.npos) return true;
+    const std::vector<std::string_view> fields = TabFields(text);
+    return std::any_of(fields.begin(), fields.end(),
+                       [](std::string_view field) { return Tokens(field, " ").size() > 1; });
+}
+
 RepairResult Verdict(const std::vector<Line>& lines, std::vector<RepairChange> changes,
                      const Reading& asGiven, Reading (*read)(std::string_view)) {
     RepairResult result;
@@ -141,6 +152,206 @@ RepairResult Verdict(const std::vector<Line>& lines, std::vector<RepairChange> c
     result.changes = std::move(changes);
     result.findings = std::move(repaired.findings);
     return result;
+}
+
+RepairResult Refusal(const Reading& asGiven, std::string message) {
+    RepairResult refused;
+    refused.message = std::move(message);
+    refused.findings = asGiven.findings;
+    return refused;
+}
+
+namespace {
+
+constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+
+// The lines the TRC reader takes, the k-th being the one it numbers k + 1:
+// a comment or an empty line hands its number to the line after it, which
+// is taken as it is (kNoLine: the empty text read after a last such line).
+std::vector<std::size_t> NumberedLines(const std::vector<Line>& lines) {
+    std::vector<std::size_t> numbered;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].text.empty() || lines[i].text.front() == '#') ++i;
+        numbered.push_back(i < lines.size() ? i : kNoLine);
+    }
+    return numbered;
+}
+
+// The lines the TRC reader takes as data rows, in order: those it numbers 6
+// and on, but for a line 6 of one character, the blank line.
+std::vector<std::size_t> RowLines(const std::vector<Line>& lines) {
+    const std::vector<std::size_t> numbered = NumberedLines(lines);
+    std::vector<std::size_t> rows;
+    for (std::size_t n = 5; n < numbered.size(); ++n) {
+        const std::string_view text = numbered[n] == kNoLine ? "" : lines[numbered[n]].text;
+        if (n == 5 && !text.empty() && text.size() <= 4 && DecodeUtf8(text).size() == 1) continue;
+        rows.push_back(numbered[n]);
+    }
+    return rows;
+}
+
+// The fields of `text` between each two of the characters `separators`.
+std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
+    std::vector<std::string_view> fields;
+    for (std::size_t at = 0;;) {
+        const std::size_t end = text.find_first_of(separators, at);
+        fields.push_back(text.substr(at, end == text.npos ? text.npos : end - at));
+        if (end == text.npos) return fields;
+        at = end + 1;
+    }
+}
+
+// The fields of a data row of the file as given, in the columns the repair
+// places them (`fields` a row, 0 when the header does not say): commas in a
+// line of commas; blanks and tabs as PlacedFields reads them, in a row
+// whose blanks separate its fields; else tabs. `placed` holds the text.
+std::vector<std::string_view> SourceFields(std::string_view text, bool commas, std::size_t fields,
+                                           std::string& placed) {
+    if (commas && text.find('\t') == text.npos) return Split(text, ",");
+    bool empties = false;
+    if (!commas && BlanksSeparateRow(text) && PlacedFields(text, fields, placed, empties)) {
+        return Split(placed, "\t");
+    }
+    return Split(text, "\t");
+}
+
+// The first field of `given` that `written` does not hold in its column (a
+// field past either's end being empty), in words; empty when none.
+std::string FieldMoved(const std::vector<std::string_view>& given,
+                       const std::vector<std::string_view>& written) {
+    for (std::size_t c = 0; c < std::max(given.size(), written.size()); ++c) {
+        const std::string_view was = c < given.size() ? given[c] : "";
+        if (was != (c < written.size() ? written[c] : "")) {
+            return "field " + std::to_string(c + 1) + ", " + Quoted(was) +
+                   ", would stand in another column";
+        }
+    }
+    return {};
+}
+
+// The slot of three columns each name of line 4 (`text`, of the file as
+// given) stands over, the first of a name given twice: fields 2, 5, 8... of
+// a line of tabs or commas; the names in their order on a line of blanks.
+std::unordered_map<std::wstring, std::size_t> NameSlots(std::string_view text, bool commas) {
+    std::unordered_map<std::wstring, std::size_t> slots;
+    const bool blanks = !commas && text.find('\t') == text.npos;
+    const std::vector<std::string_view> names =
+        blanks ? Tokens(text, " ") : Split(text, commas ? ",\t" : "\t");
+    for (std::size_t i = 2; i < names.size(); i += blanks ? 1 : 3) {
+        slots.emplace(DecodeUtf8(names[i]), blanks ? i - 2 : (i - 2) / 3);
+    }
+    return slots;
+}
+
+// The sample the TRC reader takes for a marker whose x is field `column` of
+// a row's `fields`: past the row's end every field reads as its last again,
+// and an empty x is a dropout.
+TRCSample SampleAt(const std::vector<std::string_view>& fields, std::size_t column) {
+    const auto field = [&fields](std::size_t c) { return fields[std::min(c, fields.size() - 1)]; };
+    TRCSample sample;
+    if (field(column).empty()) return sample;
+    sample.valid = true;
+    sample.x = tovtext::LeadingDouble(field(column));
+    sample.y = tovtext::LeadingDouble(field(column + 1));
+    sample.z = tovtext::LeadingDouble(field(column + 2));
+    return sample;
+}
+
+bool SameSample(const TRCSample& a, const TRCSample& b) {
+    return a.valid == b.valid && (!a.valid || (a.x == b.x && a.y == b.y && a.z == b.z));
+}
+
+// Each row the reader reads from the repaired lines against the row of the
+// file as given it came from: the first value moved, in words.
+class ReadBack : public TRCRowSink {
+public:
+    ReadBack(const std::vector<Line>& source, const std::vector<Line>& lines, bool commas,
+             std::size_t fields)
+        : source_(source), lines_(lines), commas_(commas), fields_(fields), rows_(RowLines(lines)) {
+        const std::vector<std::size_t> numbered = NumberedLines(source);
+        if (numbered.size() > 3 && numbered[3] != kNoLine) {
+            slots_ = NameSlots(source[numbered[3]].text, commas);
+        }
+    }
+
+    bool Begin(const TRCFile& file) override {
+        for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
+            const auto slot = slots_.find(file.GetMarker(m)->GetName());
+            if (slot == slots_.end()) {
+                moved = "marker " + Quoted(EncodeUtf8(file.GetMarker(m)->GetName())) +
+                        " would not be one line 4 names";
+                return false;
+            }
+            columns_.push_back(2 + 3 * slot->second);
+            names_.push_back(EncodeUtf8(file.GetMarker(m)->GetName()));
+        }
+        return true;
+    }
+
+    bool Row(const TRCRow& row) override {
+        const std::size_t at = next_ < rows_.size() ? rows_[next_] : kNoLine;
+        ++next_;
+        // A row the repair adds, or the empty one read after a last line.
+        if (at == kNoLine || lines_[at].number == 0) return true;
+        const std::uint64_t number = lines_[at].number;
+        std::string placed;
+        const std::vector<std::string_view> given =
+            SourceFields(source_[number - 1].text, commas_, fields_, placed);
+        moved = FieldMoved(given, TabFields(lines_[at].text));
+        for (std::size_t m = 0; m < columns_.size() && moved.empty(); ++m) {
+            if (!SameSample(row[m], SampleAt(given, columns_[m]))) {
+                moved = "marker " + Quoted(names_[m]) +
+                        " would not read the values of its own columns";
+            }
+        }
+        if (!moved.empty()) moved.insert(0, "line " + std::to_string(number) + ": ");
+        read_.push_back(number);
+        return moved.empty();
+    }
+
+    // The first row of the file as given that holds a value and was not
+    // read, in order; empty when every one was.
+    std::string RowLost() const {
+        std::size_t next = 0;
+        for (const std::size_t at : RowLines(source_)) {
+            if (at == kNoLine || Tokens(source_[at].text, " \t,").empty()) continue;
+            while (next < read_.size() && read_[next] < source_[at].number) ++next;
+            if (next == read_.size() || read_[next] != source_[at].number) {
+                return "line " + std::to_string(source_[at].number) +
+                       ": the row would not be read";
+            }
+        }
+        return {};
+    }
+
+    std::string moved;
+
+private:
+    const std::vector<Line>& source_;
+    const std::vector<Line>& lines_;
+    const bool commas_;
+    const std::size_t fields_;
+    const std::vector<std::size_t> rows_;
+    std::unordered_map<std::wstring, std::size_t> slots_;
+    std::vector<std::size_t> columns_;  // of each marker's x
+    std::vector<std::string> names_;
+    std::size_t next_ = 0;
+    std::vector<std::uint64_t> read_;  // the source lines of the rows read
+};
+
+}  // namespace
+
+std::string MovedTrcValue(const std::vector<Line>& source, const std::vector<Line>& lines,
+                          bool commas, std::size_t rowFields) {
+    ReadBack back(source, lines, commas, rowFields);
+    TRCFile file;
+    TRCReadOptions options;
+    options.rows = &back;
+    const std::wstring refused = file.ReadMemory(JoinLines(lines), options);
+    if (!refused.empty()) return EncodeUtf8(refused);
+    if (!back.moved.empty()) return back.moved + " of the repaired file";
+    const std::string lost = back.RowLost();
+    return lost.empty() ? lost : lost + " from the repaired file";
 }
 
 }  // namespace tovfileio::repair

@@ -44,10 +44,34 @@ std::vector<std::string_view> Tokens(std::string_view text, std::string_view sep
 // The fields of `text` between single tabs, empty ones kept.
 std::vector<std::string_view> TabFields(std::string_view text);
 std::string JoinWithTabs(const std::vector<std::string_view>& fields);
+// Whether the blanks of a TRC data row separate its fields: a row of blanks
+// without tabs, or one whose tab fields hold values apart by blanks (tabs
+// and blanks mixed); else its blanks are part of its fields.
+bool BlanksSeparateRow(std::string_view text);
 
 // The repaired result of `lines` once the reader accepts them: `changes`
 // and the findings of that read; else the reading as given, refused.
 RepairResult Verdict(const std::vector<Line>& lines, std::vector<RepairChange> changes,
                      const Reading& asGiven, Reading (*read)(std::string_view));
+// A file refused for `message`, with the findings of its reading as given.
+RepairResult Refusal(const Reading& asGiven, std::string message);
+
+// A TRC line whose separators are blanks or tabs, any mix, as `tabbed`, a
+// tab between each two fields, each value in the column it is certain to
+// hold (a row of `fields` fields; 0 when the header does not say); false
+// when the columns of its values are not certain. `empties`: the line holds
+// empty fields between its values.
+bool PlacedFields(std::string_view text, std::size_t fields, std::string& tabbed, bool& empties);
+
+// The first value of the data rows of a TRC file as given (`source`; its
+// fields separated by commas when `commas`, `rowFields` to a row, 0 when its
+// header does not say) that the repaired `lines` would move, in words; empty
+// when none would. Each field of a row must stand in the column it holds in
+// the source (as PlacedFields places it where blanks separate the fields),
+// and the TRC reader must read back, for each marker, the values of the
+// columns line 4 of the source names it over, from every row of the source
+// that holds a value, in order.
+std::string MovedTrcValue(const std::vector<Line>& source, const std::vector<Line>& lines,
+                          bool commas, std::size_t rowFields);
 
 }  // namespace tovfileio::repair

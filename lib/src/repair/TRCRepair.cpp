@@ -1,9 +1,13 @@
 // The TRC repair: separators first (line 1, then any line of blanks or
-// commas), then what a read of that text finds (a line 6 of separators, a
-// last name without its tab, gaps in the frame numbers), then the header's
-// counts against the rows and names the reader takes.
+// commas, each value placed in its column or the file refused), then what a
+// read of that text finds (a line 6 of separators, a last name without its
+// tab, gaps in the frame numbers), then the header's counts against the rows
+// and names the reader takes; last, the values read back against the file
+// as given.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "RepairLines.h"
 #include "tovfileio/text/FixedNumber.h"
@@ -64,10 +68,10 @@ bool TabbedFirstLine(std::string_view text, std::string& rewritten, std::string&
     return rewritten != text;
 }
 
-// A line of fields between blanks, as tabs give them: names on line 4 three
-// fields apart (each marker's X, Y and Z columns), the labels of line 5
-// after the empty frame and time fields, every other line field for field.
-std::string TabbedBlankLine(std::string_view text, std::uint64_t lineNumber) {
+// A header line of fields between blanks, as tabs give them: names on line
+// 4 three fields apart (each marker's X, Y and Z columns), the labels of
+// line 5 after the empty frame and time fields, line 2 field for field.
+std::string TabbedHeaderLine(std::string_view text, std::uint64_t lineNumber) {
     const std::vector<std::string_view> tokens = Tokens(text, " ");
     std::string tabbed;
     if (lineNumber == 4 && tokens.size() >= 2) {
@@ -83,27 +87,137 @@ bool HoldsBlankSeparatedFields(std::string_view text) {
     return text.find('\t') == text.npos && Tokens(text, " ").size() > 1;
 }
 
-// Commas or blanks where tabs belong, as the reader's verdict on line 1 says.
-void RepairSeparators(std::vector<Line>& lines, const findingdetail::TrcLayout& layout,
-                      std::vector<RepairChange>& changes) {
+// The fields of a line that are not blank: between tabs when it has any,
+// else between blanks.
+std::vector<std::string_view> FilledFields(std::string_view text) {
+    std::vector<std::string_view> filled;
+    const bool tabbed = text.find('\t') != text.npos;
+    for (std::string_view field : tabbed ? TabFields(text) : Tokens(text, " ")) {
+        if (field.find_first_not_of(' ') != field.npos) filled.push_back(field);
+    }
+    return filled;
+}
+
+// What lines 2 to 5 say of the fields a line has: the keywords of line 2,
+// the markers line 3 gives under NumMarkers, the names of line 4 and the
+// labels of line 5 (three a marker).
+struct FieldCounts {
+    std::size_t keywords = 0;
+    std::optional<std::size_t> numMarkers;
+    std::size_t names = 0;
+    std::size_t labels = 0;
+
+    // The fields of a data row, 2 and 3 a marker, when NumMarkers, the names
+    // and the labels agree on the markers; 0 when they do not.
+    std::size_t RowFields() const {
+        const bool agree = numMarkers == names && labels == 3 * names;
+        return agree ? 2 + 3 * names : 0;
+    }
+    // Whether the names of line 4 are the markers the labels count, or
+    // NumMarkers gives when line 5 holds no labels: then no name holds a
+    // blank, and each stands in its own three columns.
+    bool NamesCertain() const {
+        return labels > 0 ? labels == 3 * names : numMarkers == names;
+    }
+};
+
+FieldCounts CountFields(const std::vector<Line>& lines) {
+    FieldCounts counts;
+    if (lines.size() < 5) return counts;
+    const std::vector<std::string_view> keywords = FilledFields(lines[1].text);
+    const std::vector<std::string_view> values = FilledFields(lines[2].text);
+    counts.keywords = keywords.size();
+    // Under its keyword, or fourth, where the reader takes it.
+    const auto at = std::find(keywords.begin(), keywords.end(), "NumMarkers");
+    const std::size_t index =
+        at == keywords.end() ? 3 : static_cast<std::size_t>(at - keywords.begin());
+    if (index < values.size() &&
+        values[index].find_first_not_of("0123456789") == values[index].npos) {
+        counts.numMarkers = static_cast<std::size_t>(tovtext::LeadingInt(values[index]));
+    }
+    const std::size_t named = FilledFields(lines[3].text).size();
+    counts.names = named >= 2 ? named - 2 : 0;  // after "Frame#" and "Time"
+    counts.labels = FilledFields(lines[4].text).size();
+    return counts;
+}
+
+// Why the values of `line` cannot be placed (`what` of them), a line of
+// `fields` fields (0: the header does not say).
+std::string NotPlaced(const Line& line, std::string_view text, std::size_t fields,
+                      const std::string& what) {
+    const auto separators = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; }));
+    const std::string values = std::to_string(Tokens(text, " \t").size());
+    const std::string n = std::to_string(fields);
+    return "line " + std::to_string(line.number) + ": " + what +
+           " cannot be placed with certainty: a run of blanks stands between two values, and " +
+           (fields == 0 ? std::string("NumMarkers, the names of line 4 and the labels of line 5 "
+                                      "do not agree on the fields of a row")
+                        : "the line's " + std::to_string(separators) + " separators and " + values +
+                              " values are not the " + std::to_string(fields - 1) +
+                              " separators or the " + n + " values of its " + n + " fields");
+}
+
+// Blanks where tabs belong on line `index`, placed as CountFields says;
+// empty, or why the fields cannot be placed with certainty.
+std::string TabbedBlankLine(Line& line, std::size_t index, const FieldCounts& counts,
+                            std::vector<RepairChange>& changes) {
+    const std::string_view text = line.text;
+    // Rows from line 6 on, but comments, which hold no fields.
+    const bool header = index <= 4;
+    if (header ? !HoldsBlankSeparatedFields(text)
+               : text.starts_with('#') || !BlanksSeparateRow(text)) {
+        return {};
+    }
+    std::string said = text.find('\t') == text.npos ? "fields separated by blanks"
+                                                    : "fields separated by tabs and blanks";
+    if (index == 3 && !counts.NamesCertain()) {
+        return "line 4: its " + std::to_string(counts.names) + " marker names are not the " +
+               (counts.labels > 0 ? std::to_string(counts.labels / 3) + " markers of line 5's " +
+                                        std::to_string(counts.labels) + " labels"
+                                  : "NumMarkers of line 3") +
+               ": the names cannot be placed with certainty";
+    }
+    if (index != 2 && header) {
+        line.text = TabbedHeaderLine(text, line.number);
+    } else {
+        // Header values under their keywords, row fields in their columns.
+        const std::size_t fields = index == 2 ? counts.keywords : counts.RowFields();
+        std::string tabbed;
+        bool empties = false;
+        if (!PlacedFields(text, fields, tabbed, empties)) {
+            return NotPlaced(line, text, fields, index == 2 ? "its values" : "its empty fields");
+        }
+        if (empties) said += ", a run of k holding k - 1 empty fields";
+        line.text = std::move(tabbed);
+    }
+    Change(changes, line, said + "; written with tabs");
+    return {};
+}
+
+// Commas or blanks where tabs belong, as the reader's verdict on line 1
+// says; empty, or why the fields of a line cannot be placed with certainty.
+std::string RepairSeparators(std::vector<Line>& lines, const findingdetail::TrcLayout& layout,
+                             std::vector<RepairChange>& changes) {
     if (layout.commas) {
         for (Line& line : lines) {
             if (line.text.find(',') == std::string::npos) continue;
             std::replace(line.text.begin(), line.text.end(), ',', '\t');
             Change(changes, line, "fields separated by commas; written with tabs");
         }
-        return;
+        return {};
     }
     std::string first;
     std::string said;
-    if (lines.empty() || !TabbedFirstLine(lines[0].text, first, said)) return;
+    if (lines.empty() || !TabbedFirstLine(lines[0].text, first, said)) return {};
     lines[0].text = first;
     Change(changes, lines[0], said);
+    const FieldCounts counts = CountFields(lines);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (!HoldsBlankSeparatedFields(lines[i].text)) continue;
-        lines[i].text = TabbedBlankLine(lines[i].text, lines[i].number);
-        Change(changes, lines[i], "fields separated by blanks; written with tabs");
+        std::string refused = TabbedBlankLine(lines[i], i, counts, changes);
+        if (!refused.empty()) return refused;
     }
+    return {};
 }
 
 // The digits after the point of a number field.
@@ -224,12 +338,56 @@ void RepairHeaderValueFields(std::vector<Line>& lines, std::vector<RepairChange>
 
 }  // namespace
 
+// A line whose separators are blanks or tabs, any mix, written with tabs so
+// that each value keeps its column: that is certain when the line holds
+// exactly the separators its `fields` fields need (none of its fields then
+// holds a blank, and a run of k separators between two values holds k - 1
+// empty fields); when it holds exactly `fields` values (none is empty, and
+// blanks beside a value are padding); or when it starts with a value and no
+// run between two values is longer than one, so no value stands elsewhere
+// however the runs are read (a run after the last value then holds the
+// empty fields the line ends in, up to the row's end). False when none holds.
+bool PlacedFields(std::string_view text, std::size_t fields, std::string& tabbed, bool& empties) {
+    constexpr std::string_view kSeparators = " \t";
+    auto separator = [&](char c) { return kSeparators.find(c) != kSeparators.npos; };
+    const auto count = static_cast<std::size_t>(std::count_if(text.begin(), text.end(), separator));
+    const std::vector<std::string_view> values = Tokens(text, kSeparators);
+    const std::size_t last = text.find_last_not_of(kSeparators);
+    // Empty fields before the last value: a separator first, or a run of
+    // them between two values.
+    empties = !text.empty() && separator(text.front());
+    for (std::size_t i = 0; i + 1 < text.size() && i < last; ++i) {
+        empties = empties || (separator(text[i]) && separator(text[i + 1]));
+    }
+    if (count + 1 == fields) {
+        tabbed.assign(text);
+    } else if (values.size() == fields && fields > 0) {
+        empties = false;
+        tabbed = JoinWithTabs(values);
+        return true;
+    } else if (!empties && last != text.npos) {
+        const std::size_t trailing = text.size() - last - 1;
+        const std::size_t room = fields > values.size() ? fields - values.size() : 0;
+        const std::size_t kept = fields == 0 ? trailing : std::min(trailing, room);
+        tabbed.assign(text.substr(0, last + 1 + kept));
+    } else {
+        return false;
+    }
+    std::replace_if(tabbed.begin(), tabbed.end(), separator, '\t');
+    return true;
+}
+
 RepairResult RepairTrc(std::string_view bytes, const Reading& asGiven) {
     std::vector<Line> lines = SplitLines(bytes);
     std::vector<RepairChange> changes;
+    bool commas = false;
+    const std::size_t rowFields = CountFields(lines).RowFields();
     if (const ReadFinding* layout = asGiven.Find(ReadFindingCode::kTrcLayoutNotXYZ)) {
         if (const auto* detail = layout->Get<findingdetail::TrcLayout>()) {
-            RepairSeparators(lines, *detail, changes);
+            commas = detail->commas;
+            if (std::string refused = RepairSeparators(lines, *detail, changes); !refused.empty()) {
+                return Refusal(asGiven, std::move(refused));
+            }
         }
     }
 
@@ -279,7 +437,11 @@ RepairResult RepairTrc(std::string_view bytes, const Reading& asGiven) {
                          "marker names", changes);
         }
     }
-    return Verdict(lines, std::move(changes), asGiven, ReadTrcText);
+    // Kept only when every value reads back where the file as given has it.
+    RepairResult result = Verdict(lines, std::move(changes), asGiven, ReadTrcText);
+    if (!result.Repaired() || result.changes.empty()) return result;
+    std::string moved = MovedTrcValue(SplitLines(bytes), lines, commas, rowFields);
+    return moved.empty() ? result : Refusal(asGiven, std::move(moved));
 }
 
 }  // namespace tovfileio::repair

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -84,6 +85,17 @@ std::string Htr(const std::string& order, const std::string& base, const std::st
            "hip\t" + base + "\n[hip]\n" + frames + "[EndOfFile]\n";
 }
 
+// `text` with its tabs turned to blanks, as `tr '\t' ' '` turns them.
+std::string Blanked(std::string text) {
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    return text;
+}
+
+// `text` with its first `from` replaced by `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+}
+
 }  // namespace
 
 // Each layout the repair takes on: the changes it says and the text it
@@ -164,6 +176,118 @@ TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
         EXPECT_EQ(Said(result), c.said);
         EXPECT_EQ(result.text, c.out);
         EXPECT_FALSE(Refuses(result));
+    }
+}
+
+// Tabs that became blanks, dropouts among the fields: each value keeps its
+// column, a run of k blanks between two values holding k - 1 empty fields
+// where the header's three counts agree, or the file is refused with nothing
+// written; and the repaired text is kept only when every value of the file
+// reads back where it stood.
+TEST(Repair, BlankSeparatedFieldsKeepTheirColumnsOrAreRefused) {
+    const std::string header =
+        "PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\n100\t100\t1\t3\n"
+        "Frame#\tTime\tA\t\t\tB\t\t\tC\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n";
+    const std::string kAmbiguous = "line 7: its empty fields cannot be placed with certainty: a run of blanks stands "
+                                   "between two values, and ";
+    struct Case {
+        const char* name;
+        std::string in;
+        std::string out;  // empty: refused with `message`
+        std::string message;
+    };
+    // Most cases are a tabbed file turned to blanks, repaired as it was.
+    const auto restored = [&](const char* name, const std::string& row) {
+        return Case{name, Blanked(header + row + "\n"), header + row + "\n", ""};
+    };
+    const std::vector<Case> cases = {
+        restored("a dropout first", "1\t0\t\t\t\t4\t5\t6\t7\t8\t9"),
+        restored("a dropout between two markers", "1\t0\t1\t2\t3\t\t\t\t7\t8\t9"),
+        restored("a dropout last", "1\t0\t1\t2\t3\t4\t5\t6\t\t\t"),
+        restored("a row of dropouts", "1\t0\t\t\t\t\t\t\t\t\t"),
+        restored("a row that ends after its first marker", "1\t0\t1\t2\t3"),
+        {"blanks after a full row", Blanked(header) + "1 0 1 2 3 4 5 6 7 8 9   \n",
+         header + "1\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n", ""},
+        {"a full row with a padded value", Blanked(header) + "1 0  1.5 2 3 4 5 6 7 8 9\n",
+         header + "1\t0\t1.5\t2\t3\t4\t5\t6\t7\t8\t9\n", ""},
+        {"tabs and blanks mixed", Blanked(header) + "1 0\t1 2\t3 \t\t 7\t8 9\n2\t0\t1.5 \t2\t3\t4\t5\t6\t7\t8\t9\n",
+         Replaced(header, "\t1\t3\n", "\t2\t3\n") + "1\t0\t1\t2\t3\t\t\t\t7\t8\t9\n2\t0\t1.5 \t2\t3\t4\t5\t6\t7\t8\t9\n", ""},
+        {"a padded value beside a dropout", Blanked(header + "1\t0\t1 \t2\t3\t\t\t\t7\t8\t9\n"), "",
+         kAmbiguous + "the line's 11 separators and 8 values are not the 10 separators or the 11 values of its "
+                      "11 fields"},
+        {"counts that disagree", Blanked(Replaced(header, "\t1\t3\n", "\t1\t4\n") + "1\t0\t\t\t\t4\t5\t6\t7\t8\t9\n"),
+         "", kAmbiguous + "NumMarkers, the names of line 4 and the labels of line 5 do not agree on the fields of a row"},
+        {"a name holding a blank", Blanked(Replaced(header, "\tA\t", "\tLeft Knee\t") + "1\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n"),
+         "", "line 4: its 4 marker names are not the 3 markers of line 5's 9 labels: the names cannot be placed "
+             "with certainty"},
+        // Commas separate the fields of line 1, a decimal comma those of a
+        // row of tabs: writing it with tabs would move the row's values.
+        {"decimal commas in a row of tabs",
+         "PathFileType,4,(X/Y/Z),t.trc\nDataRate,CameraRate,NumFrames,NumMarkers\n100,100,1,3\n"
+         "Frame#,Time,A,,,B,,,C,,\n,,X1,Y1,Z1,X2,Y2,Z2,X3,Y3,Z3\n\n1\t0\t1,5\t2\t3\t4\t5\t6\t7\t8\t9\n",
+         "", "line 7: field 3, \"1,5\", would stand in another column of the repaired file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RepairResult result = RepairText(c.in, FileKind::kTrc);
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.text, c.out);
+        EXPECT_EQ(Refuses(result), c.out.empty());
+    }
+}
+
+// Every sample of `repaired`, read by the TRC reader, is the one `original`
+// holds for its marker at its row.
+void ExpectSameSamples(const std::string& repaired, const std::string& original) {
+    TRCFile a, b;
+    ASSERT_EQ(a.ReadMemory(repaired), L"");
+    ASSERT_EQ(b.ReadMemory(original), L"");
+    ASSERT_EQ(a.GetNumMarkers(), b.GetNumMarkers());
+    ASSERT_EQ(a.GetNumRows(), b.GetNumRows());
+    std::size_t differ = 0;
+    for (std::uint32_t m = 0; m < a.GetNumMarkers(); ++m) {
+        EXPECT_EQ(a.GetMarker(m)->GetName(), b.GetMarker(m)->GetName());
+        for (std::uint32_t row = 0; row < a.GetNumRows(); ++row) {
+            double p[3], q[3];
+            const bool seen = a.GetMarker(m)->GetPosition(row, p[0], p[1], p[2]);
+            differ += seen != b.GetMarker(m)->GetPosition(row, q[0], q[1], q[2]) ||
+                      p[0] != q[0] || p[1] != q[1] || p[2] != q[2];
+        }
+    }
+    EXPECT_EQ(differ, 0u);
+}
+
+// The sample take and corpus takes with dropouts, their tabs turned to
+// blanks: repaired, each marker reads what the tabbed file gives it; or
+// refused where the blanks cannot say which fields are empty.
+TEST(Repair, TakesTurnedToBlanksReadAsTheirTabbedFiles) {
+    const std::string walk = tovtest::ReadBytes(TOV_SOURCE_DIR "/samples/walk.trc");
+    const RepairResult repaired = RepairText(Blanked(walk), FileKind::kTrc);
+    ASSERT_TRUE(repaired.Repaired()) << repaired.message;
+    ExpectSameSamples(repaired.text, walk);
+    // Rows 24-28 hold a dropout of marker LWRB.
+    EXPECT_EQ(Said(repaired)[26], "28: fields separated by blanks, a run of k holding k - 1 empty fields; written with tabs");
+
+    const std::filesystem::path corpus = tovtest::CorpusDir();
+    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    const std::pair<const char*, bool> takes[] = {
+        {"dataWithBlanksForMissingMarkers.trc", true}, {"test_file_06_2tab_one_space.trc", true},
+        {"Day7_Session2_Take01_-_walk.trc", true},     {"subject01_walk1.trc", true},
+        {"motion_capture_run.trc", true},              {"test_file_03.trc", false},
+        {"Gait.trc", false},                           {"EMG_test06-Dynamic.trc", false},
+    };
+    for (const auto& [name, repairs] : takes) {
+        SCOPED_TRACE(name);
+        // The tabbed file as it reads once repaired, when it needs that.
+        const RepairResult tabbed = RepairFile((corpus / "trc" / name).string(), FileKind::kTrc);
+        ASSERT_TRUE(tabbed.Repaired()) << tabbed.message;
+        const RepairResult result = RepairText(Blanked(tabbed.text), FileKind::kTrc);
+        EXPECT_EQ(result.Repaired(), repairs) << result.message;
+        if (result.Repaired()) {
+            ExpectSameSamples(result.text, tabbed.text);
+        } else {
+            EXPECT_TRUE(result.text.empty());
+        }
     }
 }
 

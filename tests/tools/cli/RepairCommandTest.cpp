@@ -1,4 +1,5 @@
 // tovfileio repair, and the fix every refusing command passes on.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,6 +33,19 @@ TEST_F(RepairCommandTest, SaysEachChangeOnceForARunOfLinesAndWritesTheFile) {
     EXPECT_EQ(tovtest::ReadBytes(out).substr(tovtest::ReadBytes(out).rfind("500")), "500\t0\t1.5\t2\t3\n");
 }
 
+// The README's blanks.trc, walk.trc with its tabs turned to blanks: rows
+// 24-28 hold a dropout, and each value is written back in its column.
+TEST_F(RepairCommandTest, TheReadmesBlankTakeBecomesItsTabbedFileAgain) {
+    std::string blanks = tovtest::ReadBytes(tovtest::kWalkTrc);
+    std::replace(blanks.begin(), blanks.end(), '\t', ' ');
+    const std::string in = Write("blanks.trc", blanks);
+    const std::string out = Path("walk-repaired.trc");
+    const auto run = tovtest::RunOk({"repair", in, out});
+    EXPECT_THAT(run.out, HasSubstr(in + ": lines 24-28: fields separated by blanks, a run of k holding k - 1 "
+                                        "empty fields; written with tabs\n"));
+    EXPECT_EQ(tovtest::ReadBytes(out), tovtest::ReadBytes(tovtest::kWalkTrc));
+}
+
 TEST_F(RepairCommandTest, RefusesWhatItCannotRepairWithTheDiagnosisAndWritesNothing) {
     struct Case {
         const char* name;
@@ -41,10 +55,16 @@ TEST_F(RepairCommandTest, RefusesWhatItCannotRepairWithTheDiagnosisAndWritesNoth
     };
     const std::string unrepairable = Write("order.htr", tovtest::Edited(tovtest::HtrText(1, 1, 2), "ZYX", "XYX"));
     const std::string good = Write("good.trc", tovtest::TrcText({"A"}, {"1\t2\t3"}));
+    // A padded value beside a dropout, once blanks: empty fields or padding.
+    std::string padded = tovtest::TrcText({"A", "B"}, {"1 \t2\t3\t\t\t"});
+    std::replace(padded.begin(), padded.end(), '\t', ' ');
+    const std::string ambiguous = Write("padded.trc", padded);
     const std::vector<Case> cases = {
         {"an order of a repeated axis", {"repair", unrepairable, Path("o.htr")}, 1,
          unrepairable + ": not repaired: refused: The file does not have a compatible \"EulerRotationOrder\" header "
                         "state; line 8, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYX\"\n"},
+        {"a run of blanks of two meanings", {"repair", ambiguous, Path("o.trc")}, 1,
+         ambiguous + ": not repaired: refused: line 7: its empty fields cannot be placed with certainty"},
         {"OUT is IN", {"repair", good, good}, 1, "is the input file"},
         {"no OUT", {"repair", good}, 2, "OUT is required"},
         {"a file of no such name", {"repair", Path("none.trc"), Path("o.trc")}, 1, "none"},

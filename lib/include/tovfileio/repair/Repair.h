@@ -5,7 +5,12 @@
 //
 // What is rewritten:
 // - TRC: fields separated by commas, or by blanks, where tabs belong
-//   (line 1 alone, or every line); line 1 without a tab after
+//   (line 1 alone, or every line), each value kept in its column: a run of
+//   k blanks between two values holds k - 1 empty fields when the row holds
+//   the separators the header's NumMarkers, line 4's names and line 5's
+//   labels give it, and a row of as many values as fields has none; a row
+//   whose values could stand in other columns refuses the file, as do
+//   names on line 4 that the labels do not count; line 1 without a tab after
 //   "PathFileType" or "(X/Y/Z)"; line 6 of separators only where the blank
 //   line belongs (emptied); a last marker name without a tab after it; the
 //   header's NumFrames and NumMarkers where they disagree with the rows and
@@ -22,6 +27,10 @@
 // Not rewritten: HTR frame numbers with gaps (the layout has no dropout)
 // and a missing DataFrameRate (the file does not say its rate); the
 // findings of the repaired text tell them.
+// A rewritten TRC file is read back before it is kept: every field of every
+// data row must stand in its column, and each marker read what its columns
+// of the file as given hold; else the file is refused, saying which value
+// would have moved.
 #pragma once
 
 #include <cstdint>
