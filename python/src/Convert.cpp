@@ -59,7 +59,8 @@ std::vector<tovfileio::ReadFinding> FindingsOf(const std::string& in, FileKind k
 
 py::dict Convert(const std::string& in, const std::string& out, const std::optional<std::string>& to,
                  const std::optional<std::string>& units, const std::optional<std::string>& up,
-                 const std::optional<std::string>& inUp, bool strict) {
+                 const std::optional<std::string>& inUp, bool strict, const std::string& frames,
+                 bool acceptMisread) {
     tovfileio::ConversionRequest request;
     request.in = in;
     request.inKind = KindOfTake(in);
@@ -73,6 +74,11 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
         request.units = tovfileio::KnownCalibrationUnits(std::string_view(*units));
         if (!request.units) throw py::value_error("units must be one of mm, cm, m, in, ft, yd");
     }
+    if (frames != "held" && frames != "header") {
+        throw py::value_error("frames must be 'held' or 'header'");
+    }
+    request.frames = frames == "header" ? tovfileio::FrameChoice::kHeader : tovfileio::FrameChoice::kHeld;
+    request.acceptMisread = acceptMisread;
     request.up = UpNamed(up, "up");
     request.inUp = UpNamed(inUp, "in_up");
     if (!tovfileio::Converts(request.inKind, request.outKind)) {
@@ -100,7 +106,10 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
                                  ", failures with strict=True; nothing written",
                              FindingsOf(in, request.inKind));
     }
-    if (!result.readMessage.empty()) RaiseReadError(in, result.readMessage, findings.findings);
+    if (!result.readMessage.empty()) {
+        RaiseReadError(in, result.readMessage, findings.findings,
+                       result.misread ? &*result.misread : nullptr);
+    }
     if (!result.writeMessage.empty()) {
         if (result.ioError != 0) RaiseWriteError(result.writeMessage, result.ioError);
         RaiseConversionError(tovfileio::EncodeUtf8(result.writeMessage), findings.findings);
@@ -119,7 +128,8 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
 void RegisterConvert(py::module_& module) {
     module.def("_convert", &Convert, py::arg("src"), py::arg("dst"), py::arg("to") = py::none(),
                py::arg("units") = py::none(), py::arg("up") = py::none(),
-               py::arg("in_up") = py::none(), py::arg("strict") = false);
+               py::arg("in_up") = py::none(), py::arg("strict") = false,
+               py::arg("frames") = "held", py::arg("accept_misread") = false);
 }
 
 }  // namespace tovpy

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "tovfileio/convert/Takes.h"
 #include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/TextCodec.h"
 
@@ -71,9 +72,11 @@ std::string AboutFile(const std::string& text, const std::string& path) {
 }  // namespace
 
 void RaiseReadError(const std::string& path, const std::wstring& message,
-                    const std::vector<ReadFinding>& findings) {
-    const ReadFinding* refusal = FirstRefusal(findings);
-    const std::string cause = refusal != nullptr ? tovfileio::RefusalCause(*refusal) : std::string();
+                    const std::vector<ReadFinding>& findings, const ReadFinding* because) {
+    const ReadFinding* refusal = because != nullptr ? because : FirstRefusal(findings);
+    const std::string cause = refusal == nullptr ? std::string()
+                              : because != nullptr ? tovfileio::FindingText(*refusal)
+                                                   : tovfileio::RefusalCause(*refusal);
     const std::string text = tovfileio::EncodeUtf8(message);
     py::dict attributes;
     attributes["message"] = text;
@@ -87,6 +90,16 @@ void RaiseReadError(const std::string& path, const std::wstring& message,
     // As the command line words a refusal: the message, then its cause.
     Raise(gReadError, AboutFile(cause.empty() ? text : text + " (" + cause + ")", path),
           attributes);
+}
+
+void RaiseIfMisread(const std::string& path, const std::vector<ReadFinding>& findings,
+                    bool acceptMisread) {
+    if (acceptMisread) return;
+    for (const ReadFinding& finding : findings) {
+        if (tovfileio::LosesOrMovesData(finding)) {
+            RaiseReadError(path, tovfileio::kMisreadTake, findings, &finding);
+        }
+    }
 }
 
 void RaiseIfForeign(const std::string& path, const std::vector<ReadFinding>& findings) {
@@ -152,6 +165,7 @@ void RegisterFindingCodes(py::module_& module) {
     TOV_CODE("TRC_ROW_COUNT", kTrcRowCount);
     TOV_CODE("TRC_MARKER_COUNT", kTrcMarkerCount);
     TOV_CODE("TRC_NOTHING", kTrcNothing);
+    TOV_CODE("TRC_NAN_DROPOUTS", kTrcNanDropouts);
     TOV_CODE("HTR_HEADER_VALUE", kHtrHeaderValue);
     TOV_CODE("HTR_GRAVITY_X", kHtrGravityX);
     TOV_CODE("HTR_DUPLICATE_SEGMENT", kHtrDuplicateSegment);

@@ -27,8 +27,15 @@ pybind11::list FindingObjects(const std::vector<tovfileio::ReadFinding>& finding
 // memory) refused with `message` (the reader's), with the refusing
 // finding's place and the libraries' cause, and every finding. The text
 // names the file after the reader's words, as OSError does: "...: 'path'".
+// `cause` is the finding the refusal is for; by default the first refusal
+// among the findings.
 [[noreturn]] void RaiseReadError(const std::string& path, const std::wstring& message,
-                                 const std::vector<tovfileio::ReadFinding>& findings);
+                                 const std::vector<tovfileio::ReadFinding>& findings,
+                                 const tovfileio::ReadFinding* cause = nullptr);
+// Raises ReadError when a finding of a marker take moves its data
+// (LosesOrMovesData) and the take is not to be accepted as read.
+void RaiseIfMisread(const std::string& path, const std::vector<tovfileio::ReadFinding>& findings,
+                    bool acceptMisread);
 // Raises ReadError when the findings say the file holds nothing of the
 // format it was read as (IsForeignFile); else does nothing.
 void RaiseIfForeign(const std::string& path,

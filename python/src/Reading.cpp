@@ -14,10 +14,7 @@
 #include "Kinds.h"
 #include "MarkerArrays.h"
 #include "Skeletons.h"
-#include "tovfileio/bvh/BVHReader.h"
-#include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/convert/Takes.h"
-#include "tovfileio/gwm/GWMReader.h"
 #include "tovfileio/text/TextCodec.h"
 
 namespace py = pybind11;
@@ -42,28 +39,20 @@ std::uint64_t FileBytes(const std::string& path) {
 
 std::wstring ReadMarkersFrom(const Source& source, FileKind kind, tovfileio::TRCFile& take,
                              FindingCollector& findings, MarkerBlock& rows) {
-    if (!source.inMemory) {
-        return tovfileio::ReadMarkers(source.path, kind, take, {&findings, &rows, 0});
-    }
-    switch (kind) {
-        case FileKind::kTrc: return take.ReadMemory(source.bytes, {&findings, &rows});
-        case FileKind::kC3d: return tovfileio::ReadC3DMemory(source.bytes, take, {&findings, &rows, 0});
-        case FileKind::kGwm: return tovfileio::ReadGWMMemory(source.bytes, take, {&findings, &rows, 0});
-        default: return L"Not a file of marker positions";
-    }
+    tovfileio::MarkerReadOptions options;
+    options.findings = &findings;
+    options.rows = &rows;
+    return source.inMemory ? tovfileio::ReadMarkersMemory(source.bytes, kind, take, options)
+                           : tovfileio::ReadMarkers(source.path, kind, take, options);
 }
 
 std::wstring ReadSkeletonFrom(const Source& source, FileKind kind, tovfileio::HTRFile& skeleton,
                               FindingCollector& findings) {
-    if (!source.inMemory) return tovfileio::ReadSkeleton(source.path, kind, skeleton, &findings);
-    switch (kind) {
-        case FileKind::kHtr: return skeleton.ReadMemory(source.bytes, &findings);
-        case FileKind::kBvh: return tovfileio::ReadBVHMemory(source.bytes, skeleton, &findings);
-        default: return L"Not a file of skeletal motion";
-    }
+    return source.inMemory ? tovfileio::ReadSkeletonMemory(source.bytes, kind, skeleton, &findings)
+                           : tovfileio::ReadSkeleton(source.path, kind, skeleton, &findings);
 }
 
-py::dict ReadMarkerTake(const Source& source, FileKind kind) {
+py::dict ReadMarkerTake(const Source& source, FileKind kind, bool acceptMisread) {
     FindingCollector findings;
     tovfileio::TRCFile take;
     MarkerBlock rows(source.inMemory ? source.bytes.size() : FileBytes(source.path));
@@ -74,6 +63,7 @@ py::dict ReadMarkerTake(const Source& source, FileKind kind) {
     }
     if (rows.OutOfMemory()) throw std::bad_alloc();
     if (!message.empty()) RaiseReadError(source.path, message, findings.findings);
+    RaiseIfMisread(source.path, findings.findings, acceptMisread);
     py::list names;
     for (std::uint32_t m = 0; m < take.GetNumMarkers(); ++m) {
         names.append(tovfileio::EncodeUtf8(take.GetMarker(m)->GetName()));
@@ -106,8 +96,8 @@ py::dict ReadSkeletonTake(const Source& source, FileKind kind) {
     return fields;
 }
 
-py::dict ReadTake(const Source& source, FileKind kind) {
-    py::dict fields = tovfileio::HoldsMarkers(kind) ? ReadMarkerTake(source, kind)
+py::dict ReadTake(const Source& source, FileKind kind, bool acceptMisread) {
+    py::dict fields = tovfileio::HoldsMarkers(kind) ? ReadMarkerTake(source, kind, acceptMisread)
                                                      : ReadSkeletonTake(source, kind);
     fields["format"] = KindKeyword(kind);
     fields["holds"] = tovfileio::HoldsMarkers(kind) ? "markers" : "skeleton";
@@ -127,17 +117,17 @@ FileKind ReadableKind(FileKind kind) {
 void RegisterReading(py::module_& module) {
     module.def(
         "_read_file",
-        [](const std::string& path, const std::optional<std::string>& format) {
+        [](const std::string& path, const std::optional<std::string>& format, bool acceptMisread) {
             const FileKind kind = ReadableKind(format ? KindNamed(*format) : KindOfTake(path));
             Source source;
             source.path = path;
-            return ReadTake(source, kind);
+            return ReadTake(source, kind, acceptMisread);
         },
-        py::arg("path"), py::arg("format") = py::none(),
+        py::arg("path"), py::arg("format") = py::none(), py::arg("accept_misread") = false,
         "The fields of the take at `path` (bytes of the file name, opened as given).");
     module.def(
         "_read_memory",
-        [](const py::buffer& data, const std::string& format) {
+        [](const py::buffer& data, const std::string& format, bool acceptMisread) {
             const FileKind kind = ReadableKind(KindNamed(format));
             const py::buffer_info info = data.request();
             if (info.ndim > 1 || info.itemsize != 1 ||
@@ -148,9 +138,9 @@ void RegisterReading(py::module_& module) {
             source.bytes = std::string_view(static_cast<const char*>(info.ptr),
                                             static_cast<std::size_t>(info.size));
             source.inMemory = true;
-            return ReadTake(source, kind);
+            return ReadTake(source, kind, acceptMisread);
         },
-        py::arg("data"), py::arg("format"),
+        py::arg("data"), py::arg("format"), py::arg("accept_misread") = false,
         "The fields of the take held in `data` (bytes as a file holds them).");
 }
 

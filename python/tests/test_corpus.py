@@ -11,12 +11,12 @@ import tovfileio
 from conftest import corpus_files, info_json, run
 
 
-def read_recording(path):
+def read_recording(path, accept_misread=False):
     """The take, or the ReadError, and the warnings said."""
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
         try:
-            take = tovfileio.read(path)
+            take = tovfileio.read(path, accept_misread=accept_misread)
         except tovfileio.ReadError as error:
             take = error
     return take, [str(w.message) for w in caught if issubclass(w.category, tovfileio.FindingWarning)]
@@ -45,9 +45,9 @@ def assert_refused_as(take, path, refused):
 
 
 def read_beside_info(path):
-    """The take, the warnings said and `info --json`'s record of the file;
-    no take when both refuse it alike."""
-    take, said = read_recording(path)
+    """The take as read (misread or not), the warnings said and `info
+    --json`'s record of the file; no take when both refuse it alike."""
+    take, said = read_recording(path, accept_misread=True)
     record = info_json(path)
     if "refused" in record:
         assert_refused_as(take, path, record["refused"])
@@ -68,9 +68,20 @@ def test_marker_files_read_as_the_command_line_reads_them(path, tmp_path):
     assert take.names == [m["name"] for m in record["markers"]]
     assert list(take.dropouts()) == [m["dropouts"] for m in record["markers"]]
     assert said == record["warnings"]
+    # A take whose data the reader loses or moves is refused by read() and
+    # convert alike, and written as read when accepted.
+    misread = any(f.effect == "shift" for f in take.findings)
+    if misread:
+        refused, _ = read_recording(path)
+        assert isinstance(refused, tovfileio.ReadError)
+        assert str(refused).startswith("The take is misread")
+        status, _, err = run("convert", path, tmp_path / "refused.csv")
+        assert status == 1 and "The take is misread" in err
+        assert not (tmp_path / "refused.csv").exists()
     # Values: what the conversion core writes as CSV (the take's own axes,
     # shortest digits; a C3D file's single floats as floats).
-    status, _, err = run("convert", path, tmp_path / "take.csv")
+    accept = ["--accept-misread"] if misread else []
+    status, _, err = run("convert", *accept, path, tmp_path / "take.csv")
     assert status == 0, err
     written = csv_positions(tmp_path / "take.csv", take.frames, take.names)
     held = take.positions[:len(written)]

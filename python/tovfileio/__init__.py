@@ -211,7 +211,7 @@ def _take(fields) -> Markers | Skeleton:
                     fields.pop("motion"), **fields)
 
 
-def read(source, format: str | None = None) -> Markers | Skeleton:
+def read(source, format: str | None = None, *, accept_misread: bool = False) -> Markers | Skeleton:
     """Reads a take: a path (str or os.PathLike), or bytes in memory (bytes,
     bytearray, memoryview: what a file holds) with `format` naming the format.
 
@@ -220,14 +220,17 @@ def read(source, format: str | None = None) -> Markers | Skeleton:
     extension, then by its first bytes. Returns Markers for TRC, C3D and
     GWM files and Skeleton for HTR and BVH files. Warns FindingWarning for
     each finding that makes the read depart from the file; raises ReadError
-    when the reader refuses the file.
+    when the reader refuses the file, and for a marker take the reader
+    misreads (values under other markers' names, rows in other frames: a
+    finding of effect 'shift') unless accept_misread=True. A "NaN" field is a
+    dropout (NaN in `positions`).
     """
     if isinstance(source, (bytes, bytearray, memoryview)):
         if format is None:
             raise TypeError("bytes in memory need format= ('htr', 'trc', 'c3d', 'bvh' or 'gwm')")
-        fields = _core._read_memory(source, format)
+        fields = _core._read_memory(source, format, accept_misread)
     else:
-        fields = _core._read_file(os.fsencode(source), format)
+        fields = _core._read_file(os.fsencode(source), format, accept_misread)
     take = _take(fields)
     _warn(take.findings, 2)
     return take
@@ -255,7 +258,8 @@ def write(path, data: Markers | Skeleton, format: str | None = None) -> dict:
 
 def convert(src, dst, *, to: str | None = None, units: str | None = None,
             up: str | None = None, in_up: str | None = None,
-            strict: bool = False) -> Conversion:
+            strict: bool = False, frames: str = "held",
+            accept_misread: bool = False) -> Conversion:
     """Converts the take at `src` into `dst` as `tovfileio convert SRC DST`
     does, through the same conversion core: skeletons to skeletons or to
     their joints' world positions as markers, markers to markers a row at a
@@ -263,13 +267,17 @@ def convert(src, dst, *, to: str | None = None, units: str | None = None,
     length; `up` ("y" or "z") is the axis marker outputs stand up along
     (default: the output format's); `in_up` the axis the input stands up
     along when it is not its format's. With strict=True a take the reader
-    warns of is refused before anything is written.
+    warns of is refused before anything is written. The frames written are
+    those the file holds; frames="header" pads to its header's count, and
+    refuses when that is out of proportion. A marker take the reader
+    misreads is refused (ReadError) unless accept_misread=True.
 
     Warns FindingWarning for the reader's findings; raises ReadError when
     the input is refused, ConversionError for a pair that does not convert
     or a take the writer refuses, WriteError when the file could not be
     written whole.
     """
-    done = _core._convert(os.fsencode(src), os.fsencode(dst), to, units, up, in_up, strict)
+    done = _core._convert(os.fsencode(src), os.fsencode(dst), to, units, up, in_up, strict,
+                          frames, accept_misread)
     _warn(done["findings"], 2)
     return Conversion(**done)

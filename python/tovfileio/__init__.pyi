@@ -195,10 +195,12 @@ class Conversion(NamedTuple):
     notes: list[str]
     findings: list[Finding]
 
-def read(source: _Path | _Bytes, format: str | None = ...) -> Markers | Skeleton:
+def read(source: _Path | _Bytes, format: str | None = ..., *,
+         accept_misread: bool = ...) -> Markers | Skeleton:
     """Reads a take from a path, or from bytes in memory with format=."""
 def write(path: _Path, data: Markers | Skeleton, format: str | None = ...) -> dict[str, list[str]]:
     """Writes data as the file at path, whole or not at all."""
 def convert(src: _Path, dst: _Path, *, to: str | None = ..., units: str | None = ...,
-            up: str | None = ..., in_up: str | None = ..., strict: bool = ...) -> Conversion:
+            up: str | None = ..., in_up: str | None = ..., strict: bool = ...,
+            frames: str = ..., accept_misread: bool = ...) -> Conversion:
     """Converts src into dst as `tovfileio convert` does."""

@@ -7,6 +7,7 @@
 #include "RowTransform.h"
 #include "SkeletonMarkers.h"
 #include "tovfileio/bvh/BVHWriter.h"
+#include "tovfileio/text/FrameCounts.h"
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextFiles.h"
 
@@ -69,27 +70,83 @@ void FinishOutput(MarkerOutput& output, TextOutput& file, ConversionResult& resu
     }
 }
 
-// Counts the rows that pass, for the result.
-class RowCount : public TRCRowSink {
+// The header's frame count against the frames held, as `choice` asks; the
+// refusal when the header claims more than padding may add.
+std::optional<std::int64_t> FramesToWrite(std::int64_t claimed, std::int64_t held,
+                                          FrameChoice choice, std::wstring& refusal) {
+    if (choice == FrameChoice::kHeld) return held;
+    claimed = std::max<std::int64_t>(claimed, 0);
+    if (ClaimsTooManyFrames(static_cast<std::uint64_t>(claimed), static_cast<std::uint64_t>(held))) {
+        refusal = L"The header gives " + std::to_wstring(claimed) + L" frames but the file holds " +
+                  std::to_wstring(held) + L": padding would add " + std::to_wstring(claimed - held) +
+                  L" frames the file does not have";
+        return std::nullopt;
+    }
+    return claimed;
+}
+
+// Hands the take on with the frame count to write, and counts what passes,
+// for the result.
+class FramesWritten : public TRCRowSink {
 public:
-    explicit RowCount(MarkerOutput& next) : next_(next) {}
+    // `held`: the frames the file holds when known before the read; else
+    // the take's own frame count is taken as held.
+    FramesWritten(MarkerOutput& next, std::optional<std::int64_t> held, FrameChoice choice)
+        : next_(next), held_(held), choice_(choice) {}
     bool Begin(const TRCFile& file) override {
-        markers_ = file.GetNumMarkers();
-        frames_ = file.GetNumFrames();
-        return next_.Begin(file);
+        const std::optional<std::int64_t> frames =
+            FramesToWrite(file.GetNumFrames(), held_.value_or(file.GetNumFrames()), choice_, refusal_);
+        if (!frames) return false;
+        header_ = file;
+        header_.SetNumFrames(static_cast<std::int32_t>(std::min<std::int64_t>(*frames, INT32_MAX)));
+        markers_ = header_.GetNumMarkers();
+        frames_ = header_.GetNumFrames();
+        return next_.Begin(header_);
     }
     bool Row(const TRCRow& row) override { return next_.Row(row); }
     std::uint32_t Markers() const { return markers_; }
     std::int64_t Frames() const { return frames_; }
+    const std::wstring& Refusal() const { return refusal_; }
 
 private:
     MarkerOutput& next_;
+    std::optional<std::int64_t> held_;
+    FrameChoice choice_;
+    TRCFile header_;
+    std::wstring refusal_;
     std::uint32_t markers_ = 0;
     std::int64_t frames_ = 0;
 };
 
+// Holds what the reader finds until the read is over and keeps the first
+// finding that moves data. The caller's observer hears them when the read
+// ran its course: a read the writer stopped at the header ends with
+// findings about rows it never read.
+class FindingWatch : public ReadObserver {
+public:
+    explicit FindingWatch(ReadObserver* next) : next_(next) {}
+    void Found(const ReadFinding& finding) override {
+        if (!misread_ && LosesOrMovesData(finding)) misread_ = finding;
+        held_.push_back(finding);
+    }
+    bool WantsEveryRefusal() const override { return next_ != nullptr && next_->WantsEveryRefusal(); }
+    const std::optional<ReadFinding>& FirstMisread() const { return misread_; }
+    void Pass() {
+        if (next_ == nullptr) return;
+        for (const ReadFinding& finding : held_) next_->Found(finding);
+    }
+
+private:
+    ReadObserver* next_;
+    std::vector<ReadFinding> held_;
+    std::optional<ReadFinding> misread_;
+};
+
 ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     ConversionResult result;
+    // A TRC file's rows are counted first: its writers state the frames
+    // before the first row.
+    const std::optional<std::int64_t> held = MarkerRowsHeld(request.in, request.inKind);
     std::unique_ptr<TextOutput> file = OpenOutput(request, result);
     if (!file) return result;
     // A C3D file's floats stay floats unless lengths are converted.
@@ -98,21 +155,32 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = request.inUp.value_or(ConventionalUp(request.inKind));
     const UpAxis to = OutputUp(request, from);
-    RowCount count(*output);
+    FramesWritten count(*output, held, request.frames);
     RowTransform transform(count, TurnBetween(from, to, request.outKind), request.units);
+    FindingWatch watch(request.findings);
     TRCFile take;
     MarkerReadOptions read;
-    read.findings = request.findings;
+    read.findings = &watch;
     read.rows = &transform;
     read.memoryLimit = request.memoryLimit;
     result.readMessage = ReadMarkers(request.in, request.inKind, take, read);
-    // A writer that refused the take stopped the read: its reason is the one.
-    if (!output->Refusal().empty()) {
+    // A writer, or the frame count, that refused the take stopped the read:
+    // its reason is the one.
+    for (const std::wstring* refusal : {&count.Refusal(), &output->Refusal()}) {
+        if (refusal->empty()) continue;
         result.readMessage.clear();
-        result.writeMessage = output->Refusal();
+        result.writeMessage = *refusal;
+        file->Discard();
         return result;
     }
+    watch.Pass();
     if (!result.readMessage.empty()) return result;
+    if (watch.FirstMisread() && !request.acceptMisread) {
+        result.misread = watch.FirstMisread();
+        result.readMessage = kMisreadTake;
+        file->Discard();
+        return result;
+    }
     if (!transform.Begun()) transform.Begin(take);  // a file of no rows
     FinishOutput(*output, *file, result);
     result.points = count.Markers();
@@ -121,11 +189,22 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     return result;
 }
 
+// Sets the frames a skeleton is written with; false, with the refusal in
+// the result, when its header claims more than padding may add.
+bool ChooseSkeletonFrames(HTRFile& skeleton, FrameChoice choice, ConversionResult& result) {
+    const std::optional<std::int64_t> frames =
+        FramesToWrite(skeleton.GetNumFrames(), skeleton.FramesHeld(), choice, result.writeMessage);
+    if (!frames) return false;
+    skeleton.SetNumFrames(static_cast<std::uint32_t>(*frames));
+    return true;
+}
+
 ConversionResult SkeletonToMarkers(const ConversionRequest& request) {
     ConversionResult result;
     HTRFile skeleton;
     result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, request.findings);
     if (!result.readMessage.empty()) return result;
+    if (!ChooseSkeletonFrames(skeleton, request.frames, result)) return result;
     const CalibrationUnits fromUnits = skeleton.GetCalibrationUnits();
     if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
     std::unique_ptr<TextOutput> file = OpenOutput(request, result);
@@ -134,7 +213,7 @@ ConversionResult SkeletonToMarkers(const ConversionRequest& request) {
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = ConventionalUp(request.inKind);
     const UpAxis to = OutputUp(request, from);
-    RowCount count(*output);
+    FramesWritten count(*output, std::nullopt, FrameChoice::kHeld);
     RowTransform transform(count, TurnBetween(from, to, request.outKind), std::nullopt);
     if (!StreamJointPositions(skeleton, transform)) {
         result.writeMessage = output->Refusal();
@@ -180,6 +259,7 @@ ConversionResult SkeletonToSkeleton(const ConversionRequest& request) {
     HTRFile skeleton;
     result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, request.findings);
     if (!result.readMessage.empty()) return result;
+    if (!ChooseSkeletonFrames(skeleton, request.frames, result)) return result;
     const CalibrationUnits fromUnits = skeleton.GetCalibrationUnits();
     if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
     if (request.outKind == FileKind::kHtr) {

@@ -180,13 +180,22 @@ std::wstring FindStanding(const std::string& path, FileKind kind, Standing& stan
         standing = finder.Result();
         return std::wstring();
     }
+    // Hears only how many samples said NaN.
+    struct NanSamples : ReadObserver {
+        void Found(const ReadFinding& finding) override {
+            if (finding.code == ReadFindingCode::kTrcNanDropouts) count = finding.count;
+        }
+        std::uint64_t count = 0;
+    } nan;
     StandingFinder finder;
     TRCFile take;
     MarkerReadOptions read;
+    read.findings = &nan;
     read.rows = &finder;
     read.memoryLimit = memoryLimit;
     if (std::wstring refused = ReadMarkers(path, kind, take, read); !refused.empty()) return refused;
     standing = finder.Result();
+    standing.nanSamples = nan.count;
     return std::wstring();
 }
 

@@ -20,32 +20,67 @@ bool HoldsMarkers(FileKind kind) {
 
 bool HoldsSkeleton(FileKind kind) { return kind == FileKind::kHtr || kind == FileKind::kBvh; }
 
+namespace {
+
+constexpr wchar_t kNotMarkers[] = L"Not a file of marker positions";
+constexpr wchar_t kNotSkeleton[] = L"Not a file of skeletal motion";
+
+TRCReadOptions TrcOptions(const MarkerReadOptions& options) {
+    TRCReadOptions read;
+    read.findings = options.findings;
+    read.rows = options.rows;
+    read.nanIsDropout = options.nanIsDropout;
+    return read;
+}
+
+template <typename Options>
+Options StreamOptions(const MarkerReadOptions& options) {
+    Options read;
+    read.findings = options.findings;
+    read.rows = options.rows;
+    read.memoryLimit = options.memoryLimit;
+    return read;
+}
+
+}  // namespace
+
 std::wstring ReadMarkers(const std::string& path, FileKind kind, TRCFile& into,
                          const MarkerReadOptions& options) {
     switch (kind) {
-        case FileKind::kTrc: {
+        case FileKind::kTrc:
             into.SetMemoryLimit(options.memoryLimit);
-            TRCReadOptions read;
-            read.findings = options.findings;
-            read.rows = options.rows;
-            return into.ReadFile(path, read);
-        }
-        case FileKind::kC3d: {
-            C3DReadOptions read;
-            read.findings = options.findings;
-            read.rows = options.rows;
-            read.memoryLimit = options.memoryLimit;
-            return ReadC3DFile(path, into, read);
-        }
-        case FileKind::kGwm: {
-            GWMReadOptions read;
-            read.findings = options.findings;
-            read.rows = options.rows;
-            read.memoryLimit = options.memoryLimit;
-            return ReadGWMFile(path, into, read);
-        }
-        default: return L"Not a file of marker positions";
+            return into.ReadFile(path, TrcOptions(options));
+        case FileKind::kC3d: return ReadC3DFile(path, into, StreamOptions<C3DReadOptions>(options));
+        case FileKind::kGwm: return ReadGWMFile(path, into, StreamOptions<GWMReadOptions>(options));
+        default: return kNotMarkers;
     }
+}
+
+std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& into,
+                               const MarkerReadOptions& options) {
+    switch (kind) {
+        case FileKind::kTrc:
+            into.SetMemoryLimit(options.memoryLimit);
+            return into.ReadMemory(bytes, TrcOptions(options));
+        case FileKind::kC3d:
+            return ReadC3DMemory(bytes, into, StreamOptions<C3DReadOptions>(options));
+        case FileKind::kGwm:
+            return ReadGWMMemory(bytes, into, StreamOptions<GWMReadOptions>(options));
+        default: return kNotMarkers;
+    }
+}
+
+std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind) {
+    if (kind != FileKind::kTrc) return std::nullopt;
+    struct Nothing : TRCRowSink {
+        bool Row(const TRCRow&) override { return true; }
+    } nothing;
+    TRCReadOptions count;
+    count.rows = &nothing;
+    count.countRowsOnly = true;
+    TRCFile take;
+    if (!take.ReadFile(path, count).empty()) return std::nullopt;
+    return take.GetNumRows();
 }
 
 std::wstring ReadSkeleton(const std::string& path, FileKind kind, HTRFile& into,
@@ -53,7 +88,16 @@ std::wstring ReadSkeleton(const std::string& path, FileKind kind, HTRFile& into,
     switch (kind) {
         case FileKind::kHtr: return into.ReadFile(path, findings);
         case FileKind::kBvh: return ReadBVHFile(path, into, findings);
-        default: return L"Not a file of skeletal motion";
+        default: return kNotSkeleton;
+    }
+}
+
+std::wstring ReadSkeletonMemory(std::string_view bytes, FileKind kind, HTRFile& into,
+                                ReadObserver* findings) {
+    switch (kind) {
+        case FileKind::kHtr: return into.ReadMemory(bytes, findings);
+        case FileKind::kBvh: return ReadBVHMemory(bytes, into, findings);
+        default: return kNotSkeleton;
     }
 }
 

@@ -190,6 +190,9 @@ std::string TrcRowsText(const ReadFinding& f) {
         }
         case Code::kTrcTimesOffRate: return TimesText(f);
         case Code::kTrcNothing: return "holds no marker names and no data rows";
+        case Code::kTrcNanDropouts:
+            return Counted(f.count, "sample says", "samples say") + " NaN (first " + Quoted(f.found) +
+                   " on line " + std::to_string(f.line) + "); read as dropouts";
         default: return std::string();
     }
 }

@@ -131,8 +131,12 @@ public:
     // tab, so it ends inside the field, and the tab is searched for only
     // after it. With `kChecked`, `hasText` tells whether the field holds
     // anything but the number and white space, and `field` is the field.
+    // Given `nan`, a field that says NaN sets it (and is no text in a
+    // number); a number never does, so only fields that start no number
+    // are looked at.
     template <bool kChecked = false>
-    double TakeNumberAndSkip(bool* hasText = nullptr, Text<Char>* field = nullptr) {
+    double TakeNumberAndSkip(bool* hasText = nullptr, Text<Char>* field = nullptr,
+                             bool* nan = nullptr) {
         if constexpr (std::is_same_v<Char, char>) {
             if (!rest_.empty() && !tovtext::IsNumberSpace(rest_.front())) {
                 std::size_t used = 0;
@@ -155,11 +159,33 @@ public:
             }
         }
         const Text<Char> taken = TakeAndSkip();
+        if (nan != nullptr && SaysNaN(taken)) {
+            *nan = true;
+            if constexpr (kChecked) {
+                *field = taken;
+                *hasText = false;
+            }
+            return 0.0;
+        }
         if constexpr (kChecked) {
             *field = taken;
             *hasText = tovtext::ClassifyNumberField(taken) == tovtext::NumberField::kText;
         }
         return tovtext::LeadingDouble(taken);
+    }
+
+    // Whether `field` is "NaN" in any letter case, signed or not, with white
+    // space around it.
+    static bool SaysNaN(Text<Char> field) {
+        while (!field.empty() && tovtext::IsNumberSpace(field.back())) field.remove_suffix(1);
+        while (!field.empty() && tovtext::IsNumberSpace(field.front())) field.remove_prefix(1);
+        if (!field.empty() && (field.front() == Char('-') || field.front() == Char('+'))) {
+            field.remove_prefix(1);
+        }
+        if (field.size() != 3) return false;
+        auto lower = [](Char c) { return c >= Char('A') && c <= Char('Z') ? Char(c + 32) : c; };
+        return lower(field[0]) == Char('n') && lower(field[1]) == Char('a') &&
+               lower(field[2]) == Char('n');
     }
 
 private:

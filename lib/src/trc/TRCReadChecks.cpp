@@ -332,6 +332,7 @@ void Checks<Char>::WholeFileFindings(const TRCFile& file) {
         Emit(finding);
     }
     if (text_.count > 0) Emit(text_.Finding(ReadFindingCode::kTextInNumbers, Effect::kMisread));
+    if (nan_.count > 0) Emit(nan_.Finding(ReadFindingCode::kTrcNanDropouts, Effect::kNote));
     if (shortRows_.count > 0) Emit(shortRows_.Finding(ReadFindingCode::kTrcShortRows, Effect::kShift));
     UnseenFindings(file);
 }

@@ -123,6 +123,11 @@ public:
     void SeparatorRow(std::uint64_t physical, Text<Char> line);
     void RowStart(std::uint64_t physical, Text<Char> line);
     // `times`: how many coordinates read the field.
+    // A sample read as a dropout for a field that says NaN.
+    void NanSample(std::uint64_t physical, Text<Char> line, Text<Char> field,
+                   std::uint64_t times) {
+        nan_.Add(physical, line, field, times);
+    }
     void TextInNumber(std::uint64_t physical, Text<Char> line, Text<Char> field,
                       std::uint64_t times) {
         text_.Add(physical, line, field, times);
@@ -171,7 +176,7 @@ private:
     // Rows.
     std::vector<char> seen_;
     std::size_t seenFrom_ = SIZE_MAX;  // every marker from here on was seen
-    FirstOf text_, shortRows_, wideRows_;
+    FirstOf text_, nan_, shortRows_, wideRows_;
     std::uint64_t widest_ = 0;
     RowClock clock_;
 };

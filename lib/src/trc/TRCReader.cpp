@@ -132,8 +132,12 @@ private:
 template <typename Char, bool kChecked>
 class TRCLineReader {
 public:
-    TRCLineReader(TRCFile& file, TRCRowSink& sink, ReadObserver* observer)
-        : file_(file), sink_(sink) {
+    TRCLineReader(TRCFile& file, TRCRowSink& sink, ReadObserver* observer,
+                  const TRCReadOptions& options)
+        : file_(file),
+          sink_(sink),
+          nanIsDropout_(options.nanIsDropout),
+          countRowsOnly_(options.countRowsOnly) {
         if constexpr (kChecked) checks_.emplace(*observer);
     }
 
@@ -159,6 +163,9 @@ private:
 
     TRCFile& file_;
     TRCRowSink& sink_;
+    const bool nanIsDropout_;
+    const bool countRowsOnly_;
+    bool nanInSample_ = false;  // a field of the sample being read said NaN
     std::optional<trcchecks::Checks<Char>> checks_;
     std::wstring message_;
     int pathFileType_ = 0;
@@ -297,6 +304,10 @@ bool TRCLineReader<Char, kChecked>::HandleDataRow(std::uint64_t physical, Text<C
         firstRow_ = false;
         if (!BeginRows()) return false;
     }
+    if (countRowsOnly_) {
+        ++file_.rows_;
+        return true;
+    }
     if constexpr (kChecked) checks_->RowStart(physical, line);
     walk.Skip(2);  // frame number and time
     // The columns up to the row's end; every marker after it reads the same.
@@ -329,10 +340,12 @@ void TRCLineReader<Char, kChecked>::ReadSample(FieldWalk<Char>& walk, std::size_
         walk.Skip(3);
         sample = TRCSample{};
     } else {
+        nanInSample_ = false;
         sample.valid = true;
         sample.x = Coordinate(walk, physical, line);
         sample.y = Coordinate(walk, physical, line);
         sample.z = Coordinate(walk, physical, line);
+        if (nanInSample_) sample = TRCSample{};
     }
     if constexpr (kChecked) checks_->Sample(marker, sample);
 }
@@ -347,8 +360,10 @@ TRCSample TRCLineReader<Char, kChecked>::ReadRest(FieldWalk<Char>& walk, std::si
     if constexpr (kChecked) checks_->ShortRow(physical, line, walk.Rest());
     TRCSample rest;
     if (!walk.FieldEmpty()) {
+        nanInSample_ = false;
         rest.valid = true;
         rest.x = rest.y = rest.z = Coordinate(walk, physical, line, 3 * (row_.size() - from));
+        if (nanInSample_) rest = TRCSample{};
     }
     if constexpr (kChecked) checks_->SampleFrom(from, rest);
     return rest;
@@ -357,15 +372,22 @@ TRCSample TRCLineReader<Char, kChecked>::ReadRest(FieldWalk<Char>& walk, std::si
 template <typename Char, bool kChecked>
 double TRCLineReader<Char, kChecked>::Coordinate(FieldWalk<Char>& walk, std::uint64_t physical,
                                                  Text<Char> line, std::uint64_t times) {
+    bool* nan = nanIsDropout_ ? &nanInSample_ : nullptr;
     if constexpr (kChecked) {
         bool hasText = false;
         Text<Char> field;
-        const double value = walk.template TakeNumberAndSkip<true>(&hasText, &field);
+        const bool nanBefore = nanInSample_;
+        const double value = walk.template TakeNumberAndSkip<true>(&hasText, &field, nan);
         if (hasText) checks_->TextInNumber(physical, line, field, times);
+        // A sample is told once, at its first field that says NaN; the rest
+        // of a trimmed row (`times` fields) is that many over three samples.
+        if (nanInSample_ && !nanBefore) {
+            checks_->NanSample(physical, line, field, times == 1 ? 1 : times / 3);
+        }
         return value;
     } else {
         static_cast<void>(times);
-        return walk.TakeNumberAndSkip();
+        return walk.TakeNumberAndSkip(nullptr, nullptr, nan);
     }
 }
 
@@ -374,8 +396,8 @@ namespace {
 // Reads the lines of `reader` with or without the observer's checks.
 template <typename Char, bool kChecked>
 std::wstring ReadLinesOf(TextLines& reader, TRCFile& file, TRCRowSink& sink,
-                         ReadObserver* observer) {
-    TRCLineReader<Char, kChecked> lines(file, sink, observer);
+                         const TRCReadOptions& options) {
+    TRCLineReader<Char, kChecked> lines(file, sink, options.findings, options);
     if constexpr (std::is_same_v<Char, char>) {
         // A UTF-8 file is read as bytes, so the data rows are never widened.
         return lines.Read([&](std::string_view& line) { return reader.ReadLineBytes(line); });
@@ -389,13 +411,14 @@ std::wstring ReadLinesOf(TextLines& reader, TRCFile& file, TRCRowSink& sink,
 }
 
 std::wstring ReadLines(TextLines& reader, TRCFile& file, TRCRowSink& sink,
-                       ReadObserver* observer) {
+                       const TRCReadOptions& options) {
+    const bool checked = options.findings != nullptr;
     if (reader.IsUtf8()) {
-        return observer != nullptr ? ReadLinesOf<char, true>(reader, file, sink, observer)
-                                   : ReadLinesOf<char, false>(reader, file, sink, observer);
+        return checked ? ReadLinesOf<char, true>(reader, file, sink, options)
+                       : ReadLinesOf<char, false>(reader, file, sink, options);
     }
-    return observer != nullptr ? ReadLinesOf<wchar_t, true>(reader, file, sink, observer)
-                               : ReadLinesOf<wchar_t, false>(reader, file, sink, observer);
+    return checked ? ReadLinesOf<wchar_t, true>(reader, file, sink, options)
+                   : ReadLinesOf<wchar_t, false>(reader, file, sink, options);
 }
 
 }  // namespace
@@ -409,7 +432,7 @@ public:
         file.Reset();
         TRCStoredRows stored(file, reader.Size(), lineFeeds);
         TRCRowSink& sink = options.rows != nullptr ? *options.rows : stored;
-        const std::wstring message = ReadLines(reader, file, sink, options.findings);
+        const std::wstring message = ReadLines(reader, file, sink, options);
         if (stored.OutOfMemory()) return OutOfMemory(file, options);
         return message;
     }

@@ -3,6 +3,7 @@
 // to the output's up axis and units, and a skeleton's joints as markers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -38,15 +39,23 @@ protected:
     ConversionResult Run(const std::string& in, FileKind inKind, const std::string& out,
                          FileKind outKind, std::optional<CalibrationUnits> units = {},
                          std::optional<UpAxis> up = {}) const {
+        return Run(in, inKind, out, outKind, [&](ConversionRequest& request) {
+            request.units = units;
+            request.up = up;
+        });
+    }
+
+    template <typename Ask>
+    ConversionResult Run(const std::string& in, FileKind inKind, const std::string& out,
+                         FileKind outKind, Ask ask) const {
         ConversionRequest request;
         request.in = in;
         request.inKind = inKind;
         request.out = tovtest::Wide(scratch_.Path() / out);
         request.outKind = outKind;
-        request.units = units;
-        request.up = up;
         request.baseName = L"take";
         request.dateTime = "Sun Dec  6 12:00:00 2026";
+        ask(request);
         return Convert(request);
     }
 
@@ -235,6 +244,86 @@ TEST_F(ConversionTest, CorpusC3dFilesComeBackThroughTrc) {
             }
         }
     }
+}
+
+// The take with line 3's frame count replaced.
+std::string Claiming(const char* frames) {
+    std::string take = kTake;
+    const std::size_t line3 = take.find("100\t100\t3\t");
+    return take.replace(line3 + 8, 1, frames);
+}
+
+// Every marker output holds the frames the file holds, whatever its header
+// claims; the header's count only when asked, and never out of proportion.
+TEST_F(ConversionTest, FramesWrittenAreTheFramesHeld) {
+    const struct { const char* claimed; FrameChoice choice; std::int64_t frames; } cases[] = {
+        {"50000", FrameChoice::kHeld, 3}, {"1", FrameChoice::kHeld, 3},
+        {"5", FrameChoice::kHeader, 5}, {"1", FrameChoice::kHeader, 1},
+        {"50000", FrameChoice::kHeader, -1},  // refused: 49,997 frames of padding
+    };
+    const FileKind outputs[] = {FileKind::kTrc, FileKind::kC3d, FileKind::kGwm, FileKind::kCsv};
+    for (const auto& c : cases) {
+        const std::string in = scratch_.Write("claims.trc", Claiming(c.claimed)).string();
+        for (const FileKind kind : outputs) {
+            const std::string out = std::string("out") + KindInfo(kind).extension;
+            std::filesystem::remove(scratch_.Path() / out);
+            const std::string row = std::string(c.claimed) + " to " + out;
+            const ConversionResult result = Run(in, FileKind::kTrc, out, kind,
+                                                [&](ConversionRequest& r) { r.frames = c.choice; });
+            if (c.frames < 0) {
+                EXPECT_NE(result.writeMessage.find(L"padding would add 49997 frames"),
+                          std::wstring::npos) << row;
+                EXPECT_FALSE(std::filesystem::exists(scratch_.Path() / out)) << row;
+                continue;
+            }
+            ASSERT_TRUE(result.Succeeded()) << row;
+            EXPECT_EQ(result.frames, c.frames) << row;
+            if (kind == FileKind::kCsv) {
+                const std::string csv = tovtest::ReadBytes(scratch_.Path() / out);
+                EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 3 * c.frames) << row;
+            } else {
+                EXPECT_EQ(ReadBack(out, kind).GetNumRows(), static_cast<std::uint32_t>(c.frames)) << row;
+            }
+        }
+    }
+    // A skeleton whose header claims more frames than its segments hold.
+    const std::string htr = scratch_.Write("claims.htr",
+        "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\nNumFrames 5000\n"
+        "DataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\nRotationUnits Degrees\n"
+        "GlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1.0\n"
+        "[SegmentNames&Hierarchy]\nRoot\tGLOBAL\n[BasePosition]\nRoot\t0\t0\t0\t0\t0\t0\t50\n"
+        "[Root]\n1\t0\t0\t0\t0\t0\t0\t1\n2\t25\t0\t0\t0\t0\t0\t1\n[EndOfFile]\n").string();
+    for (const FileKind kind : {FileKind::kBvh, FileKind::kTrc, FileKind::kCsv}) {
+        const ConversionResult result =
+            Run(htr, FileKind::kHtr, std::string("joints") + KindInfo(kind).extension, kind);
+        ASSERT_TRUE(result.Succeeded()) << KindInfo(kind).name;
+        EXPECT_EQ(result.frames, 2) << KindInfo(kind).name;
+    }
+}
+
+// A take the reader misreads (here the last name, without a tab after it,
+// is not read, and its columns are lost) is refused with nothing written,
+// unless it is to be written as read. A NaN field is a dropout.
+TEST_F(ConversionTest, MisreadTakesAreRefusedAndNaNIsADropout) {
+    std::string take = kTake;
+    take.replace(take.find("M3\t\t\t\n"), 6, "M3\n");
+    const std::string in = scratch_.Write("misread.trc", take).string();
+    const ConversionResult refused = Run(in, FileKind::kTrc, "misread.csv", FileKind::kCsv);
+    EXPECT_EQ(refused.readMessage, kMisreadTake);
+    ASSERT_TRUE(refused.misread.has_value());
+    EXPECT_EQ(refused.misread->code, ReadFindingCode::kTrcLastNameUnread);
+    EXPECT_FALSE(std::filesystem::exists(scratch_.Path() / "misread.csv"));
+    const ConversionResult accepted = Run(in, FileKind::kTrc, "misread.csv", FileKind::kCsv,
+                                          [](ConversionRequest& r) { r.acceptMisread = true; });
+    ASSERT_TRUE(accepted.Succeeded());
+    EXPECT_EQ(accepted.points, 2u);
+
+    std::string nan = kTake;
+    nan.replace(nan.find("10\t21\t30"), 8, "NaN\tNaN\tNaN");
+    const std::string nanIn = scratch_.Write("nan.trc", nan).string();
+    ASSERT_TRUE(Run(nanIn, FileKind::kTrc, "nan.csv", FileKind::kCsv).Succeeded());
+    const std::string csv = tovtest::ReadBytes(scratch_.Path() / "nan.csv");
+    EXPECT_NE(csv.find("\n3,0.02,M2,,,\n"), std::string::npos) << csv;
 }
 
 // A pair that does not convert writes nothing.

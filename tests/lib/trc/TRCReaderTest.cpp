@@ -169,6 +169,39 @@ public:
     std::map<ReadFindingCode, std::uint64_t> counts;
 };
 
+// A field that says NaN makes its sample a dropout when the reader is
+// asked to; otherwise it reads as 0, as any text does. Fields that only
+// start like it are text either way.
+TEST(TRCReaderTest, NaNFieldsAreDropoutsWhenAsked) {
+    const std::string markerLine = "Frame#\tTime\tA\t\t\tB\t\t\t";
+    const struct { const char* fields; const char* asDropouts; const char* asText; } rows[] = {
+        {"NaN\tNaN\tNaN\t1\t2\t3", "- 1,2,3", "0,0,0 1,2,3"},
+        {"1\tnan\t3\t4\t5\t6", "- 4,5,6", "1,0,3 4,5,6"},
+        {"  -NaN \t2\t3\t+nAn\t5\t6", "- -", "0,2,3 0,5,6"},
+        {"1\t2\t3\tNAN", "1,2,3 -", "1,2,3 0,0,0"},  // trimmed: B reads the last field
+        {"nano\t1\t2\tna\t2\t3", "0,1,2 0,2,3", "0,1,2 0,2,3"},
+    };
+    std::string text = "\n";
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        text += std::to_string(r + 1) + "\t0\t" + rows[r].fields + "\n";
+    }
+    for (const bool dropouts : {true, false}) {
+        TRCFile trc;
+        TRCReadOptions options;
+        options.nanIsDropout = dropouts;
+        FindingCounts counts;
+        options.findings = &counts;
+        ASSERT_EQ(trc.ReadMemory(Trc(markerLine, text), options), L"");
+        for (std::uint32_t r = 0; r < std::size(rows); ++r) {
+            EXPECT_EQ(Sample(trc, 0, r) + " " + Sample(trc, 1, r),
+                      dropouts ? rows[r].asDropouts : rows[r].asText) << rows[r].fields;
+        }
+        // Only the fields that are not NaN count as text when NaN is a dropout.
+        EXPECT_EQ(counts.counts[ReadFindingCode::kTextInNumbers], dropouts ? 2u : 11u);
+        EXPECT_EQ(counts.counts[ReadFindingCode::kTrcNanDropouts], dropouts ? 5u : 0u);
+    }
+}
+
 TEST(TRCReaderTest, TrimmedRowsGoToSinksAsShortAsTheyAre) {
     // A row that ends before its markers' columns holds only what it read;
     // the markers past its end share one sample, as the kept model has it.
@@ -237,6 +270,15 @@ TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
         TRCFile trc;
         ASSERT_EQ(Read(dir, c.text, trc), L"") << c.name;
         EXPECT_EQ(trc.GetNumRows(), c.rows) << c.name;
+        // Rows counted without their fields read are the same rows.
+        TRCFile counted;
+        TRCReadOptions count;
+        count.countRowsOnly = true;
+        RowsSeen none;
+        count.rows = &none;
+        ASSERT_EQ(counted.ReadMemory(c.text, count), L"") << c.name;
+        EXPECT_EQ(counted.GetNumRows(), c.rows) << c.name;
+        EXPECT_TRUE(none.held.empty()) << c.name;
         ASSERT_EQ(trc.GetNumMarkers(), 1u) << c.name;
         EXPECT_EQ(Sample(trc, 0, 0), c.first) << c.name;
     }

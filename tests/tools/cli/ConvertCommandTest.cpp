@@ -393,6 +393,41 @@ TEST_F(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
                           "header's frame count)\n"));
 }
 
+// What a take holds is what is written outside the module's own
+// conversions: never frames a header only claims, never a misread take
+// unasked, and a NaN field as the dropout it is. Each row: the arguments
+// before OUT, OUT's name, the exit status, and what the output or standard
+// error holds.
+TEST_F(LimitsTest, NothingIsWrittenThatTheFileDoesNotHold) {
+    const std::string trc = Write("over.trc", TrcClaiming("50000")),
+        htr = Write("over.htr", HtrClaiming("1000"));
+    const std::string corpus = tovtest::CorpusDir().string();
+    const struct { std::vector<std::string> args; const char* out; int status; std::string holds; } rows[] = {
+        {{trc}, "a.csv", 0, "\n40,0.65,RTOE,"},  // the last of 40 frames, 36 markers
+        {{trc}, "a.trc", 0, "\n60\t60\t40\t36\t"},
+        {{"--units", "mm", trc}, "a.gwm", 0, "$NumFrames 40\n"},
+        {{"--frames", "header", trc}, "a.csv", 1, "padding would add 49960 frames"},
+        {{htr}, "o.bvh", 0, "Frames: 40\r\n"},
+        {{corpus + "/trc/levelground_ccw_fast_01_01.trc"}, "l.csv", 0, ",,,\n"},
+        {{corpus + "/trc/nimble-weird_markers.trc"}, "m.csv", 1, "The take is misread"},
+        {{"--accept-misread", corpus + "/trc/nimble-weird_markers.trc"}, "m.csv", 0, "frame,"},
+    };
+    for (const auto& row : rows) {
+        if (row.args.back().starts_with(corpus) && !fs::exists(row.args.back())) continue;
+        const std::string out = Path(row.out);
+        fs::remove(out);
+        Arguments args{"convert"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        args.push_back(out);
+        const auto run = RunCommand(args);
+        EXPECT_EQ(run.status, row.status) << row.out << ": " << run.err;
+        EXPECT_THAT(row.status == 0 ? ReadBytes(out) : run.err, HasSubstr(row.holds)) << row.out;
+        if (row.status != 0) {
+            EXPECT_FALSE(fs::exists(out)) << row.out;
+        }
+    }
+}
+
 TEST_F(LimitsTest, OutputLimitAndRowsWithoutLimit) {
     const std::string gwm = Write("out.gwm", "precious");
     // The writer is stopped at the limit by the file-size limit; nothing is

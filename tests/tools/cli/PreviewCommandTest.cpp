@@ -224,7 +224,7 @@ TEST_F(PreviewCommandTest, GridStepsAreRoundNumbersInTheScenesUnits) {
 // info's to check).
 TEST_F(PreviewCommandTest, TheFilesWarningsAreSaidAsInfoSaysThem) {
     const std::pair<const char*, std::string> cases[] = {
-        {"nan.trc", tovtest::TrcText({"A", "B"}, {"1\tNaN\t3\t4\t5\t6", "1\t2\t3\t4\tnan\t6"})},
+        {"text.trc", tovtest::TrcText({"A", "B"}, {"1\tx\t3\t4\t5\t6", "1\t2\t3\t4\ty\t6"})},
         {"claims.htr", tovtest::HtrText(2, 1, 3, 4)},
     };
     for (const auto& [name, bytes] : cases) {

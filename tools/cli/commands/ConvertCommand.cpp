@@ -84,11 +84,20 @@ const char kConvertFooter[] =
     "IN \"-\" (standard input), a device or a FIFO is read up to --max-input\n"
     "bytes (4G by default) and refused when it offers more.\n"
     "\n"
-    "Frames: writers write the header's frame count, padding missing frames\n"
-    "(dropouts in GWM, zeros in HTR). When the header and the file disagree a\n"
-    "warning says so, and when padding would add more frames than the file holds\n"
-    "(and more than 1000) nothing is written unless --frames chooses (a GWM\n"
-    "file always has the header's count).\n"
+    "Frames: a conversion writes the frames the file holds, whatever its header\n"
+    "claims; --frames header pads to the header's count (dropouts for markers,\n"
+    "rest frames for skeletons), and refuses when that would add more frames than\n"
+    "the file holds (and more than 1000). HTR to HTR and TRC to GWM are the\n"
+    "module's own conversions and write the header's count, padding missing\n"
+    "frames (dropouts in GWM, zeros in HTR): a warning says when the header and\n"
+    "the file disagree, and padding out of proportion writes nothing unless\n"
+    "--frames chooses (a GWM file always has the header's count).\n"
+    "\n"
+    "A marker take the reader misreads (values under other markers' names, rows\n"
+    "in other frames) is refused with nothing written and the repair that fixes\n"
+    "it, unless --accept-misread writes it as read. A \"NaN\" field is a dropout,\n"
+    "except in the module's own TRC to GWM conversion, which reads it as 0 and\n"
+    "warns.\n"
     "\n"
     "An error is reported as FILE: MESSAGE on standard error and the exit\n"
     "status is 1.";
@@ -100,6 +109,7 @@ struct ConvertOptions {
     std::string maxOutputText, maxInputText;
     std::vector<std::string> offsetText;
     bool strict = false;
+    bool acceptMisread = false;
     bool batch = false;
     bool noFilter = false;
     std::optional<unsigned> jobs;  // --jobs: files converted at once
@@ -386,7 +396,7 @@ std::string GwmUsageProblem(const ConvertOptions& options, const Settings& setti
                "to GWM";
     }
     if (settings.headerFrames && !*settings.headerFrames) {
-        return "--frames held applies to HTR to HTR only: a GWM file has the header's frame count";
+        return "--frames held does not apply to TRC to GWM: a GWM file has the header's frame count";
     }
     std::string problem;
     SourceDateEpochUsable(problem);
@@ -449,9 +459,6 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         return usage("--rotation-units applies to HTR to HTR only");
     }
     const bool panelConversion = inKind == FileKind::kTrc && outKind == FileKind::kGwm;
-    if (!options.framesText.empty() && !htrToHtr && !panelConversion) {
-        return usage("--frames applies to HTR to HTR and TRC to GWM only");
-    }
     if (!options.upText.empty() && !settings.up) return usage("--up auto applies to glTF");
     if (!options.upText.empty() && !tovfileio::HoldsMarkers(outKind)) {
         return usage("--up applies to marker outputs (TRC, C3D, GWM, CSV); a skeleton is written "
@@ -480,6 +487,8 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     take.up = settings.up;
     take.maxOutput = settings.maxOutput;
     take.strict = settings.strict;
+    take.frames = settings.headerFrames.value_or(false) ? FrameChoice::kHeader : FrameChoice::kHeld;
+    take.acceptMisread = options.acceptMisread;
     return ConvertTake(io, options.in, input, outKind, options.out, take);
 }
 
@@ -545,6 +554,8 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
                         "0: no limit)")
         ->type_name("SIZE");
     command->add_flag("--strict", options->strict, "treat warnings as failures: write nothing");
+    command->add_flag("--accept-misread", options->acceptMisread,
+                      "write a marker take the reader misreads as it is read");
     command->add_flag("--batch", options->batch,
                       "convert TRC files to GWM as the utility panel's batch does: into -o "
                       "OUTDIR, with the log ConvertGWMLog.txt there");

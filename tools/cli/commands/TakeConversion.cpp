@@ -5,10 +5,12 @@
 #include "cli/files/OutputFile.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/report/FindingReport.h"
+#include "cli/report/RepairReport.h"
 #include "cli/report/SafeText.h"
 #include "cli/run/Progress.h"
 #include "tovfileio/convert/Conversion.h"
 #include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/TextCodec.h"
 
 using namespace tovfileio;
@@ -39,6 +41,15 @@ std::uint64_t WarningsBefore(const InputFile& input) {
     return count;
 }
 
+// A take refused as misread: the finding that moves its data, what writes
+// it anyway, and the repair that fixes the file where there is one.
+int MisreadRefused(const CommandIO& io, const std::string& in, const InputFile& input,
+                   const ConversionResult& result) {
+    return Report(io, in, EncodeUtf8(result.readMessage) + " (" + FindingText(*result.misread) +
+                              "); nothing written (--accept-misread writes it as read)" +
+                              RepairHint(input.ReadPath(), input.Kind(), true));
+}
+
 }  // namespace
 
 std::optional<UpAxis> ParseUpAxis(const std::string& text) {
@@ -65,6 +76,8 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     request.up = options.up;
     request.baseName = GWMBaseName(PathToWide(output.Name() == "-" ? in : output.Name()));
     request.dateTime = GWMDateTimeText();
+    request.frames = options.frames;
+    request.acceptMisread = options.acceptMisread;
     FindingList findings;
     request.findings = &findings;
 
@@ -78,6 +91,7 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
         result = Convert(request);
         tooLarge = sizeLimit.Reached();
     }
+    if (result.misread) return MisreadRefused(io, in, input, result);
     if (!result.readMessage.empty()) {
         const std::string context = RefusalContext(findings, in, input.Tried());
         return Report(io, in, EncodeUtf8(result.readMessage) + (context.empty() ? "" : " " + context));

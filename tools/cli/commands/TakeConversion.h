@@ -10,6 +10,7 @@
 
 #include "cli/commands/CommandIO.h"
 #include "cli/files/InputFile.h"
+#include "tovfileio/convert/Conversion.h"
 #include "tovfileio/convert/Takes.h"
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/FileKinds.h"
@@ -19,6 +20,8 @@ struct TakeConversionOptions {
     std::optional<tovfileio::UpAxis> up;
     std::optional<std::uint64_t> maxOutput;
     bool strict = false;
+    tovfileio::FrameChoice frames = tovfileio::FrameChoice::kHeld;
+    bool acceptMisread = false;
 };
 
 // Converts `input` (named `in` by the user) into `out` as a file of

@@ -99,7 +99,10 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
         io.Err(name + ": a skeleton is shown as its file holds it; --up turns marker takes\n");
     }
     const bool turned = tovfileio::HoldsMarkers(kind) && stands != tovfileio::ConventionalUp(kind);
-    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned) return true;
+    // The importer reads a "NaN" field as 0: a copy holds such samples as
+    // the dropouts they are.
+    const bool nan = told && standing.nanSamples > 0;
+    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned && !nan) return true;
 
     const FileKind copyKind =
         tovfileio::HoldsSkeleton(kind) ? FileKind::kHtr : FileKind::kTrc;
@@ -116,6 +119,8 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     tovfileio::ConversionRequest request = InputConversion(input, copy, copyKind);
     request.baseName = tovfileio::PathToWide(stem);
     if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
+    // The take is shown as it is read, with the reader's warnings.
+    request.acceptMisread = true;
     // The copy is held to the output limit a conversion is: a file whose rows
     // name far more markers than they hold would otherwise grow without end.
     const std::uint64_t limit = OutputLimit(FileBytes(input.ReadPath()), std::nullopt);

@@ -95,14 +95,16 @@ SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame) {
     survey.surveyed = true;
     TRCFile file;
     SurveyRows rows(frame);
-    if (!file.Read(tovfileio::PathToWide(path), {&survey.take.findings, &rows}).empty()) {
-        return survey;
-    }
+    tovfileio::TRCReadOptions read{&survey.take.findings, &rows};
+    read.nanIsDropout = true;
+    if (!file.Read(tovfileio::PathToWide(path), read).empty()) return survey;
     survey.take.first = file.GetStartFrame();
     survey.take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
     survey.take.unseen = rows.Unseen().Unseen();
     survey.take.read = true;
     survey.standing = rows.Result();
+    const auto* nan = survey.take.findings.Find(tovfileio::ReadFindingCode::kTrcNanDropouts);
+    if (nan != nullptr && survey.standing) survey.standing->nanSamples = nan->count;
     survey.unseenAtStart = rows.UnseenAtStart();
     return survey;
 }

@@ -1,5 +1,6 @@
 #include "cli/report/RepairReport.h"
 
+#include <algorithm>
 #include <map>
 
 #include "cli/report/FindingReport.h"
@@ -48,10 +49,14 @@ std::vector<std::string> GroupedChanges(const std::vector<RepairChange>& changes
     return lines;
 }
 
-std::string RepairHint(const std::string& path, FileKind kind) {
+std::string RepairHint(const std::string& path, FileKind kind, bool clearsMisreads) {
     if (kind != FileKind::kHtr && kind != FileKind::kTrc) return std::string();
     const RepairResult repair = RepairFile(path, kind);
     if (!repair.Repaired() || repair.changes.empty()) return std::string();
+    if (clearsMisreads && std::any_of(repair.findings.begin(), repair.findings.end(),
+                                      LosesOrMovesData)) {
+        return std::string();
+    }
     const std::vector<std::string> grouped = GroupedChanges(repair.changes);
     std::string hint = "; `tovfileio repair IN OUT` repairs it (" + grouped.front();
     if (grouped.size() > 1) hint += ", and " + std::to_string(grouped.size() - 1) + " more";

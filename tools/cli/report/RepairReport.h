@@ -15,8 +15,11 @@ std::vector<std::string> GroupedChanges(const std::vector<tovfileio::RepairChang
 
 // What to add after a refusal of the file at `path` (read as `kind`) when
 // the repair makes it read: "; `tovfileio repair IN OUT` repairs it (line 1:
-// a blank after (X/Y/Z); written as a tab)". Empty when it does not.
-std::string RepairHint(const std::string& path, tovfileio::FileKind kind);
+// a blank after (X/Y/Z); written as a tab)". Empty when it does not, and
+// with `clearsMisreads` also when the repaired file still loses or moves
+// data (LosesOrMovesData).
+std::string RepairHint(const std::string& path, tovfileio::FileKind kind,
+                       bool clearsMisreads = false);
 
 // For a command whose import was refused without the reason in its message:
 // the reader's cause of the refusal with its fix ("line 1: ...: put a tab

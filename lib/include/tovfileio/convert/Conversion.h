@@ -23,6 +23,12 @@ namespace tovfileio {
 // `becomes`).
 bool Converts(FileKind in, FileKind out);
 
+// How many frames a conversion writes: those the file holds (rows of a
+// marker file, frames of a skeleton), or as many as its header claims,
+// padded with dropouts (markers) or rest frames (skeletons), unless the
+// header claims too many to believe (ClaimsTooManyFrames).
+enum class FrameChoice { kHeld, kHeader };
+
 struct ConversionRequest {
     std::string in;                       // the file read, UTF-8 as opened
     FileKind inKind = FileKind::kUnknown;
@@ -39,6 +45,11 @@ struct ConversionRequest {
     std::string dateTime;    // a GWM file's date line (GWMDateTimeText)
     ReadObserver* findings = nullptr;
     std::uint64_t memoryLimit = 0;
+    FrameChoice frames = FrameChoice::kHeld;
+    // A marker take the reader misreads (a finding that moves data: values
+    // under other markers' names, rows in other frames; LosesOrMovesData) is
+    // refused with nothing written, unless it is to be written as read.
+    bool acceptMisread = false;
 };
 
 struct ConversionResult {
@@ -54,6 +65,9 @@ struct ConversionResult {
     std::vector<std::string> notes;
     std::uint32_t points = 0;   // markers or joints written
     std::int64_t frames = 0;    // frames written
+    // Set when the take was refused as misread (readMessage says so): the
+    // first finding that moves its data.
+    std::optional<ReadFinding> misread;
 
     bool Succeeded() const { return readMessage.empty() && writeMessage.empty(); }
 };

@@ -42,6 +42,9 @@ struct Standing {
     // (0, 0, 0) is a dropout as some writers keep one); all of them when
     // no frame holds one.
     std::int64_t emptyFrames = 0;
+    // The samples read as dropouts because a field of theirs says NaN
+    // (kTrcNanDropouts), which the host's import would read as 0.
+    std::uint64_t nanSamples = 0;
 
     // Y-up or Z-up, when the person stands head up along Y or Z; none when
     // lying along X, upside down or when nothing told.

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FileKinds.h"
@@ -30,10 +32,19 @@ const char* UpAxisName(UpAxis axis);
 bool HoldsMarkers(FileKind kind);
 bool HoldsSkeleton(FileKind kind);
 
+// What a program says when it refuses a marker take the reader misreads (a
+// finding that loses or moves data, LosesOrMovesData, tells how).
+inline constexpr wchar_t kMisreadTake[] =
+    L"The take is misread: data of the file would be lost, or stand under other markers' names "
+    L"or in other frames";
+
 struct MarkerReadOptions {
     ReadObserver* findings = nullptr;  // told what the reader finds
     TRCRowSink* rows = nullptr;        // null: every row is kept in the markers
     std::uint64_t memoryLimit = 0;     // as TRCFile::SetMemoryLimit
+    // A "NaN" field makes its sample a dropout, as the marker model means
+    // it (TRCReadOptions::nanIsDropout); off only for the host's own rule.
+    bool nanIsDropout = true;
 };
 
 // Reads the marker take at `path` (UTF-8, opened as given) of `kind` (TRC,
@@ -41,9 +52,22 @@ struct MarkerReadOptions {
 // reader's message for the user.
 std::wstring ReadMarkers(const std::string& path, FileKind kind, TRCFile& into,
                          const MarkerReadOptions& options = {});
+// ReadMarkers of a file held in memory, `bytes` as the file holds them.
+std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& into,
+                               const MarkerReadOptions& options = {});
+// The frames the marker take at `path` of `kind` holds, whatever its header
+// claims, when they are known only by reading it (a TRC file's data rows,
+// counted without reading their fields); none for a kind whose reader
+// gives the frames held as the take's frame count, and for a file the
+// reader refuses.
+std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind);
+
 // Reads the skeletal take at `path` of `kind` (HTR or BVH) into `into`; the
 // empty string on success, otherwise the reader's message.
 std::wstring ReadSkeleton(const std::string& path, FileKind kind, HTRFile& into,
                           ReadObserver* findings = nullptr);
+// ReadSkeleton of a file held in memory.
+std::wstring ReadSkeletonMemory(std::string_view bytes, FileKind kind, HTRFile& into,
+                                ReadObserver* findings = nullptr);
 
 }  // namespace tovfileio

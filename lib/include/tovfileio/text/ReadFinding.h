@@ -52,6 +52,7 @@ enum class ReadFindingCode {
     kTrcRowCount,           // TrcRowCount; found: the header's frame count
     kTrcMarkerCount,        // TrcMarkerCount; found: the header's marker count
     kTrcNothing,            // no marker names and no data rows
+    kTrcNanDropouts,        // count: samples; found: the first field saying NaN
 
     // HTR files.
     kHtrHeaderValue,        // HtrHeaderValue; found: the value
@@ -291,6 +292,14 @@ bool CarriesItsDetail(const ReadFinding& finding);
 inline bool IsWarning(const ReadFinding& finding) {
     return finding.effect == ReadFinding::Effect::kShift ||
            finding.effect == ReadFinding::Effect::kMisread;
+}
+
+// Whether the finding says the read loses or moves data (a shift): columns
+// not read, values under other markers' or segments' names, rows in other
+// frames than the file puts them. Conversions refuse such a take unless
+// asked to write it as read.
+inline bool LosesOrMovesData(const ReadFinding& finding) {
+    return finding.effect == ReadFinding::Effect::kShift;
 }
 
 // Whether the findings of a read say the file holds nothing of the format

@@ -67,6 +67,14 @@ public:
 struct TRCReadOptions {
     ReadObserver* findings = nullptr;  // told what the reader finds
     TRCRowSink* rows = nullptr;        // null: every row is kept in the markers
+    // A sample any of whose fields says "NaN" (any letter case, signed or
+    // not) is a dropout. Off, such a field reads as 0 like any other text,
+    // as the host's import reads it.
+    bool nanIsDropout = false;
+    // The rows are counted (GetNumRows) and their fields not read: the sink
+    // hears Begin and no row. For callers that must know a take's length
+    // before they stream it.
+    bool countRowsOnly = false;
 };
 
 class TRCFile {
