@@ -167,6 +167,7 @@ struct OpenBlock {
     bool channelsRead = false;
     std::uint32_t children = 0;
     double longestChild = 0.0;  // the length of the longest child OFFSET
+    std::vector<TOVVector3<double>> endSites = {};  // its End Sites' OFFSETs
 };
 
 class BVHReader {
@@ -343,6 +344,7 @@ void BVHReader::ReadOffset() {
     if (block.segment != nullptr) block.segment->SetBaseTranslation(xyz[0], xyz[1], xyz[2]);
     if (open_.size() >= 2) {
         OpenBlock& parent = open_[open_.size() - 2];
+        if (block.segment == nullptr) parent.endSites.emplace_back(xyz[0], xyz[1], xyz[2]);
         parent.longestChild = std::max(
             parent.longestChild, std::sqrt(xyz[0] * xyz[0] + xyz[1] * xyz[1] + xyz[2] * xyz[2]));
     }
@@ -383,9 +385,10 @@ void BVHReader::ReadChannels(const Word& keyword) {
 }
 
 void BVHReader::CloseBlock() {
-    const OpenBlock& block = open_.back();
+    OpenBlock& block = open_.back();
     if (block.segment != nullptr) {
         block.segment->SetBoneLength(block.longestChild);
+        block.segment->SetEndSites(std::move(block.endSites));
     }
     open_.pop_back();
 }

@@ -14,7 +14,10 @@ HTRSegment::HTRSegment(const HTRSegment& other)
       referenceScale_(other.referenceScale_),
       frameTranslations_(other.frameTranslations_),
       frameRotations_(other.frameRotations_),
-      frameScales_(other.frameScales_) {
+      frameScales_(other.frameScales_),
+      endSites_(other.endSites_),
+      endSiteLength_(other.endSiteLength_),
+      endSitesGiven_(other.endSitesGiven_) {
     // baseRotation_ was built in the default order; assignment re-expresses
     // the source rotation in it (a plain copy when the orders agree).
     baseRotation_ = other.baseRotation_;
@@ -32,6 +35,9 @@ HTRSegment& HTRSegment::operator=(const HTRSegment& other) {
     frameTranslations_ = other.frameTranslations_;
     frameRotations_ = other.frameRotations_;
     frameScales_ = other.frameScales_;
+    endSites_ = other.endSites_;
+    endSiteLength_ = other.endSiteLength_;
+    endSitesGiven_ = other.endSitesGiven_;
     return *this;
 }
 

@@ -5,7 +5,9 @@
 // translation is the joint's OFFSET, its base rotation 0. Its bone length is
 // the length of its longest child OFFSET (a joint's or an End Site's), so a
 // hip or chest with several children is drawn reaching the farthest; a joint
-// without children has bone length 0. An End Site is no segment of its own.
+// without children has bone length 0. An End Site is no segment of its own:
+// its OFFSET is kept as read among its joint's end sites (SetEndSites), in
+// file order, which the BVH writer writes back.
 //
 // Each frame line gives every segment one frame: translation = its position
 // channels (0 for a joint without them; added to the OFFSET, as the model

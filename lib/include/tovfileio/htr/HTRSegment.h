@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tovfileio/math/TOVRotation.h"
@@ -55,6 +56,28 @@ public:
 
     double GetBoneLength() const { return boneLength_; }
     void SetBoneLength(double length) { boneLength_ = length; }
+
+    // The tips the segment's file gave it, in its own frame: a BVH joint's
+    // End Site OFFSETs in file order. An HTR file holds none, and its leaves
+    // end at their bone length along Y. The tips go with the bone length:
+    // taken at the bone length of the time they are set, they scale as it
+    // changes later (lengths converted or scaled), and stand as set while
+    // it is unchanged.
+    void SetEndSites(std::vector<TOVVector3<double>> tips) {
+        endSites_ = std::move(tips);
+        endSiteLength_ = boneLength_;
+        endSitesGiven_ = true;
+    }
+    // Whether SetEndSites gave the segment its tips, none or some.
+    bool EndSitesGiven() const { return endSitesGiven_; }
+    std::uint32_t EndSiteCount() const { return static_cast<std::uint32_t>(endSites_.size()); }
+    // The i-th tip (i below EndSiteCount) at the current bone length.
+    TOVVector3<double> EndSite(std::uint32_t i) const {
+        const TOVVector3<double>& tip = endSites_[i];
+        if (boneLength_ == endSiteLength_ || endSiteLength_ == 0.0) return tip;
+        const double k = boneLength_ / endSiteLength_;
+        return TOVVector3<double>(tip.x() * k, tip.y() * k, tip.z() * k);
+    }
     // Divisor of the frame scale factors when the file normalises them; 0
     // (a bone of reference length 0) has no scale, and its frames are
     // written with scale 1.
@@ -98,6 +121,9 @@ private:
     std::vector<TOVVector3<double>> frameTranslations_;
     std::vector<TOVEulerRotation<double>> frameRotations_;
     std::vector<double> frameScales_;
+    std::vector<TOVVector3<double>> endSites_;
+    double endSiteLength_ = 0.0;  // the bone length the tips were given at
+    bool endSitesGiven_ = false;
 };
 
 }  // namespace tovfileio
