@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -23,6 +24,9 @@ constexpr double kRadiansToDegrees = 57.29577951308232;
 // Deeper joints are indented no further, so a long chain of joints keeps
 // the file's size in proportion to the joints.
 constexpr std::uint32_t kDeepestIndent = 32;
+// Room for an End Site value in fixed notation; a longer one (beyond 1e40,
+// or a tiny one) takes an exponent.
+constexpr std::size_t kExactRoom = 64;
 
 const wchar_t kNoSegments[] = L"No segments to write";
 const wchar_t kDuplicateSegment[] = L"The scene hierarchy has duplicate segment names: ";
@@ -95,7 +99,34 @@ LineWriter& Indent(LineWriter& out, std::uint32_t depth) {
     return out.Tabs(std::min(depth, kDeepestIndent));
 }
 
-void WriteJoint(const Joint& joint, LineWriter& out) {
+// Writes ` value` in the fewest digits that read back as the same number,
+// without an exponent where they fit in kExactRoom characters.
+LineWriter& ExactField(LineWriter& out, double value) {
+    char digits[kExactRoom];
+    auto written = std::to_chars(digits, digits + kExactRoom, value, std::chars_format::fixed);
+    if (written.ec != std::errc()) written = std::to_chars(digits, digits + kExactRoom, value);
+    return out.Text(" ").Text(std::string_view(digits, written.ptr));
+}
+
+// An End Site at `tip`, its values in the fewest digits that read back as
+// they are when `exact`, else with the file's decimals.
+void WriteEndSite(const TOVVector3<double>& tip, bool exact, std::uint32_t depth,
+                  LineWriter& out) {
+    Indent(out, depth).Line("End Site");
+    Indent(out, depth).Line("{");
+    Indent(out, depth + 1).Text("OFFSET");
+    for (int c = 0; c < 3; ++c) {
+        if (exact) {
+            ExactField(out, tip[c]);
+        } else {
+            out.Field(tip[c]);
+        }
+    }
+    out.End();
+    Indent(out, depth).Line("}");
+}
+
+void OpenJoint(const Joint& joint, LineWriter& out) {
     const std::uint32_t d = joint.depth;
     Indent(out, d).Text(joint.root ? "ROOT " : "JOINT ").Name(joint.segment->Name()).End();
     Indent(out, d).Line("{");
@@ -105,24 +136,54 @@ void WriteJoint(const Joint& joint, LineWriter& out) {
     Indent(out, d + 1)
         .Text(joint.positions ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ")
         .Line("Zrotation Yrotation Xrotation");
-    if (!joint.leaf) return;
-    Indent(out, d + 1).Line("End Site");
-    Indent(out, d + 1).Line("{");
-    Indent(out, d + 2).Text("OFFSET").Field(0.0).Field(joint.segment->GetBoneLength()).Field(0.0).End();
-    Indent(out, d + 1).Line("}");
+}
+
+// Ends a joint's block after its child joints: its End Sites, then the brace.
+void CloseJoint(const Joint& joint, LineWriter& out) {
+    const HTRSegment& segment = *joint.segment;
+    const std::uint32_t d = joint.depth;
+    if (segment.EndSitesGiven()) {
+        for (std::uint32_t i = 0; i < segment.EndSiteCount(); ++i) {
+            WriteEndSite(segment.EndSite(i), true, d + 1, out);
+        }
+    } else if (joint.leaf) {
+        WriteEndSite(TOVVector3<double>(0.0, segment.GetBoneLength(), 0.0), false, d + 1, out);
+    }
     Indent(out, d).Line("}");
 }
 
 void WriteHierarchy(const std::vector<Joint>& joints, LineWriter& out) {
     out.Line("HIERARCHY");
-    // Blocks still open are those of depths 0 .. openDepth - 1.
-    std::uint32_t openDepth = 0;
+    // The joints whose blocks are still open, one a depth from 0.
+    std::vector<const Joint*> open;
     for (const Joint& joint : joints) {
-        while (openDepth > joint.depth) Indent(out, --openDepth).Line("}");
-        WriteJoint(joint, out);
-        if (!joint.leaf) openDepth = joint.depth + 1;
+        while (open.size() > joint.depth) {
+            CloseJoint(*open.back(), out);
+            open.pop_back();
+        }
+        OpenJoint(joint, out);
+        open.push_back(&joint);
     }
-    while (openDepth > 0) Indent(out, --openDepth).Line("}");
+    while (!open.empty()) {
+        CloseJoint(*open.back(), out);
+        open.pop_back();
+    }
+}
+
+// What a joint's position channels hold at frame f: a root's whole
+// translation; below a root, its frame translation, or at a frame beyond
+// its own minus its OFFSET, so it stands at its parent's origin as the
+// model reads such a frame.
+TOVVector3<double> PositionChannels(const Joint& joint, std::uint32_t f) {
+    const HTRSegment& segment = *joint.segment;
+    if (joint.root) return segment.FrameTranslationAbsolute(f);
+    if (f >= segment.FrameCount()) {
+        const TOVVector3<double> base = segment.BaseTranslation();
+        return TOVVector3<double>(-base.x(), -base.y(), -base.z());
+    }
+    TOVVector3<double> t;
+    segment.GetFrameTranslation(f, t[0], t[1], t[2]);
+    return t;
 }
 
 void WriteMotion(const HTRFile& htr, const std::vector<Joint>& joints, LineWriter& out) {
@@ -148,12 +209,7 @@ void WriteMotion(const HTRFile& htr, const std::vector<Joint>& joints, LineWrite
         for (const Joint& joint : joints) {
             const HTRSegment& segment = *joint.segment;
             if (joint.positions) {
-                TOVVector3<double> t;
-                if (joint.root) {
-                    t = segment.FrameTranslationAbsolute(f);
-                } else {
-                    segment.GetFrameTranslation(f, t[0], t[1], t[2]);
-                }
+                const TOVVector3<double> t = PositionChannels(joint, f);
                 for (int c = 0; c < 3; ++c) value(t[c]);
             }
             // Order code 0 is Z, Y, X about rotating axes: angles (x, y, z).
@@ -186,7 +242,10 @@ std::wstring WriteBVHFile(const std::wstring& path, const HTRFile& skeleton,
         for (Joint& joint : joints) {
             const HTRSegment& segment = *joint.segment;
             const std::uint32_t held = std::min(frames, segment.FrameCount());
-            bool moves = false, scaled = false;
+            // Frames beyond its own stand it at its parent's origin.
+            const TOVVector3<double> base = segment.BaseTranslation();
+            bool moves = held < frames && (base.x() != 0.0 || base.y() != 0.0 || base.z() != 0.0);
+            bool scaled = false;
             for (std::uint32_t f = 0; f < held && !(moves && scaled); ++f) {
                 double x, y, z;
                 segment.GetFrameTranslation(f, x, y, z);

@@ -21,34 +21,43 @@ namespace {
 const std::filesystem::path kWalkHtr = std::filesystem::path(TOV_SOURCE_DIR) / "samples/walk.htr";
 constexpr double kDegrees = 0.017453292519943295;
 
-// A model the sample files do not cover: two roots, base rotations, a joint
-// below a root that moves, one whose scale changes, a leaf with a bone
-// length.
-void MakeAwkwardModel(HTRFile& htr) {
+// A model the sample files do not cover: two roots (unless `oneRoot`), base
+// rotations, a joint below a root that moves, one whose scale changes, a
+// leaf with a bone length, a leaf without frames and one with fewer frames
+// than the file, which stand at their parents' origins beyond their frames.
+void MakeAwkwardModel(HTRFile& htr, bool oneRoot = false) {
     htr.SetDataFrameRate(50);
     htr.SetNumFrames(3);
     HTRSegment* a = htr.AddSegment(HTRSegment(L"A"));
     HTRSegment* b = htr.AddSegment(HTRSegment(L"B"));
     HTRSegment* c = htr.AddSegment(HTRSegment(L"C"));
-    HTRSegment* d = htr.AddSegment(HTRSegment(L"D"));
+    HTRSegment* e = htr.AddSegment(HTRSegment(L"E"));
+    HTRSegment* f = htr.AddSegment(HTRSegment(L"F"));
     a->SetRoot(true);
-    d->SetRoot(true);
     b->SetParent(a);
     c->SetParent(b);
+    e->SetParent(c);
+    f->SetParent(a);
     a->SetBaseTranslation(10, 20, 30);
     a->SetBaseRotationAngles(10 * kDegrees, -20 * kDegrees, 30 * kDegrees);
     b->SetBaseTranslation(0, 5, 1);
     b->SetBaseRotationAngles(0, 90 * kDegrees, 0);
     c->SetBaseTranslation(1, 2, 3);
     c->SetBoneLength(7);
-    d->SetBaseTranslation(-4, 0, 0);
-    for (std::uint32_t f = 0; f < 3; ++f) {
-        const double t = f;
+    e->SetBaseTranslation(0, 3, 0);
+    f->SetBaseTranslation(1, 0, 2);
+    f->AppendFrame(0, 0, 0, 0.2, 0, 0, 1);
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        const double t = i;
         a->AppendFrame(t, 2 * t, 0, 0.3 * t, 0.1, -0.2 * t, 1);
-        b->AppendFrame(0, f == 2 ? 1.5 : 0, 0, 0.5, 0.25 * t, 0, 1);
-        c->AppendFrame(0, 0, 0, -0.4 * t, 0.7, 0.1, f == 1 ? 1.2 : 1);
-        d->AppendFrame(0, 0, t, 0, 0, 1.0, 1);
+        b->AppendFrame(0, i == 2 ? 1.5 : 0, 0, 0.5, 0.25 * t, 0, 1);
+        c->AppendFrame(0, 0, 0, -0.4 * t, 0.7, 0.1, i == 1 ? 1.2 : 1);
     }
+    if (oneRoot) return;
+    HTRSegment* d = htr.AddSegment(HTRSegment(L"D"));
+    d->SetRoot(true);
+    d->SetBaseTranslation(-4, 0, 0);
+    for (std::uint32_t i = 0; i < 3; ++i) d->AppendFrame(0, 0, i, 0, 0, 1.0, 1);
 }
 
 // Where each joint stands: by frame, then joint name.
@@ -108,7 +117,8 @@ TEST(BVHWriter, RoundTripKeepsEveryJointWhereItWas) {
     };
     const Case cases[] = {
         {"walk sample", true, {}, {}},
-        {"two roots, base rotations, a moving joint, a scale", false, {L"B"}, {L"C"}},
+        {"two roots, base rotations, a moving joint, a scale, leaves short of frames", false,
+         {L"B", L"E", L"F"}, {L"C"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -183,9 +193,68 @@ TEST(BVHWriter, RefusesWhatBVHCannotHoldAndWritesNothing) {
     }
 }
 
-// World positions three.js's BVHLoader gives a file; none when node cannot
-// run the script.
-Places ThreeJsPlaces(const std::filesystem::path& bvh) {
+// The OFFSET lines of the End Sites of a BVH file, in file order, without
+// their indent.
+std::vector<std::string> EndSiteOffsets(const std::filesystem::path& bvh) {
+    std::istringstream lines(tovtest::ReadBytes(bvh));
+    std::vector<std::string> offsets;
+    bool inEndSite = false;
+    for (std::string line; std::getline(lines, line);) {
+        line = line.substr(line.find_first_not_of('\t'));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (inEndSite && line.starts_with("OFFSET")) offsets.push_back(line);
+        inEndSite = line == "End Site" || (inEndSite && line == "{");
+    }
+    return offsets;
+}
+
+TEST(BVHWriter, WritesEndSitesAsReadElseAtTheBoneLength) {
+    // A joint with an End Site before its child, which has two, and a leaf
+    // with none.
+    const std::string read =
+        "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS 0\nEnd Site\n{\nOFFSET 1 0 0\n}\n"
+        "JOINT C\n{\nOFFSET 0 1 0\nCHANNELS 0\n"
+        "End Site\n{\nOFFSET 0.0000001 -19.509425123 0.000879\n}\n"
+        "End Site\n{\nOFFSET -0.00000 -2 +3e1\n}\n}\n"
+        "JOINT L\n{\nOFFSET 0 0 1\nCHANNELS 0\n}\n}\nMOTION\nFrames: 0\nFrame Time: 0.01\n";
+    struct Case {
+        const char* label;
+        void (*change)(HTRFile& model, const std::filesystem::path& dir);
+        std::vector<std::string> offsets;
+    };
+    const Case cases[] = {
+        {"as read, each joint's after its child joints",
+         [](HTRFile&, const std::filesystem::path&) {},
+         {"OFFSET 0.0000001 -19.509425123 0.000879", "OFFSET -0 -2 30", "OFFSET 1 0 0"}},
+        {"scaled with the lengths", [](HTRFile& model, const std::filesystem::path&) {
+             model.ScaleTranslations(2);
+         },
+         {"OFFSET 0.0000002 -39.018850246 0.001758", "OFFSET -0 -4 60", "OFFSET 2 0 0"}},
+        // An HTR file holds a bone length: the longest child OFFSET's, along
+        // Y, for a leaf; nothing of a joint that has children.
+        {"through an HTR file", [](HTRFile& model, const std::filesystem::path& dir) {
+             const auto htr = tovtest::Wide(dir / "via.htr");
+             ASSERT_EQ(model.Write(htr), L"");
+             ASSERT_EQ(model.Read(htr), L"");
+         },
+         {"OFFSET 0.000000 30.066593 0.000000", "OFFSET 0.000000 0.000000 0.000000"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        tovtest::ScratchDir dir;
+        HTRFile model;
+        ASSERT_EQ(ReadBVHMemory(read, model), L"");
+        c.change(model, dir.Path());
+        const auto path = dir.Path() / "out.bvh";
+        ASSERT_EQ(WriteBVHFile(tovtest::Wide(path), model), L"");
+        EXPECT_EQ(EndSiteOffsets(path), c.offsets);
+    }
+}
+
+// World positions three.js's BVHLoader gives a file's joints, and its End
+// Sites ("Joint/EndSite0", ...) when `endSites`; none when node cannot run
+// the script.
+Places ThreeJsPlaces(const std::filesystem::path& bvh, bool endSites) {
     const std::string command = "node '" TOV_BVH_POSITIONS_SCRIPT "' '" TOV_THREE_DIR "' '" +
                                 bvh.string() + "'";
     std::FILE* pipe = ::popen(command.c_str(), "r");
@@ -201,6 +270,7 @@ Places ThreeJsPlaces(const std::filesystem::path& bvh) {
     double x, y, z;
     while (lines >> frame >> name >> x >> y >> z) {
         if (frames.size() <= frame) frames.resize(frame + 1);
+        if (!endSites && name.find('/') != name.npos) continue;
         frames[frame][std::wstring(name.begin(), name.end())] = {x, y, z};
     }
     return frames;
@@ -212,24 +282,36 @@ TEST(BVHWriter, ThreeJsPlacesEveryJointWhereTheModelDoes) {
         GTEST_SKIP() << "node or three.js is not installed";
     }
     tovtest::ScratchDir dir;
-    // Our own file written from the HTR sample, checked against the HTR
-    // model; then every corpus file, checked against our reading of it.
+    // Our own files written from models, checked against the model; then
+    // every corpus file, checked against our reading of it, and our copy of
+    // it, whose joints and End Sites three.js places where it places the
+    // original's.
     struct Check {
-        std::filesystem::path bvh;
+        std::filesystem::path bvh, copy;
         HTRFile model;
     };
-    std::vector<Check> checks;
-    checks.push_back({dir.Path() / "walk.bvh", HTRFile()});
+    std::vector<Check> checks(2);
+    checks[0].bvh = dir.Path() / "walk.bvh";
     ASSERT_EQ(checks[0].model.Read(tovtest::Wide(kWalkHtr)), L"");
-    ASSERT_EQ(WriteBVHFile(tovtest::Wide(checks[0].bvh), checks[0].model), L"");
+    checks[1].bvh = dir.Path() / "awkward.bvh";
+    MakeAwkwardModel(checks[1].model, true);
+    for (const Check& check : checks) {
+        ASSERT_EQ(WriteBVHFile(tovtest::Wide(check.bvh), check.model), L"");
+    }
     for (const auto& path : tovtest::CorpusFiles("bvh", ".bvh")) {
-        checks.push_back({path, HTRFile()});
-        ASSERT_EQ(ReadBVH(tovtest::Wide(path), checks.back().model), L"");
+        Check& check = checks.emplace_back();
+        check.bvh = path;
+        check.copy = dir.Path() / path.filename();
+        ASSERT_EQ(ReadBVH(tovtest::Wide(path), check.model), L"");
+        ASSERT_EQ(WriteBVHFile(tovtest::Wide(check.copy), check.model), L"");
     }
     for (const Check& check : checks) {
         SCOPED_TRACE(check.bvh.string());
-        ExpectSamePlaces(ModelPlaces(check.model), ThreeJsPlaces(check.bvh),
-                         1e-4 * SkeletonSize(check.model));
+        const double size = SkeletonSize(check.model);
+        ExpectSamePlaces(ModelPlaces(check.model), ThreeJsPlaces(check.bvh, false), 1e-6 * size);
+        if (check.copy.empty()) continue;
+        ExpectSamePlaces(ThreeJsPlaces(check.bvh, true), ThreeJsPlaces(check.copy, true),
+                         1e-6 * size);
     }
 }
 

@@ -1,7 +1,8 @@
-// Prints the world position of every joint of a BVH file at every frame, as
-// three.js's BVHLoader reads the file: one line "frame name x y z" per joint
-// and frame, frames from 0. End Sites, which the loader keeps as bones named
-// ENDSITE, are left out.
+// Prints the world position of every joint and End Site of a BVH file at
+// every frame, as three.js's BVHLoader reads the file: one line
+// "frame name x y z" per joint and frame, frames from 0. An End Site, which
+// the loader keeps as a bone named ENDSITE, is named after its joint:
+// "Joint/EndSite0", "Joint/EndSite1", ... in file order.
 //
 // usage: node bvh-world-positions.mjs <three.js package folder> <file.bvh>
 import { readFileSync } from 'node:fs';
@@ -9,11 +10,21 @@ import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
 const [threeDir, bvhPath] = process.argv.slice(2);
+const { KeyframeTrack } = await import(pathToFileURL(join(threeDir, 'build/three.module.js')).href);
 const { BVHLoader } = await import(
     pathToFileURL(join(threeDir, 'examples/jsm/loaders/BVHLoader.js')).href);
 
+// The loader's keys in doubles, as it computes them, rather than rounded to
+// single precision: positions then agree to the digits the files give.
+KeyframeTrack.prototype.ValueBufferType = Float64Array;
 const { skeleton, clip } = new BVHLoader().parse(readFileSync(bvhPath, 'utf8'));
 const byName = new Map(skeleton.bones.map((bone) => [bone.name, bone]));
+const names = new Map();
+for (const bone of skeleton.bones) {
+    if (bone.name !== 'ENDSITE') continue;
+    const sites = bone.parent.children.filter((child) => child.name === 'ENDSITE');
+    names.set(bone, `${bone.parent.name}/EndSite${sites.indexOf(bone)}`);
+}
 // Each track holds one key per frame, so frame f's values are read straight
 // from it instead of sampling between keys.
 const tracks = clip.tracks.map((track) => {
@@ -30,9 +41,8 @@ for (let f = 0; f < frames; ++f) {
     }
     root.updateMatrixWorld(true);
     for (const bone of skeleton.bones) {
-        if (bone.name === 'ENDSITE') continue;
         const p = bone.getWorldPosition(bone.position.clone());
-        out.push(`${f} ${bone.name} ${p.x} ${p.y} ${p.z}`);
+        out.push(`${f} ${names.get(bone) ?? bone.name} ${p.x} ${p.y} ${p.z}`);
     }
 }
 process.stdout.write(out.join('\n') + '\n');

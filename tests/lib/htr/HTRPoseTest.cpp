@@ -11,13 +11,15 @@ constexpr double kQuarter = 1.5707963267948966;
 
 // A root turned by its frame and base rotations and one child one unit
 // along the root's Y axis: where the child stands shows how the turns
-// compose.
+// compose. A child without frames stands as the importer keys it: no
+// motion, at its parent's origin.
 TEST(HTRPose, ComposesFrameThenBaseRotationThroughTheParent) {
     struct Case {
         const char* label;
         double baseX, baseZ;    // the root's base rotation
         double frameX, frameZ;  // the root's frame-0 rotation
         double x, y, z;         // where the child stands
+        bool childFrames = true;
     };
     const Case cases[] = {
         {"no turn", 0, 0, 0, 0, 5, 1, 0},
@@ -26,6 +28,7 @@ TEST(HTRPose, ComposesFrameThenBaseRotationThroughTheParent) {
         // The frame turn applies first: X takes +Y to +Z, which Z keeps.
         {"frame about X, then base about Z", 0, kQuarter, kQuarter, 0, 5, 0, 1},
         {"frame about Z, then base about X", kQuarter, 0, 0, kQuarter, 4, 0, 0},
+        {"a child without frames", 0, kQuarter, kQuarter, 0, 5, 0, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -38,7 +41,7 @@ TEST(HTRPose, ComposesFrameThenBaseRotationThroughTheParent) {
         root->SetBaseRotationAngles(c.baseX, 0, c.baseZ);
         root->AppendFrame(0, 0, 0, c.frameX, 0, c.frameZ, 1);
         child->SetBaseTranslation(0, 1, 0);
-        child->AppendFrame(0, 0, 0, 0, 0, 0, 2);  // scale moves nothing
+        if (c.childFrames) child->AppendFrame(0, 0, 0, 0, 0, 0, 2);  // scale moves nothing
         tovtest::ExpectPlacedAt(htr, L"Child", 0, c.x, c.y, c.z);
     }
 }

@@ -29,7 +29,9 @@ public:
 
     // Places every segment at frame `frame` (from 0). A frame beyond a
     // segment's frames reads as the model reads it: no motion, translation
-    // (0, 0, 0). Reuses its buffers: no allocation.
+    // (0, 0, 0) and no turn, so the segment stands at its parent's origin,
+    // turned as its parent, as the host's import keys it; not in its base
+    // position, which AtBase gives. Reuses its buffers: no allocation.
     void At(std::uint32_t frame);
     // Places every segment in the base position: base translation and base
     // rotation, no frame.
