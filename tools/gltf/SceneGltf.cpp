@@ -172,7 +172,9 @@ public:
         : model_(model), buffer_(buffer), axes_(axes) {}
 
     // The mesh of what `node` holds, or -1 when the host draws nothing solid
-    // for it or its shape has no extent. A shape beyond a float once in
+    // for it or its shape has no extent (a bone of length zero, whose width
+    // and height follow its length): a node without a mesh, which glTF and
+    // its loaders take as a plain node. A shape beyond a float once in
     // metres gets no mesh and is said in `problem`, when that is empty.
     int MeshOf(SceneNode& node, std::string& problem) {
         SceneObject* object = node.HeldObject();
@@ -189,8 +191,8 @@ public:
         }
         key.append(reinterpret_cast<const char*>(&color), sizeof color);
         if (const auto found = meshes_.find(key); found != meshes_.end()) {
-            if (found->second < 0 && problem.empty()) problem = TooLarge(node);
-            return found->second;
+            if (found->second == kTooLarge && problem.empty()) problem = TooLarge(node);
+            return found->second < 0 ? -1 : found->second;
         }
         const int mesh = NewMesh(params, offset, color);
         meshes_.emplace(std::move(key), mesh);

@@ -48,6 +48,19 @@ TEST_F(GltfTest, SamplesAndCorpusFilesPassTheValidator) {
     std::vector<std::filesystem::path> inputs = {tovtest::kWalkHtr, tovtest::kWalkTrc};
     for (const auto& file : tovtest::CorpusFiles("htr", ".htr")) inputs.push_back(file);
     for (const auto& file : tovtest::CorpusFiles("trc", ".trc")) inputs.push_back(file);
+    // Skeletons with bones of length zero, which get no mesh: the corpus's
+    // cmu_12_01_walk.bvh (Hips and Spine1), else one of two such bones, the
+    // second of the first one's shape.
+    for (const auto& file : tovtest::CorpusFiles("bvh", ".bvh")) inputs.push_back(file);
+    if (tovtest::CorpusFiles("bvh", ".bvh").empty()) {
+        inputs.push_back(Write("zero.bvh",
+                               "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 6 Xposition Yposition "
+                               "Zposition Zrotation Yrotation Xrotation\nJOINT Spine\n{\nOFFSET 0 10 0\n"
+                               "CHANNELS 3 Zrotation Yrotation Xrotation\nJOINT Neck\n{\nOFFSET 0 0 0\n"
+                               "CHANNELS 3 Zrotation Yrotation Xrotation\nEnd Site\n{\nOFFSET 0 0 0\n}\n}\n}\n}\n"
+                               "MOTION\nFrames: 2\nFrame Time: 0.033333\n0 0 0 0 0 0 0 0 0 0 0 0\n"
+                               "0 1 0 0 0 10 0 0 0 0 0 0\n"));
+    }
     std::vector<std::string> outputs;
     for (const auto& input : inputs) {
         // Binary and text in turn.
@@ -213,8 +226,9 @@ TEST(GltfShapes, ShapesAreClosedAndFaceOutwards) {
 
 // A scene of every kind of object: each node's mesh has the extent of its
 // object in metres and glTF's axes, placed by the object offset, in its
-// wire colour; alike objects share one mesh and one material, a camera has
-// none, and an object too large for a float is refused.
+// wire colour; alike objects share one mesh and one material, a camera and
+// a bone of length zero have none, and an object too large for a float is
+// refused.
 TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
     using namespace brindle::host;
     Scene& scene = Scene::Current();
@@ -247,6 +261,15 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
     SceneNode* box = make(L"Box", HELPER_CLASS_ID, DUMMY_CLASS_ID, 0);
     box->HeldObject()->SetBox({Point3(-1, -2, -3), Point3(4, 5, 6)});
     SceneNode* camera = make(L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID, 0);
+    // Bones of length zero, as a BVH joint at its child's place makes them:
+    // nothing to draw, so no mesh, however many there are.
+    std::vector<SceneNode*> zeroBones;
+    for (const wchar_t* name : {L"Spine1", L"Neck"}) {
+        zeroBones.push_back(bone(name, 0x0000FF));
+        for (const auto param : {kBoneLength, kBoneWidth, kBoneHeight}) {
+            zeroBones.back()->HeldObject()->Block().SetValue(param, 0, 0.0f);
+        }
+    }
     // A cloud of like markers.
     std::vector<SceneNode*> cloud;
     for (int i = 0; i < 1000; ++i) {
@@ -294,6 +317,9 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
         EXPECT_EQ(color.metallicFactor, 0.0);
     }
     EXPECT_EQ(meshOf(camera), -1);
+    for (SceneNode* zero : zeroBones) EXPECT_EQ(meshOf(zero), -1);
+    std::string written, refused;
+    EXPECT_TRUE(tovgltf::SceneGltfBytes(scene, true, "test", written, refused)) << refused;
     // Bone (the three bones' one: same shape, same colour), offset ball,
     // point, box, marker (the cloud's one); orange, marker blue, black.
     EXPECT_EQ(model.meshes.size(), 5u);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # glTF files as an ordinary viewer shows them: a converted skeleton
-# (samples/walk.htr, and the corpus's fight_a.htr when the corpus is there),
+# (samples/walk.htr, and the corpus's fight_a.htr and cmu_12_01_walk.bvh,
+# whose bones of length zero have no mesh, when the corpus is there),
 # a converted marker cloud (samples/walk.trc) and a scene of both written by
 # `tovfileio gltf`, each opened in headless Chromium by three.js's plain
 # GLTFLoader (tests/browser/gltf-view.html) and rendered at the start and the
@@ -74,6 +75,14 @@ if [ -f "$CORPUS/htr/fight_a.htr" ]; then
     check "skeleton corpus fight_a.htr" "$OUT/fight_a.glb" 0.005 0.005
 else
     echo "corpus fight_a.htr not there: not checked"
+fi
+# A skeleton whose Hips and Spine1 are bones of length zero, which have no
+# mesh: the loader takes the nodes without one, and the rest still shows.
+if [ -f "$CORPUS/bvh/cmu_12_01_walk.bvh" ]; then
+    "$TOV" convert "$CORPUS/bvh/cmu_12_01_walk.bvh" "$OUT/cmu_12_01_walk.glb"
+    check "skeleton corpus cmu_12_01_walk.bvh" "$OUT/cmu_12_01_walk.glb" 0.005 0.005
+else
+    echo "corpus cmu_12_01_walk.bvh not there: not checked"
 fi
 echo "screenshots in $OUT"
 exit $failed
