@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <new>
@@ -126,11 +127,12 @@ std::string_view TrimEnd(std::string_view text) {
 }
 
 // One parameter: its type (-1 char, 1 byte, 2 int16, 4 float), dimensions
-// and data, which the record was checked to hold.
+// and data, the values of the dimensions that its record holds.
 struct Param {
     int type = 0;
     std::vector<std::uint32_t> dims;
     std::string_view data;
+    std::uint64_t asked = 0;  // the values the dimensions ask for, when the record holds fewer
 
     std::uint64_t Count() const { return data.size() / static_cast<std::uint64_t>(std::abs(type)); }
 };
@@ -143,7 +145,8 @@ public:
 
     // Reads the records of the parameter section `section` (at `offset` in
     // the file). Each record's offset word must lead forward, so the walk
-    // ends; a record that runs past its end or past the section is damage.
+    // ends; a record whose type, dimension count or name runs past its end
+    // or past the section is damage.
     std::optional<Refusal> Parse(std::string_view section, std::uint64_t offset);
 
     const Param* Find(const std::string& name) const {
@@ -172,10 +175,26 @@ public:
     }
     std::optional<double> Count(const std::string& name) const { return Count(Find(name)); }
 
+    // The parameters whose dimensions ask for more values than their
+    // records hold, in the order of the section.
+    const std::vector<std::string>& ShortNames() const { return shortNames_; }
+
 private:
     Processor processor_;
     std::map<std::string, Param> byName_;
+    std::vector<std::string> shortNames_;
 };
+
+// The product of `dims`, held at the most a count holds; 0 when one is 0.
+std::uint64_t Product(const std::vector<std::uint32_t>& dims) {
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t values = 1;
+    for (const std::uint32_t d : dims) {
+        if (d == 0) return 0;
+        values = values > kMost / d ? kMost : values * d;
+    }
+    return values;
+}
 
 std::optional<Refusal> Params::Parse(std::string_view section, std::uint64_t offset) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(section.data());
@@ -213,20 +232,14 @@ std::optional<Refusal> Params::Parse(std::string_view section, std::uint64_t off
             if (head + dimensions > end) {
                 return Damaged(offset + link + 3, "parameter " + name + " is cut short");
             }
-            // The product of the dimensions (0 when one is), held below the
-            // record's bytes at every step, so no count overflows.
+            // A record whose dimensions ask for more values than it holds
+            // (older systems' force-plate records) gives the values that
+            // fit before the next record.
             param.dims.assign(bytes + head, bytes + head + dimensions);
-            std::uint64_t values =
-                std::find(param.dims.begin(), param.dims.end(), 0u) == param.dims.end() ? 1 : 0;
+            const std::uint64_t asked = Product(param.dims);
             const std::uint64_t room = (end - head - dimensions) / static_cast<std::uint64_t>(std::abs(param.type));
-            for (std::uint64_t d = 0; d < dimensions && values != 0; ++d) {
-                values *= bytes[head + d];
-                if (values > room) {
-                    return Damaged(offset + head,
-                                   "the dimensions of parameter " + name +
-                                       " need more values than its record holds");
-                }
-            }
+            const std::uint64_t values = std::min(asked, room);
+            if (asked > room) param.asked = asked;
             param.data = section.substr(head + dimensions,
                                         values * static_cast<std::uint64_t>(std::abs(param.type)));
             records.push_back({group, {name, std::move(param)}});
@@ -238,7 +251,8 @@ std::optional<Refusal> Params::Parse(std::string_view section, std::uint64_t off
         const auto found = groups.find(group);
         const std::string key = (found != groups.end() ? found->second : "#" + std::to_string(group)) +
                                 ":" + named.first;
-        byName_.emplace(key, std::move(named.second));
+        const auto [kept, added] = byName_.emplace(key, std::move(named.second));
+        if (added && kept->second.asked != 0) shortNames_.push_back(key);
     }
     return std::nullopt;
 }
@@ -325,6 +339,98 @@ Decoder DecoderFor(Processor processor, bool isFloat) {
     }
 }
 
+// The first frame and the frame count: TRIAL's 32-bit fields, then
+// POINT:LONG_FRAMES, POINT:FRAMES (float past 65,535), then the header's
+// first and last frame words.
+struct FrameRange {
+    std::uint64_t first = 0;
+    std::uint64_t frames = 0;
+    const char* givenBy = "the header";  // what gives the frame count
+};
+FrameRange FramesOf(const Params& params, std::uint64_t headerFirst, std::uint64_t headerLast) {
+    FrameRange range{headerFirst, headerLast >= headerFirst ? headerLast - headerFirst + 1 : 0};
+    if (const Param* frameCount = params.Find("POINT:FRAMES")) {
+        range.frames = Clamped(params.Count(frameCount).value_or(double(range.frames)), 0xffffffff);
+        range.givenBy = "POINT:FRAMES";
+    }
+    if (const Param* longFrames = params.Find("POINT:LONG_FRAMES")) {
+        range.frames =
+            Clamped(params.Number(longFrames).value_or(double(range.frames)), 0xffffffff);
+        range.givenBy = "POINT:LONG_FRAMES";
+    }
+    const Param* trialStart = params.Find("TRIAL:ACTUAL_START_FIELD");
+    const Param* trialEnd = params.Find("TRIAL:ACTUAL_END_FIELD");
+    if (trialStart != nullptr && trialEnd != nullptr && trialStart->type == 2 &&
+        trialEnd->type == 2 && trialStart->Count() >= 2 && trialEnd->Count() >= 2) {
+        const std::uint64_t start = static_cast<std::uint64_t>(*params.Count(trialStart, 0)) +
+                                    (static_cast<std::uint64_t>(*params.Count(trialStart, 1)) << 16);
+        const std::uint64_t end = static_cast<std::uint64_t>(*params.Count(trialEnd, 0)) +
+                                  (static_cast<std::uint64_t>(*params.Count(trialEnd, 1)) << 16);
+        if (end >= start) return {start, end - start + 1, "TRIAL:ACTUAL_START_FIELD and END_FIELD"};
+    }
+    return range;
+}
+
+// Whether `frames` frames of `frameBytes` bytes fill a data section of
+// `dataBytes`: the section ends in the block the last frame ends in.
+bool FillsDataSection(std::uint64_t frames, std::uint64_t frameBytes, std::uint64_t dataBytes) {
+    if (frameBytes == 0 || dataBytes / frameBytes < frames) return false;
+    const std::uint64_t used = frames * frameBytes;
+    return dataBytes <= (used + kBlock - 1) / kBlock * kBlock;
+}
+
+// The analog samples of a channel in a frame: ANALOG:RATE over the points'
+// rate when it is whole, else the header's count.
+std::uint64_t SamplesPerFrame(const Params& params, double pointRate, std::uint64_t headerSamples) {
+    const std::optional<double> analogRate = params.Number(params.Find("ANALOG:RATE"));
+    if (analogRate && pointRate > 0) {
+        const double ratio = *analogRate / pointRate;
+        if (ratio >= 1 && std::abs(ratio - std::round(ratio)) < 1e-3) {
+            return Clamped(std::round(ratio), 0xffff);
+        }
+    }
+    return headerSamples;
+}
+
+// The analog values between one frame's points and the next's.
+struct AnalogBlock {
+    std::uint64_t channels = 0;
+    std::uint64_t values = 0;
+    // Set when the header's count differs from what the parameters give.
+    std::optional<findingdetail::C3dAnalogValues> differs;
+};
+
+// What sizes a frame besides its analog values.
+struct FrameLayout {
+    std::uint64_t points = 0;
+    std::uint64_t wordBytes = 0;
+    std::uint64_t frames = 0;     // the frame count the file gives
+    std::uint64_t dataBytes = 0;  // from the data section's start to the file's end
+};
+
+// What the parameters give (ANALOG:USED channels of SamplesPerFrame
+// samples) when the data section's size bears it out for the frame count,
+// else the header's count when it does, else the parameters' again.
+AnalogBlock SizeAnalogBlock(const Params& params, double pointRate, std::uint64_t headerValues,
+                            std::uint64_t headerSamples, const FrameLayout& layout) {
+    const std::optional<double> used = params.Count("ANALOG:USED");
+    if (!used) return {headerSamples != 0 ? headerValues / headerSamples : 0, headerValues, {}};
+    const std::uint64_t channels = Clamped(*used, 0xffff);
+    const std::uint64_t samples = SamplesPerFrame(params, pointRate, headerSamples);
+    const std::uint64_t values = channels * samples;
+    if (samples == 0 || values == headerValues) return {channels, headerValues, {}};
+    auto fills = [&](std::uint64_t analog) {
+        return FillsDataSection(layout.frames, (layout.points * 4 + analog) * layout.wordBytes,
+                                layout.dataBytes);
+    };
+    const bool paramsFill = fills(values);
+    const bool headerFills = !paramsFill && fills(headerValues);
+    const std::uint64_t read = headerFills ? headerValues : values;
+    return {channels, read,
+            findingdetail::C3dAnalogValues{headerValues, channels, samples, read,
+                                           paramsFill || headerFills}};
+}
+
 class C3DReader {
 public:
     C3DReader(Source& source, TRCFile& into, const C3DReadOptions& options)
@@ -341,7 +447,8 @@ private:
         if (options_.findings != nullptr) options_.findings->Found(finding);
     }
     void NameMarkers(const Params& params, std::uint64_t points);
-    void ReadUnitsAndRate(const Params& params, float headerRate);
+    // The points' rate as the file gives it.
+    double ReadUnitsAndRate(const Params& params, float headerRate);
     // Where the points' frames lie and how they read.
     struct PointData {
         Processor processor;
@@ -355,6 +462,15 @@ private:
     // Hands every row to the caller's sink, or keeps them in the markers
     // within the memory limit.
     std::wstring ReadRows(const PointData& data);
+    void TellShortParams(const Params& params);
+    // The take from the parameters and the header's words: markers, rate,
+    // frames, then its rows.
+    std::wstring ReadTake(const Params& params, const unsigned char* header, Processor processor,
+                          std::uint64_t size);
+    // The frames the data section's `dataBytes` hold, up to the count the
+    // file gives (frames past it are taken for padding).
+    std::uint64_t FramesHeld(const FrameRange& range, std::uint64_t frameBytes,
+                             std::uint64_t dataBytes);
 
     Source& source_;
     TRCFile& into_;
@@ -406,7 +522,7 @@ void C3DReader::NameMarkers(const Params& params, std::uint64_t points) {
     }
 }
 
-void C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
+double C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
     const Param* units = params.Find("POINT:UNITS");
     std::string_view unitText;
     if (units != nullptr && units->type == -1) unitText = TrimEnd(units->data);
@@ -428,35 +544,7 @@ void C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
         std::snprintf(text, sizeof text, "%g", rate);
         Tell(C3dFinding(ReadFindingCode::kC3dRateNotWhole, ReadFinding::Effect::kMisread, text));
     }
-}
-
-// The first frame and the frame count: TRIAL's 32-bit fields, then
-// POINT:LONG_FRAMES, POINT:FRAMES (float past 65,535), then the header's
-// first and last frame words.
-struct FrameRange {
-    std::uint64_t first = 0;
-    std::uint64_t frames = 0;
-};
-FrameRange FramesOf(const Params& params, std::uint64_t headerFirst, std::uint64_t headerLast) {
-    std::uint64_t first = headerFirst;
-    std::uint64_t frames = headerLast >= first ? headerLast - first + 1 : 0;
-    if (const Param* frameCount = params.Find("POINT:FRAMES")) {
-        frames = Clamped(params.Count(frameCount).value_or(double(frames)), 0xffffffff);
-    }
-    if (const Param* longFrames = params.Find("POINT:LONG_FRAMES")) {
-        frames = Clamped(params.Number(longFrames).value_or(double(frames)), 0xffffffff);
-    }
-    const Param* trialStart = params.Find("TRIAL:ACTUAL_START_FIELD");
-    const Param* trialEnd = params.Find("TRIAL:ACTUAL_END_FIELD");
-    if (trialStart != nullptr && trialEnd != nullptr && trialStart->type == 2 &&
-        trialEnd->type == 2 && trialStart->Count() >= 2 && trialEnd->Count() >= 2) {
-        const std::uint64_t start = static_cast<std::uint64_t>(*params.Count(trialStart, 0)) +
-                                    (static_cast<std::uint64_t>(*params.Count(trialStart, 1)) << 16);
-        const std::uint64_t end = static_cast<std::uint64_t>(*params.Count(trialEnd, 0)) +
-                                  (static_cast<std::uint64_t>(*params.Count(trialEnd, 1)) << 16);
-        if (end >= start) return {start, end - start + 1};
-    }
-    return {first, frames};
+    return rate;
 }
 
 std::wstring C3DReader::Run() {
@@ -499,7 +587,24 @@ std::wstring C3DReader::Run() {
     source_.Read(paramStart, reinterpret_cast<unsigned char*>(section.data()), paramBytes);
     Params params(processor);
     if (const std::optional<Refusal> refusal = params.Parse(section, paramStart)) return Refuse(*refusal);
+    TellShortParams(params);
+    return ReadTake(params, header, processor, size);
+}
 
+void C3DReader::TellShortParams(const Params& params) {
+    const std::vector<std::string>& names = params.ShortNames();
+    if (names.empty()) return;
+    const Param& first = *params.Find(names.front());
+    ReadFinding finding =
+        C3dFinding(ReadFindingCode::kC3dParameterShort, ReadFinding::Effect::kMisread,
+                   std::to_string(first.asked), names.size());
+    finding.detail =
+        findingdetail::HeaderReadAs{names.front(), static_cast<std::int64_t>(first.Count())};
+    Tell(finding);
+}
+
+std::wstring C3DReader::ReadTake(const Params& params, const unsigned char* header,
+                                 Processor processor, std::uint64_t size) {
     // The header's words, in the file's byte order.
     auto word = [&](int n) { return c3dbytes::U16(processor, header + 2 * (n - 1)); };
     const float headerScale = c3dbytes::F32(processor, header + 12);
@@ -515,38 +620,49 @@ std::wstring C3DReader::Run() {
         return Refuse(Damaged(16, "the data section starts at block " + std::to_string(dataBlock) +
                                       ", not after the header"));
     }
-    const std::uint64_t analogValues = word(3);
-    const std::uint64_t analogPerFrame = word(10);
-    const std::uint64_t analogChannels = Clamped(
-        params.Count("ANALOG:USED").value_or(analogPerFrame != 0 ? analogValues / analogPerFrame : 0),
-        0xffff);
-
+    const std::uint64_t dataStart = (dataBlock - 1) * kBlock;
     const FrameRange range = FramesOf(params, word(4), word(5));
-    const std::uint64_t first = range.first, frames = range.frames;
-    into_.SetStartFrame(static_cast<std::int32_t>(std::min<std::uint64_t>(first, 0x7fffffff)));
-    into_.SetNumFrames(static_cast<std::int32_t>(std::min<std::uint64_t>(frames, 0x7fffffff)));
+    into_.SetStartFrame(
+        static_cast<std::int32_t>(std::min<std::uint64_t>(range.first, 0x7fffffff)));
 
     NameMarkers(params, points);
-    ReadUnitsAndRate(params, headerRate);
-    if (analogChannels != 0) {
+    const double rate = ReadUnitsAndRate(params, headerRate);
+    const AnalogBlock analog =
+        SizeAnalogBlock(params, rate, word(3), word(10),
+                        {points, wordBytes, range.frames, dataStart < size ? size - dataStart : 0});
+    if (analog.differs) {
+        ReadFinding finding = C3dFinding(ReadFindingCode::kC3dAnalogValues,
+                                         analog.differs->sizeAgrees ? ReadFinding::Effect::kMisread
+                                                                    : ReadFinding::Effect::kShift);
+        finding.detail = *analog.differs;
+        Tell(finding);
+    }
+    if (analog.channels != 0) {
         Tell(C3dFinding(ReadFindingCode::kC3dAnalogSkipped, ReadFinding::Effect::kNote, {},
-                        analogChannels));
+                        analog.channels));
     }
 
-    // Frames the data section holds; the rows are never more.
-    const std::uint64_t dataStart = (dataBlock - 1) * kBlock;
-    const std::uint64_t frameBytes = (points * 4 + analogValues) * wordBytes;
-    std::uint64_t rows = 0;
-    if (points != 0 && frameBytes != 0) {
-        const std::uint64_t held = dataStart < size ? (size - dataStart) / frameBytes : 0;
-        rows = std::min(frames, held);
-        if (rows < frames) {
-            Tell(C3dFinding(ReadFindingCode::kC3dFramesMissing, ReadFinding::Effect::kShift,
-                            std::to_string(frames), frames - rows));
-        }
-    }
+    const std::uint64_t frameBytes = (points * 4 + analog.values) * wordBytes;
+    const std::uint64_t frames =
+        FramesHeld(range, frameBytes, dataStart < size ? size - dataStart : 0);
+    into_.SetNumFrames(static_cast<std::int32_t>(std::min<std::uint64_t>(frames, 0x7fffffff)));
+    return ReadRows({processor, isFloat, scale, points, dataStart, frameBytes,
+                     points != 0 ? frames : 0});
+}
 
-    return ReadRows({processor, isFloat, scale, points, dataStart, frameBytes, rows});
+std::uint64_t C3DReader::FramesHeld(const FrameRange& range, std::uint64_t frameBytes,
+                                    std::uint64_t dataBytes) {
+    if (frameBytes == 0) return range.frames;
+    const std::uint64_t held = std::min(range.frames, dataBytes / frameBytes);
+    if (held < range.frames) {
+        ReadFinding finding =
+            C3dFinding(ReadFindingCode::kC3dFramesMissing, ReadFinding::Effect::kMisread,
+                       std::to_string(range.frames), range.frames - held);
+        finding.detail =
+            findingdetail::HeaderReadAs{range.givenBy, static_cast<std::int64_t>(held)};
+        Tell(finding);
+    }
+    return held;
 }
 
 std::wstring C3DReader::ReadRows(const PointData& data) {
@@ -568,11 +684,17 @@ std::wstring C3DReader::ReadRows(const PointData& data) {
     std::vector<TRCSample> row(data.points);
     const std::uint64_t chunkFrames =
         std::max<std::uint64_t>(1, kChunkBytes / std::max<std::uint64_t>(data.frameBytes, 1));
-    std::vector<unsigned char> chunk(std::min(chunkFrames, data.rows) * data.frameBytes);
+    // A chunk's last frame is read to the end of its points: a frame of many
+    // analog values is never read whole.
+    const std::uint64_t pointBytes = data.points * 4 * (data.isFloat ? 4 : 2);
+    auto chunkBytes = [&](std::uint64_t frames) {
+        return frames == 0 ? 0 : (frames - 1) * data.frameBytes + pointBytes;
+    };
+    std::vector<unsigned char> chunk(chunkBytes(std::min(chunkFrames, data.rows)));
     std::uint64_t done = 0;
     while (done < data.rows) {
         const std::uint64_t count = std::min(chunkFrames, data.rows - done);
-        if (!source_.Read(data.start + done * data.frameBytes, chunk.data(), count * data.frameBytes)) {
+        if (!source_.Read(data.start + done * data.frameBytes, chunk.data(), chunkBytes(count))) {
             into_.SetNumRows(static_cast<std::uint32_t>(done));
             return Refuse(Damaged(data.start + done * data.frameBytes, "the data section could not be read"));
         }

@@ -301,9 +301,12 @@ std::string C3dText(const ReadFinding& f) {
                    f.found + ")";
         // The reader's message says what is damaged; the finding says where.
         case Code::kC3dDamaged: return "at byte " + std::to_string(f.column);
-        case Code::kC3dFramesMissing:
-            return "the file gives " + f.found + " frames, its data section holds " +
-                   Counted(f.count, "frame", "frames") + " fewer; the frames there are read";
+        case Code::kC3dFramesMissing: {
+            const auto& d = Of<detail::HeaderReadAs>(f);
+            return d.keyword + " gives " + f.found + " frames, the data section holds " +
+                   Num(d.readAs) + " (" + Counted(f.count, "frame", "frames") +
+                   " fewer); the take has the frames held";
+        }
         case Code::kC3dLabelsRenamed:
             return Counted(f.count, "marker has", "markers have") +
                    " an empty label or one another marker has; each is given its own name (first " +
@@ -316,6 +319,26 @@ std::string C3dText(const ReadFinding& f) {
             return "POINT:RATE " + Escaped(f.found) + " is read as whole frames per second";
         case Code::kC3dAnalogSkipped:
             return Counted(f.count, "analog channel is", "analog channels are") + " not read";
+        case Code::kC3dParameterShort: {
+            const auto& d = Of<detail::HeaderReadAs>(f);
+            return "the dimensions of " + d.keyword + " ask for " + f.found +
+                   " values, its record holds " + Num(d.readAs) + ", which are read" +
+                   (f.count > 1
+                        ? "; so too " + Counted(f.count - 1, "more parameter", "more parameters")
+                        : std::string());
+        }
+        case Code::kC3dAnalogValues: {
+            const auto& d = Of<detail::C3dAnalogValues>(f);
+            return "the header gives " + std::to_string(d.headerValues) +
+                   " analog values a frame, ANALOG:USED " +
+                   Counted(d.channels, "channel", "channels") + " of " +
+                   std::to_string(d.samplesPerFrame) + " samples (" +
+                   std::to_string(d.channels * d.samplesPerFrame) + "); frames are read with " +
+                   std::to_string(d.valuesRead) +
+                   (d.sizeAgrees ? ", which the data section's size bears out"
+                                 : ", though the data section's size bears out neither, so the "
+                                   "points of later frames may be misplaced");
+        }
         default: return std::string();
     }
 }

@@ -24,7 +24,7 @@ struct PlaceIn<Detail, std::variant<Details...>> {
 };
 template <typename Detail>
 constexpr std::size_t kPlace = PlaceIn<Detail, ReadFindingDetail>::value;
-static_assert(kPlace<findingdetail::HtrFrameCount> + 1 == std::variant_size_v<ReadFindingDetail>);
+static_assert(kPlace<findingdetail::C3dAnalogValues> + 1 == std::variant_size_v<ReadFindingDetail>);
 
 // The detail each code carries, as its place in ReadFindingDetail.
 std::size_t DetailPlace(Code code) {
@@ -37,7 +37,9 @@ std::size_t DetailPlace(Code code) {
         case Code::kTrcNotWhole:
         case Code::kHtrNotWhole:
         case Code::kBvhRateNotWhole:
-        case Code::kHtrHeaderMissing: return kPlace<HeaderReadAs>;
+        case Code::kHtrHeaderMissing:
+        case Code::kC3dFramesMissing:
+        case Code::kC3dParameterShort: return kPlace<HeaderReadAs>;
         case Code::kTrcLayoutNotXYZ: return kPlace<TrcLayout>;
         case Code::kTrcPathTypeUnread: return kPlace<TrcPathType>;
         case Code::kTrcUnitUnknown: return kPlace<TrcUnit>;
@@ -56,6 +58,7 @@ std::size_t DetailPlace(Code code) {
         case Code::kHtrKeywordCase: return kPlace<HtrKeywordCase>;
         case Code::kHtrSegmentsAgainstHeader: return kPlace<HtrSegmentCount>;
         case Code::kHtrFramesAgainstHeader: return kPlace<HtrFrameCount>;
+        case Code::kC3dAnalogValues: return kPlace<C3dAnalogValues>;
         default: return kPlace<std::monostate>;
     }
 }

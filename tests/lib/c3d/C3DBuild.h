@@ -37,6 +37,8 @@ struct Build {
     std::uint16_t first = 1, last = 0;  // header words 4 and 5
     std::uint16_t analogValues = 0;     // analog values per frame
     std::uint16_t analogChannels = 0;
+    int headerAnalogValues = -1;        // header word 3; -1: analogValues
+    float analogRate = 0;               // ANALOG:RATE, written when not 0
     std::vector<std::string> labels;    // all in POINT:LABELS when <= 255, else LABELS2 too
     std::string units = "mm";
     // Extra parameters: group id (1 POINT, 2 TRIAL), name, type, dims, data.
@@ -77,6 +79,7 @@ struct Build {
                              Param(1, "RATE", 4, {}, F32(p, rate)) +
                              Param(1, "UNITS", -1, {static_cast<std::uint8_t>(units.size())}, units) +
                              Param(3, "USED", 2, {}, U16(p, analogChannels));
+        if (analogRate != 0) params += Param(3, "RATE", 4, {}, F32(p, analogRate));
         if (!labels.empty()) params += Labels("LABELS", 0, std::min<std::size_t>(labels.size(), 255));
         if (labels.size() > 255) params += Labels("LABELS2", 255, labels.size() - 255);
         for (const Extra& e : extras) params += Param(e.group, e.name, e.type, e.dims, e.data);
@@ -90,7 +93,8 @@ struct Build {
         header[0] = 2;
         header[1] = 0x50;
         put(2, U16(p, points));
-        put(3, U16(p, analogValues));
+        put(3, U16(p, static_cast<std::uint16_t>(headerAnalogValues < 0 ? analogValues
+                                                                        : headerAnalogValues)));
         put(4, U16(p, first));
         put(5, U16(p, last));
         put(7, F32(p, scale));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -110,42 +111,70 @@ std::string Converted(std::string bytes, c3dtest::Processor processor) {
     return bytes;
 }
 
+// The count of each code found.
+struct Codes : ReadObserver, std::map<ReadFindingCode, std::uint64_t> {
+    void Found(const ReadFinding& finding) override { (*this)[finding.code] = finding.count; }
+};
+
 }  // namespace
 
 // The values checked were read from the raw bytes by a throwaway script
 // (Python's struct module), by the offsets the header and the parameters
 // give: frame f, marker m at DATA_START + (f * (4 * points + analog values)
 // + 4 * m) * word size, int words times POINT:SCALE; dropouts counted as
-// negative residual words.
+// negative residual words. Each file's frames are the last its data section
+// holds whole, and its analog values a frame are the header's, ANALOG:USED
+// times ANALOG:RATE / POINT:RATE alike.
 TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
     struct Case {
         const char* file;
         std::uint32_t markers;
         std::wstring firstLabel, lastLabel;
         std::int32_t rate, frames, startFrame;
-        std::uint64_t dropouts, analogChannels;
-        std::vector<Position> positions;
+        std::uint64_t dropouts, analogChannels, frameBytes;
+        std::vector<Position> positions;  // one in the last frame that has any
         double tolerance;
     };
     const std::vector<Case> cases = {
-        {"ezc3d-system-a.c3d", 51, L"boite:gauche_ext", L"Daphnee:LATH", 100, 580, 1, 305, 38,
+        {"ezc3d-system-a.c3d", 51, L"boite:gauche_ext", L"Daphnee:LATH", 100, 580, 1, 305, 38, 3856,
          {{0, 0, 44.1627884, -276.861938, 675.696838},
           {50, 579, 623.751526, 610.844727, 99.6825867},
           {8, 100, 665.773132, 296.550018, 174.234894}}, 1e-8},
-        {"ezc3d-system-b.c3d", 55, L"L_IAS", L"R_SAJ", 200, 340, 705, 0, 69,
+        {"ezc3d-system-b.c3d", 55, L"L_IAS", L"R_SAJ", 200, 340, 705, 0, 69, 3640,
          {{0, 0, -220.12262, 306.424805, 846.336121},
           {54, 339, 2198.34741, 12.1504097, 1302.31555},
           {10, 200, 1200.20862, 271.009277, 1449.32642}}, 1e-8},
-        {"pyc3d-my-motion.c3d", 26, L"RFT1", L"pv4", 50, 450, 1, 226, 16,
+        {"pyc3d-my-motion.c3d", 26, L"RFT1", L"pv4", 50, 450, 1, 226, 16, 336,
          {{0, 0, 248.583341, 226.83334, 37.4166678},
           {7, 200, 272.583341, 793.16669, 303.333342},
-          {25, 300, 17.4166672, 1533.58338, 929.666694}}, 1e-8},
+          {25, 300, 17.4166672, 1533.58338, 929.666694},
+          {0, 449, 324.583343, 2248.00007, 33.750001}}, 1e-8},
+        {"btk-ADemo1-pc-float.c3d", 24, L"L.Sac.Wand", L"R.Hip", 200, 512, 1, 85, 16, 512,
+         {{0, 0, 1907.90002, -10.9000006, 891.900024},
+          {5, 100, 550.5, -59.7999992, 499.100006},
+          {23, 511, -1679.59998, 117.200005, 737.5}}, 1e-8},
+        {"btk-sample10-type-4a.c3d", 25, L"RWRI", L"LKNE_2", 60, 360, 1, 6270, 20, 840,
+         {{0, 66, -473.841013, -75.8262546, 821.636224},
+          {5, 100, -188.834851, 541.365549, 779.543006},
+          {20, 195, 1619.88733, 390.473057, 49.401068}}, 1e-8},
+        {"btk-sample28-standing.c3d", 38, L"r should", L"l heel_2", 100, 200, 1, 1232, 6, 632,
+         {{1, 0, 415.757599, 927.048462, 299.959595},
+          {5, 100, 256.686035, 369.327301, 357.236786},
+          {37, 198, 156.938019, 28.5232162, 140.130066}}, 1e-8},
     };
     if (!std::filesystem::is_directory(Corpus(""))) GTEST_SKIP() << "no corpus at " << Corpus("");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         TRCFile trc;
-        ASSERT_EQ(ReadC3DFile(Corpus(c.file).string(), trc), L"");
+        Codes codes;
+        C3DReadOptions told;
+        told.findings = &codes;
+        ASSERT_EQ(ReadC3DFile(Corpus(c.file).string(), trc, told), L"");
+        EXPECT_EQ(codes[ReadFindingCode::kC3dAnalogSkipped], c.analogChannels);
+        for (const auto code : {ReadFindingCode::kC3dAnalogValues, ReadFindingCode::kC3dFramesMissing,
+                                ReadFindingCode::kC3dParameterShort}) {
+            EXPECT_EQ(codes.count(code), 0u);
+        }
         ASSERT_EQ(trc.GetNumMarkers(), c.markers);
         EXPECT_EQ(trc.GetMarker(0)->GetName(), c.firstLabel);
         EXPECT_EQ(trc.GetMarker(c.markers - 1)->GetName(), c.lastLabel);
@@ -163,11 +192,14 @@ TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
             EXPECT_NEAR(z, p.z, std::abs(p.z) * c.tolerance + 1e-9) << p.marker << "@" << p.frame;
         }
 
-        // The same file as DEC and MIPS files, and its rows taken one at a
-        // time, read the same.
+        // The same file as DEC and MIPS files (of an Intel file), and its
+        // rows taken one at a time, read the same.
         const std::string bytes = tovtest::ReadBytes(Corpus(c.file));
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
+        const bool intel = byte((byte(0) - 1) * std::size_t{512} + 3) == c3dtest::kIntel;
         for (const auto processor : {c3dtest::kDec, c3dtest::kMips}) {
             SCOPED_TRACE(processor);
+            if (!intel) continue;
             TRCFile copy;
             ASSERT_EQ(ReadC3DMemory(Converted(bytes, processor), copy), L"");
             EXPECT_EQ(copy.GetDataRate(), c.rate);
@@ -189,6 +221,24 @@ TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
         EXPECT_EQ(count.rows, static_cast<std::uint64_t>(c.frames));
         EXPECT_EQ(count.dropouts, c.dropouts);
         EXPECT_EQ(streamed.GetMarker(0)->GetNumSamples(), 0u);
+
+        // Cut inside frame 30: the take is the 29 frames held, the last of
+        // them as the whole file reads it.
+        const std::size_t dataStart = (byte(16) + 256 * byte(17) - 1) * std::size_t{512};
+        TRCFile cut;
+        Codes cutCodes;
+        told.findings = &cutCodes;
+        const std::string cutBytes = bytes.substr(0, dataStart + 29 * c.frameBytes + c.frameBytes / 2);
+        ASSERT_EQ(ReadC3DMemory(cutBytes, cut, told), L"");
+        EXPECT_EQ(cut.GetNumFrames(), 29);
+        ASSERT_EQ(cut.GetNumRows(), 29u);
+        EXPECT_EQ(cutCodes[ReadFindingCode::kC3dFramesMissing], c.frames - 29u);
+        for (std::uint32_t m = 0; m < c.markers; ++m) {
+            double p[3], q[3];
+            const bool valid = cut.GetMarker(m)->GetPosition(28, p[0], p[1], p[2]);
+            EXPECT_TRUE(valid == trc.GetMarker(m)->GetPosition(28, q[0], q[1], q[2]) &&
+                        p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) << m;
+        }
 
         // Written and read back: every position within float precision.
         const tovtest::ScratchDir dir;

@@ -24,6 +24,12 @@ struct Read {
         message = ReadC3DMemory(bytes, trc, options);
         for (const auto& finding : findings.list) codes[finding.code] = finding.count;
     }
+    const ReadFinding* Find(ReadFindingCode code) const {
+        for (const auto& finding : findings.list) {
+            if (finding.code == code) return &finding;
+        }
+        return nullptr;
+    }
     struct Keep : tovtest::FindingCheck {
         Keep() : FindingCheck(ReadFormat::kC3d) {}
         void Found(const ReadFinding& finding) override {
@@ -104,6 +110,9 @@ TEST(C3DRead, LabelsGiveEveryMarkerItsOwnName) {
     EXPECT_EQ(r.findings.faults, 0);
 }
 
+// The take has the frames the data section holds, up to the count the file
+// gives (frames past it are padding), and a sink knows them before the first
+// row.
 TEST(C3DRead, FrameCountsAndStartFrame) {
     using Extra = Build::Extra;
     auto words = [](std::uint32_t v) {
@@ -114,23 +123,24 @@ TEST(C3DRead, FrameCountsAndStartFrame) {
         std::uint16_t first, last;
         std::vector<Extra> extras;
         int framesHeld;
-        std::int32_t startFrame, numFrames;
+        std::int32_t startFrame;
         std::uint32_t rows;
         std::uint64_t missing;  // frames the data section lacks
     };
     const std::vector<Case> cases = {
-        {"header range", 705, 1044, {}, 340, 705, 340, 340, 0},
+        {"header range", 705, 1044, {}, 340, 705, 340, 0},
         {"TRIAL past 65,535", 65535, 65535,
          {{2, "ACTUAL_START_FIELD", 2, {2}, words(70000)},
           {2, "ACTUAL_END_FIELD", 2, {2}, words(139999)}},
-         70000, 70000, 70000, 70000, 0},
+         70000, 70000, 70000, 0},
         {"POINT:FRAMES float", 1, 65535, {{1, "FRAMES", 4, {}, c3dtest::F32(c3dtest::kIntel, 70000)}},
-         70000, 1, 70000, 70000, 0},
+         70000, 1, 70000, 0},
         {"POINT:LONG_FRAMES", 1, 100, {{1, "LONG_FRAMES", 4, {}, c3dtest::F32(c3dtest::kIntel, 90)}},
-         90, 1, 90, 90, 0},
-        {"data section short", 1, 10, {}, 4, 1, 10, 4, 6},
+         90, 1, 90, 0},
+        {"data section short", 1, 1149, {}, 29, 1, 29, 1120},
+        {"data section holds more", 1, 3, {}, 5, 1, 3, 0},
         {"four billion claimed", 1, 1, {{1, "FRAMES", 4, {}, c3dtest::F32(c3dtest::kIntel, 4e9f)}},
-         3, 1, 2147483647, 3, 4000000000u - 3},
+         3, 1, 3, 4000000000u - 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,11 +155,127 @@ TEST(C3DRead, FrameCountsAndStartFrame) {
         const Read r(b.Bytes());
         ASSERT_EQ(r.message, L"");
         EXPECT_EQ(r.trc.GetStartFrame(), c.startFrame);
-        EXPECT_EQ(r.trc.GetNumFrames(), c.numFrames);
+        EXPECT_EQ(r.trc.GetNumFrames(), static_cast<std::int32_t>(c.rows));
         EXPECT_EQ(r.trc.GetNumRows(), c.rows);
         EXPECT_EQ(Sample(r.trc, 0, c.rows - 1), c.rows == std::uint32_t(c.framesHeld) ? "7,8,9" : "1,2,3");
-        EXPECT_EQ(r.codes.count(ReadFindingCode::kC3dFramesMissing) ? r.codes.at(ReadFindingCode::kC3dFramesMissing) : 0,
-                  c.missing);
+        const ReadFinding* missing = r.Find(ReadFindingCode::kC3dFramesMissing);
+        EXPECT_EQ(missing != nullptr ? missing->count : 0, c.missing);
+        if (missing != nullptr) {
+            EXPECT_EQ(missing->found, std::to_string(c.rows + c.missing));
+            ASSERT_TRUE(CarriesItsDetail(*missing));
+            EXPECT_EQ(missing->Get<findingdetail::HeaderReadAs>()->readAs, c.rows);
+            EXPECT_TRUE(IsWarning(*missing));
+        }
+        EXPECT_EQ(r.findings.faults, 0);
+
+        struct FramesAtBegin : TRCRowSink {
+            bool Begin(const TRCFile& file) override { return frames = file.GetNumFrames(), true; }
+            bool Row(const TRCRow& /*row*/) override { return ++rows, true; }
+            std::int32_t frames = -1;
+            std::uint32_t rows = 0;
+        } sink;
+        TRCFile streamed;
+        C3DReadOptions options;
+        options.rows = &sink;
+        ASSERT_EQ(ReadC3DMemory(b.Bytes(), streamed, options), L"");
+        EXPECT_EQ(sink.frames, static_cast<std::int32_t>(c.rows));
+        EXPECT_EQ(sink.rows, c.rows);
+    }
+}
+
+// A frame's analog block is ANALOG:USED channels of ANALOG:RATE / POINT:RATE
+// samples (or the header's samples a frame), or the header's count, as the
+// data section's size bears out; the points of every frame read in place.
+TEST(C3DRead, AnalogBlockSizedAsTheDataSectionHoldsIt) {
+    struct Case {
+        const char* name;
+        std::uint16_t written;  // analog values a frame in the data section
+        int headerValues;
+        float analogRate;       // 0: none, the header's samples a frame count
+        std::uint16_t last;     // the header's last frame; 3 are held
+        std::uint64_t valuesRead;
+        ReadFinding::Effect effect;
+    };
+    using Effect = ReadFinding::Effect;
+    const std::vector<Case> cases = {
+        {"header over-counts, rates right", 16, 40, 400, 3, 16, Effect::kMisread},
+        {"header over-counts, samples a frame right", 16, 40, 0, 3, 16, Effect::kMisread},
+        {"rates wrong, header right", 40, 40, 400, 3, 40, Effect::kMisread},
+        {"neither borne out by a short section", 16, 40, 400, 10, 16, Effect::kShift},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build b = TwoPoints(c3dtest::kIntel, true);
+        b.analogValues = c.written;
+        b.analogChannels = 4;
+        b.headerAnalogValues = c.headerValues;
+        b.analogRate = c.analogRate;
+        b.last = c.last;
+        const Read r(b.Bytes());
+        ASSERT_EQ(r.message, L"");
+        ASSERT_EQ(r.trc.GetNumRows(), 3u);
+        EXPECT_EQ(Sample(r.trc, 0, 2), "0.75,-1,500.5");
+        EXPECT_EQ(Sample(r.trc, 1, 2), "2,0,-0.25");
+        const ReadFinding* differs = r.Find(ReadFindingCode::kC3dAnalogValues);
+        ASSERT_TRUE(differs != nullptr && CarriesItsDetail(*differs));
+        const auto& detail = *differs->Get<findingdetail::C3dAnalogValues>();
+        EXPECT_EQ(detail.headerValues, std::uint64_t(c.headerValues));
+        EXPECT_EQ(detail.channels * detail.samplesPerFrame,
+                  c.written == c.headerValues ? 16u : c.written);
+        EXPECT_EQ(detail.valuesRead, c.valuesRead);
+        EXPECT_EQ(differs->effect, c.effect);
+        EXPECT_EQ(r.codes.at(ReadFindingCode::kC3dAnalogSkipped), 4u);
+        EXPECT_EQ(r.findings.faults, 0);
+    }
+}
+
+// A parameter record whose dimensions ask for more values than it holds
+// gives the values it holds; the first such record is named.
+TEST(C3DRead, ShortParameterRecordsGiveWhatTheyHold) {
+    const std::string good = TwoPoints(c3dtest::kIntel, true).Bytes();
+    // In place of the section's first records, one named X whose seven
+    // dimensions of 255 stand over two data bytes.
+    std::string bomb =
+        std::string("\x01\x01X\0\0\x01\x07", 7) + std::string(7, '\xff') + "ab";
+    bomb[3] = static_cast<char>(bomb.size() - 3);
+    bomb = std::string(good).replace(512 + 4, bomb.size() + 4, bomb + std::string(4, '\0'));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string firstName, asked;
+        std::int64_t held;
+        std::uint64_t parameters;
+        std::wstring secondMarker;
+    };
+    auto build = [](std::vector<Build::Extra> extras, bool labelled) {
+        Build b = TwoPoints(c3dtest::kIntel, true);
+        if (!labelled) b.labels.clear();
+        b.extras = std::move(extras);
+        return b.Bytes();
+    };
+    const std::string intel = c3dtest::F32(c3dtest::kIntel, 1.5f);
+    const std::vector<Case> cases = {
+        // The label record ends after one label and its description's length.
+        {"labels", build({{1, "LABELS", -1, {8, 2}, "A       "}}, false), "POINT:LABELS", "16", 9,
+         1, L"Point2"},
+        {"two calibration records", build({{3, "SCALE", 4, {6}, intel + intel + intel},
+                                           {3, "OFFSET", 2, {3, 2}, std::string(2, '\x01')}}, true),
+         "ANALOG:SCALE", "6", 3, 2, L"B"},
+        {"dimension bomb", bomb, "#1:X", "70110209207109375", 2, 1, L"Point2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Read r(c.bytes);
+        ASSERT_EQ(r.message, L"");
+        ASSERT_EQ(r.trc.GetNumRows(), 3u);
+        EXPECT_EQ(Sample(r.trc, 0, 2), "0.75,-1,500.5");
+        EXPECT_EQ(r.trc.GetMarker(1)->GetName(), c.secondMarker);
+        const ReadFinding* shortRecord = r.Find(ReadFindingCode::kC3dParameterShort);
+        ASSERT_TRUE(shortRecord != nullptr && CarriesItsDetail(*shortRecord));
+        EXPECT_EQ(shortRecord->found, c.asked);
+        EXPECT_EQ(shortRecord->count, c.parameters);
+        EXPECT_EQ(shortRecord->Get<findingdetail::HeaderReadAs>()->keyword, c.firstName);
+        EXPECT_EQ(shortRecord->Get<findingdetail::HeaderReadAs>()->readAs, c.held);
         EXPECT_EQ(r.findings.faults, 0);
     }
 }
@@ -204,13 +330,6 @@ TEST(C3DRead, HostileFilesAreRefusedWithTheirMessage) {
     auto changed = [&](std::size_t at, std::string with) {
         return [=] { return std::string(good).replace(at, with.size(), with); };
     };
-    // A parameter "X" of group POINT with `dims` over only two data bytes.
-    auto bomb = [&](std::string dims) {
-        std::string record = std::string("\x01\x01X", 3) + '\0' + '\0' + "\x01" +
-                             char(dims.size()) + dims + "ab";
-        record[3] = static_cast<char>(record.size() - 3);
-        return changed(section + 4, record + std::string(4, '\0'));
-    };
     const std::vector<Case> cases = {
         {"empty", [] { return std::string(); }, kC3dNotC3d},
         {"text", [] { return std::string("PathFileType\t4\t(X/Y/Z)\n"); }, kC3dNotC3d},
@@ -226,8 +345,6 @@ TEST(C3DRead, HostileFilesAreRefusedWithTheirMessage) {
          damaged + L"a parameter runs past the parameter section"},
         {"offset pointing back", changed(firstLink, "\xf0\xff"),
          damaged + L"parameter POINT points back into the parameter section"},
-        {"dimension bomb", bomb("\xff\xff\xff\xff\xff\xff\xff"),
-         damaged + L"the dimensions of parameter X need more values than its record holds"},
         {"unknown type", changed(section + 4 + 10 + 10 + 11 + 2 + 4 + 2, "\x07"),
          damaged + L"parameter USED has type 7, not -1, 1, 2 or 4"},
         {"no data start", changed(16, std::string(2, '\0')),

@@ -36,7 +36,16 @@ struct C3DReadOptions {
 // blanks trimmed; a point without a label, or with a label an earlier point
 // has, is named "Point<N>" (N its place from 1) or "<label>_<K>" (K from 2)
 // instead. Samples whose residual is negative are dropouts. Analog data is
-// not read.
+// not read; its values between a frame's points and the next frame's are
+// ANALOG:USED channels of ANALOG:RATE / POINT:RATE samples (or the header's
+// samples a frame), or the header's count where only that fits the data
+// section's size (kC3dAnalogValues says where the two differ).
+//
+// The take's frames (its NumFrames, set before the first row goes to a
+// sink) are those the data section holds whole, up to the count the file
+// gives: fewer than that count are told by kC3dFramesMissing, more are
+// taken for padding. A parameter record whose dimensions ask for more
+// values than it holds gives the values it holds (kC3dParameterShort).
 std::wstring ReadC3DFile(std::string_view utf8Path, TRCFile& into,
                          const C3DReadOptions& options = {});
 // Reads a C3D file held in memory, `bytes` as the file holds them.

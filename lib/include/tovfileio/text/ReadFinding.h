@@ -84,12 +84,17 @@ enum class ReadFindingCode {
     // or 0 for the file as a whole.
     kC3dNotC3d,             // found: the first two bytes in hex
     kC3dDamaged,            // found: what is damaged, in words
-    kC3dFramesMissing,      // count: frames the data section lacks; found: the frames
-                            // the file gives
+    kC3dFramesMissing,      // HeaderReadAs (keyword: what gives the frame count, readAs:
+                            // the frames the data section holds); count: frames it
+                            // lacks; found: the frames the file gives
     kC3dLabelsRenamed,      // count: markers; found: the first name given
     kC3dUnitUnknown,        // found: POINT:UNITS, empty when the file has none
     kC3dRateNotWhole,       // found: POINT:RATE as the file gives it
     kC3dAnalogSkipped,      // count: analog channels
+    kC3dParameterShort,     // HeaderReadAs (keyword: the first parameter, readAs: the
+                            // values its record holds); count: parameters; found: the
+                            // values its dimensions ask for
+    kC3dAnalogValues,       // C3dAnalogValues
 };
 
 // The details findings carry, one kind per code or per codes that hold the
@@ -229,6 +234,16 @@ struct HtrFrameCount {
     std::uint64_t itsFrames = 0;
 };
 
+// The analog values of a C3D frame: the header's count against ANALOG:USED
+// channels of the samples a frame, and the count the frames are read with.
+struct C3dAnalogValues {
+    std::uint64_t headerValues = 0;
+    std::uint64_t channels = 0;
+    std::uint64_t samplesPerFrame = 0;  // ANALOG:RATE over POINT:RATE, or the header's
+    std::uint64_t valuesRead = 0;
+    bool sizeAgrees = false;  // the data section's size is that of the frames read so
+};
+
 }  // namespace findingdetail
 
 // A finding's detail; std::monostate for the codes that carry none.
@@ -240,7 +255,8 @@ using ReadFindingDetail = std::variant<
     findingdetail::TrcWideRows, findingdetail::TrcStartFrame, findingdetail::TrcTimes,
     findingdetail::TrcUnseen, findingdetail::TrcRowCount, findingdetail::TrcMarkerCount,
     findingdetail::HtrHeaderValue, findingdetail::HtrBaseLines, findingdetail::HtrKeywordCase,
-    findingdetail::HtrSegmentCount, findingdetail::HtrFrameCount>;
+    findingdetail::HtrSegmentCount, findingdetail::HtrFrameCount,
+    findingdetail::C3dAnalogValues>;
 
 struct ReadFinding {
     // How much the read departs from what the file means, weightiest first.
