@@ -99,6 +99,7 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
                 warnings += tovfileio::IsWarning(finding) ? 1 : 0;
             }
         }
+        WatchOutputs();
         if (warnings == 0) result = tovfileio::Convert(request);
     }
     if (warnings > 0) {
@@ -111,7 +112,9 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
                        result.misread ? &*result.misread : nullptr);
     }
     if (!result.writeMessage.empty()) {
-        if (result.ioError != 0) RaiseWriteError(result.writeMessage, result.ioError);
+        // The skeleton writers keep the system's error number to themselves.
+        const int ioError = result.ioError != 0 ? result.ioError : OutputError();
+        if (ioError != 0) RaiseWriteError(out, result.writeMessage, ioError);
         RaiseConversionError(tovfileio::EncodeUtf8(result.writeMessage), findings.findings);
     }
     py::dict done;

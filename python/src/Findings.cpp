@@ -1,10 +1,14 @@
 #include "Findings.h"
 
+#include <cerrno>
 #include <cstring>
+#include <memory>
+#include <string_view>
 
 #include "tovfileio/convert/Takes.h"
 #include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/TextCodec.h"
+#include "tovfileio/text/TextFiles.h"
 
 namespace py = pybind11;
 using tovfileio::ReadFinding;
@@ -38,6 +42,55 @@ const char* FormatName(tovfileio::ReadFormat format) {
     throw py::error_already_set();
 }
 
+// The system's error number of the last output this thread could not make
+// or write whole, and whether it could not be made: a thread's own, as
+// writes run in several threads at once.
+thread_local int tOutputError = 0;
+thread_local bool tNotCreated = false;
+
+// An output as the file system made it, keeping its error number when it
+// fails.
+class WatchedOutput final : public tovfileio::TextOutput {
+public:
+    explicit WatchedOutput(std::unique_ptr<tovfileio::TextOutput> file) : file_(std::move(file)) {}
+    void Write(std::string_view bytes) override { file_->Write(bytes); }
+    bool Failed() const override { return Kept(file_->Failed()); }
+    int Error() const override { return file_->Error(); }
+    bool Commit() override { return !Kept(!file_->Commit()); }
+    void Discard() override { file_->Discard(); }
+
+private:
+    bool Kept(bool failed) const {
+        if (failed) tOutputError = file_->Error() != 0 ? file_->Error() : EIO;
+        return failed;
+    }
+
+    std::unique_ptr<tovfileio::TextOutput> file_;
+};
+
+// The libraries' file system with every output watched; reads pass as they
+// are.
+class OutputFailures final : public tovfileio::TextFileSystem {
+public:
+    explicit OutputFailures(tovfileio::TextFileSystem& files) : files_(files) {}
+    std::unique_ptr<tovfileio::TextLines> OpenLines(const std::wstring& path, int& error) override {
+        return files_.OpenLines(path, error);
+    }
+    std::unique_ptr<tovfileio::TextOutput> CreateOutput(const std::wstring& path,
+                                                        int& error) override {
+        std::unique_ptr<tovfileio::TextOutput> file = files_.CreateOutput(path, error);
+        if (!file) {
+            tOutputError = error != 0 ? error : EIO;
+            tNotCreated = true;
+            return nullptr;
+        }
+        return std::make_unique<WatchedOutput>(std::move(file));
+    }
+
+private:
+    tovfileio::TextFileSystem& files_;
+};
+
 const ReadFinding* FirstRefusal(const std::vector<ReadFinding>& findings) {
     for (const ReadFinding& finding : findings) {
         if (finding.effect == ReadFinding::Effect::kRefusal) return &finding;
@@ -69,11 +122,29 @@ std::string AboutFile(const std::string& text, const std::string& path) {
     return text + ": " + py::repr(PathText(path)).cast<std::string>();
 }
 
+// Raises the OSError Python raises for a file it cannot open with `error`:
+// OSError picks the subclass of the number (FileNotFoundError,
+// IsADirectoryError, PermissionError, ...) and sets errno, strerror and
+// filename, the name as the caller gave it.
+[[noreturn]] void RaiseOpenError(const std::string& path, int error) {
+    const py::object raised = py::reinterpret_borrow<py::object>(PyExc_OSError)(
+        error, std::strerror(error), PathText(path));
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(raised.ptr())), raised.ptr());
+    throw py::error_already_set();
+}
+
 }  // namespace
 
 void RaiseReadError(const std::string& path, const std::wstring& message,
                     const std::vector<ReadFinding>& findings, const ReadFinding* because) {
     const ReadFinding* refusal = because != nullptr ? because : FirstRefusal(findings);
+    // A file the system would not open is the system's error, not the
+    // content's; without the system's number it stays a refusal.
+    if (because == nullptr && refusal != nullptr &&
+        refusal->code == ReadFindingCode::kCannotOpen && !path.empty()) {
+        const auto* detail = refusal->Get<tovfileio::findingdetail::CannotOpen>();
+        if (detail != nullptr && detail->error != 0) RaiseOpenError(path, detail->error);
+    }
     const std::string cause = refusal == nullptr ? std::string()
                               : because != nullptr ? tovfileio::FindingText(*refusal)
                                                    : tovfileio::RefusalCause(*refusal);
@@ -118,14 +189,26 @@ void RaiseIfForeign(const std::string& path, const std::vector<ReadFinding>& fin
     }
 }
 
-void RaiseWriteError(const std::wstring& message, int ioError) {
-    std::string text = tovfileio::EncodeUtf8(message);
-    if (ioError != 0) text += " (" + std::string(std::strerror(ioError)) + ")";
+void RaiseWriteError(const std::string& path, const std::wstring& message, int ioError) {
+    const std::string words = tovfileio::EncodeUtf8(message);
+    const std::string system = ioError != 0 ? std::strerror(ioError) : std::string();
     py::dict attributes;
-    attributes["message"] = tovfileio::EncodeUtf8(message);
+    attributes["message"] = words;
     attributes["errno"] = ioError != 0 ? py::cast(ioError) : py::none();
-    Raise(gWriteError, text, attributes);
+    attributes["strerror"] = ioError != 0 ? py::cast(system) : py::none();
+    attributes["filename"] = PathText(path);
+    Raise(gWriteError, AboutFile(system.empty() ? words : words + " (" + system + ")", path),
+          attributes);
 }
+
+void WatchOutputs() {
+    tOutputError = 0;
+    tNotCreated = false;
+}
+
+int OutputError() { return tOutputError; }
+
+bool OutputNotCreated() { return tNotCreated; }
 
 void RaiseConversionError(const std::string& message, const std::vector<ReadFinding>& findings) {
     py::dict attributes;
@@ -238,11 +321,24 @@ void RegisterErrors(py::module_& module) {
         "finding adds, `line` and `column` its place (None when the reader gives none), "
         "`findings` every finding of the read.",
         gError, nullptr);
+    // An OSError too, so that `except OSError` takes a failed write as it
+    // takes a failed open(); its text stays the writer's words, not
+    // OSError's "[Errno n] ...".
+    const py::tuple writeBases = py::make_tuple(py::handle(gError), py::handle(PyExc_OSError));
     gWriteError = PyErr_NewExceptionWithDoc(
         "tovfileio.WriteError",
-        "A file that could not be written whole; an older file stays as it was. `message` is "
-        "the writer's, `errno` the system's error number or None.",
-        gError, nullptr);
+        "A file that could not be written whole; an older file stays as it was. An OSError: "
+        "`errno` and `strerror` are the system's error (None when the writer refused the take "
+        "itself), `filename` the file's name; `message` is the writer's.",
+        writeBases.ptr(), nullptr);
+    py::object writeError = py::reinterpret_borrow<py::object>(gWriteError);
+    writeError.attr("__str__") = py::cpp_function(
+        [](py::handle self) -> py::str {
+            const py::tuple args = self.attr("args");
+            if (args.size() == 1) return py::str(args[0]);
+            return py::reinterpret_borrow<py::object>(PyExc_OSError).attr("__str__")(self);
+        },
+        py::is_method(writeError));
     gConversionError = PyErr_NewExceptionWithDoc(
         "tovfileio.ConversionError",
         "A conversion refused or not written; nothing was written. `message` and `findings`.",
@@ -256,6 +352,10 @@ void RegisterErrors(py::module_& module) {
 }  // namespace
 
 void RegisterFindings(py::module_& module) {
+    // Every output the libraries open from here on is watched; made once,
+    // for the life of the process.
+    static OutputFailures files(tovfileio::TextFiles());
+    tovfileio::UseTextFiles(&files);
     RegisterFindingCodes(module);
     RegisterFindingClass(module);
     RegisterErrors(module);

@@ -1,6 +1,8 @@
 // What the readers find, as Python sees it: each finding an object with the
 // reader's own fields and the libraries' sentence for it, and a refused read
-// raised as ReadError with the reader's message, line and column.
+// raised as ReadError with the reader's message, line and column. A file
+// the system will not open or write is raised as an OSError, with its
+// number and the file's name.
 #pragma once
 
 #include <string>
@@ -28,7 +30,9 @@ pybind11::list FindingObjects(const std::vector<tovfileio::ReadFinding>& finding
 // finding's place and the libraries' cause, and every finding. The text
 // names the file after the reader's words, as OSError does: "...: 'path'".
 // `cause` is the finding the refusal is for; by default the first refusal
-// among the findings.
+// among the findings. A file the system would not open (kCannotOpen with
+// the system's error number) raises the OSError open() raises instead:
+// FileNotFoundError, IsADirectoryError, PermissionError, ...
 [[noreturn]] void RaiseReadError(const std::string& path, const std::wstring& message,
                                  const std::vector<tovfileio::ReadFinding>& findings,
                                  const tovfileio::ReadFinding* cause = nullptr);
@@ -40,8 +44,20 @@ void RaiseIfMisread(const std::string& path, const std::vector<tovfileio::ReadFi
 // format it was read as (IsForeignFile); else does nothing.
 void RaiseIfForeign(const std::string& path,
                     const std::vector<tovfileio::ReadFinding>& findings);
-// Raises WriteError (or ConversionError) with the library's message.
-[[noreturn]] void RaiseWriteError(const std::wstring& message, int ioError);
+// Raises WriteError, an OSError, for the file at `path` not written:
+// `message` the writer's, `ioError` the system's error number or 0 when the
+// writer refused the take itself.
+[[noreturn]] void RaiseWriteError(const std::string& path, const std::wstring& message,
+                                  int ioError);
+// The system's error number of the last output this thread could not make
+// or write whole since WatchOutputs (0: none), and whether it could not be
+// made. Most writers say only that a file was not written, so every output
+// the libraries open goes through a file system, installed as the module
+// loads, that keeps the number for the write that met it.
+void WatchOutputs();
+int OutputError();
+bool OutputNotCreated();
+// Raises ConversionError with the library's message.
 [[noreturn]] void RaiseConversionError(const std::string& message,
                                        const std::vector<tovfileio::ReadFinding>& findings);
 

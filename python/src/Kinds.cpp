@@ -5,6 +5,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "Findings.h"
+
 using tovfileio::FileKind;
 
 namespace tovpy {
@@ -32,7 +34,7 @@ FileKind KindNamed(const std::string& format) {
     throw pybind11::value_error("unknown format '" + format + "'; give one of " + known);
 }
 
-FileKind KindOfTake(const std::string& path) {
+FileKind KindOfTake(const std::string& path, bool formatArgument) {
     const FileKind kind = tovfileio::KindOfTake(path);
     if (kind != FileKind::kUnknown) return kind;
     // A file that cannot be read is left to the reader, which says why.
@@ -40,9 +42,12 @@ FileKind KindOfTake(const std::string& path) {
         const FileKind named = tovfileio::KindByName(path);
         return tovfileio::IsTakeKind(named) ? named : FileKind::kHtr;
     }
-    throw pybind11::value_error(
-        "neither the name nor the first bytes of '" + path +
-        "' tell a format the libraries read; give format= (htr, trc, c3d, bvh or gwm)");
+    // The file's content is what is wrong, as for a file the reader refuses.
+    RaiseReadError(path,
+                   std::wstring(L"Neither the name nor the first bytes tell a format the "
+                                L"libraries read (HTR, TRC, C3D, BVH or GWM)") +
+                       (formatArgument ? L"; give format=" : L""),
+                   {});
 }
 
 FileKind KindOfOutput(const std::string& path) { return tovfileio::KindByName(path); }

@@ -118,7 +118,8 @@ void RegisterReading(py::module_& module) {
     module.def(
         "_read_file",
         [](const std::string& path, const std::optional<std::string>& format, bool acceptMisread) {
-            const FileKind kind = ReadableKind(format ? KindNamed(*format) : KindOfTake(path));
+            const FileKind kind =
+                ReadableKind(format ? KindNamed(*format) : KindOfTake(path, true));
             Source source;
             source.path = path;
             return ReadTake(source, kind, acceptMisread);

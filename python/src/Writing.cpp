@@ -26,6 +26,37 @@ namespace tovpy {
 namespace {
 
 using Positions = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using tovfileio::UpAxis;
+
+std::optional<UpAxis> UpNamed(const py::handle& text, const char* what) {
+    if (text.is_none()) return std::nullopt;
+    const auto up = tovfileio::UpAxisNamed(py::str(text).cast<std::string>());
+    if (!up) throw py::value_error(std::string(what) + " must be 'y' or 'z'");
+    return up;
+}
+
+// `count` positions turned from one up axis to the other, as the conversion
+// core turns marker rows (its turn is not among the libraries' public
+// headers): Y-up (x, y, z) stands Z-up as (x, -z, y), and Z-up (x, y, z)
+// stands Y-up as (x, z, -y). A NaN stays a NaN, so a dropout stays one.
+std::vector<double> Turned(const double* positions, std::size_t count, UpAxis to) {
+    std::vector<double> turned(count * 3);
+    const double sign = to == UpAxis::kZ ? 1.0 : -1.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double* from = positions + i * 3;
+        double* into = turned.data() + i * 3;
+        into[0] = from[0];
+        into[1] = -sign * from[2];
+        into[2] = sign * from[1];
+    }
+    return turned;
+}
+
+// An up axis to turn positions from and to.
+struct UpTurn {
+    UpAxis from;
+    UpAxis to;
+};
 
 // The kind to write: as `format` names it, else as the path's name gives it.
 FileKind OutputKind(const std::string& path, const std::optional<std::string>& format) {
@@ -39,9 +70,11 @@ FileKind OutputKind(const std::string& path, const std::optional<std::string>& f
     return kind;
 }
 
-// The marker model of a Markers object; `yUpForGwm` hands the GWM writer,
-// which turns Y-up positions to Z-up, the positions it turns into these.
-void MarkerModel(const py::handle& markers, tovfileio::TRCFile& into, bool yUpForGwm) {
+// The marker model of a Markers object, its positions turned by `turn`;
+// `yUpForGwm` hands the GWM writer, which turns Y-up positions to Z-up, the
+// positions it turns into these.
+void MarkerModel(const py::handle& markers, tovfileio::TRCFile& into, bool yUpForGwm,
+                 const std::optional<UpTurn>& turn) {
     const Positions positions = Positions::ensure(markers.attr("positions"));
     const auto names = markers.attr("names").cast<std::vector<std::string>>();
     if (!positions || positions.ndim() != 3 || positions.shape(2) != 3 ||
@@ -68,16 +101,29 @@ void MarkerModel(const py::handle& markers, tovfileio::TRCFile& into, bool yUpFo
     }
     const double* data = positions.data();
     py::gil_scoped_release unlocked;
+    std::vector<double> turned;
+    if (turn && turn->from != turn->to) {
+        turned = Turned(data, frames * names.size(), turn->to);
+        data = turned.data();
+    }
     AddSamples(into, data, frames, names.size(), yUpForGwm);
 }
 
-void WriteMarkers(const std::string& path, FileKind kind, const py::handle& markers) {
+// Writes markers, their positions turned to stand along `up` when given;
+// with `up`, says what was turned, as convert() says it.
+py::dict WriteMarkers(const std::string& path, FileKind kind, const py::handle& markers,
+                      const py::handle& up) {
+    std::optional<UpTurn> turn;
+    if (const std::optional<UpAxis> to = UpNamed(up, "up")) {
+        turn = UpTurn{*UpNamed(markers.attr("up"), "the take's up"), *to};
+    }
     tovfileio::TRCFile take;
-    MarkerModel(markers, take, kind == FileKind::kGwm);
+    MarkerModel(markers, take, kind == FileKind::kGwm, turn);
     const std::wstring wide = tovfileio::PathToWide(path);
     std::wstring message;
     {
         py::gil_scoped_release unlocked;
+        WatchOutputs();
         switch (kind) {
             case FileKind::kTrc: message = tovfileio::WriteTRCFile(wide, take); break;
             case FileKind::kC3d: message = tovfileio::WriteC3DFile(wide, take); break;
@@ -86,13 +132,24 @@ void WriteMarkers(const std::string& path, FileKind kind, const py::handle& mark
                 if (!tovfileio::GWMFramesNumbered(take)) {
                     message = tovfileio::kGwmFramesUnnumbered;
                 } else if (!tovfileio::WriteGWMFile(wide, take, tovfileio::ConvertGWMSettings())) {
-                    message = tovfileio::kMarkerFileNotWritten;
+                    message = OutputNotCreated() ? tovfileio::kMarkerFileNotCreated
+                                                 : tovfileio::kMarkerFileNotWritten;
                 }
                 break;
             default: message = L"Markers are written as TRC, C3D, GWM or CSV files";
         }
     }
-    if (!message.empty()) RaiseWriteError(message, 0);
+    if (!message.empty()) RaiseWriteError(path, message, OutputError());
+    py::dict written;
+    if (turn) {
+        py::list notes;
+        if (turn->from != turn->to) {
+            notes.append(std::string("positions turned from ") + tovfileio::UpAxisName(turn->from) +
+                         " to " + tovfileio::UpAxisName(turn->to));
+        }
+        written["notes"] = notes;
+    }
+    return written;
 }
 
 // What a BVH file could not hold, for the caller: the writer's notes.
@@ -105,11 +162,12 @@ py::dict WriteSkeleton(const std::string& path, FileKind kind, const py::handle&
     tovfileio::BVHWriteNotes notes;
     {
         py::gil_scoped_release unlocked;
+        WatchOutputs();
         message = kind == FileKind::kHtr ? model.Write(wide, &ioError)
                                          : tovfileio::WriteBVHFile(wide, model, &notes);
     }
-    if (!message.empty()) RaiseWriteError(message, ioError);
-    if (ioError != 0) RaiseWriteError(tovfileio::kMarkerFileNotWritten, ioError);
+    if (!message.empty()) RaiseWriteError(path, message, ioError != 0 ? ioError : OutputError());
+    if (ioError != 0) RaiseWriteError(path, tovfileio::kMarkerFileNotWritten, ioError);
     auto utf8 = [](const std::vector<std::wstring>& names) {
         std::vector<std::string> list;
         for (const std::wstring& name : names) list.push_back(tovfileio::EncodeUtf8(name));
@@ -127,11 +185,14 @@ void RegisterWriting(py::module_& module) {
     module.def(
         "_write",
         [](const std::string& path, const py::handle& data, const std::string& holds,
-           const std::optional<std::string>& format) {
+           const std::optional<std::string>& format, const py::handle& up) {
             const FileKind kind = OutputKind(path, format);
             if (holds == "markers" && tovfileio::HoldsMarkers(kind)) {
-                WriteMarkers(path, kind, data);
-                return py::dict();
+                return WriteMarkers(path, kind, data, up);
+            }
+            if (holds == "skeleton" && !up.is_none()) {
+                throw py::value_error("up= turns markers' positions; a skeleton is written as "
+                                      "it stands");
             }
             if (holds == "skeleton" && tovfileio::HoldsSkeleton(kind)) {
                 return WriteSkeleton(path, kind, data);
@@ -140,7 +201,8 @@ void RegisterWriting(py::module_& module) {
                                   " cannot be written as " + KindKeyword(kind) +
                                   "; convert() writes a skeleton's joints as markers");
         },
-        py::arg("path"), py::arg("data"), py::arg("holds"), py::arg("format") = py::none());
+        py::arg("path"), py::arg("data"), py::arg("holds"), py::arg("format") = py::none(),
+        py::arg("up") = py::none());
 }
 
 }  // namespace tovpy

@@ -122,19 +122,51 @@ def test_refusals_carry_the_readers_words_and_place(what, data, format, line):
         assert refusals and refusals[0].line == line and refusals[0].text in str(error)
 
 
-def test_a_missing_file_and_unknown_formats():
-    missing = SAMPLES / "no-such-take.trc"
-    with pytest.raises(tovfileio.ReadError, match="could not be opened") as raised:
-        tovfileio.read(missing)
-    assert raised.value.path == str(missing)
-    assert str(raised.value).endswith(": " + repr(str(missing)))
-    # A name that is not UTF-8 is shown as Python shows it.
-    odd = os.fsdecode(os.fsencode(str(SAMPLES)) + b"/take-\xff.trc")
-    with pytest.raises(tovfileio.ReadError) as raised:
-        tovfileio.read(odd)
-    assert raised.value.path == odd
-    with pytest.raises(ValueError, match="give format="):
-        tovfileio.read(SAMPLES / "walk.mnm")
+def path_that(what, folder):
+    """A path read() cannot take, as `what` says."""
+    path = folder / "take.trc"
+    if what == "name not UTF-8":
+        return os.fsdecode(os.fsencode(folder) + b"/take-\xff.trc")
+    if what == "directory":
+        path.mkdir()
+    elif what == "unreadable":
+        if os.geteuid() == 0:
+            pytest.skip("permissions deny root nothing")
+        path.write_bytes(TRC)
+        path.chmod(0)
+    elif what == "unknown kind":
+        path = folder / "take.dat"
+        path.write_bytes(b"hello\n")
+    return str(path)
+
+
+# (what, the error read() and convert() raise: open()'s own for a file that
+# will not open)
+UNREAD = [("missing", FileNotFoundError), ("name not UTF-8", FileNotFoundError),
+          ("directory", IsADirectoryError), ("unreadable", PermissionError),
+          ("unknown kind", tovfileio.ReadError)]
+
+
+@pytest.mark.parametrize("call", ["read", "convert"])
+@pytest.mark.parametrize("what, error", UNREAD, ids=[u[0] for u in UNREAD])
+def test_paths_read_cannot_take(what, error, call, tmp_path):
+    path = path_that(what, tmp_path)
+    with pytest.raises(error) as raised:
+        if call == "read":
+            tovfileio.read(path)
+        else:
+            tovfileio.convert(path, tmp_path / "out.c3d")
+    assert type(raised.value) is error and not (tmp_path / "out.c3d").exists()
+    if error is tovfileio.ReadError:
+        assert raised.value.path == path and str(raised.value).endswith(": " + repr(path))
+        return
+    with pytest.raises(error) as opened:
+        open(path, "rb")
+    assert (raised.value.errno, raised.value.strerror, raised.value.filename) == \
+        (opened.value.errno, opened.value.strerror, path)
+
+
+def test_formats_named_wrongly():
     with pytest.raises(ValueError, match="unknown format"):
         tovfileio.read(TRC, format="mov")
     with pytest.raises(TypeError):

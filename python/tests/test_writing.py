@@ -2,6 +2,8 @@
 values given, positions made here rather than read, and what the writers
 refuse."""
 import csv
+import errno
+import os
 
 import numpy as np
 import pytest
@@ -94,9 +96,6 @@ def test_a_skeleton_made_in_python(tmp_path):
 
 def test_what_writing_refuses(tmp_path):
     markers, skeleton = made_markers(), tovfileio.read(SAMPLES / "walk.htr")
-    with pytest.raises(tovfileio.WriteError):
-        tovfileio.write(tmp_path / "no-such-folder" / "take.trc", markers)
-    assert not (tmp_path / "no-such-folder").exists()
     cases = [
         (tmp_path / "take.htr", markers, "cannot be written as htr"),
         (tmp_path / "take.trc", skeleton, "cannot be written as trc"),
@@ -114,3 +113,67 @@ def test_what_writing_refuses(tmp_path):
     bad.names[1] = "Two words"
     with pytest.raises(ValueError, match="holds a space"):
         tovfileio.write(tmp_path / "bad.htr", bad)
+    for data, up, words in [(skeleton, "z", "turns markers"), (markers, "x", "'y' or 'z'")]:
+        with pytest.raises(ValueError, match=words):
+            tovfileio.write(tmp_path / "up.trc", data, up=up)
+    assert not (tmp_path / "up.trc").exists()
+
+
+# (where the file was to go, the system's error)
+UNWRITTEN = [("missing folder", errno.ENOENT), ("read-only folder", errno.EACCES),
+             ("directory in the way", errno.EISDIR)]
+
+
+@pytest.mark.parametrize("how", ["trc", "c3d", "gwm", "csv", "htr", "bvh", "convert"])
+@pytest.mark.parametrize("where, error", UNWRITTEN, ids=[u[0] for u in UNWRITTEN])
+def test_failed_writes_are_oserrors_with_the_name(where, error, how, tmp_path):
+    folder = tmp_path / "out"
+    if where != "missing folder":
+        folder.mkdir()
+    if where == "read-only folder":
+        if os.geteuid() == 0:
+            pytest.skip("permissions deny root nothing")
+        folder.chmod(0o555)
+    path = folder / f"take.{'bvh' if how == 'convert' else how}"
+    if where == "directory in the way":
+        path.mkdir()
+    with pytest.raises(OSError) as raised:
+        if how == "convert":
+            tovfileio.convert(SAMPLES / "walk.htr", path)
+        else:
+            tovfileio.write(path, tovfileio.read(SAMPLES / ("walk.htr" if how in ("htr", "bvh")
+                                                            else "walk.trc")))
+    failed = raised.value
+    assert isinstance(failed, tovfileio.WriteError) and isinstance(failed, tovfileio.Error)
+    assert (failed.errno, failed.strerror, failed.filename) == \
+        (error, os.strerror(error), str(path))
+    assert str(failed).startswith(failed.message) and str(failed).endswith(repr(str(path)))
+    assert not path.is_file() and sorted(os.listdir(folder) if folder.exists() else []) == \
+        (["take." + path.suffix[1:]] if where == "directory in the way" else [])
+
+
+# (the take's up, the format written, up=)
+TURNS = [("y", "c3d", "z"), ("y", "trc", "z"), ("z", "trc", "y"), ("y", "trc", "y")]
+
+
+@pytest.mark.parametrize("from_up, format, up", TURNS, ids=["-".join(t) for t in TURNS])
+def test_up_turns_markers_and_says_so(from_up, format, up, tmp_path):
+    given = made_markers()
+    given.up = from_up
+    notes = tovfileio.write(tmp_path / f"take.{format}", given, up=up)
+    x, y, z = np.moveaxis(given.positions, 2, 0)
+    expected = {("y", "z"): (x, -z, y), ("z", "y"): (x, z, -y)}.get((from_up, up), (x, y, z))
+    expected = np.stack(expected, axis=2)
+    back = tovfileio.read(tmp_path / f"take.{format}").positions
+    if format == "c3d":
+        expected, back = expected.astype(np.float32), back.astype(np.float32)
+    np.testing.assert_array_equal(back, expected)
+    turned = [f"positions turned from {from_up.upper()}-up to {up.upper()}-up"]
+    assert notes == {"notes": turned if from_up != up else []}
+
+
+def test_up_turns_as_convert_turns(tmp_path):
+    tovfileio.convert(SAMPLES / "walk.trc", tmp_path / "converted.c3d")
+    tovfileio.write(tmp_path / "written.c3d", tovfileio.read(SAMPLES / "walk.trc"), up="z")
+    np.testing.assert_array_equal(tovfileio.read(tmp_path / "written.c3d").positions,
+                                  tovfileio.read(tmp_path / "converted.c3d").positions)

@@ -219,9 +219,11 @@ def read(source, format: str | None = None, *, accept_misread: bool = False) -> 
     a C3D, BVH or GWM file by its first bytes, otherwise by its name's
     extension, then by its first bytes. Returns Markers for TRC, C3D and
     GWM files and Skeleton for HTR and BVH files. Warns FindingWarning for
-    each finding that makes the read depart from the file; raises ReadError
-    when the reader refuses the file, and for a marker take the reader
-    misreads (values under other markers' names, rows in other frames: a
+    each finding that makes the read depart from the file. A file the
+    system will not open raises the OSError open() raises
+    (FileNotFoundError, IsADirectoryError, PermissionError, ...); ReadError
+    is raised for a file of no format the libraries read, when the reader
+    refuses the file, and for a marker take the reader misreads (values under other markers' names, rows in other frames: a
     finding of effect 'shift') unless accept_misread=True. A "NaN" field is a
     dropout (NaN in `positions`).
     """
@@ -236,16 +238,21 @@ def read(source, format: str | None = None, *, accept_misread: bool = False) -> 
     return take
 
 
-def write(path, data: Markers | Skeleton, format: str | None = None) -> dict:
+def write(path, data: Markers | Skeleton, format: str | None = None, *,
+          up: str | None = None) -> dict:
     """Writes `data` as the file at `path`, in the format its name gives
     (.trc, .c3d, .gwm, .csv for Markers; .htr, .bvh for a Skeleton) or
     `format`. The file appears whole or not at all; an older file stays as
-    it was when writing fails (WriteError). Positions are written as they
-    stand: convert() turns axes between formats.
+    it was when writing fails (WriteError, an OSError with the system's
+    errno and the filename). Positions are written as they stand, unless
+    `up` ("y" or "z") names the axis the written file is to stand along:
+    Markers' positions are then turned from their own `up` as convert()
+    turns them (Y-up (x, y, z) stands Z-up as (x, -z, y), and back).
 
     Returns what a BVH file could not hold as given, by segment name:
     {"joints_with_positions": [...], "scale_dropped": [...]}; empty for the
-    other formats.
+    other formats. With `up`, "notes" says what was turned:
+    {"notes": ["positions turned from Y-up to Z-up"]}.
     """
     if isinstance(data, Markers):
         holds = "markers"
@@ -253,7 +260,7 @@ def write(path, data: Markers | Skeleton, format: str | None = None) -> dict:
         holds = "skeleton"
     else:
         raise TypeError("data must be Markers or a Skeleton")
-    return _core._write(os.fsencode(path), data, holds, format)
+    return _core._write(os.fsencode(path), data, holds, format, up)
 
 
 def convert(src, dst, *, to: str | None = None, units: str | None = None,
@@ -272,10 +279,10 @@ def convert(src, dst, *, to: str | None = None, units: str | None = None,
     refuses when that is out of proportion. A marker take the reader
     misreads is refused (ReadError) unless accept_misread=True.
 
-    Warns FindingWarning for the reader's findings; raises ReadError when
-    the input is refused, ConversionError for a pair that does not convert
-    or a take the writer refuses, WriteError when the file could not be
-    written whole.
+    Warns FindingWarning for the reader's findings; raises the OSError
+    open() raises when `src` will not open, ReadError when the input is
+    refused, ConversionError for a pair that does not convert or a take the
+    writer refuses, WriteError when the file could not be written whole.
     """
     done = _core._convert(os.fsencode(src), os.fsencode(dst), to, units, up, in_up, strict,
                           frames, accept_misread)

@@ -117,10 +117,12 @@ class ReadError(Error):
     findings: list[Finding]
     path: str | None  # None for bytes read in memory
 
-class WriteError(Error):
+class WriteError(Error, OSError):
     """A file that could not be written whole; an older file stays as it was."""
     message: str
-    errno: int | None
+    errno: int | None  # None when the writer refused the take itself
+    strerror: str | None
+    filename: str
 
 class ConversionError(Error):
     """A conversion refused; nothing was written."""
@@ -198,8 +200,9 @@ class Conversion(NamedTuple):
 def read(source: _Path | _Bytes, format: str | None = ..., *,
          accept_misread: bool = ...) -> Markers | Skeleton:
     """Reads a take from a path, or from bytes in memory with format=."""
-def write(path: _Path, data: Markers | Skeleton, format: str | None = ...) -> dict[str, list[str]]:
-    """Writes data as the file at path, whole or not at all."""
+def write(path: _Path, data: Markers | Skeleton, format: str | None = ..., *,
+          up: str | None = ...) -> dict[str, list[str]]:
+    """Writes data as the file at path, whole or not at all; up= turns Markers to stand along it."""
 def convert(src: _Path, dst: _Path, *, to: str | None = ..., units: str | None = ...,
             up: str | None = ..., in_up: str | None = ..., strict: bool = ...,
             frames: str = ..., accept_misread: bool = ...) -> Conversion:
