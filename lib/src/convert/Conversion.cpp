@@ -23,7 +23,7 @@ std::string UnitsName(CalibrationUnits units) { return CalibrationUnitsKeyword(u
 // convention; a CSV file keeps its source's.
 UpAxis OutputUp(const ConversionRequest& request, UpAxis from) {
     if (request.up) return *request.up;
-    return request.outKind == FileKind::kCsv ? from : ConventionalUp(request.outKind);
+    return KindInfo(request.outKind).up.value_or(from);
 }
 
 // How rows are turned before the writer: a GWM writer turns Y-up rows to

@@ -7,19 +7,6 @@
 
 namespace tovfileio {
 
-UpAxis ConventionalUp(FileKind kind) {
-    return kind == FileKind::kGwm || kind == FileKind::kC3d ? UpAxis::kZ : UpAxis::kY;
-}
-
-const char* UpAxisName(UpAxis axis) { return axis == UpAxis::kZ ? "Z-up" : "Y-up"; }
-
-bool HoldsMarkers(FileKind kind) {
-    return kind == FileKind::kTrc || kind == FileKind::kC3d || kind == FileKind::kGwm ||
-           kind == FileKind::kCsv;
-}
-
-bool HoldsSkeleton(FileKind kind) { return kind == FileKind::kHtr || kind == FileKind::kBvh; }
-
 namespace {
 
 constexpr wchar_t kNotMarkers[] = L"Not a file of marker positions";
@@ -81,6 +68,29 @@ std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kin
     TRCFile take;
     if (!take.ReadFile(path, count).empty()) return std::nullopt;
     return take.GetNumRows();
+}
+
+std::vector<ReadFinding> WarningsOf(const std::string& path, FileKind kind) {
+    struct Warnings : ReadObserver {
+        void Found(const ReadFinding& finding) override {
+            if (IsWarning(finding)) found.push_back(finding);
+        }
+        std::vector<ReadFinding> found;
+    } warnings;
+    if (HoldsSkeleton(kind)) {
+        HTRFile skeleton;
+        ReadSkeleton(path, kind, skeleton, &warnings);
+    } else {
+        struct Nothing : TRCRowSink {
+            bool Row(const TRCRow&) override { return true; }
+        } nothing;
+        TRCFile take;
+        MarkerReadOptions read;
+        read.findings = &warnings;
+        read.rows = &nothing;
+        ReadMarkers(path, kind, take, read);
+    }
+    return warnings.found;
 }
 
 std::wstring ReadSkeleton(const std::string& path, FileKind kind, HTRFile& into,

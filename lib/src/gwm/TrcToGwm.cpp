@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/gwm/GWMWriter.h"
@@ -114,7 +115,8 @@ void TrcToGwmConversion::ReportProgress(GwmRunObserver& observer, std::size_t do
 
 std::wstring TrcToGwmConversion::BatchTarget(const std::wstring& outputFolder,
                                              const std::wstring& source) {
-    return outputFolder + kGwmPathSeparator + GWMBaseName(source) + L".gwm";
+    return outputFolder + kGwmPathSeparator + GWMBaseName(source) +
+           PathToWide(KindInfo(FileKind::kGwm).extension);
 }
 
 std::wstring TrcToGwmConversion::TargetBesideSource(const std::wstring& source) {

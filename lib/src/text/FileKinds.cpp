@@ -19,17 +19,23 @@ constexpr std::array<FileKind, 4> kC3dBecomes{FileKind::kTrc, FileKind::kGwm, Fi
                                               FileKind::kCsv};
 constexpr std::array<FileKind, 3> kGwmBecomes{FileKind::kTrc, FileKind::kC3d, FileKind::kCsv};
 
-constexpr std::array<FileKindInfo, 7> kKinds{{
-    {FileKind::kHtr, "HTR", "an", ".htr", true, true, kHtrBecomes},
-    {FileKind::kTrc, "TRC", "a", ".trc", true, true, kTrcBecomes},
-    {FileKind::kGwm, "GWM", "a", ".gwm", true, true, kGwmBecomes},
-    {FileKind::kMnm, "MNM", "an", ".mnm", true, true, {}},
-    {FileKind::kC3d, "C3D", "a", ".c3d", true, true, kC3dBecomes},
-    {FileKind::kBvh, "BVH", "a", ".bvh", true, true, kBvhBecomes},
-    {FileKind::kCsv, "CSV", "a", ".csv", false, true, {}},
+using H = KindHolds;
+constexpr std::optional<UpAxis> kYUp = UpAxis::kY, kZUp = UpAxis::kZ, kAsSource;
+
+constexpr std::array<FileKindInfo, 9> kKinds{{
+    {FileKind::kHtr, "HTR", "htr", "an", ".htr", true, true, H::kSkeleton, kYUp, false, kHtrBecomes},
+    {FileKind::kTrc, "TRC", "trc", "a", ".trc", true, true, H::kMarkers, kYUp, false, kTrcBecomes},
+    {FileKind::kGwm, "GWM", "gwm", "a", ".gwm", true, true, H::kMarkers, kZUp, true, kGwmBecomes},
+    {FileKind::kMnm, "MNM", "mnm", "an", ".mnm", true, true, H::kNothing, kAsSource, false, {}},
+    {FileKind::kC3d, "C3D", "c3d", "a", ".c3d", true, true, H::kMarkers, kZUp, true, kC3dBecomes},
+    {FileKind::kBvh, "BVH", "bvh", "a", ".bvh", true, true, H::kSkeleton, kYUp, false, kBvhBecomes},
+    {FileKind::kCsv, "CSV", "csv", "a", ".csv", false, true, H::kMarkers, kAsSource, false, {}},
+    {FileKind::kGltf, "glTF", "gltf", "a", ".gltf", false, false, H::kScene, kYUp, true, {}},
+    {FileKind::kGlb, "binary glTF", "glb", "a", ".glb", false, false, H::kScene, kYUp, true, {}},
 }};
 
-constexpr FileKindInfo kUnknownKind{FileKind::kUnknown, "unknown", "an", "", false, false, {}};
+constexpr FileKindInfo kUnknownKind{FileKind::kUnknown, "unknown", "", "an", "", false, false,
+                                    H::kNothing, kAsSource, false, {}};
 
 // Bytes a file is told by: enough for the marks below and a comment or two
 // before an HTR file's header.
@@ -64,6 +70,89 @@ FileKind KindByName(std::string_view path) {
         if (EndsWithNoCase(path, info.extension)) return info.kind;
     }
     return FileKind::kUnknown;
+}
+
+FileKind KindByKeyword(std::string_view keyword) {
+    if (!keyword.empty() && keyword.front() == '.') keyword.remove_prefix(1);
+    for (const FileKindInfo& info : kKinds) {
+        const std::string_view known = info.keyword;
+        if (keyword.size() == known.size() && EndsWithNoCase(keyword, known)) return info.kind;
+    }
+    return FileKind::kUnknown;
+}
+
+UpAxis ConventionalUp(FileKind kind) { return KindInfo(kind).up.value_or(UpAxis::kY); }
+
+const char* UpAxisName(UpAxis axis) { return axis == UpAxis::kZ ? "Z-up" : "Y-up"; }
+
+std::optional<UpAxis> UpAxisNamed(std::string_view text) {
+    if (text == "y" || text == "Y") return UpAxis::kY;
+    if (text == "z" || text == "Z") return UpAxis::kZ;
+    return std::nullopt;
+}
+
+std::string MarkerUpConventions() {
+    std::string z, y, source;
+    auto add = [](std::string& list, const char* name) {
+        list += (list.empty() ? "" : " and ") + std::string(name);
+    };
+    for (const FileKindInfo& info : kKinds) {
+        if (info.holds != KindHolds::kMarkers || !info.written) continue;
+        if (!info.up) {
+            add(source, info.name);
+        } else {
+            add(*info.up == UpAxis::kZ ? z : y, info.name);
+        }
+    }
+    return "Z for " + z + ", Y for " + y + "; " + source + " keeps the input's";
+}
+
+std::string FixedZUpKinds() {
+    std::string text;
+    for (const FileKindInfo& info : kKinds) {
+        if (!IsTakeKind(info.kind) || !info.upFixed || info.up != UpAxis::kZ) continue;
+        text += (text.empty() ? "" : " and ") + std::string(info.name);
+    }
+    return text;
+}
+
+std::string TakeKindNames() {
+    std::vector<const char*> names;
+    for (const FileKindInfo& info : kKinds) {
+        if (IsTakeKind(info.kind)) names.push_back(info.name);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + std::string(names[i]);
+    }
+    return text;
+}
+
+bool HoldsMarkers(FileKind kind) { return KindInfo(kind).holds == KindHolds::kMarkers; }
+
+bool HoldsSkeleton(FileKind kind) { return KindInfo(kind).holds == KindHolds::kSkeleton; }
+
+std::vector<FileKind> WrittenAs(FileKind in, bool scenes) {
+    const std::span<const FileKind> becomes = KindInfo(in).becomes;
+    std::vector<FileKind> kinds(becomes.begin(), becomes.end());
+    if (!scenes || kinds.empty()) return kinds;
+    for (const FileKindInfo& info : kKinds) {
+        if (info.holds == KindHolds::kScene) kinds.push_back(info.kind);
+    }
+    return kinds;
+}
+
+std::string ConvertsToText(FileKind in, bool scenes) {
+    const FileKindInfo& from = KindInfo(in);
+    const std::vector<FileKind> kinds = WrittenAs(in, scenes);
+    std::string text = std::string(from.article) + " " + from.name + " file converts to ";
+    if (kinds.empty()) return text + "nothing";
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const FileKindInfo& info = KindInfo(kinds[i]);
+        if (i > 0) text += i + 1 == kinds.size() ? " or " : ", ";
+        text += std::string(info.name) + " (" + info.extension + ")";
+    }
+    return text;
 }
 
 bool LooksBinary(std::string_view bytes) {

@@ -83,4 +83,48 @@ TEST(FileKindsTest, EveryCorpusC3dFileIsToldByItsBytes) {
     EXPECT_GT(files, 0);
 }
 
+// Each format's descriptor: how it is named, what it holds, the axis it
+// stands along, and what it is written as.
+TEST(FileKindsTest, EachDescriptorNamesAndPlacesItsFormat) {
+    const struct {
+        FileKind kind;
+        const char* keyword;
+        KindHolds holds;
+        UpAxis up;
+        std::size_t writtenAs;  // with the scene formats
+    } kinds[] = {
+        {FileKind::kHtr, "htr", KindHolds::kSkeleton, UpAxis::kY, 6},
+        {FileKind::kBvh, "bvh", KindHolds::kSkeleton, UpAxis::kY, 6},
+        {FileKind::kTrc, "trc", KindHolds::kMarkers, UpAxis::kY, 6},
+        {FileKind::kC3d, "c3d", KindHolds::kMarkers, UpAxis::kZ, 6},
+        {FileKind::kGwm, "gwm", KindHolds::kMarkers, UpAxis::kZ, 5},
+        {FileKind::kCsv, "csv", KindHolds::kMarkers, UpAxis::kY, 0},
+        {FileKind::kMnm, "mnm", KindHolds::kNothing, UpAxis::kY, 0},
+        {FileKind::kGltf, "gltf", KindHolds::kScene, UpAxis::kY, 0},
+        {FileKind::kGlb, "glb", KindHolds::kScene, UpAxis::kY, 0},
+    };
+    EXPECT_EQ(FileKinds().size(), std::size(kinds));
+    for (const auto& k : kinds) {
+        const FileKindInfo& info = KindInfo(k.kind);
+        EXPECT_EQ(KindByKeyword(k.keyword), k.kind) << k.keyword;
+        EXPECT_EQ(KindByKeyword(info.extension), k.kind) << k.keyword;
+        EXPECT_EQ(KindByName(std::string("take") + info.extension), k.kind) << k.keyword;
+        EXPECT_EQ(info.holds, k.holds) << k.keyword;
+        EXPECT_EQ(ConventionalUp(k.kind), k.up) << k.keyword;
+        EXPECT_EQ(WrittenAs(k.kind, true).size(), k.writtenAs) << k.keyword;
+    }
+    EXPECT_EQ(KindByKeyword("TRC"), FileKind::kTrc);
+    EXPECT_EQ(KindByKeyword("trcx"), FileKind::kUnknown);
+    EXPECT_EQ(WrittenAs(FileKind::kTrc, false).size(), 4u);
+    EXPECT_EQ(ConvertsToText(FileKind::kGwm, true),
+              "a GWM file converts to TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or "
+              "binary glTF (.glb)");
+    EXPECT_EQ(ConvertsToText(FileKind::kMnm, true), "an MNM file converts to nothing");
+    EXPECT_EQ(MarkerUpConventions(), "Z for GWM and C3D, Y for TRC; CSV keeps the input's");
+    EXPECT_EQ(FixedZUpKinds(), "GWM and C3D");
+    EXPECT_EQ(TakeKindNames(), "HTR, TRC, GWM, C3D or BVH");
+    EXPECT_EQ(UpAxisNamed("Z"), UpAxis::kZ);
+    EXPECT_EQ(UpAxisNamed("x"), std::nullopt);
+}
+
 }  // namespace

@@ -203,7 +203,7 @@ TEST_F(ConvertCommandTest, TheOutputsNameChoosesTheFormat) {
         {kWalkHtr, "o.dat", "htr", htrStart, ""},
         {kWalkHtr, "o.dat", "GLB", glbStart, ""},
         {kWalkHtr, "o.htr", "gwm", "", kHtrBecomes + ", not to GWM"},
-        {kWalkHtr, "o.htr", "fbx", "", "--to fbx: give one of htr|bvh|trc|c3d|gwm|csv|gltf|glb"},
+        {kWalkHtr, "o.htr", "fbx", "", "--to fbx: give one of htr|trc|gwm|c3d|bvh|csv|gltf|glb"},
         {kWalkTrc, "o.dat", "", "", "O: the name gives no format convert writes; " + kTrcBecomes +
                                          ": name the output so, or give --to"},
         {kWalkTrc, "o.dat", "gwm", gwmStart, ""},

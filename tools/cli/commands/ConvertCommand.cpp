@@ -53,7 +53,7 @@ const char kConvertFooter[] =
     "world positions; marker files (TRC, C3D, GWM) become each other or CSV, a\n"
     "row at a time, so a take of any length converts in little memory. --units\n"
     "converts every length; positions are turned to the output format's up axis\n"
-    "(Z for GWM and C3D, Y for TRC; CSV keeps the input's; --up chooses), and\n"
+    "(@UP@; --up chooses), and\n"
     "what was turned is said on standard error. A BVH file cannot hold HTR's\n"
     "scale factors: joints that move or scale get position channels, said too.\n"
     "An HTR file is written again in the layout the HTR writer produces; a TRC\n"
@@ -133,11 +133,11 @@ struct Settings {
     bool strict = false;
 };
 
+// A unit as --units names it: its keyword in lower case.
 std::optional<CalibrationUnits> ParseUnits(const std::string& text) {
-    for (std::uint32_t u = kUnitsMillimetres; u <= kUnitsYards; ++u) {
-        if (text == CalibrationUnitsKeyword(u)) return static_cast<CalibrationUnits>(u);
-    }
-    return std::nullopt;
+    const auto units = tovfileio::KnownCalibrationUnits(std::string_view(text));
+    if (!units || text != CalibrationUnitsKeyword(*units)) return std::nullopt;
+    return units;
 }
 
 std::optional<RotationUnits> ParseRotationUnits(const std::string& text) {
@@ -297,7 +297,8 @@ int ConvertHtr(const ConvertOptions& options, const Settings& settings, const In
 
     OutputFile output;
     std::string error;
-    if (!output.Resolve(options.out, options.in, input.ReadPath(), ".htr", nullptr, error)) {
+    if (!output.Resolve(options.out, options.in, input.ReadPath(),
+                        tovfileio::KindInfo(FileKind::kHtr).extension, nullptr, error)) {
         return Report(io, output.Name(), error);
     }
     // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
@@ -345,7 +346,7 @@ std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
         if (!settings.rotationUnits) return "unknown rotation units '" + options.rotationUnitsText + "'";
     }
     if (!options.upText.empty()) {
-        settings.up = ParseUpAxis(options.upText);
+        settings.up = tovfileio::UpAxisNamed(options.upText);
         // auto: told from the data, for glTF, whose own axes are fixed.
         if (!settings.up && ParseUpChoice(options.upText) != UpChoice::kAuto) {
             return "option '--up' takes y or z (or auto for glTF)";
@@ -434,12 +435,11 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     const bool unnamed = options.out == "-" || options.out.back() == '/' ||
                          (::stat(options.out.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
     const ConvertTargetRequest request{input.Kind(), options.out, unnamed, options.to};
-    ConvertFormat format = ConvertFormat::kHtr;
-    if (std::string refused; !ChooseConvertTarget(request, format, refused)) return usage(refused);
+    FileKind outKind = FileKind::kUnknown;
+    if (std::string refused; !ChooseConvertTarget(request, outKind, refused)) return usage(refused);
     const FileKind inKind = input.Kind();
-    const FileKind outKind = FormatInfo(format).kind;
     // glTF: the file imported into a fresh scene by the module, then written.
-    if (format == ConvertFormat::kGltf || format == ConvertFormat::kGlb) {
+    if (tovfileio::KindInfo(outKind).holds == tovfileio::KindHolds::kScene) {
         if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
             return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
         }
@@ -452,7 +452,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         const bool copied = importable.Kind().has_value();
         return ConvertToGltf(io, options.in, copied ? importable.Path() : input.ReadPath(),
                              importable.Kind().value_or(inKind), options.out,
-                             format == ConvertFormat::kGlb);
+                             outKind == FileKind::kGlb);
     }
     const bool htrToHtr = inKind == FileKind::kHtr && outKind == FileKind::kHtr;
     if (!options.rotationUnitsText.empty() && !htrToHtr) {
@@ -523,16 +523,16 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         ->type_name("mm|cm|m|in|ft|yd");
     command->add_option("--up", options->upText,
                         "marker outputs: the axis positions stand up along (default: the "
-                        "output format's: Z for GWM and C3D, Y for TRC; CSV keeps the input's); "
+                        "output format's: " + tovfileio::MarkerUpConventions() + "); "
                         "glTF: the axis IN stands up along (default: auto, told from the data; "
-                        "Z for C3D and GWM)")
+                        "Z for " + tovfileio::FixedZUpKinds() + ")")
         ->type_name("y|z|auto");
     command->add_option("--rotation-units", options->rotationUnitsText,
                         "HTR to HTR: write angles in these units")
         ->type_name("degrees|radians");
     command->add_option("--to", options->to,
                         "write this format where OUT's name gives none")
-        ->type_name("htr|bvh|trc|c3d|gwm|csv|gltf|glb");
+        ->type_name(ConvertKeywords());
     command->add_option("--mnm", options->mnm,
                         "TRC to GWM: rename the markers the map names and leave out all others")
         ->type_name("MAP.mnm");
@@ -573,5 +573,7 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
                         "or output); with --batch: the TRC files (at most 1000)")
         ->type_name("FILE")
         ->required();
-    command->footer(kConvertFooter);
+    std::string footer = kConvertFooter;
+    footer.replace(footer.find("@UP@"), 4, tovfileio::MarkerUpConventions());
+    command->footer(footer);
 }

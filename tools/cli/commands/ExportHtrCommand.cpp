@@ -16,6 +16,7 @@
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
 #include "tovfileio/module/ResourceIds.h"
+#include "tovfileio/text/FileKinds.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     if (!session.Open(options.scene, options.host, SceneUse::Read)) return kExitFailed;
     OutputFile output;
     std::string error;
-    if (!output.Resolve(options.output, options.scene, options.scene, ".htr", HtrFileNamed, error)) {
+    if (!output.Resolve(options.output, options.scene, options.scene,
+                        tovfileio::KindInfo(tovfileio::FileKind::kHtr).extension, HtrFileNamed, error)) {
         session.Error(options.output + ": " + error);
         return kExitFailed;
     }

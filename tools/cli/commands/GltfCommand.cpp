@@ -13,17 +13,12 @@
 #include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
 #include "gltf/SceneGltf.h"
+#include "tovfileio/text/FileKinds.h"
 
 namespace {
 
 const char kGenerator[] = "tovfileio " TOVFILEIO_VERSION;
 const wchar_t kMarkerDiameterMm[] = L"20";
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Writes the host's scene to `out` (`binary`: .glb), through an output
 // that appears only when written whole.
@@ -31,7 +26,9 @@ int WriteScene(const CommandIO& io, SceneSession& session, const std::string& ou
                const std::string& inputName, const std::string& inputFile, bool binary) {
     OutputFile output;
     std::string error;
-    if (!output.Resolve(out, inputName, inputFile, binary ? ".glb" : ".gltf", nullptr, error)) {
+    const tovfileio::FileKind kind = binary ? tovfileio::FileKind::kGlb : tovfileio::FileKind::kGltf;
+    if (!output.Resolve(out, inputName, inputFile, tovfileio::KindInfo(kind).extension, nullptr,
+                        error)) {
         session.Error(out + ": " + error);
         return kExitFailed;
     }
@@ -52,8 +49,7 @@ struct GltfOptions {
 int RunGltf(const GltfOptions& options, const CommandIO& io) {
     SceneSession session(io, "gltf");
     if (!session.Open(options.scene, HostSettings(), SceneUse::Read)) return kExitFailed;
-    const std::string lower = Lower(options.out);
-    const bool binary = lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".glb") == 0;
+    const bool binary = tovfileio::KindByName(options.out) == tovfileio::FileKind::kGlb;
     return WriteScene(io, session, options.out, options.scene, options.scene, binary);
 }
 

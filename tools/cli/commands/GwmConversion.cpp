@@ -27,6 +27,7 @@
 #include "tovfileio/text/FrameCounts.h"
 #include "tovfileio/gwm/TrcToGwm.h"
 #include "tovfileio/module/ResourceIds.h"
+#include "tovfileio/text/FileKinds.h"
 
 using namespace tovfileio;
 
@@ -368,7 +369,8 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
     if (!LoadMap(command, map, io)) return kExitFailed;
     OutputFile output;
     std::string error;
-    if (!output.Resolve(out, in, input.ReadPath(), ".gwm", nullptr, error)) {
+    if (!output.Resolve(out, in, input.ReadPath(), tovfileio::KindInfo(tovfileio::FileKind::kGwm).extension,
+                        nullptr, error)) {
         return Report(io, output.Name(), error);
     }
     Warnings warnings(io);

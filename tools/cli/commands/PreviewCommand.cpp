@@ -162,11 +162,12 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = context.AddCommand(
         app, "preview", "draw one frame of a file or a scene as an SVG picture",
         [&context, options] { return RunPreview(*options, context); });
-    command->add_option("IN", options->input, "an HTR, BVH, TRC, C3D or GWM file, drawn as imported");
+    command->add_option("IN", options->input,
+                        "a file (" + tovfileio::TakeKindNames() + "), drawn as imported");
     command->add_option("--scene", options->scene, "a scene document instead of a file");
     command->add_option("--up", options->upText,
                         "the axis the file's take stands up along (default: auto, told from the "
-                        "data; Z for C3D and GWM)")
+                        "data; Z for " + tovfileio::FixedZUpKinds() + ")")
         ->type_name("y|z|auto");
     command->add_option("--frame", options->frame,
                         "the frame (default: the file's first, or the start of the scene's "

@@ -20,12 +20,21 @@ namespace {
 
 const char kRepairFooter[] =
     "Reads IN (HTR or TRC, by its name or first bytes) and writes OUT with what\n"
-    "keeps it from reading as it means rewritten, each change said by line:\n"
-    "TRC fields separated by blanks or commas where tabs belong, line 1 without\n"
-    "its tabs, a line 6 of separators only, a last marker name without a tab,\n"
-    "header values with empty fields between them, NumFrames and NumMarkers\n"
-    "against the rows and names, and frame numbers with gaps, filled with rows\n"
-    "of dropouts; an HTR file in another Euler order than ZYX (its rotations\n"
+    "keeps it from reading as it means rewritten, each change said by line.\n"
+    "TRC: fields separated by commas, or by blanks, where tabs belong, each\n"
+    "value kept in its column: a run of k blanks between two values holds k - 1\n"
+    "empty fields where the row holds the separators the header's NumMarkers,\n"
+    "the names of line 4 and the labels of line 5 agree on, and a row of as many\n"
+    "values as fields holds none; a row whose values could stand in other\n"
+    "columns refuses the file. Line 1 without its tabs, a line 6 of separators\n"
+    "only, a last marker name without a tab, header values with empty fields\n"
+    "between them, NumFrames and NumMarkers against the rows and names, frame\n"
+    "numbers with gaps (filled with rows of dropouts), and samples that say NaN,\n"
+    "written as empty fields: the layout's dropout, where the host reads NaN as\n"
+    "0. The repaired TRC text is read back before it is written: every value\n"
+    "must stand in its column and each marker read what its columns hold (a\n"
+    "sample that says NaN, a dropout), else the file is refused, saying which\n"
+    "value would move. HTR: another Euler order than ZYX (its rotations\n"
     "converted, the same rotations), commas between numbers, NumSegments and\n"
     "NumFrames against what the file holds, and a file without a hierarchy, whose\n"
     "segments then each stand under GLOBAL. What the repaired file still reads\n"
@@ -67,8 +76,8 @@ int RunRepair(const RepairOptions& options, CommandContext& context) {
     if (!result.Repaired()) return Refused(io, options.in, result);
 
     OutputFile output;
-    const std::string extension = kind == FileKind::kHtr ? ".htr" : ".trc";
-    if (!output.Resolve(options.out, options.in, input.ReadPath(), extension, nullptr, error)) {
+    if (!output.Resolve(options.out, options.in, input.ReadPath(), KindInfo(kind).extension, nullptr,
+                        error)) {
         io.Err(Escaped(output.Name().empty() ? options.out : output.Name()) + ": " + Escaped(error) + "\n");
         return kExitFailed;
     }

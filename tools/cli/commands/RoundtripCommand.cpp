@@ -20,6 +20,7 @@
 #include "cli/run/TemporaryRegistry.h"
 #include "tovfileio/module/ClassIds.h"
 #include "tovfileio/module/ResourceIds.h"
+#include "tovfileio/text/FileKinds.h"
 
 using namespace tovfileio;
 
@@ -114,9 +115,9 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     std::string outputError;
     // A device or a FIFO gives nothing back to read: the file exported is
     // read from a staged copy, which then goes to it.
-    if (!output.Resolve(options.output, options.input, options.input, ".htr", HtrFileNamed,
+    if (!output.Resolve(options.output, options.input, options.input, tovfileio::KindInfo(tovfileio::FileKind::kHtr).extension, HtrFileNamed,
                         outputError) ||
-        !output.StageStream(options.input, ".htr", outputError)) {
+        !output.StageStream(options.input, tovfileio::KindInfo(tovfileio::FileKind::kHtr).extension, outputError)) {
         session.Error(options.output + ": " + outputError);
         return kExitFailed;
     }

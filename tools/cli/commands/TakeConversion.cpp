@@ -22,25 +22,6 @@ int Report(const CommandIO& io, const std::string& file, const std::string& mess
     return kExitFailed;
 }
 
-// Reads the input once for its findings alone, as --strict asks before
-// anything is written; the warnings found.
-std::uint64_t WarningsBefore(const InputFile& input) {
-    FindingList findings;
-    if (HoldsSkeleton(input.Kind())) {
-        HTRFile skeleton;
-        ReadSkeleton(input.ReadPath(), input.Kind(), skeleton, &findings);
-    } else {
-        struct Nothing : TRCRowSink {
-            bool Row(const TRCRow&) override { return true; }
-        } nothing;
-        TRCFile take;
-        ReadMarkers(input.ReadPath(), input.Kind(), take, {&findings, &nothing, 0});
-    }
-    std::uint64_t count = 0;
-    for (const ReadFinding& finding : findings.All()) count += IsWarning(finding) ? 1 : 0;
-    return count;
-}
-
 // A take refused as misread: the finding that moves its data, what writes
 // it anyway, and the repair that fixes the file where there is one.
 int MisreadRefused(const CommandIO& io, const std::string& in, const InputFile& input,
@@ -52,16 +33,10 @@ int MisreadRefused(const CommandIO& io, const std::string& in, const InputFile& 
 
 }  // namespace
 
-std::optional<UpAxis> ParseUpAxis(const std::string& text) {
-    if (text == "y" || text == "Y") return UpAxis::kY;
-    if (text == "z" || text == "Z") return UpAxis::kZ;
-    return std::nullopt;
-}
-
 int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& input,
                 FileKind outKind, const std::string& out, const TakeConversionOptions& options) {
     if (options.strict) {
-        if (const std::uint64_t count = WarningsBefore(input); count > 0) {
+        if (const std::uint64_t count = WarningsOf(input.ReadPath(), input.Kind()).size(); count > 0) {
             return Report(io, in, Counted(count, "warning", "warnings") +
                                       ", failures with --strict; nothing written");
         }

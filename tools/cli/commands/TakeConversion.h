@@ -30,5 +30,3 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
                 tovfileio::FileKind outKind, const std::string& out,
                 const TakeConversionOptions& options);
 
-// The up axis `text` names ("y", "z", in any letter case).
-std::optional<tovfileio::UpAxis> ParseUpAxis(const std::string& text);

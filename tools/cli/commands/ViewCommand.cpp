@@ -270,11 +270,11 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
         app, "view", "make one HTML page that plays files or a scene in a browser",
         [&context, options] { return RunView(*options, context); });
     command->add_option("IN", options->inputs,
-                        "HTR, BVH, TRC, C3D or GWM files, played as imported (several: overlaid)");
+                        tovfileio::TakeKindNames() + " files, played as imported (several: overlaid)");
     command->add_option("--scene", options->scene, "a scene document instead of files");
     command->add_option("--up", options->upText,
                         "the axis the files' takes stand up along (default: auto, told from the "
-                        "data; Z for C3D and GWM)")
+                        "data; Z for " + tovfileio::FixedZUpKinds() + ")")
         ->type_name("y|z|auto");
     command->add_option("--align", options->alignText,
                         "play overlaid files together by frame number (default) or by the time "

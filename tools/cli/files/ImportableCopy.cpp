@@ -38,7 +38,7 @@ UpAxis ChooseUp(const std::string& name, FileKind kind, UpChoice choice,
     const UpAxis convention = tovfileio::ConventionalUp(kind);
     if (choice == UpChoice::kY) return UpAxis::kY;
     if (choice == UpChoice::kZ) return UpAxis::kZ;
-    const bool hasConvention = kind == FileKind::kC3d || kind == FileKind::kGwm;
+    const bool hasConvention = tovfileio::KindInfo(kind).upFixed;
     if (standing == nullptr || (choice == UpChoice::kDefault && hasConvention) ||
         standing->evidence == tovfileio::Standing::Evidence::kNone) {
         return convention;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FileKinds.h"
@@ -15,22 +16,6 @@
 #include "tovfileio/trc/TRCFile.h"
 
 namespace tovfileio {
-
-// The axis a file's positions stand up along.
-enum class UpAxis { kY, kZ };
-
-// The up axis files of `kind` hold by convention: Z for GWM files (the
-// host's axes) and C3D files (a lab's floor is its X-Y plane), Y for TRC,
-// HTR and BVH files. CSV files have none of their own and are written as
-// their source stands (Y, the same as TRC).
-UpAxis ConventionalUp(FileKind kind);
-// "Y-up", "Z-up".
-const char* UpAxisName(UpAxis axis);
-
-// Whether files of `kind` hold marker positions (TRC, C3D, GWM, CSV) or a
-// skeleton's motion (HTR, BVH).
-bool HoldsMarkers(FileKind kind);
-bool HoldsSkeleton(FileKind kind);
 
 // What a program says when it refuses a marker take the reader misreads (a
 // finding that loses or moves data, LosesOrMovesData, tells how).
@@ -61,6 +46,11 @@ std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& i
 // gives the frames held as the take's frame count, and for a file the
 // reader refuses.
 std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind);
+
+// The warnings (IsWarning) a read of the take at `path` of `kind` finds,
+// without keeping a row: what a conversion asked to treat warnings as
+// failures looks at before it writes anything.
+std::vector<ReadFinding> WarningsOf(const std::string& path, FileKind kind);
 
 // Reads the skeletal take at `path` of `kind` (HTR or BVH) into `into`; the
 // empty string on success, otherwise the reader's message.

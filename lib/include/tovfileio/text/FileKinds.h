@@ -1,12 +1,15 @@
-// The kinds of file the libraries know: how files of each kind are named,
-// how each is told by its first bytes, and what the libraries convert each
-// into. One table, which every program asks instead of knowing formats of
-// its own.
+// The kinds of file the libraries know, one descriptor each: how files of
+// a kind are named, how each is told by its first bytes, what it holds, the
+// axis it stands up along and what the libraries convert it into. One
+// table, which every program (the command line, the Python module) asks
+// instead of knowing formats of its own.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovfileio {
 
@@ -19,15 +22,36 @@ enum class FileKind {
     kC3d,  // binary point and analog data as optical systems record it
     kBvh,  // skeletal motion as animation packages exchange it
     kCsv,  // comma-separated values: a row per frame and point, for analysis
+    kGltf,  // a scene as glTF's JSON, which browsers and 3D tools show
+    kGlb,   // the same in glTF's binary container
+};
+
+// The axis a file's positions stand up along.
+enum class UpAxis { kY, kZ };
+
+// What a file of a kind holds.
+enum class KindHolds {
+    kNothing,   // no take: an MNM map
+    kMarkers,   // marker positions a frame
+    kSkeleton,  // a hierarchy of segments and their motion
+    kScene,     // a host scene's objects, written from a take imported into one (glTF)
 };
 
 struct FileKindInfo {
     FileKind kind;
-    const char* name;       // "HTR"
+    const char* name;       // "HTR": how messages name it
+    const char* keyword;    // "htr": how options and arguments name it
     const char* article;    // "an" (an HTR file) or "a" (a TRC file)
     const char* extension;  // ".htr": how files of the kind are named, in any letter case
     bool read;              // the libraries read it
     bool written;           // the libraries write it
+    KindHolds holds;
+    // The axis its positions stand up along by convention; none for a kind
+    // whose files stand as their source stands (CSV) or hold no positions.
+    std::optional<UpAxis> up;
+    // Whether its files keep to that convention (the format fixes it: C3D,
+    // GWM), or often stand otherwise, so that the data tell (TRC, HTR, BVH).
+    bool upFixed;
     std::span<const FileKind> becomes;  // what the libraries convert a file of the kind into
 };
 
@@ -36,6 +60,41 @@ std::span<const FileKindInfo> FileKinds();
 // The entry of `kind`; kUnknown has one too, named "unknown", that becomes
 // nothing.
 const FileKindInfo& KindInfo(FileKind kind);
+// The kind `keyword` names ("htr", ".htr", "HTR": the keyword, in any
+// letter case, with or without the extension's dot); kUnknown for none.
+FileKind KindByKeyword(std::string_view keyword);
+
+// The up axis files of `kind` hold by convention: Z for GWM files (the
+// host's axes) and C3D files (a lab's floor is its X-Y plane), Y for TRC,
+// HTR, BVH and glTF files. CSV files have none of their own and are written
+// as their source stands (Y, the same as TRC).
+UpAxis ConventionalUp(FileKind kind);
+// "Y-up", "Z-up".
+const char* UpAxisName(UpAxis axis);
+// The axis `text` names: "y" or "z" in either letter case.
+std::optional<UpAxis> UpAxisNamed(std::string_view text);
+// The conventions as help texts give them: "Z for GWM and C3D, Y for TRC;
+// CSV keeps the input's", for the kinds that hold markers and are written.
+std::string MarkerUpConventions();
+// The kinds read as takes that stand up along a fixed axis other than Y,
+// as help texts name them: "GWM and C3D".
+std::string FixedZUpKinds();
+// The kinds read as takes, as help texts name them: "HTR, TRC, GWM, C3D or
+// BVH".
+std::string TakeKindNames();
+
+// Whether files of `kind` hold marker positions (TRC, C3D, GWM, CSV) or a
+// skeleton's motion (HTR, BVH).
+bool HoldsMarkers(FileKind kind);
+bool HoldsSkeleton(FileKind kind);
+
+// What a file of kind `in` can be written as: the libraries' conversions
+// (`becomes`, the usual one first), then, with `scenes` and where it
+// converts at all, the kinds written from a scene it is imported into.
+std::vector<FileKind> WrittenAs(FileKind in, bool scenes);
+// "a TRC file converts to GWM (.gwm), TRC (.trc), C3D (.c3d) or CSV (.csv)";
+// "an MNM file converts to nothing".
+std::string ConvertsToText(FileKind in, bool scenes);
 
 // The kind a path names by its extension, in any letter case; kUnknown for
 // any other name.
