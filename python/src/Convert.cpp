@@ -21,41 +21,13 @@ namespace {
 std::optional<tovfileio::UpAxis> UpNamed(const std::optional<std::string>& text,
                                          const char* option) {
     if (!text) return std::nullopt;
-    if (*text == "y" || *text == "Y") return tovfileio::UpAxis::kY;
-    if (*text == "z" || *text == "Z") return tovfileio::UpAxis::kZ;
+    if (const auto up = tovfileio::UpAxisNamed(*text)) return up;
     throw py::value_error(std::string(option) + " must be 'y' or 'z'");
 }
 
-// "a TRC file becomes GWM, TRC, C3D or CSV": what the libraries' table says
-// a kind converts into.
-std::string Becomes(FileKind in) {
-    const tovfileio::FileKindInfo& info = tovfileio::KindInfo(in);
-    std::string text = std::string(info.article) + " " + info.name + " file becomes ";
-    for (std::size_t i = 0; i < info.becomes.size(); ++i) {
-        if (i > 0) text += i + 1 == info.becomes.size() ? " or " : ", ";
-        text += tovfileio::KindInfo(info.becomes[i]).name;
-    }
-    return info.becomes.empty() ? std::string(info.article) + " " + info.name +
-                                      " file converts to nothing"
-                                : text;
-}
-
-// The warnings a read of the input gives, found before anything is
-// written, as the command line's --strict finds them.
-std::vector<tovfileio::ReadFinding> FindingsOf(const std::string& in, FileKind kind) {
-    FindingCollector findings;
-    if (tovfileio::HoldsSkeleton(kind)) {
-        tovfileio::HTRFile skeleton;
-        tovfileio::ReadSkeleton(in, kind, skeleton, &findings);
-    } else {
-        struct Nothing : tovfileio::TRCRowSink {
-            bool Row(const tovfileio::TRCRow&) override { return true; }
-        } nothing;
-        tovfileio::TRCFile take;
-        tovfileio::ReadMarkers(in, kind, take, {&findings, &nothing, 0});
-    }
-    return findings.findings;
-}
+// "a TRC file converts to GWM (.gwm), ...": what the libraries convert a
+// kind into (a scene's glTF is the command line's).
+std::string Becomes(FileKind in) { return tovfileio::ConvertsToText(in, false); }
 
 py::dict Convert(const std::string& in, const std::string& out, const std::optional<std::string>& to,
                  const std::optional<std::string>& units, const std::optional<std::string>& up,
@@ -94,18 +66,14 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
     std::uint64_t warnings = 0;
     {
         py::gil_scoped_release unlocked;
-        if (strict) {
-            for (const auto& finding : FindingsOf(in, request.inKind)) {
-                warnings += tovfileio::IsWarning(finding) ? 1 : 0;
-            }
-        }
+        if (strict) warnings = tovfileio::WarningsOf(in, request.inKind).size();
         WatchOutputs();
         if (warnings == 0) result = tovfileio::Convert(request);
     }
     if (warnings > 0) {
         RaiseConversionError(tovfileio::Counted(warnings, "warning", "warnings") +
                                  ", failures with strict=True; nothing written",
-                             FindingsOf(in, request.inKind));
+                             tovfileio::WarningsOf(in, request.inKind));
     }
     if (!result.readMessage.empty()) {
         RaiseReadError(in, result.readMessage, findings.findings,

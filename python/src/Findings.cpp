@@ -276,6 +276,8 @@ void RegisterFindingCodes(py::module_& module) {
     TOV_CODE("C3D_UNIT_UNKNOWN", kC3dUnitUnknown);
     TOV_CODE("C3D_RATE_NOT_WHOLE", kC3dRateNotWhole);
     TOV_CODE("C3D_ANALOG_SKIPPED", kC3dAnalogSkipped);
+    TOV_CODE("C3D_PARAMETER_SHORT", kC3dParameterShort);
+    TOV_CODE("C3D_ANALOG_VALUES", kC3dAnalogValues);
 #undef TOV_CODE
 }
 

@@ -1,35 +1,30 @@
 #include "Kinds.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include <pybind11/pybind11.h>
 
 #include "Findings.h"
+#include "tovfileio/text/TextCodec.h"
 
 using tovfileio::FileKind;
 
 namespace tovpy {
-namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-}  // namespace
-
-std::string KindKeyword(FileKind kind) { return Lower(tovfileio::KindInfo(kind).name); }
+std::string KindKeyword(FileKind kind) { return tovfileio::KindInfo(kind).keyword; }
 
 FileKind KindNamed(const std::string& format) {
-    std::string wanted = Lower(format);
-    if (!wanted.empty() && wanted.front() == '.') wanted.erase(0, 1);
+    const FileKind kind = tovfileio::KindByKeyword(format);
+    // Python reads and writes takes: a map or a scene is no format of its.
+    const tovfileio::KindHolds holds = tovfileio::KindInfo(kind).holds;
+    if (holds == tovfileio::KindHolds::kMarkers || holds == tovfileio::KindHolds::kSkeleton) {
+        return kind;
+    }
     std::string known;
     for (const tovfileio::FileKindInfo& info : tovfileio::FileKinds()) {
-        if (info.kind == FileKind::kMnm) continue;
-        if (Lower(info.name) == wanted) return info.kind;
-        known += (known.empty() ? "" : ", ") + Lower(info.name);
+        if (info.holds != tovfileio::KindHolds::kMarkers &&
+            info.holds != tovfileio::KindHolds::kSkeleton) {
+            continue;
+        }
+        known += (known.empty() ? "" : ", ") + std::string(info.keyword);
     }
     throw pybind11::value_error("unknown format '" + format + "'; give one of " + known);
 }
@@ -44,8 +39,8 @@ FileKind KindOfTake(const std::string& path, bool formatArgument) {
     }
     // The file's content is what is wrong, as for a file the reader refuses.
     RaiseReadError(path,
-                   std::wstring(L"Neither the name nor the first bytes tell a format the "
-                                L"libraries read (HTR, TRC, C3D, BVH or GWM)") +
+                   L"Neither the name nor the first bytes tell a format the libraries read (" +
+                       tovfileio::DecodeUtf8(tovfileio::TakeKindNames()) + L")" +
                        (formatArgument ? L"; give format=" : L""),
                    {});
 }

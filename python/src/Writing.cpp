@@ -18,6 +18,7 @@
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/trc/MarkerCsv.h"
 #include "tovfileio/trc/TRCWriter.h"
+#include "tovfileio/convert/UpTurn.h"
 
 namespace py = pybind11;
 using tovfileio::FileKind;
@@ -35,19 +36,13 @@ std::optional<UpAxis> UpNamed(const py::handle& text, const char* what) {
     return up;
 }
 
-// `count` positions turned from one up axis to the other, as the conversion
-// core turns marker rows (its turn is not among the libraries' public
-// headers): Y-up (x, y, z) stands Z-up as (x, -z, y), and Z-up (x, y, z)
-// stands Y-up as (x, z, -y). A NaN stays a NaN, so a dropout stays one.
-std::vector<double> Turned(const double* positions, std::size_t count, UpAxis to) {
-    std::vector<double> turned(count * 3);
-    const double sign = to == UpAxis::kZ ? 1.0 : -1.0;
+// `count` positions turned from standing along `from` to `to`, as the
+// conversion core turns marker rows; a NaN stays a NaN, so a dropout stays one.
+std::vector<double> Turned(const double* positions, std::size_t count, UpAxis from, UpAxis to) {
+    std::vector<double> turned(positions, positions + count * 3);
     for (std::size_t i = 0; i < count; ++i) {
-        const double* from = positions + i * 3;
-        double* into = turned.data() + i * 3;
-        into[0] = from[0];
-        into[1] = -sign * from[2];
-        into[2] = sign * from[1];
+        double* at = turned.data() + i * 3;
+        tovfileio::TurnUp(at[0], at[1], at[2], from, to);
     }
     return turned;
 }
@@ -103,7 +98,7 @@ void MarkerModel(const py::handle& markers, tovfileio::TRCFile& into, bool yUpFo
     py::gil_scoped_release unlocked;
     std::vector<double> turned;
     if (turn && turn->from != turn->to) {
-        turned = Turned(data, frames * names.size(), turn->to);
+        turned = Turned(data, frames * names.size(), turn->from, turn->to);
         data = turned.data();
     }
     AddSamples(into, data, frames, names.size(), yUpForGwm);

@@ -46,7 +46,7 @@ WARNED = (SAMPLES / "walk.trc").read_bytes().replace(b"60\t60\t40", b"60\t60\t30
 REFUSED = [
     ("walk.htr", "walk.c3d", {}, [], tovfileio.ConversionError),
     ("walk.htr", "walk.gwm", {}, [], tovfileio.ConversionError),
-    ("no-such.trc", "x.c3d", {}, [], tovfileio.ReadError),
+    ("no-such.trc", "x.c3d", {}, [], FileNotFoundError),
     (WARNED, "x.c3d", {"strict": True}, ["--strict"], tovfileio.ConversionError),
 ]
 

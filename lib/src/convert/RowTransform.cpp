@@ -1,18 +1,18 @@
 #include "RowTransform.h"
 
+#include "tovfileio/convert/UpTurn.h"
+
 namespace tovfileio {
 
 TRCSample Turned(const TRCSample& sample, AxisTurn turn, double factor) {
     if (!sample.valid) return sample;
-    const double x = sample.x * factor;
-    const double y = sample.y * factor;
-    const double z = sample.z * factor;
-    switch (turn) {
-        case AxisTurn::kYUpToZUp: return {true, x, -z, y};
-        case AxisTurn::kZUpToYUp: return {true, x, z, -y};
-        case AxisTurn::kNone: break;
+    TRCSample turned{true, sample.x * factor, sample.y * factor, sample.z * factor};
+    if (turn != AxisTurn::kNone) {
+        const UpAxis from = turn == AxisTurn::kYUpToZUp ? UpAxis::kY : UpAxis::kZ;
+        const UpAxis to = turn == AxisTurn::kYUpToZUp ? UpAxis::kZ : UpAxis::kY;
+        TurnUp(turned.x, turned.y, turned.z, from, to);
     }
-    return {true, x, y, z};
+    return turned;
 }
 
 bool RowTransform::Begin(const TRCFile& file) {
