@@ -161,13 +161,8 @@ RepairResult Refusal(const Reading& asGiven, std::string message) {
     return refused;
 }
 
-namespace {
-
-constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
-
-// The lines the TRC reader takes, the k-th being the one it numbers k + 1:
-// a comment or an empty line hands its number to the line after it, which
-// is taken as it is (kNoLine: the empty text read after a last such line).
+// A comment or an empty line hands its number to the line after it, which
+// is taken as it is.
 std::vector<std::size_t> NumberedLines(const std::vector<Line>& lines) {
     std::vector<std::size_t> numbered;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -177,8 +172,8 @@ std::vector<std::size_t> NumberedLines(const std::vector<Line>& lines) {
     return numbered;
 }
 
-// The lines the TRC reader takes as data rows, in order: those it numbers 6
-// and on, but for a line 6 of one character, the blank line.
+// Those the reader numbers 6 and on, but for a line 6 of one character, the
+// blank line.
 std::vector<std::size_t> RowLines(const std::vector<Line>& lines) {
     const std::vector<std::size_t> numbered = NumberedLines(lines);
     std::vector<std::size_t> rows;
@@ -189,6 +184,32 @@ std::vector<std::size_t> RowLines(const std::vector<Line>& lines) {
     }
     return rows;
 }
+
+std::size_t SampleSlots(const std::vector<Line>& lines) {
+    const std::vector<std::size_t> numbered = NumberedLines(lines);
+    if (numbered.size() < 4 || numbered[3] == kNoLine) return 0;
+    // Names in fields 3, 6, 9, ..., each read only with a field after it.
+    const std::size_t fields = TabFields(lines[numbered[3]].text).size();
+    return fields < 4 ? 0 : (fields - 4) / 3 + 1;
+}
+
+bool SaysNaN(std::string_view field) {
+    while (!field.empty() && tovtext::IsNumberSpace(field.back())) field.remove_suffix(1);
+    while (!field.empty() && tovtext::IsNumberSpace(field.front())) field.remove_prefix(1);
+    if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return field.size() == 3 && lower(field[0]) == 'n' && lower(field[1]) == 'a' && lower(field[2]) == 'n';
+}
+
+bool NanSample(const std::vector<std::string_view>& fields, std::size_t column) {
+    if (fields.empty()) return false;
+    for (std::size_t c = column; c < column + 3; ++c) {
+        if (SaysNaN(fields[std::min(c, fields.size() - 1)])) return true;
+    }
+    return false;
+}
+
+namespace {
 
 // The fields of `text` between each two of the characters `separators`.
 std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
@@ -215,13 +236,21 @@ std::vector<std::string_view> SourceFields(std::string_view text, bool commas, s
     return Split(text, "\t");
 }
 
+// Whether field `c` of a row as given belongs to a sample that says NaN,
+// in the first `slots` marker columns: the repair writes it empty.
+bool InNanSample(const std::vector<std::string_view>& given, std::size_t c, std::size_t slots) {
+    return c >= 2 && c < 2 + 3 * slots && NanSample(given, c - (c - 2) % 3);
+}
+
 // The first field of `given` that `written` does not hold in its column (a
-// field past either's end being empty), in words; empty when none.
+// field past either's end being empty), but for a field of a sample that
+// says NaN written empty, in words; empty when none.
 std::string FieldMoved(const std::vector<std::string_view>& given,
-                       const std::vector<std::string_view>& written) {
+                       const std::vector<std::string_view>& written, std::size_t slots) {
     for (std::size_t c = 0; c < std::max(given.size(), written.size()); ++c) {
         const std::string_view was = c < given.size() ? given[c] : "";
-        if (was != (c < written.size() ? written[c] : "")) {
+        const std::string_view is = c < written.size() ? written[c] : "";
+        if (was != is && !(is.empty() && InNanSample(given, c, slots))) {
             return "field " + std::to_string(c + 1) + ", " + Quoted(was) +
                    ", would stand in another column";
         }
@@ -243,13 +272,13 @@ std::unordered_map<std::wstring, std::size_t> NameSlots(std::string_view text, b
     return slots;
 }
 
-// The sample the TRC reader takes for a marker whose x is field `column` of
-// a row's `fields`: past the row's end every field reads as its last again,
-// and an empty x is a dropout.
+// The sample a marker whose x is field `column` of a row's `fields` means:
+// past the row's end every field reads as its last again, and an empty x or
+// a field that says NaN is a dropout.
 TRCSample SampleAt(const std::vector<std::string_view>& fields, std::size_t column) {
     const auto field = [&fields](std::size_t c) { return fields[std::min(c, fields.size() - 1)]; };
     TRCSample sample;
-    if (field(column).empty()) return sample;
+    if (field(column).empty() || NanSample(fields, column)) return sample;
     sample.valid = true;
     sample.x = tovtext::LeadingDouble(field(column));
     sample.y = tovtext::LeadingDouble(field(column + 1));
@@ -267,17 +296,18 @@ class ReadBack : public TRCRowSink {
 public:
     ReadBack(const std::vector<Line>& source, const std::vector<Line>& lines, bool commas,
              std::size_t fields)
-        : source_(source), lines_(lines), commas_(commas), fields_(fields), rows_(RowLines(lines)) {
+        : source_(source), lines_(lines), commas_(commas), fields_(fields), rows_(RowLines(lines)),
+          slots_(SampleSlots(lines)) {
         const std::vector<std::size_t> numbered = NumberedLines(source);
         if (numbered.size() > 3 && numbered[3] != kNoLine) {
-            slots_ = NameSlots(source[numbered[3]].text, commas);
+            nameSlots_ = NameSlots(source[numbered[3]].text, commas);
         }
     }
 
     bool Begin(const TRCFile& file) override {
         for (std::uint32_t m = 0; m < file.GetNumMarkers(); ++m) {
-            const auto slot = slots_.find(file.GetMarker(m)->GetName());
-            if (slot == slots_.end()) {
+            const auto slot = nameSlots_.find(file.GetMarker(m)->GetName());
+            if (slot == nameSlots_.end()) {
                 moved = "marker " + Quoted(EncodeUtf8(file.GetMarker(m)->GetName())) +
                         " would not be one line 4 names";
                 return false;
@@ -297,7 +327,7 @@ public:
         std::string placed;
         const std::vector<std::string_view> given =
             SourceFields(source_[number - 1].text, commas_, fields_, placed);
-        moved = FieldMoved(given, TabFields(lines_[at].text));
+        moved = FieldMoved(given, TabFields(lines_[at].text), slots_);
         for (std::size_t m = 0; m < columns_.size() && moved.empty(); ++m) {
             if (!SameSample(row[m], SampleAt(given, columns_[m]))) {
                 moved = "marker " + Quoted(names_[m]) +
@@ -332,7 +362,8 @@ private:
     const bool commas_;
     const std::size_t fields_;
     const std::vector<std::size_t> rows_;
-    std::unordered_map<std::wstring, std::size_t> slots_;
+    const std::size_t slots_;  // the marker columns of a repaired row
+    std::unordered_map<std::wstring, std::size_t> nameSlots_;
     std::vector<std::size_t> columns_;  // of each marker's x
     std::vector<std::string> names_;
     std::size_t next_ = 0;

@@ -49,6 +49,24 @@ std::string JoinWithTabs(const std::vector<std::string_view>& fields);
 // and blanks mixed); else its blanks are part of its fields.
 bool BlanksSeparateRow(std::string_view text);
 
+// The lines the TRC reader takes, the k-th being the one it numbers k + 1
+// (kNoLine: the empty text it reads after a last comment or empty line).
+constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+std::vector<std::size_t> NumberedLines(const std::vector<Line>& lines);
+// The lines the TRC reader takes as data rows, in order.
+std::vector<std::size_t> RowLines(const std::vector<Line>& lines);
+// The marker columns of three the TRC reader walks in a data row of
+// tabbed `lines`: one for each name of line 4 with a tab after it.
+std::size_t SampleSlots(const std::vector<Line>& lines);
+
+// Whether a TRC field says NaN: "NaN" in any letter case, signed or not,
+// white space around it, which the converting reader takes for a dropout
+// and the host's import reads as 0.
+bool SaysNaN(std::string_view field);
+// Whether a field of the sample whose x is field `column` of a row's
+// `fields` says NaN; past the row's end every field reads as its last again.
+bool NanSample(const std::vector<std::string_view>& fields, std::size_t column);
+
 // The repaired result of `lines` once the reader accepts them: `changes`
 // and the findings of that read; else the reading as given, refused.
 RepairResult Verdict(const std::vector<Line>& lines, std::vector<RepairChange> changes,

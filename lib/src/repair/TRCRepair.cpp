@@ -1,9 +1,9 @@
 // The TRC repair: separators first (line 1, then any line of blanks or
 // commas, each value placed in its column or the file refused), then what a
 // read of that text finds (a line 6 of separators, a last name without its
-// tab, gaps in the frame numbers), then the header's counts against the rows
-// and names the reader takes; last, the values read back against the file
-// as given.
+// tab, gaps in the frame numbers) and the samples that say NaN, then the
+// header's counts against the rows and names the reader takes; last, the
+// values read back against the file as given.
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -295,6 +295,27 @@ void PadFrameGaps(std::vector<Line>& lines, std::vector<RepairChange>& changes) 
     lines = std::move(padded);
 }
 
+// Every sample of a data row that says NaN in any of its fields, written
+// as three empty fields, the layout's own dropout: the host's import reads
+// NaN as 0. The last sample of a row that ends before its markers do keeps
+// as many fields as it has, so the row ends in an empty field and the
+// markers after it read as dropouts too, as they read its NaN.
+void EmptyNanSamples(std::vector<Line>& lines, std::vector<RepairChange>& changes) {
+    const std::size_t sampleEnd = 2 + 3 * SampleSlots(lines);
+    for (const std::size_t at : RowLines(lines)) {
+        if (at == kNoLine) continue;
+        const std::vector<std::string_view> fields = TabFields(lines[at].text);
+        std::vector<std::string_view> written = fields;
+        for (std::size_t column = 2; column < std::min(fields.size(), sampleEnd); column += 3) {
+            if (!NanSample(fields, column)) continue;
+            for (std::size_t c = column; c < std::min(column + 3, fields.size()); ++c) written[c] = {};
+        }
+        if (written == fields) continue;
+        lines[at].text = JoinWithTabs(written);
+        Change(changes, lines[at], "samples that say NaN; written as empty fields (dropouts)");
+    }
+}
+
 // The header's NumFrames or NumMarkers (`keyword`, a field of line 2) as
 // `value` on line 3.
 void RewriteCount(std::vector<Line>& lines, std::string_view keyword, std::int64_t written,
@@ -409,6 +430,7 @@ RepairResult RepairTrc(std::string_view bytes, const Reading& asGiven) {
                "the last marker name, " + Quoted(name->found) +
                    ", ends the line without a tab; one written after it");
     }
+    EmptyNanSamples(lines, changes);
     if (tabbed.Find(ReadFindingCode::kFrameGaps) != nullptr) PadFrameGaps(lines, changes);
 
     // The counts against what the reader takes from the text as it now is,

@@ -16,7 +16,10 @@
 //   header's NumFrames and NumMarkers where they disagree with the rows and
 //   the names; frame numbers with gaps, padded with rows of dropouts (empty
 //   fields are the layout's own word for a marker not seen at a frame), their
-//   times on the line between the rows around the gap.
+//   times on the line between the rows around the gap; every sample of which
+//   a field says NaN (any letter case, signed or not, blanks around it), as
+//   three empty fields: the converting readers take it for a dropout, the
+//   host's import for 0.
 // - HTR: an EulerRotationOrder of three different axes other than ZYX,
 //   every base and frame rotation converted to ZYX (the same rotations);
 //   commas between the numbers of base and frame lines; NumSegments and
@@ -28,9 +31,10 @@
 // and a missing DataFrameRate (the file does not say its rate); the
 // findings of the repaired text tell them.
 // A rewritten TRC file is read back before it is kept: every field of every
-// data row must stand in its column, and each marker read what its columns
-// of the file as given hold; else the file is refused, saying which value
-// would have moved.
+// data row must stand in its column (but the fields of a sample that says
+// NaN, written empty), and each marker read what its columns of the file as
+// given hold, a sample that says NaN as a dropout; else the file is refused,
+// saying which value would have moved.
 #pragma once
 
 #include <cstdint>
