@@ -151,7 +151,8 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     if (!file) return result;
     // A C3D file's floats stay floats unless lengths are converted.
     const bool singles = request.inKind == FileKind::kC3d && !request.units;
-    const MarkerOutputNames names{request.baseName, request.dateTime, singles};
+    const MarkerOutputNames names{request.baseName, request.dateTime, singles, request.gwm,
+                                  request.map};
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = request.inUp.value_or(ConventionalUp(request.inKind));
     const UpAxis to = OutputUp(request, from);
@@ -209,7 +210,8 @@ ConversionResult SkeletonToMarkers(const ConversionRequest& request) {
     if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
     std::unique_ptr<TextOutput> file = OpenOutput(request, result);
     if (!file) return result;
-    const MarkerOutputNames names{request.baseName, request.dateTime, false};
+    const MarkerOutputNames names{request.baseName, request.dateTime, false, request.gwm,
+                                  request.map};
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = ConventionalUp(request.inKind);
     const UpAxis to = OutputUp(request, from);

@@ -66,28 +66,37 @@ public:
     }
 };
 
-// Every marker, no offset: the settings live before the stream that keeps
-// a reference to them.
-struct DefaultGwmSettings {
+// The settings live before the stream that keeps a reference to them.
+struct GwmSettingsHeld {
     ConvertGWMSettings settings;
 };
 
-class GwmOutput : private DefaultGwmSettings, public StreamOutput<GWMStream> {
+class GwmOutput : private GwmSettingsHeld, public StreamOutput<GWMStream> {
 public:
     GwmOutput(TextOutput& file, const MarkerOutputNames& names)
-        : StreamOutput(file, settings), baseName_(names.baseName), dateTime_(names.dateTime) {}
+        : GwmSettingsHeld{names.gwm},
+          StreamOutput(file, settings),
+          baseName_(names.baseName),
+          dateTime_(names.dateTime),
+          map_(names.map) {}
     bool Begin(const TRCFile& file) override {
         if (!GWMFramesNumbered(file)) {
             refusal_ = kGwmFramesUnnumbered;
             return false;
         }
-        stream_.Begin(file, baseName_, dateTime_);
+        // The map renames and leaves out markers of the header; rows keep
+        // every marker's place, as the host's conversion keeps them.
+        header_ = file;
+        if (settings.Filter && map_ != nullptr) map_->ApplyFilter(header_);
+        stream_.Begin(header_, baseName_, dateTime_);
         return true;
     }
 
 private:
     std::wstring baseName_;
     std::string dateTime_;
+    const MarkerNameMap* map_;
+    TRCFile header_;
 };
 
 }  // namespace

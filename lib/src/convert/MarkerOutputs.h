@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "tovfileio/gwm/ConvertGWMSettings.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -28,6 +30,10 @@ struct MarkerOutputNames {
     std::wstring baseName;  // the take's name inside the file
     std::string dateTime;   // a GWM file's date line
     bool singles = false;   // the values are floats (a C3D file's): written as floats
+    // A GWM file's offset and the map that renames and filters its markers
+    // (when the settings' Filter says so); none: every marker, no offset.
+    ConvertGWMSettings gwm;
+    const MarkerNameMap* map = nullptr;
 };
 
 // The writer of `kind` (TRC, C3D, GWM or CSV) onto `file`; null for any

@@ -46,8 +46,6 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
         {{"convert", "--jobs", "2", kWalkTrc, out}, "--jobs goes with --batch"},
         {{"convert", "--batch", "a.trc"}, "--batch needs -o OUTDIR, the folder to write into"},
         {{"convert", "--batch", "-o", "d", "a.trc", "-"}, "standard input (-) cannot be a file of a batch"},
-        {{"convert", "--units", "cm", "--mnm", "m.mnm", kWalkTrc, out},
-         "--units goes with TRC to GWM without --mnm and --offset"},
         {{"convert", "--rotation-units", "radians", kWalkTrc, "o.trc"},
          "--rotation-units applies to HTR to HTR only"},
         {{"convert", "--up", "x", kWalkTrc, "o.trc"}, "option '--up' takes y or z (or auto for glTF)"},

@@ -91,6 +91,17 @@ TEST_F(ConvertCommandTest, TrcToGwmWithMapAndOffset) {
     EXPECT_THAT(gwm,
                 HasSubstr("$NumMarkers 2\n$CaptureRate 60\n$Rate 60\n\n$Order\nHEAD NECK \n\n$Points\n"
                           "1\t30.956140\t-84.869990\t1622.965930\t-24.622550\t82.826040\t1441.494390\t\n\n"));
+    // With --units the conversion core renames, filters and offsets as the
+    // module's conversion does: in the file's own units the same bytes, in
+    // others every length converted, the offset given in them.
+    RunOk({"convert", "--units", "mm", "--mnm", map, "--offset", "1", "-2", "0.5",
+           "--offset-space=brindle", kWalkTrc, Path("take.gwm")});
+    EXPECT_EQ(ReadBytes(Path("take.gwm")), gwm);
+    RunOk({"convert", "--units", "cm", "--mnm", map, "--offset", "0.1", "-0.2", "0.05",
+           "--offset-space=brindle", kWalkTrc, Path("take.gwm")});
+    EXPECT_THAT(ReadBytes(Path("take.gwm")),
+                HasSubstr("$Order\nHEAD NECK \n\n$Points\n"
+                          "1\t3.095614\t-8.486999\t162.296593\t-2.462255\t8.282604\t144.149439\t\n"));
 }
 
 TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {

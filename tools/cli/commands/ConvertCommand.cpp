@@ -60,6 +60,8 @@ const char kConvertFooter[] =
     "file becomes a GWM marker file (positions turned from Y-up to Z-up) by the\n"
     "module's own conversion, the one behind the utility panel's \"Convert TRC\n"
     "to GWM\" button. Without --mnm every marker is written under its TRC name.\n"
+    "With --units the conversion core writes it instead, renaming, filtering and\n"
+    "offsetting as the module does, in the units written (the offset too).\n"
     "The \"$DateTime\" line holds the local time, or SOURCE_DATE_EPOCH (seconds\n"
     "since 1970) when set. The settings given here are used for this run only.\n"
     "\n"
@@ -476,13 +478,19 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out,
                             context);
     }
-    if (panelConversion && GwmOptionGiven(options)) {
-        return usage("--units goes with TRC to GWM without --mnm and --offset");
-    }
     if (settings.up && outKind == FileKind::kGwm && *settings.up != UpAxis::kZ) {
         return usage("a GWM file stands Z-up; --up y does not apply to it");
     }
     TakeConversionOptions take;
+    // --units with --mnm or --offset: the conversion core renames, filters
+    // and offsets as the module's conversion does, in the units written.
+    tovfileio::MarkerNameMap map;
+    if (panelConversion) {
+        if (!LoadMarkerNameMap(options.mnm, map, io)) return kExitFailed;
+        take.gwm = settings.gwm;
+        take.gwm.Filter = !options.mnm.empty();
+        take.map = &map;
+    }
     take.units = settings.units;
     take.up = settings.up;
     take.maxOutput = settings.maxOutput;

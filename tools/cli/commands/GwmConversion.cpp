@@ -204,14 +204,8 @@ void CommandRun::FileDone(const GwmFileResult& file) {
     ++failed_;
 }
 
-// The map of --mnm; false, with the reason said, when it does not open (the
-// conversion would stop without a word).
 bool LoadMap(const GwmCommand& command, MarkerNameMap& map, const CommandIO& io) {
-    if (command.mnm.empty() || map.ReadMNMFile(tovfileio::PathToWide(command.mnm))) return true;
-    const std::string reason = WhyNotReadable(command.mnm);
-    Report(io, command.mnm, Utf8(tovfileio::kFileNotOpened) + " (" +
-                                (reason.empty() ? std::string("not readable") : reason) + ")");
-    return false;
+    return LoadMarkerNameMap(command.mnm, map, io);
 }
 
 // The output folder, made (with its parents) when missing; false, with the
@@ -398,4 +392,12 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
         return Report(io, output.Name(), "The file could not be put in place: " + error);
     }
     return kExitOk;
+}
+
+bool LoadMarkerNameMap(const std::string& mnm, MarkerNameMap& map, const CommandIO& io) {
+    if (mnm.empty() || map.ReadMNMFile(tovfileio::PathToWide(mnm))) return true;
+    const std::string reason = WhyNotReadable(mnm);
+    Report(io, mnm, Utf8(tovfileio::kFileNotOpened) + " (" +
+                        (reason.empty() ? std::string("not readable") : reason) + ")");
+    return false;
 }

@@ -13,6 +13,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/InputFile.h"
 #include "tovfileio/gwm/ConvertGWMSettings.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 
 struct GwmCommand {
     std::vector<std::string> sources;  // batch: the sources as given
@@ -29,6 +30,10 @@ struct GwmCommand {
 // A source that cannot be read gets no GWM file and makes the status 1, the
 // others are still converted; a file that cannot be written stops the batch.
 int RunGwmBatch(const GwmCommand& command, CommandContext& context);
+
+// The map of --mnm into `map` (none: an empty map); false, with the reason
+// said, when it does not open (a conversion would stop without a word).
+bool LoadMarkerNameMap(const std::string& mnm, tovfileio::MarkerNameMap& map, const CommandIO& io);
 
 // Converts `input` (named `in` by the user) into the GWM file `out`.
 int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::string& in,

@@ -52,6 +52,8 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     request.baseName = GWMBaseName(PathToWide(output.Name() == "-" ? in : output.Name()));
     request.dateTime = GWMDateTimeText();
     request.frames = options.frames;
+    request.gwm = options.gwm;
+    request.map = options.map;
     request.acceptMisread = options.acceptMisread;
     FindingList findings;
     request.findings = &findings;

@@ -22,6 +22,9 @@ struct TakeConversionOptions {
     bool strict = false;
     tovfileio::FrameChoice frames = tovfileio::FrameChoice::kHeld;
     bool acceptMisread = false;
+    // A GWM output's offset and marker-name map (none: every marker).
+    tovfileio::ConvertGWMSettings gwm;
+    const tovfileio::MarkerNameMap* map = nullptr;
 };
 
 // Converts `input` (named `in` by the user) into `out` as a file of

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "tovfileio/convert/Takes.h"
+#include "tovfileio/gwm/ConvertGWMSettings.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/ReadFinding.h"
@@ -43,6 +45,10 @@ struct ConversionRequest {
     std::optional<UpAxis> inUp;
     std::wstring baseName;   // the take's name inside a GWM or TRC file
     std::string dateTime;    // a GWM file's date line (GWMDateTimeText)
+    // A GWM output's offset, and the map that renames and filters its
+    // markers when the settings' Filter says so (the map outlives the call).
+    ConvertGWMSettings gwm;
+    const MarkerNameMap* map = nullptr;
     ReadObserver* findings = nullptr;
     std::uint64_t memoryLimit = 0;
     FrameChoice frames = FrameChoice::kHeld;
