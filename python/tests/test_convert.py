@@ -77,3 +77,34 @@ def test_convert_warns_of_the_readers_findings(tmp_path):
     with pytest.raises(ValueError, match="give to="):
         tovfileio.convert(SAMPLES / "walk.trc", tmp_path / "out.dat")
     assert sorted(os.listdir(tmp_path)) == ["cli.c3d", "in.trc", "out.c3d"]
+
+
+# Every format read against every output name: convert() writes the pair
+# exactly when the command line does (a scene's glTF is the command line's
+# alone), and writes nothing for a pair it refuses.
+FORMATS = ["htr", "bvh", "trc", "c3d", "gwm", "csv", "gltf"]
+
+
+@pytest.fixture(scope="module")
+def takes(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("takes")
+    made = {"htr": SAMPLES / "walk.htr", "trc": SAMPLES / "walk.trc"}
+    for source, kind in (("htr", "bvh"), ("trc", "c3d"), ("trc", "gwm")):
+        made[kind] = folder / f"walk.{kind}"
+        tovfileio.convert(made[source], made[kind])
+    return made
+
+
+@pytest.mark.parametrize("source", ["htr", "bvh", "trc", "c3d", "gwm"])
+def test_every_pair_converts_as_the_command_line_converts_it(source, takes, tmp_path):
+    for out in FORMATS:
+        py, cli = tmp_path / f"py.{out}", tmp_path / f"cli.{out}"
+        try:
+            tovfileio.convert(takes[source], py)
+            written = True
+        except tovfileio.ConversionError:
+            written = False
+            assert not py.exists(), f"{source} -> {out}"
+        status, _, err = run("convert", takes[source], cli)
+        assert status in (0, 2), err
+        assert written == (status == 0 and out != "gltf"), f"{source} -> {out}: {err}"
