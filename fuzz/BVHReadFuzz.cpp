@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     HTRFile bvh;
     HTRFile observed;
-    fuzzread::Findings<ReadFormat::kBvh> findings;
+    fuzzread::Findings<FileKind::kBvh> findings;
     const std::wstring message = fuzzread::ReadTwice(
         bvh, observed, findings, fuzzread::Refusals::kSameMessage,
         [&](HTRFile& model) {

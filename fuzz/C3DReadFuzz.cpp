@@ -16,7 +16,7 @@ using namespace tovfileio;
 
 namespace {
 
-class Findings : public fuzzread::Findings<ReadFormat::kC3d> {
+class Findings : public fuzzread::Findings<FileKind::kC3d> {
     bool Holds(const ReadFinding& finding) const override {
         return finding.count != 0 && CarriesItsDetail(finding);
     }

@@ -19,7 +19,7 @@ using namespace tovfileio;
 
 namespace {
 
-class Findings : public fuzzread::Findings<ReadFormat::kGwm> {
+class Findings : public fuzzread::Findings<FileKind::kGwm> {
     bool Holds(const ReadFinding& finding) const override {
         return finding.effect == ReadFinding::Effect::kRefusal && !refused && CarriesItsDetail(finding);
     }

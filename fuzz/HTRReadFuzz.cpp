@@ -17,7 +17,7 @@ using namespace tovfileio;
 
 namespace {
 
-class Findings : public fuzzread::Findings<ReadFormat::kHtr> {
+class Findings : public fuzzread::Findings<FileKind::kHtr> {
 public:
     bool WantsEveryRefusal() const override { return true; }
 };

@@ -14,7 +14,7 @@ namespace fuzzread {
 
 // What the findings of a read of `kFormat` must be: each that format's, with
 // a sentence, and whatever Holds adds for the target's reader.
-template <tovfileio::ReadFormat kFormat>
+template <tovfileio::FileKind kFormat>
 class Findings : public tovfileio::ReadObserver {
 public:
     void Found(const tovfileio::ReadFinding& finding) override {

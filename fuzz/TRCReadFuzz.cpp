@@ -19,7 +19,7 @@ using namespace tovfileio;
 
 namespace {
 
-class Findings : public fuzzread::Findings<ReadFormat::kTrc> {
+class Findings : public fuzzread::Findings<FileKind::kTrc> {
     bool Holds(const ReadFinding& finding) const override {
         return finding.count != 0 || finding.code == ReadFindingCode::kTrcMarkersUnseen;
     }

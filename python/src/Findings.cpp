@@ -23,16 +23,7 @@ PyObject* gReadError = nullptr;
 PyObject* gWriteError = nullptr;
 PyObject* gConversionError = nullptr;
 
-const char* FormatName(tovfileio::ReadFormat format) {
-    switch (format) {
-        case tovfileio::ReadFormat::kHtr: return "htr";
-        case tovfileio::ReadFormat::kTrc: return "trc";
-        case tovfileio::ReadFormat::kGwm: return "gwm";
-        case tovfileio::ReadFormat::kBvh: return "bvh";
-        case tovfileio::ReadFormat::kC3d: return "c3d";
-    }
-    return "";
-}
+const char* FormatName(tovfileio::FileKind format) { return tovfileio::KindInfo(format).keyword; }
 
 // Raises `type` with `text` as its argument and `attributes` set on it.
 [[noreturn]] void Raise(PyObject* type, const std::string& text, const py::dict& attributes) {

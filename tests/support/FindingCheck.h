@@ -11,7 +11,7 @@ namespace tovtest {
 
 class FindingCheck : public tovfileio::ReadObserver {
 public:
-    explicit FindingCheck(tovfileio::ReadFormat format) : format_(format) {}
+    explicit FindingCheck(tovfileio::FileKind format) : format_(format) {}
 
     void Found(const tovfileio::ReadFinding& finding) override {
         if (!tovfileio::CarriesItsDetail(finding) || finding.format != format_ ||
@@ -25,7 +25,7 @@ public:
     int firstFault = -1;  // the code of the first finding at fault
 
 private:
-    tovfileio::ReadFormat format_;
+    tovfileio::FileKind format_;
 };
 
 }  // namespace tovtest

@@ -206,7 +206,7 @@ void BVHReader::Found(ReadFindingCode code, ReadFinding::Effect effect, const Wo
                       std::string found) {
     if (observer_ == nullptr) return;
     observer_->Found(
-        MakeFinding(ReadFormat::kBvh, code, effect, at.line, in_->Column(at), std::move(found)));
+        MakeFinding(FileKind::kBvh, code, effect, at.line, in_->Column(at), std::move(found)));
 }
 
 void BVHReader::Refuse(std::wstring message, const Word& at) {
@@ -425,7 +425,7 @@ void BVHReader::ReadRate(const Word& value) {
     if (!(std::fabs(whole * seconds - 1.0) <= kWholeRateTolerance)) {
         if (observer_ != nullptr) {
             ReadFinding finding =
-                MakeFinding(ReadFormat::kBvh, ReadFindingCode::kBvhRateNotWhole,
+                MakeFinding(FileKind::kBvh, ReadFindingCode::kBvhRateNotWhole,
                             ReadFinding::Effect::kMisread, value.line, in_->Column(value),
                             std::string(value.text));
             finding.detail = findingdetail::HeaderReadAs{.keyword = "Frame Time",
@@ -514,7 +514,7 @@ std::wstring ReadBVH(TextLines& source, HTRFile& into, ReadObserver* findings,
         return BVHReader(into, findings, options).Run(source);
     } catch (const std::bad_alloc&) {
         if (findings != nullptr) {
-            ReadFinding finding = MakeFinding(ReadFormat::kBvh, ReadFindingCode::kOutOfMemory,
+            ReadFinding finding = MakeFinding(FileKind::kBvh, ReadFindingCode::kOutOfMemory,
                                               ReadFinding::Effect::kRefusal);
             finding.detail = findingdetail::OutOfMemory{.memoryLimit = 0};
             findings->Found(finding);
@@ -529,7 +529,7 @@ std::wstring ReadBVH(const std::wstring& path, HTRFile& into, ReadObserver* find
     const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
     if (!lines) {
         if (findings != nullptr) {
-            ReadFinding finding = MakeFinding(ReadFormat::kBvh, ReadFindingCode::kCannotOpen,
+            ReadFinding finding = MakeFinding(FileKind::kBvh, ReadFindingCode::kCannotOpen,
                                               ReadFinding::Effect::kRefusal);
             finding.detail =
                 findingdetail::CannotOpen{.error = error, .pathTried = EncodeUtf8(path)};

@@ -100,7 +100,7 @@ struct Refusal {
 
 ReadFinding C3dFinding(ReadFindingCode code, ReadFinding::Effect effect, std::string found = {},
                        std::uint64_t count = 1) {
-    ReadFinding finding = MakeFinding(ReadFormat::kC3d, code, effect, 0, 0, std::move(found));
+    ReadFinding finding = MakeFinding(FileKind::kC3d, code, effect, 0, 0, std::move(found));
     finding.count = count;
     return finding;
 }

@@ -141,7 +141,7 @@ std::wstring GWMLineReader::Refuse(const char* at, std::string_view found, const
     }
     message += L": " + why;
     if (observer_ != nullptr) {
-        observer_->Found(MakeFinding(ReadFormat::kGwm, ReadFindingCode::kGwmRefused,
+        observer_->Found(MakeFinding(FileKind::kGwm, ReadFindingCode::kGwmRefused,
                                      ReadFinding::Effect::kRefusal, number_, column,
                                      EncodeUtf8(DecodeUtf8(found))));
     }
@@ -191,7 +191,7 @@ std::wstring GWMLineReader::Header() {
     }
     if (number_ == 0) {
         if (observer_ != nullptr) {
-            observer_->Found(MakeFinding(ReadFormat::kGwm, ReadFindingCode::kEmpty,
+            observer_->Found(MakeFinding(FileKind::kGwm, ReadFindingCode::kEmpty,
                                          ReadFinding::Effect::kRefusal));
         }
         return L"The file is empty";
@@ -259,7 +259,7 @@ std::wstring GWMLineReader::Markers() {
     if (words.size() != markers) {
         return L"Line " + std::to_wstring(namesLine_) + L": " + [&] {
             if (observer_ != nullptr) {
-                observer_->Found(MakeFinding(ReadFormat::kGwm, ReadFindingCode::kGwmRefused,
+                observer_->Found(MakeFinding(FileKind::kGwm, ReadFindingCode::kGwmRefused,
                                              ReadFinding::Effect::kRefusal, namesLine_, 0,
                                              EncodeUtf8(DecodeUtf8(names_))));
             }
@@ -271,7 +271,7 @@ std::wstring GWMLineReader::Markers() {
     for (const std::string_view word : words) {
         if (file_.AddMarker(TRCMarker(DecodeUtf8(word))) == nullptr) {
             if (observer_ != nullptr) {
-                observer_->Found(MakeFinding(ReadFormat::kGwm, ReadFindingCode::kGwmRefused,
+                observer_->Found(MakeFinding(FileKind::kGwm, ReadFindingCode::kGwmRefused,
                                              ReadFinding::Effect::kRefusal, namesLine_, 0,
                                              EncodeUtf8(DecodeUtf8(word))));
             }
@@ -364,7 +364,7 @@ std::wstring GWMLineReader::RowOf(std::int64_t index) {
 
 std::wstring OutOfMemory(const GWMReadOptions& options) {
     if (options.findings != nullptr) {
-        ReadFinding finding = MakeFinding(ReadFormat::kGwm, ReadFindingCode::kOutOfMemory,
+        ReadFinding finding = MakeFinding(FileKind::kGwm, ReadFindingCode::kOutOfMemory,
                                           ReadFinding::Effect::kRefusal);
         finding.detail = findingdetail::OutOfMemory{.memoryLimit = options.memoryLimit};
         options.findings->Found(finding);
@@ -394,7 +394,7 @@ std::wstring ReadGWMFile(std::string_view utf8Path, TRCFile& into, const GWMRead
     const std::unique_ptr<TextLines> lines = TextFiles().OpenLines(path, error);
     if (!lines) {
         if (options.findings != nullptr) {
-            ReadFinding finding = MakeFinding(ReadFormat::kGwm, ReadFindingCode::kCannotOpen,
+            ReadFinding finding = MakeFinding(FileKind::kGwm, ReadFindingCode::kCannotOpen,
                                               ReadFinding::Effect::kRefusal);
             finding.detail = findingdetail::CannotOpen{.error = error, .pathTried = std::string(utf8Path)};
             options.findings->Found(finding);

@@ -48,7 +48,7 @@ std::string Utf8(std::wstring_view text);
 inline ReadFinding HtrFinding(ReadFindingCode code, ReadFinding::Effect effect,
                               std::uint64_t line = 0, std::uint64_t column = 0,
                               std::string found = std::string()) {
-    return MakeFinding(ReadFormat::kHtr, code, effect, line, column, std::move(found));
+    return MakeFinding(FileKind::kHtr, code, effect, line, column, std::move(found));
 }
 
 template <typename Char>

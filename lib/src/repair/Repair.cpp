@@ -424,7 +424,7 @@ RepairResult RepairFile(std::string_view path, FileKind kind) {
     if (!whole) {
         RepairResult refused;
         refused.message = EncodeUtf8(kFileNotOpened);
-        ReadFinding finding = MakeFinding(kind == FileKind::kHtr ? ReadFormat::kHtr : ReadFormat::kTrc,
+        ReadFinding finding = MakeFinding(kind == FileKind::kHtr ? FileKind::kHtr : FileKind::kTrc,
                                           ReadFindingCode::kCannotOpen, ReadFinding::Effect::kRefusal);
         finding.detail = findingdetail::CannotOpen{errno, std::string(path)};
         refused.findings.push_back(std::move(finding));

@@ -347,7 +347,7 @@ std::string C3dText(const ReadFinding& f) {
 std::string SystemReason(int error) { return std::strerror(error); }
 
 std::string SharedText(const ReadFinding& f) {
-    const bool trc = f.format == ReadFormat::kTrc;
+    const bool trc = f.format == FileKind::kTrc;
     switch (f.code) {
         case Code::kCannotOpen:
             return "the file could not be opened (" +

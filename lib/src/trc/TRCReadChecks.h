@@ -28,7 +28,7 @@ using Effect = ReadFinding::Effect;
 // A finding of a TRC file.
 inline ReadFinding TrcFinding(ReadFindingCode code, Effect effect, std::uint64_t line = 0,
                               std::uint64_t column = 0, std::string found = std::string()) {
-    return MakeFinding(ReadFormat::kTrc, code, effect, line, column, std::move(found));
+    return MakeFinding(FileKind::kTrc, code, effect, line, column, std::move(found));
 }
 
 // The first place of a kind that can repeat over many lines, and how many.

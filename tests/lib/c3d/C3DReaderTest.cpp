@@ -31,7 +31,7 @@ struct Read {
         return nullptr;
     }
     struct Keep : tovtest::FindingCheck {
-        Keep() : FindingCheck(ReadFormat::kC3d) {}
+        Keep() : FindingCheck(FileKind::kC3d) {}
         void Found(const ReadFinding& finding) override {
             FindingCheck::Found(finding);
             list.push_back(finding);

@@ -73,7 +73,7 @@ TEST(GWMReaderTest, ReadsWhatTheWriterWrites) {
         if (blanks && trc.GetNumMarkers() > 1) continue;
         ASSERT_TRUE(WriteGWMFile(Wide(gwm), trc, ConvertGWMSettings())) << source;
         TRCFile back;
-        tovtest::FindingCheck findings(ReadFormat::kGwm);
+        tovtest::FindingCheck findings(FileKind::kGwm);
         GWMReadOptions options;
         options.findings = &findings;
         ASSERT_EQ(ReadGWMFile(gwm.string(), back, options), L"") << source;
@@ -210,7 +210,7 @@ TEST(GWMReaderTest, RefusesMalformedFiles) {
     };
     for (const auto& c : cases) {
         TRCFile trc;
-        tovtest::FindingCheck findings(ReadFormat::kGwm);
+        tovtest::FindingCheck findings(FileKind::kGwm);
         GWMReadOptions options;
         options.findings = &findings;
         EXPECT_EQ(ReadGWMMemory(c.text, trc, options), c.message) << c.text;

@@ -359,7 +359,7 @@ TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
     for (const auto& input : tovtest::HostileInputs(kValid)) {
         const std::wstring message = htr.ReadMemory(input.bytes);
         EXPECT_TRUE(IsReaderMessage(message)) << input.name;
-        tovtest::FindingCheck check(ReadFormat::kHtr);
+        tovtest::FindingCheck check(FileKind::kHtr);
         EXPECT_EQ(htr.ReadMemory(input.bytes, &check), message) << input.name;
         EXPECT_EQ(check.faults, 0) << input.name << ", code " << check.firstFault;
     }

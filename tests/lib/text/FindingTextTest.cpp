@@ -19,7 +19,7 @@ namespace detail = findingdetail;
 using Code = ReadFindingCode;
 using Effect = ReadFinding::Effect;
 
-ReadFinding Finding(ReadFormat format, Code code, std::uint64_t line, std::string found,
+ReadFinding Finding(FileKind format, Code code, std::uint64_t line, std::string found,
                     ReadFindingDetail what = {}, std::uint64_t count = 1) {
     ReadFinding finding = MakeFinding(format, code, Effect::kMisread, line, 3, std::move(found));
     finding.detail = std::move(what);
@@ -28,11 +28,11 @@ ReadFinding Finding(ReadFormat format, Code code, std::uint64_t line, std::strin
 }
 ReadFinding Trc(Code code, std::uint64_t line, std::string found, ReadFindingDetail what = {},
                 std::uint64_t count = 1) {
-    return Finding(ReadFormat::kTrc, code, line, std::move(found), std::move(what), count);
+    return Finding(FileKind::kTrc, code, line, std::move(found), std::move(what), count);
 }
 ReadFinding Htr(Code code, std::uint64_t line, std::string found, ReadFindingDetail what = {},
                 std::uint64_t count = 1) {
-    return Finding(ReadFormat::kHtr, code, line, std::move(found), std::move(what), count);
+    return Finding(FileKind::kHtr, code, line, std::move(found), std::move(what), count);
 }
 
 detail::TrcLayout Layout(bool third, bool keyword, bool xyz, bool commas, bool blanks) {

@@ -342,7 +342,7 @@ TEST(TRCHostileTest, EveryInputEndsWithAModelOrAMessage) {
         for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
             EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << input.name;
         }
-        tovtest::FindingCheck check(ReadFormat::kTrc);
+        tovtest::FindingCheck check(FileKind::kTrc);
         TRCReadOptions options;
         options.findings = &check;
         EXPECT_EQ(trc.ReadMemory(input.bytes, options), message) << input.name;

@@ -43,8 +43,8 @@ std::string RefusalContext(const FindingList& findings, const std::string& name,
         return "(" + cause + ")";
     }
     // A refusal the repair clears says so, with the repair's first change.
-    const FileKind kind = refusal->format == ReadFormat::kHtr   ? FileKind::kHtr
-                          : refusal->format == ReadFormat::kTrc ? FileKind::kTrc
+    const FileKind kind = refusal->format == FileKind::kHtr   ? FileKind::kHtr
+                          : refusal->format == FileKind::kTrc ? FileKind::kTrc
                                                                 : FileKind::kUnknown;
     return "(" + cause + ")" + RepairHint(tried.empty() ? name : tried, kind);
 }

@@ -14,10 +14,10 @@
 #include <variant>
 #include <vector>
 
+#include "tovfileio/text/FileKinds.h"
+
 namespace tovfileio {
 
-// The format of the file a finding was made in.
-enum class ReadFormat { kHtr, kTrc, kGwm, kBvh, kC3d };
 
 // Every kind of finding. Beside line, column, found and count, each carries
 // the detail named in its comment (in namespace `findingdetail`), or none.
@@ -268,7 +268,7 @@ struct ReadFinding {
     };
 
     ReadFindingCode code = ReadFindingCode::kEmpty;
-    ReadFormat format = ReadFormat::kHtr;
+    FileKind format = FileKind::kHtr;  // the kind of file it was found in
     Effect effect = Effect::kNote;
     std::uint64_t line = 0;    // in the file, from 1; 0 for the file as a whole
     std::uint64_t column = 0;  // in characters, from 1; 0 for the whole line
@@ -285,7 +285,7 @@ struct ReadFinding {
 
 // A finding of `code` and `effect` in a file of `format` at a place; count 1
 // and no detail.
-inline ReadFinding MakeFinding(ReadFormat format, ReadFindingCode code, ReadFinding::Effect effect,
+inline ReadFinding MakeFinding(FileKind format, ReadFindingCode code, ReadFinding::Effect effect,
                                std::uint64_t line = 0, std::uint64_t column = 0,
                                std::string found = std::string()) {
     ReadFinding finding;
