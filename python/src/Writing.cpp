@@ -11,14 +11,10 @@
 #include "Kinds.h"
 #include "MarkerArrays.h"
 #include "Skeletons.h"
-#include "tovfileio/bvh/BVHWriter.h"
-#include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/convert/Takes.h"
-#include "tovfileio/gwm/GWMWriter.h"
-#include "tovfileio/text/TextCodec.h"
-#include "tovfileio/trc/MarkerCsv.h"
-#include "tovfileio/trc/TRCWriter.h"
 #include "tovfileio/convert/UpTurn.h"
+#include "tovfileio/text/TextCodec.h"
+#include "tovfileio/trc/TRCWriter.h"
 
 namespace py = pybind11;
 using tovfileio::FileKind;
@@ -119,19 +115,12 @@ py::dict WriteMarkers(const std::string& path, FileKind kind, const py::handle& 
     {
         py::gil_scoped_release unlocked;
         WatchOutputs();
-        switch (kind) {
-            case FileKind::kTrc: message = tovfileio::WriteTRCFile(wide, take); break;
-            case FileKind::kC3d: message = tovfileio::WriteC3DFile(wide, take); break;
-            case FileKind::kCsv: message = tovfileio::WriteMarkerCsvFile(wide, take); break;
-            case FileKind::kGwm:
-                if (!tovfileio::GWMFramesNumbered(take)) {
-                    message = tovfileio::kGwmFramesUnnumbered;
-                } else if (!tovfileio::WriteGWMFile(wide, take, tovfileio::ConvertGWMSettings())) {
-                    message = OutputNotCreated() ? tovfileio::kMarkerFileNotCreated
-                                                 : tovfileio::kMarkerFileNotWritten;
-                }
-                break;
-            default: message = L"Markers are written as TRC, C3D, GWM or CSV files";
+        message = tovfileio::WriteMarkers(wide, kind, take);
+        // The GWM writer says no more than that it failed; the file system
+        // watched tells whether the file was made at all.
+        if (kind == FileKind::kGwm && message == tovfileio::kMarkerFileNotWritten &&
+            OutputNotCreated()) {
+            message = tovfileio::kMarkerFileNotCreated;
         }
     }
     if (!message.empty()) RaiseWriteError(path, message, OutputError());
@@ -158,8 +147,7 @@ py::dict WriteSkeleton(const std::string& path, FileKind kind, const py::handle&
     {
         py::gil_scoped_release unlocked;
         WatchOutputs();
-        message = kind == FileKind::kHtr ? model.Write(wide, &ioError)
-                                         : tovfileio::WriteBVHFile(wide, model, &notes);
+        message = tovfileio::WriteSkeleton(wide, kind, model, &ioError, &notes);
     }
     if (!message.empty()) RaiseWriteError(path, message, ioError != 0 ? ioError : OutputError());
     if (ioError != 0) RaiseWriteError(path, tovfileio::kMarkerFileNotWritten, ioError);

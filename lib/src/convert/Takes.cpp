@@ -3,6 +3,9 @@
 #include "tovfileio/bvh/BVHReader.h"
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/gwm/GWMReader.h"
+#include "tovfileio/gwm/GWMWriter.h"
+#include "tovfileio/trc/MarkerCsv.h"
+#include "tovfileio/trc/TRCWriter.h"
 #include "tovfileio/text/TextCodec.h"
 
 namespace tovfileio {
@@ -68,6 +71,28 @@ std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kin
     TRCFile take;
     if (!take.ReadFile(path, count).empty()) return std::nullopt;
     return take.GetNumRows();
+}
+
+std::wstring WriteMarkers(const std::wstring& path, FileKind kind, const TRCFile& take) {
+    switch (kind) {
+        case FileKind::kTrc: return WriteTRCFile(path, take);
+        case FileKind::kC3d: return WriteC3DFile(path, take);
+        case FileKind::kCsv: return WriteMarkerCsvFile(path, take);
+        case FileKind::kGwm:
+            if (!GWMFramesNumbered(take)) return kGwmFramesUnnumbered;
+            return WriteGWMFile(path, take, ConvertGWMSettings()) ? std::wstring()
+                                                                   : kMarkerFileNotWritten;
+        default: return L"Markers are written as TRC, C3D, GWM or CSV files";
+    }
+}
+
+std::wstring WriteSkeleton(const std::wstring& path, FileKind kind, const HTRFile& skeleton,
+                           int* ioError, BVHWriteNotes* notes) {
+    switch (kind) {
+        case FileKind::kHtr: return skeleton.Write(path, ioError);
+        case FileKind::kBvh: return WriteBVHFile(path, skeleton, notes);
+        default: return L"A skeleton is written as an HTR or BVH file";
+    }
 }
 
 std::vector<ReadFinding> WarningsOf(const std::string& path, FileKind kind) {

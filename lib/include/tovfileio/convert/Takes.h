@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tovfileio/bvh/BVHWriter.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/ReadFinding.h"
@@ -46,6 +47,17 @@ std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& i
 // gives the frames held as the take's frame count, and for a file the
 // reader refuses.
 std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind);
+
+// Writes `take` (its rows kept in its markers) as a file of `kind` (TRC,
+// C3D, GWM or CSV) at `path`, whole or not at all; the writer's message,
+// empty on success. A GWM file gets every included marker and no offset.
+std::wstring WriteMarkers(const std::wstring& path, FileKind kind, const TRCFile& take);
+// Writes `skeleton` as a file of `kind` (HTR or BVH) at `path`, whole or not
+// at all; the writer's message, empty on success, with the system's error
+// number in `ioError` where the writer gives one, and what a BVH file could
+// not hold in `notes`.
+std::wstring WriteSkeleton(const std::wstring& path, FileKind kind, const HTRFile& skeleton,
+                           int* ioError = nullptr, BVHWriteNotes* notes = nullptr);
 
 // The warnings (IsWarning) a read of the take at `path` of `kind` finds,
 // without keeping a row: what a conversion asked to treat warnings as
