@@ -1,6 +1,7 @@
 #include "tovfileio/convert/Conversion.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "MarkerOutputs.h"
@@ -76,6 +77,7 @@ std::optional<std::int64_t> FramesToWrite(std::int64_t claimed, std::int64_t hel
                                           FrameChoice choice, std::wstring& refusal) {
     if (choice == FrameChoice::kHeld) return held;
     claimed = std::max<std::int64_t>(claimed, 0);
+    if (choice == FrameChoice::kHeaderAnyway) return claimed;
     if (ClaimsTooManyFrames(static_cast<std::uint64_t>(claimed), static_cast<std::uint64_t>(held))) {
         refusal = L"The header gives " + std::to_wstring(claimed) + L" frames but the file holds " +
                   std::to_wstring(held) + L": padding would add " + std::to_wstring(claimed - held) +
@@ -131,6 +133,7 @@ public:
     }
     bool WantsEveryRefusal() const override { return next_ != nullptr && next_->WantsEveryRefusal(); }
     const std::optional<ReadFinding>& FirstMisread() const { return misread_; }
+    const std::vector<ReadFinding>& All() const { return held_; }
     void Pass() {
         if (next_ == nullptr) return;
         for (const ReadFinding& finding : held_) next_->Found(finding);
@@ -190,25 +193,85 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     return result;
 }
 
-// Sets the frames a skeleton is written with; false, with the refusal in
-// the result, when its header claims more than padding may add.
-bool ChooseSkeletonFrames(HTRFile& skeleton, FrameChoice choice, ConversionResult& result) {
+constexpr wchar_t kForeign[] = L"The file holds nothing of the format it was read as";
+
+// Values an HTR file writes as text that reads back as 0, into the plan.
+void FindNonFinite(const HTRFile& skeleton, SkeletonPlan& plan) {
+    auto check = [&](const HTRSegment& segment, const char* where, double value) {
+        if (std::isfinite(value) || plan.nonFinite++ != 0) return;
+        plan.firstNonFiniteSegment = segment.Name();
+        plan.firstNonFiniteWhere = where;
+        plan.firstNonFiniteIsNan = std::isnan(value);
+    };
+    for (std::uint32_t s = 0; s < skeleton.SegmentCount(); ++s) {
+        const HTRSegment& segment = *skeleton.Segment(s);
+        double v[6];
+        segment.GetBaseTranslation(v[0], v[1], v[2]);
+        segment.GetBaseRotationAngles(v[3], v[4], v[5]);
+        for (const double value : v) check(segment, "base position", value);
+        check(segment, "bone length", segment.GetBoneLength());
+        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
+            segment.GetFrameTranslation(i, v[0], v[1], v[2]);
+            segment.GetFrameRotationAngles(i, v[3], v[4], v[5]);
+            for (const double value : v) check(segment, "frame", value);
+            check(segment, "frame", segment.GetFrameScale(i));
+        }
+    }
+}
+
+// Reads the skeleton and makes it ready to write: its frames chosen, its
+// lengths and angles in the units asked. False, with the result's message,
+// when the reader refused it, found nothing of its format in it, or its
+// header claims more frames than padding may add.
+bool ReadySkeleton(const ConversionRequest& request, HTRFile& skeleton, ConversionResult& result) {
+    FindingWatch watch(request.findings);
+    result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, &watch);
+    watch.Pass();
+    if (!result.readMessage.empty()) return false;
+    if (IsForeignFile(watch.All())) {
+        result.foreign = true;
+        result.readMessage = kForeign;
+        return false;
+    }
+    SkeletonPlan& plan = result.plan.emplace();
+    plan.headerFrames = skeleton.GetNumFrames();
+    plan.heldFrames = skeleton.FramesHeld();
+    plan.segments = skeleton.SegmentCount();
+    plan.unitsRead = skeleton.GetCalibrationUnits();
     const std::optional<std::int64_t> frames =
-        FramesToWrite(skeleton.GetNumFrames(), skeleton.FramesHeld(), choice, result.writeMessage);
-    if (!frames) return false;
+        FramesToWrite(plan.headerFrames, plan.heldFrames, request.frames, result.writeMessage);
+    if (!frames) {
+        result.framesOutOfProportion = true;
+        return false;
+    }
+    plan.frames = *frames;
     skeleton.SetNumFrames(static_cast<std::uint32_t>(*frames));
+    if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
+    if (request.rotationUnits) skeleton.SetRotationUnits(*request.rotationUnits);
+    plan.leastHtrBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(*frames, 1)) *
+                         plan.segments * 65;
+    if (request.outKind == FileKind::kHtr) FindNonFinite(skeleton, plan);
     return true;
+}
+
+// Whether the request's gate lets the skeleton be written, and where.
+bool GateOpens(const ConversionRequest& request, ConversionResult& result, std::wstring& out) {
+    out = request.out;
+    if (request.gate == nullptr || request.gate->Proceed(*result.plan, out)) return true;
+    result.stopped = true;
+    return false;
 }
 
 ConversionResult SkeletonToMarkers(const ConversionRequest& request) {
     ConversionResult result;
     HTRFile skeleton;
-    result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, request.findings);
-    if (!result.readMessage.empty()) return result;
-    if (!ChooseSkeletonFrames(skeleton, request.frames, result)) return result;
-    const CalibrationUnits fromUnits = skeleton.GetCalibrationUnits();
-    if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
-    std::unique_ptr<TextOutput> file = OpenOutput(request, result);
+    if (!ReadySkeleton(request, skeleton, result)) return result;
+    const CalibrationUnits fromUnits = result.plan->unitsRead;
+    std::wstring out;
+    if (!GateOpens(request, result, out)) return result;
+    ConversionRequest where = request;
+    where.out = out;
+    std::unique_ptr<TextOutput> file = OpenOutput(where, result);
     if (!file) return result;
     const MarkerOutputNames names{request.baseName, request.dateTime, false, request.gwm,
                                   request.map};
@@ -259,18 +322,13 @@ ConversionResult SkeletonToSkeleton(const ConversionRequest& request) {
         return result;
     }
     HTRFile skeleton;
-    result.readMessage = ReadSkeleton(request.in, request.inKind, skeleton, request.findings);
-    if (!result.readMessage.empty()) return result;
-    if (!ChooseSkeletonFrames(skeleton, request.frames, result)) return result;
-    const CalibrationUnits fromUnits = skeleton.GetCalibrationUnits();
-    if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
-    if (request.outKind == FileKind::kHtr) {
-        result.writeMessage = skeleton.Write(request.out, &result.ioError);
-    } else {
-        BVHWriteNotes notes;
-        result.writeMessage = WriteBVHFile(request.out, skeleton, &notes);
-        NoteBvh(result, notes);
-    }
+    if (!ReadySkeleton(request, skeleton, result)) return result;
+    const CalibrationUnits fromUnits = result.plan->unitsRead;
+    std::wstring out;
+    if (!GateOpens(request, result, out)) return result;
+    BVHWriteNotes notes;
+    result.writeMessage = WriteSkeleton(out, request.outKind, skeleton, &result.ioError, &notes);
+    NoteBvh(result, notes);
     result.points = skeleton.SegmentCount();
     result.frames = skeleton.GetNumFrames();
     NoteTurns(result, UpAxis::kY, UpAxis::kY, fromUnits, request.units);

@@ -27,14 +27,15 @@
 #include "cli/commands/GwmConversion.h"
 #include "cli/commands/TakeConversion.h"
 #include "cli/files/ImportableCopy.h"
+#include "cli/files/InputConversion.h"
 #include "cli/files/HostNames.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/report/SafeText.h"
 #include "cli/files/SourceDateEpoch.h"
+#include "tovfileio/convert/Conversion.h"
 #include "tovfileio/htr/HTRFile.h"
-#include "tovfileio/text/FrameCounts.h"
 
 using namespace tovfileio;
 using tovfileio::FileKind;
@@ -169,63 +170,30 @@ int Report(const CommandIO& io, const std::string& file, const std::string& mess
 }
 
 
-// Frames the header gives against the frames the file holds; false, with
-// the reason reported, when padding is out of proportion and no --frames
-// chose.
-bool ChooseFrames(const std::string& in, std::uint64_t header, std::uint64_t held,
-                  const Settings& settings, std::uint64_t& frames, Warnings& warnings,
-                  const CommandIO& io) {
-    frames = header;
-    if (settings.headerFrames) {
-        if (!*settings.headerFrames) frames = held;
-        return true;
-    }
-    if (tovfileio::ClaimsTooManyFrames(header, held)) {
-        Report(io, in,
-               "the header gives " + std::to_string(header) + " frames but the file holds " +
-                   std::to_string(held) + ": writing them would pad " +
-                   std::to_string(header - held) +
-                   " frames; nothing written (--frames header writes them, --frames held writes "
-                   "the " + std::to_string(held) + " held)");
-        return false;
-    }
-    if (header < held) {
-        warnings.Add(in, "only the first " + std::to_string(header) + " of the " +
-                             std::to_string(held) + " frames held are written " +
-                             "(--frames held writes them all)");
-    }
-    return true;
+// How the module's HTR to HTR conversion counts its frames: the header's
+// count, refused out of proportion; --frames header pads anyway, --frames
+// held writes the frames held.
+FrameChoice HtrFrames(const Settings& settings) {
+    if (!settings.headerFrames) return FrameChoice::kHeader;
+    return *settings.headerFrames ? FrameChoice::kHeaderAnyway : FrameChoice::kHeld;
 }
 
-// Values the HTR writer writes as "inf" or "nan", which read back as 0.
-void WarnNonFinite(const std::string& in, const HTRFile& htr, Warnings& warnings) {
-    std::uint64_t count = 0;
-    std::string first;
-    auto check = [&](const HTRSegment& segment, const char* where, double value) {
-        if (std::isfinite(value)) return;
-        if (count++ == 0) {
-            first = EscapedName(segment.Name()) + " " + where + " (" +
-                    (std::isnan(value) ? "nan" : "inf") + ")";
-        }
-    };
-    for (std::uint32_t s = 0; s < htr.SegmentCount(); ++s) {
-        const HTRSegment& segment = *htr.Segment(s);
-        double v[6];
-        segment.GetBaseTranslation(v[0], v[1], v[2]);
-        segment.GetBaseRotationAngles(v[3], v[4], v[5]);
-        for (const double value : v) check(segment, "base position", value);
-        check(segment, "bone length", segment.GetBoneLength());
-        for (std::uint32_t i = 0; i < segment.FrameCount(); ++i) {
-            segment.GetFrameTranslation(i, v[0], v[1], v[2]);
-            segment.GetFrameRotationAngles(i, v[3], v[4], v[5]);
-            for (const double value : v) check(segment, "frame", value);
-            check(segment, "frame", segment.GetFrameScale(i));
-        }
+// What the conversion core's skeleton plan warns of, worded for the command
+// line: frames the header cuts off unless --frames chose, values that read
+// back as 0.
+void WarnOfPlan(const std::string& in, const tovfileio::SkeletonPlan& plan, bool chosen,
+                Warnings& warnings) {
+    if (plan.frames < plan.heldFrames && !chosen) {
+        warnings.Add(in, "only the first " + std::to_string(plan.frames) + " of the " +
+                             std::to_string(plan.heldFrames) + " frames held are written " +
+                             "(--frames held writes them all)");
     }
-    if (count > 0) {
-        warnings.Add(in, Counted(count, "value is", "values are") +
+    if (plan.nonFinite > 0) {
+        warnings.Add(in, Counted(plan.nonFinite, "value is", "values are") +
                              " not finite and written as text that reads back as 0 (first: " +
-                             first + ")");
+                             EscapedName(plan.firstNonFiniteSegment) + " " +
+                             plan.firstNonFiniteWhere + " (" +
+                             (plan.firstNonFiniteIsNan ? "nan" : "inf") + "))");
     }
 }
 
@@ -236,81 +204,117 @@ int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& inpu
     return Report(io, in, tovfileio::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
 }
 
-// Writes through `write` into `output` within the output limit.
-template <typename Write>
-int WriteOutput(const CommandIO& io, OutputFile& output, std::uint64_t inputBytes,
-                std::uint64_t limit, std::uint64_t estimate, Write write) {
-    if (limit != 0 && estimate > limit) return Report(io, output.Name(), OutputTooLarge(limit, estimate));
-    int ioError = 0;
-    bool tooLarge = false;
-    std::string message;
-    {
-        FileSizeLimit sizeLimit(output.IsPlainFile() ? limit : 0);
+// The module's HTR to HTR conversion through the conversion core: once the
+// file is read, its warnings are said, --strict, the output's place and its
+// limit decide whether it is written.
+class HtrGate : public tovfileio::SkeletonGate {
+public:
+    HtrGate(const ConvertOptions& options, const Settings& settings, const InputFile& input,
+            const CommandIO& io, Warnings& warnings, const FindingList& findings)
+        : options_(options), settings_(settings), input_(input), io_(io), warnings_(warnings),
+          findings_(findings), inputBytes_(FileBytes(input.ReadPath())) {
+        reading_.emplace(io.err, inputBytes_, ProcessBytesRead, "reading " + options.in);
+    }
+
+    bool Proceed(const tovfileio::SkeletonPlan& plan, std::wstring& out) override {
+        reading_.reset();
+        warnings_.AddFindings(options_.in, findings_.All());
+        WarnOfPlan(options_.in, plan, settings_.headerFrames.has_value(), warnings_);
+        if (settings_.strict && warnings_.Count() > 0) {
+            return Stop(Report(io_, options_.in, Counted(warnings_.Count(), "warning", "warnings") +
+                                                     ", failures with --strict; nothing written"));
+        }
+        std::string error;
+        if (!output_.Resolve(options_.out, options_.in, input_.ReadPath(),
+                             tovfileio::KindInfo(FileKind::kHtr).extension, nullptr, error)) {
+            return Stop(Report(io_, output_.Name(), error));
+        }
+        limit_ = OutputLimit(inputBytes_, settings_.maxOutput);
+        if (limit_ != 0 && plan.leastHtrBytes > limit_) {
+            return Stop(Report(io_, output_.Name(), OutputTooLarge(limit_, plan.leastHtrBytes)));
+        }
+        sizeLimit_.emplace(output_.IsPlainFile() ? limit_ : 0);
         // The estimate is the least the output takes; a conversion writes
         // about its input's size.
-        Progress progress(io.err, std::max(estimate, inputBytes), ProcessBytesWritten,
-                          "writing " + output.Name());
-        message = write(ioError);
-        tooLarge = sizeLimit.Reached();
+        writing_.emplace(io_.err, std::max(plan.leastHtrBytes, inputBytes_), ProcessBytesWritten,
+                         "writing " + output_.Name());
+        out = tovfileio::PathToWide(output_.WritePath());
+        return true;
     }
-    if (!message.empty()) return Report(io, output.Name(), message);
-    if (ioError != 0) {
-        if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
-        return Report(io, output.Name(), NotWrittenWhole(ioError));
+
+    // The exit status of a conversion the gate let through, once it ended.
+    int Finish(const tovfileio::ConversionResult& result) {
+        const bool tooLarge = sizeLimit_ && sizeLimit_->Reached();
+        writing_.reset();
+        sizeLimit_.reset();
+        if (!result.writeMessage.empty()) {
+            return Report(io_, output_.Name(), tovfileio::EncodeUtf8(result.writeMessage));
+        }
+        if (result.ioError != 0) {
+            if (tooLarge) return Report(io_, output_.Name(), OutputTooLarge(limit_, 0));
+            return Report(io_, output_.Name(), NotWrittenWhole(result.ioError));
+        }
+        std::string error;
+        if (!output_.Finish(io_, error)) {
+            return Report(io_, output_.Name(), "The file could not be put in place: " + error);
+        }
+        return kExitOk;
     }
-    std::string error;
-    if (!output.Finish(io, error)) {
-        return Report(io, output.Name(), "The file could not be put in place: " + error);
+    int StoppedWith() const { return status_; }
+
+private:
+    bool Stop(int status) {
+        status_ = status;
+        return false;
     }
-    return kExitOk;
-}
+
+    const ConvertOptions& options_;
+    const Settings& settings_;
+    const InputFile& input_;
+    const CommandIO& io_;
+    Warnings& warnings_;
+    const FindingList& findings_;
+    std::uint64_t inputBytes_;
+    std::optional<Progress> reading_, writing_;
+    OutputFile output_;
+    std::uint64_t limit_ = 0;
+    std::optional<FileSizeLimit> sizeLimit_;
+    int status_ = kExitFailed;
+};
 
 int ConvertHtr(const ConvertOptions& options, const Settings& settings, const InputFile& input,
                CommandContext& context) {
     const CommandIO& io = context.IO();
     Warnings warnings(io);
-    HTRFile htr;
     FindingList findings;
-    std::wstring readMessage;
+    tovfileio::ConversionRequest request = InputConversion(input, std::string(), FileKind::kHtr);
+    request.units = settings.units;
+    request.rotationUnits = settings.rotationUnits;
+    request.frames = HtrFrames(settings);
+    request.findings = &findings;
+    tovfileio::ConversionResult result;
     {
-        Progress progress(io.err, FileBytes(input.ReadPath()), ProcessBytesRead,
-                          "reading " + options.in);
-        readMessage = htr.Read(tovfileio::PathToWide(input.ReadPath()), &findings);
+        HtrGate gate(options, settings, input, io, warnings, findings);
+        request.gate = &gate;
+        result = tovfileio::Convert(request);
+        if (result.stopped) return gate.StoppedWith();
+        if (result.foreign) {
+            return Report(io, options.in, "holds nothing of an HTR or TRC file (it was read as HTR)");
+        }
+        if (!result.readMessage.empty()) {
+            return ReadFailed(io, options.in, input, result.readMessage, findings);
+        }
+        if (!result.framesOutOfProportion) return gate.Finish(result);
     }
-    if (!readMessage.empty()) return ReadFailed(io, options.in, input, readMessage, findings);
-    if (IsForeignFile(findings.All())) {
-        return Report(io, options.in, "holds nothing of an HTR or TRC file (it was read as HTR)");
-    }
+    const tovfileio::SkeletonPlan& plan = *result.plan;
     warnings.AddFindings(options.in, findings.All());
-
-    const std::uint32_t held = htr.FramesHeld();
-    std::uint64_t frames = 0;
-    if (!ChooseFrames(options.in, htr.GetNumFrames(), held, settings, frames, warnings, io)) {
-        return kExitFailed;
-    }
-    htr.SetNumFrames(static_cast<std::uint32_t>(frames));
-    if (settings.units) htr.ConvertCalibrationUnits(*settings.units);
-    if (settings.rotationUnits) htr.SetRotationUnits(*settings.rotationUnits);
-    WarnNonFinite(options.in, htr, warnings);
-    if (settings.strict && warnings.Count() > 0) {
-        return Report(io, options.in, Counted(warnings.Count(), "warning", "warnings") +
-                                          ", failures with --strict; nothing written");
-    }
-
-    OutputFile output;
-    std::string error;
-    if (!output.Resolve(options.out, options.in, input.ReadPath(),
-                        tovfileio::KindInfo(FileKind::kHtr).extension, nullptr, error)) {
-        return Report(io, output.Name(), error);
-    }
-    // A frame line is at least 65 bytes ("1" and seven "\t0.000000").
-    const std::uint64_t estimate = std::max<std::uint64_t>(frames, 1) * htr.SegmentCount() * 65;
-    const std::uint64_t inputBytes = FileBytes(input.ReadPath());
-    return WriteOutput(io, output, inputBytes, OutputLimit(inputBytes, settings.maxOutput),
-                       estimate, [&](int& ioError) {
-                           return tovfileio::EncodeUtf8(
-                               htr.Write(tovfileio::PathToWide(output.WritePath()), &ioError));
-                       });
+    return Report(io, options.in,
+                  "the header gives " + std::to_string(plan.headerFrames) +
+                      " frames but the file holds " + std::to_string(plan.heldFrames) +
+                      ": writing them would pad " +
+                      std::to_string(plan.headerFrames - plan.heldFrames) +
+                      " frames; nothing written (--frames header writes them, --frames held "
+                      "writes the " + std::to_string(plan.heldFrames) + " held)");
 }
 
 // The TRC-to-GWM part of the command line as the conversion takes it.

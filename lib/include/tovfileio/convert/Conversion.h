@@ -16,6 +16,7 @@
 #include "tovfileio/gwm/ConvertGWMSettings.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/htr/CalibrationUnits.h"
+#include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/ReadFinding.h"
 
@@ -28,8 +29,38 @@ bool Converts(FileKind in, FileKind out);
 // How many frames a conversion writes: those the file holds (rows of a
 // marker file, frames of a skeleton), or as many as its header claims,
 // padded with dropouts (markers) or rest frames (skeletons), unless the
-// header claims too many to believe (ClaimsTooManyFrames).
-enum class FrameChoice { kHeld, kHeader };
+// header claims too many to believe (ClaimsTooManyFrames), or, for the
+// host's own HTR to HTR conversion when asked, however many it claims.
+enum class FrameChoice { kHeld, kHeader, kHeaderAnyway };
+
+// A skeleton once read and made ready, before anything is written.
+struct SkeletonPlan {
+    std::int64_t headerFrames = 0;  // what its header claims
+    std::int64_t heldFrames = 0;    // the most frames any segment holds
+    std::int64_t frames = 0;        // the frames to be written
+    std::uint32_t segments = 0;
+    CalibrationUnits unitsRead = kUnitsMillimetres;  // its lengths' units as read
+    // The least an HTR file of it takes: a frame line is at least 65 bytes
+    // ("1" and seven "\t0.000000").
+    std::uint64_t leastHtrBytes = 0;
+    // Values an HTR file writes as "inf" or "nan", text that reads back as
+    // 0, and the first of them: its segment and where ("base position",
+    // "bone length", "frame").
+    std::uint64_t nonFinite = 0;
+    std::wstring firstNonFiniteSegment;
+    std::string firstNonFiniteWhere;
+    bool firstNonFiniteIsNan = false;
+};
+
+// Decides, once a skeleton is read and made ready, whether it is written,
+// and where.
+class SkeletonGate {
+public:
+    virtual ~SkeletonGate() = default;
+    // False stops the conversion with nothing written; `out` (the request's
+    // until then) may be set to the file to write.
+    virtual bool Proceed(const SkeletonPlan& plan, std::wstring& out) = 0;
+};
 
 struct ConversionRequest {
     std::string in;                       // the file read, UTF-8 as opened
@@ -52,6 +83,10 @@ struct ConversionRequest {
     ReadObserver* findings = nullptr;
     std::uint64_t memoryLimit = 0;
     FrameChoice frames = FrameChoice::kHeld;
+    // A skeleton's angles written in these units (HTR to HTR); else as read.
+    std::optional<RotationUnits> rotationUnits;
+    // Asked before a skeleton is written; none: it is written.
+    SkeletonGate* gate = nullptr;
     // A marker take the reader misreads (a finding that moves data: values
     // under other markers' names, rows in other frames; LosesOrMovesData) is
     // refused with nothing written, unless it is to be written as read.
@@ -74,6 +109,15 @@ struct ConversionResult {
     // Set when the take was refused as misread (readMessage says so): the
     // first finding that moves its data.
     std::optional<ReadFinding> misread;
+    // The reader found nothing of the format the file was read as (readMessage
+    // says so).
+    bool foreign = false;
+    // A skeleton's plan, once it was read; `framesOutOfProportion` when its
+    // header claimed more frames than padding may add (writeMessage says so).
+    std::optional<SkeletonPlan> plan;
+    bool framesOutOfProportion = false;
+    // The gate stopped the conversion: nothing was written.
+    bool stopped = false;
 
     bool Succeeded() const { return readMessage.empty() && writeMessage.empty(); }
 };
