@@ -26,6 +26,14 @@ set(tov_exported tov_math tov_text tov_htr tov_trc tov_gwm tov_c3d tov_bvh tov_c
 set(tov_export_names math text htr trc gwm c3d bvh convert repair textfile sdk brindlecore)
 foreach(target name IN ZIP_LISTS tov_exported tov_export_names)
     set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
+    # Their headers are C++20 (std::span among them): a consumer built to any
+    # standard compiles them as C++20.
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        target_compile_features(${target} INTERFACE cxx_std_20)
+    else()
+        target_compile_features(${target} PUBLIC cxx_std_20)
+    endif()
     add_library(TOVFileIO::${name} ALIAS ${target})
     # The folders include the project's root only while building; installed,
     # the headers' folder comes from install(TARGETS ... INCLUDES).
