@@ -87,6 +87,10 @@ bool ReadAsNamedTrc(const std::string& path) {
     return TrcFileFor(wide) == wide;
 }
 
+// The frames of a take shown: those its header gives, as far as the file
+// holds them.
+std::int64_t ShownFrames(std::int64_t header, std::int64_t held) { return std::min(header, held); }
+
 }  // namespace
 
 SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame) {
@@ -99,7 +103,7 @@ SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame) {
     read.nanIsDropout = true;
     if (!file.Read(tovfileio::PathToWide(path), read).empty()) return survey;
     survey.take.first = file.GetStartFrame();
-    survey.take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
+    survey.take.frames = ShownFrames(file.GetNumFrames(), file.GetNumRows());
     survey.take.unseen = rows.Unseen().Unseen();
     survey.take.read = true;
     survey.standing = rows.Result();
@@ -116,13 +120,13 @@ void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take)
         UnseenAtFrame rows(frame);
         if (!file.Read(TrcFileFor(wide), {&take.findings, &rows}).empty()) return;
         take.first = file.GetStartFrame();
-        take.frames = std::min<std::int64_t>(file.GetNumFrames(), file.GetNumRows());
+        take.frames = ShownFrames(file.GetNumFrames(), file.GetNumRows());
         take.unseen = rows.Unseen();
     } else {
         HTRFile file;
         if (!file.Read(HtrFileFor(wide), &take.findings).empty()) return;
         take.first = file.GetFirstFrame();
-        take.frames = std::min(file.GetNumFrames(), file.FramesHeld());
+        take.frames = ShownFrames(file.GetNumFrames(), file.FramesHeld());
     }
     take.read = true;
 }
