@@ -6,6 +6,7 @@
 #include "import_trc/ImportTRCOptions.h"
 #include "tovfileio/module/FilePaths.h"
 #include "plugin/FrameKeys.h"
+#include "tovfileio/math/UpAxisTurn.h"
 #include "tovfileio/text/FrameCounts.h"
 #include "plugin/HostModes.h"
 #include "plugin/FileOpenError.h"
@@ -192,8 +193,9 @@ bool ImportTRC::BuildMarkerCloud() {
                 y *= options.scaleFactor;
                 z *= options.scaleFactor;
                 if (!position->CanSetValue()) return false;
-                const Point3 p(static_cast<float>(x), static_cast<float>(-z),
-                               static_cast<float>(y));
+                const auto up = tovfileio::YUpToZUp(x, y, z);
+                const Point3 p(static_cast<float>(up[0]), static_cast<float>(up[1]),
+                               static_cast<float>(up[2]));
                 position->SetValue(static_cast<TimeValue>(tpf * (start + i)), &p, 1, CTRL_ABSOLUTE);
             }
         }

@@ -12,6 +12,7 @@
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/text/FixedNumber.h"
 #include "tovfileio/text/FrameCounts.h"
+#include "tovfileio/math/UpAxisTurn.h"
 
 namespace tovfileio {
 
@@ -26,19 +27,21 @@ constexpr std::size_t kMarkersPerRoom = 256;
 // The TRC position (x, y, z) in GWM axes: Y-up turned to Z-up, with the
 // offset added before the turn ("TRC Space") or after it ("Brindle Space").
 void GWMCoordinates(const ConvertGWMSettings& s, double x, double y, double z, double out[3]) {
+    const double ox = s.Offset ? static_cast<double>(s.OffsetX) : 0.0;
+    const double oy = s.Offset ? static_cast<double>(s.OffsetY) : 0.0;
+    const double oz = s.Offset ? static_cast<double>(s.OffsetZ) : 0.0;
+    std::array<double, 3> turned;
     if (!s.Offset) {
-        out[0] = x;
-        out[1] = -z;
-        out[2] = y;
+        turned = YUpToZUp(x, y, z);
     } else if (s.TRCSpace) {
-        out[0] = x + static_cast<double>(s.OffsetX);
-        out[1] = -(z + static_cast<double>(s.OffsetZ));
-        out[2] = y + static_cast<double>(s.OffsetY);
+        turned = YUpToZUp(x + ox, y + oy, z + oz);
     } else {
-        out[0] = x + static_cast<double>(s.OffsetX);
-        out[1] = -z + static_cast<double>(s.OffsetY);
-        out[2] = y + static_cast<double>(s.OffsetZ);
+        turned = YUpToZUp(x, y, z);
+        turned = {turned[0] + ox, turned[1] + oy, turned[2] + oz};
     }
+    out[0] = turned[0];
+    out[1] = turned[1];
+    out[2] = turned[2];
 }
 
 }  // namespace

@@ -3,19 +3,21 @@
 // Y-up as (x, z, -y). The one turn every conversion and writer makes.
 #pragma once
 
+#include <array>
+
+#include "tovfileio/math/UpAxisTurn.h"
 #include "tovfileio/text/FileKinds.h"
 
 namespace tovfileio {
 
-// Turns (x, y, z) from standing along `from` to standing along `to`; a NaN
-// stays a NaN.
+// Turns (x, y, z) from standing along `from` to standing along `to`
+// (UpAxisTurn.h); a NaN stays a NaN.
 inline void TurnUp(double& x, double& y, double& z, UpAxis from, UpAxis to) {
     if (from == to) return;
-    const double sign = to == UpAxis::kZ ? 1.0 : -1.0;
-    const double oldY = y;
-    y = -sign * z;
-    z = sign * oldY;
-    static_cast<void>(x);
+    const std::array<double, 3> turned = to == UpAxis::kZ ? YUpToZUp(x, y, z) : ZUpToYUp(x, y, z);
+    x = turned[0];
+    y = turned[1];
+    z = turned[2];
 }
 
 }  // namespace tovfileio

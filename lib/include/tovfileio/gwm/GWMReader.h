@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tovfileio/math/UpAxisTurn.h"
 #include "tovfileio/text/ReadFinding.h"
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -20,7 +21,9 @@ inline constexpr int kGwmUpAxis = 2;
 // A position read from a GWM file turned back to the Y-up axes of a TRC
 // file: (x, y, z) becomes (x, z, -y). Dropouts stay dropouts.
 constexpr TRCSample GWMSampleToYUp(const TRCSample& gwm) {
-    return gwm.valid ? TRCSample{true, gwm.x, gwm.z, -gwm.y} : gwm;
+    if (!gwm.valid) return gwm;
+    const auto [x, y, z] = ZUpToYUp(gwm.x, gwm.y, gwm.z);
+    return TRCSample{true, x, y, z};
 }
 
 struct GWMReadOptions {
