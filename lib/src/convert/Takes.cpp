@@ -1,5 +1,7 @@
 #include "tovfileio/convert/Takes.h"
 
+#include <sys/stat.h>
+
 #include "tovfileio/bvh/BVHReader.h"
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/gwm/GWMReader.h"
@@ -61,7 +63,12 @@ std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& i
 }
 
 std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind) {
-    if (kind != FileKind::kTrc) return std::nullopt;
+    // A FIFO or device would give its bytes to this count and none to the
+    // read after it.
+    struct stat status {};
+    if (kind != FileKind::kTrc || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
     struct Nothing : TRCRowSink {
         bool Row(const TRCRow&) override { return true; }
     } nothing;

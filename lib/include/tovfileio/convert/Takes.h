@@ -44,8 +44,8 @@ std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& i
 // The frames the marker take at `path` of `kind` holds, whatever its header
 // claims, when they are known only by reading it (a TRC file's data rows,
 // counted without reading their fields); none for a kind whose reader
-// gives the frames held as the take's frame count, and for a file the
-// reader refuses.
+// gives the frames held as the take's frame count, for what is no regular
+// file (a FIFO could be read only once), and for a file the reader refuses.
 std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind);
 
 // Writes `take` (its rows kept in its markers) as a file of `kind` (TRC,
