@@ -178,7 +178,10 @@ std::vector<std::size_t> RowLines(const std::vector<Line>& lines) {
     const std::vector<std::size_t> numbered = NumberedLines(lines);
     std::vector<std::size_t> rows;
     for (std::size_t n = 5; n < numbered.size(); ++n) {
-        const std::string_view text = numbered[n] == kNoLine ? "" : lines[numbered[n]].text;
+        // A view of the line itself: a conditional with "" would make a
+        // string that is gone at the end of the statement.
+        const std::string_view text =
+            numbered[n] == kNoLine ? std::string_view() : std::string_view(lines[numbered[n]].text);
         if (n == 5 && !text.empty() && text.size() <= 4 && DecodeUtf8(text).size() == 1) continue;
         rows.push_back(numbered[n]);
     }
