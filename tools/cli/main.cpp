@@ -1,4 +1,4 @@
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/files/FileSizeLimit.h"
 #include "cli/files/InterruptCleanup.h"
 

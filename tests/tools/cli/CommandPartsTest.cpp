@@ -21,7 +21,7 @@
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "cli/files/OutputFile.h"
-#include "cli/report/FileTake.h"
+#include "cli/run/FileTake.h"
 #include "cli/report/JsonWriter.h"
 #include "cli/run/PluginRun.h"
 #include "cli/run/PluginRunner.h"

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "brindle/host/registry/RegistryStore.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "tests/support/TestFiles.h"
 
 namespace tovtest {

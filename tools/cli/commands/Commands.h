@@ -9,7 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 
 class CommandContext {
 public:

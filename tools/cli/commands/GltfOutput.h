@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "tovfileio/text/FileKinds.h"
 
 // Imports `readPath` (the file as the reader opens it, of `kind`;

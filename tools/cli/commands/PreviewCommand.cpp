@@ -15,7 +15,7 @@
 #include "cli/commands/Commands.h"
 #include "cli/files/ImportableCopy.h"
 #include "cli/files/InputFile.h"
-#include "cli/report/FileTake.h"
+#include "cli/run/FileTake.h"
 #include "cli/report/FindingReport.h"
 #include "cli/run/FreshImport.h"
 #include "cli/files/OutputFile.h"

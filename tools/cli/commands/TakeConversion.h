@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/files/InputFile.h"
 #include "tovfileio/convert/Conversion.h"
 #include "tovfileio/convert/Takes.h"

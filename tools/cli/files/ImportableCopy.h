@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "tovfileio/convert/Standing.h"
 #include "tovfileio/text/FileKinds.h"
 

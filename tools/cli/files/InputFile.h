@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "tovfileio/text/FileKinds.h"
 
 // The kind a file given on the command line is read as: HTR or TRC by its

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 
 // "The file could not be opened (REASON)", the readers' and writers' own
 // words with the system's reason for `error` (and `where` before it, when

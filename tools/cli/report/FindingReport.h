@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/report/SafeText.h"
 #include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/Phrases.h"

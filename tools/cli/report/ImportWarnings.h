@@ -11,7 +11,7 @@
 #include <unordered_map>
 
 #include "brindle/host/scene/Scene.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "tovfileio/module/PluginReports.h"
 
 class ImportWarnings {

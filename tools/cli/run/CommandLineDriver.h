@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "brindle/host/ui/UiDriver.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 
 class CommandLineDriver : public brindle::host::UiDriver {
 public:

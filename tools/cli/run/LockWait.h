@@ -8,7 +8,7 @@
 #include <string>
 
 #include "brindle/host/DocumentLock.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 
 // The wait; none, with `error` naming the variable and its value, when the
 // variable is set to something other than a number of seconds.

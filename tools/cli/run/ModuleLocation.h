@@ -5,7 +5,7 @@
 #include <string>
 
 #include "brindle/host/PluginModule.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 
 // $TOVFILEIO_MODULE when set; else TOVFileIO.dlu beside the program, in
 // ../../module/plugin (the build tree) or in ../lib/tovfileio (an installation);

@@ -13,7 +13,7 @@
 #include "brindle/host/PluginModule.h"
 #include "brindle/host/ui/UiDriver.h"
 #include "brindle/sdk/ClassDesc.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/run/OwnedPlugin.h"
 #include "cli/run/PluginRun.h"
 

@@ -15,7 +15,7 @@
 
 #include <CLI/CLI.hpp>
 #include "brindle/sdk/ClassDesc.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/run/CommandLineDriver.h"
 #include "tovfileio/module/PluginReports.h"
 

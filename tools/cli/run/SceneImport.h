@@ -10,7 +10,7 @@
 #include <string>
 
 #include "brindle/sdk/PluginClasses.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/run/DialogFlags.h"
 #include "cli/files/InputFile.h"
 #include "cli/run/SceneSession.h"

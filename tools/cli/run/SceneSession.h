@@ -14,7 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include "brindle/host/DocumentLock.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/run/PluginRunner.h"
 
 struct HostSettings {

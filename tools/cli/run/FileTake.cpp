@@ -1,4 +1,4 @@
-#include "cli/report/FileTake.h"
+#include "cli/run/FileTake.h"
 
 #include <sys/stat.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 #include "cli/files/ImportableCopy.h"
 #include "cli/report/FindingReport.h"
 #include "tovfileio/convert/Standing.h"
