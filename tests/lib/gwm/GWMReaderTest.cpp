@@ -167,9 +167,6 @@ TEST(GWMReaderTest, RefusesMalformedFiles) {
         {replaced(Gwm(rows), "$NumFrames 2", "$NumFrames -2"),
          L"Line 9, column 12: \"$NumFrames\" takes a whole number from 0 up to 2147483647, not "
          L"\"-2\""},
-        {replaced(Gwm(rows), "$NumMarkers 2", "$NumMarkers 99999999999"),
-         L"Line 10, column 13: \"$NumMarkers\" takes a whole number from 0 up to 2147483647, not "
-         L"\"99999999999\""},
         {replaced(Gwm(rows), "$Rate 100\n", "$Rate 100\n$Rate 50\n"),
          L"Line 13, column 1: \"$Rate\" is given twice, first on line 12"},
         {replaced(Gwm(rows), "$LastFrame 8", "$LastFrame 9"),

@@ -61,9 +61,6 @@ TEST(FindingTextTest, FindingsOfBothReadersAreWordedByTheirFormat) {
     ExpectSentences({
         {Trc(Code::kCannotOpen, 0, "", detail::CannotOpen{.error = ENOENT, .pathTried = "a.trc"}),
          "the file could not be opened (No such file or directory)"},
-        {Htr(Code::kOutOfMemory, 0, "", detail::OutOfMemory{.memoryLimit = 0}),
-         "the samples need more memory than the reader may take"},
-        {Htr(Code::kEmpty, 0, ""), "the file is empty"},
         {Trc(Code::kTextInNumbers, 7, "NaN", {}, 1),
          "1 coordinate field holds text, not a number (first \"NaN\" on line 7); read as 0, not "
          "as a dropout"},
@@ -134,10 +131,6 @@ TEST(FindingTextTest, TrcNameAndRowFindingsCountAndQuote) {
         {Trc(Code::kTrcNameLeftOut, 4, "", {}, 2),
          "2 marker names are left out (first an empty one): a name starting with \"Unnamed\" or "
          "seen before is not a marker; its columns are skipped"},
-        {Trc(Code::kTrcNameEmpty, 4, "", detail::TrcEmptyName{.marker = 3}),
-         "marker 3 has no name on the name line; it is read with an empty name"},
-        {Trc(Code::kTrcLabelsMissing, 5, "", detail::TrcLabelsMissing{.rowLost = false}),
-         "line 5 stands where the coordinate labels (X1 Y1 Z1 ...) belong; it is not read"},
         {Trc(Code::kTrcLabelCount, 5, "",
              detail::TrcLabelCount{.markersLabelled = 1, .nameSlots = 2}),
          "line 5 labels 1 marker, the name line has places for 2"},
@@ -156,7 +149,6 @@ TEST(FindingTextTest, TrcNameAndRowFindingsCountAndQuote) {
          "dropout or at the origin exactly"},
         {Trc(Code::kTrcMarkersUnseen, 4, "", detail::TrcUnseen{.firstNames = {"LWRA"}}, 1),
          "1 marker is never seen (\"LWRA\"): every sample a dropout or at the origin exactly"},
-        {Trc(Code::kTrcNothing, 0, ""), "holds no marker names and no data rows"},
     });
 }
 
@@ -171,14 +163,9 @@ TEST(FindingTextTest, HtrFindingsNameTheKeywordsAndSegments) {
          "the reader takes FileType HTR or htr only, not \"x\""},
         {Htr(Code::kHtrGravityX, 11, "x"),
          "the reader refuses GlobalAxisofGravity \"x\", the X axis; it takes any other value"},
-        {Htr(Code::kHtrDuplicateSegment, 6, "A"),
-         "the hierarchy names the segment \"A\" a second time"},
         {Htr(Code::kHtrNotWhole, 7, "29.97",
              detail::HeaderReadAs{.keyword = "DataFrameRate", .readAs = 29}),
          "line 7: DataFrameRate 29.97 is read as 29 (whole frames per second)"},
-        {Htr(Code::kHtrNotWhole, 5, "2.5",
-             detail::HeaderReadAs{.keyword = "NumSegments", .readAs = 2}),
-         "line 5: NumSegments 2.5 is read as 2 (whole numbers only)"},
         {Htr(Code::kHtrRotationUnitUnknown, 10, "Grads"),
          "\"Grads\" is not a rotation unit the reader knows (Degrees, Radians); read as Degrees"},
         {Htr(Code::kHtrKeywordCase, 11, "numframes",
@@ -195,8 +182,6 @@ TEST(FindingTextTest, HtrFindingsNameTheKeywordsAndSegments) {
          "the header gives 1 frame, every segment holds another count (A: 4)"},
         {Htr(Code::kHtrUnknownSection, 30, "Tail\tEnd", {}, 1),
          "the section [Tail\\tEnd] names no segment; its 1 frame line is not read"},
-        {Htr(Code::kHtrNothing, 0, ""),
-         "holds nothing of an HTR file: no section and no header keyword"},
     });
 }
 
