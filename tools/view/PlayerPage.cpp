@@ -10,6 +10,7 @@
 
 #include "brindle/host/scene/Base64Floats.h"
 #include "brindle/host/scene/Objects.h"
+#include "json/JsonWriter.h"
 #include "tovfileio/text/TextCodec.h"
 #include "view/PlayerPageSources.h"
 
@@ -32,69 +33,51 @@ std::string UnitsOf(const Scene& scene) {
     return text;
 }
 
-// `text` as a JSON string. Besides what JSON itself needs escaped, '<', '>'
-// and '&' are written as \u escapes: the JSON sits in a script element, and
-// a name holding "</script>" or "<!--" would otherwise end or change it.
-void AppendJsonString(std::string& out, const std::string& text) {
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || c == '<' || c == '>' || c == '&') {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
-// The take's JSON up to the opening quote of the positions, and what closes it.
+// The take's JSON up to the opening quote of the positions, and what closes
+// it: the positions are written after it frame by frame. The strings are
+// escaped for the script element the JSON sits in, and each node, the takes,
+// the links and the positions start a line of their own.
 std::string TakeHead(const TakeOutline& outline, const std::string& title) {
-    std::string head = "{\"title\":";
-    AppendJsonString(head, title);
-    head += ",\"units\":";
-    AppendJsonString(head, outline.units);
-    head += ",\"frameRate\":" + std::to_string(outline.frameRate) +
-            ",\"firstFrame\":" + std::to_string(outline.firstFrame) +
-            ",\"frameCount\":" + std::to_string(outline.frameCount) + ",\"nodes\":[";
+    JsonWriter json(JsonWriter::Escapes::kScript);
+    json.BeginObject();
+    json.Key("title").String(title);
+    json.Key("units").String(outline.units);
+    json.Key("frameRate").Int(outline.frameRate);
+    json.Key("firstFrame").Int(outline.firstFrame);
+    json.Key("frameCount").Int(outline.frameCount);
+    json.Key("nodes").BeginArray();
     for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
         const TakeOutline::Node& node = outline.nodes[i];
-        head += i == 0 ? "{\"name\":" : ",\n{\"name\":";
-        AppendJsonString(head, node.name);
-        head += ",\"parent\":" + std::to_string(node.parent) +
-                ",\"marker\":" + (node.marker ? "true" : "false");
-        if (!outline.takes.empty()) head += ",\"take\":" + std::to_string(node.take);
-        if (node.side != Side::kNone) {
-            head += std::string(",\"side\":\"") + SideWord(node.side) + '"';
-        }
-        head += "}";
+        if (i > 0) json.LineBreak();
+        json.BeginObject();
+        json.Key("name").String(node.name);
+        json.Key("parent").Int(node.parent);
+        json.Key("marker").Bool(node.marker);
+        if (!outline.takes.empty()) json.Key("take").Int(node.take);
+        if (node.side != Side::kNone) json.Key("side").String(SideWord(node.side));
+        json.EndObject();
     }
+    json.EndArray();
     if (!outline.takes.empty()) {
-        head += "],\n\"takes\":[";
-        for (std::size_t i = 0; i < outline.takes.size(); ++i) {
-            const TakeSpan& span = outline.takes[i];
-            head += i == 0 ? "{\"title\":" : ",{\"title\":";
-            AppendJsonString(head, span.title);
-            head += ",\"frameRate\":" + std::to_string(span.frameRate) +
-                    ",\"firstFrame\":" + std::to_string(span.firstFrame) +
-                    ",\"frameCount\":" + std::to_string(span.frameCount) +
-                    ",\"pageFrames\":[" + std::to_string(span.pageFirst) + "," +
-                    std::to_string(span.pageLast) + "]}";
+        json.LineBreak().Key("takes").BeginArray();
+        for (const TakeSpan& span : outline.takes) {
+            json.BeginObject();
+            json.Key("title").String(span.title);
+            json.Key("frameRate").Int(span.frameRate);
+            json.Key("firstFrame").Int(span.firstFrame);
+            json.Key("frameCount").Int(span.frameCount);
+            json.Key("pageFrames").BeginArray().Int(span.pageFirst).Int(span.pageLast).EndArray();
+            json.EndObject();
         }
+        json.EndArray();
     }
-    head += "],\n\"links\":[";
-    for (std::size_t i = 0; i < outline.links.size(); ++i) {
-        head += i == 0 ? "[" : ",[";
-        head += std::to_string(outline.links[i].first) + "," +
-                std::to_string(outline.links[i].second) + "]";
+    json.LineBreak().Key("links").BeginArray();
+    for (const TakeLink& link : outline.links) {
+        json.BeginArray().Int(link.first).Int(link.second).EndArray();
     }
-    head += "],\n\"positions\":\"";
-    return head;
+    json.EndArray();
+    json.LineBreak().Key("positions");
+    return json.Text() + '"';
 }
 constexpr std::string_view kTakeTail = "\"}";
 

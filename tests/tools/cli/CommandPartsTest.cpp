@@ -22,7 +22,7 @@
 #include "brindle/host/registry/RegistryStore.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/FileTake.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/run/PluginRun.h"
 #include "cli/run/PluginRunner.h"
 #include "cli/run/Progress.h"

@@ -12,7 +12,7 @@
 #include "cli/files/InputFile.h"
 #include "cli/report/FindingReport.h"
 #include "cli/report/HtrSummary.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/report/SummaryText.h"
 #include "cli/run/Progress.h"
 #include "cli/files/ReadLimits.h"

@@ -6,7 +6,7 @@
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "cli/commands/Commands.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/run/PluginRunner.h"
 #include "cli/run/RememberedOptions.h"
 #include "cli/report/SafeText.h"

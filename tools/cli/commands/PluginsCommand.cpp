@@ -7,7 +7,7 @@
 #include "brindle/sdk/PluginClasses.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/run/ModuleLocation.h"
 
 namespace {

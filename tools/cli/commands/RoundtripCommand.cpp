@@ -12,7 +12,7 @@
 #include "cli/run/DialogFlags.h"
 #include "cli/run/FreshImport.h"
 #include "cli/report/HtrComparison.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/report/SafeText.h"
 #include "cli/files/HostNames.h"
 #include "cli/files/OutputFile.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cli/report/FindingReport.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 
 using namespace tovfileio;
 

@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "tovfileio/text/TextCodec.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/report/SafeText.h"
 #include "cli/report/SummaryText.h"
 #include "tovfileio/htr/HTRFile.h"

@@ -7,7 +7,7 @@
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/Phrases.h"
 #include "cli/report/SafeText.h"
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "cli/report/SummaryText.h"
 #include "tovfileio/trc/TRCFile.h"
 

@@ -1,4 +1,5 @@
-// A small writer of compact JSON text into a string.
+// A small writer of compact JSON text into a string: the tools' reports
+// (tovfileio's --json output) and the take a view page carries.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,19 @@
 
 class JsonWriter {
 public:
+    // How strings (values and keys) are escaped.
+    enum class Escapes {
+        // What JSON needs: quote and backslash, newline, return and tab as
+        // \n, \r, \t, the other control characters as \u00XX.
+        kJson,
+        // For JSON inside an HTML script element: quote and backslash, and
+        // every control character and '<', '>', '&' as \u00XX, so that no
+        // text ("</script>", "<!--") can end or change the element.
+        kScript,
+    };
+
+    explicit JsonWriter(Escapes escapes = Escapes::kJson) : escapes_(escapes) {}
+
     // Containers; the writer places the commas.
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
@@ -25,11 +39,17 @@ public:
     JsonWriter& Bool(bool value);
     JsonWriter& Null();
 
+    // A line break before the next value or key, after its comma.
+    JsonWriter& LineBreak();
+
     const std::string& Text() const { return text_; }
 
 private:
     void BeforeValue();
+    void AppendString(std::string_view utf8);
 
     std::string text_;
+    Escapes escapes_;
     bool needComma_ = false;
+    bool lineBreak_ = false;
 };

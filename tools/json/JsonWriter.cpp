@@ -1,4 +1,4 @@
-#include "cli/report/JsonWriter.h"
+#include "json/JsonWriter.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,35 +7,52 @@
 
 namespace {
 
-void AppendEscaped(std::string& out, std::string_view utf8) {
+void AppendHexEscape(std::string& out, unsigned char byte) {
     static const char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (byte < 0x20) {
-                    out += "\\u00";
-                    out += kHex[byte >> 4];
-                    out += kHex[byte & 0xF];
-                } else {
-                    out += c;
-                }
-        }
+    out += "\\u00";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+}
+
+// The short escape JSON has for a control character; none for the others.
+const char* ShortEscape(char c) {
+    switch (c) {
+        case '\n': return "\\n";
+        case '\r': return "\\r";
+        case '\t': return "\\t";
+        default: return nullptr;
     }
-    out += '"';
+}
+
+bool EndsOrChangesScript(char c) {
+    return c == '<' || c == '>' || c == '&';
 }
 
 }  // namespace
 
+void JsonWriter::AppendString(std::string_view utf8) {
+    text_ += '"';
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            text_ += '\\';
+            text_ += c;
+        } else if (escapes_ == Escapes::kJson && ShortEscape(c) != nullptr) {
+            text_ += ShortEscape(c);
+        } else if (byte < 0x20 || (escapes_ == Escapes::kScript && EndsOrChangesScript(c))) {
+            AppendHexEscape(text_, byte);
+        } else {
+            text_ += c;
+        }
+    }
+    text_ += '"';
+}
+
 void JsonWriter::BeforeValue() {
     if (needComma_) text_ += ',';
+    if (lineBreak_) text_ += '\n';
     needComma_ = true;
+    lineBreak_ = false;
 }
 
 JsonWriter& JsonWriter::BeginObject() {
@@ -66,7 +83,7 @@ JsonWriter& JsonWriter::EndArray() {
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
     BeforeValue();
-    AppendEscaped(text_, key);
+    AppendString(key);
     text_ += ':';
     needComma_ = false;
     return *this;
@@ -74,7 +91,7 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
 
 JsonWriter& JsonWriter::String(std::string_view utf8) {
     BeforeValue();
-    AppendEscaped(text_, utf8);
+    AppendString(utf8);
     return *this;
 }
 
@@ -112,5 +129,10 @@ JsonWriter& JsonWriter::Bool(bool value) {
 JsonWriter& JsonWriter::Null() {
     BeforeValue();
     text_ += "null";
+    return *this;
+}
+
+JsonWriter& JsonWriter::LineBreak() {
+    lineBreak_ = true;
     return *this;
 }
