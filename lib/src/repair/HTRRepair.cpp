@@ -3,6 +3,7 @@
 // a file in another Euler order are converted to the reader's, and the
 // header's counts are made those of the file.
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -37,22 +38,14 @@ int AxisOf(char letter) {
 }
 
 // The math library's order for an HTR order name of three different axes.
-// HTR's "ABC" turns about A, then about B as A left it, then about C: the
-// same as turning about the fixed axes C, B, A. Its angles, by axis, are the
-// columns Rx, Ry, Rz. Orders that repeat an axis have no reading in those
-// three columns.
-struct HtrOrder {
-    TOVEulerOrder order;
-    int axes[3];  // the axis of each angle, first to last
-};
-
-std::optional<HtrOrder> OrderNamed(std::string_view name) {
+// HTR's "ABC" turns about A, then about B as A left it, then about C. Its
+// angles, by axis, are the columns Rx, Ry, Rz. Orders that repeat an axis
+// have no reading in those three columns.
+std::optional<TOVEulerOrder> OrderNamed(std::string_view name) {
     if (name.size() != 3) return std::nullopt;
     const int a = AxisOf(name[0]), b = AxisOf(name[1]), c = AxisOf(name[2]);
     if (a < 0 || b < 0 || c < 0 || a == b || b == c || a == c) return std::nullopt;
-    const bool odd = b != (c + 1) % 3;
-    const std::uint32_t code = (static_cast<std::uint32_t>(c) << 3) | (odd ? 4u : 0u) | 1u;
-    return HtrOrder{TOVEulerOrder(code), {a, b, c}};
+    return TOVEulerOrder::Turning(a, b, c, TOVTurnAxes::kMoving);
 }
 
 std::string Shortest(double value) {
@@ -63,19 +56,21 @@ std::string Shortest(double value) {
 }
 
 struct RotationConversion {
-    HtrOrder from;
+    TOVEulerOrder from;
     double toRadians;  // 1 for a file of radians
     std::string name;  // as the header writes it
 };
 
-// Rx, Ry, Rz in `from` as the same rotation in the reader's order (code 0:
-// the fixed axes X, Y, Z, which HTR calls ZYX).
+// The reader's order: the fixed axes X, Y, Z, which HTR calls ZYX.
+constexpr TOVEulerOrder kReaderOrder = TOVEulerOrder::Turning(0, 1, 2, TOVTurnAxes::kFixed);
+
+// Rx, Ry, Rz in `from` as the same rotation in the reader's order.
 void ConvertAngles(const RotationConversion& conversion, double (&byAxis)[3]) {
-    const int* axes = conversion.from.axes;
+    const std::array<int, 3> axes = conversion.from.AngleAxes();
     const double k = conversion.toRadians;
     const TOVEulerRotation<double> given(byAxis[axes[0]] * k, byAxis[axes[1]] * k, byAxis[axes[2]] * k,
-                                         conversion.from.order);
-    TOVEulerRotation<double> zyx(0.0, 0.0, 0.0, TOVEulerOrder(0));
+                                         conversion.from);
+    TOVEulerRotation<double> zyx(0.0, 0.0, 0.0, kReaderOrder);
     zyx.SetFromMatrix(TOVRotationMatrix3<double>(given));
     byAxis[0] = zyx.angles.x() / k;
     byAxis[1] = zyx.angles.y() / k;
@@ -225,7 +220,7 @@ RepairResult RepairHtr(std::string_view bytes, const Reading& asGiven) {
 
     std::optional<RotationConversion> conversion;
     if (shape.order.found && shape.order.value != "ZYX") {
-        if (const std::optional<HtrOrder> order = OrderNamed(shape.order.value)) {
+        if (const std::optional<TOVEulerOrder> order = OrderNamed(shape.order.value)) {
             const std::string_view units = shape.rotationUnits.found ? shape.rotationUnits.value : "";
             const bool radians = !units.empty() && (units[0] == 'R' || units[0] == 'r');
             conversion = RotationConversion{*order, radians ? 1.0 : std::numbers::pi / 180.0,

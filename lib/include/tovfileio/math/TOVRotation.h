@@ -133,6 +133,20 @@ public:
         return p;
     }
 
+    // Makes this matrix M into R * M, R the turn about `axis` (0 X, 1 Y,
+    // 2 Z) by `angle`, counterclockwise looking down the axis: a row vector
+    // turned by the result turns about the axis first, then by M. Only the
+    // two rows R mixes change.
+    void TurnFirstAbout(int axis, T angle) {
+        const T c = std::cos(angle), s = std::sin(angle);
+        const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+        for (int column = 0; column < 3; ++column) {
+            const T ma = rows[a].At(column), mb = rows[b].At(column);
+            rows[a].At(column) = ma * c + mb * s;
+            rows[b].At(column) = -ma * s + mb * c;
+        }
+    }
+
     TOVVector3<T> rows[3];
 
 private:
