@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tovfileio/math/TOVRotation.h"
 #include "tovfileio/text/TextCodec.h"
 #include "tovfileio/text/TextReader.h"
 
@@ -133,25 +134,6 @@ bool ParseCount(std::string_view text, std::uint64_t& value) {
     const char* const end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && stop == end;
-}
-
-// A rotation matrix for column vectors, S[row][column].
-struct Matrix {
-    double s[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-};
-
-// m * R(axis, angle): R turns about the axis, counterclockwise looking down
-// it, and applies before m's turns.
-void TurnAbout(Matrix& m, int axis, double angle) {
-    const double c = std::cos(angle), s = std::sin(angle);
-    const int a = (axis + 1) % 3, b = (axis + 2) % 3;
-    // Columns a and b of m mix: R's a column is c e_a + s e_b, its b column
-    // -s e_a + c e_b.
-    for (int row = 0; row < 3; ++row) {
-        const double ma = m.s[row][a], mb = m.s[row][b];
-        m.s[row][a] = ma * c + mb * s;
-        m.s[row][b] = -ma * s + mb * c;
-    }
 }
 
 // One joint's channels as they stand on the frame lines.
@@ -479,22 +461,21 @@ void BVHReader::ReadFrames(std::uint64_t frames) {
         for (std::size_t j = 0; j < segments_.size(); ++j) {
             const Channels& channels = channels_[j];
             double t[3] = {0.0, 0.0, 0.0};
-            Matrix turn;
+            // Each rotation channel turns about its axis as the channels
+            // before it left the axes: a point turns by the last channel
+            // first.
+            TOVRotationMatrix3<double> turn;
             for (std::uint8_t c = 0; c < channels.count; ++c) {
                 const std::uint8_t kind = channels.kinds[c];
                 const double value = values[next++];
                 if (kind < 3) {
                     t[kind] = value;
                 } else {
-                    TurnAbout(turn, kind - 3, value * kDegreesToRadians);
+                    turn.TurnFirstAbout(kind - 3, value * kDegreesToRadians);
                 }
             }
-            // The math library stores the transpose, for row vectors.
-            const auto& s = turn.s;
-            const TOVRotationMatrix3<double> m(s[0][0], s[1][0], s[2][0], s[0][1], s[1][1],
-                                               s[2][1], s[0][2], s[1][2], s[2][2]);
             segments_[j]->AppendFrame(TOVVector3<double>(t[0], t[1], t[2]),
-                                      TOVEulerRotation<double>(m), 1.0);
+                                      TOVEulerRotation<double>(turn), 1.0);
         }
     }
     while (in_->NextLine()) {
