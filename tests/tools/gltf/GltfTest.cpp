@@ -112,7 +112,7 @@ TEST_F(GltfTest, ValuesBeyondAFloatAreRefusedWithTheirNode) {
 TEST_F(GltfTest, AnimatedPositionsAtAKeyEqualTheScenes) {
     CommandIO io;
     SceneSession session(io, "test");
-    ASSERT_TRUE(ImportIntoFreshScene(session, io, tovtest::kWalkHtr));
+    ASSERT_TRUE(ImportIntoFreshScene(session, io, tovtest::kWalkHtr, tovfileio::FileKind::kHtr));
     Scene& scene = Scene::Current();
     const tinygltf::Model model = tovgltf::SceneToGltf(scene, "test");
     ASSERT_EQ(model.animations.size(), 1u);

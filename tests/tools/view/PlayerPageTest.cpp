@@ -15,6 +15,7 @@
 #include "brindle/host/scene/Base64Floats.h"
 #include "brindle/host/scene/Scene.h"
 #include "tovfileio/text/TextCodec.h"
+#include "cli/files/InputFile.h"
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
 #include "tests/tools/cli/RunCommand.h"
@@ -78,7 +79,7 @@ TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
         SCOPED_TRACE(input.string());
         CommandIO io;
         SceneSession session(io, "test");
-        if (!ImportIntoFreshScene(session, io, input.string())) continue;  // refused by the importer
+        if (!ImportIntoFreshScene(session, io, input.string(), KindOfInput(input.string()))) continue;  // refused by the importer
         Scene& scene = Scene::Current();
         if (scene.Nodes().empty()) continue;  // a file naming no markers: refused, as below
         const Page page = MakePage(input.filename().string());

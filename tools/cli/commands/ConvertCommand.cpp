@@ -455,9 +455,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         ImportableCopy importable;
         std::string error;
         if (!importable.Make(input.ReadPath(), io, error, up)) return Report(io, options.in, error);
-        const bool copied = importable.Kind().has_value();
-        return ConvertToGltf(io, options.in, copied ? importable.Path() : input.ReadPath(),
-                             importable.Kind().value_or(inKind), options.out,
+        return ConvertToGltf(io, options.in, importable.Path(), importable.Kind(), options.out,
                              outKind == FileKind::kGlb);
     }
     const bool htrToHtr = inKind == FileKind::kHtr && outKind == FileKind::kHtr;

@@ -59,12 +59,11 @@ int ConvertToGltf(const CommandIO& io, const std::string& inputName, const std::
                   tovfileio::FileKind kind, const std::string& out, bool binary) {
     SceneSession session(io, "convert");
     FreshImportOptions fresh;
-    fresh.resolvedKind = kind;
     // Markers of the importer's own size, 1 mm across, draw as nothing in a
     // viewer: a glTF file of markers gets spheres of 20 mm, a large optical
     // marker (the new scene's unit is the millimetre).
     if (kind == tovfileio::FileKind::kTrc) fresh.size = kMarkerDiameterMm;
-    if (!ImportIntoFreshScene(session, io, readPath, fresh)) return kExitFailed;
+    if (!ImportIntoFreshScene(session, io, readPath, kind, fresh)) return kExitFailed;
     return WriteScene(io, session, out, inputName, readPath, binary);
 }
 

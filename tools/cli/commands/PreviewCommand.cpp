@@ -119,7 +119,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
                 caption.note = tovfileio::EmptyStartNote(take.first, empty);
                 if (!options.frame) {
                     frame = static_cast<int>(take.first + empty);
-                    take.unseen = UnseenAtStart(shown, importable.Path(), frame);
+                    take.unseen = UnseenAtStart(shown, importable, frame);
                 }
             }
             if (take.frames > 0) {
@@ -133,8 +133,7 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
             }
         }
         FreshImportOptions fresh;
-        fresh.resolvedKind = importable.Kind();
-        if (!ImportIntoFreshScene(session, io, importable.Path(), fresh)) return kExitFailed;
+        if (!ImportIntoFreshScene(session, io, importable.Path(), importable.Kind(), fresh)) return kExitFailed;
         unseen = MarkersNamed(scene, take.unseen);
     }
     std::string svg, error;

@@ -138,8 +138,7 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
         }
         if (take.read) Warnings(io).AddFindings(source, take.findings.All());
         FreshImportOptions fresh;
-        fresh.resolvedKind = importable.Kind();
-        if (!ImportIntoFreshScene(session, io, importable.Path(), fresh)) return false;
+        if (!ImportIntoFreshScene(session, io, importable.Path(), importable.Kind(), fresh)) return false;
     }
     std::string error;
     if (!tovview::OutlineTake(brindle::host::Scene::Current(), outline, error)) {

@@ -64,7 +64,7 @@ UpAxis ChooseUp(const std::string& name, FileKind kind, UpChoice choice,
 
 ImportableCopy::~ImportableCopy() {
     if (folder_.empty()) return;
-    if (kind_) ::unlink(path_.c_str());
+    if (copied_) ::unlink(path_.c_str());
     ::rmdir(folder_.c_str());
     UnregisterFromCleanup(fileSlot_);
     UnregisterFromCleanup(folderSlot_);
@@ -72,9 +72,11 @@ ImportableCopy::~ImportableCopy() {
 
 bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::string& error,
                           UpChoice up, const std::optional<tovfileio::Standing>* known) {
-    path_ = name;
-    // A name that is no regular file is left to the importer, which takes
-    // typed names its own way and says why one does not open.
+    const NamedInput named = InputNamed(name);
+    path_ = named.path;
+    kind_ = named.kind;
+    // A name that is no regular file goes to the importer as the naming rule
+    // leads it, which says why one does not open.
     struct stat status {};
     if (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return true;
     InputFile input;
@@ -146,5 +148,6 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     }
     path_ = copy;
     kind_ = copyKind;
+    copied_ = true;
     return true;
 }

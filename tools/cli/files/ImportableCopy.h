@@ -40,17 +40,21 @@ public:
               UpChoice up = UpChoice::kDefault,
               const std::optional<tovfileio::Standing>* known = nullptr);
 
-    // What to import: `name` itself, or the converted copy.
+    // What to import, read as it is: where `name` leads (InputNamed), or
+    // the converted copy.
     const std::string& Path() const { return path_; }
-    // The copy's kind (HTR or TRC); none when `name` is imported as it is.
-    const std::optional<tovfileio::FileKind>& Kind() const { return kind_; }
+    // The kind it is imported as: HTR or TRC.
+    tovfileio::FileKind Kind() const { return kind_; }
+    // Whether Path() is a converted copy.
+    bool Copied() const { return copied_; }
     // The frames at the start of the take that hold no marker (none for a
     // name left to the importer).
     std::int64_t EmptyFrames() const { return emptyFrames_; }
 
 private:
     std::string path_;
-    std::optional<tovfileio::FileKind> kind_;
+    tovfileio::FileKind kind_ = tovfileio::FileKind::kHtr;
+    bool copied_ = false;
     std::int64_t emptyFrames_ = 0;
     std::string folder_;
     int folderSlot_ = -1;

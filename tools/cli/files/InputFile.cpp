@@ -46,15 +46,27 @@ Copied CopyBytes(std::FILE* from, std::FILE* to, std::uint64_t limit) {
 
 using tovfileio::FileKind;
 
-namespace {
-
-}  // namespace
-
 FileKind KindOfInput(const std::string& path) {
     // What tells no kind of take is read as HTR, whose reader says what it
     // found instead.
     const FileKind kind = tovfileio::KindOfTake(path);
     return kind == FileKind::kUnknown ? FileKind::kHtr : kind;
+}
+
+NamedInput InputNamed(const std::string& name) {
+    struct stat status {};
+    if (::stat(name.c_str(), &status) == 0) {
+        if (S_ISREG(status.st_mode)) return {KindOfInput(name), name};
+        const bool trc = tovfileio::KindByName(name) == FileKind::kTrc;
+        return {trc ? FileKind::kTrc : FileKind::kHtr, name};
+    }
+    const std::string trc = TrcFileNamed(name);
+    const FileKind named = tovfileio::KindByName(name);
+    if (named == FileKind::kTrc ||
+        (named != FileKind::kHtr && trc != name && Exists(trc) && KindOfInput(trc) == FileKind::kTrc)) {
+        return {FileKind::kTrc, trc};
+    }
+    return {FileKind::kHtr, HtrFileNamed(name)};
 }
 
 // Why the file at `path` (`shown` in messages) is none a reader takes, as
@@ -97,21 +109,12 @@ bool InputFile::Resolve(const std::string& path, const CommandIO& io, std::strin
             return copied;
         }
     }
-    if (Exists(path)) {
-        kind_ = KindOfInput(path);
-        readPath_ = tried_ = path;
-        error = ContentRefused(path, path);
-        return error.empty();
-    }
-    // A typed name, as the host's importers take one.
-    const std::string trc = TrcFileNamed(path);
-    const FileKind named = tovfileio::KindByName(path);
-    kind_ = named == FileKind::kTrc || (named != FileKind::kHtr && trc != path && Exists(trc) &&
-                                        KindOfInput(trc) == FileKind::kTrc)
-                ? FileKind::kTrc
-                : FileKind::kHtr;
-    readPath_ = tried_ = kind_ == FileKind::kTrc ? trc : HtrFileNamed(path);
-    return true;
+    const NamedInput named = InputNamed(path);
+    kind_ = named.kind;
+    readPath_ = tried_ = named.path;
+    if (!Exists(path)) return true;
+    error = ContentRefused(path, path);
+    return error.empty();
 }
 
 bool InputFile::CopyToTemporary(std::FILE* from, const std::string& path, std::string& error) {

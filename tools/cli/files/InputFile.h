@@ -14,16 +14,26 @@
 // starts as one, else HTR, whose reader says best what a file is not.
 tovfileio::FileKind KindOfInput(const std::string& path);
 
+// Where a name given on the command line leads, by the one rule every
+// command and the module's importers share (an import reads the path it is
+// given): an existing file is read as it is, as KindOfInput tells (a
+// device or a FIFO by its name alone, as reading it would take its bytes);
+// a name that does not exist is looked for as the host's importers look
+// for a typed name (FilePaths.h): "NAME.TRC" when that starts like a TRC
+// file, else "NAME.htr".
+struct NamedInput {
+    tovfileio::FileKind kind = tovfileio::FileKind::kHtr;
+    std::string path;
+};
+NamedInput InputNamed(const std::string& name);
+
 // The file's own name: what follows the last '/' of `path`.
 std::string BaseName(const std::string& path);
 
 // An input file of a command, resolved once, so that the kind and the file
 // read agree: the reader opens ReadPath() as it is.
 //
-// - An existing file is read as it is named, as its kind says.
-// - A name that does not exist is looked for as the host's importers look
-//   for a typed name (FilePaths.h): "NAME.TRC" when that starts like a TRC
-//   file, else "NAME.htr".
+// - A file or a name leads where InputNamed says.
 // - "-" is standard input, copied to a temporary file first; so is a device,
 //   a FIFO or a socket. Such an input can be read only once (telling its
 //   kind would eat the first bytes of a FIFO) and may never end, so the

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "tovfileio/text/TextCodec.h"
-#include "cli/run/FreshImport.h"
-#include "tovfileio/module/FilePaths.h"
+#include "cli/files/InputFile.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/trc/TRCFile.h"
 
@@ -76,15 +75,12 @@ private:
     std::unordered_set<std::wstring> unseenAtStart_;
 };
 
-// Whether the importer, ReadTake and the search for how a take stands all
-// read `path` itself as a TRC file: an existing file named as one, with an
-// extension the importer's naming rule leaves as it is.
-bool ReadAsNamedTrc(const std::string& path) {
+// Whether `path` is an existing TRC file, which the importer, ReadTake and
+// the search for how a take stands all read as it is.
+bool ExistingTrc(const std::string& path) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    if (tovfileio::KindByName(path) != tovfileio::FileKind::kTrc) return false;
-    const std::wstring wide = tovfileio::PathToWide(path);
-    return TrcFileFor(wide) == wide;
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           InputNamed(path).kind == tovfileio::FileKind::kTrc;
 }
 
 // The frames of a take shown: those its header gives, as far as the file
@@ -95,7 +91,7 @@ std::int64_t ShownFrames(std::int64_t header, std::int64_t held) { return std::m
 
 SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame) {
     SurveyedTake survey;
-    if (!ReadAsNamedTrc(path)) return survey;
+    if (!ExistingTrc(path)) return survey;
     survey.surveyed = true;
     TRCFile file;
     SurveyRows rows(frame);
@@ -113,18 +109,19 @@ SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame) {
     return survey;
 }
 
-void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take) {
+void ReadTake(const std::string& path, tovfileio::FileKind kind, std::optional<int> frame,
+              FileTake& take) {
     const std::wstring wide = tovfileio::PathToWide(path);
-    if (FreshImportKind(path, {}) == tovfileio::FileKind::kTrc) {
+    if (kind == tovfileio::FileKind::kTrc) {
         TRCFile file;
         UnseenAtFrame rows(frame);
-        if (!file.Read(TrcFileFor(wide), {&take.findings, &rows}).empty()) return;
+        if (!file.Read(wide, {&take.findings, &rows}).empty()) return;
         take.first = file.GetStartFrame();
         take.frames = ShownFrames(file.GetNumFrames(), file.GetNumRows());
         take.unseen = rows.Unseen();
     } else {
         HTRFile file;
-        if (!file.Read(HtrFileFor(wide), &take.findings).empty()) return;
+        if (!file.Read(wide, &take.findings).empty()) return;
         take.first = file.GetFirstFrame();
         take.frames = ShownFrames(file.GetNumFrames(), file.FramesHeld());
     }
@@ -141,15 +138,15 @@ bool MakeShownTake(const std::string& name, std::optional<int> frame, UpChoice u
     // A copy made on the way (a take turned upright) is what is imported.
     if (!shown.surveyed || importable.Path() != name) {
         shown = SurveyedTake();
-        ReadTake(importable.Path(), frame, shown.take);
+        ReadTake(importable.Path(), importable.Kind(), frame, shown.take);
     }
     return true;
 }
 
-std::unordered_set<std::wstring> UnseenAtStart(SurveyedTake& shown, const std::string& path,
+std::unordered_set<std::wstring> UnseenAtStart(SurveyedTake& shown, const ImportableCopy& importable,
                                                int frame) {
     if (shown.surveyed) return std::move(shown.unseenAtStart);
     FileTake seen;
-    ReadTake(path, frame, seen);
+    ReadTake(importable.Path(), importable.Kind(), frame, seen);
     return std::move(seen.unseen);
 }

@@ -32,16 +32,17 @@ struct SurveyedTake {
     std::unordered_set<std::wstring> unseenAtStart;
 };
 
-// Reads `path` as the importer will read it. The frames the file holds are
+// Reads `path`, a file of `kind` (HTR or TRC), as the importer will read
+// it. The frames the file holds are
 // those both its header gives and its data fills: the importer keys the
 // header's count, and frames past the data hold nothing of the capture.
 // For a TRC file, `unseen` names the markers not seen at `frame` (by
 // default the first).
-void ReadTake(const std::string& path, std::optional<int> frame, FileTake& take);
+void ReadTake(const std::string& path, tovfileio::FileKind kind, std::optional<int> frame,
+              FileTake& take);
 
-// Reads `path` for SurveyedTake when it is a TRC file that the importer,
-// ReadTake and the search for how a take stands all read as it is named;
-// leaves every other file unread (not `surveyed`).
+// Reads `path` for SurveyedTake when it is an existing TRC file; leaves
+// every other file unread (not `surveyed`).
 SurveyedTake SurveyTake(const std::string& path, std::optional<int> frame);
 
 // For a command that shows a take (preview, view): makes `importable` from
@@ -53,6 +54,6 @@ bool MakeShownTake(const std::string& name, std::optional<int> frame, UpChoice u
                    std::string& error);
 
 // The markers not seen at `frame`, the first frame of the take that holds
-// a marker: known from the survey, else read from `path`.
-std::unordered_set<std::wstring> UnseenAtStart(SurveyedTake& shown, const std::string& path,
+// a marker: known from the survey, else read from what `importable` imports.
+std::unordered_set<std::wstring> UnseenAtStart(SurveyedTake& shown, const ImportableCopy& importable,
                                                int frame);

@@ -39,26 +39,19 @@ void ChooseTrcOptions(DialogFlagDriver& dialog, const std::wstring& size) {
 
 }  // namespace
 
-tovfileio::FileKind FreshImportKind(const std::string& path, const FreshImportOptions& options) {
-    if (options.resolvedKind) return *options.resolvedKind;
-    return tovfileio::KindByName(path) == tovfileio::FileKind::kTrc ? tovfileio::FileKind::kTrc
-                                                                   : tovfileio::FileKind::kHtr;
-}
-
 bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
-                          const FreshImportOptions& options) {
+                          tovfileio::FileKind kind, const FreshImportOptions& options) {
     const TemporaryRegistry registry;
     brindle::host::Scene& scene = brindle::host::Scene::Current();
     scene.Clear();
     if (options.systemUnitMm > 0.0) scene.SetSystemUnitMillimetres(options.systemUnitMm);
 
-    const tovfileio::FileKind kind = FreshImportKind(path, options);
     const bool trc = kind == tovfileio::FileKind::kTrc;
     const auto importer =
         session.Create<SceneImport>(trc ? kImportTrcClassId : kImportHtrClassId);
     if (!importer) return false;
     PluginOperations* operations = OperationsOf(*importer);
-    if (operations != nullptr) operations->TakeNamesAsGiven(options.resolvedKind.has_value());
+    if (operations != nullptr) operations->TakeNamesAsGiven(true);
     DialogFlagDriver dialog(io, "import");
     if (trc) {
         ChooseTrcOptions(dialog, options.size);

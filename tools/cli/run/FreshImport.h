@@ -21,16 +21,11 @@ struct FreshImportOptions {
     // The importer's size, as typed into its dialog: the thickness factor of
     // bones; the diameter of TRC markers in system units.
     std::wstring size = L"1";
-    // The file's kind when the command has resolved the file already (its
-    // path is then read as it is); else the kind its name says, and the
-    // importer applies the host's naming rule as to a typed name.
-    std::optional<tovfileio::FileKind> resolvedKind;
 };
 
-// The kind of file ImportIntoFreshScene imports `path` as.
-tovfileio::FileKind FreshImportKind(const std::string& path, const FreshImportOptions& options);
-
-// Clears the host's scene and imports `path` into it; false, with the reason
-// on standard error, when the import did not succeed.
+// Clears the host's scene and imports `path`, read as it is (the command
+// has found where a name leads: InputNamed), with the importer of `kind`
+// (HTR or TRC); false, with the reason on standard error, when the import
+// did not succeed.
 bool ImportIntoFreshScene(SceneSession& session, const CommandIO& io, const std::string& path,
-                          const FreshImportOptions& options = {});
+                          tovfileio::FileKind kind, const FreshImportOptions& options = {});
