@@ -116,9 +116,6 @@ TEST(FileKindsTest, EachDescriptorNamesAndPlacesItsFormat) {
     EXPECT_EQ(KindByKeyword("TRC"), FileKind::kTrc);
     EXPECT_EQ(KindByKeyword("trcx"), FileKind::kUnknown);
     EXPECT_EQ(WrittenAs(FileKind::kTrc, false).size(), 4u);
-    EXPECT_EQ(ConvertsToText(FileKind::kGwm, true),
-              "a GWM file converts to TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or "
-              "binary glTF (.glb)");
     EXPECT_EQ(ConvertsToText(FileKind::kMnm, true), "an MNM file converts to nothing");
     EXPECT_EQ(MarkerUpConventions(), "Z for GWM and C3D, Y for TRC; CSV keeps the input's");
     EXPECT_EQ(FixedZUpKinds(), "GWM and C3D");
