@@ -177,9 +177,9 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
         session.Error(output.Name() + ": " + outputError);
         return kExitFailed;
     }
-    const WrittenUnits writtenUnits = UnitsWritten(result);
+    const HTRWrittenUnits writtenUnits = UnitsWritten(result);
     result.ConvertCalibrationUnits(original.GetCalibrationUnits());
-    const HtrDifference difference = CompareHtr(original, result, writtenUnits);
+    const HtrDifference difference = WordDifferences(CompareHTR(original, result, writtenUnits));
     const std::string units = CalibrationUnitsKeyword(original.GetCalibrationUnits());
     if (options.json) {
         PrintJson(io, options, difference, units);

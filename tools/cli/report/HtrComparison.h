@@ -1,62 +1,20 @@
-// How far one HTR model is from another: the header values, the hierarchy
-// by segment name, and per segment the largest differences of translation,
-// bone length and rotation over the base position and every frame.
+// The comparison of two HTR files as roundtrip reports it: the header values
+// and units that differ as lines of text.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/htr/HTRComparison.h"
 
-struct SegmentDifference {
-    std::wstring name;
-    std::wstring parent;  // in the first model; empty for the root
-    bool missing = false;  // no segment of this name in the second model
-    bool parentDiffers = false;
-    double translation = 0.0;  // largest, in the first model's units
-    double length = 0.0;
-    double rotationDegrees = 0.0;  // largest angle between the two rotations
-    bool withinTolerance = true;
-};
+using SegmentDifference = tovfileio::HTRSegmentDifference;
 
-// The units a file is written in: the reader keeps its lengths in them and
-// turns its angles into radians.
-struct WrittenUnits {
-    tovfileio::CalibrationUnits lengths = tovfileio::kUnitsMillimetres;
-    tovfileio::RotationUnits angles = tovfileio::kRotationDegrees;
-};
-
-inline WrittenUnits UnitsWritten(const tovfileio::HTRFile& file) {
-    return {file.GetCalibrationUnits(), file.GetRotationUnits()};
-}
-
-struct HtrDifference {
+struct HtrDifference : tovfileio::HTRComparison {
     // Header values that differ, as "NAME: FIRST against SECOND".
     std::vector<std::string> header;
-    // The units, as written, where they differ ("tovfileio::CalibrationUnits: in
-    // against mm"). The values are compared after conversion, so other
-    // units alone keep a file within the tolerances.
+    // The units, as written, where they differ ("CalibrationUnits: in
+    // against mm").
     std::vector<std::string> units;
-    std::vector<SegmentDifference> segments;  // in the first model's order
-    double translation = 0.0;
-    double length = 0.0;
-    double rotationDegrees = 0.0;
-    bool withinTolerance = true;
 };
 
-// Tolerances of a value that went through the host's single precision:
-// lengths within 1e-3 of the file's units, or within one unit in the last
-// place of a float at the bone's distance from the origin when that is more
-// (the host holds world placements in floats: 1.2e-7 of the distance,
-// bounded by the lengths of the translations from the root down to the
-// bone); rotations within 1e-4 degrees.
-constexpr double kLengthTolerance = 1e-3;
-constexpr double kRelativeTolerance = 1.2e-7;
-constexpr double kRotationToleranceDegrees = 1e-4;
-
-// Compares `second` with `first`; `second` must be in the first's
-// calibration units and both in radians, as the reader leaves them.
-// `secondWritten` are the units `second` was written in, before it was
-// converted to the first's.
-HtrDifference CompareHtr(const tovfileio::HTRFile& first, const tovfileio::HTRFile& second,
-                         const WrittenUnits& secondWritten);
+HtrDifference WordDifferences(const tovfileio::HTRComparison& comparison);
