@@ -415,9 +415,6 @@ TEST_F(LimitsTest, NothingIsWrittenThatTheFileDoesNotHold) {
     const std::string corpus = tovtest::CorpusDir().string();
     const struct { std::vector<std::string> args; const char* out; int status; std::string holds; } rows[] = {
         {{trc}, "a.csv", 0, "\n40,0.65,RTOE,"},  // the last of 40 frames, 36 markers
-        {{trc}, "a.trc", 0, "\n60\t60\t40\t36\t"},
-        {{"--units", "mm", trc}, "a.gwm", 0, "$NumFrames 40\n"},
-        {{"--frames", "header", trc}, "a.csv", 1, "padding would add 49960 frames"},
         {{htr}, "o.bvh", 0, "Frames: 40\r\n"},
         {{corpus + "/trc/levelground_ccw_fast_01_01.trc"}, "l.csv", 0, ",,,\n"},
         {{corpus + "/trc/nimble-weird_markers.trc"}, "m.csv", 1, "The take is misread"},

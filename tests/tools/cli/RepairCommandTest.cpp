@@ -55,16 +55,10 @@ TEST_F(RepairCommandTest, RefusesWhatItCannotRepairWithTheDiagnosisAndWritesNoth
     };
     const std::string unrepairable = Write("order.htr", tovtest::Edited(tovtest::HtrText(1, 1, 2), "ZYX", "XYX"));
     const std::string good = Write("good.trc", tovtest::TrcText({"A"}, {"1\t2\t3"}));
-    // A padded value beside a dropout, once blanks: empty fields or padding.
-    std::string padded = tovtest::TrcText({"A", "B"}, {"1 \t2\t3\t\t\t"});
-    std::replace(padded.begin(), padded.end(), '\t', ' ');
-    const std::string ambiguous = Write("padded.trc", padded);
     const std::vector<Case> cases = {
         {"an order of a repeated axis", {"repair", unrepairable, Path("o.htr")}, 1,
          unrepairable + ": not repaired: refused: The file does not have a compatible \"EulerRotationOrder\" header "
                         "state; line 8, column 20: the reader takes EulerRotationOrder ZYX only, not \"XYX\"\n"},
-        {"a run of blanks of two meanings", {"repair", ambiguous, Path("o.trc")}, 1,
-         ambiguous + ": not repaired: refused: line 7: its empty fields cannot be placed with certainty"},
         {"OUT is IN", {"repair", good, good}, 1, "is the input file"},
         {"no OUT", {"repair", good}, 2, "OUT is required"},
         {"a file of no such name", {"repair", Path("none.trc"), Path("o.trc")}, 1, "none"},
@@ -99,8 +93,6 @@ TEST_F(RepairCommandTest, RefusingCommandsPassOnTheFixAndNameRepair) {
         {"view", {"view", blank, "-o", Path("v.html")}, "the import did not succeed: line 1: ", true},
         {"info", {"info", blank}, "(line 1: ", true},
         {"convert", {"convert", blank, Path("o.gwm")}, "(line 1: ", true},
-        {"import-trc, unrepairable", {"import-trc", noXyz, "--scene", Path("s.json"), "--suppress-prompts"},
-         "line 1: ", false},
         {"view, unrepairable", {"view", noXyz, "-o", Path("v.html")}, "the import did not succeed: line 1: ", false},
     };
     for (const Case& c : cases) {
