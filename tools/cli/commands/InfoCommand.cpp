@@ -71,7 +71,7 @@ struct FileRead {
 };
 
 // Reads a marker take (TRC, C3D, GWM) a row at a time: no sample is kept.
-std::string ReadMarkerTake(const InputFile& input, TRCFile& trc, TrcRowTally& tally,
+std::string ReadMarkerTake(const InputFile& input, TRCFile& trc, TRCDropoutTally& tally,
                            FindingList& findings) {
     tovfileio::MarkerReadOptions read;
     read.findings = &findings;
@@ -87,7 +87,7 @@ bool ReadAndDescribe(const InputFile& input, const std::string& file, const Info
     const tovfileio::FileKind kind = input.Kind();
     if (tovfileio::HoldsMarkers(kind)) {
         TRCFile trc;
-        TrcRowTally tally;
+        TRCDropoutTally tally;
         read.message = ReadMarkerTake(input, trc, tally, read.findings);
         if (read.message.empty()) {
             report = options.json ? TrcJson(file, trc, tally, kind) : DescribeTrc(file, trc, tally, kind);

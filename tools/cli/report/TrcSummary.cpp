@@ -23,7 +23,7 @@ std::optional<double> DurationSeconds(const TRCFile& trc) {
 
 }  // namespace
 
-std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRowTally& rows,
+std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TRCDropoutTally& rows,
                         tovfileio::FileKind kind) {
     const auto duration = DurationSeconds(trc);
     std::string text = Escaped(DisplayName(file)) + "\n";
@@ -53,7 +53,7 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TrcRo
     return text;
 }
 
-std::string TrcJson(const std::string& file, const TRCFile& trc, const TrcRowTally& rows,
+std::string TrcJson(const std::string& file, const TRCFile& trc, const TRCDropoutTally& rows,
                     tovfileio::FileKind kind) {
     JsonWriter json;
     json.BeginObject();
