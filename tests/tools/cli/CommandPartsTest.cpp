@@ -20,6 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "brindle/host/registry/RegistryStore.h"
+#include "cli/files/InputFile.h"
 #include "cli/files/OutputFile.h"
 #include "cli/run/FileTake.h"
 #include "json/JsonWriter.h"
@@ -256,7 +257,7 @@ TEST_F(SurveyTakeTest, OneReadTellsWhatTheSeparateReadsTold) {
         ASSERT_TRUE(survey.surveyed) << c.name;
 
         FileTake take;
-        ReadTake(path, c.frame, take);
+        ReadTake(path, KindOfInput(path), c.frame, take);
         tovfileio::Standing standing;
         const bool told = tovfileio::FindStanding(path, tovfileio::FileKind::kTrc, standing).empty();
         EXPECT_EQ(survey.take.read, take.read) << c.name;
@@ -277,7 +278,7 @@ TEST_F(SurveyTakeTest, OneReadTellsWhatTheSeparateReadsTold) {
         EXPECT_EQ(survey.standing->emptyFrames, standing.emptyFrames) << c.name;
         if (standing.emptyFrames < standing.frames) {
             FileTake atStart;
-            ReadTake(path, static_cast<int>(take.first + standing.emptyFrames), atStart);
+            ReadTake(path, KindOfInput(path), static_cast<int>(take.first + standing.emptyFrames), atStart);
             EXPECT_EQ(survey.unseenAtStart, atStart.unseen) << c.name;
         }
     }
@@ -286,9 +287,11 @@ TEST_F(SurveyTakeTest, OneReadTellsWhatTheSeparateReadsTold) {
     EXPECT_EQ(late.standing->emptyFrames, 1);
     EXPECT_EQ(late.unseenAtStart, (std::unordered_set<std::wstring>{L"HEAD", L"RTOE"}));
 
-    // Files the importer or the other reads would take otherwise are not read.
-    for (const char* name : {"take.htr", "take.txt", "take"}) {
-        EXPECT_FALSE(SurveyTake(Write(name, cases[0].text), {}).surveyed) << name;
+    // A file goes where its name leads, as every command and the import take
+    // it: TRC text named otherwise is a TRC file, unless its name says HTR.
+    for (const auto& [name, surveyed] :
+         {std::pair{"take.htr", false}, {"take.txt", true}, {"take", true}}) {
+        EXPECT_EQ(SurveyTake(Write(name, cases[0].text), {}).surveyed, surveyed) << name;
     }
     EXPECT_FALSE(SurveyTake(Path("missing.trc"), {}).surveyed);
 }

@@ -129,7 +129,7 @@ int RunRoundtrip(const RoundtripOptions& options, const CommandIO& io) {
     FreshImportOptions fresh;
     fresh.tcb = options.tcb;
     fresh.systemUnitMm = MillimetresPerUnit(original.GetCalibrationUnits());
-    if (!ImportIntoFreshScene(session, io, options.input, fresh)) return kExitFailed;
+    if (!ImportIntoFreshScene(session, io, options.input, tovfileio::FileKind::kHtr, fresh)) return kExitFailed;
 
     // Export the skeleton under the file's dummy over the file's frames.
     Scene& scene = Scene::Current();
