@@ -1,8 +1,6 @@
 // tovfileio export-htr: the module's HTR exporter run on a scene document,
 // with the options dialog answered by the command line.
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/sdk/PluginClasses.h"
@@ -15,7 +13,6 @@
 #include "cli/run/RememberedOptions.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
-#include "tovfileio/module/ResourceIds.h"
 #include "tovfileio/text/FileKinds.h"
 
 namespace {
@@ -25,30 +22,13 @@ struct ExportHtrOptions {
     std::string scene;
     HostSettings host;
     bool suppressPrompts = false;
-    std::optional<bool> savedPose, animate, parentTransforms;
-    TimeFlags time;
+    DialogFlagValues flags{ExportHtrFlags()};
     const CLI::App* parsed = nullptr;  // the command, which knows the flags given
 };
 
-constexpr TimeFlagTexts kTimeFlags{"--slider", "the scene's animation range", "the frames FROM to TO",
-                                   "added to the frame numbers written", "global scale of lengths",
-                                   false};
-
-void QueueDialogFlags(const ExportHtrOptions& o, DialogFlagDriver& driver) {
-    if (o.savedPose) {
-        driver.Choose(*o.savedPose ? IDC_SAVED_POSE : IDC_CURRENT_POSE,
-                      *o.savedPose ? "--saved-pose" : "--current-pose");
-    }
-    if (o.animate) driver.Check(IDC_EXPORT_ANIMATION, *o.animate, "--animate");
-    if (o.parentTransforms) {
-        driver.Check(IDC_PARENT_TRANSFORMS, *o.parentTransforms, "--parent-transforms");
-    }
-    QueueTimeFlags(o.time, kTimeFlags, driver);
-}
-
 int RunExportHtr(const ExportHtrOptions& options, const CommandIO& io) {
     DialogFlagDriver driver(io, "export-htr");
-    QueueDialogFlags(options, driver);
+    options.flags.Queue(driver);
     if (options.suppressPrompts &&
         driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
         return kExitUsage;
@@ -106,12 +86,7 @@ void AddExportHtrCommand(CLI::App& app, CommandContext& context) {
     command->add_flag("--suppress-prompts", o.suppressPrompts,
                       "export without the dialog, with the exporter's defaults (the\n"
                       "remembered options are loaded by the dialog only)");
-    AddSwitch(*command, o.savedPose, "--saved-pose", "--current-pose",
-              "base position from the pose the importer stored / the current pose");
-    AddSwitch(*command, o.animate, "--animate", "--no-animate", "write the frames");
-    AddSwitch(*command, o.parentTransforms, "--parent-transforms", "--no-parent-transforms",
-              "the root keeps the transforms of its scene parents");
-    AddTimeFlags(*command, o.time, kTimeFlags);
+    o.flags.Declare(*command);
     command->footer(
         "The export's root comes from the selection (--select): a bone, or the first\n"
         "bone below the node selected. The dialog options act on the exporter's\n"

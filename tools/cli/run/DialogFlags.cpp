@@ -110,35 +110,71 @@ std::optional<DialogAction> DialogFlagDriver::NextDialogAction(const DialogView&
     return DialogAction{DialogAction::Kind::Click, IDC_CANCEL, {}};
 }
 
-void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,
-               const std::string& off, const std::string& help) {
-    CLI::Option* first = command.add_flag_callback(on, [&choice] { choice = true; }, help);
-    CLI::Option* second = command.add_flag_callback(off, [&choice] { choice = false; });
-    first->excludes(second);
+void DialogFlagValues::Declare(CLI::App& command) {
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        const DialogFlag& row = table_[i];
+        Given& given = given_[i];
+        if (row.kind == DialogFlag::Kind::Field) {
+            command.add_option(row.flag, given.value, row.help);
+        } else if (row.kind == DialogFlag::Kind::WholeOrRange) {
+            CLI::Option* whole = command.add_flag(row.flag, given.whole, row.help);
+            command.add_option(row.other, given.range, row.otherHelp)->expected(2)->excludes(whole);
+        } else {
+            std::optional<bool>& on = given.on;  // a pair: the second flag has no help
+            CLI::Option* set = command.add_flag_callback(row.flag, [&on] { on = true; }, row.help);
+            set->excludes(command.add_flag_callback(row.other, [&on] { on = false; }));
+        }
+    }
 }
 
-void AddTimeFlags(CLI::App& command, TimeFlags& flags, const TimeFlagTexts& texts) {
-    CLI::Option* whole = command.add_flag(texts.whole, flags.whole, texts.wholeHelp);
-    command.add_option("--range", flags.range, texts.rangeHelp)->expected(2)->excludes(whole);
-    command.add_option("--offset", flags.offset, texts.offsetHelp);
-    if (texts.setFps) {
-        AddSwitch(command, flags.setFps, "--set-fps", "--no-set-fps",
-                  "set the scene's frame rate from the file");
+void DialogFlagValues::QueueRow(std::size_t row, DialogFlagDriver& driver) const {
+    const DialogFlag& flag = table_[row];
+    const Given& given = given_[row];
+    using tovfileio::DecodeUtf8;
+    if (!given.Present()) return;
+    switch (flag.kind) {
+    case DialogFlag::Kind::CheckBox:
+        return driver.Check(flag.control, *given.on, flag.flag);
+    case DialogFlag::Kind::Radios:
+    case DialogFlag::Kind::ApplyOrCreate:
+        if (*given.on) return driver.Choose(flag.control, flag.flag);
+        return driver.Choose(flag.otherControl, flag.other);
+    case DialogFlag::Kind::Field:
+        return driver.Type(flag.control, DecodeUtf8(*given.value), flag.flag);
+    case DialogFlag::Kind::WholeOrRange:
+        if (given.whole) return driver.Choose(flag.control, flag.flag);
+        driver.Choose(flag.otherControl, flag.other);
+        driver.Type(flag.from, DecodeUtf8(given.range[0]), flag.other);
+        return driver.Type(flag.to, DecodeUtf8(given.range[1]), flag.other);
     }
-    command.add_option("--scale-factor", flags.scaleFactor, texts.scaleHelp);
 }
 
-void QueueTimeFlags(const TimeFlags& flags, const TimeFlagTexts& texts, DialogFlagDriver& driver) {
-    auto wide = [](const std::string& text) { return tovfileio::DecodeUtf8(text); };
-    if (flags.whole) driver.Choose(IDC_ALL_FRAMES, texts.whole);
-    if (flags.range.size() == 2) {
-        driver.Choose(IDC_FRAME_RANGE, "--range");
-        driver.Type(IDC_FROM_FRAME, wide(flags.range[0]), "--range");
-        driver.Type(IDC_TO_FRAME, wide(flags.range[1]), "--range");
+bool DialogFlagValues::QueueOnlyIn(DialogFlag::Mode mode, int button,
+                                   DialogFlagDriver& driver) const {
+    using Kind = DialogFlag::Kind;
+    bool chosen = false;
+    for (const Kind kind : {Kind::Radios, Kind::Field, Kind::CheckBox}) {
+        for (std::size_t i = 0; i < table_.size(); ++i) {
+            if (table_[i].enabledIn != mode || table_[i].kind != kind || !given_[i].Present()) continue;
+            if (!chosen) driver.Choose(button, "");
+            chosen = true;
+            QueueRow(i, driver);
+        }
     }
-    if (flags.offset) driver.Type(IDC_FRAME_OFFSET, wide(*flags.offset), "--offset");
-    if (flags.setFps) driver.Check(IDC_SET_FRAME_RATE, *flags.setFps, "--set-fps");
-    if (flags.scaleFactor) {
-        driver.Type(IDC_GLOBAL_SCALE, wide(*flags.scaleFactor), "--scale-factor");
+    return chosen;
+}
+
+void DialogFlagValues::Queue(DialogFlagDriver& driver) const {
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        const DialogFlag& row = table_[i];
+        if (row.enabledIn != DialogFlag::Mode::Either) continue;  // set with its mode
+        if (row.kind == DialogFlag::Kind::ApplyOrCreate) {
+            const bool createSet = QueueOnlyIn(DialogFlag::Mode::Create, row.otherControl, driver);
+            const bool applySet = QueueOnlyIn(DialogFlag::Mode::Apply, row.control, driver);
+            if (!given_[i].Present() && (createSet || applySet)) {
+                driver.ChooseAsOpened(row.otherControl, row.control);
+            }
+        }
+        QueueRow(i, driver);
     }
 }

@@ -6,6 +6,7 @@
 // dialog is cancelled and nothing is done.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -67,31 +68,74 @@ private:
     bool failed_ = false;
 };
 
-// The time and scale controls the import and export dialogs share: the
-// whole-span radio (`--all`, or `--slider` for the exporter) or `--range
-// FROM TO`, `--offset`, `--set-fps` (importers only) and `--scale-factor`.
-struct TimeFlags {
-    bool whole = false;
-    std::vector<std::string> range;
-    std::optional<std::string> offset, scaleFactor;
-    std::optional<bool> setFps;
+// One flag, or pair of flags, of a command and the controls of its dialog
+// that it sets.
+struct DialogFlag {
+    enum class Kind : std::uint8_t {
+        CheckBox,       // `flag` checks `control`, `other` clears it
+        Radios,         // `flag` chooses `control`, `other` chooses `otherControl`
+        ApplyOrCreate,  // Radios choosing the dialog's mode: Apply, or Create
+        Field,          // `flag VALUE` types VALUE into `control`
+        WholeOrRange,   // `flag` chooses `control`, the whole span; `other FROM TO`
+                        // chooses `otherControl` and types FROM into `from`, TO into `to`
+    };
+    // The dialog's mode (Apply or Create) that alone enables a control.
+    enum class Mode : std::uint8_t { Either, Create, Apply };
+
+    Kind kind;
+    const char* flag;
+    const char* other = nullptr;
+    int control = 0;
+    int otherControl = 0;
+    const char* help = "";
+    const char* otherHelp = "";
+    Mode enabledIn = Mode::Either;
+    int from = 0, to = 0;
 };
 
-// What the flags are called and say for one command.
-struct TimeFlagTexts {
-    const char* whole;       // "--all" or "--slider"
-    const char* wholeHelp;
-    const char* rangeHelp;
-    const char* offsetHelp;
-    const char* scaleHelp;
-    bool setFps;             // the dialog has "Set Frame Rate"
+// A command's dialog flags in the order of its help.
+using DialogFlagTable = std::vector<DialogFlag>;
+
+// The tables of the commands that run the module's options dialogs
+// (DialogFlagTables.cpp).
+const DialogFlagTable& ImportHtrFlags();
+const DialogFlagTable& ImportTrcFlags();
+const DialogFlagTable& ExportHtrFlags();
+
+// The dialog flags of one command: declared on its line, filled as it is
+// parsed, then queued on the dialog.
+class DialogFlagValues {
+public:
+    explicit DialogFlagValues(const DialogFlagTable& table) : table_(table), given_(table.size()) {}
+    // The options declared hold the addresses of the values.
+    DialogFlagValues(const DialogFlagValues&) = delete;
+    DialogFlagValues& operator=(const DialogFlagValues&) = delete;
+
+    // Declares the flags on `command`, in the table's order.
+    void Declare(CLI::App& command);
+    // Queues the flags given, in the table's order. The controls only one
+    // mode enables are set where the mode's flag stands, as a person would:
+    // with that mode chosen (Create's first, then Apply's), choosing, then
+    // typing, then ticking; then the mode given is chosen, or the one the
+    // dialog opened with.
+    void Queue(DialogFlagDriver& driver) const;
+
+private:
+    // What the line gave for one flag of the table.
+    struct Given {
+        std::optional<bool> on;            // the pairs: `flag` or `other`
+        bool whole = false;                // WholeOrRange: `flag`
+        std::vector<std::string> range;    // WholeOrRange: FROM TO
+        std::optional<std::string> value;  // Field
+
+        bool Present() const { return on || whole || !range.empty() || value; }
+    };
+
+    void QueueRow(std::size_t row, DialogFlagDriver& driver) const;
+    // Queues the flags given of the controls only `mode` enables, after
+    // choosing `button`, the mode's radio button; false when none was given.
+    bool QueueOnlyIn(DialogFlag::Mode mode, int button, DialogFlagDriver& driver) const;
+
+    const DialogFlagTable& table_;
+    std::vector<Given> given_;  // one per row of the table
 };
-
-void AddTimeFlags(CLI::App& command, TimeFlags& flags, const TimeFlagTexts& texts);
-// Queues the flags given on the dialog's controls, in the dialog's order.
-void QueueTimeFlags(const TimeFlags& flags, const TimeFlagTexts& texts, DialogFlagDriver& driver);
-
-// A pair of flags that set one choice of a dialog on or off; the two
-// exclude each other.
-void AddSwitch(CLI::App& command, std::optional<bool>& choice, const std::string& on,
-               const std::string& off, const std::string& help);

@@ -8,65 +8,25 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "cli/report/SafeText.h"
+#include "cli/run/DialogFlags.h"
 #include "tovfileio/module/ClassIds.h"
-#include "tovfileio/module/ResourceIds.h"
 
 namespace {
 
 using StoredValue = RememberedOption::Value;
 
-// The flag of a command that sets a control: for a check box, `flag` checks
-// it and `negated` clears it; a radio button or an edit field has `flag`
-// alone (an edit's flag takes the value).
-struct ControlFlag {
-    int control;
-    const char* flag;
-    const char* negated = nullptr;
-};
-
 struct RememberingCommand {
     std::string name;
     Class_ID plugin;
     bool exporter;
-    std::vector<ControlFlag> flags;
+    const DialogFlagTable* flags;
 };
 
 const std::vector<RememberingCommand>& Commands() {
     static const std::vector<RememberingCommand> commands = {
-        {"import-htr", kImportHtrClassId, false,
-         {{IDC_HTR_APPLY, "--apply"},
-          {IDC_HTR_CREATE, "--create"},
-          {IDC_ANIMATION, "--animate", "--no-animate"},
-          {IDC_BASE_POSITION, "--key-base", "--no-key-base"},
-          {IDC_END_EFFECTORS, "--end-effectors", "--no-end-effectors"},
-          {IDC_FRAME_RANGE, "--range"},
-          {IDC_ALL_FRAMES, "--all"},
-          {IDC_SET_FRAME_RATE, "--set-fps", "--no-set-fps"},
-          {IDC_TCB, "--tcb"},
-          {IDC_EULER, "--euler"},
-          {IDC_SEGMENT_SIZE, "--size"},
-          {IDC_GLOBAL_SCALE, "--scale-factor"}}},
-        {"import-trc", kImportTrcClassId, false,
-         {{IDC_TRC_APPLY, "--apply"},
-          {IDC_TRC_CREATE, "--create"},
-          {IDC_SPHERE, "--sphere"},
-          {IDC_POINT, "--point"},
-          {IDC_SELECTED_ONLY, "--selected-only", "--no-selected-only"},
-          {IDC_ROOT_NODE, "--root-node", "--no-root-node"},
-          {IDC_FRAME_RANGE, "--range"},
-          {IDC_ALL_FRAMES, "--all"},
-          {IDC_SET_FRAME_RATE, "--set-fps", "--no-set-fps"},
-          {IDC_SEGMENT_SIZE, "--size"},
-          {IDC_GLOBAL_SCALE, "--scale-factor"}}},
-        {"export-htr", kExportHtrClassId, true,
-         {{IDC_SAVED_POSE, "--saved-pose"},
-          {IDC_CURRENT_POSE, "--current-pose"},
-          {IDC_EXPORT_ANIMATION, "--animate", "--no-animate"},
-          {IDC_PARENT_TRANSFORMS, "--parent-transforms", "--no-parent-transforms"},
-          {IDC_FRAME_RANGE, "--range"},
-          {IDC_ALL_FRAMES, "--slider"},
-          {IDC_FRAME_OFFSET, "--offset"},
-          {IDC_GLOBAL_SCALE, "--scale-factor"}}},
+        {"import-htr", kImportHtrClassId, false, &ImportHtrFlags()},
+        {"import-trc", kImportTrcClassId, false, &ImportTrcFlags()},
+        {"export-htr", kExportHtrClassId, true, &ExportHtrFlags()},
     };
     return commands;
 }
@@ -78,11 +38,21 @@ const RememberingCommand* Find(const std::string& command) {
     return nullptr;
 }
 
-const ControlFlag* FlagOf(const RememberingCommand& command, int control) {
-    for (const ControlFlag& flag : command.flags) {
-        if (flag.control == control) return &flag;
+// The flags of `flags` that set `control`: a check box's flag and the one
+// that clears it; a radio button's or a field's flag alone; none when no
+// flag sets it.
+struct ControlFlags {
+    const char* sets = nullptr;
+    const char* clears = nullptr;
+};
+
+ControlFlags FlagsSetting(const DialogFlagTable& flags, int control) {
+    for (const DialogFlag& row : flags) {
+        const bool checkBox = row.kind == DialogFlag::Kind::CheckBox;
+        if (row.control == control) return {row.flag, checkBox ? row.other : nullptr};
+        if (!checkBox && row.otherControl == control) return {row.other};
     }
-    return nullptr;
+    return {};
 }
 
 // The shortest text that reads back as the same number.
@@ -126,16 +96,18 @@ bool IsOn(const StoredValue& value) {
 // the value. A value whose control the command has no flag for is named as
 // the settings name it.
 RememberedFlag FlagsOf(const RememberingCommand& command, const RememberedOption& option) {
-    const ControlFlag* on = FlagOf(command, option.onControl);
-    const ControlFlag* off = option.offControl != 0 ? FlagOf(command, option.offControl) : nullptr;
+    const DialogFlagTable& flags = *command.flags;
+    const ControlFlags on = FlagsSetting(flags, option.onControl);
+    const ControlFlags off =
+        option.offControl != 0 ? FlagsSetting(flags, option.offControl) : ControlFlags{};
     const bool isOn = IsOn(option.value);
-    if (on != nullptr && off != nullptr) {
-        return {{isOn ? on->flag : off->flag}, {on->flag, off->flag}};
+    if (on.sets != nullptr && off.sets != nullptr) {
+        return {{isOn ? on.sets : off.sets}, {on.sets, off.sets}};
     }
-    if (on != nullptr && on->negated != nullptr) {
-        return {{isOn ? on->flag : on->negated}, {on->flag, on->negated}};
+    if (on.clears != nullptr) return {{isOn ? on.sets : on.clears}, {on.sets, on.clears}};
+    if (on.sets != nullptr && option.offControl == 0) {
+        return {{on.sets, ValueText(option.value)}, {on.sets}};
     }
-    if (on != nullptr && option.offControl == 0) return {{on->flag, ValueText(option.value)}, {on->flag}};
     return {{EscapedName(option.name) + "=" + ValueText(option.value)}, {}};
 }
 

@@ -23,6 +23,7 @@ void AddSceneImportOptions(CLI::App& command, SceneImportRequest& request, const
     command.add_flag("--suppress-prompts", request.suppressPrompts,
                      "import without the dialog, with the importer's defaults (the\n"
                      "remembered options are loaded by the dialog only)");
+    request.flags.Declare(command);
 }
 
 std::string SceneImportFooter(const std::string& more, const std::string& command) {
@@ -58,14 +59,13 @@ std::string NotImportable(const SceneImportRequest& request) {
 
 }  // namespace
 
-int RunSceneImport(const SceneImportRequest& request,
-                   const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io) {
+int RunSceneImport(const SceneImportRequest& request, const CommandIO& io) {
     if (const std::string problem = NotImportable(request); !problem.empty()) {
         io.Err(problem + "\n");
         return kExitFailed;
     }
     DialogFlagDriver driver(io, request.command);
-    queueFlags(driver);
+    request.flags.Queue(driver);
     if (request.suppressPrompts &&
         driver.RefuseQueuedFlags("--suppress-prompts opens no dialog for it to act on")) {
         return kExitUsage;

@@ -6,7 +6,6 @@
 // would otherwise find only later.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "brindle/sdk/PluginClasses.h"
@@ -16,25 +15,31 @@
 #include "cli/run/SceneSession.h"
 
 struct SceneImportRequest {
-    const char* command;  // "import-htr"
+    // `command` ("import-htr") runs `importer`'s dialog, which `dialogFlags` act on.
+    SceneImportRequest(const char* command, Class_ID importer, tovfileio::FileKind format,
+                       const DialogFlagTable& dialogFlags)
+        : command(command), importer(importer), format(format), flags(dialogFlags) {}
+
+    const char* command;
     Class_ID importer;
     tovfileio::FileKind format;  // what the importer reads
-    std::string input{};
-    std::string scene{};
-    HostSettings host{};
+    DialogFlagValues flags;
+    std::string input;
+    std::string scene;
+    HostSettings host;
     bool suppressPrompts = false;
     const CLI::App* parsed = nullptr;  // the command's parsed line: the flags given
 };
 
 // Declares what both imports take, into `request`: the file (`inputName`,
-// "IN.htr"), `--scene`, the host's settings and `--suppress-prompts`.
+// "IN.htr"), `--scene`, the host's settings, `--suppress-prompts` and the
+// dialog flags.
 void AddSceneImportOptions(CLI::App& command, SceneImportRequest& request, const char* inputName,
                            const char* inputHelp);
 // The end of both imports' help: how the dialog options act, `more`, and
 // where remembered options live.
 std::string SceneImportFooter(const std::string& more, const std::string& command);
 
-// Runs the import; `queueFlags` queues the flags on the dialog. The exit
-// status: a flag the dialog could not take is a usage error.
-int RunSceneImport(const SceneImportRequest& request,
-                   const std::function<void(DialogFlagDriver&)>& queueFlags, const CommandIO& io);
+// Runs the import. The exit status: a flag the dialog could not take is a
+// usage error.
+int RunSceneImport(const SceneImportRequest& request, const CommandIO& io);
