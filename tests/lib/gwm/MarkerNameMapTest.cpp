@@ -47,18 +47,9 @@ TEST(MarkerNameMapTest, ReadsPairsAndTheFirstMatchWins) {
     EXPECT_EQ(map.Entries().size(), 8u);
 }
 
-TEST(MarkerNameMapTest, WritesEntriesInOrder) {
-    ScratchDir dir;
-    MarkerNameMap map;
-    map.Append({L"LFHD", L"ana:head1", 17});
-    map.Append({L"C7", L"N\u00e9ck", 0});
-    ASSERT_TRUE(map.WriteMNMFile(Wide(dir.Path() / "out.mnm")));
-    EXPECT_EQ(tovtest::ReadBytes(dir.Path() / "out.mnm"), "LFHD\tana:head1\t\nC7\tN\xC3\xA9" "ck\t\n");
-    EXPECT_FALSE(map.WriteMNMFile(Wide(dir.Path() / "no" / "out.mnm")));
-}
-
 // A name the map says it can hold reads back as itself from the file
 // written; one it cannot hold would not (the creator refuses those picks).
+// The bytes written, in the order picked, are the creator's tests'.
 TEST(MarkerNameMapTest, NamesItCanHoldReadBackAsThemselves) {
     const struct { std::wstring name; bool held; } names[] = {
         {L"Head1", true},      {L"N\u00e9ck", true}, {L"a\u00a0b", true},
