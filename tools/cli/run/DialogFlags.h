@@ -74,7 +74,7 @@ struct DialogFlag {
     enum class Kind : std::uint8_t {
         CheckBox,       // `flag` checks `control`, `other` clears it
         Radios,         // `flag` chooses `control`, `other` chooses `otherControl`
-        ApplyOrCreate,  // Radios choosing the dialog's mode: Apply, or Create
+        ApplyOrCreate,  // Radios choosing the dialog's mode: `flag` Apply, `other` Create
         Field,          // `flag VALUE` types VALUE into `control`
         WholeOrRange,   // `flag` chooses `control`, the whole span; `other FROM TO`
                         // chooses `otherControl` and types FROM into `from`, TO into `to`
