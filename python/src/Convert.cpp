@@ -76,20 +76,20 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
                              tovfileio::WarningsOf(in, request.inKind));
     }
     if (!result.readMessage.empty()) {
-        RaiseReadError(in, result.readMessage, findings.findings,
+        RaiseReadError(in, result.readMessage, findings.All(),
                        result.misread ? &*result.misread : nullptr);
     }
     if (!result.writeMessage.empty()) {
         // The skeleton writers keep the system's error number to themselves.
         const int ioError = result.ioError != 0 ? result.ioError : OutputError();
         if (ioError != 0) RaiseWriteError(out, result.writeMessage, ioError);
-        RaiseConversionError(tovfileio::EncodeUtf8(result.writeMessage), findings.findings);
+        RaiseConversionError(tovfileio::EncodeUtf8(result.writeMessage), findings.All());
     }
     py::dict done;
     done["notes"] = result.notes;
     done["points"] = result.points;
     done["frames"] = result.frames;
-    done["findings"] = FindingObjects(findings.findings);
+    done["findings"] = FindingObjects(findings.All());
     done["format"] = KindKeyword(request.outKind);
     return done;
 }

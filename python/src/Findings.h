@@ -10,17 +10,14 @@
 
 #include <pybind11/pybind11.h>
 
+#include "tovfileio/text/FindingList.h"
 #include "tovfileio/text/ReadFinding.h"
 
 namespace tovpy {
 
 // Keeps every finding a read tells, in order. Filled while the read runs
 // without the interpreter's lock, handed to Python after.
-class FindingCollector : public tovfileio::ReadObserver {
-public:
-    void Found(const tovfileio::ReadFinding& finding) override { findings.push_back(finding); }
-    std::vector<tovfileio::ReadFinding> findings;
-};
+using FindingCollector = tovfileio::FindingList;
 
 // The findings as a Python list of Finding objects.
 pybind11::list FindingObjects(const std::vector<tovfileio::ReadFinding>& findings);

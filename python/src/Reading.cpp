@@ -62,8 +62,8 @@ py::dict ReadMarkerTake(const Source& source, FileKind kind, bool acceptMisread)
         message = ReadMarkersFrom(source, kind, take, findings, rows);
     }
     if (rows.OutOfMemory()) throw std::bad_alloc();
-    if (!message.empty()) RaiseReadError(source.path, message, findings.findings);
-    RaiseIfMisread(source.path, findings.findings, acceptMisread);
+    if (!message.empty()) RaiseReadError(source.path, message, findings.All());
+    RaiseIfMisread(source.path, findings.All(), acceptMisread);
     py::list names;
     for (std::uint32_t m = 0; m < take.GetNumMarkers(); ++m) {
         names.append(tovfileio::EncodeUtf8(take.GetMarker(m)->GetName()));
@@ -77,7 +77,7 @@ py::dict ReadMarkerTake(const Source& source, FileKind kind, bool acceptMisread)
     fields["first_frame"] = take.GetStartFrame();
     fields["header_frames"] = take.GetNumFrames();
     fields["up"] = tovfileio::ConventionalUp(kind) == tovfileio::UpAxis::kZ ? "z" : "y";
-    fields["findings"] = FindingObjects(findings.findings);
+    fields["findings"] = FindingObjects(findings.All());
     return fields;
 }
 
@@ -89,10 +89,10 @@ py::dict ReadSkeletonTake(const Source& source, FileKind kind) {
         py::gil_scoped_release unlocked;
         message = ReadSkeletonFrom(source, kind, skeleton, findings);
     }
-    if (!message.empty()) RaiseReadError(source.path, message, findings.findings);
-    RaiseIfForeign(source.path, findings.findings);
+    if (!message.empty()) RaiseReadError(source.path, message, findings.All());
+    RaiseIfForeign(source.path, findings.All());
     py::dict fields = SkeletonFields(skeleton);
-    fields["findings"] = FindingObjects(findings.findings);
+    fields["findings"] = FindingObjects(findings.All());
     return fields;
 }
 

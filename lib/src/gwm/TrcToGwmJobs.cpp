@@ -7,24 +7,12 @@
 #include <thread>
 
 #include "tovfileio/gwm/TrcToGwm.h"
+#include "tovfileio/text/FindingList.h"
 #include "TrcToGwmFileRun.h"
 
 namespace tovfileio {
 
 namespace {
-
-// Findings of a file read before its turn, kept for the observer.
-class RecordedFindings : public ReadObserver {
-public:
-    void Found(const ReadFinding& finding) override { findings_.push_back(finding); }
-    void ReplayTo(ReadObserver* observer) const {
-        if (observer == nullptr) return;
-        for (const ReadFinding& finding : findings_) observer->Found(finding);
-    }
-
-private:
-    std::vector<ReadFinding> findings_;
-};
 
 // The observer of a read before its turn: nothing is decided there (a batch
 // names its targets after its sources).
@@ -90,7 +78,8 @@ bool TrcToGwmConversion::RunJobs(const std::vector<std::wstring>& sources,
             GwmFileResult& file = done[*index];
             file.source = sources[*index];
             FileRun fileRun(trc, settings, map, quiet, file, false);
-            RecordedFindings findings;
+            // Findings of a file read before its turn, kept for the observer.
+            FindingList findings;
             ReadSource(trc, fileRun, file, &findings);
             const bool told = queue.TakeTurn(*index, [&] {
                 findings.ReplayTo(observer.Findings(file.source));

@@ -8,6 +8,7 @@
 
 #include "RepairLines.h"
 #include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/FindingList.h"
 #include "tovfileio/text/LeadingNumber.h"
 #include "tovfileio/text/Phrases.h"
 #include "tovfileio/text/TextCodec.h"
@@ -17,16 +18,6 @@
 namespace tovfileio::repair {
 
 namespace {
-
-class Gathered : public ReadObserver {
-public:
-    explicit Gathered(std::vector<ReadFinding>& into) : into_(into) {}
-    void Found(const ReadFinding& finding) override { into_.push_back(finding); }
-    bool WantsEveryRefusal() const override { return true; }
-
-private:
-    std::vector<ReadFinding>& into_;
-};
 
 // Rows are counted by the reader and dropped: a repair needs their findings,
 // never their values.
@@ -74,21 +65,23 @@ const ReadFinding* Reading::Find(ReadFindingCode code) const {
 
 Reading ReadTrcText(std::string_view bytes) {
     Reading reading;
-    Gathered gathered(reading.findings);
+    FindingList gathered(true);
     DroppedRows rows;
     TRCFile file;
     TRCReadOptions options;
     options.findings = &gathered;
     options.rows = &rows;
     reading.message = EncodeUtf8(file.ReadMemory(bytes, options));
+    reading.findings = gathered.All();
     return reading;
 }
 
 Reading ReadHtrText(std::string_view bytes) {
     Reading reading;
-    Gathered gathered(reading.findings);
+    FindingList gathered(true);
     HTRFile file;
     reading.message = EncodeUtf8(file.ReadMemory(bytes, &gathered));
+    reading.findings = gathered.All();
     return reading;
 }
 

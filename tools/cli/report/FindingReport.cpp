@@ -4,20 +4,6 @@
 
 using namespace tovfileio;
 
-const ReadFinding* FindingList::Refusal() const {
-    for (const ReadFinding& finding : findings_) {
-        if (finding.effect == ReadFinding::Effect::kRefusal) return &finding;
-    }
-    return nullptr;
-}
-
-const ReadFinding* FindingList::Find(ReadFindingCode code) const {
-    for (const ReadFinding& finding : findings_) {
-        if (finding.code == code) return &finding;
-    }
-    return nullptr;
-}
-
 void Warnings::Add(const std::string& file, const std::string& text) {
     io_.Err(file + ": warning: " + text + "\n");
     ++count_;

@@ -1,5 +1,5 @@
 // What the command line says about a read around the library's sentences
-// (tovfileio/text/FindingText.h): the findings of one read, the warnings of
+// (tovfileio/text/FindingText.h) and findings (FindingList.h): the warnings of
 // a command run as "FILE: warning: TEXT", and the context of a refusal,
 // which names the file the user gave. The readers decide every rule and the
 // library words every finding; nothing here looks at a file's lines.
@@ -11,32 +11,14 @@
 
 #include "cli/files/CommandIO.h"
 #include "cli/report/SafeText.h"
+#include "tovfileio/text/FindingList.h"
 #include "tovfileio/text/FindingText.h"
 #include "tovfileio/text/Phrases.h"
 #include "tovfileio/text/ReadFinding.h"
 
 using tovfileio::Counted;
+using tovfileio::FindingList;
 using tovfileio::Quoted;
-
-// The findings of one read, in the order the reader gave them.
-class FindingList : public tovfileio::ReadObserver {
-public:
-    // `everyRefusal`: read on after a refusal to find the others too.
-    explicit FindingList(bool everyRefusal = false) : everyRefusal_(everyRefusal) {}
-
-    void Found(const tovfileio::ReadFinding& finding) override { findings_.push_back(finding); }
-    bool WantsEveryRefusal() const override { return everyRefusal_; }
-
-    const std::vector<tovfileio::ReadFinding>& All() const { return findings_; }
-    // The first refusal, or null.
-    const tovfileio::ReadFinding* Refusal() const;
-    const tovfileio::ReadFinding* Find(tovfileio::ReadFindingCode code) const;
-    void Clear() { findings_.clear(); }
-
-private:
-    bool everyRefusal_;
-    std::vector<tovfileio::ReadFinding> findings_;
-};
 
 // Warnings of one command run, written as "FILE: warning: TEXT" on
 // standard error as they come.
