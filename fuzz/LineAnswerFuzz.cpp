@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/terminal/LineAnswers.h"
+#include "ui/LineAnswers.h"
+
+using brindle::host::LineAnswer;
+using brindle::host::ParseLineAnswer;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);

@@ -10,12 +10,12 @@
 
 #include "brindle/host/ui/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
+#include "brindle/host/ui/LineDriver.h"
 #include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/InterruptCleanup.h"
-#include "cli/terminal/LineDriver.h"
 #include "cli/report/SafeText.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
@@ -62,8 +62,8 @@ std::string PickRefusal(const std::wstring& name) {
                         : "an MNM file cannot hold a name with blanks; rename the node";
 }
 
-LineDriverHints PanelHints(const MarkerCreator* creator) {
-    LineDriverHints hints;
+brindle::host::LineDriverHints PanelHints(const MarkerCreator* creator) {
+    brindle::host::LineDriverHints hints;
     // quit in the creator is its Abort: no file is written.
     hints.quitWindow = IDD_MNM_CREATOR;
     hints.quitControl = IDC_MNM_ABORT;
@@ -99,7 +99,10 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     cancel.emplace(kCancelNotice);
     auto* creator = static_cast<MarkerCreator*>(panel->GetInterface(kMarkerCreatorId));
     if (creator != nullptr) creator->TakeMatchesUnasked(create && options.autoMatch);
-    LineDriver driver(io.in, io.out);
+    // Names from the scene and the files reach the terminal escaped; Ctrl-C is
+    // the driver's cancel.
+    brindle::host::LineDriver driver(io.in, io.out, tovfileio::Escaped,
+                                     InterruptAsCancel::Requested);
     driver.SetHints(PanelHints(creator));
     if (options.output) {
         driver.PresetSaveFile(L"mnm", tovfileio::PathToWide(*options.output));

@@ -1,10 +1,14 @@
 // The lines a person types (or a script pipes) to the line driver, read so
-// that Ctrl-C, while a command takes it as a cancel (InterruptAsCancel),
-// ends the wait for the next one at once.
+// that a cancel asked while it waits (Ctrl-C, where the program running the
+// driver takes it as one) ends the wait for the next one at once.
 #pragma once
 
 #include <cstdio>
 #include <string>
+
+#include "brindle/host/ui/LineDriver.h"
+
+namespace brindle::host {
 
 enum class LineRead {
     kLine,       // a line, maybe the last one without a line feed
@@ -17,5 +21,8 @@ enum class LineRead {
 // before the first read.
 void PrepareLineInput(std::FILE* in);
 
-// Reads the next line of `in` into `line`, without its line feed.
-LineRead ReadInputLine(std::FILE* in, std::string& line);
+// Reads the next line of `in` into `line`, without its line feed; gives up
+// as soon as `cancelAsked` (when there is one) says a cancel was asked.
+LineRead ReadInputLine(std::FILE* in, std::string& line, const CancelAsked& cancelAsked);
+
+}  // namespace brindle::host

@@ -1,19 +1,16 @@
 // The line driver's reading, its questions and modal dialogs, and how it
 // leaves; its choosers are in LineChoosers.cpp, the host's wait (the panel,
 // picks) in LineEvents.cpp.
-#include "cli/terminal/LineDriver.h"
+#include "brindle/host/ui/LineDriver.h"
 
 #include <unistd.h>
 
-#include "tovfileio/text/TextCodec.h"
-#include "cli/terminal/LineAnswers.h"
-#include "cli/terminal/LineInput.h"
-#include "cli/terminal/LineView.h"
-#include "cli/report/SafeText.h"
+#include "brindle/sdk/TextCodec.h"
+#include "ui/LineAnswers.h"
+#include "ui/LineInput.h"
+#include "ui/LineView.h"
 
-using brindle::host::DialogAction;
-using brindle::host::DialogView;
-
+namespace brindle::host {
 namespace {
 
 constexpr const char* kHelp =
@@ -25,7 +22,8 @@ constexpr const char* kHelp =
 
 }  // namespace
 
-LineDriver::LineDriver(std::FILE* in, std::FILE* out) : in_(in), out_(out) {
+LineDriver::LineDriver(std::FILE* in, std::FILE* out, TextEscape escaped, CancelAsked cancelAsked)
+    : in_(in), out_(out), escaped_(std::move(escaped)), cancelAsked_(std::move(cancelAsked)) {
     PrepareLineInput(in_);
 }
 
@@ -34,11 +32,13 @@ void LineDriver::Say(const std::string& text) {
     std::fflush(out_);
 }
 
+std::string LineDriver::Escaped(const std::wstring& text) const { return escaped_(Utf8(text)); }
+
 std::optional<std::string> LineDriver::ReadLine(const std::string& prompt) {
     if (leaving_) return std::nullopt;
     Say(prompt);
     std::string line;
-    switch (ReadInputLine(in_, line)) {
+    switch (ReadInputLine(in_, line, cancelAsked_)) {
         case LineRead::kEnd: inputEnded_ = true; Say("\n"); return std::nullopt;
         case LineRead::kCancelled: leaving_ = true; Say("\n"); return std::nullopt;
         case LineRead::kLine: break;
@@ -60,8 +60,8 @@ void LineDriver::NotHere(const LineAnswer& answer) {
     }
 }
 
-int LineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request) {
-    const std::string shown = Escaped(Utf8(request.caption)) + ": " + Escaped(Utf8(request.text));
+int LineDriver::AnswerMessageBox(const MessageBoxRequest& request) {
+    const std::string shown = Escaped(request.caption) + ": " + Escaped(request.text);
     if ((request.type & 0xF) == MB_OK) {
         Say(shown + "\n");
         return IDOK;
@@ -89,7 +89,7 @@ int LineDriver::AnswerMessageBox(const brindle::host::MessageBoxRequest& request
 
 std::optional<DialogAction> LineDriver::NextDialogAction(const DialogView& dialog) {
     if (leaving_) return LeaveDialog(dialog);
-    Say(DialogText(dialog));
+    Say(DialogText(dialog, escaped_));
     for (;;) {
         const auto line = ReadLine("> ");
         if (!line) return leaving_ ? LeaveDialog(dialog) : std::nullopt;
@@ -105,7 +105,7 @@ std::optional<DialogAction> LineDriver::NextDialogAction(const DialogView& dialo
                 if (answer.kind == LineAnswer::Kind::Click) {
                     return DialogAction{DialogAction::Kind::Click, id, {}};
                 }
-                const std::wstring text = tovfileio::DecodeUtf8(answer.text);
+                const std::wstring text = TextCodec::DecodeUtf8(answer.text);
                 if (const std::string refused = TypingRefused(dialog, id, text); !refused.empty()) {
                     Say(refused);
                     continue;
@@ -137,3 +137,5 @@ std::optional<DialogAction> LineDriver::LeaveDialog(const DialogView& dialog) {
         default: return std::nullopt;
     }
 }
+
+}  // namespace brindle::host

@@ -5,19 +5,17 @@
 #include <utility>
 
 #include "brindle/host/ui/FileChooser.h"
-#include "tovfileio/text/TextCodec.h"
-#include "cli/terminal/LineAnswers.h"
-#include "cli/terminal/LineDriver.h"
-#include "cli/terminal/LineView.h"
-#include "cli/report/SafeText.h"
+#include "brindle/host/ui/LineDriver.h"
+#include "brindle/sdk/TextCodec.h"
+#include "ui/LineAnswers.h"
+#include "ui/LineView.h"
 
-using brindle::host::FileDialogRequest;
-
+namespace brindle::host {
 namespace {
 
 // The path a line gives: the whole line, blanks inside kept.
 std::wstring PathOf(const LineAnswer& answer, const std::string& line) {
-    return tovfileio::DecodeUtf8(answer.kind == LineAnswer::Kind::Text ? answer.target : line);
+    return TextCodec::DecodeUtf8(answer.kind == LineAnswer::Kind::Text ? answer.target : line);
 }
 
 }  // namespace
@@ -37,7 +35,7 @@ std::optional<std::wstring> LineDriver::ReadChosenPath(
         const std::wstring given = PathOf(answer, *line);
         const std::wstring reason = refusal(given);
         if (reason.empty()) return given;
-        Say(Escaped(Utf8(reason)) + "\n");
+        Say(Escaped(reason) + "\n");
     }
 }
 
@@ -47,17 +45,17 @@ std::optional<std::vector<std::wstring>> LineDriver::ChooseFiles(const FileDialo
         // Once: when the chooser does not take it, the person is asked.
         const std::wstring path = std::exchange(presetPath_, std::wstring());
         if (inputEnded_) return std::nullopt;
-        Say(Utf8(request.title) + " " + Escaped(Utf8(path)) + "\n");
+        Say(Utf8(request.title) + " " + Escaped(path) + "\n");
         return std::vector<std::wstring>{path};
     }
-    const std::wstring folder = brindle::host::ChooserFolder(request);
+    const std::wstring folder = ChooserFolder(request);
     const std::string prompt =
         Utf8(request.title) + " (" + Utf8(request.filter) + ")" +
-        (folder != L"." ? " in " + Escaped(Utf8(folder)) : std::string()) +
+        (folder != L"." ? " in " + Escaped(folder) : std::string()) +
         (request.multiple ? ", one path a line, an empty line ends" : "") + ": ";
     // Each name is checked as the host's chooser will take it.
     const auto refusal = [&request](const std::wstring& given) {
-        return brindle::host::ChosenPathRefusal(request, brindle::host::ChosenPath(request, given));
+        return ChosenPathRefusal(request, ChosenPath(request, given));
     };
     std::vector<std::wstring> paths;
     for (;;) {
@@ -73,3 +71,5 @@ std::optional<std::vector<std::wstring>> LineDriver::ChooseFiles(const FileDialo
 std::optional<std::wstring> LineDriver::ChooseFolder(const std::wstring& title) {
     return ReadChosenPath(Utf8(title) + ": ", [](const std::wstring&) { return std::wstring(); });
 }
+
+}  // namespace brindle::host

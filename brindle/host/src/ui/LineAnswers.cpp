@@ -1,7 +1,8 @@
-#include "cli/terminal/LineAnswers.h"
+#include "ui/LineAnswers.h"
 
 #include <cctype>
 
+namespace brindle::host {
 namespace {
 
 std::string Trim(const std::string& text) {
@@ -60,3 +61,5 @@ LineAnswer ParseLineAnswer(const std::string& raw) {
     }
     return Make(Kind::Text, line);
 }
+
+}  // namespace brindle::host

@@ -1,14 +1,11 @@
-#include "cli/terminal/LineView.h"
+#include "ui/LineView.h"
 
 #include <cctype>
 
 #include "brindle/host/ui/EditEntry.h"
-#include "tovfileio/text/TextCodec.h"
-#include "cli/report/SafeText.h"
+#include "brindle/sdk/TextCodec.h"
 
-using brindle::host::ControlView;
-using brindle::host::DialogView;
-
+namespace brindle::host {
 namespace {
 
 // A control's label without the mnemonic marks, for matching and showing.
@@ -54,9 +51,9 @@ bool HoldsText(ControlKind kind) {
 
 }  // namespace
 
-std::string Utf8(const std::wstring& text) { return tovfileio::EncodeUtf8(text); }
+std::string Utf8(const std::wstring& text) { return TextCodec::EncodeUtf8(text); }
 
-std::string DialogText(const DialogView& dialog) {
+std::string DialogText(const DialogView& dialog, const TextEscape& escaped) {
     std::string text = "[" + Utf8(dialog.title) + "]\n";
     for (const ControlView& control : dialog.controls) {
         if (control.kind == ControlKind::Bitmap) continue;
@@ -69,7 +66,7 @@ std::string DialogText(const DialogView& dialog) {
             default: text += " "; break;
         }
         text +=
-            HoldsText(control.kind) ? "\"" + Escaped(Utf8(control.text)) + "\"" : Label(control);
+            HoldsText(control.kind) ? "\"" + escaped(Utf8(control.text)) + "\"" : Label(control);
         if (!control.enabled) text += " (disabled)";
         text += "\n";
     }
@@ -90,9 +87,9 @@ int FindControl(const DialogView& dialog, const std::string& target) {
 
 std::string TypingRefused(const DialogView& dialog, int id, const std::wstring& text) {
     for (const ControlView& control : dialog.controls) {
-        if (control.id != id || brindle::host::EditTakes(control.entry, text)) continue;
-        return "control " + std::to_string(id) + " takes " +
-               brindle::host::EditEntryWords(control.entry) + "; it keeps what it held\n";
+        if (control.id != id || EditTakes(control.entry, text)) continue;
+        return "control " + std::to_string(id) + " takes " + EditEntryWords(control.entry) +
+               "; it keeps what it held\n";
     }
     return std::string();
 }
@@ -104,3 +101,5 @@ std::wstring DialogState(const DialogView& dialog) {
     }
     return state;
 }
+
+}  // namespace brindle::host

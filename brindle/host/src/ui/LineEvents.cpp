@@ -4,18 +4,13 @@
 #include <exception>
 
 #include "brindle/host/scene/Scene.h"
+#include "brindle/host/ui/LineDriver.h"
 #include "brindle/host/ui/UtilityHost.h"
-#include "tovfileio/text/TextCodec.h"
-#include "cli/terminal/LineAnswers.h"
-#include "cli/terminal/LineDriver.h"
-#include "cli/terminal/LineView.h"
-#include "cli/report/SafeText.h"
+#include "brindle/sdk/TextCodec.h"
+#include "ui/LineAnswers.h"
+#include "ui/LineView.h"
 
-using brindle::host::DialogAction;
-using brindle::host::DialogView;
-using brindle::host::HostEvent;
-using brindle::host::PendingView;
-
+namespace brindle::host {
 namespace {
 
 // Clicks a leaving driver makes in a window's way out before it lets the
@@ -23,8 +18,8 @@ namespace {
 constexpr int kMostQuitClicks = 3;
 
 // The node a person names: "#" and a handle, or a name.
-brindle::host::SceneNode* NamedNode(const std::string& target) {
-    auto& scene = brindle::host::Scene::Current();
+SceneNode* NamedNode(const std::string& target) {
+    auto& scene = Scene::Current();
     if (target.size() > 1 && target[0] == '#') {
         try {
             return scene.FindByHandle(static_cast<ULONG>(std::stoul(target.substr(1))));
@@ -32,19 +27,18 @@ brindle::host::SceneNode* NamedNode(const std::string& target) {
             return nullptr;
         }
     }
-    return scene.FindByName(tovfileio::DecodeUtf8(target));
-}
-
-// The nodes a click in the viewport would pick now.
-std::string PickableNodes() {
-    std::string text = "pickable nodes:";
-    for (brindle::host::SceneNode* node : brindle::host::Scene::Current().Nodes()) {
-        if (brindle::host::PickModeAccepts(node)) text += " " + EscapedName(node->GetName());
-    }
-    return text + "\n";
+    return scene.FindByName(TextCodec::DecodeUtf8(target));
 }
 
 }  // namespace
+
+std::string LineDriver::PickableNodes() const {
+    std::string text = "pickable nodes:";
+    for (SceneNode* node : Scene::Current().Nodes()) {
+        if (PickModeAccepts(node)) text += " " + Escaped(node->GetName());
+    }
+    return text + "\n";
+}
 
 void LineDriver::ShowPending(const PendingView& pending) {
     // The newest window, when it changed since it was last shown.
@@ -52,7 +46,7 @@ void LineDriver::ShowPending(const PendingView& pending) {
         const DialogView& newest = pending.windows.back();
         std::wstring state = DialogState(newest);
         if (state != lastShown_) {
-            Say(DialogText(newest));
+            Say(DialogText(newest, escaped_));
             lastShown_ = std::move(state);
         }
     }
@@ -95,7 +89,7 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
                 if (id == 0) continue;
                 if (answer.kind == LineAnswer::Kind::Type) {
                     const std::string refused =
-                        TypingRefused(*it, id, tovfileio::DecodeUtf8(answer.text));
+                        TypingRefused(*it, id, TextCodec::DecodeUtf8(answer.text));
                     if (!refused.empty()) {
                         Say(refused);
                         return std::nullopt;
@@ -106,7 +100,7 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
                 event.action = answer.kind == LineAnswer::Kind::Click
                                    ? DialogAction{DialogAction::Kind::Click, id, {}}
                                    : DialogAction{DialogAction::Kind::SetText, id,
-                                                  tovfileio::DecodeUtf8(answer.text)};
+                                                  TextCodec::DecodeUtf8(answer.text)};
                 return event;
             }
             Say("no control " + answer.target + "\n");
@@ -116,7 +110,7 @@ std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const Pen
                 Say("nothing asks for a pick\n");
                 return std::nullopt;
             }
-            brindle::host::SceneNode* node = NamedNode(answer.target);
+            SceneNode* node = NamedNode(answer.target);
             if (node == nullptr) {
                 Say("no node " + answer.target + "\n");
                 return std::nullopt;
@@ -159,14 +153,16 @@ std::optional<HostEvent> LineDriver::LeaveEvents(const PendingView& pending) {
 }
 
 void LineDriver::PickMissed(ULONG node) {
-    brindle::host::SceneNode* found = brindle::host::Scene::Current().FindByHandle(node);
+    SceneNode* found = Scene::Current().FindByHandle(node);
     if (found == nullptr) {
         Say("the viewport cannot pick that\n");
         return;
     }
     const std::string why =
         hints_.pickRefusal ? hints_.pickRefusal(found->GetName()) : std::string();
-    const std::string name = EscapedName(found->GetName());
+    const std::string name = Escaped(found->GetName());
     Say(why.empty() ? "the viewport cannot pick " + name + "\n"
                     : name + " cannot be picked: " + why + "\n");
 }
+
+}  // namespace brindle::host

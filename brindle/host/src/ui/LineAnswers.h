@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace brindle::host {
+
 struct LineAnswer {
     enum class Kind {
         Empty,       // an empty line
@@ -33,3 +35,5 @@ struct LineAnswer {
 // Parses one line (without its line end; a trailing carriage return and
 // surrounding blanks are ignored).
 LineAnswer ParseLineAnswer(const std::string& line);
+
+}  // namespace brindle::host
