@@ -69,15 +69,27 @@ protected:
     int runs_ = 0;
 };
 
+// A file named without its extension is read and imported as the kind its
+// content says, and a typed name leads where the host's importers take it:
+// the same picture under the name given.
 TEST_F(PreviewCommandTest, SamplePicturesAreMadeAgainByteForByte) {
-    for (const char* kind : {"htr", "trc"}) {
-        const std::string picture =
-            TOV_SOURCE_DIR "/docs/preview-walk-" + std::string(kind) + ".svg";
-        EXPECT_EQ(Preview({TOV_SOURCE_DIR "/samples/walk." + std::string(kind), "--frame", "20"}),
-                  tovtest::ReadBytes(picture))
+    auto titled = [](std::string picture, const std::string& from, const std::string& to) {
+        return picture.replace(picture.find(">" + from + "<"), from.size() + 2, ">" + to + "<");
+    };
+    for (const std::string kind : {"htr", "trc"}) {
+        const std::string sample = TOV_SOURCE_DIR "/samples/walk." + kind;
+        const std::string picture = TOV_SOURCE_DIR "/docs/preview-walk-" + kind + ".svg";
+        EXPECT_EQ(Preview({sample, "--frame", "20"}), tovtest::ReadBytes(picture))
             << "remake " << picture << " if the drawing changed on purpose";
+        const std::string unnamed = Write("take-" + kind, tovtest::ReadBytes(sample));
+        EXPECT_EQ(Preview({unnamed, "--frame", "20"}),
+                  titled(tovtest::ReadBytes(picture), "walk." + kind, "take-" + kind));
     }
+    EXPECT_EQ(Preview({TOV_SOURCE_DIR "/samples/walk", "--frame", "20"}),
+              titled(tovtest::ReadBytes(TOV_SOURCE_DIR "/docs/preview-walk-htr.svg"), "walk.htr",
+                     "walk"));
 }
+
 
 // Without --frame: a file's first frame (not an HTR file's base pose, keyed
 // a frame before it), a scene's range start. Another frame must be one the
