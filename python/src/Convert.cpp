@@ -44,7 +44,7 @@ py::dict Convert(const std::string& in, const std::string& out, const std::optio
     }
     if (units) {
         request.units = tovfileio::KnownCalibrationUnits(std::string_view(*units));
-        if (!request.units) throw py::value_error("units must be one of mm, cm, m, in, ft, yd");
+        if (!request.units) throw py::value_error("units must be one of " + tovfileio::CalibrationUnitsKeywords(", "));
     }
     if (frames != "held" && frames != "header") {
         throw py::value_error("frames must be 'held' or 'header'");

@@ -125,8 +125,7 @@ py::dict SkeletonFields(const HTRFile& skeleton) {
     fields["motion"] = motion;
     fields["segment_frames"] = segmentFrames;
     fields["units"] = tovfileio::CalibrationUnitsKeyword(skeleton.GetCalibrationUnits());
-    fields["rotation_units"] =
-        skeleton.GetRotationUnits() == tovfileio::kRotationRadians ? "radians" : "degrees";
+    fields["rotation_units"] = tovfileio::RotationUnitsWord(skeleton.GetRotationUnits());
     fields["rate"] = skeleton.GetDataFrameRate();
     fields["header_frames"] = skeleton.GetNumFrames();
     fields["first_frame"] = skeleton.GetFirstFrame();
@@ -151,16 +150,14 @@ void SkeletonModel(const py::handle& skeleton, HTRFile& into) {
     }
     const std::string units = py::str(skeleton.attr("units"));
     const auto unit = tovfileio::KnownCalibrationUnits(std::string_view(units));
-    if (!unit) throw py::value_error("units must be one of mm, cm, m, in, ft, yd");
+    if (!unit) throw py::value_error("units must be one of " + tovfileio::CalibrationUnitsKeywords(", "));
     const std::string rotation = py::str(skeleton.attr("rotation_units"));
-    if (rotation != "degrees" && rotation != "radians") {
-        throw py::value_error("rotation_units must be 'degrees' or 'radians'");
-    }
+    const auto angles = tovfileio::RotationUnitsNamed(rotation);
+    if (!angles) throw py::value_error("rotation_units must be 'degrees' or 'radians'");
     into.Reset();
     into.ClearSegments();
     into.SetCalibrationUnits(*unit);
-    into.SetRotationUnits(rotation == "radians" ? tovfileio::kRotationRadians
-                                                : tovfileio::kRotationDegrees);
+    into.SetRotationUnits(*angles);
     into.SetDataFrameRate(skeleton.attr("rate").cast<std::int32_t>());
     into.SetNumFrames(skeleton.attr("header_frames").cast<std::uint32_t>());
     into.SetFirstFrame(skeleton.attr("first_frame").cast<std::int32_t>());

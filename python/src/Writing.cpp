@@ -75,7 +75,7 @@ void MarkerModel(const py::handle& markers, tovfileio::TRCFile& into, bool yUpFo
     }
     const std::string units = py::str(markers.attr("units"));
     const auto unit = tovfileio::KnownCalibrationUnits(std::string_view(units));
-    if (!unit) throw py::value_error("units must be one of mm, cm, m, in, ft, yd");
+    if (!unit) throw py::value_error("units must be one of " + tovfileio::CalibrationUnitsKeywords(", "));
     const std::size_t frames = positions.shape(0);
     into.Reset();
     into.SetUnits(*unit);

@@ -143,12 +143,6 @@ std::optional<CalibrationUnits> ParseUnits(const std::string& text) {
     return units;
 }
 
-std::optional<RotationUnits> ParseRotationUnits(const std::string& text) {
-    if (text == "degrees") return kRotationDegrees;
-    if (text == "radians") return kRotationRadians;
-    return std::nullopt;
-}
-
 // A finite float, written whole.
 std::optional<float> ParseFloat(const std::string& text) {
     float value = 0;
@@ -348,7 +342,7 @@ std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
         if (!settings.units) return "unknown units '" + options.unitsText + "'";
     }
     if (!options.rotationUnitsText.empty()) {
-        settings.rotationUnits = ParseRotationUnits(options.rotationUnitsText);
+        settings.rotationUnits = RotationUnitsNamed(options.rotationUnitsText);
         if (!settings.rotationUnits) return "unknown rotation units '" + options.rotationUnitsText + "'";
     }
     if (!options.upText.empty()) {
@@ -530,7 +524,7 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         context.AddCommand(app, "convert", "write a take as another format: HTR, BVH, TRC, C3D, GWM, CSV or glTF",
                            [options, &context] { return RunConvert(*options, context); });
     command->add_option("--units", options->unitsText, "convert all lengths to these units")
-        ->type_name("mm|cm|m|in|ft|yd");
+        ->type_name(CalibrationUnitsKeywords("|"));
     command->add_option("--up", options->upText,
                         "marker outputs: the axis positions stand up along (default: the "
                         "output format's: " + tovfileio::MarkerUpConventions() + "); "
@@ -539,7 +533,8 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         ->type_name("y|z|auto");
     command->add_option("--rotation-units", options->rotationUnitsText,
                         "HTR to HTR: write angles in these units")
-        ->type_name("degrees|radians");
+        ->type_name(std::string(RotationUnitsWord(kRotationDegrees)) + "|" +
+                    RotationUnitsWord(kRotationRadians));
     command->add_option("--to", options->to,
                         "write this format where OUT's name gives none")
         ->type_name(ConvertKeywords());

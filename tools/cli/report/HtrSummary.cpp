@@ -16,10 +16,6 @@ using namespace tovfileio;
 
 namespace {
 
-const char* RotationUnitsName(RotationUnits units) {
-    return units == kRotationRadians ? "radians" : "degrees";
-}
-
 // Seconds the header's frames last at its frame rate; none without a rate.
 std::optional<double> DurationSeconds(const HTRFile& htr) {
     if (htr.GetDataFrameRate() <= 0) return std::nullopt;
@@ -70,7 +66,7 @@ std::string DescribeHtr(const std::string& file, const HTRFile& htr, tovfileio::
     text += std::string("  Format:            ") + tovfileio::KindInfo(kind).name + "\n";
     text += std::string("  Calibration units: ") + CalibrationUnitsKeyword(htr.GetCalibrationUnits()) +
             "\n";
-    text += std::string("  Rotation units:    ") + RotationUnitsName(htr.GetRotationUnits()) + "\n";
+    text += std::string("  Rotation units:    ") + RotationUnitsWord(htr.GetRotationUnits()) + "\n";
     text += "  Frame rate:        " + std::to_string(htr.GetDataFrameRate()) + " frames/s\n";
     text += "  Frames:            " + std::to_string(htr.GetNumFrames()) + " (first frame " +
             std::to_string(htr.GetFirstFrame()) + ", " + std::to_string(htr.FramesHeld()) +
@@ -90,7 +86,7 @@ std::string HtrJson(const std::string& file, const HTRFile& htr, tovfileio::File
     json.Key("file").String(DisplayName(file));
     json.Key("format").String(KindKeyword(kind));
     json.Key("units").String(CalibrationUnitsKeyword(htr.GetCalibrationUnits()));
-    json.Key("rotation_units").String(RotationUnitsName(htr.GetRotationUnits()));
+    json.Key("rotation_units").String(RotationUnitsWord(htr.GetRotationUnits()));
     json.Key("frame_rate").Int(htr.GetDataFrameRate());
     json.Key("frames").UInt(htr.GetNumFrames());
     json.Key("first_frame").Int(htr.GetFirstFrame());

@@ -20,7 +20,8 @@ void AddHostSettingOptions(CLI::App& command, HostSettings& settings) {
     command.add_option("--fps", settings.fps, "the scene's frame rate before the plug-in runs")
         ->check(CLI::Range(1, 4800));
     command.add_option("--system-unit", settings.systemUnit,
-                       "the scene's system unit: mm, cm, m, in, ft, yd, or millimetres per unit");
+                       "the scene's system unit: " + tovfileio::CalibrationUnitsKeywords(", ") +
+                           ", or millimetres per unit");
     command.add_option("--time", settings.time, "the scene's current time, in ticks");
     command.add_option("--select", settings.select,
                        "select the node of this name (repeatable, in order)")
@@ -90,7 +91,8 @@ bool SceneSession::Open(const std::string& path, const HostSettings& settings, S
         const auto millimetres = ParseSystemUnit(*settings.systemUnit);
         if (!millimetres) {
             Error("--system-unit " + *settings.systemUnit +
-                  ": not a unit (mm, cm, m, in, ft, yd, or millimetres per unit)");
+                  ": not a unit (" + tovfileio::CalibrationUnitsKeywords(", ") +
+                  ", or millimetres per unit)");
             return false;
         }
         scene.SetSystemUnitMillimetres(*millimetres);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tovfileio {
@@ -87,6 +88,16 @@ constexpr CalibrationUnits CalibrationUnitsFromKeyword(std::basic_string_view<Ch
 constexpr const char* CalibrationUnitsKeyword(std::uint32_t units) {
     constexpr const char* kKeywords[] = {"mm", "cm", "m", "in", "ft", "yd"};
     return units < 6 ? kKeywords[units] : "";
+}
+
+// Every unit's keyword, millimetres to yards, joined by `separator`:
+// "mm, cm, m, in, ft, yd" for a sentence, "mm|cm|m|in|ft|yd" for a usage.
+inline std::string CalibrationUnitsKeywords(std::string_view separator) {
+    std::string keywords = CalibrationUnitsKeyword(kUnitsMillimetres);
+    for (std::uint32_t units = kUnitsCentimetres; units <= kUnitsYards; ++units) {
+        keywords.append(separator).append(CalibrationUnitsKeyword(units));
+    }
+    return keywords;
 }
 
 }  // namespace tovfileio

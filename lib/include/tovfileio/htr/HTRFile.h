@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,19 @@ enum RotationUnits : std::uint32_t {
     kRotationDegrees = 0,
     kRotationRadians = 1,
 };
+
+// "degrees" or "radians", the word a person gives and is shown for a unit
+// of angles (a file's header spells it its own ways).
+constexpr const char* RotationUnitsWord(RotationUnits units) {
+    return units == kRotationRadians ? "radians" : "degrees";
+}
+
+// The unit of angles `word` names exactly; none for anything else.
+constexpr std::optional<RotationUnits> RotationUnitsNamed(std::string_view word) {
+    if (word == RotationUnitsWord(kRotationDegrees)) return kRotationDegrees;
+    if (word == RotationUnitsWord(kRotationRadians)) return kRotationRadians;
+    return std::nullopt;
+}
 
 class HTRFile {
 public:
