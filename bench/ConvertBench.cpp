@@ -11,7 +11,7 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/NumberFloor.h"
-#include "cli/commands/CommandIO.h"
+#include "cli/files/CommandIO.h"
 
 namespace {
 
