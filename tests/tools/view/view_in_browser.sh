@@ -13,6 +13,7 @@
 # Exits 77 (skipped) when Chromium is not installed.
 # Usage: view_in_browser.sh TOVFILEIO MODULE SAMPLES LAUNCHER PIXELS HOVER OUTDIR
 set -eu
+. "$(dirname "$0")/playing_pictures.sh"
 TOV=$1
 export TOVFILEIO_MODULE=$2
 SAMPLES=$3
@@ -47,13 +48,8 @@ for take in "walk.htr bones f0a030:60 ff5a6e:300 9be35a:300" \
     page="file://$folder/$name.html"
     # Both spans within the shorter take (31 frames at 60 a second), so that
     # the second does not come round to the first frame again.
-    for span in 250 450; do
-        bash "$LAUNCHER" --window-size=800,560 --virtual-time-budget=$span \
-            --screenshot="$OUTDIR/view-$name-$span.png" "$page"
-    done
     echo "$file:"
-    python3 "$PIXELS" "$BACKGROUND" "$OUTDIR/view-$name-250.png" "$OUTDIR/view-$name-450.png" \
-        "$@" || failed=1
+    playing_pictures "$page" "$OUTDIR/view-$name" "$@" || failed=1
     bash "$LAUNCHER" --virtual-time-budget=250 --dump-dom "$page" >"$WORK/$name.dom"
     # What the file's header says it holds: NumSegments in HTR, NumMarkers
     # (the fourth value of the third line) in TRC.
@@ -71,14 +67,10 @@ done
 # only on the edges of dots.
 echo "links of walk.trc (found, then none):"
 "$TOV" view "$SAMPLES/walk.trc" --no-links -o "$WORK/walk-trc/unlinked.html"
-for span in 250 450; do
-    bash "$LAUNCHER" --window-size=800,560 --virtual-time-budget=$span \
-        --screenshot="$OUTDIR/view-unlinked-$span.png" "file://$WORK/walk-trc/unlinked.html"
-done
 python3 "$PIXELS" "$BACKGROUND" "$OUTDIR/view-walk-trc-250.png" "$OUTDIR/view-walk-trc-450.png" \
     325a87:700 || failed=1
-python3 "$PIXELS" "$BACKGROUND" "$OUTDIR/view-unlinked-250.png" "$OUTDIR/view-unlinked-450.png" \
-    325a87:\<500 || failed=1
+playing_pictures "file://$WORK/walk-trc/unlinked.html" "$OUTDIR/view-unlinked" 325a87:\<500 ||
+    failed=1
 
 echo "gaps of walk.trc:"
 dom="$WORK/walk-trc.dom"

@@ -10,9 +10,11 @@
 # Chromium cannot record a canvas. Exits 77 without Chromium.
 # Usage: view_play_in_browser.sh TOVFILEIO MODULE SAMPLES LAUNCHER PIXELS HARNESS OUTDIR PART
 set -eu
+. "$(dirname "$0")/playing_pictures.sh"
 TOV=$1
 export TOVFILEIO_MODULE=$2
 SAMPLES=$3 LAUNCHER=$4 PIXELS=$5 HARNESS=$6 OUTDIR=$7 PART=$8
+BACKGROUND=1b1e24 # the canvas
 command -v chromium >/dev/null 2>&1 || { echo "chromium is not installed"; exit 77; }
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -62,16 +64,10 @@ fi
 
 echo "walk.htr and walk.trc overlaid (the first's bones orange, the second's markers violet):"
 page overlay "$SAMPLES/walk.htr" "$SAMPLES/walk.trc"
-for hidden in "" 1; do
-    for span in 250 450; do
-        bash "$LAUNCHER" --window-size=800,560 --virtual-time-budget=$span \
-            --screenshot="$OUTDIR/overlay$hidden-$span.png" "file://$WORK/overlay/overlay.html#hide=$hidden"
-    done
-done
-python3 "$PIXELS" 1b1e24 "$OUTDIR/overlay-250.png" "$OUTDIR/overlay-450.png" \
+playing_pictures "file://$WORK/overlay/overlay.html#hide=" "$OUTDIR/overlay" \
     f0a030:60 b48cff:80 dcc8ff:200 8f5cf5:200 || fail "the two takes are not drawn in their colours"
 echo "the second hidden:"
-python3 "$PIXELS" 1b1e24 "$OUTDIR/overlay1-250.png" "$OUTDIR/overlay1-450.png" \
+playing_pictures "file://$WORK/overlay/overlay.html#hide=1" "$OUTDIR/overlay1" \
     f0a030:60 'b48cff:<20' 'dcc8ff:<20' '8f5cf5:<20' || fail "the hidden take is still drawn"
 
 # Eight markers (head, shoulders, hips, swinging ankles) walking 5 m along
