@@ -30,6 +30,7 @@ using ::testing::HasSubstr;
 using tovtest::Edited;
 using tovtest::ReadBytes;
 using tovtest::RunCommand;
+using tovtest::RunExpecting;
 using tovtest::RunOk;
 using tovtest::kWalkHtr;
 using tovtest::kWalkTrc;
@@ -49,15 +50,13 @@ const std::string kTrcBecomes =
 // "tovfileio convert: "), and nothing is written. `out` goes afterwards.
 void ExpectWrittenOrRefused(const Arguments& args, const std::string& out, const std::string& start,
                             const std::string& refusal, const std::string& row) {
-    const auto run = RunCommand(args);
+    SCOPED_TRACE(row);
     if (start.empty()) {
-        EXPECT_EQ(run.status, 2) << row;
-        EXPECT_EQ(run.err, "tovfileio convert: " + refusal + "\nTry 'tovfileio convert --help'.\n")
-            << row;
-        EXPECT_FALSE(fs::exists(out)) << row;
+        RunExpecting(args, 2, "tovfileio convert: " + refusal + "\nTry 'tovfileio convert --help'.\n");
+        EXPECT_FALSE(fs::exists(out));
     } else {
-        EXPECT_EQ(run.status, 0) << row << run.err;
-        EXPECT_EQ(ReadBytes(out).substr(0, start.size()), start) << row;
+        RunOk(args);
+        EXPECT_EQ(ReadBytes(out).substr(0, start.size()), start);
     }
     fs::remove(out);
 }
@@ -139,9 +138,7 @@ TEST_F(ConvertCommandTest, FailuresSayTheirCauseAndLeaveTheOutputAsItWas) {
                    "2147483647); nothing written\n"},
     };
     for (const auto& [args, err] : cases) {
-        const auto run = RunCommand(args);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, err);
+        RunExpecting(args, 1, err);
         EXPECT_EQ(ReadBytes(htr) + ReadBytes(gwm), "preciousprecious");
     }
     // No temporary file is left behind.
@@ -175,20 +172,18 @@ TEST_F(ConvertCommandTest, EveryPairConvertsOrIsRefusedWithWhatTheInputBecomes) 
          "a GWM file converts to TRC (.trc), C3D (.c3d), CSV (.csv), glTF (.gltf) or binary "
          "glTF (.glb)"},
     };
-    // What a file of each format starts with.
-    const std::map<std::string, std::string> starts = {
-        {"htr", "# Tovelund HTR"}, {"bvh", "HIERARCHY"}, {"trc", "PathFileType\t4"},
-        {"c3d", std::string("\x02\x50", 2)}, {"gwm", "$Comments"},
-        {"csv", "frame,time,name,x,y,z\n"}, {"gltf", "{"}, {"glb", "glTF"}};
-    const std::map<std::string, std::string> names = {
-        {"htr", "HTR"}, {"bvh", "BVH"}, {"trc", "TRC"}, {"c3d", "C3D"}, {"gwm", "GWM"},
-        {"csv", "CSV"}, {"gltf", "glTF"}, {"glb", "binary glTF"}};
+    // What a file of each format starts with, and the format's name.
+    const std::map<std::string, std::pair<std::string, std::string>> formats = {
+        {"htr", {"# Tovelund HTR", "HTR"}}, {"bvh", {"HIERARCHY", "BVH"}},
+        {"trc", {"PathFileType\t4", "TRC"}}, {"c3d", {std::string("\x02\x50", 2), "C3D"}},
+        {"gwm", {"$Comments", "GWM"}}, {"csv", {"frame,time,name,x,y,z\n", "CSV"}},
+        {"gltf", {"{", "glTF"}}, {"glb", {"glTF", "binary glTF"}}};
     for (const auto& input : inputs) {
-        for (const auto& [format, start] : starts) {
+        for (const auto& [format, startAndName] : formats) {
             const std::string out = Path("out." + format);
             const bool converts = input.becomes.count(format) != 0;
-            ExpectWrittenOrRefused({"convert", input.in, out}, out, converts ? start : "",
-                                   input.refusal + ", not to " + names.at(format),
+            ExpectWrittenOrRefused({"convert", input.in, out}, out, converts ? startAndName.first : "",
+                                   input.refusal + ", not to " + startAndName.second,
                                    input.format + " -> " + format);
         }
     }
@@ -236,14 +231,12 @@ TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
     const std::string trc = ReadBytes(kWalkTrc), htr = ReadBytes(kWalkHtr);
     // "take" does not exist; the TRC reader's "take.TRC" does.
     Write("take.TRC", trc);
-    auto run = RunCommand({"convert", Path("take"), Path("take.gwm")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    RunOk({"convert", Path("take"), Path("take.gwm")});
     EXPECT_THAT(ReadBytes(Path("take.gwm")), HasSubstr("$Filename   take\n"));
     // Without an extension a file is read as its content says: the file
     // itself, not NAME.TRC or NAME.htr.
     const std::string data = Write("walkdata", trc), skeleton = Write("skeleton", htr);
-    run = RunCommand({"info", "--json", data, skeleton});
-    ASSERT_EQ(run.status, 0) << run.err;
+    const auto run = RunOk({"info", "--json", data, skeleton});
     EXPECT_THAT(run.out, HasSubstr("{\"file\":\"" + data + "\",\"format\":\"trc\","));
     EXPECT_THAT(run.out, HasSubstr("{\"file\":\"" + skeleton + "\",\"format\":\"htr\","));
     RunOk({"convert", skeleton, Path("copy.htr")});
@@ -253,15 +246,12 @@ TEST_F(ConvertCommandTest, TheFormatFollowsTheFileTheReaderOpens) {
 TEST_F(ConvertCommandTest, WarnsOfWhatCannotBeReadBack) {
     const std::string in = Write("inf.htr", tovtest::Edited(ReadBytes(kWalkHtr), "\r\n1\t0.",
         "\r\n1\t1e400."));
-    auto run = RunCommand({"convert", in, Path("out.htr")});
-    EXPECT_EQ(run.status, 0);
     // The reader takes "1e400" of the field and leaves ".000000".
-    EXPECT_EQ(run.err, in + ": warning: 1 number field holds text (first \"1e400.000000\" on line 64); read "
+    RunExpecting({"convert", in, Path("out.htr")}, 0, in + ": warning: 1 number field holds text (first \"1e400.000000\" on line 64); read "
                             "by its leading number, or 0\n" +
                            in + ": warning: 1 value is not finite and written as text that reads back as 0 "
                                 "(first: Hips frame (inf))\n");
-    run = RunCommand({"convert", "--strict", in, Path("strict.htr")});
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(RunCommand({"convert", "--strict", in, Path("strict.htr")}).status, 1);
     EXPECT_FALSE(fs::exists(Path("strict.htr")));
 }
 
@@ -313,11 +303,7 @@ TEST_F(ConvertCommandTest, RefusedOutputsStayAsTheyWere) {
         {Path("loop.gwm"),
          Path("loop.gwm") + ": The file could not be opened (Too many levels of symbolic links)\n"},
     };
-    for (const auto& [out, err] : cases) {
-        const auto run = RunCommand({"convert", input, out});
-        EXPECT_EQ(run.status, 1) << out;
-        EXPECT_EQ(run.err, err);
-    }
+    for (const auto& [out, err] : cases) RunExpecting({"convert", input, out}, 1, err);
     EXPECT_EQ(ReadBytes(input), ReadBytes(kWalkTrc));
     EXPECT_EQ(ReadBytes(readOnly), "precious");
     EXPECT_TRUE(fs::is_symlink(d / "loop.gwm"));
@@ -331,9 +317,8 @@ TEST_F(ConvertCommandTest, DevicesAndFifosAreWrittenTo) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string received;
     std::thread reader([&] { received = ReadBytes(fifo); });
-    const auto run = RunCommand({"convert", kWalkHtr, fifo});
+    RunOk({"convert", kWalkHtr, fifo});
     reader.join();
-    EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(received, ReadBytes(kWalkHtr));
     EXPECT_TRUE(fs::is_fifo(fifo));
     if (::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0 ||
@@ -342,9 +327,7 @@ TEST_F(ConvertCommandTest, DevicesAndFifosAreWrittenTo) {
     }
     RunOk({"convert", kWalkTrc, null});
     // A full device fails the write, and stays a device.
-    const auto failed = RunCommand({"convert", kWalkTrc, full});
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, full + ": The file could not be written completely (No space left on device)\n");
+    RunExpecting({"convert", kWalkTrc, full}, 1, full + ": The file could not be written completely (No space left on device)\n");
     EXPECT_TRUE(fs::is_character_file(null) && fs::is_character_file(full));
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 3u);
 }
@@ -367,40 +350,29 @@ TEST_F(LimitsTest, PaddingOutOfProportionIsRefusedUnlessChosen) {
     const std::string trc = Write("huge.trc", TrcClaiming("2000000000")),
         htr = Write("huge.htr", HtrClaiming("2000000000"));
     const std::string gwm = Path("out.gwm"), out = Path("out.htr");
-    auto run = RunCommand({"convert", trc, gwm});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, trc +
+    RunExpecting({"convert", trc, gwm}, 1, trc +
         ": warning: the header gives 2000000000 frames, the file holds 40 data rows\n" + trc +
                            ": the header gives 2000000000 frames but the file holds 40: writing them would pad "
                            "1999999960 frames; nothing written (--frames header writes them)\n");
-    run = RunCommand({"convert", htr, out});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("would pad 1999999960 frames; nothing written"));
+    RunExpecting({"convert", htr, out}, 1, HasSubstr("would pad 1999999960 frames; nothing written"));
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 2u);
 
     // --frames held writes what an HTR file holds.
     RunOk({"convert", "--frames=held", htr, out});
     EXPECT_EQ(ReadBytes(out), ReadBytes(kWalkHtr));
     // --frames header asks for the padding; the output limit still holds.
-    run = RunCommand({"convert", "--frames", "header", htr, out});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err,
-                HasSubstr(out +
-                    ": the output would take at least 2542.5 GiB, out of proportion to the input; "
-                    "--max-output allows more\n"));
+    RunExpecting({"convert", "--frames", "header", htr, out}, 1,
+                 HasSubstr(out + ": the output would take at least 2542.5 GiB, out of proportion to the "
+                                 "input; --max-output allows more\n"));
     EXPECT_EQ(ReadBytes(out), ReadBytes(kWalkHtr));
 
     // Padding up to the frames held, or 1000 frames, is written with a
     // warning; a header short of the rows writes the first frames only.
     const std::string padded = Write("padded.trc", TrcClaiming("1030"));
-    run = RunCommand({"convert", padded, gwm});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, padded + ": warning: the header gives 1030 frames, the file holds 40 data rows\n");
+    RunExpecting({"convert", padded, gwm}, 0, padded + ": warning: the header gives 1030 frames, the file holds 40 data rows\n");
     EXPECT_THAT(ReadBytes(gwm), HasSubstr("$NumFrames 1030\n"));
-    run = RunCommand({"convert", Write("short.trc", TrcClaiming("10")), gwm});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_THAT(run.err,
-                HasSubstr(": warning: only the first 10 of the 40 frames held are written (a GWM file has the "
+    RunExpecting({"convert", Write("short.trc", TrcClaiming("10")), gwm}, 0,
+                 HasSubstr(": warning: only the first 10 of the 40 frames held are written (a GWM file has the "
                           "header's frame count)\n"));
 }
 
@@ -424,10 +396,7 @@ TEST_F(LimitsTest, NothingIsWrittenThatTheFileDoesNotHold) {
         if (row.args.back().starts_with(corpus) && !fs::exists(row.args.back())) continue;
         const std::string out = Path(row.out);
         fs::remove(out);
-        Arguments args{"convert"};
-        args.insert(args.end(), row.args.begin(), row.args.end());
-        args.push_back(out);
-        const auto run = RunCommand(args);
+        const auto run = RunCommand(tovtest::With(tovtest::With({"convert"}, row.args), {out}));
         EXPECT_EQ(run.status, row.status) << row.out << ": " << run.err;
         EXPECT_THAT(row.status == 0 ? ReadBytes(out) : run.err, HasSubstr(row.holds)) << row.out;
         if (row.status != 0) {
@@ -440,9 +409,7 @@ TEST_F(LimitsTest, OutputLimitAndRowsWithoutLimit) {
     const std::string gwm = Write("out.gwm", "precious");
     // The writer is stopped at the limit by the file-size limit; nothing is
     // left of its staged file.
-    auto run = RunCommand({"convert", "--max-output", "5K", kWalkTrc, gwm});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, gwm + ": the output would take more than 5120 bytes, out of proportion to the input; "
+    RunExpecting({"convert", "--max-output", "5K", kWalkTrc, gwm}, 1, gwm + ": the output would take more than 5120 bytes, out of proportion to the input; "
                              "--max-output allows more\n");
     EXPECT_EQ(ReadBytes(gwm), "precious");
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 1u);
@@ -457,12 +424,9 @@ TEST_F(LimitsTest, OutputLimitAndRowsWithoutLimit) {
     for (int i = 0; i < 20000; ++i) text += "1\n";
     const std::string rows = Write("rows.trc", text);
     Write("out.gwm", "precious");
-    run = RunCommand({"info", rows});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("  Frames:            20000 in the header, 19999 rows read"));
-    run = RunCommand({"convert", rows, gwm});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr(gwm + ": the output would take more than 64 MiB"));
+    EXPECT_THAT(RunOk({"info", rows}).out,
+                HasSubstr("  Frames:            20000 in the header, 19999 rows read"));
+    RunExpecting({"convert", rows, gwm}, 1, HasSubstr(gwm + ": the output would take more than 64 MiB"));
     EXPECT_EQ(ReadBytes(gwm), "precious");
     EXPECT_EQ(tovtest::Entries(dir_.Path()).size(), 2u);
 }
@@ -513,11 +477,10 @@ TEST_F(LimitsTest, InputsOfNoKnownSizeStopAtTheInputLimit) {
         {
             std::optional<FedFifo> feed;
             if (c.fed != nullptr) feed.emplace(fifo, *c.fed);
-            run = c.viaStdin ? RunCommand(c.args, htr) : RunCommand(c.args);
+            run = RunExpecting(c.args, c.status, HasSubstr(c.err),
+                               c.viaStdin ? std::optional(htr) : std::nullopt);
         }
         std::filesystem::remove(fifo);
-        EXPECT_EQ(run.status, c.status) << run.err;
-        EXPECT_THAT(run.err, HasSubstr(c.err));
         if (!c.shown.empty()) {
             const std::string written = std::filesystem::exists(gwm) ? ReadBytes(gwm) : "";
             EXPECT_THAT(run.out + written, HasSubstr(c.shown)) << run.out;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,23 @@ inline CommandResult RunCommand(const Arguments& args,
 inline CommandResult RunOk(const Arguments& args, std::optional<std::string> input = std::nullopt) {
     CommandResult run = RunCommand(args, std::move(input));
     EXPECT_EQ(run.status, 0) << (args.empty() ? "" : args[0]) << ": " << run.err;
+    return run;
+}
+
+// RunCommand, expected to end with `status` and to write `err` on standard
+// error: exactly that text, or what a matcher such as HasSubstr accepts.
+template <class Err>
+CommandResult RunExpecting(const Arguments& args, int status, const Err& err,
+                           std::optional<std::string> input = std::nullopt) {
+    CommandResult run = RunCommand(args, std::move(input));
+    std::string line;
+    for (const std::string& arg : args) line += (line.empty() ? "" : " ") + arg;
+    EXPECT_EQ(run.status, status) << line << "\n" << run.err;
+    if constexpr (std::is_convertible_v<Err, std::string>) {
+        EXPECT_EQ(run.err, std::string(err)) << line;
+    } else {
+        EXPECT_THAT(run.err, err) << line;
+    }
     return run;
 }
 
