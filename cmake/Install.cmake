@@ -21,9 +21,9 @@ set(TOV_INSTALL_CMAKEDIR lib/cmake/TOVFileIO)
 
 # The libraries as a consumer names them, TOVFileIO::NAME, in the build tree
 # as once installed.
-set(tov_exported tov_math tov_text tov_htr tov_trc tov_gwm tov_c3d tov_bvh tov_convert tov_repair
+set(tov_exported tov_math tov_text tov_htr tov_trc tov_gwm tov_c3d tov_bvh tov_clean tov_convert tov_repair
     brindle_textfile brindle_sdk brindlecore)
-set(tov_export_names math text htr trc gwm c3d bvh convert repair textfile sdk brindlecore)
+set(tov_export_names math text htr trc gwm c3d bvh clean convert repair textfile sdk brindlecore)
 foreach(target name IN ZIP_LISTS tov_exported tov_export_names)
     set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
     # Their headers are C++20 (std::span among them): a consumer built to any

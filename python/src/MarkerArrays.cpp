@@ -109,7 +109,7 @@ void AddSamples(tovfileio::TRCFile& file, const double* positions, std::size_t f
                 marker.AddDropout();
                 continue;
             }
-            const TRCSample sample{true, at[0], at[1], at[2]};
+            const TRCSample sample{true, false, at[0], at[1], at[2]};
             marker.AddSample(yUpForGwm ? tovfileio::GWMSampleToYUp(sample) : sample);
         }
     }

@@ -6,7 +6,7 @@ namespace tovfileio {
 
 TRCSample Turned(const TRCSample& sample, AxisTurn turn, double factor) {
     if (!sample.valid) return sample;
-    TRCSample turned{true, sample.x * factor, sample.y * factor, sample.z * factor};
+    TRCSample turned{true, sample.filled, sample.x * factor, sample.y * factor, sample.z * factor};
     if (turn != AxisTurn::kNone) {
         const UpAxis from = turn == AxisTurn::kYUpToZUp ? UpAxis::kY : UpAxis::kZ;
         const UpAxis to = turn == AxisTurn::kYUpToZUp ? UpAxis::kZ : UpAxis::kY;

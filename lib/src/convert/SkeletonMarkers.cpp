@@ -29,7 +29,7 @@ bool StreamJointPositions(const HTRFile& skeleton, TRCRowSink& rows) {
         pose.At(f);
         for (std::uint32_t s = 0; s < samples.size(); ++s) {
             const TOVVector3<double>& p = pose.WorldPosition(s);
-            samples[s] = {true, p.x(), p.y(), p.z()};
+            samples[s] = {true, false, p.x(), p.y(), p.z()};
         }
         if (!rows.Row(TRCRow(samples, TRCSample{}, samples.size()))) return false;
     }

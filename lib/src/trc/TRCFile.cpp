@@ -1,5 +1,7 @@
 #include "tovfileio/trc/TRCFile.h"
 
+#include <algorithm>
+
 namespace tovfileio {
 
 bool TRCMarker::GetPosition(std::uint32_t index, double& x, double& y, double& z) const {
@@ -20,6 +22,21 @@ void TRCMarker::ScaleSamples(double factor) {
         sample.y *= factor;
         sample.z *= factor;
     }
+}
+
+void TRCMarker::KeepSamples(std::size_t first, std::size_t count) {
+    first = std::min(first, samples_.size());
+    count = std::min(count, samples_.size() - first);
+    samples_.erase(samples_.begin() + static_cast<std::ptrdiff_t>(first + count), samples_.end());
+    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+void TRCFile::RemoveMarkers(std::span<const bool> drop) {
+    std::deque<TRCMarker> kept;
+    for (std::size_t i = 0; i < markers_.size(); ++i) {
+        if (i >= drop.size() || !drop[i]) kept.push_back(std::move(markers_[i]));
+    }
+    markers_ = std::move(kept);
 }
 
 void TRCFile::Reset() {

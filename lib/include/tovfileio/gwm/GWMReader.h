@@ -23,7 +23,7 @@ inline constexpr int kGwmUpAxis = 2;
 constexpr TRCSample GWMSampleToYUp(const TRCSample& gwm) {
     if (!gwm.valid) return gwm;
     const auto [x, y, z] = ZUpToYUp(gwm.x, gwm.y, gwm.z);
-    return TRCSample{true, x, y, z};
+    return TRCSample{true, false, x, y, z};
 }
 
 struct GWMReadOptions {

@@ -113,6 +113,10 @@ public:
     // there; returns the stored copy, or null when the name was taken.
     TRCMarker* AddMarker(const TRCMarker& marker);
 
+    // Removes marker i where `drop[i]` is true (markers past the end of
+    // `drop` stay); pointers to markers are not valid after.
+    void RemoveMarkers(std::span<const bool> drop);
+
     // Converts every coordinate to `units` and makes them the file's units.
     void ConvertUnits(CalibrationUnits units);
     // Multiplies every coordinate by `factor`; the units stay.
