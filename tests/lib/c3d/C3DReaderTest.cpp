@@ -10,36 +10,26 @@
 #include "tests/support/FindingCheck.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/c3d/C3DFile.h"
+#include "tovfileio/text/FindingList.h"
 
 using namespace tovfileio;
 using c3dtest::Build;
 
 namespace {
 
-// Reads `bytes`, checking every finding, and keeps the codes found.
+// Reads `bytes` and keeps its findings and the count of each code; every
+// finding must be whole.
 struct Read {
     explicit Read(const std::string& bytes) {
         C3DReadOptions options;
-        options.findings = &check;
+        options.findings = &findings;
         message = ReadC3DMemory(bytes, trc, options);
-        for (const auto& finding : findings.list) codes[finding.code] = finding.count;
+        for (const auto& finding : findings.All()) codes[finding.code] = finding.count;
+        tovtest::FindingCheck check(FileKind::kC3d);
+        findings.ReplayTo(&check);
+        EXPECT_EQ(check.faults, 0) << "code " << check.firstFault;
     }
-    const ReadFinding* Find(ReadFindingCode code) const {
-        for (const auto& finding : findings.list) {
-            if (finding.code == code) return &finding;
-        }
-        return nullptr;
-    }
-    struct Keep : tovtest::FindingCheck {
-        Keep() : FindingCheck(FileKind::kC3d) {}
-        void Found(const ReadFinding& finding) override {
-            FindingCheck::Found(finding);
-            list.push_back(finding);
-        }
-        std::vector<ReadFinding> list;
-    };
-    Keep findings;
-    tovtest::FindingCheck& check = findings;
+    FindingList findings{true};  // every refusal too, as the check wants
     TRCFile trc;
     std::wstring message;
     std::map<ReadFindingCode, std::uint64_t> codes;  // code -> count
@@ -79,7 +69,6 @@ TEST(C3DRead, EveryProcessorAndNumberFormGivesTheSameSamples) {
             SCOPED_TRACE(testing::Message() << processor << (isFloat ? " float" : " int"));
             const Read r(TwoPoints(processor, isFloat).Bytes());
             ASSERT_EQ(r.message, L"");
-            EXPECT_EQ(r.findings.faults, 0);
             ASSERT_EQ(r.trc.GetNumMarkers(), 2u);
             ASSERT_EQ(r.trc.GetNumRows(), 3u);
             EXPECT_EQ(r.trc.GetDataRate(), 100);
@@ -107,7 +96,6 @@ TEST(C3DRead, LabelsGiveEveryMarkerItsOwnName) {
         {254, L"M255"}, {255, L"M256"}, {299, L"M300"}};
     for (const auto& [marker, name] : names) EXPECT_EQ(r.trc.GetMarker(marker)->GetName(), name);
     EXPECT_EQ(r.codes.at(ReadFindingCode::kC3dLabelsRenamed), 4u);
-    EXPECT_EQ(r.findings.faults, 0);
 }
 
 // The take has the frames the data section holds, up to the count the file
@@ -158,7 +146,7 @@ TEST(C3DRead, FrameCountsAndStartFrame) {
         EXPECT_EQ(r.trc.GetNumFrames(), static_cast<std::int32_t>(c.rows));
         EXPECT_EQ(r.trc.GetNumRows(), c.rows);
         EXPECT_EQ(Sample(r.trc, 0, c.rows - 1), c.rows == std::uint32_t(c.framesHeld) ? "7,8,9" : "1,2,3");
-        const ReadFinding* missing = r.Find(ReadFindingCode::kC3dFramesMissing);
+        const ReadFinding* missing = r.findings.Find(ReadFindingCode::kC3dFramesMissing);
         EXPECT_EQ(missing != nullptr ? missing->count : 0, c.missing);
         if (missing != nullptr) {
             EXPECT_EQ(missing->found, std::to_string(c.rows + c.missing));
@@ -166,7 +154,6 @@ TEST(C3DRead, FrameCountsAndStartFrame) {
             EXPECT_EQ(missing->Get<findingdetail::HeaderReadAs>()->readAs, c.rows);
             EXPECT_TRUE(IsWarning(*missing));
         }
-        EXPECT_EQ(r.findings.faults, 0);
 
         struct FramesAtBegin : TRCRowSink {
             bool Begin(const TRCFile& file) override { return frames = file.GetNumFrames(), true; }
@@ -216,7 +203,7 @@ TEST(C3DRead, AnalogBlockSizedAsTheDataSectionHoldsIt) {
         ASSERT_EQ(r.trc.GetNumRows(), 3u);
         EXPECT_EQ(Sample(r.trc, 0, 2), "0.75,-1,500.5");
         EXPECT_EQ(Sample(r.trc, 1, 2), "2,0,-0.25");
-        const ReadFinding* differs = r.Find(ReadFindingCode::kC3dAnalogValues);
+        const ReadFinding* differs = r.findings.Find(ReadFindingCode::kC3dAnalogValues);
         ASSERT_TRUE(differs != nullptr && CarriesItsDetail(*differs));
         const auto& detail = *differs->Get<findingdetail::C3dAnalogValues>();
         EXPECT_EQ(detail.headerValues, std::uint64_t(c.headerValues));
@@ -225,7 +212,6 @@ TEST(C3DRead, AnalogBlockSizedAsTheDataSectionHoldsIt) {
         EXPECT_EQ(detail.valuesRead, c.valuesRead);
         EXPECT_EQ(differs->effect, c.effect);
         EXPECT_EQ(r.codes.at(ReadFindingCode::kC3dAnalogSkipped), 4u);
-        EXPECT_EQ(r.findings.faults, 0);
     }
 }
 
@@ -270,13 +256,12 @@ TEST(C3DRead, ShortParameterRecordsGiveWhatTheyHold) {
         ASSERT_EQ(r.trc.GetNumRows(), 3u);
         EXPECT_EQ(Sample(r.trc, 0, 2), "0.75,-1,500.5");
         EXPECT_EQ(r.trc.GetMarker(1)->GetName(), c.secondMarker);
-        const ReadFinding* shortRecord = r.Find(ReadFindingCode::kC3dParameterShort);
+        const ReadFinding* shortRecord = r.findings.Find(ReadFindingCode::kC3dParameterShort);
         ASSERT_TRUE(shortRecord != nullptr && CarriesItsDetail(*shortRecord));
         EXPECT_EQ(shortRecord->found, c.asked);
         EXPECT_EQ(shortRecord->count, c.parameters);
         EXPECT_EQ(shortRecord->Get<findingdetail::HeaderReadAs>()->keyword, c.firstName);
         EXPECT_EQ(shortRecord->Get<findingdetail::HeaderReadAs>()->readAs, c.held);
-        EXPECT_EQ(r.findings.faults, 0);
     }
 }
 
@@ -313,7 +298,6 @@ TEST(C3DRead, AnalogUnitsAndRate) {
         if (c.analogChannels != 0) {
             EXPECT_EQ(r.codes.at(ReadFindingCode::kC3dAnalogSkipped), c.analogChannels);
         }
-        EXPECT_EQ(r.findings.faults, 0);
     }
 }
 
@@ -354,9 +338,6 @@ TEST(C3DRead, HostileFilesAreRefusedWithTheirMessage) {
         SCOPED_TRACE(c.name);
         const Read r(c.bytes());
         EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(r.findings.faults, 0);
-        bool refused = false;
-        for (const ReadFinding& f : r.findings.list) refused = refused || f.effect == ReadFinding::Effect::kRefusal;
-        EXPECT_EQ(refused, !c.message.empty());
+        EXPECT_EQ(r.findings.Refusal() != nullptr, !c.message.empty());
     }
 }
