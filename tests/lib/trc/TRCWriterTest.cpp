@@ -4,9 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/TestFiles.h"
+#include "tovfileio/text/FindingList.h"
 #include "tovfileio/text/FindingText.h"
 #include "tovfileio/trc/MarkerCsv.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -19,12 +21,8 @@ using tovtest::Wide;
 
 namespace {
 
-// Every finding of a read, as its sentence.
-class Findings : public ReadObserver {
-public:
-    void Found(const ReadFinding& finding) override { texts.push_back(FindingText(finding)); }
-    std::vector<std::string> texts;
-};
+// A sample where the marker was seen.
+TRCSample Seen(double x, double y, double z) { return {.valid = true, .x = x, .y = y, .z = z}; }
 
 // A model of `names`, each row i holding `sample(marker, i)`; the header
 // claims `frames` frames (rows past the samples are dropouts).
@@ -43,9 +41,8 @@ TRCFile Model(const std::vector<std::wstring>& names, std::uint32_t rows, std::i
 bool SameBits(const TRCSample& a, const TRCSample& b) {
     if (a.valid != b.valid) return false;
     if (!a.valid) return true;
-    return std::memcmp(&a.x, &b.x, sizeof(double)) == 0 &&
-           std::memcmp(&a.y, &b.y, sizeof(double)) == 0 &&
-           std::memcmp(&a.z, &b.z, sizeof(double)) == 0;
+    const double xyz[2][3] = {{a.x, a.y, a.z}, {b.x, b.y, b.z}};
+    return std::memcmp(xyz[0], xyz[1], sizeof xyz[0]) == 0;
 }
 
 TRCSample At(const TRCFile& trc, std::uint32_t m, std::uint32_t row) {
@@ -63,16 +60,16 @@ void ExpectRoundTrip(const TRCFile& trc, const std::string& what,
     const auto path = dir.Path() / "out.trc";
     ASSERT_EQ(WriteTRCFile(Wide(path), trc), L"") << what;
     TRCFile back;
-    Findings observer;
+    FindingList found;
     TRCReadOptions options;
-    options.findings = &observer;
+    options.findings = &found;
     ASSERT_EQ(back.Read(Wide(path), options), L"") << what;
-    findings = observer.texts;
-    EXPECT_EQ(back.GetUnits(), trc.GetUnits()) << what;
-    EXPECT_EQ(back.GetDataRate(), trc.GetDataRate()) << what;
-    EXPECT_EQ(back.GetCameraRate(), trc.GetCameraRate()) << what;
-    EXPECT_EQ(back.GetStartFrame(), trc.GetStartFrame()) << what;
-    EXPECT_EQ(back.GetNumFrames(), trc.GetNumFrames()) << what;
+    for (const ReadFinding& finding : found.All()) findings.push_back(FindingText(finding));
+    const auto header = [](const TRCFile& t) {
+        return std::tuple(t.GetUnits(), t.GetDataRate(), t.GetCameraRate(), t.GetStartFrame(),
+                          t.GetNumFrames());
+    };
+    EXPECT_EQ(header(back), header(trc)) << what;
     EXPECT_EQ(back.GetNumRows(), static_cast<std::uint32_t>(trc.GetNumFrames())) << what;
     ASSERT_EQ(back.GetNumMarkers(), trc.GetNumMarkers()) << what;
     for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
@@ -94,7 +91,7 @@ void ExpectRoundTrip(const TRCFile& trc, const std::string& what,
 TEST(TRCWriterTest, WritesTheLayout) {
     TRCFile trc = Model({L"A", L"B b"}, 2, 3, [](std::uint32_t m, std::uint32_t i) {
         if (m == 1 && i == 1) return TRCSample{};
-        return TRCSample{true, 1.5 + i, -0.25, m == 0 ? 1e-7 : 1234567.125};
+        return Seen(1.5 + i, -0.25, m == 0 ? 1e-7 : 1234567.125);
     });
     trc.SetDataRate(100);
     trc.SetCameraRate(120);
@@ -118,7 +115,7 @@ TEST(TRCWriterTest, WritesTheLayout) {
 TEST(TRCWriterTest, ReadsBackExactly) {
     auto wave = [](std::uint32_t m, std::uint32_t i) {
         const double t = i * 0.731 + m;
-        return TRCSample{true, 1000 * std::sin(t), -std::cos(t) / 3, t * 1e-3 - 7.5};
+        return Seen(1000 * std::sin(t), -std::cos(t) / 3, t * 1e-3 - 7.5);
     };
     auto dropouts = [](std::uint32_t, std::uint32_t) { return TRCSample{}; };
     // Values a C3D file's floats give, and awkward doubles.
@@ -129,12 +126,12 @@ TEST(TRCWriterTest, ReadsBackExactly) {
                                  123456789012.345678,          0.1 + 0.2,
                                  std::nextafter(1.0, 2.0)};
         const double v = values[(i + m) % std::size(values)];
-        return TRCSample{true, v, -v, v * 3};
+        return Seen(v, -v, v * 3);
     };
     auto holes = [](std::uint32_t m, std::uint32_t i) {
         if ((i + m) % 3 == 0) return TRCSample{};
-        if (i % 5 == 1) return TRCSample{true, NAN, 1, 2};  // not writable: a dropout
-        return TRCSample{true, i * 1.0, m * -2.0, 0.5};
+        if (i % 5 == 1) return Seen(NAN, 1, 2);  // not writable: a dropout
+        return Seen(i * 1.0, m * -2.0, 0.5);
     };
     struct Case {
         std::string what;
@@ -177,7 +174,7 @@ TEST(TRCWriterTest, ReadsBackExactly) {
 // in a name would split its line and becomes "_".
 TEST(TRCWriterTest, IncludedMarkersAndLineSafeNames) {
     TRCFile trc = Model({L"A", L"tab\there", L"C"}, 2, 2, [](std::uint32_t m, std::uint32_t i) {
-        return TRCSample{true, double(m), double(i), 1};
+        return Seen(double(m), double(i), 1);
     });
     trc.GetMarker(0)->SetIncluded(false);
     ScratchDir dir;
@@ -188,7 +185,7 @@ TEST(TRCWriterTest, IncludedMarkersAndLineSafeNames) {
     ASSERT_EQ(back.GetNumMarkers(), 2u);
     EXPECT_EQ(back.GetMarker(0)->GetName(), L"tab_here");
     EXPECT_EQ(back.GetMarker(1)->GetName(), L"C");
-    EXPECT_TRUE(SameBits(At(back, 1, 1), TRCSample{true, 2, 1, 1}));
+    EXPECT_TRUE(SameBits(At(back, 1, 1), Seen(2, 1, 1)));
 }
 
 TEST(TRCWriterTest, RefusedWrites) {
@@ -239,7 +236,7 @@ TEST(TRCWriterTest, CorpusReadsBackExactly) {
 TEST(MarkerCsvTest, WritesOneLinePerFrameAndMarker) {
     TRCFile trc = Model({L"A", L"say \"hi\", B"}, 2, 3, [](std::uint32_t m, std::uint32_t i) {
         if (m == 1 && i == 1) return TRCSample{};
-        return TRCSample{true, 0.1 + i, -2.0, m * 1e-7};
+        return Seen(0.1 + i, -2.0, m * 1e-7);
     });
     trc.SetDataRate(3);
     trc.SetStartFrame(0);
