@@ -21,6 +21,7 @@ using ::testing::StartsWith;
 using tovtest::kWalkHtr;
 using tovtest::kWalkTrc;
 using tovtest::RunCommand;
+using tovtest::RunExpecting;
 using tovtest::RunOk;
 
 class CommandLineTest : public tovtest::CliTest {};
@@ -56,6 +57,9 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
         {{"convert", "--frames", "held", kWalkTrc, out},
          "--frames held does not apply to TRC to GWM: a GWM file has the header's frame count"},
         {{"convert", "--frames", "all", kWalkTrc, out}, "option '--frames' takes header or held"},
+        {{"convert", kWalkTrc, "o.trc", "--up", "auto"}, "--up auto applies to glTF"},
+        {{"view", kWalkTrc, "--up", "x", "-o", out}, "option '--up' takes y, z or auto"},
+        {{"preview", kWalkTrc, "--up", "down", "-o", out}, "option '--up' takes y, z or auto"},
         {{"convert", "--units=MM", "a.htr", "b.htr"}, "unknown units 'MM'"},
         {{"convert", "--rotation-units", "grad", "a", "b"}, "unknown rotation units 'grad'"},
         {{"convert", "--offset", "1", "2", "1e39", kWalkTrc, out}, "not a finite number: '1e39'"},
@@ -88,11 +92,9 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
     };
     for (const Case& c : cases) {
         const tovtest::ScopedEnv epoch("SOURCE_DATE_EPOCH", c.epoch);
-        const auto run = RunCommand(c.args);
         const std::string command = "tovfileio " + c.args[0];
-        EXPECT_EQ(run.status, 2) << c.said;
-        EXPECT_EQ(run.err, command + ": " + c.said + "\n" +
-                               (c.tryHelp ? "Try '" + command + " --help'.\n" : ""));
+        RunExpecting(c.args, 2,
+                     command + ": " + c.said + "\n" + (c.tryHelp ? "Try '" + command + " --help'.\n" : ""));
         EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.said;
         EXPECT_FALSE(std::filesystem::exists(out) || std::filesystem::exists(htr)) << c.said;
     }
@@ -114,17 +116,12 @@ TEST_F(CommandLineTest, HelpAgreesWithItself) {
         words >> name >> std::ws;
         std::getline(words, description);
         for (const char* flag : {"--help", "-h"}) {
-            const auto own = RunCommand({name, flag});
-            EXPECT_EQ(own.status, 0) << name;
-            EXPECT_EQ(own.err, "") << name;
-            EXPECT_THAT(own.out,
+            EXPECT_THAT(RunExpecting({name, flag}, 0, "").out,
                         StartsWith(description + "\nUsage: tovfileio " + name + " [OPTIONS]"));
         }
     }
     EXPECT_GT(commands, 10u);
-    const auto wrong = RunCommand({"frobnicate"});
-    EXPECT_EQ(wrong.status, 2);
-    EXPECT_EQ(wrong.err, "tovfileio: unknown command 'frobnicate'\nTry 'tovfileio --help'.\n");
+    RunExpecting({"frobnicate"}, 2, "tovfileio: unknown command 'frobnicate'\nTry 'tovfileio --help'.\n");
     // A command mistyped by a letter or two, or begun, is named.
     for (const auto& [typed, meant] : {std::pair{"conver", "convert"}, {"improt-htr", "import-htr"},
                                        {"previe", "preview"}, {"optio", "options"}}) {
@@ -151,9 +148,7 @@ TEST_F(CommandLineTest, PluginsListsTheModulesClassesAndAboutShowsItsBox) {
                 StartsWith("About...\n  [picture]\n  TOVFileIO for Brindle\n  Version 3.2.1\n"));
 
     const tovtest::ScopedEnv elsewhere("TOVFILEIO_MODULE", "/nonexistent/TOVFileIO.dlu");
-    const auto missing = RunCommand({"plugins"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_THAT(missing.err, StartsWith("/nonexistent/TOVFileIO.dlu: "));
+    RunExpecting({"plugins"}, 1, StartsWith("/nonexistent/TOVFileIO.dlu: "));
 }
 
 // True when `text` holds no control character but line feeds.
