@@ -28,9 +28,7 @@ constexpr long kCpuSeconds = 60;
 class InputBombTest : public tovtest::CliTest {
 protected:
     tovtest::ProcessResult Run(const std::vector<std::string>& args) {
-        tovtest::ProcessOptions options;
-        options.env = {"BRINDLE_REGISTRY_FILE=" + Path("registry.reg"),
-                       "TOVFILEIO_MODULE=" TOV_MODULE_PATH};
+        tovtest::ProcessOptions options = tovtest::KeepingSettingsIn(Path("registry.reg"));
         options.cpuSeconds = kCpuSeconds;
         options.memoryLimit = 1L << 30;
         return tovtest::RunProcess(args, dir_, options);

@@ -72,12 +72,9 @@ protected:
         fs::create_directories(dir_.Path() / "out");
         ASSERT_EQ(Run({"import-htr", kWalkHtr, "--scene", scene_, "--suppress-prompts"}).status, 0);
     }
-    // The module, and the scratch folder's settings and temporary folder.
+    // The scratch folder's settings and temporary folder.
     ProcessOptions Options() const {
-        ProcessOptions options;
-        options.env = {"BRINDLE_REGISTRY_FILE=" + Path("registry.reg"), "TMPDIR=" + Path("tmp"),
-                       "TOVFILEIO_MODULE=" TOV_MODULE_PATH};
-        return options;
+        return tovtest::KeepingSettingsIn(Path("registry.reg"), Path("tmp"));
     }
     tovtest::ProcessResult Run(const std::vector<std::string>& args) {
         return tovtest::RunProcess(args, dir_, Options());
@@ -387,11 +384,9 @@ TEST(InterruptTest, ASignalDuringASettingsSaveLeavesNoLock) {
         tovtest::ScratchDir dir;
         const std::string settings = dir.Write("registry.reg", settingsText).string();
         const std::string lock = (dir.Path() / ".registry.reg.lock").string();
-        ProcessOptions options;
-        options.env = {"BRINDLE_REGISTRY_FILE=" + settings, "TOVFILEIO_MODULE=" TOV_MODULE_PATH};
         const pid_t pid = tovtest::StartProcess(
             {"import-htr", kWalkHtr, "--scene", (dir.Path() / "s.json").string(), "--size", "2"},
-            dir, options);
+            dir, tovtest::KeepingSettingsIn(settings));
         ASSERT_GT(pid, 0);  // never kill(-1, ...)
         EXPECT_TRUE(tovtest::WaitUntil([&] { return HeldByAnother(lock); }));
         ::kill(pid, signalNumber);
@@ -452,46 +447,22 @@ TEST(InterruptTest, CtrlCStopsABatchBetweenFiles) {
 
 std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
 
-class UtilityInterruptTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        trc_ = ReadBytes(tovtest::kWalkTrc);
-        scene_ = (dir_.Path() / "s.json").string();
-        const auto made = tovtest::RunProcess(
-            {"import-trc", dir_.Write("walk.trc", trc_).string(), "--scene", scene_}, dir_,
-            Options());
-        ASSERT_EQ(made.status, 0) << made.err;
-    }
-
-    // The module, and the registry file of the scratch folder.
-    tovtest::ProcessOptions Options(int input = -1) const {
-        tovtest::ProcessOptions options;
-        options.env = {"BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string(),
-                       std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH};
-        options.inputFd = input;
-        return options;
-    }
-    std::string Said() const { return ReadBytes(dir_.Path() / ".process-err"); }
-
-    ScratchDir dir_;
-    std::string trc_;
-    std::string scene_;
-};
-
-// A batch of three whose second source is a FIFO; the signal comes once
-// the batch has opened it. That file is read to its end and written, the
-// third is not begun. When its target is a FIFO that no one reads, the
-// wait for a reader is given up at the signal and nothing more is written.
-TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
+// tovfileio utility, a batch of three whose second source is a FIFO; the
+// signal comes once the batch has opened it. That file is read to its end and
+// written, the third is not begun. When its target is a FIFO that no one
+// reads, the wait for a reader is given up at the signal and nothing more is
+// written.
+TEST_F(NothingLostTest, CtrlCStopsAUtilityBatchAfterTheFileBeingWritten) {
+    const std::string trc = ReadBytes(kWalkTrc);
     for (const bool fifoTarget : {false, true}) {
         SCOPED_TRACE(fifoTarget ? "a target no one reads" : "plain targets");
         // Each case's own sources and folder; the second finds the panel as
         // the first left it, batch conversion on.
         const std::string run = fifoTarget ? "second" : "first";
         fs::create_directories(dir_.Path() / run / "out");
-        const auto first = dir_.Write(run + "/a.trc", trc_);
+        const auto first = dir_.Write(run + "/a.trc", trc);
         tovtest::HeldInput held(dir_.Path() / run / "held.trc");
-        const auto last = dir_.Write(run + "/c.trc", trc_);
+        const auto last = dir_.Write(run + "/c.trc", trc);
         const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
         const auto out = dir_.Path() / run / "out";
         ASSERT_TRUE(!fifoTarget || ::mkfifo((out / "held.gwm").c_str(), 0600) == 0);
@@ -501,14 +472,17 @@ TEST_F(UtilityInterruptTest, BatchStopsAfterTheFileBeingWritten) {
                                     first.string() + "\n" + held.Path().string() + "\n" +
                                     last.string() + "\n\nquit\n";
         const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
-        const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, Options(in));
+        ProcessOptions options = Options();
+        options.inputFd = in;
+        const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, options);
         ::close(in);
         ASSERT_GT(pid, 0);  // never kill(-1, ...)
         ASSERT_TRUE(held.Reached());
         ::kill(pid, SIGINT);
-        held.Release(trc_);
-        EXPECT_EQ(tovtest::WaitProcessWithin(pid, dir_, 60s).status, 130) << Said();
-        EXPECT_THAT(Said(), HasSubstr("interrupted"));
+        held.Release(trc);
+        const auto ended = tovtest::WaitProcessWithin(pid, dir_, 60s);
+        EXPECT_EQ(ended.status, 130) << ended.err;
+        EXPECT_THAT(ended.err, HasSubstr("interrupted"));
 
         // No hidden file; the file being written is whole (its last frame is
         // there), and the log has a whole line for each file.
@@ -546,8 +520,7 @@ TEST_F(SceneLockTest, TwoImportsIntoOneSceneAtOnceBothLand) {
     const std::string a = Write("a.htr", tovtest::ReadBytes(kWalkHtr)),
         b = Write("b.htr", tovtest::ReadBytes(kWalkHtr));
     const std::string scene = Path("s.json");
-    tovtest::ProcessOptions options;
-    options.env = {"BRINDLE_REGISTRY_FILE=" + Path("registry.reg")};
+    const auto options = tovtest::KeepingSettingsIn(Path("registry.reg"));
     tovtest::ScratchDir output[2];  // each run's output and messages
     for (int trial = 0; trial < 20; ++trial) {
         std::filesystem::remove(scene);

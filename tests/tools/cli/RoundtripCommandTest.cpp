@@ -119,11 +119,8 @@ TEST_F(RoundtripCommandTest, AFifoOutputTakesTheFileAndTheRunEnds) {
     std::filesystem::create_directory(tmp);
     tovtest::FifoReader reader(dir_.Path() / "out.htr");
     ASSERT_TRUE(reader.Made());
-    tovtest::ProcessOptions options;
-    options.env = {"TMPDIR=" + tmp.string(), std::string("TOVFILEIO_MODULE=") + TOV_MODULE_PATH,
-                   "BRINDLE_REGISTRY_FILE=" + (dir_.Path() / "registry.reg").string()};
-    const pid_t pid = tovtest::StartProcess(
-        {"roundtrip", input.string(), (dir_.Path() / "out.htr").string()}, dir_, options);
+    const pid_t pid = tovtest::StartProcess({"roundtrip", input.string(), Path("out.htr")}, dir_,
+                                            tovtest::KeepingSettingsIn(Path("registry.reg"), tmp));
     ASSERT_GT(pid, 0);  // never kill(-1, ...)
     const auto run = tovtest::WaitProcessWithin(pid, dir_, std::chrono::seconds(60));
     EXPECT_EQ(run.status, 0) << run.err;

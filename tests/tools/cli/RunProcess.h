@@ -37,6 +37,17 @@ struct ProcessOptions {
     long cpuSeconds = -1;              // RLIMIT_CPU: a runaway ends by SIGXCPU
 };
 
+// Options for a child that keeps the host's settings in `settings`, and its
+// temporary files in `tmp` when one is given. (The module it loads is the
+// one the test program names in its own environment.)
+inline ProcessOptions KeepingSettingsIn(const std::filesystem::path& settings,
+                                        const std::filesystem::path& tmp = {}) {
+    ProcessOptions options;
+    options.env = {"BRINDLE_REGISTRY_FILE=" + settings.string()};
+    if (!tmp.empty()) options.env.push_back("TMPDIR=" + tmp.string());
+    return options;
+}
+
 inline void SetLimit(int resource, long value) {
     if (value < 0) return;
     const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
