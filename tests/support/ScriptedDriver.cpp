@@ -12,32 +12,29 @@ HostEvent Event(HostEvent::Kind kind, int templateId = 0, DialogAction action = 
     return event;
 }
 
+HostEvent DialogEvent(int templateId, DialogAction::Kind kind, int control = 0,
+                      std::wstring text = {}) {
+    return Event(HostEvent::Kind::Dialog, templateId, {kind, control, std::move(text)});
+}
+
 }  // namespace
 
 ScriptedDriver& ScriptedDriver::ClickIn(int templateId, int control) {
-    const DialogAction click{DialogAction::Kind::Click, control, {}};
-    return Push({Step::Kind::Event, 0, {}, {}, Event(HostEvent::Kind::Dialog, templateId, click)});
+    return PushEvent(DialogEvent(templateId, DialogAction::Kind::Click, control));
 }
 ScriptedDriver& ScriptedDriver::SetTextIn(int templateId, int control, std::wstring text) {
-    return Push({Step::Kind::Event, 0, {}, {},
-                 Event(HostEvent::Kind::Dialog, templateId,
-                       {DialogAction::Kind::SetText, control, std::move(text)})});
+    return PushEvent(DialogEvent(templateId, DialogAction::Kind::SetText, control, std::move(text)));
 }
 ScriptedDriver& ScriptedDriver::EnterIn(int templateId) {
-    return Push({Step::Kind::Event, 0, {}, {},
-                 Event(HostEvent::Kind::Dialog, templateId, {DialogAction::Kind::Enter, 0, {}})});
+    return PushEvent(DialogEvent(templateId, DialogAction::Kind::Enter));
 }
 ScriptedDriver& ScriptedDriver::Pick(ULONG node) {
     HostEvent event = Event(HostEvent::Kind::Pick);
     event.node = node;
-    return Push({Step::Kind::Event, 0, {}, {}, event});
+    return PushEvent(event);
 }
-ScriptedDriver& ScriptedDriver::RightClick() {
-    return Push({Step::Kind::Event, 0, {}, {}, Event(HostEvent::Kind::RightClick)});
-}
-ScriptedDriver& ScriptedDriver::ExitHost() {
-    return Push({Step::Kind::Event, 0, {}, {}, Event(HostEvent::Kind::ExitHost)});
-}
+ScriptedDriver& ScriptedDriver::RightClick() { return PushEvent(Event(HostEvent::Kind::RightClick)); }
+ScriptedDriver& ScriptedDriver::ExitHost() { return PushEvent(Event(HostEvent::Kind::ExitHost)); }
 
 int ScriptedDriver::AnswerMessageBox(const MessageBoxRequest& request) {
     messageBoxes_.push_back(request);
@@ -59,15 +56,13 @@ std::optional<std::vector<std::wstring>> ScriptedDriver::ChooseFiles(
     return Take().paths;
 }
 
-std::optional<std::wstring> ScriptedDriver::ChooseFolder(const std::wstring& title) {
-    folderChoosers_.push_back(title);
+std::optional<std::wstring> ScriptedDriver::ChooseFolder(const std::wstring& /*title*/) {
     if (!Next(Step::Kind::Folder)) return std::nullopt;
     return Take().paths.front();
 }
 
 std::optional<HostEvent> ScriptedDriver::NextEvent(const PendingView& pending) {
     if (!pending.waiting || !Next(Step::Kind::Event)) return std::nullopt;
-    pendingViews_.push_back(pending);
     return Take().event;
 }
 

@@ -42,11 +42,6 @@ public:
     ScriptedDriver& ExitHost();
 
     const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
-    const std::vector<std::wstring>& FolderChoosers() const { return folderChoosers_; }
-    const std::vector<ULONG>& MissedPicks() const { return missedPicks_; }
-    // The views of the open modeless windows at each event taken.
-    const std::vector<PendingView>& PendingViews() const { return pendingViews_; }
-
     const std::vector<MessageBoxRequest>& MessageBoxes() const { return messageBoxes_; }
     const std::vector<DialogView>& OpenedDialogs() const { return openedDialogs_; }
     bool Finished() const { return steps_.empty(); }
@@ -57,7 +52,6 @@ public:
     std::optional<std::vector<std::wstring>> ChooseFiles(const FileDialogRequest& request) override;
     std::optional<std::wstring> ChooseFolder(const std::wstring& title) override;
     std::optional<HostEvent> NextEvent(const PendingView& pending) override;
-    void PickMissed(ULONG node) override { missedPicks_.push_back(node); }
 
 private:
     struct Step {
@@ -81,14 +75,14 @@ private:
     ScriptedDriver& Act(DialogAction::Kind kind, int control = 0, std::wstring text = {}) {
         return Push({Step::Kind::Action, 0, {kind, control, std::move(text)}, {}, {}});
     }
+    ScriptedDriver& PushEvent(HostEvent event) {
+        return Push({Step::Kind::Event, 0, {}, {}, std::move(event)});
+    }
 
     std::deque<Step> steps_;
     std::vector<MessageBoxRequest> messageBoxes_;
     std::vector<DialogView> openedDialogs_;
     std::vector<FileDialogRequest> fileDialogs_;
-    std::vector<std::wstring> folderChoosers_;
-    std::vector<ULONG> missedPicks_;
-    std::vector<PendingView> pendingViews_;
 };
 
 }  // namespace brindle::host
