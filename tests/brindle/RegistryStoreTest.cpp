@@ -137,6 +137,12 @@ void SetDword(const wchar_t* path, const wchar_t* name, BYTE number) {
     RegCloseKey(key);
 }
 
+// Values x and y of the key at `path`, as an options record writes them all.
+void SetDwords(const wchar_t* path, BYTE x, BYTE y) {
+    SetDword(path, L"x", x);
+    SetDword(path, L"y", y);
+}
+
 // Changes made on the tree itself, as the store's own callers may.
 Change Remove(const wchar_t* path, const wchar_t* value) {
     return [=] {
@@ -204,15 +210,7 @@ TEST_F(RegistryStoreTest, TwoProcessesSavingAtOnceKeepEachOthersChanges) {
          "[HKEY_CURRENT_USER\\C]\n\n[HKEY_CURRENT_USER\\C\\D]\n\"v\"=dword:00000004\n\n"},
         // Options records write every field; a field written as it was read
         // is no change, so the other process's change of it stays.
-        {"whole records, one field each",
-         [] {
-             SetDword(L"A", L"x", 2);
-             SetDword(L"A", L"y", 1);
-         },
-         [] {
-             SetDword(L"A", L"x", 1);
-             SetDword(L"A", L"y", 5);
-         },
+        {"whole records, one field each", [] { SetDwords(L"A", 2, 1); }, [] { SetDwords(L"A", 1, 5); },
          "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000002\n\"y\"=dword:00000005\n\n"
          "[HKEY_CURRENT_USER\\Gone]\n\"z\"=dword:00000001\n\n"},
     };
@@ -294,24 +292,23 @@ TEST_F(RegistryStoreTest, FilesBeyondTheLimitsAreReadInPartAndNeverReplaced) {
         {"beyond 64 MB",
          header + std::string(brindle::host::kRegFileMaxBytes, '\n') + DeepKey(1, 1), true, 0},
     };
+    const std::string refusal =
+        file + ": beyond what the store reads whole (too large, or keys too deep); it is left as it is";
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         dir.Write("registry.reg", c.bytes);
         store.UseFile(file);
-        EXPECT_EQ(store.FoundBeyondLimits(), c.beyond) << c.name;
-        EXPECT_EQ(store.FoundDamaged(), c.beyond) << c.name;
+        EXPECT_EQ(store.FoundBeyondLimits(), c.beyond);
+        EXPECT_EQ(store.FoundDamaged(), c.beyond);
         std::size_t depth = 0;
         brindle::host::FormatRegFile(store.CurrentUser(), &depth);
-        EXPECT_EQ(depth, c.depth) << c.name;
+        EXPECT_EQ(depth, c.depth);
         for (int save = 0; save < 2; ++save) {  // the second finds it unchanged
             SetDword(L"After", L"a", static_cast<BYTE>(save));
-            EXPECT_EQ(store.SaveError(),
-                      c.beyond ? file + ": beyond what the store reads whole (too large, or keys "
-                                        "too deep); it is left as it is"
-                               : "")
-                << c.name;
+            EXPECT_EQ(store.SaveError(), c.beyond ? refusal : "");
         }
-        EXPECT_EQ(tovtest::ReadBytes(file) == c.bytes, c.beyond) << c.name;
-        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"}) << c.name;
+        EXPECT_EQ(tovtest::ReadBytes(file) == c.bytes, c.beyond);
+        EXPECT_EQ(tovtest::Entries(dir.Path()), std::vector<std::string>{"registry.reg"});
         store.UseFile("");
     }
 }
@@ -330,24 +327,23 @@ TEST_F(RegistryStoreTest, ADamagedFileIsKeptWholeAndSaidOnce) {
         {"a line cut short", RegText("[HKEY_CURRENT_USER\\A]\n\"x\"=\"cut")},
     };
     const std::string copy = file + ".damaged";
+    const std::string notice = "the settings file " + file + " was damaged; it is kept as " + copy +
+                               ", and " + file +
+                               " holds what could be read of it with the settings saved now";
     for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
         dir.Write("registry.reg", bytes);
         store.UseFile(file);
         SetDword(L"After", L"a", 1);
-        EXPECT_EQ(tovtest::ReadBytes(copy), bytes) << name;
-        EXPECT_EQ(store.TakeNotice(), "the settings file " + file + " was damaged; it is kept as " +
-                                          copy + ", and " + file +
-                                          " holds what could be read of it with the settings "
-                                          "saved now")
-            << name;
+        EXPECT_EQ(tovtest::ReadBytes(copy), bytes);
+        EXPECT_EQ(store.TakeNotice(), notice);
         SetDword(L"After", L"a", 2);
-        EXPECT_EQ(store.TakeNotice(), "") << name;
-        EXPECT_EQ(tovtest::ReadBytes(copy), bytes) << name;
+        EXPECT_EQ(store.TakeNotice(), "");
+        EXPECT_EQ(tovtest::ReadBytes(copy), bytes);
         store.UseFile(file);
-        EXPECT_FALSE(store.FoundDamaged()) << name;
+        EXPECT_FALSE(store.FoundDamaged());
         EXPECT_EQ(tovtest::Entries(dir.Path()),
-                  (std::vector<std::string>{"registry.reg", "registry.reg.damaged"}))
-            << name;
+                  (std::vector<std::string>{"registry.reg", "registry.reg.damaged"}));
         store.UseFile("");
         std::filesystem::remove(copy);
     }
@@ -409,16 +405,17 @@ TEST_F(RegistryStoreTest, StoresOfAnyKindLoad) {
     const std::string valid =
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n" + values;
     for (const auto& input : tovtest::HostileInputs(valid)) {
+        SCOPED_TRACE(input.name);
         const bool whole = input.name == "UTF-16 with byte-order mark";
         store.UseFile(dir.Write("registry.reg", input.bytes).string());
-        EXPECT_EQ(store.FoundDamaged(), !whole) << input.name;
+        EXPECT_EQ(store.FoundDamaged(), !whole);
         const std::string loaded = brindle::host::FormatRegFile(store.CurrentUser());
-        EXPECT_EQ(loaded.find(values) != std::string::npos, whole) << input.name;
-        ASSERT_TRUE(store.Save()) << input.name << ": " << store.SaveError();
+        EXPECT_EQ(loaded.find(values) != std::string::npos, whole);
+        ASSERT_TRUE(store.Save()) << store.SaveError();
         store.UseFile("");
         store.UseFile(file);
-        EXPECT_FALSE(store.FoundDamaged()) << input.name;
-        EXPECT_EQ(brindle::host::FormatRegFile(store.CurrentUser()), loaded) << input.name;
+        EXPECT_FALSE(store.FoundDamaged());
+        EXPECT_EQ(brindle::host::FormatRegFile(store.CurrentUser()), loaded);
         std::filesystem::remove(file + ".damaged");
     }
 }
