@@ -106,9 +106,7 @@ TEST(JsonReaderTest, ReadsEveryFormOfValueAndRefusesWhatJsonDoesNot) {
         {"nested to the limit", "[[[[1]]]]", "[ [ [ [ i:1 ] ] ] ]"},
         {"nested beyond it", "[[[[[1]]]]]", "error: line 1, column 5: nested more than 4 levels deep"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Read(c.bytes), c.expected) << c.name;
-    }
+    for (const Case& c : cases) EXPECT_EQ(Read(c.bytes), c.expected) << c.name;
 }
 
 // Every number a document may hold converts to the double the standard
