@@ -2,8 +2,6 @@
 // and the names that only look as if they said one.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "view/NodeSide.h"
 
 namespace {
@@ -43,9 +41,7 @@ TEST(NodeSideTest, NamesSayTheirSide) {
         {"", Side::kNone}, {"_", Side::kNone}, {"Hips", Side::kNone}, {"Head", Side::kNone},
         {"\xc3\x84rm", Side::kNone},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SideOfName(c.name), c.side) << c.name;
-    }
+    for (const auto& c : cases) EXPECT_EQ(SideOfName(c.name), c.side) << c.name;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -55,17 +54,21 @@ Page MakePage(const std::string& title) {
     return page;
 }
 
-SceneNode* Make(Scene& scene, const wchar_t* name, SClass_ID superClass, Class_ID classId,
+// A node of the current scene holding a new object of the class.
+SceneNode* Make(const wchar_t* name, SClass_ID superClass, Class_ID classId,
                 SceneNode* parent = nullptr) {
-    SceneNode* node = scene.CreateNode(NewSceneObject(superClass, classId));
+    SceneNode* node = Scene::Current().CreateNode(NewSceneObject(superClass, classId));
     node->SetName(name);
     if (parent != nullptr) parent->AttachChild(node, 0);
     return node;
 }
 
+// Each test starts from an empty scene.
 class PlayerPageTest : public ::testing::Test {
 protected:
+    void SetUp() override { scene.Clear(); }
     const tovtest::ScopedEnv module_{"TOVFILEIO_MODULE", TOV_MODULE_PATH};
+    Scene& scene = Scene::Current();
 };
 
 // Every position in the page of an imported file is the scene's (asked
@@ -79,8 +82,8 @@ TEST_F(PlayerPageTest, TakesOfImportedFilesAreTheScenesPositions) {
         SCOPED_TRACE(input.string());
         CommandIO io;
         SceneSession session(io, "test");
-        if (!ImportIntoFreshScene(session, io, input.string(), KindOfInput(input.string()))) continue;  // refused by the importer
-        Scene& scene = Scene::Current();
+        // Files the importer refuses are passed over.
+        if (!ImportIntoFreshScene(session, io, input.string(), KindOfInput(input.string()))) continue;
         if (scene.Nodes().empty()) continue;  // a file naming no markers: refused, as below
         const Page page = MakePage(input.filename().string());
         const json& take = page.take;
@@ -132,11 +135,9 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
         L"</script><script>alert(1)</script>", L"</SCRIPT >", L"<!--", L"-->", L"\"quoted\"",
         L"back\\slash", L"tab\tand\nline", L"&amp;", L"Kopf-\u00fc \u2028", L"]]>",
     };
-    Scene& scene = Scene::Current();
-    scene.Clear();
     SceneNode* parent = nullptr;
     for (const wchar_t* name : names) {
-        parent = Make(scene, name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, parent);
+        parent = Make(name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, parent);
     }
     const std::string title = "</script><!-- \"walk\".htr";
     const Page page = MakePage(title);
@@ -153,9 +154,7 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
 
 // The page draws sides in the tints the other drawings share.
 TEST_F(PlayerPageTest, ThePageDrawsSidesInTheSharedTints) {
-    Scene& scene = Scene::Current();
-    scene.Clear();
-    Make(scene, L"LFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    Make(L"LFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
     const std::string html = MakePage("tints").html;
     const std::pair<const char*, const char*> tints[] = {
         {"BONE_LEFT", tovcolours::kBoneLeftHex},
@@ -173,13 +172,11 @@ TEST_F(PlayerPageTest, ThePageDrawsSidesInTheSharedTints) {
 // keyed there or held there after its last key (-0 is 0); a bone there, a
 // marker near it or on its way between keys is drawn.
 TEST_F(PlayerPageTest, MarkersAtTheOriginAreLeftOut) {
-    Scene& scene = Scene::Current();
-    scene.Clear();
     scene.SetAnimationRange(Interval(0, 3 * scene.TicksPerFrame()));
-    SceneNode* bone = Make(scene, L"bone", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
-    SceneNode* sphere = Make(scene, L"sphere", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
-    SceneNode* point = Make(scene, L"point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, bone);
-    SceneNode* near = Make(scene, L"near", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    SceneNode* bone = Make(L"bone", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    SceneNode* sphere = Make(L"sphere", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    SceneNode* point = Make(L"point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, bone);
+    SceneNode* near = Make(L"near", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
     const int tpf = scene.TicksPerFrame();
     const Point3 seen(10, 20, 30), origin(0, 0, 0);
     // Keys at frames 0 to 3 (kOff: no key at that frame).
@@ -209,16 +206,14 @@ TEST_F(PlayerPageTest, MarkersAtTheOriginAreLeftOut) {
 // The frames are the animation range's, or the current frame's alone; a
 // scene with nothing to draw is refused, whatever else it holds.
 TEST_F(PlayerPageTest, FramesAreTheRangesAndEmptyScenesAreRefused) {
-    Scene& scene = Scene::Current();
-    scene.Clear();
     std::string error;
     tovview::TakeOutline outline;
     EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
     EXPECT_EQ(error, "the scene holds no bones or markers; there is nothing to play");
-    Make(scene, L"dummy", HELPER_CLASS_ID, DUMMY_CLASS_ID);
+    Make(L"dummy", HELPER_CLASS_ID, DUMMY_CLASS_ID);
     EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
 
-    Make(scene, L"ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    Make(L"ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
     struct Case {
         std::optional<Interval> range;
         TimeValue time;
