@@ -240,11 +240,12 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
         node->SetWireColor(color);
         return node;
     };
-    const auto bone = [&](const wchar_t* name, DWORD color) {
+    const auto bone = [&](const wchar_t* name, DWORD color, float length = 100, float width = 20,
+                          float height = 10) {
         SceneNode* node = make(name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, color);
         ParamBlock& block = node->HeldObject()->Block();
-        for (const auto& [param, value] : {std::pair{kBoneLength, 100.0f}, {kBoneWidth, 20.0f},
-                                           {kBoneHeight, 10.0f}, {kBoneTaper, 0.5f}}) {
+        for (const auto& [param, value] : {std::pair{kBoneLength, length}, {kBoneWidth, width},
+                                           {kBoneHeight, height}, {kBoneTaper, 0.5f}}) {
             block.SetValue(param, 0, value);
         }
         return node;
@@ -263,21 +264,12 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
     SceneNode* camera = make(L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID, 0);
     // Bones of length zero, as a BVH joint at its child's place makes them:
     // nothing to draw, so no mesh, however many there are.
-    std::vector<SceneNode*> zeroBones;
-    for (const wchar_t* name : {L"Spine1", L"Neck"}) {
-        zeroBones.push_back(bone(name, 0x0000FF));
-        for (const auto param : {kBoneLength, kBoneWidth, kBoneHeight}) {
-            zeroBones.back()->HeldObject()->Block().SetValue(param, 0, 0.0f);
-        }
-    }
+    const SceneNode* zeroBones[] = {bone(L"Spine1", 0x0000FF, 0, 0, 0), bone(L"Neck", 0x0000FF, 0, 0, 0)};
     // A cloud of like markers.
-    std::vector<SceneNode*> cloud;
-    for (int i = 0; i < 1000; ++i) {
-        cloud.push_back(make(L"M", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, 0x00FF00));
-    }
+    for (int i = 0; i < 1000; ++i) make(L"M", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, 0x00FF00);
 
     const tinygltf::Model model = tovgltf::SceneToGltf(scene, "test");
-    const auto meshOf = [&](SceneNode* node) {
+    const auto meshOf = [&](const SceneNode* node) {
         const auto& nodes = scene.Nodes();
         return model.nodes[std::find(nodes.begin(), nodes.end(), node) - nodes.begin()].mesh;
     };
@@ -317,7 +309,7 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
         EXPECT_EQ(color.metallicFactor, 0.0);
     }
     EXPECT_EQ(meshOf(camera), -1);
-    for (SceneNode* zero : zeroBones) EXPECT_EQ(meshOf(zero), -1);
+    for (const SceneNode* zero : zeroBones) EXPECT_EQ(meshOf(zero), -1);
     std::string written, refused;
     EXPECT_TRUE(tovgltf::SceneGltfBytes(scene, true, "test", written, refused)) << refused;
     // Bone (the three bones' one: same shape, same colour), offset ball,
