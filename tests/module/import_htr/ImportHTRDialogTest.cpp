@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <sstream>
 
 #include "tests/support/ScriptedDriver.h"
 #include "tovfileio/text/TextCodec.h"
@@ -117,8 +115,7 @@ TEST_F(ImportHTRDialogTest, OkChecksEachFieldInOrderAndStaysOpenOnAFailure) {
         {"size cleared", {{IDC_SEGMENT_SIZE, L""}}, "Please choose a non-zero size.", 0, nullptr},
         {"size zero in apply mode", {{IDC_SEGMENT_SIZE, L"0.0"}, {IDC_HTR_APPLY}},
          "Please choose a non-zero size.", 0, nullptr},
-        {"scale zero", {{IDC_GLOBAL_SCALE, L" 0e5"}}, "Please choose a non-zero scale factor.", 0,
-         nullptr},
+        {"scale zero", {{IDC_GLOBAL_SCALE, L" 0e5"}}, "Please choose a non-zero scale factor.", 0, nullptr},
         {"end before start", {{IDC_FRAME_RANGE}, {IDC_FROM_FRAME, L"4"}, {IDC_TO_FRAME, L"2"}},
          "Please choose a start frame that is less than the end frame.", 0, nullptr},
         {"apply with nothing to key", {{IDC_HTR_APPLY}, {IDC_BASE_POSITION}, {IDC_ANIMATION}},
