@@ -232,8 +232,7 @@ TEST_F(UtilityPanelTest, ConversionFailures) {
         {"log cannot be opened", true, true, false, {{Wide(trc)}}, missing, 1,
          L"Cannot Open Batch Log File."},
         {"target dialog cancelled", true, false, true, {{Wide(trc)}, cancel}, L"", 2, L""},
-        {"GWM file cannot be written", true, false, true,
-         {{Wide(trc)}, {missing + L"/x.gwm"}}, L"", 2, L""},
+        {"GWM file cannot be written", true, false, true, {{Wide(trc)}, {missing + L"/x.gwm"}}, L"", 2, L""},
         {"reader error", true, false, false, {{Wide(bad)}}, L"", 1, L"bad.trc: "},
     };
     for (const Case& c : cases) {
@@ -302,6 +301,20 @@ TEST_F(UtilityPanelTest, CreatorWalk) {
     EXPECT_NE(text.find("\nRPRPT\tM43\t\n"), std::string::npos) << text;
     // After the file is written every picked node has its colour back.
     for (SceneNode* node : markers) EXPECT_EQ(node->GetWireColor(), kReleased);
+}
+
+// The codes of the walk's markers in step order, a wrist's two among
+// them; only the mandatory steps' when `mandatoryOnly`.
+std::vector<std::wstring> MarkerCodes(bool mandatoryOnly) {
+    std::vector<std::wstring> codes;
+    for (int step = 0; step < kMarkerSteps; ++step) {
+        if (mandatoryOnly && IsOptionalMarkerStep(step)) continue;
+        const MarkerStep& marker = StandardMarkerStep(step);
+        for (const wchar_t* code : {marker.code, marker.secondCode}) {
+            if (code != nullptr) codes.emplace_back(code);
+        }
+    }
+    return codes;
 }
 
 // Every step of a walk answered with a pick of the next of `nodes`, Skip
@@ -395,17 +408,12 @@ TEST_F(UtilityPanelTest, CreatorEndingsThatWriteNothing) {
 // marker holds is refused, the matches are taken unasked when the host asks
 // so, and mandatory markers the scene lacks are said before any question.
 TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
+    const std::vector<std::wstring> codes = MarkerCodes(false);
     std::wstring everyMarker;  // the map of a walk that takes every offer
-    std::vector<std::wstring> codes;
-    for (int step = 0; step < kMarkerSteps; ++step) {
-        const MarkerStep& marker = StandardMarkerStep(step);
-        for (const wchar_t* code : {marker.code, marker.secondCode}) {
-            if (code == nullptr) continue;
-            codes.emplace_back(code);
-            everyMarker += std::wstring(code) + L"\t" + code + L"\t\n";
-        }
+    for (const std::wstring& code : codes) {
+        Marker(code.c_str());
+        everyMarker += code + L"\t" + code + L"\t\n";
     }
-    for (const std::wstring& code : codes) Marker(code.c_str());
     SceneNode* other = Marker(L"Other");
     SceneNode* lfhd = brindle::host::Scene::Current().FindByName(L"LFHD");
     const auto enterEverywhere = [&](ScriptedDriver& driver, std::size_t enters) {
@@ -458,14 +466,14 @@ TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
         }
         EXPECT_EQ(tovfileio::DecodeUtf8(ReadBytes(out)), c.map);
         std::vector<std::wstring> messages;
-        for (const auto& box : driver.MessageBoxes()) messages.push_back(box.text);
-        EXPECT_EQ(messages, c.messages);
-        // Enter answers the wrist questions as the names say: no stick.
         for (const auto& box : driver.MessageBoxes()) {
+            messages.push_back(box.text);
+            // Enter answers the wrist questions as the names say: no stick.
             if (box.text == wrists[0] || box.text == wrists[1]) {
                 EXPECT_EQ(box.type & MB_DEFMASK, MB_DEFBUTTON2);
             }
         }
+        EXPECT_EQ(messages, c.messages);
     }
 
     // Mandatory markers without a node of their name are said first; No
@@ -489,13 +497,7 @@ TEST_F(UtilityPanelTest, CreatorMatchesMarkersByName) {
 // What a scene's names say of the wrists and of the mandatory markers: a
 // stick pair counts only whole, and the list follows the stick answers.
 TEST(StandardMarkerNames, WristsAndMissingMarkers) {
-    std::vector<std::wstring> mandatory;
-    for (int step = 0; step < kMarkerSteps; ++step) {
-        if (IsOptionalMarkerStep(step)) continue;
-        const MarkerStep& marker = StandardMarkerStep(step);
-        mandatory.emplace_back(marker.code);
-        if (marker.secondCode != nullptr) mandatory.emplace_back(marker.secondCode);
-    }
+    const std::vector<std::wstring> mandatory = MarkerCodes(true);
     struct Case {
         const char* name;
         std::vector<std::wstring> nodes;
