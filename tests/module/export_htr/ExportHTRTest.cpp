@@ -2,7 +2,6 @@
 // as an HTR file, its dialog, and what it refuses.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,8 +91,7 @@ TEST_F(ExportHTRTest, TheRootComesFromTheSelection) {
     struct Case { const char* name; SceneNode* select; const char* message; const wchar_t* root; };
     const Case cases[] = {
         {"the second child is the first bone", group, "", L"Hips"},
-        {"no bone below", Dummy(L"Empty"), "Export Error: Please select a bone object to export\n",
-         nullptr},
+        {"no bone below", Dummy(L"Empty"), "Export Error: Please select a bone object to export\n", nullptr},
         {"a bone", spine, "", L"Spine"},
     };
     for (const Case& c : cases) {
