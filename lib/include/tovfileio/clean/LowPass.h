@@ -24,7 +24,8 @@ struct BiquadFilter {
 
 // The second-order Butterworth low-pass filter with its cut-off at `cutoff`
 // Hz for samples taken `rate` times a second (the bilinear transform with
-// the cut-off prewarped); none unless 0 < cutoff < rate / 2.
+// the cut-off prewarped); none unless 0 < cutoff < rate / 2, and none for a
+// cut-off so far below the rate that the filter's gain rounds away.
 std::optional<BiquadFilter> ButterworthLowPass(double cutoff, double rate);
 
 // How many samples the forward-backward pass extends each end by, as an odd
