@@ -16,6 +16,7 @@ using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 using tovtest::ReadBytes;
 using tovtest::RunCommand;
+using tovtest::RunExpecting;
 using tovtest::RunOk;
 
 // Two markers over two frames; RFHD has no sample in the second.
@@ -57,11 +58,10 @@ TEST_F(ConvertBatchTest, ARefusedSourceGetsNoFileAndFailsTheRun) {
     const std::string a = Source("a.trc"), bad = Source("bad.trc", "[Header]\nFileType htr\n");
     const std::string c = Source("sub/c.trc");
     Write("out/bad.gwm", "precious");
-    const auto run = RunCommand({"convert", "--batch", "-o", Out(), a, bad, c});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, bad + ": " + kRefused + " (line 1: there is no third tab-separated field; the reader "
-                                               "takes exactly \"(X/Y/Z)\" there)\n"
-                             "tovfileio convert: 2 of 3 files converted, 1 failed, 0 with warnings\n");
+    RunExpecting({"convert", "--batch", "-o", Out(), a, bad, c}, 1,
+                 bad + ": " + kRefused +
+                     " (line 1: there is no third tab-separated field; the reader takes exactly \"(X/Y/Z)\" "
+                     "there)\ntovfileio convert: 2 of 3 files converted, 1 failed, 0 with warnings\n");
     EXPECT_EQ(Log(), kLogHead + "Processing 3 files...\nfile: " + a + " done.\n" + bad + ": " + kRefused +
                          "\nfile: " + c + " done.\n");
     EXPECT_THAT(OutFile("a.gwm"), EndsWith(Points("LFHD RFHD ", kRows)));
@@ -96,9 +96,8 @@ TEST_F(ConvertBatchTest, SourcesAsGivenAndAtMostAThousand) {
     const std::string b = Source("sub/b.trc");
     const auto here = fs::current_path();
     fs::current_path(dir_.Path() / "in");
-    const auto run = RunCommand({"convert", "--batch", "-o", "../new/out", "a.trc", b, "./a.trc"});
+    RunOk({"convert", "--batch", "-o", "../new/out", "a.trc", b, "./a.trc"});
     fs::current_path(here);
-    EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(dir_.Path() / "new/out/ConvertGWMLog.txt"),
               kLogHead + "Processing 3 files...\nfile: a.trc done.\nfile: " + b +
                   " done.\nfile: ./a.trc done.\n");
@@ -106,11 +105,11 @@ TEST_F(ConvertBatchTest, SourcesAsGivenAndAtMostAThousand) {
 
     Arguments many{"convert", "--batch", "-o", Out()};
     for (int i = 0; i < 1001; ++i) many.push_back(Source("m" + std::to_string(i) + ".trc"));
-    const auto capped = RunOk(many);
-    EXPECT_EQ(capped.err, many.back() +
-        ": warning: a batch takes at most 1000 files; this one and the 0 after it "
-                                        "are not converted\n"
-                                        "tovfileio convert: 1000 of 1000 files converted, 0 failed, 0 with warnings\n");
+    RunExpecting(many, 0,
+                 many.back() +
+                     ": warning: a batch takes at most 1000 files; this one and the 0 after it are not "
+                     "converted\n"
+                     "tovfileio convert: 1000 of 1000 files converted, 0 failed, 0 with warnings\n");
     EXPECT_THAT(Log(), HasSubstr("\nProcessing 1000 files...\n"));
     EXPECT_TRUE(fs::exists(dir_.Path() / "out/m999.gwm"));
     EXPECT_FALSE(fs::exists(dir_.Path() / "out/m1000.gwm"));
@@ -123,15 +122,12 @@ TEST_F(ConvertBatchTest, WarningsAndStrict) {
     const std::string a = Source("a.trc"), nan = Source("nan.trc", tovtest::Edited(kTrc, "7\t8\t9",
         "NaN\tNaN\tNaN"));
     const std::string map = Write("map.mnm", "Head\tNOSUCH\t\n");
-    auto run = RunCommand({"convert", "--batch", "-o", Out(), "--mnm", map, a});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, map + ": warning: names none of the markers of " + a +
-        "; the GWM file holds no marker\n"
-                             "tovfileio convert: 1 of 1 file converted, 0 failed, 1 with warnings\n");
+    RunExpecting({"convert", "--batch", "-o", Out(), "--mnm", map, a}, 0,
+                 map + ": warning: names none of the markers of " + a +
+                     "; the GWM file holds no marker\n"
+                     "tovfileio convert: 1 of 1 file converted, 0 failed, 1 with warnings\n");
     Write("out/nan.gwm", "precious");
-    run = RunCommand({"convert", "--batch", "--strict", "-o", Out(), a, nan});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, nan +
+    RunExpecting({"convert", "--batch", "--strict", "-o", Out(), a, nan}, 1, nan +
         ": warning: 3 coordinate fields hold text, not a number (first \"NaN\" on line 8); "
                              "read as 0, not as a dropout\n" +
                            nan + ": 1 warning, failures with --strict; nothing written\n"
@@ -147,11 +143,10 @@ TEST_F(ConvertBatchTest, WarningsAndStrict) {
 TEST_F(ConvertBatchTest, FailuresEndTheRun) {
     const std::string a = Source("a.trc"), b = Source("b.trc"), c = Source("c.trc");
     fs::create_directories(dir_.Path() / "out/b.gwm");
-    const auto run = RunCommand({"convert", "--batch", "-o", Out(), a, b, c});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, Out() + "/b.gwm: The file could not be written completely (Is a directory); the batch "
-                               "stopped at " + b + " (1 of 3 files converted)\n"
-                               "tovfileio convert: 1 of 3 files converted, 1 failed, 0 with warnings\n");
+    RunExpecting({"convert", "--batch", "-o", Out(), a, b, c}, 1,
+                 Out() + "/b.gwm: The file could not be written completely (Is a directory); the batch "
+                         "stopped at " + b + " (1 of 3 files converted)\n"
+                         "tovfileio convert: 1 of 3 files converted, 1 failed, 0 with warnings\n");
     EXPECT_EQ(Log(), kLogHead + "Processing 3 files...\nfile: " + a + " done.\n");
     EXPECT_FALSE(fs::exists(dir_.Path() / "out/c.gwm"));
 
@@ -162,9 +157,7 @@ TEST_F(ConvertBatchTest, FailuresEndTheRun) {
     };
     for (const auto& [options, err] : refusals) {
         fs::remove(dir_.Path() / "out/ConvertGWMLog.txt");
-        const auto refused = RunCommand(tovtest::With(tovtest::With({"convert", "--batch"}, options), {a}));
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_EQ(refused.err, err);
+        RunExpecting(tovtest::With(tovtest::With({"convert", "--batch"}, options), {a}), 1, err);
         EXPECT_FALSE(fs::exists(dir_.Path() / "out/ConvertGWMLog.txt"));
     }
 }

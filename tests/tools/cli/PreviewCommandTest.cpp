@@ -22,7 +22,9 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using tovtest::RunCommand;
+using tovtest::RunExpecting;
 using tovtest::RunOk;
+using tovtest::With;
 
 std::string Caption(const std::string& svg) {
     static const std::regex caption("font-size=\"12\" fill=\"#555555\">([^<]*)<");
@@ -51,13 +53,8 @@ std::vector<SvgText> SmallTexts(const std::string& svg) {
 class PreviewCommandTest : public tovtest::CliTest {
 protected:
     // The picture of `args`, its messages in `err`.
-    std::string Preview(std::vector<std::string> args, std::string* err = nullptr) {
-        const std::string out = Path("p" + std::to_string(++runs_) + ".svg");
-        args.insert(args.begin(), "preview");
-        args.insert(args.end(), {"-o", out});
-        const auto run = RunOk(args);
-        if (err != nullptr) *err = run.err;
-        return run.status == 0 ? tovtest::ReadBytes(out) : std::string();
+    std::string Preview(const Arguments& args, std::string* err = nullptr) {
+        return Made("preview", args, ".svg", err);
     }
     std::string Scene(const std::string& name, std::vector<std::string> import) {
         const std::string scene = Path(name);
@@ -65,8 +62,6 @@ protected:
         RunOk(import);
         return scene;
     }
-
-    int runs_ = 0;
 };
 
 // A file named without its extension is read and imported as the kind its
@@ -119,13 +114,8 @@ TEST_F(PreviewCommandTest, TheFrameDrawnIsOneTheInputHolds) {
         args.insert(args.end(), {"--frame", c.first});
         EXPECT_EQ(drawn, Preview(args));
         for (const auto& [frame, message] : c.refused) {
-            args = c.input;
-            args.insert(args.begin(), "preview");
-            args.insert(args.end(), {"--frame", frame, "-o", out});
-            const auto run = RunCommand(args);
-            EXPECT_EQ(run.status, 2);
-            EXPECT_EQ(run.err,
-                      "tovfileio preview: --frame " + std::string(frame) + ": " + message + "\n");
+            RunExpecting(With(With({"preview"}, c.input), {"--frame", frame, "-o", out}), 2,
+                         "tovfileio preview: --frame " + std::string(frame) + ": " + message + "\n");
             EXPECT_FALSE(std::filesystem::exists(out)) << message;
         }
     }
@@ -275,9 +265,7 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
         {{"view", walk, "-o", walk}, walk},
     };
     for (const auto& [args, said] : cases) {
-        const auto run = RunCommand(args);
-        EXPECT_EQ(run.status, 1) << args[1] << ": " << run.err;
-        EXPECT_THAT(run.err, HasSubstr(said));
+        RunExpecting(args, 1, HasSubstr(said));
         EXPECT_FALSE(std::filesystem::exists(out)) << args[1];
     }
 }
@@ -332,9 +320,7 @@ TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
         {{"--no-links"}, {}, {"LFHD-RFHD", "LKNE-LTIB"}, ""},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args = {"view", tovtest::kWalkTrc, "-o", page};
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        const auto run = RunOk(args);
+        const auto run = RunOk(With({"view", tovtest::kWalkTrc, "-o", page}, c.options));
         const std::vector<std::string> links = PageLinks(tovtest::ReadBytes(page));
         for (const std::string& link : c.present) EXPECT_TRUE(Has(links, link)) << link;
         for (const std::string& link : c.absent) EXPECT_FALSE(Has(links, link)) << link;
@@ -349,7 +335,6 @@ TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
                      tovtest::kSamples + "walk.mnm", "-o", page})
                   .err,
               "");
-    const auto both = RunCommand({"view", tovtest::kWalkTrc, "-o", page, "--no-links", "--links", file});
-    EXPECT_EQ(both.status, 2);
-    EXPECT_THAT(both.err, HasSubstr("give one of --links, --mnm and --no-links"));
+    RunExpecting({"view", tovtest::kWalkTrc, "-o", page, "--no-links", "--links", file}, 2,
+                 HasSubstr("give one of --links, --mnm and --no-links"));
 }

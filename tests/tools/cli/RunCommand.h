@@ -237,11 +237,21 @@ protected:
         return dir_.Write(name, bytes).string();
     }
     std::string Settings() const { return (settingsDir_.Path() / "registry.reg").string(); }
+    // What `command` makes of `args` with -o a new file of `extension` (empty
+    // when it fails); its messages in `err`.
+    std::string Made(const std::string& command, const Arguments& args, const std::string& extension,
+                     std::string* err = nullptr) {
+        const std::string out = Path("made" + std::to_string(++made_) + extension);
+        const auto run = RunOk(With(With({command}, args), {"-o", out}));
+        if (err != nullptr) *err = run.err;
+        return run.status == 0 ? ReadBytes(out) : std::string();
+    }
 
     ScratchDir dir_;
 
 private:
     ScratchDir settingsDir_;
+    int made_ = 0;
     const std::string before_ = brindle::host::RegistryStore::Instance().FilePath();
 };
 

@@ -27,6 +27,7 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using tovtest::RunCommand;
+using tovtest::RunExpecting;
 using tovtest::RunOk;
 using tovtest::With;
 using tovtest::kWalkHtr;
@@ -113,9 +114,7 @@ TEST_F(SceneCommandsTest, FailuresSayTheirCauseAndChangeNothing) {
         {{"import-htr", kWalkHtr, "--scene", damaged, "--create"}, ""},
     };
     for (const Case& c : cases) {
-        const auto run = RunCommand(c.args);
-        EXPECT_EQ(run.status, 1) << c.said;
-        EXPECT_THAT(run.err, EndsWith(c.said));
+        const auto run = RunExpecting(c.args, 1, EndsWith(c.said));
         EXPECT_EQ(tovtest::ReadBytes(scene), saved) << c.said;
         EXPECT_EQ(tovtest::ReadBytes(out), "keep me") << c.said;
         EXPECT_FALSE(std::filesystem::exists(fresh) || std::filesystem::exists(d + "p.svg"));
@@ -148,9 +147,8 @@ TEST_F(SceneCommandsTest, ASelectionWithoutABoneNamesTheRootsToSelect) {
              roots},
     };
     for (const auto& [select, lastLine] : cases) {
-        const auto run = RunCommand(With({"export-htr", Path("o.htr"), "--scene", scene}, select));
-        EXPECT_EQ(run.status, 1);
-        EXPECT_THAT(run.err, EndsWith("\n" + lastLine));
+        RunExpecting(With({"export-htr", Path("o.htr"), "--scene", scene}, select), 1,
+                     EndsWith("\n" + lastLine));
     }
 }
 
@@ -197,19 +195,15 @@ TEST_F(SceneCommandsTest, FlagsOfTheOtherModeAreSetWithThatModeChosen) {
     const std::string other = Path("other.json");
     RunOk({"import-trc", kWalkTrc, "--scene", other, "--create", "--root-node"});
     // The markers are keyed again there, a hundred frames on.
-    auto run = RunCommand({"import-trc", kWalkTrc, "--scene", other, "--apply", "--no-root-node",
-                           "--select", "TRCCloud", "--offset", "100"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    RunExpecting({"import-trc", kWalkTrc, "--scene", other, "--apply", "--no-root-node", "--select",
+                  "TRCCloud", "--offset", "100"},
+                 0, "");
     EXPECT_THAT(RunCommand({"scene", other}).out, HasSubstr("\n  LFHD  sphere  position 80 keys"));
     const std::string third = Path("third.json");
-    run = RunCommand({"import-trc", kWalkTrc, "--scene", third, "--create"});
-    EXPECT_EQ(run.status, 0) << run.err;
+    RunOk({"import-trc", kWalkTrc, "--scene", third, "--create"});
     EXPECT_EQ(RunCommand({"scene", third}).out.find("TRCCloud"), std::string::npos);
     // "Selected Items Only" set from create mode, which is chosen again.
-    run = RunCommand({"import-trc", kWalkTrc, "--scene", third, "--selected-only"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    RunExpecting({"import-trc", kWalkTrc, "--scene", third, "--selected-only"}, 0, "");
 }
 
 TEST_F(SceneCommandsTest, ImportsWarnOfWhatTheyLeaveBehind) {
@@ -233,9 +227,7 @@ TEST_F(SceneCommandsTest, ImportsWarnOfWhatTheyLeaveBehind) {
         {"set.json", {"--create", "--no-set-fps", "--all"}, ""},
     };
     for (const auto& c : cases) {
-        const auto run = RunCommand(With({"import-htr", kWalkHtr, "--scene", Path(c.scene)}, c.args));
-        EXPECT_EQ(run.status, 0) << c.scene;
-        EXPECT_EQ(run.err, c.warnings) << c.scene;
+        RunExpecting(With({"import-htr", kWalkHtr, "--scene", Path(c.scene)}, c.args), 0, c.warnings);
     }
 }
 
@@ -271,10 +263,8 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
     const auto json = RunOk({"scene", "--json", path});
     EXPECT_EQ(RunCommand({"scene", Write("again.json", json.out)}).out, text.out);
 
-    const auto missing = RunCommand({"scene", Path("none.json")});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "tovfileio scene: " + Path("none.json") +
-        ": cannot open: No such file or directory\n");
+    RunExpecting({"scene", Path("none.json")}, 1,
+                 "tovfileio scene: " + Path("none.json") + ": cannot open: No such file or directory\n");
 }
 
 // Options a dialog remembers from an earlier run: a later run that keeps
@@ -310,18 +300,15 @@ TEST_F(RememberedOptionsTest, ALaterRunNamesTheRememberedValuesItKeeps) {
          {"import-trc", kWalkTrc, "--scene", s, "--create"}, "--point --root-node --size 2.5"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         RunOk({"options", "--reset"});
-        const auto first = RunCommand(c.first);
-        ASSERT_EQ(first.status, 0) << c.name << ": " << first.err;
-        const auto second = RunCommand(c.second);
-        EXPECT_EQ(second.status, 0) << c.name << ": " << second.err;
+        RunOk(c.first);
         const std::string command = c.second[0];
-        EXPECT_EQ(second.err, c.said == nullptr ? std::string()
-                                                : "tovfileio " + command +
-                                                    ": remembered from an earlier run: " +
-                                                      c.said + " (tovfileio options --reset " + command +
-                                                      " forgets them)\n")
-            << c.name;
+        RunExpecting(c.second, 0,
+                     c.said == nullptr ? std::string()
+                                       : "tovfileio " + command + ": remembered from an earlier run: " +
+                                             c.said + " (tovfileio options --reset " + command +
+                                             " forgets them)\n");
     }
 }
 
@@ -434,8 +421,7 @@ TEST_F(RememberedOptionsTest, NumbersTheirFieldsRefuseAreNotUsed) {
         if (c.run[0] != "utility") {
             EXPECT_THAT(RunOk({"options", c.run[0]}).out, EndsWith(": the defaults\n"));
         }
-        const auto run = RunCommand(c.run, std::string("quit\n"));
-        EXPECT_EQ(run.status, 0) << run.err;
+        const auto run = RunOk(c.run, std::string("quit\n"));
         EXPECT_THAT(run.out + run.err, HasSubstr(c.note));
     }
     // The export wrote what the default scale writes.

@@ -42,21 +42,7 @@ Extent MarkerExtent(const std::string& svg, int view) {
     return extent;
 }
 
-class UprightTest : public tovtest::CliTest {
-protected:
-    // What `command` makes of `args` (-o added), its messages in `err`.
-    std::string Made(const std::string& command, std::vector<std::string> args,
-                     const std::string& extension, std::string* err = nullptr) {
-        const std::string out = Path("made" + std::to_string(++runs_) + extension);
-        args.insert(args.begin(), command);
-        args.insert(args.end(), {"-o", out});
-        const auto run = RunOk(args);
-        if (err != nullptr) *err = run.err;
-        return run.status == 0 ? tovtest::ReadBytes(out) : std::string();
-    }
-
-    int runs_ = 0;
-};
+class UprightTest : public tovtest::CliTest {};
 
 // People captured Z-up and Y-up alike are drawn taller than wide, from the
 // front and from the side; a Z-up take says it was turned.
