@@ -40,41 +40,42 @@ const std::string kRows =
     "1\t0.00\t1\t2\t3\t4\t5\t6\n"
     "2\t0.01\t7\t8\t9\t10\t11\t12\n"
     "3\t0.02\t13\t14\t15\t16\t17\t18\n";
-const std::string kGood = "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5 + kRows;
+const std::string kHeader = "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5;
+const std::string kGood = kHeader + kRows;
 
 // Matrix of turning about `axis` by `angle`, for column vectors.
 using M3 = std::array<std::array<double, 3>, 3>;
 M3 Turn(int axis, double angle) {
-    M3 m{};
-    const double c = std::cos(angle), s = std::sin(angle);
     const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+    M3 m{};
     m[axis][axis] = 1;
-    m[a][a] = c;
-    m[a][b] = -s;
-    m[b][a] = s;
-    m[b][b] = c;
+    m[a][a] = m[b][b] = std::cos(angle);
+    m[b][a] = std::sin(angle);
+    m[a][b] = -m[b][a];
     return m;
 }
 M3 Times(const M3& p, const M3& q) {
     M3 r{};
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            for (int k = 0; k < 3; ++k) r[i][j] += p[i][k] * q[k][j];
-        }
+    for (int e = 0; e < 9; ++e) {
+        const int i = e / 3, j = e % 3;
+        r[i][j] = p[i][0] * q[0][j] + p[i][1] * q[1][j] + p[i][2] * q[2][j];
     }
     return r;
 }
 // HTR's order "ABC": turned about A, then B, then C on the turned axes,
-// which is the product R_A R_B R_C; `byAxis` holds Rx, Ry, Rz.
+// which is the product R_A R_B R_C; `byAxis` holds the angles about X, Y, Z.
 M3 HtrRotation(const std::string& order, const double (&byAxis)[3]) {
     M3 r = Turn(order[0] - 'X', byAxis[order[0] - 'X']);
-    r = Times(r, Turn(order[1] - 'X', byAxis[order[1] - 'X']));
-    return Times(r, Turn(order[2] - 'X', byAxis[order[2] - 'X']));
+    for (int n = 1; n < 3; ++n) r = Times(r, Turn(order[n] - 'X', byAxis[order[n] - 'X']));
+    return r;
 }
-void ExpectSameRotation(const M3& a, const M3& b, const std::string& what) {
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) EXPECT_NEAR(a[i][j], b[i][j], 1e-12) << what << " " << i << j;
-    }
+// The ZYX angles `read`, in radians, turn as `degrees` do in `order`.
+void ExpectSameTurns(const double (&read)[3], const std::string& order, const double (&degrees)[3],
+                     const std::string& what) {
+    const double k = std::numbers::pi / 180;
+    const double given[3] = {degrees[0] * k, degrees[1] * k, degrees[2] * k};
+    const M3 a = HtrRotation("ZYX", read), b = HtrRotation(order, given);
+    for (int e = 0; e < 9; ++e) EXPECT_NEAR(a[e / 3][e % 3], b[e / 3][e % 3], 1e-12) << what << " " << e;
 }
 
 std::string Htr(const std::string& order, const std::string& base, const std::string& frames) {
@@ -107,6 +108,9 @@ TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
         std::vector<std::string> said;
         std::string out;
     };
+    // Names a field right of the labels they head: NumMarkers is not theirs to set.
+    const std::string offColumns =
+        Replaced(Replaced(kGood, "100\t100\t3\t2", "100\t100\t3\t5"), "Time\tA", "Time\t\tA");
     const std::vector<Case> cases = {
         {"a blank after (X/Y/Z)", "PathFileType\t4\t(X/Y/Z) my take.trc\n" + kLines2To5 + kRows,
          {"1: blanks after (X/Y/Z); written with tabs"},
@@ -136,37 +140,20 @@ TEST(Repair, TrcLayoutsAreRewrittenAsTheFileMeans) {
           "5: fields separated by blanks; written with tabs", "7: fields separated by blanks; written with tabs"},
          "PathFileType\t4\t(X/Y/Z)\tt.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\n100\t100\t1\t2\n"
          "Frame#\tTime\tA\t\t\tB\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n1\t0\t1\t2\t3\t4\t5\t6\n"},
-        {"counts against rows and names",
-         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" +
-             kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t100\t30\t5\tmm\t100\t1\t3\n" +
-             kLines2To5.substr(kLines2To5.find("Frame#")) + kRows,
-         {"3: NumFrames 30 against 3 data rows; written as 3", "3: NumMarkers 5 against 2 marker names; written as 2"},
-         kGood},
-        {"the last name without a tab",
-         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5.substr(0, kLines2To5.find("Frame#")) +
-             "Frame#\tTime\tA\t\t\tB\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n" + kRows,
+        {"counts against rows and names", Replaced(kGood, "100\t100\t3\t2", "100\t100\t30\t5"),
+         {"3: NumFrames 30 against 3 data rows; written as 3",
+          "3: NumMarkers 5 against 2 marker names; written as 2"}, kGood},
+        {"the last name without a tab", Replaced(kGood, "\tB\t\t\n", "\tB\n"),
          {"4: the last marker name, \"B\", ends the line without a tab; one written after it"},
-         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5.substr(0, kLines2To5.find("Frame#")) +
-             "Frame#\tTime\tA\t\t\tB\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n" + kRows},
-        {"header values two tabs apart",
-         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" +
-             kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t\t100\t\t3\t\t2\t\tmm\t100\t1\t3\n" +
-             kLines2To5.substr(kLines2To5.find("Frame#")) + kRows,
+         Replaced(kGood, "\tB\t\t\n", "\tB\t\n")},
+        {"header values two tabs apart", Replaced(kGood, "100\t100\t3\t2", "100\t\t100\t\t3\t\t2\t"),
          {"3: header values with empty fields between them; written one under each keyword"}, kGood},
-        {"frames missing between rows",
-         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" + kLines2To5 + "\n1\t0.00\t1\t2\t3\t4\t5\t6\n4\t0.03\t7\t8\t9\t10\t11\t12\n",
+        {"frames missing between rows", kHeader + "\n1\t0.00\t1\t2\t3\t4\t5\t6\n4\t0.03\t7\t8\t9\t10\t11\t12\n",
          {"3: NumFrames 3 against 4 data rows; written as 4",
           "8: frames 2-3 missing before the row of frame 4; written as rows of dropouts"},
-         "PathFileType\t4\t(X/Y/Z)\tt.trc\n" +
-             kLines2To5.substr(0, kLines2To5.find("100\t100\t3\t2")) + "100\t100\t4\t2\tmm\t100\t1\t3\n" +
-             kLines2To5.substr(kLines2To5.find("Frame#")) +
+         Replaced(kHeader, "100\t100\t3\t2", "100\t100\t4\t2") +
              "\n1\t0.00\t1\t2\t3\t4\t5\t6\n2\t0.01\t\t\t\t\t\t\n3\t0.02\t\t\t\t\t\t\n4\t0.03\t7\t8\t9\t10\t11\t12\n"},
-        {"names off their columns keep NumMarkers",
-         kGood.substr(0, kGood.find("100\t100\t3\t2")) + "100\t100\t3\t5\tmm\t100\t1\t3\n"
-             "Frame#\tTime\t\tA\t\t\tB\t\t\n" + kGood.substr(kGood.find("\t\tX1")),
-         {},
-         kGood.substr(0, kGood.find("100\t100\t3\t2")) + "100\t100\t3\t5\tmm\t100\t1\t3\n"
-             "Frame#\tTime\t\tA\t\t\tB\t\t\n" + kGood.substr(kGood.find("\t\tX1"))},
+        {"names off their columns keep NumMarkers", offColumns, {}, offColumns},
         {"a whole sample NaN, one field NaN beside numbers",
          Replaced(Replaced(kGood, "\t1\t2\t3\t", "\t1\tnan\t3\t"), "7\t8\t9", "NaN\tNaN\tNaN"),
          {"7: samples that say NaN; written as empty fields (dropouts)",
@@ -289,11 +276,8 @@ TEST(Repair, TakesTurnedToBlanksReadAsTheirTabbedFiles) {
         ASSERT_TRUE(tabbed.Repaired()) << tabbed.message;
         const RepairResult result = RepairText(Blanked(tabbed.text), FileKind::kTrc);
         EXPECT_EQ(result.Repaired(), repairs) << result.message;
-        if (result.Repaired()) {
-            ExpectSameSamples(result.text, tabbed.text);
-        } else {
-            EXPECT_TRUE(result.text.empty());
-        }
+        if (result.Repaired()) ExpectSameSamples(result.text, tabbed.text);
+        EXPECT_EQ(result.text.empty(), !result.Repaired());
     }
 }
 
@@ -302,7 +286,6 @@ TEST(Repair, TakesTurnedToBlanksReadAsTheirTabbedFiles) {
 TEST(Repair, HtrRotationsKeepTheirTurnsInTheReadersOrder) {
     const double base[3] = {10, -20, 30};
     const double frames[2][3] = {{55.95127, 58.01329, 67.21526}, {-170, 89.5, 3}};
-    const double kRad = std::numbers::pi / 180.0;
     for (const std::string order : {"XYZ", "XZY", "YXZ", "YZX", "ZXY", "ZYX"}) {
         SCOPED_TRACE(order);
         const RepairResult result =
@@ -310,27 +293,20 @@ TEST(Repair, HtrRotationsKeepTheirTurnsInTheReadersOrder) {
                                                               "2\t0\t0\t0\t-170\t89.5\t3\t1\n"),
                        FileKind::kHtr);
         ASSERT_TRUE(result.Repaired()) << result.message;
-        if (order == "ZYX") {
-            EXPECT_TRUE(result.changes.empty());
-        } else {
-            EXPECT_EQ(Said(result),
-                      (std::vector<std::string>{
-                          "8: EulerRotationOrder " + order + "; written as ZYX, the rotations converted",
-                          "17: base rotation in " + order + " order; written in ZYX",
-                          "19: frame rotation in " + order + " order; written in ZYX",
-                          "20: frame rotation in " + order + " order; written in ZYX"}));
-        }
+        const std::string inOrder = " in " + order + " order; written in ZYX";
+        const std::vector<std::string> converted = {
+            "8: EulerRotationOrder " + order + "; written as ZYX, the rotations converted",
+            "17: base rotation" + inOrder, "19: frame rotation" + inOrder, "20: frame rotation" + inOrder};
+        EXPECT_EQ(Said(result), order == "ZYX" ? std::vector<std::string>{} : converted);
         HTRFile htr;
         ASSERT_EQ(htr.ReadMemory(result.text), L"");
         const HTRSegment* hip = htr.Segment(0);
         double read[3];
         hip->GetBaseRotationAngles(read[0], read[1], read[2]);
-        const double given[3] = {base[0] * kRad, base[1] * kRad, base[2] * kRad};
-        ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation(order, given), "base");
+        ExpectSameTurns(read, order, base, "base");
         for (std::uint32_t f = 0; f < 2; ++f) {
             hip->GetFrameRotationAngles(f, read[0], read[1], read[2]);
-            const double meant[3] = {frames[f][0] * kRad, frames[f][1] * kRad, frames[f][2] * kRad};
-            ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation(order, meant), "frame");
+            ExpectSameTurns(read, order, frames[f], "frame");
         }
     }
 }
@@ -450,9 +426,7 @@ TEST(Repair, RefusedCorpusFilesReadAfterRepair) {
     hand->GetFrameTranslation(0, t[0], t[1], t[2]);
     EXPECT_EQ(t[0], 9.324273);
     hand->GetFrameRotationAngles(0, read[0], read[1], read[2]);
-    const double kRad = std::numbers::pi / 180.0;
-    const double meant[3] = {55.95127 * kRad, 58.01329 * kRad, 67.21526 * kRad};
-    ExpectSameRotation(HtrRotation("ZYX", read), HtrRotation("XYZ", meant), "LeftHand frame 1");
+    ExpectSameTurns(read, "XYZ", {55.95127, 58.01329, 67.21526}, "LeftHand frame 1");
 }
 
 // The repaired text reaches its file whole, or no file is made.
