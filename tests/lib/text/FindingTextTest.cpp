@@ -21,21 +21,18 @@ namespace detail = findingdetail;
 using Code = ReadFindingCode;
 using Effect = ReadFinding::Effect;
 
-ReadFinding Finding(FileKind format, Code code, std::uint64_t line, std::string found,
-                    ReadFindingDetail what = {}, std::uint64_t count = 1) {
-    ReadFinding finding = MakeFinding(format, code, Effect::kMisread, line, 3, std::move(found));
-    finding.detail = std::move(what);
-    finding.count = count;
-    return finding;
-}
-ReadFinding Trc(Code code, std::uint64_t line, std::string found, ReadFindingDetail what = {},
-                std::uint64_t count = 1) {
-    return Finding(FileKind::kTrc, code, line, std::move(found), std::move(what), count);
-}
-ReadFinding Htr(Code code, std::uint64_t line, std::string found, ReadFindingDetail what = {},
-                std::uint64_t count = 1) {
-    return Finding(FileKind::kHtr, code, line, std::move(found), std::move(what), count);
-}
+// Findings of one format, a misread at column 3 unless changed.
+struct Of {
+    FileKind format;
+    ReadFinding operator()(Code code, std::uint64_t line, std::string found,
+                           ReadFindingDetail what = {}, std::uint64_t count = 1) const {
+        ReadFinding finding = MakeFinding(format, code, Effect::kMisread, line, 3, std::move(found));
+        finding.detail = std::move(what);
+        finding.count = count;
+        return finding;
+    }
+};
+const Of Trc{FileKind::kTrc}, Htr{FileKind::kHtr};
 
 detail::TrcLayout Layout(bool third, bool keyword, bool xyz, bool commas, bool blanks) {
     detail::TrcLayout layout{.thirdField = std::nullopt,
@@ -52,15 +49,13 @@ struct Worded {
     std::string text;
 };
 
-void ExpectSentences(const std::vector<Worded>& cases) {
-    for (const Worded& c : cases) {
-        EXPECT_TRUE(CarriesItsDetail(c.finding)) << c.text;
-        EXPECT_EQ(FindingText(c.finding), c.text);
-    }
-}
-
-TEST(FindingTextTest, FindingsOfBothReadersAreWordedByTheirFormat) {
-    ExpectSentences({
+TEST(FindingTextTest, EachFindingReadsAsItsSentence) {
+    const std::vector<std::string> firstFive = {"A", "B", "C", "D", "E"};
+    auto accepted = [](std::vector<std::string> values) {
+        return detail::HtrHeaderValue{.keyword = "FileType", .accepted = std::move(values)};
+    };
+    const std::vector<Worded> cases = {
+        // Findings of both readers, worded by their format.
         {Trc(Code::kCannotOpen, 0, "", detail::CannotOpen{.error = ENOENT, .pathTried = "a.trc"}),
          "the file could not be opened (No such file or directory)"},
         {Trc(Code::kTextInNumbers, 7, "NaN", {}, 1),
@@ -71,11 +66,7 @@ TEST(FindingTextTest, FindingsOfBothReadersAreWordedByTheirFormat) {
         {Trc(Code::kFrameGaps, 9, "5", detail::FrameGap{.frameBefore = 2, .frameAfter = 5}, 1),
          "frame 5 follows frame 2 (1 break in the numbering of the data rows); the reader numbers "
          "frames by their place, so every frame after a gap is read as an earlier one"},
-    });
-}
-
-TEST(FindingTextTest, TrcHeaderFindingsSayWhatIsReadAndTheFix) {
-    ExpectSentences({
+        // TRC header findings say what is read and the fix.
         {Trc(Code::kTrcLayoutNotXYZ, 1, " ", Layout(true, true, false, false, false)),
          "the third tab-separated field is \"(X/Y/Z) walk.trc\"; a blank stands where a tab "
          "belongs: put a tab after PathFileType"},
@@ -107,12 +98,7 @@ TEST(FindingTextTest, TrcHeaderFindingsSayWhatIsReadAndTheFix) {
         {Trc(Code::kTrcMarkerCount, 3, "1",
              detail::TrcMarkerCount{.headerMarkers = 1, .markersNamed = 3}),
          "the header gives 1 marker, the name line names 3"},
-    });
-}
-
-TEST(FindingTextTest, TrcNameAndRowFindingsCountAndQuote) {
-    const std::vector<std::string> firstFive = {"A", "B", "C", "D", "E"};
-    ExpectSentences({
+        // TRC name and row findings count and quote.
         {Trc(Code::kTrcNameOffColumn, 4, "A",
              detail::TrcNameColumn{.field = 5, .markersRead = 1, .namesWritten = 1,
                                    .emptyColumnFirst = false}),
@@ -136,14 +122,7 @@ TEST(FindingTextTest, TrcNameAndRowFindingsCountAndQuote) {
         {Trc(Code::kTrcMarkersUnseen, 4, "", detail::TrcUnseen{.firstNames = firstFive}, 7),
          "7 markers are never seen (\"A\", \"B\", \"C\", \"D\", \"E\", ...): every sample a "
          "dropout or at the origin exactly"},
-    });
-}
-
-TEST(FindingTextTest, HtrFindingsNameTheKeywordsAndSegments) {
-    auto accepted = [](std::vector<std::string> values) {
-        return detail::HtrHeaderValue{.keyword = "FileType", .accepted = std::move(values)};
-    };
-    ExpectSentences({
+        // HTR findings name the keywords and segments.
         {Htr(Code::kHtrHeaderValue, 2, "x", accepted({"HTR"})),
          "the reader takes FileType HTR only, not \"x\""},
         {Htr(Code::kHtrHeaderValue, 2, "x", accepted({"HTR", "htr"})),
@@ -169,7 +148,11 @@ TEST(FindingTextTest, HtrFindingsNameTheKeywordsAndSegments) {
          "the header gives 1 frame, every segment holds another count (A: 4)"},
         {Htr(Code::kHtrUnknownSection, 30, "Tail\tEnd", {}, 1),
          "the section [Tail\\tEnd] names no segment; its 1 frame line is not read"},
-    });
+    };
+    for (const Worded& c : cases) {
+        EXPECT_TRUE(CarriesItsDetail(c.finding)) << c.text;
+        EXPECT_EQ(FindingText(c.finding), c.text);
+    }
 }
 
 TEST(FindingTextTest, PlacedSentencesAndRefusalCauses) {
