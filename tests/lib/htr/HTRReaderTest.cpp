@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -307,19 +306,15 @@ TEST(HTRReaderTest, PathsAreOpenedAsGivenAndMemoryReadsAsAFile) {
     const std::string text = HtrWithHeader("NumSegments 2\n", kTwoSegments);
     dir.Write("plain.htr", text);
     dir.Write("w\xc3\xa4lk.HTR", text);
-    struct Case {
-        const char* name;
-        std::wstring message;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::wstring> cases[] = {
         {"plain.htr", L""},
         {"w\xc3\xa4lk.HTR", L""},  // a UTF-8 name
         {"plain", L"The file could not be opened"},  // no extension appended
         {"", L"The file could not be opened"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, message] : cases) {
         HTRFile htr;
-        EXPECT_EQ(htr.ReadFile((dir.Path() / c.name).string()), c.message) << c.name;
+        EXPECT_EQ(htr.ReadFile((dir.Path() / name).string()), message) << name;
     }
     HTRFile htr;
     ASSERT_EQ(htr.ReadMemory(text), L"");
@@ -371,10 +366,6 @@ TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
         EXPECT_TRUE(IsReaderMessage(message)) << "cut at " << length;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // The text-in-numbers and frame-gap findings of a read: the count and the
 // text the first was found at.
