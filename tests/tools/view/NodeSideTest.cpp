@@ -2,6 +2,8 @@
 // and the names that only look as if they said one.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "view/NodeSide.h"
 
 namespace {
@@ -11,37 +13,30 @@ using tovview::SideOfName;
 
 TEST(NodeSideTest, NamesSayTheirSide) {
     const struct {
-        const char* name;
         Side side;
-    } cases[] = {
+        std::vector<const char*> names;
+    } groups[] = {
         // Marker sets: a letter before capitals or digits.
-        {"LFHD", Side::kLeft}, {"RKNE", Side::kRight}, {"LUPA", Side::kLeft},
-        {"RMT5", Side::kRight}, {"LRIB", Side::kLeft}, {"L12", Side::kLeft},
-        {"C7", Side::kNone}, {"STRN", Side::kNone}, {"T10", Side::kNone},
+        {Side::kLeft, {"LFHD", "LUPA", "LRIB", "L12"}},
+        {Side::kRight, {"RKNE", "RMT5"}},
+        {Side::kNone, {"C7", "STRN", "T10"}},
         // Skeletons: a letter, a word or a part set off.
-        {"LClavicle", Side::kLeft}, {"RThigh", Side::kRight}, {"lHand", Side::kLeft},
-        {"rFoot", Side::kRight}, {"L_Knee", Side::kLeft}, {"R.Ankle", Side::kRight},
-        {"l-elbow", Side::kLeft}, {"Lt_Hip", Side::kLeft}, {"RT_HIP", Side::kRight},
-        {"LeftUpLeg", Side::kLeft}, {"RightHand", Side::kRight}, {"leftfoot", Side::kLeft},
-        {"RIGHTARM", Side::kRight}, {"Character1_LeftHand", Side::kLeft},
-        {"ArmLeft", Side::kLeft}, {"Hand_Right", Side::kRight}, {"ARM_LEFT", Side::kLeft},
-        {"Knee_L", Side::kLeft}, {"thigh.R", Side::kRight}, {"Ankle L", Side::kLeft},
-        {"hand_r", Side::kRight}, {"thigh.L.001", Side::kLeft}, {"Bip01 R Forearm", Side::kRight},
-        {"LOWERLEG_L", Side::kLeft}, {"rig:RKNE", Side::kRight}, {"a|b:LeftArm", Side::kLeft},
-        {"L", Side::kLeft}, {"R", Side::kRight},
+        {Side::kLeft, {"LClavicle", "lHand", "L_Knee", "l-elbow", "Lt_Hip", "LeftUpLeg", "leftfoot",
+                       "Character1_LeftHand", "ArmLeft", "ARM_LEFT", "Knee_L", "Ankle L", "thigh.L.001",
+                       "LOWERLEG_L", "a|b:LeftArm", "L"}},
+        {Side::kRight, {"RThigh", "rFoot", "R.Ankle", "RT_HIP", "RightHand", "RIGHTARM", "Hand_Right",
+                        "thigh.R", "hand_r", "Bip01 R Forearm", "rig:RKNE", "R"}},
         // Words that begin with the letter, and lower case run together.
-        {"Root", Side::kNone}, {"ROOT", Side::kNone}, {"LOWERBACK", Side::kNone},
-        {"LowerBack", Side::kNone}, {"RIBS", Side::kNone}, {"Ribs", Side::kNone},
-        {"REF", Side::kNone}, {"RING1", Side::kNone}, {"Leg", Side::kNone},
-        {"rfoot", Side::kNone}, {"lowerneck", Side::kNone}, {"Bright", Side::kNone},
-        {"Cleft", Side::kNone}, {"UPRIGHT", Side::kNone}, {"Spine_Lower", Side::kNone},
+        {Side::kNone, {"Root", "ROOT", "LOWERBACK", "LowerBack", "RIBS", "Ribs", "REF", "RING1", "Leg",
+                       "rfoot", "lowerneck", "Bright", "Cleft", "UPRIGHT", "Spine_Lower"}},
         // Lumbar vertebrae.
-        {"L1", Side::kNone}, {"L5", Side::kNone}, {"L5S1", Side::kNone}, {"L4L5", Side::kNone},
+        {Side::kNone, {"L1", "L5", "L5S1", "L4L5"}},
         // Nothing to go on.
-        {"", Side::kNone}, {"_", Side::kNone}, {"Hips", Side::kNone}, {"Head", Side::kNone},
-        {"\xc3\x84rm", Side::kNone},
+        {Side::kNone, {"", "_", "Hips", "Head", "\xc3\x84rm"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(SideOfName(c.name), c.side) << c.name;
+    for (const auto& [side, names] : groups) {
+        for (const char* name : names) EXPECT_EQ(SideOfName(name), side) << name;
+    }
 }
 
 }  // namespace
