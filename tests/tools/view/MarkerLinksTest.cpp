@@ -29,13 +29,10 @@ std::vector<float> TwoTriangles(std::size_t frames, double wobble, std::size_t h
             xyz.push_back(static_cast<float>(radius * std::sin(angle)));
             xyz.push_back(1000.0f);
         };
-        for (double phase : {0.0, 2.1, 4.2})
-            at(0, 100, a + phase);
-        for (double phase : {0.0, 2.1, 4.2})
-            at(500, 100, b + phase);
+        for (double phase : {0.0, 2.1, 4.2}) at(0, 100, a + phase);
+        for (double phase : {0.0, 2.1, 4.2}) at(500, 100, b + phase);
         at(0, 100 * (1 + wobble * (f % 2 == 0 ? 0.5 : -0.5)), a + 1.0);
-        if (f < hidden)
-            std::fill(xyz.end() - 3, xyz.end(), NAN);
+        if (f < hidden) std::fill(xyz.end() - 3, xyz.end(), NAN);
     }
     return xyz;
 }
@@ -59,16 +56,14 @@ TEST(MarkerLinksTest, MarkersThatKeepTheirDistanceAreLinkedToTheirNearest) {
         {"one frame tells nothing", 1, 0.0, 0, {}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(tovview::RigidLinks(TwoTriangles(c.frames, c.wobble, c.hidden), c.frames, 7),
-                  c.links)
-            << c.what;
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(tovview::RigidLinks(TwoTriangles(c.frames, c.wobble, c.hidden), c.frames, 7), c.links);
     }
     // Six markers on one rigid body: each is linked to its three nearest
     // only, not to all five others.
     std::vector<float> line;
     for (int f = 0; f < 5; ++f) {
-        for (int m = 0; m < 6; ++m)
-            line.insert(line.end(), {100.0f * m, 10.0f * f, 0.0f});
+        for (int m = 0; m < 6; ++m) line.insert(line.end(), {100.0f * m, 10.0f * f, 0.0f});
     }
     const std::vector<TakeLink> nearest = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3},
                                            {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
@@ -82,13 +77,13 @@ TEST(MarkerLinksTest, LinkFilesHoldTwoNamesALine) {
         std::vector<NamedLink> links;
         std::string error;
     };
+    const std::string notALink = ": a link is two marker names, split by a tab or a blank";
     const Case cases[] = {
         {"# the head\nLFHD RFHD\n\n  LBHD\tRBHD  \r\nL Knee\tL Ankle\n",
-         {{"LFHD", "RFHD"}, {"LBHD", "RBHD"}, {"L Knee", "L Ankle"}},
-         ""},
-        {"LFHD RFHD\nLBHD\n", {}, "line 2: a link is two marker names, split by a tab or a blank"},
-        {"A B C\n", {}, "line 1: a link is two marker names, split by a tab or a blank"},
-        {"A\tB\tC\n", {}, "line 1: a link is two marker names, split by a tab or a blank"},
+         {{"LFHD", "RFHD"}, {"LBHD", "RBHD"}, {"L Knee", "L Ankle"}}, ""},
+        {"LFHD RFHD\nLBHD\n", {}, "line 2" + notALink},
+        {"A B C\n", {}, "line 1" + notALink},
+        {"A\tB\tC\n", {}, "line 1" + notALink},
     };
     for (const Case& c : cases) {
         std::ofstream(path, std::ios::binary) << c.text;
@@ -108,13 +103,9 @@ TEST(MarkerLinksTest, LinkFilesHoldTwoNamesALine) {
 
 TEST(MarkerLinksTest, TheStandardSetIsLinkedThroughTheMapsNames) {
     tovfileio::MarkerNameMap map;
-    for (const auto& [code, node] :
-         std::vector<std::pair<std::wstring, std::wstring>>{{L"LFHD", L"HeadFL"},
-                                                            {L"RFHD", L"HeadFR"},
-                                                            {L"LBHD", L"HeadBL"},
-                                                            {L"RANK", L"RAnkle"},
-                                                            {L"RHEL", L"RHeel"},
-                                                            {L"LANK", L"LAnkle"}}) {
+    for (const auto& [code, node] : std::vector<std::pair<std::wstring, std::wstring>>{
+             {L"LFHD", L"HeadFL"}, {L"RFHD", L"HeadFR"}, {L"LBHD", L"HeadBL"},
+             {L"RANK", L"RAnkle"}, {L"RHEL", L"RHeel"}, {L"LANK", L"LAnkle"}}) {
         map.Append({code, node});
     }
     // The right side's links come from the left's; a link of a code the map
@@ -131,14 +122,11 @@ TEST(MarkerLinksTest, TheStandardSetIsLinkedThroughTheMapsNames) {
         outline.nodes.push_back(node);
     }
     std::vector<std::string> unknown;
-    const std::vector<TakeLink> links = tovview::LinksByName(outline,
-                                                             {{"HeadFR", "HeadFL"},
-                                                              {"HeadFL", "HeadFR"},
-                                                              {"RAnkle", "RHeel"},
-                                                              {"Hips", "RHeel"},
-                                                              {"HeadFL", "Nose"},
-                                                              {"Nose", "Chin"}},
-                                                             unknown);
+    const std::vector<TakeLink> links = tovview::LinksByName(
+        outline,
+        {{"HeadFR", "HeadFL"}, {"HeadFL", "HeadFR"}, {"RAnkle", "RHeel"}, {"Hips", "RHeel"},
+         {"HeadFL", "Nose"}, {"Nose", "Chin"}},
+        unknown);
     // Each pair once, the lower index first; a bone is no marker.
     EXPECT_EQ(links, (std::vector<TakeLink>{{0, 1}, {3, 4}}));
     EXPECT_EQ(unknown, (std::vector<std::string>{"Hips", "Nose", "Chin"}));
