@@ -94,41 +94,39 @@ TEST_F(ImportTRCTest, CreateModeMakesAKeyedMarkerPerMarker) {
         {"points, scaled, in a metre scene", false, "mm", 1000.0, L"2", L"2.5", 0.0025f},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Scene::Current().Clear();
         Scene::Current().SetSystemUnitMillimetres(c.systemUnitMm);
-        const TrcChoices choices{
-            .sphere = c.sphere, .rootNode = true, .size = c.size, .scale = c.scale};
-        EXPECT_EQ(ImportText(Trc(4, c.units), choices), "") << c.name;
-        ASSERT_EQ(Scene::Current().Nodes().size(), 4u) << c.name;
+        const TrcChoices choices{.sphere = c.sphere, .rootNode = true, .size = c.size, .scale = c.scale};
+        EXPECT_EQ(ImportText(Trc(4, c.units), choices), "");
+        ASSERT_EQ(Scene::Current().Nodes().size(), 4u);
         SceneNode& cloud = Node(L"TRCCloud");
         SceneNode& knee = Node(L"RKNE");
-        EXPECT_EQ(knee.Parent(), &cloud) << c.name;
+        EXPECT_EQ(knee.Parent(), &cloud);
         const float size = std::stof(tovfileio::EncodeUtf8(c.size));
         const float scale = std::stof(tovfileio::EncodeUtf8(c.scale));
-        EXPECT_FLOAT_EQ(cloud.HeldObject()->GetBox().pmax.x, size * scale) << c.name;
+        EXPECT_FLOAT_EQ(cloud.HeldObject()->GetBox().pmax.x, size * scale);
         if (c.sphere) {
-            const float radius = knee.HeldObject()->Block().GetFloat(0, 0);
-            EXPECT_FLOAT_EQ(radius, size * 0.5f * scale) << c.name;
+            EXPECT_FLOAT_EQ(knee.HeldObject()->Block().GetFloat(0, 0), size * 0.5f * scale);
         } else {
             EXPECT_FLOAT_EQ(knee.Transform().Scale().HeldValue().x, size * 0.25f * scale);
         }
         // Frames 1 to 4 at 100 frames a second (48 ticks); file (x, y, z)
         // is the host's (x, -z, y); a dropout is keyed at the origin.
         const auto& keys = knee.Transform().Position().Track().Keys();
-        ASSERT_EQ(keys.size(), 4u) << c.name;
+        ASSERT_EQ(keys.size(), 4u);
         EXPECT_EQ(keys[0].time, 48);
         EXPECT_EQ(keys[3].time, 4 * 48);
-        EXPECT_FLOAT_EQ(keys[0].value.x, 2 * c.factor) << c.name;
-        EXPECT_FLOAT_EQ(keys[0].value.y, -103 * c.factor) << c.name;
-        EXPECT_FLOAT_EQ(keys[0].value.z, 12 * c.factor) << c.name;
-        EXPECT_EQ(keys[1].value, Point3(0, 0, 0)) << c.name;
-        EXPECT_EQ(Scene::Current().AnimationRange(), Interval(48, 5 * 48)) << c.name;
+        EXPECT_FLOAT_EQ(keys[0].value.x, 2 * c.factor);
+        EXPECT_FLOAT_EQ(keys[0].value.y, -103 * c.factor);
+        EXPECT_FLOAT_EQ(keys[0].value.z, 12 * c.factor);
+        EXPECT_EQ(keys[1].value, Point3(0, 0, 0));
+        EXPECT_EQ(Scene::Current().AnimationRange(), Interval(48, 5 * 48));
     }
 }
 
 TEST_F(ImportTRCTest, RangeOffsetAndTheCloudsUniqueName) {
-    auto dummy = brindle::host::NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID);
-    Scene::Current().CreateNode(std::move(dummy))->SetName(L"TRCCloud");
+    AddNode(HELPER_CLASS_ID, DUMMY_CLASS_ID, L"TRCCloud");
     ImportText(Trc(30), {.rootNode = true, .range = std::make_pair(L"10", L"19"), .offset = L"5"});
     EXPECT_NE(Scene::Current().FindByName(L"TRCCloud001"), nullptr);
     const auto& keys = Node(L"LKNE").Transform().Position().Track().Keys();
