@@ -95,14 +95,14 @@ TEST_F(ExportHTRTest, TheRootComesFromTheSelection) {
         {"a bone", spine, "", L"Spine"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Scene::Current().ClearSelection();
         Scene::Current().Select(c.select);
         HTRFile file;
-        EXPECT_EQ(ExportAndRead(ExportChoices(), file, c.root != nullptr ? 1 : 0), c.message)
-            << c.name;
+        EXPECT_EQ(ExportAndRead(ExportChoices(), file, c.root != nullptr ? 1 : 0), c.message);
         if (c.root != nullptr) {
-            ASSERT_NE(file.RootSegment(), nullptr) << c.name;
-            EXPECT_EQ(file.RootSegment()->Name(), c.root) << c.name;
+            ASSERT_NE(file.RootSegment(), nullptr);
+            EXPECT_EQ(file.RootSegment()->Name(), c.root);
         }
     }
 }
@@ -137,8 +137,7 @@ TEST_F(ExportHTRTest, SavedPoseNeedsAllSevenProperties) {
     SceneNode* root = Bone(L"Root", nullptr, Point3(1, -3, 2));
     for (const wchar_t* key : kBasePose) root->SetUserPropFloat(key, 7.0f);
     Scene::Current().Select(root);
-    ExportChoices choices;
-    choices.animate = false;
+    const ExportChoices choices{.animate = false};
     HTRFile six;
     ExportAndRead(choices, six);
     ExpectTranslation(six.RootSegment(), 1, 2, 3);  // the current pose

@@ -128,22 +128,22 @@ TEST_F(ImportHTRDialogTest, OkChecksEachFieldInOrderAndStaysOpenOnAFailure) {
          "Please choose a start frame equal to or greater than 3", IDC_FROM_FRAME, L"3"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Remember(tovtest::HtrChoices());  // base position on, animation on, all frames
         RecordingDriver driver;
         tovtest::PlayThenOkAndCancel(driver, c.steps);
-        EXPECT_EQ(Import(kImportHtr, path_, driver), 1) << c.name;
-        EXPECT_TRUE(Scene::Current().Nodes().empty()) << c.name;
+        EXPECT_EQ(Import(kImportHtr, path_, driver), 1);
+        EXPECT_TRUE(Scene::Current().Nodes().empty());
         // One message for each OK.
         const auto oks = std::count_if(c.steps.begin(), c.steps.end(),
                                        [](const Step& s) { return s.control == IDC_OK; });
-        ASSERT_EQ(driver.MessageBoxes().size(), std::size_t(oks) + 1) << c.name;
-        EXPECT_EQ(driver.MessageBoxes().back().caption, L"ImportHTR Error") << c.name;
-        EXPECT_EQ(tovfileio::EncodeUtf8(driver.MessageBoxes().back().text), c.message) << c.name;
+        ASSERT_EQ(driver.MessageBoxes().size(), std::size_t(oks) + 1);
+        EXPECT_EQ(driver.MessageBoxes().back().caption, L"ImportHTR Error");
+        EXPECT_EQ(tovfileio::EncodeUtf8(driver.MessageBoxes().back().text), c.message);
         // The dialog stayed open for the Cancel that followed.
-        ASSERT_EQ(driver.views.size(), c.steps.size() + 2) << c.name;
+        ASSERT_EQ(driver.views.size(), c.steps.size() + 2);
         if (c.resetControl != 0) {
-            EXPECT_EQ(tovtest::Control(driver.views.back(), c.resetControl).text, c.resetText)
-                << c.name;
+            EXPECT_EQ(tovtest::Control(driver.views.back(), c.resetControl).text, c.resetText);
         }
     }
 }

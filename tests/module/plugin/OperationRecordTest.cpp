@@ -57,19 +57,19 @@ TEST_F(OperationRecordTest, EveryWayAnOperationEndsIsRecorded) {
          ScriptedDriver().Answer(IDOK), OperationEnd::kRefused, 0, garbage, 0, 0},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Scene::Current().Clear();
         namesAsGiven_ = c.asGiven;
         ScriptedDriver driver = c.driver;
         Import(c.plugin, c.path, driver);
         const OperationReport& r = lastReport_;
-        EXPECT_EQ(r.end, c.end) << c.name;
-        EXPECT_EQ(r.reason, c.reason) << c.name;
-        EXPECT_EQ(r.file, tovtest::Wide(c.file)) << c.name;
-        EXPECT_EQ(r.openError, c.openError) << c.name;
-        EXPECT_EQ(r.headerFrames, c.headerFrames) << c.name;
+        EXPECT_EQ(r.end, c.end);
+        EXPECT_EQ(r.reason, c.reason);
+        EXPECT_EQ(r.file, tovtest::Wide(c.file));
+        EXPECT_EQ(r.openError, c.openError);
+        EXPECT_EQ(r.headerFrames, c.headerFrames);
         // The reader's words are kept exactly when it refused the file.
-        EXPECT_EQ(r.fileMessage.empty(), c.end != OperationEnd::kRefused || c.reason != 0)
-            << c.name;
+        EXPECT_EQ(r.fileMessage.empty(), c.end != OperationEnd::kRefused || c.reason != 0);
     }
     EXPECT_EQ(lastReport_.fileMessage,
               L"The file is does not have a compatible \"(X/Y/Z)\" header state");
