@@ -47,12 +47,9 @@ std::wstring Wide(const std::filesystem::path& path) {
 }
 
 std::filesystem::path CorpusDir() {
-    std::filesystem::path dir;
-    if (const char* env = std::getenv("TOV_CORPUS_DIR"); env != nullptr && *env != '\0') {
-        dir = env;
-    } else {
-        dir = TOV_CORPUS_DIR;
-    }
+    // The environment's folder overrides the one the build names.
+    const char* env = std::getenv("TOV_CORPUS_DIR");
+    const std::filesystem::path dir = env != nullptr && *env != '\0' ? env : TOV_CORPUS_DIR;
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) return {};
     return std::filesystem::weakly_canonical(dir, ec);
