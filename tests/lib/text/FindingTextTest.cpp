@@ -3,7 +3,9 @@
 // finding's sentence beside its own place; and what the rules about
 // findings (warnings, foreign files) say. The sentences the command line's
 // warnings test prints whole for its files are left to it; these are the
-// other forms each detail gives.
+// other forms each detail gives. Text from files in the sentences is made
+// safe to print: control characters shown, UTF-8 kept, long text cut at a
+// character's start; counts take their nouns.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "tovfileio/text/FindingText.h"
+#include "tovfileio/text/Phrases.h"
 
 using namespace tovfileio;
 
@@ -206,6 +209,37 @@ TEST(ReadFindingTest, WarningsAreShiftsAndMisreadsAndForeignFilesHoldNothingOfHt
     EXPECT_TRUE(IsForeignFile(picture));
     EXPECT_FALSE(IsForeignFile(bare));
     EXPECT_FALSE(IsForeignFile({}));
+}
+
+TEST(PhrasesTest, ControlCharactersAreShownAndLongTextIsCutWhole) {
+    const std::string forty(40, 'a');
+    const struct {
+        std::string text, escaped, quoted;
+    } cases[] = {
+        {"", "", "\"\""},
+        {"LFHD", "LFHD", "\"LFHD\""},
+        {"a\tb\r\n", "a\\tb\\r\\n", "\"a\\tb\\r\\n\""},
+        {"\x1b[2J\x7f", "\\x1B[2J\\x7F", "\"\\x1B[2J\\x7F\""},
+        {std::string("a\0b", 3), "a\\x00b", "\"a\\x00b\""},
+        {"Knöchel", "Knöchel", "\"Knöchel\""},
+        // Over 40 bytes: the first 40, less the character they would split.
+        {forty + "b", forty + "b", "\"" + forty + "...\""},
+        {forty.substr(1) + "\xC3\xB6", forty.substr(1) + "\xC3\xB6",
+         "\"" + forty.substr(1) + "...\""},
+        // Escaping follows the cut: a control character is never split.
+        {forty.substr(1) + "\t" + "b", forty.substr(1) + "\\tb",
+         "\"" + forty.substr(1) + "\\t...\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Escaped(c.text), c.escaped) << c.escaped;
+        EXPECT_EQ(Quoted(c.text), c.quoted) << c.escaped;
+    }
+}
+
+TEST(PhrasesTest, CountsTakeTheNounOfTheirNumber) {
+    EXPECT_EQ(Counted(0, "row", "rows"), "0 rows");
+    EXPECT_EQ(Counted(1, "marker is", "markers are"), "1 marker is");
+    EXPECT_EQ(Counted(18446744073709551615u, "row", "rows"), "18446744073709551615 rows");
 }
 
 }  // namespace
