@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
@@ -66,13 +67,13 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
     const std::string header =
         "NumSegments 2\nNumFrames 29.97\nDataFrameRate 120fps\nCalibrationUnits IN\n"
         "RotationUnits radian\nScaleFactor 2.5e1x\n";
+    // Frames, rate, units, rotation units, scale factor and first frame, as read.
+    const auto values = [&htr] {
+        return std::tuple(htr.GetNumFrames(), htr.GetDataFrameRate(), htr.GetCalibrationUnits(),
+                          htr.GetRotationUnits(), htr.GetScaleFactor(), htr.GetFirstFrame());
+    };
     ASSERT_EQ(htr.ReadMemory(HtrWithHeader(header, kTwoSegments)), L"");
-    EXPECT_EQ(htr.GetNumFrames(), 29u);
-    EXPECT_EQ(htr.GetDataFrameRate(), 120);
-    EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsInches);
-    EXPECT_EQ(htr.GetRotationUnits(), kRotationRadians);
-    EXPECT_EQ(htr.GetScaleFactor(), 25.0);
-    EXPECT_EQ(htr.GetFirstFrame(), 1);
+    EXPECT_EQ(values(), std::tuple(29u, 120, kUnitsInches, kRotationRadians, 25.0, 1));
 
     struct UnitCase {
         const char* calibration;
@@ -100,13 +101,9 @@ TEST(HTRReaderTest, HeaderValuesSetTheModel) {
     htr.SetFirstFrame(0);
     htr.SetDataFrameRate(120);
     ASSERT_EQ(htr.ReadMemory(""), L"");
-    EXPECT_EQ(htr.GetCalibrationUnits(), kUnitsMillimetres);
-    EXPECT_EQ(htr.GetRotationUnits(), kRotationDegrees);
-    EXPECT_EQ(htr.GetFirstFrame(), 1);
-    EXPECT_EQ(htr.GetDataFrameRate(), 60);
+    EXPECT_EQ(values(), std::tuple(0u, 60, kUnitsMillimetres, kRotationDegrees, 2.5e1, 1));
     EXPECT_EQ(htr.SegmentCount(), 0u);
     EXPECT_TRUE(htr.GetNormalizeScaleFactors());
-    EXPECT_EQ(htr.GetScaleFactor(), 2.5e1);
 }
 
 TEST(HTRReaderTest, HeaderAloneStopsAtTheFirstSectionAfterIt) {
