@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/support/TestFiles.h"
 #include "tovfileio/convert/Conversion.h"
@@ -36,18 +38,9 @@ class ConversionTest : public ::testing::Test {
 protected:
     std::string In() const { return scratch_.Write("take.trc", kTake).string(); }
 
-    ConversionResult Run(const std::string& in, FileKind inKind, const std::string& out,
-                         FileKind outKind, std::optional<CalibrationUnits> units = {},
-                         std::optional<UpAxis> up = {}) const {
-        return Run(in, inKind, out, outKind, [&](ConversionRequest& request) {
-            request.units = units;
-            request.up = up;
-        });
-    }
-
-    template <typename Ask>
-    ConversionResult Run(const std::string& in, FileKind inKind, const std::string& out,
-                         FileKind outKind, Ask ask) const {
+    // Converts `in` to `out` in the scratch folder, asking what `ask` adds to the request.
+    ConversionResult Run(const std::string& in, FileKind inKind, const std::string& out, FileKind outKind,
+                         const std::function<void(ConversionRequest&)>& ask = {}) const {
         ConversionRequest request;
         request.in = in;
         request.inKind = inKind;
@@ -55,7 +48,7 @@ protected:
         request.outKind = outKind;
         request.baseName = L"take";
         request.dateTime = "Sun Dec  6 12:00:00 2026";
-        ask(request);
+        if (ask) ask(request);
         return Convert(request);
     }
 
@@ -69,11 +62,13 @@ protected:
     tovtest::ScratchDir scratch_;
 };
 
-void ExpectSamples(const TRCFile& take, const Expected (&expected)[3][3], double tolerance,
-                   const std::string& row) {
-    ASSERT_EQ(take.GetNumMarkers(), 3u) << row;
-    for (std::uint32_t m = 0; m < 3; ++m) {
-        for (std::uint32_t f = 0; f < 3; ++f) {
+// Samples by frame, then marker.
+using Samples = std::vector<std::vector<Expected>>;
+
+void ExpectSamples(const TRCFile& take, const Samples& expected, double tolerance, const std::string& row) {
+    ASSERT_EQ(take.GetNumMarkers(), expected[0].size()) << row;
+    for (std::uint32_t m = 0; m < expected[0].size(); ++m) {
+        for (std::uint32_t f = 0; f < expected.size(); ++f) {
             double x = 0, y = 0, z = 0;
             const bool valid = take.GetMarker(m)->GetPosition(f, x, y, z);
             const Expected& e = expected[f][m];
@@ -86,13 +81,15 @@ void ExpectSamples(const TRCFile& take, const Expected (&expected)[3][3], double
     }
 }
 
+const std::string kToZUp = "positions turned from Y-up to Z-up", kToYUp = "positions turned from Z-up to Y-up";
+
 // The take as TRC holds it (Y-up), and stood Z-up as (x, -z, y).
-const Expected kYUp[3][3] = {
+const Samples kYUp = {
     {{true, 1.5, 2.25, -3}, {true, 10, 20, 30}, {true, -0.125, 1000, 7}},
     {{true, 1.5, 2.5, -3}, {false, 0, 0, 0}, {true, -0.25, 1000, 7}},
     {{true, 1.5, 2.75, -3}, {true, 10, 21, 30}, {true, -0.375, 1000, 7}},
 };
-const Expected kZUp[3][3] = {
+const Samples kZUp = {
     {{true, 1.5, 3, 2.25}, {true, 10, -30, 20}, {true, -0.125, -7, 1000}},
     {{true, 1.5, 3, 2.5}, {false, 0, 0, 0}, {true, -0.25, -7, 1000}},
     {{true, 1.5, 3, 2.75}, {true, 10, -30, 21}, {true, -0.375, -7, 1000}},
@@ -106,53 +103,44 @@ TEST_F(ConversionTest, MarkerTakesTurnToEachFormatsUpAxisAndBack) {
     const struct {
         FileKind kind;
         const char* name;
-        const Expected (&stored)[3][3];
+        const Samples& stored;
         double tolerance;
-        const char* note;  // what the conversion says it turned
+        std::vector<std::string> there, back;  // what each conversion says it turned
     } cases[] = {
-        {FileKind::kC3d, "take.c3d", kZUp, 1e-4, "positions turned from Y-up to Z-up"},
-        {FileKind::kTrc, "copy.trc", kYUp, 1e-9, nullptr},
+        {FileKind::kC3d, "take.c3d", kZUp, 1e-4, {kToZUp}, {kToYUp}},
+        {FileKind::kGwm, "take.gwm", kZUp, 1e-4, {kToZUp}, {kToYUp}},
+        {FileKind::kTrc, "copy.trc", kYUp, 1e-9, {}, {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         const ConversionResult there = Run(in, FileKind::kTrc, c.name, c.kind);
-        ASSERT_TRUE(there.Succeeded()) << c.name;
-        EXPECT_EQ(there.notes.size(), c.note ? 1u : 0u) << c.name;
-        if (c.note && !there.notes.empty()) {
-            EXPECT_EQ(there.notes[0], c.note);
-        }
+        ASSERT_TRUE(there.Succeeded());
+        EXPECT_EQ(there.notes, c.there);
         ExpectSamples(ReadBack(c.name, c.kind), c.stored, c.tolerance, c.name);
         const ConversionResult back = Run((scratch_.Path() / c.name).string(), c.kind, "back.trc",
                                           FileKind::kTrc);
-        ASSERT_TRUE(back.Succeeded()) << c.name;
+        ASSERT_TRUE(back.Succeeded());
+        EXPECT_EQ(back.notes, c.back);
         ExpectSamples(ReadBack("back.trc", FileKind::kTrc), kYUp, c.tolerance, c.name);
     }
-    // A GWM file, the host's Z-up marker file, comes back as the TRC take.
-    ASSERT_TRUE(Run(in, FileKind::kTrc, "take.gwm", FileKind::kGwm).Succeeded());
-    const ConversionResult back =
-        Run((scratch_.Path() / "take.gwm").string(), FileKind::kGwm, "back.trc", FileKind::kTrc);
-    ASSERT_TRUE(back.Succeeded());
-    ASSERT_EQ(back.notes.size(), 1u);
-    EXPECT_EQ(back.notes[0], "positions turned from Z-up to Y-up");
-    ExpectSamples(ReadBack("back.trc", FileKind::kTrc), kYUp, 1e-4, "gwm");
 }
 
 // Lengths in other units, and an up axis asked for: said, and done to every
 // sample, a dropout staying one.
 TEST_F(ConversionTest, UnitsAndUpAxisAsAsked) {
-    const ConversionResult cm =
-        Run(In(), FileKind::kTrc, "cm.trc", FileKind::kTrc, kUnitsCentimetres, UpAxis::kZ);
+    const ConversionResult cm = Run(In(), FileKind::kTrc, "cm.trc", FileKind::kTrc, [](ConversionRequest& r) {
+        r.units = kUnitsCentimetres;
+        r.up = UpAxis::kZ;
+    });
     ASSERT_TRUE(cm.Succeeded());
     ASSERT_EQ(cm.notes.size(), 2u);
-    EXPECT_EQ(cm.notes[0], "positions turned from Y-up to Z-up");
+    EXPECT_EQ(cm.notes[0], kToZUp);
     EXPECT_EQ(cm.notes[1], "lengths converted from mm to cm");
     const TRCFile take = ReadBack("cm.trc", FileKind::kTrc);
     EXPECT_EQ(take.GetUnits(), kUnitsCentimetres);
-    Expected tenth[3][3];
-    for (int f = 0; f < 3; ++f) {
-        for (int m = 0; m < 3; ++m) {
-            const Expected& e = kZUp[f][m];
-            tenth[f][m] = {e.valid, e.x / 10, e.y / 10, e.z / 10};
-        }
+    Samples tenth = kZUp;
+    for (auto& frame : tenth) {
+        for (Expected& e : frame) e = {e.valid, e.x / 10, e.y / 10, e.z / 10};
     }
     ExpectSamples(take, tenth, 1e-9, "cm");
 }
@@ -174,16 +162,8 @@ TEST_F(ConversionTest, SkeletonJointsBecomeMarkers) {
     ASSERT_EQ(take.GetNumMarkers(), 2u);
     EXPECT_EQ(take.GetMarker(1)->GetName(), L"Tip");
     EXPECT_EQ(take.GetDataRate(), 30);
-    const double expected[2][2][3] = {{{0, 100, 0}, {0, 150, 0}}, {{25, 100, 0}, {25, 150, 0}}};
-    for (std::uint32_t f = 0; f < 2; ++f) {
-        for (std::uint32_t m = 0; m < 2; ++m) {
-            double x = 0, y = 0, z = 0;
-            ASSERT_TRUE(take.GetMarker(m)->GetPosition(f, x, y, z));
-            EXPECT_NEAR(x, expected[f][m][0], 1e-9);
-            EXPECT_NEAR(y, expected[f][m][1], 1e-9);
-            EXPECT_NEAR(z, expected[f][m][2], 1e-9);
-        }
-    }
+    ExpectSamples(take, {{{true, 0, 100, 0}, {true, 0, 150, 0}}, {{true, 25, 100, 0}, {true, 25, 150, 0}}},
+                  1e-9, "joints");
 }
 
 // Every corpus C3D file through TRC and back: every position within float
@@ -207,13 +187,12 @@ TEST_F(ConversionTest, CorpusC3dFilesComeBackThroughTrc) {
             ASSERT_EQ(back.GetMarker(m)->GetName(), a.GetName()) << name;
             ASSERT_EQ(back.GetMarker(m)->GetNumSamples(), a.GetNumSamples()) << name;
             for (std::uint32_t f = 0; f < a.GetNumSamples(); ++f) {
-                double x = 0, y = 0, z = 0, bx = 0, by = 0, bz = 0;
-                const bool valid = a.GetPosition(f, x, y, z);
-                ASSERT_EQ(back.GetMarker(m)->GetPosition(f, bx, by, bz), valid) << name << " " << f;
-                if (!valid) continue;
-                EXPECT_EQ(static_cast<float>(bx), static_cast<float>(x)) << name << " " << m << " " << f;
-                EXPECT_EQ(static_cast<float>(by), static_cast<float>(y)) << name << " " << m << " " << f;
-                EXPECT_EQ(static_cast<float>(bz), static_cast<float>(z)) << name << " " << m << " " << f;
+                double p[3], q[3];
+                const bool valid = a.GetPosition(f, p[0], p[1], p[2]);
+                ASSERT_EQ(back.GetMarker(m)->GetPosition(f, q[0], q[1], q[2]), valid) << name << " " << f;
+                for (int k = 0; valid && k < 3; ++k) {
+                    EXPECT_EQ(static_cast<float>(q[k]), static_cast<float>(p[k])) << name << " " << m << " " << f;
+                }
             }
         }
     }

@@ -37,11 +37,8 @@ std::string TrcText(const std::vector<std::string>& names,
     for (std::size_t f = 0; f < frames.size(); ++f) {
         text += std::to_string(f + 1) + "\t" + std::to_string(f * 0.01);
         for (const Point& p : frames[f]) {
-            if (p.x != p.x) {
-                text += "\t\t\t";
-            } else {
-                text += "\t" + std::to_string(p.x) + "\t" + std::to_string(p.y) + "\t" + std::to_string(p.z);
-            }
+            text += p.x != p.x ? "\t\t\t"
+                               : "\t" + std::to_string(p.x) + "\t" + std::to_string(p.y) + "\t" + std::to_string(p.z);
         }
         text += "\n";
     }
