@@ -18,8 +18,7 @@ struct DialogStep {
     const wchar_t* text = nullptr;  // null: a click
 };
 
-inline void PlayThenOkAndCancel(brindle::host::ScriptedDriver& driver,
-                                const std::vector<DialogStep>& steps) {
+inline void PlayThenOkAndCancel(brindle::host::ScriptedDriver& driver, const std::vector<DialogStep>& steps) {
     for (const DialogStep& step : steps) {
         if (step.text == nullptr) {
             driver.Click(step.control);

@@ -108,8 +108,7 @@ private:
         auto* plugin = static_cast<Plugin*>(Create(id));
         EXPECT_NE(plugin, nullptr);
         if (plugin == nullptr) return -1;
-        auto* operations =
-            static_cast<PluginOperations*>(plugin->GetInterface(kPluginOperationsId));
+        auto* operations = static_cast<PluginOperations*>(plugin->GetInterface(kPluginOperationsId));
         EXPECT_NE(operations, nullptr);
         if (operations != nullptr) operations->TakeNamesAsGiven(namesAsGiven_);
         brindle::host::UiDriver* previous = brindle::host::SetUiDriver(&driver);

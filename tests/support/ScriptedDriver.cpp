@@ -12,8 +12,7 @@ HostEvent Event(HostEvent::Kind kind, int templateId = 0, DialogAction action = 
     return event;
 }
 
-HostEvent DialogEvent(int templateId, DialogAction::Kind kind, int control = 0,
-                      std::wstring text = {}) {
+HostEvent DialogEvent(int templateId, DialogAction::Kind kind, int control = 0, std::wstring text = {}) {
     return Event(HostEvent::Kind::Dialog, templateId, {kind, control, std::move(text)});
 }
 
@@ -49,8 +48,7 @@ std::optional<DialogAction> ScriptedDriver::NextDialogAction(const DialogView& /
     return Take().action;
 }
 
-std::optional<std::vector<std::wstring>> ScriptedDriver::ChooseFiles(
-    const FileDialogRequest& request) {
+std::optional<std::vector<std::wstring>> ScriptedDriver::ChooseFiles(const FileDialogRequest& request) {
     fileDialogs_.push_back(request);
     if (!Next(Step::Kind::Files)) return std::nullopt;
     return Take().paths;

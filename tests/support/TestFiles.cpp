@@ -55,8 +55,7 @@ std::filesystem::path CorpusDir() {
     return std::filesystem::weakly_canonical(dir, ec);
 }
 
-std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder,
-                                               const std::string& extension) {
+std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder, const std::string& extension) {
     std::vector<std::filesystem::path> files;
     const auto dir = CorpusDir();
     if (dir.empty()) return files;

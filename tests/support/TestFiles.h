@@ -33,8 +33,7 @@ std::wstring Wide(const std::filesystem::path& path);
 std::filesystem::path CorpusDir();
 // Files with the given extension (".htr", ".trc") in a corpus subfolder,
 // sorted by name; empty when the corpus is missing.
-std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder,
-                                               const std::string& extension);
+std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder, const std::string& extension);
 
 // Whole contents of a file as bytes.
 std::string ReadBytes(const std::filesystem::path& path);

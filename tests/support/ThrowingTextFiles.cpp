@@ -57,16 +57,14 @@ ThrowingTextFiles::ThrowingTextFiles(std::uint64_t bytes, Throw what) : bytes_(b
 
 ThrowingTextFiles::~ThrowingTextFiles() { tovfileio::UseTextFiles(nullptr); }
 
-std::unique_ptr<tovfileio::TextLines> ThrowingTextFiles::OpenLines(const std::wstring& path,
-                                                                   int& error) {
+std::unique_ptr<tovfileio::TextLines> ThrowingTextFiles::OpenLines(const std::wstring& path, int& error) {
     auto reader = std::make_unique<tovfileio::TextReader>();
     if (reader->Open(path)) return reader;
     error = reader->OpenError();
     return nullptr;
 }
 
-std::unique_ptr<tovfileio::TextOutput> ThrowingTextFiles::CreateOutput(const std::wstring& path,
-                                                                       int& error) {
+std::unique_ptr<tovfileio::TextOutput> ThrowingTextFiles::CreateOutput(const std::wstring& path, int& error) {
     auto output = std::make_unique<ThrowingOutput>(bytes_, what_, threw_);
     if (output->Open(path)) return output;
     error = output->Error();

@@ -27,10 +27,8 @@ public:
     ThrowingTextFiles(const ThrowingTextFiles&) = delete;
     ThrowingTextFiles& operator=(const ThrowingTextFiles&) = delete;
 
-    std::unique_ptr<tovfileio::TextLines> OpenLines(const std::wstring& path,
-                                                    int& error) override;
-    std::unique_ptr<tovfileio::TextOutput> CreateOutput(const std::wstring& path,
-                                                        int& error) override;
+    std::unique_ptr<tovfileio::TextLines> OpenLines(const std::wstring& path, int& error) override;
+    std::unique_ptr<tovfileio::TextOutput> CreateOutput(const std::wstring& path, int& error) override;
 
     // Whether an output threw.
     bool Threw() const { return threw_; }
