@@ -43,8 +43,7 @@ TEST(DocumentLockTest, WaitsGivesUpAndLeavesNothingBehind) {
 
     EXPECT_EQ(other.Acquire((dir.Path() / "no" / "s.json").string(), 0ms, {}, error),
               DocumentLock::Outcome::Failed);
-    EXPECT_NE(error.find("/no/.s.json.lock: No such file or directory"), std::string::npos)
-        << error;
+    EXPECT_NE(error.find("/no/.s.json.lock: No such file or directory"), std::string::npos) << error;
 }
 
 // Processes adding one to a number in a file, each reading and writing it

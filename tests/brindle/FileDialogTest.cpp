@@ -26,8 +26,7 @@ struct Chosen {
 
 // Runs the open or save chooser on `request`, into a buffer of `size`
 // characters, with `driver` answering.
-Chosen Choose(ScriptedDriver& driver, OPENFILENAMEW request, bool save = false,
-              std::size_t size = 1000) {
+Chosen Choose(ScriptedDriver& driver, OPENFILENAMEW request, bool save = false, std::size_t size = 1000) {
     std::vector<wchar_t> buffer(size, L'\x7F');
     request.lpstrFile = buffer.data();
     request.nMaxFile = static_cast<DWORD>(size);

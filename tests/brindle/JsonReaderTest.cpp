@@ -143,8 +143,7 @@ TEST(JsonReaderTest, NumbersConvertToTheNearestDoubleToTheBit) {
         std::from_chars(text.data(), text.data() + text.size(), expected);
         double value = 42;
         ASSERT_TRUE((JsonNumber{text, false}.ToDouble(value))) << text;
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected))
-            << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected)) << text;
     }
 }
 

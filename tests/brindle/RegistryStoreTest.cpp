@@ -82,8 +82,7 @@ TEST_F(RegistryStoreTest, EveryChangeIsSavedAndReadsBackExactly) {
     store.UseFile(nested);
     EXPECT_FALSE(store.FoundDamaged());
     HKEY key = Create(L"Software\\TOVELUND\\TOVFileIO\\Brindle\\ConvertGWM");
-    EXPECT_EQ(Get(key, L"mnmpath"),
-              (std::vector<BYTE>{'C', 0, ':', 0, '\\', 0, '"', 0, 0xE9, 0, 0, 0}));
+    EXPECT_EQ(Get(key, L"mnmpath"), (std::vector<BYTE>{'C', 0, ':', 0, '\\', 0, '"', 0, 0xE9, 0, 0, 0}));
     RegCloseKey(key);
     ASSERT_TRUE(store.Save());
     EXPECT_EQ(tovtest::ReadBytes(nested), saved);
@@ -360,8 +359,7 @@ TEST_F(RegistryStoreTest, OnlyARegularFileIsReadOrReplaced) {
     store.UseFile(fifo.string());
     ::alarm(0);
     SetDword(L"Software", L"v", 1);
-    EXPECT_NE(store.SaveError().find("not a regular file"), std::string::npos)
-        << store.SaveError();
+    EXPECT_NE(store.SaveError().find("not a regular file"), std::string::npos) << store.SaveError();
     EXPECT_FALSE(std::filesystem::is_regular_file(fifo));
 
     const auto loop = dir.Path() / "loop.reg";
@@ -400,8 +398,7 @@ TEST_F(RegistryStoreTest, NewFilesArePrivateAndWhatCannotBeReadIsKept) {
 // no longer damaged. Of these inputs only the valid file in UTF-16 with its
 // byte-order mark is valid throughout, and only its values load.
 TEST_F(RegistryStoreTest, StoresOfAnyKindLoad) {
-    const std::string values =
-        "\"A\"=dword:00000001\n\"B\"=hex(b):00,00,00,00,00,00,f0,3f\n\"C\"=\"text\"\n";
+    const std::string values = "\"A\"=dword:00000001\n\"B\"=hex(b):00,00,00,00,00,00,f0,3f\n\"C\"=\"text\"\n";
     const std::string valid =
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n" + values;
     for (const auto& input : tovtest::HostileInputs(valid)) {

@@ -111,8 +111,7 @@ void ExpectSameKeys(const Track& before, const Track& after) {
 
 // A minimal document around the given node list.
 std::string Document(const std::string& nodes, const std::string& settings = "") {
-    return R"({"format": "tovfileio-scene", "version": 2, )" + settings + R"("nodes": [)" +
-           nodes + "]}";
+    return R"({"format": "tovfileio-scene", "version": 2, )" + settings + R"("nodes": [)" + nodes + "]}";
 }
 
 // A document of one node "A" with the members given.
@@ -224,9 +223,7 @@ TEST(SceneDocumentTest, KeysAndStringsAreEscapedAsJsonWritesThem) {
         out.EndObject();
         out.EndObject();
         const std::string quoted = nlohmann::json(text).dump();
-        EXPECT_EQ(out.Finish(),
-                  "{\n  \"outer\": {\n    " + quoted + ": " + quoted + "\n  }\n}\n")
-            << quoted;
+        EXPECT_EQ(out.Finish(), "{\n  \"outer\": {\n    " + quoted + ": " + quoted + "\n  }\n}\n") << quoted;
     }
 }
 
@@ -577,8 +574,7 @@ TEST(SceneDocumentTest, ALackOfMemoryMidSaveKeepsTheOldFile) {
     Scene scene;
     BuildRichScene(scene);
     for (int i = 0; i < 2000; ++i) {
-        const std::wstring name =
-            L"Marker with a name longer than short strings " + std::to_wstring(i);
+        const std::wstring name = L"Marker with a name longer than short strings " + std::to_wstring(i);
         AddMarker(scene, 20).Nodes().back()->SetName(name.c_str());
     }
     const std::string old = "old contents";
