@@ -42,10 +42,8 @@ void ChooseExport(DialogFlagDriver& driver, const ExportChoices& c) {
     driver.Type(IDC_GLOBAL_SCALE, c.scale, "scale");
 }
 
-SceneNode* Bone(const wchar_t* name, SceneNode* parent, Point3 position = Point3(),
-                float length = 10) {
-    SceneNode* node =
-        tovtest::PluginTestHost::AddNode(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, name, parent);
+SceneNode* Bone(const wchar_t* name, SceneNode* parent, Point3 position = Point3(), float length = 10) {
+    SceneNode* node = tovtest::PluginTestHost::AddNode(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, name, parent);
     node->HeldObject()->Block().SetValue(3, 0, length);
     node->Transform().Position().SetHeldValue(position);
     return node;
@@ -193,8 +191,7 @@ TEST_F(ExportHTRTest, ParentTransformsAndOffsetChooseWhereFramesComeFrom) {
     // With parent transforms or not, and the root's base translation x in the file.
     for (const auto& [parentTransforms, rootX] : {std::pair{true, 101.0}, std::pair{false, 1.0}}) {
         HTRFile file;
-        ExportAndRead({.savedPose = false, .parentTransforms = parentTransforms, .offset = L"10"},
-                      file);
+        ExportAndRead({.savedPose = false, .parentTransforms = parentTransforms, .offset = L"10"}, file);
         ExpectTranslation(file.RootSegment(), rootX, 2, 3);
         EXPECT_EQ(file.GetFirstFrame(), 10);
         const HTRSegment* exported = file.FindSegment(L"Child");

@@ -100,8 +100,7 @@ void ExpectRotation(const Quat& host, const TOVRotationMatrix3<double>& expected
 
 class ImportHTRTest : public tovtest::PluginTestHost {
 protected:
-    int ImportText(const std::string& text, const HtrChoices& choices,
-                   std::string* messages = nullptr) {
+    int ImportText(const std::string& text, const HtrChoices& choices, std::string* messages = nullptr) {
         CapturingDriver driver;
         tovtest::ChooseImport(driver.Driver(), choices);
         const std::string path = dir_.Write("walk.take.htr", text).string();

@@ -71,8 +71,7 @@ TEST_F(OperationRecordTest, EveryWayAnOperationEndsIsRecorded) {
         // The reader's words are kept exactly when it refused the file.
         EXPECT_EQ(r.fileMessage.empty(), c.end != OperationEnd::kRefused || c.reason != 0);
     }
-    EXPECT_EQ(lastReport_.fileMessage,
-              L"The file is does not have a compatible \"(X/Y/Z)\" header state");
+    EXPECT_EQ(lastReport_.fileMessage, L"The file is does not have a compatible \"(X/Y/Z)\" header state");
 }
 
 // An export refused for want of a bone names the top-level nodes the

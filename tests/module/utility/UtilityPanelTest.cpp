@@ -80,8 +80,7 @@ protected:
     DialogView RunPanel(ScriptedDriver& driver, bool takeMatches = false) {
         auto* panel = static_cast<UtilityObj*>(Create(kUtilities));
         EXPECT_NE(panel, nullptr);
-        static_cast<MarkerCreator*>(panel->GetInterface(kMarkerCreatorId))
-            ->TakeMatchesUnasked(takeMatches);
+        static_cast<MarkerCreator*>(panel->GetInterface(kMarkerCreatorId))->TakeMatchesUnasked(takeMatches);
         auto* previous = brindle::host::SetUiDriver(&driver);
         panel->BeginEditParams(&brindle::host::HostInterface(), nullptr);
         brindle::host::RunEvents();
