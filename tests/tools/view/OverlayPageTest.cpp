@@ -74,28 +74,26 @@ TEST(OverlayPageTest, PageFramesShowTheTakesFramesByNumberOrByTime) {
          Take("b", 120, 1, 200, 1, 0), 1, 100, {{0, 0}, {1, 2}, {99, 198}}, 0, 99},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 40, 1, 0), c.second};
         const tovview::TakeOutline page = tovview::MergeTakes(takes, c.alignment);
-        EXPECT_EQ(page.firstFrame, c.pageFirst) << c.what;
-        EXPECT_EQ(page.frameCount, c.pageFrames) << c.what;
+        EXPECT_EQ(page.firstFrame, c.pageFirst);
+        EXPECT_EQ(page.frameCount, c.pageFrames);
         for (const auto& [index, frame] : c.shown) {
-            EXPECT_EQ(tovview::TakeFrameAt(page, page.takes[1], c.alignment, index), frame)
-                << c.what << ", page frame " << index;
+            EXPECT_EQ(tovview::TakeFrameAt(page, page.takes[1], c.alignment, index), frame) << "at " << index;
         }
-        EXPECT_EQ(page.takes[1].pageFirst, c.secondFrom) << c.what;
-        EXPECT_EQ(page.takes[1].pageLast, c.secondTo) << c.what;
+        EXPECT_EQ(page.takes[1].pageFirst, c.secondFrom);
+        EXPECT_EQ(page.takes[1].pageLast, c.secondTo);
     }
 }
 
 // The page's positions of each take are its own at the frame it shows, and
 // NaN where it shows none.
 TEST(OverlayPageTest, ATakeWithoutAFrameThereIsADropout) {
-    const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 4, 1, 0),
-                                                       Take("b", 60, 3, 4, 1, 0)};
+    const std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 4, 1, 0), Take("b", 60, 3, 4, 1, 0)};
     const tovview::TakeOutline page = tovview::MergeTakes(takes, TakeAlignment::kFrame);
     std::string html, error;
-    ASSERT_TRUE(tovview::OverlayPageHtml(takes, page, TakeAlignment::kFrame, "a + b", html, error))
-        << error;
+    ASSERT_TRUE(tovview::OverlayPageHtml(takes, page, TakeAlignment::kFrame, "a + b", html, error)) << error;
     EXPECT_EQ(html.size(), tovview::PlayerPageBytes(page, "a + b"));
     EXPECT_NE(html.find("\"takes\":[{\"title\":\"a\",\"frameRate\":60,\"firstFrame\":1,"
                         "\"frameCount\":4,\"pageFrames\":[0,3]},{\"title\":\"b\",\"frameRate\":60,"

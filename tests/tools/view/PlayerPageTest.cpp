@@ -55,8 +55,7 @@ Page MakePage(const std::string& title) {
 }
 
 // A node of the current scene holding a new object of the class.
-SceneNode* Make(const wchar_t* name, SClass_ID superClass, Class_ID classId,
-                SceneNode* parent = nullptr) {
+SceneNode* Make(const wchar_t* name, SClass_ID superClass, Class_ID classId, SceneNode* parent = nullptr) {
     SceneNode* node = Scene::Current().CreateNode(NewSceneObject(superClass, classId));
     node->SetName(name);
     if (parent != nullptr) parent->AttachChild(node, 0);
