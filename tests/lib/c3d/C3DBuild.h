@@ -4,8 +4,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,13 +20,9 @@ inline std::string U16(Processor p, std::uint16_t v) {
 
 inline std::string F32(Processor p, float v) {
     if (p == kDec) v *= 4.0f;  // VAX F: the IEEE bits of four times the value, halves swapped
-    std::uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    unsigned char b[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
-                          static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
-    if (p == kMips) return std::string{char(b[3]), char(b[2]), char(b[1]), char(b[0])};
-    if (p == kDec) return std::string{char(b[2]), char(b[3]), char(b[0]), char(b[1])};
-    return std::string(reinterpret_cast<char*>(b), 4);
+    const auto bits = std::bit_cast<std::uint32_t>(v);
+    const auto lo = static_cast<std::uint16_t>(bits), hi = static_cast<std::uint16_t>(bits >> 16);
+    return p == kIntel ? U16(p, lo) + U16(p, hi) : U16(p, hi) + U16(p, lo);
 }
 
 struct Build {
