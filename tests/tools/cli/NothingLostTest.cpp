@@ -396,108 +396,80 @@ TEST(InterruptTest, ASignalDuringASettingsSaveLeavesNoLock) {
     }
 }
 
-// Ctrl-C in a batch is the cancel between files. The second source is a
-// FIFO, and the signal comes once the batch has opened it: that file is
-// read to its end and converted, the third is never started, the log
-// closes with a line that says so, and the status is 1. When the second
-// file's target is a FIFO that no one reads, its wait for a reader is given
-// up: the run ends there, promptly, whichever signal asked (a kill -9 once
-// was the only way out).
-TEST(InterruptTest, CtrlCStopsABatchBetweenFiles) {
-    struct Case {
-        const char* name;
-        int signal;
-        bool fifoTarget;
-    };
-    const Case cases[] = {
-        {"Ctrl-C", SIGINT, false},
-        {"Ctrl-C, a target no one reads", SIGINT, true},
-        {"SIGTERM, a target no one reads", SIGTERM, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        tovtest::ScratchDir dir;
-        const std::string trc = ReadBytes(tovtest::kWalkTrc);
-        const auto first = dir.Write("a.trc", trc);
-        tovtest::HeldInput held(dir.Path() / "held.trc");
-        const auto last = dir.Write("c.trc", trc);
-        const auto out = dir.Path() / "out";
-        fs::create_directory(out);
-        ASSERT_TRUE(!c.fifoTarget || ::mkfifo((out / "held.gwm").c_str(), 0600) == 0);
-        // One job: the file after the one being read is not started.
-        const pid_t pid = tovtest::StartProcess(
-            {"convert", "--batch", "--jobs", "1", "-o", out.string(), first.string(),
-             held.Path().string(), last.string()},
-            dir);
-        ASSERT_GT(pid, 0);  // never kill(-1, ...)
-        ASSERT_TRUE(held.Reached());
-        ::kill(pid, c.signal);
-        held.Release(trc);
-        const auto run = tovtest::WaitProcessWithin(pid, dir, 60s);
-        EXPECT_EQ(run.status, 1) << run.err;
-        const std::string heldDone =
-            c.fifoTarget ? "" : "file: " + held.Path().string() + " done.\n";
-        EXPECT_THAT(ReadBytes(out / "ConvertGWMLog.txt"),
-                    HasSubstr("file: " + first.string() + " done.\n" + heldDone + "Interrupted: " +
-                              (c.fifoTarget ? "1" : "2") + " of 3 files converted.\n"));
-        EXPECT_EQ(fs::is_fifo(out / "held.gwm"), c.fifoTarget);
-        EXPECT_FALSE(fs::exists(out / "c.gwm"));
-    }
-}
-
 std::string Click(int id) { return "click " + std::to_string(id) + "\n"; }
 
-// tovfileio utility, a batch of three whose second source is a FIFO; the
-// signal comes once the batch has opened it. That file is read to its end and
-// written, the third is not begun. When its target is a FIFO that no one
-// reads, the wait for a reader is given up at the signal and nothing more is
-// written.
-TEST_F(NothingLostTest, CtrlCStopsAUtilityBatchAfterTheFileBeingWritten) {
+// Ctrl-C in a batch, of convert or of the utility panel, is the cancel
+// between files. The second of three sources is a FIFO, and the signal comes
+// once the batch has opened it: that file is read to its end and written
+// whole, the third is never started, the log has a whole line for each file
+// written (convert's closes with a line that says it was interrupted), and no
+// hidden file is left. convert ends with status 1; the utility with 130, the
+// panel closed and its settings saved. When the second file's target is a
+// FIFO that no one reads, its wait for a reader is given up: the run ends
+// there, promptly, whichever signal asked (a kill -9 once was the only way
+// out).
+TEST_F(NothingLostTest, CtrlCStopsABatchBetweenFiles) {
+    const struct {
+        const char* name;
+        bool utility;
+        int signal;
+        bool fifoTarget;
+    } cases[] = {
+        {"utility, Ctrl-C", true, SIGINT, false},
+        // The panel as the case before left it, batch conversion on.
+        {"utility, Ctrl-C, a target no one reads", true, SIGINT, true},
+        {"convert, Ctrl-C", false, SIGINT, false},
+        {"convert, Ctrl-C, a target no one reads", false, SIGINT, true},
+        {"convert, SIGTERM, a target no one reads", false, SIGTERM, true},
+    };
     const std::string trc = ReadBytes(kWalkTrc);
-    for (const bool fifoTarget : {false, true}) {
-        SCOPED_TRACE(fifoTarget ? "a target no one reads" : "plain targets");
-        // Each case's own sources and folder; the second finds the panel as
-        // the first left it, batch conversion on.
-        const std::string run = fifoTarget ? "second" : "first";
+    const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
+    int runs = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each case's own sources and folder.
+        const std::string run = "run" + std::to_string(++runs);
         fs::create_directories(dir_.Path() / run / "out");
         const auto first = dir_.Write(run + "/a.trc", trc);
         tovtest::HeldInput held(dir_.Path() / run / "held.trc");
         const auto last = dir_.Write(run + "/c.trc", trc);
-        const auto map = dir_.Write("map.mnm", "LFHD\tLFHD\t\nC7\tC7\t\n");
         const auto out = dir_.Path() / run / "out";
-        ASSERT_TRUE(!fifoTarget || ::mkfifo((out / "held.gwm").c_str(), 0600) == 0);
-        const std::string answers = Click(IDC_MNM_BROWSE) + map.string() + "\n" +
-                                    Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" +
-                                    (fifoTarget ? "" : Click(IDC_BATCH)) + Click(IDC_CONVERT) +
-                                    first.string() + "\n" + held.Path().string() + "\n" +
-                                    last.string() + "\n\nquit\n";
-        const int in = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
+        ASSERT_TRUE(!c.fifoTarget || ::mkfifo((out / "held.gwm").c_str(), 0600) == 0);
+        // One job: the file after the one being read is not started.
+        std::vector<std::string> args = {"convert", "--batch", "--jobs", "1", "-o", out.string(),
+                                         first.string(), held.Path().string(), last.string()};
         ProcessOptions options = Options();
-        options.inputFd = in;
-        const pid_t pid = tovtest::StartProcess({"utility", "--scene", scene_}, dir_, options);
-        ::close(in);
+        if (c.utility) {
+            args = {"utility", "--scene", scene_};
+            const std::string answers = Click(IDC_MNM_BROWSE) + map.string() + "\n" +
+                                        Click(IDC_OUTPUT_BROWSE) + out.string() + "\n" +
+                                        (c.fifoTarget ? "" : Click(IDC_BATCH)) + Click(IDC_CONVERT) +
+                                        first.string() + "\n" + held.Path().string() + "\n" +
+                                        last.string() + "\n\nquit\n";
+            options.inputFd = ::open(dir_.Write("answers", answers).c_str(), O_RDONLY);
+        }
+        const pid_t pid = tovtest::StartProcess(args, dir_, options);
+        if (options.inputFd >= 0) ::close(options.inputFd);
         ASSERT_GT(pid, 0);  // never kill(-1, ...)
         ASSERT_TRUE(held.Reached());
-        ::kill(pid, SIGINT);
+        ::kill(pid, c.signal);
         held.Release(trc);
         const auto ended = tovtest::WaitProcessWithin(pid, dir_, 60s);
-        EXPECT_EQ(ended.status, 130) << ended.err;
-        EXPECT_THAT(ended.err, HasSubstr("interrupted"));
-
-        // No hidden file; the file being written is whole (its last frame is
-        // there), and the log has a whole line for each file.
+        EXPECT_EQ(ended.status, c.utility ? 130 : 1) << ended.err;
         EXPECT_EQ(tovtest::Entries(out),
                   (std::vector<std::string>{"ConvertGWMLog.txt", "a.gwm", "held.gwm"}));
+        EXPECT_EQ(fs::is_fifo(out / "held.gwm"), c.fifoTarget);
+        // The file being written is whole: its last frame is there.
+        EXPECT_THAT(c.fifoTarget ? "\n30\t" : ReadBytes(out / "held.gwm"), HasSubstr("\n30\t"));
         const std::string log = ReadBytes(out / "ConvertGWMLog.txt");
-        EXPECT_THAT(log, HasSubstr("file: " + first.string() + " done.\n"));
-        if (fifoTarget) {
-            EXPECT_TRUE(fs::is_fifo(out / "held.gwm"));
-            EXPECT_THAT(log, Not(HasSubstr(held.Path().string() + " done")));
-            continue;
-        }
-        EXPECT_THAT(ReadBytes(out / "held.gwm"), HasSubstr("\n30\t"));
-        EXPECT_THAT(log, HasSubstr("file: " + held.Path().string() + " done.\n"));
-        // The panel closed and saved its settings.
+        const std::string heldDone = c.fifoTarget ? "" : "file: " + held.Path().string() + " done.\n";
+        const std::string interrupted = std::string("Interrupted: ") + (c.fifoTarget ? "1" : "2") +
+                                        " of 3 files converted.\n";
+        EXPECT_THAT(log, HasSubstr("file: " + first.string() + " done.\n" + heldDone +
+                                   (c.utility ? "" : interrupted)));
+        EXPECT_EQ(Count(log, " done.\n"), c.fifoTarget ? 1u : 2u) << log;
+        if (!c.utility) continue;
+        EXPECT_THAT(ended.err, HasSubstr("interrupted"));
         const auto again = tovtest::RunProcess({"utility", "--scene", scene_}, dir_, Options());
         EXPECT_THAT(again.out, HasSubstr("1201 check box [x] Batch File Conversion"));
         EXPECT_THAT(again.out, HasSubstr("1138 read-only \"" + out.string() + "\""));
