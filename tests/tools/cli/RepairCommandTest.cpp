@@ -65,9 +65,7 @@ TEST_F(RepairCommandTest, RefusesWhatItCannotRepairWithTheDiagnosisAndWritesNoth
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto run = tovtest::RunCommand(c.args);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_THAT(run.err, HasSubstr(c.err));
+        tovtest::RunExpecting(c.args, c.status, HasSubstr(c.err));
         EXPECT_FALSE(std::filesystem::exists(Path("o.htr")));
         EXPECT_FALSE(std::filesystem::exists(Path("o.trc")));
     }
@@ -97,14 +95,9 @@ TEST_F(RepairCommandTest, RefusingCommandsPassOnTheFixAndNameRepair) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto run = tovtest::RunCommand(c.args);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_THAT(run.err, HasSubstr(c.said));
-        if (c.namesRepair) {
-            EXPECT_THAT(run.err, HasSubstr(repairs));
-        } else {
-            EXPECT_THAT(run.err, Not(HasSubstr("tovfileio repair")));
-        }
+        const auto run = tovtest::RunExpecting(c.args, 1, HasSubstr(c.said));
+        EXPECT_THAT(run.err, c.namesRepair ? ::testing::Matcher<const std::string&>(HasSubstr(repairs))
+                                           : Not(HasSubstr("tovfileio repair")));
     }
 }
 

@@ -80,15 +80,14 @@ TEST_F(RoundtripCommandTest, GeneratedFilesComeBackWithinSinglePrecision) {
         for (const char* controller : {"--euler", "--tcb"}) {
             Arguments args = {"roundtrip", input.string(), (dir_.Path() / "out.htr").string()};
             if (std::string(controller) == "--tcb") args.push_back("--tcb");
-            const auto run = RunCommand(args);
-            EXPECT_EQ(run.status, 0) << c.name << " " << controller << "\n" << run.out << run.err;
+            SCOPED_TRACE(std::string(c.name) + " " + controller);
+            const auto run = tovtest::RunOk(args);
             const std::string header =
                 c.differ == nullptr ? "header: the same\n"
                                     : "header: the same but for the units\nunits differ: " +
                                           std::string(c.differ) +
                                           " (values compared after conversion)\n";
-            EXPECT_THAT(run.out,
-                        HasSubstr("\n" + header + "largest differences")) << c.name << "\n";
+            EXPECT_THAT(run.out, HasSubstr("\n" + header + "largest differences"));
         }
     }
 }
@@ -96,17 +95,13 @@ TEST_F(RoundtripCommandTest, GeneratedFilesComeBackWithinSinglePrecision) {
 TEST_F(RoundtripCommandTest, ReportsPerSegmentAndRefusesWhatItCannotImport) {
     const auto input =
         dir_.Write("in.htr", GenerateHtr({"json", "mm", "Degrees", 1, 100, 0}));
-    const auto json =
-        RunCommand({"roundtrip", "--json", input.string(), (dir_.Path() / "o.htr").string()});
-    ASSERT_EQ(json.status, 0) << json.err;
+    const auto json = tovtest::RunOk({"roundtrip", "--json", input.string(), Path("o.htr")});
     EXPECT_THAT(json.out, HasSubstr("\"name\":\"Side\""));
     EXPECT_THAT(json.out, HasSubstr("\"within_tolerance\":true"));
     EXPECT_THAT(json.out, HasSubstr("\"unit_differences\":[]"));
 
     const auto garbage = dir_.Write("bad.htr", "not an htr file\n");
-    const auto refused =
-        RunCommand({"roundtrip", garbage.string(), (dir_.Path() / "o2.htr").string()});
-    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(RunCommand({"roundtrip", garbage.string(), Path("o2.htr")}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "o2.htr"));
 }
 
