@@ -19,20 +19,14 @@
 #include "brindle/host/scene/Base64Floats.h"
 #include "scene/DocumentText.h"
 #include "tests/support/AllocationFailure.h"
+#include "tests/support/SceneNodes.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 using namespace brindle::host;
 namespace fs = std::filesystem;
-
-SceneNode* Make(Scene& scene, const wchar_t* name, SClass_ID superClass, Class_ID classId,
-                SceneNode* parent = nullptr) {
-    SceneNode* node = scene.CreateNode(NewSceneObject(superClass, classId));
-    node->SetName(name);
-    if (parent != nullptr) parent->AttachChild(node, 0);
-    return node;
-}
+using tovtest::AddNode;
 
 const float kOddFloats[] = {0.1f,        1e-30f,  -0.0f,       1e-45f, FLT_MIN / 3, FLT_MAX,
                             -FLT_MAX,    1.0f,    16777217.0f, 3.14159274f, -123.456f};
@@ -46,19 +40,19 @@ void BuildRichScene(Scene& scene) {
     scene.SetSystemUnitMillimetres(25.4);
     scene.SetTime(-192);
     scene.SetAnimationRange(Interval(-192, 19200));
-    SceneNode* child = Make(scene, L"Spine", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
-    SceneNode* hips = Make(scene, L"Hips", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    SceneNode* child = AddNode(scene, L"Spine", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    SceneNode* hips = AddNode(scene, L"Hips", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
     hips->AttachChild(child, 0);
-    SceneNode* twin = Make(scene, L"Hips", HELPER_CLASS_ID, DUMMY_CLASS_ID, child);
+    SceneNode* twin = AddNode(scene, L"Hips", HELPER_CLASS_ID, DUMMY_CLASS_ID, child);
     static_cast<SceneObject*>(twin->GetObjectRef())
         ->SetBox({Point3(-1e-30f, 0.1f, -0.0f), Point3(FLT_MAX, 2, 3)});
-    SceneNode* ball = Make(scene, L"Ball \"ü\"\n", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, twin);
+    SceneNode* ball = AddNode(scene, L"Ball \"ü\"\n", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID, twin);
     auto& sphere = static_cast<SceneObject*>(ball->GetObjectRef())->Block();
     sphere.SetValue(kSphereRadius, 0, 0.1f);
     sphere.SetValue(kSphereSegments, 0, -7);
-    Make(scene, L"Point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, hips);
-    Make(scene, L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID);
-    Make(scene, L"Light", LIGHT_CLASS_ID, OMNI_LIGHT_CLASS_ID);
+    AddNode(scene, L"Point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, hips);
+    AddNode(scene, L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID);
+    AddNode(scene, L"Light", LIGHT_CLASS_ID, OMNI_LIGHT_CLASS_ID);
     scene.CreateNodeWithHandle(900, nullptr, BIPSLAVE_CONTROL_CLASS_ID)->SetName(L"Pelvis");
 
     hips->SetWireColor(0x123456);
@@ -85,7 +79,7 @@ void BuildRichScene(Scene& scene) {
 // A dummy "Marker" whose position and rotation have `count` keys, every 7th
 // tick a step further than the rest, values running through the odd floats.
 Scene& AddMarker(Scene& scene, std::size_t count) {
-    SceneNode* node = Make(scene, L"Marker", HELPER_CLASS_ID, DUMMY_CLASS_ID);
+    SceneNode* node = AddNode(scene, L"Marker", HELPER_CLASS_ID, DUMMY_CLASS_ID);
     auto& track = node->Transform().Position().Track();
     auto& rotation = node->Transform().Rotation().Track();
     TimeValue t = -1000;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "brindle/host/scene/Scene.h"
+#include "tests/support/SceneNodes.h"
 
 namespace {
 
@@ -45,9 +46,8 @@ std::vector<SceneNode*> MakeChain(Scene& scene) {
     scene.Clear();
     std::vector<SceneNode*> chain;
     for (int i = 0; i < 6; ++i) {
-        SceneNode* node = scene.CreateNode(NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID));
-        node->SetName((L"N" + std::to_wstring(i)).c_str());
-        if (!chain.empty()) chain.back()->AttachChild(node, 0);
+        SceneNode* node = tovtest::AddNode(scene, (L"N" + std::to_wstring(i)).c_str(), HELPER_CLASS_ID,
+                                           DUMMY_CLASS_ID, chain.empty() ? nullptr : chain.back());
         auto& tm = node->Transform();
         tm.Position().Set(0, Point3(1.0f + i, 2.0f, 0.5f * i), true);
         tm.Position().Set(400, Point3(3.0f, -1.0f - i, 2.0f), true);
@@ -56,8 +56,7 @@ std::vector<SceneNode*> MakeChain(Scene& scene) {
         tm.Scale().Set(0, Point3(1.0f + 0.1f * i, 1.0f, 1.0f), true);
         chain.push_back(node);
     }
-    SceneNode* side = scene.CreateNode(NewSceneObject(HELPER_CLASS_ID, DUMMY_CLASS_ID));
-    side->SetName(L"Side");
+    SceneNode* side = tovtest::AddNode(scene, L"Side", HELPER_CLASS_ID, DUMMY_CLASS_ID);
     side->Transform().Position().Set(0, Point3(5.0f, 5.0f, 5.0f), true);
     return chain;
 }

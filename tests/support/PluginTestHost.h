@@ -17,6 +17,7 @@
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
+#include "tests/support/SceneNodes.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/module/PluginReports.h"
 
@@ -34,11 +35,7 @@ public:
     // `parent` when there is one.
     static brindle::host::SceneNode* AddNode(SClass_ID superClass, Class_ID id, const wchar_t* name,
                                              brindle::host::SceneNode* parent = nullptr) {
-        auto* node = brindle::host::Scene::Current().CreateNode(
-            brindle::host::NewSceneObject(superClass, id));
-        node->SetName(name);
-        if (parent != nullptr) parent->AttachChild(node, 0);
-        return node;
+        return tovtest::AddNode(brindle::host::Scene::Current(), name, superClass, id, parent);
     }
 
 protected:

@@ -17,6 +17,7 @@
 #include "gltf/ObjectShapes.h"
 #include "gltf/SceneGltf.h"
 #include "tests/support/FarHtr.h"
+#include "tests/support/SceneNodes.h"
 #include "tests/tools/cli/RunCommand.h"
 
 namespace {
@@ -235,8 +236,7 @@ TEST(GltfShapes, MeshesOfASceneMatchItsObjects) {
     scene.Clear();
     scene.SetSystemUnitMillimetres(10.0);
     const auto make = [&scene](const wchar_t* name, SClass_ID superClass, Class_ID classId, DWORD color) {
-        SceneNode* node = scene.CreateNode(NewSceneObject(superClass, classId));
-        node->SetName(name);
+        SceneNode* node = tovtest::AddNode(scene, name, superClass, classId);
         node->SetWireColor(color);
         return node;
     };

@@ -17,6 +17,7 @@
 #include "cli/files/InputFile.h"
 #include "cli/run/FreshImport.h"
 #include "cli/run/SceneSession.h"
+#include "tests/support/SceneNodes.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "view/KindColours.h"
 #include "view/PlayerPage.h"
@@ -25,6 +26,7 @@ namespace {
 
 using namespace brindle::host;
 using nlohmann::json;
+using tovtest::AddNode;
 
 constexpr std::string_view kTakeOpen = "<script type=\"application/json\" id=\"take\">";
 
@@ -52,14 +54,6 @@ Page MakePage(const std::string& title) {
     page.take = json::parse(page.html.substr(start, page.html.find("</script", start) - start));
     EXPECT_TRUE(AppendFloatsFromBase64(page.take["positions"].get<std::string>(), page.positions));
     return page;
-}
-
-// A node of the current scene holding a new object of the class.
-SceneNode* Make(const wchar_t* name, SClass_ID superClass, Class_ID classId, SceneNode* parent = nullptr) {
-    SceneNode* node = Scene::Current().CreateNode(NewSceneObject(superClass, classId));
-    node->SetName(name);
-    if (parent != nullptr) parent->AttachChild(node, 0);
-    return node;
 }
 
 // Each test starts from an empty scene.
@@ -136,7 +130,7 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
     };
     SceneNode* parent = nullptr;
     for (const wchar_t* name : names) {
-        parent = Make(name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, parent);
+        parent = AddNode(scene, name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID, parent);
     }
     const std::string title = "</script><!-- \"walk\".htr";
     const Page page = MakePage(title);
@@ -153,7 +147,7 @@ TEST_F(PlayerPageTest, NamesReadBackExactlyAndCannotEndTheScript) {
 
 // The page draws sides in the tints the other drawings share.
 TEST_F(PlayerPageTest, ThePageDrawsSidesInTheSharedTints) {
-    Make(L"LFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    AddNode(scene, L"LFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
     const std::string html = MakePage("tints").html;
     const std::pair<const char*, const char*> tints[] = {
         {"BONE_LEFT", tovcolours::kBoneLeftHex},
@@ -172,10 +166,10 @@ TEST_F(PlayerPageTest, ThePageDrawsSidesInTheSharedTints) {
 // marker near it or on its way between keys is drawn.
 TEST_F(PlayerPageTest, MarkersAtTheOriginAreLeftOut) {
     scene.SetAnimationRange(Interval(0, 3 * scene.TicksPerFrame()));
-    SceneNode* bone = Make(L"bone", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
-    SceneNode* sphere = Make(L"sphere", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
-    SceneNode* point = Make(L"point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, bone);
-    SceneNode* near = Make(L"near", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    SceneNode* bone = AddNode(scene, L"bone", GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+    SceneNode* sphere = AddNode(scene, L"sphere", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    SceneNode* point = AddNode(scene, L"point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, bone);
+    SceneNode* near = AddNode(scene, L"near", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
     const int tpf = scene.TicksPerFrame();
     const Point3 seen(10, 20, 30), origin(0, 0, 0);
     // Keys at frames 0 to 3 (kOff: no key at that frame).
@@ -209,10 +203,10 @@ TEST_F(PlayerPageTest, FramesAreTheRangesAndEmptyScenesAreRefused) {
     tovview::TakeOutline outline;
     EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
     EXPECT_EQ(error, "the scene holds no bones or markers; there is nothing to play");
-    Make(L"dummy", HELPER_CLASS_ID, DUMMY_CLASS_ID);
+    AddNode(scene, L"dummy", HELPER_CLASS_ID, DUMMY_CLASS_ID);
     EXPECT_FALSE(tovview::OutlineTake(scene, outline, error));
 
-    Make(L"ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    AddNode(scene, L"ball", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
     struct Case {
         std::optional<Interval> range;
         TimeValue time;
