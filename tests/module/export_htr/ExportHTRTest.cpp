@@ -110,8 +110,7 @@ TEST_F(ExportHTRTest, CurrentPoseTurnsTheHostAxesBackAndLeavesOutEffectorsAndDup
     SceneNode* child = Bone(L"Child", root, Point3(1, 2, 3), 20);
     Bone(L"Child_Effector", child);
     Bone(L"Twin", root);
-    SceneNode* twin = Bone(L"Twin", root);
-    Bone(L"BelowTwin", twin);
+    Bone(L"BelowTwin", Bone(L"Twin", root));
     Scene::Current().Select(root);
     HTRFile file;
     EXPECT_EQ(ExportAndRead({.savedPose = false, .animate = false}, file),
