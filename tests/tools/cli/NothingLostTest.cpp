@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -578,7 +579,6 @@ TEST_F(SceneLockTest, WhatASettingsSaveCannotDoIsSaidOnce) {
     for (int level = 0; level < 513; ++level) deep += "\\k";
     deep += "]\n";
     const std::string damaged("\x01\xfe\0not settings\n", 17);
-    enum class Kind { Folder, Bytes };
     const Arguments import = {"import-htr", kWalkHtr, "--scene", Path("s.json"), "--set-fps"};
     const Arguments reset = {"options", "--reset", "import-htr"};
     const std::string notSaved = ": the settings were not saved: " + settings;
@@ -592,40 +592,36 @@ TEST_F(SceneLockTest, WhatASettingsSaveCannotDoIsSaidOnce) {
                              " holds what could be read of it with the settings saved now\n";
     const struct {
         const char* name;
-        Kind kind;
-        std::string bytes;
+        std::optional<std::string> bytes;  // of the file; none: a folder in its place
         Arguments args;
         int status;
         std::string err;
     } cases[] = {
-        {"a folder, import", Kind::Folder, "", import, 0, "tovfileio import-htr" + notRegular},
-        {"beyond, import", Kind::Bytes, deep, import, 0, "tovfileio import-htr" + beyond},
-        {"damaged, import", Kind::Bytes, damaged, import, 0, "tovfileio import-htr" + kept},
-        {"a folder, reset", Kind::Folder, "", reset, 1, "tovfileio options" + notRegular},
-        {"damaged, reset", Kind::Bytes, damaged, reset, 0, "tovfileio options" + kept},
+        {"a folder, import", std::nullopt, import, 0, "tovfileio import-htr" + notRegular},
+        {"beyond, import", deep, import, 0, "tovfileio import-htr" + beyond},
+        {"damaged, import", damaged, import, 0, "tovfileio import-htr" + kept},
+        {"a folder, reset", std::nullopt, reset, 1, "tovfileio options" + notRegular},
+        {"damaged, reset", damaged, reset, 0, "tovfileio options" + kept},
     };
     auto& store = brindle::host::RegistryStore::Instance();
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         std::filesystem::remove_all(settings);
         std::filesystem::remove(copy);
         std::filesystem::remove(Path("s.json"));
-        if (c.kind == Kind::Folder) std::filesystem::create_directory(settings);
-        if (c.kind == Kind::Bytes) Write("registry.reg", c.bytes);
+        if (!c.bytes) std::filesystem::create_directory(settings);
+        if (c.bytes) Write("registry.reg", *c.bytes);
         store.UseFile(settings);
-        const auto run = tovtest::RunCommand(c.args);
+        tovtest::RunExpecting(c.args, c.status, c.err);
         const auto again = tovtest::RunCommand(c.args);
         store.UseFile(Settings());
-        EXPECT_EQ(run.status, c.status) << c.name;
-        EXPECT_EQ(run.err, c.err) << c.name;
-        EXPECT_EQ(c.kind == Kind::Folder, std::filesystem::is_directory(settings)) << c.name;
+        EXPECT_EQ(!c.bytes, std::filesystem::is_directory(settings));
         if (c.bytes == damaged) {
-            EXPECT_EQ(ReadBytes(copy), damaged) << c.name;
-            EXPECT_EQ(again.err, "") << c.name;
+            EXPECT_EQ(ReadBytes(copy), damaged);
+            EXPECT_EQ(again.err, "");
         } else {
-            EXPECT_EQ(again.err, c.err) << c.name;
-            if (c.kind == Kind::Bytes) {
-                EXPECT_EQ(ReadBytes(settings), c.bytes) << c.name;
-            }
+            EXPECT_EQ(again.err, c.err);
+            EXPECT_EQ(c.bytes ? ReadBytes(settings) : "", c.bytes.value_or(""));
         }
     }
 }

@@ -169,42 +169,4 @@ private:
     int fd_ = -1;
 };
 
-// The program at the other end of a FIFO output: on a thread of its own it
-// opens the FIFO to read, once the child opens it to write, and reads to
-// the end.
-class FifoReader {
-public:
-    explicit FifoReader(std::filesystem::path path) : path_(std::move(path)) {
-        made_ = ::mkfifo(path_.c_str(), 0600) == 0;
-        thread_ = std::thread([this] {
-            const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-            char buffer[4096];
-            for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-                bytes_.append(buffer, static_cast<std::size_t>(n));
-            }
-            if (fd >= 0) ::close(fd);
-        });
-    }
-    ~FifoReader() { Take(); }
-    FifoReader(const FifoReader&) = delete;
-    FifoReader& operator=(const FifoReader&) = delete;
-
-    bool Made() const { return made_; }
-    // What was read, once the writer is gone: a reader still waiting for
-    // one is let go.
-    const std::string& Take() {
-        if (!thread_.joinable()) return bytes_;
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) ::close(fd);
-        thread_.join();
-        return bytes_;
-    }
-
-private:
-    std::filesystem::path path_;
-    bool made_ = false;
-    std::string bytes_;
-    std::thread thread_;
-};
-
 }  // namespace tovtest
