@@ -317,9 +317,7 @@ TEST_F(RegistryStoreTest, FilesBeyondTheLimitsAreReadInPartAndNeverReplaced) {
 // whole, and the next save keeps no other copy.
 TEST_F(RegistryStoreTest, ADamagedFileIsKeptWholeAndSaidOnce) {
     std::string noise(1 << 20, '\0');
-    for (std::size_t i = 0; i < noise.size(); ++i) {
-        noise[i] = static_cast<char>(i * 2654435761u >> 13);
-    }
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 2654435761u >> 13);
     const std::pair<const char*, std::string> cases[] = {
         {"noise", noise},
         {"a foreign header", "REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n\"a\"=dword:1\n"},

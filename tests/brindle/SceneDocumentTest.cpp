@@ -508,9 +508,7 @@ TEST(SceneDocumentTest, RangesAndTicksLoadUpToTheirBounds) {
     std::string keys;
     constexpr int kKeys = 1000002;
     keys.reserve(kKeys * 16);
-    for (int i = 0; i < kKeys; ++i) {
-        keys += (i > 0 ? ", [" : "[") + std::to_string(i) + ", 0, 0, 0]";
-    }
+    for (int i = 0; i < kKeys; ++i) keys += (i > 0 ? ", [" : "[") + std::to_string(i) + ", 0, 0, 0]";
     const std::string documents[] = {
         // A million frames.
         Document("", R"("frame_rate": 30, "animation_range": [0, 159999999], )"),

@@ -21,9 +21,7 @@ constexpr TimeValue kTimes[] = {0, 160, 400, 1000};
 // without anything kept.
 PreciseMatrix FreshWorld(SceneNode* node, TimeValue t) {
     std::vector<SceneNode*> chain;
-    for (SceneNode* at = node; at != nullptr && !at->IsRootNode(); at = at->Parent()) {
-        chain.push_back(at);
-    }
+    for (SceneNode* at = node; at != nullptr && !at->IsRootNode(); at = at->Parent()) chain.push_back(at);
     PreciseMatrix world = chain.back()->Transform().PreciseLocalMatrix(t);
     for (auto at = chain.rbegin() + 1; at != chain.rend(); ++at) {
         world = (*at)->Transform().PreciseLocalMatrix(t) * world;

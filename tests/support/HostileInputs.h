@@ -52,9 +52,7 @@ inline std::string TrimmedRowsTrc(int markers, int rows) {
                        std::to_string(rows) + "\t" + std::to_string(markers) + "\tmm\nFrame#\tTime";
     for (int m = 0; m < markers; ++m) text += "\tM" + std::to_string(m) + "\t\t";
     text += "\n\n\n";
-    for (int r = 1; r <= rows; ++r) {
-        text += std::to_string(r) + "\t" + std::to_string(r / 60.0) + "\n";
-    }
+    for (int r = 1; r <= rows; ++r) text += std::to_string(r) + "\t" + std::to_string(r / 60.0) + "\n";
     return text;
 }
 
@@ -69,12 +67,8 @@ inline std::string ChainHtr(int segments) {
         text += "S" + std::to_string(s) + "\tS" + std::to_string(s - 1) + "\n";
     }
     text += "[BasePosition]\n";
-    for (int s = 0; s < segments; ++s) {
-        text += "S" + std::to_string(s) + "\t2\t10\t1\t0.5\t1.5\t0\t10\n";
-    }
-    for (int s = 0; s < segments; ++s) {
-        text += "[S" + std::to_string(s) + "]\n1\t0\t0\t0\t1\t0\t0\t1\n";
-    }
+    for (int s = 0; s < segments; ++s) text += "S" + std::to_string(s) + "\t2\t10\t1\t0.5\t1.5\t0\t10\n";
+    for (int s = 0; s < segments; ++s) text += "[S" + std::to_string(s) + "]\n1\t0\t0\t0\t1\t0\t0\t1\n";
     return text + "[EndOfFile]\n";
 }
 

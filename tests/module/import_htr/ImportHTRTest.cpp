@@ -92,9 +92,7 @@ TOVRotationMatrix3<double> InHostAxes(const TOVRotationMatrix3<double>& r, bool 
 void ExpectRotation(const Quat& host, const TOVRotationMatrix3<double>& expected) {
     const Matrix3 m = QuatMatrix(host);
     for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_NEAR(m[r][c], expected(r, c), 2e-6) << "element " << r << c;
-        }
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(m[r][c], expected(r, c), 2e-6) << "element " << r << c;
     }
 }
 

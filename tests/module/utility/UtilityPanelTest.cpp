@@ -327,9 +327,7 @@ void WalkPicking(ScriptedDriver& driver, const std::vector<SceneNode*>& nodes) {
             continue;
         }
         driver.Pick(nodes[next++]->GetHandle());
-        if (step == kLeftWristStep || step == kRightWristStep) {
-            driver.Pick(nodes[next++]->GetHandle());
-        }
+        if (step == kLeftWristStep || step == kRightWristStep) driver.Pick(nodes[next++]->GetHandle());
     }
 }
 
