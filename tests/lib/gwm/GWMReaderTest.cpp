@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/FindingCheck.h"
@@ -82,6 +83,7 @@ TEST(GWMReaderTest, ReadsWhatTheWriterWrites) {
         EXPECT_EQ(back.GetCameraRate(), trc.GetCameraRate()) << source;
         EXPECT_EQ(back.GetStartFrame(), trc.GetStartFrame()) << source;
         EXPECT_EQ(back.GetNumFrames(), trc.GetNumFrames()) << source;
+        EXPECT_EQ(back.GetUnits(), kUnitsMillimetres) << source;
         ASSERT_EQ(back.GetNumMarkers(), trc.GetNumMarkers()) << source;
         const auto frames = static_cast<std::uint32_t>(std::max(trc.GetNumFrames(), 0));
         for (std::uint32_t m = 0; m < trc.GetNumMarkers(); ++m) {
@@ -103,22 +105,6 @@ TEST(GWMReaderTest, ReadsWhatTheWriterWrites) {
         ++compared;
     }
     EXPECT_GT(compared, 0);
-
-    // Frame 1 of LFHD in walk.trc is 29.95614 1622.46593 82.86999 (Y-up);
-    // its GWM row reads "29.956140	-82.869990	1622.465930".
-    TRCFile walk;
-    ASSERT_EQ(walk.Read(Wide(sources[0])), L"");
-    ASSERT_TRUE(WriteGWMFile(Wide(gwm), walk, ConvertGWMSettings()));
-    ASSERT_NE(tovtest::ReadBytes(gwm).find("\n1\t29.956140\t-82.869990\t1622.465930\t"),
-              std::string::npos);
-    TRCFile back;
-    ASSERT_EQ(ReadGWMFile(gwm.string(), back), L"");
-    const TRCSample first = At(back, 0, 0);
-    EXPECT_TRUE(first.valid);
-    EXPECT_DOUBLE_EQ(first.x, 29.95614);
-    EXPECT_DOUBLE_EQ(first.y, -82.86999);
-    EXPECT_DOUBLE_EQ(first.z, 1622.46593);
-    EXPECT_EQ(back.GetUnits(), kUnitsMillimetres);
 }
 
 // Rows streamed to a sink are the rows the model keeps, and the model then
@@ -137,10 +123,7 @@ TEST(GWMReaderTest, RowsToASink) {
     ASSERT_EQ(rows.samples.size(), 4u);
     for (std::uint32_t i = 0; i < 4; ++i) {
         const TRCSample k = At(kept, i % 2, i / 2), s = rows.samples[i];
-        EXPECT_EQ(k.valid, s.valid);
-        EXPECT_EQ(k.x, s.x);
-        EXPECT_EQ(k.y, s.y);
-        EXPECT_EQ(k.z, s.z);
+        EXPECT_EQ(std::tie(k.valid, k.x, k.y, k.z), std::tie(s.valid, s.x, s.y, s.z)) << i;
     }
     EXPECT_EQ(At(kept, 1, 1).z, 6.5);
     EXPECT_FALSE(At(kept, 1, 0).valid);

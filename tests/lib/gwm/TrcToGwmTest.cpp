@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/lib/gwm/TwoMarkerTake.h"
 #include "tests/support/TestFiles.h"
 #include "tovfileio/gwm/TrcToGwm.h"
 
@@ -22,14 +23,6 @@ using tovtest::Wide;
 using Outcome = GwmFileResult::Outcome;
 
 namespace {
-
-// Two markers over three rows; the header claims four frames.
-const char kTrc[] =
-    "PathFileType\t4\t(X/Y/Z)\tx.trc\n"
-    "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\n"
-    "100\t120\t4\t2\tmm\t100\t7\n"
-    "Frame#\tTime\tA\t\t\tB\t\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n"
-    "7\t0\t1\t2\t3\t4\t5\t6\n8\t0\t-1\t0\t0.5\t\t\t\n9\t0\t1e3\t2\t3\t4\t5\t6\n";
 
 // Records what the core tells it.
 class Recorder : public GwmRunObserver {
@@ -48,7 +41,7 @@ class TrcToGwmTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("SOURCE_DATE_EPOCH", "0", 1);
-        good_ = Wide(dir_.Write("good.trc", kTrc));
+        good_ = Wide(dir_.Write("good.trc", tovtest::kTwoMarkerTrc));
         bad_ = Wide(dir_.Write("bad.trc", "[Header]\n"));
         std::filesystem::create_directory(dir_.Path() / "out");
         settings_.Batch = true;
