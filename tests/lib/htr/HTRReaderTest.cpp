@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/text/FindingList.h"
 #include "tests/support/FindingCheck.h"
 #include "tests/support/HostileInputs.h"
 #include "tests/support/TestFiles.h"
@@ -364,22 +365,6 @@ TEST(HTRHostileTest, EveryInputEndsWithAModelOrAMessage) {
     }
 }
 
-// The text-in-numbers and frame-gap findings of a read: the count and the
-// text the first was found at.
-class NumberFindings : public ReadObserver {
-public:
-    void Found(const ReadFinding& finding) override {
-        if (finding.code == ReadFindingCode::kTextInNumbers) {
-            texts = finding.count;
-            firstText = finding.found;
-        } else if (finding.code == ReadFindingCode::kFrameGaps) {
-            gaps = finding.count;
-        }
-    }
-    std::uint64_t texts = 0, gaps = 0;
-    std::string firstText;
-};
-
 }  // namespace
 
 // Each number is converted once for both the model and the checks: a token
@@ -404,15 +389,17 @@ TEST(HTRReaderTest, NumberTokensAndFrameNumbersAreCheckedAsRead) {
     };
     for (const Case& c : cases) {
         HTRFile htr;
-        NumberFindings findings;
+        FindingList findings;
         const std::string text = HtrWithHeader(
             "NumSegments 1\nNumFrames 2\n",
             std::string("[SegmentNames&Hierarchy]\nRoot GLOBAL\n[BasePosition]\nRoot 0 0 0 0 0 0 1\n"
                         "[Root]\n") +
                 c.frames + "[EndOfFile]\n");
         ASSERT_EQ(htr.ReadMemory(text, &findings), L"") << c.frames;
-        EXPECT_EQ(findings.texts, c.texts) << c.frames;
-        EXPECT_EQ(findings.firstText, c.firstText) << c.frames;
-        EXPECT_EQ(findings.gaps, c.gaps) << c.frames;
+        const ReadFinding* texts = findings.Find(ReadFindingCode::kTextInNumbers);
+        const ReadFinding* gaps = findings.Find(ReadFindingCode::kFrameGaps);
+        EXPECT_EQ(texts ? texts->count : 0, c.texts) << c.frames;
+        EXPECT_EQ(texts ? texts->found : "", c.firstText) << c.frames;
+        EXPECT_EQ(gaps ? gaps->count : 0, c.gaps) << c.frames;
     }
 }

@@ -12,10 +12,12 @@ using namespace tovfileio;
 
 namespace {
 
+using namespace std::string_literals;
+
+// A C3D header: the first parameter block's number, 0x50, then counts.
+const std::string kC3d = "\x02\x50\x10\x00"s + std::string(508, '\0');
+
 TEST(FileKindsTest, FirstBytesTellTheKindAndBinaryData) {
-    using namespace std::string_literals;
-    // A C3D header: the first parameter block's number, 0x50, then counts.
-    const std::string c3d = "\x02\x50\x10\x00\x00\x00"s + std::string(506, '\0');
     const struct {
         std::string bytes;
         FileKind kind;
@@ -25,7 +27,7 @@ TEST(FileKindsTest, FirstBytesTellTheKindAndBinaryData) {
         {"\xEF\xBB\xBFPathFileType\t4", FileKind::kTrc, false},
         {"# comment\r\n[Header]\r\nFileType htr\r\n", FileKind::kHtr, false},
         {"$Comments\tGWM file", FileKind::kGwm, false},
-        {c3d, FileKind::kC3d, true},
+        {kC3d, FileKind::kC3d, true},
         {"\x7F" "ELF\x02\x01\x01\x00"s, FileKind::kUnknown, true},
         // UTF-16 text holds NUL bytes and is text all the same.
         {"\xFF\xFEP\0a\0t\0h\0"s, FileKind::kUnknown, false},
@@ -45,8 +47,6 @@ TEST(FileKindsTest, FirstBytesTellTheKindAndBinaryData) {
 // A take's kind: the marks of C3D, BVH and GWM files over any name, then
 // the name, then the text; MNM maps and what tells nothing are no take.
 TEST(FileKindsTest, ATakeIsToldByItsMarkThenItsNameThenItsText) {
-    using namespace std::string_literals;
-    const std::string c3d = "\x02\x50\x10\x00"s + std::string(508, '\0');
     const std::string trc = "PathFileType\t4\t(X/Y/Z)\tw.trc\r\n";
     const std::string htr = "[Header]\r\nFileType htr\r\n";
     const struct {
@@ -54,7 +54,7 @@ TEST(FileKindsTest, ATakeIsToldByItsMarkThenItsNameThenItsText) {
         std::string bytes;
         FileKind kind;
     } cases[] = {
-        {"take.trc", c3d, FileKind::kC3d},
+        {"take.trc", kC3d, FileKind::kC3d},
         {"take.htr", "HIERARCHY\r\nROOT Hips", FileKind::kBvh},
         {"take.trc", "$Filename   walk\r\n", FileKind::kGwm},
         {"take.htr", trc, FileKind::kHtr},
