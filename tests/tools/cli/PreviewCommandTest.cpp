@@ -20,6 +20,7 @@
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using tovtest::RunCommand;
 using tovtest::RunExpecting;
@@ -270,10 +271,6 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The links of a view page, as "A-B" of their markers' names, in order.
 std::vector<std::string> PageLinks(const std::string& html) {
     std::vector<std::string> names, links;
@@ -290,12 +287,6 @@ std::vector<std::string> PageLinks(const std::string& html) {
     }
     return links;
 }
-
-bool Has(const std::vector<std::string>& links, const std::string& link) {
-    return std::find(links.begin(), links.end(), link) != links.end();
-}
-
-}  // namespace
 
 TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
     const std::string page = Path("links.html");
@@ -322,8 +313,8 @@ TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
     for (const Case& c : cases) {
         const auto run = RunOk(With({"view", tovtest::kWalkTrc, "-o", page}, c.options));
         const std::vector<std::string> links = PageLinks(tovtest::ReadBytes(page));
-        for (const std::string& link : c.present) EXPECT_TRUE(Has(links, link)) << link;
-        for (const std::string& link : c.absent) EXPECT_FALSE(Has(links, link)) << link;
+        for (const std::string& link : c.present) EXPECT_THAT(links, ::testing::Contains(link));
+        for (const std::string& link : c.absent) EXPECT_THAT(links, Not(::testing::Contains(link)));
         if (c.options == std::vector<std::string>{"--no-links"}) {
             EXPECT_TRUE(links.empty());
         }
@@ -338,3 +329,5 @@ TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
     RunExpecting({"view", tovtest::kWalkTrc, "-o", page, "--no-links", "--links", file}, 2,
                  HasSubstr("give one of --links, --mnm and --no-links"));
 }
+
+}  // namespace
