@@ -170,9 +170,7 @@ TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
         SCOPED_TRACE(c.file);
         TRCFile trc;
         Codes codes;
-        C3DReadOptions told;
-        told.findings = &codes;
-        ASSERT_EQ(ReadC3DFile(Corpus(c.file).string(), trc, told), L"");
+        ASSERT_EQ(ReadC3DFile(Corpus(c.file).string(), trc, {.findings = &codes}), L"");
         EXPECT_EQ(codes[ReadFindingCode::kC3dAnalogSkipped], c.analogChannels);
         for (const auto code : {ReadFindingCode::kC3dAnalogValues, ReadFindingCode::kC3dFramesMissing,
                                 ReadFindingCode::kC3dParameterShort}) {
@@ -214,9 +212,7 @@ TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
             std::uint64_t rows = 0, dropouts = 0;
         } count;
         TRCFile streamed;
-        C3DReadOptions options;
-        options.rows = &count;
-        ASSERT_EQ(ReadC3DMemory(bytes, streamed, options), L"");
+        ASSERT_EQ(ReadC3DMemory(bytes, streamed, {.rows = &count}), L"");
         EXPECT_EQ(count.rows, static_cast<std::uint64_t>(c.frames));
         EXPECT_EQ(count.dropouts, c.dropouts);
         EXPECT_EQ(streamed.GetMarker(0)->GetNumSamples(), 0u);
@@ -226,9 +222,8 @@ TEST(C3DCorpus, RealFilesReadAsTheirBytesSay) {
         const std::size_t dataStart = (byte(16) + 256 * byte(17) - 1) * std::size_t{512};
         TRCFile cut;
         Codes cutCodes;
-        told.findings = &cutCodes;
         const std::string cutBytes = bytes.substr(0, dataStart + 29 * c.frameBytes + c.frameBytes / 2);
-        ASSERT_EQ(ReadC3DMemory(cutBytes, cut, told), L"");
+        ASSERT_EQ(ReadC3DMemory(cutBytes, cut, {.findings = &cutCodes}), L"");
         EXPECT_EQ(cut.GetNumFrames(), 29);
         EXPECT_EQ(cutCodes[ReadFindingCode::kC3dFramesMissing], c.frames - 29u);
         TRCFile first29 = trc;

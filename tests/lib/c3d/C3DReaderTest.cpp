@@ -21,9 +21,7 @@ namespace {
 // finding must be whole.
 struct Read {
     explicit Read(const std::string& bytes) {
-        C3DReadOptions options;
-        options.findings = &findings;
-        message = ReadC3DMemory(bytes, trc, options);
+        message = ReadC3DMemory(bytes, trc, {.findings = &findings});
         for (const auto& finding : findings.All()) codes[finding.code] = finding.count;
         tovtest::FindingCheck check(FileKind::kC3d);
         findings.ReplayTo(&check);
@@ -162,9 +160,7 @@ TEST(C3DRead, FrameCountsAndStartFrame) {
             std::uint32_t rows = 0;
         } sink;
         TRCFile streamed;
-        C3DReadOptions options;
-        options.rows = &sink;
-        ASSERT_EQ(ReadC3DMemory(b.Bytes(), streamed, options), L"");
+        ASSERT_EQ(ReadC3DMemory(b.Bytes(), streamed, {.rows = &sink}), L"");
         EXPECT_EQ(sink.frames, static_cast<std::int32_t>(c.rows));
         EXPECT_EQ(sink.rows, c.rows);
     }

@@ -37,16 +37,6 @@ struct Of {
 };
 const Of Trc{FileKind::kTrc}, Htr{FileKind::kHtr};
 
-detail::TrcLayout Layout(bool third, bool keyword, bool xyz, bool commas, bool blanks) {
-    detail::TrcLayout layout{.thirdField = std::nullopt,
-                             .blankAfterKeyword = keyword,
-                             .blankAfterXYZ = xyz,
-                             .commas = commas,
-                             .blanksOnly = blanks};
-    if (third) layout.thirdField = "(X/Y/Z) walk.trc";
-    return layout;
-}
-
 struct Worded {
     ReadFinding finding;
     std::string text;
@@ -70,10 +60,11 @@ TEST(FindingTextTest, EachFindingReadsAsItsSentence) {
          "frame 5 follows frame 2 (1 break in the numbering of the data rows); the reader numbers "
          "frames by their place, so every frame after a gap is read as an earlier one"},
         // TRC header findings say what is read and the fix.
-        {Trc(Code::kTrcLayoutNotXYZ, 1, " ", Layout(true, true, false, false, false)),
+        {Trc(Code::kTrcLayoutNotXYZ, 1, " ",
+             detail::TrcLayout{.thirdField = "(X/Y/Z) walk.trc", .blankAfterKeyword = true}),
          "the third tab-separated field is \"(X/Y/Z) walk.trc\"; a blank stands where a tab "
          "belongs: put a tab after PathFileType"},
-        {Trc(Code::kTrcLayoutNotXYZ, 1, "xyz", Layout(true, false, false, false, false)),
+        {Trc(Code::kTrcLayoutNotXYZ, 1, "xyz", detail::TrcLayout{.thirdField = "(X/Y/Z) walk.trc"}),
          "the third tab-separated field is \"(X/Y/Z) walk.trc\"; the reader takes exactly "
          "\"(X/Y/Z)\" there"},
         {Trc(Code::kTrcPathTypeUnread, 1, "PathFileType 4",

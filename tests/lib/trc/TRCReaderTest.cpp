@@ -183,10 +183,8 @@ TEST(TRCReaderTest, NaNFieldsAreDropoutsWhenAsked) {
     }
     for (const bool dropouts : {true, false}) {
         TRCFile trc;
-        TRCReadOptions options;
-        options.nanIsDropout = dropouts;
         FindingCounts counts;
-        options.findings = &counts;
+        const TRCReadOptions options{.findings = &counts, .nanIsDropout = dropouts};
         ASSERT_EQ(trc.ReadMemory(Trc(markerLine, text), options), L"");
         for (std::uint32_t r = 0; r < std::size(rows); ++r) {
             EXPECT_EQ(Sample(trc, 0, r) + " " + Sample(trc, 1, r),
@@ -266,11 +264,8 @@ TEST(TRCReaderTest, CommentAndEmptyLinesGiveTheirNumberAway) {
         EXPECT_EQ(trc.GetNumRows(), c.rows) << c.name;
         // Rows counted without their fields read are the same rows.
         TRCFile counted;
-        TRCReadOptions count;
-        count.countRowsOnly = true;
         RowsSeen none;
-        count.rows = &none;
-        ASSERT_EQ(counted.ReadMemory(c.text, count), L"") << c.name;
+        ASSERT_EQ(counted.ReadMemory(c.text, {.rows = &none, .countRowsOnly = true}), L"") << c.name;
         EXPECT_EQ(counted.GetNumRows(), c.rows) << c.name;
         EXPECT_TRUE(none.held.empty()) << c.name;
         ASSERT_EQ(trc.GetNumMarkers(), 1u) << c.name;
@@ -336,9 +331,7 @@ TEST(TRCHostileTest, EveryInputEndsWithAModelOrAMessage) {
             EXPECT_EQ(trc.GetMarker(m)->GetNumSamples(), trc.GetNumRows()) << input.name;
         }
         tovtest::FindingCheck check(FileKind::kTrc);
-        TRCReadOptions options;
-        options.findings = &check;
-        EXPECT_EQ(trc.ReadMemory(input.bytes, options), message) << input.name;
+        EXPECT_EQ(trc.ReadMemory(input.bytes, {.findings = &check}), message) << input.name;
         EXPECT_EQ(check.faults, 0) << input.name << ", code " << check.firstFault;
     }
     for (std::size_t length = 0; length <= valid.size(); ++length) {

@@ -60,9 +60,7 @@ void ExpectRoundTrip(const TRCFile& trc, const std::string& what,
     ASSERT_EQ(WriteTRCFile(Wide(path), trc), L"") << what;
     TRCFile back;
     FindingList found;
-    TRCReadOptions options;
-    options.findings = &found;
-    ASSERT_EQ(back.Read(Wide(path), options), L"") << what;
+    ASSERT_EQ(back.Read(Wide(path), {.findings = &found}), L"") << what;
     for (const ReadFinding& finding : found.All()) findings.push_back(FindingText(finding));
     const auto header = [](const TRCFile& t) {
         return std::tuple(t.GetUnits(), t.GetDataRate(), t.GetCameraRate(), t.GetStartFrame(),
