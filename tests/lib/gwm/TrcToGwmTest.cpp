@@ -6,7 +6,6 @@
 // a full disk).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,7 +16,6 @@
 
 using namespace tovfileio;
 
-using tovtest::ReadBytes;
 using tovtest::ScratchDir;
 using tovtest::Wide;
 using Outcome = GwmFileResult::Outcome;
@@ -37,30 +35,16 @@ public:
     std::vector<std::wstring> refused;
 };
 
-class TrcToGwmTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ::setenv("SOURCE_DATE_EPOCH", "0", 1);
-        good_ = Wide(dir_.Write("good.trc", tovtest::kTwoMarkerTrc));
-        bad_ = Wide(dir_.Write("bad.trc", "[Header]\n"));
-        std::filesystem::create_directory(dir_.Path() / "out");
-        settings_.Batch = true;
-        settings_.OutputPath = Wide(dir_.Path() / "out");
-        settings_.Filter = false;
-    }
-    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
-    std::string Out(const std::string& name) const { return ReadBytes(dir_.Path() / "out" / name); }
-    bool Exists(const std::string& name) const {
-        return std::filesystem::exists(dir_.Path() / "out" / name);
-    }
-
-    ScratchDir dir_;
-    std::wstring good_, bad_;
-    ConvertGWMSettings settings_;
-    MarkerNameMap map_;
-};
-
-TEST_F(TrcToGwmTest, ARefusedSourceUnderEachPolicy) {
+TEST(TrcToGwmTest, ARefusedSourceUnderEachPolicy) {
+    ScratchDir dir;
+    const std::wstring good = Wide(dir.Write("good.trc", tovtest::kTwoMarkerTrc));
+    const std::wstring bad = Wide(dir.Write("bad.trc", "[Header]\n"));
+    const std::filesystem::path out = dir.Path() / "out";
+    std::filesystem::create_directory(out);
+    ConvertGWMSettings settings;
+    settings.Batch = true;
+    settings.OutputPath = Wide(out);
+    settings.Filter = false;
     const struct {
         RefusedSource policy;
         bool completed, badWritten;
@@ -73,16 +57,16 @@ TEST_F(TrcToGwmTest, ARefusedSourceUnderEachPolicy) {
         {RefusedSource::kStopRun, false, false, {Outcome::kWritten, Outcome::kRefused}},
     };
     for (const auto& c : cases) {
-        std::filesystem::remove(dir_.Path() / "out" / "bad.gwm");
+        std::filesystem::remove(out / "bad.gwm");
         Recorder recorder;
         TrcToGwmConversion conversion;
         const GwmRunResult run =
-            conversion.Run({good_, bad_, good_}, settings_, map_, c.policy, recorder);
+            conversion.Run({good, bad, good}, settings, MarkerNameMap(), c.policy, recorder);
         EXPECT_EQ(run.completed, c.completed);
         std::vector<Outcome> outcomes;
         for (const auto& file : run.files) outcomes.push_back(file.outcome);
         EXPECT_EQ(outcomes, c.outcomes);
-        EXPECT_EQ(Exists("bad.gwm"), c.badWritten);
+        EXPECT_EQ(std::filesystem::exists(out / "bad.gwm"), c.badWritten);
         EXPECT_EQ(recorder.refused.size(), c.policy == RefusedSource::kConvertAnyway ? 0u : 1u);
         // The reader's message is a log line under every policy of a batch
         // but the one that stops the run.
