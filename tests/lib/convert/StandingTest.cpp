@@ -69,25 +69,24 @@ TEST(StandingTest, TheAxisHeadAboveFeetElseTheTallestReach) {
     };
     const std::vector<std::string> named = {"LFHD", "LTOE", "R.Heel", "RWRA"};
     const std::vector<std::string> plain = {"M1", "M2", "M3", "M4"};
+    using Evidence = Standing::Evidence;
     const struct {
         const char* what;
         std::vector<std::string> names;
         std::vector<std::vector<Point>> frames;
-        Standing::Evidence evidence;
+        Evidence evidence;
         int axis;
         bool headDown;
         std::optional<UpAxis> up;
     } cases[] = {
-        {"Y-up, named", named, walk(yUp), Standing::Evidence::kHeadAboveFeet, 1, false, UpAxis::kY},
-        {"Z-up, named", named, walk(zUp), Standing::Evidence::kHeadAboveFeet, 2, false, UpAxis::kZ},
-        {"Z, head down", named, walk(zDown), Standing::Evidence::kHeadAboveFeet, 2, true, std::nullopt},
-        {"lying along X, named", named, walk(xUp), Standing::Evidence::kHeadAboveFeet, 0, false,
-         std::nullopt},
-        {"Y-up, unnamed", plain, walk(yUp), Standing::Evidence::kHeight, 1, false, UpAxis::kY},
-        {"Z-up, unnamed", plain, walk(zUp), Standing::Evidence::kHeight, 2, false, UpAxis::kZ},
-        {"along X, unnamed", plain, walk(xUp), Standing::Evidence::kHeight, 0, false, std::nullopt},
-        {"one marker a frame", {"M1"}, {{{1, 2, 3}}, {{1, 2, 4}}}, Standing::Evidence::kNone, 1,
-         false, std::nullopt},
+        {"Y-up, named", named, walk(yUp), Evidence::kHeadAboveFeet, 1, false, UpAxis::kY},
+        {"Z-up, named", named, walk(zUp), Evidence::kHeadAboveFeet, 2, false, UpAxis::kZ},
+        {"Z, head down", named, walk(zDown), Evidence::kHeadAboveFeet, 2, true, std::nullopt},
+        {"lying along X, named", named, walk(xUp), Evidence::kHeadAboveFeet, 0, false, std::nullopt},
+        {"Y-up, unnamed", plain, walk(yUp), Evidence::kHeight, 1, false, UpAxis::kY},
+        {"Z-up, unnamed", plain, walk(zUp), Evidence::kHeight, 2, false, UpAxis::kZ},
+        {"along X, unnamed", plain, walk(xUp), Evidence::kHeight, 0, false, std::nullopt},
+        {"one marker a frame", {"M1"}, {{{1, 2, 3}}, {{1, 2, 4}}}, Evidence::kNone, 1, false, std::nullopt},
     };
     tovtest::ScratchDir scratch;
     for (const auto& c : cases) {
