@@ -27,8 +27,7 @@ TEST(EulerOrder, TurningGivesTheKnownCodesAndReadsBackItsAxes) {
         {"XYZ", TOVTurnAxes::kFixed, 0},
     };
     for (const Case& c : cases) {
-        const bool moving = c.axes == TOVTurnAxes::kMoving;
-        SCOPED_TRACE(std::string(c.turns) + (moving ? " moving" : " fixed"));
+        SCOPED_TRACE(std::string(c.turns) + (c.axes == TOVTurnAxes::kMoving ? " moving" : " fixed"));
         const TOVEulerOrder order =
             TOVEulerOrder::Turning(c.turns[0] - 'X', c.turns[1] - 'X', c.turns[2] - 'X', c.axes);
         EXPECT_EQ(order.code, c.code);
