@@ -36,6 +36,20 @@ const std::string kTwoSegments =
     "[BasePosition]\nRoot 1 2 3 0 0 0 10\nArm 0 5 0 90 0 0 20\n"
     "[Root]\n1 0 0 0 0 0 0 1\n[Arm]\n1 0 0 0 0 0 0 1\n[EndOfFile]\n";
 
+// The hierarchy as read: each segment in list order as "name<parent" ("-" for none, "*"
+// after the root's name) with its children in brackets, "; " between segments.
+std::wstring Tree(HTRFile& htr) {
+    std::wstring tree;
+    for (std::uint32_t i = 0; i < htr.SegmentCount(); ++i) {
+        const HTRSegment& s = *htr.Segment(i);
+        tree += (i == 0 ? L"" : L"; ") + s.Name() + (s.IsRoot() ? L"*<" : L"<") +
+                (s.GetParent() != nullptr ? s.GetParent()->Name() : L"-") + L" [";
+        for (std::uint32_t c = 0; c < s.ChildCount(); ++c) tree += (c == 0 ? L"" : L" ") + s.Child(c)->Name();
+        tree += L"]";
+    }
+    return tree;
+}
+
 TEST(HTRReaderTest, HeaderKeywordsAcceptOnlyTheirValues) {
     // A line and the keyword it is refused for; none: accepted.
     const std::pair<std::string, const wchar_t*> cases[] = {
@@ -179,9 +193,7 @@ TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
     EXPECT_EQ(htr.FindSegment(L"Head")->GetBoneLength(), 0.0);
     // Three tokens: the first is the child, the last the parent; the inline
     // comment and the blanks before it are cut off.
-    EXPECT_EQ(htr.FindSegment(L"Head")->GetParent(), htr.FindSegment(L"Spine"));
-    EXPECT_EQ(htr.FindSegment(L"Spine")->GetParent(), htr.FindSegment(L"Hips"));
-    EXPECT_TRUE(htr.FindSegment(L"Hips")->IsRoot());
+    EXPECT_EQ(Tree(htr), L"Hips*<- [Spine]; Spine<Hips [Head]; Head<Spine []");
 
     const std::string frames =
         "[SegmentNames&Hierarchy]\nA GLOBAL\nB A\n[BasePosition]\nA 0 0 0 0 0 0 1\n"
@@ -254,20 +266,13 @@ TEST(HTRReaderTest, HierarchyResolution) {
         "Root GLOBAL\nLower global\nSelf Self\nLoopA LoopB\nLoopB LoopA\nKid Root\nKid2 Root\n"
         "[BasePosition]\n";
     ASSERT_EQ(htr.ReadMemory(HtrWithHeader("NumSegments 0\n", body)), L"");
-    HTRSegment* root = htr.FindSegment(L"Root");
-    EXPECT_EQ(htr.RootSegment(), root);
-    const HTRSegment* lower = htr.FindSegment(L"Lower");
-    EXPECT_EQ(lower->GetParent(), nullptr);
-    EXPECT_FALSE(lower->IsRoot());
-    HTRSegment* self = htr.FindSegment(L"Self");
-    EXPECT_EQ(self->GetParent(), self);
-    EXPECT_EQ(self->FindInSubtree(L"nothing"), nullptr);
+    EXPECT_EQ(Tree(htr), L"Root*<- [Kid Kid2]; Lower<- []; Self<Self [Self]; LoopA<LoopB [LoopB]; "
+                         L"LoopB<LoopA [LoopA]; Kid<Root []; Kid2<Root []");
+    EXPECT_EQ(htr.RootSegment(), htr.FindSegment(L"Root"));
+    EXPECT_EQ(htr.FindSegment(L"Self")->FindInSubtree(L"nothing"), nullptr);
     HTRSegment* loopA = htr.FindSegment(L"LoopA");
     EXPECT_EQ(loopA->FindInSubtree(L"LoopB"), htr.FindSegment(L"LoopB"));
     EXPECT_EQ(loopA->FindInSubtree(L"Root"), nullptr);
-    ASSERT_EQ(root->ChildCount(), 2u);
-    EXPECT_EQ(root->Child(0)->GetName(), L"Kid");
-    EXPECT_EQ(root->Child(1)->GetName(), L"Kid2");
 
     // The hierarchy is resolved at every "[BasePosition]" line: segments added
     // later are linked then, also as parents named earlier, and no segment is
@@ -276,14 +281,8 @@ TEST(HTRReaderTest, HierarchyResolution) {
         "[SegmentNames&Hierarchy]\nA GLOBAL\nB Late\nC A\n[BasePosition]\n"
         "[SegmentNames&Hierarchy]\nLate A\n[BasePosition]\n";
     ASSERT_EQ(htr.ReadMemory(HtrWithHeader("NumSegments 0\n", twice)), L"");
-    HTRSegment* a = htr.FindSegment(L"A");
-    HTRSegment* late = htr.FindSegment(L"Late");
-    EXPECT_EQ(htr.FindSegment(L"B")->GetParent(), late);
-    ASSERT_EQ(a->ChildCount(), 2u);
-    EXPECT_EQ(a->Child(0)->GetName(), L"C");
-    EXPECT_EQ(a->Child(1)->GetName(), L"Late");
-    EXPECT_EQ(late->ChildCount(), 1u);
-    EXPECT_EQ(a->FindInSubtree(L"B"), htr.FindSegment(L"B"));
+    EXPECT_EQ(Tree(htr), L"A*<- [C Late]; B<Late []; C<A []; Late<A [B]");
+    EXPECT_EQ(htr.FindSegment(L"A")->FindInSubtree(L"B"), htr.FindSegment(L"B"));
 }
 
 TEST(HTRReaderTest, DeepHierarchyIsWalkedWithoutRecursion) {
