@@ -83,15 +83,6 @@ TEST_F(InfoCommandTest, EveryReadableFormatIsDescribedOnALine) {
     EXPECT_THAT(ReadBytes(Path("walk.html")), HasSubstr("LowerBack"));
 }
 
-TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
-    const auto run = RunOk({"info", kWalkHtr});
-    for (const char* piece : {"  Segments:          21\n", "  Duration:          0.667 s\n",
-                              "\n    Hips\n      LowerBack\n        Chest\n",
-                                  "\n      LThigh\n        LShin\n"}) {
-        EXPECT_THAT(run.out, HasSubstr(piece));
-    }
-}
-
 TEST_F(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
     const std::string bad = Write("bad.htr", "[Header]\nFileType xyz\n"), missing = Path("missing");
     const std::string loop = Write("loop.htr",
@@ -115,7 +106,14 @@ TEST_F(InfoCommandTest, ReaderErrorsAreReportedAndTheRestGoesOn) {
                 HasSubstr("\n    C\n    D  (parent not found)\n    A  (in a parent loop)\n      B\n"));
 }
 
-TEST_F(InfoCommandTest, DeepChainsPrintInLinearSpace) {
+// The hierarchy as a tree, a deep chain of it in linear space.
+TEST_F(InfoCommandTest, TextShowsTheHierarchyAsATree) {
+    const auto walk = RunOk({"info", kWalkHtr});
+    for (const char* piece : {"  Segments:          21\n", "  Duration:          0.667 s\n",
+                              "\n    Hips\n      LowerBack\n        Chest\n",
+                              "\n      LThigh\n        LShin\n"}) {
+        EXPECT_THAT(walk.out, HasSubstr(piece));
+    }
     std::string text = "[Header]\nNumSegments 10000\nNumFrames 0\nDataFrameRate 60\n[SegmentNames&Hierarchy]\nS0 GLOBAL\n";
     for (int i = 1; i < 10000; ++i) text += "S" + std::to_string(i) + " S" + std::to_string(i - 1) + "\n";
     text += "[BasePosition]\n";
