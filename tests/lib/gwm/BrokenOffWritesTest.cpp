@@ -97,26 +97,22 @@ TEST(BrokenOffWritesTest, TheOldFileStaysWholeAndNoTemporaryIsLeft) {
          [&](const fs::path& folder) { return Convert(source, folder, true); }},
     };
     for (const Writer& writer : writers) {
-        const fs::path whole = dir.Path() / "whole", out = dir.Path() / "out";
-        fs::create_directories(whole);
-        fs::create_directories(out);
-        ASSERT_TRUE(writer.write(whole)) << writer.name;
-        const std::uint64_t size = fs::file_size(whole / writer.file);
+        const ScratchDir whole, out;
+        ASSERT_TRUE(writer.write(whole.Path())) << writer.name;
+        const std::uint64_t size = fs::file_size(whole.Path() / writer.file);
         const std::string old = "old " + writer.file;
         for (const std::uint64_t bytes : {std::uint64_t{0}, std::uint64_t{1}, size / 2, size - 1}) {
             for (const Throw what : {Throw::kBadAlloc, Throw::kRuntimeError}) {
                 const std::string at =
                     std::string(writer.name) + " at byte " + std::to_string(bytes);
-                const fs::path target = dir.Write("out/" + writer.file, old);
+                const fs::path target = out.Write(writer.file, old);
                 tovtest::ThrowingTextFiles files(bytes, what);
-                EXPECT_FALSE(WroteWhole([&] { return writer.write(out); }, what)) << at;
+                EXPECT_FALSE(WroteWhole([&] { return writer.write(out.Path()); }, what)) << at;
                 EXPECT_TRUE(files.Threw()) << at;
                 EXPECT_EQ(ReadBytes(target), old) << at;
-                EXPECT_EQ(tovtest::Entries(out), std::vector<std::string>{writer.file}) << at;
+                EXPECT_EQ(tovtest::Entries(out.Path()), std::vector<std::string>{writer.file}) << at;
             }
         }
-        fs::remove_all(whole);
-        fs::remove_all(out);
     }
 }
 
