@@ -100,14 +100,13 @@ TEST(C3DRead, LabelsGiveEveryMarkerItsOwnName) {
 // gives (frames past it are padding), and a sink knows them before the first
 // row.
 TEST(C3DRead, FrameCountsAndStartFrame) {
-    using Extra = Build::Extra;
     auto words = [](std::uint32_t v) {
         return c3dtest::U16(c3dtest::kIntel, v & 0xffff) + c3dtest::U16(c3dtest::kIntel, v >> 16);
     };
     struct Case {
         const char* name;
         std::uint16_t first, last;
-        std::vector<Extra> extras;
+        std::vector<Build::Extra> extras;
         int framesHeld;
         std::int32_t startFrame;
         std::uint32_t rows;
