@@ -137,6 +137,11 @@ TEST(BVHReader, RefusesNamingLineColumnAndWhatWasExpected) {
          L"Line 19, column 13: frame 1 holds more values than the channels take (6)"},
         {replaced("0.04\n0 0 0", "0.04\n0 x 0"), L"Line 19, column 3: expected a number, found \"x\""},
         {replaced("Frames: 1", "Frames: 2"), L"Line 19: the file ends after 1 frames, Frames: gives 2"},
+        // Counts no file could hold are refused where the frames end, nothing made for them.
+        {replaced("Frames: 1", "Frames: 1000000000"),
+         L"Line 19: the file ends after 1 frames, Frames: gives 1000000000"},
+        {replaced("Frames: 1", "Frames: 4294967295"),
+         L"Line 19: the file ends after 1 frames, Frames: gives 4294967295"},
         {replaced("Frames: 1", "Frames: 0"), L"Line 19, column 1: more frame lines than Frames: gives (0)"},
         {replaced("Frame Time: 0.04", "Frame Time: 0"),
          L"Line 18, column 13: expected a frame time in seconds above 0, found \"0\""},
@@ -150,7 +155,7 @@ TEST(BVHReader, RefusesNamingLineColumnAndWhatWasExpected) {
     }
 }
 
-TEST(BVHReader, DeepChainsAndHugeFrameCountsStayBounded) {
+TEST(BVHReader, DeepChainsStayBounded) {
     constexpr int kDepth = 100000;
     std::string text = "HIERARCHY\nROOT j0\n{\nOFFSET 0 1 0\nCHANNELS 1 Zrotation\n";
     for (int i = 1; i < kDepth; ++i) {
@@ -167,16 +172,6 @@ TEST(BVHReader, DeepChainsAndHugeFrameCountsStayBounded) {
     // The root turns the whole chain a quarter turn: +Y becomes -X.
     EXPECT_NEAR(pose.WorldPosition(kDepth - 1).x(), -(kDepth - 1), 1e-6);
     EXPECT_NEAR(SkeletonSize(htr), kDepth - 1, 1e-6);
-
-    const std::string claim =
-        TwoJoints("0 0 0", "3 Zrotation Yrotation Xrotation", "0 1 0", "0 0 0");
-    for (const char* frames : {"1000000000", "4294967295"}) {
-        std::string hostile = claim;
-        hostile.replace(hostile.find("Frames: 1"), 9, std::string("Frames: ") + frames);
-        EXPECT_EQ(ReadBVHMemory(hostile, htr),
-                  L"Line 19: the file ends after 1 frames, Frames: gives " +
-                      std::wstring(frames, frames + std::char_traits<char>::length(frames)));
-    }
 }
 
 TEST(BVHReader, ReadsEveryCorpusFile) {
