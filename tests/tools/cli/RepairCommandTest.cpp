@@ -23,27 +23,22 @@ std::string BlankRowsTrc(int rows) {
 }
 
 TEST_F(RepairCommandTest, SaysEachChangeOnceForARunOfLinesAndWritesTheFile) {
-    const std::string in = Write("blank.trc", BlankRowsTrc(500));
-    const std::string out = Path("fixed.trc");
-    const auto run = tovtest::RunOk({"repair", in, out});
-    EXPECT_EQ(run.out, in + ": line 1: blanks after PathFileType and after the path-file type; written with tabs\n" + in +
-                           ": lines 7-506: fields separated by blanks; written with tabs\n");
-    const auto info = tovtest::RunOk({"info", "--diagnose", out});
-    EXPECT_THAT(info.out, HasSubstr("reads as written"));
+    const std::string in = Write("blank.trc", BlankRowsTrc(500)), out = Path("fixed.trc");
+    EXPECT_EQ(tovtest::RunOk({"repair", in, out}).out,
+              in + ": line 1: blanks after PathFileType and after the path-file type; written with tabs\n" + in +
+                  ": lines 7-506: fields separated by blanks; written with tabs\n");
+    EXPECT_THAT(tovtest::RunOk({"info", "--diagnose", out}).out, HasSubstr("reads as written"));
     EXPECT_EQ(tovtest::ReadBytes(out).substr(tovtest::ReadBytes(out).rfind("500")), "500\t0\t1.5\t2\t3\n");
-}
 
-// The README's blanks.trc, walk.trc with its tabs turned to blanks: rows
-// 24-28 hold a dropout, and each value is written back in its column.
-TEST_F(RepairCommandTest, TheReadmesBlankTakeBecomesItsTabbedFileAgain) {
+    // The README's blanks.trc, walk.trc with its tabs turned to blanks: rows
+    // 24-28 hold a dropout, and each value is written back in its column.
     std::string blanks = tovtest::ReadBytes(tovtest::kWalkTrc);
     std::replace(blanks.begin(), blanks.end(), '\t', ' ');
-    const std::string in = Write("blanks.trc", blanks);
-    const std::string out = Path("walk-repaired.trc");
-    const auto run = tovtest::RunOk({"repair", in, out});
-    EXPECT_THAT(run.out, HasSubstr(in + ": lines 24-28: fields separated by blanks, a run of k holding k - 1 "
-                                        "empty fields; written with tabs\n"));
-    EXPECT_EQ(tovtest::ReadBytes(out), tovtest::ReadBytes(tovtest::kWalkTrc));
+    const std::string walk = Write("blanks.trc", blanks), repaired = Path("walk-repaired.trc");
+    EXPECT_THAT(tovtest::RunOk({"repair", walk, repaired}).out,
+                HasSubstr(walk + ": lines 24-28: fields separated by blanks, a run of k holding k - 1 "
+                                 "empty fields; written with tabs\n"));
+    EXPECT_EQ(tovtest::ReadBytes(repaired), tovtest::ReadBytes(tovtest::kWalkTrc));
 }
 
 TEST_F(RepairCommandTest, RefusesWhatItCannotRepairWithTheDiagnosisAndWritesNothing) {
