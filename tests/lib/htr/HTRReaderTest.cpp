@@ -188,8 +188,7 @@ TEST(HTRReaderTest, BasePositionAndFramesFillTheSegments) {
     EXPECT_EQ(x, 1.5);
     EXPECT_EQ(z, 300.0);
     EXPECT_EQ(htr.FindSegment(L"Hips")->GetBoneLength(), 100.0);
-    htr.FindSegment(L"Head")->GetBaseTranslation(x, y, z);
-    EXPECT_EQ(y, 1.0);
+    EXPECT_EQ(htr.FindSegment(L"Head")->BaseTranslation().y(), 1.0);
     EXPECT_EQ(htr.FindSegment(L"Head")->GetBoneLength(), 0.0);
     // Three tokens: the first is the child, the last the parent; the inline
     // comment and the blanks before it are cut off.

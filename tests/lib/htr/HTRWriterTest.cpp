@@ -208,9 +208,7 @@ TEST(HTRWriterTest, DecimalCommaLocaleDoesNotLeakIntoFiles) {
     EXPECT_EQ(std::string(probe), "1,5");
     EXPECT_EQ(underComma, plain);
     ASSERT_EQ(message, L"");
-    double x, y, z;
-    back.FindSegment(L"Root")->GetBaseTranslation(x, y, z);
-    EXPECT_EQ(y, -2.5);
+    EXPECT_EQ(back.FindSegment(L"Root")->BaseTranslation().y(), -2.5);
 }
 
 }  // namespace
