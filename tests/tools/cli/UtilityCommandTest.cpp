@@ -206,10 +206,10 @@ TEST_F(UtilityCommandTest, QuitAndExitLeaveFromAnyPrompt) {
     }
 }
 
-// The file choosers as a person meets them: a path that is no file is
-// refused at once and asked for again; a bare name is taken in the folder
-// the chooser shows and gets the chooser's extension; an existing file is
-// replaced only after a y.
+// The panel from a line script. The file choosers as a person meets them: a
+// path that is no file is refused at once and asked for again; a bare name
+// is taken in the folder the chooser shows and gets the chooser's extension;
+// an existing file is replaced only after a y.
 TEST_F(UtilityCommandTest, FileChoosersKeepTheirPromises) {
     const std::string map = Write("map.mnm", "LFHD\tA\t\n"), out = Path("out");
     std::filesystem::create_directory(out);
@@ -225,6 +225,20 @@ TEST_F(UtilityCommandTest, FileChoosersKeepTheirPromises) {
     }
     EXPECT_EQ(tovtest::ReadBytes(out + "/old.gwm"), "old");
     EXPECT_THAT(tovtest::ReadBytes(out + "/new.gwm"), HasSubstr("$Order\nLFHD \n"));
+
+    // Controls by name or number, on a panel as it first opens; the offsets
+    // take finite numbers within their range only.
+    brindle::host::RegistryStore::Instance().UseFile(Path("page.reg"));
+    const auto page = RunOk({"utility", "--scene", scene_},
+                            "click Batch File Conversion\nclick 1205\ntype 1207 2.5\ntype 1208 nan\n"
+                            "type 1206 1e39\nclick Nothing\nquit\n");
+    const std::string range = " takes numbers from -1000000000 to 1000000000; it keeps what it held";
+    for (const std::string& shown : std::initializer_list<std::string>{
+             "[Convert TRC to GWM]", "1201 check box [x] Batch File Conversion",
+             "1202 check box [x] Use TRC Filename (disabled)", "1207 number \"2.5\"",
+             "no control Nothing", "control 1208" + range, "control 1206" + range}) {
+        EXPECT_THAT(page.out, HasSubstr(shown));
+    }
 }
 
 // A pick prompt says which marker of the walk it asks for and lists only
@@ -258,20 +272,6 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
     EXPECT_THAT(run.out, HasSubstr("the viewport cannot pick Cam\n"));
     EXPECT_EQ(Count(run.out, "marker 1 of 43: Left front head marker (LFHD)\n"), 3u);
     EXPECT_EQ(Count(run.out, "marker 2 of 43: Left back head marker (LBHD)\n"), 1u);
-}
-
-TEST_F(UtilityCommandTest, UtilityPageFromALineScript) {
-    const auto run = RunOk({"utility", "--scene", scene_},
-                           "click Batch File Conversion\nclick 1205\ntype 1207 2.5\ntype 1208 nan\n"
-                           "type 1206 1e39\nclick Nothing\nquit\n");
-    // The offsets take finite numbers within their range only.
-    const std::string range = " takes numbers from -1000000000 to 1000000000; it keeps what it held";
-    for (const std::string& shown : std::initializer_list<std::string>{
-             "[Convert TRC to GWM]", "1201 check box [x] Batch File Conversion",
-             "1202 check box [x] Use TRC Filename (disabled)", "1207 number \"2.5\"",
-             "no control Nothing", "control 1208" + range, "control 1206" + range}) {
-        EXPECT_THAT(run.out, HasSubstr(shown));
-    }
 }
 
 }  // namespace
