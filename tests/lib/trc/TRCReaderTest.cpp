@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <iterator>
 #include <map>
 #include <string>
@@ -48,13 +49,9 @@ std::vector<std::wstring> Names(const TRCFile& trc) {
 // "x,y,z" for a valid sample, "-" for a dropout.
 std::string SampleText(const TRCSample& sample) {
     if (!sample.valid) return "-";
-    auto text = [](double v) {
-        std::string s = std::to_string(v);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.') s.pop_back();
-        return s;
-    };
-    return text(sample.x) + "," + text(sample.y) + "," + text(sample.z);
+    char text[96];
+    std::snprintf(text, sizeof text, "%g,%g,%g", sample.x, sample.y, sample.z);
+    return text;
 }
 
 std::string Sample(const TRCFile& trc, std::uint32_t marker, std::uint32_t row) {
