@@ -1,10 +1,229 @@
 #include "tovfileio/clean/GapFill.h"
 
+#include <array>
+#include <limits>
+
+#include "GapFillers.h"
+
 namespace tovfileio {
 
-const char* GapMethodName(GapMethod) { return "auto"; }
-std::optional<GapMethod> GapMethodNamed(std::string_view) { return std::nullopt; }
-std::vector<MarkerGap> FindGaps(const TRCFile&) { return {}; }
-GapFillReport FillGaps(TRCFile&, const GapFillOptions&) { return {}; }
+namespace {
+
+using gapfill::GapRows;
+using gapfill::MarkerView;
+using gapfill::NeighbourSpreads;
+using gapfill::Path;
+
+struct MethodName {
+    GapMethod method;
+    const char* name;
+};
+
+constexpr std::array<MethodName, 5> kMethodNames{{
+    {GapMethod::kAuto, "auto"},
+    {GapMethod::kLinear, "linear"},
+    {GapMethod::kSpline, "spline"},
+    {GapMethod::kRigid, "rigid"},
+    {GapMethod::kPattern, "pattern"},
+}};
+
+// What auto tries, the simplest first: a later method is kept only where it
+// does strictly better.
+constexpr std::array<GapMethod, 4> kTriedMethods{GapMethod::kLinear, GapMethod::kSpline, GapMethod::kPattern,
+                                                 GapMethod::kRigid};
+
+// How far from a gap auto looks for a stretch to try the methods on, in
+// gap lengths and then in rows.
+constexpr std::uint32_t kTrialReachGaps = 4;
+constexpr std::uint32_t kTrialReachRows = 2 * kSplineContext;
+constexpr std::size_t kTrialsPerSide = 3;
+
+// One marker of the take as the fills see it.
+struct MarkerInTake {
+    const TRCFile& take;
+    std::uint32_t index;
+    MarkerView view;
+};
+
+std::optional<Path> FillWith(GapMethod method, const MarkerInTake& marker, GapRows gap,
+                             NeighbourSpreads& spreads) {
+    switch (method) {
+        case GapMethod::kLinear:
+            return gapfill::FillLinear(marker.view, gap);
+        case GapMethod::kSpline:
+            return gapfill::FillSpline(marker.view, gap);
+        case GapMethod::kRigid:
+            return gapfill::FillRigid(marker.view, marker.index, gap, marker.take, spreads);
+        case GapMethod::kPattern:
+            return gapfill::FillPattern(marker.view, gap, marker.take, spreads.RankedFor(marker.index));
+        case GapMethod::kAuto:
+            break;
+    }
+    return std::nullopt;
+}
+
+// Stretches as long as `gap` near it, up to kTrialsPerSide before and as
+// many after it, whose samples and the samples on either side of them are
+// seen: there the truth is known, so a fill of them can be measured.
+std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap) {
+    std::vector<GapRows> stretches;
+    const std::uint32_t needed = gap.length + 2;
+    const std::uint32_t reach = kTrialReachGaps * gap.length + kTrialReachRows;
+    std::uint32_t run = 0;
+    std::size_t found = 0;
+    for (std::uint32_t row = gap.Before(), looked = 0; looked <= reach && found < kTrialsPerSide; --row, ++looked) {
+        run = marker.Seen(row) ? run + 1 : 0;
+        if (run == needed) {
+            stretches.push_back({row + 1, gap.length});
+            ++found;
+            run = 1;  // the stretch's first seen side is the next one's last
+        }
+        if (row == 0) break;
+    }
+    run = 0;
+    found = 0;
+    for (std::uint32_t row = gap.After(), looked = 0; row < marker.Rows() && looked <= reach && found < kTrialsPerSide;
+         ++row, ++looked) {
+        run = marker.Seen(row) ? run + 1 : 0;
+        if (run == needed) {
+            stretches.push_back({row - gap.length, gap.length});
+            ++found;
+            run = 1;
+        }
+    }
+    return stretches;
+}
+
+// The mean squared distance between `method`'s fills of the stretches,
+// each hidden in turn, and what was there, over the stretches it can fill;
+// none when it can fill none.
+std::optional<double> TrialError(GapMethod method, const MarkerInTake& marker, std::span<const GapRows> stretches,
+                                 NeighbourSpreads& spreads) {
+    double squares = 0.0;
+    std::uint32_t samples = 0;
+    for (const GapRows& stretch : stretches) {
+        const MarkerInTake hidden{marker.take, marker.index, marker.view.Hiding(stretch.first, stretch.length)};
+        const std::optional<Path> path = FillWith(method, hidden, stretch, spreads);
+        if (!path) continue;
+        for (std::uint32_t i = 0; i < stretch.length; ++i) {
+            const gapfill::Point truth = marker.view.At(stretch.first + i);
+            for (int k = 0; k < 3; ++k) squares += ((*path)[i][k] - truth[k]) * ((*path)[i][k] - truth[k]);
+        }
+        samples += stretch.length;
+    }
+    if (samples == 0) return std::nullopt;
+    return squares / samples;
+}
+
+struct Fill {
+    GapMethod method;
+    Path path;
+};
+
+// The method that fills stretches of the marker's own seen samples near
+// the gap best, among those that can fill the gap; the spline, or else the
+// line, where no stretch can be tried.
+std::optional<Fill> FillAuto(const MarkerInTake& marker, GapRows gap, NeighbourSpreads& spreads) {
+    std::vector<Fill> candidates;
+    for (GapMethod method : kTriedMethods) {
+        if (std::optional<Path> path = FillWith(method, marker, gap, spreads)) {
+            candidates.push_back({method, std::move(*path)});
+        }
+    }
+    const std::vector<GapRows> stretches = TrialStretches(marker.view, gap);
+    const Fill* best = nullptr;
+    double bestError = std::numeric_limits<double>::infinity();
+    if (!stretches.empty()) {
+        for (const Fill& candidate : candidates) {
+            const std::optional<double> error = TrialError(candidate.method, marker, stretches, spreads);
+            if (error && *error < bestError) {
+                best = &candidate;
+                bestError = *error;
+            }
+        }
+    }
+    if (best != nullptr) return *best;
+    for (GapMethod fallback : {GapMethod::kSpline, GapMethod::kLinear}) {
+        for (const Fill& candidate : candidates) {
+            if (candidate.method == fallback) return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Fill> FillGap(GapMethod method, const MarkerInTake& marker, GapRows gap, NeighbourSpreads& spreads) {
+    if (method == GapMethod::kAuto) return FillAuto(marker, gap, spreads);
+    std::optional<Path> path = FillWith(method, marker, gap, spreads);
+    if (!path) return std::nullopt;
+    return Fill{method, std::move(*path)};
+}
+
+void WriteFill(TRCMarker& marker, GapRows gap, const Path& path) {
+    std::span<TRCSample> samples = marker.Samples();
+    for (std::uint32_t i = 0; i < gap.length; ++i) {
+        samples[gap.first + i] = {true, true, path[i][0], path[i][1], path[i][2]};
+    }
+}
+
+}  // namespace
+
+const char* GapMethodName(GapMethod method) {
+    for (const MethodName& entry : kMethodNames) {
+        if (entry.method == method) return entry.name;
+    }
+    return "auto";
+}
+
+std::optional<GapMethod> GapMethodNamed(std::string_view name) {
+    for (const MethodName& entry : kMethodNames) {
+        if (name == entry.name) return entry.method;
+    }
+    return std::nullopt;
+}
+
+std::vector<MarkerGap> FindGaps(const TRCFile& take) {
+    std::vector<MarkerGap> gaps;
+    for (std::uint32_t m = 0; m < take.GetNumMarkers(); ++m) {
+        const std::span<const TRCSample> samples = take.GetMarker(m)->Samples();
+        const auto rows = static_cast<std::uint32_t>(samples.size());
+        for (std::uint32_t row = 0; row < rows;) {
+            if (samples[row].valid) {
+                ++row;
+                continue;
+            }
+            const std::uint32_t first = row;
+            while (row < rows && !samples[row].valid) ++row;
+            gaps.push_back({m, first, row - first});
+        }
+    }
+    return gaps;
+}
+
+GapFillReport FillGaps(TRCFile& take, const GapFillOptions& options) {
+    GapFillReport report;
+    const double longest = options.maxGapSeconds * take.GetDataRate();
+    NeighbourSpreads spreads(take);
+    for (const MarkerGap& gap : FindGaps(take)) {
+        TRCMarker& marker = *take.GetMarker(gap.marker);
+        if (gap.first == 0 || gap.first + gap.length == marker.GetNumSamples()) {
+            report.atEnds.push_back(gap);
+            continue;
+        }
+        if (static_cast<double>(gap.length) > longest) {
+            report.tooLong.push_back(gap);
+            continue;
+        }
+        const GapRows rows{gap.first, gap.length};
+        const MarkerInTake seen{take, gap.marker, MarkerView(marker.Samples())};
+        const std::optional<Fill> fill = FillGap(options.method, seen, rows, spreads);
+        if (!fill) {
+            report.unfillable.push_back(gap);
+            continue;
+        }
+        WriteFill(marker, rows, fill->path);
+        report.filled.push_back({gap, fill->method});
+    }
+    return report;
+}
 
 }  // namespace tovfileio

@@ -24,6 +24,10 @@ enum class GapMethod {
 const char* GapMethodName(GapMethod method);
 std::optional<GapMethod> GapMethodNamed(std::string_view name);
 
+// The seen samples on each side of a gap that a spline fill passes
+// through, at most: the nearest ones, however far other gaps push them.
+inline constexpr std::uint32_t kSplineContext = 10;
+
 struct GapFillOptions {
     GapMethod method = GapMethod::kAuto;
     // Gaps longer than this stay unfilled.
