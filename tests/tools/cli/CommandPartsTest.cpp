@@ -158,8 +158,7 @@ TEST_F(TemporaryRegistryTest, CommandsImportingIntoAFreshSceneLeaveThePersonsSto
     for (const Arguments& args : {Arguments{"roundtrip", tovtest::kWalkHtr, out + "/o.htr"},
                                   Arguments{"convert", tovtest::kWalkHtr, out + "/o.glb"}}) {
         const std::string saved = StoreWithValue(file_);
-        const auto run = tovtest::RunCommand(args);
-        EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
+        tovtest::RunOk(args);
         EXPECT_EQ(RegistryStore::Instance().FilePath(), file_) << args[0];
         EXPECT_EQ(tovtest::ReadBytes(file_), saved) << args[0];
     }

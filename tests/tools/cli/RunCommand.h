@@ -76,13 +76,6 @@ inline CommandResult RunCommand(const Arguments& args,
     return {status, out.Text(), err.Text()};
 }
 
-// RunCommand, expected to succeed.
-inline CommandResult RunOk(const Arguments& args, std::optional<std::string> input = std::nullopt) {
-    CommandResult run = RunCommand(args, std::move(input));
-    EXPECT_EQ(run.status, 0) << (args.empty() ? "" : args[0]) << ": " << run.err;
-    return run;
-}
-
 // RunCommand, expected to end with `status` and to write `err` on standard
 // error: exactly that text, or what a matcher such as HasSubstr accepts.
 template <class Err>
@@ -98,6 +91,11 @@ CommandResult RunExpecting(const Arguments& args, int status, const Err& err,
         EXPECT_THAT(run.err, err) << line;
     }
     return run;
+}
+
+// RunCommand, expected to succeed.
+inline CommandResult RunOk(const Arguments& args, std::optional<std::string> input = std::nullopt) {
+    return RunExpecting(args, 0, ::testing::_, std::move(input));
 }
 
 // `args` followed by `more`.
