@@ -165,6 +165,9 @@ class WarningsTest : public tovtest::CliTest {};
 class DiagnosisTest : public tovtest::CliTest {};
 
 TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
+    // A TRC file's first line refused, and what the repair does to it.
+    const std::string xyz = "The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: ";
+    const std::string repairs = "); `tovfileio repair IN OUT` repairs it (line 1: ";
     const struct {
         const char* name;
         std::string bytes;
@@ -224,24 +227,19 @@ TEST_F(WarningsTest, HandMadeFilesGetTheWarningsTheyDeserve) {
           "reader takes EulerRotationOrder ZYX only, not \"XYZ\")"
           "; `tovfileio repair IN OUT` repairs it (line 3: EulerRotationOrder XYZ; written as ZYX, the rotations converted)"}},
         {"commas.trc", "PathFileType,4,(X/Y/Z),x.trc\n",
-         {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
-          "third tab-separated field; commas, not tabs, separate its fields: save the file with "
-          "tabs between the fields); `tovfileio repair IN OUT` repairs it (line 1: fields separated by commas; "
-          "written with tabs)"}},
+         {xyz + "there is no third tab-separated field; commas, not tabs, separate its fields: save the "
+                "file with tabs between the fields" + repairs +
+          "fields separated by commas; written with tabs)"}},
         {"blanks.trc", "PathFileType 4 (X/Y/Z) x.trc\n",
-         {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
-          "third tab-separated field; blanks, not tabs, separate its fields: put a tab between "
-          "each two); `tovfileio repair IN OUT` repairs it (line 1: fields separated by blanks; written with tabs)"}},
+         {xyz + "there is no third tab-separated field; blanks, not tabs, separate its fields: put a tab "
+                "between each two" + repairs + "fields separated by blanks; written with tabs)"}},
         {"keyword.trc", "PathFileType 4\t(X/Y/Z) x.trc\n",
-         {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: there is no "
-          "third tab-separated field; a blank stands where a tab belongs: put a tab after "
-          "PathFileType and after (X/Y/Z)); `tovfileio repair IN OUT` repairs it (line 1: blanks after "
-          "PathFileType and after (X/Y/Z); written with tabs)"}},
+         {xyz + "there is no third tab-separated field; a blank stands where a tab belongs: put a tab after "
+                "PathFileType and after (X/Y/Z)" + repairs + "blanks after PathFileType and after (X/Y/Z); "
+                "written with tabs)"}},
         {"layout.trc", "PathFileType\t4\t(X/Y/Z) x.trc\n",
-         {"The file is does not have a compatible \"(X/Y/Z)\" header state (line 1: the third "
-          "tab-separated field is \"(X/Y/Z) x.trc\"; a blank stands where a tab belongs: put a "
-          "tab after (X/Y/Z)); `tovfileio repair IN OUT` repairs it (line 1: blanks after (X/Y/Z); "
-          "written with tabs)"}},
+         {xyz + "the third tab-separated field is \"(X/Y/Z) x.trc\"; a blank stands where a tab belongs: put "
+                "a tab after (X/Y/Z)" + repairs + "blanks after (X/Y/Z); written with tabs)"}},
         {"random.htr", "\x8f\x01zq\xff\n\x02\x03", {
           "holds nothing of an HTR or TRC file (it was read as HTR)"}},
         {"frames.htr", "[Header]\nNumSegments 2\nNumFrames 2\nDataFrameRate 60\n"
