@@ -106,6 +106,8 @@ public:
         return next_.Begin(header_);
     }
     bool Row(const TRCRow& row) override { return next_.Row(row); }
+    // The frames held, once known only after the read (a cleaned take).
+    void SetHeld(std::int64_t held) { held_ = held; }
     std::uint32_t Markers() const { return markers_; }
     std::int64_t Frames() const { return frames_; }
     const std::wstring& Refusal() const { return refusal_; }
@@ -145,17 +147,68 @@ private:
     std::optional<ReadFinding> misread_;
 };
 
+// The header of `take` without its samples: what a row sink's Begin takes.
+TRCFile HeaderOf(const TRCFile& take) {
+    TRCFile header;
+    header.SetUnits(take.GetUnits());
+    header.SetDataRate(take.GetDataRate());
+    header.SetCameraRate(take.GetCameraRate());
+    header.SetNumFrames(take.GetNumFrames());
+    header.SetStartFrame(take.GetStartFrame());
+    header.SetNumRows(take.GetNumRows());
+    for (std::uint32_t i = 0; i < take.GetNumMarkers(); ++i) {
+        const TRCMarker& marker = *take.GetMarker(i);
+        TRCMarker* added = header.AddMarker(TRCMarker(marker.GetName()));
+        if (added != nullptr) added->SetIncluded(marker.IsIncluded());
+    }
+    return header;
+}
+
+// Hands `take`, its rows kept in its markers, to `sink` as a read would.
+void StreamRows(const TRCFile& take, TRCRowSink& sink) {
+    if (!sink.Begin(HeaderOf(take))) return;
+    const std::uint32_t markers = take.GetNumMarkers();
+    std::vector<TRCSample> row(markers);
+    for (std::uint32_t r = 0; r < take.GetNumRows(); ++r) {
+        for (std::uint32_t m = 0; m < markers; ++m) {
+            const std::span<const TRCSample> samples = take.GetMarker(m)->Samples();
+            row[m] = r < samples.size() ? samples[r] : TRCSample{};
+        }
+        if (!sink.Row(TRCRow(row, TRCSample{}, markers))) return;
+    }
+}
+
+// A writer, or the frame count, that refused the take stops the read: its
+// reason is the one, and nothing is written.
+bool WriterRefused(const FramesWritten& count, const MarkerOutput& output, TextOutput& file,
+                   ConversionResult& result) {
+    for (const std::wstring* refusal : {&count.Refusal(), &output.Refusal()}) {
+        if (refusal->empty()) continue;
+        result.readMessage.clear();
+        result.writeMessage = *refusal;
+        file.Discard();
+        return true;
+    }
+    return false;
+}
+
 ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     ConversionResult result;
+    // A take to be cleaned is read whole, its rows kept in its markers, and
+    // streamed to the writer once clean; any other streams from the reader.
+    const bool whole = !request.cleaning.empty();
     // A TRC file's rows are counted first: its writers state the frames
     // before the first row.
-    const std::optional<std::int64_t> held = MarkerRowsHeld(request.in, request.inKind);
+    const std::optional<std::int64_t> held =
+        whole ? std::nullopt : MarkerRowsHeld(request.in, request.inKind);
     std::unique_ptr<TextOutput> file = OpenOutput(request, result);
     if (!file) return result;
     // A C3D file's floats stay floats unless lengths are converted.
     const bool singles = request.inKind == FileKind::kC3d && !request.units;
-    const MarkerOutputNames names{request.baseName, request.dateTime, singles, request.gwm,
-                                  request.map};
+    MarkerOutputNames names{request.baseName, request.dateTime, singles, request.gwm, request.map};
+    names.filledColumn = std::any_of(request.cleaning.begin(), request.cleaning.end(), [](const CleaningStep& step) {
+        return step.kind == CleaningStep::Kind::kFillGaps;
+    });
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = request.inUp.value_or(ConventionalUp(request.inKind));
     const UpAxis to = OutputUp(request, from);
@@ -165,18 +218,10 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     TRCFile take;
     MarkerReadOptions read;
     read.findings = &watch;
-    read.rows = &transform;
+    read.rows = whole ? nullptr : &transform;
     read.memoryLimit = request.memoryLimit;
     result.readMessage = ReadMarkers(request.in, request.inKind, take, read);
-    // A writer, or the frame count, that refused the take stopped the read:
-    // its reason is the one.
-    for (const std::wstring* refusal : {&count.Refusal(), &output->Refusal()}) {
-        if (refusal->empty()) continue;
-        result.readMessage.clear();
-        result.writeMessage = *refusal;
-        file->Discard();
-        return result;
-    }
+    if (WriterRefused(count, *output, *file, result)) return result;
     watch.Pass();
     if (!result.readMessage.empty()) return result;
     if (watch.FirstMisread() && !request.acceptMisread) {
@@ -184,6 +229,16 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
         result.readMessage = kMisreadTake;
         file->Discard();
         return result;
+    }
+    if (whole) {
+        result.readMessage = CleanTake(take, request.cleaning, result.cleaning);
+        if (!result.readMessage.empty()) {
+            file->Discard();
+            return result;
+        }
+        count.SetHeld(take.GetNumRows());
+        StreamRows(take, transform);
+        if (WriterRefused(count, *output, *file, result)) return result;
     }
     if (!transform.Begun()) transform.Begin(take);  // a file of no rows
     FinishOutput(*output, *file, result);
@@ -346,6 +401,11 @@ ConversionResult Convert(const ConversionRequest& request) {
     if (!Converts(request.inKind, request.outKind)) {
         ConversionResult result;
         result.writeMessage = L"The take does not convert to that format";
+        return result;
+    }
+    if (!request.cleaning.empty() && HoldsSkeleton(request.inKind)) {
+        ConversionResult result;
+        result.writeMessage = kCleansMarkerTakes;
         return result;
     }
     if (HoldsSkeleton(request.outKind)) return SkeletonToSkeleton(request);

@@ -47,8 +47,9 @@ private:
 
 class CsvOutput : public StreamOutput<MarkerCsvStream> {
 public:
-    CsvOutput(TextOutput& file, bool singles) : StreamOutput(file) {
+    CsvOutput(TextOutput& file, bool singles, bool filled) : StreamOutput(file) {
         stream_.SetSinglePrecision(singles);
+        stream_.SetFilledColumn(filled);
     }
     bool Begin(const TRCFile& file) override {
         stream_.Begin(file);
@@ -107,7 +108,7 @@ std::unique_ptr<MarkerOutput> MakeMarkerOutput(FileKind kind, TextOutput& file,
         case FileKind::kTrc: return std::make_unique<TrcOutput>(file, names);
         case FileKind::kC3d: return std::make_unique<C3dOutput>(file);
         case FileKind::kGwm: return std::make_unique<GwmOutput>(file, names);
-        case FileKind::kCsv: return std::make_unique<CsvOutput>(file, names.singles);
+        case FileKind::kCsv: return std::make_unique<CsvOutput>(file, names.singles, names.filledColumn);
         default: return nullptr;
     }
 }

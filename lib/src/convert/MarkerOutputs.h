@@ -34,6 +34,7 @@ struct MarkerOutputNames {
     // (when the settings' Filter says so); none: every marker, no offset.
     ConvertGWMSettings gwm;
     const MarkerNameMap* map = nullptr;
+    bool filledColumn = false;  // a CSV file says of each sample whether gap filling made it
 };
 
 // The writer of `kind` (TRC, C3D, GWM or CSV) onto `file`; null for any

@@ -38,7 +38,7 @@ void MarkerCsvStream::Begin(const TRCFile& trc) {
     rate_ = trc.GetDataRate();
     frames_ = std::max(trc.GetNumFrames(), 0);
     rows_ = 0;
-    text_->Text("frame,time,name,x,y,z\n");
+    text_->Text(filledColumn_ ? "frame,time,name,x,y,z,filled\n" : "frame,time,name,x,y,z\n");
 }
 
 void MarkerCsvStream::RowPrefix(std::int64_t index) {
@@ -60,11 +60,11 @@ void MarkerCsvStream::Row(const TRCRow& row) {
     RowPrefix(index);
     for (std::size_t i = 0; i < included_.size(); ++i) {
         const TRCSample& sample = row[included_[i]];
-        out.Room(prefix_.size() + names_[i].size() + 3 * (markertext::kCoordinateRoom + 1));
+        out.Room(prefix_.size() + names_[i].size() + 3 * (markertext::kCoordinateRoom + 1) + 3);
         out.Put(prefix_);
         out.Put(names_[i]);
         if (!markertext::Writable(sample)) {
-            out.Put(",,\n");
+            out.Put(filledColumn_ ? ",,,\n" : ",,\n");
             continue;
         }
         out.Coordinate(sample.x);
@@ -72,6 +72,7 @@ void MarkerCsvStream::Row(const TRCRow& row) {
         out.Coordinate(sample.y);
         out.Put(',');
         out.Coordinate(sample.z);
+        if (filledColumn_) out.Put(sample.filled ? ",1" : ",0");
         out.Put('\n');
     }
 }

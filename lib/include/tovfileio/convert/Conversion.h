@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tovfileio/clean/Cleaning.h"
 #include "tovfileio/convert/Takes.h"
 #include "tovfileio/gwm/ConvertGWMSettings.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
@@ -91,6 +92,9 @@ struct ConversionRequest {
     // under other markers' names, rows in other frames; LosesOrMovesData) is
     // refused with nothing written, unless it is to be written as read.
     bool acceptMisread = false;
+    // A marker take is cleaned by these steps, in order, between its read
+    // and its write: read whole first, then streamed to the writer.
+    std::vector<CleaningStep> cleaning;
 };
 
 struct ConversionResult {
@@ -118,9 +122,16 @@ struct ConversionResult {
     bool framesOutOfProportion = false;
     // The gate stopped the conversion: nothing was written.
     bool stopped = false;
+    // What the cleaning steps did; a step that refused the take gives
+    // readMessage.
+    CleaningReport cleaning;
 
     bool Succeeded() const { return readMessage.empty() && writeMessage.empty(); }
 };
+
+// Why a skeleton is not cleaned: its steps are for markers.
+inline constexpr wchar_t kCleansMarkerTakes[] =
+    L"Gap filling, filtering and the edits of frames and markers are for marker takes";
 
 // Converts `request.in` into `request.out`. A pair that does not convert
 // (Converts) gives a writeMessage and writes nothing.

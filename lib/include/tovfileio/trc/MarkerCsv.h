@@ -42,6 +42,9 @@ public:
     // Values of single precision (a C3D file's) are written with the fewest
     // digits that give the same float back, not the same double. Before Begin.
     void SetSinglePrecision(bool singles);
+    // Each line ends in a "filled" field, 1 for a sample gap filling put
+    // there and 0 for one seen (empty for a dropout). Before Begin.
+    void SetFilledColumn(bool filled) { filledColumn_ = filled; }
     void Begin(const TRCFile& trc);
     void Row(const TRCRow& row);
     void Finish();
@@ -61,6 +64,7 @@ private:
     std::int32_t rate_ = 0;
     std::int64_t frames_ = 0;
     std::uint64_t rows_ = 0;
+    bool filledColumn_ = false;
 };
 
 // Writes the samples of `trc` as marker CSV at `path`: "" on success,
