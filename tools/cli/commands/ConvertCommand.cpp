@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include "tovfileio/text/TextCodec.h"
+#include "cli/commands/CleaningOptions.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/InputFile.h"
 #include "cli/files/FileSizeLimit.h"
@@ -106,6 +107,10 @@ const char kConvertFooter[] =
     "status is 1.";
 
 
+constexpr char kCleaningForMarkers[] =
+    "--fill-gaps, --filter, --range, --rename, --keep and --drop apply to one marker take "
+    "(TRC, C3D or GWM) converted to a marker file";
+
 struct ConvertOptions {
     // As given on the command line, checked once parsing is over.
     std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
@@ -122,6 +127,8 @@ struct ConvertOptions {
     std::string upText;  // --up y|z
     std::string in;
     std::string out;
+    CleaningOptions cleaning;
+    CLI::App* parsed = nullptr;
 };
 
 // The options once checked.
@@ -418,7 +425,8 @@ int RunBatch(const ConvertOptions& options, const Settings& settings, CommandCon
 }
 
 // IN OUT: the conversion follows the input's format and the output's name.
-int RunSingle(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
+int RunSingle(const ConvertOptions& options, const Settings& settings,
+              const std::vector<tovfileio::CleaningStep>& cleaning, CommandContext& context) {
     const CommandIO& io = context.IO();
     auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
     InputFile input;
@@ -438,6 +446,9 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     FileKind outKind = FileKind::kUnknown;
     if (std::string refused; !ChooseConvertTarget(request, outKind, refused)) return usage(refused);
     const FileKind inKind = input.Kind();
+    if (!cleaning.empty() && (!tovfileio::HoldsMarkers(inKind) || !tovfileio::HoldsMarkers(outKind))) {
+        return usage(kCleaningForMarkers);
+    }
     // glTF: the file imported into a fresh scene by the module, then written.
     if (tovfileio::KindInfo(outKind).holds == tovfileio::KindHolds::kScene) {
         if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
@@ -467,7 +478,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
         return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
     }
     if (panelConversion && (options.upText.empty() || settings.up == UpAxis::kZ) &&
-        options.unitsText.empty()) {
+        options.unitsText.empty() && cleaning.empty()) {
         if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
             return usage(problem);
         }
@@ -493,12 +504,19 @@ int RunSingle(const ConvertOptions& options, const Settings& settings, CommandCo
     take.strict = settings.strict;
     take.frames = settings.headerFrames.value_or(false) ? FrameChoice::kHeader : FrameChoice::kHeld;
     take.acceptMisread = options.acceptMisread;
+    take.cleaning = cleaning;
     return ConvertTake(io, options.in, input, outKind, options.out, take);
 }
 
 // Checks the option values and the files, then converts.
 int RunConvert(ConvertOptions& options, CommandContext& context) {
     auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    std::vector<tovfileio::CleaningStep> cleaning;
+    if (const std::string problem = CleaningSteps(*options.parsed, options.cleaning, cleaning, options.files);
+        !problem.empty()) {
+        return usage(problem);
+    }
+    if (options.batch && CleaningGiven(options.cleaning)) return usage(kCleaningForMarkers);
     if (!options.batch) {
         if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
         if (options.noFilter) return usage("--no-filter goes with --batch");
@@ -513,7 +531,8 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
     if (const std::string problem = ParseSettings(options, settings); !problem.empty()) {
         return usage(problem);
     }
-    return options.batch ? RunBatch(options, settings, context) : RunSingle(options, settings, context);
+    return options.batch ? RunBatch(options, settings, context)
+                         : RunSingle(options, settings, cleaning, context);
 }
 
 }  // namespace
@@ -573,11 +592,13 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         ->check(CLI::Range(1u, 256u));
     command->add_flag("--no-filter", options->noFilter,
                       "--batch: load the map but keep every marker under its TRC name");
-    command->add_option("FILES", options->files,
+    options->parsed = command;
+    CLI::Option* files = command->add_option("FILES", options->files,
                         "IN OUT: the file to read and the file to write (\"-\": standard input "
                         "or output); with --batch: the TRC files (at most 1000)")
         ->type_name("FILE")
         ->required();
+    AddCleaningOptions(*command, files, options->cleaning);
     std::string footer = kConvertFooter;
     footer.replace(footer.find("@UP@"), 4, tovfileio::MarkerUpConventions());
     command->footer(footer);

@@ -4,6 +4,7 @@
 #include "cli/files/InputConversion.h"
 #include "cli/files/OutputFile.h"
 #include "cli/files/ReadLimits.h"
+#include "cli/report/CleaningText.h"
 #include "cli/report/FindingReport.h"
 #include "cli/report/RepairReport.h"
 #include "cli/report/SafeText.h"
@@ -55,6 +56,7 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     request.gwm = options.gwm;
     request.map = options.map;
     request.acceptMisread = options.acceptMisread;
+    request.cleaning = options.cleaning;
     FindingList findings;
     request.findings = &findings;
 
@@ -88,5 +90,6 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
         return Report(io, output.Name(), "The file could not be put in place: " + error);
     }
     for (const std::string& note : result.notes) io.Err(output.Name() + ": " + note + "\n");
+    for (const std::string& line : CleaningLines(result.cleaning)) io.Err(output.Name() + ": " + line + "\n");
     return kExitOk;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/files/CommandIO.h"
 #include "cli/files/InputFile.h"
@@ -25,6 +26,8 @@ struct TakeConversionOptions {
     // A GWM output's offset and marker-name map (none: every marker).
     tovfileio::ConvertGWMSettings gwm;
     const tovfileio::MarkerNameMap* map = nullptr;
+    // A marker take's cleaning, step by step.
+    std::vector<tovfileio::CleaningStep> cleaning;
 };
 
 // Converts `input` (named `in` by the user) into `out` as a file of
