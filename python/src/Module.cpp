@@ -3,6 +3,7 @@
 // the file that binds it.
 #include <pybind11/pybind11.h>
 
+#include "Cleaning.h"
 #include "Convert.h"
 #include "Findings.h"
 #include "Reading.h"
@@ -17,5 +18,6 @@ PYBIND11_MODULE(_tovfileio, module) {
     tovpy::RegisterSkeletons(module);
     tovpy::RegisterWriting(module);
     tovpy::RegisterConvert(module);
+    tovpy::RegisterCleaning(module);
     module.attr("__version__") = TOVFILEIO_VERSION;
 }

@@ -59,13 +59,17 @@ class Markers:
     "cm", "m", "in", "ft", "yd"), `first_frame` the number of frame 0, `up`
     the axis the positions stand up along ("y" for TRC, "z" for C3D and
     GWM). `header_frames` is the frame count the file's header gave and
-    `findings` what the reader found.
+    `findings` what the reader found. `filled` is a bool array (frames,
+    markers), True where gap filling made the sample (fill_gaps).
+
+    fill_gaps, filtered, cropped, renamed, kept and dropped give a new take,
+    cleaned by the same steps as `tovfileio convert`'s options.
     """
 
     def __init__(self, positions, names, rate: int = 60, *, units: str = "mm",
                  first_frame: int = 1, camera_rate: int | None = None,
                  header_frames: int | None = None, up: str = "y", format: str | None = None,
-                 findings=()):
+                 findings=(), filled=None):
         self.positions = np.asarray(positions, dtype=np.float64)
         self.names = list(names)
         if self.positions.ndim != 3 or self.positions.shape[1:] != (len(self.names), 3):
@@ -79,6 +83,52 @@ class Markers:
         self.up = up
         self.format = format
         self.findings = list(findings)
+        self.filled = (np.zeros(self.positions.shape[:2], dtype=bool) if filled is None
+                       else np.asarray(filled, dtype=bool))
+        #: What the last fill_gaps on the way to this take did: filled,
+        #: too_long, at_ends and unfillable gaps as (marker, first frame,
+        #: last frame[, method]).
+        self.fill_report = None
+
+    def _cleaned(self, *steps) -> "Markers":
+        done = _core._clean(self.positions, self.filled, self.names, self.rate,
+                                 self.first_frame, list(steps))
+        take = Markers(done["positions"], done["names"], self.rate, units=self.units,
+                       first_frame=done["first_frame"], camera_rate=self.camera_rate,
+                       up=self.up, format=self.format, findings=self.findings,
+                       filled=done["filled"])
+        take.fill_report = done["fills"][-1] if done["fills"] else self.fill_report
+        return take
+
+    def fill_gaps(self, method: str = "auto", max_gap: float = 0.5) -> "Markers":
+        """The take with its gaps filled: "auto" (the best the take's own data
+        allows, gap by gap), "linear", "spline", "rigid" or "pattern". Gaps
+        longer than `max_gap` seconds, and those at the start or end, stay;
+        `fill_report` of the new take says what was filled."""
+        return self._cleaned(("fill", method, float(max_gap)))
+
+    def filtered(self, cutoff: float) -> "Markers":
+        """The take through the zero-lag low-pass Butterworth filter (second
+        order, forward and back, scipy's filtfilt(butter(2, ...)) with its
+        padding) at `cutoff` Hz, over each run of seen samples; runs of 9
+        samples or fewer stay as they are, dropouts stay dropouts."""
+        return self._cleaned(("lowpass", float(cutoff)))
+
+    def cropped(self, first: int, last: int) -> "Markers":
+        """The frames numbered `first` to `last`, as the take numbers them."""
+        return self._cleaned(("range", int(first), int(last)))
+
+    def renamed(self, names: dict[str, str]) -> "Markers":
+        """The markers named as keys of `names` renamed to their values."""
+        return self._cleaned(("rename", list(names.items())))
+
+    def kept(self, names) -> "Markers":
+        """Only the markers named."""
+        return self._cleaned(("keep", list(names)))
+
+    def dropped(self, names) -> "Markers":
+        """The take without the markers named."""
+        return self._cleaned(("drop", list(names)))
 
     @property
     def frames(self) -> int:

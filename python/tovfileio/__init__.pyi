@@ -141,10 +141,24 @@ class Markers:
     up: str
     format: str | None
     findings: list[Finding]
+    filled: npt.NDArray[np.bool_]
+    fill_report: dict[str, list[tuple]] | None
     def __init__(self, positions: npt.ArrayLike, names: list[str], rate: int = ..., *,
                  units: str = ..., first_frame: int = ..., camera_rate: int | None = ...,
                  header_frames: int | None = ..., up: str = ..., format: str | None = ...,
-                 findings: list[Finding] = ...) -> None: ...
+                 findings: list[Finding] = ..., filled: npt.ArrayLike | None = ...) -> None: ...
+    def fill_gaps(self, method: str = ..., max_gap: float = ...) -> Markers:
+        """The take with its gaps filled (auto, linear, spline, rigid, pattern)."""
+    def filtered(self, cutoff: float) -> Markers:
+        """The take through the zero-lag low-pass Butterworth filter at `cutoff` Hz."""
+    def cropped(self, first: int, last: int) -> Markers:
+        """The frames numbered `first` to `last`."""
+    def renamed(self, names: dict[str, str]) -> Markers:
+        """The markers renamed, old name to new."""
+    def kept(self, names: list[str]) -> Markers:
+        """Only the markers named."""
+    def dropped(self, names: list[str]) -> Markers:
+        """The take without the markers named."""
     @property
     def frames(self) -> int: ...
     @property
