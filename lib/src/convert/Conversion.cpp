@@ -147,37 +147,6 @@ private:
     std::optional<ReadFinding> misread_;
 };
 
-// The header of `take` without its samples: what a row sink's Begin takes.
-TRCFile HeaderOf(const TRCFile& take) {
-    TRCFile header;
-    header.SetUnits(take.GetUnits());
-    header.SetDataRate(take.GetDataRate());
-    header.SetCameraRate(take.GetCameraRate());
-    header.SetNumFrames(take.GetNumFrames());
-    header.SetStartFrame(take.GetStartFrame());
-    header.SetNumRows(take.GetNumRows());
-    for (std::uint32_t i = 0; i < take.GetNumMarkers(); ++i) {
-        const TRCMarker& marker = *take.GetMarker(i);
-        TRCMarker* added = header.AddMarker(TRCMarker(marker.GetName()));
-        if (added != nullptr) added->SetIncluded(marker.IsIncluded());
-    }
-    return header;
-}
-
-// Hands `take`, its rows kept in its markers, to `sink` as a read would.
-void StreamRows(const TRCFile& take, TRCRowSink& sink) {
-    if (!sink.Begin(HeaderOf(take))) return;
-    const std::uint32_t markers = take.GetNumMarkers();
-    std::vector<TRCSample> row(markers);
-    for (std::uint32_t r = 0; r < take.GetNumRows(); ++r) {
-        for (std::uint32_t m = 0; m < markers; ++m) {
-            const std::span<const TRCSample> samples = take.GetMarker(m)->Samples();
-            row[m] = r < samples.size() ? samples[r] : TRCSample{};
-        }
-        if (!sink.Row(TRCRow(row, TRCSample{}, markers))) return;
-    }
-}
-
 // A writer, or the frame count, that refused the take stops the read: its
 // reason is the one, and nothing is written.
 bool WriterRefused(const FramesWritten& count, const MarkerOutput& output, TextOutput& file,
@@ -237,7 +206,7 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
             return result;
         }
         count.SetHeld(take.GetNumRows());
-        StreamRows(take, transform);
+        StreamMarkerRows(take, transform);
         if (WriterRefused(count, *output, *file, result)) return result;
     }
     if (!transform.Begun()) transform.Begin(take);  // a file of no rows

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "tovfileio/bvh/BVHReader.h"
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/gwm/GWMReader.h"
@@ -78,6 +80,40 @@ std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kin
     TRCFile take;
     if (!take.ReadFile(path, count).empty()) return std::nullopt;
     return take.GetNumRows();
+}
+
+// The header of `take` without its samples: what a row sink's Begin takes.
+namespace {
+
+TRCFile HeaderOf(const TRCFile& take) {
+    TRCFile header;
+    header.SetUnits(take.GetUnits());
+    header.SetDataRate(take.GetDataRate());
+    header.SetCameraRate(take.GetCameraRate());
+    header.SetNumFrames(take.GetNumFrames());
+    header.SetStartFrame(take.GetStartFrame());
+    header.SetNumRows(take.GetNumRows());
+    for (std::uint32_t i = 0; i < take.GetNumMarkers(); ++i) {
+        const TRCMarker& marker = *take.GetMarker(i);
+        TRCMarker* added = header.AddMarker(TRCMarker(marker.GetName()));
+        if (added != nullptr) added->SetIncluded(marker.IsIncluded());
+    }
+    return header;
+}
+
+}  // namespace
+
+void StreamMarkerRows(const TRCFile& take, TRCRowSink& sink) {
+    if (!sink.Begin(HeaderOf(take))) return;
+    const std::uint32_t markers = take.GetNumMarkers();
+    std::vector<TRCSample> row(markers);
+    for (std::uint32_t r = 0; r < take.GetNumRows(); ++r) {
+        for (std::uint32_t m = 0; m < markers; ++m) {
+            const std::span<const TRCSample> samples = take.GetMarker(m)->Samples();
+            row[m] = r < samples.size() ? samples[r] : TRCSample{};
+        }
+        if (!sink.Row(TRCRow(row, TRCSample{}, markers))) return;
+    }
 }
 
 std::wstring WriteMarkers(const std::wstring& path, FileKind kind, const TRCFile& take) {

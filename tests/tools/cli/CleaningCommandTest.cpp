@@ -64,6 +64,21 @@ TEST_F(CleaningCommandTest, EditsRenameKeepAndDropByName) {
     EXPECT_EQ(take.GetNumMarkers(), 2u);
 }
 
+// info --gaps says each marker's gaps and what the fill would do, in the
+// words of the summary and as JSON; a cut take's gap at its start stays.
+TEST_F(CleaningCommandTest, InfoListsTheGapsAndWhatAutoFills) {
+    const std::string said = RunOk({"info", "--gaps", kWalkTrc}).out;
+    EXPECT_THAT(said, HasSubstr("  Gaps:              1 marker, 1 gap; --fill-gaps auto fills 1\n"
+                                "    RWRB  1 gap, the longest 5 frames, 5 frames in all; fills 1 ("));
+    EXPECT_THAT(RunOk({"info", "--gaps", "--json", kWalkTrc}).out,
+                HasSubstr(",\"gaps\":[{\"marker\":\"RWRB\",\"gaps\":1,\"longest\":5,\"frames\":5,"
+                          "\"filled\":1}],\"warnings\":[]}\n"));
+    RunOk({"convert", kWalkTrc, Out(), "--range", "20", "40"});
+    EXPECT_THAT(RunOk({"info", "--gaps", Out()}).out,
+                HasSubstr("  Gaps:              1 marker, 1 gap; --fill-gaps auto fills 0\n"
+                          "    RWRB  1 gap, the longest 3 frames, 3 frames in all; fills 0\n"));
+}
+
 TEST_F(CleaningCommandTest, MistakesAreRefusedWithNothingWritten) {
     const std::string out = Out();
     const struct {

@@ -7,6 +7,7 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
+#include "cli/report/GapSummary.h"
 #include "cli/report/Diagnosis.h"
 #include "cli/report/RepairReport.h"
 #include "cli/files/InputFile.h"
@@ -58,6 +59,7 @@ struct InfoOptions {
     bool json = false;
     bool strict = false;
     bool diagnose = false;
+    bool gaps = false;
     std::string maxInputText;
     std::uint64_t maxInput = kDefaultInputLimit;
     std::vector<std::string> files;
@@ -79,6 +81,24 @@ std::string ReadMarkerTake(const InputFile& input, TRCFile& trc, TRCDropoutTally
     return tovfileio::EncodeUtf8(tovfileio::ReadMarkers(input.ReadPath(), input.Kind(), trc, read));
 }
 
+// Reads a marker take whole, its rows kept in its markers, for --gaps.
+std::string ReadWholeTake(const InputFile& input, TRCFile& trc, TRCDropoutTally& tally, FindingList& findings) {
+    tovfileio::MarkerReadOptions read;
+    read.findings = &findings;
+    const std::wstring message = tovfileio::ReadMarkers(input.ReadPath(), input.Kind(), trc, read);
+    if (message.empty()) tovfileio::StreamMarkerRows(trc, tally);
+    return tovfileio::EncodeUtf8(message);
+}
+
+// `report` with the take's gaps, and what --fill-gaps auto fills of them
+// (found by filling them: the take is changed).
+std::string WithGaps(const std::string& report, TRCFile& trc, bool json) {
+    const std::vector<tovfileio::MarkerGap> gaps = tovfileio::FindGaps(trc);
+    const tovfileio::GapFillReport fill = tovfileio::FillGaps(trc, tovfileio::GapFillOptions{});
+    const std::vector<MarkerGapSummary> markers = SummariseGaps(trc, gaps, fill);
+    return json ? WithGapsJson(report, markers) : report + GapsText(markers);
+}
+
 // Reads the file and gives its summary in `report`; false when the file
 // cannot be shown (refused, or nothing of the format it was read as).
 bool ReadAndDescribe(const InputFile& input, const std::string& file, const InfoOptions& options,
@@ -88,9 +108,11 @@ bool ReadAndDescribe(const InputFile& input, const std::string& file, const Info
     if (tovfileio::HoldsMarkers(kind)) {
         TRCFile trc;
         TRCDropoutTally tally;
-        read.message = ReadMarkerTake(input, trc, tally, read.findings);
+        read.message = options.gaps ? ReadWholeTake(input, trc, tally, read.findings)
+                                    : ReadMarkerTake(input, trc, tally, read.findings);
         if (read.message.empty()) {
             report = options.json ? TrcJson(file, trc, tally, kind) : DescribeTrc(file, trc, tally, kind);
+            if (options.gaps) report = WithGaps(report, trc, options.json);
         }
     } else {
         HTRFile htr;
@@ -209,6 +231,9 @@ void AddInfoCommand(CLI::App& app, CommandContext& context) {
     command->add_flag("--diagnose", options->diagnose,
                       "a verdict on how each file reads, with what makes it read wrongly or "
                       "fail, by line and column");
+    command->add_flag("--gaps", options->gaps,
+                      "marker takes: each marker's gaps and what --fill-gaps auto fills of them "
+                      "(reads the take whole)");
     command->add_flag("--strict", options->strict, "exit with status 1 when there is any warning");
     command->add_option("--max-input", options->maxInputText,
                         "most bytes read from standard input, a device or a FIFO (default: 4G; "

@@ -48,6 +48,10 @@ std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& i
 // file (a FIFO could be read only once), and for a file the reader refuses.
 std::optional<std::int64_t> MarkerRowsHeld(const std::string& path, FileKind kind);
 
+// Hands `take`, its rows kept in its markers, to `sink` as a read of it
+// would: Begin with its header (no samples), then each row.
+void StreamMarkerRows(const TRCFile& take, TRCRowSink& sink);
+
 // Writes `take` (its rows kept in its markers) as a file of `kind` (TRC,
 // C3D, GWM or CSV) at `path`, whole or not at all; the writer's message,
 // empty on success. A GWM file gets every included marker and no offset.
