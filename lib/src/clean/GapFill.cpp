@@ -28,15 +28,27 @@ constexpr std::array<MethodName, 5> kMethodNames{{
 }};
 
 // What auto tries, the simplest first: a later method is kept only where it
-// does strictly better.
-constexpr std::array<GapMethod, 4> kTriedMethods{GapMethod::kLinear, GapMethod::kSpline, GapMethod::kPattern,
+// does strictly better. The pattern fill is left out: its one neighbour
+// often moves with the marker on the stretches tried and not in the gap.
+constexpr std::array<GapMethod, 3> kTriedMethods{GapMethod::kLinear, GapMethod::kSpline,
                                                  GapMethod::kRigid};
 
 // How far from a gap auto looks for a stretch to try the methods on, in
 // gap lengths and then in rows.
 constexpr std::uint32_t kTrialReachGaps = 4;
 constexpr std::uint32_t kTrialReachRows = 2 * kSplineContext;
-constexpr std::size_t kTrialsPerSide = 3;
+constexpr std::size_t kTrialsPerSide = 6;
+// The rigid fill follows the markers that move the marker rather than
+// guessing from its own path, so it is kept unless another method does
+// clearly better on the trials: its trial error is weighed by this.
+constexpr double kRigidTrialWeight = 0.7;
+
+struct Fill {
+    GapMethod method;
+    Path path;
+    // The neighbours a rigid fill was carried by.
+    std::optional<gapfill::RigidTriple> triple;
+};
 
 // One marker of the take as the fills see it.
 struct MarkerInTake {
@@ -55,7 +67,8 @@ std::optional<Path> FillWith(GapMethod method, const MarkerInTake& marker, GapRo
         case GapMethod::kRigid:
             return gapfill::FillRigid(marker.view, marker.index, gap, marker.take, spreads);
         case GapMethod::kPattern:
-            return gapfill::FillPattern(marker.view, gap, marker.take, spreads.RankedFor(marker.index));
+            return gapfill::FillPattern(marker.view, gap, marker.take,
+                                        spreads.RankedFor(marker.index));
         case GapMethod::kAuto:
             break;
     }
@@ -71,19 +84,21 @@ std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap) {
     const std::uint32_t reach = kTrialReachGaps * gap.length + kTrialReachRows;
     std::uint32_t run = 0;
     std::size_t found = 0;
-    for (std::uint32_t row = gap.Before(), looked = 0; looked <= reach && found < kTrialsPerSide; --row, ++looked) {
+    for (std::uint32_t row = gap.Before(), looked = 0; looked <= reach && found < kTrialsPerSide;
+         --row, ++looked) {
         run = marker.Seen(row) ? run + 1 : 0;
         if (run == needed) {
             stretches.push_back({row + 1, gap.length});
             ++found;
             run = 1;  // the stretch's first seen side is the next one's last
         }
-        if (row == 0) break;
+        if (row == 0)
+            break;
     }
     run = 0;
     found = 0;
-    for (std::uint32_t row = gap.After(), looked = 0; row < marker.Rows() && looked <= reach && found < kTrialsPerSide;
-         ++row, ++looked) {
+    for (std::uint32_t row = gap.After(), looked = 0;
+         row < marker.Rows() && looked <= reach && found < kTrialsPerSide; ++row, ++looked) {
         run = marker.Seen(row) ? run + 1 : 0;
         if (run == needed) {
             stretches.push_back({row - gap.length, gap.length});
@@ -94,68 +109,117 @@ std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap) {
     return stretches;
 }
 
-// The mean squared distance between `method`'s fills of the stretches,
-// each hidden in turn, and what was there, over the stretches it can fill;
-// none when it can fill none.
-std::optional<double> TrialError(GapMethod method, const MarkerInTake& marker, std::span<const GapRows> stretches,
-                                 NeighbourSpreads& spreads) {
+// The squared distance between a fill of `stretch`, hidden, by the method
+// that made `fill`, and what was there; none when it cannot fill it. A
+// rigid fill is tried with the neighbours that carried it across the gap
+// where they are seen across the stretch, else with the stretch's own.
+std::optional<double> StretchError(const Fill& fill, const MarkerInTake& marker, GapRows stretch,
+                                   NeighbourSpreads& spreads) {
+    const MarkerInTake hidden{marker.take, marker.index,
+                              marker.view.Hiding(stretch.first, stretch.length)};
+    std::optional<Path> path;
+    if (fill.triple)
+        path = gapfill::FillRigidWith(*fill.triple, hidden.view, stretch, marker.take);
+    if (!path)
+        path = FillWith(fill.method, hidden, stretch, spreads);
+    if (!path)
+        return std::nullopt;
     double squares = 0.0;
-    std::uint32_t samples = 0;
-    for (const GapRows& stretch : stretches) {
-        const MarkerInTake hidden{marker.take, marker.index, marker.view.Hiding(stretch.first, stretch.length)};
-        const std::optional<Path> path = FillWith(method, hidden, stretch, spreads);
-        if (!path) continue;
-        for (std::uint32_t i = 0; i < stretch.length; ++i) {
-            const gapfill::Point truth = marker.view.At(stretch.first + i);
-            for (int k = 0; k < 3; ++k) squares += ((*path)[i][k] - truth[k]) * ((*path)[i][k] - truth[k]);
-        }
-        samples += stretch.length;
+    for (std::uint32_t i = 0; i < stretch.length; ++i) {
+        const gapfill::Point truth = marker.view.At(stretch.first + i);
+        for (int k = 0; k < 3; ++k)
+            squares += ((*path)[i][k] - truth[k]) * ((*path)[i][k] - truth[k]);
     }
-    if (samples == 0) return std::nullopt;
-    return squares / samples;
+    return squares;
 }
 
-struct Fill {
-    GapMethod method;
-    Path path;
-};
+// Each candidate's squared error summed over the stretches that every
+// candidate can fill, so that all are measured on the same samples; empty
+// when there is no such stretch.
+std::vector<double> TrialErrors(std::span<const Fill> candidates, const MarkerInTake& marker,
+                                std::span<const GapRows> stretches, NeighbourSpreads& spreads) {
+    std::vector<double> totals(candidates.size(), 0.0);
+    std::vector<double> errors(candidates.size(), 0.0);
+    bool tried = false;
+    for (const GapRows& stretch : stretches) {
+        bool everyOne = true;
+        for (std::size_t c = 0; c < candidates.size() && everyOne; ++c) {
+            const std::optional<double> error =
+                StretchError(candidates[c], marker, stretch, spreads);
+            everyOne = error.has_value();
+            if (error)
+                errors[c] = *error;
+        }
+        if (!everyOne)
+            continue;
+        tried = true;
+        for (std::size_t c = 0; c < candidates.size(); ++c)
+            totals[c] += errors[c];
+    }
+    if (!tried)
+        totals.clear();
+    return totals;
+}
 
-// The method that fills stretches of the marker's own seen samples near
-// the gap best, among those that can fill the gap; the spline, or else the
-// line, where no stretch can be tried.
-std::optional<Fill> FillAuto(const MarkerInTake& marker, GapRows gap, NeighbourSpreads& spreads) {
+// The fills of the gap by every method auto tries that can fill it.
+std::vector<Fill> CandidateFills(const MarkerInTake& marker, GapRows gap,
+                                 NeighbourSpreads& spreads) {
     std::vector<Fill> candidates;
     for (GapMethod method : kTriedMethods) {
-        if (std::optional<Path> path = FillWith(method, marker, gap, spreads)) {
-            candidates.push_back({method, std::move(*path)});
+        if (method != GapMethod::kRigid) {
+            if (std::optional<Path> path = FillWith(method, marker, gap, spreads)) {
+                candidates.push_back({method, std::move(*path), std::nullopt});
+            }
+            continue;
+        }
+        const std::optional<gapfill::RigidTriple> triple =
+            gapfill::ChooseRigidTriple(marker.view, marker.index, gap, marker.take, spreads);
+        if (!triple)
+            continue;
+        if (std::optional<Path> path =
+                gapfill::FillRigidWith(*triple, marker.view, gap, marker.take)) {
+            candidates.push_back({method, std::move(*path), triple});
         }
     }
+    return candidates;
+}
+
+// The candidate that fills stretches of the marker's own seen samples near
+// the gap best, the rigid fill's error weighed by kRigidTrialWeight; where
+// no stretch can be tried, the rigid fill, or else the spline, or the line.
+std::optional<Fill> FillAuto(const MarkerInTake& marker, GapRows gap, NeighbourSpreads& spreads) {
+    std::vector<Fill> candidates = CandidateFills(marker, gap, spreads);
     const std::vector<GapRows> stretches = TrialStretches(marker.view, gap);
+    std::vector<double> errors = TrialErrors(candidates, marker, stretches, spreads);
     const Fill* best = nullptr;
     double bestError = std::numeric_limits<double>::infinity();
-    if (!stretches.empty()) {
-        for (const Fill& candidate : candidates) {
-            const std::optional<double> error = TrialError(candidate.method, marker, stretches, spreads);
-            if (error && *error < bestError) {
-                best = &candidate;
-                bestError = *error;
-            }
+    for (std::size_t c = 0; c < errors.size(); ++c) {
+        if (candidates[c].method == GapMethod::kRigid)
+            errors[c] *= kRigidTrialWeight;
+        if (errors[c] < bestError) {
+            best = &candidates[c];
+            bestError = errors[c];
         }
     }
-    if (best != nullptr) return *best;
-    for (GapMethod fallback : {GapMethod::kSpline, GapMethod::kLinear}) {
+    if (best != nullptr)
+        return *best;
+    for (GapMethod fallback : {GapMethod::kRigid, GapMethod::kSpline, GapMethod::kLinear}) {
         for (const Fill& candidate : candidates) {
-            if (candidate.method == fallback) return candidate;
+            if (candidate.method == fallback)
+                return candidate;
         }
     }
     return std::nullopt;
 }
 
-std::optional<Fill> FillGap(GapMethod method, const MarkerInTake& marker, GapRows gap, NeighbourSpreads& spreads) {
-    if (method == GapMethod::kAuto) return FillAuto(marker, gap, spreads);
+std::optional<Fill> FillGap(GapMethod method, const MarkerInTake& marker, GapRows gap,
+                            NeighbourSpreads& spreads) {
+    if (method == GapMethod::kAuto)
+        return FillAuto(marker, gap, spreads);
     std::optional<Path> path = FillWith(method, marker, gap, spreads);
-    if (!path) return std::nullopt;
-    return Fill{method, std::move(*path)};
+    if (!path)
+        return std::nullopt;
+    return Fill{method, std::move(*path), std::nullopt};
 }
 
 void WriteFill(TRCMarker& marker, GapRows gap, const Path& path) {
@@ -169,14 +233,16 @@ void WriteFill(TRCMarker& marker, GapRows gap, const Path& path) {
 
 const char* GapMethodName(GapMethod method) {
     for (const MethodName& entry : kMethodNames) {
-        if (entry.method == method) return entry.name;
+        if (entry.method == method)
+            return entry.name;
     }
     return "auto";
 }
 
 std::optional<GapMethod> GapMethodNamed(std::string_view name) {
     for (const MethodName& entry : kMethodNames) {
-        if (name == entry.name) return entry.method;
+        if (name == entry.name)
+            return entry.method;
     }
     return std::nullopt;
 }
@@ -192,7 +258,8 @@ std::vector<MarkerGap> FindGaps(const TRCFile& take) {
                 continue;
             }
             const std::uint32_t first = row;
-            while (row < rows && !samples[row].valid) ++row;
+            while (row < rows && !samples[row].valid)
+                ++row;
             gaps.push_back({m, first, row - first});
         }
     }

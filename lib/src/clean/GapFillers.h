@@ -29,7 +29,7 @@ struct GapRows {
 // not filled; a stretch may be hidden, so that a fill of it can be checked
 // against what was there.
 class MarkerView {
-public:
+  public:
     explicit MarkerView(std::span<const TRCSample> samples) : samples_(samples) {}
     // The same samples with rows `first` to `first + length - 1` not seen.
     MarkerView Hiding(std::uint32_t first, std::uint32_t length) const {
@@ -47,7 +47,8 @@ public:
     // Seen on every row from `first` to `last`, both included.
     bool SeenThrough(std::uint32_t first, std::uint32_t last) const {
         for (std::uint32_t row = first; row <= last; ++row) {
-            if (!Seen(row)) return false;
+            if (!Seen(row))
+                return false;
         }
         return true;
     }
@@ -56,7 +57,7 @@ public:
         return {s.x, s.y, s.z};
     }
 
-private:
+  private:
     std::span<const TRCSample> samples_;
     std::uint32_t hiddenFirst_ = 0;
     std::uint32_t hiddenEnd_ = 0;
@@ -81,7 +82,7 @@ struct RankedNeighbour {
 // How much the distance between each pair of markers of a take varies,
 // worked out once a pair and only for the markers asked about.
 class NeighbourSpreads {
-public:
+  public:
     explicit NeighbourSpreads(const TRCFile& take);
     // The other markers seen together with `marker` long enough to tell,
     // the steadiest first: the least deviation, however far they are.
@@ -90,8 +91,7 @@ public:
     // neighbour; none when they are seen together on too few rows.
     std::optional<RankedNeighbour> Pair(std::uint32_t a, std::uint32_t b);
 
-private:
-
+  private:
     const TRCFile& take_;
     // Row-major by marker pair: deviation and spread, NaN until worked out,
     // infinite for a pair seen together too little.
@@ -99,12 +99,31 @@ private:
     std::vector<std::optional<std::vector<RankedNeighbour>>> ranked_;
 };
 
-// The marker carried across the gap by the best rigid motion of the
-// steadiest three or more neighbours seen throughout it; none when fewer
-// than three such neighbours keep their distances to the marker and to
-// each other.
-std::optional<Path> FillRigid(const MarkerView& marker, std::uint32_t index, GapRows gap, const TRCFile& take,
-                              NeighbourSpreads& spreads);
+// Whether `marker` is seen on every row of the gap and on both its ends.
+bool SeenAcross(const TRCFile& take, std::uint32_t marker, GapRows gap);
+
+// Three neighbours that carry a marker across a gap: the frame they span
+// moves with it.
+struct RigidTriple {
+    std::array<std::uint32_t, 3> markers{};
+};
+
+// Of the steadiest neighbours seen across the gap that keep their distances
+// to the marker, the three, not on one line, in whose frame the marker
+// stays stillest on the seen rows near the gap; none when there are not
+// three such or the marker wanders too far in every frame.
+std::optional<RigidTriple> ChooseRigidTriple(const MarkerView& marker, std::uint32_t index,
+                                             GapRows gap, const TRCFile& take,
+                                             NeighbourSpreads& spreads);
+// The marker carried across the gap in the triple's frame: its positions
+// in the frame on the seen rows at the gap's ends, blended by where the row
+// lies in the gap, so that the fill meets both ends; none when the three
+// are not all seen across the gap.
+std::optional<Path> FillRigidWith(const RigidTriple& triple, const MarkerView& marker, GapRows gap,
+                                  const TRCFile& take);
+// FillRigidWith the triple ChooseRigidTriple finds; none without one.
+std::optional<Path> FillRigid(const MarkerView& marker, std::uint32_t index, GapRows gap,
+                              const TRCFile& take, NeighbourSpreads& spreads);
 // The path of the steadiest neighbour seen throughout the gap, shifted to
 // meet the marker at both ends; none without such a neighbour.
 std::optional<Path> FillPattern(const MarkerView& marker, GapRows gap, const TRCFile& take,
