@@ -92,6 +92,27 @@ TEST(GapFill, RigidAndAutoPutBackAMarkerMovingWithThreeNeighbours) {
     }
 }
 
+TEST(GapFill, RigidIgnoresANeighbourThatKeepsItsDistanceButSwingsAround) {
+    // Marker 5 circles the line through markers 0 and 1 of the body, 80 mm
+    // from marker 0: its distances to both never change, yet a frame that
+    // includes it turns wrongly.
+    TRCFile truth = RigidBodyTake();
+    TRCMarker swinging(L"swinging");
+    const double r = 80 / std::sqrt(2.0);
+    for (int row = 0; row < 120; ++row) {
+        const double c = std::cos(0.2 * row);
+        const double s = std::sin(0.2 * row);
+        const Point p = RigidlyMoved({100 + r * s, r * s, 80 * c}, row);
+        swinging.AddPosition(p[0], p[1], p[2]);
+    }
+    truth.AddMarker(swinging);
+    TRCFile take = truth;
+    Hide(take, 0, 40, 25);
+    const auto report = FillGaps(take, {GapMethod::kRigid, 0.5});
+    ASSERT_EQ(report.filled.size(), 1u);
+    EXPECT_LT(WorstDistance(take, truth, 0), 1e-6);
+}
+
 constexpr GapMethod kEveryMethod[] = {GapMethod::kAuto, GapMethod::kLinear, GapMethod::kSpline, GapMethod::kRigid,
                                       GapMethod::kPattern};
 
@@ -202,26 +223,39 @@ TEST(GapFill, MethodsAreNamed) {
 }
 
 // Gaps of 0.1, 0.3 and 0.6 s cut into real takes where their markers were
-// seen: auto, choosing per gap, does about as well as the best single
-// method does on the whole take.
+// seen: auto, choosing per gap, does about as well as the best of linear,
+// spline and rigid on the whole take.
 TEST(GapFill, AutoDoesAboutAsWellAsTheBestMethodOnRealTakes) {
     const auto corpus = tovtest::CorpusDir();
     if (corpus.empty()) GTEST_SKIP() << "no corpus";
-    const char* takes[] = {"trc/subject01_walk1.trc", "trc/2_test02_dynamic.trc", "trc/overground_17.trc",
-                           "trc/levelground_ccw_fast_01_01.trc"};
+    struct Take {
+        const char* name;
+        double most;  // auto's error over the best method's, at most
+    };
+    const Take takes[] = {
+        {"trc/subject01_walk1.trc", 1.1},
+        {"c3d/pyc3d-my-motion.c3d", 1.1},
+        {"c3d/ezc3d-system-a.c3d", 1.1},
+        {"trc/2_test02_dynamic.trc", 1.1},
+        {"trc/overground_17.trc", 1.1},
+        {"trc/levelground_ccw_fast_01_01.trc", 1.1},
+        // Short: its few stretches beside a gap often move unlike the gap.
+        {"c3d/ezc3d-system-b.c3d", 1.6},
+        {"trc/nimble-tiziana_markers.trc", 1.1},
+    };
     int tried = 0;
-    for (const char* name : takes) {
-        const auto path = corpus / name;
+    for (const Take& take : takes) {
+        const auto path = corpus / take.name;
         if (!std::filesystem::exists(path)) continue;
-        SCOPED_TRACE(name);
+        SCOPED_TRACE(take.name);
         std::wstring error;
         const tovtest::TakeTrial trial = tovtest::TryTake(path.string(), error);
         ASSERT_TRUE(error.empty());
         ++tried;
-        EXPECT_GT(trial.compared, trial.cut / 2);
+        EXPECT_GT(trial.compared, trial.cut / 3);
         const double best = std::min({trial.rms[0], trial.rms[1], trial.rms[2]});
-        EXPECT_LE(trial.rms[4], 1.1 * best) << "linear " << trial.rms[0] << ", spline " << trial.rms[1]
-                                            << ", rigid " << trial.rms[2] << ", auto " << trial.rms[4];
+        EXPECT_LE(trial.rms[4], take.most * best) << "linear " << trial.rms[0] << ", spline " << trial.rms[1]
+                                                  << ", rigid " << trial.rms[2] << ", auto " << trial.rms[4];
     }
     if (tried == 0) GTEST_SKIP() << "none of the takes is in the corpus";
 }
