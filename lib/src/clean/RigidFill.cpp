@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "GapFillers.h"
 #include "Vec3.h"
@@ -80,57 +81,95 @@ Frame FrameAt(const RigidTriple& triple, const TRCFile& take, std::uint32_t row)
                    ViewOf(take, triple.markers[2]).At(row));
 }
 
-bool SeenOn(const RigidTriple& triple, const TRCFile& take, std::uint32_t row) {
-    return std::all_of(triple.markers.begin(), triple.markers.end(),
-                       [&](std::uint32_t m) { return ViewOf(take, m).Seen(row); });
-}
-
 bool TriangleAt(const RigidTriple& triple, const TRCFile& take, std::uint32_t row) {
     return MakesTriangle(ViewOf(take, triple.markers[0]).At(row),
                          ViewOf(take, triple.markers[1]).At(row),
                          ViewOf(take, triple.markers[2]).At(row));
 }
 
-// The marker's positions in a frame: their sum and sum of squares.
-struct Scatter {
+// The rows near a gap on which the marker is watched in each candidate
+// triple's frame (the gap's two ends, then a spread of others, as far as
+// kWatchSeconds on each side), with the marker's and every candidate's
+// position there, gathered once for all the triples tried.
+struct Watch {
+    static constexpr std::size_t kMostRows = 2 * kWatchRows + 4;
+    std::array<Point, kMostRows> marker;
+    std::array<std::array<Point, kRigidCandidates>, kMostRows> candidates;
+    // Bit c set where candidate c is seen.
+    std::array<std::uint32_t, kMostRows> seen;
+    std::uint32_t rows = 0;  // gathered rows, all with the marker seen
+
+    void Gather(const MarkerView& marker, std::span<const std::uint32_t> found, const TRCFile& take,
+                GapRows gap) {
+        const auto reach = static_cast<std::uint32_t>(
+            std::lround(kWatchSeconds * std::max(1, take.GetDataRate())));
+        const std::uint32_t first = gap.Before() > reach ? gap.Before() - reach : 0;
+        const std::uint32_t last = std::min(marker.Rows() - 1, gap.After() + reach);
+        const std::uint32_t step = std::max<std::uint32_t>(1, (last - first) / kWatchRows);
+        std::array<std::span<const TRCSample>, kRigidCandidates> samples{};
+        for (std::size_t c = 0; c < found.size(); ++c)
+            samples[c] = take.GetMarker(found[c])->Samples();
+        rows = 0;
+        const auto add = [&](std::uint32_t row) {
+            if (!marker.Seen(row))
+                return;
+            this->marker[rows] = marker.At(row);
+            std::uint32_t mask = 0;
+            for (std::size_t c = 0; c < found.size(); ++c) {
+                const MarkerView view(samples[c]);
+                if (view.Seen(row)) {
+                    mask |= 1U << c;
+                    candidates[rows][c] = view.At(row);
+                }
+            }
+            seen[rows++] = mask;
+        };
+        add(gap.Before());
+        add(gap.After());
+        for (std::uint32_t row = first; row <= last; row += step) {
+            if (row != gap.Before() && row != gap.After())
+                add(row);
+        }
+    }
+};
+
+// How far the marker wanders in the frame of candidates `a`, `b` and `c`
+// over the watched rows where the three are seen: the RMS distance from
+// its mean position there; infinite when that is more than kMostWander of
+// the mean position's distance from the frame's centre, or when it is sure
+// to be at least `beat` (then it is not worked out to the end).
+double Wander(const Watch& watch, std::size_t a, std::size_t b, std::size_t c, double beat) {
+    const std::uint32_t mask = (1U << a) | (1U << b) | (1U << c);
+    // The squared deviations summed over the rows seen so far are at most
+    // those over all rows, which are at most watch.rows times the wander
+    // squared: past this the triple cannot beat `beat`.
+    const double hopeless = beat * beat * watch.rows * (1.0 + 1e-9);
+    // The ends first, then the others in strides, so that a frame the
+    // marker wanders in shows it early.
+    constexpr std::uint32_t kStride = 8;
     Point sum{};
     double squares = 0.0;
     std::uint32_t count = 0;
-
-    void Add(const Point& local) {
+    const auto watchRow = [&](std::uint32_t row) {
+        if ((watch.seen[row] & mask) != mask)
+            return;
+        const auto& at = watch.candidates[row];
+        const Point local = FrameOn(at[a], at[b], at[c]).Local(watch.marker[row]);
         for (int k = 0; k < 3; ++k)
             sum[k] += local[k];
         squares += Dot(local, local);
         ++count;
-    }
-};
-
-// How far the marker wanders in the triple's frame over the rows near the
-// gap where it and the three are seen (the gap's two ends, and a spread of
-// others): the RMS distance from its mean position there; infinite when
-// that is more than kMostWander of the mean position's distance from the
-// frame's centre.
-double Wander(const MarkerView& marker, const RigidTriple& triple, const TRCFile& take,
-              GapRows gap) {
-    const auto reach =
-        static_cast<std::uint32_t>(std::lround(kWatchSeconds * std::max(1, take.GetDataRate())));
-    const std::uint32_t first = gap.Before() > reach ? gap.Before() - reach : 0;
-    const std::uint32_t last = std::min(marker.Rows() - 1, gap.After() + reach);
-    const std::uint32_t step = std::max<std::uint32_t>(1, (last - first) / kWatchRows);
-    Scatter scatter;
-    const auto watch = [&](std::uint32_t row) {
-        if (marker.Seen(row) && SeenOn(triple, take, row))
-            scatter.Add(FrameAt(triple, take, row).Local(marker.At(row)));
     };
-    watch(gap.Before());
-    watch(gap.After());
-    for (std::uint32_t row = first; row <= last; row += step) {
-        if (row != gap.Before() && row != gap.After())
-            watch(row);
+    for (std::uint32_t row = 0; row < std::min<std::uint32_t>(2, watch.rows); ++row)
+        watchRow(row);
+    for (std::uint32_t offset = 0; offset < kStride; ++offset) {
+        for (std::uint32_t row = 2 + offset; row < watch.rows; row += kStride)
+            watchRow(row);
+        if (count > 0 && squares - Dot(sum, sum) / count > hopeless)
+            return std::numeric_limits<double>::infinity();
     }
-    const Point mean = Scaled(scatter.sum, 1.0 / scatter.count);
-    const double wander =
-        std::sqrt(std::max(0.0, scatter.squares / scatter.count - Dot(mean, mean)));
+    const Point mean = Scaled(sum, 1.0 / count);
+    const double wander = std::sqrt(std::max(0.0, squares / count - Dot(mean, mean)));
     if (wander > kMostWander * Length(mean))
         return std::numeric_limits<double>::infinity();
     return wander;
@@ -159,6 +198,10 @@ std::optional<RigidTriple> ChooseRigidTriple(const MarkerView& marker, std::uint
                                              NeighbourSpreads& spreads) {
     std::array<std::uint32_t, kRigidCandidates> candidates{};
     const std::size_t count = RigidCandidates(index, take, gap, spreads, candidates);
+    if (count < 3)
+        return std::nullopt;
+    thread_local Watch watch;
+    watch.Gather(marker, std::span(candidates).first(count), take, gap);
     std::optional<RigidTriple> best;
     double leastWander = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < count; ++i) {
@@ -168,7 +211,7 @@ std::optional<RigidTriple> ChooseRigidTriple(const MarkerView& marker, std::uint
                 if (!TriangleAt(triple, take, gap.Before()) ||
                     !TriangleAt(triple, take, gap.After()))
                     continue;
-                const double wander = Wander(marker, triple, take, gap);
+                const double wander = Wander(watch, i, j, k, leastWander);
                 if (wander < leastWander) {
                     best = triple;
                     leastWander = wander;
