@@ -19,7 +19,9 @@ namespace {
 constexpr double kRigidSpread = 0.05;
 // The steadiest neighbours seen across the gap among which the three are
 // chosen.
-constexpr std::size_t kRigidCandidates = 10;
+constexpr std::size_t kRigidCandidates = 8;
+constexpr std::size_t kMostTriples =
+    kRigidCandidates * (kRigidCandidates - 1) * (kRigidCandidates - 2) / 6;
 // Three neighbours nearer to a line than this (the sine of the angle at the
 // first) leave the rotation about that line to chance.
 constexpr double kLeastTriangleSine = 0.1;
@@ -81,11 +83,21 @@ Frame FrameAt(const RigidTriple& triple, const TRCFile& take, std::uint32_t row)
                    ViewOf(take, triple.markers[2]).At(row));
 }
 
-bool TriangleAt(const RigidTriple& triple, const TRCFile& take, std::uint32_t row) {
-    return MakesTriangle(ViewOf(take, triple.markers[0]).At(row),
-                         ViewOf(take, triple.markers[1]).At(row),
-                         ViewOf(take, triple.markers[2]).At(row));
-}
+// The marker's positions in a frame: their sum and sum of squares.
+struct Scatter {
+    Point sum{};
+    double squares = 0.0;
+    std::uint32_t count = 0;
+
+    void Add(const Point& local) {
+        for (int k = 0; k < 3; ++k)
+            sum[k] += local[k];
+        squares += Dot(local, local);
+        ++count;
+    }
+    // The squared distances from the mean position, summed.
+    double Deviations() const { return count == 0 ? 0.0 : squares - Dot(sum, sum) / count; }
+};
 
 // The rows near a gap on which the marker is watched in each candidate
 // triple's frame (the gap's two ends, then a spread of others, as far as
@@ -98,81 +110,140 @@ struct Watch {
     // Bit c set where candidate c is seen.
     std::array<std::uint32_t, kMostRows> seen;
     std::uint32_t rows = 0;  // gathered rows, all with the marker seen
+    // The candidates at the rows on either side of the gap.
+    std::array<Point, kRigidCandidates> before;
+    std::array<Point, kRigidCandidates> after;
 
     void Gather(const MarkerView& marker, std::span<const std::uint32_t> found, const TRCFile& take,
-                GapRows gap) {
-        const auto reach = static_cast<std::uint32_t>(
-            std::lround(kWatchSeconds * std::max(1, take.GetDataRate())));
-        const std::uint32_t first = gap.Before() > reach ? gap.Before() - reach : 0;
-        const std::uint32_t last = std::min(marker.Rows() - 1, gap.After() + reach);
-        const std::uint32_t step = std::max<std::uint32_t>(1, (last - first) / kWatchRows);
-        std::array<std::span<const TRCSample>, kRigidCandidates> samples{};
-        for (std::size_t c = 0; c < found.size(); ++c)
-            samples[c] = take.GetMarker(found[c])->Samples();
-        rows = 0;
-        const auto add = [&](std::uint32_t row) {
-            if (!marker.Seen(row))
-                return;
-            this->marker[rows] = marker.At(row);
-            std::uint32_t mask = 0;
-            for (std::size_t c = 0; c < found.size(); ++c) {
-                const MarkerView view(samples[c]);
-                if (view.Seen(row)) {
-                    mask |= 1U << c;
-                    candidates[rows][c] = view.At(row);
-                }
+                GapRows gap);
+};
+
+void Watch::Gather(const MarkerView& view, std::span<const std::uint32_t> found,
+                   const TRCFile& take, GapRows gap) {
+    const auto reach = static_cast<std::uint32_t>(
+        std::lround(kWatchSeconds * std::max(1, take.GetDataRate())));
+    const std::uint32_t first = gap.Before() > reach ? gap.Before() - reach : 0;
+    const std::uint32_t last = std::min(view.Rows() - 1, gap.After() + reach);
+    const std::uint32_t step = std::max<std::uint32_t>(1, (last - first) / kWatchRows);
+    std::array<std::span<const TRCSample>, kRigidCandidates> samples{};
+    for (std::size_t c = 0; c < found.size(); ++c) {
+        samples[c] = take.GetMarker(found[c])->Samples();
+        before[c] = MarkerView(samples[c]).At(gap.Before());
+        after[c] = MarkerView(samples[c]).At(gap.After());
+    }
+    rows = 0;
+    const auto add = [&](std::uint32_t row) {
+        if (!view.Seen(row))
+            return;
+        marker[rows] = view.At(row);
+        std::uint32_t mask = 0;
+        for (std::size_t c = 0; c < found.size(); ++c) {
+            const MarkerView candidate(samples[c]);
+            if (candidate.Seen(row)) {
+                mask |= 1U << c;
+                candidates[rows][c] = candidate.At(row);
             }
-            seen[rows++] = mask;
-        };
-        add(gap.Before());
-        add(gap.After());
-        for (std::uint32_t row = first; row <= last; row += step) {
+        }
+        seen[rows++] = mask;
+    };
+    // The ends first, then the others in strides, so that a frame the
+    // marker wanders in shows it early.
+    add(gap.Before());
+    add(gap.After());
+    constexpr std::uint32_t kStride = 16;
+    for (std::uint32_t offset = 0; offset < kStride; ++offset) {
+        for (std::uint32_t row = first + offset * step; row <= last; row += kStride * step) {
             if (row != gap.Before() && row != gap.After())
                 add(row);
         }
     }
+}
+
+// Three of the candidates, by their places among them.
+using CandidateTriple = std::array<std::uint8_t, 3>;
+
+// The marker's positions in the triple's frame on the first `rows`
+// watched rows where the three are seen.
+struct TripleWatch {
+    const Watch& watch;
+    CandidateTriple triple;
+    Scatter scatter;
+    std::uint32_t next = 0;
+
+    void WatchUpTo(std::uint32_t rows) {
+        const std::uint32_t mask = (1U << triple[0]) | (1U << triple[1]) | (1U << triple[2]);
+        for (; next < std::min(rows, watch.rows); ++next) {
+            if ((watch.seen[next] & mask) != mask)
+                continue;
+            const auto& at = watch.candidates[next];
+            scatter.Add(
+                FrameOn(at[triple[0]], at[triple[1]], at[triple[2]]).Local(watch.marker[next]));
+        }
+    }
 };
 
-// How far the marker wanders in the frame of candidates `a`, `b` and `c`
-// over the watched rows where the three are seen: the RMS distance from
-// its mean position there; infinite when that is more than kMostWander of
-// the mean position's distance from the frame's centre, or when it is sure
-// to be at least `beat` (then it is not worked out to the end).
-double Wander(const Watch& watch, std::size_t a, std::size_t b, std::size_t c, double beat) {
-    const std::uint32_t mask = (1U << a) | (1U << b) | (1U << c);
-    // The squared deviations summed over the rows seen so far are at most
-    // those over all rows, which are at most watch.rows times the wander
-    // squared: past this the triple cannot beat `beat`.
-    const double hopeless = beat * beat * watch.rows * (1.0 + 1e-9);
-    // The ends first, then the others in strides, so that a frame the
-    // marker wanders in shows it early.
-    constexpr std::uint32_t kStride = 8;
-    Point sum{};
-    double squares = 0.0;
-    std::uint32_t count = 0;
-    const auto watchRow = [&](std::uint32_t row) {
-        if ((watch.seen[row] & mask) != mask)
-            return;
-        const auto& at = watch.candidates[row];
-        const Point local = FrameOn(at[a], at[b], at[c]).Local(watch.marker[row]);
-        for (int k = 0; k < 3; ++k)
-            sum[k] += local[k];
-        squares += Dot(local, local);
-        ++count;
-    };
-    for (std::uint32_t row = 0; row < std::min<std::uint32_t>(2, watch.rows); ++row)
-        watchRow(row);
-    for (std::uint32_t offset = 0; offset < kStride; ++offset) {
-        for (std::uint32_t row = 2 + offset; row < watch.rows; row += kStride)
-            watchRow(row);
-        if (count > 0 && squares - Dot(sum, sum) / count > hopeless)
+// The least the squared deviations over all watched rows can add up to for
+// the marker to wander at least `wander` in a frame.
+double Hopeless(const Watch& watch, double wander) {
+    // The deviations on some rows are at most those on all, which are at
+    // most the rows' count times the wander squared.
+    return wander * wander * watch.rows * (1.0 + 1e-9);
+}
+
+// How far the marker wanders in the triple's frame over the watched rows
+// where the three are seen: the RMS distance from its mean position there;
+// infinite when that is more than kMostWander of the mean position's
+// distance from the frame's centre, or when it is sure to be more than
+// `beat` (then it is not worked out to the end).
+double Wander(const Watch& watch, CandidateTriple triple, double beat) {
+    const double hopeless = Hopeless(watch, beat);
+    TripleWatch seen{watch, triple, {}, 0};
+    for (std::uint32_t rows = 2; seen.next < watch.rows; rows *= 2) {
+        seen.WatchUpTo(rows);
+        if (seen.scatter.Deviations() > hopeless)
             return std::numeric_limits<double>::infinity();
     }
-    const Point mean = Scaled(sum, 1.0 / count);
-    const double wander = std::sqrt(std::max(0.0, squares / count - Dot(mean, mean)));
+    const Scatter& scatter = seen.scatter;
+    const Point mean = Scaled(scatter.sum, 1.0 / scatter.count);
+    const double wander =
+        std::sqrt(std::max(0.0, scatter.squares / scatter.count - Dot(mean, mean)));
     if (wander > kMostWander * Length(mean))
         return std::numeric_limits<double>::infinity();
     return wander;
+}
+
+// A triple to try, where it comes in the order of the steadiest first, and
+// how far the marker's positions in its frame at the gap's two ends lie
+// apart (the squared deviations there).
+struct TripleTry {
+    CandidateTriple triple;
+    std::uint16_t rank;
+    double ends;
+};
+
+// The triples of candidates that make a triangle on both sides of the gap,
+// those the marker stays stillest in at the gap's ends first; how many.
+std::size_t TriplesToTry(const Watch& watch, std::size_t count,
+                         std::array<TripleTry, kMostTriples>& tries) {
+    std::size_t found = 0;
+    std::uint16_t rank = 0;
+    for (std::uint8_t i = 0; i < count; ++i) {
+        for (std::uint8_t j = i + 1; j < count; ++j) {
+            for (std::uint8_t k = j + 1; k < count; ++k, ++rank) {
+                if (!MakesTriangle(watch.before[i], watch.before[j], watch.before[k]) ||
+                    !MakesTriangle(watch.after[i], watch.after[j], watch.after[k]))
+                    continue;
+                TripleWatch ends{watch, {i, j, k}, {}, 0};
+                ends.WatchUpTo(2);
+                tries[found++] = {{i, j, k}, rank, ends.scatter.Deviations()};
+            }
+        }
+    }
+    std::sort(tries.begin(), tries.begin() + static_cast<std::ptrdiff_t>(found),
+              [](const TripleTry& a, const TripleTry& b) {
+                  return a.ends < b.ends || (a.ends == b.ends && a.rank < b.rank);
+              });
+    return found;
 }
 
 // Up to kRigidCandidates neighbours, the steadiest first, that keep their
@@ -200,26 +271,31 @@ std::optional<RigidTriple> ChooseRigidTriple(const MarkerView& marker, std::uint
     const std::size_t count = RigidCandidates(index, take, gap, spreads, candidates);
     if (count < 3)
         return std::nullopt;
+    // Scratch kept from gap to gap: large, and the same size every time.
     thread_local Watch watch;
+    thread_local std::array<TripleTry, kMostTriples> tries;
     watch.Gather(marker, std::span(candidates).first(count), take, gap);
-    std::optional<RigidTriple> best;
+    const std::size_t tried = TriplesToTry(watch, count, tries);
+    // The stillest triple, the first in the steadiest-first order on a tie;
+    // those still at the gap's ends are tried first, so that the rest can
+    // be given up on early, and once even the ends rule one out they rule
+    // out all that come after it.
+    const TripleTry* best = nullptr;
     double leastWander = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < count; ++i) {
-        for (std::size_t j = i + 1; j < count; ++j) {
-            for (std::size_t k = j + 1; k < count; ++k) {
-                const RigidTriple triple{{candidates[i], candidates[j], candidates[k]}};
-                if (!TriangleAt(triple, take, gap.Before()) ||
-                    !TriangleAt(triple, take, gap.After()))
-                    continue;
-                const double wander = Wander(watch, i, j, k, leastWander);
-                if (wander < leastWander) {
-                    best = triple;
-                    leastWander = wander;
-                }
-            }
+    for (std::size_t t = 0; t < tried; ++t) {
+        const TripleTry& next = tries[t];
+        if (next.ends > Hopeless(watch, leastWander))
+            break;
+        const double wander = Wander(watch, next.triple, leastWander);
+        if (wander < leastWander || (best != nullptr && wander == leastWander && next.rank < best->rank)) {
+            best = &next;
+            leastWander = wander;
         }
     }
-    return best;
+    if (best == nullptr)
+        return std::nullopt;
+    return RigidTriple{{candidates[best->triple[0]], candidates[best->triple[1]],
+                        candidates[best->triple[2]]}};
 }
 
 std::optional<Path> FillRigidWith(const RigidTriple& triple, const MarkerView& marker, GapRows gap,
