@@ -92,11 +92,17 @@ class NeighbourSpreads {
     std::optional<RankedNeighbour> Pair(std::uint32_t a, std::uint32_t b);
 
   private:
+    // The marker's samples on every sampleStep_-th row, which spreads
+    // about kSpreadRows over its shortest marker; NaN where not seen.
+    std::span<const Point> Sampled(std::uint32_t marker);
+
     const TRCFile& take_;
     // Row-major by marker pair: deviation and spread, NaN until worked out,
     // infinite for a pair seen together too little.
     std::vector<std::array<double, 2>> pairs_;
     std::vector<std::optional<std::vector<RankedNeighbour>>> ranked_;
+    std::vector<std::optional<std::vector<Point>>> sampled_;
+    std::uint32_t sampleStep_ = 1;
 };
 
 // Whether `marker` is seen on every row of the gap and on both its ends.

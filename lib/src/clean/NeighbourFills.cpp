@@ -26,24 +26,47 @@ NeighbourSpreads::NeighbourSpreads(const TRCFile& take)
     : take_(take),
       pairs_(static_cast<std::size_t>(take.GetNumMarkers()) * take.GetNumMarkers(),
              {std::numeric_limits<double>::quiet_NaN(), 0.0}),
-      ranked_(take.GetNumMarkers()) {}
+      ranked_(take.GetNumMarkers()),
+      sampled_(take.GetNumMarkers()) {
+    std::uint32_t fewestRows = 0;
+    for (std::uint32_t m = 0; m < take.GetNumMarkers(); ++m) {
+        const std::uint32_t rows = take.GetMarker(m)->GetNumSamples();
+        fewestRows = m == 0 ? rows : std::min(fewestRows, rows);
+    }
+    sampleStep_ = std::max<std::uint32_t>(1, fewestRows / kSpreadRows);
+}
+
+std::span<const Point> NeighbourSpreads::Sampled(std::uint32_t marker) {
+    std::optional<std::vector<Point>>& sampled = sampled_[marker];
+    if (!sampled) {
+        const MarkerView view(take_.GetMarker(marker)->Samples());
+        sampled.emplace();
+        sampled->reserve(view.Rows() / sampleStep_ + 1);
+        for (std::uint32_t row = 0; row < view.Rows(); row += sampleStep_) {
+            sampled->push_back(view.Seen(row) ? view.At(row)
+                                              : Point{std::numeric_limits<double>::quiet_NaN()});
+        }
+    }
+    return *sampled;
+}
 
 std::optional<RankedNeighbour> NeighbourSpreads::Pair(std::uint32_t a, std::uint32_t b) {
     std::array<double, 2>& known = pairs_[static_cast<std::size_t>(a) * take_.GetNumMarkers() + b];
     if (std::isnan(known[0])) {
         known = {std::numeric_limits<double>::infinity(), 0.0};
-        const MarkerView first(take_.GetMarker(a)->Samples());
-        const MarkerView second(take_.GetMarker(b)->Samples());
-        const std::uint32_t rows = std::min(first.Rows(), second.Rows());
-        const std::uint32_t step = std::max<std::uint32_t>(1, rows / kSpreadRows);
+        // Both markers' samples on the same spread of rows, taken once a
+        // marker.
+        std::span<const Point> first = Sampled(a);
+        std::span<const Point> second = Sampled(b);
+        const std::size_t rows = std::min(first.size(), second.size());
         // Welford's running mean and sum of squared deviations.
         std::uint32_t count = 0;
         double mean = 0.0;
         double squares = 0.0;
-        for (std::uint32_t row = 0; row < rows; row += step) {
-            if (!first.Seen(row) || !second.Seen(row))
+        for (std::size_t row = 0; row < rows; ++row) {
+            if (std::isnan(first[row][0]) || std::isnan(second[row][0]))
                 continue;
-            const double distance = Length(Minus(first.At(row), second.At(row)));
+            const double distance = Length(Minus(first[row], second[row]));
             ++count;
             const double delta = distance - mean;
             mean += delta / count;

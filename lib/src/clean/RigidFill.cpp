@@ -198,7 +198,9 @@ double Hopeless(const Watch& watch, double wander) {
 double Wander(const Watch& watch, CandidateTriple triple, double beat) {
     const double hopeless = Hopeless(watch, beat);
     TripleWatch seen{watch, triple, {}, 0};
-    for (std::uint32_t rows = 2; seen.next < watch.rows; rows *= 2) {
+    // Checked at the ends, then every few rows.
+    constexpr std::uint32_t kRowsBetweenChecks = 4;
+    for (std::uint32_t rows = 2; seen.next < watch.rows; rows += kRowsBetweenChecks) {
         seen.WatchUpTo(rows);
         if (seen.scatter.Deviations() > hopeless)
             return std::numeric_limits<double>::infinity();
