@@ -59,21 +59,25 @@ std::optional<RankedNeighbour> NeighbourSpreads::Pair(std::uint32_t a, std::uint
         std::span<const Point> first = Sampled(a);
         std::span<const Point> second = Sampled(b);
         const std::size_t rows = std::min(first.size(), second.size());
-        // Welford's running mean and sum of squared deviations.
+        // Sums of the distances and their squares less the first distance,
+        // which keeps the squares small and so the difference of them exact
+        // enough, without a division on every row.
         std::uint32_t count = 0;
-        double mean = 0.0;
+        double shift = 0.0;
+        double sum = 0.0;
         double squares = 0.0;
         for (std::size_t row = 0; row < rows; ++row) {
             if (std::isnan(first[row][0]) || std::isnan(second[row][0]))
                 continue;
             const double distance = Length(Minus(first[row], second[row]));
-            ++count;
-            const double delta = distance - mean;
-            mean += delta / count;
-            squares += delta * (distance - mean);
+            if (count++ == 0)
+                shift = distance;
+            sum += distance - shift;
+            squares += (distance - shift) * (distance - shift);
         }
+        const double mean = count == 0 ? 0.0 : shift + sum / count;
         if (count >= kFewestSharedRows && mean > 0.0) {
-            const double deviation = std::sqrt(squares / count);
+            const double deviation = std::sqrt(std::max(0.0, squares - sum * sum / count) / count);
             known = {deviation, deviation / mean};
         }
         pairs_[static_cast<std::size_t>(b) * take_.GetNumMarkers() + a] = known;
