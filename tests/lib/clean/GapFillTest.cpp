@@ -113,6 +113,35 @@ TEST(GapFill, RigidIgnoresANeighbourThatKeepsItsDistanceButSwingsAround) {
     EXPECT_LT(WorstDistance(take, truth, 0), 1e-6);
 }
 
+TEST(GapFill, RigidFindsTheOneStillTripleAmongManyNeighboursThatKeepTheirDistances) {
+    // Five markers swing about marker 0 at their own rates, each at a fixed
+    // distance from it, so all eight neighbours are candidates and most of
+    // the 56 triples look still at the gap's ends; only markers 1 to 3
+    // carry it exactly.
+    TRCFile truth = RigidBodyTake();
+    for (int swing = 1; swing <= 5; ++swing) {
+        TRCMarker swinging(L"swinging" + std::to_wstring(swing));
+        const double radius = 60.0 + 15.0 * swing;
+        for (int row = 0; row < 120; ++row) {
+            const double a = (0.05 + 0.03 * swing) * row + swing;
+            const double b = 0.3 * std::sin(0.04 * swing * row);
+            const Point p = RigidlyMoved({100 + radius * std::cos(a) * std::cos(b), radius * std::sin(a) * std::cos(b),
+                                          radius * std::sin(b)},
+                                         row);
+            swinging.AddPosition(p[0], p[1], p[2]);
+        }
+        truth.AddMarker(swinging);
+    }
+    for (std::uint32_t first : {5u, 40u, 90u}) {
+        SCOPED_TRACE(first);
+        TRCFile take = truth;
+        Hide(take, 0, first, 20);
+        const auto report = FillGaps(take, {GapMethod::kRigid, 0.5});
+        ASSERT_EQ(report.filled.size(), 1u);
+        EXPECT_LT(WorstDistance(take, truth, 0), 1e-6);
+    }
+}
+
 constexpr GapMethod kEveryMethod[] = {GapMethod::kAuto, GapMethod::kLinear, GapMethod::kSpline, GapMethod::kRigid,
                                       GapMethod::kPattern};
 
