@@ -98,7 +98,8 @@ class NeighbourSpreads {
 
     const TRCFile& take_;
     // Row-major by marker pair: deviation and spread, NaN until worked out,
-    // infinite for a pair seen together too little.
+    // infinite for a pair seen together too little; empty for a take of
+    // many markers, whose pairs are worked out when asked.
     std::vector<std::array<double, 2>> pairs_;
     std::vector<std::optional<std::vector<RankedNeighbour>>> ranked_;
     std::vector<std::optional<std::vector<Point>>> sampled_;

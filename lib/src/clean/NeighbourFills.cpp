@@ -15,6 +15,15 @@ namespace {
 constexpr std::uint32_t kFewestSharedRows = 10;
 // Distances are measured on at most about this many rows of a long take.
 constexpr std::uint32_t kSpreadRows = 4096;
+// A take of up to this many markers keeps every pair's spread once worked
+// out (16 bytes a pair); a larger one works a pair out each time it is
+// asked, so memory stays in proportion to the take.
+constexpr std::uint32_t kMarkersKeptByPair = 1024;
+// In a take of more markers than this, a marker's neighbours are looked
+// for among the markers this near it in the file's order (marker sets name
+// a body part's markers together), so the work a marker stays bounded
+// however many markers the file names.
+constexpr std::uint32_t kNeighbourWindow = 256;
 
 }  // namespace
 
@@ -24,7 +33,9 @@ bool SeenAcross(const TRCFile& take, std::uint32_t marker, GapRows gap) {
 
 NeighbourSpreads::NeighbourSpreads(const TRCFile& take)
     : take_(take),
-      pairs_(static_cast<std::size_t>(take.GetNumMarkers()) * take.GetNumMarkers(),
+      pairs_(take.GetNumMarkers() <= kMarkersKeptByPair
+                 ? static_cast<std::size_t>(take.GetNumMarkers()) * take.GetNumMarkers()
+                 : 0,
              {std::numeric_limits<double>::quiet_NaN(), 0.0}),
       ranked_(take.GetNumMarkers()),
       sampled_(take.GetNumMarkers()) {
@@ -51,7 +62,10 @@ std::span<const Point> NeighbourSpreads::Sampled(std::uint32_t marker) {
 }
 
 std::optional<RankedNeighbour> NeighbourSpreads::Pair(std::uint32_t a, std::uint32_t b) {
-    std::array<double, 2>& known = pairs_[static_cast<std::size_t>(a) * take_.GetNumMarkers() + b];
+    const bool kept = !pairs_.empty();
+    std::array<double, 2> worked{std::numeric_limits<double>::quiet_NaN(), 0.0};
+    std::array<double, 2>& known =
+        kept ? pairs_[static_cast<std::size_t>(a) * take_.GetNumMarkers() + b] : worked;
     if (std::isnan(known[0])) {
         known = {std::numeric_limits<double>::infinity(), 0.0};
         // Both markers' samples on the same spread of rows, taken once a
@@ -80,7 +94,7 @@ std::optional<RankedNeighbour> NeighbourSpreads::Pair(std::uint32_t a, std::uint
             const double deviation = std::sqrt(std::max(0.0, squares - sum * sum / count) / count);
             known = {deviation, deviation / mean};
         }
-        pairs_[static_cast<std::size_t>(b) * take_.GetNumMarkers() + a] = known;
+        if (kept) pairs_[static_cast<std::size_t>(b) * take_.GetNumMarkers() + a] = known;
     }
     if (std::isinf(known[0]))
         return std::nullopt;
@@ -91,7 +105,11 @@ std::span<const RankedNeighbour> NeighbourSpreads::RankedFor(std::uint32_t marke
     std::optional<std::vector<RankedNeighbour>>& ranked = ranked_[marker];
     if (!ranked) {
         ranked.emplace();
-        for (std::uint32_t other = 0; other < take_.GetNumMarkers(); ++other) {
+        const std::uint32_t markers = take_.GetNumMarkers();
+        const bool windowed = markers > 2 * kNeighbourWindow + 1;
+        const std::uint32_t first = windowed && marker > kNeighbourWindow ? marker - kNeighbourWindow : 0;
+        const std::uint32_t end = windowed ? std::min(markers, marker + kNeighbourWindow + 1) : markers;
+        for (std::uint32_t other = first; other < end; ++other) {
             if (other == marker)
                 continue;
             if (const std::optional<RankedNeighbour> pair = Pair(marker, other))

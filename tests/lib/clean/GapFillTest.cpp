@@ -290,3 +290,31 @@ TEST(GapFill, AutoDoesAboutAsWellAsTheBestMethodOnRealTakes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A take naming many markers over a few rows, each with a one-row gap:
+// filling takes work and memory in proportion to the take, not to the
+// square of its markers (a dense table of pairs would want 400 MB here).
+TEST(GapFill, ManyMarkersFillInProportionToTheTake) {
+    constexpr std::uint32_t kMarkers = 5000, kRows = 12;
+    tovfileio::TRCFile take;
+    take.SetDataRate(100);
+    take.SetNumRows(kRows);
+    take.SetNumFrames(kRows);
+    for (std::uint32_t m = 0; m < kMarkers; ++m) {
+        tovfileio::TRCMarker* marker = take.AddMarker(tovfileio::TRCMarker(L"M" + std::to_wstring(m)));
+        for (std::uint32_t r = 0; r < kRows; ++r) {
+            if (r == 5 + m % 3) {
+                marker->AddDropout();
+            } else {
+                marker->AddPosition(m % 70 * 10.0 + r, m / 70 * 10.0, r * 2.0);
+            }
+        }
+    }
+    const tovfileio::GapFillReport report = tovfileio::FillGaps(take, tovfileio::GapFillOptions{});
+    EXPECT_EQ(report.filled.size() + report.unfillable.size(), kMarkers);
+    EXPECT_TRUE(report.atEnds.empty());
+}
+
+}  // namespace
