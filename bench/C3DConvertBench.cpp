@@ -42,7 +42,7 @@ std::filesystem::path MakeLongC3d(std::uint32_t markers, std::uint32_t frames) {
     for (std::uint32_t f = 0; f < frames; ++f) {
         for (std::uint32_t m = 0; m < markers; ++m) {
             const double a = 0.01 * f + m;
-            row[m] = {(f + m) % 50 != 0, 1000 * std::cos(a), 1000 * std::sin(a), 10.0 * m};
+            row[m] = {(f + m) % 50 != 0, false, 1000 * std::cos(a), 1000 * std::sin(a), 10.0 * m};
         }
         stream.Row(tovfileio::TRCRow(row, {}, row.size()));
     }
