@@ -1,8 +1,14 @@
 // Markers.fill_gaps, filtered, cropped and renamed: the take's arrays made
 // into the marker model, cleaned by the libraries' cleaning steps, and
 // given back as new arrays with the mask of the samples gap filling made.
+// Also the pairs of an MNM marker-name map, for renamed(path).
 #include "Cleaning.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -11,6 +17,7 @@
 
 #include "MarkerArrays.h"
 #include "tovfileio/clean/Cleaning.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/TextCodec.h"
 
 namespace py = pybind11;
@@ -152,11 +159,46 @@ py::dict Clean(const py::array_t<double, py::array::c_style | py::array::forceca
     return done;
 }
 
+// The system's number for why the file at `path` cannot be read: open()'s
+// error, EISDIR for a folder, else EIO.
+int WhyNotOpened(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return errno;
+    struct stat status {};
+    const bool folder = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    ::close(fd);
+    return folder ? EISDIR : EIO;
+}
+
+// Raises the OSError open() raises for the file at `path` (bytes as the
+// system names it), which the map's reader could not open.
+[[noreturn]] void RaiseNotOpened(const std::string& path) {
+    const int error = WhyNotOpened(path);
+    const py::object name = py::reinterpret_steal<py::object>(
+        PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size())));
+    errno = error;
+    PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
+    throw py::error_already_set();
+}
+
+// The entries of the MNM marker-name map at `path`, in the file's order, as
+// (GWM code, TRC name) pairs.
+std::vector<std::pair<std::string, std::string>> MarkerNameMapPairs(const std::string& path) {
+    tovfileio::MarkerNameMap map;
+    if (!map.ReadMNMFile(tovfileio::PathToWide(path))) RaiseNotOpened(path);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const tovfileio::MarkerNameMapEntry& entry : map.Entries()) {
+        pairs.emplace_back(tovfileio::EncodeUtf8(entry.gwmName), tovfileio::EncodeUtf8(entry.trcName));
+    }
+    return pairs;
+}
+
 }  // namespace
 
 void RegisterCleaning(py::module_& module) {
     module.def("_clean", &Clean, py::arg("positions"), py::arg("filled"), py::arg("names"), py::arg("rate"),
                py::arg("first_frame"), py::arg("steps"));
+    module.def("_marker_name_map", &MarkerNameMapPairs, py::arg("path"));
 }
 
 }  // namespace tovpy

@@ -50,6 +50,21 @@ def test_edits_keep_the_takes_values():
             step(take)
 
 
+def test_a_marker_name_map_renames_the_markers_the_take_holds(tmp_path):
+    take = tovfileio.read(WALK)
+    mnm = tmp_path / "walk.mnm"
+    # A marker the take lacks is passed over; a name given twice takes its first code.
+    mnm.write_text("HeadL LFHD\nAbsent NOPE\nHeadR\tRFHD\nOther LFHD\n")
+    expected = take.renamed({"LFHD": "HeadL", "RFHD": "HeadR"})
+    for path in (mnm, str(mnm)):
+        renamed = take.renamed(path)
+        assert renamed.names == expected.names and renamed.names[2:] == take.names[2:]
+        np.testing.assert_array_equal(renamed.positions, take.positions)
+    with pytest.raises(FileNotFoundError) as refused:
+        take.renamed(tmp_path / "missing.mnm")
+    assert refused.value.filename == str(tmp_path / "missing.mnm")
+
+
 def test_filled_samples_are_those_the_command_line_marks(tmp_path):
     take = tovfileio.read(WALK)
     filled = take.fill_gaps("spline")

@@ -118,8 +118,16 @@ class Markers:
         """The frames numbered `first` to `last`, as the take numbers them."""
         return self._cleaned(("range", int(first), int(last)))
 
-    def renamed(self, names: dict[str, str]) -> "Markers":
-        """The markers named as keys of `names` renamed to their values."""
+    def renamed(self, names) -> "Markers":
+        """The markers named as keys of `names` renamed to their values.
+
+        `names` may instead be the path (str or os.PathLike) of an MNM
+        marker-name map: each marker the map names by its TRC name is
+        renamed to its GWM code; the map's markers the take lacks are passed
+        over and the markers it does not name are kept. A map that cannot be
+        opened raises the OSError open() raises."""
+        if isinstance(names, (str, os.PathLike)):
+            names = _held_map_renames(names, self.names)
         return self._cleaned(("rename", list(names.items())))
 
     def kept(self, names) -> "Markers":
@@ -251,6 +259,18 @@ class Conversion(NamedTuple):
     frames: int
     notes: list
     findings: list
+
+
+def _held_map_renames(path, held) -> dict[str, str]:
+    """The renames of the MNM marker-name map at `path` (TRC name to GWM
+    code) for the names in `held`; a name the map gives twice takes its
+    first code, as the map's own lookup does."""
+    held = set(held)
+    renames: dict[str, str] = {}
+    for code, name in _core._marker_name_map(os.fsencode(path)):
+        if name in held:
+            renames.setdefault(name, code)
+    return renames
 
 
 def _take(fields) -> Markers | Skeleton:

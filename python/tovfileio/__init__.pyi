@@ -153,8 +153,8 @@ class Markers:
         """The take through the zero-lag low-pass Butterworth filter at `cutoff` Hz."""
     def cropped(self, first: int, last: int) -> Markers:
         """The frames numbered `first` to `last`."""
-    def renamed(self, names: dict[str, str]) -> Markers:
-        """The markers renamed, old name to new."""
+    def renamed(self, names: dict[str, str] | _Path) -> Markers:
+        """The markers renamed, old name to new, or by an MNM map's pairs."""
     def kept(self, names: list[str]) -> Markers:
         """Only the markers named."""
     def dropped(self, names: list[str]) -> Markers:
