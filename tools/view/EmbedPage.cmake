@@ -3,37 +3,52 @@
 # that link them, and the page is cut at the take's script element, whose
 # content the program writes. Refuses files that would break the page once
 # inlined: a script holding "</script" or "<!--", a style holding "</style".
+#
+# The page is made twice: for takes with filled samples, and without what
+# only those need, for all others. That is what player.js holds between
+# lines "//#if fills" and "//#endif", and player.css between lines
+# "/*#if fills*/" and "/*#endif*/".
 #   cmake -DPAGE_DIR=DIR -DOUT=FILE.cpp -P EmbedPage.cmake
 
-file(READ "${PAGE_DIR}/player.html" html)
-file(READ "${PAGE_DIR}/player.css" css)
-file(READ "${PAGE_DIR}/player.js" js)
+file(READ "${PAGE_DIR}/player.html" page_html)
+file(READ "${PAGE_DIR}/player.css" page_css)
+file(READ "${PAGE_DIR}/player.js" page_js)
 
-# The script's comment lines and indentation are for whoever reads
-# player.js, and a quarter of its bytes: the page goes without them. That
-# keeps every string whole as long as none runs on to another line, so the
-# script may hold no template literal (`) and no line ending in a backslash.
-string(REGEX REPLACE "\n[ \t]*//[^\n]*" "" js "\n${js}")
-string(REGEX REPLACE "\n[ \t]+" "\n" js "${js}")
-string(SUBSTRING "${js}" 1 -1 js)
-string(FIND "${js}" "`" backquote)
-string(REGEX MATCH "\\\\\n" continued "${js}")
-if(NOT backquote EQUAL -1 OR continued)
-    message(FATAL_ERROR "player.js holds a string that runs on to another line")
-endif()
-
-string(TOLOWER "${js}" js_lower)
-string(TOLOWER "${css}" css_lower)
-foreach(bad "</script" "<!--")
-    string(FIND "${js_lower}" "${bad}" at)
-    if(NOT at EQUAL -1)
-        message(FATAL_ERROR "player.js holds \"${bad}\", which would end its script element")
-    endif()
-endforeach()
-string(FIND "${css_lower}" "</style" at)
-if(NOT at EQUAL -1)
-    message(FATAL_ERROR "player.css holds \"</style\", which would end its style element")
-endif()
+# `text` without the lines from each holding `open` to the next holding
+# `close`, those included; with `keep`, without the two marker lines only.
+function(fills_part variable text open close keep)
+    set(result "")
+    string(FIND "${text}" "${open}" at)
+    while(NOT at EQUAL -1)
+        string(SUBSTRING "${text}" 0 ${at} head)
+        string(FIND "${head}" "\n" line_end REVERSE)
+        math(EXPR line_start "${line_end} + 1")
+        string(SUBSTRING "${text}" 0 ${line_start} head)
+        string(APPEND result "${head}")
+        string(SUBSTRING "${text}" ${line_start} -1 text)
+        string(FIND "${text}" "${close}" end)
+        if(end EQUAL -1)
+            message(FATAL_ERROR "the player page holds \"${open}\" without \"${close}\"")
+        endif()
+        string(SUBSTRING "${text}" ${end} -1 tail)
+        string(FIND "${tail}" "\n" close_length)
+        math(EXPR block_length "${end} + ${close_length} + 1")
+        string(SUBSTRING "${text}" 0 ${block_length} block)
+        string(SUBSTRING "${text}" ${block_length} -1 text)
+        if(keep)
+            string(FIND "${block}" "\n" first_end)
+            string(FIND "${block}" "\n" last_end REVERSE)
+            string(SUBSTRING "${block}" 0 ${last_end} block)
+            string(FIND "${block}" "\n" last_start REVERSE)
+            math(EXPR inner_start "${first_end} + 1")
+            math(EXPR inner_length "${last_start} + 1 - ${inner_start}")
+            string(SUBSTRING "${block}" ${inner_start} ${inner_length} inner)
+            string(APPEND result "${inner}")
+        endif()
+        string(FIND "${text}" "${open}" at)
+    endwhile()
+    set(${variable} "${result}${text}" PARENT_SCOPE)
+endfunction()
 
 # Each element must be there once, as written here.
 function(replace_once variable element replacement)
@@ -45,20 +60,62 @@ function(replace_once variable element replacement)
     string(REPLACE "${element}" "${replacement}" result "${${variable}}")
     set(${variable} "${result}" PARENT_SCOPE)
 endfunction()
-replace_once(html "<link rel=\"stylesheet\" href=\"player.css\">" "<style>\n${css}</style>")
-replace_once(html "<script src=\"player.js\"></script>" "<script>\n${js}</script>")
 
-set(take_open "<script type=\"application/json\" id=\"take\">")
-set(take_close "{}</script>")
-string(FIND "${html}" "${take_open}${take_close}" cut)
-if(cut EQUAL -1)
-    message(FATAL_ERROR "player.html must hold ${take_open}${take_close}")
-endif()
-string(LENGTH "${take_open}" open_length)
-math(EXPR before_length "${cut} + ${open_length}")
-math(EXPR after_start "${before_length} + 2")  # past the placeholder "{}"
-string(SUBSTRING "${html}" 0 ${before_length} before)
-string(SUBSTRING "${html}" ${after_start} -1 after)
+# The page up to and including the take's opening tag, and from its
+# closing tag on, into `before_variable` and `after_variable`: with what
+# only filled samples need when `fills` is true.
+function(page_pieces fills before_variable after_variable)
+    set(html "${page_html}")
+    fills_part(css "${page_css}" "/*#if fills*/" "/*#endif*/" ${fills})
+    fills_part(js "${page_js}" "//#if fills" "//#endif" ${fills})
+
+    # The script's comment lines and indentation are for whoever reads
+    # player.js, and a quarter of its bytes: the page goes without them. That
+    # keeps every string whole as long as none runs on to another line, so the
+    # script may hold no template literal (`) and no line ending in a backslash.
+    string(REGEX REPLACE "\n[ \t]*//[^\n]*" "" js "\n${js}")
+    string(REGEX REPLACE "\n[ \t]+" "\n" js "${js}")
+    string(SUBSTRING "${js}" 1 -1 js)
+    string(FIND "${js}" "`" backquote)
+    string(REGEX MATCH "\\\\\n" continued "${js}")
+    if(NOT backquote EQUAL -1 OR continued)
+        message(FATAL_ERROR "player.js holds a string that runs on to another line")
+    endif()
+
+    string(TOLOWER "${js}" js_lower)
+    string(TOLOWER "${css}" css_lower)
+    foreach(bad "</script" "<!--")
+        string(FIND "${js_lower}" "${bad}" at)
+        if(NOT at EQUAL -1)
+            message(FATAL_ERROR "player.js holds \"${bad}\", which would end its script element")
+        endif()
+    endforeach()
+    string(FIND "${css_lower}" "</style" at)
+    if(NOT at EQUAL -1)
+        message(FATAL_ERROR "player.css holds \"</style\", which would end its style element")
+    endif()
+
+    replace_once(html "<link rel=\"stylesheet\" href=\"player.css\">" "<style>\n${css}</style>")
+    replace_once(html "<script src=\"player.js\"></script>" "<script>\n${js}</script>")
+
+    set(take_open "<script type=\"application/json\" id=\"take\">")
+    set(take_close "{}</script>")
+    string(FIND "${html}" "${take_open}${take_close}" cut)
+    if(cut EQUAL -1)
+        message(FATAL_ERROR "player.html must hold ${take_open}${take_close}")
+    endif()
+    string(LENGTH "${take_open}" open_length)
+    math(EXPR before_length "${cut} + ${open_length}")
+    math(EXPR after_start "${before_length} + 2")  # past the placeholder "{}"
+    string(SUBSTRING "${html}" 0 ${before_length} before)
+    string(SUBSTRING "${html}" ${after_start} -1 after)
+
+    set(${before_variable} "${before}" PARENT_SCOPE)
+    set(${after_variable} "${after}" PARENT_SCOPE)
+endfunction()
+
+page_pieces(FALSE before after)
+page_pieces(TRUE filled_before filled_after)
 
 # A piece as a C++ string literal of hexadecimal escapes, 24 bytes a line,
 # so that no byte of the page needs thinking about.
@@ -77,6 +134,8 @@ function(as_literal variable text)
 endfunction()
 as_literal(before_literal "${before}")
 as_literal(after_literal "${after}")
+as_literal(filled_before_literal "${filled_before}")
+as_literal(filled_after_literal "${filled_after}")
 
 file(WRITE "${OUT}"
     "// Generated by view/EmbedPage.cmake from view/page/; edit those files.\n"
@@ -84,4 +143,6 @@ file(WRITE "${OUT}"
     "namespace tovview::page {\n\n"
     "const std::string_view kBeforeTake${before_literal};\n\n"
     "const std::string_view kAfterTake${after_literal};\n\n"
+    "const std::string_view kBeforeFilledTake${filled_before_literal};\n\n"
+    "const std::string_view kAfterFilledTake${filled_after_literal};\n\n"
     "}  // namespace tovview::page\n")

@@ -5,6 +5,32 @@
 #include <limits>
 
 namespace tovview {
+namespace {
+
+// A take's filled `runs`, numbered as the take numbers its frames, as the
+// page numbers the frames that show them: the same by frame; by time, the
+// page frames that show a frame of the run, and none when no page frame
+// does (a take of a higher frame rate).
+std::vector<FilledRun> FilledOnPage(const TakeOutline& page, const TakeSpan& span,
+                                    TakeAlignment alignment, const std::vector<FilledRun>& runs) {
+    if (alignment == TakeAlignment::kFrame) return runs;
+    std::vector<FilledRun> onPage;
+    for (const FilledRun& run : runs) {
+        FilledRun shown{0, 0, run.method};
+        bool anyShown = false;
+        for (long long index = std::max(0LL, span.pageFirst); index <= span.pageLast; ++index) {
+            const long long frame = span.firstFrame + TakeFrameAt(page, span, alignment, index);
+            if (frame < run.first || frame > run.last) continue;
+            if (!anyShown) shown.first = page.firstFrame + index;
+            shown.last = page.firstFrame + index;
+            anyShown = true;
+        }
+        if (anyShown) onPage.push_back(std::move(shown));
+    }
+    return onPage;
+}
+
+}  // namespace
 
 bool EvaluateTake(const TakeOutline& outline, std::vector<float>& positions, std::string& error) {
     positions.clear();
@@ -58,6 +84,9 @@ TakeOutline MergeTakes(const std::vector<EvaluatedTake>& takes, TakeAlignment al
             if (span.pageFirst < 0) span.pageFirst = index;
             span.pageLast = index;
         }
+    }
+    for (TakeOutline::Node& node : page.nodes) {
+        if (!node.filled.empty()) node.filled = FilledOnPage(page, page.takes[node.take], alignment, node.filled);
     }
     return page;
 }

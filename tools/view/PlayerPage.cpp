@@ -55,6 +55,13 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
         json.Key("marker").Bool(node.marker);
         if (!outline.takes.empty()) json.Key("take").Int(node.take);
         if (node.side != Side::kNone) json.Key("side").String(SideWord(node.side));
+        if (!node.filled.empty()) {
+            json.Key("filled").BeginArray();
+            for (const FilledRun& run : node.filled) {
+                json.BeginArray().Int(run.first).Int(run.last).String(run.method).EndArray();
+            }
+            json.EndArray();
+        }
         json.EndObject();
     }
     json.EndArray();
@@ -81,10 +88,16 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
 }
 constexpr std::string_view kTakeTail = "\"}";
 
+// The page from the take's closing tag on: with the script that shows
+// filled samples when the take has some.
+std::string_view AfterTake(const TakeOutline& outline) {
+    return HasFilledFrames(outline) ? page::kAfterFilledTake : page::kAfterTake;
+}
+
 // The page up to the take, with the outline's note as a line of its own
 // under the facts the script fills in, in the colour of the page's accents.
 std::string BeforeTake(const TakeOutline& outline) {
-    std::string before(page::kBeforeTake);
+    std::string before(HasFilledFrames(outline) ? page::kBeforeFilledTake : page::kBeforeTake);
     if (outline.note.empty())
         return before;
     constexpr std::string_view facts = "<p id=\"facts\"></p>";
@@ -128,6 +141,11 @@ bool AtOrigin(SceneNode& node, TimeValue t) {
 }
 
 }  // namespace
+
+bool HasFilledFrames(const TakeOutline& outline) {
+    return std::any_of(outline.nodes.begin(), outline.nodes.end(),
+                       [](const TakeOutline::Node& node) { return !node.filled.empty(); });
+}
 
 bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
     outline = TakeOutline();
@@ -179,7 +197,7 @@ bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
 std::uint64_t PlayerPageBytes(const TakeOutline& outline, const std::string& title) {
     return BeforeTake(outline).size() + TakeHead(outline, title).size() +
            static_cast<std::uint64_t>(outline.frameCount) * FrameCharacters(outline) +
-           kTakeTail.size() + page::kAfterTake.size();
+           kTakeTail.size() + AfterTake(outline).size();
 }
 
 bool NodePositionsAt(const TakeOutline& outline, long long number, std::vector<float>& xyz,
@@ -239,7 +257,7 @@ bool PlayerPageHtml(const TakeOutline& outline, const std::string& title,
         brindle::host::AppendBase64Floats(html, frame.data(), frame.size());
     }
     html += kTakeTail;
-    html += page::kAfterTake;
+    html += AfterTake(outline);
     return true;
 }
 

@@ -33,6 +33,16 @@ struct TakeSpan {
     long long pageLast = -2;
 };
 
+// Frames `first` to `last` of a marker, numbered as the page numbers them,
+// whose positions a gap fill gave, by `method` ("rigid", "spline").
+struct FilledRun {
+    long long first = 0;
+    long long last = 0;
+    std::string method;
+
+    bool operator==(const FilledRun&) const = default;
+};
+
 // What the page draws: the scene's bones and markers (spheres and point
 // helpers) in hierarchy order, parents before children, and the frames of
 // the animation range (the scene's current frame alone when it has none).
@@ -44,6 +54,9 @@ struct TakeOutline {
         bool marker = false;
         int take = 0;  // index into `takes` on a page of several
         Side side = Side::kNone;  // the side its name says, drawn in that side's colour
+        // A marker's filled frames, drawn as rings; a page with none anywhere
+        // is the page as it always was.
+        std::vector<FilledRun> filled;
     };
     std::vector<Node> nodes;
     long long firstFrame = 0;
@@ -60,6 +73,9 @@ struct TakeOutline {
     // a page of one.
     std::vector<TakeSpan> takes;
 };
+
+// Whether some node of `outline` has filled frames.
+bool HasFilledFrames(const TakeOutline& outline);
 
 // The nodes and frames of `scene`'s take. False, with `error` saying so,
 // when the scene holds nothing to draw.

@@ -11,5 +11,9 @@ namespace tovview::page {
 extern const std::string_view kBeforeTake;
 // The page from the take's closing tag on.
 extern const std::string_view kAfterTake;
+// The same of the page of a take with filled samples, which also carries
+// the style and script that show them.
+extern const std::string_view kBeforeFilledTake;
+extern const std::string_view kAfterFilledTake;
 
 }  // namespace tovview::page

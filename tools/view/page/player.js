@@ -5,8 +5,13 @@
 // dots, left and right in tints of their own. A page of several takes draws
 // each in colours of its own and shows or hides each. A strip under the slider
 // shows how many markers are seen at each frame, worked out here from the
-// positions. It plays at a chosen speed, frame by frame, or round a loop, and
-// saves the picture as PNG or the frames played as WebM. The scene is z up.
+// positions. A take whose gaps were filled names each marker's filled frames:
+// a filled sample is drawn as a ring rather than a dot, and the strip shows
+// filled frames in a colour of their own. The code for filled samples sits
+// between "#if fills" and "#endif" comment lines, which the page of a take
+// with no filled sample goes without. It plays at a chosen speed, frame by frame, or
+// round a loop, and saves the picture as PNG or the frames played as WebM.
+// The scene is z up.
 (function () {
   "use strict";
 
@@ -33,6 +38,11 @@
   // some are missing; and the mark of the frame shown.
   const ALL_SEEN = "#4b5362";
   const SOME_MISSING = "#ffd040";
+  //#if fills
+  // A frame at which some marker is filled and none missing; player.css
+  // holds the same as --filled.
+  const FILLED = "#c77dff";
+  //#endif
   const STRIP_CURSOR = "#ffffff";
   const LISTED = 6; // names or gaps a tip lists before "and N more"
   const LABEL = "#d8dce3";
@@ -177,6 +187,26 @@
   function isMissing(node, frame) {
     return Number.isNaN(take.positions[(frame * nodeCount + node) * 3]);
   }
+  //#if fills
+
+  // Each node's filled runs as [first, last, method], first and last frame
+  // indices, from the frame numbers the take names them by; and how many
+  // markers are filled at each frame.
+  const filledRuns = take.nodes.map((node) =>
+    (node.filled || []).map(([first, last, method]) => [first - take.firstFrame, last - take.firstFrame, method]));
+  const filledCount = new Array(frameCount).fill(0);
+  filledRuns.forEach((runs) => runs.forEach(([first, last]) => {
+    for (let f = Math.max(0, first); f <= Math.min(frameCount - 1, last); f++) filledCount[f]++;
+  }));
+  const isFilled = (node, frame) => filledRuns[node].some(([first, last]) => first <= frame && frame <= last);
+  // Whether a marker is filled at a frame from `first` up to, not at, `next`.
+  const filledWithin = (first, next) => filledCount.slice(first, next).some((n) => n > 0);
+
+  // "filled 18\u201322 (rigid)", "filled 3 (linear) and 18\u201322 (rigid)".
+  function filledText(runs) {
+    return "filled " + listText(runs.map(([first, last, method]) => framesText(first, last) + " (" + method + ")"), LISTED);
+  }
+  //#endif
 
   function hasFrame(node, frame) {
     const [first, last] = takes[takeOf(node)].pageFrames;
@@ -201,6 +231,12 @@
   }
 
   function seenText(index) {
+    //#if fills
+    if (filledCount[index] > 0) {
+      return seen[index] - filledCount[index] + " of " + counted(present[index], "marker", "markers") +
+        " seen, " + filledCount[index] + " filled";
+    }
+    //#endif
     return seen[index] + " of " + counted(present[index], "marker", "markers") + " seen";
   }
 
@@ -209,6 +245,11 @@
     const missing = take.nodes.filter((node, i) => node.marker && isMissing(i, index) && hasFrame(i, index));
     let text = "frame " + framesText(index, index) + ": " + seenText(index);
     if (missing.length > 0) text += "\nmissing " + listText(missing.map((n) => n.name), LISTED);
+    //#if fills
+    const filled = take.nodes.map((n, i) => i).filter((i) => isFilled(i, index));
+    const named = filled.map((i) => take.nodes[i].name + " (" + filledRuns[i].find(([a, b]) => a <= index && index <= b)[2] + ")");
+    if (filled.length > 0) text += "\nfilled " + listText(named, LISTED);
+    //#endif
     return text;
   }
 
@@ -242,6 +283,21 @@
     });
   }
 
+  //#if fills
+  // The caption says how many markers and frames were filled, "filled" in
+  // the strip's colour for them.
+  function showFilled() {
+    const markersFilled = filledRuns.filter((runs) => runs.length > 0).length;
+    if (markersFilled === 0) return;
+    const framesFilled = filledCount.filter((n) => n > 0).length;
+    const word = document.createElement("span");
+    word.className = "filled";
+    word.textContent = "filled";
+    byId("facts").append(" \u00b7 ", word, " " + counted(markersFilled, "marker", "markers") + " at " +
+      counted(framesFilled, "frame", "frames"));
+  }
+
+  //#endif
   // A page of several takes: a check box for each, named in its colour,
   // that shows or hides it. "#hide=1,2" in the page's address hides those.
   const showing = takes.map(() => true);
@@ -293,6 +349,9 @@
     .join(" \u00b7 ");
   slider.max = String(frameCount - 1);
   showSides();
+  //#if fills
+  showFilled();
+  //#endif
   if (markers > 0) {
     strip.hidden = false;
     strip.dataset.seen = seen.join(",");
@@ -301,6 +360,14 @@
       "aria-label",
       "markers seen at each frame" + (summary.length > 0 ? "; " + listText(summary, LISTED, "; ") : "")
     );
+    //#if fills
+    strip.dataset.filled = filledCount.join(",");
+    const filled = take.nodes.map((n, i) => i).filter((i) => filledRuns[i].length > 0);
+    if (filled.length > 0) {
+      const said = filled.map((i) => take.nodes[i].name + " " + filledText(filledRuns[i]));
+      strip.setAttribute("aria-label", strip.getAttribute("aria-label") + "; " + listText(said, LISTED, "; "));
+    }
+    //#endif
   }
 
   // The mean of the nodes seen at `frame` of the takes shown; null when
@@ -434,6 +501,18 @@
     context.arc(point.x, point.y, radius, 0, 2 * Math.PI);
     context.fill();
   }
+  //#if fills
+
+  // A dot's outline only, as wide as the dot: a filled sample.
+  function ring(point, radius, colour) {
+    const width = 1.5;
+    context.strokeStyle = colour;
+    context.lineWidth = width;
+    context.beginPath();
+    context.arc(point.x, point.y, radius - width / 2, 0, 2 * Math.PI);
+    context.stroke();
+  }
+  //#endif
 
   // Names beside their dots, nearest first, each left out where its box
   // would overprint one already written; the canvas says how many were.
@@ -524,7 +603,17 @@
       .map((point, i) => i)
       .filter((i) => shown[i] !== null)
       .sort((a, b) => shown[b].depth - shown[a].depth);
+    //#if fills
+    let rings = 0;
+    //#endif
     for (const i of order) {
+      //#if fills
+      if (isFilled(i, frameIndex)) {
+        ring(shown[i], 4.5, colours[i]);
+        rings++;
+        continue;
+      }
+      //#endif
       if (take.nodes[i].marker) dot(shown[i], 4.5, colours[i]);
       else dot(shown[i], 3, JOINT);
     }
@@ -533,14 +622,18 @@
     const ys = order.map((i) => shown[i].y);
     canvas.dataset.drawn = order.length === 0 ? "" :
       [Math.min(...xs), Math.min(...ys), Math.max(...xs), Math.max(...ys)].map(Math.round).join(",");
+    //#if fills
+    canvas.dataset.rings = String(rings);
+    //#endif
 
     if (labels.checked) drawLabels(order);
     drawStrip();
     showTip();
   }
 
-  // The strip: a bar a frame, full height when every marker is seen, in
-  // another colour and as high as the share seen when some are missing, and
+  // The strip: a bar a frame, full height when every marker is seen (in a
+  // colour of its own when some are filled), in another colour and as high
+  // as the share seen when some are missing, and
   // the frame shown marked; frames outside the loop dimmed. Each column, a
   // device pixel wide, shows the least share seen at the frames it covers,
   // so that a long take hides no gap; frames wide enough get a pixel
@@ -572,6 +665,9 @@
       }
       if (!counts) continue;
       c.fillStyle = least === 1 ? ALL_SEEN : SOME_MISSING;
+      //#if fills
+      if (least === 1 && filledWithin(first, Math.max(next, first + 1))) c.fillStyle = FILLED;
+      //#endif
       const bar = Math.round(height * Math.max(0.25, least));
       c.fillRect(x, height - bar, 1, bar);
     }
@@ -618,6 +714,9 @@
     }
     const gapsOf = gaps[nearest];
     tip.textContent = take.nodes[nearest].name + (gapsOf.length > 0 ? "\n" + gapsText(gapsOf, nearest) : "");
+    //#if fills
+    if (filledRuns[nearest].length > 0) tip.textContent += "\n" + filledText(filledRuns[nearest]);
+    //#endif
     tip.style.left = shown[nearest].x + 10 + "px";
     tip.style.top = shown[nearest].y - 28 + "px";
     tip.hidden = false;
