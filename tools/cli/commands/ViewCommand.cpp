@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "brindle/host/scene/Scene.h"
+#include "cli/commands/CleaningOptions.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/ImportableCopy.h"
 #include "cli/files/InputFile.h"
 #include "cli/run/FileTake.h"
+#include "cli/report/CleaningText.h"
 #include "cli/report/FindingReport.h"
 #include "cli/run/FreshImport.h"
 #include "cli/files/OutputFile.h"
@@ -21,6 +23,7 @@
 #include "tovfileio/convert/Standing.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/TextCodec.h"
+#include "view/FilledFrames.h"
 #include "view/MarkerLinks.h"
 #include "view/OverlayPage.h"
 #include "view/PlayerPage.h"
@@ -37,6 +40,8 @@ struct ViewOptions {
     std::string links;      // --links FILE
     std::string mnm;        // --mnm FILE
     bool noLinks = false;
+    CleaningOptions cleaning;
+    CLI::App* parsed = nullptr;
 };
 
 // What the options ask for, checked before anything is read.
@@ -44,7 +49,23 @@ struct ViewRequest {
     std::optional<std::uint64_t> maxOutput;
     UpChoice up = UpChoice::kDefault;
     tovview::TakeAlignment alignment = tovview::TakeAlignment::kFrame;
+    // Each marker take's cleaning, step by step.
+    std::vector<tovfileio::CleaningStep> cleaning;
 };
+
+// Why the cleaning options do not apply to what is shown, or none: they
+// clean marker takes, not a skeleton's or a scene.
+std::optional<std::string> CleaningRefused(const ViewOptions& options) {
+    if (!CleaningGiven(options.cleaning)) return std::nullopt;
+    const std::string refused =
+        "--fill-gaps, --filter, --range, --rename, --keep and --drop apply to marker takes "
+        "(TRC, C3D or GWM), not to ";
+    if (!options.scene.empty()) return refused + "--scene";
+    for (const std::string& input : options.inputs) {
+        if (tovfileio::HoldsSkeleton(InputNamed(input).kind)) return refused + "the skeleton of " + input;
+    }
+    return std::nullopt;
+}
 
 // The request of `options`, or the usage error to give.
 std::optional<std::string> CheckOptions(const ViewOptions& options, ViewRequest& request) {
@@ -74,7 +95,7 @@ std::optional<std::string> CheckOptions(const ViewOptions& options, ViewRequest&
         if (options.inputs.size() < 2) return "--align goes with two files or more";
         if (options.alignText == "time") request.alignment = tovview::TakeAlignment::kTime;
     }
-    return std::nullopt;
+    return CleaningRefused(options);
 }
 
 // The lines the page draws between markers: a links file's, the standard
@@ -130,13 +151,16 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
     if (!file) {
         if (!session.Open(source, HostSettings(), SceneUse::Read)) return false;
     } else {
-        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts to.
+        // A BVH, C3D or GWM file is shown as the HTR or TRC file it converts
+        // to; a take to be cleaned, as the TRC file it is cleaned into.
         std::string unreadable;
+        importable.CleanWith(request.cleaning);
         if (!MakeShownTake(source, std::nullopt, request.up, io, importable, shown, unreadable)) {
             session.Error(Escaped(unreadable));
             return false;
         }
         if (take.read) Warnings(io).AddFindings(source, take.findings.All());
+        for (const std::string& line : CleaningLines(importable.Cleaning())) io.Err(source + ": " + line + "\n");
         FreshImportOptions fresh;
         if (!ImportIntoFreshScene(session, io, importable.Path(), importable.Kind(), fresh)) return false;
     }
@@ -144,6 +168,9 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
     if (!tovview::OutlineTake(brindle::host::Scene::Current(), outline, error)) {
         session.Error(source + ": " + error);
         return false;
+    }
+    if (!request.cleaning.empty()) {
+        tovview::MarkFilledFrames(outline, tovview::FilledByMarker(importable.Cleaning(), request.cleaning));
     }
     // A file plays the frames it holds: not the base pose an HTR import keys
     // before them, nor the frame a TRC import's range reaches past them.
@@ -232,9 +259,13 @@ bool SingleHtml(const ViewOptions& options, const ViewRequest& request, std::uin
     return true;
 }
 
-int RunView(const ViewOptions& options, CommandContext& context) {
+int RunView(ViewOptions& options, CommandContext& context) {
     const CommandIO& io = context.IO();
     ViewRequest request;
+    if (const std::string problem = CleaningSteps(*options.parsed, options.cleaning, request.cleaning, options.inputs);
+        !problem.empty()) {
+        return context.UsageError("view", problem);
+    }
     if (const std::optional<std::string> usage = CheckOptions(options, request)) {
         return context.UsageError("view", *usage);
     }
@@ -268,8 +299,8 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = context.AddCommand(
         app, "view", "make one HTML page that plays files or a scene in a browser",
         [&context, options] { return RunView(*options, context); });
-    command->add_option("IN", options->inputs,
-                        tovfileio::TakeKindNames() + " files, played as imported (several: overlaid)");
+    CLI::Option* files = command->add_option(
+        "IN", options->inputs, tovfileio::TakeKindNames() + " files, played as imported (several: overlaid)");
     command->add_option("--scene", options->scene, "a scene document instead of files");
     command->add_option("--up", options->upText,
                         "the axis the files' takes stand up along (default: auto, told from the "
@@ -291,6 +322,11 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
     command->add_option("--max-output", options->maxOutputText,
                         "largest page (default: 64M, or 64 times the input; 0: no limit)")
         ->type_name("SIZE");
+    AddCleaningOptions(*command, files, options->cleaning);
+    // The files are optional here (--scene), so --fill-gaps would take every
+    // file after it as methods: it takes one value, or none, at a time.
+    options->cleaning.fillGaps->allow_extra_args(false);
+    options->parsed = command;
     command->footer(
         "The page plays the frames a file holds, or a scene's animation range, at\n"
         "the scene's frame rate: bones as orange lines from joint to joint,\n"
@@ -311,7 +347,11 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
         "in and out points, a slider through the frames; drag to orbit, wheel to\n"
         "zoom, follow to keep a walking figure large; names show on hover or as\n"
         "labels, left out where they would overprint; the keys are listed on the\n"
-        "page. PNG saves the picture and WebM records the loop, as downloads. The\n"
+        "page. PNG saves the picture and WebM records the loop, as downloads.\n"
+        "Marker takes are cleaned first as convert cleans them, given its options\n"
+        "(--fill-gaps, --filter, --range, --rename, --keep, --drop): each filled\n"
+        "gap is said as convert says it, filled samples are drawn as rings, and\n"
+        "the strip shows filled frames in a colour of their own. The\n"
         "page holds everything it needs: open it from a double click, offline,\n"
         "with nothing beside it. It takes about 16 bytes a node and frame.");
 }

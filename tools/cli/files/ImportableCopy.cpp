@@ -76,9 +76,11 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     path_ = named.path;
     kind_ = named.kind;
     // A name that is no regular file goes to the importer as the naming rule
-    // leads it, which says why one does not open.
+    // leads it, which says why one does not open; or, to be cleaned, to the
+    // conversion, which says the same.
     struct stat status {};
-    if (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return true;
+    const bool regular = ::stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    if (!regular && steps_.empty()) return true;
     InputFile input;
     if (!input.Resolve(name, io, error)) return false;
     const FileKind kind = input.Kind();
@@ -104,7 +106,9 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     // The importer reads a "NaN" field as 0: a copy holds such samples as
     // the dropouts they are.
     const bool nan = told && standing.nanSamples > 0;
-    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned && !nan) return true;
+    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned && !nan && steps_.empty()) {
+        return true;
+    }
 
     const FileKind copyKind =
         tovfileio::HoldsSkeleton(kind) ? FileKind::kHtr : FileKind::kTrc;
@@ -123,6 +127,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
     // The take is shown as it is read, with the reader's warnings.
     request.acceptMisread = true;
+    request.cleaning = steps_;
     // The copy is held to the output limit a conversion is: a file whose rows
     // name far more markers than they hold would otherwise grow without end.
     const std::uint64_t limit = OutputLimit(FileBytes(input.ReadPath()), std::nullopt);
@@ -149,5 +154,12 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     path_ = copy;
     kind_ = copyKind;
     copied_ = true;
+    if (!steps_.empty()) {
+        cleaning_ = std::move(result.cleaning);
+        // The steps may have cut frames or dropped markers: the copy's own
+        // empty start is the one shown.
+        tovfileio::Standing cleaned;
+        emptyFrames_ = tovfileio::FindStanding(copy, copyKind, cleaned).empty() ? cleaned.emptyFrames : 0;
+    }
     return true;
 }

@@ -3,14 +3,17 @@
 // conversion core, into an HTR (skeletons) or TRC (markers) file in a
 // private temporary folder, which goes when the copy does, or on a signal.
 // A marker take that stands otherwise than its format's convention (a Z-up
-// TRC file) is turned on the way, so that it is imported upright.
+// TRC file) is turned on the way, so that it is imported upright; one to be
+// cleaned (gaps filled, filtered, cut) always goes through a converted copy.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/files/CommandIO.h"
+#include "tovfileio/clean/Cleaning.h"
 #include "tovfileio/convert/Standing.h"
 #include "tovfileio/text/FileKinds.h"
 
@@ -28,6 +31,10 @@ public:
     ~ImportableCopy();
     ImportableCopy(const ImportableCopy&) = delete;
     ImportableCopy& operator=(const ImportableCopy&) = delete;
+
+    // Cleans the take by `steps`, in order, on its way into the copy: set
+    // before Make, for a marker take.
+    void CleanWith(std::vector<tovfileio::CleaningStep> steps) { steps_ = std::move(steps); }
 
     // Makes `name` importable; false with `error` ("NAME: MESSAGE") when
     // the file's reader refuses it or the copy cannot be written.
@@ -50,12 +57,16 @@ public:
     // The frames at the start of the take that hold no marker (none for a
     // name left to the importer).
     std::int64_t EmptyFrames() const { return emptyFrames_; }
+    // What the cleaning steps did to the copy.
+    const tovfileio::CleaningReport& Cleaning() const { return cleaning_; }
 
 private:
     std::string path_;
     tovfileio::FileKind kind_ = tovfileio::FileKind::kHtr;
     bool copied_ = false;
     std::int64_t emptyFrames_ = 0;
+    std::vector<tovfileio::CleaningStep> steps_;
+    tovfileio::CleaningReport cleaning_;
     std::string folder_;
     int folderSlot_ = -1;
     int fileSlot_ = -1;
