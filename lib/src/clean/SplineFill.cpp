@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <span>
-#include <utility>
 
 #include "GapFillers.h"
 #include "tovfileio/clean/GapFill.h"
@@ -17,50 +16,18 @@ namespace {
 // The most knots a spline fill passes through.
 constexpr std::size_t kMostKnots = 2 * kSplineContext;
 
-// Solves the square system `a` x = `b` for each of the three right-hand
-// sides in place (b becomes x) by Gaussian elimination with partial
-// pivoting; `a` is row-major, n by n, and nonzero in row i only up to
-// column `last[i]`, which the elimination keeps track of.
-void SolveInPlace(std::array<double, kMostKnots * kMostKnots>& a,
-                  std::array<std::array<double, kMostKnots>, 3>& b,
-                  std::array<std::size_t, kMostKnots>& last, std::size_t n) {
-    for (std::size_t col = 0; col < n; ++col) {
-        std::size_t pivot = col;
-        for (std::size_t row = col + 1; row < n; ++row) {
-            if (std::abs(a[row * n + col]) > std::abs(a[pivot * n + col])) pivot = row;
-        }
-        if (pivot != col) {
-            for (std::size_t k = 0; k < n; ++k) std::swap(a[col * n + k], a[pivot * n + k]);
-            for (auto& rhs : b) std::swap(rhs[col], rhs[pivot]);
-            std::swap(last[col], last[pivot]);
-        }
-        for (std::size_t row = col + 1; row < n; ++row) {
-            if (a[row * n + col] == 0.0) continue;
-            const double factor = a[row * n + col] / a[col * n + col];
-            if (factor == 0.0) continue;
-            for (std::size_t k = col; k <= last[col]; ++k) a[row * n + k] -= factor * a[col * n + k];
-            for (auto& rhs : b) rhs[row] -= factor * rhs[col];
-            last[row] = std::max(last[row], last[col]);
-        }
-    }
-    for (std::size_t col = n; col-- > 0;) {
-        for (auto& rhs : b) {
-            double sum = rhs[col];
-            for (std::size_t k = col + 1; k <= last[col]; ++k) sum -= a[col * n + k] * rhs[k];
-            rhs[col] = sum / a[col * n + col];
-        }
-    }
-}
-
 // The interpolating cubic spline through (x[i], y[i]) for each of the
 // three coordinates, x increasing, whose third derivative is continuous at
 // the second and the last but one knot (not-a-knot); with three knots the
-// parabola through them, with two the line.
+// parabola through them, with two the line. Worked out as the slope at
+// every knot: one tridiagonal system, the not-a-knot conditions written as
+// its first and last rows, solved by elimination without pivoting (each
+// pivot stays at least a fraction of its knot spacing).
 class NotAKnotSpline {
 public:
     NotAKnotSpline(std::span<const double> x, const std::array<std::array<double, kMostKnots>, 3>& y)
         : x_(x), y_(y) {
-        if (x_.size() >= 4) SolveSecondDerivatives();
+        if (x_.size() >= 4) SolveSlopes();
     }
 
     double operator()(int k, double t) const {
@@ -73,47 +40,57 @@ public:
         }
         const auto upper = std::upper_bound(x_.begin() + 1, x_.end() - 1, t);
         const std::size_t i = static_cast<std::size_t>(upper - x_.begin()) - 1;
-        const auto& second = second_[k];
         const double h = x_[i + 1] - x_[i];
-        const double a = x_[i + 1] - t;
-        const double b = t - x_[i];
-        return second[i] * a * a * a / (6.0 * h) + second[i + 1] * b * b * b / (6.0 * h) +
-               (y[i] / h - second[i] * h / 6.0) * a + (y[i + 1] / h - second[i + 1] * h / 6.0) * b;
+        const double m = Slope(k, i);
+        const double s0 = slope_[k][i];
+        const double s1 = slope_[k][i + 1];
+        const double c2 = (3.0 * m - 2.0 * s0 - s1) / h;
+        const double c3 = (s0 + s1 - 2.0 * m) / (h * h);
+        const double d = t - x_[i];
+        return y[i] + d * (s0 + d * (c2 + d * c3));
     }
 
 private:
     double Slope(int k, std::size_t i) const { return (y_[k][i + 1] - y_[k][i]) / (x_[i + 1] - x_[i]); }
 
-    // The second derivative at every knot: continuity of the first
-    // derivative at the inner knots, and the not-a-knot rows at both ends.
-    void SolveSecondDerivatives() {
+    // The slope at every knot: continuity of the second derivative at the
+    // inner knots, and the not-a-knot rows at both ends.
+    void SolveSlopes() {
         const std::size_t n = x_.size();
-        std::array<double, kMostKnots> h{};
+        std::array<double, kMostKnots> h{}, sub{}, diagonal{}, super{};
         for (std::size_t i = 0; i + 1 < n; ++i) h[i] = x_[i + 1] - x_[i];
-        std::array<double, kMostKnots * kMostKnots> a{};
-        std::array<std::size_t, kMostKnots> last{};
-        a[0] = h[1];
-        a[1] = -(h[0] + h[1]);
-        a[2] = h[0];
-        last[0] = 2;
+        const double first = h[0] + h[1];
+        const double last = h[n - 3] + h[n - 2];
+        diagonal[0] = h[1];
+        super[0] = first;
         for (std::size_t i = 1; i + 1 < n; ++i) {
-            a[i * n + i - 1] = h[i - 1];
-            a[i * n + i] = 2.0 * (h[i - 1] + h[i]);
-            a[i * n + i + 1] = h[i];
-            last[i] = i + 1;
-            for (int k = 0; k < 3; ++k) second_[k][i] = 6.0 * (Slope(k, i) - Slope(k, i - 1));
+            sub[i] = h[i];
+            diagonal[i] = 2.0 * (h[i - 1] + h[i]);
+            super[i] = h[i - 1];
         }
-        const std::size_t lastRow = (n - 1) * n;
-        a[lastRow + n - 3] = h[n - 2];
-        a[lastRow + n - 2] = -(h[n - 3] + h[n - 2]);
-        a[lastRow + n - 1] = h[n - 3];
-        last[n - 1] = n - 1;
-        SolveInPlace(a, second_, last, n);
+        sub[n - 1] = last;
+        diagonal[n - 1] = h[n - 3];
+        for (int k = 0; k < 3; ++k) {
+            auto& b = slope_[k];
+            b[0] = ((h[0] + 2.0 * first) * h[1] * Slope(k, 0) + h[0] * h[0] * Slope(k, 1)) / first;
+            for (std::size_t i = 1; i + 1 < n; ++i) b[i] = 3.0 * (h[i] * Slope(k, i - 1) + h[i - 1] * Slope(k, i));
+            b[n - 1] = (h[n - 2] * h[n - 2] * Slope(k, n - 3) + (2.0 * last + h[n - 2]) * h[n - 3] * Slope(k, n - 2)) / last;
+        }
+        // Forward elimination of the sub-diagonal, then back substitution.
+        for (std::size_t i = 1; i < n; ++i) {
+            const double factor = sub[i] / diagonal[i - 1];
+            diagonal[i] -= factor * super[i - 1];
+            for (auto& b : slope_) b[i] -= factor * b[i - 1];
+        }
+        for (auto& b : slope_) {
+            b[n - 1] /= diagonal[n - 1];
+            for (std::size_t i = n - 1; i-- > 0;) b[i] = (b[i] - super[i] * b[i + 1]) / diagonal[i];
+        }
     }
 
     std::span<const double> x_;
     const std::array<std::array<double, kMostKnots>, 3>& y_;
-    std::array<std::array<double, kMostKnots>, 3> second_{};
+    std::array<std::array<double, kMostKnots>, 3> slope_{};
 };
 
 // The rows of the nearest seen samples before the gap, up to
