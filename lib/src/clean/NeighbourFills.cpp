@@ -14,7 +14,7 @@ namespace {
 // Pairs seen together on fewer rows say too little about their distance.
 constexpr std::uint32_t kFewestSharedRows = 10;
 // Distances are measured on at most about this many rows of a long take.
-constexpr std::uint32_t kSpreadRows = 4096;
+constexpr std::uint32_t kSpreadRows = 1024;
 // A take of up to this many markers keeps every pair's spread once worked
 // out (16 bytes a pair); a larger one works a pair out each time it is
 // asked, so memory stays in proportion to the take.

@@ -32,6 +32,10 @@ constexpr std::uint32_t kWatchRows = 96;
 // A marker that wanders in the best frame by more than this fraction of
 // its distance from the frame's centre does not move with it.
 constexpr double kMostWander = 0.1;
+// Every triple is first watched on this many rows (the gap's ends, then
+// rows spread over the watch), and only the stillest few there on all.
+constexpr std::uint32_t kFirstLookRows = 18;
+constexpr std::size_t kFinalists = 4;
 
 // An orthonormal frame: its origin and its axes.
 struct Frame {
@@ -235,16 +239,17 @@ double Wander(const Watch& watch, CandidateTriple triple, double beat) {
 }
 
 // A triple to try, where it comes in the order of the steadiest first, and
-// how far the marker's positions in its frame at the gap's two ends lie
-// apart (the squared deviations there).
+// how much the marker's position in its frame wanders on the first rows
+// watched (the mean squared deviation there).
 struct TripleTry {
     CandidateTriple triple;
     std::uint16_t rank;
-    double ends;
+    double firstLook;
 };
 
 // The triples of candidates that make a triangle on both sides of the gap,
-// those the marker stays stillest in at the gap's ends first; how many.
+// those the marker stays stillest in on the first rows watched first; how
+// many.
 std::size_t TriplesToTry(const Watch& watch, std::size_t count,
                          std::array<TripleTry, kMostTriples>& tries) {
     std::size_t found = 0;
@@ -255,15 +260,18 @@ std::size_t TriplesToTry(const Watch& watch, std::size_t count,
                 if (!MakesTriangle(watch.before[i], watch.before[j], watch.before[k]) ||
                     !MakesTriangle(watch.after[i], watch.after[j], watch.after[k]))
                     continue;
-                TripleWatch ends{watch, {i, j, k}, {}, 0};
-                ends.WatchUpTo(2);
-                tries[found++] = {{i, j, k}, rank, ends.scatter.Deviations()};
+                TripleWatch look{watch, {i, j, k}, {}, 0};
+                look.WatchUpTo(kFirstLookRows);
+                const Scatter& seen = look.scatter;
+                tries[found++] = {{i, j, k}, rank,
+                                  seen.count == 0 ? std::numeric_limits<double>::infinity()
+                                                  : seen.Deviations() / seen.count};
             }
         }
     }
     std::sort(tries.begin(), tries.begin() + static_cast<std::ptrdiff_t>(found),
               [](const TripleTry& a, const TripleTry& b) {
-                  return a.ends < b.ends || (a.ends == b.ends && a.rank < b.rank);
+                  return a.firstLook < b.firstLook || (a.firstLook == b.firstLook && a.rank < b.rank);
               });
     return found;
 }
@@ -298,16 +306,12 @@ std::optional<RigidTriple> ChooseRigidTriple(const MarkerView& marker, std::uint
     thread_local std::array<TripleTry, kMostTriples> tries;
     watch.Gather(marker, std::span(candidates).first(count), take, gap);
     const std::size_t tried = TriplesToTry(watch, count, tries);
-    // The stillest triple, the first in the steadiest-first order on a tie;
-    // those still at the gap's ends are tried first, so that the rest can
-    // be given up on early, and once even the ends rule one out they rule
-    // out all that come after it.
+    // Of the stillest few on the first rows, the stillest on all, the first
+    // in the steadiest-first order on a tie.
     const TripleTry* best = nullptr;
     double leastWander = std::numeric_limits<double>::infinity();
-    for (std::size_t t = 0; t < tried; ++t) {
+    for (std::size_t t = 0; t < std::min(tried, kFinalists); ++t) {
         const TripleTry& next = tries[t];
-        if (next.ends > Hopeless(watch, leastWander))
-            break;
         const double wander = Wander(watch, next.triple, leastWander);
         if (wander < leastWander || (best != nullptr && wander == leastWander && next.rank < best->rank)) {
             best = &next;
