@@ -74,6 +74,13 @@ TEST_F(CommandLineTest, UsageErrorsAreStatusTwoAndDoNothing) {
         {{"view", kWalkTrc, "--scene", scene, "-o", out}, "give either files (HTR, BVH, TRC, C3D or GWM) or --scene"},
         {{"view", kWalkTrc, "--align", "time", "-o", out}, "--align goes with two files or more"},
         {{"view", kWalkTrc, kWalkHtr, "--align", "clock", "-o", out}, "option '--align' takes frame or time"},
+        {{"view", "--fill-gaps", kWalkTrc, kWalkHtr, "-o", out},
+         "--fill-gaps, --filter, --range, --rename, --keep and --drop apply to marker takes (TRC, C3D or GWM), "
+         "not to the skeleton of " + kWalkHtr},
+        {{"view", "--scene", scene, "--drop", "LFHD", "-o", out},
+         "--fill-gaps, --filter, --range, --rename, --keep and --drop apply to marker takes (TRC, C3D or GWM), "
+         "not to --scene"},
+        {{"view", kWalkTrc, "--max-gap", "0.2", "-o", out}, "--max-gap goes with --fill-gaps"},
         {{"import-htr", kWalkHtr, "--scene", scene, "--scal-factor", "2", "--sise"},
          "The following arguments were not expected: --scal-factor 2 --sise (did you mean --scale-factor for --scal-factor, --size for --sise?)"},
         {{"import-htr", kWalkHtr, "--scene", scene, "--frobnicate"},

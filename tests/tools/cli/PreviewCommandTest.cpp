@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -286,6 +287,37 @@ std::vector<std::string> PageLinks(const std::string& html) {
         links.push_back(names[std::stoul((*at)[1])] + "-" + names[std::stoul((*at)[2])]);
     }
     return links;
+}
+
+// The filled runs of each marker node of a view page that has some, by name:
+// the text of its "filled" array.
+std::map<std::string, std::string> PageFilledRuns(const std::string& html) {
+    std::map<std::string, std::string> filled;
+    static const std::regex node("\\{\"name\":\"([^\"]*)\"[^\n]*?\"filled\":(\\[[^\n]*?\\]\\])\\}");
+    for (std::sregex_iterator at(html.begin(), html.end(), node), end; at != end; ++at) {
+        filled[(*at)[1]] = (*at)[2];
+    }
+    return filled;
+}
+
+// view cleans a marker take as convert does and says each filled gap in
+// convert's words; the page names the frames filled, of that marker alone.
+// A take in which nothing was filled makes the page of the file as it is.
+TEST_F(PreviewCommandTest, ViewShowsTheGapsTheFillFilled) {
+    const std::string page = Path("filled.html"), plain = Path("plain.html");
+    const auto converted = RunOk({"convert", "--fill-gaps", tovtest::kWalkTrc, Path("filled.trc")});
+    const auto viewed = RunOk({"view", "--fill-gaps", tovtest::kWalkTrc, "-o", page});
+    EXPECT_EQ(viewed.err, std::regex_replace(converted.err, std::regex(Path("filled.trc")), tovtest::kWalkTrc));
+    EXPECT_THAT(viewed.err, HasSubstr("filled RWRB at frames 18\u201322 (rigid)"));
+    const std::string html = tovtest::ReadBytes(page);
+    EXPECT_EQ(PageFilledRuns(html), (std::map<std::string, std::string>{{"RWRB", "[[18,22,\"rigid\"]]"}}));
+    EXPECT_NE(html.find("const FILLED = "), std::string::npos);
+
+    RunOk({"view", tovtest::kWalkTrc, "-o", plain});
+    const auto unfilled = RunOk({"view", "--fill-gaps", "--max-gap", "0.01", tovtest::kWalkTrc, "-o", page});
+    EXPECT_THAT(unfilled.err, HasSubstr("0 gaps filled; 1 gap longer than 0.01 s left unfilled"));
+    EXPECT_EQ(tovtest::ReadBytes(page), tovtest::ReadBytes(plain));
+    EXPECT_EQ(tovtest::ReadBytes(plain).find("FILLED"), std::string::npos);
 }
 
 TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {

@@ -87,6 +87,36 @@ TEST(OverlayPageTest, PageFramesShowTheTakesFramesByNumberOrByTime) {
     }
 }
 
+// A take's filled frames are numbered as the page numbers the frames that
+// show them: by frame the same; by time, the page frames showing them,
+// and none when no page frame shows one.
+TEST(OverlayPageTest, FilledFramesAreThePageFramesShowingThem) {
+    using Runs = std::vector<tovview::FilledRun>;
+    struct Case {
+        const char* what;
+        TakeAlignment alignment;
+        tovview::EvaluatedTake second;
+        Runs filled, onPage;
+    };
+    const Case cases[] = {
+        {"by number", TakeAlignment::kFrame, Take("b", 60, 11, 40, 0, 1), {{15, 17, "rigid"}},
+         {{15, 17, "rigid"}}},
+        {"by time, the second at twice the rate", TakeAlignment::kTime, Take("b", 120, 1, 200, 0, 1),
+         {{11, 14, "spline"}, {16, 16, "linear"}}, {{6, 7, "spline"}}},
+        {"by time, the second at half the rate", TakeAlignment::kTime, Take("b", 30, 100, 10, 0, 1),
+         {{103, 104, "pattern"}}, {{6, 9, "pattern"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<tovview::EvaluatedTake> takes = {Take("a", 60, 1, 40, 0, 1), c.second};
+        takes[1].outline.nodes[0].filled = c.filled;
+        const tovview::TakeOutline page = tovview::MergeTakes(takes, c.alignment);
+        ASSERT_EQ(page.nodes.size(), 2u);
+        EXPECT_TRUE(page.nodes[0].filled.empty());
+        EXPECT_EQ(page.nodes[1].filled, c.onPage);
+    }
+}
+
 // The page's positions of each take are its own at the frame it shows, and
 // NaN where it shows none.
 TEST(OverlayPageTest, ATakeWithoutAFrameThereIsADropout) {

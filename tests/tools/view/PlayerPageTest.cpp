@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -36,13 +37,11 @@ struct Page {
     std::vector<float> positions;
 };
 
-// The page of the host's scene, its take read back as the player reads it:
-// the JSON up to the first "</script" after the take's opening tag.
-Page MakePage(const std::string& title) {
-    tovview::TakeOutline outline;
+// The page of `outline`, its take read back as the player reads it: the
+// JSON up to the first "</script" after the take's opening tag.
+Page PageOf(const tovview::TakeOutline& outline, const std::string& title) {
     std::string error;
     Page page;
-    EXPECT_TRUE(tovview::OutlineTake(Scene::Current(), outline, error)) << error;
     EXPECT_TRUE(tovview::PlayerPageHtml(outline, title, page.html, error)) << error;
     EXPECT_EQ(page.html.size(), tovview::PlayerPageBytes(outline, title));
     const std::size_t open = page.html.find(kTakeOpen);
@@ -54,6 +53,22 @@ Page MakePage(const std::string& title) {
     page.take = json::parse(page.html.substr(start, page.html.find("</script", start) - start));
     EXPECT_TRUE(AppendFloatsFromBase64(page.take["positions"].get<std::string>(), page.positions));
     return page;
+}
+
+tovview::TakeOutline SceneOutline() {
+    tovview::TakeOutline outline;
+    std::string error;
+    EXPECT_TRUE(tovview::OutlineTake(Scene::Current(), outline, error)) << error;
+    return outline;
+}
+
+// The page of the host's scene.
+Page MakePage(const std::string& title) { return PageOf(SceneOutline(), title); }
+
+// The first capture of `pattern` in `text`, or empty.
+std::string Captured(const std::string& text, const std::string& pattern) {
+    std::smatch match;
+    return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : std::string();
 }
 
 // Each test starts from an empty scene.
@@ -159,6 +174,27 @@ TEST_F(PlayerPageTest, ThePageDrawsSidesInTheSharedTints) {
         const std::string line = std::string("const ") + name + " = \"" + hex + "\";";
         EXPECT_NE(html.find(line), std::string::npos) << line;
     }
+}
+
+// A marker with filled frames has them in the page, which then carries the
+// script and style that show them, in one colour; a page of a take with none
+// anywhere goes without both.
+TEST_F(PlayerPageTest, OnlyAPageWithFilledFramesCarriesThem) {
+    AddNode(scene, L"LFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    AddNode(scene, L"RFHD", GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID);
+    tovview::TakeOutline outline = SceneOutline();
+    const std::string plain = PageOf(outline, "walk").html;
+    EXPECT_EQ(plain.find("filled"), std::string::npos);
+
+    outline.nodes[1].filled = {{3, 5, "rigid"}, {9, 9, "linear"}};
+    const Page page = PageOf(outline, "walk");
+    EXPECT_FALSE(page.take["nodes"][0].contains("filled"));
+    EXPECT_EQ(page.take["nodes"][1]["filled"], json::parse(R"([[3,5,"rigid"],[9,9,"linear"]])"));
+    const std::string script = Captured(page.html, "const FILLED = \"(#[0-9a-f]{6})\";");
+    EXPECT_FALSE(script.empty());
+    EXPECT_EQ(Captured(page.html, "--filled: (#[0-9a-f]{6});"), script);
+    // The page around the take is the plain page with more in it.
+    EXPECT_GT(page.html.size(), plain.size());
 }
 
 // A marker is left out of the frames at which it is at the origin exactly,

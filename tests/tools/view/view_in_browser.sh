@@ -9,7 +9,8 @@
 # RWRB is missing at frames 18 to 22, the gap strip must count one marker
 # fewer there than elsewhere and name RWRB's gap, and the page used with the
 # pointer (HOVER, beside the page) must say so on the strip, in the readout
-# and on RWRB's dot. The screenshots stay in OUTDIR for a person to look at.
+# and on RWRB's dot; with the gap filled, the strip must count RWRB filled
+# there instead. The screenshots stay in OUTDIR for a person to look at.
 # Exits 77 (skipped) when Chromium is not installed.
 # Usage: view_in_browser.sh TOVFILEIO MODULE SAMPLES LAUNCHER PIXELS HOVER OUTDIR
 set -eu
@@ -98,6 +99,21 @@ for line in '^strip: frame 18: [0-9]* of [0-9]* markers seen | missing RWRB$' \
 done
 if echo "$said" | grep '^dot: ' | grep -v '^dot: RWRB' | grep -q missing; then
     fail "a marker seen at every frame is said to be missing"
+fi
+# With the gap filled, RWRB is seen at every frame and filled at the 18th
+# to the 22nd alone, which the strip names.
+echo "filled gap of walk.trc:"
+"$TOV" view --fill-gaps "$SAMPLES/walk.trc" -o "$WORK/walk-trc/filled.html" 2>/dev/null
+bash "$LAUNCHER" --virtual-time-budget=250 --dump-dom "file://$WORK/walk-trc/filled.html" >"$WORK/filled.dom"
+filled=$(sed -n 's/.*data-filled="\([0-9,]*\)".*/\1/p' "$WORK/filled.dom")
+echo "markers filled at each frame: $filled"
+echo "$filled" | awk -F, -v frames="$frames" '{
+    for (i = 1; i <= NF; i++) if ($i != (i >= 18 && i <= 22 ? 1 : 0)) bad = 1
+    exit NF != frames || bad }' || fail "the strip does not count RWRB filled at frames 18 to 22 alone"
+grep -q 'aria-label="[^"]*RWRB filled 18–22 (rigid)' "$WORK/filled.dom" ||
+    fail "the strip does not name RWRB's filled frames"
+if grep -q 'aria-label="[^"]*missing' "$WORK/filled.dom"; then
+    fail "a filled marker is said to be missing"
 fi
 [ "$failed" -eq 0 ] &&
     echo "the pages draw and play their takes and show the gaps; screenshots in $OUTDIR"
