@@ -46,7 +46,7 @@ std::wstring CleanTake(TRCFile& take, std::span<const CleaningStep> steps, Clean
             case Kind::kFillGaps: Fill(take, step.fill, report); break;
             case Kind::kLowPass: refused = Filter(take, step.cutoff, report); break;
             case Kind::kKeepFrames: refused = KeepFrames(take, step.from, step.to); break;
-            case Kind::kRename: refused = RenameMarkers(take, step.renames); break;
+            case Kind::kRename: refused = RenameMarkers(take, step.renames, step.skipAbsent); break;
             case Kind::kKeepMarkers: refused = ChooseMarkers(take, step.names, true); break;
             case Kind::kDropMarkers: refused = ChooseMarkers(take, step.names, false); break;
         }

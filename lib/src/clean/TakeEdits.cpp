@@ -40,10 +40,12 @@ std::wstring KeepFrames(TRCFile& take, std::int64_t from, std::int64_t to) {
     return std::wstring();
 }
 
-std::wstring RenameMarkers(TRCFile& take, const std::vector<std::pair<std::wstring, std::wstring>>& names) {
+std::wstring RenameMarkers(TRCFile& take, const std::vector<std::pair<std::wstring, std::wstring>>& names,
+                           bool skipAbsent) {
     std::map<std::uint32_t, std::wstring> renamed;
     for (const auto& [from, to] : names) {
         const std::optional<std::uint32_t> index = MarkerNamed(take, from);
+        if (!index && skipAbsent) continue;
         if (!index) return NoMarkerNamed(from);
         renamed[*index] = to;
     }

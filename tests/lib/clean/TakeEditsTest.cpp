@@ -76,7 +76,7 @@ TEST(TakeEditsTest, MarkersAreRenamedKeptAndDroppedByName) {
         const char* what;
         Pairs renames;
         std::vector<std::wstring> chosen;
-        bool keep;
+        bool keep;  // or, for renames, whether pairs naming no marker are passed over
         std::wstring message;
         std::vector<std::wstring> names;
     } cases[] = {
@@ -84,6 +84,8 @@ TEST(TakeEditsTest, MarkersAreRenamedKeptAndDroppedByName) {
         {"swap", {{L"A", L"B"}, {L"B", L"A"}}, {}, false, L"", {L"B", L"A", L"C"}},
         {"rename onto another", {{L"A", L"B"}}, {}, false, L"Two markers would be named B", {L"A", L"B", L"C"}},
         {"rename unknown", {{L"X", L"Y"}}, {}, false, L"The take has no marker named X", {L"A", L"B", L"C"}},
+        {"map's pairs", {{L"X", L"Y"}, {L"B", L"RASI"}}, {}, true, L"", {L"A", L"RASI", L"C"}},
+        {"map onto another", {{L"X", L"Y"}, {L"B", L"C"}}, {}, true, L"Two markers would be named C", {L"A", L"B", L"C"}},
         {"keep", {}, {L"C", L"A"}, true, L"", {L"A", L"C"}},
         {"drop", {}, {L"B"}, false, L"", {L"A", L"C"}},
         {"drop unknown", {}, {L"B", L"Q"}, false, L"The take has no marker named Q", {L"A", L"B", L"C"}},
@@ -92,7 +94,7 @@ TEST(TakeEditsTest, MarkersAreRenamedKeptAndDroppedByName) {
         SCOPED_TRACE(c.what);
         TRCFile take = SmallTake();
         const std::wstring said =
-            c.renames.empty() ? ChooseMarkers(take, c.chosen, c.keep) : RenameMarkers(take, c.renames);
+            c.renames.empty() ? ChooseMarkers(take, c.chosen, c.keep) : RenameMarkers(take, c.renames, c.keep);
         EXPECT_EQ(said, c.message);
         EXPECT_EQ(Names(take), c.names);
     }

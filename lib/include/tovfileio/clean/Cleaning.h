@@ -22,6 +22,7 @@ struct CleaningStep {
     double cutoff = 0.0;                                          // kLowPass, in Hz
     std::int64_t from = 0, to = 0;                                // kKeepFrames
     std::vector<std::pair<std::wstring, std::wstring>> renames;  // kRename: old, new
+    bool skipAbsent = false;  // kRename: a map's pairs; one naming no marker is passed over
     std::vector<std::wstring> names;                              // kKeepMarkers, kDropMarkers
 };
 

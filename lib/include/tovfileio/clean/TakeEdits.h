@@ -19,8 +19,11 @@ std::wstring KeepFrames(TRCFile& take, std::int64_t from, std::int64_t to);
 
 // Renames each marker named as the first of a pair to the second. Empty on
 // success; else why nothing was changed: a name no marker has, or two
-// markers that would share a name.
-std::wstring RenameMarkers(TRCFile& take, const std::vector<std::pair<std::wstring, std::wstring>>& names);
+// markers that would share a name. With `skipAbsent` (the pairs of a
+// marker-name map, written for a marker set a take may hold only part of)
+// a pair whose first name no marker has is passed over instead.
+std::wstring RenameMarkers(TRCFile& take, const std::vector<std::pair<std::wstring, std::wstring>>& names,
+                           bool skipAbsent = false);
 
 // Keeps only the markers named (`keep` true), or drops them (false). Empty
 // on success, else why nothing was changed: a name no marker has.
