@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <span>
 #include <tuple>
 
 #include "tovfileio/convert/Takes.h"
@@ -22,6 +23,8 @@ using tovfileio::TRCSample;
 
 constexpr std::array<double, 3> kGapSeconds{0.1, 0.3, 0.6};
 constexpr std::uint32_t kGapsPerMarker = 2;
+// Gaps of a few rows each are short enough to cut more of.
+constexpr std::uint32_t kShortGapsPerMarker = 8;
 
 bool Seen(const TRCSample& sample) { return sample.valid && !sample.filled; }
 
@@ -102,7 +105,7 @@ std::vector<MarkerGap> CutGaps(TRCFile& take, std::uint32_t length, std::uint32_
     return gaps;
 }
 
-TakeTrial TryTake(const std::string& path, std::wstring& error) {
+TakeTrial TryTake(const std::string& path, std::wstring& error, std::uint32_t gapRows) {
     TakeTrial trial;
     trial.name = std::filesystem::path(path).filename().string();
     TRCFile truth;
@@ -113,11 +116,14 @@ TakeTrial TryTake(const std::string& path, std::wstring& error) {
 
     std::array<double, kComparedMethods.size()> squares{};
     std::uint64_t samples = 0;
-    for (double seconds : kGapSeconds) {
-        const auto length = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::lround(seconds * trial.rate)));
+    const std::span<const double> lengths = gapRows == 0 ? std::span<const double>(kGapSeconds)
+                                                         : std::span<const double>(kGapSeconds).first(1);
+    for (double seconds : lengths) {
+        const auto length = gapRows != 0 ? gapRows
+                                         : std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::lround(seconds * trial.rate)));
         const double maxGapSeconds = std::max(GapFillOptions{}.maxGapSeconds, seconds + 0.05);
         TRCFile cut = truth;
-        const std::vector<MarkerGap> gaps = CutGaps(cut, length, kGapsPerMarker);
+        const std::vector<MarkerGap> gaps = CutGaps(cut, length, gapRows != 0 ? kShortGapsPerMarker : kGapsPerMarker);
         trial.cut += static_cast<std::uint32_t>(gaps.size());
         std::vector<MethodFills> fills;
         for (GapMethod method : kComparedMethods) fills.push_back(FillAndMeasure(truth, cut, gaps, method, maxGapSeconds));

@@ -41,8 +41,9 @@ struct TakeTrial {
 
 // Reads the take at `path` and cuts gaps of 0.1, 0.3 and 0.6 s into a copy
 // for each length (the longest with the longest gap filled raised to fit),
-// fills them with every compared method and measures the fills; the
-// reader's message in `error` when it refuses the take.
-TakeTrial TryTake(const std::string& path, std::wstring& error);
+// or with `gapRows` eight gaps of that many rows a marker, fills them with
+// every compared method and measures the fills; the reader's message in
+// `error` when it refuses the take.
+TakeTrial TryTake(const std::string& path, std::wstring& error, std::uint32_t gapRows = 0);
 
 }  // namespace tovtest

@@ -12,15 +12,17 @@
 //     the RMS errors of the rigid fill and of a plain one (the three
 //     steadiest neighbours, the marker carried in their frame) on the same
 //     gaps of 0.1, 0.3 and 0.6 s cut into each take.
-//   gapfill_probe table TAKE...
+//   gapfill_probe table [--rows N] TAKE...
 //     the RMS errors of linear, spline, rigid, pattern and auto on gaps of
-//     0.1, 0.3 and 0.6 s cut into each take, as a Markdown table.
+//     0.1, 0.3 and 0.6 s cut into each take, as a Markdown table; with
+//     --rows, on eight gaps of N rows a marker.
 //
 // Exit status 2 for a bad command line or an unreadable take.
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -240,13 +242,18 @@ int Rigid(const std::vector<std::string>& paths) {
     return 0;
 }
 
-int Table(const std::vector<std::string>& paths) {
+int Table(std::vector<std::string> paths) {
+    std::uint32_t gapRows = 0;
+    if (paths.size() >= 3 && paths[0] == "--rows") {
+        gapRows = static_cast<std::uint32_t>(std::strtoul(paths[1].c_str(), nullptr, 10));
+        paths.erase(paths.begin(), paths.begin() + 2);
+    }
     std::printf("| Take | Rate (Hz) | Gaps cut | Compared | Linear | Spline | Rigid | Pattern | Auto "
                 "| Auto chose (l/s/r/p) |\n");
     std::printf("| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |\n");
     for (const std::string& path : paths) {
         std::wstring error;
-        const tovtest::TakeTrial trial = tovtest::TryTake(path, error);
+        const tovtest::TakeTrial trial = tovtest::TryTake(path, error, gapRows);
         if (!error.empty()) return Refused(error);
         std::printf("| %s | %d | %u | %u |", trial.name.c_str(), trial.rate, trial.cut, trial.compared);
         for (double rms : trial.rms) std::printf(" %.2f |", rms);
@@ -263,6 +270,6 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "fill") return Fill(args[1], args[2]);
     if (args.size() >= 2 && args[0] == "table") return Table({args.begin() + 1, args.end()});
     if (args.size() >= 2 && args[0] == "rigid") return Rigid({args.begin() + 1, args.end()});
-    std::fprintf(stderr, "usage: gapfill_probe fill METHOD TAKE | gapfill_probe rigid TAKE... | gapfill_probe table TAKE...\n");
+    std::fprintf(stderr, "usage: gapfill_probe fill METHOD TAKE | gapfill_probe rigid TAKE... | gapfill_probe table [--rows N] TAKE...\n");
     return 2;
 }
