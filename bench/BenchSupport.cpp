@@ -75,6 +75,10 @@ const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frame
                      [&] { return MakeHtr(segments, frames, shape); });
 }
 
+const std::filesystem::path& TrcFile(const tovgen::TrcOptions& options, const std::string& name) {
+    return Generated(name, [&] { return tovgen::GenerateTrc(options); });
+}
+
 const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows,
                                      std::uint32_t rowFields) {
     const std::string trimmed = rowFields != 0 ? "f" + std::to_string(rowFields) : "";

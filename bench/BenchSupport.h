@@ -32,6 +32,8 @@ const std::filesystem::path& HtrFile(std::uint32_t segments, std::uint32_t frame
 // `rowFields`: the fields each data row keeps (0: all of them).
 const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows,
                                      std::uint32_t rowFields = 0);
+// A generated TRC file of any options, named `name` in the temporary folder.
+const std::filesystem::path& TrcFile(const tovgen::TrcOptions& options, const std::string& name);
 // A scratch path in the temporary folder for a benchmark's output.
 std::filesystem::path ScratchPath(const std::string& name);
 

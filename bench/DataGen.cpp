@@ -254,6 +254,7 @@ std::string GenerateTrc(const TrcOptions& options) {
         out += "\tX" + n + "\tY" + n + "\tZ" + n;
     }
     out += "\n\n";
+    std::vector<std::uint32_t> hiddenFor(options.markers, 0);
     std::vector<double> centres;
     for (std::uint32_t m = 0; m < options.markers; ++m) {
         centres.push_back(place(random));
@@ -266,7 +267,13 @@ std::string GenerateTrc(const TrcOptions& options) {
         AppendNumber(out, "\t%.5f", t);
         const std::size_t rowStart = out.size();
         for (std::uint32_t m = 0; m < options.markers && 2 + std::size_t{3} * m < rowFields; ++m) {
+            if (hiddenFor[m] > 0) {
+                --hiddenFor[m];
+                out += "\t\t\t";
+                continue;
+            }
             if (dropsOut()) {
+                hiddenFor[m] = options.occlusionRows > 1 ? options.occlusionRows - 1 : 0;
                 out += "\t\t\t";
                 continue;
             }

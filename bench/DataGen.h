@@ -38,6 +38,9 @@ struct TrcOptions {
     std::uint64_t seed = 1;
     // The share of samples, 0 to 1, that drop out (empty fields).
     double dropoutRate = kDefaultDropoutRate;
+    // The rows a marker stays unseen once it drops out: 1 for a flicker,
+    // more for an occlusion.
+    std::uint32_t occlusionRows = 1;
     // Fields each data row keeps, the frame number and time included, the
     // rest trimmed as some exporters trim unseen markers; 0 keeps them all.
     std::uint32_t rowFields = 0;

@@ -1,7 +1,7 @@
 // tov_gen: writes synthetic motion-capture files.
 //   tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N] [--shape S] OUT
 //   tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N] [--dropout-rate R]
-//               [--row-fields N] OUT
+//               [--occlusion-rows N] [--row-fields N] OUT
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +15,9 @@ int Usage() {
     std::fputs("usage: tov_gen htr [--segments N] [--frames N] [--rate N] [--seed N]\n"
                "                   [--shape human|chain|wide] OUT\n"
                "       tov_gen trc [--markers N] [--rows N] [--rate N] [--seed N]\n"
-               "                   [--dropout-rate R] [--row-fields N] OUT\n"
+               "                   [--dropout-rate R] [--occlusion-rows N] [--row-fields N] OUT\n"
                "R is the share of samples, 0 to 1, that drop out (default 0.005).\n"
+               "--occlusion-rows keeps a marker unseen for N rows once it drops out.\n"
                "--row-fields keeps the first N fields of each data row (2: only the\n"
                "frame number and time), the rest trimmed.\n",
                stderr);
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
             if (*end != '\0' || !(trcOptions.dropoutRate >= 0.0 && trcOptions.dropoutRate <= 1.0)) {
                 return Usage();
             }
+        } else if (arg == "--occlusion-rows" && hasValue) {
+            trcOptions.occlusionRows = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--seed" && hasValue) {
             options.seed = std::strtoull(argv[++i], nullptr, 10);
             trcOptions.seed = options.seed;
