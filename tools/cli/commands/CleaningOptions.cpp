@@ -1,9 +1,14 @@
 #include "cli/commands/CleaningOptions.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <set>
 
+#include "cli/commands/GwmConversion.h"
+#include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/TextCodec.h"
 
 using tovfileio::CleaningStep;
@@ -42,6 +47,28 @@ bool Names(const std::string& text, std::vector<std::wstring>& names) {
     return true;
 }
 
+// Whether a --rename value names an MNM map rather than pairs: no '=', and
+// the .mnm extension in any letter case.
+bool NamesMarkerMap(const std::string& value) {
+    static constexpr std::string_view kExtension = ".mnm";
+    if (value.find('=') != std::string::npos || value.size() < kExtension.size()) return false;
+    return std::equal(kExtension.begin(), kExtension.end(), value.end() - kExtension.size(),
+                      [](char wanted, char given) {
+                          return wanted == std::tolower(static_cast<unsigned char>(given));
+                      });
+}
+
+// The renames of `map`: each TRC name to its GWM code, the first code when
+// the map gives a name twice, as the map's own lookup takes it.
+std::vector<std::pair<std::wstring, std::wstring>> MapRenames(const tovfileio::MarkerNameMap& map) {
+    std::vector<std::pair<std::wstring, std::wstring>> renames;
+    std::set<std::wstring> named;
+    for (const tovfileio::MarkerNameMapEntry& entry : map.Entries()) {
+        if (named.insert(entry.trcName).second) renames.emplace_back(entry.trcName, entry.gwmName);
+    }
+    return renames;
+}
+
 // The step of the `occurrence`th value of `option`; the usage error, or empty.
 std::string StepOf(const CleaningOptions& o, const CLI::Option* option, std::size_t occurrence,
                    double maxGap, CleaningStep& step) {
@@ -75,7 +102,14 @@ std::string StepOf(const CleaningOptions& o, const CLI::Option* option, std::siz
     }
     if (option == o.rename) {
         step.kind = Kind::kRename;
-        for (const std::string& pair : CommaList(o.renameText[occurrence])) {
+        const std::string& text = o.renameText[occurrence];
+        if (NamesMarkerMap(text)) {
+            // A map is written for a whole marker set: the names the take
+            // lacks are passed over. Its pairs come when it is read.
+            step.skipAbsent = true;
+            return std::string();
+        }
+        for (const std::string& pair : CommaList(text)) {
             const std::size_t equals = pair.find('=');
             if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size()) {
                 return "option '--rename' takes OLD=NEW pairs separated by commas, not '" + pair + "'";
@@ -101,6 +135,7 @@ void AddCleaningOptions(CLI::App& command, CLI::Option* files, CleaningOptions& 
                                     "marker takes: fill the frames where a marker was not seen, by the "
                                     "method named (default: auto)")
                      ->expected(0, 1)
+                     ->allow_extra_args(false)
                      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
                      ->type_name("[auto|linear|spline|rigid|pattern]");
     command.add_option("--max-gap", o.maxGapText, "--fill-gaps: longest gap filled (default: 0.5)")
@@ -108,17 +143,24 @@ void AddCleaningOptions(CLI::App& command, CLI::Option* files, CleaningOptions& 
     o.filter = command.add_option("--filter", o.filterText,
                                   "marker takes: the zero-lag low-pass Butterworth filter (2nd order, run "
                                   "forward and back) at HZ")
+                   ->allow_extra_args(false)
                    ->type_name("lowpass:HZ");
     o.range = command.add_option("--range", o.rangeText,
                                  "marker takes: keep the frames numbered FROM to TO as the file numbers them")
                   ->expected(2)
                   ->allow_extra_args(false)
                   ->type_name("FROM TO");
-    o.rename = command.add_option("--rename", o.renameText, "marker takes: rename markers")
-                   ->type_name("OLD=NEW,...");
+    o.rename = command.add_option("--rename", o.renameText,
+                                  "marker takes: rename markers, OLD to NEW, or from TRC names to "
+                                  "GWM codes through an MNM map (markers the map does not name are "
+                                  "kept)")
+                   ->allow_extra_args(false)
+                   ->type_name("OLD=NEW,...|MAP.mnm");
     o.keep = command.add_option("--keep", o.keepText, "marker takes: keep only these markers")
+                 ->allow_extra_args(false)
                  ->type_name("NAME,...");
     o.drop = command.add_option("--drop", o.dropText, "marker takes: leave out these markers")
+                 ->allow_extra_args(false)
                  ->type_name("NAME,...");
 }
 
@@ -162,10 +204,24 @@ std::string CleaningSteps(const CLI::App& command, CleaningOptions& o, std::vect
         }
     }
     while (nextFile < given.size()) files.push_back(given[nextFile++]);
+    o.renameMaps.clear();
     for (const auto& [option, occurrence] : order) {
         CleaningStep step;
         if (std::string problem = StepOf(o, option, occurrence, maxGap, step); !problem.empty()) return problem;
+        if (option == o.rename && step.skipAbsent) {
+            o.renameMaps.emplace_back(steps.size(), o.renameText[occurrence]);
+        }
         steps.push_back(std::move(step));
     }
     return std::string();
+}
+
+bool ReadRenameMaps(const CleaningOptions& o, std::vector<CleaningStep>& steps,
+                    const CommandIO& io) {
+    for (const auto& [place, file] : o.renameMaps) {
+        tovfileio::MarkerNameMap map;
+        if (!LoadMarkerNameMap(file, map, io)) return false;
+        steps[place].renames = MapRenames(map);
+    }
+    return true;
 }

@@ -505,6 +505,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
     take.frames = settings.headerFrames.value_or(false) ? FrameChoice::kHeader : FrameChoice::kHeld;
     take.acceptMisread = options.acceptMisread;
     take.cleaning = cleaning;
+    if (!ReadRenameMaps(options.cleaning, take.cleaning, io)) return kExitFailed;
     return ConvertTake(io, options.in, input, outKind, options.out, take);
 }
 

@@ -159,7 +159,11 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
             session.Error(Escaped(unreadable));
             return false;
         }
-        if (take.read) Warnings(io).AddFindings(source, take.findings.All());
+        // A cleaned take is read from its copy: the file's own findings are
+        // those its reader gave on the way into the copy.
+        const tovfileio::FindingList& findings =
+            request.cleaning.empty() ? take.findings : importable.ReadFindings();
+        if (take.read) Warnings(io).AddFindings(source, findings.All());
         for (const std::string& line : CleaningLines(importable.Cleaning())) io.Err(source + ": " + line + "\n");
         FreshImportOptions fresh;
         if (!ImportIntoFreshScene(session, io, importable.Path(), importable.Kind(), fresh)) return false;
@@ -269,6 +273,7 @@ int RunView(ViewOptions& options, CommandContext& context) {
     if (const std::optional<std::string> usage = CheckOptions(options, request)) {
         return context.UsageError("view", *usage);
     }
+    if (!ReadRenameMaps(options.cleaning, request.cleaning, io)) return kExitFailed;
     SceneSession session(io, "view");
     const std::string& source = options.scene.empty() ? options.inputs.front() : options.scene;
     std::string error;
@@ -323,9 +328,6 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
                         "largest page (default: 64M, or 64 times the input; 0: no limit)")
         ->type_name("SIZE");
     AddCleaningOptions(*command, files, options->cleaning);
-    // The files are optional here (--scene), so --fill-gaps would take every
-    // file after it as methods: it takes one value, or none, at a time.
-    options->cleaning.fillGaps->allow_extra_args(false);
     options->parsed = command;
     command->footer(
         "The page plays the frames a file holds, or a scene's animation range, at\n"

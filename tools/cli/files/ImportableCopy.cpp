@@ -127,6 +127,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
     // The take is shown as it is read, with the reader's warnings.
     request.acceptMisread = true;
+    request.findings = &findings_;
     request.cleaning = steps_;
     // The copy is held to the output limit a conversion is: a file whose rows
     // name far more markers than they hold would otherwise grow without end.

@@ -16,6 +16,7 @@
 #include "tovfileio/clean/Cleaning.h"
 #include "tovfileio/convert/Standing.h"
 #include "tovfileio/text/FileKinds.h"
+#include "tovfileio/text/FindingList.h"
 
 // The axis a take stands up along: as --up gives it, or told from the data
 // (auto); by default auto for the formats that carry no convention (TRC,
@@ -59,6 +60,9 @@ public:
     std::int64_t EmptyFrames() const { return emptyFrames_; }
     // What the cleaning steps did to the copy.
     const tovfileio::CleaningReport& Cleaning() const { return cleaning_; }
+    // What the file's reader found while the copy was made (none without a
+    // copy): the copy itself, read again, no longer tells it.
+    const tovfileio::FindingList& ReadFindings() const { return findings_; }
 
 private:
     std::string path_;
@@ -67,6 +71,7 @@ private:
     std::int64_t emptyFrames_ = 0;
     std::vector<tovfileio::CleaningStep> steps_;
     tovfileio::CleaningReport cleaning_;
+    tovfileio::FindingList findings_;
     std::string folder_;
     int folderSlot_ = -1;
     int fileSlot_ = -1;
