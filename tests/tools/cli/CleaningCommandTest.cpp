@@ -1,7 +1,8 @@
 // convert's cleaning options as a person types them: the steps run in the
 // order given, --fill-gaps takes a method only when one is named (else the
-// file that follows is a file), and each mistake is a usage error or a
-// refusal naming what the take does not hold.
+// file that follows is a file), every option takes only its own values
+// wherever it stands, --rename takes an MNM map too, and each mistake is a
+// usage error or a refusal naming what the take does not hold.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@ namespace tovtest {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 class CleaningCommandTest : public ::testing::Test {
 protected:
@@ -62,6 +64,58 @@ TEST_F(CleaningCommandTest, EditsRenameKeepAndDropByName) {
     RunOk({"convert", kWalkTrc, Out(), "--keep", "C7,T10"});
     ASSERT_EQ(take.ReadFile(Out()), L"");
     EXPECT_EQ(take.GetNumMarkers(), 2u);
+}
+
+// A map renames the markers it names from their TRC names to its GWM codes
+// exactly as the pairs would: a name it gives twice keeps its first code,
+// the names walk.trc lacks are passed over, and a map read after other
+// steps renames in its place among them.
+TEST_F(CleaningCommandTest, AMapRenamesAsItsPairsWould) {
+    const std::string out = Out();
+    const struct {
+        const char* file;
+        std::string map;
+        Arguments before;  // the steps run ahead of the rename
+        std::string pairs;
+    } cases[] = {
+        {"two.mnm", "HeadL\tLFHD\nHeadR RFHD\nNose\tNOSE\n", {}, "LFHD=HeadL,RFHD=HeadR"},
+        {"twice.MNM", "HeadL LFHD\nOther LFHD\n", {}, "LFHD=HeadL"},
+        {"after.mnm", "HeadL LFHD\nC7 RFHD\n", {"--drop", "C7"}, "LFHD=HeadL,RFHD=C7"},
+    };
+    for (const auto& c : cases) {
+        const std::string map = scratch_.Write(c.file, c.map).string();
+        const Arguments steps = With({"convert", kWalkTrc, out}, c.before);
+        RunOk(With(steps, {"--rename", c.pairs}));
+        const std::string renamed = ReadBytes(out);
+        const CommandResult run = RunOk(With(steps, {"--rename", map}));
+        EXPECT_EQ(run.err, "") << c.file;
+        EXPECT_EQ(ReadBytes(out), renamed) << c.file;
+    }
+    std::filesystem::remove(out);
+    const std::string missing = (scratch_.Path() / "missing.mnm").string();
+    RunExpecting({"convert", kWalkTrc, out, "--rename", missing}, 1,
+                 StartsWith(missing + ": The file could not be opened ("));
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Every cleaning option given ahead of the files takes its own values and
+// leaves the files to be files: the same take and messages as after them.
+TEST_F(CleaningCommandTest, OptionsAheadOfTheFilesLeaveThemFiles) {
+    const std::string out = Out();
+    const std::string map = scratch_.Write("head.mnm", "HeadL LFHD\n").string();
+    const Arguments options[] = {
+        {"--fill-gaps"},          {"--fill-gaps", "rigid"},   {"--drop", "LFHD"},
+        {"--keep", "C7,T10"},     {"--rename", "LFHD=HeadL"}, {"--rename", map},
+        {"--filter", "lowpass:6"}, {"--range", "5", "9"},
+    };
+    for (const Arguments& given : options) {
+        const CommandResult after = RunOk(With({"convert", kWalkTrc, out}, given));
+        const std::string written = ReadBytes(out);
+        std::filesystem::remove(out);
+        const CommandResult ahead = RunOk(With(With({"convert"}, given), {kWalkTrc, out}));
+        EXPECT_EQ(ahead.err, after.err) << given.back();
+        EXPECT_EQ(ReadBytes(out), written) << given.back();
+    }
 }
 
 // info --gaps says each marker's gaps and what the fill would do, in the

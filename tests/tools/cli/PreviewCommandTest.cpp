@@ -265,6 +265,8 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
         {{"view", "--scene", scene, "-o", out}, "the output would take at least 275 MiB"},
         // The input itself is never replaced by the page.
         {{"view", walk, "-o", walk}, walk},
+        {{"view", walk, "-o", out, "--rename", Path("none.mnm")},
+         Path("none.mnm") + ": The file could not be opened"},
     };
     for (const auto& [args, said] : cases) {
         RunExpecting(args, 1, HasSubstr(said));
@@ -318,6 +320,23 @@ TEST_F(PreviewCommandTest, ViewShowsTheGapsTheFillFilled) {
     EXPECT_THAT(unfilled.err, HasSubstr("0 gaps filled; 1 gap longer than 0.01 s left unfilled"));
     EXPECT_EQ(tovtest::ReadBytes(page), tovtest::ReadBytes(plain));
     EXPECT_EQ(tovtest::ReadBytes(plain).find("FILLED"), std::string::npos);
+}
+
+// A cleaned take is shown from its copy, yet the file's warnings are said
+// once, as they are without cleaning; an option ahead of the file leaves it
+// a file.
+TEST_F(PreviewCommandTest, ViewOfACleanedTakeSaysTheFilesWarnings) {
+    const std::string file =
+        Write("text.trc", tovtest::TrcText({"A", "B"}, {"1\tx\t3\t4\t5\t6", "1\t2\t3\t4\ty\t6"}));
+    const std::string page = Path("page.html");
+    const std::string warnings = RunOk({"view", file, "-o", page}).err;
+    EXPECT_THAT(warnings, StartsWith(file + ": warning: "));
+    const std::pair<Arguments, std::string> cases[] = {
+        {{"view", file, "-o", page, "--drop", "B"}, warnings},
+        {{"view", "--drop", "B", file, "-o", page}, warnings},
+        {{"view", file, "-o", page, "--fill-gaps"}, warnings + file + ": 0 gaps filled\n"},
+    };
+    for (const auto& [args, said] : cases) EXPECT_EQ(RunOk(args).err, said) << args[1];
 }
 
 TEST_F(PreviewCommandTest, ViewLinksComeFromAFileAMapOrTheTake) {
