@@ -1,5 +1,6 @@
 #include "tovfileio/clean/GapFill.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -44,6 +45,9 @@ constexpr std::uint32_t kFewestRowsForRigid = 4;
 constexpr std::uint32_t kTrialReachGaps = 4;
 constexpr std::uint32_t kTrialReachRows = 2 * kSplineContext;
 constexpr std::size_t kTrialsPerSide = 6;
+// A gap with fewer stretches than this a gap's length apart (a short take,
+// or a long gap) is tried on stretches that overlap by half instead.
+constexpr std::size_t kFewestTrials = 3;
 // The rigid fill follows the markers that move the marker rather than
 // guessing from its own path, so it is kept unless another method does
 // clearly better on the trials: its trial error is weighed by this.
@@ -81,12 +85,14 @@ std::optional<Path> FillWith(GapMethod method, const MarkerInTake& marker, GapRo
     return std::nullopt;
 }
 
-// Stretches as long as `gap` near it, up to kTrialsPerSide before and as
-// many after it, whose samples and the samples on either side of them are
-// seen: there the truth is known, so a fill of them can be measured.
-std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap) {
+// Stretches as long as `gap` near it, `step` rows apart, up to
+// kTrialsPerSide before and as many after it, whose samples and the samples
+// on either side of them are seen: there the truth is known, so a fill of
+// them can be measured.
+std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap, std::uint32_t step) {
     std::vector<GapRows> stretches;
-    const std::uint32_t needed = gap.length + 2;
+    const std::uint32_t length = gap.length;
+    const std::uint32_t needed = length + 2;
     const std::uint32_t reach = kTrialReachGaps * gap.length + kTrialReachRows;
     std::uint32_t run = 0;
     std::size_t found = 0;
@@ -94,9 +100,9 @@ std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap) {
          --row, ++looked) {
         run = marker.Seen(row) ? run + 1 : 0;
         if (run == needed) {
-            stretches.push_back({row + 1, gap.length});
+            stretches.push_back({row + 1, length});
             ++found;
-            run = 1;  // the stretch's first seen side is the next one's last
+            run = needed - step;  // the next stretch starts `step` rows on
         }
         if (row == 0)
             break;
@@ -107,9 +113,9 @@ std::vector<GapRows> TrialStretches(const MarkerView& marker, GapRows gap) {
          row < marker.Rows() && looked <= reach && found < kTrialsPerSide; ++row, ++looked) {
         run = marker.Seen(row) ? run + 1 : 0;
         if (run == needed) {
-            stretches.push_back({row - gap.length, gap.length});
+            stretches.push_back({row - length, length});
             ++found;
-            run = 1;
+            run = needed - step;
         }
     }
     return stretches;
@@ -197,7 +203,9 @@ std::vector<Fill> CandidateFills(const MarkerInTake& marker, GapRows gap,
 // no stretch can be tried, the rigid fill, or else the spline, or the line.
 std::optional<Fill> FillAuto(const MarkerInTake& marker, GapRows gap, NeighbourSpreads& spreads) {
     std::vector<Fill> candidates = CandidateFills(marker, gap, spreads);
-    const std::vector<GapRows> stretches = TrialStretches(marker.view, gap);
+    std::vector<GapRows> stretches = TrialStretches(marker.view, gap, gap.length + 1);
+    if (stretches.size() < kFewestTrials)
+        stretches = TrialStretches(marker.view, gap, std::max<std::uint32_t>(1, gap.length / 2));
     std::vector<double> errors = TrialErrors(candidates, marker, stretches, spreads);
     const Fill* best = nullptr;
     double bestError = std::numeric_limits<double>::infinity();

@@ -24,6 +24,7 @@ using tovfileio::TRCSample;
 constexpr std::array<double, 3> kGapSeconds{0.1, 0.3, 0.6};
 constexpr std::uint32_t kGapsPerMarker = 2;
 // Gaps of a few rows each are short enough to cut more of.
+constexpr std::uint32_t kShortGapRows = 5;
 constexpr std::uint32_t kShortGapsPerMarker = 8;
 
 bool Seen(const TRCSample& sample) { return sample.valid && !sample.filled; }
@@ -121,9 +122,10 @@ TakeTrial TryTake(const std::string& path, std::wstring& error, std::uint32_t ga
     for (double seconds : lengths) {
         const auto length = gapRows != 0 ? gapRows
                                          : std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::lround(seconds * trial.rate)));
-        const double maxGapSeconds = std::max(GapFillOptions{}.maxGapSeconds, seconds + 0.05);
+        const double gapSeconds = gapRows != 0 ? static_cast<double>(gapRows) / trial.rate : seconds;
+        const double maxGapSeconds = std::max(GapFillOptions{}.maxGapSeconds, gapSeconds + 0.05);
         TRCFile cut = truth;
-        const std::vector<MarkerGap> gaps = CutGaps(cut, length, gapRows != 0 ? kShortGapsPerMarker : kGapsPerMarker);
+        const std::vector<MarkerGap> gaps = CutGaps(cut, length, gapRows != 0 && gapRows <= kShortGapRows ? kShortGapsPerMarker : kGapsPerMarker);
         trial.cut += static_cast<std::uint32_t>(gaps.size());
         std::vector<MethodFills> fills;
         for (GapMethod method : kComparedMethods) fills.push_back(FillAndMeasure(truth, cut, gaps, method, maxGapSeconds));
