@@ -36,8 +36,9 @@ constexpr std::array<GapMethod, 3> kTriedMethods{GapMethod::kLinear, GapMethod::
 
 // Across a gap this short the marker's own path is the better guide: on
 // real takes with gaps of one to three rows cut where the truth is known,
-// the rigid fill did worse than the spline on every take (the neighbours'
-// own noise outweighs the little the path bends), so auto does not try it.
+// the rigid fill was never the best of the three on any take (the
+// neighbours' own noise outweighs the little the path bends), so auto does
+// not try it.
 constexpr std::uint32_t kFewestRowsForRigid = 4;
 
 // How far from a gap auto looks for a stretch to try the methods on, in
