@@ -1,7 +1,5 @@
 #include "cli/commands/CleaningOptions.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -9,6 +7,7 @@
 
 #include "cli/commands/GwmConversion.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
+#include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/TextCodec.h"
 
 using tovfileio::CleaningStep;
@@ -48,14 +47,10 @@ bool Names(const std::string& text, std::vector<std::wstring>& names) {
 }
 
 // Whether a --rename value names an MNM map rather than pairs: no '=', and
-// the .mnm extension in any letter case.
+// the marker-name map's extension.
 bool NamesMarkerMap(const std::string& value) {
-    static constexpr std::string_view kExtension = ".mnm";
-    if (value.find('=') != std::string::npos || value.size() < kExtension.size()) return false;
-    return std::equal(kExtension.begin(), kExtension.end(), value.end() - kExtension.size(),
-                      [](char wanted, char given) {
-                          return wanted == std::tolower(static_cast<unsigned char>(given));
-                      });
+    return value.find('=') == std::string::npos &&
+           tovfileio::KindByName(value) == tovfileio::FileKind::kMnm;
 }
 
 // The renames of `map`: each TRC name to its GWM code, the first code when
