@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "tovfileio/clean/GapFill.h"
 #include "tovfileio/trc/TRCFile.h"
 
 namespace tovfileio::gapfill {
@@ -135,5 +136,24 @@ std::optional<Path> FillRigid(const MarkerView& marker, std::uint32_t index, Gap
 // meet the marker at both ends; none without such a neighbour.
 std::optional<Path> FillPattern(const MarkerView& marker, GapRows gap, const TRCFile& take,
                                 std::span<const RankedNeighbour> ranked);
+
+// A fill of one gap: the method that made it and the positions, with the
+// neighbours a rigid fill was carried by.
+struct Fill {
+    GapMethod method;
+    Path path;
+    std::optional<RigidTriple> triple;
+};
+
+// One marker of the take as the fills see it.
+struct MarkerInTake {
+    const TRCFile& take;
+    std::uint32_t index;
+    MarkerView view;
+};
+
+// The gap filled by `method` (not auto); none when it cannot fill it.
+std::optional<Path> FillWith(GapMethod method, const MarkerInTake& marker, GapRows gap,
+                             NeighbourSpreads& spreads);
 
 }  // namespace tovfileio::gapfill
