@@ -1,0 +1,75 @@
+#include "tovfileio/c3d/AnalogCsv.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "tovfileio/trc/MarkerCsv.h"
+
+namespace tovfileio {
+
+namespace {
+
+// Text held before it goes to the file.
+constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
+
+void AppendNumber(std::string& text, double value) {
+    if (!std::isfinite(value)) return;
+    // Plain decimals of a double run to 309 digits before the point and
+    // 1,074 after it at the most.
+    char digits[1100];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
+    if (error == std::errc()) text.append(digits, end);
+}
+
+void AppendInt(std::string& text, std::int64_t value) {
+    char digits[24];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+}  // namespace
+
+std::int64_t FirstAnalogSample(std::int64_t frame, std::uint32_t samplesPerFrame) {
+    return (frame - 1) * static_cast<std::int64_t>(samplesPerFrame) + 1;
+}
+
+void AnalogCsvStream::Header() {
+    started_ = true;
+    text_ += "sample,time";
+    for (const AnalogChannel& channel : analog_.channels) {
+        text_ += ',';
+        text_ += MarkerCsvField(channel.label);
+    }
+    text_ += '\n';
+}
+
+void AnalogCsvStream::Frame(const AnalogFrame& frame) {
+    if (!started_) Header();
+    const std::size_t channels = analog_.channels.size();
+    const std::int64_t first = FirstAnalogSample(frame.frame, analog_.samplesPerFrame);
+    for (std::uint32_t s = 0; s < analog_.samplesPerFrame; ++s) {
+        const std::int64_t number = first + s;
+        AppendInt(text_, number);
+        text_ += ',';
+        if (analog_.rate > 0) AppendNumber(text_, static_cast<double>(number - 1) / analog_.rate);
+        const double* values = frame.values + s * channels;
+        for (std::size_t c = 0; c < channels; ++c) {
+            text_ += ',';
+            AppendNumber(text_, values[c]);
+        }
+        text_ += '\n';
+        ++samples_;
+    }
+    if (text_.size() >= kFlushBytes) Flush();
+}
+
+void AnalogCsvStream::Finish() {
+    if (!started_) Header();
+    Flush();
+}
+
+void AnalogCsvStream::Flush() {
+    file_.Write(text_);
+    text_.clear();
+}
+
+}  // namespace tovfileio
