@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "ConversionSteps.h"
 #include "MarkerOutputs.h"
 #include "RowTransform.h"
 #include "SkeletonMarkers.h"
@@ -15,8 +16,6 @@
 namespace tovfileio {
 namespace {
 
-// What a failed write says; the system's error number goes with it.
-constexpr wchar_t kNotWrittenWhole[] = L"The file could not be written whole";
 
 std::string UnitsName(CalibrationUnits units) { return CalibrationUnitsKeyword(units); }
 
@@ -47,17 +46,6 @@ void NoteTurns(ConversionResult& result, UpAxis from, UpAxis to,
     }
 }
 
-// Opens the output; null, with the result's message, when it cannot be made.
-std::unique_ptr<TextOutput> OpenOutput(const ConversionRequest& request, ConversionResult& result) {
-    int error = 0;
-    std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(request.out, error);
-    if (!file) {
-        result.writeMessage = kFileNotOpened;
-        result.ioError = error;
-    }
-    return file;
-}
-
 // Ends a marker output and puts the file in place.
 void FinishOutput(MarkerOutput& output, TextOutput& file, ConversionResult& result) {
     if (std::wstring refused = output.Finish(); !refused.empty()) {
@@ -65,10 +53,7 @@ void FinishOutput(MarkerOutput& output, TextOutput& file, ConversionResult& resu
         file.Discard();
         return;
     }
-    if (file.Failed() || !file.Commit()) {
-        result.writeMessage = kNotWrittenWhole;
-        result.ioError = file.Error();
-    }
+    CommitOutput(file, result);
 }
 
 // The header's frame count against the frames held, as `choice` asks; the
@@ -120,31 +105,6 @@ private:
     std::wstring refusal_;
     std::uint32_t markers_ = 0;
     std::int64_t frames_ = 0;
-};
-
-// Holds what the reader finds until the read is over and keeps the first
-// finding that moves data. The caller's observer hears them when the read
-// ran its course: a read the writer stopped at the header ends with
-// findings about rows it never read.
-class FindingWatch : public ReadObserver {
-public:
-    explicit FindingWatch(ReadObserver* next) : next_(next) {}
-    void Found(const ReadFinding& finding) override {
-        if (!misread_ && LosesOrMovesData(finding)) misread_ = finding;
-        held_.push_back(finding);
-    }
-    bool WantsEveryRefusal() const override { return next_ != nullptr && next_->WantsEveryRefusal(); }
-    const std::optional<ReadFinding>& FirstMisread() const { return misread_; }
-    const std::vector<ReadFinding>& All() const { return held_; }
-    void Pass() {
-        if (next_ == nullptr) return;
-        for (const ReadFinding& finding : held_) next_->Found(finding);
-    }
-
-private:
-    ReadObserver* next_;
-    std::vector<ReadFinding> held_;
-    std::optional<ReadFinding> misread_;
 };
 
 // A writer, or the frame count, that refused the take stops the read: its
