@@ -8,19 +8,16 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "C3DBytes.h"
+#include "C3DParams.h"
 #include "tovfileio/text/ProcessMemory.h"
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/text/TextCodec.h"
@@ -37,6 +34,11 @@ public:
 namespace {
 
 using c3dbytes::Processor;
+using c3dread::Clamped;
+using c3dread::Param;
+using c3dread::Params;
+using c3dread::TrimEnd;
+using c3dread::Upper;
 
 constexpr std::uint64_t kBlock = 512;
 // Bytes of frames read at a time (at least one frame).
@@ -110,158 +112,6 @@ Refusal Damaged(std::uint64_t offset, const std::string& what) {
                     C3dFinding(ReadFindingCode::kC3dDamaged, ReadFinding::Effect::kRefusal, what)};
     refusal.finding.column = offset + 1;
     return refusal;
-}
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
-
-// Text with trailing blanks and NULs dropped.
-std::string_view TrimEnd(std::string_view text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
-    return text;
-}
-
-// One parameter: its type (-1 char, 1 byte, 2 int16, 4 float), dimensions
-// and data, the values of the dimensions that its record holds.
-struct Param {
-    int type = 0;
-    std::vector<std::uint32_t> dims;
-    std::string_view data;
-    std::uint64_t asked = 0;  // the values the dimensions ask for, when the record holds fewer
-
-    std::uint64_t Count() const { return data.size() / static_cast<std::uint64_t>(std::abs(type)); }
-};
-
-// The parameters of a file by "GROUP:NAME", upper case, with the numbers
-// read as the processor gives them.
-class Params {
-public:
-    explicit Params(Processor processor) : processor_(processor) {}
-
-    // Reads the records of the parameter section `section` (at `offset` in
-    // the file). Each record's offset word must lead forward, so the walk
-    // ends; a record whose type, dimension count or name runs past its end
-    // or past the section is damage.
-    std::optional<Refusal> Parse(std::string_view section, std::uint64_t offset);
-
-    const Param* Find(const std::string& name) const {
-        const auto found = byName_.find(name);
-        return found == byName_.end() ? nullptr : &found->second;
-    }
-    // Value `index` of a numeric parameter, or none.
-    std::optional<double> Number(const Param* param, std::uint64_t index = 0) const {
-        if (param == nullptr || param->type < 1 || index >= param->Count()) return std::nullopt;
-        const auto* at = reinterpret_cast<const unsigned char*>(param->data.data()) +
-                         index * static_cast<std::uint64_t>(param->type);
-        switch (param->type) {
-            case 1: return at[0];
-            case 2: return c3dbytes::I16(processor_, at);
-            default: return c3dbytes::F32(processor_, at);
-        }
-    }
-    // A count: 16-bit integers read unsigned, which is how files past 32,767
-    // give them.
-    std::optional<double> Count(const Param* param, std::uint64_t index = 0) const {
-        if (param != nullptr && param->type == 2 && index < param->Count()) {
-            return c3dbytes::U16(processor_, reinterpret_cast<const unsigned char*>(
-                                                 param->data.data()) + 2 * index);
-        }
-        return Number(param, index);
-    }
-    std::optional<double> Count(const std::string& name) const { return Count(Find(name)); }
-
-    // The parameters whose dimensions ask for more values than their
-    // records hold, in the order of the section.
-    const std::vector<std::string>& ShortNames() const { return shortNames_; }
-
-private:
-    Processor processor_;
-    std::map<std::string, Param> byName_;
-    std::vector<std::string> shortNames_;
-};
-
-// The product of `dims`, held at the most a count holds; 0 when one is 0.
-std::uint64_t Product(const std::vector<std::uint32_t>& dims) {
-    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
-    std::uint64_t values = 1;
-    for (const std::uint32_t d : dims) {
-        if (d == 0) return 0;
-        values = values > kMost / d ? kMost : values * d;
-    }
-    return values;
-}
-
-std::optional<Refusal> Params::Parse(std::string_view section, std::uint64_t offset) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(section.data());
-    const std::uint64_t size = section.size();
-    std::unordered_map<int, std::string> groups;
-    std::vector<std::pair<int, std::pair<std::string, Param>>> records;
-    std::uint64_t at = 4;
-    while (at + 2 <= size) {
-        const auto nameLength = static_cast<std::int8_t>(bytes[at]);
-        const auto group = static_cast<std::int8_t>(bytes[at + 1]);
-        if (nameLength == 0 || group == 0) break;
-        const std::uint64_t nameBytes = static_cast<std::uint64_t>(std::abs(nameLength));
-        const std::uint64_t link = at + 2 + nameBytes;
-        if (link + 2 > size) return Damaged(offset + at, "a parameter runs past the parameter section");
-        const std::string name = Upper(section.substr(at + 2, nameBytes));
-        const std::int16_t step = c3dbytes::I16(processor_, bytes + link);
-        if (step < 0) {
-            return Damaged(offset + link, "parameter " + name + " points back into the parameter section");
-        }
-        const bool last = step == 0 || link + static_cast<std::uint64_t>(step) >= size;
-        const std::uint64_t end = last ? size : link + static_cast<std::uint64_t>(step);
-        if (group < 0) {
-            groups[-group] = name;
-        } else {
-            const std::uint64_t head = link + 4;
-            if (head > end) return Damaged(offset + link, "parameter " + name + " is cut short");
-            Param param;
-            param.type = static_cast<std::int8_t>(bytes[link + 2]);
-            if (param.type != -1 && param.type != 1 && param.type != 2 && param.type != 4) {
-                return Damaged(offset + link + 2,
-                               "parameter " + name + " has type " + std::to_string(param.type) +
-                                   ", not -1, 1, 2 or 4");
-            }
-            const std::uint64_t dimensions = bytes[link + 3];
-            if (head + dimensions > end) {
-                return Damaged(offset + link + 3, "parameter " + name + " is cut short");
-            }
-            // A record whose dimensions ask for more values than it holds
-            // (older systems' force-plate records) gives the values that
-            // fit before the next record.
-            param.dims.assign(bytes + head, bytes + head + dimensions);
-            const std::uint64_t asked = Product(param.dims);
-            const std::uint64_t room = (end - head - dimensions) / static_cast<std::uint64_t>(std::abs(param.type));
-            const std::uint64_t values = std::min(asked, room);
-            if (asked > room) param.asked = asked;
-            param.data = section.substr(head + dimensions,
-                                        values * static_cast<std::uint64_t>(std::abs(param.type)));
-            records.push_back({group, {name, std::move(param)}});
-        }
-        if (last) break;
-        at = end;
-    }
-    for (auto& [group, named] : records) {
-        const auto found = groups.find(group);
-        const std::string key = (found != groups.end() ? found->second : "#" + std::to_string(group)) +
-                                ":" + named.first;
-        const auto [kept, added] = byName_.emplace(key, std::move(named.second));
-        if (added && kept->second.asked != 0) shortNames_.push_back(key);
-    }
-    return std::nullopt;
-}
-
-// A number the file gives, held to [0, most] (NaN: 0).
-std::uint64_t Clamped(double value, std::uint64_t most) {
-    if (!(value > 0)) return 0;
-    if (value >= static_cast<double>(most)) return most;
-    return static_cast<std::uint64_t>(value);
 }
 
 // Keeps every frame in the markers of the model.
@@ -477,48 +327,13 @@ private:
     const C3DReadOptions& options_;
 };
 
-// The labels of POINT:LABELS, LABELS2, ... in order, up to `points`.
-std::vector<std::string_view> Labels(const Params& params, std::uint64_t points) {
-    std::vector<std::string_view> labels;
-    for (int k = 1; labels.size() < points; ++k) {
-        const Param* param = params.Find(k == 1 ? "POINT:LABELS" : "POINT:LABELS" + std::to_string(k));
-        if (param == nullptr) break;
-        if (param->type != -1) continue;
-        const std::uint64_t length = param->dims.empty() ? param->data.size() : param->dims[0];
-        if (length == 0) continue;
-        for (std::uint64_t at = 0; at + length <= param->data.size() && labels.size() < points;
-             at += length) {
-            labels.push_back(param->data.substr(at, length));
-        }
-    }
-    return labels;
-}
-
 void C3DReader::NameMarkers(const Params& params, std::uint64_t points) {
-    const std::vector<std::string_view> labels = Labels(params, points);
-    std::unordered_set<std::wstring> taken;
-    std::unordered_map<std::wstring, std::uint64_t> nextSuffix;
-    std::uint64_t renamed = 0;
-    std::wstring firstRenamed;
-    for (std::uint64_t m = 0; m < points; ++m) {
-        const std::wstring label =
-            m < labels.size() ? DecodeUtf8(TrimEnd(labels[m])) : std::wstring();
-        std::wstring name = label.empty() ? L"Point" + std::to_wstring(m + 1) : label;
-        if (taken.count(name) != 0) {
-            std::uint64_t& suffix = nextSuffix.try_emplace(name, 2).first->second;
-            std::wstring tried;
-            do {
-                tried = name + L"_" + std::to_wstring(suffix++);
-            } while (taken.count(tried) != 0);
-            name = std::move(tried);
-        }
-        if (name != label && renamed++ == 0) firstRenamed = name;
-        taken.insert(name);
-        C3DMarkers::Add(into_, std::move(name));
-    }
-    if (renamed != 0) {
+    c3dread::DistinctNames named =
+        c3dread::NamesFromLabels(c3dread::Texts(params, "POINT:LABELS", points), points, L"Point");
+    for (std::wstring& name : named.names) C3DMarkers::Add(into_, std::move(name));
+    if (named.renamed != 0) {
         Tell(C3dFinding(ReadFindingCode::kC3dLabelsRenamed, ReadFinding::Effect::kMisread,
-                        EncodeUtf8(firstRenamed), renamed));
+                        EncodeUtf8(named.firstRenamed), named.renamed));
     }
 }
 
@@ -586,7 +401,9 @@ std::wstring C3DReader::Run() {
     std::string section(paramBytes, '\0');
     source_.Read(paramStart, reinterpret_cast<unsigned char*>(section.data()), paramBytes);
     Params params(processor);
-    if (const std::optional<Refusal> refusal = params.Parse(section, paramStart)) return Refuse(*refusal);
+    if (const std::optional<c3dread::ParamDamage> damage = params.Parse(section, paramStart)) {
+        return Refuse(Damaged(damage->offset, damage->what));
+    }
     TellShortParams(params);
     return ReadTake(params, header, processor, size);
 }
