@@ -1,32 +1,13 @@
 #include "tovfileio/c3d/AnalogCsv.h"
 
-#include <charconv>
-#include <cmath>
-
+#include "CsvText.h"
 #include "tovfileio/trc/MarkerCsv.h"
 
 namespace tovfileio {
 
-namespace {
-
-// Text held before it goes to the file.
-constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
-
-void AppendNumber(std::string& text, double value) {
-    if (!std::isfinite(value)) return;
-    // Plain decimals of a double run to 309 digits before the point and
-    // 1,074 after it at the most.
-    char digits[1100];
-    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
-    if (error == std::errc()) text.append(digits, end);
-}
-
-void AppendInt(std::string& text, std::int64_t value) {
-    char digits[24];
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
-}  // namespace
+using csvtext::AppendInt;
+using csvtext::AppendNumber;
+using csvtext::kFlushBytes;
 
 std::int64_t FirstAnalogSample(std::int64_t frame, std::uint32_t samplesPerFrame) {
     return (frame - 1) * static_cast<std::int64_t>(samplesPerFrame) + 1;
