@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "C3DAnalogReader.h"
 #include "C3DParams.h"
 #include "tovfileio/text/ProcessMemory.h"
 #include "tovfileio/c3d/C3DFile.h"
@@ -308,10 +309,23 @@ private:
         std::uint64_t start = 0;       // the byte the first frame starts at
         std::uint64_t frameBytes = 0;  // points and analog values of a frame
         std::uint64_t rows = 0;        // frames read: as given, up to what the file holds
+        std::uint64_t frames = 0;      // frames the data section holds, with points or without
+        std::int64_t firstFrame = 0;   // the number the file gives the first frame
     };
     // Hands every row to the caller's sink, or keeps them in the markers
     // within the memory limit.
     std::wstring ReadRows(const PointData& data);
+    // Whether the kept rows and analog samples fit the memory limit.
+    bool FitsMemory(const PointData& data) const;
+    // Decodes the analog blocks of `count` frames from frame `first`: from
+    // `chunk` when it holds them whole, else read a piece at a time. An
+    // empty string, or the refusal's message.
+    std::wstring ReadAnalogBlocks(const PointData& data, const unsigned char* chunk,
+                                  std::uint64_t first, std::uint64_t count);
+    // The channels and force platforms the caller asked for.
+    void ReadAnalogParams(const Params& params, Processor processor, bool isFloat,
+                          std::uint64_t channels, std::uint64_t values, double pointRate,
+                          std::uint64_t size);
     void TellShortParams(const Params& params);
     // The take from the parameters and the header's words: markers, rate,
     // frames, then its rows.
@@ -325,6 +339,8 @@ private:
     Source& source_;
     TRCFile& into_;
     const C3DReadOptions& options_;
+    std::optional<c3dread::AnalogSamples> analog_;  // set when the caller reads the analog channels
+    std::vector<unsigned char> analogPiece_;        // of a frame too long to read whole
 };
 
 void C3DReader::NameMarkers(const Params& params, std::uint64_t points) {
@@ -364,6 +380,8 @@ double C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
 
 std::wstring C3DReader::Run() {
     into_.Reset();
+    if (options_.analog != nullptr) *options_.analog = C3DAnalog{};
+    if (options_.platforms != nullptr) options_.platforms->clear();
     const std::uint64_t size = source_.Size();
     if (size == 0) {
         Tell(C3dFinding(ReadFindingCode::kEmpty, ReadFinding::Effect::kRefusal));
@@ -454,17 +472,18 @@ std::wstring C3DReader::ReadTake(const Params& params, const unsigned char* head
         finding.detail = *analog.differs;
         Tell(finding);
     }
-    if (analog.channels != 0) {
+    if (analog.channels != 0 && options_.analog == nullptr) {
         Tell(C3dFinding(ReadFindingCode::kC3dAnalogSkipped, ReadFinding::Effect::kNote, {},
                         analog.channels));
     }
+    ReadAnalogParams(params, processor, isFloat, analog.channels, analog.values, rate, size);
 
     const std::uint64_t frameBytes = (points * 4 + analog.values) * wordBytes;
     const std::uint64_t frames =
         FramesHeld(range, frameBytes, dataStart < size ? size - dataStart : 0);
     into_.SetNumFrames(static_cast<std::int32_t>(std::min<std::uint64_t>(frames, 0x7fffffff)));
     return ReadRows({processor, isFloat, scale, points, dataStart, frameBytes,
-                     points != 0 ? frames : 0});
+                     points != 0 ? frames : 0, frames, static_cast<std::int64_t>(range.first)});
 }
 
 std::uint64_t C3DReader::FramesHeld(const FrameRange& range, std::uint64_t frameBytes,
@@ -482,44 +501,113 @@ std::uint64_t C3DReader::FramesHeld(const FrameRange& range, std::uint64_t frame
     return held;
 }
 
+void C3DReader::ReadAnalogParams(const Params& params, Processor processor, bool isFloat,
+                                 std::uint64_t channels, std::uint64_t values, double pointRate,
+                                 std::uint64_t size) {
+    if (options_.platforms != nullptr) *options_.platforms = c3dread::ForcePlatforms(params);
+    if (options_.analog == nullptr) return;
+    *options_.analog =
+        c3dread::AnalogChannels(params, channels, values, pointRate, isFloat ? 4 : 2, size);
+    analog_.emplace(processor, isFloat, *options_.analog, options_.analogFrames);
+}
+
+bool C3DReader::FitsMemory(const PointData& data) const {
+    const bool keepsRows = options_.rows == nullptr;
+    if (!keepsRows && !analog_) return true;
+    const std::uint64_t limit =
+        options_.memoryLimit != 0 ? options_.memoryLimit : ProcessMemoryAvailable();
+    std::uint64_t rowBytes = 0;
+    if (keepsRows) {
+        const std::uint64_t budget = limit / sizeof(TRCSample);
+        if (data.points != 0 && data.rows > budget / data.points) return false;
+        rowBytes = data.rows * data.points * sizeof(TRCSample);
+    }
+    if (!analog_) return true;
+    // Kept samples take every frame's values; a sink's, one frame's at a time.
+    const std::uint64_t frames =
+        options_.analogFrames == nullptr ? data.frames : std::min<std::uint64_t>(data.frames, 1);
+    return frames * analog_->FrameValues() * sizeof(double) <= limit - rowBytes;
+}
+
 std::wstring C3DReader::ReadRows(const PointData& data) {
     StoredRows stored(into_, data.rows);
     TRCRowSink& sink = options_.rows != nullptr ? *options_.rows : stored;
-    if (options_.rows == nullptr) {
-        const std::uint64_t budget =
-            (options_.memoryLimit != 0 ? options_.memoryLimit : ProcessMemoryAvailable()) / sizeof(TRCSample);
-        if (data.points != 0 && data.rows > budget / data.points) {
-            ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
-            finding.detail = findingdetail::OutOfMemory{.memoryLimit = options_.memoryLimit};
-            Tell(finding);
-            return kC3dOutOfMemory;
-        }
+    if (!FitsMemory(data)) {
+        ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
+        finding.detail = findingdetail::OutOfMemory{.memoryLimit = options_.memoryLimit};
+        Tell(finding);
+        return kC3dOutOfMemory;
     }
+    const bool withAnalog = analog_ && analog_->FrameValues() != 0;
+    if (withAnalog) analog_->Reserve(data.frames);
     if (!sink.Begin(into_)) return std::wstring();
 
     const Decoder decode = DecoderFor(data.processor, data.isFloat);
     std::vector<TRCSample> row(data.points);
+    // With analog samples read, every frame the data section holds is read,
+    // points or none.
+    const std::uint64_t frames = withAnalog ? data.frames : data.rows;
     const std::uint64_t chunkFrames =
         std::max<std::uint64_t>(1, kChunkBytes / std::max<std::uint64_t>(data.frameBytes, 1));
     // A chunk's last frame is read to the end of its points: a frame of many
-    // analog values is never read whole.
+    // analog values is never read whole. Analog samples read, frames that
+    // fit a chunk are read whole, and longer ones' analog values a piece at
+    // a time.
     const std::uint64_t pointBytes = data.points * 4 * (data.isFloat ? 4 : 2);
+    const bool wholeFrames = withAnalog && data.frameBytes <= kChunkBytes;
     auto chunkBytes = [&](std::uint64_t frames) {
-        return frames == 0 ? 0 : (frames - 1) * data.frameBytes + pointBytes;
+        if (frames == 0) return std::uint64_t{0};
+        return wholeFrames ? frames * data.frameBytes : (frames - 1) * data.frameBytes + pointBytes;
     };
-    std::vector<unsigned char> chunk(chunkBytes(std::min(chunkFrames, data.rows)));
+    std::vector<unsigned char> chunk(chunkBytes(std::min(chunkFrames, frames)));
     std::uint64_t done = 0;
-    while (done < data.rows) {
-        const std::uint64_t count = std::min(chunkFrames, data.rows - done);
+    while (done < frames) {
+        const std::uint64_t count = std::min(chunkFrames, frames - done);
         if (!source_.Read(data.start + done * data.frameBytes, chunk.data(), chunkBytes(count))) {
-            into_.SetNumRows(static_cast<std::uint32_t>(done));
+            into_.SetNumRows(static_cast<std::uint32_t>(std::min(done, data.rows)));
             return Refuse(Damaged(data.start + done * data.frameBytes, "the data section could not be read"));
         }
-        const bool goOn = decode(chunk.data(), count, data.frameBytes, data.scale, row, sink);
+        const bool goOn =
+            data.points == 0 || decode(chunk.data(), count, data.frameBytes, data.scale, row, sink);
+        if (withAnalog) {
+            const std::wstring refused =
+                ReadAnalogBlocks(data, wholeFrames ? chunk.data() : nullptr, done, count);
+            if (!refused.empty()) {
+                into_.SetNumRows(static_cast<std::uint32_t>(std::min(done, data.rows)));
+                return refused;
+            }
+        }
         done += count;
         if (!goOn) break;
     }
-    into_.SetNumRows(static_cast<std::uint32_t>(done));
+    into_.SetNumRows(static_cast<std::uint32_t>(std::min(done, data.rows)));
+    return std::wstring();
+}
+
+std::wstring C3DReader::ReadAnalogBlocks(const PointData& data, const unsigned char* chunk,
+                                         std::uint64_t first, std::uint64_t count) {
+    const std::uint64_t pointBytes = data.points * 4 * (data.isFloat ? 4 : 2);
+    const std::uint64_t samples = options_.analog->samplesPerFrame;
+    const std::uint64_t sampleBytes = analog_->SampleBytes();
+    const std::uint64_t piece = std::max<std::uint64_t>(1, kChunkBytes / sampleBytes);
+    for (std::uint64_t f = 0; f < count; ++f) {
+        std::uint64_t at = data.start + (first + f) * data.frameBytes + pointBytes;
+        if (chunk != nullptr) {
+            analog_->Add(chunk + f * data.frameBytes + pointBytes, samples);
+        } else {
+            analogPiece_.resize(std::min(piece, samples) * sampleBytes);
+            for (std::uint64_t s = 0; s < samples;) {
+                const std::uint64_t n = std::min(piece, samples - s);
+                if (!source_.Read(at, analogPiece_.data(), n * sampleBytes)) {
+                    return Refuse(Damaged(at, "the data section could not be read"));
+                }
+                analog_->Add(analogPiece_.data(), n);
+                at += n * sampleBytes;
+                s += n;
+            }
+        }
+        analog_->EndFrame(data.firstFrame + static_cast<std::int64_t>(first + f));
+    }
     return std::wstring();
 }
 
@@ -529,6 +617,8 @@ std::wstring ReadFrom(Source& source, TRCFile& into, const C3DReadOptions& optio
         return C3DReader(source, into, options).Run();
     } catch (const std::bad_alloc&) {
         into.Reset();
+        if (options.analog != nullptr) *options.analog = C3DAnalog{};
+        if (options.platforms != nullptr) options.platforms->clear();
         if (options.findings != nullptr) {
             ReadFinding finding = C3dFinding(ReadFindingCode::kOutOfMemory, ReadFinding::Effect::kRefusal);
             finding.detail = findingdetail::OutOfMemory{.memoryLimit = options.memoryLimit};

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tovfileio/c3d/C3DAnalog.h"
 #include "tovfileio/text/ReadFinding.h"
 #include "tovfileio/text/TextFiles.h"
 #include "tovfileio/trc/TRCFile.h"
@@ -22,9 +23,17 @@ inline constexpr wchar_t kC3dOutOfMemory[] = L"There is not enough memory to rea
 struct C3DReadOptions {
     ReadObserver* findings = nullptr;  // told what the reader finds
     TRCRowSink* rows = nullptr;        // null: every frame is kept in the markers
-    // The memory the kept samples may take, in bytes; 0: what the process
-    // may have. A file that needs more is refused.
+    // The memory the kept samples (points and analog) may take, in bytes;
+    // 0: what the process may have. A file that needs more is refused.
     std::uint64_t memoryLimit = 0;
+    // Set: the analog channels are read into it, their samples too unless
+    // `analogFrames` takes them.
+    C3DAnalog* analog = nullptr;
+    // Set with `analog`: told the analog samples frame by frame, in bounded
+    // memory, instead of their being kept in C3DAnalog::samples.
+    AnalogSink* analogFrames = nullptr;
+    // Set: the force platforms of FORCE_PLATFORM are read into it.
+    std::vector<ForcePlatform>* platforms = nullptr;
 };
 
 // Reads the C3D file at `path` (UTF-8) into `into`: one marker per point,
@@ -35,11 +44,14 @@ struct C3DReadOptions {
 // Markers are named by POINT:LABELS (and LABELS2, LABELS3, ...), trailing
 // blanks trimmed; a point without a label, or with a label an earlier point
 // has, is named "Point<N>" (N its place from 1) or "<label>_<K>" (K from 2)
-// instead. Samples whose residual is negative are dropouts. Analog data is
-// not read; its values between a frame's points and the next frame's are
-// ANALOG:USED channels of ANALOG:RATE / POINT:RATE samples (or the header's
-// samples a frame), or the header's count where only that fits the data
-// section's size (kC3dAnalogValues says where the two differ).
+// instead. Samples whose residual is negative are dropouts. The analog
+// values between a frame's points and the next frame's are ANALOG:USED
+// channels of ANALOG:RATE / POINT:RATE samples (or the header's samples a
+// frame), or the header's count where only that fits the data section's
+// size (kC3dAnalogValues says where the two differ). They are read when
+// options.analog asks (channels named as markers are, "Analog<N>" for one
+// without a label), skipped (kC3dAnalogSkipped) else; read, they are read
+// for every frame the data section holds, in a file without points too.
 //
 // The take's frames (its NumFrames, set before the first row goes to a
 // sink) are those the data section holds whole, up to the count the file

@@ -1,0 +1,208 @@
+// The ANALOG and FORCE_PLATFORM groups of a C3D file, and its analog
+// samples decoded as the frames are read.
+#include "C3DAnalogReader.h"
+
+#include <algorithm>
+#include <string>
+
+#include "tovfileio/text/TextCodec.h"
+
+namespace tovfileio::c3dread {
+
+namespace {
+
+// The values of a numeric array and its continuations (`name`, then `name`
+// 2, 3, ...), up to `count`, each read by `read` (a count or a number).
+template <typename Read>
+std::vector<double> Numbers(const Params& params, const std::string& name, std::uint64_t count,
+                            Read read) {
+    std::vector<double> numbers;
+    for (int k = 1; numbers.size() < count; ++k) {
+        const Param* param = params.Find(k == 1 ? name : name + std::to_string(k));
+        if (param == nullptr) break;
+        for (std::uint64_t i = 0; i < param->Count() && numbers.size() < count; ++i) {
+            if (const std::optional<double> value = read(param, i)) numbers.push_back(*value);
+        }
+    }
+    return numbers;
+}
+
+std::vector<std::wstring> TrimmedTexts(const Params& params, const std::string& name, std::uint64_t count) {
+    std::vector<std::wstring> texts;
+    for (const std::string_view text : Texts(params, name, count)) texts.push_back(DecodeUtf8(TrimEnd(text)));
+    texts.resize(count);
+    return texts;
+}
+
+// Whether ANALOG:FORMAT says the stored values are unsigned.
+bool UnsignedFormat(const Params& params) {
+    const Param* format = params.Find("ANALOG:FORMAT");
+    return format != nullptr && format->type == -1 && Upper(TrimEnd(format->data)) == "UNSIGNED";
+}
+
+}  // namespace
+
+C3DAnalog AnalogChannels(const Params& params, std::uint64_t channels, std::uint64_t values,
+                         double pointRate, std::uint64_t wordBytes, std::uint64_t fileBytes) {
+    C3DAnalog analog;
+    const std::uint64_t layoutChannels = channels;
+    channels = std::min(channels, fileBytes / std::max<std::uint64_t>(wordBytes, 1));
+    analog.samplesPerFrame = static_cast<std::uint32_t>(layoutChannels != 0 ? values / layoutChannels : 0);
+    analog.rate = params.Number(params.Find("ANALOG:RATE"))
+                      .value_or(pointRate * static_cast<double>(analog.samplesPerFrame));
+    analog.generalScale = params.Number(params.Find("ANALOG:GEN_SCALE")).value_or(1.0);
+    analog.unsignedValues = UnsignedFormat(params);
+
+    DistinctNames labels =
+        NamesFromLabels(Texts(params, "ANALOG:LABELS", channels), channels, L"Analog");
+    std::vector<std::wstring> descriptions = TrimmedTexts(params, "ANALOG:DESCRIPTIONS", channels);
+    std::vector<std::wstring> units = TrimmedTexts(params, "ANALOG:UNITS", channels);
+    auto number = [&](const Param* param, std::uint64_t i) { return params.Number(param, i); };
+    auto offsetOf = [&](const Param* param, std::uint64_t i) {
+        return analog.unsignedValues ? params.Count(param, i) : params.Number(param, i);
+    };
+    const std::vector<double> scales = Numbers(params, "ANALOG:SCALE", channels, number);
+    const std::vector<double> offsets = Numbers(params, "ANALOG:OFFSET", channels, offsetOf);
+
+    analog.channels.resize(channels);
+    for (std::uint64_t c = 0; c < channels; ++c) {
+        AnalogChannel& channel = analog.channels[c];
+        channel.label = std::move(labels.names[c]);
+        channel.description = std::move(descriptions[c]);
+        channel.units = std::move(units[c]);
+        if (c < scales.size()) channel.scale = scales[c];
+        if (c < offsets.size()) channel.offset = offsets[c];
+    }
+    return analog;
+}
+
+std::vector<ForcePlatform> ForcePlatforms(const Params& params) {
+    const Param* type = params.Find("FORCE_PLATFORM:TYPE");
+    const Param* corners = params.Find("FORCE_PLATFORM:CORNERS");
+    const Param* origin = params.Find("FORCE_PLATFORM:ORIGIN");
+    const Param* channel = params.Find("FORCE_PLATFORM:CHANNEL");
+    const Param* calibration = params.Find("FORCE_PLATFORM:CAL_MATRIX");
+    const Param* zero = params.Find("FORCE_PLATFORM:ZERO");
+    const Param* copPolynomial = params.Find("FORCE_PLATFORM:FPCOPPOLY");
+    auto count = [](const Param* param) { return param != nullptr && param->type > 0 ? param->Count() : 0; };
+    // The values a platform has in an array whose first dimension runs over
+    // them (CHANNEL, FPCOPPOLY): that dimension when the array has a second.
+    auto perPlatform = [](const Param* param, std::uint64_t fallback) -> std::uint64_t {
+        return param != nullptr && param->dims.size() >= 2 ? param->dims[0] : fallback;
+    };
+    // A CHANNEL of one dimension is shared evenly among the platforms TYPE gives.
+    const std::uint64_t channelsEach = std::max<std::uint64_t>(
+        perPlatform(channel, count(type) != 0 ? count(channel) / count(type) : 6), 1);
+    const std::uint64_t described =
+        std::max({count(type), count(corners) / 12, count(origin) / 3, count(channel) / channelsEach,
+                  count(calibration) / 36});
+    const std::uint64_t used =
+        std::min(Clamped(params.Count("FORCE_PLATFORM:USED").value_or(0), 0xffff), described);
+
+    std::vector<ForcePlatform> platforms(used);
+    for (std::uint64_t p = 0; p < used; ++p) {
+        ForcePlatform& platform = platforms[p];
+        platform.type = static_cast<int>(params.Number(type, p).value_or(0));
+        for (std::uint64_t k = 0; k < 12; ++k) {
+            platform.corners[k / 3][k % 3] = params.Number(corners, p * 12 + k).value_or(0);
+        }
+        for (std::uint64_t k = 0; k < 3; ++k) platform.origin[k] = params.Number(origin, p * 3 + k).value_or(0);
+        for (std::uint64_t k = 0; k < channelsEach; ++k) {
+            const std::optional<double> number = params.Count(channel, p * channelsEach + k);
+            if (!number) break;
+            platform.channels.push_back(static_cast<std::uint32_t>(Clamped(*number, 0xffff)));
+        }
+        if (platform.type == 4 && count(calibration) >= (p + 1) * 36) {
+            for (std::uint64_t k = 0; k < 36; ++k) platform.calibration.push_back(*params.Number(calibration, p * 36 + k));
+        }
+        for (std::uint64_t k = 0; k < 2; ++k) {
+            platform.zero[k] = static_cast<std::int32_t>(params.Number(zero, k).value_or(0));
+        }
+        if (platform.type == 3) {
+            const std::uint64_t terms = perPlatform(copPolynomial, count(copPolynomial));
+            for (std::uint64_t k = 0; k < terms; ++k) {
+                const std::optional<double> term = params.Number(copPolynomial, p * terms + k);
+                if (!term) break;
+                platform.copPolynomial.push_back(*term);
+            }
+        }
+    }
+    return platforms;
+}
+
+namespace {
+enum Form { kSigned, kUnsigned, kFloat };
+}  // namespace
+
+AnalogSamples::AnalogSamples(Processor processor, bool isFloat, C3DAnalog& analog, AnalogSink* sink)
+    : analog_(analog),
+      sink_(sink),
+      wordBytes_(isFloat ? 4 : 2),
+      decode_(DecoderFor(processor, isFloat, analog.unsignedValues)) {
+    for (const AnalogChannel& channel : analog.channels) {
+        offsets_.push_back(channel.offset);
+        scales_.push_back(channel.scale);
+    }
+}
+
+void AnalogSamples::Reserve(std::uint64_t frames) {
+    if (sink_ == nullptr) {
+        analog_.samples.reserve(frames * FrameValues());
+    } else if (frames != 0) {
+        frame_.reserve(FrameValues());
+    }
+}
+
+template <Processor kProcessor, int kForm>
+void AnalogSamples::DecodeSamples(const unsigned char* bytes, std::uint64_t samples,
+                                  const AnalogSamples& self, double* into) {
+    const std::size_t channels = self.offsets_.size();
+    const double general = self.analog_.generalScale;
+    for (std::uint64_t s = 0; s < samples; ++s) {
+        for (std::size_t c = 0; c < channels; ++c) {
+            double stored;
+            if constexpr (kForm == kFloat) {
+                stored = c3dbytes::F32(kProcessor, bytes);
+                bytes += 4;
+            } else {
+                stored = kForm == kUnsigned ? double(c3dbytes::U16(kProcessor, bytes))
+                                            : double(c3dbytes::I16(kProcessor, bytes));
+                bytes += 2;
+            }
+            *into++ = (stored - self.offsets_[c]) * self.scales_[c] * general;
+        }
+    }
+}
+
+AnalogSamples::Decode AnalogSamples::DecoderFor(Processor processor, bool isFloat, bool isUnsigned) {
+    const int form = isFloat ? kFloat : isUnsigned ? kUnsigned : kSigned;
+    switch (processor) {
+        case Processor::kIntel:
+            return form == kFloat      ? DecodeSamples<Processor::kIntel, kFloat>
+                   : form == kUnsigned ? DecodeSamples<Processor::kIntel, kUnsigned>
+                                       : DecodeSamples<Processor::kIntel, kSigned>;
+        case Processor::kDec:
+            return form == kFloat      ? DecodeSamples<Processor::kDec, kFloat>
+                   : form == kUnsigned ? DecodeSamples<Processor::kDec, kUnsigned>
+                                       : DecodeSamples<Processor::kDec, kSigned>;
+        default:
+            return form == kFloat      ? DecodeSamples<Processor::kMips, kFloat>
+                   : form == kUnsigned ? DecodeSamples<Processor::kMips, kUnsigned>
+                                       : DecodeSamples<Processor::kMips, kSigned>;
+    }
+}
+
+void AnalogSamples::Add(const unsigned char* bytes, std::uint64_t samples) {
+    std::vector<double>& into = sink_ != nullptr ? frame_ : analog_.samples;
+    const std::size_t at = into.size();
+    into.resize(at + samples * analog_.channels.size());
+    decode_(bytes, samples, *this, into.data() + at);
+}
+
+void AnalogSamples::EndFrame(std::int64_t frame) {
+    if (sink_ == nullptr) return;
+    sink_->Frame(AnalogFrame{frame, frame_.data()});
+    frame_.clear();
+}
+
+}  // namespace tovfileio::c3dread
