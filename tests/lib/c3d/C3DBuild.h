@@ -48,6 +48,9 @@ struct Build {
     std::vector<Extra> extras;
     // Every frame's points as x, y, z and residual (int files: the raw words).
     std::vector<std::vector<std::array<float, 4>>> frames;
+    // The analog values of every frame one after another (int files: the
+    // raw words); empty: each value a constant.
+    std::vector<float> analog;
 
     std::string Param(int group, const std::string& name, int type, std::vector<std::uint8_t> dims,
                       const std::string& data) const {
@@ -105,7 +108,11 @@ struct Build {
                     data += scale < 0 ? F32(p, v) : U16(p, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
                 }
             }
-            for (int a = 0; a < analogValues; ++a) data += scale < 0 ? F32(p, 12345.0f) : U16(p, 999);
+            for (int a = 0; a < analogValues; ++a) {
+                const std::size_t at = (&frame - frames.data()) * std::size_t{analogValues} + a;
+                const float v = at < analog.size() ? analog[at] : scale < 0 ? 12345.0f : 999;
+                data += scale < 0 ? F32(p, v) : U16(p, static_cast<std::uint16_t>(static_cast<std::int32_t>(v)));
+            }
         }
         return header + params + data;
     }
