@@ -117,7 +117,7 @@ PlatformBaseline PlatformForces::SetBaseline(const C3DAnalog& analog) {
 PlatformBaseline PlatformForces::SetBaseline(std::span<const double> samples) {
     if (!zeroBaseline_) return PlatformBaseline::kNotAsked;
     if (zero_[0] == 0 && zero_[1] == 0) return PlatformBaseline::kNoRange;
-    const std::size_t sampleCount = channelCount_ == 0 ? 0 : samples.size() / channelCount_;
+    const std::size_t sampleCount = samples.size() / channelCount_;  // Prepare saw channelCount_ > 0
     if (zero_[0] < 1 || zero_[1] < zero_[0] || static_cast<std::size_t>(zero_[1]) > sampleCount) {
         return PlatformBaseline::kOutsideSamples;
     }
