@@ -272,3 +272,28 @@ TEST(C3DAnalog, ForcePlatformsOfTheCorpus) {
     EXPECT_FLOAT_EQ(float(second.calibration[0]), 1.505f);
     EXPECT_TRUE(second.copPolynomial.empty());
 }
+
+// A frame whose analog block is longer than the reader's pieces (1,000
+// channels of 300 samples: 1.2 MB of floats) reads as a short one does.
+TEST(C3DAnalog, FramesLongerThanAReadPiece) {
+    Build b;
+    b.points = 1;
+    b.last = 2;
+    b.analogChannels = 1000;
+    b.analogRate = 30000;
+    std::string bytes = b.Bytes();
+    const std::uint32_t values = 1000 * 300;
+    for (std::uint32_t f = 0; f < 2; ++f) {
+        for (float v : {1.0f, 2.0f, 3.0f, 0.0f}) bytes += c3dtest::F32(c3dtest::kIntel, v);
+        for (std::uint32_t i = 0; i < values; ++i) bytes += c3dtest::F32(c3dtest::kIntel, float(f * values + i));
+    }
+    TRCFile trc;
+    C3DAnalog analog;
+    ASSERT_EQ(ReadC3DMemory(bytes, trc, {.analog = &analog}), L"");
+    ASSERT_EQ(trc.GetNumRows(), 2u);
+    ASSERT_EQ(analog.samples.size(), 2u * values);
+    for (const std::uint32_t at : {0u, 261999u, 262000u, values - 1, values, 2 * values - 1}) {
+        EXPECT_EQ(analog.samples[at], at) << at;
+    }
+    EXPECT_EQ(analog.channels[999].label, L"Analog1000");
+}
