@@ -77,13 +77,14 @@ TEST(C3DAnalog, ChannelsAndSamplesAsTheParametersSay) {
                                               {3, "LABELS", -1, {2, 2}, "FxFy"}};
          },
          {L"Fx", L"Fy"}, 100, {-6, 2.5, 99, -24.25}},
-        // 65000 is 65000 unsigned, -536 signed; OFFSET 40000 likewise.
-        {"unsigned words", false, 1, 1, 1, {65000, 2048, 40001},
+        // 65000 is 65000 unsigned (-536 signed), an OFFSET of 40000 40000
+        // (-25536): 65000 - 2048 and 1000 - 40000.
+        {"unsigned words", false, 1, 2, 1, {65000, 1000, 0, 0, 2049, 40001},
          [&](P p) {
              return std::vector<Build::Extra>{{3, "FORMAT", -1, {8}, "UNSIGNED"},
-                                              {3, "OFFSET", 2, {1}, i16s(p, {40000})}};
+                                              {3, "OFFSET", 2, {2}, i16s(p, {2048, 40000})}};
          },
-         {L"Analog1"}, 100, {25000, 1}},
+         {L"Analog1", L"Analog2"}, 100, {62952, -39000, 1, 1}},
         {"floats, two samples a frame", true, 1, 2, 2, {1.5f, -2, 3, 4, 0, 0, 0, 0, 10, 20, 30, 40},
          [&](P p) {
              return std::vector<Build::Extra>{{3, "SCALE", 4, {2}, f32s(p, {2, -1})},
