@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "AnalogConversion.h"
 #include "ConversionSteps.h"
 #include "MarkerOutputs.h"
 #include "RowTransform.h"
@@ -327,6 +328,7 @@ bool Converts(FileKind in, FileKind out) {
 }
 
 ConversionResult Convert(const ConversionRequest& request) {
+    if (request.content != C3dContent::kMarkers) return AnalogToCsv(request);
     if (!Converts(request.inKind, request.outKind)) {
         ConversionResult result;
         result.writeMessage = L"The take does not convert to that format";

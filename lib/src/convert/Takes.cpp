@@ -36,6 +36,14 @@ Options StreamOptions(const MarkerReadOptions& options) {
     return read;
 }
 
+C3DReadOptions C3dOptions(const MarkerReadOptions& options) {
+    C3DReadOptions read = StreamOptions<C3DReadOptions>(options);
+    read.analog = options.analog;
+    read.analogFrames = options.analogFrames;
+    read.platforms = options.platforms;
+    return read;
+}
+
 }  // namespace
 
 std::wstring ReadMarkers(const std::string& path, FileKind kind, TRCFile& into,
@@ -44,7 +52,7 @@ std::wstring ReadMarkers(const std::string& path, FileKind kind, TRCFile& into,
         case FileKind::kTrc:
             into.SetMemoryLimit(options.memoryLimit);
             return into.ReadFile(path, TrcOptions(options));
-        case FileKind::kC3d: return ReadC3DFile(path, into, StreamOptions<C3DReadOptions>(options));
+        case FileKind::kC3d: return ReadC3DFile(path, into, C3dOptions(options));
         case FileKind::kGwm: return ReadGWMFile(path, into, StreamOptions<GWMReadOptions>(options));
         default: return kNotMarkers;
     }
@@ -57,7 +65,7 @@ std::wstring ReadMarkersMemory(std::string_view bytes, FileKind kind, TRCFile& i
             into.SetMemoryLimit(options.memoryLimit);
             return into.ReadMemory(bytes, TrcOptions(options));
         case FileKind::kC3d:
-            return ReadC3DMemory(bytes, into, StreamOptions<C3DReadOptions>(options));
+            return ReadC3DMemory(bytes, into, C3dOptions(options));
         case FileKind::kGwm:
             return ReadGWMMemory(bytes, into, StreamOptions<GWMReadOptions>(options));
         default: return kNotMarkers;

@@ -63,6 +63,10 @@ public:
     virtual bool Proceed(const SkeletonPlan& plan, std::wstring& out) = 0;
 };
 
+// What a conversion writes of a C3D file: its markers (every output), or,
+// to CSV alone, its analog channels or its force platforms' forces.
+enum class C3dContent { kMarkers, kAnalog, kForces };
+
 struct ConversionRequest {
     std::string in;                       // the file read, UTF-8 as opened
     FileKind inKind = FileKind::kUnknown;
@@ -95,6 +99,11 @@ struct ConversionRequest {
     // A marker take is cleaned by these steps, in order, between its read
     // and its write: read whole first, then streamed to the writer.
     std::vector<CleaningStep> cleaning;
+    // What of a C3D file goes to a CSV file: its markers, or its analog
+    // channels (AnalogCsv.h), or its force platforms' forces.
+    C3dContent content = C3dContent::kMarkers;
+    // kForces: each platform's ZERO baseline is taken off its channels.
+    bool zeroPlates = false;
 };
 
 struct ConversionResult {
@@ -132,6 +141,11 @@ struct ConversionResult {
 // Why a skeleton is not cleaned: its steps are for markers.
 inline constexpr wchar_t kCleansMarkerTakes[] =
     L"Gap filling, filtering and the edits of frames and markers are for marker takes";
+
+// Why analog channels or forces are not written: they come from a C3D
+// file and go to a CSV file.
+inline constexpr wchar_t kAnalogFromC3dToCsv[] =
+    L"Analog channels and forces are read from a C3D file and written to a CSV file";
 
 // Converts `request.in` into `request.out`. A pair that does not convert
 // (Converts) gives a writeMessage and writes nothing.

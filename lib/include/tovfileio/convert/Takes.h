@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tovfileio/bvh/BVHWriter.h"
+#include "tovfileio/c3d/C3DAnalog.h"
 #include "tovfileio/htr/HTRFile.h"
 #include "tovfileio/text/FileKinds.h"
 #include "tovfileio/text/ReadFinding.h"
@@ -31,6 +32,12 @@ struct MarkerReadOptions {
     // A "NaN" field makes its sample a dropout, as the marker model means
     // it (TRCReadOptions::nanIsDropout); off only for the host's own rule.
     bool nanIsDropout = true;
+    // A C3D file's analog channels, their samples (to `analogFrames` when
+    // set) and its force platforms, read when set (C3DReadOptions); the
+    // other kinds have none.
+    C3DAnalog* analog = nullptr;
+    AnalogSink* analogFrames = nullptr;
+    std::vector<ForcePlatform>* platforms = nullptr;
 };
 
 // Reads the marker take at `path` (UTF-8, opened as given) of `kind` (TRC,
