@@ -128,6 +128,9 @@ struct ConvertOptions {
     std::string in;
     std::string out;
     CleaningOptions cleaning;
+    bool analog = false;      // --analog: a C3D file's analog channels
+    bool forces = false;      // --forces: its force platforms' forces
+    bool zeroPlates = false;  // --zero-plates: each plate's baseline taken off
     CLI::App* parsed = nullptr;
 };
 
@@ -474,6 +477,16 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
                      "Y-up");
     }
     if (htrToHtr) return ConvertHtr(options, settings, input, context);
+    if (options.analog || options.forces) {
+        if (inKind != FileKind::kC3d || outKind != FileKind::kCsv) {
+            return usage("--analog and --forces read a C3D file into a CSV file");
+        }
+        if (!cleaning.empty() || !options.unitsText.empty() || !options.upText.empty() ||
+            GwmOptionGiven(options)) {
+            return usage("--analog and --forces write the file's channels as they are: no cleaning, "
+                         "--units, --up, --mnm or --offset");
+        }
+    }
     if (GwmOptionGiven(options) && !panelConversion) {
         return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
     }
@@ -506,6 +519,10 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
     take.acceptMisread = options.acceptMisread;
     take.cleaning = cleaning;
     if (!ReadRenameMaps(options.cleaning, take.cleaning, io)) return kExitFailed;
+    take.content = options.analog   ? tovfileio::C3dContent::kAnalog
+                   : options.forces ? tovfileio::C3dContent::kForces
+                                    : tovfileio::C3dContent::kMarkers;
+    take.zeroPlates = options.zeroPlates;
     return ConvertTake(io, options.in, input, outKind, options.out, take);
 }
 
@@ -518,6 +535,11 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
         return usage(problem);
     }
     if (options.batch && CleaningGiven(options.cleaning)) return usage(kCleaningForMarkers);
+    if (options.analog && options.forces) return usage("give one of --analog and --forces");
+    if (options.zeroPlates && !options.forces) return usage("--zero-plates goes with --forces");
+    if (options.batch && (options.analog || options.forces)) {
+        return usage("--analog and --forces convert one C3D file, not a batch");
+    }
     if (!options.batch) {
         if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
         if (options.noFilter) return usage("--no-filter goes with --batch");
@@ -591,6 +613,14 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
                         "--batch: files converted at once (default: the machine's cores)")
         ->type_name("N")
         ->check(CLI::Range(1u, 256u));
+    command->add_flag("--analog", options->analog,
+                      "C3D to CSV: the analog channels, scaled, one line a sample "
+                      "(sample,time,LABEL...)");
+    command->add_flag("--forces", options->forces,
+                      "C3D to CSV: each force platform's force, moment and centre of pressure in "
+                      "the lab's frame, one line a sample and platform");
+    command->add_flag("--zero-plates", options->zeroPlates,
+                      "--forces: take each platform's ZERO baseline off its channels first");
     command->add_flag("--no-filter", options->noFilter,
                       "--batch: load the map but keep every marker under its TRC name");
     options->parsed = command;

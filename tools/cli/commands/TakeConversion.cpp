@@ -57,6 +57,8 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     request.map = options.map;
     request.acceptMisread = options.acceptMisread;
     request.cleaning = options.cleaning;
+    request.content = options.content;
+    request.zeroPlates = options.zeroPlates;
     FindingList findings;
     request.findings = &findings;
 

@@ -28,6 +28,9 @@ struct TakeConversionOptions {
     const tovfileio::MarkerNameMap* map = nullptr;
     // A marker take's cleaning, step by step.
     std::vector<tovfileio::CleaningStep> cleaning;
+    // What of a C3D file a CSV file gets, and whether plates are zeroed.
+    tovfileio::C3dContent content = tovfileio::C3dContent::kMarkers;
+    bool zeroPlates = false;
 };
 
 // Converts `input` (named `in` by the user) into `out` as a file of
