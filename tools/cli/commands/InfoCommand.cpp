@@ -7,6 +7,7 @@
 
 #include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
+#include "cli/report/AnalogSummary.h"
 #include "cli/report/GapSummary.h"
 #include "cli/report/Diagnosis.h"
 #include "cli/report/RepairReport.h"
@@ -72,19 +73,35 @@ struct FileRead {
     explicit FileRead(bool everyRefusal) : findings(everyRefusal) {}
 };
 
+// A C3D file's analog channels and force platforms, as info lists them:
+// the samples are counted, not kept.
+struct AnalogFacts : tovfileio::AnalogSink {
+    tovfileio::C3DAnalog analog;
+    std::vector<tovfileio::ForcePlatform> platforms;
+    void Frame(const tovfileio::AnalogFrame&) override {}
+    void Ask(tovfileio::MarkerReadOptions& read) {
+        read.analog = &analog;
+        read.analogFrames = this;
+        read.platforms = &platforms;
+    }
+};
+
 // Reads a marker take (TRC, C3D, GWM) a row at a time: no sample is kept.
 std::string ReadMarkerTake(const InputFile& input, TRCFile& trc, TRCDropoutTally& tally,
-                           FindingList& findings) {
+                           FindingList& findings, AnalogFacts& analog) {
     tovfileio::MarkerReadOptions read;
     read.findings = &findings;
     read.rows = &tally;
+    analog.Ask(read);
     return tovfileio::EncodeUtf8(tovfileio::ReadMarkers(input.ReadPath(), input.Kind(), trc, read));
 }
 
 // Reads a marker take whole, its rows kept in its markers, for --gaps.
-std::string ReadWholeTake(const InputFile& input, TRCFile& trc, TRCDropoutTally& tally, FindingList& findings) {
+std::string ReadWholeTake(const InputFile& input, TRCFile& trc, TRCDropoutTally& tally, FindingList& findings,
+                          AnalogFacts& analog) {
     tovfileio::MarkerReadOptions read;
     read.findings = &findings;
+    analog.Ask(read);
     const std::wstring message = tovfileio::ReadMarkers(input.ReadPath(), input.Kind(), trc, read);
     if (message.empty()) tovfileio::StreamMarkerRows(trc, tally);
     return tovfileio::EncodeUtf8(message);
@@ -108,10 +125,17 @@ bool ReadAndDescribe(const InputFile& input, const std::string& file, const Info
     if (tovfileio::HoldsMarkers(kind)) {
         TRCFile trc;
         TRCDropoutTally tally;
-        read.message = options.gaps ? ReadWholeTake(input, trc, tally, read.findings)
-                                    : ReadMarkerTake(input, trc, tally, read.findings);
+        AnalogFacts analog;
+        read.message = options.gaps ? ReadWholeTake(input, trc, tally, read.findings, analog)
+                                    : ReadMarkerTake(input, trc, tally, read.findings, analog);
         if (read.message.empty()) {
             report = options.json ? TrcJson(file, trc, tally, kind) : DescribeTrc(file, trc, tally, kind);
+            if (kind == tovfileio::FileKind::kC3d) {
+                report = options.json
+                             ? WithAnalogJson(report, analog.analog, analog.platforms)
+                             : report + AnalogText(analog.analog, analog.platforms,
+                                                   tovfileio::CalibrationUnitsKeyword(trc.GetUnits()));
+            }
             if (options.gaps) report = WithGaps(report, trc, options.json);
         }
     } else {
