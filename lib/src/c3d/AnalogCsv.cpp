@@ -5,7 +5,7 @@
 
 namespace tovfileio {
 
-using csvtext::AppendInt;
+using csvtext::AppendSampleStart;
 using csvtext::AppendNumber;
 using csvtext::kFlushBytes;
 
@@ -29,9 +29,7 @@ void AnalogCsvStream::Frame(const AnalogFrame& frame) {
     const std::int64_t first = FirstAnalogSample(frame.frame, analog_.samplesPerFrame);
     for (std::uint32_t s = 0; s < analog_.samplesPerFrame; ++s) {
         const std::int64_t number = first + s;
-        AppendInt(text_, number);
-        text_ += ',';
-        if (analog_.rate > 0) AppendNumber(text_, static_cast<double>(number - 1) / analog_.rate);
+        AppendSampleStart(text_, number, analog_.rate);
         const double* values = frame.values + s * channels;
         for (std::size_t c = 0; c < channels; ++c) {
             text_ += ',';

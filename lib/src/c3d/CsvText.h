@@ -27,4 +27,12 @@ inline void AppendInt(std::string& text, std::int64_t value) {
     text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
+// "NUMBER,TIME" of an analog sample: its number as AnalogCsv.h numbers it
+// and its time at `rate` samples a second (empty without a rate).
+inline void AppendSampleStart(std::string& text, std::int64_t number, double rate) {
+    AppendInt(text, number);
+    text += ',';
+    if (rate > 0) AppendNumber(text, static_cast<double>(number - 1) / rate);
+}
+
 }  // namespace tovfileio::csvtext

@@ -9,6 +9,7 @@
 namespace tovfileio {
 
 using csvtext::AppendInt;
+using csvtext::AppendSampleStart;
 using csvtext::AppendNumber;
 using csvtext::kFlushBytes;
 
@@ -59,9 +60,7 @@ void ForcesCsvStream::Frame(const AnalogFrame& frame) {
         for (std::size_t p = 0; p < forces_.size(); ++p) {
             if (!forces_[p]) continue;
             const PlatformSample sample = forces_[p]->At(values);
-            AppendInt(text_, number);
-            text_ += ',';
-            if (analog_.rate > 0) AppendNumber(text_, static_cast<double>(number - 1) / analog_.rate);
+            AppendSampleStart(text_, number, analog_.rate);
             text_ += ',';
             AppendInt(text_, static_cast<std::int64_t>(p + 1));
             for (const Vec3d* v : {&sample.force, &sample.moment, &sample.cop}) {
