@@ -10,6 +10,7 @@
 
 #include <pybind11/stl.h>
 
+#include "AnalogArrays.h"
 #include "Findings.h"
 #include "Kinds.h"
 #include "MarkerArrays.h"
@@ -38,10 +39,11 @@ std::uint64_t FileBytes(const std::string& path) {
 }
 
 std::wstring ReadMarkersFrom(const Source& source, FileKind kind, tovfileio::TRCFile& take,
-                             FindingCollector& findings, MarkerBlock& rows) {
+                             FindingCollector& findings, MarkerBlock& rows, AnalogTake& analog) {
     tovfileio::MarkerReadOptions options;
     options.findings = &findings;
     options.rows = &rows;
+    analog.Ask(kind, options);
     return source.inMemory ? tovfileio::ReadMarkersMemory(source.bytes, kind, take, options)
                            : tovfileio::ReadMarkers(source.path, kind, take, options);
 }
@@ -52,18 +54,25 @@ std::wstring ReadSkeletonFrom(const Source& source, FileKind kind, tovfileio::HT
                            : tovfileio::ReadSkeleton(source.path, kind, skeleton, &findings);
 }
 
-py::dict ReadMarkerTake(const Source& source, FileKind kind, bool acceptMisread) {
+// What a read of a take is asked for besides the format.
+struct ReadRequest {
+    bool acceptMisread = false;
+    bool zeroPlates = false;  // a C3D file's platform loads with their ZERO baseline off
+};
+
+py::dict ReadMarkerTake(const Source& source, FileKind kind, const ReadRequest& request) {
     FindingCollector findings;
     tovfileio::TRCFile take;
     MarkerBlock rows(source.inMemory ? source.bytes.size() : FileBytes(source.path));
+    AnalogTake analog;
     std::wstring message;
     {
         py::gil_scoped_release unlocked;
-        message = ReadMarkersFrom(source, kind, take, findings, rows);
+        message = ReadMarkersFrom(source, kind, take, findings, rows, analog);
     }
     if (rows.OutOfMemory()) throw std::bad_alloc();
     if (!message.empty()) RaiseReadError(source.path, message, findings.All());
-    RaiseIfMisread(source.path, findings.All(), acceptMisread);
+    RaiseIfMisread(source.path, findings.All(), request.acceptMisread);
     py::list names;
     for (std::uint32_t m = 0; m < take.GetNumMarkers(); ++m) {
         names.append(tovfileio::EncodeUtf8(take.GetMarker(m)->GetName()));
@@ -78,6 +87,7 @@ py::dict ReadMarkerTake(const Source& source, FileKind kind, bool acceptMisread)
     fields["header_frames"] = take.GetNumFrames();
     fields["up"] = tovfileio::ConventionalUp(kind) == tovfileio::UpAxis::kZ ? "z" : "y";
     fields["findings"] = FindingObjects(findings.All());
+    analog.AddFields(fields, request.zeroPlates);
     return fields;
 }
 
@@ -96,8 +106,8 @@ py::dict ReadSkeletonTake(const Source& source, FileKind kind) {
     return fields;
 }
 
-py::dict ReadTake(const Source& source, FileKind kind, bool acceptMisread) {
-    py::dict fields = tovfileio::HoldsMarkers(kind) ? ReadMarkerTake(source, kind, acceptMisread)
+py::dict ReadTake(const Source& source, FileKind kind, const ReadRequest& request) {
+    py::dict fields = tovfileio::HoldsMarkers(kind) ? ReadMarkerTake(source, kind, request)
                                                      : ReadSkeletonTake(source, kind);
     fields["format"] = KindKeyword(kind);
     fields["holds"] = tovfileio::HoldsMarkers(kind) ? "markers" : "skeleton";
@@ -117,18 +127,20 @@ FileKind ReadableKind(FileKind kind) {
 void RegisterReading(py::module_& module) {
     module.def(
         "_read_file",
-        [](const std::string& path, const std::optional<std::string>& format, bool acceptMisread) {
+        [](const std::string& path, const std::optional<std::string>& format, bool acceptMisread,
+           bool zeroPlates) {
             const FileKind kind =
                 ReadableKind(format ? KindNamed(*format) : KindOfTake(path, true));
             Source source;
             source.path = path;
-            return ReadTake(source, kind, acceptMisread);
+            return ReadTake(source, kind, {acceptMisread, zeroPlates});
         },
         py::arg("path"), py::arg("format") = py::none(), py::arg("accept_misread") = false,
+        py::arg("zero_plates") = false,
         "The fields of the take at `path` (bytes of the file name, opened as given).");
     module.def(
         "_read_memory",
-        [](const py::buffer& data, const std::string& format, bool acceptMisread) {
+        [](const py::buffer& data, const std::string& format, bool acceptMisread, bool zeroPlates) {
             const FileKind kind = ReadableKind(KindNamed(format));
             const py::buffer_info info = data.request();
             if (info.ndim > 1 || info.itemsize != 1 ||
@@ -139,9 +151,10 @@ void RegisterReading(py::module_& module) {
             source.bytes = std::string_view(static_cast<const char*>(info.ptr),
                                             static_cast<std::size_t>(info.size));
             source.inMemory = true;
-            return ReadTake(source, kind, acceptMisread);
+            return ReadTake(source, kind, {acceptMisread, zeroPlates});
         },
         py::arg("data"), py::arg("format"), py::arg("accept_misread") = false,
+        py::arg("zero_plates") = false,
         "The fields of the take held in `data` (bytes as a file holds them).");
 }
 

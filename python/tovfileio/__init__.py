@@ -28,7 +28,8 @@ from ._tovfileio import ConversionError, Error, Finding, FindingCode, ReadError,
 __version__ = _core.__version__
 
 __all__ = [
-    "read", "write", "convert", "Markers", "Skeleton", "Conversion", "Finding", "FindingCode",
+    "read", "write", "convert", "Markers", "Skeleton", "Platform", "Conversion", "Finding",
+    "FindingCode",
     "FindingWarning", "Error", "ReadError", "WriteError", "ConversionError",
 ]
 
@@ -49,6 +50,46 @@ def _warn(findings, stacklevel):
             warnings.warn(FindingWarning(finding.text, finding), stacklevel=stacklevel + 1)
 
 
+class Platform:
+    """A force platform of a C3D file, as its FORCE_PLATFORM group describes
+    it, and its loads at every analog sample.
+
+    `type` is its TYPE (1 to 4 are computed), `corners` (4, 3) its corners
+    in the lab's frame and the point unit, `origin` (3,) the sensor from the
+    plate's centre in the plate's frame, `channels` its analog channels,
+    numbered from 1. `forces`, `moments` and `cop` are (samples, 3) in the
+    lab's frame: the force in the channels' force unit, the moment about
+    the centre of the plate's surface in that unit times the point unit, the
+    centre of pressure in the point unit, a NaN row where the plate carries
+    no vertical load. A platform whose loads cannot be computed has them
+    None and says why in `why`. `baseline` says what was done with its ZERO
+    range: "not asked", "taken", "no range" (the file gives none) or
+    "outside samples" (none taken).
+    """
+
+    def __init__(self, type: int, corners, origin, channels, *, forces=None, moments=None,
+                 cop=None, why: str | None = None, baseline: str = "not asked"):
+        self.type = int(type)
+        self.corners = np.asarray(corners, dtype=np.float64)
+        self.origin = np.asarray(origin, dtype=np.float64)
+        self.channels = list(channels)
+        self.forces, self.moments, self.cop = forces, moments, cop
+        self.why = why
+        self.baseline = baseline
+
+    def _samples(self, start: int, stop: int) -> "Platform":
+        """The platform with its loads at samples `start` to `stop` (views)."""
+        loads = {name: None if value is None else value[start:stop]
+                 for name, value in (("forces", self.forces), ("moments", self.moments),
+                                     ("cop", self.cop))}
+        return Platform(self.type, self.corners, self.origin, self.channels, why=self.why,
+                        baseline=self.baseline, **loads)
+
+    def __repr__(self) -> str:
+        held = f"{len(self.forces)} samples" if self.forces is not None else f"not computed: {self.why}"
+        return f"<Platform type {self.type}, channels {self.channels}, {held}>"
+
+
 class Markers:
     """Marker trajectories: a position for every marker at every frame.
 
@@ -62,6 +103,15 @@ class Markers:
     `findings` what the reader found. `filled` is a bool array (frames,
     markers), True where gap filling made the sample (fill_gaps).
 
+    A take read from a C3D file has its analog channels too: `analogs` is
+    a float array (samples, channels) of the scaled values, its memory the
+    reader's own, `analog_labels` and `analog_units` a label and unit for
+    each channel, `analog_rate` samples a second, `analog_samples_per_frame`
+    the samples between one frame and the next; `platforms` has a Platform
+    for each force platform. A take of another format has an empty (0, 0)
+    `analogs`, no labels, units or platforms, and an `analog_rate` of 0.0.
+    The cleaned takes below keep the samples of the frames they keep.
+
     fill_gaps, filtered, cropped, renamed, kept and dropped give a new take,
     cleaned by the same steps as `tovfileio convert`'s options.
     """
@@ -69,7 +119,9 @@ class Markers:
     def __init__(self, positions, names, rate: int = 60, *, units: str = "mm",
                  first_frame: int = 1, camera_rate: int | None = None,
                  header_frames: int | None = None, up: str = "y", format: str | None = None,
-                 findings=(), filled=None):
+                 findings=(), filled=None, analogs=None, analog_labels=(), analog_units=(),
+                 analog_rate: float = 0.0, analog_samples_per_frame: int | None = None,
+                 platforms=()):
         self.positions = np.asarray(positions, dtype=np.float64)
         self.names = list(names)
         if self.positions.ndim != 3 or self.positions.shape[1:] != (len(self.names), 3):
@@ -89,6 +141,26 @@ class Markers:
         #: too_long, at_ends and unfillable gaps as (marker, first frame,
         #: last frame[, method]).
         self.fill_report = None
+        self.analogs = (np.zeros((0, 0)) if analogs is None
+                        else np.asarray(analogs, dtype=np.float64))
+        self.analog_labels = list(analog_labels)
+        self.analog_units = list(analog_units)
+        self.analog_rate = float(analog_rate)
+        self.analog_samples_per_frame = (
+            int(analog_samples_per_frame) if analog_samples_per_frame is not None
+            else len(self.analogs) // self.frames if self.frames else 0)
+        self.platforms = [p if isinstance(p, Platform) else Platform(**p) for p in platforms]
+
+    def _analog_of(self, first_frame: int, frames: int) -> dict:
+        """The analog fields of the `frames` frames from the one numbered
+        `first_frame` on: views of this take's arrays."""
+        per_frame = self.analog_samples_per_frame
+        start = max(first_frame - self.first_frame, 0) * per_frame
+        stop = start + frames * per_frame
+        return {"analogs": self.analogs[start:stop], "analog_labels": self.analog_labels,
+                "analog_units": self.analog_units, "analog_rate": self.analog_rate,
+                "analog_samples_per_frame": per_frame,
+                "platforms": [p._samples(start, stop) for p in self.platforms]}
 
     def _cleaned(self, *steps) -> "Markers":
         done = _core._clean(self.positions, self.filled, self.names, self.rate,
@@ -96,7 +168,8 @@ class Markers:
         take = Markers(done["positions"], done["names"], self.rate, units=self.units,
                        first_frame=done["first_frame"], camera_rate=self.camera_rate,
                        up=self.up, format=self.format, findings=self.findings,
-                       filled=done["filled"])
+                       filled=done["filled"],
+                       **self._analog_of(done["first_frame"], len(done["positions"])))
         take.fill_report = done["fills"][-1] if done["fills"] else self.fill_report
         return take
 
@@ -281,7 +354,8 @@ def _take(fields) -> Markers | Skeleton:
                     fields.pop("motion"), **fields)
 
 
-def read(source, format: str | None = None, *, accept_misread: bool = False) -> Markers | Skeleton:
+def read(source, format: str | None = None, *, accept_misread: bool = False,
+         zero_plates: bool = False) -> Markers | Skeleton:
     """Reads a take: a path (str or os.PathLike), or bytes in memory (bytes,
     bytearray, memoryview: what a file holds) with `format` naming the format.
 
@@ -296,13 +370,18 @@ def read(source, format: str | None = None, *, accept_misread: bool = False) -> 
     refuses the file, and for a marker take the reader misreads (values under other markers' names, rows in other frames: a
     finding of effect 'shift') unless accept_misread=True. A "NaN" field is a
     dropout (NaN in `positions`).
+
+    A C3D file's analog channels and force platforms come with its markers
+    (Markers.analogs, Markers.platforms); zero_plates=True takes each
+    platform's ZERO baseline off its channels before its loads are worked
+    out, as `tovfileio convert --forces --zero-plates` does.
     """
     if isinstance(source, (bytes, bytearray, memoryview)):
         if format is None:
             raise TypeError("bytes in memory need format= ('htr', 'trc', 'c3d', 'bvh' or 'gwm')")
-        fields = _core._read_memory(source, format, accept_misread)
+        fields = _core._read_memory(source, format, accept_misread, zero_plates)
     else:
-        fields = _core._read_file(os.fsencode(source), format, accept_misread)
+        fields = _core._read_file(os.fsencode(source), format, accept_misread, zero_plates)
     take = _take(fields)
     _warn(take.findings, 2)
     return take

@@ -129,6 +129,23 @@ class ConversionError(Error):
     message: str
     findings: list[Finding]
 
+class Platform:
+    """A C3D force platform and its loads (samples, 3) in the lab's frame."""
+    type: int
+    corners: npt.NDArray[np.float64]
+    origin: npt.NDArray[np.float64]
+    channels: list[int]
+    forces: npt.NDArray[np.float64] | None
+    moments: npt.NDArray[np.float64] | None
+    cop: npt.NDArray[np.float64] | None
+    why: str | None  # why the loads were not computed
+    baseline: str  # "not asked", "taken", "no range" or "outside samples"
+    def __init__(self, type: int, corners: npt.ArrayLike, origin: npt.ArrayLike,
+                 channels: list[int], *, forces: npt.NDArray[np.float64] | None = ...,
+                 moments: npt.NDArray[np.float64] | None = ...,
+                 cop: npt.NDArray[np.float64] | None = ..., why: str | None = ...,
+                 baseline: str = ...) -> None: ...
+
 class Markers:
     """Marker trajectories: positions (frames, markers, 3), NaN for a dropout."""
     positions: npt.NDArray[np.float64]
@@ -143,10 +160,20 @@ class Markers:
     findings: list[Finding]
     filled: npt.NDArray[np.bool_]
     fill_report: dict[str, list[tuple]] | None
+    analogs: npt.NDArray[np.float64]  # (samples, channels); (0, 0) but for C3D
+    analog_labels: list[str]
+    analog_units: list[str]
+    analog_rate: float  # 0.0 but for C3D
+    analog_samples_per_frame: int
+    platforms: list[Platform]
     def __init__(self, positions: npt.ArrayLike, names: list[str], rate: int = ..., *,
                  units: str = ..., first_frame: int = ..., camera_rate: int | None = ...,
                  header_frames: int | None = ..., up: str = ..., format: str | None = ...,
-                 findings: list[Finding] = ..., filled: npt.ArrayLike | None = ...) -> None: ...
+                 findings: list[Finding] = ..., filled: npt.ArrayLike | None = ...,
+                 analogs: npt.ArrayLike | None = ..., analog_labels: list[str] = ...,
+                 analog_units: list[str] = ..., analog_rate: float = ...,
+                 analog_samples_per_frame: int | None = ...,
+                 platforms: list[Platform] = ...) -> None: ...
     def fill_gaps(self, method: str = ..., max_gap: float = ...) -> Markers:
         """The take with its gaps filled (auto, linear, spline, rigid, pattern)."""
     def filtered(self, cutoff: float) -> Markers:
@@ -212,7 +239,7 @@ class Conversion(NamedTuple):
     findings: list[Finding]
 
 def read(source: _Path | _Bytes, format: str | None = ..., *,
-         accept_misread: bool = ...) -> Markers | Skeleton:
+         accept_misread: bool = ..., zero_plates: bool = ...) -> Markers | Skeleton:
     """Reads a take from a path, or from bytes in memory with format=."""
 def write(path: _Path, data: Markers | Skeleton, format: str | None = ..., *,
           up: str | None = ...) -> dict[str, list[str]]:
