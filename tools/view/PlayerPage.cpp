@@ -33,6 +33,26 @@ std::string UnitsOf(const Scene& scene) {
     return text;
 }
 
+// The platforms' corners, and their forces and centres of pressure frame
+// by frame as base64 floats (PagePlates::kFloatsPerSample a platform).
+void WritePlates(JsonWriter& json, const PagePlates& plates) {
+    json.LineBreak().Key("plates").BeginObject();
+    json.Key("forceUnit").String(plates.forceUnit);
+    json.Key("lengthPerForce").Double(plates.lengthPerForce);
+    json.Key("unitsPerMetre").Double(plates.unitsPerMetre);
+    json.Key("corners").BeginArray();
+    for (std::size_t p = 0; p < plates.Count(); ++p) {
+        json.BeginArray();
+        for (std::size_t c = 0; c < 12; ++c) json.Double(plates.corners[12 * p + c]);
+        json.EndArray();
+    }
+    json.EndArray();
+    std::string samples;
+    brindle::host::AppendBase64Floats(samples, plates.samples.data(), plates.samples.size());
+    json.LineBreak().Key("samples").String(samples);
+    json.EndObject();
+}
+
 // The take's JSON up to the opening quote of the positions, and what closes
 // it: the positions are written after it frame by frame. The strings are
 // escaped for the script element the JSON sits in, and each node, the takes,
@@ -78,6 +98,7 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
         }
         json.EndArray();
     }
+    if (HasForces(outline)) WritePlates(json, outline.plates);
     json.LineBreak().Key("links").BeginArray();
     for (const TakeLink& link : outline.links) {
         json.BeginArray().Int(link.first).Int(link.second).EndArray();
@@ -89,15 +110,27 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
 constexpr std::string_view kTakeTail = "\"}";
 
 // The page from the take's closing tag on: with the script that shows
-// filled samples when the take has some.
+// filled samples when the take has some, and the one that draws force
+// platforms when it has those.
 std::string_view AfterTake(const TakeOutline& outline) {
+    if (HasForces(outline)) {
+        return HasFilledFrames(outline) ? page::kAfterFilledForcesTake : page::kAfterForcesTake;
+    }
     return HasFilledFrames(outline) ? page::kAfterFilledTake : page::kAfterTake;
+}
+
+// The page up to the take's opening tag, chosen as AfterTake is.
+std::string_view PageHead(const TakeOutline& outline) {
+    if (HasForces(outline)) {
+        return HasFilledFrames(outline) ? page::kBeforeFilledForcesTake : page::kBeforeForcesTake;
+    }
+    return HasFilledFrames(outline) ? page::kBeforeFilledTake : page::kBeforeTake;
 }
 
 // The page up to the take, with the outline's note as a line of its own
 // under the facts the script fills in, in the colour of the page's accents.
 std::string BeforeTake(const TakeOutline& outline) {
-    std::string before(HasFilledFrames(outline) ? page::kBeforeFilledTake : page::kBeforeTake);
+    std::string before(PageHead(outline));
     if (outline.note.empty())
         return before;
     constexpr std::string_view facts = "<p id=\"facts\"></p>";
@@ -146,6 +179,8 @@ bool HasFilledFrames(const TakeOutline& outline) {
     return std::any_of(outline.nodes.begin(), outline.nodes.end(),
                        [](const TakeOutline::Node& node) { return !node.filled.empty(); });
 }
+
+bool HasForces(const TakeOutline& outline) { return !outline.plates.Empty(); }
 
 bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
     outline = TakeOutline();

@@ -15,6 +15,7 @@
 
 #include "brindle/host/scene/Scene.h"
 #include "view/NodeSide.h"
+#include "view/PagePlates.h"
 
 namespace tovview {
 
@@ -72,10 +73,16 @@ struct TakeOutline {
     // The takes of a page that overlays several (OverlayPage.h); empty for
     // a page of one.
     std::vector<TakeSpan> takes;
+    // The force platforms drawn under the take; a page with none is the
+    // page as it always was.
+    PagePlates plates;
 };
 
 // Whether some node of `outline` has filled frames.
 bool HasFilledFrames(const TakeOutline& outline);
+
+// Whether `outline` draws force platforms.
+bool HasForces(const TakeOutline& outline);
 
 // The nodes and frames of `scene`'s take. False, with `error` saying so,
 // when the scene holds nothing to draw.

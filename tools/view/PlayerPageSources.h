@@ -15,5 +15,11 @@ extern const std::string_view kAfterTake;
 // the style and script that show them.
 extern const std::string_view kBeforeFilledTake;
 extern const std::string_view kAfterFilledTake;
+// The same of the page of a take with force platforms, which carries the
+// style and script that draw them; and of one with both.
+extern const std::string_view kBeforeForcesTake;
+extern const std::string_view kAfterForcesTake;
+extern const std::string_view kBeforeFilledForcesTake;
+extern const std::string_view kAfterFilledForcesTake;
 
 }  // namespace tovview::page

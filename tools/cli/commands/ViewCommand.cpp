@@ -23,6 +23,7 @@
 #include "tovfileio/convert/Standing.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/TextCodec.h"
+#include "view/C3DPlates.h"
 #include "view/FilledFrames.h"
 #include "view/MarkerLinks.h"
 #include "view/OverlayPage.h"
@@ -138,6 +139,24 @@ bool LinkMarkers(const ViewOptions& options, tovview::TakeOutline& outline, cons
     return true;
 }
 
+// Gives the page of a C3D file's take its force platforms, turned and
+// scaled as the take's markers were on their way into the scene. A file
+// that does not read again (its analog samples past the memory the process
+// may have) is shown without them, and said so.
+void AddForcePlates(const std::string& source, const ImportableCopy& importable, const CommandIO& io,
+                    tovview::TakeOutline& outline) {
+    const NamedInput named = InputNamed(source);
+    if (named.kind != tovfileio::FileKind::kC3d) return;
+    tovview::LabToPage turn;
+    turn.stands = importable.Stands();
+    turn.pageUnitMillimetres = brindle::host::Scene::Current().SystemUnitMillimetres();
+    std::string error;
+    if (!tovview::ReadPagePlates(named.path, turn, {outline.firstFrame, outline.frameCount},
+                                 outline.plates, error)) {
+        Warnings(io).Add(source, "force platforms not drawn: " + Escaped(error));
+    }
+}
+
 // Brings `source` (a file, or the scene document when `file` is false) into
 // the host's scene and outlines its take in `outline`: the frames a file
 // holds, less those at its start that hold no marker (said in the note),
@@ -190,6 +209,8 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
             outline.frameCount -= empty;
         }
     }
+    // A page of one take draws its force platforms; an overlay draws none.
+    if (file && options.inputs.size() == 1) AddForcePlates(source, importable, io, outline);
     if (!LinkMarkers(options, outline, io, error)) {
         session.Error(Escaped(error));
         return false;

@@ -103,6 +103,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
         io.Err(name + ": a skeleton is shown as its file holds it; --up turns marker takes\n");
     }
     const bool turned = tovfileio::HoldsMarkers(kind) && stands != tovfileio::ConventionalUp(kind);
+    if (tovfileio::HoldsMarkers(kind)) stands_ = stands;
     // The importer reads a "NaN" field as 0: a copy holds such samples as
     // the dropouts they are.
     const bool nan = told && standing.nanSamples > 0;

@@ -55,6 +55,9 @@ public:
     tovfileio::FileKind Kind() const { return kind_; }
     // Whether Path() is a converted copy.
     bool Copied() const { return copied_; }
+    // The axis the take was read as standing along: the import turns its
+    // positions from it to the host's Z up (Y for a file left as named).
+    tovfileio::UpAxis Stands() const { return stands_; }
     // The frames at the start of the take that hold no marker (none for a
     // name left to the importer).
     std::int64_t EmptyFrames() const { return emptyFrames_; }
@@ -68,6 +71,7 @@ private:
     std::string path_;
     tovfileio::FileKind kind_ = tovfileio::FileKind::kHtr;
     bool copied_ = false;
+    tovfileio::UpAxis stands_ = tovfileio::UpAxis::kY;
     std::int64_t emptyFrames_ = 0;
     std::vector<tovfileio::CleaningStep> steps_;
     tovfileio::CleaningReport cleaning_;

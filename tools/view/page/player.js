@@ -9,7 +9,9 @@
 // a filled sample is drawn as a ring rather than a dot, and the strip shows
 // filled frames in a colour of their own. The code for filled samples sits
 // between "#if fills" and "#endif" comment lines, which the page of a take
-// with no filled sample goes without. It plays at a chosen speed, frame by frame, or
+// with no filled sample goes without. A take with force platforms has each
+// drawn as its outline, and the force on it as an arrow from its centre of
+// pressure, by the code between "#if forces" and "#endif". It plays at a chosen speed, frame by frame, or
 // round a loop, and saves the picture as PNG or the frames played as WebM.
 // The scene is z up.
 (function () {
@@ -42,6 +44,15 @@
   // A frame at which some marker is filled and none missing; player.css
   // holds the same as --filled.
   const FILLED = "#c77dff";
+  //#endif
+  //#if forces
+  // A force platform's outline, and the force on it; player.css holds the
+  // latter as --force. A force under LEAST_FORCE (in the platforms' force
+  // unit) is noise on an empty plate, drawn as no arrow.
+  const PLATE = "#7d8796";
+  const FORCE = "#ff3b30";
+  const LEAST_FORCE = 10;
+  const ARROW_HEAD = 10;
   //#endif
   const STRIP_CURSOR = "#ffffff";
   const LISTED = 6; // names or gaps a tip lists before "and N more"
@@ -207,6 +218,18 @@
     return "filled " + listText(runs.map(([first, last, method]) => framesText(first, last) + " (" + method + ")"), LISTED);
   }
   //#endif
+  //#if forces
+
+  // The platforms' corners (12 numbers a platform), and at each frame each
+  // platform's force and centre of pressure, six floats.
+  const plates = take.plates;
+  const plateCount = plates.corners.length;
+  const plateSamples = decodeFloats(plates.samples);
+  const forceAt = (frame, plate) => {
+    const at = (frame * plateCount + plate) * 6;
+    return at + 6 <= plateSamples.length ? plateSamples.subarray(at, at + 6) : null;
+  };
+  //#endif
 
   function hasFrame(node, frame) {
     const [first, last] = takes[takeOf(node)].pageFrames;
@@ -298,6 +321,18 @@
   }
 
   //#endif
+  //#if forces
+  // The caption gives the arrows' scale, "force" in their colour: "force:
+  // 1 m = 1000 N".
+  function showForces() {
+    const word = document.createElement("span");
+    word.className = "force";
+    word.textContent = "force";
+    const perMetre = Number((plates.unitsPerMetre / plates.lengthPerForce).toPrecision(3));
+    byId("facts").append(" \u00b7 ", word, ": 1 m = " + perMetre + " " + plates.forceUnit);
+  }
+
+  //#endif
   // A page of several takes: a check box for each, named in its colour,
   // that shows or hides it. "#hide=1,2" in the page's address hides those.
   const showing = takes.map(() => true);
@@ -351,6 +386,9 @@
   showSides();
   //#if fills
   showFilled();
+  //#endif
+  //#if forces
+  showForces();
   //#endif
   if (markers > 0) {
     strip.hidden = false;
@@ -513,6 +551,60 @@
     context.stroke();
   }
   //#endif
+  //#if forces
+
+  // Each platform's outline, a quadrilateral from corner to corner.
+  function drawPlates(project) {
+    context.strokeStyle = PLATE;
+    context.lineWidth = 1.5;
+    context.beginPath();
+    for (const c of plates.corners) {
+      for (let k = 0; k < 4; k++) {
+        const next = (k + 1) % 4;
+        project.segment([c[3 * k], c[3 * k + 1], c[3 * k + 2]], [c[3 * next], c[3 * next + 1], c[3 * next + 2]]);
+      }
+    }
+    context.stroke();
+  }
+
+  // A line from `from` to `to` (canvas points) with a head at `to`.
+  function arrow(from, to) {
+    const angle = Math.atan2(to.y - from.y, to.x - from.x);
+    context.beginPath();
+    context.moveTo(from.x, from.y);
+    context.lineTo(to.x, to.y);
+    context.stroke();
+    context.beginPath();
+    context.moveTo(to.x, to.y);
+    for (const side of [-0.45, 0.45]) {
+      context.lineTo(to.x - ARROW_HEAD * Math.cos(angle + side), to.y - ARROW_HEAD * Math.sin(angle + side));
+    }
+    context.closePath();
+    context.fill();
+  }
+
+  // The force on each platform at the frame shown, from its centre of
+  // pressure, lengthPerForce page units a force unit; none on a platform
+  // with no centre of pressure or too little force. The canvas says how
+  // many are drawn.
+  function drawForces(project) {
+    context.strokeStyle = FORCE;
+    context.fillStyle = FORCE;
+    context.lineWidth = 3;
+    let drawn = 0;
+    for (let p = 0; p < plateCount; p++) {
+      const s = forceAt(frameIndex, p);
+      if (s === null || Number.isNaN(s[3]) || Math.hypot(s[0], s[1], s[2]) < LEAST_FORCE) continue;
+      const k = plates.lengthPerForce;
+      const from = project.point(s[3], s[4], s[5]);
+      const to = project.point(s[3] + k * s[0], s[4] + k * s[1], s[5] + k * s[2]);
+      if (from === null || to === null) continue;
+      arrow(from, to);
+      drawn++;
+    }
+    canvas.dataset.arrows = String(drawn);
+  }
+  //#endif
 
   // Names beside their dots, nearest first, each left out where its box
   // would overprint one already written; the canvas says how many were.
@@ -568,6 +660,9 @@
     if (follow.checked) camera.target = centreAt(frameIndex) || camera.target;
     const project = projection(width, height);
     drawGrid(project);
+    //#if forces
+    drawPlates(project);
+    //#endif
 
     const base = frameIndex * nodeCount * 3;
     const p = take.positions;
@@ -624,6 +719,9 @@
       [Math.min(...xs), Math.min(...ys), Math.max(...xs), Math.max(...ys)].map(Math.round).join(",");
     //#if fills
     canvas.dataset.rings = String(rings);
+    //#endif
+    //#if forces
+    drawForces(project);
     //#endif
 
     if (labels.checked) drawLabels(order);
