@@ -2,6 +2,7 @@
 // the frames, each marker as x, y, z and a residual (0 seen, -1 a dropout),
 // all Intel floats.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <string>
@@ -76,6 +77,34 @@ public:
         AppendFloat(data, value);
         Param(id, name, 4, {}, data);
     }
+    // A numeric array of `dims` (the first running fastest): floats, or
+    // 16-bit integers.
+    void Floats(int id, const std::string& name, const std::vector<std::uint8_t>& dims,
+                const std::vector<float>& values) {
+        std::string data;
+        for (const float value : values) AppendFloat(data, value);
+        Param(id, name, 4, dims, data);
+    }
+    void Ints(int id, const std::string& name, const std::vector<std::uint8_t>& dims,
+              const std::vector<std::int16_t>& values) {
+        std::string data;
+        for (const std::int16_t value : values) AppendU16(data, static_cast<std::uint16_t>(value));
+        Param(id, name, 2, dims, data);
+    }
+    // One float for each of `values`, 255 to an array: `name`, then name2,
+    // name3, ... for the rest.
+    void FloatList(int id, const std::string& name, const std::vector<float>& values) {
+        std::size_t from = 0;
+        int part = 1;
+        do {
+            const std::size_t count = std::min(kPerParam, values.size() - from);
+            Floats(id, part == 1 ? name : name + std::to_string(part),
+                   {static_cast<std::uint8_t>(count)},
+                   std::vector<float>(values.begin() + from, values.begin() + from + count));
+            from += count;
+            ++part;
+        } while (from < values.size());
+    }
     void Text(int id, const std::string& name, const std::string& text) {
         Param(id, name, -1, {static_cast<std::uint8_t>(text.size())}, text);
     }
@@ -132,9 +161,97 @@ std::string Label(const std::wstring& name) {
     return label;
 }
 
-enum GroupId { kPoint = 1, kAnalog = 2, kTrial = 3 };
+enum GroupId { kPoint = 1, kAnalog = 2, kTrial = 3, kForcePlatform = 4 };
+
+// Platforms a FORCE_PLATFORM group holds: a type 4 platform's calibration
+// takes 36 floats of one array, whose data is at most kRecordData bytes.
+constexpr std::size_t kMostPlatforms = kRecordData / (36 * 4);
+
+std::uint8_t Dim(std::size_t count) { return static_cast<std::uint8_t>(count); }
+
+// The channels of ANALOG. Their values are written as floats already
+// scaled: SCALE 1, OFFSET 0 and GEN_SCALE 1, so a value reads back as the
+// float nearest the one given, whatever the scaling of the file it came
+// from.
+void AnalogParams(ParamSection& params, const C3DAnalog& analog) {
+    const std::size_t channels = analog.channels.size();
+    std::vector<std::string> labels, descriptions, units;
+    for (const AnalogChannel& channel : analog.channels) {
+        labels.push_back(Label(channel.label));
+        descriptions.push_back(Label(channel.description));
+        units.push_back(Label(channel.units));
+    }
+    params.Int(kAnalog, "USED", static_cast<std::uint16_t>(channels));
+    params.Texts(kAnalog, "LABELS", labels);
+    params.Texts(kAnalog, "DESCRIPTIONS", descriptions);
+    params.Texts(kAnalog, "UNITS", units);
+    params.FloatList(kAnalog, "SCALE", std::vector<float>(channels, 1.0f));
+    for (std::size_t from = 0, part = 1; from < channels; from += kPerParam, ++part) {
+        const std::size_t count = std::min(kPerParam, channels - from);
+        params.Ints(kAnalog, part == 1 ? "OFFSET" : "OFFSET" + std::to_string(part), {Dim(count)},
+                    std::vector<std::int16_t>(count, 0));
+    }
+    params.Float(kAnalog, "GEN_SCALE", 1.0f);
+    params.Float(kAnalog, "RATE", static_cast<float>(analog.rate));
+    params.Text(kAnalog, "FORMAT", "SIGNED");
+}
+
+// The platforms of FORCE_PLATFORM, each with the channel count of the one
+// with most (missing channels 0), a calibration for every one when any is
+// of type 4, and COP polynomials when any has one.
+void PlatformParams(ParamSection& params, std::vector<ForcePlatform> platforms) {
+    if (platforms.size() > kMostPlatforms) platforms.resize(kMostPlatforms);
+    const std::size_t count = platforms.size();
+    std::size_t channelsEach = 1, terms = 0;
+    bool calibrated = false;
+    for (const ForcePlatform& platform : platforms) {
+        channelsEach = std::max(channelsEach, platform.channels.size());
+        terms = std::max(terms, platform.copPolynomial.size());
+        calibrated = calibrated || platform.type == 4;
+    }
+    channelsEach = std::min(channelsEach, kPerParam);
+    terms = std::min(terms, kPerParam);
+    std::vector<std::int16_t> types, channels;
+    std::vector<float> corners, origins, calibration, polynomials;
+    for (const ForcePlatform& platform : platforms) {
+        types.push_back(static_cast<std::int16_t>(platform.type));
+        for (const Vec3d& corner : platform.corners) {
+            for (const double value : corner) corners.push_back(static_cast<float>(value));
+        }
+        for (const double value : platform.origin) origins.push_back(static_cast<float>(value));
+        for (std::size_t k = 0; k < channelsEach; ++k) {
+            const std::uint32_t channel = k < platform.channels.size() ? platform.channels[k] : 0;
+            channels.push_back(static_cast<std::int16_t>(std::min<std::uint32_t>(channel, 0x7fff)));
+        }
+        for (std::size_t k = 0; k < 36; ++k) {
+            calibration.push_back(k < platform.calibration.size() ? static_cast<float>(platform.calibration[k]) : 0.0f);
+        }
+        for (std::size_t k = 0; k < terms; ++k) {
+            polynomials.push_back(k < platform.copPolynomial.size() ? static_cast<float>(platform.copPolynomial[k]) : 0.0f);
+        }
+    }
+    params.Group(kForcePlatform, "FORCE_PLATFORM");
+    params.Int(kForcePlatform, "USED", static_cast<std::uint16_t>(count));
+    params.Ints(kForcePlatform, "TYPE", {Dim(count)}, types);
+    params.Floats(kForcePlatform, "CORNERS", {3, 4, Dim(count)}, corners);
+    params.Floats(kForcePlatform, "ORIGIN", {3, Dim(count)}, origins);
+    params.Ints(kForcePlatform, "CHANNEL", {Dim(channelsEach), Dim(count)}, channels);
+    if (calibrated) params.Floats(kForcePlatform, "CAL_MATRIX", {6, 6, Dim(count)}, calibration);
+    const std::array<std::int32_t, 2> zero = platforms.empty() ? std::array<std::int32_t, 2>{} : platforms[0].zero;
+    params.Ints(kForcePlatform, "ZERO", {2},
+                {static_cast<std::int16_t>(zero[0]), static_cast<std::int16_t>(zero[1])});
+    if (terms > 0) params.Floats(kForcePlatform, "FPCOPPOLY", {Dim(terms), Dim(count)}, polynomials);
+}
 
 }  // namespace
+
+void C3DStream::SetAnalog(const C3DAnalog& analog, const std::vector<ForcePlatform>& platforms) {
+    analog_.rate = analog.rate;
+    analog_.samplesPerFrame = analog.samplesPerFrame;
+    analog_.channels = analog.samplesPerFrame != 0 ? analog.channels : std::vector<AnalogChannel>{};
+    analogValues_ = analog_.samplesPerFrame * analog_.channels.size();
+    platforms_ = platforms;
+}
 
 bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
     if (trc.GetNumMarkers() > 0xffff) return false;
@@ -170,8 +287,12 @@ bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
             params.Float(kPoint, "LONG_FRAMES", static_cast<float>(frames_));
         }
         params.Group(kAnalog, "ANALOG");
-        params.Int(kAnalog, "USED", 0);
-        params.Float(kAnalog, "RATE", rate);
+        if (analogValues_ != 0) {
+            AnalogParams(params, analog_);
+        } else {
+            params.Int(kAnalog, "USED", 0);
+            params.Float(kAnalog, "RATE", rate);
+        }
         params.Group(kTrial, "TRIAL");
         std::string start, end;
         AppendU16(start, static_cast<std::uint16_t>(first & 0xffff));
@@ -180,6 +301,7 @@ bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
         AppendU16(end, static_cast<std::uint16_t>((std::max(last, first - 1) >> 16) & 0xffff));
         params.Param(kTrial, "ACTUAL_START_FIELD", 2, {2}, start);
         params.Param(kTrial, "ACTUAL_END_FIELD", 2, {2}, end);
+        if (!platforms_.empty()) PlatformParams(params, platforms_);
         section = params.Blocks();
         if (section.size() > kMostParamBlocks * kBlock) return false;
         dataBlock = static_cast<std::uint16_t>(2 + section.size() / kBlock);
@@ -189,25 +311,27 @@ bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
     header[0] = 2;
     header[1] = 0x50;
     PutU16(header, 2, static_cast<std::uint16_t>(markers_));
+    PutU16(header, 4, Capped16(static_cast<std::int64_t>(analogValues_)));
     PutU16(header, 6, Capped16(first));
     PutU16(header, 8, Capped16(frames_ > 0 ? last : 0));
     const float scale = -1.0f;
     std::memcpy(&header[12], &scale, 4);
     PutU16(header, 16, dataBlock);
     std::memcpy(&header[20], &rate, 4);
+    PutU16(header, 18, Capped16(analog_.samplesPerFrame));
 
     file_.Write(header);
     file_.Write(section);
     written_ = header.size() + section.size();
-    buffer_.reserve(kFlushBytes + 16 * std::size_t{markers_});
+    buffer_.reserve(kFlushBytes + FrameBytes());
     return true;
 }
 
-void C3DStream::Row(const TRCRow& row) {
+void C3DStream::Row(const TRCRow& row, std::span<const double> analog) {
     if (static_cast<std::int64_t>(rows_) >= frames_) return;
     ++rows_;
     const std::size_t at = buffer_.size();
-    buffer_.resize(at + 16 * std::size_t{markers_});
+    buffer_.resize(at + FrameBytes());
     char* out = buffer_.data() + at;
     for (std::uint32_t m = 0; m < markers_; ++m, out += 16) {
         const TRCSample& sample = m < row.size() ? row[m] : TRCSample{};
@@ -217,8 +341,14 @@ void C3DStream::Row(const TRCRow& row) {
                             sample.valid ? 0.0f : -1.0f};
         std::memcpy(out, v, sizeof v);
     }
+    for (std::size_t i = 0; i < analogValues_; ++i, out += 4) {
+        const float value = i < analog.size() ? static_cast<float>(analog[i]) : 0.0f;
+        std::memcpy(out, &value, 4);
+    }
     if (buffer_.size() >= kFlushBytes) Flush();
 }
+
+std::size_t C3DStream::FrameBytes() const { return 16 * std::size_t{markers_} + 4 * analogValues_; }
 
 void C3DStream::Finish() {
     const TRCSample dropout{};

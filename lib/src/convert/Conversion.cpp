@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "AnalogConversion.h"
 #include "ConversionSteps.h"
@@ -122,6 +124,64 @@ bool WriterRefused(const FramesWritten& count, const MarkerOutput& output, TextO
     return false;
 }
 
+// A platform's lengths as the rows' positions are written: its corners,
+// in the lab's frame, converted and turned; its origin, in the plate's
+// frame, converted only.
+ForcePlatform PlatformAsWritten(ForcePlatform platform, AxisTurn turn, double factor) {
+    for (Vec3d& corner : platform.corners) {
+        const TRCSample moved = Turned(TRCSample{true, false, corner[0], corner[1], corner[2]}, turn, factor);
+        corner = {moved.x, moved.y, moved.z};
+    }
+    for (double& value : platform.origin) value *= factor;
+    return platform;
+}
+
+// Hands a cleaned take's rows on, each after the analog samples (kept
+// whole) of the frame it was read in: row r was read in frame `first` + r
+// of the samples.
+class AnalogBeside : public TRCRowSink {
+public:
+    AnalogBeside(TRCRowSink& next, const C3DAnalog& analog, std::uint64_t first, AnalogSink& samples)
+        : next_(next), analog_(analog), frame_(first), samples_(samples) {}
+    bool Begin(const TRCFile& file) override { return next_.Begin(file); }
+    bool Row(const TRCRow& row) override {
+        const std::size_t values = std::size_t{analog_.samplesPerFrame} * analog_.channels.size();
+        const std::size_t at = frame_ * values;
+        if (values != 0 && at + values <= analog_.samples.size()) {
+            samples_.Frame({static_cast<std::int64_t>(frame_), analog_.samples.data() + at});
+        }
+        ++frame_;
+        return next_.Row(row);
+    }
+
+private:
+    TRCRowSink& next_;
+    const C3DAnalog& analog_;
+    std::uint64_t frame_;
+    AnalogSink& samples_;
+};
+
+std::string Counted(std::uint64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// What a marker output that holds no analog data leaves of a C3D file: its
+// channels (as many as the reader skipped) and its platforms.
+void NoteAnalogLeft(ConversionResult& result, const FindingWatch& watch, std::size_t platforms,
+                    FileKind outKind) {
+    std::uint64_t channels = 0;
+    for (const ReadFinding& finding : watch.All()) {
+        if (finding.code == ReadFindingCode::kC3dAnalogSkipped) channels = finding.count;
+    }
+    if (channels == 0 && platforms == 0) return;
+    std::string left;
+    if (channels != 0) left = Counted(channels, "analog channel", "analog channels");
+    if (channels != 0 && platforms != 0) left += " and ";
+    if (platforms != 0) left += Counted(platforms, "force platform", "force platforms");
+    result.notes.push_back(left + " not written: a " + KindInfo(outKind).name +
+                           " file holds markers only (convert --analog or --forces writes them to CSV)");
+}
+
 ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     ConversionResult result;
     // A take to be cleaned is read whole, its rows kept in its markers, and
@@ -139,17 +199,38 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     names.filledColumn = std::any_of(request.cleaning.begin(), request.cleaning.end(), [](const CleaningStep& step) {
         return step.kind == CleaningStep::Kind::kFillGaps;
     });
-    std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     const UpAxis from = request.inUp.value_or(ConventionalUp(request.inKind));
     const UpAxis to = OutputUp(request, from);
+    const AxisTurn turn = TurnBetween(from, to, request.outKind);
+    // A C3D file's analog channels and platforms go on to a C3D output;
+    // another output notes what it leaves of them.
+    C3DAnalog analog;
+    std::vector<ForcePlatform> platforms;
+    const bool analogWritten = request.inKind == FileKind::kC3d && request.outKind == FileKind::kC3d;
+    std::optional<RowTransform> transform;
+    if (analogWritten) {
+        names.analog = &analog;
+        names.platforms = &platforms;
+        names.platformAsWritten = [&](const ForcePlatform& platform) {
+            const double factor =
+                request.units ? UnitConversionFactor(transform->FromUnits(), *request.units) : 1.0;
+            return PlatformAsWritten(platform, turn, factor);
+        };
+    }
+    std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     FramesWritten count(*output, held, request.frames);
-    RowTransform transform(count, TurnBetween(from, to, request.outKind), request.units);
+    transform.emplace(count, turn, request.units);
     FindingWatch watch(request.findings);
     TRCFile take;
     MarkerReadOptions read;
     read.findings = &watch;
-    read.rows = whole ? nullptr : &transform;
+    read.rows = whole ? nullptr : &*transform;
     read.memoryLimit = request.memoryLimit;
+    if (request.inKind == FileKind::kC3d) read.platforms = &platforms;
+    if (analogWritten) {
+        read.analog = &analog;
+        read.analogFrames = whole ? nullptr : output->AnalogFrames();
+    }
     result.readMessage = ReadMarkers(request.in, request.inKind, take, read);
     if (WriterRefused(count, *output, *file, result)) return result;
     watch.Pass();
@@ -161,20 +242,32 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
         return result;
     }
     if (whole) {
+        const std::int64_t readFrom = take.GetStartFrame();
         result.readMessage = CleanTake(take, request.cleaning, result.cleaning);
         if (!result.readMessage.empty()) {
             file->Discard();
             return result;
         }
         count.SetHeld(take.GetNumRows());
-        StreamMarkerRows(take, transform);
+        if (AnalogSink* samples = output->AnalogFrames()) {
+            // Frames kept by a range keep their samples: the first kept
+            // frame is the take's start frame now.
+            AnalogBeside beside(*transform, analog,
+                                static_cast<std::uint64_t>(take.GetStartFrame() - readFrom), *samples);
+            StreamMarkerRows(take, beside);
+        } else {
+            StreamMarkerRows(take, *transform);
+        }
         if (WriterRefused(count, *output, *file, result)) return result;
     }
-    if (!transform.Begun()) transform.Begin(take);  // a file of no rows
+    if (!transform->Begun()) transform->Begin(take);  // a file of no rows
     FinishOutput(*output, *file, result);
     result.points = count.Markers();
     result.frames = count.Frames();
-    NoteTurns(result, from, to, transform.FromUnits(), request.units);
+    NoteTurns(result, from, to, transform->FromUnits(), request.units);
+    if (request.inKind == FileKind::kC3d && !analogWritten) {
+        NoteAnalogLeft(result, watch, platforms.size(), request.outKind);
+    }
     return result;
 }
 

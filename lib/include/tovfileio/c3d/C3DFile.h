@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,10 +65,12 @@ std::wstring ReadC3DFile(std::string_view utf8Path, TRCFile& into,
 std::wstring ReadC3DMemory(std::string_view bytes, TRCFile& into,
                            const C3DReadOptions& options = {});
 
-// Writes one C3D file (Intel floating point, POINT:SCALE -1, no analog
-// data) as its rows come: the header and parameters once the markers are
-// known, a frame for each row that comes (up to the frame count), then
-// dropout frames for the frames no row came for. Frame counts past 65,535
+// Writes one C3D file (Intel floating point, POINT:SCALE -1) as its rows
+// come: the header and parameters once the markers are known, a frame for
+// each row that comes (up to the frame count), then dropout frames for the
+// frames no row came for. Analog channels and force platforms are written
+// when SetAnalog gives them: each frame's analog samples come with its row,
+// written as floats. Frame counts past 65,535
 // are carried by TRIAL:ACTUAL_START_FIELD and ACTUAL_END_FIELD and by a
 // floating-point POINT:FRAMES; the header's 16-bit frame words are capped.
 class C3DStream {
@@ -80,10 +83,18 @@ public:
     // nothing written, when the file cannot hold them: more than 65,535
     // markers, or labels past the 255 blocks of a parameter section.
     bool Begin(const TRCFile& trc, std::int64_t frames = -1);
-    // The next frame: `row[m]` belongs to marker m.
-    void Row(const TRCRow& row);
-    // Dropout frames for the frames no row came for; the file ends on a
-    // whole block.
+    // Before Begin: the analog channels to write (their labels, units and
+    // rate; not their samples, which come with the rows) and the force
+    // platforms. Channels of no samples a frame are not written; of the
+    // platforms, the first 222 (the most a parameter record holds the
+    // calibrations of).
+    void SetAnalog(const C3DAnalog& analog, const std::vector<ForcePlatform>& platforms);
+    // The next frame: `row[m]` belongs to marker m; `analog` holds the
+    // frame's analog samples, sample-major as AnalogFrame's (0 for any it
+    // lacks).
+    void Row(const TRCRow& row, std::span<const double> analog = {});
+    // Dropout frames for the frames no row came for, their analog samples
+    // 0; the file ends on a whole block.
     void Finish();
 
     std::int64_t Frames() const { return frames_; }
@@ -91,8 +102,12 @@ public:
 
 private:
     void Flush();
+    std::size_t FrameBytes() const;
 
     TextOutput& file_;
+    C3DAnalog analog_;  // the channels written, without samples
+    std::vector<ForcePlatform> platforms_;
+    std::size_t analogValues_ = 0;  // analog values a frame
     std::uint32_t markers_ = 0;
     std::int64_t frames_ = 0;
     std::uint64_t rows_ = 0;
