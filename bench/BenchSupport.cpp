@@ -79,6 +79,10 @@ const std::filesystem::path& TrcFile(const tovgen::TrcOptions& options, const st
     return Generated(name, [&] { return tovgen::GenerateTrc(options); });
 }
 
+const std::filesystem::path& C3dFile(const tovgen::C3dOptions& options, const std::string& name) {
+    return Generated(name, [&] { return tovgen::GenerateC3d(options); });
+}
+
 const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows,
                                      std::uint32_t rowFields) {
     const std::string trimmed = rowFields != 0 ? "f" + std::to_string(rowFields) : "";

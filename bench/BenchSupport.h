@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/C3DGen.h"
 #include "bench/DataGen.h"
 
 namespace tovbench {
@@ -34,6 +35,8 @@ const std::filesystem::path& TrcFile(std::uint32_t markers, std::uint32_t rows,
                                      std::uint32_t rowFields = 0);
 // A generated TRC file of any options, named `name` in the temporary folder.
 const std::filesystem::path& TrcFile(const tovgen::TrcOptions& options, const std::string& name);
+// A generated C3D file of any options, named `name` in the temporary folder.
+const std::filesystem::path& C3dFile(const tovgen::C3dOptions& options, const std::string& name);
 // A scratch path in the temporary folder for a benchmark's output.
 std::filesystem::path ScratchPath(const std::string& name);
 

@@ -1,7 +1,7 @@
 // Read and write speed of C3D files of generated markers, against floors:
-// for reading, the data section's floats read through a reused buffer, each
-// copied out and widened to double; for writing, the same floats narrowed
-// and written through a reused buffer.
+// for reading, the data section's words read through a reused buffer, each
+// copied out and widened to double (ReadC3dWords); for writing, the same
+// floats narrowed and written through a reused buffer.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "bench/C3DFloor.h"
 #include "tovfileio/c3d/C3DFile.h"
 
 using namespace tovfileio;
@@ -49,30 +50,6 @@ const std::filesystem::path& C3dFile(std::uint32_t markers, std::uint32_t frames
     return path;
 }
 
-// The read floor: every float from the data section on, copied out and
-// widened to double into a reused array.
-double ReadFloats(const std::filesystem::path& file, std::vector<char>& buffer) {
-    buffer.resize(std::size_t{1} << 20);
-    static std::vector<double> wide(buffer.size() / 4);
-    std::FILE* in = std::fopen(file.c_str(), "rb");
-    unsigned char header[512];
-    double sum = 0;
-    if (in == nullptr || std::fread(header, 1, sizeof header, in) != sizeof header) std::abort();
-    std::fseek(in, (header[16] + 256 * header[17] - 1) * 512L, SEEK_SET);
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        for (std::size_t at = 0; at + 4 <= got; at += 4) {
-            float v;
-            std::memcpy(&v, buffer.data() + at, 4);
-            wide[at / 4] = static_cast<double>(v);
-        }
-        benchmark::DoNotOptimize(wide.data());
-        sum += wide[0];
-    }
-    std::fclose(in);
-    return sum;
-}
-
 // Every sample's coordinates summed, as a conversion would take them.
 class SumRows : public TRCRowSink {
 public:
@@ -97,7 +74,8 @@ void BM_C3dRead(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         model.reset();
-        clock.AddFloor(tovbench::Seconds([&] { benchmark::DoNotOptimize(ReadFloats(file, buffer)); }));
+        clock.AddFloor(tovbench::Seconds(
+            [&] { benchmark::DoNotOptimize(tovbench::ReadC3dWords(file, buffer)); }));
         if (keep) clock.AddFreshPages(faults, tovbench::FreshPagesSeconds(faults));
         state.ResumeTiming();
         model = std::make_unique<TRCFile>();
