@@ -138,11 +138,15 @@ AnalogSamples::AnalogSamples(Processor processor, bool isFloat, C3DAnalog& analo
     : analog_(analog),
       sink_(sink),
       wordBytes_(isFloat ? 4 : 2),
-      decode_(DecoderFor(processor, isFloat, analog.unsignedValues)) {
+      decode_(nullptr) {
+    bool plain = analog.generalScale == 1.0;
     for (const AnalogChannel& channel : analog.channels) {
         offsets_.push_back(channel.offset);
         scales_.push_back(channel.scale);
+        plain = plain && channel.offset == 0.0;
     }
+    const int form = isFloat ? kFloat : analog.unsignedValues ? kUnsigned : kSigned;
+    decode_ = plain ? DecoderFor<true>(processor, form) : DecoderFor<false>(processor, form);
 }
 
 void AnalogSamples::Reserve(std::uint64_t frames) {
@@ -153,7 +157,7 @@ void AnalogSamples::Reserve(std::uint64_t frames) {
     }
 }
 
-template <Processor kProcessor, int kForm>
+template <Processor kProcessor, int kForm, bool kPlain>
 void AnalogSamples::DecodeSamples(const unsigned char* bytes, std::uint64_t samples,
                                   const AnalogSamples& self, double* into) {
     const std::size_t channels = self.offsets_.size();
@@ -169,40 +173,51 @@ void AnalogSamples::DecodeSamples(const unsigned char* bytes, std::uint64_t samp
                                             : double(c3dbytes::I16(kProcessor, bytes));
                 bytes += 2;
             }
-            *into++ = (stored - self.offsets_[c]) * self.scales_[c] * general;
+            if constexpr (kPlain) {
+                *into++ = stored * self.scales_[c];
+            } else {
+                *into++ = (stored - self.offsets_[c]) * self.scales_[c] * general;
+            }
         }
     }
 }
 
-AnalogSamples::Decode AnalogSamples::DecoderFor(Processor processor, bool isFloat, bool isUnsigned) {
-    const int form = isFloat ? kFloat : isUnsigned ? kUnsigned : kSigned;
+template <bool kPlain>
+AnalogSamples::Decode AnalogSamples::DecoderFor(Processor processor, int form) {
     switch (processor) {
         case Processor::kIntel:
-            return form == kFloat      ? DecodeSamples<Processor::kIntel, kFloat>
-                   : form == kUnsigned ? DecodeSamples<Processor::kIntel, kUnsigned>
-                                       : DecodeSamples<Processor::kIntel, kSigned>;
+            return form == kFloat      ? DecodeSamples<Processor::kIntel, kFloat, kPlain>
+                   : form == kUnsigned ? DecodeSamples<Processor::kIntel, kUnsigned, kPlain>
+                                       : DecodeSamples<Processor::kIntel, kSigned, kPlain>;
         case Processor::kDec:
-            return form == kFloat      ? DecodeSamples<Processor::kDec, kFloat>
-                   : form == kUnsigned ? DecodeSamples<Processor::kDec, kUnsigned>
-                                       : DecodeSamples<Processor::kDec, kSigned>;
+            return form == kFloat      ? DecodeSamples<Processor::kDec, kFloat, kPlain>
+                   : form == kUnsigned ? DecodeSamples<Processor::kDec, kUnsigned, kPlain>
+                                       : DecodeSamples<Processor::kDec, kSigned, kPlain>;
         default:
-            return form == kFloat      ? DecodeSamples<Processor::kMips, kFloat>
-                   : form == kUnsigned ? DecodeSamples<Processor::kMips, kUnsigned>
-                                       : DecodeSamples<Processor::kMips, kSigned>;
+            return form == kFloat      ? DecodeSamples<Processor::kMips, kFloat, kPlain>
+                   : form == kUnsigned ? DecodeSamples<Processor::kMips, kUnsigned, kPlain>
+                                       : DecodeSamples<Processor::kMips, kSigned, kPlain>;
     }
 }
 
 void AnalogSamples::Add(const unsigned char* bytes, std::uint64_t samples) {
-    std::vector<double>& into = sink_ != nullptr ? frame_ : analog_.samples;
-    const std::size_t at = into.size();
-    into.resize(at + samples * analog_.channels.size());
-    decode_(bytes, samples, *this, into.data() + at);
+    const std::size_t values = samples * analog_.channels.size();
+    if (sink_ == nullptr) {
+        const std::size_t at = analog_.samples.size();
+        analog_.samples.resize(at + values);
+        decode_(bytes, samples, *this, analog_.samples.data() + at);
+        return;
+    }
+    // A frame's buffer grows to a frame once and is written over after.
+    if (frame_.size() < frameUsed_ + values) frame_.resize(frameUsed_ + values);
+    decode_(bytes, samples, *this, frame_.data() + frameUsed_);
+    frameUsed_ += values;
 }
 
 void AnalogSamples::EndFrame(std::int64_t frame) {
     if (sink_ == nullptr) return;
     sink_->Frame(AnalogFrame{frame, frame_.data()});
-    frame_.clear();
+    frameUsed_ = 0;
 }
 
 }  // namespace tovfileio::c3dread

@@ -47,10 +47,13 @@ public:
 
 private:
     using Decode = void (*)(const unsigned char*, std::uint64_t, const AnalogSamples&, double*);
-    template <Processor kProcessor, int kForm>
+    // kPlain: every offset 0 and GEN_SCALE 1, which then change no value
+    // and are left out.
+    template <Processor kProcessor, int kForm, bool kPlain>
     static void DecodeSamples(const unsigned char* bytes, std::uint64_t samples,
                               const AnalogSamples& self, double* into);
-    static Decode DecoderFor(Processor processor, bool isFloat, bool isUnsigned);
+    template <bool kPlain>
+    static Decode DecoderFor(Processor processor, int form);
 
     C3DAnalog& analog_;
     AnalogSink* sink_;
@@ -58,6 +61,7 @@ private:
     Decode decode_;
     std::vector<double> offsets_, scales_;  // of each channel
     std::vector<double> frame_;             // a frame's values, for the sink
+    std::size_t frameUsed_ = 0;             // of them, those read so far
 };
 
 }  // namespace tovfileio::c3dread
