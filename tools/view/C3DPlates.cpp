@@ -44,6 +44,26 @@ std::string ForceUnitOf(const tovfileio::ForcePlatform& platform, const tovfilei
     return "N";
 }
 
+// Each platform of `computed` at analog sample `sample` of `analog`, force
+// and centre of pressure turned into the page's axes (the centre scaled by
+// `lengthScale`); NaN in all six for a sample the file does not hold.
+void AppendSample(std::vector<float>& out, const std::vector<tovfileio::PlatformForces>& computed,
+                  const tovfileio::C3DAnalog& analog, long long sample, tovfileio::UpAxis stands,
+                  double lengthScale) {
+    const std::size_t channels = analog.channels.size();
+    const bool held = sample >= 0 && static_cast<std::uint64_t>(sample) < analog.SampleCount();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    for (const tovfileio::PlatformForces& forces : computed) {
+        tovfileio::PlatformSample at{{kNaN, kNaN, kNaN}, {}, {kNaN, kNaN, kNaN}};
+        if (held) {
+            const std::size_t first = static_cast<std::size_t>(sample) * channels;
+            at = forces.At(std::span<const double>(analog.samples).subspan(first, channels));
+        }
+        AppendScaled(out, Turned(at.force, stands), 1.0);
+        AppendScaled(out, Turned(at.cop, stands), lengthScale);
+    }
+}
+
 }  // namespace
 
 bool ReadPagePlates(const std::string& path, const LabToPage& turn, const PageFrames& frames,
@@ -83,22 +103,11 @@ bool ReadPagePlates(const std::string& path, const LabToPage& turn, const PageFr
     plates.lengthPerForce = 1.0 / turn.pageUnitMillimetres;
     plates.unitsPerMetre = 1000.0 / turn.pageUnitMillimetres;
 
-    const std::size_t channels = analog.channels.size();
-    const std::uint64_t sampleCount = analog.SampleCount();
-    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    plates.samples.reserve(static_cast<std::size_t>(frames.frameCount) * computed.size() *
-                           PagePlates::kFloatsPerSample);
     for (long long f = 0; f < frames.frameCount; ++f) {
         // The frame's first analog sample: the one taken with its points.
-        const long long sample =
-            (frames.firstFrame + f - file.GetStartFrame()) * static_cast<long long>(analog.samplesPerFrame);
-        const bool held = sample >= 0 && static_cast<std::uint64_t>(sample) < sampleCount;
-        for (const tovfileio::PlatformForces& forces : computed) {
-            tovfileio::PlatformSample at{{kNaN, kNaN, kNaN}, {}, {kNaN, kNaN, kNaN}};
-            if (held) at = forces.At(std::span<const double>(analog.samples).subspan(static_cast<std::size_t>(sample) * channels, channels));
-            AppendScaled(plates.samples, Turned(at.force, turn.stands), 1.0);
-            AppendScaled(plates.samples, Turned(at.cop, turn.stands), lengthScale);
-        }
+        const long long sample = (frames.firstFrame + f - file.GetStartFrame()) *
+                                 static_cast<long long>(analog.samplesPerFrame);
+        AppendSample(plates.samples, computed, analog, sample, turn.stands, lengthScale);
     }
     return true;
 }
