@@ -166,18 +166,18 @@ std::string Counted(std::uint64_t count, const char* one, const char* many) {
 }
 
 // What a marker output that holds no analog data leaves of a C3D file: its
-// channels (as many as the reader skipped) and its platforms.
+// channels (as many as the reader skipped) and its platforms. Platforms
+// without channels have no loads to leave, so a file without channels
+// gets no note.
 void NoteAnalogLeft(ConversionResult& result, const FindingWatch& watch, std::size_t platforms,
                     FileKind outKind) {
     std::uint64_t channels = 0;
     for (const ReadFinding& finding : watch.All()) {
         if (finding.code == ReadFindingCode::kC3dAnalogSkipped) channels = finding.count;
     }
-    if (channels == 0 && platforms == 0) return;
-    std::string left;
-    if (channels != 0) left = Counted(channels, "analog channel", "analog channels");
-    if (channels != 0 && platforms != 0) left += " and ";
-    if (platforms != 0) left += Counted(platforms, "force platform", "force platforms");
+    if (channels == 0) return;
+    std::string left = Counted(channels, "analog channel", "analog channels");
+    if (platforms != 0) left += " and " + Counted(platforms, "force platform", "force platforms");
     result.notes.push_back(left + " not written: a " + KindInfo(outKind).name +
                            " file holds markers only (convert --analog or --forces writes them to CSV)");
 }

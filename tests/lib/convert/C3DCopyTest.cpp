@@ -179,6 +179,30 @@ TEST_F(C3DCopyTest, AKeptRangeKeepsTheSamplesOfItsFrames) {
     }
 }
 
+// Corners and origins are lengths of the point unit: converted with it.
+TEST_F(C3DCopyTest, PlatformLengthsFollowTheUnitsOfThePoints) {
+    if (!fs::exists(Corpus("ezc3d-system-b.c3d"))) GTEST_SKIP() << "corpus missing";
+    ConversionRequest request;
+    request.in = Corpus("ezc3d-system-b.c3d").string();
+    request.inKind = FileKind::kC3d;
+    request.out = tovtest::Wide(Scratch("metres.c3d"));
+    request.outKind = FileKind::kC3d;
+    request.units = kUnitsMetres;
+    ASSERT_TRUE(Convert(request).Succeeded());
+    const AnalogTake source = ReadAnalog(Corpus("ezc3d-system-b.c3d"));
+    const AnalogTake copy = ReadAnalog(Scratch("metres.c3d"));
+    ASSERT_EQ(copy.platforms.size(), source.platforms.size());
+    for (std::size_t p = 0; p < source.platforms.size(); ++p) {
+        for (int k = 0; k < 12; ++k) {
+            EXPECT_TRUE(WithinFloatStep(copy.platforms[p].corners[k / 3][k % 3],
+                                        source.platforms[p].corners[k / 3][k % 3] / 1000));
+        }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_TRUE(WithinFloatStep(copy.platforms[p].origin[k], source.platforms[p].origin[k] / 1000));
+        }
+    }
+}
+
 TEST_F(C3DCopyTest, MarkerOutputsSayWhatTheyLeave) {
     struct Case {
         const char* file;
