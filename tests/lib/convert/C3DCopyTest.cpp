@@ -43,6 +43,27 @@ AnalogTake ReadAnalog(const fs::path& path) {
     return ::testing::AssertionFailure() << actual << " is not " << expected << " to a float step";
 }
 
+// The platforms of a copy against its source's, their lengths times `factor`.
+void ExpectSamePlatforms(const std::vector<ForcePlatform>& copy, const std::vector<ForcePlatform>& source,
+                         double factor) {
+    ASSERT_EQ(copy.size(), source.size());
+    for (std::size_t p = 0; p < source.size(); ++p) {
+        const ForcePlatform& was = source[p];
+        const ForcePlatform& is = copy[p];
+        EXPECT_EQ(is.type, was.type);
+        EXPECT_EQ(is.channels, was.channels);
+        EXPECT_EQ(is.zero, was.zero);
+        for (int k = 0; k < 12; ++k) {
+            EXPECT_TRUE(WithinFloatStep(is.corners[k / 3][k % 3], was.corners[k / 3][k % 3] * factor));
+        }
+        for (int k = 0; k < 3; ++k) EXPECT_TRUE(WithinFloatStep(is.origin[k], was.origin[k] * factor));
+        ASSERT_EQ(is.calibration.size(), was.calibration.size());
+        for (std::size_t k = 0; k < was.calibration.size(); ++k) {
+            EXPECT_TRUE(WithinFloatStep(is.calibration[k], was.calibration[k]));
+        }
+    }
+}
+
 // The numbers of a CSV file's lines after the first; an empty field (no
 // value) is NaN.
 std::vector<std::vector<double>> CsvNumbers(const fs::path& path) {
@@ -113,20 +134,7 @@ TEST_F(C3DCopyTest, ChannelsPlatformsAndForcesComeThroughACopy) {
         }
         EXPECT_EQ(off, 0u);
 
-        ASSERT_EQ(copy.platforms.size(), source.platforms.size());
-        for (std::size_t p = 0; p < source.platforms.size(); ++p) {
-            const ForcePlatform& was = source.platforms[p];
-            const ForcePlatform& is = copy.platforms[p];
-            EXPECT_EQ(is.type, was.type);
-            EXPECT_EQ(is.channels, was.channels);
-            EXPECT_EQ(is.zero, was.zero);
-            for (int k = 0; k < 12; ++k) EXPECT_TRUE(WithinFloatStep(is.corners[k / 3][k % 3], was.corners[k / 3][k % 3]));
-            for (int k = 0; k < 3; ++k) EXPECT_TRUE(WithinFloatStep(is.origin[k], was.origin[k]));
-            ASSERT_EQ(is.calibration.size(), was.calibration.size());
-            for (std::size_t k = 0; k < was.calibration.size(); ++k) {
-                EXPECT_TRUE(WithinFloatStep(is.calibration[k], was.calibration[k]));
-            }
-        }
+        ExpectSamePlatforms(copy.platforms, source.platforms, 1.0);
 
         ASSERT_TRUE(Run(Corpus(name), "source-forces.csv", FileKind::kCsv, C3dContent::kForces).Succeeded());
         ASSERT_TRUE(Run(Scratch("copy.c3d"), "copy-forces.csv", FileKind::kCsv, C3dContent::kForces).Succeeded());
@@ -191,16 +199,7 @@ TEST_F(C3DCopyTest, PlatformLengthsFollowTheUnitsOfThePoints) {
     ASSERT_TRUE(Convert(request).Succeeded());
     const AnalogTake source = ReadAnalog(Corpus("ezc3d-system-b.c3d"));
     const AnalogTake copy = ReadAnalog(Scratch("metres.c3d"));
-    ASSERT_EQ(copy.platforms.size(), source.platforms.size());
-    for (std::size_t p = 0; p < source.platforms.size(); ++p) {
-        for (int k = 0; k < 12; ++k) {
-            EXPECT_TRUE(WithinFloatStep(copy.platforms[p].corners[k / 3][k % 3],
-                                        source.platforms[p].corners[k / 3][k % 3] / 1000));
-        }
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_TRUE(WithinFloatStep(copy.platforms[p].origin[k], source.platforms[p].origin[k] / 1000));
-        }
-    }
+    ExpectSamePlatforms(copy.platforms, source.platforms, 1e-3);
 }
 
 TEST_F(C3DCopyTest, MarkerOutputsSayWhatTheyLeave) {
