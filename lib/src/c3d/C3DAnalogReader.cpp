@@ -140,10 +140,15 @@ AnalogSamples::AnalogSamples(Processor processor, bool isFloat, C3DAnalog& analo
       wordBytes_(isFloat ? 4 : 2),
       decode_(nullptr) {
     bool plain = analog.generalScale == 1.0;
-    for (const AnalogChannel& channel : analog.channels) {
-        offsets_.push_back(channel.offset);
-        scales_.push_back(channel.scale);
-        plain = plain && channel.offset == 0.0;
+    for (const AnalogChannel& channel : analog.channels) plain = plain && channel.offset == 0.0;
+    // About 256 values a run: long enough to leave the loop's set-up behind,
+    // short enough to stay in the first-level cache.
+    repeat_ = std::max<std::uint64_t>(1, 256 / std::max<std::size_t>(1, analog.channels.size()));
+    for (std::uint64_t r = 0; r < repeat_; ++r) {
+        for (const AnalogChannel& channel : analog.channels) {
+            offsets_.push_back(channel.offset);
+            scales_.push_back(channel.scale);
+        }
     }
     const int form = isFloat ? kFloat : analog.unsignedValues ? kUnsigned : kSigned;
     decode_ = plain ? DecoderFor<true>(processor, form) : DecoderFor<false>(processor, form);
@@ -160,25 +165,34 @@ void AnalogSamples::Reserve(std::uint64_t frames) {
 template <Processor kProcessor, int kForm, bool kPlain>
 void AnalogSamples::DecodeSamples(const unsigned char* bytes, std::uint64_t samples,
                                   const AnalogSamples& self, double* into) {
-    const std::size_t channels = self.offsets_.size();
+    const std::size_t channels = self.analog_.channels.size();
     const double general = self.analog_.generalScale;
-    for (std::uint64_t s = 0; s < samples; ++s) {
-        for (std::size_t c = 0; c < channels; ++c) {
+    const double* const offsets = self.offsets_.data();
+    const double* const scales = self.scales_.data();
+    constexpr std::size_t kWordBytes = kForm == kFloat ? 4 : 2;
+    while (samples != 0) {
+        const std::uint64_t run = std::min(samples, self.repeat_);
+        const std::size_t values = run * channels;
+        double* __restrict out = into;
+        for (std::size_t v = 0; v < values; ++v) {
+            const unsigned char* word = bytes + v * kWordBytes;
             double stored;
             if constexpr (kForm == kFloat) {
-                stored = c3dbytes::F32(kProcessor, bytes);
-                bytes += 4;
+                stored = c3dbytes::F32(kProcessor, word);
+            } else if constexpr (kForm == kUnsigned) {
+                stored = double(c3dbytes::U16(kProcessor, word));
             } else {
-                stored = kForm == kUnsigned ? double(c3dbytes::U16(kProcessor, bytes))
-                                            : double(c3dbytes::I16(kProcessor, bytes));
-                bytes += 2;
+                stored = double(c3dbytes::I16(kProcessor, word));
             }
             if constexpr (kPlain) {
-                *into++ = stored * self.scales_[c];
+                out[v] = stored * scales[v];
             } else {
-                *into++ = (stored - self.offsets_[c]) * self.scales_[c] * general;
+                out[v] = (stored - offsets[v]) * scales[v] * general;
             }
         }
+        bytes += values * kWordBytes;
+        into += values;
+        samples -= run;
     }
 }
 

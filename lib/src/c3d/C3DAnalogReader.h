@@ -59,7 +59,10 @@ private:
     AnalogSink* sink_;
     std::uint64_t wordBytes_;
     Decode decode_;
-    std::vector<double> offsets_, scales_;  // of each channel
+    // Each channel's offset and scale, repeated for `repeat_` samples, so
+    // that a run of samples decodes in one flat loop.
+    std::vector<double> offsets_, scales_;
+    std::uint64_t repeat_ = 1;
     std::vector<double> frame_;             // a frame's values, for the sink
     std::size_t frameUsed_ = 0;             // of them, those read so far
 };
