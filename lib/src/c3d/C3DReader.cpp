@@ -307,7 +307,9 @@ private:
     void Tell(const ReadFinding& finding) {
         if (options_.findings != nullptr) options_.findings->Found(finding);
     }
-    void NameMarkers(const Params& params, std::uint64_t points);
+    // Names the markers of `points` points and returns how many there are:
+    // every point with a label, and the others up to `most`.
+    std::uint64_t NameMarkers(const Params& params, std::uint64_t points, std::uint64_t most);
     // The points' rate as the file gives it.
     double ReadUnitsAndRate(const Params& params, float headerRate);
     // Where the points' frames lie and how they read.
@@ -353,14 +355,17 @@ private:
     std::vector<unsigned char> analogPiece_;        // of a frame too long to read whole
 };
 
-void C3DReader::NameMarkers(const Params& params, std::uint64_t points) {
-    c3dread::DistinctNames named =
-        c3dread::NamesFromLabels(c3dread::Texts(params, "POINT:LABELS", points), points, L"Point");
+std::uint64_t C3DReader::NameMarkers(const Params& params, std::uint64_t points,
+                                     std::uint64_t most) {
+    const std::vector<std::string_view> labels = c3dread::Texts(params, "POINT:LABELS", points);
+    const std::uint64_t markers = std::min(points, std::max<std::uint64_t>(labels.size(), most));
+    c3dread::DistinctNames named = c3dread::NamesFromLabels(labels, markers, L"Point");
     for (std::wstring& name : named.names) C3DMarkers::Add(into_, std::move(name));
     if (named.renamed != 0) {
         Tell(C3dFinding(ReadFindingCode::kC3dLabelsRenamed, ReadFinding::Effect::kMisread,
                         EncodeUtf8(named.firstRenamed), named.renamed));
     }
+    return markers;
 }
 
 double C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
@@ -470,7 +475,10 @@ std::wstring C3DReader::ReadTake(const Params& params, const unsigned char* head
     into_.SetStartFrame(
         static_cast<std::int32_t>(std::min<std::uint64_t>(range.first, 0x7fffffff)));
 
-    NameMarkers(params, points);
+    // A point takes four words of every frame: a file too small for one
+    // frame of them holds no frame, and its unlabelled points past what a
+    // frame could hold are not made (the count alone would size the take).
+    const std::uint64_t markers = NameMarkers(params, points, size / (4 * wordBytes));
     const double rate = ReadUnitsAndRate(params, headerRate);
     const AnalogBlock analog =
         SizeAnalogBlock(params, rate, word(3), word(10),
@@ -492,8 +500,8 @@ std::wstring C3DReader::ReadTake(const Params& params, const unsigned char* head
     const std::uint64_t frames =
         FramesHeld(range, frameBytes, dataStart < size ? size - dataStart : 0);
     into_.SetNumFrames(static_cast<std::int32_t>(std::min<std::uint64_t>(frames, 0x7fffffff)));
-    return ReadRows({processor, isFloat, scale, points, dataStart, frameBytes,
-                     points != 0 ? frames : 0, frames, static_cast<std::int64_t>(range.first)});
+    return ReadRows({processor, isFloat, scale, markers, dataStart, frameBytes,
+                     markers != 0 ? frames : 0, frames, static_cast<std::int64_t>(range.first)});
 }
 
 std::uint64_t C3DReader::FramesHeld(const FrameRange& range, std::uint64_t frameBytes,

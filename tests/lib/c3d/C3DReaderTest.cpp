@@ -96,6 +96,41 @@ TEST(C3DRead, LabelsGiveEveryMarkerItsOwnName) {
     EXPECT_EQ(r.codes.at(ReadFindingCode::kC3dLabelsRenamed), 4u);
 }
 
+// A point count no frame in the file could hold makes the markers it has
+// labels for, and the rest only up to what one frame of the file could
+// hold; the frame it claims is missing, not read.
+TEST(C3DRead, PointCountPastTheFileMakesWhatItCouldHold) {
+    struct Case {
+        const char* name;
+        float scale;
+        std::size_t labels;
+        std::size_t fileBytes;
+        std::uint32_t markers;
+        std::wstring lastName;
+    };
+    const std::vector<Case> cases = {
+        {"unlabelled floats", -1.0f, 0, 1024, 64, L"Point64"},
+        {"unlabelled integers", 0.1f, 0, 1024, 128, L"Point128"},
+        {"labels past a frame's room", -1.0f, 100, 1536, 100, L"M100"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build b;
+        b.points = 65535;
+        b.scale = c.scale;
+        b.last = 1;
+        for (std::size_t i = 1; i <= c.labels; ++i) b.labels.push_back("M" + std::to_string(i));
+        const std::string bytes = b.Bytes();
+        ASSERT_EQ(bytes.size(), c.fileBytes);
+        const Read r(bytes);
+        ASSERT_EQ(r.message, L"");
+        ASSERT_EQ(r.trc.GetNumMarkers(), c.markers);
+        EXPECT_EQ(r.trc.GetMarker(c.markers - 1)->GetName(), c.lastName);
+        EXPECT_EQ(r.trc.GetNumRows(), 0u);
+        EXPECT_EQ(r.codes.at(ReadFindingCode::kC3dFramesMissing), 1u);
+    }
+}
+
 // The take has the frames the data section holds, up to the count the file
 // gives (frames past it are padding), and a sink knows them before the first
 // row.
