@@ -5,6 +5,7 @@ namespace {
 
 bool IsSeparator(char c) { return c == '_' || c == '.' || c == ' ' || c == '-'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char Lower(char c) { return IsUpper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -21,11 +22,30 @@ bool IsAnyCase(std::string_view text, std::string_view lower) {
     return text.size() == lower.size() && BeginsWithAnyCase(text, lower);
 }
 
-// Capitals that begin with an L or R and spell a word of the body or rig,
-// not a side and the rest of a name.
+bool EndsWith(std::string_view text, std::string_view end) {
+    return text.size() > end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// Landmarks found on both sides of the pelvis and chest, whose codes take a
+// side letter before them ("LIPS", "RASI") or a lower-case one after them
+// ("ASISr", "PSISl"). Landmarks not listed here take an "l" or "r" after
+// them for lateral or radial too ("EPICl", "STYLr"), so a letter after
+// them is no side.
+bool IsPairedLandmark(std::string_view code) {
+    constexpr std::string_view kCodes[] = {"ASI", "ASIS", "PSI",  "PSIS", "IAS",
+                                           "IPS", "SIAS", "SIPS", "STER"};
+    for (const std::string_view known : kCodes) {
+        if (code == known) return true;
+    }
+    return false;
+}
+
+// Capitals that begin with an L or R and spell a word of the body or rig
+// ("LOWERBACK", "RIBS"; "LARM" the lower arm, "LATH" the lateral hand), not
+// a side and the rest of a name.
 bool SpellsAWord(std::string_view part) {
-    constexpr std::string_view kWords[] = {"LOWER", "LUMBAR", "LEG",  "LIP",  "LUNG",  "RIB",
-                                           "ROOT",  "REF",    "REAR", "RING", "RADIUS"};
+    constexpr std::string_view kWords[] = {"LOWER", "LUMBAR", "LEG",  "LIP",  "LUNG",  "LARM", "LAT",
+                                           "LAST",  "RIB",    "ROOT", "REF",  "REAR",  "RING", "RADIUS"};
     for (const std::string_view word : kWords) {
         if (part.substr(0, word.size()) == word) return true;
     }
@@ -48,20 +68,52 @@ Side SideOfLetter(char c) {
     return Side::kNone;
 }
 
+// A part that is a side word, or begins with "Left" or "Right" in any case,
+// or ends in them capitalised: "lt", "R", "leftfoot", "ArmRight".
+Side SideOfWords(std::string_view part) {
+    if (IsAnyCase(part, "l") || IsAnyCase(part, "lt") || BeginsWithAnyCase(part, "left")) {
+        return Side::kLeft;
+    }
+    if (IsAnyCase(part, "r") || IsAnyCase(part, "rt") || BeginsWithAnyCase(part, "right")) {
+        return Side::kRight;
+    }
+    if (EndsWith(part, "Left")) return Side::kLeft;
+    if (EndsWith(part, "Right")) return Side::kRight;
+    return Side::kNone;
+}
+
+// A side letter before a capital or a digit: "LFHD", "RMT5", "lHand". Not a
+// two-letter code ("RS"), a word in capitals or a lumbar vertebra, unless
+// what follows the letter is a paired landmark's code ("LIPS").
+Side SideOfLeadingLetter(std::string_view part) {
+    if (part.size() < 2 || !(IsUpper(part[1]) || IsDigit(part[1]))) return Side::kNone;
+    const Side side = SideOfLetter(part[0]);
+    const std::string_view rest = part.substr(1);
+    if (side == Side::kNone || IsPairedLandmark(rest)) return side;
+    if (rest.size() == 1 && IsUpper(rest[0])) return Side::kNone;
+    if (SpellsAWord(part) || IsLumbarVertebra(part)) return Side::kNone;
+    return side;
+}
+
+// A side letter after a change of case: a capital after lower case
+// ("KneeR", "hipL"), or a lower-case one after a paired landmark's code
+// ("ASISr").
+Side SideOfTrailingLetter(std::string_view part) {
+    if (part.size() < 3) return Side::kNone;
+    const char last = part.back();
+    const std::string_view stem = part.substr(0, part.size() - 1);
+    if (IsUpper(last) && IsLower(stem.back())) return SideOfLetter(last);
+    if (IsLower(last) && IsPairedLandmark(stem)) return SideOfLetter(last);
+    return Side::kNone;
+}
+
 // The side one part of a name, between separators, says.
 Side SideOfPart(std::string_view part) {
-    if (IsAnyCase(part, "l") || IsAnyCase(part, "lt")) return Side::kLeft;
-    if (IsAnyCase(part, "r") || IsAnyCase(part, "rt")) return Side::kRight;
-    if (BeginsWithAnyCase(part, "left")) return Side::kLeft;
-    if (BeginsWithAnyCase(part, "right")) return Side::kRight;
-    const auto endsWith = [part](std::string_view end) {
-        return part.size() > end.size() && part.substr(part.size() - end.size()) == end;
-    };
-    if (endsWith("Left")) return Side::kLeft;
-    if (endsWith("Right")) return Side::kRight;
-    if (part.size() < 2 || !(IsUpper(part[1]) || IsDigit(part[1]))) return Side::kNone;
-    if (SpellsAWord(part) || IsLumbarVertebra(part)) return Side::kNone;
-    return SideOfLetter(part[0]);
+    for (const auto reading : {SideOfWords, SideOfLeadingLetter, SideOfTrailingLetter}) {
+        const Side side = reading(part);
+        if (side != Side::kNone) return side;
+    }
+    return Side::kNone;
 }
 
 }  // namespace

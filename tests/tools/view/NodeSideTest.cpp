@@ -29,6 +29,14 @@ TEST(NodeSideTest, NamesSayTheirSide) {
         // Words that begin with the letter, and lower case run together.
         {Side::kNone, {"Root", "ROOT", "LOWERBACK", "LowerBack", "RIBS", "Ribs", "REF", "RING1", "Leg",
                        "rfoot", "lowerneck", "Bright", "Cleft", "UPRIGHT", "Spine_Lower"}},
+        // Lab marker sets: a side set off by a separator, a case change or
+        // a paired landmark's code.
+        {Side::kLeft, {"ASISl", "Daphnee:PSISl", "LASI", "L_ASIS", "LIPS", "l asis_2", "hipL"}},
+        {Side::kRight, {"ASISr", "STERr", "RASI", "R_ASIS", "ASIS_R", "r.knee", "RIPS", "KneeR"}},
+        // Lab names that only begin with the letter, a two-letter code, and
+        // a letter after a landmark that says lateral, medial or radial.
+        {Side::kNone, {"LARMm", "LARM_elb", "LATH", "LASTC", "Lumbar", "LUMBAR", "SCAP_RS", "EPICl",
+                       "ARMl", "CLAVm", "STYLr", "Head", "Clav", "CLAV_AC"}},
         // Lumbar vertebrae.
         {Side::kNone, {"L1", "L5", "L5S1", "L4L5"}},
         // Nothing to go on.
