@@ -5,6 +5,7 @@
 // then hands them over in the buffer as the module reads it.
 #include <algorithm>
 #include <cwchar>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -50,6 +51,16 @@ bool HasExtension(const std::wstring& path) {
 
 }  // namespace
 
+std::wstring AbsolutePath(const std::wstring& path) {
+    if (path.empty() || IsSeparator(path.front())) return path;
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    if (error) return path;
+    const std::filesystem::path joined =
+        (here / std::filesystem::path(TextCodec::WideToPath(path))).lexically_normal();
+    return TextCodec::PathToWide(joined.native());
+}
+
 std::wstring ChooserFolder(const FileDialogRequest& chooser) {
     const std::wstring& folder = chooser.initialFolder;
     return !folder.empty() && IsFolder(folder) ? folder : L".";
@@ -59,11 +70,10 @@ std::wstring ChosenPath(const FileDialogRequest& chooser, const std::wstring& gi
     std::wstring path = given;
     if (!path.empty() && !IsSeparator(path.front())) {
         const std::wstring folder = ChooserFolder(chooser);
-        if (folder != L".") {
-            path = folder + (IsSeparator(folder.back()) ? L"" : L"/") + path;
-        } else if (NameStart(path) == 0) {
-            path = L"./" + path;  // a bare name: the module cuts at the last "/"
-        }
+        if (folder != L".") path = folder + (IsSeparator(folder.back()) ? L"" : L"/") + path;
+        // The module keeps what it is given (the panel's settings), and a
+        // later run may start in another folder.
+        path = AbsolutePath(path);
     }
     const std::wstring& extension = chooser.defaultExtension;
     const auto status = Status(path);

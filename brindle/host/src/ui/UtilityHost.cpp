@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <string>
 
+#include "brindle/host/ui/FileChooser.h"
 #include "brindle/host/ui/UiDriver.h"
 #include "brindle/host/scene/HostInterface.h"
 #include "brindle/host/scene/Scene.h"
@@ -151,9 +152,11 @@ BOOL ChooseDirectory(const wchar_t* title, wchar_t* folder) {
     if (driver == nullptr || State().closed) return FALSE;
     const std::optional<std::wstring> chosen = driver->ChooseFolder(title != nullptr ? title : L"");
     if (!chosen || chosen->empty()) return FALSE;
+    // From the root, as a folder browser gives it: the module keeps it.
+    const std::wstring path = AbsolutePath(*chosen);
     // The chooser's buffer holds 260 characters and the null.
-    const std::size_t count = std::min<std::size_t>(chosen->size(), 260);
-    std::wmemcpy(folder, chosen->data(), count);
+    const std::size_t count = std::min<std::size_t>(path.size(), 260);
+    std::wmemcpy(folder, path.data(), count);
     folder[count] = L'\0';
     return TRUE;
 }

@@ -10,13 +10,17 @@
 
 namespace brindle::host {
 
+// `path` from the root: a relative path is taken in the current folder
+// (".." and "." steps worked out by name); an absolute one is kept as it is.
+std::wstring AbsolutePath(const std::wstring& path);
+
 // The folder a relative name is taken in: the chooser's starting folder,
 // or "." when it has none or that is no folder here.
 std::wstring ChooserFolder(const FileDialogRequest& chooser);
 
-// The file `given` means in `chooser`: a relative name is taken in the
-// chooser's starting folder (in the current folder when it has none, or
-// when that is no folder here), and a name without an extension gets the
+// The file `given` means in `chooser`, from the root: a relative name is
+// taken in the chooser's starting folder (in the current folder when it has
+// none, or when that is no folder here), and a name without an extension gets the
 // chooser's default extension (not when it names a folder, and in an open
 // chooser only when it names no file).
 std::wstring ChosenPath(const FileDialogRequest& chooser, const std::wstring& given);
