@@ -14,9 +14,9 @@
 
 class FuzzInputFile {
 public:
-    explicit FuzzInputFile(const std::string& extension)
-        : path_(std::filesystem::temp_directory_path() /
-                ("tov-fuzz-" + std::to_string(::getpid()) + extension)) {}
+    explicit FuzzInputFile(const std::string& extension,
+                           const std::filesystem::path& folder = std::filesystem::temp_directory_path())
+        : path_(folder / ("tov-fuzz-" + std::to_string(::getpid()) + extension)) {}
     ~FuzzInputFile() {
         std::error_code ec;
         std::filesystem::remove(path_, ec);
@@ -41,6 +41,35 @@ public:
     }
     const std::filesystem::path& Path() const { return path_; }
     std::wstring WidePath() const { return tovfileio::PathToWide(path_.native()); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A folder of the process's own, in memory where the system has a file
+// system there: for a target whose subject waits for the disk on each save
+// and leaves files beside its input (locks, kept copies), so that an input
+// costs what its bytes do and the target alone sees those files. Removed,
+// with what it holds, when the process ends.
+class FuzzFolder {
+public:
+    FuzzFolder() {
+        std::error_code ec;
+        const std::filesystem::path memory = "/dev/shm";
+        const std::filesystem::path parent =
+            std::filesystem::is_directory(memory, ec) ? memory : std::filesystem::temp_directory_path();
+        path_ = parent / ("tov-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directory(path_, ec);
+        if (ec) std::abort();
+    }
+    ~FuzzFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    FuzzFolder(const FuzzFolder&) = delete;
+    FuzzFolder& operator=(const FuzzFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
 
 private:
     std::filesystem::path path_;
