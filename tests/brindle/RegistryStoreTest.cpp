@@ -312,6 +312,55 @@ TEST_F(RegistryStoreTest, FilesBeyondTheLimitsAreReadInPartAndNeverReplaced) {
     }
 }
 
+// A key line reads the same whatever line came before it: one that goes
+// on from it, leaves it, names it in other letters, ends in a backslash
+// (the key before it), or would go on from it with an empty name or past
+// the deepest level the store keeps.
+TEST(RegFileRead, KeyLinesReadTheSameAfterAnyOther) {
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    const std::string deepest = DeepKey(512, 1);
+    const std::string deepestPath = deepest.substr(0, deepest.find(']'));
+    struct Case {
+        const char* name;
+        std::string keys;
+        bool complete;
+        std::string formatted;  // below the root's line
+    };
+    const Case cases[] = {
+        {"goes on", "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\B]\n\"v\"=dword:1\n", true,
+         "[HKEY_CURRENT_USER\\A]\n\n[HKEY_CURRENT_USER\\A\\B]\n\"v\"=dword:00000001\n\n"},
+        {"other letters", "[HKEY_CURRENT_USER\\A\\B]\n[hkey_current_user\\a\\b\\C]\n", true,
+         "[HKEY_CURRENT_USER\\A]\n\n[HKEY_CURRENT_USER\\A\\B]\n\n[HKEY_CURRENT_USER\\A\\B\\C]\n\n"},
+        {"a longer name beside it", "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\AB\\C]\n", true,
+         "[HKEY_CURRENT_USER\\A]\n\n[HKEY_CURRENT_USER\\AB]\n\n[HKEY_CURRENT_USER\\AB\\C]\n\n"},
+        {"back up", "[HKEY_CURRENT_USER\\A\\B]\n[HKEY_CURRENT_USER\\A\\C]\n[HKEY_CURRENT_USER\\A]\n\"v\"=dword:2\n",
+         true,
+         "[HKEY_CURRENT_USER\\A]\n\"v\"=dword:00000002\n\n[HKEY_CURRENT_USER\\A\\B]\n\n"
+         "[HKEY_CURRENT_USER\\A\\C]\n\n"},
+        {"ends in a backslash", "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\]\n\"v\"=dword:3\n", true,
+         "[HKEY_CURRENT_USER\\A]\n\"v\"=dword:00000003\n\n"},
+        {"an empty name", "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\\\B]\n", false,
+         "[HKEY_CURRENT_USER\\A]\n\n"},
+        {"a level past the deepest", deepest + deepestPath + "\\n]\n", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        brindle::host::RegistryKey root;
+        root.name = L"HKEY_CURRENT_USER";
+        const auto status = brindle::host::ReadRegText(header + c.keys, root);
+        EXPECT_EQ(status.complete, c.complete);
+        const std::string formatted = brindle::host::FormatRegFile(root);
+        if (c.formatted.empty()) {
+            std::size_t depth = 0;
+            brindle::host::FormatRegFile(root, &depth);
+            EXPECT_EQ(depth, 512u);
+            EXPECT_TRUE(status.beyondLimits);
+        } else {
+            EXPECT_EQ(formatted, header + "[HKEY_CURRENT_USER]\n\n" + c.formatted);
+        }
+    }
+}
+
 // A damaged file is kept whole under another name before it is replaced,
 // however it is damaged, and said once; the file that replaces it reads
 // whole, and the next save keeps no other copy.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "brindle/host/registry/RegistryStore.h"
 #include "brindle/sdk/TextCodec.h"
@@ -211,7 +212,52 @@ struct ReadState {
     bool inOtherRoot = false;
     std::size_t writeBound = 64;  // the header and the root's line
     bool beyondLimits = false;    // a valid line stopped the reading at a limit
+    // The last key line's path below the root, where each of its names ends
+    // and the key each leads to: a line that goes on from it, as each key of
+    // a saved file does from its parent's, walks only its own names.
+    std::wstring lastPath{};
+    std::vector<std::size_t> lastEnds{};
+    std::vector<RegistryKey*> lastKeys{};
 };
+
+// How many names `path` begins with that the last key line began with too,
+// letter for letter, the deepest followed by another name or by the path's
+// end. Those whose text is the same are a run from the first: one compare
+// when the line goes on from the last, a few when it leaves it.
+std::size_t SharedLevels(std::wstring_view path, const ReadState& state) {
+    const std::wstring_view last = state.lastPath;
+    const std::vector<std::size_t>& ends = state.lastEnds;
+    auto same = [&](std::size_t end) {
+        return end <= path.size() && path.compare(0, end, last.substr(0, end)) == 0;
+    };
+    std::size_t levels = ends.size();
+    if (levels != 0 && !same(ends.back())) {
+        levels = static_cast<std::size_t>(std::partition_point(ends.begin(), ends.end(), same) - ends.begin());
+    }
+    // Every shallower name is followed by a backslash in both, and by a name.
+    if (levels != 0) {
+        const std::size_t end = ends[levels - 1];
+        if (end != path.size() && !(end + 1 < path.size() && path[end] == L'\\')) --levels;
+    }
+    return levels;
+}
+
+// Makes `path`, just read into `key`, the last key line, its first `shared`
+// names as they were.
+void RememberKeyLine(std::wstring_view path, std::size_t shared, ReadState& state) {
+    state.lastPath.assign(path);
+    state.lastEnds.resize(shared);
+    state.lastKeys.resize(shared);
+    RegistryKey* key = shared == 0 ? &state.root : state.lastKeys.back();
+    std::size_t from = shared == 0 ? 0 : state.lastEnds.back() + 1;
+    while (from < path.size()) {
+        const std::size_t end = std::min(path.find(L'\\', from), path.size());
+        key = key->subkeys.find(std::wstring(path.substr(from, end - from)))->second.get();
+        state.lastEnds.push_back(end);
+        state.lastKeys.push_back(key);
+        from = end + 1;
+    }
+}
 
 // Whether the key path `path` is well formed (no empty name) but more
 // levels deep than the store keeps.
@@ -250,14 +296,22 @@ bool ReadKeyLine(std::wstring_view line, ReadState& state) {
     // Each key made here is written with a path no longer than this one;
     // the bound is checked before any is made, so a refused line adds none.
     const std::wstring_view below = path.substr(rootName.size() + 1);
-    state.writeBound += MissingKeys(state.root, below) * (4 * line.size() + 2);
+    const std::size_t shared = SharedLevels(below, state);
+    RegistryKey& from = shared == 0 ? state.root : *state.lastKeys[shared - 1];
+    const std::wstring_view rest =
+        shared == 0 ? below : below.substr(std::min(below.size(), state.lastEnds[shared - 1] + 1));
+    state.writeBound += MissingKeys(from, rest) * (4 * line.size() + 2);
     if (state.writeBound > kRegFileMaxBytes) {
         state.beyondLimits = true;
         return false;
     }
-    state.key = CreateKeyPath(state.root, below);
-    if (state.key == nullptr) state.beyondLimits = TooDeep(below);
-    return state.key != nullptr;
+    state.key = CreateKeyPath(from, rest, shared);
+    if (state.key == nullptr) {
+        state.beyondLimits = TooDeep(below);
+        return false;
+    }
+    RememberKeyLine(below, shared, state);
+    return true;
 }
 
 // Handles one logical line (continuations joined); false when invalid or
