@@ -23,9 +23,15 @@ constexpr const char* kHelp =
 }  // namespace
 
 LineDriver::LineDriver(std::FILE* in, std::FILE* out, TextEscape escaped, CancelAsked cancelAsked)
-    : in_(in), out_(out), escaped_(std::move(escaped)), cancelAsked_(std::move(cancelAsked)) {
+    : in_(in),
+      out_(out),
+      editor_(LineEditor::ForTerminal(in, out)),
+      escaped_(std::move(escaped)),
+      cancelAsked_(std::move(cancelAsked)) {
     PrepareLineInput(in_);
 }
+
+LineDriver::~LineDriver() = default;
 
 void LineDriver::Say(const std::string& text) {
     std::fputs(text.c_str(), out_);
@@ -36,9 +42,20 @@ std::string LineDriver::Escaped(const std::wstring& text) const { return escaped
 
 std::optional<std::string> LineDriver::ReadLine(const std::string& prompt) {
     if (leaving_) return std::nullopt;
-    Say(prompt);
+    // Input that ended is not waited for again (a terminal would wait).
+    if (inputEnded_) {
+        Say(prompt + "\n");
+        return std::nullopt;
+    }
     std::string line;
-    switch (ReadInputLine(in_, line, cancelAsked_)) {
+    LineRead read = LineRead::kEnd;
+    if (editor_) {
+        read = editor_->Read(prompt, line, cancelAsked_);
+    } else {
+        Say(prompt);
+        read = ReadInputLine(in_, line, cancelAsked_);
+    }
+    switch (read) {
         case LineRead::kEnd: inputEnded_ = true; Say("\n"); return std::nullopt;
         case LineRead::kCancelled: leaving_ = true; Say("\n"); return std::nullopt;
         case LineRead::kLine: break;
@@ -64,6 +81,9 @@ int LineDriver::AnswerMessageBox(const MessageBoxRequest& request) {
     const std::string shown = Escaped(request.caption) + ": " + Escaped(request.text);
     if ((request.type & 0xF) == MB_OK) {
         Say(shown + "\n");
+        if (hints_.messageNote) {
+            if (const std::string note = hints_.messageNote(request); !note.empty()) Say(note + "\n");
+        }
         return IDOK;
     }
     // Enter answers with the box's default button, shown in capitals.

@@ -61,10 +61,20 @@ void LineDriver::ShowPending(const PendingView& pending) {
 std::optional<HostEvent> LineDriver::NextEvent(const PendingView& pending) {
     if (!pending.waiting) return std::nullopt;
     if (leaving_) return LeaveEvents(pending);
+    // Once the input ended the rest of a walk is not shown step by step.
+    if (inputEnded_) return std::nullopt;
+    if (auto event = UnaskedEvent(pending)) return event;
     ShowPending(pending);
     for (;;) {
         const auto line = ReadLine(pending.picking ? "pick> " : "> ");
-        if (!line) return leaving_ ? LeaveEvents(pending) : std::nullopt;
+        if (!line) {
+            if (leaving_) return LeaveEvents(pending);
+            if (pending.picking && hints_.inputEndsAtPick) {
+                const std::string note = hints_.inputEndsAtPick(pending);
+                if (!note.empty()) Say(note + "\n");
+            }
+            return std::nullopt;
+        }
         const LineAnswer answer = ParseLineAnswer(*line);
         if (answer.kind == LineAnswer::Kind::Quit) {
             leaving_ = true;
@@ -74,8 +84,23 @@ std::optional<HostEvent> LineDriver::NextEvent(const PendingView& pending) {
             if (auto event = EnterEvent(pending)) return event;
             if (answer.kind == LineAnswer::Kind::Empty) continue;
         }
-        if (auto event = EventOf(answer, pending)) return event;
+        if (auto event = EventOf(answer, pending)) {
+            if (hints_.eventNote) {
+                const std::string note = hints_.eventNote(*event, pending);
+                if (!note.empty()) Say(note + "\n");
+            }
+            return event;
+        }
     }
+}
+
+std::optional<HostEvent> LineDriver::UnaskedEvent(const PendingView& pending) {
+    if (!pending.picking || !hints_.pickUnasked) return std::nullopt;
+    const std::string note = hints_.pickUnasked(pending);
+    if (note.empty()) return std::nullopt;
+    auto event = EnterEvent(pending);
+    if (event) Say(note + "\n");
+    return event;
 }
 
 std::optional<HostEvent> LineDriver::EventOf(const LineAnswer& answer, const PendingView& pending) {

@@ -13,8 +13,8 @@ constexpr int kWaitMilliseconds = 100;
 
 bool Asked(const CancelAsked& cancelAsked) { return cancelAsked && cancelAsked(); }
 
-// Waits until `fd` has a byte (or its end) to read; false when a cancel was
-// asked for first.
+}  // namespace
+
 bool WaitForInput(int fd, const CancelAsked& cancelAsked) {
     pollfd wanted{fd, POLLIN, 0};
     for (;;) {
@@ -24,8 +24,6 @@ bool WaitForInput(int fd, const CancelAsked& cancelAsked) {
         if (ready > 0 || (ready < 0 && errno != EINTR)) return true;
     }
 }
-
-}  // namespace
 
 void PrepareLineInput(std::FILE* in) {
     if (in != nullptr && ::fileno(in) >= 0) std::setvbuf(in, nullptr, _IONBF, 0);

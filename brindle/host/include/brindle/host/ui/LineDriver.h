@@ -1,7 +1,9 @@
 // A user-interface driver for a person (or a script) on standard input:
 // every window, question, chooser and pick is shown as text on the output,
-// and one line of input answers it. Runs out of input end what is open, as
-// a script that runs out does, so nothing waits forever.
+// and one line of input answers it. At a terminal the line is edited with
+// the line editor, where the build has one (Up and Down walk the lines typed
+// before). The end of input ends what is open, as a script that runs out
+// does, so nothing waits forever; nothing is shown or asked after it.
 //
 // "quit", at any prompt, leaves: from then on every question is answered
 // no, every dialog is cancelled, every chooser too, and the host is handed
@@ -11,6 +13,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +24,7 @@
 namespace brindle::host {
 
 struct LineAnswer;
+class LineEditor;
 
 // Text from a file or a scene (a name, a path, a field's text) made safe to
 // print: such text may hold an escape sequence that clears the screen, or a
@@ -48,6 +52,19 @@ struct LineDriverHints {
     // `enterWindow`.
     std::function<bool(const PendingView&)> pickEnter;
     int enterWindow = 0;
+    // A line said instead of the pick prompt when the step needs no answer:
+    // Enter is then pressed unasked (see pickEnter); empty: the person is
+    // asked.
+    std::function<std::string(const PendingView&)> pickUnasked;
+    // A line said when the input ends at a pick prompt, say what is left
+    // unanswered; empty for none. Nothing is shown or asked after it.
+    std::function<std::string(const PendingView&)> inputEndsAtPick;
+    // A line said before an event the person typed is carried out, say why
+    // it will do nothing; empty for none.
+    std::function<std::string(const HostEvent&, const PendingView&)> eventNote;
+    // A line said after a message, say the cause it does not give; empty
+    // for none.
+    std::function<std::string(const MessageBoxRequest&)> messageNote;
 };
 
 class LineDriver : public UiDriver {
@@ -56,6 +73,9 @@ public:
     // files and scenes through `escaped`; leaves as soon as `cancelAsked`
     // says so (none: only quit and the end of input leave).
     LineDriver(std::FILE* in, std::FILE* out, TextEscape escaped, CancelAsked cancelAsked);
+    ~LineDriver() override;
+    LineDriver(const LineDriver&) = delete;
+    LineDriver& operator=(const LineDriver&) = delete;
 
     void SetHints(LineDriverHints hints) { hints_ = std::move(hints); }
     // Answers the first save dialog for files of `extension` ("mnm") with
@@ -93,6 +113,9 @@ private:
     std::optional<HostEvent> LeaveEvents(const PendingView& pending);
     // Enter at a pick prompt, when it does something there.
     std::optional<HostEvent> EnterEvent(const PendingView& pending) const;
+    // Enter pressed unasked at a pick prompt whose step needs no answer,
+    // with the line that says so; none when the person is asked.
+    std::optional<HostEvent> UnaskedEvent(const PendingView& pending);
     // One path typed at a chooser; asked again while `refusal` gives a
     // reason not to take it. None when the person ends or leaves.
     std::optional<std::wstring> ReadChosenPath(
@@ -106,6 +129,7 @@ private:
 
     std::FILE* in_;
     std::FILE* out_;
+    std::unique_ptr<LineEditor> editor_;  // at a terminal only
     TextEscape escaped_;
     CancelAsked cancelAsked_;
     LineDriverHints hints_;
