@@ -13,15 +13,14 @@
 #include "brindle/host/ui/LineDriver.h"
 #include "brindle/host/ui/UtilityHost.h"
 #include "brindle/sdk/PluginClasses.h"
-#include "tovfileio/text/TextCodec.h"
 #include "cli/commands/Commands.h"
 #include "cli/files/InterruptCleanup.h"
 #include "cli/report/SafeText.h"
+#include "cli/run/PanelHints.h"
 #include "cli/run/SceneSession.h"
 #include "tovfileio/module/ClassIds.h"
 #include "tovfileio/module/PluginReports.h"
 #include "tovfileio/module/ResourceIds.h"
-#include "tovfileio/gwm/MarkerNameMap.h"
 
 using namespace tovfileio;
 
@@ -32,53 +31,6 @@ struct UtilityOptions {
     std::optional<std::string> output;  // mnm-create: answers the final save dialog
     bool autoMatch = false;             // mnm-create: takes name matches unasked
 };
-
-// "marker 11 of 43, first of two: TEXT (optional: click Skip); Enter
-// takes NODE" for the step the creator asks a pick for; empty when it asks
-// for none.
-std::string StepCaption(const MarkerCreator& creator) {
-    const std::optional<CreatorStep> step = creator.CurrentStep();
-    if (!step) return std::string();
-    const std::string enter = !step->offered.empty() ? "; Enter takes " + EscapedName(step->offered)
-                              : step->optional       ? "; Enter skips"
-                                                     : "";
-    return "marker " + std::to_string(step->marker + 1) + " of " + std::to_string(step->markers) +
-           (step->pair ? (step->secondOfPair ? ", second of two" : ", first of two") : "") + ": " +
-           tovfileio::EncodeUtf8(step->description) +
-           (step->optional ? " (optional: click Skip)" : "") + enter;
-}
-
-// Whether Enter does something at the creator's pick: takes the node
-// offered, or passes an optional marker.
-bool EnterPicks(const MarkerCreator& creator) {
-    const std::optional<CreatorStep> step = creator.CurrentStep();
-    return step && (!step->offered.empty() || step->optional);
-}
-
-// Why the creator's pick mode refuses a node that is a marker otherwise.
-std::string PickRefusal(const std::wstring& name) {
-    if (MarkerNameMap::CanHoldName(name)) return std::string();
-    return name.empty() ? "a node without a name cannot be written to an MNM file"
-                        : "an MNM file cannot hold a name with blanks; rename the node";
-}
-
-brindle::host::LineDriverHints PanelHints(const MarkerCreator* creator) {
-    brindle::host::LineDriverHints hints;
-    // quit in the creator is its Abort: no file is written.
-    hints.quitWindow = IDD_MNM_CREATOR;
-    hints.quitControl = IDC_MNM_ABORT;
-    if (creator != nullptr) {
-        hints.pickCaption = [creator](const brindle::host::PendingView&) {
-            return StepCaption(*creator);
-        };
-        hints.pickEnter = [creator](const brindle::host::PendingView&) {
-            return EnterPicks(*creator);
-        };
-        hints.enterWindow = IDD_MNM_CREATOR;
-    }
-    hints.pickRefusal = PickRefusal;
-    return hints;
-}
 
 constexpr const char* kCancelNotice =
     "\ntovfileio: Ctrl-C: stopping; a file being written is finished first\n";
@@ -98,12 +50,13 @@ int RunPanel(const UtilityOptions& options, const CommandIO& io, const std::stri
     if (!panel) return kExitFailed;
     cancel.emplace(kCancelNotice);
     auto* creator = static_cast<MarkerCreator*>(panel->GetInterface(kMarkerCreatorId));
-    if (creator != nullptr) creator->TakeMatchesUnasked(create && options.autoMatch);
+    const bool autoMatch = create && options.autoMatch;
+    if (creator != nullptr) creator->TakeMatchesUnasked(autoMatch);
     // Names from the scene and the files reach the terminal escaped; Ctrl-C is
     // the driver's cancel.
     brindle::host::LineDriver driver(io.in, io.out, tovfileio::Escaped,
                                      InterruptAsCancel::Requested);
-    driver.SetHints(PanelHints(creator));
+    driver.SetHints(PanelHints({creator, autoMatch, session.ModuleText(IDS_BATCH_LOG_FAILED)}));
     if (options.output) {
         driver.PresetSaveFile(L"mnm", tovfileio::PathToWide(*options.output));
     }
@@ -159,7 +112,8 @@ void AddUtilityCommands(CLI::App& app, CommandContext& context) {
     mnm->add_option("--scene", create->scene, "the scene document")->required();
     mnm->add_option("OUT.mnm", create->output, "answers the final save dialog");
     mnm->add_flag("--auto", create->autoMatch,
-                  "take the node of each marker's very name without asking; ask for the rest");
+                  "take the node of each marker's very name without asking, leave out the\n"
+                  "optional markers that have none, and ask for the mandatory rest");
     mnm->footer(
         "Says first which mandatory markers the scene has no node of that name for\n"
         "(y picks others as they come, n abandons). Answers the two wrist-stick\n"
