@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "brindle/host/scene/HostInterface.h"
 
@@ -21,48 +22,87 @@ std::string Number(double value) {
 
 ImportWarnings::ImportWarnings(const CommandIO& io, std::string command)
     : io_(io), command_(std::move(command)) {
-    for (SceneNode* node : Scene::Current().Nodes()) before_.emplace(node, MarksOf(*node));
+    for (SceneNode* node : Scene::Current().Nodes()) before_.emplace(node, KeysOf(*node));
 }
 
-template <typename Track>
-ImportWarnings::TrackMark ImportWarnings::MarkOf(const Track& track) {
-    if (track.Empty()) return {};
-    return {track.Size(), track[0].time, track[track.Size() - 1].time};
-}
-
-ImportWarnings::NodeMarks ImportWarnings::MarksOf(SceneNode& node) {
+ImportWarnings::NodeKeys ImportWarnings::KeysOf(SceneNode& node) {
+    // Read through the const tracks: reading tells no controller of a change.
     auto& tm = node.Transform();
-    return {MarkOf(tm.Position().Track()), MarkOf(tm.Rotation().Track()),
-            MarkOf(tm.Scale().Track())};
+    return {std::as_const(tm.Position()).Track().Keys(), std::as_const(tm.Rotation()).Track().Keys(),
+            std::as_const(tm.Scale()).Track().Keys()};
 }
 
-std::optional<std::pair<TimeValue, TimeValue>> ImportWarnings::KeyedSpan() const {
-    std::optional<std::pair<TimeValue, TimeValue>> span;
-    for (SceneNode* node : Scene::Current().Nodes()) {
-        const NodeMarks now = MarksOf(*node);
-        const auto was = before_.find(node);
-        if (was != before_.end() && was->second == now) continue;
-        for (const TrackMark& mark : now) {
-            if (mark.keys == 0) continue;
-            if (!span) span.emplace(mark.first, mark.last);
-            span->first = std::min(span->first, mark.first);
-            span->second = std::max(span->second, mark.last);
+namespace {
+
+using Span = std::pair<TimeValue, TimeValue>;
+
+void Widen(std::optional<Span>& span, TimeValue first, TimeValue last) {
+    if (!span) span.emplace(first, last);
+    span->first = std::min(span->first, first);
+    span->second = std::max(span->second, last);
+}
+
+template <typename Value>
+bool SameTimes(const std::vector<brindle::host::Key<Value>>& a,
+               const std::vector<brindle::host::Key<Value>>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.time == y.time; });
+}
+
+// The span of all of `keys`.
+template <typename Value>
+void WidenByAll(std::optional<Span>& span, const std::vector<brindle::host::Key<Value>>& keys) {
+    if (!keys.empty()) Widen(span, keys.front().time, keys.back().time);
+}
+
+// The span of the keys of `now` whose value differs from `before`'s, key
+// by key (both hold keys at the same times).
+template <typename Value>
+void WidenByChanged(std::optional<Span>& span, const std::vector<brindle::host::Key<Value>>& before,
+                    const std::vector<brindle::host::Key<Value>>& now) {
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (std::memcmp(&before[i].value, &now[i].value, sizeof(Value)) != 0) {
+            Widen(span, now[i].time, now[i].time);
         }
+    }
+}
+
+}  // namespace
+
+std::optional<ImportWarnings::Span> ImportWarnings::KeyedSpan() const {
+    std::optional<Span> span;
+    for (SceneNode* node : Scene::Current().Nodes()) {
+        const NodeKeys now = KeysOf(*node);
+        const auto was = before_.find(node);
+        const bool sameTimes = was != before_.end() && SameTimes(was->second.position, now.position) &&
+                               SameTimes(was->second.rotation, now.rotation) &&
+                               SameTimes(was->second.scale, now.scale);
+        if (sameTimes) {
+            WidenByChanged(span, was->second.position, now.position);
+            WidenByChanged(span, was->second.rotation, now.rotation);
+            WidenByChanged(span, was->second.scale, now.scale);
+            continue;
+        }
+        WidenByAll(span, now.position);
+        WidenByAll(span, now.rotation);
+        WidenByAll(span, now.scale);
     }
     return span;
 }
 
-void ImportWarnings::Tell(const OperationReport& import, bool newScene) const {
-    TellKeysOutsideRange();
+void ImportWarnings::Tell(const OperationReport& import, bool newScene,
+                          const std::optional<Frames>& keyedInPlace) const {
+    TellKeysOutsideRange(keyedInPlace);
     if (newScene) TellFrameRate(import.frameRate);
 }
 
-void ImportWarnings::TellKeysOutsideRange() const {
-    const auto span = KeyedSpan();
+void ImportWarnings::TellKeysOutsideRange(const std::optional<Frames>& keyedInPlace) const {
+    const TimeValue tpf = Scene::Current().TicksPerFrame();
+    auto span = KeyedSpan();
+    if (keyedInPlace) Widen(span, keyedInPlace->first * tpf, keyedInPlace->second * tpf);
     if (!span) return;
     const Interval range = brindle::host::HostInterface().GetAnimRange();
     if (span->first >= range.Start() && span->second <= range.End()) return;
-    const TimeValue tpf = Scene::Current().TicksPerFrame();
     auto frame = [tpf](TimeValue t) { return std::to_string(t / tpf); };
     Warn("the import keyed frames " + frame(span->first) + " to " + frame(span->second) +
          " but the animation range is " + frame(range.Start()) + " to " + frame(range.End()) +

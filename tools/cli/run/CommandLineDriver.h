@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "brindle/host/ui/UiDriver.h"
 #include "cli/files/CommandIO.h"
@@ -24,11 +25,18 @@ public:
     std::optional<brindle::host::DialogAction> NextDialogAction(
         const brindle::host::DialogView& dialog) override;
     void DialogOpened(const brindle::host::DialogView& dialog) override;
+    void DialogClosed(const brindle::host::DialogView& dialog, INT_PTR /*result*/) override {
+        closed_ = dialog;
+    }
+    // The last dialog as it closed (its controls as they were accepted or
+    // cancelled); none before one closes.
+    const std::optional<brindle::host::DialogView>& LastClosed() const { return closed_; }
 
 private:
     const CommandIO& io_;
     std::deque<brindle::host::DialogAction> actions_;
     std::function<void(const brindle::host::DialogView&)> onOpened_;
+    std::optional<brindle::host::DialogView> closed_;
 };
 
 // Installs a driver for the lifetime of a command and removes it after.

@@ -1,5 +1,8 @@
 #include "cli/run/SceneImport.h"
 
+#include <cwchar>
+#include <optional>
+
 #include <sys/stat.h>
 
 #include "brindle/host/scene/HostInterface.h"
@@ -12,6 +15,7 @@
 #include "cli/report/ImportWarnings.h"
 #include "cli/files/ReadLimits.h"
 #include "cli/run/RememberedOptions.h"
+#include "tovfileio/module/ResourceIds.h"
 
 void AddSceneImportOptions(CLI::App& command, SceneImportRequest& request, const char* inputName,
                            const char* inputHelp) {
@@ -55,6 +59,30 @@ std::string NotImportable(const SceneImportRequest& request) {
     return request.input + ": " + from.article + " " + from.name + " file; `tovfileio convert " +
            request.input + " " + stem + tovfileio::KindInfo(target).extension +
            "` makes it a file " + command + " imports";
+}
+
+// The frames an HTR import over an existing skeleton keyed, as its dialog
+// was accepted: Apply over a range keys the file's frames FROM to TO moved
+// by the offset, over keys the skeleton may already hold with the same
+// values. None for any other import.
+std::optional<ImportWarnings::Frames> FramesAppliedInPlace(const CommandLineDriver& driver) {
+    const auto& dialog = driver.LastClosed();
+    if (!dialog || dialog->templateId != IDD_IMPORT_HTR) return std::nullopt;
+    const auto control = [&dialog](int id) -> const brindle::host::ControlView* {
+        for (const auto& c : dialog->controls) {
+            if (c.id == id) return &c;
+        }
+        return nullptr;
+    };
+    const auto number = [&control](int id) {
+        const auto* c = control(id);
+        return c != nullptr ? static_cast<int>(std::wcstol(c->text.c_str(), nullptr, 10)) : 0;
+    };
+    const auto* apply = control(IDC_HTR_APPLY);
+    const auto* range = control(IDC_FRAME_RANGE);
+    if (apply == nullptr || !apply->checked || range == nullptr || !range->checked) return std::nullopt;
+    const int offset = number(IDC_FRAME_OFFSET);
+    return ImportWarnings::Frames{number(IDC_FROM_FRAME) + offset, number(IDC_TO_FRAME) + offset};
 }
 
 }  // namespace
@@ -101,6 +129,6 @@ int RunSceneImport(const SceneImportRequest& request, const CommandIO& io) {
         return kExitFailed;
     }
     if (!session.Save()) return kExitFailed;
-    warnings.Tell(run.report, session.Created() && !request.host.fps);
+    warnings.Tell(run.report, session.Created() && !request.host.fps, FramesAppliedInPlace(driver));
     return kExitOk;
 }
