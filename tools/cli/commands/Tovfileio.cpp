@@ -64,8 +64,9 @@ int RunTovfileio(const Arguments& args, const CommandIO& io) {
     try {
         CommandContext context(io);
         CLI::App app(
-            "Motion-capture files (HTR skeletal motion, TRC marker trajectories) for the\n"
-            "Brindle animation host, from the command line.",
+            "Motion-capture files (HTR, TRC, C3D, BVH, GWM, CSV, glTF) for the Brindle\n"
+            "animation host and for a lab: read, converted, cleaned and viewed, from the\n"
+            "command line.",
             "tovfileio");
         app.set_version_flag("-V,--version", kVersion);
         app.require_subcommand(1);

@@ -47,8 +47,8 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TRCDr
     }
     for (std::uint32_t i = 0; i < trc.GetNumMarkers(); ++i) {
         text += "    " + names[i] + std::string(width - names[i].size() + 2, ' ') +
-                Counted(trc.GetNumRows(), "sample", "samples") + ", " +
-                Counted(dropouts[i], "dropout", "dropouts") + "\n";
+                std::to_string(trc.GetNumRows() - dropouts[i]) + " of " +
+                Counted(trc.GetNumRows(), "frame", "frames") + " seen\n";
     }
     return text;
 }
