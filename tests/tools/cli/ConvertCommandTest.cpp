@@ -198,7 +198,7 @@ TEST_F(ConvertCommandTest, EveryPairConvertsOrIsRefusedWithWhatTheInputBecomes) 
     const std::map<std::string, std::pair<std::string, std::string>> formats = {
         {"htr", {"# Tovelund HTR", "HTR"}}, {"bvh", {"HIERARCHY", "BVH"}},
         {"trc", {"PathFileType\t4", "TRC"}}, {"c3d", {std::string("\x02\x50", 2), "C3D"}},
-        {"gwm", {"$Comments", "GWM"}}, {"csv", {"frame,time,name,x,y,z\n", "CSV"}},
+        {"gwm", {"$Comments", "GWM"}}, {"csv", {"frame,time_s,name,x_", "CSV"}},
         {"gltf", {"{", "glTF"}}, {"glb", {"glTF", "binary glTF"}}};
     for (const auto& input : inputs) {
         for (const auto& [format, startAndName] : formats) {
@@ -299,10 +299,16 @@ TEST_F(ConvertCommandTest, LinksFoldersAndStandardOutput) {
     EXPECT_EQ(ReadBytes(d / "into/walk.htr"), ReadBytes(kWalkHtr));
     EXPECT_EQ(ReadBytes(d / "into/walk.gwm").substr(0, 20), "$Comments\tGWM file g");
     EXPECT_EQ(tovtest::Entries(d / "into").size(), 2u);
-    // "-" is standard output, and nothing is left behind in the folder.
+    // "-" is standard output, in the input's own format, and nothing is left
+    // behind in the folder; a GWM file, which converts to other formats
+    // only, needs --to there.
     const auto piped = RunOk({"convert", kWalkHtr, "-"});
     EXPECT_EQ(piped.out, ReadBytes(kWalkHtr));
+    EXPECT_EQ(RunOk({"convert", kWalkTrc, "-"}).out.substr(0, 16), "PathFileType\t4\t(");
     EXPECT_EQ(tovtest::Entries(d).size(), 5u);
+    RunExpecting({"convert", (d / "into/walk.gwm").string(), "-"}, 2,
+                 "tovfileio convert: a GWM file converts to TRC (.trc), C3D (.c3d), CSV (.csv), glTF "
+                 "(.gltf) or binary glTF (.glb): give --to for a pipe\nTry 'tovfileio convert --help'.\n");
 }
 
 // Device nodes made in the scratch folder (never the system's own), and a

@@ -83,6 +83,9 @@ const char kConvertFooter[] =
     "replaced then, and left as it was on any error or interruption. A link is\n"
     "written through to the file it points to; a device or FIFO is written to\n"
     "as it is; a folder receives a file named after IN; \"-\" is standard output.\n"
+    "Without --to, standard output, a device or a FIFO gets IN's own format (a\n"
+    "TRC file stays TRC in a pipe), and a folder the file IN's own conversion\n"
+    "writes (TRC to GWM).\n"
     "OUT is never IN, and a file you may not write is not replaced; OUT is\n"
     "written under the name given (\"take.dat\" with --to stays take.dat).\n"
     "IN \"-\" (standard input), a device or a FIFO is read up to --max-input\n"
@@ -440,12 +443,14 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         return kExitFailed;
     }
     // The input's format by extension or content; the output's by its name
-    // or --to, else (standard output, a folder, a device or a FIFO, whose
-    // names say no format) the input's own conversion.
+    // or --to, else the input's own format for a pipe (standard output, a
+    // device or a FIFO) and the input's own conversion for a folder.
     struct stat status {};
-    const bool unnamed = options.out == "-" || options.out.back() == '/' ||
-                         (::stat(options.out.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
-    const ConvertTargetRequest request{input.Kind(), options.out, unnamed, options.to};
+    const bool exists = ::stat(options.out.c_str(), &status) == 0;
+    const bool pipe = options.out == "-" ||
+                      (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode));
+    const bool unnamed = pipe || options.out.back() == '/' || (exists && S_ISDIR(status.st_mode));
+    const ConvertTargetRequest request{input.Kind(), options.out, unnamed, pipe, options.to};
     FileKind outKind = FileKind::kUnknown;
     if (std::string refused; !ChooseConvertTarget(request, outKind, refused)) return usage(refused);
     const FileKind inKind = input.Kind();

@@ -44,6 +44,13 @@ bool ChooseConvertTarget(const ConvertTargetRequest& request, FileKind& kind,
             refused = "--to " + request.to + ": give one of " + ConvertKeywords();
             return false;
         }
+    } else if (request.outIsPipe) {
+        if (std::find(kinds.begin(), kinds.end(), request.in) == kinds.end()) {
+            refused = becomes + ": give --to for a pipe";
+            return false;
+        }
+        kind = request.in;
+        return true;
     } else if (request.outIsStream) {
         // No name to follow: the input's own conversion.
         if (kinds.empty()) {

@@ -1,6 +1,8 @@
 // What `tovfileio convert IN OUT` writes: the format OUT's name gives (its
 // extension, in any letter case), or `--to FORMAT`, which names it where
-// OUT's name gives none ("-", "take.dat"). A file is never written in a format its
+// OUT's name gives none ("-", "take.dat"). Without --to, a pipe (standard
+// output, a FIFO, a device) gets IN's own format, as the next program in a
+// pipe expects, and a folder the file IN's own conversion writes. A file is never written in a format its
 // name does not say: an output named for no format convert writes, or for
 // one IN does not become, is refused with the list of what IN can become.
 // The formats, their names and what each becomes are the libraries' table
@@ -17,6 +19,8 @@ struct ConvertTargetRequest {
     // OUT's name says no format: "-", a folder (which receives a file named
     // after IN), a device or a FIFO.
     bool outIsStream = false;
+    // Of those, a pipe: "-", a device or a FIFO.
+    bool outIsPipe = false;
     std::string to;          // --to as given; empty when not
 };
 
