@@ -53,7 +53,7 @@ def test_markers_as_csv(tmp_path):
     tovfileio.write(tmp_path / "take.csv", given)
     with open(tmp_path / "take.csv", newline="") as file:
         rows = list(csv.reader(file))
-    assert rows[0] == ["frame", "time", "name", "x", "y", "z"]
+    assert rows[0] == ["frame", "time_s", "name", "x_m", "y_m", "z_m"]
     assert len(rows) == 1 + given.frames * 4
     for i, row in enumerate(rows[1:]):
         f, m = divmod(i, 4)

@@ -22,7 +22,9 @@ std::wstring NoMarkerNamed(const std::wstring& name) { return L"The take has no 
 }  // namespace
 
 std::wstring KeepFrames(TRCFile& take, std::int64_t from, std::int64_t to) {
-    const std::int64_t start = take.GetStartFrame();
+    // Frames as the file numbers its rows, which the take's outputs keep.
+    RowNumbering numbering = take.GetRowNumbering();
+    const std::int64_t start = numbering.firstFrame;
     const std::int64_t last = start + static_cast<std::int64_t>(take.GetNumRows()) - 1;
     if (from > to) {
         return L"The range " + std::to_wstring(from) + L" to " + std::to_wstring(to) + L" holds no frame";
@@ -34,7 +36,10 @@ std::wstring KeepFrames(TRCFile& take, std::int64_t from, std::int64_t to) {
     const auto first = static_cast<std::size_t>(from - start);
     const auto count = static_cast<std::size_t>(to - from + 1);
     for (std::uint32_t i = 0; i < take.GetNumMarkers(); ++i) take.GetMarker(i)->KeepSamples(first, count);
-    take.SetStartFrame(static_cast<std::int32_t>(from));
+    take.SetStartFrame(static_cast<std::int32_t>(take.GetStartFrame() + static_cast<std::int64_t>(first)));
+    numbering.firstFrame = from;
+    numbering.firstPeriods += static_cast<double>(first);
+    take.SetRowNumbering(numbering);
     take.SetNumRows(static_cast<std::uint32_t>(count));
     take.SetNumFrames(static_cast<std::int32_t>(count));
     return std::wstring();

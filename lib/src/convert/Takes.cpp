@@ -100,6 +100,7 @@ TRCFile HeaderOf(const TRCFile& take) {
     header.SetCameraRate(take.GetCameraRate());
     header.SetNumFrames(take.GetNumFrames());
     header.SetStartFrame(take.GetStartFrame());
+    header.SetRowNumbering(take.GetRowNumbering());
     header.SetNumRows(take.GetNumRows());
     for (std::uint32_t i = 0; i < take.GetNumMarkers(); ++i) {
         const TRCMarker& marker = *take.GetMarker(i);

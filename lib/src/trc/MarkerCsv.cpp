@@ -34,20 +34,23 @@ void MarkerCsvStream::Begin(const TRCFile& trc) {
         included_.push_back(i);
         names_.push_back(MarkerCsvField(trc.GetMarker(i)->GetName()) + ",");
     }
-    first_ = trc.GetStartFrame();
+    numbering_ = trc.GetRowNumbering();
     rate_ = trc.GetDataRate();
     frames_ = std::max(trc.GetNumFrames(), 0);
     rows_ = 0;
-    text_->Text(filledColumn_ ? "frame,time,name,x,y,z,filled\n" : "frame,time,name,x,y,z\n");
+    const std::string units = CalibrationUnitsKeyword(trc.GetUnits());
+    const std::string unit = units.empty() ? "" : "_" + units;
+    text_->Text("frame,time_s,name,x" + unit + ",y" + unit + ",z" + unit + (filledColumn_ ? ",filled\n" : "\n"));
 }
 
 void MarkerCsvStream::RowPrefix(std::int64_t index) {
     // Frame number and time are the same on every line of the row: made
     // once, copied to each.
     char text[24 + markertext::kCoordinateRoom + 2];
-    char* at = std::to_chars(text, text + 24, std::int64_t{first_} + index).ptr;
+    char* at = std::to_chars(text, text + 24, numbering_.firstFrame + index).ptr;
     *at++ = ',';
-    const double seconds = rate_ > 0 ? static_cast<double>(index) / rate_ : 0.0;
+    const double seconds =
+        rate_ > 0 ? (static_cast<double>(index) + numbering_.firstPeriods) / rate_ : 0.0;
     at = std::to_chars(at, at + markertext::kCoordinateRoom, seconds, std::chars_format::fixed).ptr;
     *at++ = ',';
     prefix_.assign(text, at);
@@ -91,7 +94,10 @@ void MarkerCsvStream::Finish() {
 }
 
 std::wstring WriteMarkerCsvFile(const std::wstring& path, const TRCFile& trc) {
-    if (!FrameNumbersFit(trc.GetStartFrame(), trc.GetNumFrames())) return kTrcFramesUnnumbered;
+    if (!FrameNumbersFit(trc.GetStartFrame(), trc.GetNumFrames()) ||
+        !FrameNumbersFit(trc.GetRowNumbering().firstFrame, trc.GetNumFrames())) {
+        return kTrcFramesUnnumbered;
+    }
     int error = 0;
     const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
     if (!file) return kMarkerFileNotCreated;

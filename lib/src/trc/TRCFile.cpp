@@ -44,8 +44,19 @@ void TRCFile::Reset() {
     dataRate_ = 60;
     numFrames_ = 0;
     startFrame_ = 1;
+    rowNumbering_.reset();
     rows_ = 0;
     markers_.clear();
+}
+
+RowNumbering TRCFile::GetRowNumbering() const {
+    return rowNumbering_ ? *rowNumbering_ : RowNumbering{startFrame_, 0.0};
+}
+
+double TRCFile::RowSeconds(std::int64_t index) const {
+    if (dataRate_ <= 0) return 0.0;
+    const double periods = GetRowNumbering().firstPeriods;
+    return (static_cast<double>(index) + periods) / dataRate_;
 }
 
 TRCMarker* TRCFile::GetMarker(std::uint32_t index) {

@@ -6,6 +6,7 @@
 // and sources that are not plain files, are read once.
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -159,6 +160,7 @@ private:
                        Text<Char> line);
     double Coordinate(FieldWalk<Char>& walk, std::uint64_t physical, Text<Char> line,
                       std::uint64_t times = 1);
+    void ReadRowNumbering(Text<Char> line);
     bool BeginRows();
 
     TRCFile& file_;
@@ -289,6 +291,26 @@ void TRCLineReader<Char, kChecked>::HandleMarkerNames(std::uint64_t physical, Te
     if constexpr (kChecked) checks_->MarkerNames(physical, line, file_, walkedNames_, walk.Take());
 }
 
+// The first row's Frame# and Time: how the file numbers and times its rows,
+// when both are numbers.
+template <typename Char, bool kChecked>
+void TRCLineReader<Char, kChecked>::ReadRowNumbering(Text<Char> line) {
+    FieldWalk<Char> walk(line);
+    const Text<Char> frameField = walk.TakeAndSkip();
+    const Text<Char> timeField = walk.Take();
+    std::size_t frameUsed = 0, timeUsed = 0;
+    tovtext::LeadingDouble(frameField, frameUsed);
+    const double time = tovtext::LeadingDouble(timeField, timeUsed);
+    if (frameUsed == 0 || timeUsed == 0 || !std::isfinite(time)) return;
+    double periods = time * file_.dataRate_;
+    // A time printed to a few decimals (or under a rate the header rounds to
+    // a whole number) is a whole number of periods but for that rounding.
+    const double whole = std::round(periods);
+    if (std::abs(periods - whole) < 0.05) periods = whole;
+    file_.rowNumbering_ =
+        RowNumbering{tovtext::LeadingInt(frameField), file_.dataRate_ > 0 ? periods : 0.0};
+}
+
 template <typename Char, bool kChecked>
 bool TRCLineReader<Char, kChecked>::BeginRows() {
     if (begun_) return true;
@@ -301,6 +323,7 @@ bool TRCLineReader<Char, kChecked>::HandleDataRow(std::uint64_t physical, Text<C
     FieldWalk<Char> walk(line);
     if (firstRow_) {
         if (pathFileType_ == 3) file_.startFrame_ = tovtext::LeadingInt(walk.Take());
+        ReadRowNumbering(line);
         firstRow_ = false;
         if (!BeginRows()) return false;
     }

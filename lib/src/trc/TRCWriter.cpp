@@ -41,6 +41,7 @@ void TRCStream::Begin(const TRCFile& trc, const std::wstring& fileName) {
     }
     first_ = trc.GetStartFrame();
     rate_ = trc.GetDataRate();
+    numbering_ = trc.GetRowNumbering();
     frames_ = std::max(trc.GetNumFrames(), 0);
     rows_ = 0;
     const std::string units = CalibrationUnitsKeyword(trc.GetUnits());
@@ -83,11 +84,12 @@ void TRCStream::Begin(const TRCFile& trc, const std::wstring& fileName) {
 
 void TRCStream::RowStart(std::int64_t index) {
     markertext::TextBuffer& out = *text_;
-    out.Int(std::int64_t{first_} + index);
+    out.Int(numbering_.firstFrame + index);
     out.Room(tovtext::kFixedRoom + 1);
     out.Put('\t');
     char time[tovtext::kFixedRoom];
-    const double seconds = rate_ > 0 ? static_cast<double>(index) / rate_ : 0.0;
+    const double seconds =
+        rate_ > 0 ? (static_cast<double>(index) + numbering_.firstPeriods) / rate_ : 0.0;
     out.Put(std::string_view(time, static_cast<std::size_t>(tovtext::WriteFixed(time, seconds, 5) - time)));
 }
 
@@ -128,7 +130,10 @@ void TRCStream::Finish() {
 }
 
 std::wstring WriteTRCFile(const std::wstring& path, const TRCFile& trc) {
-    if (!FrameNumbersFit(trc.GetStartFrame(), trc.GetNumFrames())) return kTrcFramesUnnumbered;
+    if (!FrameNumbersFit(trc.GetStartFrame(), trc.GetNumFrames()) ||
+        !FrameNumbersFit(trc.GetRowNumbering().firstFrame, trc.GetNumFrames())) {
+        return kTrcFramesUnnumbered;
+    }
     int error = 0;
     const std::unique_ptr<TextOutput> file = TextFiles().CreateOutput(path, error);
     if (!file) return kMarkerFileNotCreated;

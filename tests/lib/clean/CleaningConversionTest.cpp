@@ -81,11 +81,14 @@ TEST_F(CleaningConversionTest, EditsKeepTheInputsValuesThroughEveryMarkerFormat)
             EXPECT_EQ(result.points, 3u);
             EXPECT_EQ(result.frames, 4);
             if (out == FileKind::kCsv) {
-                // A line a marker and frame: the kept ones, from frame 4.
+                // A line a marker and frame: the kept ones, from frame 4, at
+                // the time the TRC file gives it, a frame after the first for
+                // files without times.
                 std::ifstream csv(Path("edited.csv"));
                 std::stringstream text;
                 text << csv.rdbuf();
-                EXPECT_NE(text.str().find("\n4,0,LASI,"), std::string::npos) << text.str();
+                const std::string first = input.kind == FileKind::kTrc ? "\n4,0.03,LASI," : "\n4,0.01,LASI,";
+                EXPECT_NE(text.str().find(first), std::string::npos) << text.str();
                 EXPECT_EQ(text.str().find(",A,"), std::string::npos) << text.str();
                 continue;
             }
@@ -167,9 +170,10 @@ TEST_F(CleaningConversionTest, FilledGapsAreReportedInTheTakesFrameNumbers) {
     std::ifstream csv(Path("out.csv"));
     std::stringstream text;
     text << csv.rdbuf();
-    EXPECT_EQ(text.str().substr(0, text.str().find('\n')), "frame,time,name,x,y,z,filled");
-    EXPECT_NE(text.str().find("\n5,0.02,B,12,22,32,1\n"), std::string::npos) << text.str();
-    EXPECT_NE(text.str().find("\n5,0.02,A,1.5,2.75,-3,0\n"), std::string::npos) << text.str();
+    EXPECT_EQ(text.str().substr(0, text.str().find('\n')), "frame,time_s,name,x_mm,y_mm,z_mm,filled");
+    // Frame 5 at the file's own time for it.
+    EXPECT_NE(text.str().find("\n5,0.04,B,12,22,32,1\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("\n5,0.04,A,1.5,2.75,-3,0\n"), std::string::npos) << text.str();
 }
 
 }  // namespace

@@ -87,6 +87,32 @@ TEST(TRCReaderTest, HeaderLines) {
     }
 }
 
+// The first row's Frame# and Time number and time the rows, apart from the
+// header's start frame (7 here); times printed to a few decimals, or under a
+// rate the header rounds, are whole periods.
+TEST(TRCReaderTest, FirstRowNumbersAndTimesTheRows) {
+    struct Case { std::string rate, row; std::int64_t frame; double periods; };
+    const std::vector<Case> cases = {
+        {"100", "1\t0.01", 1, 1.0},           // the row's own number, not the header's 7
+        {"60", "19\t0.30000", 19, 18.0},      // time from frame 1 at 0
+        {"120", "1\t0.00833", 1, 1.0},        // five decimals of 1/120
+        {"119", "1\t0.008342", 1, 1.0},       // a 119.88 Hz take under a rate of 119
+        {"60", "-2\t-0.0333", -2, -2.0},
+        {"200", "1\t0.0041", 1, 0.82},        // not a whole period: kept as it is
+        {"100", "\t0.01", 7, 0.0},            // no frame number: the start frame, at 0
+        {"100", "3\t", 7, 0.0},               // no time: likewise
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        TRCFile trc;
+        const std::string line3 = c.rate + "\t120\t3\t2\tmm\t100\t7\t3\n";
+        ASSERT_EQ(Read(kLine1 + kLine2 + line3 + "F\tT\tA\t\t\t\n" + kLine5 + "\n" + c.row + "\t1\t2\t3\n", trc), L"");
+        EXPECT_EQ(trc.GetStartFrame(), 7);
+        EXPECT_EQ(trc.GetRowNumbering().firstFrame, c.frame);
+        EXPECT_NEAR(trc.GetRowNumbering().firstPeriods, c.periods, 1e-12);
+    }
+}
+
 TEST(TRCReaderTest, MarkerLine) {
     struct Case { const char* line; std::vector<std::wstring> names; };
     const Case cases[] = {

@@ -1,10 +1,12 @@
 // Marker positions as CSV, one line for each frame and marker, for
 // spreadsheets and data tools:
-//   frame,time,name,x,y,z
+//   frame,time_s,name,x_mm,y_mm,z_mm
 //   1,0,LFHD,130.25086,1426.82466,325.6654
-// UTF-8, lines ended by a bare line feed. Frames are numbered from the
-// model's start frame; the time is the frame's index over the data rate in
-// seconds (0 for a rate that is not above 0); names are quoted as RFC 4180
+// UTF-8, lines ended by a bare line feed. The coordinates' columns name
+// the take's units ("x_m" for metres; plain "x" where the take states
+// none). Frames are numbered and timed as the take numbers its rows (a TRC
+// file's own Frame# and Time; the start frame at time 0 for others), the
+// time in seconds (0 for a rate that is not above 0); names are quoted as RFC 4180
 // quotes them when they hold a comma, a double quote, a line feed or a
 // carriage return (a quote doubled inside). Numbers are plain decimals with
 // the fewest digits that read back as the same double. A dropout, and a
@@ -60,7 +62,7 @@ private:
     std::vector<std::uint32_t> included_;
     std::vector<std::string> names_;  // the CSV field of each included marker
     std::string prefix_;
-    std::int32_t first_ = 1;
+    RowNumbering numbering_;  // the rows' own frame numbers and times
     std::int32_t rate_ = 0;
     std::int64_t frames_ = 0;
     std::uint64_t rows_ = 0;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,18 @@
 namespace tovfileio {
 
 class TRCFile;
+
+// How a take numbers and times its rows: row `index` is frame
+// `firstFrame + index` at (index + firstPeriods) / rate seconds. A TRC file
+// states both in its first row's Frame# and Time fields (which need not
+// agree with its header's start frame, nor start at time 0); for other
+// files the rows are numbered from the start frame, the first at time 0.
+struct RowNumbering {
+    std::int64_t firstFrame = 1;
+    // The first row's time in frame periods: whole where the file's times
+    // are frames over the rate, as nearly all are.
+    double firstPeriods = 0.0;
+};
 
 // One data row as the reader hands it to a row sink: where every marker of
 // the file stands in it. A row may end before the columns of the last
@@ -139,6 +152,15 @@ public:
     // Sets the frame count writers follow (a GWM file has this many rows).
     void SetNumFrames(std::int32_t frames) { numFrames_ = frames; }
     std::int32_t GetStartFrame() const { return startFrame_; }
+    // The rows' own numbers and times: as the file's first row states them,
+    // else from the start frame at time 0.
+    RowNumbering GetRowNumbering() const;
+    // The rows' numbers and times as a file states them; Reset forgets them.
+    void SetRowNumbering(const RowNumbering& numbering) { rowNumbering_ = numbering; }
+    // The frame number and time, in seconds (0 for a rate not above 0), of
+    // row `index` as GetRowNumbering numbers it.
+    std::int64_t RowFrame(std::int64_t index) const { return GetRowNumbering().firstFrame + index; }
+    double RowSeconds(std::int64_t index) const;
     // Data rows the last read took in; every marker has one sample for each
     // unless the rows went to a sink.
     std::uint32_t GetNumRows() const { return rows_; }
@@ -156,6 +178,7 @@ private:
     std::int32_t cameraRate_ = 60;
     std::int32_t numFrames_ = 0;
     std::int32_t startFrame_ = 1;
+    std::optional<RowNumbering> rowNumbering_;
     std::uint32_t rows_ = 0;
     std::uint64_t memoryLimit_ = 0;
 };

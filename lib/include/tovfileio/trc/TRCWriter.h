@@ -64,8 +64,9 @@ private:
 
     std::unique_ptr<markertext::TextBuffer> text_;
     std::vector<std::uint32_t> included_;
-    std::int32_t first_ = 1;
+    std::int32_t first_ = 1;  // the header's start frame
     std::int32_t rate_ = 0;
+    RowNumbering numbering_;  // the rows' own frame numbers and times
     std::int64_t frames_ = 0;
     std::uint64_t rows_ = 0;
 };
