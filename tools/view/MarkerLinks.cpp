@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <unordered_map>
 
@@ -65,35 +66,164 @@ bool SplitLink(const std::string& line, NamedLink& link) {
     return true;
 }
 
-// A marker is linked to those of its three nearest neighbours whose
-// distance from it stays within 5% of its mean: markers on one segment do,
-// markers on two segments a joint turns do not.
+// Found links: each marker to those of its three nearest neighbours that
+// keep their distance (markers on one segment), then the segments so formed
+// joined where a joint turns them.
 constexpr std::size_t kNearest = 3;
-constexpr double kTolerance = 0.05;
-constexpr std::size_t kSampleFrames = 120;
+// A pair keeps its distance when the band its distance stays in (10th to
+// 90th percentile) is within 1.5% of the take's spacing: a few millimetres
+// of skin and noise on a body, whatever the take's unit.
+constexpr double kSegmentBand = 0.015;
+// Two segments are joined by a pair whose band is within 15% of its
+// distance: a thigh marker to the pelvis across the hip.
+constexpr double kJointBand = 0.15;
+// Pairs further apart than 0.8 of the spacing are linked only as one
+// marker's nearest: no lines across the body.
+constexpr double kNearSpacing = 0.8;
+// A pair counts when both are seen together in 3 sampled frames, however
+// many frames either is missing.
+constexpr std::size_t kLeastTogether = 3;
+constexpr std::size_t kLeastSampleFrames = 120;
+constexpr std::size_t kMostSampleFrames = 5000;
+// Sampled frames times pairs of markers: the distances worked out.
+constexpr std::size_t kMostPairFrames = 20'000'000;
 constexpr std::size_t kMostInferred = 500;
 
-// How far apart two markers stay across the frames they are seen together.
-struct Spread {
-    std::size_t together = 0;
-    double sum = 0.0, low = INFINITY, high = 0.0;
+// How far apart two markers stay across the frames both are seen.
+struct PairDistance {
+    int a = 0, b = 0;
+    double mean = 0.0;
+    double band = 0.0;  // from the 10th to the 90th percentile
 };
 
-Spread SpreadOf(const std::vector<float>& xyz, std::size_t frames, std::size_t markers,
-                std::size_t i, std::size_t j) {
-    Spread spread;
-    for (std::size_t f = 0; f < frames; ++f) {
-        const float* a = &xyz[3 * (f * markers + i)];
-        const float* b = &xyz[3 * (f * markers + j)];
-        if (std::isnan(a[0]) || std::isnan(b[0]))
-            continue;
-        const double d = std::hypot(double(a[0]) - b[0], double(a[1]) - b[1], double(a[2]) - b[2]);
-        ++spread.together;
-        spread.sum += d;
-        spread.low = std::min(spread.low, d);
-        spread.high = std::max(spread.high, d);
+// The distances of every pair of markers seen together in enough frames.
+std::vector<PairDistance> PairDistances(const std::vector<float>& xyz, std::size_t frames,
+                                        std::size_t markers) {
+    std::vector<PairDistance> pairs;
+    std::vector<double> apart;
+    apart.reserve(frames);
+    for (std::size_t i = 0; i < markers; ++i) {
+        for (std::size_t j = i + 1; j < markers; ++j) {
+            apart.clear();
+            double sum = 0.0;
+            for (std::size_t f = 0; f < frames; ++f) {
+                const float* p = &xyz[3 * (f * markers + i)];
+                const float* q = &xyz[3 * (f * markers + j)];
+                if (std::isnan(p[0]) || std::isnan(q[0]))
+                    continue;
+                apart.push_back(
+                    std::hypot(double(p[0]) - q[0], double(p[1]) - q[1], double(p[2]) - q[2]));
+                sum += apart.back();
+            }
+            if (apart.size() < kLeastTogether)
+                continue;
+            const double mean = sum / static_cast<double>(apart.size());
+            if (!(mean > 0.0))
+                continue;
+            const auto at = [&apart](double fraction) {
+                const auto k = static_cast<std::ptrdiff_t>(
+                    std::lround(fraction * static_cast<double>(apart.size() - 1)));
+                std::nth_element(apart.begin(), apart.begin() + k, apart.end());
+                return apart[static_cast<std::size_t>(k)];
+            };
+            const double low = at(0.1), high = at(0.9);
+            pairs.push_back({static_cast<int>(i), static_cast<int>(j), mean, high - low});
+        }
     }
-    return spread;
+    return pairs;
+}
+
+// The take's spacing: the median of its pairs' mean distances.
+double Spacing(std::vector<PairDistance> pairs) {
+    const auto middle = pairs.begin() + static_cast<std::ptrdiff_t>(pairs.size() / 2);
+    std::nth_element(pairs.begin(), middle, pairs.end(),
+                     [](const PairDistance& x, const PairDistance& y) { return x.mean < y.mean; });
+    return middle->mean;
+}
+
+// The pairs near enough to be linked, nearest first: within kNearSpacing of
+// the spacing, or one marker's nearest.
+std::vector<PairDistance> NearPairs(const std::vector<PairDistance>& pairs, std::size_t markers) {
+    const double reach = kNearSpacing * Spacing(pairs);
+    std::vector<double> nearest(markers, INFINITY);
+    for (const PairDistance& pair : pairs) {
+        nearest[pair.a] = std::min(nearest[pair.a], pair.mean);
+        nearest[pair.b] = std::min(nearest[pair.b], pair.mean);
+    }
+    std::vector<PairDistance> near;
+    for (const PairDistance& pair : pairs) {
+        if (pair.mean <= reach || pair.mean == nearest[pair.a] || pair.mean == nearest[pair.b]) {
+            near.push_back(pair);
+        }
+    }
+    std::stable_sort(near.begin(), near.end(),
+                     [](const PairDistance& x, const PairDistance& y) { return x.mean < y.mean; });
+    return near;
+}
+
+// Groups of markers joined so far, each known by one of its markers.
+class MarkerGroups {
+  public:
+    explicit MarkerGroups(std::size_t markers) : leader_(markers) {
+        for (std::size_t i = 0; i < markers; ++i)
+            leader_[i] = static_cast<int>(i);
+    }
+    int Leader(int marker) {
+        while (leader_[marker] != marker)
+            marker = leader_[marker] = leader_[leader_[marker]];
+        return marker;
+    }
+    // False when the two are in one group already.
+    bool Join(int a, int b) {
+        const int la = Leader(a), lb = Leader(b);
+        if (la == lb)
+            return false;
+        leader_[la] = lb;
+        return true;
+    }
+
+  private:
+    std::vector<int> leader_;
+};
+
+// Each marker to those of its three nearest neighbours (`near`, nearest
+// first) whose distance stays within the segment band.
+void LinkSegments(const std::vector<PairDistance>& near, double band, std::size_t markers,
+                  std::set<TakeLink>& kept) {
+    std::vector<std::size_t> linked(markers, 0);
+    for (const PairDistance& pair : near) {
+        if (pair.band > band)
+            continue;
+        if (linked[pair.a] < kNearest || linked[pair.b] < kNearest)
+            kept.insert({pair.a, pair.b});
+        ++linked[pair.a];
+        ++linked[pair.b];
+    }
+}
+
+// The groups `kept` makes joined by pairs between them: first those whose
+// distance stays within the segment band, steadiest first (the arm to the
+// shoulder it hangs from rather than to the hip it passes), then those whose
+// distance stays within the joint band of itself, nearest first.
+void JoinSegments(const std::vector<PairDistance>& near, double band, std::size_t markers,
+                  std::set<TakeLink>& kept) {
+    MarkerGroups groups(markers);
+    for (const auto& [a, b] : kept)
+        groups.Join(a, b);
+    std::vector<PairDistance> steady;
+    std::copy_if(near.begin(), near.end(), std::back_inserter(steady),
+                 [band](const PairDistance& pair) { return pair.band <= band; });
+    std::stable_sort(steady.begin(), steady.end(),
+                     [](const PairDistance& x, const PairDistance& y) { return x.band < y.band; });
+    for (const PairDistance& pair : steady) {
+        if (groups.Join(pair.a, pair.b))
+            kept.insert({pair.a, pair.b});
+    }
+    for (const PairDistance& pair : near) {
+        if (pair.band <= kJointBand * pair.mean && groups.Join(pair.a, pair.b)) {
+            kept.insert({pair.a, pair.b});
+        }
+    }
 }
 
 }  // namespace
@@ -173,43 +303,16 @@ std::vector<TakeLink> LinksByName(const TakeOutline& outline, const std::vector<
 
 std::vector<TakeLink> RigidLinks(const std::vector<float>& xyz, std::size_t frames,
                                  std::size_t markers) {
-    if (frames < 2 || markers < 2 || xyz.size() < 3 * frames * markers)
+    if (frames < kLeastTogether || markers < 2 || xyz.size() < 3 * frames * markers)
         return {};
-    // Each marker's neighbours seen with it often enough: mean distance,
-    // the neighbour, and whether their distance held.
-    struct Neighbour {
-        double mean;
-        std::size_t other;
-        bool held;
-        bool operator<(const Neighbour& b) const { return mean < b.mean; }
-    };
-    std::vector<std::vector<Neighbour>> neighbours(markers);
-    const std::size_t least = std::max<std::size_t>(2, (frames + 1) / 2);
-    for (std::size_t i = 0; i < markers; ++i) {
-        for (std::size_t j = i + 1; j < markers; ++j) {
-            const Spread spread = SpreadOf(xyz, frames, markers, i, j);
-            if (spread.together < least)
-                continue;
-            const double mean = spread.sum / static_cast<double>(spread.together);
-            if (!(mean > 0.0))
-                continue;
-            const bool held = spread.high - spread.low <= kTolerance * mean;
-            neighbours[i].push_back({mean, j, held});
-            neighbours[j].push_back({mean, i, held});
-        }
-    }
+    const std::vector<PairDistance> pairs = PairDistances(xyz, frames, markers);
+    if (pairs.empty())
+        return {};
+    const std::vector<PairDistance> near = NearPairs(pairs, markers);
     std::set<TakeLink> kept;
-    for (std::size_t i = 0; i < markers; ++i) {
-        auto& mine = neighbours[i];
-        const std::size_t nearest = std::min(kNearest, mine.size());
-        std::partial_sort(mine.begin(), mine.begin() + static_cast<std::ptrdiff_t>(nearest),
-                          mine.end());
-        for (std::size_t k = 0; k < nearest; ++k) {
-            if (!mine[k].held)
-                continue;
-            kept.insert(std::minmax(static_cast<int>(i), static_cast<int>(mine[k].other)));
-        }
-    }
+    const double band = kSegmentBand * Spacing(pairs);
+    LinkSegments(near, band, markers, kept);
+    JoinSegments(near, band, markers, kept);
     return {kept.begin(), kept.end()};
 }
 
@@ -223,7 +326,9 @@ bool InferredLinks(const TakeOutline& outline, std::vector<TakeLink>& links, std
     if (markers.size() < 2 || markers.size() > kMostInferred || outline.frameCount < 2)
         return true;
     const auto count = static_cast<std::size_t>(outline.frameCount);
-    const std::size_t frames = std::min(kSampleFrames, count);
+    const std::size_t pairs = markers.size() * (markers.size() - 1) / 2;
+    const std::size_t frames =
+        std::min({count, kMostSampleFrames, std::max(kLeastSampleFrames, kMostPairFrames / pairs)});
     std::vector<float> sampled, all;
     sampled.reserve(3 * frames * markers.size());
     for (std::size_t s = 0; s < frames; ++s) {

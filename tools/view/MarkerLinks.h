@@ -1,7 +1,8 @@
 // Links between markers, drawn as lines so that a cloud of dots reads as a
 // body: named in a links file, taken from the standard marker set through an
 // MNM map, or found in the take itself as the markers that stay at a nearly
-// constant distance from each other (markers on one rigid segment).
+// constant distance from each other (markers on one rigid segment, and the
+// segments a joint turns).
 #pragma once
 
 #include <cstddef>
@@ -33,19 +34,25 @@ std::vector<NamedLink> StandardLinks(const tovfileio::MarkerNameMap& map);
 std::vector<TakeLink> LinksByName(const TakeOutline& outline, const std::vector<NamedLink>& named,
                                   std::vector<std::string>& unknown);
 
-// Links between each marker and those of its three nearest neighbours
-// (by mean distance) whose distance from it stays within 5% of its mean
-// through the sampled frames (`xyz`: `frames` frames of `markers` markers,
-// three floats each, NaN where a marker is not seen): markers on one rigid
-// segment, joined sparsely. A pair counts only when both markers are seen
-// together in at least half the frames. Fewer than two frames say nothing
-// of rigidity: no links. Indices are of the markers, the lower first, in
-// order.
+// Links found from the markers that keep their distance through the frames
+// (`xyz`: `frames` frames of `markers` markers, three floats each, NaN where
+// a marker is not seen), over the frames both markers of a pair are seen
+// together, however many frames either is missing (a pair seen together in
+// fewer than 3 frames says nothing). First each marker is linked to those of
+// its three nearest neighbours whose distance stays within a band (10th to
+// 90th percentile) of 1.5% of the take's spacing (the median of the pairs'
+// mean distances): markers on one segment, joined sparsely. Then the groups
+// so formed are joined by a pair between them: one within that band,
+// steadiest first, then one whose band is within 15% of its distance,
+// nearest first: the segments a joint turns, so that a body reads as one
+// figure. No pair further apart than 0.8 of the spacing is linked, but
+// a marker's nearest. Indices are of the markers, the lower first, in order.
 std::vector<TakeLink> RigidLinks(const std::vector<float>& xyz, std::size_t frames,
                                  std::size_t markers);
 
-// RigidLinks over up to 120 frames spread evenly through the outline's
-// frames, as indices of its nodes. A take of more than 500 markers gets
+// RigidLinks over frames spread evenly through the outline's frames (all of
+// them, up to 5000, as many as 20 million pair distances allow, and at
+// least 120), as indices of its nodes. A take of more than 500 markers gets
 // none: the pairs grow with the square of the markers.
 bool InferredLinks(const TakeOutline& outline, std::vector<TakeLink>& links, std::string& error);
 

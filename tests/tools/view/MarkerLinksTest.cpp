@@ -1,5 +1,6 @@
-// Links between markers: found from markers that keep their distance, read
-// from a links file, and taken from the standard set through an MNM map.
+// Links between markers: found from markers that keep their distance (on
+// generated takes and on a real gait take), read from a links file, and
+// taken from the standard set through an MNM map.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "brindle/host/scene/Scene.h"
+#include "cli/files/InputFile.h"
+#include "cli/run/FreshImport.h"
+#include "cli/run/SceneSession.h"
+#include "tests/support/TestFiles.h"
+#include "tests/tools/cli/RunCommand.h"
 #include "tovfileio/text/TextCodec.h"
 #include "view/MarkerLinks.h"
 
@@ -19,8 +26,8 @@ using tovview::TakeLink;
 // Frames of markers: two triangles of 100 mm radius turning about centres
 // of their own at speeds of their own (each rigid, the distances between
 // them changing), and a seventh marker turning with the first at a radius
-// that swings by `wobble` of itself, not seen in the first `hidden` frames.
-std::vector<float> TwoTriangles(std::size_t frames, double wobble, std::size_t hidden) {
+// that swings by `wobble` of itself, seen only in the last `seen` frames.
+std::vector<float> TwoTriangles(std::size_t frames, double wobble, std::size_t seen) {
     std::vector<float> xyz;
     for (std::size_t f = 0; f < frames; ++f) {
         const double a = 0.3 * static_cast<double>(f), b = -0.5 * static_cast<double>(f);
@@ -32,7 +39,7 @@ std::vector<float> TwoTriangles(std::size_t frames, double wobble, std::size_t h
         for (double phase : {0.0, 2.1, 4.2}) at(0, 100, a + phase);
         for (double phase : {0.0, 2.1, 4.2}) at(500, 100, b + phase);
         at(0, 100 * (1 + wobble * (f % 2 == 0 ? 0.5 : -0.5)), a + 1.0);
-        if (f < hidden) std::fill(xyz.end() - 3, xyz.end(), NAN);
+        if (f + seen < frames) std::fill(xyz.end() - 3, xyz.end(), NAN);
     }
     return xyz;
 }
@@ -41,33 +48,101 @@ TEST(MarkerLinksTest, MarkersThatKeepTheirDistanceAreLinkedToTheirNearest) {
     const std::vector<TakeLink> triangles = {{0, 1}, {0, 2}, {1, 2}, {3, 4}, {3, 5}, {4, 5}};
     const std::vector<TakeLink> withSeventh = {{0, 1}, {0, 2}, {0, 6}, {1, 2}, {1, 6},
                                                {2, 6}, {3, 4}, {3, 5}, {4, 5}};
+    const std::vector<TakeLink> withJoint = {{0, 1}, {0, 2}, {0, 6}, {1, 2}, {3, 4}, {3, 5}, {4, 5}};
     struct Case {
         const char* what;
         std::size_t frames;
         double wobble;
-        std::size_t hidden;
+        std::size_t seen;
         std::vector<TakeLink> links;
     };
     const Case cases[] = {
-        {"a marker whose radius swings by 2% is linked", 20, 0.02, 0, withSeventh},
-        {"one whose radius swings by a quarter is not", 20, 0.25, 0, triangles},
-        {"nor one seen in fewer than half the frames", 20, 0.0, 11, triangles},
-        {"one seen in half of them is", 20, 0.0, 10, withSeventh},
-        {"one frame tells nothing", 1, 0.0, 0, {}},
+        {"a marker whose radius swings by 2% is linked", 40, 0.02, 40, withSeventh},
+        {"one whose radius swings by a quarter is joined to its nearest, as at a joint", 40, 0.25,
+         40, withJoint},
+        {"one whose radius swings by half is not", 40, 0.5, 40, triangles},
+        {"one seen in 3 frames of 40 is", 40, 0.0, 3, withSeventh},
+        {"one seen in 2 is not: they tell too little", 40, 0.0, 2, triangles},
+        {"two frames tell nothing", 2, 0.0, 2, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(tovview::RigidLinks(TwoTriangles(c.frames, c.wobble, c.hidden), c.frames, 7), c.links);
+        EXPECT_EQ(tovview::RigidLinks(TwoTriangles(c.frames, c.wobble, c.seen), c.frames, 7), c.links);
     }
-    // Six markers on one rigid body: each is linked to its three nearest
-    // only, not to all five others.
-    std::vector<float> line;
-    for (int f = 0; f < 5; ++f) {
-        for (int m = 0; m < 6; ++m) line.insert(line.end(), {100.0f * m, 10.0f * f, 0.0f});
+}
+
+// Frames of two rods of three markers 100 mm apart, the second turning by
+// up to `swing` radians about a hinge 50 mm beyond the first's end.
+std::vector<float> HingedRods(double swing) {
+    std::vector<float> xyz;
+    for (int f = 0; f < 40; ++f) {
+        const double angle = swing * std::sin(0.4 * f);
+        for (double x : {0.0, 100.0, 200.0}) xyz.insert(xyz.end(), {static_cast<float>(x), 0.0f, 0.0f});
+        for (double r : {50.0, 150.0, 250.0}) {
+            xyz.insert(xyz.end(), {static_cast<float>(250 + r * std::cos(angle)),
+                                   static_cast<float>(r * std::sin(angle)), 0.0f});
+        }
     }
-    const std::vector<TakeLink> nearest = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3},
-                                           {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
-    EXPECT_EQ(tovview::RigidLinks(line, 5, 6), nearest);
+    return xyz;
+}
+
+TEST(MarkerLinksTest, SegmentsAreJoinedWhereAJointTurnsThem) {
+    // Each rod is linked along itself (its ends are too far apart for the
+    // take's spacing); the rods are joined by their nearest markers while
+    // the distance between them stays within 15% of itself.
+    const std::vector<TakeLink> rods = {{0, 1}, {1, 2}, {3, 4}, {4, 5}};
+    const std::vector<TakeLink> hinged = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}};
+    EXPECT_EQ(tovview::RigidLinks(HingedRods(1.0), 40, 6), hinged);
+    EXPECT_EQ(tovview::RigidLinks(HingedRods(2.5), 40, 6), rods);
+}
+
+// The groups `links` make of the outline's markers.
+std::size_t MarkerGroups(const tovview::TakeOutline& outline, const std::vector<TakeLink>& links) {
+    std::vector<int> group(outline.nodes.size());
+    for (std::size_t i = 0; i < group.size(); ++i) group[i] = static_cast<int>(i);
+    const auto leader = [&group](int node) {
+        while (group[node] != node) node = group[node];
+        return node;
+    };
+    for (const auto& [a, b] : links) group[leader(a)] = leader(b);
+    std::size_t groups = 0;
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        groups += outline.nodes[i].marker && leader(static_cast<int>(i)) == static_cast<int>(i);
+    }
+    return groups;
+}
+
+// A gait take whose markers are all missing for stretches (one of them for
+// half the take) reads as one figure: the links join its 33 markers into at
+// most three groups, and join the two sides only across the shoulders and
+// the pelvis, never a limb to the other side's.
+TEST(MarkerLinksTest, AGaitTakeIsLinkedIntoOneFigure) {
+    const std::filesystem::path gait = tovtest::CorpusDir() / "trc" / "Gait.trc";
+    if (tovtest::CorpusDir().empty()) GTEST_SKIP() << "no corpus beside the project";
+    const tovtest::ScopedEnv module("TOVFILEIO_MODULE", TOV_MODULE_PATH);
+    CommandIO io;
+    SceneSession session(io, "test");
+    ASSERT_TRUE(ImportIntoFreshScene(session, io, gait.string(), KindOfInput(gait.string())));
+    tovview::TakeOutline outline;
+    std::string error;
+    ASSERT_TRUE(tovview::OutlineTake(brindle::host::Scene::Current(), outline, error)) << error;
+    ASSERT_EQ(outline.nodes.size(), 33u);
+    std::vector<TakeLink> links;
+    ASSERT_TRUE(tovview::InferredLinks(outline, links, error)) << error;
+    EXPECT_LE(MarkerGroups(outline, links), 3u);
+    EXPECT_GE(links.size(), 33u);
+    for (const auto& [a, b] : links) {
+        const std::string& one = outline.nodes[a].name;
+        const std::string& other = outline.nodes[b].name;
+        if (tovview::SideOfName(one) == tovview::SideOfName(other)) continue;
+        if (tovview::SideOfName(one) == tovview::Side::kNone ||
+            tovview::SideOfName(other) == tovview::Side::kNone) {
+            continue;
+        }
+        const bool across = (one == "R.Shoulder" && other == "L.Shoulder") ||
+                            (one == "R.ASIS" && other == "L.ASIS");
+        EXPECT_TRUE(across) << one << " - " << other;
+    }
 }
 
 TEST(MarkerLinksTest, LinkFilesHoldTwoNamesALine) {
