@@ -225,6 +225,11 @@ TEST_F(SceneCommandsTest, ImportsWarnOfWhatTheyLeaveBehind) {
         {"range.json", {"--create", "--set-fps", "--range", "20", "40"}, outside},
         // The same scene again: not new, and all its frames within the range.
         {"set.json", {"--create", "--no-set-fps", "--all"}, ""},
+        // Applied over a range onto the same skeleton: the frames it keys
+        // hold the values they had, and the range it sets leaves them out.
+        {"set.json", {"--apply", "--select", "walk", "--no-set-fps", "--range", "10", "20"},
+         "tovfileio import-htr: warning: the import keyed frames 10 to 20 but the animation range "
+         "is 1 to 11: frames outside it are not played, and export-htr --slider writes the range\n"},
     };
     for (const auto& c : cases) {
         RunExpecting(With({"import-htr", kWalkHtr, "--scene", Path(c.scene)}, c.args), 0, c.warnings);

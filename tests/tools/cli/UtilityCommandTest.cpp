@@ -14,6 +14,8 @@
 #include "brindle/host/scene/Objects.h"
 #include "brindle/host/scene/Scene.h"
 #include "brindle/host/scene/SceneDocument.h"
+#include "cli/run/PanelHints.h"
+#include "tovfileio/text/TextCodec.h"
 #include "tovfileio/module/ResourceIds.h"
 #include "tests/tools/cli/RunCommand.h"
 #include "tests/tools/cli/RunProcess.h"
@@ -272,6 +274,112 @@ TEST_F(UtilityCommandTest, PickPromptsSayTheStepAndOfferOnlyWhatCanBePicked) {
     EXPECT_THAT(run.out, HasSubstr("the viewport cannot pick Cam\n"));
     EXPECT_EQ(Count(run.out, "marker 1 of 43: Left front head marker (LFHD)\n"), 3u);
     EXPECT_EQ(Count(run.out, "marker 2 of 43: Left back head marker (LBHD)\n"), 1u);
+}
+
+// --auto on the sample walk, whose markers carry the names the creator asks
+// for and which has none of the optional ones: each of those is left out
+// with a line, nothing is asked, and the sample's map is written with no
+// input at all. Input that ends at a pick says where the walk stopped,
+// once, and shows no page of the markers after it.
+TEST_F(UtilityCommandTest, AutoLeavesOutWhatItCannotMatchAndTheEndOfInputIsOneLine) {
+    const std::string walk = Path("walk.json");
+    RunOk({"import-trc", tovtest::kWalkTrc, "--scene", walk}, "");
+    const std::string page = "[MNM Creator / Marker Selection]";
+    struct Case {
+        const char* name;
+        Arguments args;
+        std::string input;
+        int status;
+        std::size_t pages;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"auto", {"mnm-create", "--auto", "--scene", walk}, "", 0, 0,
+         {"marker 10 of 43: Left inner elbow marker (LILB): optional, and no node has its name; "
+          "left out\n",
+          "marker 43 of 43: Right prop top (RPRPT): optional, and no node has its name; left out\n"}},
+        {"input ends", {"mnm-create", "--scene", scene_}, "n\nn\npick A\n", 1, 2,
+         {"pick> \nthe input ended at marker 2 of 43: no more markers are asked for, and no MNM "
+          "file is written\n"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = Path(std::string(c.name) + ".mnm");
+        const auto run = RunCommand(tovtest::With(c.args, {out}), c.input);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(Count(run.out, page), c.pages) << run.out;
+        for (const std::string& shown : c.shown) EXPECT_THAT(run.out, HasSubstr(shown));
+        EXPECT_EQ(Count(run.out, "left out\n"), c.status == 0 ? 13u : 0u);
+        if (c.status == 0) {
+            EXPECT_EQ(run.err.find("nobody could"), std::string::npos) << run.err;
+            EXPECT_EQ(tovtest::ReadBytes(out), tovtest::ReadBytes(tovtest::kSamples + "walk.mnm"));
+        }
+    }
+}
+
+// The panel's Convert and batch log, which the module leaves silent or
+// causeless, each with the line that says why; names typed relative to one
+// folder are kept from the root, so a run from another folder finds them.
+TEST_F(UtilityCommandTest, PanelSaysWhyNothingRanAndKeepsPathsFromTheRoot) {
+    std::filesystem::create_directory(Path("elsewhere"));
+    Write("map.mnm", "LFHD\tA\t\n");
+    {
+        const InFolder here(dir_.Path());
+        const auto run = RunOk({"utility", "--scene", scene_},
+                               Click(IDC_CONVERT) + Click(IDC_BATCH) + Click(IDC_OUTPUT_BROWSE) +
+                                   "missing/out\n" + Click(IDC_MNM_BROWSE) + "map\n" +
+                                   Click(IDC_CONVERT) + "t.trc\n\nquit\n");
+        for (const std::string& shown : std::initializer_list<std::string>{
+                 "Convert needs a marker-name map first: choose an MNM file (click 1132) or make "
+                 "one (click 1203)\n",
+                 "Cannot Open Batch Log File.\nthe batch log is written in the output folder " +
+                     Path("missing/out") +
+                     ", which cannot be found (No such file or directory); choose another (click "
+                     "1134)\n"}) {
+            EXPECT_THAT(run.out, HasSubstr(shown));
+        }
+    }
+    const InFolder elsewhere(Path("elsewhere"));
+    const auto again = RunOk({"utility", "--scene", scene_}, "quit\n");
+    EXPECT_THAT(again.out, HasSubstr("1137 read-only \"" + Path("map.mnm") + "\""));
+    EXPECT_THAT(again.out, HasSubstr("1138 read-only \"" + Path("missing/out") + "\""));
+}
+
+// What the command line finds of a map and an output folder the panel shows.
+TEST_F(UtilityCommandTest, ConvertAndBatchLogCauses) {
+    const std::string map = Write("map.mnm", "LFHD\tA\t\n"), file = Write("file", "x");
+    std::filesystem::create_directories(Path("logged/ConvertGWMLog.txt"));
+    const auto wide = [](const std::string& text) { return tovfileio::PathToWide(text); };
+    const struct {
+        std::string map;
+        std::string said;  // empty: nothing to say
+    } maps[] = {
+        {"<none>", "Convert needs a marker-name map first"},
+        {Path("gone.mnm"), "Convert needs the map " + Path("gone.mnm") +
+                               ", which cannot be opened (No such file or directory)"},
+        {map, ""},
+    };
+    for (const auto& c : maps) {
+        SCOPED_TRACE(c.map);
+        const std::string said = ConvertRefusal(wide(c.map));
+        EXPECT_EQ(said.substr(0, c.said.size()), c.said);
+        EXPECT_EQ(said.empty(), c.said.empty());
+    }
+    const std::string in = "the batch log is written in the output folder ";
+    const struct {
+        std::string folder;
+        std::string said;
+    } folders[] = {
+        {"<none>", "the batch log is written in the output folder, and none is chosen (click 1134)"},
+        {file, in + file + ", which is not a folder; choose another (click 1134)"},
+        {Path("logged"), in + Path("logged") + ", where " + Path("logged/ConvertGWMLog.txt") +
+                             " is a folder"},
+        {dir_.Path().string(), ""},
+    };
+    for (const auto& c : folders) {
+        SCOPED_TRACE(c.folder);
+        EXPECT_EQ(BatchLogCause(wide(c.folder)), c.said);
+    }
 }
 
 }  // namespace
