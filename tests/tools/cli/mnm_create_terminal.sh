@@ -7,10 +7,13 @@
 # another session is stopped by Ctrl-C from the terminal and writes
 # nothing. What the walk writes and how quit and Abort end it are checked
 # with the answers on standard input (UtilityCommandTest).
-# Usage: mnm_create_terminal.sh TOVFILEIO MODULE
+# At a build with a line editor, a mistyped pick is brought back with Up,
+# mended and taken.
+# Usage: mnm_create_terminal.sh TOVFILEIO MODULE editor|plain
 set -eu
 TOV=$1
 export TOVFILEIO_MODULE=$2
+LINE_EDITOR=${3:-plain}
 WORK=$(mktemp -d)
 SOCKET=tov-mnm-$$
 trap 'tmux -L "$SOCKET" kill-server 2>/dev/null || true; rm -rf "$WORK"' EXIT
@@ -109,8 +112,9 @@ ended() {
 
 # The sample walk: Enter alone answers the wrist questions as the names do
 # and takes every marker offered, or skips an optional one the scene lacks,
-# and writes the sample's map; --auto takes the same nodes unasked, asking
-# only for the optional markers the scene lacks, and writes the same map.
+# and writes the sample's map; --auto takes the same nodes unasked, leaves
+# out the optional markers the scene lacks, asks nothing, and writes the
+# same map.
 SCENE="$WORK/walk.json"
 # Sets E to $1 empty lines, as start types them.
 enters() {
@@ -125,10 +129,11 @@ ended named 0
 grep -q "marker 1 of 43: Left front head marker (LFHD); Enter takes LFHD" "$WORK/named.screen" || { echo "named: no offer shown"; cat "$WORK/named.screen"; exit 1; }
 cmp "$WORK/named.mnm" "$SAMPLES/walk.mnm" || { echo "named: not the sample's map"; cat "$WORK/named.mnm"; exit 1; }
 OPTIONS=--auto
-enters 13
-session auto "$E"
+session auto ""
 ended auto 0
 ! grep -q "wrist stick" "$WORK/auto.screen" || { echo "auto: asked a question the names answer"; exit 1; }
+! grep -q "pick>" "$WORK/auto.screen" || { echo "auto: asked for a pick"; cat "$WORK/auto.screen"; exit 1; }
+[ "$(grep -c "no node has its name; left out" "$WORK/auto.screen")" = 13 ] || { echo "auto: not 13 markers left out"; cat "$WORK/auto.screen"; exit 1; }
 cmp "$WORK/named.mnm" "$WORK/auto.mnm" || { echo "auto: not the map of Enter alone"; exit 1; }
 OPTIONS=
 
@@ -152,16 +157,42 @@ grep -q "no node named LFWT, LBWT, RBWT, RFWT, LMT5, RMT5" "$WORK/missing.screen
 ! grep -q "wrist stick" "$WORK/missing.screen" || { echo "missing: asked on"; exit 1; }
 SCENE="$WORK/s.json"
 
+# Waits until the screen of session $1 shows $2.
+shows() {
+    i=0
+    until tmux -L "$SOCKET" capture-pane -p -t "$1" | grep -q "$2"; do
+        i=$((i + 1))
+        if [ $i -gt 100 ]; then echo "$1: $2 not shown"; tmux -L "$SOCKET" capture-pane -p -t "$1"; exit 1; fi
+        sleep 0.1
+    done
+}
+
+# The line editor: Up brings back the mistyped pick, D mends it, Enter takes
+# it and the walk goes on to the second marker.
+if [ "$LINE_EDITOR" = editor ]; then
+    SCENE="$WORK/walk.json"
+    start edited "n
+n
+pick LFH"
+    shows edited "no node LFH"
+    tmux -L "$SOCKET" send-keys -t edited Up
+    tmux -L "$SOCKET" send-keys -t edited -l D
+    tmux -L "$SOCKET" send-keys -t edited Enter
+    shows edited "marker 2 of 43"
+    tmux -L "$SOCKET" send-keys -t edited -l quit
+    tmux -L "$SOCKET" send-keys -t edited Enter
+    finish edited
+    ended edited 1
+    ! grep -qF '^[[A' "$WORK/edited.screen" || { echo "edited: Up was typed as text"; cat "$WORK/edited.screen"; exit 1; }
+    grep -q "pick> pick LFHD" "$WORK/edited.screen" || { echo "edited: the mended line not shown"; cat "$WORK/edited.screen"; exit 1; }
+    SCENE="$WORK/s.json"
+fi
+
 # Ctrl-C at a pick prompt: the walk is aborted and the status is 130.
 start interrupted "n
 n
 pick A"
-i=0
-until tmux -L "$SOCKET" capture-pane -p -t interrupted | grep -q "marker 2 of 43"; do
-    i=$((i + 1))
-    if [ $i -gt 100 ]; then echo "interrupted: no second marker asked for"; exit 1; fi
-    sleep 0.1
-done
+shows interrupted "marker 2 of 43"
 tmux -L "$SOCKET" send-keys -t interrupted C-c
 finish interrupted
 [ "$(cat "$WORK/interrupted.status")" = 130 ] || { echo "interrupted: exit $(cat "$WORK/interrupted.status")"; cat "$WORK/interrupted.screen"; exit 1; }
