@@ -20,7 +20,9 @@ constexpr double kWidth = 800, kHeight = 460;
 constexpr double kPanel = 360;  // each view's square
 constexpr double kTop = 60;
 const double kPanelLeft[2] = {20, 420};
-const char* const kViewNames[2] = {"front (x right, z up)", "side (y right, z up)"};
+// The views' names, front and side, in the scene's axes and in a Y-up file's.
+const char* const kSceneViewNames[2] = {"front (x right, z up)", "side (y right, z up)"};
+const char* const kYUpFileViewNames[2] = {"front (x right, y up)", "side (z left, y up)"};
 // About how many grid lines a view shows at most: the step is the roundest
 // that gives no more.
 constexpr double kGridLines = 10;
@@ -279,14 +281,19 @@ struct Projection {
     double Y(double value) const { return kTop + kPanel / 2 - (value - Middle(2)) * scale; }
 };
 
+// Whether the values across `view` count the other way from the scene's:
+// the side view of a Y-up file, whose z is the scene's -y.
+bool AcrossMirrored(int view, ViewAxes axes) { return view == 1 && axes == ViewAxes::kYUpFile; }
+
 // The grid of `view`: lines at whole steps from the scene's origin, each
-// with its value where it overprints no other (the upright ones along the
-// bottom, the level ones along the left side), the values' boxes added to
-// `taken`.
-void AppendGrid(std::string& svg, const Projection& at, int view, const Box& area,
+// with its value in `axes` where it overprints no other (the upright ones
+// along the bottom, the level ones along the left side), the values' boxes
+// added to `taken`.
+void AppendGrid(std::string& svg, const Projection& at, int view, ViewAxes axes, const Box& area,
                 std::vector<Box>& taken) {
     const double left = kPanelLeft[view];
     std::string gridLabels;
+    const long long acrossSign = AcrossMirrored(view, axes) ? -1 : 1;
     auto addValue = [&](long long k, double x, double y) {
         const std::string text = GridNumber(k, at.step);
         const Box box = LabelBox(x, y, LabelWidth(text));
@@ -302,7 +309,7 @@ void AppendGrid(std::string& svg, const Projection& at, int view, const Box& are
         const double x = at.X(view, static_cast<double>(k) * at.step);
         svg += "<path d=\"M" + Number(x) + " " + Number(kTop) + "V" + Number(kTop + kPanel) +
                "\" stroke=\"#e4e4e0\"/>\n";
-        addValue(k, x + 2, kTop + kPanel - 3);
+        addValue(acrossSign * k, x + 2, kTop + kPanel - 3);
     }
     for (long long k = FirstGridLine(lowUp, at.span, at.step);
          k <= LastGridLine(lowUp, at.span, at.step); ++k) {
@@ -340,14 +347,14 @@ void AppendJoints(std::string& svg, const std::vector<Joint>& joints, const Proj
 
 // One view: its square, grid, title (with the labels left out) and joints.
 void AppendView(std::string& svg, const std::vector<Joint>& joints, const Projection& at,
-                int view) {
+                int view, ViewAxes axes) {
     const double left = kPanelLeft[view];
     const Box area{left, kTop, left + kPanel, kTop + kPanel};
     svg += "<g>\n<rect x=\"" + Number(left) + "\" y=\"" + Number(kTop) + "\" width=\"" +
            Number(kPanel) + "\" height=\"" + Number(kPanel) +
            "\" fill=\"#f7f7f4\" stroke=\"#cccccc\"/>\n";
     std::vector<Box> taken;
-    AppendGrid(svg, at, view, area, taken);
+    AppendGrid(svg, at, view, axes, area, taken);
     std::vector<std::pair<double, double>> dots(joints.size());
     for (std::size_t i = 0; i < joints.size(); ++i) {
         dots[i] = {at.X(view, joints[i].world[Projection::Across(view)]),
@@ -355,7 +362,7 @@ void AppendView(std::string& svg, const std::vector<Joint>& joints, const Projec
     }
     std::vector<Label> labels;
     const std::size_t leftOut = PlaceLabels(joints, dots, area, taken, labels);
-    std::string title = kViewNames[view];
+    std::string title = (axes == ViewAxes::kYUpFile ? kYUpFileViewNames : kSceneViewNames)[view];
     if (leftOut > 0) {
         title += ", " + std::to_string(leftOut) + (leftOut == 1 ? " label" : " labels") +
                  " left out where names would overlap";
@@ -396,7 +403,7 @@ bool ScenePreviewSvg(Scene& scene, int frame, const PreviewCaption& caption,
            std::to_string(frame) + ", units " + Escape(units) + ", " +
            std::to_string(joints.size()) + " objects, " + unseenText + "grid " +
            GridNumber(1, at.step) + " " + Escape(units) + "</text>\n";
-    for (int view = 0; view < 2; ++view) AppendView(svg, joints, at, view);
+    for (int view = 0; view < 2; ++view) AppendView(svg, joints, at, view, caption.axes);
     svg += "</svg>\n";
     return true;
 }

@@ -11,9 +11,20 @@
 
 namespace tovpreview {
 
+// The axes the views are named and numbered in: the scene's, or those of
+// the file a take came from when it stood Y up. The scene stands Z up, and
+// a Y-up file's (x, y, z) stands in it as (x, -z, y): seen from the front,
+// x right and y up; from the side, y up and the file's z to the left, its
+// values numbered as the file holds them.
+enum class ViewAxes {
+    kScene,    // x right, z up; y right from the side
+    kYUpFile,  // x right, y up; z left from the side
+};
+
 struct PreviewCaption {
     std::string title;  // the file shown, as the user named it
     std::string note;   // said after the title, smaller, when not empty
+    ViewAxes axes = ViewAxes::kScene;
 };
 
 // Marker nodes that were not seen at the frame drawn (dropouts): they have

@@ -4,6 +4,7 @@
 // scene's units; the file's warnings are said as info says them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -221,6 +222,56 @@ TEST_F(PreviewCommandTest, GridStepsAreRoundNumbersInTheScenesUnits) {
             EXPECT_EQ(text.text, shortest.str());
         }
         EXPECT_GE(values, 6u) << c.step;
+    }
+}
+
+// The views are named and numbered in the file's axes. Marker A stands at
+// z 500 and B at z -500 of the file, at one height: read as standing Y up,
+// the side view has the file's z to the left, so A is left of B and the
+// values along its foot fall from left to right; read as standing Z up
+// (turned, so the scene's axes are the file's), and for a C3D file or a
+// scene, the views are the scene's and the values rise.
+TEST_F(PreviewCommandTest, TheViewsAreNamedAndNumberedInTheFilesAxes) {
+    const std::string trc = Write("ab.trc", tovtest::TrcText({"A", "B"}, {"0\t1000\t500\t0\t1000\t-500"}));
+    const std::string scene = Scene("ab.json", {"import-trc", trc});
+    const std::string fileAxes[2] = {"front (x right, y up)", "side (z left, y up)"};
+    const std::string sceneAxes[2] = {"front (x right, z up)", "side (y right, z up)"};
+    const struct {
+        std::vector<std::string> input;
+        const std::string* names;
+        bool aLeftOfB;  // in the side view
+    } cases[] = {
+        {{trc, "--up", "y"}, fileAxes, true},
+        {{tovtest::kWalkHtr}, fileAxes, false},
+        {{trc, "--up", "z"}, sceneAxes, false},
+        {{"--scene", scene}, sceneAxes, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input.front());
+        const std::string svg = Preview(c.input);
+        for (int view = 0; view < 2; ++view) EXPECT_THAT(svg, HasSubstr(">" + c.names[view]));
+        // The side view's values along its foot, left to right.
+        std::vector<std::pair<double, double>> foot;
+        std::map<std::string, double> labels;
+        for (const SvgText& text : SmallTexts(svg)) {
+            if (text.View() != 1) continue;
+            if (text.fill == "#999999" && text.y > 410) foot.emplace_back(text.x, std::stod(text.text));
+            if (text.fill != "#999999") labels[text.text] = text.x;
+        }
+        std::sort(foot.begin(), foot.end());
+        ASSERT_GE(foot.size(), 3u);
+        const bool falling = c.names == fileAxes;
+        for (std::size_t i = 1; i < foot.size(); ++i) {
+            EXPECT_EQ(foot[i].second < foot[i - 1].second, falling) << foot[i].second;
+        }
+        if (c.aLeftOfB) {
+            ASSERT_EQ(labels.count("A") + labels.count("B"), 2u);
+            EXPECT_LT(labels["A"], labels["B"]);
+        }
+    }
+    const std::vector<std::filesystem::path> c3d = tovtest::CorpusFiles("c3d", ".c3d");
+    if (!c3d.empty()) {
+        EXPECT_THAT(Preview({c3d.front().string()}), HasSubstr(">" + sceneAxes[1]));
     }
 }
 

@@ -108,6 +108,9 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
             session.Error(Escaped(unreadable));
             return kExitFailed;
         }
+        // The views are named in the file's axes: a take read as standing
+        // Y up was turned to stand in the Z-up scene.
+        if (importable.Stands() == tovfileio::UpAxis::kY) caption.axes = tovpreview::ViewAxes::kYUpFile;
         FileTake& take = shown.take;
         if (take.read) {
             Warnings(io).AddFindings(options.input, take.findings.All());
@@ -175,14 +178,17 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
         ->required();
     command->footer(
         "Draws the bones as lines between their joints and the markers as dots with\n"
-        "their names, from the front (x right, z up) and from the side (y right,\n"
-        "z up), over a grid of round numbers in the scene's units, with the file's\n"
-        "name, the frame and the units. A frame the file does not hold, or outside\n"
-        "the scene's animation range, is refused. A take that stands Z-up is turned\n"
-        "upright, and said so; one whose first frames hold no marker is drawn at\n"
-        "the first that holds one, and the caption says so. Bones are orange and\n"
-        "markers blue, as view and glTF colour them. Markers not seen at the frame\n"
-        "(dropouts) are left out, and so is a name that would overprint another.\n"
-        "The file's warnings are said as info says them. The same input gives the\n"
-        "same bytes.");
+        "their names, from the front and from the side, over a grid of round numbers\n"
+        "in the scene's units, with the file's name, the frame and the units. The\n"
+        "views are named and numbered in the file's axes: a file that stands Y-up\n"
+        "(HTR, BVH, most TRC files) from the front (x right, y up) and from the side\n"
+        "(z left, y up); one that stands Z-up (C3D, GWM, a TRC file turned upright),\n"
+        "and a scene, from the front (x right, z up) and from the side (y right, z\n"
+        "up). A frame the file does not hold, or outside the scene's animation range,\n"
+        "is refused. A take that stands Z-up is turned upright, and said so; one\n"
+        "whose first frames hold no marker is drawn at the first that holds one, and\n"
+        "the caption says so. Bones are orange and markers blue, as view and glTF\n"
+        "colour them. Markers not seen at the frame (dropouts) are left out, and so\n"
+        "is a name that would overprint another. The file's warnings are said as info\n"
+        "says them. The same input gives the same bytes.");
 }
