@@ -8,23 +8,15 @@
 # Exits 77 (skipped) without Chromium or the corpus file.
 # Usage: view_forces_in_browser.sh TOVFILEIO MODULE CORPUS LAUNCHER PIXELS HARNESS OUTDIR
 set -eu
+. "$(dirname "$0")/browser_work.sh"
 TOV=$1
 export TOVFILEIO_MODULE=$2
 CORPUS=$3 LAUNCHER=$4 PIXELS=$5 HARNESS=$6 OUTDIR=$7
 FILE="$CORPUS/c3d/ezc3d-system-b.c3d"
 BACKGROUND=1b1e24 # the canvas
 FORCE=ff3b30      # player.js's FORCE
-command -v chromium >/dev/null 2>&1 || { echo "chromium is not installed"; exit 77; }
 [ -f "$FILE" ] || { echo "no corpus file $FILE"; exit 77; }
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-export BRINDLE_REGISTRY_FILE="$WORK/settings.reg"
-mkdir -p "$OUTDIR"
-failed=0
-fail() {
-    echo "$1"
-    failed=1
-}
+browser_work
 
 "$TOV" view "$FILE" -o "$WORK/plates.html"
 cp "$HARNESS" "$WORK/"
@@ -64,8 +56,7 @@ for case in "loaded $loaded [1-9] 150" "unloaded $unloaded 0 0"; do
     name=$1 at=$2 arrows=$3 least=$4
     page="file://$WORK/$(basename "$HARNESS")?page=plates.html&use=frame&at=$at"
     bash "$LAUNCHER" --window-size=820,600 --virtual-time-budget=3000 --screenshot="$OUTDIR/view-forces-$name.png" "$page"
-    said=$(bash "$LAUNCHER" --window-size=820,600 --virtual-time-budget=3000 --dump-dom "$page" |
-        sed -n '/<pre id="said">/,/<\/pre>/p' | sed 's/<[^>]*>//g')
+    said=$(harness_says "$page" 3000)
     echo "$said"
     echo "$said" | grep -q "^arrows: $arrows$" || fail "frame $at ($name): the page does not count $arrows arrows"
     echo "$said" | grep -q "force: 1 m = 1000 N" || fail "the caption does not give the arrows' scale"

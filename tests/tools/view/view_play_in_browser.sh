@@ -11,20 +11,12 @@
 # Usage: view_play_in_browser.sh TOVFILEIO MODULE SAMPLES LAUNCHER PIXELS HARNESS OUTDIR PART
 set -eu
 . "$(dirname "$0")/playing_pictures.sh"
+. "$(dirname "$0")/browser_work.sh"
 TOV=$1
 export TOVFILEIO_MODULE=$2
 SAMPLES=$3 LAUNCHER=$4 PIXELS=$5 HARNESS=$6 OUTDIR=$7 PART=$8
 BACKGROUND=1b1e24 # the canvas
-command -v chromium >/dev/null 2>&1 || { echo "chromium is not installed"; exit 77; }
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-export BRINDLE_REGISTRY_FILE="$WORK/settings.reg"
-mkdir -p "$OUTDIR"
-failed=0
-fail() {
-    echo "$1"
-    failed=1
-}
+browser_work
 # page NAME FILE...: the page of FILEs as NAME/NAME.html, the harness beside it.
 page() {
     name=$1
@@ -35,9 +27,7 @@ page() {
 }
 # use NAME USE: what the harness says of page NAME.
 use() {
-    bash "$LAUNCHER" --window-size=820,600 --virtual-time-budget=8000 --dump-dom \
-        "file://$WORK/$1/$(basename "$HARNESS")?page=$1.html&use=$2" |
-        sed -n '/<pre id="said">/,/<\/pre>/p' | sed 's/<[^>]*>//g'
+    harness_says "file://$WORK/$1/$(basename "$HARNESS")?page=$1.html&use=$2"
 }
 # expect TEXT MESSAGE: each line of standard input, a pattern, matches a line of TEXT.
 expect() {
