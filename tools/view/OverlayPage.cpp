@@ -51,6 +51,8 @@ TakeOutline MergeTakes(const std::vector<EvaluatedTake>& takes, TakeAlignment al
     page.ticksPerFrame = lead.ticksPerFrame;
     page.units = lead.units;
     page.firstFrame = lead.firstFrame;
+    page.startSeconds = lead.startSeconds;
+    page.byTime = alignment == TakeAlignment::kTime;
     long long last = lead.firstFrame + lead.frameCount - 1;
     for (std::size_t k = 0; k < takes.size(); ++k) {
         const TakeOutline& take = takes[k].outline;
@@ -75,6 +77,10 @@ TakeOutline MergeTakes(const std::vector<EvaluatedTake>& takes, TakeAlignment al
         }
     }
     page.frameCount = last - page.firstFrame + 1;
+    // The page keeps the first take's clock, from wherever its frames start.
+    if (page.frameRate > 0) {
+        page.startSeconds += static_cast<double>(page.firstFrame - lead.firstFrame) / page.frameRate;
+    }
     // The page frames each take shows frames at: one run, as the take's
     // frames go up with the page's. The page tells a marker missing from
     // its take's frames from one whose take has no frame there by them.
@@ -89,6 +95,13 @@ TakeOutline MergeTakes(const std::vector<EvaluatedTake>& takes, TakeAlignment al
         if (!node.filled.empty()) node.filled = FilledOnPage(page, page.takes[node.take], alignment, node.filled);
     }
     return page;
+}
+
+TakeAlignment DefaultAlignment(const std::vector<EvaluatedTake>& takes) {
+    const bool sameRate = std::all_of(takes.begin(), takes.end(), [&](const EvaluatedTake& take) {
+        return take.outline.frameRate == takes.front().outline.frameRate;
+    });
+    return sameRate ? TakeAlignment::kFrame : TakeAlignment::kTime;
 }
 
 long long TakeFrameAt(const TakeOutline& page, const TakeSpan& span, TakeAlignment alignment,

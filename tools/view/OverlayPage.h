@@ -29,6 +29,10 @@ struct EvaluatedTake {
 // Every position of `outline`'s take, as the page writes them.
 bool EvaluateTake(const TakeOutline& outline, std::vector<float>& positions, std::string& error);
 
+// How `takes` play together unless asked otherwise: by frame number when
+// their frame rates agree, else by time.
+TakeAlignment DefaultAlignment(const std::vector<EvaluatedTake>& takes);
+
 // The outline of the page of `takes`: their nodes one after another (each
 // with its take, parents and links moved with it), their spans, and the
 // page's frames at the first take's frame rate: by frame, from the lowest

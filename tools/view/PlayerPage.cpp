@@ -65,6 +65,7 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
     json.Key("frameRate").Int(outline.frameRate);
     json.Key("firstFrame").Int(outline.firstFrame);
     json.Key("frameCount").Int(outline.frameCount);
+    json.Key("startTime").Double(outline.startSeconds);
     json.Key("nodes").BeginArray();
     for (std::size_t i = 0; i < outline.nodes.size(); ++i) {
         const TakeOutline::Node& node = outline.nodes[i];
@@ -86,6 +87,7 @@ std::string TakeHead(const TakeOutline& outline, const std::string& title) {
     }
     json.EndArray();
     if (!outline.takes.empty()) {
+        json.LineBreak().Key("alignedBy").String(outline.byTime ? "time" : "frame");
         json.LineBreak().Key("takes").BeginArray();
         for (const TakeSpan& span : outline.takes) {
             json.BeginObject();
@@ -226,6 +228,8 @@ bool OutlineTake(Scene& scene, TakeOutline& outline, std::string& error) {
         outline.firstFrame = FloorDiv(scene.Time(), outline.ticksPerFrame);
         outline.frameCount = 1;
     }
+    // The scene's own clock: frame 0 at 0 s.
+    outline.startSeconds = static_cast<double>(outline.firstFrame) / std::max(outline.frameRate, 1);
     return true;
 }
 

@@ -64,6 +64,9 @@ struct TakeOutline {
     long long frameCount = 0;
     int ticksPerFrame = 1;
     int frameRate = 30;
+    // The time in seconds of the first frame, as the file gives it (see
+    // FileTime.h); the page counts on from it at the frame rate.
+    double startSeconds = 0;
     std::string units;  // the scene's system unit: "mm", "cm", or "2.5 mm"
     // A line under the page's facts, UTF-8 ("frames 1-250 hold no marker;
     // starts at 251"); a page without one is the page as it always was.
@@ -71,8 +74,10 @@ struct TakeOutline {
     // Lines drawn between markers (see MarkerLinks.h); none by default.
     std::vector<TakeLink> links;
     // The takes of a page that overlays several (OverlayPage.h); empty for
-    // a page of one.
+    // a page of one. They play together by time from each one's start when
+    // `byTime`, else by frame number.
     std::vector<TakeSpan> takes;
+    bool byTime = false;
     // The force platforms drawn under the take; a page with none is the
     // page as it always was.
     PagePlates plates;

@@ -87,6 +87,37 @@ TEST(OverlayPageTest, PageFramesShowTheTakesFramesByNumberOrByTime) {
     }
 }
 
+// Takes of one frame rate play by frame number unless asked otherwise, of
+// different rates by time; the page says which, and keeps the first take's
+// clock from the page's first frame.
+TEST(OverlayPageTest, TakesOfDifferentRatesPlayByTimeAndThePageKeepsTheFirstTakesClock) {
+    struct Case {
+        const char* what;
+        std::vector<tovview::EvaluatedTake> takes;
+        TakeAlignment alignment;
+        double startSeconds;  // of the page's first frame
+    };
+    std::vector<tovview::EvaluatedTake> earlier = {Take("a", 60, 11, 40, 1, 0), Take("b", 60, 5, 40, 1, 0)};
+    earlier[0].outline.startSeconds = 1.0;
+    std::vector<tovview::EvaluatedTake> rates = {Take("a", 60, 1, 40, 1, 0), Take("b", 100, 1, 40, 1, 0)};
+    rates[0].outline.startSeconds = 0.5;
+    const Case cases[] = {
+        {"one rate", {Take("a", 60, 1, 40, 1, 0), Take("b", 60, 1, 40, 1, 0)}, TakeAlignment::kFrame, 0.0},
+        {"one rate, the second six frames earlier", earlier, TakeAlignment::kFrame, 0.9},
+        {"60 and 100 frames a second", rates, TakeAlignment::kTime, 0.5},
+        {"three takes, the last of another rate",
+         {Take("a", 60, 1, 40, 1, 0), Take("b", 60, 1, 40, 1, 0), Take("c", 120, 1, 40, 1, 0)},
+         TakeAlignment::kTime, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(tovview::DefaultAlignment(c.takes), c.alignment);
+        const tovview::TakeOutline page = tovview::MergeTakes(c.takes, c.alignment);
+        EXPECT_EQ(page.byTime, c.alignment == TakeAlignment::kTime);
+        EXPECT_DOUBLE_EQ(page.startSeconds, c.startSeconds);
+    }
+}
+
 // A take's filled frames are numbered as the page numbers the frames that
 // show them: by frame the same; by time, the page frames showing them,
 // and none when no page frame shows one.

@@ -93,7 +93,7 @@ bash "$LAUNCHER" --window-size=820,600 --virtual-time-budget=5000 --dump-dom \
 said=$(sed -n '/<pre id="said"/,/<\/pre>/p' "$WORK/hover.dom" | sed 's/<[^>]*>//g')
 echo "$said"
 for line in '^strip: frame 18: [0-9]* of [0-9]* markers seen | missing RWRB$' \
-    '^readout: frame 18 · 0.300 s · [0-9]* of [0-9]* markers seen$' \
+    '^readout: frame 18 · 0.283 s · [0-9]* of [0-9]* markers seen$' \
     '^dot: RWRB | missing at frames 18–22$'; do
     echo "$said" | grep -q "$line" || fail "the page under the pointer does not say $line"
 done

@@ -4,7 +4,8 @@
 # opens one in a frame and says what it finds. PART "page": two takes
 # overlaid in their colour sets and the second hidden (#hide=1); a shorter
 # take's markers missing only within its own frames; following keeping a
-# figure that walks 5 m large; PNG giving the canvas's picture; names left
+# figure that walks 5 m large; PNG giving the canvas's picture captioned
+# with the take's name, frame and time in a corner; names left
 # out where they would overprint; the speeds and the loop. PART "webm": a
 # loop recorded as video the browser reads back, skipped (77) when this
 # Chromium cannot record a canvas. Exits 77 without Chromium.
@@ -103,10 +104,16 @@ echo "$said" | awk '/^follow on:/ && $4 < 0.4 { low = 1 }
 echo "walk.trc saved, named and played:"
 page walk-trc "$SAMPLES/walk.trc"
 said=$(use walk-trc save; use walk-trc play)
+# The saved picture kept for a look, its data left out of what is shown.
+echo "$said" | sed -n 's/^picture: data:image\/png;base64,//p' | base64 -d >"$OUTDIR/view-saved-walk-frame1.png"
+said=$(echo "$said" | grep -v '^picture: ')
 echo "$said"
-# 200 ms at 60 frames a second: 6 frames at half speed, 24 at twice.
+# The picture is the canvas's, with its caption in the lower left corner
+# and nothing else changed. 200 ms at 60 frames a second: 6 frames at half
+# speed, 24 at twice.
 expect "$said" "walk.trc" <<'EXPECTED'
-png: walk-frame1.png \([0-9]*x[0-9]*\) canvas \1 true
+png: walk-frame1.png \([0-9]*x[0-9]*\) canvas \1
+caption: [1-9][0-9][0-9][0-9]* pixels in the lower left, 0 elsewhere
 names: [1-9][0-9]* of 36 markers left out
 played at 0.5: [4-7]
 played at 2: 2[0-6]

@@ -24,6 +24,7 @@
 #include "tovfileio/gwm/MarkerNameMap.h"
 #include "tovfileio/text/TextCodec.h"
 #include "view/C3DPlates.h"
+#include "view/FileTime.h"
 #include "view/FilledFrames.h"
 #include "view/MarkerLinks.h"
 #include "view/OverlayPage.h"
@@ -49,7 +50,9 @@ struct ViewOptions {
 struct ViewRequest {
     std::optional<std::uint64_t> maxOutput;
     UpChoice up = UpChoice::kDefault;
-    tovview::TakeAlignment alignment = tovview::TakeAlignment::kFrame;
+    // How overlaid files play together; by default, by frame number when
+    // their rates agree and by time when they do not.
+    std::optional<tovview::TakeAlignment> alignment;
     // Each marker take's cleaning, step by step.
     std::vector<tovfileio::CleaningStep> cleaning;
 };
@@ -94,7 +97,8 @@ std::optional<std::string> CheckOptions(const ViewOptions& options, ViewRequest&
             return "option '--align' takes frame or time";
         }
         if (options.inputs.size() < 2) return "--align goes with two files or more";
-        if (options.alignText == "time") request.alignment = tovview::TakeAlignment::kTime;
+        request.alignment =
+            options.alignText == "time" ? tovview::TakeAlignment::kTime : tovview::TakeAlignment::kFrame;
     }
     return CleaningRefused(options);
 }
@@ -157,6 +161,18 @@ void AddForcePlates(const std::string& source, const ImportableCopy& importable,
     }
 }
 
+// The time of `outline`'s first frame as the file gives it: from the time
+// the TRC file imported writes in its first row (a converted copy carries
+// its source's times, a cut one those of the frames it keeps), else from
+// 0 s at `fileFirst`, the first frame the file imported holds.
+double StartSeconds(const ImportableCopy& importable, std::int64_t fileFirst,
+                    const tovview::TakeOutline& outline) {
+    const std::optional<tovview::FirstRowTime> written =
+        importable.Kind() == tovfileio::FileKind::kTrc ? tovview::TrcFirstRowTime(importable.Path())
+                                                       : std::nullopt;
+    return tovview::FrameSeconds(written, fileFirst, outline.firstFrame, outline.frameRate);
+}
+
 // Brings `source` (a file, or the scene document when `file` is false) into
 // the host's scene and outlines its take in `outline`: the frames a file
 // holds, less those at its start that hold no marker (said in the note),
@@ -208,6 +224,7 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
             outline.firstFrame += empty;
             outline.frameCount -= empty;
         }
+        outline.startSeconds = StartSeconds(importable, take.first, outline);
     }
     // A page of one take draws its force platforms; an overlay draws none.
     if (file && options.inputs.size() == 1) AddForcePlates(source, importable, io, outline);
@@ -249,7 +266,8 @@ bool OverlayHtml(const ViewOptions& options, const ViewRequest& request, std::ui
         }
         takes.push_back(std::move(take));
     }
-    const tovview::TakeOutline merged = tovview::MergeTakes(takes, request.alignment);
+    const tovview::TakeAlignment alignment = request.alignment.value_or(tovview::DefaultAlignment(takes));
+    const tovview::TakeOutline merged = tovview::MergeTakes(takes, alignment);
     std::string title;
     for (const tovview::EvaluatedTake& take : takes) title += (title.empty() ? "" : " + ") + take.title;
     bytes = tovview::PlayerPageBytes(merged, title);
@@ -257,7 +275,7 @@ bool OverlayHtml(const ViewOptions& options, const ViewRequest& request, std::ui
         session.Error(output.Name() + ": " + OutputTooLarge(limit, bytes));
         return false;
     }
-    return tovview::OverlayPageHtml(takes, merged, request.alignment, title, html, error);
+    return tovview::OverlayPageHtml(takes, merged, alignment, title, html, error);
 }
 
 // The page of one file or scene.
@@ -333,8 +351,9 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
                         "data; Z for " + tovfileio::FixedZUpKinds() + ")")
         ->type_name("y|z|auto");
     command->add_option("--align", options->alignText,
-                        "play overlaid files together by frame number (default) or by the time "
-                        "from each one's start")
+                        "play overlaid files together by frame number or by the time from each "
+                        "one's start (default: by frame number when their frame rates agree, "
+                        "else by time)")
         ->type_name("frame|time");
     command->add_option("--links", options->links,
                         "a file of the marker pairs to join by lines, two names a line")
@@ -352,29 +371,33 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
     options->parsed = command;
     command->footer(
         "The page plays the frames a file holds, or a scene's animation range, at\n"
-        "the scene's frame rate: bones as orange lines from joint to joint,\n"
-        "markers as blue dots of one size on screen however far they are, as\n"
-        "preview and glTF colour them, and those whose names say left or right\n"
-        "(LFHD, RKNE, LeftArm, Knee_R) in tints of their own (a marker at the\n"
-        "origin, where a dropout is keyed, is not drawn at that frame). A strip\n"
-        "under the slider shows how many markers are seen at each frame and\n"
-        "names the missing ones on hover. Lines join markers: the pairs of\n"
-        "--links, the standard set's links through --mnm, or else the markers\n"
-        "that keep their distance through the take (each to its three nearest\n"
-        "such). A take that stands Z-up (head markers above the feet along Z) is\n"
-        "turned upright, and said so; frames at the start that hold no marker\n"
-        "are left out, and the page says so. Several files play overlaid, each\n"
-        "in colours of its own and shown or hidden on its own, at the first\n"
-        "one's frame rate (#hide=1 at the end of the address hides the second).\n"
-        "Play and pause, a frame back and on, speeds 0.25x to 2x, a loop between\n"
-        "in and out points, a slider through the frames; drag to orbit, wheel to\n"
-        "zoom, follow to keep a walking figure large; names show on hover or as\n"
-        "labels, left out where they would overprint; the keys are listed on the\n"
-        "page. PNG saves the picture and WebM records the loop, as downloads.\n"
-        "Marker takes are cleaned first as convert cleans them, given its options\n"
-        "(--fill-gaps, --filter, --range, --rename, --keep, --drop): each filled\n"
-        "gap is said as convert says it, filled samples are drawn as rings, and\n"
-        "the strip shows filled frames in a colour of their own. The\n"
-        "page holds everything it needs: open it from a double click, offline,\n"
-        "with nothing beside it. It takes about 16 bytes a node and frame.");
+        "the scene's frame rate: bones as orange lines from joint to joint, markers\n"
+        "as blue dots of one size on screen however far they are, as preview and\n"
+        "glTF colour them, and those whose names say left or right (LFHD, RKNE,\n"
+        "LeftArm, Knee_R) in tints of their own (a marker at the origin, where a\n"
+        "dropout is keyed, is not drawn at that frame). A strip under the slider\n"
+        "shows how many markers are seen at each frame and names the missing ones\n"
+        "on hover. Lines join markers: the pairs of --links, the standard set's\n"
+        "links through --mnm, or else the markers that keep their distance through\n"
+        "the take (each to its three nearest such). A take that stands Z-up (head\n"
+        "markers above the feet along Z) is turned upright, and said so; frames at\n"
+        "the start that hold no marker are left out, and the page says so. The\n"
+        "readout gives the frame shown as the file numbers it and its time as the\n"
+        "file gives it (a TRC file's Time column; 0 s at the first frame of other\n"
+        "files). Several files play overlaid, each in colours of its own and shown\n"
+        "or hidden on its own, at the first one's frame rate (#hide=1 at the end of\n"
+        "the address hides the second); files of different frame rates play by time\n"
+        "unless --align frame is given, and the page says how they are aligned.\n"
+        "Play and pause, a frame back and on, speeds 0.25x to 2x, a loop between in\n"
+        "and out points, a slider through the frames; drag to orbit, wheel to zoom,\n"
+        "follow to keep a walking figure large; names show on hover or as labels,\n"
+        "left out where they would overprint; the keys are listed on the page. PNG\n"
+        "saves the picture, captioned with the file's name, the frame and its time,\n"
+        "and WebM records the loop, as downloads. Marker takes are cleaned first as\n"
+        "convert cleans them, given its options (--fill-gaps, --filter, --range,\n"
+        "--rename, --keep, --drop): each filled gap is said as convert says it,\n"
+        "filled samples are drawn as rings, and the strip shows filled frames in a\n"
+        "colour of their own. The page holds everything it needs: open it from a\n"
+        "double click, offline, with nothing beside it. It takes about 16 bytes a\n"
+        "node and frame.");
 }

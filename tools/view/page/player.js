@@ -360,6 +360,19 @@
       line.append(label);
       change();
     });
+    const aligned = alignmentText();
+    if (aligned !== "") line.append(" \u00b7 " + aligned);
+  }
+
+  // How the takes play together, when it is not by frame number at one
+  // rate: "aligned by time: 60 Hz and 100 Hz", "aligned by frame number: 60
+  // Hz and 100 Hz" (as asked for), "aligned by time".
+  function alignmentText() {
+    const rates = [...new Set(takes.map((t) => t.frameRate))];
+    const byTime = take.alignedBy === "time";
+    if (!byTime && rates.length < 2) return "";
+    const said = "aligned by " + (byTime ? "time" : "frame number");
+    return rates.length < 2 ? said : said + ": " + listText(rates.map((r) => r + " Hz"), LISTED);
   }
 
   const bones = take.nodes.filter((n) => !n.marker).length;
@@ -838,13 +851,17 @@
   const looping = () => loopIn !== null || loopOut !== null;
   const span = () => [loopIn === null ? 0 : loopIn, loopOut === null ? frameCount - 1 : loopOut];
 
+  // "frame 19 \u00b7 0.300 s": the frame shown as the file numbers it, and
+  // its time as the file gives it, counted on from its first frame's.
+  function frameText(index) {
+    return "frame " + (take.firstFrame + index) + " \u00b7 " +
+      (take.startTime + index / take.frameRate).toFixed(3) + " s";
+  }
+
   function showFrame(index) {
     frameIndex = index;
     slider.value = String(index);
-    const number = take.firstFrame + index;
-    readout.textContent =
-      "frame " + number + " \u00b7 " + (number / take.frameRate).toFixed(3) + " s" +
-      (markers > 0 ? " \u00b7 " + seenText(index) : "");
+    readout.textContent = frameText(index) + (markers > 0 ? " \u00b7 " + seenText(index) : "");
     dirty = true;
   }
 
@@ -940,10 +957,31 @@
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   }
 
+  // The picture as drawn, with the take's name, the frame and its time in
+  // its lower left corner on a dark band, so that the file says what it
+  // shows wherever it goes.
+  function captionedPicture() {
+    const picture = document.createElement("canvas");
+    picture.width = canvas.width;
+    picture.height = canvas.height;
+    const c = picture.getContext("2d");
+    c.drawImage(canvas, 0, 0);
+    const ratio = canvas.width / Math.max(1, canvas.clientWidth);
+    c.setTransform(ratio, 0, 0, ratio, 0, 0);
+    const text = take.title + " \u00b7 " + frameText(frameIndex);
+    c.font = "13px system-ui, sans-serif";
+    const bottom = canvas.height / ratio;
+    c.fillStyle = "rgba(0, 0, 0, 0.6)";
+    c.fillRect(6, bottom - 28, c.measureText(text).width + 12, 22);
+    c.fillStyle = LABEL;
+    c.fillText(text, 12, bottom - 12);
+    return picture;
+  }
+
   function savePicture() {
     draw();
     const name = stem + "-frame" + (take.firstFrame + frameIndex) + ".png";
-    canvas.toBlob((blob) => blob && save(blob, name), "image/png");
+    captionedPicture().toBlob((blob) => blob && save(blob, name), "image/png");
   }
 
   // The frames of the loop (every frame when none is set), played once at
