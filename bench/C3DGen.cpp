@@ -5,98 +5,22 @@
 #include <cstring>
 #include <vector>
 
+#include "lib/src/c3d/C3DParamSection.h"
+
 namespace tovgen {
 namespace {
 
-constexpr std::size_t kBlock = 512;
+using tovfileio::c3dwrite::AppendFloat;
+using tovfileio::c3dwrite::AppendU16;
+using tovfileio::c3dwrite::kBlock;
+using tovfileio::c3dwrite::ParamSection;
+using tovfileio::c3dwrite::PutU16;
+
 enum GroupId { kPoint = 1, kAnalog = 2 };
-enum ParamType { kChar = -1, kInt16 = 2, kFloat32 = 4 };
-
-void AppendU16(std::string& to, std::uint16_t value) {
-    to.push_back(static_cast<char>(value & 0xff));
-    to.push_back(static_cast<char>(value >> 8));
-}
-
-void AppendFloat(std::string& to, float value) {
-    char bytes[4];
-    std::memcpy(bytes, &value, 4);
-    to.append(bytes, 4);
-}
-
-void PutU16(std::string& to, std::size_t at, std::uint16_t value) {
-    to[at] = static_cast<char>(value & 0xff);
-    to[at + 1] = static_cast<char>(value >> 8);
-}
 
 void PutFloat(std::string& to, std::size_t at, float value) {
     std::memcpy(&to[at], &value, 4);
 }
-
-// The parameter section, record after record, each record's offset word
-// pointing at the next.
-class Params {
-  public:
-    Params() : bytes_("\x01\x50\x00\x54", 4) {}  // block count set by Blocks; Intel
-
-    void Group(int id, const std::string& name) {
-        Head(name, static_cast<char>(-id), 3);
-        bytes_.push_back('\0');  // no description
-    }
-    void Param(int id, const std::string& name, ParamType type, const std::vector<std::uint8_t>& dims,
-               const std::string& data) {
-        Head(name, static_cast<char>(id), 2 + 2 + dims.size() + data.size() + 1);
-        bytes_.push_back(static_cast<char>(type));
-        bytes_.push_back(static_cast<char>(dims.size()));
-        for (const std::uint8_t d : dims) bytes_.push_back(static_cast<char>(d));
-        bytes_ += data;
-        bytes_.push_back('\0');  // no description
-    }
-    void Int(int id, const std::string& name, std::uint16_t value) {
-        std::string data;
-        AppendU16(data, value);
-        Param(id, name, kInt16, {}, data);
-    }
-    void Float(int id, const std::string& name, float value) {
-        std::string data;
-        AppendFloat(data, value);
-        Param(id, name, kFloat32, {}, data);
-    }
-    // `count` floats of `value`, one for each point or channel.
-    void Floats(int id, const std::string& name, std::uint32_t count, float value) {
-        std::string data;
-        for (std::uint32_t i = 0; i < count; ++i) AppendFloat(data, value);
-        Param(id, name, kFloat32, {static_cast<std::uint8_t>(count)}, data);
-    }
-    void Text(int id, const std::string& name, const std::string& text) {
-        Param(id, name, kChar, {static_cast<std::uint8_t>(text.size())}, text);
-    }
-    // Labels of up to 255 items, padded with blanks to the longest.
-    void Texts(int id, const std::string& name, const std::vector<std::string>& texts) {
-        std::size_t length = 1;
-        for (const std::string& text : texts) length = std::max(length, text.size());
-        std::string data;
-        for (const std::string& text : texts) data += text + std::string(length - text.size(), ' ');
-        Param(id, name, kChar,
-              {static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(texts.size())}, data);
-    }
-
-    // The section padded to whole blocks, its block count in its third byte.
-    std::string Blocks() {
-        bytes_.resize((bytes_.size() + kBlock - 1) / kBlock * kBlock, '\0');
-        bytes_[2] = static_cast<char>(bytes_.size() / kBlock);
-        return bytes_;
-    }
-
-  private:
-    void Head(const std::string& name, char group, std::size_t following) {
-        bytes_.push_back(static_cast<char>(name.size()));
-        bytes_.push_back(group);
-        bytes_ += name;
-        AppendU16(bytes_, static_cast<std::uint16_t>(following));
-    }
-
-    std::string bytes_;
-};
 
 std::vector<std::string> Numbered(const char* prefix, std::uint32_t count) {
     std::vector<std::string> names;
@@ -107,7 +31,7 @@ std::vector<std::string> Numbered(const char* prefix, std::uint32_t count) {
 // The parameter section for a data section starting at block `dataBlock`.
 std::string ParameterSection(const C3dOptions& options, std::uint16_t dataBlock) {
     const float pointScale = options.integers ? kIntegerPointScale : -1.0f;
-    Params params;
+    ParamSection params;
     params.Group(kPoint, "POINT");
     params.Int(kPoint, "USED", static_cast<std::uint16_t>(options.markers));
     params.Texts(kPoint, "LABELS", Numbered("M", options.markers));
@@ -124,8 +48,8 @@ std::string ParameterSection(const C3dOptions& options, std::uint16_t dataBlock)
     if (channels != 0) {
         params.Texts(kAnalog, "LABELS", Numbered("Ch", channels));
         params.Texts(kAnalog, "UNITS", std::vector<std::string>(channels, "V"));
-        params.Floats(kAnalog, "SCALE", channels, kAnalogScale);
-        params.Floats(kAnalog, "OFFSET", channels, 0.0f);
+        params.FloatList(kAnalog, "SCALE", std::vector<float>(channels, kAnalogScale));
+        params.FloatList(kAnalog, "OFFSET", std::vector<float>(channels, 0.0f));
         params.Float(kAnalog, "GEN_SCALE", 1.0f);
     }
     return params.Blocks();

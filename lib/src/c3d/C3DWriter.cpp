@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "C3DParamSection.h"
 #include "tovfileio/c3d/C3DFile.h"
 #include "tovfileio/text/TextCodec.h"
 
@@ -15,140 +16,22 @@ namespace tovfileio {
 
 namespace {
 
-constexpr std::size_t kBlock = 512;
+using c3dwrite::AppendU16;
+using c3dwrite::kBlock;
+using c3dwrite::kMostParamBlocks;
+using c3dwrite::kPerParam;
+using c3dwrite::kRecordData;
+using c3dwrite::ParamSection;
+using c3dwrite::PutU16;
+
 constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
-// Labels a char parameter's second dimension (a byte) can count, and the
-// longest label.
-constexpr std::size_t kPerParam = 255;
-// Bytes a record's data may take: its offset word is a signed 16-bit one.
-constexpr std::size_t kRecordData = 32000;
-// Blocks the parameter section may take: its count is a byte.
-constexpr std::size_t kMostParamBlocks = 255;
 
 const wchar_t kNotWritten[] = L"The file could not be written";
 const wchar_t kWriteOutOfMemory[] = L"There is not enough memory to write the file";
 
-void PutU16(std::string& to, std::size_t at, std::uint16_t value) {
-    to[at] = static_cast<char>(value & 0xff);
-    to[at + 1] = static_cast<char>(value >> 8);
-}
-
-void AppendU16(std::string& to, std::uint16_t value) {
-    to.push_back(static_cast<char>(value & 0xff));
-    to.push_back(static_cast<char>(value >> 8));
-}
-
-void AppendFloat(std::string& to, float value) {
-    char bytes[4];
-    std::memcpy(bytes, &value, 4);
-    to.append(bytes, 4);
-}
-
 std::uint16_t Capped16(std::int64_t value) {
     return static_cast<std::uint16_t>(std::clamp<std::int64_t>(value, 0, 0xffff));
 }
-
-// The records of a parameter section, each linked to the next.
-class ParamSection {
-public:
-    ParamSection() { bytes_ = std::string("\x01\x50\x00\x54", 4); }
-
-    void Group(int id, const std::string& name) {
-        Head(name, static_cast<char>(-id), 3);
-        bytes_.push_back('\0');  // no description
-    }
-    // A parameter of `type` with `dims` and its data as the file holds it.
-    void Param(int id, const std::string& name, int type, const std::vector<std::uint8_t>& dims,
-               const std::string& data) {
-        Head(name, static_cast<char>(id), 2 + 2 + dims.size() + data.size() + 1);
-        bytes_.push_back(static_cast<char>(type));
-        bytes_.push_back(static_cast<char>(dims.size()));
-        for (const std::uint8_t d : dims) bytes_.push_back(static_cast<char>(d));
-        bytes_ += data;
-        bytes_.push_back('\0');
-    }
-    void Int(int id, const std::string& name, std::uint16_t value) {
-        std::string data;
-        AppendU16(data, value);
-        Param(id, name, 2, {}, data);
-    }
-    void Float(int id, const std::string& name, float value) {
-        std::string data;
-        AppendFloat(data, value);
-        Param(id, name, 4, {}, data);
-    }
-    // A numeric array of `dims` (the first running fastest): floats, or
-    // 16-bit integers.
-    void Floats(int id, const std::string& name, const std::vector<std::uint8_t>& dims,
-                const std::vector<float>& values) {
-        std::string data;
-        for (const float value : values) AppendFloat(data, value);
-        Param(id, name, 4, dims, data);
-    }
-    void Ints(int id, const std::string& name, const std::vector<std::uint8_t>& dims,
-              const std::vector<std::int16_t>& values) {
-        std::string data;
-        for (const std::int16_t value : values) AppendU16(data, static_cast<std::uint16_t>(value));
-        Param(id, name, 2, dims, data);
-    }
-    // One float for each of `values`, 255 to an array: `name`, then name2,
-    // name3, ... for the rest.
-    void FloatList(int id, const std::string& name, const std::vector<float>& values) {
-        std::size_t from = 0;
-        int part = 1;
-        do {
-            const std::size_t count = std::min(kPerParam, values.size() - from);
-            Floats(id, part == 1 ? name : name + std::to_string(part),
-                   {static_cast<std::uint8_t>(count)},
-                   std::vector<float>(values.begin() + from, values.begin() + from + count));
-            from += count;
-            ++part;
-        } while (from < values.size());
-    }
-    void Text(int id, const std::string& name, const std::string& text) {
-        Param(id, name, -1, {static_cast<std::uint8_t>(text.size())}, text);
-    }
-    // `texts` as char arrays [length, count] of at most 255 each: `name`,
-    // then name2, name3, ... for the rest.
-    void Texts(int id, const std::string& name, const std::vector<std::string>& texts) {
-        std::size_t length = 1;
-        for (const std::string& text : texts) length = std::max(length, text.size());
-        std::size_t from = 0;
-        int part = 1;
-        do {
-            const std::size_t count =
-                std::min({kPerParam, kRecordData / length, texts.size() - from});
-            std::string data;
-            for (std::size_t i = from; i < from + count; ++i) {
-                data += texts[i];
-                data.append(length - texts[i].size(), ' ');
-            }
-            Param(id, part == 1 ? name : name + std::to_string(part), -1,
-                  {static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(count)}, data);
-            from += count;
-            ++part;
-        } while (from < texts.size());
-    }
-
-    // The section padded to whole blocks, its block count in its third byte.
-    std::string Blocks() {
-        bytes_.append(kBlock - (bytes_.size() % kBlock == 0 ? kBlock : bytes_.size() % kBlock), '\0');
-        bytes_[2] = static_cast<char>(bytes_.size() / kBlock);
-        return bytes_;
-    }
-
-private:
-    // Name length, group, name, and the offset word: `following` bytes from
-    // the word's start to the next record.
-    void Head(const std::string& name, char group, std::size_t following) {
-        bytes_.push_back(static_cast<char>(name.size()));
-        bytes_.push_back(group);
-        bytes_ += name;
-        AppendU16(bytes_, static_cast<std::uint16_t>(following));
-    }
-
-    std::string bytes_;
-};
 
 // A marker name as a label: UTF-8, cut to 255 bytes at a character's start.
 std::string Label(const std::wstring& name) {
