@@ -11,6 +11,7 @@
 #include "MarkerOutputs.h"
 #include "RowTransform.h"
 #include "SkeletonMarkers.h"
+#include "tovfileio/convert/SkeletonTurn.h"
 #include "tovfileio/bvh/BVHWriter.h"
 #include "tovfileio/text/FrameCounts.h"
 #include "tovfileio/text/TextCodec.h"
@@ -324,6 +325,13 @@ bool ReadySkeleton(const ConversionRequest& request, HTRFile& skeleton, Conversi
     }
     plan.frames = *frames;
     skeleton.SetNumFrames(static_cast<std::uint32_t>(*frames));
+    // A figure that stands otherwise than its format's Y up is stood up.
+    const UpAxis convention = ConventionalUp(request.inKind);
+    if (request.inUp && *request.inUp != convention) {
+        TurnSkeletonUp(skeleton, *request.inUp, convention);
+        result.notes.push_back(std::string("the skeleton stood up from ") + UpAxisName(*request.inUp) +
+                               " to " + UpAxisName(convention));
+    }
     if (request.units) skeleton.ConvertCalibrationUnits(*request.units);
     if (request.rotationUnits) skeleton.SetRotationUnits(*request.rotationUnits);
     plan.leastHtrBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(*frames, 1)) *

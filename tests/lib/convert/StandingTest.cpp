@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "tests/support/TestFiles.h"
+#include "tovfileio/convert/SkeletonTurn.h"
 #include "tovfileio/convert/Standing.h"
+#include "tovfileio/convert/Takes.h"
+#include "tovfileio/convert/UpTurn.h"
+#include "tovfileio/htr/HTRPose.h"
 
 namespace {
 
@@ -174,6 +178,41 @@ TEST(StandingTest, SkeletonFromRootTowardsHead) {
         EXPECT_EQ(standing.evidence, Standing::Evidence::kHeadAboveRoot) << c.offset;
         EXPECT_EQ(standing.axis, c.axis) << c.offset;
         EXPECT_FALSE(standing.headDown) << c.offset;
+    }
+}
+
+// A skeleton stood up from Z to Y: every joint of every frame lands where
+// the turn of positions takes it, on the sample and the corpus figures.
+TEST(StandingTest, ATurnedSkeletonsJointsAreItsJointsTurned) {
+    std::vector<std::filesystem::path> files = tovtest::CorpusFiles("bvh", ".bvh");
+    files.push_back(std::filesystem::path(TOV_SOURCE_DIR) / "samples/walk.htr");
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.string());
+        const FileKind kind = file.extension() == ".htr" ? FileKind::kHtr : FileKind::kBvh;
+        HTRFile before, after;
+        ASSERT_EQ(ReadSkeleton(file.string(), kind, before), L"");
+        ASSERT_EQ(ReadSkeleton(file.string(), kind, after), L"");
+        // Roots with a base rotation of their own, which the turn must follow.
+        for (HTRFile* skeleton : {&before, &after}) {
+            for (std::uint32_t s = 0; s < skeleton->SegmentCount(); ++s) {
+                HTRSegment& segment = *skeleton->Segment(s);
+                if (segment.GetParent() == nullptr) segment.SetBaseRotationAngles(10, 20, 30);
+            }
+        }
+        TurnSkeletonUp(after, UpAxis::kZ, UpAxis::kY);
+        HTRPose was(before), is(after);
+        const double tolerance = 1e-9 * std::max(1.0, SkeletonSize(before));
+        for (std::uint32_t f = 0; f < std::min<std::uint32_t>(before.FramesHeld(), 50); ++f) {
+            was.At(f);
+            is.At(f);
+            for (std::uint32_t s = 0; s < before.SegmentCount(); ++s) {
+                TOVVector3<double> p = was.WorldPosition(s);
+                TurnUp(p[0], p[1], p[2], UpAxis::kZ, UpAxis::kY);
+                for (int c = 0; c < 3; ++c) {
+                    ASSERT_NEAR(is.WorldPosition(s)[c], p[c], tolerance) << "frame " << f << ", segment " << s;
+                }
+            }
+        }
     }
 }
 

@@ -51,12 +51,7 @@ UpAxis ChooseUp(const std::string& name, FileKind kind, UpChoice choice,
         return convention;
     }
     if (*up == convention) return convention;
-    const std::string stands = name + ": stands " + tovfileio::UpAxisName(*up) + reason;
-    if (tovfileio::HoldsSkeleton(kind)) {
-        io.Err(stands + "; shown as the file holds it (a skeleton is not turned)\n");
-        return convention;
-    }
-    io.Err(stands + "; turned upright\n");
+    io.Err(name + ": stands " + tovfileio::UpAxisName(*up) + reason + "; turned upright\n");
     return *up;
 }
 
@@ -86,23 +81,18 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     const FileKind kind = input.Kind();
     // A file its reader refuses is left to the conversion or the importer,
     // which say why.
-    // A skeleton is shown as its file holds it, so only a marker take is
-    // read for how it stands.
     tovfileio::Standing standing;
     bool told = false;
     if (known != nullptr && kind == FileKind::kTrc && input.ReadPath() == name) {
         told = known->has_value();
         if (told) standing = **known;
     } else {
-        told = tovfileio::HoldsMarkers(kind) &&
-               tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
+        told = tovfileio::FindStanding(input.ReadPath(), kind, standing).empty();
     }
-    if (told) emptyFrames_ = standing.emptyFrames;
+    if (told && tovfileio::HoldsMarkers(kind)) emptyFrames_ = standing.emptyFrames;
     const UpAxis stands = ChooseUp(name, kind, up, told ? &standing : nullptr, io);
-    if (tovfileio::HoldsSkeleton(kind) && stands != UpAxis::kY) {
-        io.Err(name + ": a skeleton is shown as its file holds it; --up turns marker takes\n");
-    }
-    const bool turned = tovfileio::HoldsMarkers(kind) && stands != tovfileio::ConventionalUp(kind);
+    const bool turned = stands != tovfileio::ConventionalUp(kind);
+    // A skeleton is imported standing Y up once the copy has stood it up.
     if (tovfileio::HoldsMarkers(kind)) stands_ = stands;
     // The importer reads a "NaN" field as 0: a copy holds such samples as
     // the dropouts they are.
@@ -125,7 +115,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
 
     tovfileio::ConversionRequest request = InputConversion(input, copy, copyKind);
     request.baseName = tovfileio::PathToWide(stem);
-    if (tovfileio::HoldsMarkers(kind)) request.inUp = stands;
+    request.inUp = stands;
     // The take is shown as it is read, with the reader's warnings.
     request.acceptMisread = true;
     request.findings = &findings_;

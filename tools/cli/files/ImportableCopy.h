@@ -2,8 +2,9 @@
 // it is named; a BVH, C3D or GWM file is converted first, by the libraries'
 // conversion core, into an HTR (skeletons) or TRC (markers) file in a
 // private temporary folder, which goes when the copy does, or on a signal.
-// A marker take that stands otherwise than its format's convention (a Z-up
-// TRC file) is turned on the way, so that it is imported upright; one to be
+// A take that stands otherwise than its format's convention (a Z-up TRC
+// file, a BVH figure lying on the floor) is turned on the way, so that it is
+// imported upright; one to be
 // cleaned (gaps filled, filtered, cut) always goes through a converted copy.
 #pragma once
 

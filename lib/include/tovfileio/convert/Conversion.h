@@ -77,7 +77,8 @@ struct ConversionRequest {
     // (ConventionalUp). Turning applies to marker outputs.
     std::optional<UpAxis> up;
     // The input's up axis, when the take is known to stand otherwise than
-    // its kind's convention (a Z-up TRC file); marker inputs only.
+    // its kind's convention (a Z-up TRC file; a BVH figure lying on the
+    // floor, which is stood up before it is written).
     std::optional<UpAxis> inUp;
     std::wstring baseName;   // the take's name inside a GWM or TRC file
     std::string dateTime;    // a GWM file's date line (GWMDateTimeText)
