@@ -137,6 +137,7 @@ void C3DStream::SetAnalog(const C3DAnalog& analog, const std::vector<ForcePlatfo
 }
 
 bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
+    refusal_ = kC3dTooManyMarkers;
     if (trc.GetNumMarkers() > 0xffff) return false;
     markers_ = trc.GetNumMarkers();
     frames_ = frames >= 0 ? frames
@@ -149,11 +150,9 @@ bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
     std::vector<std::string> labels, descriptions(markers_);
     for (std::uint32_t m = 0; m < markers_; ++m) labels.push_back(Label(trc.GetMarker(m)->GetName()));
 
-    // The data start depends on the section's length, which depends on the
-    // data start's value only through a fixed-size word: built twice.
-    std::string section;
-    std::uint16_t dataBlock = 0;
-    for (int pass = 0; pass < 2; ++pass) {
+    // The parameter section for a data section from `dataBlock`, with the
+    // analog channels and platforms or without them.
+    auto parameterSection = [&](std::uint16_t dataBlock, bool withAnalog) {
         ParamSection params;
         params.Group(kPoint, "POINT");
         params.Int(kPoint, "USED", static_cast<std::uint16_t>(markers_));
@@ -170,7 +169,7 @@ bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
             params.Float(kPoint, "LONG_FRAMES", static_cast<float>(frames_));
         }
         params.Group(kAnalog, "ANALOG");
-        if (analogValues_ != 0) {
+        if (withAnalog && analogValues_ != 0) {
             AnalogParams(params, analog_);
         } else {
             params.Int(kAnalog, "USED", 0);
@@ -184,9 +183,22 @@ bool C3DStream::Begin(const TRCFile& trc, std::int64_t frames) {
         AppendU16(end, static_cast<std::uint16_t>((std::max(last, first - 1) >> 16) & 0xffff));
         params.Param(kTrial, "ACTUAL_START_FIELD", 2, {2}, start);
         params.Param(kTrial, "ACTUAL_END_FIELD", 2, {2}, end);
-        if (!platforms_.empty()) PlatformParams(params, platforms_);
-        section = params.Blocks();
-        if (section.size() > kMostParamBlocks * kBlock) return false;
+        if (withAnalog && !platforms_.empty()) PlatformParams(params, platforms_);
+        return params.Blocks();
+    };
+    // The data start depends on the section's length, which depends on the
+    // data start's value only through a fixed-size word: built twice.
+    std::string section;
+    std::uint16_t dataBlock = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        section = parameterSection(dataBlock, true);
+        if (section.size() > kMostParamBlocks * kBlock) {
+            // The markers' labels alone, or what the channels and platforms add.
+            refusal_ = parameterSection(dataBlock, false).size() > kMostParamBlocks * kBlock
+                           ? kC3dTooManyMarkers
+                           : kC3dTooManyChannels;
+            return false;
+        }
         dataBlock = static_cast<std::uint16_t>(2 + section.size() / kBlock);
     }
 
@@ -262,7 +274,7 @@ std::wstring WriteC3DFile(const std::wstring& path, const TRCFile& markers) {
         C3DStream stream(*output);
         if (!stream.Begin(markers)) {
             output->Discard();
-            return kC3dTooManyMarkers;
+            return stream.Refusal();
         }
         std::vector<TRCSample> row(markers.GetNumMarkers());
         for (std::int64_t f = 0; f < stream.Frames() && !output->Failed(); ++f) {

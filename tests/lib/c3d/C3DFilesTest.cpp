@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -281,5 +282,53 @@ TEST(C3DWrite, MarkerModelsReadBack) {
         // Frames past the rows are dropouts.
         model.SetNumRows(static_cast<std::uint32_t>(c.frames));
         ExpectSameSamples(model, back, 1e-7);
+    }
+}
+
+// A take whose parameter section would pass the 255 blocks a file holds is
+// refused for what makes it long: the markers' labels, or the analog
+// channels and force platforms beside them.
+TEST(C3DWrite, ParametersPastWhatAFileHoldsAreRefusedForTheirCause) {
+    struct Case {
+        const char* name;
+        std::uint32_t markers;  // each named with 250 letters
+        std::size_t channels;   // each labelled and described with 40
+        std::size_t platforms;  // of type 4, each with its 36 calibration values
+        const wchar_t* refusal;  // none: written
+    };
+    const std::vector<Case> cases = {
+        {"markers' labels", 600, 0, 0, kC3dTooManyMarkers},
+        {"markers' labels beside channels", 600, 16, 0, kC3dTooManyMarkers},
+        {"analog channels", 10, 3000, 0, kC3dTooManyChannels},
+        {"force platforms", 360, 6, 222, kC3dTooManyChannels},
+        {"all within it", 360, 16, 2, nullptr},
+    };
+    const tovtest::ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRCFile model;
+        model.SetNumFrames(1);
+        for (std::uint32_t m = 0; m < c.markers; ++m) {
+            model.AddMarker(TRCMarker(std::wstring(245, L'm') + std::to_wstring(10000 + m)));
+        }
+        C3DAnalog analog;
+        analog.samplesPerFrame = 1;
+        analog.channels.assign(c.channels, {std::wstring(40, L'a'), std::wstring(40, L'd'), L"V"});
+        ForcePlatform platform;
+        platform.type = 4;
+        platform.channels = {1, 2, 3, 4, 5, 6};
+        platform.calibration.assign(36, 1.0);
+        int error = 0;
+        const std::unique_ptr<TextOutput> output =
+            TextFiles().CreateOutput(tovtest::Wide(dir.Path() / "long.c3d"), error);
+        ASSERT_TRUE(output);
+        C3DStream stream(*output);
+        stream.SetAnalog(analog, std::vector<ForcePlatform>(c.platforms, platform));
+        const bool begun = stream.Begin(model);
+        EXPECT_EQ(begun, c.refusal == nullptr);
+        if (!begun) {
+            EXPECT_STREQ(stream.Refusal(), c.refusal);
+        }
+        output->Discard();
     }
 }

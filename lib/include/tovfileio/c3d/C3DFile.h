@@ -81,8 +81,12 @@ public:
     // rate, units and start frame, and `frames` frames (negative: the
     // file's frame count, or its rows when it gives none). False, with
     // nothing written, when the file cannot hold them: more than 65,535
-    // markers, or labels past the 255 blocks of a parameter section.
+    // markers, or labels past the 255 blocks of a parameter section;
+    // Refusal says which.
     bool Begin(const TRCFile& trc, std::int64_t frames = -1);
+    // Why Begin refused: kC3dTooManyMarkers when the markers alone are
+    // more than a file holds, else kC3dTooManyChannels.
+    const wchar_t* Refusal() const { return refusal_; }
     // Before Begin: the analog channels to write (their labels, units and
     // rate; not their samples, which come with the rows) and the force
     // platforms. Channels of no samples a frame are not written; of the
@@ -113,11 +117,17 @@ private:
     std::uint64_t rows_ = 0;
     std::uint64_t written_ = 0;  // bytes given to the file so far
     std::vector<char> buffer_;
+    const wchar_t* refusal_ = nullptr;
 };
 
 // What WriteC3DFile says of markers a C3D file cannot hold.
 inline constexpr wchar_t kC3dTooManyMarkers[] =
     L"A C3D file cannot hold this many markers (at most 65,535, their names in 127 KB)";
+// What C3DStream says of analog channels and force platforms whose
+// parameters, beside the markers', pass what a C3D file holds.
+inline constexpr wchar_t kC3dTooManyChannels[] =
+    L"A C3D file cannot hold this many analog channels and force platforms beside its markers "
+    L"(their names and parameters in 127 KB)";
 
 // Writes `markers` as a C3D file at `path`: every marker, a frame for each
 // of its frames (the frame count, or the rows when it gives none). The empty
