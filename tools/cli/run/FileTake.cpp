@@ -140,6 +140,9 @@ bool MakeShownTake(const std::string& name, std::optional<int> frame, UpChoice u
         shown = SurveyedTake();
         ReadTake(importable.Path(), importable.Kind(), frame, shown.take);
     }
+    // The copy, read again, no longer tells what the file's own reader
+    // found in it on the way: those are the take's findings.
+    if (importable.Copied()) shown.take.findings = importable.ReadFindings();
     return true;
 }
 
