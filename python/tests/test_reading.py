@@ -184,3 +184,14 @@ def test_findings_warn_in_the_libraries_words():
     assert said == [f.text for f in take.findings if f.is_warning]
     assert all(w.filename == __file__ for w in caught)
     assert take.header_frames == 30 and take.frames == 40
+
+
+def test_the_type_stub_names_every_finding_code():
+    """Type checkers and editors see the codes the module has, no more."""
+    stub = os.path.join(os.path.dirname(tovfileio.__file__), "__init__.pyi")
+    with open(stub) as file:
+        text = file.read()
+    block = text.split("class FindingCode", 1)[1].split("\nclass ", 1)[0]
+    stubbed = {line.split(":")[0].strip() for line in block.splitlines()
+               if line.strip().endswith(": FindingCode")}
+    assert stubbed == set(tovfileio.FindingCode.__members__)

@@ -43,6 +43,7 @@ class FindingCode:
     TRC_ROW_COUNT: FindingCode
     TRC_MARKER_COUNT: FindingCode
     TRC_NOTHING: FindingCode
+    TRC_NAN_DROPOUTS: FindingCode
     HTR_HEADER_VALUE: FindingCode
     HTR_GRAVITY_X: FindingCode
     HTR_DUPLICATE_SEGMENT: FindingCode
@@ -70,6 +71,8 @@ class FindingCode:
     C3D_UNIT_UNKNOWN: FindingCode
     C3D_RATE_NOT_WHOLE: FindingCode
     C3D_ANALOG_SKIPPED: FindingCode
+    C3D_PARAMETER_SHORT: FindingCode
+    C3D_ANALOG_VALUES: FindingCode
 
 class Finding:
     """One thing a reader found in a file besides its values."""
