@@ -175,6 +175,14 @@ if [ "$LINE_EDITOR" = editor ]; then
 n
 pick LFH"
     shows edited "no node LFH"
+    # The editor takes keys once its prompt is drawn; keys sent before it
+    # would be echoed by the terminal as typed text, as at any shell.
+    i=0
+    until tmux -L "$SOCKET" capture-pane -p -t edited | grep -v '^$' | tail -1 | grep -q '^pick>'; do
+        i=$((i + 1))
+        if [ $i -gt 100 ]; then echo "edited: no prompt after the refusal"; exit 1; fi
+        sleep 0.1
+    done
     tmux -L "$SOCKET" send-keys -t edited Up
     tmux -L "$SOCKET" send-keys -t edited -l D
     tmux -L "$SOCKET" send-keys -t edited Enter
