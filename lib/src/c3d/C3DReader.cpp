@@ -375,6 +375,7 @@ double C3DReader::ReadUnitsAndRate(const Params& params, float headerRate) {
     std::optional<CalibrationUnits> known = KnownCalibrationUnits(unitText);
     if (!known) known = KnownCalibrationUnits<char>(Upper(unitText));
     into_.SetUnits(known.value_or(kUnitsMillimetres));
+    into_.SetUnitsStated(known.has_value());
     if (!known) {
         Tell(C3dFinding(ReadFindingCode::kC3dUnitUnknown, ReadFinding::Effect::kMisread,
                         std::string(unitText)));

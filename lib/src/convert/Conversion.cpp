@@ -50,6 +50,10 @@ void NoteTurns(ConversionResult& result, UpAxis from, UpAxis to,
     }
 }
 
+void NoteUnitsAssumed(ConversionResult& result, CalibrationUnits units) {
+    result.notes.push_back("lengths read as " + UnitsName(units) + ": the file states no units");
+}
+
 // Ends a marker output and puts the file in place.
 void FinishOutput(MarkerOutput& output, TextOutput& file, ConversionResult& result) {
     if (std::wstring refused = output.Finish(); !refused.empty()) {
@@ -221,6 +225,7 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);
     FramesWritten count(*output, held, request.frames);
     transform.emplace(count, turn, request.units);
+    transform->AssumeUnits(request.inUnits);
     FindingWatch watch(request.findings);
     TRCFile take;
     MarkerReadOptions read;
@@ -265,6 +270,7 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
     FinishOutput(*output, *file, result);
     result.points = count.Markers();
     result.frames = count.Frames();
+    if (transform->UnitsAssumed()) NoteUnitsAssumed(result, transform->FromUnits());
     NoteTurns(result, from, to, transform->FromUnits(), request.units);
     if (request.inKind == FileKind::kC3d && !analogWritten) {
         NoteAnalogLeft(result, watch, platforms.size(), request.outKind);
@@ -325,6 +331,11 @@ bool ReadySkeleton(const ConversionRequest& request, HTRFile& skeleton, Conversi
     }
     plan.frames = *frames;
     skeleton.SetNumFrames(static_cast<std::uint32_t>(*frames));
+    if (request.inUnits && request.inKind == FileKind::kBvh) {
+        skeleton.SetCalibrationUnits(*request.inUnits);
+        plan.unitsRead = *request.inUnits;
+        NoteUnitsAssumed(result, *request.inUnits);
+    }
     // A figure that stands otherwise than its format's Y up is stood up.
     const UpAxis convention = ConventionalUp(request.inKind);
     if (request.inUp && *request.inUp != convention) {

@@ -18,8 +18,10 @@ TRCSample Turned(const TRCSample& sample, AxisTurn turn, double factor) {
 bool RowTransform::Begin(const TRCFile& file) {
     // The header holds no samples when rows stream, so the copy is small.
     begun_ = true;
-    from_ = file.GetUnits();
+    usedAssumed_ = !file.UnitsStated() && assumed_.has_value();
+    from_ = usedAssumed_ ? *assumed_ : file.GetUnits();
     header_ = file;
+    header_.SetUnits(from_);
     if (units_) {
         factor_ = UnitConversionFactor(from_, *units_);
         header_.SetUnits(*units_);

@@ -22,18 +22,24 @@ public:
     // the header is), and positions turned by `turn`.
     RowTransform(TRCRowSink& next, AxisTurn turn, std::optional<CalibrationUnits> units)
         : next_(next), turn_(turn), units_(units) {}
+    // The units a header that states none is read in (else its assumed mm).
+    void AssumeUnits(std::optional<CalibrationUnits> units) { assumed_ = units; }
 
     bool Begin(const TRCFile& file) override;
     bool Row(const TRCRow& row) override;
 
-    // Whether Begin came, and the units the header gave then.
+    // Whether Begin came, and the units the header gave then (or those
+    // assumed for a header that states none, which UnitsAssumed says).
     bool Begun() const { return begun_; }
     CalibrationUnits FromUnits() const { return from_; }
+    bool UnitsAssumed() const { return usedAssumed_; }
 
 private:
     TRCRowSink& next_;
     AxisTurn turn_;
     std::optional<CalibrationUnits> units_;
+    std::optional<CalibrationUnits> assumed_;
+    bool usedAssumed_ = false;
     double factor_ = 1.0;
     bool begun_ = false;
     CalibrationUnits from_ = kUnitsMillimetres;

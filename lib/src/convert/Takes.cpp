@@ -96,6 +96,7 @@ namespace {
 TRCFile HeaderOf(const TRCFile& take) {
     TRCFile header;
     header.SetUnits(take.GetUnits());
+    header.SetUnitsStated(take.UnitsStated());
     header.SetDataRate(take.GetDataRate());
     header.SetCameraRate(take.GetCameraRate());
     header.SetNumFrames(take.GetNumFrames());

@@ -102,6 +102,35 @@ void HTRPose::AtBase() {
     });
 }
 
+double FigureHeight(const HTRFile& file) {
+    if (file.SegmentCount() == 0) return 0.0;
+    HTRPose pose(file);
+    if (file.FramesHeld() == 0) {
+        pose.AtBase();
+    } else {
+        pose.At(0);
+    }
+    double longest = 0.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        double low = std::numeric_limits<double>::infinity(), high = -low;
+        for (std::uint32_t s = 0; s < pose.SegmentCount(); ++s) {
+            low = std::min(low, pose.WorldPosition(s)[axis]);
+            high = std::max(high, pose.WorldPosition(s)[axis]);
+        }
+        if (std::isfinite(high - low)) longest = std::max(longest, high - low);
+    }
+    return longest;
+}
+
+std::optional<CalibrationUnits> PersonHeightUnits(double height) {
+    for (const CalibrationUnits units :
+         {kUnitsMillimetres, kUnitsCentimetres, kUnitsMetres, kUnitsInches, kUnitsFeet}) {
+        const double metres = height * UnitConversionFactor(units, kUnitsMetres);
+        if (metres >= 1.0 && metres <= 2.3) return units;
+    }
+    return std::nullopt;
+}
+
 double SkeletonSize(const HTRFile& file) {
     if (file.SegmentCount() == 0) return 0.0;
     HTRPose pose(file);

@@ -41,6 +41,7 @@ void TRCFile::RemoveMarkers(std::span<const bool> drop) {
 
 void TRCFile::Reset() {
     units_ = kUnitsMillimetres;
+    unitsStated_ = true;
     dataRate_ = 60;
     numFrames_ = 0;
     startFrame_ = 1;

@@ -255,7 +255,9 @@ void TRCLineReader<Char, kChecked>::HandleHeaderValues(Text<Char> line) {
     file_.cameraRate_ = tovtext::LeadingInt(walk.TakeAndSkip());
     file_.numFrames_ = tovtext::LeadingInt(walk.TakeAndSkip());
     walk.Skip();  // the marker count is not used
-    file_.units_ = CalibrationUnitsFromKeyword(walk.TakeAndSkip());
+    const Text<Char> unit = walk.TakeAndSkip();
+    file_.units_ = CalibrationUnitsFromKeyword(unit);
+    file_.unitsStated_ = KnownCalibrationUnits(unit) || KnownCalibrationUnits(trcfields::Trim(unit));
     if (pathFileType_ == 4) {
         walk.Skip();
         file_.startFrame_ = tovtext::LeadingInt(walk.Take());

@@ -74,6 +74,47 @@ TEST_F(ConvertCommandTest, HtrUnitsAreConvertedBothWays) {
     EXPECT_THAT(ReadBytes(back), HasSubstr("\r\nHips\t0.000000\t950.000000\t0.000000\t"));
 }
 
+// --in-units names the units of a file that states none (a BVH file, a TRC
+// file with an empty unit field) and leaves a file that names its own as
+// it is; info says where the units were assumed and what the figure's size
+// makes of them.
+TEST_F(ConvertCommandTest, InUnitsNameTheUnitsAFileDoesNotState) {
+    std::string noUnits = tovtest::TrcText({"A"}, {"1\t2\t3"});
+    noUnits.replace(noUnits.find("\tmm\t"), 4, "\t\t");
+    const std::string trc = Write("none.trc", noUnits);
+    // A figure 170 units tall: a person in cm.
+    const std::string bvh =
+        Write("f.bvh", "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 6 Xposition Yposition Zposition "
+                       "Zrotation Xrotation Yrotation\n JOINT Head\n {\n  OFFSET 0 170 0\n  CHANNELS 3 "
+                       "Zrotation Xrotation Yrotation\n  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
+                       "MOTION\nFrames: 1\nFrame Time: 0.01\n0 0 0 0 0 0 0 0 0\n");
+    EXPECT_THAT(RunOk({"info", bvh}).out,
+                HasSubstr("Calibration units: mm (assumed: a BVH file states none; the figure is 170.0 units "
+                          "tall, a person's height in cm; --in-units says which)\n"));
+    EXPECT_THAT(RunOk({"info", trc}).out,
+                HasSubstr("Units:             mm (assumed: the file states none; --in-units says which)\n"));
+    const struct {
+        std::string in, out, units, header, note;
+    } cases[] = {
+        {trc, "m.csv", "m", "frame,time_s,name,x_m,y_m,z_m\n", "lengths read as m: the file states no units"},
+        {bvh, "cm.trc", "cm", "\tcm\t", "lengths read as cm: the file states no units"},
+        {kWalkTrc, "mm.csv", "m", "frame,time_s,name,x_mm,y_mm,z_mm\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.out);
+        const auto run = RunOk({"convert", c.in, Path(c.out), "--in-units", c.units});
+        EXPECT_THAT(ReadBytes(Path(c.out)), HasSubstr(c.header));
+        if (c.note.empty()) {
+            EXPECT_EQ(run.err.find("lengths read as"), std::string::npos) << run.err;
+        } else {
+            EXPECT_THAT(run.err, HasSubstr(c.note));
+        }
+    }
+    RunExpecting({"convert", kWalkHtr, Path("x.htr"), "--in-units", "cm"}, 2,
+                 "tovfileio convert: --in-units applies to BVH files, and to TRC and C3D files that state no "
+                 "units\nTry 'tovfileio convert --help'.\n");
+}
+
 // The map, the offset in the host's space, the name and the date written
 // (the last second SOURCE_DATE_EPOCH may give).
 TEST_F(ConvertCommandTest, TrcToGwmWithMapAndOffset) {

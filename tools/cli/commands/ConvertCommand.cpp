@@ -117,6 +117,7 @@ constexpr char kCleaningForMarkers[] =
 struct ConvertOptions {
     // As given on the command line, checked once parsing is over.
     std::string unitsText, rotationUnitsText, mnm, offsetSpaceText, framesText;
+    std::string inUnitsText;  // --in-units: the units of a file that states none
     std::string maxOutputText, maxInputText;
     std::vector<std::string> offsetText;
     bool strict = false;
@@ -140,6 +141,7 @@ struct ConvertOptions {
 // The options once checked.
 struct Settings {
     std::optional<CalibrationUnits> units;
+    std::optional<CalibrationUnits> inUnits;
     std::optional<RotationUnits> rotationUnits;
     std::optional<UpAxis> up;
     ConvertGWMSettings gwm;
@@ -354,6 +356,10 @@ std::string ParseSettings(const ConvertOptions& options, Settings& settings) {
         settings.units = ParseUnits(options.unitsText);
         if (!settings.units) return "unknown units '" + options.unitsText + "'";
     }
+    if (!options.inUnitsText.empty()) {
+        settings.inUnits = ParseUnits(options.inUnitsText);
+        if (!settings.inUnits) return "unknown units '" + options.inUnitsText + "'";
+    }
     if (!options.rotationUnitsText.empty()) {
         settings.rotationUnits = RotationUnitsNamed(options.rotationUnitsText);
         if (!settings.rotationUnits) return "unknown rotation units '" + options.rotationUnitsText + "'";
@@ -462,6 +468,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
             return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
         }
+        if (settings.inUnits) return usage("--in-units does not apply to glTF");
         // --up says how the input stands: glTF is Y-up whatever it holds.
         const UpChoice up =
             options.upText.empty() ? UpChoice::kDefault : *ParseUpChoice(options.upText);
@@ -472,6 +479,9 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
                              outKind == FileKind::kGlb);
     }
     const bool htrToHtr = inKind == FileKind::kHtr && outKind == FileKind::kHtr;
+    if (settings.inUnits && inKind != FileKind::kBvh && inKind != FileKind::kTrc && inKind != FileKind::kC3d) {
+        return usage("--in-units applies to BVH files, and to TRC and C3D files that state no units");
+    }
     if (!options.rotationUnitsText.empty() && !htrToHtr) {
         return usage("--rotation-units applies to HTR to HTR only");
     }
@@ -496,7 +506,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         return usage("--mnm, --offset and --offset-space apply to TRC to GWM only");
     }
     if (panelConversion && (options.upText.empty() || settings.up == UpAxis::kZ) &&
-        options.unitsText.empty() && cleaning.empty()) {
+        options.unitsText.empty() && options.inUnitsText.empty() && cleaning.empty()) {
         if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
             return usage(problem);
         }
@@ -517,6 +527,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         take.map = &map;
     }
     take.units = settings.units;
+    take.inUnits = settings.inUnits;
     take.up = settings.up;
     take.maxOutput = settings.maxOutput;
     take.strict = settings.strict;
@@ -571,6 +582,10 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
         context.AddCommand(app, "convert", "write a take as another format: HTR, BVH, TRC, C3D, GWM, CSV or glTF",
                            [options, &context] { return RunConvert(*options, context); });
     command->add_option("--units", options->unitsText, "convert all lengths to these units")
+        ->type_name(CalibrationUnitsKeywords("|"));
+    command->add_option("--in-units", options->inUnitsText,
+                        "the units IN's lengths are in where its file states none (a BVH file; a "
+                        "TRC or C3D file without units; else mm is assumed)")
         ->type_name(CalibrationUnitsKeywords("|"));
     command->add_option("--up", options->upText,
                         "marker outputs: the axis positions stand up along (default: the "

@@ -49,6 +49,7 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     }
     ConversionRequest request = InputConversion(input, output.WritePath(), outKind);
     request.units = options.units;
+    request.inUnits = options.inUnits;
     request.up = options.up;
     request.baseName = GWMBaseName(PathToWide(output.Name() == "-" ? in : output.Name()));
     request.dateTime = GWMDateTimeText();

@@ -18,6 +18,7 @@
 
 struct TakeConversionOptions {
     std::optional<tovfileio::CalibrationUnits> units;
+    std::optional<tovfileio::CalibrationUnits> inUnits;  // of a file that states none
     std::optional<tovfileio::UpAxis> up;
     std::optional<std::uint64_t> maxOutput;
     bool strict = false;

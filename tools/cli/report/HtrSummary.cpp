@@ -1,6 +1,7 @@
 #include "cli/report/HtrSummary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <optional>
 #include <unordered_set>
@@ -10,6 +11,7 @@
 #include "cli/report/SafeText.h"
 #include "cli/report/SummaryText.h"
 #include "tovfileio/htr/HTRFile.h"
+#include "tovfileio/htr/HTRPose.h"
 #include "tovfileio/htr/HTRTreeWalk.h"
 
 using namespace tovfileio;
@@ -57,6 +59,19 @@ std::string HierarchyTree(const HTRFile& htr) {
     return tree;
 }
 
+// What a BVH file's units rest on, which it never states: " (assumed: a BVH
+// file states none; the figure is 25.3 units tall, a person's height
+// in no unit)".
+std::string UnitsAssumedNote(const HTRFile& htr) {
+    const double height = tovfileio::FigureHeight(htr);
+    char tall[32];
+    std::snprintf(tall, sizeof tall, "%.1f", height);
+    const std::optional<tovfileio::CalibrationUnits> person = tovfileio::PersonHeightUnits(height);
+    return std::string(" (assumed: a BVH file states none; the figure is ") + tall +
+           " units tall, a person's height in " +
+           (person ? CalibrationUnitsKeyword(*person) : "no unit") + "; --in-units says which)";
+}
+
 }  // namespace
 
 std::string DescribeHtr(const std::string& file, const HTRFile& htr, tovfileio::FileKind kind) {
@@ -65,7 +80,7 @@ std::string DescribeHtr(const std::string& file, const HTRFile& htr, tovfileio::
     text += Escaped(DisplayName(file)) + "\n";
     text += std::string("  Format:            ") + tovfileio::KindInfo(kind).name + "\n";
     text += std::string("  Calibration units: ") + CalibrationUnitsKeyword(htr.GetCalibrationUnits()) +
-            "\n";
+            (kind == tovfileio::FileKind::kBvh ? UnitsAssumedNote(htr) : std::string()) + "\n";
     text += std::string("  Rotation units:    ") + RotationUnitsWord(htr.GetRotationUnits()) + "\n";
     text += "  Frame rate:        " + std::to_string(htr.GetDataFrameRate()) + " frames/s\n";
     text += "  Frames:            " + std::to_string(htr.GetNumFrames()) + " (first frame " +

@@ -28,7 +28,8 @@ std::string DescribeTrc(const std::string& file, const TRCFile& trc, const TRCDr
     const auto duration = DurationSeconds(trc);
     std::string text = Escaped(DisplayName(file)) + "\n";
     text += std::string("  Format:            ") + tovfileio::KindInfo(kind).name + "\n";
-    text += std::string("  Units:             ") + CalibrationUnitsKeyword(trc.GetUnits()) + "\n";
+    text += std::string("  Units:             ") + CalibrationUnitsKeyword(trc.GetUnits()) +
+            (trc.UnitsStated() ? "" : " (assumed: the file states none; --in-units says which)") + "\n";
     text += "  Data rate:         " + std::to_string(trc.GetDataRate()) + " frames/s\n";
     text += "  Camera rate:       " + std::to_string(trc.GetCameraRate()) + " frames/s\n";
     text += "  Frames:            " + std::to_string(trc.GetNumFrames()) + " in the header, " +

@@ -73,6 +73,10 @@ struct ConversionRequest {
     std::wstring out;                     // the file written, whole or not at all
     FileKind outKind = FileKind::kUnknown;
     std::optional<CalibrationUnits> units;  // lengths converted to these; else kept
+    // The units the input's lengths are in where its file states none: a
+    // BVH file always, a TRC or C3D file whose unit field is missing or
+    // names no unit. A file that names its units keeps them.
+    std::optional<CalibrationUnits> inUnits;
     // The output's up axis; when not given, its kind's convention
     // (ConventionalUp). Turning applies to marker outputs.
     std::optional<UpAxis> up;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "tovfileio/htr/HTRFile.h"
@@ -70,5 +71,15 @@ private:
 // position when it holds none. 0 for a file without segments. Tolerances
 // of position checks are taken relative to it.
 double SkeletonSize(const HTRFile& file);
+
+// How tall the figure is in its first frame (its base position when it
+// holds none): the longest span of its joints along an axis, whichever
+// axis it stands along, in the file's length units. 0 for a file without
+// segments.
+double FigureHeight(const HTRFile& file);
+
+// The units in which a figure `height` long is a person's height (1 to 2.3
+// m), the first of mm, cm, m, in, ft; none when it is one in none of them.
+std::optional<CalibrationUnits> PersonHeightUnits(double height);
 
 }  // namespace tovfileio

@@ -140,6 +140,10 @@ public:
     // For readers of other formats that fill the model: the header values
     // as their files give them.
     void SetUnits(CalibrationUnits units) { units_ = units; }
+    // Whether the file named its units; false when its unit field was
+    // missing or named no unit, and GetUnits is the millimetres assumed.
+    bool UnitsStated() const { return unitsStated_; }
+    void SetUnitsStated(bool stated) { unitsStated_ = stated; }
     void SetDataRate(std::int32_t rate) { dataRate_ = rate; }
     void SetCameraRate(std::int32_t rate) { cameraRate_ = rate; }
     void SetStartFrame(std::int32_t frame) { startFrame_ = frame; }
@@ -174,6 +178,7 @@ private:
 
     std::deque<TRCMarker> markers_;
     CalibrationUnits units_ = kUnitsMillimetres;
+    bool unitsStated_ = true;
     std::int32_t dataRate_ = 60;
     std::int32_t cameraRate_ = 60;
     std::int32_t numFrames_ = 0;
