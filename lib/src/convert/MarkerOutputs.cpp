@@ -80,7 +80,7 @@ public:
         }
         if (frameValues_ != 0) stream_.SetAnalog(*analog_, PlatformsAsWritten());
         if (stream_.Begin(file)) return true;
-        refusal_ = kC3dTooManyMarkers;
+        refusal_ = stream_.Refusal();
         return false;
     }
     bool Row(const TRCRow& row) override {
