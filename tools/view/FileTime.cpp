@@ -1,57 +1,23 @@
 #include "view/FileTime.h"
 
-#include <string_view>
-
-#include "tovfileio/text/LeadingNumber.h"
 #include "tovfileio/text/TextCodec.h"
-#include "tovfileio/text/TextReader.h"
 #include "tovfileio/trc/TRCFile.h"
 
 namespace tovview {
 namespace {
 
-// Stops a TRC read where its rows begin: by then the reader knows the
-// frame its first row is.
+// Stops a TRC read where its rows begin: by then the reader knows the frame
+// its first row is and the time that row writes.
 class FirstFrameOnly : public tovfileio::TRCRowSink {
 public:
     bool Begin(const tovfileio::TRCFile& file) override {
-        frame = file.GetStartFrame();
-        begun = true;
+        if (file.RowNumberingStated()) time = FirstRowTime{file.GetStartFrame(), file.RowSeconds(0)};
         return false;
     }
     bool Row(const tovfileio::TRCRow&) override { return false; }
 
-    long long frame = 0;
-    bool begun = false;
+    std::optional<FirstRowTime> time;
 };
-
-// The second tab-separated field of `line`, the time a data row writes.
-std::wstring_view TimeField(std::wstring_view line) {
-    const std::size_t tab = line.find(L'\t');
-    if (tab == std::wstring_view::npos) return {};
-    line.remove_prefix(tab + 1);
-    return line.substr(0, line.find(L'\t'));
-}
-
-// The first data row of a TRC file, counted as the reader counts its lines:
-// five header lines, then the data; an empty or comment line hands its
-// number to the line after it, and a sixth line of one character is the
-// blank line before the data.
-std::optional<std::wstring> FirstDataRow(const std::string& path) {
-    tovfileio::TextReader reader;
-    if (!reader.Open(tovfileio::PathToWide(path))) return std::nullopt;
-    int number = 0;
-    while (const std::wstring* line = reader.ReadLine()) {
-        ++number;
-        if (line->empty() || line->front() == L'#') {
-            line = reader.ReadLine();
-            if (line == nullptr) break;
-        }
-        if (number < 6 || (number == 6 && line->size() == 1)) continue;
-        return *line;
-    }
-    return std::nullopt;
-}
 
 }  // namespace
 
@@ -60,14 +26,8 @@ std::optional<FirstRowTime> TrcFirstRowTime(const std::string& path) {
     FirstFrameOnly first;
     tovfileio::TRCReadOptions options;
     options.rows = &first;
-    if (!file.Read(tovfileio::PathToWide(path), options).empty() || !first.begun) return std::nullopt;
-    const std::optional<std::wstring> row = FirstDataRow(path);
-    if (!row) return std::nullopt;
-    const std::wstring_view field = TimeField(*row);
-    if (tovfileio::tovtext::ClassifyNumberField(field) != tovfileio::tovtext::NumberField::kWhole) {
-        return std::nullopt;
-    }
-    return FirstRowTime{first.frame, tovfileio::tovtext::LeadingDouble(field)};
+    if (!file.Read(tovfileio::PathToWide(path), options).empty()) return std::nullopt;
+    return first.time;
 }
 
 double FrameSeconds(const std::optional<FirstRowTime>& first, long long firstFrame, long long frame,

@@ -92,8 +92,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     if (told && tovfileio::HoldsMarkers(kind)) emptyFrames_ = standing.emptyFrames;
     const UpAxis stands = ChooseUp(name, kind, up, told ? &standing : nullptr, io);
     const bool turned = stands != tovfileio::ConventionalUp(kind);
-    // A skeleton is imported standing Y up once the copy has stood it up.
-    if (tovfileio::HoldsMarkers(kind)) stands_ = stands;
+    stands_ = stands;
     // The importer reads a "NaN" field as 0: a copy holds such samples as
     // the dropouts they are.
     const bool nan = told && standing.nanSamples > 0;

@@ -57,7 +57,8 @@ public:
     // Whether Path() is a converted copy.
     bool Copied() const { return copied_; }
     // The axis the take was read as standing along: the import turns its
-    // positions from it to the host's Z up (Y for a file left as named).
+    // positions from it to the host's Z up (Y for a file left as named; a
+    // skeleton's copy is stood up Y-up before it is imported).
     tovfileio::UpAxis Stands() const { return stands_; }
     // The frames at the start of the take that hold no marker (none for a
     // name left to the importer).

@@ -159,6 +159,9 @@ public:
     // The rows' own numbers and times: as the file's first row states them,
     // else from the start frame at time 0.
     RowNumbering GetRowNumbering() const;
+    // Whether the rows' numbers and times are the file's own (its first row
+    // states both), not taken from the start frame.
+    bool RowNumberingStated() const { return rowNumbering_.has_value(); }
     // The rows' numbers and times as a file states them; Reset forgets them.
     void SetRowNumbering(const RowNumbering& numbering) { rowNumbering_ = numbering; }
     // The frame number and time, in seconds (0 for a rate not above 0), of
