@@ -104,6 +104,13 @@ TEST_F(UprightTest, ASkeletonLyingDownIsStoodUp) {
     EXPECT_NE(svg, Made("preview", {file, "--up", "y"}, ".svg"));
 }
 
+// A BVH file states no units: its page says the lengths were taken as mm.
+TEST_F(UprightTest, ABvhPageSaysItsUnitsWereAssumed) {
+    const std::string bvh = Path("walk.bvh");
+    RunOk({"convert", TOV_SOURCE_DIR "/samples/walk.htr", bvh});
+    EXPECT_THAT(Made("view", {bvh}, ".html"), HasSubstr(">lengths taken as mm: a BVH file states no units</p>"));
+}
+
 // A Y-up file is imported as it is: the page and the picture are those of
 // --up y, and nothing is said.
 TEST_F(UprightTest, YUpFilesAreLeftAsTheyAre) {

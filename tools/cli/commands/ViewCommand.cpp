@@ -226,6 +226,11 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
         }
         outline.startSeconds = StartSeconds(importable, take.first, outline);
     }
+    // A BVH file states no units: the page says its lengths were taken as mm.
+    if (file && InputNamed(source).kind == tovfileio::FileKind::kBvh) {
+        outline.note += std::string(outline.note.empty() ? "" : "; ") +
+                        "lengths taken as mm: a BVH file states no units";
+    }
     // A page of one take draws its force platforms; an overlay draws none.
     if (file && options.inputs.size() == 1) AddForcePlates(source, importable, io, outline);
     if (!LinkMarkers(options, outline, io, error)) {
