@@ -104,11 +104,16 @@ TEST_F(UprightTest, ASkeletonLyingDownIsStoodUp) {
     EXPECT_NE(svg, Made("preview", {file, "--up", "y"}, ".svg"));
 }
 
-// A BVH file states no units: its page says the lengths were taken as mm.
+// A BVH file states no units: its page says the lengths were taken as mm,
+// or as --in-units names them.
 TEST_F(UprightTest, ABvhPageSaysItsUnitsWereAssumed) {
     const std::string bvh = Path("walk.bvh");
     RunOk({"convert", TOV_SOURCE_DIR "/samples/walk.htr", bvh});
     EXPECT_THAT(Made("view", {bvh}, ".html"), HasSubstr(">lengths taken as mm: a BVH file states no units</p>"));
+    // --in-units names them: the figure drawn ten times the size in cm.
+    EXPECT_THAT(Made("view", {bvh, "--in-units", "cm"}, ".html"), HasSubstr(">lengths taken as cm (--in-units)</p>"));
+    EXPECT_NE(Made("preview", {bvh, "--in-units", "cm"}, ".svg"), Made("preview", {bvh}, ".svg"));
+    EXPECT_EQ(Made("preview", {bvh, "--in-units", "mm"}, ".svg"), Made("preview", {bvh}, ".svg"));
 }
 
 // A Y-up file is imported as it is: the page and the picture are those of

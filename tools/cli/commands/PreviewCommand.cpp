@@ -36,6 +36,7 @@ struct PreviewOptions {
     std::optional<int> frame;
     std::string out;
     std::string upText;  // --up y|z|auto
+    std::string inUnitsText;  // --in-units: the units of a file that states none
 };
 
 // a / b rounded down, for a positive b.
@@ -79,6 +80,14 @@ int RunPreview(const PreviewOptions& options, CommandContext& context) {
         up = *parsed;
     }
     ImportableCopy importable;
+    if (!options.inUnitsText.empty()) {
+        const std::optional<tovfileio::CalibrationUnits> units = ParseUnitsKeyword(options.inUnitsText);
+        if (!units || options.input.empty()) {
+            return context.UsageError("preview", !units ? "unknown units '" + options.inUnitsText + "'"
+                                                         : "--in-units goes with a file, not --scene");
+        }
+        importable.ReadLengthsIn(units);
+    }
     SceneSession session(io, "preview");
     tovpreview::PreviewCaption caption;
     const std::string& source = options.input.empty() ? options.scene : options.input;
@@ -171,6 +180,10 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
                         "the axis the file's take stands up along (default: auto, told from the "
                         "data; Z for " + tovfileio::FixedZUpKinds() + ")")
         ->type_name("y|z|auto");
+    command->add_option("--in-units", options->inUnitsText,
+                        "the units of a file that states none (a BVH file; a TRC or C3D file without "
+                        "units; else mm is assumed)")
+        ->type_name(CalibrationUnitsKeywords("|"));
     command->add_option("--frame", options->frame,
                         "the frame (default: the file's first, or the start of the scene's "
                         "animation range)");

@@ -38,6 +38,7 @@ struct ViewOptions {
     std::string out;
     std::string maxOutputText;
     std::string upText;     // --up y|z|auto
+    std::string inUnitsText;  // --in-units: the units of files that state none
     std::string alignText;  // --align frame|time
     std::string links;      // --links FILE
     std::string mnm;        // --mnm FILE
@@ -50,6 +51,7 @@ struct ViewOptions {
 struct ViewRequest {
     std::optional<std::uint64_t> maxOutput;
     UpChoice up = UpChoice::kDefault;
+    std::optional<tovfileio::CalibrationUnits> inUnits;
     // How overlaid files play together; by default, by frame number when
     // their rates agree and by time when they do not.
     std::optional<tovview::TakeAlignment> alignment;
@@ -91,6 +93,11 @@ std::optional<std::string> CheckOptions(const ViewOptions& options, ViewRequest&
         if (!parsed) return "option '--up' takes y, z or auto";
         if (options.inputs.empty()) return "--up goes with a file, not --scene";
         request.up = *parsed;
+    }
+    if (!options.inUnitsText.empty()) {
+        request.inUnits = ParseUnitsKeyword(options.inUnitsText);
+        if (!request.inUnits) return "unknown units '" + options.inUnitsText + "'";
+        if (options.inputs.empty()) return "--in-units goes with a file, not --scene";
     }
     if (!options.alignText.empty()) {
         if (options.alignText != "frame" && options.alignText != "time") {
@@ -190,6 +197,7 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
         // to; a take to be cleaned, as the TRC file it is cleaned into.
         std::string unreadable;
         importable.CleanWith(request.cleaning);
+        importable.ReadLengthsIn(request.inUnits);
         if (!MakeShownTake(source, std::nullopt, request.up, io, importable, shown, unreadable)) {
             session.Error(Escaped(unreadable));
             return false;
@@ -226,10 +234,11 @@ bool OutlineSource(const ViewOptions& options, const ViewRequest& request, const
         }
         outline.startSeconds = StartSeconds(importable, take.first, outline);
     }
-    // A BVH file states no units: the page says its lengths were taken as mm.
+    // A BVH file states no units: the page says what its lengths were taken as.
     if (file && InputNamed(source).kind == tovfileio::FileKind::kBvh) {
-        outline.note += std::string(outline.note.empty() ? "" : "; ") +
-                        "lengths taken as mm: a BVH file states no units";
+        outline.note += std::string(outline.note.empty() ? "" : "; ") + "lengths taken as " +
+                        tovfileio::CalibrationUnitsKeyword(request.inUnits.value_or(tovfileio::kUnitsMillimetres)) +
+                        (request.inUnits ? " (--in-units)" : ": a BVH file states no units");
     }
     // A page of one take draws its force platforms; an overlay draws none.
     if (file && options.inputs.size() == 1) AddForcePlates(source, importable, io, outline);
@@ -355,6 +364,10 @@ void AddViewCommand(CLI::App& app, CommandContext& context) {
                         "the axis the files' takes stand up along (default: auto, told from the "
                         "data; Z for " + tovfileio::FixedZUpKinds() + ")")
         ->type_name("y|z|auto");
+    command->add_option("--in-units", options->inUnitsText,
+                        "the units of files that state none (a BVH file; a TRC or C3D file without "
+                        "units; else mm is assumed)")
+        ->type_name(tovfileio::CalibrationUnitsKeywords("|"));
     command->add_option("--align", options->alignText,
                         "play overlaid files together by frame number or by the time from each "
                         "one's start (default: by frame number when their frame rates agree, "

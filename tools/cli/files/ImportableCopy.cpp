@@ -29,6 +29,12 @@ std::optional<UpChoice> ParseUpChoice(const std::string& text) {
     return std::nullopt;
 }
 
+std::optional<tovfileio::CalibrationUnits> ParseUnitsKeyword(const std::string& text) {
+    const auto units = tovfileio::KnownCalibrationUnits(std::string_view(text));
+    if (!units || text != tovfileio::CalibrationUnitsKeyword(*units)) return std::nullopt;
+    return units;
+}
+
 namespace {
 
 // The axis the take at `readPath` stands along, as `choice` says or its data
@@ -96,7 +102,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     // The importer reads a "NaN" field as 0: a copy holds such samples as
     // the dropouts they are.
     const bool nan = told && standing.nanSamples > 0;
-    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned && !nan && steps_.empty()) {
+    if ((kind == FileKind::kHtr || kind == FileKind::kTrc) && !turned && !nan && steps_.empty() && !inUnits_) {
         return true;
     }
 
@@ -115,6 +121,7 @@ bool ImportableCopy::Make(const std::string& name, const CommandIO& io, std::str
     tovfileio::ConversionRequest request = InputConversion(input, copy, copyKind);
     request.baseName = tovfileio::PathToWide(stem);
     request.inUp = stands;
+    request.inUnits = inUnits_;
     // The take is shown as it is read, with the reader's warnings.
     request.acceptMisread = true;
     request.findings = &findings_;

@@ -27,6 +27,9 @@ enum class UpChoice { kDefault, kY, kZ, kAuto };
 // "y", "z", "auto" (any letter case); none for anything else.
 std::optional<UpChoice> ParseUpChoice(const std::string& text);
 
+// A unit as --in-units names it: its keyword in lower case ("mm" ... "yd").
+std::optional<tovfileio::CalibrationUnits> ParseUnitsKeyword(const std::string& text);
+
 class ImportableCopy {
 public:
     ImportableCopy() = default;
@@ -37,6 +40,9 @@ public:
     // Cleans the take by `steps`, in order, on its way into the copy: set
     // before Make, for a marker take.
     void CleanWith(std::vector<tovfileio::CleaningStep> steps) { steps_ = std::move(steps); }
+    // The units of a take whose file states none (a BVH file; a TRC or C3D
+    // file without units): it goes through a copy in them. Before Make.
+    void ReadLengthsIn(std::optional<tovfileio::CalibrationUnits> units) { inUnits_ = units; }
 
     // Makes `name` importable; false with `error` ("NAME: MESSAGE") when
     // the file's reader refuses it or the copy cannot be written.
@@ -76,6 +82,7 @@ private:
     tovfileio::UpAxis stands_ = tovfileio::UpAxis::kY;
     std::int64_t emptyFrames_ = 0;
     std::vector<tovfileio::CleaningStep> steps_;
+    std::optional<tovfileio::CalibrationUnits> inUnits_;
     tovfileio::CleaningReport cleaning_;
     tovfileio::FindingList findings_;
     std::string folder_;
