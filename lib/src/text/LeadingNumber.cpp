@@ -123,7 +123,8 @@ bool ConvertShortDecimal(const char* p, const char* end, double& value, const ch
     char padded[16] = {};
     const char* text = p;
     if (end - p < 16) {
-        std::memcpy(padded, p, static_cast<std::size_t>(end - p));
+        // An empty view may have no data pointer, which memcpy must not see.
+        if (end != p) std::memcpy(padded, p, static_cast<std::size_t>(end - p));
         text = padded;
     }
     std::uint64_t word;
