@@ -436,6 +436,19 @@ int RunBatch(const ConvertOptions& options, const Settings& settings, CommandCon
     return RunGwmBatch(GwmCommandOf(options, settings), context);
 }
 
+// The kind OUT is written as: by its name or --to, else the input's own
+// format for a pipe (standard output, a device or a FIFO) and the input's
+// own conversion for a folder. False with why not in `refused`.
+bool ChooseOutputKind(const ConvertOptions& options, FileKind inKind, FileKind& outKind,
+                      std::string& refused) {
+    struct stat status {};
+    const bool exists = ::stat(options.out.c_str(), &status) == 0;
+    const bool pipe = options.out == "-" ||
+                      (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode));
+    const bool unnamed = pipe || options.out.back() == '/' || (exists && S_ISDIR(status.st_mode));
+    return ChooseConvertTarget({inKind, options.out, unnamed, pipe, options.to}, outKind, refused);
+}
+
 // IN OUT: the conversion follows the input's format and the output's name.
 int RunSingle(const ConvertOptions& options, const Settings& settings,
               const std::vector<tovfileio::CleaningStep>& cleaning, CommandContext& context) {
@@ -448,18 +461,9 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         io.Err(Escaped(error) + "\n");  // "IN: REASON"
         return kExitFailed;
     }
-    // The input's format by extension or content; the output's by its name
-    // or --to, else the input's own format for a pipe (standard output, a
-    // device or a FIFO) and the input's own conversion for a folder.
-    struct stat status {};
-    const bool exists = ::stat(options.out.c_str(), &status) == 0;
-    const bool pipe = options.out == "-" ||
-                      (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode));
-    const bool unnamed = pipe || options.out.back() == '/' || (exists && S_ISDIR(status.st_mode));
-    const ConvertTargetRequest request{input.Kind(), options.out, unnamed, pipe, options.to};
-    FileKind outKind = FileKind::kUnknown;
-    if (std::string refused; !ChooseConvertTarget(request, outKind, refused)) return usage(refused);
     const FileKind inKind = input.Kind();
+    FileKind outKind = FileKind::kUnknown;
+    if (std::string refused; !ChooseOutputKind(options, inKind, outKind, refused)) return usage(refused);
     if (!cleaning.empty() && (!tovfileio::HoldsMarkers(inKind) || !tovfileio::HoldsMarkers(outKind))) {
         return usage(kCleaningForMarkers);
     }
