@@ -1,7 +1,8 @@
-// Scene documents: every value saved and loaded bit for bit, tracks short
-// and long in their two forms, documents of the first version still read,
-// every broken or hostile document refused without harm, and saves that
-// fail leaving the old file.
+// Scene documents: every value saved and loaded bit for bit through both
+// forms, binary and JSON, tracks short and long in their two JSON spellings,
+// JSON documents of both versions still read and saved as binary, every
+// broken or hostile document refused without harm, and saves that fail
+// leaving the old file.
 #include "brindle/host/scene/SceneDocument.h"
 
 #include <cfloat>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include "brindle/host/scene/Base64Floats.h"
+#include "scene/BinaryForm.h"
 #include "scene/DocumentText.h"
 #include "tests/support/AllocationFailure.h"
 #include "tests/support/SceneNodes.h"
@@ -53,7 +55,12 @@ void BuildRichScene(Scene& scene) {
     AddNode(scene, L"Point", HELPER_CLASS_ID, POINTHELP_CLASS_ID, hips);
     AddNode(scene, L"Camera", CAMERA_CLASS_ID, TARGET_CAMERA_CLASS_ID);
     AddNode(scene, L"Light", LIGHT_CLASS_ID, OMNI_LIGHT_CLASS_ID);
-    scene.CreateNodeWithHandle(900, nullptr, BIPSLAVE_CONTROL_CLASS_ID)->SetName(L"Pelvis");
+    SceneNode* pelvis = scene.CreateNodeWithHandle(900, nullptr, BIPSLAVE_CONTROL_CLASS_ID);
+    pelvis->SetName(L"Pelvis");
+    // Made after its parent with a smaller handle: handles out of node order.
+    SceneNode* thigh = scene.CreateNodeWithHandle(500, nullptr, PRS_CONTROL_CLASS_ID);
+    thigh->SetName(L"Thigh");
+    pelvis->AttachChild(thigh, 0);
 
     hips->SetWireColor(0x123456);
     hips->SetUserPropFloat(L"zeta", 0.1f);
@@ -126,6 +133,11 @@ std::string Base64Of(std::vector<float> values) {
     return "\"" + text + "\"";
 }
 
+bool IsBinary(const std::string& bytes) {
+    return bytes.compare(0, sizeof kBinaryMagic, reinterpret_cast<const char*>(kBinaryMagic),
+                         sizeof kBinaryMagic) == 0;
+}
+
 // Loads `bytes` written to a scratch file.
 bool Load(const std::string& bytes, Scene& scene, std::string& error) {
     tovtest::ScratchDir dir;
@@ -137,28 +149,32 @@ const std::string kBone =
 
 // The rich scene beside tracks around the length where they turn compact,
 // and around the length of one base64 string (4096 keys), where the values
-// split: the file is the scene's document, which loads as itself, every key
-// with the same bits.
+// split: the saved file is the binary document, and it and the scene's JSON
+// text each load as the scene itself, every key with the same bits.
 TEST(SceneDocumentTest, RoundTripKeepsEveryValueBitForBit) {
     for (const std::size_t count : {0, 1, 2, 3, 100, 101, 4095, 4096, 4097, 9000}) {
         SCOPED_TRACE(count);
-        Scene original, loaded;
+        Scene original;
         BuildRichScene(original);
         AddMarker(original, count);
         tovtest::ScratchDir dir;
         const std::string path = (dir.Path() / "scene.json").string();
         std::string error;
         ASSERT_TRUE(SaveSceneDocument(original, path, error)) << error;
-        ASSERT_TRUE(LoadSceneDocument(path, loaded, error)) << error;
-        EXPECT_EQ(tovtest::ReadBytes(path), SceneToJson(original));
-        EXPECT_EQ(SceneToJson(loaded), SceneToJson(original));
-        ASSERT_EQ(loaded.Nodes().size(), original.Nodes().size());
-        for (std::size_t i = 0; i < loaded.Nodes().size(); ++i) {
-            auto& before = original.Nodes()[i]->Transform();
-            auto& after = loaded.Nodes()[i]->Transform();
-            ExpectSameKeys(before.Position().Track(), after.Position().Track());
-            ExpectSameKeys(before.Rotation().Track(), after.Rotation().Track());
-            ExpectSameKeys(before.Scale().Track(), after.Scale().Track());
+        EXPECT_TRUE(IsBinary(tovtest::ReadBytes(path)));
+        const std::string json = dir.Write("scene.txt", SceneToJson(original)).string();
+        for (const std::string& file : {path, json}) {
+            Scene loaded;
+            ASSERT_TRUE(LoadSceneDocument(file, loaded, error)) << error;
+            EXPECT_EQ(SceneToJson(loaded), SceneToJson(original));
+            ASSERT_EQ(loaded.Nodes().size(), original.Nodes().size());
+            for (std::size_t i = 0; i < loaded.Nodes().size(); ++i) {
+                auto& before = original.Nodes()[i]->Transform();
+                auto& after = loaded.Nodes()[i]->Transform();
+                ExpectSameKeys(before.Position().Track(), after.Position().Track());
+                ExpectSameKeys(before.Rotation().Track(), after.Rotation().Track());
+                ExpectSameKeys(before.Scale().Track(), after.Scale().Track());
+            }
         }
     }
     // User properties keep their order.
@@ -239,13 +255,24 @@ TEST(SceneDocumentTest, TicksAndValuesMayBeWrittenByHandInEitherForm) {
 // A document the first version of the format wrote (samples/walk.htr and
 // the marker sample of then imported six frames each: bones with TCB
 // rotations, end effectors and saved poses, point markers under a dummy)
-// loads as the scene that walk-version2.json holds, every field and key.
-TEST(SceneDocumentTest, FirstVersionDocumentsStillLoad) {
+// loads as the scene that walk-version2.json holds, every field and key;
+// each, saved under its own name, becomes a binary document of that scene.
+TEST(SceneDocumentTest, JsonDocumentsStillLoadAndAreSavedAsBinary) {
     const std::string data = std::string(TOV_SOURCE_DIR) + "/tests/brindle/data/";
-    Scene scene;
-    std::string error;
-    ASSERT_TRUE(LoadSceneDocument(data + "walk-version1.json", scene, error)) << error;
-    EXPECT_EQ(SceneToJson(scene), tovtest::ReadBytes(data + "walk-version2.json"));
+    const std::string version2 = tovtest::ReadBytes(data + "walk-version2.json");
+    tovtest::ScratchDir dir;
+    for (const char* name : {"walk-version1.json", "walk-version2.json"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Write(name, tovtest::ReadBytes(data + name)).string();
+        Scene scene, again;
+        std::string error;
+        ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
+        EXPECT_EQ(SceneToJson(scene), version2);
+        ASSERT_TRUE(SaveSceneDocument(scene, path, error)) << error;
+        EXPECT_TRUE(IsBinary(tovtest::ReadBytes(path)));
+        ASSERT_TRUE(LoadSceneDocument(path, again, error)) << error;
+        EXPECT_EQ(SceneToJson(again), version2);
+    }
 }
 
 // A "user_properties" member of `count` properties p0, p1, ..., and one
@@ -462,20 +489,29 @@ TEST(SceneDocumentTest, EveryNodeMemberOfTheWrongKindIsNamed) {
         << error;
 }
 
+// A document of either form cut short anywhere fails with a message and
+// leaves the scene as it was. (Without its final line feed the JSON text is
+// still whole.)
 TEST(SceneDocumentTest, EveryTruncationFailsCleanly) {
     tovtest::ScratchDir dir;
     Scene scene;
     BuildRichScene(scene);
-    const std::string document = SceneToJson(scene);
-    // Without its final line feed the document is still whole.
-    const std::string path = dir.Write("cut.json", document).string();
-    for (std::size_t size = document.size() - 1; size-- > 0;) {
-        ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
-        std::string error;
-        ASSERT_FALSE(LoadSceneDocument(path, scene, error)) << size;
-        ASSERT_FALSE(error.empty());
+    AddMarker(scene, 3);
+    const std::string json = SceneToJson(scene);
+    const std::string saved = (dir.Path() / "saved").string();
+    std::string error;
+    ASSERT_TRUE(SaveSceneDocument(scene, saved, error)) << error;
+    const std::string binary = tovtest::ReadBytes(saved);
+    for (const std::string& document : {json.substr(0, json.size() - 1), binary}) {
+        const std::string path = dir.Write("cut", document).string();
+        for (std::size_t size = document.size(); size-- > 0;) {
+            ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
+            ASSERT_FALSE(LoadSceneDocument(path, scene, error)) << size;
+            ASSERT_FALSE(error.empty());
+            ASSERT_EQ(error.find('\n'), std::string::npos) << error;
+        }
     }
-    EXPECT_EQ(SceneToJson(scene), document);
+    EXPECT_EQ(SceneToJson(scene), json);
 }
 
 TEST(SceneDocumentTest, DeepAndWideDocumentsLoadInLinearTime) {

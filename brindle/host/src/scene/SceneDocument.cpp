@@ -1,14 +1,19 @@
 #include "brindle/host/scene/SceneDocument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <span>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "scene/BinaryReader.h"
+#include "scene/BinaryWriter.h"
 #include "scene/DocumentError.h"
 #include "scene/DocumentText.h"
 #include "scene/DocumentTree.h"
@@ -37,14 +42,54 @@ std::string ReadFailure(const JsonFailure& failure) {
            ": " + failure.message;
 }
 
-// Reads the document open at `fd` into `plan`; false with `error` when the
-// file is not a whole JSON document. What the document says is checked by
-// ReadScene.
+// The whole file open at `fd` (of about `size` bytes), read in one go;
+// false with the system's error number when it cannot be read.
+bool ReadWholeFile(int fd, std::size_t size, std::vector<unsigned char>& bytes, int& readError) {
+    // One byte more than the file's size, so that its end is seen at once.
+    bytes.resize(size + 1);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            readError = errno;
+            return false;
+        }
+        if (got == 0) break;
+        have += static_cast<std::size_t>(got);
+    }
+    bytes.resize(have);
+    return true;
+}
+
+// Whether the file open at `fd` begins as a binary document. Its first
+// byte is read where it lies, so that a JSON document is then read from its
+// start; a file that cannot be read at an offset (a pipe) is taken for JSON.
+bool BeginsBinary(int fd) {
+    unsigned char first = 0;
+    return ::pread(fd, &first, 1, 0) == 1 && LooksBinary(std::span(&first, 1));
+}
+
+// Reads the document open at `fd`, of either form, into `plan`; false with
+// `error` when the file cannot be read or is not a whole JSON document.
+// What the document says is checked as it is read.
 bool ReadPlan(int fd, const std::string& path, ScenePlan& plan, std::string& error) {
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         error = path + ": is a folder, not a scene document";
         return false;
+    }
+    if (BeginsBinary(fd)) {
+        std::vector<unsigned char> bytes;
+        int readError = 0;
+        if (!ReadWholeFile(fd, static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)), bytes,
+                           readError)) {
+            error = path + ": cannot read: " + std::strerror(readError);
+            return false;
+        }
+        ReadBinaryScene(bytes, plan);
+        return true;
     }
     DocumentTree tree(plan);
     JsonFailure failure;
@@ -72,12 +117,11 @@ bool WriteDocument(const Scene& scene, const std::string& path, std::string& err
         error = path + ": cannot write: " + std::strerror(file.Error());
         return false;
     }
-    DocumentText text([&file](std::string_view bytes) { file.Write(bytes); });
-    if (const long long nonFinite = WriteScene(scene, text, true); nonFinite != 0) {
+    const ByteSink sink = [&file](std::string_view bytes) { file.Write(bytes); };
+    if (const long long nonFinite = WriteBinaryScene(scene, sink); nonFinite != 0) {
         error = NotSaved(path, nonFinite);
         return false;
     }
-    text.Finish();
     if (!file.Close()) {
         error = path + ": cannot write: " + std::strerror(file.Error());
         return false;

@@ -78,6 +78,27 @@ std::size_t CheckNode(const NodePlan& node, std::size_t index) {
 
 }  // namespace
 
+void CheckParentsFormTree(const std::vector<NodePlan>& nodes) {
+    // Each node is walked up once: 1 while on the current path, 2 when known
+    // to lead to the top.
+    std::vector<unsigned char> state(nodes.size(), 0);
+    std::vector<std::size_t> path;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        path.clear();
+        std::size_t at = i + 1;
+        while (at != 0 && state[at - 1] == 0) {
+            state[at - 1] = 1;
+            path.push_back(at - 1);
+            at = nodes[at - 1].parent;
+        }
+        if (at != 0 && state[at - 1] == 1) {
+            Place::Node(at - 1, nodes[at - 1].name)
+                .Fail("is its own ancestor (the parents form a cycle)");
+        }
+        for (const std::size_t node : path) state[node] = 2;
+    }
+}
+
 void CheckPlan(const ScenePlan& plan) {
     if (const std::string problem = SystemUnitProblem(plan.systemUnitMm); !problem.empty()) {
         FailDocument("system_unit_mm " + problem);

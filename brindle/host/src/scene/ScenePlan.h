@@ -58,6 +58,10 @@ struct ScenePlan {
     std::vector<NodePlan> nodes;
 };
 
+// Checks that the nodes' parents (set by the reader of the document's form)
+// form a tree; throws a DocumentError naming a node on a cycle.
+void CheckParentsFormTree(const std::vector<NodePlan>& nodes);
+
 // Checks everything the plan holds against the rules of SceneLimits.h, apart
 // from how the document spelled it; throws a DocumentError naming the first
 // value that breaks one.

@@ -80,23 +80,7 @@ void ResolveParents(const std::vector<ParentRef>& parents, std::vector<NodePlan>
             plans[i].parent = found->second + 1;
         }
     }
-    // Each node is walked up once: 1 while on the current path, 2 when known
-    // to lead to the top.
-    std::vector<unsigned char> state(plans.size(), 0);
-    std::vector<std::size_t> path;
-    for (std::size_t i = 0; i < plans.size(); ++i) {
-        path.clear();
-        std::size_t at = i + 1;
-        while (at != 0 && state[at - 1] == 0) {
-            state[at - 1] = 1;
-            path.push_back(at - 1);
-            at = plans[at - 1].parent;
-        }
-        if (at != 0 && state[at - 1] == 1) {
-            where(at - 1).Fail("is its own ancestor (the parents form a cycle)");
-        }
-        for (const std::size_t node : path) state[node] = 2;
-    }
+    CheckParentsFormTree(plans);
 }
 
 }  // namespace
