@@ -5,6 +5,9 @@
 // file run in each iteration with the clock paused: opening a capture's
 // scene should cost no more than looking at the capture.
 //
+// Each is measured for both forms of the document: the binary form the host
+// saves, and the same scene as JSON text (the form of earlier documents).
+//
 // BM_SceneLoad runs `tovfileio scene DOC` as a process. Counters: info_ms
 // (one info), x_info (scene time over info time), peak_MB and info_peak_MB
 // (each process's peak memory), key_MB (the scene's keys' own size: a tick
@@ -12,10 +15,12 @@
 // (peak_MB over key_MB), doc_MB and x_input (the document's size over the
 // input file's).
 //
-// BM_SceneSave saves the loaded scene with SaveSceneDocument in this
-// process. Counters: info_ms, x_info, and extra_MB: how far the process's
-// peak memory rose above what it held before the save (the scene), which a
-// document built whole before it is written would make the document's size.
+// BM_SceneSave saves the loaded scene in this process: the binary form with
+// SaveSceneDocument, the JSON form as SceneToJson written to a file.
+// Counters: info_ms, x_info, and extra_MB: how far the process's peak memory
+// rose above what it held before the save (the scene), which a document
+// built whole before it is written (as SceneToJson's is) makes the
+// document's size.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -39,11 +44,14 @@ namespace fs = std::filesystem;
 using brindle::host::Scene;
 
 enum class Kind { Htr, Trc };
+enum class Form { Binary, Json };
 
-// A generated capture and the document of the scene imported from it.
+// A generated capture and the documents of the scene imported from it.
 struct Capture {
     fs::path input;
-    fs::path document;
+    fs::path document;  // binary, as the import saved it
+    fs::path json;      // the same scene as JSON
+    const fs::path& Of(Form form) const { return form == Form::Binary ? document : json; }
     double keyBytes = 0;
     bool ready = false;
 };
@@ -85,8 +93,10 @@ const Capture& CaptureOf(Kind kind) {
     ::setenv("BRINDLE_REGISTRY_FILE", settings.c_str(), 1);
     const bool htr = kind == Kind::Htr;
     capture.input = htr ? tovbench::HtrFile(60, 20000) : tovbench::TrcFile(80, 20000);
-    capture.document = tovbench::ScratchPath(htr ? "htr-scene.json" : "trc-scene.json");
+    capture.document = tovbench::ScratchPath(htr ? "htr-scene" : "trc-scene");
+    capture.json = tovbench::ScratchPath(htr ? "htr-scene.json" : "trc-scene.json");
     ScratchFiles().files.push_back(capture.document);
+    ScratchFiles().files.push_back(capture.json);
     ScratchFiles().files.push_back(settings);
     std::uint64_t peak = 0;
     const int status = tovbench::RunProcess(
@@ -98,6 +108,7 @@ const Capture& CaptureOf(Kind kind) {
     std::string error;
     capture.ready = status == 0 && brindle::host::LoadSceneDocument(capture.document, scene, error);
     capture.keyBytes = KeyBytes(scene);
+    std::ofstream(capture.json, std::ios::binary) << brindle::host::SceneToJson(scene);
     return capture;
 }
 
@@ -110,7 +121,7 @@ double InfoSeconds(const Capture& capture, std::uint64_t& peak, bool& ran) {
     return seconds;
 }
 
-void BM_SceneLoad(benchmark::State& state, Kind kind) {
+void BM_SceneLoad(benchmark::State& state, Kind kind, Form form) {
     const Capture& capture = CaptureOf(kind);
     if (!capture.ready) {
         state.SkipWithError("the import failed");
@@ -125,7 +136,7 @@ void BM_SceneLoad(benchmark::State& state, Kind kind) {
         state.ResumeTiming();
         int status = 0;
         sceneSeconds += tovbench::Seconds([&] {
-            status = tovbench::RunProcess(TOVFILEIO_PATH, {"scene", capture.document.native()}, peak);
+            status = tovbench::RunProcess(TOVFILEIO_PATH, {"scene", capture.Of(form).native()}, peak);
         });
         if (!ran || status != 0) {
             state.SkipWithError("tovfileio failed");
@@ -133,7 +144,7 @@ void BM_SceneLoad(benchmark::State& state, Kind kind) {
         }
     }
     const auto runs = static_cast<double>(state.iterations());
-    const auto documentBytes = static_cast<double>(fs::file_size(capture.document));
+    const auto documentBytes = static_cast<double>(fs::file_size(capture.Of(form)));
     state.counters["info_ms"] = 1e3 * infoSeconds / runs;
     state.counters["x_info"] = sceneSeconds / infoSeconds;
     state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
@@ -143,8 +154,10 @@ void BM_SceneLoad(benchmark::State& state, Kind kind) {
     state.counters["doc_MB"] = documentBytes / 1e6;
     state.counters["x_input"] = documentBytes / static_cast<double>(fs::file_size(capture.input));
 }
-BENCHMARK_CAPTURE(BM_SceneLoad, htr_60x20000, Kind::Htr)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_SceneLoad, trc_80x20000, Kind::Trc)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneLoad, htr_60x20000, Kind::Htr, Form::Binary)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneLoad, trc_80x20000, Kind::Trc, Form::Binary)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneLoad, htr_60x20000_json, Kind::Htr, Form::Json)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneLoad, trc_80x20000_json, Kind::Trc, Form::Json)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The process's resident size now ("VmRSS:") or at its peak ("VmHWM:"), in
 // bytes; 0 when /proc does not say.
@@ -161,7 +174,17 @@ std::uint64_t ResidentBytes(const std::string& field) {
 // Lowers the process's peak resident size to its present size (Linux).
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-void BM_SceneSave(benchmark::State& state, Kind kind) {
+// Saves `scene` to `target` in `form`.
+bool Save(const Scene& scene, Form form, const fs::path& target, std::string& error) {
+    if (form == Form::Binary) return brindle::host::SaveSceneDocument(scene, target.native(), error);
+    std::ofstream file(target, std::ios::binary);
+    file << brindle::host::SceneToJson(scene);
+    file.close();
+    if (!file) error = "cannot write " + target.native();
+    return static_cast<bool>(file);
+}
+
+void BM_SceneSave(benchmark::State& state, Kind kind, Form form) {
     const Capture& capture = CaptureOf(kind);
     auto scene = std::make_unique<Scene>();
     std::string error;
@@ -182,7 +205,7 @@ void BM_SceneSave(benchmark::State& state, Kind kind) {
         state.ResumeTiming();
         bool saved = false;
         saveSeconds += tovbench::Seconds(
-            [&] { saved = brindle::host::SaveSceneDocument(*scene, target.native(), error); });
+            [&] { saved = Save(*scene, form, target, error); });
         state.PauseTiming();
         const std::uint64_t high = ResidentBytes("VmHWM:");
         extra = std::max(extra, high > before ? high - before : 0);
@@ -198,8 +221,10 @@ void BM_SceneSave(benchmark::State& state, Kind kind) {
     state.counters["extra_MB"] = static_cast<double>(extra) / 1e6;
     state.counters["key_MB"] = capture.keyBytes / 1e6;
 }
-BENCHMARK_CAPTURE(BM_SceneSave, htr_60x20000, Kind::Htr)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_SceneSave, trc_80x20000, Kind::Trc)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneSave, htr_60x20000, Kind::Htr, Form::Binary)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneSave, trc_80x20000, Kind::Trc, Form::Binary)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneSave, htr_60x20000_json, Kind::Htr, Form::Json)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SceneSave, trc_80x20000_json, Kind::Trc, Form::Json)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
