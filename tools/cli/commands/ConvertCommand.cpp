@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,8 @@
 #include "cli/commands/ConvertTarget.h"
 #include "cli/commands/GltfOutput.h"
 #include "cli/commands/GwmConversion.h"
+#include "cli/commands/HtrConversion.h"
+#include "cli/commands/BatchConversion.h"
 #include "cli/commands/TakeConversion.h"
 #include "cli/files/ImportableCopy.h"
 #include "cli/files/InputConversion.h"
@@ -67,8 +70,8 @@ const char kConvertFooter[] =
     "The \"$DateTime\" line holds the local time, or SOURCE_DATE_EPOCH (seconds\n"
     "since 1970) when set. The settings given here are used for this run only.\n"
     "\n"
-    "With --batch the TRC files (at most 1000) become OUTDIR/NAME.gwm (OUTDIR is\n"
-    "made when missing), and OUTDIR/ConvertGWMLog.txt logs the run: a line for\n"
+    "With --batch and no --to, the TRC files (at most 1000) become\n"
+    "OUTDIR/NAME.gwm (OUTDIR is made when missing), and OUTDIR/ConvertGWMLog.txt logs the run: a line for\n"
     "every file done and the reader's message for a file it refused. A file the\n"
     "reader refuses is named on standard error and gets no GWM file (an older\n"
     "one stays as it was); the others are still converted. The batch stops at a\n"
@@ -78,6 +81,8 @@ const char kConvertFooter[] =
     "when every file was converted. --jobs N converts N files at once (the\n"
     "machine's cores by default); the files, the log and every message are\n"
     "the same as with --jobs 1, in the same order.\n"
+    "\n"
+    "@BATCH@\n"
     "\n"
     "OUT appears only when the whole file was written; an existing OUT is\n"
     "replaced then, and left as it was on any error or interruption. A link is\n"
@@ -125,6 +130,8 @@ struct ConvertOptions {
     bool batch = false;
     bool noFilter = false;
     std::optional<unsigned> jobs;  // --jobs: files converted at once
+    std::string report;            // --report: a batch's JSON lines
+    bool resume = false;           // --resume: a batch keeps up-to-date outputs
     std::string outputFolder;
     std::vector<std::string> files;  // IN OUT, or the sources of a batch
     std::string to;  // --to FORMAT
@@ -178,153 +185,6 @@ int Report(const CommandIO& io, const std::string& file, const std::string& mess
     return kExitFailed;
 }
 
-
-// How the module's HTR to HTR conversion counts its frames: the header's
-// count, refused out of proportion; --frames header pads anyway, --frames
-// held writes the frames held.
-FrameChoice HtrFrames(const Settings& settings) {
-    if (!settings.headerFrames) return FrameChoice::kHeader;
-    return *settings.headerFrames ? FrameChoice::kHeaderAnyway : FrameChoice::kHeld;
-}
-
-// What the conversion core's skeleton plan warns of, worded for the command
-// line: frames the header cuts off unless --frames chose, values that read
-// back as 0.
-void WarnOfPlan(const std::string& in, const tovfileio::SkeletonPlan& plan, bool chosen,
-                Warnings& warnings) {
-    if (plan.frames < plan.heldFrames && !chosen) {
-        warnings.Add(in, "only the first " + std::to_string(plan.frames) + " of the " +
-                             std::to_string(plan.heldFrames) + " frames held are written " +
-                             "(--frames held writes them all)");
-    }
-    if (plan.nonFinite > 0) {
-        warnings.Add(in, Counted(plan.nonFinite, "value is", "values are") +
-                             " not finite and written as text that reads back as 0 (first: " +
-                             EscapedName(plan.firstNonFiniteSegment) + " " +
-                             plan.firstNonFiniteWhere + " (" +
-                             (plan.firstNonFiniteIsNan ? "nan" : "inf") + "))");
-    }
-}
-
-// Reports a reader's refusal with its context.
-int ReadFailed(const CommandIO& io, const std::string& in, const InputFile& input,
-               const std::wstring& message, const FindingList& findings) {
-    const std::string context = RefusalContext(findings, in, input.Tried());
-    return Report(io, in, tovfileio::EncodeUtf8(message) + (context.empty() ? "" : " " + context));
-}
-
-// The module's HTR to HTR conversion through the conversion core: once the
-// file is read, its warnings are said, --strict, the output's place and its
-// limit decide whether it is written.
-class HtrGate : public tovfileio::SkeletonGate {
-public:
-    HtrGate(const ConvertOptions& options, const Settings& settings, const InputFile& input,
-            const CommandIO& io, Warnings& warnings, const FindingList& findings)
-        : options_(options), settings_(settings), input_(input), io_(io), warnings_(warnings),
-          findings_(findings), inputBytes_(FileBytes(input.ReadPath())) {
-        reading_.emplace(io.err, inputBytes_, ProcessBytesRead, "reading " + options.in);
-    }
-
-    bool Proceed(const tovfileio::SkeletonPlan& plan, std::wstring& out) override {
-        reading_.reset();
-        warnings_.AddFindings(options_.in, findings_.All());
-        WarnOfPlan(options_.in, plan, settings_.headerFrames.has_value(), warnings_);
-        if (settings_.strict && warnings_.Count() > 0) {
-            return Stop(Report(io_, options_.in, Counted(warnings_.Count(), "warning", "warnings") +
-                                                     ", failures with --strict; nothing written"));
-        }
-        std::string error;
-        if (!output_.Resolve(options_.out, options_.in, input_.ReadPath(),
-                             tovfileio::KindInfo(FileKind::kHtr).extension, nullptr, error)) {
-            return Stop(Report(io_, output_.Name(), error));
-        }
-        limit_ = OutputLimit(inputBytes_, settings_.maxOutput);
-        if (limit_ != 0 && plan.leastHtrBytes > limit_) {
-            return Stop(Report(io_, output_.Name(), OutputTooLarge(limit_, plan.leastHtrBytes)));
-        }
-        sizeLimit_.emplace(output_.IsPlainFile() ? limit_ : 0);
-        // The estimate is the least the output takes; a conversion writes
-        // about its input's size.
-        writing_.emplace(io_.err, std::max(plan.leastHtrBytes, inputBytes_), ProcessBytesWritten,
-                         "writing " + output_.Name());
-        out = tovfileio::PathToWide(output_.WritePath());
-        return true;
-    }
-
-    // The exit status of a conversion the gate let through, once it ended.
-    int Finish(const tovfileio::ConversionResult& result) {
-        const bool tooLarge = sizeLimit_ && sizeLimit_->Reached();
-        writing_.reset();
-        sizeLimit_.reset();
-        if (!result.writeMessage.empty()) {
-            return Report(io_, output_.Name(), tovfileio::EncodeUtf8(result.writeMessage));
-        }
-        if (result.ioError != 0) {
-            if (tooLarge) return Report(io_, output_.Name(), OutputTooLarge(limit_, 0));
-            return Report(io_, output_.Name(), NotWrittenWhole(result.ioError));
-        }
-        std::string error;
-        if (!output_.Finish(io_, error)) {
-            return Report(io_, output_.Name(), "The file could not be put in place: " + error);
-        }
-        return kExitOk;
-    }
-    int StoppedWith() const { return status_; }
-
-private:
-    bool Stop(int status) {
-        status_ = status;
-        return false;
-    }
-
-    const ConvertOptions& options_;
-    const Settings& settings_;
-    const InputFile& input_;
-    const CommandIO& io_;
-    Warnings& warnings_;
-    const FindingList& findings_;
-    std::uint64_t inputBytes_;
-    std::optional<Progress> reading_, writing_;
-    OutputFile output_;
-    std::uint64_t limit_ = 0;
-    std::optional<FileSizeLimit> sizeLimit_;
-    int status_ = kExitFailed;
-};
-
-int ConvertHtr(const ConvertOptions& options, const Settings& settings, const InputFile& input,
-               CommandContext& context) {
-    const CommandIO& io = context.IO();
-    Warnings warnings(io);
-    FindingList findings;
-    tovfileio::ConversionRequest request = InputConversion(input, std::string(), FileKind::kHtr);
-    request.units = settings.units;
-    request.rotationUnits = settings.rotationUnits;
-    request.frames = HtrFrames(settings);
-    request.findings = &findings;
-    tovfileio::ConversionResult result;
-    {
-        HtrGate gate(options, settings, input, io, warnings, findings);
-        request.gate = &gate;
-        result = tovfileio::Convert(request);
-        if (result.stopped) return gate.StoppedWith();
-        if (result.foreign) {
-            return Report(io, options.in, "holds nothing of an HTR or TRC file (it was read as HTR)");
-        }
-        if (!result.readMessage.empty()) {
-            return ReadFailed(io, options.in, input, result.readMessage, findings);
-        }
-        if (!result.framesOutOfProportion) return gate.Finish(result);
-    }
-    const tovfileio::SkeletonPlan& plan = *result.plan;
-    warnings.AddFindings(options.in, findings.All());
-    return Report(io, options.in,
-                  "the header gives " + std::to_string(plan.headerFrames) +
-                      " frames but the file holds " + std::to_string(plan.heldFrames) +
-                      ": writing them would pad " +
-                      std::to_string(plan.headerFrames - plan.heldFrames) +
-                      " frames; nothing written (--frames header writes them, --frames held "
-                      "writes the " + std::to_string(plan.heldFrames) + " held)");
-}
 
 // The TRC-to-GWM part of the command line as the conversion takes it.
 GwmCommand GwmCommandOf(const ConvertOptions& options, const Settings& settings) {
@@ -423,8 +283,21 @@ std::string GwmUsageProblem(const ConvertOptions& options, const Settings& setti
     return problem;
 }
 
+// The utility panel's TRC to GWM batch: without --to, or --to gwm with the
+// panel's options.
+bool PanelBatch(const ConvertOptions& options) {
+    return options.to.empty() || (tovfileio::KindByKeyword(options.to) == FileKind::kGwm &&
+                                  options.to.front() != '.' && (GwmOptionGiven(options) || options.noFilter));
+}
+
+int RunFormatBatchOf(const ConvertOptions& options, const Settings& settings, CommandContext& context);
+
 int RunBatch(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
     auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    if (!PanelBatch(options)) return RunFormatBatchOf(options, settings, context);
+    if (!options.report.empty() || options.resume) {
+        return usage("--report and --resume go with --to FORMAT; the TRC to GWM batch keeps its log");
+    }
     if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
         return usage(problem);
     }
@@ -449,16 +322,96 @@ bool ChooseOutputKind(const ConvertOptions& options, FileKind inKind, FileKind& 
     return ChooseConvertTarget({inKind, options.out, unnamed, pipe, options.to}, outKind, refused);
 }
 
+// One conversion of IN into OUT, as `convert IN OUT` runs it and a batch
+// runs it for each of its sources.
+struct SingleRun {
+    const ConvertOptions& options;
+    const Settings& settings;
+    const std::vector<tovfileio::CleaningStep>& cleaning;
+    // Where its messages go (its IO).
+    CommandContext& context;
+    // What a conversion the options do not fit says: a usage error of
+    // `convert IN OUT`, a refusal of one source of a batch.
+    std::function<int(const std::string&)> refuse;
+    ConversionOutcome* outcome = nullptr;  // told how it went, when asked
+};
+
+HtrConversionOptions HtrOptionsOf(const SingleRun& run) {
+    HtrConversionOptions htr;
+    htr.in = run.options.in;
+    htr.out = run.options.out;
+    htr.units = run.settings.units;
+    htr.rotationUnits = run.settings.rotationUnits;
+    htr.headerFrames = run.settings.headerFrames;
+    htr.maxOutput = run.settings.maxOutput;
+    htr.strict = run.settings.strict;
+    htr.outcome = run.outcome;
+    return htr;
+}
+
+// A take converted by the conversion core: markers to markers, a skeleton to
+// a skeleton or to its joints' positions.
+int ConvertByCore(const SingleRun& run, const InputFile& input, FileKind outKind, bool panelConversion) {
+    const ConvertOptions& options = run.options;
+    const Settings& settings = run.settings;
+    const CommandIO& io = run.context.IO();
+    TakeConversionOptions take;
+    // --units with --mnm or --offset: the conversion core renames, filters
+    // and offsets as the module's conversion does, in the units written.
+    tovfileio::MarkerNameMap map;
+    if (panelConversion) {
+        if (!LoadMarkerNameMap(options.mnm, map, io)) return kExitFailed;
+        take.gwm = settings.gwm;
+        take.gwm.Filter = !options.mnm.empty();
+        take.map = &map;
+    }
+    take.units = settings.units;
+    take.inUnits = settings.inUnits;
+    take.up = settings.up;
+    take.maxOutput = settings.maxOutput;
+    take.strict = settings.strict;
+    take.frames = settings.headerFrames.value_or(false) ? FrameChoice::kHeader : FrameChoice::kHeld;
+    take.acceptMisread = options.acceptMisread;
+    take.cleaning = run.cleaning;
+    if (!ReadRenameMaps(options.cleaning, take.cleaning, io)) return kExitFailed;
+    take.content = options.analog   ? tovfileio::C3dContent::kAnalog
+                   : options.forces ? tovfileio::C3dContent::kForces
+                                    : tovfileio::C3dContent::kMarkers;
+    take.zeroPlates = options.zeroPlates;
+    take.outcome = run.outcome;
+    return ConvertTake(io, options.in, input, outKind, options.out, take);
+}
+
+// glTF: the file imported into a fresh scene by the module, then written.
+int ConvertToScene(const SingleRun& run, const InputFile& input, FileKind outKind) {
+    const ConvertOptions& options = run.options;
+    if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
+        return run.refuse("--units, --rotation-units, --mnm and --offset do not apply to glTF");
+    }
+    if (run.settings.inUnits) return run.refuse("--in-units does not apply to glTF");
+    // --up says how the input stands: glTF is Y-up whatever it holds.
+    const UpChoice up = options.upText.empty() ? UpChoice::kDefault : *ParseUpChoice(options.upText);
+    const CommandIO& io = run.context.IO();
+    ImportableCopy importable;
+    std::string error;
+    if (!importable.Make(input.ReadPath(), io, error, up)) return Report(io, options.in, error);
+    return ConvertToGltf(io, options.in, importable.Path(), importable.Kind(), options.out,
+                         outKind == FileKind::kGlb);
+}
+
 // IN OUT: the conversion follows the input's format and the output's name.
-int RunSingle(const ConvertOptions& options, const Settings& settings,
-              const std::vector<tovfileio::CleaningStep>& cleaning, CommandContext& context) {
-    const CommandIO& io = context.IO();
-    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+int RunSingle(const SingleRun& run) {
+    const ConvertOptions& options = run.options;
+    const Settings& settings = run.settings;
+    const auto& cleaning = run.cleaning;
+    const CommandIO& io = run.context.IO();
+    const auto& usage = run.refuse;
     InputFile input;
     input.SetByteLimit(settings.maxInput);
     std::string error;
     if (!input.Resolve(options.in, io, error)) {
         io.Err(Escaped(error) + "\n");  // "IN: REASON"
+        if (run.outcome != nullptr) run.outcome->failed = true;
         return kExitFailed;
     }
     const FileKind inKind = input.Kind();
@@ -467,20 +420,8 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
     if (!cleaning.empty() && (!tovfileio::HoldsMarkers(inKind) || !tovfileio::HoldsMarkers(outKind))) {
         return usage(kCleaningForMarkers);
     }
-    // glTF: the file imported into a fresh scene by the module, then written.
     if (tovfileio::KindInfo(outKind).holds == tovfileio::KindHolds::kScene) {
-        if (GwmOptionGiven(options) || HtrOptionGiven(options)) {
-            return usage("--units, --rotation-units, --mnm and --offset do not apply to glTF");
-        }
-        if (settings.inUnits) return usage("--in-units does not apply to glTF");
-        // --up says how the input stands: glTF is Y-up whatever it holds.
-        const UpChoice up =
-            options.upText.empty() ? UpChoice::kDefault : *ParseUpChoice(options.upText);
-        ImportableCopy importable;
-        std::string error;
-        if (!importable.Make(input.ReadPath(), io, error, up)) return Report(io, options.in, error);
-        return ConvertToGltf(io, options.in, importable.Path(), importable.Kind(), options.out,
-                             outKind == FileKind::kGlb);
+        return ConvertToScene(run, input, outKind);
     }
     const bool htrToHtr = inKind == FileKind::kHtr && outKind == FileKind::kHtr;
     if (settings.inUnits && inKind != FileKind::kBvh && inKind != FileKind::kTrc && inKind != FileKind::kC3d) {
@@ -495,7 +436,7 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         return usage("--up applies to marker outputs (TRC, C3D, GWM, CSV); a skeleton is written "
                      "Y-up");
     }
-    if (htrToHtr) return ConvertHtr(options, settings, input, context);
+    if (htrToHtr) return ConvertHtrToHtr(io, input, HtrOptionsOf(run));
     if (options.analog || options.forces) {
         if (inKind != FileKind::kC3d || outKind != FileKind::kCsv) {
             return usage("--analog and --forces read a C3D file into a CSV file");
@@ -514,36 +455,51 @@ int RunSingle(const ConvertOptions& options, const Settings& settings,
         if (const std::string problem = GwmUsageProblem(options, settings); !problem.empty()) {
             return usage(problem);
         }
-        return RunGwmSingle(GwmCommandOf(options, settings), input, options.in, options.out,
-                            context);
+        GwmCommand command = GwmCommandOf(options, settings);
+        command.outcome = run.outcome;
+        return RunGwmSingle(command, input, options.in, options.out, run.context);
     }
     if (settings.up && outKind == FileKind::kGwm && *settings.up != UpAxis::kZ) {
         return usage("a GWM file stands Z-up; --up y does not apply to it");
     }
-    TakeConversionOptions take;
-    // --units with --mnm or --offset: the conversion core renames, filters
-    // and offsets as the module's conversion does, in the units written.
-    tovfileio::MarkerNameMap map;
-    if (panelConversion) {
-        if (!LoadMarkerNameMap(options.mnm, map, io)) return kExitFailed;
-        take.gwm = settings.gwm;
-        take.gwm.Filter = !options.mnm.empty();
-        take.map = &map;
+    return ConvertByCore(run, input, outKind, panelConversion);
+}
+
+// A batch of any format: each source converted as `convert SOURCE
+// OUTDIR/STEM.EXT --to FORMAT` with the same options, in a worker of its own.
+int RunFormatBatchOf(const ConvertOptions& options, const Settings& settings, CommandContext& context) {
+    auto usage = [&](const std::string& what) { return context.UsageError("convert", what); };
+    FormatBatch batch;
+    batch.to = tovfileio::KindByKeyword(options.to);
+    const tovfileio::FileKindInfo& to = tovfileio::KindInfo(batch.to);
+    if (batch.to == FileKind::kUnknown || options.to.front() == '.' || to.holds == tovfileio::KindHolds::kNothing) {
+        return usage("--to " + options.to + ": give one of " + ConvertKeywords());
     }
-    take.units = settings.units;
-    take.inUnits = settings.inUnits;
-    take.up = settings.up;
-    take.maxOutput = settings.maxOutput;
-    take.strict = settings.strict;
-    take.frames = settings.headerFrames.value_or(false) ? FrameChoice::kHeader : FrameChoice::kHeld;
-    take.acceptMisread = options.acceptMisread;
-    take.cleaning = cleaning;
-    if (!ReadRenameMaps(options.cleaning, take.cleaning, io)) return kExitFailed;
-    take.content = options.analog   ? tovfileio::C3dContent::kAnalog
-                   : options.forces ? tovfileio::C3dContent::kForces
-                                    : tovfileio::C3dContent::kMarkers;
-    take.zeroPlates = options.zeroPlates;
-    return ConvertTake(io, options.in, input, outKind, options.out, take);
+    if (to.holds == tovfileio::KindHolds::kScene) {
+        return usage(std::string("a batch does not write ") + to.name + "; convert one file at a time (convert IN OUT" +
+                     to.extension + ")");
+    }
+    if (options.outputFolder.empty()) return usage("--batch needs -o OUTDIR, the folder to write into");
+    if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+        return usage("standard input (-) cannot be a file of a batch");
+    }
+    batch.sources = options.files;
+    batch.outputFolder = options.outputFolder;
+    batch.report = options.report;
+    batch.resume = options.resume;
+    batch.jobs = options.jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
+    const std::vector<tovfileio::CleaningStep> noCleaning;
+    return RunFormatBatch(
+        batch,
+        [&](const std::string& in, const std::string& out, const CommandIO& io, ConversionOutcome& outcome) {
+            ConvertOptions one = options;
+            one.in = in;
+            one.out = out;
+            CommandContext fileContext(io);
+            auto refuse = [&io, &in](const std::string& what) { return Report(io, in, what); };
+            return RunSingle({one, settings, noCleaning, fileContext, refuse, &outcome});
+        },
+        context);
 }
 
 // Checks the option values and the files, then converts.
@@ -564,18 +520,17 @@ int RunConvert(ConvertOptions& options, CommandContext& context) {
         if (!options.outputFolder.empty()) return usage("-o goes with --batch; give IN OUT");
         if (options.noFilter) return usage("--no-filter goes with --batch");
         if (options.jobs) return usage("--jobs goes with --batch");
+        if (!options.report.empty() || options.resume) return usage("--report and --resume go with --batch");
         if (options.files.size() != 2) return usage("give IN and OUT (or --batch -o OUTDIR IN...)");
         options.in = options.files[0];
         options.out = options.files[1];
-    } else if (!options.to.empty()) {
-        return usage("--to goes with IN OUT; a batch converts TRC files to GWM");
     }
     Settings settings;
     if (const std::string problem = ParseSettings(options, settings); !problem.empty()) {
         return usage(problem);
     }
-    return options.batch ? RunBatch(options, settings, context)
-                         : RunSingle(options, settings, cleaning, context);
+    if (options.batch) return RunBatch(options, settings, context);
+    return RunSingle({options, settings, cleaning, context, usage});
 }
 
 }  // namespace
@@ -628,11 +583,18 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     command->add_flag("--accept-misread", options->acceptMisread,
                       "write a marker take the reader misreads as it is read");
     command->add_flag("--batch", options->batch,
-                      "convert TRC files to GWM as the utility panel's batch does: into -o "
-                      "OUTDIR, with the log ConvertGWMLog.txt there");
+                      "convert many files into -o OUTDIR: with --to FORMAT, files of any kind; "
+                      "without, TRC files to GWM as the utility panel's batch does, with the log "
+                      "ConvertGWMLog.txt there");
     command->add_option("-o,--output-folder", options->outputFolder,
-                        "--batch: the folder for the GWM files and the log")
+                        "--batch: the folder for the outputs (and the GWM batch's log)")
         ->type_name("OUTDIR");
+    command->add_option("--report", options->report,
+                        "--batch --to: write a JSON line a file (source, output, status, "
+                        "findings, bytes, output_bytes, seconds)")
+        ->type_name("FILE.jsonl");
+    command->add_flag("--resume", options->resume,
+                      "--batch --to: skip a file whose output is there and not older than it");
     command->add_option("-j,--jobs", options->jobs,
                         "--batch: files converted at once (default: the machine's cores)")
         ->type_name("N")
@@ -650,11 +612,13 @@ void AddConvertCommand(CLI::App& app, CommandContext& context) {
     options->parsed = command;
     CLI::Option* files = command->add_option("FILES", options->files,
                         "IN OUT: the file to read and the file to write (\"-\": standard input "
-                        "or output); with --batch: the TRC files (at most 1000)")
+                        "or output); with --batch: the files to convert (without --to: TRC files, at most "
+                        "1000)")
         ->type_name("FILE")
         ->required();
     AddCleaningOptions(*command, files, options->cleaning);
     std::string footer = kConvertFooter;
     footer.replace(footer.find("@UP@"), 4, tovfileio::MarkerUpConventions());
+    footer.replace(footer.find("@BATCH@"), 7, kFormatBatchHelp);
     command->footer(footer);
 }

@@ -96,6 +96,10 @@ public:
     std::size_t Converted() const { return converted_; }
     std::size_t Failed() const { return failed_; }
     std::size_t Warned() const { return warned_; }
+    // The findings of the last source read, and whether a GWM file could
+    // not be written for want of disk or permission.
+    const FindingList& Found() const { return findings_; }
+    bool WriteFailed() const { return writeFailed_; }
 
 private:
     std::string ShownSource(const GwmFileResult& file) const {
@@ -124,6 +128,7 @@ private:
     const GwmFileResult* warnedFor_ = nullptr;
     std::uint64_t fileWarnings_ = 0;
     std::size_t converted_ = 0, failed_ = 0, warned_ = 0;
+    bool writeFailed_ = false;
 };
 
 bool CommandRun::MayPad(const GwmFileResult& file) {
@@ -181,6 +186,7 @@ void CommandRun::ReportNotWritten(const GwmFileResult& file) {
         return;
     }
     const bool tooLarge = sizeLimit_ != nullptr && sizeLimit_->Reached();
+    writeFailed_ = !tooLarge;
     std::string why = tooLarge ? OutputTooLarge(limit_, 0) : NotWrittenWhole(file.writeError);
     // A batch stops at a file it cannot write.
     if (log_ != nullptr) {
@@ -208,8 +214,8 @@ bool LoadMap(const GwmCommand& command, MarkerNameMap& map, const CommandIO& io)
     return LoadMarkerNameMap(command.mnm, map, io);
 }
 
-// The output folder, made (with its parents) when missing; false, with the
-// reason said, when it is no folder or cannot be written in.
+}  // namespace
+
 bool OutputFolderReady(const std::string& folder, const CommandIO& io) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -229,6 +235,8 @@ bool OutputFolderReady(const std::string& folder, const CommandIO& io) {
     }
     return true;
 }
+
+namespace {
 
 ConvertGWMSettings BatchSettings(const GwmCommand& command) {
     ConvertGWMSettings settings = command.settings;
@@ -365,6 +373,7 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
     std::string error;
     if (!output.Resolve(out, in, input.ReadPath(), tovfileio::KindInfo(tovfileio::FileKind::kGwm).extension,
                         nullptr, error)) {
+        if (command.outcome != nullptr) command.outcome->failed = true;
         return Report(io, output.Name(), error);
     }
     Warnings warnings(io);
@@ -387,8 +396,13 @@ int RunGwmSingle(const GwmCommand& command, const InputFile& input, const std::s
         conversion.WriteOnAnotherThread(true);
         run = conversion.Run({source}, settings, map, RefusedSource::kSkip, observer);
     }
+    if (command.outcome != nullptr) {
+        command.outcome->findings = observer.Found().All();
+        command.outcome->failed = observer.WriteFailed() || CouldNotRead(observer.Found().All());
+    }
     if (observer.Converted() != 1) return kExitFailed;
     if (!output.Finish(io, error)) {
+        if (command.outcome != nullptr) command.outcome->failed = true;
         return Report(io, output.Name(), "The file could not be put in place: " + error);
     }
     return kExitOk;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands/Commands.h"
+#include "cli/commands/ConversionOutcome.h"
 #include "cli/files/InputFile.h"
 #include "tovfileio/gwm/ConvertGWMSettings.h"
 #include "tovfileio/gwm/MarkerNameMap.h"
@@ -24,12 +25,17 @@ struct GwmCommand {
     bool padAnyway = false;            // --frames header: pad whatever the proportion
     std::optional<std::uint64_t> maxOutput;
     unsigned jobs = 1;                 // batch: files converted at once
+    ConversionOutcome* outcome = nullptr;  // single file: told how it went, when asked
 };
 
 // Converts the sources into OUTDIR/NAME.gwm with OUTDIR/ConvertGWMLog.txt.
 // A source that cannot be read gets no GWM file and makes the status 1, the
 // others are still converted; a file that cannot be written stops the batch.
 int RunGwmBatch(const GwmCommand& command, CommandContext& context);
+
+// Makes the output folder of a batch (with its parents) when missing;
+// false, with the reason said, when it is no folder or cannot be written in.
+bool OutputFolderReady(const std::string& folder, const CommandIO& io);
 
 // The map of --mnm into `map` (none: an empty map); false, with the reason
 // said, when it does not open (a conversion would stop without a word).

@@ -32,12 +32,21 @@ int MisreadRefused(const CommandIO& io, const std::string& in, const InputFile& 
                               RepairHint(input.ReadPath(), input.Kind(), true));
 }
 
+// The status of a conversion that could not read or write a file, noted
+// for a caller that asked.
+int Failed(ConversionOutcome* outcome, int status) {
+    if (outcome != nullptr) outcome->failed = true;
+    return status;
+}
+
 }  // namespace
 
 int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& input,
                 FileKind outKind, const std::string& out, const TakeConversionOptions& options) {
     if (options.strict) {
-        if (const std::uint64_t count = WarningsOf(input.ReadPath(), input.Kind()).size(); count > 0) {
+        const std::vector<ReadFinding> warned = WarningsOf(input.ReadPath(), input.Kind());
+        if (const std::uint64_t count = warned.size(); count > 0) {
+            if (options.outcome != nullptr) options.outcome->findings = warned;
             return Report(io, in, Counted(count, "warning", "warnings") +
                                       ", failures with --strict; nothing written");
         }
@@ -45,7 +54,7 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
     OutputFile output;
     std::string error;
     if (!output.Resolve(out, in, input.ReadPath(), KindInfo(outKind).extension, nullptr, error)) {
-        return Report(io, output.Name(), error);
+        return Failed(options.outcome, Report(io, output.Name(), error));
     }
     ConversionRequest request = InputConversion(input, output.WritePath(), outKind);
     request.units = options.units;
@@ -73,24 +82,29 @@ int ConvertTake(const CommandIO& io, const std::string& in, const InputFile& inp
         result = Convert(request);
         tooLarge = sizeLimit.Reached();
     }
+    if (options.outcome != nullptr) options.outcome->findings = findings.All();
     if (result.misread) return MisreadRefused(io, in, input, result);
     if (!result.readMessage.empty()) {
         const std::string context = RefusalContext(findings, in, input.Tried());
-        return Report(io, in, EncodeUtf8(result.readMessage) + (context.empty() ? "" : " " + context));
+        const int status =
+            Report(io, in, EncodeUtf8(result.readMessage) + (context.empty() ? "" : " " + context));
+        return CouldNotRead(findings.All()) ? Failed(options.outcome, status) : status;
     }
     Warnings warnings(io);
     warnings.AddFindings(in, findings.All());
     if (!result.writeMessage.empty()) {
         if (tooLarge) return Report(io, output.Name(), OutputTooLarge(limit, 0));
         if (result.ioError != 0) {
-            return Report(io, output.Name(), result.writeMessage == kFileNotOpened
-                                                 ? NotOpened(result.ioError)
-                                                 : NotWrittenWhole(result.ioError));
+            return Failed(options.outcome,
+                          Report(io, output.Name(), result.writeMessage == kFileNotOpened
+                                                        ? NotOpened(result.ioError)
+                                                        : NotWrittenWhole(result.ioError)));
         }
         return Report(io, output.Name(), EncodeUtf8(result.writeMessage));
     }
     if (!output.Finish(io, error)) {
-        return Report(io, output.Name(), "The file could not be put in place: " + error);
+        return Failed(options.outcome,
+                      Report(io, output.Name(), "The file could not be put in place: " + error));
     }
     for (const std::string& note : result.notes) io.Err(output.Name() + ": " + note + "\n");
     for (const std::string& line : CleaningLines(result.cleaning)) io.Err(output.Name() + ": " + line + "\n");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands/ConversionOutcome.h"
 #include "cli/files/CommandIO.h"
 #include "cli/files/InputFile.h"
 #include "tovfileio/convert/Conversion.h"
@@ -32,6 +33,9 @@ struct TakeConversionOptions {
     // What of a C3D file a CSV file gets, and whether plates are zeroed.
     tovfileio::C3dContent content = tovfileio::C3dContent::kMarkers;
     bool zeroPlates = false;
+    // Told whether the conversion failed and what the reader found; none:
+    // the messages say it all.
+    ConversionOutcome* outcome = nullptr;
 };
 
 // Converts `input` (named `in` by the user) into `out` as a file of
