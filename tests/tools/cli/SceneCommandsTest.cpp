@@ -263,13 +263,33 @@ TEST_F(SceneCommandsTest, SceneShowsTheTreeOrTheDocument) {
                            "  Box  dummy  position 0 keys, rotation 0 keys (euler_xyz), scale 0 keys\n"
                            "    c  none"));
     EXPECT_THAT(text.out, HasSubstr("\n" + std::string(64, ' ') + "[depth 35] Tip  none"));
-    // What --json prints is the document as the host writes it (its layout
-    // is the host's, checked with the host), which shows the same.
+    // What --json prints is the scene as a JSON document (its layout is the
+    // host's, checked with the host), which shows the same.
     const auto json = RunOk({"scene", "--json", path});
     EXPECT_EQ(RunCommand({"scene", Write("again.json", json.out)}).out, text.out);
 
     RunExpecting({"scene", Path("none.json")}, 1,
                  "tovfileio scene: " + Path("none.json") + ": cannot open: No such file or directory\n");
+}
+
+// A scene a command saved is a binary document; --json shows it as JSON
+// text, which describes, and shows as JSON, exactly as the saved file does.
+// A document is known by its content, whatever its name: `gltf` writes the
+// same file from either form under any name.
+TEST_F(SceneCommandsTest, SceneJsonShowsASavedDocumentAsText) {
+    const std::string saved = WalkScene();
+    EXPECT_NE(tovtest::ReadBytes(saved).substr(0, 1), "{");
+    const auto json = RunOk({"scene", "--json", saved});
+    EXPECT_THAT(json.out, StartsWith("{\n  \"format\": \"tovfileio-scene\",\n  \"version\": 2,\n"));
+    const std::string text = Write("text.json", json.out);
+    EXPECT_EQ(RunOk({"scene", text}).out, RunOk({"scene", saved}).out);
+    EXPECT_EQ(RunOk({"scene", "--json", text}).out, json.out);
+
+    const std::string renamed = Write("walk.scene", tovtest::ReadBytes(saved));
+    RunOk({"gltf", renamed, Path("binary.gltf")});
+    RunOk({"gltf", text, Path("text.gltf")});
+    EXPECT_THAT(tovtest::ReadBytes(Path("binary.gltf")), StartsWith("{"));
+    EXPECT_EQ(tovtest::ReadBytes(Path("binary.gltf")), tovtest::ReadBytes(Path("text.gltf")));
 }
 
 // Options a dialog remembers from an earlier run: a later run that keeps

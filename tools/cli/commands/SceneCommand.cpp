@@ -18,11 +18,13 @@ using brindle::host::Scene;
 using brindle::host::SceneNode;
 
 const char kSceneFooter[] =
-    "Reads a scene document (as the host saves it) and shows its settings and\n"
-    "its node tree: each node indented under its parent, with its object's\n"
-    "kind and the keys of its position, rotation and scale controllers. Trees\n"
-    "deeper than 32 levels show the depth in brackets instead of indenting\n"
-    "further. With --json, the document as the host would save it.\n"
+    "Reads a scene document (the binary form the host saves, or JSON) and\n"
+    "shows its settings and its node tree: each node indented under its\n"
+    "parent, with its object's kind and the keys of its position, rotation\n"
+    "and scale controllers. Trees deeper than 32 levels show the depth in\n"
+    "brackets instead of indenting further. With --json, the scene as a JSON\n"
+    "document, whichever form the file holds: text to read or compare, which\n"
+    "loads as the same scene.\n"
     "\n"
     "A file that cannot be read is reported on standard error; the exit\n"
     "status is then 1.";
@@ -128,7 +130,7 @@ void AddSceneCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command =
         context.AddCommand(app, "scene", "show what a scene document holds",
                            [options, &context] { return RunScene(*options, context.IO()); });
-    command->add_flag("--json", options->json, "the scene document itself");
+    command->add_flag("--json", options->json, "the scene as a JSON document");
     command->add_option("FILE", options->file, "the scene document")->required();
     command->footer(kSceneFooter);
 }
