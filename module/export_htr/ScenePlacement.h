@@ -34,15 +34,23 @@ inline tovfileio::TOVVector3<double> Scaled(const tovfileio::TOVVector3<double>&
 
 // A node's placement at `t` split into translation, rotation and scale:
 // relative to its scene parent, or in world space for a root that keeps its
-// parents' transforms. `parentScale` is the x scale of the parent's world
-// transform.
-struct Placement {
+// parents' transforms.
+struct Parts {
     Point3 translation;
     Quat rotation;
     Point3 scale;
+};
+
+// The placement with `parentScale`, the x scale of the parent's world
+// transform, which the base pose measures lengths against.
+struct Placement : Parts {
     float parentScale;
 };
 
 Placement PlaceAt(INode* node, TimeValue t, bool relative);
+// The node's own parts alone: what a frame takes. Its lengths are measured
+// against the parent segment's frame scale instead, so the parent's world
+// transform is not decomposed.
+Parts PartsAt(INode* node, TimeValue t, bool relative);
 
 }  // namespace htrexport

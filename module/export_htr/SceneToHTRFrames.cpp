@@ -10,7 +10,7 @@ using namespace tovfileio;
 
 using htrexport::FileTranslation;
 using htrexport::Matrix;
-using htrexport::Placement;
+using htrexport::Parts;
 using htrexport::Product;
 using htrexport::Scaled;
 
@@ -27,7 +27,7 @@ void ExportHTR::ExportFrames() {
 void ExportHTR::AppendFrame(const FrameSource& source, std::uint32_t index, TimeValue t) const {
     static const htrexport::AxisReturn axes;
     const bool root = source.root;
-    const Placement p = htrexport::PlaceAt(source.node, t, source.relative);
+    const Parts p = htrexport::PartsAt(source.node, t, source.relative);
     const double parentFrameScale = root ? 1.0 : source.parent->GetFrameScale(index);
     TOVVector3<double> tr = FileTranslation(p.translation, root);
     if (!root) tr = Scaled(tr, parentFrameScale);
