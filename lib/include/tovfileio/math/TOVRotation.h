@@ -90,6 +90,11 @@ public:
 
     TOVVector3<T> angles;
     TOVEulerOrder order;
+
+private:
+    // SetFromMatrix for the decoded order `a`.
+    [[gnu::always_inline]] void FillFromMatrix(const TOVEulerOrder::Axes& a,
+                                               const TOVRotationMatrix3<T>& m);
 };
 
 template <typename T>
@@ -150,6 +155,9 @@ public:
     TOVVector3<T> rows[3];
 
 private:
+    // SetFromEuler for the decoded order `a`.
+    [[gnu::always_inline]] void FillFromEuler(const TOVEulerOrder::Axes& a,
+                                              const TOVVector3<T>& angles);
     void SwapElements(int a, int b) {
         const T held = rows[a].At(b);
         rows[a].At(b) = rows[b].At(a);
@@ -197,12 +205,24 @@ TOVEulerRotation<T>& TOVEulerRotation<T>::operator=(const TOVEulerRotation& othe
     return *this;
 }
 
+// Code 0, the order of HTR files and the default, is decoded here at
+// compile time: the conversions then store and load every element at a
+// fixed place. The arithmetic is the same for every order.
 template <typename T>
 void TOVRotationMatrix3<T>::SetFromEuler(const TOVEulerRotation<T>& e) {
-    const auto a = e.order.Decode();
-    T ti = e.angles.At(0);
-    T tj = e.angles.At(1);
-    T th = e.angles.At(2);
+    if (e.order.code == 0) {
+        FillFromEuler(TOVEulerOrder(0).Decode(), e.angles);
+    } else {
+        FillFromEuler(e.order.Decode(), e.angles);
+    }
+}
+
+template <typename T>
+inline void TOVRotationMatrix3<T>::FillFromEuler(
+    const TOVEulerOrder::Axes& a, const TOVVector3<T>& angles) {
+    T ti = angles.At(0);
+    T tj = angles.At(1);
+    T th = angles.At(2);
     if (a.rotatingFrame) std::swap(ti, th);
     if (a.oddParity) {
         ti = -ti;
@@ -240,7 +260,16 @@ void TOVRotationMatrix3<T>::SetFromEuler(const TOVEulerRotation<T>& e) {
 
 template <typename T>
 void TOVEulerRotation<T>::SetFromMatrix(const TOVRotationMatrix3<T>& m) {
-    const auto a = order.Decode();
+    if (order.code == 0) {
+        FillFromMatrix(TOVEulerOrder(0).Decode(), m);
+    } else {
+        FillFromMatrix(order.Decode(), m);
+    }
+}
+
+template <typename T>
+inline void TOVEulerRotation<T>::FillFromMatrix(
+    const TOVEulerOrder::Axes& a, const TOVRotationMatrix3<T>& m) {
     const int i = a.i, j = a.j, k = a.k;
     auto S = [&m](int r, int c) -> T { return m.rows[c].At(r); };
     const T threshold = T(kTOVGimbalThreshold);
