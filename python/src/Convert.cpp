@@ -101,6 +101,11 @@ void RegisterConvert(py::module_& module) {
                py::arg("units") = py::none(), py::arg("up") = py::none(),
                py::arg("in_up") = py::none(), py::arg("strict") = false,
                py::arg("frames") = "held", py::arg("accept_misread") = false);
+    // ".trc": how files of a format are named, for outputs named after
+    // their sources.
+    module.def("_extension", [](const std::string& format) {
+        return std::string(tovfileio::KindInfo(KindNamed(format)).extension);
+    }, py::arg("format"));
 }
 
 }  // namespace tovpy
