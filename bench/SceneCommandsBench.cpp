@@ -2,9 +2,10 @@
 // file of 60 segments over 20,000 frames and a TRC file of 80 markers over
 // 20,000 rows, imported into a new scene, the scene loaded (`scene`),
 // exported, written as glTF and drawn (`preview`). Each iteration also runs
-// `tovfileio info` of the same input with the clock paused, so both see the
-// same machine. Counters: info_ms (one info run), x_info (the command's time
-// over info's), peak_MB and x_input_memory (its peak memory over the input
+// `tovfileio info` of the same input and the reader floor of that input (a
+// `from_chars` pass over its numbers) with the clock paused, so all three see
+// the same machine. Counters: info_ms (one info run), x_info (the command's
+// time over info's), x_floor (the command's time over the floor's), peak_MB and x_input_memory (its peak memory over the input
 // file's size), and for the imports doc_x_input (the scene document's size
 // over the input file's).
 #include <benchmark/benchmark.h>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "bench/NumberFloor.h"
 #include "bench/ProcessRun.h"
 
 namespace {
@@ -56,11 +58,14 @@ const std::filesystem::path& ImportedScene(bool trc) {
 void RunAgainstInfo(benchmark::State& state, const std::filesystem::path& input, const Args& args,
                     const std::function<void()>& before = {}) {
     UseScratchSettings();
-    double infoSeconds = 0.0, subjectSeconds = 0.0;
+    double infoSeconds = 0.0, floorSeconds = 0.0, subjectSeconds = 0.0;
     std::uint64_t peak = 0, infoPeak = 0;
+    std::vector<char> floorBuffer;
     for (auto _ : state) {
         state.PauseTiming();
         infoSeconds += tovbench::Seconds([&] { Run({"info", input.native()}, infoPeak); });
+        floorSeconds += tovbench::Seconds(
+            [&] { benchmark::DoNotOptimize(tovfloor::ParseNumbers(input.native(), floorBuffer)); });
         if (before) before();
         state.ResumeTiming();
         int status = 0;
@@ -74,6 +79,7 @@ void RunAgainstInfo(benchmark::State& state, const std::filesystem::path& input,
     const double bytes = static_cast<double>(std::filesystem::file_size(input));
     state.counters["info_ms"] = infoSeconds / runs * 1000.0;
     state.counters["x_info"] = subjectSeconds / infoSeconds;
+    state.counters["x_floor"] = subjectSeconds / floorSeconds;
     state.counters["peak_MB"] = static_cast<double>(peak) / (1 << 20);
     state.counters["x_input_memory"] = static_cast<double>(peak) / bytes;
 }
