@@ -38,8 +38,7 @@ _CONVERT_OPTIONS = ("units", "up", "in_up", "strict", "frames", "accept_misread"
 
 
 def _finding(finding) -> dict[str, Any]:
-    return {"code": finding.code.name, "effect": finding.effect, "line": finding.line,
-            "text": finding.text}
+    return {"code": finding.code.name, "text": finding.text}
 
 
 def _outputs(sources: list[str], out_dir: str, to: str) -> list[str]:
@@ -58,25 +57,25 @@ def _outputs(sources: list[str], out_dir: str, to: str) -> list[str]:
 
 
 def _converted_before(source: str, output: str) -> bool:
-    """Whether `output` is there from an earlier run and newer than its
-    source. Outputs are moved into place only when whole, so one that is
-    there is complete."""
+    """Whether `output` is there from an earlier run, not empty and not
+    older than its source. Outputs are moved into place only when whole, so
+    one that is there is complete."""
     try:
-        return os.stat(output).st_mtime_ns >= os.stat(source).st_mtime_ns
+        made = os.stat(output)
+        return made.st_size > 0 and made.st_mtime_ns >= os.stat(source).st_mtime_ns
     except OSError:
         return False
 
 
-def _line(source: str, output: str, status: str, findings=(), message: str | None = None,
-          seconds: float = 0.0) -> dict[str, Any]:
-    line: dict[str, Any] = {"source": source, "output": output, "status": status,
-                            "findings": [_finding(f) for f in findings]}
-    if message is not None:
-        line["message"] = message
-    line["bytes"] = os.path.getsize(source) if os.path.isfile(source) else 0
-    line["output_bytes"] = os.path.getsize(output) if status != "refused" and os.path.isfile(output) else 0
-    line["seconds"] = round(seconds, 6)
-    return line
+def _line(source: str, output: str, status: str, findings=(), seconds: float = 0.0) -> dict[str, Any]:
+    """A report line, as `tovfileio convert --batch --report` writes one."""
+    written = status in ("converted", "skipped")
+    return {"source": source, "output": output, "status": status,
+            # What a conversion tells of the read: the warnings and the refusal.
+            "findings": [_finding(f) for f in findings if f.is_warning or f.effect == "refusal"],
+            "bytes": os.path.getsize(source) if os.path.isfile(source) else None,
+            "output_bytes": os.path.getsize(output) if written else None,
+            "seconds": round(seconds, 6)}
 
 
 def _convert_one(source: str, output: str, to: str, options: dict, scratch: str) -> dict:
@@ -94,13 +93,13 @@ def _convert_one(source: str, output: str, to: str, options: dict, scratch: str)
             warnings.simplefilter("ignore")
             done = convert(source, os.path.join(folder, os.path.basename(output)), to=to, **options)
         os.replace(os.path.join(folder, os.path.basename(output)), output)
-        return _line(source, output, "converted", done.findings, seconds=time.perf_counter() - started)
+        return _line(source, output, "converted", done.findings, time.perf_counter() - started)
     except (ReadError, ConversionError) as refusal:
-        return _line(source, output, "refused", getattr(refusal, "findings", []) or [],
-                     str(refusal), time.perf_counter() - started)
+        return _line(source, output, "refused", getattr(refusal, "findings", None) or [],
+                     time.perf_counter() - started)
     except (WriteError, OSError, ValueError) as failure:
-        return _line(source, output, "failed", getattr(failure, "findings", []) or [],
-                     str(failure), time.perf_counter() - started)
+        return _line(source, output, "failed", getattr(failure, "findings", None) or [],
+                     time.perf_counter() - started)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
@@ -149,7 +148,7 @@ def _write_report(out_dir: str, lines: list[dict], scratch: str) -> None:
     staged = os.path.join(scratch, REPORT_NAME)
     with open(staged, "w", encoding="utf-8") as report:
         for line in lines:
-            report.write(json.dumps(line, ensure_ascii=False) + "\n")
+            report.write(json.dumps(line, ensure_ascii=False, separators=(",", ":")) + "\n")
     os.replace(staged, os.path.join(out_dir, REPORT_NAME))
 
 
@@ -164,8 +163,9 @@ def convert(sources: Iterable[str | os.PathLike], out_dir: str | os.PathLike, to
     With resume=True (the default) a source whose output is there and newer
     is not converted again and is reported "skipped". Returns the report:
     per source, in the order given, its source, output, status ("converted",
-    "refused", "failed" or "skipped"), the reader's findings, a message for a
-    refusal or failure, bytes, output_bytes and seconds; the same lines are
+    "refused", "failed" or "skipped"), the reader's findings (code and
+    text), bytes, output_bytes (None when nothing was written) and seconds,
+    as `tovfileio convert --batch --report` writes them; the same lines are
     written to OUT_DIR/batch-report.jsonl. Raises ValueError before anything
     runs for an unknown option or format, or two sources of one stem.
     """
