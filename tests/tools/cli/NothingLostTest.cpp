@@ -471,8 +471,10 @@ TEST_F(NothingLostTest, CtrlCStopsABatchBetweenFiles) {
 // and says why, and a failed save of the settings is said once.
 class SceneLockTest : public tovtest::CliTest {};
 
+// Whether the scene document holds a node named `node`, seen in its JSON.
 bool Holds(const std::string& document, const std::string& node) {
-    return tovtest::ReadBytes(document).find("\"name\": \"" + node + "\"") != std::string::npos;
+    return RunOk({"scene", "--json", document}).out.find("\"name\": \"" + node + "\"") !=
+           std::string::npos;
 }
 
 // Two imports into one new scene, started together: the skeletons of two

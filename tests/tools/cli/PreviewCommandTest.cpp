@@ -303,7 +303,7 @@ TEST_F(PreviewCommandTest, ViewRefusalsLeaveNoPage) {
     // 41 times: refused before a position is evaluated.
     const std::string scene = Path("long.json");
     RunOk({"import-trc", walk, "--scene", scene, "--suppress-prompts"});
-    Write("long.json", std::regex_replace(tovtest::ReadBytes(scene),
+    Write("long.json", std::regex_replace(RunOk({"scene", "--json", scene}).out,
         std::regex("\"animation_range\": \\[[^\\]]*\\]"),
                                           "\"animation_range\": [0, 80000000]"));
     const std::string out = Path("page.html");
