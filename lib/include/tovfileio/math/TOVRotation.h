@@ -7,6 +7,9 @@
 // column-vector matrix S in which the conversion formulas are written. So
 // M[r][c] = S[c][r], and for order code 0 the stored matrix is
 // X(x) * Y(y) * Z(z) of the row-vector elementary rotations.
+//
+// The three rotation types are final, as the vectors are, so that their
+// temporaries are destroyed without virtual calls.
 #pragma once
 
 #include <cmath>
@@ -54,7 +57,7 @@ protected:
 
 // Three angles (first, second, third) about the axes named by `order`.
 template <typename T>
-class TOVEulerRotation : public TOVRotation<T> {
+class TOVEulerRotation final : public TOVRotation<T> {
 public:
     // Angles 0 in the default order.
     TOVEulerRotation() : order(TOVProcessDefaultEulerOrder()) {}
@@ -98,7 +101,7 @@ private:
 };
 
 template <typename T>
-class TOVRotationMatrix3 : public TOVRotation<T> {
+class TOVRotationMatrix3 final : public TOVRotation<T> {
 public:
     // The identity.
     TOVRotationMatrix3() : rows{{T(1), T(0), T(0)}, {T(0), T(1), T(0)}, {T(0), T(0), T(1)}} {}
@@ -167,7 +170,7 @@ private:
 
 // A unit quaternion (x, y, z vector part, w scalar part).
 template <typename T>
-class TOVQuaternion : public TOVRotation<T> {
+class TOVQuaternion final : public TOVRotation<T> {
 public:
     // The identity rotation.
     TOVQuaternion() : q(T(0), T(0), T(0), T(1)) {}

@@ -26,7 +26,7 @@ protected:
 };
 
 template <typename T>
-class TOVVector3 : public TOVVector<T> {
+class TOVVector3 final : public TOVVector<T> {
 public:
     TOVVector3() = default;
     TOVVector3(T x, T y, T z) : elements_{x, y, z} {}
@@ -51,7 +51,7 @@ private:
 };
 
 template <typename T>
-class TOVVector4 : public TOVVector<T> {
+class TOVVector4 final : public TOVVector<T> {
 public:
     TOVVector4() = default;
     TOVVector4(T x, T y, T z, T w) : elements_{x, y, z, w} {}
