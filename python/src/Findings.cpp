@@ -213,63 +213,9 @@ namespace {
 void RegisterFindingCodes(py::module_& module) {
     py::enum_<ReadFindingCode> code(module, "FindingCode",
                                     "The kind of a finding, as the readers name it.");
-#define TOV_CODE(name, enumerator) code.value(name, ReadFindingCode::enumerator)
-    TOV_CODE("CANNOT_OPEN", kCannotOpen);
-    TOV_CODE("OUT_OF_MEMORY", kOutOfMemory);
-    TOV_CODE("EMPTY", kEmpty);
-    TOV_CODE("TEXT_IN_NUMBERS", kTextInNumbers);
-    TOV_CODE("FRAME_GAPS", kFrameGaps);
-    TOV_CODE("TRC_LAYOUT_NOT_XYZ", kTrcLayoutNotXYZ);
-    TOV_CODE("TRC_PATH_TYPE_UNREAD", kTrcPathTypeUnread);
-    TOV_CODE("TRC_HEADER_NOT_NUMBER", kTrcHeaderNotNumber);
-    TOV_CODE("TRC_NOT_WHOLE", kTrcNotWhole);
-    TOV_CODE("TRC_UNIT_UNKNOWN", kTrcUnitUnknown);
-    TOV_CODE("TRC_NAME_OFF_COLUMN", kTrcNameOffColumn);
-    TOV_CODE("TRC_LAST_NAME_UNREAD", kTrcLastNameUnread);
-    TOV_CODE("TRC_NAME_LEFT_OUT", kTrcNameLeftOut);
-    TOV_CODE("TRC_NAME_EMPTY", kTrcNameEmpty);
-    TOV_CODE("TRC_LABELS_MISSING", kTrcLabelsMissing);
-    TOV_CODE("TRC_LABEL_COUNT", kTrcLabelCount);
-    TOV_CODE("TRC_SEPARATOR_ROW", kTrcSeparatorRow);
-    TOV_CODE("TRC_WIDE_ROWS", kTrcWideRows);
-    TOV_CODE("TRC_SHORT_ROWS", kTrcShortRows);
-    TOV_CODE("TRC_FRAMES_START_ELSEWHERE", kTrcFramesStartElsewhere);
-    TOV_CODE("TRC_TIMES_OFF_RATE", kTrcTimesOffRate);
-    TOV_CODE("TRC_MARKERS_UNSEEN", kTrcMarkersUnseen);
-    TOV_CODE("TRC_ROW_COUNT", kTrcRowCount);
-    TOV_CODE("TRC_MARKER_COUNT", kTrcMarkerCount);
-    TOV_CODE("TRC_NOTHING", kTrcNothing);
-    TOV_CODE("TRC_NAN_DROPOUTS", kTrcNanDropouts);
-    TOV_CODE("HTR_HEADER_VALUE", kHtrHeaderValue);
-    TOV_CODE("HTR_GRAVITY_X", kHtrGravityX);
-    TOV_CODE("HTR_DUPLICATE_SEGMENT", kHtrDuplicateSegment);
-    TOV_CODE("HTR_SEGMENT_NOT_FOUND", kHtrSegmentNotFound);
-    TOV_CODE("HTR_SEGMENT_COUNT", kHtrSegmentCount);
-    TOV_CODE("HTR_NOT_WHOLE", kHtrNotWhole);
-    TOV_CODE("HTR_UNIT_UNKNOWN", kHtrUnitUnknown);
-    TOV_CODE("HTR_ROTATION_UNIT_UNKNOWN", kHtrRotationUnitUnknown);
-    TOV_CODE("HTR_KEYWORD_CASE", kHtrKeywordCase);
-    TOV_CODE("HTR_HEADER_MISSING", kHtrHeaderMissing);
-    TOV_CODE("HTR_NO_HIERARCHY", kHtrNoHierarchy);
-    TOV_CODE("HTR_NO_ROOT", kHtrNoRoot);
-    TOV_CODE("HTR_SEGMENTS_AGAINST_HEADER", kHtrSegmentsAgainstHeader);
-    TOV_CODE("HTR_FRAMES_AGAINST_HEADER", kHtrFramesAgainstHeader);
-    TOV_CODE("HTR_UNKNOWN_SECTION", kHtrUnknownSection);
-    TOV_CODE("HTR_NOTHING", kHtrNothing);
-    TOV_CODE("GWM_REFUSED", kGwmRefused);
-    TOV_CODE("BVH_REFUSED", kBvhRefused);
-    TOV_CODE("BVH_RATE_NOT_WHOLE", kBvhRateNotWhole);
-    TOV_CODE("BVH_NAME_BLANKS", kBvhNameBlanks);
-    TOV_CODE("C3D_NOT_C3D", kC3dNotC3d);
-    TOV_CODE("C3D_DAMAGED", kC3dDamaged);
-    TOV_CODE("C3D_FRAMES_MISSING", kC3dFramesMissing);
-    TOV_CODE("C3D_LABELS_RENAMED", kC3dLabelsRenamed);
-    TOV_CODE("C3D_UNIT_UNKNOWN", kC3dUnitUnknown);
-    TOV_CODE("C3D_RATE_NOT_WHOLE", kC3dRateNotWhole);
-    TOV_CODE("C3D_ANALOG_SKIPPED", kC3dAnalogSkipped);
-    TOV_CODE("C3D_PARAMETER_SHORT", kC3dParameterShort);
-    TOV_CODE("C3D_ANALOG_VALUES", kC3dAnalogValues);
-#undef TOV_CODE
+    for (const ReadFindingCode each : tovfileio::FindingCodes()) {
+        code.value(tovfileio::FindingCodeName(each), each);
+    }
 }
 
 void RegisterFindingClass(py::module_& module) {

@@ -36,8 +36,5 @@ struct BatchFileReport {
 // "converted", "refused", "failed" or "skipped".
 const char* BatchStatusWord(BatchStatus status);
 
-// The finding's code as a word: "TRC_NAN_DROPOUTS".
-const char* FindingCodeName(tovfileio::ReadFindingCode code);
-
 // The report's line for one source, with its line end.
 std::string BatchReportLine(const BatchFileReport& file);

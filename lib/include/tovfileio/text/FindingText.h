@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tovfileio/text/ReadFinding.h"
 
@@ -28,5 +29,12 @@ std::string RefusalCause(const ReadFinding& finding);
 // The word for what a finding does to the read: "refusal", "shift",
 // "misread" or "note".
 const char* EffectName(ReadFinding::Effect effect);
+
+// The code as one word, as reports and the Python module name it
+// ("TRC_NAN_DROPOUTS"); null for a number that is no code.
+const char* FindingCodeName(ReadFindingCode code);
+
+// Every code, in the order ReadFindingCode lists them.
+const std::vector<ReadFindingCode>& FindingCodes();
 
 }  // namespace tovfileio
