@@ -1,14 +1,18 @@
 // World matrices kept by the scene's nodes: after any change to keys,
 // controllers or parents, every node's GetNodeTM is what composing the
 // locals afresh gives, and chains far deeper than the call stack allows are
-// evaluated and changed in linear time.
+// evaluated and changed in linear time. And what a marker cloud's nodes
+// share: one object while it is unchanged, and the indexes that find
+// nodes by handle and by name.
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "brindle/host/scene/Scene.h"
+#include "brindle/sdk/TextCodec.h"
 #include "tests/support/SceneNodes.h"
 
 namespace {
@@ -33,7 +37,7 @@ void ExpectFresh(Scene& scene, const std::string& change) {
     for (TimeValue t : kTimes) {
         for (SceneNode* node : scene.Nodes()) {
             EXPECT_EQ(node->GetNodeTM(t, nullptr), FreshWorld(node, t).Rounded())
-                << change << ": " << std::string(node->Name().begin(), node->Name().end())
+                << change << ": " << TextCodec::EncodeUtf8(node->NameView())
                 << " at " << t;
         }
     }
@@ -128,6 +132,90 @@ TEST(SceneWorldTest, ChainsDeeperThanTheStackAreEvaluatedAndChangedInLinearTime)
         node->Transform().Position().Set(0, Point3(0.0f, 0.002f, 0.0f), false);
     }
     EXPECT_NEAR(chain.back()->GetNodeTM(0, nullptr).GetTrans().y, 200.0f, 0.02f);
+    scene.Clear();
+}
+
+TEST(SceneWorldTest, AlikeMarkersShareOneObjectUntilOneIsChanged) {
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    const auto point = [&](float size) {
+        auto object = NewSceneObject(HELPER_CLASS_ID, POINTHELP_CLASS_ID);
+        object->Block().SetValue(kPointSize, 0, size);
+        return scene.CreateNode(std::move(object));
+    };
+    SceneNode* a = point(20.0f);
+    SceneNode* b = point(20.0f);
+    SceneNode* c = point(20.0f);
+    SceneNode* zero = point(0.0f);
+    SceneNode* negativeZero = point(-0.0f);
+    SceneNode* sphere1 = scene.CreateNode(NewSceneObject(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID));
+    SceneNode* sphere2 = scene.CreateNode(NewSceneObject(GEOMOBJECT_CLASS_ID, SPHERE_CLASS_ID));
+    EXPECT_EQ(a->HeldObject(), b->HeldObject());
+    EXPECT_EQ(a->HeldObject(), c->HeldObject());
+    // Sizes that a document tells apart are not shared, nor are bones,
+    // which are shaped after they are made.
+    EXPECT_NE(zero->HeldObject(), negativeZero->HeldObject());
+    EXPECT_EQ(sphere1->HeldObject(), sphere2->HeldObject());
+    SceneNode* bone1 = scene.CreateNode(NewSceneObject(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID));
+    SceneNode* bone2 = scene.CreateNode(NewSceneObject(GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID));
+    EXPECT_NE(bone1->HeldObject(), bone2->HeldObject());
+
+    // A plug-in that changes the object it is handed changes that node's alone.
+    auto* own = static_cast<SceneObject*>(b->GetObjectRef());
+    own->Block().SetValue(kPointSize, 0, 5.0f);
+    EXPECT_EQ(b->HeldObject(), own);
+    EXPECT_EQ(a->HeldObject()->Block().GetFloat(kPointSize, 0), 20.0f);
+    EXPECT_EQ(c->HeldObject()->Block().GetFloat(kPointSize, 0), 20.0f);
+    // Deleting a node that shares leaves the others their object.
+    scene.DeleteNode(a);
+    EXPECT_EQ(c->HeldObject()->Block().GetFloat(kPointSize, 0), 20.0f);
+    EXPECT_EQ(c->GetObjectRef(), c->HeldObject());
+    EXPECT_EQ(negativeZero->HeldObject()->Block().GetFloat(kPointSize, 0), -0.0f);
+    scene.Clear();
+}
+
+// Nodes made, renamed and deleted in numbers that grow and thin the
+// indexes many times over: every node is found by its handle, and a name
+// finds the first made of the nodes that have it, as a walk over the nodes
+// finds them.
+TEST(SceneWorldTest, NodesAreFoundByHandleAndNameThroughGrowthAndDeletion) {
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    std::vector<SceneNode*> made;
+    for (int i = 0; i < 3000; ++i) {
+        made.push_back(tovtest::AddNode(scene, (L"M" + std::to_wstring(i % 700)).c_str(),
+                                        HELPER_CLASS_ID, POINTHELP_CLASS_ID));
+    }
+    // Handles a document may keep: one far past the nodes, one near them.
+    SceneNode* far = scene.CreateNodeWithHandle(4000000000u, nullptr, PRS_CONTROL_CLASS_ID);
+    SceneNode* near = scene.CreateNodeWithHandle(3100, nullptr, PRS_CONTROL_CLASS_ID);
+    ASSERT_NE(far, nullptr);
+    ASSERT_NE(near, nullptr);
+    EXPECT_EQ(scene.CreateNodeWithHandle(4000000000u, nullptr, PRS_CONTROL_CLASS_ID), nullptr);
+    far->SetName(L"M5");
+    const ULONG deleted = made[0]->GetHandle();
+    for (std::size_t i = 0; i < made.size(); i += 3) scene.DeleteNode(made[i]);
+    for (std::size_t i = 1; i < made.size(); i += 7) {
+        if (i % 3 != 0) made[i]->SetName(L"Renamed");  // the others are deleted
+    }
+    made[2]->SetName(L"M5");
+
+    std::map<std::wstring, SceneNode*> first;
+    for (SceneNode* node : scene.Nodes()) {
+        EXPECT_EQ(scene.FindByHandle(node->GetHandle()), node);
+        SceneNode*& held = first[node->Name()];
+        if (held == nullptr || node->GetHandle() < held->GetHandle()) held = node;
+    }
+    for (const auto& [name, node] : first) {
+        EXPECT_EQ(scene.FindByName(name), node) << node->GetHandle();
+    }
+    EXPECT_EQ(scene.FindByName(L"M"), nullptr);
+    EXPECT_EQ(scene.FindByHandle(deleted), nullptr);
+    std::wstring taken = L"M5";
+    scene.MakeNameUnique(taken);
+    EXPECT_EQ(taken, L"M001");
+    // A new node takes the handle after the largest.
+    EXPECT_EQ(scene.CreateNode(nullptr)->GetHandle(), 4000000001u);
     scene.Clear();
 }
 

@@ -4,6 +4,26 @@
 
 namespace brindle::host {
 
+Class_ID ClassOf(ControllerClass kind) {
+    switch (kind) {
+        case ControllerClass::kPosition: return LININTERP_POSITION_CLASS_ID;
+        case ControllerClass::kScale: return LININTERP_SCALE_CLASS_ID;
+        case ControllerClass::kEulerXYZ: return EULER_XYZ_ROTATION_CLASS_ID;
+        case ControllerClass::kTCB: break;
+    }
+    return TCB_ROTATION_CLASS_ID;
+}
+
+SClass_ID SuperClassOf(ControllerClass kind) {
+    switch (kind) {
+        case ControllerClass::kPosition: return CTRL_POSITION_CLASS_ID;
+        case ControllerClass::kScale: return CTRL_SCALE_CLASS_ID;
+        case ControllerClass::kEulerXYZ:
+        case ControllerClass::kTCB: break;
+    }
+    return CTRL_ROTATION_CLASS_ID;
+}
+
 Point3 ValueTraits<Point3>::Interpolate(const Point3& a, const Point3& b, float f) {
     return Point3(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f);
 }
@@ -122,46 +142,49 @@ template class ValueController<Point3>;
 template class ValueController<Quat>;
 
 std::unique_ptr<PointController> NewPositionController() {
-    return std::make_unique<PointController>(LININTERP_POSITION_CLASS_ID, CTRL_POSITION_CLASS_ID,
-                                             Point3());
+    return std::make_unique<PointController>(ControllerClass::kPosition, Point3());
 }
 
 std::unique_ptr<PointController> NewScaleController() {
-    return std::make_unique<PointController>(LININTERP_SCALE_CLASS_ID, CTRL_SCALE_CLASS_ID,
-                                             Point3(1, 1, 1));
+    return std::make_unique<PointController>(ControllerClass::kScale, Point3(1, 1, 1));
 }
 
 std::unique_ptr<RotationController> NewRotationController(Class_ID classId) {
-    if (!(classId == EULER_XYZ_ROTATION_CLASS_ID) && !(classId == TCB_ROTATION_CLASS_ID)) {
-        return nullptr;
+    if (classId == EULER_XYZ_ROTATION_CLASS_ID) {
+        return std::make_unique<RotationController>(ControllerClass::kEulerXYZ, Quat());
     }
-    return std::make_unique<RotationController>(classId, CTRL_ROTATION_CLASS_ID, Quat());
+    if (classId == TCB_ROTATION_CLASS_ID) {
+        return std::make_unique<RotationController>(ControllerClass::kTCB, Quat());
+    }
+    return nullptr;
 }
 
 TransformController::TransformController(Class_ID classId)
     : classId_(classId),
-      position_(NewPositionController()),
-      rotation_(NewRotationController(EULER_XYZ_ROTATION_CLASS_ID)),
-      scale_(NewScaleController()) {}
+      rotation_(&defaultRotation_),
+      position_(ControllerClass::kPosition, Point3()),
+      scale_(ControllerClass::kScale, Point3(1, 1, 1)),
+      defaultRotation_(ControllerClass::kEulerXYZ, Quat()) {}
 
 BOOL TransformController::SetRotationController(Control* c) {
     auto* rotation = dynamic_cast<RotationController*>(c);
-    if (rotation == nullptr || rotation == rotation_.get()) return FALSE;
+    if (rotation == nullptr || rotation == rotation_ || rotation == &defaultRotation_) return FALSE;
     SetRotation(std::unique_ptr<RotationController>(rotation));
     return TRUE;
 }
 
 void TransformController::SetRotation(std::unique_ptr<RotationController> rotation) {
-    rotation_ = std::move(rotation);
+    replacedRotation_ = std::move(rotation);
+    rotation_ = replacedRotation_.get();
     if (rotation_ != nullptr) rotation_->SetListener(listener_);
     Changed();
 }
 
 void TransformController::SetListener(ControllerListener* listener) {
     listener_ = listener;
-    position_->SetListener(listener);
+    position_.SetListener(listener);
     if (rotation_ != nullptr) rotation_->SetListener(listener);
-    scale_->SetListener(listener);
+    scale_.SetListener(listener);
 }
 
 void TransformController::GetValue(TimeValue t, void* value, Interval& valid,
@@ -173,16 +196,16 @@ void TransformController::GetValue(TimeValue t, void* value, Interval& valid,
 void TransformController::Copy(Control* from) {
     auto* source = dynamic_cast<TransformController*>(from);
     if (source == nullptr || source == this) return;
-    position_->Copy(source->position_.get());
-    scale_->Copy(source->scale_.get());
+    position_.Copy(&source->position_);
+    scale_.Copy(&source->scale_);
     auto rotation = NewRotationController(source->rotation_->ClassID());
-    rotation->Copy(source->rotation_.get());
+    rotation->Copy(source->rotation_);
     SetRotation(std::move(rotation));
 }
 
 PreciseMatrix TransformController::PreciseLocalMatrix(TimeValue t) const {
-    return PreciseMatrix::FromParts(scale_->Evaluate(t), rotation_->Evaluate(t),
-                                    position_->Evaluate(t));
+    return PreciseMatrix::FromParts(scale_.Evaluate(t), rotation_->Evaluate(t),
+                                    position_.Evaluate(t));
 }
 
 }  // namespace brindle::host

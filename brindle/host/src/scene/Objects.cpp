@@ -1,5 +1,8 @@
 #include "brindle/host/scene/Objects.h"
 
+#include <bit>
+#include <cstdint>
+
 namespace brindle::host {
 
 ParamBlock::Param* ParamBlock::Find(int id) {
@@ -7,6 +10,31 @@ ParamBlock::Param* ParamBlock::Find(int id) {
         if (param.id == id) return &param;
     }
     return nullptr;
+}
+
+namespace {
+
+bool SameBits(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+bool SameBits(const Point3& a, const Point3& b) {
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
+}
+
+}  // namespace
+
+bool ParamBlock::SameAs(const ParamBlock& other) const {
+    if (params_.size() != other.params_.size()) return false;
+    for (std::size_t i = 0; i < params_.size(); ++i) {
+        const Param& a = params_[i];
+        const Param& b = other.params_[i];
+        if (a.id != b.id || a.isInt != b.isInt || a.intValue != b.intValue ||
+            !SameBits(a.floatValue, b.floatValue)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int ParamBlock::IDtoIndex(int id) {
@@ -42,6 +70,24 @@ int ParamBlock::GetInt(int id, TimeValue /*t*/) {
 
 void SceneObject::SetBox(const Box3& box) {
     if (IsDummy()) box_ = box;
+}
+
+bool SceneObject::SameAs(const SceneObject& other) const {
+    return superClassId_ == other.superClassId_ && classId_ == other.classId_ &&
+           block_.SameAs(other.block_) && SameBits(box_.pmin, other.box_.pmin) &&
+           SameBits(box_.pmax, other.box_.pmax);
+}
+
+std::unique_ptr<SceneObject> SceneObject::Copy() const {
+    auto copy = std::make_unique<SceneObject>(superClassId_, classId_);
+    copy->block_ = block_;
+    copy->box_ = box_;
+    return copy;
+}
+
+SceneObject* SharedObject::Unshare() {
+    if (Shared()) *this = SharedObject(object_->Copy());
+    return object_;
 }
 
 std::unique_ptr<SceneObject> NewSceneObject(SClass_ID superClassId, Class_ID classId) {

@@ -8,6 +8,10 @@ namespace brindle::host {
 
 Scene::Scene() { Clear(); }
 
+Scene::~Scene() {
+    for (SceneNode* node : order_) delete node;
+}
+
 // The open scene lives as long as the process and is never torn down: at
 // exit the system takes its memory back at once, where freeing a scene of
 // many nodes one by one takes a good part of the time loading it did.
@@ -18,12 +22,16 @@ Scene& Scene::Current() {
 
 void Scene::Clear() {
     selection_.clear();
-    byName_.clear();
+    byName_.Clear();
     byHandle_.clear();
+    bySparseHandle_.clear();
+    lastObject_ = SharedObject();
+    for (SceneNode* node : order_) delete node;
     order_.clear();
-    nodes_.clear();
+    root_.reset();
     propertyNames_.Clear();
-    root_ = std::make_unique<SceneNode>(*this, 0, nullptr);
+    nodeNames_.Clear();
+    root_ = std::make_unique<SceneNode>(*this, 0, SharedObject());
     root_->name_ = L"Scene Root";
     nextHandle_ = 1;
     frameRate_ = 30;
@@ -71,56 +79,98 @@ void Scene::ResumeSetKeyMode() {
 }
 
 SceneNode* Scene::CreateNode(std::unique_ptr<SceneObject> object, Class_ID transformClass) {
-    while (byHandle_.count(nextHandle_) != 0) ++nextHandle_;
-    return CreateNodeWithHandle(nextHandle_++, std::move(object), transformClass);
+    while (FindByHandle(nextHandle_) != nullptr) ++nextHandle_;
+    const ULONG handle = nextHandle_++;
+    return CreateNodeWithHandle(handle, ShareAlike(std::move(object)), transformClass);
+}
+
+SharedObject Scene::ShareAlike(std::unique_ptr<SceneObject> object) {
+    // Only the objects of markers, points and spheres, are shared: nothing
+    // changes them once their node is made, where bones and boxes are
+    // shaped after.
+    const bool marker = object != nullptr && (object->ClassID() == POINTHELP_CLASS_ID ||
+                                              object->ClassID() == SPHERE_CLASS_ID);
+    if (!marker) {
+        return SharedObject(std::move(object));
+    }
+    if (!lastObject_ || !lastObject_.get()->SameAs(*object)) {
+        lastObject_ = SharedObject(std::move(object));
+    }
+    return lastObject_;
 }
 
 SceneNode* Scene::CreateNodeWithHandle(ULONG handle, std::unique_ptr<SceneObject> object,
                                        Class_ID transformClass) {
-    if (handle == 0 || byHandle_.count(handle) != 0) return nullptr;
-    nodes_.push_back(std::make_unique<SceneNode>(*this, handle, std::move(object), transformClass));
-    SceneNode* node = nodes_.back().get();
+    return CreateNodeWithHandle(handle, SharedObject(std::move(object)), transformClass);
+}
+
+SceneNode* Scene::CreateNodeWithHandle(ULONG handle, SharedObject object, Class_ID transformClass) {
+    if (handle == 0 || FindByHandle(handle) != nullptr) return nullptr;
+    auto made = std::make_unique<SceneNode>(*this, handle, std::move(object), transformClass);
+    order_.push_back(made.get());
+    SceneNode* node = made.release();
     node->parent_ = root_.get();
-    root_->children_.push_back(node);
-    order_.push_back(node);
-    byHandle_[handle] = node;
+    root_->OwnChildren().push_back(node);
+    IndexHandle(*node);
     Index(*node);
     nextHandle_ = std::max(nextHandle_, handle + 1);
     return node;
 }
 
+void Scene::IndexHandle(SceneNode& node) {
+    const ULONG handle = node.handle_;
+    // Handles up to twice the nodes (and a few) are held in place.
+    if (handle >= byHandle_.size() && handle <= 2 * order_.size() + 64) {
+        const std::size_t grown = byHandle_.size() + byHandle_.size() / 2;
+        byHandle_.resize(std::max<std::size_t>(handle + 1, grown));
+    }
+    if (handle < byHandle_.size()) {
+        byHandle_[handle] = &node;
+    } else {
+        bySparseHandle_[handle] = &node;
+    }
+}
+
+void Scene::UnindexHandle(const SceneNode& node) {
+    if (node.handle_ < byHandle_.size() && byHandle_[node.handle_] == &node) {
+        byHandle_[node.handle_] = nullptr;
+    } else {
+        bySparseHandle_.erase(node.handle_);
+    }
+}
+
 void Scene::DeleteNode(SceneNode* node) {
-    if (node == nullptr || node == root_.get() || byHandle_.count(node->handle_) == 0) return;
+    if (node == nullptr || node == root_.get() || FindByHandle(node->handle_) != node) return;
     SceneNode* parent = node->parent_;
-    auto& siblings = parent->children_;
+    auto& siblings = parent->OwnChildren();
     auto at = std::find(siblings.begin(), siblings.end(), node);
     // The children take the deleted node's place among its siblings.
     at = siblings.erase(at);
-    for (SceneNode* child : node->children_) {
+    const std::vector<SceneNode*>& children = node->Children();
+    for (SceneNode* child : children) {
         child->DropWorld();
         child->parent_ = parent;
     }
-    siblings.insert(at, node->children_.begin(), node->children_.end());
-    node->children_.clear();
+    siblings.insert(at, children.begin(), children.end());
+    node->children_.reset();
 
     selection_.erase(std::remove(selection_.begin(), selection_.end(), node), selection_.end());
     Unindex(*node);
-    byHandle_.erase(node->handle_);
+    UnindexHandle(*node);
     order_.erase(std::find(order_.begin(), order_.end(), node));
-    nodes_.erase(std::find_if(nodes_.begin(), nodes_.end(),
-                              [node](const auto& owned) { return owned.get() == node; }));
+    delete node;
 }
 
 void Scene::SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& parents) {
-    root_->children_.clear();
+    root_->children_.reset();
     for (SceneNode* node : order_) {
         if (node->world_ != nullptr) node->world_->valid = false;
-        node->children_.clear();
+        node->children_.reset();
     }
     for (const auto& [child, parent] : parents) {
         SceneNode* above = parent != nullptr ? parent : root_.get();
         child->parent_ = above;
-        above->children_.push_back(child);
+        above->OwnChildren().push_back(child);
     }
 }
 
@@ -135,22 +185,23 @@ const char* Scene::SystemUnitName() const {
 }
 
 SceneNode* Scene::FindByHandle(ULONG handle) const {
-    const auto found = byHandle_.find(handle);
-    return found == byHandle_.end() ? nullptr : found->second;
+    if (handle < byHandle_.size() && byHandle_[handle] != nullptr) return byHandle_[handle];
+    if (bySparseHandle_.empty()) return nullptr;
+    const auto found = bySparseHandle_.find(handle);
+    return found == bySparseHandle_.end() ? nullptr : found->second;
 }
 
 SceneNode* Scene::FindByName(const std::wstring& name) const {
     // Handles grow with creation: the smallest is the first created.
     SceneNode* first = nullptr;
-    const auto [from, to] = byName_.equal_range(name);
-    for (auto at = from; at != to; ++at) {
-        if (first == nullptr || at->second->handle_ < first->handle_) first = at->second;
-    }
+    byName_.ForEachNamed(name, [&](SceneNode* node) {
+        if (first == nullptr || node->handle_ < first->handle_) first = node;
+    });
     return first;
 }
 
 void Scene::MakeNameUnique(std::wstring& name) const {
-    if (byName_.find(name) == byName_.end()) return;
+    if (!byName_.Contains(name)) return;
     // A taken name gets the smallest free three-digit number in place of
     // any number it ends in.
     std::wstring base = name;
@@ -159,7 +210,7 @@ void Scene::MakeNameUnique(std::wstring& name) const {
         wchar_t number[16];
         std::swprintf(number, 16, L"%03u", n);
         std::wstring candidate = base + number;
-        if (byName_.find(candidate) == byName_.end()) {
+        if (!byName_.Contains(candidate)) {
             name = std::move(candidate);
             return;
         }
@@ -170,16 +221,6 @@ void Scene::Select(SceneNode* node) {
     if (node == nullptr || node == root_.get()) return;
     if (std::find(selection_.begin(), selection_.end(), node) == selection_.end()) {
         selection_.push_back(node);
-    }
-}
-
-void Scene::Unindex(SceneNode& node) {
-    const auto [from, to] = byName_.equal_range(node.name_);
-    for (auto at = from; at != to; ++at) {
-        if (at->second == &node) {
-            byName_.erase(at);
-            return;
-        }
     }
 }
 

@@ -4,13 +4,32 @@
 
 namespace brindle::host {
 
-SceneNode::SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> object,
-                     Class_ID transformClass)
+SceneNode::SceneNode(Scene& scene, ULONG handle, SharedObject object, Class_ID transformClass)
     : scene_(scene),
-      handle_(handle),
       object_(std::move(object)),
-      transform_(std::make_unique<TransformController>(transformClass)) {
+      transform_(std::make_unique<TransformController>(transformClass)),
+      handle_(handle) {
     transform_->SetListener(this);
+}
+
+const std::vector<SceneNode*>& SceneNode::Children() const {
+    static const std::vector<SceneNode*> none;
+    return children_ != nullptr ? *children_ : none;
+}
+
+std::vector<SceneNode*>& SceneNode::OwnChildren() {
+    if (children_ == nullptr) children_ = std::make_unique<std::vector<SceneNode*>>();
+    return *children_;
+}
+
+SceneNode::RareParts& SceneNode::Rare() {
+    if (rare_ == nullptr) rare_ = std::make_unique<RareParts>();
+    return *rare_;
+}
+
+const std::vector<std::pair<std::wstring_view, float>>& SceneNode::UserProperties() const {
+    static const std::vector<std::pair<std::wstring_view, float>> none;
+    return rare_ != nullptr ? rare_->userProperties : none;
 }
 
 void SceneNode::SetTransform(std::unique_ptr<TransformController> transform) {
@@ -24,18 +43,19 @@ BOOL SceneNode::IsRootNode() { return this == &scene_.Root() ? TRUE : FALSE; }
 void SceneNode::SetName(const wchar_t* name) {
     const bool indexed = !IsRootNode();
     if (indexed) scene_.Unindex(*this);
-    name_ = name != nullptr ? name : L"";
+    name_ = scene_.nodeNames_.Store(name != nullptr ? name : L"");
     if (indexed) scene_.Index(*this);
 }
 
 INode* SceneNode::GetChildNode(int i) {
-    if (i < 0 || static_cast<std::size_t>(i) >= children_.size()) return nullptr;
-    return children_[static_cast<std::size_t>(i)];
+    const std::vector<SceneNode*>& children = Children();
+    if (i < 0 || static_cast<std::size_t>(i) >= children.size()) return nullptr;
+    return children[static_cast<std::size_t>(i)];
 }
 
 bool SceneNode::IsSelfOrAncestor(const SceneNode* node) const {
     // A node without children is above no node but itself.
-    if (node != nullptr && node->children_.empty()) return node == this;
+    if (node != nullptr && node->Children().empty()) return node == this;
     for (const SceneNode* at = this; at != nullptr; at = at->parent_) {
         if (at == node) return true;
     }
@@ -53,12 +73,12 @@ void SceneNode::AttachChild(INode* childNode, int keepPos) {
     if (child->parent_ != nullptr) {
         // A node is mostly moved soon after it was made, from the end of
         // its parent's children.
-        auto& siblings = child->parent_->children_;
+        auto& siblings = child->parent_->OwnChildren();
         siblings.erase(std::find(siblings.rbegin(), siblings.rend(), child).base() - 1);
     }
     child->DropWorld();
     child->parent_ = this;
-    children_.push_back(child);
+    OwnChildren().push_back(child);
     if (keepPos != 0) {
         // The local placement that keeps the world placement under the new parent.
         Point3 position, scale;
@@ -98,7 +118,8 @@ void SceneNode::Scale(TimeValue t, const Matrix3& /*axis*/, const Point3& value,
 
 void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
     const std::wstring_view name = key != nullptr ? key : L"";
-    for (auto& property : userProperties_) {
+    auto& properties = Rare().userProperties;
+    for (auto& property : properties) {
         if (property.first == name) {
             property.second = value;
             return;
@@ -106,14 +127,14 @@ void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
     }
     // A node given one property is usually given several (a bone's base
     // pose takes seven): room for them at once rather than growing by one.
-    if (userProperties_.empty()) userProperties_.reserve(8);
-    userProperties_.emplace_back(scene_.PropertyNames().Intern(name), value);
+    if (properties.empty()) properties.reserve(8);
+    properties.emplace_back(scene_.PropertyNames().Intern(name), value);
 }
 
 BOOL SceneNode::GetUserPropFloat(const wchar_t* key, float& value) {
     // Looked up by a view of the key: a lookup allocates nothing.
     const std::wstring_view name = key != nullptr ? key : L"";
-    for (const auto& property : userProperties_) {
+    for (const auto& property : UserProperties()) {
         if (property.first == name) {
             value = property.second;
             return TRUE;

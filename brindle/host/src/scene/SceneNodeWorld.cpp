@@ -40,7 +40,7 @@ PreciseMatrix SceneNode::World(TimeValue t) {
     }
     // Only a node that has children keeps its own: no other node asks for
     // a leaf's, and most nodes of a marker cloud are leaves.
-    if (children_.empty()) return WorldFromParent(t);
+    if (Children().empty()) return WorldFromParent(t);
     KeepWorld(t);
     return world_->matrix;
 }
@@ -53,7 +53,7 @@ void SceneNode::DropWorld() {
         SceneNode* node = pending.back();
         pending.pop_back();
         node->world_->valid = false;
-        for (SceneNode* child : node->children_) {
+        for (SceneNode* child : node->Children()) {
             if (child->world_ != nullptr && child->world_->valid) pending.push_back(child);
         }
     }

@@ -21,6 +21,12 @@ protected:
     ~ControllerListener() = default;
 };
 
+// The classes of the host's value controllers, held as a small number so
+// that a controller costs little in a scene of a million markers.
+enum class ControllerClass : unsigned char { kPosition, kScale, kEulerXYZ, kTCB };
+Class_ID ClassOf(ControllerClass kind);
+SClass_ID SuperClassOf(ControllerClass kind);
+
 // How values of one type are combined and interpolated.
 template <typename Value>
 struct ValueTraits;
@@ -51,11 +57,10 @@ struct ValueTraits<Quat> {
 template <typename Value>
 class ValueController : public Control {
 public:
-    ValueController(Class_ID classId, SClass_ID superClassId, Value initial)
-        : classId_(classId), superClassId_(superClassId), value_(initial) {}
+    ValueController(ControllerClass kind, Value initial) : kind_(kind), value_(initial) {}
 
-    Class_ID ClassID() override { return classId_; }
-    SClass_ID SuperClassID() override { return superClassId_; }
+    Class_ID ClassID() override { return ClassOf(kind_); }
+    SClass_ID SuperClassID() override { return SuperClassOf(kind_); }
     BOOL CanSetValue() override { return locked_ ? FALSE : TRUE; }
     void SetValue(TimeValue t, const void* value, int commit, GetSetMethod method) override;
     void GetValue(TimeValue t, void* value, Interval& valid, GetSetMethod method) override;
@@ -91,11 +96,10 @@ private:
         if (listener_ != nullptr) listener_->ControllerChanged();
     }
 
-    Class_ID classId_;
-    SClass_ID superClassId_;
+    ControllerClass kind_;
+    bool locked_ = false;
     Value value_;
     KeyTrack<Value> track_;
-    bool locked_ = false;
     ControllerListener* listener_ = nullptr;
 };
 
@@ -111,25 +115,29 @@ std::unique_ptr<RotationController> NewRotationController(Class_ID classId);
 
 // A node's transform: scale, then rotation, then position, each from its
 // sub-controller. The class is the host's position-rotation-scale
-// controller, or one of the biped classes for nodes of a biped.
+// controller, or one of the biped classes for nodes of a biped. The three
+// sub-controllers are held in the transform itself, one allocation a node;
+// a rotation controller put in place of the default one is held apart.
 class TransformController : public Control {
 public:
     explicit TransformController(Class_ID classId = PRS_CONTROL_CLASS_ID);
+    TransformController(const TransformController&) = delete;
+    TransformController& operator=(const TransformController&) = delete;
 
     Class_ID ClassID() override { return classId_; }
     SClass_ID SuperClassID() override { return CTRL_MATRIX3_CLASS_ID; }
-    Control* GetPositionController() override { return position_.get(); }
-    Control* GetRotationController() override { return rotation_.get(); }
-    Control* GetScaleController() override { return scale_.get(); }
+    Control* GetPositionController() override { return &position_; }
+    Control* GetRotationController() override { return rotation_; }
+    Control* GetScaleController() override { return &scale_; }
     BOOL SetRotationController(Control* c) override;
     // A transform takes its values through its sub-controllers.
     void SetValue(TimeValue, const void*, int, GetSetMethod) override {}
     void GetValue(TimeValue t, void* value, Interval& valid, GetSetMethod method) override;
     void Copy(Control* from) override;
 
-    PointController& Position() { return *position_; }
+    PointController& Position() { return position_; }
     RotationController& Rotation() { return *rotation_; }
-    PointController& Scale() { return *scale_; }
+    PointController& Scale() { return scale_; }
     void SetRotation(std::unique_ptr<RotationController> rotation);
     // Who hears of changes to the sub-controllers' values or to which
     // rotation controller is used; none when null.
@@ -144,10 +152,13 @@ private:
     }
 
     Class_ID classId_;
-    std::unique_ptr<PointController> position_;
-    std::unique_ptr<RotationController> rotation_;
-    std::unique_ptr<PointController> scale_;
     ControllerListener* listener_ = nullptr;
+    // The default rotation, or the one put in its place.
+    RotationController* rotation_;
+    std::unique_ptr<RotationController> replacedRotation_;
+    PointController position_;
+    PointController scale_;
+    RotationController defaultRotation_;
 };
 
 }  // namespace brindle::host

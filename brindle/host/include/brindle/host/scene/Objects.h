@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "brindle/sdk/SceneObjects.h"
@@ -29,6 +30,10 @@ public:
     // another (a marker each) is allocated once at its size.
     void Reserve(std::size_t count) { params_.reserve(count); }
 
+    // The same parameters in the same order, floats alike to the bit (0 and
+    // -0 differ in a document).
+    bool SameAs(const ParamBlock& other) const;
+
     int IDtoIndex(int id) override;
     BOOL SetValue(int id, TimeValue t, float value) override;
     BOOL SetValue(int id, TimeValue t, int value) override;
@@ -39,6 +44,7 @@ private:
     Param* Find(int id);
     std::vector<Param> params_;
 };
+
 
 // What every host object shares: its class and one parameter block.
 class SceneObject : public DummyObject {
@@ -56,12 +62,60 @@ public:
 
     ParamBlock& Block() { return block_; }
     bool IsDummy() const { return classId_ == DUMMY_CLASS_ID; }
+    // Whether `other` is of the same class with the same parameters and box,
+    // so that one object may stand for both.
+    bool SameAs(const SceneObject& other) const;
+    // A copy of this object that no node shares yet.
+    std::unique_ptr<SceneObject> Copy() const;
 
 private:
+    friend class SharedObject;
+
     SClass_ID superClassId_;
     Class_ID classId_;
+    int holders_ = 0;  // the SharedObjects that hold this object
     ParamBlock block_;
     Box3 box_;
+};
+
+// An object that several nodes may hold at once (a marker cloud's points
+// are all alike): the last holder to let go deletes it. A holder that is
+// about to change its object takes a copy of its own first (Unshare), so a
+// change to one node's object never shows in another's.
+class SharedObject {
+public:
+    SharedObject() = default;
+    explicit SharedObject(std::unique_ptr<SceneObject> object) : object_(object.release()) {
+        Hold();
+    }
+    SharedObject(const SharedObject& other) : object_(other.object_) { Hold(); }
+    SharedObject(SharedObject&& other) noexcept : object_(other.object_) {
+        other.object_ = nullptr;
+    }
+    SharedObject& operator=(SharedObject other) noexcept {
+        std::swap(object_, other.object_);
+        return *this;
+    }
+    ~SharedObject() { Release(); }
+
+    SceneObject* get() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+    // Whether another holder holds the same object.
+    bool Shared() const { return object_ != nullptr && object_->holders_ > 1; }
+    // Makes the object this holder's alone, copying it when it is shared;
+    // returns it.
+    SceneObject* Unshare();
+
+private:
+    void Hold() {
+        if (object_ != nullptr) ++object_->holders_;
+    }
+    void Release() {
+        if (object_ != nullptr && --object_->holders_ == 0) delete object_;
+        object_ = nullptr;
+    }
+
+    SceneObject* object_ = nullptr;
 };
 
 // Parameter ids of the host's objects.

@@ -29,25 +29,27 @@ class Scene;
 // stopping at nodes that keep none.
 class SceneNode : public INode, private ControllerListener {
 public:
-    SceneNode(Scene& scene, ULONG handle, std::unique_ptr<SceneObject> object,
+    SceneNode(Scene& scene, ULONG handle, SharedObject object,
               Class_ID transformClass = PRS_CONTROL_CLASS_ID);
     SceneNode(const SceneNode&) = delete;
     SceneNode& operator=(const SceneNode&) = delete;
 
     ULONG GetHandle() override { return handle_; }
-    const wchar_t* GetName() override { return name_.c_str(); }
+    const wchar_t* GetName() override { return name_; }
     void SetName(const wchar_t* name) override;
     BOOL IsRootNode() override;
     INode* GetParentNode() override { return parent_; }
-    int NumberOfChildren() override { return static_cast<int>(children_.size()); }
+    int NumberOfChildren() override { return static_cast<int>(Children().size()); }
     INode* GetChildNode(int i) override;
     void AttachChild(INode* child, int keepPos) override;
-    Object* GetObjectRef() override { return object_.get(); }
+    // The node's object, its own from now on: a plug-in may change what it
+    // is handed, and no other node may see that.
+    Object* GetObjectRef() override { return object_.Unshare(); }
     Control* GetTMController() override { return transform_.get(); }
     Matrix3 GetNodeTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjectTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjOffsetTM() override {
-        return objectOffset_ != nullptr ? *objectOffset_ : Matrix3();
+        return rare_ != nullptr && rare_->objectOffset ? *rare_->objectOffset : Matrix3();
     }
     void Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL localOrigin,
               BOOL affectKids, int pivotMode, BOOL ignoreLocks) override;
@@ -62,9 +64,13 @@ public:
     BOOL GetBoneNodeOnOff() override { return boneOn_ ? TRUE : FALSE; }
 
     // What the scene and its documents work with.
-    const std::wstring& Name() const { return name_; }
+    // The name, copied from the scene's store of names.
+    std::wstring Name() const { return std::wstring(name_); }
+    std::wstring_view NameView() const { return name_; }
     SceneNode* Parent() const { return parent_; }
-    const std::vector<SceneNode*>& Children() const { return children_; }
+    const std::vector<SceneNode*>& Children() const;
+    // The object, for reading: a point or a sphere may be shared with other
+    // nodes. A change goes through GetObjectRef, which gives the node its own.
     SceneObject* HeldObject() const { return object_.get(); }
     TransformController& Transform() { return *transform_; }
     void SetTransform(std::unique_ptr<TransformController> transform);
@@ -74,18 +80,14 @@ public:
     bool KeepsWorld(TimeValue t) const { return world_ != nullptr && world_->Holds(t); }
     // The user properties in the order first set, their keys held by the
     // scene's PropertyNames.
-    const std::vector<std::pair<std::wstring_view, float>>& UserProperties() const {
-        return userProperties_;
-    }
+    const std::vector<std::pair<std::wstring_view, float>>& UserProperties() const;
     // Replaces every user property at once, in the order given (keys
     // distinct and held by the scene's PropertyNames), for documents.
     void SetUserProperties(std::vector<std::pair<std::wstring_view, float>> properties) {
-        userProperties_ = std::move(properties);
+        Rare().userProperties = std::move(properties);
     }
     int BoneDisplay() const { return boneDisplay_; }
-    void SetObjectOffset(const Matrix3& offset) {
-        objectOffset_ = std::make_unique<Matrix3>(offset);
-    }
+    void SetObjectOffset(const Matrix3& offset) { Rare().objectOffset = offset; }
     // Whether `node` is this node or lies above it.
     bool IsSelfOrAncestor(const SceneNode* node) const;
 
@@ -98,8 +100,19 @@ private:
         bool valid = false;
         bool Holds(TimeValue t) const { return valid && time == t; }
     };
+    // What few nodes have (a marker has none of it), held apart so that a
+    // node without it does not pay for it.
+    struct RareParts {
+        // The identity while unset.
+        std::optional<Matrix3> objectOffset;
+        // In the order first set.
+        std::vector<std::pair<std::wstring_view, float>> userProperties;
+    };
 
     void ControllerChanged() override { DropWorld(); }
+    RareParts& Rare();
+    // The children, made on the first one: most nodes are leaves.
+    std::vector<SceneNode*>& OwnChildren();
     // The node whose world matrix this one's is composed with: the parent,
     // unless that is the root (or there is none).
     SceneNode* WorldParent() const;
@@ -113,26 +126,25 @@ private:
     void DropWorld();
 
     Scene& scene_;
-    ULONG handle_;
-    std::wstring name_;
-    SceneNode* parent_ = nullptr;
-    std::vector<SceneNode*> children_;
-    std::unique_ptr<SceneObject> object_;
+    SharedObject object_;
     std::unique_ptr<TransformController> transform_;
-    // Held only once set: most nodes have none, the identity.
-    std::unique_ptr<Matrix3> objectOffset_;
-    DWORD wireColor_ = 0;
-    // In the order first set.
-    std::vector<std::pair<std::wstring_view, float>> userProperties_;
-    int boneDisplay_ = 1;
-    bool boneOn_ = false;
+    // In the scene's NameText.
+    const wchar_t* name_ = L"";
+    SceneNode* parent_ = nullptr;
+    std::unique_ptr<std::vector<SceneNode*>> children_;
+    std::unique_ptr<RareParts> rare_;
     // Made when first computed; most nodes of a large marker cloud never are.
     std::unique_ptr<KeptWorld> world_;
+    ULONG handle_;
+    DWORD wireColor_ = 0;
+    int boneDisplay_ = 1;
+    bool boneOn_ = false;
 };
 
 class Scene {
 public:
     Scene();
+    ~Scene();
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
@@ -178,6 +190,9 @@ public:
     NamePool& PropertyNames() { return propertyNames_; }
     // Every node but the root, in creation order.
     const std::vector<SceneNode*>& Nodes() const { return order_; }
+    // A node of `object`, which becomes the scene's. A marker's object (a
+    // point or a sphere) like the one the node made before it was given is
+    // not kept: the node shares that one (a marker cloud's are all alike).
     SceneNode* CreateNode(std::unique_ptr<SceneObject> object,
                           Class_ID transformClass = PRS_CONTROL_CLASS_ID);
     // A node with a given handle, for documents that keep handles; null when
@@ -204,10 +219,16 @@ public:
 
 private:
     friend class SceneNode;
-    // A node's entry in the name index, keyed by a view of its name: taken
-    // out before the name changes and put back after.
-    void Unindex(SceneNode& node);
-    void Index(SceneNode& node) { byName_.emplace(node.name_, &node); }
+    static std::wstring_view NameOf(const SceneNode& node) { return node.name_; }
+    // A node's entry in the name index, found by its name: taken out before
+    // the name changes and put back after.
+    void Unindex(SceneNode& node) { byName_.Erase(&node); }
+    void Index(SceneNode& node) { byName_.Insert(&node); }
+    void IndexHandle(SceneNode& node);
+    void UnindexHandle(const SceneNode& node);
+    SceneNode* CreateNodeWithHandle(ULONG handle, SharedObject object, Class_ID transformClass);
+    // `object`, or the marker's object last given to a node when it is alike.
+    SharedObject ShareAlike(std::unique_ptr<SceneObject> object);
 
     int frameRate_ = 30;
     double systemUnitMm_ = 1.0;
@@ -218,15 +239,22 @@ private:
     bool setKeyMode_ = false;
     std::vector<bool> setKeyStack_;
 
-    // Before the nodes, so that it outlives the views they hold.
+    // Before the nodes, so that they outlive the views and names nodes hold.
     NamePool propertyNames_;
+    NameText nodeNames_;
     std::unique_ptr<SceneNode> root_;
-    std::vector<std::unique_ptr<SceneNode>> nodes_;
+    // Every node but the root, in creation order; the scene owns them.
     std::vector<SceneNode*> order_;
-    std::unordered_map<ULONG, SceneNode*> byHandle_;
-    std::unordered_multimap<std::wstring_view, SceneNode*> byName_;
+    // Handles are mostly given in turn from 1: a node is found at its
+    // handle's place; handles far past the nodes (a document may keep any)
+    // are found in the map.
+    std::vector<SceneNode*> byHandle_;
+    std::unordered_map<ULONG, SceneNode*> bySparseHandle_;
+    NameIndex<SceneNode, &Scene::NameOf> byName_;
     std::vector<SceneNode*> selection_;
     ULONG nextHandle_ = 1;
+    // The marker's object last given to a node, for the next to share.
+    SharedObject lastObject_;
 };
 
 }  // namespace brindle::host
