@@ -1,15 +1,62 @@
 #include "tovfileio/trc/TRCFile.h"
 
 #include <algorithm>
+#include <new>
+#include <type_traits>
 
 namespace tovfileio {
 
+// Samples are copied as bytes into raw room.
+static_assert(std::is_trivially_copyable_v<TRCSample> &&
+              std::is_trivially_destructible_v<TRCSample>);
+
+void TRCMarker::SampleList::Reserve(std::size_t count) {
+    if (count <= capacity_) return;
+    // Raw room, as a vector reserves it: samples are written as they come.
+    auto* held = static_cast<TRCSample*>(::operator new(count * sizeof(TRCSample)));
+    std::copy(data_, data_ + size_, held);
+    Free();
+    data_ = held;
+    capacity_ = static_cast<std::uint32_t>(count);
+}
+
+void TRCMarker::SampleList::Keep(std::size_t first, std::size_t count) {
+    std::copy(data_ + first, data_ + first + count, data_);
+    size_ = static_cast<std::uint32_t>(count);
+}
+
+void TRCMarker::SampleList::CopyFrom(const SampleList& other) {
+    Reserve(other.size_);
+    std::copy(other.data_, other.data_ + other.size_, data_);
+    size_ = other.size_;
+}
+
+void TRCMarker::SampleList::TakeFrom(SampleList& other) {
+    if (other.OnHeap()) {
+        data_ = other.data_;
+    } else {
+        one_ = other.one_;
+        data_ = &one_;
+    }
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    other.data_ = &other.one_;
+    other.size_ = 0;
+    other.capacity_ = 1;
+}
+
+void TRCMarker::SampleList::Free() {
+    if (OnHeap()) ::operator delete(data_);
+    data_ = &one_;
+    capacity_ = 1;
+}
+
 bool TRCMarker::GetPosition(std::uint32_t index, double& x, double& y, double& z) const {
-    if (index >= samples_.size()) {
+    if (index >= samples_.Size()) {
         x = y = z = 0.0;
         return false;
     }
-    const TRCSample& sample = samples_[index];
+    const TRCSample& sample = samples_.Data()[index];
     x = sample.x;
     y = sample.y;
     z = sample.z;
@@ -17,7 +64,7 @@ bool TRCMarker::GetPosition(std::uint32_t index, double& x, double& y, double& z
 }
 
 void TRCMarker::ScaleSamples(double factor) {
-    for (TRCSample& sample : samples_) {
+    for (TRCSample& sample : Samples()) {
         sample.x *= factor;
         sample.y *= factor;
         sample.z *= factor;
@@ -25,10 +72,9 @@ void TRCMarker::ScaleSamples(double factor) {
 }
 
 void TRCMarker::KeepSamples(std::size_t first, std::size_t count) {
-    first = std::min(first, samples_.size());
-    count = std::min(count, samples_.size() - first);
-    samples_.erase(samples_.begin() + static_cast<std::ptrdiff_t>(first + count), samples_.end());
-    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(first));
+    first = std::min(first, samples_.Size());
+    count = std::min(count, samples_.Size() - first);
+    samples_.Keep(first, count);
 }
 
 void TRCFile::RemoveMarkers(std::span<const bool> drop) {

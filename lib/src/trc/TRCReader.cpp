@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_set>
+#include <functional>
 #include <vector>
 
 #include <sys/stat.h>
@@ -73,6 +73,55 @@ ReadFinding OutOfMemoryFinding(std::uint64_t limit) {
     return finding;
 }
 
+// The names of the markers kept so far, so that a name seen before is left
+// out: open addressing over the markers' numbers, the names being the
+// markers' own, so a file of a million markers costs a few megabytes here
+// where a set of names would cost a node a name.
+class KeptNames {
+public:
+    // Whether a kept marker has `name`; `nameOf(n)` is marker n's name.
+    template <typename NameOf>
+    bool Contains(std::wstring_view name, NameOf nameOf) const {
+        if (slots_.empty()) return false;
+        for (std::size_t at = Home(name); slots_[at] != 0; at = Next(at)) {
+            if (nameOf(slots_[at] - 1) == name) return true;
+        }
+        return false;
+    }
+    // Adds marker `number`, whose name is not held yet.
+    template <typename NameOf>
+    void Add(std::uint32_t number, NameOf nameOf) {
+        if ((count_ + 1) * 2 > slots_.size()) {
+            std::vector<std::uint32_t> old(slots_.empty() ? 64 : slots_.size() * 2, 0);
+            old.swap(slots_);
+            for (const std::uint32_t held : old) {
+                if (held != 0) Place(held, nameOf(held - 1));
+            }
+        }
+        Place(number + 1, nameOf(number));
+        ++count_;
+    }
+    // Gives the memory back once the names are read.
+    void Release() {
+        std::vector<std::uint32_t>().swap(slots_);
+        count_ = 0;
+    }
+
+private:
+    std::size_t Home(std::wstring_view name) const {
+        return std::hash<std::wstring_view>{}(name) & (slots_.size() - 1);
+    }
+    std::size_t Next(std::size_t at) const { return (at + 1) & (slots_.size() - 1); }
+    void Place(std::uint32_t slot, std::wstring_view name) {
+        std::size_t at = Home(name);
+        while (slots_[at] != 0) at = Next(at);
+        slots_[at] = slot;
+    }
+
+    std::vector<std::uint32_t> slots_;  // a marker's number plus one; 0 is empty
+    std::size_t count_ = 0;
+};
+
 }  // namespace
 
 // Keeps every row in the markers of the model. A row adds one sample for
@@ -105,11 +154,11 @@ public:
     bool Row(const TRCRow& row) override {
         samples_ += row.size();
         if (samples_ > budget_) return Refuse();
-        const std::span<const TRCSample> held = row.Held();
-        for (std::size_t m = 0; m < held.size(); ++m) file_.markers_[m].AddSample(held[m]);
-        for (std::size_t m = held.size(); m < row.size(); ++m) {
-            file_.markers_[m].AddSample(row.Rest());
-        }
+        // Walked in order rather than indexed: a deque's index divides by
+        // the markers a block holds.
+        auto marker = file_.markers_.begin();
+        for (const TRCSample& sample : row.Held()) (marker++)->AddSample(sample);
+        for (; marker != file_.markers_.end(); ++marker) marker->AddSample(row.Rest());
         return true;
     }
     bool OutOfMemory() const { return outOfMemory_; }
@@ -179,7 +228,7 @@ private:
     // marker reads its own columns.
     std::vector<std::int32_t> columns_;
     std::uint64_t walkedNames_ = 0;
-    std::unordered_set<std::wstring_view> names_;
+    KeptNames names_;
     std::vector<TRCSample> row_;
 };
 
@@ -277,9 +326,13 @@ void TRCLineReader<Char, kChecked>::HandleMarkerNames(std::uint64_t physical, Te
         const Text<Char> field = walk.Take();
         std::wstring name = trcfields::Widen(field);
         std::int32_t kept = -1;
-        if (!Is(field.substr(0, 7), "Unnamed") && names_.count(name) == 0) {
+        const auto nameOf = [this](std::uint32_t m) -> std::wstring_view {
+            return file_.markers_[m].GetName();
+        };
+        if (!Is(field.substr(0, 7), "Unnamed") && !names_.Contains(name, nameOf)) {
             kept = static_cast<std::int32_t>(file_.markers_.size());
-            names_.insert(file_.markers_.emplace_back(std::move(name)).GetName());
+            file_.markers_.emplace_back(std::move(name));
+            names_.Add(static_cast<std::uint32_t>(kept), nameOf);
         } else if constexpr (kChecked) {
             checks_->NameLeftOut(physical, line, field);
         }
@@ -287,8 +340,10 @@ void TRCLineReader<Char, kChecked>::HandleMarkerNames(std::uint64_t physical, Te
         ++walkedNames_;
         walk.Skip(3);
     }
+    names_.Release();
     // Left-out names after the last kept one have nothing to skip for.
     while (!columns_.empty() && columns_.back() < 0) columns_.pop_back();
+    columns_.shrink_to_fit();
     row_.resize(file_.markers_.size());
     if constexpr (kChecked) checks_->MarkerNames(physical, line, file_, walkedNames_, walk.Take());
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <map>
@@ -58,6 +59,54 @@ std::string Sample(const TRCFile& trc, std::uint32_t marker, std::uint32_t row) 
     TRCSample sample;
     sample.valid = trc.GetMarker(marker)->GetPosition(row, sample.x, sample.y, sample.z);
     return SampleText(sample);
+}
+
+// A marker's samples, however many, through copies, moves, cuts and
+// growth: the first is held in place and the rest apart, which no caller
+// may tell.
+TEST(TRCMarkerTest, SamplesSurviveCopiesMovesAndCuts) {
+    struct Case { std::size_t samples, first, count; };
+    const Case cases[] = {{0, 0, 0},  {1, 0, 1},   {1, 1, 0}, {2, 1, 1},
+                          {5, 1, 3},  {40, 0, 40}, {40, 39, 5}};
+    const auto filled = [](std::size_t n) {
+        TRCMarker marker(L"M");
+        for (std::size_t i = 0; i < n; ++i) {
+            i % 4 == 3 ? marker.AddDropout() : marker.AddPosition(double(i), -double(i), 0.5 * i);
+        }
+        return marker;
+    };
+    const auto text = [](const TRCMarker& marker) {
+        std::string out;
+        for (const TRCSample& sample : marker.Samples()) out += SampleText(sample) + " ";
+        return out;
+    };
+    for (const Case& c : cases) {
+        const TRCMarker original = filled(c.samples);
+        ASSERT_EQ(original.GetNumSamples(), c.samples);
+        TRCMarker copy = original;
+        TRCMarker assigned(L"other");
+        assigned = filled(3);
+        assigned = copy;
+        TRCMarker moved = std::move(copy);
+        EXPECT_EQ(text(moved), text(original)) << c.samples;
+        EXPECT_EQ(text(assigned), text(original)) << c.samples;
+        moved.AddPosition(7, 8, 9);
+        EXPECT_EQ(text(assigned), text(original)) << "a copy changes on its own";
+
+        // Cut to the samples from `first`, as the reference cut of a vector does.
+        TRCMarker cut = filled(c.samples);
+        cut.KeepSamples(c.first, c.count);
+        const std::size_t from = std::min(c.first, c.samples);
+        const std::size_t kept = std::min(c.count, c.samples - from);
+        std::string expected;
+        for (std::size_t i = from; i < from + kept; ++i) {
+            expected += SampleText(original.Samples()[i]) + " ";
+        }
+        EXPECT_EQ(text(cut), expected) << c.samples << " from " << c.first;
+        double x, y, z;
+        EXPECT_FALSE(cut.GetPosition(static_cast<std::uint32_t>(kept), x, y, z));
+        EXPECT_EQ(x + y + z, 0.0);
+    }
 }
 
 TEST(TRCReaderTest, HeaderLines) {
@@ -131,6 +180,20 @@ TEST(TRCReaderTest, MarkerLine) {
         ASSERT_EQ(Read(Trc(c.line, ""), trc), L"") << c.line;
         EXPECT_EQ(Names(trc), c.names) << c.line;
     }
+    // Enough names that the names seen are looked through many times over:
+    // each is kept the first time only, however far apart the two are.
+    std::string line = "Frame#\tTime";
+    std::vector<std::wstring> kept;
+    for (int i = 0; i < 500; ++i) {
+        line += "\tN" + std::to_string(i) + "\t\t";
+        kept.push_back(L"N" + std::to_wstring(i));
+    }
+    for (int i = 499; i >= 0; i -= 3) line += "\tN" + std::to_string(i) + "\t\t";
+    line += "\tLast\t\t";
+    kept.push_back(L"Last");
+    TRCFile trc;
+    ASSERT_EQ(Read(Trc(line, ""), trc), L"");
+    EXPECT_EQ(Names(trc), kept);
 }
 
 TEST(TRCReaderTest, RowsAndDropouts) {

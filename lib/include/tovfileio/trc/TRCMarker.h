@@ -31,28 +31,75 @@ public:
     bool IsIncluded() const { return included_; }
     void SetIncluded(bool included) { included_ = included; }
 
-    std::uint32_t GetNumSamples() const { return static_cast<std::uint32_t>(samples_.size()); }
+    std::uint32_t GetNumSamples() const { return static_cast<std::uint32_t>(samples_.Size()); }
     // The coordinates of sample `index` and whether it is valid; 0, 0, 0 and
     // false beyond the samples.
     bool GetPosition(std::uint32_t index, double& x, double& y, double& z) const;
-    void AddPosition(double x, double y, double z) { samples_.push_back({true, false, x, y, z}); }
-    void AddDropout() { samples_.push_back({}); }
-    void AddSample(const TRCSample& sample) { samples_.push_back(sample); }
+    void AddPosition(double x, double y, double z) { samples_.Add({true, false, x, y, z}); }
+    void AddDropout() { samples_.Add({}); }
+    void AddSample(const TRCSample& sample) { samples_.Add(sample); }
     // Every sample, one per row, for code that edits them in place.
-    std::span<TRCSample> Samples() { return samples_; }
-    std::span<const TRCSample> Samples() const { return samples_; }
+    std::span<TRCSample> Samples() { return {samples_.Data(), samples_.Size()}; }
+    std::span<const TRCSample> Samples() const { return {samples_.Data(), samples_.Size()}; }
     // Keeps the samples from `first`, `count` of them (fewer at the end).
     void KeepSamples(std::size_t first, std::size_t count);
     // Room for `count` samples; only an optimisation.
-    void ReserveSamples(std::size_t count) { samples_.reserve(count); }
+    void ReserveSamples(std::size_t count) { samples_.Reserve(count); }
 
     // Multiplies every coordinate by `factor`; valid flags stay.
     void ScaleSamples(double factor);
 
 private:
+    // The samples in row order: the first held in place, so that a marker
+    // of a one-row take (a cloud of a million markers) allocates nothing
+    // for it; more in an array that doubles as it fills.
+    class SampleList {
+    public:
+        SampleList() = default;
+        SampleList(const SampleList& other) { CopyFrom(other); }
+        SampleList(SampleList&& other) noexcept { TakeFrom(other); }
+        SampleList& operator=(const SampleList& other) {
+            if (this != &other) {
+                size_ = 0;
+                CopyFrom(other);
+            }
+            return *this;
+        }
+        SampleList& operator=(SampleList&& other) noexcept {
+            if (this != &other) {
+                Free();
+                TakeFrom(other);
+            }
+            return *this;
+        }
+        ~SampleList() { Free(); }
+
+        std::size_t Size() const { return size_; }
+        TRCSample* Data() { return data_; }
+        const TRCSample* Data() const { return data_; }
+        void Add(const TRCSample& sample) {
+            if (size_ == capacity_) Reserve(2 * std::size_t{size_});
+            data_[size_++] = sample;
+        }
+        void Reserve(std::size_t count);
+        // Keeps `count` samples from `first` (both within the samples).
+        void Keep(std::size_t first, std::size_t count);
+
+    private:
+        bool OnHeap() const { return data_ != &one_; }
+        void CopyFrom(const SampleList& other);
+        void TakeFrom(SampleList& other);
+        void Free();
+
+        TRCSample one_{};
+        TRCSample* data_ = &one_;  // one_, or room for capacity_ samples apart
+        std::uint32_t size_ = 0;
+        std::uint32_t capacity_ = 1;
+    };
+
     bool included_ = true;
     std::wstring name_;
-    std::vector<TRCSample> samples_;
+    SampleList samples_;
 };
 
 }  // namespace tovfileio
