@@ -85,10 +85,14 @@ std::vector<ForcePlatform> ForcePlatforms(const Params& params) {
     const Param* zero = params.Find("FORCE_PLATFORM:ZERO");
     const Param* copPolynomial = params.Find("FORCE_PLATFORM:FPCOPPOLY");
     auto count = [](const Param* param) { return param != nullptr && param->type > 0 ? param->Count() : 0; };
-    // The values a platform has in an array whose first dimension runs over
-    // them (CHANNEL, FPCOPPOLY): that dimension when the array has a second.
+    // The values a platform has in an array whose last dimension runs over
+    // the platforms (CHANNEL, FPCOPPOLY six by two): those of the other
+    // dimensions, when the array has more than one.
     auto perPlatform = [](const Param* param, std::uint64_t fallback) -> std::uint64_t {
-        return param != nullptr && param->dims.size() >= 2 ? param->dims[0] : fallback;
+        if (param == nullptr || param->dims.size() < 2) return fallback;
+        std::uint64_t values = 1;
+        for (std::size_t d = 0; d + 1 < param->dims.size(); ++d) values *= param->dims[d];
+        return values;
     };
     // A CHANNEL of one dimension is shared evenly among the platforms TYPE gives.
     const std::uint64_t channelsEach = std::max<std::uint64_t>(

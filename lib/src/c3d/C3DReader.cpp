@@ -21,6 +21,7 @@
 #include "C3DParams.h"
 #include "tovfileio/text/ProcessMemory.h"
 #include "tovfileio/c3d/C3DFile.h"
+#include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/TextCodec.h"
 
 namespace tovfileio {
@@ -523,7 +524,12 @@ std::uint64_t C3DReader::FramesHeld(const FrameRange& range, std::uint64_t frame
 void C3DReader::ReadAnalogParams(const Params& params, Processor processor, bool isFloat,
                                  std::uint64_t channels, std::uint64_t values, double pointRate,
                                  std::uint64_t size) {
-    if (options_.platforms != nullptr) *options_.platforms = c3dread::ForcePlatforms(params);
+    if (options_.platforms != nullptr) {
+        *options_.platforms = c3dread::ForcePlatforms(params);
+        for (ForcePlatform& platform : *options_.platforms) {
+            platform.millimetresPerUnit = MillimetresPerUnit(into_.GetUnits());
+        }
+    }
     if (options_.analog == nullptr) return;
     *options_.analog =
         c3dread::AnalogChannels(params, channels, values, pointRate, isFloat ? 4 : 2, size);

@@ -123,7 +123,13 @@ void PlatformParams(ParamSection& params, std::vector<ForcePlatform> platforms) 
     const std::array<std::int32_t, 2> zero = platforms.empty() ? std::array<std::int32_t, 2>{} : platforms[0].zero;
     params.Ints(kForcePlatform, "ZERO", {2},
                 {static_cast<std::int16_t>(zero[0]), static_cast<std::int16_t>(zero[1])});
-    if (terms > 0) params.Floats(kForcePlatform, "FPCOPPOLY", {Dim(terms), Dim(count)}, polynomials);
+    // Twelve terms a platform are the x and y sixes of the plate maker's
+    // correction, laid out as six by two.
+    if (terms == 12) {
+        params.Floats(kForcePlatform, "FPCOPPOLY", {6, 2, Dim(count)}, polynomials);
+    } else if (terms > 0) {
+        params.Floats(kForcePlatform, "FPCOPPOLY", {Dim(terms), Dim(count)}, polynomials);
+    }
 }
 
 }  // namespace

@@ -92,6 +92,13 @@ std::optional<PlatformForces> PlatformForces::Prepare(const ForcePlatform& platf
                           L" calibration values, not 36");
             return std::nullopt;
         }
+        // All zeros is no calibration at all: what a file of several
+        // platforms holds for one that has none.
+        if (std::all_of(platform.calibration.begin(), platform.calibration.end(),
+                        [](double v) { return v == 0; })) {
+            why = Refused(L"of type 4 has a calibration matrix of zeros");
+            return std::nullopt;
+        }
         std::copy(platform.calibration.begin(), platform.calibration.end(),
                   forces.calibration_.begin());
     }
@@ -106,7 +113,15 @@ std::optional<PlatformForces> PlatformForces::Prepare(const ForcePlatform& platf
     forces.origin_[2] = -std::abs(platform.origin[2]);
     forces.zero_ = platform.zero;
     forces.zeroBaseline_ = options.zeroBaseline;
-    forces.ignoresCopPolynomial_ = platform.type == 3 && !platform.copPolynomial.empty();
+    if (platform.type == 3 && !platform.copPolynomial.empty()) {
+        forces.correctsCop_ = platform.copPolynomial.size() == forces.copPolynomial_.size();
+        forces.ignoresCopPolynomial_ = !forces.correctsCop_;
+        if (forces.correctsCop_) {
+            std::copy(platform.copPolynomial.begin(), platform.copPolynomial.end(),
+                      forces.copPolynomial_.begin());
+            forces.millimetresPerUnit_ = platform.millimetresPerUnit;
+        }
+    }
     return forces;
 }
 
@@ -210,9 +225,27 @@ PlatformSample PlatformForces::FromLoads(const Vec3d& force, const Vec3d& moment
         sample.cop = kNoCentreOfPressure;
     } else {
         const Vec3d fromCentre{-moment[1] / force[2], moment[0] / force[2], 0};
-        sample.cop = Plus(centre_, Turn(axes_, fromCentre));
+        sample.cop = Plus(centre_, Turn(axes_, correctsCop_ ? CopCorrected(fromCentre) : fromCentre));
     }
     return sample;
+}
+
+// The plate maker's correction of a measured centre of pressure (ax, ay),
+// in mm from the surface's centre: ax less
+// (P1x ay^4 + P2x ay^2 + P3x) ax^3 + (P4x ay^4 + P5x ay^2 + P6x) ax, and
+// ay less the same with x and y swapped and the y terms.
+Vec3d PlatformForces::CopCorrected(const Vec3d& fromCentre) const {
+    const double ax = fromCentre[0] * millimetresPerUnit_;
+    const double ay = fromCentre[1] * millimetresPerUnit_;
+    const auto error = [](const double* p, double along, double across) {
+        const double across2 = across * across;
+        const double across4 = across2 * across2;
+        return (p[0] * across4 + p[1] * across2 + p[2]) * along * along * along +
+               (p[3] * across4 + p[4] * across2 + p[5]) * along;
+    };
+    const double* terms = copPolynomial_.data();
+    return {(ax - error(terms, ax, ay)) / millimetresPerUnit_,
+            (ay - error(terms + 6, ay, ax)) / millimetresPerUnit_, 0};
 }
 
 }  // namespace tovfileio

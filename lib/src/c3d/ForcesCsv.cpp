@@ -43,7 +43,9 @@ void ForcesCsvStream::Prepare(const C3DAnalog* baseline) {
         }
         if (forces && forces->IgnoresCopPolynomial()) {
             notes_.push_back("platform " + std::to_string(p + 1) +
-                             ": its centre-of-pressure polynomial (FPCOPPOLY) is not applied");
+                             ": its centre-of-pressure polynomial (FPCOPPOLY) is not applied, as it "
+                             "has " + std::to_string(platforms_[p].copPolynomial.size()) +
+                             " terms, not 12");
         }
         forces_.push_back(std::move(forces));
     }

@@ -131,13 +131,15 @@ bool WriterRefused(const FramesWritten& count, const MarkerOutput& output, TextO
 
 // A platform's lengths as the rows' positions are written: its corners,
 // in the lab's frame, converted and turned; its origin, in the plate's
-// frame, converted only.
-ForcePlatform PlatformAsWritten(ForcePlatform platform, AxisTurn turn, double factor) {
+// frame, converted only; both now in `units`.
+ForcePlatform PlatformAsWritten(ForcePlatform platform, AxisTurn turn, double factor,
+                                CalibrationUnits units) {
     for (Vec3d& corner : platform.corners) {
         const TRCSample moved = Turned(TRCSample{true, false, corner[0], corner[1], corner[2]}, turn, factor);
         corner = {moved.x, moved.y, moved.z};
     }
     for (double& value : platform.origin) value *= factor;
+    platform.millimetresPerUnit = MillimetresPerUnit(units);
     return platform;
 }
 
@@ -217,9 +219,9 @@ ConversionResult MarkersToMarkers(const ConversionRequest& request) {
         names.analog = &analog;
         names.platforms = &platforms;
         names.platformAsWritten = [&](const ForcePlatform& platform) {
-            const double factor =
-                request.units ? UnitConversionFactor(transform->FromUnits(), *request.units) : 1.0;
-            return PlatformAsWritten(platform, turn, factor);
+            const CalibrationUnits from = transform->FromUnits();
+            const double factor = request.units ? UnitConversionFactor(from, *request.units) : 1.0;
+            return PlatformAsWritten(platform, turn, factor, request.units.value_or(from));
         };
     }
     std::unique_ptr<MarkerOutput> output = MakeMarkerOutput(request.outKind, *file, names);

@@ -96,6 +96,43 @@ TEST(ForcePlatforms, EveryTypeGivesTheLoadOfATurnedPlate) {
     }
 }
 
+// The type 3 load above meets the plate at (ax, ay) = (50, -100) mm from
+// its centre. With P2x = 1e-9, P3x = 1e-4, P6x = 0.1, P4y = 1e-8 and
+// P5y = 1e-6 the plate maker's errors there are
+// Dax = (1e-9 ay^2 + 1e-4) ax^3 + 0.1 ax = 1.25 + 12.5 + 5 = 18.75 and
+// Day = 1e-8 ax^4 ay + 1e-6 ax^2 ay = -6.25 - 0.25 = -6.5, so the centre of
+// pressure is (31.25, -93.5) on the plate, (906.5, 531.25, 0) in the lab:
+// in mm whatever unit the plate is described in.
+TEST(ForcePlatforms, TypeThreeCentreOfPressureTakesThePlateMakersCorrection) {
+    const std::vector<double> channels{30, 70, 0, 0, 100, 140, 150, 410};
+    std::vector<double> terms(12, 0.0);
+    terms[1] = 1e-9, terms[2] = 1e-4, terms[5] = 0.1, terms[6 + 3] = 1e-8, terms[6 + 4] = 1e-6;
+    const struct {
+        const char* name;
+        double unitsPerMillimetre;
+        std::vector<double> terms;
+        Vec3d cop;
+    } cases[] = {
+        {"mm", 1, terms, {906.5, 531.25, 0}},
+        {"m", 1e-3, terms, {0.9065, 0.53125, 0}},
+        {"six terms: not applied", 1, std::vector<double>(terms.begin(), terms.begin() + 6), {900, 550, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ForcePlatform platform = TurnedPlate(3, {1, 2, 3, 4, 5, 6, 7, 8}, {200, 250, -40});
+        for (Vec3d& corner : platform.corners) {
+            for (double& v : corner) v *= c.unitsPerMillimetre;
+        }
+        for (double& v : platform.origin) v *= c.unitsPerMillimetre;
+        platform.millimetresPerUnit = 1 / c.unitsPerMillimetre;
+        platform.copPolynomial = c.terms;
+        const PlatformForces forces = Prepared(platform, channels.size());
+        EXPECT_EQ(forces.IgnoresCopPolynomial(), c.terms.size() != 12);
+        const Vec3d cop = forces.At(channels).cop;
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(cop[i], c.cop[i], 1e-9 * c.cop[0]) << i;
+    }
+}
+
 TEST(ForcePlatforms, ZeroBaselineComesOffOnlyWhenAskedAndHeld) {
     // Fz is channel 4 of 7: 10 and 30 in samples 1 and 2 (a baseline of
     // 20), 820 in sample 3; channel 1 is not the plate's.
@@ -126,6 +163,8 @@ TEST(ForcePlatforms, ZeroBaselineComesOffOnlyWhenAskedAndHeld) {
 
 TEST(ForcePlatforms, PrepareRefusesWhatItCannotCompute) {
     const std::vector<std::uint32_t> six{1, 2, 3, 4, 5, 6};
+    ForcePlatform uncalibrated = TurnedPlate(4, six);
+    uncalibrated.calibration.assign(36, 0.0);
     ForcePlatform onALine = TurnedPlate(2, six);
     onALine.corners = {Vec3d{0, 0, 0}, Vec3d{1, 0, 0}, Vec3d{2, 0, 0}, Vec3d{3, 0, 0}};
     const struct {
@@ -137,6 +176,7 @@ TEST(ForcePlatforms, PrepareRefusesWhatItCannotCompute) {
         {TurnedPlate(2, {1, 2, 3, 4, 5, 9}), L"channel 9"},
         {TurnedPlate(3, six), L"not 8"},
         {TurnedPlate(4, six), L"calibration"},
+        {uncalibrated, L"matrix of zeros"},
         {onALine, L"no plane"},
     };
     for (const auto& c : cases) {

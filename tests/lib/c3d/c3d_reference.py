@@ -275,6 +275,9 @@ def platforms_of(params):
     calibrations = group.get("CAL_MATRIX")
     if calibrations is not None:
         calibrations = np.reshape(np.ravel(calibrations, order="F"), (6, 6, -1), order="F")
+    polynomials = group.get("FPCOPPOLY")
+    if polynomials is not None:
+        polynomials = np.reshape(np.ravel(polynomials, order="F"), (-1, used), order="F")
     platforms = []
     for p in range(used):
         platform = {
@@ -282,7 +285,8 @@ def platforms_of(params):
             "channels": [int(c) for c in channels[:, p]],
             "corners": corners[:, :, p].T.astype(np.float64),
             "origin": origins[:, p].astype(np.float64),
-            "cop_polynomial": "FPCOPPOLY" in group,
+            "cop_polynomial": (polynomials[:, p].astype(np.float64)
+                               if polynomials is not None and int(types[p]) == 3 else None),
         }
         if platform["type"] == 4:
             platform["calibration"] = calibrations[:, :, p].astype(np.float64)
@@ -325,6 +329,9 @@ def forces(c3d):
             with np.errstate(divide="ignore", invalid="ignore"):
                 cop = np.column_stack([-moment[:, 1] / force[:, 2], moment[:, 0] / force[:, 2],
                                        np.zeros(len(force))])
+            polynomial = platform["cop_polynomial"]
+            if polynomial is not None and len(polynomial) == 12:
+                cop = kistler_corrected(cop, polynomial, millimetres(c3d["point_unit"]))
         with np.errstate(invalid="ignore"):
             cop = cop @ axes.T + centre
         results.append({
@@ -333,11 +340,21 @@ def forces(c3d):
             "moment": moment @ axes.T,
             "cop": cop,
             "plate_fz": force[:, 2].copy(),
-            # A type 3 plate's FPCOPPOLY correction of the centre of pressure
-            # is not applied here, so such a plate's COP is not held to ours.
-            "cop_compared": not (platform["type"] == 3 and platform["cop_polynomial"]),
         })
     return results
+
+
+def kistler_corrected(cop, p, mm_per_unit):
+    """The plate maker's correction of a type 3 centre of pressure (plate
+    frame, from its centre): in mm, x less
+    (P1x y^4 + P2x y^2 + P3x) x^3 + (P4x y^4 + P5x y^2 + P6x) x, y less the
+    same with x and y swapped and P1y..P6y; p holds P1x..P6x, P1y..P6y."""
+    x = cop[:, 0] * mm_per_unit
+    y = cop[:, 1] * mm_per_unit
+    with np.errstate(invalid="ignore", over="ignore"):
+        dx = (p[0] * y**4 + p[1] * y**2 + p[2]) * x**3 + (p[3] * y**4 + p[4] * y**2 + p[5]) * x
+        dy = (p[6] * x**4 + p[7] * x**2 + p[8]) * y**3 + (p[9] * x**4 + p[10] * x**2 + p[11]) * y
+    return np.column_stack([(x - dx) / mm_per_unit, (y - dy) / mm_per_unit, cop[:, 2]])
 
 
 def type1_loads(channels):

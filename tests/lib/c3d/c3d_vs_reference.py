@@ -3,6 +3,11 @@ writes from a C3D file against c3d_reference.py's own reading of the file.
 
 usage: c3d_vs_reference.py TOVFILEIO FILE   compare the --analog and --forces CSVs
        c3d_vs_reference.py --sanity FILE    check the reference alone on FILE
+       c3d_vs_reference.py --cop-polynomial TOVFILEIO FILE
+           the same on a copy of FILE (Intel, with a type 3 platform) given
+           a centre-of-pressure correction polynomial (FPCOPPOLY) of the
+           test's own, which must move the centre of pressure, and on a
+           C3D copy of that made by TOVFILEIO
 
 Analog samples agree within 1e-6 of each channel's largest magnitude;
 forces and moments within 1e-4 of the platform's largest |F| and |M|; the
@@ -112,15 +117,14 @@ def compare_forces(name, c3d, csv_path, np):
             raise Disagreement(f"{name}: --forces rows of platform {p + 1} are out of order")
         compare_vectors(name, p, mine[:, 3:6], load["force"], ("fx", "fy", "fz"), samples, np)
         compare_vectors(name, p, mine[:, 6:9], load["moment"], ("mx", "my", "mz"), samples, np)
-        if load["cop_compared"]:
-            loaded = np.abs(load["plate_fz"]) > LOADED_N
-            for a, column in enumerate(("copx", "copy", "copz")):
-                k, size, bad = worst(mine[loaded, 9 + a], load["cop"][loaded, a], cop_tolerance, np)
-                at = int(samples[loaded][k]) if loaded.any() else 0
-                print(f"platform {p + 1} {column}: largest difference {size:.3g} (sample {at})")
-                if bad:
-                    raise Disagreement(f"{name}: --forces platform {p + 1} column {column} at sample {at}: "
-                                       f"{mine[loaded][k, 9 + a]!r} against {load['cop'][loaded][k, a]!r}")
+        loaded = np.abs(load["plate_fz"]) > LOADED_N
+        for a, column in enumerate(("copx", "copy", "copz")):
+            k, size, bad = worst(mine[loaded, 9 + a], load["cop"][loaded, a], cop_tolerance, np)
+            at = int(samples[loaded][k]) if loaded.any() else 0
+            print(f"platform {p + 1} {column}: largest difference {size:.3g} (sample {at})")
+            if bad:
+                raise Disagreement(f"{name}: --forces platform {p + 1} column {column} at sample {at}: "
+                                   f"{mine[loaded][k, 9 + a]!r} against {load['cop'][loaded][k, a]!r}")
 
 
 def compare_vectors(name, p, ours, theirs, columns, samples, np):
@@ -227,6 +231,92 @@ def cop_from_channels(name, p, c3d, platform, load, np):
         raise Disagreement(f"{name}: platform {p} type 1 COP is not its own channels")
 
 
+# Correction terms P1x..P6x, P1y..P6y of the size a plate maker gives
+# (mm): a few mm of correction near a plate's edge.
+COP_POLYNOMIAL = [2e-15, -2e-10, -3e-7, -5e-11, 5e-6, -4e-2,
+                  3e-15, -1e-10, -2e-6, -1e-10, 5e-6, 7e-2]
+
+
+def with_cop_polynomial(data, np):
+    """The C3D file `data` (Intel) with FORCE_PLATFORM:FPCOPPOLY, six by two
+    by the platforms, added as the parameter section's last entry; the
+    section grows by a block, so the data start moves one block on (the
+    header's word 9 and POINT:DATA_START)."""
+    import struct
+    BLOCK = 512
+    start = BLOCK * (data[0] - 1)
+    if data[start + 3] != 84:
+        raise ValueError("not an Intel file")
+    at, last_link_at, group_ids, data_start_at = start + 4, None, {}, None
+    while True:
+        length = abs(struct.unpack("b", data[at:at + 1])[0])
+        group = struct.unpack("b", data[at + 1:at + 2])[0]
+        if length == 0 or group == 0:
+            break
+        name = data[at + 2:at + 2 + length].decode("latin-1").upper()
+        link_at = at + 2 + length
+        link = struct.unpack("<h", data[link_at:link_at + 2])[0]
+        if group < 0:
+            group_ids[name] = -group
+        elif name == "DATA_START" and group == group_ids.get("POINT"):
+            data_start_at = link_at + 2 + 2 + data[link_at + 3]
+        last_link_at = link_at
+        if link == 0:
+            break
+        at = link_at + link
+    end = last_link_at + 2 + 2 + data[last_link_at + 3]  # past type, rank and dims
+    kind, rank = struct.unpack("b", data[last_link_at + 2:last_link_at + 3])[0], data[last_link_at + 3]
+    dims = list(data[last_link_at + 4:last_link_at + 4 + rank])
+    end += abs(kind) * (int(np.prod(dims)) if rank else 1)
+    end += 1 + data[end]  # the description
+    import c3d_reference
+    params = c3d_reference.read_parameters(data, start, c3d_reference.Numbers(84))
+    used = int(np.ravel(params["FORCE_PLATFORM"]["USED"])[0])
+    values = struct.pack(f"<{12 * used}f", *(COP_POLYNOMIAL * used))
+    name = b"FPCOPPOLY"
+    entry = (struct.pack("bb", len(name), group_ids["FORCE_PLATFORM"]) + name +
+             struct.pack("<hbB", 0, 4, 3) + bytes([6, 2, used]) + values + b"\0")
+    # The data start, not the section's own block count (which some
+    # writers overstate), says where the parameters end.
+    data_block = struct.unpack("<H", data[16:18])[0]
+    split = BLOCK * (data_block - 1)
+    out = bytearray(data[:split] + bytes(BLOCK) + data[split:])
+    struct.pack_into("<h", out, last_link_at, end - last_link_at)
+    out[end:end + len(entry)] = entry
+    out[start + 2] = data_block - data[0] + 1
+    struct.pack_into("<H", out, 16, data_block + 1)
+    struct.pack_into("<h", out, data_start_at, data_block + 1)
+    if end + len(entry) > split + BLOCK:
+        raise ValueError("no room for FPCOPPOLY")
+    return bytes(out)
+
+
+def compare_with_cop_polynomial(program, path, name, np):
+    import c3d_reference
+    with open(path, "rb") as f:
+        data = with_cop_polynomial(f.read(), np)
+    with tempfile.TemporaryDirectory() as folder:
+        patched = os.path.join(folder, "with-cop-polynomial.c3d")
+        with open(patched, "wb") as f:
+            f.write(data)
+        c3d = c3d_reference.read_c3d(patched)
+        if not any(p["type"] == 3 and p["cop_polynomial"] is not None for p in c3d["platforms"]):
+            raise Disagreement(f"{name}: no type 3 platform took the polynomial")
+        compare_forces(name, c3d, convert(program, patched, "--forces", folder), np)
+        # A C3D copy keeps the polynomial: its forces are the file's.
+        copy = os.path.join(folder, "copy.c3d")
+        run = subprocess.run([program, "convert", patched, copy], capture_output=True, text=True)
+        if run.returncode != 0:
+            raise Disagreement(f"{name}: the C3D copy failed: {run.stderr.strip()}")
+        compare_forces(name + " (copied)", c3d, convert(program, copy, "--forces", folder), np)
+        plain = c3d_reference.read_c3d(path)
+        moved = max(np.nanmax(np.abs(a["cop"] - b["cop"])[np.abs(b["plate_fz"]) > LOADED_N], initial=0)
+                    for a, b in zip(c3d_reference.forces(c3d), c3d_reference.forces(plain)))
+        print(f"the polynomial moves the centre of pressure by up to {moved:.3g}")
+        if not moved > 0.5:
+            raise Disagreement(f"{name}: the polynomial moves the centre of pressure {moved:.3g} only")
+
+
 def main(argv):
     try:
         import numpy as np
@@ -235,6 +325,18 @@ def main(argv):
         return 77
     sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
     import c3d_reference
+    if argv[0] == "--cop-polynomial":
+        _, program, path = argv
+        if not os.path.exists(path):
+            print(f"skipped: {path} is not there")
+            return 77
+        try:
+            compare_with_cop_polynomial(program, path, os.path.basename(path), np)
+        except Disagreement as disagreement:
+            print(f"FAIL {disagreement}")
+            return 1
+        print(f"{os.path.basename(path)} with a centre-of-pressure polynomial: agrees")
+        return 0
     program, path = argv
     name = os.path.basename(path)
     if not os.path.exists(path):

@@ -67,8 +67,13 @@ struct ForcePlatform {
     // running fastest (empty for the other types).
     std::vector<double> calibration;
     std::array<std::int32_t, 2> zero{};  // ZERO: first and last analog sample (from 1) of the baseline
-    // FPCOPPOLY of a type 3 platform where the file gives one (empty else).
+    // FPCOPPOLY of a type 3 platform where the file gives one (empty else):
+    // the plate maker's twelve centre-of-pressure correction terms, P1x to
+    // P6x then P1y to P6y, for a centre of pressure in mm.
     std::vector<double> copPolynomial;
+    // The point unit (CORNERS, ORIGIN, the centre of pressure) in mm, which
+    // the correction polynomial's millimetres are taken from.
+    double millimetresPerUnit = 1.0;
 };
 
 }  // namespace tovfileio

@@ -78,8 +78,8 @@ public:
     // The plate's x, y and z axes in the lab's frame.
     std::array<Vec3d, 3> Axes() const { return axes_; }
     // True where the file gives a type 3 platform a centre-of-pressure
-    // correction polynomial (FPCOPPOLY): it is not applied, as the order
-    // and unit of its coefficients are not settled.
+    // correction polynomial (FPCOPPOLY) of other than twelve terms: it is
+    // not applied. Twelve terms correct every centre of pressure.
     bool IgnoresCopPolynomial() const { return ignoresCopPolynomial_; }
 
 private:
@@ -93,6 +93,9 @@ private:
     PlatformSample FromFourSensors(const std::array<double, 8>& v) const;      // type 3
     // Force and moment about the surface's centre, plate frame, to the lab's.
     PlatformSample FromLoads(const Vec3d& force, const Vec3d& moment) const;
+    // A centre of pressure from the surface's centre, plate frame, less the
+    // error the plate maker's polynomial gives there.
+    Vec3d CopCorrected(const Vec3d& fromCentre) const;
 
     int type_ = 0;
     std::size_t channelCount_ = 0;
@@ -103,6 +106,9 @@ private:
     std::array<std::int32_t, 2> zero_{};
     bool zeroBaseline_ = false;
     bool ignoresCopPolynomial_ = false;
+    bool correctsCop_ = false;
+    std::array<double, 12> copPolynomial_{};  // P1x..P6x, P1y..P6y
+    double millimetresPerUnit_ = 1.0;
     Vec3d origin_{};
     Vec3d centre_{};
     std::array<Vec3d, 3> axes_{};
