@@ -4,7 +4,7 @@
 // exported, written as glTF and drawn (`preview`). Each iteration also runs
 // `tovfileio info` of the same input and the reader floor of that input (a
 // `from_chars` pass over its numbers) with the clock paused, so all three see
-// the same machine. Counters: info_ms (one info run), x_info (the command's
+// the same machine. Counters: info_ms (one info run), floor_ms (one floor pass), x_info (the command's
 // time over info's), x_floor (the command's time over the floor's), peak_MB and x_input_memory (its peak memory over the input
 // file's size), and for the imports doc_x_input (the scene document's size
 // over the input file's).
@@ -78,6 +78,7 @@ void RunAgainstInfo(benchmark::State& state, const std::filesystem::path& input,
     const double runs = static_cast<double>(state.iterations());
     const double bytes = static_cast<double>(std::filesystem::file_size(input));
     state.counters["info_ms"] = infoSeconds / runs * 1000.0;
+    state.counters["floor_ms"] = floorSeconds / runs * 1000.0;
     state.counters["x_info"] = subjectSeconds / infoSeconds;
     state.counters["x_floor"] = subjectSeconds / floorSeconds;
     state.counters["peak_MB"] = static_cast<double>(peak) / (1 << 20);
