@@ -134,8 +134,8 @@ TimeValue EarliestKey(const std::vector<SceneNode*>& nodes) {
     TimeValue earliest = 0;
     for (SceneNode* node : nodes) {
         auto& tm = node->Transform();
-        for (const auto* keys : {&tm.Position().Track().Keys(), &tm.Scale().Track().Keys()}) {
-            if (!keys->empty()) earliest = std::min(earliest, keys->front().time);
+        for (const auto keys : {tm.Position().Track().Keys(), tm.Scale().Track().Keys()}) {
+            if (!keys.empty()) earliest = std::min(earliest, keys.front().time);
         }
         if (!tm.Rotation().Track().Empty()) {
             earliest = std::min(earliest, tm.Rotation().Track()[0].time);
@@ -321,7 +321,7 @@ public:
     void AddNode(int at, SceneNode& node) {
         auto& tm = node.Transform();
         for (int part = 0; part < 2; ++part) {
-            const auto& keys = part == 0 ? tm.Position().Track().Keys() : tm.Scale().Track().Keys();
+            const auto keys = part == 0 ? tm.Position().Track().Keys() : tm.Scale().Track().Keys();
             if (keys.empty()) continue;
             std::vector<float> times, values;
             times.reserve(keys.size());

@@ -22,10 +22,15 @@ std::string Number(double value) {
 
 ImportWarnings::ImportWarnings(const CommandIO& io, std::string command)
     : io_(io), command_(std::move(command)) {
-    for (SceneNode* node : Scene::Current().Nodes()) before_.emplace(node, KeysOf(*node));
+    for (SceneNode* node : Scene::Current().Nodes()) {
+        const SeenKeys keys = KeysOf(*node);
+        before_.emplace(node, HeldKeys{brindle::host::KeyBlock(keys.position),
+                                       brindle::host::KeyBlock(keys.rotation),
+                                       brindle::host::KeyBlock(keys.scale)});
+    }
 }
 
-ImportWarnings::NodeKeys ImportWarnings::KeysOf(SceneNode& node) {
+ImportWarnings::SeenKeys ImportWarnings::KeysOf(SceneNode& node) {
     // Read through the const tracks: reading tells no controller of a change.
     auto& tm = node.Transform();
     return {std::as_const(tm.Position()).Track().Keys(), std::as_const(tm.Rotation()).Track().Keys(),
@@ -43,23 +48,23 @@ void Widen(std::optional<Span>& span, TimeValue first, TimeValue last) {
 }
 
 template <typename Value>
-bool SameTimes(const std::vector<brindle::host::Key<Value>>& a,
-               const std::vector<brindle::host::Key<Value>>& b) {
+bool SameTimes(std::span<const brindle::host::Key<Value>> a,
+               std::span<const brindle::host::Key<Value>> b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const auto& x, const auto& y) { return x.time == y.time; });
 }
 
 // The span of all of `keys`.
 template <typename Value>
-void WidenByAll(std::optional<Span>& span, const std::vector<brindle::host::Key<Value>>& keys) {
+void WidenByAll(std::optional<Span>& span, std::span<const brindle::host::Key<Value>> keys) {
     if (!keys.empty()) Widen(span, keys.front().time, keys.back().time);
 }
 
 // The span of the keys of `now` whose value differs from `before`'s, key
 // by key (both hold keys at the same times).
 template <typename Value>
-void WidenByChanged(std::optional<Span>& span, const std::vector<brindle::host::Key<Value>>& before,
-                    const std::vector<brindle::host::Key<Value>>& now) {
+void WidenByChanged(std::optional<Span>& span, std::span<const brindle::host::Key<Value>> before,
+                    std::span<const brindle::host::Key<Value>> now) {
     for (std::size_t i = 0; i < now.size(); ++i) {
         if (std::memcmp(&before[i].value, &now[i].value, sizeof(Value)) != 0) {
             Widen(span, now[i].time, now[i].time);
@@ -72,16 +77,17 @@ void WidenByChanged(std::optional<Span>& span, const std::vector<brindle::host::
 std::optional<ImportWarnings::Span> ImportWarnings::KeyedSpan() const {
     std::optional<Span> span;
     for (SceneNode* node : Scene::Current().Nodes()) {
-        const NodeKeys now = KeysOf(*node);
-        const auto was = before_.find(node);
-        const bool sameTimes = was != before_.end() && SameTimes(was->second.position, now.position) &&
-                               SameTimes(was->second.rotation, now.rotation) &&
-                               SameTimes(was->second.scale, now.scale);
-        if (sameTimes) {
-            WidenByChanged(span, was->second.position, now.position);
-            WidenByChanged(span, was->second.rotation, now.rotation);
-            WidenByChanged(span, was->second.scale, now.scale);
-            continue;
+        const SeenKeys now = KeysOf(*node);
+        const auto held = before_.find(node);
+        if (held != before_.end()) {
+            const SeenKeys was{held->second.position, held->second.rotation, held->second.scale};
+            if (SameTimes(was.position, now.position) && SameTimes(was.rotation, now.rotation) &&
+                SameTimes(was.scale, now.scale)) {
+                WidenByChanged(span, was.position, now.position);
+                WidenByChanged(span, was.rotation, now.rotation);
+                WidenByChanged(span, was.scale, now.scale);
+                continue;
+            }
         }
         WidenByAll(span, now.position);
         WidenByAll(span, now.rotation);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -33,14 +34,20 @@ public:
 
 private:
     using Span = std::pair<TimeValue, TimeValue>;
-    // A node's keys: position, rotation, scale.
+    // A node's keys, position, rotation and scale: held, as they were
+    // before the import, or seen in place.
+    template <template <typename> class Keys>
     struct NodeKeys {
-        std::vector<brindle::host::Key<Point3>> position;
-        std::vector<brindle::host::Key<Quat>> rotation;
-        std::vector<brindle::host::Key<Point3>> scale;
+        Keys<brindle::host::Key<Point3>> position;
+        Keys<brindle::host::Key<Quat>> rotation;
+        Keys<brindle::host::Key<Point3>> scale;
     };
+    template <typename Key>
+    using ConstSpan = std::span<const Key>;
+    using HeldKeys = NodeKeys<brindle::host::KeyBlock>;
+    using SeenKeys = NodeKeys<ConstSpan>;
 
-    static NodeKeys KeysOf(brindle::host::SceneNode& node);
+    static SeenKeys KeysOf(brindle::host::SceneNode& node);
     // The times of the first and last key of the nodes the import made or
     // keyed; none when it keyed nothing. A node whose keys changed in
     // number or span counts whole; one whose keys kept their times (an
@@ -52,5 +59,5 @@ private:
 
     const CommandIO& io_;
     std::string command_;
-    std::unordered_map<const brindle::host::SceneNode*, NodeKeys> before_;
+    std::unordered_map<const brindle::host::SceneNode*, HeldKeys> before_;
 };

@@ -213,7 +213,7 @@ private:
     }
 
     template <typename Value>
-    void ReadKeys(std::uint32_t count, const Place& at, std::vector<Key<Value>>& keys) {
+    void ReadKeys(std::uint32_t count, const Place& at, KeyBlock<Key<Value>>& keys) {
         if (count == 0) return;
         constexpr std::size_t kValueSize = ValueSize(static_cast<const Value*>(nullptr));
         const unsigned char* ticks = in_.Take(std::uint64_t{count} * (4 + kValueSize), at, "the keys");

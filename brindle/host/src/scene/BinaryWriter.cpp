@@ -186,7 +186,7 @@ void WriteObject(SceneObject& object, ByteOut& out) {
 }
 
 template <typename Value>
-void WriteKeys(const std::vector<Key<Value>>& keys, ByteOut& out) {
+void WriteKeys(std::span<const Key<Value>> keys, ByteOut& out) {
     out.Items(keys.size(), 4, [&](unsigned char* at, std::size_t i) { StoreI32(at, keys[i].time); });
     out.Items(keys.size(), ValueSize(static_cast<const Value*>(nullptr)), [&](unsigned char* at, std::size_t i) {
         StoreValue(at, keys[i].value, out);

@@ -22,7 +22,7 @@ template <typename Value>
 struct ControllerPlan {
     bool tcb = false;
     Value value{};
-    std::vector<Key<Value>> keys;
+    KeyBlock<Key<Value>> keys;
     bool locked = false;
     // What is wrong with the keys as the document gave them, found while the
     // document was read and said when the controller is (where the node's

@@ -214,7 +214,7 @@ void TrackReader::AddTick(long long tick) {
 }
 
 template <typename Value>
-void TrackReader::Make(std::vector<Key<Value>>& keys, std::string& problem) {
+void TrackReader::Make(KeyBlock<Key<Value>>& keys, std::string& problem) {
     if (!problem_.empty()) {
         problem = problem_;
         return;
@@ -253,10 +253,10 @@ void TrackReader::Make(std::vector<Key<Value>>& keys, std::string& problem) {
     }
 }
 
-void TrackReader::Finish(std::vector<Key<Point3>>& keys, std::string& problem) {
+void TrackReader::Finish(KeyBlock<Key<Point3>>& keys, std::string& problem) {
     Make(keys, problem);
 }
-void TrackReader::Finish(std::vector<Key<Quat>>& keys, std::string& problem) {
+void TrackReader::Finish(KeyBlock<Key<Quat>>& keys, std::string& problem) {
     Make(keys, problem);
 }
 

@@ -47,8 +47,8 @@ public:
     void Other(const char* kind);
 
     // The keys read, or what is wrong with them.
-    void Finish(std::vector<Key<Point3>>& keys, std::string& problem);
-    void Finish(std::vector<Key<Quat>>& keys, std::string& problem);
+    void Finish(KeyBlock<Key<Point3>>& keys, std::string& problem);
+    void Finish(KeyBlock<Key<Quat>>& keys, std::string& problem);
 
 private:
     // Ticks first, first + step, ... (`count` of them).
@@ -68,7 +68,7 @@ private:
     bool TakeTick(const JsonNumber& number, long long& tick);
     void AddTick(long long tick);
     template <typename Value>
-    void Make(std::vector<Key<Value>>& keys, std::string& problem);
+    void Make(KeyBlock<Key<Value>>& keys, std::string& problem);
 
     std::size_t width_ = 3;
     unsigned given_ = 0;  // the TrackFields seen

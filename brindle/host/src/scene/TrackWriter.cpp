@@ -28,7 +28,7 @@ void Numbers(const Quat& q, float* out) {
 // Each tick, or a run [first, step, count] where three or more follow at
 // one step.
 template <typename Value>
-void WriteTicks(DocumentText& out, const std::vector<Key<Value>>& keys, bool runs) {
+void WriteTicks(DocumentText& out, std::span<const Key<Value>> keys, bool runs) {
     out.Key("ticks");
     out.BeginArray(true);
     for (std::size_t i = 0; i < keys.size();) {
@@ -57,7 +57,7 @@ void WriteTicks(DocumentText& out, const std::vector<Key<Value>>& keys, bool run
 }  // namespace
 
 template <typename Value>
-void TrackWriter::WriteTrack(DocumentText& out, const std::vector<Key<Value>>& keys) {
+void TrackWriter::WriteTrack(DocumentText& out, std::span<const Key<Value>> keys) {
     const bool compact = keys.size() > kTrackKeysAsNumbers;
     WriteTicks(out, keys, compact);
     if (compact) return WriteCompactValues(out, keys);
@@ -77,7 +77,7 @@ void TrackWriter::WriteTrack(DocumentText& out, const std::vector<Key<Value>>& k
 }
 
 template <typename Value>
-void TrackWriter::WriteCompactValues(DocumentText& out, const std::vector<Key<Value>>& keys) {
+void TrackWriter::WriteCompactValues(DocumentText& out, std::span<const Key<Value>> keys) {
     constexpr std::size_t kWidth = Width(static_cast<const Value*>(nullptr));
     out.Key("values");
     out.BeginArray(false);
@@ -97,10 +97,10 @@ void TrackWriter::WriteCompactValues(DocumentText& out, const std::vector<Key<Va
     out.EndArray();
 }
 
-void TrackWriter::Write(DocumentText& out, const std::vector<Key<Point3>>& keys) {
+void TrackWriter::Write(DocumentText& out, std::span<const Key<Point3>> keys) {
     WriteTrack(out, keys);
 }
-void TrackWriter::Write(DocumentText& out, const std::vector<Key<Quat>>& keys) {
+void TrackWriter::Write(DocumentText& out, std::span<const Key<Quat>> keys) {
     WriteTrack(out, keys);
 }
 

@@ -26,14 +26,14 @@ class TrackWriter {
 public:
     // Writes the "ticks" and "values" members of the controller open in
     // `out`. A value that is infinite or NaN is noted in `out`.
-    void Write(DocumentText& out, const std::vector<Key<Point3>>& keys);
-    void Write(DocumentText& out, const std::vector<Key<Quat>>& keys);
+    void Write(DocumentText& out, std::span<const Key<Point3>> keys);
+    void Write(DocumentText& out, std::span<const Key<Quat>> keys);
 
 private:
     template <typename Value>
-    void WriteTrack(DocumentText& out, const std::vector<Key<Value>>& keys);
+    void WriteTrack(DocumentText& out, std::span<const Key<Value>> keys);
     template <typename Value>
-    void WriteCompactValues(DocumentText& out, const std::vector<Key<Value>>& keys);
+    void WriteCompactValues(DocumentText& out, std::span<const Key<Value>> keys);
 
     std::vector<float> staging_;  // the floats of one base64 string
 };

@@ -1,14 +1,16 @@
 // Keys of one controller, held in time order: a value per tick that has a
-// key. Appending after the last key is amortised constant time (the store
+// key. Appending after the last key is amortised constant time (the block
 // grows by half its size, so it never holds more than about 1.5 times the
-// keys' own size); any other change finds its place by binary search, and a
-// deletion at a time without a key changes nothing.
+// keys' own size, and a large one grows in place); any other change finds
+// its place by binary search, and a deletion at a time without a key
+// changes nothing.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
-#include <vector>
+#include <span>
 
+#include "brindle/host/scene/KeyBlock.h"
 #include "brindle/sdk/Animation.h"
 
 namespace brindle::host {
@@ -23,18 +25,18 @@ template <typename Value>
 class KeyTrack {
 public:
     using KeyType = Key<Value>;
+    using Block = KeyBlock<KeyType>;
 
     bool Empty() const { return keys_.empty(); }
     std::size_t Size() const { return keys_.size(); }
     const KeyType& operator[](std::size_t i) const { return keys_[i]; }
-    const std::vector<KeyType>& Keys() const { return keys_; }
+    std::span<const KeyType> Keys() const { return keys_; }
     // Bytes the track holds, spare room included.
     std::size_t CapacityBytes() const { return keys_.capacity() * sizeof(KeyType); }
 
     // Makes or replaces the key at `time`.
     void Set(TimeValue time, const Value& value) {
         if (keys_.empty() || time > keys_.back().time) {
-            Grow();
             keys_.push_back({time, value});
             return;
         }
@@ -43,9 +45,7 @@ public:
             at->value = value;
             return;
         }
-        const std::size_t index = static_cast<std::size_t>(at - keys_.begin());
-        Grow();
-        keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(index), {time, value});
+        keys_.insert(static_cast<std::size_t>(at - keys_.begin()), {time, value});
     }
 
     // Removes the key at `time`; false when there is none.
@@ -53,7 +53,7 @@ public:
         if (keys_.empty() || time < keys_.front().time || time > keys_.back().time) return false;
         const auto at = LowerBound(time);
         if (at == keys_.end() || at->time != time) return false;
-        keys_.erase(at);
+        keys_.erase(static_cast<std::size_t>(at - keys_.begin()));
         return true;
     }
 
@@ -74,20 +74,15 @@ public:
         for (KeyType& key : keys_) change(key.value);
     }
 
-    void Assign(std::vector<KeyType> keys) { keys_ = std::move(keys); }
+    void Assign(Block keys) { keys_ = std::move(keys); }
     void Reserve(std::size_t count) { keys_.reserve(count); }
 
 private:
-    typename std::vector<KeyType>::iterator LowerBound(TimeValue time) {
+    KeyType* LowerBound(TimeValue time) {
         return std::lower_bound(keys_.begin(), keys_.end(), time,
                                 [](const KeyType& key, TimeValue t) { return key.time < t; });
     }
-    void Grow() {
-        if (keys_.size() < keys_.capacity()) return;
-        keys_.reserve(keys_.size() + keys_.size() / 2 + 1);
-    }
-
-    std::vector<KeyType> keys_;
+    Block keys_;
 };
 
 }  // namespace brindle::host
