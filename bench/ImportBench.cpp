@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "bench/BenchSupport.h"
 #include "brindle/host/PluginModule.h"
@@ -39,7 +40,7 @@ struct KeyMemory {
 KeyMemory MeasureKeys(Scene& scene) {
     KeyMemory memory;
     for (auto* node : scene.Nodes()) {
-        auto& tm = node->Transform();
+        const auto& tm = std::as_const(*node).Transform();
         auto add = [&memory](const auto& track, std::size_t own) {
             memory.keys += track.Size();
             memory.ownBytes += track.Size() * own;

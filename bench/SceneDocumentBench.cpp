@@ -31,6 +31,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/BenchSupport.h"
@@ -74,7 +75,7 @@ Scratch& ScratchFiles() {
 double KeyBytes(Scene& scene) {
     double bytes = 0;
     for (auto* node : scene.Nodes()) {
-        auto& tm = node->Transform();
+        const auto& tm = std::as_const(*node).Transform();
         bytes += static_cast<double>(tm.Position().Track().Size()) * (sizeof(TimeValue) + sizeof(Point3));
         bytes += static_cast<double>(tm.Rotation().Track().Size()) * (sizeof(TimeValue) + sizeof(Quat));
         bytes += static_cast<double>(tm.Scale().Track().Size()) * (sizeof(TimeValue) + sizeof(Point3));

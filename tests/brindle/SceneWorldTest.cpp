@@ -7,19 +7,24 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "brindle/host/scene/Scene.h"
+#include "brindle/host/scene/SceneDocument.h"
 #include "brindle/sdk/TextCodec.h"
 #include "tests/support/SceneNodes.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 using namespace brindle::host;
 
-constexpr TimeValue kTimes[] = {0, 160, 400, 1000};
+// 160 first: the time the worlds are kept at before a change, so that a
+// world kept from before the change is seen.
+constexpr TimeValue kTimes[] = {160, 0, 400, 1000};
 
 // The world matrix composed from the locals, top down, as the scene does,
 // without anything kept.
@@ -43,7 +48,8 @@ void ExpectFresh(Scene& scene, const std::string& change) {
     }
 }
 
-// A chain N0 (top) to N5 with keys on every node, and a node Side beside it.
+// A chain N0 (top) to N5 with keys on every node (N2's only of its
+// position), and a node Side beside it.
 std::vector<SceneNode*> MakeChain(Scene& scene) {
     scene.Clear();
     std::vector<SceneNode*> chain;
@@ -53,10 +59,13 @@ std::vector<SceneNode*> MakeChain(Scene& scene) {
         auto& tm = node->Transform();
         tm.Position().Set(0, Point3(1.0f + i, 2.0f, 0.5f * i), true);
         tm.Position().Set(400, Point3(3.0f, -1.0f - i, 2.0f), true);
+        chain.push_back(node);
+        // N2 neither turns nor scales: it has no rotation or scale
+        // controller until one is asked for.
+        if (i == 2) continue;
         tm.Rotation().Set(0, Quat(0.1f * i, 0.2f, 0.0f, 1.0f), true);
         tm.Rotation().Set(1000, Quat(0.0f, 0.3f, 0.1f * i, 1.0f), true);
         tm.Scale().Set(0, Point3(1.0f + 0.1f * i, 1.0f, 1.0f), true);
-        chain.push_back(node);
     }
     SceneNode* side = tovtest::AddNode(scene, L"Side", HELPER_CLASS_ID, DUMMY_CLASS_ID);
     side->Transform().Position().Set(0, Point3(5.0f, 5.0f, 5.0f), true);
@@ -76,6 +85,15 @@ TEST(SceneWorldTest, EveryChangeOfKeysControllersOrParentsIsSeenBelow) {
         {"held value", [&](auto& c) { c[3]->Transform().Scale().SetHeldValue(moved); }},
         {"keys assigned", [](auto& c) { c[1]->Transform().Rotation().Track().Assign({}); }},
         {"controller copied", [](auto& c) { c[0]->Transform().Position().Copy(&c[4]->Transform().Position()); }},
+        {"rotation first made and set", [](auto& c) {
+             const Quat turned(0.0f, 0.0f, 0.6f, 0.8f);
+             c[2]->Transform().GetRotationController()->SetValue(160, &turned, 1, CTRL_ABSOLUTE);
+         }},
+        {"scale first made and set", [&](auto& c) {
+             c[2]->Transform().GetScaleController()->SetValue(0, &moved, 1, CTRL_ABSOLUTE);
+         }},
+        {"transform copied onto one without", [](auto& c) { c[2]->Transform().Copy(&c[4]->Transform()); }},
+        {"transform copied from one without", [](auto& c) { c[4]->Transform().Copy(&c[2]->Transform()); }},
         {"rotation replaced", [](auto& c) {
              auto tcb = NewRotationController(TCB_ROTATION_CLASS_ID);
              c[2]->Transform().SetRotationController(tcb.release());
@@ -171,6 +189,40 @@ TEST(SceneWorldTest, AlikeMarkersShareOneObjectUntilOneIsChanged) {
     EXPECT_EQ(c->HeldObject()->Block().GetFloat(kPointSize, 0), 20.0f);
     EXPECT_EQ(c->GetObjectRef(), c->HeldObject());
     EXPECT_EQ(negativeZero->HeldObject()->Block().GetFloat(kPointSize, 0), -0.0f);
+    scene.Clear();
+}
+
+// A marker keyed only in position never turns or scales: it makes no
+// rotation or scale controller, in the scene or through either form of
+// document, until one is asked for; then the controller made holds the
+// default values.
+TEST(SceneWorldTest, MarkersMakeNoRotationOrScaleUntilOneIsAskedFor) {
+    const tovtest::ScratchDir dir;
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    SceneNode* marker = tovtest::AddNode(scene, L"LKNE", HELPER_CLASS_ID, POINTHELP_CLASS_ID);
+    marker->Transform().Position().Set(160, Point3(1, 2, 3), true);
+    const Matrix3 world = marker->GetNodeTM(160, nullptr);
+    const std::string binary = (dir.Path() / "cloud").string();
+    std::string error;
+    ASSERT_TRUE(SaveSceneDocument(scene, binary, error)) << error;
+    const std::string json = dir.Write("cloud.json", SceneToJson(scene)).string();
+    for (const std::string& path : {binary, json}) {
+        ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
+        SceneNode* loaded = scene.FindByName(L"LKNE");
+        ASSERT_NE(loaded, nullptr);
+        const TransformController& held = std::as_const(*loaded).Transform();
+        EXPECT_FALSE(held.HasOwnRotation() || held.HasOwnScale()) << path;
+        EXPECT_EQ(loaded->GetNodeTM(160, nullptr), world) << path;
+        EXPECT_EQ(held.Rotation().Kind(), ControllerClass::kEulerXYZ) << path;
+    }
+    TransformController& tm = scene.FindByName(L"LKNE")->Transform();
+    Control* rotation = tm.GetRotationController();
+    EXPECT_TRUE(tm.HasOwnRotation());
+    EXPECT_EQ(rotation, tm.GetRotationController());
+    EXPECT_EQ(rotation->ClassID(), EULER_XYZ_ROTATION_CLASS_ID);
+    EXPECT_EQ(tm.Scale().HeldValue(), Point3(1, 1, 1));
+    EXPECT_EQ(scene.FindByName(L"LKNE")->GetNodeTM(160, nullptr), world);
     scene.Clear();
 }
 

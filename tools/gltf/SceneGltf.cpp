@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sstream>
 #include <unordered_map>
+#include <utility>
 
 #include "brindle/host/scene/Objects.h"
 #include "tovfileio/text/TextCodec.h"
@@ -133,7 +134,7 @@ namespace {
 TimeValue EarliestKey(const std::vector<SceneNode*>& nodes) {
     TimeValue earliest = 0;
     for (SceneNode* node : nodes) {
-        auto& tm = node->Transform();
+        const auto& tm = std::as_const(*node).Transform();
         for (const auto keys : {tm.Position().Track().Keys(), tm.Scale().Track().Keys()}) {
             if (!keys.empty()) earliest = std::min(earliest, keys.front().time);
         }
@@ -151,7 +152,7 @@ tinygltf::Node GltfNode(SceneNode& node, const GltfAxes& axes,
     tinygltf::Node out;
     out.name = tovfileio::EncodeUtf8(node.Name());
     for (SceneNode* child : node.Children()) out.children.push_back(index.at(child));
-    auto& tm = node.Transform();
+    const auto& tm = std::as_const(node).Transform();
     const auto t = axes.Position(tm.Position().HeldValue());
     if (t != std::array<double, 3>{0, 0, 0}) out.translation.assign(t.begin(), t.end());
     const auto r = axes.Rotation(tm.Rotation().HeldValue());
@@ -319,7 +320,7 @@ public:
     }
 
     void AddNode(int at, SceneNode& node) {
-        auto& tm = node.Transform();
+        const auto& tm = std::as_const(node).Transform();
         for (int part = 0; part < 2; ++part) {
             const auto keys = part == 0 ? tm.Position().Track().Keys() : tm.Scale().Track().Keys();
             if (keys.empty()) continue;
@@ -399,7 +400,7 @@ std::string NonFiniteValue(SceneNode& node, const GltfAxes& axes) {
         return "node \"" + tovfileio::EncodeUtf8(node.Name()) + "\": " + what + " is " +
                (std::isnan(value) ? "not a number" : "infinite") + " in metres";
     };
-    auto& tm = node.Transform();
+    const auto& tm = std::as_const(node).Transform();
     for (int part = 0; part < 2; ++part) {
         const char* name = part == 0 ? "the position" : "the scale";
         const auto convert = [&](const Point3& p) {

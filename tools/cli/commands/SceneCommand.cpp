@@ -51,10 +51,10 @@ void DescribeNode(SceneNode& node, std::size_t depth, std::string& out) {
     out += EscapedName(node.Name());
     out += "  ";
     out += node.HeldObject() != nullptr ? brindle::host::ObjectKind(*node.HeldObject()) : "none";
-    auto& transform = node.Transform();
+    const auto& transform = std::as_const(node).Transform();
     out += "  position " + Keys(transform.Position().Track().Size());
     out += ", rotation " + Keys(transform.Rotation().Track().Size());
-    out += transform.Rotation().ClassID() == TCB_ROTATION_CLASS_ID ? " (tcb)" : " (euler_xyz)";
+    out += transform.Rotation().Kind() == brindle::host::ControllerClass::kTCB ? " (tcb)" : " (euler_xyz)";
     out += ", scale " + Keys(transform.Scale().Track().Size());
     out += '\n';
 }

@@ -32,9 +32,8 @@ ImportWarnings::ImportWarnings(const CommandIO& io, std::string command)
 
 ImportWarnings::SeenKeys ImportWarnings::KeysOf(SceneNode& node) {
     // Read through the const tracks: reading tells no controller of a change.
-    auto& tm = node.Transform();
-    return {std::as_const(tm.Position()).Track().Keys(), std::as_const(tm.Rotation()).Track().Keys(),
-            std::as_const(tm.Scale()).Track().Keys()};
+    const auto& tm = std::as_const(node).Transform();
+    return {tm.Position().Track().Keys(), tm.Rotation().Track().Keys(), tm.Scale().Track().Keys()};
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "scene/BinaryForm.h"
@@ -194,9 +195,10 @@ void WriteKeys(std::span<const Key<Value>> keys, ByteOut& out) {
 }
 
 void WriteNode(SceneNode& node, std::uint32_t name, const PropertyKeys& keys, ByteOut& out) {
-    TransformController& transform = node.Transform();
+    // Read through the const transform: saving makes no controller.
+    const TransformController& transform = std::as_const(node).Transform();
     const auto& position = transform.Position();
-    auto& rotation = transform.Rotation();
+    const auto& rotation = transform.Rotation();
     const auto& scale = transform.Scale();
     SceneObject* object = node.HeldObject();
     const Matrix3 offset = node.GetObjOffsetTM();
@@ -207,7 +209,7 @@ void WriteNode(SceneNode& node, std::uint32_t name, const PropertyKeys& keys, By
 
     std::uint32_t flags = 0;
     if (node.GetBoneNodeOnOff() != FALSE) flags |= kBoneOn;
-    if (rotation.ClassID() == TCB_ROTATION_CLASS_ID) flags |= kTcbRotation;
+    if (rotation.Kind() == ControllerClass::kTCB) flags |= kTcbRotation;
     if (position.Locked()) flags |= kPositionLocked;
     if (rotation.Locked()) flags |= kRotationLocked;
     if (scale.Locked()) flags |= kScaleLocked;
@@ -221,8 +223,8 @@ void WriteNode(SceneNode& node, std::uint32_t name, const PropertyKeys& keys, By
     StoreU32(at + kNodeFlags, flags);
     StoreU32(at + kNodeWireColor, node.GetWireColor());
     StoreI32(at + kNodeBoneDisplay, node.BoneDisplay());
-    StoreU32(at + kNodeTransform, transform.ClassID().PartA());
-    StoreU32(at + kNodeTransform + 4, transform.ClassID().PartB());
+    StoreU32(at + kNodeTransform, transform.TransformClass().PartA());
+    StoreU32(at + kNodeTransform + 4, transform.TransformClass().PartB());
     StorePoint(at + kNodePosition, position.HeldValue(), out);
     StoreQuat(at + kNodeRotation, rotation.HeldValue(), out);
     StorePoint(at + kNodeScale, scale.HeldValue(), out);

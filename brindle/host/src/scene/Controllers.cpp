@@ -160,22 +160,43 @@ std::unique_ptr<RotationController> NewRotationController(Class_ID classId) {
 }
 
 TransformController::TransformController(Class_ID classId)
-    : classId_(classId),
-      rotation_(&defaultRotation_),
-      position_(ControllerClass::kPosition, Point3()),
-      scale_(ControllerClass::kScale, Point3(1, 1, 1)),
-      defaultRotation_(ControllerClass::kEulerXYZ, Quat()) {}
+    : classId_(classId), position_(ControllerClass::kPosition, Point3()) {}
+
+RotationController& TransformController::Rotation() {
+    if (rotation_ == nullptr) {
+        rotation_ = NewRotationController(EULER_XYZ_ROTATION_CLASS_ID);
+        rotation_->SetListener(listener_);
+    }
+    return *rotation_;
+}
+
+PointController& TransformController::Scale() {
+    if (scale_ == nullptr) {
+        scale_ = NewScaleController();
+        scale_->SetListener(listener_);
+    }
+    return *scale_;
+}
+
+const RotationController& TransformController::Rotation() const {
+    static const RotationController kDefault(ControllerClass::kEulerXYZ, Quat());
+    return rotation_ != nullptr ? *rotation_ : kDefault;
+}
+
+const PointController& TransformController::Scale() const {
+    static const PointController kDefault(ControllerClass::kScale, Point3(1, 1, 1));
+    return scale_ != nullptr ? *scale_ : kDefault;
+}
 
 BOOL TransformController::SetRotationController(Control* c) {
     auto* rotation = dynamic_cast<RotationController*>(c);
-    if (rotation == nullptr || rotation == rotation_ || rotation == &defaultRotation_) return FALSE;
+    if (rotation == nullptr || rotation == rotation_.get()) return FALSE;
     SetRotation(std::unique_ptr<RotationController>(rotation));
     return TRUE;
 }
 
 void TransformController::SetRotation(std::unique_ptr<RotationController> rotation) {
-    replacedRotation_ = std::move(rotation);
-    rotation_ = replacedRotation_.get();
+    rotation_ = std::move(rotation);
     if (rotation_ != nullptr) rotation_->SetListener(listener_);
     Changed();
 }
@@ -184,7 +205,7 @@ void TransformController::SetListener(ControllerListener* listener) {
     listener_ = listener;
     position_.SetListener(listener);
     if (rotation_ != nullptr) rotation_->SetListener(listener);
-    scale_.SetListener(listener);
+    if (scale_ != nullptr) scale_->SetListener(listener);
 }
 
 void TransformController::GetValue(TimeValue t, void* value, Interval& valid,
@@ -197,14 +218,21 @@ void TransformController::Copy(Control* from) {
     auto* source = dynamic_cast<TransformController*>(from);
     if (source == nullptr || source == this) return;
     position_.Copy(&source->position_);
-    scale_.Copy(&source->scale_);
-    auto rotation = NewRotationController(source->rotation_->ClassID());
-    rotation->Copy(source->rotation_);
+    if (source->scale_ != nullptr) {
+        Scale().Copy(source->scale_.get());
+    } else {
+        scale_.reset();
+    }
+    std::unique_ptr<RotationController> rotation;
+    if (source->rotation_ != nullptr) {
+        rotation = NewRotationController(ClassOf(source->rotation_->Kind()));
+        rotation->Copy(source->rotation_.get());
+    }
     SetRotation(std::move(rotation));
 }
 
 PreciseMatrix TransformController::PreciseLocalMatrix(TimeValue t) const {
-    return PreciseMatrix::FromParts(scale_.Evaluate(t), rotation_->Evaluate(t),
+    return PreciseMatrix::FromParts(Scale().Evaluate(t), Rotation().Evaluate(t),
                                     position_.Evaluate(t));
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "scene/DocumentError.h"
 #include "scene/SceneLimits.h"
@@ -28,6 +29,15 @@ bool Finite(const Quat& q) { return FiniteAll({q.x, q.y, q.z, q.w}); }
 
 [[noreturn]] void FailNotFinite(const Place& at, const std::string& what) {
     at.Fail(what + " holds a number that is infinite or not a number");
+}
+
+// Whether a planned controller is what `fresh`, a new node's, holds: its
+// held value bit for bit, no keys and not locked.
+template <typename Value>
+bool IsDefault(const ControllerPlan<Value>& plan, const ValueController<Value>& fresh) {
+    const Value held = fresh.HeldValue();
+    return plan.keys.empty() && !plan.locked && !fresh.Locked() &&
+           std::memcmp(&plan.value, &held, sizeof(Value)) == 0;
 }
 
 // Checks a controller's values and key ticks; the number of its keys.
@@ -145,8 +155,11 @@ void ApplyPlan(ScenePlan& plan, Scene& scene) {
             controller.SetLocked(from.locked);
         };
         fill(transform.Position(), node.position);
-        fill(transform.Rotation(), node.rotation);
-        fill(transform.Scale(), node.scale);
+        // A rotation or scale as a new node has it makes no controller.
+        if (node.rotation.tcb || !IsDefault(node.rotation, std::as_const(transform).Rotation())) {
+            fill(transform.Rotation(), node.rotation);
+        }
+        if (!IsDefault(node.scale, std::as_const(transform).Scale())) fill(transform.Scale(), node.scale);
         made->ShowBone(node.boneDisplay);
         made->SetBoneNodeOnOff(node.boneOn ? TRUE : FALSE, 0);
         // A node without an offset holds none (the identity, bit for bit).

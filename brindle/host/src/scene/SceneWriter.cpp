@@ -107,11 +107,12 @@ private:
     }
 
     void Controllers(TransformController& transform) {
-        Controller("position", "linear_position", transform.Position());
-        Controller("rotation",
-                   transform.Rotation().ClassID() == TCB_ROTATION_CLASS_ID ? "tcb" : "euler_xyz",
-                   transform.Rotation());
-        Controller("scale", "linear_scale", transform.Scale());
+        // Read through the const transform: writing makes no controller.
+        const TransformController& held = transform;
+        Controller("position", "linear_position", held.Position());
+        Controller("rotation", held.Rotation().Kind() == ControllerClass::kTCB ? "tcb" : "euler_xyz",
+                   held.Rotation());
+        Controller("scale", "linear_scale", held.Scale());
         if (!(transform.ClassID() == PRS_CONTROL_CLASS_ID)) {
             out_.Key("transform_class_id");
             ClassId(transform.ClassID());

@@ -61,6 +61,7 @@ public:
 
     Class_ID ClassID() override { return ClassOf(kind_); }
     SClass_ID SuperClassID() override { return SuperClassOf(kind_); }
+    ControllerClass Kind() const { return kind_; }
     BOOL CanSetValue() override { return locked_ ? FALSE : TRUE; }
     void SetValue(TimeValue t, const void* value, int commit, GetSetMethod method) override;
     void GetValue(TimeValue t, void* value, Interval& valid, GetSetMethod method) override;
@@ -115,9 +116,11 @@ std::unique_ptr<RotationController> NewRotationController(Class_ID classId);
 
 // A node's transform: scale, then rotation, then position, each from its
 // sub-controller. The class is the host's position-rotation-scale
-// controller, or one of the biped classes for nodes of a biped. The three
-// sub-controllers are held in the transform itself, one allocation a node;
-// a rotation controller put in place of the default one is held apart.
+// controller, or one of the biped classes for nodes of a biped. The
+// position controller is held in the transform itself; the rotation and
+// scale controllers are made when first asked for, since most nodes of a
+// marker cloud never turn or scale. Until then the node has the default
+// ones' values, and the const accessors show a default controller.
 class TransformController : public Control {
 public:
     explicit TransformController(Class_ID classId = PRS_CONTROL_CLASS_ID);
@@ -125,10 +128,11 @@ public:
     TransformController& operator=(const TransformController&) = delete;
 
     Class_ID ClassID() override { return classId_; }
+    Class_ID TransformClass() const { return classId_; }
     SClass_ID SuperClassID() override { return CTRL_MATRIX3_CLASS_ID; }
     Control* GetPositionController() override { return &position_; }
-    Control* GetRotationController() override { return rotation_; }
-    Control* GetScaleController() override { return &scale_; }
+    Control* GetRotationController() override { return &Rotation(); }
+    Control* GetScaleController() override { return &Scale(); }
     BOOL SetRotationController(Control* c) override;
     // A transform takes its values through its sub-controllers.
     void SetValue(TimeValue, const void*, int, GetSetMethod) override {}
@@ -136,8 +140,17 @@ public:
     void Copy(Control* from) override;
 
     PointController& Position() { return position_; }
-    RotationController& Rotation() { return *rotation_; }
-    PointController& Scale() { return scale_; }
+    const PointController& Position() const { return position_; }
+    // Made when first asked for.
+    RotationController& Rotation();
+    PointController& Scale();
+    // The node's own, or a default controller while it has none of its own.
+    const RotationController& Rotation() const;
+    const PointController& Scale() const;
+    // Whether the node has a rotation or scale controller of its own.
+    bool HasOwnRotation() const { return rotation_ != nullptr; }
+    bool HasOwnScale() const { return scale_ != nullptr; }
+    // Puts `rotation` in place of the rotation controller (none: the default).
     void SetRotation(std::unique_ptr<RotationController> rotation);
     // Who hears of changes to the sub-controllers' values or to which
     // rotation controller is used; none when null.
@@ -153,12 +166,9 @@ private:
 
     Class_ID classId_;
     ControllerListener* listener_ = nullptr;
-    // The default rotation, or the one put in its place.
-    RotationController* rotation_;
-    std::unique_ptr<RotationController> replacedRotation_;
     PointController position_;
-    PointController scale_;
-    RotationController defaultRotation_;
+    std::unique_ptr<RotationController> rotation_;
+    std::unique_ptr<PointController> scale_;
 };
 
 }  // namespace brindle::host

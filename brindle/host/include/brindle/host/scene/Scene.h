@@ -73,6 +73,7 @@ public:
     // nodes. A change goes through GetObjectRef, which gives the node its own.
     SceneObject* HeldObject() const { return object_.get(); }
     TransformController& Transform() { return *transform_; }
+    const TransformController& Transform() const { return *transform_; }
     void SetTransform(std::unique_ptr<TransformController> transform);
     // The world matrix at `t` in double, before GetNodeTM rounds it.
     PreciseMatrix World(TimeValue t);
