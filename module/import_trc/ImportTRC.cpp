@@ -1,6 +1,7 @@
 #include "import_trc/ImportTRC.h"
 
 #include <cstdint>
+#include <deque>
 
 #include "import_trc/ImportTRCDialog.h"
 #include "import_trc/ImportTRCOptions.h"
@@ -165,11 +166,14 @@ bool ImportTRC::BuildMarkerCloud() {
     }
 
     if (options.apply) IndexSelection();
-    const std::uint32_t markers = trc_.GetNumMarkers();
+    // Each marker is let go once keyed, so that the nodes and keys made for
+    // the next ones take its memory rather than fresh memory.
+    std::deque<TRCMarker> left = trc_.TakeMarkers();
+    const auto markers = static_cast<std::uint32_t>(left.size());
     const std::int64_t firstSample = std::int64_t(options.startFrame) - trc_.GetStartFrame();
-    for (std::uint32_t m = 0; m < markers; ++m) {
+    for (std::uint32_t m = 0; m < markers; ++m, left.pop_front()) {
         if (host_->GetCancel()) return false;
-        const TRCMarker& marker = *trc_.GetMarker(m);
+        const TRCMarker& marker = left.front();
         INode* node = MarkerNode(marker.GetName());
         if (node != nullptr) {
             Control* position = node->GetTMController()->GetPositionController();

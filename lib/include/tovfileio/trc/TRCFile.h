@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tovfileio/htr/CalibrationUnits.h"
 #include "tovfileio/text/ReadFinding.h"
@@ -126,6 +127,9 @@ public:
     // there; returns the stored copy, or null when the name was taken.
     TRCMarker* AddMarker(const TRCMarker& marker);
 
+    // Moves every marker out, in order, and leaves the file with none: for
+    // a reader of the markers that lets each go once it has taken it.
+    std::deque<TRCMarker> TakeMarkers() { return std::exchange(markers_, {}); }
     // Removes marker i where `drop[i]` is true (markers past the end of
     // `drop` stay); pointers to markers are not valid after.
     void RemoveMarkers(std::span<const bool> drop);
