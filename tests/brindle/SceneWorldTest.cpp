@@ -98,7 +98,10 @@ TEST(SceneWorldTest, EveryChangeOfKeysControllersOrParentsIsSeenBelow) {
              auto tcb = NewRotationController(TCB_ROTATION_CLASS_ID);
              c[2]->Transform().SetRotationController(tcb.release());
          }},
-        {"transform replaced", [](auto& c) { c[1]->SetTransform(std::make_unique<TransformController>()); }},
+        {"transform reset", [](auto& c) {
+             TransformController fresh;
+             c[1]->Transform().Copy(&fresh);
+         }},
         {"moved", [&](auto& c) { c[3]->Move(160, Matrix3(), moved, TRUE, FALSE, PIV_NONE, FALSE); }},
         {"reparented", [](auto& c) { Scene::Current().FindByName(L"Side")->AttachChild(c[2], 0); }},
         {"reparented keeping place", [](auto& c) {

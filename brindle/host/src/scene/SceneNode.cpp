@@ -7,9 +7,9 @@ namespace brindle::host {
 SceneNode::SceneNode(Scene& scene, ULONG handle, SharedObject object, Class_ID transformClass)
     : scene_(scene),
       object_(std::move(object)),
-      transform_(std::make_unique<TransformController>(transformClass)),
+      transform_(transformClass),
       handle_(handle) {
-    transform_->SetListener(this);
+    transform_.SetListener(this);
 }
 
 const std::vector<SceneNode*>& SceneNode::Children() const {
@@ -30,12 +30,6 @@ SceneNode::RareParts& SceneNode::Rare() {
 const std::vector<std::pair<std::wstring_view, float>>& SceneNode::UserProperties() const {
     static const std::vector<std::pair<std::wstring_view, float>> none;
     return rare_ != nullptr ? rare_->userProperties : none;
-}
-
-void SceneNode::SetTransform(std::unique_ptr<TransformController> transform) {
-    transform_ = std::move(transform);
-    if (transform_ != nullptr) transform_->SetListener(this);
-    DropWorld();
 }
 
 BOOL SceneNode::IsRootNode() { return this == &scene_.Root() ? TRUE : FALSE; }
@@ -103,7 +97,7 @@ void SceneNode::Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL
     if (parent_ != nullptr && !parent_->IsRootNode()) {
         local = VectorTransform(Inverse(parent_->GetNodeTM(t, nullptr)), world);
     }
-    PointController& position = transform_->Position();
+    PointController& position = transform_.Position();
     position.Set(t, ValueTraits<Point3>::Compose(position.Evaluate(t), local), scene_.Animate());
 }
 
@@ -111,7 +105,7 @@ void SceneNode::Scale(TimeValue t, const Matrix3& /*axis*/, const Point3& value,
                       BOOL /*localOrigin*/, BOOL /*affectKids*/, int /*pivotMode*/,
                       BOOL /*ignoreLocks*/) {
     // Scaling about the node's own origin multiplies its scale per axis.
-    PointController& scale = transform_->Scale();
+    PointController& scale = transform_.Scale();
     const Point3 now = scale.Evaluate(t);
     scale.Set(t, Point3(now.x * value.x, now.y * value.y, now.z * value.z), scene_.Animate());
 }

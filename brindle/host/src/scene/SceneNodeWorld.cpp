@@ -14,7 +14,7 @@ SceneNode* SceneNode::WorldParent() const {
 }
 
 PreciseMatrix SceneNode::WorldFromParent(TimeValue t) const {
-    const PreciseMatrix local = transform_->PreciseLocalMatrix(t);
+    const PreciseMatrix local = transform_.PreciseLocalMatrix(t);
     const SceneNode* above = WorldParent();
     // In double, rounded once by GetNodeTM.
     return above != nullptr ? local * above->world_->matrix : local;

@@ -45,7 +45,7 @@ public:
     // The node's object, its own from now on: a plug-in may change what it
     // is handed, and no other node may see that.
     Object* GetObjectRef() override { return object_.Unshare(); }
-    Control* GetTMController() override { return transform_.get(); }
+    Control* GetTMController() override { return &transform_; }
     Matrix3 GetNodeTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjectTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjOffsetTM() override {
@@ -72,9 +72,8 @@ public:
     // The object, for reading: a point or a sphere may be shared with other
     // nodes. A change goes through GetObjectRef, which gives the node its own.
     SceneObject* HeldObject() const { return object_.get(); }
-    TransformController& Transform() { return *transform_; }
-    const TransformController& Transform() const { return *transform_; }
-    void SetTransform(std::unique_ptr<TransformController> transform);
+    TransformController& Transform() { return transform_; }
+    const TransformController& Transform() const { return transform_; }
     // The world matrix at `t` in double, before GetNodeTM rounds it.
     PreciseMatrix World(TimeValue t);
     // Whether the world matrix at `t` is kept (for tests of the keeping).
@@ -128,7 +127,8 @@ private:
 
     Scene& scene_;
     SharedObject object_;
-    std::unique_ptr<TransformController> transform_;
+    // In the node itself: one allocation a marker.
+    TransformController transform_;
     // In the scene's NameText.
     const wchar_t* name_ = L"";
     SceneNode* parent_ = nullptr;
