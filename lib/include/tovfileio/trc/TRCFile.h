@@ -130,6 +130,7 @@ public:
     // Moves every marker out, in order, and leaves the file with none: for
     // a reader of the markers that lets each go once it has taken it.
     std::deque<TRCMarker> TakeMarkers() { return std::exchange(markers_, {}); }
+
     // Removes marker i where `drop[i]` is true (markers past the end of
     // `drop` stay); pointers to markers are not valid after.
     void RemoveMarkers(std::span<const bool> drop);
