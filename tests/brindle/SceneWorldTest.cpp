@@ -229,6 +229,65 @@ TEST(SceneWorldTest, MarkersMakeNoRotationOrScaleUntilOneIsAskedFor) {
     scene.Clear();
 }
 
+// A node's bone settings, kept apart from the node once they differ from a
+// new node's, read back as last set: back to the defaults too, on a node
+// that already keeps a child or a user property beside them or not, in the
+// scene and through both forms of document.
+TEST(SceneWorldTest, BoneSettingsReadBackAsLastSet) {
+    struct Case {
+        const wchar_t* name;
+        std::vector<int> displays;  // ShowBone, in turn
+        std::vector<BOOL> ons;      // SetBoneNodeOnOff, in turn
+        bool withChild;
+        bool withProperty;
+        int display;
+        bool on;
+    };
+    const Case cases[] = {
+        {L"Untouched", {}, {}, false, false, 1, false},
+        {L"DefaultsSet", {1}, {FALSE}, false, false, 1, false},
+        {L"Hidden", {0}, {TRUE}, false, false, 0, true},
+        {L"BackToDefaults", {0, 1}, {TRUE, FALSE}, false, false, 1, false},
+        {L"AnyMode", {-7, 42}, {}, false, false, 42, false},
+        {L"ParentBone", {0}, {TRUE}, true, false, 0, true},
+        {L"ParentBackToDefaults", {0, 1}, {TRUE, FALSE}, true, false, 1, false},
+        {L"WithProperty", {1}, {FALSE}, false, true, 1, false},
+        {L"WithPropertyHidden", {2}, {TRUE}, false, true, 2, true},
+    };
+    const tovtest::ScratchDir dir;
+    Scene& scene = Scene::Current();
+    scene.Clear();
+    for (const Case& c : cases) {
+        SceneNode* node = tovtest::AddNode(scene, c.name, GEOMOBJECT_CLASS_ID, BONE_OBJ_CLASSID);
+        if (c.withChild) {
+            node->AttachChild(tovtest::AddNode(scene, L"Child", HELPER_CLASS_ID, POINTHELP_CLASS_ID), 0);
+        }
+        if (c.withProperty) node->SetUserPropFloat(L"length", 2.5f);
+        for (int display : c.displays) node->ShowBone(display);
+        for (BOOL on : c.ons) node->SetBoneNodeOnOff(on, 0);
+    }
+    const auto expectAsSet = [&](const std::string& where) {
+        for (const Case& c : cases) {
+            SceneNode* node = scene.FindByName(c.name);
+            ASSERT_NE(node, nullptr) << where;
+            const std::string name = TextCodec::EncodeUtf8(c.name) + " " + where;
+            EXPECT_EQ(node->BoneDisplay(), c.display) << name;
+            EXPECT_EQ(node->GetBoneNodeOnOff() != FALSE, c.on) << name;
+            EXPECT_EQ(node->NumberOfChildren(), c.withChild ? 1 : 0) << name;
+        }
+    };
+    expectAsSet("in the scene");
+    const std::string binary = (dir.Path() / "bones").string();
+    std::string error;
+    ASSERT_TRUE(SaveSceneDocument(scene, binary, error)) << error;
+    const std::string json = dir.Write("bones.json", SceneToJson(scene)).string();
+    for (const std::string& path : {binary, json}) {
+        ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
+        expectAsSet(path);
+    }
+    scene.Clear();
+}
+
 // Nodes made, renamed and deleted in numbers that grow and thin the
 // indexes many times over: every node is found by its handle, and a name
 // finds the first made of the nodes that have it, as a walk over the nodes

@@ -165,7 +165,7 @@ TransformController::TransformController(Class_ID classId)
 RotationController& TransformController::Rotation() {
     if (rotation_ == nullptr) {
         rotation_ = NewRotationController(EULER_XYZ_ROTATION_CLASS_ID);
-        rotation_->SetListener(listener_);
+        rotation_->SetListener(Listener());
     }
     return *rotation_;
 }
@@ -173,7 +173,7 @@ RotationController& TransformController::Rotation() {
 PointController& TransformController::Scale() {
     if (scale_ == nullptr) {
         scale_ = NewScaleController();
-        scale_->SetListener(listener_);
+        scale_->SetListener(Listener());
     }
     return *scale_;
 }
@@ -197,12 +197,11 @@ BOOL TransformController::SetRotationController(Control* c) {
 
 void TransformController::SetRotation(std::unique_ptr<RotationController> rotation) {
     rotation_ = std::move(rotation);
-    if (rotation_ != nullptr) rotation_->SetListener(listener_);
+    if (rotation_ != nullptr) rotation_->SetListener(Listener());
     Changed();
 }
 
 void TransformController::SetListener(ControllerListener* listener) {
-    listener_ = listener;
     position_.SetListener(listener);
     if (rotation_ != nullptr) rotation_->SetListener(listener);
     if (scale_ != nullptr) scale_->SetListener(listener);

@@ -152,7 +152,6 @@ void Scene::DeleteNode(SceneNode* node) {
         child->parent_ = parent;
     }
     siblings.insert(at, children.begin(), children.end());
-    node->children_.reset();
 
     selection_.erase(std::remove(selection_.begin(), selection_.end(), node), selection_.end());
     Unindex(*node);
@@ -162,11 +161,13 @@ void Scene::DeleteNode(SceneNode* node) {
 }
 
 void Scene::SetParents(const std::vector<std::pair<SceneNode*, SceneNode*>>& parents) {
-    root_->children_.reset();
-    for (SceneNode* node : order_) {
-        if (node->world_ != nullptr) node->world_->valid = false;
-        node->children_.reset();
-    }
+    const auto forgetChildren = [](SceneNode& node) {
+        if (node.extras_ == nullptr) return;
+        std::vector<SceneNode*>().swap(node.extras_->children);
+        if (node.Kept() != nullptr) node.Kept()->valid = false;
+    };
+    forgetChildren(*root_);
+    for (SceneNode* node : order_) forgetChildren(*node);
     for (const auto& [child, parent] : parents) {
         SceneNode* above = parent != nullptr ? parent : root_.get();
         child->parent_ = above;

@@ -14,22 +14,17 @@ SceneNode::SceneNode(Scene& scene, ULONG handle, SharedObject object, Class_ID t
 
 const std::vector<SceneNode*>& SceneNode::Children() const {
     static const std::vector<SceneNode*> none;
-    return children_ != nullptr ? *children_ : none;
+    return extras_ != nullptr ? extras_->children : none;
 }
 
-std::vector<SceneNode*>& SceneNode::OwnChildren() {
-    if (children_ == nullptr) children_ = std::make_unique<std::vector<SceneNode*>>();
-    return *children_;
-}
-
-SceneNode::RareParts& SceneNode::Rare() {
-    if (rare_ == nullptr) rare_ = std::make_unique<RareParts>();
-    return *rare_;
+SceneNode::Extras& SceneNode::OwnExtras() {
+    if (extras_ == nullptr) extras_ = std::make_unique<Extras>();
+    return *extras_;
 }
 
 const std::vector<std::pair<std::wstring_view, float>>& SceneNode::UserProperties() const {
     static const std::vector<std::pair<std::wstring_view, float>> none;
-    return rare_ != nullptr ? rare_->userProperties : none;
+    return extras_ != nullptr ? extras_->userProperties : none;
 }
 
 BOOL SceneNode::IsRootNode() { return this == &scene_.Root() ? TRUE : FALSE; }
@@ -112,7 +107,7 @@ void SceneNode::Scale(TimeValue t, const Matrix3& /*axis*/, const Point3& value,
 
 void SceneNode::SetUserPropFloat(const wchar_t* key, float value) {
     const std::wstring_view name = key != nullptr ? key : L"";
-    auto& properties = Rare().userProperties;
+    auto& properties = OwnExtras().userProperties;
     for (auto& property : properties) {
         if (property.first == name) {
             property.second = value;

@@ -17,18 +17,19 @@ PreciseMatrix SceneNode::WorldFromParent(TimeValue t) const {
     const PreciseMatrix local = transform_.PreciseLocalMatrix(t);
     const SceneNode* above = WorldParent();
     // In double, rounded once by GetNodeTM.
-    return above != nullptr ? local * above->world_->matrix : local;
+    return above != nullptr ? local * above->Kept()->matrix : local;
 }
 
 void SceneNode::KeepWorld(TimeValue t) {
-    if (world_ == nullptr) world_ = std::make_unique<KeptWorld>();
-    world_->matrix = WorldFromParent(t);
-    world_->time = t;
-    world_->valid = true;
+    std::unique_ptr<KeptWorld>& world = OwnExtras().world;
+    if (world == nullptr) world = std::make_unique<KeptWorld>();
+    world->matrix = WorldFromParent(t);
+    world->time = t;
+    world->valid = true;
 }
 
 PreciseMatrix SceneNode::World(TimeValue t) {
-    if (KeepsWorld(t)) return world_->matrix;
+    if (KeepsWorld(t)) return Kept()->matrix;
     SceneNode* above = WorldParent();
     if (above != nullptr && !above->KeepsWorld(t)) {
         // Up to the first node that keeps its world at `t`, then down again.
@@ -42,19 +43,19 @@ PreciseMatrix SceneNode::World(TimeValue t) {
     // a leaf's, and most nodes of a marker cloud are leaves.
     if (Children().empty()) return WorldFromParent(t);
     KeepWorld(t);
-    return world_->matrix;
+    return Kept()->matrix;
 }
 
 void SceneNode::DropWorld() {
-    if (world_ == nullptr || !world_->valid) return;
+    if (Kept() == nullptr || !Kept()->valid) return;
     // A node below one that keeps nothing keeps nothing either.
     std::vector<SceneNode*> pending{this};
     while (!pending.empty()) {
         SceneNode* node = pending.back();
         pending.pop_back();
-        node->world_->valid = false;
+        node->Kept()->valid = false;
         for (SceneNode* child : node->Children()) {
-            if (child->world_ != nullptr && child->world_->valid) pending.push_back(child);
+            if (child->Kept() != nullptr && child->Kept()->valid) pending.push_back(child);
         }
     }
 }

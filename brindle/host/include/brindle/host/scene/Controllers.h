@@ -91,6 +91,7 @@ public:
     void Set(TimeValue t, const Value& value, bool animate);
     // Who hears of changes to the values; none when null.
     void SetListener(ControllerListener* listener) { listener_ = listener; }
+    ControllerListener* Listener() const { return listener_; }
 
 private:
     void Changed() {
@@ -160,12 +161,14 @@ public:
     PreciseMatrix PreciseLocalMatrix(TimeValue t) const;
 
 private:
+    // The position controller's listener is the transform's: it is set on
+    // every sub-controller.
+    ControllerListener* Listener() const { return position_.Listener(); }
     void Changed() {
-        if (listener_ != nullptr) listener_->ControllerChanged();
+        if (Listener() != nullptr) Listener()->ControllerChanged();
     }
 
     Class_ID classId_;
-    ControllerListener* listener_ = nullptr;
     PointController position_;
     std::unique_ptr<RotationController> rotation_;
     std::unique_ptr<PointController> scale_;

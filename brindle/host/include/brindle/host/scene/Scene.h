@@ -49,7 +49,7 @@ public:
     Matrix3 GetNodeTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjectTM(TimeValue t, Interval* valid) override;
     Matrix3 GetObjOffsetTM() override {
-        return rare_ != nullptr && rare_->objectOffset ? *rare_->objectOffset : Matrix3();
+        return extras_ != nullptr && extras_->objectOffset ? *extras_->objectOffset : Matrix3();
     }
     void Move(TimeValue t, const Matrix3& axis, const Point3& value, BOOL localOrigin,
               BOOL affectKids, int pivotMode, BOOL ignoreLocks) override;
@@ -59,9 +59,15 @@ public:
     void SetWireColor(DWORD color) override { wireColor_ = color & 0xFFFFFF; }
     void SetUserPropFloat(const wchar_t* key, float value) override;
     BOOL GetUserPropFloat(const wchar_t* key, float& value) override;
-    void ShowBone(int mode) override { boneDisplay_ = mode; }
-    void SetBoneNodeOnOff(BOOL on, TimeValue /*t*/) override { boneOn_ = on != FALSE; }
-    BOOL GetBoneNodeOnOff() override { return boneOn_ ? TRUE : FALSE; }
+    // A node's bone settings are kept with its extras once they differ
+    // from a new node's: most nodes are never bones.
+    void ShowBone(int mode) override {
+        if (extras_ != nullptr || mode != Extras{}.boneDisplay) OwnExtras().boneDisplay = mode;
+    }
+    void SetBoneNodeOnOff(BOOL on, TimeValue /*t*/) override {
+        if (extras_ != nullptr || on != FALSE) OwnExtras().boneOn = on != FALSE;
+    }
+    BOOL GetBoneNodeOnOff() override { return extras_ != nullptr && extras_->boneOn ? TRUE : FALSE; }
 
     // What the scene and its documents work with.
     // The name, copied from the scene's store of names.
@@ -77,17 +83,17 @@ public:
     // The world matrix at `t` in double, before GetNodeTM rounds it.
     PreciseMatrix World(TimeValue t);
     // Whether the world matrix at `t` is kept (for tests of the keeping).
-    bool KeepsWorld(TimeValue t) const { return world_ != nullptr && world_->Holds(t); }
+    bool KeepsWorld(TimeValue t) const { return Kept() != nullptr && Kept()->Holds(t); }
     // The user properties in the order first set, their keys held by the
     // scene's PropertyNames.
     const std::vector<std::pair<std::wstring_view, float>>& UserProperties() const;
     // Replaces every user property at once, in the order given (keys
     // distinct and held by the scene's PropertyNames), for documents.
     void SetUserProperties(std::vector<std::pair<std::wstring_view, float>> properties) {
-        Rare().userProperties = std::move(properties);
+        OwnExtras().userProperties = std::move(properties);
     }
-    int BoneDisplay() const { return boneDisplay_; }
-    void SetObjectOffset(const Matrix3& offset) { Rare().objectOffset = offset; }
+    int BoneDisplay() const { return extras_ != nullptr ? extras_->boneDisplay : Extras{}.boneDisplay; }
+    void SetObjectOffset(const Matrix3& offset) { OwnExtras().objectOffset = offset; }
     // Whether `node` is this node or lies above it.
     bool IsSelfOrAncestor(const SceneNode* node) const;
 
@@ -100,19 +106,27 @@ private:
         bool valid = false;
         bool Holds(TimeValue t) const { return valid && time == t; }
     };
-    // What few nodes have (a marker has none of it), held apart so that a
-    // node without it does not pay for it.
-    struct RareParts {
+    // What only some nodes have, held apart in one allocation so that a
+    // node with none of it (a marker) does not pay for it.
+    struct Extras {
+        std::vector<SceneNode*> children;
+        // Kept by a node with children, made when first computed.
+        std::unique_ptr<KeptWorld> world;
         // The identity while unset.
         std::optional<Matrix3> objectOffset;
         // In the order first set.
         std::vector<std::pair<std::wstring_view, float>> userProperties;
+        int boneDisplay = 1;
+        bool boneOn = false;
     };
 
     void ControllerChanged() override { DropWorld(); }
-    RareParts& Rare();
+    // The extras, made when first needed.
+    Extras& OwnExtras();
     // The children, made on the first one: most nodes are leaves.
-    std::vector<SceneNode*>& OwnChildren();
+    std::vector<SceneNode*>& OwnChildren() { return OwnExtras().children; }
+    // The world matrix this node keeps, or null.
+    KeptWorld* Kept() const { return extras_ != nullptr ? extras_->world.get() : nullptr; }
     // The node whose world matrix this one's is composed with: the parent,
     // unless that is the root (or there is none).
     SceneNode* WorldParent() const;
@@ -132,14 +146,9 @@ private:
     // In the scene's NameText.
     const wchar_t* name_ = L"";
     SceneNode* parent_ = nullptr;
-    std::unique_ptr<std::vector<SceneNode*>> children_;
-    std::unique_ptr<RareParts> rare_;
-    // Made when first computed; most nodes of a large marker cloud never are.
-    std::unique_ptr<KeptWorld> world_;
+    std::unique_ptr<Extras> extras_;
     ULONG handle_;
     DWORD wireColor_ = 0;
-    int boneDisplay_ = 1;
-    bool boneOn_ = false;
 };
 
 class Scene {
