@@ -1,6 +1,9 @@
 // The module loaded as the host loads it, its importers and exporter made
 // through their class descriptors, and a fresh scene and settings store for
-// every test. Test programs define TOV_MODULE_PATH.
+// every test. The module is loaded afresh for every test too: its options
+// live as long as it is loaded, so a test that leaves one set (the HTR
+// importer's apply mode, say) would otherwise change the next test run in
+// the same process. Test programs define TOV_MODULE_PATH.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,16 +42,10 @@ public:
     }
 
 protected:
-    static void SetUpTestSuite() {
+    void SetUp() override {
         std::string error;
         module_ = brindle::host::PluginModule::Load(TOV_MODULE_PATH, error).release();
         ASSERT_NE(module_, nullptr) << error;
-    }
-    static void TearDownTestSuite() {
-        delete module_;
-        module_ = nullptr;
-    }
-    void SetUp() override {
         brindle::host::RegistryStore::Instance().UseFile((dir_.Path() / "registry.reg").string());
         brindle::host::Scene::Current().Clear();
         brindle::host::TakeUiProblems();
@@ -64,6 +61,8 @@ protected:
         EXPECT_FALSE(brindle::host::Progress().open);
         EXPECT_EQ(brindle::host::Progress().starts, brindle::host::Progress().ends);
         brindle::host::RegistryStore::Instance().UseFile("");
+        delete module_;
+        module_ = nullptr;
     }
 
     // A new object of the module's class `id`, or null.
