@@ -62,7 +62,7 @@ public:
     // A node's bone settings are kept with its extras once they differ
     // from a new node's: most nodes are never bones.
     void ShowBone(int mode) override {
-        if (extras_ != nullptr || mode != Extras{}.boneDisplay) OwnExtras().boneDisplay = mode;
+        if (extras_ != nullptr || mode != kNewBoneDisplay) OwnExtras().boneDisplay = mode;
     }
     void SetBoneNodeOnOff(BOOL on, TimeValue /*t*/) override {
         if (extras_ != nullptr || on != FALSE) OwnExtras().boneOn = on != FALSE;
@@ -92,13 +92,16 @@ public:
     void SetUserProperties(std::vector<std::pair<std::wstring_view, float>> properties) {
         OwnExtras().userProperties = std::move(properties);
     }
-    int BoneDisplay() const { return extras_ != nullptr ? extras_->boneDisplay : Extras{}.boneDisplay; }
+    int BoneDisplay() const { return extras_ != nullptr ? extras_->boneDisplay : kNewBoneDisplay; }
     void SetObjectOffset(const Matrix3& offset) { OwnExtras().objectOffset = offset; }
     // Whether `node` is this node or lies above it.
     bool IsSelfOrAncestor(const SceneNode* node) const;
 
 private:
     friend class Scene;
+
+    // A new node's bone display mode.
+    static constexpr int kNewBoneDisplay = 1;
 
     struct KeptWorld {
         PreciseMatrix matrix;
@@ -116,7 +119,7 @@ private:
         std::optional<Matrix3> objectOffset;
         // In the order first set.
         std::vector<std::pair<std::wstring_view, float>> userProperties;
-        int boneDisplay = 1;
+        int boneDisplay = kNewBoneDisplay;
         bool boneOn = false;
     };
 
