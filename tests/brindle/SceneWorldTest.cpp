@@ -22,6 +22,16 @@ namespace {
 
 using namespace brindle::host;
 
+// `scene` saved as a binary document and as JSON, named after `stem`:
+// the two paths, binary first.
+std::vector<std::string> SaveInBothForms(const Scene& scene, const tovtest::ScratchDir& dir,
+                                         const std::string& stem) {
+    const std::string binary = (dir.Path() / stem).string();
+    std::string error;
+    EXPECT_TRUE(SaveSceneDocument(scene, binary, error)) << error;
+    return {binary, dir.Write(stem + ".json", SceneToJson(scene)).string()};
+}
+
 // 160 first: the time the worlds are kept at before a change, so that a
 // world kept from before the change is seen.
 constexpr TimeValue kTimes[] = {160, 0, 400, 1000};
@@ -206,11 +216,8 @@ TEST(SceneWorldTest, MarkersMakeNoRotationOrScaleUntilOneIsAskedFor) {
     SceneNode* marker = tovtest::AddNode(scene, L"LKNE", HELPER_CLASS_ID, POINTHELP_CLASS_ID);
     marker->Transform().Position().Set(160, Point3(1, 2, 3), true);
     const Matrix3 world = marker->GetNodeTM(160, nullptr);
-    const std::string binary = (dir.Path() / "cloud").string();
     std::string error;
-    ASSERT_TRUE(SaveSceneDocument(scene, binary, error)) << error;
-    const std::string json = dir.Write("cloud.json", SceneToJson(scene)).string();
-    for (const std::string& path : {binary, json}) {
+    for (const std::string& path : SaveInBothForms(scene, dir, "cloud")) {
         ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
         SceneNode* loaded = scene.FindByName(L"LKNE");
         ASSERT_NE(loaded, nullptr);
@@ -277,11 +284,8 @@ TEST(SceneWorldTest, BoneSettingsReadBackAsLastSet) {
         }
     };
     expectAsSet("in the scene");
-    const std::string binary = (dir.Path() / "bones").string();
     std::string error;
-    ASSERT_TRUE(SaveSceneDocument(scene, binary, error)) << error;
-    const std::string json = dir.Write("bones.json", SceneToJson(scene)).string();
-    for (const std::string& path : {binary, json}) {
+    for (const std::string& path : SaveInBothForms(scene, dir, "bones")) {
         ASSERT_TRUE(LoadSceneDocument(path, scene, error)) << error;
         expectAsSet(path);
     }
